@@ -25,7 +25,7 @@ struct CFURLObject : CFObject {
 namespace {
 
 std::mutex gVolumeMutex;
-std::string gVolumeName = "Root";
+std::string gVolumeName = "Disk";
 
 const CFURLObject* AsURL(CFURLRef u) { return CFCast<CFURLObject>(u, kCFURLTypeID); }
 

@@ -20,7 +20,7 @@ enum CFURLPathStyle : CFIndex {
 
 CFTypeID CFURLGetTypeID();
 
-// Name of the one volume in HFS paths (default "Root").
+// Name of the one volume in HFS paths (default "Disk", as the File Manager names it).
 void SetHFSVolumeName(const std::string& utf8Name);
 std::string GetHFSVolumeName();
 

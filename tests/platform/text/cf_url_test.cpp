@@ -67,9 +67,9 @@ TEST(CFURL, HFSPathStyle) {
     const char* posix;
     const char* hfs;
   } cases[] = {
-      {"/", "Root:"},
-      {"/home/ann/Song", "Root:home:ann:Song"},
-      {"/Music/AC:DC", "Root:Music:AC/DC"},  // a colon in a name is a slash in HFS
+      {"/", "Disk:"},
+      {"/home/ann/Song", "Disk:home:ann:Song"},
+      {"/Music/AC:DC", "Disk:Music:AC/DC"},  // a colon in a name is a slash in HFS
   };
   for (const auto& c : cases) {
     CFStringRef posix = CFStringCreateWithUTF8(c.posix);
@@ -80,7 +80,7 @@ TEST(CFURL, HFSPathStyle) {
     EXPECT_EQ(PathOf(v), c.posix);
     for (CFTypeRef o : {CFTypeRef(posix), CFTypeRef(u), CFTypeRef(hfs), CFTypeRef(v)}) CFRelease(o);
   }
-  CFURLRef up = CFURLCreateWithFileSystemPath(kCFAllocatorDefault, CFSTR("root:a:b::c:"), kCFURLHFSPathStyle, true);
+  CFURLRef up = CFURLCreateWithFileSystemPath(kCFAllocatorDefault, CFSTR("disk:a:b::c:"), kCFURLHFSPathStyle, true);
   EXPECT_EQ(PathOf(up), "/a/b/../c");
   CFRelease(up);
   EXPECT_EQ(CFURLCreateWithFileSystemPath(kCFAllocatorDefault, CFSTR("Other:a"), kCFURLHFSPathStyle, false), nullptr);

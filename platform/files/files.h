@@ -1,0 +1,12 @@
+// The File Manager, Alias Manager and Folder Manager in one include.
+#pragma once
+
+#include "platform/files/aliases.h"
+#include "platform/files/catalog.h"
+#include "platform/files/file_specs.h"
+#include "platform/files/file_types.h"
+#include "platform/files/folders.h"
+#include "platform/files/forks.h"
+#include "platform/files/sidecars.h"
+#include "platform/files/volumes.h"
+#include "platform/files/cf_url_refs.h"

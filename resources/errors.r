@@ -1,0 +1,198 @@
+# Error texts. ReportError looks a negative code up in 'SERR' 128 first, then in the
+# range tables: a 'SERR' with a negative id covers the codes id .. id + count - 1.
+
+resource 'SERR' 128 "Error texts" {
+  errtable {
+    -33 "The folder is full."
+    -34 "The disk is full."
+    -35 "The disk could not be found."
+    -36 "A disk input or output error occurred."
+    -37 "The name is not a valid file name."
+    -38 "The file is not open."
+    -39 "The end of the file was reached unexpectedly."
+    -40 "A position before the start of the file was asked for."
+    -41 "There is not enough memory to open the file."
+    -42 "Too many files are open."
+    -43 "The file could not be found."
+    -44 "The disk is write-protected."
+    -45 "The file is locked."
+    -46 "The disk is locked."
+    -47 "The file is in use."
+    -48 "A file with this name already exists."
+    -49 "The file is already open for writing."
+    -50 "A value passed to the system was not valid."
+    -51 "The file reference is not valid."
+    -52 "The position in the file could not be read."
+    -53 "The disk is not available."
+    -54 "Permission to open the file was denied."
+    -55 "The disk is already in use."
+    -56 "The drive could not be found."
+    -57 "The disk's format is not recognised."
+    -58 "The disk belongs to another file system."
+    -59 "The file could not be renamed."
+    -60 "The disk's directory is damaged."
+    -61 "Permission to write to the file was denied."
+    -108 "There is not enough memory."
+    -109 "A memory block is missing."
+    -111 "A memory block was released twice."
+    -117 "A memory block is locked and cannot be changed."
+    -120 "The folder could not be found."
+    -121 "Too many folders are open."
+    -122 "The item cannot be moved there."
+    -128 "The operation was cancelled."
+    -192 "A resource the program needs could not be found."
+    -193 "The resource file could not be found."
+    -194 "A resource could not be added."
+    -196 "A resource could not be removed."
+    -198 "The resource is protected."
+    -199 "The resource file is damaged."
+    -1302 "The item is a folder, not a file."
+    -5000 "Access to the item was denied."
+  }
+}
+
+# File Manager codes -50 .. -41.
+resource 'SERR' -50 "File errors" {
+  rangetable {
+    "A value passed to the system was not valid."               # -50
+    "The file is already open for writing."                     # -49
+    "A file with this name already exists."                     # -48
+    "The file is in use."                                       # -47
+    "The disk is locked."                                       # -46
+    "The file is locked."                                       # -45
+    "The disk is write-protected."                              # -44
+    "The file could not be found."                              # -43
+    "Too many files are open."                                  # -42
+    "There is not enough memory to open the file."              # -41
+  }
+}
+
+# Resource Manager codes -199 .. -192.
+resource 'SERR' -199 "Resource errors" {
+  rangetable {
+    "The resource file is damaged."                             # -199
+    "The resource is protected."                                # -198
+    "A resource reference could not be removed."                # -197
+    "A resource could not be removed."                          # -196
+    "A resource reference could not be added."                  # -195
+    "A resource could not be added."                            # -194
+    "The resource file could not be found."                     # -193
+    "A resource the program needs could not be found."          # -192
+  }
+}
+
+# The application's messages. ReportError(c) for a positive code c shows item c + 1.
+# Each line is marked with its code; items without a message are empty.
+resource 'STR#' 505 "Application messages" {
+  "The operation finished, but part of its result could not be kept."  # 0: writer message on close (flag bit 0)
+  "The operation finished, but part of its data was left out."  # 1: writer message on close (flag bit 1)
+  "Too many tasks were waiting; all activity has been stopped."  # 2: idle-task stack emptied
+  ""                                                          # 3
+  "No more songs can be added: all 16 song slots are in use."  # 4: song slots full
+  "The cycle cannot start: the left and right locators are at the same position."  # 5: cycle with equal locators
+  ""                                                          # 6
+  ""                                                          # 7
+  ""                                                          # 8
+  ""                                                          # 9
+  "A song that contains sequences cannot be used here."  # 10: child sequences
+  "There is not enough memory to make this step undoable. The undo history has been cleared."  # 11: undo step failed
+  ""                                                          # 12
+  "The disk is full."                                         # 13: disk full while writing
+  "This file was made by a version that is too old to be read."  # 14: document version too old
+  "This file was made by a newer version of Zarin, or it is damaged."  # 15: document version too new
+  ""                                                          # 16
+  "Select a range of time first."                             # 17: empty time selection
+  ""                                                          # 18
+  ""                                                          # 19
+  ""                                                          # 20
+  "Parts of this file cannot be loaded now and were left out."  # 21: document slots not allowed
+  ""                                                          # 22
+  ""                                                          # 23
+  ""                                                          # 24
+  ""                                                          # 25
+  "There is not enough memory for the tempo and meter map."  # 26: conductor map allocation
+  "The number is out of range."                               # 27: dialog value out of range
+  ""                                                          # 28
+  ""                                                          # 29
+  ""                                                          # 30
+  ""                                                          # 31
+  ""                                                          # 32
+  ""                                                          # 33
+  "The groove has no notes."                                  # 34: groove without notes
+  "Choose start times, durations or both to quantize."  # 35: nothing to quantize
+  "There is not enough memory for the system-exclusive buffer."  # 36: sysex buffer allocation
+  "The hexadecimal text is not valid: it must begin with F0, end with F7, and its data bytes must not exceed 7F."  # 37: bad sysex hex text
+  ""                                                          # 38
+  "Nothing could be mapped."                                  # 39: nothing mapped
+  "The file holds no complete system-exclusive message."  # 40: sysex file without a message
+  ""                                                          # 41
+  ""                                                          # 42
+  ""                                                          # 43
+  "A file of another kind already has this name. Choose another name."  # 44: save over a file of another type
+  ""                                                          # 45
+  ""                                                          # 46
+  ""                                                          # 47
+  ""                                                          # 48
+  ""                                                          # 49
+  ""                                                          # 50
+  ""                                                          # 51
+  ""                                                          # 52
+  ""                                                          # 53
+  ""                                                          # 54
+  ""                                                          # 55
+  ""                                                          # 56
+  ""                                                          # 57
+  "Select a track first."                                     # 58: no selected track
+  ""                                                          # 59
+  ""                                                          # 60
+  ""                                                          # 61
+  ""                                                          # 62
+  ""                                                          # 63
+  ""                                                          # 64
+  ""                                                          # 65
+  "No MIDI inputs or outputs were found."                     # 66: no MIDI endpoints
+  ""                                                          # 67
+  ""                                                          # 68
+  ""                                                          # 69
+  "Check the audio device settings."                          # 70: audio set-up notice
+  ""                                                          # 71
+  ""                                                          # 72
+  "The audio plug-in could not be found."                     # 73: plug-in component missing
+  ""                                                          # 74
+  ""                                                          # 75
+  ""                                                          # 76
+  "The audio plug-in could not be opened: it is not an effect, or there is not enough memory."  # 77: plug-in open failed
+  "The audio plug-in has more than 128 outputs."              # 78: plug-in outputs
+  ""                                                          # 79
+  ""                                                          # 80
+  ""                                                          # 81
+  ""                                                          # 82
+  ""                                                          # 83
+  ""                                                          # 84
+  ""                                                          # 85
+  ""                                                          # 86
+  ""                                                          # 87
+  ""                                                          # 88
+  ""                                                          # 89
+  ""                                                          # 90
+  ""                                                          # 91
+  ""                                                          # 92
+  ""                                                          # 93
+  ""                                                          # 94
+  ""                                                          # 95
+  ""                                                          # 96
+  ""                                                          # 97
+  ""                                                          # 98
+  ""                                                          # 99
+  ""                                                          # 100
+  ""                                                          # 101
+  ""                                                          # 102
+  ""                                                          # 103
+  ""                                                          # 104
+  ""                                                          # 105
+  ""                                                          # 106
+  ""                                                          # 107
+  ""                                                          # 108
+  ""                                                          # 109
+  "The chosen input channels are not available on the audio input device."  # 110: record input channels
+}

@@ -1,0 +1,40 @@
+// Small helpers for the File Manager tests.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cstring>
+#include <string>
+
+#include "platform/files/files.h"
+#include "tests/test_support.h"
+
+namespace files_test {
+
+// A Pascal string from C text (Mac Roman bytes as given).
+struct PStr {
+  Str255 bytes;
+  explicit PStr(const std::string& text) {
+    bytes[0] = static_cast<unsigned char>(text.size());
+    std::memcpy(bytes + 1, text.data(), text.size());
+  }
+  operator ConstStr255Param() const { return bytes; }
+};
+
+inline std::string NameOf(const FSSpec& spec) {
+  return std::string(reinterpret_cast<const char*>(spec.name + 1), spec.name[0]);
+}
+
+// Spec of a path that must have an existing folder.
+inline FSSpec SpecOf(const std::string& path) {
+  FSSpec spec;
+  OSErr err = PathToSpec(path, &spec);
+  EXPECT_TRUE(err == noErr || err == fnfErr) << path << " gives " << err;
+  return spec;
+}
+
+inline bool Exists(const std::string& path) { return access(path.c_str(), F_OK) == 0; }
+
+}  // namespace files_test
