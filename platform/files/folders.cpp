@@ -46,6 +46,15 @@ OSErr MakeFolders(const std::string& path) {
 // Host path of a folder type and whether it may be created.
 bool FolderForType(OSType folderType, std::string* path, bool* creatable) {
   *creatable = true;
+  {
+    // A registered folder overrides the standard place (tests point folders elsewhere).
+    std::lock_guard<std::mutex> guard(gFolderLock);
+    auto it = gRegisteredFolders.find(folderType);
+    if (it != gRegisteredFolders.end()) {
+      *path = NormalizePath(it->second);
+      return true;
+    }
+  }
   if (folderType == kPreferencesFolderType) {
     *path = EnvOr("XDG_CONFIG_HOME", HomeFolder() + "/.config") + "/" + kAppFolderName;
   } else if (folderType == kApplicationSupportFolderType) {
@@ -57,10 +66,7 @@ bool FolderForType(OSType folderType, std::string* path, bool* creatable) {
     *path = GetApplicationFolder() + "/Frameworks";
     *creatable = false;
   } else {
-    std::lock_guard<std::mutex> guard(gFolderLock);
-    auto it = gRegisteredFolders.find(folderType);
-    if (it == gRegisteredFolders.end()) return false;
-    *path = it->second;
+    return false;
   }
   *path = NormalizePath(*path);
   return true;

@@ -46,5 +46,6 @@ void SetApplicationFolder(const std::string& path);  // "" restores the default
 // Spec of the application folder itself.
 OSErr GetApplicationFolderSpec(FSSpec* spec);
 
-// Adds (or with "" removes) a folder type answered with the given host path.
+// Adds (or with "" removes) a folder type answered with the given host path; a standard
+// type registered here is answered with that path instead of its usual place.
 void RegisterStandardFolder(OSType folderType, const std::string& path);

@@ -1,0 +1,4 @@
+#include "editing/clipboard_song.h"
+
+// Interim: no clipboard exists yet.
+Handle GetClipboardSongPart() { return Handle(); }

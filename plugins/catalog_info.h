@@ -1,0 +1,7 @@
+// Catalog information of a file specification, as the plug-in code asks for it.
+#pragma once
+
+#include "platform/files/files.h"
+
+// Fills the spec's directory information; 0 when the item exists.
+OSErr GetCatInfoOfSpec(FSSpec* spec);

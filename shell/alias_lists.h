@@ -1,0 +1,43 @@
+// The five lists of remembered files (recent documents, media, imports, the jukebox's),
+// most recent first. Each entry keeps an alias and the spec it last resolved to; the lists
+// feed menus and are saved as 'BMID' resources in the preferences file.
+#pragma once
+
+#include "platform/files/files.h"
+#include "platform/menus/menus.h"
+
+struct AliasListEntry {
+  Handle alias;  // null for an empty entry
+  FSSpec spec;   // an empty name means "not resolved yet"
+};
+
+struct AliasList {
+  int32_t count;       // fixed capacity
+  int32_t resourceBase;  // entry i is 'BMID' base + i
+  Handle entries;      // count AliasListEntry records, made zeroed on first use
+  MenuRef menu;        // the menu last built from the list
+};
+
+extern AliasList gSongFileList;
+extern AliasList gMediaFileList;
+extern AliasList gFileList5200;
+extern AliasList gJukeboxFileList;
+extern AliasList gImportFileList;
+
+constexpr int16_t kRecentMenuFixedItems = 4;
+constexpr int16_t kClearRecentAlertId = 539;
+
+void AddFileToAliasList(AliasList* list, const FSSpec* spec, Handle alias);
+void RemoveAliasListEntry(AliasList* list, int32_t i);
+void InvalidateAliasList(AliasList* list);
+void InvalidateAllAliasLists();
+const FSSpec* ResolveAliasListEntry(AliasListEntry* entry, OSErr* err, StringPtr displayName);
+void BuildRecentFileMenu(AliasList* list, MenuRef menu, int16_t fixedItems);
+void RebuildRecentFileMenu(AliasList* list, MenuRef menu, int16_t fixedItems);
+void HandleRecentFileMenu(AliasList* list, int16_t item, int16_t fileCommand, bool resetUndo);
+void SaveAliasList(AliasList* list);
+void LoadAliasList(AliasList* list);
+void SaveAllAliasLists();
+
+// The entry at index i (the entries block must exist).
+AliasListEntry* AliasListEntryAt(AliasList* list, int32_t i);

@@ -1,0 +1,3 @@
+#include "shell/app_state.h"
+
+uint16_t gAppState[kAppStateWords] = {};

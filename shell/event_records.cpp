@@ -1,0 +1,4 @@
+#include "shell/event_records.h"
+
+EventRecord gLastEvent;
+Point gLastMousePoint;

@@ -1,0 +1,12 @@
+#include "shell/handler_stubs.h"
+
+#include "song/song_context.h"
+
+int32_t MarkModifiedNotHandled(void*, void*, void*) {
+  SetSongModified();
+  return kEventNotHandledErr;
+}
+
+intptr_t IdentityRoutine(intptr_t value) { return value; }
+
+void IgnoreContentClick() {}

@@ -1,0 +1,34 @@
+// Selecting events of the current track by time, and the time-selection tests.
+#pragma once
+
+#include <cstdint>
+
+using EventPredicate = bool (*)(const uint8_t* event);
+
+void ClearEventSelection();
+bool IsCursorEventSelected();
+// Request bit 1 deselects a selected cursor event, bit 2 selects an unselected one.
+void UpdateCursorEventSelection(int32_t request);
+uint32_t GetEventEndTime(const uint8_t* event);
+void ExtendSelectionToEvent(uint32_t t, bool useDrum);
+void RecomputeSelectionFromEvents(bool collapse);
+// 1 inside, 0 not taken, -1 stop the walk.
+int32_t TestEventInSelection(const uint8_t* event, EventPredicate predicate);
+void SelectEventsInTimeSelection(int32_t toggle);
+void SelectEventsInRange();
+void ToggleEventsInRange();
+
+// The note range that ExtendSelectionToEvent widens (low and high note of the selection).
+extern uint8_t gSelectionLowNote;
+extern uint8_t gSelectionHighNote;
+// The editor's mode byte (bit 7: walks start at the selection start).
+extern uint8_t gEditorModeByte;
+// The edit filter that the editing commands install, used when the front window is not the
+// main editor; null takes every event.
+extern EventPredicate gEditFilterProc;
+
+// Time selection tests.
+bool IsTimeInSelection(uint32_t t);
+bool HasTimeSelection();
+// Negative: the time display shows samples, so HasTimeSelection compares sample words.
+extern int8_t gTimeDisplayMode;

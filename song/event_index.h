@@ -1,0 +1,25 @@
+// The per-track event index that the track overview draws from.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/memory/mac_types.h"
+
+constexpr int32_t kEventIndexHeader = 10;
+constexpr int32_t kEventIndexEntry = 10;
+constexpr int32_t kEventIndexInitialSize = 2020;
+constexpr int32_t kEventIndexGrowth = 500;
+constexpr int32_t kEventIndexSlots = 48;
+constexpr uint16_t kIndexClassNote = 0;
+constexpr uint16_t kIndexClassSequence = 1;
+constexpr uint16_t kIndexClassVariable = 2;
+constexpr uint16_t kIndexClassOther = 3;
+
+// One index handle per entry index 0..47 of the current song.
+extern Handle gEventIndexes[kEventIndexSlots];
+
+bool IsEventIndexDisabled();
+OSErr BuildTrackEventIndex();
+void DisposeTrackEventIndex();
+void DisposeAllEventIndexes();
+OSErr RebuildEventIndexes();

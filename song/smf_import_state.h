@@ -1,0 +1,4 @@
+// The state a Standard MIDI File import keeps between its steps.
+#pragma once
+
+void ResetSmfImportState();

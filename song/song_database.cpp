@@ -1,0 +1,89 @@
+#include "song/song_database.h"
+
+#include "platform/memory/memory.h"
+#include "shell/fatal_stop.h"
+#include "shell/memory_reserve.h"
+#include "shell/song_slots.h"
+#include "shell/utility_iteration.h"
+#include "shell/utility_track_access.h"
+#include "song/event_index.h"
+#include "song/song_context.h"
+#include "song/song_iterators.h"
+#include "song/songs.h"
+#include "song/track_entries.h"
+#include "song/track_numbers.h"
+#include "song/track_template.h"
+
+namespace {
+
+// Song 0 exists and is current; a fresh block is made when the slot is empty.
+void EnsureFirstSong() {
+  if (!gSongHandles) SetSongSlotCount(kNewDocumentSongSlots);
+  if (GetSongHandleAt(0)) {
+    SelectSongIndex(0);
+    SelectSong(GetSongHandleAt(0));
+    return;
+  }
+  Handle song = NewHandleClearWithReserve(kFirstSongBlockSize);
+  if (!song) FatalMemoryStop(gLastMemError ? gLastMemError : OSErr(memFullErr));
+  SetSongHandleAt(0, song);
+  gCurrentSongIndex = 0;
+  gCurrentChildIndex = -1;
+  InitFirstSong(song);
+  SelectSongIndex(0);
+  SelectSong(song);
+  ResetTrackTemplate();
+}
+
+// Disposes every song in slots 1 and up, so that clearing the table leaks nothing.
+void DisposeOtherSongs() {
+  for (int32_t slot = 1; slot < gSongCount; ++slot) {
+    if (!GetSongHandleAt(slot)) continue;
+    SelectSongIndex(slot);
+    SelectSong(GetSongHandleAt(slot));
+    DisposeSong();
+  }
+}
+
+int32_t UnlockSongVisit(SongVisitRecord*) {
+  if (gCurrentSongHandle) HUnlock(gCurrentSongHandle);
+  return 0;
+}
+
+int32_t LockSongVisit(SongVisitRecord*) {
+  LockCurrentSongHigh();
+  return 0;
+}
+
+}  // namespace
+
+void ResetSongDatabase() {
+  EnsureFirstSong();
+  DisposeAllEventIndexes();
+  ForEachTrack(DisposeTrackContents, nullptr);
+  DisposeSongLists();
+  InitSongHeader();
+  SetSongSlotCount(kNewDocumentSongSlots);
+  DisposeOtherSongs();
+  SelectSongIndex(0);
+  SelectSong(GetSongHandleAt(0));
+  for (int32_t slot = 1; slot < gSongCount; ++slot) SetSongHandleAt(slot, Handle());
+  CreateSongTracks(1, 1);
+  NewSongLists();
+  RebuildTrackNumberMap();
+}
+
+void CompactSongMemory(Size size) {
+  if (gSectionMode) return;
+  if (CompactMem(size) >= size) return;
+  SongVisitRecord unlock;
+  unlock.callback = UnlockSongVisit;
+  unlock.flags = kVisitClipboardSong;
+  ForEachSongAndChild(&unlock);
+  CompactMem(size);
+  SongVisitRecord lock;
+  lock.callback = LockSongVisit;
+  lock.flags = kVisitClipboardSong;
+  ForEachSongAndChild(&lock);
+  RefreshCurrentSongPtr();
+}

@@ -1,0 +1,26 @@
+// Redrawing the main windows after the song model changed.
+//
+// The windows do not exist yet: each request is counted per window kind, so that callers
+// and tests can see which windows an operation asked to redraw.
+#pragma once
+
+#include <cstdint>
+
+constexpr int kWindowKindCount = 32;
+extern uint32_t gRedrawRequests[kWindowKindCount];
+extern uint8_t gEditorPanesDirty;
+
+void InvalidateEditorWindow();
+void InvalidateSongListWindow();
+void InvalidateTrackWindow();
+void InvalidateInstrumentWindow();
+void InvalidateEditorAndLanes();
+void RedrawEventListWindow();
+void RedrawMarkerWindow();
+void RedrawRemoteWindow();
+void MarkEditorPanesDirty();
+void RedrawAll(int32_t flag);
+void RedrawEditorForLanes();
+void RedrawEventListAndEditor();
+// The kind of the front window (0 without windows).
+int16_t GetFrontWindowKind();
