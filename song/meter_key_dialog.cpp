@@ -1,5 +1,6 @@
 #include "song/meter_key_dialog.h"
 
+#include "platform/system/sys_beep.h"
 #include "shell/conductor_lock_state.h"
 #include "shell/utility_event_selection.h"
 #include "song/conductor_edits.h"
@@ -139,6 +140,20 @@ SignatureDialogFields GetSignatureDialogDefaults() {
   f.denominator = gWholeNoteTicks / ticksPerBeat;
   f.keyPitch = KeyTonic(gConductorState.key);
   return f;
+}
+
+int32_t BalanceBeatGroups(SignatureDialogFields* f) {
+  if (!f->groupedBeats) return 0;
+  int32_t sum = 0;
+  for (int32_t g : f->groups) sum += g > 0 ? g : 0;
+  if (sum > f->numerator) {
+    SysBeep(5);
+  } else if (sum < f->numerator) {
+    int32_t i = 0;
+    while (i < kMaxBeatGroups - 1 && f->groups[i] > 0) ++i;
+    f->groups[i] = (f->groups[i] > 0 ? f->groups[i] : 0) + f->numerator - sum;
+  }
+  return sum;
 }
 
 bool ApplySignatureDialog(const SignatureDialogFields& f) {

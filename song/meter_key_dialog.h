@@ -37,6 +37,10 @@ struct SignatureDialogFields {
 // The fields the dialog opens with: the time selection as bars (or the whole song), the
 // meter and key in force at the first bar, and the stored groups.
 SignatureDialogFields GetSignatureDialogDefaults();
+// After an edit of a beat group (grouped beats on): a sum of the groups above the numerator
+// beeps; a sum below adds the difference to the first empty group (the last when none is
+// empty). Returns the sum before the change.
+int32_t BalanceBeatGroups(SignatureDialogFields* fields);
 // Writes the meter and key changes of the fields over the bars from..to. Returns false when
 // the to-bar lies before the from-bar (nothing is changed then).
 bool ApplySignatureDialog(const SignatureDialogFields& fields);

@@ -1,5 +1,6 @@
 // What the OK buttons of the time and key signature dialog and of the tempo dialog write.
 #include "conductor_fixture.h"
+#include "platform/system/sys_beep.h"
 #include "editors/conductor_selection_scale.h"
 #include "song/key_codes.h"
 #include "song/meter_key_dialog.h"
@@ -154,6 +155,24 @@ TEST_F(DialogTest, GroupedBeatsAlternateBarByBar) {
   ASSERT_TRUE(ApplySignatureDialog(f));
   EXPECT_LT(Count(), 40);
   EXPECT_LE(ReadU32BE(Song() + kSongConductorEnd), 19201u + 721);
+}
+
+TEST_F(DialogTest, BeatGroupsAreBalancedAgainstTheNumerator) {
+  SignatureDialogFields f;
+  f.groupedBeats = true;
+  f.numerator = 7;
+  f.groups[0] = 2;
+  f.groups[1] = 2;
+  EXPECT_EQ(4, BalanceBeatGroups(&f));
+  EXPECT_EQ(3, f.groups[2]);
+  for (int32_t i = 0; i < kMaxBeatGroups; ++i) f.groups[i] = 1;
+  f.numerator = 9;
+  BalanceBeatGroups(&f);
+  EXPECT_EQ(3, f.groups[kMaxBeatGroups - 1]);
+  ResetSysBeepCountForTesting();
+  f.numerator = 5;
+  BalanceBeatGroups(&f);
+  EXPECT_EQ(1u, GetSysBeepCount());
 }
 
 TEST_F(DialogTest, AToBarBeforeTheFromBarChangesNothing) {
