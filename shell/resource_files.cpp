@@ -14,6 +14,7 @@ namespace {
 using WarpProc = int32_t (*)(float x, float y);
 using SuppressionProc = int32_t (*)(double seconds);
 WarpProc gWarpProc = nullptr;
+CFBundleRef gWarpBundle = nullptr;  // kept loaded while its routine is cached
 
 // A preferences file with no resource fork yet: make sure the file exists, then give it an
 // empty resource map.
@@ -93,9 +94,16 @@ void WarpMouseTo(int32_t x, int32_t y) {
     auto suppress = reinterpret_cast<SuppressionProc>(
         CFBundleGetFunctionPointerForName(bundle, CFSTR("CGSetLocalEventsSuppressionInterval")));
     if (gWarpProc && suppress) suppress(0.0);
-    if (!gWarpProc) CFRelease(bundle);  // a loaded bundle with the routine stays for the run
+    if (gWarpProc)
+      gWarpBundle = bundle;
+    else
+      CFRelease(bundle);
   }
   if (gWarpProc) gWarpProc(float(x), float(y));
 }
 
-void ResetWarpMouseLookup() { gWarpProc = nullptr; }
+void ResetWarpMouseLookup() {
+  gWarpProc = nullptr;
+  if (gWarpBundle) CFRelease(gWarpBundle);
+  gWarpBundle = nullptr;
+}

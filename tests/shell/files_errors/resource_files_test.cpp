@@ -89,6 +89,7 @@ TEST(WarpMouse, LooksTheRoutineUpOnceAndDoesNothingWithoutIt) {
   EXPECT_EQ(*static_cast<float*>(dlsym(handle, "gWarpX")), 30.0f);
   dlclose(handle);
   RegisterStandardFolder(kFrameworksFolderType, "");
+  ResetWarpMouseLookup();
 }
 
 }  // namespace
