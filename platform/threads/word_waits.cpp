@@ -1,0 +1,34 @@
+#include "platform/threads/word_waits.h"
+
+#include <linux/futex.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <climits>
+#include <ctime>
+
+static_assert(sizeof(std::atomic<uint32_t>) == sizeof(uint32_t));
+static_assert(std::atomic<uint32_t>::is_always_lock_free);
+
+namespace {
+
+long Futex(std::atomic<uint32_t>& word, int op, uint32_t value, const timespec* deadline,
+           uint32_t bits) {
+  return syscall(SYS_futex, reinterpret_cast<uint32_t*>(&word), op | FUTEX_PRIVATE_FLAG, value,
+                 deadline, nullptr, bits);
+}
+
+}  // namespace
+
+void WaitOnWordUntil(std::atomic<uint32_t>& word, uint32_t expected, uint64_t deadlineNanos) {
+  if (word.load(std::memory_order_acquire) != expected) return;
+  // FUTEX_WAIT_BITSET takes an absolute time on CLOCK_MONOTONIC.
+  timespec until{};
+  until.tv_sec = time_t(deadlineNanos / 1000000000u);
+  until.tv_nsec = long(deadlineNanos % 1000000000u);
+  Futex(word, FUTEX_WAIT_BITSET, expected, &until, FUTEX_BITSET_MATCH_ANY);
+}
+
+void WakeWordWaiters(std::atomic<uint32_t>& word, bool all) {
+  Futex(word, FUTEX_WAKE, all ? uint32_t(INT_MAX) : 1u, nullptr, 0);
+}

@@ -1,0 +1,13 @@
+// Waiting for another thread to change a 32-bit word, with an absolute deadline on the host clock
+// (CLOCK_MONOTONIC nanoseconds, as HostTimeNanos). The futex under the timer threads.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+// Sleeps while word holds expected, until a waker calls WakeWordWaiters or the host clock reaches
+// deadlineNanos. Returns at once when the word already differs. May return early (a signal, a
+// spurious wake-up): callers check their condition again.
+void WaitOnWordUntil(std::atomic<uint32_t>& word, uint32_t expected, uint64_t deadlineNanos);
+// Wakes one waiter, or all of them, on word. Never blocks; safe on real-time threads.
+void WakeWordWaiters(std::atomic<uint32_t>& word, bool all);
