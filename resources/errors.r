@@ -87,7 +87,7 @@ resource 'STR#' 505 "Application messages" {
   "The operation finished, but part of its result could not be kept."  # 0: writer message on close (flag bit 0)
   "The operation finished, but part of its data was left out."  # 1: writer message on close (flag bit 1)
   "Too many tasks were waiting; all activity has been stopped."  # 2: idle-task stack emptied
-  ""                                                          # 3
+  "The audio engine did not answer in time; the track was changed without waiting for it."  # 3: track edit wait timed out
   "No more songs can be added: all 16 song slots are in use."  # 4: song slots full
   "The cycle cannot start: the left and right locators are at the same position."  # 5: cycle with equal locators
   ""                                                          # 6
@@ -125,9 +125,9 @@ resource 'STR#' 505 "Application messages" {
   ""                                                          # 38
   "Nothing could be mapped."                                  # 39: nothing mapped
   "The file holds no complete system-exclusive message."  # 40: sysex file without a message
-  ""                                                          # 41
+  "The system-exclusive file ends inside a message; nothing was imported."  # 41: dump cut short
   ""                                                          # 42
-  ""                                                          # 43
+  "This file is not a Standard MIDI File."                    # 43: no MIDI header
   "A file of another kind already has this name. Choose another name."  # 44: save over a file of another type
   ""                                                          # 45
   ""                                                          # 46
@@ -155,7 +155,7 @@ resource 'STR#' 505 "Application messages" {
   ""                                                          # 68
   ""                                                          # 69
   "Check the audio device settings."                          # 70: audio set-up notice
-  ""                                                          # 71
+  "The MIDI file is damaged: a track is missing or cut short."  # 71: MIDI track chunk missing
   ""                                                          # 72
   "The audio plug-in could not be found."                     # 73: plug-in component missing
   ""                                                          # 74

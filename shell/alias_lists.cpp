@@ -17,7 +17,7 @@
 #include "shell/song_switch.h"
 #include "song/open_dispatch.h"
 #include "song/smf_import_state.h"
-#include "song/undo_history.h"
+#include "song/undo_ring.h"
 
 AliasList gSongFileList = {75, 5000, Handle(), nullptr};
 AliasList gMediaFileList = {35, 5100, Handle(), nullptr};

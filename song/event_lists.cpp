@@ -15,11 +15,11 @@
 #include "song/song_context.h"
 #include "song/song_layout.h"
 #include "song/songs.h"
+#include "song/track_edit_brackets.h"
 #include "song/track_entries.h"
 #include "song/track_length.h"
 #include "song/track_numbers.h"
 #include "song/track_template.h"
-#include "song/undo_interim.h"
 #include "song/window_redraw.h"
 
 uint8_t gEventTemplate[kLongEventSize];

@@ -19,7 +19,7 @@
 #include "song/timebase.h"
 #include "song/track_entries.h"
 #include "song/track_template.h"
-#include "song/undo_interim.h"
+#include "song/undo_ring.h"
 
 Handle gSongHandles;
 int32_t gSongCount = 0;

@@ -15,7 +15,7 @@
 #include "song/songs.h"
 #include "song/track_numbers.h"
 #include "song/track_template.h"
-#include "song/undo_interim.h"
+#include "song/undo_ring.h"
 
 namespace {
 

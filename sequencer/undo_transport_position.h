@@ -1,0 +1,21 @@
+// Interim: the transport's position block, flag word and status byte as the playback reset
+// after an edit keeps them, and the sequencer's idle tasks it runs. No clock reads them yet.
+#pragma once
+
+#include <cstdint>
+
+constexpr int32_t kTransportPositionBlockSize = 32;
+// +0 u32 the song position in ticks; the rest belongs to the clock.
+extern uint8_t gTransportPositionBlock[kTransportPositionBlockSize];
+extern uint32_t gTransportFlagWord;
+extern uint8_t gTransportStatusByte;
+
+// Set while section playback is prepared again after an edit.
+constexpr uint32_t kTransportFlagSectionReset = 0x80000000u;
+// The two flags a reset clears (play pending, locate pending).
+constexpr uint32_t kTransportFlagPlayPending = 0x01;
+constexpr uint32_t kTransportFlagLocatePending = 0x02;
+
+uint32_t GetSongPositionTick();
+// Runs the sequencer's pending idle tasks to the end. Interim: there are none.
+void DrainIdleTasks();

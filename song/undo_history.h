@@ -1,4 +1,0 @@
-// Emptying the undo history (a new or switched song starts without steps to undo).
-#pragma once
-
-void ResetUndoHistory();
