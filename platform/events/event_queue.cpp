@@ -10,7 +10,7 @@
 #include <thread>
 
 #include "platform/events/events_internal.h"
-#include "platform/events/posting_ring.h"
+#include "platform/threads/lock_free_queue.h"
 
 struct OpaqueEventQueueRef {};
 
@@ -24,7 +24,7 @@ constexpr EventTime kUnwakeablePumpSlice = 0.01;
 
 const std::thread::id gMainThread = std::this_thread::get_id();
 OpaqueEventQueueRef gMainQueueObject;
-PostingRing<events_internal::InboxItem, kInboxCapacity> gInbox;
+LockFreeQueue<events_internal::InboxItem, kInboxCapacity> gInbox;
 std::atomic<uint32_t> gInboxPending{0};
 std::atomic<uint32_t> gDropped{0};
 std::atomic<bool> gMainWaiting{false};
@@ -88,10 +88,10 @@ void WakeMainThread() {
 bool PushInbox(const InboxItem& item) {
   // Counted before the push, so that a waiting main thread that reads 0 cannot miss it.
   gInboxPending.fetch_add(1);
-  bool pushed = gInbox.Push(item);
+  bool pushed = gInbox.TryPush(item);
   if (!pushed && IsMainThread()) {
     DrainInbox();  // the main thread makes room itself
-    pushed = gInbox.Push(item);
+    pushed = gInbox.TryPush(item);
   }
   if (!pushed) {
     gInboxPending.fetch_sub(1);
@@ -108,7 +108,7 @@ bool PushInbox(const InboxItem& item) {
 void DrainInbox() {
   if (!IsMainThread()) return;
   InboxItem item;
-  while (gInbox.Pop(&item)) {
+  while (gInbox.TryPop(&item)) {
     gInboxPending.fetch_sub(1);
     if (item.kind == InboxItem::kEvent) {
       InsertQueued(item.event, item.priority);

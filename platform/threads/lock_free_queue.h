@@ -1,22 +1,23 @@
-// A bounded multi-producer, multi-consumer queue without locks (one sequence number per cell),
-// so that a real-time thread can post without ever waiting for the main thread. Push fails
-// at once when the ring is full.
+// A bounded queue that any number of threads may push to and pop from without locks or
+// allocation (each cell carries a sequence number that says whose turn it is). Pushing to a
+// full queue and popping from an empty one fail at once. The capacity is a power of two.
 #pragma once
 
 #include <atomic>
 #include <cstddef>
-#include <cstdint>
 
 template <typename T, size_t kCapacity>
-class PostingRing {
-  static_assert((kCapacity & (kCapacity - 1)) == 0, "capacity must be a power of two");
+class LockFreeQueue {
+  static_assert(kCapacity >= 2 && (kCapacity & (kCapacity - 1)) == 0, "capacity must be a power of two");
 
  public:
-  PostingRing() {
+  LockFreeQueue() {
     for (size_t i = 0; i < kCapacity; ++i) cells_[i].sequence.store(i, std::memory_order_relaxed);
   }
+  LockFreeQueue(const LockFreeQueue&) = delete;
+  LockFreeQueue& operator=(const LockFreeQueue&) = delete;
 
-  bool Push(const T& value) {
+  bool TryPush(const T& value) {
     size_t pos = tail_.load(std::memory_order_relaxed);
     for (;;) {
       Cell& cell = cells_[pos & (kCapacity - 1)];
@@ -36,7 +37,7 @@ class PostingRing {
     }
   }
 
-  bool Pop(T* value) {
+  bool TryPop(T* value) {
     size_t pos = head_.load(std::memory_order_relaxed);
     for (;;) {
       Cell& cell = cells_[pos & (kCapacity - 1)];
@@ -62,6 +63,6 @@ class PostingRing {
     T value;
   };
   Cell cells_[kCapacity];
-  alignas(64) std::atomic<size_t> tail_{0};
   alignas(64) std::atomic<size_t> head_{0};
+  alignas(64) std::atomic<size_t> tail_{0};
 };
