@@ -23,6 +23,8 @@ struct Token {
   std::string text;  // word, or the Mac Roman bytes of a string or four-character code
   int64_t number = 0;
   int line = 0;
+  size_t begin = 0;  // offsets of the token in the source text
+  size_t end = 0;
 };
 
 // --- Lexer ----------------------------------------------------------------------------
@@ -54,7 +56,9 @@ class Lexer {
 bool Lexer::Run(std::vector<Token>* tokens, std::string* message, int* line) {
   for (;;) {
     Token token;
-    if (!Next(&token)) {
+    bool ok = Next(&token);
+    token.end = pos_;
+    if (!ok) {
       *message = error_;
       *line = line_;
       return false;
@@ -82,6 +86,7 @@ void Lexer::SkipSpaceAndComments() {
 bool Lexer::Next(Token* token) {
   SkipSpaceAndComments();
   token->line = line_;
+  token->begin = pos_;
   if (pos_ >= s_.size()) return token->kind = Tok::End, true;
   char c = s_[pos_];
   if (c == '{' || c == '}') {
@@ -185,8 +190,8 @@ bool Lexer::LexCharacter(std::string* out) {
 
 class Parser {
  public:
-  Parser(std::vector<Token> tokens, std::string folder, ResourceForkImage* image)
-      : tokens_(std::move(tokens)), folder_(std::move(folder)), image_(image) {}
+  Parser(std::string_view source, std::vector<Token> tokens, std::string folder, ResourceForkImage* image)
+      : source_(source), tokens_(std::move(tokens)), folder_(std::move(folder)), image_(image) {}
   bool Run();
   const std::string& error() const { return error_; }
   int line() const { return line_; }
@@ -211,7 +216,9 @@ class Parser {
   bool StringList(std::string* data);
   bool ErrorTable(std::string* data);
   bool PString(const Token& token, std::string* data);
+  bool VerbatimBlock(std::string* data);
 
+  std::string_view source_;
   std::vector<Token> tokens_;
   size_t at_ = 0;
   std::string folder_;
@@ -335,6 +342,7 @@ bool Parser::Directive(const Token& word, std::string* data) {
   if (w == "file") return FileBytes(data);
   if (w == "strlist" || w == "rangetable") return StringList(data);
   if (w == "errtable") return ErrorTable(data);
+  if (w == "nib") return VerbatimBlock(data);
   return Fail(word, "unknown directive '" + w + "'");
 }
 
@@ -391,6 +399,21 @@ bool Parser::FileBytes(std::string* data) {
   return true;
 }
 
+// `nib { ... }`: the source text between the braces, as it stands (braces inside must pair).
+bool Parser::VerbatimBlock(std::string* data) {
+  Token open;
+  if (!Expect(Tok::LBrace, "'{'", &open)) return false;
+  for (int depth = 1;;) {
+    const Token& t = Take();
+    if (t.kind == Tok::End) return Fail(t, "'}' expected before the end of the file");
+    if (t.kind == Tok::LBrace) ++depth;
+    if (t.kind == Tok::RBrace && --depth == 0) {
+      data->append(source_.substr(open.end, t.begin - open.end));
+      return true;
+    }
+  }
+}
+
 bool Parser::StringList(std::string* data) {
   if (!Expect(Tok::LBrace, "'{'")) return false;
   std::string items;
@@ -440,7 +463,7 @@ bool CompileResourceSource(const std::string& text, const std::string& fileName,
   std::vector<Token> tokens;
   error->file = fileName;
   if (!Lexer(text).Run(&tokens, &error->message, &error->line)) return false;
-  Parser parser(std::move(tokens), sourceFolder.empty() ? "." : sourceFolder, image);
+  Parser parser(text, std::move(tokens), sourceFolder.empty() ? "." : sourceFolder, image);
   if (parser.Run()) return true;
   error->message = parser.error();
   error->line = parser.line();

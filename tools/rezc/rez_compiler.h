@@ -11,13 +11,16 @@
 //   resource 'SERR' -50 { rangetable { "Bad parameter." "..." } }
 //   resource 'XXXX' 1 { u8 1 u16 2 i16 -3 u32 4 i32 -5 ostype 'TEXT' pstring "x" cstring "y"
 //                       text "raw" hex "00 01 ff" zeros 12 file "picture.bin" }
+//   resource 'NIBT' 128 "transp" { nib { window "transp" { ... } } }
 //
 // After the id come an optional name (a string) and attributes: sysheap purgeable locked
 // protected preload. A bare string in a body is a Pascal string; a body of bare strings
 // in a 'STR#' resource is a string list (count word, then the strings), as is
 // `strlist { ... }` anywhere. errtable writes the exact-code error table (count, reserved
 // word, {code, offset of the text} per entry, then the NUL-terminated texts); rangetable
-// a count and Pascal strings.
+// a count and Pascal strings. `nib { ... }` copies the source text between its braces
+// verbatim (UTF-8, comments included; the braces inside must pair): nib window descriptions
+// (platform/nib/nib_format.h).
 //
 // Strings are UTF-8 and become Mac Roman; escapes \" \\ \n \r \t \0 and \xHH (a raw byte).
 // Numbers are decimal or 0x hexadecimal and must fit their field. file paths are taken
