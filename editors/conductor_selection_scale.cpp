@@ -32,8 +32,9 @@ int32_t Scale(int32_t v, int32_t oldResolution, int32_t newResolution) {
 
 uint32_t ScalePosition(uint32_t tick, int32_t oldResolution, int32_t newResolution) {
   if (tick == 0) return 0;
-  int32_t t = Scale(int32_t(tick) - 1, oldResolution, newResolution) + 1;
-  return t < 1 ? 1u : uint32_t(t);
+  // A position read from a file may be any 32-bit value: no overflow around the scaling.
+  int64_t t = int64_t(Scale(int32_t(tick - 1), oldResolution, newResolution)) + 1;
+  return t < 1 ? 1u : t > INT32_MAX ? uint32_t(INT32_MAX) : uint32_t(t);
 }
 
 uint32_t ScaleLength(uint32_t length, uint32_t limit, int32_t oldResolution,
@@ -58,12 +59,12 @@ void RescaleCurrentTrackEventTimes(int32_t oldResolution, int32_t newResolution)
   for (uint32_t offset = 0; offset < size;) {
     uint8_t* e = base + offset;
     uint32_t length = SeqEventLengthWithin(e, size - offset);
-    if (length == 0 || EventTime(e) == 0) break;
-    SetEventTime(e, ScalePosition(EventTime(e), oldResolution, newResolution));
-    if (EventKind(e) == kKindNote)
+    if (length == 0 || SeqEventTime(e) == 0) break;
+    SetSeqEventTime(e, ScalePosition(SeqEventTime(e), oldResolution, newResolution));
+    if (SeqEventKind(e) == kKindNote)
       SetNoteDuration(e, uint16_t(ScaleLength(GetNoteDuration(e), 0xFFFF, oldResolution,
                                               newResolution)));
-    else if (EventKind(e) == kKindSequenceRef)
+    else if (SeqEventKind(e) == kKindSequenceRef)
       SetEventLongDuration(e, ScaleLength(GetEventLongDuration(e), 0xFFFFFF, oldResolution,
                                           newResolution));
     offset += length;

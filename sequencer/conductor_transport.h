@@ -1,16 +1,16 @@
-// Interim: the transport fields that the conductor map, its lock state and the tempo
-// display read and write, and the tempo scaling by the transport's tempo factor. No clock
-// task runs yet; the fields only hold their values.
+// The transport fields that the conductor map, its lock state and the tempo display read and
+// write, and the sync source as the song model sees it.
 #pragma once
 
 #include <cstdint>
 
 #include "platform/memory/mac_types.h"
+#include "sequencer/midi_utilities.h"
 
-// The transport's tempo (tenths of a beat per minute, start-up default 1100) and its tempo
-// factor (2048 = 100 %).
-extern uint16_t gClockTempo;
-extern uint16_t gClockTempoFactor;
+// The transport clock's tempo (tenths of a beat per minute, start-up default 1100) and its
+// tempo factor (2048 = 100 %): names for gTransportClock.tempo and .tempoScale.
+extern uint16_t& gClockTempo;
+extern uint16_t& gClockTempoFactor;
 // Non-zero while playback follows the conductor map.
 extern uint8_t gClockConductorFollow;
 // The transport's option byte (bit 7 read by IsTransportOptionBit7Set).
@@ -34,10 +34,4 @@ constexpr int32_t kMaxTempo = 4500;
 constexpr uint16_t kDefaultTempo = 1100;
 constexpr uint16_t kUnityTempoFactor = 2048;
 
-// (tempo x factor + 1024) >> 11, clamped to 120..4500; factor 0 takes the transport's.
-// The product is formed in 64 bits and clamped before it is narrowed, so a large factor
-// gives the fastest tempo rather than a wrapped value.
-int16_t ScaleTempoValue(int32_t tempo, int32_t factor);
-// ScaleTempoValue of the transport's tempo with its factor.
-int16_t GetScaledTempo();
 int16_t GetSyncSource();

@@ -5,7 +5,7 @@
 uint8_t* SeekEventList(uint8_t* event, int32_t t) {
   if (!event) return nullptr;
   for (;;) {
-    uint32_t time = EventTime(event);
+    uint32_t time = SeqEventTime(event);
     if (time == 0 || event[kEventStatus] < 0x10) return event;
     if (int32_t(time) >= t) return event;
     uint32_t length = GetSeqEventLength(event);

@@ -31,6 +31,3 @@ int32_t ScaleVolumeForDevice(int32_t value, uint8_t deviceKind) {
 
 // Interim: no MIDI-thru targets exist until the MIDI ports are built.
 int32_t SendToThruPorts(uint8_t*, int32_t) { return 0; }
-
-// Interim: no note-off queue exists until the sequencer clock is built.
-int32_t FlushNoteOffsNow() { return 0; }

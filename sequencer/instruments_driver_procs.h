@@ -40,5 +40,6 @@ int32_t ScaleVolumeForDevice(int32_t value, uint8_t deviceKind);
 // Passes a record to the MIDI-thru targets. Interim: there are no ports yet, so nothing is
 // sent; returns 0.
 int32_t SendToThruPorts(uint8_t* record, int32_t flag);
-// Sends every pending note-off at once. Interim: no note-off queue exists yet; returns 0.
+// Sends every pending note-off without an owner at once (note_off_queue.cpp); returns 0 or
+// the lock result when the clock is busy.
 int32_t FlushNoteOffsNow();

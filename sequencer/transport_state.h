@@ -1,10 +1,11 @@
-// Interim: the parts of the sequencer clock that the song model touches while a song is
-// resized or the time selection is committed. No clock task runs yet.
+// The parts of the sequencer clock that the song model touches while a song is resized or the
+// time selection is committed. The lock itself is the clock's (sequencer_clock.h).
 #pragma once
 
 #include <cstdint>
 
 #include "platform/memory/mac_types.h"
+#include "sequencer/sequencer_clock.h"
 
 // One 16-byte position of the play range: tick, sample position, sample rate.
 struct ClockPosition {
@@ -14,16 +15,11 @@ struct ClockPosition {
 };
 
 extern ClockPosition gClockPlayRange[2];
-extern uint32_t gClockLockWord;
 
-// True when the clock runs and plays the song block song (or section playback uses it).
+// True when the clock's play or sync task runs and plays the song block song.
 bool IsClockPlayingSong(Handle song);
 // True when the current song takes part in section playback.
 bool IsCurrentSongPlaying();
-// Takes the clock's lock word (compare-and-swap of 0 with the owner code): 0 or -1.
-int32_t TryLockClock(int32_t owner);
-// Writes the code into a taken lock word (0 releases); returns the code.
-int32_t UnlockClock(int32_t code);
 // Detaches and re-points the clock's cached pointers into the current song.
 void DetachPlayingCopy();
 void ReattachPlayingCopy();

@@ -73,7 +73,7 @@ bool PassesPositionTest(const uint8_t* event) {
   int32_t positions = PositionCount();
   if (positions < 0) return true;
   int32_t bar = 0, offset = 0;
-  TickToBarAndOffset(int32_t(EventTime(event)), &bar, &offset);
+  TickToBarAndOffset(int32_t(SeqEventTime(event)), &bar, &offset);
   int32_t barLength = gConductorState.ticksPerBar;
   bool near = false;
   for (int32_t i = 0; i < positions && !near; ++i)
@@ -88,8 +88,8 @@ bool PassesPatternTest(const uint8_t* event) {
 }
 
 bool IsCountedNote(const uint8_t* e) {
-  if (EventKind(e) != kKindNote) return false;
-  uint32_t t = EventTime(e);
+  if (SeqEventKind(e) != kKindNote) return false;
+  uint32_t t = SeqEventTime(e);
   if (t < gTimeSelection.start.tick || t >= gTimeSelection.end.tick) return false;
   return InRange(e[kEventData1], gEditNoteRange[0], gEditNoteRange[1]);
 }
@@ -154,7 +154,7 @@ void InvalidateFilteredNoteCount() { gNoteCount = NoteCountCache(); }
 
 int32_t PassesNoteRangeFilter() {
   const uint8_t* event = gCurrentEvent;
-  if (!event || EventKind(event) != kKindNote) return 0;
+  if (!event || SeqEventKind(event) != kKindNote) return 0;
   if (!InRange(event[kEventData1], gEditNoteRange[0], gEditNoteRange[1])) return 0;
   return PassesEventFilter();
 }

@@ -66,12 +66,12 @@ void UpdateCursorEventSelection(int32_t request) {
 }
 
 uint32_t GetEventEndTime(const uint8_t* event) {
-  uint32_t time = EventTime(event);
-  if (EventKind(event) == kKindNote) {
+  uint32_t time = SeqEventTime(event);
+  if (SeqEventKind(event) == kKindNote) {
     uint16_t duration = GetNoteDuration(event);
     return time + (duration < 1 ? 1 : duration);
   }
-  if (EventKind(event) == kKindSequenceRef) return time + GetEventLongDuration(event);
+  if (SeqEventKind(event) == kKindSequenceRef) return time + GetEventLongDuration(event);
   return time + 1;
 }
 
@@ -82,7 +82,7 @@ void ExtendSelectionToEvent(uint32_t t, bool /*useDrum*/) {
   if (gCurrentEvent) {
     uint32_t eventEnd = GetEventEndTime(gCurrentEvent);
     if (eventEnd > end) end = eventEnd;
-    if (EventKind(gCurrentEvent) == kKindNote) WidenNoteBounds(gCurrentEvent[kEventData1]);
+    if (SeqEventKind(gCurrentEvent) == kKindNote) WidenNoteBounds(gCurrentEvent[kEventData1]);
   }
   SetTimeRange(start, end);
 }
@@ -92,22 +92,22 @@ void RecomputeSelectionFromEvents(bool collapse) {
   WalkCurrentTrackEvents(nullptr, [&](uint8_t* e) {
     if (!(e[kEventFlags] & kEventSelected)) return true;
     if (first && collapse) {
-      SetTimeRangeAt(EventTime(e));
+      SetTimeRangeAt(SeqEventTime(e));
       gSelectionLowNote = 127;
       gSelectionHighNote = 0;
     }
     first = false;
-    ExtendSelectionToEvent(EventTime(e), false);
+    ExtendSelectionToEvent(SeqEventTime(e), false);
     return true;
   });
 }
 
 int32_t TestEventInSelection(const uint8_t* event, EventPredicate predicate) {
-  uint32_t time = EventTime(event);
+  uint32_t time = SeqEventTime(event);
   bool accepted = predicate ? predicate(event) : true;
   if (IsTimeInSelection(time)) return accepted ? 1 : 0;
   if (time == 0 || time >= gTimeSelection.end.tick || gEditorModeByte >= 128) return -1;
-  if (EventKind(event) == kKindNote && accepted &&
+  if (SeqEventKind(event) == kKindNote && accepted &&
       GetEventEndTime(event) > gTimeSelection.start.tick)
     return 1;
   return 0;

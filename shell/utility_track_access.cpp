@@ -74,7 +74,7 @@ void NextEvent() {
 uint8_t* FindEventAfterTime(uint8_t* list, int32_t t) {
   uint8_t* event = SeekEventList(list, t);
   if (t < 1 || !event) return event;
-  while (int32_t(EventTime(event)) == t && event[kEventStatus] >= 0x10) {
+  while (int32_t(SeqEventTime(event)) == t && event[kEventStatus] >= 0x10) {
     uint32_t length = GetSeqEventLength(event);
     if (length < kShortEventSize) break;
     event += length;

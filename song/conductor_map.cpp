@@ -13,7 +13,8 @@
 #include "song/instrument_table.h"
 #include "song/song_context.h"
 #include "song/song_layout.h"
-#include "song/undo_interim.h"
+#include "song/track_edit_brackets.h"
+#include "song/undo_ring.h"
 
 ConductorState gConductorState;
 int32_t gConductorRange[2] = {0, 0};

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/memory/memory.h"
-#include "sequencer/conductor_tempo_tables.h"
+#include "sequencer/tempo_tables.h"
 #include "sequencer/conductor_transport.h"
 #include "song/song_context.h"
 #include "song/song_layout.h"

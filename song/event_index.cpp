@@ -38,8 +38,8 @@ uint8_t* EntryAt(Handle index, uint32_t n) {
 
 // The class and end of a record; false for a record that cannot be indexed.
 bool ClassifyEvent(const uint8_t* e, uint16_t* cls, uint32_t* end) {
-  uint32_t time = EventTime(e);
-  uint8_t kind = EventKind(e);
+  uint32_t time = SeqEventTime(e);
+  uint8_t kind = SeqEventKind(e);
   *end = time;
   if (kind == kKindNote && e[kEventKindMarker] == kLongMarker) {
     *cls = kIndexClassNote;
@@ -114,19 +114,19 @@ OSErr IndexEventList(Handle list, Handle index) {
   Size size = GetHandleSize(list);
   uint8_t* start = reinterpret_cast<uint8_t*>(HandleData(list));
   uint8_t* e = start;
-  while (start + size - e >= kEndRecordSize && EventTime(e) != 0) {
+  while (start + size - e >= kEndRecordSize && SeqEventTime(e) != 0) {
     uint32_t length = SeqEventLengthWithin(e, uint32_t(start + size - e));
     uint16_t cls = 0;
     uint32_t end = 0;
     if (length == 0 || !ClassifyEvent(e, &cls, &end)) break;
-    OSErr err = AddEventIndexEntry(index, EventTime(e), end, cls);
+    OSErr err = AddEventIndexEntry(index, SeqEventTime(e), end, cls);
     if (err != noErr) return err;
     e += length;
   }
-  bool clean = start + size - e == kEndRecordSize && EventTime(e) == 0;
+  bool clean = start + size - e == kEndRecordSize && SeqEventTime(e) == 0;
   if (clean) return noErr;
   int32_t offset = int32_t(e - start);
-  if (start + size - e >= kEndRecordSize && EventTime(e) != 0) ReportCutList();
+  if (start + size - e >= kEndRecordSize && SeqEventTime(e) != 0) ReportCutList();
   HUnlock(list);
   SetHandleSize(list, offset + kEndRecordSize);
   HLock(list);

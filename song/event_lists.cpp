@@ -119,7 +119,7 @@ void InsertEventBytes(uint32_t t, const uint8_t* source, int32_t n) {
 }
 
 void InsertShortTemplate(uint32_t t) {
-  SetEventTime(gEventTemplate, t);
+  SetSeqEventTime(gEventTemplate, t);
   InsertEventBytes(t, gEventTemplate, kShortEventSize);
   gEventTemplate[kEventFlags] = 0;
 }
@@ -127,7 +127,7 @@ void InsertShortTemplate(uint32_t t) {
 void ClearTemplateAndInsert(uint32_t t) {
   gEventTemplate[kEventFlags] &= uint8_t(~kEventMarks);
   gEventTemplate[kEventKindMarker] = kLongMarker;
-  SetEventTime(gEventTemplate, t);
+  SetSeqEventTime(gEventTemplate, t);
   InsertEventBytes(t, gEventTemplate, kLongEventSize);
 }
 
@@ -138,7 +138,7 @@ OSErr InsertTemplateEvent(uint32_t t) {
   OSErr err = InsertHandleBytes(list, offset, kLongEventSize, false);
   if (err != noErr) return err;
   gEventTemplate[kEventKindMarker] = kLongMarker;
-  SetEventTime(gEventTemplate, t);
+  SetSeqEventTime(gEventTemplate, t);
   std::memcpy(ListData(list) + offset, gEventTemplate, kLongEventSize);
   gEventInsertOffset = offset;
   StoreListLength();
@@ -163,7 +163,7 @@ OSErr InsertSequenceReference(int32_t child, uint32_t start, uint32_t end) {
   err = GrowEventList(kLongEventSize);
   if (err != noErr) return err;
   std::memset(gEventTemplate, 0, kLongEventSize);
-  SetEventTime(gEventTemplate, start);
+  SetSeqEventTime(gEventTemplate, start);
   gEventTemplate[kEventStatus] = kKindSequenceRef;
   WriteU16BE(gEventTemplate + kEventChildIndex, uint16_t(child * 4));
   SetEventLongDuration(gEventTemplate, end > start ? end - start : 1);
@@ -178,7 +178,7 @@ OSErr InsertSequenceReference(int32_t child, uint32_t start, uint32_t end) {
 OSErr AppendEventRecords(const uint8_t* records, int32_t n) {
   for (int32_t at = 0; at < n;) {
     uint32_t length = SeqEventLengthWithin(records + at, uint32_t(n - at));
-    if (length == 0 || EventTime(records + at) == 0) return paramErr;
+    if (length == 0 || SeqEventTime(records + at) == 0) return paramErr;
     at += int32_t(length);
   }
   OSErr err = EnsureTrackEventList();
@@ -195,7 +195,7 @@ OSErr AppendEventRecords(const uint8_t* records, int32_t n) {
 
 uint32_t GetCursorEventEnd() {
   if (!gCurrentEvent) return 0;
-  return EventTime(gCurrentEvent) + GetEventLongDuration(gCurrentEvent);
+  return SeqEventTime(gCurrentEvent) + GetEventLongDuration(gCurrentEvent);
 }
 
 void RemoveEventAt(uint8_t* event, Handle list) {
@@ -249,7 +249,7 @@ uint8_t* FindEventListEnd(uint8_t* list, Size size) {
   uint8_t* e = list;
   uint8_t* end = list + size;
   while (end - e >= kEndRecordSize) {
-    if (EventTime(e) == 0) return e;
+    if (SeqEventTime(e) == 0) return e;
     uint32_t length = SeqEventLengthWithin(e, uint32_t(end - e));
     if (length == 0) return e;
     e += length;
@@ -264,18 +264,18 @@ uint32_t LastEventEnd(Handle list, uint32_t t) {
   uint8_t* start = ListData(list);
   uint8_t* stop = FindEventListEnd(start, size);
   for (uint8_t* e = start; e < stop; e += GetSeqEventLength(e)) {
-    uint32_t time = EventTime(e);
+    uint32_t time = SeqEventTime(e);
     uint32_t end = time;
-    if (EventKind(e) == kKindNote)
+    if (SeqEventKind(e) == kKindNote)
       end = time + GetNoteDuration(e) - 1;
-    else if (EventKind(e) == kKindSequenceRef)
+    else if (SeqEventKind(e) == kKindSequenceRef)
       end = time + GetEventLongDuration(e) - 1;
     if (end > latest) latest = end;
   }
-  bool damaged = stop + kEndRecordSize > start + size || EventTime(stop) != 0 ||
+  bool damaged = stop + kEndRecordSize > start + size || SeqEventTime(stop) != 0 ||
                  stop + kEndRecordSize != start + size;
   if (damaged) {
-    if (EventTime(stop) != 0 || stop + kEndRecordSize > start + size)
+    if (SeqEventTime(stop) != 0 || stop + kEndRecordSize > start + size)
       ShowAlertText(kDatabaseBugText);
     CutEventListAt(list, int32_t(stop - start));
   }

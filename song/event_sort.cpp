@@ -34,7 +34,7 @@ size_t CountRecords(uint8_t* start, uint8_t* stop) {
 bool IsSorted(uint8_t* start, uint8_t* stop) {
   uint32_t last = 0;
   for (uint8_t* e = start; e < stop; e += GetSeqEventLength(e)) {
-    uint32_t time = EventTime(e);
+    uint32_t time = SeqEventTime(e);
     if (time < last) return false;
     last = time;
   }
@@ -51,7 +51,7 @@ bool SortThroughIndex(uint8_t* start, uint8_t* stop) {
   if (!refs) return false;
   size_t n = 0;
   for (uint8_t* e = start; e < stop; e += refs[n++].length)
-    refs[n] = {EventTime(e), uint32_t(e - start), GetSeqEventLength(e)};
+    refs[n] = {SeqEventTime(e), uint32_t(e - start), GetSeqEventLength(e)};
   std::stable_sort(refs.get(), refs.get() + count,
                    [](const RecordRef& a, const RecordRef& b) { return a.time < b.time; });
   uint8_t* out = scratch.get();
@@ -75,7 +75,7 @@ OSErr SortInPlace(uint8_t* start, uint8_t* stop) {
     e = PrevEventStartWithin(p, start);
     if (!e) break;
     uint8_t* q = p;
-    while (q < stop && EventTime(q) < EventTime(e)) q += GetSeqEventLength(q);
+    while (q < stop && SeqEventTime(q) < SeqEventTime(e)) q += GetSeqEventLength(q);
     if (q <= p) continue;
     uint32_t length = uint32_t(p - e);
     Handle temp;
@@ -103,11 +103,11 @@ OSErr SortEventList(Handle list) {
   uint8_t* start = reinterpret_cast<uint8_t*>(HandleData(list));
   uint8_t* stop = FindEventListEnd(start, GetHandleSize(list));
   // Only the records in front of the end record (or of a damaged record) are sorted.
-  bool hasEnd = stop + kEndRecordSize <= start + GetHandleSize(list) && EventTime(stop) == 0;
-  if (hasEnd) SetEventTime(stop, kSortSentinelTime);
+  bool hasEnd = stop + kEndRecordSize <= start + GetHandleSize(list) && SeqEventTime(stop) == 0;
+  if (hasEnd) SetSeqEventTime(stop, kSortSentinelTime);
   OSErr err = noErr;
   if (!IsSorted(start, stop) && !SortThroughIndex(start, stop)) err = SortInPlace(start, stop);
-  if (hasEnd) SetEventTime(stop, 0);
+  if (hasEnd) SetSeqEventTime(stop, 0);
   HSetState(list, state);
   return err;
 }
@@ -120,10 +120,10 @@ OSErr SortEventListInPlace(Handle list) {
   HLock(list);
   uint8_t* start = reinterpret_cast<uint8_t*>(HandleData(list));
   uint8_t* stop = FindEventListEnd(start, GetHandleSize(list));
-  bool hasEnd = stop + kEndRecordSize <= start + GetHandleSize(list) && EventTime(stop) == 0;
-  if (hasEnd) SetEventTime(stop, kSortSentinelTime);
+  bool hasEnd = stop + kEndRecordSize <= start + GetHandleSize(list) && SeqEventTime(stop) == 0;
+  if (hasEnd) SetSeqEventTime(stop, kSortSentinelTime);
   OSErr err = SortInPlace(start, stop);
-  if (hasEnd) SetEventTime(stop, 0);
+  if (hasEnd) SetSeqEventTime(stop, 0);
   HSetState(list, state);
   return err;
 }

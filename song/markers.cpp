@@ -32,6 +32,7 @@ uint8_t* ListData(Handle h) {
 
 // The size of the record at r when its name lies inside limit bytes from r; 0 otherwise.
 int32_t RecordSizeWithin(const uint8_t* r, int64_t limit) {
+  if (limit < kMarkerPlainNameOffset + 1) return 0;  // not even the kind byte and a name length
   int32_t nameOffset = r[kMarkerKindOffset] ? kMarkerNameOffset : kMarkerPlainNameOffset;
   if (limit < nameOffset + 1) return 0;
   int32_t size = MarkerRecordSizeFor(r[nameOffset], r[kMarkerKindOffset]);

@@ -67,7 +67,7 @@ uint32_t GetEventLongDuration(const uint8_t* event) {
 void FillLongEvent(uint8_t* e, uint32_t time, uint8_t status, uint8_t d1, uint8_t d2,
                    uint16_t duration) {
   std::memset(e, 0, kLongEventSize);
-  SetEventTime(e, time);
+  SetSeqEventTime(e, time);
   e[kEventStatus] = status;
   e[kEventData1] = d1;
   e[kEventData2] = d2;
@@ -76,7 +76,7 @@ void FillLongEvent(uint8_t* e, uint32_t time, uint8_t status, uint8_t d1, uint8_
 }
 
 void FillShortEvent(uint8_t* e, uint32_t time, uint8_t status, uint8_t d1, uint8_t d2) {
-  SetEventTime(e, time);
+  SetSeqEventTime(e, time);
   e[kEventFlags] = 0;
   e[kEventStatus] = status;
   e[kEventData1] = d1;
@@ -85,7 +85,7 @@ void FillShortEvent(uint8_t* e, uint32_t time, uint8_t status, uint8_t d1, uint8
 
 void FillVariableEvent(uint8_t* e, uint32_t time, uint32_t totalLength) {
   std::memset(e, 0, totalLength);
-  SetEventTime(e, time);
+  SetSeqEventTime(e, time);
   e[kEventStatus] = kKindVariable;
   WriteU32BE(e + kEventVariableLength, totalLength);
   uint8_t* trailer = e + totalLength - kEventVariableTrailer;

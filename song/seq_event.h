@@ -58,10 +58,10 @@ constexpr uint32_t kSortSentinelTime = 0x7fffffff;  // the end record's time whi
 // Length by kind, indexed by the status byte's high nibble (255: stored length).
 extern const uint8_t gEventLengthByKind[16];
 
-inline uint32_t EventTime(const uint8_t* e) { return ReadU32BE(e + kEventTime); }
-inline void SetEventTime(uint8_t* e, uint32_t t) { WriteU32BE(e + kEventTime, t); }
+inline uint32_t SeqEventTime(const uint8_t* e) { return ReadU32BE(e + kEventTime); }
+inline void SetSeqEventTime(uint8_t* e, uint32_t t) { WriteU32BE(e + kEventTime, t); }
 inline uint8_t EventStatus(const uint8_t* e) { return e[kEventStatus]; }
-inline uint8_t EventKind(const uint8_t* e) { return e[kEventStatus] & 0xF0; }
+inline uint8_t SeqEventKind(const uint8_t* e) { return e[kEventStatus] & 0xF0; }
 inline uint8_t EventChannel(const uint8_t* e) { return e[kEventStatus] & 0x0F; }
 
 // The table length for a status byte (0 for the end kind, 255 for a stored length).

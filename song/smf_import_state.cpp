@@ -1,4 +1,16 @@
-// Interim: the importer keeps no state yet.
 #include "song/smf_import_state.h"
 
-void ResetSmfImportState() {}
+#include "shell/memory_reserve.h"
+
+Handle gSmfChunk;
+uint16_t gSmfFormat = 0;
+uint8_t gSmfSmpteTiming = 0;
+int32_t gSmfDivision = 1;
+uint8_t gSmfOpenKind = 0;
+uint8_t gSmfFallBackToMovie = 1;
+
+void ResetSmfImportState() {
+  DisposeHandleAndClear(&gSmfChunk);
+  gSmfOpenKind = 0;
+  gSmfFallBackToMovie = 1;
+}

@@ -1,4 +1,20 @@
-// The state a Standard MIDI File import keeps between its steps.
+// The state a Standard MIDI File import keeps between its steps, and its result codes.
 #pragma once
 
+#include <cstdint>
+
+#include "platform/memory/mac_types.h"
+
+// Application result codes of the import (positive: the program's own messages).
+constexpr OSErr kSmfNotMidiFileErr = 43;    // no 'MThd' chunk: not a Standard MIDI File
+constexpr OSErr kSmfMissingTrackErr = 71;   // a track chunk is missing or cut short
+
+extern Handle gSmfChunk;            // the chunk loaded last (locked), or null
+extern uint16_t gSmfFormat;         // the header's format
+extern uint8_t gSmfSmpteTiming;     // the division counts time-code frames
+extern int32_t gSmfDivision;        // ticks per quarter note of the file (at least 1)
+extern uint8_t gSmfOpenKind;        // the open-kind byte of the dispatcher
+extern uint8_t gSmfFallBackToMovie; // 1: a file that is not a MIDI file may be opened as a movie
+
+// Frees the loaded chunk; the open-kind byte 0, the fall-back byte 1.
 void ResetSmfImportState();

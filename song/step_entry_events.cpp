@@ -50,24 +50,24 @@ void TakeCursorEventOut(uint8_t* buffer, int32_t length) {
   if (length > kLongEventSize) length = kLongEventSize;
   if (length > 0) std::memcpy(buffer, gEventTemplate, size_t(length));
   EndTrackEdit();
-  SetTimeRangeAt(EventTime(gEventTemplate));
+  SetTimeRangeAt(SeqEventTime(gEventTemplate));
 }
 
 int32_t TemplateEventReachesTrackEnd() {
-  uint32_t end = EventTime(gEventTemplate) + GetNoteDuration(gEventTemplate);
+  uint32_t end = SeqEventTime(gEventTemplate) + GetNoteDuration(gEventTemplate);
   return end >= GetTrackLength() ? 1 : 0;
 }
 
 int32_t RemoveMatchingEvent(uint8_t* event) {
   event[kEventKindMarker] = kLongMarker;
-  uint8_t kind = EventKind(event);
-  SetTimeRangeAt(EventTime(event));
+  uint8_t kind = SeqEventKind(event);
+  SetTimeRangeAt(SeqEventTime(event));
   if (kind == kKindEnd || kind == kKindVariable) return 0;
   uint32_t length = GetSeqEventLength(event);
   Handle list = GetCurrentTrackEventList();
   if (!list || length == 0 || length > kLongEventSize) return 0;
   uint8_t* e = SeekEventList(ListStart(list), int32_t(gTimeSelection.start.tick));
-  while (e && EventTime(e) != 0) {
+  while (e && SeqEventTime(e) != 0) {
     uint32_t here = SeqEventLengthWithin(e, BytesLeft(list, e));
     if (here == 0) return 0;
     event[kEventFlags] = e[kEventFlags];

@@ -1,6 +1,6 @@
 #include "song/timebase.h"
 
-#include "sequencer/conductor_tempo_tables.h"
+#include "sequencer/tempo_tables.h"
 #include "sequencer/conductor_transport.h"
 #include "sequencer/transport_state.h"
 #include "shell/arithmetic.h"

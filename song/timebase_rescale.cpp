@@ -15,9 +15,11 @@ int32_t gOldResolution = kDefaultTicksPerQuarter;
 
 int32_t Scale(int32_t v) { return MulDivRound(v, gTicksPerQuarter, gOldResolution); }
 
+// Positions count from 1; one read from a file may be any 32-bit value, so the arithmetic
+// around the scaling neither overflows nor leaves 1..0x7fffffff.
 int32_t ScalePosition(int32_t tick) {
-  int32_t t = Scale(tick - 1) + 1;
-  return t < 1 ? 1 : t;
+  int64_t t = int64_t(Scale(int32_t(uint32_t(tick) - 1u))) + 1;
+  return t < 1 ? 1 : t > INT32_MAX ? INT32_MAX : int32_t(t);
 }
 
 uint16_t ScaleU16(uint16_t v, uint16_t least) {

@@ -80,7 +80,7 @@ void EndHook(TrackEditContext*) {
   uint8_t* e = GetHandleSize(list) >= kEndRecordSize
                    ? SeekEventList(start, int32_t(GetSongPositionTick()))
                    : nullptr;
-  if (e && EventTime(e) != 0)
+  if (e && SeqEventTime(e) != 0)
     WriteU32BE(gCurrentTrack + kTrackPlayCursorStart, uint32_t(e - start) + 1);
   else
     gCurrentTrack[kTrackPlayFlags] |= kTrackPlayFlagAtEnd | kTrackPlayFlagEngine;

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "platform/memory/memory.h"
-#include "sequencer/conductor_tempo_tables.h"
+#include "sequencer/tempo_tables.h"
 #include "sequencer/conductor_transport.h"
 #include "song/conductor_map.h"
 #include "song/conductor_time.h"

@@ -143,10 +143,10 @@ TEST_F(ResolutionTest, EveryOpenSongIsRescaled) {
   const uint32_t times[] = {1, 961, 1921, 2881};
   const uint16_t lengths[] = {480, 480, 960, 0};
   for (int32_t i = 0; i < 4; ++i) {
-    EXPECT_EQ(times[i], EventTime(e + i * kLongEventSize)) << i;
+    EXPECT_EQ(times[i], SeqEventTime(e + i * kLongEventSize)) << i;
     EXPECT_EQ(lengths[i], GetNoteDuration(e + i * kLongEventSize)) << i;
   }
-  EXPECT_EQ(0u, EventTime(e + 4 * kLongEventSize));
+  EXPECT_EQ(0u, SeqEventTime(e + 4 * kLongEventSize));
   // The time selection follows, and every tick keeps its real time.
   EXPECT_EQ(961u, gTimeSelection.start.tick);
   EXPECT_EQ(7681u, gTimeSelection.end.tick);

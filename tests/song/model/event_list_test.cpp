@@ -90,7 +90,7 @@ TEST_F(EventListTest, ShortEventsGoBehindEventsAtTheirTime) {
   std::vector<uint8_t> list = HandleBytes(GetCurrentTrackEventList());
   ASSERT_EQ(size_t(4 * 8 + 14), list.size());
   std::vector<std::pair<uint32_t, uint8_t>> seen;
-  for (size_t at : ForwardStarts(list)) seen.push_back({EventTime(&list[at]), list[at + 7]});
+  for (size_t at : ForwardStarts(list)) seen.push_back({SeqEventTime(&list[at]), list[at + 7]});
   std::vector<std::pair<uint32_t, uint8_t>> want = {{50, 2}, {100, 1}, {100, 3}, {100, 4}};
   EXPECT_EQ(want, seen);
   EXPECT_EQ(uint32_t(list.size()), ReadU32BE(gCurrentTrack + kTrackEventBytes));
@@ -108,7 +108,7 @@ TEST_F(EventListTest, SequenceReferenceCarriesItsLength) {
   std::vector<size_t> starts = ForwardStarts(list);
   ASSERT_EQ(2u, starts.size());
   const uint8_t* ref = &list[starts[0]];
-  EXPECT_EQ(96u, EventTime(ref));
+  EXPECT_EQ(96u, SeqEventTime(ref));
   EXPECT_EQ(kKindSequenceRef, EventStatus(ref));
   EXPECT_EQ(8, ReadU16BE(ref + kEventChildIndex));
   EXPECT_EQ(384u, GetEventLongDuration(ref));
@@ -151,7 +151,7 @@ TEST_F(EventListTest, LastEventEndCutsTheListAtADamagedRecord) {
   EXPECT_EQ(alerts + 1, CountAlertsShown());
   std::vector<uint8_t> after = HandleBytes(list);
   ASSERT_EQ(size_t(8 + 14), after.size());
-  EXPECT_EQ(0u, EventTime(&after[8]));
+  EXPECT_EQ(0u, SeqEventTime(&after[8]));
 }
 
 TEST_F(EventListTest, RemoveCursorEventShrinksTheList) {
@@ -161,7 +161,7 @@ TEST_F(EventListTest, RemoveCursorEventShrinksTheList) {
   RemoveCursorEvent(var);
   std::vector<uint8_t> after = HandleBytes(list);
   ASSERT_EQ(size_t(8 + 14 + 14), after.size());
-  EXPECT_EQ(30u, EventTime(&after[8]));
+  EXPECT_EQ(30u, SeqEventTime(&after[8]));
   EXPECT_EQ(uint32_t(after.size()), ReadU32BE(gCurrentTrack + kTrackEventBytes));
 }
 
@@ -171,7 +171,7 @@ TEST_F(EventListTest, CursorOffsetSurvivesTheListMoving) {
   int32_t offset = GetEventCursorOffset();
   ASSERT_EQ(noErr, InsertShortEvent(0, 30, 0xB0, 1, 1));  // may move the list
   SetEventCursor(offset);
-  EXPECT_EQ(20u, EventTime(gCurrentEvent));
+  EXPECT_EQ(20u, SeqEventTime(gCurrentEvent));
 }
 
 TEST_F(EventListTest, AppendedRecordsLandInFrontOfTheEndRecord) {
@@ -179,9 +179,9 @@ TEST_F(EventListTest, AppendedRecordsLandInFrontOfTheEndRecord) {
                                       22));
   std::vector<uint8_t> list = HandleBytes(GetCurrentTrackEventList());
   ASSERT_EQ(size_t(22 + 14), list.size());
-  EXPECT_EQ(90u, EventTime(&list[0]));
-  EXPECT_EQ(10u, EventTime(&list[14]));
-  EXPECT_EQ(0u, EventTime(&list[22]));
+  EXPECT_EQ(90u, SeqEventTime(&list[0]));
+  EXPECT_EQ(10u, SeqEventTime(&list[14]));
+  EXPECT_EQ(0u, SeqEventTime(&list[22]));
   std::vector<uint8_t> bad = MakeRecords({{'S', 10, 0xB0}}, false);
   bad[kEventStatus] = 0x00;
   EXPECT_EQ(paramErr, AppendEventRecords(bad.data(), 8));

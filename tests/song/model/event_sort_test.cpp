@@ -22,8 +22,8 @@ std::vector<Seen> Describe(const std::vector<uint8_t>& list) {
   std::vector<Seen> seen;
   for (size_t at : ForwardStarts(list)) {
     const uint8_t* e = &list[at];
-    uint8_t tag = EventKind(e) == kKindVariable ? e[14] : e[kEventData1];
-    seen.push_back({EventTime(e), EventStatus(e), tag});
+    uint8_t tag = SeqEventKind(e) == kKindVariable ? e[14] : e[kEventData1];
+    seen.push_back({SeqEventTime(e), EventStatus(e), tag});
   }
   return seen;
 }
@@ -121,8 +121,8 @@ TEST_F(EventSortTest, DamagedTailStaysWhereItIs) {
   Handle list = SetCurrentTrackEvents(bytes);
   ASSERT_EQ(noErr, SortEventList(list));
   std::vector<uint8_t> after = HandleBytes(list);
-  EXPECT_EQ(10u, EventTime(&after[0]));
-  EXPECT_EQ(30u, EventTime(&after[8]));
+  EXPECT_EQ(10u, SeqEventTime(&after[0]));
+  EXPECT_EQ(30u, SeqEventTime(&after[8]));
   EXPECT_EQ(std::vector<uint8_t>(bytes.begin() + 16, bytes.end()),
             std::vector<uint8_t>(after.begin() + 16, after.end()));
 }

@@ -65,7 +65,7 @@ inline std::vector<uint8_t> HandleBytes(Handle h) {
 inline std::vector<size_t> ForwardStarts(const std::vector<uint8_t>& list) {
   std::vector<size_t> starts;
   size_t at = 0;
-  while (at + kEndRecordSize <= list.size() && EventTime(&list[at]) != 0) {
+  while (at + kEndRecordSize <= list.size() && SeqEventTime(&list[at]) != 0) {
     starts.push_back(at);
     uint32_t length = SeqEventLengthWithin(&list[at], uint32_t(list.size() - at));
     if (length == 0) break;

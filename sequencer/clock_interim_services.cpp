@@ -1,0 +1,49 @@
+#include "sequencer/clock_interim_services.h"
+
+#include <atomic>
+
+#include "platform/system/host_time.h"
+#include "sequencer/sequencer_clock.h"
+#include "sequencer/transport_clock.h"
+#include "sequencer/undo_transport_position.h"
+
+uint32_t gNoteInputFlags = 0;
+uint32_t gSyncFlags = 0;
+int16_t gLatchedEngineError = 0;
+uint32_t gProcessorNoteOffReports = 0;
+
+bool IsArpeggiatorServiceActive() { return false; }
+void RunArpeggiatorService() {}
+void RestartArpeggiatorSlots(uint32_t) {}
+void PollKeyboardFromClock() {}
+
+void ReportNoteOffToProcessor(void*, uint32_t, uint8_t, uint8_t) { ++gProcessorNoteOffReports; }
+
+void LatchEngineError(int16_t error) {
+  if (gLatchedEngineError == 0) gLatchedEngineError = error;
+  HaltSequencerTicks();
+}
+
+void StopPlaybackFromClock() {
+  gTransportClock.task.tmAddr = ClockTimerIdleProc;
+  gTransportClock.installedProc.store(ClockTimerIdleProc);
+  std::atomic_ref<uint32_t>(gTransportFlagWord).fetch_or(0x10);
+}
+
+bool TryPlaybackCycle() { return false; }
+
+void RecordHostTimeBase() {
+  gTransportClock.hostTimeBase = HostTimeNanos();
+  gTransportClock.hostTimeBaseTick = gTransportClock.songTick;
+  gTransportClock.hostTimeValid = 1;
+}
+
+void CountInTick() { ++gTransportClock.songTick; }
+
+uint32_t gSysExRecordsSent = 0;
+void SendTrackSysEx(const uint8_t*, const uint8_t*, int32_t) { ++gSysExRecordsSent; }
+
+int32_t gConductorVolume = -1;
+void ApplyConductorVolume(int32_t volume, int32_t) { gConductorVolume = volume; }
+
+uint8_t gPlayingKey = 0;

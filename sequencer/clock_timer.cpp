@@ -1,0 +1,10 @@
+#include "sequencer/clock_timer.h"
+
+uint8_t gClockMode = 1;
+uint8_t gClockTimerMarked = 0;
+uint8_t gClockTimerInstalled = 0;
+uint8_t gTransportUsesIdleClock = 1;
+
+void ShutDownClockTimer() { gClockTimerInstalled = 0; }
+
+void ReinstallIdleClockTimer() { gClockTimerInstalled = 1; }

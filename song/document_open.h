@@ -1,0 +1,25 @@
+// Opening a song document: the whole document is read into new songs first; only when it
+// has been read completely do its songs, header, instrument table and referenced files take
+// the place of the open document's. A document that cannot be read changes nothing.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/files/files.h"
+#include "platform/memory/mac_types.h"
+
+// Bit 0 of the fifth application-state word while a document loads.
+constexpr uint16_t kAppWord4Loading = 0x0001;
+// Bit value 2 of the first application-state word: documents may bring slots 4 and 6.
+constexpr uint16_t kAppWord0DocumentAliases = 0x0002;
+
+// Opens the document named by spec in place of the open one. isBundle 0 takes it from the
+// file's type ('Mbun'). With addToRecent a document that opened goes to the recent documents.
+// A failure is reported (ReportError) and returned; the open document stays as it was.
+OSErr OpenSongFile(const FSSpec* spec, int16_t isBundle, bool addToRecent);
+
+// Closes the open document: every song and child sequence, the instrument table, the
+// header's blocks and the referenced files.
+void CloseSongDocument();
+// The error a failed open shows: damaged and cut-short documents as message 15.
+int32_t ReportDocumentOpenError(OSErr err);

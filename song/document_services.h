@@ -1,0 +1,41 @@
+// Interim: the services of other subsystems that opening and saving documents call, until
+// those subsystems exist. Each says what it does meanwhile; the data a document carries for
+// a missing service is kept in the document (and saved again) rather than dropped.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/files/files.h"
+#include "platform/memory/mac_types.h"
+
+// The missing-file dialog (dialog 149): the item hit. Interim: "skip" (2).
+int16_t AskForMissingFile(bool allowSkip);
+// The audio-file manager: reads an opened referenced file's header into its entry,
+// registers and forgets it. Interim: the values stored with the document stay; nothing is
+// registered.
+OSErr ReadReferencedAudioHeader(uint8_t* entry, int16_t fork);
+OSErr RegisterReferencedAudioFile(uint8_t* entry, const FSSpec* file);
+void ForgetReferencedAudioFile(uint8_t* entry);
+// Rewrites the header of an unpacked audio file from its 28-byte sound description.
+// Interim: no header writer exists yet (unimpErr).
+OSErr RewriteUnpackedAudioHeader(int16_t fork, bool caf, const uint8_t* description, float rate);
+
+// Playback: stops the sequencer (and movies unless movie is set). Interim: nothing plays.
+void StopPlaybackForOpen(bool movie);
+// The save-changes step: 0 to go on, non-zero to cancel. Interim: nothing is asked (0).
+int16_t AskToSaveChanges(int16_t command);
+
+// Importers the open dispatcher hands files to. Interim: unimpErr.
+OSErr ImportAudioFileDocument(const FSSpec* spec, OSType type, int32_t arg);
+OSErr OpenJukeboxPlayList(const FSSpec* spec);
+OSErr OpenMovieDocument(const FSSpec* spec);
+
+// The document-wide settings the header and slots carry. Interim: kept in the document header
+// and its slots, applied by their owners once those exist.
+void ApplyDocumentHeaderSettings(const uint8_t* header);
+void LoadNotepadText(Handle rtf);
+void ApplyMidiPortSetup(bool defaults);
+void HandBlockToAudioEngine(Handle block);
+// Saved insert racks waiting in plug-in records (flag 0x10 of byte +37). Interim: no plug-in
+// host exists, so the states stay pending (and are written back on save).
+void InstantiatePendingInsertRacks();

@@ -1,0 +1,23 @@
+#include "song/drum_map_files.h"
+
+#include "platform/text/pascal_strings.h"
+#include "shell/error_report.h"
+#include "song/import_files.h"
+
+Handle ImportDrumMapFile(const FSSpec* spec, StringPtr fileName, OSErr* err) {
+  int16_t saved = 0;
+  OSType type = 0;
+  fileName[0] = 0;
+  *err = OpenFileForImport(spec, &saved, &type);
+  if (*err != noErr) return Handle();
+  Handle block;
+  *err = ReadSizedBlock(&block);
+  CloseFileForImport(saved);
+  if (*err != noErr) {
+    ReportPendingMemoryAlert();
+    ReportError(*err);
+    return Handle();
+  }
+  CopyPString(spec->name, fileName, 63);
+  return block;
+}

@@ -1,0 +1,22 @@
+#include "song/save_commands.h"
+
+#include "shell/untitled_name.h"
+#include "song/document_file.h"
+#include "song/document_writer.h"
+#include "song/file_dialogs.h"
+
+OSErr RunSaveCommand() {
+  if (!IsDocumentNamed()) return RunSaveAsCommand();
+  FSSpec spec = gCurrentDocumentSpec;
+  return SaveSongDocument(&spec, kSongDocumentType);
+}
+
+OSErr RunSaveAsCommand() {
+  ConstStringPtr name = IsDocumentNamed() ? gCurrentDocumentSpec.name : GetUntitledName();
+  FSSpec spec;
+  bool bundle = false;
+  OSErr err = ChooseSaveFile(kSongDocumentType, kSaveAsBundleDialogKind, name, &spec, &bundle);
+  if (err != noErr) return err;
+  if (bundle) return unimpErr;
+  return SaveSongDocument(&spec, kSongDocumentType);
+}

@@ -1,0 +1,173 @@
+#include "song/sysex_dumps.h"
+
+#include <cstring>
+
+#include "platform/memory/memory.h"
+#include "shell/error_report.h"
+#include "shell/file_access.h"
+#include "shell/iteration_abort.h"
+#include "shell/memory_reserve.h"
+#include "shell/utility_track_access.h"
+#include "song/data_events.h"
+#include "song/event_lists.h"
+#include "song/import_files.h"
+#include "song/song_context.h"
+#include "song/timebase.h"
+#include "song/track_length.h"
+#include "song/window_redraw.h"
+
+namespace {
+
+// Gathers the messages of a byte stream, block by block.
+struct SysExCollector {
+  Handle messages;
+  uint32_t used = 0;       // bytes of whole messages, then the one being collected
+  uint32_t start = 0;      // where the message being collected began
+  bool collecting = false;
+  OSErr err = noErr;
+  std::vector<uint32_t>* lengths = nullptr;
+
+  bool Append(const uint8_t* p, uint32_t n) {
+    if (n == 0) return true;
+    if (!messages) {
+      messages = NewHandleClearWithReserve(0);
+      if (!messages) return Fail();
+    }
+    uint64_t need = uint64_t(used) + n;
+    uint64_t capacity = uint64_t(GetHandleSize(messages));
+    if (need > capacity) {
+      uint64_t grown = capacity * 2 > need ? capacity * 2 : need + 256;
+      if (grown > 0x7fffffff || SetHandleSizeWithReserve(messages, Size(grown)) != noErr)
+        return Fail();
+    }
+    std::memcpy(HandleData(messages) + used, p, n);
+    used += n;
+    return true;
+  }
+  bool Fail() {
+    ReportError(memFullErr);
+    err = memFullErr;
+    used = start;
+    collecting = false;
+    return false;
+  }
+
+  // One block: runs of data bytes are appended at once.
+  void Feed(const uint8_t* p, uint32_t n) {
+    uint32_t i = 0;
+    while (i < n && err == noErr) {
+      if (!collecting) {
+        while (i < n && p[i] != 0xF0) ++i;
+        if (i == n) return;
+        start = used;
+        collecting = true;
+        if (!Append(p + i++, 1)) return;
+        continue;
+      }
+      uint32_t run = i;
+      while (run < n && p[run] < 0x80) ++run;
+      if (!Append(p + i, run - i)) return;
+      i = run;
+      if (i == n) return;
+      if (p[i] == 0xF7) {
+        if (!Append(p + i++, 1)) return;
+        lengths->push_back(used - start);
+        collecting = false;
+      } else {
+        used = start;  // any other status byte drops the message; an F0 starts the next
+        collecting = false;
+        if (p[i] != 0xF0) ++i;
+      }
+    }
+  }
+
+  OSErr Finish(Handle* out) {
+    if (err == noErr && collecting) err = kSysExCutShortErr;
+    if (err == noErr && lengths->empty()) err = kSysExNoMessageErr;
+    if (err != noErr) {
+      DisposeHandleAndClear(&messages);
+      lengths->clear();
+    } else {
+      SetHandleSize(messages, used);
+    }
+    *out = messages;
+    return err;
+  }
+};
+
+OSErr CollectFromStream(Handle* messages, std::vector<uint32_t>* lengths) {
+  SysExCollector collector;
+  collector.lengths = lengths;
+  uint8_t block[kSysExBlockSize];
+  for (;;) {
+    uint32_t before = gStreamByteCount;
+    OSErr err = ReadBlock(block, sizeof block);
+    uint32_t count = gStreamByteCount - before;
+    if (err != noErr && err != eofErr) {
+      collector.err = err;
+      break;
+    }
+    collector.Feed(block, count);
+    if (count < kSysExBlockSize || collector.err != noErr || gIterationAbort) break;
+  }
+  return collector.Finish(messages);
+}
+
+// Inserts the messages as data events one sixteenth apart; the list grows once, so a
+// shortage changes nothing.
+OSErr InsertMessages(Handle messages, const std::vector<uint32_t>& lengths, uint32_t tick,
+                     SysExDumpResult* result) {
+  uint64_t total = 0;
+  for (uint32_t n : lengths) total += DataEventSize(n - 1);
+  if (total > 0x7fffffff) return memFullErr;
+  OSErr err = EnsureTrackEventList();
+  if (err == noErr) err = GrowEventList(int32_t(total));
+  if (err != noErr) return err;
+  uint32_t step = uint32_t(gTicksPerQuarter / 4 > 0 ? gTicksPerQuarter / 4 : 1);
+  std::vector<uint8_t> record;
+  uint32_t at = 0;
+  for (uint32_t n : lengths) {
+    record.resize(DataEventSize(n - 1));
+    FillDataEvent(record.data(), tick, reinterpret_cast<uint8_t*>(HandleData(messages)) + at + 1, n - 1);
+    InsertEventBytes(tick, record.data(), int32_t(record.size()));
+    at += n;
+    tick += step;
+    ++result->messages;
+  }
+  result->nextTick = tick;
+  return noErr;
+}
+
+}  // namespace
+
+OSErr CollectSysExMessages(const uint8_t* bytes, uint32_t count, Handle* messages,
+                           std::vector<uint32_t>* lengths) {
+  SysExCollector collector;
+  collector.lengths = lengths;
+  for (uint32_t at = 0; at < count && collector.err == noErr; at += kSysExBlockSize)
+    collector.Feed(bytes + at, count - at < kSysExBlockSize ? count - at : kSysExBlockSize);
+  return collector.Finish(messages);
+}
+
+OSErr ImportSysExDump(const FSSpec* spec, uint32_t insertionTick, SysExDumpResult* result) {
+  *result = SysExDumpResult();
+  result->nextTick = insertionTick;
+  int16_t saved = 0;
+  OSType type = 0;
+  OSErr err = OpenFileForImport(spec, &saved, &type);
+  if (err != noErr) return err;
+  Handle messages;
+  std::vector<uint32_t> lengths;
+  err = CollectFromStream(&messages, &lengths);
+  CloseFileForImport(saved);
+  if (err == noErr) err = InsertMessages(messages, lengths, insertionTick, result);
+  DisposeHandleAndClear(&messages);
+  if (err != noErr) {
+    if (err != memFullErr) ReportError(err);  // a memory failure has been reported
+    return err;
+  }
+  SetSongModified();
+  UpdateTrackEnd(result->nextTick);
+  RedrawAll(1);
+  return noErr;
+}

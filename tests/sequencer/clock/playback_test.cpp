@@ -1,0 +1,172 @@
+// Playback through the clock task on the manual Time Manager clock: order and timing of the
+// events of several tracks across tempo changes, looping tracks, child sequences, transpose
+// and the drum mute table.
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <map>
+
+#include "platform/memory/memory.h"
+#include "sequencer/note_off_queue.h"
+#include "sequencer/sequencer_clock.h"
+#include "sequencer/tempo_tables.h"
+#include "sequencer/tick_routines.h"
+#include "sequencer/tick_scheduler.h"
+#include "sequencer/transport_clock.h"
+#include "song/conductor_time.h"
+#include "tests/sequencer/clock/clock_fixture.h"
+
+namespace {
+
+double ExactNanos(Handle song, int64_t tick) {
+  return TickToSubframesExact(reinterpret_cast<uint8_t*>(*song), tick) *
+         gMicrosecondsPerSubframe * 1000.0;
+}
+
+TEST_F(ClockTest, TracksPlayInOrderAtTheConductorTimesAcrossTempoChanges) {
+  // Each note's key names it; the tick it belongs to is in the table.
+  std::map<uint8_t, uint32_t> tickOf;
+  std::vector<TestTrack> tracks(3);
+  uint8_t key = 20;
+  for (uint32_t tick : {1u, 240u, 480u, 959u, 960u, 961u, 1500u, 1920u, 1921u, 2600u}) {
+    for (int t = 0; t < 3; ++t) {
+      if ((tick + t) % 2 == 0 && tick != 1 && t != 0) continue;
+      tracks[t].events.push_back({tick + uint32_t(t), uint8_t(0x90 | t), key, 100, 60});
+      tickOf[key] = tick + uint32_t(t);
+      ++key;
+    }
+  }
+  Handle song = MakeSong(tracks, {{961, 1800}, {1921, 700}, {2500, 4500}});
+  Play(song, 2700);
+
+  std::vector<SentMessage> ons;
+  for (const SentMessage& m : gSent)
+    if ((m.status & 0xF0) == 0x90 && m.data2 > 0) ons.push_back(m);
+  ASSERT_EQ(tickOf.size(), ons.size());
+  uint64_t origin = ons.front().nanos;
+  ASSERT_EQ(1u, tickOf[ons.front().data1]);
+  uint32_t lastTick = 0;
+  for (const SentMessage& m : ons) {
+    uint32_t tick = tickOf[m.data1];
+    EXPECT_LE(lastTick, tick) << "key " << int(m.data1);
+    lastTick = tick;
+    double expected = ExactNanos(song, tick);
+    EXPECT_NEAR(expected, double(m.nanos - origin), 2000.0) << "tick " << tick;
+  }
+  // Every note ends 60 ticks after it started, at that tick's time.
+  for (const SentMessage& m : gSent) {
+    if ((m.status & 0xF0) != 0x80) continue;
+    uint32_t tick = tickOf[m.data1] + 60;
+    EXPECT_NEAR(ExactNanos(song, tick), double(m.nanos - origin), 2000.0) << "off " << tick;
+  }
+  EXPECT_EQ(ons.size(),
+            size_t(std::count_if(gSent.begin(), gSent.end(),
+                                 [](const SentMessage& m) { return (m.status & 0xF0) == 0x80; })));
+  EXPECT_EQ(0u, gTransportClock.lock.load());
+}
+
+TEST_F(ClockTest, LoopingTrackPlaysTicksOneToLengthLessOne) {
+  TestTrack loop;
+  loop.flags = 0x04 | kTrackLoops;
+  loop.length = 5;
+  loop.events = {{1, 0x90, 60, 100, 1}, {3, 0x90, 62, 100, 1}, {5, 0x90, 99, 100, 1}};
+  Handle song = MakeSong({loop}, {});
+  Play(song, 12);
+  // Loop of ticks 1..4: the note at 5 never sounds; 60 at song ticks 1, 5, 9; 62 at 3, 7, 11.
+  std::vector<uint32_t> expected = {60, 62, 60, 62, 60, 62};
+  EXPECT_EQ(expected, NoteOnNotes());
+}
+
+TEST_F(ClockTest, ChildSequencePlaysForItsLengthFromTheReference) {
+  TestTrack childTrack;
+  childTrack.events = {{1, 0x91, 40, 90, 1}, {3, 0x91, 41, 90, 1}, {6, 0x91, 42, 90, 1}};
+  Handle child = MakeSong({childTrack}, {});
+  TestTrack parent;
+  parent.children = {child};
+  parent.references = {{10, 0, 5}};
+  parent.events = {{11, 0x90, 70, 90, 1}};
+  Handle song = MakeSong({parent}, {});
+  Play(song, 20);
+  // The child starts with the reference at song tick 10: its tick 1 at 10, tick 3 at 12; it
+  // ends after 5 ticks, so its tick 6 never sounds.
+  std::vector<uint32_t> expected = {40, 70, 41};
+  EXPECT_EQ(expected, NoteOnNotes());
+  EXPECT_FALSE(GetPlayingSongState()->nextActive);
+}
+
+TEST_F(ClockTest, TransposeFoldsKeysIntoRange) {
+  struct Case {
+    uint8_t note;
+    int16_t transpose;
+    uint8_t key;
+  };
+  const Case cases[] = {{110, 30, 116}, {10, -20, 2}, {60, 0, 60}, {127, 12, 127}, {0, -1, 11}};
+  for (const Case& c : cases) {
+    gSent.clear();
+    ResetNoteOffPool();
+    TestTrack t;
+    t.events = {{1, 0x90, c.note, 100, 2}};
+    Handle song = MakeSong({t}, {});
+    ASSERT_EQ(noErr, PreparePlayback(song, 0));
+    GetTrackPlayState(0)->transpose = c.transpose;
+    ASSERT_EQ(noErr, InstallClockTimer(ClockTimerPlayProc, 0));
+    RunTicks(4);
+    ASSERT_EQ(2u, gSent.size());
+    EXPECT_EQ(c.key, gSent[0].data1) << int(c.note) << " " << c.transpose;
+    EXPECT_EQ(c.key, gSent[1].data1) << "the note-off carries the transposed key";
+  }
+}
+
+TEST_F(ClockTest, DrumTableMutesNotesAndVelocityOffsetClamps) {
+  Handle drum = NewHandleClear(128);
+  handles.push_back(drum);
+  uint8_t* notes = reinterpret_cast<uint8_t*>(*drum);
+  notes[36] = 0x04;  // sounds
+  notes[38] = 0x00;  // muted
+  TestTrack t;
+  t.drum = drum;
+  t.events = {{1, 0x99, 36, 120, 1}, {2, 0x99, 38, 120, 1}, {3, 0xB9, 7, 100, 0}};
+  Handle song = MakeSong({t}, {});
+  ASSERT_EQ(noErr, PreparePlayback(song, 0));
+  GetTrackPlayState(0)->velocityOffset = 40;
+  ASSERT_EQ(noErr, InstallClockTimer(ClockTimerPlayProc, 0));
+  RunTicks(5);
+  ASSERT_EQ(3u, gSent.size());
+  EXPECT_EQ(36, gSent[0].data1);
+  EXPECT_EQ(127, gSent[0].data2);
+  EXPECT_EQ(0x89, gSent[1].status);  // its note-off
+  EXPECT_EQ(0xB9, gSent[2].status);  // controllers pass the drum table
+}
+
+TEST_F(ClockTest, MutedTrackSendsNothingButKeepsItsPlace) {
+  TestTrack t;
+  t.flags = 0;  // does not sound
+  t.events = {{1, 0x90, 60, 100, 1}, {2, 0x90, 61, 100, 1}};
+  Handle song = MakeSong({t}, {});
+  Play(song, 4);
+  EXPECT_TRUE(gSent.empty());
+}
+
+TEST_F(ClockTest, TimeCodeDropsFramesZeroAndOneExceptEveryTenthMinute) {
+  gSmpteRateCode = 2;
+  BuildTempoTables();
+  SelectTickRoutine();
+  struct Case {
+    uint8_t start[4];
+    uint8_t end[4];
+  };
+  const Case cases[] = {{{0, 0, 59, 29}, {0, 1, 0, 2}}, {{0, 9, 59, 29}, {0, 10, 0, 0}},
+                        {{0, 59, 59, 29}, {1, 0, 0, 0}}};
+  for (const Case& c : cases) {
+    std::copy(c.start, c.start + 4, gTransportClock.timeCode);
+    gTransportClock.frameAccumulator = 0;
+    AdvanceTimeCode(80u << 16, true);
+    EXPECT_EQ(0, std::memcmp(c.end, gTransportClock.timeCode, 4)) << int(c.start[1]);
+  }
+  // A tick longer than a frame advances every frame it spans.
+  std::fill(gTransportClock.timeCode, gTransportClock.timeCode + 4, 0);
+  AdvanceTimeCode(3u * (80u << 16) + 5, false);
+  EXPECT_EQ(3, gTransportClock.timeCode[3]);
+}
+
+}  // namespace

@@ -1,0 +1,157 @@
+// Song documents written and read back: songs, tracks, event lists, conductor maps, marker
+// lists, child sequences, plug-in records, the instrument table and the document-wide blocks.
+#include "platform/memory/byte_order.h"
+#include "platform/memory/memory.h"
+#include "shell/utility_track_access.h"
+#include "song/child_sequences.h"
+#include "song/document_file.h"
+#include "song/document_open.h"
+#include "song/song_context.h"
+#include "song/song_database.h"
+#include "song/song_layout.h"
+#include "song/song_bodies.h"
+#include "song/songs.h"
+#include "song/track_numbers.h"
+#include "tests/song/documents/document_fixture.h"
+
+namespace doc_test {
+namespace {
+
+// Offsets in a document without document-wide blocks, instrument table or media.
+constexpr size_t kFirstSongRecord = 352 + 4 + 32 * 4 + 4;
+
+TEST_F(DocumentTest, RichDocumentReadsBackByteForByte) {
+  BuildRichDocument();
+  std::string songs = SnapshotSongs();
+  std::string document = SnapshotDocument();
+  ASSERT_EQ(noErr, Save("rich.bysq"));
+  // Change the open document, so that only the file can bring the old state back.
+  CloseSongDocument();
+  ResetSongDatabase();
+  ASSERT_NE(songs, SnapshotSongs());
+
+  ASSERT_EQ(noErr, Open("rich.bysq"));
+  EXPECT_EQ(songs, SnapshotSongs());
+  EXPECT_EQ(document, SnapshotDocument());
+  EXPECT_EQ(gSongFileVersion, ReadU16BE(gSongFileHeader + kFileHeaderVersion));
+  EXPECT_EQ(0, gSongModified);
+  EXPECT_TRUE(IsDocumentNamed());
+
+  // A document read back writes the same document again.
+  ASSERT_EQ(noErr, Save("again.bysq"));
+  CloseSongDocument();
+  ResetSongDatabase();
+  ASSERT_EQ(noErr, Open("again.bysq"));
+  EXPECT_EQ(songs, SnapshotSongs());
+  EXPECT_EQ(document, SnapshotDocument());
+}
+
+TEST_F(DocumentTest, SongsChildrenAndLinksKeepTheirPlaces) {
+  BuildRichDocument();
+  ASSERT_EQ(noErr, Save("songs.bysq"));
+  ASSERT_EQ(noErr, Open("songs.bysq"));
+  EXPECT_TRUE(GetSongHandleAt(0));
+  EXPECT_TRUE(GetSongHandleAt(3));
+  EXPECT_TRUE(GetSongHandleAt(15));
+  EXPECT_FALSE(GetSongHandleAt(1));
+  SelectSongIndex(0);
+  SelectSong(GetSongHandleAt(0));
+  SetCurrentTrackIndex(0);
+  ASSERT_EQ(3, GetChildCount());
+  Handle link = GetChildSequence(1);
+  ASSERT_TRUE(link);
+  uint8_t* shell = reinterpret_cast<uint8_t*>(*link);
+  EXPECT_TRUE(shell[kSongFlags] & kSongFlagLinked);
+  EXPECT_EQ(0u, ReadU32BE(shell + kSongConductorMap)) << "a link holds no lists of its own";
+  EXPECT_EQ(0u, ReadU32BE(shell + kSongMarkerList));
+  EXPECT_EQ(SongHeaderView(reinterpret_cast<uint8_t*>(*GetSongHandleAt(3))).Id(), SongHeaderView(shell).Id());
+}
+
+TEST_F(DocumentTest, TrackWithoutNumberIsAcceptedAndGivenOne) {
+  MakeSong(0, 3);
+  for (int32_t t = 0; t < 3; ++t) FillTrack(t, 2, uint8_t(t));
+  GetTrackEntryAt(1)[kTrackNumber] = kNoTrackNumber;
+  ASSERT_EQ(noErr, Save("numbers.bysq"));
+  ASSERT_EQ(noErr, Open("numbers.bysq"));
+  uint8_t a = GetTrackEntryAt(0)[kTrackNumber];
+  uint8_t b = GetTrackEntryAt(1)[kTrackNumber];
+  uint8_t c = GetTrackEntryAt(2)[kTrackNumber];
+  EXPECT_LT(b, kMaxTrackNumbers);
+  EXPECT_NE(a, b);
+  EXPECT_NE(c, b);
+}
+
+TEST_F(DocumentTest, VersionsAndSlotCountsOfTheHeader) {
+  BuildSmallDocument();
+  ASSERT_EQ(noErr, Save("v.bysq"));
+  std::string good = ReadFile("v.bysq");
+  struct Case {
+    const char* what;
+    uint16_t version;
+    uint16_t slots;
+    OSErr result;
+  } cases[] = {
+      {"the program's own version", gSongFileVersion, 32, noErr},
+      {"one version newer", uint16_t(gSongFileVersion + 1), 32, kDocumentDamagedErr},
+      {"the last version of the older forms", 1616, 32, kDocumentTooOldErr},
+      {"a version of the first forms", 263, 32, kDocumentTooOldErr},
+      {"fewer than 32 slots are read as 32", gSongFileVersion, 20, noErr},
+      {"more slots than a document may have", gSongFileVersion, 300, kDocumentDamagedErr},
+  };
+  for (const Case& c : cases) {
+    std::string bytes = good;
+    PutU16(&bytes, 2, c.version);
+    PutU16(&bytes, 0, c.slots);
+    WriteFile("case.bysq", bytes);
+    EXPECT_EQ(c.result, Open("case.bysq")) << c.what;
+    if (c.result == noErr) {
+      EXPECT_EQ(32, gSongCount) << c.what;
+    }
+  }
+}
+
+TEST_F(DocumentTest, DocumentBlocksAreCheckedAndCompleted) {
+  BuildSmallDocument();
+  SetDocumentSlot(kPortTableSlot, NewHandleClear(3 * 64 + 10));  // a part entry at the end
+  Handle layout = NewHandleClear(608);
+  Handle panes = NewHandleClear(kSongPaneTableSize);
+  WriteU32BE(*layout + 600, panes.id);
+  SetDocumentSlot(kWindowLayoutSlot, layout);
+  ASSERT_EQ(noErr, Save("blocks.bysq"));
+  std::string bytes = ReadFile("blocks.bysq");
+  bytes[kFileHeaderFontName] = char(200);  // a font name longer than a name can be
+  WriteFile("blocks.bysq", bytes);
+
+  ASSERT_EQ(noErr, Open("blocks.bysq"));
+  Handle table = GetDocumentSlot(kPortTableSlot);
+  ASSERT_TRUE(table);
+  EXPECT_EQ(128 * 64, GetHandleSize(table));
+  EXPECT_EQ(128, gSongFileHeader[kFileHeaderPortCount]);
+  EXPECT_EQ(63, gSongFileHeader[kFileHeaderFontName]);
+  Handle readLayout = GetDocumentSlot(kWindowLayoutSlot);
+  ASSERT_TRUE(readLayout);
+  Handle readPanes(ReadU32BE(*readLayout + 600));
+  ASSERT_TRUE(IsValidHandle(readPanes));
+  EXPECT_EQ(kSongPaneTableSize, GetHandleSize(readPanes));
+}
+
+TEST_F(DocumentTest, PortTableIsCutToWhatItsCountByteHolds) {
+  BuildSmallDocument();
+  SetDocumentSlot(kPortTableSlot, NewHandleClear(300 * 64));
+  ASSERT_EQ(noErr, Save("ports.bysq"));
+  ASSERT_EQ(noErr, Open("ports.bysq"));
+  EXPECT_EQ(255 * 64, GetHandleSize(GetDocumentSlot(kPortTableSlot)));
+  EXPECT_EQ(255, gSongFileHeader[kFileHeaderPortCount]);
+}
+
+TEST_F(DocumentTest, FirstSongRecordFollowsTheSlotTable) {
+  BuildSmallDocument();
+  ASSERT_EQ(noErr, Save("layout.bysq"));
+  std::string bytes = ReadFile("layout.bysq");
+  uint16_t length = GetU16(bytes, kFirstSongRecord);
+  EXPECT_EQ(uint32_t(SongBlockSize(2) + 8), length) << "header, two tracks and one child cell";
+  EXPECT_EQ(2u, GetU16(bytes, kFirstSongRecord + 2)) << "the song's track count";
+}
+
+}  // namespace
+}  // namespace doc_test

@@ -1,0 +1,159 @@
+// Saving: a save that fails never touches the file it would have replaced; a save that
+// succeeds replaces it whole (keeping its resource fork and Finder info).
+#include <algorithm>
+#include <csignal>
+#include <functional>
+#include <dirent.h>
+#include <sys/resource.h>
+
+#include "platform/memory/byte_order.h"
+#include "platform/memory/memory.h"
+#include "shell/file_access.h"
+#include "song/document_file.h"
+#include "song/document_open.h"
+#include "song/document_writer.h"
+#include "song/new_file_writer.h"
+#include "shell/utility_track_access.h"
+#include "song/child_sequences.h"
+#include "song/song_context.h"
+#include "song/song_database.h"
+#include "song/songs.h"
+#include "tests/song/documents/document_fixture.h"
+
+namespace doc_test {
+namespace {
+
+// The names in the test folder (sidecars and temporaries included).
+std::vector<std::string> FolderNames(const std::string& folder) {
+  std::vector<std::string> names;
+  if (DIR* d = opendir(folder.c_str())) {
+    while (dirent* e = readdir(d)) {
+      std::string name = e->d_name;
+      if (name != "." && name != "..") names.push_back(name);
+    }
+    closedir(d);
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// Limits the size of files this process may write, for the lifetime of the object; writes
+// past it fail as on a full disk.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes) {
+    getrlimit(RLIMIT_FSIZE, &saved_);
+    oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit = saved_;
+    limit.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &limit);
+  }
+  ~FileSizeLimit() {
+    setrlimit(RLIMIT_FSIZE, &saved_);
+    std::signal(SIGXFSZ, oldHandler_);
+  }
+
+ private:
+  rlimit saved_;
+  void (*oldHandler_)(int);
+};
+
+TEST_F(DocumentTest, SaveThatRunsOutOfRoomLeavesTheOldFileAsItWas) {
+  BuildSmallDocument();
+  ASSERT_EQ(noErr, Save("song.bysq"));
+  std::string old = ReadFile("song.bysq");
+  std::vector<std::string> names = FolderNames(folder_.path());
+  CloseSongDocument();
+  ResetSongDatabase();
+  BuildRichDocument();
+  for (int32_t t = 0; t < 3; ++t) FillTrack(t, 3000, uint8_t(t));
+  OSErr err;
+  {
+    FileSizeLimit limit(old.size() + 1000);
+    err = Save("song.bysq");
+  }
+  EXPECT_EQ(dskFulErr, err);
+  EXPECT_EQ(old, ReadFile("song.bysq"));
+  EXPECT_EQ(names, FolderNames(folder_.path())) << "the temporary file is gone";
+  EXPECT_EQ(noErr, Open("song.bysq")) << "the old document still opens";
+}
+
+OSErr WriteThenFail(void*) {
+  WriteBlock("partial", 7);
+  gStreamError = dskFulErr;
+  return dskFulErr;
+}
+
+TEST_F(DocumentTest, WriterFailureLeavesTheOldFileAsItWas) {
+  BuildSmallDocument();
+  ASSERT_EQ(noErr, Save("song.bysq"));
+  std::string old = ReadFile("song.bysq");
+  std::vector<std::string> names = FolderNames(folder_.path());
+  FSSpec spec = Spec("song.bysq");
+  EXPECT_EQ(dskFulErr, WriteNewFileQuietly(&spec, kSongDocumentType, WriteThenFail, nullptr));
+  EXPECT_EQ(old, ReadFile("song.bysq"));
+  EXPECT_EQ(names, FolderNames(folder_.path()));
+}
+
+TEST_F(DocumentTest, SaveKeepsTheReplacedFilesResourceForkAndType) {
+  WriteFile("song", "old contents");
+  FSSpec spec = Spec("song");
+  FInfo info;
+  info.fdType = kSongDocumentType;
+  info.fdCreator = kProgramCreator;
+  info.fdFlags = kHasCustomIcon;
+  ASSERT_EQ(noErr, FSpSetFInfo(&spec, &info));
+  ASSERT_EQ(noErr, WriteResourceForkBytes(&spec, std::string(300, 'r')));
+  BuildSmallDocument();
+  ASSERT_EQ(noErr, Save("song"));
+  EXPECT_NE("old contents", ReadFile("song"));
+  std::string fork;
+  ASSERT_EQ(noErr, ReadResourceForkBytes(&spec, &fork));
+  EXPECT_EQ(std::string(300, 'r'), fork);
+  FInfo after;
+  ASSERT_EQ(noErr, FSpGetFInfo(&spec, &after));
+  EXPECT_EQ(kHasCustomIcon, after.fdFlags & kHasCustomIcon);
+  EXPECT_EQ(noErr, Open("song"));
+}
+
+TEST_F(DocumentTest, NewDocumentIsASongDocumentOfTheProgram) {
+  BuildSmallDocument();
+  ASSERT_EQ(noErr, Save("fresh"));
+  FSSpec spec = Spec("fresh");
+  FInfo info;
+  ASSERT_EQ(noErr, FSpGetFInfo(&spec, &info));
+  EXPECT_EQ(kSongDocumentType, info.fdType);
+  EXPECT_EQ(kProgramCreator, info.fdCreator);
+  EXPECT_TRUE(IsSameFSSpec(&spec, &gCurrentDocumentSpec));
+}
+
+TEST_F(DocumentTest, SongsThatCannotBeStoredAreRefusedNotLost) {
+  struct Case {
+    const char* what;
+    std::function<void()> make;
+  } cases[] = {
+      {"a song beyond slot 15", [this] { MakeSong(16, 1); }},
+      {"a song block longer than its u16 length", [this] { MakeSong(2, 250); }},
+      {"a child sequence with children of its own",
+       [this] {
+         SetCurrentTrackIndex(1);
+         ASSERT_EQ(noErr, PushSongContext());
+         ASSERT_TRUE(SelectChildSequence(0));
+         SetCurrentTrackIndex(0);
+         AddChildren(1, -1, 0);
+         PopSongContext();
+       }},
+  };
+  for (const Case& c : cases) {
+    BuildSmallDocument();
+    c.make();
+    std::vector<std::string> names = FolderNames(folder_.path());
+    EXPECT_EQ(paramErr, Save("refused.bysq")) << c.what;
+    EXPECT_EQ(names, FolderNames(folder_.path())) << c.what << ": nothing was written";
+    CloseSongDocument();
+    ResetSongDatabase();
+  }
+}
+
+}  // namespace
+}  // namespace doc_test

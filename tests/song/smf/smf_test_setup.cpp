@@ -1,0 +1,27 @@
+#include "tests/song/smf/smf_test_setup.h"
+
+#include "sequencer/tempo_tables.h"
+#include "sequencer/conductor_transport.h"
+#include "song/conductor_document_header.h"
+#include "song/conductor_map.h"
+#include "song/song_context.h"
+#include "song/song_database.h"
+#include "song/smf_import_state.h"
+#include "song/time_selection.h"
+#include "song/timebase.h"
+
+void SetUpSmfImportState(int32_t ticksPerQuarter) {
+  gClockTempoFactor = kUnityTempoFactor;
+  gSmpteRateCode = 3;
+  gResolutionBeforeChange = gTicksPerQuarter = ticksPerQuarter;
+  gDocumentResolution = ticksPerQuarter;
+  gConductorState = ConductorState();
+  gConductorState.ticksPerBeat = 0;
+  gConductorState.tempo = 1200;
+  ApplyTimebase();
+  ResetSongDatabase();
+  ResetSmfImportState();
+  gTimeSelection = TimeSelection();
+  gConductorRange[0] = gConductorRange[1] = 0;
+  gSongModified = 0;
+}
