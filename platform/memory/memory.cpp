@@ -118,7 +118,7 @@ bool Relocate(Slot* slot, uint32_t capacity) {
   if (!moved) return false;
   if (slot->data) {
     std::memcpy(moved, slot->data, slot->size < capacity ? slot->size : capacity);
-    std::memset(slot->data, kDisposedFill, slot->capacity);
+    if (MoveDebug()) std::memset(slot->data, kDisposedFill, slot->capacity);
     std::free(slot->data);
   }
   slot->data = moved;
@@ -170,7 +170,7 @@ void DisposeHandle(Handle h) {
   Slot* slot = LookUp(h);
   if (!slot) return;
   if (slot->data) {
-    std::memset(slot->data, kDisposedFill, slot->capacity);
+    if (MoveDebug()) std::memset(slot->data, kDisposedFill, slot->capacity);
     std::free(slot->data);
   }
   Release(slot->capacity);

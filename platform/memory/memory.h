@@ -7,7 +7,8 @@
 // memory are deterministic: MaxBlock() == FreeMem() == budget - bytes in use.
 //
 // Setting ZARIN_MOVE_HANDLES=1 in the environment (or SetHandleMoveDebug(true)) moves every
-// unlocked block on every growth and every MoveHHi, so a stale pointer shows up at once.
+// unlocked block on every growth and every MoveHHi, and fills every block it frees, so a stale
+// pointer shows up at once.
 #pragma once
 
 #include "platform/memory/mac_types.h"
