@@ -60,14 +60,16 @@ TEST_F(ControlTracking, LiveThumbCallsTheActionAsItMovesAndTheValueFollows) {
   EXPECT_EQ(TrackControl(bar, thumb, ControlOwnActionUPP()), kControlIndicatorPart);
   EXPECT_TRUE(script.done());
   EXPECT_EQ(GetControl32BitValue(bar), 50);
-  // The action ran while the mouse rested (value 0) and at each of the moves, seeing the value
-  // of the thumb's place every time: 19 of 152 pixels is 13.
+  // The action ran at each of the moves, seeing the value of the thumb's place every time:
+  // 19 of 152 pixels is 13. Whether it also ran while the mouse rested before the first move
+  // (value 0) depends on how soon the first move arrives, so a leading 0 is not required.
   std::vector<SInt32> seen;
   for (const ActionCall& call : gCalls) {
     EXPECT_EQ(call.part, kControlIndicatorPart);
     if (seen.empty() || seen.back() != call.value) seen.push_back(call.value);
   }
-  EXPECT_EQ(seen, (std::vector<SInt32>{0, 13, 25, 38, 50}));
+  if (!seen.empty() && seen.front() == 0) seen.erase(seen.begin());
+  EXPECT_EQ(seen, (std::vector<SInt32>{13, 25, 38, 50}));
 }
 
 TEST_F(ControlTracking, GhostThumbSetsTheValueOnlyAtRelease) {
