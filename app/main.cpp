@@ -1,7 +1,10 @@
-// The zarin program. Until the shell's start-up is in place it only says what it is.
-#include <cstdio>
+// The zarin program: documents named on the command line are opened at start.
+#include <string>
+#include <vector>
 
-int main() {
-  std::printf("Zarin, a MIDI and audio sequencer: the application shell is not built yet.\n");
-  return 0;
+#include "shell/app_entry.h"
+
+int main(int argc, char** argv) {
+  std::vector<std::string> documents(argv + 1, argv + argc);
+  return RunZarin(documents);
 }

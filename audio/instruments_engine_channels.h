@@ -1,28 +1,13 @@
 // Audio-engine channels, the engine's state words and its mode record, as the instrument
 // table and the shell's engine-state tests see them.
 //
-// Interim: the channel list and the records carry only the fields those Parts touch; the
-// engine that fills them comes with the audio engine.
+// The channel record itself is the engine's (engine_channels.h). Interim: the two lists and
+// the stop and power calls below; the engine's preparation and stop come later.
 #pragma once
 
 #include <cstdint>
 
-constexpr uint16_t kNoEngineInstrument = 0xFFFF;
-
-// The record of a channel's insert chain; the engine marks the chains it must run.
-struct InsertChainRecord {
-  uint8_t mark = 0;
-};
-
-struct EngineChannel {
-  EngineChannel* next = nullptr;
-  uint32_t id = 0;
-  uint16_t instrument = kNoEngineInstrument;  // instrument index, 0xFFFF none
-  uint16_t sourceCount = 0;
-  uint8_t active = 0;
-  uint8_t stop = 0;
-  InsertChainRecord* chain = nullptr;
-};
+#include "audio/engine_channels.h"
 
 // The engine's channels, then its aux-bus channels (both walked by ForEachInstrumentPlugin).
 extern EngineChannel* gEngineChannels;

@@ -30,15 +30,11 @@ void StopPlaybackFromClock() {
   std::atomic_ref<uint32_t>(gTransportFlagWord).fetch_or(0x10);
 }
 
-bool TryPlaybackCycle() { return false; }
-
 void RecordHostTimeBase() {
   gTransportClock.hostTimeBase = HostTimeNanos();
   gTransportClock.hostTimeBaseTick = gTransportClock.songTick;
   gTransportClock.hostTimeValid = 1;
 }
-
-void CountInTick() { ++gTransportClock.songTick; }
 
 uint32_t gSysExRecordsSent = 0;
 void SendTrackSysEx(const uint8_t*, const uint8_t*, int32_t) { ++gSysExRecordsSent; }

@@ -6,6 +6,10 @@
 
 #include <cstdint>
 
+// The count-in routine and the cycle at the end of the play range have their own files.
+#include "sequencer/count_in.h"
+#include "sequencer/playback_control.h"
+
 // The note-input flags word (bit 0x200: note input wants the tick rate while stopped).
 extern uint32_t gNoteInputFlags;
 // The sync-flags word (bit 0x200: the tempo of a sync source is not followed).
@@ -27,12 +31,8 @@ void LatchEngineError(int16_t error);
 // Playback stop requested from the clock task: switches the task to the idle procedure and
 // sets the end bit (0x10) of the transport flags word, which the main thread acts on.
 void StopPlaybackFromClock();
-// Playback cycle at the end of the play range: no cycle yet (false).
-bool TryPlaybackCycle();
 // Records the host-time base for the song tick (MIDI input stamping): stores host time now.
 void RecordHostTimeBase();
-// The count-in tick routine (playback start): counts the tick only.
-void CountInTick();
 // Sends a track's system-exclusive record (chunked sender of playback start): counted only.
 void SendTrackSysEx(const uint8_t* track, const uint8_t* event, int32_t flag);
 extern uint32_t gSysExRecordsSent;

@@ -5,6 +5,4 @@ uint8_t gClockTimerMarked = 0;
 uint8_t gClockTimerInstalled = 0;
 uint8_t gTransportUsesIdleClock = 1;
 
-void ShutDownClockTimer() { gClockTimerInstalled = 0; }
-
-void ReinstallIdleClockTimer() { gClockTimerInstalled = 1; }
+// ShutDownClockTimer and ReinstallIdleClockTimer: playback_control.cpp.

@@ -1,5 +1,5 @@
-// Interim: the sequencer clock's timer as the preferences see it, until the clock task
-// exists. The clock mode (0..3) says which timer drives the clock.
+// The sequencer clock's timer as the preferences see it. The clock mode (0..3) says which
+// timer drives the clock; the two timer operations are the clock's (playback_control.cpp).
 #pragma once
 
 #include <cstdint>

@@ -28,6 +28,3 @@ int32_t ScaleVolumeForDevice(int32_t value, uint8_t deviceKind) {
   if (gMidiVolumeFactor == 4096) return value;
   return (value * gMidiVolumeFactor) / 4096;
 }
-
-// Interim: no MIDI-thru targets exist until the MIDI ports are built.
-int32_t SendToThruPorts(uint8_t*, int32_t) { return 0; }

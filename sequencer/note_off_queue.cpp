@@ -81,7 +81,7 @@ int32_t SendShortMessage(DriverProcId send, uint8_t output, uint8_t status, uint
 }
 
 int32_t SendTwoByteMessage(DriverProcId send, uint8_t output, uint8_t status, uint8_t data1) {
-  uint8_t record[9] = {kShortMessageHeader, 7, 0, 0, 0, 0, status, data1, 0};
+  uint8_t record[9] = {kShortMessageHeader, 8, 0, 0, 0, 0, status, data1, 0};
   return InvokeSendCallback(send, record, output);
 }
 

@@ -15,7 +15,7 @@ bool HasPendingNoteOffs();
 // Sends status, data1, data2 as a short-message record (header 128, length 9) through send.
 int32_t SendShortMessage(DriverProcId send, uint8_t output, uint8_t status, uint8_t data1,
                          uint8_t data2);
-// The same with one data byte (length 7).
+// The same with one data byte (length 8: status and data 1).
 int32_t SendTwoByteMessage(DriverProcId send, uint8_t output, uint8_t status, uint8_t data1);
 
 // Schedules the end of a note length ticks on. live: after pending nodes with the same due

@@ -7,6 +7,3 @@ uint32_t gTransportFlagWord = 0;
 uint8_t gTransportStatusByte = 0;
 
 uint32_t GetSongPositionTick() { return ReadU32BE(gTransportPositionBlock); }
-
-// Interim: no idle task exists until the sequencer is built.
-void DrainIdleTasks() {}

@@ -17,5 +17,5 @@ constexpr uint32_t kTransportFlagPlayPending = 0x01;
 constexpr uint32_t kTransportFlagLocatePending = 0x02;
 
 uint32_t GetSongPositionTick();
-// Runs the sequencer's pending idle tasks to the end. Interim: there are none.
+// Runs the sequencer's pending idle tasks (transport_engine.cpp).
 void DrainIdleTasks();

@@ -8,7 +8,7 @@
 #include "shell/app_state.h"
 #include "shell/app_strings.h"
 #include "shell/busy_cursor.h"
-#include "shell/instruments_application_quit.h"
+#include "shell/shutdown.h"
 #include "shell/power_notifications.h"
 
 namespace {

@@ -81,7 +81,7 @@ OSErr SkipDocumentBytes(uint32_t n) {
   return noErr;
 }
 
-OSErr ReadDocumentHandle(uint32_t n, Handle* out) {
+OSErr NewDocumentBlockHandle(uint32_t n, Handle* out) {
   *out = Handle();
   if (!Available(n)) return gInputError;
   if (n > 0x7fffffffu) return gInputError = memFullErr;
@@ -90,6 +90,13 @@ OSErr ReadDocumentHandle(uint32_t n, Handle* out) {
   if (n > largest || largest - n <= gMemoryReserve) return gInputError = memFullErr;
   Handle h = NewHandle(Size(n));
   if (!h) return gInputError = memFullErr;
+  *out = h;
+  return noErr;
+}
+
+OSErr ReadDocumentHandle(uint32_t n, Handle* out) {
+  Handle h;
+  if (NewDocumentBlockHandle(n, &h) != noErr) return gInputError;
   OSErr err = ReadDocumentBytes(HandleData(h), n);
   if (err != noErr) {
     DisposeHandle(h);

@@ -23,9 +23,12 @@ OSErr ReadDocumentU16(uint16_t* value);
 OSErr ReadDocumentU32(uint32_t* value);
 OSErr SkipDocumentBytes(uint32_t n);
 
-// A block of n bytes from the stream in a new cleared handle (within the memory reserve).
+// A block of n bytes from the stream in a new handle (within the memory reserve).
 // eofErr when n exceeds the bytes left, memFullErr when it cannot be had.
 OSErr ReadDocumentHandle(uint32_t n, Handle* out);
+// The handle such a block is read into, not yet filled: the same checks, nothing read. The
+// caller fills it with ReadDocumentBytes (and disposes it when a read fails).
+OSErr NewDocumentBlockHandle(uint32_t n, Handle* out);
 // A size-prefixed block: u32 n, then n bytes, into a new handle.
 OSErr ReadSizedDocumentHandle(Handle* out);
 // A size-prefixed block that the program does not keep.

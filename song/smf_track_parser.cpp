@@ -100,17 +100,25 @@ struct TrackParser {
     return error == noErr;
   }
 
-  // The record is put together in registers and stored at once; the buffer's bytes are
-  // written last, as a store through a byte pointer may change any field of this record.
+  // The record's words are put together in registers and stored whole; the buffer's bytes
+  // are written last, as a store through a byte pointer may change any field of this record.
+  // {time, flags 0, status, key, velocity}, {release, 0, 0, marker}, duration 0 until the
+  // note-off.
   void NoteOn(uint8_t status, uint8_t key, uint8_t velocity) {
     if (!Room(kLongEventSize)) return;
     uint8_t* e = buffer.cursor;
     buffer.cursor = e + kLongEventSize;
     pending.Push((status & 0x0F) * 128 + key, uint32_t(e - buffer.base), tick);
     ++info->noteCount;
-    uint8_t r[16] = {uint8_t(tick >> 24), uint8_t(tick >> 16), uint8_t(tick >> 8), uint8_t(tick),
-                     0, status, key, velocity, kDefaultReleaseVelocity, 0, 0, kLongMarker, 0, 0};
-    std::memcpy(e, r, kLongEventSize);
+    uint64_t head = RecordHead(tick, status, key, velocity);
+    WriteU64BE(e, head);
+    WriteU32BE(e + kEventData3, (uint32_t(kDefaultReleaseVelocity) << 24) | kLongMarker);
+    WriteU16BE(e + kEventDuration, 0);
+  }
+
+  // The first eight bytes of a record: time, flags 0, status and two data bytes.
+  static uint64_t RecordHead(uint32_t time, uint8_t status, uint8_t d1, uint8_t d2) {
+    return (uint64_t(time) << 32) | (uint32_t(status) << 16) | (uint32_t(d1) << 8) | d2;
   }
 
   void CloseNote(uint8_t* e, uint32_t start, uint32_t endTick, uint8_t release) {
@@ -133,9 +141,7 @@ struct TrackParser {
     if (!Room(kShortEventSize)) return;
     uint8_t* e = buffer.cursor;
     buffer.cursor = e + kShortEventSize;
-    uint8_t r[8] = {uint8_t(tick >> 24), uint8_t(tick >> 16), uint8_t(tick >> 8), uint8_t(tick),
-                    0, status, d1, d2};
-    std::memcpy(e, r, kShortEventSize);
+    WriteU64BE(e, RecordHead(tick, status, d1, d2));
   }
 
   void ChannelMessage(uint8_t status, uint8_t d1, uint8_t d2) {
@@ -214,15 +220,12 @@ struct TrackParser {
   // assembler; returns the bytes taken, or 0 when the message needs the assembler.
   uint32_t DirectChannelMessage(const uint8_t* p, const uint8_t* end) {
     if (collecting || have != 0) return 0;
-    uint8_t status = p[0];
-    const uint8_t* d = p;
-    if (status >= 0x80) {
-      if (status >= 0xF0) return 0;
-      ++d;
-    } else {
-      status = runningStatus;
-      if (status == 0) return 0;
-    }
+    // A status byte or running status, chosen without a branch: files switch between the two
+    // all the time.
+    bool hasStatus = p[0] >= 0x80;
+    uint8_t status = hasStatus ? p[0] : runningStatus;
+    const uint8_t* d = p + (hasStatus ? 1 : 0);
+    if (status >= 0xF0 || status == 0) return 0;
     uint8_t count = DataBytesOf(status);
     if (end - d < count || d[0] >= 0x80 || (count == 2 && d[1] >= 0x80)) return 0;
     runningStatus = status;
@@ -258,9 +261,12 @@ void ParseEvents(TrackParser* parser, const uint8_t* p, const uint8_t* end,
   uint64_t time = 0;
   const SmfTiming* timing = options->timing;
   // Times up to scaledLimit take the multiplication; later ones SmfTimeToTick, which caps.
-  uint64_t scaledLimit = timing->scale && timing->offset < kSmfMaxTick - 1
-                             ? (kSmfMaxTick - 1 - timing->offset) / timing->scale
-                             : 0;
+  // (-1 when no time takes it; time 0 takes it only when its tick needs no cap.)
+  int64_t scaledLimit = timing->scale && timing->offset < kSmfMaxTick - 1
+                            ? int64_t((kSmfMaxTick - 1 - timing->offset) / timing->scale)
+                            : -1;
+  const uint32_t scale = timing->scale;  // held here: stores to the list may alias *timing
+  const uint32_t firstTick = 1 + timing->offset;
   while (p < end && parser->error == noErr) {
     uint32_t delta = 0;
     if (*p < 0x80) {
@@ -269,12 +275,11 @@ void ParseEvents(TrackParser* parser, const uint8_t* p, const uint8_t* end,
       break;
     }
     if (p >= end) break;
-    if (delta != 0) {
-      time += delta;
-      // Whole multiples (the common case) without a division.
-      parser->tick = time <= scaledLimit ? uint32_t(time * timing->scale) + 1 + timing->offset
-                                         : SmfTimeToTick(timing, time);
-    }
+    time += delta;
+    // Whole multiples (the common case) without a division, and without asking whether the
+    // delta was 0 (the same tick comes out again); other times only when they change.
+    if (int64_t(time) <= scaledLimit) parser->tick = uint32_t(time * scale) + firstTick;
+    else if (delta != 0) parser->tick = SmfTimeToTick(timing, time);
     uint8_t b = *p;
     if (b == 0xFF) {
       if (end - p < 2) break;

@@ -65,12 +65,13 @@ OSErr ReadStoredMarkerList(uint8_t* song) {
 }
 
 // Reads the tracks' data and each track's children; stops at the first failure.
-OSErr ReadStoredTracks(uint8_t* song, const std::vector<TrackPresence>& presence, bool link) {
+// Each presence takes its event list's check.
+OSErr ReadStoredTracks(uint8_t* song, std::vector<TrackPresence>& presence, bool link) {
   uint32_t at = kSongHeaderSize;
-  for (const TrackPresence& p : presence) {
+  for (TrackPresence& p : presence) {
     uint8_t* entry = song + at;
     at += ReadU16BE(entry + kTrackLength);
-    if (!link && ReadTrackData(entry, p) != noErr) break;
+    if (!link && ReadTrackData(entry, p, &p.eventCheck) != noErr) break;
     for (int32_t c = 0; c < kMaxChildSequences; ++c) {
       if (!(p.children & (uint64_t(1) << c))) continue;
       Handle child;
@@ -98,16 +99,18 @@ std::vector<TrackPresence> TakeSongPresence(uint8_t* song, bool isChild, bool li
   return presence;
 }
 
-// The event lists of the song's tracks, checked together; each entry's +22 follows its list
-// (an end record may have been added).
-OSErr CheckSongEventLists(uint8_t* song) {
+// The event lists of the song's tracks, taken together with the checks made as they were
+// read; each entry's +22 follows its list (an end record may have been added).
+OSErr CheckSongEventLists(uint8_t* song, const std::vector<TrackPresence>& presence) {
   std::vector<Handle> lists;
+  std::vector<OSErr> checks;
   uint32_t at = kSongHeaderSize;
-  for (int32_t k = 0; k < ReadU16BE(song + kSongTrackCount); ++k) {
+  for (const TrackPresence& p : presence) {
     lists.push_back(Handle(ReadU32BE(song + at + kTrackEventList)));
+    checks.push_back(p.eventCheck);
     at += ReadU16BE(song + at + kTrackLength);
   }
-  OSErr err = CheckStoredEventLists(lists.data(), int32_t(lists.size()));
+  OSErr err = FinishStoredEventLists(lists.data(), checks.data(), int32_t(lists.size()));
   if (err != noErr) return FailDocumentInput(err);
   at = kSongHeaderSize;
   for (Handle list : lists) {
@@ -248,7 +251,7 @@ OSErr ReadSongRecord(bool isChild, Handle* out) {
   std::memset(song + kRunTimeWordsStart, 0, kSongHeaderSize - kRunTimeWordsStart);
   std::vector<TrackPresence> presence = TakeSongPresence(song, isChild, link);
   ReadStoredTracks(song, presence, link);
-  if (!link && GetDocumentInputError() == noErr) CheckSongEventLists(song);
+  if (!link && GetDocumentInputError() == noErr) CheckSongEventLists(song, presence);
   if (!link && GetDocumentInputError() == noErr) ReadSongLists(song, extra, panes);
   song[kSongOptions] &= uint8_t(~kSongOptionDisplay);
   HUnlock(block);

@@ -1,5 +1,6 @@
 #include "song/track_data_io.h"
 
+#include <cstddef>
 #include <cstring>
 #include <vector>
 
@@ -20,6 +21,7 @@ constexpr int32_t kAlternateWord = 4;
 constexpr int32_t kAudioField = 2;   // index of +232 in kTrackHandleFields
 constexpr int32_t kAudio2Field = 5;  // index of +256
 constexpr int32_t kExtraDropBytes = 4;
+constexpr uint32_t kEventReadPiece = 128 * 1024;  // bytes of an event list read at once
 
 bool IsPluginField(int32_t i) { return i == kAudioField || i == kAudio2Field; }
 
@@ -42,13 +44,112 @@ void TrimExtraBlock(Handle block) {
   SetHandleSize(block, size - kExtraDropBytes);
 }
 
-OSErr ReadEventList(uint8_t* entry, uint32_t bytes) {
+// The length of the record at e when it lies in the left bytes, else 0. The kind table is
+// read directly: this runs once per event of every list a document holds.
+inline uint32_t StoredRecordLength(const uint8_t* e, uint32_t left) {
+  uint32_t length = gEventLengthByKind[e[kEventStatus] >> 4];
+  if (length == kStoredLength) {
+    if (left < uint32_t(kLongEventSize)) return 0;
+    length = ReadU32BE(e + kEventVariableLength);
+    if (length < uint32_t(kLongEventSize)) return 0;
+  }
+  return length <= left ? length : 0;
+}
+
+inline bool IsEndRecord(const uint8_t* e) { return ReadU32BE(e) == 0; }
+
+// Room the quick walk leaves behind a record: an end record (the list may end there).
+constexpr uint32_t kQuickRoom = kEndRecordSize;
+
+// The plain record at e: its length when it is a 14-byte or an 8-byte record (the length
+// table's classes) that is not an end record, else 0.
+[[gnu::always_inline]] inline uint32_t PlainRecordLength(const uint8_t* e) {
+  if (IsEndRecord(e)) return 0;
+  uint8_t kind = e[kEventStatus] >> 4;
+  if (kind >= (kKindPolyPressure >> 4)) return kShortEventSize;
+  if (kind != 0 && kind != (kKindVariable >> 4)) return kLongEventSize;
+  return 0;
+}
+
+// The plain records from e on that start by last. Two records a turn (a record is at most 14
+// bytes, so the second starts by last when the first starts 14 bytes before it); each length
+// class is its own branch, so the next record's address does not wait for this one's status.
+const uint8_t* SkipPlainRecordsTo(const uint8_t* e, const uint8_t* last) {
+  while (e + kLongEventSize <= last) {
+    uint32_t n = PlainRecordLength(e);
+    if (n == kShortEventSize) e += kShortEventSize;
+    else if (n == kLongEventSize) e += kLongEventSize;
+    else return e;
+    n = PlainRecordLength(e);
+    if (n == kShortEventSize) e += kShortEventSize;
+    else if (n == kLongEventSize) e += kLongEventSize;
+    else return e;
+  }
+  while (e <= last) {
+    uint32_t n = PlainRecordLength(e);
+    if (n == kShortEventSize) e += kShortEventSize;
+    else if (n == kLongEventSize) e += kLongEventSize;
+    else return e;
+  }
+  return e;
+}
+
+// The records from e on that lie well inside the bytes up to limit (an end record still fits
+// behind each): plain records and variable records of a sound length. Returns where the first
+// other record starts: an end record, an unknown kind, a bad length or the last bytes.
+const uint8_t* SkipPlainRecords(const uint8_t* e, const uint8_t* limit) {
+  if (limit - e < std::ptrdiff_t(kLongEventSize + kQuickRoom)) return e;
+  const uint8_t* last = limit - (kLongEventSize + kQuickRoom);  // a record may start up to here
+  for (;;) {
+    e = SkipPlainRecordsTo(e, last);
+    if (e > last || IsEndRecord(e) || (e[kEventStatus] >> 4) != (kKindVariable >> 4)) return e;
+    uint32_t length = ReadU32BE(e + kEventVariableLength);
+    if (length < uint32_t(kLongEventSize) || length > uint32_t(limit - e) - kQuickRoom) return e;
+    e += length;
+  }
+}
+
+// Where the quick walk stops in the first ready bytes of a list, from the record at at on.
+uint32_t SkipCheckedRecords(const uint8_t* p, uint32_t ready, uint32_t at) {
+  return uint32_t(SkipPlainRecords(p + at, p + ready) - p);
+}
+
+// The check of a list of size bytes from the record at at on (the records before it passed).
+OSErr CheckEventListBytesFrom(const uint8_t* p, uint32_t size, uint32_t at) {
+  for (;;) {
+    at = SkipCheckedRecords(p, size, at);
+    uint32_t left = size - at;
+    const uint8_t* e = p + at;
+    if (left < uint32_t(kShortEventSize)) return left == 0 ? kEventListOpen : kDocumentDamagedErr;
+    if (IsEndRecord(e)) return left >= uint32_t(kEndRecordSize) ? OSErr(noErr) : kDocumentDamagedErr;
+    uint32_t length = StoredRecordLength(e, left);
+    if (length == 0) return kDocumentDamagedErr;
+    at += length;
+  }
+}
+
+// The list is read in pieces, and its records are checked as each piece comes in, while the
+// piece is still in the processor's caches.
+OSErr ReadEventList(uint8_t* entry, uint32_t bytes, OSErr* check) {
+  *check = noErr;
   WriteU32BE(entry + kTrackEventBytes, 0);
   if (bytes == 0) return GetDocumentInputError();
   Handle list;
-  if (ReadDocumentHandle(bytes, &list) != noErr) return GetDocumentInputError();
+  if (NewDocumentBlockHandle(bytes, &list) != noErr) return GetDocumentInputError();
+  uint8_t* p = reinterpret_cast<uint8_t*>(HandleData(list));
+  uint32_t checked = 0;
+  for (uint32_t done = 0; done < bytes;) {
+    uint32_t piece = bytes - done < kEventReadPiece ? bytes - done : kEventReadPiece;
+    if (ReadDocumentBytes(p + done, piece) != noErr) {
+      DisposeHandle(list);
+      return GetDocumentInputError();
+    }
+    done += piece;
+    if (done < bytes) checked = SkipCheckedRecords(p, done, checked);
+  }
+  *check = CheckEventListBytesFrom(p, bytes, checked);
   WriteU32BE(entry + kTrackEventList, list.id);
-  WriteU32BE(entry + kTrackEventBytes, uint32_t(GetHandleSize(list)));
+  WriteU32BE(entry + kTrackEventBytes, bytes);
   return noErr;
 }
 
@@ -74,8 +175,10 @@ void TakeTrackPresence(uint8_t* entry, bool withChildren, TrackPresence* presenc
   }
 }
 
-OSErr ReadTrackData(uint8_t* entry, const TrackPresence& presence) {
-  ReadEventList(entry, presence.eventBytes);
+OSErr ReadTrackData(uint8_t* entry, const TrackPresence& presence, OSErr* eventCheck) {
+  OSErr check = noErr;
+  ReadEventList(entry, presence.eventBytes, &check);
+  if (eventCheck) *eventCheck = check;
   ReadPresentBlock(entry + kTrackSectionList, presence.sections);
   ReadPresentBlock(entry + kTrackDrumData, presence.drums);
   ReadPluginRecord(entry + kTrackRegionList, presence.audio, entry[kTrackOutputKind]);
@@ -150,76 +253,11 @@ OSErr WriteTrackData(const uint8_t* entry) {
   return GetLastFileError();
 }
 
+OSErr CheckEventListBytes(const uint8_t* p, uint32_t size) {
+  return CheckEventListBytesFrom(p, size, 0);
+}
+
 namespace {
-
-// The length of the record at e when it lies in the left bytes, else 0. The kind table is
-// read directly: this runs once per event of every list a document holds.
-inline uint32_t StoredRecordLength(const uint8_t* e, uint32_t left) {
-  uint32_t length = gEventLengthByKind[e[kEventStatus] >> 4];
-  if (length == kStoredLength) {
-    if (left < uint32_t(kLongEventSize)) return 0;
-    length = ReadU32BE(e + kEventVariableLength);
-    if (length < uint32_t(kLongEventSize)) return 0;
-  }
-  return length <= left ? length : 0;
-}
-
-inline bool IsEndRecord(const uint8_t* e) { return (e[0] | e[1] | e[2] | e[3]) == 0; }
-
-// One list's walk, record by record. Walks of several lists are stepped in turn so that the
-// processor follows them side by side (each step depends on the one before it).
-struct EventWalk {
-  const uint8_t* p;
-  uint32_t size;
-  uint32_t at;
-  OSErr result;  // kWalking while under way
-  int32_t index;
-};
-constexpr OSErr kWalking = 1;
-constexpr OSErr kNeedsEndRecord = 2;
-
-inline void StepWalk(EventWalk& w) {
-  uint32_t left = w.size - w.at;
-  const uint8_t* e = w.p + w.at;
-  if (left < uint32_t(kShortEventSize)) {
-    if (left == 0) w.result = kNeedsEndRecord;
-    else w.result = kDocumentDamagedErr;  // a record or an end record cut short
-    return;
-  }
-  if (IsEndRecord(e)) {
-    w.result = left >= uint32_t(kEndRecordSize) ? OSErr(noErr) : kDocumentDamagedErr;
-    return;
-  }
-  uint32_t length = StoredRecordLength(e, left);
-  if (length == 0) w.result = kDocumentDamagedErr;
-  w.at += length;
-}
-
-// Lists walked side by side, and the plain step of a lane: a record of a fixed length that
-// lies well inside its list (anything else is left to StepWalk).
-constexpr int32_t kWalkLanes = 4;
-static_assert(kWalkLanes == 4, "StepLanesWhileFast steps four lanes");
-
-inline bool FastStep(EventWalk& w) {
-  if (w.size - w.at < uint32_t(kEndRecordSize)) return false;
-  const uint8_t* e = w.p + w.at;
-  if (IsEndRecord(e)) return false;
-  uint8_t length = gEventLengthByKind[e[kEventStatus] >> 4];
-  if (uint8_t(length - 1) >= uint8_t(kStoredLength - 1)) return false;  // 0 or stored
-  w.at += length;
-  return true;
-}
-
-// Steps all lanes together until one of them meets anything but a plain record.
-void StepLanesWhileFast(EventWalk* lanes) {
-  for (;;) {
-    bool a = FastStep(lanes[0]);
-    bool b = FastStep(lanes[1]);
-    bool c = FastStep(lanes[2]);
-    bool d = FastStep(lanes[3]);
-    if (!(a && b && c && d)) return;
-  }
-}
 
 OSErr CloseEventList(Handle list) {
   Size size = GetHandleSize(list);
@@ -230,39 +268,22 @@ OSErr CloseEventList(Handle list) {
 
 }  // namespace
 
+OSErr FinishStoredEventLists(const Handle* lists, const OSErr* checks, int32_t count) {
+  for (int32_t i = 0; i < count; ++i)
+    if (lists[i] && checks[i] != noErr && checks[i] != kEventListOpen) return checks[i];
+  for (int32_t i = 0; i < count; ++i)
+    if (lists[i] && checks[i] == kEventListOpen && CloseEventList(lists[i]) != noErr) return memFullErr;
+  return noErr;
+}
+
 OSErr CheckStoredEventLists(const Handle* lists, int32_t count) {
-  std::vector<EventWalk> pending;
-  pending.reserve(size_t(count));
+  std::vector<OSErr> checks(size_t(count > 0 ? count : 0), noErr);
   for (int32_t i = 0; i < count; ++i) {
     if (!lists[i]) continue;
     const uint8_t* p = reinterpret_cast<const uint8_t*>(HandleData(lists[i]));
-    pending.push_back({p, uint32_t(GetHandleSize(lists[i])), 0, kWalking, i});
+    checks[size_t(i)] = CheckEventListBytes(p, uint32_t(GetHandleSize(lists[i])));
   }
-  std::vector<EventWalk> done;
-  done.reserve(pending.size());
-  EventWalk lanes[kWalkLanes];
-  int32_t used = 0;
-  while (used > 0 || !pending.empty()) {
-    while (used < kWalkLanes && !pending.empty()) {
-      lanes[used++] = pending.back();
-      pending.pop_back();
-    }
-    if (used == kWalkLanes) StepLanesWhileFast(lanes);
-    for (int32_t k = 0; k < used;) {
-      StepWalk(lanes[k]);
-      if (lanes[k].result == kWalking) {
-        ++k;
-        continue;
-      }
-      done.push_back(lanes[k]);
-      lanes[k] = lanes[--used];
-    }
-  }
-  for (const EventWalk& w : done) {
-    if (w.result == kNeedsEndRecord && CloseEventList(lists[w.index]) != noErr) return memFullErr;
-    if (w.result != noErr && w.result != kNeedsEndRecord) return w.result;
-  }
-  return noErr;
+  return FinishStoredEventLists(lists, checks.data(), count);
 }
 
 OSErr CheckStoredEventList(Handle list) { return CheckStoredEventLists(&list, 1); }

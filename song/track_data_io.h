@@ -22,6 +22,7 @@ struct TrackPresence {
   bool extra = false;
   bool audio2 = false;
   uint64_t children = 0;  // bit c: child cell c holds a child sequence
+  OSErr eventCheck = noErr;  // the event list's check as it was read (ReadTrackData)
 };
 
 // Takes the presence of an entry's blocks from its stored words and clears every word that
@@ -30,11 +31,12 @@ struct TrackPresence {
 void TakeTrackPresence(uint8_t* entry, bool withChildren, TrackPresence* presence);
 
 // Reads the track's blocks into new handles stored in entry (which must not move meanwhile).
-// The event list is taken as it stands: the reader of the song checks the lists of all its
-// tracks together (CheckStoredEventLists) once they are read.
+// The event list is taken as it stands; its bytes are checked (CheckEventListBytes) while they
+// are fresh from the file, and the outcome goes to *eventCheck when given: the reader of the
+// song acts on the checks of all its tracks (FinishStoredEventLists) once they are read.
 // On failure the entry holds only handles that were allocated (DisposeStoredTrackHandles
 // frees them) and the document input's error is latched.
-OSErr ReadTrackData(uint8_t* entry, const TrackPresence& presence);
+OSErr ReadTrackData(uint8_t* entry, const TrackPresence& presence, OSErr* eventCheck = nullptr);
 // Frees the six handle fields of an entry that was read (plug-in records with their blocks).
 void DisposeStoredTrackHandles(uint8_t* entry);
 
@@ -47,6 +49,16 @@ uint8_t WrittenTrackBlocks(const uint8_t* entry);
 void MakeStoredTrackImage(uint8_t* image, const uint8_t* live, bool withChildren);
 // Writes the blocks of a live entry to the stream. Returns the stream error.
 OSErr WriteTrackData(const uint8_t* entry);
+
+// The bytes of an event list read from a file, checked record by record in one pass:
+// noErr when an end record closes them, kEventListOpen when the records fill them exactly,
+// kDocumentDamagedErr for a record of no known length or one that does not fit.
+constexpr OSErr kEventListOpen = 2;
+OSErr CheckEventListBytes(const uint8_t* bytes, uint32_t size);
+// Acts on the checks of count lists (null lists and their checks are skipped): the first
+// kDocumentDamagedErr is returned and nothing is changed; else every open list gets its end
+// record (memFullErr when one cannot grow).
+OSErr FinishStoredEventLists(const Handle* lists, const OSErr* checks, int32_t count);
 
 // Checks an event list read from a file: every record's length is known and inside the list,
 // and the list ends with its end record (one is appended when the records fill the list

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <deque>
+#include <malloc.h>
 #include <mutex>
 
 namespace {
@@ -42,6 +43,19 @@ uint64_t ParseBudget(const char* text) {
   if (end && (*end == 'm' || *end == 'M')) value <<= 20;
   if (end && (*end == 'g' || *end == 'G')) value <<= 30;
   return value;
+}
+
+// Freed blocks stay with the allocator for the next handles instead of going back to the
+// system at each dispose: lists of a megabyte and more are freed and made again all the time
+// (documents, edit buffers, undo copies), and fresh pages cost a fault each. Fixed thresholds
+// also stop the allocator from moving them as blocks come and go.
+constexpr int kMapThreshold = 32 << 20;    // blocks above this get pages of their own
+constexpr int kTrimThreshold = 64 << 20;   // free bytes kept at the heap's top
+
+void TuneAllocator() {
+  static const bool tuned = mallopt(M_MMAP_THRESHOLD, kMapThreshold) &&
+                            mallopt(M_TRIM_THRESHOLD, kTrimThreshold);
+  (void)tuned;
 }
 
 uint64_t Budget() {
@@ -132,20 +146,24 @@ Handle MakeHandle(Size byteCount, bool clear) {
     return Handle();
   }
   std::lock_guard<std::mutex> lock(gMemoryMutex);
+  TuneAllocator();
   uint32_t capacity = RoundCapacity(uint32_t(byteCount));
   if (!Reserve(capacity)) {
     tMemErr = memFullErr;
     return Handle();
   }
   uint32_t index = TakeSlotIndex();
-  char* data = index ? static_cast<char*>(std::malloc(capacity)) : nullptr;
+  // calloc for a cleared block (fresh pages need no clearing); malloc otherwise. Written as
+  // two calls: a malloc followed by a conditional clear may be turned into calloc every time.
+  void* block = nullptr;
+  if (index) block = clear ? std::calloc(capacity, 1) : std::malloc(capacity);
+  char* data = static_cast<char*>(block);
   if (!data) {
     Release(capacity);
     if (index) gFreeSlots.push_back(index);
     tMemErr = memFullErr;
     return Handle();
   }
-  if (clear) std::memset(data, 0, capacity);
   Slot* slot = SlotAt(index);
   slot->data = data;
   slot->size = uint32_t(byteCount);

@@ -184,5 +184,64 @@ TEST_F(StoredRecordTest, TrackBlocksAreReadBehindTheirPresenceWords) {
   DisposeStoredTrackHandles(entry.data());
 }
 
+// A long list is read and checked in pieces: records that straddle a piece's end, damage far
+// behind the first piece and an end record in the middle are judged as in one walk.
+TEST_F(StoredRecordTest, LongEventListsAreCheckedAsTheyAreRead) {
+  constexpr size_t kRecords = 40000;  // about 440 KB: several pieces
+  constexpr uint32_t kVariableSize = 300;
+  std::vector<uint8_t> list;
+  std::vector<size_t> starts;
+  for (size_t i = 0; i < kRecords; ++i) {
+    size_t at = list.size();
+    starts.push_back(at);
+    uint32_t time = uint32_t(1 + i);
+    bool variable = i % 997 == 0;
+    list.resize(at + (variable ? kVariableSize : i % 3 == 0 ? kShortEventSize : kLongEventSize));
+    if (variable) FillVariableEvent(&list[at], time, kVariableSize);
+    else if (i % 3 == 0) FillShortEvent(&list[at], time, 0xB0, 7, 1);
+    else FillLongEvent(&list[at], time, 0x90, 60, 100, 10);
+  }
+  std::vector<uint8_t> closed = list;
+  closed.resize(closed.size() + kEndRecordSize, 0);
+  size_t far = starts[kRecords * 3 / 4];  // well behind the first piece
+  size_t farVariable = starts[997 * 30];
+  struct Case {
+    const char* what;
+    std::vector<uint8_t> bytes;
+    OSErr check;
+  } cases[] = {
+      {"a closed list", closed, noErr},
+      {"records that fill the list", list, kEventListOpen},
+      {"a record of no known kind far in", [&] { auto v = closed; v[far + kEventStatus] = 0x05; return v; }(),
+       kDocumentDamagedErr},
+      {"a variable record longer than the list", [&] {
+         auto v = closed;
+         WriteU32BE(&v[farVariable + kEventVariableLength], uint32_t(v.size()));
+         return v;
+       }(), kDocumentDamagedErr},
+      {"an end record in the middle", [&] { auto v = closed; WriteU32BE(&v[far], 0); v[far + 20] = 0xFF; return v; }(),
+       noErr},
+      {"the last record cut short", std::vector<uint8_t>(list.begin(), list.end() - 3), kDocumentDamagedErr},
+  };
+  for (const Case& c : cases) {
+    std::vector<uint8_t> entry(kTrackEntrySize, 0);
+    WriteU16BE(entry.data(), kTrackEntrySize);
+    WriteU32BE(entry.data() + kTrackEventBytes, uint32_t(c.bytes.size()));
+    TrackPresence presence;
+    TakeTrackPresence(entry.data(), true, &presence);
+    BeginInput(std::string(c.bytes.begin(), c.bytes.end()));
+    OSErr check = 1234;
+    ASSERT_EQ(noErr, ReadTrackData(entry.data(), presence, &check)) << c.what;
+    EXPECT_EQ(c.check, check) << c.what;
+    Handle events(ReadU32BE(entry.data() + kTrackEventList));
+    OSErr whole = c.check == kDocumentDamagedErr ? OSErr(kDocumentDamagedErr) : OSErr(noErr);
+    EXPECT_EQ(whole, CheckStoredEventList(events))
+        << c.what << ": the whole-list check agrees";
+    DisposeStoredTrackHandles(entry.data());
+    FSClose(fork_);
+    fork_ = 0;
+  }
+}
+
 }  // namespace
 }  // namespace doc_test

@@ -1,0 +1,56 @@
+// Channel rendering: one block of an engine channel's source through its insert chain, mixed
+// (wet with dry) into the channel's output block in the format that the chain's mix kind
+// names. Runs on the engine thread (or the IO thread when mixing inline), one channel after
+// another, so the shared render buffers need no lock.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+struct EngineChannel;
+
+// Renders the chain: inputs holds inputCount buffers, outputs receives outputCount buffers
+// (the wet signal). Interim stand-in for the plug-in host's chain render: a render state
+// without a procedure passes its inputs through.
+using ChainRenderProc = int32_t (*)(void* context, float* const* inputs, int32_t inputCount, float** outputs,
+                                    int32_t outputCount, int32_t frames);
+
+struct ChannelRenderState {
+  void* chainHead = nullptr;       // first plug-in of the chain
+  int32_t mixKind = 0;
+  int32_t inputChannels = 2;
+  int32_t outputChannels = 2;
+  uint8_t audioInput = 1;
+  uint8_t midi = 0;
+  uint8_t rewireSource = 0;
+  // The first plug-in's gains (read by GetPluginGains).
+  float pluginInputGain = 1.0f / 32768.0f;
+  float wetGain = 32768.0f;
+  uint16_t dryLevel = 256;
+  ChainRenderProc render = nullptr;
+  void* renderContext = nullptr;
+};
+
+// The global insert-effects switch: 0 bypasses every insert chain.
+extern std::atomic<uint8_t> gInsertEffectsOn;
+
+// Makes sure the chain table holds `outputs` buffers and the second table `inputs` buffers of
+// (largest device buffer + 1024) frames; 0 or -108. At most 32 each.
+int16_t EnsureRenderBuffers(int32_t outputs, int32_t inputs, int32_t scale);
+
+void GetPluginGains(const ChannelRenderState* state, float* inputGain, float* wetGain, uint16_t* dryLevel);
+int32_t RenderInsertChain(ChannelRenderState* state, float* const* inputs, int32_t inputCount, float** outputs,
+                          int32_t outputCount, int32_t frames);
+
+// Returns the block that now holds the channel's result: `source` unchanged without a render
+// state (or without render buffers), else `output`.
+void* RenderEngineChannel(EngineChannel* channel, void* source, void* output, int32_t frames, int32_t level,
+                          int32_t half);
+
+// The sample layout of a mix kind's output: bytes per sample (2, 3 or 4 for float) and
+// channels per frame; false for a kind that is not supported.
+bool MixKindOutputFormat(int32_t mixKind, int32_t frameChannels, int32_t* bytesPerSample, int32_t* channels);
+
+// Float to integer conversion with saturation (NaN gives 0); *clip is set when it saturated.
+int16_t SaturateToInt16(float value, bool* clip);
+int32_t SaturateToInt24(float value, bool* clip);

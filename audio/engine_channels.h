@@ -1,0 +1,186 @@
+// Engine channels: one voice of the audio engine (an audio track streamed from disk, an
+// instrument plug-in or an auxiliary bus) with its double-buffered sample blocks, its levels
+// and the output device it plays on; the table of channel slots and the engine-wide state.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+#include "platform/memory/memory.h"
+
+struct AudioDriverOps;
+struct ChannelRenderState;
+
+constexpr uint16_t kNoEngineInstrument = 0xFFFF;
+constexpr int32_t kEngineChannelSlots = 24;   // song playback
+constexpr int32_t kJukeboxChannelSlot = 24;   // the 25th slot
+constexpr int32_t kMaxLinkedChannels = 8;
+constexpr int32_t kMaxChainInputPairs = 16;
+constexpr int32_t kRenderBufferCount = 32;
+
+// Engine error codes.
+constexpr int16_t kEngineErrUnderrun = 47;
+constexpr int16_t kEngineErrRenderTooSlow = 52;
+constexpr int16_t kEngineErrRingFull = 100;
+constexpr int16_t kEngineErrSlotsInUse = 116;
+constexpr int16_t kEngineErrUnsupported = -4;
+constexpr int16_t kEngineErrNoMemory = -108;
+
+// gEngineFlags bits.
+constexpr uint8_t kEngineWorkersHeld = 0x02;
+
+// The record of a channel's insert chain as the instrument table sees it; the engine marks
+// the chains it must run.
+struct InsertChainRecord {
+  uint8_t mark = 0;
+};
+
+// The read request the disk worker serves for a channel (kept opaque to the engine here).
+struct StreamFileRequest {
+  void* owner = nullptr;
+  int32_t result = 0;
+};
+
+struct EngineChannel;
+// A channel's stream reader: fills half `half` of the channel's stream buffer and stores 1 in
+// *ready when the half holds data. Runs on the disk thread (message codes 4 and 5).
+using StreamReaderProc = int32_t (*)(EngineChannel* channel, int32_t half, void* buffer, uint8_t* ready);
+
+struct EngineChannel {
+  int32_t frameChannels = 0;
+  float sampleRate = 0.0f;
+  void* halfBuffer[2] = {nullptr, nullptr};
+  StreamFileRequest fileRequest;
+  Handle regionList = 0;
+  EngineChannel* next = nullptr;
+  EngineChannel* instrumentChannel = nullptr;
+  EngineChannel* linkedChannels[kMaxLinkedChannels + 1] = {};
+  EngineChannel* inputSource[kMaxChainInputPairs] = {};
+  float* mixBuffer[2] = {nullptr, nullptr};        // interleaved stereo Float32
+  float* busBuffer[2] = {nullptr, nullptr};
+  float* currentOutput = nullptr;
+  int64_t regionStart[2] = {0, 0};
+  int64_t regionEnd[2] = {0, 0};
+  int32_t sourceChannels = 0;
+  ChannelRenderState* renderState = nullptr;
+  uint32_t currentHalf = 0;
+  uint8_t halfReady[2] = {0, 0};
+  uint8_t loop = 0;
+  uint8_t stopped = 0;
+  uint8_t outputPair = 0;
+  uint32_t trackFlags = 0;
+  uint8_t* readPointer = nullptr;
+  int32_t blockBytes = 0;
+  int16_t sampleBits = 16;
+  void* soundConverter = nullptr;
+  int32_t sourceKind = 0;
+  Handle automation = 0;
+  uint8_t* automationCursor = nullptr;
+  int64_t position = 0;
+  int32_t startTick = 0;
+  int32_t locateTick = 0;
+  AudioDriverOps* device = nullptr;
+  Handle song = 0;
+  Handle alternateSong = 0;
+  int32_t gainLeft = 0;   // 32768 = unity
+  int32_t gainRight = 0;
+  int32_t volume = 0;
+  int16_t pan = 64;
+  int16_t instrumentIndex = -1;
+  int16_t blockCounter = 0;
+  int16_t blocksLeft = 0;
+  int16_t blocksPerHalf = 0;
+  int16_t framesPerBlock = 0;
+  float dryScale = 1.0f;
+  float wetScale = 1.0f;
+  std::atomic<uint32_t> automationLock{0};
+  std::atomic<uint32_t> halfRequested[2] = {0, 0};
+  std::atomic<uint32_t> halfCompleted[2] = {0, 0};
+  void* externalSource = nullptr;
+  uint8_t reverse = 0;
+  uint8_t instrumentSource = 0;
+  uint8_t busSource = 0;
+  uint8_t selectorRendered[2] = {0, 0};
+  uint8_t clipped = 0;
+  uint8_t trackNumber = 0;
+  uint8_t trackNumberCopy = 0;
+  uint8_t editState = 0;
+  uint8_t stoppedThisCycle = 0;
+  uint8_t earlyRefill = 0;
+  uint8_t stepRecord = 0;
+  uint8_t streaming = 0;
+  uint8_t halfBusy[2] = {0, 0};
+  uint8_t integerPairMix = 0;
+  uint8_t punch = 0;
+  uint8_t recordSource = 0;
+  uint32_t heldBlocks[2] = {0, 0};
+  uint32_t lateCounters[2] = {0, 0};
+  uint8_t editNesting = 0;
+  uint8_t channelNumber = 0;
+  // Output stage (read and written by the output path).
+  int32_t peakLeft = 0;
+  int32_t peakRight = 0;
+  uint8_t offDevice = 0;
+  void* renderBlock = nullptr;  // the chain's mix output before the output stage takes it
+  int32_t renderBlockBytes = 0;
+  StreamReaderProc reader = nullptr;
+  void* readerContext = nullptr;
+
+  // As the instrument table and the shell's engine-state walks see a channel.
+  uint32_t id = 0;
+  uint16_t instrument = kNoEngineInstrument;  // instrument index, 0xFFFF none
+  uint16_t sourceCount = 0;
+  uint8_t active = 0;
+  uint8_t stop = 0;
+  InsertChainRecord* chain = nullptr;
+};
+
+// The channel slots: 24 for song playback, then the jukebox slot.
+extern EngineChannel* gEngineChannelLists[kEngineChannelSlots + 1];
+extern int32_t gEngineChannelCount;
+
+extern int32_t gMasterLevel;            // 4096 = unity
+extern std::atomic<int64_t> gEngineSampleClock;
+extern std::atomic<int16_t> gEngineError;
+extern std::atomic<uint8_t> gEngineFlags;
+extern float gEngineSampleRate;
+extern double gEngineMsPerSample;
+
+// The shared render buffers: the chain table and the second table.
+struct RenderBufferTables {
+  float* chain[kRenderBufferCount] = {};
+  float* second[kRenderBufferCount] = {};
+  int32_t chainFrames = 0;
+  int32_t secondFrames[kRenderBufferCount] = {};
+};
+extern RenderBufferTables gRenderBuffers;
+
+// A zeroed block; errOut gets 0 or -108.
+void* NewEngineBuffer(int32_t size, int16_t* errOut);
+// Unlocks the block's pages and disposes it; null does nothing.
+void DisposeEngineBuffer(void* block);
+void FreeRenderBuffers();
+void SetEngineSampleRate(float rate);
+// Halts the sequencer's ticks and keeps the first error of a run; returns the code found.
+int16_t LatchAudioEngineError(int16_t code);
+// Clears the latched error (the engine's stop reports it first); returns it.
+int16_t TakeEngineError();
+
+// Claims a channel slot for the current playback: reuses the slot's record (cleared) or
+// allocates one. 116 when the 24 slots are in use, -108 without memory.
+int16_t ClaimEngineChannel(EngineChannel** channelOut);
+// Forgets the channels of the current playback (records stay in their slots).
+void ReleaseEngineChannels();
+// Clears a channel record to its initial state.
+void ClearEngineChannel(EngineChannel* channel);
+
+// Allocates the channel's two output blocks (interleaved stereo Float32) and its render block
+// for `frames` frames; 0 or -108. DisposeChannelBlocks releases them.
+int16_t AllocateChannelBlocks(EngineChannel* channel, int32_t frames);
+void DisposeChannelBlocks(EngineChannel* channel);
+
+int32_t ResetOutputDevices();
+int32_t PrepareOutputDevices(int32_t rate);
+int64_t ChannelClockPosition(const EngineChannel* channel, int64_t startPosition);
+int32_t ScaleByMasterLevel(int32_t value);
+void SetChannelGains(int32_t volume, int32_t pan, int32_t* left, int32_t* right);

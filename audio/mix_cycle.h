@@ -1,0 +1,26 @@
+// The mix cycle: one engine block for every channel of a device's channel list. Streaming
+// channels advance through their two stream halves and ask the disk thread to refill the
+// half just used up; a half that has not arrived when it is needed is an underrun.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+struct EngineChannel;
+struct EngineWorker;
+
+using ChannelCycleRoutine = void (*)(EngineChannel* channel, uint32_t selector, void* argument);
+
+// 0 none; non-zero when a disk wait is due at the next exhausted half.
+extern std::atomic<int32_t> gRefillPending;
+// Set while the jukebox plays: an underrun prints a note instead of latching an error.
+extern std::atomic<uint8_t> gJukeboxPlaying;
+
+// filter < 0 all channels; >= 0 only the channels numbered so; > 0 is a partial cycle (the
+// selectors do not flip).
+int32_t MixEngineCycle(EngineChannel* list, ChannelCycleRoutine routine, void* routineArgument,
+                       EngineWorker* worker, int32_t filter);
+
+// Asks the disk worker to refill a half of a channel's stream (its reader runs there);
+// 0 or the post's error.
+int32_t RequestHalfRefill(EngineChannel* channel, int32_t half, EngineWorker* worker);

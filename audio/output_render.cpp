@@ -1,0 +1,133 @@
+#include "audio/output_render.h"
+
+#include <cmath>
+
+#include "audio/audio_driver.h"
+#include "audio/engine_channels.h"
+#include "audio/engine_thread.h"
+#include "audio/mix_cycle.h"
+
+std::atomic<uint32_t> gLateMixHandOffs{0};
+
+namespace {
+
+void HandOffRoutine(EngineChannel* channel, uint32_t selector, void* output) {
+  HandOffChannelToDevice(channel, selector, output);
+}
+
+void PostMix(EngineChannel* list) {
+  gEngineQueue.mixChannelFilter = 0;
+  PostEngineMessage(list, kEngineMsgMixCycle, &gEngineQueue);
+}
+
+}  // namespace
+
+float* LocateDeviceChannel(AudioBufferList* list, UInt32 channel, UInt32* stride) {
+  if (!list) return nullptr;
+  for (UInt32 b = 0; b < list->mNumberBuffers; ++b) {
+    AudioBuffer& buffer = list->mBuffers[b];
+    if (channel < buffer.mNumberChannels) {
+      *stride = buffer.mNumberChannels;
+      return buffer.mData ? static_cast<float*>(buffer.mData) + channel : nullptr;
+    }
+    channel -= buffer.mNumberChannels;
+  }
+  return nullptr;
+}
+
+void ConvertChannelToDevice(EngineChannel* channel, const float* block, float* left, UInt32 leftStride,
+                            float* right, UInt32 rightStride, int32_t frames) {
+  float peakL = 0.0f, peakR = 0.0f, outPeak = 0.0f;
+  for (int32_t f = 0; f < frames; ++f) {
+    float l = block[2 * f], r = block[2 * f + 1];
+    float& dl = left[size_t(f) * leftStride];
+    float& dr = right[size_t(f) * rightStride];
+    if (l != 0.0f) dl += l;
+    if (r != 0.0f) dr += r;
+    peakL = std::fmax(peakL, std::fabs(l));
+    peakR = std::fmax(peakR, std::fabs(r));
+    outPeak = std::fmax(outPeak, std::fmax(std::fabs(dl), std::fabs(dr)));
+  }
+  if (outPeak >= 1.0f) channel->clipped = 1;
+  int32_t wl = peakL >= 1.0f ? 32767 : int32_t(peakL * 32768.0f);
+  int32_t wr = peakR >= 1.0f ? 32767 : int32_t(peakR * 32768.0f);
+  if (wl > channel->peakLeft) channel->peakLeft = wl;
+  if (wr > channel->peakRight) channel->peakRight = wr;
+}
+
+void HandOffChannelToDevice(EngineChannel* channel, uint32_t selector, void* outputData) {
+  AudioBufferList* output = static_cast<AudioBufferList*>(outputData);
+  selector &= 1;
+  UInt32 leftStride = 0, rightStride = 0;
+  float* left = LocateDeviceChannel(output, 2u * channel->outputPair, &leftStride);
+  float* right = LocateDeviceChannel(output, 2u * channel->outputPair + 1, &rightStride);
+  if (!left || !right || (gEngineFlags.load() & kEngineWorkersHeld) || channel->stoppedThisCycle ||
+      channel->offDevice)
+    return;
+  if (!channel->selectorRendered[selector]) {
+    channel->peakLeft = channel->peakRight = 0;
+    gLateMixHandOffs.fetch_add(1, std::memory_order_relaxed);
+    return;
+  }
+  if (!channel->mixBuffer[selector]) {
+    LatchAudioEngineError(2);
+    return;
+  }
+  ConvertChannelToDevice(channel, channel->mixBuffer[selector], left, leftStride, right, rightStride,
+                         gAudioBufferFrames.load());
+  channel->stoppedThisCycle = 1;
+  channel->selectorRendered[selector] = 0;
+}
+
+int32_t HandOffToMixer(EngineChannel* list, AudioBufferList* output, void (*routine)(EngineChannel*, uint32_t, void*)) {
+  if (GetAudioMode() == 1) {
+    if (list == gEngineRecordObject.load()) gEngineSampleClock.fetch_add(gAudioBufferFrames.load());
+    return MixEngineCycle(list, routine, output, nullptr, 0);
+  }
+  AudioDriverOps* device = list->device;
+  uint32_t r = device ? device->routineSelector.load() & 1 : 0;
+  for (EngineChannel* c = list; c; c = c->next) {
+    c->stoppedThisCycle = c->stopped;
+    if (!c->stopped) routine(c, r, output);
+  }
+  if (device) device->routineSelector.fetch_xor(1);
+  if (!(gEngineFlags.load() & kEngineWorkersHeld)) PostMix(list);
+  return 0;
+}
+
+void RenderAudioOutput(EngineChannel* list, AudioBufferList* output, const AudioTimeStamp*, int32_t state,
+                       const AudioTimeStamp*) {
+  if (!list) return;
+  switch (state) {
+    case kDriverPrime:
+      // The first block is mixed here, into selector 0, before anything reaches the device.
+      if (list->device) {
+        list->device->outputSelector.store(0);
+        list->device->routineSelector.store(0);
+      }
+      MixEngineCycle(list, nullptr, nullptr, &gEngineQueue, 0);
+      SetAudioDriverState(kDriverWarmUp);
+      return;
+    case kDriverWarmUp: {
+      SetAudioDriverState(kDriverHandOff);
+      for (EngineChannel* c = list; c; c = c->next) {
+        c->stoppedThisCycle = c->stopped;
+        if (!c->stopped) HandOffChannelToDevice(c, 0, output);
+        c->selectorRendered[0] = 0;
+      }
+      if (list->device) list->device->routineSelector.store(1);
+      // Mixing inline, the next block is mixed now, so that no buffer of silence follows the
+      // first one.
+      if (GetAudioMode() != 1) PostMix(list);
+      else MixEngineCycle(list, nullptr, nullptr, nullptr, 0);
+      return;
+    }
+    case kDriverHandOff:
+    case kDriverHandOff5:
+    case kDriverRunningAtRate:
+      HandOffToMixer(list, output, HandOffRoutine);
+      return;
+    default:
+      return;
+  }
+}

@@ -1,0 +1,31 @@
+// The output render path at play rate 1.0: once per device buffer it advances the driver
+// state through prime, warm-up and hand-off, copies the block the engine mixed last into the
+// device's output buffers by each channel's output pair, flips the routine selector and has
+// the engine thread mix the next block.
+//
+// Interim: play rates other than 1.0, fades and the output unit come later; state 6 runs as
+// the hand-off states.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+#include "platform/coreaudio/audio_types.h"
+
+struct EngineChannel;
+
+// Hand-offs that found the channel's block not yet mixed (the engine thread was late).
+extern std::atomic<uint32_t> gLateMixHandOffs;
+
+void RenderAudioOutput(EngineChannel* list, AudioBufferList* output, const AudioTimeStamp* outputTime,
+                       int32_t state, const AudioTimeStamp* now);
+int32_t HandOffToMixer(EngineChannel* list, AudioBufferList* output,
+                       void (*routine)(EngineChannel*, uint32_t, void*));
+void HandOffChannelToDevice(EngineChannel* channel, uint32_t selector, void* output);
+// Adds an interleaved stereo block into two device channels (each with its buffer's stride);
+// the peak words take the largest magnitude, clipped is set at 1.0 or beyond.
+void ConvertChannelToDevice(EngineChannel* channel, const float* block, float* left, UInt32 leftStride,
+                            float* right, UInt32 rightStride, int32_t frames);
+// The sample of device channel c: its buffer's data and stride; null when the channel is
+// beyond the last buffer.
+float* LocateDeviceChannel(AudioBufferList* list, UInt32 channel, UInt32* stride);

@@ -1,0 +1,48 @@
+// Record inputs as the IO procedures see them: each cycle an armed input's channels are copied
+// out of the device's input buffers into its record buffer (16-bit, 24-bit big-endian or
+// Float32), or, while it does not record, measured for its level meters.
+//
+// Interim record: audio recording owns the full AudioInput (files, takes, the write requests);
+// this one holds the fields the IO procedures read and write.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/coreaudio/audio_types.h"
+
+constexpr int32_t kRecordErrTimeWentBack = 68;
+constexpr int32_t kRecordErrChannelMissing = 106;
+constexpr int32_t kRecordErrBufferFull = -224;
+constexpr int32_t kRecordErrChannelRange = 110;
+
+struct AudioInput {
+  AudioInput* next = nullptr;
+  int32_t leftChannel = 0;     // device channel index over all input buffers
+  int32_t rightChannel = 1;
+  uint32_t skipFrames = 0;
+  int64_t framePosition = 0;
+  int32_t latencyOffset = 0;
+  float sampleRate = 44100.0f;
+  uint8_t* writePointer = nullptr;  // null while not recording
+  uint8_t* writeEnd = nullptr;      // end of the record buffer
+  int32_t levelLeft = 0;
+  int32_t levelRight = 0;
+  int32_t peakLeft = 0;             // of the last block written (magnitude)
+  int32_t peakRight = 0;
+  uint16_t channels = 1;
+  uint16_t sampleBits = 16;
+  uint8_t hasArmedTracks = 0;
+  uint8_t directInput = 0;
+  uint8_t armed = 0;
+  uint8_t levelPending = 0;
+  uint8_t deviceId = 19;
+  double lastSampleTime = 0.0;
+};
+
+// 0, 68 (the input's sample time went back by more than a buffer while recording), 106 (a
+// channel outside the input buffers or a buffer too short) or -224 (no room left in the
+// record buffer: nothing is written past its end).
+int32_t CaptureRecordInput(const AudioBufferList* inputData, const AudioTimeStamp* inputTime, AudioInput* input,
+                           uint32_t frames);
+// The two level words (low 16 bits); clears the level-pending byte.
+void ReadInputLevels(AudioInput* input, uint16_t* left, uint16_t* right);

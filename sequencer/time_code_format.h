@@ -1,0 +1,22 @@
+// Time-code fields from a count of subframes (1/80 of a frame), for plain and drop-frame
+// rates.
+#pragma once
+
+#include <cstdint>
+
+struct TimeCodeFields {
+  uint8_t hours = 0, minutes = 0, seconds = 0, frames = 0, subframes = 0;
+};
+
+// Drop-frame 29.97: frames 0 and 1 are skipped in every minute that is not a multiple of 10.
+constexpr uint32_t kDropSubframesPerTenMinutes = 1438560;
+constexpr uint32_t kDropSubframesFirstMinute = 144000;
+constexpr uint32_t kDropSubframesOtherMinute = 143840;
+constexpr uint32_t kDropSubframesFirstSecond = 2240;
+constexpr uint32_t kDropSubframesPerHour = 6 * kDropSubframesPerTenMinutes;
+
+void FormatDropFrame(uint32_t subframes, TimeCodeFields* out);
+// Plain rates (24, 25 or 30 frames per second by the frame-rate code).
+void FormatNonDrop(uint32_t subframes, TimeCodeFields* out);
+// The drop-frame formatter for frame-rate code 2, else the plain one.
+void FormatTimeCode(uint32_t subframes, TimeCodeFields* out);

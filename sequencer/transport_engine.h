@@ -1,0 +1,91 @@
+// The transport: turns Play, Stop and locate requests into clock operations. It prepares the
+// song for a pass, decides how the clock starts for the sync source, keeps the locate, cycle
+// and stop points, and runs the end-of-song and follow-up work on the main thread through a
+// small stack of idle tasks. Main thread only; everything it hands to the clock goes through
+// the transport clock record, and the transport flags word is changed with atomic or/and
+// because the clock task sets its bits too.
+//
+// Ticks are 1-based: Play (tick) plays tick first.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/memory/mac_types.h"
+
+// A locate point: tick, a sub-tick offset, and the position factor.
+struct LocatePoint {
+  uint32_t tick = 1;
+  uint64_t offset = 0;
+  float factor = 1.0f;
+};
+constexpr float kDefaultPositionFactor = 1.0f;
+
+extern LocatePoint gLocatePoint, gCycleStartPoint, gCycleStopPoint;
+
+// Transport flags word bits (gTransportFlagWord).
+constexpr uint32_t kTransportCountInOrCycle = 0x01;
+constexpr uint32_t kTransportStopPointReached = 0x04;
+constexpr uint32_t kTransportCycleRestarted = 0x08;
+constexpr uint32_t kTransportEndOfSong = 0x10;
+constexpr uint32_t kTransportCycleRestarted2 = 0x20;
+constexpr uint32_t kTransportConductorVolume = 0x40;
+void SetTransportFlagBits(uint32_t bits);
+void ClearTransportFlagBits(uint32_t bits);
+
+// The song the transport plays (0: the current song).
+extern Handle gTransportSong;
+// Count-in settings in bars (0: none) for play and for record.
+extern uint8_t gCountInBars, gRecordCountInBars;
+// The end-of-song deadline in TickCount units (0 none) and the preroll time.
+extern uint32_t gEndOfSongDeadline, gPrerollTicks;
+// Set while a pass runs (Play to Stop).
+extern uint8_t gTransportRunning;
+
+void Play(uint32_t tick);
+OSErr StartTransport(uint32_t tick, bool fromUser);
+OSErr PrepareSongForPlay(uint32_t tick);
+void LocateForSync(int32_t mode);
+// The Stop command as far as the transport goes: stops the clock, the external recorder and
+// the pass's idle task; with relocate the song position returns to the locate point.
+void StopTransport(bool relocate);
+
+void SetLocatePoint(uint32_t tick);
+void SetCycleStart(uint32_t tick);
+void SetCycleStop(uint32_t tick);
+// Cycle on or off (the cycle start and stop points bound the play range).
+void SetCycleMode(bool on);
+// Locates to a time in subframes (a negative time locates to tick 1).
+void LocateToTimecode(int64_t subframes, float factor);
+
+// Count-in: fills the clock's count-in bars from the setting (the movie gap is not made).
+void PrepareCountIn();
+void PrepareCountInForRecord();
+
+// Idle tasks: 8 slots; the top one runs as the transport's idle task.
+using IdleTaskProc = void (*)();
+constexpr int32_t kIdleTaskSlots = 8;
+constexpr int16_t kIdleTaskStackErr = 2;
+// Most rounds DrainIdleTasks makes.
+constexpr int32_t kMaxIdleDrainRounds = 64;
+extern int16_t gIdleTaskError;
+void PushIdleTask(IdleTaskProc proc);
+void PopIdleTask();
+// Runs the top task; true (without running it) when it is the one already running.
+bool RunIdleTask(bool refresh);
+// Runs the top task until the stack is empty, a task re-enters, or a round changes nothing
+// (a task that waits for the pass to end stays on the stack). Bounded by kMaxIdleDrainRounds.
+void DrainIdleTasks();
+void ReportIdleTaskError();
+int32_t IdleTaskDepth();
+IdleTaskProc TopIdleTask();
+
+// The idle task of a pass: acts on the end of the song and the deadline, pops itself when
+// the clock has stopped.
+void EndOfSongTask();
+
+bool IsAnyOutputActive();
+bool IsCycleOrRecordArmed();
+bool IsCycleOrStopArmed();
+bool IsSyncMode(uint8_t mode);
+bool IsMidiSyncMode();
+bool IsTimecodeSyncMode();

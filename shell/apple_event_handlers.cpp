@@ -1,0 +1,63 @@
+#include "shell/apple_event_handlers.h"
+
+#include "shell/app_entry.h"
+#include "shell/error_report.h"
+#include "shell/song_switch.h"
+#include "song/open_dispatch.h"
+#include "song/smf_import_state.h"
+
+namespace {
+// Interim: the progress dialog is not built yet, so it is never in front.
+bool NoProgressDialog() { return false; }
+}  // namespace
+
+bool (*gIsProgressDialogFront)() = NoProgressDialog;
+
+OSErr CheckRequiredParams(const AppleEvent* event) {
+  DescType type = 0;
+  Size size = 0;
+  OSErr err = AEGetAttributePtr(event, keyMissedKeywordAttr, typeWildCard, &type, nullptr, 0, &size);
+  return (err == errAEDescNotFound || err == noErr) ? OSErr(noErr) : OSErr(errAEParamMissed);
+}
+
+OSErr HandleOpenApplication(const AppleEvent* event, AppleEvent*, SRefCon) {
+  return CheckRequiredParams(event);
+}
+
+OSErr HandleOpenDocuments(const AppleEvent* event, AppleEvent*, SRefCon) {
+  if (gIsProgressDialogFront()) return userCanceledErr;
+  AEDescList list;
+  OSErr err = AEGetParamDesc(event, keyDirectObject, typeAEList, &list);
+  if (err != noErr) return err;
+  err = CheckRequiredParams(event);
+  if (err != noErr) {
+    AEDisposeDesc(&list);
+    return err;
+  }
+  SInt32 count = 0;
+  AECountItems(&list, &count);
+  ResetSmfImportState();
+  for (SInt32 i = 1; i <= count; ++i) {
+    FSSpec spec;
+    if (AEGetNthFSSpec(&list, i, &spec) == noErr) OpenDocumentSpec(&spec, 0, 0);
+    if ((gSmfOpenKind & 0x80) || gInsufficientMemoryShown) break;
+  }
+  if (gSmfOpenKind != 0) RefreshAfterSongSwitch(1);
+  AEDisposeDesc(&list);
+  return noErr;
+}
+
+OSErr HandleQuitApplication(const AppleEvent* event, AppleEvent*, SRefCon) {
+  OSErr err = CheckRequiredParams(event);
+  if (err == noErr) gQuitFlag = 1;
+  return err;
+}
+
+OSErr HandleAppearanceChanged(const AppleEvent*, AppleEvent*, SRefCon) { return noErr; }
+
+void InstallAppleEventHandlers() {
+  AEInstallEventHandler(kCoreEventClass, kAEOpenApplication, HandleOpenApplication, 0, false);
+  AEInstallEventHandler(kCoreEventClass, kAEOpenDocuments, HandleOpenDocuments, 0, false);
+  AEInstallEventHandler(kCoreEventClass, kAEQuitApplication, HandleQuitApplication, 0, false);
+  AEInstallEventHandler(kAppearanceEventClass, kAEAppearanceChanged, HandleAppearanceChanged, 0, false);
+}

@@ -1,0 +1,38 @@
+// The menu bar from MBAR 128 with the program's submenus, and the menu handles the command
+// dispatcher and the menu state work on.
+#pragma once
+
+#include "platform/menus/menus.h"
+
+enum : int16_t {
+  kAppMenuId = 427,
+  kFileMenuId = 428,
+  kEditMenuId = 429,
+  kTransformMenuId = 430,
+  kViewMenuId = 433,
+  kWindowMenuId = 435,
+  kToolsMenuId = 440,
+  kOptionsMenuId = 445,
+  kHelpMenuId = 498,
+  kSystemHelpMenuId = -16490,
+  kTempMenuId = 31924,
+  kMenuBarResId = 128,
+};
+
+// File menu items.
+enum : int16_t {
+  kFileNewItem = 1,
+  kFileOpenItem = 2,
+  kFileCloseItem = 4,
+  kFileSaveItem = 6,
+  kFileSaveAsItem = 7,
+  kFileSaveCopyItem = 8,
+  kFileQuitItem = 23,
+};
+
+extern MenuRef gFileMenu, gEditMenu, gWindowMenu, gTransformMenu, gViewMenu, gOptionsMenu,
+    gToolsMenu;
+
+// Sets the bar, inserts the submenus, fetches the handles. A missing MBAR 128 stops the
+// program with code 2, a missing submenu with code 1.
+void InstallMenuBar();

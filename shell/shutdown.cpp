@@ -1,0 +1,57 @@
+#include "shell/shutdown.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "sequencer/clock_timer.h"
+#include "sequencer/sequencer_clock.h"
+#include "shell/alias_lists.h"
+#include "shell/app_state.h"
+#include "shell/app_windows.h"
+#include "shell/idle_tasks.h"
+#include "shell/resource_files.h"
+#include "shell/startup.h"
+#include "song/preferences_file.h"
+#include "song/preferences_writer.h"
+#include "song/undo_ring.h"
+#include "song/window_layout.h"
+
+namespace {
+bool gShuttingDown = false;
+}
+
+void QuitApplication(int16_t exitNow) {
+  if (!gShuttingDown) {
+    gShuttingDown = true;
+    // 1. Interim: the performance tools and the remote-control presets are not built yet.
+    // 2. Idle work stops; playback would be stopped here (the transport is not built yet).
+    SetIdleFlag(1);
+    RemoveIdleTimer();
+    // 3. Interim: the jukebox is not built yet.
+    if (gStartUpComplete) {
+      // 4. The general settings and the preferences file.
+      RecordWindowLayoutFromWindows(true);
+      WritePreferencesFile(gClockMode);
+      // 5. The window layout.
+      if (gAppState[0] & 0x10) SaveWindowLayout();
+    }
+    // 6. Interim: the splash window, the font panel and the plug-in menus are not built yet.
+    // 7. Only what the start-up made: the clock task, the output devices (none are opened
+    //    yet), the MIDI client (not made yet) and the remembered files.
+    if (gStartUpReachedDevices) {
+      RemoveClockTimer();
+      SaveAllAliasLists();
+    }
+    // 8. The undo history (the clipboards and the movie list are not built yet).
+    ResetUndoHistory();
+    // 9. The preferences resource file.
+    if (gPrefsResFile != -1) {
+      CloseResFileUseApp(gPrefsResFile);
+      gPrefsResFile = -1;
+    }
+    gShuttingDown = false;
+  }
+  std::fflush(stdout);
+  std::fflush(stderr);
+  if (exitNow != 0) std::exit(exitNow);
+}

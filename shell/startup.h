@@ -1,0 +1,34 @@
+// The start-up: the system checks, the windows, the menus, the song database, the
+// preferences and the window layout, and at the very end the event handlers.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// Set when the start-up has run to its end (the shutdown writes the settings only then).
+extern bool gStartUpComplete;
+// Set once the start-up has made the clock task and read the remembered files.
+extern bool gStartUpReachedDevices;
+// The result of raising the open-file limit (an errno, 0 when fine), kept apart from the
+// MIDI start-up's status.
+extern int gOpenFileLimitStatus;
+
+// The application's resource file: $ZARIN_APP_RESOURCES when set, else Zarin.rsrc beside
+// the program.
+std::string GetAppResourcePath();
+// Opens it and makes it current; a missing or unreadable file is a fatal stop with a
+// message that names the path.
+void OpenApplicationResources();
+
+// The system checks; sets the capability flags of gAppState and installs the Apple event
+// handlers and the thread pool.
+void CheckSystemAndInstallHandlers();
+// The whole start-up, in its fixed order; returns only when every step succeeded.
+void StartUpApplication(int16_t unused);
+// The song workspace reset used by the start-up and by New.
+void InitializeSongWorkspace(int16_t keepPosition, int16_t rereadOutputs, int16_t hideFontPanel);
+void StartNewSongWorkspace(int16_t flag);
+// Places the counter, track window and main editor for a screen larger than 640 x 480.
+void PlaceStartupWindows();
+// The kinds shown when no saved layout says otherwise.
+void ShowDefaultStartupWindows();

@@ -1,0 +1,54 @@
+// A test rig for the engine: one driver record, engine channels fed by a test-only source (a
+// stream reader that fills each half with a constant signal) and device buffers laid out as
+// two stereo buffers, so that output pairs 0 and 1 land in different buffers.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "audio/audio_driver.h"
+#include "audio/channel_render.h"
+#include "audio/engine_channels.h"
+#include "platform/coreaudio/audio_types.h"
+
+namespace engine_test {
+
+constexpr int32_t kFrames = 64;
+
+struct TestSignal {
+  float left = 0.0f;   // in the block's own scale: integers for 16-bit blocks
+  float right = 0.0f;
+  std::atomic<bool> holdRefills{false};   // a refill waits (bounded) while set: a late disk
+  std::atomic<uint32_t> refills{0};
+};
+
+// The test source: fills a half with the constant signal.
+int32_t TestSourceReader(EngineChannel* channel, int32_t half, void* buffer, uint8_t* ready);
+
+class EngineRig {
+ public:
+  EngineRig();
+  ~EngineRig();
+  // A streaming channel fed by the test source: frameChannels 1 or 2, sampleBits 16 or 32.
+  EngineChannel* AddChannel(int32_t frameChannels, int16_t sampleBits, float left, float right,
+                            int32_t blocksPerHalf = 4);
+  TestSignal& Signal(EngineChannel* channel);
+  // Runs the output procedure once with zeroed device buffers.
+  void Cycle();
+  // Waits (bounded) until the engine thread has mixed `count` cycles in all.
+  bool WaitForMixes(uint32_t count);
+  float Sample(uint32_t deviceChannel, int32_t frame) const;
+
+  AudioDriverOps driver;
+
+ private:
+  std::vector<EngineChannel*> channels_;
+  std::vector<std::unique_ptr<TestSignal>> signals_;
+  std::vector<float> buffers_[2];
+  std::vector<uint8_t> listBytes_;
+  uint64_t hostTime_ = 1000000;
+};
+
+}  // namespace engine_test

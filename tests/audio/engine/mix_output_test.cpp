@@ -1,0 +1,258 @@
+// Engine channels fed by a known signal come out of the device buffers with their gain, pan,
+// output pair and mix kind; the ping-pong selectors flip once per cycle; a late refill is an
+// underrun.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cmath>
+
+#include "audio/coreaudio_io.h"
+#include "audio/engine_thread.h"
+#include "audio/mix_cycle.h"
+#include "audio/output_render.h"
+#include "tests/audio/engine/engine_fixture.h"
+
+using engine_test::EngineRig;
+using engine_test::kFrames;
+
+namespace {
+
+struct MixCase {
+  const char* name;
+  int32_t frameChannels;
+  int16_t bits;
+  float left, right;       // the source signal
+  int32_t volume, pan, pair;
+  int32_t mixKind;         // -1: no render state
+  float wetGain;
+  uint16_t dryLevel;
+  float expectLeft, expectRight;
+  int16_t expectError;
+};
+
+const MixCase kCases[] = {
+    {"centre", 1, 16, 16384, 0, 32768, 64, 0, -1, 32768, 256, 0.5f, 0.5f, 0},
+    {"hard left", 1, 16, 16384, 0, 32768, 0, 0, -1, 32768, 256, 0.5f, 0.0f, 0},
+    {"hard right", 1, 16, 16384, 0, 32768, 127, 0, -1, 32768, 256, 0.0f, 0.5f, 0},
+    {"half volume", 1, 16, 16384, 0, 16384, 64, 0, -1, 32768, 256, 0.25f, 0.25f, 0},
+    {"float stereo on pair 1", 2, 32, 0.5f, -0.25f, 32768, 64, 1, -1, 32768, 256, 0.5f, -0.25f, 0},
+    {"kind 0 wet plus dry", 1, 16, 8192, 0, 32768, 64, 0, 0, 32768, 256, 0.5f, 0.5f, 0},
+    {"kind 1 half wet", 1, 16, 8192, 0, 32768, 64, 0, 1, 16384, 256, 0.375f, 0.375f, 0},
+    {"kind 2 mono from stereo dry", 2, 16, 8192, 4096, 32768, 64, 0, 2, 32768, 256, 0.4375f, 0.4375f, 0},
+    {"kind 5 half wet on each side", 2, 16, 8192, 4096, 32768, 64, 0, 5, 32768, 256, 0.375f, 0.25f, 0},
+    {"kind 6 float mono", 1, 32, 0.5f, 0, 32768, 64, 0, 6, 32768, 128, 0.75f, 0.75f, 0},
+    {"kind 9 float pairs", 2, 32, 0.5f, 0.25f, 32768, 64, 0, 9, 32768, 0, 0.5f, 0.25f, 0},
+    {"kind 18 24-bit mono", 1, 32, 0.25f, 0, 32768, 64, 0, 18, 32768, 0, 0.25f, 0.25f, 0},
+    {"kind 23 24-bit from mono wet", 2, 32, 0.25f, 0.5f, 32768, 64, 0, 23, 32768, 0, 0.25f, 0.25f, 0},
+    {"kind 25 dry on the first channel", 2, 16, 8192, 4096, 32768, 64, 0, 25, 32768, 256, 0.5f, 0.125f, 0},
+    {"kind 27 dry on the first pair", 2, 16, 8192, 4096, 32768, 64, 0, 27, 32768, 256, 0.5f, 0.25f, 0},
+    {"kind 0 saturates", 1, 16, 32767, 0, 32768, 64, 0, 0, 32768, 256, 32767.0f / 32768, 32767.0f / 32768, 0},
+    {"kind 14 is refused", 1, 16, 8192, 0, 32768, 64, 0, 14, 32768, 256, 0.0f, 0.0f, -4},
+};
+
+void ExpectBlock(const EngineRig& rig, const MixCase& c, const char* when) {
+  for (uint32_t ch = 0; ch < 4; ++ch) {
+    float want = 0.0f;
+    if (ch == uint32_t(2 * c.pair)) want = c.expectLeft;
+    if (ch == uint32_t(2 * c.pair + 1)) want = c.expectRight;
+    for (int32_t f = 0; f < kFrames; f += 7)
+      ASSERT_NEAR(rig.Sample(ch, f), want, 1e-4) << c.name << ", " << when << ", device channel " << ch;
+  }
+}
+
+TEST(MixOutput, GainPanPairAndMixKindReachTheDeviceBuffers) {
+  SetAudioMode(1);  // inline: the cycle is mixed in the output procedure
+  for (const MixCase& c : kCases) {
+    EngineRig rig;
+    ChannelRenderState state;
+    EngineChannel* channel = rig.AddChannel(c.frameChannels, c.bits, c.left, c.right);
+    SetChannelGains(c.volume, c.pan, &channel->gainLeft, &channel->gainRight);
+    channel->outputPair = uint8_t(c.pair);
+    if (c.mixKind >= 0) {
+      state.mixKind = c.mixKind;
+      state.wetGain = c.wetGain;
+      state.dryLevel = c.dryLevel;
+      channel->renderState = &state;
+    }
+    rig.Cycle();  // prime: the first block is mixed
+    rig.Cycle();  // warm-up: the first block reaches the device
+    ExpectBlock(rig, c, "first buffer");
+    for (int i = 0; i < 6; ++i) rig.Cycle();  // across both stream halves
+    ExpectBlock(rig, c, "later buffer");
+    EXPECT_EQ(gEngineError.load(), c.expectError) << c.name;
+    if (c.mixKind == 0 && c.left == 32767) {
+      EXPECT_EQ(channel->clipped, 1) << c.name;
+    }
+    EXPECT_EQ(gAudioDriverState.load(), kDriverHandOff);
+  }
+  SetAudioMode(3);
+}
+
+TEST(MixOutput, PingPongSelectorsFlipOncePerCycle) {
+  SetAudioMode(3);
+  ASSERT_EQ(StartEngineThread(), 0);
+  {
+    EngineRig rig;
+    rig.AddChannel(1, 16, 16384, 0);
+    uint32_t mixed = gEngineQueue.cyclesMixed.load();
+    uint32_t late = gLateMixHandOffs.load();
+    rig.Cycle();  // prime (mixed in the procedure)
+    EXPECT_EQ(rig.driver.outputSelector.load(), 1u);
+    rig.Cycle();  // warm-up: selector 0 out, the engine mixes selector 1
+    ASSERT_TRUE(rig.WaitForMixes(++mixed));
+    EXPECT_NEAR(rig.Sample(0, 5), 0.5f, 1e-5);
+    for (int i = 0; i < 8; ++i) {
+      uint32_t r = rig.driver.routineSelector.load(), s = rig.driver.outputSelector.load();
+      EXPECT_EQ(r, s ^ 1u) << "the engine mixes the block the device just played";
+      rig.Cycle();
+      ASSERT_TRUE(rig.WaitForMixes(++mixed));
+      EXPECT_EQ(gEngineQueue.cyclesMixed.load(), mixed);
+      EXPECT_EQ(rig.driver.routineSelector.load(), r ^ 1u);
+      EXPECT_EQ(rig.driver.outputSelector.load(), s ^ 1u);
+      EXPECT_NEAR(rig.Sample(0, 17), 0.5f, 1e-5);
+      EXPECT_NEAR(rig.Sample(1, 17), 0.5f, 1e-5);
+    }
+    EXPECT_EQ(gLateMixHandOffs.load(), late);
+    EXPECT_EQ(gEngineError.load(), 0);
+  }
+  EXPECT_TRUE(StopRealtimeThread(&gEngineQueue, 2000));
+}
+
+TEST(MixOutput, ALateRefillIsAnUnderrun) {
+  SetAudioMode(1);
+  {
+    EngineRig rig;
+    EngineChannel* channel = rig.AddChannel(1, 16, 16384, 0, 2);
+    rig.Signal(channel).holdRefills.store(true);
+    rig.Cycle();  // half 0, block 0
+    rig.Cycle();  // half 0, block 1
+    rig.Cycle();  // half 1 (ready), refill of half 0 requested and held back
+    rig.Cycle();  // half 1, block 1
+    EXPECT_EQ(gEngineError.load(), 0);
+    rig.Cycle();  // half 0 has not arrived
+    EXPECT_EQ(gEngineError.load(), kEngineErrUnderrun);
+    EXPECT_EQ(channel->currentHalf, 1u);
+    TakeEngineError();
+    rig.Signal(channel).holdRefills.store(false);
+    ASSERT_TRUE(WaitForEngineWorkerIdle(&gDiskQueue, 2000));
+    for (int i = 0; i < 200 && channel->halfCompleted[0].load() != channel->halfRequested[0].load(); ++i) usleep(500);
+    rig.Cycle();  // plays half 0 again
+    rig.Cycle();
+    EXPECT_EQ(gEngineError.load(), 0);
+    EXPECT_NEAR(rig.Sample(0, 3), 0.5f, 1e-5);
+  }
+  SetAudioMode(3);
+}
+
+TEST(MixOutput, CycleFiltersAndHeldWorkers) {
+  SetAudioMode(1);
+  EngineRig rig;
+  EngineChannel* a = rig.AddChannel(1, 16, 16384, 0);
+  EngineChannel* b = rig.AddChannel(1, 16, 16384, 0);
+  b->channelNumber = 3;
+  // A partial cycle for channel 3: only it is mixed, the output selector stays.
+  MixEngineCycle(rig.driver.channelList, nullptr, nullptr, nullptr, 3);
+  EXPECT_EQ(a->selectorRendered[0], 0);
+  EXPECT_EQ(b->selectorRendered[0], 1);
+  EXPECT_EQ(rig.driver.outputSelector.load(), 0u);
+  // A full cycle flips it.
+  MixEngineCycle(rig.driver.channelList, nullptr, nullptr, nullptr, -1);
+  EXPECT_EQ(a->selectorRendered[0], 1);
+  EXPECT_EQ(rig.driver.outputSelector.load(), 1u);
+  // Held workers: every channel is marked stopped and none is mixed.
+  a->selectorRendered[1] = b->selectorRendered[1] = 0;
+  gEngineFlags.fetch_or(kEngineWorkersHeld);
+  MixEngineCycle(rig.driver.channelList, nullptr, nullptr, nullptr, -1);
+  gEngineFlags.fetch_and(uint8_t(~kEngineWorkersHeld));
+  EXPECT_EQ(a->stopped, 1);
+  EXPECT_EQ(b->stopped, 1);
+  EXPECT_EQ(a->selectorRendered[1], 0);
+  EXPECT_EQ(b->selectorRendered[1], 0);
+  SetAudioMode(3);
+}
+
+TEST(MixOutput, InJukeboxPlayAnUnderrunIsOnlyNoted) {
+  SetAudioMode(1);
+  EngineRig rig;
+  EngineChannel* channel = rig.AddChannel(1, 16, 16384, 0, 1);
+  channel->halfRequested[1].fetch_add(1);  // half 1 has not arrived
+  gJukeboxPlaying.store(1);
+  MixEngineCycle(rig.driver.channelList, nullptr, nullptr, nullptr, -1);  // half 0
+  MixEngineCycle(rig.driver.channelList, nullptr, nullptr, nullptr, -1);  // half 1, late
+  gJukeboxPlaying.store(0);
+  EXPECT_EQ(gEngineError.load(), 0);
+  EXPECT_EQ(channel->currentHalf, 1u);
+  EXPECT_EQ(channel->selectorRendered[1], 1);  // rendered all the same
+  channel->halfCompleted[1].fetch_add(1);
+  SetAudioMode(3);
+}
+
+TEST(MixOutput, WithEffectsOffASourceIsConvertedToTheChannelLayout) {
+  EnsureRenderBuffers(2, 2, 1);
+  ChannelRenderState state;
+  EngineChannel channel;
+  channel.renderState = &state;
+  channel.sampleBits = 16;
+  channel.halfReady[0] = 1;
+  int16_t mono[4] = {100, -200, 300, 400};
+  int16_t out[8] = {};
+  gInsertEffectsOn.store(0);
+  channel.sourceChannels = 1;
+  channel.frameChannels = 2;
+  EXPECT_EQ(RenderEngineChannel(&channel, mono, out, 4, 32768, 0), out);
+  EXPECT_EQ(out[2], -200);
+  EXPECT_EQ(out[3], -200);
+  int16_t stereo[4] = {100, 301, -7, -8};
+  channel.sourceChannels = 2;
+  channel.frameChannels = 1;
+  EXPECT_EQ(RenderEngineChannel(&channel, stereo, out, 2, 32768, 0), out);
+  EXPECT_EQ(out[0], 200);
+  EXPECT_EQ(out[1], -8);
+  gInsertEffectsOn.store(1);
+  EngineChannel bare;
+  EXPECT_EQ(RenderEngineChannel(&bare, mono, out, 4, 32768, 0), mono);
+}
+
+TEST(MixOutput, ChainsWiderThanThePointerTablesAreNotRendered) {
+  EnsureRenderBuffers(2, 2, 1);
+  TakeEngineError();
+  ChannelRenderState state;
+  state.inputChannels = 2;
+  state.outputChannels = 40;
+  EngineChannel channel;
+  channel.renderState = &state;
+  channel.halfReady[0] = 1;
+  int16_t source[8] = {1, 2, 3, 4, 5, 6, 7, 8};
+  int16_t out[8] = {};
+  EXPECT_EQ(RenderEngineChannel(&channel, source, out, 4, 32768, 0), source);
+  EXPECT_EQ(TakeEngineError(), kEngineErrUnsupported);
+}
+
+TEST(MixOutput, SamplesSaturateWhenConvertedToIntegers) {
+  bool clip = false;
+  EXPECT_EQ(SaturateToInt16(1.5f * 32768.0f, &clip), 32767);
+  EXPECT_TRUE(clip);
+  clip = false;
+  EXPECT_EQ(SaturateToInt16(-40000.0f, &clip), -32768);
+  EXPECT_TRUE(clip);
+  clip = false;
+  EXPECT_EQ(SaturateToInt16(NAN, &clip), 0);
+  EXPECT_EQ(SaturateToInt16(1234.7f, &clip), 1234);
+  EXPECT_FALSE(clip);
+  EXPECT_EQ(SaturateToInt24(1.5f * 8388608.0f, &clip), 8388607);
+  EXPECT_EQ(SaturateToInt24(-2.0f * 8388608.0f, &clip), -8388608);
+}
+
+TEST(MixOutput, PeakMetersTakeTheMagnitude) {
+  EngineChannel channel;
+  float block[8] = {-0.5f, 0.25f, 0.1f, -0.75f, 0, 0, 0, 0};
+  float left[4] = {}, right[4] = {};
+  ConvertChannelToDevice(&channel, block, left, 1, right, 1, 4);
+  EXPECT_EQ(channel.peakLeft, 16384);
+  EXPECT_EQ(channel.peakRight, 24576);
+  EXPECT_FLOAT_EQ(left[0], -0.5f);
+  EXPECT_FLOAT_EQ(right[1], -0.75f);
+}
+
+}  // namespace

@@ -1,0 +1,157 @@
+// MIDI input from a virtual source: stamping by host time through the tempo map, thru to a
+// virtual destination, the processors' rings, and the read procedure's splitting.
+#include <chrono>
+#include <cstring>
+#include <thread>
+
+#include "platform/coremidi/midi_services.h"
+#include "platform/system/host_time.h"
+#include "sequencer/coremidi_driver.h"
+#include "sequencer/midi_input.h"
+#include "sequencer/midi_output.h"
+#include "sequencer/realtime_processors.h"
+#include "sequencer/tempo_tables.h"
+#include "sequencer/transport_clock.h"
+#include "song/conductor_time.h"
+#include "tests/sequencer/midi/midi_fixture.h"
+
+namespace {
+
+class MidiInputTest : public MidiTest {
+ protected:
+  void SetUp() override {
+    MidiTest::SetUp();
+    processor = gMidiInputs;
+    ASSERT_NE(processor, nullptr);
+    gMidiPrefs |= kMidiPrefHostTimeStamps;
+  }
+  void TearDown() override {
+    if (source) MIDIEndpointDispose(source);
+    gTransportClock.playingSong = Handle();
+    gMidiInputFlags = 0;
+    MidiTest::TearDown();
+  }
+  // A virtual source chosen as input 1 and connected.
+  void ConnectSource() {
+    ASSERT_EQ(noErr, MIDISourceCreate(gMidiDriver.client, CFSTR("Keyboard"), &source));
+    DisconnectMidiSources();
+    SetMidiInput(0, GetEndpointUniqueID(source));
+    ASSERT_EQ(noErr, ConnectMidiSources());
+  }
+  void Send(uint64_t stamp, std::initializer_list<uint8_t> bytes) {
+    alignas(8) Byte buffer[512];
+    auto* list = reinterpret_cast<MIDIPacketList*>(buffer);
+    std::vector<uint8_t> data(bytes);
+    MIDIPacketListAdd(list, sizeof buffer, MIDIPacketListInit(list), stamp, data.size(), data.data());
+    ASSERT_EQ(noErr, MIDIReceived(source, list));
+  }
+  std::vector<RingMessage> Drain(size_t n) {
+    std::vector<RingMessage> out;
+    for (int32_t tries = 0; out.size() < n && tries < 1000; ++tries) {
+      RingMessage m;
+      while (PopMidiInputRing(processor, &m)) out.push_back(m);
+      if (out.size() < n) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return out;
+  }
+  RealtimeProcessor* processor = nullptr;
+  MIDIEndpointRef source = 0;
+};
+
+TEST_F(MidiInputTest, StampedFromHostTimeThroughTheTempoMapAndEchoedThru) {
+  int32_t port = MakeDestination("Thru");
+  ConnectSource();
+  // 120 bpm to tick 961, then 60 bpm; 480 ticks a quarter.
+  Handle song = MakeSong({TestTrack()}, {{961, 600}}, 1200);
+  gTransportClock.playingSong = song;
+  ClearConductorTimeIndex();
+  ProcessorState* s = StateOf(processor);
+  s->flags = kProcessorLive;
+  s->send = kMidiPortDriverProc;
+  s->port = uint8_t(port);
+  s->outputChannel = 16;
+  uint64_t base = HostTimeNanos();
+  SetHostTimeBaseAt(1, base, 0);
+  // 1.5 s after tick 1: 959 ticks at 120 bpm, then the rest at 60 bpm.
+  uint64_t stamp = base + 1500000000ull;
+  Send(stamp, {0x91, 60, 100, 62, 90});  // the second note uses running status
+  std::vector<RingMessage> got = Drain(2);
+  ASSERT_EQ(got.size(), 2u);
+  double expected = 961 + (1.5 - 960.0 / 960.0) * 480.0;
+  EXPECT_NEAR(double(got[0].tick), expected, 1.0);
+  // The conductor map agrees: the stamped tick lies at 1.5 s after tick 1, within a tick.
+  uint8_t* s0 = reinterpret_cast<uint8_t*>(*song);
+  double seconds = (TickToSubframesExact(s0, got[0].tick) - TickToSubframesExact(s0, 1)) * gMicrosecondsPerSubframe / 1e6;
+  EXPECT_NEAR(seconds, 1.5, 1.0 / 480.0 + 1e-6);
+  EXPECT_EQ(got[0].status, 0x91);
+  EXPECT_EQ(got[1].status, 0x91);
+  EXPECT_EQ(got[1].data1, 62);
+  EXPECT_EQ(got[1].tick, got[0].tick);
+  EXPECT_EQ(got[0].sourceId, GetEndpointUniqueID(source));
+  std::vector<Received> thru = WaitForReceived(2);
+  ASSERT_EQ(thru.size(), 2u);
+  EXPECT_EQ(thru[0].bytes, (std::vector<uint8_t>{0x91, 60, 100}));
+  EXPECT_EQ(thru[1].bytes, (std::vector<uint8_t>{0x91, 62, 90}));
+  EXPECT_EQ(CountHeldNotes(processor, true, 0, 0), 2);
+}
+
+TEST_F(MidiInputTest, WithoutHostTimeStampsTheSongTickIsTaken) {
+  ConnectSource();
+  Handle song = MakeSong({TestTrack()}, {}, 1200);
+  gTransportClock.playingSong = song;
+  gTransportClock.songTick = 777;
+  SetHostTimeBaseAt(1, HostTimeNanos(), 0);
+  gMidiPrefs &= uint16_t(~kMidiPrefHostTimeStamps);
+  Send(HostTimeNanos() + 5000000000ull, {0xB0, 7, 100});
+  std::vector<RingMessage> got = Drain(1);
+  gMidiPrefs |= kMidiPrefHostTimeStamps;
+  ASSERT_EQ(got.size(), 1u);
+  EXPECT_EQ(got[0].tick, 777u);
+  // A time before the base counts from the song's start, never wraps to a huge tick.
+  EXPECT_LE(HostTimeToTick(1), 2u);
+}
+
+TEST_F(MidiInputTest, SplittingPackets) {
+  gTransportClock.songTick = 5;
+  gMidiInputFlags |= kInputRecordSysEx;
+  // Note-on, a clock byte in the middle, note-off: the notes reach the ring, the clock does not.
+  alignas(8) Byte buffer[1024];
+  auto* list = reinterpret_cast<MIDIPacketList*>(buffer);
+  uint8_t notes[] = {0x90, 60, 100, 0xF8, 0x80, 60, 0};
+  MIDIPacketListAdd(list, sizeof buffer, MIDIPacketListInit(list), 0, sizeof notes, notes);
+  gMidiDriver.inputs[0].flags = kInputSync;  // a sync source only: nothing for the processors
+  MidiReadProc(list, nullptr, &gMidiDriver.inputs[0]);
+  gMidiDriver.inputs[0].flags = kInputOrdinary;
+  MidiReadProc(list, nullptr, &gMidiDriver.inputs[0]);
+  std::vector<RingMessage> got = Drain(2);
+  ASSERT_EQ(got.size(), 2u);
+  EXPECT_EQ(got[0].status, 0x90);
+  EXPECT_EQ(got[1].status, 0x80);
+  EXPECT_EQ(got[1].tick, 5u);
+  // A block of 300 bytes arrives as chunks of 249 and 51 and is collected whole.
+  std::vector<uint8_t> block(300, 0x11);
+  block.front() = 0xF0;
+  block.back() = 0xF7;
+  MIDIPacketListAdd(list, sizeof buffer, MIDIPacketListInit(list), 0, block.size(), block.data());
+  MidiReadProc(list, nullptr, &gMidiDriver.inputs[0]);
+  EXPECT_EQ(processor->sysexLength, 299u);
+  EXPECT_EQ(processor->sysexComplete, 1);
+  // An incomplete note-on is dropped.
+  uint8_t cut[] = {0x90, 60};
+  MIDIPacketListAdd(list, sizeof buffer, MIDIPacketListInit(list), 0, sizeof cut, cut);
+  MidiReadProc(list, nullptr, &gMidiDriver.inputs[0]);
+  RingMessage m;
+  EXPECT_FALSE(PopMidiInputRing(processor, &m));
+}
+
+TEST(MidiTempo, ClocksAndTaps) {
+  EXPECT_EQ(TempoFromMidiClock(12 * 25000000ull, 12), 1000);  // 25 ms clocks: 100 bpm
+  EXPECT_EQ(TempoFromMidiClock(0, 12), 0);
+  EXPECT_EQ(TempoFromMidiClock(12, 12), 4500);                 // clamped
+  EXPECT_EQ(TempoFromTaps(500000000ull), 1200);
+  EXPECT_EQ(TempoFromTaps(0), 0);                               // a chord
+  EXPECT_EQ(TempoFromTaps(2000000ull), 4500);
+  EXPECT_EQ(TempoFromTaps(60000000000ull), 120);
+}
+
+}  // namespace

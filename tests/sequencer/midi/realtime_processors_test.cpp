@@ -1,0 +1,172 @@
+// The processors' rings with several producers, live processing and all-notes-off.
+#include <atomic>
+#include <memory>
+#include <thread>
+#include <vector>
+
+#include "sequencer/instruments_driver_procs.h"
+#include "sequencer/realtime_processors.h"
+#include "tests/sequencer/midi/midi_fixture.h"
+
+namespace {
+
+struct ProcessorTest : ::testing::Test {
+  void SetUp() override {
+    p = std::make_unique<RealtimeProcessor>();
+    StateOf(p.get())->send = kCaptureProc;
+    StateOf(p.get())->port = 3;
+    StateOf(p.get())->outputChannel = 16;
+    StateOf(p.get())->flags = kProcessorLive;
+    gCaptured.clear();
+    SetDriverProcById(kCaptureProc, [](uint8_t* r, int32_t port) {
+      gCaptured.push_back({uint8_t(port), std::vector<uint8_t>(r + 6, r + r[1])});
+      return 0;
+    });
+  }
+  void TearDown() override { SetDriverProcById(kCaptureProc, nullptr); }
+  void Play(uint8_t status, uint8_t d1, uint8_t d2) {
+    RingMessage m{1, status, d1, d2, 0, 0, 0};
+    ProcessLiveInput(p.get(), &m);
+  }
+  size_t RingCount() {
+    size_t n = 0;
+    RingMessage m;
+    while (PopMidiInputRing(p.get(), &m)) ++n;
+    return n;
+  }
+  std::unique_ptr<RealtimeProcessor> p;
+};
+
+TEST_F(ProcessorTest, SeveralProducersLoseNothingAndTearNothing) {
+  constexpr uint32_t kProducers = 4, kEach = 20000;
+  std::atomic<bool> done{false};
+  std::vector<std::vector<uint32_t>> seen(kProducers);
+  uint32_t torn = 0;
+  std::thread consumer([&] {
+    RingMessage m;
+    for (;;) {
+      bool last = done.load();
+      while (PopMidiInputRing(p.get(), &m)) {
+        uint32_t who = m.data1, seq = m.tick;
+        if (who >= kProducers || m.status != 0xB0 || m.data2 != uint8_t(seq & 0x7F) || m.sourceId != seq * 3 + who)
+          ++torn;
+        else
+          seen[who].push_back(seq);
+      }
+      if (last) break;
+    }
+  });
+  std::vector<std::thread> producers;
+  for (uint32_t who = 0; who < kProducers; ++who) {
+    producers.emplace_back([&, who] {
+      for (uint32_t seq = 0; seq < kEach; ++seq) {
+        RingMessage m{seq, 0xB0, uint8_t(who), uint8_t(seq & 0x7F), 0, seq * 3 + who, 0};
+        while (!QueueProcessorInput(p.get(), m)) std::this_thread::yield();  // full: try again
+      }
+    });
+  }
+  for (std::thread& t : producers) t.join();
+  done = true;
+  consumer.join();
+  EXPECT_EQ(torn, 0u);
+  for (uint32_t who = 0; who < kProducers; ++who) {
+    ASSERT_EQ(seen[who].size(), kEach) << who;
+    for (uint32_t seq = 0; seq < kEach; ++seq) ASSERT_EQ(seen[who][seq], seq) << who;  // in order
+  }
+}
+
+TEST_F(ProcessorTest, AFullRingRefusesAndSaysSo) {
+  RingMessage m{1, 0x90, 60, 1, 0, 0, 0};
+  int32_t accepted = 0;
+  while (QueueProcessorInput(p.get(), m) && accepted < 1000) ++accepted;
+  EXPECT_EQ(accepted, kProcessorRingSize);
+  EXPECT_EQ(TakeProcessorErrors(p.get()) & kProcessorErrorRingFull, kProcessorErrorRingFull);
+  EXPECT_EQ(TakeProcessorErrors(p.get()), 0);
+  EXPECT_EQ(RingCount(), size_t(kProcessorRingSize));
+  RingMessage frame{1, 0xF1, 0x10, kOneDataByte, 0, 0, 0};
+  EXPECT_FALSE(QueueProcessorInput(p.get(), frame));  // quarter frames never enter
+  EXPECT_EQ(RingCount(), 0u);
+}
+
+TEST_F(ProcessorTest, LiveInputTransposesCountsAndEchoes) {
+  StateOf(p.get())->transpose = 12;
+  Play(0x90, 120, 100);
+  ASSERT_EQ(gCaptured.size(), 1u);
+  EXPECT_EQ(gCaptured[0].bytes, (std::vector<uint8_t>{0x90, 127, 100}));
+  EXPECT_EQ(gCaptured[0].port, 3);
+  RingMessage m;
+  ASSERT_TRUE(PopMidiInputRing(p.get(), &m));
+  EXPECT_EQ(m.data1, 120);  // the ring keeps the note as played
+  // A note-off for a key never held goes only into the ring.
+  Play(0x80, 40, 0);
+  EXPECT_EQ(gCaptured.size(), 1u);
+  EXPECT_EQ(RingCount(), 1u);
+  // A program change with programs blocked goes only into the ring.
+  StateOf(p.get())->flags |= kProcessorNoPrograms;
+  Play(0xC0, 5, kOneDataByte);
+  EXPECT_EQ(gCaptured.size(), 1u);
+  EXPECT_EQ(RingCount(), 1u);
+  // A fixed output channel replaces the message's channel.
+  StateOf(p.get())->outputChannel = 9;
+  Play(0xB2, 7, 64);
+  ASSERT_EQ(gCaptured.size(), 2u);
+  EXPECT_EQ(gCaptured[1].bytes[0], 0xB9);
+}
+
+TEST_F(ProcessorTest, AllNotesOffOnEveryChannelAndIntoTheRecorder) {
+  Play(0x90, 60, 100);
+  Play(0x93, 64, 100);
+  Play(0x95, 67, 100);
+  RingCount();
+  gCaptured.clear();
+  RealtimeProcessor recorder;
+  ReleaseHeldNotes(p.get(), &recorder);
+  // Output channel 16: a velocity-0 note-on per held key on each of the 16 channels.
+  EXPECT_EQ(gCaptured.size(), 3u * 16u);
+  for (const Captured& c : gCaptured) EXPECT_EQ(c.bytes[2], 0);
+  // Every held key gets a recorded note-off on every channel that played.
+  std::vector<std::pair<uint8_t, uint8_t>> offs;
+  RingMessage m;
+  while (PopMidiInputRing(&recorder, &m)) offs.push_back({m.status, m.data1});
+  EXPECT_EQ(offs.size(), 9u);
+  EXPECT_EQ(CountHeldNotes(p.get(), true, 0, 0), 0);
+  EXPECT_EQ(StateOf(p.get())->channelBits, 0u);
+  EXPECT_EQ(StateOf(p.get())->flags, kProcessorLive);
+}
+
+TEST_F(ProcessorTest, HeldNoteCountsInARange) {
+  for (uint8_t key : {36, 48, 60, 72}) Play(0x90, key, 90);
+  EXPECT_EQ(CountHeldNotes(p.get(), true, 0, 0), 4);
+  EXPECT_EQ(CountHeldNotes(p.get(), true, 40, 70), 2);
+  EXPECT_EQ(CountHeldNotes(p.get(), false, 0, 127), 1);
+  Play(0x90, 48, 0);
+  EXPECT_EQ(CountHeldNotes(p.get(), true, 40, 70), 1);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ProcessorTest, PollingNotesForStepEntry) {
+  StateOf(p.get())->flags = 0;
+  RealtimeProcessor* saved = gRealtimeProcessors;
+  gRealtimeProcessors = p.get();
+  for (RingMessage m : {RingMessage{3, 0x90, 60, 80, 0, 0, 0}, RingMessage{4, 0xB0, 7, 1, 0, 0, 0},
+                        RingMessage{5, 0x80, 60, 0, 0, 0, 0}, RingMessage{6, 0x90, 64, 70, 0, 0, 0}})
+    QueueProcessorInput(p.get(), m);
+  uint8_t note = 0, velocity = 0;
+  uint32_t tick = 0;
+  ASSERT_TRUE(ReadProcessorNote(nullptr, &note, &velocity, &tick));
+  EXPECT_EQ(note, 60);
+  EXPECT_EQ(tick, 3u);
+  EXPECT_EQ(PolledKeyCount(60), 1);
+  ReadLastInputNote(&note, &velocity);  // skips the controller, counts the note-off
+  EXPECT_EQ(note, 64);
+  EXPECT_EQ(velocity, 70);
+  EXPECT_EQ(PolledKeyCount(60), 0);
+  ReadLastInputNote(&note, &velocity);
+  EXPECT_EQ(note, 0);
+  gRealtimeProcessors = saved;
+}
+
+}  // namespace
