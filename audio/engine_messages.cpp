@@ -6,10 +6,13 @@
 
 EngineMessageRing* NewEngineMessageRing(uint32_t capacity) {
   if (capacity < 2 || (capacity & (capacity - 1)) != 0) return nullptr;
-  Ptr block = NewPtrClear(Size(sizeof(EngineMessageRing) + sizeof(EngineMessageCell) * capacity + 64));
+  // The ring's words and the cells are cache-line aligned inside one block.
+  Ptr block = NewPtrClear(Size(sizeof(EngineMessageRing) + sizeof(EngineMessageCell) * capacity + 128));
   if (!block) return nullptr;
-  EngineMessageRing* ring = new (block) EngineMessageRing();
-  uintptr_t cellsAt = (reinterpret_cast<uintptr_t>(block) + sizeof(EngineMessageRing) + 63) & ~uintptr_t(63);
+  uintptr_t ringAt = (reinterpret_cast<uintptr_t>(block) + 63) & ~uintptr_t(63);
+  EngineMessageRing* ring = new (reinterpret_cast<void*>(ringAt)) EngineMessageRing();
+  ring->block = block;
+  uintptr_t cellsAt = (ringAt + sizeof(EngineMessageRing) + 63) & ~uintptr_t(63);
   ring->cells = reinterpret_cast<EngineMessageCell*>(cellsAt);
   ring->capacity = capacity;
   for (uint32_t i = 0; i < capacity; ++i) {
@@ -21,7 +24,7 @@ EngineMessageRing* NewEngineMessageRing(uint32_t capacity) {
 
 void DisposeEngineMessageRing(EngineMessageRing* ring) {
   if (!ring) return;
-  DisposePtr(reinterpret_cast<Ptr>(ring));
+  DisposePtr(ring->block);
 }
 
 bool TryAppendEngineMessage(EngineMessageRing* ring, void* object, int32_t code) {

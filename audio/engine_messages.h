@@ -23,6 +23,7 @@ struct EngineMessageRing {
   alignas(64) std::atomic<uint32_t> readIndex{0};   // next slot to take (worker only)
   uint32_t capacity = 0;                            // a power of two
   EngineMessageCell* cells = nullptr;
+  char* block = nullptr;  // the allocation the ring and its cells live in
 };
 
 // A ring of capacity entries (a power of two, at least 2); null without memory.

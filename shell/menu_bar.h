@@ -36,3 +36,6 @@ extern MenuRef gFileMenu, gEditMenu, gWindowMenu, gTransformMenu, gViewMenu, gOp
 // Sets the bar, inserts the submenus, fetches the handles. A missing MBAR 128 stops the
 // program with code 2, a missing submenu with code 1.
 void InstallMenuBar();
+// Takes the program's menus out of the menu bar and disposes them (at quit, and before a
+// menu bar is installed again).
+void DisposeProgramMenus();

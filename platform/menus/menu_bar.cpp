@@ -21,8 +21,9 @@ namespace {
 constexpr SInt16 kFirstTitleLeft = 10;
 constexpr SInt16 kTitlePadding = 10;
 
-std::vector<MenuRef> gBar;
-std::vector<MenuRef> gHier;
+// Kept for the whole run (never destroyed), so the menus stay reachable until the program ends.
+std::vector<MenuRef>& gBar = *new std::vector<MenuRef>;
+std::vector<MenuRef>& gHier = *new std::vector<MenuRef>;
 MenuID gHilited = 0;
 bool gHookInstalled = false;
 
