@@ -1,8 +1,10 @@
 #include "shell/idle_tasks.h"
 
+#include "platform/coremidi/core_midi.h"
 #include "platform/quickdraw/ports.h"
 #include "platform/resources/resource_manager.h"
 #include "platform/windows/windows.h"
+#include "sequencer/coremidi_driver.h"
 #include "shell/app_entry.h"
 #include "shell/app_state.h"
 #include "shell/app_windows.h"
@@ -91,7 +93,10 @@ void RunIdleTasks() {
   GrafPtr savedPort = nullptr;
   GetPort(&savedPort);
   RunPendingRedraws();
-  // Interim: the MIDI set-up idle, the idle-task stack, background jobs, the editors', the
+  // MIDI notifications (devices added or removed) and the set-up changes they ask for.
+  MIDIDeliverPendingNotifications();
+  ApplyMidiSetupChanges();
+  // Interim: the idle-task stack, background jobs, the editors', the
   // mixer's and the plug-ins' idle steps and the transport follow-up belong to subsystems
   // not built yet.
   if (savedPort) SetPort(savedPort);

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "sequencer/coremidi_driver.h"
 #include "sequencer/clock_timer.h"
 #include "sequencer/sequencer_clock.h"
 #include "shell/alias_lists.h"
@@ -37,9 +38,10 @@ void QuitApplication(int16_t exitNow) {
     }
     // 6. Interim: the splash window, the font panel and the plug-in menus are not built yet.
     // 7. Only what the start-up made: the clock task, the output devices (none are opened
-    //    yet), the MIDI client (not made yet) and the remembered files.
+    //    yet), the MIDI client and the remembered files.
     if (gStartUpReachedDevices) {
       RemoveClockTimer();
+      MidiShutDown();
       SaveAllAliasLists();
     }
     // 8. The undo history (the clipboards and the movie list are not built yet).

@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "platform/events/apple_events.h"
+#include "sequencer/coremidi_driver.h"
 #include "platform/files/folders.h"
 #include "platform/memory/memory.h"
 #include "platform/menus/menus.h"
@@ -41,6 +42,7 @@
 bool gStartUpComplete = false;
 bool gStartUpReachedDevices = false;
 int gOpenFileLimitStatus = 0;
+OSStatus gMidiStartStatus = 0;
 
 namespace {
 
@@ -237,7 +239,9 @@ void StartUpApplication(int16_t) {
   gStartUpReachedDevices = true;
   // 24. The open-file limit; its result is kept apart from the MIDI start-up's.
   gOpenFileLimitStatus = RaiseOpenFileLimit(kWantedOpenFiles);
-  // 25-27. Interim: MIDI start-up and the instruments for the ports (sequencer engine).
+  // 25-27. MIDI start-up (its status is kept for the MIDI set-up notice); the instruments for
+  // the ports are interim (the instrument dialogs are not built yet).
+  gMidiStartStatus = MidiInit();
   // 28.
   PlaceStartupWindows();
   Handle layout = Handle();

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/memory/mac_types.h"
+
 // Set when the start-up has run to its end (the shutdown writes the settings only then).
 extern bool gStartUpComplete;
 // Set once the start-up has made the clock task and read the remembered files.
@@ -12,6 +14,8 @@ extern bool gStartUpReachedDevices;
 // The result of raising the open-file limit (an errno, 0 when fine), kept apart from the
 // MIDI start-up's status.
 extern int gOpenFileLimitStatus;
+// The MIDI start-up's result (-1: no input source), kept apart from the file limit's.
+extern OSStatus gMidiStartStatus;
 
 // The application's resource file: $ZARIN_APP_RESOURCES when set, else Zarin.rsrc beside
 // the program.

@@ -1,5 +1,7 @@
 #include "tests/shell/app/app_fixture.h"
 
+#include <cstdlib>
+
 #include "platform/events/classic_events.h"
 #include "shell/app_entry.h"
 #include "shell/app_state.h"
@@ -27,6 +29,8 @@ void RunAction(EventLoopTimerRef timer, void* action) {
 void AppTest::SetUp() {
   headless_ = std::make_unique<zarin_test::ScopedEnv>("ZARIN_HEADLESS", "1");
   resources_ = std::make_unique<zarin_test::ScopedEnv>("ZARIN_APP_RESOURCES", ZARIN_TEST_APP_RESOURCES);
+  // Keep the tests to in-process MIDI endpoints and the built-in synth: no JACK or ALSA client.
+  if (!std::getenv("ZARIN_MIDI_DRIVERS")) setenv("ZARIN_MIDI_DRIVERS", "virtual,synth", 1);
   gQuitFlag = 0;
   gAppState[1] = 0;
   gAppState[4] = 0;
