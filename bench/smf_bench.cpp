@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/files/file_specs.h"
+#include "platform/files/file_locations.h"
 #include "platform/memory/memory.h"
 #include "sequencer/tempo_tables.h"
 #include "song/conductor_map.h"

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "media/file_specs.h"
+#include "media/file_locations.h"
 #include "platform/memory/memory.h"
 #include "platform/resources/resource_manager.h"
 #include "platform/system/sys_beep.h"

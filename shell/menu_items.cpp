@@ -2,7 +2,8 @@
 
 void DeleteMenuItemsAfter(MenuRef menu, int16_t n) {
   if (n < 0) n = 0;
-  while (CountMenuItems(menu) > uint16_t(n)) DeleteMenuItem(menu, CountMenuItems(menu));
+  uint16_t count = CountMenuItems(menu);
+  if (count > uint16_t(n)) DeleteMenuItems(menu, MenuItemIndex(n + 1), count - uint16_t(n));
 }
 
 void AppendMenuItemLiteral(MenuRef menu, ConstStr255Param text) { AppendMenuItemTextLiteral(menu, text); }

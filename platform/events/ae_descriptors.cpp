@@ -7,7 +7,7 @@
 
 #include "platform/events/apple_events.h"
 #include "platform/files/aliases.h"
-#include "platform/files/file_specs.h"
+#include "platform/files/file_locations.h"
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
 

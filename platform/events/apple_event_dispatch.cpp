@@ -5,7 +5,7 @@
 #include <deque>
 
 #include "platform/events/events_internal.h"
-#include "platform/files/file_specs.h"
+#include "platform/files/file_locations.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/files/file_specs.h"
+#include "platform/files/file_locations.h"
 #include "platform/files/files_internal.h"
 #include "platform/files/host_files.h"
 #include "platform/memory/byte_order.h"

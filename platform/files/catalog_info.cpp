@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/files/catalog.h"
-#include "platform/files/file_specs.h"
+#include "platform/files/file_locations.h"
 #include "platform/files/files_internal.h"
 #include "platform/files/host_files.h"
 #include "platform/text/unicode.h"

@@ -2,7 +2,7 @@
 
 #include <sys/stat.h>
 
-#include "platform/files/file_specs.h"
+#include "platform/files/file_locations.h"
 
 CFURLRef CFURLCreateFromFSRef(CFAllocatorRef, const FSRef* ref) {
   if (!ref) return nullptr;

@@ -7,7 +7,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "platform/files/file_specs.h"
+#include "platform/files/file_locations.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "platform/files/file_specs.h"
+#include "platform/files/file_locations.h"
 #include "platform/files/host_files.h"
 #include "platform/memory/byte_order.h"
 #include "platform/text/unicode.h"

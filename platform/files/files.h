@@ -3,7 +3,7 @@
 
 #include "platform/files/aliases.h"
 #include "platform/files/catalog.h"
-#include "platform/files/file_specs.h"
+#include "platform/files/file_locations.h"
 #include "platform/files/file_types.h"
 #include "platform/files/folders.h"
 #include "platform/files/forks.h"

@@ -9,7 +9,7 @@
 #include <map>
 #include <mutex>
 
-#include "platform/files/file_specs.h"
+#include "platform/files/file_locations.h"
 #include "platform/files/host_files.h"
 
 namespace {

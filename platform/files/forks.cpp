@@ -14,7 +14,7 @@
 #include <memory>
 #include <mutex>
 
-#include "platform/files/file_specs.h"
+#include "platform/files/file_locations.h"
 #include "platform/files/files_internal.h"
 #include "platform/files/host_files.h"
 

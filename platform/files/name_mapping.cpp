@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/files/file_specs.h"
+#include "platform/files/file_locations.h"
 #include "platform/files/host_files.h"
 #include "platform/text/mac_roman.h"
 

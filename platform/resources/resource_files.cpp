@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "platform/files/catalog.h"
-#include "platform/files/file_specs.h"
+#include "platform/files/file_locations.h"
 #include "platform/files/host_files.h"
 #include "platform/files/sidecars.h"
 #include "platform/resources/resource_chain.h"

@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "platform/files/file_specs.h"
+#include "platform/files/file_locations.h"
 #include "platform/memory/memory.h"
 #include "sequencer/tempo_tables.h"
 #include "shell/utility_track_access.h"

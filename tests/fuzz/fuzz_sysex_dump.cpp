@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/files/file_specs.h"
+#include "platform/files/file_locations.h"
 #include "platform/memory/memory.h"
 #include "song/song_database.h"
 #include "song/sysex_dumps.h"

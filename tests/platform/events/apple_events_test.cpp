@@ -5,7 +5,7 @@
 #include <thread>
 
 #include "platform/files/aliases.h"
-#include "platform/files/file_specs.h"
+#include "platform/files/file_locations.h"
 #include "platform/memory/memory.h"
 #include "platform/memory/byte_order.h"
 #include "tests/platform/events/events_test_support.h"

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "platform/files/file_specs.h"
+#include "platform/files/file_locations.h"
 #include "song/smf_import.h"
 #include "tests/song/smf/smf_canonical.h"
 #include "tests/song/smf/smf_test_setup.h"

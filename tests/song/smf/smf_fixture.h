@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/files/file_specs.h"
+#include "platform/files/file_locations.h"
 #include "platform/memory/memory.h"
 #include "shell/utility_track_access.h"
 #include "song/seq_event.h"

@@ -1,5 +1,5 @@
 // FSSpec from names and paths, and back to host paths.
-#include "platform/files/file_specs.h"
+#include "platform/files/file_locations.h"
 
 #include <cctype>
 #include <cstring>

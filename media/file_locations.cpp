@@ -1,13 +1,10 @@
-#include "media/file_specs.h"
+#include "media/file_locations.h"
 
 #include <cstring>
 
 #include "platform/text/mac_roman.h"
 
-bool IsSameFileSpec(const FSSpec* a, const FSSpec* b) {
-  return a->vRefNum == b->vRefNum && a->parID == b->parID &&
-         std::memcmp(a->name, b->name, size_t(a->name[0]) + 1) == 0;
-}
+bool IsSameFileSpec(const FSSpec* a, const FSSpec* b) { return IsSameFSSpec(a, b); }
 
 OSErr ResolveAliasNoUI(Handle alias, FSSpec* spec, Boolean* wasChanged) {
   Boolean changed = false;
