@@ -303,10 +303,24 @@ void GetPluginGains(const ChannelRenderState* state, float* inputGain, float* we
   *dryLevel = state->dryLevel;
 }
 
+void SetPluginGains(ChannelRenderState* state, float inputGain, float wetGain, uint16_t dryLevel) {
+  state->pluginInputGain = inputGain;
+  state->wetGain = wetGain;
+  state->dryLevel = dryLevel;
+}
+
+// A chain that renders nothing (bypassed, or no plug-in yet) passes its inputs on; outputs
+// without an input are silence, never what an earlier channel left in the buffers.
 int32_t RenderInsertChain(ChannelRenderState* state, float* const* inputs, int32_t inputCount, float** outputs,
                           int32_t outputCount, int32_t frames) {
-  if (state->render) return state->render(state->renderContext, inputs, inputCount, outputs, outputCount, frames);
-  for (int32_t i = 0; i < outputCount; ++i) outputs[i] = gRenderBuffers.chain[i];
+  if (state->render && !state->bypass) {
+    return state->render(state->renderContext, inputs, inputCount, outputs, outputCount, frames);
+  }
+  for (int32_t i = 0; i < outputCount; ++i) {
+    outputs[i] = gRenderBuffers.chain[i];
+    bool fed = i < inputCount && inputs[i] == gRenderBuffers.chain[i] && (state->audioInput || i >= 2);
+    if (!fed && outputs[i]) std::memset(outputs[i], 0, size_t(frames) * sizeof(float));
+  }
   return 0;
 }
 

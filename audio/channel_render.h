@@ -27,6 +27,7 @@ struct ChannelRenderState {
   float pluginInputGain = 1.0f / 32768.0f;
   float wetGain = 32768.0f;
   uint16_t dryLevel = 256;
+  uint8_t bypass = 0;               // the chain passes its inputs on (silence without inputs)
   ChainRenderProc render = nullptr;
   void* renderContext = nullptr;
 };
@@ -39,6 +40,7 @@ extern std::atomic<uint8_t> gInsertEffectsOn;
 int16_t EnsureRenderBuffers(int32_t outputs, int32_t inputs, int32_t scale);
 
 void GetPluginGains(const ChannelRenderState* state, float* inputGain, float* wetGain, uint16_t* dryLevel);
+void SetPluginGains(ChannelRenderState* state, float inputGain, float wetGain, uint16_t dryLevel);
 int32_t RenderInsertChain(ChannelRenderState* state, float* const* inputs, int32_t inputCount, float** outputs,
                           int32_t outputCount, int32_t frames);
 

@@ -1,10 +1,15 @@
 #include "audio/coreaudio_io.h"
 
+#include <cstring>
+
 #include "audio/audio_driver.h"
+#include "audio/coreaudio_devices.h"
+#include "audio/coreaudio_settings.h"
 #include "audio/engine_channels.h"
 #include "audio/instruments_engine_channels.h"
 #include "audio/engine_thread.h"
 #include "audio/output_render.h"
+#include "audio/play_rate_output.h"
 #include "audio/record_inputs.h"
 #include "platform/coreaudio/audio_hardware.h"
 #include "platform/coreaudio/audio_host_time.h"
@@ -256,14 +261,18 @@ void CloseCoreAudioOutput() {
 
 namespace {
 
+// The chosen output device (the default one when none is chosen yet).
 int16_t DriverOpen(EngineChannel* list) {
-  AudioDeviceID device = kAudioDeviceUnknown;
-  UInt32 size = sizeof device;
-  if (AudioHardwareGetProperty(kAudioHardwarePropertyDefaultOutputDevice, &size, &device) != 0 ||
-      device == kAudioDeviceUnknown)
-    return 121;
+  if (gCoreAudioDevices.outputDevice == kAudioDeviceUnknown) {
+    BuildAudioDeviceLists();
+    CountOutputPairs();
+  }
+  AudioDeviceID device = gCoreAudioDevices.outputDevice;
+  if (device == kAudioDeviceUnknown) return 121;
   gCoreAudioDriver.channelList = list;
-  return OpenCoreAudioOutput(&gCoreAudioDriver, device, 0);
+  int32_t frames = gAudioBufferFrames.load();
+  int32_t warmUp = frames > 0 ? gCoreAudioSettings.skipFrames / frames : 0;
+  return OpenCoreAudioOutput(&gCoreAudioDriver, device, warmUp);
 }
 int16_t DriverStart() { return StartCoreAudioOutput(); }
 int16_t DriverStop(int32_t mode) {
@@ -276,9 +285,38 @@ int32_t DriverClose() {
   return 0;
 }
 int32_t DriverNothing() { return 0; }
+void DriverReadInputLevels(void* input, uint16_t* left, uint16_t* right) {
+  ReadInputLevels(static_cast<AudioInput*>(input), left, right);
+}
+void DriverGetSampleRates(void* record) { GetSampleRates(static_cast<AudioRateRecord*>(record)); }
+int16_t DriverGetSampleFormats(void* record) { return GetSampleFormats(static_cast<AudioFormatRecord*>(record)); }
+int32_t DriverGetIOLatency(void* input) { return GetIOLatency(static_cast<AudioInput*>(input)); }
+int16_t DriverSelectInputDevice(int32_t index, char* nameOut, int32_t commit) {
+  Str255 name = {0};
+  int16_t err = SelectAudioDeviceByIndex(index, name, commit ? 3 : 0);
+  if (nameOut) std::memcpy(nameOut, name, size_t(name[0]) + 1);
+  if (commit && err == 0) SaveCoreAudioDeviceChoice(nullptr);
+  return err;
+}
+void DriverGetOutputPairName(int32_t pair, char* nameOut) { GetOutputPairName(pair, reinterpret_cast<StringPtr>(nameOut)); }
+void DriverGetInputPairName(int32_t pair, char* nameOut) {
+  GetInputPairName(2 * pair, 2, reinterpret_cast<StringPtr>(nameOut));
+}
 int32_t DriverPassValue(int32_t value) { return value; }
 
 bool FillCoreAudioDriver(AudioDriverOps& d) {
+  d.Init = CoreAudioInit;
+  d.CountInputDevices = CountInputDevices;
+  d.CountOutputPairs = CountOutputPairs;
+  d.ReadInputLevels = DriverReadInputLevels;
+  d.ApplyDeviceFormat = ApplyDeviceFormat;
+  d.GetSampleRates = DriverGetSampleRates;
+  d.GetSampleFormats = DriverGetSampleFormats;
+  d.GetIOLatency = DriverGetIOLatency;
+  d.SelectInputDevice = DriverSelectInputDevice;
+  d.GetOutputPairName = DriverGetOutputPairName;
+  d.GetInputPairName = DriverGetInputPairName;
+  d.CountInputChannels = CountInputChannels;
   d.GetBufferFrames = DriverGetBufferFrames;
   d.Open = DriverOpen;
   d.Nothing7 = DriverNothing;
@@ -286,6 +324,7 @@ bool FillCoreAudioDriver(AudioDriverOps& d) {
   d.Stop = DriverStop;
   d.PassValue14 = DriverPassValue;
   d.Close = DriverClose;
+  d.SetPlayRate = SetPlayRate;
   d.driverId = kDriverIdCoreAudio;
   d.sampleBits = 32;
   d.flags = kDriverFlagActive;

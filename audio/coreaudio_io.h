@@ -40,6 +40,7 @@ struct CoreAudioIO {
   std::atomic<uint32_t> reentries{0};
   std::atomic<uint32_t> outputCycles{0};   // cycles that ran the render path
   AudioInput* firstRecordInput = nullptr;
+  AudioInput* firstDirectInput = nullptr;  // the first that records the program's own output
 };
 extern CoreAudioIO gCoreAudioIO;
 extern CoreAudioTiming gCoreAudioTiming;

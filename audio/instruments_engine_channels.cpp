@@ -7,11 +7,6 @@ uint8_t gAudioModeRecord[8] = {};
 uint8_t gAudioSuspended = 0;
 int32_t gOutputDevicesRunning = 1;
 
-// Interim: marks the channels stopped; nothing renders yet.
-void StopAudioEngine(int32_t) {
-  for (EngineChannel* c = gEngineChannels; c; c = c->next) c->stop = 1;
-}
-
 // Interim: only the flag.
 void MarkAudioSuspend() { gAudioSuspended = 1; }
 

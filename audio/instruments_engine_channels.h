@@ -18,8 +18,7 @@ extern uint32_t gEngineStateWords[2];
 // The engine's mode record; byte 3 holds the current audio mode.
 extern uint8_t gAudioModeRecord[8];
 
-// Stops every engine channel (mode 1 holds them in place). Interim: the channels are marked
-// stopped.
+// Stops every engine channel (mode 1 holds them in place): engine_prepare.h.
 void StopAudioEngine(int32_t mode);
 // Sets the audio-suspend flag. Interim: only the flag.
 void MarkAudioSuspend();

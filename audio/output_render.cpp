@@ -3,9 +3,11 @@
 #include <cmath>
 
 #include "audio/audio_driver.h"
+#include "audio/coreaudio_io.h"
 #include "audio/engine_channels.h"
 #include "audio/engine_thread.h"
 #include "audio/mix_cycle.h"
+#include "audio/play_rate_output.h"
 
 std::atomic<uint32_t> gLateMixHandOffs{0};
 
@@ -47,6 +49,10 @@ void ConvertChannelToDevice(EngineChannel* channel, const float* block, float* l
     peakL = std::fmax(peakL, std::fabs(l));
     peakR = std::fmax(peakR, std::fabs(r));
     outPeak = std::fmax(outPeak, std::fmax(std::fabs(dl), std::fabs(dr)));
+  }
+  if (frames > 0) {
+    gPlayRateMix.heldLeft = left[size_t(frames - 1) * leftStride];
+    gPlayRateMix.heldRight = right[size_t(frames - 1) * rightStride];
   }
   if (outPeak >= 1.0f) channel->clipped = 1;
   int32_t wl = peakL >= 1.0f ? 32767 : int32_t(peakL * 32768.0f);
@@ -95,9 +101,32 @@ int32_t HandOffToMixer(EngineChannel* list, AudioBufferList* output, void (*rout
   return 0;
 }
 
-void RenderAudioOutput(EngineChannel* list, AudioBufferList* output, const AudioTimeStamp*, int32_t state,
-                       const AudioTimeStamp*) {
+namespace {
+
+// Warm-up at a rate other than 1.0: state 6 from here; at rate 0 nothing is handed off.
+bool WarmUpAtPlayRate() {
+  if (gPlayRateMix.requestedRate == kUnityPlayRate) return false;
+  SetAudioDriverState(kDriverRunningAtRate);
+  gPlayRateMix.framesRemaining = gAudioBufferFrames.load();
+  return gPlayRateMix.requestedRate == 0;
+}
+
+// Record inputs that record the program's own output take it from the buffers just written.
+void RecordOwnOutput(AudioBufferList* output, const AudioTimeStamp* outputTime, const AudioTimeStamp* now) {
+  if (AudioInput* direct = gCoreAudioIO.firstDirectInput) RecordInputDispatch(output, outputTime, direct, 1, now);
+}
+
+}  // namespace
+
+void RenderAudioOutput(EngineChannel* list, AudioBufferList* output, const AudioTimeStamp* outputTime, int32_t state,
+                       const AudioTimeStamp* now) {
   if (!list) return;
+  int32_t previousRate = TakeRequestedPlayRate();
+  RenderStateBlock(list, output, state, previousRate);
+  RecordOwnOutput(output, outputTime, now);
+}
+
+void RenderStateBlock(EngineChannel* list, AudioBufferList* output, int32_t state, int32_t previousRate) {
   switch (state) {
     case kDriverPrime:
       // The first block is mixed here, into selector 0, before anything reaches the device.
@@ -110,6 +139,7 @@ void RenderAudioOutput(EngineChannel* list, AudioBufferList* output, const Audio
       return;
     case kDriverWarmUp: {
       SetAudioDriverState(kDriverHandOff);
+      if (WarmUpAtPlayRate()) return;
       for (EngineChannel* c = list; c; c = c->next) {
         c->stoppedThisCycle = c->stopped;
         if (!c->stopped) HandOffChannelToDevice(c, 0, output);
@@ -124,8 +154,10 @@ void RenderAudioOutput(EngineChannel* list, AudioBufferList* output, const Audio
     }
     case kDriverHandOff:
     case kDriverHandOff5:
-    case kDriverRunningAtRate:
       HandOffToMixer(list, output, HandOffRoutine);
+      return;
+    case kDriverRunningAtRate:
+      RenderAtPlayRate(list, output, previousRate);
       return;
     default:
       return;

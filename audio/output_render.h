@@ -3,8 +3,8 @@
 // device's output buffers by each channel's output pair, flips the routine selector and has
 // the engine thread mix the next block.
 //
-// Interim: play rates other than 1.0, fades and the output unit come later; state 6 runs as
-// the hand-off states.
+// Play rates other than 1.0 and their fades are in play_rate_output.h. Interim: no output
+// unit (an effect over the whole device output) is opened yet.
 #pragma once
 
 #include <atomic>
@@ -19,6 +19,8 @@ extern std::atomic<uint32_t> gLateMixHandOffs;
 
 void RenderAudioOutput(EngineChannel* list, AudioBufferList* output, const AudioTimeStamp* outputTime,
                        int32_t state, const AudioTimeStamp* now);
+// The state's part of one device buffer; previousRate is the play rate before this buffer.
+void RenderStateBlock(EngineChannel* list, AudioBufferList* output, int32_t state, int32_t previousRate);
 int32_t HandOffToMixer(EngineChannel* list, AudioBufferList* output,
                        void (*routine)(EngineChannel*, uint32_t, void*));
 void HandOffChannelToDevice(EngineChannel* channel, uint32_t selector, void* output);

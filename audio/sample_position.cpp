@@ -2,35 +2,71 @@
 
 #include <cmath>
 
+#include "audio/engine_channels.h"
+#include "sequencer/tempo_tables.h"
+#include "song/conductor_time.h"
 #include "song/song_context.h"
-#include "song/song_layout.h"
 
 namespace {
 
-// Samples per tick from the song header's tempo at tick 1 and its resolution.
-double SamplesPerTick(float rate) {
-  double tempo = 1200.0;  // tenths of a beat per minute
-  double resolution = 480.0;
-  if (gCurrentSong) {
-    uint16_t t = ReadU16BE(gCurrentSong + kSongTempo);
-    uint16_t r = ReadU16BE(gCurrentSong + kSongResolution);
-    if (t) tempo = t;
-    if (r) resolution = r;
-  }
-  return double(rate) * 600.0 / (tempo * resolution);
-}
+double SubframesPerSecond() { return SubframesPerSecondForRate(gSmpteRateCode); }
 
 }  // namespace
 
-// Interim: the tempo at tick 1 taken for the whole song, until the engine's conversion
-// through the tempo map exists.
-int64_t TickToSamplePosition(uint32_t tick, float rate) {
-  if (tick < 1 || !(rate > 0)) return 0;
-  return int64_t(std::llround(double(tick - 1) * SamplesPerTick(rate)));
+int64_t TickToSamplePositionInSong(int32_t tick, float rate, uint8_t* song) {
+  if (song == nullptr || !(rate > 0)) return 0;
+  double subframes = TickToSubframesExact(song, tick < 1 ? 1 : tick);
+  double samples = subframes / SubframesPerSecond() * double(rate) + 0.5;
+  return samples > 0 ? int64_t(uint64_t(samples)) : 0;
 }
 
-// Interim: the inverse of TickToSamplePosition.
+int64_t TickToSamplePosition(int32_t tick, float rate) { return TickToSamplePositionInSong(tick, rate, gCurrentSong); }
+
 uint32_t SamplePositionToTick(int64_t position, float rate) {
-  if (position <= 0 || !(rate > 0)) return 1;
-  return uint32_t(std::llround(double(position) / SamplesPerTick(rate))) + 1;
+  if (gCurrentSong == nullptr || !(rate > 0)) return 1;
+  double ms = double(position < 0 ? 0 : position) * 1000.0 / double(rate);
+  ConductorState state;
+  int64_t tick = SubframesToTickExact(ms * SubframesPerSecond() / 1000.0, &state, gCurrentSong);
+  return tick < 1 ? 1u : uint32_t(tick);
+}
+
+void SamplePositionToMilliseconds(uint64_t position, uint64_t* fixedMs, float rate) {
+  if (!(rate > 0)) {
+    *fixedMs = 0;
+    return;
+  }
+  long double ms = (long double)position * 1000.0L / rate;
+  long double whole = std::floor(ms);
+  if (whole >= 4294967296.0L) {
+    *fixedMs = ~uint64_t(0);
+    return;
+  }
+  *fixedMs = (uint64_t(whole) << 32) | uint64_t((ms - whole) * 4294967296.0L);
+}
+
+double MillisecondsToSamples(uint64_t fixedMs, float rate) {
+  double ms = double(fixedMs >> 32) + double(fixedMs & 0xFFFFFFFFu) / 4294967296.0;
+  return ms / 1000.0 * double(rate) + 0.5;
+}
+
+double SamplesToMilliseconds(double samples, float rate) { return rate > 0 ? samples * 1000.0 / double(rate) : 0.0; }
+
+uint32_t MillisecondsToRateSamples(double ms) {
+  double samples = double(int32_t(gEngineSampleRate)) / 1000.0 * ms + 0.5;
+  return samples > 0 ? uint32_t(samples) : 0;
+}
+
+uint64_t ConvertPositionRate(uint64_t position, double fromRate, double toRate) {
+  if (!(fromRate > 0) || fromRate == toRate) return position;
+  long double scaled = (long double)position * toRate / fromRate + 0.5L;
+  return scaled > 0 ? uint64_t(scaled) : 0;
+}
+
+void RescalePositionForRate(RatedPosition* record, int32_t tick, float rate) {
+  if (record->rate > 0) {
+    if (record->rate != rate) record->position = ConvertPositionRate(record->position, record->rate, rate);
+  } else {
+    record->position = uint64_t(TickToSamplePosition(tick, rate));
+  }
+  record->rate = rate;
 }

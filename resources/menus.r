@@ -329,6 +329,10 @@ resource 'MENU' 95 {
 
 resource 'MENU' 92 {
   i16 92 u16 0 u16 0 u32 0 u32 0xFFFFFFFF pstring "Recent Songs"
+  pstring "Open…" u8 0 u8 79 u8 0 u8 0
+  pstring "-" u8 0 u8 0 u8 0 u8 0
+  pstring "Clear Menu" u8 0 u8 0 u8 0 u8 0
+  pstring "-" u8 0 u8 0 u8 0 u8 0
   u8 0
 }
 

@@ -3,6 +3,8 @@
 #include <atomic>
 
 #include "platform/system/host_time.h"
+#include "platform/timing/time_manager.h"
+#include "sequencer/midi_input.h"
 #include "sequencer/sequencer_clock.h"
 #include "sequencer/transport_clock.h"
 #include "sequencer/undo_transport_position.h"
@@ -31,15 +33,17 @@ void StopPlaybackFromClock() {
 }
 
 void RecordHostTimeBase() {
-  gTransportClock.hostTimeBase = HostTimeNanos();
+  // On the clock task the tick is due at the fire's deadline; the manual test clock keeps its
+  // own time, so input stamping goes by the host clock then.
+  uint64_t due = TimeManagerClockIsManual() ? 0 : CurrentClockFireNanos();
+  gTransportClock.hostTimeBase = due != 0 ? due : HostTimeNanos();
   gTransportClock.hostTimeBaseTick = gTransportClock.songTick;
   gTransportClock.hostTimeValid = 1;
+  PublishHostTimeBase(gTransportClock.hostTimeBaseTick, gTransportClock.hostTimeBase);
 }
 
 uint32_t gSysExRecordsSent = 0;
 void SendTrackSysEx(const uint8_t*, const uint8_t*, int32_t) { ++gSysExRecordsSent; }
 
-int32_t gConductorVolume = -1;
-void ApplyConductorVolume(int32_t volume, int32_t) { gConductorVolume = volume; }
 
 uint8_t gPlayingKey = 0;

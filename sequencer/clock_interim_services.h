@@ -9,6 +9,8 @@
 // The count-in routine and the cycle at the end of the play range have their own files.
 #include "sequencer/count_in.h"
 #include "sequencer/playback_control.h"
+// The conductor's master volume (ApplyConductorVolume) has its own file.
+#include "sequencer/volume_controllers.h"
 
 // The note-input flags word (bit 0x200: note input wants the tick rate while stopped).
 extern uint32_t gNoteInputFlags;
@@ -31,13 +33,12 @@ void LatchEngineError(int16_t error);
 // Playback stop requested from the clock task: switches the task to the idle procedure and
 // sets the end bit (0x10) of the transport flags word, which the main thread acts on.
 void StopPlaybackFromClock();
-// Records the host-time base for the song tick (MIDI input stamping): stores host time now.
+// Records the host-time base for the song tick (MIDI input stamping): the tick falls on the
+// deadline of the clock fire running now (the host time now elsewhere); the input side turns
+// it into its base (PublishHostTimeBase).
 void RecordHostTimeBase();
 // Sends a track's system-exclusive record (chunked sender of playback start): counted only.
 void SendTrackSysEx(const uint8_t* track, const uint8_t* event, int32_t flag);
 extern uint32_t gSysExRecordsSent;
-// Conductor master volume: stores the level.
-void ApplyConductorVolume(int32_t volume, int32_t resend);
-extern int32_t gConductorVolume;
 // The current key from the conductor map.
 extern uint8_t gPlayingKey;

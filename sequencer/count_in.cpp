@@ -2,6 +2,7 @@
 
 #include "sequencer/clock_interim_services.h"
 #include "sequencer/midi_clock_out.h"
+#include "sequencer/midi_input.h"
 #include "sequencer/tick_routines.h"
 #include "sequencer/transport_clock.h"
 
@@ -37,6 +38,7 @@ void CountInTick() {
     if (!C().hostTimeValid) {
       RecordHostTimeBase();
       C().hostTimeBaseTick = C().startTick;
+      PublishHostTimeBase(C().startTick, C().hostTimeBase);
     }
     if (C().countInBarsLeft == 0) {
       FinishCountIn();

@@ -26,6 +26,25 @@ constexpr int32_t kInputSlots = kMidiInputCount + 2;  // inputs, the sync input,
 
 std::atomic<uint64_t> gHostTimeBase{0};
 std::atomic<bool> gHostTimeBaseValid{false};
+// The clock's raw base {tick, host time}, published under a sequence word (odd while it is
+// written); gAppliedBase is the sequence value last turned into gHostTimeBase.
+std::atomic<uint32_t> gRawBaseSequence{0};
+std::atomic<uint64_t> gRawBaseNanos{0};
+std::atomic<uint32_t> gRawBaseTick{0};
+std::atomic<uint32_t> gAppliedBase{0};
+
+// Turns a newly published raw base into the base (MIDI thread). A base being written at this
+// moment is taken by the next call.
+void ApplyPublishedBase() {
+  uint32_t before = gRawBaseSequence.load(std::memory_order_acquire);
+  if (before == gAppliedBase.load(std::memory_order_relaxed) || (before & 1)) return;
+  uint64_t nanos = gRawBaseNanos.load(std::memory_order_relaxed);
+  uint32_t tick = gRawBaseTick.load(std::memory_order_relaxed);
+  std::atomic_thread_fence(std::memory_order_acquire);
+  if (gRawBaseSequence.load(std::memory_order_relaxed) != before) return;
+  gAppliedBase.store(before, std::memory_order_relaxed);
+  SetHostTimeBaseAt(tick, nanos, 0);
+}
 
 // MIDI-thread state: running status and an open system-exclusive block per connection.
 uint8_t gRunningStatus[kInputSlots] = {};
@@ -209,6 +228,7 @@ void MidiInputDispatch(const uint8_t* bytes, int32_t count, const MidiEndpointEn
 }
 
 uint32_t HostTimeToTick(uint64_t hostNanos) {
+  ApplyPublishedBase();
   uint8_t* song = PlayingSong();
   if (!(gMidiPrefs & kMidiPrefHostTimeStamps) || !gHostTimeBaseValid.load(std::memory_order_acquire) || !song ||
       gMicrosecondsPerSubframe <= 0.0)
@@ -233,7 +253,19 @@ void SetHostTimeBase(uint32_t tick, int32_t offsetMilliseconds) {
   SetHostTimeBaseAt(tick, HostTimeNanos(), offsetMilliseconds);
 }
 
-void ClearHostTimeBase() { gHostTimeBaseValid.store(false, std::memory_order_release); }
+void ClearHostTimeBase() {
+  gAppliedBase.store(gRawBaseSequence.load(std::memory_order_acquire) & ~1u, std::memory_order_relaxed);
+  gHostTimeBaseValid.store(false, std::memory_order_release);
+}
+
+void PublishHostTimeBase(uint32_t tick, uint64_t hostNanos) {
+  uint32_t sequence = gRawBaseSequence.load(std::memory_order_relaxed);
+  gRawBaseSequence.store(sequence + 1, std::memory_order_relaxed);
+  std::atomic_thread_fence(std::memory_order_release);
+  gRawBaseNanos.store(hostNanos, std::memory_order_relaxed);
+  gRawBaseTick.store(tick, std::memory_order_relaxed);
+  gRawBaseSequence.store(sequence + 2, std::memory_order_release);
+}
 
 int32_t TempoFromMidiClock(uint64_t sumNanos, uint32_t n) {
   if (n == 0 || sumNanos == 0) return 0;

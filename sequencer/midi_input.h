@@ -45,6 +45,9 @@ void SetHostTimeBase(uint32_t tick, int32_t offsetMilliseconds);
 // The same against a given host time.
 void SetHostTimeBaseAt(uint32_t tick, uint64_t hostNanos, int32_t offsetMilliseconds);
 void ClearHostTimeBase();
+// The clock's record of the base: tick fell on hostNanos. Never allocates and never waits
+// (the clock task calls it); the base is computed from it by the next HostTimeToTick.
+void PublishHostTimeBase(uint32_t tick, uint64_t hostNanos);
 
 // Tenths of a beat per minute from n MIDI clock intervals summing sumNanos (24 a quarter),
 // clamped to 120..4500; 0 for no interval.

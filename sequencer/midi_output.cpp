@@ -10,9 +10,12 @@
 #include "platform/coremidi/midi_services.h"
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
+#include "platform/system/host_time.h"
+#include "platform/timing/time_manager.h"
 #include "sequencer/midi_port_layout.h"
 #include "sequencer/midi_port_table.h"
 #include "sequencer/note_off_queue.h"
+#include "sequencer/sequencer_clock.h"
 #include "song/instrument_record.h"
 #include "song/instrument_table.h"
 
@@ -44,6 +47,13 @@ timespec DeadlineIn(uint32_t micros) {
 }
 
 }  // namespace
+
+MIDITimeStamp MidiSendStamp() {
+  UInt64 lead = MIDIGetSendLeadNanos();
+  if (lead == 0 || TimeManagerClockIsManual()) return 0;
+  uint64_t due = CurrentClockFireNanos();
+  return (due != 0 ? due : HostTimeNanos()) + lead;
+}
 
 void BuildMidiMessage(MidiMessage* m, uint8_t status, uint8_t data1, uint8_t data2, uint8_t origin) {
   m->flag = 0;
@@ -85,7 +95,7 @@ OSStatus MidiSendPacket(const uint8_t* record, MIDIEndpointRef destination) {
   alignas(8) Byte buffer[MIDIPacketListSizeFor(kMidiMessageMaxBytes + 7)];
   MIDIPacketList* list = reinterpret_cast<MIDIPacketList*>(buffer);
   MIDIPacket* packet = MIDIPacketListInit(list);
-  if (!MIDIPacketListAdd(list, sizeof buffer, packet, 0, ByteCount(n), record + kMidiMessageHeader))
+  if (!MIDIPacketListAdd(list, sizeof buffer, packet, MidiSendStamp(), ByteCount(n), record + kMidiMessageHeader))
     return kMIDIMessageSendErr;
   if (!LockMidiOutput()) return kMIDIMessageSendErr;
   OSStatus status = MIDISend(gMidiOutputPort, destination, list);

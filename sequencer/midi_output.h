@@ -41,6 +41,10 @@ void UnlockMidiOutput();
 // The client's output port (set by the MIDI driver; 0 while there is none).
 extern MIDIPortRef gMidiOutputPort;
 
+// The time stamp of a send: when the MIDI services need a lead (JACK), what the clock sends
+// is due at its fire's deadline plus the lead, and anything else now plus the lead, so every
+// message keeps its place in time and order; without a lead (or under the manual clock), 0.
+MIDITimeStamp MidiSendStamp();
 // One message (a driver record) to one destination endpoint, under the output lock.
 OSStatus MidiSendPacket(const uint8_t* record, MIDIEndpointRef destination);
 // To port-table entry n: sets its used flag; nothing for a bad n or an absent destination.

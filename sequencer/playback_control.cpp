@@ -11,8 +11,10 @@
 #include "sequencer/conductor_transport.h"
 #include "sequencer/count_in.h"
 #include "sequencer/midi_clock_out.h"
+#include "sequencer/midi_input.h"
 #include "sequencer/midi_utilities.h"
 #include "sequencer/note_off_queue.h"
+#include "sequencer/realtime_processors.h"
 #include "sequencer/sequencer_clock.h"
 #include "sequencer/tempo_tables.h"
 #include "sequencer/tick_routines.h"
@@ -55,6 +57,8 @@ struct TrackSnap {
   TrackPlayState* track = nullptr;
   uint32_t cursor = 0, trackTick = 0;
   uint16_t typeFlags = 0;
+  int32_t section = 0;
+  uint16_t sectionRepeats = 0;
 };
 
 struct PlaybackSnapshot {
@@ -83,7 +87,7 @@ void AddSongToSnapshot(SongPlayState* s, int32_t depth) {
                              s->nextActive, s->active, s->flags});
   for (auto& t : s->tracks) {
     t->flagsB.fetch_and(uint8_t(~kTrackReseeked));
-    gSnapshot.tracks.push_back({t.get(), t->cursor, t->trackTick, t->typeFlags});
+    gSnapshot.tracks.push_back({t.get(), t->cursor, t->trackTick, t->typeFlags, t->section, t->sectionRepeats});
     for (SongPlayState* child : t->children) AddSongToSnapshot(child, depth + 1);
   }
 }
@@ -174,6 +178,7 @@ OSErr StartPlayback(uint32_t tick, bool startedBySync, bool withAudio) {
   if (source == 2 && !gAudioClockMode) source = 0;
   C().stopAtTick = (C().flags.load() & kClockFlagStopAtCycle) ? C().cycleStopTick : 0;
   C().hostTimeValid = 0;
+  ClearHostTimeBase();
   C().immediateOffIndex = 0;
   C().startTick = tick;
   if (startedBySync && source == 0 && !(C().playBits & 0x80)) source = 6;
@@ -209,6 +214,7 @@ OSErr StartPlayback(uint32_t tick, bool startedBySync, bool withAudio) {
 int32_t StopPlayback() {
   int32_t lock = TryLockClock(kClockOwnerStop);  // never waits
   C().hostTimeValid = 0;
+  ClearHostTimeBase();
   C().syncRunning = 0;
   gClockSecondSyncByte = 0;
   if (GetClockSyncMode() == 1) {
@@ -329,6 +335,8 @@ void RestoreTrackCursors() {
     }
     t.track->cursor = t.cursor;
     t.track->trackTick = t.trackTick;
+    t.track->section = t.section;
+    t.track->sectionRepeats = t.sectionRepeats;
   }
   ++gCycleRestarts;
   if (gCycleRestartHook) gCycleRestartHook();
@@ -401,6 +409,7 @@ bool PlayNoteWithOff(void* processor, uint8_t status, uint8_t note, uint8_t velo
 }
 
 void ShutDownClockTimer() {
+  ReleaseHeldNotes(gMidiInputs, nullptr);
   RemoveClockTimer();
   gClockTimerInstalled = 0;
 }

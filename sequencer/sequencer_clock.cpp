@@ -13,7 +13,16 @@ uint64_t gRealTimePosition = 0;
 
 namespace {
 TransportClock& C() { return gTransportClock; }
+thread_local uint64_t gClockFireNanos = 0;
+
+// Runs one fire of a task procedure: the fire's deadline is kept for the sends it makes.
+struct ClockFireScope {
+  explicit ClockFireScope(TMTaskPtr task) { gClockFireNanos = task->tmWakeUp; }
+  ~ClockFireScope() { gClockFireNanos = 0; }
+};
 }  // namespace
+
+uint64_t CurrentClockFireNanos() { return gClockFireNanos; }
 
 void InitSequencerClock() {
   ResetNoteOffPool();
@@ -43,18 +52,21 @@ static void Prime(TMTaskPtr task, uint32_t micros) {
 }
 
 void ClockTimerIdleProc(TMTaskPtr task) {
+  ClockFireScope fire(task);
   Prime(task, NextIdleDelay());
   IdleClockFire();
   if (C().pollKeys) PollKeyboardFromClock();
 }
 
 void ClockTimerPlayProc(TMTaskPtr task) {
+  ClockFireScope fire(task);
   Prime(task, NextPlayDelay());
   PlayClockFire();
   if (C().pollKeys) PollKeyboardFromClock();
 }
 
 void ClockTimerSyncProc(TMTaskPtr task) {
+  ClockFireScope fire(task);
   Prime(task, NextPlayDelay());
   SyncClockFire();
   if (C().pollKeys) PollKeyboardFromClock();

@@ -58,6 +58,10 @@ void HaltSequencerTicks();
 // from the tables; the clock's tempo field is left alone.
 void SetTempoFromTable(int32_t tempo);
 
+// The host-time deadline of the clock fire running on this thread (0 on other threads and
+// between fires): what a fire sends is due at its deadline, not at the moment it is sent.
+uint64_t CurrentClockFireNanos();
+
 // The idle body: counts the tick and advances the note-offs when the lock is free.
 void IdleClockFire();
 

@@ -5,10 +5,12 @@
 #include "sequencer/clock_interim_services.h"
 #include "sequencer/midi_utilities.h"
 #include "sequencer/note_off_queue.h"
+#include "sequencer/section_reader.h"
 #include "sequencer/sequencer_clock.h"
 #include "sequencer/tempo_tables.h"
 #include "sequencer/transport_clock.h"
 #include "sequencer/undo_transport_position.h"
+#include "sequencer/volume_controllers.h"
 #include "song/conductor_map.h"
 #include "song/instrument_record.h"
 #include "song/instrument_table.h"
@@ -73,6 +75,14 @@ uint32_t SeekInList(const EventList& list, uint32_t offset, uint32_t tick) {
   return kNoCursor;
 }
 
+// The span a track plays now: its current section, or its whole length from tick 1.
+SectionSpan TrackSpan(const uint8_t* entry, const TrackPlayState& t) {
+  SectionSpan span;
+  span.length = ReadU32BE(entry + kTrackTickLength);
+  if (entry[kTrackFlags] & kTrackLoops) GetSection(Handle(ReadU32BE(entry + kTrackSectionList)), t.section, &span);
+  return span;
+}
+
 void ResetTrack(TrackPlayState& t, const uint8_t* entry, uint32_t position) {
   t.flagsB.store(0);
   t.requests.store(0);
@@ -85,10 +95,25 @@ void ResetTrack(TrackPlayState& t, const uint8_t* entry, uint32_t position) {
     t.cursor = kNoCursor;
     return;
   }
-  uint32_t length = ReadU32BE(entry + kTrackTickLength);
-  bool loops = (entry[kTrackFlags] & kTrackLoops) && length > 1;
-  t.trackTick = loops ? position % (length - 1) : position;
-  t.cursor = SeekInList(list, 0, t.trackTick + 1);
+  t.section = 0;
+  t.sectionRepeats = 0;
+  SectionSpan span = TrackSpan(entry, t);
+  bool loops = (entry[kTrackFlags] & kTrackLoops) && span.length > 1;
+  t.trackTick = loops ? position % (span.length - 1) : position;
+  t.cursor = SeekInList(list, 0, span.start + t.trackTick);
+}
+
+// At the end of a looping track's span: the next section (or the same one again), track tick
+// 1 and the cursor at the span's first event.
+SectionSpan WrapTrack(const uint8_t* entry, TrackPlayState& t, const EventList& list) {
+  Handle sections(ReadU32BE(entry + kTrackSectionList));
+  if (CountSections(sections) > 0)
+    t.section = AdvanceSectionIndex(sections, t.section, &t.sectionRepeats, t.mode == 3);
+  SectionSpan span = TrackSpan(entry, t);
+  t.trackTick = 1;
+  t.typeFlags |= kTrackTypeWrapped;
+  if (list.bytes) t.cursor = SeekInList(list, 0, span.start);
+  return span;
 }
 
 SongPlayState* PrepareSong(Handle song, uint32_t position, int32_t depth) {
@@ -204,7 +229,6 @@ void SendToInstruments(const uint8_t* entry, const uint8_t* event, TrackPlayStat
 // Plays the events of one track that are due; entry and song stay in place meanwhile.
 void PlayTrack(SongPlayState& s, uint8_t* songBytes, uint8_t* entry, TrackPlayState& t) {
   uint8_t flagsA = entry[kTrackFlags];
-  uint32_t length = ReadU32BE(entry + kTrackTickLength);
   EventList list = ListOf(entry);
   uint8_t flagsB = t.flagsB.load();
   if (flagsB & kTrackReseek) {
@@ -213,19 +237,21 @@ void PlayTrack(SongPlayState& s, uint8_t* songBytes, uint8_t* entry, TrackPlaySt
     t.flagsB.store(kTrackReseeked);
   } else if (t.cursor == kNoCursor || !list.bytes || (flagsB & kTrackCountOnly)) {
     if (t.cursor == kNoCursor && !(flagsB & kTrackCountOnly)) return;
-    if (++t.trackTick >= length && length > 1 && (flagsA & kTrackLoops)) {
-      t.trackTick = 1;
-      t.typeFlags |= kTrackTypeWrapped;
+    SectionSpan span = TrackSpan(entry, t);
+    if (++t.trackTick >= span.length && span.length > 1 && (flagsA & kTrackLoops)) {
+      uint32_t cursor = t.cursor;
+      WrapTrack(entry, t, list);
+      t.cursor = cursor;  // a parked cursor stays parked
     }
     return;
   }
   if (t.requests.fetch_and(uint8_t(~0x08)) & 0x08) FlushNoteOffsForTrack(&t);
   ++t.trackTick;
-  bool loops = (flagsA & kTrackLoops) && length > 1;
-  if (loops && t.trackTick >= length) {
-    t.trackTick = 1;
-    t.cursor = 0;
-    t.typeFlags |= kTrackTypeWrapped;
+  SectionSpan span = TrackSpan(entry, t);
+  bool loops = (flagsA & kTrackLoops) && span.length > 1;
+  if (loops && t.trackTick >= span.length) {
+    span = WrapTrack(entry, t, list);
+    loops = span.length > 1;
   }
   uint32_t play = t.trackTick;
   if (t.grid > 0) play = (play / uint32_t(t.grid)) * uint32_t(t.grid) + uint32_t(t.grid) / 2;
@@ -234,14 +260,17 @@ void PlayTrack(SongPlayState& s, uint8_t* songBytes, uint8_t* entry, TrackPlaySt
   while (t.cursor != kNoCursor && t.cursor + kShortEventSize <= list.size) {
     const uint8_t* e = list.bytes + t.cursor;
     uint32_t time = SeqEventTime(e);
-    if (time == 0 || time > play) break;
+    if (time == 0) break;
+    // The event's tick in the span (events before it count as due at once).
+    uint32_t at = time >= span.start ? time - span.start + 1 : 0;
+    if (at > play) break;
     uint32_t step = StepAt(list, t.cursor);
     if (step == 0) {
       t.cursor = kNoCursor;  // damaged record: the track stops here
       break;
     }
     uint8_t status = e[kEventStatus];
-    if (loops && time >= length) break;
+    if (loops && at >= span.length) break;
     if ((status & 0xF0) == kKindSequenceRef) {
       StartChildSequence(&s, &t, e, (flagsA & kTrackSounds) != 0);
     } else if ((status & 0xF0) == kKindVariable) {
@@ -376,9 +405,12 @@ uint8_t FoldKey(int32_t key) {
 
 int32_t SendTrackEvent(DriverProcId send, const uint8_t* event, uint8_t output,
                        TrackPlayState* track, uint8_t device, uint8_t status, uint8_t kind) {
-  (void)device;
   if (kind != kKindNote) {
     uint8_t d1 = event[kEventData1], d2 = event[kEventData2];
+    // Controllers to MIDI outputs may drive an instrument's volume or pan instead.
+    if (kind == kKindController && device < kMidiDeviceKinds && device != kDeviceKindNoOutput && !(d2 & 0x80) &&
+        !MapVolumeController(device, output, status, d1, &d2))
+      return 0;
     if (kind == kKindPolyPressure || kind > kKindNote) {
       // Short events keep their data at 6 and 7; bit 7 of the second marks a two-byte one.
       if (d2 & 0x80) return SendTwoByteMessage(send, output, status, d1);
@@ -422,11 +454,19 @@ void StartChildSequence(SongPlayState* parent, TrackPlayState* track, const uint
   }
   child->countdown = GetEventLongDuration(event);
   child->flags = uint8_t((child->flags & ~1) | (sounds ? 1 : 0));
+  uint8_t* childBytes = SongBytes(child->song);
   for (auto& t : child->tracks) {
     t->typeFlags &= uint16_t(~kTrackTypeWrapped);
-    t->cursor = 0;
     t->trackTick = 0;
     t->flagsB.fetch_and(uint8_t(~(kTrackCountOnly | kTrackReseek)));
+    uint8_t* entry = childBytes ? TrackAt(childBytes, child->song, t->index) : nullptr;
+    if (entry && !(entry[kTrackFlags] & kTrackKeepSections)) {
+      t->section = 0;
+      t->sectionRepeats = 0;
+    }
+    // The cursor at the first event of the span the track plays now.
+    EventList list = entry ? ListOf(entry) : EventList();
+    t->cursor = list.bytes ? SeekInList(list, 0, TrackSpan(entry, *t).start) : 0;
   }
 }
 

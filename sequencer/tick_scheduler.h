@@ -21,6 +21,7 @@ constexpr int32_t kMaxChildDepth = 8;
 
 // TrackEntry byte 13 (flags A) bits the scheduler reads.
 constexpr uint8_t kTrackSounds = 0x04;
+constexpr uint8_t kTrackKeepSections = 0x10;  // the section reader is kept on restart
 constexpr uint8_t kTrackInstrumentTrack = 0x20;
 constexpr uint8_t kTrackLoops = 0x40;
 // Offset of a plain track's DriverProcId.
@@ -46,6 +47,8 @@ struct TrackPlayState {
   int16_t transpose = 0;
   int16_t velocityOffset = 0;
   uint8_t mode = 0;
+  int32_t section = 0;          // the section reader: the section playing
+  uint16_t sectionRepeats = 0;  // and the times it has played
   std::vector<SongPlayState*> children;  // per child slot of the track
 };
 

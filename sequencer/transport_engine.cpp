@@ -6,6 +6,7 @@
 #include "platform/system/host_time.h"
 #include "sequencer/clock_interim_services.h"
 #include "sequencer/conductor_transport.h"
+#include "sequencer/midi_chase.h"
 #include "sequencer/midi_clock_out.h"
 #include "sequencer/mmc_sender.h"
 #include "sequencer/playback_control.h"
@@ -105,6 +106,10 @@ OSErr PrepareSongForPlay(uint32_t tick) {
   uint32_t position = tick - 1;
   OSErr err = PreparePlayback(song, position);
   if (err != noErr) return err;
+  // The outputs get the programs, controllers and bends in force at the start before the
+  // clock runs.
+  ChaseSong(song, position);
+  SendSetupData(0);
   if (!(gAudioClockMode && !(C().playBits & 0x80))) {
     int32_t perSixteenth = TicksPerSixteenth();
     SetMidiClockPhase(int32_t(position % uint32_t(perSixteenth)),

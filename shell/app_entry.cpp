@@ -5,6 +5,7 @@
 #include "shell/power_notifications.h"
 #include "shell/shutdown.h"
 #include "shell/startup.h"
+#include "shell/state_dump.h"
 #include "song/song_context.h"
 
 uint8_t gQuitFlag = 0;
@@ -29,7 +30,9 @@ int RunZarin(const std::vector<std::string>& documents) {
   else PostOpenApplicationEvent();
   RegisterSystemPower(&power);
   InitCursor();
+  InstallStateDump();
   RunEventLoopUntilQuit();
+  WriteStateDumpIfAsked();
   DeregisterSystemPower(&power);
   QuitApplication(0);
   return 0;

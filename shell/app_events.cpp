@@ -12,9 +12,16 @@
 #include "shell/iteration_abort.h"
 #include "shell/menu_bar.h"
 #include "shell/menu_dispatch.h"
+#include "shell/nib_dialog_events.h"
 #include "shell/power_notifications.h"
+#include "shell/preferences_dialog.h"
 #include "shell/resource_files.h"
+#include "shell/screen_bounds.h"
 #include "shell/shutdown.h"
+#include "shell/song_switch.h"
+#include "shell/value_fields.h"
+#include "shell/window_activation.h"
+#include "shell/window_sizing.h"
 #include "song/song_context.h"
 #include "song/undo_ring.h"
 
@@ -106,10 +113,26 @@ OSStatus HandleWindowClassEvent(EventRef event, WindowRef window) {
         InvalWindowRect(window, &bounds);
       }
       return kEventNotHandled;
-    default:
-      // Activation, drag, grow, zoom and click activation: the owners' handlers are not
-      // built yet, so the standard handler does the default.
+    case kEventWindowClickDragRgn:
+      if (!record) return kEventNotHandled;
+      DragAppWindow(&gLastEvent, window);
+      return noErr;
+    case kEventWindowClickResizeRgn:
+      if (!record) return kEventNotHandled;
+      HandleGrowClick(&gLastEvent, record);
+      return noErr;
+    case kEventWindowZoom:
+      if (!record) return kEventNotHandled;
+      ZoomAppWindow(record, 0);
+      return noErr;
+    case kEventWindowActivated:
+      ActivateWindowByKind(nullptr, window, true);
+      return kEventNotHandled;  // the standard handler keeps its own part
+    case kEventWindowDeactivated:
+      DeactivateWindowByKind(nullptr, window);
       return kEventNotHandled;
+    default:
+      return kEventNotHandled;  // click activation: the standard handler's default
   }
 }
 
@@ -167,7 +190,14 @@ OSStatus HandleApplicationEvent(EventHandlerCallRef, EventRef event, void*) {
         }
         return noErr;
       }
-      return kEventNotHandled;  // the wheel: the scrolled windows are not built yet
+      if (kind == kEventMouseWheelMoved) {
+        SInt32 delta = 0;
+        if (GetEventParameter(event, kEventParamMouseWheelDelta, typeSInt32, nullptr, sizeof delta,
+                              nullptr, &delta) == noErr &&
+            ServeNibDialogWheel(delta))
+          return noErr;
+      }
+      return kEventNotHandled;  // the scrolled windows take the wheel themselves
     case kEventClassMenu:
       return HandleAppMenuEvent(event);
     case kEventClassFont:
@@ -214,7 +244,8 @@ OSStatus HandleCommandEvent(EventRef event) {
       if (DispatchMenuCommand(kFileMenuId, kFileQuitItem) != noErr) gQuitFlag = 1;
       return noErr;
     case kHICommandPreferences:
-      return kEventNotHandled;  // interim: the preferences dialog is not built yet
+      RunPreferencesDialog();
+      return noErr;
     default:
       break;
   }
@@ -258,27 +289,28 @@ int32_t HandleMouseDown(int32_t param, EventRecord* event, WindowRef window, int
   if (part == 0) part = FindWindow(event->where, &window);
   switch (part) {
     case inMenuBar: {
+      CommitValueFieldEdit();
       UpdateMenuState();
       int32_t choice = MenuSelect(event->where);
       DispatchMenuChoice(choice);
       return 1;
     }
     case inContent: return HandleContentClick(param, event, window);
-    case inDrag: {
-      Rect limits;
-      GetWindowPositioningBounds(&limits);
-      DragWindow(window, event->where, &limits);
+    case inDrag: DragAppWindow(event, window); return 1;
+    case inGrow:
+      if (AppWindow* record = FindAppWindow(window)) HandleGrowClick(event, record);
       return 1;
-    }
     case inGoAway:
       if (TrackGoAway(window, event->where)) CloseAppWindow(window);
       return 1;
     case inZoomIn:
     case inZoomOut:
-      if (TrackBox(window, event->where, part)) ZoomWindowIdeal(window, part, nullptr);
+      if (!TrackBox(window, event->where, part)) return 1;
+      if (AppWindow* record = FindAppWindow(window)) ZoomAppWindow(record, part);
+      else ZoomWindowIdeal(window, part, nullptr);
       return 1;
     default:
-      return 1;  // the desk, system windows; the grow box waits for the size limits
+      return 1;  // the desk, system windows
   }
 }
 
@@ -304,10 +336,12 @@ void HandleKeyDown(EventRecord* event) {
   }
   int32_t choice = (gAppState[1] & kWord1Appearance) ? int32_t(MenuEvent(event)) : MenuKey(ch);
   if ((choice >> 16) != 0) {
+    CommitValueFieldEdit();
     DispatchMenuChoice(choice);
     return;
   }
-  // Interim: HandleKeyCommand (the editors' key commands) is not built yet.
+  // The active number field takes the key; the editors' own key commands come later.
+  HandleValueFieldKeyIfActive(ch);
 }
 
 void HandleFunctionKey(uint8_t keyCode) {
@@ -337,6 +371,7 @@ void HandleUpdateEvent(EventRecord* event) {
   UseResFile(gAppResFile);
   GrafPtr savedPort = nullptr;
   GetPort(&savedPort);
+  UpdateScreenBounds();
   SetPortWindowPort(window);
   // Every update is bracketed, so that the update region is emptied and nested loops do
   // not see the same update again.
@@ -357,13 +392,17 @@ int32_t DrawWindowContent(WindowRef, int16_t kind) {
   return (kind == 20 || kind == 22 || kind == 25) ? 1 : 0;
 }
 
-void HandleActivateEvent(EventRecord*) {
-  // Interim: activation by kind belongs to the windows' owners, which are not built yet.
+void HandleActivateEvent(EventRecord* event) {
+  WindowRef window = WindowForEventMessage(event->message);
+  if (!window) return;
+  if (event->modifiers & activeFlag) ActivateWindowByKind(event, window, true);
+  else DeactivateWindowByKind(event, window);
 }
 
 void HandleSuspendResume(EventRecord* event) {
   if (event->what != osEvt || (event->message >> 24) != suspendResumeMessage) return;
   gAppState[3] = (event->message & resumeFlag) ? 0 : 1;
+  ApplyForegroundChange();
 }
 
 void HandleHighLevelEvent(EventRecord* event) {
@@ -386,22 +425,3 @@ void HideAppWindow(WindowRef window, bool repeat) {
 }
 
 void CloseAppWindow(WindowRef window) { HideAppWindow(window, true); }
-
-void MarkWindowMenuItems() {
-  if (!gWindowMenu) return;
-  WindowRef front = FrontWindow();
-  for (WindowRef w = GetWindowList(); w; w = GetNextWindow(w)) {
-    int16_t item = GetWindowMenuItem(w);
-    if (item == 0) continue;
-    WindowClass cls = 0;
-    GetWindowClass(w, &cls);
-    int16_t mark = !IsWindowVisible(w) ? 0 : w == front ? 18 : cls == kFloatingWindowClass ? 196 : 165;
-    SetItemMark(gWindowMenu, MenuItemIndex(item), mark);
-  }
-  if (gFileMenu) {
-    if (front) EnableMenuItem(gFileMenu, kFileCloseItem);
-    else DisableMenuItem(gFileMenu, kFileCloseItem);
-  }
-}
-
-void UpdateMenuState() { MarkWindowMenuItems(); }

@@ -7,6 +7,7 @@
 
 #include "platform/events/classic_events.h"
 #include "shell/app_windows.h"
+#include "shell/menu_state.h"
 
 constexpr OSStatus kEventNotHandled = -9874;
 
@@ -38,6 +39,3 @@ void HideAppWindow(WindowRef window, bool repeat);
 void CloseAppWindow(WindowRef window);
 OSStatus HandleCommandEvent(EventRef event);
 OSStatus PostCommandEvent(UInt32 commandId);
-// Brings the menus up to date before they open (the Window menu's marks, Close enabled).
-void UpdateMenuState();
-void MarkWindowMenuItems();

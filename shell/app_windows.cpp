@@ -2,10 +2,12 @@
 
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
+#include "platform/nib/nib_windows.h"
 #include "platform/quickdraw/text.h"
 #include "platform/resources/resource_manager.h"
 #include "platform/text/pascal_strings.h"
 #include "shell/app_state.h"
+#include "shell/text_drawing.h"
 #include "song/window_layout.h"
 
 AppWindow* gAppWindowList = nullptr;
@@ -29,8 +31,6 @@ bool HasSlot(int16_t kind) {
   return (kind >= 2 && kind <= 14) || (kind >= 20 && kind <= 23) || kind == 25;
 }
 
-constexpr int16_t kDefaultTextFont = 1;
-constexpr int16_t kDefaultTextSize = 10;
 constexpr WindowAttributes kDocumentAttributes = 0x1200001f;
 constexpr WindowAttributes kFloatingAttributes = 0x2b;
 constexpr int32_t kWindTitleOffset = 18;
@@ -38,9 +38,8 @@ constexpr int32_t kWindTitleOffset = 18;
 void PrepareWindowPort(AppWindow* record) {
   if (!record->window) return;
   SetPortWindowPort(record->window);
-  TextFont(kDefaultTextFont);
-  TextSize(kDefaultTextSize);
-  TextMode(1);  // srcOr
+  RestoreDefaultTextFont();
+  TextMode(srcOr);
   record->vScrollBar = nullptr;
   record->hScrollBar = nullptr;
 }
@@ -138,6 +137,35 @@ OSErr CreateDialogAppWindow(AppWindow** slot, AppWindow* record, int16_t dlogId,
   AddAppWindowToList(record);
   record->kind = kind;
   ChangeWindowAttributes(GetDialogWindow(dialog), 0x10000000, 0);
+  return noErr;
+}
+
+OSStatus CreateNibAppWindow(const char* nibName, AppWindow** slot, AppWindow* record,
+                            EventHandlerProcPtr handler, int16_t kind, const char* windowName) {
+  static const EventTypeSpec kNibWindowEvents[] = {
+      {kEventClassCommand, kEventCommandProcess}, {kEventClassWindow, kEventWindowClose},
+      {kEventClassWindow, kEventWindowActivated}, {kEventClassWindow, kEventWindowDeactivated},
+      {kEventClassKeyboard, kEventRawKeyDown},    {kEventClassKeyboard, kEventRawKeyRepeat}};
+  if (slot) *slot = record;
+  record->window = nullptr;
+  CFStringRef nib = CFStringCreateWithCString(nullptr, nibName, kCFStringEncodingUTF8);
+  CFStringRef name = CFStringCreateWithCString(nullptr, windowName ? windowName : nibName, kCFStringEncodingUTF8);
+  IBNibRef ref = nullptr;
+  OSStatus err = CreateNibReference(nib, &ref);
+  if (err == noErr) err = CreateWindowFromNib(ref, name, &record->window);
+  if (err == noErr && handler)
+    err = InstallEventHandler(GetWindowEventTarget(record->window), handler, GetEventTypeCount(kNibWindowEvents),
+                              kNibWindowEvents, record, nullptr);
+  if (ref) DisposeNibReference(ref);
+  CFRelease(nib);
+  CFRelease(name);
+  if (err != noErr) {
+    if (record->window) DisposeWindow(record->window);
+    record->window = nullptr;
+    return err;
+  }
+  record->kind = kind;
+  AddAppWindowToList(record);  // found by the dispatch like every other window
   return noErr;
 }
 

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "platform/dialogs/dialogs.h"
+#include "platform/events/carbon_events.h"
 #include "platform/windows/windows.h"
 
 // Window kinds.
@@ -72,6 +73,11 @@ void CreateAppWindow(AppWindow** slot, int16_t windResId, AppWindow* record, int
                      uint8_t listedFlag, int16_t style);
 // A dialog window from a 'DLOG'; the slot stays untouched on failure.
 OSErr CreateDialogAppWindow(AppWindow** slot, AppWindow* record, int16_t dlogId, int16_t kind);
+// A window from nib nibName (its window windowName, or the nib's own name when null); the
+// handler gets the window's commands, close, activation and raw keys. The slot points at the
+// record first; on failure the record's window stays null and the error is returned.
+OSStatus CreateNibAppWindow(const char* nibName, AppWindow** slot, AppWindow* record,
+                            EventHandlerProcPtr handler, int16_t kind, const char* windowName = nullptr);
 // A record for a window whose maker does not exist yet: an empty document window with title.
 void CreatePlaceholderAppWindow(AppWindow** slot, AppWindow* record, int16_t kind,
                                 const char* title, const Rect& bounds);

@@ -1,17 +1,18 @@
 #include "shell/apple_event_handlers.h"
 
+#include "platform/windows/windows.h"
 #include "shell/app_entry.h"
 #include "shell/error_report.h"
+#include "shell/progress_dialog.h"
 #include "shell/song_switch.h"
 #include "song/open_dispatch.h"
 #include "song/smf_import_state.h"
 
 namespace {
-// Interim: the progress dialog is not built yet, so it is never in front.
-bool NoProgressDialog() { return false; }
+bool ProgressDialogInFront() { return IsProgressDialogWindow(FrontNonFloatingWindow()); }
 }  // namespace
 
-bool (*gIsProgressDialogFront)() = NoProgressDialog;
+bool (*gIsProgressDialogFront)() = ProgressDialogInFront;
 
 OSErr CheckRequiredParams(const AppleEvent* event) {
   DescType type = 0;

@@ -9,6 +9,7 @@
 #include "shell/app_state.h"
 #include "shell/app_windows.h"
 #include "shell/event_records.h"
+#include "shell/nib_dialog.h"
 #include "song/song_context.h"
 #include "song/undo_ring.h"
 
@@ -77,6 +78,7 @@ void RunIdleTimer(EventLoopTimerRef, void*) {
   if (ServeQuitRequest()) return;
   EventTimerInterval interval = ChooseIdleInterval();
   if (interval != gIdleTimer.interval) ReinstallIdleTimer(interval);
+  if (ServeNibDialogIdle()) return;  // a running nib dialog has the idle step to itself
   if (gAppState[1] & kAppWord1DrawingSuppressed) return;
   if (gIdleFlag != 0 || !gCurrentSongHandle || IsSongHeldByUndo(gCurrentSongHandle)) return;
   GrafPtr port = nullptr;

@@ -6,7 +6,12 @@
 #include "shell/app_events.h"
 #include "shell/app_windows.h"
 #include "shell/idle_tasks.h"
+#include "shell/context_help.h"
 #include "shell/menu_bar.h"
+#include "shell/menu_commands.h"
+#include "shell/option_toggles.h"
+#include "shell/selection_memory.h"
+#include "shell/window_sizing.h"
 #include "shell/startup.h"
 #include "song/document_services.h"
 #include "song/open_dispatch.h"
@@ -31,7 +36,36 @@ OSStatus HandleRecentMenu(AliasList* list, int16_t item, int16_t fileCommand) {
   return noErr;
 }
 
+OSStatus DispatchByMenuId(int16_t menuId, int16_t item) {
+  switch (menuId) {
+    case kAppMenuId: return noErr;  // the about window belongs to its owner
+    case kFileMenuId: return HandleFileMenuAndScrollers(item);
+    case kViewMenuId: HandleViewOptionsMenu(item); return noErr;
+    case kWindowMenuId: return HandleWindowMenu(item);
+    case kHelpMenuId:
+    case kSystemHelpMenuId: return HandleHelpMenu(item, 0, &gHelpPrefs);
+    case kStoreMemoryMenuId: StoreSelectionMemory(item); return noErr;
+    case kRecallMemoryMenuId: RecallSelectionMemory(item); return noErr;
+    case kToolsMenuId: return HandleToolsMenu(item);
+    case 70:
+    case 72:
+    case 79:
+    case 87: HandleEditorDisplayMenu(menuId, item); return noErr;
+    case kStyleMenuResId: return HandleStyleMenu(item);
+    case 92: return HandleRecentMenu(&gSongFileList, item, kFileOpenItem);
+    case 93: return HandleRecentMenu(&gMediaFileList, item, 12);
+    case 96: return HandleRecentMenu(&gImportFileList, item, 16);
+    default: return -9874;  // the Edit, Options and editor menus: their owners' handlers
+  }
+}
+
 }  // namespace
+
+OSStatus HandleFileMenuAndScrollers(int16_t item) {
+  OSStatus result = HandleFileMenu(item);
+  UpdateWindowScrollers(GetWindowForKind(kEventListKind));
+  return result;
+}
 
 OSStatus HandleFileMenu(int16_t item) {
   switch (item) {
@@ -39,7 +73,7 @@ OSStatus HandleFileMenu(int16_t item) {
       if (AskToSaveChanges(kNewCommand) == 0) StartNewSongWorkspace(1);
       return noErr;
     case kFileOpenItem:
-      // The file dialog is the seam: until it exists the command opens nothing.
+      // The open dialog, then the open dispatch; a cancel opens nothing.
       RunOpenCommand();
       return noErr;
     case kFileCloseItem:
@@ -68,18 +102,7 @@ OSStatus DispatchMenuCommand(int16_t menuId, int16_t item) {
   uint8_t idle = TakeIdleFlag();
   ++gMenuCommandCount;
   gLastMenuCommand = int32_t(uint32_t(uint16_t(menuId)) << 16 | uint16_t(item));
-  if (menuId >= 28000 && menuId <= 28300) menuId = 10;
-  OSStatus result = -9874;
-  switch (menuId) {
-    case kAppMenuId: result = noErr; break;  // interim: the about window is not built yet
-    case kFileMenuId: result = HandleFileMenu(item); break;
-    case kWindowMenuId: result = HandleWindowMenu(item); break;
-    case kOptionsMenuId: result = -9874; break;  // interim: the settings dialogs
-    case 92: result = HandleRecentMenu(&gSongFileList, item, kFileOpenItem); break;
-    case 93: result = HandleRecentMenu(&gMediaFileList, item, 12); break;
-    case 96: result = HandleRecentMenu(&gImportFileList, item, 16); break;
-    default: result = -9874; break;  // not built yet, or nobody's
-  }
+  OSStatus result = DispatchByMenuId(MapDispatchMenuId(menuId), item);
   InitCursor();
   SetIdleFlag(idle);
   return result;

@@ -6,6 +6,8 @@
 // Returns 0 when the command was handled, -9874 when nobody handles it.
 OSStatus DispatchMenuCommand(int16_t menuId, int16_t item);
 OSStatus HandleFileMenu(int16_t item);
+// The File menu, after which the event list's scroll range is brought up to date.
+OSStatus HandleFileMenuAndScrollers(int16_t item);
 // Shows the window of the item and brings it to the front; an item without a window does
 // nothing.
 OSStatus HandleWindowMenu(int16_t item);

@@ -30,6 +30,7 @@
 #include "shell/memory_reserve.h"
 #include "shell/menu_bar.h"
 #include "shell/resource_files.h"
+#include "shell/screen_bounds.h"
 #include "shell/song_slots.h"
 #include "shell/song_switch.h"
 #include "song/preferences_file.h"
@@ -222,6 +223,7 @@ void StartUpApplication(int16_t) {
   // 7. The main editor first; the windows go away and come back on a second start.
   DisposeAllAppWindows();
   MakeWindow(kMainEditorWindowKind, 355, &gMainEditorRecord, 1, 0);
+  RefreshDisplaySettings();  // the screens' bounds and depth
   // 12-13. Interim: the splash window (About window) is not built yet.
   CreateStartupWindows();
   // 14. Interim: the windows' scroll bars and controls come with their owners.

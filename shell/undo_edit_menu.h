@@ -1,5 +1,5 @@
-// Interim: the Edit menu's reference, until the menu bar is built (null until then; the undo
-// ring writes its first two items through it).
+// The Edit menu's reference (made with the menu bar, shell/menu_bar.cpp; null until then) and
+// the two items the undo ring writes its texts into.
 #pragma once
 
 #include "platform/menus/menus.h"

@@ -1,7 +1,8 @@
-// The open, save and choose-folder dialogs every file command shares.
-//
-// Interim: the dialogs come with the dialog toolkit. Until then each of them answers as if
-// the user cancelled (userCanceledErr), so that every caller's cancel path is the one taken.
+// The open, save and choose-folder dialogs every file command shares, on the Navigation
+// Services calls (platform/navigation). Titles are the program's name ('STR ' 1000) and the
+// dialog kind's item of 'STR#' 169; the line above the list comes from 'STR#' 149; dialog
+// kinds 12 to 14 add a check box ('STR#' 150) whose state comes back in *choice. Cancelling
+// answers userCanceledErr.
 #pragma once
 
 #include <cstdint>
@@ -14,8 +15,11 @@ constexpr int16_t kSaveAsBundleDialogKind = 12;
 constexpr int16_t kOpenDialogKind = 1;
 constexpr int16_t kSaveDialogKind = 2;
 
+// Open: a file whose type (as the open dispatch sees it) is in the list.
 OSErr RunNavGetFileDialog(int16_t count, const OSType* typeList, FSSpec* outSpec,
                           int16_t dialogKind, uint32_t flags);
+// Save: a name and folder. An existing file is accepted only when its type is in the list;
+// otherwise application error 44 is reported and returned.
 OSErr RunNavPutFileDialog(const OSType* typeList, int16_t count, int16_t dialogKind,
                           ConstStr255Param defaultName, FSSpec* outSpec,
                           const FSSpec* defaultLocation, int16_t menuKind, OSType writer,

@@ -1,7 +1,7 @@
 #include "song/key_codes.h"
 
 #include "shell/app_strings.h"
-#include "shell/conductor_dialog_helpers.h"
+#include "shell/note_names.h"
 #include "song/conductor_map.h"
 
 const uint8_t gFifthsOfPitchClass[12] = {0, 7, 2, 9, 4, 11, 6, 1, 8, 3, 10, 5};

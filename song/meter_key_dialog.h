@@ -1,5 +1,5 @@
 // The time and key signature dialog ("tksig"): what its OK button does with the values of
-// its fields. The dialog window itself comes with the nib dialog toolkit.
+// its fields. The dialog itself is in shell/meter_tempo_dialogs.
 #pragma once
 
 #include <cstdint>

@@ -74,7 +74,7 @@ enum : int32_t {
 };
 
 // The undo level count a file may set (the ring is allocated at once).
-constexpr uint32_t kMaxUndoLevels = 999;
+constexpr uint32_t kMaxUndoLevels = 1024;
 
 // The settings: the two option bytes written ahead of the record, and the record.
 struct PrefsSettings {

@@ -1,5 +1,5 @@
 // The tempo dialog ("tempo"): what its OK button does with the values of its fields over
-// the conductor range. The dialog window itself comes with the nib dialog toolkit.
+// the conductor range. The dialog itself is in shell/meter_tempo_dialogs.
 #pragma once
 
 #include <cstdint>

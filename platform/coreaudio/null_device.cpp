@@ -285,5 +285,8 @@ UInt32 RunNullDeviceCycles(UInt32 cycles) {
     PlayNullCycle(cycleStart, cycleStart);
     ++played;
   }
+  // A procedure that stopped itself inside the last buffer leaves nothing to play: no idle
+  // cycle follows in manual mode, so the hardware stops here, as the idle notice would.
+  if (gNull.manualRunning && !DeviceHasWork(device)) SyncDeviceHardware(device);
   return played;
 }

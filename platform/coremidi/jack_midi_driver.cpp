@@ -1,8 +1,9 @@
 // JACK MIDI: one client named "Zarin". Each MIDI port of another client becomes an endpoint
 // (an input port of theirs a destination, an output port a source) with a port of ours
 // connected to it. Sent packets reach the process callback through a lock-free queue and are
-// written at the frame their host-time stamp falls on; received events are stamped with the
-// host time of their frame and queued for the MIDI thread.
+// written at the frame their host-time stamp falls on (on a frame line held while output keeps
+// coming, see FrameLine); received events are stamped with the host time of their frame and
+// queued for the MIDI thread.
 //
 // The client's name can be set with ZARIN_JACK_CLIENT_NAME. Clients whose names begin with
 // "Zarin" are left out, so that two programs of ours on one server do not mirror each other's
@@ -68,6 +69,18 @@ struct PortSlot {
   jack_nframes_t lastWrite = 0;
 };
 
+// The line that stamps are placed on: a frame and the host time of one cycle, and the nominal
+// rate from there. JACK's own estimate follows the server's cycles, so when a server falls
+// behind (an overrun) its frames fall behind the host clock, and every later stamp would land
+// earlier in the audio than the music says. Held while output keeps coming, the line keeps
+// the spacing of stamps in frames exact; the messages then wait the time the server lost.
+struct FrameLine {
+  bool valid = false;
+  jack_nframes_t frame = 0;
+  int64_t host = 0;
+  int64_t lastBusy = 0;
+};
+
 struct JackState {
   std::mutex scanLock;
   jack_client_t* client = nullptr;
@@ -82,9 +95,12 @@ struct JackState {
   size_t pendingCount = 0;
   jack_nframes_t sampleRate = 48000;
   uint32_t due[kPendingSize];
+  FrameLine line;
   // Host time minus JACK time (JACK keeps its own clock), measured off the real-time thread.
   std::atomic<int64_t> hostMinusJackNanos{0};
   std::atomic<bool> offsetKnown{false};
+  // One process cycle in nanoseconds (0 while closed).
+  std::atomic<uint64_t> periodNanos{0};
 };
 
 // Never freed: MIDISend may push to the queue while the layer shuts down.
@@ -114,14 +130,42 @@ void MeasureClockOffset(JackState& j) {
   j.offsetKnown.store(true, std::memory_order_release);
 }
 
-// Events further ahead than this many periods stay queued: JACK's frame estimate is only
-// good near the current cycle.
+// Events further ahead than this many periods stay queued until they come nearer.
 constexpr int64_t kPlacementHorizonPeriods = 2;
+// The frame line (see FrameLine) is laid again after the output was idle this long, or when
+// the server has fallen this far behind it.
+constexpr int64_t kLineIdleNanos = 250000000;
+constexpr int64_t kLineMaxSlipNanos = 200000000;
+
+// Frames of the line from its start to a host time (nominal rate).
+int64_t LineFrames(const FrameLine& line, int64_t hostNanos, jack_nframes_t rate) {
+  return (hostNanos - line.host) * int64_t(rate) / 1000000000;
+}
+
+// Keeps the line: laid at the first cycle with output after an idle spell, and again when the
+// server runs ahead of it (stamps could no longer be met) or falls too far behind.
+void FollowFrameLine(JackState& j, jack_nframes_t start, int64_t cycleHost, jack_nframes_t frames, bool busy) {
+  FrameLine& line = j.line;
+  if (line.valid && !busy && cycleHost - line.lastBusy > kLineIdleNanos) line.valid = false;
+  if (line.valid) {
+    int64_t slip = int64_t(int32_t(start - line.frame)) - LineFrames(line, cycleHost, j.sampleRate);
+    int64_t maxSlip = kLineMaxSlipNanos * int64_t(j.sampleRate) / 1000000000;
+    if (slip > int64_t(frames / 2) || slip < -maxSlip) line.valid = false;
+  }
+  if (!line.valid) {
+    line.valid = true;
+    line.frame = start;
+    line.host = cycleHost;
+  }
+  if (busy) line.lastBusy = cycleHost;
+}
 
 void GatherOutput(JackState& j, jack_nframes_t start, jack_time_t startUs, jack_nframes_t frames) {
   const int64_t offset = j.hostMinusJackNanos.load(std::memory_order_relaxed);
-  const int64_t horizonUs = kPlacementHorizonPeriods * int64_t(frames) * 1000000 / int64_t(j.sampleRate);
+  const int64_t horizon = kPlacementHorizonPeriods * int64_t(frames);
   while (j.pendingCount < kPendingSize && j.queue.TryPop(&j.pending[j.pendingCount].event)) ++j.pendingCount;
+  FollowFrameLine(j, start, int64_t(startUs) * 1000 + offset, frames, j.pendingCount > 0);
+  const int64_t startOnLine = int32_t(start - j.line.frame);
   size_t kept = 0;
   for (size_t i = 0; i < j.pendingCount; ++i) {
     Pending p = j.pending[i];
@@ -132,14 +176,9 @@ void GatherOutput(JackState& j, jack_nframes_t start, jack_time_t startUs, jack_
       continue;  // flushed
     p.offset = 0;
     if (p.event.stamp != 0) {
-      int64_t stampUs = (int64_t(p.event.stamp) - offset) / 1000;
-      if (stampUs - int64_t(startUs) > horizonUs) {
-        p.offset = frames;
-      } else if (stampUs > 0) {
-        jack_nframes_t frame = jack_time_to_frames(J().client, jack_time_t(stampUs));
-        int32_t ahead = int32_t(frame - start);
-        p.offset = ahead <= 0 ? 0 : (uint32_t(ahead) >= frames ? frames : uint32_t(ahead));
-      }
+      int64_t ahead = LineFrames(j.line, int64_t(p.event.stamp), j.sampleRate) - startOnLine;
+      if (ahead > horizon) p.offset = frames;
+      else p.offset = ahead <= 0 ? 0 : (ahead >= int64_t(frames) ? frames : uint32_t(ahead));
     }
     j.pending[kept++] = p;
   }
@@ -211,6 +250,12 @@ int Process(jack_nframes_t frames, void*) {
 }
 
 // ---- JACK's notification thread: ask the MIDI thread to look again
+
+int OnBufferSize(jack_nframes_t frames, void*) {
+  JackState& j = J();
+  if (j.sampleRate > 0) j.periodNanos.store(uint64_t(frames) * 1000000000ull / j.sampleRate);
+  return 0;
+}
 
 void OnPortRegistration(jack_port_id_t, int, void*) { RequestMidiServerWork(kMidiRequestJackRescan); }
 void OnClientRegistration(const char*, int, void*) { RequestMidiServerWork(kMidiRequestJackRescan); }
@@ -366,9 +411,12 @@ bool OpenJackMidi() {
   if (client == nullptr) return false;
   j.client = client;
   j.pendingCount = 0;
+  j.line = FrameLine();
   j.sampleRate = jack_get_sample_rate(client);
   MeasureClockOffset(j);
+  OnBufferSize(jack_get_buffer_size(client), nullptr);
   jack_set_process_callback(client, Process, nullptr);
+  jack_set_buffer_size_callback(client, OnBufferSize, nullptr);
   jack_set_port_registration_callback(client, OnPortRegistration, nullptr);
   jack_set_client_registration_callback(client, OnClientRegistration, nullptr);
   jack_set_port_rename_callback(client, OnPortRename, nullptr);
@@ -391,6 +439,7 @@ void CloseJackMidi() {
   CloseClientWithin(j.client);
   j.client = nullptr;
   j.open.store(false);
+  j.periodNanos.store(0);
   for (PortSlot& slot : j.slots) {
     slot.port.store(nullptr);
     slot.endpoint.store(0);
@@ -454,3 +503,5 @@ void FlushJackMidi(uint32_t portSlot) {
 }
 
 uint64_t JackMidiDropCount() { return J().dropped.load(); }
+
+uint64_t JackMidiPeriodNanos() { return J().open.load() ? J().periodNanos.load() : 0; }

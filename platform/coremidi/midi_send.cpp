@@ -60,6 +60,11 @@ OSStatus MIDIReceived(MIDIEndpointRef src, const MIDIPacketList* pktlist) {
   return queued ? OSStatus(noErr) : kMIDIMessageSendErr;
 }
 
+UInt64 MIDIGetSendLeadNanos() {
+  uint64_t period = JackMidiPeriodNanos();
+  return period == 0 ? 0 : period + kMidiSendLeadMarginNanos;
+}
+
 OSStatus MIDIFlushOutput(MIDIEndpointRef dest) {
   if (!MidiServicesRunning()) return noErr;
   if (dest == 0) {

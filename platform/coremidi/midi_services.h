@@ -75,10 +75,16 @@ OSStatus MIDIObjectRemoveProperty(MIDIObjectRef obj, CFStringRef propertyID);
 // ---- sending and receiving
 
 // Sends through an output port. Each packet's time stamp says when its bytes are due (host
-// time in nanoseconds; 0 or a past time = now): JACK places them at their frame, the built-in
+// time in nanoseconds; 0 or a past time = now): JACK places them at their frame (while
+// output keeps coming, on a frame line that a server's overruns do not bend), the built-in
 // synth at their sample, the ALSA sequencer schedules them on its queue; a virtual
 // destination's read procedure gets them at once with their stamps.
 OSStatus MIDISend(MIDIPortRef port, MIDIEndpointRef dest, const MIDIPacketList* pktlist);
+// How far ahead of its due time a packet must be sent for every driver to place it exactly
+// (JACK writes a cycle's events when the cycle starts: one cycle plus a margin for the
+// sender's own lateness). 0 when no driver needs a lead.
+UInt64 MIDIGetSendLeadNanos();
+constexpr UInt64 kMidiSendLeadMarginNanos = 1500000;
 // Drops what was sent to dest (0 = every destination) and is not yet due.
 OSStatus MIDIFlushOutput(MIDIEndpointRef dest);
 

@@ -27,8 +27,8 @@ int32_t TestSourceReader(EngineChannel* channel, int32_t, void* buffer, uint8_t*
   return 0;
 }
 
-EngineRig::EngineRig() {
-  gAudioBufferFrames.store(kFrames);
+EngineRig::EngineRig(int32_t frames) : frames_(frames) {
+  gAudioBufferFrames.store(frames);
   driver.flags = kDriverFlagActive;
   driver.driverId = kDriverIdCoreAudio;
   gCoreAudioIO.driver = &driver;
@@ -37,13 +37,13 @@ EngineRig::EngineRig() {
   TakeEngineError();
   if (!gDiskQueue.running.load()) StartDiskThread();
   EnsureRenderBuffers(4, 2, 1);
-  for (auto& b : buffers_) b.assign(size_t(kFrames) * 2, 0.0f);
+  for (auto& b : buffers_) b.assign(size_t(frames_) * 2, 0.0f);
   listBytes_.assign(AudioBufferListSize(2), 0);
   auto* list = reinterpret_cast<AudioBufferList*>(listBytes_.data());
   list->mNumberBuffers = 2;
   for (int b = 0; b < 2; ++b) {
     list->mBuffers[b].mNumberChannels = 2;
-    list->mBuffers[b].mDataByteSize = uint32_t(kFrames * 2 * sizeof(float));
+    list->mBuffers[b].mDataByteSize = uint32_t(frames_ * 2 * sizeof(float));
     list->mBuffers[b].mData = buffers_[b].data();
   }
 }
@@ -79,15 +79,15 @@ EngineChannel* EngineRig::AddChannel(int32_t frameChannels, int16_t sampleBits, 
   c->frameChannels = frameChannels;
   c->sourceChannels = frameChannels;
   c->sampleBits = sampleBits;
-  c->framesPerBlock = int16_t(kFrames);
+  c->framesPerBlock = int16_t(frames_);
   c->blocksPerHalf = int16_t(blocksPerHalf);
-  c->blockBytes = kFrames * frameChannels * (sampleBits > 16 ? 4 : 2);
+  c->blockBytes = frames_ * frameChannels * (sampleBits > 16 ? 4 : 2);
   c->reader = TestSourceReader;
   c->readerContext = signal;
   c->device = &driver;
   c->streaming = 1;
   SetChannelGains(32768, 64, &c->gainLeft, &c->gainRight);
-  AllocateChannelBlocks(c, kFrames);
+  AllocateChannelBlocks(c, frames_);
   for (int h = 0; h < 2; ++h) {
     int16_t err = 0;
     c->halfBuffer[h] = NewEngineBuffer(c->blockBytes * blocksPerHalf, &err);

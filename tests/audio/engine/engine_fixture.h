@@ -29,7 +29,7 @@ int32_t TestSourceReader(EngineChannel* channel, int32_t half, void* buffer, uin
 
 class EngineRig {
  public:
-  EngineRig();
+  explicit EngineRig(int32_t frames = kFrames);
   ~EngineRig();
   // A streaming channel fed by the test source: frameChannels 1 or 2, sampleBits 16 or 32.
   EngineChannel* AddChannel(int32_t frameChannels, int16_t sampleBits, float left, float right,
@@ -49,6 +49,7 @@ class EngineRig {
   std::vector<float> buffers_[2];
   std::vector<uint8_t> listBytes_;
   uint64_t hostTime_ = 1000000;
+  int32_t frames_ = kFrames;
 };
 
 }  // namespace engine_test

@@ -120,7 +120,6 @@ TEST(EngineMessageRing, CodeZeroEndsThePassWithMinusFour) {
   TakeEngineError();
   ASSERT_EQ(StartRealtimeThread(16, &worker, TestWorkerEntry, 1), 0);
   for (int i = 0; i < 400 && !worker.semaphore.load(); ++i) usleep(500);
-  worker.ring->writeIndex.load();
   // Both messages go in before the worker looks: append directly, then wake it once.
   ASSERT_TRUE(TryAppendEngineMessage(worker.ring, nullptr, kEngineMsgNone));
   ASSERT_TRUE(TryAppendEngineMessage(worker.ring, reinterpret_cast<void*>(uintptr_t(0)), kEngineMsgRenderPlugin));

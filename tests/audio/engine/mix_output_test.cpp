@@ -5,7 +5,9 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
+#include <iterator>
 
 #include "audio/coreaudio_io.h"
 #include "audio/engine_thread.h"
@@ -227,6 +229,53 @@ TEST(MixOutput, ChainsWiderThanThePointerTablesAreNotRendered) {
   int16_t out[8] = {};
   EXPECT_EQ(RenderEngineChannel(&channel, source, out, 4, 32768, 0), source);
   EXPECT_EQ(TakeEngineError(), kEngineErrUnsupported);
+}
+
+int32_t LoudChain(void*, float* const*, int32_t, float** outputs, int32_t count, int32_t frames) {
+  for (int32_t i = 0; i < count; ++i) {
+    outputs[i] = gRenderBuffers.chain[i];
+    for (int32_t f = 0; f < frames; ++f) outputs[i][f] = 0.75f;
+  }
+  return 0;
+}
+
+// A bypassed chain without audio inputs (an instrument) is silent: the chain buffers still
+// hold what the channel rendered before it, and none of that may come out.
+TEST(MixOutput, BypassedChainWithoutInputsIsSilent) {
+  EnsureRenderBuffers(2, 2, 1);
+  TakeEngineError();
+  ChannelRenderState loud;
+  loud.mixKind = 6;
+  loud.render = LoudChain;
+  EngineChannel before;
+  before.frameChannels = 1;
+  before.sampleBits = 32;
+  before.renderState = &loud;
+  before.halfReady[0] = 1;
+  float source[4] = {0, 0, 0, 0};
+  float out[4] = {};
+  RenderEngineChannel(&before, source, out, 4, 32768, 0);
+  ASSERT_FLOAT_EQ(out[0], 0.75f);  // the buffers now hold the earlier channel's signal
+
+  struct Case {
+    uint8_t audioInput;
+    float expected;
+  };
+  for (const Case c : {Case{0, 0.0f}, Case{1, 0.5f}}) {
+    ChannelRenderState bypassed = loud;
+    bypassed.bypass = 1;
+    bypassed.audioInput = c.audioInput;
+    bypassed.dryLevel = 0;
+    EngineChannel channel;
+    channel.frameChannels = 1;
+    channel.sampleBits = 32;
+    channel.renderState = &bypassed;
+    channel.halfReady[0] = 1;
+    float own[4] = {0.5f, 0.5f, 0.5f, 0.5f};
+    std::fill(std::begin(out), std::end(out), 1.0f);
+    RenderEngineChannel(&channel, own, out, 4, 32768, 0);
+    for (float v : out) EXPECT_FLOAT_EQ(v, c.expected) << "audio input " << int(c.audioInput);
+  }
 }
 
 TEST(MixOutput, SamplesSaturateWhenConvertedToIntegers) {

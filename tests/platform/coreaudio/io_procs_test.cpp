@@ -137,6 +137,8 @@ TEST_F(IOProcsTest, StopOrRemoveFromInsideTakesEffectAfterTheCall) {
     EXPECT_EQ(played, c.otherProcRuns ? 10u : 3u);
     EXPECT_EQ(other.calls.load(), c.otherProcRuns ? 10 : 0);
     EXPECT_EQ(Running(), c.otherProcRuns ? 1u : 0u);
+    // With nothing left to play the device's hardware has stopped too: the mode may change.
+    EXPECT_EQ(SetNullDeviceManualMode(true), c.otherProcRuns ? kAudioHardwareIllegalOperationError : 0);
     // Stopped from inside, the procedure can be started again; removed, it is gone.
     EXPECT_EQ(AudioDeviceStart(null_, ProcA), c.remove ? kAudioHardwareIllegalOperationError : 0);
     AudioDeviceRemoveIOProc(null_, ProcA);

@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cmath>
+#include <thread>
 #include <vector>
 
 #include "tests/platform/coreaudio/audio_test_support.h"
@@ -123,6 +125,43 @@ TEST_F(JackDeviceTest, DescribesTheServer) {
   ASSERT_EQ(AudioDeviceGetProperty(jack_, 0, false, kAudioDevicePropertyAvailableNominalSampleRates, &size, rates), 0);
   ASSERT_EQ(size, sizeof(AudioValueRange));
   EXPECT_EQ(rates[0].mMinimum, serverRate);
+}
+
+struct SelfStopper {
+  std::atomic<int> calls{0};
+  std::atomic<bool> stopNow{false};
+  std::atomic<OSStatus> insideResult{1};
+};
+
+OSStatus SelfStoppingProc(AudioDeviceID device, const AudioTimeStamp*, const AudioBufferList*, const AudioTimeStamp*,
+                          AudioBufferList*, const AudioTimeStamp*, void* data) {
+  auto* s = static_cast<SelfStopper*>(data);
+  ++s->calls;
+  if (s->stopNow.load()) s->insideResult = AudioDeviceStop(device, SelfStoppingProc);
+  return 0;
+}
+
+// A procedure that stops itself on the server's process thread is not called again, the
+// device reports that it no longer runs, and the procedure can be started again.
+TEST_F(JackDeviceTest, StopsFromInsideTheProcedure) {
+  SelfStopper s;
+  ASSERT_EQ(AudioDeviceAddIOProc(jack_, SelfStoppingProc, &s), 0);
+  for (int run = 0; run < 2; ++run) {
+    s.stopNow.store(false);
+    s.insideResult.store(1);
+    ASSERT_EQ(AudioDeviceStart(jack_, SelfStoppingProc), 0);
+    int before = s.calls.load();
+    ASSERT_TRUE(WaitUntil([&] { return s.calls.load() >= before + 3; }, 5000));
+    EXPECT_EQ(GetU32(jack_, false, kAudioDevicePropertyDeviceIsRunning), 1u);
+    s.stopNow.store(true);
+    ASSERT_TRUE(WaitUntil([&] { return s.insideResult.load() != 1; }, 5000));
+    EXPECT_EQ(s.insideResult.load(), 0);
+    int calls = s.calls.load();
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));  // several server periods
+    EXPECT_EQ(s.calls.load(), calls);
+    EXPECT_EQ(GetU32(jack_, false, kAudioDevicePropertyDeviceIsRunning), 0u);
+  }
+  EXPECT_EQ(AudioDeviceRemoveIOProc(jack_, SelfStoppingProc), 0);
 }
 
 long RampIndex(float sample) { return std::lround(sample * 4096.0f) - 1; }

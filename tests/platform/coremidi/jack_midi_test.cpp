@@ -14,6 +14,7 @@
 
 #include "platform/coremidi/core_midi.h"
 #include "platform/system/host_time.h"
+#include "tests/platform/coremidi/jack_test_support.h"
 #include "tests/platform/coremidi/midi_test_support.h"
 #include "tests/test_support.h"
 
@@ -115,33 +116,13 @@ struct CaptureClient {
 
   ~CaptureClient() { Close(); }
 
-  // Closes on a thread of its own, waiting at most 2 s (libjack's close can hang).
   void Close() {
-    if (client == nullptr) return;
-    auto done = std::make_shared<std::atomic<bool>>(false);
-    std::thread([c = client, done] {
-      jack_client_close(c);
-      done->store(true);
-    }).detach();
+    jack_test::CloseClientWithin(client);
     client = nullptr;
-    for (int i = 0; i < 200 && !done->load(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
 
   // Host time minus JACK time in nanoseconds, the way the layer measures it.
-  static int64_t ClockOffset() {
-    int64_t best = 0;
-    uint64_t bestSpan = UINT64_MAX;
-    for (int i = 0; i < 5; ++i) {
-      uint64_t before = HostTimeNanos();
-      jack_time_t j = jack_get_time();
-      uint64_t after = HostTimeNanos();
-      if (after - before < bestSpan) {
-        bestSpan = after - before;
-        best = int64_t((before + after) / 2) - int64_t(j) * 1000;
-      }
-    }
-    return best;
-  }
+  static int64_t ClockOffset() { return jack_test::HostMinusJackNanos(); }
 };
 
 template <typename Predicate>

@@ -2,18 +2,24 @@
 // events of several tracks across tempo changes, looping tracks, child sequences, transpose
 // and the drum mute table.
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <map>
 
+#include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
 #include "sequencer/note_off_queue.h"
+#include "sequencer/section_reader.h"
 #include "sequencer/sequencer_clock.h"
 #include "sequencer/tempo_tables.h"
 #include "sequencer/tick_routines.h"
 #include "sequencer/tick_scheduler.h"
 #include "sequencer/transport_clock.h"
 #include "song/conductor_time.h"
+#include "song/instrument_record.h"
+#include "song/instrument_table.h"
+#include "song/song_layout.h"
 #include "tests/sequencer/clock/clock_fixture.h"
 
 namespace {
@@ -75,6 +81,72 @@ TEST_F(ClockTest, LoopingTrackPlaysTicksOneToLengthLessOne) {
   // Loop of ticks 1..4: the note at 5 never sounds; 60 at song ticks 1, 5, 9; 62 at 3, 7, 11.
   std::vector<uint32_t> expected = {60, 62, 60, 62, 60, 62};
   EXPECT_EQ(expected, NoteOnNotes());
+}
+
+// A section list of {start, length, repeats} entries.
+Handle MakeSections(const std::vector<std::array<uint32_t, 3>>& sections) {
+  Handle h = NewHandleClear(kSectionListHeader + kSectionEntrySize * Size(sections.size()));
+  uint8_t* p = reinterpret_cast<uint8_t*>(*h);
+  WriteU32BE(p + kSectionCount, uint32_t(sections.size()));
+  for (size_t n = 0; n < sections.size(); ++n) {
+    uint8_t* e = p + kSectionListHeader + kSectionEntrySize * n;
+    WriteU32BE(e + kSectionStart, sections[n][0]);
+    WriteU32BE(e + kSectionLength, sections[n][1]);
+    WriteU16BE(e + kSectionRepeats, uint16_t(sections[n][2]));
+  }
+  return h;
+}
+
+TEST_F(ClockTest, SectionsPlayInTurnEachItsRepeatCountAndPatternModeThreeStays) {
+  TestTrack track;
+  track.flags = 0x04 | kTrackLoops;
+  track.length = 2000;
+  // Section A: ticks 1..8 twice; section B: events from tick 21, ticks 1..4 once.
+  track.events = {{1, 0x90, 60, 100, 1}, {5, 0x90, 62, 100, 1}, {21, 0x90, 70, 100, 1}, {23, 0x90, 72, 100, 1}};
+  for (bool stay : {false, true}) {
+    Handle song = MakeSong({track}, {});
+    uint8_t* entry = reinterpret_cast<uint8_t*>(*song) + kSongHeaderSize;
+    Handle sections = MakeSections({{1, 9, 2}, {21, 5, 1}});
+    handles.push_back(sections);
+    WriteU32BE(entry + kTrackSectionList, sections.id);
+    gSent.clear();
+    ASSERT_EQ(noErr, PreparePlayback(song, 0));
+    if (stay) GetTrackPlayState(0)->mode = 3;
+    ASSERT_EQ(noErr, InstallClockTimer(ClockTimerPlayProc, 0));
+    RunTicks(36);
+    RemoveClockTimer();
+    // A at song ticks 1 and 9, B at 17, A again at 21 and 29 (A: 8 ticks, B: 4 ticks); in
+    // mode 3, A at 1, 9, 17, 25 and 33.
+    std::vector<uint32_t> expected = stay ? std::vector<uint32_t>{60, 62, 60, 62, 60, 62, 60, 62, 60}
+                                          : std::vector<uint32_t>{60, 62, 60, 62, 70, 72, 60, 62, 60, 62};
+    EXPECT_EQ(expected, NoteOnNotes()) << (stay ? "mode 3" : "sections in turn");
+  }
+}
+
+TEST_F(ClockTest, InstrumentTrackFansOutToEveryPartAndProgramsGoToTheFirstOnly) {
+  ASSERT_EQ(noErr, CreateInstrumentTable(1, kDeviceKindMidiPort));
+  uint8_t* inst = GetInstrumentRecord(0);
+  inst[kInstPartMask] = 0x03;
+  inst[kInstChannels] = 3;
+  inst[kInstChannels + 1] = 5;
+  inst[kInstPorts] = 7;
+  inst[kInstPorts + 1] = 8;
+  WriteU32BE(inst + kInstDriverProcs, kRecorderProc);
+  WriteU32BE(inst + kInstDriverProcs + 4, kRecorderProc);
+  TestTrack track;
+  track.flags = 0x04 | kTrackInstrumentTrack;
+  track.events = {{1, 0x90, 60, 100, 2}, {5, 0xC0, 9, 0x80, 0}};
+  Handle song = MakeSong({track}, {});
+  uint8_t* entry = reinterpret_cast<uint8_t*>(*song) + kSongHeaderSize;
+  entry[kTrackChannelCount] = 1;
+  WriteU16BE(entry + kTrackInstruments, 0 << 8);
+  Play(song, 8);
+  std::vector<std::array<uint8_t, 4>> sent;
+  for (const SentMessage& m : gSent) sent.push_back({m.output, m.status, m.data1, m.data2});
+  DisposeInstrumentTable();
+  std::vector<std::array<uint8_t, 4>> expected = {
+      {7, 0x93, 60, 100}, {8, 0x95, 60, 100}, {8, 0x85, 60, 0}, {7, 0x83, 60, 0}, {7, 0xC3, 9, 0}};
+  EXPECT_EQ(expected, sent);
 }
 
 TEST_F(ClockTest, ChildSequencePlaysForItsLengthFromTheReference) {

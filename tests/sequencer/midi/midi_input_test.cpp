@@ -9,6 +9,7 @@
 #include "sequencer/coremidi_driver.h"
 #include "sequencer/midi_input.h"
 #include "sequencer/midi_output.h"
+#include "sequencer/playback_control.h"
 #include "sequencer/realtime_processors.h"
 #include "sequencer/tempo_tables.h"
 #include "sequencer/transport_clock.h"
@@ -93,6 +94,27 @@ TEST_F(MidiInputTest, StampedFromHostTimeThroughTheTempoMapAndEchoedThru) {
   EXPECT_EQ(thru[0].bytes, (std::vector<uint8_t>{0x91, 60, 100}));
   EXPECT_EQ(thru[1].bytes, (std::vector<uint8_t>{0x91, 62, 90}));
   EXPECT_EQ(CountHeldNotes(processor, true, 0, 0), 2);
+}
+
+TEST_F(MidiInputTest, ThePlayingClockSetsTheBaseAtItsFirstTickAndStopClearsIt) {
+  ConnectSource();
+  Handle song = MakeSong({TestTrack()}, {}, 1200);  // 120 bpm: 960 ticks a second
+  uint64_t before = HostTimeNanos();
+  Play(song, 10);
+  uint64_t after = HostTimeNanos();
+  // Tick 1 fell between before and after; a note stamped 1 s after that is near tick 961.
+  Send(after + 1000000000ull, {0x90, 64, 100});
+  std::vector<RingMessage> got = Drain(1);
+  ASSERT_EQ(got.size(), 1u);
+  double slack = double(after - before) * 960.0 / 1e9 + 1.0;
+  EXPECT_NEAR(double(got[0].tick), 961.0 - double(after - before) * 480.0 / 1e9, slack);
+  // Stopped, input takes the song tick again.
+  StopPlayback();
+  uint32_t stoppedAt = gTransportClock.songTick;
+  Send(HostTimeNanos() + 3000000000ull, {0x80, 64, 0});
+  got = Drain(1);
+  ASSERT_EQ(got.size(), 1u);
+  EXPECT_EQ(got[0].tick, stoppedAt);
 }
 
 TEST_F(MidiInputTest, WithoutHostTimeStampsTheSongTickIsTaken) {

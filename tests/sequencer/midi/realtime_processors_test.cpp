@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "sequencer/instruments_driver_procs.h"
+#include "sequencer/playback_control.h"
 #include "sequencer/realtime_processors.h"
 #include "tests/sequencer/midi/midi_fixture.h"
 
@@ -132,6 +133,19 @@ TEST_F(ProcessorTest, AllNotesOffOnEveryChannelAndIntoTheRecorder) {
   EXPECT_EQ(CountHeldNotes(p.get(), true, 0, 0), 0);
   EXPECT_EQ(StateOf(p.get())->channelBits, 0u);
   EXPECT_EQ(StateOf(p.get())->flags, kProcessorLive);
+}
+
+TEST_F(ProcessorTest, ShuttingTheClockDownEndsTheNotesHeldOnTheDefaultInput) {
+  RealtimeProcessor* saved = gMidiInputs;
+  gMidiInputs = p.get();
+  StateOf(p.get())->outputChannel = 2;
+  Play(0x92, 60, 100);
+  gCaptured.clear();
+  ShutDownClockTimer();
+  gMidiInputs = saved;
+  ASSERT_EQ(gCaptured.size(), 1u);
+  EXPECT_EQ(gCaptured[0].bytes, (std::vector<uint8_t>{0x92, 60, 0}));
+  EXPECT_EQ(CountHeldNotes(p.get(), true, 0, 0), 0);
 }
 
 TEST_F(ProcessorTest, HeldNoteCountsInARange) {

@@ -1,6 +1,7 @@
 // The transport on the manual Time Manager clock: playing from a locate point, the count-in,
 // the cycle between the locators, what Stop sends, and the idle-task stack.
 #include <algorithm>
+#include <array>
 #include <chrono>
 
 #include "platform/memory/byte_order.h"
@@ -39,13 +40,20 @@ std::vector<SentMessage> NoteOns() {
 
 TEST_F(TransportTest, PlayFromALocatePointPlaysTheSongFromThere) {
   TestTrack track;
-  track.events = {{1, 0x90, 10, 90, 30},   {480, 0x90, 11, 90, 30}, {960, 0x90, 12, 90, 30},
+  track.events = {{1, 0x90, 10, 90, 30},   {100, 0xB0, 7, 90, 0},   {200, 0xC0, 5, 0x80, 0},
+                  {300, 0xB0, 7, 70, 0},   {480, 0x90, 11, 90, 30}, {960, 0x90, 12, 90, 30},
                   {1440, 0x90, 13, 90, 30}, {2400, 0x90, 14, 90, 30}};
   Handle song = MakeSong({track}, {{1800, 600}});
   gTransportSong = song;
   SetLocatePoint(960);
   ::Play(gLocatePoint.tick);
   ASSERT_TRUE(IsClockTaskPlaying());
+  // The program and the last volume before the locate point went out before the clock ran.
+  std::vector<SentMessage> chased = SentOn(1);
+  ASSERT_EQ(2u, chased.size());
+  EXPECT_EQ((std::array<uint8_t, 2>{0xC0, 5}), (std::array<uint8_t, 2>{chased[0].status, chased[0].data1}));
+  EXPECT_EQ((std::array<uint8_t, 3>{0xB0, 7, 70}),
+            (std::array<uint8_t, 3>{chased[1].status, chased[1].data1, chased[1].data2}));
   RunTicks(2500);
 
   std::vector<SentMessage> ons = NoteOns();

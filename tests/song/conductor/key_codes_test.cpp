@@ -2,7 +2,7 @@
 #include <string>
 
 #include "conductor_fixture.h"
-#include "shell/conductor_dialog_helpers.h"
+#include "shell/note_names.h"
 #include "song/key_codes.h"
 
 namespace {

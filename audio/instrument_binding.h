@@ -1,0 +1,31 @@
+// Binding an engine channel to an instrument of the instrument table, and finding the
+// instrument that best matches an output (device kind, port and channel mask).
+#pragma once
+
+#include <cstdint>
+
+struct EngineChannel;
+
+// The best instrument for an output, or -1. Each instrument scores 8 for the same device
+// kind (4 for a different kind, unless the query's kind is 11 or only one of the two kinds
+// names an audio driver: then it is passed over), plus 2 for the same port and 1 for the same
+// channel mask; the first with the highest score wins. Instruments whose flags byte lacks
+// bit 0 are passed over; with requirePlugins only instruments with a plug-in chain count,
+// and with a bit number above 0 only those with that bit set in their first byte. With exact
+// set only a full score of 11 is an answer.
+int32_t FindMatchingInstrument(uint8_t deviceKind, uint8_t port, uint16_t channelMask, bool requirePlugins);
+int32_t FindMatchingInstrumentEx(uint8_t deviceKind, uint8_t port, uint16_t channelMask, int32_t bit, bool exact,
+                                 bool requirePlugins);
+int32_t FindInstrumentForPort(uint8_t deviceKind, uint8_t port, uint16_t channelMask, int32_t bit);
+
+// Binds the channel to an instrument: its index, the channel of its insert rack, its level
+// and pan (scaled by the master level) and the gains from them, the output pair (-1: the
+// instrument's port, other negative values keep it) and its sends.
+void SetChannelInstrument(int32_t instrument, int32_t outputPair, EngineChannel* channel);
+
+// The instrument's level (32768 = unity) and pan (0..127, 64 centre) for a channel.
+// Interim until the engine's channel set-up: the instrument's volume through the gain curve
+// and its pan.
+void GetChannelInstrumentLevel(int32_t instrument, int32_t* level, int32_t* pan);
+// Builds the channel's sends from the instrument's. Interim: channels have no sends yet.
+void SetupChannelSends(EngineChannel* channel, int32_t instrument);

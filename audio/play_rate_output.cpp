@@ -1,0 +1,205 @@
+#include "audio/play_rate_output.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "audio/audio_driver.h"
+#include "audio/engine_channels.h"
+#include "audio/output_render.h"
+
+PlayRateMix gPlayRateMix;
+
+namespace {
+
+int32_t LargestPowerOfTwoUpTo(int32_t n) {
+  int32_t p = 1;
+  while (p * 2 <= n) p *= 2;
+  return p;
+}
+
+void MarkStoppedThisCycle(EngineChannel* list) {
+  for (EngineChannel* c = list; c; c = c->next) c->stoppedThisCycle = c->stopped;
+}
+
+// Where device frame j of a stretched or decimated block comes from; -1 for none.
+int32_t SourceFrame(int32_t j, int32_t frames) {
+  const PlayRateMix& m = gPlayRateMix;
+  if (m.repeat > 0) {
+    int32_t span = frames / m.repeat;
+    int32_t first = frames * m.subBlock / m.repeat;
+    if (j < first || j >= first + span) return -1;
+    int32_t source = (j - first) * m.repeat;
+    return source < frames ? source : -1;
+  }
+  if (m.divisor <= 0) return j;
+  int32_t source = m.framesConsumed + j / m.divisor;
+  return source < frames ? source : -1;
+}
+
+void StoreHeldFrame(float left, float right) {
+  gPlayRateMix.heldLeft = left;
+  gPlayRateMix.heldRight = right;
+}
+
+}  // namespace
+
+int32_t SetPlayRate(int32_t rate) {
+  int32_t state = gAudioDriverState.load();
+  if (rate != kUnityPlayRate && (state == kDriverHandOff || state == kDriverHandOff5)) {
+    gAudioDriverState.store(kDriverRunningAtRate);
+  }
+  int32_t repeat = rate >> 16;
+  if (repeat > 2) repeat = LargestPowerOfTwoUpTo(repeat);
+  int32_t divisor = 0;
+  if (repeat == 0 && rate != 0) {
+    rate = std::max(rate & int32_t(0xFFFFC000), 0x4000);
+    divisor = kUnityPlayRate / rate;
+  }
+  gPlayRateMix.requestedRepeat = repeat;
+  gPlayRateMix.requestedDivisor = divisor;
+  gPlayRateMix.requestedRate = rate;
+  return 0;
+}
+
+int32_t TakeRequestedPlayRate() {
+  PlayRateMix& m = gPlayRateMix;
+  int32_t previous = m.currentRate;
+  if (m.currentRate == m.requestedRate) return previous;
+  if (m.requestedRate == 0) m.framesConsumed = 0;
+  if (m.framesRemaining == 0 || m.framesConsumed == 0) {
+    m.divisor = m.requestedDivisor;
+    m.repeat = m.requestedRepeat;
+    m.currentRate = m.requestedRate;
+    m.framesRemaining = 0;
+  }
+  return previous;
+}
+
+void ConvertChannelToDeviceRate(EngineChannel* channel, const float* block, float* left, UInt32 leftStride,
+                                float* right, UInt32 rightStride, int32_t frames) {
+  float peakL = 0.0f, peakR = 0.0f, outPeak = 0.0f;
+  int32_t last = -1;
+  for (int32_t j = 0; j < frames; ++j) {
+    int32_t s = SourceFrame(j, frames);
+    if (s < 0) continue;
+    float l = block[2 * s], r = block[2 * s + 1];
+    float& dl = left[size_t(j) * leftStride];
+    float& dr = right[size_t(j) * rightStride];
+    if (l != 0.0f) dl += l;
+    if (r != 0.0f) dr += r;
+    peakL = std::fmax(peakL, std::fabs(l));
+    peakR = std::fmax(peakR, std::fabs(r));
+    outPeak = std::fmax(outPeak, std::fmax(std::fabs(dl), std::fabs(dr)));
+    last = j;
+  }
+  if (last >= 0) StoreHeldFrame(left[size_t(last) * leftStride], right[size_t(last) * rightStride]);
+  if (outPeak >= 1.0f) channel->clipped = 1;
+  channel->peakLeft = std::max(channel->peakLeft, peakL >= 1.0f ? 32767 : int32_t(peakL * 32768.0f));
+  channel->peakRight = std::max(channel->peakRight, peakR >= 1.0f ? 32767 : int32_t(peakR * 32768.0f));
+}
+
+void CopyChannelToDevice(EngineChannel* channel, uint32_t selector, void* outputData) {
+  auto* output = static_cast<AudioBufferList*>(outputData);
+  selector &= 1;
+  UInt32 leftStride = 0, rightStride = 0;
+  float* left = LocateDeviceChannel(output, 2u * channel->outputPair, &leftStride);
+  float* right = LocateDeviceChannel(output, 2u * channel->outputPair + 1, &rightStride);
+  if (!left || !right || (gEngineFlags.load() & kEngineWorkersHeld) || channel->stoppedThisCycle ||
+      channel->offDevice)
+    return;
+  if (!channel->selectorRendered[selector]) {
+    channel->peakLeft = channel->peakRight = 0;
+    return;
+  }
+  if (!channel->mixBuffer[selector]) {
+    LatchAudioEngineError(2);
+    return;
+  }
+  ConvertChannelToDeviceRate(channel, channel->mixBuffer[selector], left, leftStride, right, rightStride,
+                             gAudioBufferFrames.load());
+  channel->stoppedThisCycle = 1;
+}
+
+void RampOutputPair(EngineChannel*, AudioBufferList* output, int32_t frames) {
+  UInt32 leftStride = 0, rightStride = 0;
+  float* left = LocateDeviceChannel(output, 0, &leftStride);
+  float* right = LocateDeviceChannel(output, 1, &rightStride);
+  if (!left || !right || frames <= 0) return;
+  const PlayRateMix& m = gPlayRateMix;
+  for (int32_t i = 0; i < frames; ++i) {
+    float share = float(i) / float(frames);
+    float g = m.fadeMode == kFadeOut ? 1.0f - share : share;
+    left[size_t(i) * leftStride] = m.heldLeft * g;
+    right[size_t(i) * rightStride] = m.heldRight * g;
+  }
+}
+
+namespace {
+
+// Going to or coming from rate 0: one ramp, then silence.
+void RenderFade(EngineChannel* list, AudioBufferList* output, int32_t previousRate) {
+  PlayRateMix& m = gPlayRateMix;
+  if (m.currentRate == previousRate) return;  // both 0: silence
+  m.fadeMode = previousRate == 0 ? kFadeIn : kFadeOut;
+  if (m.fadeMode == kFadeIn && list->device && list->mixBuffer[(list->device->outputSelector.load() & 1) ^ 1]) {
+    const float* block = list->mixBuffer[(list->device->outputSelector.load() & 1) ^ 1];
+    StoreHeldFrame(block[0], block[1]);
+  }
+  for (EngineChannel* c = list; c; c = c->next) {
+    if (!c->stopped) RampOutputPair(c, output, gAudioBufferFrames.load());
+  }
+}
+
+// One sub-block: a new engine block when the current one is used up, else more of the last.
+void RenderSubBlock(EngineChannel* list, AudioBufferList* output) {
+  PlayRateMix& m = gPlayRateMix;
+  AudioDriverOps* device = list->device;
+  const int32_t frames = gAudioBufferFrames.load();
+  uint32_t routine = device ? device->routineSelector.load() & 1 : 0;
+  uint32_t mixing = device ? device->outputSelector.load() & 1 : 0;
+  bool indexEqual = false;
+  if (m.divisor == 0 || m.framesRemaining * m.divisor < frames) {
+    if (routine != mixing || m.divisor == 0) {
+      HandOffToMixer(list, output, CopyChannelToDevice);
+    } else {
+      for (EngineChannel* c = list; c; c = c->next) {
+        c->stoppedThisCycle = c->stopped;
+        if (!c->stopped) CopyChannelToDevice(c, routine, output);
+      }
+      if (device) device->routineSelector.fetch_xor(1);
+      indexEqual = true;
+    }
+  } else {
+    for (EngineChannel* c = list; c; c = c->next) {
+      c->stoppedThisCycle = c->stopped;
+      if (!c->stopped) CopyChannelToDevice(c, routine ^ 1, output);
+    }
+  }
+  if (m.divisor == 0 || indexEqual) return;
+  m.framesConsumed += frames / m.divisor;
+  if (m.framesConsumed < frames) {
+    m.framesRemaining = frames - m.framesConsumed;
+  } else {
+    m.framesConsumed = 0;
+    m.framesRemaining = 0;
+  }
+}
+
+}  // namespace
+
+void RenderAtPlayRate(EngineChannel* list, AudioBufferList* output, int32_t previousRate) {
+  PlayRateMix& m = gPlayRateMix;
+  if (m.currentRate == 0 || previousRate == 0) {
+    RenderFade(list, output, previousRate);
+    MarkStoppedThisCycle(list);
+    return;
+  }
+  m.fadeMode = kFadeNone;
+  if (m.currentRate == kUnityPlayRate) {
+    HandOffToMixer(list, output, [](EngineChannel* c, uint32_t s, void* o) { HandOffChannelToDevice(c, s, o); });
+    return;
+  }
+  int32_t passes = std::max(1, m.repeat);
+  for (m.subBlock = 0; m.subBlock < passes; ++m.subBlock) RenderSubBlock(list, output);
+  m.subBlock = 0;
+}

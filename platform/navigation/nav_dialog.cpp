@@ -1,0 +1,441 @@
+#include "platform/navigation/nav_dialog.h"
+
+#include <cstring>
+#include <vector>
+
+#include "platform/dialogs/alerts.h"
+#include "platform/dialogs/dialog_resources.h"
+#include "platform/events/key_codes.h"
+#include "platform/files/catalog.h"
+#include "platform/files/file_locations.h"
+#include "platform/files/host_files.h"
+#include "platform/memory/memory.h"
+#include "platform/quickdraw/quickdraw.h"
+#include "platform/system/sys_beep.h"
+#include "platform/windows/appearance.h"
+#include "platform/windows/windows.h"
+
+namespace {
+
+constexpr SInt16 kMovableModalProcID = 5;
+constexpr SInt16 kVisibleRows = (kNavListRect.bottom - kNavListRect.top - 2) / kNavRowHeight;
+constexpr SInt16 kTextInset = 22;
+constexpr size_t kMaxMacNameLength = 63;
+
+struct NavState {
+  NavDialogRun* run = nullptr;
+  DialogRef dialog = nullptr;
+  ControlRef scrollBar = nullptr;
+  std::string folder;
+  std::vector<NavEntry> entries;
+  int selected = -1;
+  int top = 0;
+  int lastClickRow = -1;
+  UInt32 lastClickWhen = 0;
+  bool activate = false;  // the last list hit was a double-click
+};
+
+NavState* gNav = nullptr;
+NavDialogShownProc gShownProc = nullptr;
+void* gShownData = nullptr;
+
+RGBColor ColorOf(UInt32 rgb) { return RGBFromPixel(rgb); }
+
+void SetPString(StringPtr out, const std::string& text, size_t capacity = 255) {
+  size_t n = text.size() < capacity ? text.size() : capacity;
+  out[0] = UInt8(n);
+  std::memcpy(out + 1, text.data(), n);
+}
+
+std::string FromPString(ConstStr255Param s) { return std::string(reinterpret_cast<const char*>(s + 1), s[0]); }
+
+DialogItemTemplate Item(SInt16 type, Rect rect, const std::string& text = "") {
+  DialogItemTemplate t;
+  t.type = type;
+  t.rect = rect;
+  t.text = text;
+  return t;
+}
+
+std::string Label(ConstStr255Param given, const char* standard) {
+  return given && given[0] ? FromPString(given) : std::string(standard);
+}
+
+const char* StandardAction(NavDialogMode mode) {
+  return mode == kNavModeSave ? "Save" : mode == kNavModeChooseFolder ? "Choose" : "Open";
+}
+
+const char* StandardTitle(NavDialogMode mode) {
+  return mode == kNavModeSave ? "Save" : mode == kNavModeChooseFolder ? "Choose a Folder" : "Open";
+}
+
+std::string ItemList(const NavDialogRun& run) {
+  const NavDialogOptions& o = *run.options;
+  std::vector<DialogItemTemplate> items{
+      Item(kButtonDialogItem, Rect{294, 366, 314, 446}, Label(o.actionButtonLabel, StandardAction(run.mode))),
+      Item(kButtonDialogItem, Rect{294, 270, 314, 350}, "Cancel"),
+      Item(userItem, kNavListRect),
+      Item(kButtonDialogItem, Rect{34, 14, 54, 134}, "Enclosing Folder"),
+      Item(kStaticTextDialogItem + itemDisable, Rect{36, 142, 52, 446}),
+      Item(kStaticTextDialogItem + itemDisable, Rect{10, 14, 26, 446}, FromPString(o.message)),
+      Item(kStaticTextDialogItem + itemDisable, Rect{250, 14, 266, 60}, "Name:"),
+      Item(kEditTextDialogItem, Rect{250, 66, 266, 300}, FromPString(o.savedFileName)),
+      Item(kCheckBoxDialogItem, Rect{272, 14, 290, 260}, FromPString(o.choiceLabel))};
+  return BuildDialogItemList(items);
+}
+
+// ---- The list ------------------------------------------------------------------------------
+
+Rect RowRect(int row) {
+  SInt16 top = SInt16(kNavListRect.top + 1 + (row - gNav->top) * kNavRowHeight);
+  return Rect{top, SInt16(kNavListRect.left + 1), SInt16(top + kNavRowHeight), SInt16(kNavListRect.right - 1)};
+}
+
+void DrawFolderMark(const Rect& row, const RGBColor& color) {
+  Rect mark{SInt16(row.top + 5), SInt16(row.left + 5), SInt16(row.bottom - 4), SInt16(row.left + 17)};
+  RGBForeColor(&color);
+  FrameRect(&mark);
+  Rect tab{SInt16(mark.top - 2), mark.left, SInt16(mark.top + 1), SInt16(mark.left + 5)};
+  PaintRect(&tab);
+}
+
+void DrawRow(int row) {
+  const NavEntry& entry = gNav->entries[size_t(row)];
+  Rect r = RowRect(row);
+  bool selected = row == gNav->selected;
+  RGBColor back = ColorOf(selected ? kHighlightPixel : kContentPixel);
+  RGBColor text = ColorOf(selected ? kHighlightTextPixel : kTextPixel);
+  RGBForeColor(&back);
+  PaintRect(&r);
+  if (entry.isFolder) DrawFolderMark(r, text);
+  RGBForeColor(&text);
+  MoveTo(SInt16(r.left + kTextInset), SInt16(r.bottom - 5));
+  DrawString(entry.spec.name);
+}
+
+void DrawList(DialogRef dialog, DialogItemIndex) {
+  if (!gNav || dialog != gNav->dialog) return;
+  GrafPtr saved = nullptr;
+  GetPort(&saved);
+  SetPort(GetDialogPort(dialog));
+  RGBColor white = ColorOf(kContentPixel), frame = ColorOf(kMenuFramePixel);
+  RGBForeColor(&white);
+  PaintRect(&kNavListRect);
+  RGBForeColor(&frame);
+  FrameRect(&kNavListRect);
+  TextFont(0);
+  TextSize(12);
+  int end = gNav->top + kVisibleRows;
+  for (int row = gNav->top; row < end && row < int(gNav->entries.size()); ++row) DrawRow(row);
+  RGBColor black = ColorOf(kTextPixel);
+  RGBForeColor(&black);
+  SetPort(saved);
+}
+
+int LastTop() {
+  int last = int(gNav->entries.size()) - kVisibleRows;
+  return last > 0 ? last : 0;
+}
+
+// Draws the rows from the top row on and puts the scroll bar in step.
+void RedrawList() {
+  if (gNav->top > LastTop()) gNav->top = LastTop();
+  if (gNav->scrollBar) {
+    SetControl32BitMaximum(gNav->scrollBar, LastTop());
+    SetControl32BitValue(gNav->scrollBar, gNav->top);
+  }
+  DrawList(gNav->dialog, kNavListItem);
+}
+
+void Select(int row) {
+  int count = int(gNav->entries.size());
+  gNav->selected = count == 0 ? -1 : row < 0 ? 0 : row >= count ? count - 1 : row;
+  if (gNav->selected >= 0 && gNav->selected < gNav->top) gNav->top = gNav->selected;
+  if (gNav->selected >= gNav->top + kVisibleRows) gNav->top = gNav->selected - kVisibleRows + 1;
+  RedrawList();
+}
+
+void ScrollAction(ControlRef control, ControlPartCode part) {
+  int top = gNav->top;
+  switch (part) {
+    case kControlUpButtonPart: top -= 1; break;
+    case kControlDownButtonPart: top += 1; break;
+    case kControlPageUpPart: top -= kVisibleRows - 1; break;
+    case kControlPageDownPart: top += kVisibleRows - 1; break;
+    case kControlIndicatorPart: top = GetControl32BitValue(control); break;
+    default: return;
+  }
+  gNav->top = top < 0 ? 0 : top;
+  RedrawList();
+}
+
+// ---- Folders -------------------------------------------------------------------------------
+
+void ShowFolder(const std::string& folder, const std::string& selectName) {
+  std::vector<NavEntry> entries;
+  if (NavListFolder(folder, gNav->run->filter, &entries) != noErr) {
+    SysBeep(1);
+    return;
+  }
+  gNav->folder = folder;
+  gNav->entries = std::move(entries);
+  gNav->selected = -1;
+  gNav->top = 0;
+  gNav->lastClickRow = -1;
+  Str255 path;
+  SetPString(path, folder);
+  DialogItemType type;
+  DialogItemHandle handle;
+  Rect box;
+  GetDialogItem(gNav->dialog, kNavPathItem, &type, &handle, &box);
+  SetDialogItemText(handle, path);
+  for (size_t i = 0; i < gNav->entries.size(); ++i)
+    if (gNav->entries[i].diskName == selectName) return Select(int(i));
+  RedrawList();
+}
+
+void GoUp() {
+  if (gNav->folder == "/") return SysBeep(1);
+  ShowFolder(HostParentPath(gNav->folder), HostLastComponent(gNav->folder));
+}
+
+// ---- Events --------------------------------------------------------------------------------
+
+bool ListClick(EventRecord* event, DialogItemIndex* itemHit) {
+  WindowRef window = nullptr;
+  if (FindWindow(event->where, &window) != inContent || window != GetDialogWindow(gNav->dialog)) return false;
+  Point local = event->where;
+  QDGlobalToLocalPoint(GetDialogPort(gNav->dialog), &local);
+  if (gNav->scrollBar && PtInRect(local, &kNavScrollBarRect)) {
+    HandleControlClick(gNav->scrollBar, local, event->modifiers, ScrollAction);
+    ScrollAction(gNav->scrollBar, kControlIndicatorPart);
+    event->what = nullEvent;  // taken
+    return false;
+  }
+  if (!PtInRect(local, &kNavListRect)) return false;
+  const EventRecord& e = *event;
+  int row = gNav->top + (local.v - kNavListRect.top - 1) / kNavRowHeight;
+  if (row >= int(gNav->entries.size())) row = -1;
+  gNav->activate = row >= 0 && row == gNav->lastClickRow && e.when - gNav->lastClickWhen <= GetDblTime();
+  gNav->lastClickRow = gNav->activate ? -1 : row;
+  gNav->lastClickWhen = e.when;
+  if (row < 0) {
+    gNav->selected = -1;
+    RedrawList();
+  } else if (row != gNav->selected) {
+    Select(row);
+  }
+  *itemHit = kNavListItem;
+  return true;
+}
+
+// Arrows move the selection; Command-up goes to the enclosing folder.
+bool ListKey(EventRecord* event, DialogItemIndex* itemHit) {
+  char ch = char(event->message & charCodeMask);
+  if (ch != kUpArrowCharCode && ch != kDownArrowCharCode) return false;
+  if (ch == kUpArrowCharCode && (event->modifiers & cmdKey)) {
+    *itemHit = kNavUpItem;
+    return true;
+  }
+  int step = ch == kUpArrowCharCode ? -1 : 1;
+  Select(gNav->selected < 0 ? (step > 0 ? 0 : int(gNav->entries.size()) - 1) : gNav->selected + step);
+  event->what = nullEvent;  // taken: the name field does not see it
+  return false;
+}
+
+Boolean NavFilter(DialogRef dialog, EventRecord* event, DialogItemIndex* itemHit) {
+  gNav->activate = false;
+  if (event->what == mouseDown && ListClick(event, itemHit)) return true;
+  if ((event->what == keyDown || event->what == autoKey) && ListKey(event, itemHit)) return true;
+  return StdFilterProc(dialog, event, itemHit);
+}
+
+// ---- Answers -------------------------------------------------------------------------------
+
+const NavEntry* SelectedEntry() {
+  return gNav->selected >= 0 ? &gNav->entries[size_t(gNav->selected)] : nullptr;
+}
+
+bool ChooseSpec(const FSSpec& spec) {
+  gNav->run->chosen = spec;
+  return true;
+}
+
+// Asks before an existing file is chosen for saving; true to replace it.
+bool ConfirmReplace(ConstStr255Param name) {
+  Str255 question;
+  SetPString(question, "\322" + FromPString(name) + "\323 already exists. Do you want to replace it?");
+  Str255 explanation;
+  SetPString(explanation, "A file with this name is already in the folder. Replacing it overwrites what it holds.");
+  AlertStdAlertParamRec param;
+  param.movable = true;
+  param.defaultText = reinterpret_cast<ConstStringPtr>("\007Replace");
+  param.cancelText = kAlertDefaultCancelText;
+  param.cancelButton = kAlertStdAlertCancelButton;
+  DialogItemIndex hit = 0;
+  return StandardAlert(kAlertCautionAlert, question, explanation, &param, &hit) == noErr &&
+         hit == kAlertStdAlertOKButton;
+}
+
+// The name field's text as a file in the shown folder; false (with a beep) for an empty or
+// impossible name, or the name of a folder; false too when an existing file is not to be
+// replaced.
+bool ChooseSaveName() {
+  DialogItemType type;
+  DialogItemHandle handle;
+  Rect box;
+  GetDialogItem(gNav->dialog, kNavNameItem, &type, &handle, &box);
+  Str255 name;
+  GetDialogItemText(handle, name);
+  FSSpec spec;
+  bool folder = false;
+  bool usable = name[0] > 0 && name[0] <= kMaxMacNameLength && !std::memchr(name + 1, ':', name[0]) &&
+                name[1] != '.';
+  OSErr err = usable ? FSMakeFSSpec(kZarinVRefNum, DirIDForPath(gNav->folder), name, &spec) : bdNamErr;
+  if ((err != noErr && err != fnfErr) || (err == noErr && SpecExists(&spec, &folder) && folder)) {
+    SysBeep(1);
+    return false;
+  }
+  if (err == noErr && !ConfirmReplace(spec.name)) return false;
+  return ChooseSpec(spec);
+}
+
+bool ChooseShownFolder() {
+  FSSpec spec;
+  if (PathToSpec(gNav->folder, &spec) != noErr) return SysBeep(1), false;
+  return ChooseSpec(spec);
+}
+
+// Opening the selected entry: a folder is entered (or chosen, by the choose button of the
+// folder dialog); a file is chosen. True when the dialog is answered.
+bool OpenSelected(bool byButton) {
+  const NavEntry* entry = SelectedEntry();
+  if (!entry) {
+    if (gNav->run->mode == kNavModeChooseFolder && byButton) return ChooseShownFolder();
+    SysBeep(1);
+    return false;
+  }
+  if (entry->isFolder && !(byButton && gNav->run->mode == kNavModeChooseFolder)) {
+    ShowFolder(HostJoinPath(gNav->folder, entry->diskName), "");
+    return false;
+  }
+  if (entry->isFolder || gNav->run->mode == kNavModeOpen) return ChooseSpec(entry->spec);
+  return false;  // a file in the save dialog: its name goes to the field
+}
+
+void CopySelectedNameToField() {
+  const NavEntry* entry = SelectedEntry();
+  if (!entry || entry->isFolder) return;
+  DialogItemType type;
+  DialogItemHandle handle;
+  Rect box;
+  GetDialogItem(gNav->dialog, kNavNameItem, &type, &handle, &box);
+  SetDialogItemText(handle, entry->spec.name);
+  SelectDialogItemText(gNav->dialog, kNavNameItem, 0, 255);
+}
+
+// One item hit; true when the dialog is answered.
+bool HandleHit(DialogItemIndex hit) {
+  switch (hit) {
+    case kNavUpItem: GoUp(); return false;
+    case kNavChoiceItem: {
+      ControlRef box = nullptr;
+      if (GetDialogItemAsControl(gNav->dialog, kNavChoiceItem, &box) == noErr)
+        SetControlValue(box, GetControlValue(box) ? 0 : 1);
+      return false;
+    }
+    case kNavListItem:
+      if (gNav->run->mode == kNavModeSave) CopySelectedNameToField();
+      return gNav->activate && OpenSelected(false);
+    case kNavDefaultItem:
+      if (gNav->run->mode == kNavModeSave) return ChooseSaveName();
+      return OpenSelected(true);
+    default: return false;
+  }
+}
+
+// ---- Making the dialog ---------------------------------------------------------------------
+
+DialogRef MakeDialog(const NavDialogRun& run) {
+  std::string items = ItemList(run);
+  Handle h = NewHandle(Size(items.size()));
+  if (!h) return nullptr;
+  std::memcpy(*h, items.data(), items.size());
+  Rect screen;
+  GetPortBounds(GetScreenPort(), &screen);
+  SInt16 left = SInt16((screen.right - screen.left - kNavDialogWidth) / 2);
+  SInt16 top = SInt16(((screen.bottom - screen.top) - kNavDialogHeight) / 3 + 20);
+  if (top < 40) top = 40;
+  Rect bounds{top, left, SInt16(top + kNavDialogHeight), SInt16(left + kNavDialogWidth)};
+  Str255 title;
+  SetPString(title, Label(run.options->windowTitle, StandardTitle(run.mode)));
+  DialogRef dialog = NewDialog(nullptr, &bounds, title, true, kMovableModalProcID,
+                               reinterpret_cast<WindowRef>(-1), false, 0, h);
+  DisposeHandle(h);
+  return dialog;
+}
+
+void PrepareItems(DialogRef dialog, const NavDialogRun& run) {
+  DialogItemType type;
+  DialogItemHandle handle;
+  Rect box;
+  GetDialogItem(dialog, kNavListItem, &type, &handle, &box);
+  SetDialogItem(dialog, kNavListItem, userItem, UserItemHandle(DrawList), &box);
+  SetDialogDefaultItem(dialog, kNavDefaultItem);
+  SetDialogCancelItem(dialog, kNavCancelItem);
+  gNav->scrollBar = NewControl(GetDialogWindow(dialog), &kNavScrollBarRect, reinterpret_cast<ConstStr255Param>(""),
+                               true, 0, 0, 0, kControlScrollBarLiveProc, 0);
+  if (gNav->scrollBar) SetControlViewSize(gNav->scrollBar, kVisibleRows);
+  if (run.mode == kNavModeSave) {
+    SelectDialogItemText(dialog, kNavNameItem, 0, 255);
+  } else {
+    HideDialogItem(dialog, kNavNameLabelItem);
+    HideDialogItem(dialog, kNavNameItem);
+  }
+  ControlRef choice = nullptr;
+  if (run.options->choiceLabel[0] == 0)
+    HideDialogItem(dialog, kNavChoiceItem);
+  else if (GetDialogItemAsControl(dialog, kNavChoiceItem, &choice) == noErr)
+    SetControlValue(choice, run.options->choiceValue ? 1 : 0);
+}
+
+OSErr RunModal(NavState* state) {
+  for (;;) {
+    DialogItemIndex hit = 0;
+    ModalDialog(NavFilter, &hit);
+    if (!IsValidDialog(state->dialog)) return userCanceledErr;  // the dialog was taken away
+    if (hit == kNavCancelItem || hit == 0) return userCanceledErr;
+    if (HandleHit(hit)) return noErr;
+  }
+}
+
+}  // namespace
+
+void NavSetDialogShownProc(NavDialogShownProc proc, void* userData) {
+  gShownProc = proc;
+  gShownData = userData;
+}
+
+OSErr RunNavDialog(NavDialogRun* run) {
+  if (gNav) return paramErr;  // one file dialog at a time
+  DialogRef dialog = MakeDialog(*run);
+  if (!dialog) return GetDialogError() != noErr ? GetDialogError() : OSErr(memFullErr);
+  NavState state;
+  state.run = run;
+  state.dialog = dialog;
+  gNav = &state;
+  PrepareItems(dialog, *run);
+  ShowFolder(run->startFolder, "");
+  if (state.folder.empty()) ShowFolder("/", "");
+  DrawDialog(dialog);
+  if (gShownProc) gShownProc(dialog, gShownData);
+  OSErr result = RunModal(&state);
+  run->shownFolder = state.folder;
+  ControlRef choice = nullptr;
+  if (IsValidDialog(dialog)) {
+    if (GetDialogItemAsControl(dialog, kNavChoiceItem, &choice) == noErr) run->choice = GetControlValue(choice) != 0;
+    DisposeDialog(dialog);
+  }
+  gNav = nullptr;
+  return result;
+}

@@ -1,0 +1,153 @@
+// The Navigation Services calls: start folder, scripted answers, replies.
+#include <unistd.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "platform/files/catalog.h"
+#include "platform/files/file_locations.h"
+#include "platform/files/host_files.h"
+#include "platform/navigation/nav_dialog.h"
+
+namespace {
+
+std::string gLastFolder;
+std::string gScriptSource;  // the ZARIN_NAV_REPLY value the answers below were taken from
+size_t gScriptUsed = 0;     // answers used from it
+
+// The next scripted answer, when ZARIN_NAV_REPLY has one left.
+bool NextScriptedAnswer(std::string* answer) {
+  const char* env = std::getenv("ZARIN_NAV_REPLY");
+  std::string source = env ? env : "";
+  if (source != gScriptSource) {
+    gScriptSource = source;
+    gScriptUsed = 0;
+  }
+  size_t start = 0;
+  for (size_t i = 0; i < gScriptUsed && start != std::string::npos; ++i) {
+    start = source.find(';', start);
+    if (start != std::string::npos) ++start;
+  }
+  if (source.empty() || start == std::string::npos || start > source.size()) return false;
+  size_t end = source.find(';', start);
+  *answer = source.substr(start, end == std::string::npos ? std::string::npos : end - start);
+  ++gScriptUsed;
+  return true;
+}
+
+std::string WorkingFolder() {
+  char buffer[4096];
+  return getcwd(buffer, sizeof buffer) ? std::string(buffer) : std::string("/");
+}
+
+// The folder a dialog starts in: the default location's folder (or the folder of the file it
+// names), else the last folder shown, else the working folder.
+std::string StartFolder(const AEDesc* defaultLocation) {
+  FSSpec spec;
+  UInt8 image[kFSSpecImageSize];
+  if (defaultLocation && defaultLocation->descriptorType == typeFSS &&
+      AEGetDescData(defaultLocation, image, sizeof image) == noErr) {
+    FSSpecFromAEImage(image, &spec);
+    std::string path = SpecToPath(&spec);
+    bool folder = false;
+    if (!path.empty() && HostPathExists(path, &folder)) return folder ? path : HostParentPath(path);
+    if (!path.empty() && HostPathExists(HostParentPath(path), &folder) && folder) return HostParentPath(path);
+  }
+  bool folder = false;
+  if (!gLastFolder.empty() && HostPathExists(gLastFolder, &folder) && folder) return gLastFolder;
+  return NormalizePath(WorkingFolder());
+}
+
+OSErr MakeReply(NavReplyRecord* reply, const FSSpec& spec) {
+  OSErr err = AECreateList(nullptr, 0, false, &reply->selection);
+  if (err == noErr) err = AEPutFSSpec(&reply->selection, 0, spec);
+  reply->validRecord = err == noErr;
+  return err;
+}
+
+// A scripted answer as the dialog of the mode would give it; userCanceledErr for "-".
+// An answer the dialog could not give is refused with fnfErr (dirNFErr for a save dialog
+// whose folder is missing).
+OSErr ScriptedSpec(NavDialogMode mode, const std::string& path, const NavListFilter& filter, FSSpec* spec) {
+  if (path == "-") return userCanceledErr;
+  OSErr err = PathToSpec(path, spec);
+  bool folder = false;
+  bool exists = err == noErr && SpecExists(spec, &folder);
+  switch (mode) {
+    case kNavModeOpen:
+      if (!exists || folder) return fnfErr;
+      return NavTypeAccepted(NavFileType(spec, filter), filter) ? OSErr(noErr) : OSErr(fnfErr);
+    case kNavModeSave:
+      if (err == fnfErr) return noErr;
+      return err != noErr ? err : folder ? OSErr(fnfErr) : OSErr(noErr);
+    default:
+      return exists && folder ? OSErr(noErr) : OSErr(fnfErr);
+  }
+}
+
+OSErr Run(NavDialogMode mode, const AEDesc* defaultLocation, NavReplyRecord* reply,
+          const NavDialogOptions* options, const NavListFilter& filter) {
+  if (!reply) return paramErr;
+  *reply = NavReplyRecord();
+  NavDialogOptions standard;
+  NavDialogRun run;
+  run.mode = mode;
+  run.options = options ? options : &standard;
+  run.filter = filter;
+  run.choice = run.options->choiceValue;
+  std::string answer;
+  OSErr err;
+  if (NextScriptedAnswer(&answer)) {
+    err = ScriptedSpec(mode, answer, filter, &run.chosen);
+  } else {
+    run.startFolder = StartFolder(defaultLocation);
+    err = RunNavDialog(&run);
+    if (!run.shownFolder.empty()) gLastFolder = run.shownFolder;
+  }
+  if (err != noErr) return err;
+  reply->replacing = mode == kNavModeSave && SpecExists(&run.chosen);
+  reply->choice = run.choice;
+  return MakeReply(reply, run.chosen);
+}
+
+}  // namespace
+
+OSErr NavGetDefaultDialogOptions(NavDialogOptions* options) {
+  if (!options) return paramErr;
+  *options = NavDialogOptions();
+  return noErr;
+}
+
+OSErr NavGetFile(const AEDesc* defaultLocation, NavReplyRecord* reply, const NavDialogOptions* options,
+                 const OSType* types, SInt16 typeCount, NavFileTypeProc typeProc, void* userData) {
+  NavListFilter filter;
+  filter.types = types;
+  filter.typeCount = types ? typeCount : 0;
+  filter.typeProc = typeProc;
+  filter.userData = userData;
+  return Run(kNavModeOpen, defaultLocation, reply, options, filter);
+}
+
+OSErr NavPutFile(const AEDesc* defaultLocation, NavReplyRecord* reply, const NavDialogOptions* options,
+                 OSType fileType, OSType) {
+  OSErr err = Run(kNavModeSave, defaultLocation, reply, options, NavListFilter());
+  if (reply) reply->fileType = fileType;
+  return err;
+}
+
+OSErr NavChooseFolder(const AEDesc* defaultLocation, NavReplyRecord* reply, const NavDialogOptions* options) {
+  NavListFilter filter;
+  filter.foldersOnly = true;
+  return Run(kNavModeChooseFolder, defaultLocation, reply, options, filter);
+}
+
+OSErr NavCompleteSave(NavReplyRecord* reply) { return reply && reply->validRecord ? noErr : paramErr; }
+
+OSErr NavDisposeReply(NavReplyRecord* reply) {
+  if (!reply) return paramErr;
+  AEDisposeDesc(&reply->selection);
+  *reply = NavReplyRecord();
+  return noErr;
+}
+
+void NavSetStartFolder(const char* hostPath) { gLastFolder = hostPath ? NormalizePath(hostPath) : ""; }

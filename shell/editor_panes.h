@@ -1,0 +1,74 @@
+// The main editor's panes: horizontal bands stacked from top to bottom, each showing one
+// track in one view mode with its own vertical scroll bar along the right edge. What a
+// pane draws belongs to the editors; this is the table, selection, layout and scrolling.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/controls/controls.h"
+
+constexpr int16_t kMaxEditorPanes = 16;
+constexpr int16_t kPaneScrollBarWidth = 16;
+constexpr int16_t kPaneScrollMaximum = 132;
+constexpr int16_t kLivePaneScrollProc = 386;
+constexpr int16_t kPlainPaneScrollProc = 16;
+
+enum : uint8_t {
+  kPaneSharesHeight = 0x01,  // on the first pane: every pane shares the full height
+  kPaneHidden = 0x02,
+};
+enum : int8_t { kPaneKindSpecial1 = 1, kPaneKindSpecial2 = 2, kPaneKindPluginBase = 5 };
+enum : uint8_t { kRowViewMode = 1, kSpecialViewMode = 8, kMasterViewMode = 15, kRowViewMode2 = 16 };
+
+// In memory only; the song files keep their own image of the table.
+struct EditorPane {
+  uint16_t top = 0;       // window coordinates; the next entry's top is this pane's bottom
+  uint8_t track = 0;
+  uint8_t viewMode = 0;   // 0..16
+  uint8_t display = 255;
+  uint8_t flags = 0;
+  int8_t kind = 0;        // 1, 2 special views; 5 and above a plug-in view of slot kind - 5
+  int16_t lane = 0;       // the controller lane shown
+  ControlRef scrollBar = nullptr;
+  uint8_t editorData[32] = {};  // the editors' own bytes
+};
+
+// The table with one entry more than it holds: the entry after the last pane only keeps
+// the bottom of the last pane in its top.
+extern EditorPane gEditorPanes[kMaxEditorPanes + 1];
+extern int16_t gEditorPaneCount;
+extern int16_t gCurrentPaneIndex;
+extern uint32_t gPaneVisitMask;
+extern int16_t gCurrentPaneSlot;
+extern int16_t gCurrentViewMode;
+extern int16_t gCurrentPaneTop;
+extern int16_t gCurrentLaneNumber;
+extern uint8_t gEditorRedrawByte;
+
+// What the pane kinds refer to in the instrument table.
+struct PaneSlotInfo {
+  int16_t masterSlot = 254;  // the instrument slot of the master entry
+  bool masterChainPresent = true;
+};
+extern PaneSlotInfo gPaneSlots;
+
+// Makes the scroll bar (hidden, 0..132) in the main editor window and adds the pane; with
+// relayout the panes are laid out and the window invalidated. memFullErr when the table is
+// full or the control could not be made (nothing is added then).
+OSErr CreateEditorPane(int16_t top, bool relayout, uint8_t track);
+// Adds a pane and selects it; false (nothing changes) for a null control or a full table.
+bool AddEditorPane(ControlRef control, int16_t top, uint8_t track);
+void SelectEditorPaneIndex(int16_t n);
+void SelectEditorPane(int16_t n);
+int16_t GetCurrentPaneTrack();
+void SelectCurrentPaneTrack();
+int16_t GetPaneBottom(int16_t n);
+void SetLastPaneBottom(int16_t y);
+void EnsureEditorFitsPanes();
+void LayoutEditorPanes();
+void UpdatePaneScroller();
+void UpdateAllPaneScrollers();
+int16_t GetPaneScrollValue();
+void ScrollPaneToTrackCentre();
+// Disposes the scroll bars and empties the table (tests, and a new editor window).
+void ClearEditorPanes();

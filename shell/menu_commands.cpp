@@ -1,0 +1,88 @@
+#include "shell/menu_commands.h"
+
+#include <algorithm>
+
+#include "platform/memory/byte_order.h"
+#include "platform/memory/memory.h"
+#include "platform/resources/resource_manager.h"
+#include "platform/windows/windows.h"
+#include "shell/app_events.h"
+#include "shell/app_windows.h"
+#include "shell/drawing_ports.h"
+#include "shell/error_report.h"
+#include "shell/window_sizing.h"
+#include "song/song_context.h"
+
+int16_t gCurrentStyleId = 0;
+
+namespace {
+
+constexpr int16_t kResetWindowsItem = 20;
+// The default frames are the windows' own 'WIND' resources (0: no default).
+constexpr int16_t kDefaultFrameWind[17] = {0, 0, 354, 350, 355, 353, 359, 357, 0, 361, 0, 362, 0, 364, 365, 0, 0};
+
+bool DefaultFrame(int16_t kind, Rect* frame) {
+  Handle res = kDefaultFrameWind[kind] ? GetResource(FourCC("WIND"), kDefaultFrameWind[kind]) : Handle();
+  if (!res || GetHandleSize(res) < 8) return false;
+  const char* p = *res;
+  *frame = Rect{ReadI16BE(p), ReadI16BE(p + 2), ReadI16BE(p + 4), ReadI16BE(p + 6)};
+  return frame->bottom > frame->top && frame->right > frame->left;
+}
+
+void ResetWindowFrame(AppWindow* w, const Rect& frame) {
+  Rect limits;
+  GetWindowSizeLimits(w, &limits);
+  int16_t width = std::clamp<int16_t>(int16_t(frame.right - frame.left), limits.left, limits.right);
+  int16_t height = std::clamp<int16_t>(int16_t(frame.bottom - frame.top), limits.top, limits.bottom);
+  MoveWindow(GetAppWindowRef(w), frame.left, frame.top, false);
+  SetAppWindowSize(w, width, height);
+}
+
+PluginMenuQuery gPluginMenuQuery = nullptr;
+
+}  // namespace
+
+void SetPluginMenuQuery(PluginMenuQuery query) { gPluginMenuQuery = query; }
+
+int16_t MapDispatchMenuId(int16_t menuId) {
+  if (menuId >= kFirstPluginMenuId && menuId <= kLastPluginMenuId) menuId = kPluginMenuGroupId;
+  if (gPluginMenuQuery && gPluginMenuQuery(menuId)) menuId = kPluginProcessingMenuId;
+  return menuId;
+}
+
+OSStatus HandleStyleMenu(int16_t item) {
+  MenuRef menu = GetMenuHandle(kStyleMenuResId);
+  if (!menu) return kEventNotHandled;
+  Str255 name;
+  GetMenuItemText(menu, MenuItemIndex(item), name);
+  Handle style = GetNamedResource(FourCC("MSTL"), name);
+  if (!style) {
+    ReportError(ResError() ? ResError() : -192);
+    return noErr;
+  }
+  SInt16 id = 0;
+  ResType type = 0;
+  Str255 ignored;
+  GetResInfo(style, &id, &type, ignored);
+  if (id != gCurrentStyleId) {
+    gCurrentStyleId = id;
+    SetSongModified();
+  }
+  return noErr;
+}
+
+void ResetWindowPositions() {
+  for (int16_t kind = 2; kind <= 16; ++kind) {
+    AppWindow* w = GetWindowForKind(kind);
+    Rect frame;
+    if (GetAppWindowRef(w) && DefaultFrame(kind, &frame)) ResetWindowFrame(w, frame);
+  }
+  RecordWindowLayoutFromWindows(false);
+  LoadTrackWindowBounds();
+}
+
+OSStatus HandleToolsMenu(int16_t item) {
+  if (item != kResetWindowsItem) return kEventNotHandled;  // the editors' and instruments' commands
+  ResetWindowPositions();
+  return noErr;
+}

@@ -1,0 +1,72 @@
+#include "shell/menu_state.h"
+
+#include "platform/resources/resource_manager.h"
+#include "platform/windows/windows.h"
+#include "shell/app_windows.h"
+#include "shell/dialog_state.h"
+#include "shell/edit_menu_state.h"
+#include "shell/menu_bar.h"
+#include "shell/menu_items.h"
+#include "shell/option_toggles.h"
+#include "song/song_context.h"
+#include "song/song_layout.h"
+#include "song/songs.h"
+
+namespace {
+
+constexpr int16_t kOptionsAlwaysItem = 18;
+constexpr int16_t kToolsSongOpenItem = 10;
+constexpr int16_t kViewMarkItem = 13;
+constexpr uint16_t kViewMarkBit = 0x100;
+constexpr int16_t kExportEventsItem = 19;
+
+bool CurrentTrackHasEvents() {
+  return gCurrentSong && gCurrentTrack && bool(TrackEntryView(gCurrentTrack).EventList());
+}
+
+int16_t MarkFor(WindowRef w, WindowRef front) {
+  if (!IsWindowVisible(w)) return 0;
+  if (w == front) return kFrontWindowMark;
+  WindowClass cls = 0;
+  GetWindowClass(w, &cls);
+  return cls == kFloatingWindowClass ? kFloatingWindowMark : kShownWindowMark;
+}
+
+}  // namespace
+
+void UpdateFileMenuState() {
+  if (!gFileMenu) return;
+  EnableMenuItemIf(gFileMenu, kFileCloseItem, GetFrontDocWindow() != nullptr);
+  // The save, export and import items keep their state: each command checks for itself
+  // whether there is something to act on.
+  EnableMenuItemIf(gFileMenu, kExportEventsItem, CurrentTrackHasEvents());
+}
+
+void MarkWindowMenuItems() {
+  // The check goes to the front document window; floating windows have their own mark.
+  WindowRef front = GetFrontDocWindow();
+  if (gWindowMenu) {
+    for (WindowRef w = GetWindowList(); w; w = GetNextWindow(w)) {
+      int16_t item = GetWindowMenuItem(w);
+      if (item != 0) SetMenuItemMark(gWindowMenu, item, MarkFor(w, front));
+    }
+  }
+  if (gFileMenu) EnableMenuItemIf(gFileMenu, kFileCloseItem, FrontWindow() != nullptr);
+  if (gViewMenu) CheckMenuItem(gViewMenu, kViewMarkItem, gViewOptionWord & kViewMarkBit);
+}
+
+void UpdateMenuState() {
+  if (gDialogBusy) return;
+  EnableMenuItemIf(gOptionsMenu, kOptionsAlwaysItem, true);
+  EnableMenuItemIf(gToolsMenu, kToolsSongOpenItem, !gSectionMode);
+  UpdateFileMenuState();
+  ApplyEditMenuMask(ComputeEditMenuMask(GatherEditMenuInputs()));
+  MarkWindowMenuItems();
+}
+
+void SetMenuItemTextFromList(MenuRef menu, int16_t item, int16_t offText, int16_t onText, bool state) {
+  if (!menu) return;
+  Str255 text;
+  GetIndString(text, kWindowTextList, state ? onText : offText);
+  if (text[0]) SetMenuItemText(menu, MenuItemIndex(item), text);
+}

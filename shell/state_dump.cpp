@@ -1,0 +1,97 @@
+#include "shell/state_dump.h"
+
+#include <csignal>
+#include <cstdlib>
+
+#include "platform/events/carbon_events.h"
+#include "platform/files/host_files.h"
+#include "shell/app_windows.h"
+#include "shell/utility_track_access.h"
+#include "song/document_file.h"
+#include "song/open_dispatch.h"
+#include "song/song_context.h"
+#include "song/song_layout.h"
+#include "song/songs.h"
+
+namespace {
+
+constexpr EventTimerInterval kDumpPollSeconds = 0.1;
+volatile std::sig_atomic_t gDumpWanted = 0;
+
+std::string Text(const uint8_t* bytes, size_t capacity) {
+  std::string s(reinterpret_cast<const char*>(bytes), capacity);
+  size_t end = s.find_first_of('\0');
+  if (end != std::string::npos) s.resize(end);
+  while (!s.empty() && s.back() == ' ') s.pop_back();
+  return s;
+}
+
+std::string PascalText(ConstStr255Param s) { return std::string(reinterpret_cast<const char*>(s + 1), s[0]); }
+
+// The song's name: a Pascal string of at most 31 characters in its header.
+std::string SongName() {
+  const uint8_t* name = gCurrentSong + kSongName;
+  return std::string(reinterpret_cast<const char*>(name + 1), name[0] < 32 ? name[0] : 31);
+}
+
+void AppendSong(std::string* out) {
+  int32_t songs = 0;
+  for (int32_t i = 0; i < gSongCount; ++i)
+    if (GetSongHandleAt(i)) ++songs;
+  *out += "song " + std::to_string(gCurrentSongIndex) + " " +
+          (gCurrentSong ? SongName() : std::string()) + "\n";
+  *out += "document " + (IsDocumentNamed() ? PascalText(gCurrentDocumentSpec.name) : std::string("-")) + "\n";
+  *out += "songs " + std::to_string(songs) + "\n";
+  int32_t tracks = gCurrentSong ? GetSongTrackCount() : 0;
+  *out += "tracks " + std::to_string(tracks) + "\n";
+  for (int32_t i = 0; i < tracks; ++i) {
+    const uint8_t* track = GetTrackEntryAt(i);
+    std::string name = track ? Text(track + kTrackName, kTrackNameLength) : std::string();
+    if (!name.empty()) *out += "track " + std::to_string(i + 1) + " " + name + "\n";
+  }
+}
+
+void AppendWindows(std::string* out) {
+  for (AppWindow* w = gAppWindowList; w; w = w->next) {
+    WindowRef window = GetAppWindowRef(w);
+    Rect r;
+    if (!window || GetWindowBounds(window, kWindowContentRgn, &r) != noErr) continue;
+    Str255 title;
+    GetWTitle(window, title);
+    *out += "window " + std::to_string(w->kind) + " " + (IsWindowVisible(window) ? "1 " : "0 ") +
+            std::to_string(r.left) + " " + std::to_string(r.top) + " " + std::to_string(r.right) + " " +
+            std::to_string(r.bottom) + " " + PascalText(title) + "\n";
+  }
+}
+
+void OnDumpSignal(int) { gDumpWanted = 1; }
+
+void ServeDumpSignal(EventLoopTimerRef, void*) {
+  if (!gDumpWanted) return;
+  gDumpWanted = 0;
+  WriteStateDumpIfAsked();
+}
+
+}  // namespace
+
+std::string FormatStateDump() {
+  std::string out;
+  AppendSong(&out);
+  AppendWindows(&out);
+  out += "open " + std::to_string(gOpenKind) + " " + std::to_string(gLastOpenResult) + "\n";
+  return out;
+}
+
+void InstallStateDump() {
+  const char* path = std::getenv("ZARIN_STATE_DUMP");
+  if (!path || !*path) return;
+  std::signal(SIGUSR1, OnDumpSignal);
+  EventLoopTimerRef timer = nullptr;
+  InstallEventLoopTimer(GetMainEventLoop(), kDumpPollSeconds, kDumpPollSeconds, ServeDumpSignal, nullptr, &timer);
+  WriteStateDumpIfAsked();  // tells a waiting reader that signals are served now
+}
+
+void WriteStateDumpIfAsked() {
+  const char* path = std::getenv("ZARIN_STATE_DUMP");
+  if (path && *path) HostWriteFileAtomically(path, FormatStateDump());
+}

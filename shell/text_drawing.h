@@ -1,0 +1,36 @@
+// The program's text drawing: the default text font, Pascal strings drawn and measured
+// either in the port's font (classic text) or through the theme text routines, and the line
+// metrics the rows are sized with.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/quickdraw/quickdraw_types.h"
+
+// Bit 0x400: classic text (the port's font, DrawString); clear: theme text in font 200.
+extern uint16_t gDrawPrefs;
+constexpr uint16_t kDrawPrefsClassicText = 0x400;
+constexpr int16_t kProgramThemeFont = 200;
+
+// The default text font and size (from the preferences) and its metrics.
+extern int16_t gDefaultFontId;
+extern int16_t gDefaultFontSize;
+extern FontInfo gDefaultFontInfo;
+
+void GetPenLocation(Point* point);
+void SetTextFontSize(int16_t font, int16_t size);
+void RestoreDefaultTextFont();
+// Font 1, size 9.
+void SetSmallTextFont();
+// The default font, then srcCopy.
+void SetDefaultFontSrcCopy();
+// The default font's metrics are measured again (after the preferences changed it).
+void UpdateDefaultFontInfo();
+
+// Nothing for an empty string; the pen moves right by the text's width.
+void DrawPString(ConstStr255Param text);
+void DrawPStringWithThemeFont(ConstStr255Param text, int16_t themeFont);
+int16_t MeasurePString(ConstStr255Param text);
+// Ascent, descent and leading into info (may be null); returns the line height.
+int16_t GetLineMetrics(FontInfo* info);
+int16_t GetDefaultFontLineHeight();

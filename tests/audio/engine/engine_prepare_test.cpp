@@ -1,0 +1,161 @@
+// Engine preparation, start and stop with a test driver record: which devices open and stop,
+// the play states, a device that refuses a channel, holding versus disposing the channels,
+// and the error latched while playing reported once at the stop.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "audio/audio_driver.h"
+#include "audio/conductor_engine_state.h"
+#include "audio/engine_channels.h"
+#include "audio/engine_prepare.h"
+#include "audio/engine_thread.h"
+#include "sequencer/transport_clock.h"
+#include "shell/dialog_alerts.h"
+
+namespace {
+
+struct DriverLog {
+  int opens = 0;
+  std::vector<int32_t> stops;
+  int16_t channelAnswer = 0;
+};
+DriverLog gLog;
+
+int16_t LogOpen(EngineChannel*) {
+  ++gLog.opens;
+  return 0;
+}
+int16_t LogStop(int32_t mode) {
+  gLog.stops.push_back(mode);
+  return 0;
+}
+int32_t ChannelAnswer() { return gLog.channelAnswer; }
+
+class EnginePrepare : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    gLog = DriverLog();
+    for (AudioDriverOps* d : {&used_, &unused_}) {
+      d->Open = LogOpen;
+      d->Stop = LogStop;
+      d->Nothing7 = ChannelAnswer;
+      d->flags = kDriverFlagActive;
+      d->sampleRate = 48000.0f;
+    }
+    used_.next = &unused_;
+    saved_ = gOutputDevices;
+    gOutputDevices = &used_;
+    gAudioBufferFrames.store(64);
+    gTransportClock.flags.store(0);
+  }
+  void TearDown() override {
+    StopAudioEngine(0);
+    gOutputDevices = saved_;
+    TakeEngineError();
+  }
+  EngineChannel* AddChannel() {
+    EngineChannel* c = nullptr;
+    EXPECT_EQ(ClaimEngineChannel(&c), 0);
+    c->device = &used_;
+    c->song = Handle(1);
+    c->sampleRate = 48000.0f;
+    c->blocksPerHalf = 4;
+    AllocateChannelBlocks(c, 64);
+    int16_t err = 0;
+    for (void*& half : c->halfBuffer) half = NewEngineBuffer(4 * 64 * 4, &err);
+    EngineChannel** tail = &used_.channelList;
+    while (*tail) tail = &(*tail)->next;
+    *tail = c;
+    return c;
+  }
+  AudioDriverOps used_, unused_;
+  AudioDriverOps* saved_ = nullptr;
+};
+
+TEST_F(EnginePrepare, OpensTheDevicesThatHaveChannels) {
+  AddChannel();
+  AddChannel();
+  ASSERT_EQ(PrepareEnginePlayback(4800, nullptr, nullptr, nullptr, 1), 0);
+  EXPECT_EQ(gLog.opens, 1);  // the device without channels stays closed
+  EXPECT_EQ(gEnginePrepared, 1);
+  EXPECT_EQ(gAudioEnginePlayState, 2);
+  EXPECT_EQ(gEngineRecordObject.load(), used_.channelList);
+  EXPECT_EQ(gEngineMainDevice, used_.channelList);
+  EXPECT_EQ(gEngineSampleRate, 48000.0f);
+  EXPECT_EQ(gTransportClock.samplePosition, 4800.0);
+  EXPECT_EQ(gEngineSampleClock.load(), 0);
+
+  // Preparing again stops first (mode 0): the channels go, the device gets its stop.
+  ASSERT_EQ(PrepareEnginePlayback(0, nullptr, nullptr, nullptr, kPrepareNoDevices), 0);
+  EXPECT_EQ(gLog.stops, std::vector<int32_t>{0});
+  EXPECT_EQ(gEngineChannelCount, 0);
+  EXPECT_EQ(used_.channelList, nullptr);
+  EXPECT_EQ(gAudioEnginePlayState, 3);
+  EXPECT_EQ(gLog.opens, 1);  // kind 3 opens nothing
+}
+
+TEST_F(EnginePrepare, ADeviceThatRefusesAChannelLeavesItStopped) {
+  EngineChannel* c = AddChannel();
+  gLog.channelAnswer = -4;
+  ASSERT_EQ(PrepareEnginePlayback(0, nullptr, nullptr, nullptr, 1), 0);
+  EXPECT_EQ(c->stopped, 1);
+  EXPECT_EQ(gLog.opens, 1);
+}
+
+TEST_F(EnginePrepare, StopHoldsOrDisposesTheChannels) {
+  EngineChannel* c = AddChannel();
+  ASSERT_EQ(PrepareEnginePlayback(0, nullptr, nullptr, nullptr, 1), 0);
+  StopAudioEngine(1);  // held: kept for a quick restart
+  EXPECT_EQ(gLog.stops, std::vector<int32_t>{1});
+  EXPECT_EQ(gEngineChannelCount, 1);
+  EXPECT_EQ(c->stopped, 1);
+  EXPECT_NE(c->mixBuffer[0], nullptr);
+  EXPECT_EQ(gEnginePrepared, 1);
+  EXPECT_EQ(gAudioEnginePlayState, 1);
+  // With the transport's sign bit set a hold becomes a full stop.
+  gTransportClock.flags.store(0x80000000u);
+  StopAudioEngine(1);
+  EXPECT_EQ(gLog.stops.back(), 0);
+  EXPECT_EQ(gEngineChannelCount, 0);
+  EXPECT_EQ(c->mixBuffer[0], nullptr);
+  EXPECT_EQ(gEnginePrepared, 0);
+}
+
+TEST_F(EnginePrepare, AnErrorLatchedWhilePlayingIsReportedOnce) {
+  AddChannel();
+  ASSERT_EQ(PrepareEnginePlayback(0, nullptr, nullptr, nullptr, 1), 0);
+  LatchAudioEngineError(kEngineErrUnderrun);
+  int32_t alerts = CountAlertsShown();
+  StopAudioEngine(0);
+  EXPECT_EQ(CountAlertsShown(), alerts + 1);
+  EXPECT_EQ(gEngineError.load(), 0);
+  StopAudioEngine(0);
+  EXPECT_EQ(CountAlertsShown(), alerts + 1);
+}
+
+TEST_F(EnginePrepare, StartAtAPositionAndTheSampleClock) {
+  EngineChannel* c = AddChannel();
+  ASSERT_EQ(PrepareEnginePlayback(0, nullptr, nullptr, nullptr, 1), 0);
+  EngineChannel bare;
+  EXPECT_EQ(StartEngineAtPosition(&bare, 0, 0), -50);
+  gEngineSampleClock.store(999);
+  int16_t blocks = c->blocksLeft;
+  ASSERT_EQ(StartEngineAtPosition(c, 0, 0), 0);
+  EXPECT_EQ(used_.outputSelector.load(), 1u);
+  EXPECT_EQ(used_.routineSelector.load(), 1u);
+  EXPECT_EQ(c->readPointer, c->halfBuffer[0]);
+  EXPECT_EQ(c->blocksLeft, blocks + 1);
+  EXPECT_EQ(gEngineSampleClock.load(), 0);
+  EXPECT_FALSE(gEngineFlags.load() & kEngineWorkersHeld);
+
+  AdvanceEngineSampleClock(c, 64);
+  c->reverse = 1;
+  AdvanceEngineSampleClock(c, 16);
+  EXPECT_EQ(gEngineSampleClock.load(), 48);
+  int64_t count = 5;
+  AddToSampleCount(&count, -7);
+  EXPECT_EQ(count, -2);
+}
+
+}  // namespace

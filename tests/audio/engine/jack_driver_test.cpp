@@ -1,0 +1,115 @@
+// The output driver on the JACK server of the test services (its dummy backend runs in real
+// time): the devices chosen through the driver's lists, the format taken from the server,
+// and open, start, soft stop, restart, the forced stop carried out inside the IO procedure,
+// and close. Skipped when no server runs.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <chrono>
+#include <cstring>
+#include <string>
+#include <thread>
+
+#include "audio/coreaudio_devices.h"
+#include "audio/coreaudio_io.h"
+#include "audio/engine_thread.h"
+#include "audio/instruments_engine_channels.h"
+#include "platform/coreaudio/core_audio.h"
+#include "tests/audio/engine/engine_fixture.h"
+
+using engine_test::EngineRig;
+
+namespace {
+
+template <typename Pred>
+bool WaitFor(Pred pred, int millis = 5000) {
+  for (int i = 0; i < millis && !pred(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  return pred();
+}
+
+class JackDriver : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    gCoreAudioDevices = CoreAudioDevices();
+    BuildAudioDeviceLists();
+    for (size_t i = 0; i < gCoreAudioDevices.inputList.size(); ++i) {
+      Str255 name;
+      SelectAudioDeviceByIndex(int32_t(i), name, 0);
+      if (std::string(reinterpret_cast<char*>(name + 1), name[0]) == "JACK (default)") jackIndex_ = int32_t(i);
+    }
+    if (jackIndex_ < 0) GTEST_SKIP() << "no JACK server runs (tools/services start)";
+    SetAudioMode(3);
+  }
+  void TearDown() override {
+    CloseCoreAudioOutput();
+    gCoreAudioDevices = CoreAudioDevices();
+  }
+  UInt32 Running(AudioDeviceID device) {
+    UInt32 running = 0, size = sizeof running;
+    AudioDeviceGetProperty(device, 0, false, kAudioDevicePropertyDeviceIsRunning, &size, &running);
+    return running;
+  }
+  bool CyclesPass(uint32_t count) {
+    uint32_t from = gCoreAudioIO.outputCycles.load();
+    return WaitFor([&] { return gCoreAudioIO.outputCycles.load() >= from + count; });
+  }
+  int32_t jackIndex_ = -1;
+};
+
+TEST_F(JackDriver, OpensStartsAndStopsInEveryOrderTheStatesAllow) {
+  Str255 name;
+  ASSERT_EQ(SelectAudioDeviceByIndex(jackIndex_, name, 3), 0);
+  AudioDeviceID jack = gCoreAudioDevices.outputDevice;
+  ASSERT_EQ(gCoreAudioDevices.inputDevice, jack);
+  // The server decides the buffer size: the driver takes it.
+  gAudioBufferFrames.store(64);
+  ASSERT_EQ(ApplyDeviceFormat(1), 0);
+  UInt32 serverFrames = 0, size = sizeof serverFrames;
+  ASSERT_EQ(AudioDeviceGetProperty(jack, 0, false, kAudioDevicePropertyBufferFrameSize, &size, &serverFrames), 0);
+  ASSERT_EQ(gAudioBufferFrames.load(), int32_t(serverFrames));
+
+  EngineRig rig{int32_t(serverFrames)};
+  rig.AddChannel(1, 16, 16384, 0);
+  gAudioDriverState.store(kDriverNothingStarted);
+  EXPECT_EQ(StartCoreAudioOutput(), 121);  // not open
+
+  // Open and start: prime, warm-up, then the hand-off states while the engine mixes.
+  ASSERT_EQ(OpenCoreAudioOutput(&rig.driver, jack, 0), 0);
+  EXPECT_EQ(gAudioDriverState.load(), kDriverPrime);
+  ASSERT_EQ(StartCoreAudioOutput(), 0);
+  ASSERT_TRUE(WaitFor([] { return gAudioDriverState.load() == kDriverHandOff; }));
+  ASSERT_TRUE(CyclesPass(5));
+  EXPECT_EQ(Running(jack), 1u);
+
+  // Soft stop: the device runs on, the procedure renders nothing.
+  EXPECT_EQ(StopCoreAudioOutput(0, 0), kDriverIdle);
+  uint32_t cycles = gCoreAudioIO.outputCycles.load();
+  std::this_thread::sleep_for(std::chrono::milliseconds(40));  // several server periods
+  EXPECT_EQ(gCoreAudioIO.outputCycles.load(), cycles);
+  EXPECT_EQ(Running(jack), 1u);
+
+  // Restart from idle, then the forced stop carried out by the procedure itself.
+  ASSERT_EQ(StartCoreAudioOutput(), 0);
+  ASSERT_TRUE(CyclesPass(5));
+  EXPECT_EQ(StopCoreAudioOutput(1, 40000), kDriverStoppedInCallback);
+  EXPECT_EQ(gAudioDriverState.load(), kDriverNothingStarted);
+  EXPECT_FALSE(gCoreAudioIO.outputProcInstalled.load());
+  EXPECT_TRUE(WaitFor([&] { return Running(jack) == 0; }));
+
+  // Opened but never started: the forced stop gives up after its bound.
+  ASSERT_EQ(OpenCoreAudioOutput(&rig.driver, jack, 0), 0);
+  EXPECT_EQ(StopCoreAudioOutput(1, 100), kDriverStopOutput);
+  EXPECT_EQ(gAudioDriverState.load(), kDriverNothingStarted);
+
+  // Open, play, close.
+  ASSERT_EQ(OpenCoreAudioOutput(&rig.driver, jack, 0), 0);
+  ASSERT_EQ(StartCoreAudioOutput(), 0);
+  ASSERT_TRUE(CyclesPass(3));
+  CloseCoreAudioOutput();
+  EXPECT_EQ(gAudioDriverState.load(), kDriverNothingStarted);
+  EXPECT_TRUE(WaitFor([&] { return Running(jack) == 0; }));
+  EXPECT_EQ(TakeEngineError(), 0);
+}
+
+}  // namespace

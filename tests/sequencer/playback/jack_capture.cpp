@@ -1,0 +1,304 @@
+#include "tests/sequencer/playback/jack_capture.h"
+
+#include <jack/midiport.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <deque>
+#include <map>
+#include <thread>
+
+#include "platform/coremidi/midi_services.h"
+#include "platform/files/file_locations.h"
+#include "platform/memory/byte_order.h"
+#include "platform/memory/memory.h"
+#include "platform/system/host_time.h"
+#include "sequencer/coremidi_driver.h"
+#include "sequencer/instruments_driver_procs.h"
+#include "sequencer/midi_port_build.h"
+#include "sequencer/midi_port_layout.h"
+#include "sequencer/midi_port_table.h"
+#include "sequencer/sequencer_clock.h"
+#include "sequencer/tempo_tables.h"
+#include "sequencer/tick_scheduler.h"
+#include "sequencer/transport_engine.h"
+#include "song/conductor_time.h"
+#include "song/smf_import.h"
+#include "song/song_context.h"
+#include "song/song_layout.h"
+#include "tests/platform/coremidi/jack_test_support.h"
+#include "tests/song/smf/smf_bytes.h"
+#include "tests/song/smf/smf_test_setup.h"
+
+// ---- the capture client
+
+JackCapture::JackCapture(size_t capacity) : events_(new CapturedMidi[capacity]), capacity_(capacity) {}
+
+JackCapture::~JackCapture() { Close(); }
+
+bool JackCapture::Open(const std::string& prefix) {
+  name_ = prefix + std::to_string(getpid());
+  client_ = jack_client_open(name_.c_str(), JackNoStartServer, nullptr);
+  if (client_ == nullptr) return false;
+  sampleRate_ = jack_get_sample_rate(client_);
+  in_ = jack_port_register(client_, "in", JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0);
+  jack_set_process_callback(client_, Process, this);
+  jack_set_xrun_callback(client_, OnXrun, this);
+  hostMinusJack_ = jack_test::HostMinusJackNanos();
+  return in_ != nullptr && jack_activate(client_) == 0;
+}
+
+void JackCapture::Close() {
+  jack_test::CloseClientWithin(client_);
+  client_ = nullptr;
+}
+
+uint32_t JackCapture::Period() const { return client_ ? jack_get_buffer_size(client_) : 0; }
+
+bool JackCapture::Connected() const { return in_ != nullptr && jack_port_connected(in_) > 0; }
+
+std::vector<CapturedMidi> JackCapture::Events(size_t from) const {
+  size_t n = Count();
+  if (from >= n) return {};
+  return std::vector<CapturedMidi>(events_.get() + from, events_.get() + n);
+}
+
+uint64_t JackCapture::FrameToHostNanos(uint64_t frame) const {
+  if (client_ == nullptr) return 0;
+  return uint64_t(int64_t(jack_frames_to_time(client_, jack_nframes_t(frame))) * 1000 + hostMinusJack_);
+}
+
+int JackCapture::Process(jack_nframes_t frames, void* arg) {
+  auto* c = static_cast<JackCapture*>(arg);
+  jack_nframes_t start = jack_last_frame_time(c->client_);
+  uint64_t now = HostTimeNanos();
+  uint64_t period = uint64_t(frames) * 1000000000 / c->sampleRate_;
+  if (c->lastCycle_ != 0 && now - c->lastCycle_ > 3 * period) c->stalls_.fetch_add(1);
+  c->lastCycle_ = now;
+  void* buffer = jack_port_get_buffer(c->in_, frames);
+  uint32_t count = jack_midi_get_event_count(buffer);
+  size_t n = c->count_.load(std::memory_order_relaxed);
+  for (uint32_t i = 0; i < count && n < c->capacity_; ++i) {
+    jack_midi_event_t ev;
+    if (jack_midi_event_get(&ev, buffer, i) != 0 || ev.size == 0) continue;
+    CapturedMidi& out = c->events_[n++];
+    out.frame = start + ev.time;
+    out.hostNanos = uint64_t(int64_t(jack_frames_to_time(c->client_, start + ev.time)) * 1000 + c->hostMinusJack_);
+    out.size = uint8_t(std::min<size_t>(ev.size, 3));
+    std::copy(ev.buffer, ev.buffer + out.size, out.bytes);
+  }
+  c->count_.store(n, std::memory_order_release);
+  return 0;
+}
+
+int JackCapture::OnXrun(void* arg) {
+  static_cast<JackCapture*>(arg)->stalls_.fetch_add(1);
+  return 0;
+}
+
+// ---- the sequencer on JACK
+
+int32_t StartSequencerMidiOnJack(const std::string& captureName) {
+  setenv("JACK_NO_START_SERVER", "1", 1);
+  setenv("ZARIN_MIDI_DRIVERS", "jack", 1);
+  std::string layer = "Zarin-seq-" + std::to_string(getpid());
+  setenv("ZARIN_JACK_CLIENT_NAME", layer.c_str(), 1);
+  gTempoTableResolution = 480;
+  gSmpteRateCode = 3;
+  BuildTempoTables();
+  InitSequencerClock();
+  OSStatus s = MidiInit();
+  if (s != noErr && s != -1) return -1;
+  for (int attempt = 0; attempt < 300; ++attempt) {
+    MIDIDeliverPendingNotifications();
+    BuildPortTable(true);
+    for (int32_t i = 0; gPortTable && i < gPortCount; ++i) {
+      MIDIEndpointRef dest = ReadU32BE(*gPortTable + i * kPortEntrySize + kPortEndpoint);
+      uint8_t name[64] = {};
+      if (dest) GetEndpointDisplayName(dest, name, sizeof name);
+      std::string text(reinterpret_cast<char*>(name + 1), name[0]);
+      if (text.find(captureName) != std::string::npos) return i;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return -1;
+}
+
+void StopSequencerMidi() {
+  StopTransport(false);
+  RemoveClockTimer();
+  ReleasePlayback();
+  MidiShutDown();
+  ShutDownMidiServices();
+}
+
+// ---- songs
+
+namespace {
+
+struct TimedBytes {
+  uint32_t tick;
+  int order;  // note-offs before note-ons at one tick
+  Bytes bytes;
+};
+
+Bytes TrackBody(std::vector<TimedBytes> events) {
+  std::stable_sort(events.begin(), events.end(), [](const TimedBytes& a, const TimedBytes& b) {
+    return a.tick != b.tick ? a.tick < b.tick : a.order < b.order;
+  });
+  Bytes body;
+  uint32_t at = 0;
+  for (const TimedBytes& e : events) {
+    Append(&body, Vlq(e.tick - at));
+    at = e.tick;
+    Append(&body, e.bytes);
+  }
+  Append(&body, Vlq(0));
+  Append(&body, EndOfTrack());
+  return body;
+}
+
+}  // namespace
+
+std::vector<uint8_t> MakeSmf(uint16_t division, const std::vector<SmfTempo>& tempos,
+                             const std::vector<std::vector<SmfNote>>& tracks) {
+  Bytes file = Header(1, uint16_t(tracks.size() + 1), int16_t(division));
+  std::vector<TimedBytes> conductor{{0, 0, Meta(0x58, {0x04, 0x02, 0x18, 0x08})}};
+  for (const SmfTempo& t : tempos) conductor.push_back({t.tick, 1, Tempo(t.microsecondsPerQuarter)});
+  Append(&file, Chunk("MTrk", TrackBody(conductor)));
+  for (const std::vector<SmfNote>& notes : tracks) {
+    std::vector<TimedBytes> events;
+    for (const SmfNote& n : notes) {
+      events.push_back({n.tick, 1, {uint8_t(0x90 | n.channel), n.key, n.velocity}});
+      events.push_back({n.tick + n.length, 0, {uint8_t(0x80 | n.channel), n.key, 64}});
+    }
+    Append(&file, Chunk("MTrk", TrackBody(events)));
+  }
+  return file;
+}
+
+Handle OpenSmfAsSong(const std::vector<uint8_t>& file, int32_t port) {
+  const char* tmp = std::getenv("TMPDIR");
+  std::string path = std::string(tmp && *tmp ? tmp : "/tmp") + "/zarin_playback_" + std::to_string(getpid()) + ".mid";
+  FILE* f = std::fopen(path.c_str(), "wb");
+  if (!f) return Handle();
+  std::fwrite(file.data(), 1, file.size(), f);
+  std::fclose(f);
+  SetUpSmfImportState(480);
+  FSSpec spec;
+  OSErr err = PathToSpec(path, &spec);
+  if (err == noErr) err = ImportStandardMidiFile(&spec, 0);
+  std::remove(path.c_str());
+  if (err != noErr || !gCurrentSongHandle) return Handle();
+  Handle song = gCurrentSongHandle;
+  uint8_t* s = reinterpret_cast<uint8_t*>(*song);
+  uint8_t* e = s + kSongHeaderSize;
+  for (uint16_t t = 0; t < ReadU16BE(s + kSongTrackCount); ++t) {
+    WriteU32BE(e + kTrackDriverProc, kMidiPortDriverProc);
+    e[kTrackMidiOutput] = uint8_t(port);
+    e[kTrackFlags] |= kTrackSounds;
+    e += ReadU16BE(e + kTrackLength);
+  }
+  gTransportSong = song;
+  return song;
+}
+
+std::vector<ExpectedMidi> ExpectedFromNotes(const std::vector<std::vector<SmfNote>>& tracks) {
+  std::vector<ExpectedMidi> out;
+  for (const auto& notes : tracks)
+    for (const SmfNote& n : notes) {
+      out.push_back({n.tick + 1, true, n.channel, n.key});
+      out.push_back({n.tick + n.length + 1, false, n.channel, n.key});
+    }
+  std::stable_sort(out.begin(), out.end(), [](const ExpectedMidi& a, const ExpectedMidi& b) { return a.tick < b.tick; });
+  return out;
+}
+
+double ConductorMicros(Handle song, uint32_t tick) {
+  uint8_t* s = reinterpret_cast<uint8_t*>(*song);
+  return (TickToSubframesExact(s, tick) - TickToSubframesExact(s, 1)) * gMicrosecondsPerSubframe;
+}
+
+TimingResult CompareTiming(const JackCapture& capture, const std::vector<CapturedMidi>& events,
+                           const std::vector<ExpectedMidi>& expected, Handle song) {
+  TimingResult r;
+  r.expected = expected.size();
+  // Expected messages by key {on, channel, key}, in tick order, with their conductor times.
+  std::map<uint32_t, std::deque<size_t>> byKey;
+  auto keyOf = [](bool on, uint8_t channel, uint8_t key) { return uint32_t(on) << 16 | uint32_t(channel) << 8 | key; };
+  std::vector<double> when(expected.size());
+  for (size_t i = 0; i < expected.size(); ++i) {
+    byKey[keyOf(expected[i].on, expected[i].channel, expected[i].key)].push_back(i);
+    when[i] = ConductorMicros(song, expected[i].tick);
+  }
+  // Each arrival is matched with the first unmatched expected message of its key that lies
+  // within kWindow of it (after the latency of the first arrival is taken off), so that a lost
+  // message does not shift every later match; expected messages it passes are missing.
+  constexpr double kWindowMicros = 50000;
+  bool haveOffset = false;
+  double offset = 0;
+  std::vector<std::pair<size_t, double>> matched;  // expected index, arrival - conductor time
+  std::vector<std::pair<size_t, double>> hostMatched;
+  uint32_t lastTick = 0;
+  r.ordered = true;
+  for (const CapturedMidi& m : events) {
+    uint8_t kind = m.bytes[0] & 0xF0;
+    if (m.size < 3 || (kind != 0x80 && kind != 0x90)) continue;
+    bool on = kind == 0x90 && m.bytes[2] > 0;
+    auto& queue = byKey[keyOf(on, m.bytes[0] & 0x0F, m.bytes[1])];
+    double arrival = double(m.frame) * 1e6 / capture.SampleRate();
+    if (!haveOffset && !queue.empty()) {
+      offset = arrival - when[queue.front()];
+      r.firstArrivalHostNanos = double(capture.FrameToHostNanos(m.frame));
+      haveOffset = true;
+    }
+    while (!queue.empty() && when[queue.front()] + offset < arrival - kWindowMicros) queue.pop_front();
+    if (queue.empty() || when[queue.front()] + offset > arrival + kWindowMicros) {
+      if (r.firstProblem.empty()) r.firstProblem = "unexpected message at frame " + std::to_string(m.frame);
+      ++r.unexpected;
+      continue;
+    }
+    size_t i = queue.front();
+    queue.pop_front();
+    if (expected[i].tick < lastTick) {
+      if (r.ordered) r.firstProblem = "tick " + std::to_string(expected[i].tick) + " arrived after tick " + std::to_string(lastTick);
+      r.ordered = false;
+    }
+    lastTick = std::max(lastTick, expected[i].tick);
+    matched.push_back({i, arrival - when[i]});
+    hostMatched.push_back({i, double(m.hostNanos) / 1000 - when[i]});
+  }
+  r.matched = matched.size();
+  r.complete = r.matched == r.expected && r.unexpected == 0;
+  if (!r.complete && r.firstProblem.empty()) r.firstProblem = std::to_string(r.expected - r.matched) + " messages did not arrive";
+  if (matched.empty()) return r;
+  std::vector<double> offsets;
+  for (auto& m : matched) offsets.push_back(m.second);
+  std::nth_element(offsets.begin(), offsets.begin() + offsets.size() / 2, offsets.end());
+  r.medianOffsetMicros = offsets[offsets.size() / 2];
+  std::sort(matched.begin(), matched.end());
+  for (auto& m : matched) {
+    r.errorIndex.push_back(m.first);
+    r.errorsMicros.push_back(m.second - r.medianOffsetMicros);
+  }
+  offsets.clear();
+  for (auto& m : hostMatched) offsets.push_back(m.second);
+  std::nth_element(offsets.begin(), offsets.begin() + offsets.size() / 2, offsets.end());
+  double hostMedian = offsets[offsets.size() / 2];
+  std::sort(hostMatched.begin(), hostMatched.end());
+  for (auto& m : hostMatched) r.hostErrorsMicros.push_back(m.second - hostMedian);
+  return r;
+}
+
+bool WaitForPassEnd(double seconds) {
+  auto until = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+  while (gTransportRunning) {
+    if (std::chrono::steady_clock::now() > until) return false;
+    RunIdleTask(false);
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  return true;
+}

@@ -1,0 +1,116 @@
+// The editor pane table: its bound, selection, and the layout of the panes' scroll bars.
+#include "platform/controls/controls.h"
+#include "shell/app_windows.h"
+#include "shell/editor_panes.h"
+#include "shell/row_metrics.h"
+#include "shell/window_sizing.h"
+#include "tests/shell/fields/fields_fixture.h"
+
+namespace fields_test {
+namespace {
+
+class EditorPaneTest : public FieldsTest {
+ protected:
+  void SetUp() override {
+    FieldsTest::SetUp();
+    gPaneSlots = PaneSlotInfo();
+    gStandardLineHeight = 12;
+    gTrackRowHeight = 16;
+    gPaneTopMargin = 40;
+    CreatePlaceholderAppWindow(&slot_, &gMainEditorRecord, kMainEditorWindowKind, "Editor",
+                               Rect{60, 20, 660, 820});
+    ASSERT_NE(gMainEditorRecord.window, nullptr);
+  }
+  Rect BarBounds(int k) {
+    Rect r{};
+    GetControlBounds(gEditorPanes[k].scrollBar, &r);
+    return r;
+  }
+  AppWindow* slot_ = nullptr;
+};
+
+TEST_F(EditorPaneTest, TheTableHoldsSixteenPanesAndRefusesMore) {
+  for (int i = 0; i < kMaxEditorPanes; ++i) ASSERT_EQ(CreateEditorPane(int16_t(40 + i), false, uint8_t(i)), noErr);
+  EXPECT_EQ(CreateEditorPane(100, true, 3), memFullErr);
+  EXPECT_FALSE(AddEditorPane(gEditorPanes[0].scrollBar, 100, 3));
+  EXPECT_EQ(gEditorPaneCount, kMaxEditorPanes);
+  EXPECT_EQ(gCurrentPaneIndex, kMaxEditorPanes - 1);
+  SetLastPaneBottom(500);  // the end marker lies behind the last pane
+  EXPECT_EQ(gEditorPanes[kMaxEditorPanes].top, 500);
+  EXPECT_EQ(GetPaneBottom(kMaxEditorPanes - 1), 500 - gStandardLineHeight - 4);
+  EXPECT_EQ(gEditorPanes[kMaxEditorPanes - 1].track, kMaxEditorPanes - 1);
+}
+
+TEST_F(EditorPaneTest, SelectionIsClampedToThePanesThatExist) {
+  SelectEditorPaneIndex(5);  // no panes: nothing happens
+  EXPECT_EQ(gCurrentPaneIndex, 0);
+  EXPECT_EQ(GetCurrentPaneTrack(), -1);
+  for (int i = 0; i < 3; ++i) ASSERT_EQ(CreateEditorPane(int16_t(100 * (i + 1)), false, uint8_t(10 + i)), noErr);
+  SelectEditorPaneIndex(20);
+  EXPECT_EQ(gCurrentPaneIndex, 2);
+  SelectEditorPaneIndex(-4);
+  EXPECT_EQ(gCurrentPaneIndex, 0);
+  SelectEditorPane(1);
+  EXPECT_EQ(GetCurrentPaneTrack(), 11);
+  EXPECT_EQ(gCurrentPaneTop, 200);
+}
+
+TEST_F(EditorPaneTest, PaneKindsChooseTheSlotAndViewMode) {
+  ASSERT_EQ(CreateEditorPane(100, false, 0), noErr);
+  gPaneSlots.masterSlot = 20;
+  struct { int8_t kind; uint8_t mode; bool master; int16_t slot, viewMode; } cases[] = {
+      {1, 3, true, 0, kSpecialViewMode},
+      {2, 3, true, int16_t(gPaneSlots.masterSlot + 1), kMasterViewMode},
+      {7, 4, true, 2, 4},
+      {int8_t(gPaneSlots.masterSlot + 1 + 5), 4, false, int16_t(gPaneSlots.masterSlot + 1), kMasterViewMode},
+      {0, 6, true, 0, 6},
+  };
+  for (auto c : cases) {
+    gEditorPanes[0].kind = c.kind;
+    gEditorPanes[0].viewMode = c.mode;
+    gPaneSlots.masterChainPresent = c.master;
+    SelectEditorPaneIndex(0);
+    EXPECT_EQ(gCurrentPaneSlot, c.slot) << int(c.kind);
+    EXPECT_EQ(gCurrentViewMode, c.viewMode) << int(c.kind);
+  }
+}
+
+TEST_F(EditorPaneTest, LayoutPlacesScrollBarsAndCutsHeightsOf46And47) {
+  for (int i = 0; i < 3; ++i) ASSERT_EQ(CreateEditorPane(int16_t(100), false, uint8_t(i)), noErr);
+  struct { int gap, height; } cases[] = {{46, 45}, {47, 45}, {48, 48}, {45, 45}, {60, 60}};
+  for (auto c : cases) {
+    gEditorPanes[1].top = 200;
+    gEditorPanes[2].top = uint16_t(200 + c.gap);
+    LayoutEditorPanes();
+    Rect bar = BarBounds(1);
+    EXPECT_EQ(bar.bottom - bar.top, c.height) << c.gap;
+    EXPECT_EQ(bar.right - bar.left, kPaneScrollBarWidth);
+    EXPECT_TRUE(IsControlVisible(gEditorPanes[1].scrollBar));
+  }
+  gEditorPanes[1].flags |= kPaneHidden;
+  LayoutEditorPanes();
+  EXPECT_FALSE(IsControlVisible(gEditorPanes[1].scrollBar));
+  // The last pane reaches the bottom limit.
+  Rect window{};
+  GetWindowPortBounds(gMainEditorRecord.window, &window);
+  EXPECT_EQ(BarBounds(2).bottom, window.bottom - 15);
+}
+
+TEST_F(EditorPaneTest, AWindowTallerThanThePanesNeedIsShrunk) {
+  gTrackRowHeight = 16;
+  ASSERT_EQ(CreateEditorPane(100, false, 0), noErr);
+  int32_t wanted = GetEditorLayoutHeight();
+  EXPECT_EQ(wanted, 16 * 1 * 11 + gPaneTopMargin + 19);
+  EnsureEditorFitsPanes();
+  Rect r{};
+  GetWindowPortBounds(gMainEditorRecord.window, &r);
+  EXPECT_EQ(r.bottom - r.top, wanted);
+  EXPECT_EQ(r.right - r.left, 800);
+  gTrackRowHeight = 100;  // a window shorter than the layout keeps its size
+  EnsureEditorFitsPanes();
+  GetWindowPortBounds(gMainEditorRecord.window, &r);
+  EXPECT_EQ(r.bottom - r.top, wanted);
+}
+
+}  // namespace
+}  // namespace fields_test

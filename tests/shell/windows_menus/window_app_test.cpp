@@ -1,0 +1,414 @@
+// The program's windows and menus after a headless start: the window list, commands by menu
+// and item, activation and dragging by posted events, sizing and zooming, the Window menu's
+// marks, help topics, and what a song switch or a locate refreshes.
+#include <string>
+#include <vector>
+
+#include "platform/controls/controls.h"
+#include "platform/memory/byte_order.h"
+#include "platform/resources/resource_manager.h"
+#include "platform/events/host_input.h"
+#include "platform/quickdraw/regions.h"
+#include "platform/quickdraw/screen.h"
+#include "platform/windows/scrap.h"
+#include "platform/windows/windows.h"
+#include "sequencer/transport_engine.h"
+#include "sequencer/transport_state.h"
+#include "shell/app_events.h"
+#include "shell/app_state.h"
+#include "shell/app_windows.h"
+#include "shell/context_help.h"
+#include "shell/menu_bar.h"
+#include "shell/menu_commands.h"
+#include "shell/menu_dispatch.h"
+#include "shell/menu_state.h"
+#include "shell/option_toggles.h"
+#include "shell/row_metrics.h"
+#include "shell/selection_memory.h"
+#include "shell/shutdown.h"
+#include "shell/song_switch.h"
+#include "shell/startup.h"
+#include "shell/window_activation.h"
+#include "shell/window_sizing.h"
+#include "song/songs.h"
+#include "song/time_selection.h"
+#include "tests/platform/windows/windows_test_support.h"
+#include "tests/shell/app/app_fixture.h"
+
+namespace app_test {
+namespace {
+
+class WindowsMenus : public AppTest {
+ protected:
+  void SetUp() override {
+    AppTest::SetUp();
+    StartUpApplication(40);
+  }
+  void TearDown() override {
+    gAppState[4] = 0;
+    gDisplayWord = 0;
+    SetHelpOpenProc(nullptr);
+    SetPluginMenuQuery(nullptr);
+    QuitApplication(0);
+    AppTest::TearDown();
+  }
+  static WindowRef Window(int16_t kind) { return GetAppWindowRef(GetWindowForKind(kind)); }
+  static Rect Frame(WindowRef w, WindowRegionCode code = kWindowStructureRgn) {
+    Rect r{};
+    GetWindowBounds(w, code, &r);
+    return r;
+  }
+  static Rect Port(WindowRef w) {
+    Rect r{};
+    GetWindowPortBounds(w, &r);
+    return r;
+  }
+  static bool HasUpdate(WindowRef w) {
+    RgnHandle pending = NewRgn();
+    GetWindowRegion(w, kWindowUpdateRgn, pending);
+    bool any = !EmptyRgn(pending);
+    DisposeRgn(pending);
+    return any;
+  }
+  static void ValidateAll() {
+    for (AppWindow* w = gAppWindowList; w; w = w->next)
+      if (WindowRef window = GetAppWindowRef(w)) {
+        Rect all = Port(window);
+        all.bottom = int16_t(all.bottom + 1);
+        ValidWindowRect(window, &all);
+      }
+  }
+  static int Dispatch() { return windows_test::DispatchQueuedEvents(); }
+  static void ClickPath(std::vector<Point> path, UInt32 modifiers = 0) { windows_test::PostClickPath(path, modifiers); }
+  static void Front(int16_t kind) {
+    ShowWindow(Window(kind));
+    SelectWindow(Window(kind));
+    Dispatch();
+  }
+};
+
+TEST_F(WindowsMenus, EveryWindowIsListedOnceAndFoundFromItsToolboxWindow) {
+  std::vector<int16_t> kinds;
+  int count = 0;
+  for (AppWindow* w = gAppWindowList; w && count < 64; w = w->next, ++count) {
+    kinds.push_back(w->kind);
+    EXPECT_EQ(w, FindAppWindow(GetAppWindowRef(w))) << w->kind;
+    if (w->kind != kPopUpPortKind) {
+      EXPECT_EQ(w, GetWindowForKind(w->kind)) << w->kind;
+    }
+  }
+  ASSERT_GE(kinds.size(), 3u);
+  EXPECT_EQ(kMainEditorWindowKind, kinds[0]) << "made first";
+  EXPECT_EQ(kInfoPanelWindowKind, kinds[1]);
+  EXPECT_EQ(kTrackWindowKind, kinds[2]);
+  for (int16_t kind : {1, 24, 26, 0}) EXPECT_EQ(nullptr, GetWindowForKind(kind)) << kind;
+  EXPECT_EQ(nullptr, FindAppWindow(nullptr));
+}
+
+TEST_F(WindowsMenus, CommandsGoByMenuAndItem) {
+  struct Case { int16_t menu, item; OSStatus result; };
+  const Case cases[] = {{999, 1, -9874},          {kEditMenuId, 3, -9874}, {kOptionsMenuId, 6, -9874},
+                        {28150, 2, -9874},        {kViewMenuId, 13, noErr}, {70, 3, noErr},
+                        {72, 5, noErr},           {79, 4, noErr},           {kWindowMenuId, 5, noErr},
+                        {kAppMenuId, 2, noErr}};
+  for (const Case& c : cases) EXPECT_EQ(c.result, DispatchMenuCommand(c.menu, c.item)) << c.menu << "/" << c.item;
+  EXPECT_EQ(0x100, gViewOptionWord & 0x100);
+  EXPECT_EQ(2, gEditorDisplayMode);
+  EXPECT_EQ(5, gChosenValue);
+  EXPECT_EQ(3, gDisplayChoiceByte);
+  EXPECT_EQ(Window(kSongListKind), FrontNonFloatingWindow());
+  UpdateMenuState();
+  int16_t mark = 0;
+  GetItemMark(gWindowMenu, 5, &mark);
+  EXPECT_EQ(kFrontWindowMark, mark);
+  EXPECT_TRUE(IsMenuItemEnabled(gOptionsMenu, 18));
+  DispatchMenuCommand(kViewMenuId, 13);
+  EXPECT_EQ(0, gViewOptionWord & 0x100);
+}
+
+TEST_F(WindowsMenus, PluginMenuIdsBecomeTheirGroupOrTheProcessingMenu) {
+  EXPECT_EQ(kPluginMenuGroupId, MapDispatchMenuId(28000));
+  EXPECT_EQ(kPluginMenuGroupId, MapDispatchMenuId(28300));
+  EXPECT_EQ(28301, MapDispatchMenuId(28301));
+  SetPluginMenuQuery([](int16_t id) { return id == kPluginMenuGroupId ? gFileMenu : MenuRef(nullptr); });
+  EXPECT_EQ(kPluginProcessingMenuId, MapDispatchMenuId(28010));
+  EXPECT_EQ(kFileMenuId, MapDispatchMenuId(kFileMenuId));
+}
+
+TEST_F(WindowsMenus, TheWindowMenuMarksShownFrontAndFloatingWindows) {
+  Front(kEventListKind);
+  HideWindow(Window(kMixerKind));
+  ShowWindow(Window(kMarkerListKind));
+  ShowWindow(Window(kInfoPanelWindowKind));
+  SelectWindow(Window(kEventListKind));
+  MarkWindowMenuItems();
+  auto markOf = [](int16_t item) {
+    int16_t mark = -1;
+    GetItemMark(gWindowMenu, MenuItemIndex(item), &mark);
+    return mark;
+  };
+  EXPECT_EQ(0, markOf(18));  // mixer hidden
+  EXPECT_EQ(kShownWindowMark, markOf(11));
+  EXPECT_EQ(kFloatingWindowMark, markOf(1));
+  EXPECT_EQ(kFrontWindowMark, markOf(8)) << "the front document window, whatever floats above it";
+}
+
+TEST_F(WindowsMenus, ActivationKeepsTheDisplayBitsOfTheActiveWindow) {
+  Front(kSongListKind);
+  EXPECT_TRUE(gDisplayWord & kDisplaySongListActive);
+  Front(kMarkerListKind);
+  EXPECT_FALSE(gDisplayWord & kDisplaySongListActive);
+  EXPECT_TRUE(gDisplayWord & kDisplayMarkerListActive);
+  Front(kMixerKind);
+  EXPECT_FALSE(gDisplayWord & kDisplayMarkerListActive);
+  EXPECT_TRUE(gDisplayWord & kDisplayMixerActive);
+
+  gAppState[4] |= kAppWord4IgnoreActivate;
+  EXPECT_EQ(-9874, ActivateWindowByKind(nullptr, Window(kSongListKind), true));
+  EXPECT_EQ(-9874, DeactivateWindowByKind(nullptr, Window(kMixerKind)));
+  EXPECT_TRUE(gDisplayWord & kDisplayMixerActive);
+  gAppState[4] &= ~kAppWord4IgnoreActivate;
+
+  WindowRef stranger = nullptr;
+  Rect bounds{100, 100, 200, 200};
+  CreateNewWindow(kDocumentWindowClass, 0, &bounds, &stranger);
+  EXPECT_EQ(-9874, ActivateWindowByKind(nullptr, stranger, true));
+  DisposeWindow(stranger);
+}
+
+TEST_F(WindowsMenus, TheMainEditorKeepsItsScrollBarWhileTheDisplayBitAsks) {
+  AppWindow* editor = GetWindowForKind(kMainEditorWindowKind);
+  Rect r{0, 0, 100, 16};
+  editor->hScrollBar = NewControl(editor->window, &r, reinterpret_cast<const unsigned char*>(""), true, 0, 0, 10,
+                                  scrollBarProc, 0);
+  ASSERT_NE(nullptr, editor->hScrollBar);
+  ActivateWindowByKind(nullptr, editor->window, true);
+  gDisplayWord |= kDisplayKeepEditorActive;
+  EXPECT_EQ(noErr, DeactivateWindowByKind(nullptr, editor->window));
+  EXPECT_TRUE(IsControlActive(editor->hScrollBar));
+  gDisplayWord &= ~kDisplayKeepEditorActive;
+  DeactivateWindowByKind(nullptr, editor->window);
+  EXPECT_FALSE(IsControlActive(editor->hScrollBar));
+  DisposeControl(editor->hScrollBar);
+  editor->hScrollBar = nullptr;
+}
+
+TEST_F(WindowsMenus, ADraggedWindowStaysOnTheScreenThatHoldsIt) {
+  Front(kSongListKind);
+  WindowRef songs = Window(kSongListKind);
+  MoveWindow(songs, 300, 200, false);
+  Rect before = Frame(songs);
+  Rect title = Frame(songs, kWindowTitleBarRgn);
+  Point grab{int16_t(title.top + 5), int16_t(title.right - 6)};
+  WindowRef hit = nullptr;
+  ASSERT_EQ(inDrag, FindWindow(grab, &hit));
+  ASSERT_EQ(songs, hit);
+  Rect screen{};
+  GetAvailableWindowPositioningBounds(GetMainDevice(), &screen);
+  // Released at the screen's left edge: only the 6 pixels right of the grab would stay on it.
+  ClickPath({grab, Point{int16_t(grab.v + 10), int16_t(grab.h - 100)}, Point{int16_t(grab.v + 20), screen.left}});
+  Dispatch();
+  Rect after = Frame(songs);
+  EXPECT_EQ(screen.left + 40, after.right) << "40 pixels of the title bar are left to grab";
+  EXPECT_EQ(before.top + 20, after.top);
+}
+
+TEST_F(WindowsMenus, ACommandDragMovesABackgroundWindowWithoutRaisingIt) {
+  Front(kMarkerListKind);
+  Front(kSongListKind);
+  WindowRef markers = Window(kMarkerListKind);
+  Rect before = Frame(markers, kWindowContentRgn);
+  Rect title = Frame(markers, kWindowTitleBarRgn);
+  Point grab{int16_t(title.top + 5), int16_t(title.left + 12)};
+  WindowRef songs = Window(kSongListKind);
+  // Start the drag where the marker list's title bar is not covered by the song list.
+  Rect cover = Frame(songs);
+  if (grab.h >= cover.left && grab.h < cover.right && grab.v >= cover.top && grab.v < cover.bottom)
+    MoveWindow(songs, int16_t(before.right + 40), 300, false);
+  ClickPath({grab, Point{int16_t(grab.v + 30), int16_t(grab.h + 25)}}, cmdKey);
+  Dispatch();
+  Rect after = Frame(markers, kWindowContentRgn);
+  EXPECT_EQ(before.top + 30, after.top);
+  EXPECT_EQ(before.left + 25, after.left);
+  EXPECT_EQ(songs, FrontNonFloatingWindow());
+}
+
+TEST_F(WindowsMenus, TheTrackWindowAlwaysHoldsWholeRows) {
+  AppWindow* track = GetWindowForKind(kTrackWindowKind);
+  SetTrackRowHeight(16);
+  for (int16_t height : {int16_t(100), int16_t(203), int16_t(250), int16_t(47), int16_t(20)}) {
+    SetAppWindowSize(track, 400, height);
+    int16_t got = int16_t(Port(track->window).bottom - Port(track->window).top);
+    EXPECT_EQ(0, (got - 47) % 16) << height;
+    EXPECT_GE(got, 47) << height;
+    EXPECT_LE(std::abs(got - height), 47 + 8) << height;
+  }
+  SetAppWindowSize(track, 30, 200);  // narrower than the name column
+  EXPECT_EQ(gTrackColumnWidth + 61, Port(track->window).right - Port(track->window).left);
+  int16_t saved = gTrackRowHeight;
+  gTrackRowHeight = 0;  // before the window's set-up
+  SetAppWindowSize(track, 400, 180);
+  EXPECT_EQ(180, Port(track->window).bottom - Port(track->window).top);
+  gTrackRowHeight = saved;
+}
+
+TEST_F(WindowsMenus, GrowingByTheBoxKeepsTheLimitsAndTheRows) {
+  Front(kTrackWindowKind);
+  AppWindow* track = GetWindowForKind(kTrackWindowKind);
+  SetAppWindowSize(track, 500, 207);
+  Rect grow = Frame(track->window, kWindowGrowRgn);
+  Point from{int16_t((grow.top + grow.bottom) / 2), int16_t((grow.left + grow.right) / 2)};
+  ClickPath({from, Point{int16_t(from.v + 40), int16_t(from.h - 20)}, Point{int16_t(from.v + 61), int16_t(from.h - 30)}});
+  Dispatch();
+  Rect port = Port(track->window);
+  EXPECT_EQ(0, (port.bottom - port.top - 47) % gTrackRowHeight);
+  EXPECT_EQ(271, port.bottom - port.top);  // 207 + 61, snapped to 47 + 14 rows
+  EXPECT_EQ(470, port.right - port.left);
+
+  Front(kMarkerListKind);
+  AppWindow* markers = GetWindowForKind(kMarkerListKind);
+  grow = Frame(markers->window, kWindowGrowRgn);
+  from = Point{int16_t((grow.top + grow.bottom) / 2), int16_t((grow.left + grow.right) / 2)};
+  ClickPath({from, Point{int16_t(from.v + 10), int16_t(from.h + 300)}, Point{int16_t(from.v + 20), int16_t(from.h + 900)}});
+  Dispatch();
+  EXPECT_EQ(400, Port(markers->window).right - Port(markers->window).left) << "the marker list's widest";
+}
+
+TEST_F(WindowsMenus, ZoomingTwiceComesBackToTheUserSize) {
+  Front(kEventListKind);
+  AppWindow* events = GetWindowForKind(kEventListKind);
+  MoveWindow(events->window, 50, 100, false);
+  Rect before = Frame(events->window, kWindowContentRgn);
+  ZoomAppWindow(events, inZoomOut);
+  EXPECT_EQ(1, events->zoomed);
+  Rect zoomed = Frame(events->window, kWindowContentRgn);
+  EXPECT_NE(before, zoomed);
+  EXPECT_EQ(gEventListWidth, zoomed.right - zoomed.left);
+  EXPECT_EQ(before.left, zoomed.left) << "the list keeps its left edge";
+  Rect screen{};
+  GetAvailableWindowPositioningBounds(GetMainDevice(), &screen);
+  EXPECT_LE(zoomed.bottom, screen.bottom);
+  ZoomAppWindow(events, inZoomIn);
+  EXPECT_EQ(0, events->zoomed);
+  EXPECT_EQ(before, Frame(events->window, kWindowContentRgn));
+}
+
+TEST_F(WindowsMenus, ASongSwitchRedrawsTheShownWindowsOnly) {
+  ShowWindow(Window(kTrackWindowKind));
+  ShowWindow(Window(kSongListKind));
+  HideWindow(Window(kMixerKind));
+  SetTimeRange(480, 960);
+  ValidateAll();
+  RefreshAfterSongSwitch(0);
+  EXPECT_TRUE(HasUpdate(Window(kTrackWindowKind)));
+  EXPECT_TRUE(HasUpdate(Window(kSongListKind)));
+  EXPECT_FALSE(HasUpdate(Window(kMixerKind)));
+  EXPECT_EQ(1u, gLocatePoint.tick);
+  EXPECT_EQ(1u, gCounterPosition);
+}
+
+TEST_F(WindowsMenus, LocatingToZeroTakesTheSelectionsStart) {
+  SetTimeRange(960, 1920);
+  gLocateDisplayFlags = 0x10;
+  LocateToPosition(0);
+  EXPECT_EQ(960u, gLocatePoint.tick);
+  EXPECT_EQ(960u, gClockPlayRange[0].tick);
+  EXPECT_EQ(1920u, gClockPlayRange[1].tick);
+  EXPECT_EQ(960u, gCounterPosition);
+  EXPECT_EQ(0, gLocateDisplayFlags & 0x10);
+  gSectionMode = 1;
+  LocateToPosition(2000);
+  gSectionMode = 0;
+  EXPECT_EQ(2000u, gLastLocatedPosition);
+  EXPECT_EQ(960u, gCounterPosition) << "section mode leaves the counters";
+}
+
+TEST_F(WindowsMenus, StoredSelectionsComeBackAndEmptyMemoriesChangeNothing) {
+  SetTimeRange(480, 960);
+  EXPECT_EQ(noErr, DispatchMenuCommand(kStoreMemoryMenuId, 2));
+  EXPECT_EQ(0x2, gSelectionMemoryMask);
+  SetTimeRange(10, 20);
+  EXPECT_EQ(noErr, DispatchMenuCommand(kRecallMemoryMenuId, 2));
+  EXPECT_EQ(480u, gTimeSelection.start.tick);
+  EXPECT_EQ(960u, gTimeSelection.end.tick);
+  EXPECT_EQ(480u, gLocatePoint.tick);
+  DispatchMenuCommand(kRecallMemoryMenuId, 3);
+  EXPECT_EQ(480u, gTimeSelection.start.tick);
+  EXPECT_EQ(0x2, gSelectionMemoryMask);
+  for (int16_t item : {int16_t(0), int16_t(9)}) DispatchMenuCommand(kStoreMemoryMenuId, item);
+  EXPECT_EQ(0x2, gSelectionMemoryMask);
+  gSelectionMemoryMask = 0;
+}
+
+TEST_F(WindowsMenus, ResettingWindowPositionsPutsThemBackWithinTheirLimits) {
+  Handle wind = GetResource(FourCC("WIND"), 354);  // the song list's own frame
+  ASSERT_TRUE(wind);
+  Rect home{ReadI16BE(*wind), ReadI16BE(*wind + 2), ReadI16BE(*wind + 4), ReadI16BE(*wind + 6)};
+  WindowRef songs = Window(kSongListKind);
+  MoveWindow(songs, 20, 400, false);
+  SizeWindow(songs, 900, 90, false);
+  EXPECT_EQ(noErr, DispatchMenuCommand(kToolsMenuId, 20));
+  Rect reset = Frame(songs, kWindowContentRgn);
+  EXPECT_EQ(home.left, reset.left);
+  EXPECT_EQ(home.top, reset.top);
+  EXPECT_EQ(std::min<int>(home.right - home.left, gSongListWidth), reset.right - reset.left);
+  Rect limits;
+  GetWindowSizeLimits(GetWindowForKind(kSongListKind), &limits);
+  int height = reset.bottom - reset.top;
+  EXPECT_EQ(SnapWindowHeight(kSongListKind, std::clamp<int16_t>(int16_t(home.bottom - home.top), limits.top, limits.bottom)),
+            height);
+  EXPECT_EQ(0, (height - 44) % gSongListRowHeight);
+}
+
+TEST_F(WindowsMenus, AScrapChangedInTheBackgroundClearsTheClipboardStateOnReturn) {
+  gAppState[0] |= 0x10;  // suspend and resume events
+  auto switchTo = [](bool foreground) {
+    EventRecord event{};
+    event.what = osEvt;
+    event.message = (UInt32(suspendResumeMessage) << 24) | (foreground ? UInt32(resumeFlag) : 0u);
+    DispatchEventRecord(&event);
+  };
+  gClipboardStateByte = 1;
+  switchTo(false);
+  switchTo(true);
+  EXPECT_EQ(1, gClipboardStateByte) << "nobody touched the clipboard";
+  switchTo(false);
+  ClearCurrentScrap();  // another program takes the clipboard
+  switchTo(true);
+  EXPECT_EQ(0, gClipboardStateByte);
+  EXPECT_FALSE(IsAppInBackground());
+}
+
+std::vector<std::string> gOpened;
+OSStatus RecordOpen(const char* target) {
+  gOpened.push_back(target);
+  return noErr;
+}
+
+TEST_F(WindowsMenus, HelpOpensTheTopicOfTheFrontWindowOrOfTheItem) {
+  gOpened.clear();
+  SetHelpOpenProc(RecordOpen);
+  Front(kTrackWindowKind);
+  EXPECT_EQ(5004, GetContextHelpTopic());
+  for (auto [kind, topic] : {std::pair{2, 5003}, {21, 5023}, {17, 0}, {23, 0}, {-1, 0}}) EXPECT_EQ(topic, GetKindHelpTopic(int16_t(kind))) << kind;
+  ShowContextHelp();
+  ASSERT_EQ(1u, gOpened.size());
+  EXPECT_EQ(HelpPageAddress(5004), gOpened[0]);
+  EXPECT_EQ("5004", gOpened[0].substr(gOpened[0].size() - 4));
+
+  uint16_t prefs = 0;
+  EXPECT_EQ(noErr, DispatchMenuCommand(kHelpMenuId, 5));
+  EXPECT_EQ(kHelpPrefLocalManual, gHelpPrefs);
+  HandleHelpMenu(4, 0, &prefs);
+  EXPECT_EQ(kHelpPrefToggle, prefs);
+  gHelpPrefs = 0;
+  gOpened.clear();
+  DispatchMenuCommand(kHelpMenuId, 1);  // "Zarin Help": the page without a topic
+  ASSERT_EQ(1u, gOpened.size());
+  EXPECT_EQ(HelpPageAddress(0), gOpened[0]);
+  EXPECT_EQ(std::string::npos, LocalHelpPath(2).find("Help2")) << LocalHelpPath(2);
+  EXPECT_NE(std::string::npos, LocalHelpPath(5004).find("/Manual/Manual/Help5004.shtml"));
+}
+
+}  // namespace
+}  // namespace app_test
