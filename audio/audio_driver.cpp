@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include "audio/coreaudio_devices.h"
+#include "audio/coreaudio_io.h"
 #include "audio/instruments_engine_channels.h"
 
 AudioDriverOps* gOutputDevices = nullptr;
@@ -58,3 +60,19 @@ int32_t GetAudioMode() {
 }
 
 void SetAudioMode(int32_t mode) { gAudioModeRecord[3] = uint8_t(mode); }
+
+int32_t InstallAudioDrivers(char* startupString) {
+  AudioDriverOps* drivers[] = {&gCoreAudioDriver};
+  for (AudioDriverOps* driver : drivers) {
+    int16_t err = driver->Init ? driver->Init(startupString) : int16_t(-4);
+    if (err != 0 && err != kNoInputDeviceFound) continue;
+    bool listed = false;
+    for (AudioDriverOps* d = gOutputDevices; d; d = d->next) listed = listed || d == driver;
+    if (listed) continue;
+    driver->next = gOutputDevices;
+    gOutputDevices = driver;
+  }
+  int32_t count = 0;
+  for (AudioDriverOps* d = gOutputDevices; d; d = d->next) ++count;
+  return count;
+}

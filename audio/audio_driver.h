@@ -83,3 +83,8 @@ extern std::atomic<int32_t> gAudioBufferFrames;
 extern float gAudioSampleRate;
 int32_t GetAudioMode();
 void SetAudioMode(int32_t mode);
+
+// Start-up's choice of drivers: Init of each driver (the host audio driver), and each that
+// answers 0 or -23456 (no input device) is entered at the head of gOutputDevices, once.
+// Answers the number of drivers in the list.
+int32_t InstallAudioDrivers(char* startupString);

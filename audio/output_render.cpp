@@ -37,50 +37,45 @@ float* LocateDeviceChannel(AudioBufferList* list, UInt32 channel, UInt32* stride
   return nullptr;
 }
 
-void ConvertChannelToDevice(EngineChannel* channel, const float* block, float* left, UInt32 leftStride,
-                            float* right, UInt32 rightStride, int32_t frames) {
-  float peakL = 0.0f, peakR = 0.0f, outPeak = 0.0f;
-  for (int32_t f = 0; f < frames; ++f) {
-    float l = block[2 * f], r = block[2 * f + 1];
-    float& dl = left[size_t(f) * leftStride];
-    float& dr = right[size_t(f) * rightStride];
-    if (l != 0.0f) dl += l;
-    if (r != 0.0f) dr += r;
-    peakL = std::fmax(peakL, std::fabs(l));
-    peakR = std::fmax(peakR, std::fabs(r));
-    outPeak = std::fmax(outPeak, std::fmax(std::fabs(dl), std::fabs(dr)));
-  }
-  if (frames > 0) {
-    gPlayRateMix.heldLeft = left[size_t(frames - 1) * leftStride];
-    gPlayRateMix.heldRight = right[size_t(frames - 1) * rightStride];
-  }
+void FinishDevicePeaks(EngineChannel* channel, float peakLeft, float peakRight, float outPeak) {
   if (outPeak >= 1.0f) channel->clipped = 1;
-  int32_t wl = peakL >= 1.0f ? 32767 : int32_t(peakL * 32768.0f);
-  int32_t wr = peakR >= 1.0f ? 32767 : int32_t(peakR * 32768.0f);
+  int32_t wl = peakLeft >= 1.0f ? 32767 : int32_t(peakLeft * 32768.0f);
+  int32_t wr = peakRight >= 1.0f ? 32767 : int32_t(peakRight * 32768.0f);
   if (wl > channel->peakLeft) channel->peakLeft = wl;
   if (wr > channel->peakRight) channel->peakRight = wr;
 }
 
-void HandOffChannelToDevice(EngineChannel* channel, uint32_t selector, void* outputData) {
-  AudioBufferList* output = static_cast<AudioBufferList*>(outputData);
-  selector &= 1;
-  UInt32 leftStride = 0, rightStride = 0;
-  float* left = LocateDeviceChannel(output, 2u * channel->outputPair, &leftStride);
-  float* right = LocateDeviceChannel(output, 2u * channel->outputPair + 1, &rightStride);
-  if (!left || !right || (gEngineFlags.load() & kEngineWorkersHeld) || channel->stoppedThisCycle ||
+void ConvertChannelToDevice(EngineChannel* channel, const float* block, float* left, UInt32 leftStride,
+                            float* right, UInt32 rightStride, int32_t frames) {
+  AddBlockToDevice(channel, block, DevicePair{left, leftStride, right, rightStride}, frames,
+                   [](int32_t j) { return j; });
+}
+
+bool ChannelDevicePair(EngineChannel* channel, uint32_t selector, AudioBufferList* output, DevicePair* pair,
+                       bool countLate) {
+  pair->left = LocateDeviceChannel(output, 2u * channel->outputPair, &pair->leftStride);
+  pair->right = LocateDeviceChannel(output, 2u * channel->outputPair + 1, &pair->rightStride);
+  if (!pair->left || !pair->right || (gEngineFlags.load() & kEngineWorkersHeld) || channel->stoppedThisCycle ||
       channel->offDevice)
-    return;
+    return false;
   if (!channel->selectorRendered[selector]) {
     channel->peakLeft = channel->peakRight = 0;
-    gLateMixHandOffs.fetch_add(1, std::memory_order_relaxed);
-    return;
+    if (countLate) gLateMixHandOffs.fetch_add(1, std::memory_order_relaxed);
+    return false;
   }
   if (!channel->mixBuffer[selector]) {
     LatchAudioEngineError(2);
-    return;
+    return false;
   }
-  ConvertChannelToDevice(channel, channel->mixBuffer[selector], left, leftStride, right, rightStride,
-                         gAudioBufferFrames.load());
+  return true;
+}
+
+void HandOffChannelToDevice(EngineChannel* channel, uint32_t selector, void* outputData) {
+  selector &= 1;
+  DevicePair pair;
+  if (!ChannelDevicePair(channel, selector, static_cast<AudioBufferList*>(outputData), &pair, true)) return;
+  ConvertChannelToDevice(channel, channel->mixBuffer[selector], pair.left, pair.leftStride, pair.right,
+                         pair.rightStride, gAudioBufferFrames.load());
   channel->stoppedThisCycle = 1;
   channel->selectorRendered[selector] = 0;
 }

@@ -31,3 +31,27 @@ void ConvertChannelToDevice(EngineChannel* channel, const float* block, float* l
 // The sample of device channel c: its buffer's data and stride; null when the channel is
 // beyond the last buffer.
 float* LocateDeviceChannel(AudioBufferList* list, UInt32 channel, UInt32* stride);
+
+// The two device channels of a channel's output pair, each with its buffer's stride.
+struct DevicePair {
+  float* left = nullptr;
+  UInt32 leftStride = 0;
+  float* right = nullptr;
+  UInt32 rightStride = 0;
+};
+// True when the channel's block of the selector goes to the device this cycle (pair filled).
+// A block not mixed yet clears the channel's peaks (counted as a late hand-off when
+// countLate); a missing block latches error 2.
+bool ChannelDevicePair(EngineChannel* channel, uint32_t selector, AudioBufferList* output, DevicePair* pair,
+                       bool countLate);
+// Raises the channel's peak words (largest magnitudes) and sets clipped at 1.0 or beyond.
+void FinishDevicePeaks(EngineChannel* channel, float peakLeft, float peakRight, float outPeak);
+
+// Adds an interleaved stereo block into a device pair: device frame j takes source frame
+// sourceOf(j) (none when negative); 0.0 leaves the device sample alone. The last frame
+// written becomes the play-rate path's held frame.
+template <typename SourceOf>
+void AddBlockToDevice(EngineChannel* channel, const float* block, const DevicePair& pair, int32_t frames,
+                      SourceOf sourceOf);
+
+#include "audio/output_render_block.h"

@@ -77,46 +77,16 @@ int32_t TakeRequestedPlayRate() {
 
 void ConvertChannelToDeviceRate(EngineChannel* channel, const float* block, float* left, UInt32 leftStride,
                                 float* right, UInt32 rightStride, int32_t frames) {
-  float peakL = 0.0f, peakR = 0.0f, outPeak = 0.0f;
-  int32_t last = -1;
-  for (int32_t j = 0; j < frames; ++j) {
-    int32_t s = SourceFrame(j, frames);
-    if (s < 0) continue;
-    float l = block[2 * s], r = block[2 * s + 1];
-    float& dl = left[size_t(j) * leftStride];
-    float& dr = right[size_t(j) * rightStride];
-    if (l != 0.0f) dl += l;
-    if (r != 0.0f) dr += r;
-    peakL = std::fmax(peakL, std::fabs(l));
-    peakR = std::fmax(peakR, std::fabs(r));
-    outPeak = std::fmax(outPeak, std::fmax(std::fabs(dl), std::fabs(dr)));
-    last = j;
-  }
-  if (last >= 0) StoreHeldFrame(left[size_t(last) * leftStride], right[size_t(last) * rightStride]);
-  if (outPeak >= 1.0f) channel->clipped = 1;
-  channel->peakLeft = std::max(channel->peakLeft, peakL >= 1.0f ? 32767 : int32_t(peakL * 32768.0f));
-  channel->peakRight = std::max(channel->peakRight, peakR >= 1.0f ? 32767 : int32_t(peakR * 32768.0f));
+  AddBlockToDevice(channel, block, DevicePair{left, leftStride, right, rightStride}, frames,
+                   [frames](int32_t j) { return SourceFrame(j, frames); });
 }
 
 void CopyChannelToDevice(EngineChannel* channel, uint32_t selector, void* outputData) {
-  auto* output = static_cast<AudioBufferList*>(outputData);
   selector &= 1;
-  UInt32 leftStride = 0, rightStride = 0;
-  float* left = LocateDeviceChannel(output, 2u * channel->outputPair, &leftStride);
-  float* right = LocateDeviceChannel(output, 2u * channel->outputPair + 1, &rightStride);
-  if (!left || !right || (gEngineFlags.load() & kEngineWorkersHeld) || channel->stoppedThisCycle ||
-      channel->offDevice)
-    return;
-  if (!channel->selectorRendered[selector]) {
-    channel->peakLeft = channel->peakRight = 0;
-    return;
-  }
-  if (!channel->mixBuffer[selector]) {
-    LatchAudioEngineError(2);
-    return;
-  }
-  ConvertChannelToDeviceRate(channel, channel->mixBuffer[selector], left, leftStride, right, rightStride,
-                             gAudioBufferFrames.load());
+  DevicePair pair;
+  if (!ChannelDevicePair(channel, selector, static_cast<AudioBufferList*>(outputData), &pair, false)) return;
+  ConvertChannelToDeviceRate(channel, channel->mixBuffer[selector], pair.left, pair.leftStride, pair.right,
+                             pair.rightStride, gAudioBufferFrames.load());
   channel->stoppedThisCycle = 1;
 }
 

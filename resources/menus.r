@@ -7,6 +7,8 @@ resource 'MBAR' 128 { u16 9 i16 427 i16 428 i16 429 i16 430 i16 433 i16 440 i16 
 resource 'MENU' 427 {
   i16 427 u16 0 u16 0 u32 0 u32 0xFFFFFFFF pstring "Zarin"
   pstring "About Zarin…" u8 0 u8 0 u8 0 u8 0
+  pstring "-" u8 0 u8 0 u8 0 u8 0
+  pstring "Preferences…" u8 0 u8 44 u8 0 u8 0
   u8 0
 }
 
@@ -54,11 +56,20 @@ resource 'MENU' 429 {
 
 resource 'MENU' 430 {
   i16 430 u16 0 u16 0 u32 0 u32 0xFFFFFFFF pstring "Transform"
-  pstring "Transpose…" u8 0 u8 0 u8 0 u8 0
   pstring "Quantize…" u8 0 u8 0 u8 0 u8 0
-  pstring "Change Velocity…" u8 0 u8 0 u8 0 u8 0
   pstring "Change Duration…" u8 0 u8 0 u8 0 u8 0
+  pstring "Transpose…" u8 0 u8 0 u8 0 u8 0
   pstring "Humanize…" u8 0 u8 0 u8 0 u8 0
+  pstring "Change Velocity…" u8 0 u8 0 u8 0 u8 0
+  pstring "Change Channel…" u8 0 u8 0 u8 0 u8 0
+  pstring "Shift…" u8 0 u8 0 u8 0 u8 0
+  pstring "Change Controller Values…" u8 0 u8 0 u8 0 u8 0
+  pstring "Change Pitch Bend…" u8 0 u8 0 u8 0 u8 0
+  pstring "Limit Values…" u8 0 u8 0 u8 0 u8 0
+  pstring "Thin Data…" u8 0 u8 0 u8 0 u8 0
+  pstring "-" u8 0 u8 0 u8 0 u8 0
+  pstring "Tempo Change…" u8 0 u8 0 u8 0 u8 0
+  pstring "Time and Key Signature…" u8 0 u8 0 u8 0 u8 0
   u8 0
 }
 

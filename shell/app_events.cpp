@@ -5,6 +5,7 @@
 #include "platform/menus/menus.h"
 #include "platform/quickdraw/ports.h"
 #include "platform/resources/resource_manager.h"
+#include "shell/about_window.h"
 #include "shell/app_entry.h"
 #include "shell/app_state.h"
 #include "shell/event_records.h"
@@ -245,6 +246,9 @@ OSStatus HandleCommandEvent(EventRef event) {
       return noErr;
     case kHICommandPreferences:
       RunPreferencesDialog();
+      return noErr;
+    case kHICommandAbout:
+      RunSplashWindowLoop();
       return noErr;
     default:
       break;

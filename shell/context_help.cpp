@@ -57,6 +57,8 @@ OSStatus HandleHelpPrefsItem(int16_t item, uint16_t* prefs) {
 
 void SetHelpOpenProc(HelpOpenProc proc) { gHelpOpen = proc ? proc : OpenWithDesktop; }
 
+OSStatus OpenWithHelpOpener(const char* target) { return gHelpOpen(target); }
+
 OSStatus OpenWithDesktop(const char* target) {
   ReapOpeners();
   char program[] = "xdg-open";

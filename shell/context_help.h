@@ -19,6 +19,8 @@ using HelpOpenProc = OSStatus (*)(const char* target);
 void SetHelpOpenProc(HelpOpenProc proc);
 // Runs the desktop's opener (xdg-open) without waiting for it.
 OSStatus OpenWithDesktop(const char* target);
+// Opens a file path or web address through the opener set by SetHelpOpenProc.
+OSStatus OpenWithHelpOpener(const char* target);
 
 // The topic of a window kind (5000 + its help byte), 0 for none.
 int32_t GetKindHelpTopic(int16_t kind);

@@ -3,6 +3,7 @@
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
 #include "platform/resources/resource_manager.h"
+#include "shell/dialog_menu_commands.h"
 #include "shell/fatal_stop.h"
 
 MenuRef gFileMenu = nullptr, gEditMenu = nullptr, gWindowMenu = nullptr,
@@ -67,4 +68,5 @@ void InstallMenuBar() {
   if (gFileMenu)
     for (MenuItemIndex item : kChoosableParents)
       ChangeMenuItemAttributes(gFileMenu, item, kMenuItemAttrSubmenuParentChoosable, 0);
+  SetAppMenuCommands();
 }

@@ -7,6 +7,7 @@
 #include "shell/app_windows.h"
 #include "shell/idle_tasks.h"
 #include "shell/context_help.h"
+#include "shell/dialog_menu_commands.h"
 #include "shell/menu_bar.h"
 #include "shell/menu_commands.h"
 #include "shell/option_toggles.h"
@@ -38,8 +39,9 @@ OSStatus HandleRecentMenu(AliasList* list, int16_t item, int16_t fileCommand) {
 
 OSStatus DispatchByMenuId(int16_t menuId, int16_t item) {
   switch (menuId) {
-    case kAppMenuId: return noErr;  // the about window belongs to its owner
+    case kAppMenuId: return HandleAppMenu(item);
     case kFileMenuId: return HandleFileMenuAndScrollers(item);
+    case kTransformMenuId: return HandleTransformMenu(item);
     case kViewMenuId: HandleViewOptionsMenu(item); return noErr;
     case kWindowMenuId: return HandleWindowMenu(item);
     case kHelpMenuId:
@@ -47,6 +49,7 @@ OSStatus DispatchByMenuId(int16_t menuId, int16_t item) {
     case kStoreMemoryMenuId: StoreSelectionMemory(item); return noErr;
     case kRecallMemoryMenuId: RecallSelectionMemory(item); return noErr;
     case kToolsMenuId: return HandleToolsMenu(item);
+    case kOptionsMenuId: return HandleOptionsMenu(item);
     case 70:
     case 72:
     case 79:

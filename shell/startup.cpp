@@ -19,6 +19,7 @@
 #include "platform/threads/cooperative_threads.h"
 #include "platform/windows/windows.h"
 #include "sequencer/sequencer_clock.h"
+#include "shell/about_window.h"
 #include "shell/alias_lists.h"
 #include "shell/app_events.h"
 #include "shell/app_state.h"
@@ -29,6 +30,7 @@
 #include "shell/idle_tasks.h"
 #include "shell/memory_reserve.h"
 #include "shell/menu_bar.h"
+#include "shell/poll_events.h"
 #include "shell/resource_files.h"
 #include "shell/screen_bounds.h"
 #include "shell/song_slots.h"
@@ -224,7 +226,11 @@ void StartUpApplication(int16_t) {
   DisposeAllAppWindows();
   MakeWindow(kMainEditorWindowKind, 355, &gMainEditorRecord, 1, 0);
   RefreshDisplaySettings();  // the screens' bounds and depth
-  // 12-13. Interim: the splash window (About window) is not built yet.
+  // 12. The splash (the about window) stays up while the program starts.
+  OpenSplashWindow();
+  ShowSplashWindow();
+  PollEvents(updateMask);
+  // 13.
   CreateStartupWindows();
   // 14. Interim: the windows' scroll bars and controls come with their owners.
   // 15.
@@ -260,6 +266,8 @@ void StartUpApplication(int16_t) {
     LoadAliasList(list);
   // 33.
   InstallAppEventHandlers();
+  // 34.
+  CloseSplashWindow();
   // 34-40. Interim: plug-in rescans, insert racks, audio set-up, default instruments,
   // ReWire, the remote-control presets and the record track.
   gAppState[0] |= 0x10;  // suspend and resume events arrive; the layout is saved at quit

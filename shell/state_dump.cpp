@@ -5,7 +5,10 @@
 
 #include "platform/events/carbon_events.h"
 #include "platform/files/host_files.h"
+#include "platform/menus/menus.h"
+#include "platform/quickdraw/screen.h"
 #include "shell/app_windows.h"
+#include "shell/menu_bar.h"
 #include "shell/utility_track_access.h"
 #include "song/document_file.h"
 #include "song/open_dispatch.h"
@@ -64,6 +67,29 @@ void AppendWindows(std::string* out) {
   }
 }
 
+std::string RectText(const Rect& r) {
+  return std::to_string(r.left) + " " + std::to_string(r.top) + " " + std::to_string(r.right) + " " +
+         std::to_string(r.bottom);
+}
+
+// The File menu's title in the bar and its items where they show when it opens.
+void AppendFileMenu(std::string* out) {
+  MenuRef menu = GetMenuHandle(kFileMenuId);
+  Rect title;
+  if (!menu || !GetMenuTitleRect(kFileMenuId, &title)) return;
+  Str255 text;
+  GetMenuTitle(menu, text);
+  *out += "menu " + std::to_string(kFileMenuId) + " " + RectText(title) + " " + PascalText(text) + "\n";
+  Point topLeft{GetMBarHeight(), title.left};
+  for (MenuItemIndex item = 1; item <= CountMenuItems(menu); ++item) {
+    Rect r;
+    GetMenuItemBoundsAt(menu, topLeft, item, &r);
+    GetMenuItemText(menu, item, text);
+    *out += "item " + std::to_string(kFileMenuId) + " " + std::to_string(item) + " " + RectText(r) + " " +
+            PascalText(text) + "\n";
+  }
+}
+
 void OnDumpSignal(int) { gDumpWanted = 1; }
 
 void ServeDumpSignal(EventLoopTimerRef, void*) {
@@ -78,6 +104,7 @@ std::string FormatStateDump() {
   std::string out;
   AppendSong(&out);
   AppendWindows(&out);
+  AppendFileMenu(&out);
   out += "open " + std::to_string(gOpenKind) + " " + std::to_string(gLastOpenResult) + "\n";
   return out;
 }

@@ -9,6 +9,10 @@
 //   track <number> <name>           each track that has a name
 //   window <kind> <visible 0/1> <left> <top> <right> <bottom> <title>
 //                                   each program window, its content in global coordinates
+//   menu <id> <left> <top> <right> <bottom> <title>
+//   item <menu id> <number> <left> <top> <right> <bottom> <text>
+//                                   the File menu's title in the bar and its items where
+//                                   they show when it opens (global coordinates)
 //   open <kind> <result>            the open dispatch's last kind byte and result
 // The file is replaced whole each time, so a reader never sees half of it.
 #pragma once

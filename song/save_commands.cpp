@@ -1,5 +1,6 @@
 #include "song/save_commands.h"
 
+#include "shell/error_report.h"
 #include "shell/untitled_name.h"
 #include "song/document_file.h"
 #include "song/document_writer.h"
@@ -17,6 +18,6 @@ OSErr RunSaveAsCommand() {
   bool bundle = false;
   OSErr err = ChooseSaveFile(kSongDocumentType, kSaveAsBundleDialogKind, name, &spec, &bundle);
   if (err != noErr) return err;
-  if (bundle) return unimpErr;
+  if (bundle) return ReportError(unimpErr), unimpErr;  // said, never a silent no-op
   return SaveSongDocument(&spec, kSongDocumentType);
 }

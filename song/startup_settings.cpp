@@ -10,6 +10,7 @@
 #include "sequencer/bmid_resources.h"
 #include "sequencer/instruments_realtime_processors.h"
 #include "shell/file_access.h"
+#include "shell/preference_settings.h"
 #include "shell/resource_files.h"
 #include "song/document_input.h"
 #include "song/preferences_file.h"
@@ -186,6 +187,7 @@ void ApplySettingsRules(PrefsSettings* s, uint16_t version) {
 void CaptureLiveSettings(PrefsSettings* s) {
   SetSetting(s, kSetUndoLevels, uint32_t(std::max<int32_t>(gUndoLevels, 1)));
   SetSetting(s, kSetRealtimeByte, gRealtimeProcessorSettings);
+  CaptureDialogSettings(s);
 }
 
 void ApplyLiveSettings(const PrefsSettings* s) {
@@ -195,6 +197,7 @@ void ApplyLiveSettings(const PrefsSettings* s) {
   else
     gUndoLevels = levels;
   gRealtimeProcessorSettings = uint8_t(GetSetting(s, kSetRealtimeByte));
+  ApplyDialogSettings(s);
 }
 
 Handle GetDetachedBMIDResource(int16_t id) {

@@ -71,6 +71,21 @@ enum : int32_t {
   kSetHelpMarks = 95,          // u16 (from 920) the help menu's marks
   kSetUndoLevels = 98,         // u32 (from 926) the number of undo levels
   kSetAudioSettingsByte = 100, // u8 (from 928), 1 before
+  // The Preferences dialog's values and the chase options (shell/preference_settings.h).
+  kSetDrawPrefs = 33,          // u16
+  kSetUndoEventLimit = 36,     // u32
+  kSetWindowOptions = 37,      // u16
+  kSetDisplayOption = 39,      // u8
+  kSetTransportOption = 40,    // u8
+  kSetEventBufferBytes = 41,   // u32
+  kSetEventsPerPass = 45,      // u32
+  kSetStartupOptions = 48,     // u8
+  kSetChasePause = 52,         // u8
+  kSetChaseBurst = 53,         // u8
+  kSetChaseFilter = 54,        // u16, 0 reads as the built-in filter
+  kSetChaseRange = 59,         // u16
+  kSetRefreshPeriod = 65,      // u32, 0 reads as the built-in period
+  kSetDisplayColours = 90,     // 40 bytes (from 918): the dialog's three colours
 };
 
 // The undo level count a file may set (the ring is allocated at once).

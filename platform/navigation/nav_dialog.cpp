@@ -84,6 +84,14 @@ std::string ItemList(const NavDialogRun& run) {
   return BuildDialogItemList(items);
 }
 
+DialogItemHandle ItemHandle(DialogItemIndex item) {
+  DialogItemType type;
+  DialogItemHandle handle = nullptr;
+  Rect box;
+  GetDialogItem(gNav->dialog, item, &type, &handle, &box);
+  return handle;
+}
+
 // ---- The list ------------------------------------------------------------------------------
 
 Rect RowRect(int row) {
@@ -184,11 +192,7 @@ void ShowFolder(const std::string& folder, const std::string& selectName) {
   gNav->lastClickRow = -1;
   Str255 path;
   SetPString(path, folder);
-  DialogItemType type;
-  DialogItemHandle handle;
-  Rect box;
-  GetDialogItem(gNav->dialog, kNavPathItem, &type, &handle, &box);
-  SetDialogItemText(handle, path);
+  SetDialogItemText(ItemHandle(kNavPathItem), path);
   for (size_t i = 0; i < gNav->entries.size(); ++i)
     if (gNav->entries[i].diskName == selectName) return Select(int(i));
   RedrawList();
@@ -201,15 +205,28 @@ void GoUp() {
 
 // ---- Events --------------------------------------------------------------------------------
 
-bool ListClick(EventRecord* event, DialogItemIndex* itemHit) {
+// A click in the dialog's content, as a local point; false elsewhere.
+bool LocalClick(const EventRecord& event, Point* local) {
   WindowRef window = nullptr;
-  if (FindWindow(event->where, &window) != inContent || window != GetDialogWindow(gNav->dialog)) return false;
-  Point local = event->where;
-  QDGlobalToLocalPoint(GetDialogPort(gNav->dialog), &local);
+  if (FindWindow(event.where, &window) != inContent || window != GetDialogWindow(gNav->dialog)) return false;
+  *local = event.where;
+  QDGlobalToLocalPoint(GetDialogPort(gNav->dialog), local);
+  return true;
+}
+
+// The scroll bar is tracked here (it is no item of the dialog); the click is then taken.
+void ScrollBarClick(EventRecord* event, Point local) {
+  HandleControlClick(gNav->scrollBar, local, event->modifiers, ScrollAction);
+  ScrollAction(gNav->scrollBar, kControlIndicatorPart);
+  event->what = nullEvent;
+}
+
+// Clicks select rows; a second click on the same row within the double-click time opens it.
+bool ListClick(EventRecord* event, DialogItemIndex* itemHit) {
+  Point local;
+  if (!LocalClick(*event, &local)) return false;
   if (gNav->scrollBar && PtInRect(local, &kNavScrollBarRect)) {
-    HandleControlClick(gNav->scrollBar, local, event->modifiers, ScrollAction);
-    ScrollAction(gNav->scrollBar, kControlIndicatorPart);
-    event->what = nullEvent;  // taken
+    ScrollBarClick(event, local);
     return false;
   }
   if (!PtInRect(local, &kNavListRect)) return false;
@@ -281,12 +298,8 @@ bool ConfirmReplace(ConstStr255Param name) {
 // impossible name, or the name of a folder; false too when an existing file is not to be
 // replaced.
 bool ChooseSaveName() {
-  DialogItemType type;
-  DialogItemHandle handle;
-  Rect box;
-  GetDialogItem(gNav->dialog, kNavNameItem, &type, &handle, &box);
   Str255 name;
-  GetDialogItemText(handle, name);
+  GetDialogItemText(ItemHandle(kNavNameItem), name);
   FSSpec spec;
   bool folder = false;
   bool usable = name[0] > 0 && name[0] <= kMaxMacNameLength && !std::memchr(name + 1, ':', name[0]) &&
@@ -326,11 +339,7 @@ bool OpenSelected(bool byButton) {
 void CopySelectedNameToField() {
   const NavEntry* entry = SelectedEntry();
   if (!entry || entry->isFolder) return;
-  DialogItemType type;
-  DialogItemHandle handle;
-  Rect box;
-  GetDialogItem(gNav->dialog, kNavNameItem, &type, &handle, &box);
-  SetDialogItemText(handle, entry->spec.name);
+  SetDialogItemText(ItemHandle(kNavNameItem), entry->spec.name);
   SelectDialogItemText(gNav->dialog, kNavNameItem, 0, 255);
 }
 

@@ -28,7 +28,7 @@ bool NextScriptedAnswer(std::string* answer) {
     start = source.find(';', start);
     if (start != std::string::npos) ++start;
   }
-  if (source.empty() || start == std::string::npos || start > source.size()) return false;
+  if (start == std::string::npos || start >= source.size()) return false;  // used up
   size_t end = source.find(';', start);
   *answer = source.substr(start, end == std::string::npos ? std::string::npos : end - start);
   ++gScriptUsed;

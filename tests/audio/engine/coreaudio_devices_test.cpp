@@ -279,6 +279,18 @@ TEST_F(CoreAudioDevicesTest, SavedDevicesAreChosenAgainAtTheNextStart) {
     EXPECT_EQ(gAudioBufferFrames.load(), 512);
   }
 
+  // Start-up enters the driver in the engine's device list once.
+  Restart();
+  char startup[256] = {0};
+  AudioDriverOps* before = gOutputDevices;
+  gOutputDevices = nullptr;
+  EXPECT_EQ(InstallAudioDrivers(startup), 1);
+  EXPECT_EQ(InstallAudioDrivers(startup), 1);
+  EXPECT_EQ(gOutputDevices, &gCoreAudioDriver);
+  EXPECT_TRUE(gCoreAudioDriver.flags & kDriverFlagActive);
+  gOutputDevices = before;
+  gCoreAudioDriver.next = nullptr;
+
   // A device that is gone: the default output device instead.
   Restart();
   SetText(gCoreAudioSettings.outputName, "No Such Device");

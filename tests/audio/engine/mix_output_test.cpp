@@ -8,11 +8,13 @@
 #include <algorithm>
 #include <cmath>
 #include <iterator>
+#include <vector>
 
 #include "audio/coreaudio_io.h"
 #include "audio/engine_thread.h"
 #include "audio/mix_cycle.h"
 #include "audio/output_render.h"
+#include "audio/stream_block_mix.h"
 #include "tests/audio/engine/engine_fixture.h"
 
 using engine_test::EngineRig;
@@ -275,6 +277,31 @@ TEST(MixOutput, BypassedChainWithoutInputsIsSilent) {
     std::fill(std::begin(out), std::end(out), 1.0f);
     RenderEngineChannel(&channel, own, out, 4, 32768, 0);
     for (float v : out) EXPECT_FLOAT_EQ(v, c.expected) << "audio input " << int(c.audioInput);
+  }
+}
+
+// Every block length and layout scales each side by its own gain, whatever part of the
+// block the whole-register loop or the tail takes.
+TEST(MixOutput, StreamBlocksScaleEverySampleByItsSidesGain) {
+  for (int32_t frames : {1, 2, 3, 7, 8, 9, 33}) {
+    for (int32_t channels : {1, 2}) {
+      EngineChannel channel;
+      channel.framesPerBlock = int16_t(frames);
+      channel.gainLeft = 16384;   // 0.5
+      channel.gainRight = 8192;   // 0.25
+      std::vector<float> out(size_t(2 * frames), -9.0f);
+      channel.mixBuffer[1] = out.data();
+      std::vector<float> in(size_t(frames * channels));
+      for (size_t i = 0; i < in.size(); ++i) in[i] = float(i + 1);
+      MixStreamBlock(&channel, in.data(), 1, 1, 4, channels);
+      for (int32_t f = 0; f < frames; ++f) {
+        float l = in[size_t(f * channels)], r = in[size_t(f * channels + channels - 1)];
+        ASSERT_EQ(out[size_t(2 * f)], l * 0.5f) << frames << " frames, " << channels << " channels, frame " << f;
+        ASSERT_EQ(out[size_t(2 * f + 1)], r * 0.25f) << frames << " frames, " << channels << " channels, frame " << f;
+      }
+      EXPECT_EQ(channel.selectorRendered[1], 1);
+      channel.mixBuffer[1] = nullptr;
+    }
   }
 }
 

@@ -231,7 +231,7 @@ TEST_F(NavDialogs, ChoosesTheSelectedOrTheShownFolder) {
 }
 
 TEST_F(NavDialogs, ScriptedAnswersAreTakenInOrderThenTheDialogShows) {
-  std::string script = root.File("song.mid") + ";-;" + root.File("New Song") + ";" + root.File("alpha");
+  std::string script = root.File("song.mid") + ";-;" + root.File("New Song") + ";" + root.File("alpha") + ";";
   zarin_test::ScopedEnv env("ZARIN_NAV_REPLY", script);
   EXPECT_EQ(Open(nullptr), root.File("song.mid"));
   EXPECT_EQ(Open(nullptr, userCanceledErr), "");

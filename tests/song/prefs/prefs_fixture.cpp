@@ -14,6 +14,7 @@
 #include "sequencer/undo_instrument_assignments.h"
 #include "shell/app_state.h"
 #include "shell/file_access.h"
+#include "shell/preference_settings.h"
 #include "shell/resource_files.h"
 #include "song/instrument_table.h"
 #include "song/document_input.h"
@@ -92,11 +93,27 @@ uint32_t DistinctValue(int32_t index, int32_t width) {
     case kSetAlwaysZero: return 0;
     case kSetClockMode: return 3;
     case kSetUndoLevels: return 777;
+    // Values the dialogs allow, so that reading them back keeps them unchanged.
+    case kSetCount: return 5;
+    case kSetBufferA: return 40 * 1024;
+    case kSetBufferB: return 300 * 1024;
+    case kSetEventBufferBytes: return 1000 * 1024;
+    case kSetEventsPerPass: return 1234;
+    case kSetUndoEventLimit: return 54321;
+    case kSetRefreshPeriod: return 250000;
+    case kSetDisplayOption: return 1;
+    case kSetTransportOption: return 1;
+    case kSetStartupOptions: return 2;
     default: break;
   }
   if (width == 1) return uint32_t(index + 1);
   if (width == 2) return 0x2000u + uint32_t(index) * 3;
   return 0x01000000u * uint32_t(index % 100 + 1) + uint32_t(index);
+}
+
+uint8_t DistinctByte(int32_t index, int32_t k) {
+  if (index == kSetDisplayColours && k == kColourMarkerOffset) return 1;
+  return uint8_t(index * 7 + k);
 }
 
 PrefsSettings DistinctSettings() {
@@ -109,7 +126,7 @@ PrefsSettings DistinctSettings() {
       SetSetting(&s, i, DistinctValue(i, f.width));
       continue;
     }
-    for (int32_t k = 0; k < f.width; ++k) GetSettingBytes(&s, i)[k] = uint8_t(i * 7 + k);
+    for (int32_t k = 0; k < f.width; ++k) GetSettingBytes(&s, i)[k] = DistinctByte(i, k);
   }
   return s;
 }

@@ -21,6 +21,8 @@ namespace prefs_test {
 std::vector<int32_t> WriterFieldWidths();
 // A value for field i that no other field has and that no read rule changes.
 uint32_t DistinctValue(int32_t index, int32_t width);
+// Byte k of the byte run of field index (the colour run carries its marker).
+uint8_t DistinctByte(int32_t index, int32_t k);
 // Settings whose every field holds DistinctValue (byte runs a pattern of their own).
 PrefsSettings DistinctSettings();
 

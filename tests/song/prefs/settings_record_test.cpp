@@ -31,7 +31,7 @@ std::vector<int32_t> FieldOffsets(const std::vector<int32_t>& widths) {
 
 void PutValue(std::string* bytes, int32_t width, uint32_t value, int32_t index) {
   for (int32_t k = 0; k < width; ++k) {
-    uint8_t b = width <= 4 ? uint8_t(value >> (8 * (width - 1 - k))) : uint8_t(index * 7 + k);
+    uint8_t b = width <= 4 ? uint8_t(value >> (8 * (width - 1 - k))) : DistinctByte(index, k);
     bytes->push_back(char(b));
   }
 }
@@ -103,7 +103,7 @@ TEST_F(SettingsRecordTest, WriterAndReaderAgreeFieldByField) {
       continue;
     }
     for (int32_t k = 0; k < widths[size_t(i)]; ++k)
-      EXPECT_EQ(GetSettingBytes(&data.settings, i)[k], uint8_t(i * 7 + k)) << "field " << i;
+      EXPECT_EQ(GetSettingBytes(&data.settings, i)[k], DistinctByte(i, k)) << "field " << i;
   }
   EXPECT_EQ(data.settings.mode, 2);
   EXPECT_EQ(data.settings.second, 7);

@@ -1,0 +1,105 @@
+#include "shell/preference_settings.h"
+
+#include <algorithm>
+
+#include "platform/memory/byte_order.h"
+#include "sequencer/coremidi_driver.h"
+#include "sequencer/midi_chase.h"
+#include "shell/chase_dialog.h"
+#include "shell/preferences_dialog.h"
+
+namespace {
+
+constexpr int32_t kPageItems[] = {4, 5, 6, 7, 17, 21};
+
+// The value of a memory-page item in the dialog's values (the undo levels are not among them).
+uint32_t* MemoryValue(PreferenceValues* v, int16_t item) {
+  switch (item) {
+    case 4: return &v->eventBufferBytes;
+    case 5: return &v->inputBufferBytes;
+    case 6: return &v->bufferCount;
+    case 7: return &v->outputBufferBytes;
+    case 17: return &v->eventsPerPass;
+    case 21: return &v->undoEventLimit;
+    default: return nullptr;
+  }
+}
+
+int32_t MemoryField(int16_t item) {
+  switch (item) {
+    case 4: return kSetEventBufferBytes;
+    case 5: return kSetBufferA;
+    case 6: return kSetCount;
+    case 7: return kSetBufferB;
+    case 17: return kSetEventsPerPass;
+    default: return kSetUndoEventLimit;
+  }
+}
+
+uint32_t ClampToField(const PrefsNumberField& f, uint32_t stored) {
+  int64_t scale = f.kilobytes ? 1024 : 1;
+  return uint32_t(std::clamp<int64_t>(stored, f.minimum * scale, f.maximum * scale));
+}
+
+void WriteColours(PrefsSettings* s, const PreferenceValues& v) {
+  uint8_t* bytes = GetSettingBytes(s, kSetDisplayColours);
+  for (int i = 0; i < 2; ++i) {
+    WriteU16BE(bytes + 6 * i, v.colours[i].red);
+    WriteU16BE(bytes + 6 * i + 2, v.colours[i].green);
+    WriteU16BE(bytes + 6 * i + 4, v.colours[i].blue);
+  }
+  for (int i = 0; i < 3; ++i) bytes[12 + i] = v.thirdColour[i];
+  bytes[kColourMarkerOffset] = 1;
+}
+
+void ReadColours(const PrefsSettings* s, PreferenceValues* v) {
+  const uint8_t* bytes = GetSettingBytes(const_cast<PrefsSettings*>(s), kSetDisplayColours);
+  if (bytes[kColourMarkerOffset] != 1) return;
+  for (int i = 0; i < 2; ++i)
+    v->colours[i] = RGBColor{ReadU16BE(bytes + 6 * i), ReadU16BE(bytes + 6 * i + 2), ReadU16BE(bytes + 6 * i + 4)};
+  for (int i = 0; i < 3; ++i) v->thirdColour[i] = bytes[12 + i];
+}
+
+}  // namespace
+
+void CaptureDialogSettings(PrefsSettings* s) {
+  PreferenceValues& v = gPreferenceValues;
+  for (int32_t item : kPageItems) SetSetting(s, MemoryField(int16_t(item)), *MemoryValue(&v, int16_t(item)));
+  SetSetting(s, kSetRefreshPeriod, v.refreshPeriod);
+  SetSetting(s, kSetDrawPrefs, v.drawPrefs);
+  SetSetting(s, kSetWindowOptions, v.windowOptions);
+  SetSetting(s, kSetDisplayOption, v.displayOption);
+  SetSetting(s, kSetTransportOption, v.transportOption);
+  SetSetting(s, kSetStartupOptions, v.startupOptions);
+  WriteColours(s, v);
+  SetSetting(s, kSetMidiPrefsByte, gMidiPrefs & 0xFF & ~kMidiPrefManyDestinations);
+  SetSetting(s, kSetChaseFilter, gChaseFilter);
+  SetSetting(s, kSetChaseRange, gChaseSettings.rangeBars);
+  SetSetting(s, kSetChasePause, gChaseSettings.pauseTicks);
+  SetSetting(s, kSetChaseBurst, gChaseSettings.burstCount);
+}
+
+void ApplyDialogSettings(const PrefsSettings* s) {
+  PreferenceValues& v = gPreferenceValues;
+  for (int32_t item : kPageItems) {
+    const PrefsNumberField* field = FindMemoryPageField(int16_t(item));
+    uint32_t stored = GetSetting(s, MemoryField(int16_t(item)));
+    *MemoryValue(&v, int16_t(item)) = field ? ClampToField(*field, stored) : stored;
+  }
+  uint32_t period = GetSetting(s, kSetRefreshPeriod);
+  v.refreshPeriod = period == 0 ? uint32_t(kDefaultRefreshPeriod)
+                                : std::clamp<uint32_t>(period, kMinRefreshPeriod, kMaxRefreshPeriod);
+  v.drawPrefs = uint16_t(GetSetting(s, kSetDrawPrefs));
+  v.windowOptions = uint16_t(GetSetting(s, kSetWindowOptions));
+  v.displayOption = uint8_t(GetSetting(s, kSetDisplayOption) & 0x1);
+  v.transportOption = uint8_t(GetSetting(s, kSetTransportOption) & 0x1);
+  v.startupOptions = uint8_t(GetSetting(s, kSetStartupOptions) & 0x3);
+  ReadColours(s, &v);
+  uint16_t midi = uint16_t(GetSetting(s, kSetMidiPrefsByte) & ~kMidiPrefManyDestinations);
+  gMidiPrefs = uint16_t((gMidiPrefs & (0xFF00 | kMidiPrefManyDestinations)) | midi);
+  uint16_t filter = uint16_t(GetSetting(s, kSetChaseFilter));
+  gChaseFilter = filter == 0 ? kChaseFilterDefault : filter;
+  gChaseSettings.rangeBars = uint16_t(GetSetting(s, kSetChaseRange));
+  gChaseSettings.pauseTicks = uint8_t(GetSetting(s, kSetChasePause));
+  gChaseSettings.burstCount = uint8_t(GetSetting(s, kSetChaseBurst));
+}

@@ -1,0 +1,65 @@
+// The live audio-edit bracket: nesting, the command stored, and the waits on the engine that
+// give up after their bound instead of hanging the main thread.
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+#include "audio/audio_edit_bracket.h"
+#include "audio/conductor_engine_state.h"
+#include "audio/engine_channels.h"
+
+namespace {
+
+class EditBracket : public ::testing::Test {
+ protected:
+  void SetUp() override { gAudioEnginePlayState = 3; }
+  void TearDown() override { gAudioEnginePlayState = 0; }
+  EngineChannel channel_;
+};
+
+TEST_F(EditBracket, OnlyTheOutermostBracketActs) {
+  gAudioEnginePlayState = 0;  // nothing plays: no waits
+  EXPECT_TRUE(AudioEditBracket(&channel_, 5, kEditOpen));
+  EXPECT_EQ(channel_.editState, 5);
+  EXPECT_FALSE(AudioEditBracket(&channel_, 6, kEditOpen));  // nested: nothing
+  EXPECT_EQ(channel_.editState, 5);
+  EXPECT_TRUE(AudioEditBracket(&channel_, kEditResume, kEditClose));
+  EXPECT_EQ(channel_.editState, kEditResume);
+  EXPECT_EQ(channel_.editNesting, 1);
+  EXPECT_TRUE(AudioEditBracket(&channel_, 7, kEditCloseAll));
+  EXPECT_EQ(channel_.editNesting, 0);
+  EXPECT_FALSE(AudioEditBracket(&channel_, 7, kEditClose));  // none open
+  EXPECT_FALSE(AudioEditBracket(&channel_, 7, 4));
+  EXPECT_FALSE(AudioEditBracket(nullptr, 7, kEditOpen));
+}
+
+// An engine that never answers: a refill state that does not end and an automation lock that
+// is never released. The bracket gives up after its bound and still takes the command.
+TEST_F(EditBracket, WaitsOnTheEngineHaveABound) {
+  struct Case {
+    uint8_t editState;
+    uint32_t lock;
+    bool inTime;
+  };
+  for (const Case c : {Case{10, 0, false}, Case{0, 1, false}, Case{11, 0, true}, Case{3, 0, true}}) {
+    EngineChannel channel;
+    channel.editState = c.editState;
+    channel.automationLock.store(c.lock);
+    uint8_t cursor = 0;
+    channel.automationCursor = &cursor;
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(AudioEditBracket(&channel, 2, kEditOpen), c.inTime) << int(c.editState) << " " << c.lock;
+    auto waited = std::chrono::steady_clock::now() - start;
+    EXPECT_LT(waited, std::chrono::microseconds(kEditWaitMicros) * 3);
+    EXPECT_EQ(channel.editState, 2);
+    EXPECT_EQ(channel.automationCursor, nullptr);
+    EXPECT_EQ(channel.automationLock.load(), c.lock);  // a lock taken here is given back
+  }
+  // A stopped channel is not waited for.
+  EngineChannel stopped;
+  stopped.stopped = 1;
+  stopped.editState = 10;
+  EXPECT_TRUE(AudioEditBracket(&stopped, 2, kEditOpen));
+}
+
+}  // namespace

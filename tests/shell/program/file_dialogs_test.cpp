@@ -1,0 +1,149 @@
+// The program's file dialogs over the navigation dialog: the open dialog lists what the open
+// dispatch would open (types by Finder info or by extension), the save dialog refuses to
+// replace a file of another kind (error 44, reported), the save-as dialog's bundle check box
+// answers in *choice, and every dialog answers a cancel with userCanceledErr.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <functional>
+#include <string>
+
+#include "platform/events/host_input.h"
+#include "platform/events/key_codes.h"
+#include "platform/files/catalog.h"
+#include "platform/files/file_locations.h"
+#include "platform/navigation/nav_dialog.h"
+#include "platform/quickdraw/quickdraw.h"
+#include "platform/resources/resources.h"
+#include "platform/windows/windows.h"
+#include "shell/dialog_alerts.h"
+#include "song/document_file.h"
+#include "song/file_dialogs.h"
+#include "tests/platform/controls/ui_test_support.h"
+#include "tests/test_support.h"
+
+namespace {
+
+std::function<void(DialogRef)> gInput;
+
+void OnShown(DialogRef dialog, void*) {
+  if (gInput) gInput(dialog);
+}
+
+void Key(UInt16 code, SInt16 ch, UInt32 modifiers = 0) {
+  PostHostKeyEvent(kEventRawKeyDown, code, modifiers, ch);
+  PostHostKeyEvent(kEventRawKeyUp, code, modifiers, ch);
+}
+
+void Type(const std::string& text) {
+  for (char c : text) Key(kVK_ANSI_A, SInt16(UInt8(c)));
+}
+
+class FileDialogs : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    setenv("ZARIN_HEADLESS", "1", 1);
+    unsetenv("ZARIN_NAV_REPLY");
+    InitWindows();
+    static SInt16 appResources = -1;  // the program's texts: titles, messages, check boxes
+    if (appResources < 0) {
+      ASSERT_EQ(OpenAppResourceFile(ZARIN_TEST_APP_RESOURCES, &appResources), noErr);
+    }
+    FlushEventQueue(GetMainEventQueue());
+    for (const char* name : {"a.mid", "b.msd", "zz.txt"}) zarin_test::WriteWholeFile(folder.File(name), "x");
+    FSSpec doc;
+    PathToSpec(folder.File("doc"), &doc);
+    FSpCreate(&doc, kProgramCreator, kSongDocumentType, 0);
+    NavSetStartFolder(folder.path().c_str());
+    NavSetDialogShownProc(OnShown, nullptr);
+  }
+  void TearDown() override {
+    NavSetDialogShownProc(nullptr, nullptr);
+    gInput = nullptr;
+    FlushEventQueue(GetMainEventQueue());
+  }
+  zarin_test::TempFolder folder;
+};
+
+TEST_F(FileDialogs, OpenListsWhatTheOpenDispatchOpens) {
+  const OSType types[] = {kSongDocumentType, FourCC("BSEQ"), FourCC("Midi"), kBundleDocumentType};
+  struct Case {
+    int downs;  // 0: Up from no selection takes the last entry
+    std::string expect;
+  } cases[] = {{1, "a.mid"}, {2, "b.msd"}, {0, "doc"}};  // zz.txt is no song and no MIDI file
+  for (const Case& c : cases) {
+    gInput = [c](DialogRef) {
+      for (int i = 0; i < c.downs; ++i) Key(kVK_DownArrow, kDownArrowCharCode);
+      if (c.downs == 0) Key(kVK_UpArrow, kUpArrowCharCode);
+      Key(kVK_Return, kReturnCharCode);
+    };
+    ui_test::ModalGuard guard;
+    FSSpec spec;
+    ASSERT_EQ(RunNavGetFileDialog(4, types, &spec, kOpenDialogKind, 0), noErr);
+    EXPECT_EQ(SpecToPath(&spec), folder.File(c.expect));
+    NavSetStartFolder(folder.path().c_str());
+  }
+}
+
+TEST_F(FileDialogs, SaveReplacesOnlyAFileOfTheSameKind) {
+  struct Case {
+    std::string name;
+    OSErr expect;
+  } cases[] = {{"New Song", noErr}, {"doc", noErr}, {"b.msd", noErr}, {"a.mid", 44}, {"zz.txt", 44}};
+  for (const Case& c : cases) {
+    gInput = [c](DialogRef) {
+      Key(kVK_Delete, kBackspaceCharCode);
+      Type(c.name);
+      Key(kVK_Return, kReturnCharCode);
+      Key(kVK_Return, kReturnCharCode);  // replaces a file that has the name
+      Key(kVK_Return, kReturnCharCode);  // answers the alert about its kind, if one comes
+    };
+    ui_test::ModalGuard guard;
+    int32_t alerts = CountAlertsShown();
+    FSSpec spec;
+    bool bundle = true;
+    const unsigned char untitled[] = "\010Untitled";
+    EXPECT_EQ(ChooseSaveFile(kSongDocumentType, kSaveDialogKind, untitled, &spec, &bundle), c.expect) << c.name;
+    EXPECT_FALSE(bundle);
+    EXPECT_EQ(CountAlertsShown() - alerts, c.expect == noErr ? 0 : 1) << c.name;
+    if (c.expect == noErr) {
+      EXPECT_EQ(SpecToPath(&spec), folder.File(c.name));
+    }
+    FlushEventQueue(GetMainEventQueue());
+  }
+  // Nothing was written or changed by choosing.
+  EXPECT_EQ(zarin_test::ReadWholeFile(folder.File("a.mid")), "x");
+  struct stat st;
+  EXPECT_NE(stat(folder.File("New Song").c_str(), &st), 0);
+}
+
+TEST_F(FileDialogs, SaveAsAsksAboutABundleAndCancelAnswersUserCanceled) {
+  gInput = [](DialogRef dialog) {
+    DialogItemType type;
+    DialogItemHandle handle;
+    Rect box;
+    GetDialogItem(dialog, kNavChoiceItem, &type, &handle, &box);
+    Point at{SInt16((box.top + box.bottom) / 2), SInt16(box.left + 8)};
+    QDLocalToGlobalPoint(GetDialogPort(dialog), &at);
+    PostHostMouseEvent(kEventMouseDown, at, 1, 0);
+    PostHostMouseEvent(kEventMouseUp, at, 1, 0);
+    Key(kVK_Return, kReturnCharCode);
+  };
+  ui_test::ModalGuard guard;
+  FSSpec spec;
+  bool bundle = false;
+  const unsigned char name[] = "\004Song";
+  ASSERT_EQ(ChooseSaveFile(kSongDocumentType, kSaveAsBundleDialogKind, name, &spec, &bundle), noErr);
+  EXPECT_TRUE(bundle);
+  EXPECT_EQ(SpecToPath(&spec), folder.File("Song"));
+
+  gInput = [](DialogRef) { Key(kVK_Escape, kEscapeCharCode); };
+  const OSType types[] = {FourCC("Midi")};
+  EXPECT_EQ(RunNavGetFileDialog(1, types, &spec, kOpenDialogKind, 0), userCanceledErr);
+  EXPECT_EQ(ChooseSaveFile(kSongDocumentType, kSaveDialogKind, name, &spec, &bundle), userCanceledErr);
+  EXPECT_EQ(NavChooseFolderDialog(&spec, 7), userCanceledErr);
+}
+
+}  // namespace
