@@ -76,3 +76,8 @@ int32_t InstallAudioDrivers(char* startupString) {
   for (AudioDriverOps* d = gOutputDevices; d; d = d->next) ++count;
   return count;
 }
+
+void CloseOutputDevices() {
+  for (AudioDriverOps* d = gOutputDevices; d; d = d->next)
+    if (d->Close) d->Close();
+}

@@ -88,3 +88,5 @@ void SetAudioMode(int32_t mode);
 // answers 0 or -23456 (no input device) is entered at the head of gOutputDevices, once.
 // Answers the number of drivers in the list.
 int32_t InstallAudioDrivers(char* startupString);
+// Quit's closing of every output device, in list order, through its close procedure.
+void CloseOutputDevices();

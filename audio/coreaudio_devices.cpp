@@ -276,7 +276,21 @@ void GetChannelName(int32_t channel, bool isInput, int32_t* mode, StringPtr name
   if (!isInput && channel >= gCoreAudioDevices.outputChannels) SetPString(name, "[" + PString(name) + "]");
 }
 
+bool UserChannelName(Handle list, int32_t n, StringPtr name) {
+  name[0] = 0;
+  if (!list || n < 0) return false;
+  const uint8_t* bytes = reinterpret_cast<const uint8_t*>(*list);
+  Size size = GetHandleSize(list);
+  if (!bytes || size < 2 || n >= ReadU16BE(bytes)) return false;
+  Size at = 2;
+  for (int32_t i = 0; i < n && at < size; ++i) at += 1 + bytes[at];
+  if (at >= size || at + 1 + bytes[at] > size) return false;
+  std::memcpy(name, bytes + at, size_t(bytes[at]) + 1);
+  return true;
+}
+
 void GetOutputPairName(int32_t pair, StringPtr name) {
+  if (UserChannelName(gCoreAudioDevices.userOutputNames, pair, name)) return;
   int32_t mode = 2;
   GetChannelName(2 * pair + 1, false, &mode, name);
   if (gCoreAudioDevices.outputChannels < 3) return;
@@ -284,6 +298,12 @@ void GetOutputPairName(int32_t pair, StringPtr name) {
 }
 
 void GetInputPairName(int32_t channel, int32_t mode, StringPtr name) {
+  Str255 first, second;
+  bool haveFirst = UserChannelName(gCoreAudioDevices.userInputNames, channel, first);
+  bool haveSecond = haveFirst && UserChannelName(gCoreAudioDevices.userInputNames, channel + 1, second);
+  if (haveFirst && mode == 0) return SetPString(name, PString(first));
+  if (haveSecond && mode == 1) return SetPString(name, PString(second));
+  if (haveSecond && mode == 2) return SetPString(name, PString(first) + " + " + PString(second));
   int32_t nameMode = 1;
   GetChannelName(channel + 1, true, &nameMode, name);
   std::string number = mode == 0   ? std::to_string(channel + 1)

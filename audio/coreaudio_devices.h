@@ -35,6 +35,10 @@ struct CoreAudioDevices {
   Str255 inputName = {0};       // the start-up string buffer's saved input device name
   Str255 inputNameAside = {0};  // kept while input is switched off
   uint32_t optionWord = 0;      // the program's option word (preferences)
+  // The user's names for input channels and output pairs ('aIsN', 'aOsN': a u16 count, then
+  // length-prefixed names), kept by the audio set-up; absent when empty.
+  Handle userInputNames = Handle();
+  Handle userOutputNames = Handle();
 };
 extern CoreAudioDevices gCoreAudioDevices;
 
@@ -80,6 +84,9 @@ struct AudioFormatRecord {
 };
 int16_t GetSampleFormats(AudioFormatRecord* record);
 
+// Name n of a user name list ('aIsN', 'aOsN'); false when the list is absent, n is not
+// below its count or the list is cut short.
+bool UserChannelName(Handle list, int32_t n, StringPtr name);
 // Names for menus, as length-prefixed strings (Str255).
 void GetChannelName(int32_t channel, bool isInput, int32_t* mode, StringPtr name);
 void GetOutputPairName(int32_t pair, StringPtr name);

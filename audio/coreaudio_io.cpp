@@ -1,5 +1,7 @@
 #include "audio/coreaudio_io.h"
 
+#include <unistd.h>
+
 #include <cstring>
 
 #include "audio/audio_driver.h"
@@ -20,6 +22,7 @@ CoreAudioTiming gCoreAudioTiming;
 namespace {
 
 int32_t gWarmUpCycles = 0;
+constexpr int32_t kMaxStatePolls = 40000;  // of 50 microseconds: two seconds
 
 void RecordFirstOutputTimes(const AudioTimeStamp* now, const AudioTimeStamp* outputTime) {
   if (gCoreAudioTiming.firstOutputHostTime.load() != 0 || !outputTime) return;
@@ -30,16 +33,39 @@ void RecordFirstOutputTimes(const AudioTimeStamp* now, const AudioTimeStamp* out
   gCoreAudioTiming.firstOutputHostTime.store(outputTime->mHostTime ? outputTime->mHostTime : 1);
 }
 
+AudioDeviceIOProc OutputSideProc() {
+  AudioDeviceIOProc proc = gCoreAudioIO.outputProc.load();
+  return proc ? proc : AudioOutputProc;
+}
+
+// Stops and removes the output device's procedure (from inside its callback, or from the
+// main thread when the callback did not come).
+void StopOutputDevice(AudioDeviceID device) {
+  AudioDeviceIOProc proc = OutputSideProc();
+  AudioDeviceStop(device, proc);
+  if (gCoreAudioIO.outputProcInstalled.exchange(false)) {
+    gCoreAudioIO.outputCount.fetch_sub(1);
+    AudioDeviceRemoveIOProc(device, proc);
+    gCoreAudioIO.outputStartPending.store(false);
+  }
+}
+
 // Stops the output device from inside its own callback (state 9).
 void StopOutputFromCallback(AudioDeviceID device) {
   gCoreAudioIO.outputDevice.store(kAudioDeviceUnknown);
-  AudioDeviceStop(device, AudioOutputProc);
-  if (gCoreAudioIO.outputProcInstalled.exchange(false)) {
-    gCoreAudioIO.outputCount.fetch_sub(1);
-    AudioDeviceRemoveIOProc(device, AudioOutputProc);
-    gCoreAudioIO.outputStartPending.store(false);
-  }
+  StopOutputDevice(device);
   gAudioDriverState.store(kDriverStoppedInCallback);
+}
+
+// Stops and removes the input procedure of a separate input device; the state that follows:
+// 9 while the output device still runs, else 10.
+int32_t StopInputDevice() {
+  AudioDeviceID input = gCoreAudioIO.inputDevice.exchange(kAudioDeviceUnknown);
+  if (input != kAudioDeviceUnknown && gCoreAudioIO.inputProcInstalled.exchange(false)) {
+    AudioDeviceStop(input, AudioInputProc);
+    AudioDeviceRemoveIOProc(input, AudioInputProc);
+  }
+  return gCoreAudioIO.outputDevice.load() != kAudioDeviceUnknown ? kDriverStopOutput : kDriverStoppedInCallback;
 }
 
 EngineChannel* DriverChannels() { return gCoreAudioIO.driver ? gCoreAudioIO.driver->channelList : nullptr; }
@@ -92,8 +118,7 @@ OSStatus AudioInputProc(AudioDeviceID, const AudioTimeStamp* now, const AudioBuf
                         const AudioTimeStamp* inputTime, AudioBufferList*, const AudioTimeStamp*, void*) {
   int32_t state = gAudioDriverState.load();
   if (state == kDriverStopInput) {
-    gAudioDriverState.store(gCoreAudioIO.outputDevice.load() != kAudioDeviceUnknown ? kDriverStopOutput
-                                                                                    : kDriverStoppedInCallback);
+    gAudioDriverState.store(StopInputDevice());
     return 0;
   }
   if (state > kDriverInputOnly || state <= kDriverPrime) return 0;
@@ -110,6 +135,12 @@ OSStatus AudioDuplexProc(AudioDeviceID device, const AudioTimeStamp* now, const 
                          const AudioTimeStamp* outputTime, void* clientData) {
   int32_t state = gAudioDriverState.load();
   if (state == kDriverIdle) return 0;
+  if (state == kDriverStopInput || state == kDriverStopOutput) {
+    // One device: the stop of either side stops it from here.
+    StopOutputFromCallback(device);
+    return 0;
+  }
+  if (state > kDriverStopOutput) return 0;
   int32_t warm = gCoreAudioIO.warmUp.load();
   if (warm < 0) {
     gCoreAudioIO.warmUp.store(warm + 1);
@@ -121,7 +152,10 @@ OSStatus AudioDuplexProc(AudioDeviceID device, const AudioTimeStamp* now, const 
     return kEngineErrUnderrun;
   }
   OSStatus result = AudioInputProc(device, now, inputData, inputTime, outputData, outputTime, clientData);
-  if (state < kDriverStopInput) RenderAudioOutput(DriverChannels(), outputData, outputTime, state, now);
+  if (state < kDriverStopInput) {
+    RenderAudioOutput(DriverChannels(), outputData, outputTime, state, now);
+    gCoreAudioIO.outputCycles.fetch_add(1, std::memory_order_relaxed);
+  }
   gCoreAudioIO.outputGuard.clear(std::memory_order_release);
   RecordFirstOutputTimes(now, outputTime);
   return result;
@@ -186,20 +220,85 @@ OSStatus DevicePropertyListener(AudioDeviceID device, UInt32, Boolean isInput, A
   return 0;
 }
 
-int16_t OpenCoreAudioOutput(AudioDriverOps* driver, AudioDeviceID device, int32_t warmUpCycles) {
+namespace {
+
+// The listener on each device the driver uses (a shared device once).
+void InstallListeners(AudioDeviceID output, AudioDeviceID input) {
+  if (output != kAudioDeviceUnknown) {
+    AudioDeviceAddPropertyListener(output, kAudioPropertyWildcardChannel, false, kAudioPropertyWildcardPropertyID,
+                                   DevicePropertyListener, nullptr);
+  }
+  if (input != kAudioDeviceUnknown && input != output) {
+    AudioDeviceAddPropertyListener(input, kAudioPropertyWildcardChannel, true, kAudioPropertyWildcardPropertyID,
+                                   DevicePropertyListener, nullptr);
+  }
+}
+
+void RemoveListener(AudioDeviceID device, Boolean isInput) {
+  if (device == kAudioDeviceUnknown) return;
+  AudioDeviceRemovePropertyListener(device, kAudioPropertyWildcardChannel, isInput, kAudioPropertyWildcardPropertyID,
+                                    DevicePropertyListener);
+}
+
+// Removes the input procedure, then the output device's procedure, and the listeners.
+void RemoveAudioIOProcs() {
+  AudioDeviceID input = gCoreAudioIO.inputDevice.exchange(kAudioDeviceUnknown);
+  AudioDeviceID output = gCoreAudioIO.outputDevice.exchange(kAudioDeviceUnknown);
+  if (input != kAudioDeviceUnknown && gCoreAudioIO.inputProcInstalled.exchange(false)) {
+    AudioDeviceRemoveIOProc(input, AudioInputProc);
+  }
+  RemoveListener(input != output ? input : kAudioDeviceUnknown, true);
+  if (output != kAudioDeviceUnknown && gCoreAudioIO.outputProcInstalled.exchange(false)) {
+    gCoreAudioIO.outputCount.fetch_sub(1);
+    AudioDeviceRemoveIOProc(output, OutputSideProc());
+  }
+  RemoveListener(output, false);
+  gCoreAudioIO.outputStartPending.store(false);
+}
+
+int16_t InstallProcs(AudioDriverOps* driver, AudioDeviceID output, AudioDeviceID input) {
+  bool duplex = input != kAudioDeviceUnknown && (output == kAudioDeviceUnknown || output == input);
+  AudioDeviceID outputSide = duplex ? input : output;
+  if (outputSide == kAudioDeviceUnknown) return 121;
+  AudioDeviceIOProc proc = duplex ? AudioDuplexProc : AudioOutputProc;
+  if (gCoreAudioIO.outputProcInstalled.load() &&
+      (gCoreAudioIO.outputDevice.load() != outputSide || gCoreAudioIO.outputProc.load() != proc ||
+       gCoreAudioIO.inputDevice.load() != (duplex ? kAudioDeviceUnknown : input))) {
+    RemoveAudioIOProcs();
+  }
+  if (!gCoreAudioIO.outputProcInstalled.load()) {
+    if (OSStatus err = AudioDeviceAddIOProc(outputSide, proc, driver)) return MapCoreAudioError(err);
+    gCoreAudioIO.outputProc.store(proc);
+    gCoreAudioIO.outputProcInstalled.store(true);
+    gCoreAudioIO.outputCount.fetch_add(1);
+    InstallListeners(outputSide, duplex ? kAudioDeviceUnknown : input);
+  }
+  gCoreAudioIO.outputDevice.store(outputSide);
+  if (!duplex && input != kAudioDeviceUnknown && !gCoreAudioIO.inputProcInstalled.load()) {
+    if (OSStatus err = AudioDeviceAddIOProc(input, AudioInputProc, driver)) return MapCoreAudioError(err);
+    gCoreAudioIO.inputProcInstalled.store(true);
+    gCoreAudioIO.inputDevice.store(input);
+  }
+  return 0;
+}
+
+}  // namespace
+
+int16_t OpenCoreAudioDevices(AudioDriverOps* driver, AudioDeviceID output, AudioDeviceID input,
+                             int32_t warmUpCycles) {
   gCoreAudioIO.driver = driver;
   gWarmUpCycles = warmUpCycles < 0 ? 0 : warmUpCycles;
   if (GetAudioMode() != 1 && StartEngineThread() != 0) SetAudioMode(1);
-  if (!gCoreAudioIO.outputProcInstalled.load()) {
-    OSStatus err = AudioDeviceAddIOProc(device, AudioOutputProc, driver);
-    if (err != 0) return -108;
-    gCoreAudioIO.outputProcInstalled.store(true);
-    gCoreAudioIO.outputCount.fetch_add(1);
-  }
-  gCoreAudioIO.outputDevice.store(device);
+  gCoreAudioTiming.firstInputHostTime.store(0);
+  gCoreAudioTiming.firstOutputHostTime.store(0);
+  if (int16_t err = InstallProcs(driver, output, input)) return err;
   int32_t state = gAudioDriverState.load();
   if (state == kDriverNothingStarted || state == kDriverStoppedInCallback) gAudioDriverState.store(kDriverPrime);
   return 0;
+}
+
+int16_t OpenCoreAudioOutput(AudioDriverOps* driver, AudioDeviceID device, int32_t warmUpCycles) {
+  return OpenCoreAudioDevices(driver, device, kAudioDeviceUnknown, warmUpCycles);
 }
 
 int16_t StartCoreAudioOutput() {
@@ -212,28 +311,29 @@ int16_t StartCoreAudioOutput() {
   gCoreAudioIO.warmUp.store(-gWarmUpCycles);
   gAudioDriverState.store(kDriverPrime);
   if (GetAudioMode() != 1) DrainSemaphore(gEngineQueue.semaphore.load());
+  AudioDeviceID input = gCoreAudioIO.inputDevice.load();
+  if (input != kAudioDeviceUnknown && gCoreAudioIO.inputProcInstalled.load()) {
+    if (AudioDeviceStart(input, AudioInputProc) != 0) return -108;
+    // The output procedure leaves the start of the timing to the input procedure.
+    gCoreAudioTiming.firstOutputHostTime.store(1);
+  }
   gCoreAudioIO.outputStartPending.store(true);
-  OSStatus err = AudioDeviceStart(device, AudioOutputProc);
+  OSStatus err = AudioDeviceStart(device, OutputSideProc());
   return err == 0 ? 0 : -108;
 }
 
 void RequestCoreAudioStop() {
-  gAudioDriverState.store(gCoreAudioIO.inputDevice.load() != kAudioDeviceUnknown ? kDriverStopInput
-                                                                                 : kDriverStopOutput);
+  bool separateInput = gCoreAudioIO.inputDevice.load() != kAudioDeviceUnknown;
+  gAudioDriverState.store(separateInput ? kDriverStopInput : kDriverStopOutput);
 }
 
 int32_t FinishCoreAudioStop(int32_t maxPolls) {
   int32_t reached = WaitForAudioDriverState(kDriverStoppedInCallback, kDriverNothingStarted, maxPolls);
   if (reached != kDriverStoppedInCallback) {
-    // The callback did not run in time: stop from here.
+    // The callbacks did not run in time: stop from here.
+    StopInputDevice();
     AudioDeviceID device = gCoreAudioIO.outputDevice.exchange(kAudioDeviceUnknown);
-    if (device != kAudioDeviceUnknown) {
-      AudioDeviceStop(device, AudioOutputProc);
-      if (gCoreAudioIO.outputProcInstalled.exchange(false)) {
-        gCoreAudioIO.outputCount.fetch_sub(1);
-        AudioDeviceRemoveIOProc(device, AudioOutputProc);
-      }
-    }
+    if (device != kAudioDeviceUnknown) StopOutputDevice(device);
   }
   gAudioDriverState.store(kDriverNothingStarted);
   return reached;
@@ -241,8 +341,14 @@ int32_t FinishCoreAudioStop(int32_t maxPolls) {
 
 int32_t StopCoreAudioOutput(int32_t force, int32_t maxPolls) {
   if (!force) {
-    int32_t state = gAudioDriverState.load();
-    if (state != kDriverNothingStarted) gAudioDriverState.store(kDriverIdle);
+    // Soft: the devices run on and the procedures return at once, after the one that is
+    // inside its work (a re-entry guard is set) has finished: a bounded wait.
+    if (gAudioDriverState.load() == kDriverNothingStarted) return kDriverIdle;
+    for (int32_t poll = 0; poll < kMaxStatePolls; ++poll) {
+      gAudioDriverState.store(kDriverIdle);
+      if (!gCoreAudioIO.outputGuard.test() && !gCoreAudioIO.inputGuard.test()) break;
+      usleep(50);
+    }
     return kDriverIdle;
   }
   RequestCoreAudioStop();
@@ -250,11 +356,7 @@ int32_t StopCoreAudioOutput(int32_t force, int32_t maxPolls) {
 }
 
 void CloseCoreAudioOutput() {
-  AudioDeviceID device = gCoreAudioIO.outputDevice.exchange(kAudioDeviceUnknown);
-  if (gCoreAudioIO.outputProcInstalled.exchange(false) && device != kAudioDeviceUnknown) {
-    gCoreAudioIO.outputCount.fetch_sub(1);
-    AudioDeviceRemoveIOProc(device, AudioOutputProc);
-  }
+  RemoveAudioIOProcs();
   StopRealtimeThread(&gEngineQueue, 2000);
   gAudioDriverState.store(kDriverNothingStarted);
 }
@@ -271,8 +373,10 @@ int16_t DriverOpen(EngineChannel* list) {
   if (device == kAudioDeviceUnknown) return 121;
   gCoreAudioDriver.channelList = list;
   int32_t frames = gAudioBufferFrames.load();
-  int32_t warmUp = frames > 0 ? gCoreAudioSettings.skipFrames / frames : 0;
-  return OpenCoreAudioOutput(&gCoreAudioDriver, device, warmUp);
+  // The cycle that starts the device counts as the first skipped one.
+  int32_t warmUp = frames > 0 ? gCoreAudioSettings.skipFrames / frames - 1 : 0;
+  AudioDeviceID input = gCoreAudioDevices.inputOff ? kAudioDeviceUnknown : gCoreAudioDevices.inputDevice;
+  return OpenCoreAudioDevices(&gCoreAudioDriver, device, input, warmUp);
 }
 int16_t DriverStart() { return StartCoreAudioOutput(); }
 int16_t DriverStop(int32_t mode) {

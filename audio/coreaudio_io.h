@@ -32,6 +32,10 @@ struct CoreAudioIO {
   std::atomic<AudioDeviceID> outputDevice{kAudioDeviceUnknown};   // the running output device
   std::atomic<AudioDeviceID> inputDevice{kAudioDeviceUnknown};
   std::atomic<bool> outputProcInstalled{false};
+  // The procedure on the output device: AudioOutputProc, or AudioDuplexProc when input and
+  // output are one device; AudioInputProc runs on a separate input device.
+  std::atomic<AudioDeviceIOProc> outputProc{nullptr};
+  std::atomic<bool> inputProcInstalled{false};
   std::atomic<int32_t> outputCount{0};
   std::atomic<bool> outputStartPending{false};
   std::atomic<int32_t> warmUp{0};          // negative: cycles still to skip
@@ -69,9 +73,13 @@ OSStatus DevicePropertyListener(AudioDeviceID device, UInt32 channel, Boolean is
 extern std::atomic<uint32_t> gAudioOverloads;
 extern float gPreferredSampleRate;
 
-// Open: starts the engine thread (inline mixing when it cannot start), installs the output
-// procedure on the device, hands it the driver's channel list; state 2. warmUpCycles output
-// cycles are skipped after each start.
+// Open: starts the engine thread (inline mixing when it cannot start), installs the IO
+// procedures and the property listener, hands them the driver's channel list; state 2.
+// Input and output on one device (or no output device) install only the duplex procedure;
+// a separate input device gets the input procedure. warmUpCycles output cycles are skipped
+// after each start.
+int16_t OpenCoreAudioDevices(AudioDriverOps* driver, AudioDeviceID output, AudioDeviceID input,
+                             int32_t warmUpCycles);
 int16_t OpenCoreAudioOutput(AudioDriverOps* driver, AudioDeviceID device, int32_t warmUpCycles);
 // Start: from idle (1) or just opened (2): starts the device; state 2.
 int16_t StartCoreAudioOutput();
@@ -84,7 +92,7 @@ int32_t StopCoreAudioOutput(int32_t force, int32_t maxPolls);
 // Asks for the forced stop without waiting (state 9); FinishCoreAudioStop completes it.
 void RequestCoreAudioStop();
 int32_t FinishCoreAudioStop(int32_t maxPolls);
-// Removes the output procedure and stops the engine thread.
+// Removes the IO procedures and the listeners and stops the engine thread.
 void CloseCoreAudioOutput();
 
 // The host audio driver's record (driver id 19). Its Open takes the default output device;

@@ -56,6 +56,9 @@ void SignalWorker(EngineWorker* worker) {
   if (s) semaphore_signal(s);
 }
 
+// While a thread defers its signals, posts only note which workers are owed one.
+thread_local DeferredWorkerSignals* tDeferredSignals = nullptr;
+
 int32_t RunReaderMessage(EngineChannel* channel, int32_t half) {
   int32_t result = 0;
   if (channel->reader) result = channel->reader(channel, half, channel->halfBuffer[half], &channel->halfReady[half]);
@@ -163,7 +166,7 @@ int32_t PostEngineMessage(void* object, int32_t code, EngineWorker* worker) {
   bool selfPost = worker->hasThread.load() && pthread_equal(pthread_self(), worker->thread);
   for (int32_t attempt = 0;; ++attempt) {
     if (TryAppendEngineMessage(ring, object, code)) {
-      SignalWorker(worker);
+      if (tDeferredSignals == nullptr || !tDeferredSignals->Owe(worker)) SignalWorker(worker);
       return 0;
     }
     // Full: wake the worker and give it a moment, a bounded number of times. The worker
@@ -307,4 +310,23 @@ int32_t StartDiskThread() {
     usleep(5);
   }
   return status;
+}
+
+DeferredWorkerSignals::DeferredWorkerSignals() : outer_(tDeferredSignals) {
+  if (outer_ == nullptr) tDeferredSignals = this;
+}
+
+DeferredWorkerSignals::~DeferredWorkerSignals() {
+  if (outer_ != nullptr) return;
+  tDeferredSignals = nullptr;
+  for (int32_t i = 0; i < count_; ++i) SignalWorker(owed_[i]);
+}
+
+bool DeferredWorkerSignals::Owe(EngineWorker* worker) {
+  for (int32_t i = 0; i < count_; ++i) {
+    if (owed_[i] == worker) return true;
+  }
+  if (count_ == kMaxOwed) return false;  // the caller signals at once
+  owed_[count_++] = worker;
+  return true;
 }

@@ -66,6 +66,24 @@ int32_t RunEngineWorker(EngineWorker* worker);
 // overflows, latched as engine error 100 unless the worker's quiet flag is set), or when the
 // worker has no ring.
 int32_t PostEngineMessage(void* object, int32_t code, EngineWorker* worker);
+// While one lives on a thread, that thread's posts wake their workers once, when it ends,
+// instead of once a message (a mix cycle's refill requests cost one wake-up a cycle). Nested
+// ones leave it to the outermost. No allocation, no lock.
+class DeferredWorkerSignals {
+ public:
+  DeferredWorkerSignals();
+  ~DeferredWorkerSignals();
+  DeferredWorkerSignals(const DeferredWorkerSignals&) = delete;
+  DeferredWorkerSignals& operator=(const DeferredWorkerSignals&) = delete;
+  // Notes a worker owed a signal; false when no room is left (signal it now).
+  bool Owe(EngineWorker* worker);
+
+ private:
+  static constexpr int32_t kMaxOwed = 4;
+  DeferredWorkerSignals* outer_;
+  EngineWorker* owed_[kMaxOwed] = {};
+  int32_t count_ = 0;
+};
 int32_t CountEngineMessages(const EngineWorker* worker);
 void DisposeEngineWorker(EngineWorker* worker);
 // Posts the quit message and waits (at most timeoutMillis) for the thread to end; true when it

@@ -104,6 +104,7 @@ int32_t MixEngineCycle(EngineChannel* list, ChannelCycleRoutine routine, void* r
                        EngineWorker* worker, int32_t filter) {
   (void)worker;
   if (!list) return 0;
+  DeferredWorkerSignals oneWakeUp;  // the refills of this cycle wake the disk once
   if (gEngineFlags.load() & kEngineWorkersHeld) {
     for (EngineChannel* c = list; c; c = c->next) {
       c->stopped = 1;

@@ -6,6 +6,7 @@
 #include "platform/quickdraw/text.h"
 #include "platform/resources/resource_manager.h"
 #include "platform/text/pascal_strings.h"
+#include "plugins/plugin_menu_services.h"
 #include "shell/app_state.h"
 #include "shell/text_drawing.h"
 #include "song/window_layout.h"
@@ -86,6 +87,8 @@ bool IsAppWindowVisible(const AppWindow* w) {
 }
 
 int16_t GetWindowMenuItem(WindowRef window) {
+  int16_t pluginIndex = GetPluginEditorWindowIndex(window);
+  if (pluginIndex >= 0) return int16_t(kFirstPluginWindowItem + pluginIndex);
   int16_t kind = GetAppWindowKind(FindAppWindow(window));
   return (kind >= 0 && kind <= kLastWindowKind) ? kWindowMenuItems[kind] : 0;
 }

@@ -5,6 +5,7 @@
 #include "shell/menu_bar.h"
 #include "shell/menu_items.h"
 #include "shell/song_switch.h"
+#include "shell/track_menu_state.h"
 #include "song/time_selection.h"
 #include "song/undo_ring.h"
 
@@ -82,6 +83,7 @@ EditMenuInputs GatherEditMenuInputs() {
   in.hasTimeSelection = gTimeSelection.end.tick > gTimeSelection.start.tick;
   in.hasClipboard = gClipboardStateByte != 0;
   in.pasteFlag = in.hasClipboard;
+  in.trackQualifies = ScanTracksForMenuState(true);
   return in;
 }
 

@@ -10,6 +10,7 @@
 #include "shell/app_windows.h"
 #include "shell/drawing_ports.h"
 #include "shell/error_report.h"
+#include "shell/window_appearance.h"
 #include "shell/window_sizing.h"
 #include "song/song_context.h"
 
@@ -44,9 +45,12 @@ PluginMenuQuery gPluginMenuQuery = nullptr;
 
 void SetPluginMenuQuery(PluginMenuQuery query) { gPluginMenuQuery = query; }
 
+MenuRef gMappedPluginMenu = nullptr;
+
 int16_t MapDispatchMenuId(int16_t menuId) {
   if (menuId >= kFirstPluginMenuId && menuId <= kLastPluginMenuId) menuId = kPluginMenuGroupId;
-  if (gPluginMenuQuery && gPluginMenuQuery(menuId)) menuId = kPluginProcessingMenuId;
+  gMappedPluginMenu = gPluginMenuQuery ? gPluginMenuQuery(menuId) : nullptr;
+  if (gMappedPluginMenu) menuId = kPluginProcessingMenuId;
   return menuId;
 }
 
@@ -67,6 +71,7 @@ OSStatus HandleStyleMenu(int16_t item) {
   if (id != gCurrentStyleId) {
     gCurrentStyleId = id;
     SetSongModified();
+    SetUpWindowAppearance(false);
   }
   return noErr;
 }

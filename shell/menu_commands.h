@@ -16,8 +16,9 @@ constexpr int16_t kStyleMenuResId = 73;
 using PluginMenuQuery = MenuRef (*)(int16_t menuId);
 void SetPluginMenuQuery(PluginMenuQuery query);
 // The id the dispatcher works with: plug-in menus become 10, or 95 when the plug-in code
-// claims them.
+// claims them; the claimed menu is kept in gMappedPluginMenu (null otherwise).
 int16_t MapDispatchMenuId(int16_t menuId);
+extern MenuRef gMappedPluginMenu;
 
 // The current window appearance style ('MSTL' id).
 extern int16_t gCurrentStyleId;

@@ -10,6 +10,7 @@
 #include "shell/dialog_menu_commands.h"
 #include "shell/menu_bar.h"
 #include "shell/menu_commands.h"
+#include "shell/menu_routes.h"
 #include "shell/option_toggles.h"
 #include "shell/selection_memory.h"
 #include "shell/window_sizing.h"
@@ -26,12 +27,6 @@ namespace {
 constexpr int16_t kQuitCommand = 4;
 constexpr int16_t kNewCommand = 3;
 
-// Window-menu item -> window kind (0: no window).
-int16_t KindOfWindowMenuItem(int16_t item) {
-  static constexpr int16_t kKinds[] = {0, 3, 22, 23, 0, 2, 5, 4, 7, 8, 6, 11, 0, 9, 25, 20, 10, 13, 14};
-  return (item > 0 && item < int16_t(sizeof kKinds / sizeof kKinds[0])) ? kKinds[item] : 0;
-}
-
 OSStatus HandleRecentMenu(AliasList* list, int16_t item, int16_t fileCommand) {
   HandleRecentFileMenu(list, item, fileCommand, true);
   return noErr;
@@ -41,24 +36,23 @@ OSStatus DispatchByMenuId(int16_t menuId, int16_t item) {
   switch (menuId) {
     case kAppMenuId: return HandleAppMenu(item);
     case kFileMenuId: return HandleFileMenuAndScrollers(item);
-    case kTransformMenuId: return HandleTransformMenu(item);
+    case kTransformMenuId: return HandleTransformMenuItem(item);
     case kViewMenuId: HandleViewOptionsMenu(item); return noErr;
     case kWindowMenuId: return HandleWindowMenu(item);
     case kHelpMenuId:
     case kSystemHelpMenuId: return HandleHelpMenu(item, 0, &gHelpPrefs);
     case kStoreMemoryMenuId: StoreSelectionMemory(item); return noErr;
     case kRecallMemoryMenuId: RecallSelectionMemory(item); return noErr;
-    case kToolsMenuId: return HandleToolsMenu(item);
-    case kOptionsMenuId: return HandleOptionsMenu(item);
+    case kToolsMenuId: return HandleToolsMenuItem(item);
+    case kOptionsMenuId: return HandleOptionsMenuItem(item);
     case 70:
     case 72:
-    case 79:
-    case 87: HandleEditorDisplayMenu(menuId, item); return noErr;
+    case 79: HandleEditorDisplayMenu(menuId, item); return noErr;
     case kStyleMenuResId: return HandleStyleMenu(item);
     case 92: return HandleRecentMenu(&gSongFileList, item, kFileOpenItem);
     case 93: return HandleRecentMenu(&gMediaFileList, item, 12);
     case 96: return HandleRecentMenu(&gImportFileList, item, 16);
-    default: return -9874;  // the Edit, Options and editor menus: their owners' handlers
+    default: return DispatchSubmenuCommand(menuId, item);
   }
 }
 
@@ -89,16 +83,8 @@ OSStatus HandleFileMenu(int16_t item) {
       if (AskToSaveChanges(kQuitCommand) == 0) gQuitFlag = 1;
       return noErr;
     default:
-      return -9874;  // interim: export, revert and the audio-file commands are not built yet
+      return HandleFileMenuMoreItems(item);
   }
-}
-
-OSStatus HandleWindowMenu(int16_t item) {
-  WindowRef window = GetAppWindowRef(GetWindowForKind(KindOfWindowMenuItem(item)));
-  if (!window) return noErr;  // plug-in editor windows: not built yet
-  ShowWindow(window);
-  SelectWindow(window);
-  return noErr;
 }
 
 OSStatus DispatchMenuCommand(int16_t menuId, int16_t item) {

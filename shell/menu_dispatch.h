@@ -9,7 +9,7 @@ OSStatus HandleFileMenu(int16_t item);
 // The File menu, after which the event list's scroll range is brought up to date.
 OSStatus HandleFileMenuAndScrollers(int16_t item);
 // Shows the window of the item and brings it to the front; an item without a window does
-// nothing.
+// nothing; items without a kind go to the plug-in editor windows (shell/window_menu_items).
 OSStatus HandleWindowMenu(int16_t item);
 
 // The number of commands dispatched so far and the last one (menu id << 16 | item).

@@ -8,6 +8,8 @@
 #include "shell/menu_bar.h"
 #include "shell/menu_items.h"
 #include "shell/option_toggles.h"
+#include "shell/submenu_state.h"
+#include "shell/window_menu_items.h"
 #include "song/song_context.h"
 #include "song/song_layout.h"
 #include "song/songs.h"
@@ -17,19 +19,10 @@ namespace {
 constexpr int16_t kOptionsAlwaysItem = 18;
 constexpr int16_t kToolsSongOpenItem = 10;
 constexpr int16_t kViewMarkItem = 13;
-constexpr uint16_t kViewMarkBit = 0x100;
 constexpr int16_t kExportEventsItem = 19;
 
 bool CurrentTrackHasEvents() {
   return gCurrentSong && gCurrentTrack && bool(TrackEntryView(gCurrentTrack).EventList());
-}
-
-int16_t MarkFor(WindowRef w, WindowRef front) {
-  if (!IsWindowVisible(w)) return 0;
-  if (w == front) return kFrontWindowMark;
-  WindowClass cls = 0;
-  GetWindowClass(w, &cls);
-  return cls == kFloatingWindowClass ? kFloatingWindowMark : kShownWindowMark;
 }
 
 }  // namespace
@@ -48,7 +41,7 @@ void MarkWindowMenuItems() {
   if (gWindowMenu) {
     for (WindowRef w = GetWindowList(); w; w = GetNextWindow(w)) {
       int16_t item = GetWindowMenuItem(w);
-      if (item != 0) SetMenuItemMark(gWindowMenu, item, MarkFor(w, front));
+      if (item != 0) SetMenuItemMark(gWindowMenu, item, GetWindowMenuMark(w, front));
     }
   }
   if (gFileMenu) EnableMenuItemIf(gFileMenu, kFileCloseItem, FrontWindow() != nullptr);
@@ -61,7 +54,9 @@ void UpdateMenuState() {
   EnableMenuItemIf(gToolsMenu, kToolsSongOpenItem, !gSectionMode);
   UpdateFileMenuState();
   ApplyEditMenuMask(ComputeEditMenuMask(GatherEditMenuInputs()));
+  UpdateSubmenuState();
   MarkWindowMenuItems();
+  CheckWindowsMenuItems();
 }
 
 void SetMenuItemTextFromList(MenuRef menu, int16_t item, int16_t offText, int16_t onText, bool state) {

@@ -3,15 +3,18 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "sequencer/coremidi_driver.h"
+#include "audio/audio_driver.h"
 #include "sequencer/clock_timer.h"
+#include "sequencer/coremidi_driver.h"
 #include "sequencer/sequencer_clock.h"
+#include "shell/about_window.h"
 #include "shell/alias_lists.h"
 #include "shell/app_state.h"
 #include "shell/app_windows.h"
 #include "shell/idle_tasks.h"
 #include "shell/resource_files.h"
 #include "shell/startup.h"
+#include "shell/window_appearance.h"
 #include "song/preferences_file.h"
 #include "song/preferences_writer.h"
 #include "song/undo_ring.h"
@@ -36,11 +39,15 @@ void QuitApplication(int16_t exitNow) {
       // 5. The window layout.
       if (gAppState[0] & 0x10) SaveWindowLayout();
     }
-    // 6. Interim: the splash window, the font panel and the plug-in menus are not built yet.
-    // 7. Only what the start-up made: the clock task, the output devices (none are opened
-    //    yet), the MIDI client and the remembered files.
+    // 6. The splash window and the appearance style (the font panel and the plug-in menus
+    //    are not built yet).
+    CloseSplashWindow();
+    ReleaseAppearanceStyle();
+    // 7. Only what the start-up made: the clock task, the output devices, the MIDI client
+    //    and the remembered files.
     if (gStartUpReachedDevices) {
       RemoveClockTimer();
+      CloseOutputDevices();
       MidiShutDown();
       SaveAllAliasLists();
     }

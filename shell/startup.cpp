@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "audio/audio_driver.h"
 #include "platform/events/apple_events.h"
-#include "sequencer/coremidi_driver.h"
 #include "platform/files/folders.h"
 #include "platform/memory/memory.h"
 #include "platform/menus/menus.h"
@@ -18,6 +18,7 @@
 #include "platform/text/pascal_strings.h"
 #include "platform/threads/cooperative_threads.h"
 #include "platform/windows/windows.h"
+#include "sequencer/coremidi_driver.h"
 #include "sequencer/sequencer_clock.h"
 #include "shell/about_window.h"
 #include "shell/alias_lists.h"
@@ -26,6 +27,7 @@
 #include "shell/app_windows.h"
 #include "shell/apple_event_handlers.h"
 #include "shell/busy_cursor.h"
+#include "shell/color_helpers.h"
 #include "shell/fatal_stop.h"
 #include "shell/idle_tasks.h"
 #include "shell/memory_reserve.h"
@@ -35,6 +37,7 @@
 #include "shell/screen_bounds.h"
 #include "shell/song_slots.h"
 #include "shell/song_switch.h"
+#include "shell/window_appearance.h"
 #include "song/preferences_file.h"
 #include "song/song_context.h"
 #include "song/song_database.h"
@@ -239,6 +242,8 @@ void StartUpApplication(int16_t) {
   InitSequencerClock();
   // 20.
   CreateSecondaryWindows();
+  SetUpWindowAppearance(true);
+  if (IsColorDrawingOn() && !gStyleColourTable) FatalResourceStop(128);
   // 22.
   InstallMenuBar();
   // 23. Interim: chord and scale presets, the start-up record check and the general
@@ -257,7 +262,9 @@ void StartUpApplication(int16_t) {
   ReadPreferencesData(&layout, &status);
   // 29.
   LoadAliasList(&gSongFileList);
-  // 30-31. Interim: audio outputs and plug-in scanning (audio engine, plug-in hosting).
+  // 30-31. The audio output drivers; the saved devices are chosen again. Interim: plug-in
+  // scanning and the master entry belong to plug-in hosting and the mixer.
+  InstallAudioDrivers(nullptr);
   // 32.
   InitializeSongWorkspace(0, 0, 0);
   ApplyStartupLayout(layout);

@@ -176,6 +176,32 @@ TEST_F(CoreAudioDevicesTest, NullDeviceListsNamesRatesAndFormats) {
     EXPECT_EQ(Text(name), c.expected) << c.pairOrChannel << " " << c.mode;
   }
 
+  // The user's names win where the lists hold them; a list cut short is not read past.
+  const uint8_t outs[] = {0, 1, 4, 'M', 'a', 'i', 'n'};
+  const uint8_t ins[] = {0, 2, 3, 'G', 't', 'r', 3, 'V', 'o', 'x'};
+  const uint8_t cut[] = {0, 3, 3, 'G', 't', 'r', 9, 'V'};
+  PtrToHand(outs, &gCoreAudioDevices.userOutputNames, sizeof outs);
+  PtrToHand(ins, &gCoreAudioDevices.userInputNames, sizeof ins);
+  for (const NameCase& c : std::vector<NameCase>{{0, -1, "Main"},
+                                                 {1, -1, "[Null Output]"},  // beyond the list
+                                                 {0, 0, "Gtr"},
+                                                 {0, 1, "Vox"},
+                                                 {0, 2, "Gtr + Vox"},
+                                                 {1, 2, "Right In 2+3"}}) {
+    if (c.mode < 0) GetOutputPairName(c.pairOrChannel, name);
+    else GetInputPairName(c.pairOrChannel, c.mode, name);
+    EXPECT_EQ(Text(name), c.expected) << "user names " << c.pairOrChannel << " " << c.mode;
+  }
+  Handle cutShort;
+  PtrToHand(cut, &cutShort, sizeof cut);
+  EXPECT_TRUE(UserChannelName(cutShort, 0, name));
+  EXPECT_FALSE(UserChannelName(cutShort, 1, name));
+  EXPECT_FALSE(UserChannelName(cutShort, 2, name));
+  DisposeHandle(cutShort);
+  DisposeHandle(gCoreAudioDevices.userOutputNames);
+  DisposeHandle(gCoreAudioDevices.userInputNames);
+  gCoreAudioDevices.userOutputNames = gCoreAudioDevices.userInputNames = Handle();
+
   AudioRateRecord rates;
   GetSampleRates(&rates);
   ASSERT_EQ(rates.count, 4);

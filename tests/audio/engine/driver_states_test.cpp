@@ -9,7 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "audio/coreaudio_devices.h"
 #include "audio/coreaudio_io.h"
+#include "audio/coreaudio_settings.h"
 #include "audio/output_render.h"
 #include "audio/engine_thread.h"
 #include "audio/instruments_engine_channels.h"
@@ -139,6 +141,29 @@ TEST_F(NullDeviceDriver, ForcedStopWithoutCallbacksFallsBackAfterItsBound) {
   EXPECT_EQ(gAudioDriverState.load(), kDriverHandOff);
 }
 
+// Input and output on one device: only the duplex procedure is installed, the device starts
+// once, and a forced stop is carried out by that procedure.
+TEST_F(NullDeviceDriver, OneDeviceForBothSidesRunsTheDuplexProcedure) {
+  EngineRig rig;
+  rig.AddChannel(1, 16, 16384, 0);
+  ASSERT_EQ(OpenCoreAudioDevices(&rig.driver, device_, device_, 0), 0);
+  EXPECT_EQ(gCoreAudioIO.outputProc.load(), AudioDuplexProc);
+  EXPECT_FALSE(gCoreAudioIO.inputProcInstalled.load());
+  EXPECT_EQ(AudioDeviceAddIOProc(device_, AudioDuplexProc, nullptr), kAudioHardwareIllegalOperationError);
+  ASSERT_EQ(StartCoreAudioOutput(), 0);
+  Play(rig, 4);
+  EXPECT_EQ(gAudioDriverState.load(), kDriverHandOff);
+  EXPECT_GT(gCoreAudioIO.outputCycles.load(), 0u);
+  RequestCoreAudioStop();
+  ASSERT_EQ(RunNullDeviceCycles(1), 1u);
+  EXPECT_EQ(FinishCoreAudioStop(200), kDriverStoppedInCallback);
+  EXPECT_FALSE(Running());
+  EXPECT_FALSE(gCoreAudioIO.outputProcInstalled.load());
+  // Reopened for the output alone, the output procedure takes its place.
+  ASSERT_EQ(OpenCoreAudioOutput(&rig.driver, device_, 0), 0);
+  EXPECT_EQ(gCoreAudioIO.outputProc.load(), AudioOutputProc);
+}
+
 TEST_F(NullDeviceDriver, WarmUpCyclesRenderNothing) {
   EngineRig rig;
   rig.AddChannel(1, 16, 16384, 0);
@@ -150,6 +175,32 @@ TEST_F(NullDeviceDriver, WarmUpCyclesRenderNothing) {
   EXPECT_EQ(gAudioDriverState.load(), kDriverPrime);
   Play(rig, 1);
   EXPECT_EQ(gAudioDriverState.load(), kDriverWarmUp);
+}
+
+// Through the driver record: the chosen output device, and skip frames of four buffers make
+// the first three output cycles after the start render nothing.
+TEST_F(NullDeviceDriver, TheDriverRecordSkipsTheSettingsFramesAfterAStart) {
+  EngineRig rig;
+  rig.AddChannel(1, 16, 16384, 0);
+  gCoreAudioDevices = CoreAudioDevices();
+  gCoreAudioDevices.outputDevice = device_;
+  gCoreAudioDevices.outputChannels = 2;
+  gCoreAudioDevices.inputOff = 1;
+  gCoreAudioSettings.skipFrames = 4 * kFrames;
+  ASSERT_EQ(gCoreAudioDriver.Open(rig.driver.channelList), 0);
+  EXPECT_EQ(gCoreAudioIO.outputDevice.load(), device_);
+  ASSERT_EQ(gCoreAudioDriver.Start(), 0);
+  uint32_t cycles = gCoreAudioIO.outputCycles.load();
+  ASSERT_EQ(RunNullDeviceCycles(3), 3u);
+  EXPECT_EQ(gCoreAudioIO.outputCycles.load(), cycles);
+  ASSERT_EQ(RunNullDeviceCycles(1), 1u);
+  EXPECT_EQ(gCoreAudioIO.outputCycles.load(), cycles + 1);
+  EXPECT_EQ(gCoreAudioDriver.Stop(0), 0);  // soft: the device runs on
+  EXPECT_EQ(gAudioDriverState.load(), kDriverIdle);
+  EXPECT_TRUE(Running());
+  gCoreAudioSettings = CoreAudioSettings();
+  gCoreAudioDevices = CoreAudioDevices();
+  gCoreAudioDriver.channelList = nullptr;
 }
 
 TEST_F(NullDeviceDriver, TheMixedSignalIsHeardInTheCapture) {

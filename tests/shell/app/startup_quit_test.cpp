@@ -3,6 +3,10 @@
 #include <cstdlib>
 #include <string>
 
+#include "audio/audio_driver.h"
+#include "audio/coreaudio_devices.h"
+#include "audio/coreaudio_io.h"
+#include "platform/coreaudio/core_audio.h"
 #include "platform/events/apple_events.h"
 #include "platform/menus/menus.h"
 #include "platform/windows/windows.h"
@@ -84,6 +88,32 @@ TEST_F(StartupQuitTest, QuitWritesPreferencesAndLayoutThatTheNextStartReads) {
   EXPECT_EQ(moved, ContentFrame(GetWindowForKind(kEventListKind)));
   EXPECT_TRUE(IsAppWindowVisible(GetWindowForKind(kEventListKind)));
   EXPECT_FALSE(IsAppWindowVisible(GetWindowForKind(kMainEditorWindowKind)));
+  QuitApplication(0);
+}
+
+// The audio device chosen in one session (here the null device, which is not the default
+// while a JACK server runs) is the one start-up chooses in the next.
+TEST_F(StartupQuitTest, TheChosenAudioDeviceIsChosenAgainAtTheNextStart) {
+  StartUpApplication(40);
+  ASSERT_EQ(gOutputDevices, &gCoreAudioDriver);
+  int32_t index = -1;
+  for (size_t i = 0; i < gCoreAudioDevices.inputList.size(); ++i) {
+    Str255 text;
+    GetDevicePascalString(gCoreAudioDevices.inputList[i], 0, kSideOut,
+                          kAudioDevicePropertyDeviceNameCFString, 256, text);
+    if (std::string(reinterpret_cast<const char*>(text + 1), text[0]) == "Null Output") index = int32_t(i);
+  }
+  ASSERT_GE(index, 0);
+  char name[256] = {0};
+  ASSERT_EQ(0, gCoreAudioDriver.SelectInputDevice(index, name, 1));
+  const AudioDeviceID chosen = gCoreAudioDevices.outputDevice;
+  ASSERT_NE(chosen, kAudioDeviceUnknown);
+  QuitApplication(0);
+
+  gCoreAudioDevices.outputDevice = kAudioDeviceUnknown;
+  gQuitFlag = 0;
+  StartUpApplication(40);
+  EXPECT_EQ(chosen, gCoreAudioDevices.outputDevice);
   QuitApplication(0);
 }
 

@@ -1,0 +1,28 @@
+#include "editors/editor_menu_services.h"
+
+#include "shell/app_windows.h"
+#include "shell/drawing_ports.h"
+
+int16_t gEditorZoomLevel = 0;
+int16_t gRefreshWindowKind = 0;
+
+int16_t ZoomEditorStep(int16_t direction) {
+  int16_t level = direction ? int16_t(gEditorZoomLevel + 1) : int16_t(gEditorZoomLevel - 1);
+  if (level < 0 || level >= kEditorZoomSteps) return gEditorZoomLevel;
+  gEditorZoomLevel = level;
+  InvalAppWindowPort(GetWindowForKind(kMainEditorWindowKind));
+  return level;
+}
+
+int32_t RunEditorCommand3(int32_t, int32_t) { return 0; }
+
+int32_t RunEditorCommand4(int32_t, int32_t) { return 0; }
+
+void ChooseRefreshWindow() {
+  gRefreshWindowKind = 0;
+  for (int16_t kind : {kMainEditorWindowKind, kTrackWindowKind})
+    if (IsAppWindowVisible(GetWindowForKind(kind))) {
+      gRefreshWindowKind = kind;
+      return;
+    }
+}

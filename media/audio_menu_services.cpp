@@ -1,0 +1,9 @@
+#include "media/audio_menu_services.h"
+
+int32_t RunAudioProcessCommand(int32_t) { return 0; }
+
+void RunAudioFileCommand12() {}
+void RunAudioFileCommand14() {}
+void RunAudioFileCommand21(int32_t) {}
+
+bool IsAudioFileCommand21Enabled() { return false; }

@@ -1,0 +1,3 @@
+#include "performance/performance_menu_services.h"
+
+void RunPerformanceOptionDialog() {}

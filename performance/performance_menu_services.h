@@ -1,0 +1,5 @@
+// What the menus ask of the performance tools.
+#pragma once
+
+// Options item 9. Interim: the performance tools are not built yet; nothing is shown.
+void RunPerformanceOptionDialog();

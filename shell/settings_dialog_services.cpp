@@ -1,0 +1,5 @@
+#include "shell/settings_dialog_services.h"
+
+void RunControllerNamesDialog() {}
+
+bool RunAudioSetupDialog() { return false; }

@@ -1,0 +1,9 @@
+// The settings dialogs of the Options menu that the shell owns: the controller names and
+// favourites (item 13) and the audio device set-up (item 16).
+#pragma once
+
+// Interim: the dialog is not built yet; nothing is shown.
+void RunControllerNamesDialog();
+// True when the timebase has to follow the new settings. Interim: the dialog is not built
+// yet; nothing is shown and nothing changes (false).
+bool RunAudioSetupDialog();

@@ -1,0 +1,3 @@
+#include "shell/track_patch_names.h"
+
+void NameSelectedTracksAfterPatches() {}

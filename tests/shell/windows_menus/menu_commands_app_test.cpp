@@ -1,0 +1,290 @@
+// Every item of every menu of the application's resources reaches the command dispatcher
+// after a headless start, and the commands of the track, processing, Window, notepad, tools
+// and refresh menus act on the song and the windows.
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "editors/editor_menu_services.h"
+#include "editors/track_selection.h"
+#include "platform/memory/byte_order.h"
+#include "platform/events/classic_events.h"
+#include "platform/memory/memory.h"
+#include "platform/menus/menus.h"
+#include "platform/windows/windows.h"
+#include "plugins/plugin_menu_services.h"
+#include "sequencer/menu_engine_services.h"
+#include "shell/app_entry.h"
+#include "shell/app_windows.h"
+#include "shell/context_help.h"
+#include "shell/dialog_alerts.h"
+#include "shell/menu_bar.h"
+#include "shell/menu_dispatch.h"
+#include "shell/menu_items.h"
+#include "shell/menu_state.h"
+#include "shell/notepad_menu.h"
+#include "shell/option_toggles.h"
+#include "shell/shutdown.h"
+#include "shell/startup.h"
+#include "shell/track_menu_commands.h"
+#include "shell/track_menu_state.h"
+#include "shell/utility_track_access.h"
+#include "shell/window_menu_items.h"
+#include "song/song_context.h"
+#include "song/song_layout.h"
+#include "song/songs.h"
+#include "song/time_selection.h"
+#include "song/undo_ring.h"
+#include "song/window_redraw.h"
+#include "tests/platform/windows/windows_test_support.h"
+#include "tests/shell/app/app_fixture.h"
+
+namespace app_test {
+namespace {
+
+OSStatus IgnoreOpen(const char*) { return noErr; }
+
+class MenuCommands : public AppTest {
+ protected:
+  void SetUp() override {
+    AppTest::SetUp();
+    StartUpApplication(40);
+    SetHelpOpenProc(IgnoreOpen);
+  }
+  void TearDown() override {
+    SetHelpOpenProc(nullptr);
+    ForgetAllPluginEditorWindows();
+    QuitApplication(0);
+    AppTest::TearDown();
+  }
+  static WindowRef Window(int16_t kind) { return GetAppWindowRef(GetWindowForKind(kind)); }
+  static int16_t MarkOf(MenuRef menu, int16_t item) {
+    int16_t mark = -1;
+    GetItemMark(menu, MenuItemIndex(item), &mark);
+    return mark;
+  }
+  // Three numbered tracks (0, 1, 2); tracks 0 and 2 selected.
+  static void MakeTracks() {
+    ASSERT_EQ(noErr, CreateSongTracks(3, 1));
+    ClearTrackSelectionMask();
+    SetTrackSelectionBounds(0, 47);
+    SelectTrackSlot(0);
+    SelectTrackSlot(2);
+  }
+  static uint8_t* Track(int32_t i) { return GetTrackEntryAt(i); }
+  // A Return waits in the queue to answer an alert the command may show; unused, it goes.
+  OSStatus DispatchAnsweringAlert(int16_t menu, int16_t item) {
+    PostKey('\r', 0x24, 0);
+    OSStatus result = DispatchMenuCommand(menu, item);
+    FlushEvents(everyEvent, 0);
+    return result;
+  }
+};
+
+// The menus the program loads and, per menu, the items that answer -9874 (the rest answer
+// 0). Items that open modal dialogs or file choosers are left to the dialog tests.
+TEST_F(MenuCommands, EveryItemOfEveryMenuIsHandledOrPassedOn) {
+  const int16_t menus[] = {427, 428, 429, 430, 433, 440, 445, 435, 498, 193, 77, 66, 67, 68, 69,
+                           86,  91,  87,  88,  70,  72,  79,  73,  85,  95,  92,  93, 96, 184};
+  const std::set<int16_t> passedOnMenus = {88, 184};
+  const std::map<int16_t, std::set<int16_t>> passedOn = {
+      {428, {3, 5, 8, 9, 10, 11, 13, 15, 16, 17, 18, 19, 20, 22}},  // separators; not built yet
+      {429, {1, 2, 3, 4, 5, 6, 7, 8, 9}},  // nothing to undo yet; the clipboard commands
+      {445, {6}},                                                   // the system's item
+  };
+  const std::map<int16_t, std::set<int16_t>> modal = {
+      {427, {1, 3}}, {428, {1, 2, 6, 7, 23}}, {430, {13, 14}}, {445, {8}}, {92, {1}}, {93, {1}}, {96, {1}}};
+  int checked = 0;
+  for (int16_t id : menus) {
+    MenuRef menu = GetMenuHandle(id);
+    ASSERT_NE(nullptr, menu) << id;
+    int16_t items = int16_t(CountMenuItems(menu));
+    for (int16_t item = 1; item <= items; ++item) {
+      if (modal.count(id) && modal.at(id).count(item)) continue;
+      bool passes = passedOnMenus.count(id) || (passedOn.count(id) && passedOn.at(id).count(item));
+      EXPECT_EQ(passes ? -9874 : noErr, DispatchAnsweringAlert(id, item)) << "menu " << id << " item " << item;
+      EXPECT_EQ(0, gQuitFlag) << id << "/" << item;
+      ++checked;
+    }
+  }
+  EXPECT_GT(checked, 150);
+  EXPECT_EQ(-9874, DispatchMenuCommand(999, 1));
+  EXPECT_EQ(noErr, DispatchMenuCommand(kWindowMenuId, 40)) << "beyond the menu: no window, nothing";
+}
+
+TEST_F(MenuCommands, TrackCommandsSilenceTheSelectionAsOneUndoStepAndGroupTracks) {
+  MakeTracks();
+  uint32_t redraws = gRedrawRequests[kTrackWindowKind];
+  EXPECT_EQ(noErr, DispatchMenuCommand(86, 1));
+  EXPECT_TRUE(Track(0)[kTrackFlags] & kTrackFlagSilent);
+  EXPECT_FALSE(Track(1)[kTrackFlags] & kTrackFlagSilent);
+  EXPECT_TRUE(Track(2)[kTrackFlags] & kTrackFlagSilent);
+  EXPECT_GT(gRedrawRequests[kTrackWindowKind], redraws);
+
+  UpdateMenuState();
+  MenuRef commands = GetMenuHandle(86);
+  EXPECT_FALSE(IsMenuItemEnabled(commands, 1)) << "every selected track is silent already";
+  EXPECT_TRUE(IsMenuItemEnabled(commands, 2));
+  EXPECT_TRUE(IsMenuItemEnabled(commands, 7)) << "two tracks selected";
+  EXPECT_FALSE(IsMenuItemEnabled(commands, 8)) << "no group yet";
+
+  EXPECT_TRUE(CanUndo());
+  EXPECT_EQ(noErr, DispatchMenuCommand(kEditMenuId, 1));  // Undo
+  EXPECT_FALSE(Track(0)[kTrackFlags] & kTrackFlagSilent);
+  EXPECT_FALSE(Track(2)[kTrackFlags] & kTrackFlagSilent);
+  EXPECT_EQ(noErr, DispatchMenuCommand(kEditMenuId, 2));  // Redo
+  EXPECT_TRUE(Track(2)[kTrackFlags] & kTrackFlagSilent);
+  DispatchMenuCommand(86, 2);
+  EXPECT_FALSE(Track(0)[kTrackFlags] & kTrackFlagSilent);
+
+  for (int i : {0, 1, 2}) Track(i)[kTrackType] = kGroupableTrackKind;
+  Track(0)[kTrackFlags] = kTrackFlagMute;
+  Track(2)[kTrackFlags] = kTrackFlagSolo | kTrackFlagAudible;
+  uint8_t counter = SongHeaderView(gCurrentSong).GroupCounter();
+  DispatchMenuCommand(86, 8);
+  uint8_t group = Track(0)[kTrackGroup];
+  EXPECT_EQ(uint8_t(counter + 1), group);
+  EXPECT_EQ(group, Track(2)[kTrackGroup]);
+  EXPECT_EQ(0, Track(1)[kTrackGroup]) << "not selected";
+  EXPECT_EQ(kTrackFlagMute | kTrackFlagAudible, Track(2)[kTrackFlags]) << "the first track's low flag bits";
+  DispatchMenuCommand(86, 7);
+  EXPECT_EQ(uint8_t(group + 1), Track(2)[kTrackGroup]) << "linking groups the tracks anew";
+}
+
+TEST_F(MenuCommands, TrackDisplayMarksTheSelectedTracksOnly) {
+  MakeTracks();
+  DispatchMenuCommand(91, 2);
+  EXPECT_EQ(kTrackDisplayHighlighted, Track(0)[kTrackDisplayByte] & kTrackDisplayHighlighted);
+  EXPECT_EQ(0, Track(1)[kTrackDisplayByte] & kTrackDisplayHighlighted);
+  EXPECT_EQ(kTrackDisplayHighlighted, Track(2)[kTrackDisplayByte] & kTrackDisplayHighlighted);
+  DispatchMenuCommand(91, 1);
+  EXPECT_EQ(0, Track(0)[kTrackDisplayByte] & kTrackDisplayHighlighted);
+  EXPECT_EQ(0, Track(2)[kTrackDisplayByte] & kTrackDisplayHighlighted);
+}
+
+TEST_F(MenuCommands, ProcessingNeedsAQualifyingTrackAndATimeSelection) {
+  MakeTracks();
+  gTimeSelection = TimeSelection{};
+  int32_t alerts = CountAlertsShown();
+  DispatchAnsweringAlert(85, 1);
+  EXPECT_EQ(alerts + 1, CountAlertsShown()) << "no selected track qualifies";
+  UpdateMenuState();
+  EXPECT_FALSE(IsMenuItemEnabled(GetMenuHandle(85), 0));
+
+  Handle audio = NewHandle(16);
+  WriteU32BE(Track(2) + kTrackRegionList, audio.id);
+  SongHeaderView(gCurrentSong).SetSongMode(kSongModeStepInput);
+  UpdateMenuState();
+  EXPECT_TRUE(IsMenuItemEnabled(GetMenuHandle(85), 0));
+  EXPECT_TRUE(IsMenuItemEnabled(gTransformMenu, 3));
+  EXPECT_FALSE(IsMenuItemEnabled(gTransformMenu, 1)) << "audio tracks: transpose, controllers, tempo";
+  alerts = CountAlertsShown();
+  DispatchAnsweringAlert(85, 1);
+  EXPECT_EQ(alerts + 1, CountAlertsShown()) << "no time selection";
+  SetTimeRange(480, 960);
+  DispatchAnsweringAlert(85, 1);
+  DispatchAnsweringAlert(85, 9);
+  EXPECT_EQ(alerts + 1, CountAlertsShown());
+
+  DispatchAnsweringAlert(95, 1);  // nothing to repeat yet
+  EXPECT_EQ(alerts + 1, CountAlertsShown());
+  WriteU32BE(Track(2) + kTrackRegionList, 0);
+  SongHeaderView(gCurrentSong).SetSongMode(0);
+  DisposeHandle(audio);
+  EXPECT_EQ(kNoPluginCommand, gLastPluginItem);
+}
+
+TEST_F(MenuCommands, PluginEditorWindowsJoinTheWindowMenuAndItsMarks) {
+  WindowRef editor = nullptr;
+  Rect bounds{200, 200, 300, 400};
+  ASSERT_EQ(noErr, CreateNewWindow(kDocumentWindowClass, 0, &bounds, &editor));
+  SetWTitle(editor, windows_test::PStr("EQ"));
+  ASSERT_EQ(0, RegisterPluginEditorWindow(editor));
+  EXPECT_EQ(20, GetWindowMenuItem(editor));
+  ShowWindow(Window(kSongListKind));
+  SelectWindow(Window(kSongListKind));
+  UpdateMenuState();
+  ASSERT_EQ(20, CountMenuItems(gWindowMenu));
+  EXPECT_EQ(0, MarkOf(gWindowMenu, 20)) << "hidden";
+  EXPECT_EQ(noErr, DispatchMenuCommand(kWindowMenuId, 20));
+  EXPECT_EQ(editor, FrontNonFloatingWindow());
+  UpdateMenuState();
+  EXPECT_EQ(kFrontWindowMark, MarkOf(gWindowMenu, 20));
+  EXPECT_EQ(kShownWindowMark, MarkOf(gWindowMenu, 5));
+  DisposeWindow(editor);
+  UpdateMenuState();
+  EXPECT_EQ(18, CountMenuItems(gWindowMenu));
+}
+
+TEST_F(MenuCommands, AStaleMarkGoesWhenItsWindowIsHidden) {
+  ShowWindow(Window(kMixerKind));
+  SelectWindow(Window(kMixerKind));
+  UpdateMenuState();
+  EXPECT_EQ(kFrontWindowMark, MarkOf(gWindowMenu, 18));
+  HideWindow(Window(kMixerKind));
+  HideWindow(Window(kConductorListKind));
+  SetMenuItemMark(gWindowMenu, 9, kShownWindowMark);  // the conductor list's item, window hidden
+  CheckWindowsMenuItems();
+  EXPECT_EQ(0, MarkOf(gWindowMenu, 18));
+  EXPECT_EQ(0, MarkOf(gWindowMenu, 9));
+}
+
+TEST_F(MenuCommands, TheLoopItemShowsTheRepeatsLeftAndTheEngineHidesIt) {
+  gLoopRepeatTarget = 5;
+  gLoopPassesPlayed = 2;
+  DisableMenuItem(gWindowMenu, kLoopWindowItem);
+  EXPECT_EQ(noErr, DispatchMenuCommand(kWindowMenuId, kLoopWindowItem));
+  EXPECT_TRUE(IsMenuItemEnabled(gWindowMenu, kLoopWindowItem));
+  EXPECT_EQ(3, gLoopWindowNumber);
+  EXPECT_TRUE(IsWindowVisible(Window(kLoopWindowKind)));
+  gLoopPassesPlayed = 9;
+  DispatchMenuCommand(kWindowMenuId, kLoopWindowItem);
+  EXPECT_EQ(0, gLoopWindowNumber);
+  HideLoopWindowItem();
+  EXPECT_FALSE(IsWindowVisible(Window(kLoopWindowKind)));
+  EXPECT_FALSE(IsMenuItemEnabled(gWindowMenu, kLoopWindowItem));
+  gLoopRepeatTarget = gLoopPassesPlayed = 0;
+
+  uint16_t before = gViewOptionWord;
+  ToggleViewMarkOption();  // the engine's other companion command
+  EXPECT_EQ(before ^ kViewMarkBit, gViewOptionWord);
+  EXPECT_EQ((gViewOptionWord & kViewMarkBit) ? checkMark : 0, MarkOf(gViewMenu, 13));
+  ToggleViewMarkOption();
+}
+
+TEST_F(MenuCommands, JustificationActsOnTheNotepadInFrontOnly) {
+  gNotepadJustification = kJustLeft;
+  ShowWindow(Window(kSongListKind));
+  SelectWindow(Window(kSongListKind));
+  DispatchMenuCommand(193, 2);
+  EXPECT_EQ(kJustLeft, gNotepadJustification);
+  ShowWindow(Window(kNotepadKind));
+  SelectWindow(Window(kNotepadKind));
+  for (auto [item, just] : {std::pair{2, kJustCentre}, {3, kJustRight}, {4, kJustRight}, {1, kJustLeft}}) {
+    EXPECT_EQ(noErr, DispatchMenuCommand(193, int16_t(item)));
+    EXPECT_EQ(just, gNotepadJustification) << item;
+  }
+}
+
+TEST_F(MenuCommands, ZoomStepsStayWithinTheLevelsAndRefreshFollowsTheShownWindows) {
+  gEditorZoomLevel = 0;
+  DispatchMenuCommand(kToolsMenuId, 15);
+  EXPECT_EQ(0, gEditorZoomLevel) << "already widest";
+  for (int i = 0; i < 12; ++i) DispatchMenuCommand(kToolsMenuId, 16);
+  EXPECT_EQ(kEditorZoomSteps - 1, gEditorZoomLevel);
+  DispatchMenuCommand(kToolsMenuId, 15);
+  EXPECT_EQ(kEditorZoomSteps - 2, gEditorZoomLevel);
+  gEditorZoomLevel = 0;
+
+  HideWindow(Window(kMainEditorWindowKind));
+  ShowWindow(Window(kTrackWindowKind));
+  DispatchMenuCommand(87, 2);
+  EXPECT_EQ(kTrackWindowKind, gRefreshWindowKind);
+  ShowWindow(Window(kMainEditorWindowKind));
+  DispatchMenuCommand(87, 1);
+  EXPECT_EQ(kMainEditorWindowKind, gRefreshWindowKind);
+}
+
+}  // namespace
+}  // namespace app_test
