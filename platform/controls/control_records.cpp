@@ -15,8 +15,9 @@ struct WindowControls {
   ControlRef focus = nullptr;
 };
 
-std::unordered_set<ControlRef> gControls;
-std::unordered_map<WindowRef, WindowControls> gWindows;
+// Never destroyed: controls of windows still open when the program ends stay reachable.
+std::unordered_set<ControlRef>& gControls = *new std::unordered_set<ControlRef>;
+std::unordered_map<WindowRef, WindowControls>& gWindows = *new std::unordered_map<WindowRef, WindowControls>;
 
 struct ProcRange {
   SInt16 first;

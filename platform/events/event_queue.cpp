@@ -28,7 +28,8 @@ LockFreeQueue<events_internal::InboxItem, kInboxCapacity> gInbox;
 std::atomic<uint32_t> gInboxPending{0};
 std::atomic<uint32_t> gDropped{0};
 std::atomic<bool> gMainWaiting{false};
-std::deque<events_internal::QueueEntry> gQueue;
+// Never destroyed: events still queued when the program ends stay reachable.
+std::deque<events_internal::QueueEntry>& gQueue = *new std::deque<events_internal::QueueEntry>;
 
 bool MatchesList(EventRef event, ItemCount numTypes, const EventTypeSpec* list) {
   if (numTypes == 0) return true;

@@ -23,7 +23,8 @@ constexpr int kMaxFiringsPerPass = 64;
 
 std::atomic<bool> gManualClock{false};
 std::atomic<double> gManualTime{0};
-std::vector<EventLoopTimerRef> gTimers;
+// Never destroyed: timers still installed when the program ends stay reachable.
+std::vector<EventLoopTimerRef>& gTimers = *new std::vector<EventLoopTimerRef>;
 uint64_t gTimerOrder = 0;
 
 bool IsLiveTimer(EventLoopTimerRef timer) {

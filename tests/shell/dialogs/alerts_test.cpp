@@ -65,7 +65,7 @@ TEST_F(Alerts, TheMessageAlertShowsTheText) {
     });
     return dark;
   };
-  static const unsigned char kText[] = "\x0dDisk is full.";
+  static const unsigned char kText[] = "\x0d" "Disk is full.";
   static const unsigned char kEmpty[] = "";
   EXPECT_GT(darkInText(kText), 20);
   EXPECT_EQ(0, darkInText(kEmpty));

@@ -90,6 +90,7 @@ TEST_F(MenuResources, NibWindowsAreListedOrLeaveTheirRecordEmpty) {
   ReleaseEvent(close);
   EXPECT_EQ(1, record.zoomed);
   EXPECT_TRUE(IsValidWindowPtr(window)) << "the handler answered: the window stays";
+  DisposeAllAppWindows();  // the record lives on this stack: take it off the window list
 }
 
 TEST(ListScrolling, LongListsScrollInScaledSteps) {
