@@ -52,7 +52,7 @@ void KeepOutputPairInside() {
 }
 
 void ChooseOutputDevice(AudioDeviceID device) {
-  if (device != gCoreAudioDevices.outputDevice) gCoreAudioIO.outputStartPending.store(false);
+  if (device != gCoreAudioDevices.outputDevice) gCoreAudioIO.sides[kSideOut].startPending.store(0);
   gCoreAudioDevices.outputDevice = device;
   SetPString(gCoreAudioSettings.outputName, DeviceName(device, kSideOut));
   gCoreAudioDevices.outputChannels = uint8_t(std::min<uint32_t>(CountDeviceChannels(device, kSideOut, nullptr), 255));

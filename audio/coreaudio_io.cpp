@@ -2,12 +2,14 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "audio/audio_driver.h"
 #include "audio/coreaudio_devices.h"
 #include "audio/coreaudio_settings.h"
 #include "audio/engine_channels.h"
+#include "audio/engine_start.h"
 #include "audio/instruments_engine_channels.h"
 #include "audio/engine_thread.h"
 #include "audio/output_render.h"
@@ -15,6 +17,8 @@
 #include "audio/record_inputs.h"
 #include "platform/coreaudio/audio_hardware.h"
 #include "platform/coreaudio/audio_host_time.h"
+#include "platform/system/host_time.h"
+#include "sequencer/transport_clock.h"
 
 CoreAudioIO gCoreAudioIO;
 CoreAudioTiming gCoreAudioTiming;
@@ -22,6 +26,26 @@ CoreAudioTiming gCoreAudioTiming;
 namespace {
 
 int32_t gWarmUpCycles = 0;
+constexpr int32_t kMaxStopDelayTicks = 60;
+constexpr uint32_t kTransportRunBit = 0x80000000u;
+
+bool DeviceRunning(AudioDeviceID device, Boolean isInput) {
+  UInt32 running = 0, size = sizeof running;
+  if (AudioDeviceGetProperty(device, 0, isInput, kAudioDevicePropertyDeviceIsRunning, &size, &running) != 0) return false;
+  return running != 0;
+}
+
+// Before a device start: a device that already runs is marked running, else its start is
+// pending until it reports that it runs.
+void MarkSideStarting(int32_t side, AudioDeviceID device, Boolean isInput) {
+  DeviceSideFlags& f = gCoreAudioIO.sides[side];
+  if (DeviceRunning(device, isInput)) {
+    f.startPending.store(0);
+    f.running.store(1);
+  } else {
+    f.startPending.store(1);
+  }
+}
 constexpr int32_t kMaxStatePolls = 40000;  // of 50 microseconds: two seconds
 
 void RecordFirstOutputTimes(const AudioTimeStamp* now, const AudioTimeStamp* outputTime) {
@@ -46,7 +70,7 @@ void StopOutputDevice(AudioDeviceID device) {
   if (gCoreAudioIO.outputProcInstalled.exchange(false)) {
     gCoreAudioIO.outputCount.fetch_sub(1);
     AudioDeviceRemoveIOProc(device, proc);
-    gCoreAudioIO.outputStartPending.store(false);
+    gCoreAudioIO.sides[kSideOut].startPending.store(0);
   }
 }
 
@@ -57,20 +81,31 @@ void StopOutputFromCallback(AudioDeviceID device) {
   gAudioDriverState.store(kDriverStoppedInCallback);
 }
 
-// Stops and removes the input procedure of a separate input device; the state that follows:
-// 9 while the output device still runs, else 10.
+EngineChannel* DriverChannels() { return gCoreAudioIO.driver ? gCoreAudioIO.driver->channelList : nullptr; }
+
+bool SharedDevice() { return gCoreAudioIO.outputProc.load() == AudioDuplexProc; }
+
+}  // namespace
+
 int32_t StopInputDevice() {
+  if (SharedDevice()) {
+    AudioDeviceID device = gCoreAudioIO.outputDevice.exchange(kAudioDeviceUnknown);
+    if (device != kAudioDeviceUnknown) {
+      int32_t delay = std::clamp(gCoreAudioSettings.stopDelay, 0, kMaxStopDelayTicks);
+      if (delay > 0) Delay(UInt32(delay), nullptr);
+      StopOutputDevice(device);
+    }
+    gCoreAudioIO.sides[kSideIn].startPending.store(0);
+    return kDriverStoppedInCallback;
+  }
   AudioDeviceID input = gCoreAudioIO.inputDevice.exchange(kAudioDeviceUnknown);
   if (input != kAudioDeviceUnknown && gCoreAudioIO.inputProcInstalled.exchange(false)) {
     AudioDeviceStop(input, AudioInputProc);
     AudioDeviceRemoveIOProc(input, AudioInputProc);
+    gCoreAudioIO.sides[kSideIn].startPending.store(0);
   }
   return gCoreAudioIO.outputDevice.load() != kAudioDeviceUnknown ? kDriverStopOutput : kDriverStoppedInCallback;
 }
-
-EngineChannel* DriverChannels() { return gCoreAudioIO.driver ? gCoreAudioIO.driver->channelList : nullptr; }
-
-}  // namespace
 
 OSStatus AudioOutputProc(AudioDeviceID device, const AudioTimeStamp* now, const AudioBufferList*,
                          const AudioTimeStamp*, AudioBufferList* outputData, const AudioTimeStamp* outputTime,
@@ -169,12 +204,31 @@ namespace {
 void SuspendForDeviceChange() {
   MarkAudioSuspend();
   LatchAudioEngineError(-128);
+  gTransportClock.flags.fetch_and(~kTransportRunBit);
 }
 
-bool DeviceRunning(AudioDeviceID device, Boolean isInput) {
-  UInt32 running = 0, size = sizeof running;
-  if (AudioDeviceGetProperty(device, 0, isInput, kAudioDevicePropertyDeviceIsRunning, &size, &running) != 0) return false;
-  return running != 0;
+// 'goin' on one side: the flags follow the device; a device that stops by itself (its start
+// was not pending) while playing suspends audio. A shared device's other side copies them.
+void DeviceRunningChanged(AudioDeviceID device, Boolean isInput, int32_t state) {
+  int32_t side = isInput ? kSideIn : kSideOut;
+  DeviceSideFlags& f = gCoreAudioIO.sides[side];
+  if (!DeviceRunning(device, isInput)) {
+    f.running.store(0);
+    f.stopPending.store(0);
+    if (!f.startPending.load()) {
+      if (state >= kDriverWarmUp && state <= kDriverRunningAtRate) SuspendForDeviceChange();
+      else if (state == kDriverIdle) MarkAudioSuspend();
+    }
+  } else {
+    if (state != kDriverNothingStarted) f.running.store(1);
+    f.startPending.store(0);
+  }
+  if (SharedDevice()) {
+    DeviceSideFlags& other = gCoreAudioIO.sides[1 - side];
+    other.running.store(f.running.load());
+    other.startPending.store(f.startPending.load());
+    other.stopPending.store(f.stopPending.load());
+  }
 }
 
 }  // namespace
@@ -184,13 +238,8 @@ OSStatus DevicePropertyListener(AudioDeviceID device, UInt32, Boolean isInput, A
   int32_t state = gAudioDriverState.load();
   switch (property) {
     case kAudioDevicePropertyDeviceIsRunning:
-      if (device != side || isInput) break;
-      if (!DeviceRunning(device, isInput)) {
-        bool pending = gCoreAudioIO.outputStartPending.exchange(false);
-        if (!pending && state >= kDriverWarmUp && state <= kDriverRunningAtRate) SuspendForDeviceChange();
-        else if (!pending && state == kDriverIdle) MarkAudioSuspend();
-      } else {
-        gCoreAudioIO.outputStartPending.store(false);
+      if (device == gCoreAudioIO.listened[isInput ? kSideIn : kSideOut].load()) {
+        DeviceRunningChanged(device, isInput, state);
       }
       break;
     case kAudioDeviceProcessorOverload:
@@ -224,6 +273,8 @@ namespace {
 
 // The listener on each device the driver uses (a shared device once).
 void InstallListeners(AudioDeviceID output, AudioDeviceID input) {
+  gCoreAudioIO.listened[kSideOut].store(output);
+  gCoreAudioIO.listened[kSideIn].store(input != output ? input : kAudioDeviceUnknown);
   if (output != kAudioDeviceUnknown) {
     AudioDeviceAddPropertyListener(output, kAudioPropertyWildcardChannel, false, kAudioPropertyWildcardPropertyID,
                                    DevicePropertyListener, nullptr);
@@ -253,7 +304,13 @@ void RemoveAudioIOProcs() {
     AudioDeviceRemoveIOProc(output, OutputSideProc());
   }
   RemoveListener(output, false);
-  gCoreAudioIO.outputStartPending.store(false);
+  // Unheard from now on: the flags start again from nothing.
+  for (int32_t side : {kSideOut, kSideIn}) {
+    gCoreAudioIO.listened[side].store(kAudioDeviceUnknown);
+    gCoreAudioIO.sides[side].running.store(0);
+    gCoreAudioIO.sides[side].startPending.store(0);
+    gCoreAudioIO.sides[side].stopPending.store(0);
+  }
 }
 
 int16_t InstallProcs(AudioDriverOps* driver, AudioDeviceID output, AudioDeviceID input) {
@@ -309,20 +366,30 @@ int16_t StartCoreAudioOutput() {
   gCoreAudioTiming.firstOutputHostTime.store(0);
   gCoreAudioTiming.firstInputHostTime.store(0);
   gCoreAudioIO.warmUp.store(-gWarmUpCycles);
+  gCoreAudioTiming.lastInputSampleTime = 0.0;
+  float rate = gCoreAudioIO.driver ? gCoreAudioIO.driver->sampleRate : gAudioSampleRate;
+  ApplyEngineStartOffset(EngineStartOffset(gAudioBufferFrames.load(), gPlayRateMix.requestedRate), rate);
   gAudioDriverState.store(kDriverPrime);
   if (GetAudioMode() != 1) DrainSemaphore(gEngineQueue.semaphore.load());
   AudioDeviceID input = gCoreAudioIO.inputDevice.load();
   if (input != kAudioDeviceUnknown && gCoreAudioIO.inputProcInstalled.load()) {
+    MarkSideStarting(kSideIn, input, true);
     if (AudioDeviceStart(input, AudioInputProc) != 0) return -108;
     // The output procedure leaves the start of the timing to the input procedure.
     gCoreAudioTiming.firstOutputHostTime.store(1);
   }
-  gCoreAudioIO.outputStartPending.store(true);
+  if (SharedDevice()) {
+    gCoreAudioIO.sides[kSideIn].startPending.store(1);
+    gCoreAudioIO.sides[kSideOut].startPending.store(1);
+  } else {
+    MarkSideStarting(kSideOut, device, false);
+  }
   OSStatus err = AudioDeviceStart(device, OutputSideProc());
   return err == 0 ? 0 : -108;
 }
 
 void RequestCoreAudioStop() {
+  for (DeviceSideFlags& f : gCoreAudioIO.sides) f.stopPending.store(1);
   bool separateInput = gCoreAudioIO.inputDevice.load() != kAudioDeviceUnknown;
   gAudioDriverState.store(separateInput ? kDriverStopInput : kDriverStopOutput);
 }

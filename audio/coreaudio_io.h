@@ -27,6 +27,14 @@ struct CoreAudioTiming {
   double lastInputSampleTime = 0.0;
 };
 
+// One side's flags (index kSideOut or kSideIn): the device reported that it runs; this
+// program asked it to start and has not yet seen it run; a stop was asked for.
+struct DeviceSideFlags {
+  std::atomic<uint8_t> running{0};
+  std::atomic<uint8_t> startPending{0};
+  std::atomic<uint8_t> stopPending{0};
+};
+
 struct CoreAudioIO {
   AudioDriverOps* driver = nullptr;
   std::atomic<AudioDeviceID> outputDevice{kAudioDeviceUnknown};   // the running output device
@@ -37,7 +45,8 @@ struct CoreAudioIO {
   std::atomic<AudioDeviceIOProc> outputProc{nullptr};
   std::atomic<bool> inputProcInstalled{false};
   std::atomic<int32_t> outputCount{0};
-  std::atomic<bool> outputStartPending{false};
+  DeviceSideFlags sides[2];
+  std::atomic<AudioDeviceID> listened[2] = {kAudioDeviceUnknown, kAudioDeviceUnknown};  // by side
   std::atomic<int32_t> warmUp{0};          // negative: cycles still to skip
   std::atomic_flag outputGuard = ATOMIC_FLAG_INIT;
   std::atomic_flag inputGuard = ATOMIC_FLAG_INIT;
@@ -94,6 +103,10 @@ void RequestCoreAudioStop();
 int32_t FinishCoreAudioStop(int32_t maxPolls);
 // Removes the IO procedures and the listeners and stops the engine thread.
 void CloseCoreAudioOutput();
+// Stops the input side; answers the state that follows: 9 while a separate output device
+// still runs, else 10. On a device shared by input and output the stop waits the settings'
+// stop delay (ticks) first and stops the whole device: main thread only on that path.
+int32_t StopInputDevice();
 
 // The host audio driver's record (driver id 19). Its Open takes the default output device;
 // Start, Stop (mode: 0 soft, else forced) and Close are the calls above.

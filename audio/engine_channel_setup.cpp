@@ -8,6 +8,8 @@ namespace {
 
 constexpr uint32_t kStopWaitMillis = 2000;
 
+}  // namespace
+
 void UnlinkFromDevice(EngineChannel* channel) {
   AudioDriverOps* device = channel->device;
   if (!device) return;
@@ -18,8 +20,6 @@ void UnlinkFromDevice(EngineChannel* channel) {
   }
   channel->next = nullptr;
 }
-
-}  // namespace
 
 int16_t CreateEngineChannel(uint8_t*, int32_t) { return 0; }
 

@@ -25,3 +25,5 @@ void StopStreamsAndWait(int32_t mode, int32_t wait);
 // Mode 1 holds the channel (stopped, kept in its slot); other modes release its blocks and
 // buffers and take it out of its device's list.
 void DisposeEngineChannel(EngineChannel* channel, int32_t mode);
+// Takes the channel out of its device's channel list (the head moves on when it was the head).
+void UnlinkFromDevice(EngineChannel* channel);

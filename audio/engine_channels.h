@@ -97,6 +97,7 @@ struct EngineChannel {
   std::atomic<uint32_t> halfRequested[2] = {0, 0};
   std::atomic<uint32_t> halfCompleted[2] = {0, 0};
   void* externalSource = nullptr;
+  uint32_t outputBusMask = 0;  // bit n: the first plug-in's output bus n has an instrument
   uint8_t reverse = 0;
   uint8_t instrumentSource = 0;
   uint8_t busSource = 0;

@@ -7,6 +7,7 @@
 #include "audio/conductor_engine_state.h"
 #include "audio/engine_channel_setup.h"
 #include "audio/engine_channels.h"
+#include "audio/engine_start.h"
 #include "audio/engine_thread.h"
 #include "audio/instruments_engine_channels.h"
 #include "audio/sample_position.h"
@@ -104,6 +105,7 @@ int16_t PrepareEnginePlayback(int64_t position, void*, EngineChannel*, AudioDriv
     gEngineRecordObject.store(main->channelList);
   }
   if (err == 0) err = PrepareChannels(position);
+  if (err == 0 && kind != kPrepareNoDevices) gEngineWarmUpCount.store(kEngineWarmUpCycles);
   gAudioEnginePlayState = kind < 2 ? 2 : 3;
   gEngineSampleClock.store(0);
   if (err == 0 && kind != kPrepareNoDevices) err = OpenDevices(device);
@@ -148,6 +150,7 @@ void StopAudioEngine(int32_t mode) {
   ReportLatchedError();
   if (mode != 1) {
     FreeRenderBuffers();
+    gEngineWarmUpCount.store(0);
     gEngineMainDevice = nullptr;
     gEngineRecordObject.store(nullptr);
   }

@@ -5,6 +5,7 @@
 #include "audio/audio_driver.h"
 #include "audio/coreaudio_io.h"
 #include "audio/engine_channels.h"
+#include "audio/engine_start.h"
 #include "audio/engine_thread.h"
 #include "audio/mix_cycle.h"
 #include "audio/play_rate_output.h"
@@ -124,13 +125,7 @@ void RenderAudioOutput(EngineChannel* list, AudioBufferList* output, const Audio
 void RenderStateBlock(EngineChannel* list, AudioBufferList* output, int32_t state, int32_t previousRate) {
   switch (state) {
     case kDriverPrime:
-      // The first block is mixed here, into selector 0, before anything reaches the device.
-      if (list->device) {
-        list->device->outputSelector.store(0);
-        list->device->routineSelector.store(0);
-      }
-      MixEngineCycle(list, nullptr, nullptr, &gEngineQueue, 0);
-      SetAudioDriverState(kDriverWarmUp);
+      RenderPrimeState(list);
       return;
     case kDriverWarmUp: {
       SetAudioDriverState(kDriverHandOff);

@@ -5,6 +5,8 @@
 
 #include "audio/channel_render.h"
 
+AudioInput* gRecordInputs = nullptr;
+
 namespace {
 
 const float* FindInputChannel(const AudioBufferList* list, int32_t channel, uint32_t frames, uint32_t* stride) {

@@ -15,6 +15,8 @@ constexpr int32_t kRecordErrChannelMissing = 106;
 constexpr int32_t kRecordErrBufferFull = -224;
 constexpr int32_t kRecordErrChannelRange = 110;
 
+struct EngineChannel;
+
 struct AudioInput {
   AudioInput* next = nullptr;
   int32_t leftChannel = 0;     // device channel index over all input buffers
@@ -36,8 +38,12 @@ struct AudioInput {
   uint8_t armed = 0;
   uint8_t levelPending = 0;
   uint8_t deviceId = 19;
+  EngineChannel* channelLink = nullptr;  // the engine channel this input feeds
   double lastSampleTime = 0.0;
 };
+
+// The record inputs of the song, in order (owned by audio recording).
+extern AudioInput* gRecordInputs;
 
 // 0, 68 (the input's sample time went back by more than a buffer while recording), 106 (a
 // channel outside the input buffers or a buffer too short) or -224 (no room left in the

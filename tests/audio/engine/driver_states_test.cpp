@@ -27,20 +27,8 @@ namespace {
 class NullDeviceDriver : public ::testing::Test {
  protected:
   void SetUp() override {
-    device_ = GetNullAudioDevice();
+    device_ = engine_test::NullDeviceInManualMode(kFrames);
     ASSERT_NE(device_, kAudioDeviceUnknown);
-    // A device stopped from inside its callback lets its hardware go on the notification
-    // thread: wait for that (bounded) before switching the mode.
-    OSStatus manual = SetNullDeviceManualMode(true);
-    for (int i = 0; i < 200 && manual != 0; ++i) {
-      AudioHardwareFlushNotifications(50);
-      usleep(2000);
-      manual = SetNullDeviceManualMode(true);
-    }
-    ASSERT_EQ(manual, 0);
-    UInt32 frames = kFrames;
-    ASSERT_EQ(AudioDeviceSetProperty(device_, nullptr, 0, false, kAudioDevicePropertyBufferFrameSize, sizeof frames,
-                                     &frames), 0);
     SetAudioMode(3);
   }
   void TearDown() override {

@@ -7,6 +7,7 @@
 
 #include "audio/coreaudio_io.h"
 #include "audio/engine_thread.h"
+#include "platform/coreaudio/core_audio.h"
 
 namespace engine_test {
 
@@ -25,6 +26,23 @@ int32_t TestSourceReader(EngineChannel* channel, int32_t, void* buffer, uint8_t*
   *ready = 1;
   signal->refills.fetch_add(1);
   return 0;
+}
+
+AudioDeviceID NullDeviceInManualMode(UInt32 frames) {
+  AudioDeviceID device = GetNullAudioDevice();
+  if (device == kAudioDeviceUnknown) return device;
+  // A device stopped from inside its callback lets its hardware go on the notification
+  // thread: wait for that (bounded) before switching the mode.
+  OSStatus manual = SetNullDeviceManualMode(true);
+  for (int i = 0; i < 200 && manual != 0; ++i) {
+    AudioHardwareFlushNotifications(50);
+    usleep(2000);
+    manual = SetNullDeviceManualMode(true);
+  }
+  if (manual != 0) return kAudioDeviceUnknown;
+  if (AudioDeviceSetProperty(device, nullptr, 0, false, kAudioDevicePropertyBufferFrameSize, sizeof frames, &frames))
+    return kAudioDeviceUnknown;
+  return device;
 }
 
 EngineRig::EngineRig(int32_t frames) : frames_(frames) {

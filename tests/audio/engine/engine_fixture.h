@@ -27,6 +27,10 @@ struct TestSignal {
 // The test source: fills a half with the constant signal.
 int32_t TestSourceReader(EngineChannel* channel, int32_t half, void* buffer, uint8_t* ready);
 
+// The null device in manual mode (waiting, bounded, until a device stopped from inside its
+// callback may switch) with the given buffer size; kAudioDeviceUnknown on failure.
+AudioDeviceID NullDeviceInManualMode(UInt32 frames);
+
 class EngineRig {
  public:
   explicit EngineRig(int32_t frames = kFrames);

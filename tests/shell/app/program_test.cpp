@@ -18,9 +18,11 @@ struct ProgramRun {
   std::string errors;
 };
 
-// Starts the program with the environment given, sends SIGTERM after `seconds` (never when
-// negative) and waits for it, at most 20 s.
-ProgramRun RunProgram(const std::vector<std::string>& args, const std::vector<std::string>& env, double seconds) {
+// Starts the program with the environment given and waits for it, at most 20 s. With a ready
+// file (the state summary the program writes once its start-up is done and signals are served)
+// SIGTERM is sent as soon as that file appears, at most 60 s after the start.
+ProgramRun RunProgram(const std::vector<std::string>& args, const std::vector<std::string>& env,
+                      const std::string& readyFile) {
   zarin_test::TempFolder out;
   std::string errFile = out.File("stderr.txt");
   pid_t pid = fork();
@@ -35,8 +37,8 @@ ProgramRun RunProgram(const std::vector<std::string>& args, const std::vector<st
   }
   ProgramRun run;
   if (pid < 0) return run;
-  if (seconds >= 0) {
-    usleep(useconds_t(seconds * 1e6));
+  if (!readyFile.empty()) {
+    for (int waited = 0; waited < 6000 && access(readyFile.c_str(), F_OK) != 0; ++waited) usleep(10000);
     kill(pid, SIGTERM);
   }
   int status = 0;
@@ -55,9 +57,10 @@ ProgramRun RunProgram(const std::vector<std::string>& args, const std::vector<st
 
 TEST(Program, EndsOnSigtermAfterWritingItsPreferences) {
   zarin_test::TempFolder home;
+  const std::string ready = home.File("state.txt");
   std::vector<std::string> env{"ZARIN_HEADLESS=1", "XDG_CONFIG_HOME=" + home.File("config"),
-                               "XDG_DATA_HOME=" + home.File("data")};
-  ProgramRun run = RunProgram({zarin_test::FixturePath("smf/tempo_track_notes.mid")}, env, 1.5);
+                               "XDG_DATA_HOME=" + home.File("data"), "ZARIN_STATE_DUMP=" + ready};
+  ProgramRun run = RunProgram({zarin_test::FixturePath("smf/tempo_track_notes.mid")}, env, ready);
   EXPECT_EQ(0, run.status) << run.errors;
   EXPECT_FALSE(zarin_test::ReadWholeFile(home.File("config/Zarin/Zarin 7 Preferences")).empty());
 }
@@ -66,7 +69,7 @@ TEST(Program, WithoutItsResourceFileItStopsWithAMessage) {
   zarin_test::TempFolder home;
   std::vector<std::string> env{"ZARIN_HEADLESS=1", "ZARIN_APP_RESOURCES=" + home.File("none.rsrc"),
                                "XDG_CONFIG_HOME=" + home.File("config")};
-  ProgramRun run = RunProgram({}, env, -1);
+  ProgramRun run = RunProgram({}, env, "");
   EXPECT_EQ(1, run.status);
   EXPECT_NE(std::string::npos, run.errors.find("none.rsrc")) << run.errors;
 }

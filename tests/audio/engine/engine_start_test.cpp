@@ -1,0 +1,220 @@
+// The start of the output on the null device in manual mode: warm-up cycles before the first
+// block is primed, the start offset on the engine sample clock and the tick debt it leaves the
+// sequencer, the per-side running / start-pending / stop-pending flags, the shared device's
+// stop delay, and armed record inputs receiving the device's input.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cstring>
+#include <vector>
+
+#include "audio/coreaudio_devices.h"
+#include "audio/coreaudio_io.h"
+#include "audio/coreaudio_record_arm.h"
+#include "audio/coreaudio_settings.h"
+#include "audio/engine_start.h"
+#include "audio/engine_thread.h"
+#include "audio/instruments_engine_channels.h"
+#include "audio/play_rate_output.h"
+#include "audio/record_inputs.h"
+#include "platform/coreaudio/core_audio.h"
+#include "platform/system/host_time.h"
+#include "sequencer/tempo_tables.h"
+#include "sequencer/transport_clock.h"
+#include "tests/audio/engine/engine_fixture.h"
+
+using engine_test::EngineRig;
+
+namespace {
+
+class EngineStart : public ::testing::Test {
+ protected:
+  void UseFrames(int32_t frames) {
+    UInt32 f = UInt32(frames);
+    ASSERT_EQ(AudioDeviceSetProperty(device_, nullptr, 0, false, kAudioDevicePropertyBufferFrameSize, sizeof f, &f), 0);
+  }
+  void SetUp() override {
+    device_ = engine_test::NullDeviceInManualMode(engine_test::kFrames);
+    ASSERT_NE(device_, kAudioDeviceUnknown);
+    SetAudioMode(3);
+    gTransportClock.tickDebt = 0;
+    gTransportClock.syncRunning = gTransportClock.syncStarted = 0;
+    gTransportClock.flags.store(0);
+  }
+  void TearDown() override {
+    CloseCoreAudioOutput();
+    AudioHardwareFlushNotifications(1000);
+    EXPECT_EQ(SetNullDeviceManualMode(false), 0);
+    gEngineWarmUpCount.store(0);
+    gAudioSetupFrames = 0;
+    gEngineRecordObject.store(nullptr);
+    gRecordInputs = nullptr;
+    gCoreAudioIO.firstRecordInput = gCoreAudioIO.firstDirectInput = nullptr;
+    gCoreAudioSettings = CoreAudioSettings();
+    gCoreAudioDevices = CoreAudioDevices();
+    gAudioSuspended = 0;
+  }
+  // One device buffer, then (while the state hands blocks off) the engine's mix of it.
+  void Play(EngineRig& rig, int cycles) {
+    for (int i = 0; i < cycles; ++i) {
+      uint32_t mixed = gEngineQueue.cyclesMixed.load();
+      int32_t state = gAudioDriverState.load();
+      ASSERT_EQ(RunNullDeviceCycles(1), 1u);
+      if (state >= kDriverWarmUp && state <= kDriverRunningAtRate) {
+        ASSERT_TRUE(rig.WaitForMixes(mixed + 1));
+      }
+    }
+    AudioHardwareFlushNotifications(1000);
+  }
+  AudioDeviceID device_ = kAudioDeviceUnknown;
+};
+
+TEST(EngineStartOffset, FollowsTheBufferSizeWhileARateIsRequested) {
+  struct Case {
+    int32_t setup, frames, rate;
+    int64_t offset;
+  } cases[] = {{0, 1024, kUnityPlayRate, -836}, {0, 64, kUnityPlayRate, 124}, {100, 512, 0x8000, -224},
+               {0, 1024, 0, 0}};
+  for (const Case& c : cases) {
+    gAudioSetupFrames = c.setup;
+    EXPECT_EQ(EngineStartOffset(c.frames, c.rate), c.offset) << c.frames << " " << c.rate;
+  }
+  gAudioSetupFrames = 0;
+  // A debt that does not fit 16 bits is held at the largest one.
+  EXPECT_EQ(TickDebtForFrames(int64_t(1) << 40, 44100.0f), -32767);
+  EXPECT_EQ(TickDebtForFrames(0, 44100.0f), 0);
+}
+
+// A start with a negative offset: the first blocks play the latency before the song's first
+// sample, the sequencer owes the ticks of that latency, and the warm-up of two cycles renders
+// nothing before the first block is primed.
+TEST_F(EngineStart, ANegativeOffsetLandsTheSongStartBehindTheLatency) {
+  constexpr int32_t kBig = 512;
+  UseFrames(kBig);
+  EngineRig rig(kBig);
+  rig.AddChannel(1, 16, 16384, 0);
+  gEngineRecordObject.store(rig.driver.channelList);
+  gEngineWarmUpCount.store(kEngineWarmUpCycles);
+  ASSERT_EQ(OpenCoreAudioOutput(&rig.driver, device_, 0), 0);
+  ASSERT_EQ(StartCoreAudioOutput(), 0);
+  const int64_t offset = 188 - kBig;
+  EXPECT_EQ(gEngineSampleClock.load(), offset);
+  double ticks = double(-offset) / rig.driver.sampleRate * 1e6 / GetMicrosecondsPerTick();
+  EXPECT_EQ(gTransportClock.tickDebt, int16_t(-ticks));
+  EXPECT_LT(gTransportClock.tickDebt, 0);
+  // The song's sample 1000 is heard -offset frames after the start.
+  EXPECT_EQ(ChannelClockPosition(rig.driver.channelList, 1000), 1000 + offset);
+
+  Play(rig, 1);  // warm-up: nothing mixed, still priming
+  EXPECT_EQ(gAudioDriverState.load(), kDriverPrime);
+  EXPECT_EQ(gEngineWarmUpCount.load(), 1);
+  Play(rig, 1);  // primed; the clock is still before the song start: no sync yet
+  EXPECT_EQ(gAudioDriverState.load(), kDriverWarmUp);
+  EXPECT_EQ(gTransportClock.syncRunning, 0);
+  Play(rig, 3);
+  EXPECT_EQ(gAudioDriverState.load(), kDriverHandOff);
+  // Each block the engine mixed moved the clock on by one buffer from the offset.
+  EXPECT_EQ(gEngineSampleClock.load(), offset + 3 * kBig);
+}
+
+// From a start at the song's first sample the prime cycle owes the ticks of its own buffer and
+// marks the slaved clock running.
+TEST_F(EngineStart, APrimeAtTheSongStartStartsTheClock) {
+  EngineRig rig;
+  rig.AddChannel(1, 16, 16384, 0);
+  gAudioSetupFrames = engine_test::kFrames - 188;  // offset 0
+  ASSERT_EQ(OpenCoreAudioOutput(&rig.driver, device_, 0), 0);
+  ASSERT_EQ(StartCoreAudioOutput(), 0);
+  EXPECT_EQ(gEngineSampleClock.load(), 0);
+  EXPECT_EQ(gTransportClock.tickDebt, 0);
+  Play(rig, 1);
+  EXPECT_EQ(gAudioDriverState.load(), kDriverWarmUp);
+  EXPECT_EQ(gTransportClock.syncRunning, 1);
+  EXPECT_EQ(gTransportClock.syncStarted, 1);
+  EXPECT_EQ(gTransportClock.tickDebt, TickDebtForFrames(engine_test::kFrames, rig.driver.sampleRate));
+}
+
+TEST_F(EngineStart, SideFlagsFollowTheDevice) {
+  EngineRig rig;
+  rig.AddChannel(1, 16, 16384, 0);
+  DeviceSideFlags& out = gCoreAudioIO.sides[kSideOut];
+  ASSERT_EQ(OpenCoreAudioOutput(&rig.driver, device_, 0), 0);
+  ASSERT_EQ(StartCoreAudioOutput(), 0);
+  EXPECT_EQ(out.startPending.load(), 1);
+  EXPECT_EQ(out.running.load(), 0);
+  Play(rig, 2);
+  EXPECT_EQ(out.startPending.load(), 0);
+  EXPECT_EQ(out.running.load(), 1);
+  // The soft stop leaves the device running; a start from there finds it running.
+  EXPECT_EQ(StopCoreAudioOutput(0, 0), kDriverIdle);
+  ASSERT_EQ(StartCoreAudioOutput(), 0);
+  EXPECT_EQ(out.startPending.load(), 0);
+  EXPECT_EQ(out.running.load(), 1);
+  RequestCoreAudioStop();
+  EXPECT_EQ(out.stopPending.load(), 1);
+  ASSERT_EQ(RunNullDeviceCycles(1), 1u);
+  EXPECT_EQ(FinishCoreAudioStop(200), kDriverStoppedInCallback);
+  AudioHardwareFlushNotifications(1000);
+  EXPECT_EQ(out.running.load(), 0);
+  EXPECT_EQ(out.stopPending.load(), 0);
+  EXPECT_EQ(gAudioSuspended, 0);  // a stop asked for is no device trouble
+}
+
+TEST_F(EngineStart, ASharedDeviceStopsAfterItsDelay) {
+  EngineRig rig;
+  rig.AddChannel(1, 16, 16384, 0);
+  ASSERT_EQ(OpenCoreAudioDevices(&rig.driver, device_, device_, 0), 0);
+  ASSERT_EQ(StartCoreAudioOutput(), 0);
+  Play(rig, 3);
+  EXPECT_EQ(gCoreAudioIO.sides[kSideIn].running.load(), 1);  // the input side copies the shared device
+  gCoreAudioSettings.stopDelay = 6;
+  gAudioDriverState.store(kDriverStopInput);
+  UInt32 from = TickCount();
+  EXPECT_EQ(StopInputDevice(), kDriverStoppedInCallback);
+  EXPECT_GE(TickCount() - from, 6u);
+  EXPECT_FALSE(gCoreAudioIO.outputProcInstalled.load());
+  EXPECT_EQ(RunNullDeviceCycles(1), 0u);  // stopped
+}
+
+TEST_F(EngineStart, ArmedRecordInputsReceiveTheDeviceInput) {
+  EngineRig rig;
+  EngineChannel* channel = rig.AddChannel(1, 16, 16384, 0);
+  SetChannelGains(32768, 0, &channel->gainLeft, &channel->gainRight);  // hard left: 0.5
+  UInt32 loop = kNullDeviceSourceLoopback;
+  ASSERT_EQ(AudioDeviceSetProperty(device_, nullptr, 0, true, kAudioDevicePropertyDataSource, sizeof loop, &loop), 0);
+  gCoreAudioDevices.inputDevice = device_;
+  AudioInput input;
+  input.deviceId = kDriverIdCoreAudio;
+  input.hasArmedTracks = 1;
+  EXPECT_EQ(SetRecordInputChannels(&input, 1, 1), kRecordErrChannelRange);  // channels 2 and 3: none
+  ASSERT_EQ(SetRecordInputChannels(&input, 0, 1), 0);
+  EXPECT_EQ(input.channels, 2);
+  EXPECT_EQ(input.rightChannel, 1);
+  std::vector<uint8_t> record(size_t(engine_test::kFrames) * 4 * 16);
+  input.writePointer = record.data();
+  input.writeEnd = record.data() + record.size();
+  gRecordInputs = &input;
+
+  ASSERT_EQ(OpenCoreAudioDevices(&rig.driver, device_, device_, 0), 0);
+  ASSERT_EQ(StartCoreAudioOutput(), 0);
+  Play(rig, 2);
+  // Nothing armed: the input stream is switched off.
+  ArmRecordInput(&input);
+  EXPECT_EQ(gCoreAudioSettings.inputStreamsUsed, 0u);
+  input.armed = 1;
+  ArmRecordInput(&input);
+  EXPECT_EQ(gCoreAudioSettings.inputStreamsUsed, 1u);
+  EXPECT_EQ(gCoreAudioIO.firstRecordInput, &input);
+  uint8_t* from = input.writePointer;
+  Play(rig, 6);
+  ASSERT_GE(input.writePointer - from, 4 * engine_test::kFrames * 4);
+  // The input plays back the output one buffer late: 0.5 left, silence right.
+  int16_t last[2];
+  std::memcpy(last, input.writePointer - 4, 4);
+  EXPECT_EQ(last[0], 16384);
+  EXPECT_EQ(last[1], 0);
+  EXPECT_EQ(gEngineError.load(), 0);
+}
+
+}  // namespace
