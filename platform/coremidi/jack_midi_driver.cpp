@@ -52,6 +52,7 @@ struct OutEvent {
 struct Pending {
   OutEvent event;
   uint32_t offset = 0;
+  bool late = false;  // counted as late once
 };
 
 struct PortSlot {
@@ -85,11 +86,17 @@ struct JackState {
   std::mutex scanLock;
   jack_client_t* client = nullptr;
   std::atomic<bool> open{false};
+  // The process callback works only for this client (null while closing: a client whose
+  // close is still under way is ignored); cycle is odd while a callback is inside (see
+  // AwaitCycleEnd). Both are sequentially consistent: a port or client taken away is either
+  // seen gone by a cycle or waited for.
+  std::atomic<jack_client_t*> active{nullptr};
+  std::atomic<uint64_t> cycle{0};
   PortSlot slots[kMaxPorts];
   LockFreeQueue<OutEvent, kQueueSize> queue;
   std::atomic<uint32_t> seq{0};
-  std::atomic<uint64_t> cycles{0};
   std::atomic<uint64_t> dropped{0};
+  std::atomic<uint64_t> late{0};
   // Process thread:
   Pending pending[kPendingSize];
   size_t pendingCount = 0;
@@ -136,6 +143,9 @@ constexpr int64_t kPlacementHorizonPeriods = 2;
 // the server has fallen this far behind it.
 constexpr int64_t kLineIdleNanos = 250000000;
 constexpr int64_t kLineMaxSlipNanos = 200000000;
+// A message whose stamp lies this far before the cycle that takes it was sent too late to be
+// placed on its frame (the sender fell behind its lead); it goes out at once and is counted.
+constexpr int64_t kLateNanos = 1000000;
 
 // Frames of the line from its start to a host time (nominal rate).
 int64_t LineFrames(const FrameLine& line, int64_t hostNanos, jack_nframes_t rate) {
@@ -163,7 +173,9 @@ void FollowFrameLine(JackState& j, jack_nframes_t start, int64_t cycleHost, jack
 void GatherOutput(JackState& j, jack_nframes_t start, jack_time_t startUs, jack_nframes_t frames) {
   const int64_t offset = j.hostMinusJackNanos.load(std::memory_order_relaxed);
   const int64_t horizon = kPlacementHorizonPeriods * int64_t(frames);
-  while (j.pendingCount < kPendingSize && j.queue.TryPop(&j.pending[j.pendingCount].event)) ++j.pendingCount;
+  const int64_t lateFrames = kLateNanos * int64_t(j.sampleRate) / 1000000000;
+  while (j.pendingCount < kPendingSize && j.queue.TryPop(&j.pending[j.pendingCount].event))
+    j.pending[j.pendingCount++].late = false;
   FollowFrameLine(j, start, int64_t(startUs) * 1000 + offset, frames, j.pendingCount > 0);
   const int64_t startOnLine = int32_t(start - j.line.frame);
   size_t kept = 0;
@@ -177,6 +189,10 @@ void GatherOutput(JackState& j, jack_nframes_t start, jack_time_t startUs, jack_
     p.offset = 0;
     if (p.event.stamp != 0) {
       int64_t ahead = LineFrames(j.line, int64_t(p.event.stamp), j.sampleRate) - startOnLine;
+      if (ahead < -lateFrames && !p.late) {
+        p.late = true;
+        j.late.fetch_add(1, std::memory_order_relaxed);
+      }
       if (ahead > horizon) p.offset = frames;
       else p.offset = ahead <= 0 ? 0 : (ahead >= int64_t(frames) ? frames : uint32_t(ahead));
     }
@@ -218,7 +234,7 @@ void ReadInput(JackState& j, jack_nframes_t start) {
     for (uint32_t i = 0; i < count; ++i) {
       jack_midi_event_t ev;
       if (jack_midi_event_get(&ev, slot.buffer, i) != 0 || ev.size == 0) continue;
-      int64_t host = int64_t(jack_frames_to_time(J().client, start + ev.time)) * 1000 +
+      int64_t host = int64_t(jack_frames_to_time(j.client, start + ev.time)) * 1000 +
                      j.hostMinusJackNanos.load(std::memory_order_relaxed);
       if (!QueueMidiDelivery(source, kDeliverToConnections, batch, i + 1 == count, MIDITimeStamp(host > 0 ? host : 1),
                              ev.buffer, ev.size, false))
@@ -227,8 +243,18 @@ void ReadInput(JackState& j, jack_nframes_t start) {
   }
 }
 
-int Process(jack_nframes_t frames, void*) {
+// Marks a callback inside its cycle for as long as it lives (see AwaitCycleEnd).
+struct CycleScope {
+  explicit CycleScope(JackState& j) : j_(j) { j_.cycle.fetch_add(1); }
+  ~CycleScope() { j_.cycle.fetch_add(1); }
+  JackState& j_;
+};
+
+int Process(jack_nframes_t frames, void* client) {
   JackState& j = J();
+  if (j.active.load() != client) return 0;  // a client still closing stays out of the count
+  CycleScope inside(j);
+  if (j.active.load() != client) return 0;
   jack_nframes_t start = 0;
   jack_time_t startUs = 0, nextUs = 0;
   float periodUs = 0;
@@ -237,7 +263,7 @@ int Process(jack_nframes_t frames, void*) {
     startUs = jack_frames_to_time(j.client, start);
   }
   for (PortSlot& slot : j.slots) {
-    jack_port_t* port = slot.port.load(std::memory_order_acquire);
+    jack_port_t* port = slot.port.load();
     slot.buffer = port != nullptr ? jack_port_get_buffer(port, frames) : nullptr;
     slot.lastWrite = 0;
     if (slot.buffer != nullptr && slot.output) jack_midi_clear_buffer(slot.buffer);
@@ -245,7 +271,6 @@ int Process(jack_nframes_t frames, void*) {
   GatherOutput(j, start, startUs, frames);
   WriteOutput(j, frames);
   ReadInput(j, start);
-  j.cycles.fetch_add(1, std::memory_order_release);
   return 0;
 }
 
@@ -323,19 +348,29 @@ int SlotFor(JackState& j, const std::string& foreign, bool output) {
   return free;
 }
 
-// Takes the slot's port away from the process callback, waits (briefly) until the callback
-// can no longer be using it, and unregisters it.
+// Waits until no process callback is inside a cycle that began before now: one that begins
+// later sees what was taken away before the call. False when a cycle ran on past the bound.
+bool AwaitCycleEnd(JackState& j) {
+  const uint64_t now = j.cycle.load();
+  if ((now & 1) == 0) return true;
+  for (int i = 0; i < 2000; ++i) {
+    if (j.cycle.load() != now) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  std::fprintf(stderr, "JACK MIDI: a process cycle has run for over 2 s\n");
+  return false;
+}
+
+// Takes the slot's port away from the process callback, waits until the callback can no
+// longer be using it, and unregisters it. A port still in use after the wait is left
+// registered (it goes with the client) rather than freed under the callback.
 void RetireSlot(JackState& j, PortSlot& slot) {
   jack_port_t* port = slot.port.exchange(nullptr);
   slot.endpoint.store(0);
   slot.used = false;
   slot.connected = false;
   slot.foreign.clear();
-  if (port == nullptr) return;
-  uint64_t seen = j.cycles.load(std::memory_order_acquire);
-  for (int i = 0; i < 200 && j.cycles.load(std::memory_order_acquire) < seen + 2; ++i)
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  jack_port_unregister(j.client, port);
+  if (port != nullptr && AwaitCycleEnd(j)) jack_port_unregister(j.client, port);
 }
 
 void RescanLocked(JackState& j, bool notify) {
@@ -415,14 +450,17 @@ bool OpenJackMidi() {
   j.sampleRate = jack_get_sample_rate(client);
   MeasureClockOffset(j);
   OnBufferSize(jack_get_buffer_size(client), nullptr);
-  jack_set_process_callback(client, Process, nullptr);
+  jack_set_process_callback(client, Process, client);
   jack_set_buffer_size_callback(client, OnBufferSize, nullptr);
   jack_set_port_registration_callback(client, OnPortRegistration, nullptr);
   jack_set_client_registration_callback(client, OnClientRegistration, nullptr);
   jack_set_port_rename_callback(client, OnPortRename, nullptr);
   jack_set_graph_order_callback(client, OnGraphOrder, nullptr);
   jack_on_shutdown(client, OnShutdown, nullptr);
+  j.active.store(client);
   if (jack_activate(client) != 0) {
+    j.active.store(nullptr);
+    AwaitCycleEnd(j);
     CloseClientWithin(client);
     j.client = nullptr;
     return false;
@@ -435,7 +473,10 @@ void CloseJackMidi() {
   JackState& j = J();
   std::lock_guard<std::mutex> guard(j.scanLock);
   if (j.client == nullptr) return;
-  if (j.open.load()) jack_deactivate(j.client);
+  // The callback lets go first; the close (which deactivates the client) may then take its
+  // time on a thread of its own without anything here being used under it.
+  j.active.store(nullptr);
+  AwaitCycleEnd(j);
   CloseClientWithin(j.client);
   j.client = nullptr;
   j.open.store(false);
@@ -503,5 +544,7 @@ void FlushJackMidi(uint32_t portSlot) {
 }
 
 uint64_t JackMidiDropCount() { return J().dropped.load(); }
+
+uint64_t JackMidiLateCount() { return J().late.load(); }
 
 uint64_t JackMidiPeriodNanos() { return J().open.load() ? J().periodNanos.load() : 0; }

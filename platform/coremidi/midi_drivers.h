@@ -19,6 +19,7 @@ void ServiceJackMidi();  // MIDI thread, now and then: measures JACK's clock aga
 bool SendJackMidi(uint32_t portSlot, const MIDIPacket* packet);
 void FlushJackMidi(uint32_t portSlot);  // kAllMidiPorts: every port
 uint64_t JackMidiDropCount();
+uint64_t JackMidiLateCount();  // messages that came after their stamp's frame had gone by
 uint64_t JackMidiPeriodNanos();  // one process cycle; 0 while closed
 
 // ---- ALSA sequencer: one client with one input and one output port; every other client's

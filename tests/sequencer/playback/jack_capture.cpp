@@ -35,84 +35,102 @@
 
 // ---- the capture client
 
-JackCapture::JackCapture(size_t capacity) : events_(new CapturedMidi[capacity]), capacity_(capacity) {}
+JackCapture::JackCapture(size_t capacity) : s_(std::make_shared<Shared>()) {
+  s_->events.reset(new CapturedMidi[capacity]);
+  s_->capacity = capacity;
+}
 
 JackCapture::~JackCapture() { Close(); }
 
 bool JackCapture::Open(const std::string& prefix) {
   name_ = prefix + std::to_string(getpid());
-  client_ = jack_client_open(name_.c_str(), JackNoStartServer, nullptr);
-  if (client_ == nullptr) return false;
-  sampleRate_ = jack_get_sample_rate(client_);
-  in_ = jack_port_register(client_, "in", JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0);
-  jack_set_process_callback(client_, Process, this);
-  jack_set_xrun_callback(client_, OnXrun, this);
-  hostMinusJack_ = jack_test::HostMinusJackNanos();
-  return in_ != nullptr && jack_activate(client_) == 0;
+  Shared& s = *s_;
+  s.client = jack_client_open(name_.c_str(), JackNoStartServer, nullptr);
+  if (s.client == nullptr) return false;
+  open_ = true;
+  s.sampleRate = jack_get_sample_rate(s.client);
+  s.in = jack_port_register(s.client, "in", JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0);
+  jack_set_process_callback(s.client, Process, &s);
+  jack_set_xrun_callback(s.client, OnXrun, &s);
+  s.hostMinusJack = jack_test::HostMinusJackNanos();
+  return s.in != nullptr && jack_activate(s.client) == 0;
 }
 
 void JackCapture::Close() {
-  jack_test::CloseClientWithin(client_);
-  client_ = nullptr;
+  if (!open_) return;
+  open_ = false;
+  jack_test::CloseClientWithin(s_->client, s_);
 }
 
-uint32_t JackCapture::Period() const { return client_ ? jack_get_buffer_size(client_) : 0; }
+uint32_t JackCapture::Period() const { return open_ ? jack_get_buffer_size(s_->client) : 0; }
 
-bool JackCapture::Connected() const { return in_ != nullptr && jack_port_connected(in_) > 0; }
+bool JackCapture::Connected() const {
+  if (!open_ || s_->in == nullptr) return false;
+  // Layers of other programs on the server connect to the port too.
+  const std::string ours = SequencerJackClientName() + ":";
+  const char** ports = jack_port_get_all_connections(s_->client, s_->in);
+  bool found = false;
+  for (size_t i = 0; ports != nullptr && ports[i] != nullptr; ++i)
+    if (std::string(ports[i]).compare(0, ours.size(), ours) == 0) found = true;
+  if (ports != nullptr) jack_free(ports);
+  return found;
+}
+
+void JackCapture::KeepOnlyOurLayer() {
+  if (open_) jack_test::IsolateClients(s_->client, {SequencerJackClientName(), name_});
+}
 
 std::vector<CapturedMidi> JackCapture::Events(size_t from) const {
   size_t n = Count();
   if (from >= n) return {};
-  return std::vector<CapturedMidi>(events_.get() + from, events_.get() + n);
-}
-
-uint64_t JackCapture::FrameToHostNanos(uint64_t frame) const {
-  if (client_ == nullptr) return 0;
-  return uint64_t(int64_t(jack_frames_to_time(client_, jack_nframes_t(frame))) * 1000 + hostMinusJack_);
+  return std::vector<CapturedMidi>(s_->events.get() + from, s_->events.get() + n);
 }
 
 int JackCapture::Process(jack_nframes_t frames, void* arg) {
-  auto* c = static_cast<JackCapture*>(arg);
-  jack_nframes_t start = jack_last_frame_time(c->client_);
+  auto* c = static_cast<Shared*>(arg);
+  jack_nframes_t start = jack_last_frame_time(c->client);
   uint64_t now = HostTimeNanos();
-  uint64_t period = uint64_t(frames) * 1000000000 / c->sampleRate_;
-  if (c->lastCycle_ != 0 && now - c->lastCycle_ > 3 * period) c->stalls_.fetch_add(1);
-  c->lastCycle_ = now;
-  void* buffer = jack_port_get_buffer(c->in_, frames);
+  uint64_t period = uint64_t(frames) * 1000000000 / c->sampleRate;
+  if (c->lastCycle != 0 && now - c->lastCycle > 3 * period) c->stalls.fetch_add(1);
+  c->lastCycle = now;
+  c->wander.Follow(c->client, start, c->sampleRate);
+  void* buffer = jack_port_get_buffer(c->in, frames);
   uint32_t count = jack_midi_get_event_count(buffer);
-  size_t n = c->count_.load(std::memory_order_relaxed);
-  for (uint32_t i = 0; i < count && n < c->capacity_; ++i) {
+  size_t n = c->count.load(std::memory_order_relaxed);
+  for (uint32_t i = 0; i < count && n < c->capacity; ++i) {
     jack_midi_event_t ev;
     if (jack_midi_event_get(&ev, buffer, i) != 0 || ev.size == 0) continue;
-    CapturedMidi& out = c->events_[n++];
+    CapturedMidi& out = c->events[n++];
     out.frame = start + ev.time;
-    out.hostNanos = uint64_t(int64_t(jack_frames_to_time(c->client_, start + ev.time)) * 1000 + c->hostMinusJack_);
+    out.hostNanos = uint64_t(int64_t(jack_frames_to_time(c->client, start + ev.time)) * 1000 + c->hostMinusJack);
     out.size = uint8_t(std::min<size_t>(ev.size, 3));
     std::copy(ev.buffer, ev.buffer + out.size, out.bytes);
   }
-  c->count_.store(n, std::memory_order_release);
+  c->count.store(n, std::memory_order_release);
   return 0;
 }
 
 int JackCapture::OnXrun(void* arg) {
-  static_cast<JackCapture*>(arg)->stalls_.fetch_add(1);
+  static_cast<Shared*>(arg)->stalls.fetch_add(1);
   return 0;
 }
 
 // ---- the sequencer on JACK
 
+std::string SequencerJackClientName() { return "Zarin-seq-" + std::to_string(getpid()); }
+
 int32_t StartSequencerMidiOnJack(const std::string& captureName) {
   setenv("JACK_NO_START_SERVER", "1", 1);
   setenv("ZARIN_MIDI_DRIVERS", "jack", 1);
-  std::string layer = "Zarin-seq-" + std::to_string(getpid());
-  setenv("ZARIN_JACK_CLIENT_NAME", layer.c_str(), 1);
+  setenv("ZARIN_JACK_CLIENT_NAME", SequencerJackClientName().c_str(), 1);
   gTempoTableResolution = 480;
   gSmpteRateCode = 3;
   BuildTempoTables();
   InitSequencerClock();
   OSStatus s = MidiInit();
   if (s != noErr && s != -1) return -1;
-  for (int attempt = 0; attempt < 300; ++attempt) {
+  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (std::chrono::steady_clock::now() < until) {
     MIDIDeliverPendingNotifications();
     BuildPortTable(true);
     for (int32_t i = 0; gPortTable && i < gPortCount; ++i) {
@@ -252,7 +270,7 @@ TimingResult CompareTiming(const JackCapture& capture, const std::vector<Capture
     double arrival = double(m.frame) * 1e6 / capture.SampleRate();
     if (!haveOffset && !queue.empty()) {
       offset = arrival - when[queue.front()];
-      r.firstArrivalHostNanos = double(capture.FrameToHostNanos(m.frame));
+      r.firstArrivalHostNanos = double(m.hostNanos);
       haveOffset = true;
     }
     while (!queue.empty() && when[queue.front()] + offset < arrival - kWindowMicros) queue.pop_front();

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/memory/mac_types.h"
+#include "tests/platform/coremidi/jack_test_support.h"
 
 struct CapturedMidi {
   uint64_t frame = 0;  // JACK frame time of the event
@@ -31,36 +32,51 @@ class JackCapture {
   bool Open(const std::string& prefix);
   void Close();
   const std::string& Name() const { return name_; }
-  uint32_t SampleRate() const { return sampleRate_; }
+  uint32_t SampleRate() const { return s_->sampleRate; }
   uint32_t Period() const;
-  // True once another client (the MIDI layer) is connected to the input port.
+  // True once the sequencer's MIDI layer (SequencerJackClientName) is connected to the input
+  // port.
   bool Connected() const;
-  // Events kept so far (from index from on); Clear forgets them.
+  // Cuts the capture client and the sequencer's layer off from other programs' clients (see
+  // jack_test::IsolateClients).
+  void KeepOnlyOurLayer();
+  // Events kept so far (from index from on).
   std::vector<CapturedMidi> Events(size_t from = 0) const;
-  size_t Count() const { return count_.load(std::memory_order_acquire); }
-  int32_t Stalls() const { return stalls_.load(); }
-  // JACK time (ns) of a frame, on the host clock.
-  uint64_t FrameToHostNanos(uint64_t frame) const;
+  size_t Count() const { return s_->count.load(std::memory_order_acquire); }
+  int32_t Stalls() const { return s_->stalls.load(); }
+  // How far the server's frame clock wandered against the host clock (the cycle start times
+  // JACK reports, less the frames' nominal times) since MarkClock, in microseconds. A server
+  // kept from running on time wanders; frame spacing cannot then be judged by host time.
+  void MarkClock() { s_->wander.Mark(); }
+  double ClockWanderMicros() const { return s_->wander.Micros(); }
 
  private:
+  // What the process callback uses. Shared with the thread that closes the client, so that
+  // a close that outlasts its wait never leaves the callback with freed memory.
+  struct Shared {
+    jack_client_t* client = nullptr;
+    jack_port_t* in = nullptr;
+    uint32_t sampleRate = 48000;
+    std::unique_ptr<CapturedMidi[]> events;
+    size_t capacity = 0;
+    std::atomic<size_t> count{0};
+    std::atomic<int32_t> stalls{0};
+    uint64_t lastCycle = 0;
+    int64_t hostMinusJack = 0;
+    jack_test::ClockWander wander;
+  };
   static int Process(jack_nframes_t frames, void* arg);
   static int OnXrun(void* arg);
-  jack_client_t* client_ = nullptr;
-  jack_port_t* in_ = nullptr;
+  std::shared_ptr<Shared> s_;
+  bool open_ = false;
   std::string name_;
-  uint32_t sampleRate_ = 48000;
-  std::unique_ptr<CapturedMidi[]> events_;
-  size_t capacity_;
-  std::atomic<size_t> count_{0};
-  std::atomic<int32_t> stalls_{0};
-  uint64_t lastCycle_ = 0;
-  int64_t hostMinusJack_ = 0;
 };
 
 // The sequencer's MIDI driver on JACK only (its client named for this process), with the
 // clock on real time and tempo tables at 480 ticks per quarter. Answers the port-table index
-// of the capture client's input port, or -1 when it did not appear within 3 s.
+// of the capture client's input port, or -1 when it did not appear within 10 s.
 int32_t StartSequencerMidiOnJack(const std::string& captureName);
+std::string SequencerJackClientName();  // the layer's JACK client
 void StopSequencerMidi();
 
 // A Standard MIDI File made in memory.
@@ -101,7 +117,7 @@ struct TimingResult {
   // the sender's own timing, apart from a server that loses or gains frames.
   std::vector<double> hostErrorsMicros;
   double medianOffsetMicros = 0;
-  double firstArrivalHostNanos = 0;  // host time of the first captured note
+  double firstArrivalHostNanos = 0;  // host time of the first captured note (in its cycle)
   std::string firstProblem;
 };
 TimingResult CompareTiming(const JackCapture& capture, const std::vector<CapturedMidi>& events,

@@ -7,8 +7,10 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <cstdio>
 #include <thread>
 
+#include "platform/coremidi/midi_drivers.h"
 #include "platform/coremidi/midi_services.h"
 #include "platform/system/host_time.h"
 #include "sequencer/instruments_driver_procs.h"
@@ -18,7 +20,9 @@
 
 namespace {
 
-// Overruns of the (non-real-time) server spoil frame times: a pass with one is made again.
+// Overruns of the (non-real-time) server and a server running late spoil frame times, and a
+// clock thread kept from running past the output's lead sends late: a pass with any of them
+// is made again.
 constexpr int kAttempts = 5;
 
 template <typename Predicate>
@@ -39,6 +43,7 @@ class JackPlayback : public ::testing::Test {
     port = StartSequencerMidiOnJack(capture.Name());
     ASSERT_GE(port, 0) << "the capture port did not appear in the port table";
     ASSERT_TRUE(WaitUntil(3, [&] { return capture.Connected(); }));
+    capture.KeepOnlyOurLayer();
   }
   void TearDown() override {
     StopSequencerMidi();
@@ -48,13 +53,26 @@ class JackPlayback : public ::testing::Test {
     capture.Close();
   }
   // Plays from tick 1 until n messages came or the time is up, then stops and waits for the
-  // stop's messages.
-  void PlayUntil(size_t from, size_t n, double seconds) {
+  // stop's messages. Answers the host time at which Play returned (the clock runs by then).
+  double PlayUntil(size_t from, size_t n, double seconds) {
     Play(1);
+    double started = double(HostTimeNanos());
     WaitUntil(seconds, [&] { return capture.Count() - from >= n; });
     StopTransport(false);
     WaitForPassEnd(1);
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    return started;
+  }
+  // Waits (bounded) until no message has come for 300 ms: what a pass sent late is not
+  // counted in the next, and the layer lays its frame line afresh (it keeps one while output
+  // goes on, and after an overrun that line is off the server's new timing).
+  void WaitForQuiet() {
+    size_t seen = capture.Count();
+    for (int i = 0; i < 10; ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(300));
+      if (capture.Count() == seen) return;
+      seen = capture.Count();
+    }
   }
   JackCapture capture;
   int32_t port = -1;
@@ -63,6 +81,28 @@ class JackPlayback : public ::testing::Test {
 bool IsNoteOff(const CapturedMidi& m, uint8_t channel, uint8_t key) {
   return m.size == 3 && m.bytes[1] == key &&
          (m.bytes[0] == (0x80 | channel) || (m.bytes[0] == (0x90 | channel) && m.bytes[2] == 0));
+}
+
+// What came after the note-off of the held note (channel 3, key 70) that Stop sends.
+struct StopMessages {
+  bool noteEnded = false;
+  bool noteOnAfter = false;
+  uint32_t pedalChannels = 0;  // channels given sustain off
+  bool stop = false;           // MIDI stop
+};
+
+StopMessages StopMessagesSeen(const std::vector<CapturedMidi>& events) {
+  StopMessages seen;
+  auto off = std::find_if(events.begin(), events.end(), [](const CapturedMidi& m) { return IsNoteOff(m, 2, 70); });
+  if (off == events.end()) return seen;
+  seen.noteEnded = true;
+  for (auto m = off + 1; m != events.end(); ++m) {
+    if ((m->bytes[0] & 0xF0) == 0x90 && m->bytes[2] > 0) seen.noteOnAfter = true;
+    if (m->size == 3 && (m->bytes[0] & 0xF0) == 0xB0 && m->bytes[1] == 64 && m->bytes[2] == 0)
+      seen.pedalChannels |= 1u << (m->bytes[0] & 0x0F);
+    if (m->bytes[0] == 0xFC) seen.stop = true;
+  }
+  return seen;
 }
 
 TEST_F(JackPlayback, SongPlaysAtItsConductorTimesWithTempoChangesAfterTheCountIn) {
@@ -77,33 +117,51 @@ TEST_F(JackPlayback, SongPlaysAtItsConductorTimesWithTempoChangesAfterTheCountIn
   gCountInBars = 1;
   const double countInNanos = 4 * 60e9 / 240;  // one 4/4 bar at 240
 
-  double bestWorst = 1e9;
+  const double lead = double(MIDIGetSendLeadNanos());
+  const double period = 1e9 * capture.Period() / capture.SampleRate();
   for (int attempt = 0; attempt < kAttempts; ++attempt) {
+    capture.KeepOnlyOurLayer();
+    WaitForQuiet();
     size_t from = capture.Count();
     int32_t stalls = capture.Stalls();
-    double playNanos = double(HostTimeNanos());
-    PlayUntil(from, expected.size(), 6);
+    uint64_t lateSends = JackMidiLateCount();
+    capture.MarkClock();
+    double playCalled = double(HostTimeNanos());
+    double playReturned = PlayUntil(from, expected.size(), 6);
     bool overran = capture.Stalls() != stalls;
+    bool wandered = capture.ClockWanderMicros() > jack_test::ClockWander::kDisturbedMicros;
+    bool late = JackMidiLateCount() != lateSends;
     TimingResult r = CompareTiming(capture, capture.Events(from), expected, song);
-    if (overran && !r.complete) continue;  // an overrun may lose events
+    if (overran && !r.complete) {  // an overrun may lose events
+      std::printf("pass %d overran and lost messages: %s\n", attempt + 1, r.firstProblem.c_str());
+      continue;
+    }
     ASSERT_TRUE(r.complete) << r.matched << " of " << r.expected << " matched, " << r.unexpected
                             << " unexpected; " << r.firstProblem;
     EXPECT_TRUE(r.ordered) << r.firstProblem;
-    // The first note comes one bar after Play, plus the output's lead and a period or two.
-    double lead = double(MIDIGetSendLeadNanos());
-    double period = 1e9 * capture.Period() / capture.SampleRate();
-    double late = r.firstArrivalHostNanos - playNanos - countInNanos;
-    EXPECT_GE(late, -period) << "the count-in was cut short";
-    EXPECT_LE(late, lead + 3 * period + 5e6) << "the count-in was too long";
     double worst = 0;
     for (double e : r.errorsMicros) worst = std::max(worst, std::fabs(e));
-    bestWorst = std::min(bestWorst, worst);
-    if (overran) continue;  // frame times across an overrun are not the server's true ones
+    if (overran || wandered || late) {
+      // Frame times across an overrun, or of a server that ran late, are not on the host
+      // clock, and a message the sender's clock thread was too late for cannot be on its
+      // frame: timing is judged on another pass.
+      std::printf("pass %d disturbed (server overrun %d, clock wander %.0f us, late sends %d); worst error %.0f us\n",
+                  attempt + 1, int(overran), capture.ClockWanderMicros(), int(late), worst);
+      continue;
+    }
+    // The first note comes one bar after the clock starts (while Play runs), plus the
+    // output's lead and a period or two.
+    EXPECT_GE(r.firstArrivalHostNanos - playCalled - countInNanos, -period) << "the count-in was cut short";
+    EXPECT_LE(r.firstArrivalHostNanos - playReturned - countInNanos, lead + 3 * period + 5e6)
+        << "the count-in was too long";
     EXPECT_LE(worst, 1000.0) << "median offset " << r.medianOffsetMicros << " us";
+    std::printf("pass %d judged: worst error %.0f us, clock wander %.0f us\n", attempt + 1, worst,
+                capture.ClockWanderMicros());
     return;
   }
-  // Every attempt saw the (non-real-time) server overrun: the machine is too busy to judge.
-  if (bestWorst > 1000.0) GTEST_SKIP() << "the JACK server overran in every pass; best error " << bestWorst << " us";
+  // Every pass was disturbed: the machine is too busy to judge timing (order and completeness
+  // were checked on every complete pass).
+  GTEST_SKIP() << "every pass saw a JACK server overrun or a late send";
 }
 
 TEST_F(JackPlayback, StopEndsSoundingNotesReleasesThePedalAndSendsMidiStop) {
@@ -113,31 +171,46 @@ TEST_F(JackPlayback, StopEndsSoundingNotesReleasesThePedalAndSendsMidiStop) {
   gTransportClock.midiClockSend = kMidiPortDriverProc;
   gTransportClock.midiClockOutput = uint8_t(port);
 
-  size_t from = capture.Count();
-  Play(1);
-  // Both short notes have come and gone (tick 481..721 at 120: 0.5 to 0.75 s); the long one sounds.
-  ASSERT_TRUE(WaitUntil(3, [&] {
-    auto events = capture.Events(from);
-    return std::any_of(events.begin(), events.end(), [](const CapturedMidi& m) { return IsNoteOff(m, 2, 72); });
-  }));
-  StopTransport(false);
-  std::this_thread::sleep_for(std::chrono::milliseconds(150));
-  std::vector<CapturedMidi> events = capture.Events(from);
+  // An overrun of the server may lose messages: such a pass is made again.
+  std::vector<CapturedMidi> events;
+  for (int attempt = 0;; ++attempt) {
+    if (attempt == kAttempts) GTEST_SKIP() << "the JACK server overran and lost messages in every pass";
+    capture.KeepOnlyOurLayer();
+    WaitForQuiet();
+    size_t from = capture.Count();
+    int32_t stalls = capture.Stalls();
+    Play(1);
+    // Both short notes have come and gone (tick 481..721 at 120: 0.5 to 0.75 s); the long one sounds.
+    bool played = WaitUntil(3, [&] {
+      auto events = capture.Events(from);
+      return std::any_of(events.begin(), events.end(), [](const CapturedMidi& m) { return IsNoteOff(m, 2, 72); });
+    });
+    StopTransport(false);
+    // The stop's messages come at once; a loaded machine may hold them a while (bounded), and
+    // anything sent wrongly after them has a little time to show.
+    WaitUntil(3, [&] {
+      StopMessages seen = StopMessagesSeen(capture.Events(from));
+      return seen.stop && seen.pedalChannels == 0xFFFF;
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    events = capture.Events(from);
+    StopMessages seen = StopMessagesSeen(events);
+    if (capture.Stalls() != stalls && !(played && seen.stop && seen.pedalChannels == 0xFFFF)) {
+      std::printf("pass %d overran and lost messages\n", attempt + 1);
+      WaitForPassEnd(1);
+      continue;
+    }
+    ASSERT_TRUE(played) << "the short note did not end within 3 s; " << events.size() << " messages came";
+    break;
+  }
 
   ASSERT_FALSE(events.empty());
   EXPECT_EQ(0xFA, events.front().bytes[0]) << "MIDI start first";
-  auto off = std::find_if(events.begin(), events.end(), [](const CapturedMidi& m) { return IsNoteOff(m, 2, 70); });
-  ASSERT_NE(off, events.end()) << "the sounding note was not ended";
-  uint32_t pedalChannels = 0;
-  bool stop = false;
-  for (auto m = off + 1; m != events.end(); ++m) {
-    EXPECT_FALSE((m->bytes[0] & 0xF0) == 0x90 && m->bytes[2] > 0) << "a note started after Stop";
-    if (m->size == 3 && (m->bytes[0] & 0xF0) == 0xB0 && m->bytes[1] == 64 && m->bytes[2] == 0)
-      pedalChannels |= 1u << (m->bytes[0] & 0x0F);
-    if (m->bytes[0] == 0xFC) stop = true;
-  }
-  EXPECT_EQ(0xFFFFu, pedalChannels) << "sustain off on all 16 channels after the note-offs";
-  EXPECT_TRUE(stop) << "MIDI stop";
+  StopMessages seen = StopMessagesSeen(events);
+  ASSERT_TRUE(seen.noteEnded) << "the sounding note was not ended";
+  EXPECT_FALSE(seen.noteOnAfter) << "a note started after Stop";
+  EXPECT_EQ(0xFFFFu, seen.pedalChannels) << "sustain off on all 16 channels after the note-offs";
+  EXPECT_TRUE(seen.stop) << "MIDI stop";
   EXPECT_EQ(1, std::count_if(events.begin(), events.end(), [](const CapturedMidi& m) { return IsNoteOff(m, 2, 70); }));
 }
 
