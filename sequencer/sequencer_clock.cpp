@@ -95,7 +95,8 @@ OSErr InstallClockTimer(TimerUPP proc, uint32_t tick) {
   C().songTick = tick;
   RestartArpeggiatorSlots(tick);
   C().fractionAccumulator = 0;
-  return PrimeTime(&C().task, -SInt32(C().periodMicroseconds ? C().periodMicroseconds : 1));
+  const uint32_t period = C().periodMicroseconds;
+  return PrimeTime(&C().task, -SInt32(period ? period : 1));
 }
 
 void RemoveClockTimer() {

@@ -63,7 +63,7 @@ struct TransportClock {
   TMTask task;
   TickRoutine tickRoutine = nullptr;
   ClockHookProc syncCallback = nullptr;
-  uint32_t periodMicroseconds = 10000;
+  std::atomic<uint32_t> periodMicroseconds{10000};
   uint16_t periodFraction = 0;
   uint16_t fractionAccumulator = 0;
   uint32_t cycleStartTick = 0;
@@ -78,7 +78,7 @@ struct TransportClock {
   std::atomic<uint32_t> lock{0};
   int16_t tickDebt = 0;
   ClockHookProc tickHook = nullptr;
-  uint32_t songTick = 0;
+  std::atomic<uint32_t> songTick{0};
   uint16_t beatInBar = 0, beatsPerBar = 4, tickInBeat = 0, ticksPerBeat = 480;
   uint16_t tempo = 1100;
   uint32_t bar = 1;
@@ -115,7 +115,7 @@ struct TransportClock {
   uint8_t syncRunning = 0, syncStarted = 0;
   uint8_t pollKeys = 0;
   std::atomic<uint8_t> holdCount{0};
-  uint8_t hostTimeValid = 0;
+  std::atomic<uint8_t> hostTimeValid{0};
   uint64_t hostTimeBase = 0;
   uint32_t hostTimeBaseTick = 0;
   std::array<NoteOffNode, kNoteOffPoolSize> noteOffPool{};
