@@ -1,5 +1,6 @@
 #include "shell/app_events.h"
 
+#include "editors/track_window_drawing.h"
 #include "platform/controls/controls.h"
 #include "platform/events/apple_events.h"
 #include "platform/menus/menus.h"
@@ -392,6 +393,7 @@ void HandleUpdateEvent(EventRecord* event) {
 
 int32_t DrawWindowContent(WindowRef, int16_t kind) {
   if ((gAppState[1] & kAppWord1DrawingSuppressed) && kind != kInfoPanelWindowKind) return 0;
+  if (kind == kTrackWindowKind) DrawTrackWindow();
   // Interim: the windows' owners do not draw yet; the content keeps the window's colour.
   return (kind == 20 || kind == 22 || kind == 25) ? 1 : 0;
 }

@@ -38,12 +38,14 @@ OSErr HandleOpenDocuments(const AppleEvent* event, AppleEvent*, SRefCon) {
   SInt32 count = 0;
   AECountItems(&list, &count);
   ResetSmfImportState();
+  bool opened = false;
   for (SInt32 i = 1; i <= count; ++i) {
     FSSpec spec;
-    if (AEGetNthFSSpec(&list, i, &spec) == noErr) OpenDocumentSpec(&spec, 0, 0);
+    if (AEGetNthFSSpec(&list, i, &spec) == noErr && OpenDocumentSpec(&spec, 0, 0) == noErr) opened = true;
     if ((gSmfOpenKind & 0x80) || gInsufficientMemoryShown) break;
   }
-  if (gSmfOpenKind != 0) RefreshAfterSongSwitch(1);
+  // A document that opened changed the current song: its windows show it now.
+  if (gSmfOpenKind != 0 || opened) RefreshAfterSongSwitch(1);
   AEDisposeDesc(&list);
   return noErr;
 }

@@ -1,0 +1,82 @@
+#include "editors/track_window_drawing.h"
+
+#include <algorithm>
+
+#include "platform/quickdraw/colors.h"
+#include "platform/quickdraw/pens.h"
+#include "platform/quickdraw/ports.h"
+#include "shell/app_windows.h"
+#include "shell/color_helpers.h"
+#include "shell/drawing_ports.h"
+#include "shell/pen_numbers.h"
+#include "shell/row_metrics.h"
+#include "shell/scratch_rect.h"
+#include "shell/text_drawing.h"
+#include "shell/utility_track_access.h"
+#include "shell/window_scroll_bars.h"
+#include "shell/window_sizing.h"
+#include "song/song_layout.h"
+#include "song/songs.h"
+
+namespace {
+
+constexpr int16_t kNumberLeft = 4;
+constexpr int16_t kNameLeft = 28;
+constexpr int32_t kTrackNameBytes = 32;
+
+// The stored name is space padded (a zero byte also ends it).
+void GetTrackNameText(const TrackEntryView& track, Str255 text) {
+  const uint8_t* name = track.Name();
+  int32_t n = 0;
+  while (n < kTrackNameBytes && name[n] != 0) ++n;
+  while (n > 0 && name[n - 1] == ' ') --n;
+  std::copy(name, name + n, text + 1);
+  text[0] = uint8_t(n);
+}
+
+void DrawTrackRow(const TrackEntryView& track, const Rect& list, int16_t top, int16_t height,
+                  int16_t baseline) {
+  int16_t bottom = int16_t(std::min<int32_t>(top + height, list.bottom));
+  int16_t nameRight = int16_t(std::min<int32_t>(list.left + gTrackColumnWidth, list.right));
+  SetRectFields(&gScratchRect, list.left, top, nameRight, bottom);
+  ClipToScratchRect();
+  MoveTo(int16_t(list.left + kNumberLeft), int16_t(top + baseline));
+  DrawNumber(track.Number() + 1);  // shown counted from 1
+  Str255 name;
+  GetTrackNameText(track, name);
+  MoveTo(int16_t(list.left + kNameLeft), int16_t(top + baseline));
+  DrawPString(name);
+}
+
+}  // namespace
+
+void DrawTrackWindow() {
+  AppWindow* w = GetWindowForKind(kTrackWindowKind);
+  if (!GetAppWindowRef(w)) return;
+  GrafPtr saved = nullptr;
+  GetPort(&saved);
+  FocusAppWindow(w);
+  LoadAppWindowContentRect(w);
+  gScratchRect.top = int16_t(gScratchRect.top + kTrackListTop);
+  if (gScratchRect.bottom > gScratchRect.top) {
+    const Rect list = gScratchRect;
+    SetBackWhite();
+    EraseScratchRect();
+    RestoreDefaultTextFont();
+    ForeColor(blackColor);
+    FontInfo info;
+    GetLineMetrics(&info);
+    int16_t height = std::max<int16_t>(gTrackRowHeight, 1);
+    int16_t baseline = int16_t((height + info.ascent - info.descent) / 2);
+    int32_t first = std::max<int32_t>(GetTrackWindowVScroll(), 0);
+    int32_t count = GetSongTrackCount();
+    for (int32_t i = first; i < count; ++i) {
+      int32_t top = list.top + (i - first) * height;
+      uint8_t* entry = GetTrackEntryAt(i);
+      if (top >= list.bottom || !entry) break;
+      DrawTrackRow(TrackEntryView(entry), list, int16_t(top), height, baseline);
+    }
+    ClipToPortBounds();
+  }
+  if (saved) SetPort(saved);
+}
