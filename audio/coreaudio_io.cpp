@@ -293,6 +293,9 @@ void RemoveListener(AudioDeviceID device, Boolean isInput) {
 
 // Removes the input procedure, then the output device's procedure, and the listeners.
 void RemoveAudioIOProcs() {
+  // Unheard first: removing the last procedure stops the device, and that stop is ours, not
+  // device trouble for the listener to report.
+  for (int32_t side : {kSideOut, kSideIn}) gCoreAudioIO.listened[side].store(kAudioDeviceUnknown);
   AudioDeviceID input = gCoreAudioIO.inputDevice.exchange(kAudioDeviceUnknown);
   AudioDeviceID output = gCoreAudioIO.outputDevice.exchange(kAudioDeviceUnknown);
   if (input != kAudioDeviceUnknown && gCoreAudioIO.inputProcInstalled.exchange(false)) {
@@ -304,9 +307,8 @@ void RemoveAudioIOProcs() {
     AudioDeviceRemoveIOProc(output, OutputSideProc());
   }
   RemoveListener(output, false);
-  // Unheard from now on: the flags start again from nothing.
+  // The flags start again from nothing.
   for (int32_t side : {kSideOut, kSideIn}) {
-    gCoreAudioIO.listened[side].store(kAudioDeviceUnknown);
     gCoreAudioIO.sides[side].running.store(0);
     gCoreAudioIO.sides[side].startPending.store(0);
     gCoreAudioIO.sides[side].stopPending.store(0);
