@@ -60,9 +60,9 @@ void FillTrack(int32_t t, int32_t n) {
 }
 
 FSSpec SpecOf(const std::string& path) {
-  FSSpec spec;
-  PathToSpec(path, &spec);
-  return spec;
+  FSSpec fileSpec;
+  PathToSpec(path, &fileSpec);
+  return fileSpec;
 }
 
 void MakeDocument() {
@@ -73,8 +73,8 @@ void MakeDocument() {
   ResetSongDatabase();
   CreateSongTracks(kTracks, 1);
   for (int32_t t = 0; t < kTracks; ++t) FillTrack(t, kEvents / kTracks);
-  FSSpec spec = SpecOf(gDocumentPath);
-  if (SaveSongDocument(&spec, 0) != noErr) std::abort();
+  FSSpec fileSpec = SpecOf(gDocumentPath);
+  if (SaveSongDocument(&fileSpec, 0) != noErr) std::abort();
   FILE* f = std::fopen(gDocumentPath.c_str(), "rb");
   std::fseek(f, 0, SEEK_END);
   gBytes.resize(size_t(std::ftell(f)));
@@ -84,13 +84,13 @@ void MakeDocument() {
 }
 
 void OpenDocument() {
-  FSSpec spec = SpecOf(gDocumentPath);
-  if (OpenSongFile(&spec, 0, false) != noErr) std::abort();
+  FSSpec fileSpec = SpecOf(gDocumentPath);
+  if (OpenSongFile(&fileSpec, 0, false) != noErr) std::abort();
 }
 
 void SaveDocument() {
-  FSSpec spec = SpecOf(gDocumentPath);
-  if (SaveSongDocument(&spec, 0) != noErr) std::abort();
+  FSSpec fileSpec = SpecOf(gDocumentPath);
+  if (SaveSongDocument(&fileSpec, 0) != noErr) std::abort();
 }
 
 void PlainRead() {

@@ -141,8 +141,8 @@ double MedianMidicsvSeconds(const char* output) {
 }
 
 void BM_ImportMillionEventSmf(benchmark::State& state) {
-  FSSpec spec;
-  if (BenchFile().empty() || PathToSpec(BenchFile(), &spec) != noErr) {
+  FSSpec fileSpec;
+  if (BenchFile().empty() || PathToSpec(BenchFile(), &fileSpec) != noErr) {
     state.SkipWithError("could not write the benchmark file");
     return;
   }
@@ -153,7 +153,7 @@ void BM_ImportMillionEventSmf(benchmark::State& state) {
     ResetSongs();
     state.ResumeTiming();
     auto start = std::chrono::steady_clock::now();
-    OSErr err = ImportStandardMidiFile(&spec, 0);
+    OSErr err = ImportStandardMidiFile(&fileSpec, 0);
     seconds.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
     if (err != noErr) {
       state.SkipWithError("import failed");

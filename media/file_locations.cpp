@@ -6,19 +6,19 @@
 
 bool IsSameFileSpec(const FSSpec* a, const FSSpec* b) { return IsSameFSSpec(a, b); }
 
-OSErr ResolveAliasNoUI(Handle alias, FSSpec* spec, Boolean* wasChanged) {
+OSErr ResolveAliasNoUI(Handle alias, FSSpec* fileSpec, Boolean* wasChanged) {
   Boolean changed = false;
-  OSErr err = ResolveAliasWithMountFlags(nullptr, alias, spec, &changed, kResolveAliasFileNoUI);
+  OSErr err = ResolveAliasWithMountFlags(nullptr, alias, fileSpec, &changed, kResolveAliasFileNoUI);
   if (wasChanged) *wasChanged = changed;
   return err;
 }
 
-OSErr GetSpecHfsPath(const FSSpec* spec, StringPtr path, int16_t bufferSize) {
+OSErr GetSpecHfsPath(const FSSpec* fileSpec, StringPtr path, int16_t bufferSize) {
   FSRef ref;
-  OSErr err = FSpMakeFSRef(spec, &ref);
+  OSErr err = FSpMakeFSRef(fileSpec, &ref);
   if (err != noErr) return err;
   int maxLen = bufferSize - 1 < 255 ? bufferSize - 1 : 255;
-  UTF8ToPString(SpecToHFSPath(spec), path, maxLen < 0 ? 0 : maxLen);
+  UTF8ToPString(SpecToHFSPath(fileSpec), path, maxLen < 0 ? 0 : maxLen);
   return noErr;
 }
 

@@ -4,8 +4,8 @@
 #include "platform/files/files.h"
 
 bool IsSameFileSpec(const FSSpec* a, const FSSpec* b);
-OSErr ResolveAliasNoUI(Handle alias, FSSpec* spec, Boolean* wasChanged);
+OSErr ResolveAliasNoUI(Handle alias, FSSpec* fileSpec, Boolean* wasChanged);
 // The item's full HFS-style path ("Disk:folder:name") as a length-prefixed string.
-OSErr GetSpecHfsPath(const FSSpec* spec, StringPtr path, int16_t bufferSize);
+OSErr GetSpecHfsPath(const FSSpec* fileSpec, StringPtr path, int16_t bufferSize);
 // Moves the last colon-separated component of path into name; path keeps its parent.
 int16_t SplitLastPathComponent(StringPtr path, StringPtr name);

@@ -33,16 +33,16 @@ AliasList* const kAllLists[] = {&gSongFileList, &gMediaFileList, &gFileList5200,
 
 void ClearEntry(AliasListEntry* entry) {
   entry->alias = Handle();
-  entry->spec = FSSpec();
+  entry->fileSpec = FSSpec();
 }
 
-bool EntryMatches(AliasListEntry* entry, const FSSpec* spec) {
+bool EntryMatches(AliasListEntry* entry, const FSSpec* fileSpec) {
   OSErr err = noErr;
   const FSSpec* resolved = ResolveAliasListEntry(entry, &err, nullptr);
   if (!resolved) return false;
   FSSpec compared = *resolved;
-  if (spec->name[0] == 0 && GetCatInfoOfSpec(&compared) != noErr) return false;
-  return IsSameFileSpec(&compared, spec);
+  if (fileSpec->name[0] == 0 && GetCatInfoOfSpec(&compared) != noErr) return false;
+  return IsSameFileSpec(&compared, fileSpec);
 }
 
 // Moves entry i to the front, the entries before it one place down.
@@ -65,7 +65,7 @@ AliasListEntry* AliasListEntryAt(AliasList* list, int32_t i) {
   return reinterpret_cast<AliasListEntry*>(*list->entries) + i;
 }
 
-void AddFileToAliasList(AliasList* list, const FSSpec* spec, Handle alias) {
+void AddFileToAliasList(AliasList* list, const FSSpec* fileSpec, Handle alias) {
   if (!EnsureEntries(list)) {
     DisposeHandleAndClear(&alias);
     return;
@@ -73,13 +73,13 @@ void AddFileToAliasList(AliasList* list, const FSSpec* spec, Handle alias) {
   int8_t state = HGetState(list->entries);
   HLock(list->entries);
   int32_t i = 0;
-  while (i < list->count && !EntryMatches(AliasListEntryAt(list, i), spec)) ++i;
+  while (i < list->count && !EntryMatches(AliasListEntryAt(list, i), fileSpec)) ++i;
   if (i == list->count) {
     i = list->count - 1;
     RemoveAliasListEntry(list, i);
   }
   AliasListEntry* entry = AliasListEntryAt(list, i);
-  entry->spec = *spec;
+  entry->fileSpec = *fileSpec;
   bool taken = false;
   if (alias) {
     DisposeHandleAndClear(&entry->alias);
@@ -87,7 +87,7 @@ void AddFileToAliasList(AliasList* list, const FSSpec* spec, Handle alias) {
     taken = true;
   } else if (!entry->alias) {
     Handle made;
-    if (NewAlias(nullptr, spec, &made) != noErr) {
+    if (NewAlias(nullptr, fileSpec, &made) != noErr) {
       HSetState(list->entries, state);
       return;
     }
@@ -101,7 +101,7 @@ void AddFileToAliasList(AliasList* list, const FSSpec* spec, Handle alias) {
 void RemoveAliasListEntry(AliasList* list, int32_t i) {
   if (!list->entries || i < 0 || i >= list->count) return;
   AliasListEntry* entry = AliasListEntryAt(list, i);
-  entry->spec.name[0] = 0;
+  entry->fileSpec.name[0] = 0;
   DisposeHandleAndClear(&entry->alias);
   std::memmove(entry, entry + 1, sizeof(AliasListEntry) * size_t(list->count - 1 - i));
   ClearEntry(AliasListEntryAt(list, list->count - 1));
@@ -109,7 +109,7 @@ void RemoveAliasListEntry(AliasList* list, int32_t i) {
 
 void InvalidateAliasList(AliasList* list) {
   if (!list->entries) return;
-  for (int32_t i = 0; i < list->count; ++i) AliasListEntryAt(list, i)->spec.name[0] = 0;
+  for (int32_t i = 0; i < list->count; ++i) AliasListEntryAt(list, i)->fileSpec.name[0] = 0;
 }
 
 void InvalidateAllAliasLists() {
@@ -118,17 +118,17 @@ void InvalidateAllAliasLists() {
 
 const FSSpec* ResolveAliasListEntry(AliasListEntry* entry, OSErr* err, StringPtr displayName) {
   *err = noErr;
-  if (entry->spec.name[0] == 0 && entry->alias) {
+  if (entry->fileSpec.name[0] == 0 && entry->alias) {
     Boolean changed = false;
-    *err = ResolveAliasNoUI(entry->alias, &entry->spec, &changed);
-    if (*err != noErr) entry->spec.name[0] = 0;
+    *err = ResolveAliasNoUI(entry->alias, &entry->fileSpec, &changed);
+    if (*err != noErr) entry->fileSpec.name[0] = 0;
   }
-  if (entry->spec.name[0] == 0) return nullptr;
+  if (entry->fileSpec.name[0] == 0) return nullptr;
   if (displayName) {
     Str255 path;
-    if (GetSpecHfsPath(&entry->spec, path, 256) == noErr) SplitLastPathComponent(path, displayName);
+    if (GetSpecHfsPath(&entry->fileSpec, path, 256) == noErr) SplitLastPathComponent(path, displayName);
   }
-  return &entry->spec;
+  return &entry->fileSpec;
 }
 
 void BuildRecentFileMenu(AliasList* list, MenuRef menu, int16_t fixedItems) {
@@ -141,9 +141,9 @@ void BuildRecentFileMenu(AliasList* list, MenuRef menu, int16_t fixedItems) {
     Str255 name;
     name[0] = 0;
     OSErr err = noErr;
-    const FSSpec* spec = ResolveAliasListEntry(AliasListEntryAt(list, i), &err, name);
-    if (spec) {
-      AppendMenuItemLiteral(menu, name[0] ? name : spec->name);
+    const FSSpec* fileSpec = ResolveAliasListEntry(AliasListEntryAt(list, i), &err, name);
+    if (fileSpec) {
+      AppendMenuItemLiteral(menu, name[0] ? name : fileSpec->name);
     } else if (err != noErr) {
       RemoveAliasListEntry(list, i);
       continue;  // the next entry moved into this place
@@ -167,11 +167,11 @@ void HandleRecentFileMenu(AliasList* list, int16_t item, int16_t fileCommand, bo
       RebuildRecentFileMenu(list, list->menu, kRecentMenuFixedItems);
     }
   } else if (item >= 5 && list->entries && item - 5 < list->count) {
-    FSSpec spec = AliasListEntryAt(list, item - 5)->spec;
+    FSSpec fileSpec = AliasListEntryAt(list, item - 5)->fileSpec;
     int16_t refNum = 0;
-    if (OpenDataFork(&spec, fsRdPerm, &refNum) == noErr) {
+    if (OpenDataFork(&fileSpec, fsRdPerm, &refNum) == noErr) {
       CloseFork(refNum);
-      if (OpenDocumentSpec(&spec, 0, 0) == noErr) {
+      if (OpenDocumentSpec(&fileSpec, 0, 0) == noErr) {
         if (resetUndo) ResetUndoHistory();
         RefreshAfterSongSwitch(1);
       }
@@ -214,13 +214,13 @@ void LoadAliasList(AliasList* list) {
   for (int32_t i = list->count - 1; i >= 0; --i) {
     Handle saved = Get1Resource(kSettingsResType, int16_t(list->resourceBase + i));
     if (!saved) continue;
-    FSSpec spec;
+    FSSpec fileSpec;
     Boolean changed = false;
-    if (ResolveAliasNoUI(saved, &spec, &changed) == noErr) {
+    if (ResolveAliasNoUI(saved, &fileSpec, &changed) == noErr) {
       Handle copy;
       if (!changed) DuplicateHandleWithReserve(saved, &copy);
       else copy = Handle();
-      AddFileToAliasList(list, &spec, copy);
+      AddFileToAliasList(list, &fileSpec, copy);
     }
     ReleaseResource(saved);
   }

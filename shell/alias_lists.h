@@ -1,5 +1,5 @@
 // The five lists of remembered files (recent documents, media, imports, the jukebox's),
-// most recent first. Each entry keeps an alias and the spec it last resolved to; the lists
+// most recent first. Each entry keeps an alias and the fileSpec it last resolved to; the lists
 // feed menus and are saved as 'BMID' resources in the preferences file.
 #pragma once
 
@@ -8,7 +8,7 @@
 
 struct AliasListEntry {
   Handle alias;  // null for an empty entry
-  FSSpec spec;   // an empty name means "not resolved yet"
+  FSSpec fileSpec;   // an empty name means "not resolved yet"
 };
 
 struct AliasList {
@@ -27,7 +27,7 @@ extern AliasList gImportFileList;
 constexpr int16_t kRecentMenuFixedItems = 4;
 constexpr int16_t kClearRecentAlertId = 539;
 
-void AddFileToAliasList(AliasList* list, const FSSpec* spec, Handle alias);
+void AddFileToAliasList(AliasList* list, const FSSpec* fileSpec, Handle alias);
 void RemoveAliasListEntry(AliasList* list, int32_t i);
 void InvalidateAliasList(AliasList* list);
 void InvalidateAllAliasLists();

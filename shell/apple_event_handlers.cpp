@@ -40,8 +40,8 @@ OSErr HandleOpenDocuments(const AppleEvent* event, AppleEvent*, SRefCon) {
   ResetSmfImportState();
   bool opened = false;
   for (SInt32 i = 1; i <= count; ++i) {
-    FSSpec spec;
-    if (AEGetNthFSSpec(&list, i, &spec) == noErr && OpenDocumentSpec(&spec, 0, 0) == noErr) opened = true;
+    FSSpec fileSpec;
+    if (AEGetNthFSSpec(&list, i, &fileSpec) == noErr && OpenDocumentSpec(&fileSpec, 0, 0) == noErr) opened = true;
     if ((gSmfOpenKind & 0x80) || gInsufficientMemoryShown) break;
   }
   // A document that opened changed the current song: its windows show it now.

@@ -24,9 +24,9 @@ OSErr LatchTransfer(OSErr err) {
 }
 }  // namespace
 
-OSErr OpenDataFork(const FSSpec* spec, int8_t permission, int16_t* refNum) {
+OSErr OpenDataFork(const FSSpec* fileSpec, int8_t permission, int16_t* refNum) {
   FSRef ref;
-  OSErr err = FSpMakeFSRef(spec, &ref);
+  OSErr err = FSpMakeFSRef(fileSpec, &ref);
   if (err != noErr) return err;
   HFSUniStr255 forkName;
   err = FSGetDataForkName(&forkName);

@@ -13,7 +13,7 @@ extern int16_t gStreamDiskFullError;  // sticky: -34 once any transfer hit a ful
 extern uint32_t gStreamByteCount;     // bytes actually read by ReadBlock
 
 // Fork wrappers: each returns the File Manager's result unchanged.
-OSErr OpenDataFork(const FSSpec* spec, int8_t permission, int16_t* refNum);
+OSErr OpenDataFork(const FSSpec* fileSpec, int8_t permission, int16_t* refNum);
 OSErr CloseFork(int16_t refNum);
 OSErr ReadFork(int16_t refNum, uint32_t* count, void* buffer);
 OSErr WriteFork(int16_t refNum, uint32_t* count, const void* buffer);

@@ -250,10 +250,10 @@ void SetProgressText(ConstStr255Param text, bool primary) {
 
 void SetProgressRange(int32_t endHigh, uint32_t endLow) { gProgress.end = Join(endHigh, endLow); }
 
-void SetProgressFileName(const FSSpec* spec) {
-  gProgress.hasFileName = spec != nullptr;
+void SetProgressFileName(const FSSpec* fileSpec) {
+  gProgress.hasFileName = fileSpec != nullptr;
   gProgress.fileName[0] = 0;
-  if (spec) CopyPString(spec->name, gProgress.fileName, 63);
+  if (fileSpec) CopyPString(fileSpec->name, gProgress.fileName, 63);
 }
 
 int16_t MovieProgressProc(void*, int16_t message, int16_t, int32_t percentDone,

@@ -74,7 +74,7 @@ void SetProgressRange(int32_t endHigh, uint32_t endLow);
 // STR# 506 item n into gStringBuffer (empty when missing); returns it.
 StringPtr GetProgressMessage(int16_t n);
 // The file whose name follows the message (null forgets it).
-void SetProgressFileName(const FSSpec* spec);
+void SetProgressFileName(const FSSpec* fileSpec);
 // The bar value for a value in start..end.
 int16_t ComputeProgressBarValue(int64_t current, int64_t start, int64_t end);
 // Seconds as a readable remaining time ("5 s", "2:05", "1:02:05").

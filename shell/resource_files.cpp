@@ -18,12 +18,12 @@ CFBundleRef gWarpBundle = nullptr;  // kept loaded while its routine is cached
 
 // A preferences file with no resource fork yet: make sure the file exists, then give it an
 // empty resource map.
-void SetUpPrefsResourceFork(const FSSpec* spec) {
+void SetUpPrefsResourceFork(const FSSpec* fileSpec) {
   int16_t savedStream = gStreamRefNum;
   int16_t refNum = 0;
   if (OpenPrefsDataFork(&refNum) == noErr) CloseFork(refNum);
   gStreamRefNum = savedStream;
-  FSpCreateResFile(spec, kAppCreator, kPrefsFileType, -1);
+  FSpCreateResFile(fileSpec, kAppCreator, kPrefsFileType, -1);
 }
 }  // namespace
 
@@ -38,12 +38,12 @@ OSErr OpenPrefsResFile(int8_t permission) {
       UseResFile(gPrefsResFile);
       return ResError();
     }
-    FSSpec spec;
-    GetPrefsFileSpec(&spec);
-    gPrefsResFile = FSpOpenResFile(&spec, permission);
+    FSSpec fileSpec;
+    GetPrefsFileSpec(&fileSpec);
+    gPrefsResFile = FSpOpenResFile(&fileSpec, permission);
     if (gPrefsResFile == -1) {
-      SetUpPrefsResourceFork(&spec);
-      gPrefsResFile = FSpOpenResFile(&spec, permission);
+      SetUpPrefsResourceFork(&fileSpec);
+      gPrefsResFile = FSpOpenResFile(&fileSpec, permission);
     }
     if (gPrefsResFile != -1) return noErr;
     OSErr err = ResError();
@@ -57,11 +57,11 @@ OSErr UsePrefsResFile() { return OpenPrefsResFile(fsRdWrPerm); }
 
 void CheckPrefsResFileOpen() {
   if (gPrefsResFile == -1) return;
-  FSSpec spec;
-  GetPrefsFileSpec(&spec);
+  FSSpec fileSpec;
+  GetPrefsFileSpec(&fileSpec);
   Boolean inChain = false;
   int16_t refNum = -1;
-  if (!FSpResourceFileAlreadyOpen(&spec, &inChain, &refNum)) gPrefsResFile = -1;
+  if (!FSpResourceFileAlreadyOpen(&fileSpec, &inChain, &refNum)) gPrefsResFile = -1;
 }
 
 OSErr LoadFrameworkBundle(CFStringRef name, CFBundleRef* bundle) {

@@ -90,12 +90,12 @@ OSErr UnpackEntry(UnpackState& state, uint8_t* entry, uint32_t n, int32_t index)
   NumToString(index + 1, number);
   AppendPString(fallback, number);
   MakeSafeMediaFileName(name, safe, kNameRoom, fallback);
-  FSSpec spec;
-  OSErr err = MakeUniqueFileSpec(state.document->vRefNum, state.document->parID, safe, &spec);
-  if (err == noErr) err = FSpCreate(&spec, movie ? kMovieCreator : kProgramCreator, type, 0);
+  FSSpec fileSpec;
+  OSErr err = MakeUniqueFileSpec(state.document->vRefNum, state.document->parID, safe, &fileSpec);
+  if (err == noErr) err = FSpCreate(&fileSpec, movie ? kMovieCreator : kProgramCreator, type, 0);
   if (err != noErr) return err;
   int16_t fork = 0;
-  err = FSpOpenDF(&spec, fsRdWrPerm, &fork);
+  err = FSpOpenDF(&fileSpec, fsRdWrPerm, &fork);
   if (err == noErr) err = CopyDocumentBytes(fork, n, state.buffer, head, headLength);
   if (err == noErr && !movie && state.form == kMaxBundleMediaForm) {
     uint8_t description[kSoundDescriptionSize];
@@ -112,11 +112,11 @@ OSErr UnpackEntry(UnpackState& state, uint8_t* entry, uint32_t n, int32_t index)
     if (err == noErr) err = closeErr;
   }
   if (err != noErr) {
-    FSpDelete(&spec);
+    FSpDelete(&fileSpec);
     return err;
   }
   Handle made;
-  err = NewAlias(state.document, &spec, &made);
+  err = NewAlias(state.document, &fileSpec, &made);
   if (err != noErr) return err;
   WriteU32BE(entry + kRefAlias, made.id);
   uint16_t flags = uint16_t(ReadU16BE(entry + kRefFlags) & ~kRefByFileNumber);
@@ -227,7 +227,7 @@ void MakeSafeMediaFileName(ConstStr255Param name, StringPtr safe, int32_t maxLen
   if (out == 0) CopyPString(fallback, safe, maxLength);
 }
 
-OSErr MakeUniqueFileSpec(int16_t vRefNum, int32_t dirID, ConstStr255Param name, FSSpec* spec) {
+OSErr MakeUniqueFileSpec(int16_t vRefNum, int32_t dirID, ConstStr255Param name, FSSpec* fileSpec) {
   Str255 base;
   Str255 extension;
   PLstrcpy(base, name);
@@ -251,7 +251,7 @@ OSErr MakeUniqueFileSpec(int16_t vRefNum, int32_t dirID, ConstStr255Param name, 
     }
     AppendPString(candidate, extension);
     if (candidate[0] > 63) return userCanceledErr;
-    OSErr err = FSMakeFSSpec(vRefNum, dirID, candidate, spec);
+    OSErr err = FSMakeFSSpec(vRefNum, dirID, candidate, fileSpec);
     if (err == fnfErr) return noErr;
     if (err != noErr) return err;
   }

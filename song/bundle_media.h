@@ -39,4 +39,4 @@ void MakeSafeMediaFileName(ConstStr255Param name, StringPtr safe, int32_t maxLen
 // A file specification in the folder (vRefNum, dirID) for a name not taken yet: the name
 // itself, then "name 2", "name 3" ... before its extension. userCanceledErr when no free
 // name is found.
-OSErr MakeUniqueFileSpec(int16_t vRefNum, int32_t dirID, ConstStr255Param name, FSSpec* spec);
+OSErr MakeUniqueFileSpec(int16_t vRefNum, int32_t dirID, ConstStr255Param name, FSSpec* fileSpec);

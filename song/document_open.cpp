@@ -43,15 +43,15 @@ constexpr uint32_t kMaxDocumentResolution = 0xFFFF;
 bool IsLive(Handle h) { return h && IsValidHandle(h); }
 
 // Stationery, an ".msd" file and a file busy elsewhere open as an untitled document.
-bool OpensAsUntitled(const FSSpec* spec) {
+bool OpensAsUntitled(const FSSpec* fileSpec) {
   FInfo info;
-  if (FSpGetFInfo(spec, &info) == noErr && (info.fdFlags & kIsStationery)) return true;
-  int n = spec->name[0];
-  if (n >= 4 && spec->name[n - 3] == '.' && (spec->name[n - 2] | 0x20) == 'm' &&
-      (spec->name[n - 1] | 0x20) == 's' && (spec->name[n] | 0x20) == 'd')
+  if (FSpGetFInfo(fileSpec, &info) == noErr && (info.fdFlags & kIsStationery)) return true;
+  int n = fileSpec->name[0];
+  if (n >= 4 && fileSpec->name[n - 3] == '.' && (fileSpec->name[n - 2] | 0x20) == 'm' &&
+      (fileSpec->name[n - 1] | 0x20) == 's' && (fileSpec->name[n] | 0x20) == 'd')
     return true;
   int16_t probe = 0;
-  OSErr err = FSpOpenDF(spec, fsRdWrPerm, &probe);
+  OSErr err = FSpOpenDF(fileSpec, fsRdWrPerm, &probe);
   if (err == noErr) FSClose(probe);
   return err == permErr;
 }
@@ -97,7 +97,7 @@ int32_t RepairSongAfterLoad(SongVisitRecord*) {
   return 0;
 }
 
-void InstallStagedDocument(StagedDocument* doc, const FSSpec* spec, bool untitled) {
+void InstallStagedDocument(StagedDocument* doc, const FSSpec* fileSpec, bool untitled) {
   ResetUndoHistory();
   CloseSongDocument();
   gSongHandles = doc->songTable;
@@ -106,7 +106,7 @@ void InstallStagedDocument(StagedDocument* doc, const FSSpec* spec, bool untitle
   std::memcpy(gSongFileHeader, doc->header, kSongFileHeaderSize);
   WriteU16BE(gSongFileHeader + kFileHeaderVersion, gSongFileVersion);
   InstallInstrumentTable(doc->instrumentTable);
-  gCurrentDocumentSpec = *spec;
+  gCurrentDocumentSpec = *fileSpec;
   if (untitled) MarkDocumentUntitled();
   *doc = StagedDocument();
 }
@@ -134,7 +134,7 @@ void SelectLoadedSong() {
 
 // Slot 6's alias goes through the missing-file prompt when it cannot be resolved, and the
 // movie entries are opened, when the program allows the document to bring them.
-void OpenDocumentAliases(const FSSpec* spec) {
+void OpenDocumentAliases(const FSSpec* fileSpec) {
   bool aliases = GetDocumentSlot(kFileAliasSlot) || GetDocumentSlot(kPromptAliasSlot);
   if (aliases && !(gAppState[0] & kAppWord0DocumentAliases)) {
     ReportError(kDocumentSlotsRefusedErr);
@@ -142,16 +142,16 @@ void OpenDocumentAliases(const FSSpec* spec) {
   }
   if (Handle alias = GetDocumentSlot(kPromptAliasSlot)) {
     FSSpec target;
-    if (ResolveReferencedAlias(alias, spec, &target) != noErr) {
+    if (ResolveReferencedAlias(alias, fileSpec, &target) != noErr) {
       int16_t prompt = 0;
       RunMissingFilePrompt(DocumentSlotCell(gSongFileHeader, kPromptAliasSlot), &target,
                            kMissingMovieTextA, kMissingAliasTextB, true, &prompt);
     }
   }
-  ReportError(OpenMovieEntries(spec));
+  ReportError(OpenMovieEntries(fileSpec));
 }
 
-void FinishLoadedDocument(const FSSpec* spec, bool bundle, bool addToRecent) {
+void FinishLoadedDocument(const FSSpec* fileSpec, bool bundle, bool addToRecent) {
   SelectLoadedSong();
   ApplyMidiPortSetup(!GetDocumentSlot(kPortTableSlot));
   if (Handle table = GetDocumentSlot(kPortTableSlot)) LockHandleHigh(table);
@@ -161,14 +161,14 @@ void FinishLoadedDocument(const FSSpec* spec, bool bundle, bool addToRecent) {
   HandBlockToAudioEngine(GetDocumentSlot(kAudioEngineSlot));
   if (!bundle) {
     int32_t missing = 0;
-    OSErr err = OpenReferencedFiles(spec, &missing);
+    OSErr err = OpenReferencedFiles(fileSpec, &missing);
     if (err != noErr && err != fnfErr) ReportError(err);
   }
-  OpenDocumentAliases(spec);
+  OpenDocumentAliases(fileSpec);
   UpdateRegionFileMarks();
   InstantiatePendingInsertRacks();
   gSongModified = 0;
-  if (addToRecent && IsDocumentNamed()) AddFileToAliasList(&gSongFileList, spec, Handle());
+  if (addToRecent && IsDocumentNamed()) AddFileToAliasList(&gSongFileList, fileSpec, Handle());
   ReportPendingMemoryAlert();
 }
 
@@ -191,23 +191,23 @@ int32_t ReportDocumentOpenError(OSErr err) {
   return ReportError(err);
 }
 
-OSErr OpenSongFile(const FSSpec* spec, int16_t isBundle, bool addToRecent) {
+OSErr OpenSongFile(const FSSpec* fileSpec, int16_t isBundle, bool addToRecent) {
   gAppState[4] |= kAppWord4Loading;
   gInsufficientMemoryShown = 0;
   FInfo info;
-  if (!isBundle && FSpGetFInfo(spec, &info) == noErr && info.fdType == kBundleDocumentType) isBundle = 1;
-  bool untitled = OpensAsUntitled(spec);
+  if (!isBundle && FSpGetFInfo(fileSpec, &info) == noErr && info.fdType == kBundleDocumentType) isBundle = 1;
+  bool untitled = OpensAsUntitled(fileSpec);
   int16_t savedStream = gStreamRefNum;
   int16_t fork = 0;
-  OSErr err = FSpOpenDF(spec, fsRdPerm, &fork);
+  OSErr err = FSpOpenDF(fileSpec, fsRdPerm, &fork);
   StagedDocument doc;
   if (err == noErr) err = BeginDocumentInput(fork);
   if (err == noErr) err = ReadStagedDocument(&doc, isBundle != 0);
   if (err == noErr) {
-    InstallStagedDocument(&doc, spec, untitled);
+    InstallStagedDocument(&doc, fileSpec, untitled);
     bool unpacked = false;
-    if (isBundle) ReportError(UnpackEmbeddedMediaFiles(spec, &unpacked));
-    FinishLoadedDocument(spec, isBundle != 0, addToRecent);
+    if (isBundle) ReportError(UnpackEmbeddedMediaFiles(fileSpec, &unpacked));
+    FinishLoadedDocument(fileSpec, isBundle != 0, addToRecent);
   }
   if (fork != 0) FSClose(fork);
   gStreamRefNum = savedStream;

@@ -26,9 +26,9 @@ void StopPlaybackForOpen(bool movie);
 int16_t AskToSaveChanges(int16_t command);
 
 // Importers the open dispatcher hands files to. Interim: unimpErr.
-OSErr ImportAudioFileDocument(const FSSpec* spec, OSType type, int32_t arg);
-OSErr OpenJukeboxPlayList(const FSSpec* spec);
-OSErr OpenMovieDocument(const FSSpec* spec);
+OSErr ImportAudioFileDocument(const FSSpec* fileSpec, OSType type, int32_t arg);
+OSErr OpenJukeboxPlayList(const FSSpec* fileSpec);
+OSErr OpenMovieDocument(const FSSpec* fileSpec);
 
 // The document-wide settings the header and slots carry. Interim: kept in the document header
 // and its slots, applied by their owners once those exist.

@@ -73,9 +73,9 @@ OSErr WriteSongDocument(void*) {
   return GetLastFileError();
 }
 
-OSErr SaveSongDocument(const FSSpec* spec, OSType type) {
+OSErr SaveSongDocument(const FSSpec* fileSpec, OSType type) {
   if (type == 0) type = kSongDocumentType;
-  FSSpec target = *spec;
+  FSSpec target = *fileSpec;
   OSErr err = WriteNewFile(&target, type, WriteSongDocument, nullptr);
   if (err != noErr) return err;
   gCurrentDocumentSpec = target;

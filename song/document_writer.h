@@ -9,7 +9,7 @@
 // paramErr (latched as the stream error) when the document cannot be stored: a song outside
 // slots 0..15, no song in slot 0, or a song block whose length is damaged or too long.
 OSErr WriteSongDocument(void* writerArg);
-// Saves the open document as spec (type 'BYSQ' unless given) through WriteNewFile: the old
+// Saves the open document as fileSpec (type 'BYSQ' unless given) through WriteNewFile: the old
 // file is replaced only when the new one was written completely. On success the document
-// takes spec's name and is no longer modified.
-OSErr SaveSongDocument(const FSSpec* spec, OSType type);
+// takes fileSpec's name and is no longer modified.
+OSErr SaveSongDocument(const FSSpec* fileSpec, OSType type);

@@ -4,11 +4,11 @@
 #include "shell/error_report.h"
 #include "song/import_files.h"
 
-Handle ImportDrumMapFile(const FSSpec* spec, StringPtr fileName, OSErr* err) {
+Handle ImportDrumMapFile(const FSSpec* fileSpec, StringPtr fileName, OSErr* err) {
   int16_t saved = 0;
   OSType type = 0;
   fileName[0] = 0;
-  *err = OpenFileForImport(spec, &saved, &type);
+  *err = OpenFileForImport(fileSpec, &saved, &type);
   if (*err != noErr) return Handle();
   Handle block;
   *err = ReadSizedBlock(&block);
@@ -18,6 +18,6 @@ Handle ImportDrumMapFile(const FSSpec* spec, StringPtr fileName, OSErr* err) {
     ReportError(*err);
     return Handle();
   }
-  CopyPString(spec->name, fileName, 63);
+  CopyPString(fileSpec->name, fileName, 63);
   return block;
 }

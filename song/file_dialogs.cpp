@@ -44,9 +44,9 @@ void SetDialogTexts(int16_t dialogKind, uint32_t flags, int16_t messageItem, Nav
 }
 
 // The type the open dispatch would see: the Finder type with the extension rules.
-OSType TypeAsOpened(const FSSpec* spec, OSType finderType, void*) {
+OSType TypeAsOpened(const FSSpec* fileSpec, OSType finderType, void*) {
   OSType type = 0;
-  return GetFileKind(spec, &type) >= 0 ? type : finderType;
+  return GetFileKind(fileSpec, &type) >= 0 ? type : finderType;
 }
 
 OSErr FirstSpecOf(NavReplyRecord* reply, FSSpec* outSpec) {

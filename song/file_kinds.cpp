@@ -83,11 +83,11 @@ int16_t FileKindForType(OSType type) {
   return kFileKindMidiFile;
 }
 
-int16_t GetFileKind(const FSSpec* spec, OSType* outType) {
+int16_t GetFileKind(const FSSpec* fileSpec, OSType* outType) {
   Str255 extension;
-  GetNameExtension(spec->name, extension);
+  GetNameExtension(fileSpec->name, extension);
   FInfo info;
-  OSErr err = FSpGetFInfo(spec, &info);
+  OSErr err = FSpGetFInfo(fileSpec, &info);
   if (err != noErr) return err;
   OSType type = info.fdType;
   bool byExtension = type == 0 || type == FourCC("TEXT");

@@ -22,7 +22,7 @@ enum FileKind : int16_t {
 int16_t FileKindForType(OSType type);
 // The file's kind (0..7), or the File Manager's error (fnfErr for a missing file); outType
 // (optional) receives the type the kind was taken from.
-int16_t GetFileKind(const FSSpec* spec, OSType* outType);
+int16_t GetFileKind(const FSSpec* fileSpec, OSType* outType);
 // True for ".MID" and ".kar" (case ignored).
 bool IsMidiFileExtension(ConstStr255Param extension);
 // The extension of a name: from its last '.' on, when that is fewer than 6 characters with

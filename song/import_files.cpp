@@ -7,15 +7,15 @@
 #include "shell/file_access.h"
 #include "shell/memory_reserve.h"
 
-OSErr OpenFileForImport(const FSSpec* spec, int16_t* outSavedStream, OSType* outType) {
+OSErr OpenFileForImport(const FSSpec* fileSpec, int16_t* outSavedStream, OSType* outType) {
   *outSavedStream = gStreamRefNum;
   *outType = 0;
-  if (!spec) return userCanceledErr;
+  if (!fileSpec) return userCanceledErr;
   gInsufficientMemoryShown = 0;
   FInfo info;
-  if (FSpGetFInfo(spec, &info) == noErr) *outType = info.fdType;
+  if (FSpGetFInfo(fileSpec, &info) == noErr) *outType = info.fdType;
   int16_t refNum = 0;
-  OSErr err = OpenDataFork(spec, fsRdPerm, &refNum);
+  OSErr err = OpenDataFork(fileSpec, fsRdPerm, &refNum);
   if (err != noErr) return err;
   BeginStream(refNum);
   return noErr;

@@ -29,7 +29,7 @@ enum : int16_t {
 // Opens the file's data fork read-only as the stream; the caller's stream is saved in
 // *outSavedStream and the file's type returned in *outType (0 when it has none). Returns 0,
 // -128 for no file (a cancelled dialog), or the file error.
-OSErr OpenFileForImport(const FSSpec* spec, int16_t* outSavedStream, OSType* outType);
+OSErr OpenFileForImport(const FSSpec* fileSpec, int16_t* outSavedStream, OSType* outType);
 // Closes the stream's fork and gives the caller its stream back.
 void CloseFileForImport(int16_t savedStream);
 // Bytes of the stream's file behind its position.

@@ -132,12 +132,12 @@ int32_t AddAndPlaceLyrics(void* context) {
 
 }  // namespace
 
-OSErr ImportLyricsFile(const FSSpec* spec, uint32_t insertionTick) {
+OSErr ImportLyricsFile(const FSSpec* fileSpec, uint32_t insertionTick) {
   if (!gCurrentSong || !GetCurrentTrackEventList() || IsEventListEmpty()) return paramErr;
   if (!SongHeaderView(gCurrentSong).MarkerList()) return paramErr;
   int16_t saved = 0;
   OSType type = 0;
-  OSErr err = OpenFileForImport(spec, &saved, &type);
+  OSErr err = OpenFileForImport(fileSpec, &saved, &type);
   if (err != noErr) return err;
   LyricsEdit edit{Handle(), 0, insertionTick, noErr};
   err = ReadWholeStream(&edit.text, &edit.length);

@@ -65,11 +65,11 @@ bool IsValidNameList(Handle names) {
   return true;
 }
 
-OSErr ImportNameList(const FSSpec* spec, NameListResult* result) {
+OSErr ImportNameList(const FSSpec* fileSpec, NameListResult* result) {
   *result = NameListResult();
   int16_t saved = 0;
   OSType type = 0;
-  OSErr err = OpenFileForImport(spec, &saved, &type);
+  OSErr err = OpenFileForImport(fileSpec, &saved, &type);
   if (err != noErr) return err;
   if (type == kNameListType || type == kNameList2Type)
     err = ReadNameListBlocks(type, result);
@@ -77,7 +77,7 @@ OSErr ImportNameList(const FSSpec* spec, NameListResult* result) {
     err = unimpErr;
   CloseFileForImport(saved);
   if (err == noErr) {
-    CopyPString(spec->name, result->fileName, 63);
+    CopyPString(fileSpec->name, result->fileName, 63);
     return noErr;
   }
   DisposeHandleAndClear(&result->names);

@@ -20,12 +20,12 @@ struct NameListResult {
   Str63 fileName = {0};
 };
 
-// Reads the name list at spec. Any type other than 'MPNM' and 'MPN2' would be an instrument
+// Reads the name list at fileSpec. Any type other than 'MPNM' and 'MPN2' would be an instrument
 // definition text file, whose reader belongs to the sequencer and is not there yet: such
 // files are refused with -4. Returns 0, -39 (a size beyond the file), -50 (a names block
 // that does not hold its strings, or an event block that is not a list), the memory error or
 // the file error; the error is reported. On an error both handles are null.
-OSErr ImportNameList(const FSSpec* spec, NameListResult* result);
+OSErr ImportNameList(const FSSpec* fileSpec, NameListResult* result);
 // Checks a names block: u16 count, then count strings that all fit.
 bool IsValidNameList(Handle names);
 // Builds a names block from count() strings, string(i, out) each; null when a string cannot

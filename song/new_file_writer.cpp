@@ -14,13 +14,13 @@ constexpr int32_t kMaxTempTries = 100;
 // Names that folder listings leave out (the platform's prefix for temporary files).
 constexpr const char* kTempFileNamePrefix = ".zarin-tmp-save-";
 
-// A temporary file beside spec, created with the target's type and creator.
-OSErr CreateTemporaryBeside(const FSSpec* spec, OSType type, FSSpec* temp) {
+// A temporary file beside fileSpec, created with the target's type and creator.
+OSErr CreateTemporaryBeside(const FSSpec* fileSpec, OSType type, FSSpec* temp) {
   for (int32_t n = 1; n <= kMaxTempTries; ++n) {
     std::string name = std::string(kTempFileNamePrefix) + std::to_string(getpid()) + "-" + std::to_string(n);
     Str255 macName;
     CopyCStringToPascal(name.c_str(), macName);
-    OSErr err = FSMakeFSSpec(spec->vRefNum, spec->parID, macName, temp);
+    OSErr err = FSMakeFSSpec(fileSpec->vRefNum, fileSpec->parID, macName, temp);
     if (err == noErr) continue;  // taken
     if (err != fnfErr) return err;
     err = FSpCreate(temp, kProgramCreator, type, 0);
@@ -49,35 +49,35 @@ OSErr WriteThroughStream(const FSSpec* temp, FileWriterProc writer, void* writer
 // The temporary file takes the target's place: exchanged with an existing target (which
 // keeps its resource fork and Finder info; the old contents then go with the temporary), or
 // renamed to the target's name.
-OSErr PutInPlace(const FSSpec* temp, const FSSpec* spec) {
+OSErr PutInPlace(const FSSpec* temp, const FSSpec* fileSpec) {
   bool isFolder = false;
-  if (!SpecExists(spec, &isFolder)) return FSpRename(temp, spec->name);
+  if (!SpecExists(fileSpec, &isFolder)) return FSpRename(temp, fileSpec->name);
   if (isFolder) return notAFileErr;
   std::string fork;
-  OSErr err = ReadResourceForkBytes(spec, &fork);
+  OSErr err = ReadResourceForkBytes(fileSpec, &fork);
   if (err == noErr && !fork.empty()) err = WriteResourceForkBytes(temp, fork);
-  if (err == noErr) err = FSpExchangeFiles(temp, spec);
+  if (err == noErr) err = FSpExchangeFiles(temp, fileSpec);
   if (err == noErr) FSpDelete(temp);
   return err;
 }
 
 }  // namespace
 
-OSErr WriteNewFileQuietly(const FSSpec* spec, OSType type, FileWriterProc writer, void* writerArg) {
+OSErr WriteNewFileQuietly(const FSSpec* fileSpec, OSType type, FileWriterProc writer, void* writerArg) {
   gStreamDiskFullError = noErr;
   FSSpec temp;
-  OSErr err = CreateTemporaryBeside(spec, type, &temp);
+  OSErr err = CreateTemporaryBeside(fileSpec, type, &temp);
   if (err != noErr) return err;
   err = WriteThroughStream(&temp, writer, writerArg);
-  if (err == noErr) err = PutInPlace(&temp, spec);
+  if (err == noErr) err = PutInPlace(&temp, fileSpec);
   if (err != noErr) FSpDelete(&temp);
   gStreamError = err;
   return err;
 }
 
-OSErr WriteNewFile(const FSSpec* spec, OSType type, FileWriterProc writer, void* writerArg) {
+OSErr WriteNewFile(const FSSpec* fileSpec, OSType type, FileWriterProc writer, void* writerArg) {
   SpinBusyCursor();
-  OSErr err = WriteNewFileQuietly(spec, type, writer, writerArg);
+  OSErr err = WriteNewFileQuietly(fileSpec, type, writer, writerArg);
   RestoreArrowCursor();
   if (err != noErr) ReportStreamError();
   gStreamDiskFullError = noErr;

@@ -13,6 +13,6 @@ using FileWriterProc = OSErr (*)(void* writerArg);
 // target's place (an existing target keeps its Finder info and resource fork). On any error
 // the temporary file is deleted and the target stays exactly as it was. The error is reported
 // (ReportStreamError) and returned.
-OSErr WriteNewFile(const FSSpec* spec, OSType type, FileWriterProc writer, void* writerArg);
+OSErr WriteNewFile(const FSSpec* fileSpec, OSType type, FileWriterProc writer, void* writerArg);
 // The same without the report, for callers that report themselves.
-OSErr WriteNewFileQuietly(const FSSpec* spec, OSType type, FileWriterProc writer, void* writerArg);
+OSErr WriteNewFileQuietly(const FSSpec* fileSpec, OSType type, FileWriterProc writer, void* writerArg);

@@ -63,12 +63,12 @@ OSErr SelectSlotForMidiFile(bool* madeSong) {
   return noErr;
 }
 
-OSErr OpenMidiFile(const FSSpec* spec, int32_t arg) {
+OSErr OpenMidiFile(const FSSpec* fileSpec, int32_t arg) {
   if (PushSongContext() != noErr) return memFullErr;
   int32_t slotCount = gSongCount;
   bool madeSong = false;
   OSErr err = arg != 0 ? OSErr(noErr) : SelectSlotForMidiFile(&madeSong);
-  if (err == noErr) err = ImportStandardMidiFile(spec, uint32_t(arg), 0);
+  if (err == noErr) err = ImportStandardMidiFile(fileSpec, uint32_t(arg), 0);
   if (err == noErr) {
     int32_t slot = gCurrentSongIndex;
     PopSongContext();
@@ -84,33 +84,33 @@ OSErr OpenMidiFile(const FSSpec* spec, int32_t arg) {
   if (madeSong) DisposeSong();
   if (gSongCount != slotCount && slotCount > 0) SetSongSlotCount(slotCount);
   PopSongContext();
-  if (err == kNotMidiFileResult) return OpenMovieDocument(spec);
+  if (err == kNotMidiFileResult) return OpenMovieDocument(fileSpec);
   return err;
 }
 
-OSErr OpenByKind(const FSSpec* spec, int16_t kind, OSType type, int32_t arg, bool* reported) {
+OSErr OpenByKind(const FSSpec* fileSpec, int16_t kind, OSType type, int32_t arg, bool* reported) {
   switch (kind) {
     case kFileKindSongDocument:
     case kFileKindBundle: {
-      OSErr err = OpenSongFile(spec, kind == kFileKindBundle, true);
+      OSErr err = OpenSongFile(fileSpec, kind == kFileKindBundle, true);
       if (err == noErr) gOpenKind = kOpenKindSongDocument;
       *reported = true;  // OpenSongFile reported its failure
       return err;
     }
     case kFileKindMidiFile:
-      return OpenMidiFile(spec, arg);
+      return OpenMidiFile(fileSpec, arg);
     case kFileKindAudioFile: {
-      OSErr err = ImportAudioFileDocument(spec, type, arg);
-      if (err == kNotAudioFileResult && type == kTextType) err = OpenMovieDocument(spec);
+      OSErr err = ImportAudioFileDocument(fileSpec, type, arg);
+      if (err == kNotAudioFileResult && type == kTextType) err = OpenMovieDocument(fileSpec);
       if (err == noErr) gOpenKind = kOpenKindOther;
       return err;
     }
     case kFileKindPlayList:
-      return OpenJukeboxPlayList(spec);
+      return OpenJukeboxPlayList(fileSpec);
     case kFileKindMovie: {
-      OSErr err = OpenMovieDocument(spec);
+      OSErr err = OpenMovieDocument(fileSpec);
       if (err == noErr) {
-        AddFileToAliasList(&gSongFileList, spec, Handle());
+        AddFileToAliasList(&gSongFileList, fileSpec, Handle());
         gOpenKind = kOpenKindOther;
       }
       return err;
@@ -131,11 +131,11 @@ void GetResourceText(int16_t id, StringPtr text) {
   text[0] = uint8_t(n);
 }
 
-void ReportOpenResult(const FSSpec* spec, OSErr result) {
+void ReportOpenResult(const FSSpec* fileSpec, OSErr result) {
   if (result == kDamagedMidiFileResult) {
     Str255 text;
     GetResourceText(kOpenFailedTextId, text);
-    ParamText(text, spec->name, kEmpty, kEmpty);
+    ParamText(text, fileSpec->name, kEmpty, kEmpty);
     ShowAlert(kOpenFailedAlertId, kStopAlert);
   } else if (result != kSilentOpenResult && result != noErr) {
     ReportError(result);
@@ -155,9 +155,9 @@ bool IsCurrentSongBare() {
 }
 
 OSErr RunOpenDispatch(int32_t arg) {
-  FSSpec spec = gOpenDocumentSpec;
+  FSSpec fileSpec = gOpenDocumentSpec;
   OSType type = 0;
-  int16_t kind = GetFileKind(&spec, &type);
+  int16_t kind = GetFileKind(&fileSpec, &type);
   if (kind < 0) {
     ReportError(kind);
     return gLastOpenResult = kind;
@@ -168,13 +168,13 @@ OSErr RunOpenDispatch(int32_t arg) {
     return gLastOpenResult = userCanceledErr;
   StopPlaybackForOpen(kind == kFileKindMovie);
   bool reported = false;
-  OSErr result = OpenByKind(&spec, kind, type, arg, &reported);
-  if (!reported) ReportOpenResult(&spec, result);
+  OSErr result = OpenByKind(&fileSpec, kind, type, arg, &reported);
+  if (!reported) ReportOpenResult(&fileSpec, result);
   return gLastOpenResult = result;
 }
 
-OSErr OpenDocumentSpec(const FSSpec* spec, int16_t mode, int32_t arg) {
-  gOpenDocumentSpec = *spec;
+OSErr OpenDocumentSpec(const FSSpec* fileSpec, int16_t mode, int32_t arg) {
+  gOpenDocumentSpec = *fileSpec;
   (void)mode;  // no modal phase defers an open yet: the dispatch runs at once
   return RunOpenDispatch(arg);
 }
@@ -182,17 +182,17 @@ OSErr OpenDocumentSpec(const FSSpec* spec, int16_t mode, int32_t arg) {
 OSErr RunOpenCommand() {
   if (AskToSaveChanges(kOpenCommand) != 0) return userCanceledErr;
   const OSType types[4] = {kSongDocumentType, FourCC("BSEQ"), kMidiType, kBundleDocumentType};
-  FSSpec spec;
-  OSErr err = RunNavGetFileDialog(4, types, &spec, kOpenDialogKind, 0);
+  FSSpec fileSpec;
+  OSErr err = RunNavGetFileDialog(4, types, &fileSpec, kOpenDialogKind, 0);
   if (err != noErr) return err;
   StopPlaybackForOpen(false);
   OSType type = 0;
-  int16_t kind = GetFileKind(&spec, &type);
+  int16_t kind = GetFileKind(&fileSpec, &type);
   if (kind < 0) return ReportError(kind), kind;
   if (type == kMidiType) {
-    err = OpenMidiFile(&spec, 0);
-    ReportOpenResult(&spec, err);
+    err = OpenMidiFile(&fileSpec, 0);
+    ReportOpenResult(&fileSpec, err);
     return err;
   }
-  return OpenSongFile(&spec, kind == kFileKindBundle, true);
+  return OpenSongFile(&fileSpec, kind == kFileKindBundle, true);
 }

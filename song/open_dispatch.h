@@ -26,7 +26,7 @@ constexpr int16_t kOpenCommand = 2;
 
 // mode 0 plain, 1 forced through the deferred path, 2 never deferred; arg goes to the
 // importers (for a MIDI file: 0 a new song, else the tick at which it is merged).
-OSErr OpenDocumentSpec(const FSSpec* spec, int16_t mode, int32_t arg);
+OSErr OpenDocumentSpec(const FSSpec* fileSpec, int16_t mode, int32_t arg);
 // The dispatch itself, for gOpenDocumentSpec.
 OSErr RunOpenDispatch(int32_t arg);
 // The File menu's Open command: the open dialog over song documents, bundles and MIDI files.

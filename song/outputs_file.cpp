@@ -66,7 +66,7 @@ int32_t ApplyOutputsTable(void* context) {
 
 }  // namespace
 
-int32_t GetOutputsFileSpec(FSSpec* spec) {
+int32_t GetOutputsFileSpec(FSSpec* fileSpec) {
   FSSpec prefs;
   if (GetPrefsFileSpec(&prefs) != noErr || prefs.name[0] == 0) return 0;
   Str255 name;
@@ -75,21 +75,21 @@ int32_t GetOutputsFileSpec(FSSpec* spec) {
   name[0] = uint8_t(name[0] - 1);
   std::memcpy(name + 1 + name[0], kSuffix, sizeof kSuffix - 1);
   name[0] = uint8_t(name[0] + sizeof kSuffix - 1);
-  OSErr err = FSMakeFSSpec(prefs.vRefNum, prefs.parID, name, spec);
+  OSErr err = FSMakeFSSpec(prefs.vRefNum, prefs.parID, name, fileSpec);
   if (err != noErr && err != fnfErr) return 0;
   return name[0];
 }
 
 OSErr WriteOutputsFile() {
-  FSSpec spec;
-  if (!GetOutputsFileSpec(&spec)) return fnfErr;
+  FSSpec fileSpec;
+  if (!GetOutputsFileSpec(&fileSpec)) return fnfErr;
   if (gPrefsResFile != -1 && UsePrefsResFile() == noErr) {
     RemoveSettingsResource(kOldOutputsResId);
     UseAppResFile();
   }
   FSSpec temp;
   int16_t refNum = 0;
-  OSErr err = BeginDataForkReplacement(&spec, &temp, &refNum);
+  OSErr err = BeginDataForkReplacement(&fileSpec, &temp, &refNum);
   if (err != noErr) return err;
   int16_t savedStream = gStreamRefNum;
   BeginStream(refNum);
@@ -98,16 +98,16 @@ OSErr WriteOutputsFile() {
   OSErr closeErr = CloseFork(refNum);
   gStreamRefNum = savedStream;
   if (err == noErr) err = closeErr;
-  if (err == noErr) err = CommitDataForkReplacement(&temp, &spec, kAppCreator, 0);
+  if (err == noErr) err = CommitDataForkReplacement(&temp, &fileSpec, kAppCreator, 0);
   if (err != noErr) AbandonDataForkReplacement(&temp);
   return err;
 }
 
 OSErr ReadOutputsFile(bool undoable) {
-  FSSpec spec;
+  FSSpec fileSpec;
   int16_t refNum = 0;
-  OSErr err = GetOutputsFileSpec(&spec) ? OSErr(noErr) : OSErr(fnfErr);
-  if (err == noErr) err = OpenDataFork(&spec, fsRdPerm, &refNum);
+  OSErr err = GetOutputsFileSpec(&fileSpec) ? OSErr(noErr) : OSErr(fnfErr);
+  if (err == noErr) err = OpenDataFork(&fileSpec, fsRdPerm, &refNum);
   Handle table;
   if (err == noErr) {
     int16_t savedStream = gStreamRefNum;

@@ -15,9 +15,9 @@ constexpr uint32_t kOutputsFileFormat = 1;
 // The preferences resource that the outputs file replaces.
 constexpr int16_t kOldOutputsResId = 149;
 
-// The outputs file's spec; returns the length of its name, 0 when there is no preferences
-// spec.
-int32_t GetOutputsFileSpec(FSSpec* spec);
+// The outputs file's fileSpec; returns the length of its name, 0 when there is no preferences
+// fileSpec.
+int32_t GetOutputsFileSpec(FSSpec* fileSpec);
 // Removes 'BMID' 149 from the preferences resource file when that file is open, then writes
 // the file through a temporary file, so that a failure leaves the old one as it was.
 OSErr WriteOutputsFile();

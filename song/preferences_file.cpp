@@ -53,19 +53,19 @@ void FindPrefsFolder(int16_t* vRefNum, int32_t* dirID) {
   *dirID = DirIDForPath(GetApplicationFolder());
 }
 
-OSErr MakeSpecInPrefsFolder(ConstStr255Param name, FSSpec* spec) {
+OSErr MakeSpecInPrefsFolder(ConstStr255Param name, FSSpec* fileSpec) {
   int16_t vRefNum = 0;
   int32_t dirID = 0;
   FindPrefsFolder(&vRefNum, &dirID);
-  OSErr err = FSMakeFSSpec(vRefNum, dirID, name, spec);
+  OSErr err = FSMakeFSSpec(vRefNum, dirID, name, fileSpec);
   return err == fnfErr ? OSErr(noErr) : err;
 }
 
 // The whole data fork of a file, at most maxBytes, into a new handle.
-OSErr ReadWholeDataFork(const FSSpec* spec, uint32_t maxBytes, Handle* out) {
+OSErr ReadWholeDataFork(const FSSpec* fileSpec, uint32_t maxBytes, Handle* out) {
   *out = Handle();
   int16_t refNum = 0;
-  OSErr err = OpenDataFork(spec, fsRdPerm, &refNum);
+  OSErr err = OpenDataFork(fileSpec, fsRdPerm, &refNum);
   if (err != noErr) return err;
   uint32_t size = 0;
   err = GetForkSize(refNum, &size);
@@ -88,23 +88,23 @@ OSErr ReadWholeDataFork(const FSSpec* spec, uint32_t maxBytes, Handle* out) {
 }
 
 // Writes bytes as the data fork of a new file (creator, type) through a temporary file.
-OSErr WriteNewDataFork(const FSSpec* spec, Handle data, OSType creator, OSType fileType) {
+OSErr WriteNewDataFork(const FSSpec* fileSpec, Handle data, OSType creator, OSType fileType) {
   FSSpec temp;
   int16_t refNum = 0;
-  OSErr err = BeginDataForkReplacement(spec, &temp, &refNum);
+  OSErr err = BeginDataForkReplacement(fileSpec, &temp, &refNum);
   if (err != noErr) return err;
   uint32_t count = uint32_t(GetHandleSize(data));
   if (count > 0) err = WriteFork(refNum, &count, *data);
   if (err == noErr) err = FSFlushFork(refNum);
   OSErr closeErr = CloseFork(refNum);
   if (err == noErr) err = closeErr;
-  if (err == noErr) err = CommitDataForkReplacement(&temp, spec, creator, fileType);
+  if (err == noErr) err = CommitDataForkReplacement(&temp, fileSpec, creator, fileType);
   if (err != noErr) AbandonDataForkReplacement(&temp);
   return err;
 }
 }  // namespace
 
-OSErr GetPrefsFileSpec(FSSpec* spec) {
+OSErr GetPrefsFileSpec(FSSpec* fileSpec) {
   if (!gHaveSpec) {
     Str255 name;
     const unsigned char kSuffix[] = "\016 7 Preferences";
@@ -113,47 +113,47 @@ OSErr GetPrefsFileSpec(FSSpec* spec) {
     if (err != noErr) return err;
     gHaveSpec = true;
   }
-  *spec = gPrefsSpec;
+  *fileSpec = gPrefsSpec;
   return noErr;
 }
 
-OSErr GetOldPrefsFileSpec(FSSpec* spec) {
+OSErr GetOldPrefsFileSpec(FSSpec* fileSpec) {
   Str255 name;
   const unsigned char kSuffix[] = "\014 Preferences";
   BuildPrefsFileName(name, kSuffix);
-  return MakeSpecInPrefsFolder(name, spec);
+  return MakeSpecInPrefsFolder(name, fileSpec);
 }
 
 OSErr OpenPrefsDataFork(int16_t* refNum) {
-  FSSpec spec;
-  OSErr err = GetPrefsFileSpec(&spec);
+  FSSpec fileSpec;
+  OSErr err = GetPrefsFileSpec(&fileSpec);
   if (err != noErr) return err;
-  err = OpenDataFork(&spec, fsRdWrPerm, refNum);
+  err = OpenDataFork(&fileSpec, fsRdWrPerm, refNum);
   if (err == noErr) return noErr;
-  FSpCreate(&spec, kAppCreator, kPrefsFileType, -1);
-  return OpenDataFork(&spec, fsRdWrPerm, refNum);
+  FSpCreate(&fileSpec, kAppCreator, kPrefsFileType, -1);
+  return OpenDataFork(&fileSpec, fsRdWrPerm, refNum);
 }
 
 void ForgetPrefsFileSpec() { gHaveSpec = false; }
 
 OSErr MigratePreferencesFile() {
-  FSSpec spec;
+  FSSpec fileSpec;
   FSSpec old;
-  OSErr err = GetPrefsFileSpec(&spec);
+  OSErr err = GetPrefsFileSpec(&fileSpec);
   if (err != noErr) return err;
-  if (SpecExists(&spec)) return noErr;
+  if (SpecExists(&fileSpec)) return noErr;
   err = GetOldPrefsFileSpec(&old);
   if (err != noErr || !SpecExists(&old)) return noErr;
   Handle data;
   err = ReadWholeDataFork(&old, kMaxMigratedDataFork, &data);
   if (err != noErr) return err;
-  err = WriteNewDataFork(&spec, data, kAppCreator, kPrefsFileType);
+  err = WriteNewDataFork(&fileSpec, data, kAppCreator, kPrefsFileType);
   DisposeHandle(data);
   if (err != noErr) return err;
   std::string forkBytes;
   if (ReadResourceForkBytes(&old, &forkBytes) != noErr || forkBytes.empty()) return noErr;
-  err = WriteResourceForkBytes(&spec, forkBytes);
-  if (err != noErr) FSpDelete(&spec);  // half a copy: the next start takes the old file again
+  err = WriteResourceForkBytes(&fileSpec, forkBytes);
+  if (err != noErr) FSpDelete(&fileSpec);  // half a copy: the next start takes the old file again
   return err;
 }
 

@@ -10,13 +10,13 @@
 
 #include "platform/files/files.h"
 
-// The preferences file's spec, built once and kept for the run (the file may not exist).
-OSErr GetPrefsFileSpec(FSSpec* spec);
+// The preferences file's fileSpec, built once and kept for the run (the file may not exist).
+OSErr GetPrefsFileSpec(FSSpec* fileSpec);
 // The older file, "<application name> Preferences", which is only looked for to take it over.
-OSErr GetOldPrefsFileSpec(FSSpec* spec);
+OSErr GetOldPrefsFileSpec(FSSpec* fileSpec);
 // Opens the preferences data fork for reading and writing, creating the file when needed.
 OSErr OpenPrefsDataFork(int16_t* refNum);
-// Forgets the kept spec, so that the next call looks the folder up again (tests).
+// Forgets the kept fileSpec, so that the next call looks the folder up again (tests).
 void ForgetPrefsFileSpec();
 
 // At start-up, before the preferences are read: when there is no preferences file but the

@@ -53,11 +53,11 @@ OSErr WriteLayout() {
 
 // Writes the data fork through a temporary file and renames it into place.
 OSErr WritePrefsDataFork() {
-  FSSpec spec;
+  FSSpec fileSpec;
   FSSpec temp;
   int16_t refNum = 0;
-  OSErr err = GetPrefsFileSpec(&spec);
-  if (err == noErr) err = BeginDataForkReplacement(&spec, &temp, &refNum);
+  OSErr err = GetPrefsFileSpec(&fileSpec);
+  if (err == noErr) err = BeginDataForkReplacement(&fileSpec, &temp, &refNum);
   if (err != noErr) return err;
   int16_t savedStream = gStreamRefNum;
   BeginStream(refNum);
@@ -66,7 +66,7 @@ OSErr WritePrefsDataFork() {
   OSErr closeErr = CloseFork(refNum);
   gStreamRefNum = savedStream;
   if (err == noErr) err = closeErr;
-  if (err == noErr) err = CommitDataForkReplacement(&temp, &spec, kAppCreator, kPrefsFileType);
+  if (err == noErr) err = CommitDataForkReplacement(&temp, &fileSpec, kAppCreator, kPrefsFileType);
   if (err != noErr) AbandonDataForkReplacement(&temp);
   return err;
 }

@@ -8,16 +8,16 @@
 
 OSErr RunSaveCommand() {
   if (!IsDocumentNamed()) return RunSaveAsCommand();
-  FSSpec spec = gCurrentDocumentSpec;
-  return SaveSongDocument(&spec, kSongDocumentType);
+  FSSpec fileSpec = gCurrentDocumentSpec;
+  return SaveSongDocument(&fileSpec, kSongDocumentType);
 }
 
 OSErr RunSaveAsCommand() {
   ConstStringPtr name = IsDocumentNamed() ? gCurrentDocumentSpec.name : GetUntitledName();
-  FSSpec spec;
+  FSSpec fileSpec;
   bool bundle = false;
-  OSErr err = ChooseSaveFile(kSongDocumentType, kSaveAsBundleDialogKind, name, &spec, &bundle);
+  OSErr err = ChooseSaveFile(kSongDocumentType, kSaveAsBundleDialogKind, name, &fileSpec, &bundle);
   if (err != noErr) return err;
   if (bundle) return ReportError(unimpErr), unimpErr;  // said, never a silent no-op
-  return SaveSongDocument(&spec, kSongDocumentType);
+  return SaveSongDocument(&fileSpec, kSongDocumentType);
 }

@@ -477,16 +477,16 @@ OSErr ParseStandardMidiFile(ConstStr255Param fileName, uint32_t mergeTick, int32
   return err;
 }
 
-OSErr ImportStandardMidiFile(const FSSpec* spec, uint32_t mergeTick, int32_t undoKind) {
+OSErr ImportStandardMidiFile(const FSSpec* fileSpec, uint32_t mergeTick, int32_t undoKind) {
   int16_t refNum = 0;
-  OSErr err = OpenDataFork(spec, fsRdPerm, &refNum);
+  OSErr err = OpenDataFork(fileSpec, fsRdPerm, &refNum);
   if (err != noErr) return err;
   int16_t savedStream = gStreamRefNum;
   BeginStream(refNum);
   bool locked = IsSongLocked();
-  err = ParseStandardMidiFile(spec->name, mergeTick, undoKind, locked);
+  err = ParseStandardMidiFile(fileSpec->name, mergeTick, undoKind, locked);
   CloseFork(refNum);
   gStreamRefNum = savedStream;
-  if (err == noErr && mergeTick == 0 && !locked) AddFileToAliasList(&gImportFileList, spec, Handle());
+  if (err == noErr && mergeTick == 0 && !locked) AddFileToAliasList(&gImportFileList, fileSpec, Handle());
   return err;
 }

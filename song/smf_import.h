@@ -27,7 +27,7 @@
 #include "song/smf_track_parser.h"
 
 // undoKind names a merge's undo step (a kind of the undo step names; 0 "Edit").
-OSErr ImportStandardMidiFile(const FSSpec* spec, uint32_t mergeTick, int32_t undoKind = 0);
+OSErr ImportStandardMidiFile(const FSSpec* fileSpec, uint32_t mergeTick, int32_t undoKind = 0);
 // The import proper, on the stream the caller opened (gStreamRefNum); fileName names the
 // song and the tracks that carry no name of their own.
 OSErr ParseStandardMidiFile(ConstStr255Param fileName, uint32_t mergeTick, int32_t undoKind,

@@ -239,10 +239,10 @@ void ReadSettingsResources() {
 
 // Reads and takes the data fork; returns 1 when its contents were taken.
 int32_t ReadPrefsDataFork(Handle* layout, OSErr* status) {
-  FSSpec spec;
+  FSSpec fileSpec;
   int16_t refNum = 0;
-  OSErr err = GetPrefsFileSpec(&spec);
-  if (err == noErr) err = OpenDataFork(&spec, fsRdPerm, &refNum);
+  OSErr err = GetPrefsFileSpec(&fileSpec);
+  if (err == noErr) err = OpenDataFork(&fileSpec, fsRdPerm, &refNum);
   if (err != noErr) {
     *status = err;
     return 0;

@@ -149,12 +149,12 @@ OSErr CollectSysExMessages(const uint8_t* bytes, uint32_t count, Handle* message
   return collector.Finish(messages);
 }
 
-OSErr ImportSysExDump(const FSSpec* spec, uint32_t insertionTick, SysExDumpResult* result) {
+OSErr ImportSysExDump(const FSSpec* fileSpec, uint32_t insertionTick, SysExDumpResult* result) {
   *result = SysExDumpResult();
   result->nextTick = insertionTick;
   int16_t saved = 0;
   OSType type = 0;
-  OSErr err = OpenFileForImport(spec, &saved, &type);
+  OSErr err = OpenFileForImport(fileSpec, &saved, &type);
   if (err != noErr) return err;
   Handle messages;
   std::vector<uint32_t> lengths;

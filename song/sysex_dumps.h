@@ -22,9 +22,9 @@ struct SysExDumpResult {
   uint32_t nextTick = 0;     // the insertion time after the last one
 };
 
-// Imports the dump at spec into the current track from insertionTick on. Returns 0, 40 or
+// Imports the dump at fileSpec into the current track from insertionTick on. Returns 0, 40 or
 // 41 (both reported to the user), the file error, or the memory error (reported).
-OSErr ImportSysExDump(const FSSpec* spec, uint32_t insertionTick, SysExDumpResult* result);
+OSErr ImportSysExDump(const FSSpec* fileSpec, uint32_t insertionTick, SysExDumpResult* result);
 // The collecting step on its own, for the fuzzer and the tests: the messages of bytes
 // (each F0 ... F7, back to back) into a new handle, their lengths into lengths. Returns 0,
 // 40, 41 or the memory error.

@@ -108,7 +108,7 @@ MIDITimeStamp Now() { return HostTimeNanos(); }
 
 void RescanLocked(AlsaState& a, bool notify) {
   snd_seq_t* seq = a.seq.load();
-  std::vector<MidiEndpointSpec> specs;
+  std::vector<MidiEndpointSpec> endpointSpecs;
   std::set<uint32_t> sources;
   snd_seq_client_info_t* cinfo;
   snd_seq_port_info_t* pinfo;
@@ -126,25 +126,25 @@ void RescanLocked(AlsaState& a, bool notify) {
       if (caps & SND_SEQ_PORT_CAP_NO_EXPORT) continue;
       int port = snd_seq_port_info_get_port(pinfo);
       std::string portName = snd_seq_port_info_get_name(pinfo);
-      MidiEndpointSpec spec;
-      spec.deviceKey = "alsa-device:" + clientName;
-      spec.deviceName = clientName;
-      spec.entityKey = "alsa-entity:" + clientName + "/" + portName;
-      spec.entityName = portName;
-      spec.endpointName = portName;
-      spec.driverIndex = Address(client, port);
+      MidiEndpointSpec endpointSpec;
+      endpointSpec.deviceKey = "alsa-device:" + clientName;
+      endpointSpec.deviceName = clientName;
+      endpointSpec.entityKey = "alsa-entity:" + clientName + "/" + portName;
+      endpointSpec.entityName = portName;
+      endpointSpec.endpointName = portName;
+      endpointSpec.driverIndex = Address(client, port);
       const unsigned readable = SND_SEQ_PORT_CAP_READ | SND_SEQ_PORT_CAP_SUBS_READ;
       const unsigned writable = SND_SEQ_PORT_CAP_WRITE | SND_SEQ_PORT_CAP_SUBS_WRITE;
       if ((caps & readable) == readable) {
-        spec.isSource = true;
-        spec.endpointKey = "alsa-source:" + clientName + "/" + portName;
-        specs.push_back(spec);
-        sources.insert(spec.driverIndex);
+        endpointSpec.isSource = true;
+        endpointSpec.endpointKey = "alsa-source:" + clientName + "/" + portName;
+        endpointSpecs.push_back(endpointSpec);
+        sources.insert(endpointSpec.driverIndex);
       }
       if ((caps & writable) == writable) {
-        spec.isSource = false;
-        spec.endpointKey = "alsa-destination:" + clientName + "/" + portName;
-        specs.push_back(spec);
+        endpointSpec.isSource = false;
+        endpointSpec.endpointKey = "alsa-destination:" + clientName + "/" + portName;
+        endpointSpecs.push_back(endpointSpec);
       }
     }
   }
@@ -155,7 +155,7 @@ void RescanLocked(AlsaState& a, bool notify) {
   std::unordered_map<uint32_t, MIDIEndpointRef> map;
   {
     std::lock_guard<std::mutex> guard(MidiRegistryLock());
-    ReconcileMidiDriverLocked(kMidiDriverAlsa, specs, notify);
+    ReconcileMidiDriverLocked(kMidiDriverAlsa, endpointSpecs, notify);
     for (MIDIObjectRef ref : MidiObjectsOfDriverLocked(kMidiDriverAlsa)) {
       MidiObject* obj = FindMidiObjectLocked(ref);
       if (obj->kind == kMidiKindSource) map[obj->driverIndex] = ref;

@@ -374,7 +374,7 @@ void RetireSlot(JackState& j, PortSlot& slot) {
 }
 
 void RescanLocked(JackState& j, bool notify) {
-  std::vector<MidiEndpointSpec> specs;
+  std::vector<MidiEndpointSpec> endpointSpecs;
   std::vector<bool> seen(kMaxPorts, false);
   const char** ports = jack_get_ports(j.client, nullptr, JACK_DEFAULT_MIDI_TYPE, 0);
   for (size_t n = 0; ports != nullptr && ports[n] != nullptr; ++n) {
@@ -388,21 +388,21 @@ void RescanLocked(JackState& j, bool notify) {
     int slot = SlotFor(j, full, !isSource);
     if (slot < 0) continue;
     seen[size_t(slot)] = true;
-    MidiEndpointSpec spec;
-    spec.deviceKey = "jack-device:" + clientName;
-    spec.deviceName = clientName;
-    spec.entityKey = "jack-entity:" + full;
-    spec.entityName = full.substr(colon + 1);
-    spec.endpointKey = "jack:" + full;
-    spec.endpointName = spec.entityName;
-    spec.isSource = isSource;
-    spec.driverIndex = uint32_t(slot);
-    specs.push_back(std::move(spec));
+    MidiEndpointSpec endpointSpec;
+    endpointSpec.deviceKey = "jack-device:" + clientName;
+    endpointSpec.deviceName = clientName;
+    endpointSpec.entityKey = "jack-entity:" + full;
+    endpointSpec.entityName = full.substr(colon + 1);
+    endpointSpec.endpointKey = "jack:" + full;
+    endpointSpec.endpointName = endpointSpec.entityName;
+    endpointSpec.isSource = isSource;
+    endpointSpec.driverIndex = uint32_t(slot);
+    endpointSpecs.push_back(std::move(endpointSpec));
   }
   if (ports != nullptr) jack_free(ports);
   {
     std::lock_guard<std::mutex> guard(MidiRegistryLock());
-    ReconcileMidiDriverLocked(kMidiDriverJack, specs, notify);
+    ReconcileMidiDriverLocked(kMidiDriverJack, endpointSpecs, notify);
     for (MIDIObjectRef ref : MidiObjectsOfDriverLocked(kMidiDriverJack)) {
       MidiObject* obj = FindMidiObjectLocked(ref);
       if (obj->kind == kMidiKindSource && obj->driverIndex < kMaxPorts) j.slots[obj->driverIndex].endpoint.store(ref);

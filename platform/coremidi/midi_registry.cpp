@@ -263,19 +263,19 @@ void RemoveWithNotice(MidiObject* obj, bool notify) {
 
 }  // namespace
 
-bool ReconcileMidiDriverLocked(MidiDriverKind driver, const std::vector<MidiEndpointSpec>& specs, bool notify) {
+bool ReconcileMidiDriverLocked(MidiDriverKind driver, const std::vector<MidiEndpointSpec>& endpointSpecs, bool notify) {
   bool changed = false;
   std::vector<MIDIObjectRef> keep;
-  for (const MidiEndpointSpec& spec : specs) {
-    MidiObject* device = EnsureObject(driver, kMidiKindDevice, spec.deviceKey, spec.deviceName, nullptr, 0, notify, &changed);
+  for (const MidiEndpointSpec& endpointSpec : endpointSpecs) {
+    MidiObject* device = EnsureObject(driver, kMidiKindDevice, endpointSpec.deviceKey, endpointSpec.deviceName, nullptr, 0, notify, &changed);
     if (device == nullptr) continue;
-    if (!spec.manufacturer.empty()) SetMidiStringPropertyLocked(device, "manufacturer", spec.manufacturer);
-    if (!spec.model.empty()) SetMidiStringPropertyLocked(device, "model", spec.model);
-    SetMidiIntegerPropertyLocked(device, "offline", spec.offline ? 1 : 0);
-    MidiObject* entity = EnsureObject(driver, kMidiKindEntity, spec.entityKey, spec.entityName, device, 0, notify, &changed);
+    if (!endpointSpec.manufacturer.empty()) SetMidiStringPropertyLocked(device, "manufacturer", endpointSpec.manufacturer);
+    if (!endpointSpec.model.empty()) SetMidiStringPropertyLocked(device, "model", endpointSpec.model);
+    SetMidiIntegerPropertyLocked(device, "offline", endpointSpec.offline ? 1 : 0);
+    MidiObject* entity = EnsureObject(driver, kMidiKindEntity, endpointSpec.entityKey, endpointSpec.entityName, device, 0, notify, &changed);
     if (entity == nullptr) continue;
-    MidiObject* endpoint = EnsureObject(driver, spec.isSource ? kMidiKindSource : kMidiKindDestination, spec.endpointKey,
-                                        spec.endpointName, entity, spec.driverIndex, notify, &changed);
+    MidiObject* endpoint = EnsureObject(driver, endpointSpec.isSource ? kMidiKindSource : kMidiKindDestination, endpointSpec.endpointKey,
+                                        endpointSpec.endpointName, entity, endpointSpec.driverIndex, notify, &changed);
     keep.push_back(device->ref);
     keep.push_back(entity->ref);
     if (endpoint != nullptr) keep.push_back(endpoint->ref);

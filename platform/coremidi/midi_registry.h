@@ -118,7 +118,7 @@ struct MidiEndpointSpec {
   uint32_t driverIndex = 0;
 };
 
-// Makes the driver's objects match specs: objects whose key is listed keep their reference and
+// Makes the driver's objects match endpointSpecs: objects whose key is listed keep their reference and
 // unique id (names and driver index updated), new ones are made, the rest removed. Queues the
 // notifications (when notify) and answers whether anything was added or removed.
-bool ReconcileMidiDriverLocked(MidiDriverKind driver, const std::vector<MidiEndpointSpec>& specs, bool notify);
+bool ReconcileMidiDriverLocked(MidiDriverKind driver, const std::vector<MidiEndpointSpec>& endpointSpecs, bool notify);

@@ -11,18 +11,18 @@
 
 bool StartBuiltInSynthDriver(bool notify) {
   bool loaded = StartSynthEngine();
-  MidiEndpointSpec spec;
-  spec.deviceKey = "synth:device";
-  spec.deviceName = kBuiltInSynthName;
-  spec.manufacturer = "Zarin";
-  spec.model = "General MIDI Synth";
-  spec.entityKey = "synth:entity";
-  spec.entityName = kBuiltInSynthName;
-  spec.endpointKey = "synth:destination";
-  spec.endpointName = kBuiltInSynthName;
-  spec.offline = !loaded;
+  MidiEndpointSpec endpointSpec;
+  endpointSpec.deviceKey = "synth:device";
+  endpointSpec.deviceName = kBuiltInSynthName;
+  endpointSpec.manufacturer = "Zarin";
+  endpointSpec.model = "General MIDI Synth";
+  endpointSpec.entityKey = "synth:entity";
+  endpointSpec.entityName = kBuiltInSynthName;
+  endpointSpec.endpointKey = "synth:destination";
+  endpointSpec.endpointName = kBuiltInSynthName;
+  endpointSpec.offline = !loaded;
   std::lock_guard<std::mutex> guard(MidiRegistryLock());
-  ReconcileMidiDriverLocked(kMidiDriverSynth, {spec}, notify);
+  ReconcileMidiDriverLocked(kMidiDriverSynth, {endpointSpec}, notify);
   for (MIDIObjectRef ref : MidiObjectsOfDriverLocked(kMidiDriverSynth)) {
     MidiObject* obj = FindMidiObjectLocked(ref);
     if (obj->kind == kMidiKindDevice) SetMidiIntegerPropertyLocked(obj, "supportsGeneralMIDI", 1);

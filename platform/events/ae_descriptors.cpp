@@ -120,29 +120,29 @@ std::string FileURLOfPath(const std::string& path) {
   return url;
 }
 
-bool SpecFromFileData(DescType fromType, const std::vector<UInt8>& bytes, FSSpec* spec) {
+bool SpecFromFileData(DescType fromType, const std::vector<UInt8>& bytes, FSSpec* fileSpec) {
   if (fromType == typeFSS) {
     if (bytes.size() != kFSSpecImageSize) return false;
-    FSSpecFromAEImage(bytes.data(), spec);
+    FSSpecFromAEImage(bytes.data(), fileSpec);
     return true;
   }
   if (fromType == typeFSRef) {
     FSRef ref;
     if (bytes.size() != sizeof ref) return false;
     std::memcpy(&ref, bytes.data(), sizeof ref);
-    return FSRefToFSSpec(&ref, spec) == noErr;
+    return FSRefToFSSpec(&ref, fileSpec) == noErr;
   }
   if (fromType == typeFileURL) {
     std::string path = PathOfFileURL(bytes);
     if (path.empty()) return false;
-    OSErr err = PathToSpec(path, spec);
+    OSErr err = PathToSpec(path, fileSpec);
     return err == noErr || err == fnfErr;
   }
   if (fromType == typeAlias) {
     Handle alias;
     if (PtrToHand(bytes.data(), &alias, Size(bytes.size())) != noErr) return false;
     Boolean changed = false;
-    OSErr err = ResolveAlias(nullptr, alias, spec, &changed);
+    OSErr err = ResolveAlias(nullptr, alias, fileSpec, &changed);
     DisposeHandle(alias);
     return err == noErr;
   }
@@ -155,21 +155,21 @@ bool IsFileType(DescType type) {
 
 OSErr CoerceFileData(DescType fromType, const std::vector<UInt8>& bytes, DescType toType,
                      std::vector<UInt8>* out) {
-  FSSpec spec;
-  if (!SpecFromFileData(fromType, bytes, &spec)) return errAECoercionFail;
+  FSSpec fileSpec;
+  if (!SpecFromFileData(fromType, bytes, &fileSpec)) return errAECoercionFail;
   if (toType == typeFSS) {
     out->assign(kFSSpecImageSize, 0);
-    FSSpecToAEImage(spec, out->data());
+    FSSpecToAEImage(fileSpec, out->data());
     return noErr;
   }
   if (toType == typeFSRef) {
     FSRef ref;
-    if (FSpMakeFSRef(&spec, &ref) != noErr) return errAECoercionFail;
+    if (FSpMakeFSRef(&fileSpec, &ref) != noErr) return errAECoercionFail;
     out->assign(reinterpret_cast<UInt8*>(&ref), reinterpret_cast<UInt8*>(&ref) + sizeof ref);
     return noErr;
   }
   if (toType == typeFileURL) {
-    std::string path = SpecToPath(&spec);
+    std::string path = SpecToPath(&fileSpec);
     if (path.empty()) return errAECoercionFail;
     std::string url = FileURLOfPath(path);
     out->assign(url.begin(), url.end());
@@ -486,48 +486,48 @@ OSErr AEGetAttributeDesc(const AppleEvent* event, AEKeyword keyword, DescType de
 
 // --- File specifications ---
 
-void FSSpecToAEImage(const FSSpec& spec, UInt8* image) {
+void FSSpecToAEImage(const FSSpec& fileSpec, UInt8* image) {
   std::memset(image, 0, kFSSpecImageSize);
-  WriteI16BE(image, spec.vRefNum);
-  WriteI32BE(image + 2, spec.parID);
-  UInt8 length = std::min<UInt8>(spec.name[0], 63);
+  WriteI16BE(image, fileSpec.vRefNum);
+  WriteI32BE(image + 2, fileSpec.parID);
+  UInt8 length = std::min<UInt8>(fileSpec.name[0], 63);
   image[6] = length;
-  std::memcpy(image + 7, spec.name + 1, length);
+  std::memcpy(image + 7, fileSpec.name + 1, length);
 }
 
-void FSSpecFromAEImage(const UInt8* image, FSSpec* spec) {
-  *spec = FSSpec{};
-  spec->vRefNum = ReadI16BE(image);
-  spec->parID = ReadI32BE(image + 2);
+void FSSpecFromAEImage(const UInt8* image, FSSpec* fileSpec) {
+  *fileSpec = FSSpec{};
+  fileSpec->vRefNum = ReadI16BE(image);
+  fileSpec->parID = ReadI32BE(image + 2);
   UInt8 length = std::min<UInt8>(image[6], 63);
-  spec->name[0] = length;
-  std::memcpy(spec->name + 1, image + 7, length);
+  fileSpec->name[0] = length;
+  std::memcpy(fileSpec->name + 1, image + 7, length);
 }
 
-OSErr AEGetNthFSSpec(const AEDescList* list, SInt32 index, FSSpec* spec) {
-  if (!spec) return paramErr;
+OSErr AEGetNthFSSpec(const AEDescList* list, SInt32 index, FSSpec* fileSpec) {
+  if (!fileSpec) return paramErr;
   UInt8 image[kFSSpecImageSize];
   Size size = 0;
   OSErr err = AEGetNthPtr(list, index, typeFSS, nullptr, nullptr, image, sizeof image, &size);
   if (err != noErr) return err;
   if (size != Size(kFSSpecImageSize)) return errAECorruptData;
-  FSSpecFromAEImage(image, spec);
+  FSSpecFromAEImage(image, fileSpec);
   return noErr;
 }
 
-OSErr AEGetParamFSSpec(const AppleEvent* event, AEKeyword keyword, FSSpec* spec) {
-  if (!spec) return paramErr;
+OSErr AEGetParamFSSpec(const AppleEvent* event, AEKeyword keyword, FSSpec* fileSpec) {
+  if (!fileSpec) return paramErr;
   UInt8 image[kFSSpecImageSize];
   Size size = 0;
   OSErr err = AEGetParamPtr(event, keyword, typeFSS, nullptr, image, sizeof image, &size);
   if (err != noErr) return err;
   if (size != Size(kFSSpecImageSize)) return errAECorruptData;
-  FSSpecFromAEImage(image, spec);
+  FSSpecFromAEImage(image, fileSpec);
   return noErr;
 }
 
-OSErr AEPutFSSpec(AEDescList* list, SInt32 index, const FSSpec& spec) {
+OSErr AEPutFSSpec(AEDescList* list, SInt32 index, const FSSpec& fileSpec) {
   UInt8 image[kFSSpecImageSize];
-  FSSpecToAEImage(spec, image);
+  FSSpecToAEImage(fileSpec, image);
   return AEPutPtr(list, index, typeFSS, image, sizeof image);
 }

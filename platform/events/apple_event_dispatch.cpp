@@ -271,10 +271,10 @@ OSErr PostOpenDocumentsEventForPaths(const std::vector<std::string>& paths) {
   AECreateList(nullptr, 0, false, &list);
   OSErr firstError = noErr;
   for (const std::string& path : paths) {
-    FSSpec spec;
-    OSErr err = PathToSpec(path, &spec);
+    FSSpec fileSpec;
+    OSErr err = PathToSpec(path, &fileSpec);
     if (err == noErr || err == fnfErr)
-      AEPutFSSpec(&list, 0, spec);
+      AEPutFSSpec(&list, 0, fileSpec);
     else if (firstError == noErr)
       firstError = err;
   }

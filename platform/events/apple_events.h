@@ -202,8 +202,8 @@ OSErr PostAppleEvent(const AppleEvent* event);
 // --- What the host sends ------------------------------------------------------------------------
 
 // Posts one 'aevt'/'odoc' event whose direct object lists the files given on the command line
-// as 'fss ' items, in order. Paths that cannot make a spec (missing folder, bad name) are left
-// out and the first such error is returned; a spec of a missing file is kept (opening it then
+// as 'fss ' items, in order. Paths that cannot make an FSSpec (missing folder, bad name) are left
+// out and the first such error is returned; an FSSpec of a missing file is kept (opening it then
 // reports the error). Nothing is posted when no path is usable or the list is empty.
 OSErr PostOpenDocumentsEventForPaths(const std::vector<std::string>& paths);
 // Posts 'aevt'/'oapp' (start without documents).
@@ -219,10 +219,10 @@ void InstallQuitSignalHandlers();
 // --- File specifications ----------------------------------------------------------------------
 
 constexpr size_t kFSSpecImageSize = 70;
-void FSSpecToAEImage(const FSSpec& spec, UInt8* image70);
-void FSSpecFromAEImage(const UInt8* image70, FSSpec* spec);
+void FSSpecToAEImage(const FSSpec& fileSpec, UInt8* image70);
+void FSSpecFromAEImage(const UInt8* image70, FSSpec* fileSpec);
 // Item index of the list coerced to 'fss ' and decoded.
-OSErr AEGetNthFSSpec(const AEDescList* list, SInt32 index, FSSpec* spec);
-OSErr AEGetParamFSSpec(const AppleEvent* event, AEKeyword keyword, FSSpec* spec);
-// Appends a spec to a list as an 'fss ' item.
-OSErr AEPutFSSpec(AEDescList* list, SInt32 index, const FSSpec& spec);
+OSErr AEGetNthFSSpec(const AEDescList* list, SInt32 index, FSSpec* fileSpec);
+OSErr AEGetParamFSSpec(const AppleEvent* event, AEKeyword keyword, FSSpec* fileSpec);
+// Appends an FSSpec to a list as an 'fss ' item.
+OSErr AEPutFSSpec(AEDescList* list, SInt32 index, const FSSpec& fileSpec);

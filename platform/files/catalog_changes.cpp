@@ -18,8 +18,8 @@
 namespace {
 
 // Path for an item about to be made: dupFNErr when something is there already.
-OSErr NewItemPath(const FSSpec* spec, std::string* path) {
-  OSErr err = ResolveSpecPath(spec, path);
+OSErr NewItemPath(const FSSpec* fileSpec, std::string* path) {
+  OSErr err = ResolveSpecPath(fileSpec, path);
   if (err == noErr) return dupFNErr;
   return err == fnfErr ? OSErr(noErr) : err;
 }
@@ -90,9 +90,9 @@ OSErr ExchangePaths(const std::string& a, const std::string& b) {
 
 }  // namespace
 
-OSErr FSpCreate(const FSSpec* spec, OSType creator, OSType fileType, SInt16 /*scriptTag*/) {
+OSErr FSpCreate(const FSSpec* fileSpec, OSType creator, OSType fileType, SInt16 /*scriptTag*/) {
   std::string path;
-  OSErr err = NewItemPath(spec, &path);
+  OSErr err = NewItemPath(fileSpec, &path);
   if (err != noErr) return err;
   int fd = open(path.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
   if (fd < 0) return HostErrorToOSErr(errno, dirNFErr);
@@ -106,15 +106,15 @@ OSErr FSpCreate(const FSSpec* spec, OSType creator, OSType fileType, SInt16 /*sc
 }
 
 OSErr HCreate(SInt16 vRefNum, SInt32 dirID, ConstStr255Param fileName, OSType creator, OSType fileType) {
-  FSSpec spec;
-  OSErr err = FSMakeFSSpec(vRefNum, dirID, fileName, &spec);
+  FSSpec fileSpec;
+  OSErr err = FSMakeFSSpec(vRefNum, dirID, fileName, &fileSpec);
   if (err == noErr) return dupFNErr;
-  return err == fnfErr ? FSpCreate(&spec, creator, fileType, 0) : err;
+  return err == fnfErr ? FSpCreate(&fileSpec, creator, fileType, 0) : err;
 }
 
-OSErr FSpDirCreate(const FSSpec* spec, SInt16 /*scriptTag*/, SInt32* createdDirID) {
+OSErr FSpDirCreate(const FSSpec* fileSpec, SInt16 /*scriptTag*/, SInt32* createdDirID) {
   std::string path;
-  OSErr err = NewItemPath(spec, &path);
+  OSErr err = NewItemPath(fileSpec, &path);
   if (err != noErr) return err;
   if (mkdir(path.c_str(), 0777) != 0) return HostErrorToOSErr(errno, dirNFErr);
   RemoveSidecar(path);
@@ -123,15 +123,15 @@ OSErr FSpDirCreate(const FSSpec* spec, SInt16 /*scriptTag*/, SInt32* createdDirI
 }
 
 OSErr DirCreate(SInt16 vRefNum, SInt32 parentDirID, ConstStr255Param directoryName, SInt32* createdDirID) {
-  FSSpec spec;
-  OSErr err = FSMakeFSSpec(vRefNum, parentDirID, directoryName, &spec);
+  FSSpec fileSpec;
+  OSErr err = FSMakeFSSpec(vRefNum, parentDirID, directoryName, &fileSpec);
   if (err == noErr) return dupFNErr;
-  return err == fnfErr ? FSpDirCreate(&spec, 0, createdDirID) : err;
+  return err == fnfErr ? FSpDirCreate(&fileSpec, 0, createdDirID) : err;
 }
 
-OSErr FSpDelete(const FSSpec* spec) {
+OSErr FSpDelete(const FSSpec* fileSpec) {
   std::string path;
-  OSErr err = ResolveSpecPath(spec, &path);
+  OSErr err = ResolveSpecPath(fileSpec, &path);
   if (err != noErr) return err;
   if (path == "/") return fBsyErr;
   if (IsFolderPath(path)) return RemoveFolder(path);
@@ -142,14 +142,14 @@ OSErr FSpDelete(const FSSpec* spec) {
 }
 
 OSErr FSDeleteObject(const FSRef* ref) {
-  FSSpec spec;
-  OSErr err = FSRefToFSSpec(ref, &spec);
-  return err == noErr ? FSpDelete(&spec) : err;
+  FSSpec fileSpec;
+  OSErr err = FSRefToFSSpec(ref, &fileSpec);
+  return err == noErr ? FSpDelete(&fileSpec) : err;
 }
 
-OSErr FSpRename(const FSSpec* spec, ConstStr255Param newName) {
+OSErr FSpRename(const FSSpec* fileSpec, ConstStr255Param newName) {
   std::string path;
-  OSErr err = ResolveSpecPath(spec, &path);
+  OSErr err = ResolveSpecPath(fileSpec, &path);
   if (err != noErr) return err;
   std::string disk;
   if (path == "/" || !MacNameToDiskName(newName, &disk)) return bdNamErr;

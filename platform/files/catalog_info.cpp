@@ -86,9 +86,9 @@ OSErr CatInfoPath(CInfoPBRec* pb, std::string* path) {
     return !path->empty() && HostPathExists(*path, &folder) && folder ? OSErr(noErr) : dirNFErr;
   }
   if (pb->ioFDirIndex == 0) {
-    FSSpec spec;
-    OSErr err = FSMakeFSSpec(pb->ioVRefNum, pb->ioDirID, pb->ioNamePtr, &spec);
-    if (err == noErr) *path = SpecToPath(&spec);
+    FSSpec fileSpec;
+    OSErr err = FSMakeFSSpec(pb->ioVRefNum, pb->ioDirID, pb->ioNamePtr, &fileSpec);
+    if (err == noErr) *path = SpecToPath(&fileSpec);
     return err;
   }
   static std::mutex cacheLock;
@@ -140,32 +140,32 @@ UInt64 MacSecondsFromUnix(SInt64 unixSeconds) {
   return mac < 0 ? 0 : UInt64(mac);
 }
 
-OSErr ResolveSpecPath(const FSSpec* spec, std::string* path) {
-  if (!spec || !path) return paramErr;
-  if (spec->vRefNum != 0 && spec->vRefNum != kZarinVRefNum) return nsvErr;
-  if (spec->parID != fsRtParID) {
-    std::string folder = PathForDirID(spec->parID);
+OSErr ResolveSpecPath(const FSSpec* fileSpec, std::string* path) {
+  if (!fileSpec || !path) return paramErr;
+  if (fileSpec->vRefNum != 0 && fileSpec->vRefNum != kZarinVRefNum) return nsvErr;
+  if (fileSpec->parID != fsRtParID) {
+    std::string folder = PathForDirID(fileSpec->parID);
     bool isFolder = false;
     if (folder.empty() || !HostPathExists(folder, &isFolder) || !isFolder) return dirNFErr;
   }
-  *path = SpecToPath(spec);
-  if (path->empty()) return spec->parID == fsRtParID ? fnfErr : bdNamErr;
+  *path = SpecToPath(fileSpec);
+  if (path->empty()) return fileSpec->parID == fsRtParID ? fnfErr : bdNamErr;
   return HostPathPresent(*path) ? OSErr(noErr) : fnfErr;
 }
 
-bool SpecExists(const FSSpec* spec, bool* isFolder) {
+bool SpecExists(const FSSpec* fileSpec, bool* isFolder) {
   std::string path;
-  if (ResolveSpecPath(spec, &path) != noErr) return false;
+  if (ResolveSpecPath(fileSpec, &path) != noErr) return false;
   bool folder = false;
   HostPathExists(path, &folder);
   if (isFolder) *isFolder = folder;
   return true;
 }
 
-OSErr FSpGetCatInfo(const FSSpec* spec, FSCatalogInfoBitmap whichInfo, FSCatalogInfo* info) {
+OSErr FSpGetCatInfo(const FSSpec* fileSpec, FSCatalogInfoBitmap whichInfo, FSCatalogInfo* info) {
   if (!info) return paramErr;
   std::string path;
-  OSErr err = ResolveSpecPath(spec, &path);
+  OSErr err = ResolveSpecPath(fileSpec, &path);
   return err == noErr ? FillCatalogInfo(path, whichInfo, info, false) : err;
 }
 

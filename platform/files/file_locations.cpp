@@ -11,12 +11,12 @@ namespace {
 
 bool IsOurVolume(SInt16 vRefNum) { return vRefNum == 0 || vRefNum == kZarinVRefNum; }
 
-void SetRootSpec(FSSpec* spec) {
-  spec->vRefNum = kZarinVRefNum;
-  spec->parID = fsRtParID;
+void SetRootSpec(FSSpec* fileSpec) {
+  fileSpec->vRefNum = kZarinVRefNum;
+  fileSpec->parID = fsRtParID;
   size_t n = std::strlen(kZarinVolumeName);
-  spec->name[0] = static_cast<unsigned char>(n);
-  std::memcpy(spec->name + 1, kZarinVolumeName, n);
+  fileSpec->name[0] = static_cast<unsigned char>(n);
+  std::memcpy(fileSpec->name + 1, kZarinVolumeName, n);
 }
 
 bool IsVolumeName(const std::string& macText) {
@@ -34,15 +34,15 @@ bool IsFolder(const std::string& path) {
   return HostPathExists(path, &folder) && folder;
 }
 
-// Spec of an existing folder path (the folder itself, named in its parent).
-void SetFolderSpec(const std::string& folder, FSSpec* spec) {
+// FSSpec of an existing folder path (the folder itself, named in its parent).
+void SetFolderSpec(const std::string& folder, FSSpec* fileSpec) {
   if (folder == "/") {
-    SetRootSpec(spec);
+    SetRootSpec(fileSpec);
     return;
   }
-  spec->vRefNum = kZarinVRefNum;
-  spec->parID = DirIDForPath(HostParentPath(folder));
-  DiskNameToMacName(HostLastComponent(folder), spec->name, 63);
+  fileSpec->vRefNum = kZarinVRefNum;
+  fileSpec->parID = DirIDForPath(HostParentPath(folder));
+  DiskNameToMacName(HostLastComponent(folder), fileSpec->name, 63);
 }
 
 // Start folder of a name lookup: dirID 0 is the working folder.
@@ -81,9 +81,9 @@ OSErr WalkMacPath(const std::string& text, size_t pos, std::string* folder, std:
   return noErr;
 }
 
-OSErr FillLeafSpec(const std::string& folder, const std::string& leaf, FSSpec* spec) {
+OSErr FillLeafSpec(const std::string& folder, const std::string& leaf, FSSpec* fileSpec) {
   if (leaf.empty()) {
-    SetFolderSpec(folder, spec);
+    SetFolderSpec(folder, fileSpec);
     return noErr;
   }
   if (leaf.size() > 63) return bdNamErr;
@@ -93,22 +93,22 @@ OSErr FillLeafSpec(const std::string& folder, const std::string& leaf, FSSpec* s
   std::string disk;
   if (!MacNameToDiskName(name, &disk)) return bdNamErr;
   bool present = FindDiskName(folder, name, &disk);
-  spec->vRefNum = kZarinVRefNum;
-  spec->parID = DirIDForPath(folder);
-  std::memcpy(spec->name, name, size_t(name[0]) + 1);
+  fileSpec->vRefNum = kZarinVRefNum;
+  fileSpec->parID = DirIDForPath(folder);
+  std::memcpy(fileSpec->name, name, size_t(name[0]) + 1);
   return present ? OSErr(noErr) : fnfErr;
 }
 
 }  // namespace
 
-OSErr FSMakeFSSpec(SInt16 vRefNum, SInt32 dirID, ConstStr255Param fileName, FSSpec* spec) {
-  if (!spec) return paramErr;
+OSErr FSMakeFSSpec(SInt16 vRefNum, SInt32 dirID, ConstStr255Param fileName, FSSpec* fileSpec) {
+  if (!fileSpec) return paramErr;
   if (!IsOurVolume(vRefNum)) return nsvErr;
   std::string text = fileName ? std::string(reinterpret_cast<const char*>(fileName + 1), fileName[0]) : "";
   std::string folder;
   if (dirID == fsRtParID && text.find(':') == std::string::npos) {
     if (text.empty() || IsVolumeName(text)) {
-      SetRootSpec(spec);
+      SetRootSpec(fileSpec);
       return noErr;
     }
     return fnfErr;
@@ -127,48 +127,48 @@ OSErr FSMakeFSSpec(SInt16 vRefNum, SInt32 dirID, ConstStr255Param fileName, FSSp
   std::string leaf;
   OSErr err = WalkMacPath(text, pos, &folder, &leaf);
   if (err != noErr) return err;
-  return FillLeafSpec(folder, leaf, spec);
+  return FillLeafSpec(folder, leaf, fileSpec);
 }
 
-std::string SpecFolderPath(const FSSpec* spec) {
-  if (!spec || !IsOurVolume(spec->vRefNum)) return "";
-  return PathForDirID(spec->parID);
+std::string SpecFolderPath(const FSSpec* fileSpec) {
+  if (!fileSpec || !IsOurVolume(fileSpec->vRefNum)) return "";
+  return PathForDirID(fileSpec->parID);
 }
 
-std::string SpecDiskName(const FSSpec* spec) {
-  std::string folder = SpecFolderPath(spec);
+std::string SpecDiskName(const FSSpec* fileSpec) {
+  std::string folder = SpecFolderPath(fileSpec);
   std::string disk;
   if (folder.empty()) return "";
-  FindDiskName(folder, spec->name, &disk);
+  FindDiskName(folder, fileSpec->name, &disk);
   return disk;
 }
 
-std::string SpecToPath(const FSSpec* spec) {
-  if (!spec || !IsOurVolume(spec->vRefNum)) return "";
-  if (spec->parID == fsRtParID) {
-    std::string text(reinterpret_cast<const char*>(spec->name + 1), spec->name[0]);
+std::string SpecToPath(const FSSpec* fileSpec) {
+  if (!fileSpec || !IsOurVolume(fileSpec->vRefNum)) return "";
+  if (fileSpec->parID == fsRtParID) {
+    std::string text(reinterpret_cast<const char*>(fileSpec->name + 1), fileSpec->name[0]);
     return text.empty() || IsVolumeName(text) ? "/" : "";
   }
-  std::string folder = PathForDirID(spec->parID);
-  if (folder.empty() || spec->name[0] == 0) return folder;
+  std::string folder = PathForDirID(fileSpec->parID);
+  if (folder.empty() || fileSpec->name[0] == 0) return folder;
   std::string disk;
-  if (!MacNameToDiskName(spec->name, &disk)) return "";  // "." or a name with ':'
-  FindDiskName(folder, spec->name, &disk);
+  if (!MacNameToDiskName(fileSpec->name, &disk)) return "";  // "." or a name with ':'
+  FindDiskName(folder, fileSpec->name, &disk);
   return HostJoinPath(folder, disk);
 }
 
-OSErr PathToSpec(const std::string& path, FSSpec* spec) {
-  if (path.empty() || !spec) return bdNamErr;
+OSErr PathToSpec(const std::string& path, FSSpec* fileSpec) {
+  if (path.empty() || !fileSpec) return bdNamErr;
   std::string full = NormalizePath(path);
   if (full == "/") {
-    SetRootSpec(spec);
+    SetRootSpec(fileSpec);
     return noErr;
   }
   std::string folder = HostParentPath(full);
   if (!IsFolder(folder)) return dirNFErr;
-  spec->vRefNum = kZarinVRefNum;
-  spec->parID = DirIDForPath(folder);
-  DiskNameToMacName(HostLastComponent(full), spec->name, 63);
+  fileSpec->vRefNum = kZarinVRefNum;
+  fileSpec->parID = DirIDForPath(folder);
+  DiskNameToMacName(HostLastComponent(full), fileSpec->name, 63);
   return HostPathPresent(full) ? OSErr(noErr) : fnfErr;
 }
 
@@ -180,8 +180,8 @@ bool IsSameFSSpec(const FSSpec* a, const FSSpec* b) {
          std::memcmp(a->name + 1, b->name + 1, a->name[0]) == 0;
 }
 
-std::string SpecToHFSPath(const FSSpec* spec) {
-  std::string path = SpecToPath(spec);
+std::string SpecToHFSPath(const FSSpec* fileSpec) {
+  std::string path = SpecToPath(fileSpec);
   if (path.empty()) return "";
   std::string out = kZarinVolumeName;
   if (path == "/") return out + ":";

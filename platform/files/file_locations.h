@@ -11,33 +11,33 @@
 
 #include "platform/files/file_types.h"
 
-// --- Specs --------------------------------------------------------------------------------
+// --- FSSpecs --------------------------------------------------------------------------------
 
-// Fills spec from a folder and a name. vRefNum 0 or -1; dirID 0 means the current working
+// Fills fileSpec from a folder and a name. vRefNum 0 or -1; dirID 0 means the current working
 // folder. fileName may be a simple name, a partial path (":Sub:File", "::Up"), or a full path
 // beginning with the volume name ("Disk:home:me:File"); null or empty names the folder dirID
-// itself. Result: noErr when the item exists; fnfErr when only the last part is missing (spec
+// itself. Result: noErr when the item exists; fnfErr when only the last part is missing (fileSpec
 // still filled); dirNFErr when a folder on the way is missing; nsvErr for another volume;
 // bdNamErr for a name that cannot be a file name.
-OSErr FSMakeFSSpec(SInt16 vRefNum, SInt32 dirID, ConstStr255Param fileName, FSSpec* spec);
+OSErr FSMakeFSSpec(SInt16 vRefNum, SInt32 dirID, ConstStr255Param fileName, FSSpec* fileSpec);
 
-// UTF-8 host path of a spec (absolute, no trailing '/'; "/" for the root), or "" when the
-// spec's volume or folder is unknown. The item itself need not exist.
-std::string SpecToPath(const FSSpec* spec);
-// Spec of a host path (relative paths are taken from the working folder; "." and ".." are
-// folded). noErr when the item exists, fnfErr when only it is missing (spec filled),
+// UTF-8 host path of an FSSpec (absolute, no trailing '/'; "/" for the root), or "" when the
+// fileSpec's volume or folder is unknown. The item itself need not exist.
+std::string SpecToPath(const FSSpec* fileSpec);
+// FSSpec of a host path (relative paths are taken from the working folder; "." and ".." are
+// folded). noErr when the item exists, fnfErr when only it is missing (fileSpec filled),
 // dirNFErr when its folder is missing, bdNamErr for an empty path.
-OSErr PathToSpec(const std::string& path, FSSpec* spec);
+OSErr PathToSpec(const std::string& path, FSSpec* fileSpec);
 
-// The spec's folder path ("" when unknown) and its name in disk form.
-std::string SpecFolderPath(const FSSpec* spec);
-std::string SpecDiskName(const FSSpec* spec);
+// The fileSpec's folder path ("" when unknown) and its name in disk form.
+std::string SpecFolderPath(const FSSpec* fileSpec);
+std::string SpecDiskName(const FSSpec* fileSpec);
 
-// True when the two specs name the same item: same volume, folder and name byte for byte.
+// True when the two FSSpecs name the same item: same volume, folder and name byte for byte.
 bool IsSameFSSpec(const FSSpec* a, const FSSpec* b);
 
-// Full HFS path of a spec ("Disk:home:me:Song", folders end without ':'), UTF-8.
-std::string SpecToHFSPath(const FSSpec* spec);
+// Full HFS path of an FSSpec ("Disk:home:me:Song", folders end without ':'), UTF-8.
+std::string SpecToHFSPath(const FSSpec* fileSpec);
 
 // --- Directory ids ------------------------------------------------------------------------
 
@@ -81,8 +81,8 @@ OSErr FSMakeFSRefUnicode(const FSRef* parentRef, UniCharCount nameLength, const 
                          UInt32 textEncodingHint, FSRef* newRef);
 // noErr when both refs name the same item, diffRefErr (-1320) otherwise.
 OSErr FSCompareFSRefs(const FSRef* ref1, const FSRef* ref2);
-// Fills spec from a ref (as FSGetCatalogInfo does with its fsSpec argument).
-OSErr FSRefToFSSpec(const FSRef* ref, FSSpec* spec);
+// Fills fileSpec from a ref (as FSGetCatalogInfo does with its fsSpec argument).
+OSErr FSRefToFSSpec(const FSRef* ref, FSSpec* fileSpec);
 
 constexpr OSErr pathTooLongErr = -2110;
 constexpr OSErr diffRefErr = -1320;

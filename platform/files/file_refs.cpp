@@ -114,8 +114,8 @@ OSErr FSCompareFSRefs(const FSRef* ref1, const FSRef* ref2) {
   return a == b ? OSErr(noErr) : diffRefErr;
 }
 
-OSErr FSRefToFSSpec(const FSRef* ref, FSSpec* spec) {
+OSErr FSRefToFSSpec(const FSRef* ref, FSSpec* fileSpec) {
   std::string path = RefToPath(ref);
   if (path.empty()) return errFSBadFSRef;
-  return PathToSpec(path, spec);
+  return PathToSpec(path, fileSpec);
 }

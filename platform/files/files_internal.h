@@ -1,4 +1,4 @@
-// Shared inside platform/files: spec paths with File Manager errors, and the sidecar store.
+// Shared inside platform/files: fileSpec paths with File Manager errors, and the sidecar store.
 #pragma once
 
 #include <functional>
@@ -7,9 +7,9 @@
 #include "platform/files/apple_double.h"
 #include "platform/files/file_types.h"
 
-// Host path of a spec's item. paramErr for a null spec, nsvErr for another volume, dirNFErr
+// Host path of an FSSpec's item. paramErr for a null fileSpec, nsvErr for another volume, dirNFErr
 // when its folder is unknown or missing, fnfErr when only the item is missing (path set).
-OSErr ResolveSpecPath(const FSSpec* spec, std::string* path);
+OSErr ResolveSpecPath(const FSSpec* fileSpec, std::string* path);
 
 // Finder info a file has when no sidecar says otherwise: the type its extension stands for.
 void DefaultFinderInfo(const std::string& filePath, FInfo* finfo, FXInfo* fxinfo);

@@ -126,7 +126,7 @@ void SetApplicationFolder(const std::string& path) {
   gApplicationFolderOverride = path.empty() ? std::string() : NormalizePath(path);
 }
 
-OSErr GetApplicationFolderSpec(FSSpec* spec) { return PathToSpec(GetApplicationFolder(), spec); }
+OSErr GetApplicationFolderSpec(FSSpec* fileSpec) { return PathToSpec(GetApplicationFolder(), fileSpec); }
 
 void RegisterStandardFolder(OSType folderType, const std::string& path) {
   std::lock_guard<std::mutex> guard(gFolderLock);

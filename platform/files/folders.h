@@ -43,8 +43,8 @@ std::string StandardFolderPath(SInt16 vRefNum, OSType folderType, Boolean create
 // Folder of the running program (of /proc/self/exe), unless set with SetApplicationFolder.
 std::string GetApplicationFolder();
 void SetApplicationFolder(const std::string& path);  // "" restores the default
-// Spec of the application folder itself.
-OSErr GetApplicationFolderSpec(FSSpec* spec);
+// FSSpec of the application folder itself.
+OSErr GetApplicationFolderSpec(FSSpec* fileSpec);
 
 // Adds (or with "" removes) a folder type answered with the given host path; a standard
 // type registered here is answered with that path instead of its usual place.

@@ -194,9 +194,9 @@ OSErr WriteData(OpenFork* fork, SInt64 position, ByteCount count, const void* bu
   return noErr;
 }
 
-OSErr ClassicOpen(const FSSpec* spec, bool resource, SInt8 permission, FSIORefNum* refNum) {
+OSErr ClassicOpen(const FSSpec* fileSpec, bool resource, SInt8 permission, FSIORefNum* refNum) {
   std::string path;
-  OSErr err = ResolveSpecPath(spec, &path);
+  OSErr err = ResolveSpecPath(fileSpec, &path);
   return err == noErr ? OpenForkAtPath(path, resource, permission, fnfErr, refNum) : err;
 }
 
@@ -365,24 +365,24 @@ OSErr FSCloseFork(FSIORefNum forkRefNum) {
   return err;
 }
 
-OSErr FSpOpenDF(const FSSpec* spec, SInt8 permission, FSIORefNum* refNum) {
-  return ClassicOpen(spec, false, permission, refNum);
+OSErr FSpOpenDF(const FSSpec* fileSpec, SInt8 permission, FSIORefNum* refNum) {
+  return ClassicOpen(fileSpec, false, permission, refNum);
 }
 
-OSErr FSpOpenRF(const FSSpec* spec, SInt8 permission, FSIORefNum* refNum) {
-  return ClassicOpen(spec, true, permission, refNum);
+OSErr FSpOpenRF(const FSSpec* fileSpec, SInt8 permission, FSIORefNum* refNum) {
+  return ClassicOpen(fileSpec, true, permission, refNum);
 }
 
 OSErr HOpenDF(SInt16 vRefNum, SInt32 dirID, ConstStr255Param fileName, SInt8 permission, FSIORefNum* refNum) {
-  FSSpec spec;
-  OSErr err = FSMakeFSSpec(vRefNum, dirID, fileName, &spec);
-  return err == noErr ? FSpOpenDF(&spec, permission, refNum) : err;
+  FSSpec fileSpec;
+  OSErr err = FSMakeFSSpec(vRefNum, dirID, fileName, &fileSpec);
+  return err == noErr ? FSpOpenDF(&fileSpec, permission, refNum) : err;
 }
 
 OSErr HOpenRF(SInt16 vRefNum, SInt32 dirID, ConstStr255Param fileName, SInt8 permission, FSIORefNum* refNum) {
-  FSSpec spec;
-  OSErr err = FSMakeFSSpec(vRefNum, dirID, fileName, &spec);
-  return err == noErr ? FSpOpenRF(&spec, permission, refNum) : err;
+  FSSpec fileSpec;
+  OSErr err = FSMakeFSSpec(vRefNum, dirID, fileName, &fileSpec);
+  return err == noErr ? FSpOpenRF(&fileSpec, permission, refNum) : err;
 }
 
 OSErr FSRead(FSIORefNum refNum, SInt32* count, void* buffPtr) {
@@ -423,10 +423,10 @@ OSErr SetEOF(FSIORefNum refNum, SInt32 logEOF) { return FSSetForkSize(refNum, fs
 
 OSErr FSClose(FSIORefNum refNum) { return FSCloseFork(refNum); }
 
-OSErr GetForkSpec(FSIORefNum refNum, FSSpec* spec) {
+OSErr GetForkSpec(FSIORefNum refNum, FSSpec* fileSpec) {
   ForkPtr fork = FindFork(refNum);
   if (!fork) return rfNumErr;
-  return PathToSpec(ForkPath(*fork), spec);
+  return PathToSpec(ForkPath(*fork), fileSpec);
 }
 
 bool IsPathOpen(const std::string& path) {

@@ -33,8 +33,8 @@ OSErr FSFlushFork(FSIORefNum forkRefNum);
 OSErr FSCloseFork(FSIORefNum forkRefNum);
 
 // The classic calls over the same table (32-bit counts and offsets).
-OSErr FSpOpenDF(const FSSpec* spec, SInt8 permission, FSIORefNum* refNum);
-OSErr FSpOpenRF(const FSSpec* spec, SInt8 permission, FSIORefNum* refNum);
+OSErr FSpOpenDF(const FSSpec* fileSpec, SInt8 permission, FSIORefNum* refNum);
+OSErr FSpOpenRF(const FSSpec* fileSpec, SInt8 permission, FSIORefNum* refNum);
 OSErr HOpenDF(SInt16 vRefNum, SInt32 dirID, ConstStr255Param fileName, SInt8 permission, FSIORefNum* refNum);
 OSErr HOpenRF(SInt16 vRefNum, SInt32 dirID, ConstStr255Param fileName, SInt8 permission, FSIORefNum* refNum);
 OSErr FSRead(FSIORefNum refNum, SInt32* count, void* buffPtr);
@@ -45,8 +45,8 @@ OSErr GetEOF(FSIORefNum refNum, SInt32* logEOF);
 OSErr SetEOF(FSIORefNum refNum, SInt32 logEOF);
 OSErr FSClose(FSIORefNum refNum);
 
-// Spec of the file an open fork belongs to (FSGetForkCBInfo in short).
-OSErr GetForkSpec(FSIORefNum refNum, FSSpec* spec);
+// FSSpec of the file an open fork belongs to (FSGetForkCBInfo in short).
+OSErr GetForkSpec(FSIORefNum refNum, FSSpec* fileSpec);
 // True while some fork of the file at path is open (deleting it then gives fBsyErr).
 bool IsPathOpen(const std::string& path);
 // Number of open forks, for leak checks in tests.

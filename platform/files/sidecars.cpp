@@ -39,8 +39,8 @@ bool IsDefaultFinderInfo(const std::string& filePath, const AppleDoubleInfo& inf
          std::memcmp(info.extFinderInfo.bytes, defx.bytes, sizeof defx.bytes) == 0;
 }
 
-OSErr FilePathOfSpec(const FSSpec* spec, std::string* path) {
-  OSErr err = ResolveSpecPath(spec, path);
+OSErr FilePathOfSpec(const FSSpec* fileSpec, std::string* path) {
+  OSErr err = ResolveSpecPath(fileSpec, path);
   if (err != noErr) return err;
   bool folder = false;
   HostPathExists(*path, &folder);
@@ -126,10 +126,10 @@ void RemoveSidecar(const std::string& filePath) {
   unlink(SidecarPathFor(filePath).c_str());
 }
 
-OSErr FSpGetFInfo(const FSSpec* spec, FInfo* fndrInfo) {
+OSErr FSpGetFInfo(const FSSpec* fileSpec, FInfo* fndrInfo) {
   if (!fndrInfo) return paramErr;
   std::string path;
-  OSErr err = FilePathOfSpec(spec, &path);
+  OSErr err = FilePathOfSpec(fileSpec, &path);
   if (err != noErr) return err;
   AppleDoubleInfo info;
   err = LoadSidecar(path, &info);
@@ -139,10 +139,10 @@ OSErr FSpGetFInfo(const FSSpec* spec, FInfo* fndrInfo) {
   return noErr;
 }
 
-OSErr FSpSetFInfo(const FSSpec* spec, const FInfo* fndrInfo) {
+OSErr FSpSetFInfo(const FSSpec* fileSpec, const FInfo* fndrInfo) {
   if (!fndrInfo) return paramErr;
   std::string path;
-  OSErr err = FilePathOfSpec(spec, &path);
+  OSErr err = FilePathOfSpec(fileSpec, &path);
   if (err != noErr) return err;
   FInfo wanted = *fndrInfo;
   return UpdateSidecar(path, [&](AppleDoubleInfo* info) {
@@ -152,21 +152,21 @@ OSErr FSpSetFInfo(const FSSpec* spec, const FInfo* fndrInfo) {
 }
 
 OSErr HGetFInfo(SInt16 vRefNum, SInt32 dirID, ConstStr255Param fileName, FInfo* fndrInfo) {
-  FSSpec spec;
-  OSErr err = FSMakeFSSpec(vRefNum, dirID, fileName, &spec);
-  return err == noErr ? FSpGetFInfo(&spec, fndrInfo) : err;
+  FSSpec fileSpec;
+  OSErr err = FSMakeFSSpec(vRefNum, dirID, fileName, &fileSpec);
+  return err == noErr ? FSpGetFInfo(&fileSpec, fndrInfo) : err;
 }
 
 OSErr HSetFInfo(SInt16 vRefNum, SInt32 dirID, ConstStr255Param fileName, const FInfo* fndrInfo) {
-  FSSpec spec;
-  OSErr err = FSMakeFSSpec(vRefNum, dirID, fileName, &spec);
-  return err == noErr ? FSpSetFInfo(&spec, fndrInfo) : err;
+  FSSpec fileSpec;
+  OSErr err = FSMakeFSSpec(vRefNum, dirID, fileName, &fileSpec);
+  return err == noErr ? FSpSetFInfo(&fileSpec, fndrInfo) : err;
 }
 
-OSErr ReadResourceForkBytes(const FSSpec* spec, std::string* bytes) {
+OSErr ReadResourceForkBytes(const FSSpec* fileSpec, std::string* bytes) {
   if (!bytes) return paramErr;
   std::string path;
-  OSErr err = FilePathOfSpec(spec, &path);
+  OSErr err = FilePathOfSpec(fileSpec, &path);
   if (err != noErr) return err;
   AppleDoubleInfo info;
   err = LoadSidecar(path, &info);
@@ -174,9 +174,9 @@ OSErr ReadResourceForkBytes(const FSSpec* spec, std::string* bytes) {
   return err;
 }
 
-OSErr WriteResourceForkBytes(const FSSpec* spec, const std::string& bytes) {
+OSErr WriteResourceForkBytes(const FSSpec* fileSpec, const std::string& bytes) {
   std::string path;
-  OSErr err = FilePathOfSpec(spec, &path);
+  OSErr err = FilePathOfSpec(fileSpec, &path);
   if (err != noErr) return err;
   return UpdateSidecar(path, [&](AppleDoubleInfo* info) {
     info->resourceFork = bytes;
@@ -184,7 +184,7 @@ OSErr WriteResourceForkBytes(const FSSpec* spec, const std::string& bytes) {
   });
 }
 
-bool SpecHasResourceFork(const FSSpec* spec) {
+bool SpecHasResourceFork(const FSSpec* fileSpec) {
   std::string bytes;
-  return ReadResourceForkBytes(spec, &bytes) == noErr && !bytes.empty();
+  return ReadResourceForkBytes(fileSpec, &bytes) == noErr && !bytes.empty();
 }

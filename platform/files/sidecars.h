@@ -18,9 +18,9 @@
 
 // Type, creator, flags, location and folder of a file. fnfErr when missing or a folder.
 // A symbolic link (our alias file) reports kIsAlias in fdFlags.
-OSErr FSpGetFInfo(const FSSpec* spec, FInfo* fndrInfo);
+OSErr FSpGetFInfo(const FSSpec* fileSpec, FInfo* fndrInfo);
 // Replaces the Finder info; the sidecar is written or removed as the rules above say.
-OSErr FSpSetFInfo(const FSSpec* spec, const FInfo* fndrInfo);
+OSErr FSpSetFInfo(const FSSpec* fileSpec, const FInfo* fndrInfo);
 OSErr HGetFInfo(SInt16 vRefNum, SInt32 dirID, ConstStr255Param fileName, FInfo* fndrInfo);
 OSErr HSetFInfo(SInt16 vRefNum, SInt32 dirID, ConstStr255Param fileName, const FInfo* fndrInfo);
 
@@ -28,13 +28,13 @@ OSErr HSetFInfo(SInt16 vRefNum, SInt32 dirID, ConstStr255Param fileName, const F
 // folder); a file
 // without a resource fork gives noErr and an empty string (as an empty fork on the Mac);
 // ioErr for a damaged sidecar.
-OSErr ReadResourceForkBytes(const FSSpec* spec, std::string* bytes);
+OSErr ReadResourceForkBytes(const FSSpec* fileSpec, std::string* bytes);
 // Replaces the resource fork atomically (new sidecar beside, then renamed over the old).
 // Empty bytes remove the fork. fnfErr when the file is missing; dskFulErr, permErr as the
 // host reports; ioErr when the old sidecar is damaged (it is then left as it was).
-OSErr WriteResourceForkBytes(const FSSpec* spec, const std::string& bytes);
+OSErr WriteResourceForkBytes(const FSSpec* fileSpec, const std::string& bytes);
 // True when the file has a non-empty resource fork.
-bool SpecHasResourceFork(const FSSpec* spec);
+bool SpecHasResourceFork(const FSSpec* fileSpec);
 
 // Finder type a file name's extension stands for (case-insensitive), or 0: .mid .midi .smf
 // 'Midi', .aif .aiff 'AIFF', .aifc 'AIFC', .wav 'WAVE', .caf 'caff', .mp3 'MPG3', .ogg 'OggS',

@@ -118,7 +118,7 @@ void DrawRow(int row) {
   if (entry.isFolder) DrawFolderMark(r, text);
   RGBForeColor(&text);
   MoveTo(SInt16(r.left + kTextInset), SInt16(r.bottom - 5));
-  DrawString(entry.spec.name);
+  DrawString(entry.fileSpec.name);
 }
 
 void DrawList(DialogRef dialog, DialogItemIndex) {
@@ -273,8 +273,8 @@ const NavEntry* SelectedEntry() {
   return gNav->selected >= 0 ? &gNav->entries[size_t(gNav->selected)] : nullptr;
 }
 
-bool ChooseSpec(const FSSpec& spec) {
-  gNav->run->chosen = spec;
+bool ChooseSpec(const FSSpec& fileSpec) {
+  gNav->run->chosen = fileSpec;
   return true;
 }
 
@@ -300,23 +300,23 @@ bool ConfirmReplace(ConstStr255Param name) {
 bool ChooseSaveName() {
   Str255 name;
   GetDialogItemText(ItemHandle(kNavNameItem), name);
-  FSSpec spec;
+  FSSpec fileSpec;
   bool folder = false;
   bool usable = name[0] > 0 && name[0] <= kMaxMacNameLength && !std::memchr(name + 1, ':', name[0]) &&
                 name[1] != '.';
-  OSErr err = usable ? FSMakeFSSpec(kZarinVRefNum, DirIDForPath(gNav->folder), name, &spec) : bdNamErr;
-  if ((err != noErr && err != fnfErr) || (err == noErr && SpecExists(&spec, &folder) && folder)) {
+  OSErr err = usable ? FSMakeFSSpec(kZarinVRefNum, DirIDForPath(gNav->folder), name, &fileSpec) : bdNamErr;
+  if ((err != noErr && err != fnfErr) || (err == noErr && SpecExists(&fileSpec, &folder) && folder)) {
     SysBeep(1);
     return false;
   }
-  if (err == noErr && !ConfirmReplace(spec.name)) return false;
-  return ChooseSpec(spec);
+  if (err == noErr && !ConfirmReplace(fileSpec.name)) return false;
+  return ChooseSpec(fileSpec);
 }
 
 bool ChooseShownFolder() {
-  FSSpec spec;
-  if (PathToSpec(gNav->folder, &spec) != noErr) return SysBeep(1), false;
-  return ChooseSpec(spec);
+  FSSpec fileSpec;
+  if (PathToSpec(gNav->folder, &fileSpec) != noErr) return SysBeep(1), false;
+  return ChooseSpec(fileSpec);
 }
 
 // Opening the selected entry: a folder is entered (or chosen, by the choose button of the
@@ -332,14 +332,14 @@ bool OpenSelected(bool byButton) {
     ShowFolder(HostJoinPath(gNav->folder, entry->diskName), "");
     return false;
   }
-  if (entry->isFolder || gNav->run->mode == kNavModeOpen) return ChooseSpec(entry->spec);
+  if (entry->isFolder || gNav->run->mode == kNavModeOpen) return ChooseSpec(entry->fileSpec);
   return false;  // a file in the save dialog: its name goes to the field
 }
 
 void CopySelectedNameToField() {
   const NavEntry* entry = SelectedEntry();
   if (!entry || entry->isFolder) return;
-  SetDialogItemText(ItemHandle(kNavNameItem), entry->spec.name);
+  SetDialogItemText(ItemHandle(kNavNameItem), entry->fileSpec.name);
   SelectDialogItemText(gNav->dialog, kNavNameItem, 0, 255);
 }
 

@@ -17,10 +17,10 @@ bool ComesBefore(const NavEntry& a, const NavEntry& b) {
 
 }  // namespace
 
-OSType NavFileType(const FSSpec* spec, const NavListFilter& filter) {
+OSType NavFileType(const FSSpec* fileSpec, const NavListFilter& filter) {
   FInfo info;
-  OSType finderType = FSpGetFInfo(spec, &info) == noErr ? info.fdType : 0;
-  return filter.typeProc ? filter.typeProc(spec, finderType, filter.userData) : finderType;
+  OSType finderType = FSpGetFInfo(fileSpec, &info) == noErr ? info.fdType : 0;
+  return filter.typeProc ? filter.typeProc(fileSpec, finderType, filter.userData) : finderType;
 }
 
 bool NavTypeAccepted(OSType type, const NavListFilter& filter) {
@@ -40,11 +40,11 @@ OSErr NavListFolder(const std::string& folder, const NavListFilter& filter, std:
     entry.diskName = name;
     if (!HostPathExists(HostJoinPath(folder, name), &entry.isFolder)) continue;  // a broken link
     if (filter.foldersOnly && !entry.isFolder) continue;
-    entry.spec.vRefNum = kZarinVRefNum;
-    entry.spec.parID = dirID;
-    DiskNameToMacName(name, entry.spec.name);
+    entry.fileSpec.vRefNum = kZarinVRefNum;
+    entry.fileSpec.parID = dirID;
+    DiskNameToMacName(name, entry.fileSpec.name);
     if (!entry.isFolder) {
-      entry.type = NavFileType(&entry.spec, filter);
+      entry.type = NavFileType(&entry.fileSpec, filter);
       if (!NavTypeAccepted(entry.type, filter)) continue;
     }
     entries->push_back(entry);

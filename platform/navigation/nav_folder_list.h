@@ -10,7 +10,7 @@
 
 struct NavEntry {
   std::string diskName;  // UTF-8, as on disk
-  FSSpec spec;           // the entry in its folder (Mac name)
+  FSSpec fileSpec;           // the entry in its folder (Mac name)
   bool isFolder = false;
   OSType type = 0;       // files: the type the filter saw
 };
@@ -25,7 +25,7 @@ struct NavListFilter {
 
 // The file's type as the filter sees it: the caller's procedure when given, else the Finder
 // type (or the one the extension says).
-OSType NavFileType(const FSSpec* spec, const NavListFilter& filter);
+OSType NavFileType(const FSSpec* fileSpec, const NavListFilter& filter);
 // True when the filter shows a file of this type.
 bool NavTypeAccepted(OSType type, const NavListFilter& filter);
 // Lists the folder (an absolute host path). The folder's error when it cannot be read.

@@ -43,12 +43,12 @@ std::string WorkingFolder() {
 // The folder a dialog starts in: the default location's folder (or the folder of the file it
 // names), else the last folder shown, else the working folder.
 std::string StartFolder(const AEDesc* defaultLocation) {
-  FSSpec spec;
+  FSSpec fileSpec;
   UInt8 image[kFSSpecImageSize];
   if (defaultLocation && defaultLocation->descriptorType == typeFSS &&
       AEGetDescData(defaultLocation, image, sizeof image) == noErr) {
-    FSSpecFromAEImage(image, &spec);
-    std::string path = SpecToPath(&spec);
+    FSSpecFromAEImage(image, &fileSpec);
+    std::string path = SpecToPath(&fileSpec);
     bool folder = false;
     if (!path.empty() && HostPathExists(path, &folder)) return folder ? path : HostParentPath(path);
     if (!path.empty() && HostPathExists(HostParentPath(path), &folder) && folder) return HostParentPath(path);
@@ -58,9 +58,9 @@ std::string StartFolder(const AEDesc* defaultLocation) {
   return NormalizePath(WorkingFolder());
 }
 
-OSErr MakeReply(NavReplyRecord* reply, const FSSpec& spec) {
+OSErr MakeReply(NavReplyRecord* reply, const FSSpec& fileSpec) {
   OSErr err = AECreateList(nullptr, 0, false, &reply->selection);
-  if (err == noErr) err = AEPutFSSpec(&reply->selection, 0, spec);
+  if (err == noErr) err = AEPutFSSpec(&reply->selection, 0, fileSpec);
   reply->validRecord = err == noErr;
   return err;
 }
@@ -68,15 +68,15 @@ OSErr MakeReply(NavReplyRecord* reply, const FSSpec& spec) {
 // A scripted answer as the dialog of the mode would give it; userCanceledErr for "-".
 // An answer the dialog could not give is refused with fnfErr (dirNFErr for a save dialog
 // whose folder is missing).
-OSErr ScriptedSpec(NavDialogMode mode, const std::string& path, const NavListFilter& filter, FSSpec* spec) {
+OSErr ScriptedSpec(NavDialogMode mode, const std::string& path, const NavListFilter& filter, FSSpec* fileSpec) {
   if (path == "-") return userCanceledErr;
-  OSErr err = PathToSpec(path, spec);
+  OSErr err = PathToSpec(path, fileSpec);
   bool folder = false;
-  bool exists = err == noErr && SpecExists(spec, &folder);
+  bool exists = err == noErr && SpecExists(fileSpec, &folder);
   switch (mode) {
     case kNavModeOpen:
       if (!exists || folder) return fnfErr;
-      return NavTypeAccepted(NavFileType(spec, filter), filter) ? OSErr(noErr) : OSErr(fnfErr);
+      return NavTypeAccepted(NavFileType(fileSpec, filter), filter) ? OSErr(noErr) : OSErr(fnfErr);
     case kNavModeSave:
       if (err == fnfErr) return noErr;
       return err != noErr ? err : folder ? OSErr(fnfErr) : OSErr(noErr);

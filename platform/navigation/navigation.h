@@ -28,9 +28,9 @@
 
 constexpr OSErr kNavNoReplyErr = -128;  // userCanceledErr: the dialog was cancelled
 
-// The type of a listed file, asked by the dialog for each file (spec in the shown folder).
+// The type of a listed file, asked by the dialog for each file (fileSpec in the shown folder).
 // finderType is the Finder type (or the extension's, 0 when neither says one).
-using NavFileTypeProc = OSType (*)(const FSSpec* spec, OSType finderType, void* userData);
+using NavFileTypeProc = OSType (*)(const FSSpec* fileSpec, OSType finderType, void* userData);
 
 struct NavDialogOptions {
   Str255 windowTitle = {0};         // empty: "Open", "Save" or "Choose a Folder"

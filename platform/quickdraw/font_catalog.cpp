@@ -175,10 +175,10 @@ FT_Face OpenFace(const std::string& path, int index) {
   return face;
 }
 
-void SetSize(const FontSpec& spec) {
-  FT_Face face = static_cast<FT_Face>(spec.face);
-  if (face->size->metrics.y_ppem != spec.pixelSize || face->size->metrics.x_ppem != spec.pixelSize)
-    FT_Set_Pixel_Sizes(face, 0, FT_UInt(spec.pixelSize));
+void SetSize(const FontSpec& fontSpec) {
+  FT_Face face = static_cast<FT_Face>(fontSpec.face);
+  if (face->size->metrics.y_ppem != fontSpec.pixelSize || face->size->metrics.x_ppem != fontSpec.pixelSize)
+    FT_Set_Pixel_Sizes(face, 0, FT_UInt(fontSpec.pixelSize));
 }
 
 }  // namespace
@@ -195,34 +195,34 @@ bool ResolveFont(short fontNum, short size, Style style, FontSpec* out) {
   return face != nullptr;
 }
 
-FontMetrics MetricsOf(const FontSpec& spec) {
+FontMetrics MetricsOf(const FontSpec& fontSpec) {
   FontMetrics m;
-  if (!spec.face) return m;
-  SetSize(spec);
-  const FT_Size_Metrics& sm = static_cast<FT_Face>(spec.face)->size->metrics;
+  if (!fontSpec.face) return m;
+  SetSize(fontSpec);
+  const FT_Size_Metrics& sm = static_cast<FT_Face>(fontSpec.face)->size->metrics;
   m.ascent = int((sm.ascender + 63) >> 6);
   m.descent = int((-sm.descender + 63) >> 6);
   m.leading = std::max(0, int((sm.height + 32) >> 6) - m.ascent - m.descent);
-  m.widMax = int((sm.max_advance + 63) >> 6) + (spec.synthBold ? 1 : 0);
+  m.widMax = int((sm.max_advance + 63) >> 6) + (fontSpec.synthBold ? 1 : 0);
   return m;
 }
 
-const Glyph& GlyphOf(const FontSpec& spec, char32_t ch) {
+const Glyph& GlyphOf(const FontSpec& fontSpec, char32_t ch) {
   static const Glyph kEmpty;
-  if (!spec.face) return kEmpty;
+  if (!fontSpec.face) return kEmpty;
   Catalog& c = Cat();
-  FT_Face face = static_cast<FT_Face>(spec.face);
-  auto key = std::make_tuple(face, spec.pixelSize, ch, spec.synthBold, spec.synthItalic);
+  FT_Face face = static_cast<FT_Face>(fontSpec.face);
+  auto key = std::make_tuple(face, fontSpec.pixelSize, ch, fontSpec.synthBold, fontSpec.synthItalic);
   auto it = c.glyphs.find(key);
   if (it != c.glyphs.end()) return it->second;
   if (c.glyphs.size() >= kMaxCachedGlyphs) c.glyphs.clear();
-  SetSize(spec);
+  SetSize(fontSpec);
   Glyph g;
   FT_UInt index = FT_Get_Char_Index(face, FT_ULong(ch));
   if (FT_Load_Glyph(face, index, FT_LOAD_DEFAULT | FT_LOAD_TARGET_NORMAL) == 0) {
     FT_GlyphSlot slot = face->glyph;
-    if (spec.synthBold) FT_GlyphSlot_Embolden(slot);
-    if (spec.synthItalic) FT_GlyphSlot_Oblique(slot);
+    if (fontSpec.synthBold) FT_GlyphSlot_Embolden(slot);
+    if (fontSpec.synthItalic) FT_GlyphSlot_Oblique(slot);
     g.advance = int((slot->advance.x + 32) >> 6);
     if (FT_Render_Glyph(slot, FT_RENDER_MODE_NORMAL) == 0 &&
         slot->bitmap.pixel_mode == FT_PIXEL_MODE_GRAY) {
@@ -240,10 +240,10 @@ const Glyph& GlyphOf(const FontSpec& spec, char32_t ch) {
   return c.glyphs.emplace(key, std::move(g)).first->second;
 }
 
-int StyledAdvance(const FontSpec& spec, char32_t ch) {
-  int advance = GlyphOf(spec, ch).advance;
-  if (spec.style & condense) advance -= 1;
-  if (spec.style & extend) advance += 1;
+int StyledAdvance(const FontSpec& fontSpec, char32_t ch) {
+  int advance = GlyphOf(fontSpec, ch).advance;
+  if (fontSpec.style & condense) advance -= 1;
+  if (fontSpec.style & extend) advance += 1;
   return std::max(0, advance);
 }
 

@@ -37,12 +37,12 @@ struct FontSpec {
 
 // The face for a number and style at a size (size <= 0 gives 12); false when none loads.
 bool ResolveFont(short fontNum, short size, Style style, FontSpec* out);
-FontMetrics MetricsOf(const FontSpec& spec);
+FontMetrics MetricsOf(const FontSpec& fontSpec);
 // The glyph of a character (cached; the reference holds until the next GlyphOf call); a
 // missing character gives the face's missing glyph.
-const Glyph& GlyphOf(const FontSpec& spec, char32_t ch);
+const Glyph& GlyphOf(const FontSpec& fontSpec, char32_t ch);
 // Advance of a character with the style's condense/extend adjustment.
-int StyledAdvance(const FontSpec& spec, char32_t ch);
+int StyledAdvance(const FontSpec& fontSpec, char32_t ch);
 
 // Font numbers and names.
 short FontNumberForName(const std::string& utf8Name);

@@ -20,10 +20,10 @@ std::vector<char32_t> FromMacRoman(const unsigned char* bytes, size_t n) {
 }
 
 // Width of the text in pixels, with the style's adjustments and the port's space extra.
-int RunWidth(const FontSpec& spec, const char32_t* text, size_t n, Fixed spExtra) {
+int RunWidth(const FontSpec& fontSpec, const char32_t* text, size_t n, Fixed spExtra) {
   long width = 0;
   for (size_t i = 0; i < n; ++i) {
-    width += StyledAdvance(spec, text[i]);
+    width += StyledAdvance(fontSpec, text[i]);
     if (text[i] == U' ') width += (spExtra + 0x8000) >> 16;
   }
   return int(std::clamp<long>(width, 0, 32767));
@@ -35,12 +35,12 @@ void FillLineBox(CGrafPtr port, int left, int right, int top, int bottom) {
   DrawArea(port, box, bk, patCopy);
 }
 
-void DrawRun(CGrafPtr port, const FontSpec& spec, const char32_t* text, size_t n) {
-  int width = RunWidth(spec, text, n, port->spExtra);
+void DrawRun(CGrafPtr port, const FontSpec& fontSpec, const char32_t* text, size_t n) {
+  int width = RunWidth(fontSpec, text, n, port->spExtra);
   Point pen = port->pnLoc;
   port->pnLoc.h = short(std::clamp(pen.h + width, -32768, 32767));
-  if (port->pnVis < 0 || n == 0 || !spec.face) return;
-  FontMetrics m = MetricsOf(spec);
+  if (port->pnVis < 0 || n == 0 || !fontSpec.face) return;
+  FontMetrics m = MetricsOf(fontSpec);
   int mode = port->txMode & ~ditherCopy;
   if (mode == srcCopy) FillLineBox(port, pen.h, pen.h + width, pen.v - m.ascent, pen.v + m.descent);
   int glyphMode = mode == srcCopy ? srcOr : mode;
@@ -49,15 +49,15 @@ void DrawRun(CGrafPtr port, const FontSpec& spec, const char32_t* text, size_t n
   const PixMap& pm = port->pixMap;
   int x = PixelX(pm, pen.h), baseline = PixelY(pm, pen.v);
   for (size_t i = 0; i < n; ++i) {
-    const Glyph& g = GlyphOf(spec, text[i]);
+    const Glyph& g = GlyphOf(fontSpec, text[i]);
     if (!g.coverage.empty())
       DrawCoverage(port, clip, x + g.left, baseline - g.top, g.coverage.data(), g.width, g.height,
                    g.width, glyphMode);
-    x += StyledAdvance(spec, text[i]);
+    x += StyledAdvance(fontSpec, text[i]);
     if (text[i] == U' ') x += (port->spExtra + 0x8000) >> 16;
   }
-  if (spec.style & underline) {
-    int thickness = std::max(1, spec.pixelSize / 14);
+  if (fontSpec.style & underline) {
+    int thickness = std::max(1, fontSpec.pixelSize / 14);
     PixRegion line(pen.h, pen.v + 1, pen.h + width, pen.v + 1 + thickness);
     PaintSource ink;
     ink.pat = Pattern{{0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}};
@@ -67,9 +67,9 @@ void DrawRun(CGrafPtr port, const FontSpec& spec, const char32_t* text, size_t n
 }
 
 FontSpec PortFont(CGrafPtr port) {
-  FontSpec spec;
-  ResolveFont(port->txFont, port->txSize, port->txFace, &spec);
-  return spec;
+  FontSpec fontSpec;
+  ResolveFont(port->txFont, port->txSize, port->txFace, &fontSpec);
+  return fontSpec;
 }
 
 }  // namespace
@@ -95,9 +95,9 @@ Boolean RealFont(short fontNum, short) { return FontNumberKnown(fontNum); }
 
 void GetFontInfoFor(short font, short size, Style face, FontInfo* info) {
   if (!info) return;
-  FontSpec spec;
-  ResolveFont(font, size, face, &spec);
-  FontMetrics m = MetricsOf(spec);
+  FontSpec fontSpec;
+  ResolveFont(font, size, face, &fontSpec);
+  FontMetrics m = MetricsOf(fontSpec);
   info->ascent = short(m.ascent);
   info->descent = short(m.descent);
   info->leading = short(m.leading);
@@ -145,19 +145,19 @@ void DrawChar(short ch) {
 
 short MeasureCodePoints(short font, short size, Style face, const char32_t* text, size_t count) {
   if (!text) return 0;
-  FontSpec spec;
-  ResolveFont(font, size, face, &spec);
-  return short(RunWidth(spec, text, count, 0));
+  FontSpec fontSpec;
+  ResolveFont(font, size, face, &fontSpec);
+  return short(RunWidth(fontSpec, text, count, 0));
 }
 
 void DrawCodePoints(short font, short size, Style face, const char32_t* text, size_t count) {
   if (!text) return;
-  FontSpec spec;
-  ResolveFont(font, size, face, &spec);
+  FontSpec fontSpec;
+  ResolveFont(font, size, face, &fontSpec);
   CGrafPtr port = CurrentPort();
   Fixed saved = port->spExtra;
   port->spExtra = 0;
-  DrawRun(port, spec, text, count);
+  DrawRun(port, fontSpec, text, count);
   port->spExtra = saved;
 }
 

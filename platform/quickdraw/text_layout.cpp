@@ -106,16 +106,16 @@ OSErr OutlineMetrics(short byteCount, const void* textPtr, Point, Point, short* 
                      short* yMin, Fixed* awArray, Fixed* lsbArray, Rect* boundsArray) {
   if (!textPtr || byteCount < 0) return paramErr;
   CGrafPtr port = CurrentPort();
-  FontSpec spec;
-  ResolveFont(port->txFont, port->txSize, port->txFace, &spec);
+  FontSpec fontSpec;
+  ResolveFont(port->txFont, port->txSize, port->txFace, &fontSpec);
   const auto* text = static_cast<const unsigned char*>(textPtr);
   int top = 0, bottom = 0;
   for (short i = 0; i < byteCount; ++i) {
     char32_t cp = MacRomanToUnicode(text[i]);
-    int advance = spec.face ? StyledAdvance(spec, cp) : 0;
+    int advance = fontSpec.face ? StyledAdvance(fontSpec, cp) : 0;
     Glyph g;  // metrics only; the coverage stays in the cache
-    if (spec.face) {
-      const Glyph& cached = GlyphOf(spec, cp);
+    if (fontSpec.face) {
+      const Glyph& cached = GlyphOf(fontSpec, cp);
       g.left = cached.left, g.top = cached.top, g.width = cached.width, g.height = cached.height;
     }
     if (g.height > 0) {

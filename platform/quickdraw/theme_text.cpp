@@ -142,19 +142,19 @@ std::vector<std::u32string> Lines(const ThemeSpec& f, const std::u32string& text
 }  // namespace
 
 OSStatus GetThemeFontSpec(ThemeFontID fontID, SInt16* outFont, SInt16* outSize, Style* outStyle) {
-  ThemeSpec spec;
+  ThemeSpec fontSpec;
   if (fontID == kThemeCurrentPortFont) {
     CGrafPtr port = CurrentPort();
-    spec = ThemeSpec{port->txFont, short(port->txSize <= 0 ? 12 : port->txSize), port->txFace};
+    fontSpec = ThemeSpec{port->txFont, short(port->txSize <= 0 ? 12 : port->txSize), port->txFace};
   } else {
     auto it = std::find_if(std::begin(kThemeFonts), std::end(kThemeFonts),
                            [fontID](const ThemeFontEntry& e) { return e.id == fontID; });
     if (it == std::end(kThemeFonts)) return paramErr;
-    spec = ThemeSpec{systemFont, it->size, it->style};
+    fontSpec = ThemeSpec{systemFont, it->size, it->style};
   }
-  if (outFont) *outFont = spec.font;
-  if (outSize) *outSize = spec.size;
-  if (outStyle) *outStyle = spec.style;
+  if (outFont) *outFont = fontSpec.font;
+  if (outSize) *outSize = fontSpec.size;
+  if (outStyle) *outStyle = fontSpec.style;
   return noErr;
 }
 
@@ -168,21 +168,21 @@ OSStatus GetThemeFont(ThemeFontID fontID, ScriptCode, Str255 outFontName, SInt16
 
 namespace {
 
-bool SpecFor(ThemeFontID id, ThemeSpec* spec) {
-  return GetThemeFontSpec(id, &spec->font, &spec->size, &spec->style) == noErr;
+bool SpecFor(ThemeFontID id, ThemeSpec* fontSpec) {
+  return GetThemeFontSpec(id, &fontSpec->font, &fontSpec->size, &fontSpec->style) == noErr;
 }
 
 }  // namespace
 
 OSStatus GetThemeTextDimensions(CFStringRef inString, ThemeFontID inFontID, ThemeDrawState,
                                 Boolean inWrapToWidth, Point* ioBounds, SInt16* outBaseline) {
-  ThemeSpec spec;
-  if (!ioBounds || !SpecFor(inFontID, &spec)) return paramErr;
+  ThemeSpec fontSpec;
+  if (!ioBounds || !SpecFor(inFontID, &fontSpec)) return paramErr;
   FontInfo fi;
-  GetFontInfoFor(spec.font, spec.size, spec.style, &fi);
-  auto lines = Lines(spec, CodePoints(inString), inWrapToWidth, ioBounds->h);
+  GetFontInfoFor(fontSpec.font, fontSpec.size, fontSpec.style, &fi);
+  auto lines = Lines(fontSpec, CodePoints(inString), inWrapToWidth, ioBounds->h);
   int widest = 0;
-  for (const auto& line : lines) widest = std::max(widest, Width(spec, line));
+  for (const auto& line : lines) widest = std::max(widest, Width(fontSpec, line));
   int lineHeight = fi.ascent + fi.descent + fi.leading;
   int height = int(lines.size()) * lineHeight - fi.leading;
   ioBounds->h = short(widest);
@@ -193,16 +193,16 @@ OSStatus GetThemeTextDimensions(CFStringRef inString, ThemeFontID inFontID, Them
 
 OSStatus DrawThemeTextBox(CFStringRef inString, ThemeFontID inFontID, ThemeDrawState inState,
                           Boolean inWrapToWidth, const Rect* inBoundingBox, SInt16 inJust, void*) {
-  ThemeSpec spec;
-  if (!inBoundingBox || !SpecFor(inFontID, &spec)) return paramErr;
+  ThemeSpec fontSpec;
+  if (!inBoundingBox || !SpecFor(inFontID, &fontSpec)) return paramErr;
   CGrafPtr port = CurrentPort();
   const Rect& box = *inBoundingBox;
   int boxWidth = box.right - box.left;
   FontInfo fi;
-  GetFontInfoFor(spec.font, spec.size, spec.style, &fi);
-  auto lines = Lines(spec, CodePoints(inString), inWrapToWidth, boxWidth);
+  GetFontInfoFor(fontSpec.font, fontSpec.size, fontSpec.style, &fi);
+  auto lines = Lines(fontSpec, CodePoints(inString), inWrapToWidth, boxWidth);
   if (!inWrapToWidth && !lines.empty())
-    for (auto& line : lines) Truncate(spec, &line, boxWidth, truncEnd);
+    for (auto& line : lines) Truncate(fontSpec, &line, boxWidth, truncEnd);
 
   RgnHandle savedClip = NewRgn(), boxRgn = NewRgn();
   GetClip(savedClip);
@@ -218,11 +218,11 @@ OSStatus DrawThemeTextBox(CFStringRef inString, ThemeFontID inFontID, ThemeDrawS
   int lineHeight = fi.ascent + fi.descent + fi.leading;
   int baseline = box.top + fi.ascent;
   for (const auto& line : lines) {
-    int w = Width(spec, line), x = box.left;
+    int w = Width(fontSpec, line), x = box.left;
     if (inJust == teCenter) x = box.left + (boxWidth - w) / 2;
     if (inJust == teFlushRight) x = box.right - w;
     MoveTo(short(x), short(baseline));
-    DrawCodePoints(spec.font, spec.size, spec.style, line.data(), line.size());
+    DrawCodePoints(fontSpec.font, fontSpec.size, fontSpec.style, line.data(), line.size());
     baseline += lineHeight;
     if (baseline - fi.ascent >= box.bottom) break;
   }
@@ -238,10 +238,10 @@ OSStatus DrawThemeTextBox(CFStringRef inString, ThemeFontID inFontID, ThemeDrawS
 
 OSStatus TruncateThemeText(CFMutableStringRef inString, ThemeFontID inFontID, ThemeDrawState,
                            SInt16 inPixelWidthLimit, TruncCode inTruncWhere, Boolean* outTruncated) {
-  ThemeSpec spec;
-  if (!inString || !SpecFor(inFontID, &spec)) return paramErr;
+  ThemeSpec fontSpec;
+  if (!inString || !SpecFor(inFontID, &fontSpec)) return paramErr;
   std::u32string text = CodePoints(inString);
-  bool cut = Truncate(spec, &text, inPixelWidthLimit, inTruncWhere);
+  bool cut = Truncate(fontSpec, &text, inPixelWidthLimit, inTruncWhere);
   if (outTruncated) *outTruncated = cut;
   if (!cut) return noErr;
   std::vector<UniChar> units;
@@ -261,10 +261,10 @@ OSStatus TruncateThemeText(CFMutableStringRef inString, ThemeFontID inFontID, Th
 short TruncText(short width, Ptr textPtr, short* length, TruncCode truncWhere) {
   if (!textPtr || !length || *length < 0) return truncErr;
   CGrafPtr port = CurrentPort();
-  ThemeSpec spec{port->txFont, port->txSize, port->txFace};
+  ThemeSpec fontSpec{port->txFont, port->txSize, port->txFace};
   std::u32string text;
   for (short i = 0; i < *length; ++i) text.push_back(MacRomanToUnicode(static_cast<unsigned char>(textPtr[i])));
-  if (!Truncate(spec, &text, width, truncWhere)) return notTruncated;
+  if (!Truncate(fontSpec, &text, width, truncWhere)) return notTruncated;
   short n = 0;
   for (char32_t c : text) {
     unsigned char b = '?';

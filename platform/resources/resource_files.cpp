@@ -57,8 +57,8 @@ SInt16 OpenDataForkFile(const std::string& path, SInt8 permission, bool atBottom
 
 }  // namespace
 
-SInt16 FSpOpenResFile(const FSSpec* spec, SInt8 permission) {
-  std::string path = spec ? SpecToPath(spec) : std::string();
+SInt16 FSpOpenResFile(const FSSpec* fileSpec, SInt8 permission) {
+  std::string path = fileSpec ? SpecToPath(fileSpec) : std::string();
   if (path.empty()) {
     SetResError(fnfErr);
     return -1;
@@ -66,19 +66,19 @@ SInt16 FSpOpenResFile(const FSSpec* spec, SInt8 permission) {
   std::string key = FileKey(path, false);
   if (SInt16 refNum = AlreadyOpen(key)) return refNum;
   std::string bytes;
-  OSErr err = ReadResourceForkBytes(spec, &bytes);
+  OSErr err = ReadResourceForkBytes(fileSpec, &bytes);
   bool writable = permission != fsRdPerm;
-  FSSpec where = *spec;
+  FSSpec where = *fileSpec;
   ResourceForkWriter writer = [where](const std::string& b) { return WriteResourceForkBytes(&where, b); };
   return OpenParsed(key, err, bytes, writable, writable ? writer : nullptr, false);
 }
 
-void FSpCreateResFile(const FSSpec* spec, OSType creator, OSType fileType, SInt16 scriptTag) {
-  if (!spec) return SetResError(paramErr);
+void FSpCreateResFile(const FSSpec* fileSpec, OSType creator, OSType fileType, SInt16 scriptTag) {
+  if (!fileSpec) return SetResError(paramErr);
   std::string bytes;
-  OSErr err = ReadResourceForkBytes(spec, &bytes);
+  OSErr err = ReadResourceForkBytes(fileSpec, &bytes);
   if (err == fnfErr) {
-    if ((err = FSpCreate(spec, creator, fileType, scriptTag)) != noErr) return SetResError(err);
+    if ((err = FSpCreate(fileSpec, creator, fileType, scriptTag)) != noErr) return SetResError(err);
   } else if (err) {
     return SetResError(err);
   }
@@ -87,11 +87,11 @@ void FSpCreateResFile(const FSSpec* spec, OSType creator, OSType fileType, SInt1
     err = ParseResourceMap(bytes, &image);
     return SetResError(err ? err : OSErr(dupFNErr));  // a map is there already (or a damaged one)
   }
-  SetResError(WriteResourceForkBytes(spec, EmptyResourceFork()));
+  SetResError(WriteResourceForkBytes(fileSpec, EmptyResourceFork()));
 }
 
-Boolean FSpResourceFileAlreadyOpen(const FSSpec* spec, Boolean* inChain, SInt16* refNum) {
-  std::string path = spec ? SpecToPath(spec) : std::string();
+Boolean FSpResourceFileAlreadyOpen(const FSSpec* fileSpec, Boolean* inChain, SInt16* refNum) {
+  std::string path = fileSpec ? SpecToPath(fileSpec) : std::string();
   ResourceFile* file = path.empty() ? nullptr : FindResourceFileByKey(FileKey(path, false));
   if (inChain) *inChain = file != nullptr;
   if (refNum) *refNum = file ? file->refNum : -1;
@@ -110,12 +110,12 @@ OSErr OpenResourceFileAtPath(const std::string& path, SInt8 permission, Boolean 
   if (dataFork) {
     result = OpenDataForkFile(path, permission, false);
   } else {
-    FSSpec spec;
-    OSErr err = PathToSpec(path, &spec);
+    FSSpec fileSpec;
+    OSErr err = PathToSpec(path, &fileSpec);
     if (err) {
       SetResError(err);
     } else {
-      result = FSpOpenResFile(&spec, permission);
+      result = FSpOpenResFile(&fileSpec, permission);
     }
   }
   if (refNum) *refNum = result;

@@ -15,13 +15,13 @@
 
 // The file's resource fork as a resource file; returns its refnum, or -1 (see ResError).
 // permission fsRdPerm opens it read-only; any other permission read/write.
-SInt16 FSpOpenResFile(const FSSpec* spec, SInt8 permission);
+SInt16 FSpOpenResFile(const FSSpec* fileSpec, SInt8 permission);
 // Gives a file an empty resource map, creating the file (with creator and type) when it
 // is missing. A file that already has a map is left alone with dupFNErr (-48); one whose
 // fork is damaged is left alone with that error.
-void FSpCreateResFile(const FSSpec* spec, OSType creator, OSType fileType, SInt16 scriptTag);
+void FSpCreateResFile(const FSSpec* fileSpec, OSType creator, OSType fileType, SInt16 scriptTag);
 // True when the file is an open resource file (then *refNum is its refnum).
-Boolean FSpResourceFileAlreadyOpen(const FSSpec* spec, Boolean* inChain, SInt16* refNum);
+Boolean FSpResourceFileAlreadyOpen(const FSSpec* fileSpec, Boolean* inChain, SInt16* refNum);
 
 // A data-fork resource file, read-only, put at the bottom of the chain and made current:
 // the application's own resources.

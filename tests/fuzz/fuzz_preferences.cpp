@@ -34,11 +34,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!f) std::abort();
   if (size > 0) std::fwrite(data, 1, size, f);
   std::fclose(f);
-  FSSpec spec;
-  PathToSpec(gPath, &spec);
+  FSSpec fileSpec;
+  PathToSpec(gPath, &fileSpec);
   int forks = CountOpenForks();
   int16_t refNum = 0;
-  if (OpenDataFork(&spec, fsRdPerm, &refNum) != noErr) std::abort();
+  if (OpenDataFork(&fileSpec, fsRdPerm, &refNum) != noErr) std::abort();
   PreferencesData prefs;
   if (BeginDocumentInput(refNum) == noErr) ReadPreferencesStream(&prefs);
   DisposePreferencesData(&prefs);

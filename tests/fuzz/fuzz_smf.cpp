@@ -57,8 +57,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!f) return 0;
   std::fwrite(data, 1, size, f);
   std::fclose(f);
-  FSSpec spec;
-  if (PathToSpec(path, &spec) != noErr) return 0;
+  FSSpec fileSpec;
+  if (PathToSpec(path, &fileSpec) != noErr) return 0;
 
   gResolutionBeforeChange = gTicksPerQuarter = 480;
   gConductorState = ConductorState();
@@ -68,7 +68,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   ResetSongDatabase();
   for (uint32_t merge : {0u, 961u}) {
     uint32_t handles = CountLiveHandles();
-    OSErr err = ImportStandardMidiFile(&spec, merge);
+    OSErr err = ImportStandardMidiFile(&fileSpec, merge);
     if (gSmfChunk) std::abort();
     if (err != noErr && CountLiveHandles() != handles) std::abort();
     if (err == noErr) CheckTracks();

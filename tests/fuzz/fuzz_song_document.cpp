@@ -63,10 +63,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!f) std::abort();
   if (size > 0) std::fwrite(data, 1, size, f);
   std::fclose(f);
-  FSSpec spec;
-  PathToSpec(path, &spec);
+  FSSpec fileSpec;
+  PathToSpec(path, &fileSpec);
   int forks = CountOpenForks();
-  OpenSongFile(&spec, int16_t(size % 2), false);
+  OpenSongFile(&fileSpec, int16_t(size % 2), false);
   ResetWorld();
   if (CountLiveHandles() != gBaseline) std::abort();
   if (CountOpenForks() != forks) std::abort();

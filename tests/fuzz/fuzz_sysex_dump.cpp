@@ -43,11 +43,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!f) return 0;
   std::fwrite(data, 1, size, f);
   std::fclose(f);
-  FSSpec spec;
-  if (PathToSpec(path, &spec) != noErr) return 0;
+  FSSpec fileSpec;
+  if (PathToSpec(path, &fileSpec) != noErr) return 0;
   ResetSongDatabase();
   SysExDumpResult result;
-  if (ImportSysExDump(&spec, 1, &result) == noErr && result.messages != int32_t(lengths.size()))
+  if (ImportSysExDump(&fileSpec, 1, &result) == noErr && result.messages != int32_t(lengths.size()))
     std::abort();
   return 0;
 }

@@ -50,9 +50,9 @@ OSErr HandleOpenDocuments(const AppleEvent* event, AppleEvent* reply, SRefCon re
   SInt32 count = 0;
   AECountItems(&list, &count);
   for (SInt32 i = 1; i <= count; ++i) {
-    FSSpec spec;
-    EXPECT_EQ(AEGetNthFSSpec(&list, i, &spec), noErr);
-    opened->paths.push_back(SpecToPath(&spec));
+    FSSpec fileSpec;
+    EXPECT_EQ(AEGetNthFSSpec(&list, i, &fileSpec), noErr);
+    opened->paths.push_back(SpecToPath(&fileSpec));
     FSRef ref;
     opened->refErrors.push_back(AEGetNthPtr(&list, i, typeFSRef, nullptr, nullptr, &ref, sizeof ref, nullptr));
   }
@@ -250,16 +250,16 @@ TEST(AppleEventDescTest, FileSpecImagesAndURLs) {
   zarin_test::TempFolder folder;
   const std::string path = folder.File("a b%.mid");
   ASSERT_TRUE(zarin_test::WriteWholeFile(path, "x"));
-  FSSpec spec;
-  ASSERT_EQ(PathToSpec(path, &spec), noErr);
+  FSSpec fileSpec;
+  ASSERT_EQ(PathToSpec(path, &fileSpec), noErr);
   UInt8 image[kFSSpecImageSize];
-  FSSpecToAEImage(spec, image);
-  EXPECT_EQ(ReadI16BE(image), spec.vRefNum);
-  EXPECT_EQ(ReadI32BE(image + 2), spec.parID);
-  EXPECT_EQ(image[6], spec.name[0]);
+  FSSpecToAEImage(fileSpec, image);
+  EXPECT_EQ(ReadI16BE(image), fileSpec.vRefNum);
+  EXPECT_EQ(ReadI32BE(image + 2), fileSpec.parID);
+  EXPECT_EQ(image[6], fileSpec.name[0]);
   FSSpec back;
   FSSpecFromAEImage(image, &back);
-  EXPECT_TRUE(IsSameFSSpec(&back, &spec));
+  EXPECT_TRUE(IsSameFSSpec(&back, &fileSpec));
 
   AEDesc fss, url, again;
   ASSERT_EQ(AECreateDesc(typeFSS, image, sizeof image, &fss), noErr);
@@ -282,9 +282,9 @@ TEST(AppleEventDescTest, FileSpecImagesAndURLs) {
   UInt8 shortImage[10] = {};
   AEPutPtr(&list, 0, typeFSS, shortImage, sizeof shortImage);
   EXPECT_EQ(AEGetNthFSSpec(&list, 2, &fromURL), errAECorruptData);
-  // Our alias records coerce to the spec they resolve to.
+  // Our alias records coerce to the fileSpec they resolve to.
   AliasHandle alias;
-  ASSERT_EQ(NewAlias(nullptr, &spec, &alias), noErr);
+  ASSERT_EQ(NewAlias(nullptr, &fileSpec, &alias), noErr);
   AEDesc aliasDesc, resolved;
   AECreateDesc(typeAlias, *alias, GetHandleSize(alias), &aliasDesc);
   DisposeHandle(alias);
@@ -292,7 +292,7 @@ TEST(AppleEventDescTest, FileSpecImagesAndURLs) {
   ASSERT_EQ(AEGetDescDataSize(&resolved), Size(kFSSpecImageSize));
   AEGetDescData(&resolved, image, sizeof image);
   FSSpecFromAEImage(image, &back);
-  EXPECT_TRUE(IsSameFSSpec(&back, &spec));
+  EXPECT_TRUE(IsSameFSSpec(&back, &fileSpec));
   for (AEDesc* d : {&fss, &url, &again, &list, &badURL, &aliasDesc, &resolved}) AEDisposeDesc(d);
 }
 

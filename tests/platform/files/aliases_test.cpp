@@ -150,13 +150,13 @@ TEST_F(AliasTest, AliasFilesAreSymbolicLinks) {
       {"Audio", true, noErr, "Audio", false},
   };
   for (const Case& c : cases) {
-    FSSpec spec = SpecOf(tmp.File(std::string("Project/") + c.name));
+    FSSpec fileSpec = SpecOf(tmp.File(std::string("Project/") + c.name));
     Boolean folder = false;
     Boolean aliased = !c.aliased;
-    EXPECT_EQ(ResolveAliasFile(&spec, c.chains, &folder, &aliased), c.err) << c.name;
+    EXPECT_EQ(ResolveAliasFile(&fileSpec, c.chains, &folder, &aliased), c.err) << c.name;
     EXPECT_EQ(aliased, c.aliased) << c.name;
     if (c.resolved) {
-      EXPECT_EQ(SpecToPath(&spec), tmp.File(std::string("Project/") + c.resolved)) << c.name;
+      EXPECT_EQ(SpecToPath(&fileSpec), tmp.File(std::string("Project/") + c.resolved)) << c.name;
     }
     if (c.resolved) {
       EXPECT_EQ(folder, std::string(c.name) == "Audio") << c.name;

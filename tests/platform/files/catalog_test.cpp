@@ -17,12 +17,12 @@ constexpr OSType kCreator = FourCC("V|ov");
 
 TEST(CatalogTest, CreateRefusesTakenNamesAndMissingFolders) {
   TempFolder tmp;
-  FSSpec spec = SpecOf(tmp.File("Prefs"));
-  ASSERT_EQ(FSpCreate(&spec, kCreator, FourCC("MPRF"), 0), noErr);
-  EXPECT_EQ(FSpCreate(&spec, kCreator, FourCC("MPRF"), 0), dupFNErr);
-  EXPECT_EQ(HCreate(0, spec.parID, spec.name, kCreator, FourCC("MPRF")), dupFNErr);
+  FSSpec fileSpec = SpecOf(tmp.File("Prefs"));
+  ASSERT_EQ(FSpCreate(&fileSpec, kCreator, FourCC("MPRF"), 0), noErr);
+  EXPECT_EQ(FSpCreate(&fileSpec, kCreator, FourCC("MPRF"), 0), dupFNErr);
+  EXPECT_EQ(HCreate(0, fileSpec.parID, fileSpec.name, kCreator, FourCC("MPRF")), dupFNErr);
   FInfo info;
-  ASSERT_EQ(FSpGetFInfo(&spec, &info), noErr);
+  ASSERT_EQ(FSpGetFInfo(&fileSpec, &info), noErr);
   EXPECT_EQ(info.fdType, FourCC("MPRF"));
   EXPECT_EQ(info.fdCreator, kCreator);
 
@@ -42,29 +42,29 @@ TEST(CatalogTest, CreateRefusesTakenNamesAndMissingFolders) {
 TEST(CatalogTest, CreateDoesNotAdoptALeftOverSidecar) {
   TempFolder tmp;
   ASSERT_TRUE(WriteWholeFile(tmp.File("a.mid"), ""));
-  FSSpec spec = SpecOf(tmp.File("a.mid"));
-  ASSERT_EQ(WriteResourceForkBytes(&spec, "old fork"), noErr);
+  FSSpec fileSpec = SpecOf(tmp.File("a.mid"));
+  ASSERT_EQ(WriteResourceForkBytes(&fileSpec, "old fork"), noErr);
   ASSERT_EQ(unlink(tmp.File("a.mid").c_str()), 0);  // removed behind our back
-  ASSERT_EQ(FSpCreate(&spec, 0, FourCC("Midi"), 0), noErr);
+  ASSERT_EQ(FSpCreate(&fileSpec, 0, FourCC("Midi"), 0), noErr);
   std::string fork;
-  EXPECT_EQ(ReadResourceForkBytes(&spec, &fork), noErr);
+  EXPECT_EQ(ReadResourceForkBytes(&fileSpec, &fork), noErr);
   EXPECT_EQ(fork, "");
   EXPECT_FALSE(Exists(tmp.File("._a.mid")));
 }
 
 TEST(CatalogTest, DeleteTakesTheSidecarAndRefusesBusyItems) {
   TempFolder tmp;
-  FSSpec spec = SpecOf(tmp.File("Song"));
-  ASSERT_EQ(FSpCreate(&spec, kCreator, FourCC("VSng"), 0), noErr);
+  FSSpec fileSpec = SpecOf(tmp.File("Song"));
+  ASSERT_EQ(FSpCreate(&fileSpec, kCreator, FourCC("VSng"), 0), noErr);
   ASSERT_TRUE(Exists(tmp.File("._Song")));
   FSIORefNum ref = 0;
-  ASSERT_EQ(FSpOpenDF(&spec, fsRdPerm, &ref), noErr);
-  EXPECT_EQ(FSpDelete(&spec), fBsyErr);
+  ASSERT_EQ(FSpOpenDF(&fileSpec, fsRdPerm, &ref), noErr);
+  EXPECT_EQ(FSpDelete(&fileSpec), fBsyErr);
   ASSERT_EQ(FSCloseFork(ref), noErr);
-  ASSERT_EQ(FSpDelete(&spec), noErr);
+  ASSERT_EQ(FSpDelete(&fileSpec), noErr);
   EXPECT_FALSE(Exists(tmp.File("Song")));
   EXPECT_FALSE(Exists(tmp.File("._Song")));
-  EXPECT_EQ(FSpDelete(&spec), fnfErr);
+  EXPECT_EQ(FSpDelete(&fileSpec), fnfErr);
 
   ASSERT_EQ(mkdir(tmp.File("Full").c_str(), 0777), 0);
   ASSERT_TRUE(WriteWholeFile(tmp.File("Full/x"), "x"));
@@ -79,14 +79,14 @@ TEST(CatalogTest, DeleteTakesTheSidecarAndRefusesBusyItems) {
 TEST(CatalogTest, RenameAndMoveCarryTheSidecar) {
   TempFolder tmp;
   ASSERT_EQ(mkdir(tmp.File("Dest").c_str(), 0777), 0);
-  FSSpec spec = SpecOf(tmp.File("take.aif"));
-  ASSERT_EQ(FSpCreate(&spec, kCreator, FourCC("AIFF"), 0), noErr);
-  ASSERT_EQ(WriteResourceForkBytes(&spec, "resources"), noErr);
+  FSSpec fileSpec = SpecOf(tmp.File("take.aif"));
+  ASSERT_EQ(FSpCreate(&fileSpec, kCreator, FourCC("AIFF"), 0), noErr);
+  ASSERT_EQ(WriteResourceForkBytes(&fileSpec, "resources"), noErr);
   FSSpec other = SpecOf(tmp.File("other"));
   ASSERT_EQ(FSpCreate(&other, 0, 0, 0), noErr);
 
-  EXPECT_EQ(FSpRename(&spec, PStr("other")), dupFNErr);
-  ASSERT_EQ(FSpRename(&spec, PStr("kept.aif")), noErr);
+  EXPECT_EQ(FSpRename(&fileSpec, PStr("other")), dupFNErr);
+  ASSERT_EQ(FSpRename(&fileSpec, PStr("kept.aif")), noErr);
   EXPECT_FALSE(Exists(tmp.File("._take.aif")));
   FSSpec renamed = SpecOf(tmp.File("kept.aif"));
   FSSpec dest = SpecOf(tmp.File("Dest"));

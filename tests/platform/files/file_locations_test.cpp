@@ -1,4 +1,4 @@
-// Specs, paths, names, directory ids and refs.
+// FSSpecs, paths, names, directory ids and refs.
 #include <sys/stat.h>
 
 #include "tests/platform/files/files_test_support.h"
@@ -44,45 +44,45 @@ TEST_F(SpecsTest, MakeFSSpecAnswersAsTheFileManager) {
       {7, true, "Take 1.aif", nsvErr, ""},
   };
   for (const Case& c : cases) {
-    FSSpec spec;
-    OSErr err = FSMakeFSSpec(c.vRefNum, c.inSongs ? songsID : rootID, PStr(c.name), &spec);
+    FSSpec fileSpec;
+    OSErr err = FSMakeFSSpec(c.vRefNum, c.inSongs ? songsID : rootID, PStr(c.name), &fileSpec);
     EXPECT_EQ(err, c.err) << c.name;
     if ((err == noErr || err == fnfErr) && !c.path.empty()) {
-      EXPECT_EQ(SpecToPath(&spec), tmp.File(c.path)) << c.name;
+      EXPECT_EQ(SpecToPath(&fileSpec), tmp.File(c.path)) << c.name;
     }
   }
 }
 
 TEST_F(SpecsTest, MissingFileStillFillsTheSpecAndUnknownFolderIsRefused) {
-  FSSpec spec;
-  ASSERT_EQ(FSMakeFSSpec(0, songsID, PStr("Later.mid"), &spec), fnfErr);
-  EXPECT_EQ(spec.vRefNum, kZarinVRefNum);
-  EXPECT_EQ(spec.parID, songsID);
-  EXPECT_EQ(NameOf(spec), "Later.mid");
-  EXPECT_EQ(FSMakeFSSpec(0, 999999, PStr("x"), &spec), dirNFErr);
+  FSSpec fileSpec;
+  ASSERT_EQ(FSMakeFSSpec(0, songsID, PStr("Later.mid"), &fileSpec), fnfErr);
+  EXPECT_EQ(fileSpec.vRefNum, kZarinVRefNum);
+  EXPECT_EQ(fileSpec.parID, songsID);
+  EXPECT_EQ(NameOf(fileSpec), "Later.mid");
+  EXPECT_EQ(FSMakeFSSpec(0, 999999, PStr("x"), &fileSpec), dirNFErr);
   SInt32 goneID = DirIDForPath(tmp.File("Gone"));
-  EXPECT_EQ(FSMakeFSSpec(0, goneID, PStr("x"), &spec), dirNFErr);
+  EXPECT_EQ(FSMakeFSSpec(0, goneID, PStr("x"), &fileSpec), dirNFErr);
 }
 
 TEST_F(SpecsTest, FullPathsStartWithTheVolumeName) {
-  FSSpec spec = SpecOf(tmp.File("Songs/Take 1.aif"));
-  std::string hfs = SpecToHFSPath(&spec);
+  FSSpec fileSpec = SpecOf(tmp.File("Songs/Take 1.aif"));
+  std::string hfs = SpecToHFSPath(&fileSpec);
   ASSERT_EQ(hfs.rfind("Disk:", 0), 0u) << hfs;
   FSSpec again;
   ASSERT_EQ(FSMakeFSSpec(0, 0, PStr(hfs), &again), noErr);
-  EXPECT_TRUE(IsSameFSSpec(&spec, &again));
-  ASSERT_EQ(PathToSpec("/", &spec), noErr);
-  EXPECT_EQ(spec.parID, fsRtParID);
-  EXPECT_EQ(SpecToPath(&spec), "/");
+  EXPECT_TRUE(IsSameFSSpec(&fileSpec, &again));
+  ASSERT_EQ(PathToSpec("/", &fileSpec), noErr);
+  EXPECT_EQ(fileSpec.parID, fsRtParID);
+  EXPECT_EQ(SpecToPath(&fileSpec), "/");
 }
 
 TEST_F(SpecsTest, NamesCrossBetweenMacRomanAndUTF8) {
   // Mac Roman 0x8E is e-acute; '/' in a Mac name is ':' on disk.
-  FSSpec spec;
+  FSSpec fileSpec;
   const std::string macName = std::string("Caf\x8E / Mix");
-  ASSERT_EQ(FSMakeFSSpec(0, songsID, PStr(macName), &spec), fnfErr);
-  EXPECT_EQ(SpecToPath(&spec), tmp.File("Songs/Caf\xC3\xA9 : Mix"));
-  ASSERT_EQ(FSpCreate(&spec, 0, FourCC("TEXT"), 0), noErr);
+  ASSERT_EQ(FSMakeFSSpec(0, songsID, PStr(macName), &fileSpec), fnfErr);
+  EXPECT_EQ(SpecToPath(&fileSpec), tmp.File("Songs/Caf\xC3\xA9 : Mix"));
+  ASSERT_EQ(FSpCreate(&fileSpec, 0, FourCC("TEXT"), 0), noErr);
   FSSpec back = SpecOf(tmp.File("Songs/Caf\xC3\xA9 : Mix"));
   EXPECT_EQ(NameOf(back), macName);
 }
@@ -92,13 +92,13 @@ TEST_F(SpecsTest, NamesThatDoNotFitAreShortenedAndStillFound) {
   const std::string cjk = "\xE9\x9F\xB3\xE6\xA5\xBD.wav";  // no Mac Roman form
   for (const std::string& disk : {longName, cjk}) {
     ASSERT_TRUE(WriteWholeFile(tmp.File("Songs/" + disk), "x"));
-    FSSpec spec = SpecOf(tmp.File("Songs/" + disk));
-    std::string name = NameOf(spec);
+    FSSpec fileSpec = SpecOf(tmp.File("Songs/" + disk));
+    std::string name = NameOf(fileSpec);
     EXPECT_LE(name.size(), 63u);
     EXPECT_NE(name.find('#'), std::string::npos) << name;
-    EXPECT_EQ(SpecToPath(&spec), tmp.File("Songs/" + disk));
+    EXPECT_EQ(SpecToPath(&fileSpec), tmp.File("Songs/" + disk));
     FSSpec again;
-    EXPECT_EQ(FSMakeFSSpec(0, songsID, spec.name, &again), noErr);
+    EXPECT_EQ(FSMakeFSSpec(0, songsID, fileSpec.name, &again), noErr);
   }
   std::string shortened = NameOf(SpecOf(tmp.File("Songs/" + longName)));
   EXPECT_EQ(shortened.size(), 63u);
@@ -129,15 +129,15 @@ TEST_F(SpecsTest, RefsNameExistingItemsAndGiveTheirCatalogInfo) {
 
   FSCatalogInfo info;
   HFSUniStr255 name;
-  FSSpec spec;
+  FSSpec fileSpec;
   FSRef parent;
-  ASSERT_EQ(FSGetCatalogInfo(&ref, kFSCatInfoGettableInfo, &info, &name, &spec, &parent), noErr);
+  ASSERT_EQ(FSGetCatalogInfo(&ref, kFSCatInfoGettableInfo, &info, &name, &fileSpec, &parent), noErr);
   EXPECT_EQ(info.nodeFlags & kFSNodeIsDirectoryMask, 0);
   EXPECT_EQ(info.parentDirID, UInt32(songsID));
   EXPECT_EQ(info.dataLogicalSize, 4u);
   EXPECT_EQ(info.finderInfo.fdType, FourCC("AIFF"));
   EXPECT_EQ(name.length, 10);
-  EXPECT_TRUE(IsSameFSSpec(&spec, &file));
+  EXPECT_TRUE(IsSameFSSpec(&fileSpec, &file));
   EXPECT_EQ(RefToPath(&parent), tmp.File("Songs"));
   ASSERT_EQ(FSGetCatalogInfo(&parent, kFSCatInfoGettableInfo, &info, nullptr, nullptr, nullptr), noErr);
   EXPECT_NE(info.nodeFlags & kFSNodeIsDirectoryMask, 0);

@@ -23,16 +23,16 @@ struct PStr {
   operator ConstStr255Param() const { return bytes; }
 };
 
-inline std::string NameOf(const FSSpec& spec) {
-  return std::string(reinterpret_cast<const char*>(spec.name + 1), spec.name[0]);
+inline std::string NameOf(const FSSpec& fileSpec) {
+  return std::string(reinterpret_cast<const char*>(fileSpec.name + 1), fileSpec.name[0]);
 }
 
-// Spec of a path that must have an existing folder.
+// FSSpec of a path that must have an existing folder.
 inline FSSpec SpecOf(const std::string& path) {
-  FSSpec spec;
-  OSErr err = PathToSpec(path, &spec);
+  FSSpec fileSpec;
+  OSErr err = PathToSpec(path, &fileSpec);
   EXPECT_TRUE(err == noErr || err == fnfErr) << path << " gives " << err;
-  return spec;
+  return fileSpec;
 }
 
 inline bool Exists(const std::string& path) { return access(path.c_str(), F_OK) == 0; }

@@ -53,9 +53,9 @@ TEST(FoldersTest, FrameworksBesideTheApplicationAreNeverCreated) {
   ASSERT_EQ(mkdir(app.File("Frameworks").c_str(), 0777), 0);
   ASSERT_EQ(FSFindFolder(kOnAppropriateDisk, kFrameworksFolderType, kDontCreateFolder, &vRefNum, &dirID), noErr);
   EXPECT_EQ(PathForDirID(dirID), app.File("Frameworks"));
-  FSSpec spec;
-  ASSERT_EQ(GetApplicationFolderSpec(&spec), noErr);
-  EXPECT_EQ(SpecToPath(&spec), app.path());
+  FSSpec fileSpec;
+  ASSERT_EQ(GetApplicationFolderSpec(&fileSpec), noErr);
+  EXPECT_EQ(SpecToPath(&fileSpec), app.path());
   SetApplicationFolder("");
 }
 

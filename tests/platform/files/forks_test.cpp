@@ -13,11 +13,11 @@ using zarin_test::WriteWholeFile;
 namespace {
 
 FSIORefNum OpenData(const std::string& path, SInt8 permission) {
-  FSSpec spec = SpecOf(path);
+  FSSpec fileSpec = SpecOf(path);
   FSRef ref;
   HFSUniStr255 dataName;
   FSIORefNum refNum = 0;
-  EXPECT_EQ(FSpMakeFSRef(&spec, &ref), noErr);
+  EXPECT_EQ(FSpMakeFSRef(&fileSpec, &ref), noErr);
   EXPECT_EQ(FSGetDataForkName(&dataName), noErr);
   EXPECT_EQ(FSOpenFork(&ref, dataName.length, dataName.unicode, permission, &refNum), noErr);
   return refNum;
@@ -103,9 +103,9 @@ TEST(ForksTest, BadRefnumsPermissionsAndMissingFiles) {
   EXPECT_EQ(FSWriteFork(reader, fsAtMark, 0, 1, "x", &count), wrPermErr);
   EXPECT_EQ(FSSetForkSize(reader, fsFromStart, 0), wrPermErr);
   FSIORefNum writer = OpenData(tmp.File("f"), fsRdWrPerm);
-  FSSpec spec = SpecOf(tmp.File("f"));
+  FSSpec fileSpec = SpecOf(tmp.File("f"));
   FSIORefNum second = 0;
-  EXPECT_EQ(FSpOpenDF(&spec, fsRdWrPerm, &second), opWrErr);
+  EXPECT_EQ(FSpOpenDF(&fileSpec, fsRdWrPerm, &second), opWrErr);
   ASSERT_EQ(FSCloseFork(writer), noErr);
   ASSERT_EQ(FSCloseFork(reader), noErr);
   EXPECT_EQ(FSCloseFork(reader), rfNumErr);
@@ -120,15 +120,15 @@ TEST(ForksTest, BadRefnumsPermissionsAndMissingFiles) {
 
   if (geteuid() != 0) {  // the superuser is never refused
     ASSERT_EQ(chmod(tmp.File("f").c_str(), 0444), 0);
-    EXPECT_EQ(FSpOpenDF(&spec, fsRdWrPerm, &second), permErr);
+    EXPECT_EQ(FSpOpenDF(&fileSpec, fsRdWrPerm, &second), permErr);
   }
 }
 
 TEST(ForksTest, FullDiskIsDskFulErr) {
   if (access("/dev/full", W_OK) != 0) GTEST_SKIP() << "no /dev/full";
-  FSSpec spec = SpecOf("/dev/full");
+  FSSpec fileSpec = SpecOf("/dev/full");
   FSIORefNum ref = 0;
-  ASSERT_EQ(FSpOpenDF(&spec, fsWrPerm, &ref), noErr);
+  ASSERT_EQ(FSpOpenDF(&fileSpec, fsWrPerm, &ref), noErr);
   ByteCount count = 99;
   EXPECT_EQ(FSWriteFork(ref, fsAtMark, 0, 4, "data", &count), dskFulErr);
   EXPECT_EQ(count, 0u);
@@ -140,9 +140,9 @@ TEST(ForksTest, FullDiskIsDskFulErr) {
 TEST(ForksTest, ResourceForkLivesInTheSidecarAndIsWrittenOnClose) {
   TempFolder tmp;
   ASSERT_TRUE(WriteWholeFile(tmp.File("doc"), "data"));
-  FSSpec spec = SpecOf(tmp.File("doc"));
+  FSSpec fileSpec = SpecOf(tmp.File("doc"));
   FSRef ref;
-  ASSERT_EQ(FSpMakeFSRef(&spec, &ref), noErr);
+  ASSERT_EQ(FSpMakeFSRef(&fileSpec, &ref), noErr);
   HFSUniStr255 rsrc;
   ASSERT_EQ(FSGetResourceForkName(&rsrc), noErr);
   FSIORefNum fork = 0;
@@ -152,13 +152,13 @@ TEST(ForksTest, ResourceForkLivesInTheSidecarAndIsWrittenOnClose) {
   EXPECT_FALSE(Exists(tmp.File("._doc")));  // held until flushed or closed
   ASSERT_EQ(FSCloseFork(fork), noErr);
   std::string bytes;
-  ASSERT_EQ(ReadResourceForkBytes(&spec, &bytes), noErr);
+  ASSERT_EQ(ReadResourceForkBytes(&fileSpec, &bytes), noErr);
   EXPECT_EQ(bytes, "rsrc!");
   EXPECT_EQ(ReadWholeFile(tmp.File("doc")), "data");
-  EXPECT_TRUE(SpecHasResourceFork(&spec));
+  EXPECT_TRUE(SpecHasResourceFork(&fileSpec));
 
   // The classic calls reach the same fork.
-  ASSERT_EQ(FSpOpenRF(&spec, fsRdWrPerm, &fork), noErr);
+  ASSERT_EQ(FSpOpenRF(&fileSpec, fsRdWrPerm, &fork), noErr);
   SInt32 eof = 0;
   ASSERT_EQ(GetEOF(fork, &eof), noErr);
   EXPECT_EQ(eof, 5);
@@ -169,19 +169,19 @@ TEST(ForksTest, ResourceForkLivesInTheSidecarAndIsWrittenOnClose) {
   EXPECT_EQ(std::string(buf, size_t(n)), "src!");
   ASSERT_EQ(SetEOF(fork, 0), noErr);
   ASSERT_EQ(FSClose(fork), noErr);
-  EXPECT_FALSE(SpecHasResourceFork(&spec));
+  EXPECT_FALSE(SpecHasResourceFork(&fileSpec));
   EXPECT_FALSE(Exists(tmp.File("._doc")));  // nothing left to keep
 }
 
 TEST(ForksTest, OpenForksFollowARename) {
   TempFolder tmp;
   ASSERT_TRUE(WriteWholeFile(tmp.File("old"), ""));
-  FSSpec spec = SpecOf(tmp.File("old"));
+  FSSpec fileSpec = SpecOf(tmp.File("old"));
   FSIORefNum fork = 0;
-  ASSERT_EQ(FSpOpenRF(&spec, fsRdWrPerm, &fork), noErr);
+  ASSERT_EQ(FSpOpenRF(&fileSpec, fsRdWrPerm, &fork), noErr);
   SInt32 n = 3;
   ASSERT_EQ(FSWrite(fork, &n, "abc"), noErr);
-  ASSERT_EQ(FSpRename(&spec, files_test::PStr("new")), noErr);
+  ASSERT_EQ(FSpRename(&fileSpec, files_test::PStr("new")), noErr);
   ASSERT_EQ(FSClose(fork), noErr);
   FSSpec renamed = SpecOf(tmp.File("new"));
   std::string bytes;

@@ -39,9 +39,9 @@ TEST(SidecarsTest, TypeComesFromTheExtensionWhenThereIsNoSidecar) {
                {"notes.txt", FourCC("TEXT")}, {"noext", 0},                 {".mid", 0}};
   for (const Case& c : cases) {
     ASSERT_TRUE(WriteWholeFile(tmp.File(c.name), "x"));
-    FSSpec spec = SpecOf(tmp.File(c.name));
+    FSSpec fileSpec = SpecOf(tmp.File(c.name));
     FInfo info;
-    ASSERT_EQ(FSpGetFInfo(&spec, &info), noErr) << c.name;
+    ASSERT_EQ(FSpGetFInfo(&fileSpec, &info), noErr) << c.name;
     EXPECT_EQ(info.fdType, c.type) << c.name;
     EXPECT_EQ(info.fdCreator, 0u);
   }
@@ -49,15 +49,15 @@ TEST(SidecarsTest, TypeComesFromTheExtensionWhenThereIsNoSidecar) {
 
 TEST(SidecarsTest, WrittenOnlyForWhatTheExtensionDoesNotSay) {
   TempFolder tmp;
-  FSSpec spec = SpecOf(tmp.File("take.mid"));
-  ASSERT_EQ(FSpCreate(&spec, 0, FourCC("Midi"), 0), noErr);
+  FSSpec fileSpec = SpecOf(tmp.File("take.mid"));
+  ASSERT_EQ(FSpCreate(&fileSpec, 0, FourCC("Midi"), 0), noErr);
   EXPECT_FALSE(Exists(tmp.File("._take.mid")));
 
   FInfo info;
   info.fdType = FourCC("Midi");
   info.fdCreator = FourCC("V|ov");
   info.fdFlags = kHasBeenInited;
-  ASSERT_EQ(FSpSetFInfo(&spec, &info), noErr);
+  ASSERT_EQ(FSpSetFInfo(&fileSpec, &info), noErr);
   std::string image = ReadWholeFile(tmp.File("._take.mid"));
   ASSERT_GE(image.size(), 26u + 12u + 32u);
   EXPECT_EQ(ReadU32BE(image.data()), 0x00051607u);
@@ -68,13 +68,13 @@ TEST(SidecarsTest, WrittenOnlyForWhatTheExtensionDoesNotSay) {
   EXPECT_EQ(image.substr(ReadU32BE(image.data() + 30), 8), "MidiV|ov");
 
   FInfo back;
-  ASSERT_EQ(FSpGetFInfo(&spec, &back), noErr);
+  ASSERT_EQ(FSpGetFInfo(&fileSpec, &back), noErr);
   EXPECT_EQ(back.fdCreator, FourCC("V|ov"));
   EXPECT_EQ(back.fdFlags, kHasBeenInited);
 
   info.fdCreator = 0;
   info.fdFlags = 0;
-  ASSERT_EQ(FSpSetFInfo(&spec, &info), noErr);
+  ASSERT_EQ(FSpSetFInfo(&fileSpec, &info), noErr);
   EXPECT_FALSE(Exists(tmp.File("._take.mid")));
 }
 
@@ -109,17 +109,17 @@ TEST(SidecarsTest, DamagedSidecarIsRefusedAndLeftAlone) {
   ASSERT_TRUE(WriteWholeFile(tmp.File("song"), "data"));
   const std::string damaged = Sidecar({{2, 38, 4000}}, "short");
   ASSERT_TRUE(WriteWholeFile(tmp.File("._song"), damaged));
-  FSSpec spec = SpecOf(tmp.File("song"));
+  FSSpec fileSpec = SpecOf(tmp.File("song"));
   FInfo info;
   std::string fork;
-  EXPECT_EQ(FSpGetFInfo(&spec, &info), ioErr);
-  EXPECT_EQ(ReadResourceForkBytes(&spec, &fork), ioErr);
-  EXPECT_EQ(WriteResourceForkBytes(&spec, "new"), ioErr);
-  EXPECT_EQ(FSpSetFInfo(&spec, &info), ioErr);
+  EXPECT_EQ(FSpGetFInfo(&fileSpec, &info), ioErr);
+  EXPECT_EQ(ReadResourceForkBytes(&fileSpec, &fork), ioErr);
+  EXPECT_EQ(WriteResourceForkBytes(&fileSpec, "new"), ioErr);
+  EXPECT_EQ(FSpSetFInfo(&fileSpec, &info), ioErr);
   FSIORefNum ref = 0;
-  EXPECT_EQ(FSpOpenRF(&spec, fsRdPerm, &ref), ioErr);
+  EXPECT_EQ(FSpOpenRF(&fileSpec, fsRdPerm, &ref), ioErr);
   EXPECT_EQ(ReadWholeFile(tmp.File("._song")), damaged);
-  ASSERT_EQ(FSpOpenDF(&spec, fsRdPerm, &ref), noErr);  // the data fork is fine
+  ASSERT_EQ(FSpOpenDF(&fileSpec, fsRdPerm, &ref), noErr);  // the data fork is fine
   EXPECT_EQ(FSCloseFork(ref), noErr);
 }
 
@@ -128,11 +128,11 @@ TEST(SidecarsTest, ForeignEntriesAndLongFinderInfoSurviveARewrite) {
   ASSERT_TRUE(WriteWholeFile(tmp.File("x.aif"), "data"));
   std::string fi = "AIFFTVOD" + std::string(24, '\0') + "extended attributes";
   ASSERT_TRUE(WriteWholeFile(tmp.File("._x.aif"), Sidecar({{9, 50, 51}, {3, 101, 4}}, fi + "name")));
-  FSSpec spec = SpecOf(tmp.File("x.aif"));
+  FSSpec fileSpec = SpecOf(tmp.File("x.aif"));
   FInfo info;
-  ASSERT_EQ(FSpGetFInfo(&spec, &info), noErr);
+  ASSERT_EQ(FSpGetFInfo(&fileSpec, &info), noErr);
   EXPECT_EQ(info.fdCreator, FourCC("TVOD"));
-  ASSERT_EQ(WriteResourceForkBytes(&spec, "fork"), noErr);
+  ASSERT_EQ(WriteResourceForkBytes(&fileSpec, "fork"), noErr);
   AppleDoubleInfo back;
   ASSERT_EQ(ParseAppleDouble(ReadWholeFile(tmp.File("._x.aif")), &back), noErr);
   EXPECT_EQ(back.resourceFork, "fork");

@@ -57,9 +57,9 @@ class NavDialogs : public UiTest {
     return Chosen(&reply);
   }
   std::string Chosen(NavReplyRecord* reply) {
-    FSSpec spec;
-    std::string path = reply->validRecord && AEGetNthFSSpec(&reply->selection, 1, &spec) == noErr
-                           ? SpecToPath(&spec) : "";
+    FSSpec fileSpec;
+    std::string path = reply->validRecord && AEGetNthFSSpec(&reply->selection, 1, &fileSpec) == noErr
+                           ? SpecToPath(&fileSpec) : "";
     NavDisposeReply(reply);
     return path;
   }

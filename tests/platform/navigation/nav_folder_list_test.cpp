@@ -38,8 +38,8 @@ class NavFolderList : public ::testing::Test {
   zarin_test::TempFolder folder;
 };
 
-OSType SongByExtension(const FSSpec* spec, OSType finderType, void*) {
-  std::string name(reinterpret_cast<const char*>(spec->name + 1), spec->name[0]);
+OSType SongByExtension(const FSSpec* fileSpec, OSType finderType, void*) {
+  std::string name(reinterpret_cast<const char*>(fileSpec->name + 1), fileSpec->name[0]);
   return name.size() > 5 && name.substr(name.size() - 5) == ".bysq" ? kSong : finderType;
 }
 
@@ -63,7 +63,7 @@ TEST_F(NavFolderList, EntriesNameTheirFilesAndAMissingFolderIsAnError) {
   std::vector<NavEntry> entries;
   NavListFilter any;
   ASSERT_EQ(NavListFolder(folder.path(), any, &entries), noErr);
-  for (const NavEntry& e : entries) EXPECT_EQ(SpecToPath(&e.spec), folder.File(e.diskName));
+  for (const NavEntry& e : entries) EXPECT_EQ(SpecToPath(&e.fileSpec), folder.File(e.diskName));
   EXPECT_NE(NavListFolder(folder.File("missing"), any, &entries), noErr);
   EXPECT_TRUE(entries.empty());
 }

@@ -26,15 +26,15 @@ class ResourceFilesTest : public ::testing::Test {
   void TearDown() override { CloseAllResFiles(); }
 
   FSSpec Spec(const char* name) {
-    FSSpec spec;
-    OSErr err = PathToSpec(folder_.File(name), &spec);
+    FSSpec fileSpec;
+    OSErr err = PathToSpec(folder_.File(name), &fileSpec);
     EXPECT_TRUE(err == noErr || err == fnfErr) << err;
-    return spec;
+    return fileSpec;
   }
 
-  std::string Fork(const FSSpec& spec) {
+  std::string Fork(const FSSpec& fileSpec) {
     std::string bytes;
-    EXPECT_EQ(ReadResourceForkBytes(&spec, &bytes), noErr);
+    EXPECT_EQ(ReadResourceForkBytes(&fileSpec, &bytes), noErr);
     return bytes;
   }
 
@@ -42,27 +42,27 @@ class ResourceFilesTest : public ::testing::Test {
 };
 
 TEST_F(ResourceFilesTest, CreateOpenWriteAndReadBack) {
-  FSSpec spec = Spec("Settings");
-  EXPECT_EQ(FSpOpenResFile(&spec, 3), -1);
+  FSSpec fileSpec = Spec("Settings");
+  EXPECT_EQ(FSpOpenResFile(&fileSpec, 3), -1);
   EXPECT_EQ(ResError(), fnfErr);
 
-  FSpCreateResFile(&spec, kCreator, kPrefsType, -1);
+  FSpCreateResFile(&fileSpec, kCreator, kPrefsType, -1);
   ASSERT_EQ(ResError(), noErr);
   FInfo info;
-  ASSERT_EQ(FSpGetFInfo(&spec, &info), noErr);
+  ASSERT_EQ(FSpGetFInfo(&fileSpec, &info), noErr);
   EXPECT_EQ(info.fdType, kPrefsType);
   EXPECT_EQ(info.fdCreator, kCreator);
-  FSpCreateResFile(&spec, kCreator, kPrefsType, -1);
+  FSpCreateResFile(&fileSpec, kCreator, kPrefsType, -1);
   EXPECT_EQ(ResError(), dupFNErr);  // a map is there already
 
-  SInt16 refNum = FSpOpenResFile(&spec, 3);
+  SInt16 refNum = FSpOpenResFile(&fileSpec, 3);
   ASSERT_GT(refNum, 0);
   Boolean inChain = false;
   SInt16 found = 0;
-  EXPECT_TRUE(FSpResourceFileAlreadyOpen(&spec, &inChain, &found));
+  EXPECT_TRUE(FSpResourceFileAlreadyOpen(&fileSpec, &inChain, &found));
   EXPECT_TRUE(inChain);
   EXPECT_EQ(found, refNum);
-  EXPECT_EQ(FSpOpenResFile(&spec, 3), refNum);
+  EXPECT_EQ(FSpOpenResFile(&fileSpec, 3), refNum);
 
   Handle h = NewHandle(4);
   std::memcpy(*h, "OSXM", 4);
@@ -70,10 +70,10 @@ TEST_F(ResourceFilesTest, CreateOpenWriteAndReadBack) {
   AddResource(h, kBMID, 135, name);
   CloseResFile(refNum);
   ASSERT_EQ(ResError(), noErr);
-  EXPECT_FALSE(FSpResourceFileAlreadyOpen(&spec, &inChain, &found));
+  EXPECT_FALSE(FSpResourceFileAlreadyOpen(&fileSpec, &inChain, &found));
   EXPECT_EQ(ReadWholeFile(folder_.File("Settings")), "");  // the data fork is untouched
 
-  refNum = FSpOpenResFile(&spec, 1);
+  refNum = FSpOpenResFile(&fileSpec, 1);
   ASSERT_GT(refNum, 0);
   Handle back = Get1NamedResource(kBMID, name);
   ASSERT_TRUE(back);
@@ -83,28 +83,28 @@ TEST_F(ResourceFilesTest, CreateOpenWriteAndReadBack) {
 TEST_F(ResourceFilesTest, DataForkWithoutResourceForkGetsAMap) {
   std::string path = folder_.File("Prefs");
   ASSERT_TRUE(WriteWholeFile(path, "data fork"));
-  FSSpec spec = Spec("Prefs");
-  EXPECT_EQ(FSpOpenResFile(&spec, 3), -1);
+  FSSpec fileSpec = Spec("Prefs");
+  EXPECT_EQ(FSpOpenResFile(&fileSpec, 3), -1);
   EXPECT_EQ(ResError(), eofErr);
-  FSpCreateResFile(&spec, kCreator, kPrefsType, -1);
+  FSpCreateResFile(&fileSpec, kCreator, kPrefsType, -1);
   EXPECT_EQ(ResError(), noErr);
-  EXPECT_GT(FSpOpenResFile(&spec, 3), 0);
+  EXPECT_GT(FSpOpenResFile(&fileSpec, 3), 0);
   EXPECT_EQ(ReadWholeFile(path), "data fork");
 }
 
 TEST_F(ResourceFilesTest, DamagedForkIsRefusedAndLeftAlone) {
   ASSERT_TRUE(WriteWholeFile(folder_.File("Damaged"), ""));
-  FSSpec spec = Spec("Damaged");
+  FSSpec fileSpec = Spec("Damaged");
   std::string garbage = std::string(16, '\0') + "not a resource map";
   WriteU32BE(garbage.data() + 4, 16);   // map at 16
   WriteU32BE(garbage.data() + 12, 18);  // shorter than a map header
-  ASSERT_EQ(WriteResourceForkBytes(&spec, garbage), noErr);
+  ASSERT_EQ(WriteResourceForkBytes(&fileSpec, garbage), noErr);
 
-  EXPECT_EQ(FSpOpenResFile(&spec, 3), -1);
+  EXPECT_EQ(FSpOpenResFile(&fileSpec, 3), -1);
   EXPECT_EQ(ResError(), mapReadErr);
-  FSpCreateResFile(&spec, kCreator, kPrefsType, -1);
+  FSpCreateResFile(&fileSpec, kCreator, kPrefsType, -1);
   EXPECT_EQ(ResError(), mapReadErr);
-  EXPECT_EQ(Fork(spec), garbage);
+  EXPECT_EQ(Fork(fileSpec), garbage);
 }
 
 }  // namespace

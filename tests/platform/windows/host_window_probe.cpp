@@ -64,9 +64,9 @@ OSStatus DrawContent(EventHandlerCallRef, EventRef, void* data) {
 }
 
 bool QueuedEventOfClass(UInt32 eventClass, UInt32 kind) {
-  EventTypeSpec spec{eventClass, kind};
+  EventTypeSpec typeSpec{eventClass, kind};
   EventRef event = nullptr;
-  if (ReceiveNextEvent(1, &spec, 0.5, true, &event) != noErr) return false;
+  if (ReceiveNextEvent(1, &typeSpec, 0.5, true, &event) != noErr) return false;
   ReleaseEvent(event);
   return true;
 }

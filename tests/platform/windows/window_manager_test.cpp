@@ -37,9 +37,9 @@ std::vector<std::pair<UInt32, WindowRef>> TakeActivationEvents() {
 int CountQueued(UInt32 eventClass, UInt32 kind) {
   int n = 0;
   EventRef e = nullptr;
-  EventTypeSpec spec{eventClass, kind};
+  EventTypeSpec typeSpec{eventClass, kind};
   std::vector<EventRef> taken;
-  while (ReceiveNextEvent(1, &spec, kEventDurationNoWait, true, &e) == noErr) taken.push_back(e);
+  while (ReceiveNextEvent(1, &typeSpec, kEventDurationNoWait, true, &e) == noErr) taken.push_back(e);
   for (EventRef t : taken) {
     PostEventToQueue(GetMainEventQueue(), t, kEventPriorityStandard);
     ReleaseEvent(t);

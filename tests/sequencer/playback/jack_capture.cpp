@@ -206,9 +206,9 @@ Handle OpenSmfAsSong(const std::vector<uint8_t>& file, int32_t port) {
   std::fwrite(file.data(), 1, file.size(), f);
   std::fclose(f);
   SetUpSmfImportState(480);
-  FSSpec spec;
-  OSErr err = PathToSpec(path, &spec);
-  if (err == noErr) err = ImportStandardMidiFile(&spec, 0);
+  FSSpec fileSpec;
+  OSErr err = PathToSpec(path, &fileSpec);
+  if (err == noErr) err = ImportStandardMidiFile(&fileSpec, 0);
   std::remove(path.c_str());
   if (err != noErr || !gCurrentSongHandle) return Handle();
   Handle song = gCurrentSongHandle;

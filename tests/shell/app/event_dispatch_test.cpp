@@ -143,8 +143,8 @@ TEST_F(EventDispatchTest, AppleEventsQuitAndRefuseDocumentsDuringAProgressDialog
                                       kAutoGenerateReturnID, kAnyTransactionID, &open));
   AEDescList list;
   AECreateList(nullptr, 0, false, &list);
-  FSSpec spec{};
-  AEPutFSSpec(&list, 0, spec);
+  FSSpec fileSpec{};
+  AEPutFSSpec(&list, 0, fileSpec);
   AEPutParamDesc(&open, keyDirectObject, &list);
   auto saved = gIsProgressDialogFront;
   gIsProgressDialogFront = [] { return true; };

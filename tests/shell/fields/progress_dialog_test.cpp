@@ -184,9 +184,9 @@ TEST_F(ProgressTest, MovieProgressShowsTheMessageOrTheFile) {
   EXPECT_EQ(MovieProgressProc(nullptr, kMovieProgressClose, 0, 0, &byIndex), noErr);
   EXPECT_FALSE(IsProgressDialogUp());
 
-  FSSpec spec;
-  CopyCStringToPascal("Take 3.mov", spec.name);
-  MovieProgressRefCon byFile{0, &spec};
+  FSSpec fileSpec;
+  CopyCStringToPascal("Take 3.mov", fileSpec.name);
+  MovieProgressRefCon byFile{0, &fileSpec};
   ASSERT_EQ(MovieProgressProc(nullptr, kMovieProgressOpen, 0, 0, &byFile), noErr);
   EXPECT_EQ(ItemText(kProgressMessageItem), Message(kProgressFileMessage) + ": Take 3.mov");
   MovieProgressProc(nullptr, kMovieProgressClose, 0, 0, &byFile);

@@ -36,21 +36,21 @@ class AliasListTest : public ::testing::Test {
   }
   FSSpec Make(const std::string& name) {
     zarin_test::WriteWholeFile(files_.File(name), "data");
-    FSSpec spec;
-    EXPECT_EQ(PathToSpec(files_.File(name), &spec), noErr);
-    return spec;
+    FSSpec fileSpec;
+    EXPECT_EQ(PathToSpec(files_.File(name), &fileSpec), noErr);
+    return fileSpec;
   }
   void Add(const std::string& name) {
-    FSSpec spec = Make(name);
-    AddFileToAliasList(&list_, &spec, Handle());
+    FSSpec fileSpec = Make(name);
+    AddFileToAliasList(&list_, &fileSpec, Handle());
   }
   // The names of the list's entries, resolving each.
   std::vector<std::string> Names(AliasList* list) {
     std::vector<std::string> names;
     for (int32_t i = 0; list->entries && i < list->count; ++i) {
       OSErr err;
-      const FSSpec* spec = ResolveAliasListEntry(AliasListEntryAt(list, i), &err, nullptr);
-      if (spec) names.push_back(PStringToUTF8(spec->name));
+      const FSSpec* fileSpec = ResolveAliasListEntry(AliasListEntryAt(list, i), &err, nullptr);
+      if (fileSpec) names.push_back(PStringToUTF8(fileSpec->name));
     }
     return names;
   }

@@ -20,11 +20,11 @@ class StreamTest : public ::testing::Test {
  protected:
   // Opens (creating it first) a file of the folder as the current stream.
   int16_t OpenStream(const std::string& name, int8_t permission = fsRdWrPerm) {
-    FSSpec spec;
-    PathToSpec(folder_.File(name), &spec);
-    FSpCreate(&spec, FourCC("V|ov"), FourCC("TEST"), -1);
+    FSSpec fileSpec;
+    PathToSpec(folder_.File(name), &fileSpec);
+    FSpCreate(&fileSpec, FourCC("V|ov"), FourCC("TEST"), -1);
     int16_t refNum = 0;
-    EXPECT_EQ(OpenDataFork(&spec, permission, &refNum), noErr);
+    EXPECT_EQ(OpenDataFork(&fileSpec, permission, &refNum), noErr);
     BeginStream(refNum);
     return refNum;
   }
@@ -63,10 +63,10 @@ TEST_F(StreamTest, DiskFullIsStickyUntilReported) {
   BeginStream(fullRef);
   EXPECT_EQ(WriteBlock("x", 1), dskFulErr);
   int16_t good = 0;
-  FSSpec spec;
-  PathToSpec(folder_.File("good"), &spec);
-  FSpCreate(&spec, FourCC("V|ov"), FourCC("TEST"), -1);
-  ASSERT_EQ(OpenDataFork(&spec, fsRdWrPerm, &good), noErr);
+  FSSpec fileSpec;
+  PathToSpec(folder_.File("good"), &fileSpec);
+  FSpCreate(&fileSpec, FourCC("V|ov"), FourCC("TEST"), -1);
+  ASSERT_EQ(OpenDataFork(&fileSpec, fsRdWrPerm, &good), noErr);
   gStreamRefNum = good;  // the same sequence goes on in another file
   EXPECT_EQ(WriteBlock("y", 1), noErr);
   EXPECT_EQ(gStreamError, noErr);
@@ -95,10 +95,10 @@ TEST_F(StreamTest, LockedReadsFromManyThreadsGetTheirOwnBytes) {
   std::string data(64 * 1024, '\0');
   for (size_t i = 0; i < data.size(); ++i) data[i] = char(i * 7 + i / 256);
   zarin_test::WriteWholeFile(folder_.File("shared"), data);
-  FSSpec spec;
-  PathToSpec(folder_.File("shared"), &spec);
+  FSSpec fileSpec;
+  PathToSpec(folder_.File("shared"), &fileSpec);
   int16_t refNum = 0;
-  ASSERT_EQ(OpenDataFork(&spec, fsRdPerm, &refNum), noErr);
+  ASSERT_EQ(OpenDataFork(&fileSpec, fsRdPerm, &refNum), noErr);
   std::vector<int> failures(4, 0);
   std::vector<std::thread> readers;
   for (int t = 0; t < 4; ++t) {

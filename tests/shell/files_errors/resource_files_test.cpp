@@ -49,9 +49,9 @@ TEST_F(PrefsResFileTest, BracketLeavesTheAppFileCurrent) {
 }
 
 TEST_F(PrefsResFileTest, DataForkOnlyFileGetsAResourceFork) {
-  FSSpec spec;
-  GetPrefsFileSpec(&spec);
-  ASSERT_EQ(FSpCreate(&spec, kAppCreator, kPrefsFileType, -1), noErr);
+  FSSpec fileSpec;
+  GetPrefsFileSpec(&fileSpec);
+  ASSERT_EQ(FSpCreate(&fileSpec, kAppCreator, kPrefsFileType, -1), noErr);
   int32_t alerts = CountAlertsShown();
   ASSERT_EQ(UsePrefsResFile(), noErr);
   EXPECT_EQ(CountAlertsShown(), alerts);

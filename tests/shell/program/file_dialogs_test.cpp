@@ -80,9 +80,9 @@ TEST_F(FileDialogs, OpenListsWhatTheOpenDispatchOpens) {
       Key(kVK_Return, kReturnCharCode);
     };
     ui_test::ModalGuard guard;
-    FSSpec spec;
-    ASSERT_EQ(RunNavGetFileDialog(4, types, &spec, kOpenDialogKind, 0), noErr);
-    EXPECT_EQ(SpecToPath(&spec), folder.File(c.expect));
+    FSSpec fileSpec;
+    ASSERT_EQ(RunNavGetFileDialog(4, types, &fileSpec, kOpenDialogKind, 0), noErr);
+    EXPECT_EQ(SpecToPath(&fileSpec), folder.File(c.expect));
     NavSetStartFolder(folder.path().c_str());
   }
 }
@@ -102,14 +102,14 @@ TEST_F(FileDialogs, SaveReplacesOnlyAFileOfTheSameKind) {
     };
     ui_test::ModalGuard guard;
     int32_t alerts = CountAlertsShown();
-    FSSpec spec;
+    FSSpec fileSpec;
     bool bundle = true;
     const unsigned char untitled[] = "\010Untitled";
-    EXPECT_EQ(ChooseSaveFile(kSongDocumentType, kSaveDialogKind, untitled, &spec, &bundle), c.expect) << c.name;
+    EXPECT_EQ(ChooseSaveFile(kSongDocumentType, kSaveDialogKind, untitled, &fileSpec, &bundle), c.expect) << c.name;
     EXPECT_FALSE(bundle);
     EXPECT_EQ(CountAlertsShown() - alerts, c.expect == noErr ? 0 : 1) << c.name;
     if (c.expect == noErr) {
-      EXPECT_EQ(SpecToPath(&spec), folder.File(c.name));
+      EXPECT_EQ(SpecToPath(&fileSpec), folder.File(c.name));
     }
     FlushEventQueue(GetMainEventQueue());
   }
@@ -132,18 +132,18 @@ TEST_F(FileDialogs, SaveAsAsksAboutABundleAndCancelAnswersUserCanceled) {
     Key(kVK_Return, kReturnCharCode);
   };
   ui_test::ModalGuard guard;
-  FSSpec spec;
+  FSSpec fileSpec;
   bool bundle = false;
   const unsigned char name[] = "\004Song";
-  ASSERT_EQ(ChooseSaveFile(kSongDocumentType, kSaveAsBundleDialogKind, name, &spec, &bundle), noErr);
+  ASSERT_EQ(ChooseSaveFile(kSongDocumentType, kSaveAsBundleDialogKind, name, &fileSpec, &bundle), noErr);
   EXPECT_TRUE(bundle);
-  EXPECT_EQ(SpecToPath(&spec), folder.File("Song"));
+  EXPECT_EQ(SpecToPath(&fileSpec), folder.File("Song"));
 
   gInput = [](DialogRef) { Key(kVK_Escape, kEscapeCharCode); };
   const OSType types[] = {FourCC("Midi")};
-  EXPECT_EQ(RunNavGetFileDialog(1, types, &spec, kOpenDialogKind, 0), userCanceledErr);
-  EXPECT_EQ(ChooseSaveFile(kSongDocumentType, kSaveDialogKind, name, &spec, &bundle), userCanceledErr);
-  EXPECT_EQ(NavChooseFolderDialog(&spec, 7), userCanceledErr);
+  EXPECT_EQ(RunNavGetFileDialog(1, types, &fileSpec, kOpenDialogKind, 0), userCanceledErr);
+  EXPECT_EQ(ChooseSaveFile(kSongDocumentType, kSaveDialogKind, name, &fileSpec, &bundle), userCanceledErr);
+  EXPECT_EQ(NavChooseFolderDialog(&fileSpec, 7), userCanceledErr);
 }
 
 }  // namespace

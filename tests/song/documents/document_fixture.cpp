@@ -139,9 +139,9 @@ void DocumentTest::TearDown() {
 }
 
 FSSpec DocumentTest::Spec(const std::string& name) const {
-  FSSpec spec;
-  PathToSpec(Path(name), &spec);
-  return spec;
+  FSSpec fileSpec;
+  PathToSpec(Path(name), &fileSpec);
+  return fileSpec;
 }
 
 std::string DocumentTest::ReadFile(const std::string& name) const { return zarin_test::ReadWholeFile(Path(name)); }
@@ -319,13 +319,13 @@ void DocumentTest::BuildRichDocument() {
 }
 
 OSErr DocumentTest::Save(const std::string& name) {
-  FSSpec spec = Spec(name);
-  return SaveSongDocument(&spec, 0);
+  FSSpec fileSpec = Spec(name);
+  return SaveSongDocument(&fileSpec, 0);
 }
 
 OSErr DocumentTest::Open(const std::string& name) {
-  FSSpec spec = Spec(name);
-  return OpenSongFile(&spec, 0, false);
+  FSSpec fileSpec = Spec(name);
+  return OpenSongFile(&fileSpec, 0, false);
 }
 
 std::string DocumentTest::SnapshotSongs() {

@@ -36,21 +36,21 @@ TEST_F(FileKindTest, KindsByTypeAndExtension) {
   };
   for (const Case& c : cases) {
     WriteFile(c.name, "x");
-    FSSpec spec = Spec(c.name);
+    FSSpec fileSpec = Spec(c.name);
     if (c.type != kUntyped) {
       FInfo info;
       info.fdType = c.type;
-      ASSERT_EQ(noErr, FSpSetFInfo(&spec, &info)) << c.name;
+      ASSERT_EQ(noErr, FSpSetFInfo(&fileSpec, &info)) << c.name;
     }
     OSType type = 1;
-    EXPECT_EQ(c.kind, GetFileKind(&spec, &type)) << c.name;
+    EXPECT_EQ(c.kind, GetFileKind(&fileSpec, &type)) << c.name;
     EXPECT_EQ(c.resultType, type) << c.name;
   }
 }
 
 TEST_F(FileKindTest, MissingFileGivesTheFileManagersError) {
-  FSSpec spec = Spec("absent.bysq");
-  EXPECT_EQ(fnfErr, GetFileKind(&spec, nullptr));
+  FSSpec fileSpec = Spec("absent.bysq");
+  EXPECT_EQ(fnfErr, GetFileKind(&fileSpec, nullptr));
 }
 
 TEST_F(FileKindTest, MidiExtensions) {

@@ -55,9 +55,9 @@ TEST_F(MediaTest, NamesOfReferences) {
   EXPECT_EQ(paramErr, GetReferencedFileName(plain, name, 63)) << "a path beyond the record";
   EXPECT_EQ(paramErr, GetReferencedFileName(Handle(), name, 63));
   WriteFile("real.aif", "FORM");
-  FSSpec spec = Spec("real.aif");
+  FSSpec fileSpec = Spec("real.aif");
   Handle alias;
-  ASSERT_EQ(noErr, NewAlias(nullptr, &spec, &alias));
+  ASSERT_EQ(noErr, NewAlias(nullptr, &fileSpec, &alias));
   EXPECT_EQ(noErr, GetReferencedFileName(alias, name, 63));
   EXPECT_EQ("real.aif", Name(name));
   DisposeHandle(three);
@@ -115,9 +115,9 @@ TEST_F(MediaTest, BundleMediaAreUnpackedUnderSafeNames) {
   add("caff sample data");
   add("");
   WriteFile("bundle", bytes + section);
-  FSSpec spec = Spec("bundle");
+  FSSpec fileSpec = Spec("bundle");
 
-  ASSERT_EQ(noErr, OpenSongFile(&spec, 1, false));
+  ASSERT_EQ(noErr, OpenSongFile(&fileSpec, 1, false));
   EXPECT_EQ("Bundled", Name(gCurrentDocumentSpec.name));
   EXPECT_EQ("FORM audio", ReadFile("escape.aif"));
   EXPECT_EQ("movie bytes", ReadFile("hidden"));
@@ -134,7 +134,7 @@ TEST_F(MediaTest, BundleMediaAreUnpackedUnderSafeNames) {
   for (int32_t i = 0; i < 3; ++i) {
     EXPECT_TRUE(ReadU16BE(GetReferencedFileEntry(i) + kRefFlags) & kRefUnpacked) << i;
     FSSpec target;
-    EXPECT_EQ(noErr, ResolveReferencedAlias(Handle(ReadU32BE(GetReferencedFileEntry(i) + kRefAlias)), &spec, &target));
+    EXPECT_EQ(noErr, ResolveReferencedAlias(Handle(ReadU32BE(GetReferencedFileEntry(i) + kRefAlias)), &fileSpec, &target));
   }
 }
 
@@ -150,8 +150,8 @@ TEST_F(MediaTest, BundleWhoseMediaLieIsRefused) {
   ResetSongDatabase();
   BuildRichDocument();
   std::string songs = SnapshotSongs();
-  FSSpec spec = Spec("bundle");
-  EXPECT_EQ(eofErr, OpenSongFile(&spec, 1, false));
+  FSSpec fileSpec = Spec("bundle");
+  EXPECT_EQ(eofErr, OpenSongFile(&fileSpec, 1, false));
   EXPECT_EQ(songs, SnapshotSongs());
 }
 

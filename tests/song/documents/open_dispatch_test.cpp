@@ -41,8 +41,8 @@ TEST_F(OpenDispatchTest, SongDocumentOpensThroughTheDispatcher) {
   ASSERT_EQ(noErr, Save("doc.bysq"));
   CloseSongDocument();
   ResetSongDatabase();
-  FSSpec spec = Spec("doc.bysq");
-  EXPECT_EQ(noErr, OpenDocumentSpec(&spec, 0, 0));
+  FSSpec fileSpec = Spec("doc.bysq");
+  EXPECT_EQ(noErr, OpenDocumentSpec(&fileSpec, 0, 0));
   EXPECT_EQ(kOpenKindSongDocument, gOpenKind);
   EXPECT_EQ(songs, SnapshotSongs());
 }
@@ -66,9 +66,9 @@ TEST_F(OpenDispatchTest, MissingFileAndPresetsOpenNothing) {
 TEST_F(OpenDispatchTest, MidiFileGoesToTheNextFreeSlot) {
   BuildSmallDocument();  // songs 0 and 1 hold material
   WriteFile("tune.mid", TinyMidiFile());
-  FSSpec spec = Spec("tune.mid");
+  FSSpec fileSpec = Spec("tune.mid");
   SelectSongIndex(0);
-  ASSERT_EQ(noErr, OpenDocumentSpec(&spec, 0, 0));
+  ASSERT_EQ(noErr, OpenDocumentSpec(&fileSpec, 0, 0));
   EXPECT_EQ(kOpenKindOther, gOpenKind);
   EXPECT_EQ(2, gCurrentSongIndex);
   EXPECT_TRUE(GetSongHandleAt(2));
@@ -83,8 +83,8 @@ TEST_F(OpenDispatchTest, MidiFileWithEverySlotTakenChangesNothing) {
   SelectSongIndex(0);
   std::string songs = SnapshotSongs();
   WriteFile("tune.mid", TinyMidiFile());
-  FSSpec spec = Spec("tune.mid");
-  EXPECT_EQ(kDocumentSlotsFullErr, OpenDocumentSpec(&spec, 0, 0));
+  FSSpec fileSpec = Spec("tune.mid");
+  EXPECT_EQ(kDocumentSlotsFullErr, OpenDocumentSpec(&fileSpec, 0, 0));
   EXPECT_EQ(songs, SnapshotSongs());
 }
 

@@ -89,29 +89,29 @@ TEST_F(DocumentTest, WriterFailureLeavesTheOldFileAsItWas) {
   ASSERT_EQ(noErr, Save("song.bysq"));
   std::string old = ReadFile("song.bysq");
   std::vector<std::string> names = FolderNames(folder_.path());
-  FSSpec spec = Spec("song.bysq");
-  EXPECT_EQ(dskFulErr, WriteNewFileQuietly(&spec, kSongDocumentType, WriteThenFail, nullptr));
+  FSSpec fileSpec = Spec("song.bysq");
+  EXPECT_EQ(dskFulErr, WriteNewFileQuietly(&fileSpec, kSongDocumentType, WriteThenFail, nullptr));
   EXPECT_EQ(old, ReadFile("song.bysq"));
   EXPECT_EQ(names, FolderNames(folder_.path()));
 }
 
 TEST_F(DocumentTest, SaveKeepsTheReplacedFilesResourceForkAndType) {
   WriteFile("song", "old contents");
-  FSSpec spec = Spec("song");
+  FSSpec fileSpec = Spec("song");
   FInfo info;
   info.fdType = kSongDocumentType;
   info.fdCreator = kProgramCreator;
   info.fdFlags = kHasCustomIcon;
-  ASSERT_EQ(noErr, FSpSetFInfo(&spec, &info));
-  ASSERT_EQ(noErr, WriteResourceForkBytes(&spec, std::string(300, 'r')));
+  ASSERT_EQ(noErr, FSpSetFInfo(&fileSpec, &info));
+  ASSERT_EQ(noErr, WriteResourceForkBytes(&fileSpec, std::string(300, 'r')));
   BuildSmallDocument();
   ASSERT_EQ(noErr, Save("song"));
   EXPECT_NE("old contents", ReadFile("song"));
   std::string fork;
-  ASSERT_EQ(noErr, ReadResourceForkBytes(&spec, &fork));
+  ASSERT_EQ(noErr, ReadResourceForkBytes(&fileSpec, &fork));
   EXPECT_EQ(std::string(300, 'r'), fork);
   FInfo after;
-  ASSERT_EQ(noErr, FSpGetFInfo(&spec, &after));
+  ASSERT_EQ(noErr, FSpGetFInfo(&fileSpec, &after));
   EXPECT_EQ(kHasCustomIcon, after.fdFlags & kHasCustomIcon);
   EXPECT_EQ(noErr, Open("song"));
 }
@@ -119,12 +119,12 @@ TEST_F(DocumentTest, SaveKeepsTheReplacedFilesResourceForkAndType) {
 TEST_F(DocumentTest, NewDocumentIsASongDocumentOfTheProgram) {
   BuildSmallDocument();
   ASSERT_EQ(noErr, Save("fresh"));
-  FSSpec spec = Spec("fresh");
+  FSSpec fileSpec = Spec("fresh");
   FInfo info;
-  ASSERT_EQ(noErr, FSpGetFInfo(&spec, &info));
+  ASSERT_EQ(noErr, FSpGetFInfo(&fileSpec, &info));
   EXPECT_EQ(kSongDocumentType, info.fdType);
   EXPECT_EQ(kProgramCreator, info.fdCreator);
-  EXPECT_TRUE(IsSameFSSpec(&spec, &gCurrentDocumentSpec));
+  EXPECT_TRUE(IsSameFSSpec(&fileSpec, &gCurrentDocumentSpec));
 }
 
 TEST_F(DocumentTest, SongsThatCannotBeStoredAreRefusedNotLost) {

@@ -23,8 +23,8 @@ class StoredRecordTest : public DocumentTest {
   // Makes bytes the document input.
   void BeginInput(const std::string& bytes) {
     WriteFile("stream", bytes);
-    FSSpec spec = Spec("stream");
-    ASSERT_EQ(noErr, FSpOpenDF(&spec, fsRdPerm, &fork_));
+    FSSpec fileSpec = Spec("stream");
+    ASSERT_EQ(noErr, FSpOpenDF(&fileSpec, fsRdPerm, &fork_));
     ASSERT_EQ(noErr, BeginDocumentInput(fork_));
   }
   void TearDown() override {

@@ -39,16 +39,16 @@ class OutputsTest : public PrefsTest {
       SetOutput(int32_t(i), kDeviceKindMidiPort, uint8_t(10 + order[i]), uint8_t(order[i]));
   }
   std::string OutputsPath() {
-    FSSpec spec;
-    GetOutputsFileSpec(&spec);
-    return SpecToPath(&spec);
+    FSSpec fileSpec;
+    GetOutputsFileSpec(&fileSpec);
+    return SpecToPath(&fileSpec);
   }
 };
 
 TEST_F(OutputsTest, FileNameReplacesTheLastCharacter) {
-  FSSpec spec;
-  EXPECT_EQ(GetOutputsFileSpec(&spec), 25);
-  EXPECT_EQ(std::string(reinterpret_cast<char*>(spec.name + 1), spec.name[0]), "Zarin 7 Preferenceoutputs");
+  FSSpec fileSpec;
+  EXPECT_EQ(GetOutputsFileSpec(&fileSpec), 25);
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(fileSpec.name + 1), fileSpec.name[0]), "Zarin 7 Preferenceoutputs");
 }
 
 // The file's table replaces the program's, and every track follows its output to wherever the

@@ -344,14 +344,14 @@ TEST_F(PreferencesFileTest, OlderFileIsTakenOverWithBothForks) {
   ASSERT_FALSE(oldFork.empty());
 
   ASSERT_EQ(MigratePreferencesFile(), noErr);
-  FSSpec spec;
-  GetPrefsFileSpec(&spec);
+  FSSpec fileSpec;
+  GetPrefsFileSpec(&fileSpec);
   EXPECT_EQ(ReadWholeFile(PrefsPath()), oldData);
   std::string newFork;
-  ASSERT_EQ(ReadResourceForkBytes(&spec, &newFork), noErr);
+  ASSERT_EQ(ReadResourceForkBytes(&fileSpec, &newFork), noErr);
   EXPECT_EQ(newFork, oldFork);
   FInfo info;
-  ASSERT_EQ(FSpGetFInfo(&spec, &info), noErr);
+  ASSERT_EQ(FSpGetFInfo(&fileSpec, &info), noErr);
   EXPECT_EQ(info.fdType, kPrefsFileType);
   EXPECT_EQ(info.fdCreator, kAppCreator);
   EXPECT_EQ(ReadWholeFile(oldPath), oldData);

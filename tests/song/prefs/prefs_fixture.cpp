@@ -207,9 +207,9 @@ void PrefsTest::TearDown() {
 }
 
 std::string PrefsTest::PrefsPath() const {
-  FSSpec spec;
-  GetPrefsFileSpec(&spec);
-  return SpecToPath(&spec);
+  FSSpec fileSpec;
+  GetPrefsFileSpec(&fileSpec);
+  return SpecToPath(&fileSpec);
 }
 
 std::string PrefsTest::PrefsSidecarPath() const { return SidecarPathFor(PrefsPath()); }
@@ -229,10 +229,10 @@ std::vector<std::string> PrefsTest::FolderNames() const {
 OSErr PrefsTest::ReadImage(const std::string& bytes, PreferencesData* data) {
   std::string path = scratch_.File("image");
   zarin_test::WriteWholeFile(path, bytes);
-  FSSpec spec;
-  PathToSpec(path, &spec);
+  FSSpec fileSpec;
+  PathToSpec(path, &fileSpec);
   int16_t refNum = 0;
-  OSErr err = OpenDataFork(&spec, fsRdPerm, &refNum);
+  OSErr err = OpenDataFork(&fileSpec, fsRdPerm, &refNum);
   if (err != noErr) return err;
   err = BeginDocumentInput(refNum);
   if (err == noErr) err = ReadPreferencesStream(data);
@@ -244,10 +244,10 @@ OSErr PrefsTest::ReadImage(const std::string& bytes, PreferencesData* data) {
 std::string PrefsTest::WriteImage() {
   std::string path = scratch_.File("written");
   zarin_test::WriteWholeFile(path, "");
-  FSSpec spec;
-  PathToSpec(path, &spec);
+  FSSpec fileSpec;
+  PathToSpec(path, &fileSpec);
   int16_t refNum = 0;
-  EXPECT_EQ(OpenDataFork(&spec, fsRdWrPerm, &refNum), noErr);
+  EXPECT_EQ(OpenDataFork(&fileSpec, fsRdWrPerm, &refNum), noErr);
   BeginStream(refNum);
   EXPECT_EQ(WritePreferencesStream(), noErr);
   CloseFork(refNum);

@@ -45,10 +45,10 @@ class WindowLayoutTest : public PrefsTest {
   OSErr ReadSection(const std::string& bytes, Handle* block, Handle* panes) {
     std::string path = scratch_.File("layout");
     zarin_test::WriteWholeFile(path, bytes);
-    FSSpec spec;
-    PathToSpec(path, &spec);
+    FSSpec fileSpec;
+    PathToSpec(path, &fileSpec);
     int16_t refNum = 0;
-    EXPECT_EQ(OpenDataFork(&spec, fsRdPerm, &refNum), noErr);
+    EXPECT_EQ(OpenDataFork(&fileSpec, fsRdPerm, &refNum), noErr);
     BeginDocumentInput(refNum);
     OSErr err = ReadLayoutSection(block, panes);
     CloseFork(refNum);

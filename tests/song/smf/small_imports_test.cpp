@@ -22,15 +22,15 @@ namespace {
 class SmallImportTest : public SmfTest {
  protected:
   FSSpec Spec(const std::string& name, const Bytes& bytes, OSType type = 0) {
-    FSSpec spec;
-    EXPECT_EQ(noErr, PathToSpec(WriteFile(name, bytes), &spec));
+    FSSpec fileSpec;
+    EXPECT_EQ(noErr, PathToSpec(WriteFile(name, bytes), &fileSpec));
     if (type) {
       FInfo info;
-      EXPECT_EQ(noErr, FSpGetFInfo(&spec, &info));
+      EXPECT_EQ(noErr, FSpGetFInfo(&fileSpec, &info));
       info.fdType = type;
-      EXPECT_EQ(noErr, FSpSetFInfo(&spec, &info));
+      EXPECT_EQ(noErr, FSpSetFInfo(&fileSpec, &info));
     }
-    return spec;
+    return fileSpec;
   }
   std::vector<std::pair<uint32_t, Bytes>> DataEvents() {
     std::vector<std::pair<uint32_t, Bytes>> out;
@@ -55,9 +55,9 @@ TEST_F(SmallImportTest, SysExDumpMessagesBecomeDataEventsASixteenthApart) {
   second.push_back(0xF7);  // runs across the first 128-byte block
   Append(&dump, second);
   Append(&dump, {0xF0, 0x7E, 0x00, 0xF0, 0x7E, 0x01, 0xF7});  // the first F0 is dropped
-  FSSpec spec = Spec("dump.syx", dump);
+  FSSpec fileSpec = Spec("dump.syx", dump);
   SysExDumpResult result;
-  ASSERT_EQ(noErr, ImportSysExDump(&spec, 961, &result));
+  ASSERT_EQ(noErr, ImportSysExDump(&fileSpec, 961, &result));
   EXPECT_EQ(3, result.messages);
   EXPECT_EQ(961u + 3 * 120, result.nextTick);
   std::vector<std::pair<uint32_t, Bytes>> events = DataEvents();
@@ -87,9 +87,9 @@ TEST_F(SmallImportTest, DamagedDumpsInsertNothing) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    FSSpec spec = Spec("bad.syx", c.bytes);
+    FSSpec fileSpec = Spec("bad.syx", c.bytes);
     SysExDumpResult result;
-    EXPECT_EQ(c.err, ImportSysExDump(&spec, 1, &result));
+    EXPECT_EQ(c.err, ImportSysExDump(&fileSpec, 1, &result));
     EXPECT_EQ(0, result.messages);
     EXPECT_EQ(before, SongTableSnapshot());
     EXPECT_EQ(handles, CountLiveHandles());
@@ -98,11 +98,11 @@ TEST_F(SmallImportTest, DamagedDumpsInsertNothing) {
   Bytes big{0xF0};
   big.resize(60000, 0x11);
   big.push_back(0xF7);
-  FSSpec spec = Spec("big.syx", big);
+  FSSpec fileSpec = Spec("big.syx", big);
   uint64_t budget = GetMemoryBudget();
   SetMemoryBudget(GetMemoryInUse() + 100000);
   SysExDumpResult result;
-  OSErr err = ImportSysExDump(&spec, 1, &result);
+  OSErr err = ImportSysExDump(&fileSpec, 1, &result);
   SetMemoryBudget(budget);
   EXPECT_EQ(memFullErr, err);
   EXPECT_EQ(before, SongTableSnapshot());
@@ -133,22 +133,22 @@ TEST_F(SmallImportTest, NameListsOfBothForms) {
 
   uint32_t handles = CountLiveHandles();
   NameListResult result;
-  FSSpec spec = Spec("names.mpn", Sized(names), kNameListType);
-  ASSERT_EQ(noErr, ImportNameList(&spec, &result));
+  FSSpec fileSpec = Spec("names.mpn", Sized(names), kNameListType);
+  ASSERT_EQ(noErr, ImportNameList(&fileSpec, &result));
   EXPECT_EQ(names, Bytes(HandleData(result.names), HandleData(result.names) + GetHandleSize(result.names)));
   EXPECT_FALSE(result.events);
   EXPECT_EQ(std::string("names.mpn"), std::string(reinterpret_cast<char*>(result.fileName + 1), result.fileName[0]));
   DisposeHandle(result.names);
 
-  spec = Spec("current.mpn", current, kNameList2Type);
-  ASSERT_EQ(noErr, ImportNameList(&spec, &result));
+  fileSpec = Spec("current.mpn", current, kNameList2Type);
+  ASSERT_EQ(noErr, ImportNameList(&fileSpec, &result));
   EXPECT_EQ(784, result.version);
   EXPECT_EQ(events, Bytes(HandleData(result.events), HandleData(result.events) + GetHandleSize(result.events)));
   DisposeHandle(result.names);
   DisposeHandle(result.events);
 
-  spec = Spec("older.mpn", older, kNameList2Type);
-  ASSERT_EQ(noErr, ImportNameList(&spec, &result));
+  fileSpec = Spec("older.mpn", older, kNameList2Type);
+  ASSERT_EQ(noErr, ImportNameList(&fileSpec, &result));
   ASSERT_EQ(28, GetHandleSize(result.events));
   const uint8_t* e = reinterpret_cast<const uint8_t*>(HandleData(result.events));
   EXPECT_EQ(7u, SeqEventTime(e));
@@ -185,9 +185,9 @@ TEST_F(SmallImportTest, DamagedNameListsGiveAnErrorAndNoHandles) {
   uint32_t handles = CountLiveHandles();
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    FSSpec spec = Spec("bad.mpn", c.bytes, c.type);
+    FSSpec fileSpec = Spec("bad.mpn", c.bytes, c.type);
     NameListResult result;
-    EXPECT_EQ(c.err, ImportNameList(&spec, &result));
+    EXPECT_EQ(c.err, ImportNameList(&fileSpec, &result));
     EXPECT_FALSE(result.names);
     EXPECT_FALSE(result.events);
     EXPECT_EQ(handles, CountLiveHandles());
@@ -228,8 +228,8 @@ TEST_F(SmallImportTest, LyricsLandOnTheNotes) {
   Bytes events;
   for (int i = 0; i < 5; ++i) Append(&events, {0, 0x90, uint8_t(60 + i), 100, 0x78, 0x80, uint8_t(60 + i), 0});
   ASSERT_EQ(noErr, Import(File({Header(0, 1, 120), Chunk("MTrk", events)})));
-  FSSpec spec = Spec("words.txt", Bytes{'H', 'e', 'l', '-', 'l', 'o', ' ', ' ', 'w', 'o', 'r', 'l', 'd', '\n', 'e', 'n', 'd'});
-  ASSERT_EQ(noErr, ImportLyricsFile(&spec, 1));
+  FSSpec fileSpec = Spec("words.txt", Bytes{'H', 'e', 'l', '-', 'l', 'o', ' ', ' ', 'w', 'o', 'r', 'l', 'd', '\n', 'e', 'n', 'd'});
+  ASSERT_EQ(noErr, ImportLyricsFile(&fileSpec, 1));
   ASSERT_EQ(3, CountMarkers());
   // "Hel-lo " takes two notes, "world" the third, "end" the fourth.
   uint32_t ticks[] = {1, 961, 1441};
@@ -246,8 +246,8 @@ TEST_F(SmallImportTest, LyricsAreOneUndoStep) {
   Bytes events;
   for (int i = 0; i < 3; ++i) Append(&events, {0, 0x90, uint8_t(60 + i), 100, 0x78, 0x80, uint8_t(60 + i), 0});
   ASSERT_EQ(noErr, Import(File({Header(0, 1, 120), Chunk("MTrk", events)})));
-  FSSpec spec = Spec("words.txt", Bytes{'o', 'n', 'e', ' ', 't', 'w', 'o'});
-  ASSERT_EQ(noErr, ImportLyricsFile(&spec, 1));
+  FSSpec fileSpec = Spec("words.txt", Bytes{'o', 'n', 'e', ' ', 't', 'w', 'o'});
+  ASSERT_EQ(noErr, ImportLyricsFile(&fileSpec, 1));
   ASSERT_EQ(2, CountMarkers());
   ASSERT_TRUE(CanUndo());
   ASSERT_EQ(noErr, UndoLastEdit());
@@ -256,17 +256,17 @@ TEST_F(SmallImportTest, LyricsAreOneUndoStep) {
 }
 
 TEST_F(SmallImportTest, LyricsNeedATrackWithEvents) {
-  FSSpec spec = Spec("words.txt", Bytes{'l', 'a'});
-  EXPECT_EQ(paramErr, ImportLyricsFile(&spec, 1));
+  FSSpec fileSpec = Spec("words.txt", Bytes{'l', 'a'});
+  EXPECT_EQ(paramErr, ImportLyricsFile(&fileSpec, 1));
   EXPECT_EQ(0, CountMarkers());
 }
 
 TEST_F(SmallImportTest, DrumMapBlock) {
   Bytes block(300, 0x42);
-  FSSpec spec = Spec("kit.mdrm", Sized(block), kDrumMapType);
+  FSSpec fileSpec = Spec("kit.mdrm", Sized(block), kDrumMapType);
   Str63 name;
   OSErr err = noErr;
-  Handle map = ImportDrumMapFile(&spec, name, &err);
+  Handle map = ImportDrumMapFile(&fileSpec, name, &err);
   ASSERT_EQ(noErr, err);
   ASSERT_TRUE(map);
   EXPECT_EQ(300, GetHandleSize(map));
@@ -274,9 +274,9 @@ TEST_F(SmallImportTest, DrumMapBlock) {
   DisposeHandle(map);
   Bytes cut = Sized(block);
   cut.resize(100);
-  spec = Spec("cut.mdrm", cut, kDrumMapType);
+  fileSpec = Spec("cut.mdrm", cut, kDrumMapType);
   uint32_t handles = CountLiveHandles();
-  EXPECT_FALSE(ImportDrumMapFile(&spec, name, &err));
+  EXPECT_FALSE(ImportDrumMapFile(&fileSpec, name, &err));
   EXPECT_EQ(eofErr, err);
   EXPECT_EQ(handles, CountLiveHandles());
 }

@@ -17,9 +17,9 @@ int main(int argc, char** argv) {
   }
   int32_t tpq = argc > 2 ? std::atoi(argv[2]) : 480;
   SetUpSmfImportState(tpq > 0 ? tpq : 480);
-  FSSpec spec;
-  OSErr err = PathToSpec(argv[1], &spec);
-  if (err == noErr) err = ImportStandardMidiFile(&spec, 0);
+  FSSpec fileSpec;
+  OSErr err = PathToSpec(argv[1], &fileSpec);
+  if (err == noErr) err = ImportStandardMidiFile(&fileSpec, 0);
   if (err != noErr) {
     std::printf("error %d\n", err);
     return 2;

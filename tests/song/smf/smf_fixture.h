@@ -40,10 +40,10 @@ class SmfTest : public ::testing::Test {
     return path;
   }
   OSErr ImportPath(const std::string& path, uint32_t mergeTick = 0) {
-    FSSpec spec;
-    OSErr err = PathToSpec(path, &spec);
+    FSSpec fileSpec;
+    OSErr err = PathToSpec(path, &fileSpec);
     if (err != noErr) return err;
-    return ImportStandardMidiFile(&spec, mergeTick);
+    return ImportStandardMidiFile(&fileSpec, mergeTick);
   }
   OSErr Import(const Bytes& bytes, uint32_t mergeTick = 0, const std::string& name = "Test.mid") {
     return ImportPath(WriteFile(name, bytes), mergeTick);

@@ -294,10 +294,10 @@ class TextsFixture : public UndoFixture {
   void SetUp() override {
     UndoFixture::SetUp();
     CloseAllResFiles();
-    FSSpec spec;
-    PathToSpec(folder_.File("texts.rsrc"), &spec);
-    FSpCreateResFile(&spec, FourCC("test"), FourCC("rsrc"), -1);
-    ASSERT_NE(-1, FSpOpenResFile(&spec, fsRdWrPerm));
+    FSSpec fileSpec;
+    PathToSpec(folder_.File("texts.rsrc"), &fileSpec);
+    FSpCreateResFile(&fileSpec, FourCC("test"), FourCC("rsrc"), -1);
+    ASSERT_NE(-1, FSpOpenResFile(&fileSpec, fsRdWrPerm));
   }
   void TearDown() override {
     CloseAllResFiles();

@@ -26,10 +26,10 @@ class UndoMenuTest : public ::testing::Test {
     ResetSongDatabase();
     ASSERT_EQ(noErr, AllocateUndoRing(kDefaultUndoLevels));
     CloseAllResFiles();
-    FSSpec spec;
-    PathToSpec(folder_.File("texts.rsrc"), &spec);
-    FSpCreateResFile(&spec, FourCC("test"), FourCC("rsrc"), -1);
-    ASSERT_NE(-1, FSpOpenResFile(&spec, fsRdWrPerm));
+    FSSpec fileSpec;
+    PathToSpec(folder_.File("texts.rsrc"), &fileSpec);
+    FSpCreateResFile(&fileSpec, FourCC("test"), FourCC("rsrc"), -1);
+    ASSERT_NE(-1, FSpOpenResFile(&fileSpec, fsRdWrPerm));
     AddStrList(kUndoMenuTextList, {"Undo ", "Redo "});
     AddStrList(kUndoKindTextList, {"Edit", "Typing", "Insert"});
     gEditMenu = NewMenu(130, reinterpret_cast<const unsigned char*>("\004Edit"));
