@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "platform/coreaudio/audio_internal.h"
+#include "platform/jack/jack_client_lifetime.h"
 #include "platform/system/host_time.h"
 
 namespace {
@@ -22,6 +23,7 @@ struct JackState {
   std::vector<jack_port_t*> ports[2];      // ours: outputs feed playback, inputs read capture
   std::vector<std::string> physical[2];    // the server's ports they connect to
   bool active = false;
+  JackCycleGate gate;  // the process callback serves only the gate's client
   std::atomic<bool> dead{false};
   std::atomic<int64_t> hostOffset{0};      // host nanoseconds minus JACK microseconds x 1000
   // Process-thread clock.
@@ -67,7 +69,10 @@ void MeasureHostOffset() {
   gJack.hostOffset.store(int64_t(before + (after - before) / 2) - int64_t(jackNow * 1000));
 }
 
-int JackProcess(jack_nframes_t frames, void*) {
+int JackProcess(jack_nframes_t frames, void* client) {
+  if (gJack.gate.active.load() != client) return 0;  // a client on its way out
+  JackCycleScope inside(gJack.gate);
+  if (gJack.gate.active.load() != client) return 0;
   AudioDeviceRecord* device = gJackDevice;
   const UInt32 outs = UInt32(gJack.ports[kSideOutput].size());
   const UInt32 ins = UInt32(gJack.ports[kSideInput].size());
@@ -144,11 +149,13 @@ void JackShutdown(jack_status_t, const char*, void*) {
   PostAudioNotice(kNoticeBackendDied, gJackDevice->id, 0, false, 0);
 }
 
-// Device mutex held.
+// Device mutex held. The callback lets go of our state first; the close (which deactivates
+// the client) then runs with a bound, so that a stuck server or library cannot hang a quit.
 void CloseClient() {
   if (gJack.client == nullptr) return;
-  if (gJack.active && !gJack.dead.load()) jack_deactivate(gJack.client);
-  jack_client_close(gJack.client);
+  gJack.gate.active.store(nullptr);
+  AwaitJackCycleEnd(gJack.gate, "JACK audio");
+  CloseJackClientWithin(gJack.client, "JACK audio");
   gJack.client = nullptr;
   gJack.active = false;
   for (int side = 0; side < 2; ++side) gJack.ports[side].clear();
@@ -227,7 +234,7 @@ bool SetUpClient(AudioDeviceRecord* device) {
   size_t outs = gJack.physical[kSideOutput].empty() ? 2 : gJack.physical[kSideOutput].size();
   if (!RegisterPorts(kSideOutput, std::min<size_t>(outs, 64)) ||
       !RegisterPorts(kSideInput, std::min<size_t>(gJack.physical[kSideInput].size(), 64))) {
-    jack_client_close(gJack.client);
+    CloseJackClientWithin(gJack.client, "JACK audio");
     gJack.client = nullptr;
     for (int side = 0; side < 2; ++side) gJack.ports[side].clear();
     return false;
@@ -239,7 +246,8 @@ bool SetUpClient(AudioDeviceRecord* device) {
   device->bufferFrames.store(frames);
   device->minFrames.store(frames);
   device->maxFrames.store(frames);
-  jack_set_process_callback(gJack.client, JackProcess, nullptr);
+  jack_set_process_callback(gJack.client, JackProcess, gJack.client);
+  gJack.gate.active.store(gJack.client);
   jack_set_buffer_size_callback(gJack.client, JackBufferSizeChanged, nullptr);
   jack_set_sample_rate_callback(gJack.client, JackSampleRateChanged, nullptr);
   jack_set_xrun_callback(gJack.client, JackXrun, nullptr);
@@ -277,7 +285,7 @@ void DiscoverJackDevice() {
   // The record is made once a server first answers, so no JACK id exists without one.
   if (gJackDevice == nullptr) gJackDevice = MakeJackDevice();
   if (gJackDevice == nullptr) {
-    jack_client_close(client);
+    CloseJackClientWithin(client, "JACK audio");
     return;
   }
   AudioDeviceRecord* device = gJackDevice;

@@ -15,7 +15,6 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
-#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -25,6 +24,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/jack/jack_client_lifetime.h"
 #include "platform/threads/lock_free_queue.h"
 #include "platform/coremidi/midi_drivers.h"
 #include "platform/coremidi/midi_message_split.h"
@@ -86,12 +86,9 @@ struct JackState {
   std::mutex scanLock;
   jack_client_t* client = nullptr;
   std::atomic<bool> open{false};
-  // The process callback works only for this client (null while closing: a client whose
-  // close is still under way is ignored); cycle is odd while a callback is inside (see
-  // AwaitCycleEnd). Both are sequentially consistent: a port or client taken away is either
-  // seen gone by a cycle or waited for.
-  std::atomic<jack_client_t*> active{nullptr};
-  std::atomic<uint64_t> cycle{0};
+  // The process callback works only for the gate's client (null while closing: a client
+  // whose close is still under way is ignored).
+  JackCycleGate gate;
   PortSlot slots[kMaxPorts];
   LockFreeQueue<OutEvent, kQueueSize> queue;
   std::atomic<uint32_t> seq{0};
@@ -243,18 +240,11 @@ void ReadInput(JackState& j, jack_nframes_t start) {
   }
 }
 
-// Marks a callback inside its cycle for as long as it lives (see AwaitCycleEnd).
-struct CycleScope {
-  explicit CycleScope(JackState& j) : j_(j) { j_.cycle.fetch_add(1); }
-  ~CycleScope() { j_.cycle.fetch_add(1); }
-  JackState& j_;
-};
-
 int Process(jack_nframes_t frames, void* client) {
   JackState& j = J();
-  if (j.active.load() != client) return 0;  // a client still closing stays out of the count
-  CycleScope inside(j);
-  if (j.active.load() != client) return 0;
+  if (j.gate.active.load() != client) return 0;  // a client still closing stays out of the count
+  JackCycleScope inside(j.gate);
+  if (j.gate.active.load() != client) return 0;
   jack_nframes_t start = 0;
   jack_time_t startUs = 0, nextUs = 0;
   float periodUs = 0;
@@ -348,19 +338,6 @@ int SlotFor(JackState& j, const std::string& foreign, bool output) {
   return free;
 }
 
-// Waits until no process callback is inside a cycle that began before now: one that begins
-// later sees what was taken away before the call. False when a cycle ran on past the bound.
-bool AwaitCycleEnd(JackState& j) {
-  const uint64_t now = j.cycle.load();
-  if ((now & 1) == 0) return true;
-  for (int i = 0; i < 2000; ++i) {
-    if (j.cycle.load() != now) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
-  std::fprintf(stderr, "JACK MIDI: a process cycle has run for over 2 s\n");
-  return false;
-}
-
 // Takes the slot's port away from the process callback, waits until the callback can no
 // longer be using it, and unregisters it. A port still in use after the wait is left
 // registered (it goes with the client) rather than freed under the callback.
@@ -370,7 +347,7 @@ void RetireSlot(JackState& j, PortSlot& slot) {
   slot.used = false;
   slot.connected = false;
   slot.foreign.clear();
-  if (port != nullptr && AwaitCycleEnd(j)) jack_port_unregister(j.client, port);
+  if (port != nullptr && AwaitJackCycleEnd(j.gate, "JACK MIDI")) jack_port_unregister(j.client, port);
 }
 
 void RescanLocked(JackState& j, bool notify) {
@@ -412,27 +389,6 @@ void RescanLocked(JackState& j, bool notify) {
     if (j.slots[i].used && !seen[i]) RetireSlot(j, j.slots[i]);
 }
 
-// Closes the client on a thread of its own and waits at most two seconds: libjack's close can
-// hang for good when its notification thread is stopped while holding a lock (a known fault of
-// the library), and a quit must not hang with it. A close that does not finish is left behind.
-void CloseClientWithin(jack_client_t* client) {
-  struct Closing {
-    std::mutex lock;
-    std::condition_variable done;
-    bool finished = false;
-  };
-  auto closing = std::make_shared<Closing>();
-  std::thread([client, closing] {
-    jack_client_close(client);
-    std::lock_guard<std::mutex> guard(closing->lock);
-    closing->finished = true;
-    closing->done.notify_all();
-  }).detach();
-  std::unique_lock<std::mutex> guard(closing->lock);
-  if (!closing->done.wait_for(guard, std::chrono::seconds(2), [&] { return closing->finished; }))
-    std::fprintf(stderr, "JACK MIDI: the JACK client did not close within 2 s; going on without it\n");
-}
-
 }  // namespace
 
 bool OpenJackMidi() {
@@ -457,11 +413,11 @@ bool OpenJackMidi() {
   jack_set_port_rename_callback(client, OnPortRename, nullptr);
   jack_set_graph_order_callback(client, OnGraphOrder, nullptr);
   jack_on_shutdown(client, OnShutdown, nullptr);
-  j.active.store(client);
+  j.gate.active.store(client);
   if (jack_activate(client) != 0) {
-    j.active.store(nullptr);
-    AwaitCycleEnd(j);
-    CloseClientWithin(client);
+    j.gate.active.store(nullptr);
+    AwaitJackCycleEnd(j.gate, "JACK MIDI");
+    CloseJackClientWithin(client, "JACK MIDI");
     j.client = nullptr;
     return false;
   }
@@ -475,9 +431,9 @@ void CloseJackMidi() {
   if (j.client == nullptr) return;
   // The callback lets go first; the close (which deactivates the client) may then take its
   // time on a thread of its own without anything here being used under it.
-  j.active.store(nullptr);
-  AwaitCycleEnd(j);
-  CloseClientWithin(j.client);
+  j.gate.active.store(nullptr);
+  AwaitJackCycleEnd(j.gate, "JACK MIDI");
+  CloseJackClientWithin(j.client, "JACK MIDI");
   j.client = nullptr;
   j.open.store(false);
   j.periodNanos.store(0);
