@@ -11,6 +11,12 @@ TransportClock& C() { return gTransportClock; }
 constexpr uint8_t kShortMessageHeader = 128;
 constexpr uint32_t kCatchUpLimit = 500;
 
+// The clock's idle timer asks whether anything is pending before it takes the clock lock:
+// it reads this flag, never the list.
+void PublishPending() {
+  C().noteOffsPending.store(C().pendingNoteOffs != nullptr, std::memory_order_release);
+}
+
 void FreeNode(NoteOffNode* node) {
   node->processor = nullptr;
   node->owner = nullptr;
@@ -40,6 +46,7 @@ void AdvanceQueue(bool storedStatusForZero) {
   while (C().pendingNoteOffs && C().pendingNoteOffs->dueCount == C().dueCounter) {
     NoteOffNode* node = C().pendingNoteOffs;
     C().pendingNoteOffs = node->next;
+    PublishPending();
     SendNodeOff(node, storedStatusForZero);
     ReportAndFree(node, C().songTick);
   }
@@ -53,6 +60,7 @@ NoteOffNode* TakePending(Match match) {
     NoteOffNode* node = *link;
     if (match(node)) {
       *link = node->next;
+      PublishPending();
       return node;
     }
     link = &node->next;
@@ -67,12 +75,13 @@ uint32_t gRandomVelocityUsed = 0;
 void ResetNoteOffPool() {
   C().freeNoteOffs = nullptr;
   C().pendingNoteOffs = nullptr;
+  PublishPending();
   for (int32_t i = kNoteOffPoolSize - 1; i >= 0; --i) FreeNode(&C().noteOffPool[i]);
   C().immediateOffRing.fill(ImmediateNoteOff());
   C().immediateOffIndex = 0;
 }
 
-bool HasPendingNoteOffs() { return C().pendingNoteOffs != nullptr; }
+bool HasPendingNoteOffs() { return C().noteOffsPending.load(std::memory_order_acquire); }
 
 int32_t SendShortMessage(DriverProcId send, uint8_t output, uint8_t status, uint8_t data1,
                          uint8_t data2) {
@@ -112,6 +121,7 @@ bool ScheduleNoteOff(uint32_t length, bool live, uint8_t status, uint8_t note,
   }
   node->next = *link;
   *link = node;
+  PublishPending();
   return true;
 }
 

@@ -71,6 +71,7 @@ struct TransportClock {
   std::atomic<uint32_t> flags{0};
   NoteOffNode* freeNoteOffs = nullptr;
   NoteOffNode* pendingNoteOffs = nullptr;
+  std::atomic<bool> noteOffsPending{false};  // pendingNoteOffs != null, for readers without the lock
   uint32_t dueCounter = 0;
   Handle playingSong;
   double secondsPerTick = 0.0;
