@@ -5,6 +5,7 @@
 #include <semaphore.h>
 
 #include <atomic>
+#include <chrono>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -45,6 +46,7 @@ struct Server {
   std::mutex lifecycle;
   std::atomic<bool> running{false};
   std::atomic<bool> stopping{false};
+  std::atomic<bool> exited{true};  // the server thread has left its loop
   std::thread thread;
   std::atomic<std::thread::id> threadID{};
   sem_t wake;
@@ -159,6 +161,7 @@ void ServerLoop() {
     ServiceBuiltInSynth();
   }
   s.threadID.store(std::thread::id());
+  s.exited.store(true);
 }
 
 // A chunk of at most kDeliveryChunk bytes, cut before a status byte where one allows, so that
@@ -188,6 +191,7 @@ bool StartLocked() {
   if (MidiDriverEnabled("alsa") && OpenAlsaSeq()) RescanAlsaSeq(false);
   if (MidiDriverEnabled("jack") && OpenJackMidi()) RescanJackMidi(false);
   s.running.store(true, std::memory_order_release);
+  s.exited.store(false);
   s.thread = std::thread(ServerLoop);
   SuppressMidiNotifications(false);
   return true;
@@ -271,12 +275,25 @@ OSStatus MIDIRestart() {
   return noErr;
 }
 
+// Waits at most two seconds for the server thread to leave its loop.
+static bool AwaitServerExit() {
+  for (int i = 0; i < 2000 && !S().exited.load(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  return S().exited.load();
+}
+
 void ShutDownMidiServices() {
   Server& s = S();
   std::lock_guard<std::mutex> guard(s.lifecycle);
   if (!s.running.load()) return;
   s.stopping.store(true);
   WakeMidiServer();
+  if (!AwaitServerExit()) {
+    // A read procedure that never returns keeps the thread; the drivers and endpoints it may
+    // still use stay as they are, and the quit goes on without them.
+    std::fprintf(stderr, "MIDI: the MIDI server thread did not stop within 2 s; going on without it\n");
+    s.thread.detach();
+    return;
+  }
   if (s.thread.joinable()) s.thread.join();
   SuppressMidiNotifications(true);
   CloseJackMidi();

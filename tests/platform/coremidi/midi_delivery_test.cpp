@@ -2,9 +2,12 @@
 // through the layer's MIDI thread.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <thread>
 
 #include "platform/coremidi/core_midi.h"
+#include "platform/coremidi/midi_server.h"
 #include "platform/system/host_time.h"
 #include "tests/platform/coremidi/midi_test_support.h"
 #include "tests/test_support.h"
@@ -112,6 +115,37 @@ TEST_F(MidiDelivery, SendToVirtualDestinationKeepsPacketsAndStamps) {
   EXPECT_EQ(packets[1].stamp, later + 10);
   EXPECT_EQ(packets[1].bytes, std::vector<Byte>({0xC0, 5}));
   EXPECT_EQ(packets[0].readRefCon, &recorder_);
+}
+
+// A read procedure that never returns must not hang the shut-down (and with it the quit).
+std::atomic<bool> gProcEntered{false};
+std::atomic<bool> gProcReleased{false};
+
+void StuckProc(const MIDIPacketList*, void*, void*) {
+  gProcEntered.store(true);
+  for (int i = 0; i < 20000 && !gProcReleased.load(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+}
+
+TEST_F(MidiDelivery, AReadProcedureThatNeverReturnsDoesNotHangTheShutDown) {
+  MIDIPortRef port = 0;
+  MIDIEndpointRef source = 0;
+  ASSERT_EQ(MIDIInputPortCreate(client_, CFSTR("In"), StuckProc, nullptr, &port), noErr);
+  ASSERT_EQ(MIDISourceCreate(client_, CFSTR("Keys"), &source), noErr);
+  ASSERT_EQ(MIDIPortConnectSource(port, source, nullptr), noErr);
+  PacketList list({{0, {0x90, 60, 100}}});
+  ASSERT_EQ(MIDIReceived(source, list.get()), noErr);
+  for (int i = 0; i < 5000 && !gProcEntered.load(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  ASSERT_TRUE(gProcEntered.load());
+  std::thread([] {  // lets the procedure go after a while, should the shut-down wait for it
+    std::this_thread::sleep_for(std::chrono::seconds(10));
+    gProcReleased.store(true);
+  }).detach();
+
+  ShutDownMidiServices();  // returns although the procedure is still inside
+  EXPECT_FALSE(gProcReleased.load());
+  gProcReleased.store(true);
+  ShutDownMidiServices();  // the thread has gone now: the layer shuts down for good
+  EXPECT_FALSE(MidiServicesRunning());
 }
 
 }  // namespace
