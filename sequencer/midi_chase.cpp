@@ -131,7 +131,7 @@ uint8_t* ChaseTrackEvents(uint8_t* events, uint32_t bytes, uint32_t endTime) {
     if (time == 0 || time > endTime) break;
     uint8_t kind = SeqEventKind(e);
     if (time == endTime && (kind == kKindSequenceRef || kind == kKindNote)) break;
-    uint32_t step = SeqEventLengthWithin(e, left);
+    uint32_t step = EventStepWithin(e, left);
     if (step == 0) break;  // damaged record: stop the scan here
     uint32_t at = time + gChaseOffset;
     bool channelKind = kind >= 0x80 && kind != kKindNote && kind != 0xF0;
@@ -145,11 +145,12 @@ uint8_t* ChaseTrackEvents(uint8_t* events, uint32_t bytes, uint32_t endTime) {
 
 uint8_t* ChaseOutput(uint8_t* events, uint32_t bytes, uint32_t endTime, DriverProcId send,
                      uint8_t deviceKind, uint8_t port, bool enabled) {
-  if (deviceKind == 11 || IsUnchasedKind(deviceKind)) return SeekEventList(events, int32_t(endTime));
+  if (deviceKind == 11 || IsUnchasedKind(deviceKind))
+    return SeekEventListWithin(events, bytes, int32_t(endTime));
   Handle entries = FindOrAddList(send, port, deviceKind);
   if (!entries) return events;
   gCurrentEntries = entries;
-  if (!enabled) return SeekEventList(events, int32_t(endTime));
+  if (!enabled) return SeekEventListWithin(events, bytes, int32_t(endTime));
   return ChaseTrackEvents(events, bytes, endTime);
 }
 

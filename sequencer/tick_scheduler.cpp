@@ -3,6 +3,7 @@
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
 #include "sequencer/clock_interim_services.h"
+#include "sequencer/event_seek.h"
 #include "sequencer/midi_utilities.h"
 #include "sequencer/note_off_queue.h"
 #include "sequencer/section_reader.h"
@@ -60,7 +61,7 @@ uint32_t StepAt(const EventList& list, uint32_t offset) {
   if (offset >= list.size || list.size - offset < kShortEventSize) return 0;
   const uint8_t* e = list.bytes + offset;
   if (SeqEventTime(e) == 0 || e[kEventStatus] < 0x10) return 0;
-  return SeqEventLengthWithin(e, list.size - offset);
+  return EventStepWithin(e, list.size - offset);
 }
 
 // From offset, the first event whose time is at least tick (or the end record).

@@ -19,6 +19,7 @@
 #include "song/conductor_time.h"
 #include "song/instrument_record.h"
 #include "song/instrument_table.h"
+#include "song/seq_event.h"
 #include "song/song_layout.h"
 #include "tests/sequencer/clock/clock_fixture.h"
 
@@ -217,6 +218,43 @@ TEST_F(ClockTest, MutedTrackSendsNothingButKeepsItsPlace) {
   Handle song = MakeSong({t}, {});
   Play(song, 4);
   EXPECT_TRUE(gSent.empty());
+}
+
+TEST_F(ClockTest, ADamagedDataRecordEndsTheTrackThere) {
+  struct Case {
+    uint32_t storedLength;
+    bool notePlays;
+  };
+  // Zero, shorter than a data record's header and trailer, or past the list: the track stops
+  // at the record; a whole record is stepped over.
+  const Case cases[] = {{0, false}, {14, false}, {36, false}, {4000, false}, {38, true}};
+  for (const Case& c : cases) {
+    gSent.clear();
+    TestTrack t;
+    t.events = {{10, 0xB0, 1, 50, 0}, {30, 0x90, 60, 100, 5}};
+    Handle song = MakeSong({t}, {});
+    uint8_t* entry = reinterpret_cast<uint8_t*>(*song) + kSongHeaderSize;
+    Handle events(ReadU32BE(entry + kTrackEventList));
+    // controller (8), data record (38), note (14), end (14)
+    std::vector<uint8_t> list(8 + 38 + 14 + kEndRecordSize, 0);
+    FillShortEvent(list.data(), 10, 0xB0, 1, 50);
+    FillVariableEvent(list.data() + 8, 20, 38);
+    WriteU32BE(list.data() + 8 + kEventVariableLength, c.storedLength);
+    // The record's bytes hold what a walk that trusts a short length would take for a note.
+    FillLongEvent(list.data() + 8 + 14, 25, 0x90, 61, 100, 5);
+    FillLongEvent(list.data() + 46, 30, 0x90, 60, 100, 5);
+    SetHandleSize(events, Size(list.size()));
+    ASSERT_EQ(MemError(), noErr);
+    std::memcpy(*events, list.data(), list.size());
+    WriteU32BE(entry + kTrackEventBytes, uint32_t(list.size()));
+    Play(song, 60);
+    ASSERT_FALSE(gSent.empty()) << c.storedLength;
+    EXPECT_EQ(gSent[0].status, 0xB0) << c.storedLength;
+    EXPECT_EQ(NoteOnNotes(), c.notePlays ? std::vector<uint32_t>{60} : std::vector<uint32_t>{})
+        << c.storedLength;
+    RemoveClockTimer();
+    ReleasePlayback();
+  }
 }
 
 TEST_F(ClockTest, TimeCodeDropsFramesZeroAndOneExceptEveryTenthMinute) {

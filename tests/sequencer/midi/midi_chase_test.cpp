@@ -1,7 +1,10 @@
 // Chase at a locate: the latest state per controller and program is sent, in time order.
+#include "platform/memory/byte_order.h"
+#include "sequencer/event_seek.h"
 #include "sequencer/midi_chase.h"
 #include "sequencer/midi_output.h"
 #include "sequencer/tick_scheduler.h"
+#include "song/seq_event.h"
 #include "tests/sequencer/midi/midi_fixture.h"
 
 namespace {
@@ -61,6 +64,45 @@ TEST_F(ChaseTest, ParameterNumbersKeepTheirOrderAndEveryProgramOnRequest) {
                              {50, 0xC0, 4, 0x80, 0}},
                             100);
   EXPECT_EQ(sent, (Bytes{{0xB0, 98, 1}, {0xB0, 98, 2}, {0xB0, 6, 65}, {0xC0, 3}, {0xC0, 4}}));
+}
+
+TEST_F(ChaseTest, NoteOffRecordsAreSteppedOverWhole) {
+  Bytes sent = ChaseAndSend({{10, 0xB1, 7, 50, 0}, {15, 0x81, 60, 0, 0}, {20, 0xB1, 7, 60, 0}}, 100);
+  EXPECT_EQ(sent, (Bytes{{0xB1, 7, 60}}));
+}
+
+// A controller, a data record whose stored length is given, a controller, the end record.
+std::vector<uint8_t> ListWithDataRecord(uint32_t storedLength) {
+  std::vector<uint8_t> list(8 + 38 + 8 + kEndRecordSize, 0);
+  FillShortEvent(list.data(), 10, 0xB0, 7, 50);
+  FillVariableEvent(list.data() + 8, 20, 38);
+  WriteU32BE(list.data() + 8 + kEventVariableLength, storedLength);
+  FillShortEvent(list.data() + 46, 30, 0xB0, 7, 60);
+  return list;
+}
+
+TEST(EventWalks, ADamagedRecordStopsTheWalkThere) {
+  struct Case {
+    uint32_t storedLength;
+    size_t stopsAt;
+  };
+  // Too short for a data record's header and trailer, zero, or past the list: the walk stops
+  // at the record. A whole record is stepped over.
+  const Case cases[] = {{0, 8}, {14, 8}, {36, 8}, {4000, 8}, {38, 54}};
+  for (const Case& c : cases) {
+    std::vector<uint8_t> list = ListWithDataRecord(c.storedLength);
+    uint8_t* start = list.data();
+    uint32_t size = uint32_t(list.size());
+    EXPECT_EQ(SeekEventListWithin(start, size, 100) - start, ptrdiff_t(c.stopsAt)) << c.storedLength;
+    EXPECT_EQ(ChaseTrackEvents(start, size, 100) - start, ptrdiff_t(c.stopsAt)) << c.storedLength;
+    EXPECT_EQ(EventStepWithin(start + 8, size - 8), c.stopsAt == 8 ? 0u : 38u) << c.storedLength;
+    if (c.storedLength <= 38) {
+      EXPECT_EQ(SeekEventList(start, 100) - start, ptrdiff_t(c.stopsAt)) << c.storedLength;
+    }
+  }
+  // A list that ends without an end record is walked to its last byte, never past it.
+  std::vector<uint8_t> list = ListWithDataRecord(38);
+  EXPECT_EQ(SeekEventListWithin(list.data(), 54, 100) - list.data(), 54);
 }
 
 TEST_F(ChaseTest, AtALocateTheControllersReachTheDestination) {

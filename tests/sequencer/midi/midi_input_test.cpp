@@ -150,6 +150,22 @@ TEST_F(MidiInputTest, SplittingPackets) {
   EXPECT_EQ(got[0].status, 0x90);
   EXPECT_EQ(got[1].status, 0x80);
   EXPECT_EQ(got[1].tick, 5u);
+  // Running status: data bytes after a channel message repeat its status, across a clock
+  // byte and into the input's next packet.
+  uint8_t running[] = {0x90, 60, 100, 62, 90, 0xF8, 64, 80};
+  MIDIPacketListAdd(list, sizeof buffer, MIDIPacketListInit(list), 0, sizeof running, running);
+  MidiReadProc(list, nullptr, &gMidiDriver.inputs[0]);
+  uint8_t more[] = {65, 0};
+  MIDIPacketListAdd(list, sizeof buffer, MIDIPacketListInit(list), 0, sizeof more, more);
+  MidiReadProc(list, nullptr, &gMidiDriver.inputs[0]);
+  got = Drain(4);
+  ASSERT_EQ(got.size(), 4u);
+  const uint8_t keys[] = {60, 62, 64, 65}, velocities[] = {100, 90, 80, 0};
+  for (size_t i = 0; i < 4; ++i) {
+    EXPECT_EQ(got[i].status, 0x90) << i;
+    EXPECT_EQ(got[i].data1, keys[i]) << i;
+    EXPECT_EQ(got[i].data2, velocities[i]) << i;
+  }
   // A block of 300 bytes arrives as chunks of 249 and 51 and is collected whole.
   std::vector<uint8_t> block(300, 0x11);
   block.front() = 0xF0;

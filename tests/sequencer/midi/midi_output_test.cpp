@@ -1,6 +1,8 @@
 // MIDI output through the real driver procedure into a virtual destination, the output lock,
 // and the port table's names and ids.
+#include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <thread>
 
 #include "platform/coremidi/midi_services.h"
@@ -107,6 +109,30 @@ TEST_F(MidiTest, PortsKeepTheirIdsAndLongNamesAreCut) {
   EXPECT_LE(e[kPortName], 31);
   EXPECT_EQ(ReadU16BE(e + kPortChannelMask), mask);  // the name did not spill over
   EXPECT_EQ(ReadU16BE(e + kPortId), id);
+}
+
+TEST_F(MidiTest, PortIdsAreNeverZeroAndNeverShared) {
+  // Unique ids whose low 16 bits are 0, a large one whose low 16 bits are 5, and 5 itself.
+  const SInt32 uniqueIds[] = {0x00010000, 0x00020000, 0x12340005, 5};
+  std::vector<MIDIEndpointRef> made;
+  for (SInt32 uid : uniqueIds) {
+    MIDIEndpointRef dest = 0;
+    ASSERT_EQ(noErr, MIDIDestinationCreate(gMidiDriver.client, CFSTR("Numbered"),
+                                            [](const MIDIPacketList*, void*, void*) {}, nullptr, &dest));
+    ASSERT_EQ(noErr, MIDIObjectSetIntegerProperty(dest, kMIDIPropertyUniqueID, uid)) << uid;
+    made.push_back(dest);
+  }
+  BuildPortTable(true);
+  std::vector<uint16_t> ids;
+  for (int32_t i = 0; i < gPortCount; ++i) {
+    const uint8_t* e = reinterpret_cast<const uint8_t*>(*gPortTable) + i * kPortEntrySize;
+    uint16_t id = ReadU16BE(e + kPortId);
+    EXPECT_NE(id, 0) << "entry " << i;
+    EXPECT_EQ(std::count(ids.begin(), ids.end(), id), 0) << "entry " << i;
+    ids.push_back(id);
+  }
+  EXPECT_GE(ids.size(), std::size(uniqueIds));
+  for (MIDIEndpointRef dest : made) MIDIEndpointDispose(dest);
 }
 
 }  // namespace

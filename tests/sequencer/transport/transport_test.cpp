@@ -7,11 +7,13 @@
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
 #include "platform/timing/time_manager.h"
+#include "sequencer/conductor_transport.h"
 #include "sequencer/count_in.h"
 #include "sequencer/midi_clock_out.h"
 #include "sequencer/playback_control.h"
 #include "sequencer/sequencer_clock.h"
 #include "sequencer/tempo_tables.h"
+#include "sequencer/tick_scheduler.h"
 #include "sequencer/transport_clock.h"
 #include "sequencer/transport_engine.h"
 #include "sequencer/undo_transport_position.h"
@@ -217,6 +219,25 @@ TEST_F(TransportTest, TheEndOfTheSongStopsThePassThroughItsIdleTask) {
   for (const SentMessage& m : gSent) off = off || (IsNoteOff(m) && m.data1 == 60);
   EXPECT_TRUE(off);
   EXPECT_EQ(0xFC, SentOn(kClockPort).back().status);
+}
+
+TEST_F(TransportTest, AnExternalSourceLoopsTheConductorOnlyForASongWithLength) {
+  struct Case {
+    uint32_t endTick, startTick, conductorTick;
+  };
+  // End tick 0 or 1: no length, no loop (and no division by zero).
+  const Case cases[] = {{0, 25, 25}, {1, 25, 25}, {11, 25, 5}};
+  for (const Case& c : cases) {
+    Handle song = MakeSong({Track({{1, 0x90, 60, 90, 10}})}, {});
+    WriteU32BE(reinterpret_cast<uint8_t*>(*song) + kSongEndTick, c.endTick);
+    ASSERT_EQ(noErr, PreparePlayback(song, 0));
+    gClockSyncSource = 3;  // MIDI clock
+    ASSERT_EQ(noErr, StartPlayback(c.startTick, false, false));
+    ASSERT_NE(GetPlayingSongState(), nullptr);
+    EXPECT_EQ(GetPlayingSongState()->conductorTick, c.conductorTick) << c.endTick;
+    StopPlayback();
+    ReleasePlayback();
+  }
 }
 
 TEST_F(TransportTest, PlayWhileTicksAreHaltedDoesNothing) {
