@@ -98,6 +98,25 @@ TEST_F(AliasListTest, SavingAnEmptiedListRemovesItsResources) {
   UseAppResFile();
 }
 
+TEST_F(AliasListTest, EveryListIsSavedAtQuitEvenWithNoRecentSong) {
+  // A user who never opened a song still keeps the jukebox and import lists.
+  ASSERT_FALSE(gSongFileList.entries);
+  FSSpec tune = Make("tune"), take = Make("take");
+  AddFileToAliasList(&gJukeboxFileList, &tune, Handle());
+  AddFileToAliasList(&gImportFileList, &take, Handle());
+  SaveAllAliasLists();
+  UsePrefsResFile();
+  EXPECT_TRUE(Get1Resource(FourCC("BMID"), int16_t(gJukeboxFileList.resourceBase)));
+  EXPECT_TRUE(Get1Resource(FourCC("BMID"), int16_t(gImportFileList.resourceBase)));
+  EXPECT_FALSE(Get1Resource(FourCC("BMID"), int16_t(gSongFileList.resourceBase)));
+  UseAppResFile();
+  for (AliasList* list : {&gJukeboxFileList, &gImportFileList}) {
+    for (int32_t i = 0; i < list->count; ++i) RemoveAliasListEntry(list, i);
+    DisposeHandle(list->entries);
+    list->entries = Handle();
+  }
+}
+
 TEST_F(AliasListTest, MenuShowsOnlyResolvableFilesWithoutGaps) {
   Add("a");
   Add("b");

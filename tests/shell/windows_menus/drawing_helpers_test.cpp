@@ -93,6 +93,15 @@ TEST_F(ColourDrawing, AForeColourTooCloseToTheBackIsMovedAway) {
   PickContrastForeColor();
   GetForeColor(&fore);
   EXPECT_EQ((RGBColor{0, 0, 0}), fore);  // far enough apart: kept
+  // A dark colour near its back is brightened; a component near the top stops at white
+  // instead of wrapping round to a dark value.
+  RGBColor deepRed{0xE800, 0, 0}, nearBack{0xE800, 0x1000, 0};
+  RGBBackColor(&nearBack);
+  RGBForeColor(&deepRed);
+  PickContrastForeColor();
+  GetForeColor(&fore);
+  EXPECT_EQ(0xFFFF, fore.red);
+  EXPECT_GT(fore.green, 0x5000);
 }
 
 TEST_F(ColourDrawing, ThemeStatesRestoredWithDisposeAreNeverLeftBehind) {
