@@ -18,9 +18,9 @@ bool PhaseActs(EngineChannel* channel, int32_t phase) {
     case kEditOpen: return ++channel->editNesting == 1;
     case kEditCloseAll: channel->editNesting = 1; [[fallthrough]];
     case kEditClose:
+      // Only the close that ends the outermost bracket acts.
       if (channel->editNesting == 0) return false;
-      --channel->editNesting;
-      return true;
+      return --channel->editNesting == 0;
     default: return false;
   }
 }

@@ -150,8 +150,9 @@ void ApplyAutomationToPlugin(void* plugin, ChannelRenderState* chain, int32_t pa
   GetPluginGains(chain, &inputGain, &wetGain, &dryLevel);
   switch (parameter) {
     case -4: inputGain = x * (1.0f / 32768.0f); break;
-    case -3: wetGain = x * 256.0f; break;
-    case -2: dryLevel = uint16_t(std::clamp(x * 32768.0f, 0.0f, 65535.0f)); break;
+    // Unity is 32768.0 for the wet gain and 256 for the dry level, so 1.0 plays both at unity.
+    case -3: wetGain = x * 32768.0f; break;
+    case -2: dryLevel = uint16_t(std::clamp(x * 256.0f, 0.0f, 65535.0f)); break;
     case -1: chain->bypass = x >= 0.5f ? 1 : 0; return;
     default: return;
   }

@@ -59,5 +59,5 @@ uint8_t* ChaseAutomationState(Handle list, uint64_t position, int32_t* volume, i
                               int32_t sendPans[8], EngineChannel* channel);
 // A parameter number of 0 or more sets that plug-in parameter (unless noParameters);
 // negative numbers set the chain's own values: -4 input gain (x / 32768), -3 wet gain
-// (x x 256), -2 dry level (x x 32768), -1 bypass (on from 0.5).
+// (x x 32768), -2 dry level (x x 256), -1 bypass (on from 0.5).
 void ApplyAutomationToPlugin(void* plugin, ChannelRenderState* chain, int32_t parameter, float x, bool noParameters);

@@ -397,7 +397,13 @@ void* RenderEngineChannel(EngineChannel* channel, void* source, void* output, in
       }
     }
   }
-  if (!state->audioInput) d = 0;
+  if (!state->audioInput) {
+    // Pair 0 is not fed without audio input: the chain sees silence there, never what an
+    // earlier channel left in the chain table.
+    for (int32_t i = 0; i < inCount && i < 2; ++i)
+      std::memset(gRenderBuffers.chain[i], 0, size_t(frames) * sizeof(float));
+    d = 0;
+  }
   // Automation is only tried: a busy lock plays none this block.
   uint32_t expected = 0;
   if (channel->automationLock.compare_exchange_strong(expected, 1)) channel->automationLock.store(0);

@@ -122,6 +122,7 @@ struct EngineChannel {
   int32_t peakLeft = 0;
   int32_t peakRight = 0;
   uint8_t offDevice = 0;
+  float heldFrame[2] = {0.0f, 0.0f};  // the channel's own frame a fade ramp starts from
   void* renderBlock = nullptr;  // the chain's mix output before the output stage takes it
   int32_t renderBlockBytes = 0;
   StreamReaderProc reader = nullptr;

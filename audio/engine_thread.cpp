@@ -149,15 +149,17 @@ int32_t RunEngineWorker(EngineWorker* worker) {
       worker->messagesTaken.fetch_add(1, std::memory_order_relaxed);
       error = RunMessage(worker, pending, &quit);
     }
+    // After a failed message the pass starts again at once: the messages behind it do not
+    // wait for the next signal.
     if (error != 0) LatchAudioEngineError(int16_t(error));
-    if (!quit) semaphore_timedwait(worker->semaphore.load(), idle);
+    else if (!quit) semaphore_timedwait(worker->semaphore.load(), idle);
   }
   DisposeEngineWorker(worker);
   worker->running.store(false, std::memory_order_release);
   return 0;
 }
 
-int32_t PostEngineMessage(void* object, int32_t code, EngineWorker* worker) {
+int32_t PostEngineMessage(void* object, int32_t code, EngineWorker* worker, bool mayWait) {
   EngineMessageRing* ring = worker->ring;
   if (!ring) {
     worker->overflows.fetch_add(1);
@@ -172,7 +174,7 @@ int32_t PostEngineMessage(void* object, int32_t code, EngineWorker* worker) {
     // Full: wake the worker and give it a moment, a bounded number of times. The worker
     // posting to its own ring cannot wait for itself.
     SignalWorker(worker);
-    if (selfPost || attempt >= kPostRetries || !worker->running.load()) break;
+    if (!mayWait || selfPost || attempt >= kPostRetries || !worker->running.load()) break;
     if (attempt < kPostYields) sched_yield();
     else usleep(20);
   }
@@ -213,6 +215,7 @@ bool StopRealtimeThread(EngineWorker* worker, uint32_t timeoutMillis) {
 bool WaitForEngineWorkerIdle(const EngineWorker* worker, uint32_t timeoutMillis) {
   for (uint32_t waited = 0; waited <= timeoutMillis * 10; ++waited) {
     if (!worker->ring || CountEngineMessages(worker) == 0) return true;
+    if (!worker->running.load()) return false;  // nobody left to empty it
     usleep(100);
   }
   return false;

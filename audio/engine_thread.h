@@ -64,8 +64,9 @@ int32_t StartRealtimeThread(uint32_t capacity, EngineWorker* worker, EngineWorke
 int32_t RunEngineWorker(EngineWorker* worker);
 // 0 when appended; 100 when the ring stayed full through the bounded retry (counted in
 // overflows, latched as engine error 100 unless the worker's quiet flag is set), or when the
-// worker has no ring.
-int32_t PostEngineMessage(void* object, int32_t code, EngineWorker* worker);
+// worker has no ring. A device thread passes mayWait false: it must never sleep, so a full ring
+// refuses its message at once.
+int32_t PostEngineMessage(void* object, int32_t code, EngineWorker* worker, bool mayWait = true);
 // While one lives on a thread, that thread's posts wake their workers once, when it ends,
 // instead of once a message (a mix cycle's refill requests cost one wake-up a cycle). Nested
 // ones leave it to the outermost. No allocation, no lock.
@@ -89,7 +90,8 @@ void DisposeEngineWorker(EngineWorker* worker);
 // Posts the quit message and waits (at most timeoutMillis) for the thread to end; true when it
 // ended. The worker is then ready to start again.
 bool StopRealtimeThread(EngineWorker* worker, uint32_t timeoutMillis);
-// Waits (at most timeoutMillis) until the worker's ring is empty; true when it is.
+// Waits (at most timeoutMillis) until the worker's ring is empty; true when it is. A worker
+// whose loop has ended is not waited for (false when its ring still holds messages).
 bool WaitForEngineWorkerIdle(const EngineWorker* worker, uint32_t timeoutMillis);
 
 // Holds the workers (gEngineFlags bit 1: the output path posts no mix messages and the mix

@@ -18,9 +18,11 @@ void HandOffRoutine(EngineChannel* channel, uint32_t selector, void* output) {
   HandOffChannelToDevice(channel, selector, output);
 }
 
+// Runs on the device thread: a full ring refuses the cycle at once (the hand-off then finds the
+// mix late) rather than sleeping through the device's deadline.
 void PostMix(EngineChannel* list) {
   gEngineQueue.mixChannelFilter = 0;
-  PostEngineMessage(list, kEngineMsgMixCycle, &gEngineQueue);
+  PostEngineMessage(list, kEngineMsgMixCycle, &gEngineQueue, false);
 }
 
 }  // namespace

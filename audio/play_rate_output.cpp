@@ -90,17 +90,19 @@ void CopyChannelToDevice(EngineChannel* channel, uint32_t selector, void* output
   channel->stoppedThisCycle = 1;
 }
 
-void RampOutputPair(EngineChannel*, AudioBufferList* output, int32_t frames) {
+// Each channel ramps on its own pair from its own held frame, added to what other channels on
+// that pair put there.
+void RampOutputPair(EngineChannel* channel, AudioBufferList* output, int32_t frames) {
   UInt32 leftStride = 0, rightStride = 0;
-  float* left = LocateDeviceChannel(output, 0, &leftStride);
-  float* right = LocateDeviceChannel(output, 1, &rightStride);
+  float* left = LocateDeviceChannel(output, 2u * channel->outputPair, &leftStride);
+  float* right = LocateDeviceChannel(output, 2u * channel->outputPair + 1, &rightStride);
   if (!left || !right || frames <= 0) return;
   const PlayRateMix& m = gPlayRateMix;
   for (int32_t i = 0; i < frames; ++i) {
     float share = float(i) / float(frames);
     float g = m.fadeMode == kFadeOut ? 1.0f - share : share;
-    left[size_t(i) * leftStride] = m.heldLeft * g;
-    right[size_t(i) * rightStride] = m.heldRight * g;
+    left[size_t(i) * leftStride] += channel->heldFrame[0] * g;
+    right[size_t(i) * rightStride] += channel->heldFrame[1] * g;
   }
 }
 
@@ -111,12 +113,17 @@ void RenderFade(EngineChannel* list, AudioBufferList* output, int32_t previousRa
   PlayRateMix& m = gPlayRateMix;
   if (m.currentRate == previousRate) return;  // both 0: silence
   m.fadeMode = previousRate == 0 ? kFadeIn : kFadeOut;
-  if (m.fadeMode == kFadeIn && list->device && list->mixBuffer[(list->device->outputSelector.load() & 1) ^ 1]) {
-    const float* block = list->mixBuffer[(list->device->outputSelector.load() & 1) ^ 1];
-    StoreHeldFrame(block[0], block[1]);
-  }
+  uint32_t next = list->device ? (list->device->outputSelector.load() & 1) ^ 1 : 0;
   for (EngineChannel* c = list; c; c = c->next) {
-    if (!c->stopped) RampOutputPair(c, output, gAudioBufferFrames.load());
+    if (c->stopped) continue;
+    // Fading in, each channel ramps up to the first frame of its own next block.
+    if (m.fadeMode == kFadeIn) {
+      const float* block = list->device ? c->mixBuffer[next] : nullptr;
+      c->heldFrame[0] = block ? block[0] : 0.0f;
+      c->heldFrame[1] = block ? block[1] : 0.0f;
+      if (c == list) StoreHeldFrame(c->heldFrame[0], c->heldFrame[1]);
+    }
+    RampOutputPair(c, output, gAudioBufferFrames.load());
   }
 }
 

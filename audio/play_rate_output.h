@@ -46,7 +46,7 @@ void ConvertChannelToDeviceRate(EngineChannel* channel, const float* block, floa
 // The per-channel routine of the play-rate path: as the hand-off, but the block stays marked
 // as rendered (it may be played again).
 void CopyChannelToDevice(EngineChannel* channel, uint32_t selector, void* output);
-// m frames of the fade ramp from or to the held frame, stored into device channels 0 and 1.
+// m frames of the fade ramp from or to the channel's held frame, added into its own pair.
 void RampOutputPair(EngineChannel* channel, AudioBufferList* output, int32_t frames);
 // State 6: one device buffer at the current play rate.
 void RenderAtPlayRate(EngineChannel* list, AudioBufferList* output, int32_t previousRate);

@@ -23,10 +23,16 @@ TEST_F(EditBracket, OnlyTheOutermostBracketActs) {
   EXPECT_EQ(channel_.editState, 5);
   EXPECT_FALSE(AudioEditBracket(&channel_, 6, kEditOpen));  // nested: nothing
   EXPECT_EQ(channel_.editState, 5);
-  EXPECT_TRUE(AudioEditBracket(&channel_, kEditResume, kEditClose));
-  EXPECT_EQ(channel_.editState, kEditResume);
+  EXPECT_FALSE(AudioEditBracket(&channel_, kEditResume, kEditClose));  // inner close: nothing
+  EXPECT_EQ(channel_.editState, 5);
   EXPECT_EQ(channel_.editNesting, 1);
-  EXPECT_TRUE(AudioEditBracket(&channel_, 7, kEditCloseAll));
+  EXPECT_TRUE(AudioEditBracket(&channel_, kEditResume, kEditClose));  // the last close acts
+  EXPECT_EQ(channel_.editState, kEditResume);
+  EXPECT_EQ(channel_.editNesting, 0);
+  EXPECT_TRUE(AudioEditBracket(&channel_, 5, kEditOpen));
+  EXPECT_FALSE(AudioEditBracket(&channel_, 6, kEditOpen));
+  EXPECT_TRUE(AudioEditBracket(&channel_, 7, kEditCloseAll));  // closes every level at once
+  EXPECT_EQ(channel_.editState, 7);
   EXPECT_EQ(channel_.editNesting, 0);
   EXPECT_FALSE(AudioEditBracket(&channel_, 7, kEditClose));  // none open
   EXPECT_FALSE(AudioEditBracket(&channel_, 7, 4));

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <chrono>
 #include <thread>
 #include <vector>
 
@@ -112,6 +113,32 @@ TEST(EngineMessageRing, AFullRingWithoutAWorkerIsRefusedAndCounted) {
   EXPECT_EQ(PostEngineMessage(nullptr, 10, &worker), kEngineErrRingFull);  // no ring
 }
 
+// A device thread's post never waits for a busy worker: a full ring refuses it after a single
+// wake-up, where other posters wake the worker again and again while they retry.
+TEST(EngineMessageRing, APostThatMayNotWaitIsRefusedWithoutRetrying) {
+  static EngineWorker worker;
+  TakeEngineError();
+  worker.ring = NewEngineMessageRing(16);
+  semaphore_t wake = 0;
+  ASSERT_EQ(semaphore_create(mach_task_self(), &wake, SYNC_POLICY_FIFO, 0), KERN_SUCCESS);
+  worker.semaphore.store(wake);
+  worker.running.store(true);  // a worker that is busy elsewhere and takes nothing
+  for (int i = 0; i < 16; ++i) ASSERT_TRUE(TryAppendEngineMessage(worker.ring, nullptr, 10));
+  auto wakeUps = [&] {
+    int count = 0;
+    while (semaphore_timedwait(wake, mach_timespec_t{0, 0}) == KERN_SUCCESS) ++count;
+    return count;
+  };
+  EXPECT_EQ(PostEngineMessage(nullptr, 10, &worker, false), kEngineErrRingFull);
+  EXPECT_EQ(wakeUps(), 1);
+  EXPECT_EQ(PostEngineMessage(nullptr, 10, &worker), kEngineErrRingFull);
+  EXPECT_GT(wakeUps(), 1);
+  EXPECT_EQ(worker.overflows.load(), 2u);
+  worker.running.store(false);
+  DisposeEngineWorker(&worker);
+  TakeEngineError();
+}
+
 TEST(EngineMessageRing, CodeZeroEndsThePassWithMinusFour) {
   static EngineWorker worker;
   gReceived.store(0);
@@ -126,7 +153,11 @@ TEST(EngineMessageRing, CodeZeroEndsThePassWithMinusFour) {
   semaphore_signal(worker.semaphore.load());
   for (int i = 0; i < 2000 && gEngineError.load() == 0; ++i) usleep(250);
   EXPECT_EQ(gEngineError.load(), kEngineErrUnsupported);
-  // The message after the failing one waits for the next pass (the next signal).
+  // The message behind the failing one is taken at once, not after the next signal or the
+  // worker's idle time-out (one second here).
+  auto start = std::chrono::steady_clock::now();
+  EXPECT_TRUE(WaitFor(gReceived, 1));
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
   EXPECT_EQ(PostEngineMessage(reinterpret_cast<void*>(uintptr_t(1)), kEngineMsgRenderPlugin, &worker), 0);
   EXPECT_TRUE(WaitFor(gReceived, 2));
   EXPECT_TRUE(StopRealtimeThread(&worker, 2000));
@@ -165,6 +196,19 @@ TEST(EngineThreads, HoldingTheWorkersWaitsForTheirRingsWithABound) {
   EXPECT_TRUE(HoldEngineWorkers(false, 0));
   EXPECT_EQ(gEngineFlags.load() & kEngineWorkersHeld, 0);
   EXPECT_TRUE(StopRealtimeThread(&worker, 2000));
+}
+
+// A worker whose loop is not running never empties its ring: the wait gives up at once.
+TEST(EngineThreads, AWorkerThatIsNotRunningIsNotWaitedFor) {
+  static EngineWorker worker;
+  worker.ring = NewEngineMessageRing(16);
+  ASSERT_NE(worker.ring, nullptr);
+  ASSERT_TRUE(TryAppendEngineMessage(worker.ring, nullptr, 10));
+  auto start = std::chrono::steady_clock::now();
+  EXPECT_FALSE(WaitForEngineWorkerIdle(&worker, 5000));
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1000));
+  DisposeEngineWorker(&worker);
+  EXPECT_TRUE(WaitForEngineWorkerIdle(&worker, 5000));  // no ring: nothing to wait for
 }
 
 }  // namespace

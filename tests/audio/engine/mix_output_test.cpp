@@ -241,8 +241,18 @@ int32_t LoudChain(void*, float* const*, int32_t, float** outputs, int32_t count,
   return 0;
 }
 
-// A bypassed chain without audio inputs (an instrument) is silent: the chain buffers still
-// hold what the channel rendered before it, and none of that may come out.
+// A chain that hands its inputs on as its outputs.
+int32_t PassThroughChain(void*, float* const* inputs, int32_t inputCount, float** outputs, int32_t count,
+                         int32_t frames) {
+  for (int32_t i = 0; i < count; ++i) {
+    outputs[i] = gRenderBuffers.chain[i];
+    for (int32_t f = 0; f < frames; ++f) outputs[i][f] = i < inputCount ? inputs[i][f] : 0.0f;
+  }
+  return 0;
+}
+
+// A chain without audio inputs (an instrument), bypassed or rendering, is silent: the chain
+// buffers still hold what the channel rendered before it, and none of that may come out.
 TEST(MixOutput, BypassedChainWithoutInputsIsSilent) {
   EnsureRenderBuffers(2, 2, 1);
   TakeEngineError();
@@ -260,12 +270,14 @@ TEST(MixOutput, BypassedChainWithoutInputsIsSilent) {
   ASSERT_FLOAT_EQ(out[0], 0.75f);  // the buffers now hold the earlier channel's signal
 
   struct Case {
+    uint8_t bypass;
     uint8_t audioInput;
     float expected;
   };
-  for (const Case c : {Case{0, 0.0f}, Case{1, 0.5f}}) {
+  for (const Case c : {Case{1, 0, 0.0f}, Case{1, 1, 0.5f}, Case{0, 0, 0.0f}, Case{0, 1, 0.5f}}) {
     ChannelRenderState bypassed = loud;
-    bypassed.bypass = 1;
+    bypassed.bypass = c.bypass;
+    bypassed.render = PassThroughChain;
     bypassed.audioInput = c.audioInput;
     bypassed.dryLevel = 0;
     EngineChannel channel;
@@ -276,7 +288,8 @@ TEST(MixOutput, BypassedChainWithoutInputsIsSilent) {
     float own[4] = {0.5f, 0.5f, 0.5f, 0.5f};
     std::fill(std::begin(out), std::end(out), 1.0f);
     RenderEngineChannel(&channel, own, out, 4, 32768, 0);
-    for (float v : out) EXPECT_FLOAT_EQ(v, c.expected) << "audio input " << int(c.audioInput);
+    for (float v : out)
+      EXPECT_FLOAT_EQ(v, c.expected) << "bypass " << int(c.bypass) << " audio input " << int(c.audioInput);
   }
 }
 

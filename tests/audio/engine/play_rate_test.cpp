@@ -152,4 +152,31 @@ TEST_F(PlayRate, StoppingAndResumingRamp) {
   for (int32_t f = 0; f < kFrames; f += 5) ASSERT_NEAR(rig.Sample(0, f), 0.5f, 1e-5) << f;
 }
 
+// Channels on different pairs each ramp on their own pair from their own last frame.
+TEST_F(PlayRate, EachChannelRampsOnItsOwnPair) {
+  SetAudioMode(1);
+  EngineRig rig;
+  rig.AddChannel(1, 16, 16384, 0);                // 0.5 on pair 0
+  rig.AddChannel(1, 16, 8192, 0)->outputPair = 1;  // 0.25 on pair 1
+  rig.Cycle();
+  rig.Cycle();
+  struct Case {
+    int32_t rate;
+    bool down;
+  };
+  for (const Case c : {Case{0, true}, Case{0x10000, false}}) {
+    SetPlayRate(c.rate);
+    rig.Cycle();
+    for (int32_t f = 0; f < kFrames; ++f) {
+      float g = c.down ? 1.0f - float(f) / kFrames : float(f) / kFrames;
+      for (uint32_t d = 0; d < 4; ++d)
+        ASSERT_NEAR(rig.Sample(d, f), (d < 2 ? 0.5f : 0.25f) * g, 1e-5) << c.rate << " channel " << d << " frame " << f;
+    }
+    if (c.down) {
+      rig.Cycle();
+      for (uint32_t d = 0; d < 4; ++d) ASSERT_EQ(rig.Sample(d, kFrames - 1), 0.0f) << d;
+    }
+  }
+}
+
 }  // namespace

@@ -49,6 +49,19 @@ TEST(EngineRates, MillisecondsAndRateConversions) {
   RescalePositionForRate(&record, 1, 88200.0f);
   EXPECT_EQ(record.position, 88200u);
   EXPECT_EQ(record.rate, 88200.0f);
+  // Milliseconds at the engine rate keep the rate's last digits (not 44 per millisecond).
+  float savedRate = gEngineSampleRate;
+  struct Case {
+    float rate;
+    double ms;
+    uint32_t samples;
+  };
+  for (const Case c : {Case{44100.0f, 1000.0, 44100}, Case{44100.0f, 10.0, 441}, Case{22050.0f, 2.0, 44},
+                       Case{48000.0f, 0.5, 24}, Case{44100.0f, -5.0, 0}}) {
+    gEngineSampleRate = c.rate;
+    EXPECT_EQ(MillisecondsToRateSamples(c.ms), c.samples) << c.rate << " " << c.ms;
+  }
+  gEngineSampleRate = savedRate;
 }
 
 Handle Regions(const std::vector<int64_t>& lengths) {
@@ -169,9 +182,15 @@ TEST(AutomationLists, ParameterPointsReachThePlugin) {
   uint16_t dry;
   GetPluginGains(&chain, &inputGain, &wetGain, &dry);
   EXPECT_FLOAT_EQ(inputGain, 0.5f);
-  EXPECT_FLOAT_EQ(wetGain, 512.0f);
-  EXPECT_EQ(dry, 16384);
+  EXPECT_FLOAT_EQ(wetGain, 65536.0f);  // twice unity (32768.0)
+  EXPECT_EQ(dry, 128);                 // half unity (256)
   EXPECT_EQ(chain.bypass, 0);
+  // Automation at 1.0 gives the render's unity gains, wet and dry alike.
+  ApplyAutomationToPlugin(nullptr, &chain, -3, 1.0f, false);
+  ApplyAutomationToPlugin(nullptr, &chain, -2, 1.0f, false);
+  GetPluginGains(&chain, &inputGain, &wetGain, &dry);
+  EXPECT_FLOAT_EQ(wetGain, ChannelRenderState().wetGain);
+  EXPECT_EQ(dry, ChannelRenderState().dryLevel);
   ApplyAutomationToPlugin(&chain, &chain, 7, 0.9f, true);  // parameters switched off
   EXPECT_FLOAT_EQ(GetPluginParameter(&chain, 7), 0.0f);
 }
