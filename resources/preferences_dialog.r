@@ -46,7 +46,7 @@ resource 'DITL' 144 "Display and options" {
   u32 0 i16 66 i16 204 i16 104 i16 260 u8 8 pstring "Order" u8 0  # 9
   u32 0 i16 138 i16 24 i16 156 i16 260 u8 6 pstring "Windows open in place" u8 0  # 10
   u32 0 i16 158 i16 24 i16 176 i16 260 u8 6 pstring "Windows open near the mouse" u8 0  # 11
-  u32 0 i16 188 i16 24 i16 204 i16 200 u8 136 pstring "Colours:"  # 12
+  u32 0 i16 188 i16 24 i16 204 i16 110 u8 136 pstring "Colours:"  # 12
   u32 0 i16 186 i16 120 i16 206 i16 150 u8 0 u8 0  # 13
   u32 0 i16 186 i16 160 i16 206 i16 190 u8 0 u8 0  # 14
   u32 0 i16 186 i16 200 i16 206 i16 230 u8 0 u8 0  # 15

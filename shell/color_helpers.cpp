@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/dialogs/color_picker.h"
 #include "platform/quickdraw/colors.h"
 #include "platform/quickdraw/drawing.h"
 #include "platform/quickdraw/pens.h"
@@ -131,6 +132,25 @@ void PickContrastForeColor() {
     fore.blue = Clamp16(fore.blue + 24576);
   }
   RGBForeColor(&fore);
+}
+
+void RGB8ToRGBColor(const uint8_t* rgb8, RGBColor* out) {
+  *out = RGBColor{uint16_t(rgb8[0] * 257), uint16_t(rgb8[1] * 257), uint16_t(rgb8[2] * 257)};
+}
+
+void RGBColorToRGB8(const RGBColor* in, uint8_t* rgb8) {
+  auto narrow = [](uint16_t c) { return uint8_t((uint32_t(c) * 255 + 32767) / 65535); };
+  rgb8[0] = narrow(in->red);
+  rgb8[1] = narrow(in->green);
+  rgb8[2] = narrow(in->blue);
+}
+
+bool PickColorWithDialog(ConstStr255Param prompt, uint8_t* rgb8) {
+  RGBColor in, out;
+  RGB8ToRGBColor(rgb8, &in);
+  if (!GetColor(Point{}, prompt, &in, &out)) return false;
+  RGBColorToRGB8(&out, rgb8);
+  return true;
 }
 
 void SetHiliteBackColor() {

@@ -1,10 +1,12 @@
 // The program's colour helpers: a small palette, colour calls that leave the port alone while
-// colour drawing is off, luminance and blending, the highlight colour, and the theme drawing
-// state kept with a nesting count.
+// colour drawing is off, luminance and blending, colours kept as three bytes and picked with
+// the colour picker, the highlight colour, and the theme drawing state kept with a nesting
+// count.
 #pragma once
 
 #include <cstdint>
 
+#include "platform/memory/mac_types.h"
 #include "platform/quickdraw/quickdraw_types.h"
 #include "platform/windows/appearance.h"
 
@@ -33,6 +35,14 @@ void AdjustColorLightness(RGBColor* rgb, int32_t delta);
 // Keeps the fore colour when it stands apart from the back colour; otherwise darkens a light
 // fore colour or brightens a dark one, and sets it.
 void PickContrastForeColor();
+
+// A colour kept as three bytes (red, green, blue) widened to 16 bits a component (x 257, so
+// 255 gives 65535), and back, each component rounded to the nearest byte.
+void RGB8ToRGBColor(const uint8_t* rgb8, RGBColor* out);
+void RGBColorToRGB8(const RGBColor* in, uint8_t* rgb8);
+// Asks for a colour with the colour picker (at its default place, with the prompt), starting
+// from the three bytes; only when the user confirms, they take the choice. True then.
+bool PickColorWithDialog(ConstStr255Param prompt, uint8_t* rgb8);
 
 // On a deep colour screen: highlight colour as back colour with a readable fore colour.
 // TextMode srcCopy in any case.

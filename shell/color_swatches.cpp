@@ -1,12 +1,12 @@
 #include "shell/color_swatches.h"
 
+#include "platform/dialogs/color_picker.h"
 #include "platform/quickdraw/quickdraw.h"
 #include "shell/app_state.h"
+#include "shell/color_helpers.h"
 #include "shell/dialog_controls.h"
 
 namespace {
-
-constexpr uint16_t kAppWord0ColourDrawing = 0x100;
 
 int16_t gFirstSwatchItem = 0;
 const RGBColor* gSwatchColours = nullptr;
@@ -19,12 +19,12 @@ void InstallColorSwatchItem(int16_t item, int16_t first, const RGBColor* colours
   gFirstSwatchItem = first;
   gSwatchColours = colours;
   gSwatchCount = count;
-  SetDialogItem(gCurrentDialog, int16_t(item + gDialogIdBase), userItem + itemDisable,
+  SetDialogItem(gCurrentDialog, int16_t(item + gDialogIdBase), userItem,
                 UserItemHandle(DrawColorSwatchItem), &gDialogItemRect);
 }
 
 void DrawColorSwatchItem(DialogRef dialog, DialogItemIndex item) {
-  if (!(gAppState[0] & kAppWord0ColourDrawing) || !gSwatchColours) return;
+  if (!IsColorDrawingOn() || !gSwatchColours) return;
   int32_t index = item - gFirstSwatchItem - gDialogIdBase;
   if (index < 0 || index >= gSwatchCount) return;
   DialogItemType type = 0;
@@ -36,4 +36,15 @@ void DrawColorSwatchItem(DialogRef dialog, DialogItemIndex item) {
   PaintRect(&r);
   ForeColor(blackColor);
   FrameRect(&r);
+}
+
+bool PickColorSwatchColor(int16_t item, RGBColor* colour) {
+  if (!IsColorDrawingOn() || !gCurrentDialog) return false;
+  if (!GetColor(Point{}, reinterpret_cast<ConstStr255Param>(""), colour, colour)) return false;
+  GrafPtr saved = nullptr;
+  GetPort(&saved);
+  SetPort(GetDialogPort(gCurrentDialog));
+  DrawColorSwatchItem(gCurrentDialog, DialogItemIndex(item + gDialogIdBase));
+  SetPort(saved);
+  return true;
 }

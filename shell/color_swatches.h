@@ -1,4 +1,5 @@
-// Colour swatches in classic dialogs: user items painted with one colour of a table.
+// Colour swatches in classic dialogs: user items painted with one colour of a table, whose
+// clicks are reported so that the page can let the user pick the colour.
 #pragma once
 
 #include <cstdint>
@@ -12,3 +13,7 @@ void InstallColorSwatchItem(int16_t item, int16_t first, const RGBColor* colours
 // The user-item procedure: with colour drawing on, the item painted in its colour and framed
 // in black; nothing for an item outside the table.
 void DrawColorSwatchItem(DialogRef dialog, DialogItemIndex item);
+// With colour drawing on, asks for page item `item`'s colour with the colour picker (empty
+// prompt, default place), starting from *colour; a confirmed choice is written to *colour and
+// the swatch redrawn. True when the user confirmed.
+bool PickColorSwatchColor(int16_t item, RGBColor* colour);

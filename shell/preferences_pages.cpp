@@ -7,6 +7,7 @@
 #include "sequencer/playback_control.h"
 #include "sequencer/sequencer_clock.h"
 #include "shell/app_state.h"
+#include "shell/color_helpers.h"
 #include "shell/color_swatches.h"
 #include "shell/dialog_arrows.h"
 #include "shell/dialog_controls.h"
@@ -91,14 +92,31 @@ BitItem* DisplayBits() {
   return items;
 }
 
-// The three swatches: the two display colours and the third widened from its 8-bit form.
+// The three swatches (items 13..15): the two display colours and the third widened from its
+// 8-bit form.
+constexpr int16_t kFirstSwatchItem = 13;
+RGBColor sSwatches[3];
+
 void ShowColourSwatches() {
-  static RGBColor swatches[3];
-  swatches[0] = V().colours[0];
-  swatches[1] = V().colours[1];
-  const uint8_t* c = V().thirdColour;
-  swatches[2] = RGBColor{uint16_t(c[0] * 257), uint16_t(c[1] * 257), uint16_t(c[2] * 257)};
-  for (int16_t item = 13; item <= 15; ++item) InstallColorSwatchItem(item, 13, swatches, 3);
+  sSwatches[0] = V().colours[0];
+  sSwatches[1] = V().colours[1];
+  RGB8ToRGBColor(V().thirdColour, &sSwatches[2]);
+  for (int16_t item = kFirstSwatchItem; item < kFirstSwatchItem + 3; ++item)
+    InstallColorSwatchItem(item, kFirstSwatchItem, sSwatches, 3);
+}
+
+// A click on a swatch picks its colour; a confirmed choice goes into the settings (the third
+// narrowed to its bytes, and its swatch shows what is kept).
+void PickSwatchColour() {
+  int16_t index = int16_t(gDialogItemHit - gDialogIdBase - kFirstSwatchItem);
+  if (index < 0 || index >= 3 || !PickColorSwatchColor(int16_t(kFirstSwatchItem + index), &sSwatches[index]))
+    return;
+  if (index < 2) {
+    V().colours[index] = sSwatches[index];
+    return;
+  }
+  RGBColorToRGB8(&sSwatches[2], V().thirdColour);
+  RGB8ToRGBColor(V().thirdColour, &sSwatches[2]);
 }
 
 void ShowDisplayPage() {
@@ -125,6 +143,7 @@ void MapOrderLabelHit() {
 
 void HandleDisplayHit() {
   MapOrderLabelHit();
+  PickSwatchColour();
   ToggleCheckboxInRange(5, 8);
   ToggleCheckboxInRange(17, 25);
   HandleRadioPairHit(3, 4);

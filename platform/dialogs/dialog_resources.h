@@ -13,6 +13,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/memory/mac_types.h"
@@ -41,6 +42,11 @@ struct DialogItemTemplate {
   std::string text;  // Mac Roman text of text-bearing items
   SInt16 resourceID = 0;
 };
+
+// One item for an item list built in memory.
+inline DialogItemTemplate MakeDialogItem(SInt16 type, Rect rect, std::string text = "", SInt16 resourceID = 0) {
+  return DialogItemTemplate{type, rect, std::move(text), resourceID};
+}
 
 // Most items an item list may hold.
 constexpr size_t kMaxDialogItems = 1024;

@@ -1,12 +1,15 @@
 // The Preferences dialog from the program's own resources, driven by posted input: edits on
-// several pages are all put back by Cancel, kept by OK, and the number fields of the memory
-// page (the undo levels among them) stay inside one range for the arrows and for OK.
+// several pages are all put back by Cancel, kept by OK, colours picked from the swatches of
+// the first page likewise, and the number fields of the memory page (the undo levels among
+// them) stay inside one range for the arrows and for OK.
 #include <gtest/gtest.h>
 
 #include <string>
 
+#include "platform/dialogs/color_picker.h"
 #include "sequencer/clock_timer.h"
 #include "sequencer/coremidi_driver.h"
+#include "shell/app_state.h"
 #include "shell/dialog_controls.h"
 #include "shell/dialog_toolkit.h"
 #include "shell/preferences_dialog.h"
@@ -20,6 +23,8 @@ namespace {
 using namespace ui_test;
 using classic_dialog_test::ClickItem;
 using classic_dialog_test::ItemRect;
+using classic_dialog_test::PostEscape;
+using classic_dialog_test::PostReturn;
 using classic_dialog_test::TypeInto;
 using classic_dialog_test::WhenDialogUp;
 
@@ -137,6 +142,68 @@ TEST_F(PreferencesDialogTest, ApplyClockTakesEffectAtOnceAndTheDialogGoesOn) {
   EXPECT_EQ(gClockMode, 0);
   EXPECT_EQ(gMidiPrefs, 0);      // the other edit is put back
   ApplyClockMode(1);
+}
+
+// The picker's red, green and blue fields typed over (the red one has the focus), then OK.
+WhenDialogUp::Step PickRgb(const char* red, const char* green, const char* blue) {
+  return [=](DialogRef) {
+    PostText(red);
+    PostKey(kVK_Tab, kTabCharCode);
+    PostText(green);
+    PostKey(kVK_Tab, kTabCharCode);
+    PostText(blue);
+  };
+}
+
+uint32_t SwatchPixel(DialogRef dialog, DialogItemIndex item) {
+  return PortPixel(GetDialogWindow(dialog), Center(ItemRect(dialog, item)));
+}
+
+TEST_F(PreferencesDialogTest, SwatchColoursArePickedKeptByOkAndPutBackByCancel) {
+  uint16_t savedState = gAppState[0];
+  gAppState[0] |= 0x100;  // colour drawing
+  for (int16_t ending : {kPrefsOkItem, kPrefsCancelItem}) {
+    gPreferenceValues = PreferenceValues{};
+    Run({Click(13), PickRgb("10", "20", "30"),
+         [](DialogRef picker) {
+           EXPECT_EQ(SwatchPixel(picker, kColorPickerNewItem), 0x0A141Eu);  // the new colour
+           PostReturn();
+         },
+         [](DialogRef prefs) {
+           EXPECT_EQ(SwatchPixel(prefs, kBase + 13), 0x0A141Eu);  // the swatch redrawn
+           ClickItem(prefs, kBase + 15);
+         },
+         [](DialogRef picker) {
+           EXPECT_EQ(SwatchPixel(picker, kColorPickerOriginalItem), 0x999999u);  // starts from the bytes
+           PostText("0");
+           PostReturn();
+         },
+         Click(14), [](DialogRef) { PostEscape(); },  // a cancelled pick changes nothing
+         Press(ending)},
+        0);
+    const PreferenceValues standard;
+    const PreferenceValues& v = gPreferenceValues;
+    bool kept = ending == kPrefsOkItem;
+    const RGBColor picked{10 * 257, 20 * 257, 30 * 257};
+    EXPECT_EQ(v.colours[0], kept ? picked : standard.colours[0]);
+    EXPECT_EQ(v.colours[1], standard.colours[1]);
+    EXPECT_EQ(v.thirdColour[0], kept ? 0 : 0x99);
+    EXPECT_EQ(v.thirdColour[1], 0x99);
+  }
+  // Without colour drawing a swatch click opens no picker.
+  gAppState[0] = uint16_t(savedState & ~0x100);
+  static DialogRef prefsDialog;
+  Run({[](DialogRef dialog) {
+         prefsDialog = dialog;
+         ClickItem(dialog, kBase + 13);
+       },
+       [](DialogRef dialog) {
+         EXPECT_EQ(dialog, prefsDialog);
+         ClickItem(dialog, kPrefsOkItem);
+       }},
+      0);
+  EXPECT_EQ(gPreferenceValues.colours[0], PreferenceValues{}.colours[0]);
+  gAppState[0] = savedState;
 }
 
 TEST_F(PreferencesDialogTest, UndoLevelsStayWithinOneToTenTwentyFour) {

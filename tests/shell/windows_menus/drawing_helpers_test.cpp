@@ -1,4 +1,5 @@
-// The colour helpers, the row metrics of the note view and the track window, the temporary
+// The colour helpers (colours kept as three bytes and picked through scripted answers among
+// them), the row metrics of the note view and the track window, the temporary
 // Pascal string, and the accidentals' spacing.
 #include <gtest/gtest.h>
 
@@ -11,6 +12,7 @@
 #include "shell/drawing_ports.h"
 #include "shell/row_metrics.h"
 #include "tests/platform/quickdraw/qd_test_support.h"
+#include "tests/test_support.h"
 
 namespace {
 
@@ -116,6 +118,43 @@ TEST_F(ColourDrawing, ThemeStatesRestoredWithDisposeAreNeverLeftBehind) {
   RestoreThemeDrawingState(b, true);
   EXPECT_EQ(0, gThemeStateDepth);
   EXPECT_EQ(live, CountLiveThemeDrawingStates());
+}
+
+TEST(ColourBytes, WidenByTwoFiftySevenAndNarrowToTheNearest) {
+  struct Widen { uint8_t byte; uint16_t wide; };
+  for (const Widen& c : {Widen{0, 0}, Widen{255, 65535}, Widen{128, 32896}, Widen{1, 257}}) {
+    const uint8_t in[3] = {c.byte, uint8_t(255 - c.byte), c.byte};
+    RGBColor wide;
+    RGB8ToRGBColor(in, &wide);
+    EXPECT_EQ(wide, (RGBColor{c.wide, uint16_t(65535 - c.wide), c.wide})) << int(c.byte);
+    uint8_t back[3] = {7, 7, 7};
+    RGBColorToRGB8(&wide, back);
+    EXPECT_EQ(back[0], c.byte);
+    EXPECT_EQ(back[1], 255 - c.byte);
+    EXPECT_EQ(back[2], c.byte);
+  }
+  struct Narrow { uint16_t wide; uint8_t byte; };
+  for (const Narrow& c : {Narrow{128, 0}, Narrow{129, 1}, Narrow{0x00FF, 1}, Narrow{0xFF00, 254},
+                          Narrow{0xFF7E, 254}, Narrow{0xFF7F, 255}, Narrow{0x8000, 128}}) {
+    const RGBColor colour{c.wide, 0, 0xFFFF};
+    uint8_t out[3];
+    RGBColorToRGB8(&colour, out);
+    EXPECT_EQ(out[0], c.byte) << c.wide;
+    EXPECT_EQ(out[2], 255);
+  }
+}
+
+TEST(ColourBytes, APickedColourIsKeptOnlyWhenConfirmed) {
+  zarin_test::ScopedEnv env("ZARIN_COLOR_REPLY", "336699;-");
+  uint8_t rgb[3] = {1, 2, 3};
+  EXPECT_TRUE(PickColorWithDialog(MakeTempPString("Zone colour"), rgb));
+  EXPECT_EQ(rgb[0], 0x33);
+  EXPECT_EQ(rgb[1], 0x66);
+  EXPECT_EQ(rgb[2], 0x99);
+  EXPECT_FALSE(PickColorWithDialog(MakeTempPString(""), rgb));
+  EXPECT_EQ(rgb[0], 0x33);
+  EXPECT_EQ(rgb[1], 0x66);
+  EXPECT_EQ(rgb[2], 0x99);
 }
 
 TEST(RowMetrics, EveryNoteRowMapsBackToItsNoteAtEveryZoom) {
