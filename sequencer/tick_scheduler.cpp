@@ -326,6 +326,18 @@ void StepChildCountdowns() {
   }
 }
 
+// The bar, beat and tick counters start at the song tick played first, as the meters of the
+// conductor map count it, so that a start inside a bar keeps its beats on the grid.
+void PlaceBeatCounters(uint8_t* song, uint32_t firstTick) {
+  ConductorState meter;
+  int32_t bar = 0, beat = 0, tickInBeat = 0;
+  TickToBarBeatTickInSong(song, &meter, int32_t(firstTick), &bar, &beat, &tickInBeat);
+  if (meter.ticksPerBeat <= 0 || beat >= C().beatsPerBar || tickInBeat >= C().ticksPerBeat) return;
+  C().bar = uint32_t(bar) + 1;
+  C().beatInBar = uint16_t(beat);
+  C().tickInBeat = uint16_t(tickInBeat);
+}
+
 }  // namespace
 
 OSErr PreparePlayback(Handle song, uint32_t tick) {
@@ -358,6 +370,7 @@ OSErr PreparePlayback(Handle song, uint32_t tick) {
       C().ticksPerBeat = ConductorValue(r);
     }
   }
+  PlaceBeatCounters(bytes, tick + 1);
   return noErr;
 }
 

@@ -167,6 +167,25 @@ TEST_F(ClockTest, ChildSequencePlaysForItsLengthFromTheReference) {
   EXPECT_FALSE(GetPlayingSongState()->nextActive);
 }
 
+// A start inside the song keeps the bar, beat and tick counters on the meter's grid (4/4 at
+// 480 ticks a beat); the start position is the tick before the first one played.
+TEST_F(ClockTest, BeatCountersStartWhereThePlayStarts) {
+  struct Case {
+    uint32_t start;
+    uint32_t bar;
+    uint16_t beat, tick;
+  };
+  const Case cases[] = {{0, 1, 0, 0}, {479, 1, 0, 479}, {480, 1, 1, 0}, {1919, 1, 3, 479},
+                        {1920, 2, 0, 0}, {4420, 3, 1, 100}};
+  for (const Case& c : cases) {
+    Handle song = MakeSong({TestTrack()}, {});
+    ASSERT_EQ(noErr, PreparePlayback(song, c.start));
+    EXPECT_EQ(c.bar, gTransportClock.bar) << c.start;
+    EXPECT_EQ(c.beat, gTransportClock.beatInBar) << c.start;
+    EXPECT_EQ(c.tick, gTransportClock.tickInBeat) << c.start;
+  }
+}
+
 TEST_F(ClockTest, TransposeFoldsKeysIntoRange) {
   struct Case {
     uint8_t note;
