@@ -326,19 +326,22 @@ void StepChildCountdowns() {
   }
 }
 
-// The bar, beat and tick counters start at the song tick played first, as the meters of the
-// conductor map count it, so that a start inside a bar keeps its beats on the grid.
-void PlaceBeatCounters(uint8_t* song, uint32_t firstTick) {
+}  // namespace
+
+void PlaceBeatCounters(uint8_t* song, uint32_t tick, bool withMeter) {
   ConductorState meter;
   int32_t bar = 0, beat = 0, tickInBeat = 0;
-  TickToBarBeatTickInSong(song, &meter, int32_t(firstTick), &bar, &beat, &tickInBeat);
-  if (meter.ticksPerBeat <= 0 || beat >= C().beatsPerBar || tickInBeat >= C().ticksPerBeat) return;
+  TickToBarBeatTickInSong(song, &meter, int32_t(tick), &bar, &beat, &tickInBeat);
+  if (meter.ticksPerBeat <= 0 || meter.ticksPerBeat > 0xFFFF || meter.beatsPerBar <= 0) return;
+  if (withMeter) {
+    C().beatsPerBar = uint16_t(meter.beatsPerBar);
+    C().ticksPerBeat = uint16_t(meter.ticksPerBeat);
+  }
+  if (beat >= C().beatsPerBar || tickInBeat >= C().ticksPerBeat) return;
   C().bar = uint32_t(bar) + 1;
   C().beatInBar = uint16_t(beat);
   C().tickInBeat = uint16_t(tickInBeat);
 }
-
-}  // namespace
 
 OSErr PreparePlayback(Handle song, uint32_t tick) {
   ReleasePlayback();
@@ -370,7 +373,7 @@ OSErr PreparePlayback(Handle song, uint32_t tick) {
       C().ticksPerBeat = ConductorValue(r);
     }
   }
-  PlaceBeatCounters(bytes, tick + 1);
+  PlaceBeatCounters(bytes, tick + 1, false);
   return noErr;
 }
 

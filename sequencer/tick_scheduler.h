@@ -68,6 +68,10 @@ struct SongPlayState {
 // from position tick (the next fire plays tick + 1): cursors, track ticks, the conductor map
 // position, the clock's beat counters and its tempo. Main thread, clock stopped or locked.
 OSErr PreparePlayback(Handle song, uint32_t tick);
+// Sets the clock's bar, beat and tick counters to a song tick as the song's meters count it
+// (with withMeter, the beats per bar and ticks per beat too), so that a start inside a bar
+// keeps its beats on the grid. PreparePlayback places them at the first tick it plays.
+void PlaceBeatCounters(uint8_t* song, uint32_t tick, bool withMeter);
 // Forgets the prepared state (clock stopped).
 void ReleasePlayback();
 SongPlayState* GetPlayingSongState();

@@ -150,6 +150,11 @@ void SetLocatePoint(uint32_t tick) {
   gLocatePoint.factor = kDefaultPositionFactor;
 }
 
+void StoreClockLocatePosition(uint32_t tick) {
+  if (IsClockTaskPlaying() || !gCurrentSong) return;  // the running counters belong to the play
+  PlaceBeatCounters(gCurrentSong, tick == 0 ? 1 : tick, true);
+}
+
 void SetCycleStart(uint32_t tick) {
   gCycleStartPoint.tick = tick == 0 ? 1 : tick;
   gCycleStartPoint.factor = kDefaultPositionFactor;

@@ -50,6 +50,8 @@ void LocateForSync(int32_t mode);
 void StopTransport(bool relocate);
 
 void SetLocatePoint(uint32_t tick);
+// While stopped, the clock's bar, beat and tick (and meter) show the located song tick.
+void StoreClockLocatePosition(uint32_t tick);
 void SetCycleStart(uint32_t tick);
 void SetCycleStop(uint32_t tick);
 // Cycle on or off (the cycle start and stop points bound the play range).

@@ -73,6 +73,7 @@ void LocateToPosition(uint32_t position) {
   gLocateDisplayFlags &= uint16_t(~kFollowLocate);
   gLastLocatedPosition = gLocatePoint.tick;
   if (gSectionMode) return;
+  StoreClockLocatePosition(gLocatePoint.tick);
   ShowPositionInCounters(gLocatePoint.tick);
 }
 

@@ -26,6 +26,7 @@
 #include "shell/row_metrics.h"
 #include "shell/selection_memory.h"
 #include "shell/shutdown.h"
+#include "sequencer/transport_clock.h"
 #include "shell/song_switch.h"
 #include "shell/startup.h"
 #include "shell/window_activation.h"
@@ -321,6 +322,11 @@ TEST_F(WindowsMenus, LocatingToZeroTakesTheSelectionsStart) {
   gSectionMode = 0;
   EXPECT_EQ(2000u, gLastLocatedPosition);
   EXPECT_EQ(960u, gCounterPosition) << "section mode leaves the counters";
+  // While stopped the clock's bar, beat and tick follow the locate (4/4 at 384 ticks a beat).
+  LocateToPosition(1 + 2 * 1536 + 384 + 100);
+  EXPECT_EQ(3u, gTransportClock.bar);
+  EXPECT_EQ(1u, gTransportClock.beatInBar);
+  EXPECT_EQ(100u, gTransportClock.tickInBeat);
 }
 
 TEST_F(WindowsMenus, StoredSelectionsComeBackAndEmptyMemoriesChangeNothing) {
