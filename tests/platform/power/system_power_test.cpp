@@ -18,9 +18,10 @@ void Record(void*, io_object_t, uint32_t type, intptr_t argument) {
   gLastArgument = argument;
 }
 
-// Serves the run loop until n messages have arrived or two seconds have passed.
+// Serves the run loop until n messages have arrived or ten seconds have passed (a loaded
+// machine may take a while to pass a signal through the private bus).
 void ServeUntil(size_t n) {
-  auto end = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+  auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
   while (gMessages.size() < n && std::chrono::steady_clock::now() < end) ServiceRunLoopPowerSources(50);
 }
 
