@@ -27,6 +27,22 @@ bool WaitFor(const std::string& path, std::chrono::milliseconds limit) {
   return false;
 }
 
+// The socket exists as soon as the daemon binds it, a moment before it listens: a refused
+// connection is tried again until the limit.
+sd_bus* ConnectAsLoginManager(const std::string& address, std::chrono::milliseconds limit) {
+  auto end = std::chrono::steady_clock::now() + limit;
+  for (;;) {
+    sd_bus* bus = nullptr;
+    if (sd_bus_new(&bus) < 0) return nullptr;
+    sd_bus_set_address(bus, address.c_str());
+    sd_bus_set_bus_client(bus, 1);
+    if (sd_bus_start(bus) >= 0 && sd_bus_request_name(bus, "org.freedesktop.login1", 0) >= 0) return bus;
+    sd_bus_flush_close_unref(bus);
+    if (std::chrono::steady_clock::now() >= end) return nullptr;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+}
+
 }  // namespace
 
 PrivateSystemBus::PrivateSystemBus() {
@@ -45,15 +61,7 @@ PrivateSystemBus::PrivateSystemBus() {
   }
   if (!WaitFor(socket, std::chrono::seconds(5))) return;
   env_ = std::make_unique<ScopedEnv>("DBUS_SYSTEM_BUS_ADDRESS", address_);
-  sd_bus* bus = nullptr;
-  if (sd_bus_new(&bus) < 0) return;
-  sd_bus_set_address(bus, address_.c_str());
-  sd_bus_set_bus_client(bus, 1);
-  if (sd_bus_start(bus) < 0 || sd_bus_request_name(bus, "org.freedesktop.login1", 0) < 0) {
-    sd_bus_flush_close_unref(bus);
-    return;
-  }
-  manager_ = bus;
+  manager_ = ConnectAsLoginManager(address_, std::chrono::seconds(5));
 }
 
 PrivateSystemBus::~PrivateSystemBus() {
