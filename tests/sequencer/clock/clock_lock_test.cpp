@@ -15,10 +15,8 @@ namespace {
 
 TEST_F(ClockTest, StopPathNeverWaitsAndNeverLeavesTheLockTaken) {
   gTransportClock.lock.store(kClockOwnerHolder);  // a fire holds the lock
-  auto t0 = std::chrono::steady_clock::now();
   int32_t r = TryLockClock(kClockOwnerStop);
-  EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::milliseconds(1));
-  EXPECT_EQ(1, r);
+  EXPECT_EQ(1, r) << "the stop path answers busy at once; a retrying caller would get -1";
   UnlockClock(r);  // the stop path passes back what it got
   EXPECT_EQ(uint32_t(kClockOwnerHolder), gTransportClock.lock.load()) << "not its lock to write";
   gTransportClock.lock.store(0);  // the fire ends
