@@ -43,14 +43,23 @@ void MetSynth::ResetClickState() {
   clickBuffer[kBeatClick] = clickBuffer[kBarClick] = nullptr;
 }
 
-// Loading happens here, not in the base: the plug-in never asks the host for MIDI.
-void MetSynth::Resume() { LoadClickSamples(); }
+// Loading happens here, not in the base: the plug-in never asks the host for MIDI. Clicks
+// converted for another rate than the host's (a rate change while switched on) are made
+// again now.
+void MetSynth::Resume() {
+  switchedOn = true;
+  if ((clickBuffer[kBeatClick] || clickBuffer[kBarClick]) && bufferRate != sampleRate)
+    FreeClickSamples();
+  LoadClickSamples();
+}
 
+// The buffers are freed and made again only while switched off: between resume and suspend
+// the audio thread may be reading them, so the rate is only kept for the next resume.
 void MetSynth::SetSampleRate(float rate) {
   // A rate the conversion cannot use is not taken.
   if (!(rate > 0.0f) || !std::isfinite(rate)) return;
   AudioEffectX::SetSampleRate(rate);
-  if (rate == bufferRate) return;
+  if (rate == bufferRate || switchedOn) return;
   playing = 0;
   FreeClickSamples();
   LoadClickSamples();

@@ -27,6 +27,7 @@ class MetSynth : public AudioEffectX {
   // False when the constructor could not allocate the program table.
   bool IsReady() const { return programs != nullptr; }
 
+  void Suspend() override { switchedOn = false; }
   void Resume() override;
   void SetSampleRate(float rate) override;
   void ProcessReplacing(float** inputs, float** outputs, VstInt32 frames) override;
@@ -65,6 +66,7 @@ class MetSynth : public AudioEffectX {
   float bufferRate = 44100.0f;
   int32_t startOffset = 0;         // frame of the next block at which the click starts
   uint8_t playing = 0;
+  bool switchedOn = false;         // between resume and suspend: the host may be processing
 };
 
 // Makes the instrument object, or null when it cannot be made.

@@ -178,7 +178,16 @@ TEST_F(ClickvoxClickTest, RateChangeReloadsAtTheNewRate) {
   ASSERT_NE(plugin.effect(), nullptr);
   plugin.Resume();
   EXPECT_EQ(CountRequests(kAudioMasterGetDirectory), 1u);
+  plugin.Suspend();
   plugin.SetSampleRate(48000.0f);
+  EXPECT_EQ(CountRequests(kAudioMasterGetDirectory), 2u);
+
+  // The same rate again, or a rate that cannot be used, reloads nothing.
+  plugin.SetSampleRate(48000.0f);
+  plugin.SetSampleRate(0.0f);
+  plugin.SetSampleRate(-44100.0f);
+  plugin.SetSampleRate(NAN);
+  plugin.Resume();
   EXPECT_EQ(CountRequests(kAudioMasterGetDirectory), 2u);
 
   plugin.NoteOn(60);
@@ -189,15 +198,34 @@ TEST_F(ClickvoxClickTest, RateChangeReloadsAtTheNewRate) {
   // The ramp is linear, so the interpolated click is the ramp read at j x 0.91875.
   for (size_t j = 0; j < expected; ++j)
     ASSERT_NEAR(out[j], (2.0 * j * 0.91875 + 2.0) / 32768.0, 1e-6) << j;
+}
 
-  // The same rate again, or a rate that cannot be used, reloads nothing.
+// While switched on the host may be rendering from the click buffers, so a rate change then
+// must not free them under it: the click plays on, and the next resume converts anew.
+TEST_F(ClickvoxClickTest, RateChangeWhileSwitchedOnWaitsForTheNextResume) {
+  WriteClicks(44100.0);
+  ClickvoxInstance plugin;
+  ASSERT_NE(plugin.effect(), nullptr);
+  plugin.Resume();
+  plugin.NoteOn(60);
+  EXPECT_EQ(plugin.Replace(64)[63], Bar(63));
   plugin.SetSampleRate(48000.0f);
-  plugin.SetSampleRate(0.0f);
-  plugin.SetSampleRate(-44100.0f);
-  plugin.SetSampleRate(NAN);
+  EXPECT_EQ(CountRequests(kAudioMasterGetDirectory), 1u);
+  std::vector<float> next = plugin.Replace(64);
+  for (size_t f = 0; f < next.size(); ++f) ASSERT_EQ(next[f], Bar(64 + f)) << f;
+
+  plugin.Suspend();
+  plugin.Resume();
   EXPECT_EQ(CountRequests(kAudioMasterGetDirectory), 2u);
   plugin.NoteOn(60);
-  EXPECT_EQ(SoundingFrames(plugin.ReplaceFrames(1200)), expected);
+  EXPECT_EQ(SoundingFrames(plugin.ReplaceFrames(1200)), ConvertedLength(44100.0f, 48000.0f));
+
+  // A rate changed and changed back while switched on leaves the clicks as they are.
+  plugin.SetSampleRate(96000.0f);
+  plugin.SetSampleRate(48000.0f);
+  plugin.Suspend();
+  plugin.Resume();
+  EXPECT_EQ(CountRequests(kAudioMasterGetDirectory), 2u);
 }
 
 TEST_F(ClickvoxClickTest, RateSetBeforeResumeLoadsAtOnceUnless44100) {

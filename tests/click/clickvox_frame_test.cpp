@@ -60,25 +60,36 @@ TEST_F(ClickvoxFrameTest, NoPluginForAHostWithoutVersionOrCallback) {
 TEST_F(ClickvoxFrameTest, NamesOfThePlugin) {
   ClickvoxInstance plugin;
   ASSERT_NE(plugin.effect(), nullptr);
+  // Each text must fit, with its terminating zero, in the size the interface gives the host.
   struct Case {
     VstInt32 opcode;
     VstIntPtr answer;
     const char* text;
+    size_t size;
   };
   const Case cases[] = {
-      {kEffGetEffectName, 1, "Metronome"},
-      {kEffGetVendorString, 1, "Ruvok Technology"},
-      {kEffGetProductString, 1, "Metronome"},
-      {kEffGetProgramName, 0, "None"},
-      {kEffGetParamName, 0, ""},
-      {kEffGetParamLabel, 0, ""},
-      {kEffGetParamDisplay, 0, ""},
+      {kEffGetEffectName, 1, "Metronome", kVstMaxEffectNameLen},
+      {kEffGetVendorString, 1, "Ruvok Technology", kVstMaxVendorStrLen},
+      {kEffGetProductString, 1, "Metronome", kVstMaxProductStrLen},
+      {kEffGetProgramName, 0, "None", kVstMaxProgNameLen},
+      {kEffGetParamName, 0, "", kVstMaxParamStrLen},
+      {kEffGetParamLabel, 0, "", kVstMaxParamStrLen},
+      {kEffGetParamDisplay, 0, "", kVstMaxParamStrLen},
   };
   for (const Case& c : cases) {
     char text[256];
     std::memset(text, 'x', sizeof text);
     EXPECT_EQ(plugin.Dispatch(c.opcode, 0, 0, text), c.answer) << c.opcode;
     EXPECT_STREQ(text, c.text) << c.opcode;
+    std::string beyond(text + c.size, sizeof text - c.size);
+    EXPECT_EQ(beyond, std::string(beyond.size(), 'x')) << c.opcode << ": past " << c.size;
+  }
+  // Opcodes the plug-in does not answer leave the host's buffer as it was.
+  for (VstInt32 opcode : {kEffGetProgramNameIndexed, kEffGetErrorText, kEffShellGetNextPlugin}) {
+    char text[64];
+    std::memset(text, 'x', sizeof text);
+    EXPECT_EQ(plugin.Dispatch(opcode, 0, 0, text), 0) << opcode;
+    EXPECT_EQ(std::string(text, sizeof text), std::string(sizeof text, 'x')) << opcode;
   }
   // Text opcodes without a buffer do nothing.
   EXPECT_EQ(plugin.Dispatch(kEffGetEffectName), 0);

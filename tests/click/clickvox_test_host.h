@@ -40,6 +40,7 @@ class ClickvoxInstance {
   VstIntPtr Dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0,
                      void* ptr = nullptr, float opt = 0.0f);
   void Resume() { Dispatch(kEffMainsChanged, 0, 1); }
+  void Suspend() { Dispatch(kEffMainsChanged, 0, 0); }
   void SetSampleRate(float rate) { Dispatch(kEffSetSampleRate, 0, 0, nullptr, rate); }
   // Sends one MIDI event of up to three bytes at a frame offset.
   void SendMidi(uint8_t status, uint8_t data1, uint8_t data2, VstInt32 deltaFrames = 0);
