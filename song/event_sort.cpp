@@ -64,15 +64,40 @@ bool SortThroughIndex(uint8_t* start, uint8_t* stop) {
   return true;
 }
 
+// True when the marker three bytes before each record's end leads back to that record's
+// start. A record whose marker disagrees with its status (a 14-byte record without its 1,
+// a variable record with a damaged trailer) is still walked forwards by its status.
+bool MarkersLeadBack(uint8_t* start, uint8_t* stop) {
+  for (uint8_t* e = start; e < stop;) {
+    uint8_t* next = e + GetSeqEventLength(e);
+    if (PrevEventStartWithin(next, start) != e) return false;
+    e = next;
+  }
+  return true;
+}
+
+// The record in front of p, found by a forward walk from the list's start.
+uint8_t* PrevEventByForwardWalk(uint8_t* start, uint8_t* p) {
+  uint8_t* prev = nullptr;
+  for (uint8_t* e = start; e < p; e += GetSeqEventLength(e)) prev = e;
+  return prev;
+}
+
 // The in-place path, for when no scratch memory is left: moves whole records backwards
 // from the end, keeping a copy of the moving record in a small buffer (or a handle for a
-// long record). Returns memFullErr when a long record's copy cannot be made.
+// long record). Records move whole, so markers that lead back before the sort still do
+// after every move; otherwise each step back is found walking forwards. Returns memFullErr
+// when a long record's copy cannot be made.
 OSErr SortInPlace(uint8_t* start, uint8_t* stop) {
   uint8_t small[64];
-  uint8_t* e = PrevEventStartWithin(stop, start);
+  bool backwards = MarkersLeadBack(start, stop);
+  auto previous = [&](uint8_t* p) {
+    return backwards ? PrevEventStartWithin(p, start) : PrevEventByForwardWalk(start, p);
+  };
+  uint8_t* e = previous(stop);
   while (e && e > start) {
     uint8_t* p = e;
-    e = PrevEventStartWithin(p, start);
+    e = previous(p);
     if (!e) break;
     uint8_t* q = p;
     while (q < stop && SeqEventTime(q) < SeqEventTime(e)) q += GetSeqEventLength(q);

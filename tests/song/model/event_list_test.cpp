@@ -101,6 +101,17 @@ TEST_F(EventListTest, ShortInsertRefusesLongKinds) {
   EXPECT_EQ(Size(0), GetEventListSize());
 }
 
+TEST_F(EventListTest, AFailedGrowthIsTheCallersError) {
+  ASSERT_EQ(noErr, InsertShortEvent(0, 10, 0xB0, 1, 2));
+  std::vector<uint8_t> before = HandleBytes(GetCurrentTrackEventList());
+  uint64_t budget = GetMemoryBudget();
+  SetMemoryBudget(GetMemoryInUse());
+  OSErr err = InsertShortEvent(0, 20, 0xB0, 3, 4);
+  SetMemoryBudget(budget);
+  EXPECT_NE(noErr, err);
+  EXPECT_EQ(before, HandleBytes(GetCurrentTrackEventList()));
+}
+
 TEST_F(EventListTest, SequenceReferenceCarriesItsLength) {
   ASSERT_EQ(noErr, InsertShortEvent(0, 97, 0xB0, 1, 1));
   ASSERT_EQ(noErr, InsertSequenceReference(2, 96, 480));

@@ -6,6 +6,7 @@
 #include "shell/dialog_alerts.h"
 #include "song/event_index.h"
 #include "song/event_sort.h"
+#include "song/songs.h"
 #include "tests/song/model/model_fixture.h"
 
 namespace {
@@ -100,6 +101,39 @@ TEST_F(EventSortTest, SmallCases) {
         EXPECT_EQ(c.times[i], seen[i].time) << c.name;
         EXPECT_EQ(c.tags[i], seen[i].tag) << c.name;
       }
+    }
+  }
+}
+
+// Records whose marker three bytes before their end disagrees with their status are still
+// whole records to the forward walk; both paths must sort them and never split one.
+TEST_F(EventSortTest, RecordsWithMisleadingEndMarkersAreSortedWhole) {
+  const std::vector<Rec> recs = {{'S', 50, 0xB0, 0, 0, 1}, {'L', 40, 0x10, 0, 0, 2},
+                                 {'V', 30, 0x40, 24, 0, 3}, {'S', 20, 0xF0, 0, 0, 4},
+                                 {'L', 10, 0x90, 0, 5, 5},  {'S', 5, 0xA0, 0, 0, 6}};
+  constexpr size_t kLongAt = 8, kVariableAt = 22, kNoteAt = 54;
+  struct Case {
+    const char* name;
+    size_t at;
+    size_t byte;
+    uint8_t value;
+  } cases[] = {
+      {"14-byte record without its marker", kLongAt, kEventKindMarker, 0x00},
+      {"14-byte record marked as variable", kLongAt, kEventKindMarker, kVariableMarker},
+      {"14-byte record marked as short", kNoteAt, kEventKindMarker, 0xB0},
+      {"variable record with a trailer beyond the list", kVariableAt, 24 - 8, 0x7F},
+  };
+  for (auto sort : {SortEventList, SortEventListInPlace}) {
+    for (const Case& c : cases) {
+      std::vector<uint8_t> bytes = MakeRecords(recs);
+      bytes[c.at + c.byte] = c.value;
+      std::vector<Seen> want = StableSorted(Describe(bytes));
+      ASSERT_EQ(recs.size(), want.size()) << c.name;
+      Handle list = SetCurrentTrackEvents(bytes);
+      ASSERT_EQ(noErr, sort(list)) << c.name;
+      std::vector<uint8_t> after = HandleBytes(list);
+      EXPECT_EQ(want, Describe(after)) << c.name;
+      EXPECT_EQ(bytes.size(), after.size()) << c.name;
     }
   }
 }
@@ -217,6 +251,19 @@ TEST_F(EventIndexTest, ZoomShiftAndDisabledIndex) {
   ASSERT_EQ(noErr, BuildTrackEventIndex());
   EXPECT_TRUE(ReadIndex().empty());
   gOverviewRowHeight = 14;
+}
+
+TEST_F(EventIndexTest, EntriesBeyondTheIndexTableAreLeftOut) {
+  ASSERT_EQ(noErr, CreateSongTracks(kEventIndexSlots + 2, 1));
+  SetCurrentTrackIndex(kEventIndexSlots + 1);
+  std::vector<uint8_t> bytes = MakeRecords({{'S', 10, 0xB0}});
+  Handle list = SetCurrentTrackEvents(bytes);
+  SetCurrentTrackIndex(0);
+  SetCurrentTrackEvents(bytes);
+  ASSERT_EQ(noErr, RebuildEventIndexes());
+  EXPECT_EQ(bytes, HandleBytes(list));
+  EXPECT_EQ((std::vector<IndexEntry>{{10, 12, 3}}), ReadIndex());
+  DisposeAllEventIndexes();
 }
 
 TEST_F(EventIndexTest, IndexGrowsPastItsFirstBlock) {
