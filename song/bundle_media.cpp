@@ -121,6 +121,9 @@ OSErr UnpackEntry(UnpackState& state, uint8_t* entry, uint32_t n, int32_t index)
   WriteU32BE(entry + kRefAlias, made.id);
   uint16_t flags = uint16_t(ReadU16BE(entry + kRefFlags) & ~kRefByFileNumber);
   WriteU16BE(entry + kRefFlags, flags);
+  // A file number from the document is no open fork: once the flag is gone, closing the entry
+  // would close whatever fork has that number.
+  WriteU32BE(entry + kRefFork, 0);
   if (!movie) {
     bool missing = false;
     int16_t prompt = 0;

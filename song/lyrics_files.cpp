@@ -89,7 +89,7 @@ OSErr ReadWholeStream(Handle* text, uint32_t* length) {
 void SplitLyricWords(const uint8_t* text, uint32_t length,
                      std::vector<std::vector<uint8_t>>* words) {
   uint32_t i = 0;
-  while (i < length) {
+  while (i < length && words->size() < kMaxLyricWords) {
     while (i < length && IsSeparator(text[i])) ++i;
     if (i == length) break;
     uint32_t start = i;

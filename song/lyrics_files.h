@@ -2,15 +2,19 @@
 // then placed on the notes of the current track.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
 #include "platform/files/files.h"
 
 constexpr uint8_t kLyricMarkerKind = 2;
+// The most words one file gives (each becomes a marker, stored by a walk of the list).
+constexpr size_t kMaxLyricWords = 8192;
 
 // Splits text into words at blanks and control characters (codes below 14); a word keeps
-// one following blank. Words longer than 255 characters are cut.
+// one following blank. Words longer than 255 characters are cut; words beyond
+// kMaxLyricWords are left out.
 void SplitLyricWords(const uint8_t* text, uint32_t length, std::vector<std::vector<uint8_t>>* words);
 // Reads the text file at fileSpec: each word a lyric marker at consecutive ticks from
 // insertionTick, then PlaceLyricMarkers (-1, insertionTick). Only when the current track has

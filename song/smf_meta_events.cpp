@@ -24,6 +24,7 @@ void CopyText(const uint8_t* data, uint32_t length, uint32_t max, unsigned char*
 
 void AddMarker(SmfTrackInfo* info, uint32_t tick, uint8_t kind, uint16_t value,
                const uint8_t* data, uint32_t length) {
+  if (info->markers.size() >= size_t(kSmfMaxMarkers)) return;
   SmfMarker marker;
   CopyText(data, length, kMarkerNameMax, marker.name);
   while (marker.name[0] > 0 && marker.name[marker.name[0]] <= ' ') --marker.name[0];

@@ -26,6 +26,9 @@ enum : uint8_t {
 constexpr uint8_t kSmfMarkerKindText = 1;   // notice texts, markers and cue points
 constexpr uint8_t kSmfMarkerKindLyric = 2;
 constexpr uint16_t kSmfCuePointValue = 1;   // the value that tells a cue point
+// The most markers one import makes, over all its chunks (each is stored by a walk of the
+// marker list, and a marker event is a few bytes of a file).
+constexpr int32_t kSmfMaxMarkers = 8192;
 
 // Tempo limits of the import, tenths of a beat per minute: a slower tempo becomes 120.0 beats
 // per minute, a faster one (and a tempo of 0 microseconds) 450.0.

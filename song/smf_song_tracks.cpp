@@ -80,8 +80,10 @@ void SetSmfDefaultConductor(int32_t ticksPerQuarter) {
 }
 
 OSErr AddSmfMarkers(const std::vector<SmfTrackInfo>& chunks) {
+  int32_t stored = 0;
   for (const SmfTrackInfo& info : chunks) {
     for (const SmfMarker& m : info.markers) {
+      if (stored++ >= kSmfMaxMarkers) return noErr;
       OSErr err = StoreMarker(m.name, m.tick, m.kind, 0, 0, m.value, nullptr, 0);
       if (err != noErr) return err;
     }

@@ -114,7 +114,9 @@ OSErr CollectFromStream(Handle* messages, std::vector<uint32_t>* lengths) {
 }
 
 // Inserts the messages as data events one sixteenth apart; the list grows once, so a
-// shortage changes nothing.
+// shortage changes nothing. Each message goes where a single insertion at its tick would put
+// it (behind the events of that tick); as the ticks rise, one walk finds every place and one
+// pass from the end moves the events up, however many messages the dump holds.
 OSErr InsertMessages(Handle messages, const std::vector<uint32_t>& lengths, uint32_t tick,
                      SysExDumpResult* result) {
   uint64_t total = 0;
@@ -124,17 +126,31 @@ OSErr InsertMessages(Handle messages, const std::vector<uint32_t>& lengths, uint
   if (err == noErr) err = GrowEventList(int32_t(total));
   if (err != noErr) return err;
   uint32_t step = uint32_t(gTicksPerQuarter / 4 > 0 ? gTicksPerQuarter / 4 : 1);
-  std::vector<uint8_t> record;
+  Handle list = GetCurrentTrackEventList();
+  uint8_t* start = reinterpret_cast<uint8_t*>(HandleData(list));
+  std::vector<uint32_t> places(lengths.size());
+  std::vector<uint32_t> starts(lengths.size());
+  uint8_t* from = start;
   uint32_t at = 0;
-  for (uint32_t n : lengths) {
-    record.resize(DataEventSize(n - 1));
-    FillDataEvent(record.data(), tick, reinterpret_cast<uint8_t*>(HandleData(messages)) + at + 1, n - 1);
-    InsertEventBytes(tick, record.data(), int32_t(record.size()));
-    at += n;
-    tick += step;
-    ++result->messages;
+  for (size_t k = 0; k < lengths.size(); ++k) {
+    from = FindEventAfterTime(from, int32_t(tick + uint32_t(k) * step));
+    places[k] = uint32_t(from - start);
+    starts[k] = at;
+    at += lengths[k];
   }
-  result->nextTick = tick;
+  const uint8_t* bytes = reinterpret_cast<const uint8_t*>(HandleData(messages));
+  uint32_t end = uint32_t(GetHandleSize(list) - Size(total));  // the list before it grew
+  uint32_t shift = uint32_t(total);
+  for (size_t k = lengths.size(); k-- > 0;) {
+    std::memmove(start + places[k] + shift, start + places[k], end - places[k]);
+    shift -= DataEventSize(lengths[k] - 1);
+    FillDataEvent(start + places[k] + shift, tick + uint32_t(k) * step, bytes + starts[k] + 1, lengths[k] - 1);
+    end = places[k];
+  }
+  if (!lengths.empty())
+    gEventInsertOffset = int32_t(places.back() + uint32_t(total) - DataEventSize(lengths.back() - 1));
+  result->messages = int32_t(lengths.size());
+  result->nextTick = tick + uint32_t(lengths.size()) * step;
   return noErr;
 }
 

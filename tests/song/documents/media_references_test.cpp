@@ -99,6 +99,14 @@ TEST_F(MediaTest, BundleMediaAreUnpackedUnderSafeNames) {
                       {kRefKindMovie, ProgramReference("C:\\Movies\\.hidden")},
                       {kRefKindAudio, ProgramReference("clip")},
                       {kRefKindAudio, Handle()}});
+  // The movie refers to its file by a file number that happens to be an open fork here.
+  WriteFile("bystander", "x");
+  FSSpec bystander = Spec("bystander");
+  int16_t open = 0;
+  ASSERT_EQ(noErr, FSpOpenDF(&bystander, fsRdPerm, &open));
+  uint8_t* byNumber = GetReferencedFileEntry(1);
+  WriteU16BE(byNumber + kRefFlags, kRefByFileNumber);
+  WriteU32BE(byNumber + kRefFork, uint32_t(uint16_t(open)));
   ASSERT_EQ(noErr, Save("bundle"));
   std::string bytes = ReadFile("bundle");
   std::string section(8 + 64, '\0');
@@ -136,6 +144,9 @@ TEST_F(MediaTest, BundleMediaAreUnpackedUnderSafeNames) {
     FSSpec target;
     EXPECT_EQ(noErr, ResolveReferencedAlias(Handle(ReadU32BE(GetReferencedFileEntry(i) + kRefAlias)), &fileSpec, &target));
   }
+  EXPECT_EQ(0u, ReadU32BE(GetReferencedFileEntry(1) + kRefFork)) << "no file number stays behind";
+  CloseSongDocument();
+  EXPECT_EQ(noErr, FSClose(open)) << "closing the document leaves other forks open";
 }
 
 TEST_F(MediaTest, BundleWhoseMediaLieIsRefused) {

@@ -71,6 +71,31 @@ TEST_F(SmallImportTest, SysExDumpMessagesBecomeDataEventsASixteenthApart) {
   EXPECT_EQ(1, gSongModified);
 }
 
+TEST_F(SmallImportTest, DumpMessagesGoBehindTheEventsOfTheirTick) {
+  // One track: notes at ticks 1, 121, 181, 241 and 1000 (deltas between the note-ons).
+  Bytes events;
+  uint32_t last = 0;
+  for (uint32_t t : {0u, 120u, 180u, 240u, 999u}) {
+    Append(&events, Vlq(t - last));
+    Append(&events, {0x90, 60, 100});
+    Append(&events, {0x00, 0x80, 60, 0});
+    last = t;
+  }
+  ASSERT_EQ(noErr, Import(File({Header(0, 1, 480), Chunk("MTrk", events)})));
+  FSSpec fileSpec = Spec("dump.syx", {0xF0, 0x01, 0xF7, 0xF0, 0x02, 0xF7, 0xF0, 0x03, 0xF7});
+  SysExDumpResult result;
+  ASSERT_EQ(noErr, ImportSysExDump(&fileSpec, 1, &result));
+  std::vector<std::pair<uint32_t, uint8_t>> seen;
+  for (const SeenEvent& e : Events(0)) seen.push_back({e.tick, uint8_t(e.status & 0xF0)});
+  std::vector<std::pair<uint32_t, uint8_t>> expected{
+      {1, 0x90},   {1, kKindVariable},   {121, 0x90}, {121, kKindVariable}, {181, 0x90},
+      {241, 0x90}, {241, kKindVariable}, {1000, 0x90}};
+  EXPECT_EQ(expected, seen);
+  std::vector<std::pair<uint32_t, Bytes>> data = DataEvents();
+  ASSERT_EQ(3u, data.size());
+  EXPECT_EQ((Bytes{0x03, 0xF7}), data[2].second);
+}
+
 TEST_F(SmallImportTest, DamagedDumpsInsertNothing) {
   ASSERT_EQ(noErr, ImportFixture("running_status.mid"));
   std::string before = SongTableSnapshot();
@@ -221,6 +246,13 @@ TEST_F(SmallImportTest, LyricWordsKeepOneFollowingBlank) {
   EXPECT_EQ("Hel-lo ", std::string(words[0].begin(), words[0].end()));
   EXPECT_EQ("world", std::string(words[1].begin(), words[1].end()));
   EXPECT_EQ("again", std::string(words[2].begin(), words[2].end()));
+
+  // A file of more words than lyrics can hold gives the first kMaxLyricWords.
+  std::string many;
+  for (size_t i = 0; i < kMaxLyricWords + 5; ++i) many += "la ";
+  words.clear();
+  SplitLyricWords(reinterpret_cast<const uint8_t*>(many.data()), uint32_t(many.size()), &words);
+  EXPECT_EQ(kMaxLyricWords, words.size());
 }
 
 TEST_F(SmallImportTest, LyricsLandOnTheNotes) {

@@ -326,6 +326,36 @@ TEST_F(SmfImportTest, TrackCountIsLimited) {
   EXPECT_EQ(1u, Notes(46).size());
 }
 
+// A track chunk of n markers, one a tick apart.
+Bytes ManyMarkers(int32_t n) {
+  Bytes body;
+  for (int32_t i = 0; i < n; ++i) {
+    Append(&body, Vlq(1));
+    Append(&body, Text(0x06, "m"));
+  }
+  return Chunk("MTrk", body);
+}
+
+TEST_F(SmfImportTest, MarkerCountIsLimited) {
+  // Each marker is a few bytes in a file; without a bound a small file would make the import
+  // store markers for minutes. The bound holds within one chunk and over all of them.
+  struct Case {
+    const char* what;
+    int32_t chunks;
+    int32_t perChunk;
+  } cases[] = {
+      {"one chunk", 1, kSmfMaxMarkers + 1},
+      {"over several chunks", 2, kSmfMaxMarkers / 2 + 50},
+  };
+  for (const Case& c : cases) {
+    Bytes file = Header(1, uint16_t(c.chunks), 480);
+    for (int32_t k = 0; k < c.chunks; ++k) Append(&file, ManyMarkers(c.perChunk));
+    ASSERT_EQ(noErr, Import(file)) << c.what;
+    EXPECT_EQ(kSmfMaxMarkers, CountMarkers()) << c.what;
+    SetUpSmfImportState(480);
+  }
+}
+
 TEST_F(SmfImportTest, UnknownChunksAreSkipped) {
   Bytes file = File({Header(0, 1, 480), Chunk("XFIH", {1, 2, 3, 4, 5}),
                      Track({{0, {0xC0, 9}}, {0, EndOfTrack()}})});
