@@ -22,7 +22,6 @@ uint8_t gEngineDeviceState = 0;
 
 namespace {
 
-constexpr uint32_t kHoldMillis = 2000;
 constexpr uint32_t kTransportSignBit = 0x80000000u;
 constexpr int16_t kNoDeviceOrSong = -50;
 constexpr int16_t kDeviceRefusesChannel = -4;
