@@ -25,7 +25,7 @@ class ResourceFilesTest : public ::testing::Test {
  protected:
   void TearDown() override { CloseAllResFiles(); }
 
-  FSSpec Spec(const char* name) {
+  FSSpec FileSpecNamed(const char* name) {
     FSSpec fileSpec;
     OSErr err = PathToSpec(folder_.File(name), &fileSpec);
     EXPECT_TRUE(err == noErr || err == fnfErr) << err;
@@ -42,7 +42,7 @@ class ResourceFilesTest : public ::testing::Test {
 };
 
 TEST_F(ResourceFilesTest, CreateOpenWriteAndReadBack) {
-  FSSpec fileSpec = Spec("Settings");
+  FSSpec fileSpec = FileSpecNamed("Settings");
   EXPECT_EQ(FSpOpenResFile(&fileSpec, 3), -1);
   EXPECT_EQ(ResError(), fnfErr);
 
@@ -83,7 +83,7 @@ TEST_F(ResourceFilesTest, CreateOpenWriteAndReadBack) {
 TEST_F(ResourceFilesTest, DataForkWithoutResourceForkGetsAMap) {
   std::string path = folder_.File("Prefs");
   ASSERT_TRUE(WriteWholeFile(path, "data fork"));
-  FSSpec fileSpec = Spec("Prefs");
+  FSSpec fileSpec = FileSpecNamed("Prefs");
   EXPECT_EQ(FSpOpenResFile(&fileSpec, 3), -1);
   EXPECT_EQ(ResError(), eofErr);
   FSpCreateResFile(&fileSpec, kCreator, kPrefsType, -1);
@@ -94,7 +94,7 @@ TEST_F(ResourceFilesTest, DataForkWithoutResourceForkGetsAMap) {
 
 TEST_F(ResourceFilesTest, DamagedForkIsRefusedAndLeftAlone) {
   ASSERT_TRUE(WriteWholeFile(folder_.File("Damaged"), ""));
-  FSSpec fileSpec = Spec("Damaged");
+  FSSpec fileSpec = FileSpecNamed("Damaged");
   std::string garbage = std::string(16, '\0') + "not a resource map";
   WriteU32BE(garbage.data() + 4, 16);   // map at 16
   WriteU32BE(garbage.data() + 12, 18);  // shorter than a map header

@@ -138,7 +138,7 @@ void DocumentTest::TearDown() {
   EXPECT_EQ(forksAtStart_, CountOpenForks()) << "forks left open";
 }
 
-FSSpec DocumentTest::Spec(const std::string& name) const {
+FSSpec DocumentTest::FileSpecNamed(const std::string& name) const {
   FSSpec fileSpec;
   PathToSpec(Path(name), &fileSpec);
   return fileSpec;
@@ -319,12 +319,12 @@ void DocumentTest::BuildRichDocument() {
 }
 
 OSErr DocumentTest::Save(const std::string& name) {
-  FSSpec fileSpec = Spec(name);
+  FSSpec fileSpec = FileSpecNamed(name);
   return SaveSongDocument(&fileSpec, 0);
 }
 
 OSErr DocumentTest::Open(const std::string& name) {
-  FSSpec fileSpec = Spec(name);
+  FSSpec fileSpec = FileSpecNamed(name);
   return OpenSongFile(&fileSpec, 0, false);
 }
 

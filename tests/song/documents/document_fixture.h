@@ -21,7 +21,7 @@ class DocumentTest : public ::testing::Test {
   void TearDown() override;
 
   std::string Path(const std::string& name) const { return folder_.File(name); }
-  FSSpec Spec(const std::string& name) const;
+  FSSpec FileSpecNamed(const std::string& name) const;
   std::string ReadFile(const std::string& name) const;
   void WriteFile(const std::string& name, const std::string& bytes) const;
 

@@ -36,7 +36,7 @@ TEST_F(FileKindTest, KindsByTypeAndExtension) {
   };
   for (const Case& c : cases) {
     WriteFile(c.name, "x");
-    FSSpec fileSpec = Spec(c.name);
+    FSSpec fileSpec = FileSpecNamed(c.name);
     if (c.type != kUntyped) {
       FInfo info;
       info.fdType = c.type;
@@ -49,7 +49,7 @@ TEST_F(FileKindTest, KindsByTypeAndExtension) {
 }
 
 TEST_F(FileKindTest, MissingFileGivesTheFileManagersError) {
-  FSSpec fileSpec = Spec("absent.bysq");
+  FSSpec fileSpec = FileSpecNamed("absent.bysq");
   EXPECT_EQ(fnfErr, GetFileKind(&fileSpec, nullptr));
 }
 

@@ -55,7 +55,7 @@ TEST_F(MediaTest, NamesOfReferences) {
   EXPECT_EQ(paramErr, GetReferencedFileName(plain, name, 63)) << "a path beyond the record";
   EXPECT_EQ(paramErr, GetReferencedFileName(Handle(), name, 63));
   WriteFile("real.aif", "FORM");
-  FSSpec fileSpec = Spec("real.aif");
+  FSSpec fileSpec = FileSpecNamed("real.aif");
   Handle alias;
   ASSERT_EQ(noErr, NewAlias(nullptr, &fileSpec, &alias));
   EXPECT_EQ(noErr, GetReferencedFileName(alias, name, 63));
@@ -68,9 +68,9 @@ TEST_F(MediaTest, NamesOfReferences) {
 TEST_F(MediaTest, FoundFilesAreOpenedAndMissingOnesSkipped) {
   WriteFile("here.aif", "FORM....AIFF");
   WriteFile("gone.aif", "FORM....AIFF");
-  FSSpec here = Spec("here.aif");
-  FSSpec gone = Spec("gone.aif");
-  FSSpec document = Spec("media.bysq");
+  FSSpec here = FileSpecNamed("here.aif");
+  FSSpec gone = FileSpecNamed("gone.aif");
+  FSSpec document = FileSpecNamed("media.bysq");
   Handle a, b;
   ASSERT_EQ(noErr, NewAlias(&document, &here, &a));
   ASSERT_EQ(noErr, NewAlias(&document, &gone, &b));
@@ -101,7 +101,7 @@ TEST_F(MediaTest, BundleMediaAreUnpackedUnderSafeNames) {
                       {kRefKindAudio, Handle()}});
   // The movie refers to its file by a file number that happens to be an open fork here.
   WriteFile("bystander", "x");
-  FSSpec bystander = Spec("bystander");
+  FSSpec bystander = FileSpecNamed("bystander");
   int16_t open = 0;
   ASSERT_EQ(noErr, FSpOpenDF(&bystander, fsRdPerm, &open));
   uint8_t* byNumber = GetReferencedFileEntry(1);
@@ -123,7 +123,7 @@ TEST_F(MediaTest, BundleMediaAreUnpackedUnderSafeNames) {
   add("caff sample data");
   add("");
   WriteFile("bundle", bytes + section);
-  FSSpec fileSpec = Spec("bundle");
+  FSSpec fileSpec = FileSpecNamed("bundle");
 
   ASSERT_EQ(noErr, OpenSongFile(&fileSpec, 1, false));
   EXPECT_EQ("Bundled", Name(gCurrentDocumentSpec.name));
@@ -133,10 +133,10 @@ TEST_F(MediaTest, BundleMediaAreUnpackedUnderSafeNames) {
   EXPECT_EQ(-1, access((folder_.path() + "/../escape.aif").c_str(), F_OK)) << "nothing outside the folder";
   EXPECT_EQ(-1, access((folder_.path() + "/../../escape.aif").c_str(), F_OK));
   FInfo info;
-  FSSpec movie = Spec("hidden");
+  FSSpec movie = FileSpecNamed("hidden");
   ASSERT_EQ(noErr, FSpGetFInfo(&movie, &info));
   EXPECT_EQ(FourCC("MooV"), info.fdType);
-  FSSpec clip = Spec("clip");
+  FSSpec clip = FileSpecNamed("clip");
   ASSERT_EQ(noErr, FSpGetFInfo(&clip, &info));
   EXPECT_EQ(FourCC("caff"), info.fdType) << "data that begins with 'caff' is a CAF file";
   for (int32_t i = 0; i < 3; ++i) {
@@ -161,7 +161,7 @@ TEST_F(MediaTest, BundleWhoseMediaLieIsRefused) {
   ResetSongDatabase();
   BuildRichDocument();
   std::string songs = SnapshotSongs();
-  FSSpec fileSpec = Spec("bundle");
+  FSSpec fileSpec = FileSpecNamed("bundle");
   EXPECT_EQ(eofErr, OpenSongFile(&fileSpec, 1, false));
   EXPECT_EQ(songs, SnapshotSongs());
 }

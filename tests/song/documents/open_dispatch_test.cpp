@@ -41,7 +41,7 @@ TEST_F(OpenDispatchTest, SongDocumentOpensThroughTheDispatcher) {
   ASSERT_EQ(noErr, Save("doc.bysq"));
   CloseSongDocument();
   ResetSongDatabase();
-  FSSpec fileSpec = Spec("doc.bysq");
+  FSSpec fileSpec = FileSpecNamed("doc.bysq");
   EXPECT_EQ(noErr, OpenDocumentSpec(&fileSpec, 0, 0));
   EXPECT_EQ(kOpenKindSongDocument, gOpenKind);
   EXPECT_EQ(songs, SnapshotSongs());
@@ -51,11 +51,11 @@ TEST_F(OpenDispatchTest, MissingFileAndPresetsOpenNothing) {
   BuildSmallDocument();
   std::string songs = SnapshotSongs();
   gOpenKind = 0;
-  FSSpec missing = Spec("absent.bysq");
+  FSSpec missing = FileSpecNamed("absent.bysq");
   EXPECT_EQ(fnfErr, OpenDocumentSpec(&missing, 0, 0));
   EXPECT_EQ(0, gOpenKind);
   WriteFile("preset", "x");
-  FSSpec preset = Spec("preset");
+  FSSpec preset = FileSpecNamed("preset");
   FInfo info;
   info.fdType = FourCC("mRCd");
   ASSERT_EQ(noErr, FSpSetFInfo(&preset, &info));
@@ -66,7 +66,7 @@ TEST_F(OpenDispatchTest, MissingFileAndPresetsOpenNothing) {
 TEST_F(OpenDispatchTest, MidiFileGoesToTheNextFreeSlot) {
   BuildSmallDocument();  // songs 0 and 1 hold material
   WriteFile("tune.mid", TinyMidiFile());
-  FSSpec fileSpec = Spec("tune.mid");
+  FSSpec fileSpec = FileSpecNamed("tune.mid");
   SelectSongIndex(0);
   ASSERT_EQ(noErr, OpenDocumentSpec(&fileSpec, 0, 0));
   EXPECT_EQ(kOpenKindOther, gOpenKind);
@@ -83,7 +83,7 @@ TEST_F(OpenDispatchTest, MidiFileWithEverySlotTakenChangesNothing) {
   SelectSongIndex(0);
   std::string songs = SnapshotSongs();
   WriteFile("tune.mid", TinyMidiFile());
-  FSSpec fileSpec = Spec("tune.mid");
+  FSSpec fileSpec = FileSpecNamed("tune.mid");
   EXPECT_EQ(kDocumentSlotsFullErr, OpenDocumentSpec(&fileSpec, 0, 0));
   EXPECT_EQ(songs, SnapshotSongs());
 }

@@ -89,7 +89,7 @@ TEST_F(DocumentTest, WriterFailureLeavesTheOldFileAsItWas) {
   ASSERT_EQ(noErr, Save("song.bysq"));
   std::string old = ReadFile("song.bysq");
   std::vector<std::string> names = FolderNames(folder_.path());
-  FSSpec fileSpec = Spec("song.bysq");
+  FSSpec fileSpec = FileSpecNamed("song.bysq");
   EXPECT_EQ(dskFulErr, WriteNewFileQuietly(&fileSpec, kSongDocumentType, WriteThenFail, nullptr));
   EXPECT_EQ(old, ReadFile("song.bysq"));
   EXPECT_EQ(names, FolderNames(folder_.path()));
@@ -97,7 +97,7 @@ TEST_F(DocumentTest, WriterFailureLeavesTheOldFileAsItWas) {
 
 TEST_F(DocumentTest, SaveKeepsTheReplacedFilesResourceForkAndType) {
   WriteFile("song", "old contents");
-  FSSpec fileSpec = Spec("song");
+  FSSpec fileSpec = FileSpecNamed("song");
   FInfo info;
   info.fdType = kSongDocumentType;
   info.fdCreator = kProgramCreator;
@@ -119,7 +119,7 @@ TEST_F(DocumentTest, SaveKeepsTheReplacedFilesResourceForkAndType) {
 TEST_F(DocumentTest, NewDocumentIsASongDocumentOfTheProgram) {
   BuildSmallDocument();
   ASSERT_EQ(noErr, Save("fresh"));
-  FSSpec fileSpec = Spec("fresh");
+  FSSpec fileSpec = FileSpecNamed("fresh");
   FInfo info;
   ASSERT_EQ(noErr, FSpGetFInfo(&fileSpec, &info));
   EXPECT_EQ(kSongDocumentType, info.fdType);

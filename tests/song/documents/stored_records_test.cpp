@@ -23,7 +23,7 @@ class StoredRecordTest : public DocumentTest {
   // Makes bytes the document input.
   void BeginInput(const std::string& bytes) {
     WriteFile("stream", bytes);
-    FSSpec fileSpec = Spec("stream");
+    FSSpec fileSpec = FileSpecNamed("stream");
     ASSERT_EQ(noErr, FSpOpenDF(&fileSpec, fsRdPerm, &fork_));
     ASSERT_EQ(noErr, BeginDocumentInput(fork_));
   }

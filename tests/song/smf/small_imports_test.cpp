@@ -21,7 +21,7 @@ namespace {
 
 class SmallImportTest : public SmfTest {
  protected:
-  FSSpec Spec(const std::string& name, const Bytes& bytes, OSType type = 0) {
+  FSSpec FileSpecNamed(const std::string& name, const Bytes& bytes, OSType type = 0) {
     FSSpec fileSpec;
     EXPECT_EQ(noErr, PathToSpec(WriteFile(name, bytes), &fileSpec));
     if (type) {
@@ -55,7 +55,7 @@ TEST_F(SmallImportTest, SysExDumpMessagesBecomeDataEventsASixteenthApart) {
   second.push_back(0xF7);  // runs across the first 128-byte block
   Append(&dump, second);
   Append(&dump, {0xF0, 0x7E, 0x00, 0xF0, 0x7E, 0x01, 0xF7});  // the first F0 is dropped
-  FSSpec fileSpec = Spec("dump.syx", dump);
+  FSSpec fileSpec = FileSpecNamed("dump.syx", dump);
   SysExDumpResult result;
   ASSERT_EQ(noErr, ImportSysExDump(&fileSpec, 961, &result));
   EXPECT_EQ(3, result.messages);
@@ -82,7 +82,7 @@ TEST_F(SmallImportTest, DumpMessagesGoBehindTheEventsOfTheirTick) {
     last = t;
   }
   ASSERT_EQ(noErr, Import(File({Header(0, 1, 480), Chunk("MTrk", events)})));
-  FSSpec fileSpec = Spec("dump.syx", {0xF0, 0x01, 0xF7, 0xF0, 0x02, 0xF7, 0xF0, 0x03, 0xF7});
+  FSSpec fileSpec = FileSpecNamed("dump.syx", {0xF0, 0x01, 0xF7, 0xF0, 0x02, 0xF7, 0xF0, 0x03, 0xF7});
   SysExDumpResult result;
   ASSERT_EQ(noErr, ImportSysExDump(&fileSpec, 1, &result));
   std::vector<std::pair<uint32_t, uint8_t>> seen;
@@ -112,7 +112,7 @@ TEST_F(SmallImportTest, DamagedDumpsInsertNothing) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    FSSpec fileSpec = Spec("bad.syx", c.bytes);
+    FSSpec fileSpec = FileSpecNamed("bad.syx", c.bytes);
     SysExDumpResult result;
     EXPECT_EQ(c.err, ImportSysExDump(&fileSpec, 1, &result));
     EXPECT_EQ(0, result.messages);
@@ -123,7 +123,7 @@ TEST_F(SmallImportTest, DamagedDumpsInsertNothing) {
   Bytes big{0xF0};
   big.resize(60000, 0x11);
   big.push_back(0xF7);
-  FSSpec fileSpec = Spec("big.syx", big);
+  FSSpec fileSpec = FileSpecNamed("big.syx", big);
   uint64_t budget = GetMemoryBudget();
   SetMemoryBudget(GetMemoryInUse() + 100000);
   SysExDumpResult result;
@@ -158,21 +158,21 @@ TEST_F(SmallImportTest, NameListsOfBothForms) {
 
   uint32_t handles = CountLiveHandles();
   NameListResult result;
-  FSSpec fileSpec = Spec("names.mpn", Sized(names), kNameListType);
+  FSSpec fileSpec = FileSpecNamed("names.mpn", Sized(names), kNameListType);
   ASSERT_EQ(noErr, ImportNameList(&fileSpec, &result));
   EXPECT_EQ(names, Bytes(HandleData(result.names), HandleData(result.names) + GetHandleSize(result.names)));
   EXPECT_FALSE(result.events);
   EXPECT_EQ(std::string("names.mpn"), std::string(reinterpret_cast<char*>(result.fileName + 1), result.fileName[0]));
   DisposeHandle(result.names);
 
-  fileSpec = Spec("current.mpn", current, kNameList2Type);
+  fileSpec = FileSpecNamed("current.mpn", current, kNameList2Type);
   ASSERT_EQ(noErr, ImportNameList(&fileSpec, &result));
   EXPECT_EQ(784, result.version);
   EXPECT_EQ(events, Bytes(HandleData(result.events), HandleData(result.events) + GetHandleSize(result.events)));
   DisposeHandle(result.names);
   DisposeHandle(result.events);
 
-  fileSpec = Spec("older.mpn", older, kNameList2Type);
+  fileSpec = FileSpecNamed("older.mpn", older, kNameList2Type);
   ASSERT_EQ(noErr, ImportNameList(&fileSpec, &result));
   ASSERT_EQ(28, GetHandleSize(result.events));
   const uint8_t* e = reinterpret_cast<const uint8_t*>(HandleData(result.events));
@@ -210,7 +210,7 @@ TEST_F(SmallImportTest, DamagedNameListsGiveAnErrorAndNoHandles) {
   uint32_t handles = CountLiveHandles();
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    FSSpec fileSpec = Spec("bad.mpn", c.bytes, c.type);
+    FSSpec fileSpec = FileSpecNamed("bad.mpn", c.bytes, c.type);
     NameListResult result;
     EXPECT_EQ(c.err, ImportNameList(&fileSpec, &result));
     EXPECT_FALSE(result.names);
@@ -260,7 +260,7 @@ TEST_F(SmallImportTest, LyricsLandOnTheNotes) {
   Bytes events;
   for (int i = 0; i < 5; ++i) Append(&events, {0, 0x90, uint8_t(60 + i), 100, 0x78, 0x80, uint8_t(60 + i), 0});
   ASSERT_EQ(noErr, Import(File({Header(0, 1, 120), Chunk("MTrk", events)})));
-  FSSpec fileSpec = Spec("words.txt", Bytes{'H', 'e', 'l', '-', 'l', 'o', ' ', ' ', 'w', 'o', 'r', 'l', 'd', '\n', 'e', 'n', 'd'});
+  FSSpec fileSpec = FileSpecNamed("words.txt", Bytes{'H', 'e', 'l', '-', 'l', 'o', ' ', ' ', 'w', 'o', 'r', 'l', 'd', '\n', 'e', 'n', 'd'});
   ASSERT_EQ(noErr, ImportLyricsFile(&fileSpec, 1));
   ASSERT_EQ(3, CountMarkers());
   // "Hel-lo " takes two notes, "world" the third, "end" the fourth.
@@ -278,7 +278,7 @@ TEST_F(SmallImportTest, LyricsAreOneUndoStep) {
   Bytes events;
   for (int i = 0; i < 3; ++i) Append(&events, {0, 0x90, uint8_t(60 + i), 100, 0x78, 0x80, uint8_t(60 + i), 0});
   ASSERT_EQ(noErr, Import(File({Header(0, 1, 120), Chunk("MTrk", events)})));
-  FSSpec fileSpec = Spec("words.txt", Bytes{'o', 'n', 'e', ' ', 't', 'w', 'o'});
+  FSSpec fileSpec = FileSpecNamed("words.txt", Bytes{'o', 'n', 'e', ' ', 't', 'w', 'o'});
   ASSERT_EQ(noErr, ImportLyricsFile(&fileSpec, 1));
   ASSERT_EQ(2, CountMarkers());
   ASSERT_TRUE(CanUndo());
@@ -288,14 +288,14 @@ TEST_F(SmallImportTest, LyricsAreOneUndoStep) {
 }
 
 TEST_F(SmallImportTest, LyricsNeedATrackWithEvents) {
-  FSSpec fileSpec = Spec("words.txt", Bytes{'l', 'a'});
+  FSSpec fileSpec = FileSpecNamed("words.txt", Bytes{'l', 'a'});
   EXPECT_EQ(paramErr, ImportLyricsFile(&fileSpec, 1));
   EXPECT_EQ(0, CountMarkers());
 }
 
 TEST_F(SmallImportTest, DrumMapBlock) {
   Bytes block(300, 0x42);
-  FSSpec fileSpec = Spec("kit.mdrm", Sized(block), kDrumMapType);
+  FSSpec fileSpec = FileSpecNamed("kit.mdrm", Sized(block), kDrumMapType);
   Str63 name;
   OSErr err = noErr;
   Handle map = ImportDrumMapFile(&fileSpec, name, &err);
@@ -306,7 +306,7 @@ TEST_F(SmallImportTest, DrumMapBlock) {
   DisposeHandle(map);
   Bytes cut = Sized(block);
   cut.resize(100);
-  fileSpec = Spec("cut.mdrm", cut, kDrumMapType);
+  fileSpec = FileSpecNamed("cut.mdrm", cut, kDrumMapType);
   uint32_t handles = CountLiveHandles();
   EXPECT_FALSE(ImportDrumMapFile(&fileSpec, name, &err));
   EXPECT_EQ(eofErr, err);
