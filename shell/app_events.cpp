@@ -31,7 +31,6 @@ namespace {
 
 constexpr uint16_t kWord4PassingOn = 0x40;
 constexpr uint16_t kWord4MenuTracking = 0x80;
-constexpr uint16_t kWord1Appearance = 0x4000;
 
 EventHandlerRef gAppHandlerRef = nullptr;
 
@@ -339,7 +338,7 @@ void HandleKeyDown(EventRecord* event) {
     HandleFunctionKey(uint8_t((event->message & keyCodeMask) >> 8));
     return;
   }
-  int32_t choice = (gAppState[1] & kWord1Appearance) ? int32_t(MenuEvent(event)) : MenuKey(ch);
+  int32_t choice = IsAppearanceThemeOn() ? int32_t(MenuEvent(event)) : MenuKey(ch);
   if ((choice >> 16) != 0) {
     CommitValueFieldEdit();
     DispatchMenuChoice(choice);

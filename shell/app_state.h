@@ -16,11 +16,13 @@ extern uint16_t gAppState[kAppStateWords];
 
 enum : uint16_t {
   kAppWord1DrawingSuppressed = 0x200,
+  kAppWord1Appearance = 0x4000,
   kAppWord4SleepPending = 0x10,
   kAppWord4SetupReport = 0x100,
 };
 
 inline bool IsAppInBackground() { return gAppState[3] != 0; }
+inline bool IsAppearanceThemeOn() { return (gAppState[1] & kAppWord1Appearance) != 0; }
 inline uint8_t GetSyncModeByte() { return static_cast<uint8_t>(gAppState[1] & 0xFF); }
 inline void SetSyncModeByte(uint8_t v) {
   gAppState[1] = static_cast<uint16_t>((gAppState[1] & 0xFF00) | v);

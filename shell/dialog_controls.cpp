@@ -13,7 +13,6 @@
 
 namespace {
 
-constexpr uint16_t kAppWord1Theme = 0x4000;
 constexpr int16_t kArrowHalfHeight = 18;
 
 int16_t Absolute(int16_t n) { return int16_t(n + gDialogIdBase); }
@@ -43,7 +42,7 @@ bool IsOKHit() { return gDialogItemHit == 1; }
 
 void ActivateItemControl(ControlRef control) {
   if (!control) return;
-  if (gAppState[1] & kAppWord1Theme)
+  if (IsAppearanceThemeOn())
     ActivateControl(control);
   else
     HiliteControl(control, 0);
@@ -51,7 +50,7 @@ void ActivateItemControl(ControlRef control) {
 
 void DeactivateItemControl(ControlRef control) {
   if (!control) return;
-  if (gAppState[1] & kAppWord1Theme)
+  if (IsAppearanceThemeOn())
     DeactivateControl(control);
   else
     HiliteControl(control, 255);

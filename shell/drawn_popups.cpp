@@ -34,7 +34,6 @@ uint8_t gPopUpPreferences = 0;
 
 namespace {
 
-constexpr uint16_t kWord1Appearance = 0x4000;
 constexpr uint16_t kWord4PopUpUp = 0x400;
 constexpr int16_t kItemTextPadding = 10;
 constexpr int16_t kTextInset = 5;
@@ -44,8 +43,6 @@ constexpr int16_t kGridFontSize = 10, kGridMargin = 19, kGridItems = 17;
 const RGBColor kDisabledGrey{0x8000, 0x8000, 0x8000};
 const RGBColor kBlack{0, 0, 0};
 const RGBColor kWhite{0xFFFF, 0xFFFF, 0xFFFF};
-
-bool HasAppearance() { return (gAppState[1] & kWord1Appearance) != 0; }
 
 void SetMaskBit(uint32_t* mask, int32_t n, bool on) {
   if (n < 0 || n >= kPopUpMaskItems) return;
@@ -182,9 +179,9 @@ void PlaceColumns(Layout* layout, int32_t current, int16_t h, int32_t columnsWid
 Layout LayOut(int16_t v, int16_t h, int32_t current) {
   Layout layout;
   int16_t extraHeight = 0, extraWidth = 0;
-  if (HasAppearance()) GetThemeMenuItemExtra(kThemeMenuItemPlain, &extraHeight, &extraWidth);
-  gPopUp.columnWidth = std::max<int16_t>(1, int16_t(gPopUp.widest + (HasAppearance() ? extraWidth : 0)));
-  gPopUp.margin = HasAppearance() ? int16_t(extraHeight + 2) : 0;
+  if (IsAppearanceThemeOn()) GetThemeMenuItemExtra(kThemeMenuItemPlain, &extraHeight, &extraWidth);
+  gPopUp.columnWidth = std::max<int16_t>(1, int16_t(gPopUp.widest + (IsAppearanceThemeOn() ? extraWidth : 0)));
+  gPopUp.margin = IsAppearanceThemeOn() ? int16_t(extraHeight + 2) : 0;
   int32_t rows = int32_t(gPopUp.rowsPerColumn);
   gPopUp.columnHeight = int16_t(std::min<int32_t>(int32_t(gPopUp.itemCount), rows) * gPopUp.lineHeight);
   Rect around{v, h, int16_t(v + 1), int16_t(h + 1)};
@@ -218,7 +215,7 @@ void ShowPopUpWindow(WindowRef window, const Layout& layout) {
   BringToFront(window);
   Rect all{0, 0, layout.height, layout.width};
   RGBBackColor(&kWhite);
-  if (HasAppearance()) DrawThemeMenuBackground(&all, kThemeMenuTypePopUp);
+  if (IsAppearanceThemeOn()) DrawThemeMenuBackground(&all, kThemeMenuTypePopUp);
   else EraseRect(&all);
   for (int32_t i = gPopUp.firstShown; i < LastShown(); ++i) DrawItem(i, false);
 }
@@ -292,7 +289,7 @@ void BeginPopUpMenu() {
   FontInfo info{};
   GetFontInfo(&info);
   gPopUp.lineHeight = int16_t(info.ascent + info.descent + info.leading);
-  if (HasAppearance()) {
+  if (IsAppearanceThemeOn()) {
     int16_t extraHeight = 0, extraWidth = 0;
     GetThemeMenuItemExtra(kThemeMenuItemPlain, &extraHeight, &extraWidth);
     gPopUp.lineHeight = int16_t(gPopUp.lineHeight + extraHeight);

@@ -23,10 +23,8 @@ PaneSlotInfo gPaneSlots;
 
 namespace {
 
-constexpr uint16_t kWord1Appearance = 0x4000;
 constexpr int16_t kBottomInset = 15;
 constexpr int16_t kPaneTitleGap = 4;
-constexpr uint8_t kNoTrackCentre = 255;
 
 WindowRef EditorWindow() { return gMainEditorRecord.window; }
 
@@ -77,7 +75,7 @@ OSErr CreateEditorPane(int16_t top, bool relayout, uint8_t track) {
   Rect bounds = EditorBounds();
   Rect bar{top, int16_t(bounds.right - kPaneScrollBarWidth), int16_t(bounds.bottom - kPaneScrollBarWidth),
            bounds.right};
-  bool live = (gAppState[1] & kWord1Appearance) != 0;
+  bool live = IsAppearanceThemeOn();
   ControlRef control = nullptr;
   if (CreateScrollBarControl(window, &bar, 0, 0, kPaneScrollMaximum, 0, live, nullptr, &control) != noErr || !control)
     return memFullErr;
@@ -219,9 +217,8 @@ void ScrollPaneToTrackCentre() {
   ControlRef bar = gEditorPanes[gCurrentPaneIndex].scrollBar;
   if (!bar) return;
   // The track keeps no centre row of its own yet: the middle of the range.
-  uint8_t centre = kNoTrackCentre;
   int16_t maximum = GetControlMaximum(bar);
-  int16_t value = centre > 127 ? int16_t(maximum / 2) : int16_t(centre);
+  int16_t value = int16_t(maximum / 2);
   if (value <= maximum) SetControlValue(bar, value);
 }
 
