@@ -6,7 +6,7 @@
 #include "platform/quickdraw/screen.h"
 #include "platform/system/host_time.h"
 #include "platform/windows/windows.h"
-#include "shell/app_state.h"
+#include "shell/color_helpers.h"
 #include "shell/dialog_controls.h"
 #include "shell/event_records.h"
 #include "shell/note_names.h"
@@ -16,8 +16,6 @@ uint8_t gRepeatUp = 1;
 int16_t gPendingWheelSteps = 0;
 
 namespace {
-
-constexpr uint16_t kAppWord0ColourDrawing = 0x100;
 
 struct RepeatState {
   void (*step)(bool up) = nullptr;
@@ -64,6 +62,15 @@ void DrawButtonIn(const Rect& r, int16_t pressed) {
     DrawPicture(pic, &r);
   else
     DrawArrowShape(r, pressed);
+}
+
+// Draws the button in r in the dialog's own port, the caller's port kept.
+void DrawButtonInDialog(DialogRef dialog, const Rect& r, int16_t pressed) {
+  GrafPtr saved = nullptr;
+  GetPort(&saved);
+  SetPortWindowPort(GetDialogWindow(dialog));
+  DrawButtonIn(r, pressed);
+  SetPort(saved);
 }
 
 void HiliteArrow(void*, int16_t on) { DrawRepeatButtonPicture(on ? int16_t(gRepeatUp ? 1 : 2) : 0); }
@@ -114,7 +121,7 @@ bool InstallDialogUserItem(int16_t n) {
 }
 
 int16_t GetScreenDepth() {
-  if (!(gAppState[0] & kAppWord0ColourDrawing)) return 0;
+  if (!IsColorDrawingOn()) return 0;
   GDHandle device = GetMainDevice();
   PixMapHandle pm = device ? GetGDevPixMap(device) : nullptr;
   return pm ? GetPixDepth(pm) : 0;
@@ -122,11 +129,7 @@ int16_t GetScreenDepth() {
 
 void DrawRepeatButtonPicture(int16_t pressed) {
   if (!gCurrentDialog || !GetCurrentDialogItem(int16_t(gDialogItemHit - gDialogIdBase))) return;
-  GrafPtr saved = nullptr;
-  GetPort(&saved);
-  SetPortWindowPort(GetDialogWindow(gCurrentDialog));
-  DrawButtonIn(gDialogItemRect, pressed);
-  SetPort(saved);
+  DrawButtonInDialog(gCurrentDialog, gDialogItemRect, pressed);
 }
 
 void DrawRepeatButtonForItem(DialogRef dialog, int16_t item, int16_t pressed) {
@@ -135,11 +138,7 @@ void DrawRepeatButtonForItem(DialogRef dialog, int16_t item, int16_t pressed) {
   DialogItemHandle handle = nullptr;
   Rect r;
   GetDialogItem(dialog, item, &type, &handle, &r);
-  GrafPtr saved = nullptr;
-  GetPort(&saved);
-  SetPortWindowPort(GetDialogWindow(dialog));
-  DrawButtonIn(r, pressed);
-  SetPort(saved);
+  DrawButtonInDialog(dialog, r, pressed);
 }
 
 void RepeatWhileButtonDown(void (*action)(void*), void (*hilite)(void*, int16_t), void* arg) {
