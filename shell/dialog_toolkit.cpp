@@ -9,6 +9,7 @@
 #include "shell/app_windows.h"
 #include "shell/context_help.h"
 #include "shell/dialog_arrows.h"
+#include "shell/drawing_ports.h"
 #include "shell/error_report.h"
 #include "shell/memory_reserve.h"
 #include "shell/resource_files.h"
@@ -68,23 +69,13 @@ bool OpenDialogEx(int16_t dlogId, int16_t ditlId, void* storage, uint32_t busy) 
 
 bool OpenDialogById(int16_t id) { return OpenDialogEx(id, id, nullptr, 1); }
 
-void CenterDialogHorizontally(WindowRef window) {
-  Rect bounds, screen;
-  if (GetWindowBounds(window, kWindowContentRgn, &bounds) != noErr) return;
-  BitMap bits;
-  screen = GetQDGlobalsScreenBits(&bits)->bounds;
-  int16_t width = int16_t(bounds.right - bounds.left);
-  int16_t left = int16_t(screen.left + (screen.right - screen.left - width) / 2);
-  MoveWindow(window, left < screen.left ? screen.left : left, bounds.top, false);
-}
-
 void ShowCurrentDialogAt(const Point* savedTopLeft) {
   if (!gCurrentDialog) return;
   WindowRef window = GetDialogWindow(gCurrentDialog);
   if (savedTopLeft && (savedTopLeft->h || savedTopLeft->v))
     MoveWindow(window, savedTopLeft->h, savedTopLeft->v, false);
   else
-    CenterDialogHorizontally(window);
+    CenterDialogHorizontally(gCurrentDialog);
   ShowWindow(window);
   SelectWindow(window);
   SetPortWindowPort(window);

@@ -22,7 +22,6 @@ bool HasDialogResources(int16_t dlogId, int16_t ditlId);
 // (memory below the reserve -108, a missing resource ResError or -108, no dialog -192).
 bool OpenDialogEx(int16_t dlogId, int16_t ditlId, void* storage, uint32_t busy);
 bool OpenDialogById(int16_t id);
-void CenterDialogHorizontally(WindowRef window);
 // Centred across the main screen (or moved to *savedTopLeft when it is not 0,0), shown,
 // selected; default item 1; gDialogItemHit = 0.
 void ShowCurrentDialog();

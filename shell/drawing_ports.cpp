@@ -159,10 +159,6 @@ StringPtr MakeTempPString(const char* text) {
   return buffer;
 }
 
-void FillSpaces(char* buffer, int32_t n) {
-  if (buffer && n > 0) std::memset(buffer, ' ', size_t(n));
-}
-
 bool EqualPString(ConstStr255Param a, ConstStr255Param b) {
   if (!a || !b) return a == b;
   return a[0] == b[0] && std::memcmp(a + 1, b + 1, a[0]) == 0;

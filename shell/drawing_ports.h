@@ -44,6 +44,5 @@ void CenterWindowOnScreen(WindowRef window, int16_t lift);
 // A C string as a Pascal string in one shared buffer (overwritten by the next call);
 // strings of 256 characters or more give the empty string.
 StringPtr MakeTempPString(const char* text);
-void FillSpaces(char* buffer, int32_t n);
 // True when both have the same length and bytes.
 bool EqualPString(ConstStr255Param a, ConstStr255Param b);
