@@ -179,11 +179,7 @@ bool SharedModalFilter() {
   if (e.what != mouseDown) return ReportWheelSteps() || handled;
   if (IsValueFieldActive()) CommitValueFieldEdit();
   Point local = e.where;
-  GrafPtr saved = nullptr;
-  GetPort(&saved);
-  SetPortWindowPort(GetDialogWindow(gFilterDialog));
-  GlobalToLocal(&local);
-  SetPort(saved);
+  QDGlobalToLocalPoint(GetDialogPort(gFilterDialog), &local);
   gLastMousePoint = local;
   if (ClickArrowButton()) return true;
   if (handled) return true;
