@@ -3,11 +3,10 @@
 #include <cstdlib>
 #include <string>
 
+#include "platform/text/pascal_strings.h"
 #include "shell/app_strings.h"
 
-void AppendPStringChar(StringPtr string, uint8_t c) {
-  if (string[0] < 255) string[++string[0]] = c;
-}
+void AppendPStringChar(StringPtr string, uint8_t c) { AppendPChar(string, c); }
 
 void AppendCharToStringBuffer(uint8_t c) { AppendPStringChar(gStringBuffer, c); }
 
