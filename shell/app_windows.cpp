@@ -102,16 +102,21 @@ void AddAppWindowToList(AppWindow* w) {
   gAppWindowTail = w;
 }
 
+bool GetWindResourceBounds(int16_t windResId, Rect* bounds) {
+  Handle res = GetResource(FourCC("WIND"), windResId);
+  if (!res || GetHandleSize(res) < 8) return false;
+  const uint8_t* p = reinterpret_cast<const uint8_t*>(*res);
+  *bounds = Rect{ReadI16BE(p), ReadI16BE(p + 2), ReadI16BE(p + 4), ReadI16BE(p + 6)};
+  return true;
+}
+
 void CreateAppWindow(AppWindow** slot, int16_t windResId, AppWindow* record, int16_t kind,
                      uint8_t listedFlag, int16_t style) {
   WindowRef window = nullptr;
   if (style == 0 || !(gAppState[0] & 0x8)) {
     Handle res = GetResource(FourCC("WIND"), windResId);
     Rect bounds{};
-    if (res && GetHandleSize(res) >= 8) {
-      const uint8_t* p = reinterpret_cast<const uint8_t*>(*res);
-      bounds = Rect{ReadI16BE(p), ReadI16BE(p + 2), ReadI16BE(p + 4), ReadI16BE(p + 6)};
-    }
+    GetWindResourceBounds(windResId, &bounds);
     CreateNewWindow(kDocumentWindowClass, kDocumentAttributes, &bounds, &window);
     if (window && res && GetHandleSize(res) > kWindTitleOffset) {
       const uint8_t* p = reinterpret_cast<const uint8_t*>(*res);

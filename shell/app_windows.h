@@ -71,6 +71,8 @@ void AddAppWindowToList(AppWindow* w);
 // record's window null.
 void CreateAppWindow(AppWindow** slot, int16_t windResId, AppWindow* record, int16_t kind,
                      uint8_t listedFlag, int16_t style);
+// The bounds rectangle of 'WIND' windResId; false, *bounds untouched, when it is missing or short.
+bool GetWindResourceBounds(int16_t windResId, Rect* bounds);
 // A dialog window from a 'DLOG'; the slot stays untouched on failure.
 OSErr CreateDialogAppWindow(AppWindow** slot, AppWindow* record, int16_t dlogId, int16_t kind);
 // A window from nib nibName (its window windowName, or the nib's own name when null); the

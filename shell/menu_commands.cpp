@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
 #include "platform/resources/resource_manager.h"
 #include "platform/windows/windows.h"
@@ -23,11 +22,8 @@ constexpr int16_t kResetWindowsItem = 20;
 constexpr int16_t kDefaultFrameWind[17] = {0, 0, 354, 350, 355, 353, 359, 357, 0, 361, 0, 362, 0, 364, 365, 0, 0};
 
 bool DefaultFrame(int16_t kind, Rect* frame) {
-  Handle res = kDefaultFrameWind[kind] ? GetResource(FourCC("WIND"), kDefaultFrameWind[kind]) : Handle();
-  if (!res || GetHandleSize(res) < 8) return false;
-  const char* p = *res;
-  *frame = Rect{ReadI16BE(p), ReadI16BE(p + 2), ReadI16BE(p + 4), ReadI16BE(p + 6)};
-  return frame->bottom > frame->top && frame->right > frame->left;
+  return kDefaultFrameWind[kind] && GetWindResourceBounds(kDefaultFrameWind[kind], frame) &&
+         frame->bottom > frame->top && frame->right > frame->left;
 }
 
 void ResetWindowFrame(AppWindow* w, const Rect& frame) {
