@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform/memory/byte_order.h"
-#include "platform/memory/memory.h"
 #include "platform/resources/resource_manager.h"
 #include "shell/drawn_popups.h"
 #include "shell/menu_bar.h"
@@ -54,8 +52,7 @@ MenuRef BuildMenuFromStrList(MenuRef menu, int16_t strListId, uint32_t enableMas
     if (!menu) return nullptr;
     made = true;
   }
-  Handle list = GetResource(FourCC("STR#"), strListId);
-  int16_t count = (list && GetHandleSize(list) >= 2) ? ReadI16BE(*list) : 0;
+  int16_t count = int16_t(CountStrListItems(strListId));
   for (int16_t n = 2; n <= count; ++n) {
     Str255 text;
     GetIndString(text, strListId, n);
