@@ -173,7 +173,7 @@ void RenderAtPlayRate(EngineChannel* list, AudioBufferList* output, int32_t prev
   }
   m.fadeMode = kFadeNone;
   if (m.currentRate == kUnityPlayRate) {
-    HandOffToMixer(list, output, [](EngineChannel* c, uint32_t s, void* o) { HandOffChannelToDevice(c, s, o); });
+    HandOffToMixer(list, output, HandOffChannelToDevice);
     return;
   }
   int32_t passes = std::max(1, m.repeat);
