@@ -19,15 +19,12 @@ namespace {
 constexpr uint8_t kSyncSourceTimeCode = 2;
 
 // The first block goes into selector 0, mixed here before anything reaches the device.
-void PrimeFirstBlock(EngineChannel* list, int32_t one) {
+void PrimeFirstBlock(EngineChannel* list) {
   if (list->device) {
     list->device->outputSelector.store(0);
     list->device->routineSelector.store(0);
   }
-  EngineChannel* rest = list->next;
-  if (one) list->next = nullptr;
   MixEngineCycle(list, nullptr, nullptr, &gEngineQueue, 0);
-  if (one) list->next = rest;
 }
 
 float ListRate(const EngineChannel* list) {
@@ -37,14 +34,14 @@ float ListRate(const EngineChannel* list) {
 
 }  // namespace
 
-int32_t PrimeEngineRender(EngineChannel* list, int32_t, int32_t one) {
+int32_t PrimeEngineRender(EngineChannel* list) {
   if (!list) return 0;
   int32_t count = gEngineWarmUpCount.load();
   if (count > 0) {
     gEngineWarmUpCount.store(--count);
     if (count > 0) return 0;
   }
-  PrimeFirstBlock(list, one);
+  PrimeFirstBlock(list);
   return 1;
 }
 
@@ -68,7 +65,7 @@ void ApplyEngineStartOffset(int64_t offset, float sampleRate) {
 }
 
 void RenderPrimeState(EngineChannel* list) {
-  if (!PrimeEngineRender(list, gAudioBufferFrames.load(), 0)) return;
+  if (!PrimeEngineRender(list)) return;
   TransportClock& clock = gTransportClock;
   // Following the audio clock, the device stays primed until the sync source runs.
   if (gAudioClockMode && !gClockSecondSyncByte && !clock.syncRunning) return;

@@ -20,8 +20,8 @@ extern int32_t gAudioSetupFrames;
 constexpr int32_t kStartOffsetFrames = 188;
 
 // 1 when the first block is primed (the output path may go on to its warm-up state), 0 while
-// the warm-up count still runs. `one` primes only the first channel of the list.
-int32_t PrimeEngineRender(EngineChannel* list, int32_t frames, int32_t one);
+// the warm-up count still runs.
+int32_t PrimeEngineRender(EngineChannel* list);
 
 // The engine sample clock at a device start: set-up frames + 188 - buffer frames while a play
 // rate is requested (non-zero), else 0.
