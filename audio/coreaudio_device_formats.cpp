@@ -20,8 +20,6 @@ namespace {
 constexpr uint32_t kMaxRates = 16;
 constexpr uint32_t kShortFormatValue = FourCC("lpcm");
 
-Boolean IsInputSide(int32_t side) { return side == kSideIn; }
-
 bool SeparateOutput() {
   return gCoreAudioDevices.outputDevice != kAudioDeviceUnknown &&
          gCoreAudioDevices.outputDevice != gCoreAudioDevices.inputDevice;

@@ -13,6 +13,7 @@
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
 #include "platform/text/cf_string.h"
+#include "platform/text/pascal_strings.h"
 
 CoreAudioDevices gCoreAudioDevices;
 const float kAudioRateTable[kRateTableCount] = {32000.0f, 44100.0f, 48000.0f, 88200.0f, 96000.0f};
@@ -21,8 +22,6 @@ namespace {
 
 constexpr char kUnnamedDevice[] = "Audio Device";
 
-Boolean IsInputSide(int32_t side) { return side == kSideIn; }
-
 void SetPString(StringPtr target, const std::string& text) {
   size_t n = std::min<size_t>(text.size(), 255);
   target[0] = uint8_t(n);
@@ -30,8 +29,6 @@ void SetPString(StringPtr target, const std::string& text) {
 }
 
 std::string PString(ConstStr255Param s) { return std::string(reinterpret_cast<const char*>(s + 1), s[0]); }
-
-bool SameName(ConstStr255Param a, ConstStr255Param b) { return a[0] == b[0] && std::memcmp(a + 1, b + 1, a[0]) == 0; }
 
 std::string DeviceName(AudioDeviceID device, int32_t side) {
   Str255 name;
@@ -167,7 +164,7 @@ int16_t SelectSavedInputDevice(ConstStr255Param name) {
   for (size_t i = 0; i < gCoreAudioDevices.inputList.size(); ++i) {
     Str255 found;
     SelectAudioDeviceByIndex(int32_t(i), found, 0);
-    if (found[0] != 0 && SameName(found, name)) return SelectAudioDeviceByIndex(int32_t(i), found, 1);
+    if (found[0] != 0 && PLstrcmp(found, name) == 0) return SelectAudioDeviceByIndex(int32_t(i), found, 1);
   }
   return fnfErr;
 }
@@ -212,7 +209,7 @@ OSStatus SelectSavedAudioDevices(StringPtr inputName) {
   for (AudioDeviceID device : gCoreAudioDevices.outputList) {
     Str255 name;
     OSStatus err = GetDevicePascalString(device, 0, kSideOut, kAudioDevicePropertyDeviceNameCFString, 256, name);
-    if (err != 0 || !SameName(name, gCoreAudioSettings.outputName)) continue;
+    if (err != 0 || PLstrcmp(name, gCoreAudioSettings.outputName) != 0) continue;
     ChooseOutputDevice(device);
     nameErr = 0;
     break;

@@ -14,6 +14,8 @@ struct AudioInput;
 
 constexpr int32_t kSideOut = 0;
 constexpr int32_t kSideIn = 1;
+// The isInput argument of the device property calls for a side.
+inline Boolean IsInputSide(int32_t side) { return side == kSideIn; }
 constexpr int16_t kNoInputDeviceFound = -23456;
 constexpr int16_t kDeviceChangesRefused = -13020;
 constexpr int32_t kRateTableCount = 5;
