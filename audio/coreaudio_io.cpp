@@ -83,12 +83,12 @@ void StopOutputFromCallback(AudioDeviceID device) {
 
 EngineChannel* DriverChannels() { return gCoreAudioIO.driver ? gCoreAudioIO.driver->channelList : nullptr; }
 
-bool SharedDevice() { return gCoreAudioIO.outputProc.load() == AudioDuplexProc; }
-
 }  // namespace
 
+bool SharedCoreAudioDevice() { return gCoreAudioIO.outputProc.load() == AudioDuplexProc; }
+
 int32_t StopInputDevice() {
-  if (SharedDevice()) {
+  if (SharedCoreAudioDevice()) {
     AudioDeviceID device = gCoreAudioIO.outputDevice.exchange(kAudioDeviceUnknown);
     if (device != kAudioDeviceUnknown) {
       int32_t delay = std::clamp(gCoreAudioSettings.stopDelay, 0, kMaxStopDelayTicks);
@@ -223,7 +223,7 @@ void DeviceRunningChanged(AudioDeviceID device, Boolean isInput, int32_t state) 
     if (state != kDriverNothingStarted) f.running.store(1);
     f.startPending.store(0);
   }
-  if (SharedDevice()) {
+  if (SharedCoreAudioDevice()) {
     DeviceSideFlags& other = gCoreAudioIO.sides[1 - side];
     other.running.store(f.running.load());
     other.startPending.store(f.startPending.load());
@@ -380,7 +380,7 @@ int16_t StartCoreAudioOutput() {
     // The output procedure leaves the start of the timing to the input procedure.
     gCoreAudioTiming.firstOutputHostTime.store(1);
   }
-  if (SharedDevice()) {
+  if (SharedCoreAudioDevice()) {
     gCoreAudioIO.sides[kSideIn].startPending.store(1);
     gCoreAudioIO.sides[kSideOut].startPending.store(1);
   } else {

@@ -107,6 +107,8 @@ void CloseCoreAudioOutput();
 // still runs, else 10. On a device shared by input and output the stop waits the settings'
 // stop delay (ticks) first and stops the whole device: main thread only on that path.
 int32_t StopInputDevice();
+// True when input and output are one device (the duplex procedure is installed on it).
+bool SharedCoreAudioDevice();
 
 // The host audio driver's record (driver id 19). Its Open takes the default output device;
 // Start, Stop (mode: 0 soft, else forced) and Close are the calls above.

@@ -51,7 +51,7 @@ bool InputStreamWanted(AudioInput* first, int32_t from, int32_t to) {
 }
 
 bool SideHasProc(bool inputSide) {
-  bool shared = gCoreAudioIO.outputProc.load() == AudioDuplexProc;
+  bool shared = SharedCoreAudioDevice();
   if (inputSide) return shared ? gCoreAudioIO.outputProcInstalled.load() : gCoreAudioIO.inputProcInstalled.load();
   return gCoreAudioIO.outputProcInstalled.load();
 }
@@ -97,7 +97,7 @@ AudioInput* FindDriverRecordInput() {
 }
 
 OSStatus UpdateStreamUsage(AudioInput* first, AudioDeviceID device, AudioDeviceIOProc proc, uint32_t mask) {
-  bool shared = gCoreAudioIO.outputProc.load() == AudioDuplexProc;
+  bool shared = SharedCoreAudioDevice();
   for (bool inputSide : {true, false}) {
     if (!(mask & (inputSide ? kUsageInputSide : kUsageOutputSide))) continue;
     bool sharedOutput = !inputSide && shared && SideHasProc(true);
@@ -127,7 +127,7 @@ void ArmRecordInput(AudioInput* input) {
     gAudioDriverState.compare_exchange_strong(idle, kDriverInputOnly);
   }
   if (inputRuns && !Recording()) {
-    bool shared = gCoreAudioIO.outputProc.load() == AudioDuplexProc;
+    bool shared = SharedCoreAudioDevice();
     AudioDeviceID device = shared ? gCoreAudioIO.outputDevice.load() : gCoreAudioIO.inputDevice.load();
     UpdateStreamUsage(input, device, shared ? AudioDuplexProc : AudioInputProc, kUsageInputSide);
   }
