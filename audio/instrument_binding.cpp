@@ -88,11 +88,16 @@ void GetChannelInstrumentLevel(int32_t instrument, int32_t* level, int32_t* pan)
 
 void SetupChannelSends(EngineChannel*, int32_t) {}
 
-void SetChannelInstrument(int32_t instrument, int32_t outputPair, EngineChannel* channel) {
-  if (channel == nullptr) return;
+uint8_t* BindChannelInstrument(EngineChannel* channel, int32_t instrument) {
   channel->instrumentIndex = int16_t(instrument);
   uint8_t* record = instrument >= 0 && instrument < gInstrumentCount ? GetInstrumentRecord(instrument) : nullptr;
   channel->instrumentChannel = record ? GetRackEngineChannel(InstrumentView(record).InsertRack()) : nullptr;
+  return record;
+}
+
+void SetChannelInstrument(int32_t instrument, int32_t outputPair, EngineChannel* channel) {
+  if (channel == nullptr) return;
+  uint8_t* record = BindChannelInstrument(channel, instrument);
   int32_t level = 32768, pan = 64;
   GetChannelInstrumentLevel(instrument, &level, &pan);
   channel->volume = level;

@@ -22,6 +22,9 @@ int32_t FindInstrumentForPort(uint8_t deviceKind, uint8_t port, uint16_t channel
 // and pan (scaled by the master level) and the gains from them, the output pair (-1: the
 // instrument's port, other negative values keep it) and its sends.
 void SetChannelInstrument(int32_t instrument, int32_t outputPair, EngineChannel* channel);
+// Only the index and the channel of the instrument's insert rack (none for an index outside
+// the table); answers the instrument's record, or null.
+uint8_t* BindChannelInstrument(EngineChannel* channel, int32_t instrument);
 
 // The instrument's level (32768 = unity) and pan (0..127, 64 centre) for a channel.
 // Interim until the engine's channel set-up: the instrument's volume through the gain curve

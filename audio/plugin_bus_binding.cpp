@@ -72,10 +72,7 @@ void AttachExternalSource(EngineChannel* channel, AudioInput* input, const uint8
     input->channelLink = channel;
   }
   gEngineInputLatencyRemainder = 0;
-  int32_t instrument = GetTrackInstrument(track, 0);
-  uint8_t* record = instrument >= 0 && instrument < gInstrumentCount ? GetInstrumentRecord(instrument) : nullptr;
-  channel->instrumentIndex = int16_t(instrument);
-  channel->instrumentChannel = record ? GetRackEngineChannel(InstrumentView(record).InsertRack()) : nullptr;
+  BindChannelInstrument(channel, GetTrackInstrument(track, 0));
 }
 
 int16_t LinkPluginBusChannels(EngineChannel* channel, bool link) {
