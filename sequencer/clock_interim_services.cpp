@@ -2,8 +2,6 @@
 
 #include <atomic>
 
-#include "platform/system/host_time.h"
-#include "platform/timing/time_manager.h"
 #include "sequencer/midi_input.h"
 #include "sequencer/sequencer_clock.h"
 #include "sequencer/transport_clock.h"
@@ -33,10 +31,7 @@ void StopPlaybackFromClock() {
 }
 
 void RecordHostTimeBase() {
-  // On the clock task the tick is due at the fire's deadline; the manual test clock keeps its
-  // own time, so input stamping goes by the host clock then.
-  uint64_t due = TimeManagerClockIsManual() ? 0 : CurrentClockFireNanos();
-  gTransportClock.hostTimeBase = due != 0 ? due : HostTimeNanos();
+  gTransportClock.hostTimeBase = ClockDueNanos();
   gTransportClock.hostTimeBaseTick = gTransportClock.songTick;
   gTransportClock.hostTimeValid = 1;
   PublishHostTimeBase(gTransportClock.hostTimeBaseTick, gTransportClock.hostTimeBase);

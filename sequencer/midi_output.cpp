@@ -10,7 +10,6 @@
 #include "platform/coremidi/midi_services.h"
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
-#include "platform/system/host_time.h"
 #include "platform/timing/time_manager.h"
 #include "sequencer/midi_port_layout.h"
 #include "sequencer/midi_port_table.h"
@@ -51,8 +50,7 @@ timespec DeadlineIn(uint32_t micros) {
 MIDITimeStamp MidiSendStamp() {
   UInt64 lead = MIDIGetSendLeadNanos();
   if (lead == 0 || TimeManagerClockIsManual()) return 0;
-  uint64_t due = CurrentClockFireNanos();
-  return (due != 0 ? due : HostTimeNanos()) + lead;
+  return ClockDueNanos() + lead;
 }
 
 void BuildMidiMessage(MidiMessage* m, uint8_t status, uint8_t data1, uint8_t data2, uint8_t origin) {

@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include "platform/system/host_time.h"
+#include "platform/timing/time_manager.h"
 #include "sequencer/clock_interim_services.h"
 #include "sequencer/note_off_queue.h"
 #include "sequencer/tempo_tables.h"
@@ -22,7 +24,10 @@ struct ClockFireScope {
 };
 }  // namespace
 
-uint64_t CurrentClockFireNanos() { return gClockFireNanos; }
+uint64_t ClockDueNanos() {
+  uint64_t due = TimeManagerClockIsManual() ? 0 : gClockFireNanos;
+  return due != 0 ? due : HostTimeNanos();
+}
 
 void InitSequencerClock() {
   ResetNoteOffPool();

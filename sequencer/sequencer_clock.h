@@ -58,9 +58,10 @@ void HaltSequencerTicks();
 // from the tables; the clock's tempo field is left alone.
 void SetTempoFromTable(int32_t tempo);
 
-// The host-time deadline of the clock fire running on this thread (0 on other threads and
-// between fires): what a fire sends is due at its deadline, not at the moment it is sent.
-uint64_t CurrentClockFireNanos();
+// When what runs now is due: on the thread of a clock fire, the fire's host-time deadline
+// (what a fire sends is due then, not at the moment it is sent); the host time now on other
+// threads, between fires and under the manual test clock (which keeps its own time).
+uint64_t ClockDueNanos();
 
 // The idle body: counts the tick and advances the note-offs when the lock is free.
 void IdleClockFire();
