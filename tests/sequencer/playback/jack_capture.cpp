@@ -163,6 +163,14 @@ struct TimedBytes {
   Bytes bytes;
 };
 
+// The upper median of the offsets (the second of each pair).
+double MedianOffset(const std::vector<std::pair<size_t, double>>& matched) {
+  std::vector<double> offsets;
+  for (auto& m : matched) offsets.push_back(m.second);
+  std::nth_element(offsets.begin(), offsets.begin() + offsets.size() / 2, offsets.end());
+  return offsets[offsets.size() / 2];
+}
+
 Bytes TrackBody(std::vector<TimedBytes> events) {
   std::stable_sort(events.begin(), events.end(), [](const TimedBytes& a, const TimedBytes& b) {
     return a.tick != b.tick ? a.tick < b.tick : a.order < b.order;
@@ -293,19 +301,13 @@ TimingResult CompareTiming(const JackCapture& capture, const std::vector<Capture
   r.complete = r.matched == r.expected && r.unexpected == 0;
   if (!r.complete && r.firstProblem.empty()) r.firstProblem = std::to_string(r.expected - r.matched) + " messages did not arrive";
   if (matched.empty()) return r;
-  std::vector<double> offsets;
-  for (auto& m : matched) offsets.push_back(m.second);
-  std::nth_element(offsets.begin(), offsets.begin() + offsets.size() / 2, offsets.end());
-  r.medianOffsetMicros = offsets[offsets.size() / 2];
+  r.medianOffsetMicros = MedianOffset(matched);
   std::sort(matched.begin(), matched.end());
   for (auto& m : matched) {
     r.errorIndex.push_back(m.first);
     r.errorsMicros.push_back(m.second - r.medianOffsetMicros);
   }
-  offsets.clear();
-  for (auto& m : hostMatched) offsets.push_back(m.second);
-  std::nth_element(offsets.begin(), offsets.begin() + offsets.size() / 2, offsets.end());
-  double hostMedian = offsets[offsets.size() / 2];
+  double hostMedian = MedianOffset(hostMatched);
   std::sort(hostMatched.begin(), hostMatched.end());
   for (auto& m : hostMatched) r.hostErrorsMicros.push_back(m.second - hostMedian);
   return r;
