@@ -5,6 +5,7 @@
 #include "platform/memory/memory.h"
 #include "platform/navigation/navigation.h"
 #include "platform/resources/resource_manager.h"
+#include "platform/text/pascal_strings.h"
 #include "shell/error_report.h"
 #include "song/document_file.h"
 #include "song/file_kinds.h"
@@ -23,21 +24,16 @@ constexpr int16_t kFolderMessageItem = 7;
 constexpr OSErr kOtherKindExistsErr = 44;  // application error: a file of another kind has the name
 constexpr uint32_t kTitleOptionFlag = 1;
 
-void Append(StringPtr s, ConstStr255Param tail) {
-  size_t n = tail[0] < 255 - s[0] ? tail[0] : size_t(255 - s[0]);
-  std::memcpy(s + 1 + s[0], tail + 1, n);
-  s[0] = uint8_t(s[0] + n);
-}
-
 // Title "<program> - <kind's title>" and the message line of a dialog kind.
 void SetDialogTexts(int16_t dialogKind, uint32_t flags, int16_t messageItem, NavDialogOptions* options) {
   NavGetDefaultDialogOptions(options);
   if (StringHandle client = GetString(kClientNameId); client && GetHandleSize(Handle(client)) > 0)
-    Append(options->windowTitle, reinterpret_cast<ConstStr255Param>(HandleData(Handle(client))));
+    AppendPString(options->windowTitle, reinterpret_cast<ConstStr255Param>(HandleData(Handle(client))));
   Str255 title;
   GetIndString(title, kDialogTitlesId, dialogKind == 14 && (flags & kTitleOptionFlag) ? 1 : dialogKind);
-  if (title[0] && options->windowTitle[0]) Append(options->windowTitle, reinterpret_cast<ConstStr255Param>("\003 - "));
-  Append(options->windowTitle, title);
+  if (title[0] && options->windowTitle[0])
+    AppendPString(options->windowTitle, reinterpret_cast<ConstStr255Param>("\003 - "));
+  AppendPString(options->windowTitle, title);
   GetIndString(options->message, kDialogMessagesId, messageItem);
   if (dialogKind >= kChoiceKindFirst && dialogKind <= kChoiceKindLast)
     GetIndString(options->choiceLabel, kDialogChoicesId, int16_t(dialogKind - kChoiceKindFirst + 1));
