@@ -153,9 +153,7 @@ void JackShutdown(jack_status_t, const char*, void*) {
 // the client) then runs with a bound, so that a stuck server or library cannot hang a quit.
 void CloseClient() {
   if (gJack.client == nullptr) return;
-  gJack.gate.active.store(nullptr);
-  AwaitJackCycleEnd(gJack.gate, "JACK audio");
-  CloseJackClientWithin(gJack.client, "JACK audio");
+  CloseGatedJackClient(gJack.gate, gJack.client, "JACK audio");
   gJack.client = nullptr;
   gJack.active = false;
   for (int side = 0; side < 2; ++side) gJack.ports[side].clear();

@@ -415,9 +415,7 @@ bool OpenJackMidi() {
   jack_on_shutdown(client, OnShutdown, nullptr);
   j.gate.active.store(client);
   if (jack_activate(client) != 0) {
-    j.gate.active.store(nullptr);
-    AwaitJackCycleEnd(j.gate, "JACK MIDI");
-    CloseJackClientWithin(client, "JACK MIDI");
+    CloseGatedJackClient(j.gate, client, "JACK MIDI");
     j.client = nullptr;
     return false;
   }
@@ -431,9 +429,7 @@ void CloseJackMidi() {
   if (j.client == nullptr) return;
   // The callback lets go first; the close (which deactivates the client) may then take its
   // time on a thread of its own without anything here being used under it.
-  j.gate.active.store(nullptr);
-  AwaitJackCycleEnd(j.gate, "JACK MIDI");
-  CloseJackClientWithin(j.client, "JACK MIDI");
+  CloseGatedJackClient(j.gate, j.client, "JACK MIDI");
   j.client = nullptr;
   j.open.store(false);
   j.periodNanos.store(0);

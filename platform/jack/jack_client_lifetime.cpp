@@ -36,3 +36,9 @@ bool CloseJackClientWithin(jack_client_t* client, const char* who) {
   std::fprintf(stderr, "%s: the JACK client did not close within 2 s; going on without it\n", who);
   return false;
 }
+
+bool CloseGatedJackClient(JackCycleGate& gate, jack_client_t* client, const char* who) {
+  gate.active.store(nullptr);
+  AwaitJackCycleEnd(gate, who);
+  return CloseJackClientWithin(client, who);
+}

@@ -38,3 +38,8 @@ bool AwaitJackCycleEnd(JackCycleGate& gate, const char* who);
 // lock, and a quit must not hang with it. A close that does not finish is left behind; false
 // then.
 bool CloseJackClientWithin(jack_client_t* client, const char* who);
+
+// The end of a client whose callback serves through the gate: the gate closes, the cycle
+// under way is waited for, and the client is closed as above. False when the close did not
+// finish in time.
+bool CloseGatedJackClient(JackCycleGate& gate, jack_client_t* client, const char* who);
