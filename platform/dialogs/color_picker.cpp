@@ -5,13 +5,12 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 #include <vector>
 
 #include "platform/dialogs/dialog_resources.h"
+#include "platform/dialogs/scripted_answers.h"
 #include "platform/events/key_codes.h"
-#include "platform/memory/memory.h"
 #include "platform/quickdraw/quickdraw.h"
 #include "platform/system/sys_beep.h"
 #include "platform/text/pascal_strings.h"
@@ -19,7 +18,6 @@
 
 namespace {
 
-constexpr SInt16 kMovableModalProcID = 5;
 constexpr SInt16 kPickerWidth = 420;
 constexpr SInt16 kPickerHeight = 184;
 constexpr SInt16 kMenuBarClearance = 40;
@@ -84,7 +82,7 @@ Rect Row(int row, SInt16 left, SInt16 right) {
   return Rect{kRowTops[row], left, SInt16(kRowTops[row] + 16), right};
 }
 
-std::string ItemList(ConstStr255Param prompt) {
+std::vector<DialogItemTemplate> ItemList(ConstStr255Param prompt) {
   std::string text = prompt ? std::string(reinterpret_cast<const char*>(prompt + 1), prompt[0]) : "";
   constexpr SInt16 kStatic = kStaticTextDialogItem + itemDisable;
   std::vector<DialogItemTemplate> items{
@@ -107,7 +105,7 @@ std::string ItemList(ConstStr255Param prompt) {
       MakeDialogItem(kStatic, Row(0, 298, 370), "Hue:"),
       MakeDialogItem(kStatic, Row(1, 298, 370), "Saturation:"),
       MakeDialogItem(kStatic, Row(2, 298, 370), "Value:")};
-  return BuildDialogItemList(items);
+  return items;
 }
 
 DialogItemHandle ItemHandle(DialogItemIndex item) {
@@ -233,15 +231,9 @@ Rect PickerBounds(Point where) {
 }
 
 DialogRef MakePickerDialog(Point where, ConstStr255Param prompt) {
-  std::string items = ItemList(prompt);
-  Handle h = NewHandle(Size(items.size()));
-  if (!h) return nullptr;
-  std::memcpy(*h, items.data(), items.size());
   Rect bounds = PickerBounds(where);
-  DialogRef dialog = NewDialog(nullptr, &bounds, reinterpret_cast<ConstStr255Param>("\017Choose a Colour"), true,
-                               kMovableModalProcID, reinterpret_cast<WindowRef>(-1), false, 0, h);
-  DisposeHandle(h);
-  return dialog;
+  return NewDialogFromItems(&bounds, reinterpret_cast<ConstStr255Param>("\017Choose a Colour"), true, movableDBoxProc,
+                            reinterpret_cast<WindowRef>(-1), false, 0, ItemList(prompt));
 }
 
 void PrepareItems(DialogRef dialog) {
@@ -269,26 +261,7 @@ bool RunPicker(PickerState* state) {
 
 // ---- Scripted answers ----------------------------------------------------------------------
 
-std::string gScriptSeen;  // the ZARIN_COLOR_REPLY value the count below belongs to
-size_t gScriptTaken = 0;
-
-bool NextScriptedColor(std::string* answer) {
-  const char* env = std::getenv("ZARIN_COLOR_REPLY");
-  std::string script = env ? env : "";
-  if (script != gScriptSeen) {
-    gScriptSeen = script;
-    gScriptTaken = 0;
-  }
-  std::vector<std::string> answers;
-  for (size_t start = 0; start < script.size();) {
-    size_t end = std::min(script.find(';', start), script.size());
-    answers.push_back(script.substr(start, end - start));
-    start = end + 1;
-  }
-  if (gScriptTaken >= answers.size()) return false;
-  *answer = answers[gScriptTaken++];
-  return true;
-}
+ScriptedAnswers gScript{"ZARIN_COLOR_REPLY"};
 
 // "rrggbb" as a colour; false for anything else.
 bool ParseHexColor(const std::string& text, RGBColor* out) {
@@ -308,7 +281,7 @@ void SetColorPickerShownProc(ColorPickerShownProc proc, void* userData) {
 Boolean GetColor(Point where, ConstStr255Param prompt, const RGBColor* inColor, RGBColor* outColor) {
   if (!inColor || !outColor || gPicker) return false;  // one picker at a time
   std::string answer;
-  if (NextScriptedColor(&answer)) {
+  if (NextScriptedAnswer(&gScript, &answer)) {
     RGBColor chosen;
     if (!ParseHexColor(answer, &chosen)) return false;
     *outColor = chosen;

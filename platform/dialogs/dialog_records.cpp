@@ -277,6 +277,13 @@ DialogRef NewDialog(void*, const Rect* boundsRect, ConstStr255Param title, Boole
   return BuildDialog(*boundsRect, title, visible, procID, behind, goAwayFlag, refCon, list, 0);
 }
 
+DialogRef NewDialogFromItems(const Rect* boundsRect, ConstStr255Param title, Boolean visible, SInt16 procID,
+                             WindowRef behind, Boolean goAwayFlag, SRefCon refCon,
+                             const std::vector<DialogItemTemplate>& items) {
+  if (!boundsRect || items.size() > kMaxDialogItems) return SetLastDialogError(dialogDamagedErr), nullptr;
+  return BuildDialog(*boundsRect, title, visible, procID, behind, goAwayFlag, refCon, items, 0);
+}
+
 void DisposeDialog(DialogRef dialog) {
   if (!IsLiveDialog(dialog)) return;
   DisposeWindow(dialog->window);  // the dispose hook frees the record

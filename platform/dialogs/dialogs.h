@@ -20,6 +20,7 @@
 #pragma once
 
 #include "platform/controls/controls.h"
+#include "platform/dialogs/dialog_resources.h"
 #include "platform/dialogs/param_text.h"
 #include "platform/events/classic_events.h"
 
@@ -94,6 +95,10 @@ DialogRef GetNewDialog(SInt16 dialogID, void* storage, WindowRef behind);
 DialogRef NewDialog(void* storage, const Rect* boundsRect, ConstStr255Param title,
                     Boolean visible, SInt16 procID, WindowRef behind, Boolean goAwayFlag,
                     SRefCon refCon, Handle items);
+// The same from items made in memory (the dialogs the platform lays out itself).
+DialogRef NewDialogFromItems(const Rect* boundsRect, ConstStr255Param title, Boolean visible, SInt16 procID,
+                             WindowRef behind, Boolean goAwayFlag, SRefCon refCon,
+                             const std::vector<DialogItemTemplate>& items);
 // Why the last GetNewDialog, NewDialog or Alert failed (noErr after a success).
 OSErr GetDialogError();
 // Disposes the dialog and its window (DisposeWindow of a dialog's window does the same).

@@ -9,15 +9,14 @@
 #include "platform/files/catalog.h"
 #include "platform/files/file_locations.h"
 #include "platform/files/host_files.h"
-#include "platform/memory/memory.h"
 #include "platform/quickdraw/quickdraw.h"
 #include "platform/system/sys_beep.h"
+#include "platform/text/pascal_strings.h"
 #include "platform/windows/appearance.h"
 #include "platform/windows/windows.h"
 
 namespace {
 
-constexpr SInt16 kMovableModalProcID = 5;
 constexpr SInt16 kVisibleRows = (kNavListRect.bottom - kNavListRect.top - 2) / kNavRowHeight;
 constexpr SInt16 kTextInset = 22;
 constexpr size_t kMaxMacNameLength = 63;
@@ -41,21 +40,7 @@ void* gShownData = nullptr;
 
 RGBColor ColorOf(UInt32 rgb) { return RGBFromPixel(rgb); }
 
-void SetPString(StringPtr out, const std::string& text, size_t capacity = 255) {
-  size_t n = text.size() < capacity ? text.size() : capacity;
-  out[0] = UInt8(n);
-  std::memcpy(out + 1, text.data(), n);
-}
-
 std::string FromPString(ConstStr255Param s) { return std::string(reinterpret_cast<const char*>(s + 1), s[0]); }
-
-DialogItemTemplate Item(SInt16 type, Rect rect, const std::string& text = "") {
-  DialogItemTemplate t;
-  t.type = type;
-  t.rect = rect;
-  t.text = text;
-  return t;
-}
 
 std::string Label(ConstStr255Param given, const char* standard) {
   return given && given[0] ? FromPString(given) : std::string(standard);
@@ -69,19 +54,19 @@ const char* StandardTitle(NavDialogMode mode) {
   return mode == kNavModeSave ? "Save" : mode == kNavModeChooseFolder ? "Choose a Folder" : "Open";
 }
 
-std::string ItemList(const NavDialogRun& run) {
+std::vector<DialogItemTemplate> ItemList(const NavDialogRun& run) {
   const NavDialogOptions& o = *run.options;
   std::vector<DialogItemTemplate> items{
-      Item(kButtonDialogItem, Rect{294, 366, 314, 446}, Label(o.actionButtonLabel, StandardAction(run.mode))),
-      Item(kButtonDialogItem, Rect{294, 270, 314, 350}, "Cancel"),
-      Item(userItem, kNavListRect),
-      Item(kButtonDialogItem, Rect{34, 14, 54, 134}, "Enclosing Folder"),
-      Item(kStaticTextDialogItem + itemDisable, Rect{36, 142, 52, 446}),
-      Item(kStaticTextDialogItem + itemDisable, Rect{10, 14, 26, 446}, FromPString(o.message)),
-      Item(kStaticTextDialogItem + itemDisable, Rect{250, 14, 266, 60}, "Name:"),
-      Item(kEditTextDialogItem, Rect{250, 66, 266, 300}, FromPString(o.savedFileName)),
-      Item(kCheckBoxDialogItem, Rect{272, 14, 290, 260}, FromPString(o.choiceLabel))};
-  return BuildDialogItemList(items);
+      MakeDialogItem(kButtonDialogItem, Rect{294, 366, 314, 446}, Label(o.actionButtonLabel, StandardAction(run.mode))),
+      MakeDialogItem(kButtonDialogItem, Rect{294, 270, 314, 350}, "Cancel"),
+      MakeDialogItem(userItem, kNavListRect),
+      MakeDialogItem(kButtonDialogItem, Rect{34, 14, 54, 134}, "Enclosing Folder"),
+      MakeDialogItem(kStaticTextDialogItem + itemDisable, Rect{36, 142, 52, 446}),
+      MakeDialogItem(kStaticTextDialogItem + itemDisable, Rect{10, 14, 26, 446}, FromPString(o.message)),
+      MakeDialogItem(kStaticTextDialogItem + itemDisable, Rect{250, 14, 266, 60}, "Name:"),
+      MakeDialogItem(kEditTextDialogItem, Rect{250, 66, 266, 300}, FromPString(o.savedFileName)),
+      MakeDialogItem(kCheckBoxDialogItem, Rect{272, 14, 290, 260}, FromPString(o.choiceLabel))};
+  return items;
 }
 
 DialogItemHandle ItemHandle(DialogItemIndex item) {
@@ -191,7 +176,7 @@ void ShowFolder(const std::string& folder, const std::string& selectName) {
   gNav->top = 0;
   gNav->lastClickRow = -1;
   Str255 path;
-  SetPString(path, folder);
+  CopyCStringToPascal(folder.c_str(), path);
   SetDialogItemText(ItemHandle(kNavPathItem), path);
   for (size_t i = 0; i < gNav->entries.size(); ++i)
     if (gNav->entries[i].diskName == selectName) return Select(int(i));
@@ -280,10 +265,12 @@ bool ChooseSpec(const FSSpec& fileSpec) {
 
 // Asks before an existing file is chosen for saving; true to replace it.
 bool ConfirmReplace(ConstStr255Param name) {
+  std::string asked = "\322" + FromPString(name) + "\323 already exists. Do you want to replace it?";
   Str255 question;
-  SetPString(question, "\322" + FromPString(name) + "\323 already exists. Do you want to replace it?");
+  CopyCStringToPascal(asked.c_str(), question);
   Str255 explanation;
-  SetPString(explanation, "A file with this name is already in the folder. Replacing it overwrites what it holds.");
+  CopyCStringToPascal("A file with this name is already in the folder. Replacing it overwrites what it holds.",
+                      explanation);
   AlertStdAlertParamRec param;
   param.movable = true;
   param.defaultText = reinterpret_cast<ConstStringPtr>("\007Replace");
@@ -366,10 +353,6 @@ bool HandleHit(DialogItemIndex hit) {
 // ---- Making the dialog ---------------------------------------------------------------------
 
 DialogRef MakeDialog(const NavDialogRun& run) {
-  std::string items = ItemList(run);
-  Handle h = NewHandle(Size(items.size()));
-  if (!h) return nullptr;
-  std::memcpy(*h, items.data(), items.size());
   Rect screen;
   GetPortBounds(GetScreenPort(), &screen);
   SInt16 left = SInt16((screen.right - screen.left - kNavDialogWidth) / 2);
@@ -377,11 +360,9 @@ DialogRef MakeDialog(const NavDialogRun& run) {
   if (top < 40) top = 40;
   Rect bounds{top, left, SInt16(top + kNavDialogHeight), SInt16(left + kNavDialogWidth)};
   Str255 title;
-  SetPString(title, Label(run.options->windowTitle, StandardTitle(run.mode)));
-  DialogRef dialog = NewDialog(nullptr, &bounds, title, true, kMovableModalProcID,
-                               reinterpret_cast<WindowRef>(-1), false, 0, h);
-  DisposeHandle(h);
-  return dialog;
+  CopyCStringToPascal(Label(run.options->windowTitle, StandardTitle(run.mode)).c_str(), title);
+  return NewDialogFromItems(&bounds, title, true, movableDBoxProc, reinterpret_cast<WindowRef>(-1), false, 0,
+                            ItemList(run));
 }
 
 void PrepareItems(DialogRef dialog, const NavDialogRun& run) {

@@ -1,9 +1,7 @@
 // The Navigation Services calls: start folder, scripted answers, replies.
-#include <unistd.h>
-
-#include <cstdlib>
 #include <string>
 
+#include "platform/dialogs/scripted_answers.h"
 #include "platform/files/catalog.h"
 #include "platform/files/file_locations.h"
 #include "platform/files/host_files.h"
@@ -12,33 +10,7 @@
 namespace {
 
 std::string gLastFolder;
-std::string gScriptSource;  // the ZARIN_NAV_REPLY value the answers below were taken from
-size_t gScriptUsed = 0;     // answers used from it
-
-// The next scripted answer, when ZARIN_NAV_REPLY has one left.
-bool NextScriptedAnswer(std::string* answer) {
-  const char* env = std::getenv("ZARIN_NAV_REPLY");
-  std::string source = env ? env : "";
-  if (source != gScriptSource) {
-    gScriptSource = source;
-    gScriptUsed = 0;
-  }
-  size_t start = 0;
-  for (size_t i = 0; i < gScriptUsed && start != std::string::npos; ++i) {
-    start = source.find(';', start);
-    if (start != std::string::npos) ++start;
-  }
-  if (start == std::string::npos || start >= source.size()) return false;  // used up
-  size_t end = source.find(';', start);
-  *answer = source.substr(start, end == std::string::npos ? std::string::npos : end - start);
-  ++gScriptUsed;
-  return true;
-}
-
-std::string WorkingFolder() {
-  char buffer[4096];
-  return getcwd(buffer, sizeof buffer) ? std::string(buffer) : std::string("/");
-}
+ScriptedAnswers gScript{"ZARIN_NAV_REPLY"};
 
 // The folder a dialog starts in: the default location's folder (or the folder of the file it
 // names), else the last folder shown, else the working folder.
@@ -55,7 +27,7 @@ std::string StartFolder(const AEDesc* defaultLocation) {
   }
   bool folder = false;
   if (!gLastFolder.empty() && HostPathExists(gLastFolder, &folder) && folder) return gLastFolder;
-  return NormalizePath(WorkingFolder());
+  return NormalizePath(".");  // the working folder
 }
 
 OSErr MakeReply(NavReplyRecord* reply, const FSSpec& fileSpec) {
@@ -97,7 +69,7 @@ OSErr Run(NavDialogMode mode, const AEDesc* defaultLocation, NavReplyRecord* rep
   run.choice = run.options->choiceValue;
   std::string answer;
   OSErr err;
-  if (NextScriptedAnswer(&answer)) {
+  if (NextScriptedAnswer(&gScript, &answer)) {
     err = ScriptedSpec(mode, answer, filter, &run.chosen);
   } else {
     run.startFolder = StartFolder(defaultLocation);
