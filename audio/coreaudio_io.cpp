@@ -110,6 +110,7 @@ int32_t StopInputDevice() {
 OSStatus AudioOutputProc(AudioDeviceID device, const AudioTimeStamp* now, const AudioBufferList*,
                          const AudioTimeStamp*, AudioBufferList* outputData, const AudioTimeStamp* outputTime,
                          void*) {
+  EngineDeviceThreadScope deviceThread;
   int32_t state = gAudioDriverState.load();
   if (state == kDriverIdle) return 0;
   if (state < kDriverStopInput) {
@@ -151,6 +152,7 @@ int32_t RecordInputDispatch(const AudioBufferList* inputData, const AudioTimeSta
 
 OSStatus AudioInputProc(AudioDeviceID, const AudioTimeStamp* now, const AudioBufferList* inputData,
                         const AudioTimeStamp* inputTime, AudioBufferList*, const AudioTimeStamp*, void*) {
+  EngineDeviceThreadScope deviceThread;
   int32_t state = gAudioDriverState.load();
   if (state == kDriverStopInput) {
     gAudioDriverState.store(StopInputDevice());
@@ -168,6 +170,7 @@ OSStatus AudioInputProc(AudioDeviceID, const AudioTimeStamp* now, const AudioBuf
 OSStatus AudioDuplexProc(AudioDeviceID device, const AudioTimeStamp* now, const AudioBufferList* inputData,
                          const AudioTimeStamp* inputTime, AudioBufferList* outputData,
                          const AudioTimeStamp* outputTime, void* clientData) {
+  EngineDeviceThreadScope deviceThread;
   int32_t state = gAudioDriverState.load();
   if (state == kDriverIdle) return 0;
   if (state == kDriverStopInput || state == kDriverStopOutput) {

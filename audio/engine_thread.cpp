@@ -159,7 +159,13 @@ int32_t RunEngineWorker(EngineWorker* worker) {
   return 0;
 }
 
-int32_t PostEngineMessage(void* object, int32_t code, EngineWorker* worker, bool mayWait) {
+thread_local bool tOnDeviceThread = false;
+
+EngineDeviceThreadScope::EngineDeviceThreadScope() : previous_(tOnDeviceThread) { tOnDeviceThread = true; }
+
+EngineDeviceThreadScope::~EngineDeviceThreadScope() { tOnDeviceThread = previous_; }
+
+int32_t PostEngineMessage(void* object, int32_t code, EngineWorker* worker) {
   EngineMessageRing* ring = worker->ring;
   if (!ring) {
     worker->overflows.fetch_add(1);
@@ -174,7 +180,7 @@ int32_t PostEngineMessage(void* object, int32_t code, EngineWorker* worker, bool
     // Full: wake the worker and give it a moment, a bounded number of times. The worker
     // posting to its own ring cannot wait for itself.
     SignalWorker(worker);
-    if (!mayWait || selfPost || attempt >= kPostRetries || !worker->running.load()) break;
+    if (tOnDeviceThread || selfPost || attempt >= kPostRetries || !worker->running.load()) break;
     if (attempt < kPostYields) sched_yield();
     else usleep(20);
   }

@@ -64,9 +64,21 @@ int32_t StartRealtimeThread(uint32_t capacity, EngineWorker* worker, EngineWorke
 int32_t RunEngineWorker(EngineWorker* worker);
 // 0 when appended; 100 when the ring stayed full through the bounded retry (counted in
 // overflows, latched as engine error 100 unless the worker's quiet flag is set), or when the
-// worker has no ring. A device thread passes mayWait false: it must never sleep, so a full ring
-// refuses its message at once.
-int32_t PostEngineMessage(void* object, int32_t code, EngineWorker* worker, bool mayWait = true);
+// worker has no ring. On a device thread (see EngineDeviceThreadScope) a full ring refuses the
+// message at once.
+int32_t PostEngineMessage(void* object, int32_t code, EngineWorker* worker);
+// Marks the calling thread as a device thread for as long as it lives (the IO procedures open
+// one): a device thread must never sleep, so its posts never wait for a full ring.
+class EngineDeviceThreadScope {
+ public:
+  EngineDeviceThreadScope();
+  ~EngineDeviceThreadScope();
+  EngineDeviceThreadScope(const EngineDeviceThreadScope&) = delete;
+  EngineDeviceThreadScope& operator=(const EngineDeviceThreadScope&) = delete;
+
+ private:
+  bool previous_;
+};
 // While one lives on a thread, that thread's posts wake their workers once, when it ends,
 // instead of once a message (a mix cycle's refill requests cost one wake-up a cycle). Nested
 // ones leave it to the outermost. No allocation, no lock.

@@ -22,7 +22,7 @@ void HandOffRoutine(EngineChannel* channel, uint32_t selector, void* output) {
 // mix late) rather than sleeping through the device's deadline.
 void PostMix(EngineChannel* list) {
   gEngineQueue.mixChannelFilter = 0;
-  PostEngineMessage(list, kEngineMsgMixCycle, &gEngineQueue, false);
+  PostEngineMessage(list, kEngineMsgMixCycle, &gEngineQueue);
 }
 
 }  // namespace

@@ -115,7 +115,7 @@ TEST(EngineMessageRing, AFullRingWithoutAWorkerIsRefusedAndCounted) {
 
 // A device thread's post never waits for a busy worker: a full ring refuses it after a single
 // wake-up, where other posters wake the worker again and again while they retry.
-TEST(EngineMessageRing, APostThatMayNotWaitIsRefusedWithoutRetrying) {
+TEST(EngineMessageRing, APostFromADeviceThreadIsRefusedWithoutRetrying) {
   static EngineWorker worker;
   TakeEngineError();
   worker.ring = NewEngineMessageRing(16);
@@ -129,7 +129,10 @@ TEST(EngineMessageRing, APostThatMayNotWaitIsRefusedWithoutRetrying) {
     while (semaphore_timedwait(wake, mach_timespec_t{0, 0}) == KERN_SUCCESS) ++count;
     return count;
   };
-  EXPECT_EQ(PostEngineMessage(nullptr, 10, &worker, false), kEngineErrRingFull);
+  {
+    EngineDeviceThreadScope deviceThread;
+    EXPECT_EQ(PostEngineMessage(nullptr, 10, &worker), kEngineErrRingFull);
+  }
   EXPECT_EQ(wakeUps(), 1);
   EXPECT_EQ(PostEngineMessage(nullptr, 10, &worker), kEngineErrRingFull);
   EXPECT_GT(wakeUps(), 1);
