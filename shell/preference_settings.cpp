@@ -10,21 +10,6 @@
 
 namespace {
 
-constexpr int32_t kPageItems[] = {4, 5, 6, 7, 17, 21};
-
-// The value of a memory-page item in the dialog's values (the undo levels are not among them).
-uint32_t* MemoryValue(PreferenceValues* v, int16_t item) {
-  switch (item) {
-    case 4: return &v->eventBufferBytes;
-    case 5: return &v->inputBufferBytes;
-    case 6: return &v->bufferCount;
-    case 7: return &v->outputBufferBytes;
-    case 17: return &v->eventsPerPass;
-    case 21: return &v->undoEventLimit;
-    default: return nullptr;
-  }
-}
-
 int32_t MemoryField(int16_t item) {
   switch (item) {
     case 4: return kSetEventBufferBytes;
@@ -64,7 +49,8 @@ void ReadColours(const PrefsSettings* s, PreferenceValues* v) {
 
 void CaptureDialogSettings(PrefsSettings* s) {
   PreferenceValues& v = gPreferenceValues;
-  for (int32_t item : kPageItems) SetSetting(s, MemoryField(int16_t(item)), *MemoryValue(&v, int16_t(item)));
+  for (const PrefsNumberField& f : kMemoryPageFields)
+    if (const uint32_t* value = MemoryPageValue(&v, f.item)) SetSetting(s, MemoryField(f.item), *value);
   SetSetting(s, kSetRefreshPeriod, v.refreshPeriod);
   SetSetting(s, kSetDrawPrefs, v.drawPrefs);
   SetSetting(s, kSetWindowOptions, v.windowOptions);
@@ -81,11 +67,8 @@ void CaptureDialogSettings(PrefsSettings* s) {
 
 void ApplyDialogSettings(const PrefsSettings* s) {
   PreferenceValues& v = gPreferenceValues;
-  for (int32_t item : kPageItems) {
-    const PrefsNumberField* field = FindMemoryPageField(int16_t(item));
-    uint32_t stored = GetSetting(s, MemoryField(int16_t(item)));
-    *MemoryValue(&v, int16_t(item)) = field ? ClampToField(*field, stored) : stored;
-  }
+  for (const PrefsNumberField& f : kMemoryPageFields)
+    if (uint32_t* value = MemoryPageValue(&v, f.item)) *value = ClampToField(f, GetSetting(s, MemoryField(f.item)));
   uint32_t period = GetSetting(s, kSetRefreshPeriod);
   v.refreshPeriod = period == 0 ? uint32_t(kDefaultRefreshPeriod)
                                 : std::clamp<uint32_t>(period, kMinRefreshPeriod, kMaxRefreshPeriod);

@@ -85,6 +85,18 @@ int32_t ClampMemoryPageValue(const PrefsNumberField& field, int32_t shown) {
   return ClampOrBeep(field.minimum, field.maximum, shown);
 }
 
+uint32_t* MemoryPageValue(PreferenceValues* values, int16_t item) {
+  switch (item) {
+    case 4: return &values->eventBufferBytes;
+    case 5: return &values->inputBufferBytes;
+    case 6: return &values->bufferCount;
+    case 7: return &values->outputBufferBytes;
+    case 17: return &values->eventsPerPass;
+    case 21: return &values->undoEventLimit;
+    default: return nullptr;
+  }
+}
+
 int16_t RunPreferencesDialog() {
   PreferencesCopy copy = TakeCopies();
   uint16_t font = GetDialogFontId();

@@ -63,6 +63,9 @@ extern const PrefsNumberField kMemoryPageFields[7];
 const PrefsNumberField* FindMemoryPageField(int16_t item);
 // A typed value held inside the field's range (a beep when it was outside).
 int32_t ClampMemoryPageValue(const PrefsNumberField& field, int32_t shown);
+// Where values keeps memory-page item `item`; null for other items and for the undo levels
+// (item 20), which stay pending until OK.
+uint32_t* MemoryPageValue(PreferenceValues* values, int16_t item);
 
 // Runs the dialog; answers the item that ended it (1 OK, 2 Cancel), 0 when it could not open.
 int16_t RunPreferencesDialog();

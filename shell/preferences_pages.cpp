@@ -14,6 +14,7 @@
 #include "shell/dialog_toolkit.h"
 #include "shell/event_records.h"
 #include "shell/note_names.h"
+#include "shell/preference_settings.h"
 #include "shell/preferences_dialog.h"
 #include "shell/scratch_rect.h"
 #include "song/preferences_writer.h"
@@ -187,21 +188,9 @@ void StoreClockPage() {
 
 // --- Page 2: memory and undo ---------------------------------------------------------------
 
-uint32_t* MemoryValue(int16_t item) {
-  switch (item) {
-    case 4: return &V().eventBufferBytes;
-    case 5: return &V().inputBufferBytes;
-    case 6: return &V().bufferCount;
-    case 7: return &V().outputBufferBytes;
-    case 17: return &V().eventsPerPass;
-    case 21: return &V().undoEventLimit;
-    default: return nullptr;
-  }
-}
-
 int32_t ShownValue(const PrefsNumberField& f) {
   if (f.item == 20) return gPreferencesPending.undoLevels;
-  uint32_t v = *MemoryValue(f.item);
+  uint32_t v = *MemoryPageValue(&V(), f.item);
   return int32_t(f.kilobytes ? v / 1024 : v);
 }
 
@@ -236,14 +225,12 @@ void StoreMemoryPage() {
   for (const PrefsNumberField& f : kMemoryPageFields) {
     int32_t v = ClampMemoryPageValue(f, GetDialogItemNumber(f.item));
     if (f.item == 20) gPreferencesPending.undoLevels = v;
-    else *MemoryValue(f.item) = uint32_t(f.kilobytes ? v * 1024 : v);
+    else *MemoryPageValue(&V(), f.item) = uint32_t(f.kilobytes ? v * 1024 : v);
   }
 }
 
 // --- Page 4: drawing -----------------------------------------------------------------------
 
-constexpr int32_t kMinRefreshPeriod = 10000;
-constexpr int32_t kMaxRefreshPeriod = 500000;
 const BitItem kDrawingBits[] = {
     {2, &gPreferenceValues.drawPrefs, nullptr, 0x8000, false},
     {3, &gPreferenceValues.drawPrefs, nullptr, 0x4000, false},
