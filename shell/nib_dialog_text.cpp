@@ -11,6 +11,7 @@
 #include "shell/dialog_state.h"
 #include "shell/dialog_text.h"
 #include "shell/error_report.h"
+#include "shell/meter_tempo_dialogs.h"
 #include "shell/nib_dialog_events.h"
 #include "shell/nib_dialog_views.h"
 #include "shell/note_names.h"
@@ -170,11 +171,9 @@ void SetDialogDouble(NibDialog* dialog, int32_t id, bool trim, double value) {
 }
 
 void SetDialogTimeText(NibDialog* dialog, int32_t value, int32_t id) {
-  int64_t magnitude = value < 0 ? -int64_t(value) : int64_t(value);
-  char text[32];
-  std::snprintf(text, sizeof text, "%s%lld.%lld", value < 0 ? "-" : "",
-                static_cast<long long>(magnitude / 10), static_cast<long long>(magnitude % 10));
-  SetFieldCText(dialog, text, id);
+  Str255 text;
+  FormatTenths(value, text);
+  SetDialogFieldText(dialog, text, id);
 }
 
 void SetDialogNoteName(NibDialog* dialog, int32_t note, int32_t id) {
