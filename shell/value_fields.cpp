@@ -34,20 +34,6 @@ void SetText(const char* s) {
   std::memcpy(gValueField.text + 1, s, n);
 }
 
-int32_t ParseWholeText(const unsigned char* text, size_t start) {
-  int64_t value = 0;
-  bool negative = false, any = false;
-  size_t i = start;
-  if (i <= text[0] && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
-  for (; i <= text[0] && text[i] >= '0' && text[i] <= '9'; ++i) {
-    value = std::min<int64_t>(value * 10 + (text[i] - '0'), int64_t(INT32_MAX) + 1);
-    any = true;
-  }
-  if (!any) return 0;
-  value = negative ? -value : std::min<int64_t>(value, INT32_MAX);
-  return int32_t(value);
-}
-
 bool MinusAccepted() { return (gValueField.flags & kValueFieldDashAtMinimum) || gValueField.minimum < 0; }
 
 bool CharacterAccepted(uint8_t ch) {
@@ -136,13 +122,10 @@ int32_t ReadValueFieldText() {
   if ((gValueField.flags & kValueFieldDashAtMinimum) && start <= text[0] && text[start] == '-' &&
       (start == text[0] || text[start + 1] == '-'))
     return gValueField.minimum;
-  if (gValueField.flags & kValueFieldDecimal) {
-    Str255 rest;
-    rest[0] = uint8_t(text[0] + 1 - start);
-    std::memcpy(rest + 1, text + start, rest[0]);
-    return ParseTenths(rest);
-  }
-  return ParseWholeText(text, start);
+  Str255 rest;
+  rest[0] = uint8_t(text[0] + 1 - start);
+  std::memcpy(rest + 1, text + start, rest[0]);
+  return (gValueField.flags & kValueFieldDecimal) ? ParseTenths(rest) : ParseLeadingNumber(rest);
 }
 
 bool HandleValueFieldKey(uint8_t ch) {
