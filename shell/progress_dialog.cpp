@@ -11,6 +11,7 @@
 #include "platform/windows/windows.h"
 #include "shell/app_state.h"
 #include "shell/app_strings.h"
+#include "shell/dialog_controls.h"
 #include "shell/dialog_state.h"
 #include "shell/menu_bar.h"
 #include "shell/poll_events.h"
@@ -146,8 +147,7 @@ int16_t OpenProgressDialogEx(int16_t message, int32_t start, int32_t endHigh, ui
   if (gProgress.dialog) CloseProgressDialog();
   gProgress.error = 0;
   gProgress.savedFontId = gDialogFontId;
-  gDialogFontId = 0;
-  SetDialogFont(0);
+  SetDialogFontId(0);
   int64_t end = Join(endHigh, endLow);
   if (dlogId == 0) dlogId = end == int64_t(start) ? kProgressIndeterminateDialogId : kProgressDialogId;
   gProgress.interval = interval;
@@ -156,8 +156,7 @@ int16_t OpenProgressDialogEx(int16_t message, int32_t start, int32_t endHigh, ui
   gProgress.dialog = GetNewDialog(dlogId, nullptr, reinterpret_cast<WindowRef>(-1));
   if (!gProgress.dialog) {
     gProgress.error = memFullErr;
-    gDialogFontId = gProgress.savedFontId;
-    SetDialogFont(gProgress.savedFontId);
+    SetDialogFontId(gProgress.savedFontId);
     return gProgress.error;
   }
   WindowRef window = GetDialogWindow(gProgress.dialog);
@@ -209,10 +208,7 @@ int16_t UpdateProgressDialog(int32_t high, uint32_t low) {
 
 void CloseProgressDialog() {
   if (gProgress.dialog && gProgress.error != memFullErr) DisposeDialog(gProgress.dialog);
-  if (gProgress.dialog) {
-    gDialogFontId = gProgress.savedFontId;
-    SetDialogFont(gProgress.savedFontId);
-  }
+  if (gProgress.dialog) SetDialogFontId(gProgress.savedFontId);
   gProgress.dialog = nullptr;
   EnableAppMenus(true);
 }
