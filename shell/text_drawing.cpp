@@ -18,12 +18,17 @@ constexpr unsigned char kMeasureSample[] = "\4Mgjy";
 
 bool ClassicText() { return gDrawPrefs & kDrawPrefsClassicText; }
 
-// Width and height of the text in a theme font, and the baseline (minus the ascent).
-Point ThemeTextSize(ConstStr255Param text, int16_t themeFont, int16_t* baseline) {
+// Width and height of the string in a theme font, and the baseline (minus the ascent).
+Point ThemeStringSize(CFStringRef string, int16_t themeFont, int16_t* baseline) {
   Point size{0, 0};
-  CFStringRef string = CFStringCreateWithPascalString(nullptr, text, kCFStringEncodingMacRoman);
-  if (!string) return size;
   GetThemeTextDimensions(string, ThemeFontID(themeFont), kThemeStateActive, false, &size, baseline);
+  return size;
+}
+
+Point ThemeTextSize(ConstStr255Param text, int16_t themeFont, int16_t* baseline) {
+  CFStringRef string = CFStringCreateWithPascalString(nullptr, text, kCFStringEncodingMacRoman);
+  if (!string) return Point{0, 0};
+  Point size = ThemeStringSize(string, themeFont, baseline);
   CFRelease(string);
   return size;
 }
@@ -56,16 +61,15 @@ void DrawPStringWithThemeFont(ConstStr255Param text, int16_t themeFont) {
     DrawString(text);
     return;
   }
-  int16_t baseline = 0;
-  Point size = ThemeTextSize(text, themeFont, &baseline);
   Point pen;
   GetPen(&pen);
-  Rect box{int16_t(pen.v + baseline), pen.h, int16_t(pen.v + baseline + size.v), int16_t(pen.h + size.h + 1)};
   CFStringRef string = CFStringCreateWithPascalString(nullptr, text, kCFStringEncodingMacRoman);
-  if (string) {
-    DrawThemeTextBox(string, ThemeFontID(themeFont), kThemeStateActive, false, &box, teFlushLeft, nullptr);
-    CFRelease(string);
-  }
+  if (!string) return;
+  int16_t baseline = 0;
+  Point size = ThemeStringSize(string, themeFont, &baseline);
+  Rect box{int16_t(pen.v + baseline), pen.h, int16_t(pen.v + baseline + size.v), int16_t(pen.h + size.h + 1)};
+  DrawThemeTextBox(string, ThemeFontID(themeFont), kThemeStateActive, false, &box, teFlushLeft, nullptr);
+  CFRelease(string);
   MoveTo(int16_t(pen.h + size.h), pen.v);
 }
 
