@@ -22,17 +22,6 @@ namespace {
 
 constexpr int16_t kNumberLeft = 4;
 constexpr int16_t kNameLeft = 28;
-constexpr int32_t kTrackNameBytes = 32;
-
-// The stored name is space padded (a zero byte also ends it).
-void GetTrackNameText(const TrackEntryView& track, Str255 text) {
-  const uint8_t* name = track.Name();
-  int32_t n = 0;
-  while (n < kTrackNameBytes && name[n] != 0) ++n;
-  while (n > 0 && name[n - 1] == ' ') --n;
-  std::copy(name, name + n, text + 1);
-  text[0] = uint8_t(n);
-}
 
 void DrawTrackRow(const TrackEntryView& track, const Rect& list, int16_t top, int16_t height,
                   int16_t baseline) {
@@ -43,7 +32,7 @@ void DrawTrackRow(const TrackEntryView& track, const Rect& list, int16_t top, in
   MoveTo(int16_t(list.left + kNumberLeft), int16_t(top + baseline));
   DrawNumber(track.Number() + 1);  // shown counted from 1
   Str255 name;
-  GetTrackNameText(track, name);
+  GetTrackNameText(track.bytes(), name);
   MoveTo(int16_t(list.left + kNameLeft), int16_t(top + baseline));
   DrawPString(name);
 }

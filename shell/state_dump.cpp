@@ -10,6 +10,7 @@
 #include "shell/app_windows.h"
 #include "shell/menu_bar.h"
 #include "shell/utility_track_access.h"
+#include "shell/window_sizing.h"
 #include "song/document_file.h"
 #include "song/open_dispatch.h"
 #include "song/song_context.h"
@@ -21,14 +22,6 @@ namespace {
 constexpr EventTimerInterval kDumpPollSeconds = 0.1;
 volatile std::sig_atomic_t gDumpWanted = 0;
 
-std::string Text(const uint8_t* bytes, size_t capacity) {
-  std::string s(reinterpret_cast<const char*>(bytes), capacity);
-  size_t end = s.find_first_of('\0');
-  if (end != std::string::npos) s.resize(end);
-  while (!s.empty() && s.back() == ' ') s.pop_back();
-  return s;
-}
-
 std::string PascalText(ConstStr255Param s) { return std::string(reinterpret_cast<const char*>(s + 1), s[0]); }
 
 // The song's name: a Pascal string of at most 31 characters in its header.
@@ -38,20 +31,24 @@ std::string SongName() {
 }
 
 void AppendSong(std::string* out) {
-  int32_t songs = 0;
-  for (int32_t i = 0; i < gSongCount; ++i)
-    if (GetSongHandleAt(i)) ++songs;
   *out += "song " + std::to_string(gCurrentSongIndex) + " " +
           (gCurrentSong ? SongName() : std::string()) + "\n";
   *out += "document " + (IsDocumentNamed() ? PascalText(gCurrentDocumentSpec.name) : std::string("-")) + "\n";
-  *out += "songs " + std::to_string(songs) + "\n";
+  *out += "songs " + std::to_string(CountSongListRows()) + "\n";
   int32_t tracks = gCurrentSong ? GetSongTrackCount() : 0;
   *out += "tracks " + std::to_string(tracks) + "\n";
   for (int32_t i = 0; i < tracks; ++i) {
     const uint8_t* track = GetTrackEntryAt(i);
-    std::string name = track ? Text(track + kTrackName, kTrackNameLength) : std::string();
-    if (!name.empty()) *out += "track " + std::to_string(i + 1) + " " + name + "\n";
+    Str255 name;
+    name[0] = 0;
+    if (track) GetTrackNameText(track, name);
+    if (name[0] != 0) *out += "track " + std::to_string(i + 1) + " " + PascalText(name) + "\n";
   }
+}
+
+std::string RectText(const Rect& r) {
+  return std::to_string(r.left) + " " + std::to_string(r.top) + " " + std::to_string(r.right) + " " +
+         std::to_string(r.bottom);
 }
 
 void AppendWindows(std::string* out) {
@@ -62,14 +59,8 @@ void AppendWindows(std::string* out) {
     Str255 title;
     GetWTitle(window, title);
     *out += "window " + std::to_string(w->kind) + " " + (IsWindowVisible(window) ? "1 " : "0 ") +
-            std::to_string(r.left) + " " + std::to_string(r.top) + " " + std::to_string(r.right) + " " +
-            std::to_string(r.bottom) + " " + PascalText(title) + "\n";
+            RectText(r) + " " + PascalText(title) + "\n";
   }
-}
-
-std::string RectText(const Rect& r) {
-  return std::to_string(r.left) + " " + std::to_string(r.top) + " " + std::to_string(r.right) + " " +
-         std::to_string(r.bottom);
 }
 
 // The File menu's title in the bar and its items where they show when it opens.

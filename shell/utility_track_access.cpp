@@ -1,5 +1,7 @@
 #include "shell/utility_track_access.h"
 
+#include <cstring>
+
 #include "platform/memory/memory.h"
 #include "sequencer/event_seek.h"
 #include "song/seq_event.h"
@@ -20,6 +22,15 @@ uint8_t* GetTrackEntryAt(int32_t i) {
   }
   if (offset + kTrackEntrySize > size) return nullptr;
   return gCurrentSong + offset;
+}
+
+void GetTrackNameText(const uint8_t* entry, Str255 text) {
+  const uint8_t* name = entry + kTrackName;
+  int32_t n = 0;
+  while (n < kTrackNameLength && name[n] != 0) ++n;
+  while (n > 0 && name[n - 1] == ' ') --n;
+  std::memcpy(text + 1, name, size_t(n));
+  text[0] = uint8_t(n);
 }
 
 int32_t GetCurrentTrackIndex() {

@@ -8,6 +8,9 @@
 // The TrackEntry with index i of the current song (walked by the records' lengths), or null
 // when there is no song or the walk leaves the song block or meets a damaged length.
 uint8_t* GetTrackEntryAt(int32_t i);
+// The entry's name without its padding (the stored name ends at a zero byte or the trailing
+// blanks).
+void GetTrackNameText(const uint8_t* entry, Str255 text);
 // The song's current-entry index, 0 without a song.
 int32_t GetCurrentTrackIndex();
 bool HasValidCurrentTrack();
