@@ -15,7 +15,6 @@
 #include "shell/editor_panes.h"
 #include "shell/idle_tasks.h"
 #include "shell/menu_commands.h"
-#include "shell/offscreen_images.h"
 #include "shell/screen_bounds.h"
 #include "shell/style_icons.h"
 #include "shell/transport_images.h"
@@ -43,8 +42,6 @@ constexpr int16_t kContentKinds[] = {kTrackWindowKind,  kInstrumentWindowKindId,
                                      kEventListKind,    kConductorListKind,      kMarkerListKind,
                                      kRemoteControlKind};
 constexpr int16_t kColourScreenLevel = 3;
-
-Rect gStylePictureFrame{};
 
 void ApplyContentTable(int16_t which, int16_t id) {
   gStyleHasContentColour[which] = false;
@@ -145,8 +142,6 @@ OSErr ApplyAppearanceStyle(int16_t id, bool /*atStartUp*/) {
   ApplyContentTable(0, GetStyleWord(kStylePanelWctb));
   ApplyContentTable(1, GetStyleWord(kStyleWindowWctb));
   BuildIconImage();
-  if (PicHandle picture = LoadPictureWithFrame(GetStyleWord(kStylePanelPicture), &gStylePictureFrame))
-    ReleaseResource(picture);
   LoadStyleIcons();
   RunStyleLayoutSteps();
   return noErr;
