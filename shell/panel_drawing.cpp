@@ -58,6 +58,15 @@ void DrawEdges(const Rect& r, const RGBColor& topLeft, const RGBColor& bottomRig
   Edge(bottomRight, right, bottom, right, int16_t(r.top + 1));
 }
 
+// Light edges top-left and dark ones bottom-right around a face of the colour; pressed swaps
+// them.
+void DrawFaceEdges(const Rect& r, const RGBColor& face, bool pressed) {
+  RGBColor light = face, dark = face;
+  AdjustColorLightness(&light, kEdgeDelta);
+  AdjustColorLightness(&dark, -kEdgeDelta);
+  DrawEdges(r, pressed ? dark : light, pressed ? light : dark);
+}
+
 // A small filled triangle pointing left (glyph 1) or right (glyph 2) around (h, v).
 void DrawArrowGlyph(int16_t glyph, int16_t h, int16_t v) {
   RGBForeColor(&kBlack);
@@ -90,10 +99,7 @@ void DrawBevelBox(int16_t colourIndex) {
   RGBBackColor(&face);
   EraseRect(&r);
   if (gScreenDepthIndex < kPanelColourLevel) return;
-  RGBColor light = face, dark = face;
-  AdjustColorLightness(&light, kEdgeDelta);
-  AdjustColorLightness(&dark, -kEdgeDelta);
-  DrawEdges(r, light, dark);
+  DrawFaceEdges(r, face, false);
 }
 
 void DrawButtonFace(int16_t colourIndex, int16_t glyph, int32_t colourLevel, bool pressed, int16_t textOffset) {
@@ -104,10 +110,7 @@ void DrawButtonFace(int16_t colourIndex, int16_t glyph, int32_t colourLevel, boo
   RGBBackColor(&face);
   EraseRect(&r);
   if (colourLevel >= kPanelColourLevel) {
-    RGBColor light = face, dark = face;
-    AdjustColorLightness(&light, kEdgeDelta);
-    AdjustColorLightness(&dark, -kEdgeDelta);
-    DrawEdges(r, pressed ? dark : light, pressed ? light : dark);
+    DrawFaceEdges(r, face, pressed);
   } else {
     RGBForeColor(&kBlack);
     FrameRect(&r);
