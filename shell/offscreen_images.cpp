@@ -139,11 +139,7 @@ GWorldPtr DrawThroughOffscreen(OffscreenDrawProc drawProc, Rect* rect, const Bit
   *rect = local;
   drawProc(rect);
   SetGWorld(port, device);
-  {
-    PlainColours plain;
-    if (mask) CopyMask(Bits(world), mask, GetPortBitMapForCopyBits(port), &local, &local, &place);
-    else CopyBits(Bits(world), GetPortBitMapForCopyBits(port), &local, &place, srcCopy, nullptr);
-  }
+  CopyGWorldRect(world, mask, port, &local, &place);
   *rect = place;
   UnlockPixels(pixels);
   if (dispose) {
