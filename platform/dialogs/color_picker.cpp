@@ -261,7 +261,7 @@ bool RunPicker(PickerState* state) {
 
 // ---- Scripted answers ----------------------------------------------------------------------
 
-ScriptedAnswers gScript{"ZARIN_COLOR_REPLY"};
+ScriptedAnswers gScript{"ZARIN_COLOR_REPLY", {}, 0};
 
 // "rrggbb" as a colour; false for anything else.
 bool ParseHexColor(const std::string& text, RGBColor* out) {

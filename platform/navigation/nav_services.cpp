@@ -10,7 +10,7 @@
 namespace {
 
 std::string gLastFolder;
-ScriptedAnswers gScript{"ZARIN_NAV_REPLY"};
+ScriptedAnswers gScript{"ZARIN_NAV_REPLY", {}, 0};
 
 // The folder a dialog starts in: the default location's folder (or the folder of the file it
 // names), else the last folder shown, else the working folder.
