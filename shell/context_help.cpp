@@ -29,9 +29,22 @@ constexpr int32_t kManualTopic = 2;
 
 HelpOpenProc gHelpOpen = OpenWithDesktop;
 
+// The desktop openers started here, reaped once they end; no other child of the program is
+// touched (others wait for their own).
+constexpr int kMaxOpeners = 16;
+pid_t gOpeners[kMaxOpeners] = {};
+
 void ReapOpeners() {
-  while (waitpid(-1, nullptr, WNOHANG) > 0) {
-  }
+  for (pid_t& pid : gOpeners)
+    if (pid > 0 && waitpid(pid, nullptr, WNOHANG) != 0) pid = 0;
+}
+
+void RememberOpener(pid_t started) {
+  for (pid_t& pid : gOpeners)
+    if (pid == 0) {
+      pid = started;
+      return;
+    }
 }
 
 int32_t TopicOfItem(int16_t item) {
@@ -64,7 +77,9 @@ OSStatus OpenWithDesktop(const char* target) {
   char program[] = "xdg-open";
   char* argv[] = {program, const_cast<char*>(target), nullptr};
   pid_t pid = 0;
-  return posix_spawnp(&pid, program, nullptr, nullptr, argv, environ) == 0 ? noErr : OSStatus(-43);
+  if (posix_spawnp(&pid, program, nullptr, nullptr, argv, environ) != 0) return -43;
+  RememberOpener(pid);
+  return noErr;
 }
 
 int32_t GetKindHelpTopic(int16_t kind) {
