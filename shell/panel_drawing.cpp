@@ -17,7 +17,6 @@ namespace {
 
 constexpr int32_t kEdgeDelta = 16000;
 constexpr int32_t kThemeLampDelta = -15000;
-constexpr uint16_t kAppWord1Theme = 0x4000;
 constexpr int16_t kGlyphHalf = 3;
 constexpr RGBColor kBlack{0, 0, 0};
 constexpr RGBColor kPanelGrey{0xC000, 0xC000, 0xC000};
@@ -79,7 +78,7 @@ void DrawArrowGlyph(int16_t glyph, int16_t h, int16_t v) {
 
 void LampColours(RGBColor colours[3]) {
   for (int32_t i = 0; i < 3; ++i) GetStyleRGB(kStyleLampColours + 6 * i, &colours[i]);
-  if (gAppState[1] & kAppWord1Theme) {
+  if (IsAppearanceThemeOn()) {
     GetThemeTextColor(kThemeTextColorDialogActive, 32, true, &colours[0]);
     AdjustColorLightness(&colours[0], kThemeLampDelta);
   }

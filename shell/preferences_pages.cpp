@@ -74,7 +74,6 @@ int16_t RunPageLoop(void (*handle)()) {
 
 PreferenceValues& V() { return gPreferenceValues; }
 
-constexpr uint16_t kColourDrawingBit = 0x100;  // gAppState word 0
 
 constexpr int kDisplayBitCount = 11;
 BitItem* DisplayBits() {
@@ -129,7 +128,7 @@ void ShowDisplayPage() {
   ShowColourSwatches();
   AddDialogListItem(&gClickReportItems, 9);
   uint8_t colourItems[] = {10, 11};
-  SetDialogItemsActive(colourItems, 2, (gAppState[0] & kColourDrawingBit) != 0);
+  SetDialogItemsActive(colourItems, 2, IsColorDrawingOn());
   uint8_t themeItem[] = {18};
   SetDialogItemsActive(themeItem, 1, true);
 }

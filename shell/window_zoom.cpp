@@ -5,6 +5,7 @@
 #include "platform/quickdraw/ports.h"
 #include "platform/quickdraw/screen.h"
 #include "shell/app_state.h"
+#include "shell/color_helpers.h"
 #include "shell/drawing_ports.h"
 #include "shell/row_metrics.h"
 #include "shell/scratch_rect.h"
@@ -18,7 +19,6 @@ int16_t gInfoPanelCompactWidth = 206;
 
 namespace {
 
-constexpr uint16_t kWord0ColourDrawing = 0x100;
 
 struct IdealSize {
   int32_t width = -1;  // -1: nothing to do
@@ -79,7 +79,7 @@ void SetZoomStandardState(WindowRef window, const IdealSize& ideal) {
   standard.right = int16_t(left + ideal.width);
   standard.top = frame.top;
   standard.bottom = int16_t(std::min<int32_t>(frame.top + ideal.height, gDesktopBounds.bottom - 8));
-  if (gAppState[0] & kWord0ColourDrawing) {
+  if (IsColorDrawingOn()) {
     Rect screen;
     FindBestScreenForRect(&frame, &screen);
     int16_t height = int16_t(standard.bottom - standard.top);
