@@ -3,5 +3,5 @@
 
 #include "platform/files/files.h"
 
-// Fills the fileSpec's directory information; 0 when the item exists.
+// Fills the FSSpec's directory information; 0 when the item exists.
 OSErr GetCatInfoOfSpec(FSSpec* fileSpec);

@@ -1,5 +1,5 @@
 // The five lists of remembered files (recent documents, media, imports, the jukebox's),
-// most recent first. Each entry keeps an alias and the fileSpec it last resolved to; the lists
+// most recent first. Each entry keeps an alias and the FSSpec it last resolved to; the lists
 // feed menus and are saved as 'BMID' resources in the preferences file.
 #pragma once
 

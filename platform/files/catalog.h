@@ -15,7 +15,7 @@ OSErr FSSetCatalogInfo(const FSRef* ref, FSCatalogInfoBitmap whichInfo, const FS
 // The classic parameter-block form (see CInfoPBRec); the result is also in pb->ioResult.
 OSErr PBGetCatInfoSync(CInfoPBRec* pb);
 
-// True when the fileSpec names an existing item (isFolder, optional, says which kind).
+// True when the FSSpec names an existing item (isFolder, optional, says which kind).
 bool SpecExists(const FSSpec* fileSpec, bool* isFolder = nullptr);
 
 // Creates an empty file (data fork only) with its Finder type and creator; a sidecar is

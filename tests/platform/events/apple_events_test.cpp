@@ -282,7 +282,7 @@ TEST(AppleEventDescTest, FileSpecImagesAndURLs) {
   UInt8 shortImage[10] = {};
   AEPutPtr(&list, 0, typeFSS, shortImage, sizeof shortImage);
   EXPECT_EQ(AEGetNthFSSpec(&list, 2, &fromURL), errAECorruptData);
-  // Our alias records coerce to the fileSpec they resolve to.
+  // Our alias records coerce to the FSSpec they resolve to.
   AliasHandle alias;
   ASSERT_EQ(NewAlias(nullptr, &fileSpec, &alias), noErr);
   AEDesc aliasDesc, resolved;
