@@ -10,6 +10,7 @@
 
 #include "platform/coreaudio/audio_output_mix.h"
 #include "platform/coreaudio/audio_types.h"
+#include "platform/threads/word_waits.h"
 
 enum AudioBackendKind : UInt8 { kBackendNull, kBackendJack, kBackendAlsa };
 
@@ -173,8 +174,6 @@ UInt64 NanosForFrames(UInt64 frames, Float64 rate);
 void PromoteToRealtime(int priority);
 // Sleeps until the CLOCK_MONOTONIC deadline in nanoseconds.
 void SleepUntilNanos(UInt64 deadline);
-// Polls the flag until it is true, at most timeoutNanos; true when it became true.
-bool WaitForFlag(const std::atomic<bool>& flag, UInt64 timeoutNanos);
 
 // ---- backends
 void CreateNullDevice();

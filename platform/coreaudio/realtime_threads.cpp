@@ -35,16 +35,6 @@ void SleepUntilNanos(UInt64 deadline) {
   }
 }
 
-bool WaitForFlag(const std::atomic<bool>& flag, UInt64 timeoutNanos) {
-  UInt64 deadline = HostTimeNanos() + timeoutNanos;
-  while (!flag.load(std::memory_order_acquire)) {
-    if (HostTimeNanos() >= deadline) return false;
-    timespec pause{0, 50000};
-    nanosleep(&pause, nullptr);
-  }
-  return true;
-}
-
 UInt64 NanosForFrames(UInt64 frames, Float64 rate) {
   UInt64 whole = rate >= 1.0 ? UInt64(std::llround(rate)) : 1;
   return frames / whole * kNanosPerSecond + (frames % whole) * kNanosPerSecond / whole;

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "platform/threads/lock_free_queue.h"
+#include "platform/threads/word_waits.h"
 #include "platform/coremidi/midi_drivers.h"
 #include "platform/coremidi/midi_notifications.h"
 #include "platform/coremidi/midi_registry.h"
@@ -275,19 +276,13 @@ OSStatus MIDIRestart() {
   return noErr;
 }
 
-// Waits at most two seconds for the server thread to leave its loop.
-static bool AwaitServerExit() {
-  for (int i = 0; i < 2000 && !S().exited.load(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  return S().exited.load();
-}
-
 void ShutDownMidiServices() {
   Server& s = S();
   std::lock_guard<std::mutex> guard(s.lifecycle);
   if (!s.running.load()) return;
   s.stopping.store(true);
   WakeMidiServer();
-  if (!AwaitServerExit()) {
+  if (!WaitForFlag(s.exited, 2000000000ull)) {
     // A read procedure that never returns keeps the thread; the drivers and endpoints it may
     // still use stay as they are, and the quit goes on without them.
     std::fprintf(stderr, "MIDI: the MIDI server thread did not stop within 2 s; going on without it\n");

@@ -7,6 +7,8 @@
 #include <climits>
 #include <ctime>
 
+#include "platform/system/host_time.h"
+
 static_assert(sizeof(std::atomic<uint32_t>) == sizeof(uint32_t));
 static_assert(std::atomic<uint32_t>::is_always_lock_free);
 
@@ -31,4 +33,14 @@ void WaitOnWordUntil(std::atomic<uint32_t>& word, uint32_t expected, uint64_t de
 
 void WakeWordWaiters(std::atomic<uint32_t>& word, bool all) {
   Futex(word, FUTEX_WAKE, all ? uint32_t(INT_MAX) : 1u, nullptr, 0);
+}
+
+bool WaitForFlag(const std::atomic<bool>& flag, uint64_t timeoutNanos) {
+  const uint64_t deadline = HostTimeNanos() + timeoutNanos;
+  while (!flag.load(std::memory_order_acquire)) {
+    if (HostTimeNanos() >= deadline) return false;
+    timespec pause{0, 50000};
+    nanosleep(&pause, nullptr);
+  }
+  return true;
 }
