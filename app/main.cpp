@@ -2,7 +2,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/app_entry.h"
+#include "shell/app/app_entry.h"
 
 int main(int argc, char** argv) {
   std::vector<std::string> documents(argv + 1, argv + argc);

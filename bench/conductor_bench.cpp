@@ -7,11 +7,11 @@
 #include <random>
 #include <vector>
 
-#include "song/conductor_map.h"
-#include "song/conductor_time.h"
-#include "song/song_context.h"
-#include "song/song_database.h"
-#include "song/timebase.h"
+#include "song/conductor/conductor_map.h"
+#include "song/conductor/conductor_time.h"
+#include "song/model/song_context.h"
+#include "song/model/song_database.h"
+#include "song/conductor/timebase.h"
 
 namespace {
 

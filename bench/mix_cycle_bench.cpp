@@ -8,10 +8,10 @@
 #include <cstring>
 #include <vector>
 
-#include "audio/audio_driver.h"
-#include "audio/engine_channels.h"
-#include "audio/engine_thread.h"
-#include "audio/mix_cycle.h"
+#include "audio/devices/audio_driver.h"
+#include "audio/engine/engine_channels.h"
+#include "audio/engine/engine_thread.h"
+#include "audio/render/mix_cycle.h"
 
 namespace {
 

@@ -15,7 +15,7 @@
 #include <thread>
 
 #include "platform/coremidi/midi_services.h"
-#include "sequencer/transport_engine.h"
+#include "sequencer/transport/transport_engine.h"
 #include "tests/sequencer/playback/jack_capture.h"
 
 namespace {

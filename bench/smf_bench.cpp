@@ -19,13 +19,13 @@
 
 #include "platform/files/file_locations.h"
 #include "platform/memory/memory.h"
-#include "sequencer/tempo_tables.h"
-#include "song/conductor_map.h"
-#include "song/smf_import.h"
-#include "song/song_context.h"
-#include "song/song_database.h"
-#include "song/songs.h"
-#include "song/timebase.h"
+#include "sequencer/clock/tempo_tables.h"
+#include "song/conductor/conductor_map.h"
+#include "song/smf/smf_import.h"
+#include "song/model/song_context.h"
+#include "song/model/song_database.h"
+#include "song/model/songs.h"
+#include "song/conductor/timebase.h"
 
 extern char** environ;
 

@@ -8,17 +8,91 @@ if(ZARIN_SANITIZE)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
+# The layers, lowest first, as tools/layers.txt lists them: each folder named there gets the
+# index of its layer (ZARIN_LAYER_<folder>) and the layer's name (ZARIN_LAYER_NAME_<index>).
+file(STRINGS ${CMAKE_SOURCE_DIR}/tools/layers.txt ZARIN_LAYER_LINES REGEX "^[a-z]+:")
+set(ZARIN_LAYER_INDEX 0)
+foreach(line IN LISTS ZARIN_LAYER_LINES)
+  string(REGEX MATCH "^[a-z]+" layer "${line}")
+  string(REGEX REPLACE "^[a-z]+:[ ]*" "" folders "${line}")
+  separate_arguments(folders)
+  foreach(folder IN LISTS folders)
+    set_property(GLOBAL PROPERTY ZARIN_LAYER_${folder} ${ZARIN_LAYER_INDEX})
+  endforeach()
+  set_property(GLOBAL PROPERTY ZARIN_LAYER_NAME_${ZARIN_LAYER_INDEX} ${layer})
+  math(EXPR ZARIN_LAYER_INDEX "${ZARIN_LAYER_INDEX} + 1")
+endforeach()
+
+# The layer of the folder being configured: its own entry, else its parent's.
+function(zarin_folder_layer out)
+  file(RELATIVE_PATH folder ${CMAKE_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR})
+  get_property(layer GLOBAL PROPERTY ZARIN_LAYER_${folder})
+  if(layer STREQUAL "")
+    string(REGEX REPLACE "/.*" "" parent "${folder}")
+    get_property(layer GLOBAL PROPERTY ZARIN_LAYER_${parent})
+  endif()
+  if(layer STREQUAL "")
+    message(FATAL_ERROR "${folder} is in no layer of tools/layers.txt")
+  endif()
+  set(${out} ${layer} PARENT_SCOPE)
+endfunction()
+
 # zarin_library(NAME SOURCES a.cpp b.cpp DEPS other_lib ... LIBS system_lib ...)
-# One static library per folder; includes are written from the repository root.
+# One static library per topic folder; includes are written from the repository root.
+# DEPS names the libraries of the program it uses: each must lie in the same layer or a lower
+# one (zarin_check_layers refuses the configuration otherwise). UPWARD names the libraries of
+# higher layers that the library still calls directly until those calls go through a hook
+# table; they are linked (the linker resolves the cycle) and tools/check_layers lists them.
+# A library without sources (headers only) is an interface library.
 function(zarin_library name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS;LIBS" ${ARGN})
-  add_library(${name} STATIC ${ARG_SOURCES})
-  target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
-  target_compile_options(${name} PRIVATE ${ZARIN_WARNINGS})
-  target_link_libraries(${name} PUBLIC ${ARG_DEPS} ${ARG_LIBS})
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS;UPWARD;LIBS" ${ARGN})
+  zarin_folder_layer(layer)
+  if(ARG_SOURCES)
+    add_library(${name} STATIC ${ARG_SOURCES})
+    target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
+    target_compile_options(${name} PRIVATE ${ZARIN_WARNINGS})
+    target_link_libraries(${name} PUBLIC ${ARG_DEPS} ${ARG_UPWARD} ${ARG_LIBS})
+    # Topic libraries of one layer may call one another both ways.
+    set_property(TARGET ${name} PROPERTY LINK_INTERFACE_MULTIPLICITY 12)
+  else()
+    add_library(${name} INTERFACE)
+    target_include_directories(${name} INTERFACE ${CMAKE_SOURCE_DIR})
+    target_link_libraries(${name} INTERFACE ${ARG_DEPS} ${ARG_UPWARD} ${ARG_LIBS})
+  endif()
+  set_property(GLOBAL PROPERTY ZARIN_LAYER_OF_${name} ${layer})
+  set_property(GLOBAL PROPERTY ZARIN_DEPS_OF_${name} ${ARG_DEPS})
+  set_property(GLOBAL APPEND PROPERTY ZARIN_LIBRARIES ${name})
   if(name MATCHES "^platform_")
     set_property(GLOBAL APPEND PROPERTY ZARIN_PLATFORM_LIBS ${name})
   endif()
+endfunction()
+
+# zarin_group(NAME lib ...): one name for the topic libraries of a subsystem, for the
+# program and the tests that use the subsystem as a whole.
+function(zarin_group name)
+  add_library(${name} INTERFACE)
+  target_link_libraries(${name} INTERFACE ${ARGN})
+endfunction()
+
+# Refuses the configuration when a library depends on one of a higher layer.
+function(zarin_check_layers)
+  get_property(libraries GLOBAL PROPERTY ZARIN_LIBRARIES)
+  foreach(name IN LISTS libraries)
+    get_property(layer GLOBAL PROPERTY ZARIN_LAYER_OF_${name})
+    get_property(deps GLOBAL PROPERTY ZARIN_DEPS_OF_${name})
+    foreach(dep IN LISTS deps)
+      get_property(dep_layer GLOBAL PROPERTY ZARIN_LAYER_OF_${dep})
+      if(dep_layer STREQUAL "")
+        message(FATAL_ERROR "${name} depends on ${dep}, which is no library of the program")
+      endif()
+      if(dep_layer GREATER layer)
+        get_property(own GLOBAL PROPERTY ZARIN_LAYER_NAME_${layer})
+        get_property(high GLOBAL PROPERTY ZARIN_LAYER_NAME_${dep_layer})
+        message(FATAL_ERROR "${name} (layer ${own}) depends on ${dep} of the higher layer "
+                            "${high}; a lower layer reaches up only through a hook table")
+      endif()
+    endforeach()
+  endforeach()
 endfunction()
 
 # zarin_test(NAME SOURCES a_test.cpp DEPS lib ...)
@@ -52,33 +126,5 @@ if(ZARIN_FUZZ)
   add_custom_target(zarin_fuzzers)
 endif()
 
-# The program's subsystems call one another both ways (the shell calls the song model and
-# the song model calls the shell's error reporter), so each subsystem folder is one static
-# library built from all of its sources, and the libraries are linked to one another at the
-# end of the configuration (zarin_link_subsystems); the linker resolves the cycle.
-set_property(GLOBAL PROPERTY ZARIN_SUBSYSTEMS "")
+set_property(GLOBAL PROPERTY ZARIN_LIBRARIES "")
 set_property(GLOBAL PROPERTY ZARIN_PLATFORM_LIBS "")
-
-function(zarin_subsystem name)
-  cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
-  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
-  if(NOT sources)
-    return()
-  endif()
-  add_library(${name} STATIC ${sources})
-  target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
-  target_compile_options(${name} PRIVATE ${ZARIN_WARNINGS})
-  target_link_libraries(${name} PUBLIC ${ARG_LIBS})
-  set_property(GLOBAL APPEND PROPERTY ZARIN_SUBSYSTEMS ${name})
-endfunction()
-
-function(zarin_link_subsystems)
-  get_property(subsystems GLOBAL PROPERTY ZARIN_SUBSYSTEMS)
-  get_property(platform GLOBAL PROPERTY ZARIN_PLATFORM_LIBS)
-  foreach(name IN LISTS subsystems)
-    set(others ${subsystems})
-    list(REMOVE_ITEM others ${name})
-    target_link_libraries(${name} PUBLIC ${others} ${platform})
-    set_property(TARGET ${name} PROPERTY LINK_INTERFACE_MULTIPLICITY 3)
-  endforeach()
-endfunction()

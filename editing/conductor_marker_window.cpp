@@ -1,6 +1,6 @@
 #include "editing/conductor_marker_window.h"
 
-#include "song/markers.h"
+#include "song/conductor/markers.h"
 
 int32_t gMarkerWindowIndex = -1;
 

@@ -1,9 +1,9 @@
 #include "editing/edit_menu_services.h"
 
-#include "shell/error_report.h"
-#include "shell/utility_event_selection.h"
-#include "song/undo_exchange.h"
-#include "song/undo_ring.h"
+#include "shell/base/error_report.h"
+#include "song/events/utility_event_selection.h"
+#include "song/undo/undo_exchange.h"
+#include "song/undo/undo_ring.h"
 
 namespace {
 

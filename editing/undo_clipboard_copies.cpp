@@ -3,8 +3,8 @@
 #include "editing/instruments_clipboard.h"
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
-#include "shell/memory_reserve.h"
-#include "song/undo_instruments.h"
+#include "shell/base/memory_reserve.h"
+#include "song/undo/undo_instruments.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
 #include "editors/conductor_selection_scale.h"
 
 #include "platform/memory/memory.h"
-#include "shell/arithmetic.h"
-#include "song/seq_event.h"
-#include "song/song_context.h"
-#include "song/song_layout.h"
-#include "song/time_selection.h"
+#include "shell/base/arithmetic.h"
+#include "song/events/seq_event.h"
+#include "song/model/song_context.h"
+#include "song/model/song_layout.h"
+#include "song/events/time_selection.h"
 
 TimeFitRequest gLastTimeFit;
 

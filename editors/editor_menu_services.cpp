@@ -1,7 +1,7 @@
 #include "editors/editor_menu_services.h"
 
-#include "shell/app_windows.h"
-#include "shell/drawing_ports.h"
+#include "shell/windows/app_windows.h"
+#include "shell/drawing/drawing_ports.h"
 
 int16_t gEditorZoomLevel = 0;
 int16_t gRefreshWindowKind = 0;

@@ -1,7 +1,7 @@
 #include "editors/track_editor_services.h"
 
-#include "song/song_context.h"
-#include "song/song_layout.h"
+#include "song/model/song_context.h"
+#include "song/model/song_layout.h"
 
 int16_t gOverviewRowHeight = 14;
 int16_t gOverviewZoomShift = 0;

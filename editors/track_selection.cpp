@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "song/song_layout.h"
+#include "song/model/song_layout.h"
 
 uint8_t gTrackSelection[kTrackSelectionBytes] = {0, 47};
 

@@ -1,7 +1,7 @@
 #include "mixer/mixer_menu_services.h"
 
-#include "shell/app_windows.h"
-#include "shell/drawing_ports.h"
+#include "shell/windows/app_windows.h"
+#include "shell/drawing/drawing_ports.h"
 
 uint16_t gInstrumentWindowShowBits = 0;
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "audio/engine_channels.h"
+#include "audio/engine/engine_channels.h"
 
 namespace {
 

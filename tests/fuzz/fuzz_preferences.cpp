@@ -8,9 +8,9 @@
 
 #include "platform/files/files.h"
 #include "platform/memory/memory.h"
-#include "shell/file_access.h"
-#include "song/document_input.h"
-#include "song/preferences_reader.h"
+#include "shell/base/file_access.h"
+#include "song/documents/document_input.h"
+#include "song/prefs/preferences_reader.h"
 
 namespace {
 

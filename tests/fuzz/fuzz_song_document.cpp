@@ -11,9 +11,9 @@
 
 #include "platform/files/files.h"
 #include "platform/memory/memory.h"
-#include "song/document_open.h"
-#include "song/instrument_table.h"
-#include "song/song_database.h"
+#include "song/documents/document_open.h"
+#include "song/instruments/instrument_table.h"
+#include "song/model/song_database.h"
 
 namespace {
 

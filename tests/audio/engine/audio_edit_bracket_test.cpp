@@ -4,9 +4,9 @@
 
 #include <chrono>
 
-#include "audio/audio_edit_bracket.h"
-#include "audio/conductor_engine_state.h"
-#include "audio/engine_channels.h"
+#include "audio/engine/audio_edit_bracket.h"
+#include "audio/engine/conductor_engine_state.h"
+#include "audio/engine/engine_channels.h"
 
 namespace {
 

@@ -7,18 +7,18 @@
 #include <string>
 #include <vector>
 
-#include "audio/audio_driver.h"
-#include "audio/coreaudio_devices.h"
-#include "audio/coreaudio_io.h"
-#include "audio/coreaudio_settings.h"
-#include "audio/record_inputs.h"
+#include "audio/devices/audio_driver.h"
+#include "audio/devices/coreaudio_devices.h"
+#include "audio/devices/coreaudio_io.h"
+#include "audio/devices/coreaudio_settings.h"
+#include "audio/engine/record_inputs.h"
 #include "platform/coreaudio/core_audio.h"
 #include "platform/files/files.h"
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
 #include "platform/resources/resources.h"
-#include "shell/resource_files.h"
-#include "song/preferences_file.h"
+#include "shell/base/resource_files.h"
+#include "shell/base/preferences_file.h"
 #include "tests/test_support.h"
 
 namespace {

@@ -9,12 +9,12 @@
 #include <string>
 #include <vector>
 
-#include "audio/coreaudio_devices.h"
-#include "audio/coreaudio_io.h"
-#include "audio/coreaudio_settings.h"
-#include "audio/output_render.h"
-#include "audio/engine_thread.h"
-#include "audio/instruments_engine_channels.h"
+#include "audio/devices/coreaudio_devices.h"
+#include "audio/devices/coreaudio_io.h"
+#include "audio/devices/coreaudio_settings.h"
+#include "audio/render/output_render.h"
+#include "audio/engine/engine_thread.h"
+#include "audio/engine/instruments_engine_channels.h"
 #include "platform/coreaudio/core_audio.h"
 #include "tests/audio/engine/engine_fixture.h"
 #include "tests/test_support.h"

@@ -1,8 +1,8 @@
 // Engine channel levels, the master level, the latched engine error and the channel slots.
 #include <gtest/gtest.h>
 
-#include "audio/audio_driver.h"
-#include "audio/engine_channels.h"
+#include "audio/devices/audio_driver.h"
+#include "audio/engine/engine_channels.h"
 
 namespace {
 

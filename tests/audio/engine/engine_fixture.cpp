@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "audio/coreaudio_io.h"
-#include "audio/engine_thread.h"
+#include "audio/devices/coreaudio_io.h"
+#include "audio/engine/engine_thread.h"
 #include "platform/coreaudio/core_audio.h"
 
 namespace engine_test {

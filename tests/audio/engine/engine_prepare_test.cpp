@@ -5,13 +5,13 @@
 
 #include <vector>
 
-#include "audio/audio_driver.h"
-#include "audio/conductor_engine_state.h"
-#include "audio/engine_channels.h"
-#include "audio/engine_prepare.h"
-#include "audio/engine_thread.h"
-#include "sequencer/transport_clock.h"
-#include "shell/dialog_alerts.h"
+#include "audio/devices/audio_driver.h"
+#include "audio/engine/conductor_engine_state.h"
+#include "audio/engine/engine_channels.h"
+#include "audio/engine/engine_prepare.h"
+#include "audio/engine/engine_thread.h"
+#include "sequencer/clock/transport_clock.h"
+#include "shell/dialogs/dialog_alerts.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 #include <thread>
 #include <vector>
 
-#include "audio/engine_channels.h"
-#include "audio/engine_thread.h"
+#include "audio/engine/engine_channels.h"
+#include "audio/engine/engine_thread.h"
 #include "platform/threads/mach_semaphores.h"
 
 namespace {

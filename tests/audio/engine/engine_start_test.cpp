@@ -9,19 +9,19 @@
 #include <cstring>
 #include <vector>
 
-#include "audio/coreaudio_devices.h"
-#include "audio/coreaudio_io.h"
-#include "audio/coreaudio_record_arm.h"
-#include "audio/coreaudio_settings.h"
-#include "audio/engine_start.h"
-#include "audio/engine_thread.h"
-#include "audio/instruments_engine_channels.h"
-#include "audio/play_rate_output.h"
-#include "audio/record_inputs.h"
+#include "audio/devices/coreaudio_devices.h"
+#include "audio/devices/coreaudio_io.h"
+#include "audio/devices/coreaudio_record_arm.h"
+#include "audio/devices/coreaudio_settings.h"
+#include "audio/engine/engine_start.h"
+#include "audio/engine/engine_thread.h"
+#include "audio/engine/instruments_engine_channels.h"
+#include "audio/render/play_rate_output.h"
+#include "audio/engine/record_inputs.h"
 #include "platform/coreaudio/core_audio.h"
 #include "platform/system/host_time.h"
-#include "sequencer/tempo_tables.h"
-#include "sequencer/transport_clock.h"
+#include "sequencer/clock/tempo_tables.h"
+#include "sequencer/clock/transport_clock.h"
 #include "tests/audio/engine/engine_fixture.h"
 
 using engine_test::EngineRig;

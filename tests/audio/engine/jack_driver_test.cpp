@@ -11,10 +11,10 @@
 #include <string>
 #include <thread>
 
-#include "audio/coreaudio_devices.h"
-#include "audio/coreaudio_io.h"
-#include "audio/engine_thread.h"
-#include "audio/instruments_engine_channels.h"
+#include "audio/devices/coreaudio_devices.h"
+#include "audio/devices/coreaudio_io.h"
+#include "audio/engine/engine_thread.h"
+#include "audio/engine/instruments_engine_channels.h"
 #include "platform/coreaudio/core_audio.h"
 #include "tests/audio/engine/engine_fixture.h"
 

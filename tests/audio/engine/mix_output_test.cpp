@@ -10,11 +10,11 @@
 #include <iterator>
 #include <vector>
 
-#include "audio/coreaudio_io.h"
-#include "audio/engine_thread.h"
-#include "audio/mix_cycle.h"
-#include "audio/output_render.h"
-#include "audio/stream_block_mix.h"
+#include "audio/devices/coreaudio_io.h"
+#include "audio/engine/engine_thread.h"
+#include "audio/render/mix_cycle.h"
+#include "audio/render/output_render.h"
+#include "audio/render/stream_block_mix.h"
 #include "tests/audio/engine/engine_fixture.h"
 
 using engine_test::EngineRig;

@@ -6,9 +6,9 @@
 
 #include <vector>
 
-#include "audio/audio_driver.h"
-#include "audio/engine_thread.h"
-#include "audio/play_rate_output.h"
+#include "audio/devices/audio_driver.h"
+#include "audio/engine/engine_thread.h"
+#include "audio/render/play_rate_output.h"
 #include "tests/audio/engine/engine_fixture.h"
 
 using engine_test::EngineRig;

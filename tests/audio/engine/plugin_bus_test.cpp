@@ -3,16 +3,16 @@
 // channel (device heads updated), their output blocks, and attaching and detaching an input.
 #include <gtest/gtest.h>
 
-#include "audio/audio_driver.h"
-#include "audio/channel_render.h"
-#include "audio/engine_channels.h"
-#include "audio/plugin_bus_binding.h"
-#include "audio/record_inputs.h"
+#include "audio/devices/audio_driver.h"
+#include "audio/render/channel_render.h"
+#include "audio/engine/engine_channels.h"
+#include "audio/engine/plugin_bus_binding.h"
+#include "audio/engine/record_inputs.h"
 #include "platform/memory/byte_order.h"
 #include "plugins/plugin_output_buses.h"
-#include "song/instrument_record.h"
-#include "song/instrument_table.h"
-#include "song/song_layout.h"
+#include "song/instruments/instrument_record.h"
+#include "song/instruments/instrument_table.h"
+#include "song/model/song_layout.h"
 
 namespace {
 

@@ -5,15 +5,15 @@
 #include <cstring>
 #include <vector>
 
-#include "audio/automation_records.h"
-#include "audio/channel_render.h"
-#include "audio/engine_channels.h"
-#include "audio/instrument_binding.h"
-#include "audio/region_lookup.h"
-#include "audio/sample_position.h"
+#include "audio/engine/automation_records.h"
+#include "audio/render/channel_render.h"
+#include "audio/engine/engine_channels.h"
+#include "audio/engine/instrument_binding.h"
+#include "audio/engine/region_lookup.h"
+#include "audio/engine/sample_position.h"
 #include "platform/memory/memory.h"
 #include "plugins/engine_plugin_services.h"
-#include "song/instrument_table.h"
+#include "song/instruments/instrument_table.h"
 #include "tests/song/conductor/conductor_fixture.h"
 
 namespace {

@@ -6,10 +6,10 @@
 #include <cstring>
 #include <vector>
 
-#include "audio/audio_driver.h"
-#include "audio/coreaudio_io.h"
-#include "audio/engine_channels.h"
-#include "audio/record_inputs.h"
+#include "audio/devices/audio_driver.h"
+#include "audio/devices/coreaudio_io.h"
+#include "audio/engine/engine_channels.h"
+#include "audio/engine/record_inputs.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "audio/builtin_synth_output.h"
+#include "audio/devices/builtin_synth_output.h"
 #include "platform/coreaudio/core_audio.h"
 #include "platform/coremidi/builtin_synth.h"
 #include "platform/coremidi/core_midi.h"

@@ -4,11 +4,11 @@
 #include <thread>
 
 #include "platform/timing/time_manager.h"
-#include "sequencer/note_off_queue.h"
-#include "sequencer/sequencer_clock.h"
-#include "sequencer/tick_scheduler.h"
-#include "sequencer/transport_clock.h"
-#include "sequencer/undo_transport_position.h"
+#include "sequencer/clock/note_off_queue.h"
+#include "sequencer/clock/sequencer_clock.h"
+#include "sequencer/clock/tick_scheduler.h"
+#include "sequencer/clock/transport_clock.h"
+#include "sequencer/transport/undo_transport_position.h"
 #include "tests/sequencer/clock/clock_fixture.h"
 
 namespace {

@@ -1,6 +1,6 @@
 // The tempo tables: exact periods (no timer quantum), increments, and the resource cache.
-#include "sequencer/tempo_tables.h"
-#include "song/conductor_map.h"
+#include "sequencer/clock/tempo_tables.h"
+#include "song/conductor/conductor_map.h"
 #include "tests/sequencer/clock/clock_fixture.h"
 
 namespace {

@@ -3,14 +3,14 @@
 // volume re-sends the volumes that changed.
 #include <array>
 
-#include "mixer/instruments_mixer_services.h"
+#include "song/instruments/instrument_volumes.h"
 #include "platform/memory/byte_order.h"
-#include "sequencer/instruments_driver_procs.h"
-#include "sequencer/sequencer_clock.h"
-#include "sequencer/volume_controllers.h"
-#include "song/instrument_record.h"
-#include "song/instrument_table.h"
-#include "song/song_layout.h"
+#include "sequencer/midi/instruments_driver_procs.h"
+#include "sequencer/clock/sequencer_clock.h"
+#include "sequencer/midi/volume_controllers.h"
+#include "song/instruments/instrument_record.h"
+#include "song/instruments/instrument_table.h"
+#include "song/model/song_layout.h"
 #include "tests/sequencer/clock/clock_fixture.h"
 
 namespace {

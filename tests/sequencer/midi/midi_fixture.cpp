@@ -6,15 +6,15 @@
 
 #include "platform/coremidi/midi_services.h"
 #include "platform/memory/byte_order.h"
-#include "sequencer/coremidi_driver.h"
-#include "sequencer/instruments_driver_procs.h"
-#include "sequencer/midi_input.h"
-#include "sequencer/midi_port_build.h"
-#include "sequencer/midi_port_layout.h"
-#include "sequencer/midi_port_table.h"
-#include "sequencer/realtime_processors.h"
-#include "sequencer/tick_scheduler.h"
-#include "song/song_layout.h"
+#include "sequencer/midi/coremidi_driver.h"
+#include "sequencer/midi/instruments_driver_procs.h"
+#include "sequencer/midi/midi_input.h"
+#include "sequencer/midi/midi_port_build.h"
+#include "sequencer/midi/midi_port_layout.h"
+#include "sequencer/midi/midi_port_table.h"
+#include "sequencer/midi/realtime_processors.h"
+#include "sequencer/clock/tick_scheduler.h"
+#include "song/model/song_layout.h"
 
 std::vector<Captured> gCaptured;
 

@@ -7,13 +7,13 @@
 
 #include "platform/coremidi/midi_services.h"
 #include "platform/memory/byte_order.h"
-#include "sequencer/coremidi_driver.h"
-#include "sequencer/midi_output.h"
-#include "sequencer/midi_port_build.h"
-#include "sequencer/midi_port_layout.h"
-#include "sequencer/midi_port_table.h"
-#include "sequencer/quicktime_music_output.h"
-#include "song/seq_event.h"
+#include "sequencer/midi/coremidi_driver.h"
+#include "sequencer/midi/midi_output.h"
+#include "sequencer/midi/midi_port_build.h"
+#include "sequencer/midi/midi_port_layout.h"
+#include "sequencer/midi/midi_port_table.h"
+#include "sequencer/midi/quicktime_music_output.h"
+#include "song/events/seq_event.h"
 #include "tests/sequencer/midi/midi_fixture.h"
 
 namespace {

@@ -3,8 +3,8 @@
 
 #include "platform/coremidi/midi_services.h"
 #include "platform/memory/byte_order.h"
-#include "sequencer/coremidi_driver.h"
-#include "sequencer/midi_setup_file.h"
+#include "sequencer/midi/coremidi_driver.h"
+#include "sequencer/midi/midi_setup_file.h"
 #include "tests/sequencer/midi/midi_fixture.h"
 
 namespace {

@@ -4,9 +4,9 @@
 #include <thread>
 #include <vector>
 
-#include "sequencer/instruments_driver_procs.h"
-#include "sequencer/playback_control.h"
-#include "sequencer/realtime_processors.h"
+#include "sequencer/midi/instruments_driver_procs.h"
+#include "sequencer/transport/playback_control.h"
+#include "sequencer/midi/realtime_processors.h"
 #include "tests/sequencer/midi/midi_fixture.h"
 
 namespace {

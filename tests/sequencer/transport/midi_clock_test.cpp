@@ -2,12 +2,12 @@
 // conductor map's times across a tempo change, stop; the song position of a start inside a
 // bar; and the song position received from a MIDI clock source.
 #include "platform/timing/time_manager.h"
-#include "sequencer/midi_clock_out.h"
-#include "sequencer/playback_control.h"
-#include "sequencer/tempo_tables.h"
-#include "sequencer/transport_clock.h"
-#include "sequencer/transport_engine.h"
-#include "song/conductor_time.h"
+#include "sequencer/midi/midi_clock_out.h"
+#include "sequencer/transport/playback_control.h"
+#include "sequencer/clock/tempo_tables.h"
+#include "sequencer/clock/transport_clock.h"
+#include "sequencer/transport/transport_engine.h"
+#include "song/conductor/conductor_time.h"
 #include "tests/sequencer/transport/transport_fixture.h"
 
 namespace {

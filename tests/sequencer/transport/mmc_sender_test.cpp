@@ -3,12 +3,12 @@
 #include <functional>
 
 #include "platform/system/host_time.h"
-#include "sequencer/instruments_driver_procs.h"
-#include "sequencer/mmc_sender.h"
-#include "sequencer/tempo_tables.h"
-#include "sequencer/tick_scheduler.h"
-#include "sequencer/time_code_format.h"
-#include "sequencer/transport_clock.h"
+#include "sequencer/midi/instruments_driver_procs.h"
+#include "sequencer/midi/mmc_sender.h"
+#include "sequencer/clock/tempo_tables.h"
+#include "sequencer/clock/tick_scheduler.h"
+#include "sequencer/clock/time_code_format.h"
+#include "sequencer/clock/transport_clock.h"
 #include "tests/sequencer/transport/transport_fixture.h"
 
 namespace {

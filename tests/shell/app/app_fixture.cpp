@@ -3,12 +3,12 @@
 #include <cstdlib>
 
 #include "platform/events/classic_events.h"
-#include "shell/app_entry.h"
-#include "shell/app_state.h"
-#include "shell/idle_tasks.h"
-#include "shell/shutdown.h"
-#include "shell/startup.h"
-#include "song/window_layout.h"
+#include "shell/app/app_entry.h"
+#include "shell/base/app_state.h"
+#include "shell/app/idle_tasks.h"
+#include "shell/app/shutdown.h"
+#include "shell/app/startup.h"
+#include "song/prefs/window_layout.h"
 
 namespace app_test {
 

@@ -1,12 +1,12 @@
 // The settings of the Preferences and chase dialogs survive a quit and a restart, and values
 // read from a file are held inside the ranges the dialogs allow.
-#include "sequencer/coremidi_driver.h"
-#include "sequencer/midi_chase.h"
-#include "shell/chase_dialog.h"
-#include "shell/preference_settings.h"
-#include "shell/preferences_dialog.h"
-#include "shell/shutdown.h"
-#include "shell/startup.h"
+#include "sequencer/midi/coremidi_driver.h"
+#include "sequencer/midi/midi_chase.h"
+#include "shell/settings/chase_dialog.h"
+#include "shell/settings/preference_settings.h"
+#include "shell/settings/preferences_dialog.h"
+#include "shell/app/shutdown.h"
+#include "shell/app/startup.h"
 #include "tests/shell/app/app_fixture.h"
 
 namespace app_test {

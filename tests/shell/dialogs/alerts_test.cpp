@@ -6,10 +6,10 @@
 #include "platform/dialogs/param_text.h"
 #include "platform/memory/memory.h"
 #include "platform/resources/resource_manager.h"
-#include "shell/dialog_alerts.h"
-#include "shell/dialog_toolkit.h"
-#include "shell/error_report.h"
-#include "shell/meter_tempo_dialogs.h"
+#include "shell/dialogs/dialog_alerts.h"
+#include "shell/dialogs/dialog_toolkit.h"
+#include "shell/base/error_report.h"
+#include "shell/settings/meter_tempo_dialogs.h"
 #include "tests/shell/dialogs/dialog_test_support.h"
 
 namespace {

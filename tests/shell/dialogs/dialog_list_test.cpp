@@ -2,7 +2,7 @@
 // top row is always one of its 128 entries, and typed targets outside the map are refused.
 #include <gtest/gtest.h>
 
-#include "shell/dialog_list.h"
+#include "shell/dialogs/dialog_list.h"
 #include "tests/platform/controls/ui_test_support.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/dialogs/dialogs.h"
-#include "shell/dialog_state.h"
+#include "shell/dialogs/dialog_state.h"
 #include "tests/platform/controls/ui_test_support.h"
 
 namespace classic_dialog_test {

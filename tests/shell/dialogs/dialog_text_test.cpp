@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "shell/dialog_text.h"
+#include "shell/dialogs/dialog_text.h"
 #include "tests/platform/controls/ui_test_support.h"
 
 namespace {

@@ -4,12 +4,12 @@
 #include <gtest/gtest.h>
 
 #include "platform/system/sys_beep.h"
-#include "shell/dialog_alerts.h"
-#include "shell/app_state.h"
-#include "shell/color_swatches.h"
-#include "shell/dialog_arrows.h"
-#include "shell/dialog_toolkit.h"
-#include "shell/meter_tempo_dialogs.h"
+#include "shell/dialogs/dialog_alerts.h"
+#include "shell/base/app_state.h"
+#include "shell/dialogs/color_swatches.h"
+#include "shell/dialogs/dialog_arrows.h"
+#include "shell/dialogs/dialog_toolkit.h"
+#include "shell/settings/meter_tempo_dialogs.h"
 #include "tests/shell/dialogs/dialog_test_support.h"
 
 namespace {

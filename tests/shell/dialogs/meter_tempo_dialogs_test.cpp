@@ -2,12 +2,12 @@
 // the typed meter, key and tempo into the conductor map, Cancel changes nothing.
 #include <gtest/gtest.h>
 
-#include "shell/dialog_arrows.h"
-#include "shell/dialog_toolkit.h"
-#include "shell/meter_tempo_dialogs.h"
-#include "song/key_codes.h"
-#include "song/meter_key_dialog.h"
-#include "song/tempo_dialog.h"
+#include "shell/dialogs/dialog_arrows.h"
+#include "shell/dialogs/dialog_toolkit.h"
+#include "shell/settings/meter_tempo_dialogs.h"
+#include "song/model/key_codes.h"
+#include "song/dialogs/meter_key_dialog.h"
+#include "song/dialogs/tempo_dialog.h"
 #include "tests/shell/dialogs/dialog_test_support.h"
 #include "tests/song/conductor/conductor_fixture.h"
 

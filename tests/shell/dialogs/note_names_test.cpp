@@ -4,10 +4,10 @@
 
 #include <string>
 
-#include "sequencer/coremidi_driver.h"
-#include "shell/note_names.h"
-#include "song/conductor_map.h"
-#include "song/key_codes.h"
+#include "sequencer/midi/coremidi_driver.h"
+#include "shell/dialogs/note_names.h"
+#include "song/conductor/conductor_map.h"
+#include "song/model/key_codes.h"
 #include "tests/platform/controls/ui_test_support.h"
 
 namespace {

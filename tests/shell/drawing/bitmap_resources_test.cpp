@@ -3,8 +3,8 @@
 #include <string>
 
 #include "platform/memory/byte_order.h"
-#include "shell/app_windows.h"
-#include "shell/bitmap_resources.h"
+#include "shell/windows/app_windows.h"
+#include "shell/drawing/bitmap_resources.h"
 #include "tests/shell/drawing/drawing_test_support.h"
 #include "tests/platform/windows/windows_test_support.h"
 #include "tests/shell/files_errors/resource_fixture.h"

@@ -3,7 +3,7 @@
 #include <cstdlib>
 
 #include "platform/text/pascal_strings.h"
-#include "shell/pen_numbers.h"
+#include "shell/base/pen_numbers.h"
 #include "tests/shell/drawing/drawing_test_support.h"
 
 namespace {

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "shell/event_records.h"
-#include "shell/scratch_rect.h"
+#include "shell/base/event_records.h"
+#include "shell/drawing/scratch_rect.h"
 #include "tests/shell/drawing/drawing_test_support.h"
 
 namespace {

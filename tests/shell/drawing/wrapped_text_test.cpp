@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string>
 
-#include "shell/wrapped_text.h"
+#include "shell/drawing/wrapped_text.h"
 #include "tests/shell/drawing/drawing_test_support.h"
 
 namespace {

@@ -8,12 +8,12 @@
 #include "platform/text/pascal_strings.h"
 #include "platform/windows/windows.h"
 #include "platform/menus/menus.h"
-#include "shell/drawn_popups.h"
-#include "shell/menu_bar.h"
-#include "shell/menu_items.h"
-#include "shell/text_drawing.h"
-#include "shell/scratch_rect.h"
-#include "shell/value_fields.h"
+#include "shell/dialogs/drawn_popups.h"
+#include "shell/menus/menu_bar.h"
+#include "shell/menus/menu_items.h"
+#include "shell/drawing/text_drawing.h"
+#include "shell/drawing/scratch_rect.h"
+#include "shell/dialogs/value_fields.h"
 #include "tests/shell/fields/fields_fixture.h"
 
 namespace fields_test {

@@ -11,13 +11,13 @@
 #include "platform/quickdraw/screen.h"
 #include "platform/resources/resource_files.h"
 #include "platform/resources/resource_manager.h"
-#include "shell/app_state.h"
-#include "shell/app_windows.h"
-#include "shell/drawn_popups.h"
-#include "shell/editor_panes.h"
-#include "shell/progress_dialog.h"
-#include "shell/resource_files.h"
-#include "shell/value_fields.h"
+#include "shell/base/app_state.h"
+#include "shell/windows/app_windows.h"
+#include "shell/dialogs/drawn_popups.h"
+#include "shell/windows/editor_panes.h"
+#include "shell/dialogs/progress_dialog.h"
+#include "shell/base/resource_files.h"
+#include "shell/dialogs/value_fields.h"
 
 namespace fields_test {
 

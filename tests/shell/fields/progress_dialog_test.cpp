@@ -12,9 +12,9 @@
 #include "platform/quickdraw/ports.h"
 #include "platform/resources/resource_manager.h"
 #include "platform/text/pascal_strings.h"
-#include "shell/dialog_state.h"
-#include "shell/poll_events.h"
-#include "shell/progress_dialog.h"
+#include "shell/dialogs/dialog_state.h"
+#include "shell/dialogs/poll_events.h"
+#include "shell/dialogs/progress_dialog.h"
 #include "tests/shell/fields/fields_fixture.h"
 
 namespace fields_test {

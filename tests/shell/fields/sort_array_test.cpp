@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/text/pascal_strings.h"
-#include "shell/sort_array.h"
+#include "shell/base/sort_array.h"
 
 namespace {
 

@@ -5,11 +5,11 @@
 #include "platform/events/classic_events.h"
 #include "platform/events/host_input.h"
 #include "platform/quickdraw/ports.h"
-#include "shell/app_events.h"
-#include "shell/event_records.h"
-#include "shell/poll_events.h"
-#include "shell/scratch_rect.h"
-#include "shell/value_fields.h"
+#include "shell/app/app_events.h"
+#include "shell/base/event_records.h"
+#include "shell/dialogs/poll_events.h"
+#include "shell/drawing/scratch_rect.h"
+#include "shell/dialogs/value_fields.h"
 #include "tests/shell/fields/fields_fixture.h"
 
 namespace fields_test {

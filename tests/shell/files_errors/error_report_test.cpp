@@ -10,10 +10,10 @@
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
 #include "platform/resources/resources.h"
-#include "shell/app_state.h"
-#include "shell/dialog_alerts.h"
-#include "shell/error_report.h"
-#include "shell/memory_reserve.h"
+#include "shell/base/app_state.h"
+#include "shell/dialogs/dialog_alerts.h"
+#include "shell/base/error_report.h"
+#include "shell/base/memory_reserve.h"
 #include "tests/shell/files_errors/resource_fixture.h"
 
 namespace {

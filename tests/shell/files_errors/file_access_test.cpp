@@ -8,10 +8,10 @@
 #include "platform/files/files.h"
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
-#include "shell/error_report.h"
-#include "shell/file_access.h"
-#include "shell/iteration_abort.h"
-#include "shell/plugin_record_io.h"
+#include "shell/base/error_report.h"
+#include "shell/base/file_access.h"
+#include "shell/base/iteration_abort.h"
+#include "song/documents/plugin_record_io.h"
 #include "tests/test_support.h"
 
 namespace {

@@ -6,9 +6,9 @@
 #include "platform/files/files.h"
 #include "platform/memory/memory.h"
 #include "platform/resources/resources.h"
-#include "shell/dialog_alerts.h"
-#include "shell/resource_files.h"
-#include "song/preferences_file.h"
+#include "shell/dialogs/dialog_alerts.h"
+#include "shell/base/resource_files.h"
+#include "shell/base/preferences_file.h"
 #include "tests/test_support.h"
 
 namespace {

@@ -2,8 +2,8 @@
 // numbers, Cancel keeps every setting, the switch note follows its two boxes.
 #include <gtest/gtest.h>
 
-#include "sequencer/midi_chase.h"
-#include "shell/chase_dialog.h"
+#include "sequencer/midi/midi_chase.h"
+#include "shell/settings/chase_dialog.h"
 #include "tests/shell/nib_dialogs/nib_dialog_fixture.h"
 
 namespace nib_test {

@@ -5,11 +5,11 @@
 #include <memory>
 #include <vector>
 
-#include "shell/dialog_state.h"
-#include "shell/nib_dialog.h"
-#include "shell/nib_dialog_events.h"
-#include "shell/nib_dialog_text.h"
-#include "shell/nib_dialog_views.h"
+#include "shell/dialogs/dialog_state.h"
+#include "shell/dialogs/nib_dialog.h"
+#include "shell/dialogs/nib_dialog_events.h"
+#include "shell/dialogs/nib_dialog_text.h"
+#include "shell/dialogs/nib_dialog_views.h"
 #include "tests/platform/controls/ui_test_support.h"
 
 namespace nib_test {

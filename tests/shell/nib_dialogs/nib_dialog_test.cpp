@@ -4,9 +4,9 @@
 
 #include <string>
 
-#include "shell/app_strings.h"
-#include "shell/context_help.h"
-#include "shell/dialog_alerts.h"
+#include "shell/base/app_strings.h"
+#include "shell/windows/context_help.h"
+#include "shell/dialogs/dialog_alerts.h"
 #include "tests/shell/nib_dialogs/nib_dialog_fixture.h"
 
 namespace nib_test {

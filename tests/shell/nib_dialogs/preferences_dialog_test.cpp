@@ -7,15 +7,15 @@
 #include <string>
 
 #include "platform/dialogs/color_picker.h"
-#include "sequencer/clock_timer.h"
-#include "sequencer/coremidi_driver.h"
-#include "shell/app_state.h"
-#include "shell/dialog_controls.h"
-#include "shell/dialog_toolkit.h"
-#include "shell/preferences_dialog.h"
-#include "song/preferences_writer.h"
-#include "song/startup_settings.h"
-#include "song/undo_ring.h"
+#include "sequencer/clock/clock_timer.h"
+#include "sequencer/midi/coremidi_driver.h"
+#include "shell/base/app_state.h"
+#include "shell/dialogs/dialog_controls.h"
+#include "shell/dialogs/dialog_toolkit.h"
+#include "shell/settings/preferences_dialog.h"
+#include "song/prefs/preferences_writer.h"
+#include "song/prefs/startup_settings.h"
+#include "song/undo/undo_ring.h"
 #include "tests/shell/dialogs/dialog_test_support.h"
 
 namespace {

@@ -18,9 +18,9 @@
 #include "platform/quickdraw/quickdraw.h"
 #include "platform/resources/resources.h"
 #include "platform/windows/windows.h"
-#include "shell/dialog_alerts.h"
-#include "song/document_file.h"
-#include "song/file_dialogs.h"
+#include "shell/dialogs/dialog_alerts.h"
+#include "song/documents/document_file.h"
+#include "song/dialogs/file_dialogs.h"
 #include "tests/platform/controls/ui_test_support.h"
 #include "tests/test_support.h"
 

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "shell/arithmetic.h"
+#include "shell/base/arithmetic.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/memory/memory.h"
-#include "shell/fatal_stop.h"
+#include "shell/base/fatal_stop.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "sequencer/instruments_driver_procs.h"
-#include "shell/output_kinds.h"
+#include "sequencer/midi/instruments_driver_procs.h"
+#include "shell/app/output_kinds.h"
 
 namespace {
 
@@ -49,9 +49,9 @@ TEST(OutputKinds, NamesAreNeverEmptyForKnownKinds) {
 }  // namespace
 
 #include "platform/memory/byte_order.h"
-#include "song/song_context.h"
-#include "song/song_database.h"
-#include "song/song_layout.h"
+#include "song/model/song_context.h"
+#include "song/model/song_database.h"
+#include "song/model/song_layout.h"
 
 namespace {
 

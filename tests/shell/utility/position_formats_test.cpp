@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "shell/app_strings.h"
-#include "shell/position_formats.h"
+#include "shell/base/app_strings.h"
+#include "shell/base/position_formats.h"
 
 namespace {
 

@@ -2,10 +2,10 @@
 
 #include <chrono>
 
-#include "audio/instruments_engine_channels.h"
+#include "audio/engine/instruments_engine_channels.h"
 #include "platform/power/system_power.h"
-#include "shell/app_state.h"
-#include "shell/power_notifications.h"
+#include "shell/base/app_state.h"
+#include "shell/app/power_notifications.h"
 #include "tests/platform/power/private_system_bus.h"
 #include "tests/test_support.h"
 

@@ -1,16 +1,16 @@
 // Modifier tests, the busy cursor, random numbers and the engine-state tests.
 #include <gtest/gtest.h>
 
-#include "audio/instruments_engine_channels.h"
+#include "audio/engine/instruments_engine_channels.h"
 #include "platform/system/host_time.h"
 #include "platform/system/quickdraw_random.h"
-#include "shell/busy_cursor.h"
-#include "shell/engine_state_tests.h"
-#include "shell/event_records.h"
-#include "shell/modifier_keys.h"
-#include "sequencer/instruments_realtime_processors.h"
-#include "shell/random_numbers.h"
-#include "shell/realtime_processor_chain.h"
+#include "shell/base/busy_cursor.h"
+#include "shell/app/engine_state_tests.h"
+#include "shell/base/event_records.h"
+#include "shell/base/modifier_keys.h"
+#include "sequencer/midi/instruments_realtime_processors.h"
+#include "shell/base/random_numbers.h"
+#include "shell/app/realtime_processor_chain.h"
 
 namespace {
 

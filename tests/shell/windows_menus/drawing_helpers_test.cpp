@@ -6,11 +6,11 @@
 #include <string>
 
 #include "platform/quickdraw/colors.h"
-#include "shell/app_state.h"
-#include "shell/color_helpers.h"
-#include "shell/counter_digits.h"
-#include "shell/drawing_ports.h"
-#include "shell/row_metrics.h"
+#include "shell/base/app_state.h"
+#include "shell/drawing/color_helpers.h"
+#include "shell/base/counter_digits.h"
+#include "shell/drawing/drawing_ports.h"
+#include "shell/drawing/row_metrics.h"
 #include "tests/platform/quickdraw/qd_test_support.h"
 #include "tests/test_support.h"
 

@@ -2,11 +2,11 @@
 // menu helpers that enable items by masks and lists.
 #include <gtest/gtest.h>
 
-#include "shell/app_windows.h"
-#include "shell/edit_menu_state.h"
-#include "shell/menu_bar.h"
-#include "shell/menu_items.h"
-#include "song/songs.h"
+#include "shell/windows/app_windows.h"
+#include "shell/menus/edit_menu_state.h"
+#include "shell/menus/menu_bar.h"
+#include "shell/menus/menu_items.h"
+#include "song/model/songs.h"
 #include "tests/platform/windows/windows_test_support.h"
 
 namespace {

@@ -4,8 +4,8 @@
 
 #include "platform/quickdraw/quickdraw.h"
 #include "platform/windows/windows.h"
-#include "shell/offscreen_images.h"
-#include "shell/screen_bounds.h"
+#include "shell/drawing/offscreen_images.h"
+#include "shell/drawing/screen_bounds.h"
 #include "tests/platform/quickdraw/pict_builder.h"
 #include "tests/platform/quickdraw/qd_test_support.h"
 #include "tests/platform/windows/windows_test_support.h"

@@ -9,17 +9,17 @@
 #include <vector>
 
 #include "platform/memory/memory.h"
-#include "sequencer/tempo_tables.h"
-#include "sequencer/conductor_transport.h"
-#include "song/conductor_map.h"
-#include "song/conductor_time.h"
-#include "song/markers.h"
-#include "song/song_context.h"
-#include "song/song_database.h"
-#include "song/song_layout.h"
-#include "song/time_selection.h"
-#include "song/conductor_document_header.h"
-#include "song/timebase.h"
+#include "sequencer/clock/tempo_tables.h"
+#include "sequencer/transport/conductor_transport.h"
+#include "song/conductor/conductor_map.h"
+#include "song/conductor/conductor_time.h"
+#include "song/conductor/markers.h"
+#include "song/model/song_context.h"
+#include "song/model/song_database.h"
+#include "song/model/song_layout.h"
+#include "song/events/time_selection.h"
+#include "song/conductor/conductor_document_header.h"
+#include "song/conductor/timebase.h"
 
 class ConductorTest : public ::testing::Test {
  protected:

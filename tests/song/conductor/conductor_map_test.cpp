@@ -2,8 +2,8 @@
 #include <cstring>
 
 #include "conductor_fixture.h"
-#include "shell/memory_reserve.h"
-#include "song/conductor_edits.h"
+#include "shell/base/memory_reserve.h"
+#include "song/conductor/conductor_edits.h"
 
 namespace {
 

@@ -2,9 +2,9 @@
 #include "conductor_fixture.h"
 #include "platform/system/sys_beep.h"
 #include "editors/conductor_selection_scale.h"
-#include "song/key_codes.h"
-#include "song/meter_key_dialog.h"
-#include "song/tempo_dialog.h"
+#include "song/model/key_codes.h"
+#include "song/dialogs/meter_key_dialog.h"
+#include "song/dialogs/tempo_dialog.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 #include <string>
 
 #include "conductor_fixture.h"
-#include "shell/note_names.h"
-#include "song/key_codes.h"
+#include "shell/dialogs/note_names.h"
+#include "song/model/key_codes.h"
 
 namespace {
 

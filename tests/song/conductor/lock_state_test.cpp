@@ -1,9 +1,9 @@
 // The conductor lock state around map edits, and the engine channels it re-points.
-#include "audio/conductor_engine_state.h"
-#include "audio/instruments_engine_channels.h"
+#include "audio/engine/conductor_engine_state.h"
+#include "audio/engine/instruments_engine_channels.h"
 #include "conductor_fixture.h"
-#include "shell/conductor_lock_state.h"
-#include "song/songs.h"
+#include "shell/app/conductor_lock_state.h"
+#include "song/model/songs.h"
 
 namespace {
 

@@ -6,11 +6,11 @@
 
 #include "conductor_fixture.h"
 #include "platform/system/sys_beep.h"
-#include "sequencer/transport_state.h"
-#include "song/conductor_document_header.h"
-#include "song/event_lists.h"
-#include "song/seq_event.h"
-#include "song/songs.h"
+#include "sequencer/transport/transport_state.h"
+#include "song/conductor/conductor_document_header.h"
+#include "song/events/event_lists.h"
+#include "song/events/seq_event.h"
+#include "song/model/songs.h"
 
 namespace {
 

@@ -3,10 +3,10 @@
 #include <functional>
 
 #include "platform/memory/memory.h"
-#include "shell/error_report.h"
-#include "song/document_file.h"
-#include "song/document_open.h"
-#include "song/song_database.h"
+#include "shell/base/error_report.h"
+#include "song/documents/document_file.h"
+#include "song/documents/document_open.h"
+#include "song/model/song_database.h"
 #include "tests/song/documents/document_fixture.h"
 
 namespace doc_test {

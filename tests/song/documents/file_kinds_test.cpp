@@ -1,5 +1,5 @@
 // File kinds by Finder type and, for untyped and text files, by extension.
-#include "song/file_kinds.h"
+#include "song/documents/file_kinds.h"
 #include "tests/song/documents/document_fixture.h"
 
 namespace doc_test {

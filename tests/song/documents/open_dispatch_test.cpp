@@ -1,13 +1,13 @@
 // The open dispatcher: song documents, MIDI files into a free song slot, missing files and
 // kinds that open nothing.
 #include "platform/memory/memory.h"
-#include "shell/alias_lists.h"
-#include "song/document_file.h"
-#include "song/document_open.h"
-#include "song/open_dispatch.h"
-#include "song/song_context.h"
-#include "song/song_database.h"
-#include "song/songs.h"
+#include "shell/menus/alias_lists.h"
+#include "song/documents/document_file.h"
+#include "song/documents/document_open.h"
+#include "song/documents/open_dispatch.h"
+#include "song/model/song_context.h"
+#include "song/model/song_database.h"
+#include "song/model/songs.h"
 #include "tests/song/documents/document_fixture.h"
 
 namespace doc_test {

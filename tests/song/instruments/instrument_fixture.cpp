@@ -4,9 +4,9 @@
 
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
-#include "song/instrument_table.h"
-#include "song/song_layout.h"
-#include "song/songs.h"
+#include "song/instruments/instrument_table.h"
+#include "song/model/song_layout.h"
+#include "song/model/songs.h"
 
 namespace instrument_test {
 

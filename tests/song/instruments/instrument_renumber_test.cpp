@@ -6,14 +6,14 @@
 #include <set>
 #include <vector>
 
-#include "audio/instruments_engine_channels.h"
+#include "audio/engine/instruments_engine_channels.h"
 #include "editing/instruments_clipboard.h"
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
-#include "sequencer/instruments_driver_procs.h"
-#include "sequencer/instruments_realtime_processors.h"
-#include "song/instrument_midi_options.h"
-#include "song/instrument_table.h"
+#include "sequencer/midi/instruments_driver_procs.h"
+#include "sequencer/midi/instruments_realtime_processors.h"
+#include "song/instruments/instrument_midi_options.h"
+#include "song/instruments/instrument_table.h"
 #include "tests/song/instruments/instrument_fixture.h"
 
 namespace instrument_test {

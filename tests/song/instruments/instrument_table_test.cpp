@@ -4,11 +4,11 @@
 #include <cstring>
 #include <vector>
 
-#include "mixer/instruments_mixer_services.h"
+#include "song/instruments/instrument_volumes.h"
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
-#include "song/instrument_table.h"
-#include "song/song_layout.h"
+#include "song/instruments/instrument_table.h"
+#include "song/model/song_layout.h"
 #include "tests/song/instruments/instrument_fixture.h"
 
 namespace instrument_test {

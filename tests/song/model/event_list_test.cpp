@@ -1,8 +1,8 @@
 // Event lists: record lengths, walks in both directions, insertion, the end of a track.
 #include <algorithm>
 
-#include "shell/dialog_alerts.h"
-#include "song/track_length.h"
+#include "shell/dialogs/dialog_alerts.h"
+#include "song/model/track_length.h"
 #include "tests/song/model/model_fixture.h"
 
 namespace {

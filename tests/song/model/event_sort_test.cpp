@@ -3,10 +3,10 @@
 #include <random>
 
 #include "editors/track_editor_services.h"
-#include "shell/dialog_alerts.h"
-#include "song/event_index.h"
-#include "song/event_sort.h"
-#include "song/songs.h"
+#include "shell/dialogs/dialog_alerts.h"
+#include "song/events/event_index.h"
+#include "song/events/event_sort.h"
+#include "song/model/songs.h"
 #include "tests/song/model/model_fixture.h"
 
 namespace {

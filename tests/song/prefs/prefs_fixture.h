@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "platform/files/file_types.h"
-#include "song/preferences_reader.h"
-#include "song/startup_settings.h"
+#include "song/prefs/preferences_reader.h"
+#include "song/prefs/startup_settings.h"
 #include "tests/song/instruments/instrument_fixture.h"
 #include "tests/test_support.h"
 

@@ -7,10 +7,10 @@
 #include <string>
 
 #include "platform/memory/byte_order.h"
-#include "sequencer/instruments_realtime_processors.h"
-#include "song/preferences_reader.h"
-#include "song/startup_settings.h"
-#include "song/undo_ring.h"
+#include "sequencer/midi/instruments_realtime_processors.h"
+#include "song/prefs/preferences_reader.h"
+#include "song/prefs/startup_settings.h"
+#include "song/undo/undo_ring.h"
 #include "tests/song/prefs/prefs_fixture.h"
 
 namespace prefs_test {

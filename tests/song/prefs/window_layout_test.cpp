@@ -9,12 +9,12 @@
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
 #include "platform/resources/resources.h"
-#include "shell/file_access.h"
-#include "shell/resource_files.h"
-#include "song/document_input.h"
-#include "song/startup_settings.h"
-#include "song/window_layout.h"
-#include "song/window_redraw.h"
+#include "shell/base/file_access.h"
+#include "shell/base/resource_files.h"
+#include "song/documents/document_input.h"
+#include "song/prefs/startup_settings.h"
+#include "song/prefs/window_layout.h"
+#include "song/model/window_redraw.h"
 #include "tests/song/prefs/prefs_fixture.h"
 
 namespace prefs_test {

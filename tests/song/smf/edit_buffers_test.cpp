@@ -4,8 +4,8 @@
 #include <cstring>
 
 #include "platform/memory/memory.h"
-#include "shell/error_report.h"
-#include "song/edit_buffers.h"
+#include "shell/base/error_report.h"
+#include "song/events/edit_buffers.h"
 
 namespace {
 

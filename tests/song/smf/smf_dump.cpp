@@ -6,7 +6,7 @@
 #include <string>
 
 #include "platform/files/file_locations.h"
-#include "song/smf_import.h"
+#include "song/smf/smf_import.h"
 #include "tests/song/smf/smf_canonical.h"
 #include "tests/song/smf/smf_test_setup.h"
 

@@ -1,6 +1,6 @@
 #include "tests/song/smf/smf_fixture.h"
 
-#include "song/data_events.h"
+#include "song/events/data_events.h"
 
 namespace {
 

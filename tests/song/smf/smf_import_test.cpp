@@ -3,14 +3,14 @@
 #include <cstring>
 
 #include "platform/memory/memory.h"
-#include "song/conductor_map.h"
-#include "song/markers.h"
-#include "song/smf_import_state.h"
-#include "song/smf_meta_events.h"
-#include "song/smf_reader.h"
-#include "song/smf_song_tracks.h"
-#include "song/undo_exchange.h"
-#include "song/undo_ring.h"
+#include "song/conductor/conductor_map.h"
+#include "song/conductor/markers.h"
+#include "song/smf/smf_import_state.h"
+#include "song/smf/smf_meta_events.h"
+#include "song/smf/smf_reader.h"
+#include "song/smf/smf_song_tracks.h"
+#include "song/undo/undo_exchange.h"
+#include "song/undo/undo_ring.h"
 #include "tests/song/smf/smf_canonical.h"
 #include "tests/song/smf/smf_fixture.h"
 

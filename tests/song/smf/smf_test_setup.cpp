@@ -1,14 +1,14 @@
 #include "tests/song/smf/smf_test_setup.h"
 
-#include "sequencer/tempo_tables.h"
-#include "sequencer/conductor_transport.h"
-#include "song/conductor_document_header.h"
-#include "song/conductor_map.h"
-#include "song/song_context.h"
-#include "song/song_database.h"
-#include "song/smf_import_state.h"
-#include "song/time_selection.h"
-#include "song/timebase.h"
+#include "sequencer/clock/tempo_tables.h"
+#include "sequencer/transport/conductor_transport.h"
+#include "song/conductor/conductor_document_header.h"
+#include "song/conductor/conductor_map.h"
+#include "song/model/song_context.h"
+#include "song/model/song_database.h"
+#include "song/smf/smf_import_state.h"
+#include "song/events/time_selection.h"
+#include "song/conductor/timebase.h"
 
 void SetUpSmfImportState(int32_t ticksPerQuarter) {
   gClockTempoFactor = kUnityTempoFactor;

@@ -4,10 +4,10 @@
 #include <string>
 #include <vector>
 
-#include "shell/error_report.h"
-#include "song/linked_song_swap.h"
-#include "shell/undo_palette.h"
-#include "song/song_copies.h"
+#include "shell/base/error_report.h"
+#include "song/model/linked_song_swap.h"
+#include "shell/base/undo_palette.h"
+#include "song/model/song_copies.h"
 #include "undo_fixture.h"
 
 using undo_test::SongImage;

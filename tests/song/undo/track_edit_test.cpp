@@ -3,13 +3,13 @@
 #include <chrono>
 #include <thread>
 
-#include "sequencer/conductor_transport.h"
-#include "sequencer/undo_transport_position.h"
-#include "song/playback_reset.h"
-#include "song/song_copies.h"
-#include "song/step_entry_events.h"
-#include "song/time_selection.h"
-#include "song/track_edit_brackets.h"
+#include "sequencer/transport/conductor_transport.h"
+#include "sequencer/transport/undo_transport_position.h"
+#include "song/documents/playback_reset.h"
+#include "song/model/song_copies.h"
+#include "song/events/step_entry_events.h"
+#include "song/events/time_selection.h"
+#include "song/model/track_edit_brackets.h"
 #include "undo_fixture.h"
 
 using undo_test::Events;

@@ -1,7 +1,7 @@
 // Undo steps of the clipboard commands: the busy byte, and the clipboard pair restored.
-#include "song/undo_clipboard.h"
-#include "song/undo_exchange.h"
-#include "song/undo_steps.h"
+#include "song/undo/undo_clipboard.h"
+#include "song/undo/undo_exchange.h"
+#include "song/undo/undo_steps.h"
 #include "undo_fixture.h"
 
 using undo_test::Events;

@@ -1,10 +1,10 @@
 // Steps that keep the instrument table or the instrument assignments.
-#include "sequencer/undo_instrument_assignments.h"
-#include "shell/memory_reserve.h"
-#include "song/instrument_table.h"
-#include "song/undo_exchange.h"
-#include "song/undo_instruments.h"
-#include "song/undo_steps.h"
+#include "sequencer/transport/undo_instrument_assignments.h"
+#include "shell/base/memory_reserve.h"
+#include "song/instruments/instrument_table.h"
+#include "song/undo/undo_exchange.h"
+#include "song/undo/undo_instruments.h"
+#include "song/undo/undo_steps.h"
 #include "undo_fixture.h"
 
 namespace {

@@ -9,12 +9,12 @@
 #include "platform/files/files.h"
 #include "platform/memory/memory.h"
 #include "platform/resources/resources.h"
-#include "shell/undo_edit_menu.h"
-#include "song/song_database.h"
-#include "song/undo_exchange.h"
-#include "song/undo_menu.h"
-#include "song/undo_ring.h"
-#include "song/undo_steps.h"
+#include "shell/base/undo_edit_menu.h"
+#include "song/model/song_database.h"
+#include "song/undo/undo_exchange.h"
+#include "song/undo/undo_menu.h"
+#include "song/undo/undo_ring.h"
+#include "song/undo/undo_steps.h"
 #include "tests/test_support.h"
 
 namespace {

@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "song/conductor_map.h"
-#include "song/undo_exchange.h"
-#include "song/undo_steps.h"
+#include "song/conductor/conductor_map.h"
+#include "song/undo/undo_exchange.h"
+#include "song/undo/undo_steps.h"
 #include "undo_fixture.h"
 
 using undo_test::Events;

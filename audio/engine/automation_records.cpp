@@ -1,0 +1,160 @@
+#include "audio/engine/automation_records.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "audio/render/channel_render.h"
+#include "audio/engine/engine_channels.h"
+#include "platform/memory/byte_order.h"
+#include "platform/memory/memory.h"
+#include "plugins/engine_plugin_services.h"
+
+uint32_t AutomationView::Time() const { return ReadU32BE(p); }
+uint32_t AutomationView::Value32() const { return ReadU32BE(p + 4); }
+uint16_t AutomationView::Value() const { return ReadU16BE(p + 8); }
+int16_t AutomationView::Pan() const { return ReadI16BE(p + 10); }
+uint8_t AutomationView::Kind() const { return p[12]; }
+uint8_t AutomationView::Flags() const { return p[13]; }
+int16_t AutomationView::Index() const { return ReadI16BE(p + 14); }
+void AutomationView::SetTime(uint32_t v) { WriteU32BE(p, v); }
+void AutomationView::SetValue32(uint32_t v) { WriteU32BE(p + 4, v); }
+void AutomationView::SetValue(uint16_t v) { WriteU16BE(p + 8, v); }
+void AutomationView::SetPan(int16_t v) { WriteI16BE(p + 10, v); }
+void AutomationView::SetKind(uint8_t v) { p[12] = v; }
+void AutomationView::SetFlags(uint8_t v) { p[13] = v; }
+void AutomationView::SetIndex(int16_t v) { WriteI16BE(p + 14, v); }
+
+namespace {
+
+int32_t CountRecords(Handle list) { return list ? int32_t(GetHandleSize(list) / kAutomationRecordSize) : 0; }
+
+uint8_t* RecordAt(Handle list, int32_t i) { return reinterpret_cast<uint8_t*>(*list) + size_t(i) * kAutomationRecordSize; }
+
+OSErr NewAutomationList(Handle* list) {
+  Handle h = NewHandleClear(kAutomationRecordSize);
+  if (!h) return memFullErr;
+  AutomationView{reinterpret_cast<uint8_t*>(*h)}.SetTime(kAutomationEndTime);
+  *list = h;
+  return noErr;
+}
+
+float Value32AsFloat(uint32_t bits) {
+  float v;
+  std::memcpy(&v, &bits, sizeof v);
+  return v;
+}
+
+// The latest point of each (chain position, parameter), found walking back from the last
+// record passed, applied from the last kept to the first.
+void ApplyParameterPoints(Handle list, int32_t passed, EngineChannel* channel) {
+  constexpr int32_t kMaxKept = 64;
+  uint8_t* kept[kMaxKept];
+  int32_t count = 0;
+  for (int32_t i = passed - 1; i >= 0 && count < kMaxKept; --i) {
+    AutomationView r{RecordAt(list, i)};
+    if (r.Kind() != kAutomationParameter || (r.Flags() & kAutomationSkipped)) continue;
+    bool seen = std::any_of(kept, kept + count, [&](uint8_t* k) {
+      return AutomationView{k}.Value() == r.Value() && AutomationView{k}.Index() == r.Index();
+    });
+    if (!seen) kept[count++] = r.p;
+  }
+  for (int32_t k = count - 1; k >= 0; --k) {
+    AutomationView r{kept[k]};
+    void* plugin = FindChainPlugin(channel, r.Value());
+    ApplyAutomationToPlugin(plugin, channel->renderState, r.Index(), Value32AsFloat(r.Value32()), false);
+  }
+}
+
+}  // namespace
+
+uint8_t* FindAutomationRecord(Handle list, uint64_t position) {
+  int32_t count = CountRecords(list);
+  if (count == 0) return nullptr;
+  if (position > 0xFFFFFFFFull) return RecordAt(list, count - 1);
+  int32_t low = 0, high = count;  // the first record with time >= position lies in [low, high]
+  while (low < high) {
+    int32_t mid = low + (high - low) / 2;
+    if (AutomationView{RecordAt(list, mid)}.Time() < position) low = mid + 1;
+    else high = mid;
+  }
+  return RecordAt(list, low < count ? low : count - 1);
+}
+
+OSErr InsertAutomationRecord(Handle* list, uint8_t** record, int32_t* offset) {
+  if (!*list) {
+    OSErr err = NewAutomationList(list);
+    if (err != noErr) return err;
+  }
+  Size size = GetHandleSize(*list);
+  Size last = std::max<Size>(0, size - kAutomationRecordSize);  // before the end record
+  Size at = *offset < 0 ? last : std::min<Size>(*offset, last);
+  at -= at % kAutomationRecordSize;
+  SetHandleSize(*list, size + kAutomationRecordSize);
+  if (MemError() != noErr) return MemError();
+  uint8_t* base = reinterpret_cast<uint8_t*>(**list);
+  std::memmove(base + at + kAutomationRecordSize, base + at, size_t(size - at));
+  std::memset(base + at, 0, kAutomationRecordSize);
+  *record = base + at;
+  *offset = int32_t(at + kAutomationRecordSize);
+  return noErr;
+}
+
+void FillAutomationRecord(uint8_t* record, uint32_t time, uint16_t value, int16_t pan, uint8_t kind) {
+  AutomationView r{record};
+  r.SetTime(time);
+  r.SetValue(value);
+  r.SetPan(pan);
+  r.SetKind(kind);
+}
+
+OSErr AddAutomationRecord(Handle* list, int32_t* offset, uint32_t time, uint16_t value, int16_t pan, uint8_t kind) {
+  uint8_t* record = nullptr;
+  OSErr err = InsertAutomationRecord(list, &record, offset);
+  if (err == noErr) FillAutomationRecord(record, time, value, pan, kind);
+  return err;
+}
+
+uint8_t* ChaseAutomationState(Handle list, uint64_t position, int32_t* volume, int32_t* pan, int32_t sendLevels[8],
+                              int32_t sendPans[8], EngineChannel* channel) {
+  for (int32_t s = 0; s < kAutomationSends; ++s) sendLevels[s] = sendPans[s] = -1;
+  int32_t count = CountRecords(list);
+  if (count == 0) return nullptr;
+  uint64_t at = position > 0xFFFFFFFEull ? 0xFFFFFFFEull : position;
+  int32_t i = 0;
+  for (; i < count; ++i) {
+    AutomationView r{RecordAt(list, i)};
+    if (r.Time() > at || r.Time() == kAutomationEndTime) break;
+    if (r.Flags() & kAutomationSkipped) continue;
+    int16_t send = r.Index();
+    bool sendOk = send >= 0 && send < kAutomationSends;
+    switch (r.Kind()) {
+      case kAutomationVolume: *volume = r.Value(); break;
+      case kAutomationPan: *pan = r.Pan(); break;
+      case kAutomationSendLevel: if (sendOk) sendLevels[send] = r.Value(); break;
+      case kAutomationSendPan: if (sendOk) sendPans[send] = r.Pan(); break;
+      default: break;
+    }
+  }
+  if (channel && channel->renderState) ApplyParameterPoints(list, i, channel);
+  return RecordAt(list, i < count ? i : count - 1);
+}
+
+void ApplyAutomationToPlugin(void* plugin, ChannelRenderState* chain, int32_t parameter, float x, bool noParameters) {
+  if (parameter >= 0) {
+    if (!noParameters) SetPluginParameterChecked(plugin, parameter, x);
+    return;
+  }
+  if (chain == nullptr) return;
+  float inputGain, wetGain;
+  uint16_t dryLevel;
+  GetPluginGains(chain, &inputGain, &wetGain, &dryLevel);
+  switch (parameter) {
+    case -4: inputGain = x * (1.0f / 32768.0f); break;
+    // Unity is 32768.0 for the wet gain and 256 for the dry level, so 1.0 plays both at unity.
+    case -3: wetGain = x * 32768.0f; break;
+    case -2: dryLevel = uint16_t(std::clamp(x * 256.0f, 0.0f, 65535.0f)); break;
+    case -1: chain->bypass = x >= 0.5f ? 1 : 0; return;
+    default: return;
+  }
+  SetPluginGains(chain, inputGain, wetGain, dryLevel);
+}

@@ -1,0 +1,181 @@
+#include "audio/engine/engine_prepare.h"
+
+#include <unistd.h>
+
+#include "audio/devices/audio_driver.h"
+#include "audio/render/channel_render.h"
+#include "audio/engine/conductor_engine_state.h"
+#include "audio/engine/engine_channel_setup.h"
+#include "audio/engine/engine_channels.h"
+#include "audio/engine/engine_start.h"
+#include "audio/engine/engine_thread.h"
+#include "audio/engine/instruments_engine_channels.h"
+#include "audio/engine/sample_position.h"
+#include "platform/system/host_time.h"
+#include "sequencer/clock/transport_clock.h"
+#include "shell/base/error_report.h"
+#include "song/model/song_context.h"
+
+uint8_t gEnginePrepared = 0;
+EngineChannel* gEngineMainDevice = nullptr;
+uint8_t gEngineDeviceState = 0;
+
+namespace {
+
+constexpr uint32_t kTransportSignBit = 0x80000000u;
+constexpr int16_t kNoDeviceOrSong = -50;
+constexpr int16_t kDeviceRefusesChannel = -4;
+constexpr int16_t kRecordChannelMissing = 106;
+constexpr UInt32 kAuxStopTicks = 30;
+
+bool KindMakesBusses(int32_t kind) { return kind == 0 || kind == 5 || kind == 7; }
+
+// Step 10 for one channel: the device's slot-7 call, then the track's stream at the position.
+int16_t PrepareChannel(EngineChannel* channel, int64_t position) {
+  channel->locateTick = channel->startTick;
+  if (!channel->song && !channel->alternateSong) return 0;
+  AudioDriverOps* device = channel->device;
+  if (device && device->Nothing7 && device->Nothing7() == kDeviceRefusesChannel) {
+    channel->stopped = 1;
+    channel->lateCounters[0] = channel->lateCounters[1] = 0;
+    return 0;
+  }
+  int16_t err = PrepareAudioTrackStream(channel, position, channel->sampleRate);
+  if (err == 0) err = TakeEngineError();
+  return err;
+}
+
+int16_t PrepareChannels(int64_t position) {
+  for (int32_t i = 0; i < gEngineChannelCount; ++i) {
+    if (int16_t err = PrepareChannel(gEngineChannelLists[i], position)) return err;
+  }
+  for (AudioDriverOps* d = gOutputDevices; d; d = d->next) {
+    d->outputSelector.store(0);
+    d->routineSelector.store(0);
+  }
+  return 0;
+}
+
+// Step 14: Open of each active device with channels (or only the given one).
+int16_t OpenDevices(AudioDriverOps* only) {
+  int32_t opened = 0;
+  for (AudioDriverOps* d = gOutputDevices; d; d = d->next) {
+    if (!d->channelList || !(d->flags & kDriverFlagActive) || !d->Open || (only && d != only)) continue;
+    if (int16_t err = d->Open(d->channelList)) return err;
+    ++opened;
+  }
+  if (opened > 1) gEngineDeviceState |= kSeveralDevicesOpen;
+  return 0;
+}
+
+AudioDriverOps* MainDevice(AudioDriverOps* given) {
+  if (given) return given;
+  for (AudioDriverOps* d = gOutputDevices; d; d = d->next) {
+    if (d->channelList) return d;
+  }
+  return nullptr;
+}
+
+// Step 7 of the stop: an error latched while playing is reported once.
+void ReportLatchedError() {
+  int16_t err = gEngineError.load();
+  if (err == kRecordChannelMissing && gCurrentSong) err = 0;  // only a recording cares
+  gEngineError.store(0);
+  if (err != 0) ReportError(err);
+}
+
+}  // namespace
+
+int16_t PrepareEnginePlayback(int64_t position, void*, EngineChannel*, AudioDriverOps* device, int32_t kind) {
+  if (gEnginePrepared) StopAudioEngine(0);
+  TakeEngineError();
+  gEngineRecordObject.store(nullptr);
+  gEnginePrepared = 1;
+  gEngineDeviceState = 0;
+  gTransportClock.samplePosition = double(position);
+  StartDiskThread();
+  int16_t err = KindMakesBusses(kind) ? CreateAuxBusChannels(kind) : 0;
+  if (err == 0) err = CreateEngineChannel(gCurrentSong, kind);
+  if (err == 0) err = EnsureRenderBuffers(2, 2, 1);
+  AudioDriverOps* main = MainDevice(device);
+  if (err == 0 && main) {
+    SetEngineSampleRate(main->sampleRate);
+    gEngineMainDevice = main->channelList;
+    gEngineRecordObject.store(main->channelList);
+  }
+  if (err == 0) err = PrepareChannels(position);
+  if (err == 0 && kind != kPrepareNoDevices) gEngineWarmUpCount.store(kEngineWarmUpCycles);
+  gAudioEnginePlayState = kind < 2 ? 2 : 3;
+  gEngineSampleClock.store(0);
+  if (err == 0 && kind != kPrepareNoDevices) err = OpenDevices(device);
+  return err;
+}
+
+int16_t StartEngineAtPosition(EngineChannel* channel, int64_t position, int32_t) {
+  if (!channel || !channel->device || (!channel->song && !channel->alternateSong)) return kNoDeviceOrSong;
+  RatedPosition locate{uint64_t(position < 0 ? 0 : position), channel->sampleRate};
+  int32_t tick = int32_t(SamplePositionToTick(int64_t(locate.position), locate.rate));
+  StopStreamsAndWait(0, 0);
+  HoldEngineWorkers(false, 0);
+  channel->startTick = tick;
+  int16_t err = PrepareAudioTrackStream(channel, int64_t(locate.position), locate.rate);
+  if (err == 0) {
+    channel->device->outputSelector.store(1);
+    channel->device->routineSelector.store(1);
+    channel->blocksLeft = int16_t(channel->blocksLeft + 1);
+    channel->readPointer = static_cast<uint8_t*>(channel->halfBuffer[0]);
+    channel->stopped = 0;
+  }
+  gEngineSampleClock.store(0);
+  return err;
+}
+
+void StopOutputDevices(int32_t mode) {
+  for (AudioDriverOps* d = gOutputDevices; d; d = d->next) {
+    if (d->channelList && d->Stop) d->Stop(mode);
+  }
+}
+
+void StopAudioEngine(int32_t mode) {
+  if ((gTransportClock.flags.load() & kTransportSignBit) || !IsAudioEngineNeeded()) mode = 0;
+  StopStreamsAndWait(mode, 1);
+  gAudioEnginePlayState = uint16_t(mode);
+  if (mode != 1) gEnginePrepared = 0;
+  StopOutputDevices(mode);
+  for (EngineChannel* c = gEngineChannels; c; c = c->next) c->stop = 1;
+  for (int32_t i = 0; i < kEngineChannelSlots; ++i) DisposeEngineChannel(gEngineChannelLists[i], mode);
+  if (mode != 1) ReleaseEngineChannels();
+  DisposeAuxChannels(mode);
+  ReportLatchedError();
+  if (mode != 1) {
+    FreeRenderBuffers();
+    gEngineWarmUpCount.store(0);
+    gEngineMainDevice = nullptr;
+    gEngineRecordObject.store(nullptr);
+  }
+  HoldEngineWorkers(false, 0);
+}
+
+void AdvanceEngineSampleClock(const EngineChannel* channel, int32_t frames) {
+  gEngineSampleClock.fetch_add(channel && channel->reverse ? -int64_t(frames) : int64_t(frames));
+}
+
+void AddToSampleCount(int64_t* counter, int32_t frames) { *counter += frames; }
+
+bool IsAudioEngineNeeded() { return gEngineChannelCount > 0; }
+
+bool DiskQueueBusy() { return CountEngineMessages(&gDiskQueue) > 0; }
+
+void StopAuxBusChannels() {
+  int32_t block = 1024;
+  for (EngineChannel* c = gAuxBusChannels; c; c = c->next) {
+    c->stopped = c->stoppedThisCycle = 1;
+    c->selectorRendered[0] = c->selectorRendered[1] = 0;
+    c->heldBlocks[0] = c->heldBlocks[1] = 0;
+    if (c->framesPerBlock > 0) block = c->framesPerBlock;
+  }
+  int64_t from = gEngineSampleClock.load();
+  UInt32 deadline = TickCount() + kAuxStopTicks;
+  while (gEngineSampleClock.load() - from <= block && TickCount() < deadline) usleep(1000);
+  DisposeAuxChannels(0);
+}

@@ -1,0 +1,109 @@
+#include "audio/engine/instrument_binding.h"
+
+#include "audio/engine/engine_channels.h"
+#include "song/instruments/instrument_volumes.h"
+#include "plugins/engine_plugin_services.h"
+#include "plugins/instruments_plugin_services.h"
+#include "shell/base/audio_driver_lookup.h"
+#include "shell/app/output_kinds.h"
+#include "song/instruments/instrument_table.h"
+
+namespace {
+
+constexpr int32_t kFullScore = 11;
+
+struct InstrumentMatchQuery {
+  uint8_t deviceKind = 0;
+  uint8_t port = 0;
+  uint16_t channelMask = 0;
+  int32_t bit = 0;
+  int32_t bestScore = 0;
+  int32_t bestIndex = -1;
+  bool requirePlugins = false;
+};
+
+uint16_t InstrumentChannelMask(const InstrumentView& v) { return uint16_t(1u << (v.Channel(0) & 15)); }
+
+// The instrument's score for the query, or -1 when it cannot serve it.
+int32_t ScoreInstrument(const InstrumentView& v, const InstrumentMatchQuery& q) {
+  bool hasChain = RackHasPluginChain(v.InsertRack());
+  if (q.requirePlugins && !hasChain) return -1;
+  if ((q.requirePlugins || q.bit > 0) && !(v.Flags() & (1u << (q.bit & 7)))) return -1;
+  if (!(v.PartMask() & 1)) return -1;
+  uint8_t kind = v.DeviceKind(0), port = v.Port(0);
+  uint8_t queryKind = q.deviceKind, queryPort = q.port;
+  NormalizeKindPair(&kind, &port);
+  NormalizeKindPair(&queryKind, &queryPort);
+  int32_t score = 8;
+  if (kind != queryKind) {
+    if (queryKind == kDeviceKindNoOutput || HasAudioDriverEntry(kind) != HasAudioDriverEntry(queryKind)) return -1;
+    score = 4;
+  }
+  if (port == queryPort) score += 2;
+  if (InstrumentChannelMask(v) == q.channelMask) score += 1;
+  return score;
+}
+
+}  // namespace
+
+int32_t FindMatchingInstrumentEx(uint8_t deviceKind, uint8_t port, uint16_t channelMask, int32_t bit, bool exact,
+                                 bool requirePlugins) {
+  InstrumentMatchQuery q;
+  q.deviceKind = deviceKind;
+  q.port = port;
+  q.channelMask = channelMask;
+  q.bit = bit;
+  q.requirePlugins = requirePlugins;
+  for (int32_t i = 0; i < gInstrumentCount; ++i) {
+    uint8_t* record = GetInstrumentRecord(i);
+    if (!record) break;
+    int32_t score = ScoreInstrument(InstrumentView(record), q);
+    if (score > q.bestScore) {
+      q.bestScore = score;
+      q.bestIndex = i;
+    }
+  }
+  if (exact && q.bestScore != kFullScore) return -1;
+  return q.bestIndex;
+}
+
+int32_t FindMatchingInstrument(uint8_t deviceKind, uint8_t port, uint16_t channelMask, bool requirePlugins) {
+  return FindMatchingInstrumentEx(deviceKind, port, channelMask, 0, false, requirePlugins);
+}
+
+int32_t FindInstrumentForPort(uint8_t deviceKind, uint8_t port, uint16_t channelMask, int32_t bit) {
+  return FindMatchingInstrumentEx(deviceKind, port, channelMask, bit, false, true);
+}
+
+void GetChannelInstrumentLevel(int32_t instrument, int32_t* level, int32_t* pan) {
+  uint8_t* record = GetInstrumentRecord(instrument);
+  if (!record) {
+    *level = 32768;
+    *pan = 64;
+    return;
+  }
+  *level = int32_t(VolumeCurveValue(GetInstrumentVolume(record)));
+  *pan = InstrumentView(record).Pan();
+}
+
+void SetupChannelSends(EngineChannel*, int32_t) {}
+
+uint8_t* BindChannelInstrument(EngineChannel* channel, int32_t instrument) {
+  channel->instrumentIndex = int16_t(instrument);
+  uint8_t* record = instrument >= 0 && instrument < gInstrumentCount ? GetInstrumentRecord(instrument) : nullptr;
+  channel->instrumentChannel = record ? GetRackEngineChannel(InstrumentView(record).InsertRack()) : nullptr;
+  return record;
+}
+
+void SetChannelInstrument(int32_t instrument, int32_t outputPair, EngineChannel* channel) {
+  if (channel == nullptr) return;
+  uint8_t* record = BindChannelInstrument(channel, instrument);
+  int32_t level = 32768, pan = 64;
+  GetChannelInstrumentLevel(instrument, &level, &pan);
+  channel->volume = level;
+  channel->pan = int16_t(pan);
+  SetChannelGains(ScaleByMasterLevel(level), pan, &channel->gainLeft, &channel->gainRight);
+  if (outputPair == -1 && record) channel->outputPair = InstrumentView(record).Port(0);
+  else if (outputPair >= 0) channel->outputPair = uint8_t(outputPair);
+  SetupChannelSends(channel, instrument);
+}

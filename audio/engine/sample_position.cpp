@@ -1,0 +1,72 @@
+#include "audio/engine/sample_position.h"
+
+#include <cmath>
+
+#include "audio/engine/engine_channels.h"
+#include "sequencer/clock/tempo_tables.h"
+#include "song/conductor/conductor_time.h"
+#include "song/model/song_context.h"
+
+namespace {
+
+double SubframesPerSecond() { return SubframesPerSecondForRate(gSmpteRateCode); }
+
+}  // namespace
+
+int64_t TickToSamplePositionInSong(int32_t tick, float rate, uint8_t* song) {
+  if (song == nullptr || !(rate > 0)) return 0;
+  double subframes = TickToSubframesExact(song, tick < 1 ? 1 : tick);
+  double samples = subframes / SubframesPerSecond() * double(rate) + 0.5;
+  return samples > 0 ? int64_t(uint64_t(samples)) : 0;
+}
+
+int64_t TickToSamplePosition(int32_t tick, float rate) { return TickToSamplePositionInSong(tick, rate, gCurrentSong); }
+
+uint32_t SamplePositionToTick(int64_t position, float rate) {
+  if (gCurrentSong == nullptr || !(rate > 0)) return 1;
+  double ms = double(position < 0 ? 0 : position) * 1000.0 / double(rate);
+  ConductorState state;
+  int64_t tick = SubframesToTickExact(ms * SubframesPerSecond() / 1000.0, &state, gCurrentSong);
+  return tick < 1 ? 1u : uint32_t(tick);
+}
+
+void SamplePositionToMilliseconds(uint64_t position, uint64_t* fixedMs, float rate) {
+  if (!(rate > 0)) {
+    *fixedMs = 0;
+    return;
+  }
+  long double ms = (long double)position * 1000.0L / rate;
+  long double whole = std::floor(ms);
+  if (whole >= 4294967296.0L) {
+    *fixedMs = ~uint64_t(0);
+    return;
+  }
+  *fixedMs = (uint64_t(whole) << 32) | uint64_t((ms - whole) * 4294967296.0L);
+}
+
+double MillisecondsToSamples(uint64_t fixedMs, float rate) {
+  double ms = double(fixedMs >> 32) + double(fixedMs & 0xFFFFFFFFu) / 4294967296.0;
+  return ms / 1000.0 * double(rate) + 0.5;
+}
+
+double SamplesToMilliseconds(double samples, float rate) { return rate > 0 ? samples * 1000.0 / double(rate) : 0.0; }
+
+uint32_t MillisecondsToRateSamples(double ms) {
+  double samples = double(int32_t(gEngineSampleRate)) / 1000.0 * ms + 0.5;
+  return samples > 0 ? uint32_t(samples) : 0;
+}
+
+uint64_t ConvertPositionRate(uint64_t position, double fromRate, double toRate) {
+  if (!(fromRate > 0) || fromRate == toRate) return position;
+  long double scaled = (long double)position * toRate / fromRate + 0.5L;
+  return scaled > 0 ? uint64_t(scaled) : 0;
+}
+
+void RescalePositionForRate(RatedPosition* record, int32_t tick, float rate) {
+  if (record->rate > 0) {
+    if (record->rate != rate) record->position = ConvertPositionRate(record->position, record->rate, rate);
+  } else {
+    record->position = uint64_t(TickToSamplePosition(tick, rate));
+  }
+  record->rate = rate;
+}

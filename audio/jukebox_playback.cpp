@@ -1,9 +1,0 @@
-#include "audio/jukebox_playback.h"
-
-namespace {
-
-constexpr int16_t kNoJukeboxFile = -50;
-
-}  // namespace
-
-int16_t PrepareJukeboxPlayback(const FSSpec*) { return kNoJukeboxFile; }

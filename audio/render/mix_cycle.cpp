@@ -1,0 +1,139 @@
+#include "audio/render/mix_cycle.h"
+
+#include <cstdio>
+
+#include "audio/devices/audio_driver.h"
+#include "audio/render/channel_render.h"
+#include "audio/engine/engine_channels.h"
+#include "audio/engine/engine_thread.h"
+#include "audio/render/stream_block_mix.h"
+
+std::atomic<int32_t> gRefillPending{0};
+std::atomic<uint8_t> gJukeboxPlaying{0};
+
+namespace {
+
+bool HalfArrived(const EngineChannel* c, uint32_t half) {
+  return c->halfRequested[half].load(std::memory_order_acquire) == c->halfCompleted[half].load(std::memory_order_acquire);
+}
+
+// An underrun: latched, or only noted while the jukebox plays. True when the channel is
+// skipped.
+bool ReportUnderrun() {
+  if (gJukeboxPlaying.load()) {
+    std::fputs("jukebox slow!\n", stderr);
+    return false;
+  }
+  LatchAudioEngineError(kEngineErrUnderrun);
+  return true;
+}
+
+// The format of what RenderEngineChannel handed back.
+void RenderedFormat(const EngineChannel* c, const void* result, const void* source, int32_t* bytes,
+                    int32_t* channels) {
+  if (result == source || !c->renderState ||
+      !MixKindOutputFormat(c->renderState->mixKind, c->frameChannels, bytes, channels)) {
+    *bytes = c->sampleBits > 16 ? 4 : 2;
+    *channels = c->frameChannels > 1 ? 2 : 1;
+    return;
+  }
+  if (*channels > 2) *channels = 2;
+}
+
+void RenderAndMix(EngineChannel* c, void* block, uint32_t s, uint32_t half) {
+  void* result = RenderEngineChannel(c, block, c->renderBlock, c->framesPerBlock, 32768, int32_t(half));
+  int32_t bytes = 0, channels = 0;
+  RenderedFormat(c, result, block, &bytes, &channels);
+  MixStreamBlock(c, result, s, result == block ? 1 : c->halfReady[half], bytes, channels);
+}
+
+// The stream pass of one channel: the next block of the playing half, flipping halves and
+// asking for the refill of the half just used up.
+void MixStreamChannel(EngineChannel* c, uint32_t s, EngineWorker* worker, int32_t filter) {
+  (void)filter;
+  if (c->earlyRefill) {
+    ++c->blockCounter;
+    if (c->blocksLeft > 4) {
+      uint32_t other = c->currentHalf ^ 1u;
+      if (!c->halfBusy[other] && HalfArrived(c, other) && c->halfReady[other] == 0)
+        RequestHalfRefill(c, int32_t(other), worker);
+    }
+  }
+  if (c->blocksLeft <= 0) {
+    if (c->earlyRefill) {
+      LatchAudioEngineError(kEngineErrUnderrun);
+      return;
+    }
+    uint32_t used = c->currentHalf;
+    c->currentHalf = used ^ 1u;
+    if (gRefillPending.load()) gRefillPending.store(0);
+    // The half to play now must have arrived: a refill that is still running is an underrun.
+    bool arrived = HalfArrived(c, c->currentHalf);
+    if (c->sourceKind == 0 && !arrived && ReportUnderrun()) {
+      c->currentHalf = used;  // stay put; the next cycle looks again
+      return;
+    }
+    c->halfReady[used] = 0;
+    if (RequestHalfRefill(c, int32_t(used), worker) != 0) return;
+    c->readPointer = static_cast<uint8_t*>(c->halfBuffer[c->currentHalf]);
+    c->blocksLeft = c->blocksPerHalf;
+  }
+  uint8_t* block = c->readPointer;
+  if (!block) return;
+  c->readPointer = block + c->blockBytes;
+  --c->blocksLeft;
+  RenderAndMix(c, block, s, c->currentHalf);
+}
+
+}  // namespace
+
+int32_t RequestHalfRefill(EngineChannel* channel, int32_t half, EngineWorker* worker) {
+  half &= 1;
+  channel->halfBusy[half] = 1;
+  channel->halfRequested[half].fetch_add(1, std::memory_order_release);
+  int32_t result = PostEngineMessage(channel, kEngineMsgReaderHalf0 + half, worker ? worker : &gDiskQueue);
+  if (result != 0) {
+    // Not queued: take the request back so the half does not wait for a refill that never comes.
+    channel->halfRequested[half].fetch_sub(1, std::memory_order_release);
+    channel->halfBusy[half] = 0;
+  }
+  return result;
+}
+
+int32_t MixEngineCycle(EngineChannel* list, ChannelCycleRoutine routine, void* routineArgument,
+                       EngineWorker* worker, int32_t filter) {
+  (void)worker;
+  if (!list) return 0;
+  DeferredWorkerSignals oneWakeUp;  // the refills of this cycle wake the disk once
+  if (gEngineFlags.load() & kEngineWorkersHeld) {
+    for (EngineChannel* c = list; c; c = c->next) {
+      c->stopped = 1;
+      c->heldBlocks[0] = c->heldBlocks[1] = 0;
+    }
+  }
+  if (filter < 1)
+    for (EngineChannel* c = list; c; c = c->next) c->stoppedThisCycle = c->stopped;
+  AudioDriverOps* device = list->device;
+  uint32_t s = device ? device->outputSelector.load() & 1 : 0;
+  if (routine) {
+    uint32_t r = device ? device->routineSelector.load() & 1 : 0;
+    for (EngineChannel* c = list; c; c = c->next) {
+      uint32_t h = c->currentHalf & 1;
+      if (!HalfArrived(c, h) && c->sourceKind == 0 && ReportUnderrun()) continue;
+      if (!c->stoppedThisCycle) routine(c, r, routineArgument);
+    }
+    if (device) device->routineSelector.fetch_xor(1);
+  }
+  for (EngineChannel* c = list; c; c = c->next) {
+    if (c->stopped) continue;
+    if (filter >= 0 && c->channelNumber != filter) continue;
+    if (c->instrumentSource || c->busSource) {
+      if (routine) c->selectorRendered[s ^ 1u] = 0;
+      RenderAndMix(c, nullptr, s, c->currentHalf & 1);
+      continue;
+    }
+    MixStreamChannel(c, s, worker, filter);
+  }
+  if (filter < 1 && device) device->outputSelector.fetch_xor(1);
+  return 0;
+}

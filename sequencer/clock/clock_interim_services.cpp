@@ -1,0 +1,44 @@
+#include "sequencer/clock/clock_interim_services.h"
+
+#include <atomic>
+
+#include "sequencer/midi/midi_input.h"
+#include "sequencer/clock/sequencer_clock.h"
+#include "sequencer/clock/transport_clock.h"
+#include "sequencer/transport/undo_transport_position.h"
+
+uint32_t gNoteInputFlags = 0;
+uint32_t gSyncFlags = 0;
+int16_t gLatchedEngineError = 0;
+uint32_t gProcessorNoteOffReports = 0;
+
+bool IsArpeggiatorServiceActive() { return false; }
+void RunArpeggiatorService() {}
+void RestartArpeggiatorSlots(uint32_t) {}
+void PollKeyboardFromClock() {}
+
+void ReportNoteOffToProcessor(void*, uint32_t, uint8_t, uint8_t) { ++gProcessorNoteOffReports; }
+
+void LatchEngineError(int16_t error) {
+  if (gLatchedEngineError == 0) gLatchedEngineError = error;
+  HaltSequencerTicks();
+}
+
+void StopPlaybackFromClock() {
+  gTransportClock.task.tmAddr = ClockTimerIdleProc;
+  gTransportClock.installedProc.store(ClockTimerIdleProc);
+  std::atomic_ref<uint32_t>(gTransportFlagWord).fetch_or(0x10);
+}
+
+void RecordHostTimeBase() {
+  gTransportClock.hostTimeBase = ClockDueNanos();
+  gTransportClock.hostTimeBaseTick = gTransportClock.songTick;
+  gTransportClock.hostTimeValid = 1;
+  PublishHostTimeBase(gTransportClock.hostTimeBaseTick, gTransportClock.hostTimeBase);
+}
+
+uint32_t gSysExRecordsSent = 0;
+void SendTrackSysEx(const uint8_t*, const uint8_t*, int32_t) { ++gSysExRecordsSent; }
+
+
+uint8_t gPlayingKey = 0;

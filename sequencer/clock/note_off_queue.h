@@ -1,0 +1,57 @@
+// The clock's note-offs: the pool of scheduled note-offs sorted by due count, the ring of
+// note-offs for notes of zero length, the short-message senders and velocity humanising.
+// All of it runs with the clock lock held (or from the clock task) and never allocates.
+#pragma once
+
+#include <cstdint>
+
+#include "sequencer/midi/instruments_driver_procs.h"
+#include "sequencer/clock/transport_clock.h"
+
+// Links every node of the pool onto the free list and empties the pending list and the ring.
+void ResetNoteOffPool();
+bool HasPendingNoteOffs();
+
+// Sends status, data1, data2 as a short-message record (header 128, length 9) through send.
+int32_t SendShortMessage(DriverProcId send, uint8_t output, uint8_t status, uint8_t data1,
+                         uint8_t data2);
+// The same with one data byte (length 8: status and data 1).
+int32_t SendTwoByteMessage(DriverProcId send, uint8_t output, uint8_t status, uint8_t data1);
+
+// Schedules the end of a note length ticks on. live: after pending nodes with the same due
+// count (notes played live); else before them. A length of 0 goes to the immediate ring.
+// False (nothing scheduled: the note must not be played) when the pool is empty.
+bool ScheduleNoteOff(uint32_t length, bool live, uint8_t status, uint8_t note,
+                     uint8_t releaseVelocity, uint8_t output, DriverProcId send,
+                     const void* owner, void* processor);
+
+// One pass: counts the due counter up and sends the nodes that are due (status & 0x8F with
+// the release velocity, 64 when a processor is set).
+void AdvanceNoteOffQueue();
+// The scheduler's pass: as above, but a release velocity of 64 or a processor sends the
+// stored status with velocity 0.
+void AdvanceNoteOffQueueForTick();
+// While no clock task runs: advances the queue by the sixtieths elapsed (at most 500 passes).
+void CatchUpNoteOffQueue();
+int32_t FlushNoteOffsForTrack(const void* track);
+void FlushNoteOffsForOwnerNone();
+// Takes the lock (1); busy returns the lock result; else flushes the owner-less nodes.
+int32_t FlushNoteOffsNow();
+void FlushNoteOffsForOwner(void* processor, bool takeLock);
+void ReleaseProcessorNotes(const void* owner, uint32_t tick);
+void ReleaseProcessorNote(uintptr_t owner, uint8_t note, uint32_t tick);
+
+void QueueImmediateNoteOff(uint8_t status, uint8_t note, uint8_t output, DriverProcId send);
+void FlushImmediateNoteOffs();
+
+// Humanising: set when a random offset was used.
+extern uint32_t gRandomVelocityUsed;
+// Fills the per-note offsets (signed, in the table's bytes) from a seed.
+void FillRandomVelocityTable(uint32_t seed, int32_t spread);
+int8_t PickRandomVelocity(uint32_t note);
+// velocity & 127 plus the note's next offset, clamped to 1..127.
+uint8_t HumaniseVelocity(uint8_t note, uint8_t velocity);
+
+// The controller-7 value for an output device (20 and 21 unchanged), scaled by the master
+// level in 1/4096.
+int32_t ScaleVolumeByMaster(int32_t value, uint8_t outputDevice);

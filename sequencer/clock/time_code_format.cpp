@@ -1,0 +1,56 @@
+#include "sequencer/clock/time_code_format.h"
+
+#include "sequencer/clock/tempo_tables.h"
+
+void FormatDropFrame(uint32_t s, TimeCodeFields* out) {
+  *out = TimeCodeFields();
+  uint32_t hours = s / kDropSubframesPerHour;
+  s -= hours * kDropSubframesPerHour;
+  uint32_t tens = s / kDropSubframesPerTenMinutes;
+  uint32_t r = s % kDropSubframesPerTenMinutes;
+  uint32_t minutes = 0, seconds = 0;
+  if (r >= kDropSubframesFirstMinute) {
+    r -= kDropSubframesFirstMinute;
+    minutes = 1;
+    while (r >= kDropSubframesOtherMinute) {
+      r -= kDropSubframesOtherMinute;
+      ++minutes;
+    }
+    // The first second of a dropped minute holds frames 2 to 29: its end starts second 1
+    // (never frame 30).
+    if (r >= kDropSubframesFirstSecond) {
+      r -= kDropSubframesFirstSecond;
+      seconds = 1;
+    }
+  }
+  seconds += r / 2400;
+  r %= 2400;
+  uint32_t frames = r / 80;
+  if (minutes != 0 && seconds == 0) frames += 2;
+  out->hours = uint8_t(hours);
+  out->minutes = uint8_t(minutes + 10 * tens);
+  out->seconds = uint8_t(seconds);
+  out->frames = uint8_t(frames);
+  out->subframes = uint8_t(r % 80);
+}
+
+void FormatNonDrop(uint32_t s, TimeCodeFields* out) {
+  *out = TimeCodeFields();
+  static const uint32_t kFramesPerSecond[4] = {24, 25, 30, 30};
+  uint32_t perSecond = kFramesPerSecond[gSmpteRateCode > 3 ? 3 : gSmpteRateCode] * 80;
+  uint32_t perMinute = perSecond * 60;
+  uint32_t perHour = perMinute * 60;
+  out->hours = uint8_t(s / perHour);
+  s %= perHour;
+  out->minutes = uint8_t(s / perMinute);
+  s %= perMinute;
+  out->seconds = uint8_t(s / perSecond);
+  s %= perSecond;
+  out->frames = uint8_t(s / 80);
+  out->subframes = uint8_t(s % 80);
+}
+
+void FormatTimeCode(uint32_t subframes, TimeCodeFields* out) {
+  if (gSmpteRateCode == 2) FormatDropFrame(subframes, out);
+  else FormatNonDrop(subframes, out);
+}

@@ -1,4 +1,0 @@
-#include "sequencer/instruments_controller_tables.h"
-
-Handle gControllerMaps[kControllerTableKinds];
-Handle gChannelRows[kControllerTableKinds];

@@ -1,0 +1,196 @@
+#include "sequencer/midi/coremidi_driver.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+#include "platform/coremidi/midi_services.h"
+#include "platform/text/cf_base.h"
+#include "platform/text/cf_string.h"
+#include "sequencer/midi/midi_input.h"
+#include "sequencer/midi/midi_output.h"
+#include "sequencer/midi/midi_port_build.h"
+#include "sequencer/midi/midi_setup_file.h"
+#include "sequencer/midi/realtime_processors.h"
+#include "sequencer/clock/transport_clock.h"
+
+MidiDriverState gMidiDriver;
+uint16_t gMidiPrefs = kMidiPrefHostTimeStamps;
+
+namespace {
+
+constexpr uint16_t kBitSetupChanged = 1u << kMIDIMsgSetupChanged;
+constexpr uint16_t kBitObjectAdded = 1u << kMIDIMsgObjectAdded;
+
+bool IsPresentSource(MIDIEndpointRef e) {
+  for (ItemCount i = 0; i < MIDIGetNumberOfSources(); ++i)
+    if (MIDIGetSource(i) == e) return true;
+  return false;
+}
+
+bool SyncIsAnInput() {
+  if (!gMidiDriver.syncInput.endpoint) return true;
+  for (const MidiEndpointEntry& in : gMidiDriver.inputs)
+    if (in.endpoint == gMidiDriver.syncInput.endpoint) return true;
+  return false;
+}
+
+}  // namespace
+
+MIDIEndpointRef FindEndpointByUniqueID(uint32_t uniqueId, MIDIObjectType wanted) {
+  if (!uniqueId) return 0;
+  MIDIObjectRef object = 0;
+  MIDIObjectType type = kMIDIObjectType_Other;
+  if (MIDIObjectFindByUniqueID(MIDIUniqueID(uniqueId), &object, &type) != noErr) return 0;
+  if (type != wanted) return 0;
+  if (wanted == kMIDIObjectType_Source && !IsPresentSource(object)) return 0;
+  return object;
+}
+
+uint32_t GetEndpointUniqueID(MIDIEndpointRef endpoint) {
+  SInt32 id = 0;
+  if (MIDIObjectGetIntegerProperty(endpoint, kMIDIPropertyUniqueID, &id) != noErr) return 0;
+  return uint32_t(id);
+}
+
+void GetEndpointDisplayName(MIDIEndpointRef endpoint, uint8_t* buffer, int32_t size) {
+  if (!buffer || size <= 0) return;
+  buffer[0] = 0;
+  CFStringRef name = nullptr;
+  if (MIDIObjectGetStringProperty(endpoint, kMIDIPropertyDisplayName, &name) != noErr || !name) {
+    name = nullptr;
+    if (MIDIObjectGetStringProperty(endpoint, kMIDIPropertyName, &name) != noErr) name = nullptr;
+  }
+  if (!name) return;
+  std::string text = CFStringToUTF8(name);
+  CFRelease(name);
+  size_t n = std::min<size_t>({text.size(), size_t(size - 1), 255});
+  buffer[0] = uint8_t(n);
+  std::memcpy(buffer + 1, text.data(), n);
+}
+
+void CountMidiEndpoints() {
+  gMidiDriver.sourceCount = int32_t(MIDIGetNumberOfSources());
+  gMidiDriver.destinationCount = int32_t(MIDIGetNumberOfDestinations());
+  if (gMidiDriver.destinationCount >= 2) gMidiPrefs |= kMidiPrefManyDestinations;
+}
+
+void ResolveMidiEndpoints() {
+  for (MidiEndpointEntry& in : gMidiDriver.inputs)
+    in.endpoint = FindEndpointByUniqueID(in.uniqueId, kMIDIObjectType_Source);
+  gMidiDriver.syncInput.endpoint = FindEndpointByUniqueID(gMidiDriver.syncInput.uniqueId, kMIDIObjectType_Source);
+  for (MidiEndpointEntry& out : gMidiDriver.syncOutputs)
+    out.endpoint = FindEndpointByUniqueID(out.uniqueId, kMIDIObjectType_Destination);
+}
+
+void SetMidiInput(int32_t n, uint32_t uniqueId) {
+  if (n < 0 || n >= kMidiInputCount) return;
+  MidiEndpointEntry& in = gMidiDriver.inputs[n];
+  in.uniqueId = uniqueId;
+  in.endpoint = FindEndpointByUniqueID(uniqueId, kMIDIObjectType_Source);
+  std::memset(gMidiDriver.names[n], 0, kMidiNameSize);
+  if (in.endpoint) GetEndpointDisplayName(in.endpoint, gMidiDriver.names[n], kMidiNameSize);
+}
+
+OSStatus ConnectMidiSources() {
+  if (!gMidiDriver.inputPort) return kMIDIInvalidPort;
+  if (gMidiDriver.connected) return noErr;
+  OSStatus result = noErr;
+  for (MidiEndpointEntry& in : gMidiDriver.inputs) {
+    if (!in.endpoint) continue;
+    in.flags = in.endpoint == gMidiDriver.syncInput.endpoint ? (kInputOrdinary | kInputSync) : kInputOrdinary;
+    OSStatus s = MIDIPortConnectSource(gMidiDriver.inputPort, in.endpoint, &in);
+    if (s != noErr) result = s;
+  }
+  if (!SyncIsAnInput()) {
+    gMidiDriver.syncInput.flags = kInputSync;
+    OSStatus s = MIDIPortConnectSource(gMidiDriver.inputPort, gMidiDriver.syncInput.endpoint, &gMidiDriver.syncInput);
+    if (s != noErr) result = s;
+  }
+  gMidiDriver.connected = true;
+  return result;
+}
+
+void DisconnectMidiSources() {
+  if (!gMidiDriver.connected) return;
+  for (MidiEndpointEntry& in : gMidiDriver.inputs)
+    if (in.endpoint) MIDIPortDisconnectSource(gMidiDriver.inputPort, in.endpoint);
+  if (!SyncIsAnInput()) MIDIPortDisconnectSource(gMidiDriver.inputPort, gMidiDriver.syncInput.endpoint);
+  gMidiDriver.connected = false;
+}
+
+OSStatus MidiSetupClient() {
+  OSStatus s = MIDIClientCreate(CFSTR("Zarin"), HandleMidiNotification, &gMidiDriver, &gMidiDriver.client);
+  if (s != noErr) return s;
+  s = MIDIOutputPortCreate(gMidiDriver.client, CFSTR("NormOut"), &gMidiDriver.outputPort);
+  if (s != noErr) return s;
+  s = MIDIInputPortCreate(gMidiDriver.client, CFSTR("NormIn"), MidiReadProc, &gMidiDriver, &gMidiDriver.inputPort);
+  if (s != noErr) return s;
+  gMidiOutputPort = gMidiDriver.outputPort;
+  return noErr;
+}
+
+OSStatus MidiInit() {
+  OSStatus s = MidiSetupClient();
+  if (s != noErr) return s;
+  InstallMidiOutputProcs();
+  CreateDefaultInputProcessor();
+  CountMidiEndpoints();
+  BuildPortTable(false);
+  if (gMidiDriver.sourceCount == 0 && gMidiDriver.destinationCount == 0) return noErr;
+  LoadMidiSetup();
+  ResolveMidiEndpoints();
+  if (FindMovedSources()) ResolveMidiEndpoints();
+  bool any = std::any_of(std::begin(gMidiDriver.inputs), std::end(gMidiDriver.inputs),
+                         [](const MidiEndpointEntry& e) { return e.endpoint != 0; });
+  if (!any) return -1;
+  return ConnectMidiSources();
+}
+
+void MidiShutDown() {
+  DisconnectMidiSources();
+  if (gMidiDriver.client) MIDIClientDispose(gMidiDriver.client);
+  gMidiDriver.client = gMidiDriver.outputPort = gMidiDriver.inputPort = 0;
+  gMidiOutputPort = 0;
+  SetDriverProcById(kMidiPortDriverProc, nullptr);
+}
+
+void HandleMidiNotification(const MIDINotification* message, void*) {
+  if (!message || message->messageID < 0 || message->messageID > 15) return;
+  gMidiDriver.notificationBits.fetch_or(uint16_t(1u << message->messageID));
+  if (message->messageID == kMIDIMsgObjectRemoved) {
+    auto* n = reinterpret_cast<const MIDIObjectAddRemoveNotification*>(message);
+    if (n->childType != kMIDIObjectType_Source) return;
+    for (MidiEndpointEntry& in : gMidiDriver.inputs)
+      if (in.endpoint == n->child) in.endpoint = 0;
+    if (gMidiDriver.syncInput.endpoint == n->child) gMidiDriver.syncInput.endpoint = 0;
+  } else if (message->messageID == kMIDIMsgPropertyChanged) {
+    auto* n = reinterpret_cast<const MIDIObjectPropertyChangeNotification*>(message);
+    uint32_t id = GetEndpointUniqueID(n->object);
+    for (const MidiEndpointEntry& in : gMidiDriver.inputs)
+      if (id && in.uniqueId == id) gMidiDriver.notificationBits.fetch_or(kBitObjectAdded);
+  }
+}
+
+void ApplyMidiSetupChanges() {
+  uint16_t bits = gMidiDriver.notificationBits.exchange(0);
+  if (!(bits & (kBitSetupChanged | kBitObjectAdded))) return;
+  CountMidiEndpoints();
+  BuildPortTable(true);
+  if (gMidiDriver.connected) {
+    DisconnectMidiSources();
+    ResolveMidiEndpoints();
+    ConnectMidiSources();
+  }
+}
+
+int32_t SendToSyncOutputs(uint8_t* record, int32_t) {
+  for (const MidiEndpointEntry& out : gMidiDriver.syncOutputs)
+    if (out.endpoint) MidiSendPacket(record, out.endpoint);
+  return 0;
+}
+
+void InstallSyncOutputs() {
+  SetDriverProcById(kSyncOutputsDriverProc, SendToSyncOutputs);
+  gTransportClock.midiClockSend = kSyncOutputsDriverProc;
+}

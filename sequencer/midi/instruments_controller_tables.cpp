@@ -1,0 +1,4 @@
+#include "sequencer/midi/instruments_controller_tables.h"
+
+Handle gControllerMaps[kControllerTableKinds];
+Handle gChannelRows[kControllerTableKinds];

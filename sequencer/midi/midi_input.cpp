@@ -1,0 +1,281 @@
+#include "sequencer/midi/midi_input.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cstring>
+
+#include "platform/memory/memory.h"
+#include "platform/system/host_time.h"
+#include "sequencer/midi/midi_output.h"
+#include "sequencer/midi/realtime_processors.h"
+#include "sequencer/clock/tempo_tables.h"
+#include "sequencer/clock/transport_clock.h"
+#include "song/conductor/conductor_time.h"
+
+uint16_t gMidiInputOptions = 0;
+uint16_t gMidiInputFlags = 0;
+uint8_t gMidiClockFollow = 0;
+MidiPreFilter gSyncPreFilter = IsNotRealTimeStatus;
+RemoteMidiHandler gRemoteMidiHandler = nullptr;
+
+namespace {
+
+constexpr int32_t kMinTempo = 120, kMaxTempo = 4500;
+constexpr int32_t kChunkBytes = kMidiMessageMaxBytes;
+constexpr int32_t kInputSlots = kMidiInputCount + 2;  // inputs, the sync input, anything else
+
+std::atomic<uint64_t> gHostTimeBase{0};
+std::atomic<bool> gHostTimeBaseValid{false};
+// The clock's raw base {tick, host time}, published under a sequence word (odd while it is
+// written); gAppliedBase is the sequence value last turned into gHostTimeBase.
+std::atomic<uint32_t> gRawBaseSequence{0};
+std::atomic<uint64_t> gRawBaseNanos{0};
+std::atomic<uint32_t> gRawBaseTick{0};
+std::atomic<uint32_t> gAppliedBase{0};
+
+// Turns a newly published raw base into the base (MIDI thread). A base being written at this
+// moment is taken by the next call.
+void ApplyPublishedBase() {
+  uint32_t before = gRawBaseSequence.load(std::memory_order_acquire);
+  if (before == gAppliedBase.load(std::memory_order_relaxed) || (before & 1)) return;
+  uint64_t nanos = gRawBaseNanos.load(std::memory_order_relaxed);
+  uint32_t tick = gRawBaseTick.load(std::memory_order_relaxed);
+  std::atomic_thread_fence(std::memory_order_acquire);
+  if (gRawBaseSequence.load(std::memory_order_relaxed) != before) return;
+  gAppliedBase.store(before, std::memory_order_relaxed);
+  SetHostTimeBaseAt(tick, nanos, 0);
+}
+
+// MIDI-thread state: running status and an open system-exclusive block per connection.
+uint8_t gRunningStatus[kInputSlots] = {};
+bool gInSysEx[kInputSlots] = {};
+uint64_t gClockSum = 0, gLastClock = 0;
+uint32_t gClockCount = 0;
+uint64_t gLastTap = 0;
+
+int32_t SlotOf(const MidiEndpointEntry* entry) {
+  if (entry >= gMidiDriver.inputs && entry < gMidiDriver.inputs + kMidiInputCount)
+    return int32_t(entry - gMidiDriver.inputs);
+  return entry == &gMidiDriver.syncInput ? kMidiInputCount : kMidiInputCount + 1;
+}
+
+uint8_t* PlayingSong() {
+  Handle h = gTransportClock.playingSong;
+  if (!h || !IsValidHandle(h)) return nullptr;
+  return reinterpret_cast<uint8_t*>(*h);
+}
+
+bool MatchesSource(const RealtimeProcessor* p, const MidiEndpointEntry* entry) {
+  return p->sourceId == 0 || (entry && p->sourceId == entry->uniqueId);
+}
+
+void CollectSysEx(RealtimeProcessor* p, const uint8_t* bytes, int32_t count, uint32_t tick) {
+  if (!(gMidiInputFlags & kInputRecordSysEx)) return;
+  if (bytes[0] == 0xF0) {
+    p->sysexLength = 0;
+    p->sysexTick = tick;
+    ++bytes;
+    --count;
+  }
+  if (p->sysexLength + uint32_t(count) >= kSysExBufferSize) {
+    p->sysexLength = 0;
+    p->errorFlags.fetch_or(kProcessorErrorSysExFull, std::memory_order_relaxed);
+    return;
+  }
+  std::memcpy(p->sysex + p->sysexLength, bytes, size_t(count));
+  p->sysexLength += uint32_t(count);
+  if (count > 0 && bytes[count - 1] == 0xF7) ++p->sysexComplete;
+}
+
+void FollowMidiClock(uint8_t status, uint64_t hostNanos) {
+  if (status == 0xFA || status == 0xFB) {
+    if (!gTransportClock.syncRunning) gClockSum = gClockCount = 0, gLastClock = 0;
+    return;
+  }
+  if (status != 0xF8) return;
+  if (gLastClock && gMidiClockFollow && hostNanos > gLastClock) {
+    gClockSum += hostNanos - gLastClock;
+    if (++gClockCount >= 12) {
+      int32_t tempo = TempoFromMidiClock(gClockSum, gClockCount);
+      if (tempo) gTransportClock.requestedTempo = int16_t(tempo);
+      gClockSum = gClockCount = 0;
+    }
+  }
+  gLastClock = hostNanos;
+}
+
+void TapTempo(const uint8_t* bytes, uint64_t hostNanos) {
+  if ((bytes[0] & 0xF0) != 0x90 || bytes[2] == 0) return;
+  if (gLastTap && hostNanos > gLastTap) {
+    int32_t tempo = TempoFromTaps(hostNanos - gLastTap);
+    if (tempo == 0) return;  // a chord: keep the first tap
+    gTransportClock.requestedTempo = int16_t(tempo);
+    gMidiInputOptions |= kInputTempoTapped;
+  }
+  gLastTap = hostNanos;
+}
+
+// Splits one packet into messages and dispatches them.
+struct PacketSplitter {
+  const MidiEndpointEntry* entry;
+  int32_t slot;
+  uint32_t tick;
+  uint64_t host;
+  uint8_t buffer[kChunkBytes];
+  int32_t n = 0;
+
+  void Flush() {
+    if (n == 0) return;
+    bool shortNoteOn = (buffer[0] & 0xF0) == 0x90 && n < 3;
+    if (!shortNoteOn) MidiInputDispatch(buffer, n, entry, tick, host);
+    n = 0;
+  }
+  // The length of a complete channel or system-common message (0: open-ended).
+  static int32_t Expected(uint8_t status) {
+    if (status < 0x80) return 0;
+    if (status < 0xF0) return (status & 0xE0) == 0xC0 ? 2 : 3;
+    if (status == 0xF1 || status == 0xF3) return 2;
+    if (status == 0xF2) return 3;
+    return status == 0xF0 ? 0 : 1;
+  }
+  void Take(uint8_t b) {
+    if (b >= 0xF8) {
+      uint8_t one = b;
+      MidiInputDispatch(&one, 1, entry, tick, host);
+      return;
+    }
+    if (b >= 0x80) {
+      if (b == 0xF7 && gInSysEx[slot]) {
+        Append(b);
+        gInSysEx[slot] = false;
+        Flush();
+        return;
+      }
+      Flush();
+      gInSysEx[slot] = b == 0xF0;
+      gRunningStatus[slot] = b < 0xF0 ? b : 0;
+      Append(b);
+    } else {
+      if (n == 0 && !gInSysEx[slot] && gRunningStatus[slot]) Append(gRunningStatus[slot]);
+      Append(b);
+    }
+    int32_t want = Expected(buffer[0]);
+    if (want && n >= want) Flush();
+  }
+  void Append(uint8_t b) {
+    buffer[n++] = b;
+    if (n == kChunkBytes) Flush();
+  }
+};
+
+}  // namespace
+
+int32_t IsNotRealTimeStatus(const uint8_t* bytes, int32_t count, uint32_t, uint64_t) {
+  return count > 0 && bytes[0] <= 0xF7;
+}
+
+void MidiReadProc(const MIDIPacketList* list, void*, void* connRefCon) {
+  const auto* entry = static_cast<const MidiEndpointEntry*>(connRefCon);
+  const MIDIPacket* packet = &list->packet[0];
+  for (UInt32 i = 0; i < list->numPackets; ++i, packet = MIDIPacketNext(packet)) {
+    PacketSplitter split{entry, SlotOf(entry), HostTimeToTick(packet->timeStamp), packet->timeStamp, {}, 0};
+    for (UInt16 k = 0; k < packet->length; ++k) split.Take(packet->data[k]);
+    split.Flush();
+  }
+}
+
+void MidiInputDispatch(const uint8_t* bytes, int32_t count, const MidiEndpointEntry* entry,
+                       uint32_t tick, uint64_t hostNanos) {
+  if (count <= 0) return;
+  uint32_t flags = entry ? entry->flags : kInputOrdinary;
+  bool ordinary = flags & kInputOrdinary;
+  MidiPreFilter filter = (flags & kInputSync) && gSyncPreFilter ? gSyncPreFilter : IsNotRealTimeStatus;
+  RealtimeProcessor* first = gMidiInputs;
+  while (first && !MatchesSource(first, entry)) first = first->next;
+  if (!gMidiInputs) return;
+  uint8_t status = bytes[0];
+  if (status == 0xF0 || status == 0xF7 || status < 0x80) {
+    if (first && ordinary) CollectSysEx(first, bytes, count, tick);
+    filter(bytes, count, tick, hostNanos);
+    return;
+  }
+  if (count > 3) return;
+  if (!filter(bytes, count, tick, hostNanos)) {
+    if (gMidiPrefs & kMidiPrefHostTimeStamps) FollowMidiClock(status, hostNanos);
+    return;
+  }
+  if (!ordinary) return;
+  RingMessage message{tick, status, count > 1 ? bytes[1] : uint8_t(0), count > 2 ? bytes[2] : kOneDataByte,
+                      0, entry ? entry->uniqueId : 0, 0};
+  if (!first) {
+    gMidiInputs->current = message;
+    if (gRemoteMidiHandler) gRemoteMidiHandler(bytes, count);
+    return;
+  }
+  bool tapped = false;
+  for (RealtimeProcessor* p = first; p; p = p->next) {
+    if (!MatchesSource(p, entry) || status > 0xEF) continue;
+    if (p->channelFilter & (1u << (status & 0x0F))) continue;
+    p->current = message;
+    if (!tapped && (gMidiInputOptions & kInputTapTempo) && count == 3) TapTempo(bytes, hostNanos);
+    tapped = true;
+    if (gRemoteMidiHandler && gRemoteMidiHandler(bytes, count) == 0) continue;
+    if (StateOf(p)->flags & kProcessorLive)
+      ProcessLiveInput(p, nullptr);
+    else
+      QueueProcessorInput(p, p->current);
+  }
+}
+
+uint32_t HostTimeToTick(uint64_t hostNanos) {
+  ApplyPublishedBase();
+  uint8_t* song = PlayingSong();
+  if (!(gMidiPrefs & kMidiPrefHostTimeStamps) || !gHostTimeBaseValid.load(std::memory_order_acquire) || !song ||
+      gMicrosecondsPerSubframe <= 0.0)
+    return gTransportClock.songTick;
+  int64_t elapsed = int64_t(hostNanos) - int64_t(gHostTimeBase.load(std::memory_order_relaxed));
+  if (elapsed < 0) elapsed = 0;  // stamped before the base: the song's start
+  double subframes = double(elapsed) / 1000.0 / gMicrosecondsPerSubframe;
+  ConductorState state;
+  int64_t tick = SubframesToTickExact(subframes, &state, song);
+  return uint32_t(std::clamp<int64_t>(tick, 1, INT32_MAX));
+}
+
+void SetHostTimeBaseAt(uint32_t tick, uint64_t hostNanos, int32_t offsetMilliseconds) {
+  uint8_t* song = PlayingSong();
+  double tickNanos = song ? TickToSubframesExact(song, tick) * gMicrosecondsPerSubframe * 1000.0 : 0.0;
+  double base = double(hostNanos) - tickNanos + double(int64_t(offsetMilliseconds) * 1000000);
+  gHostTimeBase.store(base > 0 ? uint64_t(base) : 0, std::memory_order_relaxed);
+  gHostTimeBaseValid.store(true, std::memory_order_release);
+}
+
+void SetHostTimeBase(uint32_t tick, int32_t offsetMilliseconds) {
+  SetHostTimeBaseAt(tick, HostTimeNanos(), offsetMilliseconds);
+}
+
+void ClearHostTimeBase() {
+  gAppliedBase.store(gRawBaseSequence.load(std::memory_order_acquire) & ~1u, std::memory_order_relaxed);
+  gHostTimeBaseValid.store(false, std::memory_order_release);
+}
+
+void PublishHostTimeBase(uint32_t tick, uint64_t hostNanos) {
+  uint32_t sequence = gRawBaseSequence.load(std::memory_order_relaxed);
+  gRawBaseSequence.store(sequence + 1, std::memory_order_relaxed);
+  std::atomic_thread_fence(std::memory_order_release);
+  gRawBaseNanos.store(hostNanos, std::memory_order_relaxed);
+  gRawBaseTick.store(tick, std::memory_order_relaxed);
+  gRawBaseSequence.store(sequence + 2, std::memory_order_release);
+}
+
+int32_t TempoFromMidiClock(uint64_t sumNanos, uint32_t n) {
+  if (n == 0 || sumNanos == 0) return 0;
+  double interval = double(sumNanos) / n;
+  double tempo = 2400.0 / (interval * 24.0 * 4.0 / 1e9);
+  return int32_t(std::clamp(tempo, double(kMinTempo), double(kMaxTempo)));
+}
+
+int32_t TempoFromTaps(uint64_t intervalNanos) {
+  if (intervalNanos < 1000000) return 0;
+  uint64_t tempo = 600000000000ull / intervalNanos;
+  return int32_t(std::clamp<uint64_t>(tempo, kMinTempo, kMaxTempo));
+}

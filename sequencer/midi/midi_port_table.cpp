@@ -1,0 +1,43 @@
+#include "sequencer/midi/midi_port_table.h"
+
+#include <algorithm>
+
+#include "platform/memory/byte_order.h"
+#include "platform/memory/memory.h"
+#include "shell/base/bmid_resources.h"
+
+Handle gPortTable;
+uint8_t gPortCount = 0;
+
+namespace {
+int32_t EntriesInTable() {
+  if (!gPortTable || !IsValidHandle(gPortTable)) return 0;
+  return std::min<int32_t>(gPortCount, int32_t(GetHandleSize(gPortTable) / kPortEntrySize));
+}
+}  // namespace
+
+int32_t FindPortIndexById(uint16_t id, bool* found) {
+  *found = false;
+  for (int32_t i = 0; i < EntriesInTable(); ++i) {
+    if (ReadU16BE(*gPortTable + i * kPortEntrySize) != id) continue;
+    *found = true;
+    return i;
+  }
+  return 0;
+}
+
+void GetPortEntry(int32_t port, uint16_t* first, uint16_t* second) {
+  *first = *second = 0;
+  if (port < 0 || port >= EntriesInTable()) return;
+  const char* p = *gPortTable + port * kPortEntrySize;
+  *first = ReadU16BE(p);
+  *second = ReadU16BE(p + 2);
+}
+
+void ReRegisterPort(uint16_t* /*portId*/) {}
+
+OSErr SavePortTable() {
+  if (!gPortTable) return noErr;
+  static const unsigned char kName[] = "\003OMS";
+  return WriteBMIDResource(&gPortTable, kPortTableResId, kName, true);
+}

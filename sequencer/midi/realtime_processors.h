@@ -1,0 +1,138 @@
+// Real-time processors: every MIDI message that arrives is handed to one or more of them. A
+// processor holds the ring of incoming messages for the recorder and for note polling, the
+// held-note counters, the sustain-pedal state, a transpose, the MIDI thru output of live
+// input and the system-exclusive input buffer.
+//
+// The ring takes messages from any number of threads at once (the MIDI read thread, the
+// clock task's note-offs, the remote control, plug-in input) and never tears or loses a
+// message it accepted; a full ring refuses the new message and says so in the error flags.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <new>
+
+#include "platform/threads/lock_free_queue.h"
+#include "sequencer/midi/instruments_driver_procs.h"
+
+// One message of the ring (16 bytes): data 2 is 0xFF for a message with one data byte.
+struct RingMessage {
+  uint32_t tick = 0;
+  uint8_t status = 0;
+  uint8_t data1 = 0;
+  uint8_t data2 = 0;
+  uint8_t spare = 0;
+  uint32_t sourceId = 0;
+  uint32_t spare2 = 0;
+};
+static_assert(sizeof(RingMessage) == 16);
+
+constexpr int32_t kProcessorRingSize = 256;
+constexpr uint8_t kOneDataByte = 0xFF;
+
+// The live state of a processor, kept in its state bytes (all plain bytes and words, so
+// clearing the bytes resets it).
+struct ProcessorState {
+  DriverProcId send;            // the MIDI thru output
+  uint32_t channelBits;         // bit n: a note went on on channel n since all-notes-off
+  uint16_t instrument;          // the instrument's position in the table when routed
+  uint8_t flags;                // below
+  uint8_t outputChannel;        // 0..15; 16 and above keep each message's channel
+  uint8_t port;                 // handed to the send procedure
+  uint8_t routeThroughInstrument;
+  uint8_t sustainDown;
+  uint8_t resetByAllNotesOff;
+  uint8_t arpFirstNote, arpRestart;
+  uint8_t arpSlot;              // 0..7; 8 or more: none
+  int8_t transpose;
+  uint8_t held[128];            // held-note counters per key
+  uint8_t sustained[129];       // keys held by the pedal, ended by 0
+};
+
+constexpr uint8_t kProcessorLive = 0x01;
+constexpr uint8_t kProcessorRechannel = 0x02;
+constexpr uint8_t kProcessorNoPrograms = 0x04;
+
+constexpr uint8_t kProcessorErrorRingFull = 0x01;
+constexpr uint8_t kProcessorErrorSysExFull = 0x02;
+constexpr uint8_t kProcessorErrorRecordFull = 0x04;
+
+constexpr int32_t kProcessorStateBytes = int32_t((sizeof(ProcessorState) + 7) & ~size_t(7));
+constexpr uint32_t kSysExBufferSize = 4096;
+
+struct RealtimeProcessor {
+  RealtimeProcessor* next = nullptr;
+  // Fields the instrument table and the shell keep (run flags in bits 0-1; the high byte is
+  // handed around table changes).
+  uint16_t flags = 0;
+  uint16_t instrument = 0;      // instrument word: index in the high byte
+  uint8_t deviceKind = 0;
+  uint8_t port = 0;
+  uint8_t channel = 0;
+  uint32_t driverProc = 0;
+  int32_t trackSettings[4] = {};
+  uint8_t trackNumber = 0;
+  // The live state (a ProcessorState image; see StateOf).
+  alignas(8) uint8_t state[kProcessorStateBytes] = {};
+
+  std::atomic<uint32_t> highestVelocity{0};
+  std::atomic<uint8_t> errorFlags{0};
+  uint16_t channelFilter = 0;   // bit n: messages on channel n are ignored
+  uint32_t sourceId = 0;        // 0: every source
+  RingMessage current{1, 0x90, 0, 0, 0, 0, 0};  // the message being dispatched
+  // System-exclusive input (the MIDI read thread only).
+  uint8_t sysex[kSysExBufferSize] = {};
+  uint32_t sysexLength = 0;
+  uint32_t sysexTick = 0;
+  uint8_t sysexComplete = 0;    // counts completed blocks (for the recorder)
+  LockFreeQueue<RingMessage, kProcessorRingSize> ring;
+};
+
+inline ProcessorState* StateOf(RealtimeProcessor* p) {
+  return std::launder(reinterpret_cast<ProcessorState*>(p->state));
+}
+
+// Head of the processor chain and of the input list (the default input object first).
+extern RealtimeProcessor* gRealtimeProcessors;
+extern RealtimeProcessor* gMidiInputs;
+// Bit 0: real-time processing is switched on.
+extern uint8_t gRealtimeProcessorSettings;
+// Forwards time-code quarter frames to the thru output when set.
+extern uint8_t gForwardQuarterFrames;
+
+// Creates the default input object at start-up (once); answers it.
+RealtimeProcessor* CreateDefaultInputProcessor();
+// Frees the default object and empties both lists.
+void DisposeDefaultInputProcessor();
+
+// Puts one message into the ring; false (and error bit 0) when the ring is full or the
+// message is a time-code quarter frame.
+bool QueueProcessorInput(RealtimeProcessor* p, const RingMessage& message);
+// Takes the oldest message; false when the ring is empty.
+bool PopMidiInputRing(RealtimeProcessor* p, RingMessage* out);
+// Reads and clears the error flags.
+uint8_t TakeProcessorErrors(RealtimeProcessor* p);
+
+// Live processing of one message (null: the processor's current message).
+void ProcessLiveInput(RealtimeProcessor* p, const RingMessage* message);
+// Sends a message through the processor's output, then queues ringMessage into its ring.
+void ProcessorSend(RealtimeProcessor* p, const RingMessage& ringMessage, uint8_t status,
+                   uint8_t data1, uint8_t data2, uint32_t delay);
+// All-notes-off: a note-on of velocity 0 for every held key; with queueInto, a note-off for
+// every held key on every flagged channel goes into its ring.
+void ReleaseHeldNotes(RealtimeProcessor* p, RealtimeProcessor* queueInto);
+// Note polling for step entry and dialogs. Suspended while bit 0x8000 of the input flags
+// word is set (midi_input.h).
+bool IsInputPollSuspended();
+// Takes ring messages of a processor (null: the first) until a note-on or note-off comes out;
+// a note-on answers true with its key, velocity and tick. A per-key count of held keys is
+// kept (+1 on note-on, -1 on note-off, never below 0).
+bool ReadProcessorNote(RealtimeProcessor* p, uint8_t* note, uint8_t* velocity, uint32_t* tick);
+int32_t PolledKeyCount(uint8_t key);
+// Drains the first processor's ring; the last note-on seen (note 0 when none). Stops early
+// when polling becomes suspended.
+void ReadLastInputNote(uint8_t* note, uint8_t* velocity);
+// The song position for messages that plug-in instruments receive: the clock's song tick.
+uint32_t GetCurrentSongPosition();
+// Keys held in low..high (both 0: all); countAll false stops at the first.
+int32_t CountHeldNotes(RealtimeProcessor* p, bool countAll, uint8_t low, uint8_t high);

@@ -1,0 +1,17 @@
+#include "sequencer/transport/conductor_transport.h"
+
+#include "sequencer/clock/transport_clock.h"
+
+uint16_t& gClockTempo = gTransportClock.tempo;
+uint16_t& gClockTempoFactor = gTransportClock.tempoScale;
+uint8_t gClockConductorFollow = 0;
+uint8_t gClockOptionByte = 0;
+int32_t gSongConductorCursor = 0;
+int32_t gConductorResumeTick = 0;
+Handle gSectionModeSong;
+uint8_t gPlayingSongChangeBits = 0;
+int16_t gClockSyncSource = 0;
+uint8_t gClockChaseFlag = 0;
+
+// Interim: the source code as stored; no source objects exist yet.
+int16_t GetSyncSource() { return gClockSyncSource; }

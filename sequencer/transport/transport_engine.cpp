@@ -1,0 +1,275 @@
+#include "sequencer/transport/transport_engine.h"
+
+#include <atomic>
+
+#include "platform/memory/byte_order.h"
+#include "platform/system/host_time.h"
+#include "sequencer/clock/clock_interim_services.h"
+#include "sequencer/transport/conductor_transport.h"
+#include "sequencer/midi/midi_chase.h"
+#include "sequencer/midi/midi_clock_out.h"
+#include "sequencer/midi/mmc_sender.h"
+#include "sequencer/transport/playback_control.h"
+#include "sequencer/clock/sequencer_clock.h"
+#include "sequencer/clock/tick_scheduler.h"
+#include "sequencer/clock/transport_clock.h"
+#include "sequencer/transport/undo_transport_position.h"
+#include "song/conductor/conductor_time.h"
+#include "song/model/song_context.h"
+#include "song/model/song_layout.h"
+
+LocatePoint gLocatePoint, gCycleStartPoint, gCycleStopPoint;
+Handle gTransportSong;
+uint8_t gCountInBars = 0, gRecordCountInBars = 0;
+uint32_t gEndOfSongDeadline = 0, gPrerollTicks = 0;
+uint8_t gTransportRunning = 0;
+int16_t gIdleTaskError = 0;
+
+namespace {
+
+TransportClock& C() { return gTransportClock; }
+
+IdleTaskProc gIdleTasks[kIdleTaskSlots] = {};
+int32_t gIdleTop = 0;  // slots in use
+IdleTaskProc gRunningIdleTask = nullptr;
+
+// Two extra minutes of deadline while cycling or stopping at a point.
+constexpr uint32_t kCycleDeadlineTicks = 7200;
+
+Handle TransportSong() { return gTransportSong ? gTransportSong : gCurrentSongHandle; }
+
+bool IsIdleTaskQueued(IdleTaskProc proc) {
+  for (int32_t i = 0; i < gIdleTop; ++i)
+    if (gIdleTasks[i] == proc) return true;
+  return false;
+}
+
+// Prepares the audio at the locate point. Interim: the audio engine is not reached from here
+// yet, so there is nothing to prepare (0).
+OSErr PrepareAudioAtLocate() { return noErr; }
+
+}  // namespace
+
+void SetTransportFlagBits(uint32_t bits) {
+  std::atomic_ref<uint32_t>(gTransportFlagWord).fetch_or(bits);
+}
+
+void ClearTransportFlagBits(uint32_t bits) {
+  std::atomic_ref<uint32_t>(gTransportFlagWord).fetch_and(~bits);
+}
+
+void Play(uint32_t tick) {
+  if (C().flags.load() & kClockFlagHalted) return;
+  if (tick == 0) tick = 1;
+  gTransportRunning = 1;
+  if (gAudioClockMode) {
+    LocateForSync(-1);
+    if (gClockSecondSyncByte) return;
+    StartTransport(tick, false);
+    gEndOfSongDeadline = TickCount() + gPrerollTicks;
+    if (C().flags.load() & (kClockFlagStopAtCycle | kClockFlagStartBlocked))
+      gEndOfSongDeadline += kCycleDeadlineTicks;
+  } else {
+    gEndOfSongDeadline = 0;
+    if (PrepareSongForPlay(tick) != noErr) {
+      gTransportRunning = 0;
+      return;
+    }
+    StartTransport(tick, true);
+    if (gSyncFlags & 0x200) SendMidiStartOrContinue();
+  }
+  if (!IsIdleTaskQueued(EndOfSongTask)) PushIdleTask(EndOfSongTask);
+}
+
+OSErr StartTransport(uint32_t tick, bool fromUser) {
+  if (tick == 0) tick = 1;
+  SavePlaybackSnapshot(TransportSong(), tick - 1);
+  bool audioActive = false;
+  if (fromUser) {
+    OSErr err = PrepareAudioAtLocate();
+    if (err != noErr) {
+      HaltSequencerTicks();
+      return err;
+    }
+    audioActive = IsAnyOutputActive();
+  }
+  // The audio sample clock drives the song only while an audio output runs.
+  if (audioActive && gClockSyncSource == 0) gClockSyncSource = 6;
+  else if (!audioActive && gClockSyncSource == 6) gClockSyncSource = 0;
+  return StartPlayback(tick - 1, audioActive, fromUser);
+}
+
+OSErr PrepareSongForPlay(uint32_t tick) {
+  Handle song = TransportSong();
+  if (!song || !*song) return paramErr;
+  if (tick == 0) tick = 1;
+  uint32_t position = tick - 1;
+  OSErr err = PreparePlayback(song, position);
+  if (err != noErr) return err;
+  // The outputs get the programs, controllers and bends in force at the start before the
+  // clock runs.
+  ChaseSong(song, position);
+  SendSetupData(0);
+  if (!(gAudioClockMode && !(C().playBits & 0x80))) {
+    int32_t perSixteenth = TicksPerSixteenth();
+    SetMidiClockPhase(int32_t(position % uint32_t(perSixteenth)),
+                      int32_t(position / uint32_t(perSixteenth)));
+  }
+  if (gCycleMode && gCycleStopPoint.tick > tick) gPlayEndTick = gCycleStopPoint.tick;
+  C().countInBarsLeft = 0;
+  PrepareCountIn();
+  return noErr;
+}
+
+void LocateForSync(int32_t mode) {
+  if (gAudioClockMode && (C().playBits & 0x80) && !gMachineControl) {
+    gSyncFlags |= 0x200;
+    if (mode == 0) PrepareSongForPlay(gLocatePoint.tick);
+  } else {
+    gSyncFlags |= 0x200;
+    if (gClockSyncSource != 7 && !gClockSecondSyncByte && !gMachineControl) {
+      gSyncFlags &= ~0x200u;
+      if (GetClockSyncMode() != 2) SetLocatePoint(SongPositionToTick());
+    }
+  }
+  PrepareSongForPlay(gLocatePoint.tick);
+}
+
+void StopTransport(bool relocate) {
+  StopPlayback();
+  if (IsMachineControlOn()) MmcStop();
+  ClearTransportFlagBits(kTransportEndOfSong);
+  if (TopIdleTask() == EndOfSongTask) PopIdleTask();
+  gTransportRunning = 0;
+  if (relocate) C().songTick = gLocatePoint.tick > 0 ? gLocatePoint.tick - 1 : 0;
+}
+
+void SetLocatePoint(uint32_t tick) {
+  gLocatePoint.tick = tick == 0 ? 1 : tick;
+  gLocatePoint.offset = 0;
+  gLocatePoint.factor = kDefaultPositionFactor;
+}
+
+void StoreClockLocatePosition(uint32_t tick) {
+  if (IsClockTaskPlaying() || !gCurrentSong) return;  // the running counters belong to the play
+  PlaceBeatCounters(gCurrentSong, tick == 0 ? 1 : tick, true);
+}
+
+void SetCycleStart(uint32_t tick) {
+  gCycleStartPoint.tick = tick == 0 ? 1 : tick;
+  gCycleStartPoint.factor = kDefaultPositionFactor;
+  C().cycleStartTick = gCycleStartPoint.tick;
+}
+
+void SetCycleStop(uint32_t tick) {
+  gCycleStopPoint.tick = tick == 0 ? 1 : tick;
+  gCycleStopPoint.factor = kDefaultPositionFactor;
+  C().cycleStopTick = gCycleStopPoint.tick;
+}
+
+void SetCycleMode(bool on) {
+  gCycleMode = on ? 1 : 0;
+  if (on) SetTransportFlagBits(kTransportCountInOrCycle);
+  else ClearTransportFlagBits(kTransportCountInOrCycle);
+}
+
+void LocateToTimecode(int64_t subframes, float factor) {
+  Handle song = TransportSong();
+  uint32_t tick = 1;
+  if (subframes > 0 && song && *song) {
+    ConductorState state;
+    int64_t t = SubframesToTickExact(double(subframes), &state, reinterpret_cast<uint8_t*>(*song));
+    tick = t < 1 ? 1 : t > 0x7FFFFFFF ? 0x7FFFFFFFu : uint32_t(t);
+  }
+  SetLocatePoint(tick);
+  gLocatePoint.factor = factor;
+}
+
+void PrepareCountIn() { C().countInBarsLeft = gCountInBars; }
+
+void PrepareCountInForRecord() {
+  C().countInBarsLeft = gRecordCountInBars;
+  if (gClockSyncSource == 2 || gClockSyncSource == 4) C().countInHold = 1;
+}
+
+void PushIdleTask(IdleTaskProc proc) {
+  if (gIdleTop >= kIdleTaskSlots) {
+    ReportIdleTaskError();
+    return;
+  }
+  gIdleTasks[gIdleTop++] = proc;
+}
+
+void PopIdleTask() {
+  if (gIdleTop <= 0) {
+    ReportIdleTaskError();
+    return;
+  }
+  gIdleTasks[--gIdleTop] = nullptr;
+}
+
+bool RunIdleTask(bool) {
+  IdleTaskProc top = TopIdleTask();
+  if (!top) return false;
+  if (top == gRunningIdleTask) return true;
+  IdleTaskProc outer = gRunningIdleTask;
+  gRunningIdleTask = top;
+  top();
+  gRunningIdleTask = outer;
+  return false;
+}
+
+void DrainIdleTasks() {
+  for (int32_t round = 0; round < kMaxIdleDrainRounds && gIdleTop > 0; ++round) {
+    int32_t depth = gIdleTop;
+    IdleTaskProc top = TopIdleTask();
+    if (RunIdleTask(false)) return;
+    if (gIdleTop == depth && TopIdleTask() == top) return;  // waits for something else
+  }
+}
+
+void ReportIdleTaskError() {
+  gIdleTaskError = kIdleTaskStackErr;
+  HaltSequencerTicks();
+}
+
+int32_t IdleTaskDepth() { return gIdleTop; }
+IdleTaskProc TopIdleTask() { return gIdleTop > 0 ? gIdleTasks[gIdleTop - 1] : nullptr; }
+
+void EndOfSongTask() {
+  if (C().runBits & 1) {
+    // Started by a received MIDI start or continue: follow it.
+    C().runBits &= uint8_t(~1);
+    if (gSyncFlags & 0x200) SendMidiStartOrContinue();
+    C().syncStarted = 1;
+    PopIdleTask();
+    return;
+  }
+  if (std::atomic_ref<uint32_t>(gTransportFlagWord).load() & kTransportEndOfSong) {
+    ClearTransportFlagBits(kTransportEndOfSong);
+    StopPlayback();
+  }
+  if (!IsClockTaskPlaying()) {
+    gTransportRunning = 0;
+    PopIdleTask();
+    return;
+  }
+  if (gEndOfSongDeadline != 0 && TickCount() > gEndOfSongDeadline) HaltSequencerTicks();
+}
+
+// Interim: no audio output device is reached from the transport yet.
+bool IsAnyOutputActive() { return false; }
+
+bool IsCycleOrRecordArmed() {
+  if (gCycleMode) return true;
+  Handle song = TransportSong();
+  return song && *song && reinterpret_cast<const uint8_t*>(*song)[kSongArmedCount] != 0;
+}
+
+bool IsCycleOrStopArmed() {
+  return (C().flags.load() & (kClockFlagStopAtCycle | kClockFlagStartBlocked)) != 0;
+}
+
+bool IsSyncMode(uint8_t mode) { return GetClockSyncMode() == mode; }
+bool IsMidiSyncMode() { return gClockSyncSource == 3; }
+bool IsTimecodeSyncMode() { return gClockSyncSource == 2 || gClockSyncSource == 4; }

@@ -1,4 +1,0 @@
-#include "sequencer/undo_instrument_assignments.h"
-
-// Interim: no assignments exist until the sequencer is built.
-Handle gInstrumentAssignments;

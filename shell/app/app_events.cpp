@@ -1,0 +1,432 @@
+#include "shell/app/app_events.h"
+
+#include "editors/track_window_drawing.h"
+#include "platform/controls/controls.h"
+#include "platform/events/apple_events.h"
+#include "platform/menus/menus.h"
+#include "platform/quickdraw/ports.h"
+#include "platform/resources/resource_manager.h"
+#include "shell/settings/about_window.h"
+#include "shell/app/app_entry.h"
+#include "shell/base/app_state.h"
+#include "shell/base/event_records.h"
+#include "shell/app/idle_tasks.h"
+#include "shell/base/iteration_abort.h"
+#include "shell/menus/menu_bar.h"
+#include "shell/menus/menu_dispatch.h"
+#include "shell/dialogs/nib_dialog_events.h"
+#include "shell/app/power_notifications.h"
+#include "shell/settings/preferences_dialog.h"
+#include "shell/base/resource_files.h"
+#include "shell/drawing/screen_bounds.h"
+#include "shell/app/shutdown.h"
+#include "shell/app/song_switch.h"
+#include "shell/dialogs/value_fields.h"
+#include "shell/windows/window_activation.h"
+#include "shell/windows/window_sizing.h"
+#include "song/model/song_context.h"
+#include "song/undo/undo_ring.h"
+
+namespace {
+
+constexpr uint16_t kWord4PassingOn = 0x40;
+constexpr uint16_t kWord4MenuTracking = 0x80;
+
+EventHandlerRef gAppHandlerRef = nullptr;
+
+const EventTypeSpec kAppEventTypes[] = {
+    {kEventClassApplication, kEventAppActivated}, {kEventClassApplication, kEventAppDeactivated},
+    {kEventClassApplication, kEventAppQuit},      {kEventClassCommand, kEventCommandProcess},
+    {kEventClassMouse, kEventMouseMoved},         {kEventClassMouse, kEventMouseWheelMoved},
+    {kEventClassWindow, kEventWindowGetClickModality},
+    {kEventClassMenu, kEventMenuOpening},         {kEventClassMenu, kEventMenuBeginTracking},
+    {kEventClassMenu, kEventMenuEndTracking},     {kEventClassMenu, kEventMenuEnableItems},
+    {kEventClassMenu, kEventMenuClosed},          {kEventClassFont, kEventFontSelection},
+    // Keys that no window takes (no window has the focus) reach the application.
+    {kEventClassKeyboard, kEventRawKeyDown},      {kEventClassKeyboard, kEventRawKeyRepeat},
+};
+
+const EventTypeSpec kWindowEventTypes[] = {
+    {kEventClassWindow, kEventWindowDrawContent}, {kEventClassWindow, kEventWindowClickContentRgn},
+    {kEventClassWindow, kEventWindowActivated},   {kEventClassWindow, kEventWindowDeactivated},
+    {kEventClassWindow, kEventWindowClose},       {kEventClassWindow, kEventWindowClickResizeRgn},
+    {kEventClassWindow, kEventWindowClickDragRgn}, {kEventClassWindow, kEventWindowBoundsChanged},
+    {kEventClassWindow, kEventWindowZoom},        {kEventClassWindow, kEventWindowGetClickActivation},
+    {kEventClassKeyboard, kEventRawKeyDown},      {kEventClassKeyboard, kEventRawKeyRepeat},
+    {kEventClassKeyboard, kEventRawKeyUp},        {kEventClassKeyboard, kEventRawKeyModifiersChanged},
+    {kEventClassWindow, 66},                      {kEventClassCommand, kEventCommandProcess},
+};
+
+bool SongHeldByUndo() { return gCurrentSongHandle && IsSongHeldByUndo(gCurrentSongHandle); }
+
+void ConvertToLastEvent(EventRef event) { ConvertEventRefToEventRecord(event, &gLastEvent); }
+
+WindowRef EventWindow(EventRef event) {
+  WindowRef window = nullptr;
+  GetEventParameter(event, kEventParamDirectObject, typeWindowRef, nullptr, sizeof window,
+                    nullptr, &window);
+  return window;
+}
+
+// The key path shared by the window handler and keys that reach the application.
+OSStatus HandleKeyboardEvent(EventRef event) {
+  UInt32 kind = GetEventKind(event);
+  if (kind == kEventRawKeyModifiersChanged || kind == kEventRawKeyUp) return kEventNotHandled;
+  UpdateMenuState();
+  if (IsAppInBackground()) return noErr;
+  HandleKeyDown(&gLastEvent);
+  return noErr;
+}
+
+OSStatus HandleAppMenuEvent(EventRef event) {
+  switch (GetEventKind(event)) {
+    case kEventMenuBeginTracking: gAppState[4] |= kWord4MenuTracking; return kEventNotHandled;
+    case kEventMenuEndTracking: gAppState[4] &= ~kWord4MenuTracking; return kEventNotHandled;
+    case kEventMenuOpening: return noErr;
+    case kEventMenuClosed: return noErr;
+    case kEventMenuEnableItems: UpdateMenuState(); return kEventNotHandled;
+    default: return kEventNotHandled;
+  }
+}
+
+OSStatus HandleWindowClassEvent(EventRef event, WindowRef window) {
+  AppWindow* record = FindAppWindow(window);
+  if (window) SetPortWindowPort(window);
+  bool suppressed = gAppState[1] & kAppWord1DrawingSuppressed;
+  switch (GetEventKind(event)) {
+    case kEventWindowDrawContent:
+      if (suppressed || !record) return kEventNotHandled;
+      DrawWindowContent(window, record->kind);
+      DrawControls(window);
+      return noErr;
+    case kEventWindowClickContentRgn:
+      if (!record) return kEventNotHandled;
+      HandleContentClick(0, &gLastEvent, window);
+      return kEventNotHandled;  // the standard handler still activates the window
+    case kEventWindowClose:
+      if (!record) return kEventNotHandled;
+      CloseAppWindow(window);
+      return noErr;
+    case kEventWindowBoundsChanged:
+      if (record) {
+        Rect bounds;
+        GetWindowPortBounds(window, &bounds);
+        InvalWindowRect(window, &bounds);
+      }
+      return kEventNotHandled;
+    case kEventWindowClickDragRgn:
+      if (!record) return kEventNotHandled;
+      DragAppWindow(&gLastEvent, window);
+      return noErr;
+    case kEventWindowClickResizeRgn:
+      if (!record) return kEventNotHandled;
+      HandleGrowClick(&gLastEvent, record);
+      return noErr;
+    case kEventWindowZoom:
+      if (!record) return kEventNotHandled;
+      ZoomAppWindow(record, 0);
+      return noErr;
+    case kEventWindowActivated:
+      ActivateWindowByKind(nullptr, window, true);
+      return kEventNotHandled;  // the standard handler keeps its own part
+    case kEventWindowDeactivated:
+      DeactivateWindowByKind(nullptr, window);
+      return kEventNotHandled;
+    default:
+      return kEventNotHandled;  // click activation: the standard handler's default
+  }
+}
+
+}  // namespace
+
+// --- installation -----------------------------------------------------------------------------
+
+void InstallAppEventHandlers() {
+  if (gAppHandlerRef) RemoveEventHandler(gAppHandlerRef);
+  gAppHandlerRef = nullptr;
+  InstallApplicationEventHandler(HandleApplicationEvent, GetEventTypeCount(kAppEventTypes),
+                                 kAppEventTypes, nullptr, &gAppHandlerRef);
+  InstallIdleTimer();
+  for (AppWindow* w = gAppWindowList; w; w = w->next)
+    if (WindowRef window = GetAppWindowRef(w)) InstallAppWindowHandlers(window);
+}
+
+void InstallAppWindowHandlers(WindowRef window) {
+  EventTargetRef target = GetWindowEventTarget(window);
+  InstallStandardEventHandler(target);
+  InstallEventHandler(target, HandleWindowEvent, GetEventTypeCount(kWindowEventTypes),
+                      kWindowEventTypes, nullptr, nullptr);
+  if (FindAppWindow(window)) {
+    Rect bounds;
+    GetWindowPortBounds(window, &bounds);
+    InvalWindowRect(window, &bounds);
+  }
+}
+
+// --- the Carbon handlers ----------------------------------------------------------------------
+
+OSStatus HandleApplicationEvent(EventHandlerCallRef, EventRef event, void*) {
+  if (SongHeldByUndo()) return kEventNotHandled;
+  UInt32 eventClass = GetEventClass(event);
+  UInt32 kind = GetEventKind(event);
+  switch (eventClass) {
+    case kEventClassApplication:
+      if (kind == kEventAppQuit) {
+        if (gQuitFlag == 0) gQuitFlag = 2;
+        return kEventNotHandled;
+      }
+      if (gAppState[0] & 0x10) {
+        ConvertToLastEvent(event);
+        HandleSuspendResume(&gLastEvent);
+      }
+      return kEventNotHandled;
+    case kEventClassCommand:
+      if (gAppState[4] & kWord4PassingOn) return kEventNotHandled;
+      return HandleCommandEvent(event);
+    case kEventClassMouse:
+      if (kind == kEventMouseMoved) {
+        if (!(gAppState[1] & kAppWord1DrawingSuppressed) && GetIdleFlag() == 0) {
+          ConvertToLastEvent(event);
+          RunIdleTasks();
+        }
+        return noErr;
+      }
+      if (kind == kEventMouseWheelMoved) {
+        SInt32 delta = 0;
+        if (GetEventParameter(event, kEventParamMouseWheelDelta, typeSInt32, nullptr, sizeof delta,
+                              nullptr, &delta) == noErr &&
+            ServeNibDialogWheel(delta))
+          return noErr;
+      }
+      return kEventNotHandled;  // the scrolled windows take the wheel themselves
+    case kEventClassMenu:
+      return HandleAppMenuEvent(event);
+    case kEventClassFont:
+      SetSongModified();
+      return kEventNotHandled;
+    case kEventClassKeyboard: {
+      uint8_t saved = TakeIdleFlag();
+      ConvertToLastEvent(event);
+      OSStatus result = HandleKeyboardEvent(event);
+      SetIdleFlag(saved);
+      return result;
+    }
+    default:
+      return kEventNotHandled;
+  }
+}
+
+OSStatus HandleWindowEvent(EventHandlerCallRef, EventRef event, void*) {
+  if (gAppState[4] & kWord4PassingOn) return kEventNotHandled;
+  if (SongHeldByUndo()) return kEventNotHandled;
+  uint8_t saved = TakeIdleFlag();
+  UInt32 eventClass = GetEventClass(event);
+  WindowRef window = eventClass == kEventClassKeyboard ? GetFrontDocWindow() : EventWindow(event);
+  ConvertToLastEvent(event);
+  OSStatus result = kEventNotHandled;
+  GrafPtr savedPort = nullptr;
+  GetPort(&savedPort);
+  if (eventClass == kEventClassKeyboard) result = HandleKeyboardEvent(event);
+  else if (eventClass == kEventClassCommand) result = HandleCommandEvent(event);
+  else if (eventClass == kEventClassWindow) result = HandleWindowClassEvent(event, window);
+  if (savedPort) SetPort(savedPort);
+  SetIdleFlag(saved);
+  return result;
+}
+
+OSStatus HandleCommandEvent(EventRef event) {
+  HICommand command;
+  if (GetEventParameter(event, kEventParamDirectObject, typeHICommand, nullptr, sizeof command,
+                        nullptr, &command) != noErr)
+    return kEventNotHandled;
+  switch (command.commandID) {
+    case kHICommandQuit:
+      gQuitFlag = 0;
+      if (DispatchMenuCommand(kFileMenuId, kFileQuitItem) != noErr) gQuitFlag = 1;
+      return noErr;
+    case kHICommandPreferences:
+      RunPreferencesDialog();
+      return noErr;
+    case kHICommandAbout:
+      RunSplashWindowLoop();
+      return noErr;
+    default:
+      break;
+  }
+  MenuRef menu = command.menu.menuRef;
+  if (!(command.attributes & kHICommandFromMenu) || !menu) return kEventNotHandled;
+  MenuID id = GetMenuID(menu);
+  if (id == 0 || id == kTempMenuId) return kEventNotHandled;
+  UpdateMenuState();
+  return DispatchMenuCommand(id, int16_t(command.menu.menuItemIndex));
+}
+
+OSStatus PostCommandEvent(UInt32 commandId) {
+  HICommandExtended command;
+  command.commandID = commandId;
+  EventRef event = nullptr;
+  OSStatus err = CreateCommandEvent(kEventCommandProcess, &command, &event);
+  if (err != noErr) return err;
+  err = PostEventToQueue(GetMainEventQueue(), event, kEventPriorityStandard);
+  ReleaseEvent(event);
+  return err;
+}
+
+// --- the classic dispatcher -------------------------------------------------------------------
+
+int32_t DispatchEventRecord(EventRecord* event) {
+  switch (event->what) {
+    case mouseDown: return HandleMouseDown(0, event, nullptr, 0);
+    case mouseUp: HandleMouseUp(event); break;
+    case keyDown:
+    case autoKey: HandleKeyDown(event); break;
+    case updateEvt: HandleUpdateEvent(event); break;
+    case activateEvt: HandleActivateEvent(event); break;
+    case osEvt: HandleSuspendResume(event); break;
+    case kHighLevelEvent: HandleHighLevelEvent(event); break;
+    default: break;
+  }
+  return 1;
+}
+
+int32_t HandleMouseDown(int32_t param, EventRecord* event, WindowRef window, int16_t part) {
+  if (part == 0) part = FindWindow(event->where, &window);
+  switch (part) {
+    case inMenuBar: {
+      CommitValueFieldEdit();
+      UpdateMenuState();
+      int32_t choice = MenuSelect(event->where);
+      DispatchMenuChoice(choice);
+      return 1;
+    }
+    case inContent: return HandleContentClick(param, event, window);
+    case inDrag: DragAppWindow(event, window); return 1;
+    case inGrow:
+      if (AppWindow* record = FindAppWindow(window)) HandleGrowClick(event, record);
+      return 1;
+    case inGoAway:
+      if (TrackGoAway(window, event->where)) CloseAppWindow(window);
+      return 1;
+    case inZoomIn:
+    case inZoomOut:
+      if (!TrackBox(window, event->where, part)) return 1;
+      if (AppWindow* record = FindAppWindow(window)) ZoomAppWindow(record, part);
+      else ZoomWindowIdeal(window, part, nullptr);
+      return 1;
+    default:
+      return 1;  // the desk, system windows
+  }
+}
+
+int32_t HandleContentClick(int32_t, EventRecord*, WindowRef window) {
+  AppWindow* record = FindAppWindow(window);
+  if (!record) return 1;
+  int16_t kind = record->kind;
+  bool clickThrough = kind == 3 || kind == 6 || kind == 13 || kind == 22;
+  if (window != GetFrontDocWindow() && !clickThrough) SelectWindow(window);
+  // Interim: the content handlers of the song list, counter, editors, instrument window,
+  // plug-in chooser, mixer and jukebox are not built yet.
+  return 1;
+}
+
+void HandleMouseUp(EventRecord*) {}
+
+void HandleKeyDown(EventRecord* event) {
+  if (event->what != autoKey) UpdateMenuState();
+  uint8_t ch = uint8_t(event->message & charCodeMask);
+  if (ch == 16) {
+    HandleFunctionKey(uint8_t((event->message & keyCodeMask) >> 8));
+    return;
+  }
+  int32_t choice = IsAppearanceThemeOn() ? int32_t(MenuEvent(event)) : MenuKey(ch);
+  if ((choice >> 16) != 0) {
+    CommitValueFieldEdit();
+    DispatchMenuChoice(choice);
+    return;
+  }
+  // The active number field takes the key; the editors' own key commands come later.
+  HandleValueFieldKeyIfActive(ch);
+}
+
+void HandleFunctionKey(uint8_t keyCode) {
+  struct FunctionKey { uint8_t code; int16_t menu; int16_t item; };
+  static constexpr FunctionKey kKeys[] = {
+      {0x7A, kWindowMenuId, 1},   {0x78, kWindowMenuId, 4},   {0x63, kWindowMenuId, 5},
+      {0x76, kWindowMenuId, 7},   {0x60, kOptionsMenuId, 1},  {0x61, kOptionsMenuId, 2},
+      {0x62, kOptionsMenuId, 8},  {0x65, kOptionsMenuId, 10}, {0x67, kOptionsMenuId, 11},
+      {0x6F, kOptionsMenuId, 14}, {0x69, kOptionsMenuId, 16}, {0x71, kOptionsMenuId, 18}};
+  for (const FunctionKey& key : kKeys)
+    if (key.code == keyCode) {
+      DispatchMenuCommand(key.menu, key.item);
+      return;
+    }
+}
+
+void DispatchMenuChoice(int32_t menuResult) {
+  gIterationAbort = 0;
+  int16_t id = int16_t(menuResult >> 16);
+  if (id != 0) DispatchMenuCommand(id, int16_t(menuResult & 0xFFFF));
+  HiliteMenu(0);
+}
+
+void HandleUpdateEvent(EventRecord* event) {
+  WindowRef window = WindowForEventMessage(event->message);
+  if (!window) return;
+  UseResFile(gAppResFile);
+  GrafPtr savedPort = nullptr;
+  GetPort(&savedPort);
+  UpdateScreenBounds();
+  SetPortWindowPort(window);
+  // Every update is bracketed, so that the update region is emptied and nested loops do
+  // not see the same update again.
+  BeginUpdate(window);
+  if (AppWindow* record = FindAppWindow(window)) {
+    if (record->kind != 15 && record->kind != 16) {
+      DrawWindowContent(window, record->kind);
+      DrawControls(window);
+    }
+  }
+  EndUpdate(window);
+  if (savedPort) SetPort(savedPort);
+}
+
+int32_t DrawWindowContent(WindowRef, int16_t kind) {
+  if ((gAppState[1] & kAppWord1DrawingSuppressed) && kind != kInfoPanelWindowKind) return 0;
+  if (kind == kTrackWindowKind) DrawTrackWindow();
+  // Interim: the windows' owners do not draw yet; the content keeps the window's colour.
+  return (kind == 20 || kind == 22 || kind == 25) ? 1 : 0;
+}
+
+void HandleActivateEvent(EventRecord* event) {
+  WindowRef window = WindowForEventMessage(event->message);
+  if (!window) return;
+  if (event->modifiers & activeFlag) ActivateWindowByKind(event, window, true);
+  else DeactivateWindowByKind(event, window);
+}
+
+void HandleSuspendResume(EventRecord* event) {
+  if (event->what != osEvt || (event->message >> 24) != suspendResumeMessage) return;
+  gAppState[3] = (event->message & resumeFlag) ? 0 : 1;
+  ApplyForegroundChange();
+}
+
+void HandleHighLevelEvent(EventRecord* event) {
+  OSErr err = AEProcessAppleEvent(event);
+  if (err == noErr || gQuitFlag == 0) return;
+  DeregisterActiveSystemPower();  // the same tail as the program's own end
+  QuitApplication(1);
+}
+
+void HideAppWindow(WindowRef window, bool repeat) {
+  for (int guard = 0; window && guard < 64; ++guard) {
+    int16_t item = GetWindowMenuItem(window);
+    if (item != 0 && gWindowMenu) SetItemMark(gWindowMenu, MenuItemIndex(item), 0);
+    HideWindow(window);
+    if (!repeat || !(gLastEvent.modifiers & optionKey)) return;
+    WindowRef next = GetFrontDocWindow();
+    if (next == window) return;
+    window = next;
+  }
+}
+
+void CloseAppWindow(WindowRef window) { HideAppWindow(window, true); }

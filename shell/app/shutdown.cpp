@@ -1,0 +1,66 @@
+#include "shell/app/shutdown.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "audio/devices/audio_driver.h"
+#include "sequencer/clock/clock_timer.h"
+#include "sequencer/midi/coremidi_driver.h"
+#include "sequencer/clock/sequencer_clock.h"
+#include "shell/settings/about_window.h"
+#include "shell/menus/alias_lists.h"
+#include "shell/base/app_state.h"
+#include "shell/windows/app_windows.h"
+#include "shell/app/idle_tasks.h"
+#include "shell/base/resource_files.h"
+#include "shell/app/startup.h"
+#include "shell/windows/window_appearance.h"
+#include "shell/base/preferences_file.h"
+#include "song/prefs/preferences_writer.h"
+#include "song/undo/undo_ring.h"
+#include "song/prefs/window_layout.h"
+
+namespace {
+bool gShuttingDown = false;
+}
+
+void QuitApplication(int16_t exitNow) {
+  if (!gShuttingDown) {
+    gShuttingDown = true;
+    // 1. Interim: the performance tools and the remote-control presets are not built yet.
+    // 2. Idle work stops; playback would be stopped here (the transport is not built yet).
+    SetIdleFlag(1);
+    RemoveIdleTimer();
+    // 3. Interim: the jukebox is not built yet.
+    if (gStartUpComplete) {
+      // 4. The general settings and the preferences file.
+      RecordWindowLayoutFromWindows(true);
+      WritePreferencesFile(gClockMode);
+      // 5. The window layout.
+      if (gAppState[0] & 0x10) SaveWindowLayout();
+    }
+    // 6. The splash window and the appearance style (the font panel and the plug-in menus
+    //    are not built yet).
+    CloseSplashWindow();
+    ReleaseAppearanceStyle();
+    // 7. Only what the start-up made: the clock task, the output devices, the MIDI client
+    //    and the remembered files.
+    if (gStartUpReachedDevices) {
+      RemoveClockTimer();
+      CloseOutputDevices();
+      MidiShutDown();
+      SaveAllAliasLists();
+    }
+    // 8. The undo history (the clipboards and the movie list are not built yet).
+    ResetUndoHistory();
+    // 9. The preferences resource file.
+    if (gPrefsResFile != -1) {
+      CloseResFileUseApp(gPrefsResFile);
+      gPrefsResFile = -1;
+    }
+    gShuttingDown = false;
+  }
+  std::fflush(stdout);
+  std::fflush(stderr);
+  if (exitNow != 0) std::exit(exitNow);
+}

@@ -1,0 +1,332 @@
+#include "shell/app/startup.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "audio/devices/audio_driver.h"
+#include "platform/events/apple_events.h"
+#include "platform/files/folders.h"
+#include "platform/memory/memory.h"
+#include "platform/menus/menus.h"
+#include "platform/quickdraw/screen.h"
+#include "platform/resources/resource_files.h"
+#include "platform/resources/resource_manager.h"
+#include "platform/system/gestalt.h"
+#include "platform/system/host_time.h"
+#include "platform/system/open_file_limit.h"
+#include "platform/system/quickdraw_random.h"
+#include "platform/text/pascal_strings.h"
+#include "platform/threads/cooperative_threads.h"
+#include "platform/windows/windows.h"
+#include "sequencer/midi/coremidi_driver.h"
+#include "sequencer/clock/sequencer_clock.h"
+#include "shell/settings/about_window.h"
+#include "shell/menus/alias_lists.h"
+#include "shell/app/app_events.h"
+#include "shell/base/app_state.h"
+#include "shell/windows/app_windows.h"
+#include "shell/app/apple_event_handlers.h"
+#include "shell/base/busy_cursor.h"
+#include "shell/drawing/color_helpers.h"
+#include "shell/base/fatal_stop.h"
+#include "shell/app/idle_tasks.h"
+#include "shell/base/memory_reserve.h"
+#include "shell/menus/menu_bar.h"
+#include "shell/dialogs/poll_events.h"
+#include "shell/base/resource_files.h"
+#include "shell/drawing/screen_bounds.h"
+#include "song/model/song_slots.h"
+#include "shell/app/song_switch.h"
+#include "shell/windows/window_appearance.h"
+#include "shell/base/preferences_file.h"
+#include "song/model/song_context.h"
+#include "song/model/song_database.h"
+#include "song/prefs/startup_settings.h"
+#include "song/undo/undo_ring.h"
+#include "song/prefs/window_layout.h"
+
+bool gStartUpComplete = false;
+bool gStartUpReachedDevices = false;
+int gOpenFileLimitStatus = 0;
+OSStatus gMidiStartStatus = 0;
+
+namespace {
+
+constexpr uint32_t kOldestSystemVersion = 0x84F;
+constexpr uint64_t kWantedOpenFiles = 2048;
+
+bool CommandKeyHeld() { return (GetCurrentKeyModifiers() & cmdKey) != 0; }
+
+void FatalUnlessCommandKey(int16_t item) {
+  if (!CommandKeyHeld()) FatalResourceStop(item);
+}
+
+SInt32 Ask(OSType selector, bool* ok) {
+  SInt32 response = 0;
+  *ok = Gestalt(selector, &response) == noErr;
+  return response;
+}
+
+void SetWhiteBackground(AppWindow* record) {
+  WindowRef window = GetAppWindowRef(record);
+  if (!window) return;
+  RGBColor white{0xFFFF, 0xFFFF, 0xFFFF};
+  SetWindowContentColor(window, &white);
+}
+
+void MakeWindow(int16_t kind, int16_t windId, AppWindow* record, uint8_t flag, int16_t style) {
+  CreateAppWindow(GetWindowSlot(kind), windId, record, kind, flag, style);
+  SetWhiteBackground(record);
+}
+
+// Windows whose makers are not built yet: empty windows of their kind.
+void MakePlaceholder(int16_t kind, AppWindow* record, const char* title, const Rect& bounds) {
+  CreatePlaceholderAppWindow(GetWindowSlot(kind), record, kind, title, bounds);
+  SetWhiteBackground(record);
+}
+
+void CreateStartupWindows() {
+  MakeWindow(kInfoPanelWindowKind, 350, &gInfoPanelRecord, 0, 1);
+  MakeWindow(kTrackWindowKind, 353, &gTrackWindowRecord, 1, 0);
+  MakeWindow(kSongListKind, 354, &gSongListRecord, 1, 0);
+  MakeWindow(kInstrumentWindowKindId, 359, &gInstrumentWindowRecord, 1, 0);
+  MakeWindow(kEventListKind, 357, &gEventListRecord, 1, 0);
+  MakePlaceholder(kConductorListKind, &gConductorListRecord, "Conductor List", Rect{100, 700, 420, 1000});
+  MakeWindow(kMarkerListKind, 362, &gMarkerListRecord, 1, 0);
+  MakeWindow(kRemoteControlKind, 361, &gRemoteControlRecord, 1, 0);
+  MakePlaceholder(kNotepadKind, &gNotepadRecord, "Notepad", Rect{160, 300, 460, 700});
+  MakeWindow(kPluginChooserKind, 364, &gPluginChooserRecord, 1, 0);
+  MakeWindow(kMixerKind, 365, &gMixerRecord, 1, 0);
+  CreateAppWindow(&gPopUpPortWindow, 300, &gPopUpPortRecord, kPopUpPortKind, 0, 2);
+}
+
+void CreateSecondaryWindows() {
+  MakePlaceholder(kDialogAppWindowKind, &gDialogWindowRecord, "Dialog", Rect{120, 200, 350, 580});
+  MakePlaceholder(kLoopWindowKind, &gLoopWindowRecord, "Loop", Rect{140, 240, 260, 560});
+  MakePlaceholder(kJukeboxKind, &gJukeboxRecord, "Jukebox", Rect{160, 280, 330, 470});
+  MakePlaceholder(kRhythmToolKind, &gRhythmToolRecord, "Vezaze Zodaruzi", Rect{180, 320, 480, 820});
+  MakePlaceholder(kKeyboardWindowKind, &gKeyboardWindowRecord, "Keyboard", Rect{620, 100, 720, 900});
+  gJukeboxRecord.listedFlag = 1;
+}
+
+void ReadFontSettings() {
+  gMemoryReserve = 16384;
+  // Interim: the general settings record ('BMID' 128) with the text size and font name is
+  // read by the dialogs that own it, which are not built yet.
+  gMemoryReserve += 16384;
+}
+
+void ApplyStartupLayout(Handle layout) {
+  // The stored frames are placed against the windows as they stand now.
+  GetAvailableWindowPositioningBounds(GetMainDevice(), &gWindowLayout.screen);
+  RecordWindowLayoutFromWindows(false);
+  if (layout) {
+    ApplyLayoutBlock(layout);
+    DisposeHandle(layout);
+  }
+  RestoreWindowLayout(0, 0);
+  if (gWindowLayout.openBits == 0) ShowDefaultStartupWindows();
+  ApplyWindowLayoutToWindows();
+}
+
+}  // namespace
+
+std::string GetAppResourcePath() {
+  if (const char* path = std::getenv("ZARIN_APP_RESOURCES"); path && *path) return path;
+  return GetApplicationFolder() + "/Zarin.rsrc";
+}
+
+void OpenApplicationResources() {
+  std::string path = GetAppResourcePath();
+  SInt16 refNum = -1;
+  OSErr err = OpenAppResourceFile(path, &refNum);
+  if (err != noErr || refNum == -1) {
+    std::fprintf(stderr, "Zarin: cannot open the application's resource file %s (error %d).\n",
+                 path.c_str(), int(err));
+    std::fflush(stderr);
+    std::exit(1);
+  }
+  gAppResFile = refNum;
+}
+
+void CheckSystemAndInstallHandlers() {
+  bool ok = false;
+  SInt32 hardware = Ask(gestaltHardwareAttr, &ok);
+  bool hardwareBit4 = ok && (hardware & kGestaltHardwareBit4);
+  if (ok && (hardware & kGestaltHardwareBit3)) gAppState[0] |= 0x400;
+  if (ok && (hardware & kGestaltHardwareBit0) && hardwareBit4) gAppState[0] |= 0x800;
+  SInt32 qd = Ask(gestaltQuickdrawVersion, &ok);
+  if (ok && qd > 0xFF) gAppState[0] |= 0x100;
+  else FatalUnlessCommandKey(kNoColorQuickDrawText);
+  if (Ask(gestaltQuickdrawFeatures, &ok) & kGestaltQuickdrawBit1 && ok) gAppState[0] |= 0x40;
+  SInt32 system = Ask(gestaltSystemVersion, &ok);
+  if (!ok || uint32_t(system) <= kOldestSystemVersion) {
+    Str255 text;
+    PLstrcpy(text, reinterpret_cast<ConstStr255Param>("\035This system is too old to run."));
+    FatalErrorStop(1, text);
+  }
+  SInt32 sound = Ask(gestaltSoundAttr, &ok);
+  if (ok && (sound & kGestaltSoundInputBits) == kGestaltSoundInputBits) gAppState[0] |= 0x2000;
+  if (ok && (sound & kGestaltSoundPlayAndRecordBit)) gAppState[0] |= 0x200;
+  SInt32 tmgr = Ask(gestaltTimeMgrVersion, &ok);
+  if (ok && tmgr > 2) SetSyncModeByte(1);
+  if (ok && tmgr > 3) gAppState[0] |= 0x4000;
+  if (hardwareBit4) {
+    gAppState[0] |= 0x800;
+    if (!CommandKeyHeld()) gAppState[0] |= 0x8000;
+  }
+  if (Ask(gestaltAppleEventsAttr, &ok) & kGestaltAppleEventsPresentBit && ok) {
+    gAppState[0] |= 0x4;
+    InstallAppleEventHandlers();
+    EnableMenuCommand(nullptr, kHICommandPreferences);
+  }
+  if (Ask(gestaltAliasMgrAttr, &ok) & kGestaltAliasMgrPresentBit && ok) gAppState[0] |= 0x2;
+  if (Ask(gestaltVMAttr, &ok) & kGestaltVMPresentBit && ok) gAppState[0] |= 0x20;
+  if (Ask(gestaltPPCToolboxAttr, &ok) & kGestaltPPCBit4 && ok && !(GetCurrentKeyModifiers() & shiftKey))
+    gAppState[4] |= 0x1000;
+  // Interim: QuickTime and the Sound Manager version belong to the media and audio
+  // subsystems, which are not built yet.
+  SInt32 threads = Ask(gestaltThreadMgrAttr, &ok);
+  const SInt32 kThreadBits = kGestaltThreadMgrPresentBit | kGestaltThreadsLibraryBit;
+  if (ok && (threads & kThreadBits) == kThreadBits) {
+    gAppState[1] |= 0x1000;
+    CreateThreadPool(kCooperativeThread, 2, 0);
+  }
+  if (Ask(gestaltAppearanceAttr, &ok) & kGestaltAppearancePresentBit && ok) {
+    SInt32 version = Ask(gestaltAppearanceVersion, &ok);
+    if (ok && version > 0x100) gAppState[1] |= 0x4000;
+  }
+  if (!(gAppState[1] & 0x4000)) FatalUnlessCommandKey(kNoAppearanceText);
+  InitContextualMenus();
+  if (gAppState[4] & 0x200) gAppState[7] = uint16_t(Ask(gestaltScriptCount, &ok) & 0xFFFF);
+  gAppState[1] |= 0x2000 | 0x8000;
+  if (Ask(gestaltWindowMgrAttr, &ok) & kGestaltWindowExtendedBit && ok) gAppState[4] |= 0x2000;
+  // Interim: the drag handlers belong to drag and drop, which is not built yet.
+}
+
+void StartUpApplication(int16_t) {
+  gStartUpComplete = false;
+  gStartUpReachedDevices = false;
+  OpenApplicationResources();
+  InitWindows();
+  // 1.
+  gAppState[1] &= ~kAppWord1DrawingSuppressed;
+  gAppState[2] = 1;
+  gAppResFile = CurResFile();
+  // 2.
+  CheckSystemAndInstallHandlers();
+  gAppState[0] |= 0x800;
+  bool ok = false;
+  if (Ask(gestaltWindowMgrAttr, &ok) & kGestaltWindowFloatingBit && ok) gAppState[0] |= 0x8;
+  // 3-4.
+  SetQDGlobalsRandomSeed(SInt32(TickCount()));
+  SpinBusyCursor();
+  SetSongSlotCount(kNewDocumentSongSlots);
+  // 5-6.
+  MigratePreferencesFile();
+  ReadFontSettings();
+  // 7. The main editor first; the windows go away and come back on a second start.
+  DisposeAllAppWindows();
+  MakeWindow(kMainEditorWindowKind, 355, &gMainEditorRecord, 1, 0);
+  RefreshDisplaySettings();  // the screens' bounds and depth
+  // 12. The splash (the about window) stays up while the program starts.
+  OpenSplashWindow();
+  ShowSplashWindow();
+  PollEvents(updateMask);
+  // 13.
+  CreateStartupWindows();
+  // 14. Interim: the windows' scroll bars and controls come with their owners.
+  // 15.
+  ResetSongDatabase();
+  // 16-19. The transport clock: its note-off pool and tempo tables.
+  InitSequencerClock();
+  // 20.
+  CreateSecondaryWindows();
+  SetUpWindowAppearance(true);
+  if (IsColorDrawingOn() && !gStyleColourTable) FatalResourceStop(128);
+  // 22.
+  InstallMenuBar();
+  // 23. Interim: chord and scale presets, the start-up record check and the general
+  // settings record belong to subsystems not built yet. The idle clock task runs.
+  InstallClockTimer(ClockTimerIdleProc, 1);
+  gStartUpReachedDevices = true;
+  // 24. The open-file limit; its result is kept apart from the MIDI start-up's.
+  gOpenFileLimitStatus = RaiseOpenFileLimit(kWantedOpenFiles);
+  // 25-27. MIDI start-up (its status is kept for the MIDI set-up notice); the instruments for
+  // the ports are interim (the instrument dialogs are not built yet).
+  gMidiStartStatus = MidiInit();
+  // 28.
+  PlaceStartupWindows();
+  Handle layout = Handle();
+  OSErr status = noErr;
+  ReadPreferencesData(&layout, &status);
+  // 29.
+  LoadAliasList(&gSongFileList);
+  // 30-31. The audio output drivers; the saved devices are chosen again. Interim: plug-in
+  // scanning and the master entry belong to plug-in hosting and the mixer.
+  InstallAudioDrivers(nullptr);
+  // 32.
+  InitializeSongWorkspace(0, 0, 0);
+  ApplyStartupLayout(layout);
+  RedrawScreen();
+  for (AliasList* list : {&gMediaFileList, &gFileList5200, &gJukeboxFileList, &gImportFileList})
+    LoadAliasList(list);
+  // 33.
+  InstallAppEventHandlers();
+  // 34.
+  CloseSplashWindow();
+  // 34-40. Interim: plug-in rescans, insert racks, audio set-up, default instruments,
+  // ReWire, the remote-control presets and the record track.
+  gAppState[0] |= 0x10;  // suspend and resume events arrive; the layout is saved at quit
+  gStartUpComplete = true;
+}
+
+void InitializeSongWorkspace(int16_t, int16_t, int16_t) {
+  // Interim: the editors', the remote control's and the keyboard's resets, the outputs
+  // file and the plug-in instruments belong to subsystems not built yet.
+  ResetUndoHistory();
+  ResetSongDatabase();
+  SelectSongIndex(0);
+  ResetUndoHistory();
+  RefreshAfterSongSwitch(0);
+  gSongModified = 0;
+}
+
+void StartNewSongWorkspace(int16_t flag) {
+  InitializeSongWorkspace(1, flag, 1);
+  ResetUndoHistory();
+}
+
+void PlaceStartupWindows() {
+  if (!(gAppState[0] & 0x100) || !(gAppState[1] & 0x4000)) return;
+  Rect area;
+  GetAvailableWindowPositioningBounds(GetMainDevice(), &area);
+  area.top += 4, area.left += 4, area.bottom -= 4, area.right -= 4;
+  int16_t width = int16_t(area.right - area.left), height = int16_t(area.bottom - area.top);
+  if (width <= 640 || height <= 480) return;
+  WindowRef track = GetAppWindowRef(&gTrackWindowRecord);
+  WindowRef editor = GetAppWindowRef(&gMainEditorRecord);
+  WindowRef counter = GetAppWindowRef(&gInfoPanelRecord);
+  constexpr int16_t kTitleBar = 22;
+  int16_t trackHeight = int16_t(height / 4);
+  if (track) {
+    MoveWindow(track, area.left, int16_t(area.top + kTitleBar), false);
+    SizeWindow(track, width, int16_t(trackHeight - kTitleBar), true);
+  }
+  int16_t editorTop = int16_t(area.top + trackHeight + kTitleBar);
+  int16_t editorHeight = int16_t(height - trackHeight - kTitleBar - 120);
+  if (editor) {
+    MoveWindow(editor, area.left, editorTop, false);
+    SizeWindow(editor, width, editorHeight, true);
+  }
+  if (counter) {
+    Rect frame;
+    GetWindowBounds(counter, kWindowContentRgn, &frame);
+    MoveWindow(counter, area.left, int16_t(editorTop + editorHeight + 10 + kTitleBar), false);
+  }
+}
+
+void ShowDefaultStartupWindows() {
+  for (int16_t kind : {kInfoPanelWindowKind, kMainEditorWindowKind, kTrackWindowKind})
+    SetWindowKindOpen(kind, true);
+}

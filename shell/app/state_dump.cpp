@@ -1,0 +1,115 @@
+#include "shell/app/state_dump.h"
+
+#include <csignal>
+#include <cstdlib>
+
+#include "platform/events/carbon_events.h"
+#include "platform/files/host_files.h"
+#include "platform/menus/menus.h"
+#include "platform/quickdraw/screen.h"
+#include "shell/windows/app_windows.h"
+#include "shell/menus/menu_bar.h"
+#include "song/model/utility_track_access.h"
+#include "shell/windows/window_sizing.h"
+#include "song/documents/document_file.h"
+#include "song/documents/open_dispatch.h"
+#include "song/model/song_context.h"
+#include "song/model/song_layout.h"
+#include "song/model/songs.h"
+
+namespace {
+
+constexpr EventTimerInterval kDumpPollSeconds = 0.1;
+volatile std::sig_atomic_t gDumpWanted = 0;
+
+std::string PascalText(ConstStr255Param s) { return std::string(reinterpret_cast<const char*>(s + 1), s[0]); }
+
+// The song's name: a Pascal string of at most 31 characters in its header.
+std::string SongName() {
+  const uint8_t* name = gCurrentSong + kSongName;
+  return std::string(reinterpret_cast<const char*>(name + 1), name[0] < 32 ? name[0] : 31);
+}
+
+void AppendSong(std::string* out) {
+  *out += "song " + std::to_string(gCurrentSongIndex) + " " +
+          (gCurrentSong ? SongName() : std::string()) + "\n";
+  *out += "document " + (IsDocumentNamed() ? PascalText(gCurrentDocumentSpec.name) : std::string("-")) + "\n";
+  *out += "songs " + std::to_string(CountSongListRows()) + "\n";
+  int32_t tracks = gCurrentSong ? GetSongTrackCount() : 0;
+  *out += "tracks " + std::to_string(tracks) + "\n";
+  for (int32_t i = 0; i < tracks; ++i) {
+    const uint8_t* track = GetTrackEntryAt(i);
+    Str255 name;
+    name[0] = 0;
+    if (track) GetTrackNameText(track, name);
+    if (name[0] != 0) *out += "track " + std::to_string(i + 1) + " " + PascalText(name) + "\n";
+  }
+}
+
+std::string RectText(const Rect& r) {
+  return std::to_string(r.left) + " " + std::to_string(r.top) + " " + std::to_string(r.right) + " " +
+         std::to_string(r.bottom);
+}
+
+void AppendWindows(std::string* out) {
+  for (AppWindow* w = gAppWindowList; w; w = w->next) {
+    WindowRef window = GetAppWindowRef(w);
+    Rect r;
+    if (!window || GetWindowBounds(window, kWindowContentRgn, &r) != noErr) continue;
+    Str255 title;
+    GetWTitle(window, title);
+    *out += "window " + std::to_string(w->kind) + " " + (IsWindowVisible(window) ? "1 " : "0 ") +
+            RectText(r) + " " + PascalText(title) + "\n";
+  }
+}
+
+// The File menu's title in the bar and its items where they show when it opens.
+void AppendFileMenu(std::string* out) {
+  MenuRef menu = GetMenuHandle(kFileMenuId);
+  Rect title;
+  if (!menu || !GetMenuTitleRect(kFileMenuId, &title)) return;
+  Str255 text;
+  GetMenuTitle(menu, text);
+  *out += "menu " + std::to_string(kFileMenuId) + " " + RectText(title) + " " + PascalText(text) + "\n";
+  Point topLeft{GetMBarHeight(), title.left};
+  for (MenuItemIndex item = 1; item <= CountMenuItems(menu); ++item) {
+    Rect r;
+    GetMenuItemBoundsAt(menu, topLeft, item, &r);
+    GetMenuItemText(menu, item, text);
+    *out += "item " + std::to_string(kFileMenuId) + " " + std::to_string(item) + " " + RectText(r) + " " +
+            PascalText(text) + "\n";
+  }
+}
+
+void OnDumpSignal(int) { gDumpWanted = 1; }
+
+void ServeDumpSignal(EventLoopTimerRef, void*) {
+  if (!gDumpWanted) return;
+  gDumpWanted = 0;
+  WriteStateDumpIfAsked();
+}
+
+}  // namespace
+
+std::string FormatStateDump() {
+  std::string out;
+  AppendSong(&out);
+  AppendWindows(&out);
+  AppendFileMenu(&out);
+  out += "open " + std::to_string(gOpenKind) + " " + std::to_string(gLastOpenResult) + "\n";
+  return out;
+}
+
+void InstallStateDump() {
+  const char* path = std::getenv("ZARIN_STATE_DUMP");
+  if (!path || !*path) return;
+  std::signal(SIGUSR1, OnDumpSignal);
+  EventLoopTimerRef timer = nullptr;
+  InstallEventLoopTimer(GetMainEventLoop(), kDumpPollSeconds, kDumpPollSeconds, ServeDumpSignal, nullptr, &timer);
+  WriteStateDumpIfAsked();  // tells a waiting reader that signals are served now
+}
+
+void WriteStateDumpIfAsked() {
+  const char* path = std::getenv("ZARIN_STATE_DUMP");
+  if (path && *path) HostWriteFileAtomically(path, FormatStateDump());
+}

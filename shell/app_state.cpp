@@ -1,3 +1,0 @@
-#include "shell/app_state.h"
-
-uint16_t gAppState[kAppStateWords] = {};

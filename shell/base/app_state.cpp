@@ -1,0 +1,3 @@
+#include "shell/base/app_state.h"
+
+uint16_t gAppState[kAppStateWords] = {};

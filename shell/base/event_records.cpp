@@ -1,0 +1,4 @@
+#include "shell/base/event_records.h"
+
+EventRecord gLastEvent;
+Point gLastMousePoint;

@@ -1,0 +1,60 @@
+#include "shell/base/fatal_stop.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "platform/memory/memory.h"
+#include "platform/text/pascal_strings.h"
+#include "shell/base/app_state.h"
+#include "shell/base/app_strings.h"
+#include "shell/base/busy_cursor.h"
+#include "shell/app/shutdown.h"
+#include "shell/app/power_notifications.h"
+
+namespace {
+
+// Used when the application's own texts cannot be read (a missing resource is one reason to
+// stop), so that the message never shows only a number.
+const char* FallbackText(int16_t item) {
+  switch (item) {
+    case kMissingResourceText: return "A resource the program needs is missing.";
+    case kOutOfMemoryText: return "The program has run out of memory.";
+    default: return "The program cannot go on.";
+  }
+}
+
+// Interim: until the dialog toolkit shows alerts, the message goes to the console.
+void ShowFatalMessage(int32_t code, ConstStr255Param text) {
+  char message[256];
+  CopyPascalStringToC(text ? text : reinterpret_cast<ConstStr255Param>(""), message);
+  std::fprintf(stderr, "%s    %ld\n", message, long(code));
+  std::fflush(stderr);
+}
+
+[[noreturn]] void StopWithAppText(int32_t code, int16_t item) {
+  Str255 text;
+  PLstrcpy(text, GetAppString(item));
+  if (text[0] == 0) CopyCStringToPascal(FallbackText(item), text);
+  FatalErrorStop(code, text);
+}
+
+}  // namespace
+
+void FatalErrorStop(int32_t code, ConstStr255Param text) {
+  gAppState[1] |= kAppWord1DrawingSuppressed;
+  RestoreArrowCursor();
+  ShowFatalMessage(code, text);
+  DeregisterActiveSystemPower();
+  QuitApplication(1);
+  std::exit(1);  // QuitApplication (1) does not return.
+}
+
+void FatalResourceStop(int32_t code) { StopWithAppText(code, kMissingResourceText); }
+
+void FatalMemoryStop(int32_t code) { StopWithAppText(code, kOutOfMemoryText); }
+
+Ptr NewPtrClearOrStop(Size size) {
+  Ptr p = NewPtrClear(size);
+  if (!p) FatalMemoryStop(LMGetMemErr());
+  return p;
+}

@@ -1,0 +1,10 @@
+// The Edit menu's reference (made with the menu bar, shell/menus/menu_bar.cpp; null until then) and
+// the two items the undo ring writes its texts into.
+#pragma once
+
+#include "platform/menus/menus.h"
+
+extern MenuRef gEditMenu;
+
+constexpr MenuItemIndex kEditUndoItem = 1;
+constexpr MenuItemIndex kEditRedoItem = 2;

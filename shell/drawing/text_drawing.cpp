@@ -1,0 +1,102 @@
+#include "shell/drawing/text_drawing.h"
+
+#include "platform/quickdraw/pens.h"
+#include "platform/quickdraw/text.h"
+#include "platform/quickdraw/theme_text.h"
+#include "platform/text/cf_string.h"
+
+uint16_t gDrawPrefs = 0;
+int16_t gDefaultFontId = 1;
+int16_t gDefaultFontSize = 10;
+FontInfo gDefaultFontInfo{};
+
+namespace {
+
+constexpr int16_t kSmallFontId = 1;
+constexpr int16_t kSmallFontSize = 9;
+constexpr unsigned char kMeasureSample[] = "\4Mgjy";
+
+bool ClassicText() { return gDrawPrefs & kDrawPrefsClassicText; }
+
+// Width and height of the string in a theme font, and the baseline (minus the ascent).
+Point ThemeStringSize(CFStringRef string, int16_t themeFont, int16_t* baseline) {
+  Point size{0, 0};
+  GetThemeTextDimensions(string, ThemeFontID(themeFont), kThemeStateActive, false, &size, baseline);
+  return size;
+}
+
+Point ThemeTextSize(ConstStr255Param text, int16_t themeFont, int16_t* baseline) {
+  CFStringRef string = CFStringCreateWithPascalString(nullptr, text, kCFStringEncodingMacRoman);
+  if (!string) return Point{0, 0};
+  Point size = ThemeStringSize(string, themeFont, baseline);
+  CFRelease(string);
+  return size;
+}
+
+}  // namespace
+
+void GetPenLocation(Point* point) { GetPen(point); }
+
+void SetTextFontSize(int16_t font, int16_t size) {
+  TextFont(font);
+  TextSize(size);
+}
+
+void RestoreDefaultTextFont() { SetTextFontSize(gDefaultFontId, gDefaultFontSize); }
+
+void SetSmallTextFont() { SetTextFontSize(kSmallFontId, kSmallFontSize); }
+
+void SetDefaultFontSrcCopy() {
+  RestoreDefaultTextFont();
+  TextMode(srcCopy);
+}
+
+void UpdateDefaultFontInfo() { GetFontInfoFor(gDefaultFontId, gDefaultFontSize, 0, &gDefaultFontInfo); }
+
+void DrawPString(ConstStr255Param text) { DrawPStringWithThemeFont(text, kProgramThemeFont); }
+
+void DrawPStringWithThemeFont(ConstStr255Param text, int16_t themeFont) {
+  if (!text || text[0] == 0) return;
+  if (ClassicText()) {
+    DrawString(text);
+    return;
+  }
+  Point pen;
+  GetPen(&pen);
+  CFStringRef string = CFStringCreateWithPascalString(nullptr, text, kCFStringEncodingMacRoman);
+  if (!string) return;
+  int16_t baseline = 0;
+  Point size = ThemeStringSize(string, themeFont, &baseline);
+  Rect box{int16_t(pen.v + baseline), pen.h, int16_t(pen.v + baseline + size.v), int16_t(pen.h + size.h + 1)};
+  DrawThemeTextBox(string, ThemeFontID(themeFont), kThemeStateActive, false, &box, teFlushLeft, nullptr);
+  CFRelease(string);
+  MoveTo(int16_t(pen.h + size.h), pen.v);
+}
+
+int16_t MeasurePString(ConstStr255Param text) {
+  if (!text || text[0] == 0) return 0;
+  if (ClassicText()) return StringWidth(text);
+  return ThemeTextSize(text, kProgramThemeFont, nullptr).h;
+}
+
+int16_t GetLineMetrics(FontInfo* info) {
+  FontInfo metrics{};
+  int16_t height = 0;
+  if (ClassicText()) {
+    GetFontInfo(&metrics);
+    height = int16_t(metrics.ascent + metrics.descent + metrics.leading);
+  } else {
+    int16_t baseline = 0;
+    Point size = ThemeTextSize(kMeasureSample, kProgramThemeFont, &baseline);
+    metrics.ascent = int16_t(-baseline);
+    metrics.descent = int16_t(size.v + baseline);
+    metrics.leading = 1;
+    height = int16_t(size.v + 1);
+  }
+  if (info) *info = metrics;
+  return height;
+}
+
+int16_t GetDefaultFontLineHeight() {
+  return int16_t(gDefaultFontInfo.ascent + gDefaultFontInfo.descent + gDefaultFontInfo.leading);
+}

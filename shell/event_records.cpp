@@ -1,4 +1,0 @@
-#include "shell/event_records.h"
-
-EventRecord gLastEvent;
-Point gLastMousePoint;

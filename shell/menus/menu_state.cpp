@@ -1,0 +1,67 @@
+#include "shell/menus/menu_state.h"
+
+#include "platform/resources/resource_manager.h"
+#include "platform/windows/windows.h"
+#include "shell/windows/app_windows.h"
+#include "shell/dialogs/dialog_state.h"
+#include "shell/menus/edit_menu_state.h"
+#include "shell/menus/menu_bar.h"
+#include "shell/menus/menu_items.h"
+#include "shell/menus/option_toggles.h"
+#include "shell/menus/submenu_state.h"
+#include "shell/menus/window_menu_items.h"
+#include "song/model/song_context.h"
+#include "song/model/song_layout.h"
+#include "song/model/songs.h"
+
+namespace {
+
+constexpr int16_t kOptionsAlwaysItem = 18;
+constexpr int16_t kToolsSongOpenItem = 10;
+constexpr int16_t kViewMarkItem = 13;
+constexpr int16_t kExportEventsItem = 19;
+
+bool CurrentTrackHasEvents() {
+  return gCurrentSong && gCurrentTrack && bool(TrackEntryView(gCurrentTrack).EventList());
+}
+
+}  // namespace
+
+void UpdateFileMenuState() {
+  if (!gFileMenu) return;
+  EnableMenuItemIf(gFileMenu, kFileCloseItem, GetFrontDocWindow() != nullptr);
+  // The save, export and import items keep their state: each command checks for itself
+  // whether there is something to act on.
+  EnableMenuItemIf(gFileMenu, kExportEventsItem, CurrentTrackHasEvents());
+}
+
+void MarkWindowMenuItems() {
+  // The check goes to the front document window; floating windows have their own mark.
+  WindowRef front = GetFrontDocWindow();
+  if (gWindowMenu) {
+    for (WindowRef w = GetWindowList(); w; w = GetNextWindow(w)) {
+      int16_t item = GetWindowMenuItem(w);
+      if (item != 0) SetMenuItemMark(gWindowMenu, item, GetWindowMenuMark(w, front));
+    }
+  }
+  if (gFileMenu) EnableMenuItemIf(gFileMenu, kFileCloseItem, FrontWindow() != nullptr);
+  if (gViewMenu) CheckMenuItem(gViewMenu, kViewMarkItem, gViewOptionWord & kViewMarkBit);
+}
+
+void UpdateMenuState() {
+  if (gDialogBusy) return;
+  EnableMenuItemIf(gOptionsMenu, kOptionsAlwaysItem, true);
+  EnableMenuItemIf(gToolsMenu, kToolsSongOpenItem, !gSectionMode);
+  UpdateFileMenuState();
+  ApplyEditMenuMask(ComputeEditMenuMask(GatherEditMenuInputs()));
+  UpdateSubmenuState();
+  MarkWindowMenuItems();
+  CheckWindowsMenuItems();
+}
+
+void SetMenuItemTextFromList(MenuRef menu, int16_t item, int16_t offText, int16_t onText, bool state) {
+  if (!menu) return;
+  Str255 text;
+  GetIndString(text, kWindowTextList, state ? onText : offText);
+  if (text[0]) SetMenuItemText(menu, MenuItemIndex(item), text);
+}

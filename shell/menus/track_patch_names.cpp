@@ -1,0 +1,3 @@
+#include "shell/menus/track_patch_names.h"
+
+void NameSelectedTracksAfterPatches() {}

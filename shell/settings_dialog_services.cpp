@@ -1,5 +1,0 @@
-#include "shell/settings_dialog_services.h"
-
-void RunControllerNamesDialog() {}
-
-bool RunAudioSetupDialog() { return false; }

@@ -1,3 +1,0 @@
-#include "shell/track_patch_names.h"
-
-void NameSelectedTracksAfterPatches() {}

@@ -1,0 +1,234 @@
+#include "shell/windows/editor_panes.h"
+
+#include <algorithm>
+
+#include "platform/controls/control_creators.h"
+#include "platform/windows/windows.h"
+#include "shell/base/app_state.h"
+#include "shell/windows/app_windows.h"
+#include "shell/drawing/row_metrics.h"
+#include "shell/windows/window_sizing.h"
+#include "song/model/utility_track_access.h"
+
+EditorPane gEditorPanes[kMaxEditorPanes + 1];
+int16_t gEditorPaneCount = 0;
+int16_t gCurrentPaneIndex = 0;
+uint32_t gPaneVisitMask = 0;
+int16_t gCurrentPaneSlot = 0;
+int16_t gCurrentViewMode = 0;
+int16_t gCurrentPaneTop = 0;
+int16_t gCurrentLaneNumber = 0;
+uint8_t gEditorRedrawByte = 0;
+PaneSlotInfo gPaneSlots;
+
+namespace {
+
+constexpr int16_t kBottomInset = 15;
+constexpr int16_t kPaneTitleGap = 4;
+
+WindowRef EditorWindow() { return gMainEditorRecord.window; }
+
+Rect EditorBounds() {
+  Rect r{};
+  if (WindowRef w = EditorWindow()) GetWindowPortBounds(w, &r);
+  return r;
+}
+
+bool IsRowMode(int16_t mode) { return mode == kRowViewMode || mode == kRowViewMode2; }
+
+// The scroll bar of pane k placed from start to end (window coordinates), or hidden.
+void PlacePaneScrollBar(int16_t k, int32_t start, int32_t end, const Rect& bounds) {
+  ControlRef bar = gEditorPanes[k].scrollBar;
+  if (!bar) return;
+  int32_t height = end - start;
+  if ((gEditorPanes[k].flags & kPaneHidden) || height <= 0) {
+    HideControl(bar);
+    return;
+  }
+  if (height == 46 || height == 47) height = 45;
+  MoveControl(bar, int16_t(bounds.right - 15), int16_t(start - 1));
+  SizeControl(bar, kPaneScrollBarWidth, int16_t(height));
+  ShowControl(bar);
+}
+
+}  // namespace
+
+bool AddEditorPane(ControlRef control, int16_t top, uint8_t track) {
+  if (!control || gEditorPaneCount >= kMaxEditorPanes) return false;
+  SetControlReference(control, SRefCon(intptr_t(gEditorPaneCount)));
+  EditorPane& pane = gEditorPanes[gEditorPaneCount];
+  pane = EditorPane();
+  pane.top = uint16_t(top);
+  pane.scrollBar = control;
+  pane.track = track;
+  pane.display = 255;
+  pane.lane = gCurrentLaneNumber;
+  ++gEditorPaneCount;
+  gLayoutPaneCount = gEditorPaneCount;
+  SelectEditorPane(int16_t(gEditorPaneCount - 1));
+  return true;
+}
+
+OSErr CreateEditorPane(int16_t top, bool relayout, uint8_t track) {
+  WindowRef window = EditorWindow();
+  if (!window || gEditorPaneCount >= kMaxEditorPanes) return memFullErr;
+  Rect bounds = EditorBounds();
+  Rect bar{top, int16_t(bounds.right - kPaneScrollBarWidth), int16_t(bounds.bottom - kPaneScrollBarWidth),
+           bounds.right};
+  bool live = IsAppearanceThemeOn();
+  ControlRef control = nullptr;
+  if (CreateScrollBarControl(window, &bar, 0, 0, kPaneScrollMaximum, 0, live, nullptr, &control) != noErr || !control)
+    return memFullErr;
+  HideControl(control);
+  if (!AddEditorPane(control, top, track)) {
+    DisposeControl(control);
+    return memFullErr;
+  }
+  if (relayout) {
+    LayoutEditorPanes();
+    UpdateAllPaneScrollers();
+    Rect all = EditorBounds();
+    InvalWindowRect(window, &all);
+  }
+  return noErr;
+}
+
+void SelectEditorPaneIndex(int16_t n) {
+  if (gEditorPaneCount <= 0) return;  // no pane to select
+  n = std::clamp<int16_t>(n, 0, int16_t(gEditorPaneCount - 1));
+  gCurrentPaneIndex = n;
+  EditorPane& pane = gEditorPanes[n];
+  gCurrentPaneTop = int16_t(pane.top);
+  int16_t masterPlusOne = int16_t(gPaneSlots.masterSlot + 1);
+  if (pane.kind == kPaneKindSpecial1) {
+    gCurrentPaneSlot = 0;
+    gCurrentViewMode = kSpecialViewMode;
+  } else if (pane.kind == kPaneKindSpecial2) {
+    gCurrentPaneSlot = masterPlusOne;
+    gCurrentViewMode = kMasterViewMode;
+  } else if (pane.kind >= kPaneKindPluginBase) {
+    gCurrentPaneSlot = int16_t(pane.kind - kPaneKindPluginBase);
+    if (gCurrentPaneSlot == masterPlusOne && !gPaneSlots.masterChainPresent) pane.viewMode = kMasterViewMode;
+    gCurrentViewMode = pane.viewMode;
+  } else {
+    gCurrentPaneSlot = 0;
+    gCurrentViewMode = pane.viewMode;
+  }
+}
+
+void SelectEditorPane(int16_t n) {
+  if (gEditorPaneCount <= 0) return;
+  SelectEditorPaneIndex(n);
+  const EditorPane& pane = gEditorPanes[gCurrentPaneIndex];
+  SelectTrackNumber(pane.track);
+  gCurrentLaneNumber = int16_t(pane.lane + 1);
+  ScrollPaneToTrackCentre();
+  gEditorRedrawByte = 1;
+}
+
+int16_t GetCurrentPaneTrack() {
+  if (gEditorPaneCount <= 0) return -1;
+  return gEditorPanes[gCurrentPaneIndex].track;
+}
+
+void SelectCurrentPaneTrack() {
+  if (gEditorPaneCount > 0) SelectTrackNumber(gEditorPanes[gCurrentPaneIndex].track);
+}
+
+int16_t GetPaneBottom(int16_t n) {
+  n = std::clamp<int16_t>(n, 0, kMaxEditorPanes - 1);
+  return int16_t(gEditorPanes[n + 1].top - gStandardLineHeight - kPaneTitleGap);
+}
+
+void SetLastPaneBottom(int16_t y) { gEditorPanes[std::clamp<int16_t>(gEditorPaneCount, 0, kMaxEditorPanes)].top = uint16_t(y); }
+
+void EnsureEditorFitsPanes() {
+  WindowRef window = EditorWindow();
+  if (!window) return;
+  gLayoutPaneCount = gEditorPaneCount;
+  Rect r = EditorBounds();
+  int16_t wanted = GetEditorLayoutHeight();
+  if (r.bottom - r.top > wanted) SetAppWindowSize(&gMainEditorRecord, int16_t(r.right - r.left), wanted);
+}
+
+void LayoutEditorPanes() {
+  if (!EditorWindow() || gEditorPaneCount <= 0) return;
+  EnsureEditorFitsPanes();
+  Rect bounds = EditorBounds();
+  int32_t bottomLimit = bounds.bottom - kBottomInset;
+  int32_t firstTop = gPaneTopMargin + gStandardLineHeight + kPaneTitleGap;
+  int32_t lastBottom = gStandardLineHeight + bottomLimit + kPaneTitleGap;
+  bool shared = (gEditorPanes[0].flags & kPaneSharesHeight) != 0;
+  gEditorPanes[0].top = uint16_t(firstTop);
+  gEditorPanes[gEditorPaneCount].top = uint16_t(lastBottom);
+  for (int16_t k = 0; k < gEditorPaneCount; ++k) {
+    if (shared) {
+      if (!(gEditorPanes[k].flags & kPaneHidden)) gEditorPanes[k].top = uint16_t(firstTop);
+      PlacePaneScrollBar(k, firstTop, bottomLimit + 1, bounds);
+      continue;
+    }
+    int32_t start = k == 0 ? firstTop : GetPaneBottom(int16_t(k - 1)) + 1;
+    int32_t bottom = GetPaneBottom(k);
+    if (start >= bottom) {
+      PlacePaneScrollBar(k, 0, 0, bounds);
+      continue;
+    }
+    int32_t end = std::min<int32_t>(bottom + 1, bottomLimit);
+    if (k == gEditorPaneCount - 1) ++end;
+    PlacePaneScrollBar(k, start, end, bounds);
+  }
+  InvalWindowRect(EditorWindow(), &bounds);
+}
+
+int16_t GetPaneScrollValue() {
+  if (gEditorPaneCount <= 0 || !gEditorPanes[gCurrentPaneIndex].scrollBar) return 0;
+  return GetControlValue(gEditorPanes[gCurrentPaneIndex].scrollBar);
+}
+
+void UpdatePaneScroller() {
+  if (gEditorPaneCount <= 0) return;
+  ControlRef bar = gEditorPanes[gCurrentPaneIndex].scrollBar;
+  if (!bar) return;
+  int16_t value = GetControlValue(bar);
+  if (IsRowMode(gCurrentViewMode)) {
+    SelectCurrentPaneTrack();
+  } else {
+    int32_t y = gEditorPanes[gCurrentPaneIndex].top - gStandardLineHeight - kPaneTitleGap - gPaneTopMargin;
+    value = GetPitchAtY(int16_t(std::max(y, 0)));
+    SetControlValue(bar, value);
+  }
+  SetControlMaximum(bar, int16_t(std::max(0, kPaneScrollMaximum - value)));
+  SetControlViewSize(bar, value);
+}
+
+void UpdateAllPaneScrollers() {
+  if (gEditorPaneCount <= 0) return;
+  int16_t current = gCurrentPaneIndex;
+  for (int16_t k = 0; k < gEditorPaneCount; ++k) {
+    SelectEditorPaneIndex(k);
+    UpdatePaneScroller();
+  }
+  SelectEditorPaneIndex(current);
+  SelectCurrentPaneTrack();
+}
+
+void ScrollPaneToTrackCentre() {
+  if (gEditorPaneCount <= 0 || IsRowMode(gCurrentViewMode)) return;
+  ControlRef bar = gEditorPanes[gCurrentPaneIndex].scrollBar;
+  if (!bar) return;
+  // The track keeps no centre row of its own yet: the middle of the range.
+  int16_t maximum = GetControlMaximum(bar);
+  int16_t value = int16_t(maximum / 2);
+  if (value <= maximum) SetControlValue(bar, value);
+}
+
+void ClearEditorPanes() {
+  for (int16_t k = 0; k < gEditorPaneCount; ++k)
+    if (gEditorPanes[k].scrollBar) DisposeControl(gEditorPanes[k].scrollBar);
+  for (EditorPane& pane : gEditorPanes) pane = EditorPane();
+  gEditorPaneCount = 0;
+  gLayoutPaneCount = 0;
+  gCurrentPaneIndex = 0;
+  gCurrentViewMode = 0;
+  gCurrentPaneSlot = 0;
+}

@@ -1,6 +1,0 @@
-#include "song/conductor_document_header.h"
-
-#include "song/timebase.h"
-
-uint16_t gDocumentResolution = kDefaultTicksPerQuarter;
-int32_t gDocumentRememberedPositions[2] = {0, 0};

@@ -1,0 +1,53 @@
+#include "song/documents/import_files.h"
+
+#include "platform/files/sidecars.h"
+#include "platform/memory/byte_order.h"
+#include "platform/memory/memory.h"
+#include "shell/base/error_report.h"
+#include "shell/base/file_access.h"
+#include "shell/base/memory_reserve.h"
+
+OSErr OpenFileForImport(const FSSpec* fileSpec, int16_t* outSavedStream, OSType* outType) {
+  *outSavedStream = gStreamRefNum;
+  *outType = 0;
+  if (!fileSpec) return userCanceledErr;
+  gInsufficientMemoryShown = 0;
+  FInfo info;
+  if (FSpGetFInfo(fileSpec, &info) == noErr) *outType = info.fdType;
+  int16_t refNum = 0;
+  OSErr err = OpenDataFork(fileSpec, fsRdPerm, &refNum);
+  if (err != noErr) return err;
+  BeginStream(refNum);
+  return noErr;
+}
+
+void CloseFileForImport(int16_t savedStream) {
+  CloseFork(gStreamRefNum);
+  gStreamRefNum = savedStream;
+}
+
+uint32_t StreamBytesLeft() {
+  int64_t size = 0;
+  int64_t position = 0;
+  if (FetchForkSize(gStreamRefNum, &size) != noErr) return 0;
+  if (FetchForkPosition(gStreamRefNum, &position) != noErr) return 0;
+  int64_t left = size - position;
+  return left <= 0 ? 0 : left > 0x7fffffff ? 0x7fffffff : uint32_t(left);
+}
+
+OSErr ReadSizedBlock(Handle* out) {
+  *out = Handle();
+  uint8_t sizeBytes[4];
+  if (StreamBytesLeft() < sizeof sizeBytes) return eofErr;
+  if (ReadBlock(sizeBytes, sizeof sizeBytes) != noErr) return GetLastFileError();
+  uint32_t size = ReadU32BE(sizeBytes);
+  if (size > StreamBytesLeft()) return eofErr;
+  Handle block = NewHandleClearWithReserve(Size(size));
+  if (!block) return gLastMemError ? gLastMemError : OSErr(memFullErr);
+  if (size > 0 && ReadBlock(HandleData(block), size) != noErr) {
+    DisposeHandle(block);
+    return GetLastFileError();
+  }
+  *out = block;
+  return noErr;
+}

@@ -1,0 +1,299 @@
+#include "song/documents/media_references.h"
+
+#include <cstring>
+#include <vector>
+
+#include "platform/memory/byte_order.h"
+#include "platform/memory/memory.h"
+#include "shell/base/file_access.h"
+#include "song/model/utility_iteration.h"
+#include "song/documents/document_file.h"
+#include "song/documents/document_input.h"
+#include "song/documents/document_services.h"
+#include "song/instruments/plugin_records.h"
+#include "song/model/song_context.h"
+#include "song/model/song_iterators.h"
+#include "song/model/song_layout.h"
+
+namespace {
+
+constexpr int32_t kRefAliasAlternate = kRefAlias + 4;
+constexpr int32_t kReferenceNameOffset = 12;
+constexpr int32_t kRegionSize = 256;
+constexpr int32_t kRegionFileIndex = 60;
+constexpr int32_t kRegionFlags = 62;
+constexpr uint16_t kRegionKeepsMark = 0x02;
+constexpr uint16_t kRegionMark = 0x08;
+
+bool IsLive(Handle h) { return h && IsValidHandle(h); }
+
+uint16_t EntryFlags(const uint8_t* entry) { return ReadU16BE(entry + kRefFlags); }
+void SetEntryFlags(uint8_t* entry, uint16_t flags) { WriteU16BE(entry + kRefFlags, flags); }
+Handle EntryAlias(const uint8_t* entry) { return Handle(ReadU32BE(entry + kRefAlias)); }
+
+bool IsProgramReference(Handle alias) {
+  return GetHandleSize(alias) >= 4 && ReadU32BE(HandleData(alias)) == kProgramReferenceMagic;
+}
+
+// The last backslash-separated part of the reference's stored path.
+OSErr ProgramReferenceName(Handle alias, StringPtr name, int16_t maxLength) {
+  Size size = GetHandleSize(alias);
+  const uint8_t* p = reinterpret_cast<const uint8_t*>(HandleData(alias));
+  if (size <= kReferenceNameOffset) return paramErr;
+  int32_t length = p[kReferenceNameOffset];
+  if (kReferenceNameOffset + 1 + length > size) return paramErr;
+  const uint8_t* path = p + kReferenceNameOffset + 1;
+  int32_t start = length;
+  while (start > 0 && path[start - 1] != '\\') --start;
+  int32_t n = length - start;
+  if (n > maxLength) return paramErr;
+  std::memcpy(name + 1, path + start, size_t(n));
+  name[0] = uint8_t(n);
+  return noErr;
+}
+
+void DisposeAliasWord(uint8_t* word) {
+  Handle alias(ReadU32BE(word));
+  WriteU32BE(word, 0);
+  if (IsLive(alias)) DisposeHandle(alias);
+}
+
+// Region flags of one audio record's region list.
+void UpdateRecordRegions(Handle record, const uint8_t* table, int32_t count) {
+  if (!IsLive(record) || GetHandleSize(record) < kPluginRecordBytes) return;
+  Handle regions(ReadU32BE(HandleData(record) + kPluginRecordRegions));
+  if (!IsLive(regions)) return;
+  uint8_t* p = reinterpret_cast<uint8_t*>(HandleData(regions));
+  for (Size at = 0; at + kRegionSize <= GetHandleSize(regions); at += kRegionSize) {
+    uint16_t index = ReadU16BE(p + at + kRegionFileIndex);
+    uint16_t flags = ReadU16BE(p + at + kRegionFlags);
+    if (index >= count || (flags & kRegionKeepsMark)) continue;
+    if (EntryFlags(table + index * kReferencedFileSize) & kRefUnpacked) continue;
+    WriteU16BE(p + at + kRegionFlags, uint16_t(flags & ~kRegionMark));
+  }
+}
+
+int32_t UpdateTrackRegions(void*) {
+  Handle table = GetReferencedFileTable();
+  const uint8_t* entries = IsLive(table) ? reinterpret_cast<const uint8_t*>(HandleData(table)) : nullptr;
+  if (!entries) return 0;
+  UpdateRecordRegions(Handle(ReadU32BE(gCurrentTrack + kTrackRegionList)), entries, CountReferencedFiles());
+  UpdateRecordRegions(Handle(ReadU32BE(gCurrentTrack + kTrackRegionList2)), entries, CountReferencedFiles());
+  return 0;
+}
+
+int32_t UpdateSongRegions(SongVisitRecord*) {
+  IterateTracks(UpdateTrackRegions, nullptr);
+  return 0;
+}
+
+}  // namespace
+
+Handle GetReferencedFileTable() {
+  Handle table = GetDocumentSlot(kReferencedFilesSlot);
+  return IsLive(table) ? table : Handle();
+}
+
+int32_t CountReferencedFiles() {
+  Handle table = GetReferencedFileTable();
+  return table ? GetHandleSize(table) / kReferencedFileSize : 0;
+}
+
+uint8_t* GetReferencedFileEntry(int32_t i) {
+  if (i < 0 || i >= CountReferencedFiles()) return nullptr;
+  return reinterpret_cast<uint8_t*>(HandleData(GetReferencedFileTable())) + i * kReferencedFileSize;
+}
+
+OSErr ReadReferencedFileTable(uint8_t* slot, bool present) {
+  std::memset(slot, 0, kHandleSlotSize);
+  if (!present) return GetDocumentInputError();
+  Handle table;
+  if (ReadSizedDocumentHandle(&table) != noErr) return GetDocumentInputError();
+  Size count = GetHandleSize(table) / kReferencedFileSize;
+  SetHandleSize(table, count * kReferencedFileSize);
+  HLock(table);
+  uint8_t* entries = reinterpret_cast<uint8_t*>(HandleData(table));
+  std::vector<bool> aliases(size_t(count), false);
+  for (Size i = 0; i < count; ++i) {
+    uint8_t* entry = entries + i * kReferencedFileSize;
+    aliases[size_t(i)] = SlotHasBlock(entry + kRefAlias, true);
+    std::memset(entry + kRefAlias, 0, kHandleSlotSize);
+    if (!(EntryFlags(entry) & kRefByFileNumber)) WriteU32BE(entry + kRefFork, 0);
+  }
+  for (Size i = 0; i < count && GetDocumentInputError() == noErr; ++i)
+    ReadPresentBlock(entries + i * kReferencedFileSize + kRefAlias, aliases[size_t(i)]);
+  HUnlock(table);
+  if (GetDocumentInputError() != noErr) {
+    DisposeReferencedFileTable(table);
+    DisposeHandle(table);
+    return GetDocumentInputError();
+  }
+  WriteU32BE(slot, table.id);
+  return noErr;
+}
+
+OSErr WriteReferencedFileTable() {
+  Handle table = GetReferencedFileTable();
+  if (!table) return GetLastFileError();
+  Size size = CountReferencedFiles() * kReferencedFileSize;
+  const uint8_t* entries = reinterpret_cast<const uint8_t*>(HandleData(table));
+  std::vector<uint8_t> image(entries, entries + size);
+  for (Size at = 0; at < size; at += kReferencedFileSize) {
+    uint8_t* entry = &image[size_t(at)];
+    if (!IsLive(EntryAlias(entry))) WriteU32BE(entry + kRefAlias, 0);
+    WriteU32BE(entry + kRefAliasAlternate, 0);
+    if (!(EntryFlags(entry) & kRefByFileNumber)) WriteU32BE(entry + kRefFork, 0);
+  }
+  uint8_t prefix[4];
+  WriteU32BE(prefix, uint32_t(size));
+  WriteBlock(prefix, 4);
+  if (GetLastFileError() == noErr && size > 0) WriteBlock(image.data(), uint32_t(size));
+  for (Size at = 0; at < size && GetLastFileError() == noErr; at += kReferencedFileSize) {
+    Handle alias(ReadU32BE(&image[size_t(at)] + kRefAlias));
+    if (alias) WriteHandleWithSize(alias);
+  }
+  return GetLastFileError();
+}
+
+void CloseReferencedFileEntry(uint8_t* entry) {
+  uint32_t fork = ReadU32BE(entry + kRefFork);
+  if (fork != 0 && !(EntryFlags(entry) & kRefByFileNumber)) {
+    FSClose(FSIORefNum(fork));
+    WriteU32BE(entry + kRefFork, 0);
+  }
+  ForgetReferencedAudioFile(entry);
+  DisposeAliasWord(entry + kRefAlias);
+  WriteU32BE(entry + kRefAliasAlternate, 0);
+}
+
+void ClearReferencedFileEntry(uint8_t* entry) {
+  WriteU32BE(entry + kRefFork, 0);
+  SetEntryFlags(entry, 0);
+  std::memset(entry + kRefAlias, 0, kHandleSlotSize);
+  WriteU32BE(entry + 48, 0);
+}
+
+void DisposeReferencedFileTable(Handle table) {
+  if (!IsLive(table)) return;
+  for (Size at = 0; at + kReferencedFileSize <= GetHandleSize(table); at += kReferencedFileSize)
+    CloseReferencedFileEntry(reinterpret_cast<uint8_t*>(HandleData(table)) + at);
+}
+
+OSErr GetReferencedFileName(Handle alias, StringPtr name, int16_t maxLength) {
+  name[0] = 0;
+  if (!IsLive(alias)) return paramErr;
+  if (IsProgramReference(alias)) return ProgramReferenceName(alias, name, maxLength);
+  Str63 found;
+  OSErr err = GetAliasInfo(alias, asiAliasName, found);
+  if (err != noErr) return err;
+  if (found[0] > maxLength) return paramErr;
+  std::memcpy(name, found, size_t(found[0]) + 1);
+  return noErr;
+}
+
+OSErr ResolveReferencedAlias(Handle alias, const FSSpec* document, FSSpec* target) {
+  if (!IsLive(alias)) return paramErr;
+  if (IsProgramReference(alias)) return fnfErr;
+  Boolean changed = false;
+  const FSSpec* from = document && document->name[0] ? document : nullptr;
+  return ResolveAliasWithMountFlags(from, alias, target, &changed, kResolveAliasFileNoUI);
+}
+
+OSErr RunMissingFilePrompt(uint8_t* aliasWord, FSSpec* outSpec, int16_t textA, int16_t textB,
+                           bool allowSkip, int16_t* promptState) {
+  (void)outSpec;
+  (void)textA;
+  (void)textB;
+  int16_t answer = promptState && *promptState > 0 ? *promptState : AskForMissingFile(allowSkip);
+  if (answer == kPromptSkip) {
+    DisposeAliasWord(aliasWord);
+    return fnfErr;
+  }
+  return fnfErr;
+}
+
+OSErr OpenReferencedFileEntry(uint8_t* entry, const FSSpec* document, int16_t* promptState,
+                              bool* missing) {
+  *missing = false;
+  if (entry[kRefKind] != kRefKindAudio || !IsLive(EntryAlias(entry))) return noErr;
+  WriteU32BE(entry + kRefFork, 0);
+  SetEntryFlags(entry, 0);
+  FSSpec target;
+  OSErr err = ResolveReferencedAlias(EntryAlias(entry), document, &target);
+  if (err != noErr) {
+    err = RunMissingFilePrompt(entry + kRefAlias, &target, kMissingFileTextA, kMissingFileTextB,
+                               true, promptState);
+    if (err != noErr) {
+      uint16_t flags = kRefMissing;
+      if (!EntryAlias(entry)) flags |= kRefAliasDropped;
+      SetEntryFlags(entry, flags);
+      *missing = true;
+      return err;
+    }
+  }
+  FSIORefNum fork = 0;
+  err = FSpOpenDF(&target, fsRdPerm, &fork);
+  if (err != noErr) return err;
+  WriteU32BE(entry + kRefFork, uint32_t(uint16_t(fork)));
+  err = ReadReferencedAudioHeader(entry, fork);
+  if (err == noErr) err = RegisterReferencedAudioFile(entry, &target);
+  if (err != noErr) {
+    FSClose(fork);
+    WriteU32BE(entry + kRefFork, 0);
+  }
+  return err;
+}
+
+OSErr OpenReferencedFiles(const FSSpec* document, int32_t* missing) {
+  *missing = 0;
+  OSErr last = noErr;
+  int16_t promptState = 0;
+  Handle table = GetReferencedFileTable();
+  if (!table) return noErr;
+  HLock(table);
+  for (int32_t i = 0; i < CountReferencedFiles(); ++i) {
+    bool lost = false;
+    OSErr err = OpenReferencedFileEntry(GetReferencedFileEntry(i), document, &promptState, &lost);
+    if (lost) ++*missing;
+    if (err != noErr) last = err;
+  }
+  HUnlock(table);
+  return last;
+}
+
+OSErr OpenMovieEntries(const FSSpec* document) {
+  OSErr first = noErr;
+  int16_t promptState = 0;
+  for (int32_t i = 0; i < CountReferencedFiles(); ++i) {
+    uint8_t* entry = GetReferencedFileEntry(i);
+    if (entry[kRefKind] != kRefKindMovie) continue;
+    uint16_t flags = EntryFlags(entry);
+    bool present = (flags & kRefByFileNumber) ? ReadU32BE(entry + kRefFork) != 0
+                                              : IsLive(EntryAlias(entry)) && !(flags & kRefResolved);
+    if (!present) {
+      if (!(flags & kRefResolved)) ClearReferencedFileEntry(entry);
+      continue;
+    }
+    if (flags & kRefByFileNumber) continue;  // opened by its file number by the movie code
+    FSSpec target;
+    OSErr err = ResolveReferencedAlias(EntryAlias(entry), document, &target);
+    if (err != noErr)
+      err = RunMissingFilePrompt(entry + kRefAlias, &target, kMissingMovieTextA, kMissingFileTextB,
+                                 true, &promptState);
+    if (err != noErr) {
+      CloseReferencedFileEntry(entry);
+      ClearReferencedFileEntry(entry);
+      if (first == noErr) first = err;
+      continue;
+    }
+    SetEntryFlags(entry, uint16_t(EntryFlags(entry) | kRefResolved));
+  }
+  return first;
+}
+
+void UpdateRegionFileMarks() {
+  if (!GetReferencedFileTable()) return;
+  SongVisitRecord visit;
+  visit.callback = UpdateSongRegions;
+  ForEachSongAndChild(&visit);
+}

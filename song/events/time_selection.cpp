@@ -1,0 +1,79 @@
+#include "song/events/time_selection.h"
+
+#include "audio/engine/sample_position.h"
+#include "media/track_media.h"
+#include "sequencer/transport/transport_state.h"
+#include "song/model/song_context.h"
+#include "song/model/song_layout.h"
+#include "song/model/track_template.h"
+#include "song/model/window_redraw.h"
+
+TimeSelection gTimeSelection;
+uint8_t gLocatorMatchMask = 0;
+
+namespace {
+
+constexpr int kLocatorPairs = 4;
+constexpr int32_t kLocatorPairStride = 24;
+
+// The region list's rate when audio is shown and the current track has regions, else 0.
+float CurrentTrackRegionRate() {
+  if (!IsAudioShown() || gCurrentTrack == gTrackTemplate) return 0.0f;
+  Handle regions(ReadU32BE(gCurrentTrack + kTrackRegionList));
+  return regions ? GetRegionListRate(regions) : 0.0f;
+}
+
+}  // namespace
+
+int32_t SetTimeRange(uint32_t startTick, uint32_t endTick) {
+  float rate = gTimeSelection.start.rate;
+  float regionRate = CurrentTrackRegionRate();
+  if (regionRate > 0.0f) rate = regionRate;
+  if (!(rate > 0.0f)) rate = kDefaultSampleRate;
+  gTimeSelection.start.rate = rate;
+  gTimeSelection.end.rate = rate;
+  gTimeSelection.start.sample = uint64_t(TickToSamplePosition(startTick, rate));
+  gTimeSelection.end.sample = uint64_t(TickToSamplePosition(endTick, rate));
+  gTimeSelection.start.tick = startTick;
+  gTimeSelection.end.tick = endTick;
+  return int32_t(gTimeSelection.end.sample >> 32);
+}
+
+void SetTimeRangeAt(uint32_t t) { SetTimeRange(t, t); }
+
+void SetTimeRangeFromSamples(uint64_t startSample, uint64_t endSample, float rate) {
+  gTimeSelection.start.sample = startSample;
+  gTimeSelection.end.sample = endSample;
+  if (rate == 0.0f) {
+    float regionRate = CurrentTrackRegionRate();
+    if (regionRate > 0.0f) rate = regionRate;
+  }
+  if (!(rate > 0.0f)) return;
+  gTimeSelection.start.rate = rate;
+  gTimeSelection.end.rate = rate;
+  gTimeSelection.start.tick = SamplePositionToTick(int64_t(startSample), rate);
+  gTimeSelection.end.tick = SamplePositionToTick(int64_t(endSample), rate);
+}
+
+void SetTimeSelectionRange(const TimePosition& start, const TimePosition& end) {
+  if (start.tick < end.tick)
+    SetClockPlayRange({start.tick, start.sample, start.rate}, {end.tick, end.sample, end.rate});
+  gLocatorMatchMask = 0;
+  if (!gCurrentSong) return;
+  for (int n = 0; n < kLocatorPairs; ++n) {
+    const uint8_t* left = gCurrentSong + kSongLocators + kLocatorPairStride * n;
+    const uint8_t* right = left + kSongLocatorSize;
+    if (ReadU32BE(left) == start.tick && ReadU32BE(right) == end.tick)
+      gLocatorMatchMask |= uint8_t(1 << n);
+  }
+}
+
+void CommitTimeSelection() { SetTimeSelectionRange(gTimeSelection.start, gTimeSelection.end); }
+
+void SelectWholeSong(int32_t flag) {
+  if (!gCurrentSong) return;
+  int16_t kind = GetFrontWindowKind();
+  bool listKind = kind == 2 || kind == 4 || kind == 5 || kind == 7 || kind == 8 || kind == 15;
+  if (flag == 0 || listKind) SetTimeRange(1, ReadU32BE(gCurrentSong + kSongEndTick));
+  if (flag) RedrawAll(0);
+}

@@ -1,0 +1,156 @@
+#include "song/instruments/rack_sharing.h"
+
+#include "platform/memory/byte_order.h"
+#include "platform/memory/memory.h"
+#include "plugins/undo_insert_chain.h"
+#include "shell/base/memory_reserve.h"
+#include "song/model/utility_iteration.h"
+#include "song/instruments/instrument_table.h"
+#include "song/model/song_context.h"
+#include "song/model/song_iterators.h"
+#include "song/model/song_layout.h"
+#include "song/model/songs.h"
+#include "song/model/track_template.h"
+
+namespace {
+
+uint8_t* RackBytes(Handle rack) { return reinterpret_cast<uint8_t*>(HandleData(rack)); }
+
+uint32_t ChainCell(Handle rack) { return ReadU32BE(RackBytes(rack) + kRackChainCell); }
+
+void SetChainCell(Handle rack, uint32_t value) {
+  WriteU32BE(RackBytes(rack) + kRackChainCell, value);
+}
+
+void MakeShared(Handle rack, int32_t quiet) {
+  uint32_t chain = ChainCell(rack);
+  Handle list = SnapshotInsertChain(chain);
+  if (!list) return;  // nothing listed: the chain stays live rather than being lost
+  RackBytes(rack)[kRackFlags] |= kRackFlagShared;
+  SetChainCell(rack, list.id);
+  if (!quiet) AdjustListedPluginReferences(list, 1);
+  RefreshRackPlugins(rack, chain);  // the live chain's own references pass to the list
+  if (!quiet) AdjustListedPluginReferences(list, -1);
+}
+
+void MakeLive(Handle rack) {
+  Handle list(ChainCell(rack));
+  uint32_t chain = RelinkInsertChain(list);
+  SetChainCell(rack, chain);
+  RackBytes(rack)[kRackFlags] &= uint8_t(~kRackFlagShared);
+  DisposeInsertChainList(list, 1);
+  RegisterPluginPatchNames(rack, chain, 0);
+}
+
+int32_t SetChildRacks(void* arg);
+
+int32_t SetTrackAndChildRacks(void* arg) {
+  SetTrackRackShared(arg);
+  ForEachChildSequenceAll(SetChildRacks, arg);
+  return 0;
+}
+
+int32_t SetChildRacks(void* arg) {
+  if (!IsSongLink()) ForEachTrack(SetTrackAndChildRacks, arg);
+  gIterationAbort = 0;
+  return 0;
+}
+
+}  // namespace
+
+Handle GetTrackInsertRack() {
+  if (!gCurrentSong || gCurrentTrack == gTrackTemplate) return Handle();
+  uint8_t movie = gCurrentSong[kSongMovieTrack];
+  if (movie != 0 && movie == gCurrentTrack[kTrackNumber] + 1) return Handle();
+  return Handle(ReadU32BE(gCurrentTrack + kTrackInsertRack));
+}
+
+bool IsInsertRack(Handle rack) {
+  return rack && IsValidHandle(rack) && GetHandleSize(rack) >= kRackMinSize;
+}
+
+bool IsInsertRackShared(Handle rack) {
+  return IsInsertRack(rack) && (RackBytes(rack)[kRackFlags] & kRackFlagShared);
+}
+
+void SetInsertRackShared(Handle rack, int32_t shared, int32_t quiet) {
+  if (!IsInsertRack(rack) || ChainCell(rack) == 0) return;
+  int8_t state = HGetState(rack);
+  HLock(rack);
+  bool isShared = (RackBytes(rack)[kRackFlags] & kRackFlagShared) != 0;
+  if (shared && !isShared) MakeShared(rack, quiet);
+  else if (!shared && isShared) MakeLive(rack);
+  HSetState(rack, state);
+}
+
+int32_t SetTrackRackShared(void* arg) {
+  int32_t shared = arg ? *static_cast<int32_t*>(arg) : 0;
+  Handle rack = GetTrackInsertRack();
+  if (rack) SetInsertRackShared(rack, shared, 1);
+  return 0;
+}
+
+void ForEachTrackSetRackShared(int32_t shared) { ForEachTrack(SetTrackRackShared, &shared); }
+
+void SetSongTreeRacksShared(Handle song, int32_t shared) {
+  if (!song || PushSongContext() != noErr) return;
+  uint8_t follow = gFollowSongLinks;
+  gFollowSongLinks = 0;
+  SelectSong(song);
+  ForEachTrack(SetTrackAndChildRacks, &shared);
+  gFollowSongLinks = follow;
+  PopSongContext();
+}
+
+void SetTrackTreeRacksShared(int32_t shared) {
+  uint8_t follow = gFollowSongLinks;
+  gFollowSongLinks = 0;
+  SetTrackAndChildRacks(&shared);
+  gFollowSongLinks = follow;
+}
+
+int32_t SetInstrumentRackShared(void* arg, uint8_t* instrument) {
+  uint8_t shared = arg ? *static_cast<uint8_t*>(arg) : 0;
+  Handle rack(ReadU32BE(instrument + kInstInsertRack));
+  if (IsInsertRack(rack) && ChainCell(rack) != 0)
+    SetInsertRackShared(rack, shared, shared == 0 ? 1 : 0);
+  ResolveInstrumentParts(instrument, instrument[kInstPartMask]);
+  return 0;
+}
+
+OSErr DuplicateRackShared(Handle rack, Handle* copy) {
+  *copy = Handle();
+  if (!rack || !IsValidHandle(rack)) return noErr;
+  Handle dup;
+  OSErr err = DuplicateHandleWithReserve(rack, &dup);
+  if (err != noErr) return err;
+  if (!IsInsertRack(dup) || ChainCell(dup) == 0) {
+    *copy = dup;
+    return noErr;
+  }
+  Handle list;
+  if (IsInsertRackShared(rack)) {
+    err = DuplicateHandleWithReserve(Handle(ChainCell(rack)), &list);
+    if (err == noErr) AdjustListedPluginReferences(list, 1);
+  } else {
+    list = SnapshotInsertChain(ChainCell(rack));
+    if (!list) err = memFullErr;
+  }
+  if (err != noErr) {
+    DisposeHandle(dup);
+    return err;
+  }
+  RackBytes(dup)[kRackFlags] |= kRackFlagShared;
+  SetChainCell(dup, list.id);
+  *copy = dup;
+  return noErr;
+}
+
+void ReleaseRackPlugins(Handle rack) {
+  if (!IsInsertRack(rack) || ChainCell(rack) == 0) return;
+  if (IsInsertRackShared(rack))
+    DisposeInsertChainList(Handle(ChainCell(rack)), 1);
+  else
+    ReleaseInsertChain(ChainCell(rack));
+  SetChainCell(rack, 0);
+}

@@ -1,0 +1,121 @@
+#include "song/model/track_length.h"
+
+#include "editors/track_editor_services.h"
+#include "media/track_media.h"
+#include "song/model/utility_track_access.h"
+#include "song/conductor/conductor_map.h"
+#include "song/events/event_lists.h"
+#include "editing/conductor_marker_window.h"
+#include "song/model/song_context.h"
+#include "song/model/song_layout.h"
+#include "song/model/songs.h"
+#include "song/model/track_template.h"
+#include "song/model/window_redraw.h"
+
+namespace {
+
+constexpr uint32_t kMaxTrackLength = 0x7ffffffe;
+
+bool IsSectionTrackInSectionMode(const uint8_t* entry) {
+  return gSectionMode && (entry[kTrackModeFlags] & kTrackModeSection);
+}
+
+uint32_t TrackLengthOf(const uint8_t* entry) {
+  uint32_t length = 0;
+  if (IsSectionTrackInSectionMode(entry) &&
+      GetFirstSectionLength(ReadU32BE(entry + kTrackSectionList), &length))
+    return length;
+  return ReadU32BE(entry + kTrackTickLength);
+}
+
+// The bar line at or after t: BarToTick (TickToBarRoundedUp (t + 1)), lowered by whole bars
+// while it overflows. Without a usable bar length the tick is taken as it is.
+int32_t RoundUpToBarLine(int32_t t) {
+  int32_t rounded = BarToTick(TickToBarRoundedUp(t + 1));
+  while (rounded < 0 || uint32_t(rounded) > kMaxTrackLength) {
+    int32_t bar = gConductorState.ticksPerBar;
+    if (bar <= 0 || t <= bar) return t;
+    t -= bar;
+    rounded = BarToTick(TickToBarRoundedUp(t + 1));
+  }
+  return rounded;
+}
+
+}  // namespace
+
+uint32_t GetTrackLength() { return TrackLengthOf(gCurrentTrack); }
+
+void StoreTrackLength(uint32_t t) {
+  if (gCurrentTrack[kTrackPlayFlags] & kTrackPlayFlagLengthIgnoresSections) return;
+  WriteU32BE(gCurrentTrack + kTrackTickLength, t);
+}
+
+void SetTrackLength(uint32_t t) {
+  if (t > kMaxTrackLength) t = kMaxTrackLength;
+  uint32_t rounded = uint32_t(RoundUpToBarLine(int32_t(t)));
+  if (rounded > kMaxTrackLength) rounded = kMaxTrackLength;
+  if (rounded == GetTrackLength()) return;
+  StoreTrackLength(rounded);
+  UpdateSongEnd();
+  RedrawAll(0);
+}
+
+void ClearTrackLengthFlag() {
+  gCurrentTrack[kTrackPlayFlags] &= uint8_t(~kTrackPlayFlagLengthIgnoresSections);
+}
+
+void TrackLengthAtLeast(uint32_t t) {
+  if (t <= GetTrackLength()) return;
+  ClearTrackLengthFlag();
+  StoreTrackLength(t);
+}
+
+void UpdateSongEnd() {
+  if (!gCurrentSong) return;
+  uint32_t end = ReadU32BE(gCurrentSong + kSongConductorEnd);
+  uint32_t markers = GetLastMarkerEnd();
+  if (markers > end) end = markers;
+  int32_t count = GetSongTrackCount();
+  for (int32_t i = 0; i < count; ++i) {
+    const uint8_t* entry = GetTrackEntryAt(i);
+    if (!entry) break;
+    uint32_t length = TrackLengthOf(entry);
+    if (length > end) end = length;
+  }
+  if (end > kMaxTrackLength) end = kMaxTrackLength;
+  int32_t bars = TickToBarRoundedUp(int32_t(end));
+  if (bars < 1) bars = 1;
+  SongHeaderView(gCurrentSong).SetBars(uint32_t(bars));
+  int32_t endTick = BarToTick(bars);
+  SetSongEndTick(endTick > 0 ? uint32_t(endTick) : kMaxTrackLength);
+}
+
+void SetSongEndTick(uint32_t t) {
+  if (!gCurrentSong) return;
+  WriteU32BE(gCurrentSong + kSongEndTick, t);
+  InvalidateSongListWindow();
+}
+
+void ComputeTrackEnd() {
+  if (!gCurrentSong || gCurrentTrack == gTrackTemplate) return;
+  uint32_t before = GetTrackLength();
+  TrackEntryView track(gCurrentTrack);
+  uint32_t end = 0;
+  uint32_t regions = GetRegionListEnd(track.ActiveRegionList());
+  if (regions > 0) end = regions - 1;
+  end = LastEventEnd(track.EventList(), end);
+  if (!(track.PlayFlags() & kTrackPlayFlagLengthIgnoresSections)) {
+    uint32_t sections = GetLastSectionEnd(track.SectionList().id);
+    if (sections > 0 && sections - 1 > end) end = sections - 1;
+  }
+  if (end != 0)
+    SetTrackLength(end);
+  else
+    StoreTrackLength(0);
+  if (GetTrackLength() != before) InvalidateCurrentTrackRow();
+}
+
+void UpdateTrackEnd(uint32_t t) {
+  if (t >= GetTrackLength()) ClearTrackLengthFlag();
+  ComputeTrackEnd();
+}

@@ -1,0 +1,49 @@
+#include "song/model/window_redraw.h"
+
+uint32_t gRedrawRequests[kWindowKindCount];
+uint8_t gEditorPanesDirty = 0;
+
+namespace {
+
+constexpr int kSongListKind = 2;
+constexpr int kEditorKind = 4;
+constexpr int kTrackKind = 5;
+constexpr int kInstrumentKind = 6;
+constexpr int kEventListKind = 7;
+constexpr int kConductorListKind = 8;
+constexpr int kRemoteKind = 9;
+constexpr int kMarkerKind = 11;
+
+// Interim: counts the request until the window records exist.
+void Request(int kind) { ++gRedrawRequests[kind]; }
+
+}  // namespace
+
+void InvalidateEditorWindow() { Request(kEditorKind); }
+void InvalidateSongListWindow() { Request(kSongListKind); }
+void InvalidateTrackWindow() { Request(kTrackKind); }
+void InvalidateInstrumentWindow() { Request(kInstrumentKind); }
+void InvalidateEditorAndLanes() { Request(kEditorKind); }
+void RedrawEventListWindow() { Request(kEventListKind); }
+void RedrawMarkerWindow() { Request(kMarkerKind); }
+void RedrawRemoteWindow() { Request(kRemoteKind); }
+
+void MarkEditorPanesDirty() { gEditorPanesDirty = 1; }
+
+void RedrawAll(int32_t flag) {
+  MarkEditorPanesDirty();
+  Request(kEditorKind);
+  Request(kEventListKind);
+  Request(kConductorListKind);
+  if (flag) Request(kTrackKind);
+}
+
+void RedrawEditorForLanes() { Request(kEditorKind); }
+
+void RedrawEventListAndEditor() {
+  RedrawEventListWindow();
+  RedrawEditorForLanes();
+}
+
+// Interim: no windows exist yet.
+int16_t GetFrontWindowKind() { return 0; }
