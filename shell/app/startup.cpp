@@ -30,6 +30,7 @@
 #include "shell/drawing/color_helpers.h"
 #include "shell/base/fatal_stop.h"
 #include "shell/app/idle_tasks.h"
+#include "shell/app/program_hooks.h"
 #include "shell/base/memory_reserve.h"
 #include "shell/menus/menu_bar.h"
 #include "shell/dialogs/poll_events.h"
@@ -205,6 +206,7 @@ void CheckSystemAndInstallHandlers() {
 }
 
 void StartUpApplication(int16_t) {
+  InstallProgramHooks();
   gStartUpComplete = false;
   gStartUpReachedDevices = false;
   OpenApplicationResources();

@@ -1,0 +1,5 @@
+#include "shell/app/program_hooks.h"
+
+void InstallProgramHooks() {
+  // Each layer's installer below fills the tables of the layers under it.
+}
