@@ -1,0 +1,64 @@
+#!/usr/bin/env bash
+# Runs tools/check_layers over small trees laid out like the program, each breaking the layer
+# order in one way, and checks that it refuses them and accepts the tree that keeps it.
+set -uo pipefail
+source_root=$1
+check="$source_root/tools/check_layers"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failures=0
+
+make_tree() {
+  rm -rf "$work/tree"
+  mkdir -p "$work/tree/tools" "$work/tree/song/model" "$work/tree/sequencer/clock" \
+    "$work/tree/shell/base" "$work/tree/platform/threads"
+  cp "$source_root/tools/layers.txt" "$work/tree/tools/"
+  echo '#pragma once' > "$work/tree/sequencer/clock/clock_timer.h"
+  echo '#pragma once' > "$work/tree/song/model/songs.h"
+  echo '#include <pthread.h>' > "$work/tree/platform/threads/threads.cpp"
+  printf '#include "song/model/songs.h"\n#include "sequencer/clock/clock_timer.h"\n' \
+    > "$work/tree/sequencer/clock/clock_timer.cpp"
+  echo 'zarin_library(song_model SOURCES songs.cpp DEPS shell_base)' \
+    > "$work/tree/song/model/CMakeLists.txt"
+}
+
+# expect NAME STATUS PATTERN: the check exits with STATUS and prints PATTERN.
+expect() {
+  local output status
+  output=$(python3 "$check" --root "$work/tree" 2>&1)
+  status=$?
+  if [ "$status" -ne "$2" ] || ! grep -q -- "$3" <<<"$output"; then
+    echo "FAIL $1: exit $status, wanted $2 and '$3'; output:"
+    echo "$output"
+    failures=$((failures + 1))
+  else
+    echo "ok   $1"
+  fi
+}
+
+make_tree
+expect "a tree that keeps the order" 0 "0 refused, 0 upward"
+
+make_tree
+echo '#include "sequencer/clock/clock_timer.h"' > "$work/tree/song/model/songs.cpp"
+expect "an include of a higher layer" 1 "song/model/songs.cpp:1: song includes sequencer/clock/clock_timer.h of the higher layer sequencer"
+
+make_tree
+echo '#include "song/model/songs.h"' > "$work/tree/shell/base/file_access.cpp"
+expect "the base including the song model" 1 "base includes song/model/songs.h"
+
+make_tree
+echo '#include "sequencer/clock/clock_timer.h"' > "$work/tree/song/model/songs.cpp"
+echo 'zarin_library(song_model SOURCES songs.cpp DEPS shell_base UPWARD sequencer_clock)' \
+  > "$work/tree/song/model/CMakeLists.txt"
+expect "an include waiting for its hook table" 0 "0 refused, 1 upward"
+
+make_tree
+printf 'void Wait() {\n  usleep(10);\n}\n' > "$work/tree/song/model/songs.cpp"
+expect "a raw sleep above the platform" 1 "songs.cpp:2: raw threads"
+
+make_tree
+echo '// the old code called usleep here' > "$work/tree/song/model/songs.cpp"
+expect "a comment naming a sleep" 0 "0 refused"
+
+[ "$failures" -eq 0 ]
