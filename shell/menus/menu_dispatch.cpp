@@ -15,7 +15,7 @@
 #include "shell/menus/selection_memory.h"
 #include "shell/windows/window_sizing.h"
 #include "shell/app/startup.h"
-#include "song/documents/document_services.h"
+#include "song/documents/document_hooks.h"
 #include "song/documents/open_dispatch.h"
 #include "song/documents/save_commands.h"
 

@@ -1,8 +1,8 @@
 #include "shell/menus/submenu_state.h"
 
-#include "media/audio_menu_services.h"
+#include "media/audio_file_commands.h"
 #include "platform/resources/resource_manager.h"
-#include "plugins/plugin_menu_services.h"
+#include "plugins/plugin_host_commands.h"
 #include "shell/menus/menu_bar.h"
 #include "shell/menus/menu_commands.h"
 #include "shell/menus/menu_items.h"

@@ -1,8 +1,8 @@
 #include "shell/menus/window_menu_items.h"
 
 #include "platform/resources/resource_manager.h"
-#include "plugins/plugin_menu_services.h"
-#include "sequencer/transport/menu_engine_services.h"
+#include "plugins/plugin_host_commands.h"
+#include "sequencer/transport/engine_options.h"
 #include "shell/windows/app_windows.h"
 #include "shell/drawing/drawing_ports.h"
 #include "shell/menus/menu_bar.h"

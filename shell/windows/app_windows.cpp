@@ -6,7 +6,7 @@
 #include "platform/quickdraw/text.h"
 #include "platform/resources/resource_manager.h"
 #include "platform/text/pascal_strings.h"
-#include "plugins/plugin_menu_services.h"
+#include "plugins/plugin_host_commands.h"
 #include "shell/base/app_state.h"
 #include "shell/drawing/text_drawing.h"
 #include "song/prefs/window_layout.h"

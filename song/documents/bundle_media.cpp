@@ -10,7 +10,7 @@
 #include "shell/base/file_access.h"
 #include "song/documents/document_file.h"
 #include "song/documents/document_input.h"
-#include "song/documents/document_services.h"
+#include "song/documents/document_hooks.h"
 #include "song/documents/media_references.h"
 
 namespace {

@@ -17,7 +17,7 @@
 #include "song/conductor/conductor_map.h"
 #include "song/documents/document_input.h"
 #include "song/documents/document_reader.h"
-#include "song/documents/document_services.h"
+#include "song/documents/document_hooks.h"
 #include "song/events/event_index.h"
 #include "song/documents/instrument_table_io.h"
 #include "song/documents/media_references.h"

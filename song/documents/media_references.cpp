@@ -9,7 +9,7 @@
 #include "song/model/utility_iteration.h"
 #include "song/documents/document_file.h"
 #include "song/documents/document_input.h"
-#include "song/documents/document_services.h"
+#include "song/documents/document_hooks.h"
 #include "song/instruments/plugin_records.h"
 #include "song/model/song_context.h"
 #include "song/model/song_iterators.h"

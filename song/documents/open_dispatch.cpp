@@ -13,7 +13,7 @@
 #include "song/model/utility_track_access.h"
 #include "song/documents/document_file.h"
 #include "song/documents/document_open.h"
-#include "song/documents/document_services.h"
+#include "song/documents/document_hooks.h"
 #include "song/dialogs/file_dialogs.h"
 #include "song/documents/file_kinds.h"
 #include "song/smf/smf_import.h"

@@ -6,15 +6,15 @@
 #include <string>
 #include <vector>
 
-#include "editors/editor_menu_services.h"
+#include "editors/editor_commands.h"
 #include "editors/track_selection.h"
 #include "platform/memory/byte_order.h"
 #include "platform/events/classic_events.h"
 #include "platform/memory/memory.h"
 #include "platform/menus/menus.h"
 #include "platform/windows/windows.h"
-#include "plugins/plugin_menu_services.h"
-#include "sequencer/transport/menu_engine_services.h"
+#include "plugins/plugin_host_commands.h"
+#include "sequencer/transport/engine_options.h"
 #include "shell/app/app_entry.h"
 #include "shell/windows/app_windows.h"
 #include "shell/windows/context_help.h"

@@ -3,6 +3,7 @@
 #include "platform/memory/memory.h"
 #include "shell/menus/alias_lists.h"
 #include "song/documents/document_file.h"
+#include "song/documents/document_hooks.h"
 #include "song/documents/document_open.h"
 #include "song/documents/open_dispatch.h"
 #include "song/model/song_context.h"
@@ -23,9 +24,13 @@ class OpenDispatchTest : public DocumentTest {
       if (list->entries) DisposeHandle(list->entries);
       list->entries = Handle();
     }
+    gDocumentHooks = {};
     DocumentTest::TearDown();
   }
 };
+
+int32_t gSaveChangesAsked = 0;
+int32_t gPlaybackStops = 0;
 
 // A format-0 file with one note.
 std::string TinyMidiFile() {
@@ -85,6 +90,23 @@ TEST_F(OpenDispatchTest, MidiFileWithEverySlotTakenChangesNothing) {
   WriteFile("tune.mid", TinyMidiFile());
   FSSpec fileSpec = FileSpecNamed("tune.mid");
   EXPECT_EQ(kDocumentSlotsFullErr, OpenDocumentSpec(&fileSpec, 0, 0));
+  EXPECT_EQ(songs, SnapshotSongs());
+}
+
+// The save-changes step comes from its owner's hook entry: an answer that cancels leaves the
+// open songs alone and stops no playback.
+TEST_F(OpenDispatchTest, SaveChangesEntryThatCancelsStopsTheOpen) {
+  BuildSmallDocument();
+  ASSERT_EQ(noErr, Save("doc.bysq"));
+  std::string songs = SnapshotSongs();
+  gSaveChangesAsked = gPlaybackStops = 0;
+  gDocumentHooks.askToSaveChanges = [](int16_t) -> int16_t { return int16_t(++gSaveChangesAsked); };
+  gDocumentHooks.stopPlaybackForOpen = [](bool) { ++gPlaybackStops; };
+  gOpenKind = 0;
+  FSSpec fileSpec = FileSpecNamed("doc.bysq");
+  EXPECT_EQ(userCanceledErr, OpenDocumentSpec(&fileSpec, 0, 0));
+  EXPECT_EQ(1, gSaveChangesAsked);
+  EXPECT_EQ(0, gPlaybackStops);
   EXPECT_EQ(songs, SnapshotSongs());
 }
 

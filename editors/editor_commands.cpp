@@ -1,4 +1,4 @@
-#include "editors/editor_menu_services.h"
+#include "editors/editor_commands.h"
 
 #include "shell/windows/app_windows.h"
 #include "shell/drawing/drawing_ports.h"

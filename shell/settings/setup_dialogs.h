@@ -1,5 +1,5 @@
-// The settings dialogs of the Options menu that the shell owns: the controller names and
-// favourites (item 13) and the audio device set-up (item 16).
+// The set-up dialogs: the controller names and favourites (Options item 13) and the audio
+// device set-up (Options item 16).
 #pragma once
 
 // Interim: the dialog is not built yet; nothing is shown.

@@ -1,4 +1,4 @@
-#include "song/dialogs/song_menu_services.h"
+#include "song/dialogs/song_setup_commands.h"
 
 #include "song/conductor/timebase.h"
 

@@ -1,4 +1,4 @@
-#include "media/audio_menu_services.h"
+#include "media/audio_file_commands.h"
 
 int32_t RunAudioProcessCommand(int32_t) { return 0; }
 

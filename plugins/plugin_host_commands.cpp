@@ -1,4 +1,4 @@
-#include "plugins/plugin_menu_services.h"
+#include "plugins/plugin_host_commands.h"
 
 #include <algorithm>
 

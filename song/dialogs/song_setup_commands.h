@@ -1,5 +1,5 @@
-// What the tools and Options menus ask of the song model: the instrument commands, the
-// start-up settings, the timebase options and the device sets.
+// The song set-up commands: the instrument commands, the start-up settings, the timebase
+// options and the device sets.
 #pragma once
 
 #include <cstdint>

@@ -1,5 +1,5 @@
-// What the menus ask of the mixer and instrument windows: the instrument window's menu and
-// the offline plug-in processing dialog.
+// The mixer's commands: the instrument window's menu (which parts of its strips are shown)
+// and the offline plug-in processing dialog.
 #pragma once
 
 #include <cstdint>

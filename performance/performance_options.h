@@ -1,4 +1,4 @@
-// What the menus ask of the performance tools.
+// The performance tools' options.
 #pragma once
 
 // Options item 9. Interim: the performance tools are not built yet; nothing is shown.

@@ -1,6 +1,5 @@
-// What the menus ask of the plug-in host: the open plug-in editor windows listed in the
-// Window menu from item 20 on, the per-track plug-in command of the track commands menu, and
-// the ReWire menu's commands.
+// The plug-in host's commands: the open plug-in editor windows (listed in the Window menu
+// from item 20 on), the plug-in over the selected tracks, and the ReWire commands.
 #pragma once
 
 #include <cstdint>

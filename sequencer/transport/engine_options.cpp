@@ -1,4 +1,4 @@
-#include "sequencer/transport/menu_engine_services.h"
+#include "sequencer/transport/engine_options.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,5 +1,5 @@
-// What the menus ask of the audio-file code: the audio processing commands of menu 85 and the
-// audio-file commands of the File menu.
+// The audio-file commands: the audio processing commands of menu 85 and the audio-file
+// commands of the File menu.
 #pragma once
 
 #include <cstdint>

@@ -1,5 +1,5 @@
-// What the menus ask of the track and note editors: the editor commands and the zoom steps
-// of the tools menu, and the choice of the window that gets the periodic refresh.
+// The editor commands: the track and note editors' commands and zoom steps of the tools menu,
+// and the choice of the window that gets the periodic refresh.
 #pragma once
 
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "mixer/mixer_menu_services.h"
+#include "mixer/mixer_commands.h"
 
 #include "shell/windows/app_windows.h"
 #include "shell/drawing/drawing_ports.h"

@@ -1,5 +1,5 @@
-// What the menus ask of the sequencer engine: the engine's options dialog and the number the
-// loop window shows.
+// The sequencer engine's options: its options dialog and the loop repeats (the number the
+// loop window shows).
 #pragma once
 
 #include <cstdint>

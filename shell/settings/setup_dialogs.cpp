@@ -1,4 +1,4 @@
-#include "shell/menus/settings_dialog_services.h"
+#include "shell/settings/setup_dialogs.h"
 
 void RunControllerNamesDialog() {}
 

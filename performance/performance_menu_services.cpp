@@ -1,3 +1,0 @@
-#include "performance/performance_menu_services.h"
-
-void RunPerformanceOptionDialog() {}

@@ -1,0 +1,3 @@
+#include "performance/performance_options.h"
+
+void RunPerformanceOptionDialog() {}

@@ -1,0 +1,65 @@
+// What opening and saving documents ask of other subsystems: the missing-file and save-changes
+// questions, the audio-file manager, playback, the importers of the other file kinds and the
+// owners of the document-wide settings. Each entry is for the subsystem that owns the service
+// to install (its layer's installer, called from InstallProgramHooks); none is built far enough
+// to install one yet, and an entry not installed does the interim default written beside its
+// procedure below. The data a document carries for a missing service is kept in the document
+// (and saved again) rather than dropped. All entries are called on the main thread.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/files/files.h"
+#include "platform/memory/mac_types.h"
+
+struct DocumentHooks {
+  int16_t (*askForMissingFile)(bool allowSkip);                      // the file dialogs
+  OSErr (*readReferencedAudioHeader)(uint8_t* entry, int16_t fork);  // the audio-file manager
+  OSErr (*registerReferencedAudioFile)(uint8_t* entry, const FSSpec* file);
+  void (*forgetReferencedAudioFile)(uint8_t* entry);
+  OSErr (*rewriteUnpackedAudioHeader)(int16_t fork, bool caf, const uint8_t* description,
+                                      float rate);
+  void (*stopPlaybackForOpen)(bool movie);      // the transport
+  int16_t (*askToSaveChanges)(int16_t command);  // the document windows
+  OSErr (*importAudioFileDocument)(const FSSpec* fileSpec, OSType type, int32_t arg);  // media
+  OSErr (*openJukeboxPlayList)(const FSSpec* fileSpec);
+  OSErr (*openMovieDocument)(const FSSpec* fileSpec);
+  void (*applyDocumentHeaderSettings)(const uint8_t* header);  // the owners of the settings
+  void (*loadNotepadText)(Handle rtf);                         // the notepad
+  void (*applyMidiPortSetup)(bool defaults);                   // the MIDI ports
+  void (*handBlockToAudioEngine)(Handle block);                // the audio engine
+  void (*instantiatePendingInsertRacks)();                     // the plug-in host
+};
+extern DocumentHooks gDocumentHooks;
+
+// The missing-file dialog (dialog 149): the item hit. Interim: "skip" (2).
+int16_t AskForMissingFile(bool allowSkip);
+// The audio-file manager: reads an opened referenced file's header into its entry,
+// registers and forgets it. Interim: the values stored with the document stay; nothing is
+// registered.
+OSErr ReadReferencedAudioHeader(uint8_t* entry, int16_t fork);
+OSErr RegisterReferencedAudioFile(uint8_t* entry, const FSSpec* file);
+void ForgetReferencedAudioFile(uint8_t* entry);
+// Rewrites the header of an unpacked audio file from its 28-byte sound description.
+// Interim: no header writer exists yet (unimpErr).
+OSErr RewriteUnpackedAudioHeader(int16_t fork, bool caf, const uint8_t* description, float rate);
+
+// Playback: stops the sequencer (and movies unless movie is set). Interim: nothing plays.
+void StopPlaybackForOpen(bool movie);
+// The save-changes step: 0 to go on, non-zero to cancel. Interim: nothing is asked (0).
+int16_t AskToSaveChanges(int16_t command);
+
+// Importers the open dispatcher hands files to. Interim: unimpErr.
+OSErr ImportAudioFileDocument(const FSSpec* fileSpec, OSType type, int32_t arg);
+OSErr OpenJukeboxPlayList(const FSSpec* fileSpec);
+OSErr OpenMovieDocument(const FSSpec* fileSpec);
+
+// The document-wide settings the header and slots carry. Interim: kept in the document header
+// and its slots, applied by their owners once those exist.
+void ApplyDocumentHeaderSettings(const uint8_t* header);
+void LoadNotepadText(Handle rtf);
+void ApplyMidiPortSetup(bool defaults);
+void HandBlockToAudioEngine(Handle block);
+// Saved insert racks waiting in plug-in records (flag 0x10 of byte +37). Interim: no plug-in
+// host exists, so the states stay pending (and are written back on save).
+void InstantiatePendingInsertRacks();
