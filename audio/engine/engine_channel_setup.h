@@ -2,7 +2,7 @@
 // channels, preparing a channel's track stream at a position, stopping the streams, and
 // disposing or holding a channel.
 //
-// Interim: audio tracks, their streams and the aux busses come with the audio-track issue.
+// Interim: audio tracks, their streams and the aux busses come with the audio tracks.
 // Until then channels come from a test-only source, which claims the slots itself.
 #pragma once
 
