@@ -19,7 +19,7 @@
 
 #include "platform/files/file_locations.h"
 #include "platform/memory/memory.h"
-#include "sequencer/clock/tempo_tables.h"
+#include "song/conductor/tempo_tables.h"
 #include "song/conductor/conductor_map.h"
 #include "song/smf/smf_import.h"
 #include "song/model/song_context.h"

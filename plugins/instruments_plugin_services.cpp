@@ -1,6 +1,6 @@
 #include "plugins/instruments_plugin_services.h"
 
-#include "audio/engine/instruments_engine_channels.h"
+#include "audio/engine/engine_run_state.h"
 #include "platform/memory/memory.h"
 
 void ForEachInstrumentPlugin(EngineChannelProc callback, void* block) {

@@ -4,7 +4,7 @@
 
 #include "audio/devices/coreaudio_devices.h"
 #include "audio/devices/coreaudio_io.h"
-#include "audio/engine/instruments_engine_channels.h"
+#include "audio/engine/engine_run_state.h"
 
 AudioDriverOps* gOutputDevices = nullptr;
 std::atomic<int32_t> gAudioDriverState{kDriverNothingStarted};

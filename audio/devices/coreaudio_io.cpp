@@ -10,7 +10,7 @@
 #include "audio/devices/coreaudio_settings.h"
 #include "audio/engine/engine_channels.h"
 #include "audio/engine/engine_start.h"
-#include "audio/engine/instruments_engine_channels.h"
+#include "audio/engine/engine_run_state.h"
 #include "audio/engine/engine_thread.h"
 #include "audio/render/output_render.h"
 #include "audio/render/play_rate_output.h"

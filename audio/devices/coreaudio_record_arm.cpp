@@ -6,7 +6,7 @@
 #include "audio/devices/coreaudio_devices.h"
 #include "audio/devices/coreaudio_io.h"
 #include "audio/devices/coreaudio_settings.h"
-#include "audio/engine/instruments_engine_channels.h"
+#include "audio/engine/engine_run_state.h"
 #include "audio/engine/record_inputs.h"
 #include "platform/coreaudio/audio_hardware.h"
 #include "sequencer/clock/transport_clock.h"

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "sequencer/midi/instruments_driver_procs.h"
+#include "song/instruments/driver_procs.h"
 
 struct AudioDriverRecord {
   uint8_t id = 0;

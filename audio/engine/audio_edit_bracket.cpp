@@ -2,7 +2,7 @@
 
 #include <unistd.h>
 
-#include "audio/engine/conductor_engine_state.h"
+#include "audio/engine/engine_play_state.h"
 #include "audio/engine/engine_channels.h"
 #include "platform/system/host_time.h"
 

@@ -48,6 +48,11 @@ void SetEngineSampleRate(float rate) {
   gEngineMsPerSample = rate > 0.0f ? 1000.0 / rate : 0.0;
 }
 
+uint32_t MillisecondsToRateSamples(double ms) {
+  double samples = double(int32_t(gEngineSampleRate)) / 1000.0 * ms + 0.5;
+  return samples > 0 ? uint32_t(samples) : 0;
+}
+
 int16_t LatchAudioEngineError(int16_t code) {
   HaltSequencerTicks();
   // Keep the first error even when two threads latch at once.

@@ -7,11 +7,11 @@
 #include <cstdint>
 
 #include "platform/memory/memory.h"
+#include "song/model/audio_engine_hooks.h"
 
 struct AudioDriverOps;
 struct ChannelRenderState;
 
-constexpr uint16_t kNoEngineInstrument = 0xFFFF;
 constexpr int32_t kEngineChannelSlots = 24;   // song playback
 constexpr int32_t kJukeboxChannelSlot = 24;   // the 25th slot
 constexpr int32_t kMaxLinkedChannels = 8;
@@ -147,6 +147,8 @@ extern std::atomic<int16_t> gEngineError;
 extern std::atomic<uint8_t> gEngineFlags;
 extern float gEngineSampleRate;
 extern double gEngineMsPerSample;
+// Milliseconds as samples at the engine's rate.
+uint32_t MillisecondsToRateSamples(double ms);
 
 // The shared render buffers: the chain table and the second table.
 struct RenderBufferTables {

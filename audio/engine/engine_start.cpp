@@ -6,9 +6,9 @@
 #include "audio/engine/engine_channels.h"
 #include "audio/engine/engine_thread.h"
 #include "audio/render/mix_cycle.h"
-#include "sequencer/transport/conductor_transport.h"
+#include "sequencer/transport/transport_tempo.h"
 #include "sequencer/transport/playback_control.h"
-#include "sequencer/clock/tempo_tables.h"
+#include "song/conductor/tempo_tables.h"
 #include "sequencer/clock/transport_clock.h"
 
 std::atomic<int32_t> gEngineWarmUpCount{0};

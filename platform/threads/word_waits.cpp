@@ -35,12 +35,26 @@ void WakeWordWaiters(std::atomic<uint32_t>& word, bool all) {
   Futex(word, FUTEX_WAKE, all ? uint32_t(INT_MAX) : 1u, nullptr, 0);
 }
 
-bool WaitForFlag(const std::atomic<bool>& flag, uint64_t timeoutNanos) {
+namespace {
+
+// Polls done() every 50 microseconds until it answers true or timeoutNanos have passed.
+template <typename Done>
+bool PollUntil(Done done, uint64_t timeoutNanos) {
   const uint64_t deadline = HostTimeNanos() + timeoutNanos;
-  while (!flag.load(std::memory_order_acquire)) {
+  while (!done()) {
     if (HostTimeNanos() >= deadline) return false;
     timespec pause{0, 50000};
     nanosleep(&pause, nullptr);
   }
   return true;
+}
+
+}  // namespace
+
+bool WaitForFlag(const std::atomic<bool>& flag, uint64_t timeoutNanos) {
+  return PollUntil([&flag] { return flag.load(std::memory_order_acquire); }, timeoutNanos);
+}
+
+bool WaitForByteClear(const std::atomic<uint8_t>& byte, uint64_t timeoutNanos) {
+  return PollUntil([&byte] { return byte.load(std::memory_order_acquire) == 0; }, timeoutNanos);
 }

@@ -12,5 +12,7 @@ void WaitOnWordUntil(std::atomic<uint32_t>& word, uint32_t expected, uint64_t de
 // Polls flag until it is set or timeoutNanos have passed; true when it was set. For waits on
 // threads that cannot be woken (a finishing worker, a device thread ending its cycle).
 bool WaitForFlag(const std::atomic<bool>& flag, uint64_t timeoutNanos);
+// The same, until byte holds 0 (a busy byte another thread clears); true when it did.
+bool WaitForByteClear(const std::atomic<uint8_t>& byte, uint64_t timeoutNanos);
 // Wakes one waiter, or all of them, on word. Never blocks; safe on real-time threads.
 void WakeWordWaiters(std::atomic<uint32_t>& word, bool all);

@@ -5,7 +5,7 @@
 #include "sequencer/midi/midi_input.h"
 #include "sequencer/clock/sequencer_clock.h"
 #include "sequencer/clock/transport_clock.h"
-#include "sequencer/transport/undo_transport_position.h"
+#include "sequencer/transport/transport_position.h"
 
 uint32_t gNoteInputFlags = 0;
 uint32_t gSyncFlags = 0;

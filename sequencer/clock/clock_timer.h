@@ -1,10 +1,11 @@
-// The sequencer clock's timer as the preferences see it. The clock mode (0..3) says which
+// The sequencer clock's timer. The clock mode (0..3, a preference: gClockMode) says which
 // timer drives the clock; the two timer operations are the clock's (playback_control.cpp).
 #pragma once
 
 #include <cstdint>
 
-extern uint8_t gClockMode;
+#include "song/prefs/preferences_writer.h"
+
 // Set when the timer was shut down for a mode change on a Time Manager above version 2.
 extern uint8_t gClockTimerMarked;
 // The timer is installed (the idle clock procedure runs).
@@ -16,3 +17,10 @@ extern uint8_t gTransportUsesIdleClock;
 void ShutDownClockTimer();
 // Installs the idle clock procedure again (internal clock only).
 void ReinstallIdleClockTimer();
+
+// For a change to clock mode (0..3): mode 3 shuts the timer down; other modes shut it down
+// and mark it on a Time Manager above version 2. The preferences' StopClockTimerForMode.
+void ShutDownTimerForMode(int32_t mode);
+// Installs the idle clock procedure again when the transport runs from it. The preferences'
+// RestartIdleClockTimer.
+void ReinstallIdleClockIfUsed();

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "sequencer/midi/instruments_driver_procs.h"
+#include "song/instruments/driver_procs.h"
 #include "sequencer/clock/transport_clock.h"
 
 // Links every node of the pool onto the free list and empties the pending list and the ring.

@@ -5,7 +5,7 @@
 #include "sequencer/midi/midi_utilities.h"
 #include "sequencer/clock/note_off_queue.h"
 #include "sequencer/clock/sequencer_clock.h"
-#include "sequencer/clock/tempo_tables.h"
+#include "song/conductor/tempo_tables.h"
 #include "sequencer/clock/tick_scheduler.h"
 #include "sequencer/clock/transport_clock.h"
 

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "platform/memory/mac_types.h"
-#include "sequencer/midi/instruments_driver_procs.h"
+#include "song/instruments/driver_procs.h"
 
 constexpr uint32_t kNoCursor = 0xFFFFFFFFu;
 constexpr int32_t kMaxChildDepth = 8;

@@ -1,6 +1,6 @@
 #include "sequencer/clock/time_code_format.h"
 
-#include "sequencer/clock/tempo_tables.h"
+#include "song/conductor/tempo_tables.h"
 
 void FormatDropFrame(uint32_t s, TimeCodeFields* out) {
   *out = TimeCodeFields();

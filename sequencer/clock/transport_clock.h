@@ -14,7 +14,7 @@
 
 #include "platform/memory/mac_types.h"
 #include "platform/timing/time_manager.h"
-#include "sequencer/midi/instruments_driver_procs.h"
+#include "song/instruments/driver_procs.h"
 
 
 

@@ -7,7 +7,7 @@
 #include <cstdint>
 
 #include "platform/coremidi/midi_types.h"
-#include "sequencer/midi/instruments_driver_procs.h"
+#include "song/instruments/driver_procs.h"
 
 constexpr int32_t kMidiInputCount = 8;
 constexpr int32_t kMidiSyncOutputCount = 4;

@@ -10,7 +10,7 @@
 #include <cstdint>
 
 #include "platform/memory/mac_types.h"
-#include "sequencer/midi/instruments_driver_procs.h"
+#include "song/instruments/driver_procs.h"
 
 // Bit 15: system-exclusive blocks, and controllers 96..101 kept in order; bits 8..14: the
 // channel kinds 0x80..0xE0 chased (bit = kind >> 4); bit 1: keep every program change;

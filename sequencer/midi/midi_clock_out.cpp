@@ -5,7 +5,7 @@
 #include "sequencer/clock/clock_interim_services.h"
 #include "sequencer/transport/playback_control.h"
 #include "sequencer/clock/sequencer_clock.h"
-#include "sequencer/clock/tempo_tables.h"
+#include "song/conductor/tempo_tables.h"
 #include "sequencer/clock/transport_clock.h"
 #include "song/conductor/conductor_map.h"
 

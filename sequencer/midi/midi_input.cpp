@@ -8,7 +8,7 @@
 #include "platform/system/host_time.h"
 #include "sequencer/midi/midi_output.h"
 #include "sequencer/midi/realtime_processors.h"
-#include "sequencer/clock/tempo_tables.h"
+#include "song/conductor/tempo_tables.h"
 #include "sequencer/clock/transport_clock.h"
 #include "song/conductor/conductor_time.h"
 

@@ -12,7 +12,7 @@
 #include "platform/memory/memory.h"
 #include "platform/timing/time_manager.h"
 #include "sequencer/midi/midi_port_layout.h"
-#include "sequencer/midi/midi_port_table.h"
+#include "song/instruments/midi_port_table.h"
 #include "sequencer/clock/note_off_queue.h"
 #include "sequencer/clock/sequencer_clock.h"
 #include "song/instruments/instrument_record.h"
@@ -111,7 +111,7 @@ OSStatus SendToPortIndex(const uint8_t* record, int32_t n) {
   return MidiSendPacket(record, destination);
 }
 
-int32_t SendToThruPorts(uint8_t* record, int32_t onlyUsed) {
+int32_t SendRecordToThruPorts(uint8_t* record, int32_t onlyUsed) {
   if (!record || record[1] <= kMidiMessageHeader || !gPortTable) return 0;
   uint8_t status = record[kMidiMessageHeader];
   bool channel = status >= 0x80 && status < 0xF0;

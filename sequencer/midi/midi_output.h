@@ -7,7 +7,7 @@
 #include <cstdint>
 
 #include "platform/coremidi/midi_types.h"
-#include "sequencer/midi/instruments_driver_procs.h"
+#include "song/instruments/driver_procs.h"
 
 constexpr int32_t kMidiMessageHeader = 6;
 constexpr int32_t kMidiMessageMaxBytes = 249;
@@ -49,8 +49,9 @@ MIDITimeStamp MidiSendStamp();
 OSStatus MidiSendPacket(const uint8_t* record, MIDIEndpointRef destination);
 // To port-table entry n: sets its used flag; nothing for a bad n or an absent destination.
 OSStatus SendToPortIndex(const uint8_t* record, int32_t n);
-// SendToThruPorts (instruments_driver_procs.h) is defined here: to every port whose channel
-// mask holds the message's channel.
+// To every port whose channel mask holds the message's channel (with onlyUsed non-zero, only
+// to ports that were sent to before); returns 0. The instrument table's SendToThruPorts.
+int32_t SendRecordToThruPorts(uint8_t* record, int32_t onlyUsed);
 // The driver procedure of MIDI port outputs: the record to the port (arg).
 int32_t MidiPortDriverProc(uint8_t* record, int32_t port);
 // Installs MidiPortDriverProc as the procedure of MIDI port outputs.

@@ -9,7 +9,7 @@
 #include "platform/system/quickdraw_random.h"
 #include "sequencer/midi/coremidi_driver.h"
 #include "sequencer/midi/midi_port_layout.h"
-#include "sequencer/midi/midi_port_table.h"
+#include "song/instruments/midi_port_table.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "sequencer/midi/midi_utilities.h"
 
 #include "platform/memory/byte_order.h"
-#include "sequencer/transport/conductor_transport.h"
+#include "sequencer/transport/transport_tempo.h"
 #include "sequencer/clock/sequencer_clock.h"
 #include "sequencer/clock/transport_clock.h"
 #include "song/events/seq_event.h"
@@ -19,15 +19,6 @@ uint32_t SplitEventStatus(const uint8_t* event) {
 }
 
 uint32_t SplitSequencerEventStatus() { return SplitEventStatus(gCurrentEvent); }
-
-int16_t ScaleTempoValue(int32_t tempo, int32_t factor) {
-  if (factor == 0) factor = gTransportClock.tempoScale;
-  uint64_t product = uint64_t(uint32_t(tempo) & 0xFFFF) * (uint32_t(factor) & 0xFFFF);
-  uint64_t scaled = (product + 1024) >> 11;
-  if (scaled < uint64_t(kMinTempo)) return int16_t(kMinTempo);
-  if (scaled > uint64_t(kMaxTempo)) return int16_t(kMaxTempo);
-  return int16_t(scaled);
-}
 
 int16_t GetScaledTempo() { return ScaleTempoValue(gTransportClock.tempo, 0); }
 

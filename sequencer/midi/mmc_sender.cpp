@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "platform/system/host_time.h"
-#include "sequencer/clock/tempo_tables.h"
+#include "song/conductor/tempo_tables.h"
 #include "sequencer/clock/time_code_format.h"
 #include "sequencer/clock/transport_clock.h"
 #include "song/conductor/conductor_time.h"

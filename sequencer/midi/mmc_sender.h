@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "sequencer/midi/instruments_driver_procs.h"
+#include "song/instruments/driver_procs.h"
 
 constexpr int32_t kMmcBufferSize = 64;
 constexpr uint8_t kMmcAllDevices = 127;

@@ -1,6 +1,6 @@
 #include "sequencer/midi/quicktime_music_output.h"
 
-#include "sequencer/midi/instruments_driver_procs.h"
+#include "song/instruments/driver_procs.h"
 #include "sequencer/midi/midi_output.h"
 
 QuickTimeMusicPort gQuickTimeMusicPorts[16];

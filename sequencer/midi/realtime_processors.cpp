@@ -8,8 +8,15 @@
 
 RealtimeProcessor* gRealtimeProcessors = nullptr;
 RealtimeProcessor* gMidiInputs = nullptr;
-uint8_t gRealtimeProcessorSettings = 0;
 uint8_t gForwardQuarterFrames = 0;
+
+int32_t FirstRealtimeProcessorFlags() { return gRealtimeProcessors ? uint8_t(gRealtimeProcessors->flags >> 8) : -1; }
+
+void ClampRealtimeProcessorInstruments(int32_t count) {
+  for (RealtimeProcessor* p = gRealtimeProcessors; p; p = p->next) {
+    if (count > 0 && (p->instrument >> 8) >= count) p->instrument = uint16_t((count - 1) << 8);
+  }
+}
 
 namespace {
 

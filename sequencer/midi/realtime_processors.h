@@ -13,7 +13,7 @@
 #include <new>
 
 #include "platform/threads/lock_free_queue.h"
-#include "sequencer/midi/instruments_driver_procs.h"
+#include "song/instruments/driver_procs.h"
 
 // One message of the ring (16 bytes): data 2 is 0xFF for a message with one data byte.
 struct RingMessage {
@@ -95,13 +95,16 @@ inline ProcessorState* StateOf(RealtimeProcessor* p) {
 // Head of the processor chain and of the input list (the default input object first).
 extern RealtimeProcessor* gRealtimeProcessors;
 extern RealtimeProcessor* gMidiInputs;
-// Bit 0: real-time processing is switched on.
-extern uint8_t gRealtimeProcessorSettings;
 // Forwards time-code quarter frames to the thru output when set.
 extern uint8_t gForwardQuarterFrames;
 
 // Creates the default input object at start-up (once); answers it.
 RealtimeProcessor* CreateDefaultInputProcessor();
+// The flag byte of the first processor (its flags >> 8); -1 when there is none.
+int32_t FirstRealtimeProcessorFlags();
+// Points every processor routed to an instrument at or past count (when count > 0) at the last
+// instrument.
+void ClampRealtimeProcessorInstruments(int32_t count);
 // Frees the default object and empties both lists.
 void DisposeDefaultInputProcessor();
 

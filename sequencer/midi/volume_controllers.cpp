@@ -2,7 +2,7 @@
 
 #include "song/instruments/instrument_volumes.h"
 #include "platform/memory/byte_order.h"
-#include "sequencer/midi/instruments_driver_procs.h"
+#include "song/instruments/driver_procs.h"
 #include "sequencer/clock/note_off_queue.h"
 #include "song/instruments/instrument_record.h"
 #include "song/instruments/instrument_table.h"

@@ -13,7 +13,7 @@
 #include <cstdint>
 
 #include "platform/memory/mac_types.h"
-#include "sequencer/midi/instruments_driver_procs.h"
+#include "song/instruments/driver_procs.h"
 
 // Set when the audio device drives the song position (audio-clock mode).
 extern uint8_t gAudioClockMode;

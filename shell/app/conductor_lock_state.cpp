@@ -1,9 +1,9 @@
 #include "shell/app/conductor_lock_state.h"
 
-#include "audio/engine/conductor_engine_state.h"
+#include "audio/engine/engine_play_state.h"
 #include "platform/memory/memory.h"
 #include "plugins/instruments_plugin_services.h"
-#include "sequencer/transport/conductor_transport.h"
+#include "sequencer/transport/transport_tempo.h"
 #include "song/conductor/conductor_map.h"
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"

@@ -1,6 +1,6 @@
 #include "shell/app/engine_state_tests.h"
 
-#include "audio/engine/instruments_engine_channels.h"
+#include "audio/engine/engine_run_state.h"
 
 bool IsEngineModeInSet() {
   if (gEngineStateWords[0] == 0 && gEngineStateWords[1] == 0) return false;

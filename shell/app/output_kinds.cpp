@@ -3,7 +3,7 @@
 #include "audio/devices/instruments_audio_drivers.h"
 #include "platform/memory/byte_order.h"
 #include "platform/text/pascal_strings.h"
-#include "sequencer/midi/instruments_driver_procs.h"
+#include "song/instruments/driver_procs.h"
 #include "shell/base/app_strings.h"
 #include "shell/base/audio_driver_lookup.h"
 #include "song/model/song_context.h"

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "audio/engine/instruments_engine_channels.h"
+#include "audio/engine/engine_run_state.h"
 #include "platform/power/system_power.h"
 #include "shell/base/app_state.h"
 

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "sequencer/midi/instruments_realtime_processors.h"
+#include "sequencer/midi/realtime_processors.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include "platform/resources/resource_manager.h"
 #include "sequencer/transport/transport_engine.h"
-#include "sequencer/transport/transport_state.h"
+#include "song/events/play_range.h"
 #include "shell/base/app_state.h"
 #include "shell/menus/alias_lists.h"
 #include "shell/windows/app_windows.h"

@@ -2,10 +2,10 @@
 
 #include <cstring>
 
-#include "audio/engine/conductor_engine_state.h"
 #include "song/instruments/instrument_volumes.h"
 #include "platform/memory/memory.h"
-#include "sequencer/transport/conductor_transport.h"
+#include "song/conductor/tempo_scaling.h"
+#include "song/model/audio_engine_hooks.h"
 #include "shell/base/error_report.h"
 #include "shell/base/memory_reserve.h"
 #include "song/events/utility_event_selection.h"
@@ -258,7 +258,7 @@ void DeleteConductorRecordsInRange(uint8_t kind) {
 void DeleteMeterChangesInRange() { DeleteConductorRecordsInRange(kConductorMeter); }
 void DeleteKeySignaturesInRange() { DeleteConductorRecordsInRange(kConductorKey); }
 void DeleteTempoChangesInRange() {
-  CallIdleHook();
+  CallAudioIdleHook();
   DeleteConductorRecordsInRange(kConductorTempo);
 }
 

@@ -7,8 +7,9 @@
 #include <vector>
 
 #include "platform/memory/memory.h"
-#include "sequencer/clock/tempo_tables.h"
-#include "sequencer/transport/conductor_transport.h"
+#include "song/conductor/tempo_scaling.h"
+#include "song/conductor/tempo_tables.h"
+#include "song/model/transport_hooks.h"
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"
 
@@ -69,7 +70,7 @@ int32_t Resolution() { return gTempoTableResolution > 0 ? gTempoTableResolution 
 bool Matches(const TimeIndex& x, uint32_t handle, const uint8_t* song) {
   return x.used && x.handle == handle && x.generation == gConductorMapGeneration &&
          x.length == ReadU32BE(song + kSongConductorLength) &&
-         x.headerTempo == ReadU16BE(song + kSongTempo) && x.factor == gClockTempoFactor &&
+         x.headerTempo == ReadU16BE(song + kSongTempo) && x.factor == GetClockTempoFactor() &&
          x.tablesVersion == gTempoTablesVersion && x.resolution == gTempoTableResolution &&
          x.microsPerSubframe == gMicrosecondsPerSubframe;
 }
@@ -80,7 +81,7 @@ void BuildIndex(TimeIndex& x, uint32_t handle, uint8_t* song, uint8_t* map) {
   x.generation = gConductorMapGeneration;
   x.length = ReadU32BE(song + kSongConductorLength);
   x.headerTempo = ReadU16BE(song + kSongTempo);
-  x.factor = gClockTempoFactor;
+  x.factor = GetClockTempoFactor();
   x.tablesVersion = gTempoTablesVersion;
   x.resolution = gTempoTableResolution;
   x.microsPerSubframe = gMicrosecondsPerSubframe;

@@ -5,7 +5,6 @@
 #include "editing/conductor_marker_window.h"
 #include "editors/conductor_selection_scale.h"
 #include "platform/memory/memory.h"
-#include "sequencer/transport/conductor_transport.h"
 #include "shell/base/error_report.h"
 #include "shell/base/memory_reserve.h"
 #include "song/events/utility_event_selection.h"

@@ -1,8 +1,8 @@
 #include "song/conductor/timebase.h"
 
-#include "sequencer/clock/tempo_tables.h"
-#include "sequencer/transport/conductor_transport.h"
-#include "sequencer/transport/transport_state.h"
+#include "song/conductor/tempo_tables.h"
+#include "song/conductor/tempo_scaling.h"
+#include "song/events/play_range.h"
 #include "shell/base/arithmetic.h"
 #include "shell/base/busy_cursor.h"
 #include "shell/app/conductor_lock_state.h"

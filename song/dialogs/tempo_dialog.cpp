@@ -1,8 +1,8 @@
 #include "song/dialogs/tempo_dialog.h"
 
-#include "audio/engine/conductor_engine_state.h"
+#include "audio/engine/engine_play_state.h"
 #include "editors/conductor_selection_scale.h"
-#include "sequencer/transport/conductor_transport.h"
+#include "sequencer/transport/transport_tempo.h"
 #include "shell/app/conductor_lock_state.h"
 #include "song/events/utility_event_selection.h"
 #include "song/conductor/conductor_map.h"

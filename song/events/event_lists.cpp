@@ -5,7 +5,7 @@
 #include "editors/track_editor_services.h"
 #include "platform/memory/memory.h"
 #include "platform/text/pascal_strings.h"
-#include "sequencer/transport/transport_state.h"
+#include "song/model/transport_hooks.h"
 #include "shell/base/error_report.h"
 #include "shell/base/memory_reserve.h"
 #include "shell/base/untitled_name.h"

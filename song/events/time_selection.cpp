@@ -1,8 +1,8 @@
 #include "song/events/time_selection.h"
 
-#include "audio/engine/sample_position.h"
+#include "song/conductor/sample_position.h"
 #include "media/track_media.h"
-#include "sequencer/transport/transport_state.h"
+#include "song/events/play_range.h"
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"
 #include "song/model/track_template.h"

@@ -1,9 +1,9 @@
 // Link groups of the instrument table, and holding the real-time processors while the table
 // changes.
 #include "song/instruments/instrument_volumes.h"
-#include "sequencer/midi/instruments_realtime_processors.h"
 #include "shell/app/realtime_processor_chain.h"
 #include "song/instruments/instrument_table.h"
+#include "song/instruments/midi_hooks.h"
 
 namespace {
 
@@ -62,17 +62,14 @@ void SetSelectedInstrumentsAltFlag(bool value) {
 }
 
 uint8_t TakeRealtimeProcessorFlags() {
-  if (!gRealtimeProcessors) return 0;
-  uint8_t flags = uint8_t(gRealtimeProcessors->flags >> 8);
+  int32_t flags = GetFirstProcessorFlags();
+  if (flags < 0) return 0;
   ResetRealtimeProcessors();
-  return flags;
+  return uint8_t(flags);
 }
 
 // The info panel redraws itself once it exists.
 void ClampProcessorInstruments(uint8_t flags) {
-  for (RealtimeProcessor* p = gRealtimeProcessors; p; p = p->next) {
-    if (gInstrumentCount > 0 && (p->instrument >> 8) >= gInstrumentCount)
-      p->instrument = uint16_t((gInstrumentCount - 1) << 8);
-  }
+  ClampProcessorInstrumentsTo(gInstrumentCount);
   UpdateRealtimeProcessorFlags(0x00FF, uint16_t(flags << 8));
 }

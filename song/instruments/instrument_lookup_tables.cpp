@@ -13,7 +13,7 @@
 
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
-#include "sequencer/midi/instruments_controller_tables.h"
+#include "song/instruments/controller_tables.h"
 #include "shell/base/audio_driver_lookup.h"
 #include "shell/base/error_report.h"
 #include "shell/base/memory_reserve.h"

@@ -1,12 +1,13 @@
 // Sending MIDI to the instruments of the table.
 #include "platform/memory/byte_order.h"
 #include "platform/system/host_time.h"
-#include "sequencer/midi/instruments_driver_procs.h"
+#include "song/instruments/driver_procs.h"
 #include "shell/base/busy_cursor.h"
 #include "shell/app/output_kinds.h"
 #include "shell/app/realtime_processor_chain.h"
 #include "song/instruments/instrument_midi_options.h"
 #include "song/instruments/instrument_table.h"
+#include "song/instruments/midi_hooks.h"
 
 uint16_t gMidiOutputOptions = 0;
 uint8_t gQuickTimeMusicInUse = 0;
@@ -90,6 +91,6 @@ void SendAllNotesOff() {
     for (int32_t channel = 0; channel < 16; ++channel) SendNoteOffs(channel);
   }
   ResetRealtimeProcessorStates();
-  FlushNoteOffsNow();
+  FlushPendingNoteOffs();
   RestoreArrowCursor();
 }

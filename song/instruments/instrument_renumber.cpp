@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "audio/engine/instruments_engine_channels.h"
-#include "audio/engine/instruments_output_match.h"
+#include "song/instruments/output_match.h"
+#include "song/model/audio_engine_hooks.h"
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
 #include "plugins/instruments_plugin_services.h"
@@ -98,15 +98,15 @@ void RenumberOpenSongs(const InstrumentMap& map) {
 
 int32_t MapEngineChannel(EngineChannel* channel, void* block) {
   const InstrumentMap& map = *static_cast<const InstrumentMap*>(block);
-  if (!channel || channel->instrument == kNoEngineInstrument) return 0;
-  int32_t index = channel->instrument;
+  if (!channel || GetEngineChannelInstrument(channel) == kNoEngineInstrument) return 0;
+  int32_t index = GetEngineChannelInstrument(channel);
   if (map.insertAt >= 0) {
-    if (index >= map.insertAt) channel->instrument = uint16_t(index + map.insertCount);
+    if (index >= map.insertAt) SetEngineChannelInstrument(channel, uint16_t(index + map.insertCount));
   } else if (index < int32_t(map.next.size())) {
     int32_t mapped = map.next[size_t(index)];
-    channel->instrument = uint16_t(mapped >= 0 ? mapped : map.channelTarget[size_t(index)]);
+    SetEngineChannelInstrument(channel, uint16_t(mapped >= 0 ? mapped : map.channelTarget[size_t(index)]));
   } else {
-    channel->instrument = uint16_t(index - map.removed);
+    SetEngineChannelInstrument(channel, uint16_t(index - map.removed));
   }
   return 0;
 }

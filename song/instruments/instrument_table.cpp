@@ -5,7 +5,7 @@
 #include <cstring>
 #include <initializer_list>
 
-#include "audio/engine/instruments_engine_channels.h"
+#include "song/model/audio_engine_hooks.h"
 #include "song/instruments/instrument_volumes.h"
 #include "platform/memory/memory.h"
 #include "platform/text/pascal_strings.h"
@@ -299,7 +299,7 @@ namespace {
 
 // Step 1 of SetAuxBusCount: the buses that go away.
 void ReleaseRemovedBuses(int32_t newCount) {
-  StopAudioEngine(1);
+  StopAudioEngineChannels(1);
   // A send may not name a bus that no longer exists, on any record.
   for (int32_t i = 0; i < TableRecords(); ++i) {
     uint8_t* r = GetInstrumentRecord(i);

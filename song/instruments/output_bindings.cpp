@@ -5,16 +5,17 @@
 #include <utility>
 #include <vector>
 
-#include "audio/engine/instruments_engine_channels.h"
 #include "song/instruments/instrument_volumes.h"
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
 #include "plugins/instruments_plugin_services.h"
-#include "sequencer/midi/midi_port_table.h"
+#include "song/instruments/midi_hooks.h"
+#include "song/instruments/midi_port_table.h"
 #include "shell/base/audio_driver_lookup.h"
 #include "shell/base/error_report.h"
 #include "song/instruments/instrument_table.h"
 #include "song/documents/instrument_table_io.h"
+#include "song/model/audio_engine_hooks.h"
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"
 #include "song/model/songs.h"
@@ -142,10 +143,11 @@ void RestoreChannel(uint8_t* track, int32_t channel, void* context) {
 std::vector<std::pair<EngineChannel*, int32_t>> gEngineOutputs;
 
 int32_t SaveChannelOutput(EngineChannel* channel, void*) {
-  if (!channel || channel->stop) return 0;
+  if (!channel || IsEngineChannelStopped(channel)) return 0;
   int32_t packed = -1;
-  if (channel->instrument != kNoEngineInstrument && channel->instrument < gInstrumentCount) {
-    InstrumentView view(GetInstrumentRecord(channel->instrument));
+  uint16_t instrument = GetEngineChannelInstrument(channel);
+  if (instrument != kNoEngineInstrument && instrument < gInstrumentCount) {
+    InstrumentView view(GetInstrumentRecord(instrument));
     packed = (view.DeviceKind(0) << 16) | (view.Port(0) << 8) | view.Channel(0);
   }
   gEngineOutputs.emplace_back(channel, packed);
@@ -247,7 +249,7 @@ void RestoreEngineChannelOutput() {
     int32_t found = packed < 0 ? -1
                                : FindInstrumentByOutput(uint8_t(packed >> 16), uint8_t(packed >> 8),
                                                         uint8_t(packed));
-    channel->instrument = found < 0 ? kNoEngineInstrument : uint16_t(found);
+    SetEngineChannelInstrument(channel, found < 0 ? kNoEngineInstrument : uint16_t(found));
   }
   gEngineOutputs.clear();
 }

@@ -4,7 +4,7 @@
 
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
-#include "sequencer/midi/instruments_controller_tables.h"
+#include "song/instruments/controller_tables.h"
 #include "shell/base/iteration_abort.h"
 #include "shell/base/memory_reserve.h"
 #include "song/model/utility_iteration.h"

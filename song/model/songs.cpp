@@ -5,7 +5,7 @@
 
 #include "editing/clipboard_song.h"
 #include "platform/memory/memory.h"
-#include "sequencer/transport/transport_state.h"
+#include "song/model/transport_hooks.h"
 #include "shell/base/error_report.h"
 #include "shell/base/memory_reserve.h"
 #include "song/model/song_slots.h"
@@ -25,6 +25,7 @@ Handle gSongHandles;
 int32_t gSongCount = 0;
 uint16_t gSongIdCounter = 1;
 uint8_t gSectionMode = 0;
+Handle gSectionModeSong;
 
 namespace {
 
@@ -160,14 +161,14 @@ OSErr ResizeCurrentSong(Size size) {
   bool playing = IsClockPlayingSong(gCurrentSongHandle) || IsCurrentSongPlaying();
   int32_t lock = -1;
   if (playing) {
-    lock = TryLockClock(3);
+    lock = TryLockClockForSong(3);
     DetachPlayingCopy();
   }
   OSErr err = ResizeSongBlock(gCurrentSongHandle, size);
   RefreshCurrentSongPtr();
   if (playing) {
     ReattachPlayingCopy();
-    UnlockClock(lock == 0 ? 0 : -1);
+    UnlockClockForSong(lock == 0 ? 0 : -1);
   } else {
     CacheSongListInClock();
   }

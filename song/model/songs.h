@@ -11,6 +11,7 @@ extern Handle gSongHandles;     // block of gSongCount big-endian u32 song handl
 extern int32_t gSongCount;      // number of slots in gSongHandles
 extern uint16_t gSongIdCounter; // the id the next header is given
 extern uint8_t gSectionMode;    // the program edits and plays child sequences as sections
+extern Handle gSectionModeSong;  // the song that section mode plays (its song block handle; 0 none)
 
 // 404 + 264 n.
 Size SongBlockSize(int32_t n);

@@ -1,14 +1,7 @@
 #include "song/model/track_edit_brackets.h"
 
-#include <unistd.h>
-
-#include "audio/engine/undo_engine_busy.h"
 #include "platform/memory/memory.h"
-#include "platform/system/host_time.h"
-#include "sequencer/transport/conductor_transport.h"
 #include "song/events/event_seek.h"
-#include "sequencer/transport/transport_state.h"
-#include "sequencer/transport/undo_transport_position.h"
 #include "shell/base/error_report.h"
 #include "song/model/utility_iteration.h"
 #include "song/model/utility_track_access.h"
@@ -19,13 +12,14 @@
 #include "song/model/song_layout.h"
 #include "song/model/songs.h"
 #include "song/model/track_template.h"
+#include "song/model/audio_engine_hooks.h"
+#include "song/model/transport_hooks.h"
 
 uint32_t gTrackEditWaitLimit = 1000000;
 
 namespace {
 
 constexpr int32_t kTrackEditLockOwner = 2;
-constexpr useconds_t kEngineWaitStep = 100;
 
 struct TrackEditContext {
   int32_t code = 0;
@@ -37,16 +31,14 @@ struct TrackEditContext {
 
 bool IsEditableTrack() { return gCurrentSong && HasValidCurrentTrack() && gCurrentTrack != gTrackTemplate; }
 
-// Waits while the engine is busy with the track; false when it did not leave it in time.
+// Waits, at most gTrackEditWaitLimit microseconds, while the engine is busy with the track,
+// and marks the track as edited and not the engine's again; false when the engine did not
+// leave it in time.
 bool WaitForEngine() {
-  uint64_t start = MicrosecondsNow();
-  while (gEngineBusyByte.load(std::memory_order_acquire)) {
-    if (MicrosecondsNow() - start >= gTrackEditWaitLimit) return false;
-    usleep(kEngineWaitStep);
-    gCurrentTrack[kTrackPlayFlags] |= kTrackPlayFlagEditing;
-    gCurrentTrack[kTrackPlayFlags] &= uint8_t(~kTrackPlayFlagEngine);
-  }
-  return true;
+  bool left = WaitForEngineToLeaveTrack(uint64_t(gTrackEditWaitLimit) * 1000);
+  gCurrentTrack[kTrackPlayFlags] |= kTrackPlayFlagEditing;
+  gCurrentTrack[kTrackPlayFlags] &= uint8_t(~kTrackPlayFlagEngine);
+  return left;
 }
 
 void BeginHook(TrackEditContext* context) {
@@ -55,9 +47,9 @@ void BeginHook(TrackEditContext* context) {
     gCurrentTrack[kTrackPlayFlags] &= uint8_t(~kTrackPlayFlagEditing);
     return;
   }
-  int32_t lock = TryLockClock(kTrackEditLockOwner);
+  int32_t lock = TryLockClockForSong(kTrackEditLockOwner);
   gCurrentTrack[kTrackPlayFlags] &= uint8_t(~kTrackPlayFlagEngine);
-  if (lock == 0) UnlockClock(0);
+  if (lock == 0) UnlockClockForSong(0);
   gCurrentTrack[kTrackPlayFlags] |= kTrackPlayFlagEditing;
   if (!WaitForEngine()) {
     ReportError(kEngineNoAnswerText);

@@ -3,7 +3,7 @@
 // ResetPlaybackState).
 //
 // In section mode the begin side marks the track as being edited (bit 0 of TrackEntry byte
-// 16) and waits, in 100-microsecond sleeps, while the audio engine's busy byte is set; the
+// 16) and waits, in short bounded sleeps, while the audio engine is busy with the track; the
 // wait ends after gTrackEditWaitLimit microseconds with a report, so that a stopped engine
 // thread never hangs the program. The end side re-locates the track's play cursor at the
 // song position: TrackEntry +200 holds the byte offset of the next event plus 1 (0 none).

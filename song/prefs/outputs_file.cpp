@@ -7,7 +7,7 @@
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
 #include "shell/base/bmid_resources.h"
-#include "sequencer/midi/midi_port_table.h"
+#include "song/instruments/midi_port_table.h"
 #include "shell/base/file_access.h"
 #include "shell/base/resource_files.h"
 #include "song/documents/checked_blocks.h"

@@ -4,8 +4,7 @@
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
 #include "platform/system/gestalt.h"
-#include "sequencer/clock/clock_timer.h"
-#include "sequencer/midi/midi_port_table.h"
+#include "song/instruments/midi_port_table.h"
 #include "shell/base/error_report.h"
 #include "shell/base/file_access.h"
 #include "shell/base/resource_files.h"
@@ -18,6 +17,9 @@
 #include "song/prefs/startup_settings.h"
 #include "song/conductor/timebase.h"
 #include "song/prefs/window_layout.h"
+#include "song/model/transport_hooks.h"
+
+uint8_t gClockMode = 1;
 
 namespace {
 
@@ -105,16 +107,8 @@ void ApplyClockMode(int32_t flag) {
   if (mode == 0 && (Gestalt(gestaltHardwareAttr, &hardware) != noErr || !(hardware & kGestaltHardwareBit0)))
     mode = 1;
   if (mode == gClockMode) return;
-  if (mode == 3) {
-    ShutDownClockTimer();
-  } else {
-    SInt32 version = 0;
-    if (Gestalt(gestaltTimeMgrVersion, &version) == noErr && version > 2) {
-      ShutDownClockTimer();
-      gClockTimerMarked = 1;
-    }
-  }
+  StopClockTimerForMode(mode);
   gClockMode = uint8_t(mode);
-  if (gTransportUsesIdleClock) ReinstallIdleClockTimer();
+  RestartIdleClockTimer();
   ApplyTimebase();
 }

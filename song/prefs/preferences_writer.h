@@ -7,6 +7,9 @@
 
 #include "platform/memory/mac_types.h"
 
+// Which timer drives the sequencer clock (0..3), as the preferences keep it.
+extern uint8_t gClockMode;
+
 // Writes the data fork's contents to the current stream; returns the stream's error.
 OSErr WritePreferencesStream();
 

@@ -8,7 +8,6 @@
 #include "platform/memory/memory.h"
 #include "platform/resources/resource_manager.h"
 #include "shell/base/bmid_resources.h"
-#include "sequencer/midi/instruments_realtime_processors.h"
 #include "shell/base/file_access.h"
 #include "shell/settings/preference_settings.h"
 #include "shell/base/resource_files.h"
@@ -129,6 +128,7 @@ void ApplyDisplayRules(PrefsSettings* s, uint16_t version) {
 
 // The built-in defaults until a preferences file is read.
 PrefsSettings gPrefsSettings = MakeDefaultSettings();
+uint8_t gRealtimeProcessorSettings = 0;
 
 const SettingsField& GetSettingsField(int32_t index) {
   return kFields[size_t(std::clamp<int32_t>(index, 0, kSettingsFieldCount - 1))];

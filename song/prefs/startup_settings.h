@@ -99,6 +99,8 @@ struct PrefsSettings {
 };
 
 extern PrefsSettings gPrefsSettings;
+// The real-time processors' setting; bit 0: real-time processing is switched on.
+extern uint8_t gRealtimeProcessorSettings;
 
 // Value of a 1-, 2- or 4-byte field (0 for a byte run); setting one stores the low bits.
 uint32_t GetSetting(const PrefsSettings* s, int32_t index);

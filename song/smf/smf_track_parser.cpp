@@ -11,7 +11,7 @@
 #include "song/smf/smf_meta_events.h"
 #include "song/smf/smf_reader.h"
 #include "song/model/song_context.h"
-#include "sequencer/clock/tempo_tables.h"
+#include "song/conductor/tempo_tables.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include "editors/track_editor_services.h"
 #include "editors/track_selection.h"
 #include "platform/memory/memory.h"
-#include "sequencer/transport/undo_instrument_assignments.h"
+#include "song/instruments/instrument_assignments.h"
 #include "shell/base/error_report.h"
 #include "song/model/song_slots.h"
 #include "song/model/utility_track_access.h"

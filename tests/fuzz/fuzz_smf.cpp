@@ -11,7 +11,7 @@
 
 #include "platform/files/file_locations.h"
 #include "platform/memory/memory.h"
-#include "sequencer/clock/tempo_tables.h"
+#include "song/conductor/tempo_tables.h"
 #include "song/model/utility_track_access.h"
 #include "song/conductor/conductor_map.h"
 #include "song/events/seq_event.h"

@@ -5,7 +5,7 @@
 #include <chrono>
 
 #include "audio/engine/audio_edit_bracket.h"
-#include "audio/engine/conductor_engine_state.h"
+#include "audio/engine/engine_play_state.h"
 #include "audio/engine/engine_channels.h"
 
 namespace {

@@ -14,7 +14,7 @@
 #include "audio/devices/coreaudio_devices.h"
 #include "audio/devices/coreaudio_io.h"
 #include "audio/engine/engine_thread.h"
-#include "audio/engine/instruments_engine_channels.h"
+#include "audio/engine/engine_run_state.h"
 #include "platform/coreaudio/core_audio.h"
 #include "tests/audio/engine/engine_fixture.h"
 

@@ -10,7 +10,7 @@
 #include "audio/engine/engine_channels.h"
 #include "audio/engine/instrument_binding.h"
 #include "audio/engine/region_lookup.h"
-#include "audio/engine/sample_position.h"
+#include "song/conductor/sample_position.h"
 #include "platform/memory/memory.h"
 #include "plugins/engine_plugin_services.h"
 #include "song/instruments/instrument_table.h"

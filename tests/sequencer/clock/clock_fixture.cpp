@@ -5,13 +5,14 @@
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
 #include "platform/timing/time_manager.h"
-#include "sequencer/midi/instruments_driver_procs.h"
+#include "song/instruments/driver_procs.h"
 #include "sequencer/clock/note_off_queue.h"
 #include "sequencer/clock/sequencer_clock.h"
-#include "sequencer/clock/tempo_tables.h"
+#include "song/conductor/tempo_tables.h"
 #include "sequencer/clock/tick_routines.h"
 #include "sequencer/clock/tick_scheduler.h"
 #include "sequencer/clock/transport_clock.h"
+#include "sequencer/transport/sequencer_hooks.h"
 #include "song/conductor/conductor_map.h"
 #include "song/conductor/conductor_time.h"
 #include "song/events/seq_event.h"
@@ -36,6 +37,7 @@ Handle CopyToHandle(const std::vector<uint8_t>& bytes) {
 }  // namespace
 
 void ClockTest::SetUp() {
+  InstallSequencerHooks();
   UseManualTimeManagerClock(true);
   gTempoTableResolution = 480;
   gSmpteRateCode = 3;

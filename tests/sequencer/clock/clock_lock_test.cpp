@@ -8,7 +8,7 @@
 #include "sequencer/clock/sequencer_clock.h"
 #include "sequencer/clock/tick_scheduler.h"
 #include "sequencer/clock/transport_clock.h"
-#include "sequencer/transport/undo_transport_position.h"
+#include "sequencer/transport/transport_position.h"
 #include "tests/sequencer/clock/clock_fixture.h"
 
 namespace {

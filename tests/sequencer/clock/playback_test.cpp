@@ -12,7 +12,7 @@
 #include "sequencer/clock/note_off_queue.h"
 #include "sequencer/clock/section_reader.h"
 #include "sequencer/clock/sequencer_clock.h"
-#include "sequencer/clock/tempo_tables.h"
+#include "song/conductor/tempo_tables.h"
 #include "sequencer/clock/tick_routines.h"
 #include "sequencer/clock/tick_scheduler.h"
 #include "sequencer/clock/transport_clock.h"

@@ -1,5 +1,5 @@
 // The tempo tables: exact periods (no timer quantum), increments, and the resource cache.
-#include "sequencer/clock/tempo_tables.h"
+#include "song/conductor/tempo_tables.h"
 #include "song/conductor/conductor_map.h"
 #include "tests/sequencer/clock/clock_fixture.h"
 

@@ -5,7 +5,7 @@
 
 #include "song/instruments/instrument_volumes.h"
 #include "platform/memory/byte_order.h"
-#include "sequencer/midi/instruments_driver_procs.h"
+#include "song/instruments/driver_procs.h"
 #include "sequencer/clock/sequencer_clock.h"
 #include "sequencer/midi/volume_controllers.h"
 #include "song/instruments/instrument_record.h"

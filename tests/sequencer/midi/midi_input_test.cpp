@@ -11,7 +11,7 @@
 #include "sequencer/midi/midi_output.h"
 #include "sequencer/transport/playback_control.h"
 #include "sequencer/midi/realtime_processors.h"
-#include "sequencer/clock/tempo_tables.h"
+#include "song/conductor/tempo_tables.h"
 #include "sequencer/clock/transport_clock.h"
 #include "song/conductor/conductor_time.h"
 #include "tests/sequencer/midi/midi_fixture.h"

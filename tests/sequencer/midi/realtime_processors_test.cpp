@@ -4,7 +4,7 @@
 #include <thread>
 #include <vector>
 
-#include "sequencer/midi/instruments_driver_procs.h"
+#include "song/instruments/driver_procs.h"
 #include "sequencer/transport/playback_control.h"
 #include "sequencer/midi/realtime_processors.h"
 #include "tests/sequencer/midi/midi_fixture.h"

@@ -4,7 +4,7 @@
 #include "platform/timing/time_manager.h"
 #include "sequencer/midi/midi_clock_out.h"
 #include "sequencer/transport/playback_control.h"
-#include "sequencer/clock/tempo_tables.h"
+#include "song/conductor/tempo_tables.h"
 #include "sequencer/clock/transport_clock.h"
 #include "sequencer/transport/transport_engine.h"
 #include "song/conductor/conductor_time.h"

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "sequencer/midi/instruments_driver_procs.h"
+#include "song/instruments/driver_procs.h"
 #include "shell/app/output_kinds.h"
 
 namespace {

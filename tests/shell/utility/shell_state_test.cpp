@@ -1,14 +1,14 @@
 // Modifier tests, the busy cursor, random numbers and the engine-state tests.
 #include <gtest/gtest.h>
 
-#include "audio/engine/instruments_engine_channels.h"
+#include "audio/engine/engine_run_state.h"
 #include "platform/system/host_time.h"
 #include "platform/system/quickdraw_random.h"
 #include "shell/base/busy_cursor.h"
 #include "shell/app/engine_state_tests.h"
 #include "shell/base/event_records.h"
 #include "shell/base/modifier_keys.h"
-#include "sequencer/midi/instruments_realtime_processors.h"
+#include "sequencer/midi/realtime_processors.h"
 #include "shell/base/random_numbers.h"
 #include "shell/app/realtime_processor_chain.h"
 

@@ -13,7 +13,7 @@
 #include "platform/windows/scrap.h"
 #include "platform/windows/windows.h"
 #include "sequencer/transport/transport_engine.h"
-#include "sequencer/transport/transport_state.h"
+#include "song/events/play_range.h"
 #include "shell/app/app_events.h"
 #include "shell/base/app_state.h"
 #include "shell/windows/app_windows.h"

@@ -9,8 +9,9 @@
 #include <vector>
 
 #include "platform/memory/memory.h"
-#include "sequencer/clock/tempo_tables.h"
-#include "sequencer/transport/conductor_transport.h"
+#include "shell/app/program_hooks.h"
+#include "song/conductor/tempo_tables.h"
+#include "sequencer/transport/transport_tempo.h"
 #include "song/conductor/conductor_map.h"
 #include "song/conductor/conductor_time.h"
 #include "song/conductor/markers.h"
@@ -24,6 +25,7 @@
 class ConductorTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    InstallProgramHooks();
     gClockTempoFactor = kUnityTempoFactor;
     gSmpteRateCode = 3;
     gResolutionBeforeChange = gTicksPerQuarter = 480;

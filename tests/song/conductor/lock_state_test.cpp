@@ -1,6 +1,6 @@
 // The conductor lock state around map edits, and the engine channels it re-points.
-#include "audio/engine/conductor_engine_state.h"
-#include "audio/engine/instruments_engine_channels.h"
+#include "audio/engine/engine_play_state.h"
+#include "audio/engine/engine_run_state.h"
 #include "conductor_fixture.h"
 #include "shell/app/conductor_lock_state.h"
 #include "song/model/songs.h"

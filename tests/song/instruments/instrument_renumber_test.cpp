@@ -6,12 +6,12 @@
 #include <set>
 #include <vector>
 
-#include "audio/engine/instruments_engine_channels.h"
+#include "audio/engine/engine_run_state.h"
 #include "editing/instruments_clipboard.h"
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
-#include "sequencer/midi/instruments_driver_procs.h"
-#include "sequencer/midi/instruments_realtime_processors.h"
+#include "song/instruments/driver_procs.h"
+#include "sequencer/midi/realtime_processors.h"
 #include "song/instruments/instrument_midi_options.h"
 #include "song/instruments/instrument_table.h"
 #include "tests/song/instruments/instrument_fixture.h"

@@ -8,7 +8,7 @@
 #include "platform/files/files.h"
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
-#include "sequencer/midi/midi_port_table.h"
+#include "song/instruments/midi_port_table.h"
 #include "song/instruments/instrument_table.h"
 #include "song/documents/instrument_table_io.h"
 #include "song/instruments/output_bindings.h"

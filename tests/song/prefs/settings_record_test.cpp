@@ -7,7 +7,7 @@
 #include <string>
 
 #include "platform/memory/byte_order.h"
-#include "sequencer/midi/instruments_realtime_processors.h"
+#include "sequencer/midi/realtime_processors.h"
 #include "song/prefs/preferences_reader.h"
 #include "song/prefs/startup_settings.h"
 #include "song/undo/undo_ring.h"

@@ -1,7 +1,7 @@
 #include "tests/song/smf/smf_test_setup.h"
 
-#include "sequencer/clock/tempo_tables.h"
-#include "sequencer/transport/conductor_transport.h"
+#include "song/conductor/tempo_tables.h"
+#include "sequencer/transport/transport_tempo.h"
 #include "song/conductor/conductor_document_header.h"
 #include "song/conductor/conductor_map.h"
 #include "song/model/song_context.h"

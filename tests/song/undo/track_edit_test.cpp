@@ -3,13 +3,15 @@
 #include <chrono>
 #include <thread>
 
-#include "sequencer/transport/conductor_transport.h"
-#include "sequencer/transport/undo_transport_position.h"
+#include "sequencer/transport/transport_tempo.h"
+#include "sequencer/transport/transport_position.h"
+#include "shell/app/program_hooks.h"
 #include "song/documents/playback_reset.h"
 #include "song/model/song_copies.h"
 #include "song/events/step_entry_events.h"
 #include "song/events/time_selection.h"
 #include "song/model/track_edit_brackets.h"
+#include "song/model/transport_hooks.h"
 #include "undo_fixture.h"
 
 using undo_test::Events;
@@ -20,6 +22,7 @@ class TrackEditTest : public UndoFixture {
  protected:
   void SetUp() override {
     UndoFixture::SetUp();
+    InstallProgramHooks();
     savedLimit_ = gTrackEditWaitLimit;
     SetCurrentTrackIndex(0);
     undo_test::SetTrackEvents(Events({{100, 0x90, 60}, {480, 0xB0, 7}, {960, 0x90, 62}}));

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "audio/engine/undo_engine_busy.h"
+#include "audio/engine/engine_track_commands.h"
 #include "editing/instruments_clipboard.h"
 #include "editors/track_selection.h"
 #include "platform/files/files.h"

@@ -1,5 +1,5 @@
 // Steps that keep the instrument table or the instrument assignments.
-#include "sequencer/transport/undo_instrument_assignments.h"
+#include "song/instruments/instrument_assignments.h"
 #include "shell/base/memory_reserve.h"
 #include "song/instruments/instrument_table.h"
 #include "song/undo/undo_exchange.h"

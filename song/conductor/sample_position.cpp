@@ -1,9 +1,8 @@
-#include "audio/engine/sample_position.h"
+#include "song/conductor/sample_position.h"
 
 #include <cmath>
 
-#include "audio/engine/engine_channels.h"
-#include "sequencer/clock/tempo_tables.h"
+#include "song/conductor/tempo_tables.h"
 #include "song/conductor/conductor_time.h"
 #include "song/model/song_context.h"
 
@@ -50,11 +49,6 @@ double MillisecondsToSamples(uint64_t fixedMs, float rate) {
 }
 
 double SamplesToMilliseconds(double samples, float rate) { return rate > 0 ? samples * 1000.0 / double(rate) : 0.0; }
-
-uint32_t MillisecondsToRateSamples(double ms) {
-  double samples = double(int32_t(gEngineSampleRate)) / 1000.0 * ms + 0.5;
-  return samples > 0 ? uint32_t(samples) : 0;
-}
 
 uint64_t ConvertPositionRate(uint64_t position, double fromRate, double toRate) {
   if (!(fromRate > 0) || fromRate == toRate) return position;

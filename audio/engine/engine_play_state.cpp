@@ -1,4 +1,4 @@
-#include "audio/engine/conductor_engine_state.h"
+#include "audio/engine/engine_play_state.h"
 
 #include <unordered_map>
 

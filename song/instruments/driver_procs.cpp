@@ -1,4 +1,4 @@
-#include "sequencer/midi/instruments_driver_procs.h"
+#include "song/instruments/driver_procs.h"
 
 namespace {
 

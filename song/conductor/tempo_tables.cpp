@@ -1,4 +1,4 @@
-#include "sequencer/clock/tempo_tables.h"
+#include "song/conductor/tempo_tables.h"
 
 #include <cmath>
 #include <cstring>
@@ -7,9 +7,9 @@
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
 #include "platform/resources/resource_manager.h"
-#include "sequencer/clock/transport_clock.h"
 #include "shell/base/resource_files.h"
 #include "song/conductor/conductor_map.h"
+#include "song/model/transport_hooks.h"
 
 namespace {
 std::vector<uint32_t> gIncrementStore(kTempoTableEntries);
@@ -170,12 +170,9 @@ void BuildTempoIncrementTable(double subframesPerSecond, uint32_t* table) {
 
 void UpdateSubframeRates() {
   static const uint16_t kFramesPerSecond[4] = {24, 25, 30, 30};
-  TransportClock& c = gTransportClock;
-  c.framesPerSecond = kFramesPerSecond[gSmpteRateCode > 3 ? 3 : gSmpteRateCode];
-  c.subframesPerSecond = uint16_t(c.framesPerSecond * 80);
-  c.subframesPerMinute = uint32_t(c.subframesPerSecond) * 60;
-  c.subframesPerHour = uint32_t(c.subframesPerSecond) * 3600;
-  double rate = gSmpteRateCode == 2 ? 2397.6 : double(c.subframesPerSecond);
+  uint16_t framesPerSecond = kFramesPerSecond[gSmpteRateCode > 3 ? 3 : gSmpteRateCode];
+  SetClockFrameRate(framesPerSecond);
+  double rate = gSmpteRateCode == 2 ? 2397.6 : double(uint16_t(framesPerSecond * 80));
   BuildTempoIncrementTable(rate, gIncrementStore.data());
   gTempoIncrementTable = gIncrementStore.data();
 }

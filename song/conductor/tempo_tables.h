@@ -1,4 +1,4 @@
-// The time base and the tempo tables of the sequencer clock.
+// The time base and the tempo tables the conductor map and the sequencer clock count with.
 //
 // Every tempo the clock can play, 120..4500 tenths of a beat per minute, has one entry in each
 // of two tables (index = tempo - 120):
@@ -74,6 +74,8 @@ void WriteTempoTableResource(ResType type, int16_t id, const uint32_t* table, bo
 
 void BuildTempoPeriodTable();
 void BuildTempoIncrementTable(double subframesPerSecond, uint32_t* table);
+// Sets the clock's frame rate for gSmpteRateCode (SetClockFrameRate) and builds the increment
+// table for it.
 void UpdateSubframeRates();
 // Rebuilds both tables for gTempoTableResolution and gSmpteRateCode.
 void BuildTempoTables();

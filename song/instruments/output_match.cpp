@@ -1,4 +1,4 @@
-#include "audio/engine/instruments_output_match.h"
+#include "song/instruments/output_match.h"
 
 #include "shell/base/audio_driver_lookup.h"
 #include "song/instruments/instrument_table.h"

@@ -1,4 +1,4 @@
-#include "audio/engine/instruments_engine_channels.h"
+#include "audio/engine/engine_run_state.h"
 
 EngineChannel* gEngineChannels = nullptr;
 EngineChannel* gAuxBusChannels = nullptr;

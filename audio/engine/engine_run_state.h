@@ -1,5 +1,5 @@
-// Audio-engine channels, the engine's state words and its mode record, as the instrument
-// table and the shell's engine-state tests see them.
+// The audio engine's channel lists, its state words and its mode record, and the calls that
+// stop, suspend and run it.
 //
 // The channel record itself is the engine's (engine_channels.h). Interim: the two lists and
 // the stop and power calls below; the engine's preparation and stop come later.

@@ -2,7 +2,7 @@
 // output device kind 0..24 a controller map and a block of channel rows, both handles
 // (built by RebuildInstrumentState).
 //
-// Interim: kept as two arrays beside the clock until the clock record is built.
+// Interim: kept as two arrays with the instrument table until the clock record is built.
 #pragma once
 
 #include "platform/memory/mac_types.h"

@@ -1,4 +1,4 @@
-#include "sequencer/midi/instruments_controller_tables.h"
+#include "song/instruments/controller_tables.h"
 
 Handle gControllerMaps[kControllerTableKinds];
 Handle gChannelRows[kControllerTableKinds];

@@ -1,4 +1,4 @@
-#include "sequencer/transport/conductor_transport.h"
+#include "sequencer/transport/transport_tempo.h"
 
 #include "sequencer/clock/transport_clock.h"
 
@@ -8,7 +8,6 @@ uint8_t gClockConductorFollow = 0;
 uint8_t gClockOptionByte = 0;
 int32_t gSongConductorCursor = 0;
 int32_t gConductorResumeTick = 0;
-Handle gSectionModeSong;
 uint8_t gPlayingSongChangeBits = 0;
 int16_t gClockSyncSource = 0;
 uint8_t gClockChaseFlag = 0;

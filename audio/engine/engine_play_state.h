@@ -1,7 +1,8 @@
-// Interim: what the conductor map asks of the audio engine: the engine's play state, its
-// idle hook, and for each engine channel the playback position in ticks and the conductor
-// record at which the channel stands. The engine that fills them comes with the audio engine;
-// until then the per-channel values live beside the channel records.
+// Interim: the audio engine's play state, its idle hook, and for each engine channel the
+// playback position in ticks and the conductor record at which the channel stands (the
+// conductor map reaches the first two through song/model/audio_engine_hooks.h). The engine
+// that fills them comes with the audio engine; until then the per-channel values live beside
+// the channel records.
 #pragma once
 
 #include <cstdint>

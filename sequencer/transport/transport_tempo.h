@@ -1,11 +1,14 @@
-// The transport fields that the conductor map, its lock state and the tempo display read and
-// write, and the sync source as the song model sees it.
+// The transport's tempo fields: its tempo and tempo factor, whether playback follows the
+// conductor map, the playing song's place in the map, and the sync source. The song model
+// reads the tempo factor through its transport hooks.
 #pragma once
 
 #include <cstdint>
 
 #include "platform/memory/mac_types.h"
 #include "sequencer/midi/midi_utilities.h"
+#include "song/conductor/tempo_scaling.h"
+#include "song/model/songs.h"
 
 // The transport clock's tempo (tenths of a beat per minute, start-up default 1100) and its
 // tempo factor (2048 = 100 %): names for gTransportClock.tempo and .tempoScale.
@@ -20,8 +23,6 @@ extern uint8_t gClockOptionByte;
 extern int32_t gSongConductorCursor;
 // The tick from which playback finds its conductor position again after such an edit.
 extern int32_t gConductorResumeTick;
-// The song that section mode plays (its song block handle; 0 none).
-extern Handle gSectionModeSong;
 // Change bits of the playing song that make the clock find its place again
 // (0x08 the conductor map changed, 0x10 its tempo).
 extern uint8_t gPlayingSongChangeBits;
@@ -29,9 +30,5 @@ extern uint8_t gPlayingSongChangeBits;
 extern int16_t gClockSyncSource;
 extern uint8_t gClockChaseFlag;
 
-constexpr int32_t kMinTempo = 120;
-constexpr int32_t kMaxTempo = 4500;
-constexpr uint16_t kDefaultTempo = 1100;
-constexpr uint16_t kUnityTempoFactor = 2048;
 
 int16_t GetSyncSource();

@@ -1,4 +1,4 @@
-#include "sequencer/midi/midi_port_table.h"
+#include "song/instruments/midi_port_table.h"
 
 #include <algorithm>
 
@@ -33,8 +33,6 @@ void GetPortEntry(int32_t port, uint16_t* first, uint16_t* second) {
   *first = ReadU16BE(p);
   *second = ReadU16BE(p + 2);
 }
-
-void ReRegisterPort(uint16_t* /*portId*/) {}
 
 OSErr SavePortTable() {
   if (!gPortTable) return noErr;

@@ -16,8 +16,6 @@ uint32_t SamplePositionToTick(int64_t position, float rate);
 void SamplePositionToMilliseconds(uint64_t position, uint64_t* fixedMs, float rate);
 double MillisecondsToSamples(uint64_t fixedMs, float rate);
 double SamplesToMilliseconds(double samples, float rate);
-// Milliseconds as samples at the engine's rate.
-uint32_t MillisecondsToRateSamples(double ms);
 // A position at another rate, to the nearest sample; unchanged when fromRate is not above 0
 // or the rates are equal.
 uint64_t ConvertPositionRate(uint64_t position, double fromRate, double toRate);

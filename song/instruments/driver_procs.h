@@ -3,7 +3,7 @@
 // Records keep a driver procedure as a 32-bit id (Instrument offset 180 + 4p, TrackEntry
 // offset 208), never as an address; the id is resolved here when a record is sent.
 //
-// The MIDI port procedure is installed by the MIDI driver at start-up (midi_output.h);
+// The MIDI port procedure is installed by the sequencer's MIDI driver at start-up;
 // until the QuickTime Music, plug-in and ReWire outputs install theirs, sending to an id
 // without a procedure does nothing.
 #pragma once
@@ -39,9 +39,3 @@ extern int16_t gMidiVolumeFactor;
 // The controller-7 value for a device: kinds 20 and 21 unchanged; otherwise 0 for factor 0,
 // value for 4096, else (value x factor) >> 12 rounded toward zero. The caller clamps.
 int32_t ScaleVolumeForDevice(int32_t value, uint8_t deviceKind);
-// Passes a record to every MIDI port whose channel mask holds its channel (with onlyUsed
-// non-zero, only to ports that were sent to before); returns 0 (midi_output.cpp).
-int32_t SendToThruPorts(uint8_t* record, int32_t onlyUsed);
-// Sends every pending note-off without an owner at once (note_off_queue.cpp); returns 0 or
-// the lock result when the clock is busy.
-int32_t FlushNoteOffsNow();

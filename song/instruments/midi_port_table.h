@@ -1,6 +1,7 @@
-// Interim: the MIDI port table as the song model and the preferences see it, until the
-// sequencer engine's MIDI set-up exists. One 64-byte entry per port, the port id (u16) at
-// +0 and a second u16 at +2; gPortCount entries are in use.
+// The MIDI port table: the ports the instruments' outputs name, built by the sequencer's MIDI
+// set-up and kept in the preferences. One 64-byte entry per port, the port id (u16) at +0
+// and a second u16 at +2; gPortCount entries are in use. Registering a port again goes
+// through the MIDI hooks (midi_hooks.h).
 #pragma once
 
 #include <cstdint>
@@ -17,8 +18,5 @@ extern uint8_t gPortCount;
 int32_t FindPortIndexById(uint16_t id, bool* found);
 // The two u16 values of port n's entry (zeros past the table).
 void GetPortEntry(int32_t port, uint16_t* first, uint16_t* second);
-// Registers a port again so that its id can be found. Interim: there is no MIDI client to
-// register with, so the id stays as it is.
-void ReRegisterPort(uint16_t* portId);
 // Stores the port table as 'BMID' 133 "OMS" in the preferences resource file.
 OSErr SavePortTable();

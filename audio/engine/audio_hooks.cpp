@@ -1,0 +1,28 @@
+#include "audio/engine/audio_hooks.h"
+
+#include "audio/engine/engine_channels.h"
+#include "audio/engine/engine_play_state.h"
+#include "audio/engine/engine_prepare.h"
+#include "audio/engine/engine_track_commands.h"
+#include "song/model/audio_engine_hooks.h"
+
+namespace {
+
+uint16_t EnginePlayState() { return gAudioEnginePlayState; }
+uint16_t ChannelInstrument(const EngineChannel* channel) { return channel->instrument; }
+void SetChannelInstrument(EngineChannel* channel, uint16_t instrument) { channel->instrument = instrument; }
+bool IsChannelStopped(const EngineChannel* channel) { return channel->stop != 0; }
+
+}  // namespace
+
+void InstallAudioHooks() {
+  SongAudioEngineHooks& hooks = gSongAudioEngineHooks;
+  hooks.waitForTrack = WaitWhileEngineBusy;
+  hooks.sendTrackCommand = PostEngineTrackCommand;
+  hooks.stopEngine = StopAudioEngine;
+  hooks.playState = EnginePlayState;
+  hooks.callIdleHook = CallIdleHook;
+  hooks.channelInstrument = ChannelInstrument;
+  hooks.setChannelInstrument = SetChannelInstrument;
+  hooks.isChannelStopped = IsChannelStopped;
+}

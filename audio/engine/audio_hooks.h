@@ -1,0 +1,5 @@
+// Fills the hook tables through which the lower layers reach the audio engine.
+#pragma once
+
+// The song model's audio engine hooks (song/model/audio_engine_hooks.h).
+void InstallAudioHooks();

@@ -1,0 +1,53 @@
+#include "sequencer/transport/sequencer_hooks.h"
+
+#include "sequencer/clock/clock_timer.h"
+#include "sequencer/clock/note_off_queue.h"
+#include "sequencer/clock/sequencer_clock.h"
+#include "sequencer/clock/transport_clock.h"
+#include "sequencer/midi/midi_output.h"
+#include "sequencer/midi/realtime_processors.h"
+#include "sequencer/transport/transport_position.h"
+#include "song/instruments/midi_hooks.h"
+#include "song/model/transport_hooks.h"
+
+namespace {
+
+bool ClockPlaysSong(Handle song) { return song && IsClockTaskPlaying() && gTransportClock.playingSong == song; }
+
+uint16_t ClockTempoFactor() { return gTransportClock.tempoScale; }
+
+void SetFrameRate(uint16_t framesPerSecond) {
+  TransportClock& c = gTransportClock;
+  c.framesPerSecond = framesPerSecond;
+  c.subframesPerSecond = uint16_t(framesPerSecond * 80);
+  c.subframesPerMinute = uint32_t(c.subframesPerSecond) * 60;
+  c.subframesPerHour = uint32_t(c.subframesPerSecond) * 3600;
+}
+
+void InstallTransportHooks() {
+  SongTransportHooks& hooks = gSongTransportHooks;
+  hooks.isClockPlayingSong = ClockPlaysSong;
+  hooks.tryLockClock = TryLockClock;
+  hooks.unlockClock = UnlockClock;
+  hooks.songPositionTick = ReadSongPositionTick;
+  hooks.resetAfterEdit = ResetTransportForEdit;
+  hooks.tempoFactor = ClockTempoFactor;
+  hooks.setFrameRate = SetFrameRate;
+  hooks.stopTimerForMode = ShutDownTimerForMode;
+  hooks.restartIdleTimer = ReinstallIdleClockIfUsed;
+}
+
+void InstallMidiHooks() {
+  InstrumentMidiHooks& hooks = gInstrumentMidiHooks;
+  hooks.sendToThruPorts = SendRecordToThruPorts;
+  hooks.flushNoteOffs = FlushNoteOffsNow;
+  hooks.firstProcessorFlags = FirstRealtimeProcessorFlags;
+  hooks.clampProcessorInstruments = ClampRealtimeProcessorInstruments;
+}
+
+}  // namespace
+
+void InstallSequencerHooks() {
+  InstallTransportHooks();
+  InstallMidiHooks();
+}
