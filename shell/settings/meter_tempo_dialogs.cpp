@@ -3,6 +3,7 @@
 #include "platform/system/sys_beep.h"
 #include "platform/text/pascal_strings.h"
 #include "sequencer/clock/tempo_tables.h"
+#include "shell/base/arithmetic.h"
 #include "shell/dialogs/dialog_arrows.h"
 #include "shell/dialogs/dialog_toolkit.h"
 #include "shell/dialogs/note_names.h"

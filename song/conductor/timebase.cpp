@@ -6,7 +6,6 @@
 #include "shell/base/arithmetic.h"
 #include "shell/base/busy_cursor.h"
 #include "shell/app/conductor_lock_state.h"
-#include "shell/dialogs/dialog_controls.h"
 #include "song/conductor/conductor_document_header.h"
 #include "song/conductor/conductor_edits.h"
 #include "song/conductor/conductor_map.h"
