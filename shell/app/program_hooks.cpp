@@ -1,5 +1,8 @@
 #include "shell/app/program_hooks.h"
 
+#include "shell/settings/preference_settings.h"
+
 void InstallProgramHooks() {
   // Each layer's installer below fills the tables of the layers under it.
+  InstallDialogSettingsHooks();
 }
