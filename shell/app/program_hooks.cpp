@@ -1,8 +1,10 @@
 #include "shell/app/program_hooks.h"
 
+#include "shell/menus/alias_lists.h"
 #include "shell/settings/preference_settings.h"
 
 void InstallProgramHooks() {
   // Each layer's installer below fills the tables of the layers under it.
   InstallDialogSettingsHooks();
+  InstallRecentFileHooks();
 }

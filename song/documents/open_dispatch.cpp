@@ -6,7 +6,6 @@
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
 #include "platform/resources/resource_manager.h"
-#include "shell/menus/alias_lists.h"
 #include "shell/dialogs/dialog_alerts.h"
 #include "shell/base/error_report.h"
 #include "song/model/song_slots.h"
@@ -16,6 +15,7 @@
 #include "song/documents/document_services.h"
 #include "song/dialogs/file_dialogs.h"
 #include "song/documents/file_kinds.h"
+#include "song/documents/recent_file_hooks.h"
 #include "song/smf/smf_import.h"
 #include "song/model/song_context.h"
 #include "song/model/song_database.h"
@@ -110,7 +110,7 @@ OSErr OpenByKind(const FSSpec* fileSpec, int16_t kind, OSType type, int32_t arg,
     case kFileKindMovie: {
       OSErr err = OpenMovieDocument(fileSpec);
       if (err == noErr) {
-        AddFileToAliasList(&gSongFileList, fileSpec, Handle());
+        RememberSongFile(fileSpec);
         gOpenKind = kOpenKindOther;
       }
       return err;
