@@ -2,9 +2,11 @@
 
 #include "shell/menus/alias_lists.h"
 #include "shell/settings/preference_settings.h"
+#include "song/dialogs/file_dialogs.h"
 
 void InstallProgramHooks() {
   // Each layer's installer below fills the tables of the layers under it.
   InstallDialogSettingsHooks();
   InstallRecentFileHooks();
+  InstallDocumentDialogHooks();
 }
