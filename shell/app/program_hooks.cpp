@@ -1,5 +1,7 @@
 #include "shell/app/program_hooks.h"
 
+#include "plugins/conductor_lock_channels.h"
+#include "sequencer/transport/conductor_lock_transport.h"
 #include "shell/menus/alias_lists.h"
 #include "shell/settings/preference_settings.h"
 #include "song/dialogs/file_dialogs.h"
@@ -9,4 +11,6 @@ void InstallProgramHooks() {
   InstallDialogSettingsHooks();
   InstallRecentFileHooks();
   InstallDocumentDialogHooks();
+  InstallConductorLockTransportHooks();
+  InstallConductorLockChannelHooks();
 }

@@ -5,7 +5,7 @@
 #include "sequencer/transport/transport_state.h"
 #include "shell/base/arithmetic.h"
 #include "shell/base/busy_cursor.h"
-#include "shell/app/conductor_lock_state.h"
+#include "song/conductor/conductor_lock_state.h"
 #include "song/conductor/conductor_document_header.h"
 #include "song/conductor/conductor_edits.h"
 #include "song/conductor/conductor_map.h"

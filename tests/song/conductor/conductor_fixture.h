@@ -9,7 +9,9 @@
 #include <vector>
 
 #include "platform/memory/memory.h"
+#include "plugins/conductor_lock_channels.h"
 #include "sequencer/clock/tempo_tables.h"
+#include "sequencer/transport/conductor_lock_transport.h"
 #include "sequencer/transport/conductor_transport.h"
 #include "song/conductor/conductor_map.h"
 #include "song/conductor/conductor_time.h"
@@ -24,6 +26,8 @@
 class ConductorTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    InstallConductorLockTransportHooks();
+    InstallConductorLockChannelHooks();
     gClockTempoFactor = kUnityTempoFactor;
     gSmpteRateCode = 3;
     gResolutionBeforeChange = gTicksPerQuarter = 480;

@@ -2,7 +2,7 @@
 #include "audio/engine/conductor_engine_state.h"
 #include "audio/engine/instruments_engine_channels.h"
 #include "conductor_fixture.h"
-#include "shell/app/conductor_lock_state.h"
+#include "song/conductor/conductor_lock_state.h"
 #include "song/model/songs.h"
 
 namespace {
