@@ -1,6 +1,7 @@
 #include "shell/app/program_hooks.h"
 
 #include "plugins/conductor_lock_channels.h"
+#include "sequencer/midi/realtime_processor_chain.h"
 #include "sequencer/transport/conductor_lock_transport.h"
 #include "shell/menus/alias_lists.h"
 #include "shell/settings/preference_settings.h"
@@ -13,4 +14,5 @@ void InstallProgramHooks() {
   InstallDocumentDialogHooks();
   InstallConductorLockTransportHooks();
   InstallConductorLockChannelHooks();
+  InstallProcessorChainHooks();
 }

@@ -2,7 +2,7 @@
 // changes.
 #include "song/instruments/instrument_volumes.h"
 #include "sequencer/midi/instruments_realtime_processors.h"
-#include "shell/app/realtime_processor_chain.h"
+#include "song/instruments/processor_chain_hooks.h"
 #include "song/instruments/instrument_table.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include "sequencer/midi/instruments_driver_procs.h"
 #include "shell/base/busy_cursor.h"
 #include "shell/app/output_kinds.h"
-#include "shell/app/realtime_processor_chain.h"
+#include "song/instruments/processor_chain_hooks.h"
 #include "song/instruments/instrument_midi_options.h"
 #include "song/instruments/instrument_table.h"
 

@@ -4,6 +4,7 @@
 
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
+#include "sequencer/midi/realtime_processor_chain.h"
 #include "song/instruments/instrument_table.h"
 #include "song/model/song_layout.h"
 #include "song/model/songs.h"
@@ -29,6 +30,7 @@ void DisposeSongBlock(Handle song) {
 }  // namespace
 
 void InstrumentTableTest::SetUp() {
+  InstallProcessorChainHooks();
   DisposeInstrumentTable();
   RebuildInstrumentState();  // no table: the lookup tables are freed
   liveHandlesAtStart_ = CountLiveHandles();
