@@ -1,5 +1,6 @@
 #include "shell/app/program_hooks.h"
 
+#include "audio/devices/output_kind_drivers.h"
 #include "plugins/conductor_lock_channels.h"
 #include "sequencer/midi/realtime_processor_chain.h"
 #include "sequencer/transport/conductor_lock_transport.h"
@@ -14,5 +15,6 @@ void InstallProgramHooks() {
   InstallDocumentDialogHooks();
   InstallConductorLockTransportHooks();
   InstallConductorLockChannelHooks();
+  InstallOutputKindHooks();
   InstallProcessorChainHooks();
 }

@@ -3,7 +3,7 @@
 #include "platform/system/host_time.h"
 #include "sequencer/midi/instruments_driver_procs.h"
 #include "shell/base/busy_cursor.h"
-#include "shell/app/output_kinds.h"
+#include "song/instruments/output_kinds.h"
 #include "song/instruments/processor_chain_hooks.h"
 #include "song/instruments/instrument_midi_options.h"
 #include "song/instruments/instrument_table.h"

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "audio/devices/output_kind_drivers.h"
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
 #include "sequencer/midi/realtime_processor_chain.h"
@@ -30,6 +31,7 @@ void DisposeSongBlock(Handle song) {
 }  // namespace
 
 void InstrumentTableTest::SetUp() {
+  InstallOutputKindHooks();
   InstallProcessorChainHooks();
   DisposeInstrumentTable();
   RebuildInstrumentState();  // no table: the lookup tables are freed
