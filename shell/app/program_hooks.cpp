@@ -6,6 +6,7 @@
 #include "sequencer/transport/conductor_lock_transport.h"
 #include "shell/menus/alias_lists.h"
 #include "shell/settings/preference_settings.h"
+#include "shell/windows/redraw_requests.h"
 #include "song/dialogs/file_dialogs.h"
 
 void InstallProgramHooks() {
@@ -17,4 +18,5 @@ void InstallProgramHooks() {
   InstallConductorLockChannelHooks();
   InstallOutputKindHooks();
   InstallProcessorChainHooks();
+  InstallRedrawHooks();
 }
