@@ -5,7 +5,7 @@
 #include "plugins/engine_plugin_services.h"
 #include "plugins/instruments_plugin_services.h"
 #include "shell/base/audio_driver_lookup.h"
-#include "shell/app/output_kinds.h"
+#include "song/instruments/output_kinds.h"
 #include "song/instruments/instrument_table.h"
 
 namespace {

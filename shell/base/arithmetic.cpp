@@ -1,5 +1,7 @@
 #include "shell/base/arithmetic.h"
 
+#include "platform/system/sys_beep.h"
+
 namespace {
 
 // Negation and division in 64 bits, so that INT32_MIN / -1 cannot trap.
@@ -40,4 +42,10 @@ void DivMod(int32_t a, int32_t b, int32_t* q, int32_t* r) {
     quotient = Wrap(int64_t(a) / b);
   if (q) *q = quotient;
   if (r) *r = Wrap(int64_t(a) - int64_t(quotient) * b);
+}
+
+int32_t ClampOrBeep(int32_t lo, int32_t hi, int32_t v) {
+  if (v >= lo && v <= hi) return v;
+  SysBeep(2);
+  return v < lo ? lo : hi;
 }

@@ -16,3 +16,5 @@ int32_t MulDivRound32(int32_t a, int32_t b, int32_t c);
 int32_t MulDivRound(int32_t a, int32_t b, int32_t c);
 // q = a / b (b = -1 gives -a), r = a - q * b.
 void DivMod(int32_t a, int32_t b, int32_t* q, int32_t* r);
+// v inside lo..hi, otherwise SysBeep (2) and the nearer bound.
+int32_t ClampOrBeep(int32_t lo, int32_t hi, int32_t v);

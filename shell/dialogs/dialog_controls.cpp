@@ -1,7 +1,6 @@
 #include "shell/dialogs/dialog_controls.h"
 
 #include "platform/quickdraw/geometry.h"
-#include "platform/system/sys_beep.h"
 #include "platform/text/pascal_strings.h"
 #include "platform/windows/windows.h"
 #include "shell/base/app_state.h"
@@ -18,12 +17,6 @@ constexpr int16_t kArrowHalfHeight = 18;
 int16_t Absolute(int16_t n) { return int16_t(n + gDialogIdBase); }
 
 }  // namespace
-
-int32_t ClampOrBeep(int32_t lo, int32_t hi, int32_t v) {
-  if (v >= lo && v <= hi) return v;
-  SysBeep(2);
-  return v < lo ? lo : hi;
-}
 
 void SetBitInByte(uint8_t* byte, int32_t bit, bool on) {
   if (bit < 0 || bit > 7) return;

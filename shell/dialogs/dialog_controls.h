@@ -9,8 +9,6 @@
 #include "platform/controls/controls.h"
 #include "shell/dialogs/dialog_state.h"
 
-// v inside lo..hi, otherwise SysBeep (2) and the nearer bound.
-int32_t ClampOrBeep(int32_t lo, int32_t hi, int32_t v);
 // Sets (on) or clears bit of *byte.
 void SetBitInByte(uint8_t* byte, int32_t bit, bool on);
 

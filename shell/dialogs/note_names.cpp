@@ -3,14 +3,10 @@
 #include "sequencer/midi/coremidi_driver.h"
 #include "shell/base/app_strings.h"
 #include "shell/dialogs/dialog_text.h"
-#include "song/conductor/conductor_map.h"
 #include "song/model/key_codes.h"
 
 namespace {
 
-// Letters by pitch class; 0 marks a black key.
-const char kLetters[12] = {'C', 0, 'D', 0, 'E', 'F', 0, 'G', 0, 'A', 0, 'B'};
-const int32_t kStyleOffset[6] = {0, 1, -1, 0, 2, -2};
 // Pitch classes of the letters A..G.
 const int32_t kLetterPitch[7] = {9, 11, 0, 2, 4, 5, 7};
 
@@ -20,30 +16,6 @@ bool IsNoteLetter(uint8_t c) {
 }
 
 }  // namespace
-
-StringPtr AppendNoteLetters(StringPtr buffer, int32_t note, int32_t style) {
-  if (style < 0 || style > 5) style = 0;
-  int32_t offset = kStyleOffset[style];
-  int32_t pc = ((note - offset) % 12 + 12) % 12;
-  uint8_t key = gConductorState.key;
-  bool flatKey = (key & kKeyFlats) != 0;
-  int32_t keyNumber = key & kKeyPlaceMask;
-  bool black = kLetters[pc] == 0;
-  if (flatKey && offset == 0 && ((pc == 11 && keyNumber <= 5) || (pc == 4 && keyNumber <= 4)))
-    black = true;
-  if (offset < 0 || (offset == 0 && black && flatKey)) {
-    AppendPStringChar(buffer, uint8_t(black ? kLetters[(pc + 1) % 12] : kLetters[pc]));
-    AppendPStringChar(buffer, 'b');
-  } else if (offset > 0 || (offset == 0 && black)) {
-    AppendPStringChar(buffer, uint8_t(black ? kLetters[(pc + 11) % 12] : kLetters[pc]));
-    AppendPStringChar(buffer, '#');
-  } else {
-    AppendPStringChar(buffer, uint8_t(kLetters[pc]));
-  }
-  if (style == kSpellDoubleSharp) AppendPStringChar(buffer, '#');
-  if (style == kSpellDoubleFlat) AppendPStringChar(buffer, 'b');
-  return buffer;
-}
 
 int32_t GetOctaveOffset() { return (gMidiPrefs & kMidiPrefMiddleCOctave4) ? 1 : 2; }
 

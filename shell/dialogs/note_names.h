@@ -6,24 +6,13 @@
 #include <cstdint>
 
 #include "platform/memory/mac_types.h"
+#include "song/model/key_codes.h"
 
-// Spelling styles: 0 by the key, 1 sharp, 2 flat, 3 by the key, 4 double sharp, 5 double flat.
-enum : int32_t {
-  kSpellByKey = 0,
-  kSpellSharp = 1,
-  kSpellFlat = 2,
-  kSpellDoubleSharp = 4,
-  kSpellDoubleFlat = 5,
-};
 // Returned by ParseNoteOrNumber for a text that names no note.
 constexpr int32_t kNoNote = -1;
 // Bit of gMidiPrefs: middle C is written in octave 4.
 constexpr uint16_t kMidiPrefMiddleCOctave4 = 0x0004;
 
-// Appends the letter and accidental of note in the style (above 5 counts as 0) to buffer,
-// spelled for the key code of the conductor state (bit 0x40 flat key, low 6 bits the key
-// number). Returns buffer.
-StringPtr AppendNoteLetters(StringPtr buffer, int32_t note, int32_t style);
 // 1 when the middle-C preference is set, else 2.
 int32_t GetOctaveOffset();
 // The letters and the octave (note / 12 - GetOctaveOffset) into buffer, or gStringBuffer when

@@ -16,6 +16,7 @@
 #include "shell/base/resource_files.h"
 #include "shell/app/song_switch.h"
 #include "song/documents/open_dispatch.h"
+#include "song/documents/recent_file_hooks.h"
 #include "song/smf/smf_import_state.h"
 #include "song/undo/undo_ring.h"
 
@@ -225,4 +226,17 @@ void LoadAliasList(AliasList* list) {
     ReleaseResource(saved);
   }
   UseAppResFile();
+}
+
+namespace {
+
+void RememberInSongFiles(const FSSpec* fileSpec) { AddFileToAliasList(&gSongFileList, fileSpec, Handle()); }
+
+void RememberInImports(const FSSpec* fileSpec) { AddFileToAliasList(&gImportFileList, fileSpec, Handle()); }
+
+}  // namespace
+
+void InstallRecentFileHooks() {
+  gRecentFileHooks.rememberSongFile = RememberInSongFiles;
+  gRecentFileHooks.rememberImportFile = RememberInImports;
 }

@@ -39,5 +39,9 @@ void SaveAliasList(AliasList* list);
 void LoadAliasList(AliasList* list);
 void SaveAllAliasLists();
 
+// Fills gRecentFileHooks: the documents' RememberSongFile and RememberImportFile add to
+// gSongFileList and gImportFileList.
+void InstallRecentFileHooks();
+
 // The entry at index i (the entries block must exist).
 AliasListEntry* AliasListEntryAt(AliasList* list, int32_t i);

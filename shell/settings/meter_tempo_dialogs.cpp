@@ -2,6 +2,7 @@
 
 #include "platform/system/sys_beep.h"
 #include "platform/text/pascal_strings.h"
+#include "shell/base/arithmetic.h"
 #include "song/conductor/tempo_tables.h"
 #include "shell/dialogs/dialog_arrows.h"
 #include "shell/dialogs/dialog_toolkit.h"

@@ -45,9 +45,7 @@ void ReadColours(const PrefsSettings* s, PreferenceValues* v) {
   for (int i = 0; i < 3; ++i) v->thirdColour[i] = bytes[12 + i];
 }
 
-}  // namespace
-
-void CaptureDialogSettings(PrefsSettings* s) {
+void StoreDialogValues(PrefsSettings* s) {
   PreferenceValues& v = gPreferenceValues;
   for (const PrefsNumberField& f : kMemoryPageFields)
     if (const uint32_t* value = MemoryPageValue(&v, f.item)) SetSetting(s, MemoryField(f.item), *value);
@@ -65,7 +63,7 @@ void CaptureDialogSettings(PrefsSettings* s) {
   SetSetting(s, kSetChaseBurst, gChaseSettings.burstCount);
 }
 
-void ApplyDialogSettings(const PrefsSettings* s) {
+void LoadDialogValues(const PrefsSettings* s) {
   PreferenceValues& v = gPreferenceValues;
   for (const PrefsNumberField& f : kMemoryPageFields)
     if (uint32_t* value = MemoryPageValue(&v, f.item)) *value = ClampToField(f, GetSetting(s, MemoryField(f.item)));
@@ -85,4 +83,11 @@ void ApplyDialogSettings(const PrefsSettings* s) {
   gChaseSettings.rangeBars = uint16_t(GetSetting(s, kSetChaseRange));
   gChaseSettings.pauseTicks = uint8_t(GetSetting(s, kSetChasePause));
   gChaseSettings.burstCount = uint8_t(GetSetting(s, kSetChaseBurst));
+}
+
+}  // namespace
+
+void InstallDialogSettingsHooks() {
+  gDialogSettingsHooks.capture = StoreDialogValues;
+  gDialogSettingsHooks.apply = LoadDialogValues;
 }

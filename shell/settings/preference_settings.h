@@ -7,6 +7,7 @@
 // 1 once the colours were written; a field without the marker keeps the built-in colours.
 #pragma once
 
+#include "song/prefs/dialog_settings_hooks.h"
 #include "song/prefs/startup_settings.h"
 
 constexpr int32_t kColourMarkerOffset = 15;
@@ -14,5 +15,6 @@ constexpr int32_t kDefaultRefreshPeriod = 100000;
 constexpr int32_t kMinRefreshPeriod = 10000;
 constexpr int32_t kMaxRefreshPeriod = 500000;
 
-void CaptureDialogSettings(PrefsSettings* s);
-void ApplyDialogSettings(const PrefsSettings* s);
+// Fills gDialogSettingsHooks: CaptureDialogSettings and ApplyDialogSettings reach these
+// dialogs' values.
+void InstallDialogSettingsHooks();

@@ -7,6 +7,7 @@
 #include "sequencer/clock/clock_timer.h"
 #include "sequencer/midi/coremidi_driver.h"
 #include "shell/base/app_state.h"
+#include "shell/base/arithmetic.h"
 #include "shell/dialogs/dialog_controls.h"
 #include "shell/dialogs/dialog_toolkit.h"
 #include "shell/settings/preferences_pages.h"

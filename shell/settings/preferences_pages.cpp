@@ -7,6 +7,7 @@
 #include "sequencer/transport/playback_control.h"
 #include "sequencer/clock/sequencer_clock.h"
 #include "shell/base/app_state.h"
+#include "shell/base/arithmetic.h"
 #include "shell/drawing/color_helpers.h"
 #include "shell/dialogs/color_swatches.h"
 #include "shell/dialogs/dialog_arrows.h"

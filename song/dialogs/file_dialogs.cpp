@@ -7,6 +7,7 @@
 #include "platform/resources/resource_manager.h"
 #include "platform/text/pascal_strings.h"
 #include "shell/base/error_report.h"
+#include "shell/dialogs/dialog_alerts.h"
 #include "song/documents/document_file.h"
 #include "song/documents/file_kinds.h"
 
@@ -67,15 +68,6 @@ void MakeLocation(const FSSpec* location, AEDesc* desc) {
 
 }  // namespace
 
-OSErr RunNavGetFileDialog(int16_t count, const OSType* typeList, FSSpec* outSpec, int16_t dialogKind,
-                          uint32_t flags) {
-  NavDialogOptions options;
-  SetDialogTexts(dialogKind, flags, dialogKind == kOpenDialogKind ? kOpenMessageItem : dialogKind, &options);
-  NavReplyRecord reply;
-  OSErr err = NavGetFile(nullptr, &reply, &options, typeList, count, TypeAsOpened, nullptr);
-  return err == noErr ? FirstSpecOf(&reply, outSpec) : err;
-}
-
 OSErr RunNavPutFileDialog(const OSType* typeList, int16_t count, int16_t dialogKind, ConstStr255Param defaultName,
                           FSSpec* outSpec, const FSSpec* defaultLocation, int16_t, OSType, int32_t,
                           bool* choice) {
@@ -101,14 +93,34 @@ OSErr RunNavPutFileDialog(const OSType* typeList, int16_t count, int16_t dialogK
   return err;
 }
 
-OSErr ChooseSaveFile(OSType type, int16_t dialogKind, ConstStr255Param defaultName, FSSpec* outSpec, bool* choice) {
-  return RunNavPutFileDialog(&type, 1, dialogKind, defaultName, outSpec, nullptr, 0, type, 0, choice);
-}
-
 OSErr NavChooseFolderDialog(FSSpec* outSpec, int16_t dialogKind) {
   NavDialogOptions options;
   SetDialogTexts(dialogKind, 0, kFolderMessageItem, &options);
   NavReplyRecord reply;
   OSErr err = NavChooseFolder(nullptr, &reply, &options);
   return err == noErr ? FirstSpecOf(&reply, outSpec) : err;
+}
+
+namespace {
+
+OSErr OpenThroughNav(int16_t count, const OSType* typeList, FSSpec* outSpec, int16_t dialogKind, uint32_t flags) {
+  NavDialogOptions options;
+  SetDialogTexts(dialogKind, flags, dialogKind == kOpenDialogKind ? kOpenMessageItem : dialogKind, &options);
+  NavReplyRecord reply;
+  OSErr err = NavGetFile(nullptr, &reply, &options, typeList, count, TypeAsOpened, nullptr);
+  return err == noErr ? FirstSpecOf(&reply, outSpec) : err;
+}
+
+OSErr SaveThroughNav(OSType type, int16_t dialogKind, ConstStr255Param defaultName, FSSpec* outSpec, bool* choice) {
+  return RunNavPutFileDialog(&type, 1, dialogKind, defaultName, outSpec, nullptr, 0, type, 0, choice);
+}
+
+int16_t ShowStopAlertBox(int16_t alertId) { return ShowAlert(alertId, kStopAlert); }
+
+}  // namespace
+
+void InstallDocumentDialogHooks() {
+  gDocumentDialogHooks.getFile = OpenThroughNav;
+  gDocumentDialogHooks.chooseSaveFile = SaveThroughNav;
+  gDocumentDialogHooks.showStopAlert = ShowStopAlertBox;
 }

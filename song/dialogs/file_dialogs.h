@@ -9,22 +9,16 @@
 
 #include "platform/files/files.h"
 #include "platform/memory/mac_types.h"
+#include "song/documents/document_dialog_hooks.h"
 
-// Dialog kinds that add a choice of their own (a yes/no answer in *choice).
-constexpr int16_t kSaveAsBundleDialogKind = 12;
-constexpr int16_t kOpenDialogKind = 1;
-constexpr int16_t kSaveDialogKind = 2;
-
-// Open: a file whose type (as the open dispatch sees it) is in the list.
-OSErr RunNavGetFileDialog(int16_t count, const OSType* typeList, FSSpec* outSpec,
-                          int16_t dialogKind, uint32_t flags);
 // Save: a name and folder. An existing file is accepted only when its type is in the list;
 // otherwise application error 44 is reported and returned.
 OSErr RunNavPutFileDialog(const OSType* typeList, int16_t count, int16_t dialogKind,
                           ConstStr255Param defaultName, FSSpec* outSpec,
                           const FSSpec* defaultLocation, int16_t menuKind, OSType writer,
                           int32_t writerArg, bool* choice);
-// The save dialog for one file type.
-OSErr ChooseSaveFile(OSType type, int16_t dialogKind, ConstStr255Param defaultName,
-                     FSSpec* outSpec, bool* choice);
 OSErr NavChooseFolderDialog(FSSpec* outSpec, int16_t dialogKind);
+
+// Fills gDocumentDialogHooks: the documents' RunNavGetFileDialog and ChooseSaveFile open these
+// dialogs, and ShowStopAlert the toolkit's stop alert.
+void InstallDocumentDialogHooks();

@@ -1,7 +1,7 @@
 #include "song/dialogs/meter_key_dialog.h"
 
 #include "platform/system/sys_beep.h"
-#include "shell/app/conductor_lock_state.h"
+#include "song/conductor/conductor_lock_state.h"
 #include "song/events/utility_event_selection.h"
 #include "song/conductor/conductor_edits.h"
 #include "song/conductor/conductor_map.h"

@@ -3,7 +3,7 @@
 #include "audio/engine/engine_play_state.h"
 #include "editors/conductor_selection_scale.h"
 #include "sequencer/transport/transport_tempo.h"
-#include "shell/app/conductor_lock_state.h"
+#include "song/conductor/conductor_lock_state.h"
 #include "song/events/utility_event_selection.h"
 #include "song/conductor/conductor_map.h"
 #include "song/conductor/conductor_time.h"

@@ -4,7 +4,6 @@
 
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
-#include "shell/menus/alias_lists.h"
 #include "shell/base/app_state.h"
 #include "shell/base/error_report.h"
 #include "shell/base/file_access.h"
@@ -21,6 +20,7 @@
 #include "song/events/event_index.h"
 #include "song/documents/instrument_table_io.h"
 #include "song/documents/media_references.h"
+#include "song/documents/recent_file_hooks.h"
 #include "song/instruments/plugin_records.h"
 #include "song/model/song_bodies.h"
 #include "song/model/song_context.h"
@@ -168,7 +168,7 @@ void FinishLoadedDocument(const FSSpec* fileSpec, bool bundle, bool addToRecent)
   UpdateRegionFileMarks();
   InstantiatePendingInsertRacks();
   gSongModified = 0;
-  if (addToRecent && IsDocumentNamed()) AddFileToAliasList(&gSongFileList, fileSpec, Handle());
+  if (addToRecent && IsDocumentNamed()) RememberSongFile(fileSpec);
   ReportPendingMemoryAlert();
 }
 

@@ -6,16 +6,15 @@
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
 #include "platform/resources/resource_manager.h"
-#include "shell/menus/alias_lists.h"
-#include "shell/dialogs/dialog_alerts.h"
 #include "shell/base/error_report.h"
 #include "song/model/song_slots.h"
 #include "song/model/utility_track_access.h"
 #include "song/documents/document_file.h"
 #include "song/documents/document_open.h"
+#include "song/documents/document_dialog_hooks.h"
 #include "song/documents/document_hooks.h"
-#include "song/dialogs/file_dialogs.h"
 #include "song/documents/file_kinds.h"
+#include "song/documents/recent_file_hooks.h"
 #include "song/smf/smf_import.h"
 #include "song/model/song_context.h"
 #include "song/model/song_database.h"
@@ -110,7 +109,7 @@ OSErr OpenByKind(const FSSpec* fileSpec, int16_t kind, OSType type, int32_t arg,
     case kFileKindMovie: {
       OSErr err = OpenMovieDocument(fileSpec);
       if (err == noErr) {
-        AddFileToAliasList(&gSongFileList, fileSpec, Handle());
+        RememberSongFile(fileSpec);
         gOpenKind = kOpenKindOther;
       }
       return err;
@@ -136,7 +135,7 @@ void ReportOpenResult(const FSSpec* fileSpec, OSErr result) {
     Str255 text;
     GetResourceText(kOpenFailedTextId, text);
     ParamText(text, fileSpec->name, kEmpty, kEmpty);
-    ShowAlert(kOpenFailedAlertId, kStopAlert);
+    ShowStopAlert(kOpenFailedAlertId);
   } else if (result != kSilentOpenResult && result != noErr) {
     ReportError(result);
   }

@@ -4,7 +4,7 @@
 #include "shell/base/untitled_name.h"
 #include "song/documents/document_file.h"
 #include "song/documents/document_writer.h"
-#include "song/dialogs/file_dialogs.h"
+#include "song/documents/document_dialog_hooks.h"
 
 OSErr RunSaveCommand() {
   if (!IsDocumentNamed()) return RunSaveAsCommand();

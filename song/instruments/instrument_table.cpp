@@ -14,7 +14,7 @@
 #include "shell/base/audio_driver_lookup.h"
 #include "shell/base/error_report.h"
 #include "shell/base/memory_reserve.h"
-#include "shell/app/output_kinds.h"
+#include "song/instruments/output_kinds.h"
 
 Handle gInstrumentTable;
 uint8_t* gInstruments = nullptr;

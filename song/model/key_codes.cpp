@@ -1,12 +1,20 @@
 #include "song/model/key_codes.h"
 
+#include "platform/text/pascal_strings.h"
 #include "shell/base/app_strings.h"
-#include "shell/dialogs/note_names.h"
 #include "song/conductor/conductor_map.h"
 
 const uint8_t gFifthsOfPitchClass[12] = {0, 7, 2, 9, 4, 11, 6, 1, 8, 3, 10, 5};
 uint16_t gKeySpellingFlags = 0;
 uint8_t gTypedAccidental = 0;
+
+namespace {
+
+// Letters by pitch class; 0 marks a black key.
+const char kLetters[12] = {'C', 0, 'D', 0, 'E', 'F', 0, 'G', 0, 'A', 0, 'B'};
+const int32_t kStyleOffset[6] = {0, 1, -1, 0, 2, -2};
+
+}  // namespace
 
 int32_t KeyAccidentals(uint8_t code) {
   int32_t place = KeyPlace(code);
@@ -63,4 +71,28 @@ StringPtr GetMajorMinorText(int16_t n) {
 
 StringPtr GetKeyModeText() {
   return GetMajorMinorText((gKeySpellingFlags & kKeySpellingMinor) ? 2 : 1);
+}
+
+StringPtr AppendNoteLetters(StringPtr buffer, int32_t note, int32_t style) {
+  if (style < 0 || style > 5) style = 0;
+  int32_t offset = kStyleOffset[style];
+  int32_t pc = ((note - offset) % 12 + 12) % 12;
+  uint8_t key = gConductorState.key;
+  bool flatKey = (key & kKeyFlats) != 0;
+  int32_t keyNumber = key & kKeyPlaceMask;
+  bool black = kLetters[pc] == 0;
+  if (flatKey && offset == 0 && ((pc == 11 && keyNumber <= 5) || (pc == 4 && keyNumber <= 4)))
+    black = true;
+  if (offset < 0 || (offset == 0 && black && flatKey)) {
+    AppendPChar(buffer, uint8_t(black ? kLetters[(pc + 1) % 12] : kLetters[pc]));
+    AppendPChar(buffer, 'b');
+  } else if (offset > 0 || (offset == 0 && black)) {
+    AppendPChar(buffer, uint8_t(black ? kLetters[(pc + 11) % 12] : kLetters[pc]));
+    AppendPChar(buffer, '#');
+  } else {
+    AppendPChar(buffer, uint8_t(kLetters[pc]));
+  }
+  if (style == kSpellDoubleSharp) AppendPChar(buffer, '#');
+  if (style == kSpellDoubleFlat) AppendPChar(buffer, 'b');
+  return buffer;
 }

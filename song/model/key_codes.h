@@ -44,3 +44,16 @@ void SetMinorFlagFromKey();
 // Item n of STR# 142 (1 major, 2 minor) in gStringBuffer; GetKeyModeText by the minor flag.
 StringPtr GetMajorMinorText(int16_t n);
 StringPtr GetKeyModeText();
+
+// Spelling styles: 0 by the key, 1 sharp, 2 flat, 3 by the key, 4 double sharp, 5 double flat.
+enum : int32_t {
+  kSpellByKey = 0,
+  kSpellSharp = 1,
+  kSpellFlat = 2,
+  kSpellDoubleSharp = 4,
+  kSpellDoubleFlat = 5,
+};
+// Appends the letter and accidental of note in the style (above 5 counts as 0) to buffer,
+// spelled for the key code of the conductor state (bit 0x40 flat key, low 6 bits the key
+// number). Returns buffer.
+StringPtr AppendNoteLetters(StringPtr buffer, int32_t note, int32_t style);

@@ -1,7 +1,10 @@
 #include "song/model/window_redraw.h"
 
+#include "song/model/redraw_hooks.h"
+
 uint32_t gRedrawRequests[kWindowKindCount];
 uint8_t gEditorPanesDirty = 0;
+RedrawHooks gRedrawHooks;
 
 namespace {
 
@@ -14,8 +17,10 @@ constexpr int kConductorListKind = 8;
 constexpr int kRemoteKind = 9;
 constexpr int kMarkerKind = 11;
 
-// Interim: counts the request until the window records exist.
-void Request(int kind) { ++gRedrawRequests[kind]; }
+void Request(int kind) {
+  ++gRedrawRequests[kind];
+  if (gRedrawHooks.invalidateWindowOfKind) gRedrawHooks.invalidateWindowOfKind(int16_t(kind));
+}
 
 }  // namespace
 

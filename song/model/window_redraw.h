@@ -1,7 +1,8 @@
 // Redrawing the main windows after the song model changed.
 //
-// The windows do not exist yet: each request is counted per window kind, so that callers
-// and tests can see which windows an operation asked to redraw.
+// Each request invalidates the open window of its kind through gRedrawHooks
+// (song/model/redraw_hooks.h) and is counted per window kind, so that callers and tests can
+// see which windows an operation asked to redraw.
 #pragma once
 
 #include <cstdint>

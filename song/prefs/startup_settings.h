@@ -71,7 +71,7 @@ enum : int32_t {
   kSetHelpMarks = 95,          // u16 (from 920) the help menu's marks
   kSetUndoLevels = 98,         // u32 (from 926) the number of undo levels
   kSetAudioSettingsByte = 100, // u8 (from 928), 1 before
-  // The Preferences dialog's values and the chase options (shell/settings/preference_settings.h).
+  // The Preferences dialog's values and the chase options (song/prefs/dialog_settings_hooks.h).
   kSetDrawPrefs = 33,          // u16
   kSetUndoEventLimit = 36,     // u32
   kSetWindowOptions = 37,      // u16

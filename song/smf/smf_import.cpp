@@ -5,7 +5,6 @@
 
 #include "platform/memory/memory.h"
 #include "platform/text/pascal_strings.h"
-#include "shell/menus/alias_lists.h"
 #include "shell/base/audio_driver_lookup.h"
 #include "shell/base/busy_cursor.h"
 #include "shell/base/error_report.h"
@@ -20,6 +19,7 @@
 #include "song/events/event_index.h"
 #include "song/events/event_list_merge.h"
 #include "song/conductor/markers.h"
+#include "song/documents/recent_file_hooks.h"
 #include "song/prefs/new_song_defaults.h"
 #include "song/smf/smf_import_state.h"
 #include "song/smf/smf_reader.h"
@@ -487,6 +487,6 @@ OSErr ImportStandardMidiFile(const FSSpec* fileSpec, uint32_t mergeTick, int32_t
   err = ParseStandardMidiFile(fileSpec->name, mergeTick, undoKind, locked);
   CloseFork(refNum);
   gStreamRefNum = savedStream;
-  if (err == noErr && mergeTick == 0 && !locked) AddFileToAliasList(&gImportFileList, fileSpec, Handle());
+  if (err == noErr && mergeTick == 0 && !locked) RememberImportFile(fileSpec);
   return err;
 }

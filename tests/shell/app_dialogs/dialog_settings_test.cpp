@@ -69,6 +69,7 @@ TEST_F(AppTest, DialogSettingsSurviveQuitAndRestart) {
 }
 
 TEST(DialogSettingsRecord, ValuesFromAFileStayInsideTheDialogsRanges) {
+  InstallDialogSettingsHooks();
   PrefsSettings s;
   SetDefaultSettings(&s);
   SetSetting(&s, kSetEventBufferBytes, 0xFFFFFFFF);

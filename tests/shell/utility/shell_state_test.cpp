@@ -8,9 +8,10 @@
 #include "shell/app/engine_state_tests.h"
 #include "shell/base/event_records.h"
 #include "shell/base/modifier_keys.h"
+#include "sequencer/midi/realtime_processor_chain.h"
 #include "sequencer/midi/realtime_processors.h"
 #include "shell/base/random_numbers.h"
-#include "shell/app/realtime_processor_chain.h"
+#include "song/instruments/processor_chain_hooks.h"
 
 namespace {
 
@@ -105,6 +106,7 @@ TEST(EngineState, MarksOnlyActiveRunningChains) {
 }
 
 TEST(RealtimeProcessorChain, FlagsAndStatesOfEveryProcessor) {
+  InstallProcessorChainHooks();
   RealtimeProcessor processors[3];
   processors[0].next = &processors[1];
   processors[1].next = &processors[2];

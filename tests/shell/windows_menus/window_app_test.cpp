@@ -1,6 +1,7 @@
 // The program's windows and menus after a headless start: the window list, commands by menu
 // and item, activation and dragging by posted events, sizing and zooming, the Window menu's
-// marks, help topics, and what a song switch or a locate refreshes.
+// marks, help topics, and what a song switch, a locate or the song model's redraw requests
+// refresh.
 #include <string>
 #include <vector>
 
@@ -32,6 +33,7 @@
 #include "shell/windows/window_activation.h"
 #include "shell/windows/window_sizing.h"
 #include "song/model/songs.h"
+#include "song/model/window_redraw.h"
 #include "song/events/time_selection.h"
 #include "tests/platform/windows/windows_test_support.h"
 #include "tests/shell/app/app_fixture.h"
@@ -306,6 +308,17 @@ TEST_F(WindowsMenus, ASongSwitchRedrawsTheShownWindowsOnly) {
   EXPECT_FALSE(HasUpdate(Window(kMixerKind)));
   EXPECT_EQ(1u, gLocatePoint.tick);
   EXPECT_EQ(1u, gCounterPosition);
+}
+
+TEST_F(WindowsMenus, AModelRedrawRequestInvalidatesTheOpenWindowOfThatKind) {
+  ShowWindow(Window(kTrackWindowKind));
+  ShowWindow(Window(kInstrumentWindowKindId));
+  ValidateAll();
+  uint32_t counted = gRedrawRequests[kTrackWindowKind];
+  InvalidateTrackWindow();
+  EXPECT_TRUE(HasUpdate(Window(kTrackWindowKind)));
+  EXPECT_FALSE(HasUpdate(Window(kInstrumentWindowKindId)));
+  EXPECT_EQ(counted + 1, gRedrawRequests[kTrackWindowKind]);
 }
 
 TEST_F(WindowsMenus, LocatingToZeroTakesTheSelectionsStart) {

@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "platform/memory/memory.h"
+#include "sequencer/transport/transport_tempo.h"
 #include "shell/app/program_hooks.h"
 #include "song/conductor/tempo_tables.h"
-#include "sequencer/transport/transport_tempo.h"
 #include "song/conductor/conductor_map.h"
 #include "song/conductor/conductor_time.h"
 #include "song/conductor/markers.h"

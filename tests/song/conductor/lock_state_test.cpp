@@ -2,7 +2,7 @@
 #include "audio/engine/engine_play_state.h"
 #include "audio/engine/engine_run_state.h"
 #include "conductor_fixture.h"
-#include "shell/app/conductor_lock_state.h"
+#include "song/conductor/conductor_lock_state.h"
 #include "song/model/songs.h"
 
 namespace {

@@ -18,6 +18,10 @@ namespace {
 // each test, so that only what the documents hold counts as a leak.
 class OpenDispatchTest : public DocumentTest {
  protected:
+  void SetUp() override {
+    DocumentTest::SetUp();
+    InstallRecentFileHooks();
+  }
   void TearDown() override {
     for (AliasList* list : {&gSongFileList, &gImportFileList}) {
       for (int32_t i = list->count - 1; list->entries && i >= 0; --i) RemoveAliasListEntry(list, i);

@@ -133,6 +133,7 @@ PrefsSettings DistinctSettings() {
 
 void PrefsTest::SetUp() {
   InstrumentTableTest::SetUp();
+  InstallDialogSettingsHooks();
   CloseAllResFiles();
   gPrefsResFile = -1;
   RegisterStandardFolder(kPreferencesFolderType, folder_.path());

@@ -1,13 +1,14 @@
-#include "shell/app/output_kinds.h"
+#include "song/instruments/output_kinds.h"
 
-#include "audio/devices/instruments_audio_drivers.h"
 #include "platform/memory/byte_order.h"
 #include "platform/text/pascal_strings.h"
 #include "song/instruments/driver_procs.h"
 #include "shell/base/app_strings.h"
-#include "shell/base/audio_driver_lookup.h"
+#include "song/instruments/output_kind_hooks.h"
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"
+
+OutputKindHooks gOutputKindHooks;
 
 namespace {
 
@@ -28,6 +29,12 @@ void AppendCString(const char* text) {
   Str255 item;
   CopyCStringToPascal(text, item);
   AppendPString(gStringBuffer, item);
+}
+
+// The audio driver's name for kinds 19, 23 and 24; null when not installed or no such driver.
+const char* AudioDriverName(uint8_t kind) {
+  bool audio = kind == 19 || kind == 23 || kind == 24;
+  return audio && gOutputKindHooks.audioDriverName ? gOutputKindHooks.audioDriverName(kind) : nullptr;
 }
 
 }  // namespace
@@ -51,15 +58,7 @@ void NormalizeKindPair(uint8_t* kind, uint8_t* port) {
 void NormalizeKindPairDefault(uint8_t* kind, uint8_t* port, int32_t) { NormalizeKindPair(kind, port); }
 
 uint32_t GetDriverProcForKind(uint8_t kind) {
-  switch (kind) {
-    case 5: return kQuickTimeMusicDriverProc;
-    case 18: return kMidiPortDriverProc;
-    case 20: return kPluginInstrumentDriverProc;
-    case 21: return kReWireDriverProc;
-    default: break;
-  }
-  const AudioDriverRecord* driver = FindAudioDriverById(kind);
-  return driver ? driver->sendProc : uint32_t(kDefaultDriverProc);
+  return gOutputKindHooks.driverProcForKind ? gOutputKindHooks.driverProcForKind(kind) : 0;
 }
 
 void RefreshCurrentTrackDriver() {
@@ -79,9 +78,8 @@ StringPtr BuildOutputKindName(uint8_t kind, uint8_t port) {
     return gStringBuffer;
   }
   if (kind >= 25) return gStringBuffer;
-  const AudioDriverRecord* driver =
-      (kind == 19 || kind == 23 || kind == 24) ? FindAudioDriverById(kind) : nullptr;
-  AppendCString(driver ? driver->name : kKindNames[kind]);
+  const char* driverName = AudioDriverName(kind);
+  AppendCString(driverName ? driverName : kKindNames[kind]);
   if (kind == 18 || kind == 20 || kind == 21) {
     Str255 number;
     NumToString(port + 1, number);

@@ -1,12 +1,11 @@
 // The conductor lock state: kept around every change of the current song's conductor map,
 // so that playback sees a consistent map and finds its place in it again afterwards.
+// Playback is reached through gConductorLockHooks (song/conductor/conductor_lock_hooks.h).
 #pragma once
 
 #include <cstdint>
 
 #include "platform/memory/mac_types.h"
-
-struct EngineChannel;
 
 // Byte 0: the HGetState flags of the map handle; byte 1: the transport's conductor-follow
 // byte.
@@ -28,5 +27,3 @@ void SaveConductorLockState(ConductorLockState* state);
 void RestoreConductorLockState(const ConductorLockState* state);
 OSErr SetTempoAtKeepingLock(int32_t tick, int32_t tempo);
 bool IsTransportOptionBit7Set();
-// Instrument plug-in walk procedure: stores the conductor record at the channel's tick.
-int32_t RefreshChannelConductorState(EngineChannel* channel, void* context);

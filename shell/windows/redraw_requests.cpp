@@ -1,0 +1,13 @@
+#include "shell/windows/redraw_requests.h"
+
+#include "shell/drawing/drawing_ports.h"
+#include "shell/windows/app_windows.h"
+#include "song/model/redraw_hooks.h"
+
+namespace {
+
+void InvalidateWindowOfKind(int16_t kind) { InvalAppWindowPort(GetWindowForKind(kind)); }
+
+}  // namespace
+
+void InstallRedrawHooks() { gRedrawHooks.invalidateWindowOfKind = InvalidateWindowOfKind; }
