@@ -1,9 +1,5 @@
 #include "audio/engine/engine_thread.h"
 
-#include <sched.h>
-#include <time.h>
-#include <unistd.h>
-
 #include <cstdio>
 
 #include "audio/devices/audio_driver.h"
@@ -11,6 +7,7 @@
 #include "audio/render/mix_cycle.h"
 #include "platform/coreaudio/audio_host_time.h"
 #include "platform/threads/mach_semaphores.h"
+#include "platform/threads/thread_pauses.h"
 #include "platform/threads/thread_policy.h"
 
 EngineWorker gEngineQueue;
@@ -28,7 +25,7 @@ EngineRequestHandler gRequestHandlers[10] = {};
 std::atomic_flag gWorkerListLock = ATOMIC_FLAG_INIT;
 
 void LockWorkerList() {
-  while (gWorkerListLock.test_and_set(std::memory_order_acquire)) sched_yield();
+  while (gWorkerListLock.test_and_set(std::memory_order_acquire)) YieldProcessor();
 }
 void UnlockWorkerList() { gWorkerListLock.clear(std::memory_order_release); }
 
@@ -103,7 +100,7 @@ int32_t StartRealtimeThread(uint32_t capacity, EngineWorker* worker, EngineWorke
   worker->waitSeconds = waitSeconds;
   // A thread that ended by itself (quit message) is collected first.
   if (worker->hasThread.load() && !worker->running.load()) {
-    pthread_join(worker->thread, nullptr);
+    CollectEndedHostThread(&worker->thread);
     worker->hasThread.store(false);
   }
   int32_t status = 0;
@@ -113,7 +110,7 @@ int32_t StartRealtimeThread(uint32_t capacity, EngineWorker* worker, EngineWorke
   }
   if (status == 0 && !worker->hasThread.load()) {
     worker->running.store(true);
-    if (pthread_create(&worker->thread, nullptr, entry, worker) != 0) {
+    if (StartHostThread(&worker->thread, entry, worker) != 0) {
       worker->running.store(false);
       status = kEngineErrNoMemory;
     } else {
@@ -171,7 +168,7 @@ int32_t PostEngineMessage(void* object, int32_t code, EngineWorker* worker) {
     worker->overflows.fetch_add(1);
     return kEngineErrRingFull;
   }
-  bool selfPost = worker->hasThread.load() && pthread_equal(pthread_self(), worker->thread);
+  bool selfPost = worker->hasThread.load() && IsCurrentHostThread(worker->thread);
   for (int32_t attempt = 0;; ++attempt) {
     if (TryAppendEngineMessage(ring, object, code)) {
       if (tDeferredSignals == nullptr || !tDeferredSignals->Owe(worker)) SignalWorker(worker);
@@ -181,8 +178,8 @@ int32_t PostEngineMessage(void* object, int32_t code, EngineWorker* worker) {
     // posting to its own ring cannot wait for itself.
     SignalWorker(worker);
     if (tOnDeviceThread || selfPost || attempt >= kPostRetries || !worker->running.load()) break;
-    if (attempt < kPostYields) sched_yield();
-    else usleep(20);
+    if (attempt < kPostYields) YieldProcessor();
+    else PauseThreadMicros(20);
   }
   worker->overflows.fetch_add(1);
   if (!(worker->flags.load() & kWorkerFlagQuietFullRing)) LatchAudioEngineError(kEngineErrRingFull);
@@ -204,17 +201,8 @@ void DisposeEngineWorker(EngineWorker* worker) {
 bool StopRealtimeThread(EngineWorker* worker, uint32_t timeoutMillis) {
   if (!worker->hasThread.load()) return true;
   if (worker->running.load()) PostEngineMessage(nullptr, kEngineMsgQuit, worker);
-  timespec deadline{};
-  clock_gettime(CLOCK_REALTIME, &deadline);
-  deadline.tv_sec += timeoutMillis / 1000;
-  deadline.tv_nsec += long(timeoutMillis % 1000) * 1000000L;
-  if (deadline.tv_nsec >= 1000000000L) {
-    deadline.tv_sec += 1;
-    deadline.tv_nsec -= 1000000000L;
-  }
-  if (pthread_timedjoin_np(worker->thread, nullptr, &deadline) != 0) return false;
+  if (!CollectHostThreadWithin(&worker->thread, timeoutMillis)) return false;
   worker->hasThread.store(false);
-  worker->thread = pthread_t{};
   return true;
 }
 
@@ -222,7 +210,7 @@ bool WaitForEngineWorkerIdle(const EngineWorker* worker, uint32_t timeoutMillis)
   for (uint32_t waited = 0; waited <= timeoutMillis * 10; ++waited) {
     if (!worker->ring || CountEngineMessages(worker) == 0) return true;
     if (!worker->running.load()) return false;  // nobody left to empty it
-    usleep(100);
+    PauseThreadMicros(100);
   }
   return false;
 }
@@ -302,7 +290,7 @@ int32_t StartEngineThread() {
   // Bounded wait for the thread to make its semaphore (5 us polls, at most 2 s).
   for (int32_t i = 0; i < 400000 && status == 0; ++i) {
     if (gEngineQueue.semaphore.load() || !gEngineQueue.running.load()) break;
-    usleep(5);
+    PauseThreadMicros(5);
   }
   if (status != 0 || !gEngineQueue.semaphore.load()) {
     std::fprintf(stderr, "engine thread did not start; mixing in the output procedure\n");
@@ -316,7 +304,7 @@ int32_t StartDiskThread() {
   int32_t status = StartRealtimeThread(kDiskRingCapacity, &gDiskQueue, DiskThreadEntry, 8);
   for (int32_t i = 0; i < 400000 && status == 0; ++i) {
     if (gDiskQueue.semaphore.load() || !gDiskQueue.running.load()) break;
-    usleep(5);
+    PauseThreadMicros(5);
   }
   return status;
 }

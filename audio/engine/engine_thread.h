@@ -4,12 +4,11 @@
 // taking {object, code} messages from their ring.
 #pragma once
 
-#include <pthread.h>
-
 #include <atomic>
 #include <cstdint>
 
 #include "audio/engine/engine_messages.h"
+#include "platform/threads/host_threads.h"
 #include "platform/threads/mach_kernel.h"
 
 // Message codes.
@@ -32,7 +31,7 @@ constexpr uint32_t kDiskRingCapacity = 512;
 
 struct EngineWorker {
   EngineWorker* next = nullptr;
-  pthread_t thread{};
+  HostThread thread;
   std::atomic<bool> hasThread{false};
   std::atomic<bool> running{false};           // the loop runs (cleared when it ends)
   std::atomic<semaphore_t> semaphore{0};

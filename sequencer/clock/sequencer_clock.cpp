@@ -1,8 +1,7 @@
 #include "sequencer/clock/sequencer_clock.h"
 
-#include <unistd.h>
-
 #include "platform/system/host_time.h"
+#include "platform/threads/thread_pauses.h"
 #include "platform/timing/time_manager.h"
 #include "sequencer/clock/clock_interim_services.h"
 #include "sequencer/clock/note_off_queue.h"
@@ -119,7 +118,7 @@ int32_t TryLockClock(int32_t owner) {
   if (C().lock.compare_exchange_strong(expected, uint32_t(owner))) return 0;
   if (owner == kClockOwnerStop) return 1;
   for (int32_t i = 0; i < kClockLockRetries; ++i) {
-    usleep(kClockLockRetryMicroseconds);
+    PauseThreadMicros(kClockLockRetryMicroseconds);
     expected = 0;
     if (C().lock.compare_exchange_strong(expected, uint32_t(owner))) return 0;
   }
@@ -144,7 +143,7 @@ bool HoldClock(bool on) {
       UnlockClock(0);
       return true;
     }
-    usleep(kHoldClockSleepMicroseconds);
+    PauseThreadMicros(kHoldClockSleepMicroseconds);
   }
   // The clock never let go: count the holder anyway (the count is atomic) and go on.
   C().holdCount.fetch_add(1);
