@@ -1,7 +1,9 @@
 // The engine's worker threads: the engine thread (mixes one cycle per buffer handed over by
 // the output path) and the disk thread (stream reads, recorded writes, stream readers). Both
 // run the same loop over a worker record, sleeping on a semaphore with a bounded time-out and
-// taking {object, code} messages from their ring.
+// taking {object, code} messages from their ring. The loop, the posting and the thread entries
+// are in engine_thread.cpp; what the main thread does to the workers (starting, stopping,
+// waiting for and holding them) is in engine_worker_control.cpp.
 #pragma once
 
 #include <atomic>
@@ -57,9 +59,18 @@ extern std::atomic<void*> gEngineRecordObject;
 using EngineRequestHandler = int32_t (*)(void* object, int32_t code, EngineWorker* worker);
 void SetEngineRequestHandler(int32_t code, EngineRequestHandler handler);
 
+// The list of running workers (linked when started, unlinked when their loop ends). Copying
+// takes at most capacity of them; any thread.
+void LinkEngineWorker(EngineWorker* worker);
+int32_t CopyEngineWorkers(EngineWorker** workers, int32_t capacity);
+// Wakes the worker's loop; never blocks.
+void SignalEngineWorker(EngineWorker* worker);
+
+// Main thread.
 using EngineWorkerEntry = void* (*)(void* worker);
 int32_t StartRealtimeThread(uint32_t capacity, EngineWorker* worker, EngineWorkerEntry entry,
                             uint32_t waitSeconds);
+// The worker's loop, on its own thread.
 int32_t RunEngineWorker(EngineWorker* worker);
 // 0 when appended; 100 when the ring stayed full through the bounded retry (counted in
 // overflows, latched as engine error 100 unless the worker's quiet flag is set), or when the
