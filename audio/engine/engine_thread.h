@@ -66,7 +66,7 @@ int32_t CopyEngineWorkers(EngineWorker** workers, int32_t capacity);
 // Wakes the worker's loop; never blocks.
 void SignalEngineWorker(EngineWorker* worker);
 
-// Main thread.
+// Starts the worker's thread on entry, making its ring first (main thread).
 using EngineWorkerEntry = void* (*)(void* worker);
 int32_t StartRealtimeThread(uint32_t capacity, EngineWorker* worker, EngineWorkerEntry entry,
                             uint32_t waitSeconds);
@@ -109,11 +109,12 @@ class DeferredWorkerSignals {
 };
 int32_t CountEngineMessages(const EngineWorker* worker);
 void DisposeEngineWorker(EngineWorker* worker);
-// Posts the quit message and waits (at most timeoutMillis) for the thread to end; true when it
-// ended. The worker is then ready to start again.
+// Main thread: posts the quit message and waits (at most timeoutMillis) for the thread to end;
+// true when it ended. The worker is then ready to start again.
 bool StopRealtimeThread(EngineWorker* worker, uint32_t timeoutMillis);
-// Waits (at most timeoutMillis) until the worker's ring is empty; true when it is. A worker
-// whose loop has ended is not waited for (false when its ring still holds messages).
+// Main thread: waits (at most timeoutMillis) until the worker's ring is empty; true when it
+// is. A worker whose loop has ended is not waited for (false when its ring still holds
+// messages).
 bool WaitForEngineWorkerIdle(const EngineWorker* worker, uint32_t timeoutMillis);
 
 // Holds the workers (gEngineFlags bit 1: the output path posts no mix messages and the mix
@@ -124,9 +125,10 @@ bool HoldEngineWorkers(bool hold, uint32_t timeoutMillis);
 int16_t SetThreadPolicy(int32_t mode, int32_t timeshare, int32_t importance, double periodSeconds);
 void DrainSemaphore(semaphore_t semaphore);
 
-// The two thread entries and their starts: the engine thread (ring of 16, policy by the
-// audio mode) and the disk thread (ring of 512, precedence 62). When the engine thread cannot
-// start within the bounded wait, the audio mode becomes 1 (inline mixing).
+// The two thread entries and their starts (the starts are the main thread's): the engine
+// thread (ring of 16, policy by the audio mode) and the disk thread (ring of 512, precedence
+// 62). When the engine thread cannot start within the bounded wait, the audio mode becomes 1
+// (inline mixing).
 void* EngineThreadEntry(void* worker);
 void* DiskThreadEntry(void* worker);
 int32_t StartEngineThread();

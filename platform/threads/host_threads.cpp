@@ -7,7 +7,9 @@ int StartHostThread(HostThread* thread, HostThreadEntry entry, void* argument) {
   return pthread_create(&thread->thread, nullptr, entry, argument);
 }
 
-bool IsCurrentHostThread(const HostThread& thread) { return pthread_equal(pthread_self(), thread.thread); }
+bool IsCurrentHostThread(const HostThread& thread) {
+  return pthread_equal(pthread_self(), thread.thread);
+}
 
 void CollectEndedHostThread(HostThread* thread) {
   pthread_join(thread->thread, nullptr);
