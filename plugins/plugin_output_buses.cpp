@@ -46,12 +46,12 @@ int16_t SetPluginOutputBuses(void* plugin, const PluginBusInfo* buses, int32_t c
   return 0;
 }
 
-int32_t CountPluginOutputBuses(void* plugin) {
+int32_t CountDeclaredOutputBuses(void* plugin) {
   const PluginBuses* entry = Find(plugin);
   return entry ? entry->count : 0;
 }
 
-int16_t GetPluginOutputBusInfo(void* plugin, int32_t bus, PluginBusInfo* info) {
+int16_t GetDeclaredOutputBus(void* plugin, int32_t bus, PluginBusInfo* info) {
   const PluginBuses* entry = Find(plugin);
   if (!entry || bus < 0 || bus >= entry->count || !info) return -1;
   *info = entry->buses[bus];

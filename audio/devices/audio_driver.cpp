@@ -1,10 +1,9 @@
 #include "audio/devices/audio_driver.h"
 
-#include <unistd.h>
-
 #include "audio/devices/coreaudio_devices.h"
 #include "audio/devices/coreaudio_io.h"
 #include "audio/engine/engine_run_state.h"
+#include "platform/threads/thread_pauses.h"
 
 AudioDriverOps* gOutputDevices = nullptr;
 std::atomic<int32_t> gAudioDriverState{kDriverNothingStarted};
@@ -48,7 +47,7 @@ int32_t WaitForAudioDriverState(int32_t wanted, int32_t orWanted, int32_t maxPol
   if (maxPolls <= 0) maxPolls = 40000;
   int32_t state = gAudioDriverState.load();
   for (int32_t i = 0; i < maxPolls && state != wanted && state != orWanted; ++i) {
-    usleep(50);
+    PauseThreadMicros(50);
     state = gAudioDriverState.load();
   }
   return state;

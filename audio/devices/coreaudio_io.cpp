@@ -1,7 +1,5 @@
 #include "audio/devices/coreaudio_io.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstring>
 
@@ -18,6 +16,7 @@
 #include "platform/coreaudio/audio_hardware.h"
 #include "platform/coreaudio/audio_host_time.h"
 #include "platform/system/host_time.h"
+#include "platform/threads/thread_pauses.h"
 #include "sequencer/clock/transport_clock.h"
 
 CoreAudioIO gCoreAudioIO;
@@ -419,7 +418,7 @@ int32_t StopCoreAudioOutput(int32_t force, int32_t maxPolls) {
     for (int32_t poll = 0; poll < kMaxStatePolls; ++poll) {
       gAudioDriverState.store(kDriverIdle);
       if (!gCoreAudioIO.outputGuard.test() && !gCoreAudioIO.inputGuard.test()) break;
-      usleep(50);
+      PauseThreadMicros(50);
     }
     return kDriverIdle;
   }

@@ -1,16 +1,15 @@
 #include "audio/engine/audio_edit_bracket.h"
 
-#include <unistd.h>
-
 #include "audio/engine/engine_play_state.h"
 #include "audio/engine/engine_channels.h"
 #include "platform/system/host_time.h"
+#include "platform/threads/thread_pauses.h"
 
 namespace {
 
 constexpr uint8_t kRefillStateFirst = 9;
 constexpr uint8_t kRefillStateDone = 11;
-constexpr useconds_t kPollMicros = 10;
+constexpr uint32_t kPollMicros = 10;
 
 // Whether the bracket acts for this phase (and the nesting it leaves).
 bool PhaseActs(EngineChannel* channel, int32_t phase) {
@@ -33,7 +32,7 @@ bool WaitBounded(Done done) {
   UInt64 deadline = HostTimeNanos() + UInt64(kEditWaitMicros) * 1000;
   while (!done()) {
     if (HostTimeNanos() >= deadline) return false;
-    usleep(kPollMicros);
+    PauseThreadMicros(kPollMicros);
   }
   return true;
 }

@@ -5,9 +5,9 @@
 
 #include "audio/render/channel_render.h"
 #include "audio/engine/engine_channels.h"
+#include "audio/engine/engine_plugin_hooks.h"
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
-#include "plugins/engine_plugin_services.h"
 
 uint32_t AutomationView::Time() const { return ReadU32BE(p); }
 uint32_t AutomationView::Value32() const { return ReadU32BE(p + 4); }

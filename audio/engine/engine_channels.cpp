@@ -8,15 +8,7 @@
 #include "audio/devices/audio_driver.h"
 #include "sequencer/clock/sequencer_clock.h"
 
-EngineChannel* gEngineChannelLists[kEngineChannelSlots + 1] = {};
-int32_t gEngineChannelCount = 0;
-
-int32_t gMasterLevel = 4096;
-std::atomic<int64_t> gEngineSampleClock{0};
-std::atomic<int16_t> gEngineError{0};
-std::atomic<uint8_t> gEngineFlags{0};
-float gEngineSampleRate = 44100.0f;
-double gEngineMsPerSample = 1000.0 / 44100.0;
+AudioEngineState gAudioEngine;
 RenderBufferTables gRenderBuffers;
 
 void* NewEngineBuffer(int32_t size, int16_t* errOut) {

@@ -1,19 +1,19 @@
 // Engine channels: one voice of the audio engine (an audio track streamed from disk, an
 // instrument plug-in or an auxiliary bus) with its double-buffered sample blocks, its levels
-// and the output device it plays on; the table of channel slots and the engine-wide state.
+// and the output device it plays on; the engine-wide state with the channel slots is in
+// engine_state.h.
 #pragma once
 
 #include <atomic>
 #include <cstdint>
 
+#include "audio/engine/engine_state.h"
 #include "platform/memory/memory.h"
 #include "song/model/audio_engine_hooks.h"
 
 struct AudioDriverOps;
 struct ChannelRenderState;
 
-constexpr int32_t kEngineChannelSlots = 24;   // song playback
-constexpr int32_t kJukeboxChannelSlot = 24;   // the 25th slot
 constexpr int32_t kMaxLinkedChannels = 8;
 constexpr int32_t kMaxChainInputPairs = 16;
 constexpr int32_t kRenderBufferCount = 32;
@@ -25,9 +25,6 @@ constexpr int16_t kEngineErrRingFull = 100;
 constexpr int16_t kEngineErrSlotsInUse = 116;
 constexpr int16_t kEngineErrUnsupported = -4;
 constexpr int16_t kEngineErrNoMemory = -108;
-
-// gEngineFlags bits.
-constexpr uint8_t kEngineWorkersHeld = 0x02;
 
 // The record of a channel's insert chain as the instrument table sees it; the engine marks
 // the chains it must run.
@@ -137,16 +134,6 @@ struct EngineChannel {
   InsertChainRecord* chain = nullptr;
 };
 
-// The channel slots: 24 for song playback, then the jukebox slot.
-extern EngineChannel* gEngineChannelLists[kEngineChannelSlots + 1];
-extern int32_t gEngineChannelCount;
-
-extern int32_t gMasterLevel;            // 4096 = unity
-extern std::atomic<int64_t> gEngineSampleClock;
-extern std::atomic<int16_t> gEngineError;
-extern std::atomic<uint8_t> gEngineFlags;
-extern float gEngineSampleRate;
-extern double gEngineMsPerSample;
 // Milliseconds as samples at the engine's rate.
 uint32_t MillisecondsToRateSamples(double ms);
 

@@ -1,7 +1,5 @@
 #include "audio/engine/engine_prepare.h"
 
-#include <unistd.h>
-
 #include "audio/devices/audio_driver.h"
 #include "audio/render/channel_render.h"
 #include "audio/engine/engine_play_state.h"
@@ -12,6 +10,7 @@
 #include "audio/engine/engine_run_state.h"
 #include "song/conductor/sample_position.h"
 #include "platform/system/host_time.h"
+#include "platform/threads/thread_pauses.h"
 #include "sequencer/clock/transport_clock.h"
 #include "shell/base/error_report.h"
 #include "song/model/song_context.h"
@@ -176,6 +175,6 @@ void StopAuxBusChannels() {
   }
   int64_t from = gEngineSampleClock.load();
   UInt32 deadline = TickCount() + kAuxStopTicks;
-  while (gEngineSampleClock.load() - from <= block && TickCount() < deadline) usleep(1000);
+  while (gEngineSampleClock.load() - from <= block && TickCount() < deadline) PauseThreadMicros(1000);
   DisposeAuxChannels(0);
 }

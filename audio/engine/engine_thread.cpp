@@ -1,9 +1,5 @@
 #include "audio/engine/engine_thread.h"
 
-#include <sched.h>
-#include <time.h>
-#include <unistd.h>
-
 #include <cstdio>
 
 #include "audio/devices/audio_driver.h"
@@ -11,6 +7,7 @@
 #include "audio/render/mix_cycle.h"
 #include "platform/coreaudio/audio_host_time.h"
 #include "platform/threads/mach_semaphores.h"
+#include "platform/threads/thread_pauses.h"
 #include "platform/threads/thread_policy.h"
 
 EngineWorker gEngineQueue;
@@ -28,16 +25,9 @@ EngineRequestHandler gRequestHandlers[10] = {};
 std::atomic_flag gWorkerListLock = ATOMIC_FLAG_INIT;
 
 void LockWorkerList() {
-  while (gWorkerListLock.test_and_set(std::memory_order_acquire)) sched_yield();
+  while (gWorkerListLock.test_and_set(std::memory_order_acquire)) YieldProcessor();
 }
 void UnlockWorkerList() { gWorkerListLock.clear(std::memory_order_release); }
-
-void LinkWorker(EngineWorker* worker) {
-  LockWorkerList();
-  worker->next = gEngineWorkers;
-  gEngineWorkers = worker;
-  UnlockWorkerList();
-}
 
 void UnlinkWorker(EngineWorker* worker) {
   LockWorkerList();
@@ -49,11 +39,6 @@ void UnlinkWorker(EngineWorker* worker) {
   }
   worker->next = nullptr;
   UnlockWorkerList();
-}
-
-void SignalWorker(EngineWorker* worker) {
-  semaphore_t s = worker->semaphore.load(std::memory_order_acquire);
-  if (s) semaphore_signal(s);
 }
 
 // While a thread defers its signals, posts only note which workers are owed one.
@@ -95,34 +80,28 @@ int32_t RunMessage(EngineWorker* worker, const EngineMessage& m, bool* quit) {
 
 }  // namespace
 
-void SetEngineRequestHandler(int32_t code, EngineRequestHandler handler) {
-  if (code >= 0 && code < 10) gRequestHandlers[code] = handler;
+void LinkEngineWorker(EngineWorker* worker) {
+  LockWorkerList();
+  worker->next = gEngineWorkers;
+  gEngineWorkers = worker;
+  UnlockWorkerList();
 }
 
-int32_t StartRealtimeThread(uint32_t capacity, EngineWorker* worker, EngineWorkerEntry entry, uint32_t waitSeconds) {
-  worker->waitSeconds = waitSeconds;
-  // A thread that ended by itself (quit message) is collected first.
-  if (worker->hasThread.load() && !worker->running.load()) {
-    pthread_join(worker->thread, nullptr);
-    worker->hasThread.store(false);
-  }
-  int32_t status = 0;
-  if (!worker->ring) {
-    worker->ring = NewEngineMessageRing(capacity);
-    if (!worker->ring) status = kEngineErrNoMemory;
-  }
-  if (status == 0 && !worker->hasThread.load()) {
-    worker->running.store(true);
-    if (pthread_create(&worker->thread, nullptr, entry, worker) != 0) {
-      worker->running.store(false);
-      status = kEngineErrNoMemory;
-    } else {
-      worker->hasThread.store(true);
-      LinkWorker(worker);
-    }
-  }
-  worker->status.store(status);
-  return status;
+int32_t CopyEngineWorkers(EngineWorker** workers, int32_t capacity) {
+  int32_t count = 0;
+  LockWorkerList();
+  for (EngineWorker* w = gEngineWorkers; w && count < capacity; w = w->next) workers[count++] = w;
+  UnlockWorkerList();
+  return count;
+}
+
+void SignalEngineWorker(EngineWorker* worker) {
+  semaphore_t s = worker->semaphore.load(std::memory_order_acquire);
+  if (s) semaphore_signal(s);
+}
+
+void SetEngineRequestHandler(int32_t code, EngineRequestHandler handler) {
+  if (code >= 0 && code < 10) gRequestHandlers[code] = handler;
 }
 
 int32_t RunEngineWorker(EngineWorker* worker) {
@@ -171,18 +150,18 @@ int32_t PostEngineMessage(void* object, int32_t code, EngineWorker* worker) {
     worker->overflows.fetch_add(1);
     return kEngineErrRingFull;
   }
-  bool selfPost = worker->hasThread.load() && pthread_equal(pthread_self(), worker->thread);
+  bool selfPost = worker->hasThread.load() && IsCurrentHostThread(worker->thread);
   for (int32_t attempt = 0;; ++attempt) {
     if (TryAppendEngineMessage(ring, object, code)) {
-      if (tDeferredSignals == nullptr || !tDeferredSignals->Owe(worker)) SignalWorker(worker);
+      if (tDeferredSignals == nullptr || !tDeferredSignals->Owe(worker)) SignalEngineWorker(worker);
       return 0;
     }
     // Full: wake the worker and give it a moment, a bounded number of times. The worker
     // posting to its own ring cannot wait for itself.
-    SignalWorker(worker);
+    SignalEngineWorker(worker);
     if (tOnDeviceThread || selfPost || attempt >= kPostRetries || !worker->running.load()) break;
-    if (attempt < kPostYields) sched_yield();
-    else usleep(20);
+    if (attempt < kPostYields) YieldProcessor();
+    else PauseThreadMicros(20);
   }
   worker->overflows.fetch_add(1);
   if (!(worker->flags.load() & kWorkerFlagQuietFullRing)) LatchAudioEngineError(kEngineErrRingFull);
@@ -199,51 +178,6 @@ void DisposeEngineWorker(EngineWorker* worker) {
   EngineMessageRing* ring = worker->ring;
   worker->ring = nullptr;
   DisposeEngineMessageRing(ring);
-}
-
-bool StopRealtimeThread(EngineWorker* worker, uint32_t timeoutMillis) {
-  if (!worker->hasThread.load()) return true;
-  if (worker->running.load()) PostEngineMessage(nullptr, kEngineMsgQuit, worker);
-  timespec deadline{};
-  clock_gettime(CLOCK_REALTIME, &deadline);
-  deadline.tv_sec += timeoutMillis / 1000;
-  deadline.tv_nsec += long(timeoutMillis % 1000) * 1000000L;
-  if (deadline.tv_nsec >= 1000000000L) {
-    deadline.tv_sec += 1;
-    deadline.tv_nsec -= 1000000000L;
-  }
-  if (pthread_timedjoin_np(worker->thread, nullptr, &deadline) != 0) return false;
-  worker->hasThread.store(false);
-  worker->thread = pthread_t{};
-  return true;
-}
-
-bool WaitForEngineWorkerIdle(const EngineWorker* worker, uint32_t timeoutMillis) {
-  for (uint32_t waited = 0; waited <= timeoutMillis * 10; ++waited) {
-    if (!worker->ring || CountEngineMessages(worker) == 0) return true;
-    if (!worker->running.load()) return false;  // nobody left to empty it
-    usleep(100);
-  }
-  return false;
-}
-
-bool HoldEngineWorkers(bool hold, uint32_t timeoutMillis) {
-  if (!hold) {
-    gEngineFlags.fetch_and(uint8_t(~kEngineWorkersHeld));
-    return true;
-  }
-  gEngineFlags.fetch_or(kEngineWorkersHeld);
-  EngineWorker* workers[8] = {};
-  int32_t count = 0;
-  LockWorkerList();
-  for (EngineWorker* w = gEngineWorkers; w && count < 8; w = w->next) workers[count++] = w;
-  UnlockWorkerList();
-  bool idle = true;
-  for (int32_t i = 0; i < count; ++i) {
-    SignalWorker(workers[i]);
-    idle = WaitForEngineWorkerIdle(workers[i], timeoutMillis) && idle;
-  }
-  return idle;
 }
 
 int16_t SetThreadPolicy(int32_t mode, int32_t timeshare, int32_t importance, double periodSeconds) {
@@ -297,30 +231,6 @@ void* DiskThreadEntry(void* arg) {
   return nullptr;
 }
 
-int32_t StartEngineThread() {
-  int32_t status = StartRealtimeThread(kEngineRingCapacity, &gEngineQueue, EngineThreadEntry, 13);
-  // Bounded wait for the thread to make its semaphore (5 us polls, at most 2 s).
-  for (int32_t i = 0; i < 400000 && status == 0; ++i) {
-    if (gEngineQueue.semaphore.load() || !gEngineQueue.running.load()) break;
-    usleep(5);
-  }
-  if (status != 0 || !gEngineQueue.semaphore.load()) {
-    std::fprintf(stderr, "engine thread did not start; mixing in the output procedure\n");
-    SetAudioMode(1);
-    return status != 0 ? status : kEngineErrNoMemory;
-  }
-  return 0;
-}
-
-int32_t StartDiskThread() {
-  int32_t status = StartRealtimeThread(kDiskRingCapacity, &gDiskQueue, DiskThreadEntry, 8);
-  for (int32_t i = 0; i < 400000 && status == 0; ++i) {
-    if (gDiskQueue.semaphore.load() || !gDiskQueue.running.load()) break;
-    usleep(5);
-  }
-  return status;
-}
-
 DeferredWorkerSignals::DeferredWorkerSignals() : outer_(tDeferredSignals) {
   if (outer_ == nullptr) tDeferredSignals = this;
 }
@@ -328,7 +238,7 @@ DeferredWorkerSignals::DeferredWorkerSignals() : outer_(tDeferredSignals) {
 DeferredWorkerSignals::~DeferredWorkerSignals() {
   if (outer_ != nullptr) return;
   tDeferredSignals = nullptr;
-  for (int32_t i = 0; i < count_; ++i) SignalWorker(owed_[i]);
+  for (int32_t i = 0; i < count_; ++i) SignalEngineWorker(owed_[i]);
 }
 
 bool DeferredWorkerSignals::Owe(EngineWorker* worker) {

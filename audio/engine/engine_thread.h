@@ -1,15 +1,16 @@
 // The engine's worker threads: the engine thread (mixes one cycle per buffer handed over by
 // the output path) and the disk thread (stream reads, recorded writes, stream readers). Both
 // run the same loop over a worker record, sleeping on a semaphore with a bounded time-out and
-// taking {object, code} messages from their ring.
+// taking {object, code} messages from their ring. The loop, the posting and the thread entries
+// are in engine_thread.cpp; what the main thread does to the workers (starting, stopping,
+// waiting for and holding them) is in engine_worker_control.cpp.
 #pragma once
-
-#include <pthread.h>
 
 #include <atomic>
 #include <cstdint>
 
 #include "audio/engine/engine_messages.h"
+#include "platform/threads/host_threads.h"
 #include "platform/threads/mach_kernel.h"
 
 // Message codes.
@@ -32,7 +33,7 @@ constexpr uint32_t kDiskRingCapacity = 512;
 
 struct EngineWorker {
   EngineWorker* next = nullptr;
-  pthread_t thread{};
+  HostThread thread;
   std::atomic<bool> hasThread{false};
   std::atomic<bool> running{false};           // the loop runs (cleared when it ends)
   std::atomic<semaphore_t> semaphore{0};
@@ -58,9 +59,18 @@ extern std::atomic<void*> gEngineRecordObject;
 using EngineRequestHandler = int32_t (*)(void* object, int32_t code, EngineWorker* worker);
 void SetEngineRequestHandler(int32_t code, EngineRequestHandler handler);
 
+// The list of running workers (linked when started, unlinked when their loop ends). Copying
+// takes at most capacity of them; any thread.
+void LinkEngineWorker(EngineWorker* worker);
+int32_t CopyEngineWorkers(EngineWorker** workers, int32_t capacity);
+// Wakes the worker's loop; never blocks.
+void SignalEngineWorker(EngineWorker* worker);
+
+// Starts the worker's thread on entry, making its ring first (main thread).
 using EngineWorkerEntry = void* (*)(void* worker);
 int32_t StartRealtimeThread(uint32_t capacity, EngineWorker* worker, EngineWorkerEntry entry,
                             uint32_t waitSeconds);
+// The worker's loop, on its own thread.
 int32_t RunEngineWorker(EngineWorker* worker);
 // 0 when appended; 100 when the ring stayed full through the bounded retry (counted in
 // overflows, latched as engine error 100 unless the worker's quiet flag is set), or when the
@@ -99,11 +109,12 @@ class DeferredWorkerSignals {
 };
 int32_t CountEngineMessages(const EngineWorker* worker);
 void DisposeEngineWorker(EngineWorker* worker);
-// Posts the quit message and waits (at most timeoutMillis) for the thread to end; true when it
-// ended. The worker is then ready to start again.
+// Main thread: posts the quit message and waits (at most timeoutMillis) for the thread to end;
+// true when it ended. The worker is then ready to start again.
 bool StopRealtimeThread(EngineWorker* worker, uint32_t timeoutMillis);
-// Waits (at most timeoutMillis) until the worker's ring is empty; true when it is. A worker
-// whose loop has ended is not waited for (false when its ring still holds messages).
+// Main thread: waits (at most timeoutMillis) until the worker's ring is empty; true when it
+// is. A worker whose loop has ended is not waited for (false when its ring still holds
+// messages).
 bool WaitForEngineWorkerIdle(const EngineWorker* worker, uint32_t timeoutMillis);
 
 // Holds the workers (gEngineFlags bit 1: the output path posts no mix messages and the mix
@@ -114,9 +125,10 @@ bool HoldEngineWorkers(bool hold, uint32_t timeoutMillis);
 int16_t SetThreadPolicy(int32_t mode, int32_t timeshare, int32_t importance, double periodSeconds);
 void DrainSemaphore(semaphore_t semaphore);
 
-// The two thread entries and their starts: the engine thread (ring of 16, policy by the
-// audio mode) and the disk thread (ring of 512, precedence 62). When the engine thread cannot
-// start within the bounded wait, the audio mode becomes 1 (inline mixing).
+// The two thread entries and their starts (the starts are the main thread's): the engine
+// thread (ring of 16, policy by the audio mode) and the disk thread (ring of 512, precedence
+// 62). When the engine thread cannot start within the bounded wait, the audio mode becomes 1
+// (inline mixing).
 void* EngineThreadEntry(void* worker);
 void* DiskThreadEntry(void* worker);
 int32_t StartEngineThread();

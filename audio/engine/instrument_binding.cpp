@@ -1,9 +1,8 @@
 #include "audio/engine/instrument_binding.h"
 
 #include "audio/engine/engine_channels.h"
+#include "audio/engine/engine_plugin_hooks.h"
 #include "song/instruments/instrument_volumes.h"
-#include "plugins/engine_plugin_services.h"
-#include "plugins/instruments_plugin_services.h"
 #include "shell/base/audio_driver_lookup.h"
 #include "song/instruments/output_kinds.h"
 #include "song/instruments/instrument_table.h"
@@ -26,7 +25,7 @@ uint16_t InstrumentChannelMask(const InstrumentView& v) { return uint16_t(1u << 
 
 // The instrument's score for the query, or -1 when it cannot serve it.
 int32_t ScoreInstrument(const InstrumentView& v, const InstrumentMatchQuery& q) {
-  bool hasChain = RackHasPluginChain(v.InsertRack());
+  bool hasChain = RackHasInsertChain(v.InsertRack());
   if (q.requirePlugins && !hasChain) return -1;
   if ((q.requirePlugins || q.bit > 0) && !(v.Flags() & (1u << (q.bit & 7)))) return -1;
   if (!(v.PartMask() & 1)) return -1;

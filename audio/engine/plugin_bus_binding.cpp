@@ -3,10 +3,9 @@
 #include "audio/devices/audio_driver.h"
 #include "audio/engine/engine_channel_setup.h"
 #include "audio/engine/engine_channels.h"
+#include "audio/engine/engine_plugin_hooks.h"
 #include "audio/engine/instrument_binding.h"
 #include "audio/engine/record_inputs.h"
-#include "plugins/engine_plugin_services.h"
-#include "plugins/plugin_output_buses.h"
 #include "song/instruments/instrument_record.h"
 #include "song/instruments/instrument_table.h"
 

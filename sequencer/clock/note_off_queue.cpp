@@ -3,12 +3,12 @@
 #include "platform/system/host_time.h"
 #include "sequencer/clock/clock_interim_services.h"
 #include "sequencer/clock/sequencer_clock.h"
+#include "sequencer/midi/midi_short_messages.h"
 
 namespace {
 
 TransportClock& C() { return gTransportClock; }
 
-constexpr uint8_t kShortMessageHeader = 128;
 constexpr uint32_t kCatchUpLimit = 500;
 
 // The clock's idle timer asks whether anything is pending before it takes the clock lock:
@@ -82,17 +82,6 @@ void ResetNoteOffPool() {
 }
 
 bool HasPendingNoteOffs() { return C().noteOffsPending.load(std::memory_order_acquire); }
-
-int32_t SendShortMessage(DriverProcId send, uint8_t output, uint8_t status, uint8_t data1,
-                         uint8_t data2) {
-  uint8_t record[9] = {kShortMessageHeader, 9, 0, 0, 0, 0, status, data1, data2};
-  return InvokeSendCallback(send, record, output);
-}
-
-int32_t SendTwoByteMessage(DriverProcId send, uint8_t output, uint8_t status, uint8_t data1) {
-  uint8_t record[9] = {kShortMessageHeader, 8, 0, 0, 0, 0, status, data1, 0};
-  return InvokeSendCallback(send, record, output);
-}
 
 bool ScheduleNoteOff(uint32_t length, bool live, uint8_t status, uint8_t note,
                      uint8_t releaseVelocity, uint8_t output, DriverProcId send,

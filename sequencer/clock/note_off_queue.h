@@ -1,5 +1,5 @@
 // The clock's note-offs: the pool of scheduled note-offs sorted by due count, the ring of
-// note-offs for notes of zero length, the short-message senders and velocity humanising.
+// note-offs for notes of zero length, and velocity humanising.
 // All of it runs with the clock lock held (or from the clock task) and never allocates.
 #pragma once
 
@@ -11,12 +11,6 @@
 // Links every node of the pool onto the free list and empties the pending list and the ring.
 void ResetNoteOffPool();
 bool HasPendingNoteOffs();
-
-// Sends status, data1, data2 as a short-message record (header 128, length 9) through send.
-int32_t SendShortMessage(DriverProcId send, uint8_t output, uint8_t status, uint8_t data1,
-                         uint8_t data2);
-// The same with one data byte (length 8: status and data 1).
-int32_t SendTwoByteMessage(DriverProcId send, uint8_t output, uint8_t status, uint8_t data1);
 
 // Schedules the end of a note length ticks on. live: after pending nodes with the same due
 // count (notes played live); else before them. A length of 0 goes to the immediate ring.

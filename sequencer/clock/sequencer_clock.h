@@ -10,6 +10,9 @@
 // lock becomes tick debt). The main thread and the MIDI thread retry 15 times at 50 us; the
 // stop path (owner 3) never waits; HoldClock gives up after a bounded time. A caller that did
 // not get the lock never writes the word, so no path can leave it taken.
+//
+// The fires, which run on the clock thread, are in clock_thread_fires.cpp; installing the
+// task and setting the tempo (main thread) and the lock (any thread) are in sequencer_clock.cpp.
 #pragma once
 
 #include <cstdint>

@@ -4,6 +4,7 @@
 #include "platform/memory/memory.h"
 #include "sequencer/clock/clock_interim_services.h"
 #include "song/events/event_seek.h"
+#include "sequencer/midi/midi_short_messages.h"
 #include "sequencer/midi/midi_utilities.h"
 #include "sequencer/clock/note_off_queue.h"
 #include "sequencer/clock/section_reader.h"

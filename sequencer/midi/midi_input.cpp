@@ -4,13 +4,10 @@
 #include <atomic>
 #include <cstring>
 
-#include "platform/memory/memory.h"
-#include "platform/system/host_time.h"
 #include "sequencer/midi/midi_output.h"
 #include "sequencer/midi/realtime_processors.h"
 #include "song/conductor/tempo_tables.h"
 #include "sequencer/clock/transport_clock.h"
-#include "song/conductor/conductor_time.h"
 
 uint16_t gMidiInputOptions = 0;
 uint16_t gMidiInputFlags = 0;
@@ -24,28 +21,6 @@ constexpr int32_t kMinTempo = 120, kMaxTempo = 4500;
 constexpr int32_t kChunkBytes = kMidiMessageMaxBytes;
 constexpr int32_t kInputSlots = kMidiInputCount + 2;  // inputs, the sync input, anything else
 
-std::atomic<uint64_t> gHostTimeBase{0};
-std::atomic<bool> gHostTimeBaseValid{false};
-// The clock's raw base {tick, host time}, published under a sequence word (odd while it is
-// written); gAppliedBase is the sequence value last turned into gHostTimeBase.
-std::atomic<uint32_t> gRawBaseSequence{0};
-std::atomic<uint64_t> gRawBaseNanos{0};
-std::atomic<uint32_t> gRawBaseTick{0};
-std::atomic<uint32_t> gAppliedBase{0};
-
-// Turns a newly published raw base into the base (MIDI thread). A base being written at this
-// moment is taken by the next call.
-void ApplyPublishedBase() {
-  uint32_t before = gRawBaseSequence.load(std::memory_order_acquire);
-  if (before == gAppliedBase.load(std::memory_order_relaxed) || (before & 1)) return;
-  uint64_t nanos = gRawBaseNanos.load(std::memory_order_relaxed);
-  uint32_t tick = gRawBaseTick.load(std::memory_order_relaxed);
-  std::atomic_thread_fence(std::memory_order_acquire);
-  if (gRawBaseSequence.load(std::memory_order_relaxed) != before) return;
-  gAppliedBase.store(before, std::memory_order_relaxed);
-  SetHostTimeBaseAt(tick, nanos, 0);
-}
-
 // MIDI-thread state: running status and an open system-exclusive block per connection.
 uint8_t gRunningStatus[kInputSlots] = {};
 bool gInSysEx[kInputSlots] = {};
@@ -57,12 +32,6 @@ int32_t SlotOf(const MidiEndpointEntry* entry) {
   if (entry >= gMidiDriver.inputs && entry < gMidiDriver.inputs + kMidiInputCount)
     return int32_t(entry - gMidiDriver.inputs);
   return entry == &gMidiDriver.syncInput ? kMidiInputCount : kMidiInputCount + 1;
-}
-
-uint8_t* PlayingSong() {
-  Handle h = gTransportClock.playingSong;
-  if (!h || !IsValidHandle(h)) return nullptr;
-  return reinterpret_cast<uint8_t*>(*h);
 }
 
 bool MatchesSource(const RealtimeProcessor* p, const MidiEndpointEntry* entry) {
@@ -225,46 +194,6 @@ void MidiInputDispatch(const uint8_t* bytes, int32_t count, const MidiEndpointEn
     else
       QueueProcessorInput(p, p->current);
   }
-}
-
-uint32_t HostTimeToTick(uint64_t hostNanos) {
-  ApplyPublishedBase();
-  uint8_t* song = PlayingSong();
-  if (!(gMidiPrefs & kMidiPrefHostTimeStamps) || !gHostTimeBaseValid.load(std::memory_order_acquire) || !song ||
-      gMicrosecondsPerSubframe <= 0.0)
-    return gTransportClock.songTick;
-  int64_t elapsed = int64_t(hostNanos) - int64_t(gHostTimeBase.load(std::memory_order_relaxed));
-  if (elapsed < 0) elapsed = 0;  // stamped before the base: the song's start
-  double subframes = double(elapsed) / 1000.0 / gMicrosecondsPerSubframe;
-  ConductorState state;
-  int64_t tick = SubframesToTickExact(subframes, &state, song);
-  return uint32_t(std::clamp<int64_t>(tick, 1, INT32_MAX));
-}
-
-void SetHostTimeBaseAt(uint32_t tick, uint64_t hostNanos, int32_t offsetMilliseconds) {
-  uint8_t* song = PlayingSong();
-  double tickNanos = song ? TickToSubframesExact(song, tick) * gMicrosecondsPerSubframe * 1000.0 : 0.0;
-  double base = double(hostNanos) - tickNanos + double(int64_t(offsetMilliseconds) * 1000000);
-  gHostTimeBase.store(base > 0 ? uint64_t(base) : 0, std::memory_order_relaxed);
-  gHostTimeBaseValid.store(true, std::memory_order_release);
-}
-
-void SetHostTimeBase(uint32_t tick, int32_t offsetMilliseconds) {
-  SetHostTimeBaseAt(tick, HostTimeNanos(), offsetMilliseconds);
-}
-
-void ClearHostTimeBase() {
-  gAppliedBase.store(gRawBaseSequence.load(std::memory_order_acquire) & ~1u, std::memory_order_relaxed);
-  gHostTimeBaseValid.store(false, std::memory_order_release);
-}
-
-void PublishHostTimeBase(uint32_t tick, uint64_t hostNanos) {
-  uint32_t sequence = gRawBaseSequence.load(std::memory_order_relaxed);
-  gRawBaseSequence.store(sequence + 1, std::memory_order_relaxed);
-  std::atomic_thread_fence(std::memory_order_release);
-  gRawBaseNanos.store(hostNanos, std::memory_order_relaxed);
-  gRawBaseTick.store(tick, std::memory_order_relaxed);
-  gRawBaseSequence.store(sequence + 2, std::memory_order_release);
 }
 
 int32_t TempoFromMidiClock(uint64_t sumNanos, uint32_t n) {

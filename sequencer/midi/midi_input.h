@@ -3,6 +3,10 @@
 // the dispatcher hands it to the real-time processors (which echo it to their thru output
 // and queue it for the recorder), follows MIDI clock for tempo and collects
 // system-exclusive data.
+//
+// The read procedure and the dispatch run on the MIDI input thread (midi_input.cpp); the
+// host-time base that turns stamps into ticks is set from the main thread and the clock task
+// (midi_input_time_base.cpp).
 #pragma once
 
 #include <cstdint>

@@ -1,15 +1,10 @@
 #include "sequencer/midi/midi_output.h"
 
-#include <pthread.h>
-#include <time.h>
-
-#include <atomic>
-#include <cerrno>
-
 #include "platform/coremidi/midi_packets.h"
 #include "platform/coremidi/midi_services.h"
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
+#include "platform/threads/nested_locks.h"
 #include "platform/timing/time_manager.h"
 #include "sequencer/midi/midi_port_layout.h"
 #include "song/instruments/midi_port_table.h"
@@ -22,28 +17,8 @@ MIDIPortRef gMidiOutputPort = 0;
 
 namespace {
 
-// {owner thread, mutex}: the owner word lets the holding thread send again.
-struct OutputLock {
-  std::atomic<pthread_t> owner{};
-  std::atomic<bool> owned{false};
-  uint32_t depth = 0;
-  pthread_mutex_t mutex = PTHREAD_MUTEX_INITIALIZER;
-};
-OutputLock gOutputLock;
-
-bool HeldByThisThread() {
-  return gOutputLock.owned.load(std::memory_order_acquire) &&
-         pthread_equal(gOutputLock.owner.load(std::memory_order_relaxed), pthread_self());
-}
-
-timespec DeadlineIn(uint32_t micros) {
-  timespec t;
-  clock_gettime(CLOCK_REALTIME, &t);
-  uint64_t ns = uint64_t(t.tv_nsec) + uint64_t(micros) * 1000;
-  t.tv_sec += time_t(ns / 1000000000);
-  t.tv_nsec = long(ns % 1000000000);
-  return t;
-}
+// Nested: the holding thread may send again.
+NestedLock gOutputLock;
 
 }  // namespace
 
@@ -66,25 +41,9 @@ void BuildMidiMessage(MidiMessage* m, uint8_t status, uint8_t data1, uint8_t dat
   m->length = uint8_t(kMidiMessageHeader + n);
 }
 
-bool LockMidiOutput() {
-  if (HeldByThisThread()) {
-    ++gOutputLock.depth;
-    return true;
-  }
-  timespec deadline = DeadlineIn(kMidiOutputLockMicros);
-  if (pthread_mutex_timedlock(&gOutputLock.mutex, &deadline) != 0) return false;
-  gOutputLock.owner.store(pthread_self(), std::memory_order_relaxed);
-  gOutputLock.owned.store(true, std::memory_order_release);
-  gOutputLock.depth = 1;
-  return true;
-}
+bool LockMidiOutput() { return AcquireNestedLock(&gOutputLock, kMidiOutputLockMicros); }
 
-void UnlockMidiOutput() {
-  if (!HeldByThisThread()) return;
-  if (--gOutputLock.depth > 0) return;
-  gOutputLock.owned.store(false, std::memory_order_release);
-  pthread_mutex_unlock(&gOutputLock.mutex);
-}
+void UnlockMidiOutput() { ReleaseNestedLock(&gOutputLock); }
 
 OSStatus MidiSendPacket(const uint8_t* record, MIDIEndpointRef destination) {
   if (!record || !destination || !gMidiOutputPort) return kMIDIUnknownEndpoint;

@@ -4,6 +4,7 @@
 #include "platform/memory/byte_order.h"
 #include "song/instruments/driver_procs.h"
 #include "sequencer/clock/note_off_queue.h"
+#include "sequencer/midi/midi_short_messages.h"
 #include "song/instruments/instrument_record.h"
 #include "song/instruments/instrument_table.h"
 

@@ -14,6 +14,7 @@
 #include "sequencer/midi/midi_input.h"
 #include "sequencer/midi/midi_utilities.h"
 #include "sequencer/clock/note_off_queue.h"
+#include "sequencer/midi/midi_short_messages.h"
 #include "sequencer/midi/realtime_processors.h"
 #include "sequencer/clock/sequencer_clock.h"
 #include "song/conductor/tempo_tables.h"

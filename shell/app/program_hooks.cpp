@@ -3,6 +3,7 @@
 #include "audio/devices/output_kind_drivers.h"
 #include "audio/engine/audio_hooks.h"
 #include "plugins/conductor_lock_channels.h"
+#include "plugins/plugin_engine_hooks.h"
 #include "sequencer/midi/realtime_processor_chain.h"
 #include "sequencer/transport/conductor_lock_transport.h"
 #include "sequencer/transport/sequencer_hooks.h"
@@ -10,7 +11,6 @@
 #include "shell/settings/preference_settings.h"
 #include "shell/windows/redraw_requests.h"
 #include "song/dialogs/file_dialogs.h"
-
 void InstallProgramHooks() {
   // Each layer's installer below fills the tables of the layers under it.
   InstallSequencerHooks();
@@ -23,4 +23,5 @@ void InstallProgramHooks() {
   InstallOutputKindHooks();
   InstallProcessorChainHooks();
   InstallRedrawHooks();
+  InstallPluginEngineHooks();
 }

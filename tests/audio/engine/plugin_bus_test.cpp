@@ -6,9 +6,11 @@
 #include "audio/devices/audio_driver.h"
 #include "audio/render/channel_render.h"
 #include "audio/engine/engine_channels.h"
+#include "audio/engine/engine_plugin_hooks.h"
 #include "audio/engine/plugin_bus_binding.h"
 #include "audio/engine/record_inputs.h"
 #include "platform/memory/byte_order.h"
+#include "plugins/plugin_engine_hooks.h"
 #include "plugins/plugin_output_buses.h"
 #include "song/instruments/instrument_record.h"
 #include "song/instruments/instrument_table.h"
@@ -19,6 +21,7 @@ namespace {
 class PluginBuses : public ::testing::Test {
  protected:
   void SetUp() override {
+    InstallPluginEngineHooks();
     ASSERT_EQ(CreateInstrumentTable(3, 18), noErr);
     for (int i = 0; i < 3; ++i) InstrumentView(GetInstrumentRecord(i)).SetPort(0, uint8_t(i));
   }
@@ -46,6 +49,25 @@ TEST_F(PluginBuses, OnlyBusesWithAnInstrumentAreInTheMask) {
   EXPECT_EQ(channel.outputBusMask, 0b101u);
   UpdateOutputBusMask(&channel, nullptr);
   EXPECT_EQ(channel.outputBusMask, 0u);
+}
+
+// Without a plug-in host installed the engine finds no buses and no chain plug-in.
+TEST_F(PluginBuses, WithoutAHostNoBusIsFound) {
+  PluginBusInfo bus;
+  bus.deviceKind = 18;
+  bus.port = 2;
+  ASSERT_EQ(SetPluginOutputBuses(&plugin_, &bus, 1), 0);
+  const EnginePluginHooks installed = gEnginePluginHooks;
+  gEnginePluginHooks = {};
+  EXPECT_EQ(FindInstrumentForPluginBus(&plugin_, 0), -1);
+  EngineChannel channel;
+  channel.renderState = &plugin_;
+  UpdateOutputBusMask(&channel, &plugin_);
+  EXPECT_EQ(channel.outputBusMask, 0u);
+  EXPECT_EQ(FindChainPlugin(&channel, 0), nullptr);
+  EXPECT_EQ(SetPluginParameterChecked(&plugin_, 1, 0.5f), -50);
+  gEnginePluginHooks = installed;
+  EXPECT_EQ(FindInstrumentForPluginBus(&plugin_, 0), 2);
 }
 
 TEST_F(PluginBuses, DrivenChannelsAreLinkedBehindThePluginChannel) {

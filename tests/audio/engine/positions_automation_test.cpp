@@ -12,7 +12,8 @@
 #include "audio/engine/region_lookup.h"
 #include "song/conductor/sample_position.h"
 #include "platform/memory/memory.h"
-#include "plugins/engine_plugin_services.h"
+#include "plugins/plugin_engine_hooks.h"
+#include "plugins/plugin_parameters.h"
 #include "song/instruments/instrument_table.h"
 #include "tests/song/conductor/conductor_fixture.h"
 
@@ -156,6 +157,7 @@ void AddParameterPoint(Handle* list, int32_t* offset, uint32_t time, int16_t par
 // The latest point of each parameter up to the position reaches the chain's plug-in; the
 // chain's own values (negative numbers) set its gains and bypass.
 TEST(AutomationLists, ParameterPointsReachThePlugin) {
+  InstallPluginEngineHooks();
   Handle list;
   int32_t offset = -1;
   AddParameterPoint(&list, &offset, 10, 3, 0.25f);

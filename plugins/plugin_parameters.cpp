@@ -1,8 +1,6 @@
-#include "plugins/engine_plugin_services.h"
+#include "plugins/plugin_parameters.h"
 
 #include <algorithm>
-
-#include "audio/engine/engine_channels.h"
 
 namespace {
 
@@ -24,7 +22,7 @@ KeptValue* FindKept(void* plugin, int32_t parameter) {
 
 }  // namespace
 
-int32_t SetPluginParameterChecked(void* plugin, int32_t parameter, float value) {
+int32_t KeepPluginParameter(void* plugin, int32_t parameter, float value) {
   if (plugin == nullptr || parameter < 0) return -50;
   KeptValue* kept = FindKept(plugin, parameter);
   if (kept == nullptr) kept = FindKept(nullptr, 0);
@@ -43,10 +41,3 @@ void ForgetPluginParameters(void* plugin) {
     if (kept.plugin == plugin) kept = KeptValue();
   }
 }
-
-void* FindChainPlugin(EngineChannel* channel, int32_t position) {
-  if (channel == nullptr || position != 0) return nullptr;
-  return channel->renderState;
-}
-
-EngineChannel* GetRackEngineChannel(Handle) { return nullptr; }

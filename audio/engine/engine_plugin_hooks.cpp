@@ -1,0 +1,40 @@
+#include "audio/engine/engine_plugin_hooks.h"
+
+EnginePluginHooks gEnginePluginHooks = {};
+
+namespace {
+
+constexpr int32_t kNoPlugin = -50;
+constexpr int16_t kNoSuchBus = -1;
+
+}  // namespace
+
+int32_t SetPluginParameterChecked(void* plugin, int32_t parameter, float value) {
+  auto set = gEnginePluginHooks.setParameter;
+  return set ? set(plugin, parameter, value) : kNoPlugin;
+}
+
+void* FindChainPlugin(EngineChannel* channel, int32_t position) {
+  auto find = gEnginePluginHooks.findChainPlugin;
+  return find ? find(channel, position) : nullptr;
+}
+
+EngineChannel* GetRackEngineChannel(Handle rack) {
+  auto get = gEnginePluginHooks.getRackEngineChannel;
+  return get ? get(rack) : nullptr;
+}
+
+bool RackHasInsertChain(Handle rack) {
+  auto has = gEnginePluginHooks.rackHasPluginChain;
+  return has ? has(rack) : false;
+}
+
+int32_t CountPluginOutputBuses(void* plugin) {
+  auto count = gEnginePluginHooks.countOutputBuses;
+  return count ? count(plugin) : 0;
+}
+
+int16_t GetPluginOutputBusInfo(void* plugin, int32_t bus, PluginBusInfo* info) {
+  auto get = gEnginePluginHooks.getOutputBusInfo;
+  return get ? get(plugin, bus, info) : kNoSuchBus;
+}

@@ -1,0 +1,49 @@
+// What the audio engine asks of the plug-in host: setting a plug-in parameter from
+// automation, the plug-in at a position of a channel's insert chain, the engine channel an
+// insert rack plays through, whether a rack runs a chain of plug-ins, and a plug-in's output
+// buses. Installed by the plug-in host at start-up (InstallPluginEngineHooks); an entry not
+// installed does nothing and answers as for "no plug-in" (see each procedure below).
+#pragma once
+
+#include <cstdint>
+
+#include "platform/memory/mac_types.h"
+
+struct EngineChannel;
+
+constexpr int32_t kMaxPluginOutputBuses = 32;
+
+// One output bus of a plug-in: the output it plays to (device kind, port, channel mask) and,
+// when it feeds another track, that track's engine channel.
+struct PluginBusInfo {
+  uint8_t deviceKind = 0;
+  uint8_t port = 0;
+  uint16_t channelMask = 0;
+  EngineChannel* drivenChannel = nullptr;  // the channel of the track this bus feeds, or null
+};
+
+struct EnginePluginHooks {
+  // Engine thread too (automation): never blocks, never allocates.
+  int32_t (*setParameter)(void* plugin, int32_t parameter, float value);
+  void* (*findChainPlugin)(EngineChannel* channel, int32_t position);
+  // Main thread (binding channels and instruments, preparing playback).
+  EngineChannel* (*getRackEngineChannel)(Handle rack);
+  bool (*rackHasPluginChain)(Handle rack);
+  int32_t (*countOutputBuses)(void* plugin);
+  int16_t (*getOutputBusInfo)(void* plugin, int32_t bus, PluginBusInfo* info);
+};
+extern EnginePluginHooks gEnginePluginHooks;
+
+// Sets a parameter (normalised 0..1, clamped) of a plug-in; 0, -50 for no plug-in or a
+// negative parameter (and -50 when no host is installed). Never allocates.
+int32_t SetPluginParameterChecked(void* plugin, int32_t parameter, float value);
+// The plug-in at a position of the channel's insert chain, or null (null with no host).
+void* FindChainPlugin(EngineChannel* channel, int32_t position);
+// The engine channel that an insert rack plays through, or null (null with no host).
+EngineChannel* GetRackEngineChannel(Handle rack);
+// True when the rack runs a chain of plug-ins (false with no host).
+bool RackHasInsertChain(Handle rack);
+// The number of output buses of a plug-in (0 for none, an unknown plug-in or no host).
+int32_t CountPluginOutputBuses(void* plugin);
+// 0 and the bus's information, or -1 when the plug-in has no such bus (or there is no host).
+int16_t GetPluginOutputBusInfo(void* plugin, int32_t bus, PluginBusInfo* info);
