@@ -1,11 +1,11 @@
 #include "shell/app/output_kinds.h"
 
-#include "audio/devices/instruments_audio_drivers.h"
 #include "platform/memory/byte_order.h"
 #include "platform/text/pascal_strings.h"
 #include "sequencer/midi/instruments_driver_procs.h"
 #include "shell/base/app_strings.h"
 #include "shell/base/audio_driver_lookup.h"
+#include "shell/base/audio_driver_table.h"
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"
 
@@ -59,7 +59,7 @@ uint32_t GetDriverProcForKind(uint8_t kind) {
     default: break;
   }
   const AudioDriverRecord* driver = FindAudioDriverById(kind);
-  return driver ? driver->sendProc : uint32_t(kDefaultDriverProc);
+  return driver ? uint32_t(kAudioDriverProcBase + driver->id) : uint32_t(kDefaultDriverProc);
 }
 
 void RefreshCurrentTrackDriver() {

@@ -1,5 +1,10 @@
 #include "shell/app/program_hooks.h"
 
+#include "shell/app/shutdown.h"
+#include "shell/dialogs/dialog_alerts.h"
+
 void InstallProgramHooks() {
   // Each layer's installer below fills the tables of the layers under it.
+  InstallErrorReportHooks();
+  InstallFatalStopHooks();
 }

@@ -47,6 +47,7 @@ class ErrorReportTest : public ResourceFixture {
  protected:
   void SetUp() override {
     ResourceFixture::SetUp();
+    InstallErrorReportHooks();
     gAppState[3] = 0;
     gInsufficientMemoryShown = 0;
   }

@@ -44,6 +44,7 @@ void Type(const std::string& text) {
 class FileDialogs : public ::testing::Test {
  protected:
   void SetUp() override {
+    InstallErrorReportHooks();
     setenv("ZARIN_HEADLESS", "1", 1);
     unsetenv("ZARIN_NAV_REPLY");
     InitWindows();
