@@ -11,9 +11,11 @@
 #include "shell/base/app_state.h"
 #include "shell/base/event_records.h"
 #include "shell/app/idle_tasks.h"
+#include "shell/base/idle_flag.h"
 #include "shell/base/iteration_abort.h"
 #include "shell/menus/menu_bar.h"
 #include "shell/menus/menu_dispatch.h"
+#include "shell/dialogs/event_dispatch_hooks.h"
 #include "shell/dialogs/nib_dialog_events.h"
 #include "shell/app/power_notifications.h"
 #include "shell/settings/preferences_dialog.h"
@@ -430,3 +432,8 @@ void HideAppWindow(WindowRef window, bool repeat) {
 }
 
 void CloseAppWindow(WindowRef window) { HideAppWindow(window, true); }
+
+void InstallEventDispatchHooks() {
+  gEventDispatchHooks.dispatchEventRecord = DispatchEventRecord;
+  gEventDispatchHooks.handleApplicationEvent = HandleApplicationEvent;
+}

@@ -13,6 +13,7 @@
 #include "shell/base/fatal_stop_hooks.h"
 #include "shell/windows/app_windows.h"
 #include "shell/app/idle_tasks.h"
+#include "shell/base/idle_flag.h"
 #include "shell/app/power_notifications.h"
 #include "shell/base/resource_files.h"
 #include "shell/app/startup.h"

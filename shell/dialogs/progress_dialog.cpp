@@ -13,8 +13,8 @@
 #include "shell/base/app_strings.h"
 #include "shell/dialogs/dialog_controls.h"
 #include "shell/dialogs/dialog_state.h"
-#include "shell/menus/menu_bar.h"
 #include "shell/dialogs/poll_events.h"
+#include "shell/windows/menu_ids.h"
 
 ProgressState gProgress;
 

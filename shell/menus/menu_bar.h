@@ -3,21 +3,7 @@
 #pragma once
 
 #include "platform/menus/menus.h"
-
-enum : int16_t {
-  kAppMenuId = 427,
-  kFileMenuId = 428,
-  kEditMenuId = 429,
-  kTransformMenuId = 430,
-  kViewMenuId = 433,
-  kWindowMenuId = 435,
-  kToolsMenuId = 440,
-  kOptionsMenuId = 445,
-  kHelpMenuId = 498,
-  kSystemHelpMenuId = -16490,
-  kTempMenuId = 31924,
-  kMenuBarResId = 128,
-};
+#include "shell/windows/menu_ids.h"  // the ids of the bar's menus
 
 // File menu items.
 enum : int16_t {

@@ -13,8 +13,6 @@
 #include "shell/windows/window_sizing.h"
 #include "song/model/song_context.h"
 
-int16_t gCurrentStyleId = 0;
-
 namespace {
 
 constexpr int16_t kResetWindowsItem = 20;

@@ -11,6 +11,7 @@
 #include "shell/drawing/text_drawing.h"
 #include "song/prefs/window_layout.h"
 
+uint32_t gPendingWindowRefresh = 0;
 AppWindow* gAppWindowList = nullptr;
 AppWindow* gPopUpPortWindow = nullptr;
 AppWindow gSongListRecord, gInfoPanelRecord, gMainEditorRecord, gTrackWindowRecord,

@@ -13,7 +13,7 @@
 #include "platform/windows/windows.h"
 #include "shell/windows/app_windows.h"
 #include "shell/base/error_report.h"
-#include "shell/menus/menu_bar.h"
+#include "shell/windows/menu_ids.h"
 
 extern char** environ;
 
