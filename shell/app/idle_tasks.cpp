@@ -29,7 +29,7 @@ void RunPendingRedraws() {
     uint32_t bit = 1u << k;
     if (!(gPendingWindowRefresh & bit)) continue;
     gPendingWindowRefresh &= ~bit;
-    RedrawAppWindowOfKind(k == 24 ? int16_t(kKeyboardWindowKind) : k);
+    RedrawAppWindowOfKind(k == kKeyboardRefreshBit ? int16_t(kKeyboardWindowKind) : k);
   }
 }
 

@@ -40,7 +40,7 @@ void QuitApplication(int16_t exitNow) {
       RecordWindowLayoutFromWindows(true);
       WritePreferencesFile(gClockMode);
       // 5. The window layout.
-      if (gAppState[0] & 0x10) SaveWindowLayout();
+      if (gAppState[0] & kAppWord0SuspendResume) SaveWindowLayout();
     }
     // 6. The splash window and the appearance style (the font panel and the plug-in menus
     //    are not built yet).

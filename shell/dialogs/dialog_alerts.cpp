@@ -12,7 +12,6 @@
 #include "shell/drawing/screen_bounds.h"
 
 namespace {
-constexpr uint16_t kAppWord0ScreenDrawing = 0x80;
 int16_t gLastAlertId = 0;
 int32_t gAlertsShown = 0;
 int16_t gAlertAnswer = 1;

@@ -85,7 +85,7 @@ bool ActivateSteps(AppWindow* w, int16_t kind, bool active) {
 }
 
 OSStatus ActivateOrDeactivate(EventRecord* event, WindowRef window, bool active) {
-  if (gAppState[4] & kAppWord4IgnoreActivate) return kNotHandled;
+  if (gAppState[4] & kAppWord4PopUpUp) return kNotHandled;
   EventRecord made{};
   if (!event) {
     made.what = activateEvt;
