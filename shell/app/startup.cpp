@@ -181,7 +181,7 @@ void CheckSystemAndInstallHandlers() {
     InstallAppleEventHandlers();
     EnableMenuCommand(nullptr, kHICommandPreferences);
   }
-  if (Ask(gestaltAliasMgrAttr, &ok) & kGestaltAliasMgrPresentBit && ok) gAppState[0] |= kAppWord0AliasManager;
+  if (Ask(gestaltAliasMgrAttr, &ok) & kGestaltAliasMgrPresentBit && ok) gAppState[0] |= kAppWord0DocumentAliases;
   if (Ask(gestaltVMAttr, &ok) & kGestaltVMPresentBit && ok) gAppState[0] |= kAppWord0VirtualMemory;
   if (Ask(gestaltPPCToolboxAttr, &ok) & kGestaltPPCBit4 && ok && !(GetCurrentKeyModifiers() & shiftKey))
     gAppState[4] |= kAppWord4PpcToolbox;

@@ -12,7 +12,9 @@ extern uint16_t gAppState[kAppStateWords];
 
 // Word 0: what the system offers, found at start-up, and how the program draws.
 enum : uint16_t {
-  kAppWord0AliasManager = 0x2,
+  kAppWord0InfoPanelWanted = 0x1,
+  // The Alias Manager is present: documents may bring their aliases (slots 4 and 6).
+  kAppWord0DocumentAliases = 0x2,
   kAppWord0AppleEvents = 0x4,
   kAppWord0FloatingWindows = 0x8,
   // Suspend and resume events arrive; the window layout is saved at quit.
@@ -34,6 +36,7 @@ enum : uint16_t {
 // Word 1.
 enum : uint16_t {
   kAppWord1DrawingSuppressed = 0x200,  // fatal stop, resizing, alert up
+  kAppWord1AboutLateItem = 0x400,      // the about window's late item is shown after its delay
   kAppWord1ThreadManager = 0x1000,
   kAppWord1StartUpFlags = 0x2000 | 0x8000,  // set once the system checks are done
   kAppWord1Appearance = 0x4000,
@@ -41,8 +44,10 @@ enum : uint16_t {
 
 // Word 4.
 enum : uint16_t {
+  kAppWord4Loading = 0x1,             // a document loads
   kAppWord4HighLevelEvents = 0x8,
   kAppWord4SleepPending = 0x10,
+  kAppWord4AboutLoop = 0x20,          // the about loop runs; closing its window ends it
   kAppWord4PassingOn = 0x40,          // handler re-entry guard
   kAppWord4MenuTracking = 0x80,
   kAppWord4SetupReport = 0x100,
