@@ -11,9 +11,11 @@
 #include "shell/base/app_state.h"
 #include "shell/base/event_records.h"
 #include "shell/app/idle_tasks.h"
+#include "shell/base/idle_flag.h"
 #include "shell/base/iteration_abort.h"
 #include "shell/menus/menu_bar.h"
 #include "shell/menus/menu_dispatch.h"
+#include "shell/dialogs/event_dispatch_hooks.h"
 #include "shell/dialogs/nib_dialog_events.h"
 #include "shell/app/power_notifications.h"
 #include "shell/settings/preferences_dialog.h"
@@ -28,9 +30,6 @@
 #include "song/undo/undo_ring.h"
 
 namespace {
-
-constexpr uint16_t kWord4PassingOn = 0x40;
-constexpr uint16_t kWord4MenuTracking = 0x80;
 
 EventHandlerRef gAppHandlerRef = nullptr;
 
@@ -80,8 +79,8 @@ OSStatus HandleKeyboardEvent(EventRef event) {
 
 OSStatus HandleAppMenuEvent(EventRef event) {
   switch (GetEventKind(event)) {
-    case kEventMenuBeginTracking: gAppState[4] |= kWord4MenuTracking; return kEventNotHandled;
-    case kEventMenuEndTracking: gAppState[4] &= ~kWord4MenuTracking; return kEventNotHandled;
+    case kEventMenuBeginTracking: gAppState[4] |= kAppWord4MenuTracking; return kEventNotHandled;
+    case kEventMenuEndTracking: gAppState[4] &= ~kAppWord4MenuTracking; return kEventNotHandled;
     case kEventMenuOpening: return noErr;
     case kEventMenuClosed: return noErr;
     case kEventMenuEnableItems: UpdateMenuState(); return kEventNotHandled;
@@ -175,13 +174,13 @@ OSStatus HandleApplicationEvent(EventHandlerCallRef, EventRef event, void*) {
         if (gQuitFlag == 0) gQuitFlag = 2;
         return kEventNotHandled;
       }
-      if (gAppState[0] & 0x10) {
+      if (gAppState[0] & kAppWord0SuspendResume) {
         ConvertToLastEvent(event);
         HandleSuspendResume(&gLastEvent);
       }
       return kEventNotHandled;
     case kEventClassCommand:
-      if (gAppState[4] & kWord4PassingOn) return kEventNotHandled;
+      if (gAppState[4] & kAppWord4PassingOn) return kEventNotHandled;
       return HandleCommandEvent(event);
     case kEventClassMouse:
       if (kind == kEventMouseMoved) {
@@ -217,7 +216,7 @@ OSStatus HandleApplicationEvent(EventHandlerCallRef, EventRef event, void*) {
 }
 
 OSStatus HandleWindowEvent(EventHandlerCallRef, EventRef event, void*) {
-  if (gAppState[4] & kWord4PassingOn) return kEventNotHandled;
+  if (gAppState[4] & kAppWord4PassingOn) return kEventNotHandled;
   if (SongHeldByUndo()) return kEventNotHandled;
   uint8_t saved = TakeIdleFlag();
   UInt32 eventClass = GetEventClass(event);
@@ -322,7 +321,8 @@ int32_t HandleContentClick(int32_t, EventRecord*, WindowRef window) {
   AppWindow* record = FindAppWindow(window);
   if (!record) return 1;
   int16_t kind = record->kind;
-  bool clickThrough = kind == 3 || kind == 6 || kind == 13 || kind == 22;
+  bool clickThrough = kind == kInfoPanelWindowKind || kind == kInstrumentWindowKindId ||
+                      kind == kPluginChooserKind || kind == kJukeboxKind;
   if (window != GetFrontDocWindow() && !clickThrough) SelectWindow(window);
   // Interim: the content handlers of the song list, counter, editors, instrument window,
   // plug-in chooser, mixer and jukebox are not built yet.
@@ -394,7 +394,7 @@ int32_t DrawWindowContent(WindowRef, int16_t kind) {
   if ((gAppState[1] & kAppWord1DrawingSuppressed) && kind != kInfoPanelWindowKind) return 0;
   if (kind == kTrackWindowKind) DrawTrackWindow();
   // Interim: the windows' owners do not draw yet; the content keeps the window's colour.
-  return (kind == 20 || kind == 22 || kind == 25) ? 1 : 0;
+  return (kind == kRhythmToolKind || kind == kJukeboxKind || kind == kLoopWindowKind) ? 1 : 0;
 }
 
 void HandleActivateEvent(EventRecord* event) {
@@ -430,3 +430,8 @@ void HideAppWindow(WindowRef window, bool repeat) {
 }
 
 void CloseAppWindow(WindowRef window) { HideAppWindow(window, true); }
+
+void InstallEventDispatchHooks() {
+  gEventDispatchHooks.dispatchEventRecord = DispatchEventRecord;
+  gEventDispatchHooks.handleApplicationEvent = HandleApplicationEvent;
+}

@@ -39,3 +39,7 @@ void HideAppWindow(WindowRef window, bool repeat);
 void CloseAppWindow(WindowRef window);
 OSStatus HandleCommandEvent(EventRef event);
 OSStatus PostCommandEvent(UInt32 commandId);
+
+// Fills the dialog toolkit's hook table (shell/dialogs/event_dispatch_hooks.h) with this
+// dispatcher and the application handler.
+void InstallEventDispatchHooks();

@@ -9,16 +9,14 @@
 #include "shell/base/app_state.h"
 #include "shell/windows/app_windows.h"
 #include "shell/base/event_records.h"
+#include "shell/base/idle_flag.h"
 #include "shell/dialogs/nib_dialog.h"
 #include "song/model/song_context.h"
 #include "song/undo/undo_ring.h"
 
-uint32_t gPendingWindowRefresh = 0;
 IdleTimerRecord gIdleTimer;
 
 namespace {
-
-uint8_t gIdleFlag = 0;
 
 bool ServeQuitRequest() {
   if (gQuitFlag == 0) return false;
@@ -31,7 +29,7 @@ void RunPendingRedraws() {
     uint32_t bit = 1u << k;
     if (!(gPendingWindowRefresh & bit)) continue;
     gPendingWindowRefresh &= ~bit;
-    RedrawAppWindowOfKind(k == 24 ? int16_t(kKeyboardWindowKind) : k);
+    RedrawAppWindowOfKind(k == kKeyboardRefreshBit ? int16_t(kKeyboardWindowKind) : k);
   }
 }
 
@@ -44,16 +42,6 @@ void ReinstallIdleTimer(EventTimerInterval interval) {
 }
 
 }  // namespace
-
-void SetIdleFlag(uint8_t value) { gIdleFlag = value; }
-
-uint8_t TakeIdleFlag() {
-  uint8_t old = gIdleFlag;
-  gIdleFlag = 1;
-  return old;
-}
-
-uint8_t GetIdleFlag() { return gIdleFlag; }
 
 void InstallIdleTimer() {
   RemoveIdleTimer();
@@ -80,7 +68,7 @@ void RunIdleTimer(EventLoopTimerRef, void*) {
   if (interval != gIdleTimer.interval) ReinstallIdleTimer(interval);
   if (ServeNibDialogIdle()) return;  // a running nib dialog has the idle step to itself
   if (gAppState[1] & kAppWord1DrawingSuppressed) return;
-  if (gIdleFlag != 0 || !gCurrentSongHandle || IsSongHeldByUndo(gCurrentSongHandle)) return;
+  if (GetIdleFlag() != 0 || !gCurrentSongHandle || IsSongHeldByUndo(gCurrentSongHandle)) return;
   GrafPtr port = nullptr;
   GetPort(&port);
   if (!port) return;

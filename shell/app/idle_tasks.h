@@ -6,9 +6,6 @@
 
 #include "platform/events/carbon_events.h"
 
-// Bit k asks for a redraw of the window of kind k (bit 24: the on-screen keyboard, kind 23).
-extern uint32_t gPendingWindowRefresh;
-
 constexpr EventTimerInterval kIdleFirstInterval = 1.0;
 constexpr EventTimerInterval kIdleSlowInterval = 0.1;
 constexpr EventTimerInterval kIdlePlayInterval = 1.0 / 30;
@@ -19,11 +16,6 @@ struct IdleTimerRecord {
   EventTimerInterval interval = 0;
 };
 extern IdleTimerRecord gIdleTimer;
-
-void SetIdleFlag(uint8_t value);
-// Returns the stored value and sets it to 1.
-uint8_t TakeIdleFlag();
-uint8_t GetIdleFlag();
 
 // Installs the timer on the main loop: first firing after 1 s, then every second until the
 // first firing chooses the rate. A second call replaces the timer.

@@ -10,8 +10,11 @@
 #include "shell/settings/about_window.h"
 #include "shell/menus/alias_lists.h"
 #include "shell/base/app_state.h"
+#include "shell/base/fatal_stop_hooks.h"
 #include "shell/windows/app_windows.h"
 #include "shell/app/idle_tasks.h"
+#include "shell/base/idle_flag.h"
+#include "shell/app/power_notifications.h"
 #include "shell/base/resource_files.h"
 #include "shell/app/startup.h"
 #include "shell/windows/window_appearance.h"
@@ -37,7 +40,7 @@ void QuitApplication(int16_t exitNow) {
       RecordWindowLayoutFromWindows(true);
       WritePreferencesFile(gClockMode);
       // 5. The window layout.
-      if (gAppState[0] & 0x10) SaveWindowLayout();
+      if (gAppState[0] & kAppWord0SuspendResume) SaveWindowLayout();
     }
     // 6. The splash window and the appearance style (the font panel and the plug-in menus
     //    are not built yet).
@@ -63,4 +66,9 @@ void QuitApplication(int16_t exitNow) {
   std::fflush(stdout);
   std::fflush(stderr);
   if (exitNow != 0) std::exit(exitNow);
+}
+
+void InstallFatalStopHooks() {
+  gFatalStopHooks.deregisterActiveSystemPower = DeregisterActiveSystemPower;
+  gFatalStopHooks.quitApplication = QuitApplication;
 }

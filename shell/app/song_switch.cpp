@@ -9,6 +9,7 @@
 #include "shell/drawing/drawing_ports.h"
 #include "shell/base/error_report.h"
 #include "shell/app/idle_tasks.h"
+#include "shell/base/idle_flag.h"
 #include "shell/base/resource_files.h"
 #include "song/model/song_slots.h"
 #include "shell/windows/window_sizing.h"

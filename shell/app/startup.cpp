@@ -154,12 +154,12 @@ void CheckSystemAndInstallHandlers() {
   bool ok = false;
   SInt32 hardware = Ask(gestaltHardwareAttr, &ok);
   bool hardwareBit4 = ok && (hardware & kGestaltHardwareBit4);
-  if (ok && (hardware & kGestaltHardwareBit3)) gAppState[0] |= 0x400;
-  if (ok && (hardware & kGestaltHardwareBit0) && hardwareBit4) gAppState[0] |= 0x800;
+  if (ok && (hardware & kGestaltHardwareBit3)) gAppState[0] |= kAppWord0HardwareBit3;
+  if (ok && (hardware & kGestaltHardwareBit0) && hardwareBit4) gAppState[0] |= kAppWord0ClockHardware;
   SInt32 qd = Ask(gestaltQuickdrawVersion, &ok);
-  if (ok && qd > 0xFF) gAppState[0] |= 0x100;
+  if (ok && qd > 0xFF) gAppState[0] |= kAppWord0ColourDrawing;
   else FatalUnlessCommandKey(kNoColorQuickDrawText);
-  if (Ask(gestaltQuickdrawFeatures, &ok) & kGestaltQuickdrawBit1 && ok) gAppState[0] |= 0x40;
+  if (Ask(gestaltQuickdrawFeatures, &ok) & kGestaltQuickdrawBit1 && ok) gAppState[0] |= kAppWord0QuickDrawFeature;
   SInt32 system = Ask(gestaltSystemVersion, &ok);
   if (!ok || uint32_t(system) <= kOldestSystemVersion) {
     Str255 text;
@@ -167,41 +167,41 @@ void CheckSystemAndInstallHandlers() {
     FatalErrorStop(1, text);
   }
   SInt32 sound = Ask(gestaltSoundAttr, &ok);
-  if (ok && (sound & kGestaltSoundInputBits) == kGestaltSoundInputBits) gAppState[0] |= 0x2000;
-  if (ok && (sound & kGestaltSoundPlayAndRecordBit)) gAppState[0] |= 0x200;
+  if (ok && (sound & kGestaltSoundInputBits) == kGestaltSoundInputBits) gAppState[0] |= kAppWord0SoundInput;
+  if (ok && (sound & kGestaltSoundPlayAndRecordBit)) gAppState[0] |= kAppWord0SoundPlayAndRecord;
   SInt32 tmgr = Ask(gestaltTimeMgrVersion, &ok);
   if (ok && tmgr > 2) SetSyncModeByte(1);
-  if (ok && tmgr > 3) gAppState[0] |= 0x4000;
+  if (ok && tmgr > 3) gAppState[0] |= kAppWord0NewTimeManager;
   if (hardwareBit4) {
-    gAppState[0] |= 0x800;
-    if (!CommandKeyHeld()) gAppState[0] |= 0x8000;
+    gAppState[0] |= kAppWord0ClockHardware;
+    if (!CommandKeyHeld()) gAppState[0] |= kAppWord0HardwareBit4;
   }
   if (Ask(gestaltAppleEventsAttr, &ok) & kGestaltAppleEventsPresentBit && ok) {
-    gAppState[0] |= 0x4;
+    gAppState[0] |= kAppWord0AppleEvents;
     InstallAppleEventHandlers();
     EnableMenuCommand(nullptr, kHICommandPreferences);
   }
-  if (Ask(gestaltAliasMgrAttr, &ok) & kGestaltAliasMgrPresentBit && ok) gAppState[0] |= 0x2;
-  if (Ask(gestaltVMAttr, &ok) & kGestaltVMPresentBit && ok) gAppState[0] |= 0x20;
+  if (Ask(gestaltAliasMgrAttr, &ok) & kGestaltAliasMgrPresentBit && ok) gAppState[0] |= kAppWord0DocumentAliases;
+  if (Ask(gestaltVMAttr, &ok) & kGestaltVMPresentBit && ok) gAppState[0] |= kAppWord0VirtualMemory;
   if (Ask(gestaltPPCToolboxAttr, &ok) & kGestaltPPCBit4 && ok && !(GetCurrentKeyModifiers() & shiftKey))
-    gAppState[4] |= 0x1000;
+    gAppState[4] |= kAppWord4PpcToolbox;
   // Interim: QuickTime and the Sound Manager version belong to the media and audio
   // subsystems, which are not built yet.
   SInt32 threads = Ask(gestaltThreadMgrAttr, &ok);
   const SInt32 kThreadBits = kGestaltThreadMgrPresentBit | kGestaltThreadsLibraryBit;
   if (ok && (threads & kThreadBits) == kThreadBits) {
-    gAppState[1] |= 0x1000;
+    gAppState[1] |= kAppWord1ThreadManager;
     CreateThreadPool(kCooperativeThread, 2, 0);
   }
   if (Ask(gestaltAppearanceAttr, &ok) & kGestaltAppearancePresentBit && ok) {
     SInt32 version = Ask(gestaltAppearanceVersion, &ok);
-    if (ok && version > 0x100) gAppState[1] |= 0x4000;
+    if (ok && version > 0x100) gAppState[1] |= kAppWord1Appearance;
   }
-  if (!(gAppState[1] & 0x4000)) FatalUnlessCommandKey(kNoAppearanceText);
+  if (!IsAppearanceThemeOn()) FatalUnlessCommandKey(kNoAppearanceText);
   InitContextualMenus();
-  if (gAppState[4] & 0x200) gAppState[7] = uint16_t(Ask(gestaltScriptCount, &ok) & 0xFFFF);
-  gAppState[1] |= 0x2000 | 0x8000;
-  if (Ask(gestaltWindowMgrAttr, &ok) & kGestaltWindowExtendedBit && ok) gAppState[4] |= 0x2000;
+  if (gAppState[4] & kAppWord4ScriptCount) gAppState[7] = uint16_t(Ask(gestaltScriptCount, &ok) & 0xFFFF);
+  gAppState[1] |= kAppWord1StartUpFlags;
+  if (Ask(gestaltWindowMgrAttr, &ok) & kGestaltWindowExtendedBit && ok) gAppState[4] |= kAppWord4ExtendedWindows;
   // Interim: the drag handlers belong to drag and drop, which is not built yet.
 }
 
@@ -217,9 +217,9 @@ void StartUpApplication(int16_t) {
   gAppResFile = CurResFile();
   // 2.
   CheckSystemAndInstallHandlers();
-  gAppState[0] |= 0x800;
+  gAppState[0] |= kAppWord0ClockHardware;
   bool ok = false;
-  if (Ask(gestaltWindowMgrAttr, &ok) & kGestaltWindowFloatingBit && ok) gAppState[0] |= 0x8;
+  if (Ask(gestaltWindowMgrAttr, &ok) & kGestaltWindowFloatingBit && ok) gAppState[0] |= kAppWord0FloatingWindows;
   // 3-4.
   SetQDGlobalsRandomSeed(SInt32(TickCount()));
   SpinBusyCursor();
@@ -279,7 +279,7 @@ void StartUpApplication(int16_t) {
   CloseSplashWindow();
   // 34-40. Interim: plug-in rescans, insert racks, audio set-up, default instruments,
   // ReWire, the remote-control presets and the record track.
-  gAppState[0] |= 0x10;  // suspend and resume events arrive; the layout is saved at quit
+  gAppState[0] |= kAppWord0SuspendResume;
   gStartUpComplete = true;
 }
 
@@ -300,7 +300,7 @@ void StartNewSongWorkspace(int16_t flag) {
 }
 
 void PlaceStartupWindows() {
-  if (!(gAppState[0] & 0x100) || !(gAppState[1] & 0x4000)) return;
+  if (!(gAppState[0] & kAppWord0ColourDrawing) || !IsAppearanceThemeOn()) return;
   Rect area;
   GetAvailableWindowPositioningBounds(GetMainDevice(), &area);
   area.top += 4, area.left += 4, area.bottom -= 4, area.right -= 4;

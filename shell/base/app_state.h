@@ -1,12 +1,8 @@
 // The application-state words: capability and state flags that start-up derives from the
-// system and that the event handlers, idle work and alerts test.
-//   word 0: capabilities (0x8 floating windows, 0x10 suspend/resume, 0x80 screen drawing,
-//           0x100 colour drawing, 0x1000 highlight colour)
-//   word 1: 0x200 drawing suppressed (fatal stop, resizing, alert up), 0x4000 appearance theme;
-//           its low byte is the sync-mode byte
-//   word 3: non-zero while the application is in the background
-//   word 4: 0x1 idle work suppressed, 0x10 going to sleep, 0x40 handler re-entry guard,
-//           0x80 menu tracking, 0x100 set-up report in progress, 0x400 pop-up menu up
+// system and that the event handlers, idle work and alerts test. Word 1's low byte is the
+// sync-mode byte; word 2 is 1 once start-up has begun; word 3 is non-zero while the
+// application is in the background; word 7 holds the number of installed scripts when
+// start-up asked for it. The names of the bits carry the number of their word.
 #pragma once
 
 #include <cstdint>
@@ -14,11 +10,51 @@
 constexpr int kAppStateWords = 8;
 extern uint16_t gAppState[kAppStateWords];
 
+// Word 0: what the system offers, found at start-up, and how the program draws.
 enum : uint16_t {
-  kAppWord1DrawingSuppressed = 0x200,
+  kAppWord0InfoPanelWanted = 0x1,
+  // The Alias Manager is present: documents may bring their aliases (slots 4 and 6).
+  kAppWord0DocumentAliases = 0x2,
+  kAppWord0AppleEvents = 0x4,
+  kAppWord0FloatingWindows = 0x8,
+  // Suspend and resume events arrive; the window layout is saved at quit.
+  kAppWord0SuspendResume = 0x10,
+  kAppWord0VirtualMemory = 0x20,
+  kAppWord0QuickDrawFeature = 0x40,
+  // Drawing straight to the screen; value fields do not draw meanwhile.
+  kAppWord0ScreenDrawing = 0x80,
+  kAppWord0ColourDrawing = 0x100,
+  kAppWord0SoundPlayAndRecord = 0x200,
+  kAppWord0HardwareBit3 = 0x400,
+  kAppWord0ClockHardware = 0x800,
+  kAppWord0HighlightColour = 0x1000,
+  kAppWord0SoundInput = 0x2000,
+  kAppWord0NewTimeManager = 0x4000,  // a Time Manager version above 3
+  kAppWord0HardwareBit4 = 0x8000,    // and the Command key not held at start-up
+};
+
+// Word 1.
+enum : uint16_t {
+  kAppWord1DrawingSuppressed = 0x200,  // fatal stop, resizing, alert up
+  kAppWord1AboutLateItem = 0x400,      // the about window's late item is shown after its delay
+  kAppWord1ThreadManager = 0x1000,
+  kAppWord1StartUpFlags = 0x2000 | 0x8000,  // set once the system checks are done
   kAppWord1Appearance = 0x4000,
+};
+
+// Word 4.
+enum : uint16_t {
+  kAppWord4Loading = 0x1,             // a document loads
+  kAppWord4HighLevelEvents = 0x8,
   kAppWord4SleepPending = 0x10,
+  kAppWord4AboutLoop = 0x20,          // the about loop runs; closing its window ends it
+  kAppWord4PassingOn = 0x40,          // handler re-entry guard
+  kAppWord4MenuTracking = 0x80,
   kAppWord4SetupReport = 0x100,
+  kAppWord4ScriptCount = 0x200,       // start-up reads the number of scripts into word 7
+  kAppWord4PopUpUp = 0x400,           // a pop-up menu is up; activate events are ignored
+  kAppWord4PpcToolbox = 0x1000,       // and Shift not held at start-up
+  kAppWord4ExtendedWindows = 0x2000,
 };
 
 inline bool IsAppInBackground() { return gAppState[3] != 0; }

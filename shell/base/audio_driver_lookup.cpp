@@ -1,6 +1,6 @@
 #include "shell/base/audio_driver_lookup.h"
 
-#include "audio/devices/instruments_audio_drivers.h"
+#include "shell/base/audio_driver_table.h"
 
 const AudioDriverRecord* FindAudioDriverById(uint8_t id) {
   for (int32_t i = 0; i < gAudioDriverCount; ++i)

@@ -1,5 +1,6 @@
 #include "shell/base/error_report.h"
 
+#include <cstdio>
 #include <cstring>
 
 #include "platform/dialogs/notification.h"
@@ -10,10 +11,11 @@
 #include "platform/text/pascal_strings.h"
 #include "shell/base/app_state.h"
 #include "shell/base/app_strings.h"
-#include "shell/dialogs/dialog_alerts.h"
+#include "shell/base/error_report_hooks.h"
 #include "shell/base/error_report_setup.h"
 
 int16_t gInsufficientMemoryShown = 0;
+ErrorReportHooks gErrorReportHooks;
 
 namespace {
 
@@ -83,6 +85,15 @@ bool AppendFromRangeTables(int32_t code, StringPtr buffer) {
   return false;
 }
 
+// The message alert through the dialog toolkit; not installed, the text goes to the console
+// and the answer is 1 (OK).
+int16_t ShowMessageAlert(ConstStr255Param text) {
+  if (gErrorReportHooks.showCautionAlert) return gErrorReportHooks.showCautionAlert(kMessageAlertId);
+  std::fprintf(stderr, "Alert %d: %.*s\n", kMessageAlertId, int(text[0]),
+               reinterpret_cast<const char*>(text + 1));
+  return 1;
+}
+
 }  // namespace
 
 int32_t ReportError(int32_t code) {
@@ -136,7 +147,7 @@ int32_t ShowTextInAlert(ConstStr255Param text) {
     gAppState[1] &= uint16_t(~kAppWord1DrawingSuppressed);
   else
     gAppState[1] |= kAppWord1DrawingSuppressed;
-  int16_t item = ShowAlert(kMessageAlertId, kCautionAlert);
+  int16_t item = ShowMessageAlert(text);
   gAppState[1] = uint16_t((gAppState[1] & ~kAppWord1DrawingSuppressed) | saved);
   return item;
 }

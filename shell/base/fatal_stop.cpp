@@ -8,8 +8,9 @@
 #include "shell/base/app_state.h"
 #include "shell/base/app_strings.h"
 #include "shell/base/busy_cursor.h"
-#include "shell/app/shutdown.h"
-#include "shell/app/power_notifications.h"
+#include "shell/base/fatal_stop_hooks.h"
+
+FatalStopHooks gFatalStopHooks;
 
 namespace {
 
@@ -31,6 +32,16 @@ void ShowFatalMessage(int32_t code, ConstStr255Param text) {
   std::fflush(stderr);
 }
 
+// Not installed: nothing to deregister.
+void DeregisterPowerForStop() {
+  if (gFatalStopHooks.deregisterActiveSystemPower) gFatalStopHooks.deregisterActiveSystemPower();
+}
+
+// Not installed: nothing is shut down; the caller ends the process.
+void QuitForStop() {
+  if (gFatalStopHooks.quitApplication) gFatalStopHooks.quitApplication(1);
+}
+
 [[noreturn]] void StopWithAppText(int32_t code, int16_t item) {
   Str255 text;
   PLstrcpy(text, GetAppString(item));
@@ -44,9 +55,9 @@ void FatalErrorStop(int32_t code, ConstStr255Param text) {
   gAppState[1] |= kAppWord1DrawingSuppressed;
   RestoreArrowCursor();
   ShowFatalMessage(code, text);
-  DeregisterActiveSystemPower();
-  QuitApplication(1);
-  std::exit(1);  // QuitApplication (1) does not return.
+  DeregisterPowerForStop();
+  QuitForStop();
+  std::exit(1);  // The shutdown with status 1 does not return.
 }
 
 void FatalResourceStop(int32_t code) { StopWithAppText(code, kMissingResourceText); }

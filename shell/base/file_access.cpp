@@ -1,9 +1,8 @@
 #include "shell/base/file_access.h"
 
-#include <pthread.h>
-
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
+#include "platform/threads/thread_locks.h"
 #include "shell/base/error_report.h"
 #include "shell/base/iteration_abort.h"
 
@@ -13,9 +12,7 @@ int16_t gStreamDiskFullError = noErr;
 uint32_t gStreamByteCount = 0;
 
 namespace {
-pthread_mutex_t gForkReadLock;
-pthread_once_t gForkReadLockOnce = PTHREAD_ONCE_INIT;
-void InitForkReadLock() { pthread_mutex_init(&gForkReadLock, nullptr); }
+ThreadLock gForkReadLock;
 
 OSErr LatchTransfer(OSErr err) {
   gStreamError = err;
@@ -82,11 +79,10 @@ OSErr SetForkSize(int16_t refNum, int64_t size) { return FSSetForkSize(refNum, f
 
 OSErr ReadForkAtLocked(int16_t refNum, uint16_t positionMode, int64_t offset, uint32_t* count,
                        void* buffer) {
-  pthread_once(&gForkReadLockOnce, InitForkReadLock);
-  pthread_mutex_lock(&gForkReadLock);
+  AcquireThreadLock(&gForkReadLock);
   OSErr err = SetForkPosition64(refNum, positionMode, offset);
   if (err == noErr) err = ReadFork(refNum, count, buffer);
-  pthread_mutex_unlock(&gForkReadLock);
+  ReleaseThreadLock(&gForkReadLock);
   return err;
 }
 

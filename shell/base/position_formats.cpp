@@ -92,3 +92,16 @@ bool StorePackedIfChanged(int32_t a, int32_t b, int32_t c, int32_t* stored) {
   *stored = value;
   return true;
 }
+
+void FormatTenths(int32_t value, StringPtr text) {
+  bool negative = value < 0;
+  int64_t v = negative ? -int64_t(value) : value;
+  NumToString(long(v / 10), text);
+  if (negative) {
+    for (int i = text[0]; i >= 1; --i) text[i + 1] = text[i];
+    text[1] = '-';
+    ++text[0];
+  }
+  text[++text[0]] = '.';
+  text[++text[0]] = uint8_t('0' + v % 10);
+}

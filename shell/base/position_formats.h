@@ -20,3 +20,5 @@ StringPtr FormatClockTime(StringPtr buffer, int32_t h, int32_t m, int32_t s, int
 StringPtr ConcatStringAndNumber(ConstStr255Param text, int32_t n);
 // Packs (a << 16) + (b << 4) + c; stores it in *stored when it differs, and says whether it did.
 bool StorePackedIfChanged(int32_t a, int32_t b, int32_t c, int32_t* stored);
+// Tenths as a number with a point before its last digit (1200 -> "120.0", 45 -> "4.5").
+void FormatTenths(int32_t value, StringPtr text);

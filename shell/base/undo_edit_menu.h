@@ -1,5 +1,5 @@
-// The Edit menu's reference (made with the menu bar, shell/menus/menu_bar.cpp; null until then) and
-// the two items the undo ring writes its texts into.
+// The Edit menu's reference (set when the menu bar is made, shell/menus/menu_bar.cpp; null
+// until then) and the two items the undo ring writes its texts into.
 #pragma once
 
 #include "platform/menus/menus.h"

@@ -7,11 +7,11 @@
 #include "platform/dialogs/param_text.h"
 #include "platform/quickdraw/cursors.h"
 #include "shell/base/app_state.h"
+#include "shell/base/error_report_hooks.h"
 #include "shell/dialogs/dialog_toolkit.h"
 #include "shell/drawing/screen_bounds.h"
 
 namespace {
-constexpr uint16_t kAppWord0ScreenDrawing = 0x80;
 int16_t gLastAlertId = 0;
 int32_t gAlertsShown = 0;
 int16_t gAlertAnswer = 1;
@@ -25,6 +25,8 @@ int16_t AnswerOnConsole(int16_t alertId, int16_t kind) {
                PText(GetParamText(0)).c_str());
   return gAlertAnswer;
 }
+
+int16_t ShowCautionAlert(int16_t alertId) { return ShowAlert(alertId, kCautionAlert); }
 }  // namespace
 
 int16_t ShowAlert(int16_t alertId, int16_t kind) {
@@ -59,3 +61,5 @@ int16_t ShowAlert(int16_t alertId, int16_t kind) {
 int16_t GetLastAlertId() { return gLastAlertId; }
 int32_t CountAlertsShown() { return gAlertsShown; }
 void SetAlertAnswer(int16_t item) { gAlertAnswer = item; }
+
+void InstallErrorReportHooks() { gErrorReportHooks.showCautionAlert = ShowCautionAlert; }

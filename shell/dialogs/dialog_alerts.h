@@ -18,3 +18,7 @@ int16_t ShowAlert(int16_t alertId, int16_t kind);
 int16_t GetLastAlertId();
 int32_t CountAlertsShown();
 void SetAlertAnswer(int16_t item);
+
+// Fills the error reporter's hook table (shell/base/error_report_hooks.h): its message alert
+// is a caution alert of this toolkit.
+void InstallErrorReportHooks();

@@ -8,7 +8,7 @@
 #include "shell/dialogs/dialog_text.h"
 #include "shell/dialogs/dialog_toolkit.h"
 #include "shell/base/event_records.h"
-#include "shell/app/idle_tasks.h"
+#include "shell/base/idle_flag.h"
 #include "shell/dialogs/note_names.h"
 #include "shell/drawing/scratch_rect.h"
 #include "shell/dialogs/value_fields.h"

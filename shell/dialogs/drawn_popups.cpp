@@ -19,9 +19,9 @@
 #include "shell/base/app_state.h"
 #include "shell/base/app_strings.h"
 #include "shell/windows/app_windows.h"
+#include "shell/windows/menu_building.h"
+#include "shell/windows/menu_ids.h"
 #include "shell/base/event_records.h"
-#include "shell/menus/menu_bar.h"
-#include "shell/menus/menu_items.h"
 #include "shell/dialogs/poll_events.h"
 #include "shell/drawing/scratch_rect.h"
 #include "shell/drawing/screen_bounds.h"
@@ -34,7 +34,6 @@ uint8_t gPopUpPreferences = 0;
 
 namespace {
 
-constexpr uint16_t kWord4PopUpUp = 0x400;
 constexpr int16_t kItemTextPadding = 10;
 constexpr int16_t kTextInset = 5;
 constexpr unsigned char kCheckGlyph[] = {1, 0xC3};  // the check mark of the Mac Roman set
@@ -247,7 +246,7 @@ int32_t ShowDrawnPopUp(int16_t v, int16_t h, int32_t current, bool contextual) {
   EventRecord savedEvent = gLastEvent;
   GrafPtr savedPort = nullptr;
   GetPort(&savedPort);
-  gAppState[4] |= kWord4PopUpUp;
+  gAppState[4] |= kAppWord4PopUpUp;
   current = std::clamp<int32_t>(current, 0, int32_t(gPopUp.itemCount) - 1);
   Layout layout = LayOut(v, h, current);
   ShowPopUpWindow(window, layout);
@@ -264,7 +263,7 @@ int32_t ShowDrawnPopUp(int16_t v, int16_t h, int32_t current, bool contextual) {
   ShowHide(window, false);
   DisposeItemText();
   if (savedPort) SetPort(savedPort);
-  gAppState[4] &= uint16_t(~kWord4PopUpUp);
+  gAppState[4] &= uint16_t(~kAppWord4PopUpUp);
   gLastEvent = savedEvent;
   return counts ? 1 : 0;
 }

@@ -5,14 +5,20 @@
 #include "platform/quickdraw/cursors.h"
 #include "platform/quickdraw/quickdraw.h"
 #include "sequencer/midi/realtime_processors.h"
-#include "shell/app/app_events.h"
 #include "shell/windows/context_help.h"
 #include "shell/dialogs/dialog_state.h"
+#include "shell/dialogs/event_dispatch_hooks.h"
 #include "shell/dialogs/nib_dialog_text.h"
 #include "shell/dialogs/nib_dialog_views.h"
 #include "shell/dialogs/value_fields.h"
 
 namespace {
+
+// The application's handler; not installed, the event is not handled.
+OSStatus PassToApplicationHandler(EventHandlerCallRef callRef, EventRef event) {
+  if (!gEventDispatchHooks.handleApplicationEvent) return eventNotHandledErr;
+  return gEventDispatchHooks.handleApplicationEvent(callRef, event, nullptr);
+}
 
 OSStatus ReadEventCommand(EventRef event, HICommand* command) {
   return GetEventParameter(event, kEventParamDirectObject, typeHICommand, nullptr,
@@ -65,7 +71,7 @@ OSStatus HandleNibDialogEvent(EventHandlerCallRef callRef, EventRef event, NibDi
   switch (GetEventClass(event)) {
     case kEventClassMouse:
       if (GetEventKind(event) == kEventMouseWheelMoved)
-        return HandleApplicationEvent(callRef, event, nullptr);
+        return PassToApplicationHandler(callRef, event);
       return eventNotHandledErr;
     case kEventClassWindow:
       if (GetEventKind(event) != kEventWindowCursorChange) return eventNotHandledErr;

@@ -5,10 +5,10 @@
 
 #include "platform/dialogs/dialogs.h"
 #include "platform/quickdraw/ports.h"
-#include "shell/app/app_events.h"
 #include "shell/base/app_state.h"
 #include "shell/base/event_records.h"
-#include "shell/app/idle_tasks.h"
+#include "shell/dialogs/event_dispatch_hooks.h"
+#include "shell/base/idle_flag.h"
 #include "shell/dialogs/progress_dialog.h"
 #include "shell/dialogs/value_fields.h"
 
@@ -55,8 +55,14 @@ bool ButtonIsDown() { return (GetCurrentButtonState() & 1) != 0; }
 
 bool IsKeyEvent(const EventRecord& event) { return event.what == keyDown || event.what == autoKey; }
 
+// The main dispatcher; not installed, the event is dropped.
+void DispatchPolledEvent(EventRecord* event) {
+  if (gEventDispatchHooks.dispatchEventRecord) gEventDispatchHooks.dispatchEventRecord(event);
+}
+
 }  // namespace
 
+EventDispatchHooks gEventDispatchHooks;
 DialogEventHandlerProc gDialogEventHandler = ServeDialogEvent;
 
 uint32_t EventTicksNow() { return uint32_t(int64_t(GetCurrentEventTime() * 60.0)); }
@@ -83,7 +89,7 @@ void PollEventsNow(EventMask eventMask) {
     if (IsDialogEvent(&gLastEvent))
       gDialogEventHandler(&gLastEvent);
     else
-      DispatchEventRecord(&gLastEvent);
+      DispatchPolledEvent(&gLastEvent);
   }
   SetIdleFlag(saved);
 }

@@ -13,8 +13,8 @@
 #include "shell/base/app_strings.h"
 #include "shell/dialogs/dialog_controls.h"
 #include "shell/dialogs/dialog_state.h"
-#include "shell/menus/menu_bar.h"
 #include "shell/dialogs/poll_events.h"
+#include "shell/windows/menu_ids.h"
 
 ProgressState gProgress;
 
@@ -23,8 +23,6 @@ namespace {
 constexpr EventMask kProgressEventMask = 0xFF47;
 constexpr EventMask kNoUpdates = 0xFF07;
 constexpr EventMask kHighLevelBit = 0x0400;
-constexpr uint16_t kWord1DrawingSuppressed = 0x200;
-constexpr uint16_t kWord4HighLevelEvents = 0x8;
 constexpr uint32_t kEstimateInterval = 30;
 constexpr uint32_t kIndeterminateTextInterval = 3;
 constexpr double kFirstEstimateSeconds = 0.5;
@@ -65,8 +63,8 @@ void DrawBar() {
 
 EventMask ServedEvents() {
   EventMask mask = kProgressEventMask;
-  if (gAppState[1] & kWord1DrawingSuppressed) mask = kNoUpdates;
-  if (gAppState[4] & kWord4HighLevelEvents) mask |= kHighLevelBit;
+  if (gAppState[1] & kAppWord1DrawingSuppressed) mask = kNoUpdates;
+  if (gAppState[4] & kAppWord4HighLevelEvents) mask |= kHighLevelBit;
   else mask &= EventMask(~kHighLevelBit);
   return mask;
 }

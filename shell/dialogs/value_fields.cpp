@@ -14,16 +14,15 @@
 #include "platform/system/sys_beep.h"
 #include "platform/text/pascal_strings.h"
 #include "shell/base/app_state.h"
+#include "shell/base/position_formats.h"
 #include "shell/drawing/color_helpers.h"
 #include "shell/dialogs/dialog_text.h"
-#include "shell/settings/meter_tempo_dialogs.h"
 #include "shell/drawing/scratch_rect.h"
 
 ValueFieldState gValueField;
 
 namespace {
 
-constexpr uint16_t kWord0NoFieldDrawing = 0x80;
 constexpr uint8_t kCommitKey14 = 14;
 constexpr uint8_t kBlankFiller = 202;  // the non-breaking blank some fields pad with
 constexpr int32_t kArrowSmallStep = 1, kArrowLargeStep = 10;
@@ -201,7 +200,7 @@ void CommitValueFieldEdit() {
 }
 
 void RedrawValueField() {
-  if (!IsValueFieldActive() || (gAppState[0] & kWord0NoFieldDrawing)) return;
+  if (!IsValueFieldActive() || (gAppState[0] & kAppWord0ScreenDrawing)) return;
   if (!gValueField.port || !IsValidPort(gValueField.port)) return;
   GrafPtr saved = nullptr;
   GetPort(&saved);

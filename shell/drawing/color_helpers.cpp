@@ -16,8 +16,6 @@ int32_t gThemeStateDepth = 0;
 
 namespace {
 
-constexpr uint16_t kWord0ColourDrawing = 0x100;
-constexpr uint16_t kWord0HighlightInvert = 0x1000;
 constexpr int32_t kContrastBand = 26367;
 constexpr int32_t kLightLuminance = 61439;
 
@@ -65,7 +63,7 @@ RGBColor FromHsl(const Hsl& c) {
 
 }  // namespace
 
-bool IsColorDrawingOn() { return gAppState[0] & kWord0ColourDrawing; }
+bool IsColorDrawingOn() { return gAppState[0] & kAppWord0ColourDrawing; }
 
 void SetForeRGBIfColor(const RGBColor* rgb) {
   if (IsColorDrawingOn()) RGBForeColor(rgb);
@@ -175,7 +173,7 @@ void InvertScratchRect() {
 }
 
 void InvertScratchRectIfHilite() {
-  if (gAppState[0] & kWord0HighlightInvert) InvertScratchRect();
+  if (gAppState[0] & kAppWord0HighlightColour) InvertScratchRect();
   else InvertRect(&gScratchRect);
 }
 

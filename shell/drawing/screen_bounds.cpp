@@ -12,7 +12,6 @@ uint16_t gDrawingStateWord = 0;
 
 namespace {
 
-constexpr uint16_t kWord0HighlightColour = 0x1000;
 constexpr uint16_t kDrawingStateChanged = 0x80;
 constexpr int32_t kMaxScreens = 16;
 
@@ -75,11 +74,11 @@ Ptr GetScreenRowScratch(Size* size) {
 }
 
 void RefreshDisplaySettings() {
-  gAppState[0] &= uint16_t(~kWord0HighlightColour);
+  gAppState[0] &= uint16_t(~kAppWord0HighlightColour);
   UpdateScreenBounds();
   gDrawingStateWord |= kDrawingStateChanged;
   gScreenDepthIndex = DepthIndex(DeviceDepth(DeepestDevice()));
-  if (gScreenDepthIndex >= 2) gAppState[0] |= kWord0HighlightColour;
+  if (gScreenDepthIndex >= 2) gAppState[0] |= kAppWord0HighlightColour;
 }
 
 int16_t GetScreenWidth() {

@@ -13,6 +13,7 @@
 #include "shell/base/memory_reserve.h"
 #include "shell/menus/menu_dispatch.h"
 #include "shell/menus/menu_items.h"
+#include "shell/windows/menu_building.h"
 #include "shell/base/resource_files.h"
 #include "shell/app/song_switch.h"
 #include "song/documents/open_dispatch.h"

@@ -6,7 +6,7 @@
 #include "shell/menus/dialog_menu_commands.h"
 #include "shell/base/fatal_stop.h"
 
-MenuRef gFileMenu = nullptr, gEditMenu = nullptr, gWindowMenu = nullptr,
+MenuRef gFileMenu = nullptr, gWindowMenu = nullptr,
         gTransformMenu = nullptr, gViewMenu = nullptr, gOptionsMenu = nullptr,
         gToolsMenu = nullptr;
 

@@ -3,21 +3,8 @@
 #pragma once
 
 #include "platform/menus/menus.h"
-
-enum : int16_t {
-  kAppMenuId = 427,
-  kFileMenuId = 428,
-  kEditMenuId = 429,
-  kTransformMenuId = 430,
-  kViewMenuId = 433,
-  kWindowMenuId = 435,
-  kToolsMenuId = 440,
-  kOptionsMenuId = 445,
-  kHelpMenuId = 498,
-  kSystemHelpMenuId = -16490,
-  kTempMenuId = 31924,
-  kMenuBarResId = 128,
-};
+#include "shell/base/undo_edit_menu.h"  // gEditMenu
+#include "shell/windows/menu_ids.h"  // the ids of the bar's menus
 
 // File menu items.
 enum : int16_t {
@@ -30,7 +17,7 @@ enum : int16_t {
   kFileQuitItem = 23,
 };
 
-extern MenuRef gFileMenu, gEditMenu, gWindowMenu, gTransformMenu, gViewMenu, gOptionsMenu,
+extern MenuRef gFileMenu, gWindowMenu, gTransformMenu, gViewMenu, gOptionsMenu,
     gToolsMenu;
 
 // Sets the bar, inserts the submenus, fetches the handles. A missing MBAR 128 stops the

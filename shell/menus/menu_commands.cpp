@@ -1,6 +1,7 @@
 #include "shell/menus/menu_commands.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "platform/memory/memory.h"
 #include "platform/resources/resource_manager.h"
@@ -12,8 +13,6 @@
 #include "shell/windows/window_appearance.h"
 #include "shell/windows/window_sizing.h"
 #include "song/model/song_context.h"
-
-int16_t gCurrentStyleId = 0;
 
 namespace {
 
@@ -73,7 +72,7 @@ OSStatus HandleStyleMenu(int16_t item) {
 }
 
 void ResetWindowPositions() {
-  for (int16_t kind = 2; kind <= 16; ++kind) {
+  for (int16_t kind = kSongListKind; kind < int16_t(std::size(kDefaultFrameWind)); ++kind) {
     AppWindow* w = GetWindowForKind(kind);
     Rect frame;
     if (GetAppWindowRef(w) && DefaultFrame(kind, &frame)) ResetWindowFrame(w, frame);

@@ -20,8 +20,6 @@ void SetPluginMenuQuery(PluginMenuQuery query);
 int16_t MapDispatchMenuId(int16_t menuId);
 extern MenuRef gMappedPluginMenu;
 
-// The current window appearance style ('MSTL' id).
-extern int16_t gCurrentStyleId;
 OSStatus HandleStyleMenu(int16_t item);
 // The tools menu (440): item 20 puts every window back at its default frame.
 OSStatus HandleToolsMenu(int16_t item);

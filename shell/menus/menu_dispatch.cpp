@@ -5,7 +5,7 @@
 #include "shell/app/app_entry.h"
 #include "shell/app/app_events.h"
 #include "shell/windows/app_windows.h"
-#include "shell/app/idle_tasks.h"
+#include "shell/base/idle_flag.h"
 #include "shell/windows/context_help.h"
 #include "shell/menus/dialog_menu_commands.h"
 #include "shell/menus/menu_bar.h"

@@ -7,18 +7,13 @@
 #include "shell/dialogs/drawn_popups.h"
 #include "shell/menus/menu_bar.h"
 #include "shell/base/resource_files.h"
+#include "shell/windows/menu_building.h"
 #include "song/model/songs.h"
 
 void DeleteMenuItemsAfter(MenuRef menu, int16_t n) {
   if (n < 0) n = 0;
   uint16_t count = CountMenuItems(menu);
   if (count > uint16_t(n)) DeleteMenuItems(menu, MenuItemIndex(n + 1), count - uint16_t(n));
-}
-
-int16_t AppendMenuItemLiteral(MenuRef menu, ConstStr255Param text) {
-  int16_t item = int16_t(CountMenuItems(menu) + 1);
-  AppendMenuItemTextLiteral(menu, text);
-  return item;
 }
 
 void SetMenuItemsEnabled(const uint8_t* items, int32_t count, MenuRef menu, bool enable) {
@@ -61,14 +56,6 @@ MenuRef BuildMenuFromStrList(MenuRef menu, int16_t strListId, uint32_t enableMas
   }
   if (made) InsertMenu(menu, -1);
   return menu;
-}
-
-void DisposeTempMenu() {
-  UseResFile(gAppResFile);
-  MenuRef menu = GetMenuHandle(kTempMenuId);
-  if (!menu) return;
-  DeleteMenu(kTempMenuId);
-  DisposeMenu(menu);
 }
 
 void AppendMenuItemWithSuffix(int16_t* savedLength, MenuRef menu, ConstStr255Param suffix, int16_t item) {

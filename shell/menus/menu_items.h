@@ -1,5 +1,6 @@
 // Small menu helpers the program's menus are built with: enabling by lists and masks, marks,
-// literal items, menus made from string lists, and the temporary menu.
+// menus made from string lists and contextual menus (literal items and the temporary menu:
+// shell/windows/menu_building.h).
 #pragma once
 
 #include <cstdint>
@@ -9,8 +10,6 @@
 
 // Deletes every item after item n.
 void DeleteMenuItemsAfter(MenuRef menu, int16_t n);
-// Appends an item whose text is taken literally; returns its item number.
-int16_t AppendMenuItemLiteral(MenuRef menu, ConstStr255Param text);
 
 // Enables or disables each item number of the list.
 void SetMenuItemsEnabled(const uint8_t* items, int32_t count, MenuRef menu, bool enable);
@@ -24,8 +23,6 @@ void SetMenuItemMark(MenuRef menu, int16_t item, int16_t mark);
 // Appends strings 2..n of 'STR#' strListId to menu, or to a new temporary menu kTempMenuId
 // (inserted as a submenu) when menu is null. A non-zero mask enables item n only when its bit n is set.
 MenuRef BuildMenuFromStrList(MenuRef menu, int16_t strListId, uint32_t enableMask);
-// Removes and disposes the temporary menu.
-void DisposeTempMenu();
 // The item's text as first seen (its length kept in *savedLength), a blank and the suffix.
 void AppendMenuItemWithSuffix(int16_t* savedLength, MenuRef menu, ConstStr255Param suffix, int16_t item);
 

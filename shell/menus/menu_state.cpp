@@ -3,6 +3,7 @@
 #include "platform/resources/resource_manager.h"
 #include "platform/windows/windows.h"
 #include "shell/windows/app_windows.h"
+#include "shell/windows/window_menu_hooks.h"
 #include "shell/dialogs/dialog_state.h"
 #include "shell/menus/edit_menu_state.h"
 #include "shell/menus/menu_bar.h"
@@ -64,4 +65,9 @@ void SetMenuItemTextFromList(MenuRef menu, int16_t item, int16_t offText, int16_
   Str255 text;
   GetIndString(text, kWindowTextList, state ? onText : offText);
   if (text[0]) SetMenuItemText(menu, MenuItemIndex(item), text);
+}
+
+void InstallWindowMenuHooks() {
+  gWindowMenuHooks.updateMenuState = UpdateMenuState;
+  gWindowMenuHooks.markWindowMenuItems = MarkWindowMenuItems;
 }

@@ -19,3 +19,7 @@ void UpdateFileMenuState();
 void MarkWindowMenuItems();
 // Sets the item's text to text `onText` or `offText` of STR# 143 by state.
 void SetMenuItemTextFromList(MenuRef menu, int16_t item, int16_t offText, int16_t onText, bool state);
+
+// Fills the window toolkit's hook table (shell/windows/window_menu_hooks.h) with the menu
+// state updates.
+void InstallWindowMenuHooks();

@@ -10,6 +10,7 @@
 #include "shell/menus/track_menu_commands.h"
 #include "shell/menus/track_menu_state.h"
 #include "shell/menus/window_menu_items.h"
+#include "shell/windows/window_appearance.h"
 
 namespace {
 

@@ -16,10 +16,8 @@ enum : int16_t {
   kAboutFirstLinkItem = 5,
   kAboutLastLinkItem = 7,
 };
-// Word 4: set while the about loop runs; closing the window clears it and ends the loop.
-constexpr uint16_t kAppWord4AboutLoop = 0x20;
-// Word 1: the late item is shown after kAboutLateTicks.
-constexpr uint16_t kAppWord1AboutLateItem = 0x400;
+// The about loop runs while kAppWord4AboutLoop is set; the late item is shown after
+// kAboutLateTicks when kAppWord1AboutLateItem is set (shell/base/app_state.h).
 constexpr uint32_t kAboutLateTicks = 1799;
 // How far ShowHideDialogItem moves an item out of sight.
 constexpr int16_t kItemOutOfSight = 16384;

@@ -3,6 +3,7 @@
 #include "platform/system/sys_beep.h"
 #include "platform/text/pascal_strings.h"
 #include "shell/base/arithmetic.h"
+#include "shell/base/position_formats.h"
 #include "song/conductor/tempo_tables.h"
 #include "shell/dialogs/dialog_arrows.h"
 #include "shell/dialogs/dialog_toolkit.h"
@@ -249,19 +250,6 @@ int32_t ApplyTempoEdit(void* fields) {
 }
 
 }  // namespace
-
-void FormatTenths(int32_t value, StringPtr text) {
-  bool negative = value < 0;
-  int64_t v = negative ? -int64_t(value) : value;
-  NumToString(long(v / 10), text);
-  if (negative) {
-    for (int i = text[0]; i >= 1; --i) text[i + 1] = text[i];
-    text[1] = '-';
-    ++text[0];
-  }
-  text[++text[0]] = '.';
-  text[++text[0]] = uint8_t('0' + v % 10);
-}
 
 void SplitSubframes(uint32_t time, int32_t parts[5]) {
   uint32_t perSecond = uint32_t(FramesPerSecond() * kSubframesPerFrame);

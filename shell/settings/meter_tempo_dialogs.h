@@ -46,8 +46,6 @@ enum : int16_t {
 bool RunTimeSignatureDialog();
 bool RunTempoDialog();
 
-// Tenths as a number with a point before its last digit (1200 -> "120.0", 45 -> "4.5").
-void FormatTenths(int32_t value, StringPtr text);
 // Subframes split into hours, minutes, seconds, frames and subframes at the song's frame
 // rate, and back.
 void SplitSubframes(uint32_t time, int32_t parts[5]);

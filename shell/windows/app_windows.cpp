@@ -11,6 +11,7 @@
 #include "shell/drawing/text_drawing.h"
 #include "song/prefs/window_layout.h"
 
+uint32_t gPendingWindowRefresh = 0;
 AppWindow* gAppWindowList = nullptr;
 AppWindow* gPopUpPortWindow = nullptr;
 AppWindow gSongListRecord, gInfoPanelRecord, gMainEditorRecord, gTrackWindowRecord,
@@ -29,7 +30,8 @@ constexpr int16_t kWindowMenuItems[kLastWindowKind + 1] = {
     0, 0, 5, 1, 7, 6, 10, 8, 9, 13, 16, 11, 0, 17, 18, 0, 0, 0, 0, 0, 15, 0, 2, 3, 0, 14};
 
 bool HasSlot(int16_t kind) {
-  return (kind >= 2 && kind <= 14) || (kind >= 20 && kind <= 23) || kind == 25;
+  return (kind >= kSongListKind && kind <= kMixerKind) ||
+         (kind >= kRhythmToolKind && kind <= kKeyboardWindowKind) || kind == kLoopWindowKind;
 }
 
 constexpr WindowAttributes kDocumentAttributes = 0x1200001f;
@@ -76,7 +78,7 @@ AppWindow* FindAppWindow(WindowRef window) {
 }
 
 WindowRef GetFrontDocWindow() {
-  return (gAppState[0] & 0x8) ? FrontNonFloatingWindow() : FrontWindow();
+  return (gAppState[0] & kAppWord0FloatingWindows) ? FrontNonFloatingWindow() : FrontWindow();
 }
 
 AppWindow* GetFrontAppWindow() { return FindAppWindow(GetFrontDocWindow()); }
@@ -113,7 +115,7 @@ bool GetWindResourceBounds(int16_t windResId, Rect* bounds) {
 void CreateAppWindow(AppWindow** slot, int16_t windResId, AppWindow* record, int16_t kind,
                      uint8_t listedFlag, int16_t style) {
   WindowRef window = nullptr;
-  if (style == 0 || !(gAppState[0] & 0x8)) {
+  if (style == 0 || !(gAppState[0] & kAppWord0FloatingWindows)) {
     Handle res = GetResource(FourCC("WIND"), windResId);
     Rect bounds{};
     GetWindResourceBounds(windResId, &bounds);

@@ -32,6 +32,11 @@ enum : int16_t {
   kLastWindowKind = 25,
 };
 
+// Bit k asks the idle pass for a redraw of the window of kind k (bit 24: the on-screen
+// keyboard, kind 23).
+extern uint32_t gPendingWindowRefresh;
+constexpr int16_t kKeyboardRefreshBit = 24;
+
 // In memory only: never written to a file.
 struct AppWindow {
   WindowRef window = nullptr;

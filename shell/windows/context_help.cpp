@@ -13,7 +13,7 @@
 #include "platform/windows/windows.h"
 #include "shell/windows/app_windows.h"
 #include "shell/base/error_report.h"
-#include "shell/menus/menu_bar.h"
+#include "shell/windows/menu_ids.h"
 
 extern char** environ;
 
@@ -21,7 +21,8 @@ uint16_t gHelpPrefs = 0;
 
 namespace {
 
-constexpr uint8_t kHelpBytes[23] = {0, 0, 3, 14, 5, 4, 8, 6, 7, 16, 19, 9, 20, 21, 22, 11, 12, 0, 1, 17, 18, 23, 24};
+constexpr uint8_t kHelpBytes[kJukeboxKind + 1] = {0,  0,  3,  14, 5,  4, 8, 6,  7,  16, 19, 9,
+                                                  20, 21, 22, 11, 12, 0, 1, 17, 18, 23, 24};
 constexpr char kHelpPageBase[] = "https://www.zarin-music.example/support/index.php?page=help";
 constexpr int16_t kHelpToggleItem = 4;
 constexpr int16_t kLocalManualItem = 5;
@@ -83,7 +84,7 @@ OSStatus OpenWithDesktop(const char* target) {
 }
 
 int32_t GetKindHelpTopic(int16_t kind) {
-  if (kind < 0 || kind > 22 || kHelpBytes[kind] == 0) return 0;
+  if (kind < 0 || kind > kJukeboxKind || kHelpBytes[kind] == 0) return 0;
   return 5000 + kHelpBytes[kind];
 }
 

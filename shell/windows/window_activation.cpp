@@ -6,14 +6,15 @@
 #include "platform/windows/windows.h"
 #include "shell/base/app_state.h"
 #include "shell/drawing/drawing_ports.h"
-#include "shell/menus/menu_state.h"
 #include "shell/dialogs/poll_events.h"
 #include "shell/dialogs/progress_dialog.h"
 #include "shell/drawing/screen_bounds.h"
 #include "shell/windows/window_scroll_bars.h"
+#include "shell/windows/window_menu_hooks.h"
 #include "shell/windows/window_sizing.h"
 
 uint16_t gDisplayWord = 0;
+WindowMenuHooks gWindowMenuHooks;
 
 namespace {
 
@@ -26,6 +27,15 @@ WindowActivateProc gActivateProcs[kLastWindowKind + 1] = {};
 void SetBars(AppWindow* w, bool on) {
   SetWindowScrollEnabled(w, nullptr, false, on);
   SetWindowScrollEnabled(w, nullptr, true, on);
+}
+
+// The menus' answers to a new front window; not installed, the menus stay as they are.
+void MarkWindowMenuForActivate() {
+  if (gWindowMenuHooks.markWindowMenuItems) gWindowMenuHooks.markWindowMenuItems();
+}
+
+void UpdateMenusForFront() {
+  if (gWindowMenuHooks.updateMenuState) gWindowMenuHooks.updateMenuState();
 }
 
 void SetDisplayBit(uint16_t bit, bool on) { gDisplayWord = on ? (gDisplayWord | bit) : (gDisplayWord & ~bit); }
@@ -75,7 +85,7 @@ bool ActivateSteps(AppWindow* w, int16_t kind, bool active) {
 }
 
 OSStatus ActivateOrDeactivate(EventRecord* event, WindowRef window, bool active) {
-  if (gAppState[4] & kAppWord4IgnoreActivate) return kNotHandled;
+  if (gAppState[4] & kAppWord4PopUpUp) return kNotHandled;
   EventRecord made{};
   if (!event) {
     made.what = activateEvt;
@@ -88,7 +98,7 @@ OSStatus ActivateOrDeactivate(EventRecord* event, WindowRef window, bool active)
   if (window) SetPortWindowPort(window);
   int16_t kind = GetWindowKindForActivate(window);
   AppWindow* w = FindAppWindow(window);
-  if (active) MarkWindowMenuItems();
+  if (active) MarkWindowMenuForActivate();
   bool handled = ActivateSteps(w, kind, active);
   if (handled) RunOwnerStep(w, active);
   if (saved) SetPort(saved);
@@ -140,7 +150,7 @@ void DragAppWindow(const EventRecord* event, WindowRef window) {
   GetWindowPositioningBounds(&limits);
   DragWindow(window, event->where, &limits);
   KeepWindowOnBestScreen(window);
-  if (GetAppWindowKind(GetFrontAppWindow()) != frontKind) UpdateMenuState();
+  if (GetAppWindowKind(GetFrontAppWindow()) != frontKind) UpdateMenusForFront();
   PollEvents(kActivateAndUpdate);
   if (saved) SetPort(saved);
 }

@@ -16,7 +16,6 @@ enum : uint16_t {
   kDisplayMixerActive = 0x10,
   kDisplayKeepEditorActive = 0x20,
 };
-constexpr uint16_t kAppWord4IgnoreActivate = 0x400;
 constexpr int16_t kProgressDialogActivateKind = 18;
 
 // A window owner's own activate (active true) or deactivate step.

@@ -13,14 +13,13 @@
 #include "shell/windows/app_windows.h"
 #include "shell/drawing/color_helpers.h"
 #include "shell/windows/editor_panes.h"
-#include "shell/app/idle_tasks.h"
-#include "shell/menus/menu_commands.h"
 #include "shell/drawing/screen_bounds.h"
 #include "shell/drawing/style_icons.h"
 #include "shell/drawing/transport_images.h"
 
 uint8_t gStyleBlock[kStyleBlockSize] = {};
 int16_t gStyleId = 0;
+int16_t gCurrentStyleId = 0;
 Handle gStyleResource = nullptr;
 CTabHandle gStyleColourTable = nullptr;
 int16_t gStyleClutId = 0;

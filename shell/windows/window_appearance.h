@@ -77,6 +77,8 @@ enum : uint16_t {
 // The applied style's block and id (the id is what the song keeps; 0 before any style).
 extern uint8_t gStyleBlock[kStyleBlockSize];
 extern int16_t gStyleId;
+// The window appearance style the song and the style menu ask for ('MSTL' id).
+extern int16_t gCurrentStyleId;
 // The applied style's 'MSTL' resource (locked, not purgeable), or null.
 extern Handle gStyleResource;
 // The program colour table (the style's 'clut'), its id, and the colours taken from it.

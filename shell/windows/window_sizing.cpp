@@ -131,7 +131,7 @@ void ResizeAppWindow(AppWindow* w, int16_t width, int16_t height, bool force) {
   WindowRef window = GetAppWindowRef(w);
   if (!window) return;
   SetPortWindowPort(window);
-  uint16_t wasResizing = gAppState[1] & kAppWord1Resizing;
+  uint16_t wasResizing = gAppState[1] & kAppWord1DrawingSuppressed;
   int16_t kind = w->kind;
   if (kind == kTrackWindowKind && height != 0) {
     force = true;
@@ -143,7 +143,7 @@ void ResizeAppWindow(AppWindow* w, int16_t width, int16_t height, bool force) {
   }
   bool changed = PortWidth(window) != width || PortHeight(window) != height;
   if (force || changed) {
-    gAppState[1] |= kAppWord1Resizing;
+    gAppState[1] |= kAppWord1DrawingSuppressed;
     SizeWindow(window, width, height, false);
     InvalScrollBarStrips(w);
     LayoutScrollBars(w);
@@ -151,7 +151,7 @@ void ResizeAppWindow(AppWindow* w, int16_t width, int16_t height, bool force) {
   UpdateWindowScrollers(w);
   InvalAppWindowPort(w);
   if (changed && kind != kMainEditorWindowKind) RelayoutWindowContent(w);
-  gAppState[1] = uint16_t((gAppState[1] & ~kAppWord1Resizing) | wasResizing);
+  gAppState[1] = uint16_t((gAppState[1] & ~kAppWord1DrawingSuppressed) | wasResizing);
 }
 
 void SetAppWindowSize(AppWindow* w, int16_t width, int16_t height) { ResizeAppWindow(w, width, height, false); }

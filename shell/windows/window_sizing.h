@@ -22,8 +22,6 @@ extern int16_t gTrackButtonHeight;
 extern ControlRef gTrackVScroll, gTrackHScroll;
 extern ControlRef gTrackButtons[4];
 
-constexpr uint16_t kAppWord1Resizing = 0x200;
-
 // Per-kind steps that the windows' owners install: the scroll ranges after a resize, and
 // the content layout after a size change.
 using WindowKindProc = void (*)(AppWindow* w);

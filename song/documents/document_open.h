@@ -8,11 +8,6 @@
 #include "platform/files/files.h"
 #include "platform/memory/mac_types.h"
 
-// Bit 0 of the fifth application-state word while a document loads.
-constexpr uint16_t kAppWord4Loading = 0x0001;
-// Bit value 2 of the first application-state word: documents may bring slots 4 and 6.
-constexpr uint16_t kAppWord0DocumentAliases = 0x0002;
-
 // Opens the document named by fileSpec in place of the open one. isBundle 0 takes it from the
 // file's type ('Mbun'). With addToRecent a document that opened goes to the recent documents.
 // A failure is reported (ReportError) and returned; the open document stays as it was.

@@ -2,13 +2,12 @@
 
 #include "platform/memory/byte_order.h"
 #include "platform/text/pascal_strings.h"
-#include "song/instruments/driver_procs.h"
 #include "shell/base/app_strings.h"
-#include "song/instruments/output_kind_hooks.h"
+#include "shell/base/audio_driver_lookup.h"
+#include "shell/base/audio_driver_table.h"
+#include "song/instruments/driver_procs.h"
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"
-
-OutputKindHooks gOutputKindHooks;
 
 namespace {
 
@@ -31,10 +30,11 @@ void AppendCString(const char* text) {
   AppendPString(gStringBuffer, item);
 }
 
-// The audio driver's name for kinds 19, 23 and 24; null when not installed or no such driver.
+// The audio driver's name for kinds 19, 23 and 24; null when there is no such driver.
 const char* AudioDriverName(uint8_t kind) {
-  bool audio = kind == 19 || kind == 23 || kind == 24;
-  return audio && gOutputKindHooks.audioDriverName ? gOutputKindHooks.audioDriverName(kind) : nullptr;
+  if (kind != 19 && kind != 23 && kind != 24) return nullptr;
+  const AudioDriverRecord* driver = FindAudioDriverById(kind);
+  return driver ? driver->name : nullptr;
 }
 
 }  // namespace
@@ -58,7 +58,15 @@ void NormalizeKindPair(uint8_t* kind, uint8_t* port) {
 void NormalizeKindPairDefault(uint8_t* kind, uint8_t* port, int32_t) { NormalizeKindPair(kind, port); }
 
 uint32_t GetDriverProcForKind(uint8_t kind) {
-  return gOutputKindHooks.driverProcForKind ? gOutputKindHooks.driverProcForKind(kind) : 0;
+  switch (kind) {
+    case 5: return kQuickTimeMusicDriverProc;
+    case 18: return kMidiPortDriverProc;
+    case 20: return kPluginInstrumentDriverProc;
+    case 21: return kReWireDriverProc;
+    default: break;
+  }
+  const AudioDriverRecord* driver = FindAudioDriverById(kind);
+  return driver ? uint32_t(kAudioDriverProcBase + driver->id) : uint32_t(kDefaultDriverProc);
 }
 
 void RefreshCurrentTrackDriver() {

@@ -16,8 +16,7 @@ void NormalizeKindPair(uint8_t* kind, uint8_t* port);
 // The same; the third argument of the handler tables has no effect.
 void NormalizeKindPairDefault(uint8_t* kind, uint8_t* port, int32_t unused = 255);
 // The driver procedure id for a device kind: fixed ones for kinds 5, 18, 20 and 21, else the
-// procedure of the audio driver with that id, else the default procedure. Asked of the
-// drivers through gOutputKindHooks (0 when not installed).
+// procedure of the audio driver with that id, else the default procedure.
 uint32_t GetDriverProcForKind(uint8_t kind);
 // Normalises the current track's pair (bytes 58 and 17) and stores its kind's procedure in
 // the track's procedure word (offset 208).

@@ -31,9 +31,6 @@ constexpr int32_t kResOpenBits = 8;
 constexpr int32_t kResInstrumentSettings = 16;
 constexpr int32_t kResRects = 80;
 constexpr int32_t kResViewValues = 592;
-// Application state: the second state byte's bit 0 and the floating-window capability.
-constexpr uint16_t kAppInfoPanelWanted = 0x0001;
-constexpr uint16_t kAppFloatingWindows = 0x0008;
 
 int16_t Height(const Rect& r) { return int16_t(r.bottom - r.top); }
 int16_t Width(const Rect& r) { return int16_t(r.right - r.left); }
@@ -77,7 +74,7 @@ uint32_t CollectOpenBits() {
   uint32_t bits = 0;
   for (int16_t kind = 1; kind <= kLayoutWindowKinds; ++kind)
     if (IsWindowKindOpen(kind)) bits |= 1u << (kind - 1);
-  if ((gAppState[0] & kAppInfoPanelWanted) && (gAppState[0] & kAppFloatingWindows))
+  if ((gAppState[0] & kAppWord0InfoPanelWanted) && (gAppState[0] & kAppWord0FloatingWindows))
     bits |= 1u << (kInfoPanelKind - 1);
   return bits;
 }

@@ -35,6 +35,7 @@ int32_t ChannelAnswer() { return gLog.channelAnswer; }
 class EnginePrepare : public ::testing::Test {
  protected:
   void SetUp() override {
+    InstallErrorReportHooks();
     gLog = DriverLog();
     for (AudioDriverOps* d : {&used_, &unused_}) {
       d->Open = LogOpen;

@@ -6,6 +6,7 @@
 #include "shell/app/app_entry.h"
 #include "shell/base/app_state.h"
 #include "shell/app/idle_tasks.h"
+#include "shell/base/idle_flag.h"
 #include "shell/app/shutdown.h"
 #include "shell/app/startup.h"
 #include "song/prefs/window_layout.h"

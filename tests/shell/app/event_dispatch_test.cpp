@@ -10,7 +10,7 @@
 #include "shell/base/app_state.h"
 #include "shell/windows/app_windows.h"
 #include "shell/app/apple_event_handlers.h"
-#include "shell/app/idle_tasks.h"
+#include "shell/base/idle_flag.h"
 #include "shell/menus/menu_bar.h"
 #include "shell/menus/menu_dispatch.h"
 #include "shell/app/shutdown.h"

@@ -38,6 +38,7 @@ class AppearanceTest : public ResourceFixture {
  protected:
   void SetUp() override {
     ResourceFixture::SetUp();
+    InstallErrorReportHooks();
     SInt16 appRef = -1;
     ASSERT_EQ(OpenAppResourceFile(ZARIN_TEST_APP_RESOURCES, &appRef), noErr);
     UseResFile(refNum_);

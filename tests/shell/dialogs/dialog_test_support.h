@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/dialogs/dialogs.h"
+#include "shell/dialogs/dialog_alerts.h"
 #include "shell/dialogs/dialog_state.h"
 #include "tests/platform/controls/ui_test_support.h"
 
@@ -74,6 +75,7 @@ class DialogTest : public ui_test::UiTest {
  protected:
   void SetUp() override {
     UiTest::SetUp();
+    InstallErrorReportHooks();
     ResetDialogState();
     resources_ = std::make_unique<ui_test::ScopedResources>(zarin_test::ReadWholeFile(ZARIN_DIALOGS_SOURCE));
   }

@@ -2,6 +2,7 @@
 // the typed meter, key and tempo into the conductor map, Cancel changes nothing.
 #include <gtest/gtest.h>
 
+#include "shell/base/position_formats.h"
 #include "shell/dialogs/dialog_arrows.h"
 #include "shell/dialogs/dialog_toolkit.h"
 #include "shell/settings/meter_tempo_dialogs.h"

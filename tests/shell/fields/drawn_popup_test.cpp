@@ -11,6 +11,7 @@
 #include "shell/dialogs/drawn_popups.h"
 #include "shell/menus/menu_bar.h"
 #include "shell/menus/menu_items.h"
+#include "shell/windows/menu_building.h"
 #include "shell/drawing/text_drawing.h"
 #include "shell/drawing/scratch_rect.h"
 #include "shell/dialogs/value_fields.h"

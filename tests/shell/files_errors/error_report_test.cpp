@@ -13,6 +13,7 @@
 #include "shell/base/app_state.h"
 #include "shell/dialogs/dialog_alerts.h"
 #include "shell/base/error_report.h"
+#include "shell/base/error_report_hooks.h"
 #include "shell/base/memory_reserve.h"
 #include "tests/shell/files_errors/resource_fixture.h"
 
@@ -47,6 +48,7 @@ class ErrorReportTest : public ResourceFixture {
  protected:
   void SetUp() override {
     ResourceFixture::SetUp();
+    InstallErrorReportHooks();
     gAppState[3] = 0;
     gInsufficientMemoryShown = 0;
   }
@@ -140,6 +142,19 @@ TEST_F(ErrorReportTest, EmptyTextAndBackground) {
   PostNotificationText(nullptr);
   EXPECT_EQ(GetInstalledNotification(), nullptr);
   gAppState[3] = 0;
+}
+
+TEST_F(ErrorReportTest, WithoutTheDialogToolkitTheTextGoesToTheConsole) {
+  gErrorReportHooks = ErrorReportHooks();
+  gAppState[1] = 0;
+  int32_t before = CountAlertsShown();
+  const unsigned char text[] = "\015Disk is full.";
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(ShowTextInAlert(text), 1);
+  std::string console = ::testing::internal::GetCapturedStderr();
+  EXPECT_NE(console.find("Disk is full."), std::string::npos) << console;
+  EXPECT_EQ(CountAlertsShown(), before);
+  EXPECT_EQ(gAppState[1] & kAppWord1DrawingSuppressed, 0);
 }
 
 class ReserveTest : public ::testing::Test {

@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "shell/dialogs/dialog_alerts.h"
 #include "shell/dialogs/dialog_state.h"
 #include "shell/dialogs/nib_dialog.h"
 #include "shell/dialogs/nib_dialog_events.h"
@@ -63,6 +64,7 @@ class NibDialogTest : public ui_test::UiTest {
  protected:
   void SetUp() override {
     UiTest::SetUp();
+    InstallErrorReportHooks();
     ResetDialogState();
     gCurrentNibDialog = nullptr;
     resources = std::make_unique<ui_test::ScopedResources>(kTestNibSource);

@@ -45,6 +45,7 @@ class FileDialogs : public ::testing::Test {
  protected:
   void SetUp() override {
     InstallDocumentDialogHooks();
+    InstallErrorReportHooks();
     setenv("ZARIN_HEADLESS", "1", 1);
     unsetenv("ZARIN_NAV_REPLY");
     InitWindows();

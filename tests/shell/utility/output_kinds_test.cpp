@@ -2,7 +2,6 @@
 
 #include <string>
 
-#include "audio/devices/output_kind_drivers.h"
 #include "song/instruments/driver_procs.h"
 #include "song/instruments/output_kinds.h"
 
@@ -32,7 +31,6 @@ TEST(OutputKinds, NormalizeKindPairTable) {
 }
 
 TEST(OutputKinds, DriverProcedures) {
-  InstallOutputKindHooks();
   EXPECT_EQ(GetDriverProcForKind(5), kQuickTimeMusicDriverProc);
   EXPECT_EQ(GetDriverProcForKind(18), kMidiPortDriverProc);
   EXPECT_EQ(GetDriverProcForKind(20), kPluginInstrumentDriverProc);
@@ -43,7 +41,6 @@ TEST(OutputKinds, DriverProcedures) {
 }
 
 TEST(OutputKinds, NamesAreNeverEmptyForKnownKinds) {
-  InstallOutputKindHooks();
   for (int kind = 0; kind < 25; ++kind) EXPECT_GT(BuildOutputKindName(uint8_t(kind), 0)[0], 0) << kind;
   EXPECT_GT(GetOutputKindName(127, 0)[0], 0);
   EXPECT_EQ(BuildOutputKindName(60, 0)[0], 0);
@@ -59,7 +56,6 @@ TEST(OutputKinds, NamesAreNeverEmptyForKnownKinds) {
 namespace {
 
 TEST(OutputKinds, CurrentTrackDriverIsNormalisedAndStored) {
-  InstallOutputKindHooks();
   ResetSongDatabase();
   ASSERT_NE(gCurrentTrack, nullptr);
   gCurrentTrack[kTrackType] = 9;

@@ -6,6 +6,7 @@
 #include "shell/menus/edit_menu_state.h"
 #include "shell/menus/menu_bar.h"
 #include "shell/menus/menu_items.h"
+#include "shell/windows/menu_building.h"
 #include "song/model/songs.h"
 #include "tests/platform/windows/windows_test_support.h"
 

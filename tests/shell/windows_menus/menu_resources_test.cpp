@@ -10,6 +10,7 @@
 #include "shell/windows/app_windows.h"
 #include "shell/menus/menu_bar.h"
 #include "shell/menus/menu_items.h"
+#include "shell/windows/menu_building.h"
 #include "shell/drawing/text_drawing.h"
 #include "shell/windows/window_scroll_bars.h"
 #include "tests/platform/quickdraw/qd_test_support.h"

@@ -166,11 +166,11 @@ TEST_F(WindowsMenus, ActivationKeepsTheDisplayBitsOfTheActiveWindow) {
   EXPECT_FALSE(gDisplayWord & kDisplayMarkerListActive);
   EXPECT_TRUE(gDisplayWord & kDisplayMixerActive);
 
-  gAppState[4] |= kAppWord4IgnoreActivate;
+  gAppState[4] |= kAppWord4PopUpUp;
   EXPECT_EQ(-9874, ActivateWindowByKind(nullptr, Window(kSongListKind), true));
   EXPECT_EQ(-9874, DeactivateWindowByKind(nullptr, Window(kMixerKind)));
   EXPECT_TRUE(gDisplayWord & kDisplayMixerActive);
-  gAppState[4] &= ~kAppWord4IgnoreActivate;
+  gAppState[4] &= ~kAppWord4PopUpUp;
 
   WindowRef stranger = nullptr;
   Rect bounds{100, 100, 200, 200};

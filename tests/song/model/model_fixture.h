@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/memory/memory.h"
+#include "shell/dialogs/dialog_alerts.h"
 #include "song/model/utility_track_access.h"
 #include "song/events/event_lists.h"
 #include "song/events/seq_event.h"
@@ -77,6 +78,7 @@ inline std::vector<size_t> ForwardStarts(const std::vector<uint8_t>& list) {
 class SongModelTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    InstallErrorReportHooks();  // the alerts about damaged lists
     ResetSongDatabase();
     baseline_ = CountLiveHandles();
   }

@@ -16,6 +16,7 @@
 #include "shell/base/file_access.h"
 #include "shell/settings/preference_settings.h"
 #include "shell/base/resource_files.h"
+#include "shell/dialogs/dialog_alerts.h"
 #include "song/instruments/instrument_table.h"
 #include "song/documents/document_input.h"
 #include "song/documents/instrument_table_io.h"
@@ -134,6 +135,7 @@ PrefsSettings DistinctSettings() {
 void PrefsTest::SetUp() {
   InstrumentTableTest::SetUp();
   InstallDialogSettingsHooks();
+  InstallErrorReportHooks();  // the alerts about damaged files
   CloseAllResFiles();
   gPrefsResFile = -1;
   RegisterStandardFolder(kPreferencesFolderType, folder_.path());

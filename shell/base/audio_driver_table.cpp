@@ -1,7 +1,7 @@
-#include "audio/devices/instruments_audio_drivers.h"
+#include "shell/base/audio_driver_table.h"
 
 // Interim: the one host driver, without its channel-count procedures.
 const AudioDriverRecord gAudioDriverTable[] = {
-    {19, DriverProcId(kAudioDriverProcBase + 19), "Audio Output"},
+    {19, "Audio Output"},
 };
 const int32_t gAudioDriverCount = 1;

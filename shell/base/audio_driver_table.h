@@ -1,13 +1,12 @@
 // The static table of audio drivers. It holds one entry, the host audio driver (id 19).
+// An audio driver's send procedure is the driver-procedure id kAudioDriverProcBase + its id
+// (song/instruments/driver_procs.h).
 #pragma once
 
 #include <cstdint>
 
-#include "song/instruments/driver_procs.h"
-
 struct AudioDriverRecord {
   uint8_t id = 0;
-  DriverProcId sendProc = kNoDriverProc;
   const char* name = "";
 };
 

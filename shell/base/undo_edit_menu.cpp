@@ -1,0 +1,3 @@
+#include "shell/base/undo_edit_menu.h"
+
+MenuRef gEditMenu = nullptr;
