@@ -5,7 +5,6 @@
 #include "song/model/song_layout.h"
 #include "song/model/track_numbers.h"
 
-uint8_t gIterationAbort = 0;
 int16_t gTrackListFirstRow = 0;
 int16_t gTrackListVisibleRows = 0;
 

@@ -22,10 +22,11 @@ make_tree() {
     > "$work/tree/song/model/CMakeLists.txt"
 }
 
-# expect NAME STATUS PATTERN: the check exits with STATUS and prints PATTERN.
+# expect NAME STATUS PATTERN [ARGS...]: the check, given ARGS, exits with STATUS and prints
+# PATTERN.
 expect() {
   local output status
-  output=$(python3 "$check" --root "$work/tree" 2>&1)
+  output=$(python3 "$check" --root "$work/tree" "${@:4}" 2>&1)
   status=$?
   if [ "$status" -ne "$2" ] || ! grep -q -- "$3" <<<"$output"; then
     echo "FAIL $1: exit $status, wanted $2 and '$3'; output:"
@@ -60,5 +61,23 @@ expect "a raw sleep above the platform" 1 "songs.cpp:2: raw threads"
 make_tree
 echo '// the old code called usleep here' > "$work/tree/song/model/songs.cpp"
 expect "a comment naming a sleep" 0 "0 refused"
+
+# A low library that uses a symbol a higher layer defines, with no include line to show it.
+make_tree
+mkdir -p "$work/build"
+printf 'void AdvanceClock();\nvoid PlaySong() { AdvanceClock(); }\n' > "$work/build/songs.cpp"
+printf 'void AdvanceClock() {}\n' > "$work/build/clock.cpp"
+c++ -c "$work/build/songs.cpp" -o "$work/build/songs.o"
+c++ -c "$work/build/clock.cpp" -o "$work/build/clock.o"
+ar rcs "$work/build/libsong_model.a" "$work/build/songs.o"
+ar rcs "$work/build/libsequencer_clock.a" "$work/build/clock.o"
+expect "a symbol of a higher layer" 1 \
+  "libsong_model.a (song) uses AdvanceClock(), which sequencer_clock of the higher layer sequencer" \
+  --symbols "$work/build"
+printf 'void AdvanceClock() {}\nvoid PlaySong() { AdvanceClock(); }\n' > "$work/build/songs.cpp"
+c++ -c "$work/build/songs.cpp" -o "$work/build/songs.o"
+rm "$work/build/libsong_model.a"
+ar rcs "$work/build/libsong_model.a" "$work/build/songs.o"
+expect "symbols of its own library" 0 "0 refused" --symbols "$work/build"
 
 [ "$failures" -eq 0 ]

@@ -1,0 +1,3 @@
+#include "shell/base/iteration_abort.h"
+
+uint8_t gIterationAbort = 0;
