@@ -3,7 +3,7 @@
 #include "audio/engine/engine_channels.h"
 #include "song/instruments/instrument_volumes.h"
 #include "plugins/engine_plugin_services.h"
-#include "plugins/instruments_plugin_services.h"
+#include "song/instruments/plugin_hooks.h"
 #include "shell/base/audio_driver_lookup.h"
 #include "shell/app/output_kinds.h"
 #include "song/instruments/instrument_table.h"

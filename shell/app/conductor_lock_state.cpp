@@ -2,7 +2,7 @@
 
 #include "audio/engine/conductor_engine_state.h"
 #include "platform/memory/memory.h"
-#include "plugins/instruments_plugin_services.h"
+#include "song/instruments/plugin_hooks.h"
 #include "sequencer/transport/conductor_transport.h"
 #include "song/conductor/conductor_map.h"
 #include "song/model/song_context.h"

@@ -1,5 +1,8 @@
 #include "shell/app/program_hooks.h"
 
+#include "plugins/plugin_hooks.h"
+
 void InstallProgramHooks() {
   // Each layer's installer below fills the tables of the layers under it.
+  InstallPluginHooks();
 }

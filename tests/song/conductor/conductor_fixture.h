@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/memory/memory.h"
+#include "shell/app/program_hooks.h"
 #include "sequencer/clock/tempo_tables.h"
 #include "sequencer/transport/conductor_transport.h"
 #include "song/conductor/conductor_map.h"
@@ -24,6 +25,7 @@
 class ConductorTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    InstallProgramHooks();  // the channel walk of the plug-ins
     gClockTempoFactor = kUnityTempoFactor;
     gSmpteRateCode = 3;
     gResolutionBeforeChange = gTicksPerQuarter = 480;

@@ -4,6 +4,7 @@
 
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
+#include "shell/app/program_hooks.h"
 #include "song/instruments/instrument_table.h"
 #include "song/model/song_layout.h"
 #include "song/model/songs.h"
@@ -29,6 +30,7 @@ void DisposeSongBlock(Handle song) {
 }  // namespace
 
 void InstrumentTableTest::SetUp() {
+  InstallProgramHooks();  // the plug-ins dispose and copy the insert racks, walk the channels
   DisposeInstrumentTable();
   RebuildInstrumentState();  // no table: the lookup tables are freed
   liveHandlesAtStart_ = CountLiveHandles();

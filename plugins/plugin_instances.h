@@ -1,13 +1,9 @@
 // Interim: plug-in instances as counted records and the insert chains that link them, with
 // the chain lists (snapshots) that let two racks use the same instances. Only the counting,
 // the links and the bypass byte exist; nothing is loaded or rendered until the plug-in host
-// is built.
+// is built. The song reaches the chain operations through its plug-in hooks
+// (song/instruments/plugin_hooks.h); song/instruments/rack_sharing.h describes the rack.
 //
-// An insert rack (a handle held by an Instrument at +244 or a TrackEntry at +232) is, until
-// then, a block whose first eight bytes are:
-//   +0 u8  flags: 0x02 changed, 0x08 counts as a plug-in device, 0x20 shared
-//   +4 u32 chain cell: with 0x20 clear the id of the first instance of the live chain (0
-//          none); with 0x20 set the handle of a chain list
 // A chain list is u32 count n, then n entries of 16 bytes {u32 instance id, u32 position in
 // the chain, u32 0, u8 bypass, 3 pad}; each listed instance holds one reference.
 #pragma once
@@ -15,11 +11,6 @@
 #include <cstdint>
 
 #include "platform/memory/mac_types.h"
-
-constexpr int32_t kRackFlags = 0;
-constexpr int32_t kRackChainCell = 4;
-constexpr int32_t kRackMinSize = 8;
-constexpr uint8_t kRackFlagShared = 0x20;
 
 constexpr int32_t kChainListHeader = 4;
 constexpr int32_t kChainListEntry = 16;
@@ -39,17 +30,17 @@ int32_t CountOpenPluginInstances();
 
 // A list of the chain from head (each instance one more reference), or 0 for an empty chain
 // or when memory is short.
-Handle SnapshotInsertChain(uint32_t head);
-void AdjustListedPluginReferences(Handle list, int32_t delta);
+Handle ListInsertChain(uint32_t head);
+void AdjustChainListReferences(Handle list, int32_t delta);
 // Links the listed instances again in list order (each one more reference), restores their
 // bypass states and returns the first (0 for a null or empty list).
-uint32_t RelinkInsertChain(Handle list);
+uint32_t RelinkChainList(Handle list);
 // Releases each listed instance once and disposes the list. A null list does nothing.
-void DisposeInsertChainList(Handle list, int32_t flag);
+void DisposeChainList(Handle list, int32_t flag);
 // Re-reads the state of each plug-in of a chain and lets go of the chain's hold on it (each
 // instance released once; nothing is re-read yet).
-void RefreshRackPlugins(Handle rack, uint32_t head);
+void RefreshChainPlugins(Handle rack, uint32_t head);
 // Registers the patch names of the rack's first plug-in (no names exist yet).
-void RegisterPluginPatchNames(Handle rack, uint32_t head, int32_t flag);
+void RegisterChainPatchNames(Handle rack, uint32_t head, int32_t flag);
 // Releases every instance of a live chain once.
-void ReleaseInsertChain(uint32_t head);
+void ReleaseChainInstances(uint32_t head);
