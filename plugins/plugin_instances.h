@@ -28,19 +28,13 @@ void SetPluginBypass(uint32_t instance, uint8_t on, int32_t mode);
 // Number of instances still open (for leak checks).
 int32_t CountOpenPluginInstances();
 
-// A list of the chain from head (each instance one more reference), or 0 for an empty chain
-// or when memory is short.
+// The chain operations the plug-in hooks install, in the order of their entries (see
+// song/instruments/plugin_hooks.h for what each does). Interim: refreshing a chain only lets
+// go of its hold on each instance, and no patch names exist yet.
 Handle ListInsertChain(uint32_t head);
 void AdjustChainListReferences(Handle list, int32_t delta);
-// Links the listed instances again in list order (each one more reference), restores their
-// bypass states and returns the first (0 for a null or empty list).
 uint32_t RelinkChainList(Handle list);
-// Releases each listed instance once and disposes the list. A null list does nothing.
 void DisposeChainList(Handle list, int32_t flag);
-// Re-reads the state of each plug-in of a chain and lets go of the chain's hold on it (each
-// instance released once; nothing is re-read yet).
 void RefreshChainPlugins(Handle rack, uint32_t head);
-// Registers the patch names of the rack's first plug-in (no names exist yet).
 void RegisterChainPatchNames(Handle rack, uint32_t head, int32_t flag);
-// Releases every instance of a live chain once.
 void ReleaseChainInstances(uint32_t head);
