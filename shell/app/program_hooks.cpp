@@ -1,8 +1,10 @@
 #include "shell/app/program_hooks.h"
 
+#include "editors/editor_hooks.h"
 #include "plugins/plugin_hooks.h"
 
 void InstallProgramHooks() {
   // Each layer's installer below fills the tables of the layers under it.
+  InstallEditorHooks();
   InstallPluginHooks();
 }

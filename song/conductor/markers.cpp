@@ -3,7 +3,6 @@
 #include <cstring>
 
 #include "editing/conductor_marker_window.h"
-#include "editors/conductor_selection_scale.h"
 #include "platform/memory/memory.h"
 #include "sequencer/transport/conductor_transport.h"
 #include "shell/base/error_report.h"

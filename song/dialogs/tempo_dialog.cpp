@@ -1,7 +1,7 @@
 #include "song/dialogs/tempo_dialog.h"
 
 #include "audio/engine/conductor_engine_state.h"
-#include "editors/conductor_selection_scale.h"
+#include "editors/scale_time.h"
 #include "sequencer/transport/conductor_transport.h"
 #include "shell/app/conductor_lock_state.h"
 #include "song/events/utility_event_selection.h"

@@ -77,3 +77,11 @@ void SelectWholeSong(int32_t flag) {
   if (flag == 0 || listKind) SetTimeRange(1, ReadU32BE(gCurrentSong + kSongEndTick));
   if (flag) RedrawAll(0);
 }
+
+int32_t ScaleTickFromSelectionStart(int32_t tick, double factor) {
+  double start = double(gTimeSelection.start.tick);
+  double t = start + (double(tick) - start) * factor;
+  if (t >= 2147483647.0) return 0x7fffffff;
+  if (t <= -2147483648.0) return INT32_MIN;
+  return int32_t(t);
+}

@@ -1,8 +1,8 @@
 #include "song/model/song_iterators.h"
 
 #include "editing/clipboard_song.h"
-#include "editors/track_editor_services.h"
-#include "editors/track_selection.h"
+#include "song/model/editor_hooks.h"
+#include "song/model/track_selection.h"
 #include "media/track_media.h"
 #include "platform/memory/memory.h"
 #include "song/model/utility_track_access.h"

@@ -1,6 +1,6 @@
 #include "song/model/track_iterators.h"
 
-#include "editors/track_selection.h"
+#include "song/model/track_selection.h"
 #include "media/track_media.h"
 #include "shell/base/busy_cursor.h"
 #include "song/model/utility_track_access.h"

@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "editing/instruments_clipboard.h"
-#include "editors/track_editor_services.h"
-#include "editors/track_selection.h"
+#include "song/model/editor_hooks.h"
+#include "song/model/track_selection.h"
 #include "platform/memory/memory.h"
 #include "sequencer/transport/undo_instrument_assignments.h"
 #include "shell/base/error_report.h"

@@ -25,7 +25,7 @@
 class ConductorTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    InstallProgramHooks();  // the channel walk of the plug-ins
+    InstallProgramHooks();  // the editors' scale time, the channel walk of the plug-ins
     gClockTempoFactor = kUnityTempoFactor;
     gSmpteRateCode = 3;
     gResolutionBeforeChange = gTicksPerQuarter = 480;

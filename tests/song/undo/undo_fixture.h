@@ -13,7 +13,7 @@
 
 #include "audio/engine/undo_engine_busy.h"
 #include "editing/instruments_clipboard.h"
-#include "editors/track_selection.h"
+#include "song/model/track_selection.h"
 #include "platform/files/files.h"
 #include "platform/memory/memory.h"
 #include "platform/resources/resources.h"
