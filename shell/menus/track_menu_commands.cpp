@@ -2,7 +2,7 @@
 
 #include "editing/edit_menu_services.h"
 #include "media/audio_menu_services.h"
-#include "media/track_media.h"
+#include "song/model/media_hooks.h"
 #include "mixer/mixer_menu_services.h"
 #include "plugins/plugin_menu_services.h"
 #include "shell/base/error_report.h"

@@ -4,7 +4,7 @@
 
 #include "audio/engine/conductor_engine_state.h"
 #include "audio/engine/instruments_engine_channels.h"
-#include "media/undo_jukebox.h"
+#include "song/model/media_hooks.h"
 #include "sequencer/transport/undo_transport_position.h"
 #include "song/model/child_sequences.h"
 #include "song/model/song_context.h"

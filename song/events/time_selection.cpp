@@ -1,7 +1,8 @@
 #include "song/events/time_selection.h"
 
 #include "audio/engine/sample_position.h"
-#include "media/track_media.h"
+#include "song/model/media_hooks.h"
+#include "song/model/region_lists.h"
 #include "sequencer/transport/transport_state.h"
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"

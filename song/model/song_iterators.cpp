@@ -3,7 +3,6 @@
 #include "editing/clipboard_song.h"
 #include "song/model/editor_hooks.h"
 #include "song/model/track_selection.h"
-#include "media/track_media.h"
 #include "platform/memory/memory.h"
 #include "song/model/utility_track_access.h"
 #include "song/model/child_sequences.h"

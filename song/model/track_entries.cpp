@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "song/model/editor_hooks.h"
-#include "media/track_media.h"
+#include "song/model/media_hooks.h"
 #include "platform/memory/memory.h"
 #include "song/model/utility_iteration.h"
 #include "song/model/utility_track_access.h"

@@ -1,7 +1,7 @@
 #include "song/model/track_length.h"
 
 #include "song/model/editor_hooks.h"
-#include "media/track_media.h"
+#include "song/model/region_lists.h"
 #include "song/model/track_sections.h"
 #include "song/model/utility_track_access.h"
 #include "song/conductor/conductor_map.h"
