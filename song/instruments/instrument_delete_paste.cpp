@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "editing/instruments_clipboard.h"
+#include "song/model/clipboard_record.h"
 #include "song/instruments/instrument_volumes.h"
 #include "platform/memory/memory.h"
 #include "song/instruments/plugin_hooks.h"

@@ -1,6 +1,6 @@
 #include "song/model/song_iterators.h"
 
-#include "editing/clipboard_song.h"
+#include "song/model/clipboard_record.h"
 #include "song/model/editor_hooks.h"
 #include "song/model/track_selection.h"
 #include "platform/memory/memory.h"

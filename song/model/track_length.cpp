@@ -6,7 +6,7 @@
 #include "song/model/utility_track_access.h"
 #include "song/conductor/conductor_map.h"
 #include "song/events/event_lists.h"
-#include "editing/conductor_marker_window.h"
+#include "song/conductor/markers.h"
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"
 #include "song/model/songs.h"

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <vector>
 
-#include "editing/instruments_clipboard.h"
+#include "song/model/clipboard_record.h"
 #include "song/model/editor_hooks.h"
 #include "song/model/track_selection.h"
 #include "platform/memory/memory.h"

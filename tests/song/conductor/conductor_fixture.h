@@ -25,7 +25,7 @@
 class ConductorTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    InstallProgramHooks();  // the editors' scale time, the channel walk of the plug-ins
+    InstallProgramHooks();  // the editors' scale time, the marker window, the channel walk
     gClockTempoFactor = kUnityTempoFactor;
     gSmpteRateCode = 3;
     gResolutionBeforeChange = gTicksPerQuarter = 480;

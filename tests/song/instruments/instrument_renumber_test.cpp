@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "audio/engine/instruments_engine_channels.h"
-#include "editing/instruments_clipboard.h"
+#include "song/model/clipboard_record.h"
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
 #include "sequencer/midi/instruments_driver_procs.h"

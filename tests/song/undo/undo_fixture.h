@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "audio/engine/undo_engine_busy.h"
-#include "editing/instruments_clipboard.h"
+#include "song/model/clipboard_record.h"
 #include "song/model/track_selection.h"
 #include "platform/files/files.h"
 #include "platform/memory/memory.h"
@@ -224,7 +224,7 @@ class UndoFixture : public ::testing::Test {
   virtual int32_t Levels() const { return kDefaultUndoLevels; }
 
   void SetUp() override {
-    InstallProgramHooks();  // insert chains of the plug-ins
+    InstallProgramHooks();  // insert chains and clipboard copies of the plug-ins and editing
     DisposeUndoRing();
     gSectionMode = 0;
     gEngineBusyByte = 0;
