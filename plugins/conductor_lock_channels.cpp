@@ -1,7 +1,7 @@
 #include "plugins/conductor_lock_channels.h"
 
 #include "audio/engine/engine_play_state.h"
-#include "plugins/instruments_plugin_services.h"
+#include "song/instruments/plugin_hooks.h"
 #include "song/conductor/conductor_lock_hooks.h"
 #include "song/conductor/conductor_map.h"
 

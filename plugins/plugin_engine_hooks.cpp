@@ -2,7 +2,7 @@
 
 #include "audio/engine/engine_channels.h"
 #include "audio/engine/engine_plugin_hooks.h"
-#include "plugins/instruments_plugin_services.h"
+#include "song/instruments/plugin_hooks.h"
 #include "plugins/plugin_output_buses.h"
 #include "plugins/plugin_parameters.h"
 

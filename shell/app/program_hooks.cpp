@@ -1,8 +1,12 @@
 #include "shell/app/program_hooks.h"
 
 #include "audio/engine/audio_hooks.h"
+#include "editing/editing_hooks.h"
+#include "editors/editor_hooks.h"
+#include "media/media_hooks.h"
 #include "plugins/conductor_lock_channels.h"
 #include "plugins/plugin_engine_hooks.h"
+#include "plugins/plugin_hooks.h"
 #include "sequencer/midi/realtime_processor_chain.h"
 #include "sequencer/transport/conductor_lock_transport.h"
 #include "sequencer/transport/sequencer_hooks.h"
@@ -30,4 +34,8 @@ void InstallProgramHooks() {
   InstallProcessorChainHooks();
   InstallRedrawHooks();
   InstallPluginEngineHooks();
+  InstallEditorHooks();
+  InstallEditingHooks();
+  InstallMediaHooks();
+  InstallPluginHooks();
 }

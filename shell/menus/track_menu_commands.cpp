@@ -2,9 +2,9 @@
 
 #include "editing/edit_menu_services.h"
 #include "media/audio_file_commands.h"
-#include "media/track_media.h"
 #include "mixer/mixer_commands.h"
 #include "plugins/plugin_host_commands.h"
+#include "song/model/media_hooks.h"
 #include "shell/base/error_report.h"
 #include "shell/menus/track_menu_state.h"
 #include "song/documents/playback_reset.h"

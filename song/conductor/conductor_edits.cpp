@@ -2,7 +2,6 @@
 
 #include <cstring>
 
-#include "editors/conductor_selection_scale.h"
 #include "shell/base/arithmetic.h"
 #include "shell/base/busy_cursor.h"
 #include "song/events/utility_event_selection.h"

@@ -2,14 +2,13 @@
 
 #include <cstring>
 
-#include "editing/conductor_marker_window.h"
-#include "editors/conductor_selection_scale.h"
 #include "platform/memory/memory.h"
 #include "shell/base/error_report.h"
 #include "shell/base/memory_reserve.h"
 #include "song/events/utility_event_selection.h"
 #include "song/conductor/conductor_map.h"
 #include "song/conductor/conductor_time.h"
+#include "song/conductor/marker_window_hooks.h"
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"
 #include "song/model/songs.h"
@@ -266,7 +265,7 @@ void DeleteSelectedMarkers() {
     uint8_t* r = GetMarkerAt(i);
     if (!(MarkerFlags(r) & kMarkerSelected)) continue;
     DeleteMarker(r);
-    if (gMarkerWindowIndex == i) --gMarkerWindowIndex;
+    FollowDeletedMarker(i);
   }
   SetSongModified();
   RedrawMarkerViews();
@@ -438,4 +437,13 @@ void GetMarkerDialogBars(const MarkerDialogFields& fields, uint32_t* tick, uint3
   inBeat = inBeat < 0 ? 0 : inBeat;
   *tick = uint32_t(BarBeatTickToTick(bar, beat, inBeat));
   *time = TickToTime(int32_t(*tick));
+}
+
+uint32_t GetLastMarkerEnd() {
+  int32_t count = CountMarkers();
+  if (count <= 0) return 1;
+  const uint8_t* last = GetMarkerAt(count - 1);
+  uint32_t end = MarkerTick(last);
+  if (MarkerKind(last) != kMarkerKindPlain) end += MarkerLength(last);
+  return end;
 }

@@ -91,6 +91,7 @@ OSErr AddMarkerWithFlags(ConstStr255Param name, uint8_t kind, uint32_t tick, int
 OSErr ReplaceMarker(ConstStr255Param name, uint32_t tick, int32_t locked, uint32_t time,
                     int32_t index, uint16_t length, uint16_t value, uint8_t flags);
 OSErr DeleteMarker(uint8_t* record);
+// Deletes the selected markers; the marker window follows each deleted marker it shows.
 void DeleteSelectedMarkers();
 // Stable bubble sort by tick.
 void SortMarkers();
@@ -106,6 +107,9 @@ void ScaleMarkersInSelection(double factor);
 // Re-times every marker after a tempo, meter or resolution change.
 void RefreshMarkers(int32_t full);
 void RedrawMarkerViews();
+// The end of the current song's last marker: its tick, plus its length when it has one;
+// 1 without markers.
+uint32_t GetLastMarkerEnd();
 // Marker n's time (0 outside 0..count-1); a plain marker's time is that of its tick.
 uint32_t GetMarkerTime(int32_t n);
 

@@ -1,6 +1,6 @@
 #include "song/conductor/timebase_rescale.h"
 
-#include "editors/conductor_selection_scale.h"
+#include "song/model/editor_hooks.h"
 #include "shell/base/arithmetic.h"
 #include "song/model/utility_iteration.h"
 #include "song/conductor/conductor_map.h"

@@ -1,7 +1,7 @@
 #include "song/dialogs/tempo_dialog.h"
 
 #include "audio/engine/engine_play_state.h"
-#include "editors/conductor_selection_scale.h"
+#include "editors/scale_time.h"
 #include "sequencer/transport/transport_tempo.h"
 #include "song/conductor/conductor_lock_state.h"
 #include "song/events/utility_event_selection.h"

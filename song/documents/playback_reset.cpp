@@ -1,7 +1,7 @@
 #include "song/documents/playback_reset.h"
 
-#include "media/undo_jukebox.h"
 #include "song/model/audio_engine_hooks.h"
+#include "song/model/media_hooks.h"
 #include "song/model/child_sequences.h"
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"

@@ -2,7 +2,6 @@
 
 #include <cstring>
 
-#include "editors/track_editor_services.h"
 #include "platform/memory/memory.h"
 #include "platform/text/pascal_strings.h"
 #include "shell/base/app_strings.h"
@@ -16,6 +15,8 @@
 #include "song/model/songs.h"
 #include "song/model/track_template.h"
 
+int16_t gOverviewRowHeight = 14;
+int16_t gOverviewZoomShift = 0;
 Handle gEventIndexes[kEventIndexSlots];
 
 namespace {

@@ -15,6 +15,11 @@ constexpr uint16_t kIndexClassSequence = 1;
 constexpr uint16_t kIndexClassVariable = 2;
 constexpr uint16_t kIndexClassOther = 3;
 
+// The track overview's row height in pixels and the zoom shift it applies to event times;
+// the index is kept at the overview's scale, and not kept at all for rows taller than 14.
+extern int16_t gOverviewRowHeight;
+extern int16_t gOverviewZoomShift;
+
 // One index handle per entry index 0..47 of the current song.
 extern Handle gEventIndexes[kEventIndexSlots];
 

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "editors/track_editor_services.h"
+#include "song/model/editor_hooks.h"
 #include "platform/memory/memory.h"
 #include "platform/text/pascal_strings.h"
 #include "song/model/transport_hooks.h"

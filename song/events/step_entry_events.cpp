@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "editors/track_editor_services.h"
+#include "song/model/editor_hooks.h"
 #include "platform/memory/memory.h"
 #include "song/events/event_seek.h"
 #include "song/model/utility_track_access.h"

@@ -1,8 +1,9 @@
 #include "song/events/time_selection.h"
 
 #include "song/conductor/sample_position.h"
-#include "media/track_media.h"
 #include "song/events/play_range.h"
+#include "song/model/media_hooks.h"
+#include "song/model/region_lists.h"
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"
 #include "song/model/track_template.h"
@@ -76,4 +77,12 @@ void SelectWholeSong(int32_t flag) {
   bool listKind = kind == 2 || kind == 4 || kind == 5 || kind == 7 || kind == 8 || kind == 15;
   if (flag == 0 || listKind) SetTimeRange(1, ReadU32BE(gCurrentSong + kSongEndTick));
   if (flag) RedrawAll(0);
+}
+
+int32_t ScaleTickFromSelectionStart(int32_t tick, double factor) {
+  double start = double(gTimeSelection.start.tick);
+  double t = start + (double(tick) - start) * factor;
+  if (t >= 2147483647.0) return 0x7fffffff;
+  if (t <= -2147483648.0) return INT32_MIN;
+  return int32_t(t);
 }

@@ -27,3 +27,5 @@ void SetTimeRangeFromSamples(uint64_t startSample, uint64_t endSample, float rat
 void SetTimeSelectionRange(const TimePosition& start, const TimePosition& end);
 void CommitTimeSelection();
 void SelectWholeSong(int32_t flag);
+// truncate(selection start + (tick - selection start) x factor), limited to the i32 range.
+int32_t ScaleTickFromSelectionStart(int32_t tick, double factor);

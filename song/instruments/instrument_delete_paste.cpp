@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cstring>
 
-#include "editing/instruments_clipboard.h"
+#include "song/model/clipboard_record.h"
 #include "song/instruments/instrument_volumes.h"
 #include "platform/memory/memory.h"
-#include "plugins/instruments_plugin_services.h"
+#include "song/instruments/plugin_hooks.h"
 #include "shell/base/app_state.h"
 #include "shell/base/audio_driver_lookup.h"
 #include "song/instruments/instrument_table.h"

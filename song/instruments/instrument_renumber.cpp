@@ -8,7 +8,7 @@
 #include "song/model/audio_engine_hooks.h"
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
-#include "plugins/instruments_plugin_services.h"
+#include "song/instruments/plugin_hooks.h"
 #include "song/instruments/instrument_table.h"
 #include "song/model/song_layout.h"
 #include "song/model/songs.h"

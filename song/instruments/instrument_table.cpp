@@ -9,7 +9,7 @@
 #include "song/instruments/instrument_volumes.h"
 #include "platform/memory/memory.h"
 #include "platform/text/pascal_strings.h"
-#include "plugins/instruments_plugin_services.h"
+#include "song/instruments/plugin_hooks.h"
 #include "shell/base/app_strings.h"
 #include "shell/base/audio_driver_lookup.h"
 #include "shell/base/error_report.h"

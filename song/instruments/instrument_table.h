@@ -118,7 +118,7 @@ void RenumberInstrumentReferencesForDeletion(int32_t bit);
 void RenumberInstrumentReferencesForInsertion(int32_t at, int32_t count);
 // Pastes the selected instruments of a clipboard table at gInstrumentInsertionPoint.
 OSErr PasteInstrumentsFrom(Handle clipboardTable);
-// The clipboard's table when it holds instrument data; see editing/instruments_clipboard.h.
+// The clipboard's table when it holds instrument data; see song/model/clipboard_record.h.
 OSErr PasteInstruments();
 
 // --- links ----------------------------------------------------------------------------

@@ -2,10 +2,10 @@
 
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
-#include "plugins/undo_insert_chain.h"
 #include "shell/base/memory_reserve.h"
 #include "song/model/utility_iteration.h"
 #include "song/instruments/instrument_table.h"
+#include "song/instruments/plugin_hooks.h"
 #include "song/model/song_context.h"
 #include "song/model/song_iterators.h"
 #include "song/model/song_layout.h"

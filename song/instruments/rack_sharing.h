@@ -1,11 +1,23 @@
 // Insert racks of tracks and instruments, and the switch that lets two racks use the same
 // plug-in instances: a rack is shared while its chain cell holds a counted list of its
-// plug-ins instead of a live chain (see plugins/undo_insert_chain.h for the rack's bytes).
+// plug-ins instead of a live chain. The chains and lists belong to the plug-in host, which the
+// racks reach through the plug-in hooks (song/instruments/plugin_hooks.h).
+//
+// An insert rack (a handle held by an Instrument at +244 or a TrackEntry at +232) is, until
+// the plug-in host is built, a block whose first eight bytes are:
+//   +0 u8  flags: 0x02 changed, 0x08 counts as a plug-in device, 0x20 shared
+//   +4 u32 chain cell: with 0x20 clear the id of the first instance of the live chain (0
+//          none); with 0x20 set the handle of a chain list
 #pragma once
 
 #include <cstdint>
 
 #include "platform/memory/mac_types.h"
+
+constexpr int32_t kRackFlags = 0;
+constexpr int32_t kRackChainCell = 4;
+constexpr int32_t kRackMinSize = 8;
+constexpr uint8_t kRackFlagShared = 0x20;
 
 // A track's insert rack lives in its audio record, the handle at TrackEntry +232 (the first
 // audio-region list of the song layout).

@@ -1,6 +1,6 @@
 #include "song/model/child_sequences.h"
 
-#include "editors/track_editor_services.h"
+#include "song/model/editor_hooks.h"
 #include "platform/memory/memory.h"
 #include "song/model/utility_iteration.h"
 #include "song/model/song_context.h"

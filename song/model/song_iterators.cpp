@@ -1,9 +1,8 @@
 #include "song/model/song_iterators.h"
 
-#include "editing/clipboard_song.h"
-#include "editors/track_editor_services.h"
-#include "editors/track_selection.h"
-#include "media/track_media.h"
+#include "song/model/clipboard_record.h"
+#include "song/model/editor_hooks.h"
+#include "song/model/track_selection.h"
 #include "platform/memory/memory.h"
 #include "song/model/utility_track_access.h"
 #include "song/model/child_sequences.h"

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <initializer_list>
 
-#include "editing/clipboard_song.h"
+#include "song/model/clipboard_record.h"
 #include "platform/memory/memory.h"
 #include "song/model/transport_hooks.h"
 #include "shell/base/error_report.h"

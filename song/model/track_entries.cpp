@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "editors/track_editor_services.h"
-#include "media/track_media.h"
+#include "song/model/editor_hooks.h"
+#include "song/model/media_hooks.h"
 #include "platform/memory/memory.h"
 #include "song/model/utility_iteration.h"
 #include "song/model/utility_track_access.h"

@@ -1,7 +1,8 @@
 #include "song/model/track_iterators.h"
 
-#include "editors/track_selection.h"
-#include "media/track_media.h"
+#include "song/model/track_selection.h"
+#include "song/model/media_hooks.h"
+#include "song/model/region_lists.h"
 #include "shell/base/busy_cursor.h"
 #include "song/model/utility_track_access.h"
 #include "song/model/song_context.h"

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "media/track_media.h"
+#include "song/model/region_lists.h"
 #include "platform/memory/memory.h"
 #include "shell/base/untitled_name.h"
 #include "song/model/utility_track_access.h"

@@ -1,7 +1,7 @@
 #include "song/undo/undo_clipboard.h"
 
-#include "editing/instruments_clipboard.h"
-#include "editing/undo_clipboard_copies.h"
+#include "song/model/clipboard_record.h"
+#include "song/undo/clipboard_hooks.h"
 #include "platform/memory/memory.h"
 #include "song/model/song_context.h"
 #include "song/model/track_iterators.h"

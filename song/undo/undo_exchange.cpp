@@ -3,9 +3,9 @@
 #include <cstring>
 #include <vector>
 
-#include "editing/instruments_clipboard.h"
-#include "editors/track_editor_services.h"
-#include "editors/track_selection.h"
+#include "song/model/clipboard_record.h"
+#include "song/model/editor_hooks.h"
+#include "song/model/track_selection.h"
 #include "platform/memory/memory.h"
 #include "song/instruments/instrument_assignments.h"
 #include "shell/base/error_report.h"

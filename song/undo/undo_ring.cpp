@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <new>
 
-#include "editing/instruments_clipboard.h"
-#include "editing/undo_clipboard_copies.h"
+#include "song/model/clipboard_record.h"
+#include "song/undo/clipboard_hooks.h"
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
 #include "song/instruments/instrument_assignments.h"

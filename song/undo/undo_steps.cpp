@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "editors/track_selection.h"
+#include "song/model/track_selection.h"
 #include "platform/memory/memory.h"
 #include "shell/base/error_report.h"
 #include "shell/base/memory_reserve.h"

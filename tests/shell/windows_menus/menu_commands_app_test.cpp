@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "editors/editor_commands.h"
-#include "editors/track_selection.h"
+#include "song/model/track_selection.h"
 #include "platform/memory/byte_order.h"
 #include "platform/events/classic_events.h"
 #include "platform/memory/memory.h"

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "conductor_fixture.h"
-#include "editing/conductor_marker_window.h"
+#include "editing/marker_window.h"
 
 namespace {
 

@@ -5,6 +5,7 @@
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
 #include "platform/text/pascal_strings.h"
+#include "shell/app/program_hooks.h"
 #include "song/model/utility_iteration.h"
 #include "song/model/utility_track_access.h"
 #include "song/model/child_sequences.h"
@@ -121,6 +122,7 @@ uint16_t GetU16(const std::string& s, size_t at) { return ReadU16BE(s.data() + a
 uint32_t GetU32(const std::string& s, size_t at) { return ReadU32BE(s.data() + at); }
 
 void DocumentTest::SetUp() {
+  InstallProgramHooks();  // the plug-ins dispose and copy the insert racks
   CloseSongDocument();
   DisposeInstrumentTable();
   RebuildInstrumentState();

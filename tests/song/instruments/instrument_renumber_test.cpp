@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "audio/engine/engine_run_state.h"
-#include "editing/instruments_clipboard.h"
+#include "song/model/clipboard_record.h"
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
 #include "song/instruments/driver_procs.h"

@@ -8,6 +8,7 @@
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
 #include "song/instruments/instrument_table.h"
+#include "song/instruments/plugin_hooks.h"
 #include "song/model/song_layout.h"
 #include "tests/song/instruments/instrument_fixture.h"
 
@@ -264,6 +265,20 @@ TEST_F(InstrumentTableTest, AltFlagOnSelectedOnly) {
   EXPECT_FALSE(GetInstrumentRecord(0)[kInstFlags] & kInstFlagAlternate);
   SetSelectedInstrumentsAltFlag(false);
   EXPECT_FALSE(GetInstrumentRecord(1)[kInstFlags] & kInstFlagAlternate);
+}
+
+// Without the plug-in host a pasted record gets no rack, and the loss is said on stderr.
+TEST(InstrumentPluginHooksTest, RackCopyNotInstalledCopiesNothingAndSaysSo) {
+  InstrumentPluginHooks installed = gInstrumentPluginHooks;
+  gInstrumentPluginHooks = InstrumentPluginHooks{};
+  Handle rack = NewHandleClear(8);
+  testing::internal::CaptureStderr();
+  Handle copy = DuplicateInsertRack(rack);
+  std::string said = testing::internal::GetCapturedStderr();
+  gInstrumentPluginHooks = installed;
+  EXPECT_FALSE(copy);
+  EXPECT_NE(std::string::npos, said.find("insert rack not copied"));
+  DisposeHandle(rack);
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // The current-song context, the iterators and the time selection.
 #include "song/conductor/sample_position.h"
-#include "editors/track_selection.h"
+#include "song/model/track_selection.h"
 #include "song/events/utility_event_selection.h"
 #include "song/model/utility_iteration.h"
 #include "song/model/child_sequences.h"

@@ -2,7 +2,6 @@
 #include <algorithm>
 #include <random>
 
-#include "editors/track_editor_services.h"
 #include "shell/dialogs/dialog_alerts.h"
 #include "song/events/event_index.h"
 #include "song/events/event_sort.h"

@@ -1,4 +1,5 @@
 // Undo steps of the clipboard commands: the busy byte, and the clipboard pair restored.
+#include "song/undo/clipboard_hooks.h"
 #include "song/undo/undo_clipboard.h"
 #include "song/undo/undo_exchange.h"
 #include "song/undo/undo_steps.h"
@@ -106,6 +107,22 @@ TEST_F(UndoClipboardTest, TheEditThatFollowsFillsTheSameRecord) {
   EXPECT_TRUE(undo_test::SameImage(before, SongImage(song0_)));
   EXPECT_FALSE(CanUndo());  // one record held both
   EXPECT_EQ(head, gUndoRing->head);
+}
+
+// Without the editing's copy no clipboard is kept, and the loss is said on stderr.
+TEST(UndoClipboardHooksTest, CopyNotInstalledKeepsNothingAndSaysSo) {
+  UndoClipboardHooks installed = gUndoClipboardHooks;
+  gUndoClipboardHooks = UndoClipboardHooks{};
+  Handle clipboard = NewHandleClear(kClipboardRecordSize);
+  OSErr err = memFullErr;
+  testing::internal::CaptureStderr();
+  Handle copy = DuplicateClipboardForUndo(clipboard, &err);
+  std::string said = testing::internal::GetCapturedStderr();
+  gUndoClipboardHooks = installed;
+  EXPECT_FALSE(copy);
+  EXPECT_EQ(noErr, err);
+  EXPECT_NE(std::string::npos, said.find("clipboard not kept"));
+  DisposeHandle(clipboard);
 }
 
 }  // namespace

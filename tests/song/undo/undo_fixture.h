@@ -12,12 +12,12 @@
 #include <vector>
 
 #include "audio/engine/engine_track_commands.h"
-#include "editing/instruments_clipboard.h"
-#include "editors/track_selection.h"
+#include "song/model/clipboard_record.h"
+#include "song/model/track_selection.h"
 #include "platform/files/files.h"
 #include "platform/memory/memory.h"
 #include "platform/resources/resources.h"
-#include "plugins/undo_insert_chain.h"
+#include "plugins/plugin_instances.h"
 #include "song/model/utility_track_access.h"
 #include "song/model/child_sequences.h"
 #include "song/events/event_index.h"
@@ -32,6 +32,7 @@
 #include "song/model/track_numbers.h"
 #include "song/undo/undo_copies.h"
 #include "song/undo/undo_ring.h"
+#include "shell/app/program_hooks.h"
 #include "tests/test_support.h"
 
 namespace undo_test {
@@ -223,6 +224,7 @@ class UndoFixture : public ::testing::Test {
   virtual int32_t Levels() const { return kDefaultUndoLevels; }
 
   void SetUp() override {
+    InstallProgramHooks();  // insert chains and clipboard copies of the plug-ins and editing
     DisposeUndoRing();
     gSectionMode = 0;
     gEngineBusyByte = 0;

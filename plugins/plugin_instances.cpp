@@ -1,4 +1,4 @@
-#include "plugins/undo_insert_chain.h"
+#include "plugins/plugin_instances.h"
 
 #include <vector>
 
@@ -87,7 +87,7 @@ int32_t CountOpenPluginInstances() {
   return n;
 }
 
-Handle SnapshotInsertChain(uint32_t head) {
+Handle ListInsertChain(uint32_t head) {
   std::vector<uint32_t> members = ChainMembers(head);
   if (members.empty()) return Handle();
   Handle list = NewHandleClear(Size(kChainListHeader + kChainListEntry * members.size()));
@@ -103,13 +103,13 @@ Handle SnapshotInsertChain(uint32_t head) {
   return list;
 }
 
-void AdjustListedPluginReferences(Handle list, int32_t delta) {
+void AdjustChainListReferences(Handle list, int32_t delta) {
   for (int32_t i = 0, n = ListCount(list); i < n; ++i) {
     if (PluginInstanceRecord* r = Find(ReadU32BE(ListEntry(list, i)))) r->uses += delta;
   }
 }
 
-uint32_t RelinkInsertChain(Handle list) {
+uint32_t RelinkChainList(Handle list) {
   int32_t n = ListCount(list);
   std::vector<uint32_t> members;
   for (int32_t i = 0; i < n; ++i) {
@@ -127,17 +127,17 @@ uint32_t RelinkInsertChain(Handle list) {
   return members.empty() ? 0 : members.front();
 }
 
-void DisposeInsertChainList(Handle list, int32_t) {
+void DisposeChainList(Handle list, int32_t) {
   if (!list || !IsValidHandle(list)) return;
   for (int32_t i = 0, n = ListCount(list); i < n; ++i)
     ReleasePluginInstance(ReadU32BE(ListEntry(list, i)));
   DisposeHandle(list);
 }
 
-void RefreshRackPlugins(Handle, uint32_t head) { ReleaseInsertChain(head); }
+void RefreshChainPlugins(Handle, uint32_t head) { ReleaseChainInstances(head); }
 
-void RegisterPluginPatchNames(Handle, uint32_t, int32_t) {}
+void RegisterChainPatchNames(Handle, uint32_t, int32_t) {}
 
-void ReleaseInsertChain(uint32_t head) {
+void ReleaseChainInstances(uint32_t head) {
   for (uint32_t id : ChainMembers(head)) ReleasePluginInstance(id);
 }

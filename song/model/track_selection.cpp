@@ -1,4 +1,4 @@
-#include "editors/track_selection.h"
+#include "song/model/track_selection.h"
 
 #include <cstring>
 

@@ -1,21 +1,12 @@
-#include "editors/conductor_selection_scale.h"
+#include "editors/scale_time.h"
 
 #include "platform/memory/memory.h"
 #include "shell/base/arithmetic.h"
 #include "song/events/seq_event.h"
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"
-#include "song/events/time_selection.h"
 
 TimeFitRequest gLastTimeFit;
-
-int32_t ScaleTickFromSelectionStart(int32_t tick, double factor) {
-  double start = double(gTimeSelection.start.tick);
-  double t = start + (double(tick) - start) * factor;
-  if (t >= 2147483647.0) return 0x7fffffff;
-  if (t <= -2147483648.0) return INT32_MIN;
-  return int32_t(t);
-}
 
 // Interim: the request is kept; the editors' scale-time operation will stretch the events.
 void FitSelectionToTime(uint32_t currentTime, uint32_t newTime) {
@@ -48,7 +39,7 @@ uint32_t ScaleLength(uint32_t length, uint32_t limit, int32_t oldResolution,
 }  // namespace
 
 // Interim: stands for the editors' scale time until it exists.
-void RescaleCurrentTrackEventTimes(int32_t oldResolution, int32_t newResolution) {
+void ScaleCurrentTrackToResolution(int32_t oldResolution, int32_t newResolution) {
   if (!gCurrentSong || !gCurrentTrack || oldResolution <= 0 || newResolution <= 0) return;
   TrackEntryView track(gCurrentTrack);
   track.SetTickLength(ScalePosition(track.TickLength(), oldResolution, newResolution));

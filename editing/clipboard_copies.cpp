@@ -1,6 +1,6 @@
-#include "editing/undo_clipboard_copies.h"
+#include "editing/clipboard_copies.h"
 
-#include "editing/instruments_clipboard.h"
+#include "song/model/clipboard_record.h"
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
 #include "shell/base/memory_reserve.h"
@@ -19,7 +19,7 @@ Handle InstrumentTableOf(Handle record) {
 }  // namespace
 
 // Interim: the record is a plain block; only the instrument table is a part of its own.
-Handle DuplicateClipboardForUndo(Handle clipboard, OSErr* err) {
+Handle CopyClipboardRecord(Handle clipboard, OSErr* err) {
   *err = noErr;
   if (!clipboard || !IsValidHandle(clipboard)) return Handle();
   Handle copy;
@@ -38,7 +38,7 @@ Handle DuplicateClipboardForUndo(Handle clipboard, OSErr* err) {
 }
 
 // Interim: as above.
-void DisposeClipboardCopy(Handle* clipboard) {
+void DisposeClipboardRecord(Handle* clipboard) {
   if (!clipboard || !*clipboard) return;
   Handle table = InstrumentTableOf(*clipboard);
   if (table) DisposeInstrumentTableBlock(&table);

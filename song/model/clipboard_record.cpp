@@ -1,4 +1,4 @@
-#include "editing/instruments_clipboard.h"
+#include "song/model/clipboard_record.h"
 
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
@@ -14,3 +14,6 @@ Handle GetClipboardInstrumentTable() {
   Handle table(ReadU32BE(p + kClipboardInstrumentTable));
   return IsValidHandle(table) ? table : Handle();
 }
+
+// Interim: no clipboard song exists yet.
+Handle GetClipboardSongPart() { return Handle(); }

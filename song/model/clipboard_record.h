@@ -1,4 +1,4 @@
-// The event clipboard as the instrument table pastes from it.
+// The event clipboard's record, as the song code reads it and the undo steps keep it.
 //
 // Interim: the clipboard record holds a kind byte at offset 0 and, for instrument data (kind
 // 3), the handle of the copied instrument table at offset 4; the clipboard commands that fill
@@ -17,3 +17,5 @@ extern Handle gClipboardPart2;
 
 // The copied instrument table when the clipboard holds instrument data, else null.
 Handle GetClipboardInstrumentTable();
+// The song block held by the clipboard (a clipboard record of a kind other than 3), or 0.
+Handle GetClipboardSongPart();

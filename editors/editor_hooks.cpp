@@ -1,0 +1,37 @@
+#include "editors/editor_hooks.h"
+
+#include "editors/scale_time.h"
+#include "song/model/editor_hooks.h"
+#include "song/model/song_context.h"
+#include "song/model/song_layout.h"
+
+namespace {
+
+// Interim: marks the track armed (bit 0x10 of its type byte); no recording inputs exist.
+bool ArmTrackForRecording(bool skipArm, bool) {
+  if (!skipArm && gCurrentTrack) gCurrentTrack[kTrackModeFlags] |= kTrackModeArmed;
+  return false;
+}
+
+// Interim: no editor records exist yet.
+void LowerEntryIndexes(int32_t) {}
+
+// Interim: no editor rows exist yet.
+void MarkRowsForRedraw() {}
+
+// Interim: no track window exists yet.
+void InvalidateTrackRow() {}
+
+// Interim: no drum view exists yet.
+bool IsTrackInDrumView() { return false; }
+
+}  // namespace
+
+void InstallEditorHooks() {
+  gSongEditorHooks.armNewTrack = ArmTrackForRecording;
+  gSongEditorHooks.lowerEntryIndexesAbove = LowerEntryIndexes;
+  gSongEditorHooks.markRowsForRedraw = MarkRowsForRedraw;
+  gSongEditorHooks.invalidateCurrentTrackRow = InvalidateTrackRow;
+  gSongEditorHooks.isCurrentTrackInDrumView = IsTrackInDrumView;
+  gSongEditorHooks.rescaleCurrentTrackEventTimes = ScaleCurrentTrackToResolution;
+}

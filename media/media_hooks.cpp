@@ -1,0 +1,26 @@
+#include "media/media_hooks.h"
+
+#include "song/model/media_hooks.h"
+
+namespace {
+
+// Interim: no media is ever attached, so there is nothing to dispose.
+void DisposeCurrentTrackMedia() {}
+
+// Interim: no audio records exist yet.
+bool IsCurrentTrackAudioReady() { return false; }
+
+// Interim: audio is not shown until the audio engine exists.
+bool IsAudioOnScreen() { return false; }
+
+// Interim: no jukebox yet.
+bool IsJukeboxOn() { return false; }
+
+}  // namespace
+
+void InstallMediaHooks() {
+  gSongMediaHooks.disposeTrackMedia = DisposeCurrentTrackMedia;
+  gSongMediaHooks.isTrackAudioReady = IsCurrentTrackAudioReady;
+  gSongMediaHooks.isAudioShown = IsAudioOnScreen;
+  gSongMediaHooks.isJukeboxPlaying = IsJukeboxOn;
+}

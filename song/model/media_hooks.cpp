@@ -1,0 +1,17 @@
+#include "song/model/media_hooks.h"
+
+SongMediaHooks gSongMediaHooks;
+
+void DisposeTrackMedia() {
+  if (gSongMediaHooks.disposeTrackMedia) gSongMediaHooks.disposeTrackMedia();
+}
+
+bool IsTrackAudioReady() {
+  return gSongMediaHooks.isTrackAudioReady && gSongMediaHooks.isTrackAudioReady();
+}
+
+bool IsAudioShown() { return gSongMediaHooks.isAudioShown && gSongMediaHooks.isAudioShown(); }
+
+bool IsJukeboxPlaying() {
+  return gSongMediaHooks.isJukeboxPlaying && gSongMediaHooks.isJukeboxPlaying();
+}

@@ -1,0 +1,23 @@
+// What the song asks of the media: a track's audio files and movies, whether audio is shown,
+// and the jukebox's play state. Installed by the media at start-up (InstallMediaHooks); an
+// entry not installed does nothing. All of them run on the main thread.
+#pragma once
+
+struct SongMediaHooks {
+  void (*disposeTrackMedia)();
+  bool (*isTrackAudioReady)();
+  bool (*isAudioShown)();
+  bool (*isJukeboxPlaying)();
+};
+extern SongMediaHooks gSongMediaHooks;
+
+// Disposes the current track's media (movie and audio files in use).
+void DisposeTrackMedia();
+// True when audio overviews can be shown and the current track's audio record is ready.
+// Not installed: false.
+bool IsTrackAudioReady();
+// True when the program shows audio (and region lists take part in time conversions).
+// Not installed: false.
+bool IsAudioShown();
+// True while the jukebox plays. Not installed: false.
+bool IsJukeboxPlaying();
