@@ -40,24 +40,24 @@ endfunction()
 # zarin_library(NAME SOURCES a.cpp b.cpp DEPS other_lib ... LIBS system_lib ...)
 # One static library per topic folder; includes are written from the repository root.
 # DEPS names the libraries of the program it uses: each must lie in the same layer or a lower
-# one (zarin_check_layers refuses the configuration otherwise). UPWARD names the libraries of
-# higher layers that the library still calls directly until those calls go through a hook
-# table; they are linked (the linker resolves the cycle) and tools/check_layers lists them.
-# A library without sources (headers only) is an interface library.
+# one (zarin_check_layers refuses the configuration otherwise); a call that must go up goes
+# through a hook table (ARCHITECTURE.md). A library without sources (headers only) is an
+# interface library.
 function(zarin_library name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS;UPWARD;LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS;LIBS" ${ARGN})
   zarin_folder_layer(layer)
   if(ARG_SOURCES)
     add_library(${name} STATIC ${ARG_SOURCES})
     target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
     target_compile_options(${name} PRIVATE ${ZARIN_WARNINGS})
-    target_link_libraries(${name} PUBLIC ${ARG_DEPS} ${ARG_UPWARD} ${ARG_LIBS})
-    # Topic libraries of one layer may call one another both ways.
-    set_property(TARGET ${name} PROPERTY LINK_INTERFACE_MULTIPLICITY 12)
+    target_link_libraries(${name} PUBLIC ${ARG_DEPS} ${ARG_LIBS})
+    # Topic libraries of one layer may call one another both ways: the linker goes round
+    # such a group as often as the longest chain needs.
+    set_property(TARGET ${name} PROPERTY LINK_INTERFACE_MULTIPLICITY 8)
   else()
     add_library(${name} INTERFACE)
     target_include_directories(${name} INTERFACE ${CMAKE_SOURCE_DIR})
-    target_link_libraries(${name} INTERFACE ${ARG_DEPS} ${ARG_UPWARD} ${ARG_LIBS})
+    target_link_libraries(${name} INTERFACE ${ARG_DEPS} ${ARG_LIBS})
   endif()
   set_property(GLOBAL PROPERTY ZARIN_LAYER_OF_${name} ${layer})
   set_property(GLOBAL PROPERTY ZARIN_DEPS_OF_${name} ${ARG_DEPS})

@@ -18,8 +18,6 @@ make_tree() {
   echo '#include <pthread.h>' > "$work/tree/platform/threads/threads.cpp"
   printf '#include "song/model/songs.h"\n#include "sequencer/clock/clock_timer.h"\n' \
     > "$work/tree/sequencer/clock/clock_timer.cpp"
-  echo 'zarin_library(song_model SOURCES songs.cpp DEPS shell_base)' \
-    > "$work/tree/song/model/CMakeLists.txt"
 }
 
 # expect NAME STATUS PATTERN [ARGS...]: the check, given ARGS, exits with STATUS and prints
@@ -38,7 +36,7 @@ expect() {
 }
 
 make_tree
-expect "a tree that keeps the order" 0 "0 refused, 0 upward"
+expect "a tree that keeps the order" 0 "layers: 0 refused"
 
 make_tree
 echo '#include "sequencer/clock/clock_timer.h"' > "$work/tree/song/model/songs.cpp"
@@ -47,12 +45,6 @@ expect "an include of a higher layer" 1 "song/model/songs.cpp:1: song includes s
 make_tree
 echo '#include "song/model/songs.h"' > "$work/tree/shell/base/file_access.cpp"
 expect "the base including the song model" 1 "base includes song/model/songs.h"
-
-make_tree
-echo '#include "sequencer/clock/clock_timer.h"' > "$work/tree/song/model/songs.cpp"
-echo 'zarin_library(song_model SOURCES songs.cpp DEPS shell_base UPWARD sequencer_clock)' \
-  > "$work/tree/song/model/CMakeLists.txt"
-expect "an include waiting for its hook table" 0 "0 refused, 1 upward"
 
 make_tree
 printf 'void Wait() {\n  usleep(10);\n}\n' > "$work/tree/song/model/songs.cpp"
@@ -79,5 +71,44 @@ c++ -c "$work/build/songs.cpp" -o "$work/build/songs.o"
 rm "$work/build/libsong_model.a"
 ar rcs "$work/build/libsong_model.a" "$work/build/songs.o"
 expect "symbols of its own library" 0 "0 refused" --symbols "$work/build"
+
+# CMake refuses a library whose DEPS name a library of a higher layer.
+configure_tree() {
+  rm -rf "$work/cmake"
+  mkdir -p "$work/cmake/tools" "$work/cmake/song/model" "$work/cmake/sequencer/clock"
+  cp "$source_root/tools/layers.txt" "$work/cmake/tools/"
+  cat > "$work/cmake/CMakeLists.txt" <<CMAKE
+cmake_minimum_required(VERSION 3.25)
+project(LayerProbe CXX)
+include($source_root/cmake/zarin.cmake)
+add_subdirectory(song/model)
+add_subdirectory(sequencer/clock)
+zarin_check_layers()
+CMAKE
+  echo 'void PlaySong() {}' > "$work/cmake/song/model/songs.cpp"
+  echo 'void AdvanceClock() {}' > "$work/cmake/sequencer/clock/clock.cpp"
+  echo "zarin_library(song_model SOURCES songs.cpp DEPS $1)" \
+    > "$work/cmake/song/model/CMakeLists.txt"
+  echo 'zarin_library(sequencer_clock SOURCES clock.cpp DEPS song_model)' \
+    > "$work/cmake/sequencer/clock/CMakeLists.txt"
+  cmake -S "$work/cmake" -B "$work/cmake/build" 2>&1
+}
+if output=$(configure_tree sequencer_clock); then
+  echo "FAIL CMake took a dependency on a higher layer"
+  failures=$((failures + 1))
+elif ! grep -q "song_model (layer song) depends on sequencer_clock of the higher layer" <<<"$output"; then
+  echo "FAIL CMake refused for another reason:"
+  echo "$output"
+  failures=$((failures + 1))
+else
+  echo "ok   CMake refuses a dependency on a higher layer"
+fi
+if ! output=$(configure_tree ""); then
+  echo "FAIL CMake refused a tree that keeps the order:"
+  echo "$output"
+  failures=$((failures + 1))
+else
+  echo "ok   CMake takes a tree that keeps the order"
+fi
 
 [ "$failures" -eq 0 ]
