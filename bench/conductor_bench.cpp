@@ -9,9 +9,9 @@
 
 #include "song/conductor/conductor_map.h"
 #include "song/conductor/conductor_time.h"
+#include "song/conductor/timebase.h"
 #include "song/model/song_context.h"
 #include "song/model/song_database.h"
-#include "song/conductor/timebase.h"
 
 namespace {
 

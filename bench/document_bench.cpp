@@ -13,17 +13,17 @@
 #include "platform/files/files.h"
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
-#include "song/model/utility_track_access.h"
 #include "song/documents/document_open.h"
 #include "song/documents/document_writer.h"
 #include "song/events/event_lists.h"
-#include "song/instruments/instrument_table.h"
 #include "song/events/seq_event.h"
+#include "song/instruments/instrument_table.h"
 #include "song/model/song_context.h"
 #include "song/model/song_database.h"
 #include "song/model/song_layout.h"
 #include "song/model/songs.h"
 #include "song/model/track_entries.h"
+#include "song/model/utility_track_access.h"
 
 namespace {
 

@@ -5,12 +5,12 @@
 #include <vector>
 
 #include "platform/memory/memory.h"
-#include "song/model/utility_track_access.h"
 #include "song/events/event_lists.h"
 #include "song/events/event_sort.h"
 #include "song/events/seq_event.h"
 #include "song/model/song_database.h"
 #include "song/model/track_entries.h"
+#include "song/model/utility_track_access.h"
 
 namespace {
 

@@ -19,13 +19,13 @@
 
 #include "platform/files/file_locations.h"
 #include "platform/memory/memory.h"
-#include "song/conductor/tempo_tables.h"
 #include "song/conductor/conductor_map.h"
-#include "song/smf/smf_import.h"
+#include "song/conductor/tempo_tables.h"
+#include "song/conductor/timebase.h"
 #include "song/model/song_context.h"
 #include "song/model/song_database.h"
 #include "song/model/songs.h"
-#include "song/conductor/timebase.h"
+#include "song/smf/smf_import.h"
 
 extern char** environ;
 

@@ -1,9 +1,9 @@
 #include "editing/clipboard_copies.h"
 
-#include "song/model/clipboard_record.h"
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
 #include "shell/base/memory_reserve.h"
+#include "song/model/clipboard_record.h"
 #include "song/undo/undo_instruments.h"
 
 namespace {

@@ -1,7 +1,7 @@
 #include "editors/editor_commands.h"
 
-#include "shell/windows/app_windows.h"
 #include "shell/drawing/drawing_ports.h"
+#include "shell/windows/app_windows.h"
 
 int16_t gEditorZoomLevel = 0;
 int16_t gRefreshWindowKind = 0;

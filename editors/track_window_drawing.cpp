@@ -5,18 +5,18 @@
 #include "platform/quickdraw/colors.h"
 #include "platform/quickdraw/pens.h"
 #include "platform/quickdraw/ports.h"
-#include "shell/windows/app_windows.h"
+#include "shell/base/pen_numbers.h"
 #include "shell/drawing/color_helpers.h"
 #include "shell/drawing/drawing_ports.h"
-#include "shell/base/pen_numbers.h"
 #include "shell/drawing/row_metrics.h"
 #include "shell/drawing/scratch_rect.h"
 #include "shell/drawing/text_drawing.h"
-#include "song/model/utility_track_access.h"
+#include "shell/windows/app_windows.h"
 #include "shell/windows/window_scroll_bars.h"
 #include "shell/windows/window_sizing.h"
 #include "song/model/song_layout.h"
 #include "song/model/songs.h"
+#include "song/model/utility_track_access.h"
 
 namespace {
 

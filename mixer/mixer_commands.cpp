@@ -1,7 +1,7 @@
 #include "mixer/mixer_commands.h"
 
-#include "shell/windows/app_windows.h"
 #include "shell/drawing/drawing_ports.h"
+#include "shell/windows/app_windows.h"
 
 uint16_t gInstrumentWindowShowBits = 0;
 

@@ -1,9 +1,9 @@
 #include "plugins/conductor_lock_channels.h"
 
 #include "audio/engine/engine_play_state.h"
-#include "song/instruments/plugin_hooks.h"
 #include "song/conductor/conductor_lock_hooks.h"
 #include "song/conductor/conductor_map.h"
+#include "song/instruments/plugin_hooks.h"
 
 namespace {
 

@@ -2,9 +2,9 @@
 
 #include "audio/engine/engine_channels.h"
 #include "audio/engine/engine_plugin_hooks.h"
-#include "song/instruments/plugin_hooks.h"
 #include "plugins/plugin_output_buses.h"
 #include "plugins/plugin_parameters.h"
+#include "song/instruments/plugin_hooks.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "audio/engine/audio_edit_bracket.h"
 
-#include "audio/engine/engine_play_state.h"
 #include "audio/engine/engine_channels.h"
+#include "audio/engine/engine_play_state.h"
 #include "platform/system/host_time.h"
 #include "platform/threads/thread_pauses.h"
 

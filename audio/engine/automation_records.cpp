@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cstring>
 
-#include "audio/render/channel_render.h"
 #include "audio/engine/engine_channels.h"
 #include "audio/engine/engine_plugin_hooks.h"
+#include "audio/render/channel_render.h"
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
 

@@ -1,18 +1,18 @@
 #include "audio/engine/engine_prepare.h"
 
 #include "audio/devices/audio_driver.h"
-#include "audio/render/channel_render.h"
-#include "audio/engine/engine_play_state.h"
 #include "audio/engine/engine_channel_setup.h"
 #include "audio/engine/engine_channels.h"
+#include "audio/engine/engine_play_state.h"
+#include "audio/engine/engine_run_state.h"
 #include "audio/engine/engine_start.h"
 #include "audio/engine/engine_thread.h"
-#include "audio/engine/engine_run_state.h"
-#include "song/conductor/sample_position.h"
+#include "audio/render/channel_render.h"
 #include "platform/system/host_time.h"
 #include "platform/threads/thread_pauses.h"
 #include "sequencer/clock/transport_clock.h"
 #include "shell/base/error_report.h"
+#include "song/conductor/sample_position.h"
 #include "song/model/song_context.h"
 
 uint8_t gEnginePrepared = 0;

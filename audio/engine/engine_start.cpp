@@ -6,10 +6,10 @@
 #include "audio/engine/engine_channels.h"
 #include "audio/engine/engine_thread.h"
 #include "audio/render/mix_cycle.h"
-#include "sequencer/transport/transport_tempo.h"
-#include "sequencer/transport/playback_control.h"
-#include "song/conductor/tempo_tables.h"
 #include "sequencer/clock/transport_clock.h"
+#include "sequencer/transport/playback_control.h"
+#include "sequencer/transport/transport_tempo.h"
+#include "song/conductor/tempo_tables.h"
 
 std::atomic<int32_t> gEngineWarmUpCount{0};
 int32_t gAudioSetupFrames = 0;

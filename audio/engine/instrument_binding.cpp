@@ -2,11 +2,11 @@
 
 #include "audio/engine/engine_channels.h"
 #include "audio/engine/engine_plugin_hooks.h"
-#include "song/instruments/instrument_volumes.h"
-#include "song/instruments/plugin_hooks.h"
 #include "shell/base/audio_driver_lookup.h"
-#include "song/instruments/output_kinds.h"
 #include "song/instruments/instrument_table.h"
+#include "song/instruments/instrument_volumes.h"
+#include "song/instruments/output_kinds.h"
+#include "song/instruments/plugin_hooks.h"
 
 namespace {
 

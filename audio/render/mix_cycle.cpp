@@ -3,9 +3,9 @@
 #include <cstdio>
 
 #include "audio/devices/audio_driver.h"
-#include "audio/render/channel_render.h"
 #include "audio/engine/engine_channels.h"
 #include "audio/engine/engine_thread.h"
+#include "audio/render/channel_render.h"
 #include "audio/render/stream_block_mix.h"
 
 std::atomic<int32_t> gRefillPending{0};

@@ -2,9 +2,9 @@
 
 #include <atomic>
 
-#include "sequencer/midi/midi_input.h"
 #include "sequencer/clock/sequencer_clock.h"
 #include "sequencer/clock/transport_clock.h"
+#include "sequencer/midi/midi_input.h"
 #include "sequencer/transport/transport_position.h"
 
 uint32_t gNoteInputFlags = 0;

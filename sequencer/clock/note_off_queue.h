@@ -5,8 +5,8 @@
 
 #include <cstdint>
 
-#include "song/instruments/driver_procs.h"
 #include "sequencer/clock/transport_clock.h"
+#include "song/instruments/driver_procs.h"
 
 // Links every node of the pool onto the free list and empties the pending list and the ring.
 void ResetNoteOffPool();

@@ -4,9 +4,9 @@
 #include "platform/timing/time_manager.h"
 #include "sequencer/clock/clock_interim_services.h"
 #include "sequencer/clock/note_off_queue.h"
-#include "song/conductor/tempo_tables.h"
 #include "sequencer/clock/tick_routines.h"
 #include "sequencer/clock/transport_clock.h"
+#include "song/conductor/tempo_tables.h"
 
 TransportClock gTransportClock;
 uint64_t gRealTimePosition = 0;

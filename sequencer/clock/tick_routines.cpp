@@ -2,12 +2,12 @@
 
 #include "platform/system/host_time.h"
 #include "sequencer/clock/clock_interim_services.h"
-#include "sequencer/midi/midi_utilities.h"
 #include "sequencer/clock/note_off_queue.h"
 #include "sequencer/clock/sequencer_clock.h"
-#include "song/conductor/tempo_tables.h"
 #include "sequencer/clock/tick_scheduler.h"
 #include "sequencer/clock/transport_clock.h"
+#include "sequencer/midi/midi_utilities.h"
+#include "song/conductor/tempo_tables.h"
 
 uint8_t gSendingSysExDump = 0;
 

@@ -7,12 +7,12 @@
 #include "platform/coremidi/midi_services.h"
 #include "platform/text/cf_base.h"
 #include "platform/text/cf_string.h"
+#include "sequencer/clock/transport_clock.h"
 #include "sequencer/midi/midi_input.h"
 #include "sequencer/midi/midi_output.h"
 #include "sequencer/midi/midi_port_build.h"
 #include "sequencer/midi/midi_setup_file.h"
 #include "sequencer/midi/realtime_processors.h"
-#include "sequencer/clock/transport_clock.h"
 
 MidiDriverState gMidiDriver;
 uint16_t gMidiPrefs = kMidiPrefHostTimeStamps;

@@ -5,10 +5,10 @@
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
 #include "platform/system/host_time.h"
-#include "song/events/event_seek.h"
-#include "sequencer/midi/midi_output.h"
 #include "sequencer/clock/tick_scheduler.h"
+#include "sequencer/midi/midi_output.h"
 #include "shell/base/error_report.h"
+#include "song/events/event_seek.h"
 #include "song/events/seq_event.h"
 #include "song/model/song_layout.h"
 

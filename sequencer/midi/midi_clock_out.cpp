@@ -3,11 +3,11 @@
 #include <atomic>
 
 #include "sequencer/clock/clock_interim_services.h"
-#include "sequencer/transport/playback_control.h"
 #include "sequencer/clock/sequencer_clock.h"
-#include "song/conductor/tempo_tables.h"
 #include "sequencer/clock/transport_clock.h"
+#include "sequencer/transport/playback_control.h"
 #include "song/conductor/conductor_map.h"
+#include "song/conductor/tempo_tables.h"
 
 uint8_t gSongPositionAlign = 0;
 int32_t gMidiClockReload = 0;

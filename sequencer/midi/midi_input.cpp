@@ -4,10 +4,10 @@
 #include <atomic>
 #include <cstring>
 
+#include "sequencer/clock/transport_clock.h"
 #include "sequencer/midi/midi_output.h"
 #include "sequencer/midi/realtime_processors.h"
 #include "song/conductor/tempo_tables.h"
-#include "sequencer/clock/transport_clock.h"
 
 uint16_t gMidiInputOptions = 0;
 uint16_t gMidiInputFlags = 0;

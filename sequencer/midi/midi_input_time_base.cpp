@@ -6,9 +6,9 @@
 
 #include "platform/memory/memory.h"
 #include "platform/system/host_time.h"
-#include "song/conductor/tempo_tables.h"
 #include "sequencer/clock/transport_clock.h"
 #include "song/conductor/conductor_time.h"
+#include "song/conductor/tempo_tables.h"
 
 // The host-time base maps a MIDI input's host time stamp to a song tick. The main thread sets
 // and clears it, the clock task publishes the raw base it keeps, and the MIDI input thread

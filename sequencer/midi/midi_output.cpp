@@ -6,12 +6,12 @@
 #include "platform/memory/memory.h"
 #include "platform/threads/nested_locks.h"
 #include "platform/timing/time_manager.h"
-#include "sequencer/midi/midi_port_layout.h"
-#include "song/instruments/midi_port_table.h"
 #include "sequencer/clock/note_off_queue.h"
 #include "sequencer/clock/sequencer_clock.h"
+#include "sequencer/midi/midi_port_layout.h"
 #include "song/instruments/instrument_record.h"
 #include "song/instruments/instrument_table.h"
+#include "song/instruments/midi_port_table.h"
 
 MIDIPortRef gMidiOutputPort = 0;
 

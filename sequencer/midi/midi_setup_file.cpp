@@ -6,8 +6,8 @@
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
 #include "platform/resources/resource_manager.h"
-#include "shell/base/bmid_resources.h"
 #include "sequencer/midi/coremidi_driver.h"
+#include "shell/base/bmid_resources.h"
 #include "shell/base/resource_files.h"
 
 namespace {

@@ -1,9 +1,9 @@
 #include "sequencer/midi/midi_utilities.h"
 
 #include "platform/memory/byte_order.h"
-#include "sequencer/transport/transport_tempo.h"
 #include "sequencer/clock/sequencer_clock.h"
 #include "sequencer/clock/transport_clock.h"
+#include "sequencer/transport/transport_tempo.h"
 #include "song/events/seq_event.h"
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"

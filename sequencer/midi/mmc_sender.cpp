@@ -4,10 +4,10 @@
 #include <cstring>
 
 #include "platform/system/host_time.h"
-#include "song/conductor/tempo_tables.h"
 #include "sequencer/clock/time_code_format.h"
 #include "sequencer/clock/transport_clock.h"
 #include "song/conductor/conductor_time.h"
+#include "song/conductor/tempo_tables.h"
 
 uint8_t gMmcDeviceId = kMmcAllDevices;
 uint8_t gMachineControl = 0;

@@ -1,7 +1,7 @@
 #include "sequencer/midi/quicktime_music_output.h"
 
-#include "song/instruments/driver_procs.h"
 #include "sequencer/midi/midi_output.h"
+#include "song/instruments/driver_procs.h"
 
 QuickTimeMusicPort gQuickTimeMusicPorts[16];
 

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
+#include "sequencer/clock/transport_clock.h"
 #include "sequencer/midi/midi_input.h"
 #include "sequencer/midi/midi_output.h"
-#include "sequencer/clock/transport_clock.h"
 
 RealtimeProcessor* gRealtimeProcessors = nullptr;
 RealtimeProcessor* gMidiInputs = nullptr;

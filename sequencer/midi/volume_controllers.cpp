@@ -1,12 +1,12 @@
 #include "sequencer/midi/volume_controllers.h"
 
-#include "song/instruments/instrument_volumes.h"
 #include "platform/memory/byte_order.h"
-#include "song/instruments/driver_procs.h"
 #include "sequencer/clock/note_off_queue.h"
 #include "sequencer/midi/midi_short_messages.h"
+#include "song/instruments/driver_procs.h"
 #include "song/instruments/instrument_record.h"
 #include "song/instruments/instrument_table.h"
+#include "song/instruments/instrument_volumes.h"
 
 uint8_t gControllersDriveMixer = 1;
 int32_t gConductorVolume = -1;

@@ -1,10 +1,10 @@
 #include "sequencer/transport/count_in.h"
 
 #include "sequencer/clock/clock_interim_services.h"
-#include "sequencer/midi/midi_clock_out.h"
-#include "sequencer/midi/midi_input.h"
 #include "sequencer/clock/tick_routines.h"
 #include "sequencer/clock/transport_clock.h"
+#include "sequencer/midi/midi_clock_out.h"
+#include "sequencer/midi/midi_input.h"
 
 uint8_t gCountInEnded = 0;
 

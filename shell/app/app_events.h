@@ -6,8 +6,8 @@
 #include <cstdint>
 
 #include "platform/events/classic_events.h"
-#include "shell/windows/app_windows.h"
 #include "shell/menus/menu_state.h"
+#include "shell/windows/app_windows.h"
 
 constexpr OSStatus kEventNotHandled = -9874;
 

@@ -2,9 +2,9 @@
 
 #include "platform/windows/windows.h"
 #include "shell/app/app_entry.h"
+#include "shell/app/song_switch.h"
 #include "shell/base/error_report.h"
 #include "shell/dialogs/progress_dialog.h"
-#include "shell/app/song_switch.h"
 #include "song/documents/open_dispatch.h"
 #include "song/smf/smf_import_state.h"
 

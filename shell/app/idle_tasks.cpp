@@ -7,10 +7,10 @@
 #include "sequencer/midi/coremidi_driver.h"
 #include "shell/app/app_entry.h"
 #include "shell/base/app_state.h"
-#include "shell/windows/app_windows.h"
 #include "shell/base/event_records.h"
 #include "shell/base/idle_flag.h"
 #include "shell/dialogs/nib_dialog.h"
+#include "shell/windows/app_windows.h"
 #include "song/model/song_context.h"
 #include "song/undo/undo_ring.h"
 

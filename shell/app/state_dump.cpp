@@ -7,15 +7,15 @@
 #include "platform/files/host_files.h"
 #include "platform/menus/menus.h"
 #include "platform/quickdraw/screen.h"
-#include "shell/windows/app_windows.h"
 #include "shell/menus/menu_bar.h"
-#include "song/model/utility_track_access.h"
+#include "shell/windows/app_windows.h"
 #include "shell/windows/window_sizing.h"
 #include "song/documents/document_file.h"
 #include "song/documents/open_dispatch.h"
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"
 #include "song/model/songs.h"
+#include "song/model/utility_track_access.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include "platform/dialogs/color_picker.h"
 #include "platform/quickdraw/quickdraw.h"
 #include "shell/base/app_state.h"
-#include "shell/drawing/color_helpers.h"
 #include "shell/dialogs/dialog_controls.h"
+#include "shell/drawing/color_helpers.h"
 
 namespace {
 

@@ -6,10 +6,10 @@
 #include "platform/quickdraw/screen.h"
 #include "platform/system/host_time.h"
 #include "platform/windows/windows.h"
-#include "shell/drawing/color_helpers.h"
-#include "shell/dialogs/dialog_controls.h"
 #include "shell/base/event_records.h"
+#include "shell/dialogs/dialog_controls.h"
 #include "shell/dialogs/note_names.h"
+#include "shell/drawing/color_helpers.h"
 #include "shell/drawing/scratch_rect.h"
 
 uint8_t gRepeatUp = 1;

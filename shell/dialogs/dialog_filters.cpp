@@ -4,14 +4,14 @@
 #include "platform/system/host_time.h"
 #include "platform/windows/windows.h"
 #include "sequencer/midi/realtime_processors.h"
+#include "shell/base/event_records.h"
+#include "shell/base/idle_flag.h"
 #include "shell/dialogs/dialog_arrows.h"
 #include "shell/dialogs/dialog_text.h"
 #include "shell/dialogs/dialog_toolkit.h"
-#include "shell/base/event_records.h"
-#include "shell/base/idle_flag.h"
 #include "shell/dialogs/note_names.h"
-#include "shell/drawing/scratch_rect.h"
 #include "shell/dialogs/value_fields.h"
+#include "shell/drawing/scratch_rect.h"
 
 namespace {
 

@@ -6,13 +6,13 @@
 #include "platform/system/host_time.h"
 #include "platform/system/sys_beep.h"
 #include "platform/windows/windows.h"
-#include "shell/windows/app_windows.h"
-#include "shell/windows/context_help.h"
-#include "shell/dialogs/dialog_arrows.h"
-#include "shell/drawing/drawing_ports.h"
 #include "shell/base/error_report.h"
 #include "shell/base/memory_reserve.h"
 #include "shell/base/resource_files.h"
+#include "shell/dialogs/dialog_arrows.h"
+#include "shell/drawing/drawing_ports.h"
+#include "shell/windows/app_windows.h"
+#include "shell/windows/context_help.h"
 
 ModalFilterUPP gModalFilterUPP = DialogModalFilterProc;
 

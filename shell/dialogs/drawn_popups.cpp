@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform/menus/menus.h"
 #include "platform/memory/memory.h"
+#include "platform/menus/menus.h"
 #include "platform/quickdraw/colors.h"
 #include "platform/quickdraw/drawing.h"
 #include "platform/quickdraw/geometry.h"
@@ -18,15 +18,15 @@
 #include "platform/windows/windows.h"
 #include "shell/base/app_state.h"
 #include "shell/base/app_strings.h"
-#include "shell/windows/app_windows.h"
-#include "shell/windows/menu_building.h"
-#include "shell/windows/menu_ids.h"
 #include "shell/base/event_records.h"
 #include "shell/dialogs/poll_events.h"
+#include "shell/dialogs/value_fields.h"
 #include "shell/drawing/scratch_rect.h"
 #include "shell/drawing/screen_bounds.h"
 #include "shell/drawing/text_drawing.h"
-#include "shell/dialogs/value_fields.h"
+#include "shell/windows/app_windows.h"
+#include "shell/windows/menu_building.h"
+#include "shell/windows/menu_ids.h"
 
 PopUpBuildState gPopUp;
 int32_t gPopUpChoice = -1;

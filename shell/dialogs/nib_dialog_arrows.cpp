@@ -7,8 +7,8 @@
 #include "shell/dialogs/nib_dialog_text.h"
 #include "shell/dialogs/nib_dialog_views.h"
 #include "shell/dialogs/note_names.h"
-#include "song/model/key_codes.h"
 #include "song/conductor/timebase.h"
+#include "song/model/key_codes.h"
 
 namespace {
 constexpr int32_t kUnclampedMaximum = 0x7FFFFFFF;

@@ -5,12 +5,12 @@
 #include "platform/quickdraw/cursors.h"
 #include "platform/quickdraw/quickdraw.h"
 #include "sequencer/midi/realtime_processors.h"
-#include "shell/windows/context_help.h"
 #include "shell/dialogs/dialog_state.h"
 #include "shell/dialogs/event_dispatch_hooks.h"
 #include "shell/dialogs/nib_dialog_text.h"
 #include "shell/dialogs/nib_dialog_views.h"
 #include "shell/dialogs/value_fields.h"
+#include "shell/windows/context_help.h"
 
 namespace {
 

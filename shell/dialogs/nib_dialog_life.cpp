@@ -5,8 +5,8 @@
 
 #include "platform/quickdraw/cursors.h"
 #include "platform/resources/resource_fork.h"
-#include "shell/dialogs/dialog_state.h"
 #include "shell/base/error_report.h"
+#include "shell/dialogs/dialog_state.h"
 #include "shell/dialogs/nib_dialog_events.h"
 #include "shell/dialogs/nib_dialog_views.h"
 

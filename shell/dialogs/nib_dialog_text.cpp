@@ -8,10 +8,10 @@
 
 #include "platform/text/pascal_strings.h"
 #include "shell/base/app_strings.h"
-#include "shell/dialogs/dialog_state.h"
-#include "shell/dialogs/dialog_text.h"
 #include "shell/base/error_report.h"
 #include "shell/base/position_formats.h"
+#include "shell/dialogs/dialog_state.h"
+#include "shell/dialogs/dialog_text.h"
 #include "shell/dialogs/nib_dialog_events.h"
 #include "shell/dialogs/nib_dialog_views.h"
 #include "shell/dialogs/note_names.h"

@@ -4,8 +4,8 @@
 #include <algorithm>
 
 #include "platform/quickdraw/quickdraw.h"
-#include "shell/dialogs/dialog_controls.h"
 #include "shell/base/event_records.h"
+#include "shell/dialogs/dialog_controls.h"
 #include "shell/drawing/screen_bounds.h"
 
 namespace {

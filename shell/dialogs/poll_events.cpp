@@ -7,8 +7,8 @@
 #include "platform/quickdraw/ports.h"
 #include "shell/base/app_state.h"
 #include "shell/base/event_records.h"
-#include "shell/dialogs/event_dispatch_hooks.h"
 #include "shell/base/idle_flag.h"
+#include "shell/dialogs/event_dispatch_hooks.h"
 #include "shell/dialogs/progress_dialog.h"
 #include "shell/dialogs/value_fields.h"
 

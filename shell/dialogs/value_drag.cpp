@@ -7,8 +7,8 @@
 #include "platform/quickdraw/cursors.h"
 #include "platform/quickdraw/geometry.h"
 #include "platform/quickdraw/ports.h"
-#include "shell/dialogs/poll_events.h"
 #include "shell/base/resource_files.h"
+#include "shell/dialogs/poll_events.h"
 #include "shell/dialogs/value_fields.h"
 
 namespace {

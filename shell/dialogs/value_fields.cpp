@@ -15,8 +15,8 @@
 #include "platform/text/pascal_strings.h"
 #include "shell/base/app_state.h"
 #include "shell/base/position_formats.h"
-#include "shell/drawing/color_helpers.h"
 #include "shell/dialogs/dialog_text.h"
+#include "shell/drawing/color_helpers.h"
 #include "shell/drawing/scratch_rect.h"
 
 ValueFieldState gValueField;

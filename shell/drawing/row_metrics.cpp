@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "platform/controls/controls.h"
-#include "shell/windows/app_windows.h"
 #include "shell/drawing/drawing_ports.h"
+#include "shell/windows/app_windows.h"
 
 int16_t gStandardLineHeight = 12;
 int16_t gTrackRowHeight = 16;

@@ -5,9 +5,9 @@
 #include "platform/memory/memory.h"
 #include "platform/quickdraw/text.h"
 #include "platform/resources/resource_manager.h"
-#include "shell/windows/app_windows.h"
 #include "shell/drawing/row_metrics.h"
 #include "shell/drawing/text_drawing.h"
+#include "shell/windows/app_windows.h"
 #include "shell/windows/window_sizing.h"
 
 int16_t gMarkerListHeaderHeight = 37;

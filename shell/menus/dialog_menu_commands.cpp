@@ -1,9 +1,9 @@
 #include "shell/menus/dialog_menu_commands.h"
 
 #include "platform/menus/menus.h"
+#include "shell/menus/menu_bar.h"
 #include "shell/settings/about_window.h"
 #include "shell/settings/chase_dialog.h"
-#include "shell/menus/menu_bar.h"
 #include "shell/settings/meter_tempo_dialogs.h"
 #include "shell/settings/preferences_dialog.h"
 

@@ -1,11 +1,11 @@
 #include "shell/menus/edit_menu_state.h"
 
 #include "platform/windows/windows.h"
-#include "shell/windows/app_windows.h"
+#include "shell/app/song_switch.h"
 #include "shell/menus/menu_bar.h"
 #include "shell/menus/menu_items.h"
-#include "shell/app/song_switch.h"
 #include "shell/menus/track_menu_state.h"
+#include "shell/windows/app_windows.h"
 #include "song/events/time_selection.h"
 #include "song/undo/undo_ring.h"
 

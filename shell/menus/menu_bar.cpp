@@ -3,8 +3,8 @@
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
 #include "platform/resources/resource_manager.h"
-#include "shell/menus/dialog_menu_commands.h"
 #include "shell/base/fatal_stop.h"
+#include "shell/menus/dialog_menu_commands.h"
 
 MenuRef gFileMenu = nullptr, gWindowMenu = nullptr,
         gTransformMenu = nullptr, gViewMenu = nullptr, gOptionsMenu = nullptr,

@@ -4,9 +4,9 @@
 #include <cstring>
 
 #include "platform/resources/resource_manager.h"
+#include "shell/base/resource_files.h"
 #include "shell/dialogs/drawn_popups.h"
 #include "shell/menus/menu_bar.h"
-#include "shell/base/resource_files.h"
 #include "shell/windows/menu_building.h"
 #include "song/model/songs.h"
 

@@ -1,6 +1,6 @@
 #include "shell/menus/menu_routes.h"
 
-#include "editing/edit_menu_services.h"
+#include "editing/edit_commands.h"
 #include "editors/editor_commands.h"
 #include "media/audio_file_commands.h"
 #include "mixer/mixer_commands.h"

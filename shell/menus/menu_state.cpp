@@ -2,8 +2,6 @@
 
 #include "platform/resources/resource_manager.h"
 #include "platform/windows/windows.h"
-#include "shell/windows/app_windows.h"
-#include "shell/windows/window_menu_hooks.h"
 #include "shell/dialogs/dialog_state.h"
 #include "shell/menus/edit_menu_state.h"
 #include "shell/menus/menu_bar.h"
@@ -11,6 +9,8 @@
 #include "shell/menus/option_toggles.h"
 #include "shell/menus/submenu_state.h"
 #include "shell/menus/window_menu_items.h"
+#include "shell/windows/app_windows.h"
+#include "shell/windows/window_menu_hooks.h"
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"
 #include "song/model/songs.h"

@@ -1,7 +1,7 @@
 #include "shell/menus/notepad_menu.h"
 
-#include "shell/windows/app_windows.h"
 #include "shell/drawing/drawing_ports.h"
+#include "shell/windows/app_windows.h"
 
 int16_t gNotepadJustification = kJustLeft;
 

@@ -1,8 +1,8 @@
 #include "shell/menus/option_toggles.h"
 
-#include "shell/windows/app_windows.h"
-#include "shell/drawing/drawing_ports.h"
 #include "shell/app/idle_tasks.h"
+#include "shell/drawing/drawing_ports.h"
+#include "shell/windows/app_windows.h"
 
 uint8_t gOptionBytes[kOptionToggleItems + 1] = {};
 uint16_t gViewOptionWord = 0;

@@ -1,19 +1,19 @@
 #include "shell/menus/track_menu_commands.h"
 
-#include "editing/edit_menu_services.h"
+#include "editing/edit_commands.h"
 #include "media/audio_file_commands.h"
 #include "mixer/mixer_commands.h"
 #include "plugins/plugin_host_commands.h"
-#include "song/model/media_hooks.h"
 #include "shell/base/error_report.h"
 #include "shell/menus/track_menu_state.h"
 #include "song/documents/playback_reset.h"
+#include "song/model/media_hooks.h"
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"
 #include "song/model/track_iterators.h"
+#include "song/model/window_redraw.h"
 #include "song/undo/undo_ring.h"
 #include "song/undo/undo_steps.h"
-#include "song/model/window_redraw.h"
 
 uint16_t gLastPluginItem = kNoPluginCommand;
 MenuRef gLastPluginMenu = nullptr;

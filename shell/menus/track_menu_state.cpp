@@ -1,8 +1,8 @@
 #include "shell/menus/track_menu_state.h"
 
-#include "shell/windows/app_windows.h"
 #include "shell/menus/menu_bar.h"
 #include "shell/menus/menu_items.h"
+#include "shell/windows/app_windows.h"
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"
 #include "song/model/songs.h"

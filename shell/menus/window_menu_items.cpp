@@ -3,13 +3,13 @@
 #include "platform/resources/resource_manager.h"
 #include "plugins/plugin_host_commands.h"
 #include "sequencer/transport/engine_options.h"
-#include "shell/windows/app_windows.h"
 #include "shell/drawing/drawing_ports.h"
 #include "shell/menus/menu_bar.h"
 #include "shell/menus/menu_dispatch.h"
 #include "shell/menus/menu_items.h"
 #include "shell/menus/menu_state.h"
 #include "shell/menus/option_toggles.h"
+#include "shell/windows/app_windows.h"
 
 int32_t gLoopWindowNumber = 0;
 

@@ -11,12 +11,12 @@
 #include "shell/app/app_entry.h"
 #include "shell/app/app_events.h"
 #include "shell/base/app_state.h"
-#include "shell/windows/context_help.h"
+#include "shell/base/event_records.h"
 #include "shell/dialogs/dialog_controls.h"
 #include "shell/dialogs/dialog_state.h"
-#include "shell/drawing/drawing_ports.h"
-#include "shell/base/event_records.h"
 #include "shell/dialogs/poll_events.h"
+#include "shell/drawing/drawing_ports.h"
+#include "shell/windows/context_help.h"
 
 AppWindow* gSplashWindow = nullptr;
 

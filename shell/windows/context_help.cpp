@@ -11,8 +11,8 @@
 #include "platform/menus/menus.h"
 #include "platform/resources/resource_manager.h"
 #include "platform/windows/windows.h"
-#include "shell/windows/app_windows.h"
 #include "shell/base/error_report.h"
+#include "shell/windows/app_windows.h"
 #include "shell/windows/menu_ids.h"
 
 extern char** environ;

@@ -5,8 +5,8 @@
 #include "platform/controls/control_creators.h"
 #include "platform/windows/windows.h"
 #include "shell/base/app_state.h"
-#include "shell/windows/app_windows.h"
 #include "shell/drawing/row_metrics.h"
+#include "shell/windows/app_windows.h"
 #include "shell/windows/window_sizing.h"
 #include "song/model/utility_track_access.h"
 

@@ -5,12 +5,12 @@
 #include "platform/quickdraw/ports.h"
 #include "platform/windows/windows.h"
 #include "shell/base/app_state.h"
-#include "shell/drawing/drawing_ports.h"
 #include "shell/dialogs/poll_events.h"
 #include "shell/dialogs/progress_dialog.h"
+#include "shell/drawing/drawing_ports.h"
 #include "shell/drawing/screen_bounds.h"
-#include "shell/windows/window_scroll_bars.h"
 #include "shell/windows/window_menu_hooks.h"
+#include "shell/windows/window_scroll_bars.h"
 #include "shell/windows/window_sizing.h"
 
 uint16_t gDisplayWord = 0;

@@ -10,12 +10,12 @@
 #include "platform/quickdraw/icons.h"
 #include "platform/resources/resource_manager.h"
 #include "platform/windows/windows.h"
-#include "shell/windows/app_windows.h"
 #include "shell/drawing/color_helpers.h"
-#include "shell/windows/editor_panes.h"
 #include "shell/drawing/screen_bounds.h"
 #include "shell/drawing/style_icons.h"
 #include "shell/drawing/transport_images.h"
+#include "shell/windows/app_windows.h"
+#include "shell/windows/editor_panes.h"
 
 uint8_t gStyleBlock[kStyleBlockSize] = {};
 int16_t gStyleId = 0;

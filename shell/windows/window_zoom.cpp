@@ -10,10 +10,10 @@
 #include "shell/drawing/row_metrics.h"
 #include "shell/drawing/scratch_rect.h"
 #include "shell/drawing/screen_bounds.h"
-#include "song/model/utility_iteration.h"
 #include "shell/windows/window_sizing.h"
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"
+#include "song/model/utility_iteration.h"
 
 int16_t gInfoPanelCompactWidth = 206;
 

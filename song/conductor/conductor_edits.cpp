@@ -4,10 +4,10 @@
 
 #include "shell/base/arithmetic.h"
 #include "shell/base/busy_cursor.h"
-#include "song/events/utility_event_selection.h"
 #include "song/conductor/conductor_map.h"
-#include "song/model/song_context.h"
 #include "song/events/time_selection.h"
+#include "song/events/utility_event_selection.h"
+#include "song/model/song_context.h"
 
 namespace {
 

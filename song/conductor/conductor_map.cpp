@@ -2,15 +2,15 @@
 
 #include <cstring>
 
-#include "song/instruments/instrument_volumes.h"
 #include "platform/memory/memory.h"
-#include "song/conductor/tempo_scaling.h"
-#include "song/model/audio_engine_hooks.h"
 #include "shell/base/error_report.h"
 #include "shell/base/memory_reserve.h"
-#include "song/events/utility_event_selection.h"
 #include "song/conductor/conductor_edits.h"
+#include "song/conductor/tempo_scaling.h"
+#include "song/events/utility_event_selection.h"
 #include "song/instruments/instrument_table.h"
+#include "song/instruments/instrument_volumes.h"
+#include "song/model/audio_engine_hooks.h"
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"
 #include "song/model/track_edit_brackets.h"

@@ -9,9 +9,9 @@
 #include "platform/memory/memory.h"
 #include "song/conductor/tempo_scaling.h"
 #include "song/conductor/tempo_tables.h"
-#include "song/model/transport_hooks.h"
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"
+#include "song/model/transport_hooks.h"
 
 namespace {
 

@@ -5,14 +5,14 @@
 #include "platform/memory/memory.h"
 #include "shell/base/error_report.h"
 #include "shell/base/memory_reserve.h"
-#include "song/events/utility_event_selection.h"
 #include "song/conductor/conductor_map.h"
 #include "song/conductor/conductor_time.h"
 #include "song/conductor/marker_window_hooks.h"
+#include "song/events/time_selection.h"
+#include "song/events/utility_event_selection.h"
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"
 #include "song/model/songs.h"
-#include "song/events/time_selection.h"
 #include "song/model/window_redraw.h"
 
 uint8_t gNoMarker[6] = {0x7f, 0xff, 0xff, 0xff, 0, 0};

@@ -2,8 +2,8 @@
 
 #include <cmath>
 
-#include "song/conductor/tempo_tables.h"
 #include "song/conductor/conductor_time.h"
+#include "song/conductor/tempo_tables.h"
 #include "song/model/song_context.h"
 
 namespace {

@@ -1,13 +1,13 @@
 #include "song/conductor/timebase_rescale.h"
 
-#include "song/model/editor_hooks.h"
 #include "shell/base/arithmetic.h"
-#include "song/model/utility_iteration.h"
 #include "song/conductor/conductor_map.h"
 #include "song/conductor/markers.h"
+#include "song/conductor/timebase.h"
+#include "song/model/editor_hooks.h"
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"
-#include "song/conductor/timebase.h"
+#include "song/model/utility_iteration.h"
 
 namespace {
 

@@ -1,15 +1,15 @@
 #include "song/dialogs/meter_key_dialog.h"
 
 #include "platform/system/sys_beep.h"
-#include "song/conductor/conductor_lock_state.h"
-#include "song/events/utility_event_selection.h"
 #include "song/conductor/conductor_edits.h"
+#include "song/conductor/conductor_lock_state.h"
 #include "song/conductor/conductor_map.h"
+#include "song/conductor/timebase.h"
+#include "song/events/time_selection.h"
+#include "song/events/utility_event_selection.h"
 #include "song/model/key_codes.h"
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"
-#include "song/events/time_selection.h"
-#include "song/conductor/timebase.h"
 
 SignatureDialogOptions gSignatureDialogOptions;
 

@@ -4,14 +4,14 @@
 #include "editors/scale_time.h"
 #include "sequencer/transport/transport_tempo.h"
 #include "song/conductor/conductor_lock_state.h"
-#include "song/events/utility_event_selection.h"
 #include "song/conductor/conductor_map.h"
 #include "song/conductor/conductor_time.h"
 #include "song/conductor/markers.h"
+#include "song/conductor/timebase.h"
+#include "song/events/time_selection.h"
+#include "song/events/utility_event_selection.h"
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"
-#include "song/events/time_selection.h"
-#include "song/conductor/timebase.h"
 #include "song/model/window_redraw.h"
 
 uint8_t gTempoDialogOptions = 0;

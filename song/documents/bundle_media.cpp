@@ -9,8 +9,8 @@
 #include "platform/text/pascal_strings.h"
 #include "shell/base/file_access.h"
 #include "song/documents/document_file.h"
-#include "song/documents/document_input.h"
 #include "song/documents/document_hooks.h"
+#include "song/documents/document_input.h"
 #include "song/documents/media_references.h"
 
 namespace {

@@ -8,6 +8,7 @@
 #include "platform/memory/memory.h"
 #include "shell/base/file_access.h"
 #include "shell/base/iteration_abort.h"
+#include "song/conductor/timebase.h"
 #include "song/documents/document_file.h"
 #include "song/documents/document_sections.h"
 #include "song/documents/instrument_table_io.h"
@@ -16,7 +17,6 @@
 #include "song/model/song_bodies.h"
 #include "song/model/song_context.h"
 #include "song/model/songs.h"
-#include "song/conductor/timebase.h"
 
 namespace {
 

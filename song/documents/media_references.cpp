@@ -6,14 +6,14 @@
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
 #include "shell/base/file_access.h"
-#include "song/model/utility_iteration.h"
 #include "song/documents/document_file.h"
-#include "song/documents/document_input.h"
 #include "song/documents/document_hooks.h"
+#include "song/documents/document_input.h"
 #include "song/instruments/plugin_records.h"
 #include "song/model/song_context.h"
 #include "song/model/song_iterators.h"
 #include "song/model/song_layout.h"
+#include "song/model/utility_iteration.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 #include "song/documents/playback_reset.h"
 
 #include "song/model/audio_engine_hooks.h"
-#include "song/model/media_hooks.h"
 #include "song/model/child_sequences.h"
+#include "song/model/media_hooks.h"
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"
 #include "song/model/songs.h"

@@ -1,9 +1,9 @@
 #include "song/documents/plugin_record_io.h"
 
-#include "song/instruments/insert_rack_state.h"
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
 #include "shell/base/file_access.h"
+#include "song/instruments/insert_rack_state.h"
 
 namespace {
 constexpr int32_t kPluginRecordFlagsByte = 37;

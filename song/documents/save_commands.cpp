@@ -2,9 +2,9 @@
 
 #include "shell/base/error_report.h"
 #include "shell/base/untitled_name.h"
+#include "song/documents/document_dialog_hooks.h"
 #include "song/documents/document_file.h"
 #include "song/documents/document_writer.h"
-#include "song/documents/document_dialog_hooks.h"
 
 OSErr RunSaveCommand() {
   if (!IsDocumentNamed()) return RunSaveAsCommand();

@@ -7,13 +7,13 @@
 #include "shell/base/file_access.h"
 #include "shell/base/iteration_abort.h"
 #include "shell/base/memory_reserve.h"
-#include "song/model/utility_track_access.h"
+#include "song/conductor/timebase.h"
+#include "song/documents/import_files.h"
 #include "song/events/data_events.h"
 #include "song/events/event_lists.h"
-#include "song/documents/import_files.h"
 #include "song/model/song_context.h"
-#include "song/conductor/timebase.h"
 #include "song/model/track_length.h"
+#include "song/model/utility_track_access.h"
 #include "song/model/window_redraw.h"
 
 namespace {

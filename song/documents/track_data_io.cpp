@@ -8,11 +8,11 @@
 #include "platform/memory/memory.h"
 #include "shell/base/file_access.h"
 #include "shell/base/memory_reserve.h"
-#include "song/documents/plugin_record_io.h"
 #include "song/documents/document_file.h"
 #include "song/documents/document_input.h"
-#include "song/instruments/plugin_records.h"
+#include "song/documents/plugin_record_io.h"
 #include "song/events/seq_event.h"
+#include "song/instruments/plugin_records.h"
 #include "song/model/song_layout.h"
 
 namespace {

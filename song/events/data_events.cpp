@@ -4,9 +4,9 @@
 #include <vector>
 
 #include "shell/base/iteration_abort.h"
-#include "song/model/utility_track_access.h"
 #include "song/events/event_lists.h"
 #include "song/events/seq_event.h"
+#include "song/model/utility_track_access.h"
 
 namespace {
 const uint8_t kDataEventDefaultName[] = "\x05SysEx";

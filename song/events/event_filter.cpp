@@ -8,9 +8,9 @@
 #include "shell/base/random_numbers.h"
 #include "song/conductor/conductor_map.h"
 #include "song/events/seq_event.h"
+#include "song/events/time_selection.h"
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"
-#include "song/events/time_selection.h"
 
 uint8_t gEventFilterFlags = 0;
 uint32_t gFilterMinDuration = 0;

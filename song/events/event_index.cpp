@@ -6,14 +6,14 @@
 #include "platform/text/pascal_strings.h"
 #include "shell/base/app_strings.h"
 #include "shell/base/error_report.h"
-#include "song/model/utility_iteration.h"
-#include "song/model/utility_track_access.h"
 #include "song/events/event_lists.h"
 #include "song/events/seq_event.h"
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"
 #include "song/model/songs.h"
 #include "song/model/track_template.h"
+#include "song/model/utility_iteration.h"
+#include "song/model/utility_track_access.h"
 
 int16_t gOverviewRowHeight = 14;
 int16_t gOverviewZoomShift = 0;

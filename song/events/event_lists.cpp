@@ -2,15 +2,13 @@
 
 #include <cstring>
 
-#include "song/model/editor_hooks.h"
 #include "platform/memory/memory.h"
 #include "platform/text/pascal_strings.h"
-#include "song/model/transport_hooks.h"
 #include "shell/base/error_report.h"
 #include "shell/base/memory_reserve.h"
 #include "shell/base/untitled_name.h"
-#include "song/model/utility_track_access.h"
 #include "song/events/event_index.h"
+#include "song/model/editor_hooks.h"
 #include "song/model/handle_bytes.h"
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"
@@ -20,6 +18,8 @@
 #include "song/model/track_length.h"
 #include "song/model/track_numbers.h"
 #include "song/model/track_template.h"
+#include "song/model/transport_hooks.h"
+#include "song/model/utility_track_access.h"
 #include "song/model/window_redraw.h"
 
 uint8_t gEventTemplate[kLongEventSize];

@@ -6,9 +6,9 @@
 #include <new>
 
 #include "platform/memory/memory.h"
-#include "song/model/utility_track_access.h"
 #include "song/events/event_lists.h"
 #include "song/events/seq_event.h"
+#include "song/model/utility_track_access.h"
 
 // The list is sorted as a stable insertion sort would leave it: a record moves behind every
 // later record with a smaller time and in front of the first record with an equal or larger

@@ -2,19 +2,19 @@
 
 #include <cstring>
 
-#include "song/model/editor_hooks.h"
 #include "platform/memory/memory.h"
-#include "song/events/event_seek.h"
-#include "song/model/utility_track_access.h"
 #include "song/events/event_lists.h"
-#include "song/model/handle_bytes.h"
+#include "song/events/event_seek.h"
 #include "song/events/seq_event.h"
+#include "song/events/time_selection.h"
+#include "song/model/editor_hooks.h"
+#include "song/model/handle_bytes.h"
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"
-#include "song/events/time_selection.h"
 #include "song/model/track_edit_brackets.h"
 #include "song/model/track_length.h"
 #include "song/model/track_template.h"
+#include "song/model/utility_track_access.h"
 
 namespace {
 

@@ -1,12 +1,12 @@
 #include "song/events/utility_event_selection.h"
 
 #include "platform/memory/memory.h"
-#include "song/events/event_seek.h"
-#include "song/model/utility_track_access.h"
 #include "song/events/event_lists.h"
+#include "song/events/event_seek.h"
 #include "song/events/seq_event.h"
-#include "song/model/song_context.h"
 #include "song/events/time_selection.h"
+#include "song/model/song_context.h"
+#include "song/model/utility_track_access.h"
 #include "song/model/window_redraw.h"
 
 uint8_t gSelectionLowNote = 127;

@@ -1,5 +1,5 @@
-#include "song/events/utility_event_selection.h"
 #include "song/events/time_selection.h"
+#include "song/events/utility_event_selection.h"
 
 int8_t gTimeDisplayMode = 0;
 

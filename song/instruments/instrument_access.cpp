@@ -5,8 +5,8 @@
 #include "platform/memory/memory.h"
 #include "platform/text/pascal_strings.h"
 #include "shell/base/app_strings.h"
-#include "song/instruments/output_kinds.h"
 #include "song/instruments/instrument_table.h"
+#include "song/instruments/output_kinds.h"
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"
 

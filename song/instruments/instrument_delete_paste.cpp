@@ -3,13 +3,13 @@
 #include <algorithm>
 #include <cstring>
 
-#include "song/model/clipboard_record.h"
-#include "song/instruments/instrument_volumes.h"
 #include "platform/memory/memory.h"
-#include "song/instruments/plugin_hooks.h"
 #include "shell/base/app_state.h"
 #include "shell/base/audio_driver_lookup.h"
 #include "song/instruments/instrument_table.h"
+#include "song/instruments/instrument_volumes.h"
+#include "song/instruments/plugin_hooks.h"
+#include "song/model/clipboard_record.h"
 #include "song/model/song_context.h"
 
 namespace {

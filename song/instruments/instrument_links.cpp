@@ -1,9 +1,9 @@
 // Link groups of the instrument table, and holding the real-time processors while the table
 // changes.
-#include "song/instruments/instrument_volumes.h"
-#include "song/instruments/processor_chain_hooks.h"
 #include "song/instruments/instrument_table.h"
+#include "song/instruments/instrument_volumes.h"
 #include "song/instruments/midi_hooks.h"
+#include "song/instruments/processor_chain_hooks.h"
 
 namespace {
 

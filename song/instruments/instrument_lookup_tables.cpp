@@ -13,10 +13,10 @@
 
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
-#include "song/instruments/controller_tables.h"
 #include "shell/base/audio_driver_lookup.h"
 #include "shell/base/error_report.h"
 #include "shell/base/memory_reserve.h"
+#include "song/instruments/controller_tables.h"
 #include "song/instruments/instrument_table.h"
 #include "song/model/songs.h"
 

@@ -1,13 +1,13 @@
 // Sending MIDI to the instruments of the table.
 #include "platform/memory/byte_order.h"
 #include "platform/system/host_time.h"
-#include "song/instruments/driver_procs.h"
 #include "shell/base/busy_cursor.h"
-#include "song/instruments/output_kinds.h"
-#include "song/instruments/processor_chain_hooks.h"
+#include "song/instruments/driver_procs.h"
 #include "song/instruments/instrument_midi_options.h"
 #include "song/instruments/instrument_table.h"
 #include "song/instruments/midi_hooks.h"
+#include "song/instruments/output_kinds.h"
+#include "song/instruments/processor_chain_hooks.h"
 
 uint16_t gMidiOutputOptions = 0;
 uint8_t gQuickTimeMusicInUse = 0;

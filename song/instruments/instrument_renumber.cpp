@@ -4,12 +4,12 @@
 #include <algorithm>
 #include <vector>
 
-#include "song/instruments/output_match.h"
-#include "song/model/audio_engine_hooks.h"
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
-#include "song/instruments/plugin_hooks.h"
 #include "song/instruments/instrument_table.h"
+#include "song/instruments/output_match.h"
+#include "song/instruments/plugin_hooks.h"
+#include "song/model/audio_engine_hooks.h"
 #include "song/model/song_layout.h"
 #include "song/model/songs.h"
 

@@ -5,16 +5,16 @@
 #include <cstring>
 #include <initializer_list>
 
-#include "song/model/audio_engine_hooks.h"
-#include "song/instruments/instrument_volumes.h"
 #include "platform/memory/memory.h"
 #include "platform/text/pascal_strings.h"
-#include "song/instruments/plugin_hooks.h"
 #include "shell/base/app_strings.h"
 #include "shell/base/audio_driver_lookup.h"
 #include "shell/base/error_report.h"
 #include "shell/base/memory_reserve.h"
+#include "song/instruments/instrument_volumes.h"
 #include "song/instruments/output_kinds.h"
+#include "song/instruments/plugin_hooks.h"
+#include "song/model/audio_engine_hooks.h"
 
 Handle gInstrumentTable;
 uint8_t* gInstruments = nullptr;

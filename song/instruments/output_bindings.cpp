@@ -5,25 +5,25 @@
 #include <utility>
 #include <vector>
 
-#include "song/instruments/instrument_volumes.h"
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
+#include "shell/base/audio_driver_lookup.h"
+#include "shell/base/error_report.h"
+#include "song/documents/instrument_table_io.h"
+#include "song/instruments/instrument_table.h"
+#include "song/instruments/instrument_volumes.h"
 #include "song/instruments/midi_hooks.h"
 #include "song/instruments/midi_port_table.h"
 #include "song/instruments/plugin_hooks.h"
-#include "shell/base/audio_driver_lookup.h"
-#include "shell/base/error_report.h"
-#include "song/instruments/instrument_table.h"
-#include "song/documents/instrument_table_io.h"
 #include "song/model/audio_engine_hooks.h"
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"
 #include "song/model/songs.h"
 #include "song/model/track_numbers.h"
+#include "song/model/window_redraw.h"
 #include "song/undo/undo_instruments.h"
 #include "song/undo/undo_ring.h"
 #include "song/undo/undo_steps.h"
-#include "song/model/window_redraw.h"
 
 namespace {
 

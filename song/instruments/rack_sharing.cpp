@@ -3,7 +3,6 @@
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
 #include "shell/base/memory_reserve.h"
-#include "song/model/utility_iteration.h"
 #include "song/instruments/instrument_table.h"
 #include "song/instruments/plugin_hooks.h"
 #include "song/model/song_context.h"
@@ -11,6 +10,7 @@
 #include "song/model/song_layout.h"
 #include "song/model/songs.h"
 #include "song/model/track_template.h"
+#include "song/model/utility_iteration.h"
 
 namespace {
 

@@ -1,13 +1,13 @@
 #include "song/model/child_sequences.h"
 
-#include "song/model/editor_hooks.h"
 #include "platform/memory/memory.h"
-#include "song/model/utility_iteration.h"
+#include "song/model/editor_hooks.h"
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"
 #include "song/model/songs.h"
 #include "song/model/track_entries.h"
 #include "song/model/track_template.h"
+#include "song/model/utility_iteration.h"
 
 int32_t gChildParentTrackNumber = -1;
 int32_t gChildCellOffset = -1;

@@ -1,13 +1,13 @@
 #include "song/model/linked_song_swap.h"
 
 #include "platform/memory/memory.h"
-#include "song/model/utility_iteration.h"
-#include "song/model/child_sequences.h"
 #include "song/instruments/rack_sharing.h"
+#include "song/model/child_sequences.h"
 #include "song/model/song_context.h"
 #include "song/model/song_iterators.h"
 #include "song/model/song_layout.h"
 #include "song/model/songs.h"
+#include "song/model/utility_iteration.h"
 #include "song/undo/undo_ring.h"
 
 int32_t SwapChildWithLinkedSong(void*) {

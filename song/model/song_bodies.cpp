@@ -10,14 +10,14 @@
 #include "shell/base/iteration_abort.h"
 #include "shell/base/memory_reserve.h"
 #include "song/conductor/conductor_map.h"
+#include "song/conductor/markers.h"
 #include "song/documents/document_file.h"
 #include "song/documents/document_input.h"
-#include "song/conductor/markers.h"
+#include "song/documents/track_data_io.h"
 #include "song/instruments/plugin_records.h"
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"
 #include "song/model/songs.h"
-#include "song/documents/track_data_io.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 #include "song/model/song_context.h"
 
 #include "platform/memory/memory.h"
-#include "song/model/utility_track_access.h"
 #include "song/model/songs.h"
 #include "song/model/track_template.h"
+#include "song/model/utility_track_access.h"
 
 Handle gCurrentSongHandle;
 uint8_t* gCurrentSong = nullptr;

@@ -7,14 +7,14 @@
 #include "shell/base/app_strings.h"
 #include "shell/base/error_report.h"
 #include "shell/base/undo_palette.h"
-#include "song/model/utility_iteration.h"
-#include "song/model/utility_track_access.h"
-#include "song/model/child_sequences.h"
 #include "song/instruments/rack_sharing.h"
+#include "song/model/child_sequences.h"
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"
 #include "song/model/songs.h"
 #include "song/model/track_entries.h"
+#include "song/model/utility_iteration.h"
+#include "song/model/utility_track_access.h"
 #include "song/undo/undo_copies.h"
 
 namespace {

@@ -3,16 +3,16 @@
 #include "platform/memory/memory.h"
 #include "shell/base/fatal_stop.h"
 #include "shell/base/memory_reserve.h"
-#include "song/model/song_slots.h"
-#include "song/model/utility_iteration.h"
-#include "song/model/utility_track_access.h"
 #include "song/events/event_index.h"
 #include "song/model/song_context.h"
 #include "song/model/song_iterators.h"
+#include "song/model/song_slots.h"
 #include "song/model/songs.h"
 #include "song/model/track_entries.h"
 #include "song/model/track_numbers.h"
 #include "song/model/track_template.h"
+#include "song/model/utility_iteration.h"
+#include "song/model/utility_track_access.h"
 
 namespace {
 

@@ -1,16 +1,16 @@
 #include "song/model/song_iterators.h"
 
+#include "platform/memory/memory.h"
+#include "song/model/child_sequences.h"
 #include "song/model/clipboard_record.h"
 #include "song/model/editor_hooks.h"
-#include "song/model/track_selection.h"
-#include "platform/memory/memory.h"
-#include "song/model/utility_track_access.h"
-#include "song/model/child_sequences.h"
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"
 #include "song/model/songs.h"
 #include "song/model/track_iterators.h"
 #include "song/model/track_numbers.h"
+#include "song/model/track_selection.h"
+#include "song/model/utility_track_access.h"
 
 int32_t ForEachSong(TrackCallback callback, void* arg) {
   gIterationAbort = 0;

@@ -4,13 +4,13 @@
 
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
-#include "song/instruments/controller_tables.h"
 #include "shell/base/iteration_abort.h"
 #include "shell/base/memory_reserve.h"
-#include "song/model/utility_iteration.h"
+#include "song/instruments/controller_tables.h"
 #include "song/model/song_context.h"
 #include "song/model/song_iterators.h"
 #include "song/model/song_layout.h"
+#include "song/model/utility_iteration.h"
 
 namespace {
 

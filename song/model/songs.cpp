@@ -3,22 +3,22 @@
 #include <cstring>
 #include <initializer_list>
 
-#include "song/model/clipboard_record.h"
 #include "platform/memory/memory.h"
-#include "song/model/transport_hooks.h"
 #include "shell/base/error_report.h"
 #include "shell/base/memory_reserve.h"
-#include "song/model/song_slots.h"
-#include "song/model/utility_iteration.h"
-#include "song/model/utility_track_access.h"
-#include "song/model/child_sequences.h"
 #include "song/conductor/conductor_map.h"
-#include "song/events/event_index.h"
-#include "song/prefs/new_song_defaults.h"
-#include "song/model/song_context.h"
 #include "song/conductor/timebase.h"
+#include "song/events/event_index.h"
+#include "song/model/child_sequences.h"
+#include "song/model/clipboard_record.h"
+#include "song/model/song_context.h"
+#include "song/model/song_slots.h"
 #include "song/model/track_entries.h"
 #include "song/model/track_template.h"
+#include "song/model/transport_hooks.h"
+#include "song/model/utility_iteration.h"
+#include "song/model/utility_track_access.h"
+#include "song/prefs/new_song_defaults.h"
 #include "song/undo/undo_ring.h"
 
 Handle gSongHandles;

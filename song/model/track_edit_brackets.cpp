@@ -1,19 +1,19 @@
 #include "song/model/track_edit_brackets.h"
 
 #include "platform/memory/memory.h"
-#include "song/events/event_seek.h"
 #include "shell/base/error_report.h"
-#include "song/model/utility_iteration.h"
-#include "song/model/utility_track_access.h"
-#include "song/instruments/rack_sharing.h"
+#include "song/events/event_seek.h"
 #include "song/events/seq_event.h"
+#include "song/instruments/rack_sharing.h"
+#include "song/model/audio_engine_hooks.h"
 #include "song/model/song_context.h"
 #include "song/model/song_iterators.h"
 #include "song/model/song_layout.h"
 #include "song/model/songs.h"
 #include "song/model/track_template.h"
-#include "song/model/audio_engine_hooks.h"
 #include "song/model/transport_hooks.h"
+#include "song/model/utility_iteration.h"
+#include "song/model/utility_track_access.h"
 
 uint32_t gTrackEditWaitLimit = 1000000;
 

@@ -2,19 +2,19 @@
 
 #include <cstring>
 
+#include "platform/memory/memory.h"
+#include "song/model/child_sequences.h"
 #include "song/model/editor_hooks.h"
 #include "song/model/media_hooks.h"
-#include "platform/memory/memory.h"
-#include "song/model/utility_iteration.h"
-#include "song/model/utility_track_access.h"
-#include "song/model/child_sequences.h"
-#include "song/prefs/new_song_defaults.h"
 #include "song/model/song_context.h"
 #include "song/model/song_iterators.h"
 #include "song/model/song_layout.h"
 #include "song/model/songs.h"
 #include "song/model/track_numbers.h"
 #include "song/model/track_template.h"
+#include "song/model/utility_iteration.h"
+#include "song/model/utility_track_access.h"
+#include "song/prefs/new_song_defaults.h"
 #include "song/undo/undo_ring.h"
 
 namespace {

@@ -1,14 +1,14 @@
 #include "song/model/track_iterators.h"
 
-#include "song/model/track_selection.h"
+#include "shell/base/busy_cursor.h"
 #include "song/model/media_hooks.h"
 #include "song/model/region_lists.h"
-#include "shell/base/busy_cursor.h"
-#include "song/model/utility_track_access.h"
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"
 #include "song/model/songs.h"
 #include "song/model/track_numbers.h"
+#include "song/model/track_selection.h"
+#include "song/model/utility_track_access.h"
 
 namespace {
 

@@ -1,16 +1,16 @@
 #include "song/model/track_length.h"
 
+#include "song/conductor/conductor_map.h"
+#include "song/conductor/markers.h"
+#include "song/events/event_lists.h"
 #include "song/model/editor_hooks.h"
 #include "song/model/region_lists.h"
-#include "song/model/track_sections.h"
-#include "song/model/utility_track_access.h"
-#include "song/conductor/conductor_map.h"
-#include "song/events/event_lists.h"
-#include "song/conductor/markers.h"
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"
 #include "song/model/songs.h"
+#include "song/model/track_sections.h"
 #include "song/model/track_template.h"
+#include "song/model/utility_track_access.h"
 #include "song/model/window_redraw.h"
 
 namespace {

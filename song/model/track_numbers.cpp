@@ -2,11 +2,11 @@
 
 #include <cstring>
 
-#include "song/model/utility_iteration.h"
-#include "song/model/utility_track_access.h"
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"
 #include "song/model/songs.h"
+#include "song/model/utility_iteration.h"
+#include "song/model/utility_track_access.h"
 
 uint8_t gTrackNumberMap[256];
 int32_t gCurrentTrackNumber = 0;

@@ -2,17 +2,17 @@
 
 #include <cstring>
 
-#include "song/model/region_lists.h"
 #include "platform/memory/memory.h"
 #include "shell/base/untitled_name.h"
-#include "song/model/utility_track_access.h"
 #include "song/conductor/conductor_map.h"
 #include "song/events/event_index.h"
 #include "song/events/seq_event.h"
+#include "song/model/region_lists.h"
 #include "song/model/song_context.h"
 #include "song/model/songs.h"
 #include "song/model/track_entries.h"
 #include "song/model/track_numbers.h"
+#include "song/model/utility_track_access.h"
 #include "song/model/window_redraw.h"
 
 uint8_t gTrackTemplate[kTrackEntrySize];

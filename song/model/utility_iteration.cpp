@@ -1,9 +1,9 @@
 #include "song/model/utility_iteration.h"
 
-#include "song/model/utility_track_access.h"
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"
 #include "song/model/track_numbers.h"
+#include "song/model/utility_track_access.h"
 
 int16_t gTrackListFirstRow = 0;
 int16_t gTrackListVisibleRows = 0;

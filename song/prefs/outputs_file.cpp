@@ -2,19 +2,19 @@
 
 #include <cstring>
 
-#include "song/instruments/instrument_volumes.h"
 #include "platform/files/files.h"
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
 #include "shell/base/bmid_resources.h"
-#include "song/instruments/midi_port_table.h"
 #include "shell/base/file_access.h"
+#include "shell/base/preferences_file.h"
 #include "shell/base/resource_files.h"
 #include "song/documents/checked_blocks.h"
 #include "song/documents/document_input.h"
-#include "song/instruments/output_bindings.h"
-#include "shell/base/preferences_file.h"
 #include "song/documents/instrument_table_io.h"
+#include "song/instruments/instrument_volumes.h"
+#include "song/instruments/midi_port_table.h"
+#include "song/instruments/output_bindings.h"
 
 namespace {
 

@@ -5,10 +5,10 @@
 
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
-#include "song/instruments/instrument_assignments.h"
 #include "shell/base/file_access.h"
 #include "song/documents/checked_blocks.h"
 #include "song/documents/document_input.h"
+#include "song/instruments/instrument_assignments.h"
 
 namespace {
 

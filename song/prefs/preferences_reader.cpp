@@ -9,9 +9,9 @@
 #include "shell/base/file_access.h"
 #include "song/documents/checked_blocks.h"
 #include "song/documents/document_input.h"
-#include "song/prefs/preferences_assignments.h"
 #include "song/documents/instrument_table_io.h"
 #include "song/instruments/output_bindings.h"
+#include "song/prefs/preferences_assignments.h"
 #include "song/prefs/window_layout.h"
 
 namespace {

@@ -9,14 +9,14 @@
 #include "platform/resources/resource_manager.h"
 #include "shell/base/bmid_resources.h"
 #include "shell/base/file_access.h"
+#include "shell/base/preferences_file.h"
 #include "shell/base/resource_files.h"
 #include "song/documents/document_input.h"
-#include "shell/base/preferences_file.h"
 #include "song/prefs/dialog_settings_hooks.h"
 #include "song/prefs/preferences_reader.h"
 #include "song/prefs/preferences_writer.h"
-#include "song/undo/undo_ring.h"
 #include "song/prefs/window_layout.h"
+#include "song/undo/undo_ring.h"
 
 uint8_t gFavouritesRecord[16] = {};
 Handle gSettingsResource500;

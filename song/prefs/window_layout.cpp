@@ -6,16 +6,16 @@
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
 #include "platform/resources/resource_manager.h"
-#include "shell/base/bmid_resources.h"
 #include "shell/base/app_state.h"
+#include "shell/base/bmid_resources.h"
 #include "shell/base/file_access.h"
 #include "shell/base/resource_files.h"
 #include "song/documents/checked_blocks.h"
 #include "song/documents/document_input.h"
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"
-#include "song/prefs/startup_settings.h"
 #include "song/model/window_redraw.h"
+#include "song/prefs/startup_settings.h"
 
 WindowLayoutState gWindowLayout;
 uint8_t gWindowColourBlock[96] = {};

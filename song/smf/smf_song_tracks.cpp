@@ -6,14 +6,14 @@
 #include "platform/text/pascal_strings.h"
 #include "shell/base/untitled_name.h"
 #include "song/conductor/conductor_map.h"
+#include "song/conductor/markers.h"
 #include "song/instruments/instrument_record.h"
 #include "song/instruments/instrument_table.h"
-#include "song/conductor/markers.h"
-#include "song/smf/smf_meta_events.h"
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"
-#include "song/model/track_entries.h"
 #include "song/model/track_edit_brackets.h"
+#include "song/model/track_entries.h"
+#include "song/smf/smf_meta_events.h"
 #include "song/undo/undo_ring.h"
 
 namespace {

@@ -5,13 +5,13 @@
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
 #include "song/conductor/conductor_time.h"
+#include "song/conductor/tempo_tables.h"
 #include "song/events/data_events.h"
 #include "song/events/edit_buffers.h"
 #include "song/events/seq_event.h"
+#include "song/model/song_context.h"
 #include "song/smf/smf_meta_events.h"
 #include "song/smf/smf_reader.h"
-#include "song/model/song_context.h"
-#include "song/conductor/tempo_tables.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
 #include "song/undo/undo_clipboard.h"
 
-#include "song/model/clipboard_record.h"
-#include "song/undo/clipboard_hooks.h"
 #include "platform/memory/memory.h"
+#include "song/model/clipboard_record.h"
 #include "song/model/song_context.h"
 #include "song/model/track_iterators.h"
+#include "song/undo/clipboard_hooks.h"
 #include "song/undo/undo_copies.h"
 #include "song/undo/undo_ring.h"
 

@@ -6,11 +6,9 @@
 #include "platform/memory/memory.h"
 #include "shell/base/error_report.h"
 #include "shell/base/memory_reserve.h"
-#include "song/model/utility_iteration.h"
-#include "song/model/utility_track_access.h"
-#include "song/model/child_sequences.h"
 #include "song/conductor/conductor_map.h"
 #include "song/instruments/rack_sharing.h"
+#include "song/model/child_sequences.h"
 #include "song/model/song_context.h"
 #include "song/model/song_iterators.h"
 #include "song/model/song_layout.h"
@@ -18,6 +16,8 @@
 #include "song/model/track_entries.h"
 #include "song/model/track_numbers.h"
 #include "song/model/track_template.h"
+#include "song/model/utility_iteration.h"
+#include "song/model/utility_track_access.h"
 
 namespace {
 

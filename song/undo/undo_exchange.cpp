@@ -3,29 +3,29 @@
 #include <cstring>
 #include <vector>
 
-#include "song/model/clipboard_record.h"
-#include "song/model/editor_hooks.h"
-#include "song/model/track_selection.h"
 #include "platform/memory/memory.h"
-#include "song/instruments/instrument_assignments.h"
 #include "shell/base/error_report.h"
-#include "song/model/song_slots.h"
-#include "song/model/utility_track_access.h"
 #include "song/conductor/conductor_map.h"
 #include "song/events/event_index.h"
-#include "song/model/linked_song_swap.h"
+#include "song/instruments/instrument_assignments.h"
 #include "song/instruments/rack_sharing.h"
+#include "song/model/clipboard_record.h"
+#include "song/model/editor_hooks.h"
+#include "song/model/linked_song_swap.h"
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"
+#include "song/model/song_slots.h"
 #include "song/model/songs.h"
 #include "song/model/track_entries.h"
 #include "song/model/track_numbers.h"
+#include "song/model/track_selection.h"
+#include "song/model/utility_track_access.h"
+#include "song/model/window_redraw.h"
 #include "song/undo/undo_copies.h"
 #include "song/undo/undo_instruments.h"
 #include "song/undo/undo_menu.h"
 #include "song/undo/undo_ring.h"
 #include "song/undo/undo_steps.h"
-#include "song/model/window_redraw.h"
 
 namespace {
 

@@ -3,17 +3,17 @@
 #include <cstdio>
 #include <new>
 
-#include "song/model/clipboard_record.h"
-#include "song/undo/clipboard_hooks.h"
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
-#include "song/instruments/instrument_assignments.h"
 #include "shell/base/app_state.h"
 #include "shell/base/error_report.h"
 #include "shell/base/fatal_stop.h"
 #include "shell/base/memory_reserve.h"
+#include "song/instruments/instrument_assignments.h"
+#include "song/model/clipboard_record.h"
 #include "song/model/song_context.h"
 #include "song/model/songs.h"
+#include "song/undo/clipboard_hooks.h"
 #include "song/undo/undo_copies.h"
 #include "song/undo/undo_instruments.h"
 #include "song/undo/undo_menu.h"

@@ -2,19 +2,19 @@
 
 #include <cstring>
 
-#include "song/model/track_selection.h"
 #include "platform/memory/memory.h"
 #include "shell/base/error_report.h"
 #include "shell/base/memory_reserve.h"
-#include "song/model/utility_track_access.h"
+#include "song/events/time_selection.h"
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"
 #include "song/model/songs.h"
-#include "song/events/time_selection.h"
 #include "song/model/track_iterators.h"
+#include "song/model/track_selection.h"
+#include "song/model/utility_track_access.h"
+#include "song/model/window_redraw.h"
 #include "song/undo/undo_copies.h"
 #include "song/undo/undo_ring.h"
-#include "song/model/window_redraw.h"
 
 UndoableEdit gStoredUndoableEdit = nullptr;
 UndoExtraStateProc gUndoExtraStateProc = nullptr;

@@ -11,16 +11,16 @@
 
 #include "platform/files/file_locations.h"
 #include "platform/memory/memory.h"
-#include "song/conductor/tempo_tables.h"
-#include "song/model/utility_track_access.h"
 #include "song/conductor/conductor_map.h"
+#include "song/conductor/tempo_tables.h"
+#include "song/conductor/timebase.h"
 #include "song/events/seq_event.h"
-#include "song/smf/smf_import.h"
-#include "song/smf/smf_import_state.h"
 #include "song/model/song_context.h"
 #include "song/model/song_database.h"
 #include "song/model/songs.h"
-#include "song/conductor/timebase.h"
+#include "song/model/utility_track_access.h"
+#include "song/smf/smf_import.h"
+#include "song/smf/smf_import_state.h"
 
 namespace {
 

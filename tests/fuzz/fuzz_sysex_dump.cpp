@@ -12,8 +12,8 @@
 
 #include "platform/files/file_locations.h"
 #include "platform/memory/memory.h"
-#include "song/model/song_database.h"
 #include "song/documents/sysex_dumps.h"
+#include "song/model/song_database.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   uint32_t handles = CountLiveHandles();

@@ -5,8 +5,8 @@
 #include <chrono>
 
 #include "audio/engine/audio_edit_bracket.h"
-#include "audio/engine/engine_play_state.h"
 #include "audio/engine/engine_channels.h"
+#include "audio/engine/engine_play_state.h"
 
 namespace {
 

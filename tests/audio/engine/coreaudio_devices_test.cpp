@@ -17,8 +17,8 @@
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
 #include "platform/resources/resources.h"
-#include "shell/base/resource_files.h"
 #include "shell/base/preferences_file.h"
+#include "shell/base/resource_files.h"
 #include "tests/test_support.h"
 
 namespace {

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "audio/devices/audio_driver.h"
-#include "audio/render/channel_render.h"
 #include "audio/engine/engine_channels.h"
+#include "audio/render/channel_render.h"
 #include "platform/coreaudio/audio_types.h"
 
 namespace engine_test {

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "audio/devices/audio_driver.h"
-#include "audio/engine/engine_play_state.h"
 #include "audio/engine/engine_channels.h"
+#include "audio/engine/engine_play_state.h"
 #include "audio/engine/engine_prepare.h"
 #include "audio/engine/engine_thread.h"
 #include "sequencer/clock/transport_clock.h"

@@ -13,15 +13,15 @@
 #include "audio/devices/coreaudio_io.h"
 #include "audio/devices/coreaudio_record_arm.h"
 #include "audio/devices/coreaudio_settings.h"
+#include "audio/engine/engine_run_state.h"
 #include "audio/engine/engine_start.h"
 #include "audio/engine/engine_thread.h"
-#include "audio/engine/engine_run_state.h"
-#include "audio/render/play_rate_output.h"
 #include "audio/engine/record_inputs.h"
+#include "audio/render/play_rate_output.h"
 #include "platform/coreaudio/core_audio.h"
 #include "platform/system/host_time.h"
-#include "song/conductor/tempo_tables.h"
 #include "sequencer/clock/transport_clock.h"
+#include "song/conductor/tempo_tables.h"
 #include "tests/audio/engine/engine_fixture.h"
 
 using engine_test::EngineRig;

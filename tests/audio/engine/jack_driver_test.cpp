@@ -13,8 +13,8 @@
 
 #include "audio/devices/coreaudio_devices.h"
 #include "audio/devices/coreaudio_io.h"
-#include "audio/engine/engine_thread.h"
 #include "audio/engine/engine_run_state.h"
+#include "audio/engine/engine_thread.h"
 #include "platform/coreaudio/core_audio.h"
 #include "tests/audio/engine/engine_fixture.h"
 

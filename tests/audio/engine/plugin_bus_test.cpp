@@ -4,11 +4,11 @@
 #include <gtest/gtest.h>
 
 #include "audio/devices/audio_driver.h"
-#include "audio/render/channel_render.h"
 #include "audio/engine/engine_channels.h"
 #include "audio/engine/engine_plugin_hooks.h"
 #include "audio/engine/plugin_bus_binding.h"
 #include "audio/engine/record_inputs.h"
+#include "audio/render/channel_render.h"
 #include "platform/memory/byte_order.h"
 #include "plugins/plugin_engine_hooks.h"
 #include "plugins/plugin_output_buses.h"

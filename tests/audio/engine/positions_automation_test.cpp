@@ -6,14 +6,14 @@
 #include <vector>
 
 #include "audio/engine/automation_records.h"
-#include "audio/render/channel_render.h"
 #include "audio/engine/engine_channels.h"
 #include "audio/engine/instrument_binding.h"
 #include "audio/engine/region_lookup.h"
-#include "song/conductor/sample_position.h"
+#include "audio/render/channel_render.h"
 #include "platform/memory/memory.h"
 #include "plugins/plugin_engine_hooks.h"
 #include "plugins/plugin_parameters.h"
+#include "song/conductor/sample_position.h"
 #include "song/instruments/instrument_table.h"
 #include "tests/song/conductor/conductor_fixture.h"
 

@@ -6,8 +6,8 @@
 
 #include "platform/files/aliases.h"
 #include "platform/files/file_locations.h"
-#include "platform/memory/memory.h"
 #include "platform/memory/byte_order.h"
+#include "platform/memory/memory.h"
 #include "tests/platform/events/events_test_support.h"
 #include "tests/test_support.h"
 

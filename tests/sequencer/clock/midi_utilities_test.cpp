@@ -1,7 +1,7 @@
 // Tempo scaling, velocity humanising and master volume scaling.
-#include "sequencer/midi/midi_utilities.h"
 #include "sequencer/clock/note_off_queue.h"
 #include "sequencer/clock/transport_clock.h"
+#include "sequencer/midi/midi_utilities.h"
 #include "tests/sequencer/clock/clock_fixture.h"
 
 namespace {

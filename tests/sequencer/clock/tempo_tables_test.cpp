@@ -1,6 +1,6 @@
 // The tempo tables: exact periods (no timer quantum), increments, and the resource cache.
-#include "song/conductor/tempo_tables.h"
 #include "song/conductor/conductor_map.h"
+#include "song/conductor/tempo_tables.h"
 #include "tests/sequencer/clock/clock_fixture.h"
 
 namespace {

@@ -3,13 +3,13 @@
 // volume re-sends the volumes that changed.
 #include <array>
 
-#include "song/instruments/instrument_volumes.h"
 #include "platform/memory/byte_order.h"
-#include "song/instruments/driver_procs.h"
 #include "sequencer/clock/sequencer_clock.h"
 #include "sequencer/midi/volume_controllers.h"
+#include "song/instruments/driver_procs.h"
 #include "song/instruments/instrument_record.h"
 #include "song/instruments/instrument_table.h"
+#include "song/instruments/instrument_volumes.h"
 #include "song/model/song_layout.h"
 #include "tests/sequencer/clock/clock_fixture.h"
 

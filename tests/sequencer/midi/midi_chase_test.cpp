@@ -1,9 +1,9 @@
 // Chase at a locate: the latest state per controller and program is sent, in time order.
 #include "platform/memory/byte_order.h"
-#include "song/events/event_seek.h"
+#include "sequencer/clock/tick_scheduler.h"
 #include "sequencer/midi/midi_chase.h"
 #include "sequencer/midi/midi_output.h"
-#include "sequencer/clock/tick_scheduler.h"
+#include "song/events/event_seek.h"
 #include "song/events/seq_event.h"
 #include "tests/sequencer/midi/midi_fixture.h"
 

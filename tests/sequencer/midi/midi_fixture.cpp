@@ -6,14 +6,14 @@
 
 #include "platform/coremidi/midi_services.h"
 #include "platform/memory/byte_order.h"
+#include "sequencer/clock/tick_scheduler.h"
 #include "sequencer/midi/coremidi_driver.h"
-#include "song/instruments/driver_procs.h"
 #include "sequencer/midi/midi_input.h"
 #include "sequencer/midi/midi_port_build.h"
 #include "sequencer/midi/midi_port_layout.h"
-#include "song/instruments/midi_port_table.h"
 #include "sequencer/midi/realtime_processors.h"
-#include "sequencer/clock/tick_scheduler.h"
+#include "song/instruments/driver_procs.h"
+#include "song/instruments/midi_port_table.h"
 #include "song/model/song_layout.h"
 
 std::vector<Captured> gCaptured;

@@ -6,14 +6,14 @@
 
 #include "platform/coremidi/midi_services.h"
 #include "platform/system/host_time.h"
+#include "sequencer/clock/transport_clock.h"
 #include "sequencer/midi/coremidi_driver.h"
 #include "sequencer/midi/midi_input.h"
 #include "sequencer/midi/midi_output.h"
-#include "sequencer/transport/playback_control.h"
 #include "sequencer/midi/realtime_processors.h"
-#include "song/conductor/tempo_tables.h"
-#include "sequencer/clock/transport_clock.h"
+#include "sequencer/transport/playback_control.h"
 #include "song/conductor/conductor_time.h"
+#include "song/conductor/tempo_tables.h"
 #include "tests/sequencer/midi/midi_fixture.h"
 
 namespace {

@@ -11,9 +11,9 @@
 #include "sequencer/midi/midi_output.h"
 #include "sequencer/midi/midi_port_build.h"
 #include "sequencer/midi/midi_port_layout.h"
-#include "song/instruments/midi_port_table.h"
 #include "sequencer/midi/quicktime_music_output.h"
 #include "song/events/seq_event.h"
+#include "song/instruments/midi_port_table.h"
 #include "tests/sequencer/midi/midi_fixture.h"
 
 namespace {

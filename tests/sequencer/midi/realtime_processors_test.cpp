@@ -4,9 +4,9 @@
 #include <thread>
 #include <vector>
 
-#include "song/instruments/driver_procs.h"
-#include "sequencer/transport/playback_control.h"
 #include "sequencer/midi/realtime_processors.h"
+#include "sequencer/transport/playback_control.h"
+#include "song/instruments/driver_procs.h"
 #include "tests/sequencer/midi/midi_fixture.h"
 
 namespace {

@@ -13,9 +13,9 @@
 #include "platform/coremidi/midi_drivers.h"
 #include "platform/coremidi/midi_services.h"
 #include "platform/system/host_time.h"
-#include "song/instruments/driver_procs.h"
 #include "sequencer/clock/transport_clock.h"
 #include "sequencer/transport/transport_engine.h"
+#include "song/instruments/driver_procs.h"
 #include "tests/sequencer/playback/jack_capture.h"
 
 namespace {

@@ -2,12 +2,12 @@
 // conductor map's times across a tempo change, stop; the song position of a start inside a
 // bar; and the song position received from a MIDI clock source.
 #include "platform/timing/time_manager.h"
+#include "sequencer/clock/transport_clock.h"
 #include "sequencer/midi/midi_clock_out.h"
 #include "sequencer/transport/playback_control.h"
-#include "song/conductor/tempo_tables.h"
-#include "sequencer/clock/transport_clock.h"
 #include "sequencer/transport/transport_engine.h"
 #include "song/conductor/conductor_time.h"
+#include "song/conductor/tempo_tables.h"
 #include "tests/sequencer/transport/transport_fixture.h"
 
 namespace {

@@ -3,12 +3,12 @@
 #include <functional>
 
 #include "platform/system/host_time.h"
-#include "song/instruments/driver_procs.h"
-#include "sequencer/midi/mmc_sender.h"
-#include "song/conductor/tempo_tables.h"
 #include "sequencer/clock/tick_scheduler.h"
 #include "sequencer/clock/time_code_format.h"
 #include "sequencer/clock/transport_clock.h"
+#include "sequencer/midi/mmc_sender.h"
+#include "song/conductor/tempo_tables.h"
+#include "song/instruments/driver_procs.h"
 #include "tests/sequencer/transport/transport_fixture.h"
 
 namespace {

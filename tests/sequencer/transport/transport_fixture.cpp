@@ -2,14 +2,14 @@
 
 #include "platform/timing/time_manager.h"
 #include "sequencer/clock/clock_interim_services.h"
-#include "sequencer/transport/transport_tempo.h"
-#include "sequencer/transport/count_in.h"
-#include "sequencer/midi/midi_clock_out.h"
-#include "sequencer/transport/playback_control.h"
 #include "sequencer/clock/sequencer_clock.h"
 #include "sequencer/clock/transport_clock.h"
+#include "sequencer/midi/midi_clock_out.h"
+#include "sequencer/transport/count_in.h"
+#include "sequencer/transport/playback_control.h"
 #include "sequencer/transport/transport_engine.h"
 #include "sequencer/transport/transport_position.h"
+#include "sequencer/transport/transport_tempo.h"
 
 TestTrack Track(std::vector<TestEvent> events) {
   TestTrack t;

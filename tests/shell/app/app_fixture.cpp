@@ -4,11 +4,11 @@
 
 #include "platform/events/classic_events.h"
 #include "shell/app/app_entry.h"
-#include "shell/base/app_state.h"
 #include "shell/app/idle_tasks.h"
-#include "shell/base/idle_flag.h"
 #include "shell/app/shutdown.h"
 #include "shell/app/startup.h"
+#include "shell/base/app_state.h"
+#include "shell/base/idle_flag.h"
 #include "song/prefs/window_layout.h"
 
 namespace app_test {

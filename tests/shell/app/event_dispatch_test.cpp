@@ -7,14 +7,14 @@
 #include "platform/windows/windows.h"
 #include "shell/app/app_entry.h"
 #include "shell/app/app_events.h"
-#include "shell/base/app_state.h"
-#include "shell/windows/app_windows.h"
 #include "shell/app/apple_event_handlers.h"
+#include "shell/app/shutdown.h"
+#include "shell/app/startup.h"
+#include "shell/base/app_state.h"
 #include "shell/base/idle_flag.h"
 #include "shell/menus/menu_bar.h"
 #include "shell/menus/menu_dispatch.h"
-#include "shell/app/shutdown.h"
-#include "shell/app/startup.h"
+#include "shell/windows/app_windows.h"
 #include "tests/shell/app/app_fixture.h"
 
 namespace app_test {

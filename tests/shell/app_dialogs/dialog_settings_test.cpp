@@ -2,11 +2,11 @@
 // read from a file are held inside the ranges the dialogs allow.
 #include "sequencer/midi/coremidi_driver.h"
 #include "sequencer/midi/midi_chase.h"
+#include "shell/app/shutdown.h"
+#include "shell/app/startup.h"
 #include "shell/settings/chase_dialog.h"
 #include "shell/settings/preference_settings.h"
 #include "shell/settings/preferences_dialog.h"
-#include "shell/app/shutdown.h"
-#include "shell/app/startup.h"
 #include "tests/shell/app/app_fixture.h"
 
 namespace app_test {

@@ -6,9 +6,9 @@
 #include "platform/dialogs/param_text.h"
 #include "platform/memory/memory.h"
 #include "platform/resources/resource_manager.h"
+#include "shell/base/error_report.h"
 #include "shell/dialogs/dialog_alerts.h"
 #include "shell/dialogs/dialog_toolkit.h"
-#include "shell/base/error_report.h"
 #include "shell/settings/meter_tempo_dialogs.h"
 #include "tests/shell/dialogs/dialog_test_support.h"
 

@@ -4,9 +4,9 @@
 #include <gtest/gtest.h>
 
 #include "platform/system/sys_beep.h"
-#include "shell/dialogs/dialog_alerts.h"
 #include "shell/base/app_state.h"
 #include "shell/dialogs/color_swatches.h"
+#include "shell/dialogs/dialog_alerts.h"
 #include "shell/dialogs/dialog_arrows.h"
 #include "shell/dialogs/dialog_toolkit.h"
 #include "shell/settings/meter_tempo_dialogs.h"

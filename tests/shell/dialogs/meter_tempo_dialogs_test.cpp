@@ -6,9 +6,9 @@
 #include "shell/dialogs/dialog_arrows.h"
 #include "shell/dialogs/dialog_toolkit.h"
 #include "shell/settings/meter_tempo_dialogs.h"
-#include "song/model/key_codes.h"
 #include "song/dialogs/meter_key_dialog.h"
 #include "song/dialogs/tempo_dialog.h"
+#include "song/model/key_codes.h"
 #include "tests/shell/dialogs/dialog_test_support.h"
 #include "tests/song/conductor/conductor_fixture.h"
 

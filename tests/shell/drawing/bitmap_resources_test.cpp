@@ -3,10 +3,10 @@
 #include <string>
 
 #include "platform/memory/byte_order.h"
-#include "shell/windows/app_windows.h"
 #include "shell/drawing/bitmap_resources.h"
-#include "tests/shell/drawing/drawing_test_support.h"
+#include "shell/windows/app_windows.h"
 #include "tests/platform/windows/windows_test_support.h"
+#include "tests/shell/drawing/drawing_test_support.h"
 #include "tests/shell/files_errors/resource_fixture.h"
 
 namespace {

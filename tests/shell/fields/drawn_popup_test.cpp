@@ -4,17 +4,17 @@
 
 #include "platform/events/host_input.h"
 #include "platform/events/key_codes.h"
+#include "platform/menus/menus.h"
 #include "platform/resources/resource_manager.h"
 #include "platform/text/pascal_strings.h"
 #include "platform/windows/windows.h"
-#include "platform/menus/menus.h"
 #include "shell/dialogs/drawn_popups.h"
+#include "shell/dialogs/value_fields.h"
+#include "shell/drawing/scratch_rect.h"
+#include "shell/drawing/text_drawing.h"
 #include "shell/menus/menu_bar.h"
 #include "shell/menus/menu_items.h"
 #include "shell/windows/menu_building.h"
-#include "shell/drawing/text_drawing.h"
-#include "shell/drawing/scratch_rect.h"
-#include "shell/dialogs/value_fields.h"
 #include "tests/shell/fields/fields_fixture.h"
 
 namespace fields_test {

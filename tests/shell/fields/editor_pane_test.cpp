@@ -1,8 +1,8 @@
 // The editor pane table: its bound, selection, and the layout of the panes' scroll bars.
 #include "platform/controls/controls.h"
+#include "shell/drawing/row_metrics.h"
 #include "shell/windows/app_windows.h"
 #include "shell/windows/editor_panes.h"
-#include "shell/drawing/row_metrics.h"
 #include "shell/windows/window_sizing.h"
 #include "tests/shell/fields/fields_fixture.h"
 

@@ -12,12 +12,12 @@
 #include "platform/resources/resource_files.h"
 #include "platform/resources/resource_manager.h"
 #include "shell/base/app_state.h"
-#include "shell/windows/app_windows.h"
-#include "shell/dialogs/drawn_popups.h"
-#include "shell/windows/editor_panes.h"
-#include "shell/dialogs/progress_dialog.h"
 #include "shell/base/resource_files.h"
+#include "shell/dialogs/drawn_popups.h"
+#include "shell/dialogs/progress_dialog.h"
 #include "shell/dialogs/value_fields.h"
+#include "shell/windows/app_windows.h"
+#include "shell/windows/editor_panes.h"
 
 namespace fields_test {
 

@@ -7,9 +7,9 @@
 #include "platform/files/folders.h"
 #include "platform/quickdraw/cursors.h"
 #include "shell/base/resource_files.h"
-#include "shell/drawing/scratch_rect.h"
 #include "shell/dialogs/value_drag.h"
 #include "shell/dialogs/value_fields.h"
+#include "shell/drawing/scratch_rect.h"
 #include "tests/shell/fields/fields_fixture.h"
 
 namespace fields_test {

@@ -8,8 +8,8 @@
 #include "shell/app/app_events.h"
 #include "shell/base/event_records.h"
 #include "shell/dialogs/poll_events.h"
-#include "shell/drawing/scratch_rect.h"
 #include "shell/dialogs/value_fields.h"
+#include "shell/drawing/scratch_rect.h"
 #include "tests/shell/fields/fields_fixture.h"
 
 namespace fields_test {

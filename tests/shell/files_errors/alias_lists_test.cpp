@@ -10,9 +10,9 @@
 #include "platform/resources/resources.h"
 #include "platform/system/sys_beep.h"
 #include "platform/text/mac_roman.h"
-#include "shell/menus/alias_lists.h"
-#include "shell/base/resource_files.h"
 #include "shell/base/preferences_file.h"
+#include "shell/base/resource_files.h"
+#include "shell/menus/alias_lists.h"
 #include "tests/test_support.h"
 
 namespace {

@@ -11,10 +11,10 @@
 #include "platform/memory/memory.h"
 #include "platform/resources/resources.h"
 #include "shell/base/app_state.h"
-#include "shell/dialogs/dialog_alerts.h"
 #include "shell/base/error_report.h"
 #include "shell/base/error_report_hooks.h"
 #include "shell/base/memory_reserve.h"
+#include "shell/dialogs/dialog_alerts.h"
 #include "tests/shell/files_errors/resource_fixture.h"
 
 namespace {

@@ -6,9 +6,9 @@
 #include "platform/files/files.h"
 #include "platform/memory/memory.h"
 #include "platform/resources/resources.h"
-#include "shell/dialogs/dialog_alerts.h"
-#include "shell/base/resource_files.h"
 #include "shell/base/preferences_file.h"
+#include "shell/base/resource_files.h"
+#include "shell/dialogs/dialog_alerts.h"
 #include "tests/test_support.h"
 
 namespace {

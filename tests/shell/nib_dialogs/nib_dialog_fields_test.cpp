@@ -9,13 +9,13 @@
 #include "platform/quickdraw/ports.h"
 #include "sequencer/midi/realtime_processors.h"
 #include "shell/base/app_strings.h"
-#include "shell/dialogs/dialog_alerts.h"
 #include "shell/base/event_records.h"
+#include "shell/dialogs/dialog_alerts.h"
 #include "shell/dialogs/nib_dialog_arrows.h"
 #include "shell/dialogs/note_names.h"
 #include "shell/drawing/screen_bounds.h"
-#include "song/model/key_codes.h"
 #include "song/conductor/timebase.h"
+#include "song/model/key_codes.h"
 #include "tests/shell/nib_dialogs/nib_dialog_fixture.h"
 
 namespace nib_test {

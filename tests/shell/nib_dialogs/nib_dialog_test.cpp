@@ -5,8 +5,8 @@
 #include <string>
 
 #include "shell/base/app_strings.h"
-#include "shell/windows/context_help.h"
 #include "shell/dialogs/dialog_alerts.h"
+#include "shell/windows/context_help.h"
 #include "tests/shell/nib_dialogs/nib_dialog_fixture.h"
 
 namespace nib_test {

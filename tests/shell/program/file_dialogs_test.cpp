@@ -19,8 +19,8 @@
 #include "platform/resources/resources.h"
 #include "platform/windows/windows.h"
 #include "shell/dialogs/dialog_alerts.h"
-#include "song/documents/document_file.h"
 #include "song/dialogs/file_dialogs.h"
+#include "song/documents/document_file.h"
 #include "tests/platform/controls/ui_test_support.h"
 #include "tests/test_support.h"
 

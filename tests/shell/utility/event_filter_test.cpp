@@ -5,14 +5,14 @@
 
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
-#include "song/events/event_filter.h"
 #include "song/conductor/conductor_map.h"
+#include "song/events/event_filter.h"
 #include "song/events/event_lists.h"
 #include "song/events/seq_event.h"
+#include "song/events/time_selection.h"
 #include "song/model/song_context.h"
 #include "song/model/song_database.h"
 #include "song/model/song_layout.h"
-#include "song/events/time_selection.h"
 
 namespace {
 

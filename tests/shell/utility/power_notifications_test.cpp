@@ -4,8 +4,8 @@
 
 #include "audio/engine/engine_run_state.h"
 #include "platform/power/system_power.h"
-#include "shell/base/app_state.h"
 #include "shell/app/power_notifications.h"
+#include "shell/base/app_state.h"
 #include "tests/platform/power/private_system_bus.h"
 #include "tests/test_support.h"
 

@@ -7,8 +7,8 @@
 
 #include "platform/quickdraw/colors.h"
 #include "shell/base/app_state.h"
-#include "shell/drawing/color_helpers.h"
 #include "shell/base/counter_digits.h"
+#include "shell/drawing/color_helpers.h"
 #include "shell/drawing/drawing_ports.h"
 #include "shell/drawing/row_metrics.h"
 #include "tests/platform/quickdraw/qd_test_support.h"

@@ -2,10 +2,10 @@
 // menu helpers that enable items by masks and lists.
 #include <gtest/gtest.h>
 
-#include "shell/windows/app_windows.h"
 #include "shell/menus/edit_menu_state.h"
 #include "shell/menus/menu_bar.h"
 #include "shell/menus/menu_items.h"
+#include "shell/windows/app_windows.h"
 #include "shell/windows/menu_building.h"
 #include "song/model/songs.h"
 #include "tests/platform/windows/windows_test_support.h"

@@ -11,16 +11,16 @@
 #include "platform/memory/memory.h"
 #include "sequencer/transport/transport_tempo.h"
 #include "shell/app/program_hooks.h"
-#include "song/conductor/tempo_tables.h"
+#include "song/conductor/conductor_document_header.h"
 #include "song/conductor/conductor_map.h"
 #include "song/conductor/conductor_time.h"
 #include "song/conductor/markers.h"
+#include "song/conductor/tempo_tables.h"
+#include "song/conductor/timebase.h"
+#include "song/events/time_selection.h"
 #include "song/model/song_context.h"
 #include "song/model/song_database.h"
 #include "song/model/song_layout.h"
-#include "song/events/time_selection.h"
-#include "song/conductor/conductor_document_header.h"
-#include "song/conductor/timebase.h"
 
 class ConductorTest : public ::testing::Test {
  protected:

@@ -6,9 +6,9 @@
 
 #include "conductor_fixture.h"
 #include "platform/system/sys_beep.h"
-#include "song/events/play_range.h"
 #include "song/conductor/conductor_document_header.h"
 #include "song/events/event_lists.h"
+#include "song/events/play_range.h"
 #include "song/events/seq_event.h"
 #include "song/model/songs.h"
 

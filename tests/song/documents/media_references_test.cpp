@@ -5,7 +5,6 @@
 
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
-#include "song/model/utility_track_access.h"
 #include "song/documents/bundle_media.h"
 #include "song/documents/document_file.h"
 #include "song/documents/document_open.h"
@@ -14,6 +13,7 @@
 #include "song/model/song_context.h"
 #include "song/model/song_database.h"
 #include "song/model/song_layout.h"
+#include "song/model/utility_track_access.h"
 #include "tests/song/documents/document_fixture.h"
 
 namespace doc_test {

@@ -2,16 +2,16 @@
 // lists, child sequences, plug-in records, the instrument table and the document-wide blocks.
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
-#include "song/model/utility_track_access.h"
-#include "song/model/child_sequences.h"
 #include "song/documents/document_file.h"
 #include "song/documents/document_open.h"
+#include "song/model/child_sequences.h"
+#include "song/model/song_bodies.h"
 #include "song/model/song_context.h"
 #include "song/model/song_database.h"
 #include "song/model/song_layout.h"
-#include "song/model/song_bodies.h"
 #include "song/model/songs.h"
 #include "song/model/track_numbers.h"
+#include "song/model/utility_track_access.h"
 #include "tests/song/documents/document_fixture.h"
 
 namespace doc_test {

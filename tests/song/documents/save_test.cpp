@@ -13,11 +13,11 @@
 #include "song/documents/document_open.h"
 #include "song/documents/document_writer.h"
 #include "song/documents/new_file_writer.h"
-#include "song/model/utility_track_access.h"
 #include "song/model/child_sequences.h"
 #include "song/model/song_context.h"
 #include "song/model/song_database.h"
 #include "song/model/songs.h"
+#include "song/model/utility_track_access.h"
 #include "tests/song/documents/document_fixture.h"
 
 namespace doc_test {

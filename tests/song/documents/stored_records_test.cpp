@@ -8,11 +8,11 @@
 #include "song/conductor/conductor_map.h"
 #include "song/documents/document_file.h"
 #include "song/documents/document_input.h"
-#include "song/instruments/plugin_records.h"
+#include "song/documents/track_data_io.h"
 #include "song/events/seq_event.h"
+#include "song/instruments/plugin_records.h"
 #include "song/model/song_bodies.h"
 #include "song/model/song_layout.h"
-#include "song/documents/track_data_io.h"
 #include "tests/song/documents/document_fixture.h"
 
 namespace doc_test {

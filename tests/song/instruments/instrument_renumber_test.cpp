@@ -7,13 +7,13 @@
 #include <vector>
 
 #include "audio/engine/engine_run_state.h"
-#include "song/model/clipboard_record.h"
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
-#include "song/instruments/driver_procs.h"
 #include "sequencer/midi/realtime_processors.h"
+#include "song/instruments/driver_procs.h"
 #include "song/instruments/instrument_midi_options.h"
 #include "song/instruments/instrument_table.h"
+#include "song/model/clipboard_record.h"
 #include "tests/song/instruments/instrument_fixture.h"
 
 namespace instrument_test {

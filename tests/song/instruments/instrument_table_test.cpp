@@ -4,10 +4,10 @@
 #include <cstring>
 #include <vector>
 
-#include "song/instruments/instrument_volumes.h"
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
 #include "song/instruments/instrument_table.h"
+#include "song/instruments/instrument_volumes.h"
 #include "song/instruments/plugin_hooks.h"
 #include "song/model/song_layout.h"
 #include "tests/song/instruments/instrument_fixture.h"

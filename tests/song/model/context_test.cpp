@@ -1,17 +1,17 @@
 // The current-song context, the iterators and the time selection.
 #include "song/conductor/sample_position.h"
-#include "song/model/track_selection.h"
-#include "song/events/utility_event_selection.h"
-#include "song/model/utility_iteration.h"
-#include "song/model/child_sequences.h"
 #include "song/events/event_index.h"
+#include "song/events/time_selection.h"
+#include "song/events/utility_event_selection.h"
+#include "song/model/child_sequences.h"
 #include "song/model/song_iterators.h"
 #include "song/model/songs.h"
-#include "song/events/time_selection.h"
 #include "song/model/track_entries.h"
 #include "song/model/track_iterators.h"
 #include "song/model/track_numbers.h"
+#include "song/model/track_selection.h"
 #include "song/model/track_template.h"
+#include "song/model/utility_iteration.h"
 #include "tests/song/model/model_fixture.h"
 
 namespace {

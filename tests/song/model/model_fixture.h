@@ -10,12 +10,12 @@
 
 #include "platform/memory/memory.h"
 #include "shell/dialogs/dialog_alerts.h"
-#include "song/model/utility_track_access.h"
 #include "song/events/event_lists.h"
 #include "song/events/seq_event.h"
 #include "song/model/song_context.h"
 #include "song/model/song_database.h"
 #include "song/model/song_layout.h"
+#include "song/model/utility_track_access.h"
 
 // One record of a test list: 'L' 14-byte, 'S' 8-byte, 'V' variable of the given length.
 struct Rec {

@@ -1,15 +1,15 @@
 // Songs, tracks, child sequences, track numbers and track lengths.
-#include "song/model/song_slots.h"
-#include "song/model/utility_iteration.h"
-#include "song/model/child_sequences.h"
-#include "song/events/event_index.h"
 #include "song/conductor/conductor_map.h"
+#include "song/events/event_index.h"
+#include "song/model/child_sequences.h"
 #include "song/model/song_iterators.h"
+#include "song/model/song_slots.h"
 #include "song/model/songs.h"
 #include "song/model/track_entries.h"
 #include "song/model/track_length.h"
 #include "song/model/track_numbers.h"
 #include "song/model/track_template.h"
+#include "song/model/utility_iteration.h"
 #include "tests/song/model/model_fixture.h"
 
 namespace {

@@ -8,12 +8,12 @@
 #include "platform/files/files.h"
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
-#include "song/instruments/midi_port_table.h"
-#include "song/instruments/instrument_table.h"
+#include "shell/base/preferences_file.h"
 #include "song/documents/instrument_table_io.h"
+#include "song/instruments/instrument_table.h"
+#include "song/instruments/midi_port_table.h"
 #include "song/instruments/output_bindings.h"
 #include "song/prefs/outputs_file.h"
-#include "shell/base/preferences_file.h"
 #include "tests/song/prefs/prefs_fixture.h"
 
 namespace prefs_test {

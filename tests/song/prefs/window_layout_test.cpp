@@ -12,9 +12,9 @@
 #include "shell/base/file_access.h"
 #include "shell/base/resource_files.h"
 #include "song/documents/document_input.h"
+#include "song/model/window_redraw.h"
 #include "song/prefs/startup_settings.h"
 #include "song/prefs/window_layout.h"
-#include "song/model/window_redraw.h"
 #include "tests/song/prefs/prefs_fixture.h"
 
 namespace prefs_test {

@@ -7,12 +7,12 @@
 #include <vector>
 
 #include "platform/memory/memory.h"
-#include "song/model/utility_track_access.h"
 #include "song/conductor/conductor_map.h"
 #include "song/events/seq_event.h"
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"
 #include "song/model/songs.h"
+#include "song/model/utility_track_access.h"
 
 namespace {
 

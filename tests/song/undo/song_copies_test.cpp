@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "shell/base/error_report.h"
-#include "song/model/linked_song_swap.h"
 #include "shell/base/undo_palette.h"
+#include "song/model/linked_song_swap.h"
 #include "song/model/song_copies.h"
 #include "undo_fixture.h"
 

@@ -3,13 +3,13 @@
 #include <chrono>
 #include <thread>
 
-#include "sequencer/transport/transport_tempo.h"
 #include "sequencer/transport/transport_position.h"
+#include "sequencer/transport/transport_tempo.h"
 #include "shell/app/program_hooks.h"
 #include "song/documents/playback_reset.h"
-#include "song/model/song_copies.h"
 #include "song/events/step_entry_events.h"
 #include "song/events/time_selection.h"
+#include "song/model/song_copies.h"
 #include "song/model/track_edit_brackets.h"
 #include "song/model/transport_hooks.h"
 #include "undo_fixture.h"

@@ -1,6 +1,6 @@
 // Steps that keep the instrument table or the instrument assignments.
-#include "song/instruments/instrument_assignments.h"
 #include "shell/base/memory_reserve.h"
+#include "song/instruments/instrument_assignments.h"
 #include "song/instruments/instrument_table.h"
 #include "song/undo/undo_exchange.h"
 #include "song/undo/undo_instruments.h"

@@ -1,4 +1,4 @@
-// What the menus ask of the editing operations: the Edit and transform menus, menu 69, the
+// The editing commands: the Edit and transform menus, menu 69, the
 // editing dialogs of the Options menu, and the time-selection check of range operations.
 #pragma once
 

@@ -1,4 +1,4 @@
-#include "editing/edit_menu_services.h"
+#include "editing/edit_commands.h"
 
 #include "shell/base/error_report.h"
 #include "song/events/utility_event_selection.h"
