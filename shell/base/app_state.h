@@ -3,6 +3,8 @@
 // sync-mode byte; word 2 is 1 once start-up has begun; word 3 is non-zero while the
 // application is in the background; word 7 holds the number of installed scripts when
 // start-up asked for it. The names of the bits carry the number of their word.
+//
+// Threads: the main thread only; no real-time code tests these words.
 #pragma once
 
 #include <cstdint>

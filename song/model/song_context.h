@@ -3,6 +3,9 @@
 //
 // gCurrentSong and gCurrentTrack are addresses inside the current song block; they are
 // re-resolved whenever the block may have moved (the song blocks are kept locked high).
+//
+// Threads: the main thread only. The clock, the engine and MIDI input never read the current
+// song; they reach the playing song through the transport clock (sequencer/clock).
 #pragma once
 
 #include <cstdint>
