@@ -3,6 +3,7 @@
 #include "editors/track_window_drawing.h"
 #include "platform/controls/controls.h"
 #include "platform/events/apple_events.h"
+#include "platform/events/key_codes.h"
 #include "platform/menus/menus.h"
 #include "platform/quickdraw/ports.h"
 #include "platform/resources/resource_manager.h"
@@ -334,7 +335,7 @@ void HandleMouseUp(EventRecord*) {}
 void HandleKeyDown(EventRecord* event) {
   if (event->what != autoKey) UpdateMenuState();
   uint8_t ch = uint8_t(event->message & charCodeMask);
-  if (ch == 16) {
+  if (ch == kFunctionKeyCharCode) {
     HandleFunctionKey(uint8_t((event->message & keyCodeMask) >> 8));
     return;
   }
