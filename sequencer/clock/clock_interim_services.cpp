@@ -5,6 +5,7 @@
 #include "sequencer/clock/sequencer_clock.h"
 #include "sequencer/clock/transport_clock.h"
 #include "sequencer/midi/midi_input.h"
+#include "sequencer/midi/realtime_processors.h"
 #include "sequencer/transport/transport_position.h"
 
 uint32_t gNoteInputFlags = 0;
@@ -17,7 +18,14 @@ void RunArpeggiatorService() {}
 void RestartArpeggiatorSlots(uint32_t) {}
 void PollKeyboardFromClock() {}
 
-void ReportNoteOffToProcessor(void*, uint32_t, uint8_t, uint8_t) { ++gProcessorNoteOffReports; }
+void ReportNoteOffToProcessor(void* processor, uint32_t tick, uint8_t status, uint8_t note) {
+  RingMessage message;
+  message.tick = tick;
+  message.status = uint8_t(status & 0x8F);
+  message.data1 = note;
+  message.data2 = 64;
+  if (QueueProcessorInput(static_cast<RealtimeProcessor*>(processor), message)) ++gProcessorNoteOffReports;
+}
 
 void LatchEngineError(int16_t error) {
   if (gLatchedEngineError == 0) gLatchedEngineError = error;

@@ -1,7 +1,7 @@
 // Interim: services of other parts of the sequencer engine that the clock and the tick
-// scheduler call (arpeggiator, keyboard poll, real-time processor rings, the transport's stop
-// and cycle, engine errors). Each keeps its final name and does the least that keeps the clock
-// correct until its own part is built.
+// scheduler call (arpeggiator, keyboard poll, the transport's stop and cycle, engine errors).
+// Each keeps its final name and does the least that keeps the clock correct until its own
+// part is built. The note-off report to a real-time processor is the real one.
 #pragma once
 
 #include <cstdint>
@@ -25,7 +25,8 @@ void RunArpeggiatorService();
 void RestartArpeggiatorSlots(uint32_t tick);
 // Keyboard poll after a fire: nothing yet.
 void PollKeyboardFromClock();
-// Reports a note-off to a real-time processor's input ring: counted only.
+// Reports a note-off to a real-time processor: {tick, note-off status, note, velocity 64}
+// into its input ring (counted when the ring took it).
 void ReportNoteOffToProcessor(void* processor, uint32_t tick, uint8_t status, uint8_t note);
 extern uint32_t gProcessorNoteOffReports;
 // Latches the first engine error and halts the ticks.

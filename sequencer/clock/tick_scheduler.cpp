@@ -10,6 +10,7 @@
 #include "sequencer/midi/midi_short_messages.h"
 #include "sequencer/midi/midi_utilities.h"
 #include "sequencer/midi/volume_controllers.h"
+#include "sequencer/transport/transport_engine.h"
 #include "sequencer/transport/transport_position.h"
 #include "song/conductor/conductor_map.h"
 #include "song/conductor/tempo_tables.h"
@@ -88,6 +89,7 @@ SectionSpan TrackSpan(const uint8_t* entry, const TrackPlayState& t) {
 void ResetTrack(TrackPlayState& t, const uint8_t* entry, uint32_t position) {
   t.flagsB.store(0);
   t.requests.store(0);
+  LoadTrackPlaySettings(entry, &t);
   t.typeFlags &= uint16_t(~kTrackTypeWrapped);
   Handle drum(ReadU32BE(entry + kTrackDrumData));
   if (drum && GetHandleSize(drum) >= 128) t.typeFlags |= kTrackTypeDrum;
@@ -110,12 +112,26 @@ void ResetTrack(TrackPlayState& t, const uint8_t* entry, uint32_t position) {
 SectionSpan WrapTrack(const uint8_t* entry, TrackPlayState& t, const EventList& list) {
   Handle sections(ReadU32BE(entry + kTrackSectionList));
   if (CountSections(sections) > 0)
-    t.section = AdvanceSectionIndex(sections, t.section, &t.sectionRepeats, t.mode == 3);
+    t.section = AdvanceSectionIndex(sections, t.section, &t.sectionRepeats, t.mode == kTrackPatternStays);
   SectionSpan span = TrackSpan(entry, t);
   t.trackTick = 1;
   t.typeFlags |= kTrackTypeWrapped;
   if (list.bytes) t.cursor = SeekInList(list, 0, span.start);
   return span;
+}
+
+// The loop length of a song whose conductor map repeats (header option bit 0): its end tick,
+// so that the map repeats with the period end tick - 1; 0 when it does not repeat.
+uint32_t SongLoopLength(const uint8_t* song) {
+  if (!(song[kSongOptions] & kSongOptionRepeat)) return 0;
+  uint32_t end = ReadU32BE(song + kSongEndTick);
+  return end > 1 ? end : 0;
+}
+
+// The conductor tick for song position tick (the tick before the next one played).
+uint32_t ConductorTickFor(const uint8_t* song, uint32_t tick) {
+  uint32_t loop = SongLoopLength(song);
+  return loop ? tick % (loop - 1) : tick;
 }
 
 SongPlayState* PrepareSong(Handle song, uint32_t position, int32_t depth) {
@@ -124,8 +140,8 @@ SongPlayState* PrepareSong(Handle song, uint32_t position, int32_t depth) {
   gSongStates.push_back(std::make_unique<SongPlayState>());
   SongPlayState* s = gSongStates.back().get();
   s->song = song;
-  s->conductorTick = position;
-  s->conductorCursor = FindConductorRecord(bytes, position + 1);
+  s->conductorTick = ConductorTickFor(bytes, position);
+  s->conductorCursor = FindConductorRecord(bytes, s->conductorTick + 1);
   int32_t count = ReadU16BE(bytes + kSongTrackCount);
   for (int32_t i = 0; i < count; ++i) {
     uint8_t* entry = TrackAt(SongBytes(song), song, i);
@@ -160,6 +176,19 @@ void ApplyTempoRecord(uint16_t tempo) {
   SetTempoFromTable(ScaleTempoValue(tempo, 0));
 }
 
+// A repeating song's conductor starts again at tick 1 when it reaches the loop length, with
+// the meter, key and tempo of the song's start.
+void RepeatConductor(SongPlayState& s, const uint8_t* song) {
+  uint32_t loop = SongLoopLength(song);
+  if (loop == 0 || s.conductorTick < loop) return;
+  s.conductorTick = 1;
+  s.conductorCursor = FindConductorRecord(song, 1);
+  if (song[kSongBeatsPerBar]) C().beatsPerBar = song[kSongBeatsPerBar];
+  if (ReadU16BE(song + kSongTicksPerBeat)) C().ticksPerBeat = ReadU16BE(song + kSongTicksPerBeat);
+  gPlayingKey = song[kSongKey];
+  if (uint16_t tempo = ReadU16BE(song + kSongTempo)) ApplyTempoRecord(tempo);
+}
+
 // Steps the conductor map of the playing song; false at its end record (end of song).
 bool StepConductor(SongPlayState& s, uint8_t* song) {
   uint32_t size = 0;
@@ -178,13 +207,17 @@ bool StepConductor(SongPlayState& s, uint8_t* song) {
         gPlayingKey = r[kConductorValueOffset];
         break;
       case kConductorMasterVolume:
-        ApplyConductorVolume(ConductorValue(r), 1);
+        if ((gConductorVolumeOptions & kConductorVolumeOptionMask) == kConductorVolumeOn) {
+          std::atomic_ref<uint32_t>(gTransportFlagWord).fetch_or(kTransportConductorVolume);
+          ApplyConductorVolume(ConductorValue(r), 1);
+        }
         break;
       default:
         break;
     }
     at += kConductorRecordSize;
   }
+  RepeatConductor(s, song);
   // Tempo look-ahead: a tempo change at the next tick takes effect now, so that the period
   // armed by the next fire is already the new one.
   for (uint32_t a = at; a + kConductorRecordSize <= size; a += kConductorRecordSize) {
@@ -204,6 +237,11 @@ void CountBeats() {
   ++C().bar;
 }
 
+// After a wrap or a re-seek, an event marked with mark is not sent again.
+bool IsFilteredResend(const TrackPlayState& t, const uint8_t* event, uint8_t mark) {
+  return (t.typeFlags & kTrackTypeWrapped) && (event[kEventFlags] & mark);
+}
+
 void SendToInstruments(const uint8_t* entry, const uint8_t* event, TrackPlayState& t) {
   uint8_t kind = SeqEventKind(event);
   int32_t count = entry[kTrackChannelCount];
@@ -218,7 +256,7 @@ void SendToInstruments(const uint8_t* entry, const uint8_t* event, TrackPlayStat
       DriverProcId send = ReadU32BE(inst + kInstDriverProcs + 4 * p);
       uint8_t status = uint8_t(kind | (inst[kInstChannels + p] & 0x0F));
       if (kind == kKindProgram) {
-        if (p != 0) break;
+        if (p != 0 || IsFilteredResend(t, event, kEventNoResendProgram)) break;
         gProgramSent[index & 0xFF] = uint8_t(0x80 | (event[kEventData1] & 0x7F));
       }
       SendTrackEvent(send, event, inst[kInstPorts + p], &t, inst[kInstDeviceKinds + p], status,
@@ -228,17 +266,32 @@ void SendToInstruments(const uint8_t* entry, const uint8_t* event, TrackPlayStat
   }
 }
 
+// Takes the track's play settings from its record when the main thread asked for it.
+void TakeSettingsRequest(const uint8_t* entry, TrackPlayState& t) {
+  if (!(t.requests.load(std::memory_order_relaxed) & kTrackRequestSettings)) return;
+  if (!(t.requests.fetch_and(uint8_t(~kTrackRequestSettings)) & kTrackRequestSettings)) return;
+  uint8_t mode = t.mode;
+  LoadTrackPlaySettings(entry, &t);
+  // A track that changes between counting and playing finds its cursor again, so that it
+  // goes on from where it stands, not from where its cursor was parked.
+  if (t.mode != mode) t.flagsB.fetch_or(kTrackReseek);
+}
+
 // Plays the events of one track that are due; entry and song stay in place meanwhile.
 void PlayTrack(SongPlayState& s, uint8_t* songBytes, uint8_t* entry, TrackPlayState& t) {
   uint8_t flagsA = entry[kTrackFlags];
   EventList list = ListOf(entry);
+  TakeSettingsRequest(entry, t);
   uint8_t flagsB = t.flagsB.load();
+  // A pattern track plays only the child sequences it calls; without any it only counts.
+  bool pattern = t.mode != 0;
+  bool countOnly = (flagsB & kTrackCountOnly) || (pattern && entry[kTrackChildCount] == 0);
   if (flagsB & kTrackReseek) {
     ResetTrack(t, entry, C().songTick - 1);
     t.typeFlags |= kTrackTypeWrapped;
     t.flagsB.store(kTrackReseeked);
-  } else if (t.cursor == kNoCursor || !list.bytes || (flagsB & kTrackCountOnly)) {
-    if (t.cursor == kNoCursor && !(flagsB & kTrackCountOnly)) return;
+  } else if (t.cursor == kNoCursor || !list.bytes || countOnly) {
+    if (t.cursor == kNoCursor && !countOnly) return;
     SectionSpan span = TrackSpan(entry, t);
     if (++t.trackTick >= span.length && span.length > 1 && (flagsA & kTrackLoops)) {
       uint32_t cursor = t.cursor;
@@ -247,7 +300,10 @@ void PlayTrack(SongPlayState& s, uint8_t* songBytes, uint8_t* entry, TrackPlaySt
     }
     return;
   }
-  if (t.requests.fetch_and(uint8_t(~0x08)) & 0x08) FlushNoteOffsForTrack(&t);
+  // A flush request ends the track's notes only when the track no longer sounds.
+  if ((t.requests.fetch_and(uint8_t(~kTrackRequestFlush)) & kTrackRequestFlush) &&
+      !(flagsA & kTrackSounds))
+    FlushNoteOffsForTrack(&t);
   ++t.trackTick;
   SectionSpan span = TrackSpan(entry, t);
   bool loops = (flagsA & kTrackLoops) && span.length > 1;
@@ -275,6 +331,9 @@ void PlayTrack(SongPlayState& s, uint8_t* songBytes, uint8_t* entry, TrackPlaySt
     if (loops && at >= span.length) break;
     if ((status & 0xF0) == kKindSequenceRef) {
       StartChildSequence(&s, &t, e, (flagsA & kTrackSounds) != 0);
+    } else if (pattern) {
+      // Other events of a pattern track are passed over, so that the references after them
+      // still play.
     } else if ((status & 0xF0) == kKindVariable) {
       if (sounds) SendTrackSysEx(entry, e, 0);
     } else if (status >= 0x80 && sounds) {
@@ -396,7 +455,22 @@ void RequestTrackReseek(int32_t index) {
 }
 
 void RequestTrackFlush(int32_t index) {
-  if (TrackPlayState* t = GetTrackPlayState(index)) t->requests.fetch_or(0x08);
+  if (TrackPlayState* t = GetTrackPlayState(index)) t->requests.fetch_or(kTrackRequestFlush);
+}
+
+void RequestTrackSettingsReload(Handle song, int32_t index) {
+  for (auto& s : gSongStates) {
+    if (s->song != song || index < 0 || index >= int32_t(s->tracks.size())) continue;
+    s->tracks[size_t(index)]->requests.fetch_or(kTrackRequestSettings);
+  }
+}
+
+void LoadTrackPlaySettings(const uint8_t* entry, TrackPlayState* track) {
+  TrackEntryView view(const_cast<uint8_t*>(entry));
+  track->grid = view.PlayGrid() > 0 ? view.PlayGrid() : 0;
+  track->transpose = view.Transpose();
+  track->velocityOffset = view.VelocityOffset();
+  track->mode = view.PlayMode();
 }
 
 uint32_t FindConductorRecord(const uint8_t* song, uint32_t tick) {
@@ -416,8 +490,9 @@ void AdvanceConductorTick() {
 }
 
 uint8_t FoldKey(int32_t key) {
-  while (key > 127) key -= 12;
-  while (key < 0) key += 12;
+  // In whole octaves at once: a transpose read from a document may be any 16-bit value.
+  if (key > 127) key -= (key - 127 + 11) / 12 * 12;
+  if (key < 0) key += (-key + 11) / 12 * 12;
   return uint8_t(key);
 }
 
@@ -425,6 +500,8 @@ int32_t SendTrackEvent(DriverProcId send, const uint8_t* event, uint8_t output,
                        TrackPlayState* track, uint8_t device, uint8_t status, uint8_t kind) {
   if (kind != kKindNote) {
     uint8_t d1 = event[kEventData1], d2 = event[kEventData2];
+    if (kind == kKindController && track && IsFilteredResend(*track, event, kEventNoResendController))
+      return 0;
     // Controllers to MIDI outputs may drive an instrument's volume or pan instead.
     if (kind == kKindController && device < kMidiDeviceKinds && device != kDeviceKindNoOutput && !(d2 & 0x80) &&
         !MapVolumeController(device, output, status, d1, &d2))

@@ -32,7 +32,18 @@ constexpr uint8_t kTrackCountOnly = 0x01;
 constexpr uint8_t kTrackReseek = 0x02;
 constexpr uint8_t kTrackReseeked = 0x04;
 constexpr uint16_t kTrackTypeDrum = 0x04;
+// Set whenever the track wrapped or was re-seeked; from then on the events marked as not to
+// be sent again (event flags bit 2 on controllers, bit 3 on programs) are passed over.
 constexpr uint16_t kTrackTypeWrapped = 0x08;
+constexpr uint8_t kEventNoResendController = 0x04;
+constexpr uint8_t kEventNoResendProgram = 0x08;
+
+// Main-thread requests of a track (TrackPlayState::requests).
+constexpr uint8_t kTrackRequestFlush = 0x08;     // end its notes at the next tick (when muted)
+constexpr uint8_t kTrackRequestSettings = 0x10;  // take its play settings from the record again
+
+// Pattern modes (TrackEntry kTrackPlayMode): non-zero plays only child sequence references.
+constexpr uint8_t kTrackPatternStays = 3;  // a pattern track whose sections do not advance
 
 struct SongPlayState;
 
@@ -41,8 +52,9 @@ struct TrackPlayState {
   uint32_t cursor = kNoCursor;  // byte offset of the next event in the event list
   uint32_t trackTick = 0;
   std::atomic<uint8_t> flagsB{0};
-  std::atomic<uint8_t> requests{0};  // bit 3: flush the track's note-offs at the next tick
+  std::atomic<uint8_t> requests{0};  // kTrackRequestFlush, kTrackRequestSettings
   uint16_t typeFlags = 0;
+  // The track's play settings, loaded from its TrackEntry at play and at a request.
   int16_t grid = 0;
   int16_t transpose = 0;
   int16_t velocityOffset = 0;
@@ -80,6 +92,11 @@ TrackPlayState* GetTrackPlayState(int32_t index);
 // Main-thread requests, consumed at the next tick.
 void RequestTrackReseek(int32_t index);
 void RequestTrackFlush(int32_t index);
+// A play setting of TrackEntry index of song changed: every prepared play state of that song
+// block takes the settings again at its next tick. Main thread.
+void RequestTrackSettingsReload(Handle song, int32_t index);
+// Copies the play settings of a TrackEntry into its play state.
+void LoadTrackPlaySettings(const uint8_t* entry, TrackPlayState* track);
 
 // The tick at which playback ends (0: none).
 extern uint32_t gPlayEndTick;

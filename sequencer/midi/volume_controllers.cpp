@@ -10,6 +10,7 @@
 
 uint8_t gControllersDriveMixer = 1;
 int32_t gConductorVolume = -1;
+uint8_t gConductorVolumeOptions = kConductorVolumeOn;
 
 namespace {
 

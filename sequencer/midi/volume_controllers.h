@@ -28,5 +28,11 @@ int32_t ResendInstrumentVolumes(bool resend);
 // master level MIDI volumes are scaled by), marks every instrument changed and re-sends.
 void ApplyConductorVolume(int32_t volume, int32_t resend);
 extern int32_t gConductorVolume;  // the last volume applied (-1 none)
+// The conductor-volume option: the master-volume records of the conductor map drive the
+// master volume while bits 0 and 2 read kConductorVolumeOn; any other value leaves them
+// unapplied. On unless a setting turns it off.
+extern uint8_t gConductorVolumeOptions;
+constexpr uint8_t kConductorVolumeOptionMask = 0x05;
+constexpr uint8_t kConductorVolumeOn = 0x01;
 // Left and right gains of gain g at pan p (0..127, 64 centre).
 void PanGains(int32_t gain, int32_t pan, int32_t* left, int32_t* right);

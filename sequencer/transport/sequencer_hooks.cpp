@@ -3,6 +3,7 @@
 #include "sequencer/clock/clock_timer.h"
 #include "sequencer/clock/note_off_queue.h"
 #include "sequencer/clock/sequencer_clock.h"
+#include "sequencer/clock/tick_scheduler.h"
 #include "sequencer/clock/transport_clock.h"
 #include "sequencer/midi/midi_output.h"
 #include "sequencer/midi/realtime_processors.h"
@@ -35,6 +36,7 @@ void InstallTransportHooks() {
   hooks.setFrameRate = SetFrameRate;
   hooks.stopTimerForMode = ShutDownTimerForMode;
   hooks.restartIdleTimer = ReinstallIdleClockIfUsed;
+  hooks.trackPlaySettingsChanged = RequestTrackSettingsReload;
 }
 
 void InstallMidiHooks() {

@@ -14,6 +14,13 @@
 //     (kSongGroupCounter), not at +45: +44..+45 is the u16 index of the current TrackEntry,
 //     and writing a byte at +45 would change the current track. Bytes 188..194 are
 //     otherwise unused.
+//
+// Play settings of a track (kTrackPlayGrid .. kTrackPlayMode, +124..+130): the scheduler's
+// play quantise grid, transpose, velocity offset and pattern mode live in the track record so
+// that they are saved with the document as the record is. They take the unused bytes between
+// the last program (+122) and the preference bytes (+136), in the order the scheduler lists
+// them; a new track has them cleared (off), and documents written before they existed read
+// as off, since those bytes were always written as zero.
 #pragma once
 
 #include <cstdint>
@@ -147,6 +154,10 @@ constexpr int32_t kTrackSetting116 = 116;     // u32 copied into the template
 constexpr int32_t kTrackOutputKind = 120;     // u8
 constexpr int32_t kTrackOutputFlags = 121;    // u8: bit 3 second region list active
 constexpr int32_t kTrackLastProgram = 122;    // i16, -1 in a new track
+constexpr int32_t kTrackPlayGrid = 124;       // i16 play quantise grid in ticks, 0 off
+constexpr int32_t kTrackTranspose = 126;      // i16 semitones added to notes when played
+constexpr int32_t kTrackVelocityOffset = 128; // i16 added to velocities when played
+constexpr int32_t kTrackPlayMode = 130;       // u8 0 normal, else a pattern track (3: sections stay)
 constexpr int32_t kTrackDeviceChannel1 = 136; // u8 from the preferences
 constexpr int32_t kTrackDeviceChannel2 = 137; // u8 from the preferences
 constexpr int32_t kTrackGroup = 138;          // u8 group number, 0 none
@@ -296,6 +307,10 @@ struct TrackEntryView : RecordView {
   uint16_t Instrument(int channel) const { return U16(kTrackInstruments + 2 * channel); }
   void SetInstrument(int channel, uint16_t v) { SetU16(kTrackInstruments + 2 * channel, v); }
   uint8_t OutputKind() const { return U8(kTrackOutputKind); }
+  int16_t PlayGrid() const { return I16(kTrackPlayGrid); }
+  int16_t Transpose() const { return I16(kTrackTranspose); }
+  int16_t VelocityOffset() const { return I16(kTrackVelocityOffset); }
+  uint8_t PlayMode() const { return U8(kTrackPlayMode); }
   uint8_t OutputFlags() const { return U8(kTrackOutputFlags); }
   uint8_t Group() const { return U8(kTrackGroup); }
   void SetGroup(uint8_t g) { SetU8(kTrackGroup, g); }

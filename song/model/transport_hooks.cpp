@@ -43,3 +43,7 @@ void StopClockTimerForMode(int32_t mode) {
 void RestartIdleClockTimer() {
   if (Hooks().restartIdleTimer) Hooks().restartIdleTimer();
 }
+
+void NoteTrackPlaySettingsChanged(Handle song, int32_t index) {
+  if (Hooks().trackPlaySettingsChanged) Hooks().trackPlaySettingsChanged(song, index);
+}

@@ -36,6 +36,9 @@ struct SongTransportHooks {
   // procedure again when the transport runs from it. Main thread.
   void (*stopTimerForMode)(int32_t mode);
   void (*restartIdleTimer)();
+  // A play setting (transpose, velocity offset, grid, pattern mode) of TrackEntry index of
+  // song changed: a clock that plays the song takes it at its next tick. Main thread.
+  void (*trackPlaySettingsChanged)(Handle song, int32_t index);
 };
 extern SongTransportHooks gSongTransportHooks;
 
@@ -59,3 +62,4 @@ uint16_t GetClockTempoFactor();
 void SetClockFrameRate(uint16_t framesPerSecond);
 void StopClockTimerForMode(int32_t mode);
 void RestartIdleClockTimer();
+void NoteTrackPlaySettingsChanged(Handle song, int32_t index);

@@ -99,28 +99,43 @@ Handle MakeSections(const std::vector<std::array<uint32_t, 3>>& sections) {
 }
 
 TEST_F(ClockTest, SectionsPlayInTurnEachItsRepeatCountAndPatternModeThreeStays) {
+  // Section A: ticks 1..8 twice; section B: events from tick 21, ticks 1..4 once. The plain
+  // track plays notes; the pattern tracks call child sequences (A calls the child of note 60
+  // at its ticks 1 and 5, B the child of note 70 at its ticks 1 and 3).
+  TestTrack noteA, noteB;
+  noteA.events = {{1, 0x90, 60, 100, 1}};
+  noteB.events = {{1, 0x90, 70, 100, 1}};
   TestTrack track;
   track.flags = 0x04 | kTrackLoops;
   track.length = 2000;
-  // Section A: ticks 1..8 twice; section B: events from tick 21, ticks 1..4 once.
   track.events = {{1, 0x90, 60, 100, 1}, {5, 0x90, 62, 100, 1}, {21, 0x90, 70, 100, 1}, {23, 0x90, 72, 100, 1}};
-  for (bool stay : {false, true}) {
-    Handle song = MakeSong({track}, {});
+  for (uint8_t mode : {0, 1, 3}) {
+    TestTrack t = track;
+    if (mode != 0) {
+      t.events = {{3, 0x90, 99, 100, 1}};  // passed over: a pattern track plays references only
+      t.children = {MakeSong({noteA}, {}), MakeSong({noteB}, {})};
+      t.references = {{1, 0, 2}, {5, 0, 2}, {21, 1, 2}, {23, 1, 2}};
+    }
+    Handle song = MakeSong({t}, {});
     uint8_t* entry = reinterpret_cast<uint8_t*>(*song) + kSongHeaderSize;
+    entry[kTrackPlayMode] = mode;  // taken from the record at play
     Handle sections = MakeSections({{1, 9, 2}, {21, 5, 1}});
     handles.push_back(sections);
     WriteU32BE(entry + kTrackSectionList, sections.id);
     gSent.clear();
     ASSERT_EQ(noErr, PreparePlayback(song, 0));
-    if (stay) GetTrackPlayState(0)->mode = 3;
+    ASSERT_EQ(mode, GetTrackPlayState(0)->mode);
     ASSERT_EQ(noErr, InstallClockTimer(ClockTimerPlayProc, 0));
     RunTicks(36);
     RemoveClockTimer();
     // A at song ticks 1 and 9, B at 17, A again at 21 and 29 (A: 8 ticks, B: 4 ticks); in
     // mode 3, A at 1, 9, 17, 25 and 33.
-    std::vector<uint32_t> expected = stay ? std::vector<uint32_t>{60, 62, 60, 62, 60, 62, 60, 62, 60}
-                                          : std::vector<uint32_t>{60, 62, 60, 62, 70, 72, 60, 62, 60, 62};
-    EXPECT_EQ(expected, NoteOnNotes()) << (stay ? "mode 3" : "sections in turn");
+    std::vector<uint32_t> expected =
+        mode == 0   ? std::vector<uint32_t>{60, 62, 60, 62, 70, 72, 60, 62, 60, 62}
+        : mode == 1 ? std::vector<uint32_t>{60, 60, 60, 60, 70, 70, 60, 60, 60, 60}
+                    : std::vector<uint32_t>{60, 60, 60, 60, 60, 60, 60, 60, 60};
+    EXPECT_EQ(expected, NoteOnNotes()) << "mode " << int(mode);
+    ReleasePlayback();
   }
 }
 
@@ -192,7 +207,10 @@ TEST_F(ClockTest, TransposeFoldsKeysIntoRange) {
     int16_t transpose;
     uint8_t key;
   };
-  const Case cases[] = {{110, 30, 116}, {10, -20, 2}, {60, 0, 60}, {127, 12, 127}, {0, -1, 11}};
+  // The extremes a document may hold fold too (in whole octaves).
+  const Case cases[] = {{110, 30, 116}, {10, -20, 2},        {60, 0, 60},
+                        {127, 12, 127}, {0, -1, 11},         {0, 32767, 127},
+                        {127, -32768, 11}};
   for (const Case& c : cases) {
     gSent.clear();
     ResetNoteOffPool();

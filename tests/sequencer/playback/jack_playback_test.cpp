@@ -8,6 +8,8 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <unistd.h>
 #include <thread>
 
 #include "platform/coremidi/midi_drivers.h"
@@ -15,7 +17,14 @@
 #include "platform/system/host_time.h"
 #include "sequencer/clock/transport_clock.h"
 #include "sequencer/transport/transport_engine.h"
+#include "platform/files/file_locations.h"
+#include "song/documents/document_open.h"
+#include "song/documents/document_writer.h"
 #include "song/instruments/driver_procs.h"
+#include "song/model/song_context.h"
+#include "song/model/song_database.h"
+#include "song/model/track_play_settings.h"
+#include "song/model/utility_track_access.h"
 #include "tests/sequencer/playback/jack_capture.h"
 
 namespace {
@@ -74,6 +83,14 @@ class JackPlayback : public ::testing::Test {
       seen = capture.Count();
     }
   }
+  // Readies a pass: only our layer connected, quiet; answers where its messages start, and
+  // the overruns counted before it in stalls.
+  size_t BeginPass(int32_t* stalls) {
+    capture.KeepOnlyOurLayer();
+    WaitForQuiet();
+    *stalls = capture.Stalls();
+    return capture.Count();
+  }
   JackCapture capture;
   int32_t port = -1;
 };
@@ -120,10 +137,8 @@ TEST_F(JackPlayback, SongPlaysAtItsConductorTimesWithTempoChangesAfterTheCountIn
   const double lead = double(MIDIGetSendLeadNanos());
   const double period = 1e9 * capture.Period() / capture.SampleRate();
   for (int attempt = 0; attempt < kAttempts; ++attempt) {
-    capture.KeepOnlyOurLayer();
-    WaitForQuiet();
-    size_t from = capture.Count();
-    int32_t stalls = capture.Stalls();
+    int32_t stalls = 0;
+    size_t from = BeginPass(&stalls);
     uint64_t lateSends = JackMidiLateCount();
     capture.MarkClock();
     double playCalled = double(HostTimeNanos());
@@ -175,10 +190,8 @@ TEST_F(JackPlayback, StopEndsSoundingNotesReleasesThePedalAndSendsMidiStop) {
   std::vector<CapturedMidi> events;
   for (int attempt = 0;; ++attempt) {
     if (attempt == kAttempts) GTEST_SKIP() << "the JACK server overran and lost messages in every pass";
-    capture.KeepOnlyOurLayer();
-    WaitForQuiet();
-    size_t from = capture.Count();
-    int32_t stalls = capture.Stalls();
+    int32_t stalls = 0;
+    size_t from = BeginPass(&stalls);
     Play(1);
     // Both short notes have come and gone (tick 481..721 at 120: 0.5 to 0.75 s); the long one sounds.
     bool played = WaitUntil(3, [&] {
@@ -212,6 +225,65 @@ TEST_F(JackPlayback, StopEndsSoundingNotesReleasesThePedalAndSendsMidiStop) {
   EXPECT_EQ(0xFFFFu, seen.pedalChannels) << "sustain off on all 16 channels after the note-offs";
   EXPECT_TRUE(seen.stop) << "MIDI stop";
   EXPECT_EQ(1, std::count_if(events.begin(), events.end(), [](const CapturedMidi& m) { return IsNoteOff(m, 2, 70); }));
+}
+
+// The track's transpose and velocity offset, set through the track settings and saved in the
+// document, change what arrives once the document is opened again; the other track plays as
+// written.
+TEST_F(JackPlayback, TransposeAndVelocityOffsetSavedInTheDocumentChangeWhatIsSent) {
+  std::vector<std::vector<SmfNote>> tracks{{{0, 0, 60, 100, 120}, {240, 0, 64, 20, 120}, {480, 0, 120, 120, 120}},
+                                           {{120, 1, 50, 90, 120}}};
+  Handle song = OpenSmfAsSong(MakeSmf(480, {{0, 250000}}, tracks), port);
+  ASSERT_TRUE(song);
+  SelectSong(song);
+  int32_t slot = gCurrentSongIndex;
+  SetCurrentTrackIndex(0);
+  UpdateCurrentTrackPtr();
+  ASSERT_EQ(noErr, SetTrackTranspose(19));
+  ASSERT_EQ(noErr, SetTrackVelocityOffset(-30));
+  const char* tmp = std::getenv("TMPDIR");
+  std::string path = std::string(tmp && *tmp ? tmp : "/tmp") + "/zarin_settings_" + std::to_string(getpid()) + ".bysq";
+  FSSpec file;
+  OSErr made = PathToSpec(path, &file);
+  ASSERT_TRUE(made == noErr || made == fnfErr) << made;  // a new file is named all the same
+  ASSERT_EQ(noErr, SaveSongDocument(&file, 0));
+  CloseSongDocument();
+  ResetSongDatabase();
+  gTransportSong = Handle();
+  OSErr opened = OpenSongFile(&file, 0, false);
+  std::remove(path.c_str());
+  ASSERT_EQ(noErr, opened);
+  gTransportSong = GetSongHandleAt(slot);
+  ASSERT_TRUE(gTransportSong);
+
+  // Track 0: 60 + 19 = 79 at 70; 64 + 19 = 83 at 1 (the offset clamps, a note stays a note);
+  // 120 + 19 folds down an octave to 127 at 90. Track 1 unchanged.
+  struct Note {
+    uint8_t status, key, velocity;
+  };
+  const std::vector<Note> expected{{0x90, 79, 70}, {0x91, 50, 90}, {0x90, 83, 1}, {0x90, 127, 90}};
+  for (int attempt = 0;; ++attempt) {
+    if (attempt == kAttempts) GTEST_SKIP() << "the JACK server overran and lost messages in every pass";
+    int32_t stalls = 0;
+    size_t from = BeginPass(&stalls);
+    PlayUntil(from, 2 * expected.size(), 4);
+    std::vector<Note> on;
+    size_t offs = 0;
+    for (const CapturedMidi& m : capture.Events(from)) {
+      if (m.size != 3 || (m.bytes[0] & 0xE0) != 0x80) continue;
+      if ((m.bytes[0] & 0xF0) == 0x90 && m.bytes[2] > 0) on.push_back({m.bytes[0], m.bytes[1], m.bytes[2]});
+      else if (m.bytes[1] == 79 || m.bytes[1] == 83 || m.bytes[1] == 127 || m.bytes[1] == 50) ++offs;
+    }
+    if (capture.Stalls() != stalls && on.size() != expected.size()) continue;
+    ASSERT_EQ(expected.size(), on.size());
+    for (size_t i = 0; i < expected.size(); ++i) {
+      EXPECT_EQ(expected[i].status, on[i].status) << i;
+      EXPECT_EQ(expected[i].key, on[i].key) << i;
+      EXPECT_EQ(expected[i].velocity, on[i].velocity) << i;
+    }
+    EXPECT_EQ(expected.size(), offs) << "every note ended with its transposed key";
+    break;
+  }
 }
 
 }  // namespace

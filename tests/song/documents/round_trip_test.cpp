@@ -11,6 +11,7 @@
 #include "song/model/song_layout.h"
 #include "song/model/songs.h"
 #include "song/model/track_numbers.h"
+#include "song/model/track_play_settings.h"
 #include "song/model/utility_track_access.h"
 #include "tests/song/documents/document_fixture.h"
 
@@ -44,6 +45,46 @@ TEST_F(DocumentTest, RichDocumentReadsBackByteForByte) {
   ASSERT_EQ(noErr, Open("again.bysq"));
   EXPECT_EQ(songs, SnapshotSongs());
   EXPECT_EQ(document, SnapshotDocument());
+}
+
+TEST_F(DocumentTest, TrackPlaySettingsAreSavedAndReadWithTheDocument) {
+  MakeSong(0, 3);
+  FillTrack(1, 4, 3);
+  // Set as the track settings set them; out-of-range values leave the track alone.
+  SetCurrentTrackIndex(1);
+  UpdateCurrentTrackPtr();
+  gSongModified = 0;
+  EXPECT_EQ(noErr, SetTrackTranspose(-5));
+  EXPECT_EQ(1, gSongModified);
+  EXPECT_EQ(noErr, SetTrackVelocityOffset(12));
+  EXPECT_EQ(noErr, SetTrackPlayGrid(120));
+  EXPECT_EQ(noErr, SetTrackPlayMode(3));
+  EXPECT_EQ(paramErr, SetTrackTranspose(128));
+  EXPECT_EQ(paramErr, SetTrackVelocityOffset(-128));
+  EXPECT_EQ(paramErr, SetTrackPlayGrid(-1));
+  EXPECT_EQ(paramErr, SetTrackPlayMode(4));
+  SetCurrentTrackIndex(2);
+  UpdateCurrentTrackPtr();
+  EXPECT_EQ(noErr, SetTrackTranspose(24));
+  ASSERT_EQ(noErr, Save("settings.bysq"));
+  CloseSongDocument();
+  ResetSongDatabase();
+
+  ASSERT_EQ(noErr, Open("settings.bysq"));
+  SelectSong(GetSongHandleAt(0));
+  struct Expected {
+    int32_t track;
+    int16_t transpose, velocity, grid;
+    uint8_t mode;
+  };
+  for (Expected e : {Expected{0, 0, 0, 0, 0}, Expected{1, -5, 12, 120, 3}, Expected{2, 24, 0, 0, 0}}) {
+    SetCurrentTrackIndex(e.track);
+    UpdateCurrentTrackPtr();
+    EXPECT_EQ(e.transpose, GetTrackTranspose()) << "track " << e.track;
+    EXPECT_EQ(e.velocity, GetTrackVelocityOffset()) << "track " << e.track;
+    EXPECT_EQ(e.grid, GetTrackPlayGrid()) << "track " << e.track;
+    EXPECT_EQ(e.mode, GetTrackPlayMode()) << "track " << e.track;
+  }
 }
 
 TEST_F(DocumentTest, SongsChildrenAndLinksKeepTheirPlaces) {
