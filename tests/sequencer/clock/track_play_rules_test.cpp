@@ -17,6 +17,8 @@
 #include "sequencer/transport/transport_position.h"
 #include "song/conductor/conductor_map.h"
 #include "song/events/seq_event.h"
+#include "song/instruments/instrument_record.h"
+#include "song/instruments/instrument_table.h"
 #include "song/model/song_layout.h"
 #include "song/model/transport_hooks.h"
 #include "tests/sequencer/clock/clock_fixture.h"
@@ -147,6 +149,28 @@ TEST_F(TrackPlayRulesTest, MarkedControllersAreNotSentAgainAfterTheTrackWraps) {
   for (const SentMessage& m : gSent)
     if ((m.status & 0xF0) == 0xB0) controllers.push_back(m.data1);
   EXPECT_EQ((std::vector<uint8_t>{7, 10, 10, 10, 10}), controllers);  // pan at 2, 10, 18 and 26
+}
+
+TEST_F(TrackPlayRulesTest, MarkedProgramsOfAnInstrumentTrackAreNotSentAgainAfterItWraps) {
+  ASSERT_EQ(noErr, CreateInstrumentTable(1, kDeviceKindMidiPort));
+  uint8_t* inst = GetInstrumentRecord(0);
+  inst[kInstPartMask] = 0x01;
+  inst[kInstChannels] = 2;
+  WriteU32BE(inst + kInstDriverProcs, kRecorderProc);
+  TestTrack t;
+  t.flags = kTrackSounds | kTrackLoops | kTrackInstrumentTrack;
+  t.length = 9;
+  t.events = {{1, 0xC0, 5, 0x80, 0}, {3, 0xC0, 6, 0x80, 0}};
+  Handle song = MakeSong({t}, {});
+  MarkEventsAt(song, 1, kEventNoResendProgram);
+  EntryOf(song)[kTrackChannelCount] = 1;
+  WriteU16BE(EntryOf(song) + kTrackInstruments, 0);
+  Play(song, 20);
+  DisposeInstrumentTable();
+  std::vector<uint8_t> programs;
+  for (const SentMessage& m : gSent)
+    if (m.status == 0xC2) programs.push_back(m.data1);
+  EXPECT_EQ((std::vector<uint8_t>{5, 6, 6, 6}), programs);  // 6 at 3, 11 and 19
 }
 
 TEST_F(TrackPlayRulesTest, FlushRequestEndsNotesOnlyOfATrackThatNoLongerSounds) {
