@@ -466,11 +466,11 @@ void RequestTrackSettingsReload(Handle song, int32_t index) {
 }
 
 void LoadTrackPlaySettings(const uint8_t* entry, TrackPlayState* track) {
-  TrackEntryView view(const_cast<uint8_t*>(entry));
-  track->grid = view.PlayGrid() > 0 ? view.PlayGrid() : 0;
-  track->transpose = view.Transpose();
-  track->velocityOffset = view.VelocityOffset();
-  track->mode = view.PlayMode();
+  int16_t grid = ReadI16BE(entry + kTrackPlayGrid);
+  track->grid = grid > 0 ? grid : 0;
+  track->transpose = ReadI16BE(entry + kTrackTranspose);
+  track->velocityOffset = ReadI16BE(entry + kTrackVelocityOffset);
+  track->mode = entry[kTrackPlayMode];
 }
 
 uint32_t FindConductorRecord(const uint8_t* song, uint32_t tick) {
