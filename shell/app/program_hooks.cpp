@@ -9,6 +9,7 @@
 #include "plugins/plugin_hooks.h"
 #include "sequencer/midi/realtime_processor_chain.h"
 #include "sequencer/transport/conductor_lock_transport.h"
+#include "sequencer/transport/playback_stop.h"
 #include "sequencer/transport/sequencer_hooks.h"
 #include "shell/app/app_events.h"
 #include "shell/app/shutdown.h"
@@ -29,6 +30,7 @@ void InstallProgramHooks() {
   InstallDialogSettingsHooks();
   InstallRecentFileHooks();
   InstallDocumentDialogHooks();
+  InstallPlaybackStopHooks();
   InstallConductorLockTransportHooks();
   InstallConductorLockChannelHooks();
   InstallProcessorChainHooks();

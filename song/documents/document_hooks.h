@@ -44,7 +44,7 @@ void ForgetReferencedAudioFile(uint8_t* entry);
 // Interim: no header writer exists yet (unimpErr).
 OSErr RewriteUnpackedAudioHeader(int16_t fork, bool caf, const uint8_t* description, float rate);
 
-// Playback: stops the sequencer (and movies unless movie is set). Interim: nothing plays.
+// Playback: stops the sequencer (and movies unless movie is set). Not installed: nothing plays.
 void StopPlaybackForOpen(bool movie);
 // The save-changes step: 0 to go on, non-zero to cancel. Interim: nothing is asked (0).
 int16_t AskToSaveChanges(int16_t command);
