@@ -18,6 +18,7 @@
 #include "shell/menus/menu_state.h"
 #include "shell/settings/preference_settings.h"
 #include "shell/windows/redraw_requests.h"
+#include "song/dialogs/document_questions.h"
 #include "song/dialogs/file_dialogs.h"
 void InstallProgramHooks() {
   // Each layer's installer below fills the tables of the layers under it.
@@ -30,6 +31,7 @@ void InstallProgramHooks() {
   InstallDialogSettingsHooks();
   InstallRecentFileHooks();
   InstallDocumentDialogHooks();
+  InstallDocumentQuestionHooks();
   InstallPlaybackStopHooks();
   InstallConductorLockTransportHooks();
   InstallConductorLockChannelHooks();
