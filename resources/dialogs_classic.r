@@ -148,6 +148,26 @@ resource 'DITL' 510 "keep changes" {
   u32 0 i16 10 i16 70 i16 94 i16 350 u8 136 pstring "The list \"^0\" was changed. ^1" u8 0  # 4
 }
 
+# Before New, Open or Quit would lose the song's changes: 1 saves (the default, Return), 2
+# cancels the command (Escape), 3 goes on without saving. ^0 the document's name, ^1 what
+# would lose them ('STR#' 170 item n for the command n).
+resource 'ALRT' 511 { i16 120 i16 100 i16 254 i16 460 i16 511 u16 0x4444 u16 0x300A }
+
+resource 'DITL' 511 "save changes" {
+  i16 3
+  u32 0 i16 104 i16 270 i16 124 i16 350 u8 4 pstring "Save"  # 1
+  u32 0 i16 104 i16 180 i16 124 i16 260 u8 4 pstring "Cancel"  # 2
+  u32 0 i16 104 i16 70 i16 124 i16 170 u8 4 pstring "Don't Save"  # 3
+  u32 0 i16 10 i16 70 i16 94 i16 350 u8 136 pstring "Save the changes made to \"^0\" before ^1?"  # 4
+}
+
+resource 'STR#' 170 "What would lose the changes" {
+  ""                                                        # 1
+  "opening another document"                                # 2
+  "starting a new song"                                     # 3
+  "quitting"                                                # 4
+}
+
 # A file the document refers to was not found: ^0 its name, ^1 and ^2 the explanation
 # (general texts 61 or 57, and 60). 1 keeps the reference (the file stays missing until it
 # is back), 2 forgets it, 3 looks for the file; 4 to 6 the same for every further missing file.

@@ -3,7 +3,8 @@
 // ZARIN_NAV_REPLY imports a second file into a new song; File > Save of the untitled song
 // asks for a place and writes a document, File > Save As (by the mouse) a copy; Command-Q
 // ends it. Started again with that
-// document, it shows the document's tracks and the window where it was left.
+// document, it shows the document's tracks and the window where it was left. A changed song
+// is asked about before New, Open and Quit (the alert answered by its keys).
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -103,8 +104,11 @@ TEST(ProgramSession, OpensSavesQuitsAndComesBackWithItsDocumentAndLayout) {
   EXPECT_EQ(moved.left, before.left + dx) << dump;
   EXPECT_EQ(moved.top, before.top + dy) << dump;
 
-  // File > Open: the scripted answer is imported into a new song, which becomes current.
+  // File > Open: the imported file is not saved, so the program asks first (Don't Save);
+  // the scripted answer is imported into a new song, which becomes current.
+  EXPECT_EQ(DumpLines(dump, "modified"), std::vector<std::string>{"1"});
   x.Chord({"Super_L"}, "o");
+  x.Chord({}, "d");
   dump = DumpUntil(first, dumpFile, [](const std::string& d) { return HasLine(d, "track", "Bass"); });
   EXPECT_TRUE(HasLine(dump, "track", "Bass")) << dump;
   EXPECT_EQ(DumpLines(dump, "songs"), std::vector<std::string>{"2"});
@@ -179,8 +183,77 @@ TEST(ProgramSession, TheOpenDialogOnTheScreen) {
   dump = DumpUntil(program, dumpFile, [](const std::string& d) { return HasLine(d, "track", "Bass"); });
   EXPECT_TRUE(HasLine(dump, "track", "Bass")) << dump << zarin_test::ReadWholeFile(home.File("errors.txt"));
 
+  // The import changed the song: Quit asks, Cancel keeps the program running with its song,
+  // Don't Save quits.
   x.Chord({"Super_L"}, "q");
+  x.Chord({}, "Escape");
+  dump = DumpUntil(program, dumpFile, [](const std::string& d) { return HasLine(d, "alerts", " 511"); });
+  EXPECT_TRUE(program.Alive());
+  EXPECT_TRUE(HasLine(dump, "track", "Bass")) << dump;
+  x.Chord({"Super_L"}, "q");
+  x.Chord({}, "d");
   EXPECT_EQ(program.Wait(20), 0);
+}
+
+// A changed song is not lost without a question: New, Open and Quit each ask; Cancel keeps
+// the song and the program; Save writes the document (asking where) and then goes on.
+TEST(ProgramSession, ChangesAreSavedOrKeptBeforeNewOpenAndQuit) {
+  XServer x;
+  std::string why;
+  if (!x.Start(&why)) GTEST_SKIP() << why;
+  zarin_test::TempFolder home;
+  std::string dumpFile = home.File("state.txt");
+  std::string saved = home.File("Kept Song");
+  std::map<std::string, std::string> env = SessionEnvironment(x, home, dumpFile);
+  env["ZARIN_NAV_REPLY"] = "-;" + saved;  // the first save dialog is cancelled
+  Program program;
+  ASSERT_TRUE(program.Start({zarin_test::FixturePath("smf/format2.mid")}, env, home.File("errors.txt")));
+  std::string dump = DumpUntil(program, dumpFile, [](const std::string& d) { return HasLine(d, "track", "Pattern"); });
+  ASSERT_TRUE(HasLine(dump, "track", "Pattern")) << dump << zarin_test::ReadWholeFile(home.File("errors.txt"));
+  ASSERT_EQ(DumpLines(dump, "modified"), std::vector<std::string>{"1"});
+  ASSERT_TRUE(x.FindProgramWindow(kScreenWidth, kScreenHeight));
+
+  // Cancel, for each command in turn: the song, its changes and the program stay.
+  int asked = 0;
+  for (const char* command : {"n", "o", "q"}) {
+    SCOPED_TRACE(command);
+    x.Chord({"Super_L"}, command);
+    x.Chord({}, "Escape");
+    std::string alerts = "alerts " + std::to_string(++asked) + " 511";
+    dump = DumpUntil(program, dumpFile, [&](const std::string& d) { return d.find(alerts) != std::string::npos; });
+    ASSERT_TRUE(program.Alive());
+    EXPECT_NE(dump.find(alerts), std::string::npos) << dump;
+    EXPECT_TRUE(HasLine(dump, "track", "Pattern")) << dump;
+    EXPECT_EQ(DumpLines(dump, "modified"), std::vector<std::string>{"1"});
+  }
+  EXPECT_TRUE(zarin_test::ReadWholeFile(saved).empty()) << "nothing was saved";
+
+  // Save (Return) with the save dialog cancelled: New is cancelled as well.
+  x.Chord({"Super_L"}, "n");
+  x.Chord({}, "Return");
+  dump = DumpUntil(program, dumpFile, [&](const std::string& d) { return HasLine(d, "alerts", std::to_string(++asked) + " 511"); });
+  EXPECT_TRUE(HasLine(dump, "track", "Pattern")) << dump;
+  EXPECT_EQ(DumpLines(dump, "modified"), std::vector<std::string>{"1"});
+
+  // Save (Return): the save dialog's scripted answer is where the song goes; then New runs.
+  x.Chord({"Super_L"}, "n");
+  x.Chord({}, "Return");
+  dump = DumpUntil(program, dumpFile, [](const std::string& d) { return !HasLine(d, "track", "Pattern"); });
+  EXPECT_FALSE(HasLine(dump, "track", "Pattern")) << dump;
+  EXPECT_EQ(DumpLines(dump, "modified"), std::vector<std::string>{"0"});
+  EXPECT_FALSE(zarin_test::ReadWholeFile(saved).empty());
+
+  // Nothing changed since: Quit asks nothing.
+  x.Chord({"Super_L"}, "q");
+  EXPECT_EQ(program.Wait(20), 0) << zarin_test::ReadWholeFile(home.File("errors.txt"));
+
+  // The saved document holds the song that was kept.
+  env.erase("ZARIN_NAV_REPLY");
+  Program again;
+  ASSERT_TRUE(again.Start({saved}, env, home.File("errors2.txt")));
+  dump = DumpUntil(again, dumpFile, [](const std::string& d) { return HasLine(d, "track", "Pattern"); });
+  EXPECT_TRUE(HasLine(dump, "track", "Pattern")) << dump;
+  again.Terminate();
 }
 
 }  // namespace

@@ -51,8 +51,9 @@ TEST_F(HookTablesTest, TheProgramInstallsTheClockAndEngineEntries) {
   EXPECT_NE(nullptr, gSongTransportHooks.resetAfterEdit);
   EXPECT_NE(nullptr, gSongAudioEngineHooks.waitForTrack);
   EXPECT_NE(nullptr, gSongAudioEngineHooks.stopEngine);
-  // Opening stops playback, and a missing file is asked about.
+  // Opening stops playback, and a changed song or a missing file is asked about.
   EXPECT_NE(nullptr, gDocumentHooks.stopPlaybackForOpen);
+  EXPECT_NE(nullptr, gDocumentHooks.askToSaveChanges);
   EXPECT_NE(nullptr, gDocumentHooks.askForMissingFile);
   EXPECT_NE(nullptr, gDocumentHooks.askAfterFailedFind);
 }
