@@ -147,3 +147,39 @@ resource 'DITL' 510 "keep changes" {
   u32 0 i16 104 i16 90 i16 124 i16 170 u8 4 pstring "Don't Save"  # 3
   u32 0 i16 10 i16 70 i16 94 i16 350 u8 136 pstring "The list \"^0\" was changed. ^1" u8 0  # 4
 }
+
+# Before New, Open or Quit would lose the song's changes: 1 saves (the default, Return), 2
+# cancels the command (Escape), 3 goes on without saving. ^0 the document's name, ^1 what
+# would lose them ('STR#' 170 item n for the command n).
+resource 'ALRT' 511 { i16 120 i16 100 i16 254 i16 460 i16 511 u16 0x4444 u16 0x300A }
+
+resource 'DITL' 511 "save changes" {
+  i16 3
+  u32 0 i16 104 i16 270 i16 124 i16 350 u8 4 pstring "Save"  # 1
+  u32 0 i16 104 i16 180 i16 124 i16 260 u8 4 pstring "Cancel"  # 2
+  u32 0 i16 104 i16 70 i16 124 i16 170 u8 4 pstring "Don't Save"  # 3
+  u32 0 i16 10 i16 70 i16 94 i16 350 u8 136 pstring "Save the changes made to \"^0\" before ^1?"  # 4
+}
+
+resource 'STR#' 170 "What would lose the changes" {
+  ""                                                        # 1
+  "opening another document"                                # 2
+  "starting a new song"                                     # 3
+  "quitting"                                                # 4
+}
+
+# A file the document refers to was not found: ^0 its name, ^1 and ^2 the explanation
+# (general texts 61 or 57, and 60). 1 keeps the reference (the file stays missing until it
+# is back), 2 forgets it, 3 looks for the file; 4 to 6 the same for every further missing file.
+resource 'ALRT' 149 { i16 100 i16 100 i16 290 i16 520 i16 149 u16 0x4444 u16 0x300A }
+
+resource 'DITL' 149 "missing file" {
+  i16 6
+  u32 0 i16 126 i16 330 i16 146 i16 410 u8 4 pstring "Keep"  # 1
+  u32 0 i16 126 i16 240 i16 146 i16 320 u8 4 pstring "Forget"  # 2
+  u32 0 i16 126 i16 150 i16 146 i16 230 u8 4 pstring "Find…" u8 0  # 3
+  u32 0 i16 156 i16 330 i16 176 i16 410 u8 4 pstring "Keep All"  # 4
+  u32 0 i16 156 i16 240 i16 176 i16 320 u8 4 pstring "Forget All"  # 5
+  u32 0 i16 156 i16 150 i16 176 i16 230 u8 4 pstring "Find All…" u8 0  # 6
+  u32 0 i16 10 i16 70 i16 116 i16 410 u8 136 pstring "\"^0\" was not found. ^1 ^2" u8 0  # 7
+}

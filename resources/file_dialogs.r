@@ -8,7 +8,7 @@ resource 'STR#' 169 "File dialog titles" {
   "Open"                                                    # 1
   "Save"                                                    # 2
   ""                                                        # 3
-  ""                                                        # 4
+  "Find a Missing File"                                     # 4
   ""                                                        # 5
   ""                                                        # 6
   ""                                                        # 7
@@ -72,12 +72,12 @@ resource 'STR#' 169 "File dialog titles" {
   ""                                                        # 65
   "Save Plug-in Preset"                                     # 66
 }
-# Item 1: opening, 2: saving, 7: choosing a folder.
+# Item 1: opening, 2: saving, 4: finding a missing file, 7: choosing a folder.
 resource 'STR#' 149 "File dialog messages" {
   "Choose a song document, bundle or Standard MIDI File."   # 1
   "Choose a name and a place for the file."                 # 2
   ""                                                        # 3
-  ""                                                        # 4
+  "Choose the file the song refers to."                     # 4
   ""                                                        # 5
   ""                                                        # 6
   "Choose a folder."                                        # 7

@@ -57,11 +57,11 @@ resource 'STR#' 129 "General texts" {
   ""                                                        # 55
   ""                                                        # 56
   ""                                                        # 57
-  ""                                                        # 58
+  "The movie of the song could not be found."               # 58
   ""                                                        # 59
   ""                                                        # 60
-  ""                                                        # 61
-  ""                                                        # 62
+  "Keep the reference to look for the file again next time, forget the reference, or find the file." # 61
+  "An audio file the song plays could not be found."        # 62
   ""                                                        # 63
   ""                                                        # 64
   ""                                                        # 65

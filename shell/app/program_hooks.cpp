@@ -9,6 +9,7 @@
 #include "plugins/plugin_hooks.h"
 #include "sequencer/midi/realtime_processor_chain.h"
 #include "sequencer/transport/conductor_lock_transport.h"
+#include "sequencer/transport/playback_stop.h"
 #include "sequencer/transport/sequencer_hooks.h"
 #include "shell/app/app_events.h"
 #include "shell/app/shutdown.h"
@@ -17,6 +18,7 @@
 #include "shell/menus/menu_state.h"
 #include "shell/settings/preference_settings.h"
 #include "shell/windows/redraw_requests.h"
+#include "song/dialogs/document_questions.h"
 #include "song/dialogs/file_dialogs.h"
 void InstallProgramHooks() {
   // Each layer's installer below fills the tables of the layers under it.
@@ -29,6 +31,8 @@ void InstallProgramHooks() {
   InstallDialogSettingsHooks();
   InstallRecentFileHooks();
   InstallDocumentDialogHooks();
+  InstallDocumentQuestionHooks();
+  InstallPlaybackStopHooks();
   InstallConductorLockTransportHooks();
   InstallConductorLockChannelHooks();
   InstallProcessorChainHooks();

@@ -20,6 +20,7 @@
 #include "platform/windows/windows.h"
 #include "sequencer/clock/sequencer_clock.h"
 #include "sequencer/midi/coremidi_driver.h"
+#include "sequencer/transport/playback_stop.h"
 #include "shell/app/app_events.h"
 #include "shell/app/apple_event_handlers.h"
 #include "shell/app/idle_tasks.h"
@@ -295,6 +296,7 @@ void InitializeSongWorkspace(int16_t, int16_t, int16_t) {
 }
 
 void StartNewSongWorkspace(int16_t flag) {
+  StopIfPlaying(true);
   InitializeSongWorkspace(1, flag, 1);
   ResetUndoHistory();
 }

@@ -7,6 +7,7 @@
 #include "platform/files/host_files.h"
 #include "platform/menus/menus.h"
 #include "platform/quickdraw/screen.h"
+#include "shell/dialogs/dialog_alerts.h"
 #include "shell/menus/menu_bar.h"
 #include "shell/windows/app_windows.h"
 #include "shell/windows/window_sizing.h"
@@ -34,6 +35,7 @@ void AppendSong(std::string* out) {
   *out += "song " + std::to_string(gCurrentSongIndex) + " " +
           (gCurrentSong ? SongName() : std::string()) + "\n";
   *out += "document " + (IsDocumentNamed() ? PascalText(gCurrentDocumentSpec.name) : std::string("-")) + "\n";
+  *out += "modified " + std::to_string(gSongModified) + "\n";
   *out += "songs " + std::to_string(CountSongListRows()) + "\n";
   int32_t tracks = gCurrentSong ? GetSongTrackCount() : 0;
   *out += "tracks " + std::to_string(tracks) + "\n";
@@ -96,6 +98,7 @@ std::string FormatStateDump() {
   AppendSong(&out);
   AppendWindows(&out);
   AppendFileMenu(&out);
+  out += "alerts " + std::to_string(CountAlertsShown()) + " " + std::to_string(GetLastAlertId()) + "\n";
   out += "open " + std::to_string(gOpenKind) + " " + std::to_string(gLastOpenResult) + "\n";
   return out;
 }

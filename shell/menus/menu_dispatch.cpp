@@ -24,9 +24,6 @@ int32_t gLastMenuCommand = 0;
 
 namespace {
 
-constexpr int16_t kQuitCommand = 4;
-constexpr int16_t kNewCommand = 3;
-
 OSStatus HandleRecentMenu(AliasList* list, int16_t item, int16_t fileCommand) {
   HandleRecentFileMenu(list, item, fileCommand, true);
   return noErr;

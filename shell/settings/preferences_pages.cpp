@@ -3,9 +3,8 @@
 
 #include "platform/dialogs/dialogs.h"
 #include "platform/system/gestalt.h"
-#include "sequencer/clock/sequencer_clock.h"
 #include "sequencer/midi/coremidi_driver.h"
-#include "sequencer/transport/playback_control.h"
+#include "sequencer/transport/playback_stop.h"
 #include "shell/base/app_state.h"
 #include "shell/base/arithmetic.h"
 #include "shell/base/event_records.h"
@@ -216,12 +215,8 @@ void HandleMemoryHit() {
   if (f) RunRepeatButtonForFocus(f->minimum, f->maximum);
 }
 
-void StopIfPlaying() {
-  if (IsClockTaskPlaying()) StopPlayback();
-}
-
 void StoreMemoryPage() {
-  StopIfPlaying();
+  StopIfPlaying(false);
   for (const PrefsNumberField& f : kMemoryPageFields) {
     int32_t v = ClampMemoryPageValue(f, GetDialogItemNumber(f.item));
     if (f.item == 20) gPreferencesPending.undoLevels = v;

@@ -4,9 +4,14 @@
 
 DocumentHooks gDocumentHooks = {};
 
-int16_t AskForMissingFile(bool allowSkip) {
-  if (!gDocumentHooks.askForMissingFile) return kPromptSkip;
-  return gDocumentHooks.askForMissingFile(allowSkip);
+int16_t AskForMissingFile(ConstStr255Param name, int16_t textA, int16_t textB, bool allowSkip) {
+  if (!gDocumentHooks.askForMissingFile) return kPromptKeep;
+  return gDocumentHooks.askForMissingFile(name, textA, textB, allowSkip);
+}
+
+int16_t AskAfterFailedFind(ConstStr255Param name) {
+  if (!gDocumentHooks.askAfterFailedFind) return kPromptKeep;
+  return gDocumentHooks.askAfterFailedFind(name);
 }
 
 OSErr ReadReferencedAudioHeader(uint8_t* entry, int16_t fork) {

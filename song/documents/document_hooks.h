@@ -1,10 +1,10 @@
 // What opening and saving documents ask of other subsystems: the missing-file and save-changes
 // questions, the audio-file manager, playback, the importers of the other file kinds and the
 // owners of the document-wide settings. Each entry is for the subsystem that owns the service
-// to install (its layer's installer, called from InstallProgramHooks); none is built far enough
-// to install one yet, and an entry not installed does the interim default written beside its
-// procedure below. The data a document carries for a missing service is kept in the document
-// (and saved again) rather than dropped. All entries are called on the main thread.
+// to install (its layer's installer, called from InstallProgramHooks); an entry not installed
+// does the default written beside its procedure below. The data a document carries for a
+// missing service is kept in the document (and saved again) rather than dropped. All entries
+// are called on the main thread.
 #pragma once
 
 #include <cstdint>
@@ -13,7 +13,9 @@
 #include "platform/memory/mac_types.h"
 
 struct DocumentHooks {
-  int16_t (*askForMissingFile)(bool allowSkip);                      // the file dialogs
+  int16_t (*askForMissingFile)(ConstStr255Param name, int16_t textA, int16_t textB,
+                               bool allowSkip);                      // the file dialogs
+  int16_t (*askAfterFailedFind)(ConstStr255Param name);
   OSErr (*readReferencedAudioHeader)(uint8_t* entry, int16_t fork);  // the audio-file manager
   OSErr (*registerReferencedAudioFile)(uint8_t* entry, const FSSpec* file);
   void (*forgetReferencedAudioFile)(uint8_t* entry);
@@ -32,8 +34,12 @@ struct DocumentHooks {
 };
 extern DocumentHooks gDocumentHooks;
 
-// The missing-file dialog (dialog 149): the item hit. Interim: "skip" (2).
-int16_t AskForMissingFile(bool allowSkip);
+// The missing-file dialog (dialog 149) for the file of that name, with texts textA and textB
+// of the general text list: the item hit (1 keep the reference, 2 forget it, 3 find the file;
+// 4 to 6 the same for every remaining file). Not installed: keep (1).
+int16_t AskForMissingFile(ConstStr255Param name, int16_t textA, int16_t textB, bool allowSkip);
+// Alert 543 after the file was not found: 2 forgets the reference. Not installed: keep (1).
+int16_t AskAfterFailedFind(ConstStr255Param name);
 // The audio-file manager: reads an opened referenced file's header into its entry,
 // registers and forgets it. Interim: the values stored with the document stay; nothing is
 // registered.
@@ -44,9 +50,13 @@ void ForgetReferencedAudioFile(uint8_t* entry);
 // Interim: no header writer exists yet (unimpErr).
 OSErr RewriteUnpackedAudioHeader(int16_t fork, bool caf, const uint8_t* description, float rate);
 
-// Playback: stops the sequencer (and movies unless movie is set). Interim: nothing plays.
+// Playback: stops the sequencer (and movies unless movie is set). Not installed: nothing plays.
 void StopPlaybackForOpen(bool movie);
-// The save-changes step: 0 to go on, non-zero to cancel. Interim: nothing is asked (0).
+// The commands that ask the save-changes step (kOpenCommand is the open dispatch's).
+constexpr int16_t kNewCommand = 3;
+constexpr int16_t kQuitCommand = 4;
+// The save-changes step before a command that would dispose the songs: 0 to go on, non-zero
+// to cancel the command. Not installed: nothing is asked (0).
 int16_t AskToSaveChanges(int16_t command);
 
 // Importers the open dispatcher hands files to. Interim: unimpErr.

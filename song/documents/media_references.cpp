@@ -1,11 +1,15 @@
 #include "song/documents/media_references.h"
 
 #include <cstring>
+#include <string>
 #include <vector>
 
+#include "platform/files/aliases.h"
+#include "platform/files/file_locations.h"
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
 #include "shell/base/file_access.h"
+#include "song/documents/document_dialog_hooks.h"
 #include "song/documents/document_file.h"
 #include "song/documents/document_hooks.h"
 #include "song/documents/document_input.h"
@@ -50,6 +54,13 @@ OSErr ProgramReferenceName(Handle alias, StringPtr name, int16_t maxLength) {
   std::memcpy(name + 1, path + start, size_t(n));
   name[0] = uint8_t(n);
   return noErr;
+}
+
+// A name that stays inside the folder it is looked up in.
+bool IsPlainFileName(ConstStr255Param name) {
+  std::string text(reinterpret_cast<const char*>(name + 1), name[0]);
+  if (text.empty() || text == "." || text == "..") return false;
+  return text.find_first_of("/:") == std::string::npos;
 }
 
 void DisposeAliasWord(uint8_t* word) {
@@ -191,9 +202,70 @@ OSErr GetReferencedFileName(Handle alias, StringPtr name, int16_t maxLength) {
   return noErr;
 }
 
+OSErr RefreshReferenceAlias(const FSSpec* document, const FSSpec* target, Handle alias) {
+  if (!IsLive(alias)) return paramErr;
+  const FSSpec* from = document && document->name[0] ? document : nullptr;
+  Boolean changed = false;
+  if (!IsProgramReference(alias)) return UpdateAlias(from, target, alias, &changed);
+  Handle fresh;
+  OSErr err = NewAlias(from, target, &fresh);
+  if (err != noErr) return err;
+  Size size = GetHandleSize(fresh);
+  SetHandleSize(alias, size);
+  err = MemError();
+  if (err == noErr) std::memcpy(HandleData(alias), HandleData(fresh), size_t(size));
+  DisposeHandle(fresh);
+  return err;
+}
+
+namespace {
+
+// The program's own reference: its file by name in the document's folder, which the record
+// then names as an alias.
+OSErr FindFileBesideDocument(Handle alias, const FSSpec* document, FSSpec* target) {
+  Str255 name;
+  if (!IsLive(alias) || !document || !document->name[0]) return fnfErr;
+  if (GetReferencedFileName(alias, name, 255) != noErr || !IsPlainFileName(name)) return fnfErr;
+  FSSpec beside;
+  if (FSMakeFSSpec(document->vRefNum, document->parID, name, &beside) != noErr) return fnfErr;
+  FSIORefNum fork = 0;
+  if (FSpOpenDF(&beside, fsRdPerm, &fork) != noErr) return fnfErr;
+  FSClose(fork);
+  *target = beside;
+  return RefreshReferenceAlias(document, target, alias);
+}
+
+// The find answer of the missing-file prompt: the open dialog; found, the alias names the file
+// found. Not found, alert 543 may forget the reference.
+OSErr FindMissingFile(uint8_t* aliasWord, ConstStr255Param name, FSSpec* outSpec, bool allowSkip) {
+  OSErr err = RunNavGetFileDialog(0, nullptr, outSpec, kFindFileDialogKind, 0);
+  if (err == noErr) {
+    RefreshReferenceAlias(nullptr, outSpec, Handle(ReadU32BE(aliasWord)));
+    return noErr;
+  }
+  if (allowSkip && AskAfterFailedFind(name) == kPromptSkip) {
+    DisposeAliasWord(aliasWord);
+    return fnfErr;
+  }
+  return err;
+}
+
+// A movie that was not found stays referred to (and is saved again) while its alias is kept;
+// one the user chose to forget is cleared.
+void KeepOrClearMissingMovie(uint8_t* entry) {
+  if (IsLive(EntryAlias(entry))) {
+    SetEntryFlags(entry, uint16_t(EntryFlags(entry) | kRefMissing));
+    return;
+  }
+  CloseReferencedFileEntry(entry);
+  ClearReferencedFileEntry(entry);
+}
+
+}  // namespace
+
 OSErr ResolveReferencedAlias(Handle alias, const FSSpec* document, FSSpec* target) {
   if (!IsLive(alias)) return paramErr;
-  if (IsProgramReference(alias)) return fnfErr;
+  if (IsProgramReference(alias)) return FindFileBesideDocument(alias, document, target);
   Boolean changed = false;
   const FSSpec* from = document && document->name[0] ? document : nullptr;
   return ResolveAliasWithMountFlags(from, alias, target, &changed, kResolveAliasFileNoUI);
@@ -201,14 +273,16 @@ OSErr ResolveReferencedAlias(Handle alias, const FSSpec* document, FSSpec* targe
 
 OSErr RunMissingFilePrompt(uint8_t* aliasWord, FSSpec* outSpec, int16_t textA, int16_t textB,
                            bool allowSkip, int16_t* promptState) {
-  (void)outSpec;
-  (void)textA;
-  (void)textB;
-  int16_t answer = promptState && *promptState > 0 ? *promptState : AskForMissingFile(allowSkip);
-  if (answer == kPromptSkip) {
-    DisposeAliasWord(aliasWord);
-    return fnfErr;
+  Str255 name;
+  if (GetReferencedFileName(Handle(ReadU32BE(aliasWord)), name, 255) != noErr) name[0] = 0;
+  int16_t answer = promptState && *promptState > 0 ? *promptState
+                                                   : AskForMissingFile(name, textA, textB, allowSkip);
+  if (answer >= kPromptKeepAll && answer <= kPromptFindAll) {
+    answer = int16_t(answer - kPromptKeepAll + kPromptKeep);
+    if (promptState) *promptState = answer;
   }
+  if (answer == kPromptFind) return FindMissingFile(aliasWord, name, outSpec, allowSkip);
+  if (answer == kPromptSkip && allowSkip) DisposeAliasWord(aliasWord);
   return fnfErr;
 }
 
@@ -281,12 +355,11 @@ OSErr OpenMovieEntries(const FSSpec* document) {
       err = RunMissingFilePrompt(entry + kRefAlias, &target, kMissingMovieTextA, kMissingFileTextB,
                                  true, &promptState);
     if (err != noErr) {
-      CloseReferencedFileEntry(entry);
-      ClearReferencedFileEntry(entry);
-      if (first == noErr) first = err;
+      KeepOrClearMissingMovie(entry);
+      if (first == noErr && err != fnfErr && err != userCanceledErr) first = err;
       continue;
     }
-    SetEntryFlags(entry, uint16_t(EntryFlags(entry) | kRefResolved));
+    SetEntryFlags(entry, uint16_t((EntryFlags(entry) | kRefResolved) & ~kRefMissing));
   }
   return first;
 }

@@ -39,8 +39,18 @@ constexpr int16_t kMissingFileTextA = 61;
 constexpr int16_t kMissingFileTextB = 60;
 constexpr int16_t kMissingMovieTextA = 57;
 constexpr int16_t kMissingAliasTextB = 59;
-// Answers of the missing-file prompt.
-enum : int16_t { kPromptSkip = 2, kPromptFind = 3 };
+// Answers of the missing-file prompt: keep the reference (the file stays missing), forget it,
+// find the file; the same three for every remaining file of the load.
+enum : int16_t {
+  kPromptKeep = 1,
+  kPromptSkip = 2,
+  kPromptFind = 3,
+  kPromptKeepAll = 4,
+  kPromptSkipAll = 5,
+  kPromptFindAll = 6,
+};
+// The open dialog that looks for a missing file.
+constexpr int16_t kFindFileDialogKind = 4;
 
 // The global table (document slot 7) and its number of entries.
 Handle GetReferencedFileTable();
@@ -62,13 +72,16 @@ void ClearReferencedFileEntry(uint8_t* entry);
 // The file's name of an alias: paramErr for a missing handle, a damaged record or a name
 // longer than maxLength; else the Alias Manager's result.
 OSErr GetReferencedFileName(Handle alias, StringPtr name, int16_t maxLength);
-// Resolves an alias against the document's folder ('VOZu' records cannot be resolved yet).
+// Resolves an alias against the document's folder. A 'VOZu' record is looked for by its file
+// name in the document's folder; found, the record becomes an alias of the file.
 OSErr ResolveReferencedAlias(Handle alias, const FSSpec* document, FSSpec* target);
+// Points an alias (or a 'VOZu' record, which becomes an alias) at the target.
+OSErr RefreshReferenceAlias(const FSSpec* document, const FSSpec* target, Handle alias);
 
 // The missing-file prompt for the alias whose handle word is aliasWord. promptState keeps an
-// answer for the remaining files of one load. Result 0 when the file was found (outSpec), -43
-// when it is skipped (a skip frees the alias and clears the word). Interim: until the dialog
-// toolkit exists every prompt answers "skip".
+// answer for the remaining files of one load. Result 0 when the file was found (outSpec; the
+// alias now names it), -43 when it stays missing. The reference is kept unless the user
+// chooses to forget it (skip), which frees the alias and clears the word.
 OSErr RunMissingFilePrompt(uint8_t* aliasWord, FSSpec* outSpec, int16_t textA, int16_t textB,
                            bool allowSkip, int16_t* promptState);
 
@@ -81,7 +94,9 @@ OSErr OpenReferencedFileEntry(uint8_t* entry, const FSSpec* document, int16_t* p
 // of files that could not be found.
 OSErr OpenReferencedFiles(const FSSpec* document, int32_t* missing);
 // The movie entries after a load: entries not present are cleared, the others resolved (the
-// prompt for a missing one) and marked resolved. Returns the first error.
+// prompt for a missing one) and marked resolved. A movie not found keeps its entry (flag 0x08)
+// unless the user forgets it, which clears the entry. Returns the first error other than a
+// missing file or a cancel.
 OSErr OpenMovieEntries(const FSSpec* document);
 // Regions of every track's audio records whose file entry was not unpacked from a bundle
 // lose their flag 0x08 (unless their own flag 0x02 keeps it). Indexes past the table are

@@ -13,11 +13,13 @@
 #include "sequencer/midi/midi_clock_out.h"
 #include "sequencer/transport/count_in.h"
 #include "sequencer/transport/playback_control.h"
+#include "sequencer/transport/playback_stop.h"
 #include "sequencer/transport/transport_engine.h"
 #include "sequencer/transport/transport_position.h"
 #include "sequencer/transport/transport_tempo.h"
 #include "song/conductor/conductor_time.h"
 #include "song/conductor/tempo_tables.h"
+#include "song/documents/document_hooks.h"
 #include "song/model/song_layout.h"
 #include "tests/sequencer/transport/transport_fixture.h"
 
@@ -70,6 +72,23 @@ TEST_F(TransportTest, PlayFromALocatePointPlaysTheSongFromThere) {
                 2000.0);
   }
   EXPECT_EQ(0u, gTransportClock.lock.load());
+}
+
+// Opening a document replaces the songs that may be playing: the transport stops first, for
+// a movie as for any other document.
+TEST_F(TransportTest, OpeningADocumentStopsPlaybackFirst) {
+  DocumentHooks saved = gDocumentHooks;
+  InstallPlaybackStopHooks();
+  gTransportSong = MakeSong({Track({{1, 0x90, 60, 90, 480}})}, {});
+  for (bool movie : {false, true}) {
+    ::Play(1);
+    ASSERT_TRUE(IsClockTaskPlaying());
+    StopPlaybackForOpen(movie);
+    EXPECT_FALSE(IsClockTaskPlaying()) << movie;
+  }
+  StopPlaybackForOpen(false);  // nothing plays: nothing happens
+  EXPECT_FALSE(IsClockTaskPlaying());
+  gDocumentHooks = saved;
 }
 
 TEST_F(TransportTest, StopSendsNoteOffsForHeldNotesThenSustainOffThenMidiStop) {

@@ -3,7 +3,9 @@
 // ZARIN_NAV_REPLY imports a second file into a new song; File > Save of the untitled song
 // asks for a place and writes a document, File > Save As (by the mouse) a copy; Command-Q
 // ends it. Started again with that
-// document, it shows the document's tracks and the window where it was left.
+// document, it shows the document's tracks and the window where it was left. A changed song
+// is asked about before New, Open and Quit (the alert answered by its keys), and a document
+// whose audio file was moved keeps its reference.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -11,6 +13,17 @@
 #include <algorithm>
 #include <sstream>
 
+#include "platform/files/aliases.h"
+#include "platform/files/file_locations.h"
+#include "platform/memory/byte_order.h"
+#include "platform/memory/memory.h"
+#include "song/documents/document_file.h"
+#include "song/documents/document_open.h"
+#include "song/documents/document_writer.h"
+#include "song/documents/media_references.h"
+#include "song/model/song_context.h"
+#include "song/model/song_database.h"
+#include "song/model/songs.h"
 #include "tests/shell/program/program_session.h"
 #include "tests/test_support.h"
 
@@ -103,8 +116,11 @@ TEST(ProgramSession, OpensSavesQuitsAndComesBackWithItsDocumentAndLayout) {
   EXPECT_EQ(moved.left, before.left + dx) << dump;
   EXPECT_EQ(moved.top, before.top + dy) << dump;
 
-  // File > Open: the scripted answer is imported into a new song, which becomes current.
+  // File > Open: the imported file is not saved, so the program asks first (Don't Save);
+  // the scripted answer is imported into a new song, which becomes current.
+  EXPECT_EQ(DumpLines(dump, "modified"), std::vector<std::string>{"1"});
   x.Chord({"Super_L"}, "o");
+  x.Chord({}, "d");
   dump = DumpUntil(first, dumpFile, [](const std::string& d) { return HasLine(d, "track", "Bass"); });
   EXPECT_TRUE(HasLine(dump, "track", "Bass")) << dump;
   EXPECT_EQ(DumpLines(dump, "songs"), std::vector<std::string>{"2"});
@@ -179,8 +195,137 @@ TEST(ProgramSession, TheOpenDialogOnTheScreen) {
   dump = DumpUntil(program, dumpFile, [](const std::string& d) { return HasLine(d, "track", "Bass"); });
   EXPECT_TRUE(HasLine(dump, "track", "Bass")) << dump << zarin_test::ReadWholeFile(home.File("errors.txt"));
 
+  // The import changed the song: Quit asks, Cancel keeps the program running with its song,
+  // Don't Save quits.
   x.Chord({"Super_L"}, "q");
+  x.Chord({}, "Escape");
+  dump = DumpUntil(program, dumpFile, [](const std::string& d) { return HasLine(d, "alerts", " 511"); });
+  EXPECT_TRUE(program.Alive());
+  EXPECT_TRUE(HasLine(dump, "track", "Bass")) << dump;
+  x.Chord({"Super_L"}, "q");
+  x.Chord({}, "d");
   EXPECT_EQ(program.Wait(20), 0);
+}
+
+// A changed song is not lost without a question: New, Open and Quit each ask; Cancel keeps
+// the song and the program; Save writes the document (asking where) and then goes on.
+TEST(ProgramSession, ChangesAreSavedOrKeptBeforeNewOpenAndQuit) {
+  XServer x;
+  std::string why;
+  if (!x.Start(&why)) GTEST_SKIP() << why;
+  zarin_test::TempFolder home;
+  std::string dumpFile = home.File("state.txt");
+  std::string saved = home.File("Kept Song");
+  std::map<std::string, std::string> env = SessionEnvironment(x, home, dumpFile);
+  env["ZARIN_NAV_REPLY"] = "-;" + saved;  // the first save dialog is cancelled
+  Program program;
+  ASSERT_TRUE(program.Start({zarin_test::FixturePath("smf/format2.mid")}, env, home.File("errors.txt")));
+  std::string dump = DumpUntil(program, dumpFile, [](const std::string& d) { return HasLine(d, "track", "Pattern"); });
+  ASSERT_TRUE(HasLine(dump, "track", "Pattern")) << dump << zarin_test::ReadWholeFile(home.File("errors.txt"));
+  ASSERT_EQ(DumpLines(dump, "modified"), std::vector<std::string>{"1"});
+  ASSERT_TRUE(x.FindProgramWindow(kScreenWidth, kScreenHeight));
+
+  // Cancel, for each command in turn: the song, its changes and the program stay.
+  int asked = 0;
+  for (const char* command : {"n", "o", "q"}) {
+    SCOPED_TRACE(command);
+    x.Chord({"Super_L"}, command);
+    x.Chord({}, "Escape");
+    std::string alerts = "alerts " + std::to_string(++asked) + " 511";
+    dump = DumpUntil(program, dumpFile, [&](const std::string& d) { return d.find(alerts) != std::string::npos; });
+    ASSERT_TRUE(program.Alive());
+    EXPECT_NE(dump.find(alerts), std::string::npos) << dump;
+    EXPECT_TRUE(HasLine(dump, "track", "Pattern")) << dump;
+    EXPECT_EQ(DumpLines(dump, "modified"), std::vector<std::string>{"1"});
+  }
+  EXPECT_TRUE(zarin_test::ReadWholeFile(saved).empty()) << "nothing was saved";
+
+  // Save (Return) with the save dialog cancelled: New is cancelled as well.
+  x.Chord({"Super_L"}, "n");
+  x.Chord({}, "Return");
+  dump = DumpUntil(program, dumpFile, [&](const std::string& d) { return HasLine(d, "alerts", std::to_string(++asked) + " 511"); });
+  EXPECT_TRUE(HasLine(dump, "track", "Pattern")) << dump;
+  EXPECT_EQ(DumpLines(dump, "modified"), std::vector<std::string>{"1"});
+
+  // Save (Return): the save dialog's scripted answer is where the song goes; then New runs.
+  x.Chord({"Super_L"}, "n");
+  x.Chord({}, "Return");
+  dump = DumpUntil(program, dumpFile, [](const std::string& d) { return !HasLine(d, "track", "Pattern"); });
+  EXPECT_FALSE(HasLine(dump, "track", "Pattern")) << dump;
+  EXPECT_EQ(DumpLines(dump, "modified"), std::vector<std::string>{"0"});
+  EXPECT_FALSE(zarin_test::ReadWholeFile(saved).empty());
+
+  // Nothing changed since: Quit asks nothing.
+  x.Chord({"Super_L"}, "q");
+  EXPECT_EQ(program.Wait(20), 0) << zarin_test::ReadWholeFile(home.File("errors.txt"));
+
+  // The saved document holds the song that was kept.
+  env.erase("ZARIN_NAV_REPLY");
+  Program again;
+  ASSERT_TRUE(again.Start({saved}, env, home.File("errors2.txt")));
+  dump = DumpUntil(again, dumpFile, [](const std::string& d) { return HasLine(d, "track", "Pattern"); });
+  EXPECT_TRUE(HasLine(dump, "track", "Pattern")) << dump;
+  again.Terminate();
+}
+
+// A song document that plays one audio file, written here: one song with one track and a
+// referenced-file table of one entry whose alias names the file.
+void WriteDocumentReferring(const std::string& document, const std::string& audio) {
+  ResetSongDatabase();
+  SelectSongIndex(0);
+  if (!gCurrentSong) {
+    gCurrentSongIndex = 0;
+    AssignUniqueSongId();
+    ASSERT_EQ(noErr, AddSong(SongBlockSize(0)));
+  }
+  ASSERT_EQ(noErr, CreateSongTracks(1, 1));
+  FSSpec documentSpec, audioSpec;
+  PathToSpec(document, &documentSpec);
+  PathToSpec(audio, &audioSpec);
+  Handle alias;
+  ASSERT_EQ(noErr, NewAlias(&documentSpec, &audioSpec, &alias));
+  Handle table = NewHandleClear(kReferencedFileSize);
+  WriteU32BE(reinterpret_cast<uint8_t*>(*table) + kRefAlias, alias.id);
+  SetDocumentSlot(kReferencedFilesSlot, table);
+  ASSERT_EQ(noErr, SaveSongDocument(&documentSpec, kSongDocumentType));
+  CloseSongDocument();
+  ResetSongDatabase();
+}
+
+// The audio file a document plays was moved away: opening the document asks, Keep (Return)
+// keeps the reference, and the document saved again still plays the file once it is back.
+TEST(ProgramSession, AMovedAudioFileKeepsItsReference) {
+  XServer x;
+  std::string why;
+  if (!x.Start(&why)) GTEST_SKIP() << why;
+  zarin_test::TempFolder home;
+  std::string document = home.File("Take Song"), audio = home.File("take.aif");
+  zarin_test::WriteWholeFile(audio, "FORM....AIFF");
+  WriteDocumentReferring(document, audio);
+  mkdir(home.File("elsewhere").c_str(), 0755);
+  ASSERT_EQ(0, rename(audio.c_str(), home.File("elsewhere/take.aif").c_str()));
+
+  std::string dumpFile = home.File("state.txt");
+  Program program;
+  ASSERT_TRUE(program.Start({document}, SessionEnvironment(x, home, dumpFile), home.File("errors.txt")));
+  ASSERT_TRUE(x.FindProgramWindow(kScreenWidth, kScreenHeight));
+  std::string dump = DumpUntil(program, dumpFile, [](const std::string& d) { return HasLine(d, "alerts", " 149"); });
+  ASSERT_TRUE(HasLine(dump, "alerts", "1 149")) << dump << zarin_test::ReadWholeFile(home.File("errors.txt"));
+  x.Chord({}, "Return");
+  dump = DumpUntil(program, dumpFile, [](const std::string& d) { return HasLine(d, "document", "Take Song"); });
+  ASSERT_TRUE(HasLine(dump, "document", "Take Song")) << dump;
+  x.Chord({"Super_L"}, "s");
+  x.Chord({"Super_L"}, "q");
+  ASSERT_EQ(program.Wait(20), 0) << zarin_test::ReadWholeFile(home.File("errors.txt"));
+
+  ASSERT_EQ(0, rename(home.File("elsewhere/take.aif").c_str(), audio.c_str()));
+  FSSpec documentSpec;
+  PathToSpec(document, &documentSpec);
+  ASSERT_EQ(noErr, OpenSongFile(&documentSpec, 0, false));
+  ASSERT_EQ(1, CountReferencedFiles());
+  EXPECT_NE(0u, ReadU32BE(GetReferencedFileEntry(0) + kRefFork)) << "the saved document still names the file";
+  CloseSongDocument();
+  ResetSongDatabase();
 }
 
 }  // namespace

@@ -1,11 +1,19 @@
 // Referenced files: names of references, missing files, open forks, bundle media unpacked
 // under safe names, and the region marks of files taken from a bundle.
-#include <cstring>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "platform/files/aliases.h"
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
 #include "song/documents/bundle_media.h"
+#include "song/documents/document_dialog_hooks.h"
+#include "song/documents/document_hooks.h"
 #include "song/documents/document_file.h"
 #include "song/documents/document_open.h"
 #include "song/documents/media_references.h"
@@ -65,7 +73,9 @@ TEST_F(MediaTest, NamesOfReferences) {
   DisposeHandle(alias);
 }
 
-TEST_F(MediaTest, FoundFilesAreOpenedAndMissingOnesSkipped) {
+// A file that is not found keeps its reference: the document saved again still names it, and
+// once the file is back the reference opens it.
+TEST_F(MediaTest, FoundFilesAreOpenedAndMissingOnesKeptForLater) {
   WriteFile("here.aif", "FORM....AIFF");
   WriteFile("gone.aif", "FORM....AIFF");
   FSSpec here = FileSpecNamed("here.aif");
@@ -86,11 +96,217 @@ TEST_F(MediaTest, FoundFilesAreOpenedAndMissingOnesSkipped) {
   uint8_t* missing = GetReferencedFileEntry(1);
   EXPECT_NE(0u, ReadU32BE(found + kRefFork));
   EXPECT_EQ(forks + 1, CountOpenForks());
-  EXPECT_EQ(kRefMissing | kRefAliasDropped, ReadU16BE(missing + kRefFlags));
-  EXPECT_EQ(0u, ReadU32BE(missing + kRefAlias)) << "a skipped file loses its alias";
+  EXPECT_EQ(kRefMissing, ReadU16BE(missing + kRefFlags));
+  EXPECT_NE(0u, ReadU32BE(missing + kRefAlias)) << "the reference is kept";
   EXPECT_EQ(0u, ReadU32BE(missing + kRefFork));
+  ASSERT_EQ(noErr, Save("media.bysq"));
   CloseSongDocument();
   EXPECT_EQ(forks, CountOpenForks());
+
+  WriteFile("gone.aif", "FORM....AIFF");
+  ASSERT_EQ(noErr, Open("media.bysq"));
+  ASSERT_EQ(2, CountReferencedFiles());
+  EXPECT_NE(0u, ReadU32BE(GetReferencedFileEntry(1) + kRefFork)) << "the file back in its place opens";
+  EXPECT_EQ(0, ReadU16BE(GetReferencedFileEntry(1) + kRefFlags));
+  CloseSongDocument();
+}
+
+// The answers of the missing-file prompt, scripted through the hook tables: keep, forget,
+// find (the open dialog), and the answers for every further file.
+class MissingFileAnswers : public MediaTest {
+ protected:
+  void SetUp() override {
+    MediaTest::SetUp();
+    savedDocument_ = gDocumentHooks;
+    savedDialogs_ = gDocumentDialogHooks;
+    gAnswers.clear();
+    gAsked = 0;
+    gDocumentHooks.askForMissingFile = [](ConstStr255Param name, int16_t, int16_t, bool) -> int16_t {
+      gAskedNames += Name(name) + ";";
+      return NextAnswer();
+    };
+    gDocumentHooks.askAfterFailedFind = [](ConstStr255Param) -> int16_t { return NextAnswer(); };
+    gDocumentDialogHooks.getFile = [](int16_t, const OSType*, FSSpec* out, int16_t, uint32_t) -> OSErr {
+      if (gFindAnswer.name[0] == 0) return userCanceledErr;
+      *out = gFindAnswer;
+      return noErr;
+    };
+    gAskedNames.clear();
+    gFindAnswer = FSSpec{};
+  }
+  void TearDown() override {
+    gDocumentHooks = savedDocument_;
+    gDocumentDialogHooks = savedDialogs_;
+    MediaTest::TearDown();
+  }
+  static int16_t NextAnswer() {
+    ++gAsked;
+    if (gAnswers.empty()) return kPromptKeep;
+    int16_t answer = gAnswers.front();
+    gAnswers.erase(gAnswers.begin());
+    return answer;
+  }
+  // A saved document referring to the files a.aif, b.aif and c.aif of which only those named
+  // in `present` exist when it is opened.
+  void SaveReferences(const std::string& present) {
+    FSSpec document = FileSpecNamed("refs.bysq");
+    std::vector<std::pair<uint8_t, Handle>> entries;
+    for (const char* name : {"a.aif", "b.aif", "c.aif"}) {
+      WriteFile(name, "FORM....AIFF");
+      FSSpec file = FileSpecNamed(name);
+      Handle alias;
+      ASSERT_EQ(noErr, NewAlias(&document, &file, &alias));
+      entries.push_back({kRefKindAudio, alias});
+    }
+    BuildSmallDocument();
+    SetReferencedFiles(entries);
+    ASSERT_EQ(noErr, Save("refs.bysq"));
+    CloseSongDocument();
+    ResetSongDatabase();
+    for (const char* name : {"a.aif", "b.aif", "c.aif"}) {
+      if (present.find(name[0]) != std::string::npos) continue;
+      FSSpec file = FileSpecNamed(name);
+      ASSERT_EQ(noErr, FSpDelete(&file));
+    }
+  }
+  // Per entry: 'o' opened, 'k' missing with its reference kept, 'd' reference dropped.
+  static std::string States() {
+    std::string out;
+    for (int32_t i = 0; i < CountReferencedFiles(); ++i) {
+      const uint8_t* entry = GetReferencedFileEntry(i);
+      if (ReadU32BE(entry + kRefFork) != 0) out += 'o';
+      else if (ReadU32BE(entry + kRefAlias) != 0) out += (ReadU16BE(entry + kRefFlags) == kRefMissing ? 'k' : '?');
+      else out += (ReadU16BE(entry + kRefFlags) == (kRefMissing | kRefAliasDropped) ? 'd' : '?');
+    }
+    return out;
+  }
+  static inline std::vector<int16_t> gAnswers;
+  static inline int32_t gAsked = 0;
+  static inline std::string gAskedNames;
+  static inline FSSpec gFindAnswer{};
+  DocumentHooks savedDocument_{};
+  DocumentDialogHooks savedDialogs_{};
+};
+
+TEST_F(MissingFileAnswers, EachAnswerKeepsDropsOrFindsTheReference) {
+  struct Case {
+    const char* present;            // the files there when the document opens
+    std::vector<int16_t> answers;   // prompt (and failed-find alert) answers in order
+    bool findMoved;                 // the open dialog finds the moved file
+    const char* expect;             // States() after the open
+    int32_t asked;
+  } cases[] = {
+      {"ac", {kPromptKeep}, false, "oko", 1},
+      {"ac", {kPromptSkip}, false, "odo", 1},
+      // an answer for every further file is asked once, and a file that is found later
+      // still opens
+      {"b", {kPromptSkipAll}, false, "dod", 1},
+      {"b", {kPromptKeepAll}, false, "kok", 1},
+      {"ac", {kPromptFind}, true, "ooo", 1},
+      // not found by the dialog either: alert 543 keeps (1) or forgets (2) it
+      {"ac", {kPromptFind, kPromptKeep}, false, "oko", 2},
+      {"ac", {kPromptFind, kPromptSkip}, false, "odo", 2},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.present) + " " + c.expect);
+    SaveReferences(c.present);
+    WriteFile("moved.aif", "FORM....AIFF");
+    gFindAnswer = c.findMoved ? FileSpecNamed("moved.aif") : FSSpec{};
+    gAnswers = c.answers;
+    gAsked = 0;
+    gAskedNames.clear();
+    ASSERT_EQ(noErr, Open("refs.bysq"));
+    EXPECT_EQ(c.expect, States());
+    EXPECT_EQ(c.asked, gAsked);
+    if (c.findMoved) {
+      // The reference now names the file that was found, also after a save.
+      ASSERT_EQ(noErr, Save("refs.bysq"));
+      CloseSongDocument();
+      ResetSongDatabase();
+      gAnswers.clear();
+      gAsked = 0;
+      ASSERT_EQ(noErr, Open("refs.bysq"));
+      EXPECT_EQ("ooo", States());
+      EXPECT_EQ(0, gAsked);
+    }
+    CloseSongDocument();
+    ResetSongDatabase();
+  }
+  EXPECT_EQ("b.aif;", gAskedNames) << "the prompt names the missing file";
+}
+
+// A movie that is not found is kept for later too, unless the user forgets it.
+TEST_F(MissingFileAnswers, MissingMoviesAreKeptUnlessForgotten) {
+  for (int16_t answer : {kPromptKeep, kPromptSkip}) {
+    SCOPED_TRACE(answer);
+    WriteFile("film.mov", "moov");
+    FSSpec film = FileSpecNamed("film.mov");
+    FSSpec document = FileSpecNamed("film.bysq");
+    Handle alias;
+    ASSERT_EQ(noErr, NewAlias(&document, &film, &alias));
+    BuildSmallDocument();
+    SetReferencedFiles({{kRefKindMovie, alias}});
+    ASSERT_EQ(noErr, Save("film.bysq"));
+    CloseSongDocument();
+    ResetSongDatabase();
+    ASSERT_EQ(noErr, FSpDelete(&film));
+    gAnswers = {answer};
+    ASSERT_EQ(noErr, Open("film.bysq"));
+    ASSERT_EQ(1, CountReferencedFiles());
+    const uint8_t* entry = GetReferencedFileEntry(0);
+    if (answer == kPromptKeep) {
+      EXPECT_NE(0u, ReadU32BE(entry + kRefAlias));
+      EXPECT_EQ(kRefKindMovie, entry[kRefKind]);
+      ASSERT_EQ(noErr, Save("film.bysq"));
+      CloseSongDocument();
+      ResetSongDatabase();
+      WriteFile("film.mov", "moov");
+      ASSERT_EQ(noErr, Open("film.bysq"));
+      EXPECT_EQ(kRefResolved, ReadU16BE(GetReferencedFileEntry(0) + kRefFlags) & (kRefResolved | kRefMissing))
+          << "back in its place, the movie is found";
+    } else {
+      EXPECT_EQ(0u, ReadU32BE(entry + kRefAlias));
+      EXPECT_EQ(0, ReadU16BE(entry + kRefFlags));
+    }
+    CloseSongDocument();
+    ResetSongDatabase();
+  }
+}
+
+// A reference of the program's own form is looked for by its name beside the document and
+// then becomes an alias of the file; one that is not there, or whose name would leave the
+// folder, stays as it was.
+TEST_F(MissingFileAnswers, ProgramReferencesAreFoundBesideTheDocument) {
+  WriteFile("take.aif", "FORM....AIFF");
+  mkdir(Path("sub").c_str(), 0755);
+  WriteFile("sub/x.aif", "FORM....AIFF");
+  BuildSmallDocument();
+  SetReferencedFiles({{kRefKindAudio, ProgramReference("Disk\\Old Songs\\take.aif")},
+                      {kRefKindAudio, ProgramReference("Disk\\absent.aif")},
+                      {kRefKindAudio, ProgramReference("Disk\\sub/x.aif")}});
+  ASSERT_EQ(noErr, Save("song.bysq"));
+  CloseSongDocument();
+  ResetSongDatabase();
+
+  ASSERT_EQ(noErr, Open("song.bysq"));
+  EXPECT_EQ("okk", States());
+  EXPECT_EQ(2, gAsked);
+  Handle first(ReadU32BE(GetReferencedFileEntry(0) + kRefAlias));
+  ASSERT_GE(GetHandleSize(first), 4);
+  EXPECT_NE(kProgramReferenceMagic, ReadU32BE(*first)) << "a real alias took its place";
+  Handle second(ReadU32BE(GetReferencedFileEntry(1) + kRefAlias));
+  EXPECT_EQ(kProgramReferenceMagic, ReadU32BE(*second));
+  ASSERT_EQ(noErr, Save("song.bysq"));
+  CloseSongDocument();
+  ResetSongDatabase();
+
+  // The document moved away from take.aif: the alias still finds it.
+  mkdir(Path("moved").c_str(), 0755);
+  ASSERT_EQ(0, rename(Path("song.bysq").c_str(), Path("moved/song.bysq").c_str()));
+  WriteFile("moved/absent.aif", "FORM....AIFF");
+  ASSERT_EQ(noErr, Open("moved/song.bysq"));
+  EXPECT_EQ("ook", States());
+  CloseSongDocument();
 }
 
 TEST_F(MediaTest, BundleMediaAreUnpackedUnderSafeNames) {

@@ -4,6 +4,7 @@
 
 #include "shell/app/program_hooks.h"
 #include "song/conductor/tempo_scaling.h"
+#include "song/documents/document_hooks.h"
 #include "song/model/audio_engine_hooks.h"
 #include "song/model/transport_hooks.h"
 
@@ -50,6 +51,11 @@ TEST_F(HookTablesTest, TheProgramInstallsTheClockAndEngineEntries) {
   EXPECT_NE(nullptr, gSongTransportHooks.resetAfterEdit);
   EXPECT_NE(nullptr, gSongAudioEngineHooks.waitForTrack);
   EXPECT_NE(nullptr, gSongAudioEngineHooks.stopEngine);
+  // Opening stops playback, and a changed song or a missing file is asked about.
+  EXPECT_NE(nullptr, gDocumentHooks.stopPlaybackForOpen);
+  EXPECT_NE(nullptr, gDocumentHooks.askToSaveChanges);
+  EXPECT_NE(nullptr, gDocumentHooks.askForMissingFile);
+  EXPECT_NE(nullptr, gDocumentHooks.askAfterFailedFind);
 }
 
 }  // namespace
