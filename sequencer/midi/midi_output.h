@@ -63,6 +63,7 @@ void InstallMidiOutputProcs();
 int32_t SendMidiMessage(DriverProcId sendProc, uint8_t status, uint8_t data1, uint8_t data2,
                         uint8_t port, uint32_t delay);
 // Sends status (kind | slot channel) to every output slot of an instrument, lowest first; a
-// program change goes to slot 0 only and is remembered as the instrument's program.
+// program change goes to slot 0 only and is remembered as the instrument's program (and as
+// sent); a control change is tracked into the instrument (TrackInstrumentController).
 int32_t SendToInstrumentSlots(int32_t instrument, uint8_t status, uint8_t data1, uint8_t data2,
                               uint32_t delay);
