@@ -38,7 +38,7 @@ void BuildMidiMessage(MidiMessage* m, uint8_t status, uint8_t data1, uint8_t dat
   m->bytes[2] = data2;
   int32_t n = 3;
   if (status >= 0xF8 || data1 >= 0x80) n = 1;
-  else if (data2 >= 0x80) n = 2;
+  else if (data2 >= 0x80 || IsOneDataByteStatus(status)) n = 2;
   m->length = uint8_t(kMidiMessageHeader + n);
 }
 

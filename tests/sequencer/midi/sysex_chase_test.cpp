@@ -190,6 +190,16 @@ TEST_F(SysExChaseTest, TheChaseSendsRecordsBeforeTheStartInTimeOrder) {
   EXPECT_EQ(ChaseAndSend(SongWithList(list), 100), (Messages{{0xB0, 7, 50}, {0xC0, 4}}));
 }
 
+TEST_F(SysExChaseTest, ProgramAndPressureCarryOneDataByteWhateverTheRecordHolds) {
+  // Imported files store 0 behind a program change; a third byte would reach the output as a
+  // second program change by running status.
+  Bytes list = ListBuilder().Short(10, 0xC2, 4, 0).Short(20, 0xD2, 9, 0).Short(200, 0xC2, 5, 0).End();
+  EXPECT_EQ(ChaseAndSend(SongWithList(list), 100), (Messages{{0xC2, 4}, {0xD2, 9}}));
+  gCaptured.clear();
+  Play(SongWithList(list), 210);
+  EXPECT_EQ(CapturedOn(2), (Messages{{0xC2, 4}, {0xD2, 9}, {0xC2, 5}}));
+}
+
 TEST_F(SysExChaseTest, ARecordGoneBeforeSendingEndsItsListWithAnError) {
   Handle song = SongWithList(ListBuilder().SysEx(5, RampMessage(100)).Short(10, 0xB0, 7, 50).End());
   ChaseSong(song, 100);
