@@ -36,6 +36,7 @@ uint32_t StoredDataBytes(const uint8_t* event, uint32_t bytesLeft) {
 
 // Ends the held notes of live input that plays to the same output.
 void EndHeldNotesOfInputs(DriverProcId send) {
+  if (send == kNoDriverProc) return;
   for (RealtimeProcessor* p = gMidiInputs; p; p = p->next)
     if (p->driverProc == send) ReleaseHeldNotes(p, nullptr);
 }
