@@ -200,6 +200,33 @@ TEST_F(SysExChaseTest, ProgramAndPressureCarryOneDataByteWhateverTheRecordHolds)
   EXPECT_EQ(CapturedOn(2), (Messages{{0xC2, 4}, {0xD2, 9}, {0xC2, 5}}));
 }
 
+TEST_F(SysExChaseTest, TheChaseSwitchesChooseTheTracksWhileStopped) {
+  struct Case {
+    uint16_t filter;
+    uint8_t trackFlags;
+    int32_t mode;
+    bool sent;
+  };
+  // Bit 2 chases at a locate and at the start, bit 3 only at the start; a silent track only
+  // when forced.
+  const uint16_t noSwitches = kChaseFilterDefault & ~0x000C;
+  const Case cases[] = {{kChaseFilterDefault, 0x04, kChaseAtStart, true},
+                        {noSwitches, 0x04, kChaseAtStart, false},
+                        {noSwitches | 0x0008, 0x04, kChaseAtLocate, false},
+                        {noSwitches | 0x0008, 0x04, kChaseAtStart, true},
+                        {noSwitches | 0x0004, 0x04, kChaseAtLocate, true},
+                        {kChaseFilterDefault, 0x00, kChaseAtStart, false},
+                        {noSwitches, 0x00, kChaseForced, true}};
+  for (const Case& c : cases) {
+    gChaseFilter = c.filter;
+    Handle song = SongWithList(ListBuilder().Short(10, 0xB0, 7, 50).End(), c.trackFlags);
+    ChaseSong(song, 100, c.mode);
+    gCaptured.clear();
+    SendSetupData(0);
+    EXPECT_EQ(CapturedOn(2).size(), c.sent ? 1u : 0u) << std::hex << c.filter << " " << int(c.trackFlags) << " " << c.mode;
+  }
+}
+
 TEST_F(SysExChaseTest, ARecordGoneBeforeSendingEndsItsListWithAnError) {
   Handle song = SongWithList(ListBuilder().SysEx(5, RampMessage(100)).Short(10, 0xB0, 7, 50).End());
   ChaseSong(song, 100);
