@@ -45,8 +45,5 @@ void RecordHostTimeBase() {
   PublishHostTimeBase(gTransportClock.hostTimeBaseTick, gTransportClock.hostTimeBase);
 }
 
-uint32_t gSysExRecordsSent = 0;
-void SendTrackSysEx(const uint8_t*, const uint8_t*, int32_t) { ++gSysExRecordsSent; }
-
 
 uint8_t gPlayingKey = 0;

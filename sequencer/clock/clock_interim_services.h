@@ -11,6 +11,8 @@
 #include "sequencer/transport/playback_control.h"
 // The conductor's master volume (ApplyConductorVolume) has its own file.
 #include "sequencer/midi/volume_controllers.h"
+// The system-exclusive records of tracks (SendTrackSysEx) have their own file.
+#include "sequencer/clock/sysex_sender.h"
 
 // The note-input flags word (bit 0x200: note input wants the tick rate while stopped).
 extern uint32_t gNoteInputFlags;
@@ -38,8 +40,5 @@ void StopPlaybackFromClock();
 // deadline of the clock fire running now (the host time now elsewhere); the input side turns
 // it into its base (PublishHostTimeBase).
 void RecordHostTimeBase();
-// Sends a track's system-exclusive record (chunked sender of playback start): counted only.
-void SendTrackSysEx(const uint8_t* track, const uint8_t* event, int32_t flag);
-extern uint32_t gSysExRecordsSent;
 // The current key from the conductor map.
 extern uint8_t gPlayingKey;

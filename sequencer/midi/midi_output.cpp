@@ -8,6 +8,7 @@
 #include "platform/timing/time_manager.h"
 #include "sequencer/clock/note_off_queue.h"
 #include "sequencer/clock/sequencer_clock.h"
+#include "sequencer/midi/instrument_routing.h"
 #include "sequencer/midi/midi_port_layout.h"
 #include "song/instruments/instrument_record.h"
 #include "song/instruments/instrument_table.h"
@@ -37,7 +38,7 @@ void BuildMidiMessage(MidiMessage* m, uint8_t status, uint8_t data1, uint8_t dat
   m->bytes[2] = data2;
   int32_t n = 3;
   if (status >= 0xF8 || data1 >= 0x80) n = 1;
-  else if (data2 >= 0x80) n = 2;
+  else if (data2 >= 0x80 || IsOneDataByteStatus(status)) n = 2;
   m->length = uint8_t(kMidiMessageHeader + n);
 }
 
@@ -116,6 +117,10 @@ int32_t SendToInstrumentSlots(int32_t instrument, uint8_t status, uint8_t data1,
     DriverProcId proc = ReadU32BE(record + kInstDriverProcs + 4 * slot);
     result = SendMidiMessage(proc, slotStatus, data1, data2, record[kInstPorts + slot], delay);
   }
-  if (kind == 0xC0) record[kInstProgram] = data1;
+  if (kind == 0xC0) {
+    record[kInstProgram] = data1;
+    record[kInstMidiState] |= kInstStateProgramSent;
+  }
+  if (kind == 0xB0) TrackInstrumentController(instrument, data1, data2);
   return result;
 }

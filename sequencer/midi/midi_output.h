@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "platform/coremidi/midi_types.h"
+#include "sequencer/midi/midi_short_messages.h"
 #include "song/instruments/driver_procs.h"
 
 constexpr int32_t kMidiMessageHeader = 6;
@@ -29,7 +30,8 @@ struct MidiMessage {
 };
 static_assert(sizeof(MidiMessage) == kMidiMessageHeader + kMidiMessageMaxBytes);
 
-// Fills a message with a status and its data; data2 of 128 or more makes a two-byte message.
+// Fills a message with a status and its data; data2 of 128 or more makes a two-byte message,
+// and so do a program change and channel pressure, which carry one data byte.
 void BuildMidiMessage(MidiMessage* m, uint8_t status, uint8_t data1, uint8_t data2, uint8_t origin);
 
 // The output lock: re-entrant for the thread that holds it. A wait for it is bounded
@@ -63,6 +65,7 @@ void InstallMidiOutputProcs();
 int32_t SendMidiMessage(DriverProcId sendProc, uint8_t status, uint8_t data1, uint8_t data2,
                         uint8_t port, uint32_t delay);
 // Sends status (kind | slot channel) to every output slot of an instrument, lowest first; a
-// program change goes to slot 0 only and is remembered as the instrument's program.
+// program change goes to slot 0 only and is remembered as the instrument's program (and as
+// sent); a control change is tracked into the instrument (TrackInstrumentController).
 int32_t SendToInstrumentSlots(int32_t instrument, uint8_t status, uint8_t data1, uint8_t data2,
                               uint32_t delay);

@@ -8,6 +8,7 @@ constexpr uint8_t kShortMessageHeader = 128;
 
 int32_t SendShortMessage(DriverProcId send, uint8_t output, uint8_t status, uint8_t data1,
                          uint8_t data2) {
+  if (IsOneDataByteStatus(status)) return SendTwoByteMessage(send, output, status, data1);
   uint8_t record[9] = {kShortMessageHeader, 9, 0, 0, 0, 0, status, data1, data2};
   return InvokeSendCallback(send, record, output);
 }

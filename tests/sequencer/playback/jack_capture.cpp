@@ -103,7 +103,7 @@ int JackCapture::Process(jack_nframes_t frames, void* arg) {
     CapturedMidi& out = c->events[n++];
     out.frame = start + ev.time;
     out.hostNanos = uint64_t(int64_t(jack_frames_to_time(c->client, start + ev.time)) * 1000 + c->hostMinusJack);
-    out.size = uint8_t(std::min<size_t>(ev.size, 3));
+    out.size = uint16_t(std::min<size_t>(ev.size, kCapturedMidiBytes));
     std::copy(ev.buffer, ev.buffer + out.size, out.bytes);
   }
   c->count.store(n, std::memory_order_release);

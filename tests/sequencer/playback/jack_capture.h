@@ -14,11 +14,13 @@
 #include "platform/memory/mac_types.h"
 #include "tests/platform/coremidi/jack_test_support.h"
 
+// The bytes kept of one event (system-exclusive packets are up to 240 bytes).
+constexpr size_t kCapturedMidiBytes = 256;
 struct CapturedMidi {
   uint64_t frame = 0;  // JACK frame time of the event
   uint64_t hostNanos = 0;  // the host time JACK gave that frame in the cycle it came in
-  uint8_t bytes[3] = {};
-  uint8_t size = 0;
+  uint8_t bytes[kCapturedMidiBytes] = {};
+  uint16_t size = 0;
 };
 
 // A JACK client with one MIDI input port that keeps every event with its frame, and counts
