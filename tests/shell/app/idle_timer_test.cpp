@@ -1,9 +1,16 @@
 // The idle timer's rate: 0.1 s when nothing moves; 1/30 s in section mode, with tracks armed,
 // or while the audio engine plays with the track or instrument window shown; half that while
 // video is captured; back to 0.1 s in the background. The timer procedure installs the rate.
+// And the idle pass, run by the timer on the program's event loop, stops a song at its end.
 #include "audio/engine/engine_play_state.h"
 #include "media/background_jobs.h"
+#include "platform/events/apple_events.h"
+#include "platform/memory/byte_order.h"
 #include "platform/windows/windows.h"
+#include "sequencer/clock/sequencer_clock.h"
+#include "sequencer/clock/transport_clock.h"
+#include "sequencer/transport/transport_engine.h"
+#include "shell/app/app_entry.h"
 #include "shell/app/idle_tasks.h"
 #include "shell/app/shutdown.h"
 #include "shell/app/startup.h"
@@ -56,6 +63,34 @@ TEST_F(IdleTimerTest, TheRateFollowsPlayRecordSectionModeCaptureAndTheBackground
     RunIdleTimer(gIdleTimer.timer, &gIdleTimer);
     EXPECT_DOUBLE_EQ(c.interval, gIdleTimer.interval);
   }
+  QuitApplication(0);
+}
+
+// The loop ends once the pass has ended (the idle pass serves the quit flag).
+void QuitWhenThePassEnded(EventLoopTimerRef, void*) {
+  if (!gTransportRunning) gQuitFlag = 1;
+}
+
+TEST_F(IdleTimerTest, ASongPlayedToItsEndStopsThereAsTheProgramRuns) {
+  StartUpApplication(40);
+  ASSERT_EQ(noErr, PostOpenDocumentsEventForPaths({zarin_test::FixturePath("smf/tempo_track_notes.mid")}));
+  PostQuitAppleEvent();
+  ASSERT_TRUE(RunUntilQuit());
+  ASSERT_NE(gCurrentSong, nullptr);
+  const uint32_t end = ReadU32BE(gCurrentSong + kSongEndTick);
+  gQuitFlag = 0;
+  gTransportSong = Handle();
+  Play(1);
+  ASSERT_TRUE(IsClockTaskPlaying());
+  EventLoopTimerRef watch = nullptr;
+  InstallEventLoopTimer(GetMainEventLoop(), 0.05, 0.05, QuitWhenThePassEnded, nullptr, &watch);
+  bool ended = RunUntilQuit(15);
+  RemoveEventLoopTimer(watch);
+  EXPECT_TRUE(ended) << "the pass did not end at the song's end";
+  EXPECT_FALSE(IsClockTaskPlaying());
+  EXPECT_EQ(0, IdleTaskDepth());
+  EXPECT_GE(gTransportClock.songTick.load() + 1, end) << "stopped before the end";
+  StopTransport(false);
   QuitApplication(0);
 }
 
