@@ -4,6 +4,7 @@
 #include "sequencer/clock/clock_interim_services.h"
 #include "sequencer/clock/sequencer_clock.h"
 #include "sequencer/midi/midi_short_messages.h"
+#include "song/conductor/timebase.h"
 
 namespace {
 
@@ -121,8 +122,11 @@ void AdvanceNoteOffQueueForTick() { AdvanceQueue(true); }
 void CatchUpNoteOffQueue() {
   if (IsClockTaskPlaying() || C().installedProc.load() != nullptr) return;
   if (!C().pendingNoteOffs || (C().noteOffBlock & 0x02)) return;
+  // Due counts are song ticks: a sixtieth of a second is 1/30 of a quarter note at 120 beats a
+  // minute, whatever the meter's beat is.
   uint32_t elapsed = TickCount() - C().catchUpStamp;
-  uint64_t n = (uint64_t(C().ticksPerBeat) * elapsed + 15) / 30;
+  uint64_t perQuarter = gTicksPerQuarter > 0 ? uint64_t(gTicksPerQuarter) : 0;
+  uint64_t n = (perQuarter * elapsed + 15) / 30;
   if (n > kCatchUpLimit) n = kCatchUpLimit;
   for (uint64_t i = 0; i < n; ++i) AdvanceNoteOffQueue();
   C().catchUpStamp = TickCount();

@@ -12,6 +12,7 @@
 #include "sequencer/midi/midi_output.h"
 #include "sequencer/midi/midi_port_build.h"
 #include "sequencer/midi/midi_setup_file.h"
+#include "sequencer/midi/processor_routing.h"
 #include "sequencer/midi/realtime_processors.h"
 
 MidiDriverState gMidiDriver;
@@ -135,6 +136,7 @@ OSStatus MidiInit() {
   if (s != noErr) return s;
   InstallMidiOutputProcs();
   CreateDefaultInputProcessor();
+  BindProcessorsToTracks();
   CountMidiEndpoints();
   BuildPortTable(false);
   if (gMidiDriver.sourceCount == 0 && gMidiDriver.destinationCount == 0) return noErr;

@@ -18,6 +18,16 @@ void ClampRealtimeProcessorInstruments(int32_t count) {
   }
 }
 
+void PublishProcessorBinding(RealtimeProcessor* p) {
+  ProcessorState* s = StateOf(p);
+  s->send = p->driverProc;
+  s->port = p->port;
+  s->outputChannel = p->channel;
+  s->instrument = p->instrument;
+  s->routeThroughInstrument = 0;
+  s->flags = uint8_t(p->flags);
+}
+
 namespace {
 
 RealtimeProcessor* gDefaultInput = nullptr;
@@ -54,7 +64,8 @@ RealtimeProcessor* CreateDefaultInputProcessor() {
   gDefaultInput = new (std::nothrow) RealtimeProcessor;
   if (!gDefaultInput) return nullptr;
   StateOf(gDefaultInput)->arpSlot = 8;
-  StateOf(gDefaultInput)->outputChannel = 16;
+  gDefaultInput->channel = 16;
+  PublishProcessorBinding(gDefaultInput);
   gDefaultInput->next = gRealtimeProcessors;
   gRealtimeProcessors = gDefaultInput;
   gMidiInputs = gDefaultInput;

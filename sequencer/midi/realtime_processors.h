@@ -98,6 +98,9 @@ extern RealtimeProcessor* gMidiInputs;
 // Forwards time-code quarter frames to the thru output when set.
 extern uint8_t gForwardQuarterFrames;
 
+// The live state takes the processor's output binding (send procedure, port, output channel,
+// instrument) and its flags byte (the flags word's low byte).
+void PublishProcessorBinding(RealtimeProcessor* p);
 // Creates the default input object at start-up (once); answers it.
 RealtimeProcessor* CreateDefaultInputProcessor();
 // The flag byte of the first processor (its flags >> 8); -1 when there is none.

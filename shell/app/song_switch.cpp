@@ -11,6 +11,7 @@
 #include "shell/menus/alias_lists.h"
 #include "shell/windows/app_windows.h"
 #include "shell/windows/window_sizing.h"
+#include "song/instruments/processor_chain_hooks.h"
 #include "song/events/play_range.h"
 #include "song/model/song_context.h"
 #include "song/model/song_slots.h"
@@ -55,6 +56,7 @@ void RefreshWindowsAfterSwitch() {
 void RefreshAfterSongSwitch(int16_t) {
   SelectCurrentSongSlot();
   CacheSongListInClock();
+  ResetNodeList();  // the thru follows the new song's tracks
   RefreshWindowsAfterSwitch();
   LocateToPosition(1);
 }

@@ -3,6 +3,8 @@
 #include "shell/app/idle_tasks.h"
 #include "shell/drawing/drawing_ports.h"
 #include "shell/windows/app_windows.h"
+#include "song/instruments/processor_chain_hooks.h"
+#include "song/prefs/startup_settings.h"
 
 uint8_t gOptionBytes[kOptionToggleItems + 1] = {};
 uint16_t gViewOptionWord = 0;
@@ -32,13 +34,23 @@ void ToggleBits(int16_t item, uint8_t bits) { gOptionBytes[item] ^= bits; }
 // A value word switched off keeps its value in the saved copy.
 void ToggleActiveValue() { gActiveValue = gActiveValue ? 0 : gChosenValue; }
 
+// Real-time processing (MIDI thru) on or off: the processors start afresh and are bound
+// again to the tracks they serve.
+void ToggleRealtimeProcessing() {
+  gRealtimeProcessorSettings ^= 1;
+  ResetRealtimeProcessors();
+  ResetNodeList();
+  RedrawAppWindowOfKind(kInfoPanelWindowKind);
+}
+
 }  // namespace
 
 void HandleOptionToggleItem(int16_t item) {
   if (item < 1 || item > kOptionToggleItems) return;
   switch (item) {
     case 1: ToggleBits(1, 1); RedrawListWindows(); break;
-    case 4: case 13: case 18: case 20: case 10: case 14: case 15: case 21: ToggleBits(item, 1); break;
+    case 4: case 13: case 18: case 20: case 14: case 15: case 21: ToggleBits(item, 1); break;
+    case 10: ToggleRealtimeProcessing(); break;
     case 5: ToggleBits(5, 1); gOptionCopyByte = gOptionBytes[5]; break;
     case 7: ToggleBits(7, 0x80); break;
     case 8: gViewOptionWord ^= kViewItem8Bit; break;

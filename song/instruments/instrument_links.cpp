@@ -72,4 +72,5 @@ uint8_t TakeRealtimeProcessorFlags() {
 void ClampProcessorInstruments(uint8_t flags) {
   ClampProcessorInstrumentsTo(gInstrumentCount);
   UpdateRealtimeProcessorFlags(0x00FF, uint16_t(flags << 8));
+  ResetNodeList();
 }

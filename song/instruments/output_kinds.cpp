@@ -6,6 +6,7 @@
 #include "shell/base/audio_driver_lookup.h"
 #include "shell/base/audio_driver_table.h"
 #include "song/instruments/driver_procs.h"
+#include "song/instruments/processor_chain_hooks.h"
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"
 
@@ -77,6 +78,7 @@ void RefreshCurrentTrackDriver() {
   gCurrentTrack[kTrackType] = kind;
   gCurrentTrack[kTrackMidiOutput] = port;
   WriteU32BE(gCurrentTrack + kTrackSetting208, GetDriverProcForKind(kind));
+  ResetNodeList();
 }
 
 StringPtr BuildOutputKindName(uint8_t kind, uint8_t port) {

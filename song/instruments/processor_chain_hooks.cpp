@@ -21,3 +21,7 @@ void FlagAllRealtimeProcessors() { UpdateRealtimeProcessorFlags(0xFFFF, kRunFlag
 void ResetRealtimeProcessorStates() {
   if (gProcessorChainHooks.resetStates) gProcessorChainHooks.resetStates();
 }
+
+void ResetNodeList() {
+  if (gProcessorChainHooks.bindToTracks) gProcessorChainHooks.bindToTracks();
+}

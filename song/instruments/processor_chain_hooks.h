@@ -1,5 +1,5 @@
 // What the instrument table asks of the sequencer's chain of real-time MIDI processors: their
-// run flags and their state. Installed by the sequencer at start-up
+// run flags, their state and their binding to the tracks they serve (MIDI thru). Installed by the sequencer at start-up
 // (InstallProcessorChainHooks); an entry not installed does nothing.
 #pragma once
 
@@ -10,6 +10,7 @@ struct ProcessorChainHooks {
   void (*updateFlags)(uint16_t mask, uint16_t bits);
   void (*reset)();
   void (*resetStates)();
+  void (*bindToTracks)();
 };
 extern ProcessorChainHooks gProcessorChainHooks;
 
@@ -21,3 +22,6 @@ void ResetRealtimeProcessors();
 void FlagAllRealtimeProcessors();
 // Resets each processor's state block only.
 void ResetRealtimeProcessorStates();
+// Binds the processors again to the tracks they serve; called after the instrument table, the
+// current song or a track's routing changed. Not installed: nothing.
+void ResetNodeList();

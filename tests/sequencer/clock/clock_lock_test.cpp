@@ -3,12 +3,14 @@
 #include <chrono>
 #include <thread>
 
+#include "platform/system/host_time.h"
 #include "platform/timing/time_manager.h"
 #include "sequencer/clock/note_off_queue.h"
 #include "sequencer/clock/sequencer_clock.h"
 #include "sequencer/clock/tick_scheduler.h"
 #include "sequencer/clock/transport_clock.h"
 #include "sequencer/transport/transport_position.h"
+#include "song/conductor/timebase.h"
 #include "tests/sequencer/clock/clock_fixture.h"
 
 namespace {
@@ -145,6 +147,33 @@ TEST_F(ClockTest, EmptyPoolPlaysNoNoteAndFlushesSendEverything) {
   gTransportClock.lock.store(kClockOwnerHolder);
   EXPECT_EQ(-1, FlushNoteOffsNow()) << "busy: reported, not waited for";
   gTransportClock.lock.store(0);
+}
+
+TEST_F(ClockTest, IdleCatchUpCountsQuarterNotesWhateverTheMeter) {
+  // Half a second without a clock task is one quarter note at 120: a 6/8 beat (an eighth) must
+  // not halve it, nor an odd resolution skew it. Due counts 75 % and 125 % of a quarter on.
+  const int32_t savedQuarter = gTicksPerQuarter;
+  for (int32_t perQuarter : {480, 360}) {
+    SCOPED_TRACE(perQuarter);
+    gTicksPerQuarter = perQuarter;
+    gTransportClock.ticksPerBeat = uint16_t(perQuarter / 2);
+    gTransportClock.beatsPerBar = 6;
+    gTransportClock.installedProc.store(nullptr);
+    gTransportClock.noteOffBlock = 0;
+    gTransportClock.dueCounter = 0;
+    ResetNoteOffPool();
+    gSent.clear();
+    uint32_t early = uint32_t(perQuarter) * 3 / 4, late = uint32_t(perQuarter) * 5 / 4;
+    ASSERT_TRUE(ScheduleNoteOff(early, false, 0x90, 60, 0, 0, kRecorderProc, nullptr, nullptr));
+    ASSERT_TRUE(ScheduleNoteOff(late, false, 0x90, 61, 0, 0, kRecorderProc, nullptr, nullptr));
+    gTransportClock.catchUpStamp = TickCount() - 30;
+    CatchUpNoteOffQueue();
+    ASSERT_EQ(1u, gSent.size()) << "a quarter note's worth of note-offs is sent";
+    EXPECT_EQ(60, gSent[0].data1);
+  }
+  gTicksPerQuarter = savedQuarter;
+  gTransportClock.beatsPerBar = 4;
+  ResetNoteOffPool();
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <thread>
 #include <vector>
 
+#include "sequencer/midi/realtime_processor_chain.h"
 #include "sequencer/midi/realtime_processors.h"
 #include "sequencer/transport/playback_control.h"
 #include "song/instruments/driver_procs.h"
@@ -181,6 +182,31 @@ TEST_F(ProcessorTest, PollingNotesForStepEntry) {
   ReadLastInputNote(&note, &velocity);
   EXPECT_EQ(note, 0);
   gRealtimeProcessors = saved;
+}
+
+TEST_F(ProcessorTest, ResettingTheStatesKeepsTheThruOutputBound) {
+  // What the all-notes-off of the instrument table does: the held notes are forgotten, but the
+  // processor still echoes to its output, with its output channel and live bit.
+  p->driverProc = kCaptureProc;
+  p->port = 3;
+  p->channel = 16;
+  p->flags = kProcessorRunFlags;
+  PublishProcessorBinding(p.get());
+  RealtimeProcessor* savedChain = gRealtimeProcessors;
+  gRealtimeProcessors = p.get();
+  Play(0x92, 60, 90);
+  ResetChainStates();
+  EXPECT_EQ(0, CountHeldNotes(p.get(), true, 0, 0));
+  gCaptured.clear();
+  RingMessage m{1, 0x92, 61, 80, 0, 0, 0};
+  ASSERT_TRUE(StateOf(p.get())->flags & kProcessorLive);
+  ProcessLiveInput(p.get(), &m);
+  ASSERT_EQ(1u, gCaptured.size()) << "the thru went silent after the reset";
+  EXPECT_EQ(3, gCaptured[0].port);
+  EXPECT_EQ((std::vector<uint8_t>{0x92, 61, 80}), gCaptured[0].bytes);
+  ResetChainProcessors();
+  EXPECT_FALSE(StateOf(p.get())->flags & kProcessorLive) << "reset processors stop echoing";
+  gRealtimeProcessors = savedChain;
 }
 
 }  // namespace

@@ -76,8 +76,10 @@ bool JackCapture::Connected() const {
   return found;
 }
 
-void JackCapture::KeepOnlyOurLayer() {
-  if (open_) jack_test::IsolateClients(s_->client, {SequencerJackClientName(), name_});
+void JackCapture::KeepOnlyOurLayer(const std::vector<std::string>& others) {
+  std::vector<std::string> names{SequencerJackClientName(), name_};
+  names.insert(names.end(), others.begin(), others.end());
+  if (open_) jack_test::IsolateClients(s_->client, names);
 }
 
 std::vector<CapturedMidi> JackCapture::Events(size_t from) const {

@@ -6,11 +6,14 @@
 #include <jack/jack.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "platform/coremidi/midi_services.h"
 #include "platform/memory/mac_types.h"
 #include "tests/platform/coremidi/jack_test_support.h"
 
@@ -39,9 +42,9 @@ class JackCapture {
   // True once the sequencer's MIDI layer (SequencerJackClientName) is connected to the input
   // port.
   bool Connected() const;
-  // Cuts the capture client and the sequencer's layer off from other programs' clients (see
-  // jack_test::IsolateClients).
-  void KeepOnlyOurLayer();
+  // Cuts the capture client, the sequencer's layer and the other clients named off from other
+  // programs' clients (see jack_test::IsolateClients).
+  void KeepOnlyOurLayer(const std::vector<std::string>& others = {});
   // Events kept so far (from index from on).
   std::vector<CapturedMidi> Events(size_t from = 0) const;
   size_t Count() const { return s_->count.load(std::memory_order_acquire); }
@@ -127,5 +130,17 @@ TimingResult CompareTiming(const JackCapture& capture, const std::vector<Capture
 
 // Microseconds of song time from tick 1 to tick, by the song's conductor map.
 double ConductorMicros(Handle song, uint32_t tick);
+// Waits until done() holds, delivering the MIDI layer's notifications meanwhile; false when
+// the time ran out first.
+template <typename Predicate>
+bool WaitUntil(double seconds, Predicate done) {
+  auto until = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > until) return false;
+    MIDIDeliverPendingNotifications();
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  return true;
+}
 // Runs the transport's idle tasks until the pass ends or the time runs out (bounded).
 bool WaitForPassEnd(double seconds);

@@ -14,15 +14,19 @@
 
 #include "platform/coremidi/midi_drivers.h"
 #include "platform/coremidi/midi_services.h"
+#include "platform/files/file_locations.h"
+#include "platform/memory/byte_order.h"
 #include "platform/system/host_time.h"
+#include "sequencer/clock/sequencer_clock.h"
 #include "sequencer/clock/transport_clock.h"
 #include "sequencer/transport/transport_engine.h"
-#include "platform/files/file_locations.h"
+#include "shell/app/idle_tasks.h"
 #include "song/documents/document_open.h"
 #include "song/documents/document_writer.h"
 #include "song/instruments/driver_procs.h"
 #include "song/model/song_context.h"
 #include "song/model/song_database.h"
+#include "song/model/song_layout.h"
 #include "song/model/track_play_settings.h"
 #include "song/model/utility_track_access.h"
 #include "tests/sequencer/playback/jack_capture.h"
@@ -34,17 +38,6 @@ namespace {
 // clock thread kept from running past the output's lead sends late: a pass with any of them
 // is made again.
 constexpr int kAttempts = 5;
-
-template <typename Predicate>
-bool WaitUntil(double seconds, Predicate done) {
-  auto until = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-  while (!done()) {
-    if (std::chrono::steady_clock::now() > until) return false;
-    MIDIDeliverPendingNotifications();
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
-  }
-  return true;
-}
 
 class JackPlayback : public ::testing::Test {
  protected:
@@ -361,6 +354,35 @@ TEST_F(JackPlayback, FromALocateInTheMiddleTheDumpsAndChasedStateComeBeforeTheFi
     EXPECT_EQ(channel, chased);
     return;
   }
+}
+
+TEST_F(JackPlayback, TheIdlePassStopsASongThatPlayedToItsEnd) {
+  // Three notes in the first bar at 120: the song ends at the next bar (2 s in).
+  std::vector<std::vector<SmfNote>> tracks{{{0, 0, 60, 100, 200}, {480, 0, 62, 100, 200}, {960, 0, 64, 100, 200}}};
+  Handle song = OpenSmfAsSong(MakeSmf(480, {{0, 500000}}, tracks), port);
+  ASSERT_TRUE(song);
+  const uint32_t end = ReadU32BE(reinterpret_cast<uint8_t*>(*song) + kSongEndTick);
+  ASSERT_GT(end, 961u);
+  size_t from = capture.Count();
+  Play(1);
+  ASSERT_TRUE(IsClockTaskPlaying());
+  // The program's idle pass, every 10 ms, is all that runs on the main thread meanwhile.
+  auto until = std::chrono::steady_clock::now() + std::chrono::seconds(8);
+  while (gTransportRunning && std::chrono::steady_clock::now() < until) {
+    RunIdleTasks();
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  EXPECT_EQ(0, gTransportRunning) << "the pass did not end";
+  EXPECT_FALSE(IsClockTaskPlaying()) << "the clock still plays";
+  EXPECT_EQ(0, IdleTaskDepth());
+  uint32_t stoppedAt = gTransportClock.songTick.load();
+  EXPECT_GE(stoppedAt + 1, end) << "stopped before the end";
+  EXPECT_LE(stoppedAt, end + 480) << "stopped long after the end";
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  auto events = capture.Events(from);
+  for (uint8_t key : {60, 62, 64})
+    EXPECT_TRUE(std::any_of(events.begin(), events.end(), [&](const CapturedMidi& m) { return IsNoteOff(m, 0, key); }))
+        << "note " << int(key) << " did not end";
 }
 
 }  // namespace

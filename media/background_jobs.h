@@ -1,0 +1,10 @@
+// What the idle pass reads of media's background work: the waveform-overview jobs and video
+// capture.
+#pragma once
+
+#include <cstdint>
+
+// Non-zero while background waveform-overview jobs run (the idle pass yields to them).
+extern int32_t gOverviewThreadCount;
+// Non-zero while video capture runs (the idle timer then runs at its fastest).
+extern uint32_t gSequenceGrabber;

@@ -1,0 +1,8 @@
+#include "plugins/plugin_idle.h"
+
+// Interim: no plug-in is loaded and ReWire does not exist on this system, so there are no
+// editor windows to serve, no menus to refresh and no song-track devices.
+void PluginWindowsIdle() {}
+void ReWireIdle() {}
+void UpdatePluginMenus() {}
+int32_t CountSongTrackDevices(int32_t) { return 0; }

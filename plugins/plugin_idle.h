@@ -1,0 +1,12 @@
+// Plug-in hosting's steps of the idle pass: the plug-in editor windows, ReWire, the plug-in
+// menus, and the count of the current song's track devices.
+#pragma once
+
+#include <cstdint>
+
+void PluginWindowsIdle();
+void ReWireIdle();
+// Brings the plug-in menus up to date.
+void UpdatePluginMenus();
+// The number of song-track plug-in devices of the current song.
+int32_t CountSongTrackDevices(int32_t kind);
