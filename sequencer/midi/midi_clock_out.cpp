@@ -153,11 +153,14 @@ void SendMidiStartOrContinue() {
   C().midiClockCountdown = TicksPerMidiClock();
 }
 
-void CountDownMidiClockOut() {
-  if (!(gSyncFlags & 0x200)) return;
+void CountDownMidiClock() {
   if (--C().midiClockCountdown > 0) return;
   SendMidiRealtimeByte(kMidiClock);
   C().midiClockCountdown = TicksPerMidiClock();
+}
+
+void CountDownMidiClockOut() {
+  if (gSyncFlags & 0x200) CountDownMidiClock();
 }
 
 void SendMidiStop() {

@@ -43,6 +43,9 @@ void SetMidiClockPhase(int32_t ticksIntoStep, int32_t sixteenths);
 // 0xFA when the song position is 0, else 0xFB; the countdown starts at the reload, and with
 // no reload (a start on a step) the first 0xF8 goes out at once.
 void SendMidiStartOrContinue();
+// Counts one tick down and sends 0xF8 when it runs out: 24 clocks per quarter note whatever
+// the meter (the reload is the resolution / 24, never the meter's beat).
+void CountDownMidiClock();
 // Slaved clock: counts one tick down and sends 0xF8 when it runs out (sync-flags bit 0x200).
 void CountDownMidiClockOut();
 // Stop: keeps the remaining count as the next reload and sends 0xFC.

@@ -12,10 +12,15 @@
 
 #include "platform/coremidi/midi_drivers.h"
 #include "platform/coremidi/midi_services.h"
+#include "platform/memory/byte_order.h"
 #include "platform/system/host_time.h"
 #include "sequencer/clock/transport_clock.h"
+#include "sequencer/midi/coremidi_driver.h"
+#include "sequencer/midi/midi_port_build.h"
+#include "sequencer/midi/midi_port_layout.h"
 #include "sequencer/transport/transport_engine.h"
 #include "song/instruments/driver_procs.h"
+#include "song/instruments/midi_port_table.h"
 #include "tests/sequencer/playback/jack_capture.h"
 
 namespace {
@@ -47,6 +52,7 @@ class JackPlayback : public ::testing::Test {
   }
   void TearDown() override {
     StopSequencerMidi();
+    for (MidiEndpointEntry& out : gMidiDriver.syncOutputs) out = MidiEndpointEntry();
     gCountInBars = 0;
     gTransportSong = Handle();
     gTransportClock.midiClockSend = kNoDriverProc;
@@ -212,6 +218,58 @@ TEST_F(JackPlayback, StopEndsSoundingNotesReleasesThePedalAndSendsMidiStop) {
   EXPECT_EQ(0xFFFFu, seen.pedalChannels) << "sustain off on all 16 channels after the note-offs";
   EXPECT_TRUE(seen.stop) << "MIDI stop";
   EXPECT_EQ(1, std::count_if(events.begin(), events.end(), [](const CapturedMidi& m) { return IsNoteOff(m, 2, 70); }));
+}
+
+// MIDI clock goes to the sync outputs at 24 a quarter note whatever the meter: a song in 6/8
+// (an eighth-note beat) and one in 2/2 (a half-note beat) at 120 beats a minute send a clock
+// every 1/48 s, the clocks of a pass as many as its quarter notes x 24.
+TEST_F(JackPlayback, MidiClockGoesToTheSyncOutputsAt24PerQuarterIn6_8And2_2) {
+  MIDIEndpointRef dest = ReadU32BE(*gPortTable + port * kPortEntrySize + kPortEndpoint);
+  ASSERT_NE(0u, dest);
+  gMidiDriver.syncOutputs[0].uniqueId = GetEndpointUniqueID(dest);
+  ResolveMidiEndpoints();
+  InstallSyncOutputs();
+  ASSERT_EQ(kSyncOutputsDriverProc, gTransportClock.midiClockSend);
+
+  struct Case {
+    SmfMeter meter;
+    uint16_t ticksPerBeat;
+  };
+  for (const Case& c : {Case{{6, 8}, 240}, Case{{2, 2}, 960}}) {
+    const std::string meter = std::to_string(c.meter.beats) + "/" + std::to_string(c.meter.unit);
+    std::vector<std::vector<SmfNote>> tracks{{{0, 0, 60, 100, 240}, {3840, 0, 62, 100, 240}}};
+    Handle song = OpenSmfAsSong(MakeSmf(480, {{0, 500000}}, tracks, c.meter), port);
+    ASSERT_TRUE(song) << meter;
+    const double clockFrames = capture.SampleRate() * 0.5 / 24;
+    bool judged = false;
+    for (int attempt = 0; attempt < kAttempts && !judged; ++attempt) {
+      capture.KeepOnlyOurLayer();
+      WaitForQuiet();
+      size_t from = capture.Count();
+      int32_t stalls = capture.Stalls();
+      Play(1);
+      // 72 clocks: three quarter notes.
+      WaitUntil(4, [&] {
+        auto events = capture.Events(from);
+        return std::count_if(events.begin(), events.end(), [](const CapturedMidi& m) { return m.bytes[0] == 0xF8; }) >= 72;
+      });
+      StopTransport(false);
+      WaitForPassEnd(1);
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+      if (capture.Stalls() != stalls) continue;  // frame times across an overrun are not on time
+      std::vector<uint64_t> clocks;
+      for (const CapturedMidi& m : capture.Events(from))
+        if (m.bytes[0] == 0xF8) clocks.push_back(m.frame);
+      ASSERT_GE(clocks.size(), 72u) << meter;
+      EXPECT_EQ(c.ticksPerBeat, gTransportClock.ticksPerBeat) << meter << ": the song's beat";
+      // The clocks a quarter note apart every 24, on average one 48th of a second apart.
+      double span = double(clocks.back() - clocks.front());
+      EXPECT_NEAR(clockFrames, span / double(clocks.size() - 1), clockFrames * 0.1) << meter;
+      EXPECT_NEAR(24 * clockFrames, double(clocks[24] - clocks[0]), clockFrames) << meter;
+      judged = true;
+    }
+    if (!judged) GTEST_SKIP() << "the JACK server overran in every pass";
+  }
 }
 
 }  // namespace
