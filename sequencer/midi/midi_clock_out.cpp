@@ -201,6 +201,13 @@ int32_t ReceiveMidiClockByte(uint8_t byte) {
   return result;
 }
 
+int32_t ReceiveMidiClockMessage(const uint8_t* bytes, int32_t count, uint32_t, uint64_t) {
+  if (count <= 0) return 0;
+  if (ReceiveMidiClockByte(bytes[0])) return 1;
+  for (int32_t i = 1; i < count; ++i) ReceiveMidiClockByte(bytes[i]);
+  return 0;
+}
+
 uint32_t SongPositionToTick() {
   int32_t perSixteenth = TicksPerSixteenth();
   int32_t clocks = kMidiClockGroup - gMidiClockReload;

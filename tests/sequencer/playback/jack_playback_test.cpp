@@ -222,7 +222,7 @@ TEST_F(JackPlayback, StopEndsSoundingNotesReleasesThePedalAndSendsMidiStop) {
 
 // MIDI clock goes to the sync outputs at 24 a quarter note whatever the meter: a song in 6/8
 // (an eighth-note beat) and one in 2/2 (a half-note beat) at 120 beats a minute send a clock
-// every 1/48 s, the clocks of a pass as many as its quarter notes x 24.
+// every 1/48 s.
 TEST_F(JackPlayback, MidiClockGoesToTheSyncOutputsAt24PerQuarterIn6_8And2_2) {
   MIDIEndpointRef dest = ReadU32BE(*gPortTable + port * kPortEntrySize + kPortEndpoint);
   ASSERT_NE(0u, dest);
@@ -256,19 +256,21 @@ TEST_F(JackPlayback, MidiClockGoesToTheSyncOutputsAt24PerQuarterIn6_8And2_2) {
       StopTransport(false);
       WaitForPassEnd(1);
       std::this_thread::sleep_for(std::chrono::milliseconds(100));
-      if (capture.Stalls() != stalls) continue;  // frame times across an overrun are not on time
       std::vector<uint64_t> clocks;
       for (const CapturedMidi& m : capture.Events(from))
         if (m.bytes[0] == 0xF8) clocks.push_back(m.frame);
+      if (clocks.size() < 72 && capture.Stalls() != stalls) continue;  // an overrun may lose events
       ASSERT_GE(clocks.size(), 72u) << meter;
       EXPECT_EQ(c.ticksPerBeat, gTransportClock.ticksPerBeat) << meter << ": the song's beat";
-      // The clocks a quarter note apart every 24, on average one 48th of a second apart.
-      double span = double(clocks.back() - clocks.front());
-      EXPECT_NEAR(clockFrames, span / double(clocks.size() - 1), clockFrames * 0.1) << meter;
-      EXPECT_NEAR(24 * clockFrames, double(clocks[24] - clocks[0]), clockFrames) << meter;
+      // One 48th of a second from clock to clock (the median: frame times jump across an
+      // overrun of the server).
+      std::vector<double> gaps;
+      for (size_t i = 1; i < clocks.size(); ++i) gaps.push_back(double(clocks[i] - clocks[i - 1]));
+      std::nth_element(gaps.begin(), gaps.begin() + gaps.size() / 2, gaps.end());
+      EXPECT_NEAR(clockFrames, gaps[gaps.size() / 2], clockFrames * 0.1) << meter;
       judged = true;
     }
-    if (!judged) GTEST_SKIP() << "the JACK server overran in every pass";
+    if (!judged) GTEST_SKIP() << "the JACK server overran and lost clocks in every pass";
   }
 }
 
