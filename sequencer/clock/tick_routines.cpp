@@ -6,6 +6,7 @@
 #include "sequencer/clock/sequencer_clock.h"
 #include "sequencer/clock/tick_scheduler.h"
 #include "sequencer/clock/transport_clock.h"
+#include "sequencer/midi/midi_clock_out.h"
 #include "sequencer/midi/midi_utilities.h"
 #include "song/conductor/tempo_tables.h"
 
@@ -28,16 +29,6 @@ bool TakeClockLockOnce() {
 }
 
 void ReleaseClockLock() { C().lock.store(0, std::memory_order_release); }
-
-void CountDownMidiClock() {
-  if (--C().midiClockCountdown > 0) return;
-  if (C().midiClockSend != kNoDriverProc) {
-    uint8_t record[9] = {128, 7, 0, 0, 0, 0, 0xF8, 0, 0};
-    InvokeSendCallback(C().midiClockSend, record, C().midiClockOutput);
-  }
-  int32_t perClock = C().ticksPerBeat / 24;
-  C().midiClockCountdown = perClock > 0 ? perClock : 1;
-}
 
 void ApplyRequestedTempo() {
   if (gSyncFlags & 0x200) {
@@ -117,7 +108,7 @@ void SyncClockFire() {
     } else {
       if (C().tickDebt > 0) {
         ApplyRequestedTempo();
-        if (gSyncFlags & 0x200) CountDownMidiClock();
+        CountDownMidiClockOut();
         RunTickRoutine();
         --C().tickDebt;
         int32_t extra = (C().flags.load() & kClockFlagVarispeed) ? 4 : 1;
@@ -126,7 +117,7 @@ void SyncClockFire() {
           --C().tickDebt;
         }
       }
-      if (gSyncFlags & 0x200) CountDownMidiClock();
+      CountDownMidiClockOut();
       ApplyRequestedTempo();
       RunTickRoutine();
     }

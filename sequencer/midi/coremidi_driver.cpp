@@ -8,12 +8,17 @@
 #include "platform/text/cf_base.h"
 #include "platform/text/cf_string.h"
 #include "sequencer/clock/transport_clock.h"
+#include "sequencer/midi/midi_clock_out.h"
 #include "sequencer/midi/midi_input.h"
 #include "sequencer/midi/midi_output.h"
 #include "sequencer/midi/midi_port_build.h"
 #include "sequencer/midi/midi_setup_file.h"
+#include "sequencer/midi/mmc_sender.h"
 #include "sequencer/midi/processor_routing.h"
 #include "sequencer/midi/realtime_processors.h"
+#include "sequencer/transport/playback_control.h"
+#include "sequencer/transport/sync_source.h"
+#include "sequencer/transport/transport_tempo.h"
 
 MidiDriverState gMidiDriver;
 uint16_t gMidiPrefs = kMidiPrefHostTimeStamps;
@@ -135,6 +140,7 @@ OSStatus MidiInit() {
   OSStatus s = MidiSetupClient();
   if (s != noErr) return s;
   InstallMidiOutputProcs();
+  InstallSyncOutputs();
   CreateDefaultInputProcessor();
   BindProcessorsToTracks();
   CountMidiEndpoints();
@@ -192,7 +198,28 @@ int32_t SendToSyncOutputs(uint8_t* record, int32_t) {
   return 0;
 }
 
+namespace {
+
+// The pre-filter of the sync input for the sync source. The time-code receivers are not
+// built, so a time-code source keeps the plain filter; in the audio-clock mode without time
+// code the clock sends no MIDI clock.
+void ChooseSyncPreFilter() {
+  const uint8_t playBits = gTransportClock.playBits;
+  bool on = (gMidiInputOptions & kInputTempoTapped) || !(playBits & kPlayBitSyncPreFilterOff);
+  bool timeCode = (playBits & kPlayBitTimeCode) != 0;
+  MidiPreFilter filter = IsNotRealTimeStatus;
+  if (on && gAudioClockMode && !timeCode) gTransportClock.midiClockSend = kNoDriverProc;
+  else if (on && !gAudioClockMode && !timeCode && gClockSyncSource == kSyncSourceMidiClock)
+    filter = ReceiveMidiClockMessage;
+  gSyncPreFilter.store(filter);
+}
+
+}  // namespace
+
 void InstallSyncOutputs() {
   SetDriverProcById(kSyncOutputsDriverProc, SendToSyncOutputs);
   gTransportClock.midiClockSend = kSyncOutputsDriverProc;
+  gMmcOutputSend = kSyncOutputsDriverProc;
+  gMmcEnabled = 1;
+  ChooseSyncPreFilter();
 }

@@ -74,5 +74,7 @@ void ApplyMidiSetupChanges();
 
 // Sends a driver record to every sync output that has a destination.
 int32_t SendToSyncOutputs(uint8_t* record, int32_t arg);
-// Makes SendToSyncOutputs the clock's MIDI clock output.
+// Makes SendToSyncOutputs the clock's MIDI clock output and the MMC output (which it switches
+// on), and chooses the sync input's pre-filter for the sync source: the MIDI clock receiver
+// for source 3. Start-up, the MIDI set-up and every change of the sync source call it.
 void InstallSyncOutputs();

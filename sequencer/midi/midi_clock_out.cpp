@@ -153,11 +153,14 @@ void SendMidiStartOrContinue() {
   C().midiClockCountdown = TicksPerMidiClock();
 }
 
-void CountDownMidiClockOut() {
-  if (!(gSyncFlags & 0x200)) return;
+void CountDownMidiClock() {
   if (--C().midiClockCountdown > 0) return;
   SendMidiRealtimeByte(kMidiClock);
   C().midiClockCountdown = TicksPerMidiClock();
+}
+
+void CountDownMidiClockOut() {
+  if (gSyncFlags & 0x200) CountDownMidiClock();
 }
 
 void SendMidiStop() {
@@ -196,6 +199,13 @@ int32_t ReceiveMidiClockByte(uint8_t byte) {
   }
   gReceiveBusy.store(0);
   return result;
+}
+
+int32_t ReceiveMidiClockMessage(const uint8_t* bytes, int32_t count, uint32_t, uint64_t) {
+  if (count <= 0) return 0;
+  if (ReceiveMidiClockByte(bytes[0])) return 1;
+  for (int32_t i = 1; i < count; ++i) ReceiveMidiClockByte(bytes[i]);
+  return 0;
 }
 
 uint32_t SongPositionToTick() {

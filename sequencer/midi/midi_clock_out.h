@@ -43,6 +43,9 @@ void SetMidiClockPhase(int32_t ticksIntoStep, int32_t sixteenths);
 // 0xFA when the song position is 0, else 0xFB; the countdown starts at the reload, and with
 // no reload (a start on a step) the first 0xF8 goes out at once.
 void SendMidiStartOrContinue();
+// Counts one tick down and sends 0xF8 when it runs out: 24 clocks per quarter note whatever
+// the meter (the reload is the resolution / 24, never the meter's beat).
+void CountDownMidiClock();
 // Slaved clock: counts one tick down and sends 0xF8 when it runs out (sync-flags bit 0x200).
 void CountDownMidiClockOut();
 // Stop: keeps the remaining count as the next reload and sends 0xFC.
@@ -51,6 +54,10 @@ void SendMidiStop();
 // Follows one received real-time byte (or a song position's data byte). Returns 1 for a byte
 // that is not part of the clock (a channel or system byte outside a song position), else 0.
 int32_t ReceiveMidiClockByte(uint8_t byte);
+// The sync input's pre-filter while MIDI clock is the sync source: follows a message's bytes
+// (a song position with its data); non-zero for a message that is no part of the clock.
+int32_t ReceiveMidiClockMessage(const uint8_t* bytes, int32_t count, uint32_t tick,
+                                uint64_t hostNanos);
 // The tick of the received song position plus the clocks into the current group.
 uint32_t SongPositionToTick();
 uint32_t GetMidiSyncTick();

@@ -12,7 +12,7 @@
 uint16_t gMidiInputOptions = 0;
 uint16_t gMidiInputFlags = 0;
 uint8_t gMidiClockFollow = 0;
-MidiPreFilter gSyncPreFilter = IsNotRealTimeStatus;
+std::atomic<MidiPreFilter> gSyncPreFilter{IsNotRealTimeStatus};
 RemoteMidiHandler gRemoteMidiHandler = nullptr;
 
 namespace {
@@ -158,7 +158,8 @@ void MidiInputDispatch(const uint8_t* bytes, int32_t count, const MidiEndpointEn
   if (count <= 0) return;
   uint32_t flags = entry ? entry->flags : kInputOrdinary;
   bool ordinary = flags & kInputOrdinary;
-  MidiPreFilter filter = (flags & kInputSync) && gSyncPreFilter ? gSyncPreFilter : IsNotRealTimeStatus;
+  MidiPreFilter sync = gSyncPreFilter.load();
+  MidiPreFilter filter = (flags & kInputSync) && sync ? sync : IsNotRealTimeStatus;
   RealtimeProcessor* first = gMidiInputs;
   while (first && !MatchesSource(first, entry)) first = first->next;
   if (!gMidiInputs) return;

@@ -9,6 +9,7 @@
 // (midi_input_time_base.cpp).
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 #include "platform/coremidi/midi_packets.h"
@@ -29,8 +30,9 @@ extern uint8_t gMidiClockFollow;
 // A pre-filter answers non-zero for a message that goes on to the processors.
 using MidiPreFilter = int32_t (*)(const uint8_t* bytes, int32_t count, uint32_t tick, uint64_t hostNanos);
 int32_t IsNotRealTimeStatus(const uint8_t* bytes, int32_t count, uint32_t tick, uint64_t hostNanos);
-// The sync source's pre-filter (time code); IsNotRealTimeStatus unless a sync mode set one.
-extern MidiPreFilter gSyncPreFilter;
+// The sync input's pre-filter, chosen for the sync source on the main thread and read on the
+// MIDI input thread; IsNotRealTimeStatus unless a sync source set one.
+extern std::atomic<MidiPreFilter> gSyncPreFilter;
 // Offered every channel message first (the remote control); answers 0 when it consumed it.
 using RemoteMidiHandler = int32_t (*)(const uint8_t* bytes, int32_t count);
 extern RemoteMidiHandler gRemoteMidiHandler;

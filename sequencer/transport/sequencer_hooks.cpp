@@ -7,7 +7,9 @@
 #include "sequencer/clock/transport_clock.h"
 #include "sequencer/midi/midi_output.h"
 #include "sequencer/midi/realtime_processors.h"
+#include "sequencer/transport/sync_source.h"
 #include "sequencer/transport/transport_position.h"
+#include "song/documents/document_hooks.h"
 #include "song/instruments/midi_hooks.h"
 #include "song/model/transport_hooks.h"
 
@@ -52,4 +54,5 @@ void InstallMidiHooks() {
 void InstallSequencerHooks() {
   InstallTransportHooks();
   InstallMidiHooks();
+  gDocumentHooks.applyDocumentHeaderSettings = ApplyDocumentSyncSettings;
 }

@@ -11,6 +11,3 @@ int32_t gConductorResumeTick = 0;
 uint8_t gPlayingSongChangeBits = 0;
 int16_t gClockSyncSource = 0;
 uint8_t gClockChaseFlag = 0;
-
-// Interim: the source code as stored; no source objects exist yet.
-int16_t GetSyncSource() { return gClockSyncSource; }

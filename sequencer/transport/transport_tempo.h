@@ -30,5 +30,3 @@ extern uint8_t gPlayingSongChangeBits;
 extern int16_t gClockSyncSource;
 extern uint8_t gClockChaseFlag;
 
-
-int16_t GetSyncSource();

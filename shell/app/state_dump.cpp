@@ -7,10 +7,13 @@
 #include "platform/files/host_files.h"
 #include "platform/menus/menus.h"
 #include "platform/quickdraw/screen.h"
+#include "sequencer/clock/transport_clock.h"
+#include "sequencer/transport/sync_source.h"
 #include "shell/dialogs/dialog_alerts.h"
 #include "shell/menus/menu_bar.h"
 #include "shell/windows/app_windows.h"
 #include "shell/windows/window_sizing.h"
+#include "song/conductor/tempo_tables.h"
 #include "song/documents/document_file.h"
 #include "song/documents/open_dispatch.h"
 #include "song/model/song_context.h"
@@ -83,6 +86,14 @@ void AppendFileMenu(std::string* out) {
   }
 }
 
+// The sync source, where the MIDI clock goes and the frame-rate code.
+void AppendSync(std::string* out) {
+  DriverProcId send = gTransportClock.midiClockSend;
+  *out += "sync " + std::to_string(GetSyncSource()) + " " +
+          (send == kSyncOutputsDriverProc ? "sync-outputs" : std::to_string(send)) + " " +
+          std::to_string(gSmpteRateCode) + "\n";
+}
+
 void OnDumpSignal(int) { gDumpWanted = 1; }
 
 void ServeDumpSignal(EventLoopTimerRef, void*) {
@@ -99,6 +110,7 @@ std::string FormatStateDump() {
   AppendWindows(&out);
   AppendFileMenu(&out);
   out += "alerts " + std::to_string(CountAlertsShown()) + " " + std::to_string(GetLastAlertId()) + "\n";
+  AppendSync(&out);
   out += "open " + std::to_string(gOpenKind) + " " + std::to_string(gLastOpenResult) + "\n";
   return out;
 }

@@ -13,6 +13,9 @@
 //   item <menu id> <number> <left> <top> <right> <bottom> <text>
 //                                   the File menu's title in the bar and its items where
 //                                   they show when it opens (global coordinates)
+//   sync <source> <clock out> <frame-rate code>
+//                                   the sync source; "sync-outputs" when MIDI clock goes to
+//                                   the sync outputs, else the clock's send procedure id
 //   open <kind> <result>            the open dispatch's last kind byte and result
 // The file is replaced whole each time, so a reader never sees half of it.
 #pragma once

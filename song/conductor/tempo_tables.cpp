@@ -177,6 +177,12 @@ void UpdateSubframeRates() {
   gTempoIncrementTable = gIncrementStore.data();
 }
 
+void SetSmpteFrameRate(uint8_t code) {
+  gSmpteRateCode = code > 3 ? 3 : code;
+  UpdateSubframeRates();
+  ++gTempoTablesVersion;
+}
+
 void BuildTempoTables() {
   BuildTempoPeriodTable();
   UpdateSubframeRates();

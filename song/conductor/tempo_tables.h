@@ -77,6 +77,9 @@ void BuildTempoIncrementTable(double subframesPerSecond, uint32_t* table);
 // Sets the clock's frame rate for gSmpteRateCode (SetClockFrameRate) and builds the increment
 // table for it.
 void UpdateSubframeRates();
+// Applies a frame-rate code (at most 3): stores it, sets the clock's frame rate and rebuilds
+// the increment table for it. The song reader applies the document's code with it.
+void SetSmpteFrameRate(uint8_t code);
 // Rebuilds both tables for gTempoTableResolution and gSmpteRateCode.
 void BuildTempoTables();
 // Builds the tables when they have not been built yet.

@@ -1,10 +1,11 @@
 // What opening and saving documents ask of other subsystems: the missing-file and save-changes
 // questions, the audio-file manager, playback, the importers of the other file kinds and the
 // owners of the document-wide settings. Each entry is for the subsystem that owns the service
-// to install (its layer's installer, called from InstallProgramHooks); an entry not installed
-// does the default written beside its procedure below. The data a document carries for a
-// missing service is kept in the document (and saved again) rather than dropped. All entries
-// are called on the main thread.
+// to install (its layer's installer, called from InstallProgramHooks); the sequencer applies
+// the header's frame rate and sync source, and an entry not installed does the default
+// written beside its procedure below. The data a document carries for a missing service is
+// kept in the document (and saved again) rather than dropped. All entries are called on the
+// main thread.
 #pragma once
 
 #include <cstdint>

@@ -14,7 +14,9 @@
 #include "song/conductor/conductor_edits.h"
 #include "song/conductor/conductor_map.h"
 #include "song/conductor/markers.h"
+#include "song/conductor/tempo_tables.h"
 #include "song/conductor/timebase.h"
+#include "song/documents/document_file.h"
 #include "song/documents/recent_file_hooks.h"
 #include "song/events/event_index.h"
 #include "song/events/event_list_merge.h"
@@ -448,6 +450,13 @@ OSErr ImportIntoCurrentSong(ImportPlan plan, uint32_t mergeTick, int32_t undoKin
   return noErr;
 }
 
+// The frame rate of the file's SMPTE offset becomes the document's and the program's.
+void ApplySmfFrameRate() {
+  if (!gSmfStartOffset.present || gSmfStartOffset.rateCode == gSmpteRateCode) return;
+  SetSmpteFrameRate(gSmfStartOffset.rateCode);
+  gSongFileHeader[kFileHeaderFrameRate] = gSmpteRateCode;
+}
+
 }  // namespace
 
 OSErr ParseStandardMidiFile(ConstStr255Param fileName, uint32_t mergeTick, int32_t undoKind,
@@ -470,7 +479,10 @@ OSErr ParseStandardMidiFile(ConstStr255Param fileName, uint32_t mergeTick, int32
                        : ImportIntoCurrentSong(plan, mergeTick, undoKind, fileName);
   DisposeHandleAndClear(&gSmfChunk);
   gNewSongDefaults.trackType = savedOutput;
-  if (err == noErr) SetSongModified();
+  if (err == noErr) {
+    ApplySmfFrameRate();
+    SetSongModified();
+  }
   RedrawAll(1);
   gTimeSelection = savedRange;
   RestoreArrowCursor();

@@ -192,9 +192,11 @@ Bytes TrackBody(std::vector<TimedBytes> events) {
 }  // namespace
 
 std::vector<uint8_t> MakeSmf(uint16_t division, const std::vector<SmfTempo>& tempos,
-                             const std::vector<std::vector<SmfNote>>& tracks) {
+                             const std::vector<std::vector<SmfNote>>& tracks, SmfMeter meter) {
   Bytes file = Header(1, uint16_t(tracks.size() + 1), int16_t(division));
-  std::vector<TimedBytes> conductor{{0, 0, Meta(0x58, {0x04, 0x02, 0x18, 0x08})}};
+  uint8_t unitPower = 0;
+  while ((1u << unitPower) < meter.unit) ++unitPower;
+  std::vector<TimedBytes> conductor{{0, 0, Meta(0x58, {meter.beats, unitPower, 0x18, 0x08})}};
   for (const SmfTempo& t : tempos) conductor.push_back({t.tick, 1, Tempo(t.microsecondsPerQuarter)});
   Append(&file, Chunk("MTrk", TrackBody(conductor)));
   for (const std::vector<SmfNote>& notes : tracks) {

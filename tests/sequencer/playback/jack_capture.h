@@ -94,9 +94,13 @@ struct SmfTempo {
   uint32_t tick;
   uint32_t microsecondsPerQuarter;
 };
-// Format 1: a tempo track (4/4), then one track per entry of tracks.
+// A meter: beats a bar and the beat's note value (4: a quarter, 8: an eighth).
+struct SmfMeter {
+  uint8_t beats = 4, unit = 4;
+};
+// Format 1: a tempo track (in the meter), then one track per entry of tracks.
 std::vector<uint8_t> MakeSmf(uint16_t division, const std::vector<SmfTempo>& tempos,
-                             const std::vector<std::vector<SmfNote>>& tracks);
+                             const std::vector<std::vector<SmfNote>>& tracks, SmfMeter meter = {});
 // Imports the file as a new song (the current song); every track plays to the port.
 // Answers the song, or a null handle.
 Handle OpenSmfAsSong(const std::vector<uint8_t>& file, int32_t port);

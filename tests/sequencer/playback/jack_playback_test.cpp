@@ -19,11 +19,15 @@
 #include "platform/system/host_time.h"
 #include "sequencer/clock/sequencer_clock.h"
 #include "sequencer/clock/transport_clock.h"
+#include "sequencer/midi/coremidi_driver.h"
+#include "sequencer/midi/midi_port_build.h"
+#include "sequencer/midi/midi_port_layout.h"
 #include "sequencer/transport/transport_engine.h"
 #include "shell/app/idle_tasks.h"
 #include "song/documents/document_open.h"
 #include "song/documents/document_writer.h"
 #include "song/instruments/driver_procs.h"
+#include "song/instruments/midi_port_table.h"
 #include "song/model/song_context.h"
 #include "song/model/song_database.h"
 #include "song/model/song_layout.h"
@@ -50,6 +54,7 @@ class JackPlayback : public ::testing::Test {
   }
   void TearDown() override {
     StopSequencerMidi();
+    for (MidiEndpointEntry& out : gMidiDriver.syncOutputs) out = MidiEndpointEntry();
     gCountInBars = 0;
     gTransportSong = Handle();
     gTransportClock.midiClockSend = kNoDriverProc;
@@ -383,6 +388,61 @@ TEST_F(JackPlayback, TheIdlePassStopsASongThatPlayedToItsEnd) {
   for (uint8_t key : {60, 62, 64})
     EXPECT_TRUE(std::any_of(events.begin(), events.end(), [&](const CapturedMidi& m) { return IsNoteOff(m, 0, key); }))
         << "note " << int(key) << " did not end";
+}
+
+
+// MIDI clock goes to the sync outputs at 24 a quarter note whatever the meter: a song in 6/8
+// (an eighth-note beat) and one in 2/2 (a half-note beat) at 120 beats a minute send a clock
+// every 1/48 s.
+TEST_F(JackPlayback, MidiClockGoesToTheSyncOutputsAt24PerQuarterIn6_8And2_2) {
+  MIDIEndpointRef dest = ReadU32BE(*gPortTable + port * kPortEntrySize + kPortEndpoint);
+  ASSERT_NE(0u, dest);
+  gMidiDriver.syncOutputs[0].uniqueId = GetEndpointUniqueID(dest);
+  ResolveMidiEndpoints();
+  InstallSyncOutputs();
+  ASSERT_EQ(kSyncOutputsDriverProc, gTransportClock.midiClockSend);
+
+  struct Case {
+    SmfMeter meter;
+    uint16_t ticksPerBeat;
+  };
+  for (const Case& c : {Case{{6, 8}, 240}, Case{{2, 2}, 960}}) {
+    const std::string meter = std::to_string(c.meter.beats) + "/" + std::to_string(c.meter.unit);
+    std::vector<std::vector<SmfNote>> tracks{{{0, 0, 60, 100, 240}, {3840, 0, 62, 100, 240}}};
+    Handle song = OpenSmfAsSong(MakeSmf(480, {{0, 500000}}, tracks, c.meter), port);
+    ASSERT_TRUE(song) << meter;
+    const double clockFrames = capture.SampleRate() * 0.5 / 24;
+    bool judged = false;
+    for (int attempt = 0; attempt < kAttempts && !judged; ++attempt) {
+      capture.KeepOnlyOurLayer();
+      WaitForQuiet();
+      size_t from = capture.Count();
+      int32_t stalls = capture.Stalls();
+      Play(1);
+      // 72 clocks: three quarter notes.
+      WaitUntil(4, [&] {
+        auto events = capture.Events(from);
+        return std::count_if(events.begin(), events.end(), [](const CapturedMidi& m) { return m.bytes[0] == 0xF8; }) >= 72;
+      });
+      StopTransport(false);
+      WaitForPassEnd(1);
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+      std::vector<uint64_t> clocks;
+      for (const CapturedMidi& m : capture.Events(from))
+        if (m.bytes[0] == 0xF8) clocks.push_back(m.frame);
+      if (clocks.size() < 72 && capture.Stalls() != stalls) continue;  // an overrun may lose events
+      ASSERT_GE(clocks.size(), 72u) << meter;
+      EXPECT_EQ(c.ticksPerBeat, gTransportClock.ticksPerBeat) << meter << ": the song's beat";
+      // One 48th of a second from clock to clock (the median: frame times jump across an
+      // overrun of the server).
+      std::vector<double> gaps;
+      for (size_t i = 1; i < clocks.size(); ++i) gaps.push_back(double(clocks[i] - clocks[i - 1]));
+      std::nth_element(gaps.begin(), gaps.begin() + gaps.size() / 2, gaps.end());
+      EXPECT_NEAR(clockFrames, gaps[gaps.size() / 2], clockFrames * 0.1) << meter;
+      judged = true;
+    }
+    if (!judged) GTEST_SKIP() << "the JACK server overran and lost clocks in every pass";
+  }
 }
 
 }  // namespace

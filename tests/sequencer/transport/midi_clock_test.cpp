@@ -2,12 +2,14 @@
 // conductor map's times across a tempo change, stop; the song position of a start inside a
 // bar; and the song position received from a MIDI clock source.
 #include "platform/timing/time_manager.h"
+#include "platform/memory/byte_order.h"
 #include "sequencer/clock/transport_clock.h"
 #include "sequencer/midi/midi_clock_out.h"
 #include "sequencer/transport/playback_control.h"
 #include "sequencer/transport/transport_engine.h"
 #include "song/conductor/conductor_time.h"
 #include "song/conductor/tempo_tables.h"
+#include "song/model/song_layout.h"
 #include "tests/sequencer/transport/transport_fixture.h"
 
 namespace {
@@ -38,6 +40,46 @@ TEST_F(TransportTest, MidiClockRunsAt24PerQuarterAcrossATempoChange) {
   }
   // Ticks 1 to 2000 hold clocks at 1, 21, ..., 1981.
   EXPECT_EQ(100u, clocks);
+}
+
+// 24 clocks a quarter note in every meter and at an odd resolution (5 ticks a clock): the
+// clock counts quarter notes, not the meter's beat (an eighth in 6/8 and 7/8, a half in 2/2).
+TEST_F(TransportTest, MidiClockRunsAt24PerQuarterWhateverTheMeter) {
+  struct Case {
+    uint16_t resolution;
+    uint8_t beatsPerBar, beatUnit;  // the meter
+  };
+  const Case cases[] = {{480, 4, 4}, {480, 6, 8}, {480, 2, 2}, {480, 7, 8},
+                        {120, 6, 8}, {120, 2, 2}, {120, 7, 8}};
+  for (const Case& c : cases) {
+    gTempoTableResolution = c.resolution;
+    BuildTempoTables();
+    Handle song = MakeSong({Track({{1, 0x90, 60, 100, 10}})}, {});
+    uint8_t* s = reinterpret_cast<uint8_t*>(*song);
+    WriteU16BE(s + kSongResolution, c.resolution);
+    WriteU16BE(s + kSongTicksPerBeat, uint16_t(c.resolution * 4 / c.beatUnit));
+    s[kSongBeatsPerBar] = c.beatsPerBar;
+    gTransportSong = song;
+    gSent.clear();
+    ::Play(1);
+    const uint32_t quarters = 7;
+    RunTicks(quarters * c.resolution);
+    StopTransport(false);
+
+    std::vector<SentMessage> clock = SentOn(kClockPort);
+    std::vector<uint64_t> at;
+    for (const SentMessage& m : clock)
+      if (m.status == kMidiClock) at.push_back(m.nanos);
+    const std::string meter = std::to_string(c.beatsPerBar) + "/" + std::to_string(c.beatUnit) + " at " +
+                              std::to_string(c.resolution);
+    ASSERT_EQ(size_t(24 * quarters), at.size()) << meter;
+    // A quarter note apart every 24 clocks.
+    double quarter = TickNanos(song, 1 + c.resolution) - TickNanos(song, 1);
+    EXPECT_NEAR(quarter, double(at[24] - at[0]), 2000.0) << meter;
+    EXPECT_NEAR(quarter * (quarters - 1), double(at[24 * (quarters - 1)] - at[0]), 2000.0) << meter;
+  }
+  gTempoTableResolution = 480;
+  BuildTempoTables();
 }
 
 TEST_F(TransportTest, StartInsideABarSendsTheSongPositionAndPlacesTheFirstClock) {

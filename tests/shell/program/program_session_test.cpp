@@ -163,6 +163,22 @@ TEST(ProgramSession, OpensSavesQuitsAndComesBackWithItsDocumentAndLayout) {
   second.Terminate();
 }
 
+// MIDI start-up makes the sync outputs the MIDI clock output; without a document the clock is
+// internal at 30 frames a second.
+TEST(ProgramSession, MidiStartUpSendsTheClockToTheSyncOutputs) {
+  XServer x;
+  std::string why;
+  if (!x.Start(&why)) GTEST_SKIP() << why;
+  zarin_test::TempFolder home;
+  std::string dumpFile = home.File("state.txt");
+  Program program;
+  ASSERT_TRUE(program.Start({}, SessionEnvironment(x, home, dumpFile), home.File("errors.txt")));
+  std::string dump = DumpUntil(program, dumpFile, [](const std::string& d) { return !DumpLines(d, "sync").empty(); });
+  EXPECT_EQ(DumpLines(dump, "sync"), std::vector<std::string>{"0 sync-outputs 3"})
+      << dump << zarin_test::ReadWholeFile(home.File("errors.txt"));
+  program.Terminate();
+}
+
 // File > Open with the dialog on the screen: it starts in the program's working folder,
 // the arrows choose, Return opens; Escape cancels and changes nothing.
 TEST(ProgramSession, TheOpenDialogOnTheScreen) {

@@ -5,6 +5,8 @@
 #include "platform/memory/memory.h"
 #include "song/conductor/conductor_map.h"
 #include "song/conductor/markers.h"
+#include "song/conductor/tempo_tables.h"
+#include "song/documents/document_file.h"
 #include "song/smf/smf_import_state.h"
 #include "song/smf/smf_meta_events.h"
 #include "song/smf/smf_reader.h"
@@ -265,6 +267,24 @@ TEST_F(SmfImportTest, TimeCodeDivisionGoesThroughTheTempoMap) {
   EXPECT_NEAR(961, int(Events(0)[0].tick), 1);
   EXPECT_NEAR(1921, int(Events(0)[1].tick), 1);
   EXPECT_EQ(1, gSmfSmpteTiming);
+}
+
+// The frame rate of a SMPTE offset (the top bits of its hours) becomes the program's and the
+// document's; a file without one leaves the rate as it was.
+TEST_F(SmfImportTest, TheSmpteOffsetsFrameRateIsTaken) {
+  struct Case {
+    bool offset;
+    uint8_t rate, want;
+  };
+  const Case cases[] = {{true, 1, 1}, {false, 0, 1}, {true, 2, 2}, {true, 0, 0}};
+  for (const Case& c : cases) {
+    Bytes offset = Meta(0x54, {uint8_t(c.rate << 5 | 1), 2, 3, 4, 0});
+    Bytes track = c.offset ? Track({{0, offset}, {0, EndOfTrack()}}) : Track({{0, EndOfTrack()}});
+    ASSERT_EQ(noErr, Import(File({Header(0, 1, 480), track})));
+    EXPECT_EQ(c.want, gSmpteRateCode) << int(c.rate);
+    EXPECT_EQ(c.want, gSongFileHeader[kFileHeaderFrameRate]) << int(c.rate);
+  }
+  SetSmpteFrameRate(3);
 }
 
 TEST_F(SmfImportTest, AbsurdConductorEventsAreClampedOrIgnored) {

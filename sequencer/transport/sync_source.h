@@ -1,0 +1,39 @@
+// The sync source: whether the clock runs on its own or follows an external reference, and
+// the clock's mode bits that follow from the choice. Main thread.
+//
+//   0 internal clock                    4 MIDI time code with machine control
+//   1 internal clock, audio-clock mode  5 movie time base
+//   2 MIDI time code                    6 audio sample clock
+//   3 MIDI clock                        7 external device
+#pragma once
+
+#include <cstdint>
+
+constexpr int16_t kSyncSourceInternal = 0;
+constexpr int16_t kSyncSourceAudioClock = 1;
+constexpr int16_t kSyncSourceTimeCode = 2;
+constexpr int16_t kSyncSourceMidiClock = 3;
+constexpr int16_t kSyncSourceMachineControl = 4;
+constexpr int16_t kSyncSourceMovie = 5;
+constexpr int16_t kSyncSourceSampleClock = 6;
+constexpr int16_t kSyncSourceExternalDevice = 7;
+
+// Play bits of the clock: bit 7 while a time-code source is followed; bit 5 keeps the sync
+// input on the plain pre-filter (unless a tempo was tapped).
+constexpr uint8_t kPlayBitTimeCode = 0x80;
+constexpr uint8_t kPlayBitSyncPreFilterOff = 0x20;
+
+// The sync-flags bit set for the sources whose tempo the clock does not follow by itself.
+constexpr uint32_t kSyncFlagsExternalTime = 0x200;
+
+// Stores the code and sets the clock up for it: the audio-clock mode, play bits bit 7, the
+// machine-control byte (with the MMC reset and set-up for source 4 unless the sync mode is 2),
+// the sync-flags bit, and the pre-filter of the sync input. A code outside 0..7 is taken as
+// 0; source 7 falls back to 0 while no external device with a position exists.
+void SetSyncSource(int16_t code);
+int16_t GetSyncSource();
+
+// The sync settings a song document carries, applied when it has been read: its frame-rate
+// code (when it differs from the program's) and its sync source. Installed as the document
+// hooks' header-settings entry.
+void ApplyDocumentSyncSettings(const uint8_t* header);
