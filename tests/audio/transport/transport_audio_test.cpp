@@ -1,0 +1,204 @@
+// Play and Stop drive the audio engine on the null device: Play prepares the engine's channels
+// and opens and starts the device, the device's start drives the song position, and Stop stops
+// the engine and leaves the device idle. The device's WAV capture shows what was heard: a
+// counting source, so that a block heard twice, skipped or out of order breaks the count.
+#include <gtest/gtest.h>
+#include <sndfile.h>
+
+#include <string>
+#include <vector>
+
+#include "audio/devices/audio_driver.h"
+#include "audio/devices/coreaudio_devices.h"
+#include "audio/devices/coreaudio_io.h"
+#include "audio/devices/coreaudio_settings.h"
+#include "audio/engine/audio_hooks.h"
+#include "audio/engine/engine_channels.h"
+#include "audio/engine/engine_prepare.h"
+#include "audio/engine/engine_run_state.h"
+#include "audio/engine/engine_start.h"
+#include "audio/engine/engine_thread.h"
+#include "platform/coreaudio/core_audio.h"
+#include "sequencer/clock/transport_clock.h"
+#include "sequencer/transport/transport_engine.h"
+#include "sequencer/transport/transport_position.h"
+#include "sequencer/transport/transport_tempo.h"
+#include "tests/audio/engine/engine_fixture.h"
+#include "tests/sequencer/transport/transport_fixture.h"
+#include "tests/test_support.h"
+
+namespace {
+
+constexpr int32_t kFrames = engine_test::kFrames;
+constexpr int32_t kBlocksPerHalf = 4;
+constexpr float kStep = 1.0f / 32768.0f;
+
+// Counts 1, 2, 3, ... across the halves in the order the disk thread fills them.
+int32_t CountingReader(EngineChannel* channel, int32_t, void* buffer, uint8_t* ready) {
+  auto* next = static_cast<int16_t*>(channel->readerContext);
+  auto* samples = static_cast<int16_t*>(buffer);
+  for (int32_t i = 0; i < channel->framesPerBlock * channel->blocksPerHalf; ++i) samples[i] = (*next)++;
+  *ready = 1;
+  return 0;
+}
+
+std::vector<float> ReadLeft(const std::string& path) {
+  SF_INFO info{};
+  SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
+  if (!file) return {};
+  std::vector<float> frames(size_t(info.frames) * size_t(info.channels));
+  sf_readf_float(file, frames.data(), info.frames);
+  sf_close(file);
+  std::vector<float> left(size_t(info.frames));
+  for (size_t i = 0; i < left.size(); ++i) left[i] = frames[i * size_t(info.channels)];
+  return left;
+}
+
+class TransportAudio : public TransportTest {
+ protected:
+  void SetUp() override {
+    TransportTest::SetUp();
+    InstallAudioHooks();
+    device_ = engine_test::NullDeviceInManualMode(kFrames);
+    ASSERT_NE(device_, kAudioDeviceUnknown);
+    gAudioBufferFrames.store(kFrames);
+    SetAudioMode(3);
+    gCoreAudioDevices.outputDevice = device_;
+    gCoreAudioDevices.inputOff = 1;
+    savedDevices_ = gOutputDevices;
+    gCoreAudioDriver.next = nullptr;
+    gOutputDevices = &gCoreAudioDriver;
+    gTransportSong = MakeSong({Track({})}, {});
+    wav_ = folder_.File("transport.wav");
+    ASSERT_EQ(SetNullDeviceCapturePath(wav_.c_str()), 0);
+  }
+  void TearDown() override {
+    TransportTest::TearDown();
+    StopAudioEngine(0);
+    CloseCoreAudioOutput();
+    SetNullDeviceCapturePath(nullptr);
+    AudioHardwareFlushNotifications(1000);
+    SetNullDeviceManualMode(false);
+    gOutputDevices = savedDevices_;
+    gCoreAudioDevices = CoreAudioDevices();
+    gCoreAudioSettings = CoreAudioSettings();
+    gAudioSuspended = 0;
+  }
+  // A channel of the counting source on the host driver, ready in the engine's slots as a
+  // song's audio track leaves it: both halves filled from the start.
+  void AddCountingChannel() {
+    EngineChannel* c = nullptr;
+    ASSERT_EQ(ClaimEngineChannel(&c), 0);
+    next_ = 1;
+    c->frameChannels = c->sourceChannels = 1;
+    c->sampleBits = 16;
+    c->sampleRate = gCoreAudioDriver.sampleRate;
+    c->framesPerBlock = int16_t(kFrames);
+    c->blocksPerHalf = int16_t(kBlocksPerHalf);
+    c->blockBytes = kFrames * 2;
+    c->reader = CountingReader;
+    c->readerContext = &next_;
+    c->device = &gCoreAudioDriver;
+    c->song = gTransportSong;
+    c->streaming = 1;
+    SetChannelGains(32768, 64, &c->gainLeft, &c->gainRight);
+    ASSERT_EQ(AllocateChannelBlocks(c, kFrames), 0);
+    for (int32_t h = 0; h < 2; ++h) {
+      int16_t err = 0;
+      c->halfBuffer[h] = NewEngineBuffer(c->blockBytes * kBlocksPerHalf, &err);
+      ASSERT_EQ(err, 0);
+      CountingReader(c, h, c->halfBuffer[h], &c->halfReady[h]);
+    }
+    c->readPointer = static_cast<uint8_t*>(c->halfBuffer[0]);
+    c->blocksLeft = int16_t(kBlocksPerHalf);
+    c->next = gCoreAudioDriver.channelList;
+    gCoreAudioDriver.channelList = c;
+  }
+  // Device buffers, each (while blocks are handed off) followed by the engine's mix of it.
+  void Cycles(int32_t count) {
+    for (int32_t i = 0; i < count; ++i) {
+      uint32_t mixed = gEngineQueue.cyclesMixed.load();
+      int32_t state = gAudioDriverState.load();
+      ASSERT_EQ(RunNullDeviceCycles(1), 1u);
+      if (state >= kDriverWarmUp && state <= kDriverRunningAtRate) {
+        for (int32_t w = 0; w < 20000 && gEngineQueue.cyclesMixed.load() <= mixed; ++w) usleep(100);
+      }
+    }
+  }
+  std::vector<float> Heard() {
+    CloseCoreAudioOutput();
+    SetNullDeviceCapturePath(nullptr);
+    return ReadLeft(wav_);
+  }
+  // Checks one pass: silence up to its first sample, then the count from 1 without a gap or a
+  // repeat for `frames` frames, then silence up to `end`. Answers where the count ended.
+  size_t ExpectCountedPass(const std::vector<float>& heard, size_t from, size_t frames, size_t end) {
+    size_t first = from;
+    while (first < heard.size() && heard[first] == 0.0f) ++first;
+    EXPECT_LT(first, heard.size()) << "nothing heard after frame " << from;
+    if (first >= heard.size()) return heard.size();
+    size_t at = first;
+    int32_t breaks = 0;
+    for (; at < heard.size() && heard[at] != 0.0f; ++at) {
+      float expected = float(at - first + 1) * kStep;
+      if (std::abs(heard[at] - expected) > kStep / 4 && breaks++ < 3)
+        ADD_FAILURE() << "frame " << at - first << " of the pass: " << heard[at] / kStep << " heard";
+    }
+    EXPECT_EQ(at - first, frames);
+    for (size_t i = at; i < end && i < heard.size(); ++i) {
+      if (heard[i] != 0.0f) {
+        ADD_FAILURE() << "sound after the stop at frame " << i;
+        break;
+      }
+    }
+    return at;
+  }
+
+  AudioDeviceID device_ = kAudioDeviceUnknown;
+  AudioDriverOps* savedDevices_ = nullptr;
+  zarin_test::TempFolder folder_;
+  std::string wav_;
+  int16_t next_ = 1;
+};
+
+// Two passes, Play and Stop each: every block the engine mixed is heard once and in order, from
+// the first sample of the start; Stop leaves the device running and silent, and the second Play
+// starts it again from there.
+TEST_F(TransportAudio, PlayAndStopStartAndStopTheEngineOnTheDevice) {
+  constexpr int32_t kPlayed = 40, kStopped = 10;
+  // Priming takes the first two buffers of a start: the engine's warm-up, then its first block.
+  constexpr size_t kPassFrames = size_t(kPlayed - 2) * kFrames;
+  for (int32_t pass = 0; pass < 2; ++pass) {
+    AddCountingChannel();
+    ::Play(1);
+    ASSERT_EQ(gAudioDriverState.load(), kDriverPrime);
+    EXPECT_EQ(gClockSyncSource, 6);  // the device's sample clock drives the song position
+    Cycles(kPlayed);
+    EXPECT_EQ(gAudioDriverState.load(), kDriverHandOff);
+    EXPECT_EQ(gTransportClock.syncRunning, 1);
+    StopTransport(false);
+    EXPECT_EQ(gAudioDriverState.load(), kDriverIdle);  // soft: the device runs on, unheard
+    EXPECT_EQ(gEnginePrepared, 0);
+    EXPECT_EQ(gCoreAudioDriver.channelList, nullptr);
+    Cycles(kStopped);
+  }
+  EXPECT_EQ(gEngineError.load(), 0);
+  std::vector<float> heard = Heard();
+  ASSERT_EQ(heard.size(), size_t(2 * (kPlayed + kStopped) * kFrames));
+  size_t passEnd = size_t(kPlayed + kStopped) * kFrames;
+  size_t end = ExpectCountedPass(heard, 0, kPassFrames, passEnd);
+  EXPECT_LE(end, size_t(kPlayed) * kFrames);
+  ExpectCountedPass(heard, passEnd, kPassFrames, heard.size());
+}
+
+// Without an engine channel nothing is prepared: the clock runs by itself, no device opens.
+TEST_F(TransportAudio, WithoutChannelsTheClockPlaysAlone) {
+  ::Play(1);
+  EXPECT_EQ(gClockSyncSource, 0);
+  EXPECT_EQ(gEnginePrepared, 0);
+  EXPECT_FALSE(gCoreAudioIO.outputProcInstalled.load());
+  RunFor(100000000);
+  EXPECT_GT(gTransportClock.songTick, 1u);
+}
+
+}  // namespace
