@@ -257,6 +257,9 @@ void EndOfSongTask() {
     StopPlayback();
   }
   if (!IsClockTaskPlaying()) {
+    // The pass ended by itself (the song's end, halted ticks): the audio engine ends with it
+    // and reports what it latched.
+    StopAudioEngineChannels(0);
     gTransportRunning = 0;
     PopIdleTask();
     return;

@@ -5,10 +5,12 @@
 #include <gtest/gtest.h>
 #include <sndfile.h>
 
+#include <cmath>
 #include <string>
 #include <vector>
 
 #include "audio/devices/audio_driver.h"
+#include "audio/devices/builtin_synth_output.h"
 #include "audio/devices/coreaudio_devices.h"
 #include "audio/devices/coreaudio_io.h"
 #include "audio/devices/coreaudio_settings.h"
@@ -19,10 +21,15 @@
 #include "audio/engine/engine_start.h"
 #include "audio/engine/engine_thread.h"
 #include "platform/coreaudio/core_audio.h"
+#include "platform/coremidi/builtin_synth.h"
+#include "platform/coremidi/core_midi.h"
+#include "platform/text/core_foundation.h"
+#include "sequencer/clock/sequencer_clock.h"
 #include "sequencer/clock/transport_clock.h"
 #include "sequencer/transport/transport_engine.h"
 #include "sequencer/transport/transport_position.h"
 #include "sequencer/transport/transport_tempo.h"
+#include "song/instruments/driver_procs.h"
 #include "tests/audio/engine/engine_fixture.h"
 #include "tests/sequencer/transport/transport_fixture.h"
 #include "tests/test_support.h"
@@ -40,6 +47,27 @@ int32_t CountingReader(EngineChannel* channel, int32_t, void* buffer, uint8_t* r
   for (int32_t i = 0; i < channel->framesPerBlock * channel->blocksPerHalf; ++i) samples[i] = (*next)++;
   *ready = 1;
   return 0;
+}
+
+// The track's messages go to the built-in synth.
+MIDIPortRef gSynthPort = 0;
+MIDIEndpointRef gSynth = 0;
+int32_t gNotesToSynth = 0;
+
+int32_t SendToSynth(uint8_t* record, int32_t) {
+  Byte buffer[64];
+  auto* list = reinterpret_cast<MIDIPacketList*>(buffer);
+  MIDIPacket* packet = MIDIPacketListInit(list);
+  const Byte bytes[3] = {record[6], record[7], record[8]};
+  MIDIPacketListAdd(list, sizeof buffer, packet, 0, record[1] == 9 ? 3 : 2, bytes);
+  if ((record[6] & 0xF0) == 0x90 && record[8] > 0) ++gNotesToSynth;
+  return MIDISend(gSynthPort, gSynth, list);
+}
+
+double Rms(const std::vector<float>& samples, size_t from, size_t to) {
+  double sum = 0;
+  for (size_t i = from; i < to && i < samples.size(); ++i) sum += double(samples[i]) * samples[i];
+  return to > from ? std::sqrt(sum / double(to - from)) : 0;
 }
 
 std::vector<float> ReadLeft(const std::string& path) {
@@ -189,6 +217,66 @@ TEST_F(TransportAudio, PlayAndStopStartAndStopTheEngineOnTheDevice) {
   size_t end = ExpectCountedPass(heard, 0, kPassFrames, passEnd);
   EXPECT_LE(end, size_t(kPlayed) * kFrames);
   ExpectCountedPass(heard, passEnd, kPassFrames, heard.size());
+}
+
+// A song's note to the built-in synth, with an engine channel on the device (silent here): the
+// clock waits for the device's start, the synth is heard from then on, and Stop ends it.
+TEST_F(TransportAudio, TheSynthSoundsFromTheDeviceStartUntilStop) {
+  setenv("ZARIN_MIDI_DRIVERS", "synth", 1);
+  MIDIClientRef client = 0;
+  ASSERT_EQ(MIDIClientCreate(CFSTR("transport audio test"), nullptr, nullptr, &client), 0);
+  ASSERT_EQ(MIDIOutputPortCreate(client, CFSTR("out"), &gSynthPort), 0);
+  gSynth = MIDIGetDestination(0);
+  ASSERT_NE(gSynth, 0u);
+  if (!BuiltInSynthIsReady()) GTEST_SKIP() << "no General MIDI sound font installed";
+  ASSERT_EQ(ConnectBuiltInSynthToDevice(device_), 0);
+  SetDriverProcById(kRecorderProc, SendToSynth);
+  gNotesToSynth = 0;
+  gTransportSong = MakeSong({Track({{10, 0x90, 60, 110, 30000}})}, {});
+  AddCountingChannel();
+  SetChannelGains(0, 64, &gCoreAudioDriver.channelList->gainLeft, &gCoreAudioDriver.channelList->gainRight);
+  // One device buffer and the clock's time of it.
+  auto Step = [&](int32_t count) {
+    for (int32_t i = 0; i < count; ++i) {
+      Cycles(1);
+      RunFor(uint64_t(kFrames) * 1000000000ull / 44100);
+    }
+  };
+  constexpr int32_t kBefore = 20, kPlayed = 120, kAfter = 300;
+  Step(kBefore);
+  ::Play(1);
+  RunFor(50000000);
+  EXPECT_EQ(gNotesToSynth, 0);  // the song's time waits for the device
+  Step(kPlayed);
+  EXPECT_EQ(gNotesToSynth, 1);
+  StopTransport(false);
+  Step(kAfter);
+  ASSERT_EQ(DisconnectBuiltInSynthFromDevice(device_), 0);
+  std::vector<float> heard = Heard();
+  MIDIClientDispose(client);
+  ASSERT_EQ(heard.size(), size_t(kBefore + kPlayed + kAfter) * kFrames);
+  const size_t b = kFrames;
+  EXPECT_LT(Rms(heard, 0, kBefore * b), 1e-3);                                      // before Play
+  EXPECT_GT(Rms(heard, (kBefore + 40) * b, (kBefore + kPlayed) * b), 1e-3);         // playing
+  EXPECT_LT(Rms(heard, (kBefore + kPlayed + kAfter - 60) * b, heard.size()), 1e-3);  // stopped
+}
+
+// A pass that ends by itself (here the ticks halted by an engine error) stops the engine with
+// the clock: the device goes idle and the error is reported once.
+TEST_F(TransportAudio, APassThatEndsByItselfStopsTheEngine) {
+  AddCountingChannel();
+  ::Play(1);
+  Cycles(10);
+  RunFor(10000000);
+  ASSERT_TRUE(IsClockTaskPlaying());
+  LatchAudioEngineError(kEngineErrUnderrun);
+  RunFor(10000000);
+  EXPECT_FALSE(IsClockTaskPlaying());
+  DrainIdleTasks();
+  EXPECT_EQ(IdleTaskDepth(), 0);
+  EXPECT_EQ(gEnginePrepared, 0);
+  EXPECT_EQ(gAudioDriverState.load(), kDriverIdle);
+  EXPECT_EQ(gEngineError.load(), 0);  // reported at the stop
 }
 
 // Without an engine channel nothing is prepared: the clock runs by itself, no device opens.
