@@ -10,8 +10,14 @@
 #include "audio/engine/engine_play_state.h"
 #include "audio/engine/engine_prepare.h"
 #include "audio/engine/engine_thread.h"
+#include "audio/engine/plugin_bus_binding.h"
+#include "audio/render/channel_render.h"
+#include "plugins/plugin_engine_hooks.h"
+#include "plugins/plugin_hooks.h"
+#include "plugins/plugin_output_buses.h"
 #include "sequencer/clock/transport_clock.h"
 #include "shell/dialogs/dialog_alerts.h"
+#include "song/instruments/plugin_hooks.h"
 
 namespace {
 
@@ -94,6 +100,41 @@ TEST_F(EnginePrepare, OpensTheDevicesThatHaveChannels) {
   EXPECT_EQ(used_.channelList, nullptr);
   EXPECT_EQ(gAudioEnginePlayState, 3);
   EXPECT_EQ(gLog.opens, 1);  // kind 3 opens nothing
+}
+
+// The instrument plug-ins' walk: a channel whose plug-in drives another track's channel
+// through an output bus takes that channel behind it on its device; the engine's list
+// follows the device's new head. Preparing without devices leaves them as they are.
+TEST_F(EnginePrepare, ChannelsThatAPluginBusDrivesFollowThePluginChannel) {
+  const InstrumentPluginHooks saved = gInstrumentPluginHooks;
+  InstallPluginHooks();
+  InstallPluginEngineHooks();
+  for (int32_t kind : {kPrepareNoDevices, 1}) {
+    EngineChannel* driven = AddChannel();
+    EngineChannel* synth = AddChannel();
+    driven->framesPerBlock = 64;
+    driven->frameChannels = 2;
+    ChannelRenderState plugin;
+    synth->renderState = &plugin;
+    PluginBusInfo bus;
+    bus.drivenChannel = driven;
+    ASSERT_EQ(SetPluginOutputBuses(&plugin, &bus, 1), 0);
+    ASSERT_EQ(PrepareEnginePlayback(0, nullptr, nullptr, nullptr, kind), 0);
+    if (kind == kPrepareNoDevices) {
+      EXPECT_EQ(used_.channelList, driven);
+      EXPECT_EQ(driven->currentOutput, nullptr);
+    } else {
+      EXPECT_EQ(used_.channelList, synth);
+      EXPECT_EQ(synth->next, driven);
+      EXPECT_NE(driven->currentOutput, nullptr);
+      EXPECT_EQ(gEngineMainDevice, synth);
+      EXPECT_EQ(gEngineRecordObject.load(), synth);
+    }
+    LinkPluginBusChannels(synth, false);
+    SetPluginOutputBuses(&plugin, nullptr, 0);
+    StopAudioEngine(0);
+  }
+  gInstrumentPluginHooks = saved;
 }
 
 TEST_F(EnginePrepare, ADeviceThatRefusesAChannelLeavesItStopped) {
