@@ -461,6 +461,9 @@ int16_t StopAudioDevices(int32_t mode, int32_t force) {
   } else {
     StopCoreAudioOutput(1, 0);
   }
+  // Nothing runs now: a guard left set by a callback that never came back goes with it.
+  gCoreAudioIO.outputGuard.clear();
+  gCoreAudioIO.inputGuard.clear();
   gAudioSuspended = 0;
   return 0;
 }

@@ -182,10 +182,12 @@ TEST_F(EngineStart, TheDriverStopFollowsTheModeAndTheSuspension) {
     Play(rig, 4);
     ASSERT_EQ(gAudioDriverState.load(), kDriverHandOff);
     gAudioSuspended = c.suspended;
+    if (c.mode == 0 && c.suspended) gCoreAudioIO.outputGuard.test_and_set();  // a callback that never came back
     EXPECT_EQ(gCoreAudioDriver.Stop(c.mode), 0);
     EXPECT_EQ(gAudioDriverState.load(), c.state) << c.mode << " " << int(c.suspended);
     EXPECT_EQ(RunNullDeviceCycles(1) == 1, c.runs) << c.mode << " " << int(c.suspended);
     EXPECT_EQ(gAudioSuspended, c.mode == 0 ? 0 : c.suspended);
+    EXPECT_FALSE(gCoreAudioIO.outputGuard.test());
     rig.WaitForMixes(gEngineQueue.cyclesMixed.load());
     CloseCoreAudioOutput();
     AudioHardwareFlushNotifications(1000);
