@@ -29,6 +29,7 @@
 #include "sequencer/transport/transport_engine.h"
 #include "sequencer/transport/transport_position.h"
 #include "sequencer/transport/transport_tempo.h"
+#include "shell/dialogs/dialog_alerts.h"
 #include "song/instruments/driver_procs.h"
 #include "tests/audio/engine/engine_fixture.h"
 #include "tests/sequencer/transport/transport_fixture.h"
@@ -277,6 +278,38 @@ TEST_F(TransportAudio, APassThatEndsByItselfStopsTheEngine) {
   EXPECT_EQ(gEnginePrepared, 0);
   EXPECT_EQ(gAudioDriverState.load(), kDriverIdle);
   EXPECT_EQ(gEngineError.load(), 0);  // reported at the stop
+}
+
+int16_t RefuseOpen(EngineChannel*) { return 117; }
+int32_t gStops = 0;
+int16_t CountStop(int32_t) {
+  ++gStops;
+  return 0;
+}
+
+// A device that cannot open: Play reports the error, halts the ticks without starting the
+// clock, and leaves no preparation standing.
+TEST_F(TransportAudio, AFailedPreparationIsReportedAndStartsNothing) {
+  InstallErrorReportHooks();
+  AudioDriverOps refusing;
+  refusing.Open = RefuseOpen;
+  refusing.Stop = CountStop;
+  refusing.flags = kDriverFlagActive;
+  gOutputDevices = &refusing;
+  AddCountingChannel();
+  EngineChannel* c = gCoreAudioDriver.channelList;
+  gCoreAudioDriver.channelList = nullptr;
+  c->device = &refusing;
+  refusing.channelList = c;
+  gStops = 0;
+  int32_t alerts = CountAlertsShown();
+  ::Play(1);
+  EXPECT_EQ(CountAlertsShown(), alerts + 1);
+  EXPECT_FALSE(IsClockTaskPlaying());
+  EXPECT_NE(gTransportClock.flags.load() & kClockFlagHalted, 0u);
+  EXPECT_EQ(gEnginePrepared, 0);
+  EXPECT_EQ(refusing.channelList, nullptr);
+  EXPECT_EQ(gStops, 1);
 }
 
 // Without an engine channel nothing is prepared: the clock runs by itself, no device opens.
