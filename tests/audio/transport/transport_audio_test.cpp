@@ -41,11 +41,16 @@ constexpr int32_t kFrames = engine_test::kFrames;
 constexpr int32_t kBlocksPerHalf = 4;
 constexpr float kStep = 1.0f / 32768.0f;
 
-// Counts 1, 2, 3, ... across the halves in the order the disk thread fills them.
+// Counts 1, 2, 3, ... 30000, 1, 2, ... across the halves in the order the disk thread fills
+// them (never 0: silence is no count).
+constexpr int32_t kCountCycle = 30000;
+float CountAt(size_t frame) { return float(1 + int32_t(frame % kCountCycle)) * kStep; }
+
 int32_t CountingReader(EngineChannel* channel, int32_t, void* buffer, uint8_t* ready) {
-  auto* next = static_cast<int16_t*>(channel->readerContext);
+  auto* counted = static_cast<int32_t*>(channel->readerContext);
   auto* samples = static_cast<int16_t*>(buffer);
-  for (int32_t i = 0; i < channel->framesPerBlock * channel->blocksPerHalf; ++i) samples[i] = (*next)++;
+  for (int32_t i = 0; i < channel->framesPerBlock * channel->blocksPerHalf; ++i)
+    samples[i] = int16_t(1 + (*counted)++ % kCountCycle);
   *ready = 1;
   return 0;
 }
@@ -118,20 +123,20 @@ class TransportAudio : public TransportTest {
   void AddCountingChannel() {
     EngineChannel* c = nullptr;
     ASSERT_EQ(ClaimEngineChannel(&c), 0);
-    next_ = 1;
+    counted_ = 0;
     c->frameChannels = c->sourceChannels = 1;
     c->sampleBits = 16;
     c->sampleRate = gCoreAudioDriver.sampleRate;
-    c->framesPerBlock = int16_t(kFrames);
+    c->framesPerBlock = int16_t(frames_);
     c->blocksPerHalf = int16_t(kBlocksPerHalf);
-    c->blockBytes = kFrames * 2;
+    c->blockBytes = frames_ * 2;
     c->reader = CountingReader;
-    c->readerContext = &next_;
+    c->readerContext = &counted_;
     c->device = &gCoreAudioDriver;
     c->song = gTransportSong;
     c->streaming = 1;
     SetChannelGains(32768, 64, &c->gainLeft, &c->gainRight);
-    ASSERT_EQ(AllocateChannelBlocks(c, kFrames), 0);
+    ASSERT_EQ(AllocateChannelBlocks(c, frames_), 0);
     for (int32_t h = 0; h < 2; ++h) {
       int16_t err = 0;
       c->halfBuffer[h] = NewEngineBuffer(c->blockBytes * kBlocksPerHalf, &err);
@@ -169,14 +174,15 @@ class TransportAudio : public TransportTest {
     size_t at = first;
     int32_t breaks = 0;
     for (; at < heard.size() && heard[at] != 0.0f; ++at) {
-      float expected = float(at - first + 1) * kStep;
+      float expected = CountAt(at - first);
       if (std::abs(heard[at] - expected) > kStep / 4 && breaks++ < 3)
         ADD_FAILURE() << "frame " << at - first << " of the pass: " << heard[at] / kStep << " heard";
     }
     EXPECT_EQ(at - first, frames);
     for (size_t i = at; i < end && i < heard.size(); ++i) {
       if (heard[i] != 0.0f) {
-        ADD_FAILURE() << "sound after the stop at frame " << i;
+        ADD_FAILURE() << "sound after the stop at frame " << i << ": " << heard[i] / kStep << " after "
+                      << heard[at - 1] / kStep << " at " << at - 1;
         break;
       }
     }
@@ -187,7 +193,8 @@ class TransportAudio : public TransportTest {
   AudioDriverOps* savedDevices_ = nullptr;
   zarin_test::TempFolder folder_;
   std::string wav_;
-  int16_t next_ = 1;
+  int32_t counted_ = 0;
+  int32_t frames_ = kFrames;
 };
 
 // Two passes, Play and Stop each: every block the engine mixed is heard once and in order, from
@@ -278,6 +285,34 @@ TEST_F(TransportAudio, APassThatEndsByItselfStopsTheEngine) {
   EXPECT_EQ(gEnginePrepared, 0);
   EXPECT_EQ(gAudioDriverState.load(), kDriverIdle);
   EXPECT_EQ(gEngineError.load(), 0);  // reported at the stop
+}
+
+// The same on the device's own real-time thread: while the engine mixes on its thread and the
+// transport stops from this one, every block is still heard once and in order.
+TEST_F(TransportAudio, InRealTimeEveryBlockIsHeardOnceAndInOrder) {
+  ASSERT_EQ(SetNullDeviceManualMode(false), 0);
+  frames_ = 512;
+  UInt32 frames = UInt32(frames_);
+  ASSERT_EQ(AudioDeviceSetProperty(device_, nullptr, 0, false, kAudioDevicePropertyBufferFrameSize, sizeof frames,
+                                   &frames), 0);
+  gAudioBufferFrames.store(frames_);
+  AddCountingChannel();
+  ::Play(1);
+  // Played until the engine has mixed 80 blocks (at most ten seconds).
+  const uint32_t from = gEngineQueue.cyclesMixed.load();
+  for (int32_t i = 0; i < 100000 && gEngineQueue.cyclesMixed.load() - from < 80; ++i) usleep(100);
+  ASSERT_GE(gEngineQueue.cyclesMixed.load() - from, 80u);
+  StopTransport(false);
+  EXPECT_EQ(gAudioDriverState.load(), kDriverIdle);
+  std::vector<float> heard = Heard();
+  size_t first = 0;
+  while (first < heard.size() && heard[first] == 0.0f) ++first;
+  ASSERT_LT(first, heard.size());
+  size_t at = first;
+  while (at < heard.size() && heard[at] != 0.0f) ++at;
+  EXPECT_GE(at - first, size_t(60) * frames_);
+  ExpectCountedPass(heard, 0, at - first, heard.size());
+  EXPECT_EQ(gEngineError.load(), 0);
 }
 
 int16_t RefuseOpen(EngineChannel*) { return 117; }
