@@ -7,6 +7,7 @@
 #include "audio/engine/engine_run_state.h"
 #include "audio/engine/engine_start.h"
 #include "audio/engine/engine_thread.h"
+#include "audio/engine/instrument_binding.h"
 #include "audio/engine/plugin_bus_binding.h"
 #include "audio/render/channel_render.h"
 #include "platform/system/host_time.h"
@@ -34,6 +35,10 @@ bool KindMakesBusses(int32_t kind) { return kind == 0 || kind == 5 || kind == 7;
 // Step 10 for one channel: the device's slot-7 call, then the track's stream at the position.
 int16_t PrepareChannel(EngineChannel* channel, int64_t position) {
   channel->locateTick = channel->startTick;
+  if (!channel->song && (channel->alternateSong || channel->busSource)) {
+    channel->lateCounters[0] = channel->lateCounters[1] = 0;
+    InitChannelLevels(channel, position);
+  }
   if (!channel->song && !channel->alternateSong) return 0;
   AudioDriverOps* device = channel->device;
   if (device && device->Nothing7 && device->Nothing7() == kDeviceRefusesChannel) {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "audio/devices/audio_driver.h"
+#include "audio/engine/automation_records.h"
 #include "audio/engine/engine_channels.h"
 #include "audio/engine/engine_play_state.h"
 #include "audio/engine/engine_prepare.h"
@@ -135,6 +136,32 @@ TEST_F(EnginePrepare, ChannelsThatAPluginBusDrivesFollowThePluginChannel) {
     StopAudioEngine(0);
   }
   gInstrumentPluginHooks = saved;
+}
+
+// A bus channel (no song of its own) starts at the levels its automation holds at the start
+// position: the point after the start does not count yet.
+TEST_F(EnginePrepare, ABusChannelStartsAtItsAutomatedLevels) {
+  EngineChannel* bus = AddChannel();
+  bus->song = Handle();
+  bus->busSource = 1;
+  bus->lateCounters[0] = 5;
+  Handle points = Handle();
+  int32_t at = -1;
+  ASSERT_EQ(AddAutomationRecord(&points, &at, 0, 16384, 0, kAutomationVolume), noErr);
+  ASSERT_EQ(AddAutomationRecord(&points, &at, 100, 0, 127, kAutomationPan), noErr);
+  ASSERT_EQ(AddAutomationRecord(&points, &at, 9000, 32768, 0, kAutomationVolume), noErr);
+  bus->automation = points;
+  const int32_t savedLevel = gMasterLevel;
+  gMasterLevel = 4096;  // unity
+  ASSERT_EQ(PrepareEnginePlayback(4800, nullptr, nullptr, nullptr, 1), 0);
+  EXPECT_EQ(bus->volume, 16384);
+  EXPECT_EQ(bus->pan, 127);
+  EXPECT_EQ(bus->gainLeft, 0);
+  EXPECT_EQ(bus->gainRight, 16384);
+  EXPECT_EQ(bus->lateCounters[0], 0u);
+  gMasterLevel = savedLevel;
+  bus->automation = Handle();
+  DisposeHandle(points);
 }
 
 TEST_F(EnginePrepare, ADeviceThatRefusesAChannelLeavesItStopped) {
