@@ -362,19 +362,17 @@ int16_t OpenCoreAudioOutput(AudioDriverOps* driver, AudioDeviceID device, int32_
   return OpenCoreAudioDevices(driver, device, kAudioDeviceUnknown, warmUpCycles);
 }
 
-int16_t StartCoreAudioOutput() {
-  AudioDeviceID device = gCoreAudioIO.outputDevice.load();
-  if (device == kAudioDeviceUnknown || !gCoreAudioIO.outputProcInstalled.load()) return 121;
-  int32_t state = gAudioDriverState.load();
-  if (state != kDriverIdle && state != kDriverPrime && state != kDriverInputOnly) return -4;
-  gCoreAudioTiming.firstOutputHostTime.store(0);
-  gCoreAudioTiming.firstInputHostTime.store(0);
-  gCoreAudioIO.warmUp.store(-gWarmUpCycles);
-  gCoreAudioTiming.lastInputSampleTime = 0.0;
-  float rate = gCoreAudioIO.driver ? gCoreAudioIO.driver->sampleRate : gAudioSampleRate;
-  ApplyEngineStartOffset(EngineStartOffset(gAudioBufferFrames.load(), gPlayRateMix.requestedRate), rate);
+namespace {
+
+// The device start proper: after a soft stop the devices still run and only the state moves
+// on to priming; a device that already runs (or is starting) is not started again.
+int16_t StartAudioDevices(AudioDeviceID device) {
+  if (gAudioDriverState.load() == kDriverIdle) {
+    gAudioDriverState.store(kDriverPrime);
+    return 0;
+  }
   gAudioDriverState.store(kDriverPrime);
-  if (GetAudioMode() != 1) DrainSemaphore(gEngineQueue.semaphore.load());
+  if (DeviceRunning(device, false) || gCoreAudioIO.sides[kSideOut].startPending.load()) return 0;
   AudioDeviceID input = gCoreAudioIO.inputDevice.load();
   if (input != kAudioDeviceUnknown && gCoreAudioIO.inputProcInstalled.load()) {
     MarkSideStarting(kSideIn, input, true);
@@ -390,6 +388,23 @@ int16_t StartCoreAudioOutput() {
   }
   OSStatus err = AudioDeviceStart(device, OutputSideProc());
   return err == 0 ? 0 : -108;
+}
+
+}  // namespace
+
+int16_t StartCoreAudioOutput() {
+  AudioDeviceID device = gCoreAudioIO.outputDevice.load();
+  if (device == kAudioDeviceUnknown || !gCoreAudioIO.outputProcInstalled.load()) return 121;
+  int32_t state = gAudioDriverState.load();
+  if (state != kDriverIdle && state != kDriverPrime && state != kDriverInputOnly) return -4;
+  gCoreAudioTiming.firstOutputHostTime.store(0);
+  gCoreAudioTiming.firstInputHostTime.store(0);
+  gCoreAudioIO.warmUp.store(-gWarmUpCycles);
+  gCoreAudioTiming.lastInputSampleTime = 0.0;
+  float rate = gCoreAudioIO.driver ? gCoreAudioIO.driver->sampleRate : gAudioSampleRate;
+  ApplyEngineStartOffset(EngineStartOffset(gAudioBufferFrames.load(), gPlayRateMix.requestedRate), rate);
+  if (GetAudioMode() != 1) DrainSemaphore(gEngineQueue.semaphore.load());
+  return StartAudioDevices(device);
 }
 
 void RequestCoreAudioStop() {
@@ -426,6 +441,33 @@ int32_t StopCoreAudioOutput(int32_t force, int32_t maxPolls) {
   return FinishCoreAudioStop(maxPolls);
 }
 
+int16_t StopAudioDevices(int32_t mode, int32_t force) {
+  if (mode != 0) return 0;
+  AudioDeviceID output = gCoreAudioIO.outputDevice.load();
+  AudioDeviceID input = gCoreAudioIO.inputDevice.load();
+  bool outputRuns = output != kAudioDeviceUnknown && DeviceRunning(output, false);
+  bool inputRuns = input != kAudioDeviceUnknown && DeviceRunning(input, true);
+  bool outputStarting = gCoreAudioIO.sides[kSideOut].startPending.load() != 0;
+  // A device that no longer runs leaves nothing for a soft stop to keep.
+  if ((output != kAudioDeviceUnknown && !outputRuns && !outputStarting) || (input != kAudioDeviceUnknown && !inputRuns))
+    force = 1;
+  if (!force) {
+    StopCoreAudioOutput(0, 0);
+    return 0;
+  }
+  if (!outputRuns && !inputRuns && !outputStarting) {
+    int32_t state = gAudioDriverState.load();
+    if (state >= kDriverPrime && state <= kDriverRunningAtRate) gAudioDriverState.store(kDriverNothingStarted);
+  } else {
+    StopCoreAudioOutput(1, 0);
+  }
+  // Nothing runs now: a guard left set by a callback that never came back goes with it.
+  gCoreAudioIO.outputGuard.clear();
+  gCoreAudioIO.inputGuard.clear();
+  gAudioSuspended = 0;
+  return 0;
+}
+
 void CloseCoreAudioOutput() {
   RemoveAudioIOProcs();
   StopRealtimeThread(&gEngineQueue, 2000);
@@ -450,10 +492,7 @@ int16_t DriverOpen(EngineChannel* list) {
   return OpenCoreAudioDevices(&gCoreAudioDriver, device, input, warmUp);
 }
 int16_t DriverStart() { return StartCoreAudioOutput(); }
-int16_t DriverStop(int32_t mode) {
-  StopCoreAudioOutput(mode, 0);
-  return 0;
-}
+int16_t DriverStop(int32_t mode) { return StopAudioDevices(mode, gAudioSuspended); }
 int32_t DriverGetBufferFrames() { return gAudioBufferFrames.load(); }
 int32_t DriverClose() {
   CloseCoreAudioOutput();

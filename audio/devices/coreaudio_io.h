@@ -98,6 +98,11 @@ int16_t StartCoreAudioOutput();
 // Ends in state 0. Returns the state reached before the final store (10 when the procedure
 // stopped the device itself).
 int32_t StopCoreAudioOutput(int32_t force, int32_t maxPolls);
+// The driver's Stop: a non-zero mode (the engine holding its channels) leaves the devices as
+// they are. Else soft, unless forced (audio suspended: quitting, sleep, device trouble, a
+// settings change) or a device no longer runs; a forced stop ends in state 0 and clears the
+// suspension.
+int16_t StopAudioDevices(int32_t mode, int32_t force);
 // Asks for the forced stop without waiting (state 9); FinishCoreAudioStop completes it.
 void RequestCoreAudioStop();
 int32_t FinishCoreAudioStop(int32_t maxPolls);
@@ -111,5 +116,5 @@ int32_t StopInputDevice();
 bool SharedCoreAudioDevice();
 
 // The host audio driver's record (driver id 19). Its Open takes the default output device;
-// Start, Stop (mode: 0 soft, else forced) and Close are the calls above.
+// Start, Stop (StopAudioDevices with the suspension as force) and Close are the calls above.
 extern AudioDriverOps gCoreAudioDriver;

@@ -4,6 +4,7 @@
 #include "audio/engine/engine_play_state.h"
 #include "audio/engine/engine_prepare.h"
 #include "audio/engine/engine_track_commands.h"
+#include "audio/engine/engine_transport.h"
 #include "song/model/audio_engine_hooks.h"
 
 namespace {
@@ -25,4 +26,5 @@ void InstallAudioHooks() {
   hooks.channelInstrument = ChannelInstrument;
   hooks.setChannelInstrument = SetChannelInstrument;
   hooks.isChannelStopped = IsChannelStopped;
+  InstallTransportAudioHooks();
 }

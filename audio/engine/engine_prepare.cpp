@@ -7,12 +7,15 @@
 #include "audio/engine/engine_run_state.h"
 #include "audio/engine/engine_start.h"
 #include "audio/engine/engine_thread.h"
+#include "audio/engine/instrument_binding.h"
+#include "audio/engine/plugin_bus_binding.h"
 #include "audio/render/channel_render.h"
 #include "platform/system/host_time.h"
 #include "platform/threads/thread_pauses.h"
 #include "sequencer/clock/transport_clock.h"
 #include "shell/base/error_report.h"
 #include "song/conductor/sample_position.h"
+#include "song/instruments/plugin_hooks.h"
 #include "song/model/song_context.h"
 
 uint8_t gEnginePrepared = 0;
@@ -32,6 +35,10 @@ bool KindMakesBusses(int32_t kind) { return kind == 0 || kind == 5 || kind == 7;
 // Step 10 for one channel: the device's slot-7 call, then the track's stream at the position.
 int16_t PrepareChannel(EngineChannel* channel, int64_t position) {
   channel->locateTick = channel->startTick;
+  if (!channel->song && (channel->alternateSong || channel->busSource)) {
+    channel->lateCounters[0] = channel->lateCounters[1] = 0;
+    InitChannelLevels(channel, position);
+  }
   if (!channel->song && !channel->alternateSong) return 0;
   AudioDriverOps* device = channel->device;
   if (device && device->Nothing7 && device->Nothing7() == kDeviceRefusesChannel) {
@@ -75,6 +82,20 @@ AudioDriverOps* MainDevice(AudioDriverOps* given) {
   return nullptr;
 }
 
+// The main device's channel list is the engine's: its cycles advance the sample clock.
+void UseMainDeviceList(const AudioDriverOps* main) {
+  gEngineMainDevice = main->channelList;
+  gEngineChannels = main->channelList;
+  gEngineRecordObject.store(main->channelList);
+}
+
+// Step 11, for each channel the plug-in host walks: the channels that the channel's plug-in
+// output buses drive follow it on its device.
+int32_t PrepareChannelCallback(EngineChannel* channel, void*) {
+  LinkPluginBusChannels(channel, true);
+  return 0;
+}
+
 // Step 7 of the stop: an error latched while playing is reported once.
 void ReportLatchedError() {
   int16_t err = gEngineError.load();
@@ -99,11 +120,14 @@ int16_t PrepareEnginePlayback(int64_t position, void*, EngineChannel*, AudioDriv
   AudioDriverOps* main = MainDevice(device);
   if (err == 0 && main) {
     SetEngineSampleRate(main->sampleRate);
-    gEngineMainDevice = main->channelList;
-    gEngineRecordObject.store(main->channelList);
+    UseMainDeviceList(main);
   }
   if (err == 0) err = PrepareChannels(position);
-  if (err == 0 && kind != kPrepareNoDevices) gEngineWarmUpCount.store(kEngineWarmUpCycles);
+  if (err == 0 && kind != kPrepareNoDevices) {
+    ForEachInstrumentPlugin(PrepareChannelCallback, nullptr);
+    gEngineWarmUpCount.store(kEngineWarmUpCycles);
+    if (main) UseMainDeviceList(main);  // a driven channel may have left the head
+  }
   gAudioEnginePlayState = kind < 2 ? 2 : 3;
   gEngineSampleClock.store(0);
   if (err == 0 && kind != kPrepareNoDevices) err = OpenDevices(device);
@@ -150,6 +174,7 @@ void StopAudioEngine(int32_t mode) {
     FreeRenderBuffers();
     gEngineWarmUpCount.store(0);
     gEngineMainDevice = nullptr;
+    gEngineChannels = nullptr;
     gEngineRecordObject.store(nullptr);
   }
   HoldEngineWorkers(false, 0);

@@ -1,5 +1,6 @@
 #include "audio/engine/instrument_binding.h"
 
+#include "audio/engine/automation_records.h"
 #include "audio/engine/engine_channels.h"
 #include "audio/engine/engine_plugin_hooks.h"
 #include "shell/base/audio_driver_lookup.h"
@@ -87,6 +88,20 @@ void GetChannelInstrumentLevel(int32_t instrument, int32_t* level, int32_t* pan)
 }
 
 void SetupChannelSends(EngineChannel*, int32_t) {}
+
+void InitChannelLevels(EngineChannel* channel, int64_t position) {
+  if (channel == nullptr) return;
+  constexpr int32_t kKeepOutputPair = -2;
+  SetChannelInstrument(channel->instrumentIndex, kKeepOutputPair, channel);
+  if (!channel->automation) return;
+  int32_t volume = channel->volume, pan = channel->pan;
+  int32_t sendLevels[kAutomationSends], sendPans[kAutomationSends];
+  ChaseAutomationState(channel->automation, uint64_t(position < 0 ? 0 : position), &volume, &pan, sendLevels,
+                       sendPans, channel);
+  channel->volume = volume;
+  channel->pan = int16_t(pan);
+  SetChannelGains(ScaleByMasterLevel(volume), pan, &channel->gainLeft, &channel->gainRight);
+}
 
 uint8_t* BindChannelInstrument(EngineChannel* channel, int32_t instrument) {
   channel->instrumentIndex = int16_t(instrument);

@@ -22,6 +22,9 @@ int32_t FindInstrumentForPort(uint8_t deviceKind, uint8_t port, uint16_t channel
 // and pan (scaled by the master level) and the gains from them, the output pair (-1: the
 // instrument's port, other negative values keep it) and its sends.
 void SetChannelInstrument(int32_t instrument, int32_t outputPair, EngineChannel* channel);
+// A channel's starting levels at a position: level, pan and sends from its instrument, then
+// its volume and pan automation chased to the position (a plug-in chain gets its parameters).
+void InitChannelLevels(EngineChannel* channel, int64_t position);
 // Only the index and the channel of the instrument's insert rack (none for an index outside
 // the table); answers the instrument's record, or null.
 uint8_t* BindChannelInstrument(EngineChannel* channel, int32_t instrument);

@@ -19,6 +19,7 @@
 #include "sequencer/midi/midi_utilities.h"
 #include "sequencer/midi/realtime_processors.h"
 #include "sequencer/transport/count_in.h"
+#include "sequencer/transport/transport_audio_hooks.h"
 #include "sequencer/transport/transport_position.h"
 #include "sequencer/transport/transport_tempo.h"
 #include "shell/base/app_state.h"
@@ -160,10 +161,6 @@ void CallTickHookAtBeatEnd() {
 
 void SetTransportFlags(uint32_t bits) { std::atomic_ref<uint32_t>(gTransportFlagWord).fetch_or(bits); }
 uint32_t TransportFlags() { return std::atomic_ref<uint32_t>(gTransportFlagWord).load(); }
-
-// Starts the audio outputs with the clock. Interim: the audio engine's output reset is not
-// reached from here yet, so there is nothing to start.
-OSErr StartAudioOutputs() { return noErr; }
 
 }  // namespace
 

@@ -12,9 +12,12 @@
 #include "sequencer/midi/midi_clock_out.h"
 #include "sequencer/midi/mmc_sender.h"
 #include "sequencer/transport/playback_control.h"
+#include "sequencer/transport/transport_audio_hooks.h"
 #include "sequencer/transport/transport_position.h"
 #include "sequencer/transport/transport_tempo.h"
+#include "shell/base/error_report.h"
 #include "song/conductor/conductor_time.h"
+#include "song/model/audio_engine_hooks.h"
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"
 
@@ -44,9 +47,16 @@ bool IsIdleTaskQueued(IdleTaskProc proc) {
   return false;
 }
 
-// Prepares the audio at the locate point. Interim: the audio engine is not reached from here
-// yet, so there is nothing to prepare (0).
-OSErr PrepareAudioAtLocate() { return noErr; }
+// Prepares the audio engine where playback starts (the locate point when the user plays). A
+// failure is reported here and halts the ticks: the clock does not start.
+OSErr PrepareAudioAtLocate(uint32_t tick) {
+  OSErr err = PrepareAudioForPlay(tick == 0 ? 1 : tick);
+  if (err != noErr) {
+    ReportError(err);
+    HaltSequencerTicks();
+  }
+  return err;
+}
 
 }  // namespace
 
@@ -86,11 +96,7 @@ OSErr StartTransport(uint32_t tick, bool fromUser) {
   SavePlaybackSnapshot(TransportSong(), tick - 1);
   bool audioActive = false;
   if (fromUser) {
-    OSErr err = PrepareAudioAtLocate();
-    if (err != noErr) {
-      HaltSequencerTicks();
-      return err;
-    }
+    if (OSErr err = PrepareAudioAtLocate(tick)) return err;
     audioActive = IsAnyOutputActive();
   }
   // The audio sample clock drives the song only while an audio output runs.
@@ -137,6 +143,7 @@ void LocateForSync(int32_t mode) {
 
 void StopTransport(bool relocate) {
   StopPlayback();
+  StopAudioEngineChannels(0);
   if (IsMachineControlOn()) MmcStop();
   ClearTransportFlagBits(kTransportEndOfSong);
   if (TopIdleTask() == EndOfSongTask) PopIdleTask();
@@ -250,15 +257,15 @@ void EndOfSongTask() {
     StopPlayback();
   }
   if (!IsClockTaskPlaying()) {
+    // The pass ended by itself (the song's end, halted ticks): the audio engine ends with it
+    // and reports what it latched.
+    StopAudioEngineChannels(0);
     gTransportRunning = 0;
     PopIdleTask();
     return;
   }
   if (gEndOfSongDeadline != 0 && TickCount() > gEndOfSongDeadline) HaltSequencerTicks();
 }
-
-// Interim: no audio output device is reached from the transport yet.
-bool IsAnyOutputActive() { return false; }
 
 bool IsCycleOrRecordArmed() {
   if (gCycleMode) return true;

@@ -85,7 +85,6 @@ IdleTaskProc TopIdleTask();
 // the clock has stopped.
 void EndOfSongTask();
 
-bool IsAnyOutputActive();
 bool IsCycleOrRecordArmed();
 bool IsCycleOrStopArmed();
 bool IsSyncMode(uint8_t mode);

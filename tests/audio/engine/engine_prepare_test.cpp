@@ -6,12 +6,19 @@
 #include <vector>
 
 #include "audio/devices/audio_driver.h"
+#include "audio/engine/automation_records.h"
 #include "audio/engine/engine_channels.h"
 #include "audio/engine/engine_play_state.h"
 #include "audio/engine/engine_prepare.h"
 #include "audio/engine/engine_thread.h"
+#include "audio/engine/plugin_bus_binding.h"
+#include "audio/render/channel_render.h"
+#include "plugins/plugin_engine_hooks.h"
+#include "plugins/plugin_hooks.h"
+#include "plugins/plugin_output_buses.h"
 #include "sequencer/clock/transport_clock.h"
 #include "shell/dialogs/dialog_alerts.h"
+#include "song/instruments/plugin_hooks.h"
 
 namespace {
 
@@ -94,6 +101,67 @@ TEST_F(EnginePrepare, OpensTheDevicesThatHaveChannels) {
   EXPECT_EQ(used_.channelList, nullptr);
   EXPECT_EQ(gAudioEnginePlayState, 3);
   EXPECT_EQ(gLog.opens, 1);  // kind 3 opens nothing
+}
+
+// The instrument plug-ins' walk: a channel whose plug-in drives another track's channel
+// through an output bus takes that channel behind it on its device; the engine's list
+// follows the device's new head. Preparing without devices leaves them as they are.
+TEST_F(EnginePrepare, ChannelsThatAPluginBusDrivesFollowThePluginChannel) {
+  const InstrumentPluginHooks saved = gInstrumentPluginHooks;
+  InstallPluginHooks();
+  InstallPluginEngineHooks();
+  for (int32_t kind : {kPrepareNoDevices, 1}) {
+    EngineChannel* driven = AddChannel();
+    EngineChannel* synth = AddChannel();
+    driven->framesPerBlock = 64;
+    driven->frameChannels = 2;
+    ChannelRenderState plugin;
+    synth->renderState = &plugin;
+    PluginBusInfo bus;
+    bus.drivenChannel = driven;
+    ASSERT_EQ(SetPluginOutputBuses(&plugin, &bus, 1), 0);
+    ASSERT_EQ(PrepareEnginePlayback(0, nullptr, nullptr, nullptr, kind), 0);
+    if (kind == kPrepareNoDevices) {
+      EXPECT_EQ(used_.channelList, driven);
+      EXPECT_EQ(driven->currentOutput, nullptr);
+    } else {
+      EXPECT_EQ(used_.channelList, synth);
+      EXPECT_EQ(synth->next, driven);
+      EXPECT_NE(driven->currentOutput, nullptr);
+      EXPECT_EQ(gEngineMainDevice, synth);
+      EXPECT_EQ(gEngineRecordObject.load(), synth);
+    }
+    LinkPluginBusChannels(synth, false);
+    SetPluginOutputBuses(&plugin, nullptr, 0);
+    StopAudioEngine(0);
+  }
+  gInstrumentPluginHooks = saved;
+}
+
+// A bus channel (no song of its own) starts at the levels its automation holds at the start
+// position: the point after the start does not count yet.
+TEST_F(EnginePrepare, ABusChannelStartsAtItsAutomatedLevels) {
+  EngineChannel* bus = AddChannel();
+  bus->song = Handle();
+  bus->busSource = 1;
+  bus->lateCounters[0] = 5;
+  Handle points = Handle();
+  int32_t at = -1;
+  ASSERT_EQ(AddAutomationRecord(&points, &at, 0, 16384, 0, kAutomationVolume), noErr);
+  ASSERT_EQ(AddAutomationRecord(&points, &at, 100, 0, 127, kAutomationPan), noErr);
+  ASSERT_EQ(AddAutomationRecord(&points, &at, 9000, 32768, 0, kAutomationVolume), noErr);
+  bus->automation = points;
+  const int32_t savedLevel = gMasterLevel;
+  gMasterLevel = 4096;  // unity
+  ASSERT_EQ(PrepareEnginePlayback(4800, nullptr, nullptr, nullptr, 1), 0);
+  EXPECT_EQ(bus->volume, 16384);
+  EXPECT_EQ(bus->pan, 127);
+  EXPECT_EQ(bus->gainLeft, 0);
+  EXPECT_EQ(bus->gainRight, 16384);
+  EXPECT_EQ(bus->lateCounters[0], 0u);
+  gMasterLevel = savedLevel;
+  bus->automation = Handle();
+  DisposeHandle(points);
 }
 
 TEST_F(EnginePrepare, ADeviceThatRefusesAChannelLeavesItStopped) {

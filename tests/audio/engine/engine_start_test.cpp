@@ -161,6 +161,40 @@ TEST_F(EngineStart, SideFlagsFollowTheDevice) {
   EXPECT_EQ(gAudioSuspended, 0);  // a stop asked for is no device trouble
 }
 
+// The driver's Stop takes the engine's stop mode: mode 1 (the engine holds its channels)
+// leaves the device as it is; mode 0 stops softly unless audio is suspended, and then the
+// device stops and the suspension is over.
+TEST_F(EngineStart, TheDriverStopFollowsTheModeAndTheSuspension) {
+  struct Case {
+    int32_t mode;
+    uint8_t suspended;
+    int32_t state;
+    bool runs;
+  } cases[] = {{1, 0, kDriverHandOff, true},
+               {1, 1, kDriverHandOff, true},
+               {0, 0, kDriverIdle, true},
+               {0, 1, kDriverNothingStarted, false}};
+  for (const Case& c : cases) {
+    EngineRig rig;
+    rig.AddChannel(1, 16, 16384, 0);
+    ASSERT_EQ(OpenCoreAudioOutput(&rig.driver, device_, 0), 0);
+    ASSERT_EQ(StartCoreAudioOutput(), 0);
+    Play(rig, 4);
+    ASSERT_EQ(gAudioDriverState.load(), kDriverHandOff);
+    gAudioSuspended = c.suspended;
+    if (c.mode == 0 && c.suspended) gCoreAudioIO.outputGuard.test_and_set();  // a callback that never came back
+    EXPECT_EQ(gCoreAudioDriver.Stop(c.mode), 0);
+    EXPECT_EQ(gAudioDriverState.load(), c.state) << c.mode << " " << int(c.suspended);
+    EXPECT_EQ(RunNullDeviceCycles(1) == 1, c.runs) << c.mode << " " << int(c.suspended);
+    EXPECT_EQ(gAudioSuspended, c.mode == 0 ? 0 : c.suspended);
+    EXPECT_FALSE(gCoreAudioIO.outputGuard.test());
+    rig.WaitForMixes(gEngineQueue.cyclesMixed.load());
+    CloseCoreAudioOutput();
+    AudioHardwareFlushNotifications(1000);
+    gAudioSuspended = 0;
+  }
+}
+
 TEST_F(EngineStart, ASharedDeviceStopsAfterItsDelay) {
   EngineRig rig;
   rig.AddChannel(1, 16, 16384, 0);

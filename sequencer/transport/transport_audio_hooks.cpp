@@ -1,0 +1,13 @@
+#include "sequencer/transport/transport_audio_hooks.h"
+
+TransportAudioHooks gTransportAudioHooks = {};
+
+OSErr PrepareAudioForPlay(uint32_t tick) {
+  return gTransportAudioHooks.prepareAudioForPlay ? gTransportAudioHooks.prepareAudioForPlay(tick) : OSErr(noErr);
+}
+
+bool IsAnyOutputActive() { return gTransportAudioHooks.isAnyOutputActive && gTransportAudioHooks.isAnyOutputActive(); }
+
+OSErr StartAudioOutputs() {
+  return gTransportAudioHooks.startAudioOutputs ? gTransportAudioHooks.startAudioOutputs() : OSErr(noErr);
+}

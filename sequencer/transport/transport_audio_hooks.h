@@ -1,0 +1,29 @@
+// What the transport asks of the audio engine when it plays: preparing the engine's channels
+// at the locate point, whether an output device is open and active (then the device's sample
+// clock drives the song position), and starting the outputs with the clock. Stopping the
+// engine goes through the song model's engine hooks (StopAudioEngineChannels). Installed by
+// the audio engine at start-up (InstallAudioHooks); an entry not installed gives the answer
+// of a program without audio: nothing to prepare or start (0), no output active.
+// Main thread only.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/memory/mac_types.h"
+
+struct TransportAudioHooks {
+  // Prepares the engine to play from the tick (1-based); 0 or the engine's error.
+  OSErr (*prepareAudioForPlay)(uint32_t tick);
+  // True when an output device has engine channels and is active.
+  bool (*isAnyOutputActive)();
+  // Starts every active output device that has channels; 0.
+  OSErr (*startAudioOutputs)();
+};
+extern TransportAudioHooks gTransportAudioHooks;
+
+// Not installed: 0.
+OSErr PrepareAudioForPlay(uint32_t tick);
+// Not installed: false.
+bool IsAnyOutputActive();
+// Not installed: 0.
+OSErr StartAudioOutputs();
