@@ -74,6 +74,8 @@ struct TransportClock {
   std::atomic<bool> noteOffsPending{false};  // pendingNoteOffs != null, for readers without the lock
   uint32_t dueCounter = 0;
   Handle playingSong;
+  Handle songList;   // the song-handle slot array (main thread: CacheSongListInClock)
+  Handle firstSong;  // its first slot's song
   double secondsPerTick = 0.0;
   double samplePosition = 0.0;
   std::atomic<uint32_t> lock{0};

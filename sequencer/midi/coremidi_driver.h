@@ -43,6 +43,7 @@ extern MidiDriverState gMidiDriver;
 extern uint16_t gMidiPrefs;
 constexpr uint16_t kMidiPrefManyDestinations = 0x0001;
 constexpr uint16_t kMidiPrefHostTimeStamps = 0x0008;
+constexpr uint16_t kMidiPrefOptionToggled = 0x0020;  // the Options menu's item 15
 
 // Creates the client and its two ports.
 OSStatus MidiSetupClient();

@@ -27,6 +27,11 @@ void SetFrameRate(uint16_t framesPerSecond) {
   c.subframesPerHour = uint32_t(c.subframesPerSecond) * 3600;
 }
 
+void CacheSongList(Handle slots, Handle firstSong) {
+  gTransportClock.songList = slots;
+  gTransportClock.firstSong = firstSong;
+}
+
 void InstallTransportHooks() {
   SongTransportHooks& hooks = gSongTransportHooks;
   hooks.isClockPlayingSong = ClockPlaysSong;
@@ -39,6 +44,7 @@ void InstallTransportHooks() {
   hooks.stopTimerForMode = ShutDownTimerForMode;
   hooks.restartIdleTimer = ReinstallIdleClockIfUsed;
   hooks.trackPlaySettingsChanged = RequestTrackSettingsReload;
+  hooks.cacheSongList = CacheSongList;
 }
 
 void InstallMidiHooks() {

@@ -31,6 +31,8 @@ void FollowTimeCode() {
 
 void SetSyncSource(int16_t code) {
   if (code < kSyncSourceInternal || code > kSyncSourceExternalDevice) code = kSyncSourceInternal;
+  // The document keeps the source chosen, so that a song switch applies it again.
+  WriteU16BE(gSongFileHeader + kFileHeaderSyncSource, uint16_t(code));
   code = ResolveExternalDevice(code);
   if (code == kSyncSourceMachineControl && gClockSyncSource != code) gMmcResetSent = 0;
   gClockSyncSource = code;

@@ -29,7 +29,8 @@ constexpr uint32_t kSyncFlagsExternalTime = 0x200;
 // Stores the code and sets the clock up for it: the audio-clock mode, play bits bit 7, the
 // machine-control byte (with the MMC reset and set-up for source 4 unless the sync mode is 2),
 // the sync-flags bit, and the pre-filter of the sync input. A code outside 0..7 is taken as
-// 0; source 7 falls back to 0 while no external device with a position exists.
+// 0; source 7 falls back to 0 while no external device with a position exists. The code (before
+// that fallback) is kept in the document header, where a song switch takes it from.
 void SetSyncSource(int16_t code);
 int16_t GetSyncSource();
 

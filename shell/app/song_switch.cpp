@@ -1,17 +1,26 @@
 #include "shell/app/song_switch.h"
 
 #include "platform/resources/resource_manager.h"
+#include "sequencer/clock/clock_timer.h"
+#include "sequencer/midi/midi_utilities.h"
+#include "sequencer/transport/playback_control.h"
+#include "sequencer/transport/sync_source.h"
 #include "sequencer/transport/transport_engine.h"
+#include "sequencer/transport/transport_tempo.h"
+#include "platform/memory/byte_order.h"
 #include "shell/app/idle_tasks.h"
 #include "shell/base/app_state.h"
 #include "shell/base/error_report.h"
 #include "shell/base/idle_flag.h"
 #include "shell/base/resource_files.h"
+#include "shell/dialogs/progress_dialog.h"
 #include "shell/drawing/drawing_ports.h"
 #include "shell/menus/alias_lists.h"
 #include "shell/windows/app_windows.h"
 #include "shell/windows/window_sizing.h"
 #include "song/instruments/processor_chain_hooks.h"
+#include "song/documents/document_file.h"
+#include "song/documents/document_hooks.h"
 #include "song/events/play_range.h"
 #include "song/model/song_context.h"
 #include "song/model/song_slots.h"
@@ -51,14 +60,23 @@ void RefreshWindowsAfterSwitch() {
   DrawAllVisibleWindows();
 }
 
+// The engine settings the new song brings: its saved insert racks, the document's sync
+// source, and, while the clock runs on its own, the song's tempo.
+void RefreshEngineAfterSwitch() {
+  InstantiatePendingInsertRacks();
+  ResetNodeList();  // the thru follows the new song's tracks
+  SetSyncSource(int16_t(ReadU16BE(gSongFileHeader + kFileHeaderSyncSource)));
+  LocateToPosition(1);
+  if (GetSyncSource() <= kSyncSourceAudioClock) RefreshTempo();
+}
+
 }  // namespace
 
 void RefreshAfterSongSwitch(int16_t) {
   SelectCurrentSongSlot();
   CacheSongListInClock();
-  ResetNodeList();  // the thru follows the new song's tracks
   RefreshWindowsAfterSwitch();
-  LocateToPosition(1);
+  RefreshEngineAfterSwitch();
 }
 
 void DrawAllVisibleWindows() {
@@ -100,13 +118,31 @@ void UpdateScrapCount() {
 
 namespace {
 
+// The clock's idle timer stops while another program is in front and comes back with the
+// clock's tempo; a clock that plays or follows a source keeps running.
+bool gClockPausedInBackground = false;
+
+void ResumeClockInForeground() {
+  if (!IsProgressDialogUp()) ApplyTempo(GetScaledTempo());
+  if (gClockPausedInBackground && !IsClockTaskActive()) ReinstallIdleClockIfUsed();
+  gClockPausedInBackground = false;
+}
+
+void PauseClockInBackground() {
+  if (!gClockTimerInstalled || GetClockSyncMode() != 1 || IsClockTaskActive()) return;
+  ShutDownClockTimer();
+  gClockPausedInBackground = true;
+}
+
 void ComeToForeground() {
   PostNotificationText(nullptr);
+  ResumeClockInForeground();
   UpdateScrapCount();
   if (CurResFile() != gAppResFile) UseResFile(gAppResFile);
 }
 
 void GoToBackground() {
+  PauseClockInBackground();
   InvalidateAllAliasLists();
   RememberScrap();
 }

@@ -1,5 +1,7 @@
 #include "shell/menus/option_toggles.h"
 
+#include "sequencer/midi/coremidi_driver.h"
+#include "sequencer/transport/transport_tempo.h"
 #include "shell/app/idle_tasks.h"
 #include "shell/drawing/drawing_ports.h"
 #include "shell/windows/app_windows.h"
@@ -22,6 +24,7 @@ namespace {
 
 constexpr uint16_t kViewItem13Bit = 0x100;
 constexpr uint16_t kViewItem8Bit = 0x200;
+constexpr uint8_t kClockOptionToggled = 0x01;
 
 void Redraw(int16_t kind) { RedrawAppWindowOfKind(kind); }
 
@@ -49,7 +52,9 @@ void HandleOptionToggleItem(int16_t item) {
   if (item < 1 || item > kOptionToggleItems) return;
   switch (item) {
     case 1: ToggleBits(1, 1); RedrawListWindows(); break;
-    case 4: case 13: case 18: case 20: case 14: case 15: case 21: ToggleBits(item, 1); break;
+    case 4: case 13: case 18: case 20: case 21: ToggleBits(item, 1); break;
+    case 14: gClockOptionByte ^= kClockOptionToggled; break;
+    case 15: gMidiPrefs ^= kMidiPrefOptionToggled; break;
     case 10: ToggleRealtimeProcessing(); break;
     case 5: ToggleBits(5, 1); gOptionCopyByte = gOptionBytes[5]; break;
     case 7: ToggleBits(7, 0x80); break;

@@ -2,7 +2,9 @@
 
 #include "platform/memory/memory.h"
 #include "shell/base/memory_reserve.h"
+#include "song/model/song_context.h"
 #include "song/model/songs.h"
+#include "song/model/transport_hooks.h"
 
 OSErr SetSongSlotCount(int32_t n) {
   if (n < 1) n = 1;
@@ -20,5 +22,7 @@ OSErr SetSongSlotCount(int32_t n) {
   return noErr;
 }
 
-// Interim: the clock task does not exist yet, so there is nothing to cache.
-void CacheSongListInClock() {}
+void CacheSongListInClock() {
+  Handle first = gSongHandles && gSongCount > 0 ? GetSongHandleAt(0) : Handle();
+  CacheSongListInTransport(gSongHandles, first);
+}

@@ -47,3 +47,7 @@ void RestartIdleClockTimer() {
 void NoteTrackPlaySettingsChanged(Handle song, int32_t index) {
   if (Hooks().trackPlaySettingsChanged) Hooks().trackPlaySettingsChanged(song, index);
 }
+
+void CacheSongListInTransport(Handle slots, Handle firstSong) {
+  if (Hooks().cacheSongList) Hooks().cacheSongList(slots, firstSong);
+}

@@ -39,6 +39,8 @@ struct SongTransportHooks {
   // A play setting (transpose, velocity offset, grid, pattern mode) of TrackEntry index of
   // song changed: a clock that plays the song takes it at its next tick. Main thread.
   void (*trackPlaySettingsChanged)(Handle song, int32_t index);
+  // Hands the clock the song-handle slot array and its first song. Main thread.
+  void (*cacheSongList)(Handle slots, Handle firstSong);
 };
 extern SongTransportHooks gSongTransportHooks;
 
@@ -63,3 +65,4 @@ void SetClockFrameRate(uint16_t framesPerSecond);
 void StopClockTimerForMode(int32_t mode);
 void RestartIdleClockTimer();
 void NoteTrackPlaySettingsChanged(Handle song, int32_t index);
+void CacheSongListInTransport(Handle slots, Handle firstSong);
