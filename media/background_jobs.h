@@ -8,3 +8,7 @@
 extern int32_t gOverviewThreadCount;
 // Non-zero while video capture runs (the idle timer then runs at its fastest).
 extern uint32_t gSequenceGrabber;
+
+// Waits for the background waveform-overview jobs to end. Interim: the overview jobs are not
+// built, so none runs and nothing is waited for.
+void WaitForOverviewThread();

@@ -1,5 +1,7 @@
 #include "shell/app/song_switch.h"
 
+#include "editing/record_tracks.h"
+#include "editors/editor_song_switch.h"
 #include "platform/resources/resource_manager.h"
 #include "sequencer/clock/clock_timer.h"
 #include "sequencer/midi/midi_utilities.h"
@@ -60,23 +62,36 @@ void RefreshWindowsAfterSwitch() {
   DrawAllVisibleWindows();
 }
 
+constexpr OSErr kNoRecordInputErr = 57;
+
+// The armed tracks of the new song; mode 1 makes its record track the record track again.
+void RefreshRecordTracks(int16_t mode) {
+  UpdateRecordTracks();
+  if (mode != 1 || !gCurrentSong) return;
+  OSErr err = SetRecordTrack(int8_t(gCurrentSong[kSongRecordTrack]));
+  if (err != noErr && err != kNoRecordInputErr) ReportErrorWithSetupFlag(err);
+}
+
 // The engine settings the new song brings: its saved insert racks, the document's sync
 // source, and, while the clock runs on its own, the song's tempo.
-void RefreshEngineAfterSwitch() {
+void RefreshEngineAfterSwitch(int16_t mode) {
   InstantiatePendingInsertRacks();
   ResetNodeList();  // the thru follows the new song's tracks
+  RefreshRecordTracks(mode);
+  RecheckTrackModes();
   SetSyncSource(int16_t(ReadU16BE(gSongFileHeader + kFileHeaderSyncSource)));
   LocateToPosition(1);
+  ResetLaneDragState();
   if (GetSyncSource() <= kSyncSourceAudioClock) RefreshTempo();
 }
 
 }  // namespace
 
-void RefreshAfterSongSwitch(int16_t) {
+void RefreshAfterSongSwitch(int16_t mode) {
   SelectCurrentSongSlot();
   CacheSongListInClock();
   RefreshWindowsAfterSwitch();
-  RefreshEngineAfterSwitch();
+  RefreshEngineAfterSwitch(mode);
 }
 
 void DrawAllVisibleWindows() {

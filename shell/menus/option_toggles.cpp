@@ -1,5 +1,6 @@
 #include "shell/menus/option_toggles.h"
 
+#include "media/background_jobs.h"
 #include "sequencer/midi/coremidi_driver.h"
 #include "sequencer/transport/transport_tempo.h"
 #include "shell/app/idle_tasks.h"
@@ -46,13 +47,20 @@ void ToggleRealtimeProcessing() {
   RedrawAppWindowOfKind(kInfoPanelWindowKind);
 }
 
+// Waveform overviews off: the jobs still running finish first.
+void ToggleOverviews() {
+  ToggleBits(21, 1);
+  if (!(gOptionBytes[21] & 1)) WaitForOverviewThread();
+}
+
 }  // namespace
 
 void HandleOptionToggleItem(int16_t item) {
   if (item < 1 || item > kOptionToggleItems) return;
   switch (item) {
     case 1: ToggleBits(1, 1); RedrawListWindows(); break;
-    case 4: case 13: case 18: case 20: case 21: ToggleBits(item, 1); break;
+    case 4: case 13: case 18: case 20: ToggleBits(item, 1); break;
+    case 21: ToggleOverviews(); break;
     case 14: gClockOptionByte ^= kClockOptionToggled; break;
     case 15: gMidiPrefs ^= kMidiPrefOptionToggled; break;
     case 10: ToggleRealtimeProcessing(); break;

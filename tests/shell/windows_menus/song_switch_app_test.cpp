@@ -18,6 +18,7 @@
 #include "song/documents/document_file.h"
 #include "song/model/song_context.h"
 #include "song/model/songs.h"
+#include "song/model/utility_track_access.h"
 #include "song/prefs/dialog_settings_hooks.h"
 #include "song/prefs/startup_settings.h"
 #include "tests/shell/app/app_fixture.h"
@@ -120,6 +121,33 @@ TEST_F(SongSwitch, TheReturnToTheForegroundReappliesTheTempoAndTheIdleTimer) {
   EXPECT_NE(nullptr, gTransportClock.installedProc.load());
   EXPECT_FALSE(IsAppInBackground());
   gTransportClock.tempoScale = 2048;
+}
+
+TEST_F(SongSwitch, TheSwitchCountsTheArmedTracksAndKeepsAStillArmedRecordTrack) {
+  struct Case {
+    uint8_t armed;     // bit i: track index i armed
+    int8_t previous;   // record track number before the switch
+    uint8_t count;
+    int8_t record;
+  };
+  // Track index i carries number 10 + 2i, so numbers and indexes differ.
+  const Case cases[] = {{0b0110, 14, 2, 14}, {0b0110, 10, 2, 12}, {0b0000, 16, 0, -1},
+                        {0b1001, -1, 2, 10}, {0b1000, 16, 1, 16}};
+  SwitchTo(1, 1100);
+  ASSERT_EQ(noErr, CreateSongTracks(4, 1));
+  for (const Case& c : cases) {
+    for (int32_t i = 0; i < 4; ++i) {
+      SetCurrentTrackIndex(i);
+      gCurrentTrack[kTrackNumber] = uint8_t(10 + 2 * i);
+      if (c.armed & (1 << i)) gCurrentTrack[kTrackModeFlags] |= kTrackModeArmed;
+      else gCurrentTrack[kTrackModeFlags] &= uint8_t(~kTrackModeArmed);
+    }
+    gCurrentSong[kSongRecordTrack] = uint8_t(c.previous);
+    gCurrentSong[kSongArmedCount] = 7;
+    RefreshAfterSongSwitch(1);
+    EXPECT_EQ(c.count, gCurrentSong[kSongArmedCount]) << int(c.armed);
+    EXPECT_EQ(c.record, int8_t(gCurrentSong[kSongRecordTrack])) << int(c.armed);
+  }
 }
 
 uint32_t ClockOptionBit() { return gClockOptionByte & 1; }
