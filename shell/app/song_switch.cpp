@@ -4,6 +4,7 @@
 #include "editors/editor_song_switch.h"
 #include "platform/resources/resource_manager.h"
 #include "sequencer/clock/clock_timer.h"
+#include "sequencer/clock/sequencer_clock.h"
 #include "sequencer/midi/midi_utilities.h"
 #include "sequencer/transport/playback_control.h"
 #include "sequencer/transport/sync_source.h"
@@ -73,7 +74,7 @@ void RefreshRecordTracks(int16_t mode) {
 }
 
 // The engine settings the new song brings: its saved insert racks, the document's sync
-// source, and, while the clock runs on its own, the song's tempo.
+// source, and, while the clock runs on its own and plays nothing, the song's tempo.
 void RefreshEngineAfterSwitch(int16_t mode) {
   InstantiatePendingInsertRacks();
   ResetNodeList();  // the thru follows the new song's tracks
@@ -82,7 +83,7 @@ void RefreshEngineAfterSwitch(int16_t mode) {
   SetSyncSource(int16_t(ReadU16BE(gSongFileHeader + kFileHeaderSyncSource)));
   LocateToPosition(1);
   ResetLaneDragState();
-  if (GetSyncSource() <= kSyncSourceAudioClock) RefreshTempo();
+  if (GetSyncSource() <= kSyncSourceAudioClock && !IsClockTaskPlaying()) RefreshTempo();
 }
 
 }  // namespace
