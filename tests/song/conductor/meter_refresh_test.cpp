@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "conductor_fixture.h"
+#include "sequencer/transport/transport_position.h"
 #include "shell/dialogs/drawn_popups.h"
 #include "song/conductor/conductor_refresh_hooks.h"
 #include "song/dialogs/meter_popup.h"
@@ -88,6 +89,34 @@ TEST_F(MeterRefreshTest, TheProgramInstallsTheTransportAndEngineEntries) {
   EXPECT_NE(nullptr, gConductorRefreshHooks.prepareEnginePlayback);
   EXPECT_NE(nullptr, gConductorRefreshHooks.resetSectionChase);
   EXPECT_NE(nullptr, gConductorRefreshHooks.refreshAfterResolutionChange);
+}
+
+TEST_F(MeterRefreshTest, OnlyAChasedSectionOnSyncSourceSixStartsOverAfterRetiming) {
+  gConductorRefreshHooks = saved_;  // the program's own entries
+  struct Case {
+    int32_t full;
+    uint8_t sectionMode;
+    int16_t source;
+    uint8_t chase;
+    bool reset;
+  };
+  const Case cases[] = {{1, 1, 6, 1, true}, {0, 1, 6, 1, false}, {1, 0, 6, 1, false},
+                        {1, 1, 5, 1, false}, {1, 1, 6, 0, false}};
+  int16_t keptSource = gClockSyncSource;
+  uint8_t keptChase = gClockChaseFlag;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "full " << c.full << " section " << int(c.sectionMode) << " source "
+                                    << c.source << " chase " << int(c.chase));
+    gTransportFlagWord = 0;
+    gSectionMode = c.sectionMode;
+    gClockSyncSource = c.source;
+    gClockChaseFlag = c.chase;
+    RefreshMarkers(c.full);
+    EXPECT_EQ(c.reset, (gTransportFlagWord & kTransportFlagSectionReset) != 0);
+  }
+  gClockSyncSource = keptSource;
+  gClockChaseFlag = keptChase;
+  gTransportFlagWord = 0;
 }
 
 TEST_F(MeterRefreshTest, TheMeterPopupListsTheTableAndMarksTheMeterInForce) {
