@@ -1,7 +1,9 @@
 #include "editors/editor_hooks.h"
 
 #include "editors/scale_time.h"
+#include "song/conductor/conductor_refresh_hooks.h"
 #include "song/model/editor_hooks.h"
+#include "song/model/window_redraw.h"
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"
 
@@ -22,6 +24,13 @@ void MarkRowsForRedraw() {}
 // Interim: no track window exists yet.
 void InvalidateTrackRow() {}
 
+// Interim: the panes are laid out again and the editor redrawn; no editor keeps ticks of its
+// own yet.
+void RefreshViewsAfterResolutionChange() {
+  MarkEditorPanesDirty();
+  InvalidateEditorAndLanes();
+}
+
 // Interim: no drum view exists yet.
 bool IsTrackInDrumView() { return false; }
 
@@ -34,4 +43,5 @@ void InstallEditorHooks() {
   gSongEditorHooks.invalidateCurrentTrackRow = InvalidateTrackRow;
   gSongEditorHooks.isCurrentTrackInDrumView = IsTrackInDrumView;
   gSongEditorHooks.rescaleCurrentTrackEventTimes = ScaleCurrentTrackToResolution;
+  gConductorRefreshHooks.refreshAfterResolutionChange = RefreshViewsAfterResolutionChange;
 }

@@ -20,3 +20,11 @@ void FormatDropFrame(uint32_t subframes, TimeCodeFields* out);
 void FormatNonDrop(uint32_t subframes, TimeCodeFields* out);
 // The drop-frame formatter for frame-rate code 2, else the plain one.
 void FormatTimeCode(uint32_t subframes, TimeCodeFields* out);
+
+// The song's start offset in subframes: displayed times count from it.
+extern uint32_t gSongStartOffset;
+// Subframes of time-code fields at the current frame rate (drop-frame for code 2); the
+// inverse of FormatTimeCode.
+uint32_t TimecodeToSubframes(const TimeCodeFields& fields);
+// FormatTimeCode of time + gSongStartOffset.
+void FormatTimeFromStart(uint32_t time, TimeCodeFields* out);

@@ -9,8 +9,12 @@
 #include "sequencer/midi/realtime_processors.h"
 #include "sequencer/transport/sync_source.h"
 #include "sequencer/transport/transport_position.h"
+#include "sequencer/transport/transport_tempo.h"
+#include "song/conductor/conductor_refresh_hooks.h"
 #include "song/documents/document_hooks.h"
+#include "song/documents/playback_reset.h"
 #include "song/instruments/midi_hooks.h"
+#include "song/model/songs.h"
 #include "song/model/transport_hooks.h"
 
 namespace {
@@ -47,6 +51,13 @@ void InstallTransportHooks() {
   hooks.cacheSongList = CacheSongList;
 }
 
+constexpr int16_t kChasedSyncSource = 6;
+
+// A section played against sync source 6 with chase on starts again from the new times.
+void ResetSectionChaseOnRetime() {
+  if (gSectionMode && GetSyncSource() == kChasedSyncSource && gClockChaseFlag) ResetPlaybackState(0);
+}
+
 void InstallMidiHooks() {
   InstrumentMidiHooks& hooks = gInstrumentMidiHooks;
   hooks.sendToThruPorts = SendRecordToThruPorts;
@@ -61,4 +72,5 @@ void InstallSequencerHooks() {
   InstallTransportHooks();
   InstallMidiHooks();
   gDocumentHooks.applyDocumentHeaderSettings = ApplyDocumentSyncSettings;
+  gConductorRefreshHooks.resetSectionChase = ResetSectionChaseOnRetime;
 }

@@ -6,6 +6,7 @@
 #include "shell/base/error_report.h"
 #include "shell/base/memory_reserve.h"
 #include "song/conductor/conductor_map.h"
+#include "song/conductor/conductor_refresh_hooks.h"
 #include "song/conductor/conductor_time.h"
 #include "song/conductor/marker_window_hooks.h"
 #include "song/events/time_selection.h"
@@ -398,7 +399,9 @@ void RefreshMarkers(int32_t full) {
     }
   }
   InvalidateSongListWindow();
-  (void)full;
+  if (full) RefreshWaveformOverviews();
+  PrepareEnginePlaybackAfterRetime(full);
+  if (full && gSectionMode) ResetSectionChase();
 }
 
 void RedrawMarkerViews() {

@@ -6,6 +6,7 @@
 #include "song/conductor/conductor_edits.h"
 #include "song/conductor/conductor_lock_state.h"
 #include "song/conductor/conductor_map.h"
+#include "song/conductor/conductor_refresh_hooks.h"
 #include "song/conductor/markers.h"
 #include "song/conductor/tempo_scaling.h"
 #include "song/conductor/tempo_tables.h"
@@ -18,6 +19,8 @@
 #include "song/model/song_layout.h"
 #include "song/model/track_length.h"
 #include "song/model/window_redraw.h"
+#include "song/undo/undo_ring.h"
+#include "song/undo/undo_steps.h"
 
 int32_t gTicksPerQuarter = kDefaultTicksPerQuarter;
 int32_t gResolutionBeforeChange = kDefaultTicksPerQuarter;
@@ -123,10 +126,12 @@ void ChangeResolutionTo(int32_t newResolution) {
   gDocumentResolution = uint16_t(newResolution);
   ApplyTimebase();
   RescaleAllSongs();
+  RefreshAfterResolutionChange();
   RescaleDocumentPosition(&gDocumentRememberedPositions[0]);
   RedrawAll(0);
   RefreshMarkers(1);
   RescaleProgramPositions();
+  StoreTimeSelectionInSong(gCurrentSong, gTimeSelection);
 }
 
 void ChangeResolution() { ChangeResolutionTo(gDocumentResolution); }
@@ -137,6 +142,7 @@ void AdaptSongFileResolution(bool* changed) {
   *changed = true;
   gResolutionBeforeChange = fileResolution;
   RescaleAllSongs();
+  RefreshAfterResolutionChange();
   RedrawAll(0);
   RefreshMarkers(1);
   RescaleDocumentPosition(&gDocumentRememberedPositions[0]);
@@ -189,12 +195,16 @@ void ApplyMeterChange(int32_t endTick) {
   RebuildEventIndexes();
   UpdateSongEnd();
   RedrawAll(1);
+  RefreshToolWindows();
+  RunTrackMeterProcedure();
 }
 
-void ApplyMeterTableEntry(int32_t entry) {
-  if (entry < 0 || entry >= kMeterTableCount || !gCurrentSong) return;
-  gConductorRange[0] = int32_t(gTimeSelection.start.tick);
-  gConductorRange[1] = int32_t(gTimeSelection.end.tick);
+namespace {
+
+constexpr int32_t kMeterChangeUndoKind = 10;
+
+int32_t WriteMeterTableEntry(void* context) {
+  int32_t entry = *static_cast<int32_t*>(context);
   ConductorLockState lock;
   SaveConductorLockState(&lock);
   DeleteMeterChangesInRange();
@@ -202,5 +212,24 @@ void ApplyMeterTableEntry(int32_t entry) {
   StoreMeterAt(gConductorRange[0]);
   SnapMeterChangesToBars();
   RestoreConductorLockState(&lock);
+  SetCurrentUndoKind(kMeterChangeUndoKind);
+  return 0;
+}
+
+}  // namespace
+
+void ApplyMeterTableEntry(int32_t entry) {
+  if (entry < 0 || entry >= kMeterTableCount || !gCurrentSong) return;
+  gConductorRange[0] = int32_t(gTimeSelection.start.tick);
+  gConductorRange[1] = int32_t(gTimeSelection.end.tick);
+  if (!RunUndoableEdit(WriteMeterTableEntry, &entry)) return;
   ApplyMeterChange(gConductorRange[1]);
+}
+
+int32_t FindMeterTableEntry(int32_t beatsPerBar, int32_t ticksPerBeat) {
+  for (int32_t i = 0; i < kMeterTableCount; ++i) {
+    int32_t denominator = gMeterTable[i] & 0x0F;
+    if ((gMeterTable[i] >> 4) == beatsPerBar && gWholeNoteTicks / denominator == ticksPerBeat) return i;
+  }
+  return -1;
 }

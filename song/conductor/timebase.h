@@ -34,8 +34,9 @@ void ApplyTimebase();
 void EnsureMeterDefaults();
 
 // Changes the program's resolution to newResolution (nothing when it is already in force):
-// every open song and child sequence is rescaled, then the time selection, the transport's
-// play range and the current song's markers follow.
+// every open song and child sequence (with its locate positions) is rescaled, the edit views
+// refreshed, then the markers, the time selection and the transport's play range follow, and
+// the selection is stored in the song.
 void ChangeResolutionTo(int32_t newResolution);
 // ChangeResolutionTo the document's resolution.
 void ChangeResolution();
@@ -62,8 +63,12 @@ int32_t SetTimeSignature(int32_t numerator, int32_t denominator);
 // The conductor range's end is at or behind the song's end tick.
 bool IsRangeEndAtSongEnd();
 // After a meter change: the song is marked modified, its conductor end tick and song end
-// updated, and the views redrawn.
+// updated, every view redrawn with the track window, the tool windows refreshed and the
+// per-track meter procedure run over the tracks.
 void ApplyMeterChange(int32_t endTick);
-// The meter pop-up's choice (0..8): over the time selection, meter changes deleted, the
-// entry's meter stored at the selection start and snapped to bars.
+// The meter pop-up's choice (0..8), as one undo step: over the time selection, meter changes
+// deleted, the entry's meter stored at the selection start and snapped to bars; then
+// ApplyMeterChange (selection end).
 void ApplyMeterTableEntry(int32_t entry);
+// The meter table's entry of a meter (-1 when it has none).
+int32_t FindMeterTableEntry(int32_t beatsPerBar, int32_t ticksPerBeat);

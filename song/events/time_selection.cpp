@@ -71,6 +71,14 @@ void SetTimeSelectionRange(const TimePosition& start, const TimePosition& end) {
 
 void CommitTimeSelection() { SetTimeSelectionRange(gTimeSelection.start, gTimeSelection.end); }
 
+void StoreTimeSelectionInSong(uint8_t* song, const TimeSelection& selection) {
+  if (!song) return;
+  bool samples = (song[kSongOptions] & kSongOptionTimeInSamples) != 0;
+  WriteU32BE(song + kSongSelectionSampleStart,
+             samples ? uint32_t(selection.start.sample) : selection.start.tick);
+  WriteU32BE(song + kSongSelectionSampleEnd, samples ? uint32_t(selection.end.sample) : selection.end.tick);
+}
+
 void SelectWholeSong(int32_t flag) {
   if (!gCurrentSong) return;
   int16_t kind = GetFrontWindowKind();

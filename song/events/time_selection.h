@@ -27,5 +27,8 @@ void SetTimeRangeFromSamples(uint64_t startSample, uint64_t endSample, float rat
 void SetTimeSelectionRange(const TimePosition& start, const TimePosition& end);
 void CommitTimeSelection();
 void SelectWholeSong(int32_t flag);
+// Stores selection in the header of song (a song block): its ticks, or its samples when the
+// song counts time in samples.
+void StoreTimeSelectionInSong(uint8_t* song, const TimeSelection& selection);
 // truncate(selection start + (tick - selection start) x factor), limited to the i32 range.
 int32_t ScaleTickFromSelectionStart(int32_t tick, double factor);

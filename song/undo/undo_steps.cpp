@@ -125,10 +125,7 @@ int32_t RunUndoableEditWithTimeSelection(UndoableEdit edit, int32_t keepExtra, v
   if (ran && edit && record && record->songCopy) {
     uint8_t* copy = reinterpret_cast<uint8_t*>(HandleData(record->songCopy));
     std::memcpy(copy + kSongTrackSelection, gTrackSelection, kTrackSelectionSize);
-    bool samples = (copy[kSongOptions] & kSongOptionTimeInSamples) != 0;
-    WriteU32BE(copy + kSongSelectionSampleStart,
-               samples ? uint32_t(kept.start.sample) : kept.start.tick);
-    WriteU32BE(copy + kSongSelectionSampleEnd, samples ? uint32_t(kept.end.sample) : kept.end.tick);
+    StoreTimeSelectionInSong(copy, kept);
   }
   gTimeSelection = kept;
   return ran;

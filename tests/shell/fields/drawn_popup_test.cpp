@@ -15,6 +15,15 @@
 #include "shell/menus/menu_bar.h"
 #include "shell/menus/menu_items.h"
 #include "shell/windows/menu_building.h"
+#include "song/conductor/conductor_map.h"
+#include "song/conductor/timebase.h"
+#include "song/dialogs/meter_popup.h"
+#include "song/events/time_selection.h"
+#include "song/model/song_context.h"
+#include "song/model/song_database.h"
+#include "song/model/song_layout.h"
+#include "song/undo/undo_exchange.h"
+#include "song/undo/undo_ring.h"
 #include "tests/shell/fields/fields_fixture.h"
 
 namespace fields_test {
@@ -270,6 +279,54 @@ TEST_F(DrawnPopUpTest, GlyphGridsReturnTheValueOrToggleItsBit) {
   RunScript({Move(target), Up(target)});
   ASSERT_TRUE(PopUpMenuWithRect(&result, 0, false, 4));
   EXPECT_EQ(result, 4u);
+}
+
+}  // namespace
+}  // namespace fields_test
+
+namespace fields_test {
+namespace {
+
+// The meter pop-up over a song of ten 4/4 bars at 480 ticks per quarter: 4/4 lies under the
+// point, and the release two rows lower chooses 6/8 for the selection, as one undo step.
+class MeterPopUpTest : public FieldsTest {
+ protected:
+  void SetUp() override {
+    FieldsTest::SetUp();
+    gResolutionBeforeChange = gTicksPerQuarter = 480;
+    gConductorState = ConductorState();
+    gConductorState.ticksPerBeat = 0;
+    gConductorState.tempo = 1200;
+    ApplyTimebase();
+    ResetSongDatabase();
+    WriteU32BE(gCurrentSong + kSongEndTick, 19201);
+    ASSERT_EQ(noErr, AllocateUndoRing(kDefaultUndoLevels));
+  }
+  void TearDown() override {
+    DisposeUndoRing();
+    FieldsTest::TearDown();
+  }
+};
+
+TEST_F(MeterPopUpTest, AChosenMeterIsWrittenOverTheSelection) {
+  gTimeSelection.start.tick = 1 + 2 * 1920;
+  gTimeSelection.end.tick = 1 + 4 * 1920;
+  Point at = At(300, 400);
+  BuildMeterPopup();
+  int lh = gPopUp.lineHeight;
+  Point release = At(at.v + 2 * lh + lh / 2, at.h + 5);
+  PressAt(at);
+  RunScript({Move(release), Up(release)});
+  EXPECT_EQ(6, RunMeterPopup(at.h, at.v));
+  uint8_t* map = GetConductorMap();
+  ASSERT_EQ(kConductorMeter, ConductorKind(map));
+  ConductorRecordView meter(map);
+  EXPECT_EQ(3841, meter.Tick());
+  EXPECT_EQ(6, meter.BeatsPerBar());
+  EXPECT_EQ(240, meter.TicksPerBeat());
+  EXPECT_TRUE(CanUndo());
+  EXPECT_EQ(noErr, UndoLastEdit());
+  EXPECT_EQ(kConductorEnd, ConductorKind(GetConductorMap()));
 }
 
 }  // namespace
