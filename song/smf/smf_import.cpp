@@ -22,6 +22,8 @@
 #include "song/events/event_index.h"
 #include "song/events/event_list_merge.h"
 #include "song/events/time_selection.h"
+#include "song/instruments/instrument_record.h"
+#include "song/instruments/plugin_hooks.h"
 #include "song/model/song_context.h"
 #include "song/model/song_slots.h"
 #include "song/model/songs.h"
@@ -470,6 +472,19 @@ void ApplySmfStartOffset() {
   gSongStartOffset = TimecodeToSubframes(tc);
 }
 
+// The output of the tracks the import makes, when the default is unset or an audio driver:
+// the song's first plug-in device, or the built-in synth without one.
+void ChooseSmfTrackOutput() {
+  NewSongDefaults& d = gNewSongDefaults;
+  if (d.trackType != kDefaultOutputUnset && !HasAudioDriverEntry(d.trackType)) return;
+  if (CountSongPluginDevices() > 0) {
+    d.trackType = kDeviceKindPlugin;
+    d.trackMidiOutput = GetSongPluginDeviceId(0);
+  } else {
+    d.trackType = kDefaultOutputSynth;
+  }
+}
+
 }  // namespace
 
 OSErr ParseStandardMidiFile(ConstStr255Param fileName, uint32_t mergeTick, int32_t undoKind,
@@ -485,13 +500,12 @@ OSErr ParseStandardMidiFile(ConstStr255Param fileName, uint32_t mergeTick, int32
   if (err != noErr) return err;
   ImportPlan plan;
   PlanImport(header, &plan);
-  uint8_t savedOutput = gNewSongDefaults.trackType;
-  if (savedOutput == kDefaultOutputUnset || HasAudioDriverEntry(savedOutput))
-    gNewSongDefaults.trackType = kDefaultOutputSynth;
+  NewSongDefaults savedDefaults = gNewSongDefaults;
+  ChooseSmfTrackOutput();
   err = mergeTick == 0 ? ImportIntoNewSong(plan, fileName)
                        : ImportIntoCurrentSong(plan, mergeTick, undoKind, fileName);
   DisposeHandleAndClear(&gSmfChunk);
-  gNewSongDefaults.trackType = savedOutput;
+  gNewSongDefaults = savedDefaults;
   if (err == noErr) {
     ApplySmfStartOffset();
     SetSongModified();

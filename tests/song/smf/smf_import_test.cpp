@@ -8,7 +8,10 @@
 #include "song/conductor/song_start_offset.h"
 #include "song/conductor/tempo_tables.h"
 #include "song/documents/document_file.h"
+#include "song/instruments/instrument_record.h"
+#include "song/instruments/plugin_hooks.h"
 #include "song/model/redraw_hooks.h"
+#include "song/prefs/new_song_defaults.h"
 #include "song/prefs/window_layout.h"
 #include "song/smf/smf_import_state.h"
 #include "song/smf/smf_meta_events.h"
@@ -354,6 +357,34 @@ TEST_F(SmfImportTest, ANewSongBringsTheMainWindowToTheFront) {
   EXPECT_EQ(kSmfMissingTrackErr, Import(Header(0, 1, 480)));
   EXPECT_EQ(1u, gFrontRequests.size());
   gRedrawHooks = saved;
+}
+
+// Tracks of an import whose default output is unset or an audio driver play the song's first
+// plug-in device when it has one, else the built-in synth; a chosen MIDI output is kept. The
+// defaults are the same afterwards.
+TEST_F(SmfImportTest, ImportedTracksPlayThePluginDeviceOrTheSynth) {
+  InstrumentPluginHooks saved = gInstrumentPluginHooks;
+  struct Case {
+    int32_t devices;
+    uint8_t defaultKind, kind, port;
+  } cases[] = {{2, 127, kDeviceKindPlugin, 7}, {0, 127, 5, 3}, {2, 18, 18, 3}, {0, 18, 18, 3}};
+  Bytes file = File({Header(0, 1, 480), Track({{0, {0xC0, 9}}, {0, EndOfTrack()}})});
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.devices * 1000 + c.defaultKind);
+    static int32_t devices;
+    devices = c.devices;
+    gInstrumentPluginHooks.countSongTrackDevices = [] { return devices; };
+    gInstrumentPluginHooks.songTrackDeviceId = [](int32_t n) { return uint8_t(n < devices ? 7 + n : 0); };
+    gNewSongDefaults.trackType = c.defaultKind;
+    gNewSongDefaults.trackMidiOutput = 3;
+    ASSERT_EQ(noErr, Import(file));
+    EXPECT_EQ(c.kind, GetTrackEntryAt(0)[kTrackType]);
+    EXPECT_EQ(c.port, GetTrackEntryAt(0)[kTrackMidiOutput]);
+    EXPECT_EQ(c.defaultKind, gNewSongDefaults.trackType);
+    EXPECT_EQ(3, gNewSongDefaults.trackMidiOutput);
+  }
+  gInstrumentPluginHooks = saved;
+  gNewSongDefaults = NewSongDefaults();
 }
 
 TEST_F(SmfImportTest, AbsurdConductorEventsAreClampedOrIgnored) {
