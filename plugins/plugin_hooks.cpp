@@ -2,6 +2,7 @@
 
 #include "audio/engine/engine_run_state.h"
 #include "platform/memory/memory.h"
+#include "plugins/plugin_idle.h"
 #include "plugins/plugin_instances.h"
 #include "song/instruments/plugin_hooks.h"
 
@@ -54,4 +55,6 @@ void InstallPluginHooks() {
   h.refreshRackPlugins = RefreshChainPlugins;
   h.registerPluginPatchNames = RegisterChainPatchNames;
   h.releaseInsertChain = ReleaseChainInstances;
+  h.countSongTrackDevices = [] { return CountSongTrackDevices(0); };
+  h.songTrackDeviceId = GetSongTrackDeviceId;
 }

@@ -6,3 +6,4 @@ void PluginWindowsIdle() {}
 void ReWireIdle() {}
 void UpdatePluginMenus() {}
 int32_t CountSongTrackDevices(int32_t) { return 0; }
+uint8_t GetSongTrackDeviceId(int32_t) { return 0; }

@@ -10,3 +10,5 @@ void ReWireIdle();
 void UpdatePluginMenus();
 // The number of song-track plug-in devices of the current song.
 int32_t CountSongTrackDevices(int32_t kind);
+// The device id of the n-th (from 0) song-track device of the current song; 0 beyond the count.
+uint8_t GetSongTrackDeviceId(int32_t n);

@@ -55,17 +55,14 @@ void FormatTimeCode(uint32_t subframes, TimeCodeFields* out) {
   else FormatNonDrop(subframes, out);
 }
 
-uint32_t gSongStartOffset = 0;
-
 uint32_t TimecodeToSubframes(const TimeCodeFields& f) {
-  static const uint64_t kFramesPerSecond[4] = {24, 25, 30, 30};
-  uint64_t fps = kFramesPerSecond[gSmpteRateCode > 3 ? 3 : gSmpteRateCode];
-  uint64_t minutes = uint64_t(f.hours) * 60 + f.minutes;
-  uint64_t frames = (minutes * 60 + f.seconds) * fps + f.frames;
-  // Drop-frame: frames 0 and 1 of every minute not a multiple of 10 are not counted.
-  if (gSmpteRateCode == 2) frames -= 2 * (minutes - minutes / 10);
-  uint64_t t = frames * 80 + f.subframes;
-  return t > UINT32_MAX ? UINT32_MAX : uint32_t(t);
+  TimeCodeRecord record;
+  record.hours = f.hours;
+  record.minutes = f.minutes;
+  record.seconds = f.seconds;
+  record.frames = f.frames;
+  record.subframes = f.subframes;
+  return TimecodeToSubframes(record);
 }
 
 void FormatTimeFromStart(uint32_t time, TimeCodeFields* out) {

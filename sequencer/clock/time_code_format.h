@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "song/conductor/song_start_offset.h"  // gSongStartOffset
+
 struct TimeCodeFields {
   uint8_t hours = 0, minutes = 0, seconds = 0, frames = 0, subframes = 0;
 };
@@ -21,8 +23,6 @@ void FormatNonDrop(uint32_t subframes, TimeCodeFields* out);
 // The drop-frame formatter for frame-rate code 2, else the plain one.
 void FormatTimeCode(uint32_t subframes, TimeCodeFields* out);
 
-// The song's start offset in subframes: displayed times count from it.
-extern uint32_t gSongStartOffset;
 // Subframes of time-code fields at the current frame rate (drop-frame for code 2); the
 // inverse of FormatTimeCode.
 uint32_t TimecodeToSubframes(const TimeCodeFields& fields);

@@ -75,6 +75,27 @@ void GetEndpointDisplayName(MIDIEndpointRef endpoint, uint8_t* buffer, int32_t s
   std::memcpy(buffer + 1, text.data(), n);
 }
 
+void GetEndpointNameByUniqueID(uint32_t uniqueId, uint8_t* buffer, int32_t size) {
+  if (!buffer || size <= 0) return;
+  buffer[0] = 0;
+  MIDIEndpointRef endpoint = FindEndpointByUniqueID(uniqueId, kMIDIObjectType_Destination);
+  if (!endpoint) endpoint = FindEndpointByUniqueID(uniqueId, kMIDIObjectType_Source);
+  if (endpoint) GetEndpointDisplayName(endpoint, buffer, size);
+}
+
+uint32_t FindDestinationUniqueIDByName(const uint8_t* name) {
+  if (!name || name[0] == 0) return 0;
+  ItemCount count = MIDIGetNumberOfDestinations();
+  for (ItemCount i = 0; i < count; ++i) {
+    MIDIEndpointRef endpoint = MIDIGetDestination(i);
+    uint8_t shown[256];
+    GetEndpointDisplayName(endpoint, shown, sizeof shown);
+    if (shown[0] >= name[0] && std::memcmp(shown + 1, name + 1, name[0]) == 0)
+      return GetEndpointUniqueID(endpoint);
+  }
+  return 0;
+}
+
 void CountMidiEndpoints() {
   gMidiDriver.sourceCount = int32_t(MIDIGetNumberOfSources());
   gMidiDriver.destinationCount = int32_t(MIDIGetNumberOfDestinations());

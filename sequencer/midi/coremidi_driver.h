@@ -67,6 +67,12 @@ MIDIEndpointRef FindEndpointByUniqueID(uint32_t uniqueId, MIDIObjectType wanted)
 uint32_t GetEndpointUniqueID(MIDIEndpointRef endpoint);
 // The endpoint's name as a length-prefixed string that never exceeds size bytes.
 void GetEndpointDisplayName(MIDIEndpointRef endpoint, uint8_t* buffer, int32_t size);
+// The name of the source or destination with this unique ID; empty when there is none.
+void GetEndpointNameByUniqueID(uint32_t uniqueId, uint8_t* buffer, int32_t size);
+// The unique ID of the first destination whose name, cut to the length of name (a
+// length-prefixed string, as tracks keep at most 15 characters of it), equals name; 0 when
+// none does or the name is empty.
+uint32_t FindDestinationUniqueIDByName(const uint8_t* name);
 
 // The notification procedure given to the client.
 void HandleMidiNotification(const MIDINotification* message, void* refCon);

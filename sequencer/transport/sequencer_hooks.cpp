@@ -5,6 +5,7 @@
 #include "sequencer/clock/sequencer_clock.h"
 #include "sequencer/clock/tick_scheduler.h"
 #include "sequencer/clock/transport_clock.h"
+#include "sequencer/midi/coremidi_driver.h"
 #include "sequencer/midi/midi_output.h"
 #include "sequencer/midi/realtime_processors.h"
 #include "sequencer/transport/sync_source.h"
@@ -64,6 +65,8 @@ void InstallMidiHooks() {
   hooks.flushNoteOffs = FlushNoteOffsNow;
   hooks.firstProcessorFlags = FirstRealtimeProcessorFlags;
   hooks.clampProcessorInstruments = ClampRealtimeProcessorInstruments;
+  hooks.endpointNameByUniqueId = GetEndpointNameByUniqueID;
+  hooks.findDestinationByName = FindDestinationUniqueIDByName;
 }
 
 }  // namespace

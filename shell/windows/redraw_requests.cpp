@@ -8,6 +8,16 @@ namespace {
 
 void InvalidateWindowOfKind(int16_t kind) { InvalAppWindowPort(GetWindowForKind(kind)); }
 
+void BringWindowToFront(int16_t kind) {
+  WindowRef window = GetAppWindowRef(GetWindowForKind(kind));
+  if (!window || (window == GetFrontDocWindow() && IsWindowVisible(window))) return;
+  ShowWindow(window);
+  SelectWindow(window);
+}
+
 }  // namespace
 
-void InstallRedrawHooks() { gRedrawHooks.invalidateWindowOfKind = InvalidateWindowOfKind; }
+void InstallRedrawHooks() {
+  gRedrawHooks.invalidateWindowOfKind = InvalidateWindowOfKind;
+  gRedrawHooks.bringWindowToFront = BringWindowToFront;
+}

@@ -19,6 +19,8 @@
 #include "song/documents/media_references.h"
 #include "song/documents/recent_file_hooks.h"
 #include "song/events/event_index.h"
+#include "song/instruments/midi_hooks.h"
+#include "song/instruments/output_kinds.h"
 #include "song/instruments/plugin_records.h"
 #include "song/model/song_bodies.h"
 #include "song/model/song_context.h"
@@ -85,11 +87,14 @@ void LockStoredSongTree(Handle song) {
 int32_t RepairTrackAfterLoad(void*) {
   if (gCurrentTrack[kTrackOutputFlags] & kTrackOutputBit0) gCurrentTrack[kTrackOutputFlags] |= kTrackOutputBit1;
   RepairTrackNumber();
+  RefreshCurrentTrackDriver();
+  RelinkTrackEndpointByName(gCurrentTrack);
   return 0;
 }
 
 // Every song and child: track numbers claimed again (a track without one, 255, gets a free
-// number) and the output flag bit 0 carried into bit 1.
+// number), the output flag bit 0 carried into bit 1, the driver procedure of each track's
+// output refreshed, and a MIDI endpoint that is no longer found by its ID found by its name.
 int32_t RepairSongAfterLoad(SongVisitRecord*) {
   if (IsSongLink()) return 0;
   RebuildTrackNumberMap();

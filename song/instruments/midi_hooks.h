@@ -17,6 +17,11 @@ struct InstrumentMidiHooks {
   int32_t (*firstProcessorFlags)();
   // Points every processor routed to an instrument at or past count at the last instrument.
   void (*clampProcessorInstruments)(int32_t count);
+  // The name of the MIDI endpoint with a unique ID (length-prefixed, at most size bytes),
+  // empty when it is not known; main thread.
+  void (*endpointNameByUniqueId)(uint32_t uniqueId, uint8_t* name, int32_t size);
+  // The unique ID of the MIDI destination of that name (a length-prefixed string), 0 for none.
+  uint32_t (*findDestinationByName)(const uint8_t* name);
 };
 extern InstrumentMidiHooks gInstrumentMidiHooks;
 
@@ -31,3 +36,7 @@ void ReRegisterPort(uint16_t* portId);
 int32_t GetFirstProcessorFlags();
 // Not installed: nothing to clamp.
 void ClampProcessorInstrumentsTo(int32_t count);
+// A track read from a document that names a MIDI endpoint by a unique ID (+144) no endpoint
+// has any longer takes the ID of the destination named by its stored name (+152), when there
+// is one. Not installed: the track is left as it is.
+void RelinkTrackEndpointByName(uint8_t* track);

@@ -69,3 +69,11 @@ void RegisterPluginPatchNames(Handle rack, uint32_t head, int32_t flag) {
 void ReleaseInsertChain(uint32_t head) {
   if (H().releaseInsertChain) H().releaseInsertChain(head);
 }
+
+int32_t CountSongPluginDevices() {
+  return H().countSongTrackDevices ? H().countSongTrackDevices() : 0;
+}
+
+uint8_t GetSongPluginDeviceId(int32_t n) {
+  return H().songTrackDeviceId ? H().songTrackDeviceId(n) : 0;
+}

@@ -30,6 +30,8 @@ struct InstrumentPluginHooks {
   void (*refreshRackPlugins)(Handle rack, uint32_t head);
   void (*registerPluginPatchNames)(Handle rack, uint32_t head, int32_t flag);
   void (*releaseInsertChain)(uint32_t head);
+  int32_t (*countSongTrackDevices)();
+  uint8_t (*songTrackDeviceId)(int32_t n);
 };
 extern InstrumentPluginHooks gInstrumentPluginHooks;
 
@@ -67,3 +69,9 @@ void RefreshRackPlugins(Handle rack, uint32_t head);
 void RegisterPluginPatchNames(Handle rack, uint32_t head, int32_t flag);
 // Releases every instance of a live chain once.
 void ReleaseInsertChain(uint32_t head);
+
+// The number of song-track plug-in devices of the current song; 0 when not installed.
+int32_t CountSongPluginDevices();
+// The device id of the n-th (from 0) song-track device of the current song; 0 beyond the
+// count and when not installed.
+uint8_t GetSongPluginDeviceId(int32_t n);

@@ -1,11 +1,13 @@
-// What the song model's redraw requests ask of the windows: the open window of a kind is to
-// be drawn again. Installed by the window records at start-up (InstallRedrawHooks); not
-// installed, a request is only counted in gRedrawRequests.
+// What the song model asks of the windows: the open window of a kind is to be drawn again, or
+// brought to the front. Installed by the window records at start-up (InstallRedrawHooks); not
+// installed, a redraw request is only counted in gRedrawRequests and nothing comes to the
+// front.
 #pragma once
 
 #include <cstdint>
 
 struct RedrawHooks {
   void (*invalidateWindowOfKind)(int16_t kind);  // main thread
+  void (*bringWindowToFront)(int16_t kind);      // main thread; nothing when it is in front
 };
 extern RedrawHooks gRedrawHooks;

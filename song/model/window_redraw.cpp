@@ -50,5 +50,9 @@ void RedrawEventListAndEditor() {
   RedrawEditorForLanes();
 }
 
+void BringWindowOfKindToFront(int16_t kind) {
+  if (gRedrawHooks.bringWindowToFront) gRedrawHooks.bringWindowToFront(kind);
+}
+
 // Interim: no windows exist yet.
 int16_t GetFrontWindowKind() { return 0; }

@@ -23,5 +23,8 @@ void MarkEditorPanesDirty();
 void RedrawAll(int32_t flag);
 void RedrawEditorForLanes();
 void RedrawEventListAndEditor();
+// Shows the window of a kind and brings it to the front unless it is the front window
+// already (through gRedrawHooks; nothing when not installed).
+void BringWindowOfKindToFront(int16_t kind);
 // The kind of the front window (0 without windows).
 int16_t GetFrontWindowKind();

@@ -14,6 +14,7 @@
 #include "song/conductor/conductor_edits.h"
 #include "song/conductor/conductor_map.h"
 #include "song/conductor/markers.h"
+#include "song/conductor/song_start_offset.h"
 #include "song/conductor/tempo_tables.h"
 #include "song/conductor/timebase.h"
 #include "song/documents/document_file.h"
@@ -21,6 +22,8 @@
 #include "song/events/event_index.h"
 #include "song/events/event_list_merge.h"
 #include "song/events/time_selection.h"
+#include "song/instruments/instrument_record.h"
+#include "song/instruments/plugin_hooks.h"
 #include "song/model/song_context.h"
 #include "song/model/song_slots.h"
 #include "song/model/songs.h"
@@ -32,10 +35,10 @@
 #include "song/model/utility_track_access.h"
 #include "song/model/window_redraw.h"
 #include "song/prefs/new_song_defaults.h"
+#include "song/prefs/window_layout.h"
 #include "song/smf/smf_import_state.h"
 #include "song/smf/smf_reader.h"
 #include "song/smf/smf_song_tracks.h"
-#include "song/undo/undo_ring.h"
 #include "song/undo/undo_ring.h"
 #include "song/undo/undo_steps.h"
 
@@ -67,8 +70,9 @@ struct ParsedChunks {
 void PlanImport(const SmfHeader& header, ImportPlan* plan) {
   int32_t count = header.trackCount == 0 ? 1 : header.trackCount;
   if (header.format == 0) {
-    plan->trackCount = count > kSmfMaxTracks ? kSmfMaxTracks : count;
-    plan->chunkCount = plan->trackCount;
+    // A format-0 file is one track, whatever count its header gives.
+    plan->trackCount = 1;
+    plan->chunkCount = 1;
   } else {
     // Chunk 0 is the tempo track; a file that has only it still makes one track.
     int32_t tracks = count - 1;
@@ -450,11 +454,35 @@ OSErr ImportIntoCurrentSong(ImportPlan plan, uint32_t mergeTick, int32_t undoKin
   return noErr;
 }
 
-// The frame rate of the file's SMPTE offset becomes the document's and the program's.
-void ApplySmfFrameRate() {
-  if (!gSmfStartOffset.present || gSmfStartOffset.rateCode == gSmpteRateCode) return;
-  SetSmpteFrameRate(gSmfStartOffset.rateCode);
-  gSongFileHeader[kFileHeaderFrameRate] = gSmpteRateCode;
+// The file's SMPTE offset becomes the song start offset; its frame rate becomes the
+// document's and the program's first, so that the offset is counted at that rate.
+void ApplySmfStartOffset() {
+  const SmfStartOffset& o = gSmfStartOffset;
+  if (!o.present) return;
+  if (o.rateCode != gSmpteRateCode) {
+    SetSmpteFrameRate(o.rateCode);
+    gSongFileHeader[kFileHeaderFrameRate] = gSmpteRateCode;
+  }
+  TimeCodeRecord tc;
+  tc.hours = o.hours;
+  tc.minutes = o.minutes;
+  tc.seconds = o.seconds;
+  tc.frames = o.frames;
+  tc.subframes = o.subframes;
+  gSongStartOffset = TimecodeToSubframes(tc);
+}
+
+// The output of the tracks the import makes, when the default is unset or an audio driver:
+// the song's first plug-in device, or the built-in synth without one.
+void ChooseSmfTrackOutput() {
+  NewSongDefaults& d = gNewSongDefaults;
+  if (d.trackType != kDefaultOutputUnset && !HasAudioDriverEntry(d.trackType)) return;
+  if (CountSongPluginDevices() > 0) {
+    d.trackType = kDeviceKindPlugin;
+    d.trackMidiOutput = GetSongPluginDeviceId(0);
+  } else {
+    d.trackType = kDefaultOutputSynth;
+  }
 }
 
 }  // namespace
@@ -472,15 +500,14 @@ OSErr ParseStandardMidiFile(ConstStr255Param fileName, uint32_t mergeTick, int32
   if (err != noErr) return err;
   ImportPlan plan;
   PlanImport(header, &plan);
-  uint8_t savedOutput = gNewSongDefaults.trackType;
-  if (savedOutput == kDefaultOutputUnset || HasAudioDriverEntry(savedOutput))
-    gNewSongDefaults.trackType = kDefaultOutputSynth;
+  NewSongDefaults savedDefaults = gNewSongDefaults;
+  ChooseSmfTrackOutput();
   err = mergeTick == 0 ? ImportIntoNewSong(plan, fileName)
                        : ImportIntoCurrentSong(plan, mergeTick, undoKind, fileName);
   DisposeHandleAndClear(&gSmfChunk);
-  gNewSongDefaults.trackType = savedOutput;
+  gNewSongDefaults = savedDefaults;
   if (err == noErr) {
-    ApplySmfFrameRate();
+    ApplySmfStartOffset();
     SetSongModified();
   }
   RedrawAll(1);
@@ -499,6 +526,10 @@ OSErr ImportStandardMidiFile(const FSSpec* fileSpec, uint32_t mergeTick, int32_t
   err = ParseStandardMidiFile(fileSpec->name, mergeTick, undoKind, locked);
   CloseFork(refNum);
   gStreamRefNum = savedStream;
-  if (err == noErr && mergeTick == 0 && !locked) RememberImportFile(fileSpec);
+  if (err == noErr && mergeTick == 0 && !locked) {
+    if (gStreamError == noErr && gStreamDiskFullError == noErr)
+      BringWindowOfKindToFront(kMainWindowKind);
+    RememberImportFile(fileSpec);
+  }
   return err;
 }

@@ -5,7 +5,8 @@
 // bare song the open dispatcher chose to replace) is disposed then, unless the clipboard or
 // the undo ring holds it. The new song takes the file's tempo, meter and key changes, its
 // markers, lyrics and names; format 1 and 2 files give one track per chunk after the first,
-// whose events join the first track.
+// whose events join the first track; a format-0 file is one track whatever count its header
+// gives. The new song's main window is brought to the front.
 //
 // Merge (mergeTick >= 1): the events are merged into the current track from mergeTick on,
 // or, when the file has several tracks (or the song is in song mode 1, or the current track
@@ -33,5 +34,6 @@ OSErr ImportStandardMidiFile(const FSSpec* fileSpec, uint32_t mergeTick, int32_t
 OSErr ParseStandardMidiFile(ConstStr255Param fileName, uint32_t mergeTick, int32_t undoKind,
                             bool songLocked);
 
-// The time-code start offset of the last import (meta event 0x54), kept for the transport.
+// The time-code start offset of the last import (meta event 0x54); it becomes the song start
+// offset (gSongStartOffset) and its frame rate the program's.
 extern SmfStartOffset gSmfStartOffset;

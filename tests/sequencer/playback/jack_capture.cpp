@@ -21,6 +21,7 @@
 #include "sequencer/midi/coremidi_driver.h"
 #include "sequencer/midi/midi_port_build.h"
 #include "sequencer/midi/midi_port_layout.h"
+#include "song/instruments/instrument_record.h"
 #include "sequencer/transport/transport_engine.h"
 #include "song/conductor/conductor_time.h"
 #include "song/conductor/tempo_tables.h"
@@ -227,6 +228,8 @@ Handle OpenSmfAsSong(const std::vector<uint8_t>& file, int32_t port) {
   uint8_t* s = reinterpret_cast<uint8_t*>(*song);
   uint8_t* e = s + kSongHeaderSize;
   for (uint16_t t = 0; t < ReadU16BE(s + kSongTrackCount); ++t) {
+    // A MIDI-port track, as a document keeps it: the kind and port with their procedure.
+    e[kTrackType] = kDeviceKindMidiPort;
     WriteU32BE(e + kTrackDriverProc, kMidiPortDriverProc);
     e[kTrackMidiOutput] = uint8_t(port);
     e[kTrackFlags] |= kTrackSounds;

@@ -321,6 +321,20 @@ TEST_F(WindowsMenus, AModelRedrawRequestInvalidatesTheOpenWindowOfThatKind) {
   EXPECT_EQ(counted + 1, gRedrawRequests[kTrackWindowKind]);
 }
 
+// The song model's request brings a hidden or background window forward and shown; a window
+// already in front stays as it is.
+TEST_F(WindowsMenus, AModelRequestBringsTheWindowOfThatKindToTheFront) {
+  HideWindow(Window(kTrackWindowKind));
+  Front(kEventListKind);
+  BringWindowOfKindToFront(kTrackWindowKind);
+  Dispatch();
+  EXPECT_TRUE(IsWindowVisible(Window(kTrackWindowKind)));
+  EXPECT_EQ(Window(kTrackWindowKind), GetFrontDocWindow());
+  BringWindowOfKindToFront(kTrackWindowKind);
+  Dispatch();
+  EXPECT_EQ(Window(kTrackWindowKind), GetFrontDocWindow());
+}
+
 TEST_F(WindowsMenus, LocatingToZeroTakesTheSelectionsStart) {
   SetTimeRange(960, 1920);
   gLocateDisplayFlags = 0x10;

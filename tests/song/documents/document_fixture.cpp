@@ -6,6 +6,7 @@
 #include "platform/memory/memory.h"
 #include "platform/text/pascal_strings.h"
 #include "shell/app/program_hooks.h"
+#include "song/instruments/output_kinds.h"
 #include "song/conductor/conductor_map.h"
 #include "song/conductor/markers.h"
 #include "song/documents/document_file.h"
@@ -152,6 +153,18 @@ void DocumentTest::WriteFile(const std::string& name, const std::string& bytes) 
   ASSERT_TRUE(zarin_test::WriteWholeFile(Path(name), bytes));
 }
 
+namespace {
+
+// Live tracks carry the driver procedure of their output, as a document read back gives them.
+void RefreshTrackDrivers() {
+  IterateTracks([](void*) -> int32_t {
+    RefreshCurrentTrackDriver();
+    return 0;
+  }, nullptr);
+}
+
+}  // namespace
+
 void DocumentTest::MakeSong(int32_t slot, int32_t tracks) {
   SelectSongIndex(slot);
   if (!gCurrentSong) {
@@ -160,6 +173,7 @@ void DocumentTest::MakeSong(int32_t slot, int32_t tracks) {
     ASSERT_EQ(noErr, AddSong(SongBlockSize(0)));
   }
   ASSERT_EQ(noErr, CreateSongTracks(tracks, 1));
+  RefreshTrackDrivers();
   gCurrentSong[kSongName] = uint8_t('A' + slot);
 }
 
@@ -257,6 +271,7 @@ void DocumentTest::AddChildren(int32_t count, int32_t link, uint16_t linkId) {
       SongHeaderView(gCurrentSong).SetId(linkId);
     } else {
       ASSERT_EQ(noErr, CreateSongTracks(2, 1));
+      RefreshTrackDrivers();
       FillTrack(0, 5, uint8_t(30 + i));
       FillTrack(1, 4, uint8_t(40 + i));
       AddConductorAndMarkers(uint8_t(i));

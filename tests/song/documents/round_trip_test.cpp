@@ -1,7 +1,11 @@
 // Song documents written and read back: songs, tracks, event lists, conductor maps, marker
 // lists, child sequences, plug-in records, the instrument table and the document-wide blocks.
+#include <cstring>
+
+#include "platform/coremidi/midi_services.h"
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
+#include "sequencer/midi/coremidi_driver.h"
 #include "song/documents/document_file.h"
 #include "song/documents/document_open.h"
 #include "song/model/child_sequences.h"
@@ -192,6 +196,39 @@ TEST_F(DocumentTest, FirstSongRecordFollowsTheSlotTable) {
   uint16_t length = GetU16(bytes, kFirstSongRecord);
   EXPECT_EQ(uint32_t(SongBlockSize(2) + 8), length) << "header, two tracks and one child cell";
   EXPECT_EQ(2u, GetU16(bytes, kFirstSongRecord + 2)) << "the song's track count";
+}
+
+// A track that names a MIDI destination by a unique ID that no endpoint has any longer finds it
+// again by the name it keeps (at most 15 characters of it); a known ID, and an ID whose name
+// matches nothing, stay as they are.
+TEST_F(DocumentTest, ATrackFindsItsMidiDestinationByNameWhenItsIdIsGone) {
+  MIDIClientRef client = 0;
+  ASSERT_EQ(noErr, MIDIClientCreate(CFSTR("Document test"), nullptr, nullptr, &client));
+  MIDIEndpointRef destination = 0;
+  MIDIReadProc ignore = [](const MIDIPacketList*, void*, void*) {};
+  ASSERT_EQ(noErr, MIDIDestinationCreate(client, CFSTR("Studio Synth Module"), ignore, nullptr, &destination));
+  uint32_t found = GetEndpointUniqueID(destination);
+  ASSERT_NE(0u, found);
+  struct Case {
+    uint32_t id;
+    const char* name;
+    uint32_t want;
+  } cases[] = {{0x7F00AA01, "Studio Synth Mo", found}, {found, "Other", found}, {0x7F00AA02, "Nowhere", 0x7F00AA02}};
+  MakeSong(0, 3);
+  for (int32_t i = 0; i < 3; ++i) {
+    uint8_t* track = GetTrackEntryAt(i);
+    WriteU32BE(track + kTrackEndpointId, cases[i].id);
+    size_t n = std::strlen(cases[i].name);
+    track[kTrackEndpointName] = uint8_t(n);
+    std::memcpy(track + kTrackEndpointName + 1, cases[i].name, n);
+  }
+  ASSERT_EQ(noErr, Save("endpoints.bysq"));
+  CloseSongDocument();
+  ResetSongDatabase();
+  ASSERT_EQ(noErr, Open("endpoints.bysq"));
+  for (int32_t i = 0; i < 3; ++i) EXPECT_EQ(cases[i].want, ReadU32BE(GetTrackEntryAt(i) + kTrackEndpointId)) << i;
+  MIDIEndpointDispose(destination);
+  MIDIClientDispose(client);
 }
 
 }  // namespace

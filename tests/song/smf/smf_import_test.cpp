@@ -5,8 +5,14 @@
 #include "platform/memory/memory.h"
 #include "song/conductor/conductor_map.h"
 #include "song/conductor/markers.h"
+#include "song/conductor/song_start_offset.h"
 #include "song/conductor/tempo_tables.h"
 #include "song/documents/document_file.h"
+#include "song/instruments/instrument_record.h"
+#include "song/instruments/plugin_hooks.h"
+#include "song/model/redraw_hooks.h"
+#include "song/prefs/new_song_defaults.h"
+#include "song/prefs/window_layout.h"
 #include "song/smf/smf_import_state.h"
 #include "song/smf/smf_meta_events.h"
 #include "song/smf/smf_reader.h"
@@ -285,6 +291,100 @@ TEST_F(SmfImportTest, TheSmpteOffsetsFrameRateIsTaken) {
     EXPECT_EQ(c.want, gSongFileHeader[kFileHeaderFrameRate]) << int(c.rate);
   }
   SetSmpteFrameRate(3);
+}
+
+// The offset's time code becomes the song start offset, counted at the offset's own frame
+// rate (drop-frame included); a later file without one leaves it alone.
+TEST_F(SmfImportTest, TheSmpteOffsetBecomesTheSongStartOffset) {
+  struct Case {
+    uint8_t rate, hours, minutes, seconds, frames, hundredths;
+    uint32_t subframes;
+  } cases[] = {
+      {3, 1, 2, 3, 4, 50, 8640000 + 2 * 144000 + 3 * 2400 + 4 * 80 + 40},
+      {0, 0, 0, 1, 0, 0, 1920},
+      {1, 0, 1, 0, 24, 99, 120000 + 24 * 80 + 79},
+      {2, 0, 10, 0, 0, 0, 1438560},  // ten minutes of drop-frame time code
+      {2, 0, 1, 0, 2, 0, 144000},    // the first frame of minute 1 (frames 0 and 1 dropped)
+      {2, 1, 0, 0, 0, 0, 8640000 - 8640},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(int(c.rate) * 100 + c.minutes);
+    gSongStartOffset = 7;
+    Bytes offset = Meta(0x54, {uint8_t(c.rate << 5 | c.hours), c.minutes, c.seconds, c.frames,
+                               c.hundredths});
+    ASSERT_EQ(noErr, Import(File({Header(1, 2, 480), Track({{0, offset}, {0, EndOfTrack()}}),
+                                  Track({{0, {0x90, 60, 100}}, {10, {0x80, 60, 0}}})})));
+    EXPECT_EQ(c.subframes, gSongStartOffset);
+    EXPECT_EQ(c.rate, gSmpteRateCode);
+  }
+  ASSERT_EQ(noErr, Import(File({Header(0, 1, 480), Track({{0, EndOfTrack()}})})));
+  EXPECT_EQ(8640000u - 8640, gSongStartOffset);
+  SetSmpteFrameRate(3);
+  gSongStartOffset = 0;
+}
+
+// A format-0 file is one track, also when its header counts more tracks: the count makes no
+// empty tracks, and chunks it names that are not there are not missed.
+TEST_F(SmfImportTest, AFormatZeroFileIsOneTrack) {
+  Bytes one = Track({{0, {0x90, 60, 100}}, {0, {0x91, 62, 100}}, {0, {0x99, 36, 100}},
+                     {10, {0x80, 60, 0}}, {0, {0x81, 62, 0}}, {0, {0x89, 36, 0}}});
+  for (uint16_t count : {1, 3, 20}) {
+    SCOPED_TRACE(count);
+    SetUpSmfImportState(480);
+    ASSERT_EQ(noErr, Import(File({Header(0, count, 480), one})));
+    ASSERT_EQ(1, GetSongTrackCount());
+    EXPECT_EQ(3u, Notes(0).size());
+    EXPECT_EQ("Test.mid", TrackName(0));
+  }
+  // Further chunks of a damaged format-0 file are not tracks of the song.
+  ASSERT_EQ(noErr, Import(File({Header(0, 2, 480), one, Track({{0, {0x92, 64, 100}}})})));
+  ASSERT_EQ(1, GetSongTrackCount());
+  EXPECT_EQ(3u, Notes(0).size());
+}
+
+std::vector<int16_t> gFrontRequests;
+
+// A new song from a file brings the song's main window to the front; a merge into the current
+// song and a failed import do not.
+TEST_F(SmfImportTest, ANewSongBringsTheMainWindowToTheFront) {
+  RedrawHooks saved = gRedrawHooks;
+  gRedrawHooks.bringWindowToFront = [](int16_t kind) { gFrontRequests.push_back(kind); };
+  gFrontRequests.clear();
+  Bytes file = File({Header(0, 1, 480), Track({{0, {0xC0, 9}}, {0, EndOfTrack()}})});
+  ASSERT_EQ(noErr, Import(file));
+  EXPECT_EQ(std::vector<int16_t>{kMainWindowKind}, gFrontRequests);
+  ASSERT_EQ(noErr, Import(file, 481));
+  EXPECT_EQ(kSmfMissingTrackErr, Import(Header(0, 1, 480)));
+  EXPECT_EQ(1u, gFrontRequests.size());
+  gRedrawHooks = saved;
+}
+
+// Tracks of an import whose default output is unset or an audio driver play the song's first
+// plug-in device when it has one, else the built-in synth; a chosen MIDI output is kept. The
+// defaults are the same afterwards.
+TEST_F(SmfImportTest, ImportedTracksPlayThePluginDeviceOrTheSynth) {
+  InstrumentPluginHooks saved = gInstrumentPluginHooks;
+  struct Case {
+    int32_t devices;
+    uint8_t defaultKind, kind, port;
+  } cases[] = {{2, 127, kDeviceKindPlugin, 7}, {0, 127, 5, 3}, {2, 18, 18, 3}, {0, 18, 18, 3}};
+  Bytes file = File({Header(0, 1, 480), Track({{0, {0xC0, 9}}, {0, EndOfTrack()}})});
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.devices * 1000 + c.defaultKind);
+    static int32_t devices;
+    devices = c.devices;
+    gInstrumentPluginHooks.countSongTrackDevices = [] { return devices; };
+    gInstrumentPluginHooks.songTrackDeviceId = [](int32_t n) { return uint8_t(n < devices ? 7 + n : 0); };
+    gNewSongDefaults.trackType = c.defaultKind;
+    gNewSongDefaults.trackMidiOutput = 3;
+    ASSERT_EQ(noErr, Import(file));
+    EXPECT_EQ(c.kind, GetTrackEntryAt(0)[kTrackType]);
+    EXPECT_EQ(c.port, GetTrackEntryAt(0)[kTrackMidiOutput]);
+    EXPECT_EQ(c.defaultKind, gNewSongDefaults.trackType);
+    EXPECT_EQ(3, gNewSongDefaults.trackMidiOutput);
+  }
+  gInstrumentPluginHooks = saved;
+  gNewSongDefaults = NewSongDefaults();
 }
 
 TEST_F(SmfImportTest, AbsurdConductorEventsAreClampedOrIgnored) {
