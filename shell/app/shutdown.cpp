@@ -7,6 +7,8 @@
 #include "sequencer/clock/clock_timer.h"
 #include "sequencer/clock/sequencer_clock.h"
 #include "sequencer/midi/coremidi_driver.h"
+#include "sequencer/transport/playback_stop.h"
+#include "shell/app/general_settings.h"
 #include "shell/app/idle_tasks.h"
 #include "shell/app/power_notifications.h"
 #include "shell/app/startup.h"
@@ -31,12 +33,14 @@ void QuitApplication(int16_t exitNow) {
   if (!gShuttingDown) {
     gShuttingDown = true;
     // 1. Interim: the performance tools and the remote-control presets are not built yet.
-    // 2. Idle work stops; playback would be stopped here (the transport is not built yet).
+    // 2. Idle work stops, then playback.
     SetIdleFlag(1);
     RemoveIdleTimer();
+    StopIfPlaying(false);
     // 3. Interim: the jukebox is not built yet.
     if (gStartUpComplete) {
       // 4. The general settings and the preferences file.
+      SaveGeneralSettings();
       RecordWindowLayoutFromWindows(true);
       WritePreferencesFile(gClockMode);
       // 5. The window layout.

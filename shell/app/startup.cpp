@@ -1,5 +1,6 @@
 #include "shell/app/startup.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -23,6 +24,7 @@
 #include "sequencer/transport/playback_stop.h"
 #include "shell/app/app_events.h"
 #include "shell/app/apple_event_handlers.h"
+#include "shell/app/general_settings.h"
 #include "shell/app/idle_tasks.h"
 #include "shell/app/program_hooks.h"
 #include "shell/app/song_switch.h"
@@ -34,12 +36,14 @@
 #include "shell/base/resource_files.h"
 #include "shell/dialogs/poll_events.h"
 #include "shell/drawing/color_helpers.h"
+#include "shell/drawing/row_metrics.h"
 #include "shell/drawing/screen_bounds.h"
 #include "shell/menus/alias_lists.h"
 #include "shell/menus/menu_bar.h"
 #include "shell/settings/about_window.h"
 #include "shell/windows/app_windows.h"
 #include "shell/windows/window_appearance.h"
+#include "shell/windows/window_sizing.h"
 #include "song/model/song_context.h"
 #include "song/model/song_database.h"
 #include "song/model/song_slots.h"
@@ -109,13 +113,6 @@ void CreateSecondaryWindows() {
   MakePlaceholder(kRhythmToolKind, &gRhythmToolRecord, "Vezaze Zodaruzi", Rect{180, 320, 480, 820});
   MakePlaceholder(kKeyboardWindowKind, &gKeyboardWindowRecord, "Keyboard", Rect{620, 100, 720, 900});
   gJukeboxRecord.listedFlag = 1;
-}
-
-void ReadFontSettings() {
-  gMemoryReserve = 16384;
-  // Interim: the general settings record ('BMID' 128) with the text size and font name is
-  // read by the dialogs that own it, which are not built yet.
-  gMemoryReserve += 16384;
 }
 
 void ApplyStartupLayout(Handle layout) {
@@ -227,7 +224,9 @@ void StartUpApplication(int16_t) {
   SetSongSlotCount(kNewDocumentSongSlots);
   // 5-6.
   MigratePreferencesFile();
+  gMemoryReserve = 16384;
   ReadFontSettings();
+  gMemoryReserve += 16384;
   // 7. The main editor first; the windows go away and come back on a second start.
   DisposeAllAppWindows();
   MakeWindow(kMainEditorWindowKind, 355, &gMainEditorRecord, 1, 0);
@@ -249,8 +248,9 @@ void StartUpApplication(int16_t) {
   if (IsColorDrawingOn() && !gStyleColourTable) FatalResourceStop(128);
   // 22.
   InstallMenuBar();
-  // 23. Interim: chord and scale presets, the start-up record check and the general
-  // settings record belong to subsystems not built yet. The idle clock task runs.
+  // 23. The general settings record. Interim: chord and scale presets and the start-up
+  // record check belong to subsystems not built yet. The idle clock task runs.
+  ApplyGeneralSettings();
   InstallClockTimer(ClockTimerIdleProc, 1);
   gStartUpReachedDevices = true;
   // 24. The open-file limit; its result is kept apart from the MIDI start-up's.
@@ -301,6 +301,12 @@ void StartNewSongWorkspace(int16_t flag) {
   ResetUndoHistory();
 }
 
+int16_t GetStartupEditorHeight(int16_t rest) {
+  int32_t rowHeight = std::max<int32_t>(gTrackRowHeight, kStartupPixelsPerPaneRow);
+  int32_t most = rowHeight * kStartupRowsPerPane * gLayoutPaneCount + gPaneTopMargin + 16;
+  return int16_t(std::clamp<int32_t>(most, 0, std::max<int16_t>(rest, 0)));
+}
+
 void PlaceStartupWindows() {
   if (!(gAppState[0] & kAppWord0ColourDrawing) || !IsAppearanceThemeOn()) return;
   Rect area;
@@ -312,22 +318,27 @@ void PlaceStartupWindows() {
   WindowRef editor = GetAppWindowRef(&gMainEditorRecord);
   WindowRef counter = GetAppWindowRef(&gInfoPanelRecord);
   constexpr int16_t kTitleBar = 22;
+  int16_t counterHeight = 0;
+  if (counter) {
+    Rect frame;
+    GetWindowBounds(counter, kWindowContentRgn, &frame);
+    counterHeight = int16_t(frame.bottom - frame.top);
+    SizeWindow(counter, int16_t(gInfoPanelFullWidth - 1), counterHeight, true);
+  }
   int16_t trackHeight = int16_t(height / 4);
   if (track) {
     MoveWindow(track, area.left, int16_t(area.top + kTitleBar), false);
     SizeWindow(track, width, int16_t(trackHeight - kTitleBar), true);
   }
+  // The editor takes the rest, less the room the counter needs below it.
   int16_t editorTop = int16_t(area.top + trackHeight + kTitleBar);
-  int16_t editorHeight = int16_t(height - trackHeight - kTitleBar - 120);
+  int16_t rest = int16_t(height - trackHeight - kTitleBar - (counter ? counterHeight + 10 + kTitleBar : 0));
+  int16_t editorHeight = GetStartupEditorHeight(rest);
   if (editor) {
     MoveWindow(editor, area.left, editorTop, false);
     SizeWindow(editor, width, editorHeight, true);
   }
-  if (counter) {
-    Rect frame;
-    GetWindowBounds(counter, kWindowContentRgn, &frame);
-    MoveWindow(counter, area.left, int16_t(editorTop + editorHeight + 10 + kTitleBar), false);
-  }
+  if (counter) MoveWindow(counter, area.left, int16_t(editorTop + editorHeight + 10 + kTitleBar), false);
 }
 
 void ShowDefaultStartupWindows() {

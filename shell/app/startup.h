@@ -32,7 +32,17 @@ void StartUpApplication(int16_t unused);
 // The song workspace reset used by the start-up and by New.
 void InitializeSongWorkspace(int16_t keepPosition, int16_t rereadOutputs, int16_t hideFontPanel);
 void StartNewSongWorkspace(int16_t flag);
-// Places the counter, track window and main editor for a screen larger than 640 x 480.
+// Places the counter, track window and main editor for a screen larger than 640 x 480: the
+// counter keeps its height and takes its stored width less 1; the track window takes the
+// top quarter; the main editor the rest (GetStartupEditorHeight); the counter goes 10 pixels
+// below it.
 void PlaceStartupWindows();
+// The main editor's start-up height: the rest of the screen's height, at most eleven rows of
+// the track row height (11 pixels at the least) per pane plus the pane margin plus 16, as the
+// window sizing rules size the editor; a pane count alone would leave a one-pane editor a
+// strip about 50 pixels tall.
+constexpr int16_t kStartupPixelsPerPaneRow = 11;
+constexpr int16_t kStartupRowsPerPane = 11;
+int16_t GetStartupEditorHeight(int16_t rest);
 // The kinds shown when no saved layout says otherwise.
 void ShowDefaultStartupWindows();

@@ -24,6 +24,7 @@
 #include "sequencer/midi/midi_port_layout.h"
 #include "sequencer/transport/transport_engine.h"
 #include "shell/app/idle_tasks.h"
+#include "shell/app/shutdown.h"
 #include "song/documents/document_open.h"
 #include "song/documents/document_writer.h"
 #include "song/instruments/driver_procs.h"
@@ -446,3 +447,33 @@ TEST_F(JackPlayback, MidiClockGoesToTheSyncOutputsAt24PerQuarterIn6_8And2_2) {
 }
 
 }  // namespace
+
+// Quitting while a song plays stops the clock first: the sounding note is ended and nothing
+// starts after it.
+TEST_F(JackPlayback, QuitWhilePlayingStopsTheClockAndEndsTheSoundingNotes) {
+  std::vector<std::vector<SmfNote>> tracks{{{0, 2, 70, 100, 7680}, {960, 2, 72, 100, 240}}};
+  Handle song = OpenSmfAsSong(MakeSmf(480, {{0, 500000}}, tracks), port);
+  ASSERT_TRUE(song);
+  int32_t stalls = 0;
+  size_t from = BeginPass(&stalls);
+  Play(1);
+  auto noteOn = [](const CapturedMidi& m) { return m.size == 3 && m.bytes[0] == 0x92 && m.bytes[1] == 70 && m.bytes[2] > 0; };
+  ASSERT_TRUE(WaitUntil(3, [&] {
+    auto events = capture.Events(from);
+    return std::any_of(events.begin(), events.end(), noteOn);
+  })) << "the long note did not start";
+  ASSERT_TRUE(IsClockTaskPlaying());
+  QuitApplication(0);
+  EXPECT_FALSE(IsClockTaskPlaying()) << "the clock still plays after quit";
+  WaitUntil(3, [&] {
+    auto events = capture.Events(from);
+    return std::any_of(events.begin(), events.end(), [](const CapturedMidi& m) { return IsNoteOff(m, 2, 70); });
+  });
+  std::this_thread::sleep_for(std::chrono::milliseconds(1200));  // past the second note's tick
+  auto events = capture.Events(from);
+  auto off = std::find_if(events.begin(), events.end(), [](const CapturedMidi& m) { return IsNoteOff(m, 2, 70); });
+  ASSERT_NE(off, events.end()) << "the sounding note was not ended at quit";
+  EXPECT_TRUE(std::none_of(off, events.end(), [](const CapturedMidi& m) {
+    return (m.bytes[0] & 0xF0) == 0x90 && m.bytes[2] > 0;
+  })) << "a note started after quit";
+}

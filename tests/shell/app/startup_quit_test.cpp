@@ -1,6 +1,8 @@
 // The program's start-up, its documents from the command line, and the quit that writes the
 // preferences and the window layout that the next start reads back.
+#include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "audio/devices/audio_driver.h"
@@ -18,6 +20,18 @@
 #include "song/model/song_layout.h"
 #include "song/model/songs.h"
 #include "song/model/utility_track_access.h"
+#include "platform/memory/byte_order.h"
+#include "platform/memory/memory.h"
+#include "platform/quickdraw/screen.h"
+#include "shell/base/bmid_resources.h"
+#include "shell/base/preferences_file.h"
+#include "shell/base/resource_files.h"
+#include "shell/drawing/row_metrics.h"
+#include "shell/drawing/text_drawing.h"
+#include "shell/windows/window_sizing.h"
+#include "song/conductor/conductor_map.h"
+#include "song/conductor/timebase.h"
+#include "song/prefs/general_settings.h"
 #include "song/prefs/window_layout.h"
 #include "tests/shell/app/app_fixture.h"
 
@@ -114,6 +128,106 @@ TEST_F(StartupQuitTest, TheChosenAudioDeviceIsChosenAgainAtTheNextStart) {
   gQuitFlag = 0;
   StartUpApplication(40);
   EXPECT_EQ(chosen, gCoreAudioDevices.outputDevice);
+  QuitApplication(0);
+}
+
+// The program's settings as a fresh process has them before start-up reads the record.
+void ResetProgramSettings() {
+  gDefaultFontId = 1;
+  gDefaultFontSize = 10;
+  ChangeResolutionTo(kDefaultTicksPerQuarter);
+}
+
+struct MeterOfSong {
+  int32_t beats, ticksPerBeat;
+};
+MeterOfSong CurrentSongMeter() {
+  return {gCurrentSong[kSongBeatsPerBar], ReadU16BE(gCurrentSong + kSongTicksPerBeat)};
+}
+
+// The fonts, the resolution, the meter (6/8 at 960 ticks a quarter) and the sample rate in
+// force at quit are those of the next start.
+TEST_F(StartupQuitTest, TheGeneralSettingsWrittenAtQuitAreReadAtTheNextStart) {
+  StartUpApplication(40);
+  gDefaultFontId = 4;
+  gDefaultFontSize = 13;
+  ChangeResolutionTo(960);
+  gConductorState.beatsPerBar = 6;
+  gConductorState.ticksPerBeat = 480;
+  gConductorState.ticksPerBar = 2880;
+  const float rate = gAudioSampleRate;
+  QuitApplication(0);
+
+  ResetProgramSettings();
+  gQuitFlag = 0;
+  StartUpApplication(40);
+  EXPECT_EQ(4, gDefaultFontId);
+  EXPECT_EQ(13, gDefaultFontSize);
+  EXPECT_EQ(960, gTicksPerQuarter);
+  ASSERT_NE(gCurrentSong, nullptr);
+  EXPECT_EQ(6, CurrentSongMeter().beats);
+  EXPECT_EQ(480, CurrentSongMeter().ticksPerBeat);
+  EXPECT_EQ(rate, gPreferredSampleRate);
+  QuitApplication(0);
+  ResetProgramSettings();
+}
+
+// A damaged record is refused: the start goes on with the settings as they were.
+TEST_F(StartupQuitTest, ADamagedGeneralSettingsRecordChangesNothing) {
+  StartUpApplication(40);
+  gDefaultFontSize = 13;
+  ChangeResolutionTo(960);
+  QuitApplication(0);
+  for (int32_t length : {200, 414}) {
+    SCOPED_TRACE(length);
+    ASSERT_EQ(noErr, UsePrefsResFile());
+    Handle damaged = NewHandleClear(length);
+    std::memset(*damaged, 0x41, size_t(length));  // names of 65 characters, a resolution of 0x4141
+    ASSERT_EQ(noErr, WriteBMIDResource(&damaged, kGeneralSettingsId, nullptr, true));
+    DisposeHandle(damaged);
+    CloseResFileUseApp(gPrefsResFile);
+    gPrefsResFile = -1;
+
+    ResetProgramSettings();
+    gQuitFlag = 0;
+    StartUpApplication(40);
+    EXPECT_EQ(1, gDefaultFontId);
+    EXPECT_EQ(10, gDefaultFontSize);
+    EXPECT_EQ(kDefaultTicksPerQuarter, gTicksPerQuarter);
+    EXPECT_EQ(4, CurrentSongMeter().beats);
+    QuitApplication(0);
+  }
+  ResetProgramSettings();
+}
+
+// The main editor takes the rest of the height, at most eleven rows of the track row height
+// per pane plus the pane margin plus 16; the counter takes its stored width less 1 and goes 10 pixels below.
+TEST_F(StartupQuitTest, StartupPlacementSizesTheEditorByItsPaneRows) {
+  StartUpApplication(40);
+  Rect area;
+  GetAvailableWindowPositioningBounds(GetMainDevice(), &area);
+  ASSERT_GT(area.right - area.left - 8, 640);
+  ASSERT_GT(area.bottom - area.top - 8, 480);
+  const int16_t counterHeight = int16_t(ContentFrame(&gInfoPanelRecord).bottom - ContentFrame(&gInfoPanelRecord).top);
+  const int16_t height = int16_t(area.bottom - area.top - 8);
+  const int16_t rest = int16_t(height - height / 4 - 22 - (counterHeight + 10 + 22));
+  bool capped = false, filled = false;
+  for (int16_t panes : {1, 3, 10, 200}) {
+    SCOPED_TRACE(panes);
+    gLayoutPaneCount = panes;
+    PlaceStartupWindows();
+    const Rect editor = ContentFrame(&gMainEditorRecord), counter = ContentFrame(&gInfoPanelRecord);
+    const int32_t most = std::max<int32_t>(gTrackRowHeight, 11) * 11 * panes + gPaneTopMargin + 16;
+    EXPECT_EQ(std::min<int32_t>(most, rest), editor.bottom - editor.top);
+    capped |= most < rest;
+    filled |= most > rest;
+    EXPECT_EQ(area.left + 4, editor.left);
+    EXPECT_EQ(gInfoPanelFullWidth - 1, counter.right - counter.left);
+    EXPECT_EQ(counterHeight, counter.bottom - counter.top);
+    EXPECT_EQ(editor.bottom + 10 + 22, counter.top);
+    EXPECT_LE(counter.bottom, area.bottom);
+  }
+  EXPECT_TRUE(capped && filled) << "the table reaches both sides of the rule";
   QuitApplication(0);
 }
 
