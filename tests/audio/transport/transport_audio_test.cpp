@@ -20,6 +20,7 @@
 #include "audio/engine/engine_run_state.h"
 #include "audio/engine/engine_start.h"
 #include "audio/engine/engine_thread.h"
+#include "audio/render/output_render.h"
 #include "platform/coreaudio/core_audio.h"
 #include "platform/coremidi/builtin_synth.h"
 #include "platform/coremidi/core_midi.h"
@@ -297,6 +298,7 @@ TEST_F(TransportAudio, InRealTimeEveryBlockIsHeardOnceAndInOrder) {
                                    &frames), 0);
   gAudioBufferFrames.store(frames_);
   AddCountingChannel();
+  const uint32_t lateBefore = gLateMixHandOffs.load();
   ::Play(1);
   // Played until the engine has mixed 80 blocks (at most ten seconds).
   const uint32_t from = gEngineQueue.cyclesMixed.load();
@@ -304,6 +306,9 @@ TEST_F(TransportAudio, InRealTimeEveryBlockIsHeardOnceAndInOrder) {
   ASSERT_GE(gEngineQueue.cyclesMixed.load() - from, 80u);
   StopTransport(false);
   EXPECT_EQ(gAudioDriverState.load(), kDriverIdle);
+  // A loaded machine can make the engine thread late; the device then plays silence for that
+  // block, which is lateness, not a fault (the manual-mode test checks every block exactly).
+  if (gLateMixHandOffs.load() != lateBefore) GTEST_SKIP() << "the engine thread was late on this machine";
   std::vector<float> heard = Heard();
   size_t first = 0;
   while (first < heard.size() && heard[first] == 0.0f) ++first;
