@@ -24,6 +24,7 @@ struct SysExCollector {
   uint32_t used = 0;       // bytes of whole messages, then the one being collected
   uint32_t start = 0;      // where the message being collected began
   bool collecting = false;
+  bool cutShort = false;   // the bytes ended inside a message, which was dropped
   OSErr err = noErr;
   std::vector<uint32_t>* lengths = nullptr;
 
@@ -82,7 +83,13 @@ struct SysExCollector {
   }
 
   OSErr Finish(Handle* out) {
-    if (err == noErr && collecting) err = kSysExCutShortErr;
+    if (err == noErr && collecting) {
+      // The complete messages before the cut are kept; only a cut with none before it fails.
+      used = start;
+      collecting = false;
+      cutShort = true;
+      if (lengths->empty()) err = kSysExCutShortErr;
+    }
     if (err == noErr && lengths->empty()) err = kSysExNoMessageErr;
     if (err != noErr) {
       DisposeHandleAndClear(&messages);
@@ -95,7 +102,7 @@ struct SysExCollector {
   }
 };
 
-OSErr CollectFromStream(Handle* messages, std::vector<uint32_t>* lengths) {
+OSErr CollectFromStream(Handle* messages, std::vector<uint32_t>* lengths, bool* cutShort) {
   SysExCollector collector;
   collector.lengths = lengths;
   uint8_t block[kSysExBlockSize];
@@ -110,7 +117,9 @@ OSErr CollectFromStream(Handle* messages, std::vector<uint32_t>* lengths) {
     collector.Feed(block, count);
     if (count < kSysExBlockSize || collector.err != noErr || gIterationAbort) break;
   }
-  return collector.Finish(messages);
+  OSErr err = collector.Finish(messages);
+  *cutShort = collector.cutShort;
+  return err;
 }
 
 // Inserts the messages as data events one sixteenth apart; the list grows once, so a
@@ -157,12 +166,14 @@ OSErr InsertMessages(Handle messages, const std::vector<uint32_t>& lengths, uint
 }  // namespace
 
 OSErr CollectSysExMessages(const uint8_t* bytes, uint32_t count, Handle* messages,
-                           std::vector<uint32_t>* lengths) {
+                           std::vector<uint32_t>* lengths, bool* cutShort) {
   SysExCollector collector;
   collector.lengths = lengths;
   for (uint32_t at = 0; at < count && collector.err == noErr; at += kSysExBlockSize)
     collector.Feed(bytes + at, count - at < kSysExBlockSize ? count - at : kSysExBlockSize);
-  return collector.Finish(messages);
+  OSErr err = collector.Finish(messages);
+  if (cutShort) *cutShort = collector.cutShort;
+  return err;
 }
 
 OSErr ImportSysExDump(const FSSpec* fileSpec, uint32_t insertionTick, SysExDumpResult* result) {
@@ -174,7 +185,8 @@ OSErr ImportSysExDump(const FSSpec* fileSpec, uint32_t insertionTick, SysExDumpR
   if (err != noErr) return err;
   Handle messages;
   std::vector<uint32_t> lengths;
-  err = CollectFromStream(&messages, &lengths);
+  bool cutShort = false;
+  err = CollectFromStream(&messages, &lengths, &cutShort);
   CloseFileForImport(saved);
   if (err == noErr) err = InsertMessages(messages, lengths, insertionTick, result);
   DisposeHandleAndClear(&messages);
@@ -185,5 +197,7 @@ OSErr ImportSysExDump(const FSSpec* fileSpec, uint32_t insertionTick, SysExDumpR
   SetSongModified();
   UpdateTrackEnd(result->nextTick);
   RedrawAll(1);
+  result->cutShort = cutShort;
+  if (cutShort) ReportError(kSysExCutShortErr);  // the messages before the cut are in
   return noErr;
 }
