@@ -41,26 +41,24 @@ void EndHeldNotesOfInputs(DriverProcId send) {
     if (p->driverProc == send) ReleaseHeldNotes(p, nullptr);
 }
 
-// Sends the stream in packets; with continues, the first packet follows one already sent.
-int32_t SendPackets(const uint8_t* data, uint32_t count, DriverProcId send, uint8_t output,
-                    bool continues) {
-  if (send == kNoDriverProc || !data) return 0;
-  int32_t packets = 0;
-  for (uint32_t at = 0; at < count;) {
-    uint32_t n = std::min(count - at, kSysExPacketBytes);
-    if ((packets > 0 || continues) && data[at] != 0xF0 && gSysExPacketDelay > 0)
-      Delay(gSysExPacketDelay, nullptr);
-    SendSysExPacket(data + at, n, send, output);
-    ++packets;
-    at += n;
-  }
-  return packets;
+// The wait before a packet that continues a message rather than starting one.
+void PauseBeforePacket(uint8_t firstByte) {
+  if (firstByte != 0xF0 && gSysExPacketDelay > 0) Delay(gSysExPacketDelay, nullptr);
 }
 
 }  // namespace
 
 int32_t SendSysExChunked(const uint8_t* data, uint32_t count, DriverProcId send, uint8_t output) {
-  return SendPackets(data, count, send, output, false);
+  if (send == kNoDriverProc || !data) return 0;
+  int32_t packets = 0;
+  for (uint32_t at = 0; at < count;) {
+    uint32_t n = std::min(count - at, kSysExPacketBytes);
+    if (packets > 0) PauseBeforePacket(data[at]);
+    SendSysExPacket(data + at, n, send, output);
+    ++packets;
+    at += n;
+  }
+  return packets;
 }
 
 int32_t SendSysExRecord(const uint8_t* event, uint32_t bytesLeft, DriverProcId send,
@@ -73,7 +71,9 @@ int32_t SendSysExRecord(const uint8_t* event, uint32_t bytesLeft, DriverProcId s
   uint32_t head = std::min(n, kSysExPacketBytes - 1);
   std::copy(event + kDataEventData, event + kDataEventData + head, first + 1);
   SendSysExPacket(first, head + 1, send, output);
-  return 1 + SendPackets(event + kDataEventData + head, n - head, send, output, true);
+  const uint8_t* rest = event + kDataEventData + head;
+  if (n > head) PauseBeforePacket(rest[0]);
+  return 1 + SendSysExChunked(rest, n - head, send, output);
 }
 
 void SendTrackSysEx(const uint8_t* track, const uint8_t* event, int32_t) {
