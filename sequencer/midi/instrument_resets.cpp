@@ -84,8 +84,8 @@ void SendInitialVolumes(uint32_t time) {
                                                                       : GetInstrumentVolume(record);
     FillShortEvent(reinterpret_cast<uint8_t*>(*list), time, uint8_t(0xB0 | (record[kInstChannels] & 0x0F)), 7,
                    uint8_t(std::clamp(volume, 0, 127)));
-    ChaseSlotOutput(list, 0, time, ReadU32BE(record + kInstDriverProcs), record[kInstDeviceKinds],
-                    record[kInstPorts], true, nullptr, -1, 0, kChaseForced);
+    ChaseOutput(list, 0, time, ReadU32BE(record + kInstDriverProcs), record[kInstDeviceKinds],
+                record[kInstPorts], true, nullptr, -1, 0, kChaseForced);
   }
   DisposeHandle(list);
 }

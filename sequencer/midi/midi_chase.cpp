@@ -255,17 +255,17 @@ void ChaseTrack(uint8_t* track, uint32_t from, uint32_t endTime, int32_t mode) {
   if (!TrackUsesInstrumentSlots(track)) {
     uint8_t port = 0, device = 0;
     GetTrackRouting(track, 0, &port, &device, nullptr);
-    ChaseSlotOutput(list, from, endTime, ReadU32BE(track + kTrackDriverProc), device, port, enabled,
-                    track, -1, 0, mode);
+    ChaseOutput(list, from, endTime, ReadU32BE(track + kTrackDriverProc), device, port, enabled,
+                track, -1, 0, mode);
     return;
   }
   int32_t instrument = GetTrackInstrument(track, 0);
   for (int32_t slot = 0; slot < kInstrumentParts; ++slot) {
     const uint8_t* record = GetInstrumentRecord(instrument);
     if (!record || !(record[kInstPartMask] & (1u << slot))) continue;
-    ChaseSlotOutput(list, from, endTime, ReadU32BE(record + kInstDriverProcs + 4 * slot),
-                    record[kInstDeviceKinds + slot], record[kInstPorts + slot], enabled, track,
-                    instrument, record[kInstChannels + slot] & 0x0F, mode);
+    ChaseOutput(list, from, endTime, ReadU32BE(record + kInstDriverProcs + 4 * slot),
+                record[kInstDeviceKinds + slot], record[kInstPorts + slot], enabled, track,
+                instrument, record[kInstChannels + slot] & 0x0F, mode);
   }
 }
 
@@ -284,16 +284,9 @@ uint8_t* ChaseTrackEvents(uint8_t* events, uint32_t bytes, uint32_t endTime) {
   return ChaseEvents(events, bytes, endTime, ChaseTarget{});
 }
 
-uint8_t* ChaseOutput(uint8_t* events, uint32_t bytes, uint32_t endTime, DriverProcId send,
-                     uint8_t deviceKind, uint8_t port, bool enabled) {
-  if (!SelectSetupList(send, deviceKind, port) || !enabled)
-    return SeekEventListWithin(events, bytes, int32_t(endTime));
-  return ChaseTrackEvents(events, bytes, endTime);
-}
-
-uint8_t* ChaseSlotOutput(Handle list, uint32_t from, uint32_t endTime, DriverProcId send,
-                         uint8_t deviceKind, uint8_t port, bool enabled, uint8_t* track,
-                         int32_t instrument, uint8_t channel, int32_t) {
+uint8_t* ChaseOutput(Handle list, uint32_t from, uint32_t endTime, DriverProcId send,
+                     uint8_t deviceKind, uint8_t port, bool enabled, uint8_t* track,
+                     int32_t instrument, uint8_t channel, int32_t) {
   if (!list || !*list) return nullptr;
   uint32_t size = uint32_t(GetHandleSize(list));
   if (track) size = std::min(size, ReadU32BE(track + kTrackEventBytes));
@@ -303,16 +296,6 @@ uint8_t* ChaseSlotOutput(Handle list, uint32_t from, uint32_t endTime, DriverPro
     return SeekEventListWithin(events, size - from, int32_t(endTime));
   ChaseTarget target{list, Bytes(list), track, instrument, channel, deviceKind, port};
   return ChaseEvents(events, size - from, endTime, target);
-}
-
-void ChaseCurrentTrack(const uint8_t* events, uint32_t endTime, int32_t mode) {
-  if (!gCurrentTrack) return;
-  Handle list(ReadU32BE(gCurrentTrack + kTrackEventList));
-  if (!list || !*list) return;
-  uint32_t from = 0;
-  if (events && events >= Bytes(list) && events < Bytes(list) + GetHandleSize(list))
-    from = uint32_t(events - Bytes(list));
-  ChaseTrack(gCurrentTrack, from, endTime, mode);
 }
 
 void ChaseSong(Handle song, uint32_t tick, int32_t mode) {
@@ -353,10 +336,3 @@ int32_t SendSetupData(uint32_t delayTicks, bool resetInstruments) {
 
 int32_t CountSetupLists() { return Count(gSetupTable, kSetupListSize); }
 
-Handle GetSetupEntries(int32_t n, DriverProcId* send, uint8_t* port) {
-  if (n < 0 || n >= CountSetupLists()) return Handle();
-  uint8_t* l = Bytes(gSetupTable) + n * kSetupListSize;
-  if (send) *send = ReadU32BE(l + kListSend);
-  if (port) *port = uint8_t(ReadU16BE(l + kListPort));
-  return Handle(ReadU32BE(l + kListEntries));
-}

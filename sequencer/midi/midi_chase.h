@@ -39,19 +39,14 @@ constexpr int32_t kChaseAtLocate = 0, kChaseAtStart = 1, kChaseForced = 2;
 void ResetChase();
 // Chases one output's events (bytes long) up to endTime into the list of (send, port);
 // answers the event at which the scan stopped. Outputs of kinds that are not chased are only
-// stepped to endTime. The slot form reads list from byte offset from: instrument (-1 none)
+// stepped to endTime. The events are read from list at byte offset from: instrument (-1 none)
 // and channel give the slot's channel, which replaces the events' channel; track (may be
-// null) takes the last program and pitch bend.
-uint8_t* ChaseOutput(uint8_t* events, uint32_t bytes, uint32_t endTime, DriverProcId send,
-                     uint8_t deviceKind, uint8_t port, bool enabled);
-uint8_t* ChaseSlotOutput(Handle list, uint32_t from, uint32_t endTime, DriverProcId send, uint8_t deviceKind,
-                         uint8_t port, bool enabled, uint8_t* track, int32_t instrument,
-                         uint8_t channel, int32_t mode);
+// null) takes the last program and pitch bend and bounds the events.
+uint8_t* ChaseOutput(Handle list, uint32_t from, uint32_t endTime, DriverProcId send, uint8_t deviceKind,
+                     uint8_t port, bool enabled, uint8_t* track, int32_t instrument,
+                     uint8_t channel, int32_t mode);
 // Adds the events to the current list; the stored status is kept.
 uint8_t* ChaseTrackEvents(uint8_t* events, uint32_t bytes, uint32_t endTime);
-// Chases the current track from events (an event of its list; null: the list's start) to
-// every output it plays.
-void ChaseCurrentTrack(const uint8_t* events, uint32_t endTime, int32_t mode);
 // Chases every track of a song up to tick (a locate or the start of playback).
 void ChaseSong(Handle song, uint32_t tick, int32_t mode = kChaseAtStart);
 // Sends the collected set-up data of each output in time order and disposes the lists, after
@@ -59,6 +54,5 @@ void ChaseSong(Handle song, uint32_t tick, int32_t mode = kChaseAtStart);
 // (1/60 s) afterwards when anything was sent. Answers the number sent; a malformed entry
 // ends its list and reports error 2.
 int32_t SendSetupData(uint32_t delayTicks, bool resetInstruments = false);
-// Number of set-up lists and the entries of list n (for inspection).
+// Number of set-up lists (for inspection).
 int32_t CountSetupLists();
-Handle GetSetupEntries(int32_t n, DriverProcId* send, uint8_t* port);
