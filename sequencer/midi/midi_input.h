@@ -46,9 +46,7 @@ void MidiInputDispatch(const uint8_t* bytes, int32_t count, const MidiEndpointEn
 // The song tick of a host time: the current song tick without a host-time base or with
 // host-time stamps off; a time before the base counts from the base.
 uint32_t HostTimeToTick(uint64_t hostNanos);
-// Sets the base so that tick falls on the current host time, plus offset milliseconds.
-void SetHostTimeBase(uint32_t tick, int32_t offsetMilliseconds);
-// The same against a given host time.
+// Sets the base so that tick falls on host time hostNanos, plus offset milliseconds.
 void SetHostTimeBaseAt(uint32_t tick, uint64_t hostNanos, int32_t offsetMilliseconds);
 void ClearHostTimeBase();
 // The clock's record of the base: tick fell on hostNanos. Never allocates and never waits

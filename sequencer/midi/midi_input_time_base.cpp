@@ -5,7 +5,6 @@
 #include <climits>
 
 #include "platform/memory/memory.h"
-#include "platform/system/host_time.h"
 #include "sequencer/clock/transport_clock.h"
 #include "song/conductor/conductor_time.h"
 #include "song/conductor/tempo_tables.h"
@@ -66,10 +65,6 @@ void SetHostTimeBaseAt(uint32_t tick, uint64_t hostNanos, int32_t offsetMillisec
   double base = double(hostNanos) - tickNanos + double(int64_t(offsetMilliseconds) * 1000000);
   gHostTimeBase.store(base > 0 ? uint64_t(base) : 0, std::memory_order_relaxed);
   gHostTimeBaseValid.store(true, std::memory_order_release);
-}
-
-void SetHostTimeBase(uint32_t tick, int32_t offsetMilliseconds) {
-  SetHostTimeBaseAt(tick, HostTimeNanos(), offsetMilliseconds);
 }
 
 void ClearHostTimeBase() {
