@@ -118,19 +118,7 @@ int32_t ForEachSelectedTrackWithData(TrackCallback callback, void* arg) {
 }
 
 int32_t ForEachTrackNumber(TrackCallback callback, void* arg, int32_t flag) {
-  gIterationAbort = 0;
-  int32_t count = GetTrackNumberCount(flag);
-  int32_t savedIndex = GetCurrentTrackIndex();
-  int32_t savedNumber = gCurrentTrackNumber;
-  int32_t result = 0;
-  for (int32_t n = 0; n < count; ++n) {
-    SelectTrackNumber(n);
-    result = callback(arg);
-    if (gIterationAbort) break;
-  }
-  SetCurrentTrackIndex(savedIndex);
-  gCurrentTrackNumber = savedNumber;
-  return result;
+  return ForEachTrackNumberIn(0, GetTrackNumberCount(flag), callback, arg);
 }
 
 namespace {
