@@ -66,13 +66,21 @@ bool HoldEngineWorkers(bool hold, uint32_t timeoutMillis) {
   return idle;
 }
 
-int32_t StartEngineThread() {
-  int32_t status = StartRealtimeThread(kEngineRingCapacity, &gEngineQueue, EngineThreadEntry, 13);
-  // Bounded wait for the thread to make its semaphore (5 us polls, at most 2 s).
-  for (int32_t i = 0; i < 400000 && status == 0; ++i) {
-    if (gEngineQueue.semaphore.load() || !gEngineQueue.running.load()) break;
+namespace {
+
+// Bounded wait for a started thread to make its semaphore (5 us polls, at most 2 s), or to end.
+void WaitForWorkerSemaphore(const EngineWorker* worker) {
+  for (int32_t i = 0; i < 400000; ++i) {
+    if (worker->semaphore.load() || !worker->running.load()) break;
     PauseThreadMicros(5);
   }
+}
+
+}  // namespace
+
+int32_t StartEngineThread() {
+  int32_t status = StartRealtimeThread(kEngineRingCapacity, &gEngineQueue, EngineThreadEntry, 13);
+  if (status == 0) WaitForWorkerSemaphore(&gEngineQueue);
   if (status != 0 || !gEngineQueue.semaphore.load()) {
     std::fprintf(stderr, "engine thread did not start; mixing in the output procedure\n");
     SetAudioMode(1);
@@ -83,9 +91,6 @@ int32_t StartEngineThread() {
 
 int32_t StartDiskThread() {
   int32_t status = StartRealtimeThread(kDiskRingCapacity, &gDiskQueue, DiskThreadEntry, 8);
-  for (int32_t i = 0; i < 400000 && status == 0; ++i) {
-    if (gDiskQueue.semaphore.load() || !gDiskQueue.running.load()) break;
-    PauseThreadMicros(5);
-  }
+  if (status == 0) WaitForWorkerSemaphore(&gDiskQueue);
   return status;
 }

@@ -93,6 +93,15 @@ void BeginStream(int16_t refNum) {
   gStreamByteCount = 0;
 }
 
+uint32_t StreamBytesLeft() {
+  int64_t size = 0;
+  int64_t position = 0;
+  if (FetchForkSize(gStreamRefNum, &size) != noErr) return 0;
+  if (FetchForkPosition(gStreamRefNum, &position) != noErr) return 0;
+  int64_t left = size - position;
+  return left <= 0 ? 0 : left > 0x7fffffff ? 0x7fffffff : uint32_t(left);
+}
+
 OSErr WriteBlock(const void* buffer, uint32_t n) {
   uint32_t count = n;
   return LatchTransfer(WriteFork(gStreamRefNum, &count, buffer));

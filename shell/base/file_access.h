@@ -31,6 +31,9 @@ OSErr ReadForkAtLocked(int16_t refNum, uint16_t positionMode, int64_t offset, ui
 
 // Opens a file as the current stream and clears the stream's error words.
 void BeginStream(int16_t refNum);
+// Bytes of the stream's file behind its position (at most 0x7fffffff; 0 when either cannot
+// be learned).
+uint32_t StreamBytesLeft();
 
 OSErr WriteBlock(const void* buffer, uint32_t n);
 OSErr ReadBlock(void* buffer, uint32_t n);

@@ -189,6 +189,24 @@ OSErr CommitDataForkReplacement(const FSSpec* temp, const FSSpec* target, OSType
 
 void AbandonDataForkReplacement(const FSSpec* temp) { FSpDelete(temp); }
 
+OSErr ReplaceDataForkWithStream(const FSSpec* target, OSErr (*write)(), OSType creator,
+                                OSType fileType) {
+  FSSpec temp;
+  int16_t refNum = 0;
+  OSErr err = BeginDataForkReplacement(target, &temp, &refNum);
+  if (err != noErr) return err;
+  int16_t savedStream = gStreamRefNum;
+  BeginStream(refNum);
+  err = write();
+  if (err == noErr) err = FSFlushFork(refNum);
+  OSErr closeErr = CloseFork(refNum);
+  gStreamRefNum = savedStream;
+  if (err == noErr) err = closeErr;
+  if (err == noErr) err = CommitDataForkReplacement(&temp, target, creator, fileType);
+  if (err != noErr) AbandonDataForkReplacement(&temp);
+  return err;
+}
+
 void CloseResFileUseApp(int16_t refNum) {
   CloseResFile(refNum);
   UseResFile(gAppResFile);

@@ -33,6 +33,10 @@ OSErr BeginDataForkReplacement(const FSSpec* target, FSSpec* temp, int16_t* refN
 OSErr CommitDataForkReplacement(const FSSpec* temp, const FSSpec* target, OSType creator,
                                 OSType fileType);
 void AbandonDataForkReplacement(const FSSpec* temp);
+// Replaces target's data fork with what write puts into the stream (gStreamRefNum), through
+// a temporary file as above; the stream in use before comes back after.
+OSErr ReplaceDataForkWithStream(const FSSpec* target, OSErr (*write)(), OSType creator,
+                                OSType fileType);
 
 // Closes a resource file and makes the application's own resource file current again.
 void CloseResFileUseApp(int16_t refNum);

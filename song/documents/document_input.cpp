@@ -125,8 +125,7 @@ bool SlotHasBlock(const uint8_t* slot, bool useAlternate) {
   return word != 0;
 }
 
-OSErr ReadLengthPrefixedHandle(uint8_t* slot, bool useAlternate) {
-  bool present = SlotHasBlock(slot, useAlternate);
+OSErr ReadPresentBlock(uint8_t* slot, bool present) {
   std::memset(slot, 0, 8);
   if (!present) return gInputError;
   Handle h;
@@ -135,11 +134,6 @@ OSErr ReadLengthPrefixedHandle(uint8_t* slot, bool useAlternate) {
   return err;
 }
 
-OSErr ReadPresentBlock(uint8_t* slot, bool present) {
-  std::memset(slot, 0, 8);
-  if (!present) return gInputError;
-  Handle h;
-  OSErr err = ReadSizedDocumentHandle(&h);
-  if (err == noErr) WriteU32BE(slot, h.id);
-  return err;
+OSErr ReadLengthPrefixedHandle(uint8_t* slot, bool useAlternate) {
+  return ReadPresentBlock(slot, SlotHasBlock(slot, useAlternate));
 }

@@ -26,15 +26,6 @@ void CloseFileForImport(int16_t savedStream) {
   gStreamRefNum = savedStream;
 }
 
-uint32_t StreamBytesLeft() {
-  int64_t size = 0;
-  int64_t position = 0;
-  if (FetchForkSize(gStreamRefNum, &size) != noErr) return 0;
-  if (FetchForkPosition(gStreamRefNum, &position) != noErr) return 0;
-  int64_t left = size - position;
-  return left <= 0 ? 0 : left > 0x7fffffff ? 0x7fffffff : uint32_t(left);
-}
-
 OSErr ReadSizedBlock(Handle* out) {
   *out = Handle();
   uint8_t sizeBytes[4];

@@ -32,8 +32,6 @@ enum : int16_t {
 OSErr OpenFileForImport(const FSSpec* fileSpec, int16_t* outSavedStream, OSType* outType);
 // Closes the stream's fork and gives the caller its stream back.
 void CloseFileForImport(int16_t savedStream);
-// Bytes of the stream's file behind its position.
-uint32_t StreamBytesLeft();
 // A u32 size and that many bytes into a new handle. The size must fit in what the file still
 // holds (else -39, nothing allocated). Returns 0, -39, the memory error or the file error.
 OSErr ReadSizedBlock(Handle* out);

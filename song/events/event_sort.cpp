@@ -119,36 +119,31 @@ OSErr SortInPlace(uint8_t* start, uint8_t* stop) {
   return noErr;
 }
 
-}  // namespace
-
-OSErr SortEventList(Handle list) {
+// Sorts the records in front of the end record (or of a damaged record) of a locked list;
+// through the index unless `inPlaceOnly`, falling back to the in-place sort.
+OSErr SortListRecords(Handle list, bool inPlaceOnly) {
   if (!list || GetHandleSize(list) < kEndRecordSize + 1) return noErr;
   int8_t state = HGetState(list);
   HLock(list);
   uint8_t* start = reinterpret_cast<uint8_t*>(HandleData(list));
   uint8_t* stop = FindEventListEnd(start, GetHandleSize(list));
-  // Only the records in front of the end record (or of a damaged record) are sorted.
   bool hasEnd = stop + kEndRecordSize <= start + GetHandleSize(list) && SeqEventTime(stop) == 0;
   if (hasEnd) SetSeqEventTime(stop, kSortSentinelTime);
   OSErr err = noErr;
-  if (!IsSorted(start, stop) && !SortThroughIndex(start, stop)) err = SortInPlace(start, stop);
+  if (inPlaceOnly) {
+    err = SortInPlace(start, stop);
+  } else if (!IsSorted(start, stop) && !SortThroughIndex(start, stop)) {
+    err = SortInPlace(start, stop);
+  }
   if (hasEnd) SetSeqEventTime(stop, 0);
   HSetState(list, state);
   return err;
 }
+
+}  // namespace
+
+OSErr SortEventList(Handle list) { return SortListRecords(list, false); }
 
 OSErr SortTrackEvents() { return SortEventList(GetCurrentTrackEventList()); }
 
-OSErr SortEventListInPlace(Handle list) {
-  if (!list || GetHandleSize(list) < kEndRecordSize + 1) return noErr;
-  int8_t state = HGetState(list);
-  HLock(list);
-  uint8_t* start = reinterpret_cast<uint8_t*>(HandleData(list));
-  uint8_t* stop = FindEventListEnd(start, GetHandleSize(list));
-  bool hasEnd = stop + kEndRecordSize <= start + GetHandleSize(list) && SeqEventTime(stop) == 0;
-  if (hasEnd) SetSeqEventTime(stop, kSortSentinelTime);
-  OSErr err = SortInPlace(start, stop);
-  if (hasEnd) SetSeqEventTime(stop, 0);
-  HSetState(list, state);
-  return err;
-}
+OSErr SortEventListInPlace(Handle list) { return SortListRecords(list, true); }

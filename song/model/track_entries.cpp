@@ -55,17 +55,21 @@ bool AddTrackEntryChecked(int32_t size) {
   return gIterationAbort == 0;
 }
 
-bool FindTrackWithCurrentNumber(int32_t* index) {
+bool FindTrackWithNumber(int32_t number, int32_t* index) {
   int32_t count = GetSongTrackCount();
   for (int32_t i = 0; i < count; ++i) {
     uint8_t* entry = GetTrackEntryAt(i);
     if (!entry) break;
-    if (entry[kTrackNumber] == gCurrentTrackNumber) {
+    if (entry[kTrackNumber] == number) {
       if (index) *index = i;
       return true;
     }
   }
   return false;
+}
+
+bool FindTrackWithCurrentNumber(int32_t* index) {
+  return FindTrackWithNumber(gCurrentTrackNumber, index);
 }
 
 OSErr AddOrResizeTrackForNumber(int32_t size) {

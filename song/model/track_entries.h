@@ -9,6 +9,8 @@
 OSErr AddTrackEntry(int32_t size);
 // AddTrackEntry, storing its result in gIterationAbort; true on success.
 bool AddTrackEntryChecked(int32_t size);
+// The index of the song's entry with track number `number`; false when none has it.
+bool FindTrackWithNumber(int32_t number, int32_t* index);
 bool FindTrackWithCurrentNumber(int32_t* index);
 OSErr AddOrResizeTrackForNumber(int32_t size);
 OSErr SelectOrAddTrackForNumber();

@@ -28,25 +28,9 @@ bool IsSelectedWithData(const uint8_t* e) {
 }
 
 // Makes every entry that passes the test current in turn; the test sees the entry after it
-// is current (some tests ask the current track's audio state).
-int32_t ForEachTrackWhere(TrackTest test, TrackCallback callback, void* arg) {
-  gIterationAbort = 0;
-  if (!gCurrentSong) return 0;
-  int32_t savedIndex = GetCurrentTrackIndex();
-  int32_t savedNumber = gCurrentTrackNumber;
-  int32_t result = 0;
-  for (int32_t i = 0; gCurrentSong && i < GetSongTrackCount(); ++i) {
-    SetCurrentTrackIndex(i);
-    if (!HasValidCurrentTrack() || !test(gCurrentTrack)) continue;
-    result = callback(arg);
-    if (gIterationAbort) break;
-  }
-  SetCurrentTrackIndex(savedIndex);
-  gCurrentTrackNumber = savedNumber;
-  return result;
-}
-
-int32_t SearchTracksWhere(TrackTest test, TrackSearchCallback callback, void* arg) {
+// is current (some tests ask the current track's audio state). A search stops at the first
+// entry whose callback answers non-zero.
+int32_t VisitTracksWhere(TrackTest test, bool isSearch, TrackSearchCallback visit, void* arg) {
   gIterationAbort = 0;
   if (!gCurrentSong) return 0;
   int32_t savedIndex = GetCurrentTrackIndex();
@@ -55,12 +39,31 @@ int32_t SearchTracksWhere(TrackTest test, TrackSearchCallback callback, void* ar
   for (int32_t i = 0; gCurrentSong && i < GetSongTrackCount(); ++i) {
     SetCurrentTrackIndex(i);
     if (!HasValidCurrentTrack() || (test && !test(gCurrentTrack))) continue;
-    result = callback(arg, gCurrentTrack);
-    if (result != 0 || gIterationAbort) break;
+    result = visit(arg, gCurrentTrack);
+    if ((isSearch && result != 0) || gIterationAbort) break;
   }
   SetCurrentTrackIndex(savedIndex);
   gCurrentTrackNumber = savedNumber;
   return result;
+}
+
+struct EachTrackCall {
+  TrackCallback callback;
+  void* arg;
+};
+
+int32_t CallForTrack(void* call, uint8_t*) {
+  auto* each = static_cast<EachTrackCall*>(call);
+  return each->callback(each->arg);
+}
+
+int32_t ForEachTrackWhere(TrackTest test, TrackCallback callback, void* arg) {
+  EachTrackCall call{callback, arg};
+  return VisitTracksWhere(test, false, CallForTrack, &call);
+}
+
+int32_t SearchTracksWhere(TrackTest test, TrackSearchCallback callback, void* arg) {
+  return VisitTracksWhere(test, true, callback, arg);
 }
 
 }  // namespace
@@ -115,19 +118,7 @@ int32_t ForEachSelectedTrackWithData(TrackCallback callback, void* arg) {
 }
 
 int32_t ForEachTrackNumber(TrackCallback callback, void* arg, int32_t flag) {
-  gIterationAbort = 0;
-  int32_t count = GetTrackNumberCount(flag);
-  int32_t savedIndex = GetCurrentTrackIndex();
-  int32_t savedNumber = gCurrentTrackNumber;
-  int32_t result = 0;
-  for (int32_t n = 0; n < count; ++n) {
-    SelectTrackNumber(n);
-    result = callback(arg);
-    if (gIterationAbort) break;
-  }
-  SetCurrentTrackIndex(savedIndex);
-  gCurrentTrackNumber = savedNumber;
-  return result;
+  return ForEachTrackNumberIn(0, GetTrackNumberCount(flag), callback, arg);
 }
 
 namespace {

@@ -27,15 +27,12 @@ int32_t IterateTracks(TrackCallback callback, void* arg) {
 
 int32_t ForEachTrack(TrackCallback callback, void* arg) { return IterateTracks(callback, arg); }
 
-int32_t ForEachVisibleTrack(TrackCallback callback, void* arg) {
+int32_t ForEachTrackNumberIn(int32_t first, int32_t count, TrackCallback callback, void* arg) {
   gIterationAbort = 0;
-  int32_t first = gTrackListFirstRow < 0 ? 0 : gTrackListFirstRow;
-  int32_t rows = gTrackListVisibleRows;
-  if (rows > kMaxTrackNumbers - first) rows = kMaxTrackNumbers - first;
   int32_t savedIndex = GetCurrentTrackIndex();
   int32_t savedNumber = gCurrentTrackNumber;
   int32_t result = 0;
-  for (int32_t n = 0; n < rows; ++n) {
+  for (int32_t n = 0; n < count; ++n) {
     SelectTrackNumber(first + n);
     result = callback(arg);
     if (gIterationAbort) break;
@@ -43,4 +40,11 @@ int32_t ForEachVisibleTrack(TrackCallback callback, void* arg) {
   SetCurrentTrackIndex(savedIndex);
   gCurrentTrackNumber = savedNumber;
   return result;
+}
+
+int32_t ForEachVisibleTrack(TrackCallback callback, void* arg) {
+  int32_t first = gTrackListFirstRow < 0 ? 0 : gTrackListFirstRow;
+  int32_t rows = gTrackListVisibleRows;
+  if (rows > kMaxTrackNumbers - first) rows = kMaxTrackNumbers - first;
+  return ForEachTrackNumberIn(first, rows, callback, arg);
 }

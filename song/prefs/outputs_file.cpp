@@ -87,20 +87,7 @@ OSErr WriteOutputsFile() {
     RemoveSettingsResource(kOldOutputsResId);
     UseAppResFile();
   }
-  FSSpec temp;
-  int16_t refNum = 0;
-  OSErr err = BeginDataForkReplacement(&fileSpec, &temp, &refNum);
-  if (err != noErr) return err;
-  int16_t savedStream = gStreamRefNum;
-  BeginStream(refNum);
-  err = WriteOutputsStream();
-  if (err == noErr) err = FSFlushFork(refNum);
-  OSErr closeErr = CloseFork(refNum);
-  gStreamRefNum = savedStream;
-  if (err == noErr) err = closeErr;
-  if (err == noErr) err = CommitDataForkReplacement(&temp, &fileSpec, kAppCreator, 0);
-  if (err != noErr) AbandonDataForkReplacement(&temp);
-  return err;
+  return ReplaceDataForkWithStream(&fileSpec, WriteOutputsStream, kAppCreator, 0);
 }
 
 OSErr ReadOutputsFile(bool undoable) {

@@ -56,21 +56,9 @@ OSErr WriteLayout() {
 // Writes the data fork through a temporary file and renames it into place.
 OSErr WritePrefsDataFork() {
   FSSpec fileSpec;
-  FSSpec temp;
-  int16_t refNum = 0;
   OSErr err = GetPrefsFileSpec(&fileSpec);
-  if (err == noErr) err = BeginDataForkReplacement(&fileSpec, &temp, &refNum);
   if (err != noErr) return err;
-  int16_t savedStream = gStreamRefNum;
-  BeginStream(refNum);
-  err = WritePreferencesStream();
-  if (err == noErr) err = FSFlushFork(refNum);
-  OSErr closeErr = CloseFork(refNum);
-  gStreamRefNum = savedStream;
-  if (err == noErr) err = closeErr;
-  if (err == noErr) err = CommitDataForkReplacement(&temp, &fileSpec, kAppCreator, kPrefsFileType);
-  if (err != noErr) AbandonDataForkReplacement(&temp);
-  return err;
+  return ReplaceDataForkWithStream(&fileSpec, WritePreferencesStream, kAppCreator, kPrefsFileType);
 }
 
 }  // namespace

@@ -179,6 +179,18 @@ Handle MakeDetachedSong(int32_t n, OSErr* err) {
   return song;
 }
 
+// Gives the current track the list taken from the file's track k, with that track's name,
+// instrument and channel (the tempo track's channels join the first track's).
+void SetUpSmfTrack(const ImportPlan& plan, const ParsedChunks& parsed, int32_t k, Handle list,
+                   uint32_t endTick, ConstStr255Param fileName) {
+  const SmfTrackInfo& info = parsed.chunks[size_t(plan.tempoChunk ? k + 1 : k)];
+  InstallSmfTrackList(list, endTick);
+  NameSmfTrack(info, fileName);
+  AssignSmfInstrumentByName(info);
+  SettleSmfTrackChannel(info.channelMask |
+                        (plan.tempoChunk && k == 0 ? parsed.chunks[0].channelMask : 0));
+}
+
 OSErr BuildNewSongTracks(const ImportPlan& plan, ParsedChunks* parsed, ConstStr255Param fileName) {
   NameSmfSong(parsed->chunks[0], fileName);
   for (int32_t k = 0; k < plan.trackCount; ++k) {
@@ -187,12 +199,7 @@ OSErr BuildNewSongTracks(const ImportPlan& plan, ParsedChunks* parsed, ConstStr2
     OSErr err = noErr;
     Handle list = TakeTrackList(plan, parsed, k, &endTick, &err);
     if (err != noErr) return err;
-    const SmfTrackInfo& info = parsed->chunks[size_t(plan.tempoChunk ? k + 1 : k)];
-    InstallSmfTrackList(list, endTick);
-    NameSmfTrack(info, fileName);
-    AssignSmfInstrumentByName(info);
-    SettleSmfTrackChannel(info.channelMask |
-                          (plan.tempoChunk && k == 0 ? parsed->chunks[0].channelMask : 0));
+    SetUpSmfTrack(plan, *parsed, k, list, endTick, fileName);
   }
   SetCurrentTrackIndex(0);
   OSErr err = AddSmfMarkers(parsed->chunks);
@@ -373,12 +380,7 @@ OSErr MergeIntoNewTracks(const ImportPlan& plan, ParsedChunks* parsed, ConstStr2
       DisposeHandle(list);
       return err;
     }
-    const SmfTrackInfo& info = parsed->chunks[size_t(plan.tempoChunk ? k + 1 : k)];
-    InstallSmfTrackList(list, endTick);
-    NameSmfTrack(info, fileName);
-    AssignSmfInstrumentByName(info);
-    SettleSmfTrackChannel(info.channelMask |
-                          (plan.tempoChunk && k == 0 ? parsed->chunks[0].channelMask : 0));
+    SetUpSmfTrack(plan, *parsed, k, list, endTick, fileName);
   }
   return noErr;
 }

@@ -8,15 +8,6 @@
 
 namespace {
 
-// Bytes left in the stream's file behind its position (0 when either cannot be learned).
-int64_t RemainingStreamBytes() {
-  int64_t size = 0;
-  int64_t position = 0;
-  if (FetchForkSize(gStreamRefNum, &size) != noErr) return 0;
-  if (FetchForkPosition(gStreamRefNum, &position) != noErr) return 0;
-  return size > position ? size - position : 0;
-}
-
 OSErr LoadChunkBody(uint32_t length) {
   // Not cleared: the read fills it, or it is freed.
   uint32_t block = uint32_t(MaxBlock());
@@ -56,11 +47,11 @@ OSErr ReadSmfChunk(uint32_t id) {
   OSErr missing = id == kSmfHeaderChunk ? kSmfNotMidiFileErr : kSmfMissingTrackErr;
   for (;;) {
     uint8_t header[kSmfChunkHeaderSize];
-    if (RemainingStreamBytes() < kSmfChunkHeaderSize) return missing;
+    if (StreamBytesLeft() < uint32_t(kSmfChunkHeaderSize)) return missing;
     gStreamByteCount = 0;
     if (ReadBlock(header, sizeof header) != noErr) return missing;
     uint32_t length = ReadU32BE(header + 4);
-    if (length > 0x7fffffffu || int64_t(length) > RemainingStreamBytes()) return missing;
+    if (length > 0x7fffffffu || length > StreamBytesLeft()) return missing;
     if (ReadU32BE(header) == id) {
       gStreamByteCount = 0;
       OSErr err = LoadChunkBody(length);

@@ -309,16 +309,10 @@ int32_t UnpackCurrentPosition(uint32_t word, int32_t field) {
 }
 
 bool SelectTrackWithNumber(int32_t n) {
-  int32_t count = GetSongTrackCount();
-  for (int32_t i = 0; i < count; ++i) {
-    uint8_t* entry = GetTrackEntryAt(i);
-    if (!entry) break;
-    if (entry[kTrackNumber] == n) {
-      SetCurrentTrackIndex(i);
-      return true;
-    }
-  }
-  return false;
+  int32_t index = 0;
+  if (!FindTrackWithNumber(n, &index)) return false;
+  SetCurrentTrackIndex(index);
+  return true;
 }
 
 bool SelectPackedPosition(uint32_t word) {
