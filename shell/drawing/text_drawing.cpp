@@ -1,9 +1,12 @@
 #include "shell/drawing/text_drawing.h"
 
+#include "platform/quickdraw/drawing.h"
 #include "platform/quickdraw/pens.h"
+#include "platform/quickdraw/ports.h"
 #include "platform/quickdraw/text.h"
 #include "platform/quickdraw/theme_text.h"
 #include "platform/text/cf_string.h"
+#include "shell/drawing/scratch_rect.h"
 
 uint16_t gDrawPrefs = 0;
 int16_t gDefaultFontId = 1;
@@ -77,6 +80,63 @@ int16_t MeasurePString(ConstStr255Param text) {
   if (!text || text[0] == 0) return 0;
   if (ClassicText()) return StringWidth(text);
   return ThemeTextSize(text, kProgramThemeFont, nullptr).h;
+}
+
+namespace {
+
+constexpr int16_t kAlignLeft = 0;
+constexpr int16_t kAlignRight = 1;
+
+int16_t AlignedLeft(const Rect& rect, int16_t width, int16_t align) {
+  if (align == kAlignLeft) return rect.left;
+  if (align == kAlignRight) return int16_t(rect.right - width);
+  return int16_t(rect.left + (rect.right - rect.left - width) / 2);
+}
+
+bool PortErasesText() {
+  GrafPtr port = GetQDGlobalsThePort();
+  return port && GetPortTextMode(port) == srcCopy;
+}
+
+}  // namespace
+
+Point DrawThemeTextInRect(const Rect* rect, ConstStr255Param text, bool truncate, int16_t align,
+                          int16_t themeFont, ThemeDrawState state) {
+  if (!rect || !text || text[0] == 0) return Point{0, 0};
+  if (PortErasesText()) EraseRect(rect);
+  CFStringRef string = CFStringCreateWithPascalString(nullptr, text, kCFStringEncodingMacRoman);
+  if (!string) return Point{0, 0};
+  int16_t baseline = 0;
+  Point size{0, 0};
+  GetThemeTextDimensions(string, ThemeFontID(themeFont), state, false, &size, &baseline);
+  int16_t boxWidth = int16_t(rect->right - rect->left);
+  int16_t width = truncate && size.h > boxWidth ? boxWidth : size.h;
+  int16_t left = AlignedLeft(*rect, width, align);
+  Rect box{rect->top, left, rect->bottom, int16_t(left + width + 1)};
+  if (!truncate) box.right = int16_t(left + size.h + 1);
+  DrawThemeTextBox(string, ThemeFontID(themeFont), state, false, &box, teFlushLeft, nullptr);
+  CFRelease(string);
+  return size;
+}
+
+void DrawPStringRightAligned(ConstStr255Param text, bool eraseFirst, int16_t lineHeight) {
+  if (lineHeight <= 0) lineHeight = GetLineMetrics(nullptr);
+  if (eraseFirst) EraseRect(&gScratchRect);
+  if (!text || text[0] == 0) return;
+  Rect line = gScratchRect;
+  if (line.bottom - line.top > lineHeight) line.top = int16_t(line.bottom - lineHeight);
+  if (ClassicText()) {
+    FontInfo info{};
+    GetFontInfo(&info);
+    MoveTo(int16_t(line.right - StringWidth(text)), int16_t(line.bottom - info.descent));
+    DrawString(text);
+    return;
+  }
+  DrawThemeTextInRect(&line, text, false, kAlignRight, kProgramThemeFont, kThemeStateActive);
+}
+
+void EraseAndDrawPStringRight(ConstStr255Param text, int16_t lineHeight) {
+  DrawPStringRightAligned(text, true, lineHeight);
 }
 
 int16_t GetLineMetrics(FontInfo* info) {

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "platform/quickdraw/quickdraw_types.h"
+#include "platform/quickdraw/theme_text.h"
 
 // Bit 0x400: classic text (the port's font, DrawString); clear: theme text in font 200.
 extern uint16_t gDrawPrefs;
@@ -31,6 +32,15 @@ void UpdateDefaultFontInfo();
 void DrawPString(ConstStr255Param text);
 void DrawPStringWithThemeFont(ConstStr255Param text, int16_t themeFont);
 int16_t MeasurePString(ConstStr255Param text);
+// Draws text in rect on one line, cut with an ellipsis when wider (truncate true), aligned
+// left (0), right (1) or centred (2); the rectangle is erased first when the port's text mode
+// is srcCopy. Returns the text's width (h) and height (v); (0, 0) for an empty string.
+Point DrawThemeTextInRect(const Rect* rect, ConstStr255Param text, bool truncate, int16_t align,
+                          int16_t themeFont, ThemeDrawState state);
+// Draws text right-aligned in the bottom line of gScratchRect (lineHeight <= 0: the default
+// font's line height), erasing all of gScratchRect first when eraseFirst is set.
+void DrawPStringRightAligned(ConstStr255Param text, bool eraseFirst, int16_t lineHeight);
+void EraseAndDrawPStringRight(ConstStr255Param text, int16_t lineHeight);
 // Ascent, descent and leading into info (may be null); returns the line height.
 int16_t GetLineMetrics(FontInfo* info);
 int16_t GetDefaultFontLineHeight();
