@@ -21,6 +21,18 @@ OSErr CheckRequiredParams(const AppleEvent* event) {
   return (err == errAEDescNotFound || err == noErr) ? OSErr(noErr) : OSErr(errAEParamMissed);
 }
 
+void SendAppleEventToSelf(const AEAddressDesc* target, AEEventClass eventClass, AEEventID eventID,
+                          UInt32 value, bool withValue) {
+  constexpr SInt32 kSendTimeoutTicks = 120;
+  AppleEvent event;
+  if (AECreateAppleEvent(eventClass, eventID, target, kAutoGenerateReturnID, kAnyTransactionID,
+                         &event) != noErr)
+    return;
+  if (!withValue || AEPutParamPtr(&event, keyDirectObject, typeMagnitude, &value, sizeof value) == noErr)
+    AESend(&event, nullptr, kAENoReply, kAENormalPriority, kSendTimeoutTicks, nullptr, nullptr);
+  AEDisposeDesc(&event);
+}
+
 OSErr HandleOpenApplication(const AppleEvent* event, AppleEvent*, SRefCon) {
   return CheckRequiredParams(event);
 }

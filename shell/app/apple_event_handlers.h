@@ -11,5 +11,9 @@ OSErr HandleAppearanceChanged(const AppleEvent* event, AppleEvent* reply, SRefCo
 // 0 when the event has no missed required parameter, else errAEParamMissed (-1715).
 OSErr CheckRequiredParams(const AppleEvent* event);
 void InstallAppleEventHandlers();
+// Sends an Apple event of class and id to target with no reply (normal priority, 120 ticks),
+// with value as its direct object ('magn') when withValue is set. Failures are not reported.
+void SendAppleEventToSelf(const AEAddressDesc* target, AEEventClass eventClass, AEEventID eventID,
+                          UInt32 value, bool withValue);
 // True while a long operation's progress dialog is the front window: documents wait.
 extern bool (*gIsProgressDialogFront)();
