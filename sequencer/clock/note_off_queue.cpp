@@ -186,6 +186,19 @@ void FlushNoteOffsForOwner(void* processor, bool takeLock) {
   if (takeLock) UnlockClock(lock);
 }
 
+void FlushEveryPendingNoteOff() {
+  while (C().pendingNoteOffs) FlushNoteOffsForTrack(C().pendingNoteOffs->owner);
+  FlushImmediateNoteOffs();
+}
+
+bool FlushEveryNoteOffOwnerLocked() {
+  int32_t lock = TryLockClock(kClockOwnerHolder);
+  if (lock != 0) return false;
+  FlushEveryPendingNoteOff();
+  UnlockClock(0);
+  return true;
+}
+
 void QueueImmediateNoteOff(uint8_t status, uint8_t note, uint8_t output, DriverProcId send) {
   ImmediateNoteOff& e = C().immediateOffRing[C().immediateOffIndex % kImmediateOffRingSize];
   e.status = status;

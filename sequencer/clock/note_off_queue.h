@@ -32,6 +32,10 @@ void FlushNoteOffsForOwnerNone();
 // Takes the lock (1); busy returns the lock result; else flushes the owner-less nodes.
 int32_t FlushNoteOffsNow();
 void FlushNoteOffsForOwner(void* processor, bool takeLock);
+// Sends every pending note-off now, whoever owns it, and the immediate ring (lock held).
+void FlushEveryPendingNoteOff();
+// Takes the clock lock (1) and flushes every owner's note-offs; false when the lock is busy.
+bool FlushEveryNoteOffOwnerLocked();
 void ReleaseProcessorNotes(const void* owner, uint32_t tick);
 void ReleaseProcessorNote(uintptr_t owner, uint8_t note, uint32_t tick);
 

@@ -343,6 +343,7 @@ void PlayTrack(SongPlayState& s, uint8_t* songBytes, uint8_t* entry, TrackPlaySt
         held = !(notes[e[kEventData1] & 0x7F] & 0x04);
       }
       if (!held) {
+        if ((status & 0xF0) == kKindNote) s.flags |= kSongPlayNoteOffsPending;
         if (flagsA & kTrackInstrumentTrack) {
           SendToInstruments(entry, e, t);
         } else {
@@ -444,6 +445,21 @@ void ReleasePlayback() {
 }
 
 SongPlayState* GetPlayingSongState() { return gRoot; }
+
+void FlushNoteOffsOfSong(SongPlayState* song) {
+  if (!song) return;
+  for (auto& t : song->tracks) {
+    if (!HasPendingNoteOffs()) break;
+    FlushNoteOffsForTrack(t.get());
+  }
+}
+
+void FlushNoteOffsOfAllSongs() {
+  for (SongPlayState* s = gRoot; s; s = s->nextActive) {
+    FlushNoteOffsOfSong(s);
+    s->flags &= uint8_t(~kSongPlayNoteOffsPending);
+  }
+}
 
 TrackPlayState* GetTrackPlayState(int32_t index) {
   if (!gRoot || index < 0 || index >= int32_t(gRoot->tracks.size())) return nullptr;

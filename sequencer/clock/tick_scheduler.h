@@ -68,13 +68,16 @@ struct SongPlayState {
   Handle song;
   uint32_t conductorTick = 0;
   uint32_t conductorCursor = 0;  // byte offset into the conductor map
-  uint8_t flags = 1;             // bit 0 sounds, bit 1 flush, bit 2 note-offs pending
+  uint8_t flags = 1;             // bit 0 sounds, bit 1 flush, bit 2 note-offs pending (below)
   bool active = false;           // a child sequence that plays
   uint32_t countdown = 0;
   uint32_t startTick = 0;
   SongPlayState* nextActive = nullptr;
   std::vector<std::unique_ptr<TrackPlayState>> tracks;
 };
+
+// SongPlayState::flags: a note of the song was played and its note-off may still be pending.
+constexpr uint8_t kSongPlayNoteOffsPending = 0x04;
 
 // Prepares the song (and, to kMaxChildDepth, the child sequences its tracks hold) for playback
 // from position tick (the next fire plays tick + 1): cursors, track ticks, the conductor map
@@ -87,6 +90,11 @@ void PlaceBeatCounters(uint8_t* song, uint32_t tick, bool withMeter);
 // Forgets the prepared state (clock stopped).
 void ReleasePlayback();
 SongPlayState* GetPlayingSongState();
+// Sends now the pending note-offs of every track of one song's play state; the second form
+// does so for each song of the playing chain (the playing song and the child sequences that
+// play) and clears their note-offs-pending flag. Clock lock held.
+void FlushNoteOffsOfSong(SongPlayState* song);
+void FlushNoteOffsOfAllSongs();
 // The play state of a track of the playing song (null when there is none).
 TrackPlayState* GetTrackPlayState(int32_t index);
 // Main-thread requests, consumed at the next tick.

@@ -94,12 +94,6 @@ void AddSongToSnapshot(SongPlayState* s, int32_t depth) {
   }
 }
 
-// Sends every pending note-off now, whoever owns it (clock lock held).
-void FlushAllNoteOffs() {
-  while (C().pendingNoteOffs) FlushNoteOffsForTrack(C().pendingNoteOffs->owner);
-  FlushImmediateNoteOffs();
-}
-
 struct OutputRef {
   DriverProcId send;
   uint8_t port;
@@ -232,7 +226,7 @@ int32_t StopPlayback() {
   C().runBits &= uint8_t(~0x01);
   C().tickDebt = 0;
   if (lock == 0) {
-    FlushAllNoteOffs();
+    FlushEveryPendingNoteOff();
     SustainOffEverywhere();
   }
   if (!(gAudioClockMode && !(gSyncFlags & 0x200))) SendMidiStop();
@@ -282,7 +276,7 @@ bool RestorePlaybackSnapshot() {
   if ((TransportFlags() & 0x01) && C().stopAtTick == 0) bits |= 0x04;
   SetTransportFlags(bits);
   C().firesSinceClock = 0;
-  FlushAllNoteOffs();
+  FlushEveryPendingNoteOff();
   CallTickHookAtBeatEnd();
   C().bar = s.bar;
   C().ticksPerBeat = s.ticksPerBeat;

@@ -37,6 +37,9 @@ void CacheSongList(Handle slots, Handle firstSong) {
   gTransportClock.firstSong = firstSong;
 }
 
+void HoldNoteOutput(bool hold) { HoldClock(hold); }
+void FlushEveryNoteOffOwnerForSong() { FlushEveryNoteOffOwnerLocked(); }
+
 void InstallTransportHooks() {
   SongTransportHooks& hooks = gSongTransportHooks;
   hooks.isClockPlayingSong = ClockPlaysSong;
@@ -50,6 +53,8 @@ void InstallTransportHooks() {
   hooks.restartIdleTimer = ReinstallIdleClockIfUsed;
   hooks.trackPlaySettingsChanged = RequestTrackSettingsReload;
   hooks.cacheSongList = CacheSongList;
+  hooks.holdNoteOutput = HoldNoteOutput;
+  hooks.flushEveryNoteOffOwner = FlushEveryNoteOffOwnerForSong;
 }
 
 constexpr int16_t kChasedSyncSource = 6;

@@ -15,6 +15,7 @@
 #include "song/documents/document_hooks.h"
 #include "song/documents/document_input.h"
 #include "song/documents/document_reader.h"
+#include "song/model/transport_hooks.h"
 #include "song/documents/instrument_table_io.h"
 #include "song/documents/media_references.h"
 #include "song/documents/recent_file_hooks.h"
@@ -203,6 +204,9 @@ OSErr OpenSongFile(const FSSpec* fileSpec, int16_t isBundle, bool addToRecent) {
   if (!isBundle && FSpGetFInfo(fileSpec, &info) == noErr && info.fdType == kBundleDocumentType) isBundle = 1;
   bool untitled = OpensAsUntitled(fileSpec);
   int16_t savedStream = gStreamRefNum;
+  // Nothing sounds on while the songs it may play are replaced.
+  FlushEveryNoteOffOwner();
+  HoldClockNoteOutput(true);
   int16_t fork = 0;
   OSErr err = FSpOpenDF(fileSpec, fsRdPerm, &fork);
   StagedDocument doc;
@@ -215,6 +219,7 @@ OSErr OpenSongFile(const FSSpec* fileSpec, int16_t isBundle, bool addToRecent) {
     FinishLoadedDocument(fileSpec, isBundle != 0, addToRecent);
   }
   if (fork != 0) FSClose(fork);
+  HoldClockNoteOutput(false);
   gStreamRefNum = savedStream;
   gAppState[4] &= uint16_t(~kAppWord4Loading);
   if (err != noErr) {

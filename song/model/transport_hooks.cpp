@@ -51,3 +51,11 @@ void NoteTrackPlaySettingsChanged(Handle song, int32_t index) {
 void CacheSongListInTransport(Handle slots, Handle firstSong) {
   if (Hooks().cacheSongList) Hooks().cacheSongList(slots, firstSong);
 }
+
+void HoldClockNoteOutput(bool hold) {
+  if (Hooks().holdNoteOutput) Hooks().holdNoteOutput(hold);
+}
+
+void FlushEveryNoteOffOwner() {
+  if (Hooks().flushEveryNoteOffOwner) Hooks().flushEveryNoteOffOwner();
+}

@@ -41,6 +41,10 @@ struct SongTransportHooks {
   void (*trackPlaySettingsChanged)(Handle song, int32_t index);
   // Hands the clock the song-handle slot array and its first song. Main thread.
   void (*cacheSongList)(Handle slots, Handle firstSong);
+  // Holds (true) or releases (false) the clock's note output while a document is read, and
+  // sends every pending note-off under the clock lock before it. Main thread.
+  void (*holdNoteOutput)(bool hold);
+  void (*flushEveryNoteOffOwner)();
 };
 extern SongTransportHooks gSongTransportHooks;
 
@@ -66,3 +70,5 @@ void StopClockTimerForMode(int32_t mode);
 void RestartIdleClockTimer();
 void NoteTrackPlaySettingsChanged(Handle song, int32_t index);
 void CacheSongListInTransport(Handle slots, Handle firstSong);
+void HoldClockNoteOutput(bool hold);
+void FlushEveryNoteOffOwner();

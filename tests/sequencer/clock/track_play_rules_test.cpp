@@ -15,7 +15,9 @@
 #include "sequencer/midi/volume_controllers.h"
 #include "sequencer/transport/transport_engine.h"
 #include "sequencer/transport/transport_position.h"
+#include "platform/files/file_locations.h"
 #include "song/conductor/conductor_map.h"
+#include "song/documents/document_open.h"
 #include "song/events/seq_event.h"
 #include "song/instruments/instrument_record.h"
 #include "song/instruments/instrument_table.h"
@@ -191,6 +193,44 @@ TEST_F(TrackPlayRulesTest, FlushRequestEndsNotesOnlyOfATrackThatNoLongerSounds) 
     RemoveClockTimer();
     ReleasePlayback();
   }
+}
+
+TEST_F(TrackPlayRulesTest, FlushingEverySongEndsTheNotesOfEachTrackAndClearsThePendingFlag) {
+  TestTrack a, b;
+  a.events = {{1, 0x90, 60, 100, 500}};
+  b.events = {{2, 0x91, 64, 90, 500}};
+  Handle song = MakeSong({a, b}, {});
+  Play(song, 5);
+  SongPlayState* state = GetPlayingSongState();
+  ASSERT_NE(state, nullptr);
+  EXPECT_TRUE(state->flags & kSongPlayNoteOffsPending);
+  gSent.clear();
+  FlushNoteOffsOfAllSongs();
+  std::vector<uint8_t> ended;
+  for (const SentMessage& m : gSent)
+    if ((m.status & 0xF0) == 0x80 || ((m.status & 0xF0) == 0x90 && m.data2 == 0)) ended.push_back(m.data1);
+  EXPECT_EQ(ended, (std::vector<uint8_t>{60, 64}));
+  EXPECT_FALSE(state->flags & kSongPlayNoteOffsPending);
+  EXPECT_FALSE(HasPendingNoteOffs());
+  RemoveClockTimer();
+  ReleasePlayback();
+}
+
+TEST_F(TrackPlayRulesTest, OpeningADocumentEndsSoundingNotesFirstAndReleasesTheOutputAfter) {
+  TestTrack t;
+  t.events = {{1, 0x90, 60, 100, 500}};
+  Handle song = MakeSong({t}, {});
+  Play(song, 5);
+  gSent.clear();
+  FSSpec missing{};
+  PathToSpec("/tmp/zarin-open-test-missing.song", &missing);
+  OpenSongFile(&missing, 0, false);
+  ASSERT_FALSE(gSent.empty());
+  EXPECT_EQ(gSent.front().data1, 60);
+  EXPECT_FALSE(HasPendingNoteOffs());
+  EXPECT_EQ(gTransportClock.holdCount.load(), 0);
+  RemoveClockTimer();
+  ReleasePlayback();
 }
 
 TEST_F(TrackPlayRulesTest, RepeatingSongStartsItsConductorMapAgainWithTheSongsStartValues) {
