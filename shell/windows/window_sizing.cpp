@@ -7,6 +7,7 @@
 #include "platform/quickdraw/ports.h"
 #include "platform/quickdraw/screen.h"
 #include "shell/base/app_state.h"
+#include "shell/dialogs/value_fields.h"
 #include "shell/drawing/drawing_ports.h"
 #include "shell/drawing/row_metrics.h"
 #include "shell/drawing/scratch_rect.h"
@@ -275,6 +276,7 @@ void HandleGrowClick(const EventRecord* event, AppWindow* w) {
     if (!(event->modifiers & cmdKey)) SelectWindow(window);
     return;
   }
+  CommitValueFieldEdit();  // a number being typed is kept before the window changes size
   Rect limits;
   GetWindowSizeLimits(w, &limits);
   FocusAppWindow(w);

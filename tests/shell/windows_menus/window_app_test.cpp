@@ -20,6 +20,8 @@
 #include "shell/app/song_switch.h"
 #include "shell/app/startup.h"
 #include "shell/base/app_state.h"
+#include "shell/dialogs/value_fields.h"
+#include "shell/drawing/scratch_rect.h"
 #include "shell/drawing/row_metrics.h"
 #include "shell/menus/menu_bar.h"
 #include "shell/menus/menu_commands.h"
@@ -275,6 +277,26 @@ TEST_F(WindowsMenus, GrowingByTheBoxKeepsTheLimitsAndTheRows) {
   ClickPath({from, Point{int16_t(from.v + 10), int16_t(from.h + 300)}, Point{int16_t(from.v + 20), int16_t(from.h + 900)}});
   Dispatch();
   EXPECT_EQ(400, Port(markers->window).right - Port(markers->window).left) << "the marker list's widest";
+}
+
+int32_t gCommittedNumber = -1;
+void RecordCommittedNumber(int32_t value) { gCommittedNumber = value; }
+
+TEST_F(WindowsMenus, GrowingTheFrontWindowFirstKeepsTheNumberBeingTyped) {
+  Front(kTrackWindowKind);
+  AppWindow* track = GetWindowForKind(kTrackWindowKind);
+  SetPortWindowPort(track->window);
+  gScratchRect = Rect{4, 4, 20, 60};
+  gCommittedNumber = -1;
+  ActivateValueField(RecordCommittedNumber, 0, 999, 10, nullptr);
+  gValueField.maxTextLength = 3;
+  for (uint8_t ch : {uint8_t('4'), uint8_t('2')}) HandleValueFieldKey(ch);
+  Rect grow = Frame(track->window, kWindowGrowRgn);
+  Point from{int16_t((grow.top + grow.bottom) / 2), int16_t((grow.left + grow.right) / 2)};
+  ClickPath({from, Point{int16_t(from.v + 20), int16_t(from.h + 10)}});
+  Dispatch();
+  EXPECT_EQ(42, gCommittedNumber);
+  EXPECT_FALSE(IsValueFieldActive());
 }
 
 TEST_F(WindowsMenus, ZoomingTwiceComesBackToTheUserSize) {
