@@ -5,6 +5,7 @@
 #include "platform/controls/controls.h"
 #include "shell/drawing/drawing_ports.h"
 #include "shell/windows/app_windows.h"
+#include "song/events/event_index.h"
 
 int16_t gStandardLineHeight = 12;
 int16_t gTrackRowHeight = 16;
@@ -82,6 +83,10 @@ void SetTrackRowHeight(int16_t h) {
 
 void ChangeTrackRowHeight(int16_t h) {
   if (h < kMinTrackRowHeight || h > kMaxTrackRowHeight || h == gTrackRowHeight) return;
+  // The rows' event indexes are dropped while the height changes and built again after.
+  DisposeAllEventIndexes();
   SetTrackRowHeight(h);
+  RebuildEventIndexes();
+  LoadTrackWindowBounds();
   InvalAppWindowPort(GetWindowForKind(kTrackWindowKind));
 }

@@ -14,6 +14,7 @@
 #include "shell/windows/app_windows.h"
 #include "shell/windows/window_scroll_bars.h"
 #include "shell/windows/window_sizing.h"
+#include "song/events/event_index.h"
 #include "song/model/songs.h"
 #include "tests/platform/controls/ui_test_support.h"
 #include "tests/shell/app/app_fixture.h"
@@ -93,7 +94,11 @@ TEST_F(TrackWindowTest, RowsFollowTheScrollValueAndTheRowHeight) {
   EXPECT_EQ(0, ReadRowInk(0).below);
 
   SetWindowScrollValue(record, gTrackVScroll, false, 0);
+  DisposeAllEventIndexes();
   ChangeTrackRowHeight(int16_t(gTrackRowHeight * 2));
+  int32_t indexes = 0;
+  for (Handle index : gEventIndexes) indexes += index ? 1 : 0;
+  EXPECT_EQ(2, indexes) << "each track's index is built again for the new rows";
   DrawWindowContent(window, kTrackWindowKind);
   RowInk tall = ReadRowInk(2);
   EXPECT_GT(tall.bands[0], 0);
