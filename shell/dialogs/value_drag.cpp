@@ -79,7 +79,7 @@ void ApplyStep(int32_t step) {
 
 void FinishDrag(DragState* drag) {
   if (gValueField.flags & kValueFieldWarped) {
-    WarpMouseTo(drag->start.h, drag->start.v);  // the field centre, or where a key began it
+    WarpMouseTo(drag->origin.h, drag->origin.v);
     WaitForMouseMoveOrTimeout(EventTicksNow() + kReleaseWarpWait, 0, false);
   }
   if (drag->cursorHidden) ShowCursor();
