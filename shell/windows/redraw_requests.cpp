@@ -2,22 +2,30 @@
 
 #include "shell/drawing/drawing_ports.h"
 #include "shell/windows/app_windows.h"
+#include "shell/windows/window_menu_hooks.h"
 #include "song/model/redraw_hooks.h"
 
 namespace {
 
 void InvalidateWindowOfKind(int16_t kind) { InvalAppWindowPort(GetWindowForKind(kind)); }
 
+int16_t FrontWindowKind() {
+  AppWindow* front = GetFrontAppWindow();
+  return front ? front->kind : int16_t(0);
+}
+
+}  // namespace
+
 void BringWindowToFront(int16_t kind) {
   WindowRef window = GetAppWindowRef(GetWindowForKind(kind));
   if (!window || (window == GetFrontDocWindow() && IsWindowVisible(window))) return;
   ShowWindow(window);
   SelectWindow(window);
+  if (gWindowMenuHooks.markWindowMenuItems) gWindowMenuHooks.markWindowMenuItems();
 }
 
-}  // namespace
-
 void InstallRedrawHooks() {
+  gRedrawHooks.frontWindowKind = FrontWindowKind;
   gRedrawHooks.invalidateWindowOfKind = InvalidateWindowOfKind;
   gRedrawHooks.bringWindowToFront = BringWindowToFront;
 }

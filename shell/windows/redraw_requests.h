@@ -2,5 +2,10 @@
 // asked for is invalidated when it exists.
 #pragma once
 
+#include <cstdint>
+
+// Shows the window of the kind, makes it the front window and marks the Window menu; nothing
+// when there is no such window or it is in front already.
+void BringWindowToFront(int16_t kind);
 // Fills gRedrawHooks (song/model/redraw_hooks.h).
 void InstallRedrawHooks();

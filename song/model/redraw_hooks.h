@@ -1,7 +1,7 @@
 // What the song model asks of the windows: the open window of a kind is to be drawn again, or
 // brought to the front. Installed by the window records at start-up (InstallRedrawHooks); not
-// installed, a redraw request is only counted in gRedrawRequests and nothing comes to the
-// front.
+// installed, a redraw request is only counted in gRedrawRequests, nothing comes to the front
+// and no window counts as the front one.
 #pragma once
 
 #include <cstdint>
@@ -9,5 +9,6 @@
 struct RedrawHooks {
   void (*invalidateWindowOfKind)(int16_t kind);  // main thread
   void (*bringWindowToFront)(int16_t kind);      // main thread; nothing when it is in front
+  int16_t (*frontWindowKind)();                  // main thread; 0 when no window is in front
 };
 extern RedrawHooks gRedrawHooks;

@@ -54,5 +54,6 @@ void BringWindowOfKindToFront(int16_t kind) {
   if (gRedrawHooks.bringWindowToFront) gRedrawHooks.bringWindowToFront(kind);
 }
 
-// Interim: no windows exist yet.
-int16_t GetFrontWindowKind() { return 0; }
+int16_t GetFrontWindowKind() {
+  return gRedrawHooks.frontWindowKind ? gRedrawHooks.frontWindowKind() : 0;
+}

@@ -279,6 +279,13 @@ TEST_F(WindowsMenus, GrowingByTheBoxKeepsTheLimitsAndTheRows) {
   EXPECT_EQ(400, Port(markers->window).right - Port(markers->window).left) << "the marker list's widest";
 }
 
+TEST_F(WindowsMenus, TheSongModelSeesTheKindOfTheFrontWindow) {
+  for (int16_t kind : {int16_t(kTrackWindowKind), int16_t(kMarkerListKind), int16_t(kSongListKind)}) {
+    Front(kind);
+    EXPECT_EQ(kind, GetFrontWindowKind());
+  }
+}
+
 int32_t gCommittedNumber = -1;
 void RecordCommittedNumber(int32_t value) { gCommittedNumber = value; }
 
