@@ -10,6 +10,7 @@
 #include "shell/menus/menu_state.h"
 #include "shell/menus/option_toggles.h"
 #include "shell/windows/app_windows.h"
+#include "shell/windows/redraw_requests.h"
 
 int32_t gLoopWindowNumber = 0;
 
@@ -94,9 +95,6 @@ OSStatus HandleWindowMenu(int16_t item) {
   int16_t kind = GetWindowMenuItemKind(item);
   if (kind == 0) return HandlePluginWindowMenuItem(item);
   if (kind == kLoopWindowKind) ShowLoopWindowItem();
-  WindowRef window = GetAppWindowRef(GetWindowForKind(kind));
-  if (!window) return noErr;
-  ShowWindow(window);
-  SelectWindow(window);
+  BringWindowToFront(kind);
   return noErr;
 }

@@ -217,6 +217,17 @@ TEST_F(MenuCommands, PluginEditorWindowsJoinTheWindowMenuAndItsMarks) {
   EXPECT_EQ(18, CountMenuItems(gWindowMenu));
 }
 
+TEST_F(MenuCommands, AWindowItemBringsItsWindowForwardAndMarksItAtOnce) {
+  HideWindow(Window(kMarkerListKind));
+  ShowWindow(Window(kSongListKind));
+  SelectWindow(Window(kSongListKind));
+  UpdateMenuState();
+  EXPECT_EQ(noErr, DispatchMenuCommand(kWindowMenuId, 11));  // the marker list
+  EXPECT_EQ(Window(kMarkerListKind), FrontNonFloatingWindow());
+  EXPECT_EQ(kFrontWindowMark, MarkOf(gWindowMenu, 11)) << "marked without another menu update";
+  EXPECT_EQ(kShownWindowMark, MarkOf(gWindowMenu, 5));
+}
+
 TEST_F(MenuCommands, AStaleMarkGoesWhenItsWindowIsHidden) {
   ShowWindow(Window(kMixerKind));
   SelectWindow(Window(kMixerKind));
