@@ -8,6 +8,7 @@
 #include "platform/memory/memory.h"
 #include "shell/base/memory_reserve.h"
 #include "song/documents/document_input.h"
+#include "song/documents/old_document_forms.h"
 
 namespace {
 
@@ -107,6 +108,8 @@ OSErr ReadPluginRecord(uint8_t* slot, bool present, int32_t kind) {
   UpgradeInstrumentPluginRecord(record, kind);
   ReadPresentBlock(p + 110, regions1);
   ReadPresentBlock(p + kPluginRecordRegions, regions2);
+  Handle regions(ReadU32BE(p + kPluginRecordRegions));
+  if (WidenOldRegionList(regions, GetDocumentInputVersion()) != noErr) FailDocumentInput(memFullErr);
   ReadPresentBlock(p + kPluginRecordRackState, rackState);
   ReadPresentBlock(p + kPluginRecordTail, tail);
   err = GetDocumentInputError();
