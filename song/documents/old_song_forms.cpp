@@ -8,17 +8,27 @@
 #include "shell/base/memory_reserve.h"
 #include "song/documents/document_file.h"
 #include "song/documents/document_input.h"
+#include "song/events/seq_event.h"
 #include "song/prefs/new_song_defaults.h"
 #include "song/model/song_layout.h"
 
 namespace {
 
+constexpr uint16_t kLastOfFirstReadRange = 1025;
+constexpr uint16_t kFirstOfSecondReadRange = 1040;
+constexpr uint16_t kFirst218Header = 1040;
 constexpr uint16_t kFirst348Header = 1575;
+constexpr uint16_t kFirst144Entry = 1034;
 constexpr uint16_t kFirst192Entry = 1586;
 constexpr int32_t kHeader348 = 348;
 constexpr int32_t kHeader218 = 218;
+constexpr int32_t kHeader154 = 154;
 constexpr int32_t kEntry192 = 192;
 constexpr int32_t kEntry144 = 144;
+constexpr int32_t kEntry108 = 108;
+constexpr int32_t kTrackWord14 = 14;
+constexpr uint8_t kEventSelected = 0x01;
+constexpr uint8_t kEventOldMarks = 0x0C;
 
 constexpr int32_t kOldSongWords[7] = {2, 18, 22, 40, 96, 190, 214};
 constexpr int32_t kNewSongWords[7] = {348, 356, 364, 372, 380, 388, 396};
@@ -35,7 +45,8 @@ constexpr uint16_t kNewTrackWord148 = 0xFFFF;
 constexpr uint16_t kNewSongDisplay182 = 5;
 
 int32_t StoredEntrySize(uint16_t version) {
-  return version >= kFirst192Entry ? kEntry192 : kEntry144;
+  if (version >= kFirst192Entry) return kEntry192;
+  return version >= kFirst144Entry ? kEntry144 : kEntry108;
 }
 
 void MoveWord(uint8_t* p, int32_t from, int32_t to) {
@@ -79,6 +90,10 @@ void WidenOldEntry(uint8_t* out, const uint8_t* old, int32_t oldFixed, int32_t c
   // +148 lies beyond the shorter entries. Both take the values of a new track.
   WriteU16BE(out + kTrackCentre72, kCentreValue);
   if (oldFixed < kTrackWord148 + 2) WriteU16BE(out + kTrackWord148, kNewTrackWord148);
+  if (oldFixed <= kTrackDeviceChannel2) {
+    out[kTrackDeviceChannel1] = gNewSongDefaults.trackByte136;
+    out[kTrackDeviceChannel2] = gNewSongDefaults.trackByte137;
+  }
 }
 
 // Header fixes of versions below 1105 whose stored meaning is not known: the list columns take
@@ -113,6 +128,7 @@ void FixOldHeader(uint8_t* song, uint16_t version) {
 }
 
 void FixOldEntry(uint8_t* entry, uint16_t version) {
+  if (version < 1025) WriteU16BE(entry + kTrackWord14, 0);
   if (version < 1050) entry[kTrackSigned107] = 255;
   if (version < 1121) {
     int32_t n = entry[kTrackChannelCount] < kTrackInstrumentSlots ? entry[kTrackChannelCount] : kTrackInstrumentSlots;
@@ -125,15 +141,33 @@ void FixOldEntry(uint8_t* entry, uint16_t version) {
   if (version < 1543) WriteI16BE(entry + kTrackLastProgram, -1);
 }
 
+// Flag bytes of events in files below 899: only the selection stays, except that in files
+// below 896 a leading run of events carrying the bits 0x0C keeps just those.
+void FixOldEventFlags(Handle list, uint16_t version) {
+  uint8_t* e = reinterpret_cast<uint8_t*>(HandleData(list));
+  uint32_t left = uint32_t(GetHandleSize(list));
+  bool leading = version < 896;
+  while (left >= uint32_t(kEndRecordSize) && SeqEventTime(e) != 0) {
+    uint32_t length = SeqEventLengthWithin(e, left);
+    if (length == 0) return;
+    leading = leading && (e[kEventFlags] & kEventOldMarks);
+    e[kEventFlags] &= leading ? kEventOldMarks : kEventSelected;
+    e += length;
+    left -= length;
+  }
+}
+
 }  // namespace
 
 bool IsReadableSongFileVersion(uint16_t version) {
-  return version >= kOldestReadableFileVersion && version <= gSongFileVersion;
+  if (version >= kOldestReadableFileVersion && version <= kLastOfFirstReadRange) return true;
+  return version >= kFirstOfSecondReadRange && version <= gSongFileVersion;
 }
 
 int32_t StoredSongHeaderSize(uint16_t version) {
   if (version >= kOldestSongFileVersion) return kSongHeaderSize;
-  return version >= kFirst348Header ? kHeader348 : kHeader218;
+  if (version >= kFirst348Header) return kHeader348;
+  return version >= kFirst218Header ? kHeader218 : kHeader154;
 }
 
 OSErr WidenOldSongBlock(Handle* block, uint32_t* length, uint16_t version) {
@@ -193,4 +227,13 @@ OSErr WidenOldSectionList(Handle list) {
     WriteU32BE(entry + 28, 0);
   }
   return noErr;
+}
+
+void FixOldEventLists(uint8_t* song, uint16_t version) {
+  if (version >= 899) return;
+  uint32_t at = kSongHeaderSize;
+  for (int32_t k = 0; k < ReadU16BE(song + kSongTrackCount); ++k) {
+    if (Handle list = Handle(ReadU32BE(song + at + kTrackEventList))) FixOldEventFlags(list, version);
+    at += ReadU16BE(song + at + kTrackLength);
+  }
 }

@@ -3,8 +3,9 @@
 // so that a song opens as if it had been saved in today's form.
 //
 // What differs, by version:
-//   header   1575..1616: 348 bytes   1040..1574: 218 bytes   (today 404)
-//   entries  1586..1616: 192 bytes   1040..1585: 144 bytes   (today 264), then the child cells
+//   header   1575..1616: 348 bytes   1040..1574: 218 bytes   784..1025: 154 bytes (today 404)
+//   entries  1586..1616: 192 bytes   1040..1585: 144 bytes   784..1025: 108 bytes (today 264),
+//            then the child cells
 //   handle words: song +2 +18 +22 +40 +96 +190 +214 (today +348 .. +396 in steps of 8),
 //   entry +4 +8 +64 +72 +76 +100 +112 +132 +140 (today +192 +208 +216 +224 +232 +240 +248
 //   +200 +256)
@@ -15,8 +16,9 @@
 
 #include "platform/memory/mac_types.h"
 
-// The versions of the older forms that are read; any other version below today's is refused.
-constexpr uint16_t kOldestReadableFileVersion = 1040;
+// The versions of the older forms that are read (784..1025 and 1040..1616); any other version
+// below today's is refused.
+constexpr uint16_t kOldestReadableFileVersion = 784;
 
 // True for a version whose documents open (today's form, or an older form that is converted).
 bool IsReadableSongFileVersion(uint16_t version);
@@ -30,6 +32,8 @@ int32_t StoredSongHeaderSize(uint16_t version);
 OSErr WidenOldSongBlock(Handle* block, uint32_t* length, uint16_t version);
 // The fixes of an older header and of its entries that follow the widening.
 void FixOldSongBlock(uint8_t* song, uint16_t version);
+// The flag bytes of the events of a song's tracks (files below 899), once the lists are read.
+void FixOldEventLists(uint8_t* song, uint16_t version);
 // Converts an older section list in place (12-byte head and 32-byte entries).
 // kDocumentDamagedErr for a list shorter than its head, memFullErr.
 OSErr WidenOldSectionList(Handle list);

@@ -187,7 +187,7 @@ OSErr ReadTrackData(uint8_t* entry, const TrackPresence& presence, OSErr* eventC
     if (err != noErr) return FailDocumentInput(err);
   }
   ReadPresentBlock(entry + kTrackDrumData, presence.drums);
-  ReadPluginRecord(entry + kTrackRegionList, presence.audio, entry[kTrackOutputKind]);
+  ReadPluginRecord(entry + kTrackRegionList, presence.audio, entry[kTrackOutputKind], true);
   ReadPresentBlock(entry + kTrackExtraBlock, presence.extra);
   if (Handle extra = StoredHandle(entry, kTrackExtraBlock)) TrimExtraBlock(extra);
   ReadPluginRecord(entry + kTrackRegionList2, presence.audio2, entry[kTrackOutputKind]);

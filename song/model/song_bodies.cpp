@@ -260,6 +260,7 @@ OSErr ReadSongRecord(bool isChild, Handle* out) {
   std::vector<TrackPresence> presence = TakeSongPresence(song, isChild, link);
   ReadStoredTracks(song, presence, link);
   if (!link && GetDocumentInputError() == noErr) CheckSongEventLists(song, presence);
+  if (!link && GetDocumentInputError() == noErr) FixOldEventLists(song, version);
   if (!link && GetDocumentInputError() == noErr) ReadSongLists(song, extra, panes);
   song[kSongOptions] &= uint8_t(~kSongOptionDisplay);
   HUnlock(block);

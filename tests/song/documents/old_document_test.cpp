@@ -46,12 +46,25 @@ std::string Ramp(size_t n, uint8_t seed) {
   return s;
 }
 
-// A list of notes and controllers on a rising ramp of ticks, closed by its end record.
-std::string EventList(int32_t count, uint8_t seed) {
+// The flag byte of stored event r, and what files of a version keep of it: before 899 only
+// the selection, except that before 896 a leading run of events with the bits 0x0C keeps those.
+constexpr uint8_t kStoredFlags[6] = {0x0D, 0x04, 0x03, 0x0E, 0x05, 0x0B};
+uint8_t KeptFlags(int32_t r, uint16_t version) {
+  uint8_t f = kStoredFlags[r % 6];
+  if (version == 0 || version >= 899) return f;
+  bool leading = version < 896;
+  for (int32_t i = 0; i <= r && leading; ++i) leading = (kStoredFlags[i % 6] & 0x0C) != 0;
+  return leading ? (f & 0x0C) : (f & 0x01);
+}
+
+// A list of notes and controllers on a rising ramp of ticks, closed by its end record; the
+// flag bytes as stored (version 0) or as files of a version keep them.
+std::string EventList(int32_t count, uint8_t seed, uint16_t version = 0) {
   std::string s;
   for (int32_t i = 0; i < count; ++i) {
     std::string note(14, '\0');
     PutU32(&note, 0, uint32_t(10 + 97 * i + seed));
+    note[4] = char(KeptFlags(2 * i, version));
     note[5] = char(0x90 | (i & 15));
     note[6] = char(36 + i + seed % 7);
     note[7] = char(100 - i);
@@ -60,6 +73,7 @@ std::string EventList(int32_t count, uint8_t seed) {
     s += note;
     std::string cc(8, '\0');
     PutU32(&cc, 0, uint32_t(20 + 97 * i + seed));
+    cc[4] = char(KeptFlags(2 * i + 1, version));
     cc[5] = char(0xB0);
     cc[6] = 7;
     cc[7] = char(i * 5);
@@ -82,8 +96,8 @@ class OldDocument {
  public:
   explicit OldDocument(uint16_t version) : v_(version) {}
 
-  int32_t HeaderSize() const { return v_ >= 1575 ? 348 : 218; }
-  int32_t EntrySize() const { return v_ >= 1586 ? 192 : 144; }
+  int32_t HeaderSize() const { return v_ >= 1575 ? 348 : v_ >= 1040 ? 218 : 154; }
+  int32_t EntrySize() const { return v_ >= 1586 ? 192 : v_ >= 1034 ? 144 : 108; }
   int32_t RegionSize() const { return v_ <= 1567 ? 64 : 128; }
   int32_t InstrumentSize() const { return v_ <= 1120 ? 128 : 256; }
 
@@ -105,9 +119,11 @@ class OldDocument {
     h[32] = 4;
     PutU16(&h, 44, uint16_t(tracks.size()));  // beyond the entries: taken as entry 0
     PutU32(&h, 96, isChild ? 0 : 1);         // the pane table follows
-    PutU16(&h, 168, 111);
-    PutU16(&h, 170, 222);
-    h[195] = 2;  // the song mode of older headers
+    if (HeaderSize() > 171) {
+      PutU16(&h, 168, 111);
+      PutU16(&h, 170, 222);
+    }
+    if (HeaderSize() > 195) h[195] = 2;  // the song mode of older headers
     if (HeaderSize() > 334) PutU16(&h, 334, uint16_t(gTicksPerQuarter));
     for (const OldTrack& t : tracks) h += Entry(t);
     return h;
@@ -125,6 +141,7 @@ class OldDocument {
     PutU32(&e, 72, t.sections ? 1 : 0);
     PutU32(&e, 76, t.audio ? 1 : 0);
     PutU16(&e, 68, 77);
+    PutU16(&e, 14, 0x1234);
     e[80] = 2;
     PutU16(&e, 84, 0x0300);
     PutU16(&e, 86, 0x0500);
@@ -145,6 +162,7 @@ class OldDocument {
     PutU32(&r, 32, 0x472C4400);  // 44100.0f
     r[37] = 0;
     r[0] = 0;
+    if (v_ < 880) r.erase(48, 22);  // the main record of older tracks lacks these bytes
     return r;
   }
   std::string Regions() const { return Ramp(size_t(2 * RegionSize()), 21); }
@@ -157,7 +175,8 @@ class OldDocument {
     PutU32(&h, 8, uint32_t(gTicksPerQuarter));
     PutU32(&h, 4, 1);    // the notepad text follows
     PutU32(&h, 114, 1);  // the plug-in device table follows
-    std::string out = h.substr(0, 20) + h.substr(20, 16) + h.substr(36, 82);
+    std::string out = h.substr(0, 20) + h.substr(20, 16);
+    if (v_ > 832) out += h.substr(36, 82);
     if (v_ > 1551) out += h.substr(118, 138);
     return out;
   }
@@ -166,7 +185,7 @@ class OldDocument {
     std::string s;
     AddSized(&s, "{\\rtf1 notes}");
     if (v_ > 1375) AddU32(&s, 0);  // the block after the notepad text
-    AddSized(&s, Ramp(2 * 64, 1));  // two plug-in devices of 64 bytes
+    if (v_ > 832) AddSized(&s, Ramp(2 * 64, 1));  // two plug-in devices of 64 bytes
     return s;
   }
 
@@ -235,8 +254,9 @@ class OldDocumentTest : public DocumentTest {};
 
 // Each accepted range, its first and last versions and the versions where a step changes.
 TEST_F(OldDocumentTest, AcceptedVersionsOpenIntoTodaysSong) {
-  for (uint16_t version : {1040, 1049, 1104, 1120, 1121, 1140, 1375, 1376, 1542, 1551, 1552, 1567,
-                           1568, 1574, 1575, 1585, 1586, 1608, 1616}) {
+  for (uint16_t version : {784, 832, 833, 879, 880, 888, 889, 895, 896, 898, 899, 1024, 1025, 1040,
+                           1049, 1104, 1120, 1121, 1140, 1375, 1376, 1542, 1551, 1552, 1567, 1568,
+                           1574, 1575, 1585, 1586, 1608, 1616}) {
     SCOPED_TRACE(version);
     OldDocument old(version);
     WriteFile("old.bysq", old.Build(kTracks));
@@ -248,7 +268,7 @@ TEST_F(OldDocumentTest, AcceptedVersionsOpenIntoTodaysSong) {
     ASSERT_EQ(2, ReadU16BE(song + kSongTrackCount));
     EXPECT_EQ(1200, ReadU16BE(song + kSongTempo));
     EXPECT_EQ(gTicksPerQuarter, ReadU16BE(song + kSongResolution)) << "stored, or the document's";
-    EXPECT_EQ(2, song[kSongMode]) << "the song mode moves from +195";
+    EXPECT_EQ(version >= 1040 ? 2 : 0, song[kSongMode]) << "the song mode moves from +195";
     EXPECT_EQ(0, song[kSongOldSongMode]);
     EXPECT_EQ(0, ReadU16BE(song + kSongCurrentEntry));
     if (version >= 1105) {
@@ -275,7 +295,8 @@ TEST_F(OldDocumentTest, AcceptedVersionsOpenIntoTodaysSong) {
       EXPECT_EQ(kTrackEntrySize + (t.child ? 8 : 0), ReadU16BE(e + kTrackLength));
       EXPECT_EQ(t.number, e[kTrackNumber]);
       EXPECT_EQ(t.name, std::string(reinterpret_cast<char*>(e + kTrackName), t.name.size()));
-      EXPECT_EQ(EventList(t.events, t.number), BlockText(Handle(ReadU32BE(e + kTrackEventList))));
+      EXPECT_EQ(EventList(t.events, t.number, version), BlockText(Handle(ReadU32BE(e + kTrackEventList))));
+      EXPECT_EQ(version < 1025 ? 0 : 0x1234, ReadU16BE(e + 14));
       EXPECT_EQ(8192, ReadU16BE(e + kTrackCentre72)) << "the old handle word's place";
       EXPECT_EQ(version < 1050 ? 255 : 0, e[kTrackSigned107]);
       int32_t factor = version < 1121 ? 2 : 1;
@@ -302,6 +323,8 @@ TEST_F(OldDocumentTest, AcceptedVersionsOpenIntoTodaysSong) {
       // Regions: 256-byte records with their moved fields.
       ASSERT_TRUE(audio);
       ASSERT_EQ(kPluginRecordBytes, GetHandleSize(audio));
+      std::string record = BlockText(audio);
+      EXPECT_EQ(version < 880 ? std::string(22, '\0') : Ramp(158, 9).substr(48, 22), record.substr(48, 22));
       std::string regions = BlockText(Handle(ReadU32BE(*audio + kPluginRecordRegions)));
       ASSERT_EQ(2u * 256, regions.size());
       const std::string second = regions.substr(256);
@@ -320,13 +343,17 @@ TEST_F(OldDocumentTest, AcceptedVersionsOpenIntoTodaysSong) {
       ASSERT_TRUE(child);
       uint8_t* inner = reinterpret_cast<uint8_t*>(*child);
       ASSERT_EQ(1, ReadU16BE(inner + kSongTrackCount));
-      EXPECT_EQ(EventList(2, 9), BlockText(Handle(ReadU32BE(EntryAt(inner, 0) + kTrackEventList))));
+      EXPECT_EQ(EventList(2, 9, version), BlockText(Handle(ReadU32BE(EntryAt(inner, 0) + kTrackEventList))));
     }
 
     // Document-wide: devices of 80 bytes, instruments of 256.
     std::string devices = BlockText(GetDocumentSlot(kDeviceTableSlot));
-    ASSERT_EQ(2u * 80, devices.size());
-    EXPECT_EQ(Ramp(128, 1).substr(64, 64) + std::string(16, '\0'), devices.substr(80));
+    if (version > 832) {
+      ASSERT_EQ(2u * 80, devices.size());
+      EXPECT_EQ(Ramp(128, 1).substr(64, 64) + std::string(16, '\0'), devices.substr(80));
+    } else {
+      EXPECT_EQ("<none>", devices) << "no place for its presence in the header";
+    }
     ASSERT_TRUE(gInstrumentTable);
     EXPECT_EQ(2 * kInstrumentSize, GetHandleSize(gInstrumentTable));
     EXPECT_EQ(std::string("\003Pno"), std::string(reinterpret_cast<char*>(*gInstrumentTable + kInstName), 4));
@@ -335,7 +362,7 @@ TEST_F(OldDocumentTest, AcceptedVersionsOpenIntoTodaysSong) {
 
 // An old document saved again and reopened is the song it opened into.
 TEST_F(OldDocumentTest, OpenedOldSongSavesInTodaysForm) {
-  for (uint16_t version : {1100, 1600}) {
+  for (uint16_t version : {800, 1100, 1600}) {
     SCOPED_TRACE(version);
     WriteFile("old.bysq", OldDocument(version).Build(kTracks));
     ASSERT_EQ(noErr, Open("old.bysq"));
@@ -357,7 +384,7 @@ class RefusedOldDocumentTest : public DocumentTest {
 
 // Versions whose forms are not read: their own refusal, with the file and the version named.
 TEST_F(RefusedOldDocumentTest, UnreadVersionsAreRefusedByName) {
-  for (uint16_t version : {264, 656, 657, 658, 783, 1025, 1026, 1033, 1034, 1039}) {
+  for (uint16_t version : {264, 656, 657, 658, 783, 1026, 1033, 1034, 1039}) {
     std::string bytes = OldDocument(1600).Build(kTracks);
     PutU16(&bytes, 2, version);
     EXPECT_EQ(kDocumentTooOldErr, OpenRefused(bytes, "version " + std::to_string(version)));
@@ -409,7 +436,7 @@ TEST(OldDocumentForms, OlderTablesAreWidened) {
 
 // Old documents cut short anywhere, and ones whose old lengths lie.
 TEST_F(RefusedOldDocumentTest, DamagedOldDocumentsChangeNothing) {
-  for (uint16_t version : {1100, 1600}) {
+  for (uint16_t version : {800, 1100, 1600}) {
     SCOPED_TRACE(version);
     OldDocument old(version);
     std::string whole = old.Build(kTracks);
