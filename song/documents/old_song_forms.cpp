@@ -109,6 +109,11 @@ void FixHeaderBelow1105(uint8_t* song, uint16_t version) {
 }
 
 void FixOldHeader(uint8_t* song, uint16_t version) {
+  // The tempo factor of files up to 834 counted in quarters of today's unit.
+  if (version <= 834) {
+    uint32_t factor = uint32_t(ReadU16BE(song + kSongTempoFactor)) * 4;
+    WriteU16BE(song + kSongTempoFactor, uint16_t(factor > 0xFFFF ? 0xFFFF : factor));
+  }
   // Columns that took today's positions are not swapped again.
   if (version < 1105) {
     FixHeaderBelow1105(song, version);

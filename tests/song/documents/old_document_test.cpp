@@ -115,6 +115,7 @@ class OldDocument {
     std::string h(size_t(HeaderSize()), '\0');
     PutU16(&h, 0, uint16_t(tracks.size()));
     PutU16(&h, 12, 1200);
+    PutU16(&h, 38, 512);  // the tempo factor
     PutU16(&h, 30, 480);
     h[32] = 4;
     PutU16(&h, 44, uint16_t(tracks.size()));  // beyond the entries: taken as entry 0
@@ -254,7 +255,7 @@ class OldDocumentTest : public DocumentTest {};
 
 // Each accepted range, its first and last versions and the versions where a step changes.
 TEST_F(OldDocumentTest, AcceptedVersionsOpenIntoTodaysSong) {
-  for (uint16_t version : {784, 832, 833, 879, 880, 888, 889, 895, 896, 898, 899, 1024, 1025, 1040,
+  for (uint16_t version : {784, 832, 833, 834, 835, 879, 880, 888, 889, 895, 896, 898, 899, 1024, 1025, 1040,
                            1049, 1104, 1120, 1121, 1140, 1375, 1376, 1542, 1551, 1552, 1567, 1568,
                            1574, 1575, 1585, 1586, 1608, 1616}) {
     SCOPED_TRACE(version);
@@ -267,6 +268,7 @@ TEST_F(OldDocumentTest, AcceptedVersionsOpenIntoTodaysSong) {
     uint8_t* song = reinterpret_cast<uint8_t*>(*songHandle);
     ASSERT_EQ(2, ReadU16BE(song + kSongTrackCount));
     EXPECT_EQ(1200, ReadU16BE(song + kSongTempo));
+    EXPECT_EQ(version <= 834 ? 2048 : 512, ReadU16BE(song + kSongTempoFactor));
     EXPECT_EQ(gTicksPerQuarter, ReadU16BE(song + kSongResolution)) << "stored, or the document's";
     EXPECT_EQ(version >= 1040 ? 2 : 0, song[kSongMode]) << "the song mode moves from +195";
     EXPECT_EQ(0, song[kSongOldSongMode]);
