@@ -58,8 +58,9 @@ enum DocumentSlot : int32_t {
   kDocumentSlotCount = 12,
 };
 
-// Versions: documents of kOldestSongFileVersion up to gSongFileVersion open; older ones are
-// refused (kDocumentTooOldErr), newer ones too (kDocumentDamagedErr).
+// Versions: documents of kOldestSongFileVersion up to gSongFileVersion are in today's form;
+// older ones open when their form is converted (IsReadableSongFileVersion, old_song_forms.h)
+// and are refused otherwise (kDocumentTooOldErr); newer ones are refused (kDocumentDamagedErr).
 constexpr uint16_t kSongFileVersion = 0x700;  // 7.0.0
 constexpr uint16_t kOldestSongFileVersion = 1617;
 extern uint16_t gSongFileVersion;

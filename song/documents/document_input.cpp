@@ -7,11 +7,14 @@
 #include "platform/memory/memory.h"
 #include "shell/base/file_access.h"
 #include "shell/base/memory_reserve.h"
+#include "song/documents/document_file.h"
 
 namespace {
 
 OSErr gInputError = noErr;
 uint64_t gInputLeft = 0;
+uint16_t gInputVersion = 0;
+uint32_t gInputResolution = 0;
 
 // The stream must hold n more bytes.
 bool Available(uint32_t n) {
@@ -29,6 +32,7 @@ OSErr BeginDocumentInput(int16_t refNum) {
   BeginStream(refNum);
   gInputError = noErr;
   gInputLeft = 0;
+  SetDocumentInputForm(gSongFileVersion, 0);
   int64_t size = 0;
   int64_t position = 0;
   OSErr err = FetchForkSize(refNum, &size);
@@ -39,6 +43,14 @@ OSErr BeginDocumentInput(int16_t refNum) {
 }
 
 OSErr GetDocumentInputError() { return gInputError; }
+
+void SetDocumentInputForm(uint16_t version, uint32_t resolution) {
+  gInputVersion = version;
+  gInputResolution = resolution;
+}
+
+uint16_t GetDocumentInputVersion() { return gInputVersion; }
+uint32_t GetDocumentInputResolution() { return gInputResolution; }
 
 OSErr FailDocumentInput(OSErr err) {
   if (gInputError == noErr) gInputError = err;

@@ -18,6 +18,13 @@ OSErr GetDocumentInputError();
 OSErr FailDocumentInput(OSErr err);
 uint64_t DocumentBytesLeft();
 
+// The form of the document being read: its file version (gSongFileVersion until its header
+// is read) and its resolution in ticks per quarter note. Older forms are converted by the
+// readers as they go.
+void SetDocumentInputForm(uint16_t version, uint32_t resolution);
+uint16_t GetDocumentInputVersion();
+uint32_t GetDocumentInputResolution();
+
 OSErr ReadDocumentBytes(void* buffer, uint32_t n);
 OSErr ReadDocumentU16(uint16_t* value);
 OSErr ReadDocumentU32(uint32_t* value);

@@ -4,7 +4,9 @@
 
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
+#include "platform/text/pascal_strings.h"
 #include "shell/base/app_state.h"
+#include "shell/base/app_strings.h"
 #include "shell/base/error_report.h"
 #include "shell/base/file_access.h"
 #include "shell/base/memory_reserve.h"
@@ -192,7 +194,24 @@ void CloseSongDocument() {
   std::memset(gSongFileHeader, 0, kSongFileHeaderSize);
 }
 
-int32_t ReportDocumentOpenError(OSErr err) {
+// A document of a version whose stored form is not read: the message names the file and the
+// version it was saved by.
+int32_t ReportTooOldDocument(const FSSpec* fileSpec) {
+  static const unsigned char kBeforeName[] = "\002 \"";
+  static const unsigned char kBeforeVersion[] = "\013\", version ";
+  static const unsigned char kEnd[] = "\001.";
+  Str255 number;
+  NumToString(GetDocumentInputVersion(), number);
+  gStringBuffer[0] = 0;
+  AppendIndString(kAppMessagesStrList, kDocumentTooOldErr);
+  const unsigned char* parts[] = {kBeforeName, fileSpec->name, kBeforeVersion, number, kEnd};
+  for (ConstStr255Param part : parts)
+    PLstrcat(gStringBuffer, part);
+  return ShowAlertText(gStringBuffer);
+}
+
+int32_t ReportDocumentOpenError(const FSSpec* fileSpec, OSErr err) {
+  if (err == kDocumentTooOldErr) return ReportTooOldDocument(fileSpec);
   if (err == eofErr || err == kBadPluginRecordErr || err == paramErr) return ReportError(kDocumentDamagedErr);
   return ReportError(err);
 }
@@ -223,7 +242,7 @@ OSErr OpenSongFile(const FSSpec* fileSpec, int16_t isBundle, bool addToRecent) {
   gStreamRefNum = savedStream;
   gAppState[4] &= uint16_t(~kAppWord4Loading);
   if (err != noErr) {
-    ReportDocumentOpenError(err);
+    ReportDocumentOpenError(fileSpec, err);
     gInsufficientMemoryShown = 0;  // the memory alert, if any, has been shown
   }
   return err;

@@ -17,4 +17,4 @@ OSErr OpenSongFile(const FSSpec* fileSpec, int16_t isBundle, bool addToRecent);
 // header's blocks and the referenced files.
 void CloseSongDocument();
 // The error a failed open shows: damaged and cut-short documents as message 15.
-int32_t ReportDocumentOpenError(OSErr err);
+int32_t ReportDocumentOpenError(const FSSpec* fileSpec, OSErr err);

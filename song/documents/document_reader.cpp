@@ -12,6 +12,8 @@
 #include "song/documents/document_sections.h"
 #include "song/documents/instrument_table_io.h"
 #include "song/documents/media_references.h"
+#include "song/documents/old_document_forms.h"
+#include "song/documents/old_song_forms.h"
 #include "song/model/song_bodies.h"
 
 namespace {
@@ -23,13 +25,17 @@ OSErr ReadHeader(StagedDocument* doc) {
   if (ReadDocumentBytes(header, kFileHeaderFirstPiece) != noErr) return GetDocumentInputError();
   doc->version = ReadU16BE(header + kFileHeaderVersion);
   if (doc->version > gSongFileVersion) return FailDocumentInput(kDocumentDamagedErr);
-  if (doc->version < kOldestSongFileVersion) return FailDocumentInput(kDocumentTooOldErr);
-  int32_t slots = std::max<int32_t>(ReadU16BE(header + kFileHeaderSlotCount), kDocumentSongSlots);
+  SetDocumentInputForm(doc->version, ReadU32BE(header + kFileHeaderResolution));
+  if (!IsReadableSongFileVersion(doc->version)) return FailDocumentInput(kDocumentTooOldErr);
+  int32_t slots = DocumentSlotCountFor(doc->version, ReadU16BE(header + kFileHeaderSlotCount));
   if (slots > kMaxDocumentSlotCount) return FailDocumentInput(kDocumentDamagedErr);
   doc->slotCount = slots;
   WriteU16BE(header + kFileHeaderSlotCount, uint16_t(slots));
-  for (int32_t piece = 1; piece < 5; ++piece)
+  for (int32_t piece = 1; piece < 5; ++piece) {
+    if (!IsHeaderPieceStored(piece, doc->version)) continue;
     ReadDocumentBytes(header + kFileHeaderPieces[piece][0], uint32_t(kFileHeaderPieces[piece][1]));
+  }
+  if (doc->version < kOldestSongFileVersion) MoveOldSlotPresenceWords(header);
   header[kFileHeaderFontName] = std::min(header[kFileHeaderFontName], kMaxFontNameLength);
   header[kFileHeaderPortCount] = 0;
   return GetDocumentInputError();

@@ -20,7 +20,9 @@ struct StagedDocument {
 // Reads the document from the document input (BeginDocumentInput) into doc. A bundle's media
 // section is checked but not unpacked: the stream is left at its start. On failure doc holds
 // nothing and the error is returned: eofErr for a document cut short, kDocumentDamagedErr
-// for one whose structure lies, kDocumentTooOldErr for a version below 1617, memFullErr.
+// for one whose structure lies, kDocumentTooOldErr for a version whose stored form is not read
+// (IsReadableSongFileVersion), memFullErr. Older forms that are read are converted as they
+// are read (old_document_forms.h, old_song_forms.h).
 OSErr ReadStagedDocument(StagedDocument* doc, bool bundle);
 // Frees everything a staged document holds.
 void DisposeStagedDocument(StagedDocument* doc);

@@ -10,6 +10,7 @@
 #include "shell/base/memory_reserve.h"
 #include "song/documents/document_input.h"
 #include "song/documents/media_references.h"
+#include "song/documents/old_document_forms.h"
 #include "song/prefs/window_layout.h"
 
 namespace {
@@ -76,11 +77,13 @@ OSErr ReadDocumentSections(uint8_t* header, const bool present[kDocumentSlotCoun
   Handle names(ReadU32BE(Slot(header, kPortNamesSlot)));
   if (names && !IsPortNameListValid(names)) return FailDocumentInput(kDocumentDamagedErr);
   ReadPresentBlock(Slot(header, kNotepadSlot), present[kNotepadSlot]);
-  SkipSizedDocumentBlock();
+  if (HasNotepadTrailer(GetDocumentInputVersion())) SkipSizedDocumentBlock();
   ReadPresentBlock(Slot(header, kRemoteControlSlot), present[kRemoteControlSlot]);
   ReadPresentBlock(Slot(header, kFileAliasSlot), present[kFileAliasSlot]);
   ReadPresentBlock(Slot(header, kPromptAliasSlot), present[kPromptAliasSlot]);
   ReadPresentBlock(Slot(header, kDeviceTableSlot), present[kDeviceTableSlot]);
+  Handle devices(ReadU32BE(Slot(header, kDeviceTableSlot)));
+  if (WidenOldDeviceTable(devices, GetDocumentInputVersion()) != noErr) return FailDocumentInput(memFullErr);
   return GetDocumentInputError();
 }
 

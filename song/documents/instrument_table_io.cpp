@@ -8,6 +8,7 @@
 #include "shell/base/file_access.h"
 #include "song/documents/document_file.h"
 #include "song/documents/document_input.h"
+#include "song/documents/old_document_forms.h"
 #include "song/documents/plugin_record_io.h"
 #include "song/instruments/instrument_record.h"
 #include "song/instruments/instrument_table.h"
@@ -50,7 +51,7 @@ struct RecordPresence {
 
 RecordPresence TakeRecordPresence(uint8_t* record) {
   RecordPresence p;
-  p.plugin = SlotHasBlock(record + kInstInsertRack, true);
+  p.plugin = HasInstrumentPluginRecords(GetDocumentInputVersion()) && SlotHasBlock(record + kInstInsertRack, true);
   p.pan = !p.plugin && SlotHasBlock(record + kInstPanAssignment, true);
   p.volume = !p.plugin && SlotHasBlock(record + kInstVolumeAssignment, true);
   for (int32_t offset : {kInstPanAssignment, kInstVolumeAssignment, kInstInsertRack})
@@ -98,6 +99,10 @@ OSErr ReadStoredInstrumentTable(Handle* out) {
   if (ReadDocumentU32(&n) != noErr || n == 0) return GetDocumentInputError();
   Handle table;
   if (ReadDocumentHandle(n, &table) != noErr) return GetDocumentInputError();
+  if (WidenOldInstrumentTable(table, GetDocumentInputVersion()) != noErr) {
+    DisposeHandle(table);
+    return FailDocumentInput(memFullErr);
+  }
   int32_t count = 0, aux = 0;
   if (CountInstrumentTable(table, &count, &aux) != noErr) {
     DisposeHandle(table);

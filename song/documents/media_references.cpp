@@ -13,6 +13,7 @@
 #include "song/documents/document_file.h"
 #include "song/documents/document_hooks.h"
 #include "song/documents/document_input.h"
+#include "song/documents/old_document_forms.h"
 #include "song/instruments/plugin_records.h"
 #include "song/model/song_context.h"
 #include "song/model/song_iterators.h"
@@ -120,6 +121,10 @@ OSErr ReadReferencedFileTable(uint8_t* slot, bool present) {
   if (!present) return GetDocumentInputError();
   Handle table;
   if (ReadSizedDocumentHandle(&table) != noErr) return GetDocumentInputError();
+  if (WidenOldReferencedFiles(table, GetDocumentInputVersion()) != noErr) {
+    DisposeHandle(table);
+    return FailDocumentInput(memFullErr);
+  }
   Size count = GetHandleSize(table) / kReferencedFileSize;
   SetHandleSize(table, count * kReferencedFileSize);
   HLock(table);

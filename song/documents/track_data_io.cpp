@@ -10,6 +10,7 @@
 #include "shell/base/memory_reserve.h"
 #include "song/documents/document_file.h"
 #include "song/documents/document_input.h"
+#include "song/documents/old_song_forms.h"
 #include "song/documents/plugin_record_io.h"
 #include "song/events/seq_event.h"
 #include "song/instruments/plugin_records.h"
@@ -180,8 +181,13 @@ OSErr ReadTrackData(uint8_t* entry, const TrackPresence& presence, OSErr* eventC
   ReadEventList(entry, presence.eventBytes, &check);
   if (eventCheck) *eventCheck = check;
   ReadPresentBlock(entry + kTrackSectionList, presence.sections);
+  Handle sections = StoredHandle(entry, kTrackSectionList);
+  if (sections && GetDocumentInputVersion() < kOldestSongFileVersion) {
+    OSErr err = WidenOldSectionList(sections);
+    if (err != noErr) return FailDocumentInput(err);
+  }
   ReadPresentBlock(entry + kTrackDrumData, presence.drums);
-  ReadPluginRecord(entry + kTrackRegionList, presence.audio, entry[kTrackOutputKind]);
+  ReadPluginRecord(entry + kTrackRegionList, presence.audio, entry[kTrackOutputKind], true);
   ReadPresentBlock(entry + kTrackExtraBlock, presence.extra);
   if (Handle extra = StoredHandle(entry, kTrackExtraBlock)) TrimExtraBlock(extra);
   ReadPluginRecord(entry + kTrackRegionList2, presence.audio2, entry[kTrackOutputKind]);

@@ -8,6 +8,7 @@
 #include "platform/memory/memory.h"
 #include "shell/base/memory_reserve.h"
 #include "song/documents/document_input.h"
+#include "song/documents/old_document_forms.h"
 
 namespace {
 
@@ -17,6 +18,10 @@ constexpr int32_t kTailRecordSize = 16;
 constexpr int32_t kTailRecordUsedByte = 12;
 constexpr uint32_t kTailEndMark = 0xFFFFFFFF;
 constexpr int32_t kKindTwo = 2;
+constexpr uint16_t kLastWithoutTailBlock = 888;
+constexpr uint16_t kFirstFullTrackRecord = 880;
+constexpr int32_t kMissingBytesAt = 48;
+constexpr int32_t kMissingBytes = 22;
 
 // The six handle slots of the record, and which of them take an alternate word.
 constexpr int32_t kSlotOffsets[6] = {110, 118, 126, 134, 142, 150};
@@ -37,6 +42,17 @@ void TrimTailBlock(Handle block) {
     count = first + 1;
   }
   SetHandleSize(block, count * kTailRecordSize);
+}
+
+// The main record of a track in files below 880 lacks 22 bytes at +48; they come back as zeros.
+OSErr InsertMissingTrackRecordBytes(Handle record, uint16_t version) {
+  Size size = GetHandleSize(record);
+  if (version >= kFirstFullTrackRecord || size < kMissingBytesAt) return noErr;
+  if (SetHandleSizeWithReserve(record, size + kMissingBytes) != noErr) return memFullErr;
+  uint8_t* p = reinterpret_cast<uint8_t*>(HandleData(record));
+  std::memmove(p + kMissingBytesAt + kMissingBytes, p + kMissingBytesAt, size_t(size - kMissingBytesAt));
+  std::memset(p + kMissingBytesAt, 0, kMissingBytes);
+  return noErr;
 }
 
 }  // namespace
@@ -86,12 +102,14 @@ void UpgradeInstrumentPluginRecord(Handle record, int32_t kind) {
   }
 }
 
-OSErr ReadPluginRecord(uint8_t* slot, bool present, int32_t kind) {
+OSErr ReadPluginRecord(uint8_t* slot, bool present, int32_t kind, bool trackMainRecord) {
   std::memset(slot, 0, 8);
   if (!present) return GetDocumentInputError();
   Handle record;
   if (ReadSizedDocumentHandle(&record) != noErr) return GetDocumentInputError();
-  OSErr err = WidenOldPluginRecord(record, kind);
+  uint16_t version = GetDocumentInputVersion();
+  OSErr err = trackMainRecord ? InsertMissingTrackRecordBytes(record, version) : OSErr(noErr);
+  if (err == noErr) err = WidenOldPluginRecord(record, kind);
   if (err == noErr && GetHandleSize(record) != kPluginRecordBytes) err = kBadPluginRecordErr;
   if (err != noErr) {
     DisposeHandle(record);
@@ -102,11 +120,14 @@ OSErr ReadPluginRecord(uint8_t* slot, bool present, int32_t kind) {
   bool regions1 = SlotHasBlock(p + 110, true);
   bool regions2 = SlotHasBlock(p + kPluginRecordRegions, true);
   bool rackState = SlotHasBlock(p + kPluginRecordRackState, false);
-  bool tail = SlotHasBlock(p + kPluginRecordTail, true);
+  // Files up to 888 keep no block +150.
+  bool tail = version > kLastWithoutTailBlock && SlotHasBlock(p + kPluginRecordTail, true);
   std::memset(p + kPluginRecordSlotsStart, 0, kPluginRecordBytes - kPluginRecordSlotsStart);
   UpgradeInstrumentPluginRecord(record, kind);
   ReadPresentBlock(p + 110, regions1);
   ReadPresentBlock(p + kPluginRecordRegions, regions2);
+  Handle regions(ReadU32BE(p + kPluginRecordRegions));
+  if (WidenOldRegionList(regions, GetDocumentInputVersion()) != noErr) FailDocumentInput(memFullErr);
   ReadPresentBlock(p + kPluginRecordRackState, rackState);
   ReadPresentBlock(p + kPluginRecordTail, tail);
   err = GetDocumentInputError();

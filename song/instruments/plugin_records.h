@@ -40,7 +40,8 @@ OSErr WidenOldPluginRecord(Handle record, int32_t kind);
 // runs) when present says one follows: the record, its slots +110 and +126, the rack state
 // into +134 and the block +150. Upgrades it (UpgradeInstrumentPluginRecord). On failure the
 // slot is empty, nothing stays allocated and the document input's error is latched.
-OSErr ReadPluginRecord(uint8_t* slot, bool present, int32_t kind);
+// trackMainRecord: the record is a track's main record (+232), which older files stored shorter.
+OSErr ReadPluginRecord(uint8_t* slot, bool present, int32_t kind, bool trackMainRecord = false);
 // The checks and fixes of a record just read (already 158 bytes), before its slots are read.
 void UpgradeInstrumentPluginRecord(Handle record, int32_t kind);
 

@@ -13,6 +13,7 @@
 #include "song/conductor/markers.h"
 #include "song/documents/document_file.h"
 #include "song/documents/document_input.h"
+#include "song/documents/old_song_forms.h"
 #include "song/documents/track_data_io.h"
 #include "song/instruments/plugin_records.h"
 #include "song/model/song_context.h"
@@ -233,17 +234,24 @@ bool IsStoredSongBlockValid(const uint8_t* song, uint32_t length) {
 
 OSErr ReadSongRecord(bool isChild, Handle* out) {
   *out = Handle();
-  uint16_t length = 0;
-  if (ReadDocumentU16(&length) != noErr) return GetDocumentInputError();
-  if (length < kSongHeaderSize) return FailDocumentInput(kDocumentDamagedErr);
+  uint16_t stored = 0;
+  if (ReadDocumentU16(&stored) != noErr) return GetDocumentInputError();
+  uint16_t version = GetDocumentInputVersion();
+  if (stored < StoredSongHeaderSize(version)) return FailDocumentInput(kDocumentDamagedErr);
+  uint32_t length = stored;
   Handle block;
   if (ReadDocumentHandle(length, &block) != noErr) return GetDocumentInputError();
+  if (version < kOldestSongFileVersion) {
+    OSErr err = WidenOldSongBlock(&block, &length, version);
+    if (err != noErr) return FailDocumentInput(err);
+  }
   HLock(block);
   uint8_t* song = reinterpret_cast<uint8_t*>(HandleData(block));
   if (!IsStoredSongBlockValid(song, length)) {
     DisposeHandle(block);
     return FailDocumentInput(kDocumentDamagedErr);
   }
+  if (version < kOldestSongFileVersion) FixOldSongBlock(song, version);
   bool link = isChild && IsLinkBlock(song);
   bool panes = SlotHasBlock(song + kSongWindowTable, true);
   bool extra = SlotHasBlock(song + kSongExtraBlock, true);
@@ -252,6 +260,7 @@ OSErr ReadSongRecord(bool isChild, Handle* out) {
   std::vector<TrackPresence> presence = TakeSongPresence(song, isChild, link);
   ReadStoredTracks(song, presence, link);
   if (!link && GetDocumentInputError() == noErr) CheckSongEventLists(song, presence);
+  if (!link && GetDocumentInputError() == noErr) FixOldEventLists(song, version);
   if (!link && GetDocumentInputError() == noErr) ReadSongLists(song, extra, panes);
   song[kSongOptions] &= uint8_t(~kSongOptionDisplay);
   HUnlock(block);

@@ -38,33 +38,16 @@ class DamagedDocumentTest : public DocumentTest {
     CloseSongDocument();
     ResetSongDatabase();
     BuildRichDocument();
-    songs_ = SnapshotSongs();
-    document_ = SnapshotDocument();
-  }
-
-  // Opens bytes as a document: the open must fail and change nothing.
-  OSErr OpenDamaged(const std::string& bytes, const std::string& what) {
-    WriteFile("damaged.bysq", bytes);
-    uint32_t handles = CountLiveHandles();
-    int forks = CountOpenForks();
-    OSErr err = Open("damaged.bysq");
-    EXPECT_NE(noErr, err) << what;
-    EXPECT_EQ(handles, CountLiveHandles()) << what << ": handles leaked";
-    EXPECT_EQ(forks, CountOpenForks()) << what << ": forks left open";
-    EXPECT_EQ(songs_, SnapshotSongs()) << what << ": the open songs changed";
-    EXPECT_EQ(document_, SnapshotDocument()) << what << ": the open document changed";
-    return err;
+    KeepOpenDocument();
   }
 
   std::string small_;
-  std::string songs_;
-  std::string document_;
 };
 
 TEST_F(DamagedDocumentTest, EveryTruncationIsRefused) {
   ASSERT_GT(small_.size(), kTrack0Events);
   for (size_t length = 0; length < small_.size(); ++length) {
-    OSErr err = OpenDamaged(small_.substr(0, length), "cut at " + std::to_string(length));
+    OSErr err = OpenRefused(small_.substr(0, length), "cut at " + std::to_string(length));
     if (HasFailure()) break;
     EXPECT_TRUE(err == eofErr || err == kDocumentDamagedErr) << "cut at " << length << ": " << err;
   }
@@ -106,7 +89,7 @@ TEST_F(DamagedDocumentTest, LyingCountsLengthsAndOffsetsAreRefused) {
   for (const Case& c : cases) {
     std::string bytes = small_;
     c.lie(bytes);
-    EXPECT_EQ(c.result, OpenDamaged(bytes, c.what)) << c.what;
+    EXPECT_EQ(c.result, OpenRefused(bytes, c.what)) << c.what;
   }
 }
 
@@ -120,11 +103,10 @@ TEST_F(DamagedDocumentTest, DocumentLargerThanMemoryIsRefusedWithMemoryFull) {
   CloseSongDocument();
   ResetSongDatabase();
   BuildRichDocument();
-  songs_ = SnapshotSongs();
-  document_ = SnapshotDocument();
+  KeepOpenDocument();
   uint64_t budget = GetMemoryBudget();
   SetMemoryBudget(GetMemoryInUse() + 100 * 1024);
-  OSErr err = OpenDamaged(large, "a list larger than memory");
+  OSErr err = OpenRefused(large, "a list larger than memory");
   SetMemoryBudget(budget);
   EXPECT_EQ(memFullErr, err);
   EXPECT_EQ(0, gInsufficientMemoryShown) << "the memory alert is not left pending";
@@ -133,12 +115,12 @@ TEST_F(DamagedDocumentTest, DocumentLargerThanMemoryIsRefusedWithMemoryFull) {
 TEST_F(DamagedDocumentTest, NewerVersionChangesNothing) {
   std::string bytes = small_;
   PutU16(&bytes, 2, uint16_t(gSongFileVersion + 1));
-  EXPECT_EQ(kDocumentDamagedErr, OpenDamaged(bytes, "newer version"));
+  EXPECT_EQ(kDocumentDamagedErr, OpenRefused(bytes, "newer version"));
 }
 
 TEST_F(DamagedDocumentTest, FileThatIsNoDocumentChangesNothing) {
-  EXPECT_NE(noErr, OpenDamaged(std::string(5000, '\xff'), "all ones"));
-  EXPECT_NE(noErr, OpenDamaged(std::string(5000, '\0'), "all zeros"));
+  EXPECT_NE(noErr, OpenRefused(std::string(5000, '\xff'), "all ones"));
+  EXPECT_NE(noErr, OpenRefused(std::string(5000, '\0'), "all zeros"));
 }
 
 }  // namespace

@@ -345,6 +345,24 @@ OSErr DocumentTest::Open(const std::string& name) {
   return OpenSongFile(&fileSpec, 0, false);
 }
 
+void DocumentTest::KeepOpenDocument() {
+  keptSongs_ = SnapshotSongs();
+  keptDocument_ = SnapshotDocument();
+}
+
+OSErr DocumentTest::OpenRefused(const std::string& bytes, const std::string& what) {
+  WriteFile("refused.bysq", bytes);
+  uint32_t handles = CountLiveHandles();
+  int forks = CountOpenForks();
+  OSErr err = Open("refused.bysq");
+  EXPECT_NE(noErr, err) << what;
+  EXPECT_EQ(handles, CountLiveHandles()) << what << ": handles leaked";
+  EXPECT_EQ(forks, CountOpenForks()) << what << ": forks left open";
+  EXPECT_EQ(keptSongs_, SnapshotSongs()) << what << ": the open songs changed";
+  EXPECT_EQ(keptDocument_, SnapshotDocument()) << what << ": the open document changed";
+  return err;
+}
+
 std::string DocumentTest::SnapshotSongs() {
   std::string out = "songs" + std::to_string(CountSongs());
   for (int32_t i = 0; i < gSongCount; ++i) {

@@ -56,7 +56,15 @@ class DocumentTest : public ::testing::Test {
   // The document header's blocks and the instrument table, by content.
   static std::string SnapshotDocument();
 
+  // Takes the open songs and document as they stand, for OpenRefused.
+  void KeepOpenDocument();
+  // Opens bytes as a document: the open must fail, leave no handle or fork behind and change
+  // nothing of what KeepOpenDocument kept. Returns the error.
+  OSErr OpenRefused(const std::string& bytes, const std::string& what);
+
   zarin_test::TempFolder folder_;
+  std::string keptSongs_;
+  std::string keptDocument_;
   uint32_t handlesAtStart_ = 0;
   int forksAtStart_ = 0;
 };

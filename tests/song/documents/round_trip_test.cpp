@@ -138,7 +138,7 @@ TEST_F(DocumentTest, VersionsAndSlotCountsOfTheHeader) {
   } cases[] = {
       {"the program's own version", gSongFileVersion, 32, noErr},
       {"one version newer", uint16_t(gSongFileVersion + 1), 32, kDocumentDamagedErr},
-      {"the last version of the older forms", 1616, 32, kDocumentTooOldErr},
+      {"the last version of the forms that are not read", 1039, 32, kDocumentTooOldErr},
       {"a version of the first forms", 263, 32, kDocumentTooOldErr},
       {"fewer than 32 slots are read as 32", gSongFileVersion, 20, noErr},
       {"more slots than a document may have", gSongFileVersion, 300, kDocumentDamagedErr},
