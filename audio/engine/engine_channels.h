@@ -122,6 +122,9 @@ struct EngineChannel {
   float heldFrame[2] = {0.0f, 0.0f};  // the channel's own frame a fade ramp starts from
   void* renderBlock = nullptr;  // the chain's mix output before the output stage takes it
   int32_t renderBlockBytes = 0;
+  // Set (2 or 4 bytes a sample) when the channel this one is linked to wrote the channel's
+  // outputs into renderBlock this cycle; the channel's own pass mixes them and clears it.
+  uint8_t spreadBytes = 0;
   StreamReaderProc reader = nullptr;
   void* readerContext = nullptr;
 

@@ -47,6 +47,12 @@ void RenderAndMix(EngineChannel* c, void* block, uint32_t s, uint32_t half) {
   MixStreamBlock(c, result, s, result == block ? 1 : c->halfReady[half], bytes, channels);
 }
 
+// A linked channel plays what the channel it is linked to spread into its render block.
+void MixSpreadBlock(EngineChannel* c, uint32_t s) {
+  MixStreamBlock(c, c->renderBlock, s, 1, c->spreadBytes, c->frameChannels > 1 ? 2 : 1);
+  c->spreadBytes = 0;
+}
+
 // The stream pass of one channel: the next block of the playing half, flipping halves and
 // asking for the refill of the half just used up.
 void MixStreamChannel(EngineChannel* c, uint32_t s, EngineWorker* worker, int32_t filter) {
@@ -127,6 +133,10 @@ int32_t MixEngineCycle(EngineChannel* list, ChannelCycleRoutine routine, void* r
   for (EngineChannel* c = list; c; c = c->next) {
     if (c->stopped) continue;
     if (filter >= 0 && c->channelNumber != filter) continue;
+    if (c->spreadBytes && !c->renderState) {
+      MixSpreadBlock(c, s);
+      continue;
+    }
     if (c->instrumentSource || c->busSource) {
       if (routine) c->selectorRendered[s ^ 1u] = 0;
       RenderAndMix(c, nullptr, s, c->currentHalf & 1);
