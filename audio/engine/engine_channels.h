@@ -32,13 +32,29 @@ struct InsertChainRecord {
   uint8_t mark = 0;
 };
 
-// The read request the disk worker serves for a channel (kept opaque to the engine here).
-struct StreamFileRequest {
-  void* owner = nullptr;
-  int32_t result = 0;
+struct EngineChannel;
+
+// A request the disk worker serves through the file layer's fork calls: `count` bytes
+// between `buffer` and the open fork at the 64-bit position (high and low words), with the
+// request's position mode. The worker stores the result and the bytes moved; a write's result
+// stays above 0 while it is pending (its poster sets it so).
+struct ForkIORequest {
+  std::atomic<int32_t> result{0};
+  int16_t forkRefNum = 0;
+  uint16_t positionMode = 0;
+  uint32_t positionHigh = 0;
+  uint32_t positionLow = 0;
+  uint32_t count = 0;
+  void* buffer = nullptr;
+  uint32_t actualCount = 0;
 };
 
-struct EngineChannel;
+// A channel's stream read (message codes 1 and 2, one per stream half): served, it counts the
+// half as arrived on `owner`.
+struct StreamFileRequest : ForkIORequest {
+  EngineChannel* owner = nullptr;
+};
+
 // A channel's stream reader: fills half `half` of the channel's stream buffer and stores 1 in
 // *ready when the half holds data. Runs on the disk thread (message codes 4 and 5).
 using StreamReaderProc = int32_t (*)(EngineChannel* channel, int32_t half, void* buffer, uint8_t* ready);
