@@ -17,6 +17,7 @@ struct ChannelRenderState;
 constexpr int32_t kMaxLinkedChannels = 8;
 constexpr int32_t kMaxChainInputPairs = 16;
 constexpr int32_t kRenderBufferCount = 32;
+constexpr int32_t kChannelSends = 8;  // one per aux bus
 
 // Engine error codes.
 constexpr int16_t kEngineErrUnderrun = 47;
@@ -53,6 +54,16 @@ struct ForkIORequest {
 // half as arrived on `owner`.
 struct StreamFileRequest : ForkIORequest {
   EngineChannel* owner = nullptr;
+};
+
+// One send of a channel to an aux bus; the list ends at a send whose bus is 0.
+struct ChannelSend {
+  uint8_t bus = 0;         // 1..8
+  uint8_t postFader = 0;
+  uint8_t pan = 64;
+  int32_t level = 0;       // gain-curve value, 32768 = unity
+  int32_t gainLeft = 0;
+  int32_t gainRight = 0;
 };
 
 // A channel's stream reader: fills half `half` of the channel's stream buffer and stores 1 in
@@ -95,6 +106,8 @@ struct EngineChannel {
   AudioDriverOps* device = nullptr;
   Handle song = 0;
   Handle alternateSong = 0;
+  ChannelSend sendGains[kChannelSends + 1] = {};
+  uint8_t sendsOrChains = 0;  // a send has a level, or the instrument or the master has a chain
   int32_t gainLeft = 0;   // 32768 = unity
   int32_t gainRight = 0;
   int32_t volume = 0;
