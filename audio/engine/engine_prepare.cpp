@@ -138,7 +138,8 @@ int16_t StartEngineAtPosition(EngineChannel* channel, int64_t position, int32_t)
   if (!channel || !channel->device || (!channel->song && !channel->alternateSong)) return kNoDeviceOrSong;
   RatedPosition locate{uint64_t(position < 0 ? 0 : position), channel->sampleRate};
   int32_t tick = int32_t(SamplePositionToTick(int64_t(locate.position), locate.rate));
-  StopStreamsAndWait(0, 0);
+  StopStreamsAndWait(0, 0);  // holds the workers
+  PrepareOutputDevices(0);   // the devices play at no rate until the output starts again
   HoldEngineWorkers(false, 0);
   channel->startTick = tick;
   int16_t err = PrepareAudioTrackStream(channel, int64_t(locate.position), locate.rate);

@@ -19,10 +19,12 @@ int32_t TestSourceReader(EngineChannel* channel, int32_t, void* buffer, uint8_t*
   for (int32_t f = 0; f < frames; ++f) {
     for (int32_t c = 0; c < fc; ++c) {
       float v = c == 0 ? signal->left : signal->right;
+      if (signal->ramp) v = float(c == 0 ? signal->nextFrame + f : -(signal->nextFrame + f));
       if (channel->sampleBits > 16) static_cast<float*>(buffer)[f * fc + c] = v;
       else static_cast<int16_t*>(buffer)[f * fc + c] = int16_t(v);
     }
   }
+  if (signal->ramp) signal->nextFrame += frames;
   *ready = 1;
   signal->refills.fetch_add(1);
   return 0;
@@ -87,11 +89,16 @@ EngineRig::~EngineRig() {
   TakeEngineError();
 }
 
+EngineChannel* EngineRig::AddRampChannel(int32_t frameChannels, int16_t sampleBits, int32_t blocksPerHalf) {
+  return AddChannel(frameChannels, sampleBits, 0.0f, 0.0f, blocksPerHalf, true);
+}
+
 EngineChannel* EngineRig::AddChannel(int32_t frameChannels, int16_t sampleBits, float left, float right,
-                                     int32_t blocksPerHalf) {
+                                     int32_t blocksPerHalf, bool ramp) {
   auto* c = new EngineChannel();
   signals_.push_back(std::make_unique<TestSignal>());
   TestSignal* signal = signals_.back().get();
+  signal->ramp = ramp;
   signal->left = left;
   signal->right = right;
   c->frameChannels = frameChannels;

@@ -22,9 +22,13 @@ struct TestSignal {
   float right = 0.0f;
   std::atomic<bool> holdRefills{false};   // a refill waits (bounded) while set: a late disk
   std::atomic<uint32_t> refills{0};
+  // A counting source instead: the left side of frame n is n, the right side -n (in the
+  // block's own scale), the frames numbered on across refills.
+  bool ramp = false;
+  int32_t nextFrame = 0;
 };
 
-// The test source: fills a half with the constant signal.
+// The test source: fills a half with the constant signal, or with the next frames of the ramp.
 int32_t TestSourceReader(EngineChannel* channel, int32_t half, void* buffer, uint8_t* ready);
 
 // The null device in manual mode (waiting, bounded, until a device stopped from inside its
@@ -37,7 +41,9 @@ class EngineRig {
   ~EngineRig();
   // A streaming channel fed by the test source: frameChannels 1 or 2, sampleBits 16 or 32.
   EngineChannel* AddChannel(int32_t frameChannels, int16_t sampleBits, float left, float right,
-                            int32_t blocksPerHalf = 4);
+                            int32_t blocksPerHalf = 4, bool ramp = false);
+  // A streaming channel fed by the counting source.
+  EngineChannel* AddRampChannel(int32_t frameChannels, int16_t sampleBits, int32_t blocksPerHalf = 4);
   TestSignal& Signal(EngineChannel* channel);
   // Runs the output procedure once with zeroed device buffers.
   void Cycle();

@@ -26,6 +26,8 @@ struct DriverLog {
   int opens = 0;
   std::vector<int32_t> stops;
   int16_t channelAnswer = 0;
+  std::vector<int32_t> rates;
+  std::vector<bool> heldAtRate;
 };
 DriverLog gLog;
 
@@ -38,6 +40,11 @@ int16_t LogStop(int32_t mode) {
   return 0;
 }
 int32_t ChannelAnswer() { return gLog.channelAnswer; }
+int32_t LogPlayRate(int32_t rate) {
+  gLog.rates.push_back(rate);
+  gLog.heldAtRate.push_back((gEngineFlags.load() & kEngineWorkersHeld) != 0);
+  return 0;
+}
 
 class EnginePrepare : public ::testing::Test {
  protected:
@@ -48,6 +55,7 @@ class EnginePrepare : public ::testing::Test {
       d->Open = LogOpen;
       d->Stop = LogStop;
       d->Nothing7 = ChannelAnswer;
+      d->SetPlayRate = LogPlayRate;
       d->flags = kDriverFlagActive;
       d->sampleRate = 48000.0f;
     }
@@ -211,6 +219,9 @@ TEST_F(EnginePrepare, StartAtAPositionAndTheSampleClock) {
   gEngineSampleClock.store(999);
   int16_t blocks = c->blocksLeft;
   ASSERT_EQ(StartEngineAtPosition(c, 0, 0), 0);
+  // The device with channels is set to no rate while the workers are held; the other is not.
+  EXPECT_EQ(gLog.rates, std::vector<int32_t>{0});
+  EXPECT_EQ(gLog.heldAtRate, std::vector<bool>{true});
   EXPECT_EQ(used_.outputSelector.load(), 1u);
   EXPECT_EQ(used_.routineSelector.load(), 1u);
   EXPECT_EQ(c->readPointer, c->halfBuffer[0]);
