@@ -37,6 +37,10 @@ EngineChannel* GetRackEngineChannel(Handle rack) {
   return get ? get(rack) : nullptr;
 }
 
+void BindTrackRackToChannel(Handle song, EngineChannel* channel) {
+  if (auto bind = gEnginePluginHooks.bindTrackRacks) bind(song, channel);
+}
+
 bool RackHasInsertChain(Handle rack) {
   auto has = gEnginePluginHooks.rackHasPluginChain;
   return has ? has(rack) : false;

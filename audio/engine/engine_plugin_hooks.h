@@ -35,6 +35,9 @@ struct EnginePluginHooks {
   int32_t (*renderPluginRequest)(void* request);
   // Main thread (binding channels and instruments, preparing playback).
   EngineChannel* (*getRackEngineChannel)(Handle rack);
+  // Points the insert rack of each of the song's tracks that play the channel's instrument at
+  // the channel (creating a missing rack at the engine's rate).
+  void (*bindTrackRacks)(Handle song, EngineChannel* channel);
   bool (*rackHasPluginChain)(Handle rack);
   int32_t (*countOutputBuses)(void* plugin);
   int16_t (*getOutputBusInfo)(void* plugin, int32_t bus, PluginBusInfo* info);
@@ -54,6 +57,8 @@ void DeliverBufferMidi(EngineChannel* channel, void* plugin, ChannelRenderState*
 int32_t RenderAudioUnit(void* request);
 // The engine channel that an insert rack plays through, or null (null with no host).
 EngineChannel* GetRackEngineChannel(Handle rack);
+// Binds the song's tracks' racks to the channel (nothing with no host).
+void BindTrackRackToChannel(Handle song, EngineChannel* channel);
 // True when the rack runs a chain of plug-ins (false with no host).
 bool RackHasInsertChain(Handle rack);
 // The number of output buses of a plug-in (0 for none, an unknown plug-in or no host).

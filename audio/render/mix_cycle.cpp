@@ -4,6 +4,7 @@
 
 #include "audio/devices/audio_driver.h"
 #include "audio/engine/engine_channels.h"
+#include "audio/engine/engine_prepare.h"
 #include "audio/engine/engine_thread.h"
 #include "audio/render/channel_render.h"
 #include "audio/render/stream_block_mix.h"
@@ -121,6 +122,7 @@ int32_t MixEngineCycle(EngineChannel* list, ChannelCycleRoutine routine, void* r
     for (EngineChannel* c = list; c; c = c->next) c->stoppedThisCycle = c->stopped;
   AudioDriverOps* device = list->device;
   uint32_t s = device ? device->outputSelector.load() & 1 : 0;
+  if (filter < 1) ClearClockStatusWord();
   if (routine) {
     uint32_t r = device ? device->routineSelector.load() & 1 : 0;
     for (EngineChannel* c = list; c; c = c->next) {

@@ -7,6 +7,7 @@
 
 #include "audio/engine/automation_records.h"
 #include "audio/engine/engine_channels.h"
+#include "audio/engine/engine_prepare.h"
 #include "audio/engine/engine_run_state.h"
 #include "audio/engine/instrument_binding.h"
 #include "audio/engine/region_lookup.h"
@@ -23,6 +24,20 @@ namespace {
 
 // 120 beats per minute at 480 ticks per quarter: one beat is half a second.
 class EnginePositions : public ConductorTest {};
+
+// One beat in samples: a quarter at 4/4, an eighth at 6/8, at other tempos and rates.
+TEST_F(EnginePositions, ABeatInSamplesFollowsTheBeatTheTempoAndTheRate) {
+  struct Case {
+    int32_t ticksPerBeat, tempo;
+    float rate;
+    uint32_t samples;
+  };
+  for (const Case& c : {Case{480, 1200, 48000.0f, 24000}, Case{240, 1200, 48000.0f, 12000},
+                        Case{480, 900, 44100.0f, 29400}, Case{0, 1200, 48000.0f, 0}}) {
+    EXPECT_NEAR(double(BeatSamplesAtRate(c.ticksPerBeat, c.tempo, c.rate)), double(c.samples), 1.0)
+        << c.ticksPerBeat << " " << c.tempo << " " << c.rate;
+  }
+}
 
 TEST_F(EnginePositions, TicksAndSamplesFollowTheTempoMap) {
   EXPECT_EQ(TickToSamplePosition(0, 48000.0f), TickToSamplePosition(1, 48000.0f));
