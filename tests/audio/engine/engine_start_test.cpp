@@ -223,8 +223,12 @@ TEST_F(EngineStart, ArmedRecordInputsReceiveTheDeviceInput) {
   AudioInput input;
   input.deviceId = kDriverIdCoreAudio;
   input.hasArmedTracks = 1;
-  EXPECT_EQ(SetRecordInputChannels(&input, 1, 1), kRecordErrChannelRange);  // channels 2 and 3: none
-  ASSERT_EQ(SetRecordInputChannels(&input, 0, 1), 0);
+  // Through the driver record's slots 16 and 15, as recording reaches them.
+  AudioDriverOps& driver = gCoreAudioDriver;
+  ASSERT_NE(driver.SetRecordInputChannels, nullptr);
+  ASSERT_NE(driver.ArmRecordInput, nullptr);
+  EXPECT_EQ(driver.SetRecordInputChannels(&input, 1, 1), kRecordErrChannelRange);  // channels 2 and 3: none
+  ASSERT_EQ(driver.SetRecordInputChannels(&input, 0, 1), 0);
   EXPECT_EQ(input.channels, 2);
   EXPECT_EQ(input.rightChannel, 1);
   std::vector<uint8_t> record(size_t(engine_test::kFrames) * 4 * 16);
@@ -236,10 +240,10 @@ TEST_F(EngineStart, ArmedRecordInputsReceiveTheDeviceInput) {
   ASSERT_EQ(StartCoreAudioOutput(), 0);
   Play(rig, 2);
   // Nothing armed: the input stream is switched off.
-  ArmRecordInput(&input);
+  driver.ArmRecordInput(&input);
   EXPECT_EQ(gCoreAudioSettings.inputStreamsUsed, 0u);
   input.armed = 1;
-  ArmRecordInput(&input);
+  driver.ArmRecordInput(&input);
   EXPECT_EQ(gCoreAudioSettings.inputStreamsUsed, 1u);
   EXPECT_EQ(gCoreAudioIO.firstRecordInput, &input);
   uint8_t* from = input.writePointer;
