@@ -8,11 +8,14 @@
 #include "audio/engine/engine_thread.h"
 #include "audio/render/channel_render.h"
 #include "audio/render/stream_block_mix.h"
+#include "platform/threads/thread_pauses.h"
 
 std::atomic<int32_t> gRefillPending{0};
 std::atomic<uint8_t> gJukeboxPlaying{0};
 
 namespace {
+
+constexpr int32_t kRefillPollMicros = 10;
 
 bool HalfArrived(const EngineChannel* c, uint32_t half) {
   return c->halfRequested[half].load(std::memory_order_acquire) == c->halfCompleted[half].load(std::memory_order_acquire);
@@ -57,7 +60,6 @@ void MixSpreadBlock(EngineChannel* c, uint32_t s) {
 // The stream pass of one channel: the next block of the playing half, flipping halves and
 // asking for the refill of the half just used up.
 void MixStreamChannel(EngineChannel* c, uint32_t s, EngineWorker* worker, int32_t filter) {
-  (void)filter;
   if (c->earlyRefill) {
     ++c->blockCounter;
     if (c->blocksLeft > 4) {
@@ -73,7 +75,10 @@ void MixStreamChannel(EngineChannel* c, uint32_t s, EngineWorker* worker, int32_
     }
     uint32_t used = c->currentHalf;
     c->currentHalf = used ^ 1u;
-    if (gRefillPending.load()) gRefillPending.store(0);
+    if (gRefillPending.load()) {
+      WaitForDiskRefill(filter);
+      gRefillPending.store(0);
+    }
     // The half to play now must have arrived: a refill that is still running is an underrun.
     bool arrived = HalfArrived(c, c->currentHalf);
     if (c->sourceKind == 0 && !arrived && ReportUnderrun()) {
@@ -93,6 +98,27 @@ void MixStreamChannel(EngineChannel* c, uint32_t s, EngineWorker* worker, int32_
 }
 
 }  // namespace
+
+namespace {
+
+bool AnyRefillOutstanding(int32_t filter) {
+  for (int32_t i = 0; i < gEngineChannelCount && i < kEngineChannelSlots; ++i) {
+    const EngineChannel* c = gEngineChannelLists[i];
+    if (!c || c->stopped || !c->streaming || (filter >= 0 && c->channelNumber != filter)) continue;
+    if (!HalfArrived(c, 0) || !HalfArrived(c, 1)) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+void WaitForDiskRefill(int32_t filter) {
+  float rate = gAudioSampleRate > 0.0f ? gAudioSampleRate : 44100.0f;
+  int64_t periodMicros = int64_t(double(gAudioBufferFrames.load()) * 1e6 / double(rate));
+  int64_t polls = periodMicros / kRefillPollMicros;
+  if (polls < 1) polls = 1;
+  for (int64_t i = 0; i < polls && AnyRefillOutstanding(filter); ++i) PauseThreadMicros(kRefillPollMicros);
+}
 
 int32_t RequestHalfRefill(EngineChannel* channel, int32_t half, EngineWorker* worker) {
   half &= 1;

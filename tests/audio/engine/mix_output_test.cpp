@@ -8,10 +8,12 @@
 #include <algorithm>
 #include <cmath>
 #include <iterator>
+#include <thread>
 #include <vector>
 
 #include "audio/devices/coreaudio_io.h"
 #include "audio/engine/engine_thread.h"
+#include "audio/engine/engine_state.h"
 #include "audio/render/mix_cycle.h"
 #include "audio/render/output_render.h"
 #include "audio/render/stream_block_mix.h"
@@ -145,6 +147,52 @@ TEST(MixOutput, ALateRefillIsAnUnderrun) {
     rig.Cycle();
     EXPECT_EQ(gEngineError.load(), 0);
     EXPECT_NEAR(rig.Sample(0, 3), 0.5f, 1e-5);
+  }
+  SetAudioMode(3);
+}
+
+// After a locate the half flip waits for the disk (bounded by one device buffer): a refill
+// that arrives within it plays in order; one that does not is still an underrun, and the
+// engine thread goes on.
+TEST(MixOutput, AfterALocateTheFlipWaitsForTheDiskWithinABuffer) {
+  SetAudioMode(1);
+  for (bool arrives : {true, false}) {
+    const int32_t frames = arrives ? 16384 : kFrames;
+    EngineRig rig(frames);
+    EngineChannel* channel = rig.AddRampChannel(1, 32, 2);
+    EngineChannel* savedSlot = gEngineChannelLists[0];
+    int32_t savedCount = gEngineChannelCount;
+    gEngineChannelLists[0] = channel;
+    gEngineChannelCount = 1;
+    rig.Signal(channel).holdRefills.store(true);
+    for (int i = 0; i < 4; ++i) rig.Cycle();  // both halves; the refill of half 0 is held back
+    ASSERT_EQ(gEngineError.load(), 0);
+    gRefillPending.store(1);
+    std::thread disk;
+    if (arrives) {
+      disk = std::thread([&rig, channel] {
+        usleep(5000);
+        rig.Signal(channel).holdRefills.store(false);
+      });
+    }
+    rig.Cycle();  // half 0 again: waits for it
+    if (disk.joinable()) disk.join();
+    EXPECT_EQ(gRefillPending.load(), 0);
+    if (arrives) {
+      EXPECT_EQ(gEngineError.load(), 0);
+      EXPECT_EQ(channel->currentHalf, 0u);
+      // The device hears the block a cycle after it is mixed: half 0 now holds the frames
+      // after both first halves.
+      rig.Cycle();
+      EXPECT_EQ(rig.Sample(0, 0), float(4 * frames));
+      EXPECT_EQ(rig.Sample(0, frames - 1), float(5 * frames - 1));
+    } else {
+      EXPECT_EQ(gEngineError.load(), kEngineErrUnderrun);
+      rig.Signal(channel).holdRefills.store(false);
+    }
+    gEngineChannelLists[0] = savedSlot;
+    gEngineChannelCount = savedCount;
+    TakeEngineError();
   }
   SetAudioMode(3);
 }
