@@ -6,6 +6,7 @@
 #include "audio/engine/engine_channels.h"
 #include "audio/engine/engine_prepare.h"
 #include "audio/engine/engine_thread.h"
+#include "audio/render/block_conversions.h"
 #include "audio/render/channel_render.h"
 #include "audio/render/stream_block_mix.h"
 #include "platform/threads/thread_pauses.h"
@@ -88,6 +89,10 @@ void MixStreamChannel(EngineChannel* c, uint32_t s, EngineWorker* worker, int32_
     c->halfReady[used] = 0;
     if (RequestHalfRefill(c, int32_t(used), worker) != 0) return;
     c->readPointer = static_cast<uint8_t*>(c->halfBuffer[c->currentHalf]);
+    // A reverse channel's half holds its material forwards: it plays backwards from its end.
+    if (c->reverse)
+      ReverseFrames(c->readPointer, int32_t(c->framesPerBlock) * c->blocksPerHalf, c->frameChannels > 1 ? 2 : 1,
+                    c->sampleBits);
     c->blocksLeft = c->blocksPerHalf;
   }
   uint8_t* block = c->readPointer;

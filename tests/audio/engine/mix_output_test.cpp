@@ -14,6 +14,7 @@
 #include "audio/devices/coreaudio_io.h"
 #include "audio/engine/engine_thread.h"
 #include "audio/engine/engine_state.h"
+#include "audio/render/block_conversions.h"
 #include "audio/render/mix_cycle.h"
 #include "audio/render/output_render.h"
 #include "audio/render/stream_block_mix.h"
@@ -193,6 +194,42 @@ TEST(MixOutput, AfterALocateTheFlipWaitsForTheDiskWithinABuffer) {
     gEngineChannelLists[0] = savedSlot;
     gEngineChannelCount = savedCount;
     TakeEngineError();
+  }
+  SetAudioMode(3);
+}
+
+TEST(MixOutput, ReversedFramesKeepEachFramesSamplesInOrder) {
+  int16_t stereo16[] = {1, -1, 2, -2, 3, -3};
+  ReverseFrames(stereo16, 3, 2, 16);
+  EXPECT_EQ(std::vector<int16_t>(std::begin(stereo16), std::end(stereo16)), (std::vector<int16_t>{3, -3, 2, -2, 1, -1}));
+  float mono[] = {0.5f, 0.25f, -1.0f, 0.125f};
+  ReverseFrames(mono, 4, 1, 32);
+  EXPECT_EQ(std::vector<float>(std::begin(mono), std::end(mono)), (std::vector<float>{0.125f, -1.0f, 0.25f, 0.5f}));
+  float stereo[] = {1, 10, 2, 20, 3, 30, 4, 40, 5, 50};
+  ReverseFrames(stereo, 5, 2, 32);
+  EXPECT_EQ(std::vector<float>(std::begin(stereo), std::end(stereo)),
+            (std::vector<float>{5, 50, 4, 40, 3, 30, 2, 20, 1, 10}));
+}
+
+// A reverse channel plays each half it turns to from its end.
+TEST(MixOutput, AReverseChannelPlaysTheNextHalfBackwards) {
+  SetAudioMode(1);
+  {
+    EngineRig rig;
+    EngineChannel* channel = rig.AddRampChannel(1, 32, 2);
+    channel->reverse = 1;
+    std::vector<float> heard;
+    for (int i = 0; i < 5; ++i) {
+      for (int h = 0; h < 2; ++h)  // the disk keeps up
+        for (int w = 0; w < 2000 && channel->halfCompleted[h].load() != channel->halfRequested[h].load(); ++w)
+          usleep(500);
+      rig.Cycle();
+      heard.push_back(rig.Sample(0, 0));
+    }
+    EXPECT_EQ(rig.Sample(0, kFrames - 1), float(2 * kFrames));
+    // The warm-up, half 0 as the preparation left it, then half 1 (frames 128..255) from its end.
+    EXPECT_EQ(heard, (std::vector<float>{0.0f, 0.0f, float(kFrames), float(4 * kFrames - 1), float(3 * kFrames - 1)}));
+    EXPECT_EQ(gEngineError.load(), 0);
   }
   SetAudioMode(3);
 }
