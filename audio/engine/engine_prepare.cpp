@@ -29,6 +29,7 @@ uint8_t gEngineDeviceState = 0;
 uint8_t gEngineDrivesClock = 0;
 std::atomic<uint16_t> gClockStatusWord{0};
 uint32_t gEngineBlockPosition = 0;
+std::atomic<uint8_t> gEngineSeesRecording{0};
 
 namespace {
 

@@ -29,6 +29,9 @@ extern std::atomic<uint16_t> gClockStatusWord;
 // The samples of one beat at the engine's rate, at the tempo in force when playback was
 // prepared.
 extern uint32_t gEngineBlockPosition;
+// The transport's record byte as the mix cycle reads it for punch-ins: set while the transport
+// records.
+extern std::atomic<uint8_t> gEngineSeesRecording;
 // Clears the clock's status word while the engine drives the clock.
 void ClearClockStatusWord();
 // Samples of one beat: ticks per beat x the tempo table's entry (16.16 subframes per tick) /

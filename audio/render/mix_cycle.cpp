@@ -52,6 +52,26 @@ void RenderAndMix(EngineChannel* c, void* block, uint32_t s, uint32_t half) {
   MixStreamBlock(c, result, s, result == block ? 1 : c->halfReady[half], bytes, channels);
 }
 
+// A punched-in channel: while the transport records, one that is no record source is skipped
+// (true); once recording ends the punch is over and a streamed channel takes back the block it
+// was ahead by, when its half still holds it.
+bool SkipForPunch(EngineChannel* c, uint32_t s) {
+  if (!c->punch) return false;
+  if (gEngineSeesRecording.load(std::memory_order_relaxed)) {
+    if (c->recordSource) return false;
+    c->selectorRendered[s ^ 1u] = 0;
+    return true;
+  }
+  c->punch = 0;
+  c->lateCounters[0] = c->lateCounters[1] = 0;
+  uint8_t* half = static_cast<uint8_t*>(c->halfBuffer[c->currentHalf & 1]);
+  if (!c->recordSource && c->readPointer && c->readPointer - c->blockBytes >= half) {
+    c->readPointer -= c->blockBytes;
+    ++c->blocksLeft;
+  }
+  return false;
+}
+
 // A linked channel plays what the channel it is linked to spread into its render block.
 void MixSpreadBlock(EngineChannel* c, uint32_t s) {
   MixStreamBlock(c, c->renderBlock, s, 1, c->spreadBytes, c->frameChannels > 1 ? 2 : 1);
@@ -166,6 +186,7 @@ int32_t MixEngineCycle(EngineChannel* list, ChannelCycleRoutine routine, void* r
   for (EngineChannel* c = list; c; c = c->next) {
     if (c->stopped) continue;
     if (filter >= 0 && c->channelNumber != filter) continue;
+    if (SkipForPunch(c, s)) continue;
     if (c->spreadBytes && !c->renderState) {
       MixSpreadBlock(c, s);
       continue;

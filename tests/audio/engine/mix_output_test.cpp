@@ -13,6 +13,7 @@
 
 #include "audio/devices/coreaudio_io.h"
 #include "audio/engine/engine_thread.h"
+#include "audio/engine/engine_prepare.h"
 #include "audio/engine/engine_state.h"
 #include "audio/render/block_conversions.h"
 #include "audio/render/mix_cycle.h"
@@ -258,6 +259,44 @@ TEST(MixOutput, CycleFiltersAndHeldWorkers) {
   EXPECT_EQ(b->stopped, 1);
   EXPECT_EQ(a->selectorRendered[1], 0);
   EXPECT_EQ(b->selectorRendered[1], 0);
+  SetAudioMode(3);
+}
+
+// While the transport records, a punched-in channel is skipped (its stream waits) unless it is
+// the record source; when recording ends the punch is over and the stream takes back one
+// block, so it plays on from the block it was ahead by.
+TEST(MixOutput, APunchedInChannelWaitsWhileRecordingAndTakesBackABlock) {
+  SetAudioMode(1);
+  {
+    EngineRig rig;
+    EngineChannel* played = rig.AddRampChannel(1, 32, 4);
+    EngineChannel* source = rig.AddRampChannel(1, 32, 4);
+    for (EngineChannel* c : {played, source}) c->punch = 1;
+    source->recordSource = 1;
+    played->lateCounters[0] = 5;
+    MixEngineCycle(rig.driver.channelList, nullptr, nullptr, nullptr, -1);
+    EXPECT_EQ(played->blocksLeft, 3);  // not recording: the punch ends at once...
+    EXPECT_EQ(played->punch, 0);
+    EXPECT_EQ(played->lateCounters[0], 0u);
+
+    played->punch = source->punch = 1;
+    played->selectorRendered[0] = played->selectorRendered[1] = 1;
+    gEngineSeesRecording.store(1);
+    uint8_t* waiting = played->readPointer;
+    MixEngineCycle(rig.driver.channelList, nullptr, nullptr, nullptr, -1);
+    MixEngineCycle(rig.driver.channelList, nullptr, nullptr, nullptr, -1);
+    EXPECT_EQ(played->readPointer, waiting);  // skipped while recording
+    EXPECT_EQ(played->selectorRendered[0], 0);
+    EXPECT_EQ(source->blocksLeft, 1);  // the record source plays on
+    gEngineSeesRecording.store(0);
+    MixEngineCycle(rig.driver.channelList, nullptr, nullptr, nullptr, -1);
+    // The block given back is played again: the stream stands where it stood.
+    EXPECT_EQ(played->readPointer, waiting);
+    EXPECT_EQ(played->blocksLeft, 3);
+    EXPECT_EQ(played->punch, 0);
+    EXPECT_EQ(played->mixBuffer[rig.driver.outputSelector.load() ^ 1u][2], 1.0f);  // frame 1 of block 0
+  }
+  gEngineSeesRecording.store(0);
   SetAudioMode(3);
 }
 
