@@ -30,6 +30,15 @@ int32_t TestSourceReader(EngineChannel* channel, int32_t, void* buffer, uint8_t*
   return 0;
 }
 
+int32_t PassThroughChain(void*, float* const* inputs, int32_t inputCount, float** outputs, int32_t count,
+                         int32_t frames) {
+  for (int32_t i = 0; i < count; ++i) {
+    outputs[i] = gRenderBuffers.chain[i];
+    for (int32_t f = 0; f < frames; ++f) outputs[i][f] = i < inputCount ? inputs[i][f] : 0.0f;
+  }
+  return 0;
+}
+
 AudioDeviceID NullDeviceInManualMode(UInt32 frames) {
   AudioDeviceID device = GetNullAudioDevice();
   if (device == kAudioDeviceUnknown) return device;
@@ -138,6 +147,12 @@ void EngineRig::Cycle() {
   out.mHostTime = hostTime_ + 1000000;
   hostTime_ += 1451247;
   AudioOutputProc(1, &now, nullptr, nullptr, reinterpret_cast<AudioBufferList*>(listBytes_.data()), &out, &driver);
+}
+
+void EngineRig::WaitForRefills() {
+  for (EngineChannel* c : channels_)
+    for (int h = 0; h < 2; ++h)
+      for (int i = 0; i < 4000 && c->halfCompleted[h].load() != c->halfRequested[h].load(); ++i) usleep(500);
 }
 
 bool EngineRig::WaitForMixes(uint32_t count) {

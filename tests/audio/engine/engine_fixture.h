@@ -31,6 +31,10 @@ struct TestSignal {
 // The test source: fills a half with the constant signal, or with the next frames of the ramp.
 int32_t TestSourceReader(EngineChannel* channel, int32_t half, void* buffer, uint8_t* ready);
 
+// A chain that hands its inputs on as its outputs (silence where it has no input).
+int32_t PassThroughChain(void* context, float* const* inputs, int32_t inputCount, float** outputs, int32_t count,
+                         int32_t frames);
+
 // The null device in manual mode (waiting, bounded, until a device stopped from inside its
 // callback may switch) with the given buffer size; kAudioDeviceUnknown on failure.
 AudioDeviceID NullDeviceInManualMode(UInt32 frames);
@@ -47,6 +51,8 @@ class EngineRig {
   TestSignal& Signal(EngineChannel* channel);
   // Runs the output procedure once with zeroed device buffers.
   void Cycle();
+  // Waits (bounded) until the disk thread has served every refill of the rig's channels.
+  void WaitForRefills();
   // Waits (bounded) until the engine thread has mixed `count` cycles in all.
   bool WaitForMixes(uint32_t count);
   float Sample(uint32_t deviceChannel, int32_t frame) const;

@@ -292,6 +292,7 @@ TEST(EnginePriming, TheFirstBlockIsRenderedOnceAndEveryBlockFollowsInOrder) {
     gEngineWarmUpCount.store(kEngineWarmUpCycles);
     std::vector<int32_t> heard;
     for (int i = 0; i < 14; ++i) {
+      rig.WaitForRefills();  // the disk keeps up
       rig.Cycle();
       float first = rig.Sample(0, 0);
       if (first == 0.0f && heard.empty() && rig.Sample(0, 1) == 0.0f) continue;  // still warming up

@@ -23,6 +23,7 @@
 
 using engine_test::EngineRig;
 using engine_test::kFrames;
+using engine_test::PassThroughChain;
 
 namespace {
 
@@ -221,9 +222,7 @@ TEST(MixOutput, AReverseChannelPlaysTheNextHalfBackwards) {
     channel->reverse = 1;
     std::vector<float> heard;
     for (int i = 0; i < 5; ++i) {
-      for (int h = 0; h < 2; ++h)  // the disk keeps up
-        for (int w = 0; w < 2000 && channel->halfCompleted[h].load() != channel->halfRequested[h].load(); ++w)
-          usleep(500);
+      rig.WaitForRefills();  // the disk keeps up
       rig.Cycle();
       heard.push_back(rig.Sample(0, 0));
     }
@@ -361,16 +360,6 @@ int32_t LoudChain(void*, float* const*, int32_t, float** outputs, int32_t count,
   for (int32_t i = 0; i < count; ++i) {
     outputs[i] = gRenderBuffers.chain[i];
     for (int32_t f = 0; f < frames; ++f) outputs[i][f] = 0.75f;
-  }
-  return 0;
-}
-
-// A chain that hands its inputs on as its outputs.
-int32_t PassThroughChain(void*, float* const* inputs, int32_t inputCount, float** outputs, int32_t count,
-                         int32_t frames) {
-  for (int32_t i = 0; i < count; ++i) {
-    outputs[i] = gRenderBuffers.chain[i];
-    for (int32_t f = 0; f < frames; ++f) outputs[i][f] = i < inputCount ? inputs[i][f] : 0.0f;
   }
   return 0;
 }
