@@ -439,8 +439,9 @@ void* RenderEngineChannel(EngineChannel* channel, void* source, void* output, in
     return output;
   }
   SetPluginRenderChannel(channel);
-  // While the clock's lock word is 2 the block's MIDI is left for a later block.
-  if (state->midi && gTransportClock.lock.load() != kClockLockNoMidi)
+  // While the clock's lock word is 2 the block's MIDI is left for a later block; a ReWire
+  // source takes none.
+  if (state->midi && !state->rewireSource && gTransportClock.lock.load() != kClockLockNoMidi)
     DeliverBufferMidi(channel, state->chainHead, state, frames);
   if (!gInsertEffectsOn.load()) {
     channel->wetScale = channel->dryScale;

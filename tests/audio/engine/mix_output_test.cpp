@@ -13,12 +13,14 @@
 
 #include "audio/devices/coreaudio_io.h"
 #include "audio/engine/engine_thread.h"
+#include "audio/engine/engine_plugin_hooks.h"
 #include "audio/engine/engine_prepare.h"
 #include "audio/engine/engine_state.h"
 #include "audio/render/block_conversions.h"
 #include "audio/render/mix_cycle.h"
 #include "audio/render/output_render.h"
 #include "audio/render/stream_block_mix.h"
+#include "sequencer/clock/transport_clock.h"
 #include "tests/audio/engine/engine_fixture.h"
 
 using engine_test::EngineRig;
@@ -362,6 +364,53 @@ int32_t LoudChain(void*, float* const*, int32_t, float** outputs, int32_t count,
     for (int32_t f = 0; f < frames; ++f) outputs[i][f] = 0.75f;
   }
   return 0;
+}
+
+namespace midi_delivery {
+std::vector<EngineChannel*> renderChannels;
+std::vector<int32_t> deliveredFrames;
+void SetRenderChannel(EngineChannel* channel) { renderChannels.push_back(channel); }
+void Deliver(EngineChannel*, void*, ChannelRenderState*, int32_t frames) { deliveredFrames.push_back(frames); }
+}  // namespace midi_delivery
+
+// The plug-in host is told which channel renders while its chain runs (and none after), and a
+// chain that takes MIDI gets the block's MIDI unless the clock's lock word is 2.
+TEST(MixOutput, TheChainRendersWithItsChannelNamedAndItsBlocksMidi) {
+  ASSERT_EQ(EnsureRenderBuffers(2, 2, 1), 0);
+  const EnginePluginHooks saved = gEnginePluginHooks;
+  gEnginePluginHooks.setRenderChannel = midi_delivery::SetRenderChannel;
+  gEnginePluginHooks.deliverBufferMidi = midi_delivery::Deliver;
+  struct Case {
+    uint8_t midi, rewire, effectsOn;
+    uint32_t lock;
+    bool delivered;
+  };
+  for (const Case c : {Case{1, 0, 1, 0, true}, Case{1, 0, 1, 2, false}, Case{0, 0, 1, 0, false},
+                       Case{1, 0, 0, 0, true}, Case{1, 1, 1, 0, false}}) {
+    midi_delivery::renderChannels.clear();
+    midi_delivery::deliveredFrames.clear();
+    ChannelRenderState state;
+    state.mixKind = 6;
+    state.midi = c.midi;
+    state.rewireSource = c.rewire;
+    state.chainHead = &state;
+    EngineChannel channel;
+    channel.frameChannels = 1;
+    channel.sampleBits = 32;
+    channel.renderState = &state;
+    channel.halfReady[0] = 1;
+    gInsertEffectsOn.store(c.effectsOn);
+    gTransportClock.lock.store(c.lock);
+    float source[8] = {}, out[8] = {};
+    RenderEngineChannel(&channel, source, out, 8, 32768, 0);
+    gTransportClock.lock.store(0);
+    gInsertEffectsOn.store(1);
+    EXPECT_EQ(midi_delivery::renderChannels, (std::vector<EngineChannel*>{&channel, nullptr}))
+        << int(c.midi) << int(c.rewire) << int(c.effectsOn) << c.lock;
+    EXPECT_EQ(midi_delivery::deliveredFrames, c.delivered ? std::vector<int32_t>{8} : std::vector<int32_t>{})
+        << int(c.midi) << int(c.rewire) << int(c.effectsOn) << c.lock;
+  }
+  gEnginePluginHooks = saved;
 }
 
 // A chain without audio inputs (an instrument), bypassed or rendering, is silent: the chain
