@@ -115,11 +115,12 @@ AudioDriverOps* MainDevice(AudioDriverOps* given) {
   return nullptr;
 }
 
-// The main device's channel list is the engine's: its cycles advance the sample clock.
+// The main device's channel list is the engine's; unless the transport records, its cycles
+// advance the sample clock.
 void UseMainDeviceList(const AudioDriverOps* main) {
   gEngineMainDevice = main->channelList;
   gEngineChannels = main->channelList;
-  gEngineRecordObject.store(main->channelList);
+  if (!gEngineSeesRecording.load()) gEngineRecordObject.store(main->channelList);
 }
 
 // Step 11, for each channel the plug-in host walks: the channels that the channel's plug-in

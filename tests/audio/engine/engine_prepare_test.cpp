@@ -112,6 +112,14 @@ TEST_F(EnginePrepare, OpensTheDevicesThatHaveChannels) {
   EXPECT_EQ(used_.channelList, nullptr);
   EXPECT_EQ(gAudioEnginePlayState, 3);
   EXPECT_EQ(gLog.opens, 1);  // kind 3 opens nothing
+
+  // While the transport records, the main list does not advance the sample clock.
+  AddChannel();
+  gEngineSeesRecording.store(1);
+  ASSERT_EQ(PrepareEnginePlayback(0, nullptr, nullptr, nullptr, 1), 0);
+  gEngineSeesRecording.store(0);
+  EXPECT_EQ(gEngineMainDevice, used_.channelList);
+  EXPECT_EQ(gEngineRecordObject.load(), nullptr);
 }
 
 // The instrument plug-ins' walk: a channel whose plug-in drives another track's channel
