@@ -26,7 +26,7 @@ int32_t ServeStreamRead(void* object, int32_t code, EngineWorker*) {
   auto* request = static_cast<StreamFileRequest*>(object);
   if (!request) return 0;
   ByteCount actual = 0;
-  OSErr err = FSReadFork(request->forkRefNum, request->positionMode, RequestPosition(request), request->count,
+  OSErr err = !request->buffer && request->count ? OSErr(paramErr) : FSReadFork(request->forkRefNum, request->positionMode, RequestPosition(request), request->count,
                          request->buffer, &actual);
   StoreResult(request, err, actual);
   // Counted served whatever the result, so the mix cycle never waits for it.
@@ -38,7 +38,7 @@ int32_t ServeRecordWrite(void* object, int32_t, EngineWorker*) {
   auto* request = static_cast<RecordWriteRequest*>(object);
   if (!request) return 0;
   ByteCount actual = 0;
-  OSErr err = FSWriteFork(request->forkRefNum, request->positionMode, RequestPosition(request), request->count,
+  OSErr err = !request->buffer && request->count ? OSErr(paramErr) : FSWriteFork(request->forkRefNum, request->positionMode, RequestPosition(request), request->count,
                           request->buffer, &actual);
   StoreResult(request, err, actual);
   return err;

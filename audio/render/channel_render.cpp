@@ -266,11 +266,14 @@ void FillPairFromChannel(const EngineChannel* from, int32_t pair, int32_t frames
   bool data = block && (from->halfReady[from->currentHalf & 1] || from->instrumentSource || from->externalSource ||
                         from->stepRecord);
   float gain = inputGain * 32768.0f;
+  // Its blocks hold its own block length: frames beyond it are silence.
+  int32_t held = from->framesPerBlock > 0 && from->framesPerBlock < frames ? from->framesPerBlock : frames;
   float* left = gRenderBuffers.chain[2 * pair];
   float* right = gRenderBuffers.chain[2 * pair + 1];
   for (int32_t f = 0; f < frames; ++f) {
-    if (left) left[f] = data ? block[f * fc] * gain : 0.0f;
-    if (right) right[f] = data && fc == 2 ? block[f * fc + 1] * gain : 0.0f;
+    bool have = data && f < held;
+    if (left) left[f] = have ? block[f * fc] * gain : 0.0f;
+    if (right) right[f] = have && fc == 2 ? block[f * fc + 1] * gain : 0.0f;
   }
 }
 

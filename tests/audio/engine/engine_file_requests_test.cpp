@@ -108,6 +108,13 @@ TEST_F(EngineFileRequests, AFailedReadIsCountedServedAndLatched) {
   EXPECT_EQ(request.result.load(), rfNumErr);
   for (int i = 0; i < 2000 && gEngineError.load() == 0; ++i) usleep(100);
   EXPECT_EQ(gEngineError.load(), rfNumErr);
+  // A request without a buffer reads nothing and says so.
+  TakeEngineError();
+  request.buffer = nullptr;
+  channel.halfRequested[0].fetch_add(1);
+  ASSERT_EQ(PostEngineMessage(&request, kEngineMsgReadHalf0, &gDiskQueue), 0);
+  ASSERT_TRUE(WaitForServed(channel, 0, 2));
+  EXPECT_EQ(request.result.load(), paramErr);
 }
 
 TEST_F(EngineFileRequests, ARecordWriteLandsAtItsPositionAndReportsItsResult) {

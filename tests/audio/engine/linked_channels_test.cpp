@@ -156,6 +156,7 @@ TEST(LinkedChannels, AFedPairTakesTheInputGainAndIsSilentWithoutData) {
     uint8_t ready, instrument;
     float inputGain;      // in units of 1/32768
     bool silent;
+    int16_t sourceFrames = 0;  // the feeding channel's block length (0: not set)
   };
   const Case cases[] = {
       {"bus block at unity", false, 1, 0, 1.0f, false},
@@ -164,6 +165,7 @@ TEST(LinkedChannels, AFedPairTakesTheInputGainAndIsSilentWithoutData) {
       {"an instrument always has data", false, 0, 1, 1.0f, false},
       {"mono current output", true, 1, 0, 2.0f, false},
       {"current output without data", true, 0, 0, 1.0f, true},
+      {"a shorter source block ends in silence", false, 1, 0, 1.0f, false, 20},
   };
   for (const Case& c : cases) {
     TakeEngineError();
@@ -175,6 +177,7 @@ TEST(LinkedChannels, AFedPairTakesTheInputGainAndIsSilentWithoutData) {
     from.currentOutput = c.currentOutput ? mono.data() : nullptr;
     from.halfReady[0] = c.ready;
     from.instrumentSource = c.instrument;
+    from.framesPerBlock = c.sourceFrames;
     ChannelRenderState state;
     state.mixKind = 9;
     state.inputChannels = 4;
@@ -190,8 +193,9 @@ TEST(LinkedChannels, AFedPairTakesTheInputGainAndIsSilentWithoutData) {
     std::vector<float> source(2 * kFrames, 0.0f), out(2 * kFrames, 9.0f);
     RenderEngineChannel(&channel, source.data(), out.data(), kFrames, 32768, 0);
     for (int32_t f = 0; f < kFrames; f += 3) {
-      float left = c.silent ? 0.0f : c.currentOutput ? mono[f] * c.inputGain : bus[2 * f] * c.inputGain;
-      float right = c.silent || c.currentOutput ? 0.0f : bus[2 * f + 1] * c.inputGain;
+      bool silent = c.silent || (c.sourceFrames && f >= c.sourceFrames);
+      float left = silent ? 0.0f : c.currentOutput ? mono[f] * c.inputGain : bus[2 * f] * c.inputGain;
+      float right = silent || c.currentOutput ? 0.0f : bus[2 * f + 1] * c.inputGain;
       EXPECT_NEAR(out[2 * f], left, 1e-6) << c.name << " frame " << f;
       EXPECT_NEAR(out[2 * f + 1], right, 1e-6) << c.name << " frame " << f;
     }
