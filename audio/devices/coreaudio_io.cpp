@@ -5,7 +5,9 @@
 
 #include "audio/devices/audio_driver.h"
 #include "audio/devices/coreaudio_devices.h"
+#include "audio/devices/coreaudio_record_arm.h"
 #include "audio/devices/coreaudio_settings.h"
+#include "audio/devices/device_settings_hooks.h"
 #include "audio/engine/engine_channels.h"
 #include "audio/engine/engine_run_state.h"
 #include "audio/engine/engine_start.h"
@@ -517,6 +519,10 @@ void DriverGetInputPairName(int32_t pair, char* nameOut) {
   GetInputPairName(2 * pair, 2, reinterpret_cast<StringPtr>(nameOut));
 }
 int32_t DriverPassValue(int32_t value) { return value; }
+void DriverArmRecordInput(void* input) { ArmRecordInput(static_cast<AudioInput*>(input)); }
+int16_t DriverSetRecordInputChannels(void* input, int32_t channel, int32_t stereo) {
+  return SetRecordInputChannels(static_cast<AudioInput*>(input), channel, stereo);
+}
 
 bool FillCoreAudioDriver(AudioDriverOps& d) {
   d.Init = CoreAudioInit;
@@ -536,7 +542,10 @@ bool FillCoreAudioDriver(AudioDriverOps& d) {
   d.Nothing7 = DriverNothing;
   d.Start = DriverStart;
   d.Stop = DriverStop;
+  d.RunSettingsDialog = RunDeviceSettingsDialog;
   d.PassValue14 = DriverPassValue;
+  d.ArmRecordInput = DriverArmRecordInput;
+  d.SetRecordInputChannels = DriverSetRecordInputChannels;
   d.Close = DriverClose;
   d.SetPlayRate = SetPlayRate;
   d.driverId = kDriverIdCoreAudio;

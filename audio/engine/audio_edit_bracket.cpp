@@ -4,6 +4,7 @@
 #include "audio/engine/engine_play_state.h"
 #include "platform/system/host_time.h"
 #include "platform/threads/thread_pauses.h"
+#include "song/documents/playback_reset.h"
 
 namespace {
 
@@ -60,6 +61,12 @@ bool QuietenAutomation(EngineChannel* channel) {
 
 bool AudioEditBracket(EngineChannel* channel, int32_t command, int32_t phase) {
   if (channel == nullptr || !PhaseActs(channel, phase)) return false;
+  // A channel that decodes through a converter cannot re-prime its halves in place: playback
+  // starts over from the edited regions instead.
+  if (command == kEditResume && EnginePlays(channel) && channel->soundConverter) {
+    ResetPlaybackState(1);
+    return true;
+  }
   bool intime = true;
   if (EnginePlays(channel) && command != kEditResume) intime = QuietenAutomation(channel);
   channel->editState = uint8_t(command);

@@ -18,6 +18,10 @@ constexpr uint32_t kEditWaitMicros = 500000;  // the longest the bracket waits f
 // automation lock, then clears the automation cursor. Answers true when it acted and no wait
 // ran out.
 //
-// Interim: resuming relocates nothing yet (region play lists and stream relocation come with
-// the audio tracks); it stores the command.
+// Resuming a playing channel that decodes through a converter starts playback over
+// (ResetPlaybackState (1)) and stores nothing.
+//
+// Interim: resuming another channel relocates nothing yet (region play lists, stream
+// relocation and the re-priming of its halves come with the audio tracks); it stores the
+// command.
 bool AudioEditBracket(EngineChannel* channel, int32_t command, int32_t phase);

@@ -1,6 +1,7 @@
 #include "audio/engine/audio_hooks.h"
 
 #include "audio/engine/engine_channels.h"
+#include "audio/engine/engine_file_requests.h"
 #include "audio/engine/engine_play_state.h"
 #include "audio/engine/engine_prepare.h"
 #include "audio/engine/engine_track_commands.h"
@@ -35,4 +36,5 @@ void InstallAudioHooks() {
   hooks.isChannelStopped = IsChannelStopped;
   gConductorRefreshHooks.prepareEnginePlayback = PrepareAfterRetime;
   InstallTransportAudioHooks();
+  InstallEngineRequestHandlers();
 }

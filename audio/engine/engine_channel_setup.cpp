@@ -34,6 +34,13 @@ void StopStreamsAndWait(int32_t, int32_t wait) {
   if (wait) WaitForEngineWorkerIdle(&gDiskQueue, kStopWaitMillis);
 }
 
+void MatchChannelToDevice(EngineChannel* channel, const AudioDriverOps* device) {
+  if (!channel || !device) return;
+  channel->sampleRate = device->sampleRate;
+  channel->sampleBits = device->sampleBits;
+  if (channel->frameChannels < 1) channel->frameChannels = 1;
+}
+
 void DisposeEngineChannel(EngineChannel* channel, int32_t mode) {
   if (!channel) return;
   channel->stopped = 1;

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 
+struct AudioDriverOps;
 struct EngineChannel;
 
 // Makes the channels of the song's audio tracks and instrument channels. Interim: none.
@@ -25,5 +26,8 @@ void StopStreamsAndWait(int32_t mode, int32_t wait);
 // Mode 1 holds the channel (stopped, kept in its slot); other modes release its blocks and
 // buffers and take it out of its device's list.
 void DisposeEngineChannel(EngineChannel* channel, int32_t mode);
+// A channel fed live from an external source plays at its device's rate and sample width, with
+// at least one channel.
+void MatchChannelToDevice(EngineChannel* channel, const AudioDriverOps* device);
 // Takes the channel out of its device's channel list (the head moves on when it was the head).
 void UnlinkFromDevice(EngineChannel* channel);

@@ -131,6 +131,7 @@ int32_t ScaleByMasterLevel(int32_t value) {
 }
 
 void SetChannelGains(int32_t volume, int32_t pan, int32_t* left, int32_t* right) {
+  if (volume < 0) volume = 0;
   if (pan < 0) pan = 0;
   if (pan > 127) pan = 127;
   if (pan <= 64) {

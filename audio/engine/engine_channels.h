@@ -17,6 +17,7 @@ struct ChannelRenderState;
 constexpr int32_t kMaxLinkedChannels = 8;
 constexpr int32_t kMaxChainInputPairs = 16;
 constexpr int32_t kRenderBufferCount = 32;
+constexpr int32_t kChannelSends = 8;  // one per aux bus
 
 // Engine error codes.
 constexpr int16_t kEngineErrUnderrun = 47;
@@ -32,13 +33,39 @@ struct InsertChainRecord {
   uint8_t mark = 0;
 };
 
-// The read request the disk worker serves for a channel (kept opaque to the engine here).
-struct StreamFileRequest {
-  void* owner = nullptr;
-  int32_t result = 0;
+struct EngineChannel;
+
+// A request the disk worker serves through the file layer's fork calls: `count` bytes
+// between `buffer` and the open fork at the 64-bit position (high and low words), with the
+// request's position mode. The worker stores the result and the bytes moved; a write's result
+// stays above 0 while it is pending (its poster sets it so).
+struct ForkIORequest {
+  std::atomic<int32_t> result{0};
+  int16_t forkRefNum = 0;
+  uint16_t positionMode = 0;
+  uint32_t positionHigh = 0;
+  uint32_t positionLow = 0;
+  uint32_t count = 0;
+  void* buffer = nullptr;
+  uint32_t actualCount = 0;
 };
 
-struct EngineChannel;
+// A channel's stream read (message codes 1 and 2, one per stream half): served, it counts the
+// half as arrived on `owner`.
+struct StreamFileRequest : ForkIORequest {
+  EngineChannel* owner = nullptr;
+};
+
+// One send of a channel to an aux bus; the list ends at a send whose bus is 0.
+struct ChannelSend {
+  uint8_t bus = 0;         // 1..8
+  uint8_t postFader = 0;
+  uint8_t pan = 64;
+  int32_t level = 0;       // gain-curve value, 32768 = unity
+  int32_t gainLeft = 0;
+  int32_t gainRight = 0;
+};
+
 // A channel's stream reader: fills half `half` of the channel's stream buffer and stores 1 in
 // *ready when the half holds data. Runs on the disk thread (message codes 4 and 5).
 using StreamReaderProc = int32_t (*)(EngineChannel* channel, int32_t half, void* buffer, uint8_t* ready);
@@ -79,6 +106,8 @@ struct EngineChannel {
   AudioDriverOps* device = nullptr;
   Handle song = 0;
   Handle alternateSong = 0;
+  ChannelSend sendGains[kChannelSends + 1] = {};
+  uint8_t sendsOrChains = 0;  // a send has a level, or the instrument or the master has a chain
   int32_t gainLeft = 0;   // 32768 = unity
   int32_t gainRight = 0;
   int32_t volume = 0;
@@ -122,6 +151,9 @@ struct EngineChannel {
   float heldFrame[2] = {0.0f, 0.0f};  // the channel's own frame a fade ramp starts from
   void* renderBlock = nullptr;  // the chain's mix output before the output stage takes it
   int32_t renderBlockBytes = 0;
+  // Set (2 or 4 bytes a sample) when the channel this one is linked to wrote the channel's
+  // outputs into renderBlock this cycle; the channel's own pass mixes them and clears it.
+  uint8_t spreadBytes = 0;
   StreamReaderProc reader = nullptr;
   void* readerContext = nullptr;
 

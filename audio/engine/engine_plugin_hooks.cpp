@@ -19,9 +19,26 @@ void* FindChainPlugin(EngineChannel* channel, int32_t position) {
   return find ? find(channel, position) : nullptr;
 }
 
+void SetPluginRenderChannel(EngineChannel* channel) {
+  if (auto set = gEnginePluginHooks.setRenderChannel) set(channel);
+}
+
+void DeliverBufferMidi(EngineChannel* channel, void* plugin, ChannelRenderState* chain, int32_t frames) {
+  if (auto deliver = gEnginePluginHooks.deliverBufferMidi) deliver(channel, plugin, chain, frames);
+}
+
+int32_t RenderAudioUnit(void* request) {
+  auto render = gEnginePluginHooks.renderPluginRequest;
+  return render ? render(request) : 0;
+}
+
 EngineChannel* GetRackEngineChannel(Handle rack) {
   auto get = gEnginePluginHooks.getRackEngineChannel;
   return get ? get(rack) : nullptr;
+}
+
+void BindTrackRackToChannel(Handle song, EngineChannel* channel) {
+  if (auto bind = gEnginePluginHooks.bindTrackRacks) bind(song, channel);
 }
 
 bool RackHasInsertChain(Handle rack) {

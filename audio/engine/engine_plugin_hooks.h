@@ -10,6 +10,7 @@
 #include "platform/memory/mac_types.h"
 
 struct EngineChannel;
+struct ChannelRenderState;
 
 constexpr int32_t kMaxPluginOutputBuses = 32;
 
@@ -26,8 +27,17 @@ struct EnginePluginHooks {
   // Engine thread too (automation): never blocks, never allocates.
   int32_t (*setParameter)(void* plugin, int32_t parameter, float value);
   void* (*findChainPlugin)(EngineChannel* channel, int32_t position);
+  // Engine thread (channel rendering): the channel whose chain renders now (null when it is
+  // done), and the MIDI that falls into the block queued to the chain's first plug-in.
+  void (*setRenderChannel)(EngineChannel* channel);
+  void (*deliverBufferMidi)(EngineChannel* channel, void* plugin, ChannelRenderState* chain, int32_t frames);
+  // Engine thread (message code 7): renders a plug-in request of the output path; its result.
+  int32_t (*renderPluginRequest)(void* request);
   // Main thread (binding channels and instruments, preparing playback).
   EngineChannel* (*getRackEngineChannel)(Handle rack);
+  // Points the insert rack of each of the song's tracks that play the channel's instrument at
+  // the channel (creating a missing rack at the engine's rate).
+  void (*bindTrackRacks)(Handle song, EngineChannel* channel);
   bool (*rackHasPluginChain)(Handle rack);
   int32_t (*countOutputBuses)(void* plugin);
   int16_t (*getOutputBusInfo)(void* plugin, int32_t bus, PluginBusInfo* info);
@@ -39,8 +49,16 @@ extern EnginePluginHooks gEnginePluginHooks;
 int32_t SetPluginParameterChecked(void* plugin, int32_t parameter, float value);
 // The plug-in at a position of the channel's insert chain, or null (null with no host).
 void* FindChainPlugin(EngineChannel* channel, int32_t position);
+// The channel whose chain renders now, null when done (nothing with no host).
+void SetPluginRenderChannel(EngineChannel* channel);
+// Queues the block's MIDI to the chain's first plug-in (nothing with no host).
+void DeliverBufferMidi(EngineChannel* channel, void* plugin, ChannelRenderState* chain, int32_t frames);
+// Renders a plug-in request of the output path (engine message code 7); 0 with no host.
+int32_t RenderAudioUnit(void* request);
 // The engine channel that an insert rack plays through, or null (null with no host).
 EngineChannel* GetRackEngineChannel(Handle rack);
+// Binds the song's tracks' racks to the channel (nothing with no host).
+void BindTrackRackToChannel(Handle song, EngineChannel* channel);
 // True when the rack runs a chain of plug-ins (false with no host).
 bool RackHasInsertChain(Handle rack);
 // The number of output buses of a plug-in (0 for none, an unknown plug-in or no host).

@@ -4,6 +4,8 @@
 #include "audio/engine/engine_channel_setup.h"
 #include "audio/engine/engine_channels.h"
 #include "audio/engine/engine_play_state.h"
+#include "audio/engine/engine_plugin_hooks.h"
+#include "audio/engine/engine_prepare_hooks.h"
 #include "audio/engine/engine_run_state.h"
 #include "audio/engine/engine_start.h"
 #include "audio/engine/engine_thread.h"
@@ -14,13 +16,20 @@
 #include "platform/threads/thread_pauses.h"
 #include "sequencer/clock/transport_clock.h"
 #include "shell/base/error_report.h"
+#include "song/conductor/conductor_map.h"
+#include "song/conductor/conductor_time.h"
 #include "song/conductor/sample_position.h"
+#include "song/conductor/tempo_tables.h"
 #include "song/instruments/plugin_hooks.h"
 #include "song/model/song_context.h"
 
 uint8_t gEnginePrepared = 0;
 EngineChannel* gEngineMainDevice = nullptr;
 uint8_t gEngineDeviceState = 0;
+uint8_t gEngineDrivesClock = 0;
+std::atomic<uint16_t> gClockStatusWord{0};
+uint32_t gEngineBlockPosition = 0;
+std::atomic<uint8_t> gEngineSeesRecording{0};
 
 namespace {
 
@@ -30,11 +39,34 @@ constexpr int16_t kDeviceRefusesChannel = -4;
 constexpr int16_t kRecordChannelMissing = 106;
 constexpr UInt32 kAuxStopTicks = 30;
 
+constexpr int32_t kPrepareNoClock = 5;
+constexpr uint32_t kClockFlagRecordInputs = 1u << 30;  // bit 30: the record inputs take part
+
 bool KindMakesBusses(int32_t kind) { return kind == 0 || kind == 5 || kind == 7; }
+
+// Step 6: the live-play track's channel, then the record inputs' channels.
+int16_t AddLiveAndRecordChannels(EngineChannel* channelArgument, AudioDriverOps* device, int32_t kind) {
+  if (device) return 0;
+  int16_t err = 0;
+  if (!channelArgument && SelectLivePlayTrack()) err = CreateEngineChannel(gCurrentSong, kind);
+  if (err == 0 && (KindMakesBusses(kind) || (gTransportClock.flags.load() & kClockFlagRecordInputs)))
+    err = AttachRecordInputChannels();
+  return err;
+}
+
+// Step 10's binding: a channel without an automation copy that is no record source gets its
+// song's track racks (its alternate song's when it has one); a bus without a song is bound too.
+void BindChannelRacks(EngineChannel* channel) {
+  if (channel->automation || channel->recordSource) return;
+  Handle song = channel->alternateSong ? channel->alternateSong : channel->song;
+  if (!song && !channel->busSource) return;
+  BindTrackRackToChannel(song, channel);
+}
 
 // Step 10 for one channel: the device's slot-7 call, then the track's stream at the position.
 int16_t PrepareChannel(EngineChannel* channel, int64_t position) {
   channel->locateTick = channel->startTick;
+  BindChannelRacks(channel);
   if (!channel->song && (channel->alternateSong || channel->busSource)) {
     channel->lateCounters[0] = channel->lateCounters[1] = 0;
     InitChannelLevels(channel, position);
@@ -46,6 +78,7 @@ int16_t PrepareChannel(EngineChannel* channel, int64_t position) {
     channel->lateCounters[0] = channel->lateCounters[1] = 0;
     return 0;
   }
+  if (channel->externalSource) MatchChannelToDevice(channel, device);
   int16_t err = PrepareAudioTrackStream(channel, position, channel->sampleRate);
   if (err == 0) err = TakeEngineError();
   return err;
@@ -82,11 +115,12 @@ AudioDriverOps* MainDevice(AudioDriverOps* given) {
   return nullptr;
 }
 
-// The main device's channel list is the engine's: its cycles advance the sample clock.
+// The main device's channel list is the engine's; unless the transport records, its cycles
+// advance the sample clock.
 void UseMainDeviceList(const AudioDriverOps* main) {
   gEngineMainDevice = main->channelList;
   gEngineChannels = main->channelList;
-  gEngineRecordObject.store(main->channelList);
+  if (!gEngineSeesRecording.load()) gEngineRecordObject.store(main->channelList);
 }
 
 // Step 11, for each channel the plug-in host walks: the channels that the channel's plug-in
@@ -106,8 +140,10 @@ void ReportLatchedError() {
 
 }  // namespace
 
-int16_t PrepareEnginePlayback(int64_t position, void*, EngineChannel*, AudioDriverOps* device, int32_t kind) {
+int16_t PrepareEnginePlayback(int64_t position, void*, EngineChannel* channelArgument, AudioDriverOps* device,
+                              int32_t kind) {
   if (gEnginePrepared) StopAudioEngine(0);
+  gEngineDrivesClock = kind != kPrepareNoClock;
   TakeEngineError();
   gEngineRecordObject.store(nullptr);
   gEnginePrepared = 1;
@@ -116,29 +152,47 @@ int16_t PrepareEnginePlayback(int64_t position, void*, EngineChannel*, AudioDriv
   StartDiskThread();
   int16_t err = KindMakesBusses(kind) ? CreateAuxBusChannels(kind) : 0;
   if (err == 0) err = CreateEngineChannel(gCurrentSong, kind);
+  if (err == 0) err = AddLiveAndRecordChannels(channelArgument, device, kind);
   if (err == 0) err = EnsureRenderBuffers(2, 2, 1);
+  ClearClockStatusWord();
   AudioDriverOps* main = MainDevice(device);
   if (err == 0 && main) {
     SetEngineSampleRate(main->sampleRate);
     UseMainDeviceList(main);
   }
+  gEngineBlockPosition = BeatSamplesAtRate(gConductorState.ticksPerBeat, gConductorState.scaledTempo,
+                                           gEngineSampleRate);
   if (err == 0) err = PrepareChannels(position);
   if (err == 0 && kind != kPrepareNoDevices) {
     ForEachInstrumentPlugin(PrepareChannelCallback, nullptr);
     gEngineWarmUpCount.store(kEngineWarmUpCycles);
     if (main) UseMainDeviceList(main);  // a driven channel may have left the head
   }
+  if (err == 0) err = PrepareRecordInputs(0);
   gAudioEnginePlayState = kind < 2 ? 2 : 3;
   gEngineSampleClock.store(0);
   if (err == 0 && kind != kPrepareNoDevices) err = OpenDevices(device);
+  if (err == 0 && kind != kPrepareNoDevices) err = PrepareRecordInputs(1);
   return err;
+}
+
+void ClearClockStatusWord() {
+  if (gEngineDrivesClock) gClockStatusWord.store(0, std::memory_order_relaxed);
+}
+
+uint32_t BeatSamplesAtRate(int32_t ticksPerBeat, int32_t tempo, float rate) {
+  double subframesPerSecond = SubframesPerSecondForRate(gSmpteRateCode);
+  if (subframesPerSecond <= 0.0 || ticksPerBeat <= 0) return 0;
+  double seconds = double(ticksPerBeat) * double(GetTempoTableEntry(tempo)) / (subframesPerSecond * 65536.0);
+  return uint32_t(seconds * double(rate) + 0.5);
 }
 
 int16_t StartEngineAtPosition(EngineChannel* channel, int64_t position, int32_t) {
   if (!channel || !channel->device || (!channel->song && !channel->alternateSong)) return kNoDeviceOrSong;
   RatedPosition locate{uint64_t(position < 0 ? 0 : position), channel->sampleRate};
   int32_t tick = int32_t(SamplePositionToTick(int64_t(locate.position), locate.rate));
-  StopStreamsAndWait(0, 0);
+  StopStreamsAndWait(0, 0);  // holds the workers
+  PrepareOutputDevices(0);   // the devices play at no rate until the output starts again
   HoldEngineWorkers(false, 0);
   channel->startTick = tick;
   int16_t err = PrepareAudioTrackStream(channel, int64_t(locate.position), locate.rate);

@@ -4,6 +4,8 @@
 // stops the devices and reports the first error latched while playing.
 #pragma once
 
+#include <atomic>
+
 #include <cstdint>
 
 struct EngineChannel;
@@ -18,6 +20,23 @@ extern uint8_t gEnginePrepared;
 extern EngineChannel* gEngineMainDevice;  // the main device's channel list
 extern uint8_t gEngineDeviceState;        // bit 2: more than one device opened
 constexpr uint8_t kSeveralDevicesOpen = 0x04;
+
+// The words the engine keeps for the clock while it drives it. Interim: the transport's clock
+// record takes them over.
+// Set by preparation (clear for kind 5): each full mix cycle then clears the status word.
+extern uint8_t gEngineDrivesClock;
+extern std::atomic<uint16_t> gClockStatusWord;
+// The samples of one beat at the engine's rate, at the tempo in force when playback was
+// prepared.
+extern uint32_t gEngineBlockPosition;
+// The transport's record byte as the mix cycle reads it for punch-ins: set while the transport
+// records.
+extern std::atomic<uint8_t> gEngineSeesRecording;
+// Clears the clock's status word while the engine drives the clock.
+void ClearClockStatusWord();
+// Samples of one beat: ticks per beat x the tempo table's entry (16.16 subframes per tick) /
+// (subframes per second x 65536) x rate, rounded.
+uint32_t BeatSamplesAtRate(int32_t ticksPerBeat, int32_t tempo, float rate);
 
 // 0 or an error. Channels are made by the engine's channel set-up (audio tracks and
 // instruments of the current song) and, until audio tracks exist, by a test-only source

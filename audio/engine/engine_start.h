@@ -20,7 +20,10 @@ extern int32_t gAudioSetupFrames;
 constexpr int32_t kStartOffsetFrames = 188;
 
 // 1 when the first block is primed (the output path may go on to its warm-up state), 0 while
-// the warm-up count still runs.
+// the warm-up count still runs. The first block is rendered once, when the count runs out.
+//
+// Interim: no per-channel renders during the warm-up, no catch-up of channels fed live and no
+// latency compensation: channels carry no plug-in latencies or input counts yet.
 int32_t PrimeEngineRender(EngineChannel* list);
 
 // The engine sample clock at a device start: set-up frames + 188 - buffer frames while a play

@@ -55,7 +55,8 @@ extern EngineWorker* gEngineWorkers;
 extern std::atomic<void*> gEngineRecordObject;
 
 // A handler for the codes the stream and recording code serves (1, 2, 3, 7); the result
-// becomes the pass's error. Without a handler the message is taken as done.
+// becomes the pass's error. Without a handler the message is taken as done. The program
+// installs the file and plug-in handlers (InstallEngineRequestHandlers, engine_file_requests.h).
 using EngineRequestHandler = int32_t (*)(void* object, int32_t code, EngineWorker* worker);
 void SetEngineRequestHandler(int32_t code, EngineRequestHandler handler);
 

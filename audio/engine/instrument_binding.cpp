@@ -3,6 +3,7 @@
 #include "audio/engine/automation_records.h"
 #include "audio/engine/engine_channels.h"
 #include "audio/engine/engine_plugin_hooks.h"
+#include "audio/engine/engine_run_state.h"
 #include "shell/base/audio_driver_lookup.h"
 #include "song/instruments/instrument_table.h"
 #include "song/instruments/instrument_volumes.h"
@@ -87,7 +88,53 @@ void GetChannelInstrumentLevel(int32_t instrument, int32_t* level, int32_t* pan)
   *pan = InstrumentView(record).Pan();
 }
 
-void SetupChannelSends(EngineChannel*, int32_t) {}
+EngineChannel* FindAuxBusChannel(int32_t bus) {
+  EngineChannel* c = gAuxBusChannels;
+  for (int32_t n = 1; c && n < bus; ++n) c = c->next;
+  return bus >= 1 ? c : nullptr;
+}
+
+namespace {
+
+// The instrument's send that targets `bus`, or -1.
+int32_t SendForBus(const uint8_t* record, int32_t bus) {
+  for (int32_t s = 0; s < kInstrumentSends; ++s)
+    if (GetSendBus(record, s) == bus) return s;
+  return -1;
+}
+
+void FillChannelSend(ChannelSend* send, const uint8_t* record, int32_t bus) {
+  send->bus = uint8_t(bus);
+  int32_t s = SendForBus(record, bus);
+  InstrumentView v(const_cast<uint8_t*>(record));
+  uint8_t flags = s >= 0 ? v.SendFlags(s) : 0;
+  send->postFader = (flags & kSendPostFader) ? 1 : 0;
+  send->pan = s >= 0 ? v.SendPan(s) : 64;
+  send->level = s >= 0 && (flags & kSendOn) ? int32_t(VolumeCurveValue(v.SendLevel(s))) : 0;
+  SetChannelGains(send->level, send->pan, &send->gainLeft, &send->gainRight);
+}
+
+bool InstrumentHasChain(const uint8_t* record) {
+  return record && RackHasInsertChain(InstrumentView(const_cast<uint8_t*>(record)).InsertRack());
+}
+
+}  // namespace
+
+void SetupChannelSends(EngineChannel* channel, int32_t instrument) {
+  uint8_t* record = instrument >= 0 ? GetInstrumentRecord(instrument) : nullptr;
+  if (!channel || !record) return;
+  int32_t n = 0;
+  bool anyLevel = false;
+  for (int32_t bus = 1; bus <= kChannelSends; ++bus) {
+    EngineChannel* target = FindAuxBusChannel(bus);
+    if (!target || !target->mixBuffer[0]) continue;
+    FillChannelSend(&channel->sendGains[n], record, bus);
+    anyLevel = anyLevel || channel->sendGains[n].level != 0;
+    ++n;
+  }
+  channel->sendGains[n] = ChannelSend{};
+  channel->sendsOrChains = anyLevel || InstrumentHasChain(record) || InstrumentHasChain(GetMasterEntry());
+}
 
 void InitChannelLevels(EngineChannel* channel, int64_t position) {
   if (channel == nullptr) return;

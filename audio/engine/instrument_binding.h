@@ -33,5 +33,10 @@ uint8_t* BindChannelInstrument(EngineChannel* channel, int32_t instrument);
 // Interim until the engine's channel set-up: the instrument's volume through the gain curve
 // and its pan.
 void GetChannelInstrumentLevel(int32_t instrument, int32_t* level, int32_t* pan);
-// Builds the channel's sends from the instrument's. Interim: channels have no sends yet.
+// Builds the channel's sends from the instrument's: one send for each aux bus 1..8 that has a
+// channel with an output block, in bus order, its level the gain-curve value of the
+// instrument's send to that bus while that send is on (else 0); nothing for a negative index.
 void SetupChannelSends(EngineChannel* channel, int32_t instrument);
+// The channel of aux bus `bus` (1..8): the bus-th of gAuxBusChannels, which lists the busses
+// in order; null when there is none.
+EngineChannel* FindAuxBusChannel(int32_t bus);

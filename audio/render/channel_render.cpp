@@ -5,12 +5,15 @@
 
 #include "audio/devices/audio_driver.h"
 #include "audio/engine/engine_channels.h"
+#include "audio/engine/engine_plugin_hooks.h"
+#include "sequencer/clock/transport_clock.h"
 
 std::atomic<uint8_t> gInsertEffectsOn{1};
 
 namespace {
 
 constexpr int32_t kRenderExtraFrames = 1024;
+constexpr uint32_t kClockLockNoMidi = 2;
 
 int32_t RenderBufferFrames() { return gAudioBufferFrames.load() + kRenderExtraFrames; }
 
@@ -62,6 +65,44 @@ struct MixContext {
   }
 };
 
+// One channel's share of a spread kind: its frameChannels wet buffers from `first` (16-bit
+// for kinds 25 and 27, float otherwise), the dry signal only on the first channel of all.
+void WriteSpreadShare(int32_t kind, const MixContext& m, int32_t fc, int32_t first, bool withDry, void* out) {
+  const float k = 1.0f / 32768.0f;
+  for (int32_t f = 0; f < m.frames; ++f)
+    for (int32_t c = 0; c < fc; ++c) {
+      float wet = m.W(first + c, f);
+      if (kind == 25 || kind == 27) {
+        int32_t dry = !withDry ? 0 : kind == 25 ? (c == 0 ? m.D(f, 0) : 0) : m.D(f, c);
+        static_cast<int16_t*>(out)[f * fc + c] = SaturateToInt16(wet * m.w + float(dry), nullptr);
+      } else {
+        float dry = withDry && m.d ? m.Df(f, kind == 33 ? c : 0) : 0.0f;
+        static_cast<float*>(out)[f * fc + c] = wet * m.w * k + dry;
+      }
+    }
+}
+
+// Spread kinds: the channel takes the first wet buffers, then each linked channel the next
+// ones, in order, into its own render block. A stopped linked channel keeps its place (its
+// buffers go nowhere), so every output keeps the channel it belongs to.
+void WriteSpreadKind(int32_t kind, MixContext& m, void* output) {
+  int32_t bytes = kind == 25 || kind == 27 ? 2 : 4;
+  int32_t fc = m.channel->frameChannels > 1 ? 2 : 1;
+  WriteSpreadShare(kind, m, fc, 0, true, output);
+  int32_t first = fc;
+  for (int32_t i = 0; i < kMaxLinkedChannels; ++i) {
+    EngineChannel* linked = m.channel->linkedChannels[i];
+    if (!linked) break;
+    int32_t lfc = linked->frameChannels > 1 ? 2 : 1;
+    bool fits = linked->renderBlock && linked->renderBlockBytes >= m.frames * lfc * bytes;
+    if (!linked->stopped && fits) {
+      WriteSpreadShare(kind, m, lfc, first, false, linked->renderBlock);
+      linked->spreadBytes = uint8_t(bytes);
+    }
+    first += lfc;
+  }
+}
+
 bool WriteMixKind(int32_t kind, const ChannelRenderState* state, MixContext& m, void* output) {
   const float k = 1.0f / 32768.0f;
   const int32_t n = m.frames;
@@ -107,28 +148,15 @@ bool WriteMixKind(int32_t kind, const ChannelRenderState* state, MixContext& m, 
     case 6:
       for (int32_t f = 0; f < n; ++f) of[f] = m.W(0, f) * m.w * k + (m.d ? m.Df(f, 0) : 0.0f);
       return true;
-    case 25:
-    case 27: {
-      // 16-bit over the channel's own outputs; the dry signal on the first channel (25, mono
-      // dry) or the first pair (27, stereo dry).
-      int32_t fc = m.channel->frameChannels > 1 ? 2 : 1;
-      for (int32_t f = 0; f < n; ++f)
-        for (int32_t c = 0; c < fc; ++c) {
-          int32_t dry = kind == 25 ? (c == 0 ? m.D(f, 0) : 0) : m.D(f, c);
-          o16[f * fc + c] = SaturateToInt16(m.W(c, f) * m.w + float(dry), nullptr);
-        }
-      return true;
-    }
     case 7:
+    case 25:
+    case 27:
     case 30:
     case 31:
     case 32:
-    case 33: {
-      int32_t fc = m.channel->frameChannels > 1 ? 2 : 1;
-      for (int32_t f = 0; f < n; ++f)
-        for (int32_t c = 0; c < fc; ++c) of[f * fc + c] = m.W(c, f) * m.w * k + (m.d ? m.Df(f, c) : 0.0f);
+    case 33:
+      WriteSpreadKind(kind, m, output);
       return true;
-    }
     case 8:
       for (int32_t f = 0; f < n; ++f) of[f] = (m.Df(f, 0) + m.Df(f, 1)) * 0.5f + m.W(0, f) * m.w * k;
       return true;
@@ -222,15 +250,56 @@ void FillOwnPair(EngineChannel* channel, const void* source, int32_t pair, int32
   }
 }
 
-// Feeds chain input pair `pair` from another channel's stereo output.
-void FillPairFromChannel(EngineChannel* from, int32_t pair, int32_t frames) {
+// Feeds chain input pair `pair` from another channel's output: its current output block in
+// its own layout, or else its bus block of its device's selector (stereo). Both are Float32
+// in -1.0..1.0 and take the chain's input gain as integer samples do (the default 1/32768 is
+// unity). A mono block fills the left input and clears the right. Silence while the source
+// has no data: a stream whose half is not ready, unless it renders an instrument, plays an
+// external source or records step by step.
+void FillPairFromChannel(const EngineChannel* from, int32_t pair, int32_t frames, float inputGain) {
   const float* block = from->currentOutput;
-  if (!block && from->device) block = from->busBuffer[from->device->outputSelector.load() & 1];
+  int32_t fc = from->frameChannels > 1 ? 2 : 1;
+  if (!block) {
+    block = from->device ? from->busBuffer[from->device->outputSelector.load() & 1] : nullptr;
+    fc = 2;
+  }
+  bool data = block && (from->halfReady[from->currentHalf & 1] || from->instrumentSource || from->externalSource ||
+                        from->stepRecord);
+  float gain = inputGain * 32768.0f;
+  // Its blocks hold its own block length: frames beyond it are silence.
+  int32_t held = from->framesPerBlock > 0 && from->framesPerBlock < frames ? from->framesPerBlock : frames;
   float* left = gRenderBuffers.chain[2 * pair];
   float* right = gRenderBuffers.chain[2 * pair + 1];
   for (int32_t f = 0; f < frames; ++f) {
-    if (left) left[f] = block ? block[2 * f] : 0.0f;
-    if (right) right[f] = block ? block[2 * f + 1] : 0.0f;
+    bool have = data && f < held;
+    if (left) left[f] = have ? block[f * fc] * gain : 0.0f;
+    if (right) right[f] = have && fc == 2 ? block[f * fc + 1] * gain : 0.0f;
+  }
+}
+
+// Feeds the chain's inputs: each pair from the channel's own stream or from the channel that
+// feeds it; the dry level *d becomes 0 where there is no dry signal.
+void FillChainInputs(EngineChannel* channel, const ChannelRenderState* state, const void* source, int32_t inCount,
+                     int32_t frames, float inputGain, int32_t half, int32_t* d) {
+  if (state->audioInput || inCount > 2) {
+    for (int32_t pair = state->audioInput ? 0 : 1; 2 * pair < inCount && pair < kMaxChainInputPairs; ++pair) {
+      EngineChannel* from = channel->inputSource[pair];
+      if (from) {
+        FillPairFromChannel(from, pair, frames, inputGain);
+        continue;
+      }
+      bool data = channel->halfReady[half] != 0;
+      if (channel->sourceKind == 2 || ((channel->trackFlags & 0x10) && !channel->externalSource)) data = false;
+      if (channel->sourceKind == 2) *d = 0;
+      FillOwnPair(channel, source, pair, frames, inputGain, data);
+    }
+  }
+  if (!state->audioInput) {
+    // Pair 0 is not fed without audio input: the chain sees silence there, never what an
+    // earlier channel left in the chain table.
+    for (int32_t i = 0; i < inCount && i < 2; ++i)
+      std::memset(gRenderBuffers.chain[i], 0, size_t(frames) * sizeof(float));
+    *d = 0;
   }
 }
 
@@ -372,9 +441,16 @@ void* RenderEngineChannel(EngineChannel* channel, void* source, void* output, in
     }
     return output;
   }
+  SetPluginRenderChannel(channel);
+  // While the clock's lock word is 2 the block's MIDI is left for a later block; a ReWire
+  // source takes none.
+  if (state->midi && !state->rewireSource && gTransportClock.lock.load() != kClockLockNoMidi)
+    DeliverBufferMidi(channel, state->chainHead, state, frames);
   if (!gInsertEffectsOn.load()) {
     channel->wetScale = channel->dryScale;
-    return ConvertSourceLayout(channel, source, output, frames);
+    void* result = ConvertSourceLayout(channel, source, output, frames);
+    SetPluginRenderChannel(nullptr);
+    return result;
   }
   channel->wetScale = 1.0f;
   GetPluginGains(state, &inputGain, &wetGain, &dryLevel);
@@ -383,39 +459,18 @@ void* RenderEngineChannel(EngineChannel* channel, void* source, void* output, in
     d = int32_t(int64_t(d) * level / 32768);
     wetGain = wetGain * float(level) * (1.0f / 32768.0f);
   }
-  // Chain inputs.
-  if (state->audioInput || inCount > 2) {
-    for (int32_t pair = state->audioInput ? 0 : 1; 2 * pair < inCount && pair < kMaxChainInputPairs; ++pair) {
-      EngineChannel* from = channel->inputSource[pair];
-      if (from) {
-        FillPairFromChannel(from, pair, frames);
-      } else {
-        bool data = channel->halfReady[half] != 0;
-        if (channel->sourceKind == 2 || ((channel->trackFlags & 0x10) && !channel->externalSource)) data = false;
-        if (channel->sourceKind == 2) d = 0;
-        FillOwnPair(channel, source, pair, frames, inputGain, data);
-      }
-    }
-  }
-  if (!state->audioInput) {
-    // Pair 0 is not fed without audio input: the chain sees silence there, never what an
-    // earlier channel left in the chain table.
-    for (int32_t i = 0; i < inCount && i < 2; ++i)
-      std::memset(gRenderBuffers.chain[i], 0, size_t(frames) * sizeof(float));
-    d = 0;
-  }
+  FillChainInputs(channel, state, source, inCount, frames, inputGain, half, &d);
   // Automation is only tried: a busy lock plays none this block.
   uint32_t expected = 0;
   if (channel->automationLock.compare_exchange_strong(expected, 1)) channel->automationLock.store(0);
   float* inputs[kRenderBufferCount] = {};
   for (int32_t i = 0; i < inCount; ++i) inputs[i] = gRenderBuffers.chain[i];
   RenderInsertChain(state, inputs, inCount, wet, outCount, frames);
-  if (!output || !channel->halfReady[half]) return output;
-  MixContext m{channel, source, wet, outCount, frames, wetGain, d};
-  if (!WriteMixKind(state->mixKind, state, m, output)) {
-    LatchAudioEngineError(kEngineErrUnsupported);
-    return output;
+  if (output && channel->halfReady[half]) {
+    MixContext m{channel, source, wet, outCount, frames, wetGain, d};
+    if (!WriteMixKind(state->mixKind, state, m, output)) LatchAudioEngineError(kEngineErrUnsupported);
+    if (m.clip) channel->clipped = 1;
   }
-  if (m.clip) channel->clipped = 1;
+  SetPluginRenderChannel(nullptr);
   return output;
 }

@@ -4,14 +4,19 @@
 
 #include "audio/devices/audio_driver.h"
 #include "audio/engine/engine_channels.h"
+#include "audio/engine/engine_prepare.h"
 #include "audio/engine/engine_thread.h"
+#include "audio/render/block_conversions.h"
 #include "audio/render/channel_render.h"
 #include "audio/render/stream_block_mix.h"
+#include "platform/threads/thread_pauses.h"
 
 std::atomic<int32_t> gRefillPending{0};
 std::atomic<uint8_t> gJukeboxPlaying{0};
 
 namespace {
+
+constexpr int32_t kRefillPollMicros = 10;
 
 bool HalfArrived(const EngineChannel* c, uint32_t half) {
   return c->halfRequested[half].load(std::memory_order_acquire) == c->halfCompleted[half].load(std::memory_order_acquire);
@@ -47,10 +52,35 @@ void RenderAndMix(EngineChannel* c, void* block, uint32_t s, uint32_t half) {
   MixStreamBlock(c, result, s, result == block ? 1 : c->halfReady[half], bytes, channels);
 }
 
+// A punched-in channel: while the transport records, one that is no record source is skipped
+// (true); once recording ends the punch is over and a streamed channel takes back the block it
+// was ahead by, when its half still holds it.
+bool SkipForPunch(EngineChannel* c, uint32_t s) {
+  if (!c->punch) return false;
+  if (gEngineSeesRecording.load(std::memory_order_relaxed)) {
+    if (c->recordSource) return false;
+    c->selectorRendered[s ^ 1u] = 0;
+    return true;
+  }
+  c->punch = 0;
+  c->lateCounters[0] = c->lateCounters[1] = 0;
+  uint8_t* half = static_cast<uint8_t*>(c->halfBuffer[c->currentHalf & 1]);
+  if (!c->recordSource && c->readPointer && c->readPointer - c->blockBytes >= half) {
+    c->readPointer -= c->blockBytes;
+    ++c->blocksLeft;
+  }
+  return false;
+}
+
+// A linked channel plays what the channel it is linked to spread into its render block.
+void MixSpreadBlock(EngineChannel* c, uint32_t s) {
+  MixStreamBlock(c, c->renderBlock, s, 1, c->spreadBytes, c->frameChannels > 1 ? 2 : 1);
+  c->spreadBytes = 0;
+}
+
 // The stream pass of one channel: the next block of the playing half, flipping halves and
 // asking for the refill of the half just used up.
 void MixStreamChannel(EngineChannel* c, uint32_t s, EngineWorker* worker, int32_t filter) {
-  (void)filter;
   if (c->earlyRefill) {
     ++c->blockCounter;
     if (c->blocksLeft > 4) {
@@ -66,7 +96,10 @@ void MixStreamChannel(EngineChannel* c, uint32_t s, EngineWorker* worker, int32_
     }
     uint32_t used = c->currentHalf;
     c->currentHalf = used ^ 1u;
-    if (gRefillPending.load()) gRefillPending.store(0);
+    if (gRefillPending.load()) {
+      WaitForDiskRefill(filter);
+      gRefillPending.store(0);
+    }
     // The half to play now must have arrived: a refill that is still running is an underrun.
     bool arrived = HalfArrived(c, c->currentHalf);
     if (c->sourceKind == 0 && !arrived && ReportUnderrun()) {
@@ -76,6 +109,10 @@ void MixStreamChannel(EngineChannel* c, uint32_t s, EngineWorker* worker, int32_
     c->halfReady[used] = 0;
     if (RequestHalfRefill(c, int32_t(used), worker) != 0) return;
     c->readPointer = static_cast<uint8_t*>(c->halfBuffer[c->currentHalf]);
+    // A reverse channel's half holds its material forwards: it plays backwards from its end.
+    if (c->reverse)
+      ReverseFrames(c->readPointer, int32_t(c->framesPerBlock) * c->blocksPerHalf, c->frameChannels > 1 ? 2 : 1,
+                    c->sampleBits);
     c->blocksLeft = c->blocksPerHalf;
   }
   uint8_t* block = c->readPointer;
@@ -86,6 +123,27 @@ void MixStreamChannel(EngineChannel* c, uint32_t s, EngineWorker* worker, int32_
 }
 
 }  // namespace
+
+namespace {
+
+bool AnyRefillOutstanding(int32_t filter) {
+  for (int32_t i = 0; i < gEngineChannelCount && i < kEngineChannelSlots; ++i) {
+    const EngineChannel* c = gEngineChannelLists[i];
+    if (!c || c->stopped || !c->streaming || (filter >= 0 && c->channelNumber != filter)) continue;
+    if (!HalfArrived(c, 0) || !HalfArrived(c, 1)) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+void WaitForDiskRefill(int32_t filter) {
+  float rate = gAudioSampleRate > 0.0f ? gAudioSampleRate : 44100.0f;
+  int64_t periodMicros = int64_t(double(gAudioBufferFrames.load()) * 1e6 / double(rate));
+  int64_t polls = periodMicros / kRefillPollMicros;
+  if (polls < 1) polls = 1;
+  for (int64_t i = 0; i < polls && AnyRefillOutstanding(filter); ++i) PauseThreadMicros(kRefillPollMicros);
+}
 
 int32_t RequestHalfRefill(EngineChannel* channel, int32_t half, EngineWorker* worker) {
   half &= 1;
@@ -115,6 +173,7 @@ int32_t MixEngineCycle(EngineChannel* list, ChannelCycleRoutine routine, void* r
     for (EngineChannel* c = list; c; c = c->next) c->stoppedThisCycle = c->stopped;
   AudioDriverOps* device = list->device;
   uint32_t s = device ? device->outputSelector.load() & 1 : 0;
+  if (filter < 1) ClearClockStatusWord();
   if (routine) {
     uint32_t r = device ? device->routineSelector.load() & 1 : 0;
     for (EngineChannel* c = list; c; c = c->next) {
@@ -127,6 +186,11 @@ int32_t MixEngineCycle(EngineChannel* list, ChannelCycleRoutine routine, void* r
   for (EngineChannel* c = list; c; c = c->next) {
     if (c->stopped) continue;
     if (filter >= 0 && c->channelNumber != filter) continue;
+    if (SkipForPunch(c, s)) continue;
+    if (c->spreadBytes && !c->renderState) {
+      MixSpreadBlock(c, s);
+      continue;
+    }
     if (c->instrumentSource || c->busSource) {
       if (routine) c->selectorRendered[s ^ 1u] = 0;
       RenderAndMix(c, nullptr, s, c->currentHalf & 1);

@@ -21,6 +21,12 @@ extern std::atomic<uint8_t> gJukeboxPlaying;
 int32_t MixEngineCycle(EngineChannel* list, ChannelCycleRoutine routine, void* routineArgument,
                        EngineWorker* worker, int32_t filter);
 
+// After a locate: waits, in 10-microsecond sleeps and never longer than one device buffer,
+// until the disk thread has served the outstanding refills of the streaming channels of the
+// engine's slots (only the one numbered `filter` when it is 0 or more). A refill still missing
+// after that is an underrun of the cycle that needs it. Engine thread; no lock is held.
+void WaitForDiskRefill(int32_t filter);
+
 // Asks the disk worker to refill a half of a channel's stream (its reader runs there);
 // 0 or the post's error.
 int32_t RequestHalfRefill(EngineChannel* channel, int32_t half, EngineWorker* worker);

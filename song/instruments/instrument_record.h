@@ -88,6 +88,7 @@ constexpr uint8_t kResetOptionsSet = 0x80;
 constexpr uint8_t kResetOptionsDefault = 0x83;
 // Send flag byte.
 constexpr uint8_t kSendOn = 0x10;
+constexpr uint8_t kSendPostFader = 0x40;
 constexpr uint8_t kSendNewFlags = 0x50;
 
 // Output device kinds the table treats specially.
@@ -128,6 +129,8 @@ struct InstrumentView : RecordView {
   uint8_t PanController() const { return U8(kInstPanController); }
   uint8_t Pan() const { return U8(kInstPan); }
   uint16_t PortValue(int p) const { return U16(kInstPortValues + 2 * p); }
+  uint16_t SendLevel(int s) const { return U16(kInstSends + kInstSendSize * s); }
+  uint8_t SendPan(int s) const { return U8(kInstSends + kInstSendSize * s + 2); }
   uint8_t SendFlags(int s) const { return U8(kInstSends + kInstSendSize * s + 3); }
   void SetSendFlags(int s, uint8_t v) { SetU8(kInstSends + kInstSendSize * s + 3, v); }
   uint32_t DriverProc(int p) const { return U32(kInstDriverProcs + 4 * p); }

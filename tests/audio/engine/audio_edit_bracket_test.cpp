@@ -5,6 +5,7 @@
 #include <chrono>
 
 #include "audio/engine/audio_edit_bracket.h"
+#include "audio/engine/audio_hooks.h"
 #include "audio/engine/engine_channels.h"
 #include "audio/engine/engine_play_state.h"
 
@@ -66,6 +67,23 @@ TEST_F(EditBracket, WaitsOnTheEngineHaveABound) {
   stopped.stopped = 1;
   stopped.editState = 10;
   EXPECT_TRUE(AudioEditBracket(&stopped, 2, kEditOpen));
+}
+
+// Resuming a playing channel that decodes through a converter starts playback over: the
+// engine is stopped and the command is not stored; without a converter it is stored.
+TEST_F(EditBracket, ResumingAConvertedChannelStartsPlaybackOver) {
+  InstallAudioHooks();
+  int converter = 0;
+  for (bool converted : {false, true}) {
+    gAudioEnginePlayState = 3;
+    EngineChannel channel;
+    channel.soundConverter = converted ? &converter : nullptr;
+    channel.editState = 2;
+    ASSERT_TRUE(AudioEditBracket(&channel, 2, kEditOpen));
+    EXPECT_TRUE(AudioEditBracket(&channel, kEditResume, kEditClose));
+    EXPECT_EQ(channel.editState, converted ? 2 : kEditResume) << converted;
+    EXPECT_EQ(gAudioEnginePlayState, converted ? 0 : 3) << converted;
+  }
 }
 
 }  // namespace

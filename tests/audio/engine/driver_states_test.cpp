@@ -12,6 +12,7 @@
 #include "audio/devices/coreaudio_devices.h"
 #include "audio/devices/coreaudio_io.h"
 #include "audio/devices/coreaudio_settings.h"
+#include "audio/devices/device_settings_hooks.h"
 #include "audio/engine/engine_run_state.h"
 #include "audio/engine/engine_thread.h"
 #include "audio/render/output_render.h"
@@ -55,6 +56,28 @@ class NullDeviceDriver : public ::testing::Test {
   }
   AudioDeviceID device_ = kAudioDeviceUnknown;
 };
+
+namespace {
+void* gDialogRecordSeen = nullptr;
+int32_t CountingSettingsDialog(void* record) {
+  gDialogRecordSeen = record;
+  return 7;
+}
+}  // namespace
+
+// Slot 13 runs the settings dialog that the application installs; without one nothing is
+// shown and the call answers its argument.
+TEST(DriverStates, TheSettingsDialogSlotRunsTheInstalledDialog) {
+  ASSERT_NE(gCoreAudioDriver.RunSettingsDialog, nullptr);
+  const DeviceSettingsHooks saved = gDeviceSettingsHooks;
+  gDeviceSettingsHooks = {};
+  int32_t record = 0;
+  EXPECT_EQ(gCoreAudioDriver.RunSettingsDialog(nullptr), 0);
+  gDeviceSettingsHooks.runDeviceSettingsDialog = CountingSettingsDialog;
+  EXPECT_EQ(gCoreAudioDriver.RunSettingsDialog(&record), 7);
+  EXPECT_EQ(gDialogRecordSeen, &record);
+  gDeviceSettingsHooks = saved;
+}
 
 TEST(DriverStates, TransitionsFollowTheStateTable) {
   EXPECT_TRUE(AudioDriverTransitionAllowed(kDriverNothingStarted, kDriverPrime));

@@ -19,12 +19,23 @@ int32_t TestSourceReader(EngineChannel* channel, int32_t, void* buffer, uint8_t*
   for (int32_t f = 0; f < frames; ++f) {
     for (int32_t c = 0; c < fc; ++c) {
       float v = c == 0 ? signal->left : signal->right;
+      if (signal->ramp) v = float(c == 0 ? signal->nextFrame + f : -(signal->nextFrame + f));
       if (channel->sampleBits > 16) static_cast<float*>(buffer)[f * fc + c] = v;
       else static_cast<int16_t*>(buffer)[f * fc + c] = int16_t(v);
     }
   }
+  if (signal->ramp) signal->nextFrame += frames;
   *ready = 1;
   signal->refills.fetch_add(1);
+  return 0;
+}
+
+int32_t PassThroughChain(void*, float* const* inputs, int32_t inputCount, float** outputs, int32_t count,
+                         int32_t frames) {
+  for (int32_t i = 0; i < count; ++i) {
+    outputs[i] = gRenderBuffers.chain[i];
+    for (int32_t f = 0; f < frames; ++f) outputs[i][f] = i < inputCount ? inputs[i][f] : 0.0f;
+  }
   return 0;
 }
 
@@ -87,11 +98,16 @@ EngineRig::~EngineRig() {
   TakeEngineError();
 }
 
+EngineChannel* EngineRig::AddRampChannel(int32_t frameChannels, int16_t sampleBits, int32_t blocksPerHalf) {
+  return AddChannel(frameChannels, sampleBits, 0.0f, 0.0f, blocksPerHalf, true);
+}
+
 EngineChannel* EngineRig::AddChannel(int32_t frameChannels, int16_t sampleBits, float left, float right,
-                                     int32_t blocksPerHalf) {
+                                     int32_t blocksPerHalf, bool ramp) {
   auto* c = new EngineChannel();
   signals_.push_back(std::make_unique<TestSignal>());
   TestSignal* signal = signals_.back().get();
+  signal->ramp = ramp;
   signal->left = left;
   signal->right = right;
   c->frameChannels = frameChannels;
@@ -131,6 +147,12 @@ void EngineRig::Cycle() {
   out.mHostTime = hostTime_ + 1000000;
   hostTime_ += 1451247;
   AudioOutputProc(1, &now, nullptr, nullptr, reinterpret_cast<AudioBufferList*>(listBytes_.data()), &out, &driver);
+}
+
+void EngineRig::WaitForRefills() {
+  for (EngineChannel* c : channels_)
+    for (int h = 0; h < 2; ++h)
+      for (int i = 0; i < 4000 && c->halfCompleted[h].load() != c->halfRequested[h].load(); ++i) usleep(500);
 }
 
 bool EngineRig::WaitForMixes(uint32_t count) {

@@ -3,6 +3,7 @@
 // and the error latched while playing reported once at the stop.
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 #include "audio/devices/audio_driver.h"
@@ -10,6 +11,8 @@
 #include "audio/engine/engine_channels.h"
 #include "audio/engine/engine_play_state.h"
 #include "audio/engine/engine_prepare.h"
+#include "audio/engine/engine_prepare_hooks.h"
+#include "audio/render/mix_cycle.h"
 #include "audio/engine/engine_thread.h"
 #include "audio/engine/plugin_bus_binding.h"
 #include "audio/render/channel_render.h"
@@ -26,6 +29,8 @@ struct DriverLog {
   int opens = 0;
   std::vector<int32_t> stops;
   int16_t channelAnswer = 0;
+  std::vector<int32_t> rates;
+  std::vector<bool> heldAtRate;
 };
 DriverLog gLog;
 
@@ -38,6 +43,11 @@ int16_t LogStop(int32_t mode) {
   return 0;
 }
 int32_t ChannelAnswer() { return gLog.channelAnswer; }
+int32_t LogPlayRate(int32_t rate) {
+  gLog.rates.push_back(rate);
+  gLog.heldAtRate.push_back((gEngineFlags.load() & kEngineWorkersHeld) != 0);
+  return 0;
+}
 
 class EnginePrepare : public ::testing::Test {
  protected:
@@ -48,6 +58,7 @@ class EnginePrepare : public ::testing::Test {
       d->Open = LogOpen;
       d->Stop = LogStop;
       d->Nothing7 = ChannelAnswer;
+      d->SetPlayRate = LogPlayRate;
       d->flags = kDriverFlagActive;
       d->sampleRate = 48000.0f;
     }
@@ -101,6 +112,14 @@ TEST_F(EnginePrepare, OpensTheDevicesThatHaveChannels) {
   EXPECT_EQ(used_.channelList, nullptr);
   EXPECT_EQ(gAudioEnginePlayState, 3);
   EXPECT_EQ(gLog.opens, 1);  // kind 3 opens nothing
+
+  // While the transport records, the main list does not advance the sample clock.
+  AddChannel();
+  gEngineSeesRecording.store(1);
+  ASSERT_EQ(PrepareEnginePlayback(0, nullptr, nullptr, nullptr, 1), 0);
+  gEngineSeesRecording.store(0);
+  EXPECT_EQ(gEngineMainDevice, used_.channelList);
+  EXPECT_EQ(gEngineRecordObject.load(), nullptr);
 }
 
 // The instrument plug-ins' walk: a channel whose plug-in drives another track's channel
@@ -211,6 +230,9 @@ TEST_F(EnginePrepare, StartAtAPositionAndTheSampleClock) {
   gEngineSampleClock.store(999);
   int16_t blocks = c->blocksLeft;
   ASSERT_EQ(StartEngineAtPosition(c, 0, 0), 0);
+  // The device with channels is set to no rate while the workers are held; the other is not.
+  EXPECT_EQ(gLog.rates, std::vector<int32_t>{0});
+  EXPECT_EQ(gLog.heldAtRate, std::vector<bool>{true});
   EXPECT_EQ(used_.outputSelector.load(), 1u);
   EXPECT_EQ(used_.routineSelector.load(), 1u);
   EXPECT_EQ(c->readPointer, c->halfBuffer[0]);
@@ -225,6 +247,90 @@ TEST_F(EnginePrepare, StartAtAPositionAndTheSampleClock) {
   int64_t count = 5;
   AddToSampleCount(&count, -7);
   EXPECT_EQ(count, -2);
+}
+
+// What preparation asks of live play, recording and the plug-in host, by kind: the record
+// inputs take part for kinds 0, 5 and 7 (or with the clock's bit 30), and are prepared before
+// and after the devices open; the live-play track only for normal playback; each channel's
+// track racks are bound unless it plays an automation copy.
+namespace hooklog {
+std::vector<std::string> calls;
+bool SelectLive() {
+  calls.push_back("live");
+  return false;
+}
+int16_t AttachInputs() {
+  calls.push_back("inputs");
+  return 0;
+}
+int16_t PrepareInputs(int32_t phase) {
+  calls.push_back(phase == 0 ? "prepare0" : "prepare1");
+  return 0;
+}
+int16_t OpenLogged(EngineChannel*) {
+  calls.push_back("open");
+  return 0;
+}
+std::vector<EngineChannel*> bound;
+void BindRacks(Handle, EngineChannel* channel) { bound.push_back(channel); }
+}  // namespace hooklog
+
+TEST_F(EnginePrepare, LivePlayRecordInputsAndRacksTakePartByKind) {
+  const EnginePrepareHooks savedPrepare = gEnginePrepareHooks;
+  const EnginePluginHooks savedPlugin = gEnginePluginHooks;
+  gEnginePrepareHooks = {hooklog::SelectLive, hooklog::AttachInputs, hooklog::PrepareInputs};
+  gEnginePluginHooks.bindTrackRacks = hooklog::BindRacks;
+  used_.Open = hooklog::OpenLogged;
+  struct Case {
+    int32_t kind;
+    bool withDevice;
+    std::vector<std::string> calls;
+  };
+  const Case cases[] = {
+      {0, false, {"live", "inputs", "prepare0", "open", "prepare1"}},
+      {1, false, {"live", "prepare0", "open", "prepare1"}},
+      {7, true, {"prepare0", "open", "prepare1"}},
+      {kPrepareNoDevices, false, {"live", "prepare0"}},
+  };
+  for (const Case& c : cases) {
+    EngineChannel* plain = AddChannel();
+    EngineChannel* automated = AddChannel();
+    automated->automation = Handle(7);
+    hooklog::calls.clear();
+    hooklog::bound.clear();
+    ASSERT_EQ(PrepareEnginePlayback(0, nullptr, nullptr, c.withDevice ? &used_ : nullptr, c.kind), 0) << c.kind;
+    EXPECT_EQ(hooklog::calls, c.calls) << "kind " << c.kind;
+    EXPECT_EQ(hooklog::bound, std::vector<EngineChannel*>{plain}) << "kind " << c.kind;
+    automated->automation = Handle();
+    StopAudioEngine(0);
+  }
+  gTransportClock.flags.store(1u << 30);
+  AddChannel();
+  hooklog::calls.clear();
+  ASSERT_EQ(PrepareEnginePlayback(0, nullptr, nullptr, nullptr, 1), 0);
+  EXPECT_EQ(hooklog::calls, (std::vector<std::string>{"live", "inputs", "prepare0", "open", "prepare1"}));
+  gTransportClock.flags.store(0);
+  gEnginePrepareHooks = savedPrepare;
+  gEnginePluginHooks = savedPlugin;
+}
+
+// The engine drives the clock unless prepared with kind 5; while it does, each full mix cycle
+// clears the clock's status word, and a partial cycle leaves it.
+TEST_F(EnginePrepare, FullCyclesClearTheStatusWordWhileTheEngineDrivesTheClock) {
+  struct Case {
+    int32_t kind, filter;
+    uint16_t after;
+  };
+  for (const Case& c : {Case{1, 0, 0}, Case{1, 2, 0x55}, Case{5, 0, 0x55}}) {
+    EngineChannel* channel = AddChannel();
+    channel->stopped = 1;
+    ASSERT_EQ(PrepareEnginePlayback(0, nullptr, nullptr, nullptr, c.kind), 0);
+    EXPECT_EQ(gEngineDrivesClock, c.kind != 5);
+    gClockStatusWord.store(0x55);
+    MixEngineCycle(used_.channelList, nullptr, nullptr, &gEngineQueue, c.filter);
+    EXPECT_EQ(gClockStatusWord.load(), c.after) << "kind " << c.kind << " filter " << c.filter;
+    StopAudioEngine(0);
+  }
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include <unistd.h>
 
+#include <cmath>
 #include <cstring>
 #include <vector>
 
@@ -16,6 +17,7 @@
 #include "audio/engine/engine_run_state.h"
 #include "audio/engine/engine_start.h"
 #include "audio/engine/engine_thread.h"
+#include "audio/render/channel_render.h"
 #include "audio/engine/record_inputs.h"
 #include "audio/render/play_rate_output.h"
 #include "platform/coreaudio/core_audio.h"
@@ -221,8 +223,12 @@ TEST_F(EngineStart, ArmedRecordInputsReceiveTheDeviceInput) {
   AudioInput input;
   input.deviceId = kDriverIdCoreAudio;
   input.hasArmedTracks = 1;
-  EXPECT_EQ(SetRecordInputChannels(&input, 1, 1), kRecordErrChannelRange);  // channels 2 and 3: none
-  ASSERT_EQ(SetRecordInputChannels(&input, 0, 1), 0);
+  // Through the driver record's slots 16 and 15, as recording reaches them.
+  AudioDriverOps& driver = gCoreAudioDriver;
+  ASSERT_NE(driver.SetRecordInputChannels, nullptr);
+  ASSERT_NE(driver.ArmRecordInput, nullptr);
+  EXPECT_EQ(driver.SetRecordInputChannels(&input, 1, 1), kRecordErrChannelRange);  // channels 2 and 3: none
+  ASSERT_EQ(driver.SetRecordInputChannels(&input, 0, 1), 0);
   EXPECT_EQ(input.channels, 2);
   EXPECT_EQ(input.rightChannel, 1);
   std::vector<uint8_t> record(size_t(engine_test::kFrames) * 4 * 16);
@@ -234,10 +240,10 @@ TEST_F(EngineStart, ArmedRecordInputsReceiveTheDeviceInput) {
   ASSERT_EQ(StartCoreAudioOutput(), 0);
   Play(rig, 2);
   // Nothing armed: the input stream is switched off.
-  ArmRecordInput(&input);
+  driver.ArmRecordInput(&input);
   EXPECT_EQ(gCoreAudioSettings.inputStreamsUsed, 0u);
   input.armed = 1;
-  ArmRecordInput(&input);
+  driver.ArmRecordInput(&input);
   EXPECT_EQ(gCoreAudioSettings.inputStreamsUsed, 1u);
   EXPECT_EQ(gCoreAudioIO.firstRecordInput, &input);
   uint8_t* from = input.writePointer;
@@ -252,3 +258,55 @@ TEST_F(EngineStart, ArmedRecordInputsReceiveTheDeviceInput) {
 }
 
 }  // namespace
+
+namespace {
+
+std::vector<int32_t> gRenderedBlocks;
+
+// Passes its inputs on and notes the first frame of each block it renders.
+int32_t NotingChain(void*, float* const* inputs, int32_t inputCount, float** outputs, int32_t outputCount,
+                    int32_t frames) {
+  gRenderedBlocks.push_back(int32_t(std::lround(inputs[0][0] * 32768.0f)));
+  for (int32_t i = 0; i < outputCount; ++i) {
+    outputs[i] = gRenderBuffers.chain[i];
+    if (i >= inputCount) std::memset(outputs[i], 0, size_t(frames) * sizeof(float));
+  }
+  return 0;
+}
+
+}  // namespace
+
+// After the warm-up the stream's blocks reach the device in order: the first block is
+// rendered once and heard once, and none is skipped.
+TEST(EnginePriming, TheFirstBlockIsRenderedOnceAndEveryBlockFollowsInOrder) {
+  SetAudioMode(1);  // inline: the output procedure mixes
+  {
+    EngineRig rig;
+    ChannelRenderState state;
+    state.mixKind = 0;
+    state.dryLevel = 0;
+    state.render = NotingChain;
+    EngineChannel* channel = rig.AddRampChannel(1, 16);
+    channel->renderState = &state;
+    gRenderedBlocks.clear();
+    gEngineWarmUpCount.store(kEngineWarmUpCycles);
+    std::vector<int32_t> heard;
+    for (int i = 0; i < 14; ++i) {
+      rig.WaitForRefills();  // the disk keeps up
+      rig.Cycle();
+      float first = rig.Sample(0, 0);
+      if (first == 0.0f && heard.empty() && rig.Sample(0, 1) == 0.0f) continue;  // still warming up
+      heard.push_back(int32_t(std::lround(first * 32768.0f)));
+      for (int32_t f = 1; f < engine_test::kFrames; f += 9)
+        ASSERT_NEAR(rig.Sample(0, f) * 32768.0f, float(heard.back() + f), 0.01f) << "cycle " << i;
+    }
+    ASSERT_GE(heard.size(), 8u);
+    for (size_t k = 0; k < heard.size(); ++k) EXPECT_EQ(heard[k], int32_t(k) * engine_test::kFrames) << k;
+    ASSERT_GE(gRenderedBlocks.size(), heard.size());
+    for (size_t k = 0; k < gRenderedBlocks.size(); ++k)
+      EXPECT_EQ(gRenderedBlocks[k], int32_t(k) * engine_test::kFrames) << "render " << k;
+    EXPECT_EQ(gEngineError.load(), 0);
+  }
+  gEngineWarmUpCount.store(0);
+  SetAudioMode(3);
+}

@@ -8,17 +8,24 @@
 #include <algorithm>
 #include <cmath>
 #include <iterator>
+#include <thread>
 #include <vector>
 
 #include "audio/devices/coreaudio_io.h"
 #include "audio/engine/engine_thread.h"
+#include "audio/engine/engine_plugin_hooks.h"
+#include "audio/engine/engine_prepare.h"
+#include "audio/engine/engine_state.h"
+#include "audio/render/block_conversions.h"
 #include "audio/render/mix_cycle.h"
 #include "audio/render/output_render.h"
 #include "audio/render/stream_block_mix.h"
+#include "sequencer/clock/transport_clock.h"
 #include "tests/audio/engine/engine_fixture.h"
 
 using engine_test::EngineRig;
 using engine_test::kFrames;
+using engine_test::PassThroughChain;
 
 namespace {
 
@@ -149,6 +156,86 @@ TEST(MixOutput, ALateRefillIsAnUnderrun) {
   SetAudioMode(3);
 }
 
+// After a locate the half flip waits for the disk (bounded by one device buffer): a refill
+// that arrives within it plays in order; one that does not is still an underrun, and the
+// engine thread goes on.
+TEST(MixOutput, AfterALocateTheFlipWaitsForTheDiskWithinABuffer) {
+  SetAudioMode(1);
+  for (bool arrives : {true, false}) {
+    const int32_t frames = arrives ? 16384 : kFrames;
+    EngineRig rig(frames);
+    EngineChannel* channel = rig.AddRampChannel(1, 32, 2);
+    EngineChannel* savedSlot = gEngineChannelLists[0];
+    int32_t savedCount = gEngineChannelCount;
+    gEngineChannelLists[0] = channel;
+    gEngineChannelCount = 1;
+    rig.Signal(channel).holdRefills.store(true);
+    for (int i = 0; i < 4; ++i) rig.Cycle();  // both halves; the refill of half 0 is held back
+    ASSERT_EQ(gEngineError.load(), 0);
+    gRefillPending.store(1);
+    std::thread disk;
+    if (arrives) {
+      disk = std::thread([&rig, channel] {
+        usleep(5000);
+        rig.Signal(channel).holdRefills.store(false);
+      });
+    }
+    rig.Cycle();  // half 0 again: waits for it
+    if (disk.joinable()) disk.join();
+    EXPECT_EQ(gRefillPending.load(), 0);
+    if (arrives) {
+      EXPECT_EQ(gEngineError.load(), 0);
+      EXPECT_EQ(channel->currentHalf, 0u);
+      // The device hears the block a cycle after it is mixed: half 0 now holds the frames
+      // after both first halves.
+      rig.Cycle();
+      EXPECT_EQ(rig.Sample(0, 0), float(4 * frames));
+      EXPECT_EQ(rig.Sample(0, frames - 1), float(5 * frames - 1));
+    } else {
+      EXPECT_EQ(gEngineError.load(), kEngineErrUnderrun);
+      rig.Signal(channel).holdRefills.store(false);
+    }
+    gEngineChannelLists[0] = savedSlot;
+    gEngineChannelCount = savedCount;
+    TakeEngineError();
+  }
+  SetAudioMode(3);
+}
+
+TEST(MixOutput, ReversedFramesKeepEachFramesSamplesInOrder) {
+  int16_t stereo16[] = {1, -1, 2, -2, 3, -3};
+  ReverseFrames(stereo16, 3, 2, 16);
+  EXPECT_EQ(std::vector<int16_t>(std::begin(stereo16), std::end(stereo16)), (std::vector<int16_t>{3, -3, 2, -2, 1, -1}));
+  float mono[] = {0.5f, 0.25f, -1.0f, 0.125f};
+  ReverseFrames(mono, 4, 1, 32);
+  EXPECT_EQ(std::vector<float>(std::begin(mono), std::end(mono)), (std::vector<float>{0.125f, -1.0f, 0.25f, 0.5f}));
+  float stereo[] = {1, 10, 2, 20, 3, 30, 4, 40, 5, 50};
+  ReverseFrames(stereo, 5, 2, 32);
+  EXPECT_EQ(std::vector<float>(std::begin(stereo), std::end(stereo)),
+            (std::vector<float>{5, 50, 4, 40, 3, 30, 2, 20, 1, 10}));
+}
+
+// A reverse channel plays each half it turns to from its end.
+TEST(MixOutput, AReverseChannelPlaysTheNextHalfBackwards) {
+  SetAudioMode(1);
+  {
+    EngineRig rig;
+    EngineChannel* channel = rig.AddRampChannel(1, 32, 2);
+    channel->reverse = 1;
+    std::vector<float> heard;
+    for (int i = 0; i < 5; ++i) {
+      rig.WaitForRefills();  // the disk keeps up
+      rig.Cycle();
+      heard.push_back(rig.Sample(0, 0));
+    }
+    EXPECT_EQ(rig.Sample(0, kFrames - 1), float(2 * kFrames));
+    // The warm-up, half 0 as the preparation left it, then half 1 (frames 128..255) from its end.
+    EXPECT_EQ(heard, (std::vector<float>{0.0f, 0.0f, float(kFrames), float(4 * kFrames - 1), float(3 * kFrames - 1)}));
+    EXPECT_EQ(gEngineError.load(), 0);
+  }
+  SetAudioMode(3);
+}
+
 TEST(MixOutput, CycleFiltersAndHeldWorkers) {
   SetAudioMode(1);
   EngineRig rig;
@@ -173,6 +260,44 @@ TEST(MixOutput, CycleFiltersAndHeldWorkers) {
   EXPECT_EQ(b->stopped, 1);
   EXPECT_EQ(a->selectorRendered[1], 0);
   EXPECT_EQ(b->selectorRendered[1], 0);
+  SetAudioMode(3);
+}
+
+// While the transport records, a punched-in channel is skipped (its stream waits) unless it is
+// the record source; when recording ends the punch is over and the stream takes back one
+// block, so it plays on from the block it was ahead by.
+TEST(MixOutput, APunchedInChannelWaitsWhileRecordingAndTakesBackABlock) {
+  SetAudioMode(1);
+  {
+    EngineRig rig;
+    EngineChannel* played = rig.AddRampChannel(1, 32, 4);
+    EngineChannel* source = rig.AddRampChannel(1, 32, 4);
+    for (EngineChannel* c : {played, source}) c->punch = 1;
+    source->recordSource = 1;
+    played->lateCounters[0] = 5;
+    MixEngineCycle(rig.driver.channelList, nullptr, nullptr, nullptr, -1);
+    EXPECT_EQ(played->blocksLeft, 3);  // not recording: the punch ends at once...
+    EXPECT_EQ(played->punch, 0);
+    EXPECT_EQ(played->lateCounters[0], 0u);
+
+    played->punch = source->punch = 1;
+    played->selectorRendered[0] = played->selectorRendered[1] = 1;
+    gEngineSeesRecording.store(1);
+    uint8_t* waiting = played->readPointer;
+    MixEngineCycle(rig.driver.channelList, nullptr, nullptr, nullptr, -1);
+    MixEngineCycle(rig.driver.channelList, nullptr, nullptr, nullptr, -1);
+    EXPECT_EQ(played->readPointer, waiting);  // skipped while recording
+    EXPECT_EQ(played->selectorRendered[0], 0);
+    EXPECT_EQ(source->blocksLeft, 1);  // the record source plays on
+    gEngineSeesRecording.store(0);
+    MixEngineCycle(rig.driver.channelList, nullptr, nullptr, nullptr, -1);
+    // The block given back is played again: the stream stands where it stood.
+    EXPECT_EQ(played->readPointer, waiting);
+    EXPECT_EQ(played->blocksLeft, 3);
+    EXPECT_EQ(played->punch, 0);
+    EXPECT_EQ(played->mixBuffer[rig.driver.outputSelector.load() ^ 1u][2], 1.0f);  // frame 1 of block 0
+  }
+  gEngineSeesRecording.store(0);
   SetAudioMode(3);
 }
 
@@ -241,14 +366,51 @@ int32_t LoudChain(void*, float* const*, int32_t, float** outputs, int32_t count,
   return 0;
 }
 
-// A chain that hands its inputs on as its outputs.
-int32_t PassThroughChain(void*, float* const* inputs, int32_t inputCount, float** outputs, int32_t count,
-                         int32_t frames) {
-  for (int32_t i = 0; i < count; ++i) {
-    outputs[i] = gRenderBuffers.chain[i];
-    for (int32_t f = 0; f < frames; ++f) outputs[i][f] = i < inputCount ? inputs[i][f] : 0.0f;
+namespace midi_delivery {
+std::vector<EngineChannel*> renderChannels;
+std::vector<int32_t> deliveredFrames;
+void SetRenderChannel(EngineChannel* channel) { renderChannels.push_back(channel); }
+void Deliver(EngineChannel*, void*, ChannelRenderState*, int32_t frames) { deliveredFrames.push_back(frames); }
+}  // namespace midi_delivery
+
+// The plug-in host is told which channel renders while its chain runs (and none after), and a
+// chain that takes MIDI gets the block's MIDI unless the clock's lock word is 2.
+TEST(MixOutput, TheChainRendersWithItsChannelNamedAndItsBlocksMidi) {
+  ASSERT_EQ(EnsureRenderBuffers(2, 2, 1), 0);
+  const EnginePluginHooks saved = gEnginePluginHooks;
+  gEnginePluginHooks.setRenderChannel = midi_delivery::SetRenderChannel;
+  gEnginePluginHooks.deliverBufferMidi = midi_delivery::Deliver;
+  struct Case {
+    uint8_t midi, rewire, effectsOn;
+    uint32_t lock;
+    bool delivered;
+  };
+  for (const Case c : {Case{1, 0, 1, 0, true}, Case{1, 0, 1, 2, false}, Case{0, 0, 1, 0, false},
+                       Case{1, 0, 0, 0, true}, Case{1, 1, 1, 0, false}}) {
+    midi_delivery::renderChannels.clear();
+    midi_delivery::deliveredFrames.clear();
+    ChannelRenderState state;
+    state.mixKind = 6;
+    state.midi = c.midi;
+    state.rewireSource = c.rewire;
+    state.chainHead = &state;
+    EngineChannel channel;
+    channel.frameChannels = 1;
+    channel.sampleBits = 32;
+    channel.renderState = &state;
+    channel.halfReady[0] = 1;
+    gInsertEffectsOn.store(c.effectsOn);
+    gTransportClock.lock.store(c.lock);
+    float source[8] = {}, out[8] = {};
+    RenderEngineChannel(&channel, source, out, 8, 32768, 0);
+    gTransportClock.lock.store(0);
+    gInsertEffectsOn.store(1);
+    EXPECT_EQ(midi_delivery::renderChannels, (std::vector<EngineChannel*>{&channel, nullptr}))
+        << int(c.midi) << int(c.rewire) << int(c.effectsOn) << c.lock;
+    EXPECT_EQ(midi_delivery::deliveredFrames, c.delivered ? std::vector<int32_t>{8} : std::vector<int32_t>{})
+        << int(c.midi) << int(c.rewire) << int(c.effectsOn) << c.lock;
   }
-  return 0;
+  gEnginePluginHooks = saved;
 }
 
 // A chain without audio inputs (an instrument), bypassed or rendering, is silent: the chain

@@ -7,6 +7,8 @@
 
 #include "audio/engine/automation_records.h"
 #include "audio/engine/engine_channels.h"
+#include "audio/engine/engine_prepare.h"
+#include "audio/engine/engine_run_state.h"
 #include "audio/engine/instrument_binding.h"
 #include "audio/engine/region_lookup.h"
 #include "audio/render/channel_render.h"
@@ -15,12 +17,27 @@
 #include "plugins/plugin_parameters.h"
 #include "song/conductor/sample_position.h"
 #include "song/instruments/instrument_table.h"
+#include "song/instruments/instrument_volumes.h"
 #include "tests/song/conductor/conductor_fixture.h"
 
 namespace {
 
 // 120 beats per minute at 480 ticks per quarter: one beat is half a second.
 class EnginePositions : public ConductorTest {};
+
+// One beat in samples: a quarter at 4/4, an eighth at 6/8, at other tempos and rates.
+TEST_F(EnginePositions, ABeatInSamplesFollowsTheBeatTheTempoAndTheRate) {
+  struct Case {
+    int32_t ticksPerBeat, tempo;
+    float rate;
+    uint32_t samples;
+  };
+  for (const Case& c : {Case{480, 1200, 48000.0f, 24000}, Case{240, 1200, 48000.0f, 12000},
+                        Case{480, 900, 44100.0f, 29400}, Case{0, 1200, 48000.0f, 0}}) {
+    EXPECT_NEAR(double(BeatSamplesAtRate(c.ticksPerBeat, c.tempo, c.rate)), double(c.samples), 1.0)
+        << c.ticksPerBeat << " " << c.tempo << " " << c.rate;
+  }
+}
 
 TEST_F(EnginePositions, TicksAndSamplesFollowTheTempoMap) {
   EXPECT_EQ(TickToSamplePosition(0, 48000.0f), TickToSamplePosition(1, 48000.0f));
@@ -240,6 +257,53 @@ TEST_F(InstrumentMatch, BindingTakesLevelPanAndPair) {
   SetChannelInstrument(2, 1, &channel);
   EXPECT_EQ(channel.outputPair, 1);
   EXPECT_EQ(channel.instrumentChannel, nullptr);
+}
+
+// The sends follow the busses that have a channel, in bus order; each takes the level and pan
+// of the instrument's send that targets it, and no level while that send is off.
+TEST_F(InstrumentMatch, SendsFollowTheBussesThatPlay) {
+  uint8_t* record = GetInstrumentRecord(1);
+  auto setSend = [record](int32_t s, uint8_t bus, uint16_t level, uint8_t pan, uint8_t flags) {
+    uint8_t* at = record + kInstSends + kInstSendSize * s;
+    at[0] = uint8_t(level >> 8);
+    at[1] = uint8_t(level);
+    at[2] = pan;
+    at[3] = uint8_t(flags | bus);
+  };
+  setSend(0, 3, 100, 0, kSendOn | kSendPostFader);  // to bus 3, hard left
+  setSend(1, 1, 90, 127, 0);                         // to bus 1, off
+  setSend(2, 2, 127, 64, kSendOn);                   // to bus 2, which has no block
+  float block[4] = {};
+  EngineChannel bus1, bus2, bus3;
+  bus1.mixBuffer[0] = block;
+  bus3.mixBuffer[0] = block;
+  bus1.next = &bus2;
+  bus2.next = &bus3;
+  EngineChannel* savedBusses = gAuxBusChannels;
+  gAuxBusChannels = &bus1;
+  EngineChannel channel;
+  SetChannelInstrument(1, -2, &channel);
+  gAuxBusChannels = savedBusses;
+  const ChannelSend* sends = channel.sendGains;
+  EXPECT_EQ(sends[0].bus, 1);
+  EXPECT_EQ(sends[0].level, 0);  // the send is off
+  EXPECT_EQ(sends[0].gainLeft, 0);
+  EXPECT_EQ(sends[1].bus, 3);
+  EXPECT_EQ(sends[1].postFader, 1);
+  EXPECT_EQ(sends[1].level, int32_t(VolumeCurveValue(100)));
+  EXPECT_EQ(sends[1].gainLeft, sends[1].level);
+  EXPECT_EQ(sends[1].gainRight, 0);
+  EXPECT_EQ(sends[2].bus, 0);  // the end
+  EXPECT_EQ(channel.sendsOrChains, 1);
+
+  // A negative volume is taken as 0 on both sides.
+  int32_t left = 1, right = 1;
+  SetChannelGains(-500, 64, &left, &right);
+  EXPECT_EQ(left, 0);
+  EXPECT_EQ(right, 0);
+  SetChannelGains(-500, 100, &left, &right);
+  EXPECT_EQ(left, 0);
+  EXPECT_EQ(right, 0);
 }
 
 }  // namespace
