@@ -1,7 +1,10 @@
 #include "sequencer/transport/transport_idle.h"
 
-// Interim: the counter window, the external sync sources polled from the idle task and the
-// tempo follower's display are not built yet, so these steps have nothing to do.
+#include "sequencer/transport/time_code_follow.h"
+
+// Interim: the counter window and the tempo follower's display are not built yet, so their
+// steps have nothing to do.
 void PositionDisplayIdle() {}
-void SequencerIdleTaskService() {}
 void TempoFollowerIdle() {}
+
+void SequencerIdleTaskService() { FollowReceivedTimeCode(); }
