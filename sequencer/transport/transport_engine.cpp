@@ -26,7 +26,7 @@
 LocatePoint gLocatePoint, gCycleStartPoint, gCycleStopPoint;
 Handle gTransportSong;
 uint8_t gCountInBars = 0, gRecordCountInBars = 0;
-uint32_t gEndOfSongDeadline = 0, gPrerollTicks = 0;
+uint32_t gEndOfSongDeadline = 0, gPrerollTicks = kDefaultPrerollTicks;
 uint8_t gTransportRunning = 0;
 int16_t gIdleTaskError = 0;
 

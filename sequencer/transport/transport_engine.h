@@ -36,8 +36,10 @@ void ClearTransportFlagBits(uint32_t bits);
 extern Handle gTransportSong;
 // Count-in settings in bars (0: none) for play and for record.
 extern uint8_t gCountInBars, gRecordCountInBars;
-// The end-of-song deadline in TickCount units (0 none) and the preroll time.
+// The end-of-song deadline in TickCount units (0 none) and the preroll time: how long a pass
+// that waits for its external reference waits before it stops.
 extern uint32_t gEndOfSongDeadline, gPrerollTicks;
+constexpr uint32_t kDefaultPrerollTicks = 600;  // ten seconds
 // Set while a pass runs (Play to Stop).
 extern uint8_t gTransportRunning;
 

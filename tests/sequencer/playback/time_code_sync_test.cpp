@@ -2,10 +2,13 @@
 // drives a recorder on the sync outputs (locate and deferred play on Play, locate when the
 // user locates, stop on Stop); MIDI time code played into the sync input takes the program to
 // the received frame rate and moves the stopped song to the received time, at 25 frames and
-// at 29.97 drop-frame. Skipped when no JACK server runs.
+// at 29.97 drop-frame, and a pass played against running time code keeps up with it.
+// Skipped when no JACK server runs.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <thread>
 #include <cmath>
 #include <vector>
 
@@ -102,9 +105,34 @@ class TimeCodeSync : public ::testing::Test {
       if (!WaitUntil(2, [&] { return player.SendTwo(0xF1, piece); })) return false;
     return WaitUntil(2, [&] { return player.Idle(); });
   }
+  // A recorder that plays from startSeconds at 25 frames: its quarter frames, one every
+  // 10 ms of wall time since t0, are sent until `until` seconds after t0 while the idle pass
+  // runs.
+  void RunRecorder(std::chrono::steady_clock::time_point t0, int32_t startSeconds, double until) {
+    auto piece = [&](int32_t i) {
+      int32_t frame = startSeconds * 25 + 2 * (i / 8);
+      uint8_t ff = uint8_t(frame % 25), ss = uint8_t(frame / 25 % 60), mm = uint8_t(frame / 1500 % 60);
+      const uint8_t pieces[8] = {uint8_t(ff & 0xF), uint8_t(0x10 | ff >> 4), uint8_t(0x20 | (ss & 0xF)),
+                                 uint8_t(0x30 | ss >> 4), uint8_t(0x40 | (mm & 0xF)), uint8_t(0x50 | mm >> 4),
+                                 0x60, uint8_t(0x70 | 1 << 1)};
+      return pieces[i % 8];
+    };
+    for (;;) {
+      double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+      if (elapsed >= until) return;
+      while (sentPieces_ < int32_t(elapsed / 0.01)) {
+        if (!WaitUntil(1, [&] { return player.SendTwo(0xF1, piece(sentPieces_)); })) return;
+        ++sentPieces_;
+      }
+      SequencerIdleTaskService();
+      RunIdleTask(false);
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+  }
   JackCapture capture;
   JackPlayer player;
   int32_t port = -1;
+  int32_t sentPieces_ = 0;
 };
 
 // At 120 beats a minute and 480 ticks a quarter, 960 ticks a second. Two bars in 4/4 are
@@ -176,6 +204,26 @@ TEST_F(TimeCodeSync, QuarterFramesMoveTheStoppedSongToTheReceivedTime) {
     EXPECT_EQ(gLocatePoint.tick - 1, gTransportClock.songTick.load()) << c.name << ": the song position";
   }
   EXPECT_FALSE(IsClockTaskPlaying()) << "time code started the clock by itself";
+}
+
+// Played against running time code (25 frames from 00:00:20:00), a pass starts where the
+// recorder is and keeps up with it: after three seconds the song is at 23 s, give or take
+// a little over a frame (the position is taken 1.75 frames ahead).
+TEST_F(TimeCodeSync, APassFollowsRunningTimeCode) {
+  // Forty seconds long, so that the pass does not reach the song's end.
+  std::vector<std::vector<SmfNote>> tracks{{{0, 0, 40, 90, 240}, {38400, 0, 41, 90, 240}}};
+  ASSERT_TRUE(OpenSmfAsSong(MakeSmf(480, {{0, 500000}}, tracks), port));
+  gSongStartOffset = 0;
+  SetSyncSource(kSyncSourceTimeCode);
+  auto t0 = std::chrono::steady_clock::now();
+  RunRecorder(t0, 20, 0.5);
+  ASSERT_EQ(1, gSmpteRateCode) << "the frame rate of the time code was not taken";
+  Play(gLocatePoint.tick);
+  RunRecorder(t0, 20, 3.0);
+  double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+  ASSERT_TRUE(IsClockTaskPlaying()) << "the pass did not run";
+  double songSeconds = double(gTransportClock.songTick.load()) / 960.0;
+  EXPECT_NEAR(20.0 + elapsed + 0.07, songSeconds, 0.12) << "the song does not follow the time code";
 }
 
 }  // namespace
