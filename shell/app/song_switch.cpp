@@ -12,6 +12,7 @@
 #include "sequencer/transport/transport_tempo.h"
 #include "platform/memory/byte_order.h"
 #include "shell/app/idle_tasks.h"
+#include "shell/app/song_activation.h"
 #include "shell/base/app_state.h"
 #include "shell/base/error_report.h"
 #include "shell/base/idle_flag.h"
@@ -95,6 +96,7 @@ void RefreshEngineAfterSwitch(int16_t mode) {
 
 void RefreshAfterSongSwitch(int16_t mode) {
   SelectCurrentSongSlot();
+  ActivateCurrentSong(false);
   CacheSongListInClock();
   RefreshWindowsAfterSwitch();
   RefreshEngineAfterSwitch(mode);
