@@ -268,6 +268,7 @@ void FollowExternalStart() {
   if (gEndOfSongDeadline != 0) ResumeAtLocatePoint();
   C().runBits &= uint8_t(~1);
   if (gSyncFlags & 0x200) SendMidiStartOrContinue();
+  RestartArpeggiatorSlots(C().songTick);
   if (IsTimecodeSyncMode()) StartMtcFollow();
   C().syncStarted = 1;
   PopIdleTask();
@@ -279,7 +280,6 @@ void EndOfSongTask() {
     FollowExternalStart();
     return;
   }
-  if (IsClockTaskPlaying() && IsMachineControlOn()) MmcUpdatePunch();
   if (IsMidiSyncMode()) SyncLocateToSongPosition();
   if (std::atomic_ref<uint32_t>(gTransportFlagWord).load() & kTransportEndOfSong) {
     ClearTransportFlagBits(kTransportEndOfSong);

@@ -1,5 +1,7 @@
 #include "sequencer/transport/transport_idle.h"
 
+#include "sequencer/clock/sequencer_clock.h"
+#include "sequencer/midi/mmc_sender.h"
 #include "sequencer/transport/time_code_follow.h"
 
 // Interim: the counter window and the tempo follower's display are not built yet, so their
@@ -7,4 +9,9 @@
 void PositionDisplayIdle() {}
 void TempoFollowerIdle() {}
 
-void SequencerIdleTaskService() { FollowReceivedTimeCode(); }
+// Received time code while stopped; the recorder's punch-in and punch-out while a pass plays
+// with machine control.
+void SequencerIdleTaskService() {
+  FollowReceivedTimeCode();
+  if (IsClockTaskPlaying() && IsMachineControlOn()) MmcUpdatePunch();
+}

@@ -155,6 +155,18 @@ TEST_F(TimeCodeSync, MachineControlLocatesPlaysAndStopsTheRecorder) {
       << "Play does not locate the recorder";
   EXPECT_TRUE(WaitForMessage(from, {0xF0, 0x7F, 0x7F, 0x06, 0x03, 0xF7})) << "Play does not start the recorder";
 
+  // Punched in while the pass plays: the idle pass tells the recorder to record.
+  from = capture.Count();
+  gPunchedIn = 1;
+  SequencerIdleTaskService();
+  SequencerIdleTaskService();
+  EXPECT_TRUE(WaitForMessage(from, {0xF0, 0x7F, 0x7F, 0x06, 0x06, 0xF7})) << "no record strobe when punched in";
+  const std::vector<CapturedMidi> punched = capture.Events(from);
+  EXPECT_EQ(1, std::count_if(punched.begin(), punched.end(),
+                             [](const CapturedMidi& m) { return m.size == 6 && m.bytes[4] == 0x06; }))
+      << "the strobe goes out once";
+  gPunchedIn = 0;
+
   from = capture.Count();
   StopTransport(false);
   EXPECT_TRUE(WaitForMessage(from, {0xF0, 0x7F, 0x7F, 0x06, 0x01, 0xF7})) << "Stop does not stop the recorder";
