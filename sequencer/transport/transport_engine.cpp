@@ -100,15 +100,19 @@ void Play(uint32_t tick) {
 OSErr StartTransport(uint32_t tick, bool fromUser) {
   if (tick == 0) tick = 1;
   SavePlaybackSnapshot(TransportSong(), tick - 1);
-  bool audioActive = false;
+  // The user's Play asks whether an audio output runs; a start from the sync source whether
+  // cycle or recording is armed.
+  bool test = false;
   if (fromUser) {
     if (OSErr err = PrepareAudioAtLocate(tick)) return err;
-    audioActive = IsAnyOutputActive();
+    test = IsAnyOutputActive();
+  } else {
+    test = IsCycleOrRecordArmed();
   }
   // The audio sample clock drives the song only while an audio output runs.
-  if (audioActive && gClockSyncSource == 0) gClockSyncSource = 6;
-  else if (!audioActive && gClockSyncSource == 6) gClockSyncSource = 0;
-  return StartPlayback(tick - 1, audioActive, fromUser);
+  if (test && gClockSyncSource == 0) gClockSyncSource = 6;
+  else if (!test && gClockSyncSource == 6) gClockSyncSource = 0;
+  return StartPlayback(tick - 1, test, fromUser);
 }
 
 OSErr PrepareSongForPlay(uint32_t tick) {
@@ -254,6 +258,7 @@ void DrainIdleTasks() {
 void ReportIdleTaskError() {
   gIdleTaskError = kIdleTaskStackErr;
   HaltSequencerTicks();
+  ReportError(kIdleTaskStackErr);
 }
 
 int32_t IdleTaskDepth() { return gIdleTop; }
