@@ -2,7 +2,9 @@
 
 #include "sequencer/clock/sequencer_clock.h"
 #include "sequencer/clock/transport_clock.h"
+#include "sequencer/midi/midi_utilities.h"
 #include "sequencer/midi/mtc_receiver.h"
+#include "sequencer/transport/playback_control.h"
 #include "sequencer/transport/sync_source.h"
 #include "sequencer/transport/transport_engine.h"
 #include "sequencer/transport/transport_tempo.h"
@@ -29,7 +31,10 @@ void FollowReceivedTimeCode() {
   ReceivedTimeCode tc;
   if (!TakeReceivedTimeCode(&gTakenCount, &tc) || !IsTimeCodeSource()) return;
   if (IsClockTaskPlaying()) return;  // a running pass follows through the clock's debt
-  if (tc.rateCode != gSmpteRateCode) SetSmpteFrameRate(tc.rateCode);
+  if (tc.rateCode != gSmpteRateCode) {
+    SetSmpteFrameRate(tc.rateCode);
+    ApplyTempo(GetScaledTempo());  // the clock's subframes a tick at the new rate
+  }
   int64_t position = ReceivedTimeCodeSubframes(tc);
   gMtcReceivedPosition.store(position, std::memory_order_relaxed);
   MoveSongTo(position);
