@@ -101,9 +101,10 @@ class TimeCodeSync : public ::testing::Test {
                                uint8_t(0x20 | (ss & 0xF)), uint8_t(0x30 | ss >> 4),
                                uint8_t(0x40 | (mm & 0xF)), uint8_t(0x50 | mm >> 4),
                                uint8_t(0x60 | (hh & 0xF)), uint8_t(0x70 | (hh >> 4 & 1) | rate << 1)};
+    // A busy server may leave cycles out for a while: each piece waits up to 5 s.
     for (uint8_t piece : pieces)
-      if (!WaitUntil(2, [&] { return player.SendTwo(0xF1, piece); })) return false;
-    return WaitUntil(2, [&] { return player.Idle(); });
+      if (!WaitUntil(5, [&] { return player.SendTwo(0xF1, piece); })) return false;
+    return WaitUntil(5, [&] { return player.Idle(); });
   }
   // A recorder that plays from startSeconds at 25 frames: its quarter frames, one every
   // 10 ms of wall time since t0, are sent until `until` seconds after t0 while the idle pass
