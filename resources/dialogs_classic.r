@@ -68,6 +68,21 @@ resource 'DITL' 1190 "tempo" {
   u32 0 i16 152 i16 14 i16 168 i16 210 u8 136 pstring "h : m : s : frames : sub"  # 18
 }
 
+# Output remapping: the missing outputs 5 (one row each, with the replacement after the
+# arrow) and the outputs that may replace them 6 (no output first), rows of 16 pixels.
+
+resource 'DLOG' 1210 { i16 90 i16 90 i16 430 i16 560 i16 5 u8 0 u8 0 u8 0 u8 0 i32 0 i16 1210 pstring "Missing Outputs" }
+
+resource 'DITL' 1210 "remap outputs" {
+  i16 5
+  u32 0 i16 306 i16 380 i16 326 i16 450 u8 4 pstring "OK"  # 1
+  u32 0 i16 306 i16 290 i16 326 i16 360 u8 4 pstring "Cancel"  # 2
+  u32 0 i16 306 i16 14 i16 324 i16 250 u8 5 pstring "Remember these choices"  # 3
+  u32 0 i16 10 i16 14 i16 44 i16 456 u8 136 pstring "This song uses outputs that are not here. Choose a replacement for each:"  # 4
+  u32 0 i16 50 i16 14 i16 178 i16 456 u8 0 u8 0  # 5
+  u32 0 i16 186 i16 14 i16 298 i16 456 u8 0 u8 0  # 6
+}
+
 # Alerts: item 1 is the default button; the caution, stop and note icons are drawn by the alert.
 
 resource 'ALRT' 550 { i16 120 i16 100 i16 254 i16 460 i16 550 u16 0x4444 u16 0x300A }

@@ -14,6 +14,9 @@ int16_t gLatchedEngineError = 0;
 uint32_t gProcessorNoteOffReports = 0;
 
 bool IsArpeggiatorServiceActive() { return false; }
+uint8_t gArpeggiatorSwitch = 0;
+uint8_t gArpeggiatorSlotsInUse = 0;
+bool ArpeggiatorTakesNote(uint8_t, uint8_t, uint8_t, uint8_t) { return false; }
 void RunArpeggiatorService() {}
 void RestartArpeggiatorSlots(uint32_t) {}
 void PollKeyboardFromClock() {}

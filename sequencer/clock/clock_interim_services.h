@@ -23,6 +23,13 @@ extern int16_t gLatchedEngineError;
 
 // Arpeggiator service: never active yet.
 bool IsArpeggiatorServiceActive();
+// The arpeggiator's global switch and its slots in use (bit n: slot n exists), set by the
+// arpeggiator; both clear until it is built.
+extern uint8_t gArpeggiatorSwitch;
+extern uint8_t gArpeggiatorSlotsInUse;
+// A live note for the arpeggiator of a slot: true when it took the note (nothing is echoed).
+// Interim: no slot takes notes yet.
+bool ArpeggiatorTakesNote(uint8_t slot, uint8_t status, uint8_t key, uint8_t velocity);
 void RunArpeggiatorService();
 void RestartArpeggiatorSlots(uint32_t tick);
 // Keyboard poll after a fire: nothing yet.

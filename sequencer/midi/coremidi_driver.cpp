@@ -14,6 +14,7 @@
 #include "sequencer/midi/midi_port_build.h"
 #include "sequencer/midi/midi_setup_file.h"
 #include "sequencer/midi/mmc_sender.h"
+#include "sequencer/midi/mtc_receiver.h"
 #include "sequencer/midi/processor_routing.h"
 #include "sequencer/midi/realtime_processors.h"
 #include "sequencer/transport/playback_control.h"
@@ -221,16 +222,17 @@ int32_t SendToSyncOutputs(uint8_t* record, int32_t) {
 
 namespace {
 
-// The pre-filter of the sync input for the sync source. The time-code receivers are not
-// built, so a time-code source keeps the plain filter; in the audio-clock mode without time
-// code the clock sends no MIDI clock.
+// The pre-filter of the sync input for the sync source: the time-code receiver for the
+// time-code sources, the MIDI clock receiver for source 3; in the audio-clock mode without
+// time code the clock sends no MIDI clock.
 void ChooseSyncPreFilter() {
   const uint8_t playBits = gTransportClock.playBits;
   bool on = (gMidiInputOptions & kInputTempoTapped) || !(playBits & kPlayBitSyncPreFilterOff);
   bool timeCode = (playBits & kPlayBitTimeCode) != 0;
   MidiPreFilter filter = IsNotRealTimeStatus;
-  if (on && gAudioClockMode && !timeCode) gTransportClock.midiClockSend = kNoDriverProc;
-  else if (on && !gAudioClockMode && !timeCode && gClockSyncSource == kSyncSourceMidiClock)
+  if (timeCode) filter = ReceiveMtcMessage;
+  else if (on && gAudioClockMode) gTransportClock.midiClockSend = kNoDriverProc;
+  else if (on && gClockSyncSource == kSyncSourceMidiClock)
     filter = ReceiveMidiClockMessage;
   gSyncPreFilter.store(filter);
 }

@@ -8,6 +8,7 @@
 #include "sequencer/clock/transport_clock.h"
 #include "song/conductor/conductor_time.h"
 #include "song/conductor/tempo_tables.h"
+#include "song/model/song_context.h"
 
 uint8_t gMmcDeviceId = kMmcAllDevices;
 uint8_t gMachineControl = 0;
@@ -41,9 +42,11 @@ void SendCommand(uint8_t command) {
   MmcEnd();
 }
 
-// The subframes of a tick in the playing song (0 without one).
+// The subframes of a tick in the playing song, or while stopped the current song (0 without
+// one): a locate before Play is timed by the song that is about to play.
 uint32_t TickToSubframes(uint32_t tick) {
   Handle song = gTransportClock.playingSong;
+  if (!song || !*song) song = gCurrentSongHandle;
   if (!song || !*song) return 0;
   double s = TickToSubframesExact(reinterpret_cast<uint8_t*>(*song), tick);
   if (!(s > 0.0)) return 0;

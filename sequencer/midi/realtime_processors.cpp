@@ -2,9 +2,11 @@
 
 #include <algorithm>
 
+#include "sequencer/clock/clock_interim_services.h"
 #include "sequencer/clock/transport_clock.h"
 #include "sequencer/midi/midi_input.h"
 #include "sequencer/midi/midi_output.h"
+#include "sequencer/midi/record_start_hooks.h"
 
 RealtimeProcessor* gRealtimeProcessors = nullptr;
 RealtimeProcessor* gMidiInputs = nullptr;
@@ -57,6 +59,12 @@ void PressSustain(ProcessorState* s) {
   s->sustained[n] = 0;
 }
 
+// The processor's arpeggiator plays: its slot is one of the eight, in use, and the
+// arpeggiator is switched on.
+bool IsArpeggiatorActive(const ProcessorState* s) {
+  return s->arpSlot < 8 && (gArpeggiatorSlotsInUse >> s->arpSlot & 1) && gArpeggiatorSwitch;
+}
+
 }  // namespace
 
 RealtimeProcessor* CreateDefaultInputProcessor() {
@@ -82,8 +90,10 @@ void DisposeDefaultInputProcessor() {
 
 bool QueueProcessorInput(RealtimeProcessor* p, const RingMessage& message) {
   if (!p || message.status == 0xF1) return false;
-  if ((message.status & 0xF0) == 0x90 && message.data2 != kOneDataByte)
+  if ((message.status & 0xF0) == 0x90 && message.data2 != kOneDataByte) {
+    if (message.data2 != 0) StartRecordOnFirstNote(message.tick);
     RaiseHighestVelocity(p, message.data2);
+  }
   if (p->ring.TryPush(message)) return true;
   p->errorFlags.fetch_or(kProcessorErrorRingFull, std::memory_order_relaxed);
   return false;
@@ -119,6 +129,8 @@ void ProcessLiveInput(RealtimeProcessor* p, const RingMessage* message) {
   if (status == 0xF1 && !gForwardQuarterFrames) return;
   uint8_t data1 = arrived.data1, data2 = arrived.data2;
   uint8_t kind = status & 0xF0;
+  const bool arpeggiated = IsArpeggiatorActive(s);
+  bool swallowed = false;
   if (kind == 0x80 || kind == 0x90) {
     data1 = uint8_t(std::clamp(int32_t(data1) + s->transpose, 0, 127));
     if (kind == 0x80 || data2 == 0) {
@@ -126,17 +138,21 @@ void ProcessLiveInput(RealtimeProcessor* p, const RingMessage* message) {
         QueueProcessorInput(p, arrived);
         return;
       }
+      swallowed = arpeggiated && ArpeggiatorTakesNote(s->arpSlot, status, data1, data2);
       --s->held[data1];
     } else {
       s->channelBits |= 1u << (status & 0x0F);
+      swallowed = arpeggiated && ArpeggiatorTakesNote(s->arpSlot, status, data1, data2);
       if (s->held[data1] < 255) ++s->held[data1];
     }
   } else if (kind == 0xB0 && data1 == 64) {
     bool down = data2 > 63;
     if (down && !s->sustainDown) PressSustain(s);
+    if (!down && s->sustainDown && arpeggiated) s->arpRestart = 1;  // the slot restarts its chord
     s->sustainDown = down;
+    swallowed = arpeggiated;  // the arpeggiator holds the chord: the pedal is not forwarded
   }
-  ProcessorSend(p, arrived, status, data1, data2, 0);
+  if (!swallowed) ProcessorSend(p, arrived, status, data1, data2, 0);
 }
 
 void ReleaseHeldNotes(RealtimeProcessor* p, RealtimeProcessor* queueInto) {

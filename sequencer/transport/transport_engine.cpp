@@ -11,7 +11,9 @@
 #include "sequencer/midi/midi_chase.h"
 #include "sequencer/midi/midi_clock_out.h"
 #include "sequencer/midi/mmc_sender.h"
+#include "sequencer/midi/mtc_receiver.h"
 #include "sequencer/transport/playback_control.h"
+#include "sequencer/transport/time_code_follow.h"
 #include "sequencer/transport/transport_audio_hooks.h"
 #include "sequencer/transport/transport_position.h"
 #include "sequencer/transport/transport_tempo.h"
@@ -24,7 +26,7 @@
 LocatePoint gLocatePoint, gCycleStartPoint, gCycleStopPoint;
 Handle gTransportSong;
 uint8_t gCountInBars = 0, gRecordCountInBars = 0;
-uint32_t gEndOfSongDeadline = 0, gPrerollTicks = 0;
+uint32_t gEndOfSongDeadline = 0, gPrerollTicks = kDefaultPrerollTicks;
 uint8_t gTransportRunning = 0;
 int16_t gIdleTaskError = 0;
 
@@ -35,6 +37,7 @@ TransportClock& C() { return gTransportClock; }
 IdleTaskProc gIdleTasks[kIdleTaskSlots] = {};
 int32_t gIdleTop = 0;  // slots in use
 IdleTaskProc gRunningIdleTask = nullptr;
+uint32_t gLastSyncedSongPosition = 0;
 
 // Two extra minutes of deadline while cycling or stopping at a point.
 constexpr uint32_t kCycleDeadlineTicks = 7200;
@@ -72,6 +75,7 @@ void Play(uint32_t tick) {
   if (C().flags.load() & kClockFlagHalted) return;
   if (tick == 0) tick = 1;
   gTransportRunning = 1;
+  gLastSyncedSongPosition = SongPositionToTick();
   if (gAudioClockMode) {
     LocateForSync(-1);
     if (gClockSecondSyncByte) return;
@@ -79,6 +83,8 @@ void Play(uint32_t tick) {
     gEndOfSongDeadline = TickCount() + gPrerollTicks;
     if (C().flags.load() & (kClockFlagStopAtCycle | kClockFlagStartBlocked))
       gEndOfSongDeadline += kCycleDeadlineTicks;
+    // The recorder is wound to the start and plays; its time code then starts the clock.
+    if (IsMachineControlOn()) MmcLocateAndPlay(gLocatePoint.tick);
   } else {
     gEndOfSongDeadline = 0;
     if (PrepareSongForPlay(tick) != noErr) {
@@ -94,15 +100,19 @@ void Play(uint32_t tick) {
 OSErr StartTransport(uint32_t tick, bool fromUser) {
   if (tick == 0) tick = 1;
   SavePlaybackSnapshot(TransportSong(), tick - 1);
-  bool audioActive = false;
+  // The user's Play asks whether an audio output runs; a start from the sync source whether
+  // cycle or recording is armed.
+  bool test = false;
   if (fromUser) {
     if (OSErr err = PrepareAudioAtLocate(tick)) return err;
-    audioActive = IsAnyOutputActive();
+    test = IsAnyOutputActive();
+  } else {
+    test = IsCycleOrRecordArmed();
   }
   // The audio sample clock drives the song only while an audio output runs.
-  if (audioActive && gClockSyncSource == 0) gClockSyncSource = 6;
-  else if (!audioActive && gClockSyncSource == 6) gClockSyncSource = 0;
-  return StartPlayback(tick - 1, audioActive, fromUser);
+  if (test && gClockSyncSource == 0) gClockSyncSource = 6;
+  else if (!test && gClockSyncSource == 6) gClockSyncSource = 0;
+  return StartPlayback(tick - 1, test, fromUser);
 }
 
 OSErr PrepareSongForPlay(uint32_t tick) {
@@ -130,7 +140,10 @@ OSErr PrepareSongForPlay(uint32_t tick) {
 void LocateForSync(int32_t mode) {
   if (gAudioClockMode && (C().playBits & 0x80) && !gMachineControl) {
     gSyncFlags |= 0x200;
-    if (mode == 0) PrepareSongForPlay(gLocatePoint.tick);
+    if (mode == 0) LocateToReceivedTimeCode();
+  } else if (gMachineControl) {
+    gSyncFlags |= 0x200;
+    if (mode == 0) LocateToReceivedTimeCode();
   } else {
     gSyncFlags |= 0x200;
     if (gClockSyncSource != 7 && !gClockSecondSyncByte && !gMachineControl) {
@@ -157,9 +170,16 @@ void SetLocatePoint(uint32_t tick) {
   gLocatePoint.factor = kDefaultPositionFactor;
 }
 
-void StoreClockLocatePosition(uint32_t tick) {
+void ShowLocateInClock(uint32_t tick) {
   if (IsClockTaskPlaying() || !gCurrentSong) return;  // the running counters belong to the play
   PlaceBeatCounters(gCurrentSong, tick == 0 ? 1 : tick, true);
+}
+
+void StoreClockLocatePosition(uint32_t tick) {
+  if (IsClockTaskPlaying()) return;
+  ShowLocateInClock(tick);
+  // The recorder that gives the time code is wound to the new place.
+  if (IsMachineControlOn()) MmcLocate(tick == 0 ? 1 : tick);
 }
 
 void SetCycleStart(uint32_t tick) {
@@ -238,20 +258,34 @@ void DrainIdleTasks() {
 void ReportIdleTaskError() {
   gIdleTaskError = kIdleTaskStackErr;
   HaltSequencerTicks();
+  ReportError(kIdleTaskStackErr);
 }
 
 int32_t IdleTaskDepth() { return gIdleTop; }
 IdleTaskProc TopIdleTask() { return gIdleTop > 0 ? gIdleTasks[gIdleTop - 1] : nullptr; }
 
+// Started by the external reference (a received MIDI start or continue, or time code): the
+// song starts where the reference is, and the clock follows it from now on.
+void FollowExternalStart() {
+  uint8_t hold = C().countInHold;
+  C().countInHold = 1;
+  if (IsTimecodeSyncMode()) LocateForSync(0);
+  if (gEndOfSongDeadline != 0) ResumeAtLocatePoint();
+  C().runBits &= uint8_t(~1);
+  if (gSyncFlags & 0x200) SendMidiStartOrContinue();
+  RestartArpeggiatorSlots(C().songTick);
+  if (IsTimecodeSyncMode()) StartMtcFollow();
+  C().syncStarted = 1;
+  PopIdleTask();
+  C().countInHold = hold;
+}
+
 void EndOfSongTask() {
   if (C().runBits & 1) {
-    // Started by a received MIDI start or continue: follow it.
-    C().runBits &= uint8_t(~1);
-    if (gSyncFlags & 0x200) SendMidiStartOrContinue();
-    C().syncStarted = 1;
-    PopIdleTask();
+    FollowExternalStart();
     return;
   }
+  if (IsMidiSyncMode()) SyncLocateToSongPosition();
   if (std::atomic_ref<uint32_t>(gTransportFlagWord).load() & kTransportEndOfSong) {
     ClearTransportFlagBits(kTransportEndOfSong);
     StopPlayback();
@@ -265,6 +299,20 @@ void EndOfSongTask() {
     return;
   }
   if (gEndOfSongDeadline != 0 && TickCount() > gEndOfSongDeadline) HaltSequencerTicks();
+}
+
+void ResumeAtLocatePoint() {
+  if (PrepareAudioForPlay(gLocatePoint.tick) != noErr) return;
+  StartAudioOutputs();
+}
+
+void SyncLocateToSongPosition() {
+  if (gAudioClockMode && !(C().playBits & 0x80) && !gClockSecondSyncByte) return;
+  uint32_t tick = SongPositionToTick();
+  if (tick == gLastSyncedSongPosition) return;
+  gLastSyncedSongPosition = tick;
+  SetLocatePoint(tick);
+  ShowLocateInClock(gLocatePoint.tick);
 }
 
 bool IsCycleOrRecordArmed() {

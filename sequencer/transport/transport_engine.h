@@ -36,8 +36,10 @@ void ClearTransportFlagBits(uint32_t bits);
 extern Handle gTransportSong;
 // Count-in settings in bars (0: none) for play and for record.
 extern uint8_t gCountInBars, gRecordCountInBars;
-// The end-of-song deadline in TickCount units (0 none) and the preroll time.
+// The end-of-song deadline in TickCount units (0 none) and the preroll time: how long a pass
+// that waits for its external reference waits before it stops.
 extern uint32_t gEndOfSongDeadline, gPrerollTicks;
+constexpr uint32_t kDefaultPrerollTicks = 600;  // ten seconds
 // Set while a pass runs (Play to Stop).
 extern uint8_t gTransportRunning;
 
@@ -51,6 +53,9 @@ void StopTransport(bool relocate);
 
 void SetLocatePoint(uint32_t tick);
 // While stopped, the clock's bar, beat and tick (and meter) show the located song tick.
+void ShowLocateInClock(uint32_t tick);
+// The user's locate while stopped: the clock shows it and, with machine control, the recorder
+// is wound there.
 void StoreClockLocatePosition(uint32_t tick);
 void SetCycleStart(uint32_t tick);
 void SetCycleStop(uint32_t tick);
@@ -84,6 +89,13 @@ IdleTaskProc TopIdleTask();
 // The idle task of a pass: acts on the end of the song and the deadline, pops itself when
 // the clock has stopped.
 void EndOfSongTask();
+
+// Starts with the external reference: prepares the audio engine at the locate point and, when
+// that succeeds, starts the audio outputs.
+void ResumeAtLocatePoint();
+// Follows a received song position while the transport waits for an external start: the
+// locate point and the clock's counters move to it when it changed.
+void SyncLocateToSongPosition();
 
 bool IsCycleOrRecordArmed();
 bool IsCycleOrStopArmed();

@@ -1,7 +1,17 @@
 #include "sequencer/transport/transport_idle.h"
 
-// Interim: the counter window, the external sync sources polled from the idle task and the
-// tempo follower's display are not built yet, so these steps have nothing to do.
+#include "sequencer/clock/sequencer_clock.h"
+#include "sequencer/midi/mmc_sender.h"
+#include "sequencer/transport/time_code_follow.h"
+
+// Interim: the counter window and the tempo follower's display are not built yet, so their
+// steps have nothing to do.
 void PositionDisplayIdle() {}
-void SequencerIdleTaskService() {}
 void TempoFollowerIdle() {}
+
+// Received time code while stopped; the recorder's punch-in and punch-out while a pass plays
+// with machine control.
+void SequencerIdleTaskService() {
+  FollowReceivedTimeCode();
+  if (IsClockTaskPlaying() && IsMachineControlOn()) MmcUpdatePunch();
+}

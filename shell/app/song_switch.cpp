@@ -12,6 +12,7 @@
 #include "sequencer/transport/transport_tempo.h"
 #include "platform/memory/byte_order.h"
 #include "shell/app/idle_tasks.h"
+#include "shell/app/song_activation.h"
 #include "shell/base/app_state.h"
 #include "shell/base/error_report.h"
 #include "shell/base/idle_flag.h"
@@ -22,9 +23,11 @@
 #include "shell/windows/app_windows.h"
 #include "shell/windows/window_sizing.h"
 #include "song/instruments/processor_chain_hooks.h"
+#include "song/dialogs/output_remap_dialog.h"
 #include "song/documents/document_file.h"
 #include "song/documents/document_hooks.h"
 #include "song/events/play_range.h"
+#include "song/instruments/output_remap.h"
 #include "song/model/song_context.h"
 #include "song/model/song_slots.h"
 #include "song/model/songs.h"
@@ -64,6 +67,7 @@ void RefreshWindowsAfterSwitch() {
 }
 
 constexpr OSErr kNoRecordInputErr = 57;
+constexpr int16_t kRemapAfterSongSwitch = 2;
 
 // The armed tracks of the new song; mode 1 makes its record track the record track again.
 void RefreshRecordTracks(int16_t mode) {
@@ -77,6 +81,8 @@ void RefreshRecordTracks(int16_t mode) {
 // source, and, while the clock runs on its own and plays nothing, the song's tempo.
 void RefreshEngineAfterSwitch(int16_t mode) {
   InstantiatePendingInsertRacks();
+  // A song made on another setup may name outputs that are not here: the user remaps them.
+  if (AnyOutputMissing()) RunOutputRemapDialog(kRemapAfterSongSwitch);
   ResetNodeList();  // the thru follows the new song's tracks
   RefreshRecordTracks(mode);
   RecheckTrackModes();
@@ -90,6 +96,7 @@ void RefreshEngineAfterSwitch(int16_t mode) {
 
 void RefreshAfterSongSwitch(int16_t mode) {
   SelectCurrentSongSlot();
+  ActivateCurrentSong(false);
   CacheSongListInClock();
   RefreshWindowsAfterSwitch();
   RefreshEngineAfterSwitch(mode);

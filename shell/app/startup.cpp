@@ -21,6 +21,7 @@
 #include "platform/windows/windows.h"
 #include "sequencer/clock/sequencer_clock.h"
 #include "sequencer/midi/coremidi_driver.h"
+#include "sequencer/midi/midi_utilities.h"
 #include "sequencer/transport/playback_stop.h"
 #include "shell/app/app_events.h"
 #include "shell/app/apple_event_handlers.h"
@@ -248,8 +249,10 @@ void StartUpApplication(int16_t) {
   if (IsColorDrawingOn() && !gStyleColourTable) FatalResourceStop(128);
   // 22.
   InstallMenuBar();
-  // 23. The general settings record. Interim: chord and scale presets and the start-up
-  // record check belong to subsystems not built yet. The idle clock task runs.
+  // 23. The tempo of the current song into the clock; the general settings record. Interim:
+  // chord and scale presets and the start-up record check belong to subsystems not built
+  // yet. The idle clock task runs.
+  RefreshTempo();
   ApplyGeneralSettings();
   InstallClockTimer(ClockTimerIdleProc, 1);
   gStartUpReachedDevices = true;

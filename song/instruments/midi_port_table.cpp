@@ -34,6 +34,15 @@ void GetPortEntry(int32_t port, uint16_t* first, uint16_t* second) {
   *second = ReadU16BE(p + 2);
 }
 
+void GetPortEntryName(int32_t port, Str255 name) {
+  name[0] = 0;
+  if (port < 0 || port >= EntriesInTable()) return;
+  const uint8_t* p = reinterpret_cast<const uint8_t*>(*gPortTable) + port * kPortEntrySize + kPortEntryName;
+  uint8_t n = std::min<uint8_t>(p[0], kPortEntryNameSize - 1);
+  std::copy(p, p + n + 1, name);
+  name[0] = n;
+}
+
 OSErr SavePortTable() {
   if (!gPortTable) return noErr;
   static const unsigned char kName[] = "\003OMS";

@@ -14,6 +14,14 @@ constexpr int16_t kPortTableResId = 133;
 extern Handle gPortTable;
 extern uint8_t gPortCount;
 
+// The entry's second u16 for a port whose destination is gone, and the entry's name: a
+// length byte and up to 31 characters at +6 (an absent port's name is bracketed).
+constexpr uint16_t kPortStateAbsentValue = 0xFFFF;
+constexpr int32_t kPortEntryName = 6;
+constexpr int32_t kPortEntryNameSize = 32;
+// The name of port n's entry (empty past the table).
+void GetPortEntryName(int32_t port, Str255 name);
+
 // 0-based index of the entry whose port id is id; *found says whether there is one.
 int32_t FindPortIndexById(uint16_t id, bool* found);
 // The two u16 values of port n's entry (zeros past the table).

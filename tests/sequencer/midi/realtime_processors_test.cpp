@@ -4,8 +4,10 @@
 #include <thread>
 #include <vector>
 
+#include "sequencer/clock/clock_interim_services.h"
 #include "sequencer/midi/realtime_processor_chain.h"
 #include "sequencer/midi/realtime_processors.h"
+#include "sequencer/midi/record_start_hooks.h"
 #include "sequencer/transport/playback_control.h"
 #include "song/instruments/driver_procs.h"
 #include "tests/sequencer/midi/midi_fixture.h"
@@ -113,6 +115,48 @@ TEST_F(ProcessorTest, LiveInputTransposesCountsAndEchoes) {
   Play(0xB2, 7, 64);
   ASSERT_EQ(gCaptured.size(), 2u);
   EXPECT_EQ(gCaptured[1].bytes[0], 0xB9);
+}
+
+// With its arpeggiator playing, a processor keeps the sustain pedal to itself and tells the
+// arpeggiator to restart its chord when the pedal comes up; without it the pedal is echoed.
+TEST_F(ProcessorTest, AnArpeggiatorKeepsThePedalAndRestartsItsChordOnRelease) {
+  struct Case {
+    uint8_t slot, slotsInUse, arpSwitch;
+    bool forwarded;
+  } cases[] = {{2, 0x04, 1, false}, {8, 0xFF, 1, true}, {2, 0x02, 1, true}, {2, 0x04, 0, true}};
+  for (const Case& c : cases) {
+    StateOf(p.get())->arpSlot = c.slot;
+    StateOf(p.get())->arpRestart = 0;
+    gArpeggiatorSlotsInUse = c.slotsInUse;
+    gArpeggiatorSwitch = c.arpSwitch;
+    gCaptured.clear();
+    Play(0x90, 60, 100);
+    Play(0xB0, 64, 127);
+    Play(0xB0, 64, 0);
+    size_t pedal = 0;
+    for (const auto& m : gCaptured) pedal += m.bytes[0] == 0xB0 && m.bytes[1] == 64;
+    EXPECT_EQ(c.forwarded ? 2u : 0u, pedal) << "slot " << int(c.slot);
+    EXPECT_EQ(c.forwarded ? 0 : 1, StateOf(p.get())->arpRestart) << "slot " << int(c.slot);
+    Play(0x80, 60, 0);
+  }
+  gArpeggiatorSlotsInUse = 0;
+  gArpeggiatorSwitch = 0;
+}
+
+// A recording that waits for the first note starts at the first note-on that arrives, once;
+// a note-off or a note-on of velocity 0 does not start it.
+TEST_F(ProcessorTest, TheFirstNoteOnStartsAWaitingRecordingOnce) {
+  static int starts = 0;
+  starts = 0;
+  gRecordStartHooks.startRecordClock = [] { ++starts; };
+  gRecordWaitsForFirstNote = 1;
+  for (const RingMessage& m : {RingMessage{40, 0x80, 60, 0, 0, 0, 0}, RingMessage{41, 0x90, 60, 0, 0, 0, 0},
+                               RingMessage{42, 0x91, 62, 90, 0, 0, 0}, RingMessage{43, 0x91, 64, 90, 0, 0, 0}})
+    QueueProcessorInput(p.get(), m);
+  EXPECT_EQ(1, starts);
+  EXPECT_EQ(42u, gRecordStartTick.load());
+  EXPECT_EQ(0, gRecordWaitsForFirstNote.load());
+  gRecordStartHooks.startRecordClock = nullptr;
 }
 
 TEST_F(ProcessorTest, AllNotesOffOnEveryChannelAndIntoTheRecorder) {

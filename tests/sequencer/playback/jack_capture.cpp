@@ -132,7 +132,11 @@ int32_t StartSequencerMidiOnJack(const std::string& captureName) {
   InitSequencerClock();
   OSStatus s = MidiInit();
   if (s != noErr && s != -1) return -1;
-  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  return FindSequencerPort(captureName, 10);
+}
+
+int32_t FindSequencerPort(const std::string& clientName, double seconds) {
+  const auto until = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
   while (std::chrono::steady_clock::now() < until) {
     MIDIDeliverPendingNotifications();
     BuildPortTable(true);
@@ -141,7 +145,7 @@ int32_t StartSequencerMidiOnJack(const std::string& captureName) {
       uint8_t name[64] = {};
       if (dest) GetEndpointDisplayName(dest, name, sizeof name);
       std::string text(reinterpret_cast<char*>(name + 1), name[0]);
-      if (text.find(captureName) != std::string::npos) return i;
+      if (text.find(clientName) != std::string::npos) return i;
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }

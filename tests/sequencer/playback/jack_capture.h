@@ -82,6 +82,9 @@ class JackCapture {
 // of the capture client's input port, or -1 when it did not appear within 10 s.
 int32_t StartSequencerMidiOnJack(const std::string& captureName);
 std::string SequencerJackClientName();  // the layer's JACK client
+// The port-table index of the first MIDI destination whose name holds clientName, rebuilding
+// the table until it appears; -1 when it did not within the time.
+int32_t FindSequencerPort(const std::string& clientName, double seconds);
 void StopSequencerMidi();
 
 // A Standard MIDI File made in memory.

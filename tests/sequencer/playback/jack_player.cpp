@@ -8,6 +8,7 @@
 namespace {
 
 constexpr uint32_t kWaiting = 1u << 24;
+constexpr uint32_t kTwoBytes = 1u << 25;
 
 }  // namespace
 
@@ -49,6 +50,12 @@ bool JackPlayer::Send(uint8_t status, uint8_t data1, uint8_t data2) {
   return s_->pending.compare_exchange_strong(expected, message);
 }
 
+bool JackPlayer::SendTwo(uint8_t status, uint8_t data1) {
+  uint32_t expected = 0;
+  uint32_t message = kWaiting | kTwoBytes | uint32_t(status) << 16 | uint32_t(data1) << 8;
+  return s_->pending.compare_exchange_strong(expected, message);
+}
+
 int JackPlayer::Process(jack_nframes_t frames, void* arg) {
   auto* s = static_cast<Shared*>(arg);
   void* buffer = jack_port_get_buffer(s->out, frames);
@@ -57,7 +64,7 @@ int JackPlayer::Process(jack_nframes_t frames, void* arg) {
   if (message == 0) return 0;
   const jack_midi_data_t bytes[3] = {jack_midi_data_t(message >> 16), jack_midi_data_t(message >> 8),
                                      jack_midi_data_t(message)};
-  jack_midi_event_write(buffer, 0, bytes, 3);
+  jack_midi_event_write(buffer, 0, bytes, (message & kTwoBytes) ? 2 : 3);
   s->pending.store(0);
   return 0;
 }

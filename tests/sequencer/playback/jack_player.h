@@ -23,13 +23,15 @@ class JackPlayer {
   bool Connected(const std::string& layerName) const;
   // Sends a three-byte message in the next cycle; false while the one before is still waiting.
   bool Send(uint8_t status, uint8_t data1, uint8_t data2);
+  // The same for a message of two bytes (a time-code quarter frame, a program change).
+  bool SendTwo(uint8_t status, uint8_t data1);
   bool Idle() const { return s_->pending.load() == 0; }
 
  private:
   struct Shared {
     jack_client_t* client = nullptr;
     jack_port_t* out = nullptr;
-    std::atomic<uint32_t> pending{0};  // bit 24 set: bytes 0..2 wait to be sent
+    std::atomic<uint32_t> pending{0};  // bit 24 set: bytes 0..2 wait to be sent (bit 25: only 0..1)
   };
   static int Process(jack_nframes_t frames, void* arg);
   std::shared_ptr<Shared> s_;

@@ -14,9 +14,11 @@
 #include "sequencer/transport/count_in.h"
 #include "sequencer/transport/playback_control.h"
 #include "sequencer/transport/playback_stop.h"
+#include "sequencer/transport/sync_source.h"
 #include "sequencer/transport/transport_engine.h"
 #include "sequencer/transport/transport_position.h"
 #include "sequencer/transport/transport_tempo.h"
+#include "shell/base/error_report_hooks.h"
 #include "song/conductor/conductor_time.h"
 #include "song/conductor/tempo_tables.h"
 #include "song/documents/document_hooks.h"
@@ -72,6 +74,23 @@ TEST_F(TransportTest, PlayFromALocatePointPlaysTheSongFromThere) {
                 2000.0);
   }
   EXPECT_EQ(0u, gTransportClock.lock.load());
+}
+
+// A start from the sync source (not the user's Play) keeps the audio sample clock as the
+// source only while cycle or recording is armed.
+TEST_F(TransportTest, AStartFromTheSyncSourceKeepsTheSampleClockOnlyWithCycleArmed) {
+  TestTrack track;
+  track.events = {{1, 0x90, 10, 90, 30}};
+  gTransportSong = MakeSong({track}, {});
+  for (bool cycle : {true, false}) {
+    SetCycleMode(cycle);
+    gClockSyncSource = kSyncSourceSampleClock;
+    StartTransport(1, false);
+    EXPECT_EQ(cycle ? kSyncSourceSampleClock : kSyncSourceInternal, gClockSyncSource) << "cycle " << cycle;
+    StopTransport(false);
+  }
+  SetCycleMode(false);
+  gClockSyncSource = kSyncSourceInternal;
 }
 
 // Opening a document replaces the songs that may be playing: the transport stops first, for
@@ -278,11 +297,16 @@ void ReenteringTask() {
 }
 
 TEST_F(TransportTest, IdleTaskStackHoldsEightAndRefusesReentry) {
+  static int alerts = 0;
+  alerts = 0;
+  gErrorReportHooks.showCautionAlert = [](int16_t) -> int16_t { return int16_t(++alerts); };
   gTaskRuns = 0;
   for (int i = 0; i < kIdleTaskSlots; ++i) PushIdleTask(CountingTask);
   EXPECT_EQ(0, gIdleTaskError);
   PushIdleTask(ReenteringTask);  // the ninth
   EXPECT_EQ(kIdleTaskStackErr, gIdleTaskError);
+  EXPECT_EQ(1, alerts) << "the full stack is not reported to the user";
+  gErrorReportHooks.showCautionAlert = nullptr;
   EXPECT_EQ(kIdleTaskSlots, IdleTaskDepth());
   EXPECT_EQ(CountingTask, TopIdleTask());
   gTransportClock.flags.fetch_and(~kClockFlagHalted);

@@ -104,6 +104,28 @@ TEST_F(SongSwitch, ASyncSourceChosenSinceTheDocumentOpenedOutlastsASongSwitch) {
       << "the document keeps the source chosen";
 }
 
+// Each song brings its tempo factor (none kept: 100 %); a song without audio tracks does not
+// follow the audio sample clock.
+TEST_F(SongSwitch, TheSongThatBecameCurrentBringsItsTempoFactorAndASourceThatSuitsIt) {
+  struct Step {
+    int32_t slot;
+    uint16_t factor, clockFactor;
+  };
+  DocumentSyncSource(kSyncSourceInternal);
+  SwitchTo(1, 1000);
+  WriteU16BE(gCurrentSong + kSongTempoFactor, 1024);
+  SwitchTo(0, 1000);
+  WriteU16BE(gCurrentSong + kSongTempoFactor, 0);
+  for (const Step& s : {Step{1, 1024, 1024}, Step{0, 0, 2048}, Step{1, 1024, 1024}}) {
+    SwitchTo(s.slot, 1000);
+    EXPECT_EQ(s.clockFactor, gTransportClock.tempoScale) << "slot " << s.slot;
+  }
+  SetSyncSource(kSyncSourceSampleClock);
+  SwitchTo(0, 1000);
+  EXPECT_EQ(kSyncSourceInternal, GetSyncSource()) << "a song without audio follows the sample clock";
+  gTransportClock.tempoScale = 2048;
+}
+
 TEST_F(SongSwitch, TheReturnToTheForegroundReappliesTheTempoAndTheIdleTimer) {
   gAppState[0] |= kAppWord0SuspendResume;
   gTransportClock.tempo = 1000;

@@ -1,0 +1,51 @@
+#include "shell/app/song_activation.h"
+
+#include "editors/editor_song_switch.h"
+#include "platform/memory/byte_order.h"
+#include "sequencer/clock/transport_clock.h"
+#include "sequencer/transport/sync_source.h"
+#include "shell/menus/track_menu_state.h"
+#include "song/events/time_selection.h"
+#include "song/model/song_context.h"
+#include "song/model/song_layout.h"
+#include "song/model/track_numbers.h"
+#include "song/model/window_redraw.h"
+
+namespace {
+
+constexpr uint16_t kFullTempoFactor = 2048;
+
+// The song's own settings: its track number map and its tempo factor (100 % when it keeps
+// none).
+void LoadSongSettings() {
+  RebuildTrackNumberMap();
+  uint16_t factor = ReadU16BE(gCurrentSong + kSongTempoFactor);
+  gTransportClock.tempoScale = factor ? factor : kFullTempoFactor;
+}
+
+// No movie is attached to songs yet.
+bool SongHasMovie() { return false; }
+
+}  // namespace
+
+void ActivateCurrentSong(bool reselectTrack) {
+  if (!gCurrentSong) return;
+  LoadSongSettings();
+  CommitTimeSelection();
+  if (reselectTrack) SetRecordTrack(int8_t(gCurrentSong[kSongRecordTrack]));
+  UpdateSyncModeForSong();
+  InvalidateInstrumentWindow();
+}
+
+void UpdateSyncModeForSong() {
+  int16_t source = GetSyncSource(), next = source;
+  if (ScanTracksForMenuState(true)) {
+    if (source == kSyncSourceInternal || source == kSyncSourceMovie) next = kSyncSourceSampleClock;
+  } else if (source == kSyncSourceSampleClock || source == kSyncSourceExternalDevice ||
+             (source == kSyncSourceMovie && !SongHasMovie())) {
+    next = kSyncSourceInternal;
+  } else if (source == kSyncSourceInternal && SongHasMovie()) {
+    next = kSyncSourceMovie;
+  }
+  if (next != source) SetSyncSource(next);
+}

@@ -1,0 +1,242 @@
+// Time code and machine control on the wire: with the machine-control source the transport
+// drives a recorder on the sync outputs (locate and deferred play on Play, locate when the
+// user locates, stop on Stop); MIDI time code played into the sync input takes the program to
+// the received frame rate and moves the stopped song to the received time, at 25 frames and
+// at 29.97 drop-frame, and a pass played against running time code keeps up with it.
+// Skipped when no JACK server runs.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <thread>
+#include <cmath>
+#include <vector>
+
+#include "platform/coremidi/midi_services.h"
+#include "platform/memory/byte_order.h"
+#include "sequencer/clock/sequencer_clock.h"
+#include "sequencer/clock/transport_clock.h"
+#include "sequencer/midi/coremidi_driver.h"
+#include "sequencer/midi/midi_port_layout.h"
+#include "sequencer/midi/mmc_sender.h"
+#include "sequencer/midi/mtc_receiver.h"
+#include "sequencer/transport/playback_control.h"
+#include "sequencer/transport/sync_source.h"
+#include "sequencer/transport/transport_engine.h"
+#include "sequencer/transport/transport_idle.h"
+#include "song/conductor/song_start_offset.h"
+#include "song/conductor/tempo_tables.h"
+#include "song/instruments/midi_port_table.h"
+#include "tests/platform/coremidi/midi_test_support.h"
+#include "tests/sequencer/playback/jack_capture.h"
+#include "tests/sequencer/playback/jack_player.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+bool HasMessage(const std::vector<CapturedMidi>& events, const Bytes& want) {
+  return std::any_of(events.begin(), events.end(), [&](const CapturedMidi& m) {
+    return m.size == want.size() && std::equal(want.begin(), want.end(), m.bytes);
+  });
+}
+
+class TimeCodeSync : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!capture.Open("tccap-")) GTEST_SKIP() << "no JACK server runs (tools/services start starts one)";
+    ASSERT_TRUE(player.Open("tcplay-"));
+    port = StartSequencerMidiOnJack(capture.Name());
+    ASSERT_GE(port, 0) << "the capture port did not appear in the port table";
+    MIDIEndpointRef source = 0;
+    ASSERT_TRUE(WaitUntil(10, [&] { return (source = midi_test::FindSource(player.SourceName())) != 0; }));
+    // The player is the sync input (and an ordinary input); the capture port the sync output.
+    SetMidiInput(0, GetEndpointUniqueID(source));
+    gMidiDriver.syncInput.uniqueId = GetEndpointUniqueID(source);
+    MIDIEndpointRef dest = ReadU32BE(*gPortTable + port * kPortEntrySize + kPortEndpoint);
+    ASSERT_NE(0u, dest);
+    gMidiDriver.syncOutputs[0].uniqueId = GetEndpointUniqueID(dest);
+    ResolveMidiEndpoints();
+    DisconnectMidiSources();
+    ASSERT_EQ(noErr, ConnectMidiSources());
+    ASSERT_TRUE(WaitUntil(3, [&] { return capture.Connected() && player.Connected(SequencerJackClientName()); }));
+    capture.KeepOnlyOurLayer({player.Name()});
+    InstallSyncOutputs();
+    ResetMtcReceiver();
+  }
+  void TearDown() override {
+    if (IsClockTaskPlaying()) StopTransport(false);
+    WaitForPassEnd(1);
+    SetSyncSource(kSyncSourceInternal);
+    StopSequencerMidi();
+    SetMidiInput(0, 0);
+    gMidiDriver.syncInput = MidiEndpointEntry();
+    for (MidiEndpointEntry& out : gMidiDriver.syncOutputs) out = MidiEndpointEntry();
+    gMmcOutputSend = kNoDriverProc;
+    gMmcEnabled = 0;
+    gAudioClockMode = 0;
+    SetSmpteFrameRate(3);
+    gTransportSong = Handle();
+    player.Close();
+    capture.Close();
+  }
+  Handle MakeSong() {
+    std::vector<std::vector<SmfNote>> tracks{{{0, 0, 40, 90, 240}, {3840, 0, 41, 90, 240}}};
+    Handle song = OpenSmfAsSong(MakeSmf(480, {{0, 500000}}, tracks), port);
+    gSongStartOffset = 0;
+    return song;
+  }
+  bool WaitForMessage(size_t from, const Bytes& want) {
+    if (WaitUntil(3, [&] { return HasMessage(capture.Events(from), want); })) return true;
+    for (const CapturedMidi& m : capture.Events(from)) {
+      std::string text;
+      for (uint16_t i = 0; i < m.size; ++i) text += " " + std::to_string(m.bytes[i]);
+      ADD_FAILURE() << "captured:" << text;
+    }
+    return false;
+  }
+  // The eight quarter frames of one time code (rate: 0 24, 1 25, 2 29.97 drop, 3 30).
+  bool SendQuarterFrames(uint8_t hh, uint8_t mm, uint8_t ss, uint8_t ff, uint8_t rate) {
+    const uint8_t pieces[8] = {uint8_t(ff & 0xF), uint8_t(0x10 | ff >> 4),
+                               uint8_t(0x20 | (ss & 0xF)), uint8_t(0x30 | ss >> 4),
+                               uint8_t(0x40 | (mm & 0xF)), uint8_t(0x50 | mm >> 4),
+                               uint8_t(0x60 | (hh & 0xF)), uint8_t(0x70 | (hh >> 4 & 1) | rate << 1)};
+    // A busy server may leave cycles out for a while: each piece waits up to 5 s.
+    for (uint8_t piece : pieces)
+      if (!WaitUntil(5, [&] { return player.SendTwo(0xF1, piece); })) return false;
+    return WaitUntil(5, [&] { return player.Idle(); });
+  }
+  // A recorder that plays from startSeconds at 25 frames: its quarter frames, one every
+  // 10 ms of wall time since t0, are sent until `until` seconds after t0 while the idle pass
+  // runs.
+  void RunRecorder(std::chrono::steady_clock::time_point t0, int32_t startSeconds, double until) {
+    auto piece = [&](int32_t i) {
+      int32_t frame = startSeconds * 25 + 2 * (i / 8);
+      uint8_t ff = uint8_t(frame % 25), ss = uint8_t(frame / 25 % 60), mm = uint8_t(frame / 1500 % 60);
+      const uint8_t pieces[8] = {uint8_t(ff & 0xF), uint8_t(0x10 | ff >> 4), uint8_t(0x20 | (ss & 0xF)),
+                                 uint8_t(0x30 | ss >> 4), uint8_t(0x40 | (mm & 0xF)), uint8_t(0x50 | mm >> 4),
+                                 0x60, uint8_t(0x70 | 1 << 1)};
+      return pieces[i % 8];
+    };
+    for (;;) {
+      double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+      if (elapsed >= until) return;
+      while (sentPieces_ < int32_t(elapsed / 0.01)) {
+        if (!WaitUntil(1, [&] { return player.SendTwo(0xF1, piece(sentPieces_)); })) return;
+        ++sentPieces_;
+      }
+      SequencerIdleTaskService();
+      RunIdleTask(false);
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+  }
+  JackCapture capture;
+  JackPlayer player;
+  int32_t port = -1;
+  int32_t sentPieces_ = 0;
+};
+
+// At 120 beats a minute and 480 ticks a quarter, 960 ticks a second. Two bars in 4/4 are
+// four seconds: 00:00:04:00 at 30 frames (rate bits 0x60).
+TEST_F(TimeCodeSync, MachineControlLocatesPlaysAndStopsTheRecorder) {
+  ASSERT_TRUE(MakeSong());
+  size_t from = capture.Count();
+  SetSyncSource(kSyncSourceMachineControl);
+  EXPECT_TRUE(WaitForMessage(from, {0xF0, 0x7F, 0x7F, 0x06, 0x0D, 0xF7})) << "no MMC reset on choosing the source";
+
+  from = capture.Count();
+  SetLocatePoint(1 + 3840);
+  StoreClockLocatePosition(gLocatePoint.tick);
+  EXPECT_TRUE(WaitForMessage(from, {0xF0, 0x7F, 0x7F, 0x06, 0x44, 0x06, 0x01, 0x60, 0, 4, 0, 0, 0xF7}))
+      << "locating while stopped does not wind the recorder";
+
+  from = capture.Count();
+  Play(gLocatePoint.tick);
+  EXPECT_TRUE(WaitForMessage(from, {0xF0, 0x7F, 0x7F, 0x06, 0x44, 0x06, 0x01, 0x60, 0, 4, 0, 0, 0xF7}))
+      << "Play does not locate the recorder";
+  EXPECT_TRUE(WaitForMessage(from, {0xF0, 0x7F, 0x7F, 0x06, 0x03, 0xF7})) << "Play does not start the recorder";
+
+  // Punched in while the pass plays: the idle pass tells the recorder to record.
+  from = capture.Count();
+  gPunchedIn = 1;
+  SequencerIdleTaskService();
+  SequencerIdleTaskService();
+  EXPECT_TRUE(WaitForMessage(from, {0xF0, 0x7F, 0x7F, 0x06, 0x06, 0xF7})) << "no record strobe when punched in";
+  const std::vector<CapturedMidi> punched = capture.Events(from);
+  EXPECT_EQ(1, std::count_if(punched.begin(), punched.end(),
+                             [](const CapturedMidi& m) { return m.size == 6 && m.bytes[4] == 0x06; }))
+      << "the strobe goes out once";
+  gPunchedIn = 0;
+
+  from = capture.Count();
+  StopTransport(false);
+  EXPECT_TRUE(WaitForMessage(from, {0xF0, 0x7F, 0x7F, 0x06, 0x01, 0xF7})) << "Stop does not stop the recorder";
+}
+
+// Without machine control nothing goes to the recorder.
+TEST_F(TimeCodeSync, WithoutMachineControlPlaySendsNoMachineControl) {
+  ASSERT_TRUE(MakeSong());
+  SetSyncSource(kSyncSourceInternal);
+  size_t from = capture.Count();
+  SetLocatePoint(1 + 3840);
+  StoreClockLocatePosition(gLocatePoint.tick);
+  Play(gLocatePoint.tick);
+  WaitUntil(0.3, [] { return false; });
+  StopTransport(false);
+  WaitUntil(0.3, [] { return false; });
+  for (const CapturedMidi& m : capture.Events(from)) EXPECT_NE(0xF0, m.bytes[0]) << "a system-exclusive message went out";
+}
+
+struct TimeCodeCase {
+  const char* name;
+  uint8_t rate, hh, mm, ss, ff;
+  double seconds;  // the real time of the time code
+  double subframesPerSecond;
+};
+
+// Quarter frames take the program to their frame rate and the stopped song to their time,
+// 1.75 frames (140 subframes) ahead of the decoded time code.
+TEST_F(TimeCodeSync, QuarterFramesMoveTheStoppedSongToTheReceivedTime) {
+  ASSERT_TRUE(MakeSong());
+  const TimeCodeCase cases[] = {
+      {"25 frames", 1, 0, 1, 10, 12, 70.0 + 12.0 / 25.0, 2000.0},
+      // Ten minutes of drop-frame time code are 17,982 frames: 600 s at 29.97 frames.
+      {"29.97 drop-frame", 2, 0, 10, 0, 0, 600.0, 2397.6},
+      // Minute 11 drops frames 0 and 1: 00:11:00;02 is frame 17,982 + 1,800.
+      {"29.97 drop-frame, minute 11", 2, 0, 11, 0, 2, 19782.0 / 29.97, 2397.6},
+  };
+  SetSyncSource(kSyncSourceTimeCode);
+  for (const TimeCodeCase& c : cases) {
+    ASSERT_TRUE(SendQuarterFrames(c.hh, c.mm, c.ss, c.ff, c.rate)) << c.name;
+    const double expected = 1 + (c.seconds + 140.0 / c.subframesPerSecond) * 960.0;
+    EXPECT_TRUE(WaitUntil(3, [&] {
+      SequencerIdleTaskService();
+      return std::abs(double(gLocatePoint.tick) - expected) <= 1.0;
+    })) << c.name << ": located to " << gLocatePoint.tick << ", expected about " << expected;
+    EXPECT_EQ(c.rate, gSmpteRateCode) << c.name << ": the frame rate of the received time code";
+    EXPECT_EQ(gLocatePoint.tick - 1, gTransportClock.songTick.load()) << c.name << ": the song position";
+  }
+  EXPECT_FALSE(IsClockTaskPlaying()) << "time code started the clock by itself";
+}
+
+// Played against running time code (25 frames from 00:00:20:00), a pass starts where the
+// recorder is and keeps up with it: after three seconds the song is at 23 s, give or take
+// a little over a frame (the position is taken 1.75 frames ahead).
+TEST_F(TimeCodeSync, APassFollowsRunningTimeCode) {
+  // Forty seconds long, so that the pass does not reach the song's end.
+  std::vector<std::vector<SmfNote>> tracks{{{0, 0, 40, 90, 240}, {38400, 0, 41, 90, 240}}};
+  ASSERT_TRUE(OpenSmfAsSong(MakeSmf(480, {{0, 500000}}, tracks), port));
+  gSongStartOffset = 0;
+  SetSyncSource(kSyncSourceTimeCode);
+  auto t0 = std::chrono::steady_clock::now();
+  RunRecorder(t0, 20, 0.5);
+  ASSERT_EQ(1, gSmpteRateCode) << "the frame rate of the time code was not taken";
+  Play(gLocatePoint.tick);
+  RunRecorder(t0, 20, 3.0);
+  double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+  ASSERT_TRUE(IsClockTaskPlaying()) << "the pass did not run";
+  double songSeconds = double(gTransportClock.songTick.load()) / 960.0;
+  EXPECT_NEAR(20.0 + elapsed + 0.07, songSeconds, 0.12) << "the song does not follow the time code";
+}
+
+}  // namespace
