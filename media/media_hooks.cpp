@@ -1,5 +1,7 @@
 #include "media/media_hooks.h"
 
+#include "media/background_jobs.h"
+
 #include "song/model/media_hooks.h"
 
 namespace {
@@ -23,4 +25,5 @@ void InstallMediaHooks() {
   gSongMediaHooks.isTrackAudioReady = IsCurrentTrackAudioReady;
   gSongMediaHooks.isAudioShown = IsAudioOnScreen;
   gSongMediaHooks.isJukeboxPlaying = IsJukeboxOn;
+  gSongMediaHooks.waitForOverviewThread = WaitForOverviewThread;
 }

@@ -12,6 +12,7 @@
 #include "sequencer/transport/playback_stop.h"
 #include "sequencer/transport/sequencer_hooks.h"
 #include "shell/app/app_events.h"
+#include "shell/app/open_deferral.h"
 #include "shell/app/shutdown.h"
 #include "shell/dialogs/dialog_alerts.h"
 #include "shell/menus/alias_lists.h"
@@ -37,6 +38,7 @@ void InstallProgramHooks() {
   InstallConductorLockChannelHooks();
   InstallProcessorChainHooks();
   InstallRedrawHooks();
+  InstallOpenDeferralHooks();
   InstallPluginEngineHooks();
   InstallEditorHooks();
   InstallEditingHooks();

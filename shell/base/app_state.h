@@ -47,6 +47,7 @@ enum : uint16_t {
 // Word 4.
 enum : uint16_t {
   kAppWord4Loading = 0x1,             // a document loads
+  kAppWord4Opening = 0x2,             // an open was asked for and has not ended in an error
   kAppWord4HighLevelEvents = 0x8,
   kAppWord4SleepPending = 0x10,
   kAppWord4AboutLoop = 0x20,          // the about loop runs; closing its window ends it

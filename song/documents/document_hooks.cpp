@@ -42,6 +42,10 @@ int16_t AskToSaveChanges(int16_t command) {
   return gDocumentHooks.askToSaveChanges(command);
 }
 
+bool DeferOpenWhileModal(int32_t arg) {
+  return gDocumentHooks.deferOpenWhileModal && gDocumentHooks.deferOpenWhileModal(arg);
+}
+
 OSErr ImportAudioFileDocument(const FSSpec* fileSpec, OSType type, int32_t arg) {
   if (!gDocumentHooks.importAudioFileDocument) return unimpErr;
   return gDocumentHooks.importAudioFileDocument(fileSpec, type, arg);

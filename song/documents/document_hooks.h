@@ -32,6 +32,7 @@ struct DocumentHooks {
   void (*applyMidiPortSetup)(bool defaults);                   // the MIDI ports
   void (*handBlockToAudioEngine)(Handle block);                // the audio engine
   void (*instantiatePendingInsertRacks)();                     // the plug-in host
+  bool (*deferOpenWhileModal)(int32_t arg);                    // the application's idle pass
 };
 extern DocumentHooks gDocumentHooks;
 
@@ -59,6 +60,10 @@ constexpr int16_t kQuitCommand = 4;
 // The save-changes step before a command that would dispose the songs: 0 to go on, non-zero
 // to cancel the command. Not installed: nothing is asked (0).
 int16_t AskToSaveChanges(int16_t command);
+
+// While a dialog is up, an open is kept for the idle pass, which runs the dispatcher once no
+// dialog is up any more: true when the open was deferred. Not installed: false (it runs now).
+bool DeferOpenWhileModal(int32_t arg);
 
 // Importers the open dispatcher hands files to. Interim: unimpErr.
 OSErr ImportAudioFileDocument(const FSSpec* fileSpec, OSType type, int32_t arg);

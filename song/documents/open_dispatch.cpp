@@ -6,6 +6,7 @@
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
 #include "platform/resources/resource_manager.h"
+#include "shell/base/app_state.h"
 #include "shell/base/error_report.h"
 #include "song/documents/document_dialog_hooks.h"
 #include "song/documents/document_file.h"
@@ -15,6 +16,7 @@
 #include "song/documents/recent_file_hooks.h"
 #include "song/model/song_context.h"
 #include "song/model/song_database.h"
+#include "song/model/media_hooks.h"
 #include "song/model/song_layout.h"
 #include "song/model/song_slots.h"
 #include "song/model/songs.h"
@@ -173,9 +175,16 @@ OSErr RunOpenDispatch(int32_t arg) {
 }
 
 OSErr OpenDocumentSpec(const FSSpec* fileSpec, int16_t mode, int32_t arg) {
+  constexpr int16_t kOpenNow = 2;
+  constexpr int16_t kOpenThroughGate = 1;
+  gAppState[4] |= kAppWord4Opening;
+  WaitForOverviewJobs();
   gOpenDocumentSpec = *fileSpec;
-  (void)mode;  // no modal phase defers an open yet: the dispatch runs at once
-  return RunOpenDispatch(arg);
+  bool gated = mode != kOpenNow && (mode == kOpenThroughGate || gSongModified);
+  if (gated && DeferOpenWhileModal(arg)) return noErr;
+  OSErr result = RunOpenDispatch(arg);
+  if (result != noErr) gAppState[4] &= uint16_t(~kAppWord4Opening);
+  return result;
 }
 
 OSErr RunOpenCommand() {

@@ -15,3 +15,7 @@ bool IsAudioShown() { return gSongMediaHooks.isAudioShown && gSongMediaHooks.isA
 bool IsJukeboxPlaying() {
   return gSongMediaHooks.isJukeboxPlaying && gSongMediaHooks.isJukeboxPlaying();
 }
+
+void WaitForOverviewJobs() {
+  if (gSongMediaHooks.waitForOverviewThread) gSongMediaHooks.waitForOverviewThread();
+}

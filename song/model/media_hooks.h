@@ -8,6 +8,7 @@ struct SongMediaHooks {
   bool (*isTrackAudioReady)();
   bool (*isAudioShown)();
   bool (*isJukeboxPlaying)();
+  void (*waitForOverviewThread)();  // returns once no waveform overview is being made
 };
 extern SongMediaHooks gSongMediaHooks;
 
@@ -21,3 +22,5 @@ bool IsTrackAudioReady();
 bool IsAudioShown();
 // True while the jukebox plays. Not installed: false.
 bool IsJukeboxPlaying();
+// Returns once no waveform overview is being made. Not installed: at once.
+void WaitForOverviewJobs();
