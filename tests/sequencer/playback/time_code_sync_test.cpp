@@ -207,12 +207,19 @@ TEST_F(TimeCodeSync, QuarterFramesMoveTheStoppedSongToTheReceivedTime) {
   };
   SetSyncSource(kSyncSourceTimeCode);
   for (const TimeCodeCase& c : cases) {
-    ASSERT_TRUE(SendQuarterFrames(c.hh, c.mm, c.ss, c.ff, c.rate)) << c.name;
     const double expected = 1 + (c.seconds + 140.0 / c.subframesPerSecond) * 960.0;
-    EXPECT_TRUE(WaitUntil(3, [&] {
+    auto located = [&] {
       SequencerIdleTaskService();
       return std::abs(double(gLocatePoint.tick) - expected) <= 1.0;
-    })) << c.name << ": located to " << gLocatePoint.tick << ", expected about " << expected;
+    };
+    // A recorder repeats its time code; a loaded server may hold pieces back long enough for
+    // the receiver to start a frame again, so the sequence is sent again until it lands.
+    bool landed = false;
+    for (int attempt = 0; attempt < 5 && !landed; ++attempt) {
+      ASSERT_TRUE(SendQuarterFrames(c.hh, c.mm, c.ss, c.ff, c.rate)) << c.name;
+      landed = WaitUntil(2, located);
+    }
+    EXPECT_TRUE(landed) << c.name << ": located to " << gLocatePoint.tick << ", expected about " << expected;
     EXPECT_EQ(c.rate, gSmpteRateCode) << c.name << ": the frame rate of the received time code";
     EXPECT_EQ(gLocatePoint.tick - 1, gTransportClock.songTick.load()) << c.name << ": the song position";
   }
