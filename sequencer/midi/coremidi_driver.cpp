@@ -5,6 +5,10 @@
 #include <string>
 
 #include "platform/coremidi/midi_services.h"
+#include "platform/memory/byte_order.h"
+#include "platform/memory/memory.h"
+#include "platform/resources/resource_manager.h"
+#include "platform/text/cf_data.h"
 #include "platform/text/cf_base.h"
 #include "platform/text/cf_string.h"
 #include "sequencer/clock/transport_clock.h"
@@ -20,6 +24,7 @@
 #include "sequencer/transport/playback_control.h"
 #include "sequencer/transport/sync_source.h"
 #include "sequencer/transport/transport_tempo.h"
+#include "shell/base/app_strings.h"
 
 MidiDriverState gMidiDriver;
 uint16_t gMidiPrefs = kMidiPrefHostTimeStamps;
@@ -60,25 +65,94 @@ uint32_t GetEndpointUniqueID(MIDIEndpointRef endpoint) {
   return uint32_t(id);
 }
 
-void GetEndpointDisplayName(MIDIEndpointRef endpoint, uint8_t* buffer, int32_t size) {
-  if (!buffer || size <= 0) return;
-  buffer[0] = 0;
+namespace {
+
+constexpr int16_t kUnnamedPortStringId = 131;  // 'STR ': the name of a port with none
+constexpr int16_t kNoPortStringIndex = 110;    // general text: the "no port" id
+
+std::string ObjectName(MIDIObjectRef object, bool displayFirst) {
   CFStringRef name = nullptr;
-  if (MIDIObjectGetStringProperty(endpoint, kMIDIPropertyDisplayName, &name) != noErr || !name) {
+  if (displayFirst && MIDIObjectGetStringProperty(object, kMIDIPropertyDisplayName, &name) != noErr)
     name = nullptr;
-    if (MIDIObjectGetStringProperty(endpoint, kMIDIPropertyName, &name) != noErr) name = nullptr;
-  }
-  if (!name) return;
+  if (!name && MIDIObjectGetStringProperty(object, kMIDIPropertyName, &name) != noErr) name = nullptr;
+  if (!name) return {};
   std::string text = CFStringToUTF8(name);
   CFRelease(name);
+  return text;
+}
+
+// Drivers give many ports one of these names; the entity or device then names it better.
+bool IsGenericPortName(const std::string& name) {
+  return name.empty() || name == "Port 1" || name == "New Port";
+}
+
+// The first object an endpoint's connection list names that is present (an external device).
+MIDIObjectRef ConnectedObject(MIDIEndpointRef endpoint) {
+  CFDataRef data = nullptr;
+  if (MIDIObjectGetDataProperty(endpoint, kMIDIPropertyConnectionUniqueID, &data) != noErr || !data)
+    return 0;
+  MIDIObjectRef found = 0;
+  const UInt8* bytes = CFDataGetBytePtr(data);
+  for (CFIndex at = 0; bytes && at + 4 <= CFDataGetLength(data) && !found; at += 4) {
+    MIDIObjectType type;
+    MIDIUniqueID id = MIDIUniqueID(ReadU32BE(bytes + at));
+    if (id != 0 && MIDIObjectFindByUniqueID(id, &found, &type) != noErr) found = 0;
+  }
+  CFRelease(data);
+  return found;
+}
+
+std::string EntityOrDeviceName(MIDIEndpointRef endpoint) {
+  MIDIEntityRef entity = 0;
+  if (MIDIEndpointGetEntity(endpoint, &entity) != noErr || !entity) return {};
+  std::string name = ObjectName(entity, false);
+  if (!IsGenericPortName(name)) return name;
+  MIDIDeviceRef device = 0;
+  if (MIDIEntityGetDevice(entity, &device) != noErr || !device) return name;
+  std::string deviceName = ObjectName(device, false);
+  return deviceName.empty() ? name : deviceName;
+}
+
+void StorePortName(const std::string& text, uint8_t* buffer, int32_t size) {
   size_t n = std::min<size_t>({text.size(), size_t(size - 1), 255});
   buffer[0] = uint8_t(n);
   std::memcpy(buffer + 1, text.data(), n);
 }
 
+std::string UnnamedPortName() {
+  StringHandle h = GetString(kUnnamedPortStringId);
+  if (!h || GetHandleSize(Handle(h)) < 1) return {};
+  const uint8_t* p = reinterpret_cast<const uint8_t*>(HandleData(Handle(h)));
+  size_t n = std::min<size_t>(p[0], size_t(GetHandleSize(Handle(h)) - 1));
+  return std::string(reinterpret_cast<const char*>(p + 1), n);
+}
+
+}  // namespace
+
+void GetEndpointDisplayName(MIDIEndpointRef endpoint, uint8_t* buffer, int32_t size,
+                            bool followConnection) {
+  if (!buffer || size <= 0) return;
+  buffer[0] = 0;
+  MIDIObjectRef named = endpoint;
+  if (followConnection)
+    if (MIDIObjectRef connected = ConnectedObject(endpoint)) named = connected;
+  std::string text = ObjectName(named, true);
+  if (IsGenericPortName(text) && named == endpoint) {
+    std::string better = EntityOrDeviceName(endpoint);
+    if (!better.empty()) text = better;
+  }
+  if (text.empty()) text = UnnamedPortName();
+  StorePortName(text, buffer, size);
+}
+
 void GetEndpointNameByUniqueID(uint32_t uniqueId, uint8_t* buffer, int32_t size) {
   if (!buffer || size <= 0) return;
   buffer[0] = 0;
+  if (uniqueId == 0xFFFFFFFFu) {
+    ConstStr255Param none = GetAppString(kNoPortStringIndex);
+    StorePortName(std::string(reinterpret_cast<const char*>(none + 1), none[0]), buffer, size);
+    return;
+  }
   MIDIEndpointRef endpoint = FindEndpointByUniqueID(uniqueId, kMIDIObjectType_Destination);
   if (!endpoint) endpoint = FindEndpointByUniqueID(uniqueId, kMIDIObjectType_Source);
   if (endpoint) GetEndpointDisplayName(endpoint, buffer, size);

@@ -65,9 +65,14 @@ void DisconnectMidiSources();
 // The endpoint of a source or destination with this unique ID (0 when absent).
 MIDIEndpointRef FindEndpointByUniqueID(uint32_t uniqueId, MIDIObjectType wanted);
 uint32_t GetEndpointUniqueID(MIDIEndpointRef endpoint);
-// The endpoint's name as a length-prefixed string that never exceeds size bytes.
-void GetEndpointDisplayName(MIDIEndpointRef endpoint, uint8_t* buffer, int32_t size);
-// The name of the source or destination with this unique ID; empty when there is none.
+// The endpoint's name as a length-prefixed string that never exceeds size bytes: the display
+// name, else the name; an empty or generic one ("Port 1", "New Port") gives way to the
+// entity's name, then the device's; still empty, 'STR ' 131. With followConnection the
+// external device the endpoint is connected to names it.
+void GetEndpointDisplayName(MIDIEndpointRef endpoint, uint8_t* buffer, int32_t size,
+                            bool followConnection = false);
+// The name of the source or destination with this unique ID; empty when there is none;
+// 0xFFFFFFFF (no port) gives general text 110.
 void GetEndpointNameByUniqueID(uint32_t uniqueId, uint8_t* buffer, int32_t size);
 // The unique ID of the first destination whose name, cut to the length of name (a
 // length-prefixed string, as tracks keep at most 15 characters of it), equals name; 0 when
