@@ -591,7 +591,8 @@ uint32_t TickScheduler(void*) {
     std::atomic_ref<uint32_t>(gTransportFlagWord).fetch_or(0x04);
   }
   if (!gRoot) return 0;
-  if (gPlayEndTick != 0 && C().songTick >= gPlayEndTick && !TryPlaybackCycle()) {
+  uint32_t endTick = std::atomic_ref<uint32_t>(gPlayEndTick).load(std::memory_order_relaxed);
+  if (endTick != 0 && C().songTick >= endTick && !TryPlaybackCycle()) {
     std::atomic_ref<uint32_t>(gTransportFlagWord).fetch_or(0x10);
     return 0;
   }

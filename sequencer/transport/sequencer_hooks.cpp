@@ -1,5 +1,7 @@
 #include "sequencer/transport/sequencer_hooks.h"
 
+#include <atomic>
+
 #include "sequencer/clock/clock_timer.h"
 #include "sequencer/clock/note_off_queue.h"
 #include "sequencer/clock/sequencer_clock.h"
@@ -8,6 +10,7 @@
 #include "sequencer/midi/coremidi_driver.h"
 #include "sequencer/midi/midi_output.h"
 #include "sequencer/midi/realtime_processors.h"
+#include "sequencer/transport/playback_control.h"
 #include "sequencer/transport/sync_source.h"
 #include "sequencer/transport/transport_position.h"
 #include "sequencer/transport/transport_tempo.h"
@@ -38,6 +41,12 @@ void CacheSongList(Handle slots, Handle firstSong) {
 }
 
 void HoldNoteOutput(bool hold) { HoldClock(hold); }
+
+// A playing pass takes a new song end at once, unless a cycle sets where it stops.
+void TakeSongEnd(Handle song, uint32_t endTick) {
+  if (!ClockPlaysSong(song) || gCycleMode) return;
+  std::atomic_ref<uint32_t>(gPlayEndTick).store(endTick, std::memory_order_relaxed);
+}
 void FlushEveryNoteOffOwnerForSong() { FlushEveryNoteOffOwnerLocked(); }
 
 void InstallTransportHooks() {
@@ -55,6 +64,7 @@ void InstallTransportHooks() {
   hooks.cacheSongList = CacheSongList;
   hooks.holdNoteOutput = HoldNoteOutput;
   hooks.flushEveryNoteOffOwner = FlushEveryNoteOffOwnerForSong;
+  hooks.songEndChanged = TakeSongEnd;
 }
 
 constexpr int16_t kChasedSyncSource = 6;

@@ -8,6 +8,7 @@
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"
 #include "song/model/songs.h"
+#include "song/model/transport_hooks.h"
 #include "song/model/track_sections.h"
 #include "song/model/track_template.h"
 #include "song/model/utility_track_access.h"
@@ -94,6 +95,7 @@ void UpdateSongEnd() {
 void SetSongEndTick(uint32_t t) {
   if (!gCurrentSong) return;
   WriteU32BE(gCurrentSong + kSongEndTick, t);
+  NoteSongEndChanged(gCurrentSongHandle, t);
   InvalidateSongListWindow();
 }
 

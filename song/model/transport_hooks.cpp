@@ -59,3 +59,7 @@ void HoldClockNoteOutput(bool hold) {
 void FlushEveryNoteOffOwner() {
   if (Hooks().flushEveryNoteOffOwner) Hooks().flushEveryNoteOffOwner();
 }
+
+void NoteSongEndChanged(Handle song, uint32_t endTick) {
+  if (Hooks().songEndChanged) Hooks().songEndChanged(song, endTick);
+}

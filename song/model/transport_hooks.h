@@ -45,6 +45,8 @@ struct SongTransportHooks {
   // sends every pending note-off under the clock lock before it. Main thread.
   void (*holdNoteOutput)(bool hold);
   void (*flushEveryNoteOffOwner)();
+  // The end tick of song changed: a pass that plays it stops at the new end. Main thread.
+  void (*songEndChanged)(Handle song, uint32_t endTick);
 };
 extern SongTransportHooks gSongTransportHooks;
 
@@ -72,3 +74,4 @@ void NoteTrackPlaySettingsChanged(Handle song, int32_t index);
 void CacheSongListInTransport(Handle slots, Handle firstSong);
 void HoldClockNoteOutput(bool hold);
 void FlushEveryNoteOffOwner();
+void NoteSongEndChanged(Handle song, uint32_t endTick);

@@ -21,7 +21,9 @@
 #include "song/events/seq_event.h"
 #include "song/instruments/instrument_record.h"
 #include "song/instruments/instrument_table.h"
+#include "song/model/song_context.h"
 #include "song/model/song_layout.h"
+#include "song/model/track_length.h"
 #include "song/model/transport_hooks.h"
 #include "tests/sequencer/clock/clock_fixture.h"
 
@@ -229,6 +231,28 @@ TEST_F(TrackPlayRulesTest, OpeningADocumentEndsSoundingNotesFirstAndReleasesTheO
   EXPECT_EQ(gSent.front().data1, 60);
   EXPECT_FALSE(HasPendingNoteOffs());
   EXPECT_EQ(gTransportClock.holdCount.load(), 0);
+  RemoveClockTimer();
+  ReleasePlayback();
+}
+
+TEST_F(TrackPlayRulesTest, APassStopsAtASongEndChangedWhilePlaying) {
+  TestTrack t;
+  t.events = {{1, 0x90, 60, 100, 2}};
+  Handle song = MakeSong({t}, {});
+  WriteU32BE(reinterpret_cast<uint8_t*>(*song) + kSongEndTick, 40);
+  Play(song, 5);
+  ASSERT_EQ(40u, gPlayEndTick);
+  Handle savedHandle = gCurrentSongHandle;
+  uint8_t* saved = gCurrentSong;
+  gCurrentSongHandle = song;
+  gCurrentSong = reinterpret_cast<uint8_t*>(*song);
+  SetSongEndTick(80);  // an edit made the song longer
+  RunTicks(60);
+  EXPECT_FALSE(gTransportFlagWord & 0x10) << "stopped at the old end";
+  RunTicks(81);
+  EXPECT_TRUE(gTransportFlagWord & 0x10) << "did not stop at the new end";
+  gCurrentSongHandle = savedHandle;
+  gCurrentSong = saved;
   RemoveClockTimer();
   ReleasePlayback();
 }
