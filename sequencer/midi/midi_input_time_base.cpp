@@ -6,6 +6,8 @@
 
 #include "platform/memory/memory.h"
 #include "sequencer/clock/transport_clock.h"
+#include "sequencer/midi/record_start_hooks.h"
+#include "sequencer/transport/playback_control.h"
 #include "song/conductor/conductor_time.h"
 #include "song/conductor/tempo_tables.h"
 
@@ -47,6 +49,12 @@ uint8_t* PlayingSong() {
 
 uint32_t HostTimeToTick(uint64_t hostNanos) {
   ApplyPublishedBase();
+  // The audio clock drives the song: input takes its tick, not a time of its own.
+  if (std::atomic_ref<uint8_t>(gAudioClockMode).load(std::memory_order_relaxed))
+    return gTransportClock.songTick;
+  // A recording that waits for its first note places everything at its start.
+  if (gRecordWaitsForFirstNote.load(std::memory_order_acquire))
+    return gRecordStartTick.load(std::memory_order_relaxed);
   uint8_t* song = PlayingSong();
   if (!(gMidiPrefs & kMidiPrefHostTimeStamps) || !gHostTimeBaseValid.load(std::memory_order_acquire) || !song ||
       gMicrosecondsPerSubframe <= 0.0)

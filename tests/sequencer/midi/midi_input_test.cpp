@@ -9,6 +9,8 @@
 #include "sequencer/clock/transport_clock.h"
 #include "sequencer/midi/coremidi_driver.h"
 #include "sequencer/midi/midi_input.h"
+#include "sequencer/midi/record_start_hooks.h"
+#include "sequencer/transport/playback_control.h"
 #include "sequencer/midi/midi_output.h"
 #include "sequencer/midi/realtime_processors.h"
 #include "sequencer/transport/playback_control.h"
@@ -131,6 +133,42 @@ TEST_F(MidiInputTest, WithoutHostTimeStampsTheSongTickIsTaken) {
   EXPECT_EQ(got[0].tick, 777u);
   // A time before the base counts from the song's start, never wraps to a huge tick.
   EXPECT_LE(HostTimeToTick(1), 2u);
+}
+
+TEST_F(MidiInputTest, TheAudioClockAndAWaitingRecordingDecideTheStamp) {
+  Handle song = MakeSong({TestTrack()}, {}, 1200);
+  gTransportClock.playingSong = song;
+  gTransportClock.songTick = 500;
+  SetHostTimeBaseAt(1, HostTimeNanos(), 0);
+  uint64_t inTwoSeconds = HostTimeNanos() + 2000000000ull;
+  gRecordStartTick = 321;
+  struct Case {
+    const char* name;
+    uint8_t audioClock;
+    uint8_t waiting;
+    uint32_t expected;  // 0: the host time's own tick
+  };
+  const Case cases[] = {
+      {"host time", 0, 0, 0},
+      {"audio clock", 1, 0, 500},
+      {"audio clock while a recording waits", 1, 1, 500},
+      {"a recording waits for its first note", 0, 1, 321},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    gAudioClockMode = c.audioClock;
+    gRecordWaitsForFirstNote = c.waiting;
+    uint32_t tick = HostTimeToTick(inTwoSeconds);
+    if (c.expected) {
+      EXPECT_EQ(c.expected, tick);
+    } else {
+      EXPECT_NEAR(1921.0, double(tick), 30.0);
+    }
+  }
+  gAudioClockMode = 0;
+  gRecordWaitsForFirstNote = 0;
+  gRecordStartTick = 0;
+  gTransportClock.playingSong = Handle();
 }
 
 TEST_F(MidiInputTest, SplittingPackets) {
