@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "platform/quickdraw/ports.h"
@@ -35,6 +36,7 @@ struct ScreenState {
   SDL_Renderer* renderer = nullptr;
   SDL_Texture* texture = nullptr;
   SDL_Cursor* cursor = nullptr;
+  std::string hostProblem;  // why there is no host window although one was wanted
   bool anyDirty = false;
   int dirtyX1 = 0, dirtyY1 = 0, dirtyX2 = 0, dirtyY2 = 0;
 };
@@ -54,18 +56,35 @@ void ReadScreenSize(int* w, int* h) {
   *h = eh;
 }
 
-bool WantHostWindow() {
+bool HeadlessByRequest() {
   const char* headless = std::getenv("ZARIN_HEADLESS");
-  if (headless && std::strcmp(headless, "1") == 0) return false;
+  return headless && std::strcmp(headless, "1") == 0;
+}
+
+bool DisplayNamed() {
   const char* x11 = std::getenv("DISPLAY");
   const char* wayland = std::getenv("WAYLAND_DISPLAY");
   return (x11 && *x11) || (wayland && *wayland);
 }
 
+std::string DisplayName() {
+  const char* x11 = std::getenv("DISPLAY");
+  if (x11 && *x11) return std::string("the display '") + x11 + "'";
+  const char* wayland = std::getenv("WAYLAND_DISPLAY");
+  return std::string("the Wayland display '") + (wayland ? wayland : "") + "'";
+}
+
 void OpenHostWindow(ScreenState* s) {
-  if (!WantHostWindow()) return;
+  if (HeadlessByRequest()) return;
+  if (!DisplayNamed()) {
+    s->hostProblem = "no display: neither DISPLAY nor WAYLAND_DISPLAY is set";
+    return;
+  }
+  // Only the displays named: SDL would otherwise take another driver that shows nothing.
+  const char* x11 = std::getenv("DISPLAY");
+  SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, x11 && *x11 ? "x11,wayland" : "wayland", SDL_HINT_DEFAULT);
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-    std::fprintf(stderr, "zarin: no host window (%s); drawing headless\n", SDL_GetError());
+    s->hostProblem = "cannot open " + DisplayName() + " (" + SDL_GetError() + ")";
     return;
   }
   s->window = SDL_CreateWindow("Zarin", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, s->width,
@@ -75,7 +94,7 @@ void OpenHostWindow(ScreenState* s) {
     s->texture = SDL_CreateTexture(s->renderer, SDL_PIXELFORMAT_ARGB8888,
                                    SDL_TEXTUREACCESS_STREAMING, s->width, s->height);
   if (!s->texture) {
-    std::fprintf(stderr, "zarin: host window failed (%s); drawing headless\n", SDL_GetError());
+    s->hostProblem = "cannot open a window on " + DisplayName() + " (" + SDL_GetError() + ")";
     if (s->renderer) SDL_DestroyRenderer(s->renderer);
     if (s->window) SDL_DestroyWindow(s->window);
     s->renderer = nullptr;
@@ -242,6 +261,11 @@ CGrafPtr GetScreenPort() {
 Boolean ScreenHasHostWindow() {
   EnsureScreen();
   return gScreen->window != nullptr;
+}
+
+const char* GetHostWindowProblem() {
+  EnsureScreen();
+  return gScreen->hostProblem.empty() ? nullptr : gScreen->hostProblem.c_str();
 }
 
 void* GetScreenHostWindow() {

@@ -1,6 +1,6 @@
 // The screen: one 32-bit pixel buffer, shown in an SDL2 window when a display exists
 // (DISPLAY or WAYLAND_DISPLAY set, SDL video starts, ZARIN_HEADLESS not set to 1), kept in
-// memory otherwise. Its size is 1280x800 unless ZARIN_SCREEN=WIDTHxHEIGHT says otherwise
+// memory otherwise (GetHostWindowProblem says why, unless headless was asked for). Its size is 1280x800 unless ZARIN_SCREEN=WIDTHxHEIGHT says otherwise
 // (each side 320 to 8192). The menu bar is the top 20 pixels.
 //
 // The screen starts on first use. Drawing on it is shown at the next PresentScreen, which
@@ -32,6 +32,10 @@ CGrafPtr GetScreenPort();
 // event layer, or null.
 Boolean ScreenHasHostWindow();
 void* GetScreenHostWindow();
+// Why the screen has no host window although no ZARIN_HEADLESS=1 asked for none: no display
+// named, or the display or the window would not open. Null when there is a host window or
+// headless was asked for.
+const char* GetHostWindowProblem();
 // Shows what was drawn since the last present (nothing headless); true when it showed.
 Boolean PresentScreen();
 // Marks part of the screen (global coordinates) as drawn; null marks all of it.
