@@ -83,13 +83,11 @@ void Pump(EventTime maxWait) { PumpHostWindow(maxWait); }
 
 UInt32 MacModifiersForHostKeymod(UInt32 keymod) {
   UInt32 m = 0;
-  if (keymod & KMOD_GUI) m |= cmdKey;
+  if (keymod & (KMOD_GUI | KMOD_CTRL)) m |= cmdKey;
   if (keymod & KMOD_SHIFT) m |= shiftKey;
   if (keymod & KMOD_RSHIFT) m |= rightShiftKey;
   if (keymod & KMOD_ALT) m |= optionKey;
   if (keymod & KMOD_RALT) m |= rightOptionKey;
-  if (keymod & KMOD_CTRL) m |= controlKey;
-  if (keymod & KMOD_RCTRL) m |= rightControlKey;
   if (keymod & KMOD_CAPS) m |= alphaLock;
   if (keymod & KMOD_NUM) m |= kEventKeyModifierNumLockMask;
   return m;
