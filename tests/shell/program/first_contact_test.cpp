@@ -6,6 +6,8 @@
 
 #include <signal.h>
 
+#include <algorithm>
+
 #include "tests/shell/program/program_session.h"
 #include "tests/test_support.h"
 
@@ -33,6 +35,62 @@ class FirstContact : public ::testing::Test {
   std::map<std::string, std::string> env;
   Program program;
 };
+
+constexpr int kTrackWindowKind = 5, kSongListKind = 2;
+constexpr int kRowHeight = 16, kSongListTop = 44, kTrackListTop = 31;
+
+// The pixels of the first rows of a window's list (empty when the window is not shown).
+std::vector<uint32_t> ListRows(XServer& x, const std::string& dump, int kind, int listTop, int rows) {
+  WindowLine w = WindowOfKind(dump, kind);
+  if (!w.visible) return {};
+  int top = w.top + listTop;
+  return x.Grab(w.left, top, std::min(w.right, w.left + 200), top + rows * kRowHeight);
+}
+
+// How many pixels of a list row are not its white background.
+int InkedPixels(const std::vector<uint32_t>& pixels) {
+  return int(std::count_if(pixels.begin(), pixels.end(), [](uint32_t p) { return p != 0xFFFFFF; }));
+}
+
+// File > Open (Control-O) of a second MIDI file: the track window shows the new song's tracks
+// at once, the song list lists both songs; Control-S saves, Control-Q quits.
+TEST_F(FirstContact, OpenShowsTheNewSongAndTheControlKeyIsTheCommandKey) {
+  std::string saved = home.File("Two Songs");
+  env["ZARIN_NAV_REPLY"] = zarin_test::FixturePath("smf/tempo_track_notes.mid") + ";" + saved;
+  ASSERT_TRUE(Start({zarin_test::FixturePath("smf/format2.mid")}));
+  ASSERT_TRUE(x.FindProgramWindow(kScreenWidth, kScreenHeight));
+  x.Chord({"Control_L"}, "2");  // Window > Song List
+  std::string dump = Until([](const std::string& d) { return WindowOfKind(d, kSongListKind).visible; });
+  ASSERT_TRUE(HasLine(dump, "track", "Pattern")) << dump << Errors();
+  std::vector<uint32_t> songsBefore = ListRows(x, dump, kSongListKind, kSongListTop, 2);
+  ASSERT_FALSE(songsBefore.empty()) << dump;
+  std::vector<uint32_t> tracksBefore = ListRows(x, dump, kTrackWindowKind, kTrackListTop, 2);
+  EXPECT_GT(InkedPixels(tracksBefore), 0) << "the track window lists the first song's tracks";
+
+  x.Chord({"Control_L"}, "o");
+  x.Chord({}, "d");  // the imported song is not saved
+  dump = Until([](const std::string& d) { return HasLine(d, "track", "Bass"); });
+  ASSERT_TRUE(HasLine(dump, "track", "Bass")) << dump << Errors();
+  EXPECT_EQ(DumpLines(dump, "songs"), std::vector<std::string>{"2"});
+  usleep(500000);  // the next update
+  EXPECT_NE(ListRows(x, dump, kTrackWindowKind, kTrackListTop, 2), tracksBefore) << "the new song's tracks show";
+  x.Chord({"Control_L"}, "2");
+  dump = Until([](const std::string& d) { return WindowOfKind(d, kSongListKind).visible; });
+  usleep(500000);
+  std::vector<uint32_t> songsAfter = ListRows(x, dump, kSongListKind, kSongListTop, 2);
+  ASSERT_EQ(songsAfter.size(), songsBefore.size()) << dump;
+  size_t half = songsAfter.size() / 2;
+  EXPECT_GT(InkedPixels({songsAfter.begin(), songsAfter.begin() + long(half)}), 0) << "the first song is listed";
+  EXPECT_NE(std::vector<uint32_t>(songsAfter.begin() + long(half), songsAfter.end()),
+            std::vector<uint32_t>(songsBefore.begin() + long(half), songsBefore.end()))
+      << "the second slot now lists the new song";
+
+  x.Chord({"Control_L"}, "s");
+  dump = Until([](const std::string& d) { return HasLine(d, "document", "Two Songs"); });
+  EXPECT_FALSE(zarin_test::ReadWholeFile(saved).empty()) << dump;
+  x.Chord({"Control_L"}, "q");
+  EXPECT_EQ(program.Wait(20), 0) << Errors();
+}
 
 // SIGTERM with an error alert up (a document that is not there): the alert ends, the program
 // quits the ordinary way and writes its preferences.

@@ -1,6 +1,7 @@
 #include "tests/shell/program/program_session.h"
 
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 #include <fcntl.h>
 #include <signal.h>
@@ -140,6 +141,18 @@ void XServer::Drag(int fromX, int fromY, int toX, int toY) {
   XTestFakeButtonEvent(display_, 1, False, CurrentTime);
   XSync(display_, False);
   Pause(0.3);
+}
+
+std::vector<uint32_t> XServer::Grab(int left, int top, int right, int bottom) {
+  if (right <= left || bottom <= top) return {};
+  XImage* image = XGetImage(display_, DefaultRootWindow(display_), originX_ + left, originY_ + top,
+                            unsigned(right - left), unsigned(bottom - top), AllPlanes, ZPixmap);
+  if (!image) return {};
+  std::vector<uint32_t> pixels;
+  for (int y = 0; y < bottom - top; ++y)
+    for (int x = 0; x < right - left; ++x) pixels.push_back(uint32_t(XGetPixel(image, x, y) & 0xFFFFFF));
+  XDestroyImage(image);
+  return pixels;
 }
 
 // ---- Program ----------------------------------------------------------------------------------
