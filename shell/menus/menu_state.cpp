@@ -3,6 +3,7 @@
 #include "platform/resources/resource_manager.h"
 #include "platform/windows/windows.h"
 #include "shell/dialogs/dialog_state.h"
+#include "shell/menus/alias_lists.h"
 #include "shell/menus/edit_menu_state.h"
 #include "shell/menus/menu_bar.h"
 #include "shell/menus/menu_items.h"
@@ -29,6 +30,7 @@ bool CurrentTrackHasEvents() {
 }  // namespace
 
 void UpdateFileMenuState() {
+  RebuildRecentFileMenus();
   if (!gFileMenu) return;
   EnableMenuItemIf(gFileMenu, kFileCloseItem, GetFrontDocWindow() != nullptr);
   // The save, export and import items keep their state: each command checks for itself
