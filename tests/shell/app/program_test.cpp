@@ -77,6 +77,22 @@ TEST(Program, WithoutItsResourceFileItStopsWithAMessage) {
   EXPECT_NE(std::string::npos, run.errors.find("none.rsrc")) << run.errors;
 }
 
+// Without a JACK server the program says so once and runs on (on the null device).
+TEST(Program, WithoutAJackServerItSaysSoOnceAndRuns) {
+  zarin_test::TempFolder home;
+  const std::string ready = home.File("state.txt");
+  std::vector<std::string> env{"ZARIN_HEADLESS=1", "JACK_NO_START_SERVER=1", "JACK_DEFAULT_SERVER=zarin-none",
+                               "XDG_CONFIG_HOME=" + home.File("config"), "XDG_DATA_HOME=" + home.File("data"),
+                               "ZARIN_STATE_DUMP=" + ready};
+  ProgramRun run = RunProgram({zarin_test::FixturePath("smf/tempo_track_notes.mid")}, env, ready);
+  EXPECT_EQ(0, run.status) << run.errors;
+  const std::string line = "no JACK server 'zarin-none' is running";
+  size_t first = run.errors.find(line);
+  EXPECT_NE(std::string::npos, first) << run.errors;
+  EXPECT_EQ(std::string::npos, run.errors.find(line, first + 1)) << "said once: " << run.errors;
+  EXPECT_FALSE(zarin_test::ReadWholeFile(ready).empty());
+}
+
 TEST(Program, HelpPrintsTheUsageAndAnUnknownOptionIsRefused) {
   zarin_test::TempFolder home;
   std::vector<std::string> env{"ZARIN_HEADLESS=1", "XDG_CONFIG_HOME=" + home.File("config")};
