@@ -8,6 +8,7 @@
 #include "platform/events/host_input.h"
 #include "platform/events/key_codes.h"
 #include "platform/quickdraw/screen.h"
+#include "platform/windows/windows.h"
 
 namespace {
 
@@ -35,6 +36,9 @@ void TranslateWindowEvent(const SDL_WindowEvent& e) {
   switch (e.event) {
     case SDL_WINDOWEVENT_CLOSE: RequestQuit(); break;
     case SDL_WINDOWEVENT_EXPOSED: MarkScreenDirty(nullptr); break;
+    case SDL_WINDOWEVENT_SIZE_CHANGED:
+      if (ResizeScreen(e.data1, e.data2)) KeepWindowsOnResizedScreen();
+      break;
     case SDL_WINDOWEVENT_FOCUS_GAINED: PostHostActivation(true); break;
     case SDL_WINDOWEVENT_FOCUS_LOST:
       ResetHostInputState();

@@ -92,6 +92,37 @@ TEST_F(FirstContact, OpenShowsTheNewSongAndTheControlKeyIsTheCommandKey) {
   EXPECT_EQ(program.Wait(20), 0) << Errors();
 }
 
+// The program's window made smaller and then larger, as a user drags its corner: the screen
+// follows, and every window stays on it (cut to it when larger).
+TEST_F(FirstContact, ResizingTheProgramWindowKeepsEveryWindowOnTheScreen) {
+  ASSERT_TRUE(Start({zarin_test::FixturePath("smf/format2.mid")}));
+  ASSERT_TRUE(x.FindProgramWindow(kScreenWidth, kScreenHeight));
+  x.Chord({"Control_L"}, "2");  // the song list too
+  std::string dump = Until([](const std::string& d) { return WindowOfKind(d, kSongListKind).visible; });
+  ASSERT_EQ(DumpLines(dump, "screen"), std::vector<std::string>{"1024 700"}) << dump;
+  const struct {
+    int width, height;
+  } sizes[] = {{640, 420}, {1100, 760}};
+  for (const auto& size : sizes) {
+    SCOPED_TRACE(size.width);
+    std::string expect = std::to_string(size.width) + " " + std::to_string(size.height);
+    x.ResizeProgramWindow(size.width, size.height);
+    dump = Until([&](const std::string& d) { return DumpLines(d, "screen") == std::vector<std::string>{expect}; }, 5);
+    ASSERT_EQ(DumpLines(dump, "screen"), std::vector<std::string>{expect}) << dump;
+    int visible = 0;
+    for (const WindowLine& w : Windows(dump)) {
+      if (!w.visible) continue;
+      ++visible;
+      EXPECT_GE(w.left, 0) << w.kind;
+      EXPECT_GE(w.top, 20) << w.kind << ": below the menu bar";
+      EXPECT_LE(w.right, size.width) << w.kind;
+      EXPECT_LE(w.bottom, size.height) << w.kind;
+    }
+    EXPECT_GE(visible, 3) << dump;
+  }
+  program.Terminate();
+}
+
 // SIGTERM with an error alert up (a document that is not there): the alert ends, the program
 // quits the ordinary way and writes its preferences.
 TEST_F(FirstContact, AQuitRequestWithAnAlertUpQuitsInOrder) {

@@ -143,6 +143,12 @@ void XServer::Drag(int fromX, int fromY, int toX, int toY) {
   Pause(0.3);
 }
 
+void XServer::ResizeProgramWindow(int width, int height) {
+  XResizeWindow(display_, window_, unsigned(width), unsigned(height));
+  XSync(display_, False);
+  Pause(0.3);
+}
+
 std::vector<uint32_t> XServer::Grab(int left, int top, int right, int bottom) {
   if (right <= left || bottom <= top) return {};
   XImage* image = XGetImage(display_, DefaultRootWindow(display_), originX_ + left, originY_ + top,

@@ -40,6 +40,8 @@ class XServer {
   void Chord(const std::vector<std::string>& modifiers, const std::string& key);
   // Press at one point of the program's screen, move there in steps, release at the other.
   void Drag(int fromX, int fromY, int toX, int toY);
+  // Resizes the program's top-level window (FindProgramWindow first), as a user would.
+  void ResizeProgramWindow(int width, int height);
   // The pixels (0xRRGGBB, row by row) of a rectangle of the program's screen as the X server
   // shows it; empty when it cannot be read.
   std::vector<uint32_t> Grab(int left, int top, int right, int bottom);
