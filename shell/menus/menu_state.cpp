@@ -9,6 +9,7 @@
 #include "shell/menus/menu_items.h"
 #include "shell/menus/option_toggles.h"
 #include "shell/menus/submenu_state.h"
+#include "shell/menus/unbuilt_items.h"
 #include "shell/menus/window_menu_items.h"
 #include "shell/windows/app_windows.h"
 #include "shell/windows/window_menu_hooks.h"
@@ -60,6 +61,8 @@ void UpdateMenuState() {
   UpdateSubmenuState();
   MarkWindowMenuItems();
   CheckWindowsMenuItems();
+  DisableUnbuiltMenuItems();
+  for (MenuRef menu : {gFileMenu, gTransformMenu, gViewMenu, gToolsMenu, gOptionsMenu}) TidyMenuSeparators(menu);
 }
 
 void SetMenuItemTextFromList(MenuRef menu, int16_t item, int16_t offText, int16_t onText, bool state) {
