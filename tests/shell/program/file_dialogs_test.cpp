@@ -89,6 +89,54 @@ TEST_F(FileDialogs, OpenListsWhatTheOpenDispatchOpens) {
   }
 }
 
+// Typing a name selects the first entry that begins with it; a path typed in the field (from
+// the shown folder, from the home folder with "~", or absolute) opens that file.
+TEST_F(FileDialogs, TypedNamesSelectAndTypedPathsOpen) {
+  mkdir(folder.File("sub").c_str(), 0755);
+  zarin_test::WriteWholeFile(folder.File("sub/c.mid"), "x");
+  const char* home = std::getenv("HOME");
+  std::string savedHome = home ? home : "";
+  setenv("HOME", folder.File("sub").c_str(), 1);
+  const OSType types[] = {kSongDocumentType, FourCC("BSEQ"), FourCC("Midi")};
+  struct Case {
+    std::string typed;
+    std::string expect;
+  } cases[] = {{"B", "b.msd"}, {"sub/c.mid", "sub/c.mid"}, {"~/c.mid", "sub/c.mid"},
+               {folder.File("a.mid"), "a.mid"}, {"sub", "sub/c.mid"}};
+  for (const Case& c : cases) {
+    gInput = [c](DialogRef) {
+      Type(c.typed);
+      Key(kVK_Return, kReturnCharCode);
+      if (c.typed == "sub") Key(kVK_DownArrow, kDownArrowCharCode), Key(kVK_Return, kReturnCharCode);
+    };
+    ui_test::ModalGuard guard;
+    FSSpec fileSpec;
+    ASSERT_EQ(RunNavGetFileDialog(3, types, &fileSpec, kOpenDialogKind, 0), noErr) << c.typed;
+    EXPECT_EQ(SpecToPath(&fileSpec), folder.File(c.expect)) << c.typed;
+    NavSetStartFolder(folder.path().c_str());
+  }
+  setenv("HOME", savedHome.c_str(), 1);
+}
+
+// The mouse wheel over the list scrolls it three rows a step: a click on the first row
+// shown then takes the fourth file.
+TEST_F(FileDialogs, TheWheelScrollsTheList) {
+  for (int i = 0; i < 30; ++i) zarin_test::WriteWholeFile(folder.File("f" + std::to_string(10 + i) + ".mid"), "x");
+  gInput = [](DialogRef dialog) {
+    Point at{SInt16(kNavListRect.top + 10), SInt16(kNavListRect.left + 40)};
+    QDLocalToGlobalPoint(GetDialogPort(dialog), &at);
+    PostHostWheelEvent(at, kEventMouseWheelAxisY, -1, 0);
+    PostHostMouseEvent(kEventMouseDown, at, 1, 0);
+    PostHostMouseEvent(kEventMouseUp, at, 1, 0);
+    Key(kVK_Return, kReturnCharCode);
+  };
+  ui_test::ModalGuard guard;
+  const OSType types[] = {FourCC("Midi")};
+  FSSpec fileSpec;
+  ASSERT_EQ(RunNavGetFileDialog(1, types, &fileSpec, kOpenDialogKind, 0), noErr);
+  EXPECT_EQ(SpecToPath(&fileSpec), folder.File("f12.mid")) << "a.mid, f10, f11 scrolled away";
+}
+
 TEST_F(FileDialogs, SaveReplacesOnlyAFileOfTheSameKind) {
   struct Case {
     std::string name;

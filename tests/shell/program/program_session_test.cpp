@@ -126,7 +126,7 @@ TEST(ProgramSession, MidiStartUpSendsTheClockToTheSyncOutputs) {
   program.Terminate();
 }
 
-// File > Open with the dialog on the screen: it starts in the program's working folder,
+// File > Open with the dialog on the screen: it starts in the user's home folder,
 // the arrows choose, Return opens; Escape cancels and changes nothing.
 TEST(ProgramSession, TheOpenDialogOnTheScreen) {
   XServer x;
@@ -140,8 +140,9 @@ TEST(ProgramSession, TheOpenDialogOnTheScreen) {
                              zarin_test::ReadWholeFile(zarin_test::FixturePath("smf/tempo_track_notes.mid")));
   std::string dumpFile = home.File("state.txt");
   std::map<std::string, std::string> env = SessionEnvironment(x, home, dumpFile);
+  env["HOME"] = home.File("docs");
   Program program;
-  ASSERT_TRUE(program.Start({}, env, home.File("errors.txt"), home.File("docs")));
+  ASSERT_TRUE(program.Start({}, env, home.File("errors.txt")));
   ASSERT_TRUE(x.FindProgramWindow(kScreenWidth, kScreenHeight));
 
   x.Chord({"Super_L"}, "o");
