@@ -123,6 +123,30 @@ TEST_F(FirstContact, ResizingTheProgramWindowKeepsEveryWindowOnTheScreen) {
   program.Terminate();
 }
 
+// Pixels dark enough for text meant to be read (grey, dimmed text is not).
+int DarkPixels(const std::vector<uint32_t>& pixels) {
+  return int(std::count_if(pixels.begin(), pixels.end(), [](uint32_t p) {
+    return ((p >> 16) & 0xFF) < 0x50 && ((p >> 8) & 0xFF) < 0x50 && (p & 0xFF) < 0x50;
+  }));
+}
+
+// Zarin > About Zarin: its texts are drawn in full contrast.
+TEST_F(FirstContact, TheAboutTextsCanBeRead) {
+  ASSERT_TRUE(Start({}));
+  ASSERT_TRUE(x.FindProgramWindow(kScreenWidth, kScreenHeight));
+  std::string dump = Until([](const std::string& d) { return !d.empty(); });
+  std::vector<int> file = Rectangle(dump, "menu 428 ");
+  ASSERT_EQ(file.size(), 4u) << dump;
+  const int left = kScreenWidth / 2 - 180, top = kScreenHeight / 2 - 90;
+  std::vector<uint32_t> before = x.Grab(left, top, left + 360, top + 150);
+  int zarinX = file[0] - 25, titleY = (file[1] + file[3]) / 2;
+  x.Drag(zarinX, titleY, zarinX + 40, file[3] + 10);  // the first item: About Zarin
+  usleep(800000);
+  std::vector<uint32_t> after = x.Grab(left, top, left + 360, top + 150);
+  EXPECT_GT(DarkPixels(after), DarkPixels(before) + 200) << "dark text where the about window shows";
+  program.Terminate();
+}
+
 // SIGTERM with an error alert up (a document that is not there): the alert ends, the program
 // quits the ordinary way and writes its preferences.
 TEST_F(FirstContact, AQuitRequestWithAnAlertUpQuitsInOrder) {
