@@ -318,12 +318,26 @@ bool ConfirmReplace(ConstStr255Param name) {
          hit == kAlertStdAlertOKButton;
 }
 
-// The name field's text as a file in the shown folder; false (with a beep) for an empty or
-// impossible name, or the name of a folder; false too when an existing file is not to be
-// replaced.
+// A typed name without an extension gets the document's, unless it names a file of the
+// shown folder as it stands (the user picked that one).
+void AddDocumentExtension(Str255 name) {
+  ConstStr255Param extension = gNav->run->options->fileExtension;
+  if (extension[0] == 0 || name[0] == 0 || std::memchr(name + 1, '.', name[0])) return;
+  if (size_t(name[0]) + 1 + extension[0] > kMaxMacNameLength) return;
+  FSSpec existing;
+  if (FSMakeFSSpec(kZarinVRefNum, DirIDForPath(gNav->folder), name, &existing) == noErr) return;
+  name[++name[0]] = '.';
+  std::memcpy(name + name[0] + 1, extension + 1, extension[0]);
+  name[0] = UInt8(name[0] + extension[0]);
+}
+
+// The name field's text as a file in the shown folder (with the document extension added);
+// false (with a beep) for an empty or impossible name, or the name of a folder; false too
+// when an existing file is not to be replaced.
 bool ChooseSaveName() {
   Str255 name;
   GetDialogItemText(ItemHandle(kNavNameItem), name);
+  AddDocumentExtension(name);
   FSSpec fileSpec;
   bool folder = false;
   bool usable = name[0] > 0 && name[0] <= kMaxMacNameLength && !std::memchr(name + 1, ':', name[0]) &&

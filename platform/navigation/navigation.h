@@ -45,6 +45,8 @@ struct NavDialogOptions {
   Str255 choiceLabel = {0};         // non-empty: a check box with this title; its state is
                                     // returned in the reply's choice
   Boolean choiceValue = false;      // the check box's first state
+  Str31 fileExtension = {0};        // save: the document extension (no dot), added to a typed
+                                    // name that has none and names no file of the folder
 };
 
 struct NavReplyRecord {

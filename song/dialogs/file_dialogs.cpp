@@ -76,6 +76,7 @@ OSErr RunNavPutFileDialog(const OSType* typeList, int16_t count, int16_t dialogK
   NavDialogOptions options;
   SetDialogTexts(dialogKind, 0, kSaveMessageItem, &options);
   if (defaultName) std::memcpy(options.savedFileName, defaultName, size_t(defaultName[0]) + 1);
+  if (count > 0 && typeList[0] == kSongDocumentType) CopyCStringToPascal(kSongDocumentExtension, options.fileExtension);
   AEDesc location;
   MakeLocation(defaultLocation, &location);
   NavReplyRecord reply;

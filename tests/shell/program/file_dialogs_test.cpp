@@ -1,5 +1,6 @@
 // The program's file dialogs over the navigation dialog: the open dialog lists what the open
-// dispatch would open (types by Finder info or by extension), the save dialog refuses to
+// dispatch would open (types by Finder info or by extension) and takes typed names, paths and
+// the wheel; the save dialog adds the document extension to a new name and refuses to
 // replace a file of another kind (error 44, reported), the save-as dialog's bundle check box
 // answers in *choice, and every dialog answers a cancel with userCanceledErr.
 #include <gtest/gtest.h>
@@ -137,11 +138,14 @@ TEST_F(FileDialogs, TheWheelScrollsTheList) {
   EXPECT_EQ(SpecToPath(&fileSpec), folder.File("f12.mid")) << "a.mid, f10, f11 scrolled away";
 }
 
+// A new name gets the document extension; a name that is there already is taken as typed.
 TEST_F(FileDialogs, SaveReplacesOnlyAFileOfTheSameKind) {
   struct Case {
     std::string name;
     OSErr expect;
-  } cases[] = {{"New Song", noErr}, {"doc", noErr}, {"b.msd", noErr}, {"a.mid", 44}, {"zz.txt", 44}};
+    std::string chosen;
+  } cases[] = {{"New Song", noErr, "New Song.msd"}, {"doc", noErr, "doc"}, {"b.msd", noErr, "b.msd"},
+               {"a.mid", 44, ""}, {"zz.txt", 44, ""}};
   for (const Case& c : cases) {
     gInput = [c](DialogRef) {
       Key(kVK_Delete, kBackspaceCharCode);
@@ -159,14 +163,14 @@ TEST_F(FileDialogs, SaveReplacesOnlyAFileOfTheSameKind) {
     EXPECT_FALSE(bundle);
     EXPECT_EQ(CountAlertsShown() - alerts, c.expect == noErr ? 0 : 1) << c.name;
     if (c.expect == noErr) {
-      EXPECT_EQ(SpecToPath(&fileSpec), folder.File(c.name));
+      EXPECT_EQ(SpecToPath(&fileSpec), folder.File(c.chosen));
     }
     FlushEventQueue(GetMainEventQueue());
   }
   // Nothing was written or changed by choosing.
   EXPECT_EQ(zarin_test::ReadWholeFile(folder.File("a.mid")), "x");
   struct stat st;
-  EXPECT_NE(stat(folder.File("New Song").c_str(), &st), 0);
+  EXPECT_NE(stat(folder.File("New Song.msd").c_str(), &st), 0);
 }
 
 TEST_F(FileDialogs, SaveAsAsksAboutABundleAndCancelAnswersUserCanceled) {
@@ -187,7 +191,7 @@ TEST_F(FileDialogs, SaveAsAsksAboutABundleAndCancelAnswersUserCanceled) {
   const unsigned char name[] = "\004Song";
   ASSERT_EQ(ChooseSaveFile(kSongDocumentType, kSaveAsBundleDialogKind, name, &fileSpec, &bundle), noErr);
   EXPECT_TRUE(bundle);
-  EXPECT_EQ(SpecToPath(&fileSpec), folder.File("Song"));
+  EXPECT_EQ(SpecToPath(&fileSpec), folder.File("Song.msd"));
 
   gInput = [](DialogRef) { Key(kVK_Escape, kEscapeCharCode); };
   const OSType types[] = {FourCC("Midi")};
