@@ -1,10 +1,12 @@
 // What a new user meets in the zarin program on a private X server: the Control key is the
-// command key; File > Open of a second MIDI file shows its tracks at once and lists both
-// songs; resizing the program's window keeps every window on it; a quit request (SIGTERM)
-// while an alert is up ends the alert and quits in order.
+// command key, in menus and in text fields; File > Open of a second MIDI file shows its
+// tracks at once and lists both songs; resizing the program's window keeps every window on
+// it; the about texts can be read; a quit request (SIGTERM) while an alert is up ends the
+// alert and quits in order.
 #include <gtest/gtest.h>
 
 #include <signal.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 
@@ -90,6 +92,25 @@ TEST_F(FirstContact, OpenShowsTheNewSongAndTheControlKeyIsTheCommandKey) {
   EXPECT_FALSE(zarin_test::ReadWholeFile(saved).empty()) << dump;
   x.Chord({"Control_L"}, "q");
   EXPECT_EQ(program.Wait(20), 0) << Errors();
+}
+
+// In a text field Control-A selects all: what is typed next replaces it. The open dialog's
+// field then names the file to open.
+TEST_F(FirstContact, ControlASelectsAllInATextField) {
+  mkdir(home.File("docs").c_str(), 0755);
+  zarin_test::WriteWholeFile(home.File("docs/tune.mid"),
+                             zarin_test::ReadWholeFile(zarin_test::FixturePath("smf/tempo_track_notes.mid")));
+  env["HOME"] = home.File("docs");
+  ASSERT_TRUE(Start({}));
+  ASSERT_TRUE(x.FindProgramWindow(kScreenWidth, kScreenHeight));
+  x.Chord({"Control_L"}, "o");
+  for (const char* key : {"x", "y", "z"}) x.Chord({}, key);
+  x.Chord({"Control_L"}, "a");
+  for (const char* key : {"t", "u", "n", "e", "period", "m", "i", "d"}) x.Chord({}, key);
+  x.Chord({}, "Return");
+  std::string dump = Until([](const std::string& d) { return HasLine(d, "track", "Bass"); });
+  EXPECT_TRUE(HasLine(dump, "track", "Bass")) << dump << Errors();
+  program.Terminate();
 }
 
 // The program's window made smaller and then larger, as a user drags its corner: the screen
