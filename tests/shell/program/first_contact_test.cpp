@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <sstream>
 
 #include "tests/shell/program/program_session.h"
 #include "tests/test_support.h"
@@ -110,6 +111,21 @@ TEST_F(FirstContact, ControlASelectsAllInATextField) {
   x.Chord({}, "Return");
   std::string dump = Until([](const std::string& d) { return HasLine(d, "track", "Bass"); });
   EXPECT_TRUE(HasLine(dump, "track", "Bass")) << dump << Errors();
+  program.Terminate();
+}
+
+// Without a size asked for, the program's screen is the default cut to what the desktop (the
+// X server's 1280 x 800 screen) leaves for a window with its frame.
+TEST_F(FirstContact, TheProgramWindowFitsTheDesktop) {
+  env.erase("ZARIN_SCREEN");
+  ASSERT_TRUE(Start({}));
+  std::string dump = Until([](const std::string& d) { return !DumpLines(d, "screen").empty(); });
+  std::istringstream in(DumpLines(dump, "screen").empty() ? "" : DumpLines(dump, "screen")[0]);
+  int width = 0, height = 0;
+  ASSERT_TRUE(in >> width >> height) << dump;
+  EXPECT_LT(width, 1280);
+  EXPECT_LT(height, 800);
+  EXPECT_GE(height, 700);
   program.Terminate();
 }
 
