@@ -3,8 +3,14 @@
 #include <vector>
 
 #include "shell/app/app_entry.h"
+#include "shell/app/command_line.h"
 
 int main(int argc, char** argv) {
-  std::vector<std::string> documents(argv + 1, argv + argc);
+  std::vector<std::string> documents;
+  switch (ReadCommandLine(std::vector<std::string>(argv + 1, argv + argc), &documents)) {
+    case kExitSucceeded: return 0;
+    case kExitFailed: return 2;
+    case kRunProgram: break;
+  }
   return RunZarin(documents);
 }

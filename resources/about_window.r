@@ -7,7 +7,7 @@ resource 'DLOG' 556 { i16 0 i16 0 i16 214 i16 400 i16 1 u8 0 u8 0 u8 0 u8 0 i32 
 
 resource 'DITL' 556 "About Zarin" {
   i16 6
-  u32 0 i16 20 i16 20 i16 44 i16 380 u8 136 pstring "Zarin" u8 0  # 1
+  u32 0 i16 20 i16 20 i16 44 i16 380 u8 136 pstring "Zarin 7" u8 0  # 1
   u32 0 i16 48 i16 20 i16 84 i16 380 u8 136 pstring "A MIDI and audio sequencer. Record, arrange, edit and mix your music." u8 0  # 2
   u32 0 i16 184 i16 20 i16 202 i16 380 u8 136 pstring "Click anywhere or press a key to close this window." u8 0  # 3
   u32 0 i16 92 i16 20 i16 108 i16 380 u8 136 pstring "Made by the Zarin team." u8 0  # 4

@@ -354,6 +354,10 @@ resource 'MENU' 93 {
 
 resource 'MENU' 96 {
   i16 96 u16 0 u16 0 u32 0 u32 0xFFFFFFFF pstring "Recent Media"
+  pstring "Import Standard MIDI File…" u8 0 u8 0 u8 0 u8 0
+  pstring "-" u8 0 u8 0 u8 0 u8 0
+  pstring "Clear Menu" u8 0 u8 0 u8 0 u8 0
+  pstring "-" u8 0 u8 0 u8 0 u8 0
   u8 0
 }
 

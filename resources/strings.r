@@ -28,7 +28,7 @@ resource 'STR#' 129 "General texts" {
   ""                                                        # 26
   ""                                                        # 27
   ""                                                        # 28
-  ""                                                        # 29
+  "(empty)"                                                 # 29: an empty slot in the song list
   "Copy of "                                                # 30: prefix of a copied song's name
   "Sequence "                                               # 31: child sequence window title
   "Song "                                                   # 32: song window title

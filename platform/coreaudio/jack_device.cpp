@@ -11,6 +11,7 @@
 
 #include "platform/coreaudio/audio_internal.h"
 #include "platform/jack/jack_client_lifetime.h"
+#include "platform/jack/jack_client_open.h"
 #include "platform/system/host_time.h"
 
 namespace {
@@ -35,18 +36,7 @@ struct JackState {
 AudioDeviceRecord* gJackDevice = nullptr;
 JackState gJack;
 
-// JACK's messages go to the console as usual, except while we look for a server: finding
-// none is normal and not worth a line each time the device list is read.
-thread_local bool tLookingForServer = false;
-void JackErrorMessage(const char* text) {
-  if (!tLookingForServer) std::fprintf(stderr, "%s\n", text);
-}
-void JackInfoMessage(const char*) {}
-
-std::string ServerName() {
-  const char* name = std::getenv("JACK_DEFAULT_SERVER");
-  return (name != nullptr && *name != 0) ? name : "default";
-}
+std::string ServerName() { return NamedJackServer(); }
 
 std::string ShortPortName(const std::string& full) {
   size_t colon = full.find(':');
@@ -273,12 +263,7 @@ void DiscoverJackDevice() {
     if (gJack.client != nullptr && !gJack.dead.load()) return;
     CloseClient();
   }
-  jack_set_error_function(JackErrorMessage);
-  jack_set_info_function(JackInfoMessage);
-  jack_status_t status;
-  tLookingForServer = true;
-  jack_client_t* client = jack_client_open(kJackClientName, JackNoStartServer, &status);
-  tLookingForServer = false;
+  jack_client_t* client = OpenJackClient(kJackClientName);
   if (client == nullptr) return;
   // The record is made once a server first answers, so no JACK id exists without one.
   if (gJackDevice == nullptr) gJackDevice = MakeJackDevice();

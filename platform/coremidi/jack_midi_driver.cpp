@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "platform/jack/jack_client_lifetime.h"
+#include "platform/jack/jack_client_open.h"
 #include "platform/threads/lock_free_queue.h"
 #include "platform/coremidi/midi_drivers.h"
 #include "platform/coremidi/midi_message_split.h"
@@ -395,10 +396,9 @@ bool OpenJackMidi() {
   JackState& j = J();
   std::lock_guard<std::mutex> guard(j.scanLock);
   if (j.client != nullptr) return true;
-  jack_status_t status;
   const char* name = std::getenv("ZARIN_JACK_CLIENT_NAME");
   if (name == nullptr || *name == '\0') name = kClientName;
-  jack_client_t* client = jack_client_open(name, JackNoStartServer, &status);
+  jack_client_t* client = OpenJackClient(name);
   if (client == nullptr) return false;
   j.client = client;
   j.pendingCount = 0;

@@ -1,5 +1,6 @@
 // ModalDialog, DialogSelect, IsDialogEvent and the standard filter.
 #include "platform/dialogs/dialog_internal.h"
+#include "platform/events/apple_events.h"
 #include "platform/quickdraw/quickdraw.h"
 #include "platform/system/sys_beep.h"
 #include "platform/windows/windows.h"
@@ -156,33 +157,52 @@ Boolean StdFilterProc(DialogRef dialog, EventRecord* event, DialogItemIndex* ite
 
 ModalFilterUPP GetStdFilterProc() { return StdFilterProc; }
 
+namespace {
+
+// The item a quit ends the dialog with: its cancel item, else its default item; 0 when it has
+// neither (it goes on until it ends its own way).
+DialogItemIndex ItemForQuit(DialogRef dialog) {
+  for (DialogItemIndex item : {dialog->cancelItem, dialog->defaultItem}) {
+    DialogItemRecord* record = DialogItemAt(dialog, item);
+    if (record && IsEnabledItem(*record)) return item;
+  }
+  return 0;
+}
+
+// The loop of ModalDialog: the item hit, or 0 when the dialog went away.
+DialogItemIndex RunModalDialog(DialogRef dialog, ModalFilterUPP filter) {
+  for (;;) {
+    if (IsQuitDeferred() && ItemForQuit(dialog)) return ItemForQuit(dialog);
+    EventRecord event;
+    Boolean got = WaitNextEvent(everyEvent, &event, kModalSleepTicks, nullptr);
+    if (!IsLiveDialog(dialog)) return 0;
+    if (got && IsQuitAppleEventRecord(&event)) {
+      DeferQuitUntilModalEnds(&event);
+      continue;
+    }
+    DialogItemIndex hit = 0;
+    if (filter(dialog, &event, &hit)) return hit;
+    if (!IsLiveDialog(dialog)) return 0;
+    if (!got) {
+      IdleControls(dialog->window);
+      continue;
+    }
+    if (ModalEvent(dialog, event, &hit)) return hit;
+    if (!IsLiveDialog(dialog)) return 0;
+  }
+}
+
+}  // namespace
+
 void ModalDialog(ModalFilterUPP filterProc, DialogItemIndex* itemHit) {
   DialogItemIndex unused = 0;
   if (!itemHit) itemHit = &unused;
   *itemHit = 0;
   DialogRef dialog = FrontDialog();
   if (!dialog) return;
-  ModalFilterUPP filter = filterProc ? filterProc : StdFilterProc;
-  for (;;) {
-    EventRecord event;
-    Boolean got = WaitNextEvent(everyEvent, &event, kModalSleepTicks, nullptr);
-    if (!IsLiveDialog(dialog)) return;
-    DialogItemIndex hit = 0;
-    if (filter(dialog, &event, &hit)) {
-      *itemHit = hit;
-      return;
-    }
-    if (!IsLiveDialog(dialog)) return;
-    if (!got) {
-      IdleControls(dialog->window);
-      continue;
-    }
-    if (ModalEvent(dialog, event, &hit)) {
-      *itemHit = hit;
-      return;
-    }
-    if (!IsLiveDialog(dialog)) return;
-  }
+  NoteModalDialogEntered();
+  *itemHit = RunModalDialog(dialog, filterProc ? filterProc : StdFilterProc);
+  NoteModalDialogLeft();
 }
 
 Boolean IsDialogEvent(const EventRecord* theEvent) {

@@ -24,6 +24,10 @@ std::vector<AEHandlerEntry> gHandlers;
 std::deque<AppleEvent> gWaiting;
 std::atomic<bool> gQuitRequested{false};
 std::atomic<bool> gSignalQuitWaiting{false};
+// Main thread: modal dialogs running now, and a quit that one of them took and that waits for
+// the program to be back outside every modal dialog.
+int gModalDialogDepth = 0;
+bool gQuitDeferred = false;
 
 AEHandlerEntry* FindEntry(AEEventClass eventClass, AEEventID eventID) {
   for (AEHandlerEntry& e : gHandlers)
@@ -118,7 +122,9 @@ void PostPendingQuitRequest() {
   if (!IsMainThread()) return;
   bool requested = gQuitRequested.exchange(false);
   bool signalled = gSignalQuitWaiting.exchange(false);
-  if (requested || signalled) PostNewAppleEvent(kCoreEventClass, kAEQuitApplication, nullptr);
+  bool deferred = gQuitDeferred && gModalDialogDepth == 0;
+  if (deferred) gQuitDeferred = false;
+  if (requested || signalled || deferred) PostNewAppleEvent(kCoreEventClass, kAEQuitApplication, nullptr);
 }
 
 void KeepAppleEventForProcessing(EventRef event) {
@@ -294,6 +300,30 @@ void PostQuitAppleEvent() {
   WakeMainThread();
   CallHostWake();
 }
+
+Boolean IsQuitAppleEventRecord(const EventRecord* event) {
+  if (!event || event->what != kHighLevelEvent || event->message != kCoreEventClass) return false;
+  return ((UInt32(UInt16(event->where.v)) << 16) | UInt16(event->where.h)) == kAEQuitApplication;
+}
+
+void NoteModalDialogEntered() { ++gModalDialogDepth; }
+void NoteModalDialogLeft() {
+  if (gModalDialogDepth > 0) --gModalDialogDepth;
+}
+
+void DeferQuitUntilModalEnds(const EventRecord* quitEvent) {
+  if (!IsQuitAppleEventRecord(quitEvent)) return;
+  for (auto it = gWaiting.begin(); it != gWaiting.end(); ++it) {
+    if (Matches(&*it, kCoreEventClass, kAEQuitApplication)) {
+      AEDisposeDesc(&*it);
+      gWaiting.erase(it);
+      break;
+    }
+  }
+  gQuitDeferred = true;
+}
+
+Boolean IsQuitDeferred() { return gQuitDeferred; }
 
 void InstallQuitSignalHandlers() {
   WakeFd();  // made before any signal can need it

@@ -216,6 +216,22 @@ void PostQuitAppleEvent();
 // does not answer) ends the program the default way.
 void InstallQuitSignalHandlers();
 
+// --- A quit while a modal dialog runs ----------------------------------------------------------
+// A quit event that reaches a modal dialog's loop must not be lost: the dialog ends as if
+// cancelled and hands the quit here (DeferQuitUntilModalEnds); every modal dialog that starts
+// before the program is back outside all of them ends at once the same way (IsQuitDeferred),
+// and the quit event is posted again at the first look at the queue outside every modal
+// dialog, so that the program quits in order from its event loop.
+
+// True for the classic record of an 'aevt'/'quit' event.
+Boolean IsQuitAppleEventRecord(const EventRecord* event);
+// The modal dialog loop's bracket (main thread; nests).
+void NoteModalDialogEntered();
+void NoteModalDialogLeft();
+// Takes the quit event of the record (kept for AEProcessAppleEvent) and keeps it for later.
+void DeferQuitUntilModalEnds(const EventRecord* quitEvent);
+Boolean IsQuitDeferred();
+
 // --- File specifications ----------------------------------------------------------------------
 
 constexpr size_t kFSSpecImageSize = 70;

@@ -90,8 +90,8 @@ constexpr UsbKey kUsbHighKeys[] = {
     {0x68, kVK_F13}, {0x69, kVK_F14}, {0x6A, kVK_F15}, {0x6B, kVK_F16},
     {0x6C, kVK_F17}, {0x6D, kVK_F18}, {0x6E, kVK_F19}, {0x6F, kVK_F20},
     {0x75, kVK_Help}, {0x7F, kVK_Mute}, {0x80, kVK_VolumeUp}, {0x81, kVK_VolumeDown},
-    {0xE0, kVK_Control}, {0xE1, kVK_Shift}, {0xE2, kVK_Option}, {0xE3, kVK_Command},
-    {0xE4, kVK_RightControl}, {0xE5, kVK_RightShift}, {0xE6, kVK_RightOption},
+    {0xE0, kVK_Command}, {0xE1, kVK_Shift}, {0xE2, kVK_Option}, {0xE3, kVK_Command},
+    {0xE4, kVK_RightCommand}, {0xE5, kVK_RightShift}, {0xE6, kVK_RightOption},
     {0xE7, kVK_RightCommand},
 };
 

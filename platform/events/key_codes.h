@@ -131,7 +131,9 @@ UInt8 CharCodeForKeyCode(UInt16 keyCode, UInt32 modifiers);
 UInt32 KeyTranslate(const void* transData, UInt16 keycode, UInt32* state);
 
 // The virtual key code of a USB HID keyboard usage (the numbering of host scancodes, such
-// as SDL's), kNoMacKeyCode when the key has no Mac counterpart. PC keys map the Mac way:
-// Alt is Option, the Windows key is Command, Print Screen / Scroll Lock / Pause are F13-F15,
-// Insert is Help, Num Lock is the keypad's Clear.
+// as SDL's), kNoMacKeyCode when the key has no Mac counterpart. PC keys map the way Linux
+// users expect: Control is Command (Ctrl-O opens, Ctrl-A selects all), the Windows (Super)
+// key is a second Command, Alt is Option; Print Screen / Scroll Lock / Pause are F13-F15,
+// Insert is Help, Num Lock is the keypad's Clear. No PC key gives the Mac Control key (a
+// right click is what Control-click is for on a Mac).
 UInt16 MacKeyCodeForUsbUsage(UInt32 usage);

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstring>
 #include <mutex>
+#include <vector>
 
 #include "platform/files/files_internal.h"
 #include "platform/files/file_locations.h"
@@ -29,6 +30,29 @@ constexpr ExtensionType kExtensionTypes[] = {
 
 std::mutex gSidecarLock;
 
+// The program's own document kinds (RegisterDocumentExtension): main thread at start-up.
+struct DocumentExtension {
+  std::string extension;  // lower case, without the dot
+  OSType type;
+  OSType creator;
+};
+std::vector<DocumentExtension> gDocumentExtensions;
+
+std::string LowerExtension(const std::string& diskName) {
+  size_t dot = diskName.rfind('.');
+  if (dot == std::string::npos || dot == 0) return std::string();
+  std::string ext = diskName.substr(dot + 1);
+  for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return ext;
+}
+
+const DocumentExtension* FindDocumentExtension(const std::string& diskName) {
+  std::string ext = LowerExtension(diskName);
+  for (const DocumentExtension& d : gDocumentExtensions)
+    if (!ext.empty() && d.extension == ext) return &d;
+  return nullptr;
+}
+
 bool IsDefaultFinderInfo(const std::string& filePath, const AppleDoubleInfo& info) {
   FInfo def;
   FXInfo defx;
@@ -49,11 +73,21 @@ OSErr FilePathOfSpec(const FSSpec* fileSpec, std::string* path) {
 
 }  // namespace
 
+void RegisterDocumentExtension(const char* extension, OSType type, OSType creator) {
+  std::string ext = LowerExtension(std::string("x.") + extension);
+  for (DocumentExtension& d : gDocumentExtensions)
+    if (d.extension == ext) {
+      d.type = type;
+      d.creator = creator;
+      return;
+    }
+  gDocumentExtensions.push_back(DocumentExtension{ext, type, creator});
+}
+
 OSType FileTypeForName(const std::string& diskName) {
-  size_t dot = diskName.rfind('.');
-  if (dot == std::string::npos || dot == 0) return 0;
-  std::string ext = diskName.substr(dot + 1);
-  for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (const DocumentExtension* d = FindDocumentExtension(diskName)) return d->type;
+  std::string ext = LowerExtension(diskName);
+  if (ext.empty()) return 0;
   for (const ExtensionType& e : kExtensionTypes) {
     if (ext == e.extension) return e.type;
   }
@@ -70,6 +104,7 @@ void DefaultFinderInfo(const std::string& filePath, FInfo* finfo, FXInfo* fxinfo
   *finfo = FInfo();
   *fxinfo = FXInfo();
   finfo->fdType = FileTypeForName(HostLastComponent(filePath));
+  if (const DocumentExtension* d = FindDocumentExtension(HostLastComponent(filePath))) finfo->fdCreator = d->creator;
 }
 
 OSErr LoadSidecar(const std::string& filePath, AppleDoubleInfo* info) {
@@ -118,7 +153,11 @@ OSErr MoveSidecar(const std::string& oldFilePath, const std::string& newFilePath
     unlink(SidecarPathFor(newFilePath).c_str());  // a stale sidecar must not adopt the file
     return noErr;
   }
-  return rename(from.c_str(), SidecarPathFor(newFilePath).c_str()) == 0 ? OSErr(noErr) : HostErrorToOSErr(errno);
+  if (rename(from.c_str(), SidecarPathFor(newFilePath).c_str()) != 0) return HostErrorToOSErr(errno);
+  // Under its new name the file may say by its extension what the sidecar held.
+  AppleDoubleInfo info;
+  if (LoadSidecar(newFilePath, &info) == noErr) StoreSidecar(newFilePath, info);
+  return noErr;
 }
 
 void RemoveSidecar(const std::string& filePath) {

@@ -1,7 +1,8 @@
 // Finder info and resource forks, kept in an AppleDouble sidecar "._NAME" beside the file.
 //
 // A sidecar exists only while the file has a resource fork (non-empty), Finder info that
-// differs from what its extension says (type from the table below, creator 0, no flags), or
+// differs from what its extension says (type from the table below and creator 0, or the type
+// and creator of a registered document extension; no flags), or
 // other AppleDouble entries read from elsewhere (kept as they are). Without one, the type
 // comes from the extension.
 //
@@ -39,7 +40,11 @@ bool SpecHasResourceFork(const FSSpec* fileSpec);
 // Finder type a file name's extension stands for (case-insensitive), or 0: .mid .midi .smf
 // 'Midi', .aif .aiff 'AIFF', .aifc 'AIFC', .wav 'WAVE', .caf 'caff', .mp3 'MPG3', .ogg 'OggS',
 // .mov 'MooV', .mp4 .m4a 'mpg4', .sd2 'Sd2f', .txt 'TEXT', .rsrc 'rsrc', .syx 'SysX'.
+// A registered document extension first.
 OSType FileTypeForName(const std::string& diskName);
+// The program's own document kind: a file whose name ends in ".extension" (any case) has
+// that type and creator without a sidecar. Main thread, at start-up.
+void RegisterDocumentExtension(const char* extension, OSType type, OSType creator);
 
 // Host path of the sidecar of a file path ("/a/b/._c" for "/a/b/c").
 std::string SidecarPathFor(const std::string& filePath);

@@ -1,5 +1,8 @@
 #include "platform/navigation/nav_dialog.h"
 
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -20,6 +23,7 @@ namespace {
 constexpr SInt16 kVisibleRows = (kNavListRect.bottom - kNavListRect.top - 2) / kNavRowHeight;
 constexpr SInt16 kTextInset = 22;
 constexpr size_t kMaxMacNameLength = 63;
+constexpr int kWheelRows = 3;
 
 struct NavState {
   NavDialogRun* run = nullptr;
@@ -63,7 +67,8 @@ std::vector<DialogItemTemplate> ItemList(const NavDialogRun& run) {
       MakeDialogItem(kButtonDialogItem, Rect{34, 14, 54, 134}, "Enclosing Folder"),
       MakeDialogItem(kStaticTextDialogItem + itemDisable, Rect{36, 142, 52, 446}),
       MakeDialogItem(kStaticTextDialogItem + itemDisable, Rect{10, 14, 26, 446}, FromPString(o.message)),
-      MakeDialogItem(kStaticTextDialogItem + itemDisable, Rect{250, 14, 266, 60}, "Name:"),
+      MakeDialogItem(kStaticTextDialogItem + itemDisable, Rect{250, 14, 266, 60},
+                     run.mode == kNavModeSave ? "Name:" : "Go to:"),
       MakeDialogItem(kEditTextDialogItem, Rect{250, 66, 266, 300}, FromPString(o.savedFileName)),
       MakeDialogItem(kCheckBoxDialogItem, Rect{272, 14, 290, 260}, FromPString(o.choiceLabel))};
   return items;
@@ -75,6 +80,17 @@ DialogItemHandle ItemHandle(DialogItemIndex item) {
   Rect box;
   GetDialogItem(gNav->dialog, item, &type, &handle, &box);
   return handle;
+}
+
+// The name field (the path field of the open and choose-folder dialogs).
+std::string FieldText() {
+  Str255 text;
+  GetDialogItemText(ItemHandle(kNavNameItem), text);
+  return FromPString(text);
+}
+
+void ClearField() {
+  SetDialogItemText(ItemHandle(kNavNameItem), reinterpret_cast<ConstStr255Param>(""));
 }
 
 // ---- The list ------------------------------------------------------------------------------
@@ -245,8 +261,29 @@ bool ListKey(EventRecord* event, DialogItemIndex* itemHit) {
   return false;
 }
 
+// The mouse wheel over the list scrolls it, three rows a step (wheel steps elsewhere are
+// dropped while the dialog runs).
+void TakeWheelSteps() {
+  const EventTypeSpec wheel{kEventClassMouse, kEventMouseWheelMoved};
+  EventRef event = nullptr;
+  while (ReceiveNextEvent(1, &wheel, kEventDurationNoWait, true, &event) == noErr) {
+    Point where{};
+    UInt16 axis = kEventMouseWheelAxisY;
+    SInt32 delta = 0;
+    GetEventParameter(event, kEventParamMouseLocation, typeQDPoint, nullptr, sizeof where, nullptr, &where);
+    GetEventParameter(event, kEventParamMouseWheelAxis, typeMouseWheelAxis, nullptr, sizeof axis, nullptr, &axis);
+    GetEventParameter(event, kEventParamMouseWheelDelta, typeSInt32, nullptr, sizeof delta, nullptr, &delta);
+    ReleaseEvent(event);
+    QDGlobalToLocalPoint(GetDialogPort(gNav->dialog), &where);
+    if (axis != kEventMouseWheelAxisY || !PtInRect(where, &kNavListRect)) continue;
+    gNav->top = std::max(0, std::min(LastTop(), gNav->top - int(delta) * kWheelRows));
+    RedrawList();
+  }
+}
+
 Boolean NavFilter(DialogRef dialog, EventRecord* event, DialogItemIndex* itemHit) {
   gNav->activate = false;
+  TakeWheelSteps();
   if (event->what == mouseDown && ListClick(event, itemHit)) return true;
   if ((event->what == keyDown || event->what == autoKey) && ListKey(event, itemHit)) return true;
   return StdFilterProc(dialog, event, itemHit);
@@ -281,12 +318,26 @@ bool ConfirmReplace(ConstStr255Param name) {
          hit == kAlertStdAlertOKButton;
 }
 
-// The name field's text as a file in the shown folder; false (with a beep) for an empty or
-// impossible name, or the name of a folder; false too when an existing file is not to be
-// replaced.
+// A typed name without an extension gets the document's, unless it names a file of the
+// shown folder as it stands (the user picked that one).
+void AddDocumentExtension(Str255 name) {
+  ConstStr255Param extension = gNav->run->options->fileExtension;
+  if (extension[0] == 0 || name[0] == 0 || std::memchr(name + 1, '.', name[0])) return;
+  if (size_t(name[0]) + 1 + extension[0] > kMaxMacNameLength) return;
+  FSSpec existing;
+  if (FSMakeFSSpec(kZarinVRefNum, DirIDForPath(gNav->folder), name, &existing) == noErr) return;
+  name[++name[0]] = '.';
+  std::memcpy(name + name[0] + 1, extension + 1, extension[0]);
+  name[0] = UInt8(name[0] + extension[0]);
+}
+
+// The name field's text as a file in the shown folder (with the document extension added);
+// false (with a beep) for an empty or impossible name, or the name of a folder; false too
+// when an existing file is not to be replaced.
 bool ChooseSaveName() {
   Str255 name;
   GetDialogItemText(ItemHandle(kNavNameItem), name);
+  AddDocumentExtension(name);
   FSSpec fileSpec;
   bool folder = false;
   bool usable = name[0] > 0 && name[0] <= kMaxMacNameLength && !std::memchr(name + 1, ':', name[0]) &&
@@ -317,10 +368,57 @@ bool OpenSelected(bool byButton) {
   }
   if (entry->isFolder && !(byButton && gNav->run->mode == kNavModeChooseFolder)) {
     ShowFolder(HostJoinPath(gNav->folder, entry->diskName), "");
+    if (gNav->run->mode != kNavModeSave) ClearField();
     return false;
   }
   if (entry->isFolder || gNav->run->mode == kNavModeOpen) return ChooseSpec(entry->fileSpec);
   return false;  // a file in the save dialog: its name goes to the field
+}
+
+// ---- The path field (open and choose-folder dialogs) --------------------------------------
+
+bool StartsWithIgnoringCase(const std::string& name, const std::string& prefix) {
+  if (prefix.size() > name.size()) return false;
+  for (size_t i = 0; i < prefix.size(); ++i)
+    if (std::tolower(UInt8(name[i])) != std::tolower(UInt8(prefix[i]))) return false;
+  return true;
+}
+
+// Typing a name selects the first entry that begins with it (a path is left to Return).
+void SelectByTypedName() {
+  std::string typed = FieldText();
+  if (typed.empty() || typed.find('/') != std::string::npos || typed[0] == '~') return;
+  for (size_t i = 0; i < gNav->entries.size(); ++i)
+    if (StartsWithIgnoringCase(gNav->entries[i].diskName, typed)) return Select(int(i));
+}
+
+// The typed path as a host path: "~" is the home folder, a relative path starts in the
+// shown folder.
+std::string TypedPath(const std::string& typed) {
+  const char* home = std::getenv("HOME");
+  if (typed[0] == '~' && home && (typed.size() == 1 || typed[1] == '/')) return NormalizePath(home + typed.substr(1));
+  return NormalizePath(typed[0] == '/' ? typed : HostJoinPath(gNav->folder, typed));
+}
+
+// Return with a path typed: a folder is shown, a file listed in it is chosen. False (the
+// field left alone) when the text names nothing.
+bool GoToTypedPath(bool* answered) {
+  std::string typed = FieldText();
+  if (typed.empty()) return false;
+  std::string path = TypedPath(typed);
+  bool folder = false;
+  if (!HostPathExists(path, &folder)) return false;
+  if (folder && gNav->run->mode != kNavModeChooseFolder) {
+    ShowFolder(path, "");
+    ClearField();
+    return true;
+  }
+  ShowFolder(HostParentPath(path), HostLastComponent(path));
+  ClearField();
+  const NavEntry* entry = SelectedEntry();
+  if (entry && entry->diskName == HostLastComponent(path)) *answered = OpenSelected(true);
+  else SysBeep(1);  // the dialog does not list it
+  return true;
 }
 
 void CopySelectedNameToField() {
@@ -343,9 +441,15 @@ bool HandleHit(DialogItemIndex hit) {
     case kNavListItem:
       if (gNav->run->mode == kNavModeSave) CopySelectedNameToField();
       return gNav->activate && OpenSelected(false);
-    case kNavDefaultItem:
+    case kNavDefaultItem: {
       if (gNav->run->mode == kNavModeSave) return ChooseSaveName();
+      bool answered = false;
+      if (GoToTypedPath(&answered)) return answered;
       return OpenSelected(true);
+    }
+    case kNavNameItem:
+      if (gNav->run->mode != kNavModeSave) SelectByTypedName();
+      return false;
     default: return false;
   }
 }
@@ -376,12 +480,7 @@ void PrepareItems(DialogRef dialog, const NavDialogRun& run) {
   gNav->scrollBar = NewControl(GetDialogWindow(dialog), &kNavScrollBarRect, reinterpret_cast<ConstStr255Param>(""),
                                true, 0, 0, 0, kControlScrollBarLiveProc, 0);
   if (gNav->scrollBar) SetControlViewSize(gNav->scrollBar, kVisibleRows);
-  if (run.mode == kNavModeSave) {
-    SelectDialogItemText(dialog, kNavNameItem, 0, 255);
-  } else {
-    HideDialogItem(dialog, kNavNameLabelItem);
-    HideDialogItem(dialog, kNavNameItem);
-  }
+  SelectDialogItemText(dialog, kNavNameItem, 0, 255);
   ControlRef choice = nullptr;
   if (run.options->choiceLabel[0] == 0)
     HideDialogItem(dialog, kNavChoiceItem);

@@ -1,4 +1,5 @@
 // The Navigation Services calls: start folder, scripted answers, replies.
+#include <cstdlib>
 #include <string>
 
 #include "platform/dialogs/scripted_answers.h"
@@ -13,7 +14,8 @@ std::string gLastFolder;
 ScriptedAnswers gScript{"ZARIN_NAV_REPLY", {}, 0};
 
 // The folder a dialog starts in: the default location's folder (or the folder of the file it
-// names), else the last folder shown, else the working folder.
+// names), else the last folder shown, else the user's home folder (the working folder when
+// there is none).
 std::string StartFolder(const AEDesc* defaultLocation) {
   FSSpec fileSpec;
   UInt8 image[kFSSpecImageSize];
@@ -27,7 +29,9 @@ std::string StartFolder(const AEDesc* defaultLocation) {
   }
   bool folder = false;
   if (!gLastFolder.empty() && HostPathExists(gLastFolder, &folder) && folder) return gLastFolder;
-  return NormalizePath(".");  // the working folder
+  const char* home = std::getenv("HOME");
+  if (home && *home && HostPathExists(home, &folder) && folder) return NormalizePath(home);
+  return NormalizePath(".");
 }
 
 OSErr MakeReply(NavReplyRecord* reply, const FSSpec& fileSpec) {

@@ -7,11 +7,16 @@
 // lacking one, what its extension says, and a caller's type procedure may decide instead.
 // Double-click or the default button opens a folder or chooses a file; Return presses the
 // default button, Escape and Command-period Cancel; the up and down arrows move the selection
-// (Command-up goes to the enclosing folder). Cancel answers userCanceledErr.
+// (Command-up goes to the enclosing folder); the mouse wheel scrolls the list. In the open and
+// choose-folder dialogs the field below the list takes a name or a path: typing selects the
+// first entry that begins with the name, and Return with a path (from the shown folder, "~"
+// for the home folder, or absolute) shows that folder or opens that file. Cancel answers
+// userCanceledErr.
 //
 // Replies hold their choice as 'fss ' items in reply->selection (read them with
 // AEGetNthFSSpec); a reply must be given back with NavDisposeReply. The last folder shown is
-// where the next dialog starts when the caller gives no default location.
+// where the next dialog starts when the caller gives no default location; before any, the
+// user's home folder.
 //
 // Scripted answers, for tests and scripting: when the environment variable ZARIN_NAV_REPLY
 // holds paths separated by ';', each dialog takes the next path as its answer without being
@@ -40,6 +45,8 @@ struct NavDialogOptions {
   Str255 choiceLabel = {0};         // non-empty: a check box with this title; its state is
                                     // returned in the reply's choice
   Boolean choiceValue = false;      // the check box's first state
+  Str31 fileExtension = {0};        // save: the document extension (no dot), added to a typed
+                                    // name that has none and names no file of the folder
 };
 
 struct NavReplyRecord {
@@ -73,5 +80,5 @@ OSErr NavDisposeReply(NavReplyRecord* reply);
 using NavDialogShownProc = void (*)(DialogRef dialog, void* userData);
 void NavSetDialogShownProc(NavDialogShownProc proc, void* userData);
 // The folder the next dialog without a default location starts in ("" before any dialog: the
-// working folder); tests set it.
+// home folder); tests set it.
 void NavSetStartFolder(const char* hostPath);

@@ -6,9 +6,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "platform/quickdraw/ports.h"
+#include "platform/quickdraw/regions.h"
 #include "platform/quickdraw/qd_internal.h"
 #include "platform/system/quickdraw_random.h"
 
@@ -21,11 +23,16 @@ constexpr int kDefaultHeight = 800;
 constexpr int kMinSide = 320;
 constexpr int kMaxSide = 8192;
 constexpr short kMenuBarHeight = 20;
+constexpr int kFrameMargin = 40;  // room for the host window's title bar and borders
 constexpr uint32_t kDesktopPixel = 0xFF5A6E82;
 
 struct ScreenState {
-  int width = kDefaultWidth;
+  int width = kDefaultWidth;  // the screen as shown
   int height = kDefaultHeight;
+  // The pixel buffer's size, which the screen may grow to (the desktop's, with a host
+  // window); the buffer never moves, so ports on it stay valid when the screen is resized.
+  int capacityWidth = kDefaultWidth;
+  int capacityHeight = kDefaultHeight;
   std::vector<uint32_t> pixels;
   GDevice device;
   GDevice* devicePtr = nullptr;
@@ -35,53 +42,102 @@ struct ScreenState {
   SDL_Renderer* renderer = nullptr;
   SDL_Texture* texture = nullptr;
   SDL_Cursor* cursor = nullptr;
+  std::string hostProblem;  // why there is no host window although one was wanted
   bool anyDirty = false;
   int dirtyX1 = 0, dirtyY1 = 0, dirtyX2 = 0, dirtyY2 = 0;
 };
 
 ScreenState* gScreen = nullptr;
 
-void ReadScreenSize(int* w, int* h) {
-  *w = kDefaultWidth;
-  *h = kDefaultHeight;
+// The size ZARIN_SCREEN asks for; false when it asks for none (or for a bad one).
+bool ReadScreenSize(int* w, int* h) {
   const char* env = std::getenv("ZARIN_SCREEN");
-  if (!env) return;
+  if (!env) return false;
   int ew = 0, eh = 0;
   char tail = 0;
-  if (std::sscanf(env, "%dx%d%c", &ew, &eh, &tail) != 2) return;
-  if (ew < kMinSide || ew > kMaxSide || eh < kMinSide || eh > kMaxSide) return;
+  if (std::sscanf(env, "%dx%d%c", &ew, &eh, &tail) != 2) return false;
+  if (ew < kMinSide || ew > kMaxSide || eh < kMinSide || eh > kMaxSide) return false;
   *w = ew;
   *h = eh;
+  return true;
 }
 
-bool WantHostWindow() {
+// Without a size asked for, the default shrunk to what the desktop leaves for a window (a
+// margin for the window's frame); the buffer can hold the whole desktop.
+void ChooseScreenSize(ScreenState* s) {
+  bool asked = ReadScreenSize(&s->width, &s->height);
+  s->capacityWidth = s->width;
+  s->capacityHeight = s->height;
+  SDL_Rect usable, whole;
+  if (!s->window || SDL_GetDisplayUsableBounds(0, &usable) != 0 || SDL_GetDisplayBounds(0, &whole) != 0) return;
+  if (!asked) {
+    s->width = std::clamp(std::min(s->width, usable.w - kFrameMargin), kMinSide, kMaxSide);
+    s->height = std::clamp(std::min(s->height, usable.h - kFrameMargin), kMinSide, kMaxSide);
+  }
+  s->capacityWidth = std::clamp(std::max(s->width, whole.w), kMinSide, kMaxSide);
+  s->capacityHeight = std::clamp(std::max(s->height, whole.h), kMinSide, kMaxSide);
+}
+
+bool HeadlessByRequest() {
   const char* headless = std::getenv("ZARIN_HEADLESS");
-  if (headless && std::strcmp(headless, "1") == 0) return false;
+  return headless && std::strcmp(headless, "1") == 0;
+}
+
+bool DisplayNamed() {
   const char* x11 = std::getenv("DISPLAY");
   const char* wayland = std::getenv("WAYLAND_DISPLAY");
   return (x11 && *x11) || (wayland && *wayland);
 }
 
+std::string DisplayName() {
+  const char* x11 = std::getenv("DISPLAY");
+  if (x11 && *x11) return std::string("the display '") + x11 + "'";
+  const char* wayland = std::getenv("WAYLAND_DISPLAY");
+  return std::string("the Wayland display '") + (wayland ? wayland : "") + "'";
+}
+
 void OpenHostWindow(ScreenState* s) {
-  if (!WantHostWindow()) return;
+  if (HeadlessByRequest()) return;
+  if (!DisplayNamed()) {
+    s->hostProblem = "no display: neither DISPLAY nor WAYLAND_DISPLAY is set";
+    return;
+  }
+  // Only the displays named: SDL would otherwise take another driver that shows nothing.
+  const char* x11 = std::getenv("DISPLAY");
+  SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, x11 && *x11 ? "x11,wayland" : "wayland", SDL_HINT_DEFAULT);
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-    std::fprintf(stderr, "zarin: no host window (%s); drawing headless\n", SDL_GetError());
+    s->hostProblem = "cannot open " + DisplayName() + " (" + SDL_GetError() + ")";
     return;
   }
   s->window = SDL_CreateWindow("Zarin", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, s->width,
-                               s->height, 0);
-  if (s->window) s->renderer = SDL_CreateRenderer(s->window, -1, 0);
+                               s->height, SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
+  ChooseScreenSize(s);
+  if (s->window) {
+    SDL_SetWindowSize(s->window, s->width, s->height);
+    SDL_SetWindowPosition(s->window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+    SDL_SetWindowMinimumSize(s->window, kMinSide, kMinSide);
+    SDL_SetWindowMaximumSize(s->window, s->capacityWidth, s->capacityHeight);
+    SDL_ShowWindow(s->window);
+    s->renderer = SDL_CreateRenderer(s->window, -1, 0);
+  }
   if (s->renderer)
-    s->texture = SDL_CreateTexture(s->renderer, SDL_PIXELFORMAT_ARGB8888,
-                                   SDL_TEXTUREACCESS_STREAMING, s->width, s->height);
+    s->texture = SDL_CreateTexture(s->renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING,
+                                   s->capacityWidth, s->capacityHeight);
   if (!s->texture) {
-    std::fprintf(stderr, "zarin: host window failed (%s); drawing headless\n", SDL_GetError());
+    s->hostProblem = "cannot open a window on " + DisplayName() + " (" + SDL_GetError() + ")";
     if (s->renderer) SDL_DestroyRenderer(s->renderer);
     if (s->window) SDL_DestroyWindow(s->window);
     s->renderer = nullptr;
     s->window = nullptr;
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    ChooseScreenSize(s);
   }
+}
+
+// The screen port covers the screen as shown (its pixel map the whole buffer).
+void FitScreenPort(ScreenState* s) {
+  s->port.portRect = s->device.gdRect;
+  RectRgn(s->port.visRgn, &s->port.portRect);
 }
 
 void CloseHostWindow(ScreenState* s) {
@@ -101,18 +157,18 @@ void CloseHostWindow(ScreenState* s) {
 void SetUpDevice(ScreenState* s) {
   PixMap& pm = s->device.pixMap;
   pm.baseAddr = reinterpret_cast<Ptr>(s->pixels.data());
-  pm.rowBytesFull = s->width * 4;
+  pm.rowBytesFull = s->capacityWidth * 4;
   pm.rowBytes = SInt16(kPixMapFlag | std::min(pm.rowBytesFull, 0x3FFF));
-  pm.bounds = Rect{0, 0, short(s->height), short(s->width)};
+  pm.bounds = Rect{0, 0, short(s->capacityHeight), short(s->capacityWidth)};
   s->device.pixMapPtr = &pm;
   s->device.gdPMap = &s->device.pixMapPtr;
-  s->device.gdRect = pm.bounds;
+  s->device.gdRect = Rect{0, 0, short(s->height), short(s->width)};
   s->device.gdFlags = (1 << 0) | (1 << 11) | (1 << 13) | (1 << 15);  // colour, screen, main, active
   s->devicePtr = &s->device;
   s->current = &s->devicePtr;
   qd.screenBits.baseAddr = nullptr;  // bounds only: pass GetPortBitMapForCopyBits(GetScreenPort())
   qd.screenBits.rowBytes = 0;
-  qd.screenBits.bounds = pm.bounds;
+  qd.screenBits.bounds = s->device.gdRect;
 }
 
 }  // namespace
@@ -122,14 +178,15 @@ namespace qd_internal {
 void EnsureScreen() {
   if (gScreen) return;
   auto* s = new ScreenState;
-  ReadScreenSize(&s->width, &s->height);
-  s->pixels.assign(size_t(s->width) * s->height, kDesktopPixel);
+  ChooseScreenSize(s);
+  OpenHostWindow(s);
+  s->pixels.assign(size_t(s->capacityWidth) * s->capacityHeight, kDesktopPixel);
   SetUpDevice(s);
   gScreen = s;
   InitCPort(&s->port);
   s->port.portKind = kPortKindScreen;
+  FitScreenPort(s);
   if (!PortIsOpen(qd.thePort)) qd.thePort = &s->port;
-  OpenHostWindow(s);
   s->anyDirty = true;
   s->dirtyX2 = s->width;
   s->dirtyY2 = s->height;
@@ -184,6 +241,21 @@ void HostShowCursor(const Cursor* cursor, bool visible) {
 }  // namespace qd_internal
 
 void InitScreen() { EnsureScreen(); }
+
+Boolean ResizeScreen(int width, int height) {
+  EnsureScreen();
+  ScreenState* s = gScreen;
+  width = std::clamp(width, kMinSide, s->capacityWidth);
+  height = std::clamp(height, kMinSide, s->capacityHeight);
+  if (width == s->width && height == s->height) return false;
+  s->width = width;
+  s->height = height;
+  s->device.gdRect = Rect{0, 0, short(height), short(width)};
+  qd.screenBits.bounds = s->device.gdRect;
+  FitScreenPort(s);
+  MarkScreenDirty(nullptr);
+  return true;
+}
 
 void ShutdownScreen() {
   if (!gScreen) return;
@@ -244,6 +316,11 @@ Boolean ScreenHasHostWindow() {
   return gScreen->window != nullptr;
 }
 
+const char* GetHostWindowProblem() {
+  EnsureScreen();
+  return gScreen->hostProblem.empty() ? nullptr : gScreen->hostProblem.c_str();
+}
+
 void* GetScreenHostWindow() {
   EnsureScreen();
   return gScreen->window;
@@ -256,9 +333,10 @@ Boolean PresentScreen() {
   s->anyDirty = false;
   if (!s->window) return false;
   SDL_Rect r{s->dirtyX1, s->dirtyY1, s->dirtyX2 - s->dirtyX1, s->dirtyY2 - s->dirtyY1};
-  const uint32_t* first = s->pixels.data() + size_t(r.y) * s->width + r.x;
-  SDL_UpdateTexture(s->texture, &r, first, s->width * 4);
-  SDL_RenderCopy(s->renderer, s->texture, nullptr, nullptr);
+  const uint32_t* first = s->pixels.data() + size_t(r.y) * s->capacityWidth + r.x;
+  SDL_UpdateTexture(s->texture, &r, first, s->capacityWidth * 4);
+  SDL_Rect shown{0, 0, s->width, s->height};
+  SDL_RenderCopy(s->renderer, s->texture, &shown, nullptr);
   SDL_RenderPresent(s->renderer);
   return true;
 }

@@ -1,7 +1,9 @@
 // The screen: one 32-bit pixel buffer, shown in an SDL2 window when a display exists
 // (DISPLAY or WAYLAND_DISPLAY set, SDL video starts, ZARIN_HEADLESS not set to 1), kept in
-// memory otherwise. Its size is 1280x800 unless ZARIN_SCREEN=WIDTHxHEIGHT says otherwise
-// (each side 320 to 8192). The menu bar is the top 20 pixels.
+// memory otherwise (GetHostWindowProblem says why, unless headless was asked for). Its size
+// is 1280x800, shrunk to fit the desktop, unless ZARIN_SCREEN=WIDTHxHEIGHT says otherwise
+// (each side 320 to 8192). A host window can be resized: the screen follows (ResizeScreen)
+// up to the desktop's size. The menu bar is the top 20 pixels.
 //
 // The screen starts on first use. Drawing on it is shown at the next PresentScreen, which
 // the event loop calls; nothing else touches the host window.
@@ -10,6 +12,11 @@
 #include "platform/quickdraw/quickdraw_types.h"
 
 void InitScreen();
+// The screen shows width x height (each clamped to 320 and to the desktop's size): the host
+// window was resized. The device's rectangle, the screen bits and the screen port follow;
+// ports drawing on the screen stay valid. True when the size changed (then everything must
+// be drawn again).
+Boolean ResizeScreen(int width, int height);
 // Closes the host window and frees the screen (tests; ports on the screen must be closed).
 void ShutdownScreen();
 
@@ -32,6 +39,10 @@ CGrafPtr GetScreenPort();
 // event layer, or null.
 Boolean ScreenHasHostWindow();
 void* GetScreenHostWindow();
+// Why the screen has no host window although no ZARIN_HEADLESS=1 asked for none: no display
+// named, or the display or the window would not open. Null when there is a host window or
+// headless was asked for.
+const char* GetHostWindowProblem();
 // Shows what was drawn since the last present (nothing headless); true when it showed.
 Boolean PresentScreen();
 // Marks part of the screen (global coordinates) as drawn; null marks all of it.

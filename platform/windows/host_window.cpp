@@ -8,6 +8,7 @@
 #include "platform/events/host_input.h"
 #include "platform/events/key_codes.h"
 #include "platform/quickdraw/screen.h"
+#include "platform/windows/windows.h"
 
 namespace {
 
@@ -35,6 +36,9 @@ void TranslateWindowEvent(const SDL_WindowEvent& e) {
   switch (e.event) {
     case SDL_WINDOWEVENT_CLOSE: RequestQuit(); break;
     case SDL_WINDOWEVENT_EXPOSED: MarkScreenDirty(nullptr); break;
+    case SDL_WINDOWEVENT_SIZE_CHANGED:
+      if (ResizeScreen(e.data1, e.data2)) KeepWindowsOnResizedScreen();
+      break;
     case SDL_WINDOWEVENT_FOCUS_GAINED: PostHostActivation(true); break;
     case SDL_WINDOWEVENT_FOCUS_LOST:
       ResetHostInputState();
@@ -83,13 +87,11 @@ void Pump(EventTime maxWait) { PumpHostWindow(maxWait); }
 
 UInt32 MacModifiersForHostKeymod(UInt32 keymod) {
   UInt32 m = 0;
-  if (keymod & KMOD_GUI) m |= cmdKey;
+  if (keymod & (KMOD_GUI | KMOD_CTRL)) m |= cmdKey;
   if (keymod & KMOD_SHIFT) m |= shiftKey;
   if (keymod & KMOD_RSHIFT) m |= rightShiftKey;
   if (keymod & KMOD_ALT) m |= optionKey;
   if (keymod & KMOD_RALT) m |= rightOptionKey;
-  if (keymod & KMOD_CTRL) m |= controlKey;
-  if (keymod & KMOD_RCTRL) m |= rightControlKey;
   if (keymod & KMOD_CAPS) m |= alphaLock;
   if (keymod & KMOD_NUM) m |= kEventKeyModifierNumLockMask;
   return m;

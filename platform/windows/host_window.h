@@ -3,8 +3,8 @@
 // With a host window, InitWindows installs the pump (SetHostEventPump). Each pass shows what
 // was drawn since the last one (PresentScreen), waits for host input up to the time it is
 // given, and turns it into Mac input: mouse moves, buttons (left 1, right 2, middle 3) and
-// wheel steps, keys as virtual key codes (Alt is Option, the Windows key Command, Control is
-// Control), focus changes into application activation; an exposed window is shown again in
+// wheel steps, keys as virtual key codes (Control is Command, and so is the Windows key; Alt is
+// Option: see MacKeyCodeForUsbUsage), focus changes into application activation; an exposed window is shown again in
 // full, and closing the host window asks the program to quit (a quit Apple event).
 // Headless, there is no pump and nothing here does anything.
 #pragma once

@@ -1,6 +1,7 @@
 // Window geometry: frame metrics, the parts of a frame, FindWindow, moving and sizing,
 // standard and user states, zooming and positioning.
 #include <algorithm>
+#include <cstring>
 
 #include "platform/quickdraw/geometry.h"
 #include "platform/quickdraw/ports.h"
@@ -343,6 +344,16 @@ Rect* GetWindowPortBounds(WindowRef window, Rect* bounds) {
     return bounds;
   }
   return GetPortBounds(&window->port, bounds);
+}
+
+void KeepWindowsOnResizedScreen() {
+  EnsureWindowManager();
+  for (WindowRef w : Windows()) {
+    if (!w->visible) continue;
+    Rect kept = KeepOnScreen(w, w->content);
+    if (std::memcmp(&kept, &w->content, sizeof kept) != 0) SetContentWithEvent(w, kept, 0);
+  }
+  RedrawScreen();
 }
 
 void GetWindowPositioningBounds(Rect* bounds) {

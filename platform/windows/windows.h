@@ -373,6 +373,10 @@ OSStatus GetWindowContentColor(WindowRef window, RGBColor* color);
 // Draws the desktop, the menu bar and every frame again and invalidates every visible
 // window's content (after the host window was exposed, say).
 void RedrawScreen();
+// After the screen changed size (ResizeScreen): every visible window is moved, and cut when
+// it is larger than the screen, so that it stays on the screen (a bounds-changed event tells
+// its owner), then the screen is drawn again.
+void KeepWindowsOnResizedScreen();
 // Draws the frame of the window again (title, boxes, hilite).
 void DrawWindowFrame(WindowRef window);
 

@@ -1,7 +1,10 @@
 #include "shell/app/app_entry.h"
 
+#include <cstdio>
+
 #include "platform/events/apple_events.h"
 #include "platform/quickdraw/cursors.h"
+#include "platform/quickdraw/screen.h"
 #include "shell/app/power_notifications.h"
 #include "shell/app/shutdown.h"
 #include "shell/app/startup.h"
@@ -22,7 +25,22 @@ void RunEventLoopUntilQuit() {
   }
 }
 
+namespace {
+
+// A program without a window is of no use unless it was asked to run headless: says what is
+// missing instead of running unseen.
+bool HasDisplayOrSaysWhy() {
+  const char* problem = GetHostWindowProblem();
+  if (!problem) return true;
+  std::fprintf(stderr, "zarin: %s\nzarin: set DISPLAY to the X display to show the program on, "
+               "or ZARIN_HEADLESS=1 to run it without a window\n", problem);
+  return false;
+}
+
+}  // namespace
+
 int RunZarin(const std::vector<std::string>& documents) {
+  if (!HasDisplayOrSaysWhy()) return 1;
   PowerRegistration power;
   StartUpApplication(40);
   InstallQuitSignalHandlers();

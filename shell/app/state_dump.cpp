@@ -107,6 +107,8 @@ void ServeDumpSignal(EventLoopTimerRef, void*) {
 std::string FormatStateDump() {
   std::string out;
   AppendSong(&out);
+  const Rect& screen = (*GetMainDevice())->gdRect;
+  out += "screen " + std::to_string(screen.right) + " " + std::to_string(screen.bottom) + "\n";
   AppendWindows(&out);
   AppendFileMenu(&out);
   out += "alerts " + std::to_string(CountAlertsShown()) + " " + std::to_string(GetLastAlertId()) + "\n";

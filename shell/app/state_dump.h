@@ -7,6 +7,7 @@
 //   songs <count>                   song slots holding a song
 //   tracks <count>                  the current song's tracks
 //   track <number> <name>           each track that has a name
+//   screen <width> <height>         the program's screen (it follows the host window's size)
 //   window <kind> <visible 0/1> <left> <top> <right> <bottom> <title>
 //                                   each program window, its content in global coordinates
 //   menu <id> <left> <top> <right> <bottom> <title>

@@ -159,6 +159,15 @@ void RebuildRecentFileMenu(AliasList* list, MenuRef menu, int16_t fixedItems) {
   BuildRecentFileMenu(list, menu, fixedItems);
 }
 
+void RebuildRecentFileMenus() {
+  const struct {
+    AliasList* list;
+    MenuID menu;
+  } kMenus[] = {{&gSongFileList, kRecentSongsMenuId}, {&gImportFileList, kRecentImportsMenuId}};
+  for (const auto& m : kMenus)
+    if (MenuRef menu = GetMenuHandle(m.menu)) RebuildRecentFileMenu(m.list, menu, kRecentMenuFixedItems);
+}
+
 void HandleRecentFileMenu(AliasList* list, int16_t item, int16_t fileCommand, bool resetUndo) {
   ResetSmfImportState();
   if (item == 1) {

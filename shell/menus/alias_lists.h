@@ -25,6 +25,8 @@ extern AliasList gJukeboxFileList;
 extern AliasList gImportFileList;
 
 constexpr int16_t kRecentMenuFixedItems = 4;
+constexpr MenuID kRecentSongsMenuId = 92;
+constexpr MenuID kRecentImportsMenuId = 96;
 constexpr int16_t kClearRecentAlertId = 539;
 
 void AddFileToAliasList(AliasList* list, const FSSpec* fileSpec, Handle alias);
@@ -34,6 +36,9 @@ void InvalidateAllAliasLists();
 const FSSpec* ResolveAliasListEntry(AliasListEntry* entry, OSErr* err, StringPtr displayName);
 void BuildRecentFileMenu(AliasList* list, MenuRef menu, int16_t fixedItems);
 void RebuildRecentFileMenu(AliasList* list, MenuRef menu, int16_t fixedItems);
+// Rebuilds the submenus of the recent documents (92) and the recent imports (96) from their
+// lists, as the File menu's state is brought up to date before it opens.
+void RebuildRecentFileMenus();
 void HandleRecentFileMenu(AliasList* list, int16_t item, int16_t fileCommand, bool resetUndo);
 void SaveAliasList(AliasList* list);
 void LoadAliasList(AliasList* list);

@@ -46,9 +46,9 @@ OSStatus DispatchByMenuId(int16_t menuId, int16_t item) {
     case 72:
     case 79: HandleEditorDisplayMenu(menuId, item); return noErr;
     case kStyleMenuResId: return HandleStyleMenu(item);
-    case 92: return HandleRecentMenu(&gSongFileList, item, kFileOpenItem);
+    case kRecentSongsMenuId: return HandleRecentMenu(&gSongFileList, item, kFileOpenItem);
     case 93: return HandleRecentMenu(&gMediaFileList, item, 12);
-    case 96: return HandleRecentMenu(&gImportFileList, item, 16);
+    case kRecentImportsMenuId: return HandleRecentMenu(&gImportFileList, item, 16);
     default: return DispatchSubmenuCommand(menuId, item);
   }
 }

@@ -3,11 +3,13 @@
 #include "platform/resources/resource_manager.h"
 #include "platform/windows/windows.h"
 #include "shell/dialogs/dialog_state.h"
+#include "shell/menus/alias_lists.h"
 #include "shell/menus/edit_menu_state.h"
 #include "shell/menus/menu_bar.h"
 #include "shell/menus/menu_items.h"
 #include "shell/menus/option_toggles.h"
 #include "shell/menus/submenu_state.h"
+#include "shell/menus/unbuilt_items.h"
 #include "shell/menus/window_menu_items.h"
 #include "shell/windows/app_windows.h"
 #include "shell/windows/window_menu_hooks.h"
@@ -29,6 +31,7 @@ bool CurrentTrackHasEvents() {
 }  // namespace
 
 void UpdateFileMenuState() {
+  RebuildRecentFileMenus();
   if (!gFileMenu) return;
   EnableMenuItemIf(gFileMenu, kFileCloseItem, GetFrontDocWindow() != nullptr);
   // The save, export and import items keep their state: each command checks for itself
@@ -58,6 +61,8 @@ void UpdateMenuState() {
   UpdateSubmenuState();
   MarkWindowMenuItems();
   CheckWindowsMenuItems();
+  DisableUnbuiltMenuItems();
+  for (MenuRef menu : {gFileMenu, gTransformMenu, gViewMenu, gToolsMenu, gOptionsMenu}) TidyMenuSeparators(menu);
 }
 
 void SetMenuItemTextFromList(MenuRef menu, int16_t item, int16_t offText, int16_t onText, bool state) {

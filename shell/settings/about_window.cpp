@@ -1,5 +1,6 @@
 #include "shell/settings/about_window.h"
 
+#include "platform/controls/controls.h"
 #include "platform/dialogs/dialogs.h"
 #include "platform/quickdraw/cursors.h"
 #include "platform/quickdraw/geometry.h"
@@ -138,6 +139,10 @@ void ShowSplashWindow() {
   DialogRef dialog = SplashDialog();
   if (!dialog) return;
   WindowRef window = GetDialogWindow(dialog);
+  // Its texts are read, not used: they show in full contrast even before the window is
+  // activated (and the splash at start-up never is).
+  ControlRef root = nullptr;
+  if (GetRootControl(window, &root) == noErr) ActivateControl(root);
   {
     SplashPort port;
     TextMode(srcOr);

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/memory/memory.h"
+#include "platform/files/sidecars.h"
 #include "platform/navigation/navigation.h"
 #include "platform/resources/resource_manager.h"
 #include "platform/text/pascal_strings.h"
@@ -24,6 +25,7 @@ constexpr int16_t kSaveMessageItem = 2;
 constexpr int16_t kFolderMessageItem = 7;
 constexpr OSErr kOtherKindExistsErr = 44;  // application error: a file of another kind has the name
 constexpr uint32_t kTitleOptionFlag = 1;
+constexpr char kSongDocumentExtension[] = "msd";
 
 // Title "<program> - <kind's title>" and the message line of a dialog kind.
 void SetDialogTexts(int16_t dialogKind, uint32_t flags, int16_t messageItem, NavDialogOptions* options) {
@@ -74,6 +76,7 @@ OSErr RunNavPutFileDialog(const OSType* typeList, int16_t count, int16_t dialogK
   NavDialogOptions options;
   SetDialogTexts(dialogKind, 0, kSaveMessageItem, &options);
   if (defaultName) std::memcpy(options.savedFileName, defaultName, size_t(defaultName[0]) + 1);
+  if (count > 0 && typeList[0] == kSongDocumentType) CopyCStringToPascal(kSongDocumentExtension, options.fileExtension);
   AEDesc location;
   MakeLocation(defaultLocation, &location);
   NavReplyRecord reply;
@@ -120,6 +123,8 @@ int16_t ShowStopAlertBox(int16_t alertId) { return ShowAlert(alertId, kStopAlert
 }  // namespace
 
 void InstallDocumentDialogHooks() {
+  // A song document named with its extension needs no sidecar for its type and creator.
+  RegisterDocumentExtension(kSongDocumentExtension, kSongDocumentType, kProgramCreator);
   gDocumentDialogHooks.getFile = OpenThroughNav;
   gDocumentDialogHooks.chooseSaveFile = SaveThroughNav;
   gDocumentDialogHooks.showStopAlert = ShowStopAlertBox;

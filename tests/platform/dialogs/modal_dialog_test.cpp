@@ -1,13 +1,15 @@
 // ModalDialog on posted events: the clicked item comes back, disabled and hidden items do not,
 // Return/Enter and Escape/Command-period press the default and cancel items (only without a
 // filter, or when the filter asks for it), typing reports the enabled edit item, and the filter
-// sees every event.
+// sees every event; a quit while the dialog runs ends it as cancelled and comes back once no
+// modal dialog runs.
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <vector>
 
 #include "platform/dialogs/dialogs.h"
+#include "platform/events/apple_events.h"
 #include "tests/platform/dialogs/dialog_test_support.h"
 
 namespace {
@@ -170,6 +172,42 @@ TEST_F(ModalDialogs, DialogSelectAndIsDialogEvent) {
   event.where = Point{5, 5};  // on the desk
   EXPECT_FALSE(IsDialogEvent(&event));
   EXPECT_FALSE(DialogSelect(&event, &which, &hit));
+}
+
+int gQuitsHandled = 0;
+
+OSErr CountQuit(const AppleEvent*, AppleEvent*, SRefCon) {
+  ++gQuitsHandled;
+  return noErr;
+}
+
+// The quits that reach the event loop now (outside every modal dialog).
+int QuitsOutsideTheDialog() {
+  gQuitsHandled = 0;
+  AEInstallEventHandler(kCoreEventClass, kAEQuitApplication, CountQuit, 0, false);
+  EventRecord event;
+  while (WaitNextEvent(highLevelEventMask, &event, 0, nullptr)) AEProcessAppleEvent(&event);
+  AERemoveEventHandler(kCoreEventClass, kAEQuitApplication, CountQuit, false);
+  return gQuitsHandled;
+}
+
+TEST_F(ModalDialogs, AQuitEndsTheDialogAndComesBackOutsideIt) {
+  struct Case {
+    DialogItemIndex cancelItem;
+    DialogItemIndex expect;  // the cancel item, else the default item
+  } cases[] = {{kCancel, kCancel}, {0, kOK}};
+  for (const Case& k : cases) {
+    SetDialogCancelItem(dialog, k.cancelItem);
+    PostQuitAppleEvent();
+    EXPECT_EQ(Run(), k.expect);
+    // A dialog that comes up before the program is back in its loop ends the same way,
+    // before it takes the click meant for it.
+    PostClick(At(kCheckRect));
+    EXPECT_EQ(Run(), k.expect);
+    EXPECT_EQ(QuitsOutsideTheDialog(), 1) << "the quit is not lost";
+    EXPECT_EQ(Run(), kCheck) << "and it is handed on once";
+    EXPECT_EQ(QuitsOutsideTheDialog(), 0);
+  }
 }
 
 TEST(ModalDialogWithoutDialog, ReturnsAtOnce) {

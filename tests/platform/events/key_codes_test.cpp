@@ -61,7 +61,8 @@ TEST(KeyCodesTest, HostUsagesMapToMacKeyCodes) {
       {0x58, kVK_ANSI_KeypadEnter}, {0x59, kVK_ANSI_Keypad1},  {0x61, kVK_ANSI_Keypad9},
       {0x62, kVK_ANSI_Keypad0},    {0x63, kVK_ANSI_KeypadDecimal}, {0x64, kVK_ISO_Section},
       {0x67, kVK_ANSI_KeypadEquals}, {0x68, kVK_F13},          {0x6F, kVK_F20},
-      {0xE0, kVK_Control},         {0xE2, kVK_Option},         {0xE3, kVK_Command},
+      {0xE0, kVK_Command},         {0xE2, kVK_Option},         {0xE3, kVK_Command},
+      {0xE4, kVK_RightCommand},
       {0xE5, kVK_RightShift},      {0xE7, kVK_RightCommand},   {0x00, kNoMacKeyCode},
       {0x65, kNoMacKeyCode},       {0x1234, kNoMacKeyCode},
   };

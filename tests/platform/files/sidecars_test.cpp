@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "platform/files/apple_double.h"
+#include "platform/files/catalog.h"
+#include "platform/files/sidecars.h"
 #include "platform/memory/byte_order.h"
 #include "tests/platform/files/files_test_support.h"
 
@@ -76,6 +78,33 @@ TEST(SidecarsTest, WrittenOnlyForWhatTheExtensionDoesNotSay) {
   info.fdFlags = 0;
   ASSERT_EQ(FSpSetFInfo(&fileSpec, &info), noErr);
   EXPECT_FALSE(Exists(tmp.File("._take.mid")));
+}
+
+// A registered document extension says the type and the creator: a document named with it
+// needs no sidecar, also when it was written under another name and renamed into place.
+TEST(SidecarsTest, ARegisteredDocumentExtensionNeedsNoSidecar) {
+  TempFolder tmp;
+  RegisterDocumentExtension("zsd", FourCC("BYSQ"), FourCC("V|ov"));
+  FSSpec named = SpecOf(tmp.File("Song.ZSD"));
+  ASSERT_EQ(FSpCreate(&named, FourCC("V|ov"), FourCC("BYSQ"), 0), noErr);
+  EXPECT_FALSE(Exists(tmp.File("._Song.ZSD")));
+  FInfo info;
+  ASSERT_EQ(FSpGetFInfo(&named, &info), noErr);
+  EXPECT_EQ(info.fdType, FourCC("BYSQ"));
+  EXPECT_EQ(info.fdCreator, FourCC("V|ov"));
+
+  FSSpec temporary = SpecOf(tmp.File("Song.tmp"));
+  ASSERT_EQ(FSpCreate(&temporary, FourCC("V|ov"), FourCC("BYSQ"), 0), noErr);
+  EXPECT_TRUE(Exists(tmp.File("._Song.tmp"))) << "the name says nothing: the sidecar keeps the kind";
+  ASSERT_EQ(FSpRename(&temporary, reinterpret_cast<ConstStr255Param>("\010Take.zsd")), noErr);
+  EXPECT_FALSE(Exists(tmp.File("._Take.zsd")));
+  FSSpec renamed = SpecOf(tmp.File("Take.zsd"));
+  ASSERT_EQ(FSpGetFInfo(&renamed, &info), noErr);
+  EXPECT_EQ(info.fdCreator, FourCC("V|ov"));
+
+  FSSpec other = SpecOf(tmp.File("Other.zsd"));
+  ASSERT_EQ(FSpCreate(&other, FourCC("ttxt"), FourCC("BYSQ"), 0), noErr);
+  EXPECT_TRUE(Exists(tmp.File("._Other.zsd"))) << "another creator cannot live in the name";
 }
 
 TEST(SidecarsTest, ParserRefusesTablesThatLie) {

@@ -13,6 +13,8 @@
 #include "shell/base/preferences_file.h"
 #include "shell/base/resource_files.h"
 #include "shell/menus/alias_lists.h"
+#include "shell/menus/menu_state.h"
+#include "song/documents/recent_file_hooks.h"
 #include "tests/test_support.h"
 
 namespace {
@@ -135,6 +137,34 @@ TEST_F(AliasListTest, MenuShowsOnlyResolvableFilesWithoutGaps) {
   EXPECT_EQ(PStringToUTF8(text), "a");
   EXPECT_EQ(Names(&list_), (std::vector<std::string>{"c", "a"}));
   DisposeMenu(menu);
+}
+
+// A document opened and a file imported show in their submenus the next time the File
+// menu's state is brought up to date (before the menu opens).
+TEST_F(AliasListTest, OpenedAndImportedFilesFillTheirMenus) {
+  InstallRecentFileHooks();
+  static const unsigned char kTitle[] = "\006Recent";
+  const struct {
+    MenuID id;
+    void (*remember)(const FSSpec*);
+    const char* name;
+  } cases[] = {{kRecentSongsMenuId, RememberSongFile, "song"}, {kRecentImportsMenuId, RememberImportFile, "tune.mid"}};
+  for (const auto& c : cases) {
+    MenuRef menu = NewMenu(c.id, kTitle);
+    for (int i = 0; i < kRecentMenuFixedItems; ++i) AppendMenuItemTextLiteral(menu, kTitle);
+    InsertMenu(menu, hierMenu);
+    FSSpec fileSpec = Make(c.name);
+    c.remember(&fileSpec);
+    UpdateFileMenuState();
+    ASSERT_EQ(CountMenuItems(menu), kRecentMenuFixedItems + 1) << c.name;
+    Str255 text;
+    GetMenuItemText(menu, kRecentMenuFixedItems + 1, text);
+    EXPECT_EQ(PStringToUTF8(text), c.name);
+    DeleteMenu(c.id);
+    DisposeMenu(menu);
+  }
+  for (AliasList* list : {&gSongFileList, &gImportFileList})
+    for (int32_t i = list->count - 1; i >= 0; --i) RemoveAliasListEntry(list, i);
 }
 
 TEST_F(AliasListTest, ChoosingAVanishedFileRemovesItAndBeeps) {

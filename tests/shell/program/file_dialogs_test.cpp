@@ -1,5 +1,6 @@
 // The program's file dialogs over the navigation dialog: the open dialog lists what the open
-// dispatch would open (types by Finder info or by extension), the save dialog refuses to
+// dispatch would open (types by Finder info or by extension) and takes typed names, paths and
+// the wheel; the save dialog adds the document extension to a new name and refuses to
 // replace a file of another kind (error 44, reported), the save-as dialog's bundle check box
 // answers in *choice, and every dialog answers a cancel with userCanceledErr.
 #include <gtest/gtest.h>
@@ -89,11 +90,62 @@ TEST_F(FileDialogs, OpenListsWhatTheOpenDispatchOpens) {
   }
 }
 
+// Typing a name selects the first entry that begins with it; a path typed in the field (from
+// the shown folder, from the home folder with "~", or absolute) opens that file.
+TEST_F(FileDialogs, TypedNamesSelectAndTypedPathsOpen) {
+  mkdir(folder.File("sub").c_str(), 0755);
+  zarin_test::WriteWholeFile(folder.File("sub/c.mid"), "x");
+  const char* home = std::getenv("HOME");
+  std::string savedHome = home ? home : "";
+  setenv("HOME", folder.File("sub").c_str(), 1);
+  const OSType types[] = {kSongDocumentType, FourCC("BSEQ"), FourCC("Midi")};
+  struct Case {
+    std::string typed;
+    std::string expect;
+  } cases[] = {{"B", "b.msd"}, {"sub/c.mid", "sub/c.mid"}, {"~/c.mid", "sub/c.mid"},
+               {folder.File("a.mid"), "a.mid"}, {"sub", "sub/c.mid"}};
+  for (const Case& c : cases) {
+    gInput = [c](DialogRef) {
+      Type(c.typed);
+      Key(kVK_Return, kReturnCharCode);
+      if (c.typed == "sub") Key(kVK_DownArrow, kDownArrowCharCode), Key(kVK_Return, kReturnCharCode);
+    };
+    ui_test::ModalGuard guard;
+    FSSpec fileSpec;
+    ASSERT_EQ(RunNavGetFileDialog(3, types, &fileSpec, kOpenDialogKind, 0), noErr) << c.typed;
+    EXPECT_EQ(SpecToPath(&fileSpec), folder.File(c.expect)) << c.typed;
+    NavSetStartFolder(folder.path().c_str());
+  }
+  setenv("HOME", savedHome.c_str(), 1);
+}
+
+// The mouse wheel over the list scrolls it three rows a step: a click on the first row
+// shown then takes the fourth file.
+TEST_F(FileDialogs, TheWheelScrollsTheList) {
+  for (int i = 0; i < 30; ++i) zarin_test::WriteWholeFile(folder.File("f" + std::to_string(10 + i) + ".mid"), "x");
+  gInput = [](DialogRef dialog) {
+    Point at{SInt16(kNavListRect.top + 10), SInt16(kNavListRect.left + 40)};
+    QDLocalToGlobalPoint(GetDialogPort(dialog), &at);
+    PostHostWheelEvent(at, kEventMouseWheelAxisY, -1, 0);
+    PostHostMouseEvent(kEventMouseDown, at, 1, 0);
+    PostHostMouseEvent(kEventMouseUp, at, 1, 0);
+    Key(kVK_Return, kReturnCharCode);
+  };
+  ui_test::ModalGuard guard;
+  const OSType types[] = {FourCC("Midi")};
+  FSSpec fileSpec;
+  ASSERT_EQ(RunNavGetFileDialog(1, types, &fileSpec, kOpenDialogKind, 0), noErr);
+  EXPECT_EQ(SpecToPath(&fileSpec), folder.File("f12.mid")) << "a.mid, f10, f11 scrolled away";
+}
+
+// A new name gets the document extension; a name that is there already is taken as typed.
 TEST_F(FileDialogs, SaveReplacesOnlyAFileOfTheSameKind) {
   struct Case {
     std::string name;
     OSErr expect;
-  } cases[] = {{"New Song", noErr}, {"doc", noErr}, {"b.msd", noErr}, {"a.mid", 44}, {"zz.txt", 44}};
+    std::string chosen;
+  } cases[] = {{"New Song", noErr, "New Song.msd"}, {"doc", noErr, "doc"}, {"b.msd", noErr, "b.msd"},
+               {"a.mid", 44, ""}, {"zz.txt", 44, ""}};
   for (const Case& c : cases) {
     gInput = [c](DialogRef) {
       Key(kVK_Delete, kBackspaceCharCode);
@@ -111,14 +163,14 @@ TEST_F(FileDialogs, SaveReplacesOnlyAFileOfTheSameKind) {
     EXPECT_FALSE(bundle);
     EXPECT_EQ(CountAlertsShown() - alerts, c.expect == noErr ? 0 : 1) << c.name;
     if (c.expect == noErr) {
-      EXPECT_EQ(SpecToPath(&fileSpec), folder.File(c.name));
+      EXPECT_EQ(SpecToPath(&fileSpec), folder.File(c.chosen));
     }
     FlushEventQueue(GetMainEventQueue());
   }
   // Nothing was written or changed by choosing.
   EXPECT_EQ(zarin_test::ReadWholeFile(folder.File("a.mid")), "x");
   struct stat st;
-  EXPECT_NE(stat(folder.File("New Song").c_str(), &st), 0);
+  EXPECT_NE(stat(folder.File("New Song.msd").c_str(), &st), 0);
 }
 
 TEST_F(FileDialogs, SaveAsAsksAboutABundleAndCancelAnswersUserCanceled) {
@@ -139,7 +191,7 @@ TEST_F(FileDialogs, SaveAsAsksAboutABundleAndCancelAnswersUserCanceled) {
   const unsigned char name[] = "\004Song";
   ASSERT_EQ(ChooseSaveFile(kSongDocumentType, kSaveAsBundleDialogKind, name, &fileSpec, &bundle), noErr);
   EXPECT_TRUE(bundle);
-  EXPECT_EQ(SpecToPath(&fileSpec), folder.File("Song"));
+  EXPECT_EQ(SpecToPath(&fileSpec), folder.File("Song.msd"));
 
   gInput = [](DialogRef) { Key(kVK_Escape, kEscapeCharCode); };
   const OSType types[] = {FourCC("Midi")};

@@ -1,6 +1,7 @@
 #include "tests/shell/program/program_session.h"
 
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 #include <fcntl.h>
 #include <signal.h>
@@ -10,6 +11,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <sstream>
 
 #include "tests/test_support.h"
 
@@ -141,6 +143,24 @@ void XServer::Drag(int fromX, int fromY, int toX, int toY) {
   Pause(0.3);
 }
 
+void XServer::ResizeProgramWindow(int width, int height) {
+  XResizeWindow(display_, window_, unsigned(width), unsigned(height));
+  XSync(display_, False);
+  Pause(0.3);
+}
+
+std::vector<uint32_t> XServer::Grab(int left, int top, int right, int bottom) {
+  if (right <= left || bottom <= top) return {};
+  XImage* image = XGetImage(display_, DefaultRootWindow(display_), originX_ + left, originY_ + top,
+                            unsigned(right - left), unsigned(bottom - top), AllPlanes, ZPixmap);
+  if (!image) return {};
+  std::vector<uint32_t> pixels;
+  for (int y = 0; y < bottom - top; ++y)
+    for (int x = 0; x < right - left; ++x) pixels.push_back(uint32_t(XGetPixel(image, x, y) & 0xFFFFFF));
+  XDestroyImage(image);
+  return pixels;
+}
+
 // ---- Program ----------------------------------------------------------------------------------
 
 Program::~Program() { EndChild(pid_, 10); }
@@ -203,6 +223,10 @@ int Program::Wait(double seconds) {
   return -1;
 }
 
+void Program::Signal(int signal) {
+  if (Alive()) kill(pid_, signal);
+}
+
 void Program::Terminate() {
   EndChild(pid_, 10);
   pid_ = -1;
@@ -219,6 +243,47 @@ std::vector<std::string> DumpLines(const std::string& dump, const std::string& w
     start = end + 1;
   }
   return lines;
+}
+
+bool HasLine(const std::string& dump, const std::string& word, const std::string& text) {
+  for (const std::string& line : DumpLines(dump, word))
+    if (line.find(text) != std::string::npos) return true;
+  return false;
+}
+
+std::vector<WindowLine> Windows(const std::string& dump) {
+  std::vector<WindowLine> out;
+  for (const std::string& line : DumpLines(dump, "window")) {
+    WindowLine w;
+    std::istringstream in(line);
+    if (in >> w.kind >> w.visible >> w.left >> w.top >> w.right >> w.bottom) out.push_back(w);
+  }
+  return out;
+}
+
+WindowLine WindowOfKind(const std::string& dump, int kind) {
+  for (const WindowLine& w : Windows(dump))
+    if (w.kind == kind) return w;
+  return WindowLine();
+}
+
+std::vector<int> Rectangle(const std::string& dump, const std::string& start) {
+  size_t at = dump.find("\n" + start);
+  std::vector<int> numbers(4);
+  if (at == std::string::npos) return {};
+  std::istringstream in(dump.substr(at + 1 + start.size()));
+  for (int& n : numbers)
+    if (!(in >> n)) return {};
+  return numbers;
+}
+
+std::map<std::string, std::string> SessionEnvironment(const XServer& x, const zarin_test::TempFolder& home,
+                                                      const std::string& dumpFile) {
+  return {{"DISPLAY", x.name()},
+          {"XDG_CONFIG_HOME", home.File("config")},
+          {"XDG_DATA_HOME", home.File("data")},
+          {"ZARIN_STATE_DUMP", dumpFile},
+          {"ZARIN_SCREEN", std::to_string(kScreenWidth) + "x" + std::to_string(kScreenHeight)}};
 }
 
 }  // namespace program_test

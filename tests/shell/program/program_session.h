@@ -6,13 +6,22 @@
 #include <sys/types.h>
 #include <unistd.h>
 
+#include <cstdint>
 #include <map>
 #include <string>
 #include <vector>
 
 struct _XDisplay;
 
+namespace zarin_test {
+class TempFolder;
+}
+
 namespace program_test {
+
+// The screen the sessions give the program (ZARIN_SCREEN), smaller than the X server's.
+constexpr int kScreenWidth = 1024;
+constexpr int kScreenHeight = 700;
 
 class XServer {
  public:
@@ -31,6 +40,11 @@ class XServer {
   void Chord(const std::vector<std::string>& modifiers, const std::string& key);
   // Press at one point of the program's screen, move there in steps, release at the other.
   void Drag(int fromX, int fromY, int toX, int toY);
+  // Resizes the program's top-level window (FindProgramWindow first), as a user would.
+  void ResizeProgramWindow(int width, int height);
+  // The pixels (0xRRGGBB, row by row) of a rectangle of the program's screen as the X server
+  // shows it; empty when it cannot be read.
+  std::vector<uint32_t> Grab(int left, int top, int right, int bottom);
 
  private:
   void MoveTo(int x, int y);
@@ -59,6 +73,8 @@ class Program {
   // Waits for the program to end: its exit status, or -1 when it still runs after the time.
   int Wait(double seconds);
   void Terminate();
+  // Sends the program a signal (SIGTERM, say) without waiting.
+  void Signal(int signal);
   bool Alive();
 
  private:
@@ -68,6 +84,24 @@ class Program {
 
 // The dump's lines that begin with the word (each without it).
 std::vector<std::string> DumpLines(const std::string& dump, const std::string& word);
+// True when a line of the dump that begins with the word holds the text.
+bool HasLine(const std::string& dump, const std::string& word, const std::string& text);
+// The dump's "window" lines.
+struct WindowLine {
+  int kind = -1;
+  int visible = 0;
+  int left = 0, top = 0, right = 0, bottom = 0;
+};
+std::vector<WindowLine> Windows(const std::string& dump);
+// The window of that kind (kind -1 when there is none).
+WindowLine WindowOfKind(const std::string& dump, int kind);
+// The four numbers after the start of the dump's line that begins so (empty when none).
+std::vector<int> Rectangle(const std::string& dump, const std::string& start);
+// The program on the X server with its own settings folders, a screen of the size above and
+// the state dump.
+std::map<std::string, std::string> SessionEnvironment(const XServer& x, const zarin_test::TempFolder& home,
+                                                      const std::string& dumpFile);
+
 // Polls until the predicate holds for a fresh dump, up to the time; the last dump.
 template <typename Pred>
 std::string DumpUntil(Program& program, const std::string& file, Pred pred, double seconds = 15) {

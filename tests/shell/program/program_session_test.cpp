@@ -31,59 +31,6 @@ namespace {
 
 using namespace program_test;
 
-constexpr int kScreenWidth = 1024;
-constexpr int kScreenHeight = 700;
-
-struct WindowLine {
-  int kind = -1;
-  int visible = 0;
-  int left = 0, top = 0, right = 0, bottom = 0;
-};
-
-std::vector<WindowLine> Windows(const std::string& dump) {
-  std::vector<WindowLine> out;
-  for (const std::string& line : DumpLines(dump, "window")) {
-    WindowLine w;
-    std::istringstream in(line);
-    if (in >> w.kind >> w.visible >> w.left >> w.top >> w.right >> w.bottom) out.push_back(w);
-  }
-  return out;
-}
-
-WindowLine WindowOfKind(const std::string& dump, int kind) {
-  for (const WindowLine& w : Windows(dump))
-    if (w.kind == kind) return w;
-  return WindowLine();
-}
-
-// The four numbers after the start of the dump's line that begins so (empty when none).
-std::vector<int> Rectangle(const std::string& dump, const std::string& start) {
-  size_t at = dump.find("\n" + start);
-  std::vector<int> numbers(4);
-  if (at == std::string::npos) return {};
-  std::istringstream in(dump.substr(at + 1 + start.size()));
-  for (int& n : numbers)
-    if (!(in >> n)) return {};
-  return numbers;
-}
-
-bool HasLine(const std::string& dump, const std::string& word, const std::string& text) {
-  for (const std::string& line : DumpLines(dump, word))
-    if (line.find(text) != std::string::npos) return true;
-  return false;
-}
-
-// The program on the X server with its own settings folders, a screen of the size above and
-// the state dump.
-std::map<std::string, std::string> SessionEnvironment(const XServer& x, const zarin_test::TempFolder& home,
-                                                      const std::string& dumpFile) {
-  return {{"DISPLAY", x.name()},
-          {"XDG_CONFIG_HOME", home.File("config")},
-          {"XDG_DATA_HOME", home.File("data")},
-          {"ZARIN_STATE_DUMP", dumpFile},
-          {"ZARIN_SCREEN", std::to_string(kScreenWidth) + "x" + std::to_string(kScreenHeight)}};
-}
-
 TEST(ProgramSession, OpensSavesQuitsAndComesBackWithItsDocumentAndLayout) {
   XServer x;
   std::string why;
@@ -179,7 +126,7 @@ TEST(ProgramSession, MidiStartUpSendsTheClockToTheSyncOutputs) {
   program.Terminate();
 }
 
-// File > Open with the dialog on the screen: it starts in the program's working folder,
+// File > Open with the dialog on the screen: it starts in the user's home folder,
 // the arrows choose, Return opens; Escape cancels and changes nothing.
 TEST(ProgramSession, TheOpenDialogOnTheScreen) {
   XServer x;
@@ -193,8 +140,9 @@ TEST(ProgramSession, TheOpenDialogOnTheScreen) {
                              zarin_test::ReadWholeFile(zarin_test::FixturePath("smf/tempo_track_notes.mid")));
   std::string dumpFile = home.File("state.txt");
   std::map<std::string, std::string> env = SessionEnvironment(x, home, dumpFile);
+  env["HOME"] = home.File("docs");
   Program program;
-  ASSERT_TRUE(program.Start({}, env, home.File("errors.txt"), home.File("docs")));
+  ASSERT_TRUE(program.Start({}, env, home.File("errors.txt")));
   ASSERT_TRUE(x.FindProgramWindow(kScreenWidth, kScreenHeight));
 
   x.Chord({"Super_L"}, "o");

@@ -298,4 +298,29 @@ TEST_F(MenuCommands, ZoomStepsStayWithinTheLevelsAndRefreshFollowsTheShownWindow
 }
 
 }  // namespace
+// Before a menu opens: the commands not built yet are disabled, built ones are not, and the
+// View menu's placeholder rows show as one separator.
+TEST_F(MenuCommands, UnbuiltCommandsAreDisabledAndPlaceholderRowsCollapse) {
+  UpdateMenuState();
+  struct Case {
+    MenuID menu;
+    MenuItemIndex item;
+    bool enabled;
+  } cases[] = {{428, 1, true},  {428, 2, true},  {428, 7, true},  {428, 9, false}, {428, 21, false},
+               {430, 13, true}, {440, 3, false}, {440, 20, true}, {445, 8, true},
+               {445, 16, false}};
+  for (const Case& c : cases)
+    EXPECT_EQ(IsMenuItemEnabled(GetMenuHandle(c.menu), c.item), c.enabled) << c.menu << " " << c.item;
+  MenuRef view = GetMenuHandle(433);
+  std::vector<std::string> shown;
+  for (MenuItemIndex item = 1; item <= CountMenuItems(view); ++item) {
+    MenuItemAttributes attributes = 0;
+    GetMenuItemAttributes(view, item, &attributes);
+    Str255 text;
+    GetMenuItemText(view, item, text);
+    if (!(attributes & kMenuItemAttrHidden)) shown.emplace_back(reinterpret_cast<const char*>(text + 1), text[0]);
+  }
+  EXPECT_EQ(shown, (std::vector<std::string>{"List Display", "-", "Show Track Colours", "-", "Show Chosen Value"}));
+}
+
 }  // namespace app_test

@@ -1,0 +1,15 @@
+// The song list window's update: one row per song slot (at most 16) below the window's
+// 44-pixel header, each showing the slot's number and ") ", then the song's name (or the
+// empty-slot text) cut with an ellipsis to fit; the current song's row is bold and the
+// selected songs' rows are highlighted.
+#pragma once
+
+#include <cstdint>
+
+// Rows start this far below the top of the song list's content.
+constexpr int16_t kSongListTop = 44;
+// The list never shows more slots than this.
+constexpr int32_t kSongListMaxRows = 16;
+
+// Redraws the song list window's rows (nothing without the window).
+void DrawSongListWindow();
