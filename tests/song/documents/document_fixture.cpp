@@ -1,5 +1,8 @@
 #include "tests/song/documents/document_fixture.h"
 
+#include <dirent.h>
+
+#include <algorithm>
 #include <cstring>
 
 #include "platform/memory/byte_order.h"
@@ -333,6 +336,19 @@ void DocumentTest::BuildRichDocument() {
   const unsigned char font[] = "\006Geneva";
   std::memcpy(gSongFileHeader + kFileHeaderFontName, font, sizeof font - 1);
   gSongFileHeader[kFileHeaderPortCount] = 128;
+}
+
+std::vector<std::string> NamesInFolder(const std::string& folder) {
+  std::vector<std::string> names;
+  if (DIR* d = opendir(folder.c_str())) {
+    while (dirent* e = readdir(d)) {
+      std::string name = e->d_name;
+      if (name != "." && name != "..") names.push_back(name);
+    }
+    closedir(d);
+  }
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
 OSErr DocumentTest::Save(const std::string& name) {

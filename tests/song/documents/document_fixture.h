@@ -61,6 +61,9 @@ class DocumentTest : public ::testing::Test {
   int forksAtStart_ = 0;
 };
 
+// The names in a folder, sorted, sidecars and temporaries included.
+std::vector<std::string> NamesInFolder(const std::string& folder);
+
 // Big-endian helpers for building files by hand.
 void PutU16(std::string* s, size_t at, uint16_t v);
 void PutU32(std::string* s, size_t at, uint32_t v);

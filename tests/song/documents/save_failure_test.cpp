@@ -1,0 +1,156 @@
+// A save that fails at any step, a full disk included: the old document stays byte for byte,
+// the failure is said naming the file, and no temporary file is left behind.
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+#include "platform/dialogs/param_text.h"
+#include "platform/files/file_faults.h"
+#include "platform/resources/resource_files.h"
+#include "platform/resources/resource_manager.h"
+#include "shell/base/error_report_hooks.h"
+#include "song/documents/document_file.h"
+#include "song/documents/document_writer.h"
+#include "song/model/song_database.h"
+#include "song/documents/document_open.h"
+#include "tests/song/documents/document_fixture.h"
+
+namespace doc_test {
+namespace {
+
+std::string Bytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream out;
+  out << in.rdbuf();
+  return out.str();
+}
+
+const unsigned char kNoText[] = "";
+
+std::string AlertText() {
+  ConstStringPtr p = GetParamText(0);
+  return std::string(reinterpret_cast<const char*>(p + 1), p[0]);
+}
+
+struct FailingStep {
+  const char* what;
+  int16_t step;
+  int32_t nth;
+  OSErr err;
+  const char* said;
+};
+
+const FailingStep kFailingSteps[] = {
+    {"create the temporary file", kFileFaultCreate, 1, dskFulErr, "The disk is full."},
+    {"first write", kFileFaultWrite, 1, dskFulErr, "The disk is full."},
+    {"a later write", kFileFaultWrite, 4, ioErr, "input or output error"},
+    {"flush to the disk", kFileFaultSync, 1, ioErr, "input or output error"},
+    {"close", kFileFaultClose, 1, dskFulErr, "The disk is full."},
+    {"rename into place", kFileFaultRename, 1, permErr, "denied"},
+};
+
+class SaveFailureTest : public DocumentTest {
+ protected:
+  void SetUp() override {
+    DocumentTest::SetUp();
+    ASSERT_EQ(noErr, OpenAppResourceFile(ZARIN_TEST_APP_RESOURCES, &appResources_));
+    savedHooks_ = gErrorReportHooks;
+    gErrorReportHooks = ErrorReportHooks();  // the alert's text is read back, not shown
+  }
+  void TearDown() override {
+    ClearFileFault();
+    gErrorReportHooks = savedHooks_;
+    if (appResources_ != -1) CloseResFile(appResources_);
+    DocumentTest::TearDown();
+  }
+
+  // A saved small document, then a bigger song open in its place.
+  std::string SaveOldThenChange(const std::string& name) {
+    BuildSmallDocument();
+    EXPECT_EQ(noErr, Save(name));
+    CloseSongDocument();
+    ResetSongDatabase();
+    BuildRichDocument();
+    for (int32_t t = 0; t < 3; ++t) FillTrack(t, 3000, uint8_t(t));
+    return ReadFile(name);
+  }
+
+  SInt16 appResources_ = -1;
+  ErrorReportHooks savedHooks_;
+};
+
+TEST_F(SaveFailureTest, SaveFailingAtAnyStepKeepsTheOldDocumentAndSaysSo) {
+  std::string old = SaveOldThenChange("song.bysq");
+  FSSpec savedAs = gCurrentDocumentSpec;
+  std::vector<std::string> names = NamesInFolder(folder_.path());
+  for (const FailingStep& c : kFailingSteps) {
+    SCOPED_TRACE(c.what);
+    ParamText(kNoText, kNoText, kNoText, kNoText);
+    InjectFileFault(c.step, c.nth, c.err);
+    EXPECT_EQ(c.err, Save("song.bysq"));
+    EXPECT_EQ(old, ReadFile("song.bysq"));
+    EXPECT_EQ(names, NamesInFolder(folder_.path())) << "no temporary file is left";
+    std::string said = AlertText();
+    EXPECT_NE(std::string::npos, said.find("\"song.bysq\" could not be saved.")) << said;
+    EXPECT_NE(std::string::npos, said.find(c.said)) << said;
+    EXPECT_EQ(0, std::memcmp(&savedAs, &gCurrentDocumentSpec, sizeof savedAs));
+  }
+  ClearFileFault();
+  EXPECT_EQ(noErr, Save("song.bysq")) << "the same save succeeds once nothing fails";
+  EXPECT_NE(old, ReadFile("song.bysq"));
+  EXPECT_EQ(names, NamesInFolder(folder_.path()));
+}
+
+TEST_F(SaveFailureTest, FailedSaveAsLeavesNoFileOfThatName) {
+  BuildSmallDocument();
+  std::vector<std::string> names = NamesInFolder(folder_.path());
+  for (const FailingStep& c : kFailingSteps) {
+    SCOPED_TRACE(c.what);
+    InjectFileFault(c.step, c.nth, c.err);
+    EXPECT_EQ(c.err, Save("new song"));
+    EXPECT_EQ(names, NamesInFolder(folder_.path()));
+  }
+}
+
+TEST_F(SaveFailureTest, FullDiskKeepsTheOldDocumentAndSaysTheDiskIsFull) {
+  zarin_test::SmallDisk disk(256 * 1024);
+  if (!disk.mounted()) GTEST_SKIP() << "no tmpfs can be mounted here";
+  FSSpec fileSpec;
+  BuildSmallDocument();
+  ASSERT_EQ(fnfErr, PathToSpec(disk.File("song.bysq"), &fileSpec));
+  ASSERT_EQ(noErr, SaveSongDocument(&fileSpec, 0));
+  std::string old = Bytes(disk.File("song.bysq"));
+  std::vector<std::string> names = NamesInFolder(disk.path());
+  CloseSongDocument();
+  ResetSongDatabase();
+  BuildRichDocument();
+  for (int32_t t = 0; t < 3; ++t) FillTrack(t, 20000, uint8_t(t));
+  ParamText(kNoText, kNoText, kNoText, kNoText);
+  EXPECT_EQ(dskFulErr, SaveSongDocument(&fileSpec, 0));
+  EXPECT_EQ(old, Bytes(disk.File("song.bysq")));
+  EXPECT_EQ(names, NamesInFolder(disk.path()));
+  EXPECT_NE(std::string::npos, AlertText().find("\"song.bysq\" could not be saved. The disk is full."))
+      << AlertText();
+}
+
+TEST_F(SaveFailureTest, NextSaveRemovesTemporariesThatKilledSavesLeft) {
+  BuildSmallDocument();
+  ASSERT_EQ(noErr, Save("song.bysq"));
+  std::vector<std::string> names = NamesInFolder(folder_.path());
+  // A process that has ended, this process (no fork open) and a running one (the parent).
+  const std::string gone = ".zarin-tmp-save-2147483646-1";
+  const std::string mine = ".zarin-tmp-save-" + std::to_string(getpid()) + "-999";
+  const std::string running = ".zarin-tmp-save-" + std::to_string(getppid()) + "-1";
+  for (const std::string& name : {gone, mine, running}) WriteFile(name, "half a song");
+  ASSERT_EQ(noErr, Save("song.bysq"));
+  std::vector<std::string> expected = names;
+  expected.push_back(running);
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(expected, NamesInFolder(folder_.path()));
+}
+
+}  // namespace
+}  // namespace doc_test
