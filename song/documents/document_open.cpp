@@ -191,9 +191,9 @@ void CloseSongDocument() {
   std::memset(gSongFileHeader, 0, kSongFileHeaderSize);
 }
 
-int32_t ReportDocumentOpenError(OSErr err) {
-  if (err == eofErr || err == kBadPluginRecordErr || err == paramErr) return ReportError(kDocumentDamagedErr);
-  return ReportError(err);
+int32_t ReportDocumentOpenError(OSErr err, ConstStr255Param fileName) {
+  if (err == eofErr || err == kBadPluginRecordErr || err == paramErr) err = kDocumentDamagedErr;
+  return ReportFileError(err, fileName, kFileActionOpen);
 }
 
 OSErr OpenSongFile(const FSSpec* fileSpec, int16_t isBundle, bool addToRecent) {
@@ -218,7 +218,7 @@ OSErr OpenSongFile(const FSSpec* fileSpec, int16_t isBundle, bool addToRecent) {
   gStreamRefNum = savedStream;
   gAppState[4] &= uint16_t(~kAppWord4Loading);
   if (err != noErr) {
-    ReportDocumentOpenError(err);
+    ReportDocumentOpenError(err, fileSpec->name);
     gInsufficientMemoryShown = 0;  // the memory alert, if any, has been shown
   }
   return err;

@@ -7,11 +7,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "platform/dialogs/param_text.h"
 #include "platform/files/file_faults.h"
-#include "platform/resources/resource_files.h"
-#include "platform/resources/resource_manager.h"
-#include "shell/base/error_report_hooks.h"
 #include "song/documents/document_file.h"
 #include "song/documents/document_writer.h"
 #include "song/model/song_database.h"
@@ -26,13 +22,6 @@ std::string Bytes(const std::string& path) {
   std::ostringstream out;
   out << in.rdbuf();
   return out.str();
-}
-
-const unsigned char kNoText[] = "";
-
-std::string AlertText() {
-  ConstStringPtr p = GetParamText(0);
-  return std::string(reinterpret_cast<const char*>(p + 1), p[0]);
 }
 
 struct FailingStep {
@@ -52,19 +41,11 @@ const FailingStep kFailingSteps[] = {
     {"rename into place", kFileFaultRename, 1, permErr, "denied"},
 };
 
-class SaveFailureTest : public DocumentTest {
+class SaveFailureTest : public AlertTextTest {
  protected:
-  void SetUp() override {
-    DocumentTest::SetUp();
-    ASSERT_EQ(noErr, OpenAppResourceFile(ZARIN_TEST_APP_RESOURCES, &appResources_));
-    savedHooks_ = gErrorReportHooks;
-    gErrorReportHooks = ErrorReportHooks();  // the alert's text is read back, not shown
-  }
   void TearDown() override {
     ClearFileFault();
-    gErrorReportHooks = savedHooks_;
-    if (appResources_ != -1) CloseResFile(appResources_);
-    DocumentTest::TearDown();
+    AlertTextTest::TearDown();
   }
 
   // A saved small document, then a bigger song open in its place.
@@ -78,8 +59,6 @@ class SaveFailureTest : public DocumentTest {
     return ReadFile(name);
   }
 
-  SInt16 appResources_ = -1;
-  ErrorReportHooks savedHooks_;
 };
 
 TEST_F(SaveFailureTest, SaveFailingAtAnyStepKeepsTheOldDocumentAndSaysSo) {
@@ -88,7 +67,7 @@ TEST_F(SaveFailureTest, SaveFailingAtAnyStepKeepsTheOldDocumentAndSaysSo) {
   std::vector<std::string> names = NamesInFolder(folder_.path());
   for (const FailingStep& c : kFailingSteps) {
     SCOPED_TRACE(c.what);
-    ParamText(kNoText, kNoText, kNoText, kNoText);
+    ClearAlertText();
     InjectFileFault(c.step, c.nth, c.err);
     EXPECT_EQ(c.err, Save("song.bysq"));
     EXPECT_EQ(old, ReadFile("song.bysq"));
@@ -128,7 +107,7 @@ TEST_F(SaveFailureTest, FullDiskKeepsTheOldDocumentAndSaysTheDiskIsFull) {
   ResetSongDatabase();
   BuildRichDocument();
   for (int32_t t = 0; t < 3; ++t) FillTrack(t, 20000, uint8_t(t));
-  ParamText(kNoText, kNoText, kNoText, kNoText);
+  ClearAlertText();
   EXPECT_EQ(dskFulErr, SaveSongDocument(&fileSpec, 0));
   EXPECT_EQ(old, Bytes(disk.File("song.bysq")));
   EXPECT_EQ(names, NamesInFolder(disk.path()));
