@@ -244,6 +244,8 @@ Boolean ScreenHasHostWindow() {
   return gScreen->window != nullptr;
 }
 
+Boolean IsScreenUnseen() { return gScreen ? gScreen->window == nullptr : !WantHostWindow(); }
+
 void* GetScreenHostWindow() {
   EnsureScreen();
   return gScreen->window;

@@ -12,12 +12,14 @@
 #include "platform/resources/resource_files.h"
 #include "platform/resources/resource_manager.h"
 #include "platform/text/pascal_strings.h"
+#include "shell/base/error_report.h"
 #include "shell/base/file_access.h"
 #include "shell/base/file_replacement.h"
 #include "shell/base/resource_files.h"
 
 namespace {
 constexpr int16_t kAppNameStringId = 1000;
+constexpr int32_t kPrefsSetAsideMessage = 87;
 // The largest old data fork taken over; a real one is a few kilobytes.
 constexpr uint32_t kMaxMigratedDataFork = 16u << 20;
 
@@ -135,6 +137,22 @@ OSErr OpenPrefsDataFork(int16_t* refNum) {
 }
 
 void ForgetPrefsFileSpec() { gHaveSpec = false; }
+
+OSErr SetDamagedPrefsFileAside() {
+  FSSpec fileSpec;
+  OSErr err = GetPrefsFileSpec(&fileSpec);
+  if (err != noErr) return err;
+  const unsigned char kSuffix[] = "\010.damaged";
+  Str255 asideName;
+  PLstrcpy(asideName, fileSpec.name);
+  if (asideName[0] > 31 - kSuffix[0]) asideName[0] = uint8_t(31 - kSuffix[0]);
+  AppendPString(asideName, kSuffix);
+  FSSpec aside;
+  if (FSMakeFSSpec(fileSpec.vRefNum, fileSpec.parID, asideName, &aside) == noErr) FSpDelete(&aside);
+  err = FSpRename(&fileSpec, asideName);
+  if (err == noErr) ReportFileNote(kPrefsSetAsideMessage, fileSpec.name, -1);
+  return err;
+}
 
 OSErr MigratePreferencesFile() {
   FSSpec fileSpec;

@@ -20,6 +20,12 @@ OSErr OpenPrefsDataFork(int16_t* refNum);
 // Forgets the kept fileSpec, so that the next call looks the folder up again (tests).
 void ForgetPrefsFileSpec();
 
+// A preferences file whose resource fork or side file is damaged: renamed beside with
+// ".damaged" added (an older such file goes), so that a new one is made and the defaults are
+// used; the user is told, by the file's name. Answers the rename's result (a file that could
+// not be renamed is reported by the caller that cannot open it).
+OSErr SetDamagedPrefsFileAside();
+
 // At start-up, before the preferences are read: when there is no preferences file but the
 // older one exists, a new file is made with a copy of both of the old file's forks. The old
 // file is left as it was; a copy that fails is removed again, so the next start tries anew.

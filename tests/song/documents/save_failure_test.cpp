@@ -4,8 +4,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 
 #include "platform/files/file_faults.h"
 #include "song/documents/document_file.h"
@@ -16,13 +14,6 @@
 
 namespace doc_test {
 namespace {
-
-std::string Bytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream out;
-  out << in.rdbuf();
-  return out.str();
-}
 
 struct FailingStep {
   const char* what;
@@ -101,7 +92,7 @@ TEST_F(SaveFailureTest, FullDiskKeepsTheOldDocumentAndSaysTheDiskIsFull) {
   BuildSmallDocument();
   ASSERT_EQ(fnfErr, PathToSpec(disk.File("song.bysq"), &fileSpec));
   ASSERT_EQ(noErr, SaveSongDocument(&fileSpec, 0));
-  std::string old = Bytes(disk.File("song.bysq"));
+  std::string old = zarin_test::ReadWholeFile(disk.File("song.bysq"));
   std::vector<std::string> names = NamesInFolder(disk.path());
   CloseSongDocument();
   ResetSongDatabase();
@@ -109,7 +100,7 @@ TEST_F(SaveFailureTest, FullDiskKeepsTheOldDocumentAndSaysTheDiskIsFull) {
   for (int32_t t = 0; t < 3; ++t) FillTrack(t, 20000, uint8_t(t));
   ClearAlertText();
   EXPECT_EQ(dskFulErr, SaveSongDocument(&fileSpec, 0));
-  EXPECT_EQ(old, Bytes(disk.File("song.bysq")));
+  EXPECT_EQ(old, zarin_test::ReadWholeFile(disk.File("song.bysq")));
   EXPECT_EQ(names, NamesInFolder(disk.path()));
   EXPECT_NE(std::string::npos, AlertText().find("\"song.bysq\" could not be saved. The disk is full."))
       << AlertText();
