@@ -3,6 +3,7 @@
 
 resource 'SERR' 128 "Error texts" {
   errtable {
+    -4 "This is not supported yet."
     -33 "The folder is full."
     -34 "The disk is full."
     -35 "The disk could not be found."
@@ -46,7 +47,18 @@ resource 'SERR' 128 "Error texts" {
     -196 "A resource could not be removed."
     -198 "The resource is protected."
     -199 "The resource file is damaged."
+    -206 "A picture the program needs is damaged."
+    -208 "A plug-in's stored settings are damaged."
+    -209 "The edit buffer is already in use."
     -1302 "The item is a folder, not a file."
+    -1320 "The items are on different disks."
+    -2080 "The instrument table is damaged."
+    -2084 "The preferences file holds no settings."
+    -2085 "The preferences file is damaged."
+    -2086 "The window layout is damaged."
+    -2087 "A block of the file is larger than the file allows."
+    -2088 "A block of the file is damaged."
+    -2110 "The file's path is too long."
     -5000 "Access to the item was denied."
   }
 }
@@ -164,14 +176,14 @@ resource 'STR#' 505 "Application messages" {
   "The audio plug-in could not be opened: it is not an effect, or there is not enough memory."  # 77: plug-in open failed
   "The audio plug-in has more than 128 outputs."              # 78: plug-in outputs
   ""                                                          # 79
-  ""                                                          # 80
-  ""                                                          # 81
-  ""                                                          # 82
-  ""                                                          # 83
-  ""                                                          # 84
-  ""                                                          # 85
-  ""                                                          # 86
-  ""                                                          # 87
+  "It is not a Standard MIDI File: its header chunk is shorter than 6 bytes."  # 80
+  "Its MIDI header gives an unknown format: only formats 0, 1 and 2 exist."  # 81
+  "Its MIDI header gives a time division of zero ticks per quarter note."  # 82
+  "Only its first 47 tracks were read: a song takes at most 47 tracks from a MIDI file. Tracks left out:"  # 83
+  "It is not a song document, a Standard MIDI File or any other kind of file this program opens."  # 84
+  "The file is empty."  # 85
+  "Its side file (resource fork and Finder information) is damaged, so it was ignored."  # 86
+  "It is damaged. It was set aside with \".damaged\" added to its name, and the built-in settings are used."  # 87
   ""                                                          # 88
   ""                                                          # 89
   ""                                                          # 90

@@ -1,5 +1,7 @@
 #include "tests/test_support.h"
 
+#include <sys/mount.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -17,6 +19,16 @@ TempFolder::TempFolder() {
 TempFolder::~TempFolder() {
   std::error_code ec;
   if (!path_.empty()) std::filesystem::remove_all(path_, ec);
+}
+
+SmallDisk::SmallDisk(size_t bytes) {
+  std::string options = "size=" + std::to_string(bytes);
+  mounted_ = !folder_.path().empty() &&
+             mount("tmpfs", folder_.path().c_str(), "tmpfs", MS_NOSUID | MS_NODEV, options.c_str()) == 0;
+}
+
+SmallDisk::~SmallDisk() {
+  if (mounted_) umount2(folder_.path().c_str(), MNT_DETACH);
 }
 
 ScopedEnv::ScopedEnv(const char* name, const std::string& value) : name_(name) {

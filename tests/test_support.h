@@ -20,6 +20,23 @@ class TempFolder {
   std::string path_;
 };
 
+// A small disk of its own (a tmpfs of `bytes`) mounted on a fresh folder for the lifetime of
+// the object, to fill up for real. mounted() is false where the host refuses the mount.
+class SmallDisk {
+ public:
+  explicit SmallDisk(size_t bytes);
+  ~SmallDisk();
+  SmallDisk(const SmallDisk&) = delete;
+  SmallDisk& operator=(const SmallDisk&) = delete;
+  bool mounted() const { return mounted_; }
+  const std::string& path() const { return folder_.path(); }
+  std::string File(const std::string& name) const { return folder_.File(name); }
+
+ private:
+  TempFolder folder_;
+  bool mounted_ = false;
+};
+
 // Sets an environment variable for the lifetime of the object, restoring the old value after.
 class ScopedEnv {
  public:

@@ -40,3 +40,7 @@ OSErr CatMove(SInt16 vRefNum, SInt32 dirID, ConstStr255Param oldName, SInt32 new
               ConstStr255Param newName);
 // Exchanges the contents (data and resource forks) of two files; names and Finder info stay.
 OSErr FSpExchangeFiles(const FSSpec* source, const FSSpec* dest);
+// Renames source's data over target's (both existing files): target keeps its Finder info and
+// resource fork, source's sidecar goes, and the rename is made durable. A failure leaves both
+// as they were. fBsyErr while source is open.
+OSErr FSpReplaceDataFork(const FSSpec* source, const FSSpec* target);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/files/catalog.h"
+#include "platform/files/file_faults.h"
 #include "platform/files/file_locations.h"
 #include "platform/files/files_internal.h"
 #include "platform/files/forks.h"
@@ -75,6 +76,15 @@ OSErr MoveItem(const std::string& from, const std::string& to) {
   return noErr;
 }
 
+// Makes a rename in folder last through a power failure; a folder that cannot be synced
+// (some file systems refuse) is left as it is.
+void SyncFolder(const std::string& folder) {
+  int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  fsync(fd);
+  close(fd);
+}
+
 OSErr ExchangePaths(const std::string& a, const std::string& b) {
   if (renameat2(AT_FDCWD, a.c_str(), AT_FDCWD, b.c_str(), RENAME_EXCHANGE) == 0) return noErr;
   if (errno != EINVAL && errno != ENOSYS) return HostErrorToOSErr(errno);
@@ -93,6 +103,7 @@ OSErr ExchangePaths(const std::string& a, const std::string& b) {
 OSErr FSpCreate(const FSSpec* fileSpec, OSType creator, OSType fileType, SInt16 /*scriptTag*/) {
   std::string path;
   OSErr err = NewItemPath(fileSpec, &path);
+  if (err == noErr) err = TakeFileFault(kFileFaultCreate);
   if (err != noErr) return err;
   int fd = open(path.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
   if (fd < 0) return HostErrorToOSErr(errno, dirNFErr);
@@ -153,6 +164,7 @@ OSErr FSpRename(const FSSpec* fileSpec, ConstStr255Param newName) {
   if (err != noErr) return err;
   std::string disk;
   if (path == "/" || !MacNameToDiskName(newName, &disk)) return bdNamErr;
+  if (OSErr fault = TakeFileFault(kFileFaultRename)) return fault;
   return MoveItem(path, HostJoinPath(HostParentPath(path), disk));
 }
 
@@ -176,6 +188,22 @@ OSErr CatMove(SInt16 vRefNum, SInt32 dirID, ConstStr255Param oldName, SInt32 new
   err = FSMakeFSSpec(vRefNum, newDirID, newName, &dest);
   if (err == fnfErr) return dirNFErr;
   return err == noErr ? FSpCatMove(&source, &dest) : err;
+}
+
+OSErr FSpReplaceDataFork(const FSSpec* source, const FSSpec* target) {
+  std::string from;
+  std::string to;
+  OSErr err = ResolveSpecPath(source, &from);
+  if (err == noErr) err = ResolveSpecPath(target, &to);
+  if (err != noErr) return err;
+  if (IsFolderPath(from) || IsFolderPath(to)) return notAFileErr;
+  if (from == to) return noErr;
+  if (IsPathOpen(from)) return fBsyErr;
+  if (OSErr fault = TakeFileFault(kFileFaultRename)) return fault;
+  if (rename(from.c_str(), to.c_str()) != 0) return HostErrorToOSErr(errno);
+  RemoveSidecar(from);
+  SyncFolder(HostParentPath(to));
+  return noErr;
 }
 
 OSErr FSpExchangeFiles(const FSSpec* source, const FSSpec* dest) {

@@ -7,6 +7,7 @@
 #include "platform/files/file_types.h"
 #include "platform/files/folders.h"
 #include "platform/files/forks.h"
+#include "platform/files/temporary_files.h"
 #include "platform/files/sidecars.h"
 #include "platform/files/volumes.h"
 #include "platform/files/cf_url_refs.h"

@@ -14,6 +14,7 @@
 #include <memory>
 #include <mutex>
 
+#include "platform/files/file_faults.h"
 #include "platform/files/file_locations.h"
 #include "platform/files/files_internal.h"
 #include "platform/files/host_files.h"
@@ -184,6 +185,7 @@ OSErr ReadData(OpenFork* fork, SInt64 position, ByteCount count, void* buffer, B
 
 OSErr WriteData(OpenFork* fork, SInt64 position, ByteCount count, const void* buffer, ByteCount* actual) {
   const char* in = static_cast<const char*>(buffer);
+  if (OSErr fault = TakeFileFault(kFileFaultWrite)) return fault;
   while (*actual < count) {
     ssize_t n = pwrite(fork->fd, in + *actual, count - *actual, off_t(position + *actual));
     if (n < 0 && errno == EINTR) continue;
@@ -344,7 +346,9 @@ OSErr FSFlushFork(FSIORefNum forkRefNum) {
   if (!fork) return rfNumErr;
   std::lock_guard<std::mutex> guard(fork->lock);
   if (fork->resource) return WriteBackResourceFork(fork.get());
-  if (fork->canWrite && fdatasync(fork->fd) != 0 && errno != EINVAL && errno != EROFS) return HostErrorToOSErr(errno, ioErr);
+  if (!fork->canWrite) return noErr;
+  if (OSErr fault = TakeFileFault(kFileFaultSync)) return fault;
+  if (fdatasync(fork->fd) != 0 && errno != EINVAL && errno != EROFS) return HostErrorToOSErr(errno, ioErr);
   return noErr;
 }
 
@@ -361,6 +365,7 @@ OSErr FSCloseFork(FSIORefNum forkRefNum) {
   std::lock_guard<std::mutex> guard(fork->lock);
   OSErr err = fork->resource ? WriteBackResourceFork(fork.get()) : OSErr(noErr);
   if (fork->fd >= 0 && close(fork->fd) != 0 && err == noErr) err = HostErrorToOSErr(errno, ioErr);
+  if (fork->fd >= 0 && err == noErr) err = TakeFileFault(kFileFaultClose);
   fork->fd = -1;
   return err;
 }

@@ -321,6 +321,8 @@ const char* GetHostWindowProblem() {
   return gScreen->hostProblem.empty() ? nullptr : gScreen->hostProblem.c_str();
 }
 
+Boolean IsScreenUnseen() { return gScreen ? gScreen->window == nullptr : !WantHostWindow(); }
+
 void* GetScreenHostWindow() {
   EnsureScreen();
   return gScreen->window;

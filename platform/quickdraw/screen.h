@@ -43,6 +43,9 @@ void* GetScreenHostWindow();
 // named, or the display or the window would not open. Null when there is a host window or
 // headless was asked for.
 const char* GetHostWindowProblem();
+// True when nothing shows the screen to anyone: no host window, or, before the screen has
+// started, none would be made. Does not start the screen.
+Boolean IsScreenUnseen();
 // Shows what was drawn since the last present (nothing headless); true when it showed.
 Boolean PresentScreen();
 // Marks part of the screen (global coordinates) as drawn; null marks all of it.

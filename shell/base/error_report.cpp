@@ -23,6 +23,10 @@ constexpr int16_t kNoErrorTextItem = 72;
 const unsigned char kLowMemoryText[] = "\040Dangerously Low Memory condition";
 const unsigned char kInsufficientMemoryText[] = "\024 Insufficient Memory";
 const unsigned char kEmpty[] = "";
+const char kQuote[] = "\"";
+const char* const kFileActionTexts[] = {"", "\" could not be opened. ", "\" could not be saved. ",
+                                        "\" could not be read. "};
+const char kUnknownErrorText[] = "An unexpected error occurred.";
 
 NMRec gNotification;
 Str255 gNotificationText;
@@ -94,15 +98,52 @@ int16_t ShowMessageAlert(ConstStr255Param text) {
   return 1;
 }
 
+void AppendText(StringPtr buffer, const char* text) {
+  AppendBytes(buffer, reinterpret_cast<const unsigned char*>(text), std::strlen(text));
+}
+
+// For a code no table has a text for: the general text, never a bare number.
+void AppendUnknownErrorText(StringPtr buffer) {
+  Str255 general;
+  GetIndString(general, kGeneralStrList, kNoErrorTextItem);
+  if (general[0] == 0) return AppendText(buffer, kUnknownErrorText);
+  AppendBytes(buffer, general + 1, general[0]);
+}
+
+// The text of a code alone: the application's message, or the system text and the code.
+void AppendCodeText(int32_t code, StringPtr buffer) {
+  Str255 text;
+  text[0] = 0;
+  if (code >= 1) {
+    GetIndString(text, kAppMessagesStrList, int16_t(code + 1));
+  } else {
+    FormatErrorText(code, text, 1);
+  }
+  if (text[0] == 0) AppendUnknownErrorText(buffer);
+  AppendBytes(buffer, text + 1, text[0]);
+  if (code >= 1) return;
+  Str255 number;
+  NumToString(code, number);
+  AppendText(buffer, " (");
+  AppendBytes(buffer, number + 1, number[0]);
+  AppendText(buffer, ")");
+}
+
+bool IsSilentCode(int32_t code) {
+  return code == noErr || code == userCanceledErr || code == -2019 || code == -9874;
+}
+
 }  // namespace
 
 int32_t ReportError(int32_t code) {
   if (code >= 1) return ReportAppErrorText(code);
-  if (code == userCanceledErr || code == -2019 || code == -9874) return code;
-  if (code == noErr) return code;  // success is never an alert
+  if (IsSilentCode(code)) return code;  // success and cancels are never an alert
   if (code == memFullErr) return AlertInsufficientMemory(memFullErr);
   Str255 text;
-  return ShowAlertText(FormatErrorText(code, text, 0));
+  FormatErrorText(code, text, 0);
+  Str255 alone;
+  if (FormatErrorText(code, alone, 1)[0] == 0) AppendUnknownErrorText(text);
+  return ShowAlertText(text);
 }
 
 StringPtr FormatErrorText(int32_t code, StringPtr buffer, int32_t flags) {
@@ -123,6 +164,39 @@ StringPtr FormatErrorText(int32_t code, StringPtr buffer, int32_t flags) {
   }
   if (!AppendExactText(exact, code, buffer)) AppendFromRangeTables(code, buffer);
   return buffer;
+}
+
+StringPtr FormatFileErrorText(int32_t code, ConstStr255Param fileName, int16_t action,
+                              StringPtr buffer) {
+  buffer[0] = 0;
+  if (action < kFileActionOpen || action > kFileActionRead) action = kFileActionOpen;
+  AppendText(buffer, kQuote);
+  AppendBytes(buffer, fileName + 1, fileName[0]);
+  AppendText(buffer, kFileActionTexts[action]);
+  AppendCodeText(code, buffer);
+  return buffer;
+}
+
+int32_t ReportFileError(int32_t code, ConstStr255Param fileName, int16_t action) {
+  if (IsSilentCode(code)) return code;
+  Str255 text;
+  return ShowAlertText(FormatFileErrorText(code, fileName, action, text));
+}
+
+int32_t ReportFileNote(int32_t messageCode, ConstStr255Param fileName, int32_t count) {
+  Str255 text;
+  text[0] = 0;
+  AppendText(text, kQuote);
+  AppendBytes(text, fileName + 1, fileName[0]);
+  AppendText(text, "\": ");
+  AppendCodeText(messageCode, text);
+  if (count >= 0) {
+    Str255 number;
+    NumToString(count, number);
+    AppendText(text, " ");
+    AppendBytes(text, number + 1, number[0]);
+  }
+  return ShowAlertText(text);
 }
 
 int32_t ReportAppErrorText(int32_t code) {

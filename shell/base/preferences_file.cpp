@@ -12,17 +12,19 @@
 #include "platform/resources/resource_files.h"
 #include "platform/resources/resource_manager.h"
 #include "platform/text/pascal_strings.h"
+#include "shell/base/error_report.h"
 #include "shell/base/file_access.h"
+#include "shell/base/file_replacement.h"
 #include "shell/base/resource_files.h"
 
 namespace {
 constexpr int16_t kAppNameStringId = 1000;
+constexpr int32_t kPrefsSetAsideMessage = 87;
 // The largest old data fork taken over; a real one is a few kilobytes.
 constexpr uint32_t kMaxMigratedDataFork = 16u << 20;
 
 bool gHaveSpec = false;
 FSSpec gPrefsSpec;
-uint32_t gTempCounter = 0;
 
 void GetAppName(StringPtr name) {
   Handle appName = GetResource(FourCC("STR "), kAppNameStringId);
@@ -136,6 +138,22 @@ OSErr OpenPrefsDataFork(int16_t* refNum) {
 
 void ForgetPrefsFileSpec() { gHaveSpec = false; }
 
+OSErr SetDamagedPrefsFileAside() {
+  FSSpec fileSpec;
+  OSErr err = GetPrefsFileSpec(&fileSpec);
+  if (err != noErr) return err;
+  const unsigned char kSuffix[] = "\010.damaged";
+  Str255 asideName;
+  PLstrcpy(asideName, fileSpec.name);
+  if (asideName[0] > 31 - kSuffix[0]) asideName[0] = uint8_t(31 - kSuffix[0]);
+  AppendPString(asideName, kSuffix);
+  FSSpec aside;
+  if (FSMakeFSSpec(fileSpec.vRefNum, fileSpec.parID, asideName, &aside) == noErr) FSpDelete(&aside);
+  err = FSpRename(&fileSpec, asideName);
+  if (err == noErr) ReportFileNote(kPrefsSetAsideMessage, fileSpec.name, -1);
+  return err;
+}
+
 OSErr MigratePreferencesFile() {
   FSSpec fileSpec;
   FSSpec old;
@@ -154,56 +172,6 @@ OSErr MigratePreferencesFile() {
   if (ReadResourceForkBytes(&old, &forkBytes) != noErr || forkBytes.empty()) return noErr;
   err = WriteResourceForkBytes(&fileSpec, forkBytes);
   if (err != noErr) FSpDelete(&fileSpec);  // half a copy: the next start takes the old file again
-  return err;
-}
-
-OSErr BeginDataForkReplacement(const FSSpec* target, FSSpec* temp, int16_t* refNum) {
-  char name[64];
-  std::snprintf(name, sizeof name, "%s%d-%u", kTempFilePrefix, int(getpid()), ++gTempCounter);
-  Str255 macName;
-  macName[0] = uint8_t(std::string(name).size());
-  std::copy(name, name + macName[0], macName + 1);
-  OSErr err = FSMakeFSSpec(target->vRefNum, target->parID, macName, temp);
-  if (err == noErr) FSpDelete(temp);  // left over from a run that stopped half-way
-  else if (err != fnfErr) return err;
-  err = FSpCreate(temp, 0, 0, -1);
-  if (err != noErr) return err;
-  err = OpenDataFork(temp, fsRdWrPerm, refNum);
-  if (err != noErr) FSpDelete(temp);
-  return err;
-}
-
-OSErr CommitDataForkReplacement(const FSSpec* temp, const FSSpec* target, OSType creator,
-                                OSType fileType) {
-  if (!SpecExists(target)) {
-    OSErr err = FSpCreate(target, creator, fileType, -1);
-    if (err != noErr && err != dupFNErr) return err;
-  }
-  std::string from = SpecToPath(temp);
-  std::string to = SpecToPath(target);
-  if (from.empty() || to.empty()) return fnfErr;
-  // Only the data fork moves: the target's sidecar (resource fork, Finder info) stays put.
-  if (std::rename(from.c_str(), to.c_str()) != 0) return HostErrorToOSErr(errno);
-  return noErr;
-}
-
-void AbandonDataForkReplacement(const FSSpec* temp) { FSpDelete(temp); }
-
-OSErr ReplaceDataForkWithStream(const FSSpec* target, OSErr (*write)(), OSType creator,
-                                OSType fileType) {
-  FSSpec temp;
-  int16_t refNum = 0;
-  OSErr err = BeginDataForkReplacement(target, &temp, &refNum);
-  if (err != noErr) return err;
-  int16_t savedStream = gStreamRefNum;
-  BeginStream(refNum);
-  err = write();
-  if (err == noErr) err = FSFlushFork(refNum);
-  OSErr closeErr = CloseFork(refNum);
-  gStreamRefNum = savedStream;
-  if (err == noErr) err = closeErr;
-  if (err == noErr) err = CommitDataForkReplacement(&temp, target, creator, fileType);
-  if (err != noErr) AbandonDataForkReplacement(&temp);
   return err;
 }
 

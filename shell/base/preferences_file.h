@@ -4,11 +4,12 @@
 // The file is "<application name> 7 Preferences" (cut to 31 characters) in the user's
 // Preferences folder, type 'MPRF', creator 'V|ov'. Its data fork holds the settings record
 // and the sections after it; its resource fork holds the user's drum sets, chord types,
-// presets and the settings resources, so it is never deleted: the data fork is written to a
-// temporary file in the same folder and renamed over the old one only when it is complete.
+// presets and the settings resources, so it is never deleted: its data fork is replaced
+// through shell/base/file_replacement.h.
 #pragma once
 
 #include "platform/files/files.h"
+#include "shell/base/file_replacement.h"
 
 // The preferences file's fileSpec, built once and kept for the run (the file may not exist).
 OSErr GetPrefsFileSpec(FSSpec* fileSpec);
@@ -19,24 +20,16 @@ OSErr OpenPrefsDataFork(int16_t* refNum);
 // Forgets the kept fileSpec, so that the next call looks the folder up again (tests).
 void ForgetPrefsFileSpec();
 
+// A preferences file whose resource fork or side file is damaged: renamed beside with
+// ".damaged" added (an older such file goes), so that a new one is made and the defaults are
+// used; the user is told, by the file's name. Answers the rename's result (a file that could
+// not be renamed is reported by the caller that cannot open it).
+OSErr SetDamagedPrefsFileAside();
+
 // At start-up, before the preferences are read: when there is no preferences file but the
 // older one exists, a new file is made with a copy of both of the old file's forks. The old
 // file is left as it was; a copy that fails is removed again, so the next start tries anew.
 OSErr MigratePreferencesFile();
-
-// Replacing a file's data fork: Begin creates a temporary file beside target and opens its
-// data fork for writing; Commit closes nothing, it renames the (closed) temporary file over
-// the target's data fork, creating the target with creator and type first when it is
-// missing, so that the target's resource fork and Finder info stay as they were; Abandon
-// deletes the temporary file. A failed write therefore leaves the old file untouched.
-OSErr BeginDataForkReplacement(const FSSpec* target, FSSpec* temp, int16_t* refNum);
-OSErr CommitDataForkReplacement(const FSSpec* temp, const FSSpec* target, OSType creator,
-                                OSType fileType);
-void AbandonDataForkReplacement(const FSSpec* temp);
-// Replaces target's data fork with what write puts into the stream (gStreamRefNum), through
-// a temporary file as above; the stream in use before comes back after.
-OSErr ReplaceDataForkWithStream(const FSSpec* target, OSErr (*write)(), OSType creator,
-                                OSType fileType);
 
 // Closes a resource file and makes the application's own resource file current again.
 void CloseResFileUseApp(int16_t refNum);

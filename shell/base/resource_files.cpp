@@ -1,5 +1,7 @@
 #include "shell/base/resource_files.h"
 
+#include <string>
+
 #include "platform/files/files.h"
 #include "platform/resources/resource_files.h"
 #include "platform/resources/resource_manager.h"
@@ -15,6 +17,7 @@ using WarpProc = int32_t (*)(float x, float y);
 using SuppressionProc = int32_t (*)(double seconds);
 WarpProc gWarpProc = nullptr;
 CFBundleRef gWarpBundle = nullptr;  // kept loaded while its routine is cached
+bool gPrefsOpenFailureReported = false;  // a file that will not open is reported once a run
 
 // A preferences file with no resource fork yet: make sure the file exists, then give it an
 // empty resource map.
@@ -24,6 +27,17 @@ void SetUpPrefsResourceFork(const FSSpec* fileSpec) {
   if (OpenPrefsDataFork(&refNum) == noErr) CloseFork(refNum);
   gStreamRefNum = savedStream;
   FSpCreateResFile(fileSpec, kAppCreator, kPrefsFileType, -1);
+}
+
+// After the resource fork failed to open with err: true when it is there but damaged (its
+// side file unreadable, or a map that does not read), not merely missing or locked.
+bool IsPrefsResourceForkDamaged(const FSSpec* fileSpec, OSErr err) {
+  if (err == permErr || err == wrPermErr || err == fLckdErr || err == vLckdErr || err == wPrErr ||
+      err == opWrErr || err == fnfErr || err == tmfoErr)
+    return false;
+  std::string bytes;
+  OSErr readErr = ReadResourceForkBytes(fileSpec, &bytes);
+  return readErr == ioErr || (readErr == noErr && !bytes.empty());
 }
 }  // namespace
 
@@ -41,6 +55,8 @@ OSErr OpenPrefsResFile(int8_t permission) {
     FSSpec fileSpec;
     GetPrefsFileSpec(&fileSpec);
     gPrefsResFile = FSpOpenResFile(&fileSpec, permission);
+    if (gPrefsResFile == -1 && IsPrefsResourceForkDamaged(&fileSpec, ResError()))
+      SetDamagedPrefsFileAside();
     if (gPrefsResFile == -1) {
       SetUpPrefsResourceFork(&fileSpec);
       gPrefsResFile = FSpOpenResFile(&fileSpec, permission);
@@ -48,7 +64,8 @@ OSErr OpenPrefsResFile(int8_t permission) {
     if (gPrefsResFile != -1) return noErr;
     OSErr err = ResError();
     if (permission == fsRdPerm) return err != noErr ? err : fnfErr;
-    ReportError(err != noErr ? err : fnfErr);
+    if (!gPrefsOpenFailureReported) ReportFileError(err != noErr ? err : fnfErr, fileSpec.name, kFileActionOpen);
+    gPrefsOpenFailureReported = true;
     permission = fsRdPerm;  // once more, read only
   }
 }

@@ -6,6 +6,7 @@
 #include "platform/dialogs/alerts.h"
 #include "platform/dialogs/param_text.h"
 #include "platform/quickdraw/cursors.h"
+#include "platform/quickdraw/screen.h"
 #include "shell/base/app_state.h"
 #include "shell/base/error_report_hooks.h"
 #include "shell/dialogs/dialog_toolkit.h"
@@ -18,11 +19,19 @@ int16_t gAlertAnswer = 1;
 
 std::string PText(ConstStringPtr p) { return std::string(reinterpret_cast<const char*>(p + 1), p[0]); }
 
+// The alert's words on the console: its kind and the texts it was given.
+void WriteAlertToConsole(int16_t alertId, int16_t kind) {
+  std::string texts = PText(GetParamText(0));
+  for (int n = 1; n < 4; ++n)
+    if (GetParamText(n)[0] != 0) texts += " | " + PText(GetParamText(n));
+  std::fprintf(stderr, "Alert %d (%s): %s\n", alertId,
+               kind == kStopAlert ? "stop" : kind == kNoteAlert ? "note" : "caution", texts.c_str());
+  std::fflush(stderr);
+}
+
 // The console stands in for an alert that cannot be shown.
 int16_t AnswerOnConsole(int16_t alertId, int16_t kind) {
-  std::fprintf(stderr, "Alert %d (%s): %s\n", alertId,
-               kind == kStopAlert ? "stop" : kind == kNoteAlert ? "note" : "caution",
-               PText(GetParamText(0)).c_str());
+  WriteAlertToConsole(alertId, kind);
   return gAlertAnswer;
 }
 
@@ -32,6 +41,9 @@ int16_t ShowCautionAlert(int16_t alertId) { return ShowAlert(alertId, kCautionAl
 int16_t ShowAlert(int16_t alertId, int16_t kind) {
   gLastAlertId = alertId;
   ++gAlertsShown;
+  // With no screen shown nobody sees the alert: its words go to the console as well.
+  bool headless = IsScreenUnseen();
+  if (headless) WriteAlertToConsole(alertId, kind);
   uint32_t busy = gDialogBusy;
   DialogFilterHook hook = gDialogFilterHook;
   DialogRef current = gCurrentDialog;
@@ -54,7 +66,7 @@ int16_t ShowAlert(int16_t alertId, int16_t kind) {
   gDialogFilterHook = hook;
   gDialogBusy = busy;
   if (screenDrawing) BeginScreenDrawing();
-  if (item < 0 && GetDialogError() != noErr) return AnswerOnConsole(alertId, kind);
+  if (item < 0 && GetDialogError() != noErr) return headless ? gAlertAnswer : AnswerOnConsole(alertId, kind);
   return item;
 }
 

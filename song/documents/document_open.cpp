@@ -196,7 +196,7 @@ void CloseSongDocument() {
 
 // A document of a version whose stored form is not read: the message names the file and the
 // version it was saved by.
-int32_t ReportTooOldDocument(const FSSpec* fileSpec) {
+int32_t ReportTooOldDocument(ConstStr255Param fileName) {
   static const unsigned char kBeforeName[] = "\002 \"";
   static const unsigned char kBeforeVersion[] = "\013\", version ";
   static const unsigned char kEnd[] = "\001.";
@@ -204,16 +204,16 @@ int32_t ReportTooOldDocument(const FSSpec* fileSpec) {
   NumToString(GetDocumentInputVersion(), number);
   gStringBuffer[0] = 0;
   AppendIndString(kAppMessagesStrList, kDocumentTooOldErr);
-  const unsigned char* parts[] = {kBeforeName, fileSpec->name, kBeforeVersion, number, kEnd};
+  const unsigned char* parts[] = {kBeforeName, fileName, kBeforeVersion, number, kEnd};
   for (ConstStr255Param part : parts)
     PLstrcat(gStringBuffer, part);
   return ShowAlertText(gStringBuffer);
 }
 
-int32_t ReportDocumentOpenError(const FSSpec* fileSpec, OSErr err) {
-  if (err == kDocumentTooOldErr) return ReportTooOldDocument(fileSpec);
-  if (err == eofErr || err == kBadPluginRecordErr || err == paramErr) return ReportError(kDocumentDamagedErr);
-  return ReportError(err);
+int32_t ReportDocumentOpenError(OSErr err, ConstStr255Param fileName) {
+  if (err == kDocumentTooOldErr) return ReportTooOldDocument(fileName);
+  if (err == eofErr || err == kBadPluginRecordErr || err == paramErr) err = kDocumentDamagedErr;
+  return ReportFileError(err, fileName, kFileActionOpen);
 }
 
 OSErr OpenSongFile(const FSSpec* fileSpec, int16_t isBundle, bool addToRecent) {
@@ -242,7 +242,7 @@ OSErr OpenSongFile(const FSSpec* fileSpec, int16_t isBundle, bool addToRecent) {
   gStreamRefNum = savedStream;
   gAppState[4] &= uint16_t(~kAppWord4Loading);
   if (err != noErr) {
-    ReportDocumentOpenError(fileSpec, err);
+    ReportDocumentOpenError(err, fileSpec->name);
     gInsufficientMemoryShown = 0;  // the memory alert, if any, has been shown
   }
   return err;

@@ -16,5 +16,6 @@ OSErr OpenSongFile(const FSSpec* fileSpec, int16_t isBundle, bool addToRecent);
 // Closes the open document: every song and child sequence, the instrument table, the
 // header's blocks and the referenced files.
 void CloseSongDocument();
-// The error a failed open shows: damaged and cut-short documents as message 15.
-int32_t ReportDocumentOpenError(const FSSpec* fileSpec, OSErr err);
+// The error a failed open shows, naming the file: damaged and cut-short documents as message
+// 15, a version whose stored form is not read with the file's name and version.
+int32_t ReportDocumentOpenError(OSErr err, ConstStr255Param fileName);

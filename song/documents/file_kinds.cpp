@@ -83,12 +83,21 @@ int16_t FileKindForType(OSType type) {
   return kFileKindMidiFile;
 }
 
+bool HasDamagedSideFile(const FSSpec* fileSpec) {
+  FInfo info;
+  bool isFolder = false;
+  return FSpGetFInfo(fileSpec, &info) == ioErr && SpecExists(fileSpec, &isFolder) && !isFolder;
+}
+
 int16_t GetFileKind(const FSSpec* fileSpec, OSType* outType) {
   Str255 extension;
   GetNameExtension(fileSpec->name, extension);
+  bool isFolder = false;
+  if (SpecExists(fileSpec, &isFolder) && isFolder) return notAFileErr;
   FInfo info;
   OSErr err = FSpGetFInfo(fileSpec, &info);
-  if (err != noErr) return err;
+  if (err == ioErr && HasDamagedSideFile(fileSpec)) info = FInfo();  // the name tells the type
+  else if (err != noErr) return err;
   OSType type = info.fdType;
   bool byExtension = type == 0 || type == FourCC("TEXT");
   if (type == 0) type = TypeFromExtension(extension);

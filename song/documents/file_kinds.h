@@ -20,9 +20,12 @@ enum FileKind : int16_t {
 
 // The kind of a file type.
 int16_t FileKindForType(OSType type);
-// The file's kind (0..7), or the File Manager's error (fnfErr for a missing file); outType
-// (optional) receives the type the kind was taken from.
+// The file's kind (0..7), or the File Manager's error (fnfErr for a missing file, notAFileErr
+// for a folder); outType (optional) receives the type the kind was taken from. A damaged side
+// file is passed over: the name's extension tells the type.
 int16_t GetFileKind(const FSSpec* fileSpec, OSType* outType);
+// True when the file exists but its side file (Finder info, resource fork) is damaged.
+bool HasDamagedSideFile(const FSSpec* fileSpec);
 // True for ".MID" and ".kar" (case ignored).
 bool IsMidiFileExtension(ConstStr255Param extension);
 // The extension of a name: from its last '.' on, when that is fewer than 6 characters with

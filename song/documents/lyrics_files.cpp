@@ -157,7 +157,7 @@ OSErr ImportLyricsFile(const FSSpec* fileSpec, uint32_t insertionTick) {
   }
   DisposeHandleAndClear(&edit.text);
   if (err != noErr) {
-    ReportError(err);
+    ReportFileError(err, fileSpec->name, kFileActionRead);
     return err;
   }
   RedrawAll(1);

@@ -8,11 +8,11 @@
 // stream error.
 using FileWriterProc = OSErr (*)(void* writerArg);
 
-// Writes a file of the given type (creator 'V|ov') with writer. The data goes to a temporary
-// file in the target's folder; only when all of it was written and closed does it take the
-// target's place (an existing target keeps its Finder info and resource fork). On any error
-// the temporary file is deleted and the target stays exactly as it was. The error is reported
-// (ReportStreamError) and returned.
+// Writes a file of the given type (creator 'V|ov') with writer, through
+// ReplaceFileThroughStream (shell/base/file_replacement.h): only when all of it was written
+// and has reached the disk does it take the target's place (an existing target keeps its
+// Finder info and resource fork). On any error the temporary file is deleted and the target
+// stays exactly as it was. The error is reported, naming the file, and returned.
 OSErr WriteNewFile(const FSSpec* fileSpec, OSType type, FileWriterProc writer, void* writerArg);
 // The same without the report, for callers that report themselves.
 OSErr WriteNewFileQuietly(const FSSpec* fileSpec, OSType type, FileWriterProc writer, void* writerArg);

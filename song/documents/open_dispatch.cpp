@@ -8,6 +8,7 @@
 #include "platform/resources/resource_manager.h"
 #include "shell/base/app_state.h"
 #include "shell/base/error_report.h"
+#include "shell/base/file_access.h"
 #include "song/documents/document_dialog_hooks.h"
 #include "song/documents/document_file.h"
 #include "song/documents/document_hooks.h"
@@ -33,6 +34,9 @@ namespace {
 constexpr OSType kMidiType = FourCC("Midi");
 constexpr OSType kTextType = FourCC("TEXT");
 constexpr OSErr kNotAudioFileResult = -208;
+constexpr OSErr kNotOpenableResult = 84;     // no kind of file the program opens
+constexpr OSErr kEmptyFileResult = 85;
+constexpr int32_t kDamagedSideFileMessage = 86;
 const unsigned char kEmpty[] = "";
 
 bool TrackHoldsMaterial(const uint8_t* track) {
@@ -64,6 +68,20 @@ OSErr SelectSlotForMidiFile(bool* madeSong) {
   return noErr;
 }
 
+// What to say of a file that is neither a MIDI file nor anything else the program opens.
+OSErr NotOpenableResult(const FSSpec* fileSpec) {
+  int16_t refNum = 0;
+  uint32_t size = 1;
+  if (OpenDataFork(fileSpec, fsRdPerm, &refNum) == noErr) {
+    GetForkSize(refNum, &size);
+    CloseFork(refNum);
+  }
+  if (size == 0) return kEmptyFileResult;
+  OSType type = 0;
+  GetFileKind(fileSpec, &type);
+  return type == kMidiType ? kNotMidiFileResult : kNotOpenableResult;
+}
+
 OSErr OpenMidiFile(const FSSpec* fileSpec, int32_t arg) {
   if (PushSongContext() != noErr) return memFullErr;
   int32_t slotCount = gSongCount;
@@ -85,8 +103,9 @@ OSErr OpenMidiFile(const FSSpec* fileSpec, int32_t arg) {
   if (madeSong) DisposeSong();
   if (gSongCount != slotCount && slotCount > 0) SetSongSlotCount(slotCount);
   PopSongContext();
-  if (err == kNotMidiFileResult) return OpenMovieDocument(fileSpec);
-  return err;
+  if (err != kNotMidiFileResult) return err;
+  err = OpenMovieDocument(fileSpec);
+  return err == unimpErr ? NotOpenableResult(fileSpec) : err;
 }
 
 OSErr OpenByKind(const FSSpec* fileSpec, int16_t kind, OSType type, int32_t arg, bool* reported) {
@@ -139,8 +158,17 @@ void ReportOpenResult(const FSSpec* fileSpec, OSErr result) {
     ParamText(text, fileSpec->name, kEmpty, kEmpty);
     ShowStopAlert(kOpenFailedAlertId);
   } else if (result != kSilentOpenResult && result != noErr) {
-    ReportError(result);
+    ReportFileError(result, fileSpec->name, kFileActionOpen);
   }
+}
+
+// The kind of a file about to be opened; a file that cannot be, and a side file whose damage
+// is passed over, are reported naming the file.
+int16_t KindOfFileToOpen(const FSSpec* fileSpec, OSType* type) {
+  int16_t kind = GetFileKind(fileSpec, type);
+  if (kind < 0) return ReportFileError(kind, fileSpec->name, kFileActionOpen), kind;
+  if (HasDamagedSideFile(fileSpec)) ReportFileNote(kDamagedSideFileMessage, fileSpec->name, -1);
+  return kind;
 }
 
 }  // namespace
@@ -158,11 +186,8 @@ bool IsCurrentSongBare() {
 OSErr RunOpenDispatch(int32_t arg) {
   FSSpec fileSpec = gOpenDocumentSpec;
   OSType type = 0;
-  int16_t kind = GetFileKind(&fileSpec, &type);
-  if (kind < 0) {
-    ReportError(kind);
-    return gLastOpenResult = kind;
-  }
+  int16_t kind = KindOfFileToOpen(&fileSpec, &type);
+  if (kind < 0) return gLastOpenResult = kind;
   if (kind == kFileKindPreset) return gLastOpenResult = noErr;
   bool replaces = kind == kFileKindSongDocument || kind == kFileKindBundle || kind == kFileKindMovie;
   if (gOpenKind == 0 && replaces && AskToSaveChanges(kOpenCommand) != 0)
@@ -195,8 +220,8 @@ OSErr RunOpenCommand() {
   if (err != noErr) return err;
   StopPlaybackForOpen(false);
   OSType type = 0;
-  int16_t kind = GetFileKind(&fileSpec, &type);
-  if (kind < 0) return ReportError(kind), kind;
+  int16_t kind = KindOfFileToOpen(&fileSpec, &type);
+  if (kind < 0) return kind;
   if (type == kMidiType) {
     err = OpenMidiFile(&fileSpec, 0);
     ReportOpenResult(&fileSpec, err);

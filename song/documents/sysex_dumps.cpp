@@ -191,7 +191,7 @@ OSErr ImportSysExDump(const FSSpec* fileSpec, uint32_t insertionTick, SysExDumpR
   if (err == noErr) err = InsertMessages(messages, lengths, insertionTick, result);
   DisposeHandleAndClear(&messages);
   if (err != noErr) {
-    if (err != memFullErr) ReportError(err);  // a memory failure has been reported
+    if (err != memFullErr) ReportFileError(err, fileSpec->name, kFileActionRead);  // memory: reported
     return err;
   }
   SetSongModified();

@@ -83,7 +83,7 @@ OSErr ImportNameList(const FSSpec* fileSpec, NameListResult* result) {
   DisposeHandleAndClear(&result->names);
   DisposeHandleAndClear(&result->events);
   ReportPendingMemoryAlert();
-  ReportError(err);
+  ReportFileError(err, fileSpec->name, kFileActionRead);
   return err;
 }
 

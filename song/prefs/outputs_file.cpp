@@ -7,6 +7,7 @@
 #include "platform/memory/memory.h"
 #include "shell/base/bmid_resources.h"
 #include "shell/base/file_access.h"
+#include "shell/base/error_report.h"
 #include "shell/base/preferences_file.h"
 #include "shell/base/resource_files.h"
 #include "song/documents/checked_blocks.h"
@@ -88,6 +89,13 @@ OSErr WriteOutputsFile() {
     UseAppResFile();
   }
   return ReplaceDataForkWithStream(&fileSpec, WriteOutputsStream, kAppCreator, 0);
+}
+
+OSErr SaveOutputsFile() {
+  OSErr err = WriteOutputsFile();
+  FSSpec fileSpec;
+  if (err != noErr && GetOutputsFileSpec(&fileSpec)) ReportFileError(err, fileSpec.name, kFileActionSave);
+  return err;
 }
 
 OSErr ReadOutputsFile(bool undoable) {

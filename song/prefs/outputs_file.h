@@ -21,6 +21,8 @@ int32_t GetOutputsFileSpec(FSSpec* fileSpec);
 // Removes 'BMID' 149 from the preferences resource file when that file is open, then writes
 // the file through a temporary file, so that a failure leaves the old one as it was.
 OSErr WriteOutputsFile();
+// WriteOutputsFile, with a failure reported naming the file.
+OSErr SaveOutputsFile();
 // Reads the file's instrument table and makes it the program's, the tracks keeping their
 // outputs (see output_bindings.h); with undoable set, as an undo step of kind 38. A missing
 // file, a wrong creator or format, or a damaged table leaves the table as it was. The master

@@ -53,12 +53,15 @@ OSErr WriteLayout() {
   return err;
 }
 
-// Writes the data fork through a temporary file and renames it into place.
+// Writes the data fork through a temporary file and renames it into place; a failure is
+// reported naming the file.
 OSErr WritePrefsDataFork() {
   FSSpec fileSpec;
   OSErr err = GetPrefsFileSpec(&fileSpec);
-  if (err != noErr) return err;
-  return ReplaceDataForkWithStream(&fileSpec, WritePreferencesStream, kAppCreator, kPrefsFileType);
+  if (err != noErr) return ReportError(err), err;
+  err = ReplaceDataForkWithStream(&fileSpec, WritePreferencesStream, kAppCreator, kPrefsFileType);
+  if (err != noErr) ReportFileError(err, fileSpec.name, kFileActionSave);
+  return err;
 }
 
 }  // namespace
@@ -79,9 +82,7 @@ OSErr WritePreferencesFile(int32_t clockMode) {
   OSErr err = WritePrefsDataFork();
   if (err == noErr) {
     SavePortTable();
-    WriteOutputsFile();
-  } else if (ReportStreamError() == 0) {
-    ReportError(err);
+    SaveOutputsFile();
   }
   gStreamError = savedError;
   gStreamDiskFullError = savedDiskFull;

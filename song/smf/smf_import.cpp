@@ -69,6 +69,7 @@ struct ParsedChunks {
 
 void PlanImport(const SmfHeader& header, ImportPlan* plan) {
   int32_t count = header.trackCount == 0 ? 1 : header.trackCount;
+  gSmfTracksLeftOut = 0;
   if (header.format == 0) {
     // A format-0 file is one track, whatever count its header gives.
     plan->trackCount = 1;
@@ -77,6 +78,7 @@ void PlanImport(const SmfHeader& header, ImportPlan* plan) {
     // Chunk 0 is the tempo track; a file that has only it still makes one track.
     int32_t tracks = count - 1;
     plan->trackCount = tracks < 1 ? 1 : tracks > kSmfMaxTracks ? kSmfMaxTracks : tracks;
+    gSmfTracksLeftOut = tracks > kSmfMaxTracks ? tracks - kSmfMaxTracks : 0;
     plan->chunkCount = count < plan->trackCount + 1 ? count : plan->trackCount + 1;
   }
   plan->tempoChunk = header.format != 0 && plan->chunkCount > 1;
@@ -533,5 +535,7 @@ OSErr ImportStandardMidiFile(const FSSpec* fileSpec, uint32_t mergeTick, int32_t
       BringWindowOfKindToFront(kMainWindowKind);
     RememberImportFile(fileSpec);
   }
+  if (err == noErr && gSmfTracksLeftOut > 0)
+    ReportFileNote(kSmfTracksLeftOutMessage, fileSpec->name, gSmfTracksLeftOut);
   return err;
 }

@@ -4,6 +4,7 @@
 
 Handle gSmfChunk;
 uint16_t gSmfFormat = 0;
+int32_t gSmfTracksLeftOut = 0;
 uint8_t gSmfSmpteTiming = 0;
 int32_t gSmfDivision = 1;
 uint8_t gSmfOpenKind = 0;

@@ -8,11 +8,16 @@
 // Application result codes of the import (positive: the program's own messages).
 constexpr OSErr kSmfNotMidiFileErr = 43;    // no 'MThd' chunk: not a Standard MIDI File
 constexpr OSErr kSmfMissingTrackErr = 71;   // a track chunk is missing or cut short
+constexpr OSErr kSmfHeaderLengthErr = 80;   // the 'MThd' chunk is shorter than 6 bytes or runs past the end
+constexpr OSErr kSmfUnknownFormatErr = 81;  // a format other than 0, 1 and 2
+constexpr OSErr kSmfZeroDivisionErr = 82;   // zero ticks per quarter note
+constexpr int32_t kSmfTracksLeftOutMessage = 83;
 
 extern Handle gSmfChunk;            // the chunk loaded last (locked), or null
 extern uint16_t gSmfFormat;         // the header's format
 extern uint8_t gSmfSmpteTiming;     // the division counts time-code frames
 extern int32_t gSmfDivision;        // ticks per quarter note of the file (at least 1)
+extern int32_t gSmfTracksLeftOut;   // tracks the header counts beyond those a song takes
 extern uint8_t gSmfOpenKind;        // the open-kind byte of the dispatcher
 extern uint8_t gSmfFallBackToMovie; // 1: a file that is not a MIDI file may be opened as a movie
 

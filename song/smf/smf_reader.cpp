@@ -26,6 +26,14 @@ OSErr LoadChunkBody(uint32_t length) {
   return noErr;
 }
 
+// True when the file starts with a header chunk's id (read from the start; the stream's
+// position is lost).
+bool StartsWithHeaderId() {
+  uint8_t id[4];
+  if (SetForkPosition(gStreamRefNum, fsFromStart, 0) != noErr) return false;
+  return ReadBlock(id, sizeof id) == noErr && ReadU32BE(id) == kSmfHeaderChunk;
+}
+
 }  // namespace
 
 bool ReadVariableLengthNumber(const uint8_t** cursor, const uint8_t* end, uint32_t* value) {
@@ -64,12 +72,14 @@ OSErr ReadSmfChunk(uint32_t id) {
 
 OSErr ReadSmfHeader(SmfHeader* header) {
   OSErr err = ReadSmfChunk(kSmfHeaderChunk);
+  if (err == kSmfNotMidiFileErr && StartsWithHeaderId()) return kSmfHeaderLengthErr;
   if (err != noErr) return err;
-  if (GetHandleSize(gSmfChunk) < kSmfHeaderBodySize) return kSmfNotMidiFileErr;
+  if (GetHandleSize(gSmfChunk) < kSmfHeaderBodySize) return kSmfHeaderLengthErr;
   const uint8_t* p = reinterpret_cast<const uint8_t*>(HandleData(gSmfChunk));
   header->format = ReadU16BE(p);
   header->trackCount = ReadU16BE(p + 2);
   header->division = ReadI16BE(p + 4);
-  if (header->format > 2) return kSmfNotMidiFileErr;
+  if (header->format > 2) return kSmfUnknownFormatErr;
+  if (header->division == 0) return kSmfZeroDivisionErr;
   return noErr;
 }

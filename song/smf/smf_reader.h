@@ -31,6 +31,7 @@ bool ReadVariableLengthNumber(const uint8_t** cursor, const uint8_t* end, uint32
 // or 43 ('MThd' wanted) / 71 (any other id) when the file ends, a read fails or the chunk is
 // cut short. The chunk's bytes are HandleData (gSmfChunk), GetHandleSize (gSmfChunk) long.
 OSErr ReadSmfChunk(uint32_t id);
-// Reads the 'MThd' chunk and its first three fields. 43 when there is none, or when its body
-// is shorter than six bytes or its format is above 2.
+// Reads the 'MThd' chunk and its first three fields. 43 when there is none; 80 when the file
+// starts with one whose length is below six bytes or runs past the end; 81 for a format above
+// 2; 82 for a division of zero ticks per quarter note.
 OSErr ReadSmfHeader(SmfHeader* header);

@@ -116,6 +116,22 @@ TEST_F(Alerts, EveryAlertHasTheButtonsItsCallersExpect) {
   }
 }
 
+// Headless, nobody sees an alert: its words reach the console too, once, whether the alert
+// runs (answered here by a posted key) or cannot be shown at all.
+TEST_F(Alerts, HeadlessAlertsAreWrittenToTheConsoleOnce) {
+  const unsigned char kText[] = "\037\"tune.mid\" could not be opened.";
+  for (int16_t alert : {kMessageAlertId, int16_t(4242)}) {
+    ParamText(kText, nullptr, nullptr, nullptr);
+    testing::internal::CaptureStderr();
+    if (alert == kMessageAlertId) Show(alert, kCautionAlert, [](DialogRef) { PostReturn(); });
+    else ShowAlert(alert, kCautionAlert);
+    std::string console = testing::internal::GetCapturedStderr();
+    size_t at = console.find("\"tune.mid\" could not be opened.");
+    EXPECT_NE(std::string::npos, at) << alert;
+    EXPECT_EQ(std::string::npos, console.find("could not", at + 20)) << console;
+  }
+}
+
 TEST_F(Alerts, AnAlertThatCannotBeShownAnswersOnTheConsole) {
   SetAlertAnswer(2);
   EXPECT_EQ(2, ShowAlert(4242, kCautionAlert));

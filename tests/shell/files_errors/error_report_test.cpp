@@ -82,8 +82,8 @@ TEST_F(ErrorReportTest, TextsByCodeRangeAndEdges) {
       {-45, "-45\rExact wins."},        // exact table over the range that also covers it
       {-50, "-50\rrange -50"},          // first code of the range
       {-41, "-41\rrange -41"},          // last code of the range (its tenth string)
-      {-40, "-40\r"},                   // just past the range: the number only
-      {-3000, "-3000\r"},
+      {-40, "-40\rAn unexpected error occurred."},  // just past the range: never a bare number
+      {-3000, "-3000\rAn unexpected error occurred."},
   };
   for (const Case& c : cases) {
     ReportError(c.code);

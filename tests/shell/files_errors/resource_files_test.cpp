@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 #include <dlfcn.h>
 
+#include <cstdio>
 #include <string>
 
+#include "platform/dialogs/param_text.h"
 #include "platform/files/files.h"
 #include "platform/memory/memory.h"
 #include "platform/resources/resources.h"
@@ -22,10 +24,9 @@ class PrefsResFileTest : public ::testing::Test {
     gPrefsResFile = -1;
     RegisterStandardFolder(kPreferencesFolderType, prefs_.path());
     ForgetPrefsFileSpec();
-    FSSpec app;
-    PathToSpec(appFolder_.File("Zarin.rsrc"), &app);
-    FSpCreateResFile(&app, kAppCreator, FourCC("rsrc"), -1);
-    gAppResFile = FSpOpenResFile(&app, fsRdPerm);
+    PathToSpec(appFolder_.File("Zarin.rsrc"), &app_);
+    FSpCreateResFile(&app_, kAppCreator, FourCC("rsrc"), -1);
+    gAppResFile = FSpOpenResFile(&app_, fsRdPerm);
     ASSERT_NE(gAppResFile, -1);
   }
   void TearDown() override {
@@ -36,6 +37,7 @@ class PrefsResFileTest : public ::testing::Test {
   }
   zarin_test::TempFolder prefs_;
   zarin_test::TempFolder appFolder_;
+  FSSpec app_;
 };
 
 TEST_F(PrefsResFileTest, BracketLeavesTheAppFileCurrent) {
@@ -46,6 +48,49 @@ TEST_F(PrefsResFileTest, BracketLeavesTheAppFileCurrent) {
   EXPECT_EQ(CurResFile(), gPrefsResFile);
   UseAppResFile();
   EXPECT_EQ(CurResFile(), gAppResFile);
+}
+
+// A preferences file whose side file, or whose resource fork, is damaged: every use in a run
+// (and the next run) would fail on it. It is reported once by name, set aside whole with
+// ".damaged" added, and a new file takes its place.
+TEST_F(PrefsResFileTest, DamagedResourceForkIsReportedOnceAndSetAside) {
+  InstallErrorReportHooks();
+  struct Case {
+    const char* what;
+    bool sideFile;  // the side file itself is garbage, else its resource fork
+  } cases[] = {{"damaged side file", true}, {"damaged resource fork", false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    FSSpec fileSpec;
+    GetPrefsFileSpec(&fileSpec);
+    std::string path = SpecToPath(&fileSpec);
+    FSpDelete(&fileSpec);
+    ASSERT_EQ(FSpCreate(&fileSpec, kAppCreator, kPrefsFileType, -1), noErr);
+    std::string damage(700, '\0');
+    for (size_t i = 0; i < damage.size(); ++i) damage[i] = char(i * 37 + 11);
+    if (c.sideFile) {
+      FILE* f = std::fopen(SidecarPathFor(path).c_str(), "wb");
+      ASSERT_TRUE(f);
+      std::fwrite(damage.data(), 1, damage.size(), f);
+      std::fclose(f);
+    } else {
+      ASSERT_EQ(WriteResourceForkBytes(&fileSpec, damage), noErr);
+    }
+    std::string sideFile = zarin_test::ReadWholeFile(SidecarPathFor(path));
+    int32_t alerts = CountAlertsShown();
+    for (int32_t use = 0; use < 10; ++use) {  // a run's uses, and a second run
+      EXPECT_EQ(UsePrefsResFile(), noErr);
+      UseAppResFile();
+      if (use == 5) CloseAllResFiles(), gPrefsResFile = -1, gAppResFile = FSpOpenResFile(&app_, fsRdPerm);
+    }
+    EXPECT_EQ(CountAlertsShown(), alerts + 1);
+    std::string said(reinterpret_cast<const char*>(GetParamText(0) + 1), GetParamText(0)[0]);
+    EXPECT_EQ(said.find("\"Zarin 7 Preferences\": "), 0u) << said;  // the text is the application's
+    EXPECT_EQ(zarin_test::ReadWholeFile(SidecarPathFor(path + ".damaged")), sideFile) << "kept for the user";
+    CloseAllResFiles();
+    gPrefsResFile = -1;
+    gAppResFile = FSpOpenResFile(&app_, fsRdPerm);
+  }
 }
 
 TEST_F(PrefsResFileTest, DataForkOnlyFileGetsAResourceFork) {

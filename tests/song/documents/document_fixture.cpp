@@ -1,11 +1,19 @@
 #include "tests/song/documents/document_fixture.h"
 
+#include <dirent.h>
+
+#include <algorithm>
 #include <cstring>
 
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
 #include "platform/text/pascal_strings.h"
+#include "platform/dialogs/param_text.h"
+#include "platform/resources/resource_files.h"
+#include "platform/resources/resource_manager.h"
 #include "shell/app/program_hooks.h"
+#include "shell/base/error_report_hooks.h"
+#include "shell/menus/alias_lists.h"
 #include "song/instruments/output_kinds.h"
 #include "song/conductor/conductor_map.h"
 #include "song/conductor/markers.h"
@@ -333,6 +341,51 @@ void DocumentTest::BuildRichDocument() {
   const unsigned char font[] = "\006Geneva";
   std::memcpy(gSongFileHeader + kFileHeaderFontName, font, sizeof font - 1);
   gSongFileHeader[kFileHeaderPortCount] = 128;
+}
+
+void AlertTextTest::SetUp() {
+  DocumentTest::SetUp();
+  ASSERT_EQ(noErr, OpenAppResourceFile(ZARIN_TEST_APP_RESOURCES, &appResources_));
+  savedHooks_ = gErrorReportHooks;
+  gErrorReportHooks = ErrorReportHooks();  // the alert's text is read back, not shown
+}
+
+void AlertTextTest::TearDown() {
+  ForgetRecentFiles();
+  gErrorReportHooks = savedHooks_;
+  if (appResources_ != -1) CloseResFile(appResources_);
+  DocumentTest::TearDown();
+}
+
+std::string AlertTextTest::AlertText() {
+  ConstStringPtr p = GetParamText(0);
+  return std::string(reinterpret_cast<const char*>(p + 1), p[0]);
+}
+
+void AlertTextTest::ClearAlertText() {
+  const unsigned char kNoText[] = "";
+  ParamText(kNoText, kNoText, kNoText, kNoText);
+}
+
+void ForgetRecentFiles() {
+  for (AliasList* list : {&gSongFileList, &gImportFileList}) {
+    for (int32_t i = list->count - 1; list->entries && i >= 0; --i) RemoveAliasListEntry(list, i);
+    if (list->entries) DisposeHandle(list->entries);
+    list->entries = Handle();
+  }
+}
+
+std::vector<std::string> NamesInFolder(const std::string& folder) {
+  std::vector<std::string> names;
+  if (DIR* d = opendir(folder.c_str())) {
+    while (dirent* e = readdir(d)) {
+      std::string name = e->d_name;
+      if (name != "." && name != "..") names.push_back(name);
+    }
+    closedir(d);
+  }
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
 OSErr DocumentTest::Save(const std::string& name) {

@@ -11,6 +11,7 @@
 
 #include "platform/files/files.h"
 #include "platform/memory/mac_types.h"
+#include "shell/base/error_report_hooks.h"
 #include "tests/test_support.h"
 
 namespace doc_test {
@@ -68,6 +69,25 @@ class DocumentTest : public ::testing::Test {
   uint32_t handlesAtStart_ = 0;
   int forksAtStart_ = 0;
 };
+
+// With the application's texts, and alerts read back instead of shown: AlertText() is the
+// text of the last alert (ClearAlertText empties it).
+class AlertTextTest : public DocumentTest {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+  static std::string AlertText();
+  static void ClearAlertText();
+
+  int16_t appResources_ = -1;
+  ErrorReportHooks savedHooks_;
+};
+
+// Empties the recent song and import file lists that opening through the dispatcher fills.
+void ForgetRecentFiles();
+
+// The names in a folder, sorted, sidecars and temporaries included.
+std::vector<std::string> NamesInFolder(const std::string& folder);
 
 // Big-endian helpers for building files by hand.
 void PutU16(std::string* s, size_t at, uint16_t v);

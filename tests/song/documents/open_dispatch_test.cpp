@@ -23,11 +23,7 @@ class OpenDispatchTest : public DocumentTest {
     InstallRecentFileHooks();
   }
   void TearDown() override {
-    for (AliasList* list : {&gSongFileList, &gImportFileList}) {
-      for (int32_t i = list->count - 1; list->entries && i >= 0; --i) RemoveAliasListEntry(list, i);
-      if (list->entries) DisposeHandle(list->entries);
-      list->entries = Handle();
-    }
+    ForgetRecentFiles();
     gDocumentHooks = {};
     DocumentTest::TearDown();
   }

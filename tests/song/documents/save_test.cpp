@@ -23,20 +23,6 @@
 namespace doc_test {
 namespace {
 
-// The names in the test folder (sidecars and temporaries included).
-std::vector<std::string> FolderNames(const std::string& folder) {
-  std::vector<std::string> names;
-  if (DIR* d = opendir(folder.c_str())) {
-    while (dirent* e = readdir(d)) {
-      std::string name = e->d_name;
-      if (name != "." && name != "..") names.push_back(name);
-    }
-    closedir(d);
-  }
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
 // Limits the size of files this process may write, for the lifetime of the object; writes
 // past it fail as on a full disk.
 class FileSizeLimit {
@@ -62,7 +48,7 @@ TEST_F(DocumentTest, SaveThatRunsOutOfRoomLeavesTheOldFileAsItWas) {
   BuildSmallDocument();
   ASSERT_EQ(noErr, Save("song.bysq"));
   std::string old = ReadFile("song.bysq");
-  std::vector<std::string> names = FolderNames(folder_.path());
+  std::vector<std::string> names = NamesInFolder(folder_.path());
   CloseSongDocument();
   ResetSongDatabase();
   BuildRichDocument();
@@ -74,7 +60,7 @@ TEST_F(DocumentTest, SaveThatRunsOutOfRoomLeavesTheOldFileAsItWas) {
   }
   EXPECT_EQ(dskFulErr, err);
   EXPECT_EQ(old, ReadFile("song.bysq"));
-  EXPECT_EQ(names, FolderNames(folder_.path())) << "the temporary file is gone";
+  EXPECT_EQ(names, NamesInFolder(folder_.path())) << "the temporary file is gone";
   EXPECT_EQ(noErr, Open("song.bysq")) << "the old document still opens";
 }
 
@@ -88,11 +74,11 @@ TEST_F(DocumentTest, WriterFailureLeavesTheOldFileAsItWas) {
   BuildSmallDocument();
   ASSERT_EQ(noErr, Save("song.bysq"));
   std::string old = ReadFile("song.bysq");
-  std::vector<std::string> names = FolderNames(folder_.path());
+  std::vector<std::string> names = NamesInFolder(folder_.path());
   FSSpec fileSpec = FileSpecNamed("song.bysq");
   EXPECT_EQ(dskFulErr, WriteNewFileQuietly(&fileSpec, kSongDocumentType, WriteThenFail, nullptr));
   EXPECT_EQ(old, ReadFile("song.bysq"));
-  EXPECT_EQ(names, FolderNames(folder_.path()));
+  EXPECT_EQ(names, NamesInFolder(folder_.path()));
 }
 
 TEST_F(DocumentTest, SaveKeepsTheReplacedFilesResourceForkAndType) {
@@ -147,9 +133,9 @@ TEST_F(DocumentTest, SongsThatCannotBeStoredAreRefusedNotLost) {
   for (const Case& c : cases) {
     BuildSmallDocument();
     c.make();
-    std::vector<std::string> names = FolderNames(folder_.path());
+    std::vector<std::string> names = NamesInFolder(folder_.path());
     EXPECT_EQ(paramErr, Save("refused.bysq")) << c.what;
-    EXPECT_EQ(names, FolderNames(folder_.path())) << c.what << ": nothing was written";
+    EXPECT_EQ(names, NamesInFolder(folder_.path())) << c.what << ": nothing was written";
     CloseSongDocument();
     ResetSongDatabase();
   }

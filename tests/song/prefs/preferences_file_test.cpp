@@ -11,6 +11,8 @@
 #include <cstring>
 #include <string>
 
+#include "platform/dialogs/param_text.h"
+#include "platform/files/file_faults.h"
 #include "platform/files/files.h"
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
@@ -212,6 +214,50 @@ TEST_F(PreferencesFileTest, FailedWriteLeavesTheOldFileByteIdentical) {
   ASSERT_TRUE(drums) << "the user's resources stay";
   EXPECT_EQ(std::string(*drums, size_t(GetHandleSize(drums))), "abcde");
   UseAppResFile();
+}
+
+// The preferences and the outputs file, failing at each step of their replacement: both stay
+// byte for byte, the failure is reported naming the file, and no temporary file is left.
+TEST_F(PreferencesFileTest, SaveFailingAtAnyStepKeepsBothFilesAndNamesThem) {
+  FillProgramState();
+  ASSERT_EQ(WritePreferencesFile(1), noErr);
+  FSSpec outputs;
+  ASSERT_GT(GetOutputsFileSpec(&outputs), 0);
+  std::string outputsPath = SpecToPath(&outputs);
+  std::string prefsName = "\"" + PrefsPath().substr(PrefsPath().rfind('/') + 1) + "\" could not be saved.";
+  std::string outputsName = "\"" + outputsPath.substr(outputsPath.rfind('/') + 1) + "\" could not be saved.";
+  std::string data = ReadWholeFile(PrefsPath());
+  std::string table = ReadWholeFile(outputsPath);
+  ASSERT_FALSE(table.empty());
+  std::vector<std::string> names = FolderNames();
+  gPrefsSettings.mode = 0;  // the new contents differ from the old
+  struct Step {
+    int16_t step;
+    int32_t nth;
+    OSErr err;
+  } steps[] = {{kFileFaultCreate, 1, dskFulErr}, {kFileFaultWrite, 1, dskFulErr}, {kFileFaultWrite, 3, ioErr},
+               {kFileFaultSync, 1, ioErr},       {kFileFaultClose, 1, dskFulErr}, {kFileFaultRename, 1, permErr}};
+  const unsigned char kNoText[] = "";
+  for (const Step& c : steps) {
+    SCOPED_TRACE(testing::Message() << "step " << c.step << " call " << c.nth);
+    ParamText(kNoText, kNoText, kNoText, kNoText);
+    InjectFileFault(c.step, c.nth, c.err);
+    EXPECT_EQ(c.err, WritePreferencesFile(1));
+    std::string said(reinterpret_cast<const char*>(GetParamText(0) + 1), GetParamText(0)[0]);
+    EXPECT_EQ(0u, said.find(prefsName)) << said;
+    ParamText(kNoText, kNoText, kNoText, kNoText);
+    InjectFileFault(c.step, c.nth, c.err);
+    EXPECT_EQ(c.err, SaveOutputsFile());
+    said.assign(reinterpret_cast<const char*>(GetParamText(0) + 1), GetParamText(0)[0]);
+    EXPECT_EQ(0u, said.find(outputsName)) << said;
+    EXPECT_EQ(data, ReadWholeFile(PrefsPath()));
+    EXPECT_EQ(table, ReadWholeFile(outputsPath));
+    EXPECT_EQ(names, FolderNames());
+  }
+  ClearFileFault();
+  ASSERT_EQ(WritePreferencesFile(1), noErr);
+  EXPECT_NE(data, ReadWholeFile(PrefsPath()));
+  EXPECT_EQ(names, FolderNames());
 }
 
 // Every cut of a good file, and every damaged length, is refused by the reader with nothing
