@@ -140,8 +140,6 @@ OSStatus HandleAppMenuEvent(EventRef event) {
   }
 }
 
-}  // namespace
-
 // The kinds whose click also acts when it brought the window to the front.
 bool HandlesBroughtForwardClick(int16_t kind) {
   switch (kind) {
@@ -178,6 +176,8 @@ int32_t RouteContentClick(AppWindow* record, EventRecord* event, bool wasFront) 
   if (saved) SetPort(saved);
   return result;
 }
+
+}  // namespace
 
 // --- installation -----------------------------------------------------------------------------
 

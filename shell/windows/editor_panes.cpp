@@ -163,6 +163,11 @@ void EnsureEditorFitsPanes() {
 void LayoutEditorPanes() {
   if (!EditorWindow() || gEditorPaneCount <= 0) return;
   EnsureEditorFitsPanes();
+  PlaceEditorPanes();
+}
+
+void PlaceEditorPanes() {
+  if (!EditorWindow() || gEditorPaneCount <= 0) return;
   Rect bounds = EditorBounds();
   int32_t bottomLimit = bounds.bottom - kBottomInset;
   int32_t firstTop = gPaneTopMargin + gStandardLineHeight + kPaneTitleGap;

@@ -71,6 +71,8 @@ int16_t GetPaneBottom(int16_t n);
 void SetLastPaneBottom(int16_t y);
 void EnsureEditorFitsPanes();
 void LayoutEditorPanes();
+// The panes' tops and scroll bars placed in the main editor as it stands (no resizing).
+void PlaceEditorPanes();
 void UpdatePaneScroller();
 void UpdateAllPaneScrollers();
 int16_t GetPaneScrollValue();

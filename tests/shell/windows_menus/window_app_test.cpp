@@ -225,6 +225,19 @@ TEST_F(WindowsMenus, ActivatingTheMainEditorSwitchesTheBarsOfEveryPane) {
   for (int k = 0; k < 4; ++k) EXPECT_FALSE(IsControlActive(gEditorPanes[k].scrollBar)) << k;
 }
 
+TEST_F(WindowsMenus, ThePaneBarsFollowTheMainEditorsNewSize) {
+  AppWindow* editor = GetWindowForKind(kMainEditorWindowKind);
+  ASSERT_EQ(1, gEditorPaneCount);
+  Rect port = Port(editor->window);
+  for (int16_t width : {int16_t(port.right - port.left - 120), int16_t(port.right - port.left - 40)}) {
+    SizeWindow(editor->window, width, int16_t(port.bottom - port.top), true);
+    Dispatch();
+    Rect bar{};
+    GetControlBounds(gEditorPanes[0].scrollBar, &bar);
+    EXPECT_EQ(Port(editor->window).right - 15, bar.left) << width;
+  }
+}
+
 TEST_F(WindowsMenus, ActivatingTheMarkerListClearsTheMarkerSelection) {
   Str255 name;
   PLstrcpy(name, reinterpret_cast<ConstStr255Param>("\001A"));
