@@ -22,6 +22,7 @@
 #include "shell/windows/app_windows.h"
 #include "shell/windows/editor_panes.h"
 #include "shell/windows/window_clicks.h"
+#include "tests/platform/windows/windows_test_support.h"
 #include "tests/shell/app/app_fixture.h"
 
 namespace app_test {
@@ -29,13 +30,8 @@ namespace {
 
 class WindowEventsTest : public AppTest {
  protected:
-  // Runs the posted events, then the quit that follows them.
-  bool Serve() {
-    PostQuitAppleEvent();
-    bool ended = RunUntilQuit();
-    gQuitFlag = 0;
-    return ended;
-  }
+  // Dispatches the posted events; true when there were any.
+  static bool Serve() { return windows_test::DispatchQueuedEvents() > 0; }
 };
 
 WindowRef WindowOf(int16_t kind) { return GetAppWindowRef(GetWindowForKind(kind)); }
@@ -80,18 +76,35 @@ TEST_F(WindowEventsTest, TheWheelScrollsTheBarUnderTheMouseOfTheFrontWindowOnly)
   WindowRef editor = WindowOf(kMainEditorWindowKind);
   WindowRef track = WindowOf(kTrackWindowKind);
   SelectWindow(editor);
+  Serve();  // the activation events
   ControlRef pane = gEditorPanes[0].scrollBar;
   ASSERT_TRUE(IsControlActive(pane)) << "the front editor's pane bars are on";
   SetControlMaximum(pane, 120);
   SetControlValue(pane, 60);
-  ControlRef trackBar = GetWindowForKind(kTrackWindowKind)->vScrollBar;
-  int16_t trackValue = trackBar ? GetControlValue(trackBar) : 0;
+  // An active bar of the track window behind: the wheel over it changes nothing.
+  AppWindow* trackRecord = GetWindowForKind(kTrackWindowKind);
+  ControlRef saved = trackRecord->vScrollBar;
+  Rect r{40, 100, 200, 116};
+  ControlRef trackBar = NewControl(track, &r, reinterpret_cast<const unsigned char*>(""), true, 5, 0, 10,
+                                   scrollBarProc, 0);
+  ASSERT_NE(nullptr, trackBar);
+  trackRecord->vScrollBar = trackBar;
+  ControlRef root = nullptr;
+  GetRootControl(track, &root);
+  ActivateControl(root);  // active although its window is not in front
+  ASSERT_TRUE(IsControlActive(trackBar));
   PostHostWheelEvent(GlobalCentre(editor, pane), kEventMouseWheelAxisY, 3, 0);   // away: up
   PostHostWheelEvent(GlobalCentre(editor, pane), kEventMouseWheelAxisY, -1, 0);  // toward: down
-  if (trackBar) PostHostWheelEvent(GlobalCentre(track, trackBar), kEventMouseWheelAxisY, 2, 0);
+  Point overTrack = GlobalCentre(track, trackBar);
+  WindowRef hit = nullptr;
+  FindWindow(overTrack, &hit);
+  ASSERT_EQ(track, hit);
+  PostHostWheelEvent(overTrack, kEventMouseWheelAxisY, 2, 0);
   ASSERT_TRUE(Serve());
   EXPECT_EQ(58, GetControlValue(pane));
-  if (trackBar) EXPECT_EQ(trackValue, GetControlValue(trackBar)) << "not the front window";
+  EXPECT_EQ(5, GetControlValue(trackBar)) << "not the front window";
+  trackRecord->vScrollBar = saved;
+  DisposeControl(trackBar);
   QuitApplication(0);
 }
 
