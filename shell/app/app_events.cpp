@@ -331,7 +331,7 @@ int32_t HandleContentClick(int32_t, EventRecord* event, WindowRef window) {
     SelectWindow(window);
     ActivateWindowByKind(nullptr, window, true);
   }
-  if (!HandlesBroughtForwardClick(kind)) return 1;
+  if (!wasFront && !HandlesBroughtForwardClick(kind)) return 1;
   return RouteContentClick(record, event, wasFront);
 }
 

@@ -168,6 +168,17 @@ TEST_F(WindowEventsTest, AClickOnAWindowBehindActivatesItOrClicksThrough) {
   ClickAt(GlobalContentPoint(editor, 60, 30));
   ASSERT_TRUE(Serve());
   EXPECT_EQ(1, gEditorClicks);
+  // The event list in front takes its clicks too.
+  SetWindowClickProc(kEventListKind, CountEditorClick);
+  WindowRef events = WindowOf(kEventListKind);
+  ShowWindow(events);
+  SelectWindow(events);
+  Serve();
+  gEditorClicks = 0;
+  ClickAt(GlobalContentPoint(events, 60, 30));
+  ASSERT_TRUE(Serve());
+  EXPECT_EQ(1, gEditorClicks);
+  SetWindowClickProc(kEventListKind, nullptr);
   SetWindowClickProc(kInstrumentWindowKindId, nullptr);
   SetWindowClickProc(kMainEditorWindowKind, nullptr);
   QuitApplication(0);
