@@ -9,11 +9,15 @@ int16_t gReWireCurrentDevice = -1;
 namespace {
 
 WindowRef gEditorWindows[kMaxPluginEditorWindows] = {};
+uint8_t gEditorViewActive[kMaxPluginEditorWindows] = {};
 int32_t gEditorWindowCount = 0;
 
 void RemoveAt(int32_t index) {
   std::copy(gEditorWindows + index + 1, gEditorWindows + gEditorWindowCount, gEditorWindows + index);
-  gEditorWindows[--gEditorWindowCount] = nullptr;
+  std::copy(gEditorViewActive + index + 1, gEditorViewActive + gEditorWindowCount, gEditorViewActive + index);
+  --gEditorWindowCount;
+  gEditorWindows[gEditorWindowCount] = nullptr;
+  gEditorViewActive[gEditorWindowCount] = 0;
 }
 
 void DropDisposedWindows() {
@@ -29,6 +33,7 @@ int16_t RegisterPluginEditorWindow(WindowRef window) {
   if (known >= 0) return known;
   if (gEditorWindowCount >= kMaxPluginEditorWindows) return -1;
   gEditorWindows[gEditorWindowCount] = window;
+  gEditorViewActive[gEditorWindowCount] = 0;
   return int16_t(gEditorWindowCount++);
 }
 
@@ -42,6 +47,7 @@ void ForgetPluginEditorWindow(WindowRef window) {
 
 void ForgetAllPluginEditorWindows() {
   std::fill(gEditorWindows, gEditorWindows + kMaxPluginEditorWindows, nullptr);
+  std::fill(gEditorViewActive, gEditorViewActive + kMaxPluginEditorWindows, uint8_t(0));
   gEditorWindowCount = 0;
 }
 
@@ -61,6 +67,21 @@ int16_t GetPluginEditorWindowIndex(WindowRef window) {
   for (int32_t i = 0; i < gEditorWindowCount; ++i)
     if (gEditorWindows[i] == window) return int16_t(i);
   return -1;
+}
+
+uint32_t FindPluginWindowRecord(WindowRef window) {
+  int16_t index = GetPluginEditorWindowIndex(window);
+  return index < 0 ? 0 : uint32_t(index) + 1;
+}
+
+bool SetPluginWindowViewActive(uint32_t record, bool active) {
+  if (record == 0 || int32_t(record) > gEditorWindowCount) return false;
+  gEditorViewActive[record - 1] = active ? 1 : 0;
+  return true;
+}
+
+bool IsPluginWindowViewActive(uint32_t record) {
+  return record != 0 && int32_t(record) <= gEditorWindowCount && gEditorViewActive[record - 1] != 0;
 }
 
 OSStatus HandlePluginWindowMenuItem(int16_t item) {

@@ -22,6 +22,14 @@ WindowRef GetPluginEditorWindow(int16_t index);
 // The index (0 or more) of an open plug-in editor window, negative for any other window.
 // Windows disposed behind the list's back are dropped first.
 int16_t GetPluginEditorWindowIndex(WindowRef window);
+// The plug-in editor window record of a window (a 32-bit id, its index + 1), or 0 for a window
+// that is no plug-in editor window.
+uint32_t FindPluginWindowRecord(WindowRef window);
+// Makes the plug-in's view in its editor window active (it takes the keyboard focus) or
+// inactive; false when there is no such record or the view refuses. Interim until plug-ins
+// load: every open editor's view accepts.
+bool SetPluginWindowViewActive(uint32_t record, bool active);
+bool IsPluginWindowViewActive(uint32_t record);
 // Shows the editor window of Window-menu item 20 + index and brings it to the front; an item
 // without a window does nothing. Always 0.
 OSStatus HandlePluginWindowMenuItem(int16_t item);

@@ -1,25 +1,37 @@
 #include "shell/app/app_events.h"
 
+#include "editors/key_commands.h"
 #include "editors/song_list_drawing.h"
 #include "editors/track_window_drawing.h"
+#include "performance/keyboard_capture.h"
 #include "platform/controls/controls.h"
 #include "platform/events/apple_events.h"
 #include "platform/events/key_codes.h"
 #include "platform/menus/menus.h"
 #include "platform/quickdraw/ports.h"
 #include "platform/resources/resource_manager.h"
+#include "platform/dialogs/dialogs.h"
+#include "platform/system/sys_beep.h"
+#include "sequencer/clock/sequencer_clock.h"
 #include "shell/app/app_entry.h"
+#include "shell/app/command_events.h"
 #include "shell/app/idle_tasks.h"
 #include "shell/app/power_notifications.h"
 #include "shell/app/shutdown.h"
 #include "shell/app/song_switch.h"
+#include "shell/app/wheel_scrolling.h"
+#include "shell/app/window_events.h"
 #include "shell/base/app_state.h"
 #include "shell/base/event_records.h"
 #include "shell/base/idle_flag.h"
 #include "shell/base/iteration_abort.h"
 #include "shell/base/resource_files.h"
 #include "shell/dialogs/event_dispatch_hooks.h"
+#include "shell/dialogs/dialog_state.h"
+#include "shell/dialogs/dialog_toolkit.h"
 #include "shell/dialogs/nib_dialog_events.h"
+#include "shell/dialogs/poll_events.h"
+#include "shell/dialogs/progress_dialog.h"
 #include "shell/dialogs/value_fields.h"
 #include "shell/drawing/screen_bounds.h"
 #include "shell/menus/menu_bar.h"
@@ -27,6 +39,7 @@
 #include "shell/settings/about_window.h"
 #include "shell/settings/preferences_dialog.h"
 #include "shell/windows/window_activation.h"
+#include "shell/windows/window_clicks.h"
 #include "shell/windows/window_sizing.h"
 #include "song/model/song_context.h"
 #include "song/undo/undo_ring.h"
@@ -58,6 +71,38 @@ const EventTypeSpec kWindowEventTypes[] = {
     {kEventClassWindow, 66},                      {kEventClassCommand, kEventCommandProcess},
 };
 
+void ServeSuspendResumeUnlessQuitting(EventRecord* event) {
+  if (gQuitFlag == 0) HandleSuspendResume(event);
+}
+
+// 'wind' 8: while a dialog runs inside another, clicks in other windows are refused.
+OSStatus AnswerClickModality(EventRef event) {
+  if (GetEventKind(event) != kEventWindowGetClickModality || gDialogBusy <= 1) return kEventNotHandled;
+  UInt32 modality = 0;
+  SetEventParameter(event, kEventParamModalClickResult, typeModalClickResult, sizeof modality, &modality);
+  return noErr;
+}
+
+// After each window event while the transport runs, so that the displays keep moving under
+// heavy event traffic.
+void RunIdleTasksWhilePlaying(uint8_t savedIdleFlag) {
+  if (savedIdleFlag == 0 && gDialogBusy == 0 && !(gAppState[4] & kAppWord4Loading) && IsClockTaskPlaying())
+    RunIdleTasks();
+}
+
+constexpr int16_t kKeyboardWindowItem = 3;
+
+// The window-state bits of Windows-menu items 1 (info panel), 3 (on-screen keyboard) and 15
+// (rhythm tool) in gAppState word 6.
+uint16_t ShownBitForItem(int16_t item) {
+  switch (item) {
+    case 1: return kAppWord6InfoPanelShown;
+    case kKeyboardWindowItem: return kAppWord6KeyboardShown;
+    case 15: return kAppWord6RhythmToolShown;
+    default: return 0;
+  }
+}
+
 bool SongHeldByUndo() { return gCurrentSongHandle && IsSongHeldByUndo(gCurrentSongHandle); }
 
 void ConvertToLastEvent(EventRef event) { ConvertEventRefToEventRecord(event, &gLastEvent); }
@@ -69,12 +114,18 @@ WindowRef EventWindow(EventRef event) {
   return window;
 }
 
-// The key path shared by the window handler and keys that reach the application.
+// The key path shared by the window handler and keys that reach the application: nothing
+// while a classic dialog runs (its modal loop takes the keys).
 OSStatus HandleKeyboardEvent(EventRef event) {
   UInt32 kind = GetEventKind(event);
+  if (gDialogBusy != 0) return kEventNotHandled;
   if (kind == kEventRawKeyModifiersChanged || kind == kEventRawKeyUp) return kEventNotHandled;
   UpdateMenuState();
   if (IsAppInBackground()) return noErr;
+  if (IsDialogEvent(&gLastEvent)) {
+    HandleDialogEvent(&gLastEvent);
+    return noErr;
+  }
   HandleKeyDown(&gLastEvent);
   return noErr;
 }
@@ -90,52 +141,41 @@ OSStatus HandleAppMenuEvent(EventRef event) {
   }
 }
 
-OSStatus HandleWindowClassEvent(EventRef event, WindowRef window) {
-  AppWindow* record = FindAppWindow(window);
-  if (window) SetPortWindowPort(window);
-  bool suppressed = gAppState[1] & kAppWord1DrawingSuppressed;
-  switch (GetEventKind(event)) {
-    case kEventWindowDrawContent:
-      if (suppressed || !record) return kEventNotHandled;
-      DrawWindowContent(window, record->kind);
-      DrawControls(window);
-      return noErr;
-    case kEventWindowClickContentRgn:
-      if (!record) return kEventNotHandled;
-      HandleContentClick(0, &gLastEvent, window);
-      return kEventNotHandled;  // the standard handler still activates the window
-    case kEventWindowClose:
-      if (!record) return kEventNotHandled;
-      CloseAppWindow(window);
-      return noErr;
-    case kEventWindowBoundsChanged:
-      if (record) {
-        Rect bounds;
-        GetWindowPortBounds(window, &bounds);
-        InvalWindowRect(window, &bounds);
-      }
-      return kEventNotHandled;
-    case kEventWindowClickDragRgn:
-      if (!record) return kEventNotHandled;
-      DragAppWindow(&gLastEvent, window);
-      return noErr;
-    case kEventWindowClickResizeRgn:
-      if (!record) return kEventNotHandled;
-      HandleGrowClick(&gLastEvent, record);
-      return noErr;
-    case kEventWindowZoom:
-      if (!record) return kEventNotHandled;
-      ZoomAppWindow(record, 0);
-      return noErr;
-    case kEventWindowActivated:
-      ActivateWindowByKind(nullptr, window, true);
-      return kEventNotHandled;  // the standard handler keeps its own part
-    case kEventWindowDeactivated:
-      DeactivateWindowByKind(nullptr, window);
-      return kEventNotHandled;
-    default:
-      return kEventNotHandled;  // click activation: the standard handler's default
+// The kinds whose click also acts when it brought the window to the front.
+bool HandlesBroughtForwardClick(int16_t kind) {
+  switch (kind) {
+    case kSongListKind:
+    case kInfoPanelWindowKind:
+    case kMainEditorWindowKind:
+    case kTrackWindowKind:
+    case kInstrumentWindowKindId:
+    case kPluginChooserKind:
+    case kMixerKind:
+    case kJukeboxKind: return true;
+    default: return false;
   }
+}
+
+// In the window's port with the point made local: a control takes its click, otherwise the
+// kind's content handler (the main editor serves its activate and update events first when
+// the click brought it forward).
+int32_t RouteContentClick(AppWindow* record, EventRecord* event, bool wasFront) {
+  WindowRef window = record->window;
+  GrafPtr saved = nullptr;
+  GetPort(&saved);
+  SetPortWindowPort(window);
+  Point local = event->where;
+  GlobalToLocal(&local);
+  int32_t result = 1;
+  ControlRef control = nullptr;
+  if (FindControl(local, window, &control) != kControlNoPart && control) {
+    HandleWindowControlClick(record, control, local, event);
+  } else {
+    if (record->kind == kMainEditorWindowKind && !wasFront) PollEvents(activMask | updateMask);
+    result = RunWindowClickProc(record, local, event);
+  }
+  if (saved) SetPort(saved);
+  return result;
 }
 
 }  // namespace
@@ -192,16 +232,11 @@ OSStatus HandleApplicationEvent(EventHandlerCallRef, EventRef event, void*) {
         }
         return noErr;
       }
-      if (kind == kEventMouseWheelMoved) {
-        SInt32 delta = 0;
-        if (GetEventParameter(event, kEventParamMouseWheelDelta, typeSInt32, nullptr, sizeof delta,
-                              nullptr, &delta) == noErr &&
-            ServeNibDialogWheel(delta))
-          return noErr;
-      }
-      return kEventNotHandled;  // the scrolled windows take the wheel themselves
+      if (kind == kEventMouseWheelMoved) return HandleWheelEvent(event);
+      return kEventNotHandled;
     case kEventClassMenu:
       return HandleAppMenuEvent(event);
+    case kEventClassWindow: return AnswerClickModality(event);
     case kEventClassFont:
       SetSongModified();
       return kEventNotHandled;
@@ -232,45 +267,8 @@ OSStatus HandleWindowEvent(EventHandlerCallRef, EventRef event, void*) {
   else if (eventClass == kEventClassWindow) result = HandleWindowClassEvent(event, window);
   if (savedPort) SetPort(savedPort);
   SetIdleFlag(saved);
+  RunIdleTasksWhilePlaying(saved);
   return result;
-}
-
-OSStatus HandleCommandEvent(EventRef event) {
-  HICommand command;
-  if (GetEventParameter(event, kEventParamDirectObject, typeHICommand, nullptr, sizeof command,
-                        nullptr, &command) != noErr)
-    return kEventNotHandled;
-  switch (command.commandID) {
-    case kHICommandQuit:
-      gQuitFlag = 0;
-      if (DispatchMenuCommand(kFileMenuId, kFileQuitItem) != noErr) gQuitFlag = 1;
-      return noErr;
-    case kHICommandPreferences:
-      RunPreferencesDialog();
-      return noErr;
-    case kHICommandAbout:
-      RunSplashWindowLoop();
-      return noErr;
-    default:
-      break;
-  }
-  MenuRef menu = command.menu.menuRef;
-  if (!(command.attributes & kHICommandFromMenu) || !menu) return kEventNotHandled;
-  MenuID id = GetMenuID(menu);
-  if (id == 0 || id == kTempMenuId) return kEventNotHandled;
-  UpdateMenuState();
-  return DispatchMenuCommand(id, int16_t(command.menu.menuItemIndex));
-}
-
-OSStatus PostCommandEvent(UInt32 commandId) {
-  HICommandExtended command;
-  command.commandID = commandId;
-  EventRef event = nullptr;
-  OSStatus err = CreateCommandEvent(kEventCommandProcess, &command, &event);
-  if (err != noErr) return err;
-  err = PostEventToQueue(GetMainEventQueue(), event, kEventPriorityStandard);
-  ReleaseEvent(event);
-  return err;
 }
 
 // --- the classic dispatcher -------------------------------------------------------------------
@@ -292,6 +290,11 @@ int32_t DispatchEventRecord(EventRecord* event) {
 
 int32_t HandleMouseDown(int32_t param, EventRecord* event, WindowRef window, int16_t part) {
   if (part == 0) part = FindWindow(event->where, &window);
+  WindowRef front = GetFrontDocWindow();
+  if (front && window != front && IsProgressDialogWindow(front)) {
+    if (gCommandAlertPending == 0) SysBeep(5);
+    return 1;
+  }
   switch (part) {
     case inMenuBar: {
       CommitValueFieldEdit();
@@ -319,16 +322,18 @@ int32_t HandleMouseDown(int32_t param, EventRecord* event, WindowRef window, int
   }
 }
 
-int32_t HandleContentClick(int32_t, EventRecord*, WindowRef window) {
+int32_t HandleContentClick(int32_t, EventRecord* event, WindowRef window) {
   AppWindow* record = FindAppWindow(window);
   if (!record) return 1;
   int16_t kind = record->kind;
-  bool clickThrough = kind == kInfoPanelWindowKind || kind == kInstrumentWindowKindId ||
-                      kind == kPluginChooserKind || kind == kJukeboxKind;
-  if (window != GetFrontDocWindow() && !clickThrough) SelectWindow(window);
-  // Interim: the content handlers of the song list, counter, editors, instrument window,
-  // plug-in chooser, mixer and jukebox are not built yet.
-  return 1;
+  bool wasFront = window == GetFrontDocWindow();
+  if (!wasFront && !IsClickThroughKind(kind)) {
+    if (WindowRef front = GetFrontDocWindow()) DeactivateWindowByKind(nullptr, front);
+    SelectWindow(window);
+    ActivateWindowByKind(nullptr, window, true);
+  }
+  if (!wasFront && !HandlesBroughtForwardClick(kind)) return 1;
+  return RouteContentClick(record, event, wasFront);
 }
 
 void HandleMouseUp(EventRecord*) {}
@@ -346,8 +351,7 @@ void HandleKeyDown(EventRecord* event) {
     DispatchMenuChoice(choice);
     return;
   }
-  // The active number field takes the key; the editors' own key commands come later.
-  HandleValueFieldKeyIfActive(ch);
+  HandleKeyCommand(ch, event);
 }
 
 void HandleFunctionKey(uint8_t keyCode) {
@@ -383,7 +387,7 @@ void HandleUpdateEvent(EventRecord* event) {
   // not see the same update again.
   BeginUpdate(window);
   if (AppWindow* record = FindAppWindow(window)) {
-    if (record->kind != 15 && record->kind != 16) {
+    if (record->kind != kPluginWindowKind && record->kind != kSecondPluginWindowKind) {
       DrawWindowContent(window, record->kind);
       DrawControls(window);
     }
@@ -409,7 +413,12 @@ void HandleActivateEvent(EventRecord* event) {
 
 void HandleSuspendResume(EventRecord* event) {
   if (event->what != osEvt || (event->message >> 24) != suspendResumeMessage) return;
-  gAppState[3] = (event->message & resumeFlag) ? 0 : 1;
+  bool resume = (event->message & resumeFlag) != 0;
+  gAppState[3] = resume ? 0 : 1;
+  if (WindowRef front = GetFrontDocWindow()) {
+    if (resume) ActivateWindowByKind(nullptr, front, true);
+    else DeactivateWindowByKind(nullptr, front);
+  }
   ApplyForegroundChange();
 }
 
@@ -423,8 +432,10 @@ void HandleHighLevelEvent(EventRecord* event) {
 void HideAppWindow(WindowRef window, bool repeat) {
   for (int guard = 0; window && guard < 64; ++guard) {
     int16_t item = GetWindowMenuItem(window);
+    if (item == kKeyboardWindowItem) SetKeyboardCapture(false);
     if (item != 0 && gWindowMenu) SetItemMark(gWindowMenu, MenuItemIndex(item), 0);
     HideWindow(window);
+    gAppState[6] &= uint16_t(~ShownBitForItem(item));
     if (!repeat || !(gLastEvent.modifiers & optionKey)) return;
     WindowRef next = GetFrontDocWindow();
     if (next == window) return;
@@ -434,7 +445,17 @@ void HideAppWindow(WindowRef window, bool repeat) {
 
 void CloseAppWindow(WindowRef window) { HideAppWindow(window, true); }
 
+int32_t HandleDialogEvent(EventRecord* event) {
+  DialogRef dialog = nullptr;
+  DialogItemIndex item = 0;
+  if (!DialogSelect(event, &dialog, &item) || !dialog) return DispatchEventRecord(event);
+  if (IsProgressDialogWindow(GetDialogWindow(dialog))) SetProgressStop(item);
+  // Interim: the jukebox's items go to the jukebox, which is not built yet.
+  return 1;
+}
+
 void InstallEventDispatchHooks() {
   gEventDispatchHooks.dispatchEventRecord = DispatchEventRecord;
+  gEventDispatchHooks.serveSuspendResume = ServeSuspendResumeUnlessQuitting;
   gEventDispatchHooks.handleApplicationEvent = HandleApplicationEvent;
 }

@@ -7,6 +7,7 @@
 
 #include "platform/events/classic_events.h"
 #include "shell/menus/menu_state.h"
+#include "shell/app/command_events.h"
 #include "shell/windows/app_windows.h"
 
 constexpr OSStatus kEventNotHandled = -9874;
@@ -37,8 +38,9 @@ void HandleHighLevelEvent(EventRecord* event);
 // new front windows are closed too.
 void HideAppWindow(WindowRef window, bool repeat);
 void CloseAppWindow(WindowRef window);
-OSStatus HandleCommandEvent(EventRef event);
-OSStatus PostCommandEvent(UInt32 commandId);
+// DialogSelect; the progress dialog's item stops its operation; an event that no dialog item
+// took goes to DispatchEventRecord. Returns 1, or the dispatcher's result.
+int32_t HandleDialogEvent(EventRecord* event);
 
 // Fills the dialog toolkit's hook table (shell/dialogs/event_dispatch_hooks.h) with this
 // dispatcher and the application handler.

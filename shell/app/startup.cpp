@@ -43,6 +43,7 @@
 #include "shell/menus/menu_bar.h"
 #include "shell/settings/about_window.h"
 #include "shell/windows/app_windows.h"
+#include "shell/windows/editor_panes.h"
 #include "shell/windows/window_appearance.h"
 #include "shell/windows/window_sizing.h"
 #include "song/model/song_context.h"
@@ -228,7 +229,9 @@ void StartUpApplication(int16_t) {
   gMemoryReserve = 16384;
   ReadFontSettings();
   gMemoryReserve += 16384;
-  // 7. The main editor first; the windows go away and come back on a second start.
+  // 7. The main editor first; the windows go away and come back on a second start, and
+  // the panes with the editor.
+  ClearEditorPanes();
   DisposeAllAppWindows();
   MakeWindow(kMainEditorWindowKind, 355, &gMainEditorRecord, 1, 0);
   RefreshDisplaySettings();  // the screens' bounds and depth
@@ -245,6 +248,7 @@ void StartUpApplication(int16_t) {
   InitSequencerClock();
   // 20.
   CreateSecondaryWindows();
+  CreateEditorPane(int16_t(gPaneTopMargin + gStandardLineHeight + 4), false, 0);
   SetUpWindowAppearance(true);
   if (IsColorDrawingOn() && !gStyleColourTable) FatalResourceStop(128);
   // 22.
@@ -274,6 +278,8 @@ void StartUpApplication(int16_t) {
   // 32.
   InitializeSongWorkspace(0, 0, 0);
   ApplyStartupLayout(layout);
+  LayoutEditorPanes();
+  UpdateAllPaneScrollers();
   RedrawScreen();
   for (AliasList* list : {&gMediaFileList, &gFileList5200, &gJukeboxFileList, &gImportFileList})
     LoadAliasList(list);

@@ -11,7 +11,10 @@
 #include "sequencer/transport/sync_source.h"
 #include "shell/dialogs/dialog_alerts.h"
 #include "shell/menus/menu_bar.h"
+#include "platform/controls/controls.h"
+#include "platform/quickdraw/ports.h"
 #include "shell/windows/app_windows.h"
+#include "shell/windows/editor_panes.h"
 #include "shell/windows/window_sizing.h"
 #include "song/conductor/tempo_tables.h"
 #include "song/documents/document_file.h"
@@ -68,6 +71,24 @@ void AppendWindows(std::string* out) {
   }
 }
 
+// The main editor's panes: top, and their scroll bars (shown, active, value, maximum and the
+// rectangle in global coordinates).
+void AppendPanes(std::string* out) {
+  WindowRef editor = GetAppWindowRef(&gMainEditorRecord);
+  for (int16_t k = 0; k < gEditorPaneCount && editor; ++k) {
+    ControlRef bar = gEditorPanes[k].scrollBar;
+    Rect r{};
+    if (bar) GetControlBounds(bar, &r);
+    Point topLeft{r.top, r.left}, bottomRight{r.bottom, r.right};
+    QDLocalToGlobalPoint(GetWindowPort(editor), &topLeft);
+    QDLocalToGlobalPoint(GetWindowPort(editor), &bottomRight);
+    *out += "pane " + std::to_string(k) + " " + std::to_string(gEditorPanes[k].top) + " " +
+            (bar && IsControlVisible(bar) ? "1 " : "0 ") + (bar && IsControlActive(bar) ? "1 " : "0 ") +
+            std::to_string(bar ? GetControlValue(bar) : 0) + " " + std::to_string(bar ? GetControlMaximum(bar) : 0) +
+            " " + RectText(Rect{topLeft.v, topLeft.h, bottomRight.v, bottomRight.h}) + "\n";
+  }
+}
+
 // The File menu's title in the bar and its items where they show when it opens.
 void AppendFileMenu(std::string* out) {
   MenuRef menu = GetMenuHandle(kFileMenuId);
@@ -110,6 +131,7 @@ std::string FormatStateDump() {
   const Rect& screen = (*GetMainDevice())->gdRect;
   out += "screen " + std::to_string(screen.right) + " " + std::to_string(screen.bottom) + "\n";
   AppendWindows(&out);
+  AppendPanes(&out);
   AppendFileMenu(&out);
   out += "alerts " + std::to_string(CountAlertsShown()) + " " + std::to_string(GetLastAlertId()) + "\n";
   AppendSync(&out);

@@ -60,6 +60,13 @@ enum : uint16_t {
   kAppWord4ExtendedWindows = 0x2000,
 };
 
+// Word 6: the window-state bits of the windows that the Windows menu shows and hides.
+enum : uint16_t {
+  kAppWord6InfoPanelShown = 0x1,
+  kAppWord6KeyboardShown = 0x2,
+  kAppWord6RhythmToolShown = 0x4,
+};
+
 inline bool IsAppInBackground() { return gAppState[3] != 0; }
 inline bool IsAppearanceThemeOn() { return (gAppState[1] & kAppWord1Appearance) != 0; }
 inline uint8_t GetSyncModeByte() { return static_cast<uint8_t>(gAppState[1] & 0xFF); }

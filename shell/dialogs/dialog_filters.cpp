@@ -4,14 +4,17 @@
 #include "platform/system/host_time.h"
 #include "platform/windows/windows.h"
 #include "sequencer/midi/realtime_processors.h"
+#include "shell/base/app_state.h"
 #include "shell/base/event_records.h"
 #include "shell/base/idle_flag.h"
 #include "shell/dialogs/dialog_arrows.h"
 #include "shell/dialogs/dialog_text.h"
 #include "shell/dialogs/dialog_toolkit.h"
+#include "shell/dialogs/event_dispatch_hooks.h"
 #include "shell/dialogs/note_names.h"
 #include "shell/dialogs/value_fields.h"
 #include "shell/drawing/scratch_rect.h"
+#include "shell/drawing/screen_bounds.h"
 
 namespace {
 
@@ -60,16 +63,34 @@ int16_t ButtonForLetter(DialogRef dialog, uint8_t c) {
   return 0;
 }
 
-// Another window's update while the dialog runs: a stacked dialog is redrawn here; the
-// others are left to ModalDialog, which passes them to their windows.
-void RedrawStackedDialog(const EventRecord& e) {
-  WindowRef window = GetWindowFromEventMessage(e.message);
+// The main dispatcher for an event that belongs to no dialog; nothing when not installed.
+void DispatchToProgram(EventRecord* e) {
+  if (gEventDispatchHooks.dispatchEventRecord) gEventDispatchHooks.dispatchEventRecord(e);
+}
+
+// Another window's update while the dialog runs: a stacked dialog is redrawn here, any other
+// window by the program's own update handler, so that windows behind the dialog are drawn.
+void UpdateOtherWindow(EventRecord* e) {
+  WindowRef window = GetWindowFromEventMessage(e->message);
   if (!window || !gFilterDialog || window == GetDialogWindow(gFilterDialog)) return;
-  DialogRef stacked = FindDialogForWindow(window);
-  if (!stacked) return;
-  BeginUpdate(window);
-  DrawDialog(stacked);
-  EndUpdate(window);
+  if (DialogRef stacked = FindDialogForWindow(window)) {
+    BeginUpdate(window);
+    DrawDialog(stacked);
+    EndUpdate(window);
+    return;
+  }
+  if (!(gAppState[1] & kAppWord1DrawingSuppressed)) DispatchToProgram(e);
+}
+
+// A click in this dialog's title bar drags it within the screens.
+bool DragDialogByTitle(const EventRecord& e) {
+  WindowRef window = nullptr;
+  if (FindWindow(e.where, &window) != inDrag || window != GetDialogWindow(gFilterDialog)) return false;
+  UpdateScreenBounds();
+  Rect limits = gDesktopBounds;
+  DragWindow(window, e.where, &limits);
+  ReportFilterItem(0);
+  return true;
 }
 
 // A key while keys are captured: the first starts the capture, a later one reports item 3.
@@ -164,8 +185,13 @@ bool FilterDialogKeys(bool letterShortcuts) {
   if (!gFilterEvent) return false;
   gLastEvent = *gFilterEvent;
   const EventRecord& e = *gFilterEvent;
+  if (e.what == osEvt) {
+    if ((gAppState[0] & kAppWord0SuspendResume) && gEventDispatchHooks.serveSuspendResume)
+      gEventDispatchHooks.serveSuspendResume(gFilterEvent);
+    return false;
+  }
   if (e.what == updateEvt) {
-    RedrawStackedDialog(e);
+    UpdateOtherWindow(gFilterEvent);
     return false;
   }
   if (IsKeyEvent(e)) return FilterKey(e, letterShortcuts);
@@ -176,6 +202,7 @@ bool SharedModalFilter() {
   bool handled = FilterDialogKeys(false);
   if (!gFilterEvent || !gFilterDialog) return handled;
   const EventRecord& e = *gFilterEvent;
+  if (e.what == kHighLevelEvent && (gAppState[4] & kAppWord4HighLevelEvents)) DispatchToProgram(gFilterEvent);
   if (e.what != mouseDown) return ReportWheelSteps() || handled;
   if (IsValueFieldActive()) CommitValueFieldEdit();
   Point local = e.where;
@@ -183,7 +210,7 @@ bool SharedModalFilter() {
   gLastMousePoint = local;
   if (ClickArrowButton()) return true;
   if (handled) return true;
-  return ClickReportItem();
+  return ClickReportItem() || DragDialogByTitle(e);
 }
 
 bool AlertFilterHook() {

@@ -12,6 +12,8 @@
 struct EventDispatchHooks {
   // The main dispatcher for a classic event record. Main thread.
   int32_t (*dispatchEventRecord)(EventRecord* event);
+  // A suspend or resume event polled by a modal loop; nothing while the program quits.
+  void (*serveSuspendResume)(EventRecord* event);
   // The application's own Carbon event handler. Main thread.
   OSStatus (*handleApplicationEvent)(EventHandlerCallRef next, EventRef event, void* refcon);
 };

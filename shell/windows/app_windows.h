@@ -24,6 +24,8 @@ enum : int16_t {
   kMovieWindowKind = 12,
   kPluginChooserKind = 13,
   kMixerKind = 14,
+  kPluginWindowKind = 15,        // plug-in windows that the program keeps a slot for
+  kSecondPluginWindowKind = 16,
   kRhythmToolKind = 20,
   kDialogAppWindowKind = 21,
   kJukeboxKind = 22,

@@ -7,7 +7,10 @@
 #include "shell/base/app_state.h"
 #include "shell/drawing/row_metrics.h"
 #include "shell/windows/app_windows.h"
+#include "shell/windows/window_scroll_bars.h"
 #include "shell/windows/window_sizing.h"
+#include "song/model/song_context.h"
+#include "song/model/song_layout.h"
 #include "song/model/utility_track_access.h"
 
 EditorPane gEditorPanes[kMaxEditorPanes + 1];
@@ -19,6 +22,9 @@ int16_t gCurrentViewMode = 0;
 int16_t gCurrentPaneTop = 0;
 int16_t gCurrentLaneNumber = 0;
 uint8_t gEditorRedrawByte = 0;
+int16_t gPaneNoteOffset = 0;
+int16_t gPaneViewOrigin = 0;
+int16_t gPaneViewBottom = 0;
 PaneSlotInfo gPaneSlots;
 
 namespace {
@@ -35,6 +41,9 @@ Rect EditorBounds() {
 }
 
 bool IsRowMode(int16_t mode) { return mode == kRowViewMode || mode == kRowViewMode2; }
+
+// Notes (mode 0) and drums (the row modes); the other modes are lanes and special views.
+bool IsNoteOrDrumView() { return gCurrentViewMode == 0 || IsRowMode(gCurrentViewMode); }
 
 // The scroll bar of pane k placed from start to end (window coordinates), or hidden.
 void PlacePaneScrollBar(int16_t k, int32_t start, int32_t end, const Rect& bounds) {
@@ -154,6 +163,11 @@ void EnsureEditorFitsPanes() {
 void LayoutEditorPanes() {
   if (!EditorWindow() || gEditorPaneCount <= 0) return;
   EnsureEditorFitsPanes();
+  PlaceEditorPanes();
+}
+
+void PlaceEditorPanes() {
+  if (!EditorWindow() || gEditorPaneCount <= 0) return;
   Rect bounds = EditorBounds();
   int32_t bottomLimit = bounds.bottom - kBottomInset;
   int32_t firstTop = gPaneTopMargin + gStandardLineHeight + kPaneTitleGap;
@@ -178,6 +192,14 @@ void LayoutEditorPanes() {
     PlacePaneScrollBar(k, start, end, bounds);
   }
   InvalWindowRect(EditorWindow(), &bounds);
+}
+
+int16_t FindEditorPaneAt(int16_t v) {
+  for (int16_t k = 0; k < gEditorPaneCount; ++k) {
+    if (gEditorPanes[k].flags & kPaneHidden) continue;
+    if (v >= gEditorPanes[k].top && v < gEditorPanes[k + 1].top) return k;
+  }
+  return -1;
 }
 
 int16_t GetPaneScrollValue() {
@@ -210,16 +232,48 @@ void UpdateAllPaneScrollers() {
   }
   SelectEditorPaneIndex(current);
   SelectCurrentPaneTrack();
+  UpdatePaneViewOrigin();
+}
+
+void UpdatePaneViewOrigin() {
+  if (gEditorPaneCount <= 0) return;
+  // Row modes keep no row map yet, so their rows start at the pane's top.
+  gPaneNoteOffset = IsRowMode(gCurrentViewMode) ? 0 : int16_t(GetPaneScrollValue() * gOctaveHeight / 12);
+  gPaneViewOrigin = int16_t(gEditorPanes[gCurrentPaneIndex].top - gPaneNoteOffset);
+  gPaneViewBottom = int16_t(gPaneViewOrigin + gOctaveHeight);
 }
 
 void ScrollPaneToTrackCentre() {
   if (gEditorPaneCount <= 0 || IsRowMode(gCurrentViewMode)) return;
   ControlRef bar = gEditorPanes[gCurrentPaneIndex].scrollBar;
   if (!bar) return;
-  // The track keeps no centre row of its own yet: the middle of the range.
   int16_t maximum = GetControlMaximum(bar);
-  int16_t value = int16_t(maximum / 2);
-  if (value <= maximum) SetControlValue(bar, value);
+  // The track's centre row; a new track (255) and any value above the notes take the middle.
+  uint8_t centre = HasValidCurrentTrack() ? gCurrentTrack[kTrackScrollByte] : 255;
+  int16_t value = centre > 127 ? int16_t(maximum / 2) : int16_t(centre);
+  bool songModeOne = gCurrentSong && SongHeaderView(gCurrentSong).SongMode() == 1;
+  if (songModeOne && value > maximum) return;
+  SetControlValue(bar, value);
+}
+
+void SetEditorPaneScrollBarsActive(bool active) {
+  if (gEditorPaneCount <= 0) return;
+  active = active && GetFrontAppWindow() == &gMainEditorRecord;
+  uint8_t track = uint8_t(HasValidCurrentTrack() ? gCurrentTrack[kTrackNumber] : 0);
+  int16_t current = gCurrentPaneIndex;
+  for (int16_t k = 0; k < gEditorPaneCount; ++k) {
+    SelectEditorPaneIndex(k);
+    SelectCurrentPaneTrack();
+    bool on = active && IsNoteOrDrumView() && !(gEditorPanes[k].flags & kPaneHidden);
+    SetWindowScrollEnabled(&gMainEditorRecord, gEditorPanes[k].scrollBar, false, on ? 1 : 0);
+  }
+  SelectEditorPaneIndex(current);
+  SelectTrackNumber(track);
+}
+
+void DeactivateEditorScrollBars() {
+  SetEditorPaneScrollBarsActive(false);
+  SetWindowScrollEnabled(&gMainEditorRecord, nullptr, true, 0);
 }
 
 void ClearEditorPanes() {

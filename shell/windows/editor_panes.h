@@ -44,6 +44,11 @@ extern int16_t gCurrentViewMode;
 extern int16_t gCurrentPaneTop;
 extern int16_t gCurrentLaneNumber;
 extern uint8_t gEditorRedrawByte;
+// The current pane's note offset (scroll value x octave height / 12) and the view it gives:
+// origin = pane top - offset, bottom = origin + octave height. Set by UpdatePaneViewOrigin.
+extern int16_t gPaneNoteOffset;
+extern int16_t gPaneViewOrigin;
+extern int16_t gPaneViewBottom;
 
 // What the pane kinds refer to in the instrument table.
 struct PaneSlotInfo {
@@ -66,9 +71,23 @@ int16_t GetPaneBottom(int16_t n);
 void SetLastPaneBottom(int16_t y);
 void EnsureEditorFitsPanes();
 void LayoutEditorPanes();
+// The panes' tops and scroll bars placed in the main editor as it stands (no resizing).
+void PlaceEditorPanes();
 void UpdatePaneScroller();
 void UpdateAllPaneScrollers();
 int16_t GetPaneScrollValue();
+// The shown pane whose band (its top up to the next entry's top) holds the vertical
+// position (window coordinates); -1 for none.
+int16_t FindEditorPaneAt(int16_t v);
+// The note offset and view origin of the current pane from its scroll value.
+void UpdatePaneViewOrigin();
+// The pane's scroll value becomes the track's centre row (byte 12; above 127 the middle of
+// the range). Not in the row modes, nor in song mode 1 when the row lies past the maximum.
 void ScrollPaneToTrackCentre();
+// Every pane's scroll bar on (only while the main editor is the front program window, for
+// panes that show notes or drums and are not hidden) or off; the current pane and track stay.
+void SetEditorPaneScrollBarsActive(bool active);
+// The panes' scroll bars and the main editor's horizontal scroll bar off.
+void DeactivateEditorScrollBars();
 // Disposes the scroll bars and empties the table (tests, and a new editor window).
 void ClearEditorPanes();

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/controls/controls.h"
 #include "platform/quickdraw/ports.h"
 #include "platform/windows/windows.h"
 #include "shell/base/app_state.h"
@@ -9,9 +10,12 @@
 #include "shell/dialogs/progress_dialog.h"
 #include "shell/drawing/drawing_ports.h"
 #include "shell/drawing/screen_bounds.h"
+#include "plugins/plugin_host_commands.h"
+#include "shell/windows/editor_panes.h"
 #include "shell/windows/window_menu_hooks.h"
 #include "shell/windows/window_scroll_bars.h"
 #include "shell/windows/window_sizing.h"
+#include "song/conductor/markers.h"
 
 uint16_t gDisplayWord = 0;
 WindowMenuHooks gWindowMenuHooks;
@@ -45,29 +49,65 @@ void RunOwnerStep(AppWindow* w, bool active) {
   if (kind >= 0 && kind <= kLastWindowKind && gActivateProcs[kind]) gActivateProcs[kind](w, active);
 }
 
+// The dialog activation step of the windows that hold a dialog: their controls together.
+void SetDialogWindowActive(WindowRef window, bool active) {
+  ControlRef root = nullptr;
+  if (!window || GetRootControl(window, &root) != noErr || !root) return;
+  if (active) ActivateControl(root);
+  else DeactivateControl(root);
+}
+
+void SetMainEditorActive(AppWindow* w, bool active) {
+  if (active) {
+    SetEditorPaneScrollBarsActive(true);
+    SetWindowScrollEnabled(w, nullptr, true, 1);
+  } else if (!(gDisplayWord & kDisplayKeepEditorActive)) {
+    DeactivateEditorScrollBars();
+  }
+  RedrawAppWindow(w);
+}
+
+void SetMarkerListActive(AppWindow* w, bool active) {
+  if (active) {
+    ClearMarkerSelection();
+    SetBars(w, true);
+    SetDisplayBit(kDisplayMarkerListActive, true);
+    RedrawAppWindow(w);
+    return;
+  }
+  SetDisplayBit(kDisplayMarkerListActive, false);
+  RedrawAppWindow(w);
+  SetBars(w, false);
+}
+
+// A plug-in editor window: its view is activated (only when asked to take the focus) or
+// deactivated; not handled for any other window, or when the view refuses.
+bool SetPluginEditorActive(WindowRef window, bool active, bool focusPlugin) {
+  uint32_t record = FindPluginWindowRecord(window);
+  if (record == 0) return false;
+  if (active && !focusPlugin) return true;
+  return SetPluginWindowViewActive(record, active);
+}
+
 // The program's own steps by kind; false for a kind that is no window of the program's.
-bool ActivateSteps(AppWindow* w, int16_t kind, bool active) {
+bool ActivateSteps(AppWindow* w, WindowRef window, int16_t kind, bool active, bool focusPlugin) {
   switch (kind) {
     case kSongListKind:
       SetBars(w, active);
       SetDisplayBit(kDisplaySongListActive, active);
       if (!active) RedrawAppWindow(w);
       return true;
-    case kMainEditorWindowKind:
-      if (active || !(gDisplayWord & kDisplayKeepEditorActive)) SetBars(w, active);
-      RedrawAppWindow(w);
-      return true;
+    case kMainEditorWindowKind: SetMainEditorActive(w, active); return true;
     case kTrackWindowKind:
       SetWindowScrollEnabled(w, gTrackVScroll, false, active);
       SetWindowScrollEnabled(w, gTrackHScroll, true, active);
       return true;
     case kInstrumentWindowKindId: SetWindowScrollEnabled(w, nullptr, true, active); RedrawAppWindow(w); return true;
-    case kMarkerListKind:
-      SetDisplayBit(kDisplayMarkerListActive, active);
-      RedrawAppWindow(w);
-      SetBars(w, active);
-      return true;
+    case kMarkerListKind: SetMarkerListActive(w, active); return true;
     case kMixerKind: SetDisplayBit(kDisplayMixerActive, active); RedrawAppWindow(w); return true;
+    case kProgressDialogActivateKind:
+    case kRhythmToolKind:
+    case kJukeboxKind: SetDialogWindowActive(window, active); return true;
     case kInfoPanelWindowKind:
     case kEventListKind:
     case kConductorListKind:
@@ -75,16 +115,13 @@ bool ActivateSteps(AppWindow* w, int16_t kind, bool active) {
     case kNotepadKind:
     case kMovieWindowKind:
     case kPluginChooserKind:
-    case 15:
-    case 16:
-    case kProgressDialogActivateKind:
-    case kRhythmToolKind:
-    case kJukeboxKind: return true;
-    default: return false;  // plug-in editor windows: their host's
+    case kPluginWindowKind:
+    case kSecondPluginWindowKind: return true;
+    default: return SetPluginEditorActive(window, active, focusPlugin);
   }
 }
 
-OSStatus ActivateOrDeactivate(EventRecord* event, WindowRef window, bool active) {
+OSStatus ActivateOrDeactivate(EventRecord* event, WindowRef window, bool active, bool focusPlugin) {
   if (gAppState[4] & kAppWord4PopUpUp) return kNotHandled;
   EventRecord made{};
   if (!event) {
@@ -99,7 +136,7 @@ OSStatus ActivateOrDeactivate(EventRecord* event, WindowRef window, bool active)
   int16_t kind = GetWindowKindForActivate(window);
   AppWindow* w = FindAppWindow(window);
   if (active) MarkWindowMenuForActivate();
-  bool handled = ActivateSteps(w, kind, active);
+  bool handled = ActivateSteps(w, window, kind, active, focusPlugin);
   if (handled) RunOwnerStep(w, active);
   if (saved) SetPort(saved);
   return handled ? noErr : kNotHandled;
@@ -117,12 +154,12 @@ int16_t GetWindowKindForActivate(WindowRef window) {
   return GetAppWindowKind(FindAppWindow(window));
 }
 
-OSStatus ActivateWindowByKind(EventRecord* event, WindowRef window, bool) {
-  return ActivateOrDeactivate(event, window, true);
+OSStatus ActivateWindowByKind(EventRecord* event, WindowRef window, bool focusPlugin) {
+  return ActivateOrDeactivate(event, window, true, focusPlugin);
 }
 
 OSStatus DeactivateWindowByKind(EventRecord* event, WindowRef window) {
-  return ActivateOrDeactivate(event, window, false);
+  return ActivateOrDeactivate(event, window, false, false);
 }
 
 void KeepWindowOnBestScreen(WindowRef window) {

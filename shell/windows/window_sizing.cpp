@@ -12,6 +12,7 @@
 #include "shell/drawing/row_metrics.h"
 #include "shell/drawing/scratch_rect.h"
 #include "shell/drawing/screen_bounds.h"
+#include "shell/windows/editor_panes.h"
 #include "song/instruments/instrument_table.h"
 #include "song/model/song_context.h"
 #include "song/model/songs.h"
@@ -235,6 +236,7 @@ void LayoutScrollBars(AppWindow* w) {
   Rect bounds;
   GetAppWindowBounds(w, &bounds);
   bool panesOwnBars = w->kind == kMainEditorWindowKind && gLayoutPaneCount > 0;
+  if (panesOwnBars) PlaceEditorPanes();
   if (w->vScrollBar && !panesOwnBars) LayoutVerticalBar(w, bounds);
   if (w->hScrollBar) LayoutHorizontalBar(w, bounds);
 }

@@ -272,6 +272,13 @@ void DeleteSelectedMarkers() {
   RedrawMarkerViews();
 }
 
+void ClearMarkerSelection() {
+  for (int32_t i = CountMarkers() - 1; i >= 0; --i) {
+    uint8_t* r = GetMarkerAt(i);
+    if (MarkerKind(r) != kMarkerKindPlain) r[kMarkerFlagsOffset] &= uint8_t(~kMarkerSelected);
+  }
+}
+
 void SortMarkers() {
   MarkerList list = CurrentList();
   if (!list || list.count < 2) return;

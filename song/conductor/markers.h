@@ -93,6 +93,8 @@ OSErr ReplaceMarker(ConstStr255Param name, uint32_t tick, int32_t locked, uint32
 OSErr DeleteMarker(uint8_t* record);
 // Deletes the selected markers; the marker window follows each deleted marker it shows.
 void DeleteSelectedMarkers();
+// No marker stays selected (the song is not marked modified: selection is no edit).
+void ClearMarkerSelection();
 // Stable bubble sort by tick.
 void SortMarkers();
 // Removes (delta <= 0: the plain markers in start..end-1) or shifts the markers at or

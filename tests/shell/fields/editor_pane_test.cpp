@@ -4,6 +4,10 @@
 #include "shell/windows/app_windows.h"
 #include "shell/windows/editor_panes.h"
 #include "shell/windows/window_sizing.h"
+#include "song/model/song_context.h"
+#include "song/model/song_database.h"
+#include "song/model/song_layout.h"
+#include "song/model/utility_track_access.h"
 #include "tests/shell/fields/fields_fixture.h"
 
 namespace fields_test {
@@ -110,6 +114,33 @@ TEST_F(EditorPaneTest, AWindowTallerThanThePanesNeedIsShrunk) {
   EnsureEditorFitsPanes();
   GetWindowPortBounds(gMainEditorRecord.window, &r);
   EXPECT_EQ(r.bottom - r.top, wanted);
+}
+
+TEST_F(EditorPaneTest, APaneScrollsToItsTracksCentreRowAndTakesItsViewOrigin) {
+  ResetSongDatabase();
+  SelectTrackNumber(0);
+  ASSERT_TRUE(HasValidCurrentTrack());
+  ASSERT_EQ(CreateEditorPane(100, false, 0), noErr);
+  ControlRef bar = gEditorPanes[0].scrollBar;
+  SetControlMaximum(bar, 120);
+  struct { uint8_t centre; uint8_t songMode; int16_t value; } cases[] = {
+      {40, 0, 40}, {255, 0, 60}, {128, 0, 60}, {127, 0, 120},  // above the range: clamped by the bar
+      {127, 1, 7},  // song mode 1: a row past the maximum leaves the bar where it was
+  };
+  for (auto c : cases) {
+    SetControlValue(bar, 7);
+    gCurrentTrack[kTrackScrollByte] = c.centre;
+    SongHeaderView(gCurrentSong).SetSongMode(c.songMode);
+    ScrollPaneToTrackCentre();
+    EXPECT_EQ(GetControlValue(bar), c.value) << int(c.centre) << " mode " << int(c.songMode);
+  }
+  SongHeaderView(gCurrentSong).SetSongMode(0);
+  SetControlValue(bar, 24);
+  gOctaveHeight = 38;
+  UpdatePaneViewOrigin();
+  EXPECT_EQ(gPaneNoteOffset, 24 * 38 / 12);
+  EXPECT_EQ(gPaneViewOrigin, gEditorPanes[0].top - gPaneNoteOffset);
+  EXPECT_EQ(gPaneViewBottom, gPaneViewOrigin + 38);
 }
 
 }  // namespace

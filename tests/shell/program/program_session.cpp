@@ -127,6 +127,18 @@ void XServer::Chord(const std::vector<std::string>& modifiers, const std::string
   Pause(0.2);
 }
 
+void XServer::Wheel(int x, int y, bool up, int steps) {
+  MoveTo(x, y);
+  Pause(0.1);
+  for (int i = 0; i < steps; ++i) {
+    XTestFakeButtonEvent(display_, up ? 4 : 5, True, CurrentTime);
+    XTestFakeButtonEvent(display_, up ? 4 : 5, False, CurrentTime);
+    XSync(display_, False);
+    Pause(0.05);
+  }
+  Pause(0.2);
+}
+
 void XServer::Drag(int fromX, int fromY, int toX, int toY) {
   MoveTo(fromX, fromY);
   Pause(0.1);

@@ -38,6 +38,8 @@ class XServer {
   bool FindProgramWindow(int width, int height);
   // A key with modifier keysyms held around it (e.g. {"Super_L"}, "o").
   void Chord(const std::vector<std::string>& modifiers, const std::string& key);
+  // Wheel steps at a point of the program's screen: up (away from the user) or down.
+  void Wheel(int x, int y, bool up, int steps);
   // Press at one point of the program's screen, move there in steps, release at the other.
   void Drag(int fromX, int fromY, int toX, int toY);
   // Resizes the program's top-level window (FindProgramWindow first), as a user would.

@@ -110,20 +110,69 @@ TEST(ProgramSession, OpensSavesQuitsAndComesBackWithItsDocumentAndLayout) {
   second.Terminate();
 }
 
+// The program started without documents on its own X server, with its state dump.
+class BareSession : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string why;
+    if (!x_.Start(&why)) GTEST_SKIP() << why;
+    dumpFile_ = home_.File("state.txt");
+    ASSERT_TRUE(program_.Start({}, SessionEnvironment(x_, home_, dumpFile_), home_.File("errors.txt")));
+  }
+  void TearDown() override { program_.Terminate(); }
+  std::string Errors() const { return zarin_test::ReadWholeFile(home_.File("errors.txt")); }
+
+  XServer x_;
+  zarin_test::TempFolder home_;
+  std::string dumpFile_;
+  Program program_;
+};
+
 // MIDI start-up makes the sync outputs the MIDI clock output; without a document the clock is
 // internal at 30 frames a second.
-TEST(ProgramSession, MidiStartUpSendsTheClockToTheSyncOutputs) {
-  XServer x;
-  std::string why;
-  if (!x.Start(&why)) GTEST_SKIP() << why;
-  zarin_test::TempFolder home;
-  std::string dumpFile = home.File("state.txt");
-  Program program;
-  ASSERT_TRUE(program.Start({}, SessionEnvironment(x, home, dumpFile), home.File("errors.txt")));
-  std::string dump = DumpUntil(program, dumpFile, [](const std::string& d) { return !DumpLines(d, "sync").empty(); });
-  EXPECT_EQ(DumpLines(dump, "sync"), std::vector<std::string>{"0 sync-outputs 3"})
-      << dump << zarin_test::ReadWholeFile(home.File("errors.txt"));
-  program.Terminate();
+TEST_F(BareSession, MidiStartUpSendsTheClockToTheSyncOutputs) {
+  std::string dump = DumpUntil(program_, dumpFile_, [](const std::string& d) { return !DumpLines(d, "sync").empty(); });
+  EXPECT_EQ(DumpLines(dump, "sync"), std::vector<std::string>{"0 sync-outputs 3"}) << dump << Errors();
+}
+
+struct PaneLine {
+  int index = -1, top = 0, visible = 0, active = 0, value = 0, maximum = 0;
+  int left = 0, barTop = 0, right = 0, bottom = 0;
+};
+
+PaneLine FirstPane(const std::string& dump) {
+  PaneLine p;
+  std::vector<std::string> lines = DumpLines(dump, "pane");
+  if (lines.empty()) return p;
+  std::istringstream in(lines.front());
+  if (!(in >> p.index >> p.top >> p.visible >> p.active >> p.value >> p.maximum >> p.left >> p.barTop >> p.right >>
+        p.bottom))
+    p.index = -1;
+  return p;
+}
+
+// The main editor comes up with its pane and the pane's scroll bar; once the editor is in
+// front, the wheel over the pane moves that bar.
+TEST_F(BareSession, TheMainEditorsPaneScrollsUnderTheWheel) {
+  std::string dump = DumpUntil(program_, dumpFile_, [](const std::string& d) { return FirstPane(d).index == 0; });
+  PaneLine pane = FirstPane(dump);
+  ASSERT_EQ(0, pane.index) << dump << Errors();
+  EXPECT_EQ(1, pane.visible) << dump;
+  WindowLine editor = WindowOfKind(dump, 4);
+  ASSERT_EQ(1, editor.visible) << dump;
+  EXPECT_EQ(editor.right - 15, pane.left) << "along the editor's right edge\n" << dump;
+  ASSERT_TRUE(x_.FindProgramWindow(kScreenWidth, kScreenHeight));
+  // A click on the editor's title bar brings it to the front, and its pane bar on.
+  int titleX = (editor.left + editor.right) / 2, titleY = editor.top - 6;
+  x_.Drag(titleX, titleY, titleX, titleY);
+  dump = DumpUntil(program_, dumpFile_, [](const std::string& d) { return FirstPane(d).active == 1; }, 5);
+  pane = FirstPane(dump);
+  ASSERT_EQ(1, pane.active) << dump;
+  bool up = pane.value >= 2;  // up lowers the value
+  int wanted = up ? pane.value - 2 : std::min(pane.value + 2, pane.maximum);
+  x_.Wheel((pane.left + pane.right) / 2, (pane.barTop + pane.bottom) / 2, up, 2);
+  dump = DumpUntil(program_, dumpFile_, [&](const std::string& d) { return FirstPane(d).value == wanted; }, 5);
+  EXPECT_EQ(wanted, FirstPane(dump).value) << dump;
 }
 
 // File > Open with the dialog on the screen: it starts in the user's home folder,

@@ -15,11 +15,16 @@
 #include "platform/windows/windows.h"
 #include "sequencer/clock/transport_clock.h"
 #include "sequencer/transport/transport_engine.h"
+#include "platform/dialogs/dialogs.h"
+#include "platform/text/pascal_strings.h"
+#include "plugins/plugin_host_commands.h"
 #include "shell/app/app_events.h"
 #include "shell/app/shutdown.h"
 #include "shell/app/song_switch.h"
 #include "shell/app/startup.h"
 #include "shell/base/app_state.h"
+#include "shell/dialogs/dialog_state.h"
+#include "shell/dialogs/dialog_toolkit.h"
 #include "shell/dialogs/value_fields.h"
 #include "shell/drawing/scratch_rect.h"
 #include "shell/drawing/row_metrics.h"
@@ -31,8 +36,10 @@
 #include "shell/menus/selection_memory.h"
 #include "shell/windows/app_windows.h"
 #include "shell/windows/context_help.h"
+#include "shell/windows/editor_panes.h"
 #include "shell/windows/window_activation.h"
 #include "shell/windows/window_sizing.h"
+#include "song/conductor/markers.h"
 #include "song/events/play_range.h"
 #include "song/events/time_selection.h"
 #include "song/model/songs.h"
@@ -198,22 +205,156 @@ TEST_F(WindowsMenus, TheMainEditorKeepsItsScrollBarWhileTheDisplayBitAsks) {
   editor->hScrollBar = nullptr;
 }
 
+TEST_F(WindowsMenus, ActivatingTheMainEditorSwitchesTheBarsOfEveryPane) {
+  ASSERT_EQ(1, gEditorPaneCount);
+  ASSERT_EQ(noErr, CreateEditorPane(200, false, 1));
+  ASSERT_EQ(noErr, CreateEditorPane(260, false, 2));
+  ASSERT_EQ(noErr, CreateEditorPane(300, true, 3));
+  gEditorPanes[2].viewMode = 4;                 // a controller lane: its bar stays off
+  gEditorPanes[3].flags |= kPaneHidden;         // hidden: off
+  for (int k = 0; k < 4; ++k) ShowControl(gEditorPanes[k].scrollBar);
+  SelectEditorPaneIndex(1);
+  Front(kMainEditorWindowKind);
+  const bool wanted[] = {true, true, false, false};
+  for (int k = 0; k < 4; ++k) EXPECT_EQ(wanted[k], IsControlActive(gEditorPanes[k].scrollBar)) << k;
+  EXPECT_EQ(1, gCurrentPaneIndex) << "the current pane stays";
+  WindowRef editor = Window(kMainEditorWindowKind);
+  gDisplayWord |= kDisplayKeepEditorActive;
+  EXPECT_EQ(noErr, DeactivateWindowByKind(nullptr, editor));
+  EXPECT_TRUE(IsControlActive(gEditorPanes[0].scrollBar)) << "the display bit keeps them";
+  gDisplayWord &= ~kDisplayKeepEditorActive;
+  EXPECT_EQ(noErr, DeactivateWindowByKind(nullptr, editor));
+  for (int k = 0; k < 4; ++k) EXPECT_FALSE(IsControlActive(gEditorPanes[k].scrollBar)) << k;
+}
+
+TEST_F(WindowsMenus, ThePaneBarsFollowTheMainEditorsNewSize) {
+  AppWindow* editor = GetWindowForKind(kMainEditorWindowKind);
+  ASSERT_EQ(1, gEditorPaneCount);
+  Rect port = Port(editor->window);
+  for (int16_t width : {int16_t(port.right - port.left - 120), int16_t(port.right - port.left - 40)}) {
+    SizeWindow(editor->window, width, int16_t(port.bottom - port.top), true);
+    Dispatch();
+    Rect bar{};
+    GetControlBounds(gEditorPanes[0].scrollBar, &bar);
+    EXPECT_EQ(Port(editor->window).right - 15, bar.left) << width;
+  }
+}
+
+TEST_F(WindowsMenus, ActivatingTheMarkerListClearsTheMarkerSelection) {
+  Str255 name;
+  PLstrcpy(name, reinterpret_cast<ConstStr255Param>("\001A"));
+  ASSERT_EQ(noErr, AddMarkerWithFlags(name, 1, 480, 0, 0, 0, nullptr, 0));
+  ASSERT_EQ(noErr, AddMarkerWithFlags(name, 1, 960, 0, 0, 0, nullptr, 0));
+  ASSERT_EQ(2, CountMarkers());
+  ASSERT_TRUE(MarkerFlags(GetMarkerAt(0)) & kMarkerSelected);
+  Front(kMarkerListKind);
+  for (int32_t i = 0; i < CountMarkers(); ++i) EXPECT_FALSE(MarkerFlags(GetMarkerAt(i)) & kMarkerSelected) << i;
+  EXPECT_EQ(2, CountMarkers());
+}
+
+TEST_F(WindowsMenus, APluginEditorWindowTakesTheFocusOnlyWhenAsked) {
+  WindowRef editor = nullptr;
+  Rect bounds{100, 100, 300, 300};
+  ASSERT_EQ(noErr, CreateNewWindow(kDocumentWindowClass, 0, &bounds, &editor));
+  ASSERT_GE(RegisterPluginEditorWindow(editor), 0);
+  uint32_t record = FindPluginWindowRecord(editor);
+  ASSERT_NE(0u, record);
+  EXPECT_EQ(noErr, ActivateWindowByKind(nullptr, editor, false));
+  EXPECT_FALSE(IsPluginWindowViewActive(record));
+  EXPECT_EQ(noErr, ActivateWindowByKind(nullptr, editor, true));
+  EXPECT_TRUE(IsPluginWindowViewActive(record));
+  EXPECT_EQ(noErr, DeactivateWindowByKind(nullptr, editor));
+  EXPECT_FALSE(IsPluginWindowViewActive(record));
+  ForgetPluginEditorWindow(editor);
+  EXPECT_EQ(-9874, ActivateWindowByKind(nullptr, editor, true)) << "no longer a plug-in window";
+  EXPECT_EQ(-9874, DeactivateWindowByKind(nullptr, editor));
+  DisposeWindow(editor);
+}
+
+TEST_F(WindowsMenus, TheJukeboxsControlsFollowItsActivation) {
+  WindowRef jukebox = Window(kJukeboxKind);
+  Rect r{10, 10, 30, 90};
+  ControlRef button = NewControl(jukebox, &r, reinterpret_cast<const unsigned char*>("\002Go"), true, 0, 0, 1,
+                                 pushButProc, 0);
+  ASSERT_NE(nullptr, button);
+  EXPECT_EQ(noErr, DeactivateWindowByKind(nullptr, jukebox));
+  EXPECT_FALSE(IsControlActive(button));
+  EXPECT_EQ(noErr, ActivateWindowByKind(nullptr, jukebox, true));
+  EXPECT_TRUE(IsControlActive(button));
+  DisposeControl(button);
+}
+
+TEST_F(WindowsMenus, AWindowBehindAModalDialogIsRedrawnAndSuspendIsServed) {
+  WindowRef track = Window(kTrackWindowKind);
+  ShowWindow(track);
+  Dispatch();
+  DialogRef dialog = GetNewDialog(1190, nullptr, reinterpret_cast<WindowRef>(-1));  // the tempo dialog
+  ASSERT_NE(nullptr, dialog);
+  gDialogFilterHook = SharedModalFilter;
+  ValidateAll();
+  Rect all = Port(track);
+  InvalWindowRect(track, &all);
+  ASSERT_TRUE(HasUpdate(track));
+  EventRecord update{};
+  update.what = updateEvt;
+  update.message = EventMessageForWindow(track);
+  DialogItemIndex hit = 0;
+  EXPECT_FALSE(DialogModalFilterProc(dialog, &update, &hit));
+  EXPECT_FALSE(HasUpdate(track)) << "the program's update handler drew it";
+  ASSERT_TRUE(gAppState[0] & kAppWord0SuspendResume);
+  EventRecord suspend{};
+  suspend.what = osEvt;
+  suspend.message = uint32_t(suspendResumeMessage) << 24;
+  EXPECT_FALSE(DialogModalFilterProc(dialog, &suspend, &hit));
+  EXPECT_TRUE(IsAppInBackground());
+  suspend.message |= resumeFlag;
+  DialogModalFilterProc(dialog, &suspend, &hit);
+  EXPECT_FALSE(IsAppInBackground());
+  gDialogFilterHook = nullptr;
+  DisposeDialog(dialog);
+}
+
+TEST_F(WindowsMenus, AModalDialogIsDraggedByItsTitleBar) {
+  DialogRef dialog = GetNewDialog(1190, nullptr, reinterpret_cast<WindowRef>(-1));  // the tempo dialog
+  ASSERT_NE(nullptr, dialog);
+  WindowRef window = GetDialogWindow(dialog);
+  ShowWindow(window);
+  SelectWindow(window);
+  Dispatch();
+  gDialogFilterHook = SharedModalFilter;
+  Rect before = Frame(window);
+  Rect title = Frame(window, kWindowTitleBarRgn);
+  Point grab{int16_t(title.top + 5), int16_t((title.left + title.right) / 2)};
+  ClickPath({grab, Point{int16_t(grab.v + 10), int16_t(grab.h + 10)}, Point{int16_t(grab.v + 30), int16_t(grab.h + 40)}});
+  PostKey(13, 0x24, 0);  // Return ends the loop should the drag not
+  DialogItemIndex hit = -1;
+  ModalDialog(DialogModalFilterProc, &hit);
+  EXPECT_EQ(0, hit) << "the drag reports no item";
+  Rect after = Frame(window);
+  EXPECT_EQ(before.left + 40, after.left);
+  EXPECT_EQ(before.top + 30, after.top);
+  gDialogFilterHook = nullptr;
+  FlushEventQueue(GetMainEventQueue());
+  DisposeDialog(dialog);
+}
+
 TEST_F(WindowsMenus, ADraggedWindowStaysOnTheScreenThatHoldsIt) {
-  Front(kSongListKind);
-  WindowRef songs = Window(kSongListKind);
-  MoveWindow(songs, 300, 200, false);
-  Rect before = Frame(songs);
-  Rect title = Frame(songs, kWindowTitleBarRgn);
+  // The event list: the song list is dragged by the system itself.
+  Front(kEventListKind);
+  WindowRef list = Window(kEventListKind);
+  MoveWindow(list, 300, 200, false);
+  Rect before = Frame(list);
+  Rect title = Frame(list, kWindowTitleBarRgn);
   Point grab{int16_t(title.top + 5), int16_t(title.right - 6)};
   WindowRef hit = nullptr;
   ASSERT_EQ(inDrag, FindWindow(grab, &hit));
-  ASSERT_EQ(songs, hit);
+  ASSERT_EQ(list, hit);
   Rect screen{};
   GetAvailableWindowPositioningBounds(GetMainDevice(), &screen);
   // Released at the screen's left edge: only the 6 pixels right of the grab would stay on it.
   ClickPath({grab, Point{int16_t(grab.v + 10), int16_t(grab.h - 100)}, Point{int16_t(grab.v + 20), screen.left}});
   Dispatch();
-  Rect after = Frame(songs);
+  Rect after = Frame(list);
   EXPECT_EQ(screen.left + 40, after.right) << "40 pixels of the title bar are left to grab";
   EXPECT_EQ(before.top + 20, after.top);
 }

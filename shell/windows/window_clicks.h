@@ -1,0 +1,20 @@
+// Clicks in the content of the program's windows, by window kind: each window's owner
+// registers its click handler; a click on a control is tracked here.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/controls/controls.h"
+#include "platform/events/classic_events.h"
+#include "shell/windows/app_windows.h"
+
+// A window owner's content click at the local point. Its result goes back to the dispatch:
+// for the info panel, the instrument window, the plug-in chooser and the jukebox, 0 keeps
+// the window where it is after a click-through.
+using WindowClickProc = int32_t (*)(AppWindow* w, Point local, EventRecord* event);
+void SetWindowClickProc(int16_t kind, WindowClickProc proc);
+// The registered handler's result, or 1 when the kind has none (its owner is not built).
+int32_t RunWindowClickProc(AppWindow* w, Point local, EventRecord* event);
+// A click on a control of a program window (local point, the window's port current): the
+// control is tracked with its own action. Returns the part it was released in (0: none).
+int16_t HandleWindowControlClick(AppWindow* w, ControlRef control, Point local, EventRecord* event);
