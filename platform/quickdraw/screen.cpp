@@ -321,7 +321,9 @@ const char* GetHostWindowProblem() {
   return gScreen->hostProblem.empty() ? nullptr : gScreen->hostProblem.c_str();
 }
 
-Boolean IsScreenUnseen() { return gScreen ? gScreen->window == nullptr : !WantHostWindow(); }
+Boolean IsScreenUnseen() {
+  return gScreen ? gScreen->window == nullptr : (HeadlessByRequest() || !DisplayNamed());
+}
 
 void* GetScreenHostWindow() {
   EnsureScreen();
