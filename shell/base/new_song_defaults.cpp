@@ -1,4 +1,3 @@
-#include "song/prefs/new_song_defaults.h"
+#include "shell/base/new_song_defaults.h"
 
-// Interim: zero defaults until the preferences file fills them in.
 NewSongDefaults gNewSongDefaults;

@@ -14,7 +14,7 @@
 #include "song/model/track_template.h"
 #include "song/model/utility_iteration.h"
 #include "song/model/utility_track_access.h"
-#include "song/prefs/new_song_defaults.h"
+#include "shell/base/new_song_defaults.h"
 #include "song/undo/undo_ring.h"
 
 namespace {

@@ -34,7 +34,7 @@
 #include "song/model/utility_iteration.h"
 #include "song/model/utility_track_access.h"
 #include "song/model/window_redraw.h"
-#include "song/prefs/new_song_defaults.h"
+#include "shell/base/new_song_defaults.h"
 #include "song/prefs/window_layout.h"
 #include "song/smf/smf_import_state.h"
 #include "song/smf/smf_reader.h"

@@ -15,6 +15,12 @@
 #include "shell/app/app_entry.h"
 #include "shell/app/shutdown.h"
 #include "shell/app/startup.h"
+#include "shell/base/audio_setup_output.h"
+#include "shell/base/error_report.h"
+#include "shell/base/error_report_hooks.h"
+#include "shell/base/new_song_defaults.h"
+#include "shell/menus/menu_bar.h"
+#include "shell/menus/menu_dispatch.h"
 #include "shell/windows/app_windows.h"
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"
@@ -240,6 +246,50 @@ TEST_F(StartupQuitTest, MidiFileFromTheCommandLineBecomesTheCurrentSong) {
   ASSERT_EQ(2, GetSongTrackCount());
   EXPECT_EQ("Bass", TrackName(0));
   EXPECT_EQ("Lead text", TrackName(1));
+  QuitApplication(0);
+}
+
+// What the preferences say new songs and tracks take is kept by the quit and taken by the
+// next start's new songs; the audio set-up's code 110 report changes the output kind of the
+// tracks made after it.
+TEST_F(StartupQuitTest, NewSongsTakeThePreferredOutputOfTheLastSession) {
+  StartUpApplication(40);
+  NewSongDefaults preferred;
+  preferred.trackType = 18, preferred.trackMidiOutput = 3, preferred.trackByte136 = 9;
+  preferred.trackByte137 = 4, preferred.display184 = 0x1234, preferred.display186 = 0x0567;
+  preferred.headerByte49 = 7, preferred.headerByte219 = 2, preferred.trackModeBits = 0xC0;
+  gNewSongDefaults = preferred;
+  QuitApplication(0);
+  gNewSongDefaults = NewSongDefaults();
+  gQuitFlag = 0;
+  StartUpApplication(40);
+  EXPECT_EQ(noErr, HandleFileMenu(kFileNewItem));
+  ASSERT_NE(gCurrentSong, nullptr);
+  ASSERT_GE(GetSongTrackCount(), 1);
+  const uint8_t* track = GetTrackEntryAt(0);
+  EXPECT_EQ(18, track[kTrackType]);
+  EXPECT_EQ(3, track[kTrackMidiOutput]);
+  EXPECT_EQ(9, track[kTrackDeviceChannel1]);
+  EXPECT_EQ(4, track[kTrackDeviceChannel1 + 1]);
+  EXPECT_EQ(0xC0, track[kTrackModeFlags] & 0xC0);
+  EXPECT_EQ(0x1234, ReadU16BE(gCurrentSong + kSongDisplay184));
+  EXPECT_EQ(0x0567, ReadU16BE(gCurrentSong + kSongDisplay186));
+  EXPECT_EQ(7, gCurrentSong[kSongPrefByte49]);
+  EXPECT_EQ(2, gCurrentSong[kSongDisplayShift]);
+
+  gAudioSetupOutput[3] = 20;
+  ErrorReportHooks shown = gErrorReportHooks;
+  gErrorReportHooks.showCautionAlert = [](int16_t) -> int16_t { return 1; };  // OK at once
+  ReportErrorWithSetupFlag(110);
+  gErrorReportHooks = shown;
+  gSongModified = 0;
+  EXPECT_EQ(noErr, HandleFileMenu(kFileNewItem));
+  track = GetTrackEntryAt(0);
+  EXPECT_EQ(20, track[kTrackType]);
+  EXPECT_EQ(0, track[kTrackMidiOutput]);
+  EXPECT_EQ(0, track[kTrackDeviceChannel1]);
+  gAudioSetupOutput[3] = 0;
+  gNewSongDefaults = NewSongDefaults();
   QuitApplication(0);
 }
 
