@@ -30,6 +30,7 @@
 #include "shell/app/song_switch.h"
 #include "shell/base/app_state.h"
 #include "shell/base/busy_cursor.h"
+#include "shell/base/error_report.h"
 #include "shell/base/fatal_stop.h"
 #include "shell/base/memory_reserve.h"
 #include "shell/base/preferences_file.h"
@@ -44,9 +45,11 @@
 #include "shell/windows/app_windows.h"
 #include "shell/windows/window_appearance.h"
 #include "shell/windows/window_sizing.h"
+#include "song/instruments/instrument_table.h"
 #include "song/model/song_context.h"
 #include "song/model/song_database.h"
 #include "song/model/song_slots.h"
+#include "song/prefs/outputs_file.h"
 #include "song/prefs/startup_settings.h"
 #include "song/prefs/window_layout.h"
 #include "song/undo/undo_ring.h"
@@ -203,6 +206,20 @@ void CheckSystemAndInstallHandlers() {
   // Interim: the drag handlers belong to drag and drop, which is not built yet.
 }
 
+namespace {
+
+// A new workspace does not keep the closed document's instruments: it takes the table kept
+// in the outputs file, or, without a usable one, starts with no instruments as a first start
+// does. A damaged file is said; a missing one is not.
+void TakeSavedOutputs() {
+  OSErr err = ReadOutputsFile(false);
+  if (err == noErr) return;
+  if (err != fnfErr) ReportError(err);
+  DisposeInstrumentTable();
+}
+
+}  // namespace
+
 void StartUpApplication(int16_t) {
   InstallProgramHooks();
   gStartUpComplete = false;
@@ -284,10 +301,11 @@ void StartUpApplication(int16_t) {
   gStartUpComplete = true;
 }
 
-void InitializeSongWorkspace(int16_t, int16_t, int16_t) {
-  // Interim: the editors', the remote control's and the keyboard's resets, the outputs
-  // file and the plug-in instruments belong to subsystems not built yet.
+void InitializeSongWorkspace(int16_t, int16_t rereadOutputs, int16_t) {
+  // Interim: the editors', the remote control's and the keyboard's resets and the plug-in
+  // instruments belong to subsystems not built yet.
   ResetUndoHistory();
+  if (rereadOutputs) TakeSavedOutputs();
   ResetSongDatabase();
   SelectSongIndex(0);
   ResetUndoHistory();

@@ -37,7 +37,9 @@
 #include "shell/windows/window_sizing.h"
 #include "song/conductor/conductor_map.h"
 #include "song/conductor/timebase.h"
+#include "song/instruments/instrument_table.h"
 #include "song/prefs/general_settings.h"
+#include "song/prefs/outputs_file.h"
 #include "song/prefs/window_layout.h"
 #include "tests/shell/app/app_fixture.h"
 
@@ -290,6 +292,32 @@ TEST_F(StartupQuitTest, NewSongsTakeThePreferredOutputOfTheLastSession) {
   EXPECT_EQ(0, track[kTrackDeviceChannel1]);
   gAudioSetupOutput[3] = 0;
   gNewSongDefaults = NewSongDefaults();
+  QuitApplication(0);
+}
+
+// File > New does not keep the instruments of the document before it: it takes the table the
+// last quit kept in the outputs file, or none when there is no such file.
+TEST_F(StartupQuitTest, FileNewTakesTheInstrumentsTheLastQuitKept) {
+  StartUpApplication(40);
+  ASSERT_EQ(noErr, CreateInstrumentTable(3, 18));
+  std::string kept(*gInstrumentTable, size_t(GetHandleSize(gInstrumentTable)));
+  QuitApplication(0);
+  gQuitFlag = 0;
+  StartUpApplication(40);
+  ASSERT_EQ(noErr, CreateInstrumentTable(6, 5));  // as a document's table would
+  EXPECT_EQ(noErr, HandleFileMenu(kFileNewItem));
+  ASSERT_EQ(3, gInstrumentCount);
+  for (int32_t i = 0; i <= 3; ++i) {  // the instruments and the master: names and outputs
+    SCOPED_TRACE(i);
+    EXPECT_EQ(kept.substr(size_t(i) * 256, 180), std::string(reinterpret_cast<char*>(GetInstrumentRecord(i)), 180));
+  }
+
+  FSSpec outputs;
+  ASSERT_GT(GetOutputsFileSpec(&outputs), 0);
+  ASSERT_EQ(noErr, FSpDelete(&outputs));
+  ASSERT_EQ(noErr, CreateInstrumentTable(6, 5));
+  EXPECT_EQ(noErr, HandleFileMenu(kFileNewItem));
+  EXPECT_EQ(0, gInstrumentCount) << "no outputs file: no instruments, as at a first start";
   QuitApplication(0);
 }
 
