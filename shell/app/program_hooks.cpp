@@ -17,6 +17,7 @@
 #include "shell/menus/alias_lists.h"
 #include "shell/menus/menu_state.h"
 #include "shell/settings/preference_settings.h"
+#include "shell/windows/document_appearance.h"
 #include "shell/windows/redraw_requests.h"
 #include "song/dialogs/document_questions.h"
 #include "song/dialogs/file_dialogs.h"
@@ -37,6 +38,7 @@ void InstallProgramHooks() {
   InstallConductorLockChannelHooks();
   InstallProcessorChainHooks();
   InstallRedrawHooks();
+  InstallDocumentAppearanceHooks();
   InstallPluginEngineHooks();
   InstallEditorHooks();
   InstallEditingHooks();
