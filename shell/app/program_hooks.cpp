@@ -14,6 +14,7 @@
 #include "shell/app/app_events.h"
 #include "shell/app/shutdown.h"
 #include "shell/dialogs/dialog_alerts.h"
+#include "shell/dialogs/progress_dialog.h"
 #include "shell/menus/alias_lists.h"
 #include "shell/menus/menu_state.h"
 #include "shell/settings/preference_settings.h"
@@ -24,6 +25,7 @@
 void InstallProgramHooks() {
   // Each layer's installer below fills the tables of the layers under it.
   InstallErrorReportHooks();
+  InstallProgressHooks();
   InstallFatalStopHooks();
   InstallEventDispatchHooks();
   InstallWindowMenuHooks();
