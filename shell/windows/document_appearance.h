@@ -1,4 +1,4 @@
-// The font and the window appearance style an opened document carries.
+// The font and the window appearance style a document carries.
 #pragma once
 
 #include <cstdint>
@@ -9,5 +9,8 @@
 void SetDocumentFont(ConstStr255Param name);
 // The document's window appearance style becomes the current one and is set up again.
 void ApplyDocumentAppearance(int16_t styleId);
+// The program's font name and window style, for a document being saved.
+void GetDocumentFontName(Str255 name);
+int16_t GetDocumentAppearance();
 // Fills the document's entries for the font and the appearance (gDocumentHooks).
 void InstallDocumentAppearanceHooks();

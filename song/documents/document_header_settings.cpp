@@ -1,5 +1,8 @@
-// The settings of an opened document's header, handed to their owners.
+// The settings of a document's header: handed to their owners when it opens, taken from them
+// when it is saved.
+#include <algorithm>
 #include <cstdint>
+#include <cstring>
 
 #include "song/documents/document_file.h"
 #include "song/documents/document_hooks.h"
@@ -40,4 +43,19 @@ void ApplyDocumentHeaderSettings(const uint8_t* header) {
   if (gDocumentHooks.applyDocumentSyncSettings) gDocumentHooks.applyDocumentSyncSettings(header);
   int16_t style = int16_t(header[kFileHeaderAppearance] << 8 | header[kFileHeaderAppearance + 1]);
   if (style != 0 && gDocumentHooks.applyWindowAppearance) gDocumentHooks.applyWindowAppearance(style);
+}
+
+void CaptureDocumentHeaderSettings(uint8_t* header) {
+  if (!header) return;
+  if (gDocumentHooks.getProgramFontName) {
+    Str255 name;
+    gDocumentHooks.getProgramFontName(name);
+    name[0] = std::min<uint8_t>(name[0], kMaxFontNameLength);
+    std::memcpy(header + kFileHeaderFontName, name, size_t(name[0]) + 1);
+  }
+  if (gDocumentHooks.getWindowAppearance) {
+    int16_t style = gDocumentHooks.getWindowAppearance();
+    header[kFileHeaderAppearance] = uint8_t(uint16_t(style) >> 8);
+    header[kFileHeaderAppearance + 1] = uint8_t(style);
+  }
 }

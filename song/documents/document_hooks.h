@@ -34,6 +34,9 @@ struct DocumentHooks {
   void (*applyWindowAppearance)(int16_t styleId);            // the window appearance
   void (*setSongWindowColours)(const uint16_t first[3], const uint16_t second[3]);  // song windows
   void (*setKeyboardVelocity)(int8_t velocity);              // the on-screen keyboard
+  // The program's own font name and window style, which a saved document carries.
+  void (*getProgramFontName)(Str255 name);                   // the drawing toolkit
+  int16_t (*getWindowAppearance)();                          // the window appearance
   void (*loadNotepadText)(Handle rtf);                         // the notepad
   void (*applyMidiPortSetup)(bool defaults);                   // the MIDI ports
   void (*handBlockToAudioEngine)(Handle block);                // the audio engine
@@ -79,6 +82,9 @@ OSErr OpenMovieDocument(const FSSpec* fileSpec);
 // again with the document). Interim: the on-screen keyboard and the song windows' colours
 // have no owner yet.
 void ApplyDocumentHeaderSettings(const uint8_t* header);
+// The other way, for a header about to be saved: the program's font name and window style go
+// into it. Not installed, the header keeps what it holds.
+void CaptureDocumentHeaderSettings(uint8_t* header);
 // The document-wide blocks of the slots. Interim: kept in the document's slots, applied by
 // their owners once those exist.
 void LoadNotepadText(Handle rtf);

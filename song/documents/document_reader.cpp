@@ -17,7 +17,6 @@
 
 namespace {
 
-constexpr uint8_t kMaxFontNameLength = 63;
 
 OSErr ReadHeader(StagedDocument* doc) {
   uint8_t* header = doc->header;

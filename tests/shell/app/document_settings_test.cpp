@@ -1,6 +1,7 @@
 // The settings a song document carries in its header come back into force when the saved
-// document is opened again: the font, the window appearance style and the frame rate in the
-// program, the keyboard velocity and the two song window colours handed to their owners.
+// document is opened again: the font and the window appearance style the program had when it
+// saved, the frame rate, and the keyboard velocity and the two song window colours handed to
+// their owners.
 #include <cstring>
 #include <functional>
 #include <string>
@@ -62,9 +63,9 @@ TEST_F(DocumentSettings, ASavedSettingIsInForceWhenTheDocumentOpensAgain) {
     std::function<void()> check;                 // the program with it again
   };
   const Case cases[] = {
-      {"font", [](uint8_t* h) { std::memcpy(h + kFileHeaderFontName, "\010Charcoal", 9); },
+      {"font", [&](uint8_t*) { gDefaultFontId = charcoal; },  // the program's, kept by the save
        [] { gDefaultFontId = 1; }, [&] { EXPECT_EQ(charcoal, gDefaultFontId); }},
-      {"appearance", [](uint8_t* h) { WriteU16BE(h + kFileHeaderAppearance, 139); },
+      {"appearance", [](uint8_t*) { gCurrentStyleId = 139; },
        [] {
          ApplyAppearanceStyle(138, false);
          gCurrentStyleId = 138;
@@ -99,7 +100,12 @@ TEST_F(DocumentSettings, ADocumentWithoutTheSettingsChangesNothing) {
   FSSpec spec;
   PathToSpec(folder_.File("plain"), &spec);
   std::memset(gSongFileHeader + kFileHeaderFirstPiece, 0, kFileHeaderSlots - kFileHeaderFirstPiece);
+  // Written as before the font and the style were kept.
+  DocumentHooks owners = gDocumentHooks;
+  gDocumentHooks.getProgramFontName = nullptr;
+  gDocumentHooks.getWindowAppearance = nullptr;
   ASSERT_EQ(noErr, SaveSongDocument(&spec, 0));
+  gDocumentHooks = owners;
   GetFNum(reinterpret_cast<ConstStr255Param>("\010Charcoal"), &gDefaultFontId);
   const int16_t font = gDefaultFontId, style = gCurrentStyleId;
   gVelocityTaken = 0;
