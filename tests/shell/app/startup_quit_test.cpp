@@ -279,7 +279,7 @@ TEST_F(StartupQuitTest, NewSongsTakeThePreferredOutputOfTheLastSession) {
   EXPECT_EQ(7, gCurrentSong[kSongPrefByte49]);
   EXPECT_EQ(2, gCurrentSong[kSongDisplayShift]);
 
-  gAudioSetupOutput[3] = 20;
+  gAudioSetupOutput[3] = 19;  // the audio output
   ErrorReportHooks shown = gErrorReportHooks;
   gErrorReportHooks.showCautionAlert = [](int16_t) -> int16_t { return 1; };  // OK at once
   ReportErrorWithSetupFlag(110);
@@ -287,7 +287,7 @@ TEST_F(StartupQuitTest, NewSongsTakeThePreferredOutputOfTheLastSession) {
   gSongModified = 0;
   EXPECT_EQ(noErr, HandleFileMenu(kFileNewItem));
   track = GetTrackEntryAt(0);
-  EXPECT_EQ(20, track[kTrackType]);
+  EXPECT_EQ(19, track[kTrackType]);
   EXPECT_EQ(0, track[kTrackMidiOutput]);
   EXPECT_EQ(0, track[kTrackDeviceChannel1]);
   gAudioSetupOutput[3] = 0;
