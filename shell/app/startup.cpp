@@ -45,6 +45,7 @@
 #include "shell/windows/app_windows.h"
 #include "shell/windows/window_appearance.h"
 #include "shell/windows/window_sizing.h"
+#include "song/documents/document_open.h"
 #include "song/instruments/instrument_table.h"
 #include "song/model/song_context.h"
 #include "song/model/song_database.h"
@@ -209,13 +210,14 @@ void CheckSystemAndInstallHandlers() {
 namespace {
 
 // A new workspace does not keep the closed document's instruments: it takes the table kept
-// in the outputs file, or, without a usable one, starts with no instruments as a first start
-// does. A damaged file is said; a missing one is not.
+// in the outputs file; without a usable one, a document's table gives way to none (as at a
+// first start) while the program's own table stays. A damaged file is said; a missing one
+// is not.
 void TakeSavedOutputs() {
   OSErr err = ReadOutputsFile(false);
-  if (err == noErr) return;
-  if (err != fnfErr) ReportError(err);
-  DisposeInstrumentTable();
+  if (err != noErr && err != fnfErr) ReportError(err);
+  if (err != noErr && gInstrumentTableFromDocument) DisposeInstrumentTable();
+  gInstrumentTableFromDocument = false;
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "platform/memory/byte_order.h"
 #include "song/documents/document_file.h"
 #include "song/documents/document_hooks.h"
 
@@ -41,7 +42,7 @@ void ApplyDocumentHeaderSettings(const uint8_t* header) {
   const uint8_t* font = header + kFileHeaderFontName;
   if (font[0] && gDocumentHooks.setProgramFontByName) gDocumentHooks.setProgramFontByName(font);
   if (gDocumentHooks.applyDocumentSyncSettings) gDocumentHooks.applyDocumentSyncSettings(header);
-  int16_t style = int16_t(header[kFileHeaderAppearance] << 8 | header[kFileHeaderAppearance + 1]);
+  int16_t style = int16_t(ReadU16BE(header + kFileHeaderAppearance));
   if (style != 0 && gDocumentHooks.applyWindowAppearance) gDocumentHooks.applyWindowAppearance(style);
 }
 
@@ -54,8 +55,6 @@ void CaptureDocumentHeaderSettings(uint8_t* header) {
     std::memcpy(header + kFileHeaderFontName, name, size_t(name[0]) + 1);
   }
   if (gDocumentHooks.getWindowAppearance) {
-    int16_t style = gDocumentHooks.getWindowAppearance();
-    header[kFileHeaderAppearance] = uint8_t(uint16_t(style) >> 8);
-    header[kFileHeaderAppearance + 1] = uint8_t(style);
+    WriteU16BE(header + kFileHeaderAppearance, uint16_t(gDocumentHooks.getWindowAppearance()));
   }
 }

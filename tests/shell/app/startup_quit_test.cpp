@@ -26,6 +26,7 @@
 #include "song/model/song_layout.h"
 #include "song/model/songs.h"
 #include "song/model/utility_track_access.h"
+#include "platform/files/file_locations.h"
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
 #include "platform/quickdraw/screen.h"
@@ -38,6 +39,8 @@
 #include "song/conductor/conductor_map.h"
 #include "song/conductor/timebase.h"
 #include "song/instruments/instrument_table.h"
+#include "song/documents/document_open.h"
+#include "song/documents/document_writer.h"
 #include "song/prefs/general_settings.h"
 #include "song/prefs/outputs_file.h"
 #include "song/prefs/window_layout.h"
@@ -296,7 +299,8 @@ TEST_F(StartupQuitTest, NewSongsTakeThePreferredOutputOfTheLastSession) {
 }
 
 // File > New does not keep the instruments of the document before it: it takes the table the
-// last quit kept in the outputs file, or none when there is no such file.
+// last quit kept in the outputs file; without that file a document's table gives way to none,
+// while a table the user made in the program stays.
 TEST_F(StartupQuitTest, FileNewTakesTheInstrumentsTheLastQuitKept) {
   StartUpApplication(40);
   ASSERT_EQ(noErr, CreateInstrumentTable(3, 18));
@@ -304,7 +308,12 @@ TEST_F(StartupQuitTest, FileNewTakesTheInstrumentsTheLastQuitKept) {
   QuitApplication(0);
   gQuitFlag = 0;
   StartUpApplication(40);
-  ASSERT_EQ(noErr, CreateInstrumentTable(6, 5));  // as a document's table would
+  zarin_test::TempFolder folder;
+  FSSpec document;
+  PathToSpec(folder.File("song"), &document);
+  ASSERT_EQ(noErr, CreateInstrumentTable(6, 5));
+  ASSERT_EQ(noErr, SaveSongDocument(&document, 0));
+  ASSERT_EQ(noErr, OpenSongFile(&document, 0, false));  // its table replaces the program's
   EXPECT_EQ(noErr, HandleFileMenu(kFileNewItem));
   ASSERT_EQ(3, gInstrumentCount);
   for (int32_t i = 0; i <= 3; ++i) {  // the instruments and the master: names and outputs
@@ -315,9 +324,13 @@ TEST_F(StartupQuitTest, FileNewTakesTheInstrumentsTheLastQuitKept) {
   FSSpec outputs;
   ASSERT_GT(GetOutputsFileSpec(&outputs), 0);
   ASSERT_EQ(noErr, FSpDelete(&outputs));
-  ASSERT_EQ(noErr, CreateInstrumentTable(6, 5));
+  ASSERT_EQ(noErr, CreateInstrumentTable(2, 18));  // made in the program
   EXPECT_EQ(noErr, HandleFileMenu(kFileNewItem));
-  EXPECT_EQ(0, gInstrumentCount) << "no outputs file: no instruments, as at a first start";
+  EXPECT_EQ(2, gInstrumentCount) << "the program's own table stays";
+  ASSERT_EQ(noErr, OpenSongFile(&document, 0, false));
+  EXPECT_EQ(6, gInstrumentCount);
+  EXPECT_EQ(noErr, HandleFileMenu(kFileNewItem));
+  EXPECT_EQ(0, gInstrumentCount) << "no outputs file: the document's table goes, as at a first start";
   QuitApplication(0);
 }
 
