@@ -89,6 +89,6 @@ void InstallMidiHooks() {
 void InstallSequencerHooks() {
   InstallTransportHooks();
   InstallMidiHooks();
-  gDocumentHooks.applyDocumentHeaderSettings = ApplyDocumentSyncSettings;
+  gDocumentHooks.applyDocumentSyncSettings = ApplyDocumentSyncSettings;
   gConductorRefreshHooks.resetSectionChase = ResetSectionChaseOnRetime;
 }

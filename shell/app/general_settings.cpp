@@ -48,10 +48,7 @@ void ReadFontSettings() {
   GeneralSettings s;
   if (!ReadRecord(&s)) return;
   if (s.textSize > 0) gDefaultFontSize = s.textSize;
-  if (s.fontName[0] == 0) return;
-  short font = 0;
-  GetFNum(s.fontName, &font);
-  gDefaultFontId = font == 0 ? 1 : font;
+  if (s.fontName[0] != 0) SetDefaultFontByName(s.fontName);
 }
 
 void ApplyGeneralSettings() {

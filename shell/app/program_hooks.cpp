@@ -15,15 +15,18 @@
 #include "shell/app/open_deferral.h"
 #include "shell/app/shutdown.h"
 #include "shell/dialogs/dialog_alerts.h"
+#include "shell/dialogs/progress_dialog.h"
 #include "shell/menus/alias_lists.h"
 #include "shell/menus/menu_state.h"
 #include "shell/settings/preference_settings.h"
+#include "shell/windows/document_appearance.h"
 #include "shell/windows/redraw_requests.h"
 #include "song/dialogs/document_questions.h"
 #include "song/dialogs/file_dialogs.h"
 void InstallProgramHooks() {
   // Each layer's installer below fills the tables of the layers under it.
   InstallErrorReportHooks();
+  InstallProgressHooks();
   InstallFatalStopHooks();
   InstallEventDispatchHooks();
   InstallWindowMenuHooks();
@@ -39,6 +42,7 @@ void InstallProgramHooks() {
   InstallProcessorChainHooks();
   InstallRedrawHooks();
   InstallOpenDeferralHooks();
+  InstallDocumentAppearanceHooks();
   InstallPluginEngineHooks();
   InstallEditorHooks();
   InstallEditingHooks();

@@ -31,6 +31,7 @@
 #include "shell/app/song_switch.h"
 #include "shell/base/app_state.h"
 #include "shell/base/busy_cursor.h"
+#include "shell/base/error_report.h"
 #include "shell/base/fatal_stop.h"
 #include "shell/base/memory_reserve.h"
 #include "shell/base/preferences_file.h"
@@ -46,9 +47,12 @@
 #include "shell/windows/editor_panes.h"
 #include "shell/windows/window_appearance.h"
 #include "shell/windows/window_sizing.h"
+#include "song/documents/document_open.h"
+#include "song/instruments/instrument_table.h"
 #include "song/model/song_context.h"
 #include "song/model/song_database.h"
 #include "song/model/song_slots.h"
+#include "song/prefs/outputs_file.h"
 #include "song/prefs/startup_settings.h"
 #include "song/prefs/window_layout.h"
 #include "song/undo/undo_ring.h"
@@ -205,6 +209,21 @@ void CheckSystemAndInstallHandlers() {
   // Interim: the drag handlers belong to drag and drop, which is not built yet.
 }
 
+namespace {
+
+// A new workspace does not keep the closed document's instruments: it takes the table kept
+// in the outputs file; without a usable one, a document's table gives way to none (as at a
+// first start) while the program's own table stays. A damaged file is said; a missing one
+// is not.
+void TakeSavedOutputs() {
+  OSErr err = ReadOutputsFile(false);
+  if (err != noErr && err != fnfErr) ReportError(err);
+  if (err != noErr && gInstrumentTableFromDocument) DisposeInstrumentTable();
+  gInstrumentTableFromDocument = false;
+}
+
+}  // namespace
+
 void StartUpApplication(int16_t) {
   InstallProgramHooks();
   gStartUpComplete = false;
@@ -293,10 +312,11 @@ void StartUpApplication(int16_t) {
   gStartUpComplete = true;
 }
 
-void InitializeSongWorkspace(int16_t, int16_t, int16_t) {
-  // Interim: the editors', the remote control's and the keyboard's resets, the outputs
-  // file and the plug-in instruments belong to subsystems not built yet.
+void InitializeSongWorkspace(int16_t, int16_t rereadOutputs, int16_t) {
+  // Interim: the editors', the remote control's and the keyboard's resets and the plug-in
+  // instruments belong to subsystems not built yet.
   ResetUndoHistory();
+  if (rereadOutputs) TakeSavedOutputs();
   ResetSongDatabase();
   SelectSongIndex(0);
   ResetUndoHistory();

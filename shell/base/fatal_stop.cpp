@@ -1,6 +1,5 @@
 #include "shell/base/fatal_stop.h"
 
-#include <cstdio>
 #include <cstdlib>
 
 #include "platform/memory/memory.h"
@@ -8,6 +7,7 @@
 #include "shell/base/app_state.h"
 #include "shell/base/app_strings.h"
 #include "shell/base/busy_cursor.h"
+#include "shell/base/error_report.h"
 #include "shell/base/fatal_stop_hooks.h"
 
 FatalStopHooks gFatalStopHooks;
@@ -22,14 +22,6 @@ const char* FallbackText(int16_t item) {
     case kOutOfMemoryText: return "The program has run out of memory.";
     default: return "The program cannot go on.";
   }
-}
-
-// Interim: until the dialog toolkit shows alerts, the message goes to the console.
-void ShowFatalMessage(int32_t code, ConstStr255Param text) {
-  char message[256];
-  CopyPascalStringToC(text ? text : reinterpret_cast<ConstStr255Param>(""), message);
-  std::fprintf(stderr, "%s    %ld\n", message, long(code));
-  std::fflush(stderr);
 }
 
 // Not installed: nothing to deregister.
@@ -54,7 +46,9 @@ void QuitForStop() {
 void FatalErrorStop(int32_t code, ConstStr255Param text) {
   gAppState[1] |= kAppWord1DrawingSuppressed;
   RestoreArrowCursor();
-  ShowFatalMessage(code, text);
+  // The message alert: the text, four blanks and the code; without the dialog toolkit (or
+  // without a screen) it goes to the console.
+  AlertWithNumber(code, text ? text : reinterpret_cast<ConstStr255Param>(""));
   DeregisterPowerForStop();
   QuitForStop();
   std::exit(1);  // The shutdown with status 1 does not return.

@@ -11,6 +11,7 @@
 #include "platform/windows/windows.h"
 #include "shell/base/app_state.h"
 #include "shell/base/app_strings.h"
+#include "shell/base/progress_hooks.h"
 #include "shell/dialogs/dialog_controls.h"
 #include "shell/dialogs/dialog_state.h"
 #include "shell/dialogs/poll_events.h"
@@ -280,4 +281,32 @@ int16_t MovieProgressProc(void*, int16_t message, int16_t, int32_t percentDone,
     default:
       return 0;
   }
+}
+
+namespace {
+
+// The dialog layer's busy state from before the work began: the work may run inside a modal
+// dialog, which stays busy after the progress dialog closes.
+uint32_t gBusyBeforeWork = 0;
+
+int16_t OpenWorkProgress(int16_t message, int32_t total) {
+  gBusyBeforeWork = gDialogBusy;
+  return OpenProgressDialog(message, 0, 0, uint32_t(std::max<int32_t>(total, 0)), 0);
+}
+
+int16_t SetWorkProgress(int32_t done) { return SetProgressValue(0, uint32_t(std::max<int32_t>(done, 0))); }
+
+void CloseWorkProgress() {
+  if (!gProgress.dialog) return;
+  CloseProgressDialog();
+  gDialogBusy = gBusyBeforeWork;
+  TakeProgressError();
+}
+
+}  // namespace
+
+void InstallProgressHooks() {
+  gProgressHooks.open = OpenWorkProgress;
+  gProgressHooks.setValue = SetWorkProgress;
+  gProgressHooks.close = CloseWorkProgress;
 }

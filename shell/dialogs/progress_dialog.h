@@ -83,6 +83,9 @@ void FormatRemainingTime(double seconds, unsigned char* text);
 // disabled state marks the dialog layer busy.
 void EnableAppMenus(bool enable);
 
+// Fills the progress entries of the lower layers' long work (gProgressHooks).
+void InstallProgressHooks();
+
 // The movie-operation progress procedure. The message index and the file travel in a
 // record of their own (never as a number that may be an address).
 enum : int16_t { kMovieProgressOpen = 0, kMovieProgressUpdate = 1, kMovieProgressClose = 2 };

@@ -56,6 +56,12 @@ void SetDefaultFontSrcCopy() {
 
 void UpdateDefaultFontInfo() { GetFontInfoFor(gDefaultFontId, gDefaultFontSize, 0, &gDefaultFontInfo); }
 
+void SetDefaultFontByName(ConstStr255Param name) {
+  short font = 0;
+  if (name && name[0]) GetFNum(name, &font);
+  gDefaultFontId = font == 0 ? 1 : font;
+}
+
 void DrawPString(ConstStr255Param text) { DrawPStringWithThemeFont(text, kProgramThemeFont); }
 
 void DrawPStringWithThemeFont(ConstStr255Param text, int16_t themeFont) {

@@ -27,6 +27,8 @@ void SetSmallTextFont();
 void SetDefaultFontSrcCopy();
 // The default font's metrics are measured again (after the preferences changed it).
 void UpdateDefaultFontInfo();
+// The default font becomes the font family of that name (font 1 when no family has it).
+void SetDefaultFontByName(ConstStr255Param name);
 
 // Nothing for an empty string; the pen moves right by the text's width.
 void DrawPString(ConstStr255Param text);

@@ -14,6 +14,12 @@ enum : int16_t {
   kFileSaveItem = 6,
   kFileSaveAsItem = 7,
   kFileSaveCopyItem = 8,
+  kFileExportItem = 9,
+  kFileRevertItem = 10,
+  kFileOpenMediaItem = 16,
+  kFileImportMidiItem = 17,
+  kFileImportSysExItem = 18,
+  kFileImportLyricsItem = 19,
   kFileQuitItem = 23,
 };
 

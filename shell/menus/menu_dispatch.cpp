@@ -3,6 +3,7 @@
 #include "platform/quickdraw/cursors.h"
 #include "shell/app/app_entry.h"
 #include "shell/app/app_events.h"
+#include "shell/app/song_switch.h"
 #include "shell/app/startup.h"
 #include "shell/base/idle_flag.h"
 #include "shell/menus/alias_lists.h"
@@ -16,6 +17,7 @@
 #include "shell/windows/context_help.h"
 #include "shell/windows/window_sizing.h"
 #include "song/documents/document_hooks.h"
+#include "song/documents/import_commands.h"
 #include "song/documents/open_dispatch.h"
 #include "song/documents/save_commands.h"
 
@@ -75,6 +77,17 @@ OSStatus HandleFileMenu(int16_t item) {
       return noErr;
     case kFileSaveItem: RunSaveCommand(); return noErr;
     case kFileSaveAsItem: RunSaveAsCommand(); return noErr;
+    case kFileSaveCopyItem: RunSaveCopyCommand(); return noErr;
+    case kFileRevertItem:
+      if (RunRevertCommand() == noErr) RefreshAfterSongSwitch(0);
+      return noErr;
+    case kFileOpenMediaItem:
+      RunOpenAnyFileCommand();
+      RefreshAfterSongSwitch(0);
+      return noErr;
+    case kFileImportMidiItem: RunImportMidiFileCommand(); return noErr;
+    case kFileImportSysExItem: RunImportSysExDumpCommand(); return noErr;
+    case kFileImportLyricsItem: RunImportLyricsCommand(); return noErr;
     case kFileQuitItem:
       gQuitFlag = 0;
       if (AskToSaveChanges(kQuitCommand) == 0) gQuitFlag = 1;

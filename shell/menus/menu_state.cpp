@@ -13,6 +13,7 @@
 #include "shell/menus/window_menu_items.h"
 #include "shell/windows/app_windows.h"
 #include "shell/windows/window_menu_hooks.h"
+#include "song/documents/document_file.h"
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"
 #include "song/model/songs.h"
@@ -22,7 +23,9 @@ namespace {
 constexpr int16_t kOptionsAlwaysItem = 18;
 constexpr int16_t kToolsSongOpenItem = 10;
 constexpr int16_t kViewMarkItem = 13;
-constexpr int16_t kExportEventsItem = 19;
+// The save, copy and import items: enabled unless section mode is on.
+constexpr uint8_t kFileItemsUnlessBusy[] = {kFileSaveItem, kFileSaveAsItem, kFileSaveCopyItem, 13, 14,
+                                            kFileImportMidiItem};
 
 bool CurrentTrackHasEvents() {
   return gCurrentSong && gCurrentTrack && bool(TrackEntryView(gCurrentTrack).EventList());
@@ -34,9 +37,11 @@ void UpdateFileMenuState() {
   RebuildRecentFileMenus();
   if (!gFileMenu) return;
   EnableMenuItemIf(gFileMenu, kFileCloseItem, GetFrontDocWindow() != nullptr);
-  // The save, export and import items keep their state: each command checks for itself
-  // whether there is something to act on.
-  EnableMenuItemIf(gFileMenu, kExportEventsItem, CurrentTrackHasEvents());
+  SetMenuItemsEnabledUnlessBusy(kFileItemsUnlessBusy, int32_t(sizeof kFileItemsUnlessBusy), gFileMenu, true);
+  // No exporter of the song is built: the item stays off rather than doing nothing.
+  EnableMenuItemIf(gFileMenu, kFileExportItem, false);
+  EnableMenuItemIf(gFileMenu, kFileRevertItem, IsDocumentNamed() && gSongModified);
+  EnableMenuItemIf(gFileMenu, kFileImportLyricsItem, CurrentTrackHasEvents());
 }
 
 void MarkWindowMenuItems() {

@@ -29,6 +29,7 @@ constexpr int32_t kFileHeaderCurrentSong = 12;    // u16
 constexpr int32_t kFileHeaderFrameRate = 18;      // u8 0..3
 constexpr int32_t kFileHeaderSeconds = 19;        // u8
 constexpr int32_t kFileHeaderFontName = 36;       // Str63
+constexpr uint8_t kMaxFontNameLength = 63;
 constexpr int32_t kFileHeaderAppearance = 102;    // u16
 constexpr int32_t kFileHeaderSyncSource = 104;    // i16
 constexpr int32_t kFileHeaderPortCount = 129;     // u8

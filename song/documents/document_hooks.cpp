@@ -61,11 +61,6 @@ OSErr OpenMovieDocument(const FSSpec* fileSpec) {
   return gDocumentHooks.openMovieDocument(fileSpec);
 }
 
-void ApplyDocumentHeaderSettings(const uint8_t* header) {
-  if (!gDocumentHooks.applyDocumentHeaderSettings) return;
-  gDocumentHooks.applyDocumentHeaderSettings(header);
-}
-
 void LoadNotepadText(Handle rtf) {
   if (gDocumentHooks.loadNotepadText) gDocumentHooks.loadNotepadText(rtf);
 }

@@ -27,7 +27,16 @@ struct DocumentHooks {
   OSErr (*importAudioFileDocument)(const FSSpec* fileSpec, OSType type, int32_t arg);  // media
   OSErr (*openJukeboxPlayList)(const FSSpec* fileSpec);
   OSErr (*openMovieDocument)(const FSSpec* fileSpec);
-  void (*applyDocumentHeaderSettings)(const uint8_t* header);  // the owners of the settings
+  // The settings the document header carries, each for its owner (see
+  // ApplyDocumentHeaderSettings).
+  void (*applyDocumentSyncSettings)(const uint8_t* header);  // the transport
+  void (*setProgramFontByName)(ConstStr255Param name);       // the drawing toolkit
+  void (*applyWindowAppearance)(int16_t styleId);            // the window appearance
+  void (*setSongWindowColours)(const uint16_t first[3], const uint16_t second[3]);  // song windows
+  void (*setKeyboardVelocity)(int8_t velocity);              // the on-screen keyboard
+  // The program's own font name and window style, which a saved document carries.
+  void (*getProgramFontName)(Str255 name);                   // the drawing toolkit
+  int16_t (*getWindowAppearance)();                          // the window appearance
   void (*loadNotepadText)(Handle rtf);                         // the notepad
   void (*applyMidiPortSetup)(bool defaults);                   // the MIDI ports
   void (*handBlockToAudioEngine)(Handle block);                // the audio engine
@@ -70,9 +79,19 @@ OSErr ImportAudioFileDocument(const FSSpec* fileSpec, OSType type, int32_t arg);
 OSErr OpenJukeboxPlayList(const FSSpec* fileSpec);
 OSErr OpenMovieDocument(const FSSpec* fileSpec);
 
-// The document-wide settings the header and slots carry. Interim: kept in the document header
-// and its slots, applied by their owners once those exist.
+// The settings an opened document's header carries, each handed to its owner: a keyboard
+// velocity above 0 to the on-screen keyboard; the two song window colours (8 bits a component,
+// widened to 16) when either is set; the font name, when there is one, becomes the program's
+// font; the frame rate and the sync source to the transport; a window appearance style other
+// than 0 is applied. An owner that is not installed leaves its setting in the header (saved
+// again with the document). Interim: the on-screen keyboard and the song windows' colours
+// have no owner yet.
 void ApplyDocumentHeaderSettings(const uint8_t* header);
+// The other way, for a header about to be saved: the program's font name and window style go
+// into it. Not installed, the header keeps what it holds.
+void CaptureDocumentHeaderSettings(uint8_t* header);
+// The document-wide blocks of the slots. Interim: kept in the document's slots, applied by
+// their owners once those exist.
 void LoadNotepadText(Handle rtf);
 void ApplyMidiPortSetup(bool defaults);
 void HandBlockToAudioEngine(Handle block);

@@ -39,6 +39,8 @@
 #include "song/prefs/window_layout.h"
 #include "song/undo/undo_ring.h"
 
+bool gInstrumentTableFromDocument = false;
+
 namespace {
 
 constexpr uint8_t kTrackOutputBit0 = 0x01;
@@ -114,6 +116,7 @@ void InstallStagedDocument(StagedDocument* doc, const FSSpec* fileSpec, bool unt
   std::memcpy(gSongFileHeader, doc->header, kSongFileHeaderSize);
   WriteU16BE(gSongFileHeader + kFileHeaderVersion, gSongFileVersion);
   InstallInstrumentTable(doc->instrumentTable);
+  gInstrumentTableFromDocument = true;
   gCurrentDocumentSpec = *fileSpec;
   if (untitled) MarkDocumentUntitled();
   *doc = StagedDocument();

@@ -8,6 +8,10 @@
 #include "platform/files/files.h"
 #include "platform/memory/mac_types.h"
 
+// True once an opened document's instrument table has replaced the program's own (until a new
+// workspace takes the program's table back).
+extern bool gInstrumentTableFromDocument;
+
 // Opens the document named by fileSpec in place of the open one. isBundle 0 takes it from the
 // file's type ('Mbun'). With addToRecent a document that opened goes to the recent documents.
 // A failure is reported (ReportError) and returned; the open document stays as it was.

@@ -7,6 +7,7 @@
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
 #include "shell/base/memory_reserve.h"
+#include "shell/base/progress_hooks.h"
 #include "song/documents/bundle_media.h"
 #include "song/documents/document_input.h"
 #include "song/documents/document_sections.h"
@@ -18,7 +19,6 @@
 
 namespace {
 
-constexpr uint8_t kMaxFontNameLength = 63;
 
 OSErr ReadHeader(StagedDocument* doc) {
   uint8_t* header = doc->header;
@@ -57,12 +57,16 @@ OSErr ReadSongSlotTable(StagedDocument* doc, std::vector<bool>* present) {
 }
 
 OSErr ReadSongs(StagedDocument* doc, const std::vector<bool>& present) {
+  BeginProgress(kProgressOpeningSong, int32_t(std::count(present.begin(), present.end(), true)));
+  int32_t read = 0;
   for (int32_t i = 0; i < doc->slotCount && GetDocumentInputError() == noErr; ++i) {
     if (!present[size_t(i)]) continue;
     Handle song;
     if (ReadSongRecord(false, &song) != noErr) break;
     WriteU32BE(HandleData(doc->songTable) + 4 * i, song.id);
+    if (ProgressAskedToStop(++read)) FailDocumentInput(kProgressCancelledErr);
   }
+  EndProgress();
   return GetDocumentInputError();
 }
 

@@ -8,6 +8,7 @@
 #include "platform/memory/memory.h"
 #include "shell/base/file_access.h"
 #include "shell/base/memory_reserve.h"
+#include "song/documents/document_hooks.h"
 #include "song/documents/document_input.h"
 #include "song/documents/media_references.h"
 #include "song/documents/old_document_forms.h"
@@ -100,6 +101,7 @@ OSErr WriteDocumentSections() {
 
 void MakeStoredHeaderImage(uint8_t* image) {
   std::memcpy(image, gSongFileHeader, kSongFileHeaderSize);
+  CaptureDocumentHeaderSettings(image);
   for (int32_t k = 0; k < kDocumentSlotCount; ++k) {
     uint8_t* cell = Slot(image, k);
     WriteU32BE(cell, WrittenSlot(k).id);

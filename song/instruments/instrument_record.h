@@ -95,6 +95,7 @@ constexpr uint8_t kSendNewFlags = 0x50;
 constexpr uint8_t kDeviceKindQuickTimeMusic = 5;
 constexpr uint8_t kDeviceKindNoOutput = 11;
 constexpr uint8_t kDeviceKindMidiPort = 18;
+constexpr uint8_t kDeviceKindAudio = 19;
 constexpr uint8_t kDeviceKindPlugin = 20;
 constexpr uint8_t kDeviceKindReWire = 21;
 constexpr uint8_t kMidiDeviceKinds = 25;  // kinds below this use the controller lookup

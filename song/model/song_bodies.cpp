@@ -9,6 +9,7 @@
 #include "shell/base/file_access.h"
 #include "shell/base/iteration_abort.h"
 #include "shell/base/memory_reserve.h"
+#include "shell/base/progress_hooks.h"
 #include "song/conductor/conductor_map.h"
 #include "song/conductor/markers.h"
 #include "song/documents/document_file.h"
@@ -400,11 +401,16 @@ OSErr WriteSongRecords(Handle block, bool isChild) {
 }
 
 OSErr WriteSongDocumentBody() {
-  for (int32_t slot = 0; slot < gSongCount && GetLastFileError() == noErr; ++slot) {
+  int32_t songs = 0, written = 0;
+  for (int32_t slot = 0; slot < gSongCount; ++slot) songs += IsLiveHandle(GetSongHandleAt(slot)) ? 1 : 0;
+  BeginProgress(kProgressSavingSong, songs);
+  OSErr err = noErr;
+  for (int32_t slot = 0; slot < gSongCount && err == noErr && GetLastFileError() == noErr; ++slot) {
     Handle song = GetSongHandleAt(slot);
     if (!IsLiveHandle(song)) continue;
-    OSErr err = WriteSongRecords(song, false);
-    if (err != noErr) return err;
+    err = WriteSongRecords(song, false);
+    if (err == noErr && ProgressAskedToStop(++written)) err = kProgressCancelledErr;
   }
-  return GetLastFileError();
+  EndProgress();
+  return err != noErr ? err : GetLastFileError();
 }

@@ -18,7 +18,7 @@
 #include "song/model/transport_hooks.h"
 #include "song/model/utility_iteration.h"
 #include "song/model/utility_track_access.h"
-#include "song/prefs/new_song_defaults.h"
+#include "shell/base/new_song_defaults.h"
 #include "song/undo/undo_ring.h"
 
 Handle gSongHandles;

@@ -3,6 +3,9 @@
 #include <cstring>
 
 #include "platform/memory/memory.h"
+#include "shell/base/new_song_defaults.h"
+#include "song/instruments/instrument_record.h"
+#include "song/instruments/plugin_hooks.h"
 #include "song/model/child_sequences.h"
 #include "song/model/editor_hooks.h"
 #include "song/model/media_hooks.h"
@@ -14,7 +17,6 @@
 #include "song/model/track_template.h"
 #include "song/model/utility_iteration.h"
 #include "song/model/utility_track_access.h"
-#include "song/prefs/new_song_defaults.h"
 #include "song/undo/undo_ring.h"
 
 namespace {
@@ -95,7 +97,28 @@ bool EnsureCurrentTrack() {
   return AddTrackEntryChecked(kTrackEntrySize);
 }
 
+namespace {
+
+// The default output must be one a new track can play through: a plug-in device that is gone
+// gives way to the song's first one, and without any the audio output takes its place.
+void CheckDefaultOutput() {
+  NewSongDefaults& d = gNewSongDefaults;
+  if (d.trackType != kDeviceKindPlugin) return;
+  int32_t count = CountSongPluginDevices();
+  for (int32_t n = 0; n < count; ++n)
+    if (GetSongPluginDeviceId(n) == d.trackMidiOutput) return;
+  if (count > 0) {
+    d.trackMidiOutput = GetSongPluginDeviceId(0);
+    return;
+  }
+  d.trackType = kDeviceKindAudio;
+  d.trackMidiOutput = 0;
+}
+
+}  // namespace
+
 void InitTrackEntry(int32_t size, int32_t /*flag*/, int32_t number) {
+  CheckDefaultOutput();
   uint8_t* t = gCurrentTrack;
   std::memset(t, 0, size_t(size));
   TrackEntryView track(t);

@@ -9,6 +9,7 @@
 #include "platform/resources/resource_manager.h"
 #include "shell/base/bmid_resources.h"
 #include "shell/base/file_access.h"
+#include "shell/base/new_song_defaults.h"
 #include "shell/base/preferences_file.h"
 #include "shell/base/resource_files.h"
 #include "song/documents/document_input.h"
@@ -124,6 +125,36 @@ void ApplyDisplayRules(PrefsSettings* s, uint16_t version) {
   }
 }
 
+// The fields of what new songs and tracks take.
+template <typename T>
+struct DefaultsField {
+  int32_t index;
+  T NewSongDefaults::*value;
+};
+constexpr DefaultsField<uint8_t> kDefaultsBytes[] = {
+    {kSetNewTrackKind, &NewSongDefaults::trackType},
+    {kSetNewTrackPort, &NewSongDefaults::trackMidiOutput},
+    {kSetNewTrackChannel, &NewSongDefaults::trackByte136},
+    {kSetNewTrackByte137, &NewSongDefaults::trackByte137},
+    {kSetNewSongByte49, &NewSongDefaults::headerByte49},
+    {kSetNewSongByte219, &NewSongDefaults::headerByte219},
+    {kSetNewTrackModeBits, &NewSongDefaults::trackModeBits},
+};
+constexpr DefaultsField<uint16_t> kDefaultsWords[] = {
+    {kSetNewSongDisplay184, &NewSongDefaults::display184},
+    {kSetNewSongDisplay186, &NewSongDefaults::display186},
+};
+
+void CaptureNewSongDefaults(PrefsSettings* s) {
+  for (const auto& f : kDefaultsBytes) SetSetting(s, f.index, gNewSongDefaults.*f.value);
+  for (const auto& f : kDefaultsWords) SetSetting(s, f.index, gNewSongDefaults.*f.value);
+}
+
+void ApplyNewSongDefaults(const PrefsSettings* s) {
+  for (const auto& f : kDefaultsBytes) gNewSongDefaults.*f.value = uint8_t(GetSetting(s, f.index));
+  for (const auto& f : kDefaultsWords) gNewSongDefaults.*f.value = uint16_t(GetSetting(s, f.index));
+}
+
 }  // namespace
 
 // The built-in defaults until a preferences file is read.
@@ -187,6 +218,7 @@ void ApplySettingsRules(PrefsSettings* s, uint16_t version) {
 void CaptureLiveSettings(PrefsSettings* s) {
   SetSetting(s, kSetUndoLevels, uint32_t(std::max<int32_t>(gUndoLevels, 1)));
   SetSetting(s, kSetRealtimeByte, gRealtimeProcessorSettings);
+  CaptureNewSongDefaults(s);
   CaptureDialogSettings(s);
 }
 
@@ -197,6 +229,7 @@ void ApplyLiveSettings(const PrefsSettings* s) {
   else
     gUndoLevels = levels;
   gRealtimeProcessorSettings = uint8_t(GetSetting(s, kSetRealtimeByte));
+  ApplyNewSongDefaults(s);
   ApplyDialogSettings(s);
 }
 

@@ -86,6 +86,16 @@ enum : int32_t {
   kSetChaseRange = 59,         // u16
   kSetRefreshPeriod = 65,      // u32, 0 reads as the built-in period
   kSetDisplayColours = 90,     // 40 bytes (from 918): the dialog's three colours
+  // What new songs and tracks take (shell/base/new_song_defaults.h).
+  kSetNewTrackKind = 23,       // u8 the default output of new tracks: kind,
+  kSetNewTrackPort = 24,       // u8 port
+  kSetNewTrackChannel = 25,    // u8 and channel
+  kSetNewTrackByte137 = 26,    // u8
+  kSetNewSongDisplay184 = 28,  // u16
+  kSetNewSongDisplay186 = 29,  // u16
+  kSetNewSongByte49 = 56,      // u8
+  kSetNewSongByte219 = 57,     // u8
+  kSetNewTrackModeBits = 58,   // u8 bits 0x40 and 0x80
 };
 
 // The undo level count a file may set (the ring is allocated at once).

@@ -11,6 +11,8 @@
 #include "shell/base/file_access.h"
 #include "shell/base/memory_reserve.h"
 #include "shell/base/modifier_keys.h"
+#include "shell/base/new_song_defaults.h"
+#include "shell/base/progress_hooks.h"
 #include "song/conductor/conductor_edits.h"
 #include "song/conductor/conductor_map.h"
 #include "song/conductor/markers.h"
@@ -34,7 +36,6 @@
 #include "song/model/utility_iteration.h"
 #include "song/model/utility_track_access.h"
 #include "song/model/window_redraw.h"
-#include "song/prefs/new_song_defaults.h"
 #include "song/prefs/window_layout.h"
 #include "song/smf/smf_import_state.h"
 #include "song/smf/smf_reader.h"
@@ -99,22 +100,16 @@ void PlanImport(const SmfHeader& header, ImportPlan* plan) {
   gSmfDivision = t.smpte ? t.framesPerSecond * t.ticksPerFrame : t.division;
 }
 
-// Reads and parses every chunk of the plan. With applyTempo each chunk's conductor changes
-// go into the current song before the next chunk is read (a time-code file converts its
-// times through them).
-OSErr ReadChunks(const ImportPlan& plan, bool namesSong, bool applyTempo, ParsedChunks* out) {
-  SmfTrackOptions options;
-  options.timing = &plan.timing;
-  options.namesSong = namesSong;
-  options.makeMarkers = !IsOptionModifierDown();
+// The chunks one by one, the progress following them.
+OSErr ReadChunksInto(const ImportPlan& plan, bool applyTempo, SmfTrackOptions* options, ParsedChunks* out) {
   for (int32_t i = 0; i < plan.chunkCount; ++i) {
     OSErr err = ReadSmfChunk(kSmfTrackChunk);
     if (err != noErr) return err;
-    options.firstChunk = i == 0;
+    options->firstChunk = i == 0;
     out->chunks.emplace_back();
     SmfTrackInfo& info = out->chunks.back();
     err = ParseSmfTrackBytes(reinterpret_cast<const uint8_t*>(HandleData(gSmfChunk)),
-                             uint32_t(GetHandleSize(gSmfChunk)), &options, &info);
+                             uint32_t(GetHandleSize(gSmfChunk)), options, &info);
     DisposeHandleAndClear(&gSmfChunk);
     if (err != noErr) return err;
     if (info.startOffset.present) gSmfStartOffset = info.startOffset;
@@ -123,8 +118,23 @@ OSErr ReadChunks(const ImportPlan& plan, bool namesSong, bool applyTempo, Parsed
       if (err != noErr) return err;
     }
     SpinBusyCursorIfDue();
+    if (ProgressAskedToStop(i + 1)) return kProgressCancelledErr;
   }
   return noErr;
+}
+
+// Reads and parses every chunk of the plan. With applyTempo each chunk's conductor changes
+// go into the current song before the next chunk is read (a time-code file converts its
+// times through them).
+OSErr ReadChunks(const ImportPlan& plan, bool namesSong, bool applyTempo, ParsedChunks* out) {
+  SmfTrackOptions options;
+  options.timing = &plan.timing;
+  options.namesSong = namesSong;
+  options.makeMarkers = !IsOptionModifierDown();
+  BeginProgress(kProgressReadingMidiFile, plan.chunkCount);
+  OSErr err = ReadChunksInto(plan, applyTempo, &options, out);
+  EndProgress();
+  return err;
 }
 
 // The list for song track k: its chunk's, with chunk 0's events merged into the first track.

@@ -15,11 +15,18 @@
 #include "shell/app/app_entry.h"
 #include "shell/app/shutdown.h"
 #include "shell/app/startup.h"
+#include "shell/base/audio_setup_output.h"
+#include "shell/base/error_report.h"
+#include "shell/base/error_report_hooks.h"
+#include "shell/base/new_song_defaults.h"
+#include "shell/menus/menu_bar.h"
+#include "shell/menus/menu_dispatch.h"
 #include "shell/windows/app_windows.h"
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"
 #include "song/model/songs.h"
 #include "song/model/utility_track_access.h"
+#include "platform/files/file_locations.h"
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
 #include "platform/quickdraw/screen.h"
@@ -31,7 +38,11 @@
 #include "shell/windows/window_sizing.h"
 #include "song/conductor/conductor_map.h"
 #include "song/conductor/timebase.h"
+#include "song/instruments/instrument_table.h"
+#include "song/documents/document_open.h"
+#include "song/documents/document_writer.h"
 #include "song/prefs/general_settings.h"
+#include "song/prefs/outputs_file.h"
 #include "song/prefs/window_layout.h"
 #include "tests/shell/app/app_fixture.h"
 
@@ -240,6 +251,86 @@ TEST_F(StartupQuitTest, MidiFileFromTheCommandLineBecomesTheCurrentSong) {
   ASSERT_EQ(2, GetSongTrackCount());
   EXPECT_EQ("Bass", TrackName(0));
   EXPECT_EQ("Lead text", TrackName(1));
+  QuitApplication(0);
+}
+
+// What the preferences say new songs and tracks take is kept by the quit and taken by the
+// next start's new songs; the audio set-up's code 110 report changes the output kind of the
+// tracks made after it.
+TEST_F(StartupQuitTest, NewSongsTakeThePreferredOutputOfTheLastSession) {
+  StartUpApplication(40);
+  NewSongDefaults preferred;
+  preferred.trackType = 18, preferred.trackMidiOutput = 3, preferred.trackByte136 = 9;
+  preferred.trackByte137 = 4, preferred.display184 = 0x1234, preferred.display186 = 0x0567;
+  preferred.headerByte49 = 7, preferred.headerByte219 = 2, preferred.trackModeBits = 0xC0;
+  gNewSongDefaults = preferred;
+  QuitApplication(0);
+  gNewSongDefaults = NewSongDefaults();
+  gQuitFlag = 0;
+  StartUpApplication(40);
+  EXPECT_EQ(noErr, HandleFileMenu(kFileNewItem));
+  ASSERT_NE(gCurrentSong, nullptr);
+  ASSERT_GE(GetSongTrackCount(), 1);
+  const uint8_t* track = GetTrackEntryAt(0);
+  EXPECT_EQ(18, track[kTrackType]);
+  EXPECT_EQ(3, track[kTrackMidiOutput]);
+  EXPECT_EQ(9, track[kTrackDeviceChannel1]);
+  EXPECT_EQ(4, track[kTrackDeviceChannel1 + 1]);
+  EXPECT_EQ(0xC0, track[kTrackModeFlags] & 0xC0);
+  EXPECT_EQ(0x1234, ReadU16BE(gCurrentSong + kSongDisplay184));
+  EXPECT_EQ(0x0567, ReadU16BE(gCurrentSong + kSongDisplay186));
+  EXPECT_EQ(7, gCurrentSong[kSongPrefByte49]);
+  EXPECT_EQ(2, gCurrentSong[kSongDisplayShift]);
+
+  gAudioSetupOutput[3] = 19;  // the audio output
+  ErrorReportHooks shown = gErrorReportHooks;
+  gErrorReportHooks.showCautionAlert = [](int16_t) -> int16_t { return 1; };  // OK at once
+  ReportErrorWithSetupFlag(110);
+  gErrorReportHooks = shown;
+  gSongModified = 0;
+  EXPECT_EQ(noErr, HandleFileMenu(kFileNewItem));
+  track = GetTrackEntryAt(0);
+  EXPECT_EQ(19, track[kTrackType]);
+  EXPECT_EQ(0, track[kTrackMidiOutput]);
+  EXPECT_EQ(0, track[kTrackDeviceChannel1]);
+  gAudioSetupOutput[3] = 0;
+  gNewSongDefaults = NewSongDefaults();
+  QuitApplication(0);
+}
+
+// File > New does not keep the instruments of the document before it: it takes the table the
+// last quit kept in the outputs file; without that file a document's table gives way to none,
+// while a table the user made in the program stays.
+TEST_F(StartupQuitTest, FileNewTakesTheInstrumentsTheLastQuitKept) {
+  StartUpApplication(40);
+  ASSERT_EQ(noErr, CreateInstrumentTable(3, 18));
+  std::string kept(*gInstrumentTable, size_t(GetHandleSize(gInstrumentTable)));
+  QuitApplication(0);
+  gQuitFlag = 0;
+  StartUpApplication(40);
+  zarin_test::TempFolder folder;
+  FSSpec document;
+  PathToSpec(folder.File("song"), &document);
+  ASSERT_EQ(noErr, CreateInstrumentTable(6, 5));
+  ASSERT_EQ(noErr, SaveSongDocument(&document, 0));
+  ASSERT_EQ(noErr, OpenSongFile(&document, 0, false));  // its table replaces the program's
+  EXPECT_EQ(noErr, HandleFileMenu(kFileNewItem));
+  ASSERT_EQ(3, gInstrumentCount);
+  for (int32_t i = 0; i <= 3; ++i) {  // the instruments and the master: names and outputs
+    SCOPED_TRACE(i);
+    EXPECT_EQ(kept.substr(size_t(i) * 256, 180), std::string(reinterpret_cast<char*>(GetInstrumentRecord(i)), 180));
+  }
+
+  FSSpec outputs;
+  ASSERT_GT(GetOutputsFileSpec(&outputs), 0);
+  ASSERT_EQ(noErr, FSpDelete(&outputs));
+  ASSERT_EQ(noErr, CreateInstrumentTable(2, 18));  // made in the program
+  EXPECT_EQ(noErr, HandleFileMenu(kFileNewItem));
+  EXPECT_EQ(2, gInstrumentCount) << "the program's own table stays";
+  ASSERT_EQ(noErr, OpenSongFile(&document, 0, false));
+  EXPECT_EQ(6, gInstrumentCount);
+  EXPECT_EQ(noErr, HandleFileMenu(kFileNewItem));
+  EXPECT_EQ(0, gInstrumentCount) << "no outputs file: the document's table goes, as at a first start";
   QuitApplication(0);
 }
 

@@ -1,5 +1,10 @@
 // Songs, tracks, child sequences, track numbers and track lengths.
+#include <vector>
+
+#include "shell/base/new_song_defaults.h"
 #include "song/conductor/conductor_map.h"
+#include "song/instruments/instrument_record.h"
+#include "song/instruments/plugin_hooks.h"
 #include "song/events/event_index.h"
 #include "song/model/child_sequences.h"
 #include "song/model/song_iterators.h"
@@ -42,6 +47,39 @@ TEST_F(SongTest, NewSongHasOneTrackAndEmptyLists) {
   EXPECT_EQ(8192, ReadU16BE(gCurrentTrack + kTrackCentre72));
   EXPECT_EQ(-1, ReadI16BE(gCurrentTrack + kTrackLastProgram));
   EXPECT_EQ(' ', track.Name()[31]);
+}
+
+// A new track's default output is one it can play through: a plug-in device that is gone gives
+// way to the song's first one, and with none the audio output takes its place.
+std::vector<uint8_t> gDevices;
+int32_t CountDevices() { return int32_t(gDevices.size()); }
+uint8_t DeviceId(int32_t n) { return gDevices[size_t(n)]; }
+
+TEST_F(SongTest, NewTracksGetAUsableDefaultOutput) {
+  struct Case {
+    uint8_t kind, port;
+    std::vector<uint8_t> devices;
+    uint8_t wantKind, wantPort;
+  } cases[] = {
+      {kDeviceKindPlugin, 7, {}, kDeviceKindAudio, 0},
+      {kDeviceKindPlugin, 7, {3, 7}, kDeviceKindPlugin, 7},
+      {kDeviceKindPlugin, 9, {3, 7}, kDeviceKindPlugin, 3},
+      {kDeviceKindMidiPort, 2, {}, kDeviceKindMidiPort, 2},
+  };
+  InstrumentPluginHooks saved = gInstrumentPluginHooks;
+  gInstrumentPluginHooks.countSongTrackDevices = CountDevices;
+  gInstrumentPluginHooks.songTrackDeviceId = DeviceId;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(int(c.port));
+    gDevices = c.devices;
+    gNewSongDefaults.trackType = c.kind;
+    gNewSongDefaults.trackMidiOutput = c.port;
+    ASSERT_EQ(noErr, CreateSongTracks(1, 1));
+    EXPECT_EQ(c.wantKind, gCurrentTrack[kTrackType]);
+    EXPECT_EQ(c.wantPort, gCurrentTrack[kTrackMidiOutput]);
+  }
+  gInstrumentPluginHooks = saved;
+  gNewSongDefaults = NewSongDefaults();
 }
 
 TEST_F(SongTest, BlockSizes) {

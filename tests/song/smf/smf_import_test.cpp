@@ -11,7 +11,7 @@
 #include "song/instruments/instrument_record.h"
 #include "song/instruments/plugin_hooks.h"
 #include "song/model/redraw_hooks.h"
-#include "song/prefs/new_song_defaults.h"
+#include "shell/base/new_song_defaults.h"
 #include "song/prefs/window_layout.h"
 #include "song/smf/smf_import_state.h"
 #include "song/smf/smf_meta_events.h"

@@ -1,0 +1,3 @@
+#include "shell/base/new_song_defaults.h"
+
+NewSongDefaults gNewSongDefaults;
