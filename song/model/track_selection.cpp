@@ -186,6 +186,7 @@ void StoreSelectionInSong() {
   std::memcpy(&bits, &rate, sizeof bits);
   WriteU32BE(gCurrentSong + kSongRate, bits);
   if (!(gTimeSelection.start.rate > 0)) ForEachSelectedTrackEntry(TakeAudioTrackRate, nullptr);
+  NoteTrackSelectionChanged();
   InvalidateEditorWindow();
   InvalidateTrackWindow();
 }
