@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/memory/byte_order.h"
+#include "song/instruments/instrument_table.h"
 #include "song/model/child_sequences.h"
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"
@@ -119,6 +121,16 @@ void SetTrackNameFromText(const char* text, int32_t length) {
   name[0] = uint8_t(n);
   if (n > 0) std::memcpy(name + 1, text, size_t(n));
   SetTrackNameIfAllowed(name);
+}
+
+void NormalizeTrackInstruments() {
+  if (!HasRealCurrentTrack()) return;
+  int32_t channels = std::min<int32_t>(gCurrentTrack[kTrackChannelCount], kTrackInstrumentSlots);
+  int32_t last = gInstrumentCount > 0 ? gInstrumentCount - 1 : 0;
+  for (int32_t c = 0; c < channels; ++c) {
+    uint8_t* word = gCurrentTrack + kTrackInstruments + 2 * c;
+    if (word[0] > last) word[0] = uint8_t(last);  // the instrument is the word's high byte
+  }
 }
 
 bool HasSectionMode() {

@@ -16,6 +16,10 @@ void SetTrackInstrumentFlag();
 // The track's name from text of the given length (at most 32 characters are kept).
 void SetTrackNameFromText(const char* text, int32_t length);
 
+// Every channel of the current track (count byte 80, at most the 11 instrument words) names an
+// instrument of the table: a number at or above the instrument count becomes the last one.
+void NormalizeTrackInstruments();
+
 // Section mode is on and the current track plays sections (bit 0 of byte 59).
 bool HasSectionMode();
 // In section mode with a child sequence selected: marks the song as changed while playing and

@@ -3,6 +3,8 @@
 // channel byte keeps what it holds beside the channel.
 #include <string>
 
+#include "song/instruments/instrument_table.h"
+
 #include "song/model/track_play_settings.h"
 #include "song/model/track_selection.h"
 #include "song/model/track_settings.h"
@@ -91,6 +93,26 @@ TEST_F(TrackSettingsTest, TheChannelIsTheLowNibbleOfAMidiTrackAndTheWholeByteOfA
   EXPECT_EQ(0x21, GetTrackChannel());
   TrackEntryView(gCurrentTrack).SetRegionList(Handle());
   DisposeHandle(regions);
+}
+
+TEST_F(TrackSettingsTest, InstrumentNumbersPastTheTableBecomeTheLastInstrument) {
+  int32_t saved = gInstrumentCount;
+  gInstrumentCount = 5;
+  gCurrentTrack[kTrackChannelCount] = 200;  // more channels than instrument words
+  const uint8_t instruments[kTrackInstrumentSlots] = {0, 4, 5, 200, 3, 9, 1, 2, 6, 4, 255};
+  for (int c = 0; c < kTrackInstrumentSlots; ++c) {
+    WriteU16BE(gCurrentTrack + kTrackInstruments + 2 * c, uint16_t(instruments[c] << 8 | 0x21));
+  }
+  uint8_t after[8];
+  std::memcpy(after, gCurrentTrack + kTrackSigned106, sizeof after);
+  NormalizeTrackInstruments();
+  gInstrumentCount = saved;
+  const uint8_t expected[kTrackInstrumentSlots] = {0, 4, 4, 4, 3, 4, 1, 2, 4, 4, 4};
+  for (int c = 0; c < kTrackInstrumentSlots; ++c) {
+    EXPECT_EQ(expected[c], gCurrentTrack[kTrackInstruments + 2 * c]) << c;
+    EXPECT_EQ(0x21, gCurrentTrack[kTrackInstruments + 2 * c + 1]) << c;
+  }
+  EXPECT_EQ(0, std::memcmp(after, gCurrentTrack + kTrackSigned106, sizeof after));
 }
 
 }  // namespace
