@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/memory/byte_order.h"
+#include "song/instruments/instrument_record.h"
 #include "song/instruments/instrument_table.h"
 #include "song/model/child_sequences.h"
 #include "song/model/song_context.h"
@@ -109,6 +110,22 @@ uint8_t GetTrackChannel() {
   if (!HasRealCurrentTrack()) return 0;
   uint8_t value = gCurrentTrack[kTrackChannelByte];
   return IsAudioTrack() ? value : uint8_t(value & 0x0F);
+}
+
+uint8_t gShownTrackChannel = 0;
+
+void ChooseTrackChannel() {
+  gShownTrackChannel = 0;
+  if (!HasRealCurrentTrack()) return;
+  if (!(gCurrentTrack[kTrackFlags] & kTrackFlagPlaysInstrument)) {
+    gShownTrackChannel = GetTrackChannel() & 0x0F;
+    return;
+  }
+  uint8_t* instrument = GetInstrumentRecord(GetTrackInstrument(gCurrentTrack, 0));
+  if (!instrument) return;
+  InstrumentView view(instrument);
+  gShownTrackChannel = view.Channel(0) & 0x0F;
+  if (view.Program() >= 0) gCurrentTrack[kTrackProgram] = uint8_t(view.Program());
 }
 
 void SetTrackInstrumentFlag() {

@@ -13,6 +13,13 @@
 OSErr SetTrackChannel(uint8_t channel);
 uint8_t GetTrackChannel();
 void SetTrackInstrumentFlag();
+// The channel the views show for the current track (0..15).
+extern uint8_t gShownTrackChannel;
+// Chooses gShownTrackChannel: for a track that plays an instrument of the table (flag 0x20 of
+// byte 13) the instrument's first channel, and the track's program byte (71) takes the
+// instrument's program when it has one; otherwise the track's own MIDI channel; 0 without a
+// track.
+void ChooseTrackChannel();
 // The track's name from text of the given length (at most 32 characters are kept).
 void SetTrackNameFromText(const char* text, int32_t length);
 

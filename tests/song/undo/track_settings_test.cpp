@@ -3,6 +3,7 @@
 // channel byte keeps what it holds beside the channel.
 #include <string>
 
+#include "song/instruments/instrument_record.h"
 #include "song/instruments/instrument_table.h"
 
 #include "song/model/track_play_settings.h"
@@ -113,6 +114,33 @@ TEST_F(TrackSettingsTest, InstrumentNumbersPastTheTableBecomeTheLastInstrument) 
     EXPECT_EQ(0x21, gCurrentTrack[kTrackInstruments + 2 * c + 1]) << c;
   }
   EXPECT_EQ(0, std::memcmp(after, gCurrentTrack + kTrackSigned106, sizeof after));
+}
+
+TEST_F(TrackSettingsTest, TheShownChannelComesFromTheInstrumentOrTheTrack) {
+  ASSERT_EQ(noErr, CreateInstrumentTable(2, kDeviceKindMidiPort));
+  struct Case {
+    bool playsInstrument;
+    uint8_t instrumentChannel;
+    int8_t instrumentProgram;
+    uint8_t trackChannelByte;
+    uint8_t shown, program;
+  } cases[] = {
+      {false, 9, 33, 0xA7, 7, 0x55},   // the track's own channel, its program kept
+      {true, 9, 33, 0xA7, 9, 33},      // the instrument's channel and program
+      {true, 0x1C, -1, 0x03, 12, 0x55},  // no program: the track keeps its own
+  };
+  for (const Case& c : cases) {
+    InstrumentView(GetInstrumentRecord(0)).SetChannel(0, c.instrumentChannel);
+    GetInstrumentRecord(0)[kInstProgram] = uint8_t(c.instrumentProgram);
+    WriteU16BE(gCurrentTrack + kTrackInstruments, 0);
+    gCurrentTrack[kTrackFlags] = c.playsInstrument ? kTrackFlagPlaysInstrument : 0;
+    gCurrentTrack[kTrackSetting70] = c.trackChannelByte;
+    gCurrentTrack[kTrackProgram] = 0x55;
+    ChooseTrackChannel();
+    EXPECT_EQ(c.shown, gShownTrackChannel);
+    EXPECT_EQ(c.program, gCurrentTrack[kTrackProgram]);
+  }
+  DisposeInstrumentTable();
 }
 
 }  // namespace
