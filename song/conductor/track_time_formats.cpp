@@ -5,8 +5,12 @@
 #include "song/conductor/conductor_map.h"
 #include "song/conductor/sample_position.h"
 #include "song/events/time_selection.h"
+#include "song/model/editor_hooks.h"
+#include "song/model/window_redraw.h"
 
 uint16_t gTrackTimeFormat = kTimeFormatBarsRoundedUp;
+int32_t gViewOriginTick = 1;
+int32_t gViewOriginValue = 0;
 
 namespace {
 
@@ -47,6 +51,28 @@ int32_t ConvertTimeValue(int32_t t, uint16_t format) {
     default:
       return TickToBarRoundedUp(t);
   }
+}
+
+int32_t GetViewStartInFormat() { return ConvertTimeValue(gViewOriginTick, gTrackTimeFormat); }
+
+void ConvertTimeRange(int32_t start, int32_t end, int32_t* out) {
+  out[0] = ConvertTimeValue(start, gTrackTimeFormat);
+  out[1] = ConvertTimeValue(end, gTrackTimeFormat);
+}
+
+void UpdateViewOrigin() {
+  int32_t value = GetViewStartInFormat();
+  bool grew = value > gViewOriginValue;
+  gViewOriginValue = value;
+  if (grew) MarkEditorRowsForRedraw();
+}
+
+void ScrollTrackWindowTo(int32_t t) {
+  if (t < 1) t = 1;
+  if (t == gViewOriginTick) return;
+  gViewOriginTick = t;
+  UpdateViewOrigin();
+  InvalidateTrackWindow();
 }
 
 int32_t GetVisibleSpan(int32_t start, int32_t end) {

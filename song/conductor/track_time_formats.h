@@ -13,6 +13,11 @@ constexpr uint16_t kTimeFormatBar = 3;            // the bar that holds the tick
 constexpr uint16_t kTimeFormatTicks = 4;
 extern uint16_t gTrackTimeFormat;
 
+// The view origin: the tick at the track window's left edge and its value in gTrackTimeFormat,
+// kept together.
+extern int32_t gViewOriginTick;
+extern int32_t gViewOriginValue;
+
 // The narrowest span GetVisibleSpan gives, so that scales built on it never divide by zero.
 constexpr int32_t kMinVisibleSpan = 2;
 constexpr int32_t kShortRangeLimit = 16384;
@@ -28,6 +33,15 @@ int64_t TickToSamplesAtSelectionRate(int32_t t);
 uint32_t SamplesToTickAtSelectionRate(int64_t samples);
 // The width of start..end in the track window's format, at least kMinVisibleSpan.
 int32_t GetVisibleSpan(int32_t start, int32_t end);
+// The track window's left edge in its format.
+int32_t GetViewStartInFormat();
+// start and end in the track window's format, into out[0] and out[1].
+void ConvertTimeRange(int32_t start, int32_t end, int32_t* out);
+// Recomputes gViewOriginValue; when it grew, every editor row is marked for redraw.
+void UpdateViewOrigin();
+// Puts t at the track window's left edge (t below 1 counts as 1); nothing when the origin is
+// there already. The track window is drawn again.
+void ScrollTrackWindowTo(int32_t t);
 // With the current ticks per bar and per beat (gConductorState). A bar length of -1 gives
 // bar = -t, beat and tick 0; a bar or beat length of 0 (no meter yet) leaves the rest in the
 // smaller unit instead of dividing by it.

@@ -1,11 +1,15 @@
 // The editor's rows as views of tracks: the rows marked for the selected tracks follow every
 // selection change, the view mode a track remembers, drum views without drum data, the lane a
-// mode shows, and the current row following the current track.
+// mode shows, the current row following the current track, and the track window's scroll bar
+// in bars.
 #include "platform/memory/memory.h"
 #include "shell/windows/app_windows.h"
 #include "shell/windows/editor_panes.h"
 #include "shell/windows/redraw_requests.h"
 #include "shell/windows/track_view_modes.h"
+#include "shell/windows/track_window_scroll.h"
+#include "song/conductor/conductor_map.h"
+#include "song/conductor/track_time_formats.h"
 #include "song/model/song_context.h"
 #include "song/model/song_database.h"
 #include "song/model/songs.h"
@@ -129,6 +133,51 @@ TEST_F(TrackViewModesTest, TheCurrentRowFollowsTheCurrentTrack) {
   EXPECT_TRUE(FindRowForTrack(5, &index));
   EXPECT_EQ(1, index);
   EXPECT_FALSE(FindRowForTrack(0, &index));  // only the plug-in view has track 0
+}
+
+}  // namespace
+}  // namespace fields_test
+
+namespace fields_test {
+namespace {
+
+class TrackWindowScrollTest : public FieldsTest {
+ protected:
+  void SetUp() override {
+    FieldsTest::SetUp();
+    ResetSongDatabase();
+    EXPECT_EQ(1, GetTrackWindowScrollTick());  // no window yet
+    CreatePlaceholderAppWindow(&slot_, &gTrackWindowRecord, kTrackWindowKind, "Tracks",
+                               Rect{60, 20, 460, 620});
+    Rect bounds{384, 0, 400, 584};
+    gTrackWindowRecord.hScrollBar =
+        NewControl(gTrackWindowRecord.window, &bounds, nullptr, true, 0, 0, 40, 16, 0);
+    ASSERT_NE(gTrackWindowRecord.hScrollBar, nullptr);
+    gViewOriginTick = 1;
+    gViewOriginValue = 0;
+  }
+  void TearDown() override {
+    gTrackWindowRecord.hScrollBar = nullptr;
+    gViewOriginTick = 1;
+    gViewOriginValue = 0;
+    FieldsTest::TearDown();
+  }
+  AppWindow* slot_ = nullptr;
+};
+
+TEST_F(TrackWindowScrollTest, TheScrollBarCountsBarsWithinItsRange) {
+  struct Case {
+    int16_t delta, value;
+  } cases[] = {{3, 3}, {-1, 2}, {-10, 0}, {100, 40}, {0, 40}};
+  for (const Case& c : cases) {
+    SetTrackWindowScroll(c.delta);
+    EXPECT_EQ(c.value, GetControlValue(gTrackWindowRecord.hScrollBar));
+    int32_t tick = GetTrackWindowScrollTick();
+    EXPECT_EQ(c.value == 0 ? 1 : BarToTick(c.value), tick);
+    EXPECT_EQ(tick, gViewOriginTick);  // that bar is at the window's left edge
+  }
+  SetTrackWindowScroll(-40);
+  EXPECT_EQ(1, GetTrackWindowScrollTick());
 }
 
 }  // namespace

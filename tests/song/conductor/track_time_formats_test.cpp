@@ -5,6 +5,8 @@
 
 #include "conductor_fixture.h"
 #include "song/conductor/track_time_formats.h"
+#include "song/model/editor_hooks.h"
+#include "song/model/window_redraw.h"
 
 namespace {
 
@@ -56,6 +58,45 @@ TEST_F(TimeFormatsTest, TheVisibleSpanIsNeverNarrowerThanTwo) {
   EXPECT_EQ(1000, GetVisibleSpan(500, 1500));
   gTrackTimeFormat = kTimeFormatBar;
   EXPECT_EQ(kMinVisibleSpan, GetVisibleSpan(1, 1921));  // one bar still shows two
+}
+
+int gRowRedraws = 0;
+
+TEST_F(TimeFormatsTest, TheViewOriginRedrawsTheRowsWhenItMovesRight) {
+  SongEditorHooks saved = gSongEditorHooks;
+  gSongEditorHooks.markRowsForRedraw = [] { ++gRowRedraws; };
+  gViewOriginTick = 1;
+  gViewOriginValue = 0;
+  gTrackTimeFormat = kTimeFormatBar;
+  struct Case {
+    int32_t tick;
+    int32_t value;
+    int redraws;  // rows marked so far
+  } cases[] = {
+      {3841, 2, 1},  // bar 2 (4/4 bars before it)
+      {3841, 2, 1},  // already there: nothing
+      {1921, 1, 1},  // moving left marks no row
+      {6721, 4, 2},  // past the 3/4 bars
+      {-50, 0, 2},   // ticks below 1 count as 1
+  };
+  gRowRedraws = 0;
+  for (const Case& c : cases) {
+    uint32_t tracks = gRedrawRequests[5];
+    bool moves = (c.tick < 1 ? 1 : c.tick) != gViewOriginTick;
+    ScrollTrackWindowTo(c.tick);
+    EXPECT_EQ(c.value, gViewOriginValue) << c.tick;
+    EXPECT_EQ(c.value, GetViewStartInFormat()) << c.tick;
+    EXPECT_EQ(c.redraws, gRowRedraws) << c.tick;
+    EXPECT_EQ(moves ? tracks + 1 : tracks, gRedrawRequests[5]) << c.tick;
+  }
+  int32_t range[2];
+  gTrackTimeFormat = kTimeFormatTicks;
+  ConvertTimeRange(480, 960, range);
+  EXPECT_EQ(480, range[0]);
+  EXPECT_EQ(960, range[1]);
+  gViewOriginTick = 1;
+  gViewOriginValue = 0;
+  gSongEditorHooks = saved;
 }
 
 TEST(SplitBarBeatTick, OddMetersAndMissingLengths) {
