@@ -152,6 +152,7 @@ void SelectTrackRangeWith(int32_t first, int32_t last, bool linked) {
   ClearTrackSelectionMask();
   if (first < 0) first = 0;
   if (last > kLastSlot) last = kLastSlot;
+  int32_t currentNumber = gCurrentTrackNumber;
   if (gCurrentSong && PushSongContext() == noErr) {
     for (int32_t n = first; n <= last; ++n) {
       SelectTrackNumber(n);
@@ -160,6 +161,7 @@ void SelectTrackRangeWith(int32_t first, int32_t last, bool linked) {
       else SelectTrackSlot(n);
     }
     PopSongContext();
+    gCurrentTrackNumber = currentNumber;
   }
   RecomputeSelectionBounds(gTrackSelection, true);
 }

@@ -129,12 +129,14 @@ TEST_F(TrackSelectionTest, TrackRangesSelectOnlyTracksThatExist) {
     ResetSongDatabase();
     MakeSong(c.song);
     uint8_t* current = gCurrentTrack;
+    gCurrentTrackNumber = 0;
     SelectTrackRangeWith(c.first, c.last, false);
     if (c.slots) EXPECT_EQ(c.slots, SelectedSlots(gTrackSelection));
     for (int n = 0; !c.slots && n < kMaxTrackNumbers; ++n) EXPECT_TRUE(IsTrackSlotSelected(n));
     EXPECT_EQ(c.wantFirst, gTrackSelection[kSelectionFirstSlot]);
     EXPECT_EQ(c.wantLast, gTrackSelection[kSelectionLastSlot]);
     EXPECT_EQ(current, gCurrentTrack);  // the current track is kept
+    EXPECT_EQ(0, gCurrentTrackNumber);
     EXPECT_EQ(0, std::memcmp(gTrackSelection, gCurrentSong + kSongTrackSelection, 16));
   }
 }
