@@ -21,6 +21,7 @@
 #include "shell/drawing/drawing_ports.h"
 #include "shell/menus/alias_lists.h"
 #include "shell/windows/app_windows.h"
+#include "shell/windows/track_view_modes.h"
 #include "shell/windows/window_sizing.h"
 #include "song/instruments/processor_chain_hooks.h"
 #include "song/dialogs/output_remap_dialog.h"
@@ -56,6 +57,7 @@ void SelectCurrentSongSlot() {
 void InvalidateKind(int16_t kind) { InvalAppWindowPort(GetWindowForKind(kind)); }
 
 void RefreshWindowsAfterSwitch() {
+  if (IsEditorWindowInFront()) SyncEditorPaneSelection();
   InvalidateKind(kSongListKind);
   SizeInstrumentWindowToContent();
   RedrawAppWindow(GetWindowForKind(kRemoteControlKind));

@@ -52,6 +52,7 @@
 #include "song/model/song_context.h"
 #include "song/model/song_database.h"
 #include "song/model/song_slots.h"
+#include "song/model/track_settings.h"
 #include "song/prefs/outputs_file.h"
 #include "song/prefs/startup_settings.h"
 #include "song/prefs/window_layout.h"
@@ -284,6 +285,7 @@ void StartUpApplication(int16_t) {
   // 25-27. MIDI start-up (its status is kept for the MIDI set-up notice); the instruments for
   // the ports are interim (the instrument dialogs are not built yet).
   gMidiStartStatus = MidiInit();
+  ChooseTrackChannel();  // 26. the channel shown for the current track
   // 28.
   PlaceStartupWindows();
   Handle layout = Handle();

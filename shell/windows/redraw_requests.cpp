@@ -2,6 +2,7 @@
 
 #include "shell/drawing/drawing_ports.h"
 #include "shell/windows/app_windows.h"
+#include "shell/windows/track_view_modes.h"
 #include "shell/windows/window_menu_hooks.h"
 #include "song/model/redraw_hooks.h"
 
@@ -28,4 +29,5 @@ void InstallRedrawHooks() {
   gRedrawHooks.frontWindowKind = FrontWindowKind;
   gRedrawHooks.invalidateWindowOfKind = InvalidateWindowOfKind;
   gRedrawHooks.bringWindowToFront = BringWindowToFront;
+  gRedrawHooks.trackSelectionChanged = UpdateSelectedRowMask;
 }

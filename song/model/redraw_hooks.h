@@ -1,7 +1,8 @@
 // What the song model asks of the windows: the open window of a kind is to be drawn again, or
-// brought to the front. Installed by the window records at start-up (InstallRedrawHooks); not
-// installed, a redraw request is only counted in gRedrawRequests, nothing comes to the front
-// and no window counts as the front one.
+// brought to the front, and the editor's rows are to follow the track selection. Installed by
+// the window records at start-up (InstallRedrawHooks); not installed, a redraw request is only
+// counted in gRedrawRequests, nothing comes to the front, no window counts as the front one and
+// no row follows the selection.
 #pragma once
 
 #include <cstdint>
@@ -10,5 +11,6 @@ struct RedrawHooks {
   void (*invalidateWindowOfKind)(int16_t kind);  // main thread
   void (*bringWindowToFront)(int16_t kind);      // main thread; nothing when it is in front
   int16_t (*frontWindowKind)();                  // main thread; 0 when no window is in front
+  void (*trackSelectionChanged)();               // main thread; the editor rows follow it
 };
 extern RedrawHooks gRedrawHooks;

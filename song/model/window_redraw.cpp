@@ -57,3 +57,7 @@ void BringWindowOfKindToFront(int16_t kind) {
 int16_t GetFrontWindowKind() {
   return gRedrawHooks.frontWindowKind ? gRedrawHooks.frontWindowKind() : 0;
 }
+
+void NoteTrackSelectionChanged() {
+  if (gRedrawHooks.trackSelectionChanged) gRedrawHooks.trackSelectionChanged();
+}

@@ -28,3 +28,5 @@ void RedrawEventListAndEditor();
 void BringWindowOfKindToFront(int16_t kind);
 // The kind of the front window (0 without windows).
 int16_t GetFrontWindowKind();
+// The editor's rows mark the selected tracks again (through gRedrawHooks).
+void NoteTrackSelectionChanged();
