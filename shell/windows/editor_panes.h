@@ -69,6 +69,8 @@ void LayoutEditorPanes();
 void UpdatePaneScroller();
 void UpdateAllPaneScrollers();
 int16_t GetPaneScrollValue();
+// The data-lane index of the current view mode: mode - 2, not below 0; mode 16 counts as 1.
+int16_t GetLaneViewIndex();
 void ScrollPaneToTrackCentre();
 // Disposes the scroll bars and empties the table (tests, and a new editor window).
 void ClearEditorPanes();
