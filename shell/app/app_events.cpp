@@ -1,5 +1,6 @@
 #include "shell/app/app_events.h"
 
+#include "editors/main_editor_window.h"
 #include "editors/track_window_drawing.h"
 #include "platform/controls/controls.h"
 #include "platform/events/apple_events.h"
@@ -394,6 +395,7 @@ void HandleUpdateEvent(EventRecord* event) {
 int32_t DrawWindowContent(WindowRef, int16_t kind) {
   if ((gAppState[1] & kAppWord1DrawingSuppressed) && kind != kInfoPanelWindowKind) return 0;
   if (kind == kTrackWindowKind) DrawTrackWindow();
+  if (kind == kMainEditorWindowKind) DrawMainEditorWindow();
   // Interim: the windows' owners do not draw yet; the content keeps the window's colour.
   return (kind == kRhythmToolKind || kind == kJukeboxKind || kind == kLoopWindowKind) ? 1 : 0;
 }

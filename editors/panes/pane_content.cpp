@@ -1,0 +1,60 @@
+#include "editors/panes/pane_content.h"
+
+#include "editors/note_drawing/note_boxes.h"
+#include "editors/note_drawing/track_note_walk.h"
+#include "editors/panes/pane_stack.h"
+#include "platform/memory/memory.h"
+#include "platform/quickdraw/colors.h"
+#include "platform/quickdraw/pens.h"
+#include "platform/quickdraw/ports.h"
+#include "shell/drawing/scratch_rect.h"
+#include "shell/windows/editor_panes.h"
+#include "song/model/song_context.h"
+#include "song/model/song_layout.h"
+
+namespace {
+
+bool IsPatternTrack() { return gCurrentTrack && (TrackEntryView(gCurrentTrack).Flags() & kTrackFlag40); }
+
+void DrawNoteRowsContent() {
+  gNoteDrawProc = DrawNoteBox;
+  // Interim: the pitch-bend display needs the data lanes' bend columns; notes are drawn plain.
+  if (!IsPatternTrack()) DrawTrackNotes();
+  else if (!TrackEntryView(gCurrentTrack).SectionList()) DrawLoopedTrackNotes();
+  else DrawSectionedTrackNotes();  // Interim: the section strip comes with the section lists.
+}
+
+}  // namespace
+
+int16_t GetPaneDrawingClass() {
+  const EditorPane& pane = gEditorPanes[gCurrentPaneIndex];
+  if (pane.kind >= kPaneKindPluginBase || gCurrentPaneSlot > 0) return kLaneClass;  // instrument panes
+  int16_t mode = gCurrentViewMode;
+  if ((mode >= 2 && mode <= 8) || (mode >= 10 && mode <= 15)) return kLaneClass;
+  return mode;
+}
+
+bool DrawPaneByViewMode(bool withLeftColumn, bool isCurrentPane) {
+  (void)isCurrentPane;  // the lanes' column rebuild asks for it
+  gGhostDrawing = 0;
+  LoadCurrentPaneRect();
+  gScratchRect.bottom = int16_t(gScratchRect.bottom - 1);
+  ClipToScratchRect();
+  if (!IsSharedRectVisible()) {
+    if (withLeftColumn) DrawPaneLeftColumn();
+    return false;
+  }
+  gLoopDrawOffset = 0;
+  Handle list = gCurrentTrack ? TrackEntryView(gCurrentTrack).EventList() : Handle();
+  int8_t state = list ? HGetState(list) : 0;
+  if (list) HLock(list);
+  // Interim: the drum view, the data lanes and the audio overview are drawn by their own
+  // owners once they are built; their panes show the background only.
+  if (GetPaneDrawingClass() == kNoteRowsClass && gCurrentTrack) DrawNoteRowsContent();
+  PenNormal();
+  ForeColor(blackColor);
+  if (list) HSetState(list, state);
+  if (withLeftColumn) DrawPaneLeftColumn();
+  gLoopDrawOffset = 0;
+  return false;
+}

@@ -1,0 +1,199 @@
+// Notes drawn where the time axis and the pitch rows say, in their channel colours, with
+// stems, repeats and the pane's drawing cache; read back from a GWorld.
+#include "editors/note_drawing/note_boxes.h"
+#include "editors/note_drawing/track_note_walk.h"
+#include "editors/timeline/timeline_axis.h"
+#include "platform/memory/memory.h"
+#include "platform/quickdraw/quickdraw.h"
+#include "shell/drawing/screen_bounds.h"
+#include "shell/drawing/text_drawing.h"
+#include "shell/windows/editor_panes.h"
+#include "song/events/seq_event.h"
+#include "song/model/song_context.h"
+#include "song/model/song_layout.h"
+#include "song/model/track_selection.h"
+#include "song/model/window_redraw.h"
+#include "tests/editors/pane_fixture.h"
+
+namespace editors_test {
+namespace {
+
+// Pitches across the visible octaves, times across the window, on several channels.
+const std::vector<Note> kNotes = {
+    {1, 79, 80, 0},     {161, 72, 240, 1},  {401, 67, 16, 2},  {801, 60, 0, 3},
+    {1201, 55, 400, 4}, {2001, 50, 96, 9},  {2401, 48, 200, 0}, {3601, 81, 120, 15},
+};
+
+class NoteDrawingTest : public PaneDrawingTest {
+ protected:
+  // The note's colour inside its box, and no note colour just right of it or in its row far away.
+  void ExpectNoteAt(const Note& n, uint32_t colour, bool clearAbove = true) {
+    const int16_t pane = 0;
+    Rect r = ExpectedNoteRect(n, pane);
+    SCOPED_TRACE(testing::Message() << "note at " << n.tick << " pitch " << int(n.pitch));
+    EXPECT_EQ(Count(r, colour), (r.right - r.left) * (r.bottom - r.top));
+    Rect after{r.top, int16_t(r.right + 1), r.bottom, int16_t(r.right + 3)};
+    EXPECT_EQ(Count(after, colour), 0);
+    Rect above{int16_t(r.top - 1), r.left, r.top, r.right};
+    if (clearAbove) EXPECT_EQ(Count(above, colour), 0);
+  }
+};
+
+TEST_F(NoteDrawingTest, NotesLieWhereTheAxisAndRowsPutThem) {
+  AddTrack(0, NoteRecords(kNotes));
+  AddPane(0, 48);  // pitch 95 at the top
+  for (int16_t level : {3, 2}) {
+    gZoomLevel = level;
+    Draw();
+    for (const Note& n : kNotes) {
+      if (ExpectedNoteRect(n, 0).right >= 600 - 16) continue;
+      ExpectNoteAt(n, Rgb(gChannelColors[n.channel]));
+    }
+  }
+  // One colour for all: plain notes in entry 0.
+  gDrawPrefs = kDrawPrefsOneNoteColour;
+  Draw();
+  ExpectNoteAt(kNotes[3], Rgb(gChannelColors[kPlainNoteColour]));
+  ExpectNoteAt(kNotes[4], Rgb(gChannelColors[kPlainNoteColour]));
+  gDrawPrefs = 0;
+}
+
+TEST_F(NoteDrawingTest, ANoteReachingIntoTheViewIsDrawnAndOneEndingBeforeIsNot) {
+  std::vector<Note> notes = {{1, 72, 800}, {41, 60, 100}, {900, 67, 40}};
+  AddTrack(0, NoteRecords(notes));
+  AddPane(0, 48);
+  gTimelineLeftTick = 401;
+  Draw();
+  Rect reaching = ExpectedNoteRect(notes[0], 0);
+  reaching.left = gTimelineFrame.originX;
+  EXPECT_GT(Count(reaching, Rgb(gChannelColors[0])), 0);
+  Rect ended = ExpectedNoteRect(notes[1], 0);
+  ended.left = 0;
+  ended.right = 600;
+  EXPECT_EQ(Count(ended, Rgb(gChannelColors[0])), 0);
+  ExpectNoteAt(notes[2], Rgb(gChannelColors[0]));
+}
+
+TEST_F(NoteDrawingTest, ScrollingBackFindsNotesBehindTheRememberedStart) {
+  std::vector<Note> notes = {{81, 72, 40}, {1601, 67, 40}, {1801, 60, 40}};
+  AddTrack(0, NoteRecords(notes));
+  AddPane(0, 48);
+  gTimelineLeftTick = 1001;  // the walk remembers the note at 1601
+  Draw();
+  ExpectNoteAt(notes[1], Rgb(gChannelColors[0]));
+  gTimelineLeftTick = 1;  // nothing else changed: no redraw flag, same list size
+  Draw();
+  ExpectNoteAt(notes[0], Rgb(gChannelColors[0]));
+  ExpectNoteAt(notes[1], Rgb(gChannelColors[0]));
+  // A move that keeps the list's size, announced by the model.
+  uint8_t* first = reinterpret_cast<uint8_t*>(HandleData(TrackEntryView(gCurrentTrack).EventList()));
+  SetSeqEventTime(first, 161);
+  MarkEditorPanesDirty();
+  Draw();
+  ExpectNoteAt(Note{161, 72, 40}, Rgb(gChannelColors[0]));
+}
+
+TEST_F(NoteDrawingTest, ShortAndDamagedRecordsKeepTheWalkInStep) {
+  std::vector<uint8_t> bytes = NoteRecords({{41, 72, 40}});
+  bytes.resize(bytes.size() - kEndRecordSize);
+  size_t at = bytes.size();
+  bytes.resize(at + kShortEventSize);
+  FillShortEvent(&bytes[at], 81, 0xB0, 7, 100);  // an 8-byte controller between the notes
+  std::vector<uint8_t> rest = NoteRecords({{161, 60, 40}});
+  bytes.insert(bytes.end(), rest.begin(), rest.end() - kEndRecordSize);
+  at = bytes.size();
+  bytes.resize(at + 24);
+  FillVariableEvent(&bytes[at], 201, 24);
+  WriteU32BE(&bytes[at + kEventVariableLength], 4000);  // a stored length past the list
+  bytes.resize(bytes.size() + kEndRecordSize, 0);
+  AddTrack(0, bytes);
+  AddPane(0, 48);
+  Draw();
+  ExpectNoteAt(Note{41, 72, 40}, Rgb(gChannelColors[0]));
+  ExpectNoteAt(Note{161, 60, 40}, Rgb(gChannelColors[0]));
+}
+
+TEST_F(NoteDrawingTest, ExtremeZoomsKeepBoxesInsideTheCoordinateRange) {
+  std::vector<Note> notes = {{1, 72, 65535}, {0x7ff00000, 60, 65535}};
+  AddTrack(0, NoteRecords(notes));
+  AddPane(0, 48);
+  for (int16_t level : {0, 1, 20, 31, 40}) {
+    gZoomLevel = level;
+    gTimelineLeftTick = 0x40000000;
+    Draw();
+    for (const Note& n : notes) {
+      ComputeNoteRect(NoteRecords({n}).data());
+      EXPECT_GE(gNoteRect.left, -kQDCoordLimit);
+      EXPECT_LE(gNoteRect.right, kQDCoordLimit + 2);
+      EXPECT_LE(gNoteRect.left, gNoteRect.right);
+    }
+  }
+  gZoomLevel = 0;
+  gTimelineLeftTick = 1;
+  ComputeNoteRect(NoteRecords({notes[1]}).data());
+  EXPECT_EQ(gNoteRect.left, kQDCoordLimit);
+}
+
+TEST_F(NoteDrawingTest, NarrowNotesAndVelocityStems) {
+  std::vector<Note> notes = {{81, 72, 0, 0, 127}, {401, 60, 0, 0, 3}, {801, 67, 80, 0, 64}};
+  AddTrack(0, NoteRecords(notes));
+  AddPane(0, 48);
+  gShowVelocity = 1;
+  Draw();
+  uint32_t ink = Rgb(gChannelColors[0]);
+  struct { const Note& note; int stem; } cases[] = {{notes[0], 31}, {notes[1], 0}, {notes[2], 16}};
+  for (auto c : cases) {
+    Rect r = ExpectedNoteRect(c.note, 0);
+    EXPECT_GE(r.right - r.left + 1, 3);
+    ExpectNoteAt(c.note, ink, false);
+    Rect stem{int16_t(r.top - c.stem), r.left, r.top, int16_t(r.left + 1)};
+    EXPECT_EQ(Count(stem, ink), c.stem) << c.note.velocity;
+    Rect beyond{int16_t(r.top - c.stem - 2), r.left, int16_t(r.top - c.stem), int16_t(r.left + 1)};
+    EXPECT_EQ(Count(beyond, ink), 0) << c.note.velocity;
+  }
+}
+
+TEST_F(NoteDrawingTest, SelectedNotesAreHollowWithoutColourAndPatternTracksRepeatAsGhosts) {
+  std::vector<Note> notes = {{1, 72, 80, 0, 64, true}, {201, 60, 80, 0, 64, false}};
+  AddTrack(0, NoteRecords(notes));
+  // Select the track so that its selected events show as selected.
+  SelectTrackSlot(0);
+  AddPane(0, 48);
+  gScreenDepthIndex = 2;
+  Draw();
+  Rect r = ExpectedNoteRect(notes[0], 0);
+  EXPECT_EQ(Pixel(r.left + 3, r.top + 1), 0xFFFFFFu);  // hollow
+  EXPECT_EQ(Pixel(r.left, r.top), 0x000000u);           // framed
+  gScreenDepthIndex = kColourScreenLevel;
+  // A pattern of 400 ticks (length 401) repeats every 400 ticks up to the song end.
+  gCurrentTrack[kTrackFlags] |= kTrackFlag40;
+  TrackEntryView(gCurrentTrack).SetTickLength(401);
+  WriteU32BE(gCurrentSong + kSongEndTick, 1201);
+  Draw();
+  for (uint32_t repeat : {400u, 800u}) ExpectNoteAt(Note{201 + repeat, 60, 80}, Rgb(gGhostColor));
+  ExpectNoteAt(notes[1], Rgb(gChannelColors[0]));
+  Rect past = ExpectedNoteRect(Note{201 + 1200, 60, 80}, 0);
+  EXPECT_EQ(Count(past, Rgb(gGhostColor)), 0);  // not past the song end
+}
+
+TEST_F(NoteDrawingTest, EventsInsideASectionAreGhostsAndOthersPlain) {
+  std::vector<Note> notes = {{201, 72, 80, 1}, {481, 67, 80, 1}, {881, 60, 80, 1}};
+  AddTrack(0, NoteRecords(notes));
+  gCurrentTrack[kTrackFlags] |= kTrackFlag40;
+  Handle sections = NewHandleClear(kSectionListHeader + 2 * kSectionEntrySize);
+  uint8_t* entry = reinterpret_cast<uint8_t*>(HandleData(sections)) + kSectionListHeader;
+  WriteU32BE(entry + 4, 401);  // start
+  WriteU32BE(entry + 8, 801);  // end: the section holds ticks 401..800
+  TrackEntryView(gCurrentTrack).SetSectionList(sections);
+  WriteU32BE(gCurrentSong + kSongEndTick, 1921);  // the walk stops at the song end
+  AddPane(0, 48);
+  Draw();
+  ExpectNoteAt(notes[0], Rgb(gChannelColors[1]));
+  ExpectNoteAt(notes[1], Rgb(gGhostColor));
+  ExpectNoteAt(notes[2], Rgb(gChannelColors[1]));
+  TrackEntryView(gCurrentTrack).SetSectionList(Handle());
+  DisposeHandle(sections);
+}
+
+}  // namespace
+}  // namespace editors_test
