@@ -9,12 +9,14 @@
 #include "platform/quickdraw/drawing.h"
 #include "platform/quickdraw/pens.h"
 #include "platform/quickdraw/ports.h"
+#include "platform/quickdraw/regions.h"
 #include "platform/quickdraw/text.h"
 #include "platform/resources/resource_manager.h"
 #include "platform/text/pascal_strings.h"
 #include "platform/windows/windows.h"
 #include "shell/drawing/screen_bounds.h"
 #include "shell/dialogs/note_names.h"
+#include "shell/drawing/bitmap_resources.h"
 #include "shell/drawing/color_helpers.h"
 #include "shell/drawing/row_metrics.h"
 #include "shell/drawing/scratch_rect.h"
@@ -22,6 +24,8 @@
 #include "shell/windows/app_windows.h"
 #include "shell/windows/editor_panes.h"
 #include "song/conductor/conductor_map.h"
+#include "song/instruments/instrument_record.h"
+#include "song/instruments/instrument_table.h"
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"
 #include "song/model/track_selection.h"
@@ -38,6 +42,11 @@ constexpr int16_t kLengthColumnEnd = 155;
 constexpr int16_t kLargeFontSize = 16;
 constexpr uint8_t kBoldItalicBit = 0x01;
 constexpr int16_t kTempoLaneMode = 8;
+constexpr SInt16 kVerticalDragOnly = 2;
+constexpr uint8_t kInstrumentMuteBit = 0x40;
+constexpr uint8_t kInstrumentSoloBit = 0x80;
+constexpr int16_t kPatternBitmap = 332;
+constexpr int16_t kSectionsBitmap = 333;
 constexpr char kButtonLetters[kHeaderButtonCount] = {'R', 'M', 'S', 0};
 
 struct Header {
@@ -45,10 +54,21 @@ struct Header {
   int16_t line;      // text row height
   int16_t baseline;
   const EditorPane* pane;
-  uint8_t* track;    // null for instrument panes
+  uint8_t* track;       // null for instrument panes
+  uint8_t* instrument;  // the Instrument entry of an instrument pane, else null
 };
 
 bool IsInstrumentPane(const EditorPane& pane) { return gCurrentPaneSlot > 0 || pane.kind >= kPaneKindPluginBase; }
+
+// An instrument pane's slot s (from 1) shows the entry s - 1 places after the instruments.
+uint8_t* PaneInstrument() {
+  return gCurrentPaneSlot > 0 ? GetInstrumentRecord(gInstrumentCount + gCurrentPaneSlot - 1) : nullptr;
+}
+
+void PascalCopy(Str255 to, const uint8_t* from, int32_t most) {
+  to[0] = uint8_t(std::min<int32_t>(from[0], most));
+  std::memcpy(to + 1, from + 1, to[0]);
+}
 
 int16_t ColumnX(const Header& h, int16_t offset) { return int16_t(h.strip.left + 4 * h.line + offset); }
 
@@ -61,6 +81,11 @@ void DrawTextAt(const Header& h, int16_t x, int16_t right, ConstStr255Param text
 }
 
 void DrawTitle(const Header& h) {
+  if (h.instrument) {
+    Str255 name;
+    PascalCopy(name, h.instrument + kInstName, kInstrumentNameMax);
+    DrawTextAt(h, int16_t(h.strip.left + kHeaderTitleLeft), int16_t(h.strip.left + kHeaderTitleRight), name);
+  }
   if (!h.track) return;
   TrackEntryView track(h.track);
   Str255 text, name;
@@ -96,13 +121,20 @@ void DrawModeColumn(const Header& h) {
 }
 
 void DrawLengthColumn(const Header& h) {
-  if (!h.track || (h.track[kTrackPlayFlags] & kTrackPlayFlagNoTemplate)) return;
   Str255 text;
-  NumToString(TickToBar(int32_t(std::min<uint32_t>(TrackEntryView(h.track).TickLength(), INT32_MAX))), text);
+  if (h.instrument && gCurrentSong) {
+    NumToString(long(uint32_t(ReadU16BE(gCurrentSong + kSongBarsHigh)) << 16 | ReadU16BE(gCurrentSong + kSongBarsLow)), text);
+  } else if (h.track && !(h.track[kTrackPlayFlags] & kTrackPlayFlagNoTemplate)) {
+    NumToString(TickToBar(int32_t(std::min<uint32_t>(TrackEntryView(h.track).TickLength(), INT32_MAX))), text);
+  } else {
+    return;
+  }
   DrawTextAt(h, ColumnX(h, kLengthColumn), ColumnX(h, kLengthColumnEnd), text);
 }
 
 bool IsButtonOn(const Header& h, int32_t i) {
+  if (h.instrument) return (i == 1 && (h.instrument[kInstFlags] & kInstrumentMuteBit)) ||
+                           (i == 2 && (h.instrument[kInstFlags] & kInstrumentSoloBit));
   if (!h.track) return false;
   uint8_t flags = TrackEntryView(h.track).Flags();
   switch (i) {
@@ -121,7 +153,11 @@ void DrawButtons(const Header& h) {
            int16_t(h.strip.left + kHeaderButtonsLeft + (i + 1) * h.line)};
     EraseRect(&b);
     FrameRect(&b);
-    if (!kButtonLetters[i]) continue;
+    if (!kButtonLetters[i]) {
+      if (h.track && (TrackEntryView(h.track).Flags() & kTrackFlag40))
+        DrawBitmapResource(nullptr, b.left, b.top, 0, TrackEntryView(h.track).SectionList() ? kSectionsBitmap : kPatternBitmap);
+      continue;
+    }
     if (IsButtonOn(h, i)) {
       PaintRect(&b);
       TextMode(srcBic);
@@ -184,6 +220,7 @@ void DrawPaneHeader(bool isCurrent) {
   h.line = gStandardLineHeight;
   h.baseline = int16_t(h.strip.bottom - 4);
   h.track = IsInstrumentPane(*h.pane) || !gCurrentSong ? nullptr : gCurrentTrack;
+  h.instrument = PaneInstrument();
   bool selected = (h.track && IsTrackEntrySelected(h.track)) || (gPaneVisitMask & (1u << gCurrentPaneIndex));
   RestoreDefaultTextFont();
   DrawStrip(h, selected);
@@ -196,4 +233,26 @@ void DrawPaneHeader(bool isCurrent) {
   DrawCloseBoxAndGrip(h);
   ForeColor(blackColor);
   ClipToPortBounds();
+}
+
+bool DragPaneDivider(int16_t index, Point start) {
+  if (index <= 0 || index >= gEditorPaneCount || !gMainEditorRecord.window) return false;
+  int16_t saved = gCurrentPaneIndex;
+  SelectEditorPaneIndex(index);
+  Rect strip;
+  GetPaneHeaderRect(&strip);
+  SelectEditorPaneIndex(saved);
+  Rect bounds;
+  GetWindowPortBounds(gMainEditorRecord.window, &bounds);
+  Rect limit{int16_t(gEditorPanes[index - 1].top), bounds.left, bounds.bottom, bounds.right};
+  RgnHandle outline = NewRgn();
+  RectRgn(outline, &strip);
+  SInt32 offset = DragGrayRgn(outline, start, &limit, &bounds, kVerticalDragOnly, nullptr);
+  DisposeRgn(outline);
+  int16_t dv = int16_t(uint32_t(offset) >> 16);
+  if (dv == 0 || uint16_t(dv) == 0x8000) return false;
+  gEditorPanes[index].top = uint16_t(std::max<int32_t>(gEditorPanes[index].top + dv, gEditorPanes[index - 1].top));
+  LayoutEditorPanes();
+  UpdateAllPaneScrollers();
+  return true;
 }

@@ -9,6 +9,8 @@
 #include "platform/windows/windows.h"
 #include "shell/drawing/row_metrics.h"
 #include "shell/windows/editor_panes.h"
+#include "song/instruments/instrument_record.h"
+#include "song/instruments/instrument_table.h"
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"
 #include "tests/editors/pane_fixture.h"
@@ -32,6 +34,14 @@ class PaneStackTest : public PaneDrawingTest {
     GetPaneContentRect(k, &r);
     return r;
   }
+  // The inside of the solo button, the third of the header's toggles.
+  Rect SoloButton(const Rect& strip) {
+    int16_t line = gStandardLineHeight;
+    return Rect{int16_t(strip.top + 3), int16_t(strip.left + kHeaderButtonsLeft + 2 * line + 1),
+                int16_t(strip.top + 1 + line), int16_t(strip.left + kHeaderButtonsLeft + 3 * line - 1)};
+  }
+  // Most of the button's inside is dark.
+  bool IsFilled(const Rect& r, int before) { return Dark(r) > before + (r.right - r.left) * (r.bottom - r.top) / 2; }
   Rect HeaderRect(int16_t k) {
     SelectEditorPaneIndex(k);
     Rect r;
@@ -82,13 +92,11 @@ TEST_F(PaneStackTest, OnePaneHasNoCloseBoxAndItsHeaderShowsTheTrack) {
              int16_t(strip.left + kHeaderTitleRight)};
   EXPECT_GT(Dark(title), 0);
   // The solo button fills when the track is soloed.
-  int16_t line = gStandardLineHeight;
-  Rect solo{int16_t(strip.top + 3), int16_t(strip.left + kHeaderButtonsLeft + 2 * line + 1), int16_t(strip.top + 1 + line),
-            int16_t(strip.left + kHeaderButtonsLeft + 3 * line - 1)};
+  Rect solo = SoloButton(strip);
   int before = Dark(solo);
   gCurrentTrack[kTrackFlags] |= kTrackFlagSolo;
   Draw();
-  EXPECT_GT(Dark(solo), before + (solo.right - solo.left) * (solo.bottom - solo.top) / 2);
+  EXPECT_TRUE(IsFilled(solo, before));
 }
 
 TEST_F(PaneStackTest, RowLinesNeverRiseAbovePitch131) {
@@ -117,6 +125,27 @@ TEST_F(PaneStackTest, AHeaderTooNearTheWindowBottomIsNotDrawn) {
     SelectEditorPaneIndex(0);
     EXPECT_EQ(GetPaneHeaderRect(&strip), c.drawn) << c.height;
   }
+}
+
+TEST_F(PaneStackTest, AnInstrumentPaneShowsItsEntrysNameAndSolo) {
+  ASSERT_EQ(noErr, CreateInstrumentTable(2, 0));  // two instruments, then the master
+  AddTrack(0, NoteRecords({}));
+  AddPane(0, 48);
+  gEditorPanes[0].kind = int8_t(kPaneKindPluginBase + 1);  // slot 1: the first entry after the instruments
+  Draw();
+  Rect strip = HeaderRect(0);
+  Rect title{int16_t(strip.top + 1), int16_t(strip.left + kHeaderTitleLeft), int16_t(strip.bottom - 1),
+             int16_t(strip.left + kHeaderTitleRight)};
+  EXPECT_GT(Dark(title), 0);
+  Rect solo = SoloButton(strip);
+  int before = Dark(solo);
+  gCurrentTrack[kTrackFlags] |= kTrackFlagSolo;  // the track's solo is not the pane's
+  Draw();
+  EXPECT_EQ(Dark(solo), before);
+  GetInstrumentRecord(gInstrumentCount)[kInstFlags] |= 0x80;
+  Draw();
+  EXPECT_TRUE(IsFilled(solo, before));
+  DisposeInstrumentTable();
 }
 
 }  // namespace
