@@ -2,12 +2,15 @@
 // stems, repeats and the pane's drawing cache; read back from a GWorld.
 #include "editors/note_drawing/note_boxes.h"
 #include "editors/note_drawing/track_note_walk.h"
+#include "editors/panes/pane_stack.h"
 #include "editors/timeline/timeline_axis.h"
 #include "platform/memory/memory.h"
 #include "platform/quickdraw/quickdraw.h"
+#include "shell/drawing/row_metrics.h"
 #include "shell/drawing/screen_bounds.h"
 #include "shell/drawing/text_drawing.h"
 #include "shell/windows/editor_panes.h"
+#include "song/events/data_events.h"
 #include "song/events/seq_event.h"
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"
@@ -193,6 +196,51 @@ TEST_F(NoteDrawingTest, EventsInsideASectionAreGhostsAndOthersPlain) {
   ExpectNoteAt(notes[2], Rgb(gChannelColors[1]));
   TrackEntryView(gCurrentTrack).SetSectionList(Handle());
   DisposeHandle(sections);
+}
+
+TEST_F(NoteDrawingTest, SysExLabelsStandAtTheFootOfThePaneWhileShown) {
+  std::vector<uint8_t> bytes(DataEventSize(3));
+  const uint8_t data[3] = {0x7E, 0x01, 0xF7};
+  FillDataEvent(bytes.data(), 801, data, 3);
+  bytes.resize(bytes.size() + kEndRecordSize, 0);
+  AddTrack(0, bytes);
+  AddPane(0, 48);
+  gNoteRowStyle = kNoRowLines;  // a clean background around the label
+  Rect pane;
+  GetPaneContentRect(0, &pane);
+  int16_t x = int16_t(gTimelineFrame.originX + (800 >> gZoomLevel));
+  Rect foot{int16_t(pane.bottom - 12), int16_t(x + 2), int16_t(pane.bottom - 7), int16_t(x + 9)};
+  Rect label{pane.top, int16_t(x), int16_t(pane.bottom - 11), int16_t(x + 12)};
+  for (uint8_t shown : {1, 0}) {
+    gShowSysExLabels = shown;
+    Draw();
+    EXPECT_EQ(Pixel(foot.left, foot.top + 2), shown ? 0u : 0xFFFFFFu);        // the foot's frame
+    EXPECT_EQ(Pixel(label.left, (label.top + label.bottom) / 2), shown ? 0u : 0xFFFFFFu);
+    EXPECT_EQ(Pixel(label.right - 1, (label.top + label.bottom) / 2), shown ? 0u : 0xFFFFFFu);
+    EXPECT_EQ(Pixel(label.left - 2, (label.top + label.bottom) / 2), 0xFFFFFFu);  // nothing left of it
+  }
+  gShowSysExLabels = 1;
+}
+
+TEST_F(NoteDrawingTest, ASequenceBlockSpansItsLengthOnItsRow) {
+  std::vector<uint8_t> bytes(kLongEventSize);
+  FillLongEvent(bytes.data(), 401, kKindSequenceRef, 0, 0, 0);
+  SetEventLongDuration(bytes.data(), 800);
+  bytes.resize(bytes.size() + kEndRecordSize, 0);
+  AddTrack(0, bytes);
+  AddPane(0, 0);  // the first row of blocks lies at the timeline's top
+  gNoteRowStyle = kNoRowLines;
+  Draw();
+  int16_t left = int16_t(gTimelineFrame.originX + (400 >> gZoomLevel));
+  int16_t right = int16_t(gTimelineFrame.originX + (1200 >> gZoomLevel));
+  int16_t top = gTimelineFrame.top, bottom = int16_t(top + gStandardLineHeight + 2);
+  int16_t middle = int16_t((top + bottom) / 2);
+  EXPECT_EQ(Pixel(left, middle), 0u);       // framed from its start
+  EXPECT_EQ(Pixel(right - 1, middle), 0u);  // to its end
+  EXPECT_NE(Pixel(left - 1, middle), 0u);
+  EXPECT_NE(Pixel(right, middle), 0u);
+  Rect bar{int16_t(top + 3), int16_t(right - 30), int16_t(bottom - 3), int16_t(right - 13)};
+  EXPECT_EQ(Count(bar, Rgb(gChannelColors[kSequenceBlockColour])), (bar.right - bar.left) * (bar.bottom - bar.top));
 }
 
 }  // namespace
