@@ -7,6 +7,7 @@
 #include "editors/timeline/timeline_axis.h"
 #include "platform/memory/memory.h"
 #include "platform/quickdraw/colors.h"
+#include "platform/quickdraw/copy_bits.h"
 #include "platform/quickdraw/drawing.h"
 #include "platform/quickdraw/pens.h"
 #include "platform/quickdraw/ports.h"
@@ -30,7 +31,27 @@ constexpr int32_t kDataEventName = 14;
 constexpr int32_t kDataEventNameMax = 15;
 constexpr int32_t kSongNameMax = 31;
 constexpr int16_t kBlockNameInset = 13;
-constexpr int16_t kGlyphWidth = 10;
+constexpr int16_t kEndGlyphInset = 10;
+constexpr int16_t kGlyphSize = 11;
+
+// The block's start and end marks, 11 by 11 one-bit images, two bytes a row.
+const uint8_t kStartGlyphBits[kGlyphSize * 2] = {
+    0xC0, 0x00, 0xF0, 0x00, 0xFC, 0x00, 0xFF, 0x00, 0xFF, 0xC0, 0xFF, 0xE0,
+    0xFF, 0xC0, 0xFF, 0x00, 0xFC, 0x00, 0xF0, 0x00, 0xC0, 0x00};
+const uint8_t kEndGlyphBits[kGlyphSize * 2] = {
+    0x00, 0x60, 0x01, 0xE0, 0x07, 0xE0, 0x1F, 0xE0, 0x7F, 0xE0, 0xFF, 0xE0,
+    0x7F, 0xE0, 0x1F, 0xE0, 0x07, 0xE0, 0x01, 0xE0, 0x00, 0x60};
+
+void CopyGlyph(const uint8_t* bits, int16_t left, int16_t top) {
+  BitMap glyph;
+  glyph.baseAddr = Ptr(bits);
+  glyph.rowBytes = 2;
+  glyph.bounds = Rect{0, 0, kGlyphSize, kGlyphSize};
+  Rect to{top, left, int16_t(top + kGlyphSize), int16_t(left + kGlyphSize)};
+  GrafPtr port = nullptr;
+  GetPort(&port);
+  CopyBits(&glyph, GetPortBitMapForCopyBits(port), &glyph.bounds, &to, srcOr, nullptr);
+}
 
 Rect CurrentPaneRect() {
   Rect pane;
@@ -119,10 +140,22 @@ void DrawSequenceBlock(int32_t tick, const uint8_t* event, BlockPattern pattern,
   EraseRect(&block);
   Str255 name;
   BlockName(child, name);
+  int16_t width = MeasurePString(name);
+  int16_t glyphTop = int16_t(block.top + (gStandardLineHeight - 9) / 2);
+  int16_t endGlyph = int16_t(block.right - kEndGlyphInset);
+  CopyGlyph(kStartGlyphBits, block.left, glyphTop);
+  CopyGlyph(kEndGlyphBits, endGlyph, glyphTop);
+  int16_t firstEnd = int16_t(block.left + kBlockNameInset + width);
   MoveTo(int16_t(block.left + kBlockNameInset), int16_t(block.bottom - 3));
   DrawPString(name);
-  Rect bar{int16_t(block.top + 2), int16_t(block.left + kBlockNameInset + MeasurePString(name) + 2), int16_t(block.bottom - 2),
-           int16_t(block.right - kGlyphWidth - 2)};
+  int16_t secondLeft = int16_t(endGlyph - 2 - width);
+  int16_t barRight = int16_t(endGlyph - 2);
+  if (secondLeft > firstEnd + 4) {  // room for the name a second time, ending at the end mark
+    MoveTo(secondLeft, int16_t(block.bottom - 3));
+    DrawPString(name);
+    barRight = int16_t(secondLeft - 2);
+  }
+  Rect bar{int16_t(block.top + 2), int16_t(firstEnd + 2), int16_t(block.bottom - 2), barRight};
   RGBColor fill;
   BlockColour(child, colour, &fill);
   if (bar.right > bar.left) {

@@ -239,6 +239,9 @@ TEST_F(NoteDrawingTest, ASequenceBlockSpansItsLengthOnItsRow) {
   EXPECT_EQ(Pixel(right - 1, middle), 0u);  // to its end
   EXPECT_NE(Pixel(left - 1, middle), 0u);
   EXPECT_NE(Pixel(right, middle), 0u);
+  int16_t glyphMiddle = int16_t(top + (gStandardLineHeight - 9) / 2 + 5);
+  EXPECT_EQ(Pixel(left + 5, glyphMiddle), 0u);        // the start mark
+  EXPECT_EQ(Pixel(right - 10 + 5, glyphMiddle), 0u);  // the end mark, 10 pixels before the end
   Rect bar{int16_t(top + 3), int16_t(right - 30), int16_t(bottom - 3), int16_t(right - 13)};
   EXPECT_EQ(Count(bar, Rgb(gChannelColors[kSequenceBlockColour])), (bar.right - bar.left) * (bar.bottom - bar.top));
 }
