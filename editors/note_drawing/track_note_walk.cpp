@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "editors/note_drawing/bent_notes.h"
 #include "editors/note_drawing/event_labels.h"
 #include "editors/note_drawing/note_boxes.h"
 #include "editors/timeline/timeline_axis.h"
@@ -142,7 +143,9 @@ bool DrawRepeatPass(const EventBytes& list, int64_t limit, int64_t drawEnd, bool
 
 void UseGhostStyle(bool ghost) {
   gGhostDrawing = uint8_t(ghost);
-  gNoteDrawProc = ghost ? DrawGhostNote : DrawNoteBox;
+  bool bent = IsBendDisplayOn();
+  if (ghost) gNoteDrawProc = bent ? DrawBentNoteShaded : DrawGhostNote;
+  else gNoteDrawProc = bent ? DrawBentNote : DrawNoteBox;
   if (ghost) RGBForeColor(&gGhostColor);
   else ForeColor(blackColor);
 }

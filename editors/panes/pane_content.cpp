@@ -1,5 +1,8 @@
 #include "editors/panes/pane_content.h"
 
+#include <algorithm>
+
+#include "editors/note_drawing/bent_notes.h"
 #include "editors/note_drawing/note_boxes.h"
 #include "editors/note_drawing/track_note_walk.h"
 #include "editors/panes/pane_stack.h"
@@ -7,6 +10,7 @@
 #include "platform/quickdraw/colors.h"
 #include "platform/quickdraw/pens.h"
 #include "platform/quickdraw/ports.h"
+#include "shell/drawing/row_metrics.h"
 #include "shell/drawing/scratch_rect.h"
 #include "shell/windows/editor_panes.h"
 #include "song/model/song_context.h"
@@ -16,12 +20,17 @@ namespace {
 
 bool IsPatternTrack() { return gCurrentTrack && (TrackEntryView(gCurrentTrack).Flags() & kTrackFlag40); }
 
-void DrawNoteRowsContent() {
-  gNoteDrawProc = DrawNoteBox;
-  // Interim: the pitch-bend display needs the data lanes' bend columns; notes are drawn plain.
+// True when the notes were drawn bent.
+bool DrawNoteRowsContent() {
+  bool bent = IsBendDisplayOn();
+  gNoteDrawProc = bent ? DrawBentNote : DrawNoteBox;
+  // Interim: the bend columns come from the data lanes once they are built; until then the
+  // bent notes follow the centre.
+  if (bent) PenSize(1, std::max<int16_t>(gNoteMetric, 1));
   if (!IsPatternTrack()) DrawTrackNotes();
   else if (!TrackEntryView(gCurrentTrack).SectionList()) DrawLoopedTrackNotes();
   else DrawSectionedTrackNotes();  // Interim: the section strip comes with the section lists.
+  return bent;
 }
 
 }  // namespace
@@ -50,11 +59,11 @@ bool DrawPaneByViewMode(bool withLeftColumn, bool isCurrentPane) {
   if (list) HLock(list);
   // Interim: the drum view, the data lanes and the audio overview are drawn by their own
   // owners once they are built; their panes show the background only.
-  if (GetPaneDrawingClass() == kNoteRowsClass && gCurrentTrack) DrawNoteRowsContent();
+  bool bent = GetPaneDrawingClass() == kNoteRowsClass && gCurrentTrack && DrawNoteRowsContent();
   PenNormal();
   ForeColor(blackColor);
   if (list) HSetState(list, state);
   if (withLeftColumn) DrawPaneLeftColumn();
   gLoopDrawOffset = 0;
-  return false;
+  return bent;
 }

@@ -1,16 +1,19 @@
 // Notes drawn where the time axis and the pitch rows say, in their channel colours, with
 // stems, repeats and the pane's drawing cache; read back from a GWorld.
+#include "editors/note_drawing/bent_notes.h"
 #include "editors/note_drawing/note_boxes.h"
 #include "editors/note_drawing/track_note_walk.h"
 #include "editors/panes/pane_stack.h"
 #include "editors/timeline/timeline_axis.h"
 #include "platform/memory/memory.h"
 #include "platform/quickdraw/quickdraw.h"
+#include "shell/base/arithmetic.h"
 #include "shell/drawing/row_metrics.h"
 #include "shell/drawing/screen_bounds.h"
 #include "shell/drawing/text_drawing.h"
 #include "shell/windows/editor_panes.h"
 #include "song/events/data_events.h"
+#include "song/instruments/instrument_table.h"
 #include "song/events/seq_event.h"
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"
@@ -244,6 +247,41 @@ TEST_F(NoteDrawingTest, ASequenceBlockSpansItsLengthOnItsRow) {
   EXPECT_EQ(Pixel(right - 10 + 5, glyphMiddle), 0u);  // the end mark, 10 pixels before the end
   Rect bar{int16_t(top + 3), int16_t(right - 30), int16_t(bottom - 3), int16_t(right - 13)};
   EXPECT_EQ(Count(bar, Rgb(gChannelColors[kSequenceBlockColour])), (bar.right - bar.left) * (bar.bottom - bar.top));
+}
+
+TEST_F(NoteDrawingTest, BentNotesFollowTheBendColumnsInSegments) {
+  Note n{81, 67, 320, 0};  // 40 pixels at level 3
+  AddTrack(0, NoteRecords({n}));
+  AddPane(0, 48);
+  gNoteRowStyle = kNoRowLines;
+  gCurrentTrack[kTrackOutputFlags] |= kTrackBendDisplay;
+  Rect box = ExpectedNoteRect(n, 0);
+  uint32_t ink = Rgb(gChannelColors[0]);
+  Draw();  // no bend columns: a line on the note's row up to the pixel before the note's end
+  EXPECT_EQ(Count(box, ink), (box.right - box.left) * (box.bottom - box.top));
+  EXPECT_EQ(Count(Rect{box.top, box.right, box.bottom, int16_t(box.right + 2)}, ink), 0);
+  // The second half of the note bent fully down: that segment starts a pixel further on and
+  // lies the whole bend range lower.
+  std::vector<int16_t> columns(600, int16_t(kBendCentre));
+  int32_t half = (box.left + box.right) / 2 - gTimelineFrame.originX;
+  for (size_t c = size_t(half); c < columns.size(); ++c) columns[c] = 0;
+  gBendColumns = columns.data();
+  gBendColumnCount = int32_t(columns.size());
+  Draw();
+  int32_t range = BendOffsetAt(half, MulDivRound(gOctaveHeight, GetCurrentPitchBendRange(), 12));
+  ASSERT_GT(range, gNoteMetric);
+  int16_t x = int16_t(gTimelineFrame.originX + half);
+  EXPECT_EQ(Pixel(x - 1, box.top), ink);
+  EXPECT_NE(Pixel(x, box.top), ink);      // the gap where the offset changes
+  EXPECT_NE(Pixel(x, box.top + range), ink);
+  EXPECT_EQ(Pixel(x + 1, box.top + range), ink);
+  EXPECT_NE(Pixel(x + 1, box.top), ink);
+  gBendColumns = nullptr;
+  gBendColumnCount = 0;
+  // Switched off again: boxes.
+  ToggleBendDisplay();
+  Draw();
+  ExpectNoteAt(n, ink);
 }
 
 }  // namespace
