@@ -5,6 +5,7 @@
 
 #include "editors/panes/note_row_lines.h"
 #include "editors/panes/pane_colours.h"
+#include "editors/timeline/timeline_axis.h"
 #include "platform/quickdraw/colors.h"
 #include "platform/quickdraw/drawing.h"
 #include "platform/quickdraw/pens.h"
@@ -26,6 +27,7 @@
 #include "song/conductor/conductor_map.h"
 #include "song/instruments/instrument_record.h"
 #include "song/instruments/instrument_table.h"
+#include "song/model/media_hooks.h"
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"
 #include "song/model/track_selection.h"
@@ -37,6 +39,13 @@ constexpr int16_t kScrollBarInset = 15;
 constexpr int16_t kModeColumn = 166;
 constexpr int16_t kModeColumnWidth = 182;
 constexpr int16_t kNoteNameWidth = 27;
+constexpr int16_t kOutputColumn = 350;
+constexpr int16_t kOutputColumnWidth = 192;
+constexpr int16_t kChainColumn = 545;
+constexpr int16_t kChainColumnWidth = 150;
+constexpr int16_t kChainTexts = 214;
+constexpr uint8_t kAudioOutputKind = 1;
+constexpr uint8_t kInstrumentOutputKind = 3;
 constexpr int16_t kLengthColumn = 127;
 constexpr int16_t kLengthColumnEnd = 155;
 constexpr int16_t kLargeFontSize = 16;
@@ -130,6 +139,31 @@ void DrawLengthColumn(const Header& h) {
     return;
   }
   DrawTextAt(h, ColumnX(h, kLengthColumn), ColumnX(h, kLengthColumnEnd), text);
+}
+
+// A track pane's output: the instrument it plays through the table, else its MIDI destination.
+void DrawOutputColumn(const Header& h) {
+  if (!h.track) return;
+  Str255 name;
+  int32_t instrument = GetTrackInstrumentOrNone();
+  const uint8_t* record = instrument >= 0 ? GetInstrumentRecord(instrument) : nullptr;
+  if (record) PascalCopy(name, record + kInstName, kInstrumentNameMax);
+  else PascalCopy(name, h.track + kTrackEndpointName, kTrackEndpointNameSize - 1);
+  int16_t x = ColumnX(h, kOutputColumn);
+  DrawTextAt(h, x, int16_t(x + kOutputColumnWidth), name);
+}
+
+// Interim: the plug-in chains' names come with the plug-in host; a track pane shows what it
+// has instead of a chain.
+void DrawChainColumn(const Header& h) {
+  if (!h.track) return;
+  int16_t x = ColumnX(h, kChainColumn);
+  int16_t right = int16_t(std::min<int32_t>(x + kChainColumnWidth, GetMainWindowRight() - 16));
+  uint8_t kind = TrackEntryView(h.track).OutputKind();
+  Str255 text{};
+  if (kind == kAudioOutputKind && IsTrackAudioReady()) GetIndString(text, kChainTexts, 8);
+  else if (kind != kInstrumentOutputKind) GetIndString(text, kChainTexts, 7);
+  if (text[0]) DrawTextAt(h, x, right, text);
 }
 
 bool IsButtonOn(const Header& h, int32_t i) {
@@ -227,8 +261,10 @@ void DrawPaneHeader(bool isCurrent) {
   if (gCurrentViewMode != kTempoLaneMode) DrawTitle(h);
   DrawModeColumn(h);
   if (gCurrentViewMode != kTempoLaneMode) {
+    DrawOutputColumn(h);
     DrawLengthColumn(h);
     DrawButtons(h);
+    DrawChainColumn(h);
   }
   DrawCloseBoxAndGrip(h);
   ForeColor(blackColor);

@@ -1,5 +1,7 @@
 // The pane stack: each pane draws its own track inside its own band, the row lines stay
 // inside the pitch range, and the headers follow the pane count and the window's height.
+#include <cstring>
+
 #include "editors/note_drawing/note_boxes.h"
 #include "editors/panes/note_row_lines.h"
 #include "editors/panes/pane_headers.h"
@@ -91,6 +93,15 @@ TEST_F(PaneStackTest, OnePaneHasNoCloseBoxAndItsHeaderShowsTheTrack) {
   Rect title{int16_t(strip.top + 1), int16_t(strip.left + kHeaderTitleLeft), int16_t(strip.bottom - 1),
              int16_t(strip.left + kHeaderTitleRight)};
   EXPECT_GT(Dark(title), 0);
+  // The output column shows the track's MIDI destination.
+  int16_t line = gStandardLineHeight;
+  Rect output{int16_t(strip.top + 1), int16_t(strip.left + 4 * line + 350), int16_t(strip.bottom - 1),
+              int16_t(strip.left + 4 * line + 350 + 150)};
+  EXPECT_EQ(Dark(output), 0);
+  const char kName[] = "\x07Synth A";
+  std::memcpy(gCurrentTrack + kTrackEndpointName, kName, 8);
+  Draw();
+  EXPECT_GT(Dark(output), 0);
   // The solo button fills when the track is soloed.
   Rect solo = SoloButton(strip);
   int before = Dark(solo);
