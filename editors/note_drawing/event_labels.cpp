@@ -9,9 +9,11 @@
 #include "platform/quickdraw/colors.h"
 #include "platform/quickdraw/copy_bits.h"
 #include "platform/quickdraw/drawing.h"
+#include "platform/quickdraw/geometry.h"
 #include "platform/quickdraw/pens.h"
 #include "platform/quickdraw/ports.h"
 #include "platform/quickdraw/text.h"
+#include "shell/base/event_records.h"
 #include "shell/base/untitled_name.h"
 #include "shell/drawing/color_helpers.h"
 #include "shell/drawing/row_metrics.h"
@@ -167,4 +169,13 @@ void DrawSequenceBlock(int32_t tick, const uint8_t* event, BlockPattern pattern,
   }
   FrameRect(&block);
   ClipInside(pane, pane);
+}
+
+int16_t HitTestSequenceBlock(bool act, const Rect& bounds) {
+  (void)act;
+  Point p = gLastMousePoint;
+  if (!PtInRect(p, &bounds)) return kOutsideBlock;
+  if (p.h < bounds.left + kGlyphSize) return kBlockStartMark;
+  if (p.h >= bounds.right - kEndGlyphInset) return kBlockEndMark;
+  return kBlockBody;
 }

@@ -15,3 +15,9 @@ void DrawSysExLabel(int32_t tick, const uint8_t* event);
 // The block of a sequence reference from tick over its long duration, filled in the child's
 // colour (colour when the child's is black; nearly colour in the ghost style).
 void DrawSequenceBlock(int32_t tick, const uint8_t* event, BlockPattern pattern, const RGBColor& colour);
+
+enum SequenceBlockPart : int16_t { kOutsideBlock = 0, kBlockBody = 1, kBlockStartMark = 2, kBlockEndMark = 3 };
+// The part of the sequence block with bounds under gLastMousePoint: its start mark, its end
+// mark or the body between them. Interim: with act, opening the block's dialog and dragging
+// the block or its end come with the note mover; nothing happens yet.
+int16_t HitTestSequenceBlock(bool act, const Rect& bounds);

@@ -1,6 +1,7 @@
 // Notes drawn where the time axis and the pitch rows say, in their channel colours, with
 // stems, repeats and the pane's drawing cache; read back from a GWorld.
 #include "editors/note_drawing/bent_notes.h"
+#include "editors/note_drawing/event_labels.h"
 #include "editors/note_drawing/note_boxes.h"
 #include "editors/note_drawing/track_note_walk.h"
 #include "editors/panes/pane_stack.h"
@@ -8,6 +9,7 @@
 #include "platform/memory/memory.h"
 #include "platform/quickdraw/quickdraw.h"
 #include "shell/base/arithmetic.h"
+#include "shell/base/event_records.h"
 #include "shell/drawing/row_metrics.h"
 #include "shell/drawing/screen_bounds.h"
 #include "shell/drawing/text_drawing.h"
@@ -282,6 +284,18 @@ TEST_F(NoteDrawingTest, BentNotesFollowTheBendColumnsInSegments) {
   ToggleBendDisplay();
   Draw();
   ExpectNoteAt(n, ink);
+}
+
+TEST(SequenceBlockHitTest, MarksAndBodyByTheMouse) {
+  const Rect block{100, 50, 114, 150};
+  struct { int16_t h, v, part; } cases[] = {
+      {50, 105, kBlockStartMark}, {60, 105, kBlockStartMark}, {61, 105, kBlockBody},
+      {139, 105, kBlockBody},     {140, 105, kBlockEndMark},  {149, 113, kBlockEndMark},
+      {150, 105, kOutsideBlock},  {49, 105, kOutsideBlock},   {80, 114, kOutsideBlock}};
+  for (auto c : cases) {
+    gLastMousePoint = Point{c.v, c.h};
+    EXPECT_EQ(HitTestSequenceBlock(false, block), c.part) << c.h << "," << c.v;
+  }
 }
 
 }  // namespace
