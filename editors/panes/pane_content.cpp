@@ -6,6 +6,8 @@
 #include "editors/note_drawing/note_boxes.h"
 #include "editors/note_drawing/track_note_walk.h"
 #include "editors/panes/pane_stack.h"
+#include "editors/timeline/timeline_axis.h"
+#include "media/track_overview.h"
 #include "platform/memory/memory.h"
 #include "platform/quickdraw/colors.h"
 #include "platform/quickdraw/pens.h"
@@ -17,6 +19,8 @@
 #include "song/model/song_layout.h"
 
 namespace {
+
+constexpr int16_t kPaneOverviewMode = 2;
 
 bool IsPatternTrack() { return gCurrentTrack && (TrackEntryView(gCurrentTrack).Flags() & kTrackFlag40); }
 
@@ -57,9 +61,11 @@ bool DrawPaneByViewMode(bool withLeftColumn, bool isCurrentPane) {
   Handle list = gCurrentTrack ? TrackEntryView(gCurrentTrack).EventList() : Handle();
   int8_t state = list ? HGetState(list) : 0;
   if (list) HLock(list);
-  // Interim: the drum view, the data lanes and the audio overview are drawn by their own
-  // owners once they are built; their panes show the background only.
-  bool bent = GetPaneDrawingClass() == kNoteRowsClass && gCurrentTrack && DrawNoteRowsContent();
+  // Interim: the drum view and the data lanes are drawn by their own owners once they are
+  // built; their panes show the background only.
+  int16_t drawingClass = GetPaneDrawingClass();
+  bool bent = drawingClass == kNoteRowsClass && gCurrentTrack && DrawNoteRowsContent();
+  if (drawingClass == kAudioClass) DrawTrackOverview(gTimelineLeftTick, GetTimelineRightTick(), gZoomLevel, kPaneOverviewMode, 0);
   PenNormal();
   ForeColor(blackColor);
   if (list) HSetState(list, state);
