@@ -2,6 +2,7 @@
 
 #include "editors/key_commands.h"
 #include "editors/song_list_drawing.h"
+#include "editors/main_editor_window.h"
 #include "editors/track_window_drawing.h"
 #include "performance/keyboard_capture.h"
 #include "platform/controls/controls.h"
@@ -400,6 +401,7 @@ int32_t DrawWindowContent(WindowRef, int16_t kind) {
   if ((gAppState[1] & kAppWord1DrawingSuppressed) && kind != kInfoPanelWindowKind) return 0;
   if (kind == kTrackWindowKind) DrawTrackWindow();
   if (kind == kSongListKind) DrawSongListWindow();
+  if (kind == kMainEditorWindowKind) DrawMainEditorWindow();
   // Interim: the windows' owners do not draw yet; the content keeps the window's colour.
   return (kind == kRhythmToolKind || kind == kJukeboxKind || kind == kLoopWindowKind) ? 1 : 0;
 }

@@ -2,6 +2,7 @@
 
 #include "editing/record_tracks.h"
 #include "editors/editor_song_switch.h"
+#include "editors/main_editor_window.h"
 #include "platform/resources/resource_manager.h"
 #include "sequencer/clock/clock_timer.h"
 #include "sequencer/clock/sequencer_clock.h"
@@ -63,6 +64,7 @@ void RefreshWindowsAfterSwitch() {
   RedrawAppWindow(GetWindowForKind(kRemoteControlKind));
   if (gCurrentSong) AssignUniqueSongId();
   InvalidateKind(kTrackWindowKind);
+  ForgetEditorPaneScrolls();
   InvalidateKind(kMainEditorWindowKind);
   for (AppWindow* w = gAppWindowList; w; w = w->next) UpdateWindowScrollers(w);
   DrawAllVisibleWindows();

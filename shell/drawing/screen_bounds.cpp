@@ -8,6 +8,8 @@
 
 Rect gDesktopBounds{};
 int32_t gScreenDepthIndex = 0;
+
+bool IsColourScreen() { return gScreenDepthIndex >= kColourScreenLevel; }
 uint16_t gDrawingStateWord = 0;
 
 namespace {

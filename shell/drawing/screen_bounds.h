@@ -10,6 +10,9 @@
 extern Rect gDesktopBounds;
 // Above 2: a colour screen deep enough for the highlight colour.
 extern int32_t gScreenDepthIndex;
+// Depth level 3 or more: colours from tables; below it gray and dot patterns stand in.
+constexpr int32_t kColourScreenLevel = 3;
+bool IsColourScreen();
 // Bit 0x80: the drawing state changed (display settings were read again).
 extern uint16_t gDrawingStateWord;
 

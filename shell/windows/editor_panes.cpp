@@ -149,6 +149,19 @@ int16_t GetPaneBottom(int16_t n) {
   return int16_t(gEditorPanes[n + 1].top - gStandardLineHeight - kPaneTitleGap);
 }
 
+void GetPaneContentRect(int16_t n, Rect* r) {
+  *r = Rect{};
+  if (!EditorWindow() || n < 0 || n >= gEditorPaneCount) return;
+  Rect bounds = EditorBounds();
+  const EditorPane& pane = gEditorPanes[n];
+  int32_t bottom = (pane.flags & kPaneHidden) ? pane.top
+                                              : std::min<int32_t>(GetPaneBottom(n), bounds.bottom - kBottomInset);
+  r->top = int16_t(pane.top - 1);
+  r->left = bounds.left;
+  r->bottom = int16_t(std::max<int32_t>(bottom, r->top));
+  r->right = int16_t(bounds.right - kPaneScrollBarWidth);
+}
+
 void SetLastPaneBottom(int16_t y) { gEditorPanes[std::clamp<int16_t>(gEditorPaneCount, 0, kMaxEditorPanes)].top = uint16_t(y); }
 
 void EnsureEditorFitsPanes() {
@@ -205,6 +218,11 @@ int16_t FindEditorPaneAt(int16_t v) {
 int16_t GetPaneScrollValue() {
   if (gEditorPaneCount <= 0 || !gEditorPanes[gCurrentPaneIndex].scrollBar) return 0;
   return GetControlValue(gEditorPanes[gCurrentPaneIndex].scrollBar);
+}
+
+int16_t GetLaneViewIndex() {
+  if (gCurrentViewMode == kRowViewMode2) return 1;
+  return int16_t(std::max(gCurrentViewMode - 2, 0));
 }
 
 void UpdatePaneScroller() {

@@ -33,6 +33,14 @@ struct EditorPane {
   uint8_t editorData[32] = {};  // the editors' own bytes
 };
 
+// The editors' bytes of a pane (editorData, big-endian): where the note drawing of the pane
+// last started (the byte offset of its first drawn event, the list size and the left tick it
+// was found for), and the redraw flag that makes the next drawing walk from the list head.
+constexpr int32_t kPaneCachedOffset = 0;    // i32
+constexpr int32_t kPaneCachedListSize = 4;  // i32
+constexpr int32_t kPaneCachedLeftTick = 8;  // i32
+constexpr int32_t kPaneRedrawFlag = 12;     // u8
+
 // The table with one entry more than it holds: the entry after the last pane only keeps
 // the bottom of the last pane in its top.
 extern EditorPane gEditorPanes[kMaxEditorPanes + 1];
@@ -68,6 +76,10 @@ void SelectEditorPane(int16_t n);
 int16_t GetCurrentPaneTrack();
 void SelectCurrentPaneTrack();
 int16_t GetPaneBottom(int16_t n);
+// The content of pane n in window coordinates: from its divider line - 1 down to its bottom
+// (not below the window bottom less 15; a hidden pane ends at its divider line), across the
+// window less the scroll bar. Empty without the window or the pane.
+void GetPaneContentRect(int16_t n, Rect* r);
 void SetLastPaneBottom(int16_t y);
 void EnsureEditorFitsPanes();
 void LayoutEditorPanes();
@@ -83,6 +95,8 @@ int16_t FindEditorPaneAt(int16_t v);
 void UpdatePaneViewOrigin();
 // The pane's scroll value becomes the track's centre row (byte 12; above 127 the middle of
 // the range). Not in the row modes, nor in song mode 1 when the row lies past the maximum.
+// The data-lane index of the current view mode: mode - 2, not below 0; mode 16 counts as 1.
+int16_t GetLaneViewIndex();
 void ScrollPaneToTrackCentre();
 // Every pane's scroll bar on (only while the main editor is the front program window, for
 // panes that show notes or drums and are not hidden) or off; the current pane and track stay.

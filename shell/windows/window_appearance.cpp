@@ -40,7 +40,6 @@ constexpr int16_t kPanelKinds[] = {kInfoPanelWindowKind, kMixerKind};
 constexpr int16_t kContentKinds[] = {kTrackWindowKind,  kInstrumentWindowKindId, kMainEditorWindowKind,
                                      kEventListKind,    kConductorListKind,      kMarkerListKind,
                                      kRemoteControlKind};
-constexpr int16_t kColourScreenLevel = 3;
 
 void ApplyContentTable(int16_t which, int16_t id) {
   gStyleHasContentColour[which] = false;
@@ -181,7 +180,7 @@ bool GetStyleColour(int16_t n, RGBColor* rgb) {
 
 void SetForeColorIndex(int16_t n) {
   RGBColor rgb;
-  if (gScreenDepthIndex >= kColourScreenLevel && GetStyleColour(n, &rgb)) RGBForeColor(&rgb);
+  if (IsColourScreen() && GetStyleColour(n, &rgb)) RGBForeColor(&rgb);
 }
 
 void ReleaseAppearanceStyle() {

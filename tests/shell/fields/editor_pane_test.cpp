@@ -1,4 +1,6 @@
 // The editor pane table: its bound, selection, and the layout of the panes' scroll bars.
+#include "editors/panes/pane_headers.h"
+#include "platform/quickdraw/quickdraw.h"
 #include "platform/controls/controls.h"
 #include "shell/drawing/row_metrics.h"
 #include "shell/windows/app_windows.h"
@@ -141,6 +143,37 @@ TEST_F(EditorPaneTest, APaneScrollsToItsTracksCentreRowAndTakesItsViewOrigin) {
   EXPECT_EQ(gPaneNoteOffset, 24 * 38 / 12);
   EXPECT_EQ(gPaneViewOrigin, gEditorPanes[0].top - gPaneNoteOffset);
   EXPECT_EQ(gPaneViewBottom, gPaneViewOrigin + 38);
+}
+
+TEST_F(EditorPaneTest, DraggingADividerMovesThePaneButNotAboveThePreviousOne) {
+  for (int i = 0; i < 2; ++i) ASSERT_EQ(CreateEditorPane(100, false, uint8_t(i)), noErr);
+  gEditorPanes[1].top = 300;
+  LayoutEditorPanes();
+  ASSERT_EQ(gEditorPanes[1].top, 300);
+  EXPECT_FALSE(DragPaneDivider(0, Point{290, 200}));  // the first pane has no divider above it
+  GrafPtr saved = nullptr;
+  GetPort(&saved);
+  SetPortWindowPort(gMainEditorRecord.window);
+  Point start{290, 200};  // inside the second pane's header strip
+  Point global = start;
+  LocalToGlobal(&global);
+  SetPort(saved);
+  // Down 40; not at all; up to the window's top, held at the first pane's divider; released
+  // outside the window.
+  struct { int dv; int top; bool moved; } cases[] = {
+      {40, 340, true}, {0, 340, false}, {-325, 56 + 10, true}, {-500, 66, false}};
+  for (auto c : cases) {
+    int before = gEditorPanes[1].top;
+    Point from{SInt16(before - 10), 200};
+    Point g{SInt16(global.v + (before - 10 - start.v)), global.h};
+    PressAt(g);
+    RunScript({Move(At(g.v + c.dv / 2, g.h)), Move(At(g.v + c.dv, g.h)), Hold(2), Up(At(g.v + c.dv, g.h))});
+    SetPortWindowPort(gMainEditorRecord.window);
+    EXPECT_EQ(DragPaneDivider(1, from), c.moved) << c.dv;
+    SetPort(saved);
+    EXPECT_EQ(gEditorPanes[1].top, c.top) << c.dv;
+    EXPECT_GE(gEditorPanes[1].top, gEditorPanes[0].top) << c.dv;
+  }
 }
 
 }  // namespace

@@ -1,0 +1,23 @@
+// Events drawn as labels and blocks rather than boxes: system-exclusive events as upright
+// name labels at the foot of the pane, and nested sequences as named blocks on their rows.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/quickdraw/quickdraw_types.h"
+
+enum BlockPattern : uint8_t { kSolidBlockPattern = 0, kGrayBlockPattern = 1 };
+constexpr int32_t kSysExLabelChars = 14;
+constexpr int16_t kSequenceRowHeight = 16;
+
+// Only while labels are shown.
+void DrawSysExLabel(int32_t tick, const uint8_t* event);
+// The block of a sequence reference from tick over its long duration, filled in the child's
+// colour (colour when the child's is black; nearly colour in the ghost style).
+void DrawSequenceBlock(int32_t tick, const uint8_t* event, BlockPattern pattern, const RGBColor& colour);
+
+enum SequenceBlockPart : int16_t { kOutsideBlock = 0, kBlockBody = 1, kBlockStartMark = 2, kBlockEndMark = 3 };
+// The part of the sequence block with bounds under gLastMousePoint: its start mark, its end
+// mark or the body between them. Interim: with act, opening the block's dialog and dragging
+// the block or its end come with the note mover; nothing happens yet.
+int16_t HitTestSequenceBlock(bool act, const Rect& bounds);

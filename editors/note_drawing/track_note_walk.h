@@ -1,0 +1,21 @@
+// The events of the current track drawn into the current pane: straight, repeated over the
+// song for a pattern track, or in the ghost style inside the track's sections.
+#pragma once
+
+#include <cstdint>
+
+// Ends every repeat walk, so that a very short pattern at a far zoom cannot spin.
+constexpr int32_t kMaxRepeatPasses = 16384;
+constexpr int32_t kSectionListHeader = 16;
+constexpr int32_t kSectionEntrySize = 48;
+
+// Walks from the event the pane remembered (while its cache still holds: an offset, the same
+// list size, track and left tick, and no redraw asked for) or from the list head.
+void DrawTrackNotes();
+// A pattern track of length L + 1 (L at least 1) repeated every L ticks up to the draw end;
+// every pass but one starting at tick 1 in the ghost style.
+void DrawLoopedTrackNotes();
+// Events inside one of the track's sections in the ghost style, the others plain.
+void DrawSectionedTrackNotes();
+// The tick the repeat walks stop at: the song end, but never past the right edge.
+int32_t GetNoteDrawEnd();

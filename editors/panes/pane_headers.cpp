@@ -1,0 +1,294 @@
+#include "editors/panes/pane_headers.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "editors/panes/note_row_lines.h"
+#include "editors/panes/pane_colours.h"
+#include "editors/timeline/timeline_axis.h"
+#include "platform/quickdraw/colors.h"
+#include "platform/quickdraw/drawing.h"
+#include "platform/quickdraw/pens.h"
+#include "platform/quickdraw/ports.h"
+#include "platform/quickdraw/regions.h"
+#include "platform/quickdraw/text.h"
+#include "platform/resources/resource_manager.h"
+#include "platform/text/pascal_strings.h"
+#include "platform/windows/windows.h"
+#include "shell/drawing/screen_bounds.h"
+#include "shell/dialogs/note_names.h"
+#include "shell/drawing/bitmap_resources.h"
+#include "shell/drawing/color_helpers.h"
+#include "shell/drawing/row_metrics.h"
+#include "shell/drawing/scratch_rect.h"
+#include "shell/drawing/text_drawing.h"
+#include "shell/windows/app_windows.h"
+#include "shell/windows/editor_panes.h"
+#include "song/conductor/conductor_map.h"
+#include "song/instruments/instrument_record.h"
+#include "song/instruments/instrument_table.h"
+#include "song/model/media_hooks.h"
+#include "song/model/song_context.h"
+#include "song/model/song_layout.h"
+#include "song/model/track_selection.h"
+#include "song/model/utility_track_access.h"
+
+namespace {
+
+constexpr int16_t kScrollBarInset = 15;
+constexpr int16_t kModeColumn = 166;
+constexpr int16_t kModeColumnWidth = 182;
+constexpr int16_t kNoteNameWidth = 27;
+constexpr int16_t kOutputColumn = 350;
+constexpr int16_t kOutputColumnWidth = 192;
+constexpr int16_t kChainColumn = 545;
+constexpr int16_t kChainColumnWidth = 150;
+constexpr int16_t kChainTexts = 214;
+constexpr uint8_t kAudioOutputKind = 1;
+constexpr uint8_t kInstrumentOutputKind = 3;
+constexpr int16_t kLengthColumn = 127;
+constexpr int16_t kLengthColumnEnd = 155;
+constexpr int16_t kLargeFontSize = 16;
+constexpr uint8_t kBoldItalicBit = 0x01;
+constexpr int16_t kTempoLaneMode = 8;
+constexpr SInt16 kVerticalDragOnly = 2;
+constexpr uint8_t kInstrumentMuteBit = 0x40;
+constexpr uint8_t kInstrumentSoloBit = 0x80;
+constexpr int16_t kPatternBitmap = 332;
+constexpr int16_t kSectionsBitmap = 333;
+constexpr char kButtonLetters[kHeaderButtonCount] = {'R', 'M', 'S', 0};
+
+struct Header {
+  Rect strip;
+  int16_t line;      // text row height
+  int16_t baseline;
+  const EditorPane* pane;
+  uint8_t* track;       // null for instrument panes
+  uint8_t* instrument;  // the Instrument entry of an instrument pane, else null
+};
+
+bool IsInstrumentPane(const EditorPane& pane) { return gCurrentPaneSlot > 0 || pane.kind >= kPaneKindPluginBase; }
+
+// An instrument pane's slot s (from 1) shows the entry s - 1 places after the instruments.
+uint8_t* PaneInstrument() {
+  return gCurrentPaneSlot > 0 ? GetInstrumentRecord(gInstrumentCount + gCurrentPaneSlot - 1) : nullptr;
+}
+
+void PascalCopy(Str255 to, const uint8_t* from, int32_t most) {
+  to[0] = uint8_t(std::min<int32_t>(from[0], most));
+  std::memcpy(to + 1, from + 1, to[0]);
+}
+
+int16_t ColumnX(const Header& h, int16_t offset) { return int16_t(h.strip.left + 4 * h.line + offset); }
+
+void DrawTextAt(const Header& h, int16_t x, int16_t right, ConstStr255Param text) {
+  Rect clip{h.strip.top, x, h.strip.bottom, std::min(right, h.strip.right)};
+  if (clip.right <= clip.left) return;
+  ClipRect(&clip);
+  MoveTo(x, h.baseline);
+  DrawPString(text);
+}
+
+void DrawTitle(const Header& h) {
+  if (h.instrument) {
+    Str255 name;
+    PascalCopy(name, h.instrument + kInstName, kInstrumentNameMax);
+    DrawTextAt(h, int16_t(h.strip.left + kHeaderTitleLeft), int16_t(h.strip.left + kHeaderTitleRight), name);
+  }
+  if (!h.track) return;
+  TrackEntryView track(h.track);
+  Str255 text, name;
+  NumToString(track.Number() + 1, text);
+  text[++text[0]] = '.';
+  text[++text[0]] = ' ';
+  GetTrackNameText(h.track, name);
+  std::memcpy(text + text[0] + 1, name + 1, std::min<int>(name[0], 255 - text[0]));
+  text[0] = uint8_t(std::min<int>(text[0] + name[0], 255));
+  bool muted = track.Flags() & kTrackFlagSilent;
+  Style face = (h.track[kTrackOutputFlags] & kBoldItalicBit) ? Style(bold | italic) : muted ? Style(italic) : Style(normal);
+  TextFace(face);
+  RGBColor dimmed{0x8000, 0x8000, 0x8000};
+  if (muted) RGBForeColor(&dimmed);
+  DrawTextAt(h, int16_t(h.strip.left + kHeaderTitleLeft), int16_t(h.strip.left + kHeaderTitleRight), text);
+  TextFace(normal);
+  ForeColor(blackColor);
+}
+
+void DrawModeColumn(const Header& h) {
+  int16_t x = ColumnX(h, kModeColumn), right = int16_t(x + kModeColumnWidth);
+  FontInfo info;
+  GetFontInfo(&info);
+  if (gCurrentViewMode == 0 && info.ascent + info.descent < kLargeFontSize) {
+    Str255 note;
+    MakeNoteName(note, std::clamp<int32_t>(GetPaneTopPitch(), 0, 127), 0);
+    DrawTextAt(h, x, right, note);
+    x = int16_t(x + kNoteNameWidth);
+  }
+  Str255 title;
+  GetIndString(title, kViewModeTitles, int16_t(gCurrentViewMode + 2));
+  if (gCurrentViewMode != kTempoLaneMode && title[0]) DrawTextAt(h, x, right, title);
+}
+
+void DrawLengthColumn(const Header& h) {
+  Str255 text;
+  if (h.instrument && gCurrentSong) {
+    NumToString(long(uint32_t(ReadU16BE(gCurrentSong + kSongBarsHigh)) << 16 | ReadU16BE(gCurrentSong + kSongBarsLow)), text);
+  } else if (h.track && !(h.track[kTrackPlayFlags] & kTrackPlayFlagNoTemplate)) {
+    NumToString(TickToBar(int32_t(std::min<uint32_t>(TrackEntryView(h.track).TickLength(), INT32_MAX))), text);
+  } else {
+    return;
+  }
+  DrawTextAt(h, ColumnX(h, kLengthColumn), ColumnX(h, kLengthColumnEnd), text);
+}
+
+// A track pane's output: the instrument it plays through the table, else its MIDI destination.
+void DrawOutputColumn(const Header& h) {
+  if (!h.track) return;
+  Str255 name;
+  int32_t instrument = GetTrackInstrumentOrNone();
+  const uint8_t* record = instrument >= 0 ? GetInstrumentRecord(instrument) : nullptr;
+  if (record) PascalCopy(name, record + kInstName, kInstrumentNameMax);
+  else PascalCopy(name, h.track + kTrackEndpointName, kTrackEndpointNameSize - 1);
+  int16_t x = ColumnX(h, kOutputColumn);
+  DrawTextAt(h, x, int16_t(x + kOutputColumnWidth), name);
+}
+
+// Interim: the plug-in chains' names come with the plug-in host; a track pane shows what it
+// has instead of a chain.
+void DrawChainColumn(const Header& h) {
+  if (!h.track) return;
+  int16_t x = ColumnX(h, kChainColumn);
+  int16_t right = int16_t(std::min<int32_t>(x + kChainColumnWidth, GetMainWindowRight() - 16));
+  uint8_t kind = TrackEntryView(h.track).OutputKind();
+  Str255 text{};
+  if (kind == kAudioOutputKind && IsTrackAudioReady()) GetIndString(text, kChainTexts, 8);
+  else if (kind != kInstrumentOutputKind) GetIndString(text, kChainTexts, 7);
+  if (text[0]) DrawTextAt(h, x, right, text);
+}
+
+bool IsButtonOn(const Header& h, int32_t i) {
+  if (h.instrument) return (i == 1 && (h.instrument[kInstFlags] & kInstrumentMuteBit)) ||
+                           (i == 2 && (h.instrument[kInstFlags] & kInstrumentSoloBit));
+  if (!h.track) return false;
+  uint8_t flags = TrackEntryView(h.track).Flags();
+  switch (i) {
+    case 0: return h.track[kTrackModeFlags] & kTrackModeArmed;
+    // The mute the user sets, not the audible bit derived from it (stale until the next play).
+    case 1: return flags & kTrackFlagMute;
+    case 2: return flags & kTrackFlagSolo;
+    default: return false;
+  }
+}
+
+void DrawButtons(const Header& h) {
+  ClipRect(&h.strip);
+  for (int32_t i = 0; i < kHeaderButtonCount; ++i) {
+    Rect b{int16_t(h.strip.top + 2), int16_t(h.strip.left + kHeaderButtonsLeft + i * h.line), int16_t(h.strip.top + 2 + h.line),
+           int16_t(h.strip.left + kHeaderButtonsLeft + (i + 1) * h.line)};
+    EraseRect(&b);
+    FrameRect(&b);
+    if (!kButtonLetters[i]) {
+      if (h.track && (TrackEntryView(h.track).Flags() & kTrackFlag40))
+        DrawBitmapResource(nullptr, b.left, b.top, 0, TrackEntryView(h.track).SectionList() ? kSectionsBitmap : kPatternBitmap);
+      continue;
+    }
+    if (IsButtonOn(h, i)) {
+      PaintRect(&b);
+      TextMode(srcBic);
+    }
+    MoveTo(int16_t(b.left + (h.line - CharWidth(kButtonLetters[i])) / 2), int16_t(b.bottom - 2));
+    DrawChar(kButtonLetters[i]);
+    TextMode(srcOr);
+  }
+}
+
+void DrawCloseBoxAndGrip(const Header& h) {
+  if (gEditorPaneCount <= 1) return;
+  int16_t size = int16_t(std::min(h.line - 2, 9));
+  Rect box{int16_t(h.strip.top + 2), int16_t(h.strip.right - size - 4), int16_t(h.strip.top + 2 + size),
+           int16_t(h.strip.right - 4)};
+  ClipRect(&h.strip);
+  EraseRect(&box);
+  FrameRect(&box);
+  if (gCurrentPaneIndex == 0) return;
+  int16_t right = int16_t(gCurrentTrack && TrackEntryView(gCurrentTrack).Number() > 8 ? size + 9 : size + 13);
+  int16_t lowest = int16_t(h.pane->top - ((h.line + 4) / 2 - 1));
+  for (int16_t k = 0; k < 3; ++k) {
+    MoveTo(int16_t(h.strip.left + size + 4), int16_t(lowest - 2 * k));
+    LineTo(int16_t(h.strip.left + right), int16_t(lowest - 2 * k));
+  }
+}
+
+void DrawStrip(const Header& h, bool selected) {
+  int16_t colour = selected ? kSelectedHeaderColour : kHeaderColour;
+  ClipRect(&h.strip);
+  RGBColor fill = PaneColour(colour, RGBColor{0xEEEE, 0xEEEE, 0xEEEE});
+  RGBBackColor(&fill);
+  EraseRect(&h.strip);
+  BackColor(whiteColor);
+  SetPaneForeColour(colour);
+  FrameRect(&h.strip);
+  SetPaneForeColour(int16_t(colour + 2));
+  MoveTo(h.strip.left, h.strip.top);
+  LineTo(int16_t(h.strip.right - 1), h.strip.top);
+  SetPaneForeColour(selected ? kSelectedHeaderTextColour : kHeaderTextColour);
+  if (!IsColourScreen()) ForeColor(blackColor);
+}
+
+}  // namespace
+
+bool GetPaneHeaderRect(Rect* strip) {
+  Rect bounds{};
+  if (gMainEditorRecord.window) GetWindowPortBounds(gMainEditorRecord.window, &bounds);
+  int16_t line = gStandardLineHeight;
+  int16_t divider = int16_t(gEditorPanes[gCurrentPaneIndex].top);
+  *strip = Rect{int16_t(divider - line - 5), bounds.left, divider, int16_t(bounds.right - kScrollBarInset)};
+  return gMainEditorRecord.window && strip->top < bounds.bottom - kHeaderBottomMargin;
+}
+
+void DrawPaneHeader(bool isCurrent) {
+  (void)isCurrent;
+  Header h{};
+  if (gEditorPaneCount <= 0 || !GetPaneHeaderRect(&h.strip)) return;
+  h.pane = &gEditorPanes[gCurrentPaneIndex];
+  h.line = gStandardLineHeight;
+  h.baseline = int16_t(h.strip.bottom - 4);
+  h.track = IsInstrumentPane(*h.pane) || !gCurrentSong ? nullptr : gCurrentTrack;
+  h.instrument = PaneInstrument();
+  bool selected = (h.track && IsTrackEntrySelected(h.track)) || (gPaneVisitMask & (1u << gCurrentPaneIndex));
+  RestoreDefaultTextFont();
+  DrawStrip(h, selected);
+  if (gCurrentViewMode != kTempoLaneMode) DrawTitle(h);
+  DrawModeColumn(h);
+  if (gCurrentViewMode != kTempoLaneMode) {
+    DrawOutputColumn(h);
+    DrawLengthColumn(h);
+    DrawButtons(h);
+    DrawChainColumn(h);
+  }
+  DrawCloseBoxAndGrip(h);
+  ForeColor(blackColor);
+  ClipToPortBounds();
+}
+
+bool DragPaneDivider(int16_t index, Point start) {
+  if (index <= 0 || index >= gEditorPaneCount || !gMainEditorRecord.window) return false;
+  int16_t saved = gCurrentPaneIndex;
+  SelectEditorPaneIndex(index);
+  Rect strip;
+  GetPaneHeaderRect(&strip);
+  SelectEditorPaneIndex(saved);
+  Rect bounds;
+  GetWindowPortBounds(gMainEditorRecord.window, &bounds);
+  Rect limit{int16_t(gEditorPanes[index - 1].top), bounds.left, bounds.bottom, bounds.right};
+  RgnHandle outline = NewRgn();
+  RectRgn(outline, &strip);
+  SInt32 offset = DragGrayRgn(outline, start, &limit, &bounds, kVerticalDragOnly, nullptr);
+  DisposeRgn(outline);
+  int16_t dv = int16_t(uint32_t(offset) >> 16);
+  if (dv == 0 || uint16_t(dv) == 0x8000) return false;
+  gEditorPanes[index].top = uint16_t(std::max<int32_t>(gEditorPanes[index].top + dv, gEditorPanes[index - 1].top));
+  LayoutEditorPanes();
+  UpdateAllPaneScrollers();
+  return true;
+}

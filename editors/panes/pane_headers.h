@@ -1,0 +1,24 @@
+// The header strip above each pane: the track's number and name, the view mode, the length,
+// the record, mute and solo buttons, and the close box and grip of the pane.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/quickdraw/quickdraw_types.h"
+
+constexpr int16_t kHeaderTitleLeft = 34;
+constexpr int16_t kHeaderTitleRight = 125;
+constexpr int16_t kHeaderButtonsLeft = 127;
+constexpr int16_t kHeaderButtonCount = 4;
+constexpr int16_t kHeaderBottomMargin = 16;
+constexpr int16_t kViewModeTitles = 147;
+
+// The strip of the current pane: from its divider line - line height - 5 to the line, across
+// the window less 15. False (nothing to draw) when it starts within 16 pixels of the bottom.
+bool GetPaneHeaderRect(Rect* strip);
+void DrawPaneHeader(bool isCurrent);
+// Drags the divider above pane index (> 0) from start (local) as a gray outline of its
+// header, no higher than the previous pane's top; the pane's top moves by the vertical offset
+// (nothing when the mouse was released outside the window), then the panes are laid out
+// again. True when the divider moved.
+bool DragPaneDivider(int16_t index, Point start);

@@ -1,0 +1,166 @@
+#include "editors/panes/pane_stack.h"
+
+#include <algorithm>
+
+#include "editors/panes/note_row_lines.h"
+#include "editors/panes/pane_colours.h"
+#include "editors/panes/pane_content.h"
+#include "editors/panes/pane_headers.h"
+#include "editors/timeline/timeline_axis.h"
+#include "platform/quickdraw/colors.h"
+#include "platform/quickdraw/drawing.h"
+#include "platform/quickdraw/icons.h"
+#include "platform/quickdraw/pens.h"
+#include "platform/quickdraw/ports.h"
+#include "platform/quickdraw/regions.h"
+#include "platform/quickdraw/text.h"
+#include "platform/windows/windows.h"
+#include "shell/drawing/drawing_ports.h"
+#include "shell/drawing/row_metrics.h"
+#include "shell/drawing/scratch_rect.h"
+#include "shell/drawing/text_drawing.h"
+#include "shell/windows/app_windows.h"
+#include "shell/windows/editor_panes.h"
+#include "song/model/window_redraw.h"
+
+uint8_t gNoteRowStyle = kPianoRowLines;
+uint8_t gNoteGridLines = 1;
+
+namespace {
+
+constexpr int16_t kScrollBarInset = 15;
+constexpr int16_t kNewPaneBoxWidth = 16;
+constexpr int16_t kNewPaneFont = 22;
+constexpr int16_t kNewPaneSize = 18;
+constexpr int32_t kMaxKeyboardIcons = 100;
+
+void TakeDirtyPanes() {
+  if (!gEditorPanesDirty) return;
+  for (EditorPane& pane : gEditorPanes) pane.editorData[kPaneRedrawFlag] = 1;
+  gEditorPanesDirty = 0;
+}
+
+void DrawKeyboardColumn(const Rect& column) {
+  if (!gKeyboardIcon || gOctaveHeight <= 0) return;
+  int32_t top = gTimelineFrame.top;
+  for (int32_t n = 0; n < kMaxKeyboardIcons && top < column.bottom; ++n, top += gOctaveHeight) {
+    if (top + gOctaveHeight <= 0) continue;
+    Rect icon{ClampToQDRange(top), int16_t(gTimelineFrame.originX - kKeyColumnWidth), ClampToQDRange(top + gOctaveHeight),
+              gTimelineFrame.originX};
+    PlotCIcon(&icon, gKeyboardIcon);
+  }
+}
+
+}  // namespace
+
+void LoadCurrentPaneRect() { GetPaneContentRect(gCurrentPaneIndex, &gScratchRect); }
+
+void SelectPaneForDrawing(int16_t index) {
+  SelectEditorPaneIndex(index);
+  SelectCurrentPaneTrack();
+  Rect pane;
+  GetPaneContentRect(gCurrentPaneIndex, &pane);
+  int32_t octaves = GetPaneScrollValue() / 12;
+  gTimelineFrame.top = ClampToQDRange(int32_t(gEditorPanes[gCurrentPaneIndex].top) + gOctaveHeight * (1 - octaves));
+  gTimelineFrame.bottom = pane.bottom;
+  gTimelineFrame.keyColumnLeft = int16_t(gTimelineFrame.originX - kKeyColumnWidth);
+}
+
+void BeginTimelineDraw() {
+  LoadAppWindowBounds(&gMainEditorRecord);
+  PenNormal();
+  ForeColor(blackColor);
+  BackColor(whiteColor);
+}
+
+void ShrinkSharedRectForScrollBars() {
+  gScratchRect.bottom = int16_t(gScratchRect.bottom - kScrollBarInset);
+  gScratchRect.right = int16_t(gScratchRect.right - kScrollBarInset);
+}
+
+bool IsSharedRectVisible() {
+  GrafPtr port = nullptr;
+  GetPort(&port);
+  if (!port || gScratchRect.bottom <= gScratchRect.top || gScratchRect.right <= gScratchRect.left) return false;
+  RgnHandle visible = NewRgn();
+  GetPortVisibleRegion(port, visible);
+  bool meets = RectInRgn(&gScratchRect, visible);
+  DisposeRgn(visible);
+  return meets;
+}
+
+void DrawPaneContent(int16_t index, int16_t currentIndex, bool withLeftColumn) {
+  SelectPaneForDrawing(index);
+  DrawPaneByViewMode(withLeftColumn, index == currentIndex);
+}
+
+void DrawAllPanes(int16_t currentIndex, bool withLeftColumn) {
+  if (gEditorPaneCount <= 0) return;
+  TextMode(srcOr);
+  TakeDirtyPanes();
+  for (int16_t k = 0; k < gEditorPaneCount; ++k) {
+    DrawPaneContent(k, currentIndex, withLeftColumn);
+    DrawPaneHeader(k == currentIndex);
+  }
+  DrawNewPaneBox();
+  SelectPaneForDrawing(currentIndex);
+  ClipToPortBounds();
+}
+
+void DrawPaneBackground(int16_t index) {
+  SelectPaneForDrawing(index);
+  LoadCurrentPaneRect();
+  ClipToScratchRect();
+  SetPaneBackColour();
+  EraseScratchRect();
+  BackColor(whiteColor);
+  bool noteView = GetPaneDrawingClass() == kNoteRowsClass;
+  if (noteView) DrawNoteRowLines(false);
+  // Interim: the bar, beat and subdivision lines come with the rulers; the drum list and lane
+  // backgrounds with their views.
+  if (noteView) DrawNoteRowLines(true);
+}
+
+void DrawAllPaneBackgrounds() {
+  for (int16_t k = 0; k < gEditorPaneCount; ++k) DrawPaneBackground(k);
+  PenNormal();
+  ForeColor(blackColor);
+  ClipToPortBounds();
+}
+
+void DrawNewPaneBox() {
+  LoadAppWindowBounds(&gMainEditorRecord);
+  Rect box{int16_t(gScratchRect.bottom - kScrollBarInset), gScratchRect.left, gScratchRect.bottom,
+           int16_t(gScratchRect.left + kNewPaneBoxWidth)};
+  ClipToPortBounds();
+  SetPaneForeColour(kNewPaneBoxColour);
+  PaintRect(&box);
+  SetPaneForeColour(kNewPaneFrameColour);
+  FrameRect(&box);
+  ForeColor(blackColor);
+  TextFont(kNewPaneFont);
+  TextSize(kNewPaneSize);
+  int16_t width = CharWidth('+');
+  MoveTo(int16_t((box.left + box.right - width) / 2), int16_t(box.bottom - 2));
+  DrawChar('+');
+  RestoreDefaultTextFont();
+}
+
+void DrawPaneLeftColumn() {
+  Rect pane;
+  GetPaneContentRect(gCurrentPaneIndex, &pane);
+  Rect column{int16_t(pane.top - gStandardLineHeight - 4), pane.left, pane.bottom, gTimelineFrame.originX};
+  if (column.right <= column.left) return;
+  ClipRect(&column);
+  SetPaneBackColour();
+  EraseRect(&column);
+  BackColor(whiteColor);
+  Rect below = column;
+  below.top = pane.top;
+  ClipRect(&below);
+  // Interim: drum names, lane scales and the audio column come with their views.
+  if (GetPaneDrawingClass() == kNoteRowsClass) DrawKeyboardColumn(below);
+  UpdateDefaultFontInfo();
+  LoadCurrentPaneRect();
+  ClipToScratchRect();
+}

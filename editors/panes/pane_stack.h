@@ -1,0 +1,29 @@
+// The stack of panes of the main editor window: each pane's content and header in order, the
+// pane backgrounds, and the new-pane box below the last pane.
+#pragma once
+
+#include <cstdint>
+
+// Lines at the E-F and B-C steps, piano-key rows (initial), shaded black-key rows.
+enum NoteRowStyle : uint8_t { kNoRowLines = 0, kOctaveRowLines = 1, kPianoRowLines = 2, kShadedRowLines = 3 };
+extern uint8_t gNoteRowStyle;
+extern uint8_t gNoteGridLines;  // beat lines in note views, initially on
+
+// Makes pane index current for drawing (no scrolling, no redraw request) and sets the
+// timeline frame's top and bottom from its divider, scroll value and bottom.
+void SelectPaneForDrawing(int16_t index);
+// gScratchRect = the current pane's content.
+void LoadCurrentPaneRect();
+// gScratchRect = the main editor window's port bounds; pen and colours reset.
+void BeginTimelineDraw();
+void ShrinkSharedRectForScrollBars();
+// gScratchRect meets the port's visible region.
+bool IsSharedRectVisible();
+
+void DrawPaneContent(int16_t index, int16_t currentIndex, bool withLeftColumn);
+void DrawAllPanes(int16_t currentIndex, bool withLeftColumn);
+void DrawPaneBackground(int16_t index);
+void DrawAllPaneBackgrounds();
+void DrawNewPaneBox();
+// Left of the origin x: the keyboard, drum names, a lane scale or the audio column.
+void DrawPaneLeftColumn();

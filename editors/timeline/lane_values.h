@@ -1,0 +1,20 @@
+// A data lane's values and its vertical pixels. The lane is the shared scratch rectangle
+// (gScratchRect) set to the lane being drawn or hit; values run from the lane's bottom less 4
+// (the least) up to its top (full scale).
+#pragma once
+
+#include <cstdint>
+
+constexpr int32_t kLaneFullScale = 16384;
+constexpr int16_t kLaneBottomInset = 4;
+constexpr int16_t kPitchBendLaneIndex = 0;
+constexpr int16_t kPluginParameterLaneIndex = 10;
+
+// y of a value of full scale (a value of 16384 or more is the lane top).
+int16_t ValueToLaneY(int32_t value, int32_t scale);
+int16_t ValueToLaneY16K(int32_t value);
+// The value at y, clamped to minimum..maximum; the minimum for a lane too short to scale.
+// In the pitch-bend lane 8192..8319 snap to the centre 8192; the plug-in parameter lane
+// reaches one above the maximum.
+int32_t LaneYToValue(int16_t y, int32_t maximum, int32_t minimum);
+int32_t LaneYToValue16K(int16_t y);

@@ -1,0 +1,163 @@
+// The pane stack: each pane draws its own track inside its own band, the row lines stay
+// inside the pitch range, and the headers follow the pane count and the window's height.
+#include <cstring>
+
+#include "editors/note_drawing/note_boxes.h"
+#include "editors/panes/note_row_lines.h"
+#include "editors/panes/pane_headers.h"
+#include "editors/panes/pane_stack.h"
+#include "editors/timeline/timeline_axis.h"
+#include "platform/controls/controls.h"
+#include "platform/windows/windows.h"
+#include "shell/drawing/row_metrics.h"
+#include "shell/windows/editor_panes.h"
+#include "song/instruments/instrument_record.h"
+#include "song/instruments/instrument_table.h"
+#include "song/model/song_context.h"
+#include "song/model/song_layout.h"
+#include "tests/editors/pane_fixture.h"
+
+namespace editors_test {
+namespace {
+
+class PaneStackTest : public PaneDrawingTest {
+ protected:
+  int Dark(const Rect& r) {
+    int n = 0;
+    for (int v = r.top; v < r.bottom; ++v)
+      for (int h = r.left; h < r.right; ++h) {
+        uint32_t p = Pixel(h, v);
+        n += ((p >> 16) & 0xFF) + ((p >> 8) & 0xFF) + (p & 0xFF) < 3 * 0x60;
+      }
+    return n;
+  }
+  Rect PaneRect(int16_t k) {
+    Rect r;
+    GetPaneContentRect(k, &r);
+    return r;
+  }
+  // The inside of the solo button, the third of the header's toggles.
+  Rect SoloButton(const Rect& strip) {
+    int16_t line = gStandardLineHeight;
+    return Rect{int16_t(strip.top + 3), int16_t(strip.left + kHeaderButtonsLeft + 2 * line + 1),
+                int16_t(strip.top + 1 + line), int16_t(strip.left + kHeaderButtonsLeft + 3 * line - 1)};
+  }
+  // Most of the button's inside is dark.
+  bool IsFilled(const Rect& r, int before) { return Dark(r) > before + (r.right - r.left) * (r.bottom - r.top) / 2; }
+  Rect HeaderRect(int16_t k) {
+    SelectEditorPaneIndex(k);
+    Rect r;
+    GetPaneHeaderRect(&r);
+    return r;
+  }
+};
+
+TEST_F(PaneStackTest, EachPaneDrawsItsTrackInItsOwnBand) {
+  Note high{401, 84, 160, 2}, low{801, 60, 160, 5};
+  AddTrack(0, NoteRecords({high}));
+  AddTrack(1, NoteRecords({low}));
+  AddPane(0, 48);
+  AddPane(1, 60);
+  gEditorPanes[1].top = 150;  // the divider between the two panes
+  LayoutEditorPanes();
+  SetPaneScroll(0, 48);  // adding a pane updated every scroller
+  SetPaneScroll(1, 72);
+  Rect first = PaneRect(0), second = PaneRect(1);
+  ASSERT_LT(first.bottom, second.top);
+  Draw();
+  for (int16_t k : {0, 1}) {
+    const Note& n = k == 0 ? high : low;
+    const Note& other = k == 0 ? low : high;
+    Rect band = PaneRect(k);
+    Rect r = ExpectedNoteRect(n, k);
+    ASSERT_GE(r.top, band.top);
+    ASSERT_LE(r.bottom, band.bottom);
+    EXPECT_EQ(Count(r, Rgb(gChannelColors[n.channel])), (r.right - r.left) * (r.bottom - r.top)) << k;
+    EXPECT_EQ(Count(band, Rgb(gChannelColors[other.channel])), 0) << k;
+  }
+  // Two panes: each header has its close box, framed in black at the strip's right.
+  for (int16_t k : {0, 1}) {
+    Rect strip = HeaderRect(k);
+    Rect box{int16_t(strip.top + 2), int16_t(strip.right - 13), int16_t(strip.top + 11), int16_t(strip.right - 4)};
+    EXPECT_GT(Dark(box), 12) << k;
+  }
+}
+
+TEST_F(PaneStackTest, OnePaneHasNoCloseBoxAndItsHeaderShowsTheTrack) {
+  AddTrack(0, NoteRecords({{401, 72, 80}}));
+  AddPane(0, 48);
+  Draw();
+  Rect strip = HeaderRect(0);
+  Rect box{int16_t(strip.top + 2), int16_t(strip.right - 13), int16_t(strip.top + 11), int16_t(strip.right - 4)};
+  EXPECT_EQ(Dark(box), 0);
+  Rect title{int16_t(strip.top + 1), int16_t(strip.left + kHeaderTitleLeft), int16_t(strip.bottom - 1),
+             int16_t(strip.left + kHeaderTitleRight)};
+  EXPECT_GT(Dark(title), 0);
+  // The output column shows the track's MIDI destination.
+  int16_t line = gStandardLineHeight;
+  Rect output{int16_t(strip.top + 1), int16_t(strip.left + 4 * line + 350), int16_t(strip.bottom - 1),
+              int16_t(strip.left + 4 * line + 350 + 150)};
+  EXPECT_EQ(Dark(output), 0);
+  const char kName[] = "\x07Synth A";
+  std::memcpy(gCurrentTrack + kTrackEndpointName, kName, 8);
+  Draw();
+  EXPECT_GT(Dark(output), 0);
+  // The solo button fills when the track is soloed.
+  Rect solo = SoloButton(strip);
+  int before = Dark(solo);
+  gCurrentTrack[kTrackFlags] |= kTrackFlagSolo;
+  Draw();
+  EXPECT_TRUE(IsFilled(solo, before));
+}
+
+TEST_F(PaneStackTest, RowLinesNeverRiseAbovePitch131) {
+  AddTrack(0, NoteRecords({}));
+  AddPane(0, 0);  // scrolled to the top: pitch 143 at the divider
+  for (uint8_t style : {kOctaveRowLines, kPianoRowLines, kShadedRowLines}) {
+    gNoteRowStyle = style;
+    Draw();
+    Rect pane = PaneRect(0);
+    int32_t row131 = gTimelineFrame.top + gNoteRowPosition[131];
+    Rect above{int16_t(pane.top + 1), int16_t(gTimelineFrame.originX + 1), int16_t(row131 - 2), pane.right};
+    EXPECT_EQ(Dark(above), 0) << int(style);
+    EXPECT_EQ(Count(above, 0xFFFFFF), (above.right - above.left) * (above.bottom - above.top)) << int(style);
+    Rect below{int16_t(row131 - 1), int16_t(gTimelineFrame.originX + 1), pane.bottom, pane.right};
+    EXPECT_LT(Count(below, 0xFFFFFF), (below.right - below.left) * (below.bottom - below.top)) << int(style);
+  }
+}
+
+TEST_F(PaneStackTest, AHeaderTooNearTheWindowBottomIsNotDrawn) {
+  AddTrack(0, NoteRecords({}));
+  AddPane(0, 48);
+  struct { int16_t height; bool drawn; } cases[] = {{120, true}, {60, true}, {50, false}, {30, false}};
+  for (auto c : cases) {
+    SizeWindow(gMainEditorRecord.window, 600, c.height, false);
+    Rect strip;
+    SelectEditorPaneIndex(0);
+    EXPECT_EQ(GetPaneHeaderRect(&strip), c.drawn) << c.height;
+  }
+}
+
+TEST_F(PaneStackTest, AnInstrumentPaneShowsItsEntrysNameAndSolo) {
+  ASSERT_EQ(noErr, CreateInstrumentTable(2, 0));  // two instruments, then the master
+  AddTrack(0, NoteRecords({}));
+  AddPane(0, 48);
+  gEditorPanes[0].kind = int8_t(kPaneKindPluginBase + 1);  // slot 1: the first entry after the instruments
+  Draw();
+  Rect strip = HeaderRect(0);
+  Rect title{int16_t(strip.top + 1), int16_t(strip.left + kHeaderTitleLeft), int16_t(strip.bottom - 1),
+             int16_t(strip.left + kHeaderTitleRight)};
+  EXPECT_GT(Dark(title), 0);
+  Rect solo = SoloButton(strip);
+  int before = Dark(solo);
+  gCurrentTrack[kTrackFlags] |= kTrackFlagSolo;  // the track's solo is not the pane's
+  Draw();
+  EXPECT_EQ(Dark(solo), before);
+  GetInstrumentRecord(gInstrumentCount)[kInstFlags] |= 0x80;
+  Draw();
+  EXPECT_TRUE(IsFilled(solo, before));
+  DisposeInstrumentTable();
+}
+
+}  // namespace
+}  // namespace editors_test
