@@ -43,8 +43,6 @@ int16_t PitchRowY(int32_t pitch) {
   return ClampToQDRange(int32_t(gNoteRowPosition[pitch]) + gTimelineFrame.top);
 }
 
-bool IsCurrentTrackSelected() { return gCurrentSong && gCurrentTrack && IsTrackEntrySelected(gCurrentTrack); }
-
 bool AreNotesInOneColour() { return (gDrawPrefs & kDrawPrefsOneNoteColour) != 0; }
 
 void SetOneColourFore(bool selected) { RGBForeColor(&gChannelColors[selected ? kSelectedNoteColour : kPlainNoteColour]); }

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "platform/quickdraw/quickdraw_types.h"
+#include "song/model/track_selection.h"
 
 constexpr int16_t kLowestPitchRow = 0;
 constexpr int16_t kHighestPitchRow = 131;
@@ -28,8 +29,8 @@ extern uint8_t gShowSysExLabels;
 
 // y of the top of a pitch's row in the current pane (pitches 0..131; others are held there).
 int16_t PitchRowY(int32_t pitch);
-// The current track is in the track selection (its selected events show as selected).
-bool IsCurrentTrackSelected();
+// IsCurrentTrackSelected (song/model/track_selection.h) tells whether its selected events show
+// as selected.
 // gNoteRect of a note: its row, and its start and end at the loop offset, clamped; at least
 // three pixels wide.
 void ComputeNoteRect(const uint8_t* event);

@@ -6,6 +6,7 @@
 #include "shell/base/arithmetic.h"
 #include "shell/drawing/scratch_rect.h"
 #include "shell/windows/editor_panes.h"
+#include "shell/windows/track_view_modes.h"
 
 namespace {
 

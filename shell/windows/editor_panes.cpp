@@ -220,11 +220,6 @@ int16_t GetPaneScrollValue() {
   return GetControlValue(gEditorPanes[gCurrentPaneIndex].scrollBar);
 }
 
-int16_t GetLaneViewIndex() {
-  if (gCurrentViewMode == kRowViewMode2) return 1;
-  return int16_t(std::max(gCurrentViewMode - 2, 0));
-}
-
 void UpdatePaneScroller() {
   if (gEditorPaneCount <= 0) return;
   ControlRef bar = gEditorPanes[gCurrentPaneIndex].scrollBar;

@@ -95,8 +95,6 @@ int16_t FindEditorPaneAt(int16_t v);
 void UpdatePaneViewOrigin();
 // The pane's scroll value becomes the track's centre row (byte 12; above 127 the middle of
 // the range). Not in the row modes, nor in song mode 1 when the row lies past the maximum.
-// The data-lane index of the current view mode: mode - 2, not below 0; mode 16 counts as 1.
-int16_t GetLaneViewIndex();
 void ScrollPaneToTrackCentre();
 // Every pane's scroll bar on (only while the main editor is the front program window, for
 // panes that show notes or drums and are not hidden) or off; the current pane and track stay.

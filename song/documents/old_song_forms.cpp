@@ -9,7 +9,7 @@
 #include "song/documents/document_file.h"
 #include "song/documents/document_input.h"
 #include "song/events/seq_event.h"
-#include "song/prefs/new_song_defaults.h"
+#include "shell/base/new_song_defaults.h"
 #include "song/model/song_layout.h"
 
 namespace {
