@@ -17,6 +17,8 @@
 #include "song/documents/document_hooks.h"
 #include "song/documents/document_input.h"
 #include "song/documents/document_reader.h"
+#include "song/instruments/midi_port_table.h"
+#include "song/instruments/output_bindings.h"
 #include "song/model/transport_hooks.h"
 #include "song/documents/instrument_table_io.h"
 #include "song/documents/media_references.h"
@@ -115,7 +117,8 @@ void InstallStagedDocument(StagedDocument* doc, const FSSpec* fileSpec, bool unt
   for (int32_t slot = 0; slot < gSongCount; ++slot) LockStoredSongTree(GetSongHandleAt(slot));
   std::memcpy(gSongFileHeader, doc->header, kSongFileHeaderSize);
   WriteU16BE(gSongFileHeader + kFileHeaderVersion, gSongFileVersion);
-  InstallInstrumentTable(doc->instrumentTable);
+  // The document's instruments name their ports by id: this set-up's port table places them.
+  InstallInstrumentTableWithPorts(doc->instrumentTable, bool(gPortTable));
   gInstrumentTableFromDocument = true;
   gCurrentDocumentSpec = *fileSpec;
   if (untitled) MarkDocumentUntitled();

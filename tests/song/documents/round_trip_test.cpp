@@ -8,6 +8,9 @@
 #include "sequencer/midi/coremidi_driver.h"
 #include "song/documents/document_file.h"
 #include "song/documents/document_open.h"
+#include "song/instruments/instrument_record.h"
+#include "song/instruments/instrument_table.h"
+#include "song/instruments/midi_port_table.h"
 #include "song/model/child_sequences.h"
 #include "song/model/song_bodies.h"
 #include "song/model/song_context.h"
@@ -229,6 +232,28 @@ TEST_F(DocumentTest, ATrackFindsItsMidiDestinationByNameWhenItsIdIsGone) {
   for (int32_t i = 0; i < 3; ++i) EXPECT_EQ(cases[i].want, ReadU32BE(GetTrackEntryAt(i) + kTrackEndpointId)) << i;
   MIDIEndpointDispose(destination);
   MIDIClientDispose(client);
+}
+
+TEST_F(DocumentTest, AnOpenedDocumentsInstrumentsFindTheirPortsInThisSetUp) {
+  MakeSong(0, 1);
+  ASSERT_EQ(noErr, CreateInstrumentTable(2, kDeviceKindMidiPort));
+  const uint16_t ids[2] = {0x33, 0x99};  // a port this set-up has, and one it lacks
+  for (int32_t i = 0; i < 2; ++i) {
+    WriteU16BE(GetInstrumentRecord(i) + kInstPortValues, ids[i]);
+    GetInstrumentRecord(i)[kInstPorts] = 0;
+  }
+  ASSERT_EQ(noErr, Save("ports.bysq"));
+  CloseSongDocument();
+  ResetSongDatabase();
+  gPortTable = NewHandleClear(3 * kPortEntrySize);
+  for (int32_t i = 0; i < 3; ++i) WriteU16BE(*gPortTable + i * kPortEntrySize, uint16_t(0x11 * (i + 1)));
+  gPortCount = 3;
+  ASSERT_EQ(noErr, Open("ports.bysq"));
+  EXPECT_EQ(2, GetInstrumentRecord(0)[kInstPorts]) << "the port with id 0x33 is third here";
+  EXPECT_EQ(0, GetInstrumentRecord(1)[kInstPorts]) << "a port this set-up lacks keeps its place";
+  DisposeHandle(gPortTable);
+  gPortTable = Handle();
+  gPortCount = 0;
 }
 
 }  // namespace
