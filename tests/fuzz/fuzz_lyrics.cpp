@@ -58,11 +58,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   SplitLyricWords(data, uint32_t(size), &words);
   if (ImportLyricsFile(&fileSpec, kInsertionTick) != noErr) std::abort();
   if (CountMarkers() != int32_t(words.size())) std::abort();
-  for (int32_t i = 0; i < CountMarkers(); ++i) {
-    uint8_t* marker = GetMarkerAt(i);
+  // One walk along the list (looking each marker up by number checks the list every time).
+  uint8_t* marker = words.empty() ? nullptr : GetMarkerAt(0);
+  for (const std::vector<uint8_t>& word : words) {
     uint8_t* name = GetMarkerName(marker);
     if (MarkerKind(marker) != kLyricMarkerKind || MarkerTick(marker) < kInsertionTick) std::abort();
-    if (name[0] != words[size_t(i)].size() || std::memcmp(name + 1, words[size_t(i)].data(), name[0]) != 0) std::abort();
+    if (name[0] != word.size() || std::memcmp(name + 1, word.data(), name[0]) != 0) std::abort();
+    marker = GetNextMarker(marker);
   }
   RestoreMarkers();
   return 0;
