@@ -13,13 +13,7 @@ namespace {
 std::string gFolder;
 
 void RemoveFolder() {
-  if (DIR* d = opendir(gFolder.c_str())) {
-    while (dirent* e = readdir(d)) {
-      std::string name = e->d_name;
-      if (name != "." && name != "..") unlink((gFolder + "/" + name).c_str());
-    }
-    closedir(d);
-  }
+  EmptyFuzzFolder();
   rmdir(gFolder.c_str());
 }
 
@@ -38,6 +32,16 @@ const std::string& FuzzFolder() {
     std::atexit(RemoveFolder);
   }
   return gFolder;
+}
+
+void EmptyFuzzFolder() {
+  DIR* d = opendir(FuzzFolder().c_str());
+  if (!d) return;
+  while (dirent* e = readdir(d)) {
+    std::string name = e->d_name;
+    if (name != "." && name != "..") unlink((gFolder + "/" + name).c_str());
+  }
+  closedir(d);
 }
 
 FSSpec WriteFuzzFile(const char* name, const uint8_t* data, size_t size) {

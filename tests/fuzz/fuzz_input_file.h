@@ -11,6 +11,8 @@
 
 // The process's folder, made on the first call.
 const std::string& FuzzFolder();
+// Removes every file in the folder (what a reader left there).
+void EmptyFuzzFolder();
 // Writes data to the file name in the folder (replacing it) and gives its specification; the
 // program stops when the file cannot be written, since every later input would be lost.
 FSSpec WriteFuzzFile(const char* name, const uint8_t* data, size_t size);
