@@ -1,6 +1,7 @@
 #include "tests/fuzz/fuzz_input_file.h"
 
 #include <dirent.h>
+#include <ftw.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -12,10 +13,10 @@ namespace {
 
 std::string gFolder;
 
-void RemoveFolder() {
-  EmptyFuzzFolder();
-  rmdir(gFolder.c_str());
-}
+int RemoveEntry(const char* path, const struct stat*, int, FTW*) { return remove(path); }
+
+// The folder and everything in it (the places readers look for their files included).
+void RemoveFolder() { nftw(gFolder.c_str(), RemoveEntry, 16, FTW_DEPTH | FTW_PHYS); }
 
 std::string MakeFolder() {
   std::string base = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
@@ -39,7 +40,9 @@ void EmptyFuzzFolder() {
   if (!d) return;
   while (dirent* e = readdir(d)) {
     std::string name = e->d_name;
-    if (name != "." && name != "..") unlink((gFolder + "/" + name).c_str());
+    if (name == "." || name == "..") continue;
+    std::string path = gFolder + "/" + name;
+    if (unlink(path.c_str()) != 0) nftw(path.c_str(), RemoveEntry, 16, FTW_DEPTH | FTW_PHYS);
   }
   closedir(d);
 }

@@ -1,6 +1,6 @@
 // The files a fuzz target hands its input to a reader through: a folder of its own for the
 // process, in memory (/dev/shm) where there is one so that no input waits on a disk, removed
-// when the process ends.
+// when the process ends normally (a crash leaves it, with the input that broke the reader).
 #pragma once
 
 #include <cstddef>
@@ -11,7 +11,7 @@
 
 // The process's folder, made on the first call.
 const std::string& FuzzFolder();
-// Removes every file in the folder (what a reader left there).
+// Removes everything in the folder (what a reader left there).
 void EmptyFuzzFolder();
 // Writes data to the file name in the folder (replacing it) and gives its specification; the
 // program stops when the file cannot be written, since every later input would be lost.
