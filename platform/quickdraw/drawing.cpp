@@ -79,14 +79,17 @@ void RectShape(Verb verb, const Rect* r, const Pattern* pat) {
 // Inner shape of a framed oval or round rectangle: inset by the pen, curves shrunk with it.
 void RoundShape(Verb verb, const Rect* r, int ow, int oh, const Pattern* pat) {
   if (!r) return;
+  CGrafPtr port = CurrentPort();
+  Rect bounds = PortDrawableBounds(port);
+  const Rect* limit = IsRecordingRegion(port) ? nullptr : &bounds;
   PixRegion filled, outline;
-  RoundRectArea(*r, ow, oh, &filled);
+  RoundRectArea(*r, ow, oh, &filled, limit);
   if (verb == kFrame) {
-    Point pen = CurrentPort()->pnSize;
+    Point pen = port->pnSize;
     Rect inner{short(r->top + pen.v), short(r->left + pen.h), short(r->bottom - pen.v),
                short(r->right - pen.h)};
     PixRegion hole;
-    RoundRectArea(inner, ow - 2 * pen.h, oh - 2 * pen.v, &hole);
+    RoundRectArea(inner, ow - 2 * pen.h, oh - 2 * pen.v, &hole, limit);
     outline = filled;
     outline.Subtract(hole);
     if (pen.h <= 0 || pen.v <= 0) outline.Clear();
@@ -101,15 +104,15 @@ void OvalShape(Verb verb, const Rect* r, const Pattern* pat) {
 void ArcShape(Verb verb, const Rect* r, short start, short arc, const Pattern* pat) {
   if (!r) return;
   PixRegion oval, sector;
-  OvalArea(*r, &oval);
   Rect limit = PortDrawableBounds(CurrentPort());
+  OvalArea(*r, &oval, &limit);
   ArcSectorArea(*r, start, arc, &sector, &limit);
   if (verb == kFrame) {
     Point pen = CurrentPort()->pnSize;
     Rect inner{short(r->top + pen.v), short(r->left + pen.h), short(r->bottom - pen.v),
                short(r->right - pen.h)};
     PixRegion hole;
-    OvalArea(inner, &hole);
+    OvalArea(inner, &hole, &limit);
     oval.Subtract(hole);
     if (pen.h <= 0 || pen.v <= 0) oval.Clear();
   }

@@ -83,8 +83,10 @@ inline int PixelX(const PixMap& pm, int h) { return h - pm.bounds.left; }
 inline int PixelY(const PixMap& pm, int v) { return v - pm.bounds.top; }
 
 // Shapes, in local coordinates.
-void OvalArea(const Rect& r, PixRegion* out);
-void RoundRectArea(const Rect& r, int ovalWidth, int ovalHeight, PixRegion* out);
+// With a limit, only the rows inside it are built (what is drawn; a region being recorded
+// needs the whole shape).
+void OvalArea(const Rect& r, PixRegion* out, const Rect* limit = nullptr);
+void RoundRectArea(const Rect& r, int ovalWidth, int ovalHeight, PixRegion* out, const Rect* limit = nullptr);
 // Pixels covered by the pen (width x height) dragged along the line from a to b.
 void LineArea(Point a, Point b, Point pen, PixRegion* out, const Rect* limit = nullptr);
 // Even-odd fill of a closed polygon (the last point joins the first).

@@ -19,9 +19,16 @@ int OvalInset(int ow, int oh, int row) {
   return int(std::lround(rx - rx * std::sqrt(1.0 - dy * dy)));
 }
 
+// Whether the pen's path from a to b comes inside limit at all (its bounding box does).
+bool PenLineMeetsLimit(Point a, Point b, int pw, int ph, const Rect& limit) {
+  int top = std::min(a.v, b.v), bottom = std::max(a.v, b.v) + ph;
+  int left = std::min(a.h, b.h), right = std::max(a.h, b.h) + pw;
+  return top < limit.bottom && bottom > limit.top && left < limit.right && right > limit.left;
+}
+
 }  // namespace
 
-void RoundRectArea(const Rect& r, int ovalWidth, int ovalHeight, PixRegion* out) {
+void RoundRectArea(const Rect& r, int ovalWidth, int ovalHeight, PixRegion* out, const Rect* limit) {
   int w = r.right - r.left, h = r.bottom - r.top;
   out->Clear();
   if (w <= 0 || h <= 0) return;
@@ -30,9 +37,14 @@ void RoundRectArea(const Rect& r, int ovalWidth, int ovalHeight, PixRegion* out)
     out->SetRect(r.left, r.top, r.right, r.bottom);
     return;
   }
+  int top = r.top, bottom = r.bottom;
+  if (limit) {
+    top = std::max(top, int(limit->top));
+    bottom = std::min(bottom, int(limit->bottom));
+  }
   std::vector<pixman_box32_t> boxes;
-  boxes.reserve(size_t(h));
-  for (int y = r.top; y < r.bottom; ++y) {
+  boxes.reserve(size_t(std::max(bottom - top, 0)));
+  for (int y = top; y < bottom; ++y) {
     int k = std::min(y - r.top, r.bottom - 1 - y);
     int inset = k < (oh + 1) / 2 ? OvalInset(ow, oh, k) : 0;
     int x1 = r.left + inset, x2 = r.right - inset;
@@ -41,8 +53,8 @@ void RoundRectArea(const Rect& r, int ovalWidth, int ovalHeight, PixRegion* out)
   out->FromBoxes(boxes);
 }
 
-void OvalArea(const Rect& r, PixRegion* out) {
-  RoundRectArea(r, r.right - r.left, r.bottom - r.top, out);
+void OvalArea(const Rect& r, PixRegion* out, const Rect* limit) {
+  RoundRectArea(r, r.right - r.left, r.bottom - r.top, out, limit);
 }
 
 void ArcSectorArea(const Rect& r, int startAngle, int arcAngle, PixRegion* out,
@@ -94,6 +106,7 @@ void LineArea(Point a, Point b, Point pen, PixRegion* out, const Rect* limit) {
   out->Clear();
   int pw = pen.h, ph = pen.v;
   if (pw <= 0 || ph <= 0) return;
+  if (limit && !PenLineMeetsLimit(a, b, pw, ph, *limit)) return;
   // The span of the one-pixel line on each of its rows (Bresenham).
   int y0 = std::min(a.v, b.v), y1 = std::max(a.v, b.v);
   std::vector<std::pair<int, int>> spans(size_t(y1 - y0 + 1), {INT32_MAX, INT32_MIN});

@@ -14,13 +14,14 @@
 
 namespace {
 
-// The event block must be a list: whole records up to an end record.
+// The event block must be a list: whole records up to an end record that closes the block
+// (the list's users take the block's last bytes for its end).
 bool IsValidEventList(Handle list) {
   const uint8_t* p = reinterpret_cast<const uint8_t*>(HandleData(list));
   uint32_t size = uint32_t(GetHandleSize(list));
   uint32_t at = 0;
   while (at + kEndRecordSize <= size) {
-    if (SeqEventTime(p + at) == 0) return true;
+    if (SeqEventTime(p + at) == 0) return at + kEndRecordSize == size;
     uint32_t length = SeqEventLengthWithin(p + at, size - at);
     if (length == 0) return false;
     at += length;

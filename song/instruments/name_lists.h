@@ -6,7 +6,7 @@
 //           older 10-byte record form and is converted.
 //
 // Every size is checked against the file and the names block's count against its strings;
-// a damaged file gives an error and no handle.
+// an event block must end with its end record. A damaged file gives an error and no handle.
 #pragma once
 
 #include <cstdint>

@@ -1,19 +1,15 @@
 // Feeds arbitrary bytes to the system-exclusive dump reader: every message it finds must run
 // from an F0 to an F7 with only data bytes between, and a refused dump holds no handle. The
 // whole import then runs on the same bytes as a file.
-#include <unistd.h>
-
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
-#include <string>
 #include <vector>
 
-#include "platform/files/file_locations.h"
 #include "platform/memory/memory.h"
 #include "song/documents/sysex_dumps.h"
 #include "song/model/song_database.h"
+#include "tests/fuzz/fuzz_input_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   uint32_t handles = CountLiveHandles();
@@ -35,16 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     DisposeHandle(messages);
   }
 
-  static const std::string path = [] {
-    const char* tmp = std::getenv("TMPDIR");
-    return std::string(tmp && *tmp ? tmp : "/tmp") + "/zarin_fuzz_syx_" + std::to_string(getpid());
-  }();
-  FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) return 0;
-  std::fwrite(data, 1, size, f);
-  std::fclose(f);
-  FSSpec fileSpec;
-  if (PathToSpec(path, &fileSpec) != noErr) return 0;
+  FSSpec fileSpec = WriteFuzzFile("dump.syx", data, size);
   ResetSongDatabase();
   SysExDumpResult result;
   if (ImportSysExDump(&fileSpec, 1, &result) == noErr && result.messages != int32_t(lengths.size()))

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/files/files.h"
+#include "platform/files/sidecars.h"
 #include "tests/test_support.h"
 
 namespace files_test {
@@ -36,5 +37,13 @@ inline FSSpec SpecOf(const std::string& path) {
 }
 
 inline bool Exists(const std::string& path) { return access(path.c_str(), F_OK) == 0; }
+
+// Gives a file the Finder type type (the importers choose by it).
+inline void SetFileType(const FSSpec& fileSpec, OSType type) {
+  FInfo info;
+  EXPECT_EQ(noErr, FSpGetFInfo(&fileSpec, &info));
+  info.fdType = type;
+  EXPECT_EQ(noErr, FSpSetFInfo(&fileSpec, &info));
+}
 
 }  // namespace files_test

@@ -15,6 +15,7 @@
 #include "song/prefs/drum_map_files.h"
 #include "song/undo/undo_exchange.h"
 #include "song/undo/undo_ring.h"
+#include "tests/platform/files/files_test_support.h"
 #include "tests/song/smf/smf_fixture.h"
 
 namespace {
@@ -24,12 +25,7 @@ class SmallImportTest : public SmfTest {
   FSSpec FileSpecNamed(const std::string& name, const Bytes& bytes, OSType type = 0) {
     FSSpec fileSpec;
     EXPECT_EQ(noErr, PathToSpec(WriteFile(name, bytes), &fileSpec));
-    if (type) {
-      FInfo info;
-      EXPECT_EQ(noErr, FSpGetFInfo(&fileSpec, &info));
-      info.fdType = type;
-      EXPECT_EQ(noErr, FSpSetFInfo(&fileSpec, &info));
-    }
+    if (type) files_test::SetFileType(fileSpec, type);
     return fileSpec;
   }
   std::vector<std::pair<uint32_t, Bytes>> DataEvents() {
@@ -223,6 +219,9 @@ TEST_F(SmallImportTest, DamagedNameListsGiveAnErrorAndNoHandles) {
   Bytes badEvents = {0x03, 0x10};  // version 784: the events must be a list as they stand
   Append(&badEvents, Sized(names));
   Append(&badEvents, Sized(Bytes(10, 0x55)));
+  Bytes pastEndRecord = {0x03, 0x10};  // bytes after the end record are not the list's
+  Append(&pastEndRecord, Sized(names));
+  Append(&pastEndRecord, Sized(Bytes(kEndRecordSize + 6, 0)));
   struct Case {
     const char* what;
     Bytes bytes;
@@ -233,6 +232,7 @@ TEST_F(SmallImportTest, DamagedNameListsGiveAnErrorAndNoHandles) {
       {"size beyond the file", pastEnd, kNameListType, eofErr},
       {"no version", {0x03}, kNameList2Type, eofErr},
       {"events not a list", badEvents, kNameList2Type, paramErr},
+      {"bytes after the end record", pastEndRecord, kNameList2Type, paramErr},
       {"not a name list", Sized(names), FourCC("TEXT"), unimpErr},
   };
   uint32_t handles = CountLiveHandles();
