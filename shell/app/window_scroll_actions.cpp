@@ -10,8 +10,6 @@
 
 namespace {
 
-constexpr int16_t kSongListHeaderHeight = 44;
-
 struct BarResource {
   AppWindow* record;
   int16_t id;
