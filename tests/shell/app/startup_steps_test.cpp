@@ -115,6 +115,11 @@ TEST_F(StartupStepsTest, TheListWindowsGetTheirScrollBarsAndTheTrackWindowsBarSc
   ListScrollAction(bar, kControlIndicatorPart);
   EXPECT_GT(ListInk(), 0);
   QuitApplication(0);
+  // Disposed with their window: nothing reads a bar that is gone.
+  DisposeAllAppWindows();
+  EXPECT_EQ(nullptr, gTrackVScroll);
+  EXPECT_EQ(nullptr, gTrackHScroll);
+  EXPECT_EQ(0, GetTrackWindowVScroll());
 }
 
 TEST_F(StartupStepsTest, TheTimebaseAndTheTrackRowsAreSetUp) {
