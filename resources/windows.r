@@ -13,3 +13,22 @@ resource 'WIND' 362 { i16 140 i16 760 i16 420 i16 1050 i16 8 u8 0 u8 0 u8 1 u8 0
 resource 'WIND' 364 { i16 100 i16 120 i16 500 i16 520 i16 8 u8 0 u8 0 u8 1 u8 0 i32 0 pstring "Plug-ins" }
 resource 'WIND' 365 { i16 400 i16 100 i16 720 i16 940 i16 8 u8 0 u8 0 u8 1 u8 0 i32 0 pstring "Mixer" }
 resource 'WIND' 300 { i16 60 i16 291 i16 131 i16 497 i16 1985 u8 0 u8 0 u8 0 u8 0 i32 0 pstring "" }
+
+# The list windows' scroll bars (live scroll bars, procID 386; made hidden, the window's
+# layout places and shows them): 133 and 134 the track window's vertical and horizontal bar,
+# 130 the song list's, 131 the event list's and 138 the marker list's vertical bar.
+resource 'CNTL' 130 "Song list scroll bar" {
+  i16 0 i16 0 i16 100 i16 16 i16 0 u8 0 u8 0 i16 0 i16 0 i16 386 i32 0 pstring ""
+}
+resource 'CNTL' 131 "Event list scroll bar" {
+  i16 0 i16 0 i16 100 i16 16 i16 0 u8 0 u8 0 i16 0 i16 0 i16 386 i32 0 pstring ""
+}
+resource 'CNTL' 133 "Track window vertical scroll bar" {
+  i16 0 i16 0 i16 100 i16 16 i16 0 u8 0 u8 0 i16 0 i16 0 i16 386 i32 0 pstring ""
+}
+resource 'CNTL' 134 "Track window horizontal scroll bar" {
+  i16 0 i16 0 i16 16 i16 100 i16 0 u8 0 u8 0 i16 0 i16 0 i16 386 i32 0 pstring ""
+}
+resource 'CNTL' 138 "Marker list scroll bar" {
+  i16 0 i16 0 i16 100 i16 16 i16 0 u8 0 u8 0 i16 0 i16 0 i16 386 i32 0 pstring ""
+}

@@ -22,6 +22,7 @@
 #include "sequencer/clock/sequencer_clock.h"
 #include "sequencer/midi/coremidi_driver.h"
 #include "sequencer/midi/midi_utilities.h"
+#include "sequencer/midi/port_instruments.h"
 #include "sequencer/transport/playback_stop.h"
 #include "shell/app/app_events.h"
 #include "shell/app/apple_event_handlers.h"
@@ -29,6 +30,7 @@
 #include "shell/app/idle_tasks.h"
 #include "shell/app/program_hooks.h"
 #include "shell/app/song_switch.h"
+#include "shell/app/window_scroll_actions.h"
 #include "shell/base/app_state.h"
 #include "shell/base/busy_cursor.h"
 #include "shell/base/error_report.h"
@@ -40,6 +42,7 @@
 #include "shell/drawing/color_helpers.h"
 #include "shell/drawing/row_metrics.h"
 #include "shell/drawing/screen_bounds.h"
+#include "shell/drawing/track_row_font.h"
 #include "shell/menus/alias_lists.h"
 #include "shell/menus/menu_bar.h"
 #include "shell/settings/about_window.h"
@@ -47,7 +50,10 @@
 #include "shell/windows/editor_panes.h"
 #include "shell/windows/window_appearance.h"
 #include "shell/windows/window_sizing.h"
+#include "song/conductor/timebase.h"
+#include "song/documents/document_file.h"
 #include "song/documents/document_open.h"
+#include "song/instruments/instrument_record.h"
 #include "song/instruments/instrument_table.h"
 #include "song/model/song_context.h"
 #include "song/model/song_database.h"
@@ -134,6 +140,21 @@ void ApplyStartupLayout(Handle layout) {
   if (gWindowLayout.openBits == 0) ShowDefaultStartupWindows();
   ApplyWindowLayoutToWindows();
 }
+
+// Bit 0x01 of the song file header's byte 128 asks start-up for an instrument for every
+// enabled channel of the MIDI ports; without it the instruments are only reset.
+constexpr int32_t kHeaderInstrumentByte = 128;
+constexpr uint8_t kHeaderPortInstruments = 0x01;
+constexpr int16_t kStartupResetMode = 5;
+
+// A table of the master alone; one kept from an earlier start in this process stays.
+void CreateStartupInstrumentTable() {
+  if (gInstrumentTable) return;
+  Handle table = NewHandleClearWithReserve(kInstrumentSize);
+  if (!table) FatalMemoryStop(MemError());
+  InstallMasterOnlyTable(table);
+}
+
 
 }  // namespace
 
@@ -225,6 +246,12 @@ void TakeSavedOutputs() {
 
 }  // namespace
 
+void CreateStartupInstruments() {
+  bool asks = gSongFileHeader[kHeaderInstrumentByte] & kHeaderPortInstruments;
+  if (!asks || CreateInstrumentsForPorts(kDeviceKindMidiPort, 0, true) == kNoPortChannelsErr)
+    ResetInstrumentsForMode(kStartupResetMode);
+}
+
 void StartUpApplication(int16_t) {
   InstallProgramHooks();
   gStartUpComplete = false;
@@ -261,11 +288,16 @@ void StartUpApplication(int16_t) {
   PollEvents(updateMask);
   // 13.
   CreateStartupWindows();
-  // 14. Interim: the windows' scroll bars and controls come with their owners.
+  // 14. The list windows' scroll bars. Interim: the other windows' bars and controls come
+  // with their owners.
+  CreateWindowScrollBars();
   // 15.
   ResetSongDatabase();
-  // 16-19. The transport clock: its note-off pool and tempo tables.
+  // 16-19. The transport clock: its note-off pool and tempo tables; 18: the lengths that
+  // follow from the resolution and the instrument table.
   InitSequencerClock();
+  ApplyTimebase();
+  CreateStartupInstrumentTable();
   // 20.
   CreateSecondaryWindows();
   CreateEditorPane(int16_t(gPaneTopMargin + gStandardLineHeight + 4), false, 0);
@@ -282,10 +314,15 @@ void StartUpApplication(int16_t) {
   gStartUpReachedDevices = true;
   // 24. The open-file limit; its result is kept apart from the MIDI start-up's.
   gOpenFileLimitStatus = RaiseOpenFileLimit(kWantedOpenFiles);
-  // 25-27. MIDI start-up (its status is kept for the MIDI set-up notice); the instruments for
-  // the ports are interim (the instrument dialogs are not built yet).
+  // 25. MIDI start-up (its status is kept for the MIDI set-up notice), then the instruments
+  // for the ports.
   gMidiStartStatus = MidiInit();
-  ChooseTrackChannel();  // 26. the channel shown for the current track
+  CreateStartupInstruments();
+  // 26. The channel shown for the current track, and the track rows follow the list font's
+  // line height.
+  ChooseTrackChannel();
+  int16_t line = SetTrackRowFont(3);
+  SetTrackRowHeight(int16_t(line + 3));
   // 28.
   PlaceStartupWindows();
   Handle layout = Handle();

@@ -29,6 +29,10 @@ void OpenApplicationResources();
 void CheckSystemAndInstallHandlers();
 // The whole start-up, in its fixed order; returns only when every step succeeded.
 void StartUpApplication(int16_t unused);
+// Start-up step 25 after the MIDI start-up: when the song file header asks for it (bit 0x01
+// of its byte 128), an instrument for every enabled channel of the MIDI ports; when it does
+// not, or no port has a channel, the instruments' reset.
+void CreateStartupInstruments();
 // The song workspace reset used by the start-up and by New.
 void InitializeSongWorkspace(int16_t keepPosition, int16_t rereadOutputs, int16_t hideFontPanel);
 void StartNewSongWorkspace(int16_t flag);

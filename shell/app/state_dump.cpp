@@ -5,18 +5,20 @@
 
 #include "platform/events/carbon_events.h"
 #include "platform/files/host_files.h"
+#include "platform/controls/controls.h"
 #include "platform/menus/menus.h"
 #include "platform/quickdraw/screen.h"
 #include "sequencer/clock/transport_clock.h"
 #include "sequencer/transport/sync_source.h"
 #include "shell/dialogs/dialog_alerts.h"
 #include "shell/menus/menu_bar.h"
-#include "platform/controls/controls.h"
 #include "platform/quickdraw/ports.h"
+#include "shell/drawing/row_metrics.h"
 #include "shell/windows/app_windows.h"
 #include "shell/windows/editor_panes.h"
 #include "shell/windows/window_sizing.h"
 #include "song/conductor/tempo_tables.h"
+#include "song/conductor/timebase.h"
 #include "song/documents/document_file.h"
 #include "song/documents/open_dispatch.h"
 #include "song/model/song_context.h"
@@ -115,6 +117,23 @@ void AppendSync(std::string* out) {
           std::to_string(gSmpteRateCode) + "\n";
 }
 
+// Each list window's vertical scroll bar: its value and maximum (the track window's value is
+// the first row drawn).
+void AppendScrollBars(std::string* out) {
+  for (AppWindow* w = gAppWindowList; w; w = w->next)
+    if (w->vScrollBar)
+      *out += "scroll " + std::to_string(w->kind) + " " + std::to_string(GetControlValue(w->vScrollBar)) + " " +
+              std::to_string(GetControlMaximum(w->vScrollBar)) + "\n";
+}
+
+// The track row height and the timebase's note values.
+void AppendStartUpState(std::string* out) {
+  *out += "rowheight " + std::to_string(gTrackRowHeight) + "\n";
+  *out += "notevalues";
+  for (int32_t ticks : gNoteValueTicks) *out += " " + std::to_string(ticks);
+  *out += "\n";
+}
+
 void OnDumpSignal(int) { gDumpWanted = 1; }
 
 void ServeDumpSignal(EventLoopTimerRef, void*) {
@@ -135,6 +154,8 @@ std::string FormatStateDump() {
   AppendFileMenu(&out);
   out += "alerts " + std::to_string(CountAlertsShown()) + " " + std::to_string(GetLastAlertId()) + "\n";
   AppendSync(&out);
+  AppendScrollBars(&out);
+  AppendStartUpState(&out);
   out += "open " + std::to_string(gOpenKind) + " " + std::to_string(gLastOpenResult) + "\n";
   return out;
 }

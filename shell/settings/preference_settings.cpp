@@ -3,10 +3,14 @@
 #include <algorithm>
 
 #include "platform/memory/byte_order.h"
+#include "platform/quickdraw/colors.h"
 #include "sequencer/midi/coremidi_driver.h"
 #include "sequencer/midi/midi_chase.h"
+#include "sequencer/midi/midi_input.h"
+#include "shell/menus/option_toggles.h"
 #include "shell/settings/chase_dialog.h"
 #include "shell/settings/preferences_dialog.h"
+#include "shell/windows/context_help.h"
 
 namespace {
 
@@ -85,9 +89,52 @@ void LoadDialogValues(const PrefsSettings* s) {
   gChaseSettings.burstCount = uint8_t(GetSetting(s, kSetChaseBurst));
 }
 
+// The flags word's bit that asks for display option 12, and the option toggle it applies.
+constexpr uint32_t kFlagsWordOption12 = 0x200;
+constexpr int16_t kDisplayOption12 = 12;
+
+// A saved highlight colour: 8-bit red, green and blue in the low three bytes.
+RGBColor HighlightColourOf(uint32_t stored) {
+  auto channel = [stored](int shift) { return uint16_t(((stored >> shift) & 0xFF) * 0x101); };
+  return RGBColor{channel(16), channel(8), channel(0)};
+}
+
+// The settings the program itself keeps: the help marks and the MIDI input flags. The flags'
+// polling state is the running program's: the record keeps the bit it was read with.
+constexpr uint32_t kRecordOnlyInputBits = 0xFFFF0000u | kInputPollSuspended;
+
+void StoreProgramSettings(PrefsSettings* s) {
+  SetSetting(s, kSetHelpMarks, gHelpPrefs);
+  uint32_t kept = GetSetting(s, kSetMidiInputFlags) & kRecordOnlyInputBits;
+  SetSetting(s, kSetMidiInputFlags, kept | (gMidiInputFlags & ~kRecordOnlyInputBits));
+}
+
+void LoadProgramSettings(const PrefsSettings* s) {
+  gHelpPrefs = uint16_t(GetSetting(s, kSetHelpMarks));
+  ShowHelpPrefMarks(gHelpPrefs);
+  uint32_t input = GetSetting(s, kSetMidiInputFlags) & ~kRecordOnlyInputBits;
+  gMidiInputFlags = uint16_t((gMidiInputFlags & kInputPollSuspended) | input);
+  if (uint32_t colour = GetSetting(s, kSetHighlightColour)) {
+    RGBColor rgb = HighlightColourOf(colour);
+    LMSetHiliteRGB(&rgb);
+  }
+  if ((GetSetting(s, kSetFlagsWord) & kFlagsWordOption12) && !gOptionBytes[kDisplayOption12])
+    HandleOptionToggleItem(kDisplayOption12);
+}
+
+void StoreAllSettings(PrefsSettings* s) {
+  StoreDialogValues(s);
+  StoreProgramSettings(s);
+}
+
+void LoadAllSettings(const PrefsSettings* s) {
+  LoadDialogValues(s);
+  LoadProgramSettings(s);
+}
+
 }  // namespace
 
 void InstallDialogSettingsHooks() {
-  gDialogSettingsHooks.capture = StoreDialogValues;
-  gDialogSettingsHooks.apply = LoadDialogValues;
+  gDialogSettingsHooks.capture = StoreAllSettings;
+  gDialogSettingsHooks.apply = LoadAllSettings;
 }

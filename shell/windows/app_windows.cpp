@@ -9,6 +9,7 @@
 #include "plugins/plugin_host_commands.h"
 #include "shell/base/app_state.h"
 #include "shell/drawing/text_drawing.h"
+#include "shell/windows/window_sizing.h"
 #include "song/prefs/window_layout.h"
 
 uint32_t gPendingWindowRefresh = 0;
@@ -202,6 +203,9 @@ void DisposeAllAppWindows() {
   gAppWindowList = gAppWindowTail = nullptr;
   for (AppWindow*& slot : gKindSlots) slot = nullptr;
   gPopUpPortWindow = nullptr;
+  // The track window's bars went with it.
+  gTrackVScroll = gTrackHScroll = nullptr;
+  for (ControlRef& button : gTrackButtons) button = nullptr;
 }
 
 void RecordWindowLayoutFromWindows(bool withShownState) {

@@ -60,14 +60,18 @@ int32_t TopicOfItem(int16_t item) {
 
 OSStatus HandleHelpPrefsItem(int16_t item, uint16_t* prefs) {
   *prefs ^= item == kHelpToggleItem ? kHelpPrefToggle : kHelpPrefLocalManual;
-  if (MenuRef help = GetMenuHandle(kHelpMenuId)) {
-    CheckMenuItem(help, kHelpToggleItem, *prefs & kHelpPrefToggle);
-    CheckMenuItem(help, kLocalManualItem, *prefs & kHelpPrefLocalManual);
-  }
+  ShowHelpPrefMarks(*prefs);
   return noErr;
 }
 
 }  // namespace
+
+void ShowHelpPrefMarks(uint16_t prefs) {
+  if (MenuRef help = GetMenuHandle(kHelpMenuId)) {
+    CheckMenuItem(help, kHelpToggleItem, prefs & kHelpPrefToggle);
+    CheckMenuItem(help, kLocalManualItem, prefs & kHelpPrefLocalManual);
+  }
+}
 
 void SetHelpOpenProc(HelpOpenProc proc) { gHelpOpen = proc ? proc : OpenWithDesktop; }
 

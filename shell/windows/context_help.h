@@ -14,6 +14,9 @@ constexpr uint16_t kHelpPrefLocalManual = 0x2; // Help item 5: the local manual
 // The help preference word (saved with the preferences).
 extern uint16_t gHelpPrefs;
 
+// Checks Help items 4 and 5 as the preference word's bits say.
+void ShowHelpPrefMarks(uint16_t prefs);
+
 // What opens a file path or a web address; returns 0 on success. Replaceable (tests).
 using HelpOpenProc = OSStatus (*)(const char* target);
 void SetHelpOpenProc(HelpOpenProc proc);

@@ -23,6 +23,22 @@ bool AppearanceHasViewSize() {
 
 }  // namespace
 
+ControlRef NewAppWindowControl(AppWindow* w, int16_t id, bool horizontal, ControlRef* global,
+                               ControlActionUPP action) {
+  WindowRef window = GetAppWindowRef(w);
+  ControlRef control = window ? GetNewControl(id, window) : nullptr;
+  if (!control) return nullptr;
+  (horizontal ? w->hScrollBar : w->vScrollBar) = control;
+  if (global) *global = control;
+  SetControlReference(control, reinterpret_cast<SRefCon>(action));
+  SetControlAction(control, action);
+  return control;
+}
+
+ControlActionUPP GetAppWindowControlAction(ControlRef control) {
+  return control ? reinterpret_cast<ControlActionUPP>(GetControlReference(control)) : nullptr;
+}
+
 void SetWindowScrollValue(const AppWindow* w, ControlRef control, bool horizontal, int16_t value) {
   if (ControlRef bar = Bar(w, control, horizontal)) SetControlValue(bar, value);
 }

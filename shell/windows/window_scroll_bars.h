@@ -4,7 +4,17 @@
 
 #include <cstdint>
 
+#include "platform/controls/controls.h"
 #include "shell/windows/app_windows.h"
+
+// Makes a control from 'CNTL' id in the record's window and keeps it in the record's bar
+// (horizontal or vertical) and in *global when given; the action procedure becomes its
+// reference and its own action, which a click on the control is tracked with. Null, nothing
+// stored, when the window or the resource is missing.
+ControlRef NewAppWindowControl(AppWindow* w, int16_t id, bool horizontal, ControlRef* global,
+                               ControlActionUPP action);
+// The action procedure kept as the control's reference; null for none.
+ControlActionUPP GetAppWindowControlAction(ControlRef control);
 
 void SetWindowScrollValue(const AppWindow* w, ControlRef control, bool horizontal, int16_t value);
 int16_t GetWindowScrollValue(const AppWindow* w, ControlRef control, bool horizontal);

@@ -34,7 +34,6 @@ namespace {
 
 constexpr int16_t kBar = 15;
 constexpr int16_t kTrackHeader = 47;
-constexpr int16_t kSongListHeader = 44;
 constexpr int16_t kTrackRows = 48;
 
 WindowKindProc gScrollerProcs[kLastWindowKind + 1] = {};
@@ -101,8 +100,8 @@ int16_t SnapWindowHeight(int16_t kind, int16_t height) {
   }
   if (kind == kSongListKind) {
     int32_t r = std::max<int16_t>(gSongListRowHeight, 1);
-    int32_t rows = std::max<int32_t>(0, (height - kSongListHeader) / r);
-    return int16_t(rows * r + kSongListHeader);
+    int32_t rows = std::max<int32_t>(0, (height - kSongListHeaderHeight) / r);
+    return int16_t(rows * r + kSongListHeaderHeight);
   }
   return height;
 }

@@ -10,6 +10,8 @@
 // Geometry kept by the windows' owners and read here.
 extern int16_t gTrackColumnWidth;     // the track window's name column
 extern int16_t gSongListRowHeight;
+// The song list's header above its rows.
+constexpr int16_t kSongListHeaderHeight = 44;
 extern int16_t gSongListWidth;
 extern int16_t gEventListWidth;
 extern int16_t gInstrumentStripWidth;

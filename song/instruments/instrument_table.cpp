@@ -98,6 +98,18 @@ void RefreshInstrumentTablePointer() {
   gInstruments = reinterpret_cast<uint8_t*>(*gInstrumentTable);
 }
 
+namespace {
+
+// The master entry, last in the table: no output, its default name and settings.
+void InitMasterRecord(bool force) {
+  uint8_t* master = GetMasterEntry();
+  InitInstrumentRecord(master, 0, kDeviceKindNoOutput, 0, nullptr, 0);
+  CopyName(master, GetInstrumentDefaultName(gAuxBusCount));
+  InitMasterEntry(force);
+}
+
+}  // namespace
+
 OSErr CreateInstrumentTable(int32_t count, uint8_t deviceKind) {
   DisposeInstrumentTable();
   count = std::clamp(count, 1, kMaxInstruments);
@@ -108,11 +120,17 @@ OSErr CreateInstrumentTable(int32_t count, uint8_t deviceKind) {
   RefreshInstrumentTablePointer();
   for (int32_t i = 0; i < count; ++i)
     InitInstrumentRecord(GetInstrumentRecord(i), uint8_t(i % 16), deviceKind, 0, nullptr, 0);
-  uint8_t* master = GetMasterEntry();
-  InitInstrumentRecord(master, 0, kDeviceKindNoOutput, 0, nullptr, 0);
-  CopyName(master, GetInstrumentDefaultName(gAuxBusCount));
-  InitMasterEntry(true);
+  InitMasterRecord(true);
   return noErr;
+}
+
+void InstallMasterOnlyTable(Handle block) {
+  DisposeInstrumentTable();
+  gInstrumentTable = block;
+  gInstrumentCount = 0;
+  gAuxBusCount = 0;
+  RefreshInstrumentTablePointer();
+  InitMasterRecord(false);
 }
 
 void DisposeInstrumentTable() {

@@ -36,6 +36,9 @@ void RefreshInstrumentTablePointer();
 // Makes a table of count instruments, no aux bus and a master; each instrument is
 // InitInstrumentRecord (channel i mod 16, deviceKind, port 0).
 OSErr CreateInstrumentTable(int32_t count, uint8_t deviceKind);
+// Takes a cleared block of one record as the table: no instrument, no aux bus, the master
+// with its defaults (not forced).
+void InstallMasterOnlyTable(Handle block);
 // Disposes the handles a record owns (insert rack, pan and volume assignments) and clears
 // their fields.
 void DisposeInstrumentResources(uint8_t* record);

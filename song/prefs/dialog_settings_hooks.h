@@ -1,5 +1,7 @@
-// What the settings record asks of the settings dialogs (Preferences, chase options): their
-// values go into the record before it is written and come out of it after it was read.
+// What the settings record asks of the settings dialogs (Preferences, chase options) and of
+// the program's own saved settings (the Help menu's choices, the MIDI input flags, the
+// highlight colour, display option 12): their values go into the record before it is written
+// and come out of it after it was read.
 // Installed by the settings dialogs at start-up (InstallDialogSettingsHooks); an entry not
 // installed does nothing, so the record keeps the fields as they are and the dialogs keep
 // their values.

@@ -77,10 +77,8 @@ TEST_F(TrackWindowTest, RowsFollowTheScrollValueAndTheRowHeight) {
   AppWindow* record = GetWindowForKind(kTrackWindowKind);
   WindowRef window = GetAppWindowRef(record);
 
-  // The window's own scroll bars are not made yet: the test gives it one.
-  Rect barBounds{0, 0, 100, 16};
-  const Str255 noTitle = {0};
-  record->vScrollBar = NewControl(window, &barBounds, noTitle, false, 0, 0, 10, kControlScrollBarProc, 0);
+  // The window's own scroll bar, made at start-up.
+  ASSERT_EQ(record->vScrollBar, gTrackVScroll);
   SetWindowScrollValue(record, gTrackVScroll, false, 1);
   ASSERT_EQ(1, GetTrackWindowVScroll());
   DrawWindowContent(window, kTrackWindowKind);

@@ -341,4 +341,75 @@ TEST(ProgramSession, AMovedAudioFileKeepsItsReference) {
   ResetSongDatabase();
 }
 
+// ---- start-up: the list windows' scroll bars, the track window's ranging over a song with
+// more tracks than fit, the timebase's note values and the track rows sized from the list font.
+
+constexpr int kTrackWindowKind = 5;
+
+std::string U32(uint32_t v) {
+  return {char(v >> 24), char(v >> 16), char(v >> 8), char(v)};
+}
+
+// A format 1 file of `tracks` tracks at 96 ticks a quarter, each named "Track n" with one
+// note on its own channel.
+std::string ManyTrackSmf(int tracks) {
+  std::string file = "MThd" + U32(6) + std::string{0, 1, char(tracks >> 8), char(tracks), 0, 96};
+  for (int t = 1; t <= tracks; ++t) {
+    std::string name = "Track " + std::to_string(t);
+    std::string body = std::string{0, char(0xFF), 3, char(name.size())} + name;
+    char status = char(0x90 | (t % 16));
+    body += std::string{0, status, 60, 100, 96, char(0x80 | (t % 16)), 60, 0};
+    body += std::string{0, char(0xFF), 0x2F, 0};
+    file += "MTrk" + U32(uint32_t(body.size())) + body;
+  }
+  return file;
+}
+
+std::vector<int> Numbers(const std::string& line) {
+  std::vector<int> out;
+  std::istringstream in(line);
+  for (int n; in >> n;) out.push_back(n);
+  return out;
+}
+
+// The numbers of the dump's first line that begins with the word and then the prefix.
+std::vector<int> LineNumbers(const std::string& dump, const std::string& word, const std::string& prefix = "") {
+  for (const std::string& line : DumpLines(dump, word))
+    if (line.compare(0, prefix.size(), prefix) == 0) return Numbers(line.substr(prefix.size()));
+  return {};
+}
+
+TEST(StartUpState, ListBarsTimebaseAndRows) {
+  XServer x;
+  std::string why;
+  if (!x.Start(&why)) GTEST_SKIP() << why;
+  zarin_test::TempFolder home;
+  std::string song = home.File("forty.mid");
+  ASSERT_TRUE(zarin_test::WriteWholeFile(song, ManyTrackSmf(40)));
+  std::string dumpFile = home.File("state.txt");
+  Program program;
+  ASSERT_TRUE(program.Start({song}, SessionEnvironment(x, home, dumpFile), home.File("errors.txt")));
+  std::string dump = DumpUntil(program, dumpFile, [](const std::string& d) { return !DumpLines(d, "track").empty(); });
+  // The first track of a format 1 file is its conductor track.
+  ASSERT_EQ(DumpLines(dump, "tracks"), std::vector<std::string>{"39"}) << dump;
+  // Every list window has its bar; the track window's range reaches the rows that do not fit.
+  for (const char* kind : {"2 ", "5 ", "7 ", "11 "}) EXPECT_EQ(LineNumbers(dump, "scroll", kind).size(), 2u) << kind;
+  std::vector<int> bar = LineNumbers(dump, "scroll", std::to_string(kTrackWindowKind) + " ");
+  ASSERT_EQ(bar.size(), 2u) << dump;
+  EXPECT_EQ(bar[0], 0);
+  EXPECT_GT(bar[1], 0);
+
+  // The note values from the whole note at 384 ticks a quarter down to the sixty-fourth; the
+  // track rows as tall as the list's line and 3 pixels.
+  std::vector<int> values = LineNumbers(dump, "notevalues");
+  ASSERT_EQ(values.size(), 18u) << dump;
+  EXPECT_EQ(values.front(), 4 * 384);
+  EXPECT_EQ(values.back(), 384 / 16);
+  std::vector<int> rows = LineNumbers(dump, "rowheight");
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_GE(rows[0], 8);
+  EXPECT_LE(rows[0], 26);
+  program.Terminate();
+}
+
 }  // namespace

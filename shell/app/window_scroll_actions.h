@@ -1,0 +1,14 @@
+// The list windows' scroll bars: made at start-up, stepped by their arrows and pages, and
+// followed by the window's drawing while the thumb is dragged (the click routing tracks a
+// control with its own action).
+#pragma once
+
+#include "platform/controls/controls.h"
+#include "platform/windows/windows.h"
+
+// Start-up: the scroll bars of the track window, song list, event list and marker list from
+// their 'CNTL' resources, laid out and given their ranges.
+void CreateWindowScrollBars();
+// The action of those bars: an arrow steps one row, a page area a window's rows less one; the
+// window is drawn again when the value moved.
+void ListScrollAction(ControlRef control, ControlPartCode part);
