@@ -9,6 +9,7 @@
 #include "shell/dialogs/progress_dialog.h"
 #include "shell/drawing/drawing_ports.h"
 #include "shell/drawing/screen_bounds.h"
+#include "shell/windows/info_panel.h"
 #include "shell/windows/window_menu_hooks.h"
 #include "shell/windows/window_scroll_bars.h"
 #include "shell/windows/window_sizing.h"
@@ -69,6 +70,8 @@ bool ActivateSteps(AppWindow* w, int16_t kind, bool active) {
       return true;
     case kMixerKind: SetDisplayBit(kDisplayMixerActive, active); RedrawAppWindow(w); return true;
     case kInfoPanelWindowKind:
+      if (active) ActivateInfoPanel();
+      return true;
     case kEventListKind:
     case kConductorListKind:
     case kRemoteControlKind:
