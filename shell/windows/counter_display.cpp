@@ -14,6 +14,7 @@
 #include "sequencer/transport/transport_tempo.h"
 #include "shell/base/position_formats.h"
 #include "shell/drawing/scratch_rect.h"
+#include "shell/windows/info_panel.h"
 #include "shell/windows/tempo_display.h"
 #include "shell/windows/window_appearance.h"
 #include "song/conductor/conductor_map.h"
@@ -29,9 +30,11 @@ namespace {
 constexpr int16_t kReadoutTextSize = 17;
 constexpr int16_t kMeterTextSize = 12;
 
-// Erases gScratchRect and draws the text at its left, on a baseline 6 above its bottom.
-void DrawReadout(ConstStr255Param text, int16_t size) {
-  EraseRect(&gScratchRect);
+// Draws the text at the left of gScratchRect, on a baseline 6 above its bottom, over the
+// panel's background (its picture) or over the erased rectangle (the read-out wells).
+void DrawReadout(ConstStr255Param text, int16_t size, bool onPicture) {
+  if (onPicture) RestoreBackgroundInScratch();
+  else EraseRect(&gScratchRect);
   TextSize(size);
   MoveTo(int16_t(gScratchRect.left + 3), int16_t(gScratchRect.bottom - 6));
   DrawString(text);
@@ -43,7 +46,7 @@ void DrawPositionReadout(int32_t bar, int32_t beat, int32_t tick, bool full) {
   gCounterShownPosition = packed;
   GetStyleRect(kStyleCounterRect, &gScratchRect);
   Str255 text;
-  DrawReadout(FormatBarBeatTick(text, bar, beat, std::max<int32_t>(tick, 0)), kReadoutTextSize);
+  DrawReadout(FormatBarBeatTick(text, bar, beat, std::max<int32_t>(tick, 0)), kReadoutTextSize, false);
 }
 
 void DrawMeterReadout(bool full) {
@@ -57,7 +60,7 @@ void DrawMeterReadout(bool full) {
   AppendPChar(text, '/');
   NumToString(gTicksPerQuarter * 4 / perBeat, denominator);
   AppendPString(text, denominator);
-  DrawReadout(text, kMeterTextSize);
+  DrawReadout(text, kMeterTextSize, true);
 }
 
 void DrawTimeReadout() {
@@ -66,7 +69,7 @@ void DrawTimeReadout() {
   Str255 text;
   FormatSmpteTime(text, tc[0], tc[1], tc[2], tc[3], 0);
   if (text[0] >= 3) text[0] = uint8_t(text[0] - 3);  // the subframes cut
-  DrawReadout(text, kReadoutTextSize);
+  DrawReadout(text, kReadoutTextSize, false);
 }
 
 }  // namespace

@@ -125,6 +125,15 @@ void DrawLampAt(int32_t lamp, bool lit, bool codeLamp) {
   ForeColor(blackColor);
 }
 
+// The style's panel picture at the panel's top left, in the current clip.
+void DrawPanelPicture() {
+  Rect frame;
+  if (PicHandle pic = LoadPictureWithFrame(GetStyleWord(kStylePanelPicture), &frame)) {
+    OffsetRect(&frame, int16_t(-frame.left), int16_t(-frame.top));
+    DrawPicture(pic, &frame);
+  }
+}
+
 void DrawCounterArea() {
   SaveClipRgn();
   SetScratchRectToCounterArea();
@@ -266,11 +275,8 @@ void DrawInfoPanelBackground() {
   ClipToInfoPanel();
   LoadAppWindowBounds(&gInfoPanelRecord);
   EraseRect(&gScratchRect);
+  DrawPanelPicture();
   Rect frame;
-  if (PicHandle pic = LoadPictureWithFrame(GetStyleWord(kStylePanelPicture), &frame)) {
-    OffsetRect(&frame, int16_t(-frame.left), int16_t(-frame.top));
-    DrawPicture(pic, &frame);
-  }
   if (PicHandle second = LoadPictureWithFrame(GetStyleWord(kStyleSecondPicture), &frame)) {
     Rect first, last;
     GetCounterElementRect(0, &first);
@@ -297,6 +303,14 @@ void DrawInfoPanelContents() {
   if (IsValueFieldActive() && gValueField.port == GetQDGlobalsThePort()) RedrawValueField();
   DrawCounterDisplay(1);
   ClipToInfoPanel();
+}
+
+void RestoreBackgroundInScratch() {
+  SaveClipRgn();
+  EraseRect(&gScratchRect);
+  ClipToScratchRect();
+  DrawPanelPicture();
+  RestoreClipRgn();
 }
 
 void ClipToInfoPanel() {

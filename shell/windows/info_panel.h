@@ -52,6 +52,8 @@ void DrawModeLamps();
 // transport option byte has bit 7, else the union of counter elements 0 and 5.
 void SetScratchRectToCounterArea();
 void DrawInfoPanelBackground();
+// gScratchRect erased and the panel's picture drawn again in it (the read-outs draw on it).
+void RestoreBackgroundInScratch();
 // The full redraw of everything on the background.
 void DrawInfoPanelContents();
 void ClipToInfoPanel();

@@ -7,11 +7,14 @@
 #include "platform/quickdraw/text.h"
 #include "platform/text/pascal_strings.h"
 #include "sequencer/transport/transport_tempo.h"
+#include "shell/drawing/scratch_rect.h"
 #include "shell/windows/counter_display.h"
+#include "shell/windows/info_panel.h"
 
 void DrawCounterTempoArea() {
   Rect area{kTempoAreaTop, kTempoAreaLeft, kTempoAreaBottom, kTempoAreaRight};
-  EraseRect(&area);
+  gScratchRect = area;
+  RestoreBackgroundInScratch();
   uint16_t tenths = gClockTempo;
   gCounterShownTempo = tenths;
   Str255 text, fraction;
