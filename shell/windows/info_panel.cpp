@@ -14,7 +14,6 @@
 #include "sequencer/midi/instrument_routing.h"
 #include "sequencer/transport/sync_source.h"
 #include "sequencer/transport/transport_tempo.h"
-#include "shell/base/app_state.h"
 #include "shell/base/app_strings.h"
 #include "shell/base/pen_numbers.h"
 #include "shell/dialogs/value_fields.h"
@@ -55,8 +54,6 @@ constexpr uint16_t kDisplayIndicator = 0x100;
 constexpr uint8_t kSyncLampBits[2] = {0x01, 0x02};
 constexpr uint8_t kModeLampBits[5] = {0x04, 0x08, 0x10, 0x20, 0x40};
 constexpr uint8_t kOptionCounterRect = 0x80;
-// The fifth application-state word's bit and the counter flags' bit that let the counter draw.
-constexpr uint16_t kAppWord4CountersShown = 0x8;
 constexpr int16_t kCounterForeColour = 22;
 constexpr int16_t kLampSize = 8;
 // The lamps' places: indicators, sync lamps and mode lamps in columns right of the time well.
@@ -347,7 +344,9 @@ bool UpdateInfoPanel() {
 void ActivateInfoPanel() { RedrawCounterAreaAndRefresh(); }
 
 void RedrawCounterWindow() {
-  if (!(gAppState[4] & kAppWord4CountersShown) || !(gCounterDisplayFlags & kCounterRedrawsWindow)) return;
+  // Only the counter flags decide: the application-state bit once read here is the high-level
+  // event flag, which is clear nearly always and would freeze the counter.
+  if (!(gCounterDisplayFlags & kCounterRedrawsWindow)) return;
   if (!IsAppWindowVisible(&gInfoPanelRecord)) return;
   GrafPtr saved = nullptr;
   if (SetPortToInfoPanel(&saved)) {

@@ -66,5 +66,6 @@ void DrawInfoPanel();
 bool UpdateInfoPanel();
 // The activate handler of the panel: the counter area redrawn without comparing values.
 void ActivateInfoPanel();
-// The counter redrawn in the panel (when counters are shown and the panel is visible).
+// The counter redrawn in the panel at once, while the counter flags let it and the panel is
+// visible.
 void RedrawCounterWindow();

@@ -10,12 +10,15 @@
 #include "platform/memory/byte_order.h"
 #include "platform/windows/windows.h"
 #include "sequencer/transport/sync_source.h"
+#include "sequencer/transport/transport_engine.h"
 #include "sequencer/transport/transport_tempo.h"
 #include "shell/app/app_events.h"
 #include "shell/app/shutdown.h"
 #include "shell/app/startup.h"
 #include "shell/windows/app_windows.h"
+#include "shell/windows/counter_display.h"
 #include "shell/windows/info_panel.h"
+#include "song/conductor/conductor_map.h"
 #include "song/events/utility_event_selection.h"
 #include "song/instruments/instrument_record.h"
 #include "song/instruments/instrument_table.h"
@@ -160,6 +163,25 @@ TEST_F(InfoPanel, TheSyncSourceTextFollowsSetSyncSource) {
   SetSyncSource(kSyncSourceInternal);
   Draw();
   EXPECT_EQ(internal, Pixels(kSyncLabelCell));
+}
+
+// A locate shows in the bar:beat:tick read-out at once, without waiting for an update, unless
+// the counter flags hold the window's redraw back.
+TEST_F(InfoPanel, TheCounterRedrawFollowsALocateUnlessHeldBack) {
+  const Rect readout{4, 84, 26, 204};
+  SetLocatePoint(0);
+  Draw();
+  std::vector<uint32_t> start = Pixels(readout);
+  SetLocatePoint(uint32_t(BarToTick(2)));
+  gCounterDisplayFlags &= uint16_t(~kCounterRedrawsWindow);
+  RedrawCounterWindow();
+  EXPECT_EQ(start, Pixels(readout)) << "held back";
+  gCounterDisplayFlags |= kCounterRedrawsWindow;
+  RedrawCounterWindow();
+  EXPECT_NE(start, Pixels(readout));
+  SetLocatePoint(0);
+  RedrawCounterWindow();
+  EXPECT_EQ(start, Pixels(readout));
 }
 
 TEST_F(InfoPanel, UpdateRedrawsOnlyWhenTheTransportValueChanged) {
