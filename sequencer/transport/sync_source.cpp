@@ -10,6 +10,7 @@
 #include "shell/base/app_state.h"
 #include "song/conductor/tempo_tables.h"
 #include "song/documents/document_file.h"
+#include "song/model/window_redraw.h"
 
 namespace {
 
@@ -62,6 +63,7 @@ void SetSyncSource(int16_t code) {
   if (kSourcesWithExternalTime & (1u << code)) gSyncFlags |= kSyncFlagsExternalTime;
   else gSyncFlags &= ~kSyncFlagsExternalTime;
   if (gMidiDriver.client) InstallSyncOutputs();
+  InvalidateInfoPanel();  // the panel names the source
 }
 
 int16_t GetSyncSource() { return gClockSyncSource; }

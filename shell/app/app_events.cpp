@@ -39,6 +39,7 @@
 #include "shell/menus/menu_dispatch.h"
 #include "shell/settings/about_window.h"
 #include "shell/settings/preferences_dialog.h"
+#include "shell/windows/info_panel.h"
 #include "shell/windows/window_activation.h"
 #include "shell/windows/window_clicks.h"
 #include "shell/windows/window_sizing.h"
@@ -399,6 +400,7 @@ void HandleUpdateEvent(EventRecord* event) {
 
 int32_t DrawWindowContent(WindowRef, int16_t kind) {
   if ((gAppState[1] & kAppWord1DrawingSuppressed) && kind != kInfoPanelWindowKind) return 0;
+  if (kind == kInfoPanelWindowKind) DrawInfoPanel();
   if (kind == kTrackWindowKind) DrawTrackWindow();
   if (kind == kSongListKind) DrawSongListWindow();
   if (kind == kMainEditorWindowKind) DrawMainEditorWindow();

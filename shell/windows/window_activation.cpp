@@ -12,6 +12,7 @@
 #include "shell/drawing/screen_bounds.h"
 #include "plugins/plugin_host_commands.h"
 #include "shell/windows/editor_panes.h"
+#include "shell/windows/info_panel.h"
 #include "shell/windows/window_menu_hooks.h"
 #include "shell/windows/window_scroll_bars.h"
 #include "shell/windows/window_sizing.h"
@@ -109,6 +110,8 @@ bool ActivateSteps(AppWindow* w, WindowRef window, int16_t kind, bool active, bo
     case kRhythmToolKind:
     case kJukeboxKind: SetDialogWindowActive(window, active); return true;
     case kInfoPanelWindowKind:
+      if (active) ActivateInfoPanel();
+      return true;
     case kEventListKind:
     case kConductorListKind:
     case kRemoteControlKind:

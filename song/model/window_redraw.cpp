@@ -9,6 +9,7 @@ RedrawHooks gRedrawHooks;
 namespace {
 
 constexpr int kSongListKind = 2;
+constexpr int kInfoPanelKind = 3;
 constexpr int kEditorKind = 4;
 constexpr int kTrackKind = 5;
 constexpr int kInstrumentKind = 6;
@@ -24,6 +25,7 @@ void Request(int kind) {
 
 }  // namespace
 
+void InvalidateInfoPanel() { Request(kInfoPanelKind); }
 void InvalidateEditorWindow() { Request(kEditorKind); }
 void InvalidateSongListWindow() { Request(kSongListKind); }
 void InvalidateTrackWindow() { Request(kTrackKind); }

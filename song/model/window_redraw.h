@@ -11,6 +11,7 @@ constexpr int kWindowKindCount = 32;
 extern uint32_t gRedrawRequests[kWindowKindCount];
 extern uint8_t gEditorPanesDirty;
 
+void InvalidateInfoPanel();
 void InvalidateEditorWindow();
 void InvalidateSongListWindow();
 void InvalidateTrackWindow();

@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <set>
 #include <sstream>
 
 #include "tests/shell/program/program_session.h"
@@ -165,6 +166,33 @@ int DarkPixels(const std::vector<uint32_t>& pixels) {
   return int(std::count_if(pixels.begin(), pixels.end(), [](uint32_t p) {
     return ((p >> 16) & 0xFF) < 0x50 && ((p >> 8) & 0xFF) < 0x50 && (p & 0xFF) < 0x50;
   }));
+}
+
+// The info panel at start: drawn (its picture, read-outs and texts, not a flat grey box) and
+// clear of the track window.
+TEST_F(FirstContact, TheInfoPanelIsDrawnAndClearOfTheTrackWindow) {
+  constexpr int kInfoPanelKind = 3, kMainEditorKind = 4;
+  ASSERT_TRUE(Start({}));
+  ASSERT_TRUE(x.FindProgramWindow(kScreenWidth, kScreenHeight));
+  std::string dump = Until([](const std::string& d) {
+    return WindowOfKind(d, kInfoPanelKind).visible && WindowOfKind(d, kTrackWindowKind).visible;
+  });
+  WindowLine panel = WindowOfKind(dump, kInfoPanelKind);
+  ASSERT_TRUE(panel.visible && WindowOfKind(dump, kTrackWindowKind).visible) << dump;
+  for (int kind : {kTrackWindowKind, kMainEditorKind}) {
+    WindowLine w = WindowOfKind(dump, kind);
+    if (!w.visible) continue;
+    EXPECT_FALSE(panel.left < w.right && w.left < panel.right && panel.top < w.bottom && w.top < panel.bottom)
+        << "the panel covers window kind " << kind << ": " << dump;
+  }
+  std::vector<uint32_t> pixels;
+  for (int tries = 0; tries < 30; ++tries, usleep(200000)) {
+    pixels = x.Grab(panel.left, panel.top, panel.right, panel.bottom);
+    if (std::set<uint32_t>(pixels.begin(), pixels.end()).size() > 3 && DarkPixels(pixels) > 100) break;
+  }
+  EXPECT_GT(std::set<uint32_t>(pixels.begin(), pixels.end()).size(), 3u) << "not one flat colour";
+  EXPECT_GT(DarkPixels(pixels), 100) << "texts and read-outs";
+  program.Terminate();
 }
 
 // Zarin > About Zarin: its texts are drawn in full contrast.

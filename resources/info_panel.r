@@ -1,0 +1,26 @@
+# The info panel's texts: the sync source names (item n + 1 for source n), the counter mode
+# names (items 16-18 for modes 0-2), and the output label of a track without an output.
+resource 'STR#' 136 "Info panel texts" {
+  "Internal"                                                # 1: sync source 0
+  "Internal (audio clock)"                                  # 2: sync source 1
+  "MIDI Time Code"                                          # 3: sync source 2
+  "MIDI Clock"                                              # 4: sync source 3
+  "MTC + Machine Control"                                   # 5: sync source 4
+  "Movie"                                                   # 6: sync source 5
+  "Audio Sample Clock"                                      # 7: sync source 6
+  "External Device"                                         # 8: sync source 7
+  ""                                                        # 9
+  ""                                                        # 10
+  ""                                                        # 11
+  ""                                                        # 12
+  ""                                                        # 13
+  ""                                                        # 14
+  ""                                                        # 15
+  "Bars"                                                    # 16: counter mode 0
+  "Time Code"                                               # 17: counter mode 1
+  "Samples"                                                 # 18: counter mode 2
+}
+
+resource 'STR#' 139 "Device list texts" {
+  "No Output"                                               # 1: a track without an output
+}

@@ -1,0 +1,11 @@
+// The tempo the info panel shows: the transport's tempo with one decimal, in the counter's
+// tempo area.
+#pragma once
+
+#include <cstdint>
+
+// The tempo area of the info panel (panel coordinates).
+constexpr int16_t kTempoAreaLeft = 8, kTempoAreaTop = 37, kTempoAreaRight = 76, kTempoAreaBottom = 69;
+
+// Draws the tempo into its area of the current port and remembers it as the shown tempo.
+void DrawCounterTempoArea();
