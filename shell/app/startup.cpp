@@ -338,6 +338,7 @@ void StartUpApplication(int16_t) {
   ApplyStartupLayout(layout);
   LayoutEditorPanes();
   UpdateAllPaneScrollers();
+  LayoutListWindowBars();
   RedrawScreen();
   for (AliasList* list : {&gMediaFileList, &gFileList5200, &gJukeboxFileList, &gImportFileList})
     LoadAliasList(list);

@@ -8,6 +8,7 @@
 #include "platform/controls/controls.h"
 #include "platform/menus/menus.h"
 #include "platform/quickdraw/screen.h"
+#include "platform/windows/windows.h"
 #include "sequencer/clock/transport_clock.h"
 #include "sequencer/transport/sync_source.h"
 #include "shell/dialogs/dialog_alerts.h"
@@ -118,12 +119,16 @@ void AppendSync(std::string* out) {
 }
 
 // Each list window's vertical scroll bar: its value and maximum (the track window's value is
-// the first row drawn).
+// the first row drawn), and how far its right edge lies from the window's.
 void AppendScrollBars(std::string* out) {
-  for (AppWindow* w = gAppWindowList; w; w = w->next)
-    if (w->vScrollBar)
-      *out += "scroll " + std::to_string(w->kind) + " " + std::to_string(GetControlValue(w->vScrollBar)) + " " +
-              std::to_string(GetControlMaximum(w->vScrollBar)) + "\n";
+  for (AppWindow* w = gAppWindowList; w; w = w->next) {
+    if (!w->vScrollBar) continue;
+    Rect bar{}, port{};
+    GetControlBounds(w->vScrollBar, &bar);
+    GetWindowPortBounds(w->window, &port);
+    *out += "scroll " + std::to_string(w->kind) + " " + std::to_string(GetControlValue(w->vScrollBar)) + " " +
+            std::to_string(GetControlMaximum(w->vScrollBar)) + " " + std::to_string(port.right - bar.right) + "\n";
+  }
 }
 
 // The track row height and the timebase's note values.

@@ -46,6 +46,10 @@ void CreateWindowScrollBars() {
       {&gMarkerListRecord, 138, false, nullptr}};
   for (const BarResource& bar : kBars) NewAppWindowControl(bar.record, bar.id, bar.horizontal, bar.global, ListScrollAction);
   SetWindowScrollerProc(kSongListKind, UpdateSongListScrollers);
+  LayoutListWindowBars();
+}
+
+void LayoutListWindowBars() {
   for (AppWindow* w : {&gTrackWindowRecord, &gSongListRecord, &gEventListRecord, &gMarkerListRecord}) {
     LayoutScrollBars(w);
     UpdateWindowScrollers(w);

@@ -9,6 +9,9 @@
 // Start-up: the scroll bars of the track window, song list, event list and marker list from
 // their 'CNTL' resources, laid out and given their ranges.
 void CreateWindowScrollBars();
+// The list windows' bars placed again at their windows' edges, with their ranges, after the
+// windows were placed and sized (start-up's placement and the stored layout).
+void LayoutListWindowBars();
 // The action of those bars: an arrow steps one row, a page area a window's rows less one; the
 // window is drawn again when the value moved.
 void ListScrollAction(ControlRef control, ControlPartCode part);
