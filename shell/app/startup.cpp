@@ -407,7 +407,14 @@ void PlaceStartupWindows() {
     MoveWindow(editor, area.left, editorTop, false);
     SizeWindow(editor, width, editorHeight, true);
   }
-  if (counter) MoveWindow(counter, area.left, int16_t(editorTop + editorHeight + 10 + kTitleBar), false);
+  if (counter) {
+    // The panel's title bar is at its side: the whole frame stays on the screen.
+    Rect frame, content;
+    GetWindowBounds(counter, kWindowStructureRgn, &frame);
+    GetWindowBounds(counter, kWindowContentRgn, &content);
+    int16_t left = int16_t(area.left + std::max(0, content.left - frame.left));
+    MoveWindow(counter, left, int16_t(editorTop + editorHeight + 10 + kTitleBar), false);
+  }
 }
 
 void ShowDefaultStartupWindows() {

@@ -8,6 +8,7 @@
 
 #include "platform/events/apple_events.h"
 #include "platform/memory/byte_order.h"
+#include "platform/quickdraw/screen.h"
 #include "platform/windows/windows.h"
 #include "sequencer/transport/sync_source.h"
 #include "sequencer/transport/transport_engine.h"
@@ -96,6 +97,17 @@ TEST_F(InfoPanel, ThePanelShowsItsPictureLabelsAndCounterAtStart) {
 
 // The indicators have no picture: they are drawn by code, lit or not; a lit sync lamp without
 // a picture is its framed, filled fallback.
+TEST_F(InfoPanel, ItsWholeFrameSideTitleBarIncludedIsOnTheScreen) {
+  WindowRef panel = GetAppWindowRef(&gInfoPanelRecord);
+  ASSERT_TRUE(panel);
+  Rect frame, screen;
+  GetWindowBounds(panel, kWindowStructureRgn, &frame);
+  GetAvailableWindowPositioningBounds(GetMainDevice(), &screen);
+  EXPECT_GE(frame.left, screen.left);
+  EXPECT_GE(frame.top, screen.top);
+  EXPECT_LE(frame.right, screen.right);
+}
+
 TEST_F(InfoPanel, LampsWithoutPicturesAreDrawnByCodeAndFollowTheirBits) {
   Rect lamp0, lamp2;
   GetInfoPanelLampRect(0, &lamp0);
