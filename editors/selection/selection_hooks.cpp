@@ -1,5 +1,9 @@
 #include "editors/selection/selection_hooks.h"
 
+namespace {
+constexpr int16_t kNothingDroppedErr = -1857;
+}  // namespace
+
 SelectionHooks gSelectionHooks{};
 
 void CallLocateToPosition(uint32_t position) {
@@ -12,4 +16,10 @@ void CallOpenNoteEventDialog(int32_t offset) {
 
 void CallTrackKeyboardAudition(int16_t y) {
   if (gSelectionHooks.trackKeyboardAudition) gSelectionHooks.trackKeyboardAudition(y);
+}
+
+int16_t CallTrackRangeClipboardOp(int16_t source, int16_t target, uint32_t start, uint32_t length,
+                                  uint32_t newStart, bool copy) {
+  if (!gSelectionHooks.trackRangeClipboardOp) return kNothingDroppedErr;
+  return gSelectionHooks.trackRangeClipboardOp(source, target, start, length, newStart, copy);
 }

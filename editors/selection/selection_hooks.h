@@ -12,9 +12,16 @@ struct SelectionHooks {
   void (*openNoteEventDialog)(int32_t offset);
   // A click in the keyboard or drum column of the current pane at y. Main thread.
   void (*trackKeyboardAudition)(int16_t y);
+  // Moves (or with copy, copies) the range start..start + length of track source to track
+  // target at newStart, as one undoable step; 0 when done. Main thread.
+  int16_t (*trackRangeClipboardOp)(int16_t source, int16_t target, uint32_t start, uint32_t length,
+                                   uint32_t newStart, bool copy);
 };
 extern SelectionHooks gSelectionHooks;
 
 void CallLocateToPosition(uint32_t position);
 void CallOpenNoteEventDialog(int32_t offset);
 void CallTrackKeyboardAudition(int16_t y);
+// dragNotAcceptedErr (-1857: nothing changed) while nobody installed the operation.
+int16_t CallTrackRangeClipboardOp(int16_t source, int16_t target, uint32_t start, uint32_t length,
+                                  uint32_t newStart, bool copy);

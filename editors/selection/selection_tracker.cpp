@@ -6,6 +6,7 @@
 #include "editors/panes/pane_stack.h"
 #include "editors/selection/event_hit_test.h"
 #include "editors/selection/note_rectangle_selection.h"
+#include "editors/selection/selection_drag.h"
 #include "editors/selection/selection_hooks.h"
 #include "editors/selection/time_selection_drag.h"
 #include "editors/timeline/click_state.h"
@@ -151,6 +152,15 @@ bool TakeClickOnEvent(uint32_t modifiers, bool doubleClick) {
   return true;
 }
 
+// A plain click inside the selection of a selected pane (and inside its pitch range) may start
+// a drag of the selection instead of a new range.
+bool IsClickInDraggableSelection(int32_t tick, int16_t row, uint32_t modifiers) {
+  if (gClickInRuler || (modifiers & (shiftKey | cmdKey)) || !(gEditorDragSettings & kDragSelectionOutBit)) return false;
+  if (gCurrentPaneIndex < 0 || gCurrentPaneIndex >= 32 || !((gPaneVisitMask >> gCurrentPaneIndex) & 1)) return false;
+  return uint32_t(tick) >= gTimeSelection.start.tick && uint32_t(tick) < gTimeSelection.end.tick &&
+         row >= gFilterLowNote && row <= gFilterHighNote;
+}
+
 }  // namespace
 
 void UpdateTrackedSelection(SelectionTracker* t) {
@@ -177,6 +187,10 @@ void TrackEditorSelection(uint32_t modifiers, bool doubleClick) {
   if (!gClickInRuler && TakeClickOnEvent(modifiers, doubleClick)) return;
   tracker.extend = (modifiers & shiftKey) && !(modifiers & optionKey);
   tracker.anchorTick = XToTime(gClickX);
+  if (IsClickInDraggableSelection(tracker.anchorTick, tracker.anchorRow, modifiers)) {
+    DragSelectionOut();
+    return;
+  }
   gSelectionAnchorTick = tracker.anchorTick;
   SelectRange(&tracker, modifiers);
 }

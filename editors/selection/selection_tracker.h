@@ -32,7 +32,8 @@ struct SelectionTracker {
 extern SelectionTracker* gSelectionTracker;
 
 // From gEditorMousePoint (the click, main editor window coordinates) with the modifiers of the
-// click, until the button is released.
+// click, until the button is released. A plain click inside the selection of a selected pane
+// drags the selection instead (DragSelectionOut) once the pointer moves.
 void TrackEditorSelection(uint32_t modifiers, bool doubleClick);
 // One autoscroll step of the registered tracker with the pointer at x (window coordinates);
 // answers the scroll step taken (negative to the left, 0 none).

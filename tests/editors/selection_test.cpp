@@ -6,6 +6,8 @@
 #include "editors/note_drawing/note_boxes.h"
 #include "editors/panes/pane_stack.h"
 #include "editors/selection/event_hit_test.h"
+#include "editors/selection/selection_drag.h"
+#include "editors/selection/selection_hooks.h"
 #include "editors/selection/selection_tracker.h"
 #include "editors/selection/time_selection_drag.h"
 #include "editors/timeline/click_state.h"
@@ -52,6 +54,8 @@ class SelectionTest : public PaneDrawingTest {
     FlushEvents(everyEvent, 0);
     ResetHostInputState();
     gSelectionTracker = nullptr;
+    gSelectionHooks = SelectionHooks{};
+    gEditorDragSettings = kDragSelectionOutBit;
     PaneDrawingTest::TearDown();
   }
 
@@ -86,10 +90,25 @@ class SelectionTest : public PaneDrawingTest {
     AddPane(0, 48);
     SetSongEnd(4000);
   }
+  // The band notes on tracks 0 and 1, each in its own pane; v0_ and v1_ lie inside them.
+  void SetUpTwoPanes() {
+    AddTrack(0, NoteRecords(kBandNotes));
+    AddTrack(1, NoteRecords(kBandNotes));
+    AddPane(0, 48);
+    AddPane(1, 48);
+    gEditorPanes[1].top = 200;
+    LayoutEditorPanes();
+    SetSongEnd(40000);
+    v0_ = int16_t(gEditorPanes[0].top + 20);
+    v1_ = int16_t(gEditorPanes[1].top + 20);
+    ASSERT_EQ(FindEditorPaneAt(v0_), 0);
+    ASSERT_EQ(FindEditorPaneAt(v1_), 1);
+  }
   Point Inside(const Note& n) {
     Rect r = ExpectedNoteRect(n, 0);
     return Point{int16_t((r.top + r.bottom) / 2), int16_t((r.left + r.right) / 2)};
   }
+  int16_t v0_ = 0, v1_ = 0;
 };
 
 // Notes far apart in time and pitch, their ticks scaled with the zoom so that they keep their
@@ -316,16 +335,8 @@ TEST_F(SelectionTest, ACommandDragKeepsTheUnionOfBothRangesAndPitchRanges) {
 }
 
 TEST_F(SelectionTest, ARangeDragOverPanesSelectsThemAndTheTimeTheMappingGives) {
-  AddTrack(0, NoteRecords(kBandNotes));
-  AddTrack(1, NoteRecords(kBandNotes));
-  AddPane(0, 48);
-  AddPane(1, 48);
-  gEditorPanes[1].top = 200;
-  LayoutEditorPanes();
-  SetSongEnd(4000);
-  int16_t v0 = int16_t(gEditorPanes[0].top + 20), v1 = int16_t(gEditorPanes[1].top + 20);
-  ASSERT_EQ(FindEditorPaneAt(v0), 0) << gEditorPanes[0].top << " " << gEditorPanes[1].top;
-  ASSERT_EQ(FindEditorPaneAt(v1), 1);
+  SetUpTwoPanes();
+  int16_t v0 = v0_, v1 = v1_;
   Drag({Point{v0, 100}, Point{v1, 250}}, 0);
   EXPECT_EQ(gTimeSelection.start.tick, uint32_t(XToTime(100)));
   EXPECT_EQ(gTimeSelection.end.tick, uint32_t(XToTime(250)));
@@ -416,6 +427,110 @@ TEST_F(SelectionTest, HoldingThePointerRightOfTheWindowScrollsWhileTracking) {
   EXPECT_EQ(gTimeSelection.start.tick, anchor);
   EXPECT_EQ(gTimeSelection.end.tick, uint32_t(XToTime(GetMainWindowRight() - kAutoscrollRightInset)));
   EXPECT_EQ(gSelectionTracker, nullptr);
+}
+
+// What the range move was asked to do.
+struct RangeMove {
+  int calls = 0;
+  int16_t source = -1, target = -1;
+  uint32_t start = 0, length = 0, newStart = 0;
+};
+RangeMove gRangeMove;
+
+int16_t RecordRangeMove(int16_t source, int16_t target, uint32_t start, uint32_t length, uint32_t newStart, bool) {
+  gRangeMove = {gRangeMove.calls + 1, source, target, start, length, newStart};
+  return noErr;
+}
+
+// The flavours of every item of a drag as it enters the editor.
+std::vector<std::vector<uint8_t>> gPromises;
+OSErr RecordPromises(DragTrackingMessage message, WindowRef, void*, DragRef drag) {
+  if (message != kDragTrackingEnterWindow) return noErr;
+  gPromises.clear();
+  UInt16 items = 0;
+  CountDragItems(drag, &items);
+  for (UInt16 i = 1; i <= items; ++i) {
+    DragItemRef item = 0;
+    GetDragItemReferenceNumber(drag, i, &item);
+    std::vector<uint8_t> promise(kPromiseBytes);
+    Size size = kPromiseBytes;
+    GetFlavorData(drag, item, kPromisedFileFlavor, promise.data(), &size, 0);
+    Size empty = -1;
+    GetFlavorDataSize(drag, item, kPromisedFileSpecFlavor, &empty);
+    promise.push_back(uint8_t(empty));
+    gPromises.push_back(promise);
+  }
+  return noErr;
+}
+
+class SelectionDragTest : public SelectionTest {
+ protected:
+  void SetUp() override {
+    SelectionTest::SetUp();
+    ShowWindow(gMainEditorRecord.window);  // where the drag finds it
+    SetUpTwoPanes();
+    Drag({Point{v0_, 100}, Point{v0_, 300}}, 0);  // the range over the first pane
+    gRangeMove = RangeMove();
+    gPromises.clear();
+  }
+};
+
+TEST_F(SelectionDragTest, ADropOnAnotherTrackLaterMovesTheRangeThere) {
+  gSelectionHooks.trackRangeClipboardOp = RecordRangeMove;
+  uint32_t start = gTimeSelection.start.tick, length = gTimeSelection.end.tick - start;
+  ASSERT_EQ(noErr, InstallTrackingHandler(RecordPromises, gMainEditorRecord.window, nullptr));
+  Drag({Point{v0_, 200}, Point{v1_, 220}, Point{v1_, 240}}, 0);
+  RemoveTrackingHandler(RecordPromises, gMainEditorRecord.window);
+  EXPECT_EQ(gRangeMove.calls, 1);
+  EXPECT_EQ(gRangeMove.source, 0);
+  EXPECT_EQ(gRangeMove.target, 1);
+  EXPECT_EQ(gRangeMove.start, start);
+  EXPECT_EQ(gRangeMove.length, length);
+  EXPECT_EQ(gRangeMove.newStart, start + uint32_t(XToTime(240) - XToTime(200)));
+  EXPECT_EQ(gTimeSelection.start.tick, gRangeMove.newStart);
+  EXPECT_EQ(gTimeSelection.end.tick, gRangeMove.newStart + length);
+  EXPECT_EQ(gPaneVisitMask, 2u);
+  // One promised MIDI file for the selected MIDI pane, with its empty file flavour.
+  std::vector<uint8_t> midi = {'M', 'i', 'd', 'i', 'V', 'O', 'Z', 'u', 0, 0, 'f', 's', 's', 'P', 0};
+  EXPECT_EQ(gPromises, std::vector<std::vector<uint8_t>>{midi});
+}
+
+TEST_F(SelectionDragTest, ADropAtTheSameTimeOnTheSameTrackChangesNothing) {
+  gSelectionHooks.trackRangeClipboardOp = RecordRangeMove;
+  TimeSelection before = gTimeSelection;
+  Drag({Point{v0_, 200}, Point{int16_t(v0_ + 10), 200}}, 0);
+  EXPECT_EQ(gRangeMove.calls, 0);
+  EXPECT_EQ(gTimeSelection.start.tick, before.start.tick);
+  EXPECT_EQ(gTimeSelection.end.tick, before.end.tick);
+  gEditorMousePoint = Point{v0_, 200};
+  EXPECT_EQ(dragNotAcceptedErr, [&] {
+    PostHostMouseEvent(kEventMouseDown, Global(Point{v0_, 200}), 1, 0);
+    PostHostMouseEvent(kEventMouseMoved, Global(Point{int16_t(v0_ + 10), 200}), 1, 0);
+    PostHostMouseEvent(kEventMouseUp, Global(Point{int16_t(v0_ + 10), 200}), 1, 0);
+    return DragSelectionOut();
+  }());
+}
+
+TEST_F(SelectionDragTest, TheSelectionStaysWhenTheSettingsKeepItInOrTheMouseDoesNotMove) {
+  gSelectionHooks.trackRangeClipboardOp = RecordRangeMove;
+  gEditorMousePoint = Point{v0_, 200};
+  PostHostMouseEvent(kEventMouseDown, Global(gEditorMousePoint), 1, 0);
+  PostHostMouseEvent(kEventMouseUp, Global(gEditorMousePoint), 1, 0);
+  EXPECT_EQ(userCanceledErr, DragSelectionOut());
+  FlushEvents(everyEvent, 0);
+  gEditorDragSettings = 0;
+  EXPECT_EQ(-4, DragSelectionOut());
+  // Without the setting a click inside the selection makes a new range.
+  Drag({Point{v0_, 200}, Point{v0_, 250}}, 0);
+  EXPECT_EQ(gTimeSelection.start.tick, uint32_t(XToTime(200)));
+  EXPECT_EQ(gRangeMove.calls, 0);
+}
+
+TEST_F(SelectionDragTest, WithoutTheRangeMoveADropIsNotAccepted) {
+  TimeSelection before = gTimeSelection;
+  Drag({Point{v0_, 200}, Point{v1_, 260}}, 0);
+  EXPECT_EQ(gTimeSelection.start.tick, before.start.tick);
+  EXPECT_EQ(gPaneVisitMask, 1u);
 }
 
 }  // namespace
