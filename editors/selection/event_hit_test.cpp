@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "editors/note_drawing/event_labels.h"
 #include "editors/note_drawing/note_boxes.h"
 #include "editors/panes/pane_stack.h"
 #include "editors/selection/note_rectangle_selection.h"
@@ -11,6 +12,7 @@
 #include "platform/events/key_codes.h"
 #include "platform/quickdraw/geometry.h"
 #include "platform/windows/windows.h"
+#include "shell/base/event_records.h"
 #include "shell/drawing/row_metrics.h"
 #include "shell/drawing/drawing_ports.h"
 #include "shell/windows/app_windows.h"
@@ -56,25 +58,51 @@ Rect VelocityHandleRect(const Rect& note) {
 // 1 or 8 when event (a note) is under the mouse, 0 when not.
 int16_t HitTestNote(const uint8_t* event, int16_t flags, bool drum) {
   Rect r = NoteHitRect(event);
-  if (PtInRect(gEditorMousePoint, &r)) return drum && (flags & kHitVelocityHandles) ? kHitVelocityHandles : kHitNotes;
+  if (PtInRect(gLastMousePoint, &r)) return drum && (flags & kHitVelocityHandles) ? kHitVelocityHandles : kHitNotes;
   if (drum || !(flags & kHitVelocityHandles)) return 0;
   Rect handle = VelocityHandleRect(r);
-  return PtInRect(gEditorMousePoint, &handle) ? kHitVelocityHandles : 0;
+  return PtInRect(gLastMousePoint, &handle) ? kHitVelocityHandles : 0;
+}
+
+// A sequence block (2, its part in *part) or a system-exclusive label (4, its dialog run) under
+// the mouse; 0 when not.
+int16_t HitTestLabelOrBlock(uint8_t* e, int32_t offset, int16_t flags, int16_t* part) {
+  int32_t tick = int32_t(std::min<uint32_t>(SeqEventTime(e), INT32_MAX / 2));
+  if (SeqEventKind(e) == kKindSequenceRef) {
+    int16_t hit = HitTestSequenceBlock(flags & kHitActOnBlock, SequenceBlockRect(tick, e));
+    if (hit && part) *part = hit;
+    return hit ? kHitSequenceBlocks : 0;
+  }
+  Rect foot, label;
+  GetSysExLabelRects(tick, &foot, &label);
+  if (!PtInRect(gLastMousePoint, &foot) && !PtInRect(gLastMousePoint, &label)) return 0;
+  CallOpenSysExEventDialog(offset);
+  InvalAppWindowPort(&gMainEditorRecord);
+  return kHitSysExLabels;
+}
+
+// What one event answers: its hit, 0 to walk on, -1 to end the walk.
+int16_t HitTestOneEvent(uint8_t* e, int32_t offset, int16_t flags, bool drum, int16_t* part) {
+  uint8_t kind = SeqEventKind(e);
+  if (kind >= kKindPolyPressure && kind <= kKindPitchBend) return 0;
+  if (kind == kKindNote) return HitTestNote(e, flags, drum);
+  if ((kind == kKindSequenceRef && (flags & kHitSequenceBlocks)) ||
+      (kind == kKindVariable && (flags & kHitSysExLabels) && gShowSysExLabels))
+    return HitTestLabelOrBlock(e, offset, flags, part);
+  return -1;
 }
 
 // Backwards from the first event at or after the test time, so that of overlapping notes the
 // one starting last is found first.
-int16_t WalkBackForHit(uint8_t* head, uint32_t bytes, int16_t flags, bool drum) {
+int16_t WalkBackForHit(uint8_t* head, uint32_t bytes, int16_t flags, bool drum, int16_t* part) {
   uint8_t* at = SeekEventListWithin(head, bytes, HitTestTime(gClickX));
   if (!at) return 0;
   while (at > head) {
     uint8_t* e = PrevEventStartWithin(at, head);
     if (!e || e >= at) return 0;
     at = e;
-    uint8_t kind = SeqEventKind(e);
-    if (kind >= 0xA0 && kind <= 0xE0) continue;
-    if (kind != kKindNote) return 0;
-    int16_t hit = HitTestNote(e, flags, drum);
+    int16_t hit = HitTestOneEvent(e, int32_t(e - head), flags, drum, part);
+    if (hit < 0) return 0;
     if (hit) {
       gHitEventOffset = int32_t(e - head);
       return hit;
@@ -107,11 +135,11 @@ bool IsMouseInPaneArea() {
   bounds.right = int16_t(bounds.right - kScrollBarInset);
   bounds.bottom = int16_t(bounds.bottom - kScrollBarInset);
   bounds.top = std::max<int16_t>(bounds.top, gPaneTopMargin);
-  return PtInRect(gEditorMousePoint, &bounds);
+  return PtInRect(gLastMousePoint, &bounds);
 }
 
 bool SelectPaneAtMouse() {
-  int16_t pane = FindEditorPaneAt(gEditorMousePoint.v);
+  int16_t pane = FindEditorPaneAt(gLastMousePoint.v);
   if (pane < 0 || pane >= gEditorPaneCount) return false;
   SelectPaneForDrawing(pane);
   return true;
@@ -143,7 +171,12 @@ int16_t HitTestEditorEvents(int16_t flags, int16_t* part) {
   uint32_t bytes = 0;
   uint8_t* head = CurrentEvents(&bytes);
   if (!(flags & kHitNotes) || !head || SeqEventTime(head) == 0) return 0;
-  return WalkBackForHit(head, bytes, flags, drum);
+  return WalkBackForHit(head, bytes, flags, drum, part);
+}
+
+bool HandleNoteAreaClick() {
+  int16_t hit = HitTestEditorEvents(kHitNotes | kHitVelocityHandles, nullptr);
+  return hit == kHitVelocityHandles && !IsCurrentPaneDrumView();
 }
 
 void ForEachCurrentTrackNote(NoteVisit visit, void* context) {

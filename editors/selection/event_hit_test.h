@@ -29,11 +29,15 @@ bool IsCurrentPaneDrumView();
 int16_t PitchAtY(int32_t y);
 // The tick the hit test looks at for the click x.
 int32_t HitTestTime(int32_t clickX);
-// 0 nothing, 1 note, 8 velocity handle (a note in drum views). The event hit stays in
-// gHitEventOffset (bytes from its list's head) and its rectangle in gNoteRect. Sequence
-// blocks, system-exclusive labels and sections answer nothing here.
+// 0 nothing, 1 note, 2 sequence block (*part: 2 start mark, 3 end mark, 1 body), 4
+// system-exclusive label (its dialog has run), 8 velocity handle (a note in drum views). The
+// event hit stays in gHitEventOffset (bytes from its list's head), a note's rectangle in
+// gNoteRect. Sections answer nothing here.
 int16_t HitTestEditorEvents(int16_t flags, int16_t* part);
 extern int32_t gHitEventOffset;
+// True when a velocity handle is under the mouse outside drum views: the velocity drag takes
+// the click then.
+bool HandleNoteAreaClick();
 // Calls visit for every note of the current track's list, in order, each record inside the
 // list's size.
 using NoteVisit = void (*)(uint8_t* note, void* context);

@@ -12,6 +12,7 @@
 #include "platform/quickdraw/ports.h"
 #include "platform/quickdraw/regions.h"
 #include "platform/system/host_time.h"
+#include "shell/base/event_records.h"
 #include "shell/drawing/drawing_ports.h"
 #include "shell/windows/app_windows.h"
 #include "shell/windows/editor_panes.h"
@@ -128,7 +129,7 @@ void GetSelectionDragRegion(RgnHandle region) {
 OSErr DragSelectionOut() {
   if (!(gEditorDragSettings & kDragSelectionOutBit)) return kDragSettingOffErr;
   if (!gMainEditorRecord.window) return paramErr;
-  Point global = gEditorMousePoint;
+  Point global = gLastMousePoint;
   QDLocalToGlobalPoint(EditorPort(), &global);
   RgnHandle region = NewRgn();
   GetSelectionDragRegion(region);
@@ -137,7 +138,7 @@ OSErr DragSelectionOut() {
   gClickX = int16_t(global.h - bounds.left);  // the grab offset
   OSErr err = userCanceledErr;
   if (WaitMouseMoved(global)) {
-    gOutgoing.originTick = XToTime(gEditorMousePoint.h);
+    gOutgoing.originTick = XToTime(gLastMousePoint.h);
     gOutgoing.sourcePane = gCurrentPaneIndex;
     gOutgoing.sourceTrack = GetCurrentPaneTrack();
     gOutgoing.sourceAudio = IsPaneAudio(gCurrentPaneIndex);

@@ -14,6 +14,10 @@ void CallOpenNoteEventDialog(int32_t offset) {
   if (gSelectionHooks.openNoteEventDialog) gSelectionHooks.openNoteEventDialog(offset);
 }
 
+void CallOpenSysExEventDialog(int32_t offset) {
+  if (gSelectionHooks.openSysExEventDialog) gSelectionHooks.openSysExEventDialog(offset);
+}
+
 void CallTrackKeyboardAudition(int16_t y) {
   if (gSelectionHooks.trackKeyboardAudition) gSelectionHooks.trackKeyboardAudition(y);
 }

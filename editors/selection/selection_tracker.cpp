@@ -15,6 +15,7 @@
 #include "platform/quickdraw/ports.h"
 #include "platform/windows/mouse_tracking.h"
 #include "platform/windows/windows.h"
+#include "shell/base/event_records.h"
 #include "shell/base/arithmetic.h"
 #include "shell/drawing/drawing_ports.h"
 #include "shell/windows/app_windows.h"
@@ -142,8 +143,8 @@ void SelectRange(SelectionTracker* t, uint32_t modifiers) {
 
 // A click on an event or in the left column is not a range selection: true when it was taken.
 bool TakeClickOnEvent(uint32_t modifiers, bool doubleClick) {
-  if (gEditorMousePoint.h < gTimelineFrame.originX - 2) {
-    CallTrackKeyboardAudition(gEditorMousePoint.v);
+  if (gLastMousePoint.h < gTimelineFrame.originX - 2) {
+    CallTrackKeyboardAudition(gLastMousePoint.v);
     return true;
   }
   int16_t mask = gCurrentViewMode == kNoteViewMode ? kNoteViewHitMask : kOtherViewHitMask;
@@ -180,10 +181,10 @@ void TrackEditorSelection(uint32_t modifiers, bool doubleClick) {
   if (!gMainEditorRecord.window || !gCurrentSong) return;
   SelectionTracker tracker;
   TrackerRegistration registration(&tracker);
-  gClickX = gEditorMousePoint.h;
+  gClickX = gLastMousePoint.h;
   if (!gClickInRuler && !SelectPaneAtMouse()) return;
   tracker.anchorPane = gCurrentPaneIndex;
-  tracker.anchorRow = PitchAtY(gEditorMousePoint.v);
+  tracker.anchorRow = PitchAtY(gLastMousePoint.v);
   if (!gClickInRuler && TakeClickOnEvent(modifiers, doubleClick)) return;
   tracker.extend = (modifiers & shiftKey) && !(modifiers & optionKey);
   tracker.anchorTick = XToTime(gClickX);

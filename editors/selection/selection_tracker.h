@@ -31,7 +31,7 @@ struct SelectionTracker {
 // The tracker running now (null outside a tracking), for the autoscroll timer.
 extern SelectionTracker* gSelectionTracker;
 
-// From gEditorMousePoint (the click, main editor window coordinates) with the modifiers of the
+// From gLastMousePoint (the click, main editor window coordinates) with the modifiers of the
 // click, until the button is released. A plain click inside the selection of a selected pane
 // drags the selection instead (DragSelectionOut) once the pointer moves.
 void TrackEditorSelection(uint32_t modifiers, bool doubleClick);

@@ -1,6 +1,5 @@
 #include "editors/timeline/click_state.h"
 
-Point gEditorMousePoint{};
 int16_t gClickX = 0;
 uint8_t gClickInRuler = 0;
 uint8_t gBarLabelHit = 0;

@@ -5,14 +5,11 @@
 
 #include <cstdint>
 
-#include "platform/quickdraw/quickdraw_types.h"
-
 // The tool that makes a plain drag in a note view select a rectangle of notes.
 constexpr int16_t kRubberBandNoteTool = 3;
 // The pointer mode in which a click in a note or drum view also picks a pitch range.
 constexpr int16_t kPitchRangePointerMode = 3;
 
-extern Point gEditorMousePoint;  // the last mouse point, main editor window coordinates
 extern int16_t gClickX;          // x of the click (or of the tracked pointer)
 extern uint8_t gClickInRuler;
 extern uint8_t gBarLabelHit;     // the click was on a bar number of the ruler

@@ -19,10 +19,12 @@
 #include "platform/memory/memory.h"
 #include "platform/quickdraw/ports.h"
 #include "platform/windows/windows.h"
+#include "shell/base/event_records.h"
 #include "shell/drawing/row_metrics.h"
 #include "shell/windows/editor_panes.h"
 #include "song/conductor/conductor_map.h"
 #include "song/conductor/timebase.h"
+#include "song/events/data_events.h"
 #include "song/events/seq_event.h"
 #include "song/events/time_selection.h"
 #include "song/model/song_context.h"
@@ -60,7 +62,7 @@ class SelectionTest : public PaneDrawingTest {
   }
 
   int16_t HitAt(int16_t h, int16_t v, int16_t flags) {
-    gEditorMousePoint = Point{v, h};
+    gLastMousePoint = Point{v, h};
     gClickX = h;
     return HitTestEditorEvents(flags, nullptr);
   }
@@ -79,7 +81,7 @@ class SelectionTest : public PaneDrawingTest {
     for (size_t i = 1; i < path.size(); ++i)
       ASSERT_EQ(noErr, PostHostMouseEvent(kEventMouseMoved, Global(path[i]), 1, modifiers));
     ASSERT_EQ(noErr, PostHostMouseEvent(kEventMouseUp, Global(path.back()), 1, modifiers));
-    gEditorMousePoint = path[0];
+    gLastMousePoint = path[0];
     TrackEditorSelection(modifiers, false);
     FlushEvents(everyEvent, 0);  // what a click taken by a note left, as the dispatch would
   }
@@ -184,6 +186,62 @@ TEST_F(SelectionTest, DrumViewsAnswerANoteHitWithTheVelocityResultAndHaveNoHandl
   EXPECT_EQ(HitAt(int16_t(r.left + 2), int16_t(r.top + 1), kHitNotes | kHitVelocityHandles), 8);
   EXPECT_EQ(HitAt(int16_t(r.left + 2), int16_t(r.top + 1), kHitNotes), 1);
   EXPECT_EQ(HitAt(r.left, int16_t(r.top - 20), kHitNotes | kHitVelocityHandles), 0);
+  // Only a handle outside drum views is the velocity drag's.
+  HitAt(int16_t(r.left + 2), int16_t(r.top + 1), 0);
+  EXPECT_FALSE(HandleNoteAreaClick());
+  gEditorPanes[0].viewMode = 0;
+  EXPECT_FALSE(HandleNoteAreaClick());
+  HitAt(r.left, int16_t(r.top - 20), 0);
+  EXPECT_TRUE(HandleNoteAreaClick());
+}
+
+int32_t gSysExDialogOffset = -1;
+
+TEST_F(SelectionTest, SequenceBlocksAndSysExLabelsAreHitByTheirParts) {
+  std::vector<uint8_t> bytes(kLongEventSize);
+  FillLongEvent(bytes.data(), 401, kKindSequenceRef, 0, 0, 0);
+  SetEventLongDuration(bytes.data(), 800);
+  size_t sysex = bytes.size();
+  const uint8_t data[3] = {0x7E, 0x01, 0xF7};
+  bytes.resize(sysex + DataEventSize(3));
+  FillDataEvent(&bytes[sysex], 1601, data, 3);
+  bytes.resize(bytes.size() + kEndRecordSize, 0);
+  AddTrack(0, bytes);
+  AddPane(0, 0);  // the first row of blocks at the timeline's top
+  gSelectionHooks.openSysExEventDialog = [](int32_t offset) { gSysExDialogOffset = offset; };
+  SelectPaneForDrawing(0);
+  int16_t left = int16_t(gTimelineFrame.originX + (400 >> gZoomLevel));
+  int16_t right = int16_t(gTimelineFrame.originX + (1200 >> gZoomLevel));
+  int16_t middle = int16_t(gTimelineFrame.top + 6);
+  struct Case {
+    int16_t h, flags, result, part;
+  } cases[] = {{int16_t(left + 2), kHitNotes | kHitSequenceBlocks, 2, 2},
+               {int16_t((left + right) / 2), kHitNotes | kHitSequenceBlocks, 2, 1},
+               {int16_t(right - 3), kHitNotes | kHitSequenceBlocks, 2, 3},
+               {int16_t(right + 2), kHitNotes | kHitSequenceBlocks, 0, 0},
+               {int16_t((left + right) / 2), kHitNotes, 0, 0}};
+  for (const Case& c : cases) {
+    gLastMousePoint = Point{middle, c.h};
+    gClickX = c.h;
+    int16_t part = -1;
+    EXPECT_EQ(HitTestEditorEvents(c.flags, &part), c.result) << c.h;
+    EXPECT_EQ(part, c.part) << c.h;
+  }
+  // Drum views test no blocks.
+  gEditorPanes[0].viewMode = 1;
+  EXPECT_EQ(HitAt(int16_t((left + right) / 2), middle, kHitNotes | kHitSequenceBlocks), 0);
+  gEditorPanes[0].viewMode = 0;
+  // The label's text column runs the dialog of its event, while labels are shown.
+  Rect pane;
+  GetPaneContentRect(0, &pane);
+  int16_t x = int16_t(gTimelineFrame.originX + (1600 >> gZoomLevel) + 5);
+  gShowSysExLabels = 0;
+  EXPECT_EQ(HitAt(x, int16_t(pane.top + 40), kHitNotes | kHitSysExLabels), 0);
+  EXPECT_EQ(gSysExDialogOffset, -1);
+  gShowSysExLabels = 1;
+  EXPECT_EQ(HitAt(x, int16_t(pane.top + 40), kHitNotes | kHitSysExLabels), 4);
+  EXPECT_EQ(gSysExDialogOffset, int32_t(sysex));
+  EXPECT_EQ(HitAt(int16_t(x + 20), int16_t(pane.top + 40), kHitNotes | kHitSysExLabels), 0);
 }
 
 TEST_F(SelectionTest, NotesAtATickAreFoundAndKeepTheirVelocityDifferences) {
@@ -419,7 +477,7 @@ TEST_F(SelectionTest, HoldingThePointerRightOfTheWindowScrollsWhileTracking) {
   ASSERT_EQ(noErr, PostHostMouseEvent(kEventMouseMoved, outside, 1, 0));
   EventLoopTimerRef release = nullptr;
   ASSERT_EQ(noErr, InstallEventLoopTimer(GetMainEventLoop(), 1.2, 0, ReleaseTheButton, &outside, &release));
-  gEditorMousePoint = Point{v, 100};
+  gLastMousePoint = Point{v, 100};
   uint32_t anchor = uint32_t(XToTime(100));
   TrackEditorSelection(0, false);
   RemoveEventLoopTimer(release);
@@ -502,7 +560,7 @@ TEST_F(SelectionDragTest, ADropAtTheSameTimeOnTheSameTrackChangesNothing) {
   EXPECT_EQ(gRangeMove.calls, 0);
   EXPECT_EQ(gTimeSelection.start.tick, before.start.tick);
   EXPECT_EQ(gTimeSelection.end.tick, before.end.tick);
-  gEditorMousePoint = Point{v0_, 200};
+  gLastMousePoint = Point{v0_, 200};
   EXPECT_EQ(dragNotAcceptedErr, [&] {
     PostHostMouseEvent(kEventMouseDown, Global(Point{v0_, 200}), 1, 0);
     PostHostMouseEvent(kEventMouseMoved, Global(Point{int16_t(v0_ + 10), 200}), 1, 0);
@@ -513,9 +571,9 @@ TEST_F(SelectionDragTest, ADropAtTheSameTimeOnTheSameTrackChangesNothing) {
 
 TEST_F(SelectionDragTest, TheSelectionStaysWhenTheSettingsKeepItInOrTheMouseDoesNotMove) {
   gSelectionHooks.trackRangeClipboardOp = RecordRangeMove;
-  gEditorMousePoint = Point{v0_, 200};
-  PostHostMouseEvent(kEventMouseDown, Global(gEditorMousePoint), 1, 0);
-  PostHostMouseEvent(kEventMouseUp, Global(gEditorMousePoint), 1, 0);
+  gLastMousePoint = Point{v0_, 200};
+  PostHostMouseEvent(kEventMouseDown, Global(gLastMousePoint), 1, 0);
+  PostHostMouseEvent(kEventMouseUp, Global(gLastMousePoint), 1, 0);
   EXPECT_EQ(userCanceledErr, DragSelectionOut());
   FlushEvents(everyEvent, 0);
   gEditorDragSettings = 0;
