@@ -172,6 +172,7 @@ int32_t TrackEditorDrag(DragRef drag) {
 OSErr DropSelectionInEditor(DragRef drag) {
   Point mouse;
   if (GetDragMouse(drag, &mouse, nullptr) != noErr || !gMainEditorRecord.window) return dragNotAcceptedErr;
+  if (gTimeSelection.end.tick <= gTimeSelection.start.tick) return dragNotAcceptedErr;
   Point local = PointInEditor(mouse);
   uint32_t start = gTimeSelection.start.tick, length = gTimeSelection.end.tick - start;
   int64_t moved = int64_t(start) + XToTime(local.h) - gOutgoing.originTick;
