@@ -110,14 +110,32 @@ void BlockName(const uint8_t* child, Str255 name) {
 
 }  // namespace
 
+void GetSysExLabelRects(int32_t tick, Rect* foot, Rect* label) {
+  Rect pane = CurrentPaneRect();
+  int16_t x = TickToClampedPixel(tick);
+  *foot = Rect{int16_t(pane.bottom - 12), ClampToQDRange(x + 2), int16_t(pane.bottom - 7), ClampToQDRange(x + 9)};
+  *label = Rect{int16_t(pane.top - 2), int16_t(foot->left - 2), int16_t(pane.bottom - 11), int16_t(foot->right + 3)};
+}
+
+Rect SequenceBlockRect(int32_t tick, const uint8_t* event) {
+  Rect pane = CurrentPaneRect();
+  int32_t row = ReadU16BE(event + kEventChildIndex) / 4;
+  Rect block;
+  block.left = std::max(TickToClampedPixel(tick), gTimelineFrame.originX);
+  block.right = std::min(TickToClampedPixel(int32_t(std::min<int64_t>(int64_t(tick) + GetEventLongDuration(event), INT32_MAX))),
+                         pane.right);
+  block.top = ClampToQDRange(int32_t(gTimelineFrame.top) + row * kSequenceRowHeight);
+  block.bottom = ClampToQDRange(int32_t(block.top) + gStandardLineHeight + 2);
+  return block;
+}
+
 void DrawSysExLabel(int32_t tick, const uint8_t* event) {
   if (!gShowSysExLabels) return;
   Rect pane = CurrentPaneRect();
   if (IsColourScreen() && IsCurrentTrackSelected() && AreNotesInOneColour())
     SetOneColourFore(event[kEventFlags] & kEventSelected);
-  int16_t x = TickToClampedPixel(tick);
-  Rect foot{int16_t(pane.bottom - 12), ClampToQDRange(x + 2), int16_t(pane.bottom - 7), ClampToQDRange(x + 9)};
-  Rect label{int16_t(pane.top - 2), int16_t(foot.left - 2), int16_t(pane.bottom - 11), int16_t(foot.right + 3)};
+  Rect foot, label;
+  GetSysExLabelRects(tick, &foot, &label);
   for (const Rect* r : {&foot, &label}) {
     EraseRect(r);
     FrameRect(r);
@@ -130,13 +148,7 @@ void DrawSysExLabel(int32_t tick, const uint8_t* event) {
 void DrawSequenceBlock(int32_t tick, const uint8_t* event, BlockPattern pattern, const RGBColor& colour) {
   Rect pane = CurrentPaneRect();
   const uint8_t* child = ReferencedChild(event);
-  int32_t row = ReadU16BE(event + kEventChildIndex) / 4;
-  Rect block;
-  block.left = std::max(TickToClampedPixel(tick), gTimelineFrame.originX);
-  block.right = std::min(TickToClampedPixel(int32_t(std::min<int64_t>(int64_t(tick) + GetEventLongDuration(event), INT32_MAX))),
-                         pane.right);
-  block.top = ClampToQDRange(int32_t(gTimelineFrame.top) + row * kSequenceRowHeight);
-  block.bottom = ClampToQDRange(int32_t(block.top) + gStandardLineHeight + 2);
+  Rect block = SequenceBlockRect(tick, event);
   if (block.right <= block.left) return;
   ClipInside(block, Rect{int16_t(pane.top + 1), pane.left, pane.bottom, pane.right});
   EraseRect(&block);

@@ -10,6 +10,11 @@ enum BlockPattern : uint8_t { kSolidBlockPattern = 0, kGrayBlockPattern = 1 };
 constexpr int32_t kSysExLabelChars = 14;
 constexpr int16_t kSequenceRowHeight = 16;
 
+// The label of a system-exclusive event at tick in the current pane: its foot box and its
+// upright text column.
+void GetSysExLabelRects(int32_t tick, Rect* foot, Rect* label);
+// The block of a sequence reference from tick in the current pane (empty when it has no width).
+Rect SequenceBlockRect(int32_t tick, const uint8_t* event);
 // Only while labels are shown.
 void DrawSysExLabel(int32_t tick, const uint8_t* event);
 // The block of a sequence reference from tick over its long duration, filled in the child's

@@ -3,6 +3,7 @@
 #include "editing/record_tracks.h"
 #include "editors/editor_song_switch.h"
 #include "editors/main_editor_window.h"
+#include "editors/selection/selection_hooks.h"
 #include "platform/resources/resource_manager.h"
 #include "sequencer/clock/clock_timer.h"
 #include "sequencer/clock/sequencer_clock.h"
@@ -181,3 +182,5 @@ void ApplyForegroundChange() {
   else GoToBackground();
   if (GetIdleFlag() == 0) RunIdleTask(false);
 }
+
+void InstallSelectionHooks() { gSelectionHooks.locateToPosition = LocateToPosition; }

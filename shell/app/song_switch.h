@@ -26,6 +26,9 @@ void DrawAllVisibleWindows();
 // tick.
 void LocateToPosition(uint32_t position);
 void ShowPositionInCounters(uint32_t position);
+// Fills gSelectionHooks (editors/selection/selection_hooks.h): the main editor's selection
+// locates the transport through LocateToPosition.
+void InstallSelectionHooks();
 
 // Follows a suspend or resume (gAppState word 3: 0 in the foreground).
 void ApplyForegroundChange();

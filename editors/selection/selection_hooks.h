@@ -1,0 +1,31 @@
+// What the main editor's selection tracker asks of the program above it and of the editors
+// not yet built. An entry not installed does nothing.
+#pragma once
+
+#include <cstdint>
+
+struct SelectionHooks {
+  // Locates the transport to a tick (0: to the time selection's start, which becomes the play
+  // range). Main thread.
+  void (*locateToPosition)(uint32_t position);
+  // Opens the note dialog for the note at byte offset of the current track's list. Main thread.
+  void (*openNoteEventDialog)(int32_t offset);
+  // Opens the system-exclusive dialog for the event at byte offset of the current track's
+  // list. Main thread.
+  void (*openSysExEventDialog)(int32_t offset);
+  // A click in the keyboard or drum column of the current pane at y. Main thread.
+  void (*trackKeyboardAudition)(int16_t y);
+  // Moves (or with copy, copies) the range start..start + length of track source to track
+  // target at newStart, as one undoable step; 0 when done. Main thread.
+  int16_t (*trackRangeClipboardOp)(int16_t source, int16_t target, uint32_t start, uint32_t length,
+                                   uint32_t newStart, bool copy);
+};
+extern SelectionHooks gSelectionHooks;
+
+void CallLocateToPosition(uint32_t position);
+void CallOpenNoteEventDialog(int32_t offset);
+void CallOpenSysExEventDialog(int32_t offset);
+void CallTrackKeyboardAudition(int16_t y);
+// dragNotAcceptedErr (-1857: nothing changed) while nobody installed the operation.
+int16_t CallTrackRangeClipboardOp(int16_t source, int16_t target, uint32_t start, uint32_t length,
+                                  uint32_t newStart, bool copy);
