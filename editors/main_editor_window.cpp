@@ -4,6 +4,8 @@
 #include "editors/rulers/bar_ruler.h"
 #include "editors/rulers/marker_strip.h"
 #include "editors/timeline/timeline_axis.h"
+#include "editors/toolbar/toolbar_fields.h"
+#include "editors/toolbar/toolbar_layout.h"
 #include <algorithm>
 
 #include "platform/controls/controls.h"
@@ -99,5 +101,8 @@ void DrawMainEditorWindow() {
     SelectEditorPaneIndex(current);
   }
   DrawEditorPanesAndRulers(true);
+  // Interim: the tool bar is drawn once the layout leaves it its height above the strips.
+  if (gEditorLayout.toolbar.bottom - gEditorLayout.toolbar.top >= kToolbarHeight) DrawToolbarFields(false);
+  DrawAudioStatusLines();
   if (saved) SetPort(saved);
 }

@@ -89,7 +89,8 @@ void DrawBarLabel(int32_t bar, int32_t tick, int32_t span, int32_t leftTick, con
 
 void LayoutEditorToolbar(const Rect& window) {
   int16_t line = gStandardLineHeight;
-  gEditorLayout.toolbar = Rect{window.top, window.left, int16_t(gPaneTopMargin - 2 * line - 5), window.right};
+  gEditorLayout.toolbar = Rect{window.top, window.left, int16_t(gPaneTopMargin - 2 * line - 5),
+                               int16_t(std::min<int32_t>(window.right, window.left + kToolbarWidth))};
   gEditorLayout.originY = window.top;
   gEditorLayout.originX = 0;
 }

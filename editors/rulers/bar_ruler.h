@@ -15,6 +15,8 @@ struct EditorLayout {
   uint16_t flags = 0;  // bit 0x40: the marker strip is filled with the panel fill
 };
 constexpr uint16_t kLayoutPanelFill = 0x40;
+// The width of the tool bar picture.
+constexpr int16_t kToolbarWidth = 520;
 extern EditorLayout gEditorLayout;
 
 // Interim: the tool bar spans the window's width and ends where the marker strip and the ruler
