@@ -1,5 +1,6 @@
 #include "editors/main_editor_window.h"
 
+#include "editors/panes/pane_scrolling.h"
 #include "editors/panes/pane_stack.h"
 #include "editors/rulers/bar_ruler.h"
 #include "editors/rulers/marker_strip.h"
@@ -95,6 +96,7 @@ void DrawMainEditorWindow() {
   Rect window{};
   GetWindowPortBounds(gMainEditorRecord.window, &window);
   LayoutEditorToolbar(window);
+  InstallPaneScrollActions();
   if (gEditorPaneCount > 0) {
     int16_t current = gCurrentPaneIndex;
     ScrollPanesToNotes();
