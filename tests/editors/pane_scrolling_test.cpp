@@ -8,6 +8,8 @@
 #include "shell/windows/editor_panes.h"
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"
+#include "editors/panes/pane_stack.h"
+#include "editors/timeline/timeline_axis.h"
 #include "tests/editors/pane_fixture.h"
 
 namespace editors_test {
@@ -61,6 +63,31 @@ TEST_F(PaneScrollingTest, ThePaneIsDrawnAgainAtItsNewRows) {
   GetCPixel(short((r.left + r.right) / 2), short((r.top + r.bottom) / 2), &c);
   SetPort(saved);
   EXPECT_EQ(PixelFromRGB(c) & 0xFFFFFF, Rgb(gChannelColors[n.channel]));
+}
+
+TEST_F(PaneScrollingTest, ARedrawnPaneShowsTheSongEndTwoPixelsRightOfIt) {
+  AddTrack(0, NoteRecords({}));
+  AddPane(0, 48);
+  ShowWindow(gMainEditorRecord.window);
+  HideBarAndGridLines();
+  gNoteRowStyle = 0;
+  for (int16_t zoom : {2, 3, 5}) {
+    gZoomLevel = zoom;
+    SongHeaderView(gCurrentSong).SetEndTick(1 + 3 * 97 * 4);  // three bars of 4/4 at 97
+    RedrawOnePane();
+    Rect pane;
+    GetPaneContentRect(0, &pane);
+    int32_t x = gTimelineFrame.originX + ((3 * 97 * 4) >> zoom) + 2;
+    GrafPtr saved = nullptr;
+    GetPort(&saved);
+    SetPort(GetWindowPort(gMainEditorRecord.window));
+    RGBColor line, beside;
+    GetCPixel(short(x), short(pane.top + 30), &line);
+    GetCPixel(short(x - 1), short(pane.top + 30), &beside);
+    SetPort(saved);
+    EXPECT_EQ(PixelFromRGB(line) & 0xFFFFFF, 0u) << zoom;
+    EXPECT_NE(PixelFromRGB(beside) & 0xFFFFFF, 0u) << zoom;
+  }
 }
 
 }  // namespace
