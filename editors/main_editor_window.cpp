@@ -1,12 +1,21 @@
 #include "editors/main_editor_window.h"
 
+#include "editors/panes/pane_scrolling.h"
 #include "editors/panes/pane_stack.h"
+#include "editors/rulers/bar_ruler.h"
+#include "editors/rulers/marker_strip.h"
+#include "editors/timeline/timeline_axis.h"
+#include "editors/toolbar/toolbar_fields.h"
+#include "editors/toolbar/toolbar_layout.h"
 #include <algorithm>
 
 #include "platform/controls/controls.h"
 #include "platform/memory/memory.h"
 #include "platform/quickdraw/colors.h"
+#include "platform/quickdraw/drawing.h"
+#include "platform/quickdraw/pens.h"
 #include "platform/quickdraw/ports.h"
+#include "platform/windows/windows.h"
 #include "shell/drawing/drawing_ports.h"
 #include "shell/drawing/row_metrics.h"
 #include "shell/drawing/scratch_rect.h"
@@ -61,20 +70,41 @@ void EnsurePaneForCurrentTrack() {
 
 void ForgetEditorPaneScrolls() { gPanesScrolled = false; }
 
+void DrawEditorPanesAndRulers(bool withBackgrounds) {
+  int16_t current = gCurrentPaneIndex;
+  if (withBackgrounds && gEditorPaneCount > 0) DrawAllPaneBackgrounds();
+  DrawMarkerStrip(-1);
+  DrawMainRuler();
+  if (gEditorPaneCount > 0) {
+    DrawAllPanes(current, true);
+    SelectEditorPaneIndex(current);
+    SelectCurrentPaneTrack();
+  }
+  ClipToPortBounds();
+  PenNormal();
+  ForeColor(blackColor);
+  MoveTo(0, int16_t(gPaneTopMargin - 1));
+  LineTo(GetMainWindowRight(), int16_t(gPaneTopMargin - 1));
+}
+
 void DrawMainEditorWindow() {
   if (!gMainEditorRecord.window) return;
   GrafPtr saved = nullptr;
   GetPort(&saved);
   FocusAppWindow(&gMainEditorRecord);
   EnsurePaneForCurrentTrack();
+  Rect window{};
+  GetWindowPortBounds(gMainEditorRecord.window, &window);
+  LayoutEditorToolbar(window);
+  InstallPaneScrollActions();
   if (gEditorPaneCount > 0) {
     int16_t current = gCurrentPaneIndex;
     ScrollPanesToNotes();
-    DrawAllPaneBackgrounds();
-    DrawAllPanes(current, true);
     SelectEditorPaneIndex(current);
-    SelectCurrentPaneTrack();
   }
-  ClipToPortBounds();
+  DrawEditorPanesAndRulers(true);
+  // Interim: the tool bar is drawn once the layout leaves it its height above the strips.
+  if (gEditorLayout.toolbar.bottom - gEditorLayout.toolbar.top >= kToolbarHeight) DrawToolbarFields(false);
+  DrawAudioStatusLines();
   if (saved) SetPort(saved);
 }

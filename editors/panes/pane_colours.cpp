@@ -31,15 +31,28 @@ void SetPaneBackColour(int16_t n) {
   else BackColor(whiteColor);
 }
 
-void SetBarPen() {
+namespace {
+
+// Colour n on colour screens, else the pattern (none: solid).
+void SetLinePen(int16_t n, const Pattern* pattern) {
   PenNormal();
-  Pattern gray;
-  if (IsColourScreen()) SetPaneForeColour(kBarLineColour);
-  else PenPat(GetQDGlobalsGray(&gray));
+  if (IsColourScreen()) SetPaneForeColour(n);
+  else if (pattern) PenPat(pattern);
+  else ForeColor(blackColor);
 }
 
-void SetBeatPen() {
-  PenNormal();
-  if (IsColourScreen()) SetPaneForeColour(kBeatLineColour);
-  else PenPat(&kSparseDots);
+}  // namespace
+
+void SetBarPen() {
+  Pattern gray;
+  SetLinePen(kBarLineColour, GetQDGlobalsGray(&gray));
 }
+
+void SetBeatPen() { SetLinePen(kBeatLineColour, &kSparseDots); }
+
+void SetSubdivisionPen() {
+  Pattern gray;
+  SetLinePen(kSubdivisionLineColour, GetQDGlobalsGray(&gray));
+}
+
+void SetRulerPen() { SetLinePen(kRulerLineColour, nullptr); }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "editors/panes/grid_lines.h"
 #include "editors/panes/note_row_lines.h"
 #include "editors/panes/pane_colours.h"
 #include "editors/panes/pane_content.h"
@@ -116,8 +117,9 @@ void DrawPaneBackground(int16_t index) {
   BackColor(whiteColor);
   bool noteView = GetPaneDrawingClass() == kNoteRowsClass;
   if (noteView) DrawNoteRowLines(false);
-  // Interim: the bar, beat and subdivision lines come with the rulers; the drum list and lane
-  // backgrounds with their views.
+  // Interim: the drum list and lane backgrounds come with their views.
+  DrawPaneBarLines(GetTimelineRightTick(), TickToBar(gTimelineLeftTick), gScratchRect.top, gScratchRect.right,
+                   !noteView || gNoteGridLines != 0);
   if (noteView) DrawNoteRowLines(true);
 }
 

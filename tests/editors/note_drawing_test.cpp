@@ -235,6 +235,7 @@ TEST_F(NoteDrawingTest, ASequenceBlockSpansItsLengthOnItsRow) {
   AddTrack(0, bytes);
   AddPane(0, 0);  // the first row of blocks lies at the timeline's top
   gNoteRowStyle = kNoRowLines;
+  HideBarAndGridLines();
   Draw();
   int16_t left = int16_t(gTimelineFrame.originX + (400 >> gZoomLevel));
   int16_t right = int16_t(gTimelineFrame.originX + (1200 >> gZoomLevel));

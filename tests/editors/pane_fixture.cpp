@@ -57,6 +57,7 @@ void PaneDrawingTest::SetUp() {
   gDrawPrefs = 0;
   gShowVelocity = 0;
   gNoteRowStyle = kPianoRowLines;
+  gNoteGridLines = 1;
   CreatePlaceholderAppWindow(&slot_, &gMainEditorRecord, kMainEditorWindowKind, "Editor", Rect{60, 20, 460, 620});
   ASSERT_NE(gMainEditorRecord.window, nullptr);
 }
@@ -112,6 +113,11 @@ void PaneDrawingTest::Draw() {
   EraseRect(&bounds);
   DrawAllPaneBackgrounds();
   DrawAllPanes(gCurrentPaneIndex, true);
+}
+
+void PaneDrawingTest::HideBarAndGridLines() {
+  SongHeaderView(gCurrentSong).SetBars(0);
+  gNoteGridLines = 0;
 }
 
 uint32_t PaneDrawingTest::Pixel(int32_t h, int32_t v) {

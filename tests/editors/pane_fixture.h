@@ -37,6 +37,8 @@ class PaneDrawingTest : public ::testing::Test {
   void SetPaneScroll(int16_t pane, int16_t scroll);
   // Redraws every pane into the GWorld, cleared to white first.
   void Draw();
+  // The song ends at once and the grid is off: no bar, beat or subdivision lines in the panes.
+  void HideBarAndGridLines();
   uint32_t Pixel(int32_t h, int32_t v);
   // The number of pixels of r in colour rgb.
   int Count(const Rect& r, uint32_t rgb);

@@ -113,6 +113,7 @@ TEST_F(PaneStackTest, OnePaneHasNoCloseBoxAndItsHeaderShowsTheTrack) {
 TEST_F(PaneStackTest, RowLinesNeverRiseAbovePitch131) {
   AddTrack(0, NoteRecords({}));
   AddPane(0, 0);  // scrolled to the top: pitch 143 at the divider
+  HideBarAndGridLines();
   for (uint8_t style : {kOctaveRowLines, kPianoRowLines, kShadedRowLines}) {
     gNoteRowStyle = style;
     Draw();

@@ -1,0 +1,3 @@
+#include "audio/engine/engine_status.h"
+
+std::atomic<uint16_t> gAudioStatusWord{0};
