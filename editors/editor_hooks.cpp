@@ -1,5 +1,6 @@
 #include "editors/editor_hooks.h"
 
+#include "editors/note_entry/editor_clicks.h"
 #include "editors/scale_time.h"
 #include "song/conductor/conductor_refresh_hooks.h"
 #include "song/model/editor_hooks.h"
@@ -44,4 +45,5 @@ void InstallEditorHooks() {
   gSongEditorHooks.isCurrentTrackInDrumView = IsTrackInDrumView;
   gSongEditorHooks.rescaleCurrentTrackEventTimes = ScaleCurrentTrackToResolution;
   gConductorRefreshHooks.refreshAfterResolutionChange = RefreshViewsAfterResolutionChange;
+  InstallEditorClicks();
 }

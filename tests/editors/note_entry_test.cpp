@@ -1,0 +1,410 @@
+// Editing with the mouse in the main editor: the note value and grid (keys, tuplets, odd
+// resolutions), snapping with swing in 4/4 and 6/8, the pencil adding exactly the note that
+// the axis, the rows and the grid give at every zoom and erasing the note under the point,
+// each click one undo step, and the click dispatch by tool, modifier keys and tool-bar cell.
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <tuple>
+
+#include "editors/note_drawing/note_boxes.h"
+#include "editors/note_entry/editor_clicks.h"
+#include "editors/note_entry/grid_snapping.h"
+#include "editors/note_entry/note_pencil.h"
+#include "editors/note_entry/note_values.h"
+#include "editors/panes/pane_stack.h"
+#include "editors/timeline/timeline_axis.h"
+#include "platform/events/key_codes.h"
+#include "shell/base/arithmetic.h"
+#include "shell/windows/editor_panes.h"
+#include "shell/windows/window_clicks.h"
+#include "song/conductor/conductor_map.h"
+#include "song/conductor/timebase.h"
+#include "song/undo/undo_exchange.h"
+#include "tests/editors/pane_fixture.h"
+#include "tests/song/undo/undo_fixture.h"
+
+namespace {
+
+using editors_test::Note;
+using editors_test::NoteRecords;
+
+// Program resolution and meter for the song of the test.
+void UseTimebase(int32_t resolution, int32_t numerator, int32_t denominator) {
+  gTicksPerQuarter = resolution;
+  ApplyTimebase();
+  SetTimeSignature(numerator, denominator);
+  ASSERT_EQ(noErr, SetMeterAt(1));
+  ResetNoteValues();
+  gSwingPercent = 50;
+  gGridOriginTick = 0;
+  gSnapSwitch = 1;
+}
+
+// The value of a mask computed here from the note lengths: whole >> k summed, x 3/2 dotted,
+// x 2/3, 2/5, 2/7 by the tuplet, rounded to the nearest tick.
+int32_t Expected(int32_t resolution, uint32_t mask) {
+  double sum = 0;
+  for (int k = 0; k <= 6; ++k)
+    if (mask & (1u << k)) sum += (4 * resolution) >> k;
+  double factor = (mask & kDottedBit) ? 1.5 : (mask & kSeptupletBit) ? 2.0 / 7 : (mask & kQuintupletBit) ? 0.4
+                                                                           : (mask & kTripletBit) ? 2.0 / 3 : 1.0;
+  int32_t v = int32_t(sum * factor + 0.5);
+  return v > 0 ? v : 1;
+}
+
+class NoteEntryTest : public editors_test::PaneDrawingTest {
+ protected:
+  void SetUp() override {
+    PaneDrawingTest::SetUp();
+    ASSERT_EQ(noErr, AllocateUndoRing(8));
+    gEditorClickRoutes = EditorClickRoutes();
+    gNoteTool = gLaneTool = kArrowTool;
+    gNoteEntryVelocity = kDefaultEntryVelocity;
+    gNoteLengthPercent = kDefaultNoteLengthPercent;
+    gClickInRuler = 0;
+  }
+  void TearDown() override {
+    UseTimebase(kDefaultTicksPerQuarter, 4, 4);
+    SetWindowClickProc(kMainEditorWindowKind, nullptr);
+    PaneDrawingTest::TearDown();
+  }
+  // One track (number 1) with notes in one pane at the top of the note range.
+  void OnePane(const std::vector<Note>& notes) {
+    AddTrack(1, NoteRecords(notes));
+    AddPane(1, 0);
+    SelectPaneForDrawing(0);
+  }
+  std::string ListBytes() {
+    Handle list = GetCurrentTrackEventList();
+    return list ? std::string(HandleData(list), size_t(GetHandleSize(list))) : std::string();
+  }
+  // The notes of the current track as (tick, pitch, duration) text.
+  std::string Notes() {
+    std::string out;
+    Handle list = GetCurrentTrackEventList();
+    auto* p = reinterpret_cast<uint8_t*>(HandleData(list));
+    for (; SeqEventTime(p) != 0; p += GetSeqEventLength(p))
+      out += std::to_string(SeqEventTime(p)) + "/" + std::to_string(p[kEventData1]) + "/" +
+             std::to_string(GetNoteDuration(p)) + " ";
+    return out;
+  }
+  // The window x of a tick plus dx pixels, and the y inside pitch's row.
+  static Point At(int32_t tick, int32_t pitch, int32_t dx = 0) {
+    int32_t x = gTimelineFrame.originX + int32_t((int64_t(tick) - gTimelineLeftTick) >> gZoomLevel) + dx;
+    return Point{int16_t(PitchRowY(pitch) + 1), int16_t(x)};
+  }
+  int32_t ClickEditor(Point where, uint16_t modifiers = 0) {
+    EventRecord event{};
+    event.what = mouseDown;
+    event.modifiers = modifiers;
+    return RunWindowClickProc(&gMainEditorRecord, where, &event);
+  }
+};
+
+TEST_F(NoteEntryTest, NoteValuesFromMasksAtOddResolutions) {
+  const uint32_t masks[] = {0x04, 0x04 | kTripletBit, 0x04 | kQuintupletBit, 0x04 | kSeptupletBit,
+                            0x08 | kDottedBit, 0x10 | kTripletBit, 0x01 | 0x04, 0x40, 0x40 | kSeptupletBit};
+  for (int32_t resolution : {384, 97, 960, 1}) {
+    UseTimebase(resolution, 4, 4);
+    for (uint32_t mask : masks)
+      EXPECT_EQ(Expected(resolution, mask), NoteValueOfMask(mask)) << resolution << " mask " << std::hex << mask;
+  }
+  UseTimebase(384, 4, 4);
+  EXPECT_EQ(154, NoteValueOfMask(0x04 | kQuintupletBit));
+  EXPECT_EQ(110, NoteValueOfMask(0x04 | kSeptupletBit));
+  EXPECT_EQ(288, NoteValueOfMask(0x08 | kDottedBit));
+}
+
+TEST_F(NoteEntryTest, KeysShiftTupletsAndTheDotThatLastsUntilANoteIsEntered) {
+  UseTimebase(384, 4, 4);
+  gCurrentViewMode = 0;
+  EXPECT_EQ(384, GetSnapGrid());
+  SetNoteValueBitKeeping(0, kNoteValueField, false);  // '1'
+  SetNoteValueBitKeeping(2, kNoteValueField, true);   // shift '4'
+  RecomputeNoteValue(kNoteValueField);
+  EXPECT_EQ(5 * 384, gNoteValueState.noteValue);
+  NoteValueKey(2);
+  EXPECT_EQ(384, gNoteValueState.noteValue);
+  ToggleTupletBitFor(kTupletTriplet, false);
+  EXPECT_EQ(256, gNoteValueState.noteValue);
+  ToggleTupletBitFor(kTupletDotted, false);  // the dot replaces the triplet
+  EXPECT_EQ(576, gNoteValueState.noteValue);
+  NoteValueKey(3);  // another value keeps the dot
+  EXPECT_EQ(288, gNoteValueState.noteValue);
+  NoteWasEntered();
+  NoteValueKey(3);  // after a note the plain choice drops it
+  EXPECT_EQ(192, gNoteValueState.noteValue);
+
+  // A grid equal to the note value is stored as 0 and follows the note value.
+  ToggleTupletBitFor(kTupletTriplet, true);
+  EXPECT_EQ(128, gNoteValueState.gridValue);
+  EXPECT_EQ(128, GetSnapGrid());
+  ToggleTupletBitFor(kTupletTriplet, true);
+  EXPECT_EQ(0, gNoteValueState.gridValue);
+  NoteValueKey(4);
+  EXPECT_EQ(96, GetSnapGrid());
+
+  // Outside the note, drum and audio views the keys and buttons change nothing.
+  gCurrentViewMode = 3;
+  NoteValueKey(0);
+  ToggleTupletBitFor(kTupletTriplet, false);
+  EXPECT_EQ(96, gNoteValueState.noteValue);
+}
+
+TEST_F(NoteEntryTest, NearestNoteLengthIndexAndPopUpIndexes) {
+  UseTimebase(960, 4, 4);
+  EXPECT_EQ(6, NearestNoteLengthIndex(960));  // the quarter entry
+  EXPECT_EQ(7, NearestNoteLengthIndex(gNoteValueTicks[6] - (gNoteValueTicks[6] - gNoteValueTicks[7]) / 2));  // tie: shorter
+  EXPECT_EQ(6, NearestNoteLengthIndex(gNoteValueTicks[6] - 1));
+  EXPECT_EQ(0, NearestNoteLengthIndex(gWholeNoteTicks * 2));
+  EXPECT_EQ(0, NearestNoteLengthIndex(1));
+  gNoteValueState.noteValue = 0;
+  SyncNoteValueIndexes();
+  EXPECT_EQ(960, gNoteValueState.noteValue);
+  EXPECT_EQ(2, gNoteValueState.noteIndex);
+  gNoteValueState.noteValue = 5;
+  SyncNoteValueIndexes();
+  EXPECT_EQ(6, gNoteValueState.noteIndex);
+  EXPECT_EQ(4, gNoteValueState.gridIndex);
+}
+
+TEST_F(NoteEntryTest, SnappingWithSwingIn44And68) {
+  struct Case {
+    int32_t resolution, numerator, denominator, grid, swing, offset;  // offset from bar 2's start
+    int32_t expected;  // offset from bar 2's start
+  };
+  const Case cases[] = {
+      {384, 4, 4, 96, 50, 100, 96},          // sixteenths, no swing
+      {384, 4, 4, 96, 66, 100, 96 + 31},     // odd sixteenth 0.32 late (30.72 rounded)
+      {384, 4, 4, 96, 66, 190, 192},         // even sixteenth unchanged
+      {384, 4, 4, 128, 66, 130, 128},        // an eighth triplet grid ignores swing
+      {384, 4, 4, 384, 66, 390, 384},        // a quarter grid ignores swing
+      {960, 6, 8, 960, 50, 2400, 2880},      // 6/8: quarters count from each bar line
+      {960, 6, 8, 960, 50, 2300, 1920},
+      {97, 6, 8, 97, 50, 250, 288},          // 6/8 at 97: bar of 6 x 48 ticks; not past its end
+      {97, 6, 8, 97, 50, 200, 194},
+      {97, 4, 4, 24, 50, 37, 48},
+      {97, 4, 4, 24, 75, 30, 24 + 12},
+  };
+  for (const Case& c : cases) {
+    UseTimebase(c.resolution, c.numerator, c.denominator);
+    gSwingPercent = uint8_t(c.swing);
+    int32_t bar2 = BarToTick(1);
+    EXPECT_EQ(bar2 + c.expected, SnapTimeToGrid(bar2 + c.offset, c.grid, true, true, nullptr))
+        << c.resolution << " " << c.numerator << "/" << c.denominator << " grid " << c.grid << " at " << c.offset;
+  }
+  UseTimebase(384, 4, 4);
+  gGridOriginTick = 500;
+  EXPECT_EQ(501, SnapTimeToGrid(10, 96, true, true, nullptr));  // before the origin: tick 1 past it
+  gGridOriginTick = 0;
+  EXPECT_EQ(1, SnapTimeToGrid(-40, 96, true, true, nullptr));
+  EXPECT_EQ(77, SnapTimeToGrid(77, 96, false, true, nullptr));
+  EXPECT_EQ(77, QuantizeToGrid(77, 0, true, 50, nullptr));  // no grid: no division
+}
+
+TEST_F(NoteEntryTest, SwingOffsetGivesTheLengthToTheNextSwungStep) {
+  UseTimebase(384, 4, 4);
+  NoteValueKey(4);  // sixteenths
+  EXPECT_EQ(96, SwingOffset(1, 50));
+  EXPECT_EQ(96 + 31, SwingOffset(1, 66));
+  EXPECT_EQ(96 - 31, SwingOffset(1 + 96 + 31, 66));
+}
+
+TEST_F(NoteEntryTest, PencilAddsTheNoteOfTheAxisRowsAndGridAtEveryZoom) {
+  struct Case {
+    int32_t resolution, numerator, denominator;
+    int16_t zoom;
+    int32_t bar, steps;  // the note's place: grid steps after a bar line
+  };
+  const Case cases[] = {{960, 4, 4, 0, 2, 1}, {960, 6, 8, 3, 2, 2}, {97, 4, 4, 0, 2, 3}, {97, 6, 8, 2, 3, 1},
+                        {960, 4, 4, 9, 2, 1}, {97, 6, 8, 6, 2, 2},  {384, 4, 4, 12, 8, 0}};
+  for (const Case& c : cases) {
+    UseTimebase(c.resolution, c.numerator, c.denominator);
+    gZoomLevel = c.zoom;
+    OnePane({});
+    int32_t grid = GetSnapGrid();
+    int32_t target = BarToTick(c.bar) + c.steps * grid;
+    // An odd left tick with the note on screen, where a pixel is shorter than a step.
+    gTimelineLeftTick = 1;
+    if ((grid >> c.zoom) > 0) gTimelineLeftTick = std::max(1, target - (200 << c.zoom) - 7);
+    int32_t pitch = 120;
+    // A pixel right of the step, less than half a grid step away.
+    int32_t dx = (grid >> c.zoom) >= 4 ? 1 : 0;
+    Point where = At(target, pitch, dx);
+    ASSERT_EQ(pitch, PitchAtPaneY(where.v));
+    Draw();
+    uint32_t before = Pixel(where.h, where.v);
+    ASSERT_EQ(1, DrawOrEraseNotesAt(where, false));
+    EXPECT_EQ(std::to_string(target) + "/120/" + std::to_string(grid) + " ", Notes())
+        << c.resolution << " " << c.numerator << "/" << c.denominator << " zoom " << c.zoom;
+    Draw();  // the note is drawn under the point clicked
+    EXPECT_NE(before, Pixel(where.h, where.v));
+    ClearEditorPanes();
+  }
+}
+
+TEST_F(NoteEntryTest, PencilOnANoteErasesItAndEachClickIsOneUndoStep) {
+  UseTimebase(960, 6, 8);
+  gZoomLevel = 4;
+  OnePane({{1 + 960, 118, 480}, {1 + 2880, 120, 960}, {1 + 3840, 120, 240}});
+  // The track is selected, as a click on its pane leaves it.
+  const uint8_t scope[] = {1, 1, 0x02};
+  std::memcpy(gCurrentSong + kSongTrackSelection, scope, sizeof scope);
+  std::string start = undo_test::SongImage(gCurrentSongHandle);
+
+  // Inside the second note's box, past its start: that note goes, its neighbours stay.
+  ASSERT_EQ(1, DrawOrEraseNotesAt(At(1 + 2880 + 500, 120), false));
+  EXPECT_EQ("961/118/480 3841/120/240 ", Notes());
+  std::string erased = undo_test::SongImage(gCurrentSongHandle);
+
+  ASSERT_EQ(1, DrawOrEraseNotesAt(At(1 + 5760, 119), false));
+  EXPECT_EQ("961/118/480 3841/120/240 5761/119/960 ", Notes());
+
+  ASSERT_EQ(noErr, UndoLastEdit());
+  EXPECT_TRUE(undo_test::SameImage(erased, undo_test::SongImage(gCurrentSongHandle)));
+  ASSERT_EQ(noErr, UndoLastEdit());
+  EXPECT_TRUE(undo_test::SameImage(start, undo_test::SongImage(gCurrentSongHandle)));
+}
+
+TEST_F(NoteEntryTest, EnteredLengthFollowsPercentageAndStaysInADuration) {
+  UseTimebase(960, 4, 4);
+  gNoteLengthPercent = 50;
+  EXPECT_EQ(480, EnteredNoteLength(1));
+  NoteValueKey(0);
+  SetNoteValueBitKeeping(1, kNoteValueField, true);
+  RecomputeNoteValue(kNoteValueField);  // whole + half = 5760
+  gNoteLengthPercent = 200;
+  EXPECT_EQ(11520, EnteredNoteLength(1));
+  UseTimebase(30000, 4, 4);
+  NoteValueKey(0);
+  EXPECT_EQ(kMaxNoteDuration, EnteredNoteLength(1));
+}
+
+// Counts of the routes the dispatcher hands clicks to.
+int gTracked = 0;
+int16_t gToolWhileTracking = -1;
+int32_t gDraggedBar = -2;
+void CountTracker(Point, EventRecord*) {
+  ++gTracked;
+  gToolWhileTracking = gNoteTool;
+}
+void RecordBar(int32_t bar, Point) { gDraggedBar = bar; }
+
+TEST_F(NoteEntryTest, ClickDispatchByToolAndModifierKeys) {
+  UseTimebase(960, 4, 4);
+  InstallEditorClicks();
+  gEditorClickRoutes.selectionTracker = CountTracker;
+  gTracked = 0;
+  OnePane({});
+  std::string empty = Notes();
+  Point where = At(1 + 960, 110);
+
+  gNoteTool = kPencilTool;
+  ClickEditor(where, optionKey);  // option: the selection tracker, whatever the tool
+  EXPECT_EQ(1, gTracked);
+  EXPECT_EQ(empty, Notes());
+  ClickEditor(where, controlKey);  // control: rectangle selection
+  EXPECT_EQ(2, gTracked);
+  EXPECT_EQ(kRectangleTool, gToolWhileTracking);
+  EXPECT_EQ(kPencilTool, gNoteTool);
+  ClickEditor(where);
+  EXPECT_EQ("961/110/960 ", Notes());
+  ClickEditor(where);
+  EXPECT_EQ(empty, Notes());
+
+  gClickInRuler = 1;
+  ClickEditor(where);
+  EXPECT_EQ(3, gTracked);
+  gClickInRuler = 0;
+
+  // Outside the content (on the scroll bars) nothing happens.
+  Rect bounds;
+  GetWindowPortBounds(gMainEditorRecord.window, &bounds);
+  ClickEditor(Point{int16_t(bounds.bottom - 5), where.h});
+  EXPECT_EQ(3, gTracked);
+  EXPECT_EQ(empty, Notes());
+}
+
+TEST_F(NoteEntryTest, AdjustClickModeByView) {
+  struct Case {
+    int16_t view, tool, mode;
+  };
+  const Case cases[] = {{9, kPencilTool, kArrowTool}, {9, kAuditionTool, kArrowTool}, {9, kPaintTool, kArrowTool},
+                        {9, kBarTool, kBarTool},      {0, kPaintTool, kPaintTool},    {3, kPaintTool, kArrowTool},
+                        {16, kPaintTool, kPaintTool}, {3, kPencilTool, kPencilTool}};
+  for (const Case& c : cases) {
+    gCurrentViewMode = c.view;
+    EXPECT_EQ(c.mode, AdjustClickMode(c.tool)) << c.view << " " << c.tool;
+  }
+  // Control-click in a data-lane view runs the lane click, not the rectangle selection.
+  gCurrentViewMode = 3;
+  gLaneTool = kArrowTool;
+  EXPECT_EQ(kRectangleTool, ClickToolFor(controlKey));
+  EXPECT_EQ(kArrowTool, ClickToolFor(optionKey));
+  gLaneTool = kPencilTool;
+  EXPECT_EQ(kPencilTool, ClickToolFor(optionKey));  // option means the arrow only in note views
+}
+
+TEST_F(NoteEntryTest, ToolBarCellsAndTheLastPixelColumn) {
+  gEditorToolbarLeft = 200;
+  gEditorToolbarTop = 0;
+  struct Case {
+    int16_t dx, dy, tool;
+  };
+  const Case cases[] = {{0, 20, 0},   {25, 20, 0},  {26, 20, 1},  {52, 20, 3},  {78, 20, 4}, {103, 20, 4},
+                        {0, 5, 2},    {51, 5, 2},   {52, 5, 5},   {78, 5, 6},   {103, 5, 6}, {104, 20, -1},
+                        {-1, 20, -1}, {10, 40, -1}, {10, 13, 2},  {10, 14, 0}};
+  for (const Case& c : cases)
+    EXPECT_EQ(c.tool, ToolAtToolbarPoint(Point{int16_t(c.dy), int16_t(200 + c.dx)})) << c.dx << "," << c.dy;
+  for (int16_t cell = 0; cell < 4; ++cell)
+    EXPECT_EQ(cell < 2 ? cell : cell + 1, ToolAtToolbarPoint(Point{20, int16_t(ToolCellLeft(cell))}));
+  gEditorToolbarLeft = 0;
+}
+
+TEST_F(NoteEntryTest, SelectingTheVelocityToolShowsVelocitiesAndLeavingItRestores) {
+  gCurrentViewMode = 0;
+  gShowVelocity = 0;
+  SelectEditTool(kVelocityTool);
+  EXPECT_EQ(kVelocityTool, gNoteTool);
+  EXPECT_EQ(1, gShowVelocity);
+  SelectEditTool(kPencilTool);
+  EXPECT_EQ(0, gShowVelocity);
+  gCurrentViewMode = 3;
+  SelectEditTool(kBarTool);
+  EXPECT_EQ(kBarTool, gLaneTool);
+  EXPECT_EQ(kPencilTool, gNoteTool);
+  SelectEditTool(9);
+  EXPECT_EQ(kBarTool, gLaneTool);
+}
+
+TEST_F(NoteEntryTest, BarToolReachesAQuarterOfASixteenthAroundEachBarLine) {
+  for (auto [resolution, numerator, denominator] : {std::tuple{960, 4, 4}, {97, 6, 8}}) {
+    UseTimebase(resolution, numerator, denominator);
+    int32_t reach = gSixteenthNoteTicks / 4;
+    int32_t line = BarToTick(3);
+    int32_t next = BarToTick(4);
+    EXPECT_EQ(3, BarLineNearTick(line + reach - 1));
+    EXPECT_EQ(-1, BarLineNearTick(line + reach));
+    EXPECT_EQ(4, BarLineNearTick(next - reach + 1));
+    EXPECT_EQ(-1, BarLineNearTick(next - reach));
+  }
+}
+
+TEST_F(NoteEntryTest, BarToolClickDragsTheBarLineOrTracks) {
+  UseTimebase(960, 4, 4);
+  gZoomLevel = 0;
+  InstallEditorClicks();
+  gEditorClickRoutes.selectionTracker = CountTracker;
+  gEditorClickRoutes.dragBarLine = RecordBar;
+  gTracked = 0;
+  OnePane({});
+  gNoteTool = kBarTool;
+  gTimelineLeftTick = BarToTick(1) - 100;
+  ClickEditor(At(BarToTick(1) + 10, 110));
+  EXPECT_EQ(1, gDraggedBar);
+  ClickEditor(At(BarToTick(1) + 300, 110));
+  EXPECT_EQ(1, gTracked);
+}
+
+}  // namespace
