@@ -2,6 +2,7 @@
 
 #include "editors/note_drawing/note_boxes.h"
 #include "editors/note_entry/note_pencil.h"
+#include "editors/note_entry/note_readout.h"
 #include "editors/panes/pane_stack.h"
 #include "editors/timeline/timeline_axis.h"
 #include "platform/events/key_codes.h"
@@ -45,7 +46,7 @@ bool RouteTakes(bool (*route)(Point, EventRecord*), Point where, EventRecord* ev
 }
 
 void PencilMode(Point where, EventRecord* event) {
-  if (IsAlternateRegionListActive()) return;  // frozen: nothing is drawn
+  if (IsAlternateRegionListActive()) return ShowFrozenReadout();  // frozen: nothing is drawn
   if (!IsEditableView(gCurrentViewMode)) return RunLaneClick(where, event);
   if (gCurrentViewMode == kAudioViewMode) return RunSelectionTracker(where, event);
   DrawOrEraseNotesAt(where, false);
@@ -60,7 +61,7 @@ void RectangleMode(Point where, EventRecord* event) {
 }
 
 void VelocityMode(Point where, EventRecord* event) {
-  if (IsAlternateRegionListActive()) return;
+  if (IsAlternateRegionListActive()) return ShowFrozenReadout();
   if (!IsEditableView(gCurrentViewMode)) return RunLaneClick(where, event);
   if (RouteTakes(gEditorClickRoutes.velocityHandleClick, where, event)) return;
   if (RouteTakes(gEditorClickRoutes.drumKeyClick, where, event)) return;
@@ -144,7 +145,7 @@ void RunEditorClickMode(int16_t mode, Point where, EventRecord* event) {
     case kVelocityTool: return VelocityMode(where, event);
     case kBarTool: return BarToolMode(where, event);
     case kPaintTool:
-      if (IsAlternateRegionListActive()) return;
+      if (IsAlternateRegionListActive()) return ShowFrozenReadout();
       if (gEditorClickRoutes.paintNotes) gEditorClickRoutes.paintNotes(where);
       return;
     default: return RunSelectionTracker(where, event);

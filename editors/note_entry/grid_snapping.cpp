@@ -56,7 +56,7 @@ int32_t SnapTimeToGrid(int32_t time, int32_t grid, bool snap, bool nearest, int3
 }
 
 int32_t SwingOffset(int32_t time, int32_t swing) {
-  int32_t value = std::max(gNoteValueState.noteValue, 1);
+  int32_t value = GetNoteValue();
   if (swing == 0 || swing == kNoSwing) return value;
   int32_t next = QuantizeToGrid(time + value - 1, value, true, swing, nullptr);
   return std::max(next - time, 1);

@@ -9,7 +9,6 @@
 #include "editors/timeline/timeline_axis.h"
 #include "platform/events/classic_events.h"
 #include "platform/memory/memory.h"
-#include "platform/quickdraw/geometry.h"
 #include "shell/base/arithmetic.h"
 #include "shell/drawing/row_metrics.h"
 #include "song/events/event_lists.h"
@@ -137,17 +136,20 @@ int32_t FindNoteAtPoint(Point where) {
   int32_t found = -1;
   int32_t savedLoopOffset = gLoopDrawOffset;
   gLoopDrawOffset = 0;
+  // The row under the point is the one the pencil draws into, so that a note just drawn is
+  // found again wherever in its row the click lies.
+  int32_t pitch = PitchAtPaneY(where.v);
   WalkCurrentTrackEvents([&](uint32_t at, uint8_t* e) {
-    if (SeqEventKind(e) != kKindNote) return;
+    if (SeqEventKind(e) != kKindNote || e[kEventData1] != pitch) return;
     ComputeNoteRect(e);
-    if (PtInRect(where, &gNoteRect)) found = int32_t(at);
+    if (where.h >= gNoteRect.left && where.h < gNoteRect.right) found = int32_t(at);
   });
   gLoopDrawOffset = savedLoopOffset;
   return found;
 }
 
 uint16_t EnteredNoteLength(int32_t time) {
-  int64_t length = int64_t(SwingOffset(time, SwingForGrid(gNoteValueState.noteValue))) * gNoteLengthPercent / 100;
+  int64_t length = int64_t(SwingOffset(time, SwingForGrid(GetNoteValue()))) * gNoteLengthPercent / 100;
   return uint16_t(std::clamp<int64_t>(length, 1, kMaxNoteDuration));
 }
 

@@ -18,8 +18,9 @@ extern uint8_t gNoteEntryVelocity;
 extern int16_t gNoteLengthPercent;
 extern uint8_t gNoteEntryChannel;
 
-// The byte offset in the current track's list of the last note whose drawn box holds the
-// window point in the current pane (SelectPaneForDrawing first), or -1.
+// The byte offset in the current track's list of the last note of the pitch row under the
+// window point whose drawn box spans its x in the current pane (SelectPaneForDrawing first),
+// or -1.
 int32_t FindNoteAtPoint(Point where);
 // The pitch of the note row under a window y of the current pane, 0..127.
 int16_t PitchAtPaneY(int16_t y);

@@ -1,5 +1,7 @@
 #include "editors/note_entry/note_values.h"
 
+#include <algorithm>
+
 #include "platform/events/classic_events.h"
 #include "platform/events/key_codes.h"
 #include "shell/base/arithmetic.h"
@@ -36,9 +38,18 @@ int32_t TupletDivisor(uint32_t mask) {
 
 }  // namespace
 
-int32_t GetSnapGrid() {
-  int32_t grid = gNoteValueState.gridValue ? gNoteValueState.gridValue : gNoteValueState.noteValue;
-  return grid > 0 ? grid : 1;
+int32_t GetNoteValue() {
+  if (gNoteValueState.noteValue <= 0) SyncNoteValueIndexes();
+  return std::max(gNoteValueState.noteValue, 1);
+}
+
+int32_t GetSnapGrid() { return gNoteValueState.gridValue > 0 ? gNoteValueState.gridValue : GetNoteValue(); }
+
+void RecomputeNoteValuesForResolution() {
+  if (gNoteValueState.noteMask & kNoteLengthBits) RecomputeNoteValue(kNoteValueField);
+  else gNoteValueState.noteValue = 0;
+  if (gNoteValueState.gridValue && (gNoteValueState.gridMask & kNoteLengthBits)) RecomputeNoteValue(kGridValueField);
+  SyncNoteValueIndexes();
 }
 
 void ResetNoteValues() {

@@ -33,8 +33,12 @@ extern uint32_t gNoteValueKeepMask;
 constexpr uint32_t kKeepAllButDotted = 0xFFFFFD00;
 constexpr uint32_t kKeepTuplets = 0xFFFFFF00;
 
+// The note value; a state not set yet (0) becomes a quarter note first.
+int32_t GetNoteValue();
 // The grid value when it is non-zero, else the note value; never below 1.
 int32_t GetSnapGrid();
+// After the resolution changed: both values again from their masks.
+void RecomputeNoteValuesForResolution();
 // Back to a quarter note with no grid of its own (a new program state).
 void ResetNoteValues();
 // Called after a note was entered: the next plain choice drops the dot.

@@ -11,15 +11,18 @@
 #include "editors/note_entry/editor_clicks.h"
 #include "editors/note_entry/grid_snapping.h"
 #include "editors/note_entry/note_pencil.h"
+#include "editors/note_entry/note_readout.h"
 #include "editors/note_entry/note_values.h"
 #include "editors/panes/pane_stack.h"
 #include "editors/timeline/timeline_axis.h"
 #include "platform/events/key_codes.h"
 #include "shell/base/arithmetic.h"
+#include "shell/drawing/row_metrics.h"
 #include "shell/windows/editor_panes.h"
 #include "shell/windows/window_clicks.h"
 #include "song/conductor/conductor_map.h"
 #include "song/conductor/timebase.h"
+#include "song/model/song_layout.h"
 #include "song/undo/undo_exchange.h"
 #include "tests/editors/pane_fixture.h"
 #include "tests/song/undo/undo_fixture.h"
@@ -58,6 +61,7 @@ class NoteEntryTest : public editors_test::PaneDrawingTest {
   void SetUp() override {
     PaneDrawingTest::SetUp();
     ASSERT_EQ(noErr, AllocateUndoRing(8));
+    ResetUndoHistory();
     gEditorClickRoutes = EditorClickRoutes();
     gNoteTool = gLaneTool = kArrowTool;
     gNoteEntryVelocity = kDefaultEntryVelocity;
@@ -263,6 +267,15 @@ TEST_F(NoteEntryTest, PencilOnANoteErasesItAndEachClickIsOneUndoStep) {
 
   ASSERT_EQ(noErr, UndoLastEdit());
   EXPECT_TRUE(undo_test::SameImage(erased, undo_test::SongImage(gCurrentSongHandle)));
+  // The pencil finds the note it drew at every y of the row it drew into.
+  for (int16_t y = int16_t(PitchRowY(119) - gOctaveHeight); y < PitchRowY(119) + gOctaveHeight; ++y) {
+    if (PitchAtPaneY(y) != 119) continue;
+    Point p = At(1 + 5760, 119, 3);
+    p.v = y;
+    ASSERT_EQ(1, DrawOrEraseNotesAt(p, false));
+    EXPECT_EQ("961/118/480 3841/120/240 5761/119/960 ", Notes()) << y;
+    ASSERT_EQ(noErr, UndoLastEdit());
+  }
   ASSERT_EQ(noErr, UndoLastEdit());
   EXPECT_TRUE(undo_test::SameImage(start, undo_test::SongImage(gCurrentSongHandle)));
 }
@@ -405,6 +418,60 @@ TEST_F(NoteEntryTest, BarToolClickDragsTheBarLineOrTracks) {
   EXPECT_EQ(1, gDraggedBar);
   ClickEditor(At(BarToTick(1) + 300, 110));
   EXPECT_EQ(1, gTracked);
+}
+
+std::string Text(ConstStr255Param p) { return std::string(reinterpret_cast<const char*>(p + 1), p[0]); }
+
+TEST_F(NoteEntryTest, ReadoutLinesIn44And68) {
+  struct Case {
+    int32_t resolution, numerator, denominator, time, value, end, velocity;
+    const char *position, *length, *name, *velocity_text;
+  };
+  const Case cases[] = {
+      {960, 4, 4, 1, 60, 1 + 3840 + 960 + 5, 100, "2:02:005", "1:01:005", "C3", "100"},
+      {960, 4, 4, 1, 200, 6, -1, "1:01:005", "0:00:005", "", ""},
+      {960, 4, 4, 1 + 960, 61, 0, 7, "1:02:000", "", "C#3", "007"},
+      {97, 6, 8, 1, 60, 1 + 288 + 48 + 3, -1, "2:02:003", "1:01:003", "C3", ""},
+      {97, 6, 8, 10, 60, 5, -1, "1:01:004", "0:00:001", "C3", ""},  // an end before the time: one tick
+      {960, 4, 4, 1, 60, kReadoutFrozen, 90, "Frozen!", "", "", "090"},
+      {960, 4, 4, 1, 60, kReadoutLongNote, -1, "Long note!", "", "", ""},
+  };
+  for (const Case& c : cases) {
+    UseTimebase(c.resolution, c.numerator, c.denominator);
+    NoteReadoutText text;
+    ComposeNoteReadout(c.time, c.value, c.end, c.velocity, &text);
+    EXPECT_EQ(c.position, Text(text.position)) << c.time << " " << c.end;
+    EXPECT_EQ(c.length, Text(text.length)) << c.time << " " << c.end;
+    EXPECT_EQ(c.name, Text(text.noteName)) << c.value;
+    EXPECT_EQ(c.velocity_text, Text(text.velocity));
+  }
+}
+
+TEST_F(NoteEntryTest, AFrozenTrackRefusesThePencil) {
+  UseTimebase(960, 4, 4);
+  InstallEditorClicks();
+  OnePane({{1 + 960, 110, 960}});
+  gCurrentTrack[kTrackOutputFlags] |= kTrackOutputSecondRegions;
+  std::string before = ListBytes();
+  gNoteTool = kPencilTool;
+  ClickEditor(At(1 + 960, 110, 2));  // on the note: not erased
+  ClickEditor(At(1 + 2880, 111));    // on empty grid: nothing drawn
+  EXPECT_EQ(before, ListBytes());
+  EXPECT_FALSE(CanUndo());
+}
+
+TEST_F(NoteEntryTest, NoteValuesFollowAResolutionChange) {
+  UseTimebase(384, 4, 4);
+  gCurrentViewMode = 0;
+  NoteValueKey(3);
+  ToggleTupletBitFor(kTupletDotted, false);
+  EXPECT_EQ(288, GetNoteValue());
+  gTicksPerQuarter = 97;
+  ApplyTimebase();
+  RecomputeNoteValuesForResolution();
+  EXPECT_EQ(72, GetNoteValue());  // the eighth (388 >> 3) dotted, from the mask
+  gNoteValueState = NoteValueState();
+  EXPECT_EQ(97, GetSnapGrid());  // a state not set yet is a quarter note
 }
 
 }  // namespace
