@@ -3,6 +3,7 @@
 #include "editors/note_drawing/note_boxes.h"
 #include "editors/note_entry/note_pencil.h"
 #include "editors/note_entry/note_readout.h"
+#include "editors/note_entry/pane_adding.h"
 #include "editors/panes/pane_stack.h"
 #include "editors/timeline/timeline_axis.h"
 #include "platform/events/key_codes.h"
@@ -82,6 +83,13 @@ void PaneClick(int16_t pane, Point where, EventRecord* event) {
   RunEditorClickMode(AdjustClickMode(ClickToolFor(event ? event->modifiers : 0)), where, event);
 }
 
+// The strip below the last pane adds a pane in the middle of the last one.
+void PaneStripClick(EventRecord* event) {
+  int16_t last = int16_t(gEditorPaneCount - 1);
+  int16_t middle = int16_t((gEditorPanes[last].top + gEditorPanes[last + 1].top) / 2);
+  AddEditorPaneAtClick(middle, -1, event && (event->modifiers & optionKey));
+}
+
 void ToolbarClick(Point where) {
   int16_t tool = ToolAtToolbarPoint(where);
   if (tool >= 0) SelectEditTool(tool);
@@ -154,6 +162,13 @@ void RunEditorClickMode(int16_t mode, Point where, EventRecord* event) {
 
 int32_t HandleEditorClick(AppWindow* w, Point where, EventRecord* event) {
   if (!w || !w->window) return 1;
+  // The new-pane box lies in the bottom scroll-bar strip: the strip below the panes.
+  Rect box;
+  GetNewPaneBoxRect(&box);
+  if (gEditorPaneCount > 0 && PtInRect(where, &box)) {
+    PaneStripClick(event);
+    return 1;
+  }
   Rect content;
   GetWindowPortBounds(w->window, &content);
   content.right = int16_t(content.right - kEditorScrollBarSize);
@@ -162,6 +177,7 @@ int32_t HandleEditorClick(AppWindow* w, Point where, EventRecord* event) {
   int16_t pane = FindEditorPaneAt(where.v);
   if (pane >= 0) PaneClick(pane, where, event);
   else if (where.v >= gEditorToolbarTop && where.v < gEditorToolbarTop + kToolbarHeight) ToolbarClick(where);
+  else if (gEditorPaneCount > 0 && where.v >= gEditorPanes[gEditorPaneCount].top) PaneStripClick(event);
   return 1;
 }
 

@@ -130,6 +130,11 @@ int32_t RunPencilStroke(void* context) {
 
 }  // namespace
 
+void SetVelocityFromDigit(int16_t k) {
+  gNoteEntryVelocity = uint8_t(ClampMidiByte(MulDivRound(127, k, 9) + 4));
+  InvalidateEditorWindow();
+}
+
 int16_t PitchAtPaneY(int16_t y) { return GetPitchAtY(int16_t(y - gTimelineFrame.top)); }
 
 int32_t FindNoteAtPoint(Point where) {

@@ -18,6 +18,9 @@ extern uint8_t gNoteEntryVelocity;
 extern int16_t gNoteLengthPercent;
 extern uint8_t gNoteEntryChannel;
 
+// The digit keys of the on-screen keyboard: velocity ClampMidiByte (MulDivRound (127, k, 9)
+// + 4) for k 0..9.
+void SetVelocityFromDigit(int16_t k);
 // The byte offset in the current track's list of the last note of the pitch row under the
 // window point whose drawn box spans its x in the current pane (SelectPaneForDrawing first),
 // or -1.

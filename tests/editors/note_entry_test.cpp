@@ -12,6 +12,9 @@
 #include "editors/note_entry/grid_snapping.h"
 #include "editors/note_entry/note_pencil.h"
 #include "editors/note_entry/note_readout.h"
+#include "editors/note_entry/pane_adding.h"
+#include "platform/controls/controls.h"
+#include "platform/system/sys_beep.h"
 #include "editors/note_entry/note_values.h"
 #include "editors/panes/pane_stack.h"
 #include "editors/timeline/timeline_axis.h"
@@ -472,6 +475,71 @@ TEST_F(NoteEntryTest, NoteValuesFollowAResolutionChange) {
   EXPECT_EQ(72, GetNoteValue());  // the eighth (388 >> 3) dotted, from the mask
   gNoteValueState = NoteValueState();
   EXPECT_EQ(97, GetSnapGrid());  // a state not set yet is a quarter note
+}
+
+TEST_F(NoteEntryTest, VelocityFromDigits) {
+  const int expected[10] = {4, 18, 32, 46, 60, 75, 89, 103, 117, 127};
+  for (int16_t k = 0; k <= 9; ++k) {
+    SetVelocityFromDigit(k);
+    EXPECT_EQ(expected[k], gNoteEntryVelocity) << k;
+  }
+}
+
+TEST_F(NoteEntryTest, AFreeTrackForANewPaneWrapsPastTheLastNumber) {
+  struct Case {
+    std::vector<int> shown;
+    int16_t expected;
+  };
+  const Case cases[] = {{{1, 2}, 3}, {{5, 1}, 6}, {{46, 47}, 0}, {{47, 0, 1}, 2}, {{}, 0}};
+  for (const Case& c : cases) {
+    ClearEditorPanes();
+    for (int track : c.shown) ASSERT_EQ(noErr, CreateEditorPane(56, false, uint8_t(track)));
+    EXPECT_EQ(c.expected, FindFreeTrackForPane()) << c.shown.size();
+  }
+  ClearEditorPanes();
+  for (int16_t k = 0; k < kMaxEditorPanes; ++k) ASSERT_EQ(noErr, CreateEditorPane(56, false, uint8_t(32 + k)));
+  EXPECT_EQ(0, FindFreeTrackForPane());  // past 47 the search goes on from 0, never to 48
+}
+
+TEST_F(NoteEntryTest, TheStripBelowThePanesAddsAPaneAndWithSixteenOnlyBeeps) {
+  InstallEditorClicks();
+  AddTrack(1, NoteRecords({{1 + 960, 60, 480}, {1 + 1920, 72, 480}}));
+  AddPane(1, 0);
+  LayoutEditorPanes();
+  Rect bounds;
+  GetWindowPortBounds(gMainEditorRecord.window, &bounds);
+  Rect box;
+  GetNewPaneBoxRect(&box);
+  ClickEditor(Point{int16_t(box.top + 3), int16_t(box.left + 3)});  // the "+" box
+  ASSERT_EQ(2, gEditorPaneCount);
+  EXPECT_EQ(2, gEditorPanes[1].track);
+  // The heights are shared out: T + A x i / n.
+  int32_t t = gPaneTopMargin + gStandardLineHeight + 4, a = bounds.bottom - gPaneTopMargin - 15;
+  EXPECT_EQ(t, gEditorPanes[0].top);
+  EXPECT_EQ(t + (a + 1) / 2, gEditorPanes[1].top);
+  // The first pane's notes (60..72) are centred and the scroll value stays in the bar's range.
+  int16_t value = GetControlValue(gEditorPanes[0].scrollBar);
+  EXPECT_GE(value, 0);
+  EXPECT_LE(value, GetControlMaximum(gEditorPanes[0].scrollBar));
+
+  while (gEditorPaneCount < kMaxEditorPanes) ASSERT_EQ(noErr, CreateEditorPane(56, false, uint8_t(gEditorPaneCount + 2)));
+  LayoutEditorPanes();
+  ResetSysBeepCountForTesting();
+  GetNewPaneBoxRect(&box);
+  ClickEditor(Point{int16_t(box.top + 3), int16_t(box.left + 3)});
+  EXPECT_EQ(1u, GetSysBeepCount());
+  EXPECT_EQ(kMaxEditorPanes, gEditorPaneCount);
+}
+
+TEST_F(NoteEntryTest, CentredFirstRowStaysInTheBarsRange) {
+  struct Case {
+    int32_t lowest, highest, rows;
+    int16_t maximum, expected;
+  };
+  const Case cases[] = {{60, 72, 20, 132, 56}, {127, 127, 40, 132, 0}, {0, 0, 2, 132, 131},
+                        {0, 0, 2, 100, 100},   {0, 127, 400, 132, 0},  {64, 64, 1, 0, 0}};
+  for (const Case& c : cases)
+    EXPECT_EQ(c.expected, CentredFirstRow(c.lowest, c.highest, c.rows, c.maximum)) << c.lowest << " " << c.highest;
 }
 
 }  // namespace
