@@ -1,6 +1,7 @@
 #include "editors/note_entry/editor_clicks.h"
 
 #include "editors/note_drawing/note_boxes.h"
+#include "editors/note_entry/note_painting.h"
 #include "editors/note_entry/note_pencil.h"
 #include "editors/note_entry/note_readout.h"
 #include "editors/note_entry/pane_adding.h"
@@ -154,7 +155,8 @@ void RunEditorClickMode(int16_t mode, Point where, EventRecord* event) {
     case kBarTool: return BarToolMode(where, event);
     case kPaintTool:
       if (IsAlternateRegionListActive()) return ShowFrozenReadout();
-      if (gEditorClickRoutes.paintNotes) gEditorClickRoutes.paintNotes(where);
+      if (gCurrentViewMode == kAudioViewMode) return;  // no notes on an audio track
+      PaintNotes(where);
       return;
     default: return RunSelectionTracker(where, event);
   }

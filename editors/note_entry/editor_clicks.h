@@ -46,7 +46,6 @@ struct EditorClickRoutes {
   bool (*velocityHandleClick)(Point where, EventRecord* event);  // true: taken
   bool (*drumKeyClick)(Point where, EventRecord* event);         // true: taken
   void (*dragBarLine)(int32_t bar, Point where);
-  void (*paintNotes)(Point where);
 };
 extern EditorClickRoutes gEditorClickRoutes;
 

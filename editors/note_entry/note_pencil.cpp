@@ -58,23 +58,8 @@ bool IsNoteAt(const uint8_t* e, int32_t time, int32_t pitch) {
   return SeqEventKind(e) == kKindNote && int32_t(SeqEventTime(e)) == time && e[kEventData1] == pitch;
 }
 
-bool HasNoteStartingAt(int32_t time, int32_t pitch) {
-  bool found = false;
-  WalkCurrentTrackEvents([&](uint32_t, uint8_t* e) { found = found || IsNoteAt(e, time, pitch); });
-  return found;
-}
-
 OSErr InsertPencilNote(int32_t time, int32_t pitch) {
-  OSErr err = EnsureTrackEventList();
-  if (err != noErr) return err;
-  uint16_t length = EnteredNoteLength(time);
-  FillLongEvent(gEventTemplate, uint32_t(time), uint8_t(kKindNote | (gNoteEntryChannel & 0x0F)), uint8_t(pitch),
-                gNoteEntryVelocity, length);
-  err = InsertTemplateEvent(uint32_t(time));
-  if (err != noErr) return err;
-  TrackLengthAtLeast(uint32_t(time) + length);
-  NoteWasEntered();
-  return noErr;
+  return InsertNoteAt(time, pitch, gNoteEntryVelocity, EnteredNoteLength(time));
 }
 
 // Notes at every grid step after from up to to (either direction), where none starts yet.
@@ -133,6 +118,24 @@ int32_t RunPencilStroke(void* context) {
 void SetVelocityFromDigit(int16_t k) {
   gNoteEntryVelocity = uint8_t(ClampMidiByte(MulDivRound(127, k, 9) + 4));
   InvalidateEditorWindow();
+}
+
+bool HasNoteStartingAt(int32_t time, int32_t pitch) {
+  bool found = false;
+  WalkCurrentTrackEvents([&](uint32_t, uint8_t* e) { found = found || IsNoteAt(e, time, pitch); });
+  return found;
+}
+
+OSErr InsertNoteAt(int32_t time, int32_t pitch, int32_t velocity, uint16_t length) {
+  OSErr err = EnsureTrackEventList();
+  if (err != noErr) return err;
+  FillLongEvent(gEventTemplate, uint32_t(time), uint8_t(kKindNote | (gNoteEntryChannel & 0x0F)), uint8_t(pitch),
+                uint8_t(ClampMidiByte(velocity)), length);
+  err = InsertTemplateEvent(uint32_t(time));
+  if (err != noErr) return err;
+  TrackLengthAtLeast(uint32_t(time) + length);
+  NoteWasEntered();
+  return noErr;
 }
 
 int16_t PitchAtPaneY(int16_t y) { return GetPitchAtY(int16_t(y - gTimelineFrame.top)); }

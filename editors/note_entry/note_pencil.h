@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "platform/memory/mac_types.h"
 #include "platform/quickdraw/quickdraw_types.h"
 
 constexpr uint8_t kDefaultEntryVelocity = 75;
@@ -30,6 +31,10 @@ int16_t PitchAtPaneY(int16_t y);
 // The length a note entered at time takes: SwingOffset x the length percentage / 100, held
 // in 1..kMaxNoteDuration.
 uint16_t EnteredNoteLength(int32_t time);
+bool HasNoteStartingAt(int32_t time, int32_t pitch);
+// Inside the track-edit brackets: a note of the entry channel into the current track (its
+// list made when it has none), the track made long enough for it. 0 or the memory error.
+OSErr InsertNoteAt(int32_t time, int32_t pitch, int32_t velocity, uint16_t length);
 // The pencil at the window point in the current pane. With resize on an existing note is not
 // erased. Answers 1 when the song changed.
 int32_t DrawOrEraseNotesAt(Point where, bool resize);

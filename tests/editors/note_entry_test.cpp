@@ -3,6 +3,7 @@
 // the axis, the rows and the grid give at every zoom and erasing the note under the point,
 // each click one undo step, and the click dispatch by tool, modifier keys and tool-bar cell.
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <string>
 #include <tuple>
@@ -10,6 +11,7 @@
 #include "editors/note_drawing/note_boxes.h"
 #include "editors/note_entry/editor_clicks.h"
 #include "editors/note_entry/grid_snapping.h"
+#include "editors/note_entry/note_painting.h"
 #include "editors/note_entry/note_pencil.h"
 #include "editors/note_entry/note_readout.h"
 #include "editors/note_entry/pane_adding.h"
@@ -540,6 +542,91 @@ TEST_F(NoteEntryTest, CentredFirstRowStaysInTheBarsRange) {
                         {0, 0, 2, 100, 100},   {0, 127, 400, 132, 0},  {64, 64, 1, 0, 0}};
   for (const Case& c : cases)
     EXPECT_EQ(c.expected, CentredFirstRow(c.lowest, c.highest, c.rows, c.maximum)) << c.lowest << " " << c.highest;
+}
+
+// The painted notes of the current track: (tick, pitch, velocity, duration).
+std::vector<std::array<int32_t, 4>> PaintedNotes() {
+  std::vector<std::array<int32_t, 4>> out;
+  Handle list = GetCurrentTrackEventList();
+  if (!list) return out;
+  auto* p = reinterpret_cast<uint8_t*>(HandleData(list));
+  for (; SeqEventTime(p) != 0; p += GetSeqEventLength(p))
+    out.push_back({int32_t(SeqEventTime(p)), p[kEventData1], p[kEventData2], GetNoteDuration(p)});
+  return out;
+}
+
+TEST_F(NoteEntryTest, PaintingPlacesANoteFromTheSettingsRangesAsOneUndoStep) {
+  UseTimebase(960, 6, 8);
+  gNotePaintSettings = NotePaintSettings();
+  EXPECT_EQ(16, PaintDelayTicks());
+  OnePane({});
+  const uint8_t scope[] = {1, 1, 0x02};
+  std::memcpy(gCurrentSong + kSongTrackSelection, scope, sizeof scope);
+  std::string start = undo_test::SongImage(gCurrentSongHandle);
+  Point where = At(1 + 2880, 100);
+  int32_t pointerTick = XToTime(where.h);
+  ASSERT_EQ(1, PaintNotes(where));
+  auto notes = PaintedNotes();
+  ASSERT_EQ(1u, notes.size());
+  const auto& n = notes[0];
+  EXPECT_EQ(100, n[1]);  // no scale steps by default: the pitch under the pointer
+  EXPECT_GE(n[2], 34);
+  EXPECT_LE(n[2], 127);
+  EXPECT_GE(n[3], 96);
+  EXPECT_LE(n[3], 384);
+  EXPECT_GE(n[0], pointerTick - std::min(n[3], GetSnapGrid()));
+  EXPECT_LE(n[0], pointerTick + 384 + 6);
+  ASSERT_EQ(noErr, UndoLastEdit());
+  EXPECT_TRUE(undo_test::SameImage(start, undo_test::SongImage(gCurrentSongHandle)));
+}
+
+TEST_F(NoteEntryTest, PaintingSpreadsPitchesBothWaysAndTakesSwappedRanges) {
+  UseTimebase(384, 4, 4);
+  gNotePaintSettings = NotePaintSettings();
+  gNotePaintSettings.flags = kPaintSnapTimes;  // scale steps on
+  gNotePaintSettings.velocityMinimum = 100;    // the bounds the wrong way round
+  gNotePaintSettings.velocityMaximum = 20;
+  gNotePaintSettings.lengthMinimum = 300;
+  gNotePaintSettings.lengthMaximum = 50;
+  OnePane({});
+  for (int k = 0; k < 40; ++k) PaintNotes(At(1 + k * 1536, 60));
+  bool below = false, above = false;
+  for (const auto& n : PaintedNotes()) {
+    below = below || n[1] < 60;
+    above = above || n[1] > 60;
+    EXPECT_GE(n[2], 20);
+    EXPECT_LE(n[2], 100);
+    EXPECT_GE(n[3], 50);
+    EXPECT_LE(n[3], 300);
+  }
+  EXPECT_TRUE(below && above) << "painted pitches drift one way only";
+}
+
+TEST_F(NoteEntryTest, PaintLengthsFromTheWeightedTable) {
+  UseTimebase(960, 4, 4);
+  gNotePaintSettings = NotePaintSettings();
+  EXPECT_EQ(gNoteValueTicks[1], PickPaintNoteLength());
+  gNotePaintSettings.lengths[0] = {50, 4 << 8};
+  gNotePaintSettings.lengths[1] = {50, 9 << 8};
+  for (int k = 0; k < 20; ++k) {
+    int32_t length = PickPaintNoteLength();
+    EXPECT_TRUE(length == gNoteValueTicks[4] || length == gNoteValueTicks[9]) << length;
+  }
+  gNotePaintSettings.lengths[0] = {100, 20 << 8};
+  EXPECT_EQ(GetNoteValue(), PickPaintNoteLength());
+  EXPECT_EQ(kPaintStopRequested, gNotePaintSettings.state & kPaintStopRequested);
+  for (auto& slot : gNotePaintSettings.lengths) slot = {0, 0};
+  EXPECT_EQ(GetNoteValue(), PickPaintNoteLength());
+  EXPECT_EQ(0, gNotePaintSettings.state & kPaintStopRequested);
+}
+
+TEST_F(NoteEntryTest, ScaleStepsFoldIntoTheMidiRange) {
+  struct Case {
+    int32_t pitch, steps, expected;
+  };
+  const Case cases[] = {{60, 1, 62}, {60, -1, 59}, {64, 1, 65}, {71, 1, 72}, {61, 1, 63},
+                        {60, 7, 72}, {60, -7, 48}, {127, 3, 120}, {0, -1, 11}, {60, 0, 60}};
+  for (const Case& c : cases) EXPECT_EQ(c.expected, TransposeByScaleSteps(c.pitch, c.steps)) << c.pitch << " " << c.steps;
 }
 
 }  // namespace
