@@ -1,9 +1,13 @@
 #include "editors/note_entry/editor_clicks.h"
 
+#include <algorithm>
+
 #include "editors/note_drawing/note_boxes.h"
+#include "editors/note_entry/grid_snapping.h"
 #include "editors/note_entry/note_painting.h"
 #include "editors/note_entry/note_pencil.h"
 #include "editors/note_entry/note_readout.h"
+#include "editors/note_entry/note_values.h"
 #include "editors/note_entry/pane_adding.h"
 #include "editors/panes/pane_stack.h"
 #include "editors/timeline/timeline_axis.h"
@@ -30,6 +34,13 @@ namespace {
 constexpr int16_t kAudioViewMode = 9;
 constexpr int16_t kDrumViewMode = 16;
 constexpr int16_t kLastToolCell = 3;
+constexpr int16_t kTupletSplitX = 196;
+constexpr int16_t kTupletSplitY = 26;
+constexpr int16_t kTupletButtonSize = 12;
+constexpr int32_t kMaxNoteValueField = 9999;
+constexpr int32_t kMaxLengthPercent = 200;
+constexpr int32_t kMinSwing = 20;
+constexpr int32_t kMaxSwing = 80;
 // The velocity display as it was before the velocity tool turned it on.
 uint8_t gSavedShowVelocity = 0;
 
@@ -93,7 +104,9 @@ void PaneStripClick(EventRecord* event) {
 
 void ToolbarClick(Point where) {
   int16_t tool = ToolAtToolbarPoint(where);
-  if (tool >= 0) SelectEditTool(tool);
+  if (tool >= 0) return SelectEditTool(tool);
+  uint8_t tuplet = IsEditableView(gCurrentViewMode) ? TupletButtonAt(where) : 0;
+  if (tuplet) ToggleTupletBit(tuplet);
 }
 
 }  // namespace
@@ -134,6 +147,34 @@ int16_t ToolAtToolbarPoint(Point where) {
   if (cell > kLastToolCell) cell = kLastToolCell;
   if (dy < kToolTopRowHeight) return cell < 2 ? int16_t(kAuditionTool) : int16_t(cell + 3);
   return cell < 2 ? cell : int16_t(cell + 1);
+}
+
+uint8_t TupletButtonAt(Point where) {
+  int32_t dx = int32_t(where.h) - (gEditorToolbarLeft + kTupletSplitX);
+  int32_t dy = int32_t(where.v) - (gEditorToolbarTop + kTupletSplitY);
+  if (dx < -kTupletButtonSize || dx >= kTupletButtonSize || dy < -kTupletButtonSize || dy >= kTupletButtonSize) return 0;
+  if (dx < 0) return dy < 0 ? kTupletTriplet : kTupletDotted;
+  return dy < 0 ? kTupletQuintuplet : kTupletSeptuplet;
+}
+
+void SetNoteValueTicksField(int32_t ticks) {
+  gNoteValueState.noteValue = std::clamp(ticks, 1, kMaxNoteValueField);
+  InvalidateEditorWindow();
+}
+
+void SetNoteLengthPercentField(int32_t percent) {
+  gNoteLengthPercent = int16_t(std::clamp(percent, 1, kMaxLengthPercent));
+  InvalidateEditorWindow();
+}
+
+void SetEntryVelocityField(int32_t velocity) {
+  gNoteEntryVelocity = uint8_t(std::clamp(velocity, 0, 127));
+  InvalidateEditorWindow();
+}
+
+void SetSwingField(int32_t percent) {
+  gSwingPercent = uint8_t(std::clamp(percent, kMinSwing, kMaxSwing));
+  InvalidateEditorWindow();
 }
 
 int32_t BarLineNearTick(int32_t tick) {

@@ -64,6 +64,15 @@ int16_t ClickToolFor(uint16_t modifiers);
 // (ToolCellLeft) serves the drawing and this hit test.
 int16_t ToolAtToolbarPoint(Point where);
 int16_t ToolCellLeft(int16_t cell);
+// The tuplet buttons: a 2 by 2 block of 12-pixel buttons around the split 196 pixels right of
+// the tool bar's left edge and 26 below its top (left-top triplet, left-bottom dotted,
+// right-top quintuplet, right-bottom septuplet). The kTuplet* bit under the point, or 0.
+uint8_t TupletButtonAt(Point where);
+// The tool bar's value fields: each stores its value held in its range and repaints.
+void SetNoteValueTicksField(int32_t ticks);      // 1..9999
+void SetNoteLengthPercentField(int32_t percent);  // 1..200
+void SetEntryVelocityField(int32_t velocity);     // 0..127
+void SetSwingField(int32_t percent);              // 20..80
 // The bar tool's bar at a tick: the bar whose line lies within a quarter of a sixteenth
 // (this bar, or the next one when the remainder is that close to the bar's end); -1 for none.
 int32_t BarLineNearTick(int32_t tick);

@@ -629,4 +629,45 @@ TEST_F(NoteEntryTest, ScaleStepsFoldIntoTheMidiRange) {
   for (const Case& c : cases) EXPECT_EQ(c.expected, TransposeByScaleSteps(c.pitch, c.steps)) << c.pitch << " " << c.steps;
 }
 
+TEST_F(NoteEntryTest, TupletButtonsAndValueFields) {
+  UseTimebase(384, 4, 4);
+  InstallEditorClicks();
+  OnePane({});
+  gEditorToolbarLeft = 10;
+  gEditorToolbarTop = 0;
+  struct Case {
+    int16_t dx, dy;
+    uint8_t bit;
+  };
+  const Case cases[] = {{185, 15, kTupletTriplet}, {195, 25, kTupletTriplet}, {195, 26, kTupletDotted},
+                        {196, 25, kTupletQuintuplet}, {207, 37, kTupletSeptuplet}, {208, 30, 0}, {183, 30, 0}};
+  for (const Case& c : cases)
+    EXPECT_EQ(c.bit, TupletButtonAt(Point{int16_t(c.dy), int16_t(10 + c.dx)})) << c.dx << "," << c.dy;
+  gCurrentViewMode = 0;
+  ClickEditor(Point{20, int16_t(10 + 190)});  // the triplet button of the note view
+  EXPECT_EQ(256, GetNoteValue());
+  gEditorToolbarLeft = 0;
+
+  struct Field {
+    void (*set)(int32_t);
+    int32_t in, out;
+    int32_t (*get)();
+  };
+  const Field fields[] = {
+      {SetNoteValueTicksField, 0, 1, [] { return gNoteValueState.noteValue; }},
+      {SetNoteValueTicksField, 12000, 9999, [] { return gNoteValueState.noteValue; }},
+      {SetNoteLengthPercentField, 0, 1, [] { return int32_t(gNoteLengthPercent); }},
+      {SetNoteLengthPercentField, 250, 200, [] { return int32_t(gNoteLengthPercent); }},
+      {SetEntryVelocityField, -3, 0, [] { return int32_t(gNoteEntryVelocity); }},
+      {SetEntryVelocityField, 300, 127, [] { return int32_t(gNoteEntryVelocity); }},
+      {SetSwingField, 10, 20, [] { return int32_t(gSwingPercent); }},
+      {SetSwingField, 66, 66, [] { return int32_t(gSwingPercent); }},
+      {SetSwingField, 95, 80, [] { return int32_t(gSwingPercent); }},
+  };
+  for (const Field& f : fields) {
+    f.set(f.in);
+    EXPECT_EQ(f.out, f.get()) << f.in;
+  }
+}
+
 }  // namespace
