@@ -205,6 +205,7 @@ void RunEditorClickMode(int16_t mode, Point where, EventRecord* event) {
 
 int32_t HandleEditorClick(AppWindow* w, Point where, EventRecord* event) {
   if (!w || !w->window) return 1;
+  SetPortWindowPort(w->window);  // the drag loops read the mouse in the editor's coordinates
   // The new-pane box lies in the bottom scroll-bar strip: the strip below the panes.
   Rect box;
   GetNewPaneBoxRect(&box);

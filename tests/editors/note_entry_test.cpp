@@ -20,6 +20,7 @@
 #include "editors/note_entry/note_values.h"
 #include "editors/panes/pane_stack.h"
 #include "editors/timeline/timeline_axis.h"
+#include "platform/events/host_input.h"
 #include "platform/events/key_codes.h"
 #include "shell/base/arithmetic.h"
 #include "shell/drawing/row_metrics.h"
@@ -668,6 +669,38 @@ TEST_F(NoteEntryTest, TupletButtonsAndValueFields) {
     f.set(f.in);
     EXPECT_EQ(f.out, f.get()) << f.in;
   }
+}
+
+// The host input of a drag: the pump moves the held button to gDragTo (global), then lets it go.
+Point gDragTo;
+int gPumpStep = 0;
+void DragPump(EventTime) {
+  if (gPumpStep == 0) PostHostMouseEvent(kEventMouseMoved, gDragTo, 1, 0);
+  if (gPumpStep == 1) PostHostMouseEvent(kEventMouseUp, gDragTo, 1, 0);
+  ++gPumpStep;
+}
+
+TEST_F(NoteEntryTest, APencilDragPlacesANoteAtEveryGridStepItPasses) {
+  UseTimebase(97, 6, 8);
+  gZoomLevel = 1;
+  OnePane({});
+  NoteValueKey(3);  // eighths: 48 ticks
+  Rect frame;
+  GetWindowBounds(gMainEditorRecord.window, kWindowContentRgn, &frame);
+  SetPortWindowPort(gMainEditorRecord.window);
+  Point from = At(1 + 288, 100);
+  Point to = At(1 + 288 + 4 * 48, 100);
+  gDragTo = Point{int16_t(to.v + frame.top), int16_t(to.h + frame.left)};
+  PostHostMouseEvent(kEventMouseDown, Point{int16_t(from.v + frame.top), int16_t(from.h + frame.left)}, 1, 0);
+  gPumpStep = 0;
+  SetHostEventPump(DragPump);
+  EXPECT_EQ(1, DrawOrEraseNotesAt(from, false));
+  SetHostEventPump(nullptr);
+  FlushEvents(everyEvent, 0);
+  ResetHostInputState();
+  EXPECT_EQ("289/100/48 337/100/48 385/100/48 433/100/48 481/100/48 ", Notes());
+  ASSERT_EQ(noErr, UndoLastEdit());  // the whole stroke is one step
+  EXPECT_EQ("", Notes());
 }
 
 }  // namespace
