@@ -1,5 +1,7 @@
 #include "editors/editor_hooks.h"
 
+#include "editors/note_entry/editor_clicks.h"
+#include "editors/note_entry/note_values.h"
 #include "editors/scale_time.h"
 #include "song/conductor/conductor_refresh_hooks.h"
 #include "song/model/editor_hooks.h"
@@ -27,6 +29,7 @@ void InvalidateTrackRow() {}
 // Interim: the panes are laid out again and the editor redrawn; no editor keeps ticks of its
 // own yet.
 void RefreshViewsAfterResolutionChange() {
+  RecomputeNoteValuesForResolution();
   MarkEditorPanesDirty();
   InvalidateEditorAndLanes();
 }
@@ -44,4 +47,5 @@ void InstallEditorHooks() {
   gSongEditorHooks.isCurrentTrackInDrumView = IsTrackInDrumView;
   gSongEditorHooks.rescaleCurrentTrackEventTimes = ScaleCurrentTrackToResolution;
   gConductorRefreshHooks.refreshAfterResolutionChange = RefreshViewsAfterResolutionChange;
+  InstallEditorClicks();
 }

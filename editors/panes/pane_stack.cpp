@@ -130,10 +130,15 @@ void DrawAllPaneBackgrounds() {
   ClipToPortBounds();
 }
 
-void DrawNewPaneBox() {
+void GetNewPaneBoxRect(Rect* box) {
   LoadAppWindowBounds(&gMainEditorRecord);
-  Rect box{int16_t(gScratchRect.bottom - kScrollBarInset), gScratchRect.left, gScratchRect.bottom,
-           int16_t(gScratchRect.left + kNewPaneBoxWidth)};
+  *box = Rect{int16_t(gScratchRect.bottom - kScrollBarInset), gScratchRect.left, gScratchRect.bottom,
+              int16_t(gScratchRect.left + kNewPaneBoxWidth)};
+}
+
+void DrawNewPaneBox() {
+  Rect box;
+  GetNewPaneBoxRect(&box);
   ClipToPortBounds();
   SetPaneForeColour(kNewPaneBoxColour);
   PaintRect(&box);

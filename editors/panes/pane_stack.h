@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "platform/quickdraw/quickdraw_types.h"
+
 // Lines at the E-F and B-C steps, piano-key rows (initial), shaded black-key rows.
 enum NoteRowStyle : uint8_t { kNoRowLines = 0, kOctaveRowLines = 1, kPianoRowLines = 2, kShadedRowLines = 3 };
 extern uint8_t gNoteRowStyle;
@@ -24,6 +26,8 @@ void DrawPaneContent(int16_t index, int16_t currentIndex, bool withLeftColumn);
 void DrawAllPanes(int16_t currentIndex, bool withLeftColumn);
 void DrawPaneBackground(int16_t index);
 void DrawAllPaneBackgrounds();
+// The new-pane box at the left end of the bottom scroll-bar strip (gScratchRect is used).
+void GetNewPaneBoxRect(Rect* box);
 void DrawNewPaneBox();
 // Left of the origin x: the keyboard, drum names, a lane scale or the audio column.
 void DrawPaneLeftColumn();

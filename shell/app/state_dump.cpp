@@ -1,4 +1,5 @@
 #include "shell/app/state_dump.h"
+#include "editors/note_entry/editor_clicks.h"
 
 #include <csignal>
 #include <cstdlib>
@@ -54,7 +55,9 @@ void AppendSong(std::string* out) {
     name[0] = 0;
     if (track) GetTrackNameText(track, name);
     if (name[0] != 0) *out += "track " + std::to_string(i + 1) + " " + PascalText(name) + "\n";
+    if (track) *out += "events " + std::to_string(i + 1) + " " + std::to_string(ReadU32BE(track + kTrackEventBytes)) + "\n";
   }
+  *out += "tools " + std::to_string(gNoteTool) + " " + std::to_string(gLaneTool) + "\n";
 }
 
 std::string RectText(const Rect& r) {

@@ -176,6 +176,47 @@ TEST_F(BareSession, TheMainEditorsPaneScrollsUnderTheWheel) {
   EXPECT_EQ(wanted, FirstPane(dump).value) << dump;
 }
 
+int EventBytes(const std::string& dump, int track) {
+  for (const std::string& line : DumpLines(dump, "events")) {
+    std::istringstream in(line);
+    int number = 0, bytes = 0;
+    if (in >> number >> bytes && number == track) return bytes;
+  }
+  return -1;
+}
+
+// In the main editor, a click on the pencil's icon of the tool bar takes the pencil; a click
+// on the pane's note grid then adds one note (14 bytes) to the pane's track and marks the song
+// modified, and a click on that note erases it.
+TEST_F(BareSession, ThePencilOfTheMainEditorDrawsAndErasesANote) {
+  std::string dump = DumpUntil(program_, dumpFile_, [](const std::string& d) { return FirstPane(d).index == 0; });
+  PaneLine pane = FirstPane(dump);
+  ASSERT_EQ(0, pane.index) << dump << Errors();
+  WindowLine editor = WindowOfKind(dump, 4);
+  ASSERT_EQ(1, editor.visible) << dump;
+  ASSERT_GE(pane.top, 40) << "the tool bar lies above the panes\n" << dump;
+  // A new song's track may have no event list yet: the pencil makes it (note and end record).
+  int before = std::max(EventBytes(dump, 1), 14);
+  ASSERT_TRUE(x_.FindProgramWindow(kScreenWidth, kScreenHeight));
+  int titleX = (editor.left + editor.right) / 2, titleY = editor.top - 6;
+  x_.Drag(titleX, titleY, titleX, titleY);
+  // The pencil: the second cell of the tool icons' bottom row.
+  x_.Drag(editor.left + 30, editor.top + 25, editor.left + 30, editor.top + 25);
+  dump = DumpUntil(program_, dumpFile_, [](const std::string& d) { return !DumpLines(d, "tools").empty() && DumpLines(d, "tools").front() == "1 0"; }, 5);
+  ASSERT_EQ(DumpLines(dump, "tools"), std::vector<std::string>{"1 0"}) << dump << Errors();
+  // At the first zoom (8 ticks a pixel, the key column 28 pixels wide) x 220 is tick 1537,
+  // a grid line of the quarter-note grid at 384 ticks a quarter: the note starts there.
+  int x = editor.left + 220, y = editor.top + pane.top + 60;
+  x_.Drag(x, y, x, y);
+  dump = DumpUntil(program_, dumpFile_, [&](const std::string& d) { return EventBytes(d, 1) == before + 14; }, 5);
+  EXPECT_EQ(before + 14, EventBytes(dump, 1)) << dump << Errors();
+  EXPECT_EQ(DumpLines(dump, "modified"), std::vector<std::string>{"1"});
+  usleep(800000);  // a second click, not a double-click, on the note
+  x_.Drag(x + 10, y, x + 10, y);
+  dump = DumpUntil(program_, dumpFile_, [&](const std::string& d) { return EventBytes(d, 1) == before; }, 5);
+  EXPECT_EQ(before, EventBytes(dump, 1)) << "the note erased\n" << dump << Errors();
+}
+
 // File > Open with the dialog on the screen: it starts in the user's home folder,
 // the arrows choose, Return opens; Escape cancels and changes nothing.
 TEST(ProgramSession, TheOpenDialogOnTheScreen) {

@@ -1,0 +1,41 @@
+// The note readout box of the main editor's tool bar: the time, length, pitch and velocity of
+// what is being placed, or the messages "Frozen!" and "Long note!".
+#pragma once
+
+#include <cstdint>
+
+#include "platform/memory/mac_types.h"
+#include "platform/quickdraw/quickdraw_types.h"
+
+// The end values that stand for the messages.
+constexpr int32_t kReadoutFrozen = -1;
+constexpr int32_t kReadoutLongNote = -2;
+constexpr int32_t kNoReadoutEnd = 0;
+constexpr int32_t kNoReadoutVelocity = -1;
+
+// The lines of the box as composed from the values: the position line, the length line
+// (empty without an end), the note name (empty for a value of 128 or more) and the velocity
+// (empty below 0).
+struct NoteReadoutText {
+  Str255 position;
+  Str255 length;
+  Str255 noteName;
+  Str255 velocity;
+};
+
+// Interim: the box's place in the tool bar; empty (hidden) until the window drawing lays out
+// the tool bar.
+extern Rect gNoteReadoutBox;
+// The value and time the box showed last.
+extern int32_t gReadoutLastValue;
+extern int32_t gReadoutLastTime;
+
+// The length end - time (at least 1) as bars, beats and ticks of the meter at time, counted
+// from 0.
+void FormatReadoutLength(int32_t time, int32_t end, StringPtr text);
+void ComposeNoteReadout(int32_t time, int32_t value, int32_t end, int32_t velocity, NoteReadoutText* out);
+// Draws the box in the main editor window (nothing while the box is hidden); the value is
+// remembered.
+void DrawNoteReadout(int32_t time, int32_t value, int32_t end, int32_t velocity);
+// The readout's message for a frozen track, which refuses note drawing.
+void ShowFrozenReadout();
