@@ -3,6 +3,8 @@
 #include "editors/note_entry/editor_clicks.h"
 #include "editors/note_entry/note_values.h"
 #include "editors/scale_time.h"
+#include "editors/selection/selection_tracker.h"
+#include "shell/base/event_records.h"
 #include "song/conductor/conductor_refresh_hooks.h"
 #include "song/model/editor_hooks.h"
 #include "song/model/window_redraw.h"
@@ -39,6 +41,16 @@ bool IsTrackInDrumView() { return false; }
 
 }  // namespace
 
+namespace {
+
+// A drag in a pane with the arrow or the rectangle tool: the selection tracker, from the click.
+void TrackSelectionFromClick(Point where, EventRecord* event) {
+  gLastMousePoint = where;
+  TrackEditorSelection(event ? event->modifiers : 0, false);
+}
+
+}  // namespace
+
 void InstallEditorHooks() {
   gSongEditorHooks.armNewTrack = ArmTrackForRecording;
   gSongEditorHooks.lowerEntryIndexesAbove = LowerEntryIndexes;
@@ -48,4 +60,5 @@ void InstallEditorHooks() {
   gSongEditorHooks.rescaleCurrentTrackEventTimes = ScaleCurrentTrackToResolution;
   gConductorRefreshHooks.refreshAfterResolutionChange = RefreshViewsAfterResolutionChange;
   InstallEditorClicks();
+  gEditorClickRoutes.selectionTracker = TrackSelectionFromClick;
 }

@@ -21,10 +21,7 @@
 #include "song/model/track_settings.h"
 #include "song/model/window_redraw.h"
 
-int16_t gNoteTool = kArrowTool;
 int16_t gLaneTool = kArrowTool;
-int16_t gClickX = 0;
-uint8_t gClickInRuler = 0;
 int16_t gEditorToolbarLeft = 0;
 int16_t gEditorToolbarTop = 0;
 EditorClickRoutes gEditorClickRoutes;

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "editors/timeline/click_state.h"
 #include "platform/events/classic_events.h"
 #include "shell/windows/app_windows.h"
 
@@ -18,13 +19,10 @@ enum EditTool : int16_t {
   kEditToolCount = 7,
 };
 
-// The tool of the note and drum views (0, 1, 16) and the tool of every other view.
-extern int16_t gNoteTool;
+// The tool of the note and drum views (0, 1, 16), `gNoteTool`, and the x of the last content
+// click, `gClickX`, are the timeline's click state (editors/timeline/click_state.h); this is
+// the tool of every other view.
 extern int16_t gLaneTool;
-// The x of the last content click (window coordinates).
-extern int16_t gClickX;
-// Set by the ruler's hit test when the click lies in the time ruler.
-extern uint8_t gClickInRuler;
 
 // The tool bar: two rows of four 26-pixel icon cells over the 103 pixels after its left edge
 // (the top row is its top 14 pixels); the strip is 40 pixels tall. Interim: its place in the

@@ -17,8 +17,6 @@
 #include "song/model/song_layout.h"
 #include "song/model/window_redraw.h"
 
-uint8_t gFilterLowNote = 0;
-uint8_t gFilterHighNote = 127;
 
 namespace {
 

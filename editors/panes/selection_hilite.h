@@ -4,9 +4,10 @@
 
 #include <cstdint>
 
-// The pitch range of the time selection in note and drum views.
-extern uint8_t gFilterLowNote;
-extern uint8_t gFilterHighNote;
+#include "editors/timeline/click_state.h"
+
+// The pitch range of the time selection in note and drum views is gFilterLowNote and
+// gFilterHighNote of the click state.
 
 // gScratchRect = the time selection's rectangle in the current pane, always inside the pane:
 // from the x of its start (at least the pane's left) to the x of its end (start + 1 without a

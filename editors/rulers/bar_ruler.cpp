@@ -24,8 +24,6 @@
 #include "song/model/song_layout.h"
 
 EditorLayout gEditorLayout;
-uint8_t gBarLabelHit = 0;
-uint8_t gClickInRuler = 0;
 
 namespace {
 

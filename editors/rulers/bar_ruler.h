@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "editors/timeline/click_state.h"
 #include "platform/quickdraw/quickdraw_types.h"
 
 // The main editor's tool bar and its origin; the marker strip and the ruler lie below it.
@@ -34,8 +35,7 @@ using TimeCodeDisplayProc = bool (*)();
 void SetTimeCodeDisplaySource(TimeCodeDisplayProc proc);
 bool IsTimeCodeDisplay();
 
-extern uint8_t gBarLabelHit;
-extern uint8_t gClickInRuler;
+// The hit tests set gBarLabelHit and gClickInRuler of the click state.
 
 // The labelled bars of a ruler strip from firstBar, for the ticks leftTick..rightTick, with
 // the song end line when the song ends inside the view.
