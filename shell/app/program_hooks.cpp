@@ -14,6 +14,7 @@
 #include "shell/app/app_events.h"
 #include "shell/app/open_deferral.h"
 #include "shell/app/shutdown.h"
+#include "shell/app/song_switch.h"
 #include "shell/dialogs/dialog_alerts.h"
 #include "shell/dialogs/progress_dialog.h"
 #include "shell/menus/alias_lists.h"
@@ -45,6 +46,7 @@ void InstallProgramHooks() {
   InstallDocumentAppearanceHooks();
   InstallPluginEngineHooks();
   InstallEditorHooks();
+  InstallKeyCommandLocateHooks();
   InstallEditingHooks();
   InstallMediaHooks();
   InstallPluginHooks();

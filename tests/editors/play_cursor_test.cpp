@@ -1,0 +1,128 @@
+// The play cursor: drawn at the song position's column in every pane, moved only when its
+// column changes, left in place at a stop, and paging the view when the position leaves it.
+#include "editors/follow/play_cursor.h"
+
+#include "editors/timeline/timeline_axis.h"
+#include "platform/windows/windows.h"
+#include "sequencer/clock/transport_clock.h"
+#include "shell/windows/app_windows.h"
+#include "shell/windows/editor_panes.h"
+#include "song/conductor/conductor_map.h"
+#include "song/conductor/timebase.h"
+#include "song/model/song_context.h"
+#include "song/model/song_layout.h"
+#include "tests/editors/pane_fixture.h"
+
+namespace editors_test {
+namespace {
+
+class PlayCursorTest : public PaneDrawingTest {
+ protected:
+  void SetUp() override {
+    PaneDrawingTest::SetUp();
+    ShowWindow(gMainEditorRecord.window);
+    AddTrack(1, NoteRecords({}));
+    AddPane(1, 48);
+    SongHeaderView(gCurrentSong).SetEndTick(8000000);
+    Draw();
+    GetPaneContentRect(0, &content_);
+  }
+  void TearDown() override {
+    gTransportClock.songTick = 0;
+    PaneDrawingTest::TearDown();
+  }
+  void MoveTo(uint32_t tick) { gTransportClock.songTick = tick - 1; }
+  // The columns of the pane's middle row that differ from the background drawn before.
+  std::vector<int> ChangedColumns(const std::vector<uint32_t>& before) {
+    std::vector<int> columns;
+    int v = (content_.top + content_.bottom) / 2;
+    for (int h = content_.left; h < content_.right; ++h)
+      if (Pixel(h, v) != before[size_t(h - content_.left)]) columns.push_back(h);
+    return columns;
+  }
+  std::vector<uint32_t> Row() {
+    std::vector<uint32_t> row;
+    int v = (content_.top + content_.bottom) / 2;
+    for (int h = content_.left; h < content_.right; ++h) row.push_back(Pixel(h, v));
+    return row;
+  }
+  Rect content_{};
+};
+
+TEST_F(PlayCursorTest, TheCursorStandsAtThePositionsColumnAtEveryZoom) {
+  struct Case { int16_t zoom; int32_t left; uint32_t tick; };
+  const Case cases[] = {{0, 1, 1}, {0, 1, 201}, {3, 1, 961}, {3, 97, 1001}, {5, 1, 97 * 40},
+                        {9, 1, 960 * 100}, {14, 1, 960 * 4000}};
+  for (const Case& c : cases) {
+    gZoomLevel = c.zoom;
+    gTimelineLeftTick = c.left;
+    ErasePlayCursors();
+    Draw();
+    std::vector<uint32_t> before = Row();
+    MoveTo(c.tick);
+    ASSERT_TRUE(IsTickVisible(int32_t(c.tick))) << c.zoom;
+    EXPECT_TRUE(UpdatePlayCursor(0, -1));
+    int expected = gTimelineFrame.originX + int((int64_t(c.tick) - c.left) >> c.zoom);
+    EXPECT_EQ(std::vector<int>{expected}, ChangedColumns(before)) << "zoom " << c.zoom << " tick " << c.tick;
+    EXPECT_EQ(expected, GetPaneCursorX(0));
+  }
+}
+
+TEST_F(PlayCursorTest, AMoveRedrawsOnlyWhenTheColumnChangesAndAStopLeavesTheCursor) {
+  gZoomLevel = 4;
+  Draw();
+  std::vector<uint32_t> before = Row();
+  MoveTo(161);
+  ASSERT_TRUE(UpdatePlayCursor(0, -1));
+  MoveTo(170);  // the same 16-tick column
+  EXPECT_FALSE(UpdatePlayCursor(0, -1));
+  MoveTo(321);
+  EXPECT_TRUE(UpdatePlayCursor(0, -1));
+  int x = gTimelineFrame.originX + 20;
+  EXPECT_EQ(std::vector<int>{x}, ChangedColumns(before)) << "the old line must be erased";
+  // Stopped: the idle step leaves the cursor where it was drawn.
+  MoveTo(1601);
+  FollowSongPositionInEditor();
+  EXPECT_EQ(x, GetPaneCursorX(0));
+  EXPECT_EQ(std::vector<int>{x}, ChangedColumns(before));
+}
+
+TEST_F(PlayCursorTest, APositionOffTheViewTurnsThePageForThePaneThatStartedTheWalk) {
+  // 4/4 at the program's resolution: past the middle of its bar the page starts at the next
+  // bar's distance ahead, else at the position.
+  gZoomLevel = 3;
+  gTimelineLeftTick = 1;
+  int32_t right = GetTimelineRightTick();
+  int32_t bar = BarToTick(2) - BarToTick(1);
+  ASSERT_GT(bar, 0);
+  int32_t early = BarToTick(TickToBar(right) + 2);  // the first beat of a bar
+  MoveTo(uint32_t(early));
+  EXPECT_TRUE(UpdatePlayCursor(0, 0));
+  EXPECT_EQ(early, gTimelineLeftTick);
+  EXPECT_EQ(0, GetPaneCursorX(0)) << "the new page is drawn afresh";
+
+  gTimelineLeftTick = 1;
+  int32_t late = early + 3 * bar / 4;  // the last beat of that bar
+  MoveTo(uint32_t(late));
+  UpdatePlayCursor(0, 0);
+  EXPECT_EQ(late + bar, gTimelineLeftTick);
+
+  // Another pane of the walk only draws its cursor, clamped to QuickDraw's range.
+  gTimelineLeftTick = 1;
+  MoveTo(uint32_t(late));
+  UpdatePlayCursor(0, 1);
+  EXPECT_EQ(1, gTimelineLeftTick);
+  EXPECT_EQ(TickToClampedPixel(late), GetPaneCursorX(0));
+}
+
+TEST_F(PlayCursorTest, PastTheSongEndWithNoCursorNothingIsDrawn) {
+  SongHeaderView(gCurrentSong).SetEndTick(500);
+  std::vector<uint32_t> before = Row();
+  MoveTo(600);
+  EXPECT_FALSE(UpdatePlayCursor(0, 0));
+  EXPECT_EQ(1, gTimelineLeftTick);
+  EXPECT_TRUE(ChangedColumns(before).empty());
+}
+
+}  // namespace
+}  // namespace editors_test
