@@ -15,7 +15,7 @@
 
 KeyCommandHooks gKeyCommandHooks;
 ModalKeyHook gModalKeyHook;
-const uint8_t gViewLetterTable[9] = {'N', 'D', 'P', 'K', 'V', 'A', 'G', 0xFF, 'T'};
+const uint8_t gViewLetterTable[9] = {'N', 'D', 'P', 'K', 'V', 'A', 'G', kNoViewLetter, 'T'};
 uint8_t gVelocityStep = 3;
 
 namespace {
@@ -252,7 +252,7 @@ uint8_t HandleEditorKey(uint8_t ch, uint8_t keyCode, int16_t keyMask, EventRecor
   KeyContext k{ch, keyCode, keyMask, event ? uint16_t(event->modifiers) : uint16_t(0), FrontKind()};
   if (k.kind == kMainEditorWindowKind) {
     for (int16_t mode = 0; mode < 9; ++mode) {
-      if (gViewLetterTable[mode] != upper) continue;
+      if (gViewLetterTable[mode] == kNoViewLetter || gViewLetterTable[mode] != upper) continue;
       Call(gKeyCommandHooks.selectViewMode, mode);
       return ch;
     }

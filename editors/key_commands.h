@@ -11,7 +11,9 @@ constexpr int16_t kAllowDelete = 0x01;
 constexpr int16_t kAllowTab = 0x02;
 constexpr uint8_t kKeypadDecimalKeyCode = 0x41;
 
-// One byte per view mode 0..8 compared with the upper-cased key; mode 7 has no key.
+// One byte per view mode 0..8 compared with the upper-cased key; mode 7 has no key (its
+// byte matches nothing).
+constexpr uint8_t kNoViewLetter = 0;
 extern const uint8_t gViewLetterTable[9];
 // The key step of the up and down arrows in the main editor (velocity units).
 extern uint8_t gVelocityStep;
