@@ -11,6 +11,7 @@
 #include "platform/windows/windows.h"
 #include "sequencer/clock/sequencer_clock.h"
 #include "sequencer/clock/transport_clock.h"
+#include "sequencer/transport/transport_engine.h"
 #include "shell/windows/app_windows.h"
 #include "shell/windows/editor_panes.h"
 #include "song/conductor/conductor_map.h"
@@ -67,7 +68,11 @@ int16_t GetPaneCursorX(int16_t pane) {
   return int16_t(ReadU16BE(gEditorPanes[pane].editorData + kPaneCursorX));
 }
 
-uint32_t GetPanePlayPosition() { return gTransportClock.songTick.load() + 1; }
+uint32_t GetPanePlayPosition() {
+  // While stopped the clock's tick counter runs free; the song stands at the locate point.
+  if (!IsClockTaskPlaying()) return gLocatePoint.tick == 0 ? 1 : gLocatePoint.tick;
+  return gTransportClock.songTick.load() + 1;
+}
 
 bool IsTickVisible(int32_t tick) {
   return gTimelineLeftTick <= tick && tick <= GetTimelineRightTick();

@@ -10,7 +10,8 @@ constexpr int32_t kPaneCursorX = 16;
 constexpr int32_t kPaneSectionShown = 18;
 
 int16_t GetPaneCursorX(int16_t pane);
-// The song position the panes follow (ticks from 1).
+// The song position the panes follow (ticks from 1): the clock's while it plays, else the
+// locate point.
 uint32_t GetPanePlayPosition();
 // gTimelineLeftTick <= tick <= GetTimelineRightTick().
 bool IsTickVisible(int32_t tick);

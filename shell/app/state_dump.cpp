@@ -3,11 +3,13 @@
 #include <csignal>
 #include <cstdlib>
 
+#include "editors/follow/play_cursor.h"
 #include "platform/events/carbon_events.h"
 #include "platform/files/host_files.h"
 #include "platform/controls/controls.h"
 #include "platform/menus/menus.h"
 #include "platform/quickdraw/screen.h"
+#include "sequencer/clock/sequencer_clock.h"
 #include "sequencer/clock/transport_clock.h"
 #include "sequencer/transport/sync_source.h"
 #include "shell/dialogs/dialog_alerts.h"
@@ -117,6 +119,12 @@ void AppendSync(std::string* out) {
           std::to_string(gSmpteRateCode) + "\n";
 }
 
+// Whether the clock plays, and the song position (ticks from 1).
+void AppendTransport(std::string* out) {
+  *out += "transport " + std::to_string(IsClockTaskPlaying() ? 1 : 0) + " " +
+          std::to_string(GetPanePlayPosition()) + "\n";
+}
+
 // Each list window's vertical scroll bar: its value and maximum (the track window's value is
 // the first row drawn).
 void AppendScrollBars(std::string* out) {
@@ -154,6 +162,7 @@ std::string FormatStateDump() {
   AppendFileMenu(&out);
   out += "alerts " + std::to_string(CountAlertsShown()) + " " + std::to_string(GetLastAlertId()) + "\n";
   AppendSync(&out);
+  AppendTransport(&out);
   AppendScrollBars(&out);
   AppendStartUpState(&out);
   out += "open " + std::to_string(gOpenKind) + " " + std::to_string(gLastOpenResult) + "\n";

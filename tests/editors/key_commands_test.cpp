@@ -170,19 +170,19 @@ TEST_F(KeyCommandTest, PlusAndMinusLocateToBarLinesIn44And68) {
     ASSERT_EQ(noErr, StoreMeterAt(1));
     int32_t bar2 = BarToTick(TickToBar(1) + 1), bar3 = BarToTick(TickToBar(1) + 2);
     ASSERT_EQ(meter.ticksPerBar, bar3 - bar2) << meter.beats;
-    gTransportClock.songTick = uint32_t(bar2 + 5 - 1);
+    SetLocatePoint(uint32_t(bar2 + 5));
     gCalls.clear();
     Key('+');
     EXPECT_EQ(std::vector<std::string>{"locate " + std::to_string(bar3)}, gCalls);
     gCalls.clear();
     Key('-');
     EXPECT_EQ(std::vector<std::string>{"locate " + std::to_string(bar2)}, gCalls);
-    gTransportClock.songTick = uint32_t(bar2 - 1);  // on the bar line: the bar before
+    SetLocatePoint(uint32_t(bar2));  // on the bar line: the bar before
     gCalls.clear();
     Key('-');
     EXPECT_EQ(std::vector<std::string>{"locate " + std::to_string(BarToTick(TickToBar(1)))}, gCalls);
   }
-  gTransportClock.songTick = 0;
+  SetLocatePoint(1);
 }
 
 }  // namespace

@@ -4,7 +4,7 @@
 
 #include "editors/timeline/timeline_axis.h"
 #include "platform/windows/windows.h"
-#include "sequencer/clock/transport_clock.h"
+#include "sequencer/transport/transport_engine.h"
 #include "shell/windows/app_windows.h"
 #include "shell/windows/editor_panes.h"
 #include "song/conductor/conductor_map.h"
@@ -28,10 +28,10 @@ class PlayCursorTest : public PaneDrawingTest {
     GetPaneContentRect(0, &content_);
   }
   void TearDown() override {
-    gTransportClock.songTick = 0;
+    SetLocatePoint(1);
     PaneDrawingTest::TearDown();
   }
-  void MoveTo(uint32_t tick) { gTransportClock.songTick = tick - 1; }
+  void MoveTo(uint32_t tick) { SetLocatePoint(tick); }
   // The columns of the pane's middle row that differ from the background drawn before.
   std::vector<int> ChangedColumns(const std::vector<uint32_t>& before) {
     std::vector<int> columns;

@@ -3,7 +3,10 @@
 // start, and 'C' stops a playing song before it leaves its request.
 #include <gtest/gtest.h>
 
+#include "editors/follow/play_cursor.h"
 #include "editors/key_command_hooks.h"
+#include "editors/timeline/timeline_axis.h"
+#include "platform/timing/time_manager.h"
 #include "editors/key_commands.h"
 #include "editors/transport_keys.h"
 #include "sequencer/clock/sequencer_clock.h"
@@ -48,6 +51,26 @@ TEST_F(TransportKeyTest, SpaceStartsAtTheLocatePointAndStopsAgain) {
     EXPECT_FALSE(IsClockTaskPlaying()) << int(key);
     EXPECT_EQ(0u, gTransportClock.flags.load() & kClockFlagHalted);
   }
+}
+
+// 120 bpm up to tick 960 (one second at 480 ticks a quarter), then 60 bpm: the position the
+// panes follow, and the cursor's column, keep to the tempo map.
+TEST_F(TransportKeyTest, ThePlayPositionFollowsTheTempoMap) {
+  SetLocatePoint(1);
+  Key(' ');
+  ASSERT_TRUE(IsClockTaskPlaying());
+  struct Case { uint64_t nanos; double tick; };
+  uint64_t start = TimeManagerNowNanos();
+  for (Case c : {Case{500000000, 481}, Case{1000000000, 961}, Case{1500000000, 1201}, Case{2500000000, 1681}}) {
+    RunFor(start + c.nanos - TimeManagerNowNanos());
+    EXPECT_NEAR(double(GetPanePlayPosition()), c.tick, 3.0) << c.nanos;
+    gZoomLevel = 2;
+    gTimelineLeftTick = 1;
+    EXPECT_NEAR(double(TickToClampedPixel(int32_t(GetPanePlayPosition()))), gTimelineFrame.originX + (c.tick - 1) / 4, 1.0);
+  }
+  gZoomLevel = kInitialZoomLevel;
+  Key(' ');
+  RunUntilStopped();
 }
 
 TEST_F(TransportKeyTest, ReturnStopsAndLocatesToTheStart) {
