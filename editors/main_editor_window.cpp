@@ -1,5 +1,6 @@
 #include "editors/main_editor_window.h"
 
+#include "editors/follow/play_cursor.h"
 #include "editors/panes/pane_stack.h"
 #include <algorithm>
 
@@ -72,6 +73,7 @@ void DrawMainEditorWindow() {
     ScrollPanesToNotes();
     DrawAllPaneBackgrounds();
     DrawAllPanes(current, true);
+    RestorePlayCursors();
     SelectEditorPaneIndex(current);
     SelectCurrentPaneTrack();
   }

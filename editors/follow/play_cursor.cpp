@@ -132,6 +132,11 @@ void ErasePlayCursors() {
   if (saved) SetPort(saved);
 }
 
+void RestorePlayCursors() {
+  for (int16_t k = 0; k < gEditorPaneCount; ++k)
+    if (int16_t x = GetPaneCursorX(k); x != 0) InvertCursorLine(k, x);
+}
+
 void FollowSongPositionInEditor() {
   if (IsClockTaskPlaying()) RefreshMainEditorCursors();
 }

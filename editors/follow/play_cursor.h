@@ -26,6 +26,9 @@ bool UpdatePlayCursor(int16_t pane, int16_t startedBy);
 bool RefreshMainEditorCursors();
 // Erases every pane's cursor (the stored x becomes 0) in the main editor's port.
 void ErasePlayCursors();
+// After the panes were drawn afresh (in the main editor's port): the cursors stand again
+// where they were drawn, so that the next move erases what it drew.
+void RestorePlayCursors();
 // The idle step of the main editor: while the song plays, its cursors follow the position;
 // after playback has stopped the cursors stay where they were drawn.
 void FollowSongPositionInEditor();

@@ -87,6 +87,21 @@ TEST_F(PlayCursorTest, AMoveRedrawsOnlyWhenTheColumnChangesAndAStopLeavesTheCurs
   EXPECT_EQ(std::vector<int>{x}, ChangedColumns(before));
 }
 
+TEST_F(PlayCursorTest, ARedrawOfThePanesKeepsOneCursorLine) {
+  gZoomLevel = 3;
+  Draw();
+  std::vector<uint32_t> before = Row();
+  MoveTo(801);
+  ASSERT_TRUE(UpdatePlayCursor(0, -1));
+  Draw();  // an update of the window paints over the line
+  RestorePlayCursors();
+  int x = gTimelineFrame.originX + 100;
+  EXPECT_EQ(std::vector<int>{x}, ChangedColumns(before));
+  MoveTo(1601);
+  ASSERT_TRUE(UpdatePlayCursor(0, -1));
+  EXPECT_EQ(std::vector<int>{x + 100}, ChangedColumns(before)) << "no line is left behind";
+}
+
 TEST_F(PlayCursorTest, APositionOffTheViewTurnsThePageForThePaneThatStartedTheWalk) {
   // 4/4 at the program's resolution: past the middle of its bar the page starts at the next
   // bar's distance ahead, else at the position.
