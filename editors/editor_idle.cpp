@@ -1,6 +1,5 @@
 #include "editors/editor_idle.h"
 
-#include "editors/follow/play_cursor.h"
 #include "editors/follow/step_input.h"
 
 #include "song/instruments/instrument_record.h"
@@ -8,7 +7,8 @@
 
 uint8_t gClickOutputPrepared = 0;
 
-void EditorIdle() { FollowSongPositionInEditor(); }
+// The play cursor follows through the idle pass's window refresh (editors/follow).
+void EditorIdle() {}
 void EditorSecondIdle() { PollStepInput(); }
 // Interim: the track window is not built yet, so it has no idle work.
 void TrackWindowIdle() {}

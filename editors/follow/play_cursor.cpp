@@ -17,6 +17,7 @@
 #include "song/conductor/conductor_map.h"
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"
+#include "song/model/utility_track_access.h"
 #include "song/model/window_redraw.h"
 #include "shell/drawing/drawing_ports.h"
 
@@ -47,6 +48,15 @@ bool IsEditorShown() {
 
 uint32_t SongEndTick() {
   return gCurrentSong ? SongHeaderView(gCurrentSong).EndTick() : 0;
+}
+
+// The length of the track a track pane shows (0: none, or not a track pane).
+uint32_t PaneTrackLength(int16_t pane) {
+  const EditorPane& p = gEditorPanes[pane];
+  if (p.kind != 0 || p.viewMode == kSpecialViewMode) return 0;
+  for (int32_t i = 0; uint8_t* entry = GetTrackEntryAt(i); ++i)
+    if (TrackEntryView(entry).Number() == p.track) return TrackEntryView(entry).TickLength();
+  return 0;
 }
 
 // The left edge a page turn gives: past the middle of its bar the position's next bar
@@ -93,8 +103,8 @@ bool UpdatePlayCursor(int16_t pane, int16_t startedBy) {
   if (pane < 0 || pane >= gEditorPaneCount || !IsEditorShown()) return false;
   int32_t p = int32_t(std::min<uint32_t>(GetPanePlayPosition(), INT32_MAX));
   int16_t old = GetPaneCursorX(pane);
-  uint32_t end = SongEndTick();
-  if (end > 0 && uint32_t(p) > end && old == 0) return false;
+  uint32_t limit = PaneTrackLength(pane);
+  if (limit > 0 && uint32_t(p) > limit && old == 0) return false;
   if (pane == startedBy && !IsTickVisible(p)) {
     ScrollToShowTick(NextPageLeft(p));
     return true;  // the whole editor is redrawn at the new page
@@ -135,8 +145,4 @@ void ErasePlayCursors() {
 void RestorePlayCursors() {
   for (int16_t k = 0; k < gEditorPaneCount; ++k)
     if (int16_t x = GetPaneCursorX(k); x != 0) InvertCursorLine(k, x);
-}
-
-void FollowSongPositionInEditor() {
-  if (IsClockTaskPlaying()) RefreshMainEditorCursors();
 }

@@ -29,6 +29,3 @@ void ErasePlayCursors();
 // After the panes were drawn afresh (in the main editor's port): the cursors stand again
 // where they were drawn, so that the next move erases what it drew.
 void RestorePlayCursors();
-// The idle step of the main editor: while the song plays, its cursors follow the position;
-// after playback has stopped the cursors stay where they were drawn.
-void FollowSongPositionInEditor();

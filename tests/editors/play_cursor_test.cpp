@@ -1,6 +1,7 @@
 // The play cursor: drawn at the song position's column in every pane, moved only when its
 // column changes, left in place at a stop, and paging the view when the position leaves it.
 #include "editors/follow/play_cursor.h"
+#include "editors/follow/window_refresh.h"
 
 #include "editors/timeline/timeline_axis.h"
 #include "platform/windows/windows.h"
@@ -11,6 +12,7 @@
 #include "song/conductor/timebase.h"
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"
+#include "song/model/utility_track_access.h"
 #include "tests/editors/pane_fixture.h"
 
 namespace editors_test {
@@ -82,7 +84,7 @@ TEST_F(PlayCursorTest, AMoveRedrawsOnlyWhenTheColumnChangesAndAStopLeavesTheCurs
   EXPECT_EQ(std::vector<int>{x}, ChangedColumns(before)) << "the old line must be erased";
   // Stopped: the idle step leaves the cursor where it was drawn.
   MoveTo(1601);
-  FollowSongPositionInEditor();
+  EXPECT_FALSE(RefreshChosenWindow());
   EXPECT_EQ(x, GetPaneCursorX(0));
   EXPECT_EQ(std::vector<int>{x}, ChangedColumns(before));
 }
@@ -130,8 +132,9 @@ TEST_F(PlayCursorTest, APositionOffTheViewTurnsThePageForThePaneThatStartedTheWa
   EXPECT_EQ(TickToClampedPixel(late), GetPaneCursorX(0));
 }
 
-TEST_F(PlayCursorTest, PastTheSongEndWithNoCursorNothingIsDrawn) {
-  SongHeaderView(gCurrentSong).SetEndTick(500);
+TEST_F(PlayCursorTest, PastTheTracksLengthWithNoCursorNothingIsDrawn) {
+  SelectTrackNumber(1);
+  TrackEntryView(gCurrentTrack).SetTickLength(500);
   std::vector<uint32_t> before = Row();
   MoveTo(600);
   EXPECT_FALSE(UpdatePlayCursor(0, 0));
