@@ -37,7 +37,6 @@ struct KeyCommandHooks {
   void (*moveSongListSelection)(int16_t direction) = nullptr;
   void (*openMarkerDialog)(uint32_t tick, bool playing) = nullptr;
   void (*goToAdjacentMarker)(bool backward) = nullptr;
-  void (*stepToNote)(int16_t direction, bool extend) = nullptr;
   void (*resetEventTemplate)() = nullptr;
   void (*cancelPaneAction)() = nullptr;
   void (*trackColumnKey)(uint8_t column, bool shift) = nullptr;  // 'S' or 'M'

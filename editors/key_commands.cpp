@@ -3,6 +3,7 @@
 #include "editors/follow/play_cursor.h"
 #include "editors/follow/step_input.h"
 #include "editors/key_command_hooks.h"
+#include "editors/step_to_note.h"
 #include "editors/transport_keys.h"
 #include "platform/events/key_codes.h"
 #include "platform/windows/windows.h"
@@ -191,8 +192,8 @@ bool HandleTableKey(const KeyContext& k, uint8_t upper) {
     case 'W': Call(gKeyCommandHooks.selectEditTool, int16_t(1)); return true;
     case 'M': Call(gKeyCommandHooks.openMarkerDialog, SongPosition(), IsTransportPlaying()); return true;
     case 'R': Call(gKeyCommandHooks.resetEventTemplate); return true;
-    case '[': case '{': Call(gKeyCommandHooks.stepToNote, int16_t(-1), Has(k, shiftKey)); return true;
-    case ']': case '}': Call(gKeyCommandHooks.stepToNote, int16_t(1), Has(k, shiftKey)); return true;
+    case '[': case '{': StepToNote(-1, Has(k, shiftKey)); return true;
+    case ']': case '}': StepToNote(1, Has(k, shiftKey)); return true;
     default: return HandleOptionCharKey(k);
   }
 }

@@ -16,7 +16,9 @@
 #include "shell/windows/editor_panes.h"
 #include "song/conductor/conductor_map.h"
 #include "song/conductor/timebase.h"
+#include "song/events/seq_event.h"
 #include "song/events/time_selection.h"
+#include "song/model/utility_track_access.h"
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"
 #include "tests/editors/pane_fixture.h"
@@ -47,7 +49,6 @@ void InstallRecordingHooks() {
   h.moveCurrentTrack = [](int16_t d) { Record("track " + std::to_string(d)); };
   h.openMarkerDialog = [](uint32_t, bool) { Record("marker dialog"); };
   h.goToAdjacentMarker = [](bool back) { Record(back ? "marker back" : "marker next"); };
-  h.stepToNote = [](int16_t d, bool e) { Record("step " + std::to_string(d) + (e ? " extend" : "")); };
   h.resetEventTemplate = [] { Record("template"); };
   h.cancelPaneAction = [] { Record("cancel"); };
   h.trackColumnKey = [](uint8_t c, bool s) { Record(std::string("column ") + char(c) + (s ? " shift" : "")); };
@@ -102,7 +103,6 @@ TEST_F(KeyCommandTest, EachKeyOfTheMainEditorReachesItsCommand) {
       {30, 0, 0, 0, "velocities 3"}, {31, 0, 0, 0, "velocities -3"}, {30, optionKey, 0, 0, "track -1"},
       {31, cmdKey, 0, 0, "transform 12 1"}, {31, cmdKey, 0, 5, "velocities -3"},
       {28, 0, 0, 0, "transform 0 -1"}, {29, cmdKey, 0, 0, "durations 1"}, {28, cmdKey, 0, 0, "durations -1"},
-      {'[', 0, 0, 0, "step -1"}, {'{', shiftKey, 0, 0, "step -1 extend"}, {']', 0, 0, 0, "step 1"},
       {'m', 0, 0, 0, "marker dialog"}, {'r', 0, 0, 0, "template"}, {27, 0, 0, 0, "cancel"},
       {9, 0, 0, 0, "marker next"}, {9, shiftKey, 0, 0, "marker back"},
       {5, 0, 0, 0, "help"}, {'/', cmdKey | shiftKey, 0, 0, "help"}, {'/', 0, 0, 0, ""},
@@ -159,6 +159,39 @@ TEST_F(KeyCommandTest, DeleteInTheEditorClearsASelectionElseTakesBackTheLastStep
   gTimeSelection.end.tick = 1;
   Key(8);
   EXPECT_TRUE(gCalls.empty());
+}
+
+// '[' and ']' walk the current track's notes (other events are passed over), selecting each
+// alone, or adding to the selection with shift, and locating to it.
+TEST_F(KeyCommandTest, BracketsStepFromNoteToNote) {
+  std::vector<uint8_t> list = NoteRecords({{97, 60, 10}, {960, 62, 10, 0, 64, true}, {2000, 64, 10}});
+  // A controller between the first two notes (an 8-byte record).
+  std::vector<uint8_t> controller(kShortEventSize);
+  FillShortEvent(controller.data(), 500, 0xB0, 7, 100);
+  list.insert(list.begin() + kLongEventSize, controller.begin(), controller.end());
+  AddTrack(1, list);
+  gCurrentEvent = nullptr;
+  auto selected = [] {
+    std::vector<uint32_t> ticks;
+    Handle h = GetCurrentTrackEventList();
+    uint8_t* e = reinterpret_cast<uint8_t*>(*h);
+    for (uint32_t at = 0; SeqEventTime(e + at) != 0; at += GetSeqEventLength(e + at))
+      if (e[at + kEventFlags] & kEventSelected) ticks.push_back(SeqEventTime(e + at));
+    return ticks;
+  };
+  struct Step { uint8_t key; uint16_t modifiers; std::vector<uint32_t> selected; uint32_t located; };
+  const Step steps[] = {{']', 0, {97}, 97},        {']', 0, {960}, 960},       {'}', shiftKey, {960, 2000}, 2000},
+                        {']', 0, {960, 2000}, 2000}, {'[', 0, {960}, 960},     {'{', shiftKey, {97, 960}, 97}};
+  for (const Step& s : steps) {
+    gCalls.clear();
+    Key(s.key, s.modifiers);
+    EXPECT_EQ(s.selected, selected()) << s.key;
+    EXPECT_EQ(s.located, gLocatePoint.tick) << s.key;
+  }
+  // Backward with no current event starts from the list's end.
+  gCurrentEvent = nullptr;
+  Key('[');
+  EXPECT_EQ(std::vector<uint32_t>{2000}, selected());
 }
 
 TEST_F(KeyCommandTest, PlusAndMinusLocateToBarLinesIn44And68) {
