@@ -33,7 +33,6 @@ struct KeyCommandHooks {
   void (*doTransformShortcut)(int16_t item, int16_t direction) = nullptr;
   void (*changeSelectedDurations)(int16_t direction) = nullptr;
   void (*changeSelectedVelocities)(int16_t delta) = nullptr;
-  void (*moveCurrentTrack)(int16_t direction) = nullptr;
   void (*moveSongListSelection)(int16_t direction) = nullptr;
   void (*openMarkerDialog)(uint32_t tick, bool playing) = nullptr;
   void (*goToAdjacentMarker)(bool backward) = nullptr;

@@ -13,6 +13,9 @@
 #include "song/events/time_selection.h"
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"
+#include "song/model/songs.h"
+#include "song/model/utility_track_access.h"
+#include "song/model/window_redraw.h"
 
 KeyCommandHooks gKeyCommandHooks;
 ModalKeyHook gModalKeyHook;
@@ -74,6 +77,15 @@ void DeleteKey(const KeyContext& k) {
   else if (k.kind == kMainEditorWindowKind) UndoLastStep();
 }
 
+// The current track becomes the previous or next one of the song (never past either end).
+void MoveCurrentTrack(int16_t direction) {
+  int32_t count = GetSongTrackCount();
+  int32_t index = GetCurrentTrackIndex() + direction;
+  if (count <= 0 || index < 0 || index >= count) return;
+  SetCurrentTrackIndex(index);
+  InvalidateTrackWindow();
+}
+
 void HorizontalArrow(const KeyContext& k, int16_t direction) {
   bool editor = k.kind == kMainEditorWindowKind;
   if (k.kind == kMovieWindowKind || (editor && IsMovieAttached() && !HasTimeSelection())) {
@@ -87,13 +99,13 @@ void HorizontalArrow(const KeyContext& k, int16_t direction) {
 
 void VerticalArrow(const KeyContext& k, int16_t direction) {
   bool editor = k.kind == kMainEditorWindowKind;
-  if (Has(k, optionKey)) Call(gKeyCommandHooks.moveCurrentTrack, direction);
+  if (Has(k, optionKey)) MoveCurrentTrack(direction);
   else if (Has(k, cmdKey) && (k.kind == kTrackWindowKind || (editor && IsNoteView())))
     Call(gKeyCommandHooks.doTransformShortcut, int16_t(12), direction);
   else if (k.kind == kMovieWindowKind) return;
   else if (editor) Call(gKeyCommandHooks.changeSelectedVelocities, int16_t(-direction * gVelocityStep));
   else if (k.kind == kSongListKind) Call(gKeyCommandHooks.moveSongListSelection, direction);
-  else Call(gKeyCommandHooks.moveCurrentTrack, direction);
+  else MoveCurrentTrack(direction);
 }
 
 void CounterAtLocateBar() { Call(gKeyCommandHooks.showCounterAtLocateBar); }

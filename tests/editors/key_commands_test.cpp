@@ -2,6 +2,7 @@
 // keys that are not used, and the keys that drive the transport.
 #include "editors/key_commands.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,7 @@
 #include "song/conductor/timebase.h"
 #include "song/events/seq_event.h"
 #include "song/events/time_selection.h"
+#include "song/model/songs.h"
 #include "song/model/utility_track_access.h"
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"
@@ -46,7 +48,6 @@ void InstallRecordingHooks() {
   h.doTransformShortcut = [](int16_t i, int16_t d) { Record("transform " + std::to_string(i) + " " + std::to_string(d)); };
   h.changeSelectedDurations = [](int16_t d) { Record("durations " + std::to_string(d)); };
   h.changeSelectedVelocities = [](int16_t d) { Record("velocities " + std::to_string(d)); };
-  h.moveCurrentTrack = [](int16_t d) { Record("track " + std::to_string(d)); };
   h.openMarkerDialog = [](uint32_t, bool) { Record("marker dialog"); };
   h.goToAdjacentMarker = [](bool back) { Record(back ? "marker back" : "marker next"); };
   h.resetEventTemplate = [] { Record("template"); };
@@ -100,7 +101,7 @@ TEST_F(KeyCommandTest, EachKeyOfTheMainEditorReachesItsCommand) {
       {'.', 0, 0, 0, "dotted"}, {'.', 0, kKeypadDecimalKeyCode, 0, "counter"},
       {11, 0, 0, 0, "scroll 22"}, {11, shiftKey, 0, 0, "scroll 20"}, {'<', 0, 0, 0, "scroll 20"},
       {12, 0, 0, 0, "scroll 23"}, {12, shiftKey, 0, 0, "scroll 21"}, {'>', 0, 0, 0, "scroll 21"},
-      {30, 0, 0, 0, "velocities 3"}, {31, 0, 0, 0, "velocities -3"}, {30, optionKey, 0, 0, "track -1"},
+      {30, 0, 0, 0, "velocities 3"}, {31, 0, 0, 0, "velocities -3"},
       {31, cmdKey, 0, 0, "transform 12 1"}, {31, cmdKey, 0, 5, "velocities -3"},
       {28, 0, 0, 0, "transform 0 -1"}, {29, cmdKey, 0, 0, "durations 1"}, {28, cmdKey, 0, 0, "durations -1"},
       {'m', 0, 0, 0, "marker dialog"}, {'r', 0, 0, 0, "template"}, {27, 0, 0, 0, "cancel"},
@@ -192,6 +193,25 @@ TEST_F(KeyCommandTest, BracketsStepFromNoteToNote) {
   gCurrentEvent = nullptr;
   Key('[');
   EXPECT_EQ(std::vector<uint32_t>{2000}, selected());
+}
+
+// Option-up and option-down (and up and down in the track window) move the current track, never
+// past the first or the last.
+TEST_F(KeyCommandTest, OptionArrowsMoveTheCurrentTrack) {
+  AddTrack(2, NoteRecords({}));
+  AddTrack(3, NoteRecords({}));
+  int32_t last = GetSongTrackCount() - 1;
+  ASSERT_GE(last, 2);
+  SetCurrentTrackIndex(0);
+  for (int32_t i = 1; i <= last + 1; ++i) {
+    Key(31, optionKey);
+    EXPECT_EQ(std::min(i, last), GetCurrentTrackIndex());
+  }
+  for (int32_t i = last - 1; i >= -1; --i) {
+    Key(30, optionKey);
+    EXPECT_EQ(std::max(i, 0), GetCurrentTrackIndex());
+  }
+  EXPECT_TRUE(gCalls.empty()) << "velocities are not changed with option";
 }
 
 TEST_F(KeyCommandTest, PlusAndMinusLocateToBarLinesIn44And68) {
