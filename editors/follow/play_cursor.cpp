@@ -15,6 +15,7 @@
 #include "shell/windows/app_windows.h"
 #include "shell/windows/editor_panes.h"
 #include "song/conductor/conductor_map.h"
+#include "song/conductor/sample_position.h"
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"
 #include "song/model/utility_track_access.h"
@@ -59,14 +60,11 @@ uint32_t PaneTrackLength(int16_t pane) {
   return 0;
 }
 
-// The left edge a page turn gives: past the middle of its bar the position's next bar
-// starts the page, else the position itself.
+// The left edge a page turn gives: the bar line at or before the position, so that the page
+// starts on a bar and the position is in view; at the audio levels, whose page may be shorter
+// than a bar, the position itself. Never past the song end.
 int32_t NextPageLeft(int32_t p) {
-  int32_t bar = 1, beat = 1, tickInBeat = 0;
-  TickToBarBeatTick(p, &bar, &beat, &tickInBeat);
-  int32_t beatsPerBar = std::max<int32_t>(gTransportClock.beatsPerBar, 1);
-  int32_t left = p;
-  if (2 * (beat - 1) >= beatsPerBar) left = p + std::max<int32_t>(BarToTick(bar + 1) - BarToTick(bar), 0);
+  int32_t left = gZoomLevel < 0 ? p : std::clamp(BarToTick(TickToBar(p)), 1, p);
   int32_t end = int32_t(std::min<uint32_t>(SongEndTick(), INT32_MAX));
   if (end > 0) left = std::min(left, end);
   return std::max(left, 1);
@@ -85,11 +83,17 @@ uint32_t GetPanePlayPosition() {
 }
 
 bool IsTickVisible(int32_t tick) {
+  if (gZoomLevel < 0) {  // the audio levels count from the left sample position
+    int64_t x = TimeToX(tick, gTimelineLeftTick);
+    return x >= gTimelineFrame.originX && x <= GetMainWindowRight() - kTimelineScrollBarWidth;
+  }
   return gTimelineLeftTick <= tick && tick <= GetTimelineRightTick();
 }
 
 void ScrollToShowTick(int32_t tick) {
   gTimelineLeftTick = std::max(tick, 1);
+  int64_t sample = TickToSamplePosition(gTimelineLeftTick, GetTimelineSampleRate());
+  gTimelineLeftSample = uint64_t(std::max<int64_t>(sample, 0));
   for (int16_t k = 0; k < gEditorPaneCount; ++k) SetPaneCursorX(k, 0);
   InvalidateEditorWindow();
 }

@@ -105,31 +105,54 @@ TEST_F(PlayCursorTest, ARedrawOfThePanesKeepsOneCursorLine) {
 }
 
 TEST_F(PlayCursorTest, APositionOffTheViewTurnsThePageForThePaneThatStartedTheWalk) {
-  // 4/4 at the program's resolution: past the middle of its bar the page starts at the next
-  // bar's distance ahead, else at the position.
-  gZoomLevel = 3;
-  gTimelineLeftTick = 1;
-  int32_t right = GetTimelineRightTick();
-  int32_t bar = BarToTick(2) - BarToTick(1);
-  ASSERT_GT(bar, 0);
-  int32_t early = BarToTick(TickToBar(right) + 2);  // the first beat of a bar
-  MoveTo(uint32_t(early));
-  EXPECT_TRUE(UpdatePlayCursor(0, 0));
-  EXPECT_EQ(early, gTimelineLeftTick);
-  EXPECT_EQ(0, GetPaneCursorX(0)) << "the new page is drawn afresh";
-
-  gTimelineLeftTick = 1;
-  int32_t late = early + 3 * bar / 4;  // the last beat of that bar
-  MoveTo(uint32_t(late));
-  UpdatePlayCursor(0, 0);
-  EXPECT_EQ(late + bar, gTimelineLeftTick);
-
+  // The page starts at the position's bar line, in 4/4 and 6/8, early and late in the bar;
+  // the position is then in view, so the next pass draws the cursor and pages no further.
+  struct Case { int32_t beats, ticksPerBar; };
+  for (Case meter : {Case{4, 4 * gTicksPerQuarter}, Case{6, 3 * gTicksPerQuarter}}) {
+    gConductorState.beatsPerBar = meter.beats;
+    gConductorState.ticksPerBar = meter.ticksPerBar;
+    ASSERT_EQ(noErr, StoreMeterAt(1));
+    for (int32_t into : {0, 97, meter.ticksPerBar * 3 / 4}) {
+      gZoomLevel = 3;
+      gTimelineLeftTick = 1;
+      ErasePlayCursors();
+      int32_t barLine = BarToTick(TickToBar(GetTimelineRightTick()) + 2);
+      int32_t p = barLine + into;
+      MoveTo(uint32_t(p));
+      EXPECT_TRUE(UpdatePlayCursor(0, 0));
+      EXPECT_EQ(barLine, gTimelineLeftTick) << meter.beats << " " << into;
+      EXPECT_EQ(0, GetPaneCursorX(0)) << "the new page is drawn afresh";
+      EXPECT_TRUE(UpdatePlayCursor(0, 0));
+      EXPECT_EQ(barLine, gTimelineLeftTick);
+      EXPECT_EQ(TickToClampedPixel(p), GetPaneCursorX(0));
+    }
+  }
   // Another pane of the walk only draws its cursor, clamped to QuickDraw's range.
   gTimelineLeftTick = 1;
-  MoveTo(uint32_t(late));
+  ErasePlayCursors();
+  MoveTo(5000000);
   UpdatePlayCursor(0, 1);
   EXPECT_EQ(1, gTimelineLeftTick);
-  EXPECT_EQ(TickToClampedPixel(late), GetPaneCursorX(0));
+  EXPECT_EQ(kQDCoordLimit, GetPaneCursorX(0));
+}
+
+// At the audio zoom levels the view starts at a sample position: a page turn moves it there
+// too, so that the position is then in view and the next pass draws the cursor.
+TEST_F(PlayCursorTest, AtTheAudioLevelsAPageTurnMovesTheSamplePosition) {
+  for (int16_t level : {int16_t(-1), int16_t(-5), kLowestZoomLevel}) {
+    gZoomLevel = level;
+    gTimelineLeftTick = 1;
+    gTimelineLeftSample = 0;
+    ErasePlayCursors();
+    MoveTo(960 * 50);
+    ASSERT_FALSE(IsTickVisible(960 * 50)) << level;
+    EXPECT_TRUE(UpdatePlayCursor(0, 0));
+    EXPECT_TRUE(IsTickVisible(960 * 50)) << level;
+    EXPECT_TRUE(UpdatePlayCursor(0, 0));
+    int16_t x = GetPaneCursorX(0);
+    EXPECT_GE(x, gTimelineFrame.originX) << level;
+    EXPECT_LE(x, gTimelineFrame.originX + 1) << level;
+  }
 }
 
 TEST_F(PlayCursorTest, PastTheTracksLengthWithNoCursorNothingIsDrawn) {
