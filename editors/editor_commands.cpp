@@ -4,7 +4,6 @@
 #include "shell/windows/app_windows.h"
 
 int16_t gEditorZoomLevel = 0;
-int16_t gRefreshWindowKind = 0;
 
 int16_t ZoomEditorStep(int16_t direction) {
   int16_t level = direction ? int16_t(gEditorZoomLevel + 1) : int16_t(gEditorZoomLevel - 1);
@@ -17,12 +16,3 @@ int16_t ZoomEditorStep(int16_t direction) {
 int32_t RunEditorCommand3(int32_t, int32_t) { return 0; }
 
 int32_t RunEditorCommand4(int32_t, int32_t) { return 0; }
-
-void ChooseRefreshWindow() {
-  gRefreshWindowKind = 0;
-  for (int16_t kind : {kMainEditorWindowKind, kTrackWindowKind})
-    if (IsAppWindowVisible(GetWindowForKind(kind))) {
-      gRefreshWindowKind = kind;
-      return;
-    }
-}

@@ -1,13 +1,16 @@
 #include "editors/editor_idle.h"
 
+#include "editors/follow/step_input.h"
+
 #include "song/instruments/instrument_record.h"
 #include "song/model/songs.h"
 
 uint8_t gClickOutputPrepared = 0;
 
-// Interim: the main editor and the track window are not built yet, so they have no idle work.
+// The play cursor follows through the idle pass's window refresh (editors/follow).
 void EditorIdle() {}
-void EditorSecondIdle() {}
+void EditorSecondIdle() { PollStepInput(); }
+// Interim: the track window is not built yet, so it has no idle work.
 void TrackWindowIdle() {}
 
 // Interim: no output kind needs preparing yet (the note channels and plug-in outputs come with

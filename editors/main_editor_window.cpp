@@ -1,5 +1,6 @@
 #include "editors/main_editor_window.h"
 
+#include "editors/follow/play_cursor.h"
 #include "editors/panes/pane_scrolling.h"
 #include "editors/panes/pane_stack.h"
 #include "editors/rulers/bar_ruler.h"
@@ -77,6 +78,7 @@ void DrawEditorPanesAndRulers(bool withBackgrounds) {
   DrawMainRuler();
   if (gEditorPaneCount > 0) {
     DrawAllPanes(current, true);
+    RestorePlayCursors();  // the panes were drawn over them
     SelectEditorPaneIndex(current);
     SelectCurrentPaneTrack();
   }

@@ -221,6 +221,10 @@ bool ReadProcessorNote(RealtimeProcessor* p, uint8_t* note, uint8_t* velocity, u
 
 int32_t PolledKeyCount(uint8_t key) { return gPolledKeys[key & 0x7F]; }
 
+void ResetPolledKeys() {
+  for (uint8_t& count : gPolledKeys) count = 0;
+}
+
 void ReadLastInputNote(uint8_t* note, uint8_t* velocity) {
   *note = *velocity = 0;
   uint8_t n, v;

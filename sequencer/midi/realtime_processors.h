@@ -135,6 +135,8 @@ bool IsInputPollSuspended();
 // kept (+1 on note-on, -1 on note-off, never below 0).
 bool ReadProcessorNote(RealtimeProcessor* p, uint8_t* note, uint8_t* velocity, uint32_t* tick);
 int32_t PolledKeyCount(uint8_t key);
+// Every key's count of ReadProcessorNote back to 0.
+void ResetPolledKeys();
 // Drains the first processor's ring; the last note-on seen (note 0 when none). Stops early
 // when polling becomes suspended.
 void ReadLastInputNote(uint8_t* note, uint8_t* velocity);

@@ -2,6 +2,7 @@
 
 #include "audio/engine/engine_run_state.h"
 #include "editors/editor_idle.h"
+#include "editors/follow/window_refresh.h"
 #include "media/background_jobs.h"
 #include "mixer/mixer_idle.h"
 #include "performance/performance_idle.h"
@@ -101,6 +102,7 @@ bool IsFrontKind(int16_t kind) {
 }
 
 void RunWindowIdleSteps() {
+  RefreshChosenWindow();
   if (IsFrontKind(kMainEditorWindowKind)) {
     EditorIdle();
     if (!gSectionMode && IsEditorModeTwo()) EditorSecondIdle();

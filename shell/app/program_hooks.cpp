@@ -47,6 +47,7 @@ void InstallProgramHooks() {
   InstallPluginEngineHooks();
   InstallEditorHooks();
   InstallSelectionHooks();
+  InstallKeyCommandLocateHooks();
   InstallEditingHooks();
   InstallMediaHooks();
   InstallPluginHooks();

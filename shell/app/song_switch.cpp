@@ -1,5 +1,6 @@
 #include "shell/app/song_switch.h"
 
+#include "editors/key_command_hooks.h"
 #include "editing/record_tracks.h"
 #include "editors/editor_song_switch.h"
 #include "editors/main_editor_window.h"
@@ -125,6 +126,8 @@ void LocateToPosition(uint32_t position) {
   StoreClockLocatePosition(gLocatePoint.tick);
   ShowPositionInCounters(gLocatePoint.tick);
 }
+
+void InstallKeyCommandLocateHooks() { gKeyCommandHooks.locateToPosition = LocateToPosition; }
 
 void ShowPositionInCounters(uint32_t position) {
   gCounterPosition = position;

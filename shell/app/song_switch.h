@@ -25,6 +25,9 @@ void DrawAllVisibleWindows();
 // 0: to the start of the time selection, which becomes the clock's play range; else to that
 // tick.
 void LocateToPosition(uint32_t position);
+// Fills the application's entries of gKeyCommandHooks (editors/key_command_hooks.h): the
+// locate of the key commands. Called by InstallProgramHooks.
+void InstallKeyCommandLocateHooks();
 void ShowPositionInCounters(uint32_t position);
 // Fills gSelectionHooks (editors/selection/selection_hooks.h): the main editor's selection
 // locates the transport through LocateToPosition.

@@ -4,11 +4,13 @@
 #include <csignal>
 #include <cstdlib>
 
+#include "editors/follow/play_cursor.h"
 #include "platform/events/carbon_events.h"
 #include "platform/files/host_files.h"
 #include "platform/controls/controls.h"
 #include "platform/menus/menus.h"
 #include "platform/quickdraw/screen.h"
+#include "sequencer/clock/sequencer_clock.h"
 #include "platform/windows/windows.h"
 #include "sequencer/clock/transport_clock.h"
 #include "sequencer/transport/sync_source.h"
@@ -121,6 +123,12 @@ void AppendSync(std::string* out) {
           std::to_string(gSmpteRateCode) + "\n";
 }
 
+// Whether the clock plays, and the song position (ticks from 1).
+void AppendTransport(std::string* out) {
+  *out += "transport " + std::to_string(IsClockTaskPlaying() ? 1 : 0) + " " +
+          std::to_string(GetPanePlayPosition()) + "\n";
+}
+
 // Each list window's vertical scroll bar: its value and maximum (the track window's value is
 // the first row drawn), and how far its right edge lies from the window's.
 void AppendScrollBars(std::string* out) {
@@ -162,6 +170,7 @@ std::string FormatStateDump() {
   AppendFileMenu(&out);
   out += "alerts " + std::to_string(CountAlertsShown()) + " " + std::to_string(GetLastAlertId()) + "\n";
   AppendSync(&out);
+  AppendTransport(&out);
   AppendScrollBars(&out);
   AppendStartUpState(&out);
   out += "open " + std::to_string(gOpenKind) + " " + std::to_string(gLastOpenResult) + "\n";

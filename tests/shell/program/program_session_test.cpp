@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <fstream>
 #include <sstream>
 
 #include "platform/files/aliases.h"
@@ -215,6 +216,52 @@ TEST_F(BareSession, ThePencilOfTheMainEditorDrawsAndErasesANote) {
   x_.Drag(x + 10, y, x + 10, y);
   dump = DumpUntil(program_, dumpFile_, [&](const std::string& d) { return EventBytes(d, 1) == before; }, 5);
   EXPECT_EQ(before, EventBytes(dump, 1)) << "the note erased\n" << dump << Errors();
+}
+
+// The transport line of the dump: playing (0 or 1) and the song position.
+std::pair<int, long> TransportOf(const std::string& dump) {
+  std::vector<std::string> lines = DumpLines(dump, "transport");
+  std::pair<int, long> t{-1, 0};
+  if (!lines.empty()) std::istringstream(lines.front()) >> t.first >> t.second;
+  return t;
+}
+
+// A format-0 MIDI file at 480 ticks a quarter: one note held for twenty 4/4 bars.
+std::string WriteLongNoteFile(const std::string& path) {
+  std::vector<uint8_t> track = {0x00, 0x90, 60, 100, 0x82, 0xAC, 0x00, 0x80, 60, 0, 0x00, 0xFF, 0x2F, 0x00};
+  std::vector<uint8_t> bytes = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0x01, 0xE0, 'M', 'T', 'r', 'k', 0, 0, 0,
+                                uint8_t(track.size())};
+  bytes.insert(bytes.end(), track.begin(), track.end());
+  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+  return path;
+}
+
+// With the main editor in front, space starts playback and space stops it again.
+TEST(ProgramSession, SpacePlaysAndStopsTheSong) {
+  XServer x;
+  std::string why;
+  if (!x.Start(&why)) GTEST_SKIP() << why;
+  zarin_test::TempFolder home;
+  std::string dumpFile = home.File("state.txt");
+  Program program;
+  ASSERT_TRUE(program.Start({WriteLongNoteFile(home.File("long.mid"))}, SessionEnvironment(x, home, dumpFile),
+                            home.File("errors.txt")));
+  std::string errors = home.File("errors.txt");
+  std::string dump = DumpUntil(program, dumpFile, [](const std::string& d) { return FirstPane(d).index == 0; });
+  WindowLine editor = WindowOfKind(dump, 4);
+  ASSERT_EQ(1, editor.visible) << dump << zarin_test::ReadWholeFile(errors);
+  ASSERT_TRUE(x.FindProgramWindow(kScreenWidth, kScreenHeight));
+  int titleX = (editor.left + editor.right) / 2, titleY = editor.top - 6;
+  x.Drag(titleX, titleY, titleX, titleY);
+  DumpUntil(program, dumpFile, [](const std::string& d) { return FirstPane(d).active == 1; }, 5);
+  ASSERT_EQ(0, TransportOf(program.Dump(dumpFile)).first);
+  x.Chord({}, "space");
+  dump = DumpUntil(program, dumpFile, [](const std::string& d) { return TransportOf(d).first == 1 && TransportOf(d).second > 100; }, 10);
+  ASSERT_EQ(1, TransportOf(dump).first) << dump << zarin_test::ReadWholeFile(errors);
+  x.Chord({}, "space");
+  dump = DumpUntil(program, dumpFile, [](const std::string& d) { return TransportOf(d).first == 0; }, 10);
+  EXPECT_EQ(0, TransportOf(dump).first) << dump << zarin_test::ReadWholeFile(errors);
+  program.Terminate();
 }
 
 // File > Open with the dialog on the screen: it starts in the user's home folder,

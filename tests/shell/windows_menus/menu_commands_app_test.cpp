@@ -293,6 +293,7 @@ TEST_F(MenuCommands, ZoomStepsStayWithinTheLevelsAndRefreshFollowsTheShownWindow
   DispatchMenuCommand(87, 2);
   EXPECT_EQ(kTrackWindowKind, gRefreshWindowKind);
   ShowWindow(Window(kMainEditorWindowKind));
+  SelectWindow(Window(kMainEditorWindowKind));  // the front-most shown one is chosen
   DispatchMenuCommand(87, 1);
   EXPECT_EQ(kMainEditorWindowKind, gRefreshWindowKind);
 }
