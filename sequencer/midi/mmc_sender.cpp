@@ -94,9 +94,11 @@ void MmcEnd() {
     // Bounded by the gap: the clock is monotonic.
     while (GetMillisecondClock() < gMmcLastMessageMilliseconds + gap) {
     }
-    gMmcLastMessageMilliseconds = GetMillisecondClock();
   }
   MmcSendBuffer(gBuffer, gLength);
+  // The gap runs from the moment the last message was handed on, so a send delayed by a busy
+  // machine still leaves the receiver the whole gap before the next one.
+  if (gMmcMinGapMilliseconds != 0) gMmcLastMessageMilliseconds = GetMillisecondClock();
 }
 
 void MmcSendBuffer(const uint8_t* bytes, int32_t count) {
