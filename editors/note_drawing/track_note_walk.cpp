@@ -63,7 +63,7 @@ uint32_t PaneAnchor(const EventBytes& list) {
 // the notes that may still sound at the new left tick. 0 walks from the list head.
 uint32_t SeekFromAnchor(const EventBytes& list, uint32_t anchor, int32_t was) {
   if (gTimelineLeftTick >= was) return anchor;
-  int64_t reach = int64_t(gTimelineLeftTick) - kLongestNoteTicks;
+  int64_t reach = int64_t(gTimelineLeftTick) - kLongestNoteTicks - 1;
   uint8_t* at = list.base + anchor;
   while (at > list.base) {
     uint8_t* previous = PrevEventStartWithin(at, list.base);
@@ -101,12 +101,19 @@ void NoteWalk::Remember(uint32_t offset) {
   CurrentPane().editorData[kPaneRedrawFlag] = 0;
 }
 
+// A note begun before the left tick that ends by it lies left of the view. At the audio levels
+// the left tick is the left sample position's tick, rounded; a note ending within a tick of it
+// is judged by the x of its end.
+bool EndsLeftOfView(int64_t end) {
+  if (gZoomLevel >= 0) return end <= gTimelineLeftTick;
+  if (end < int64_t(gTimelineLeftTick) - 1) return true;
+  return TimeToX(ClampToTickRange(end), gTimelineLeftTick) <= gTimelineFrame.originX;
+}
+
 // False when the walk is past the window's right edge.
 bool NoteWalk::DrawNote(const uint8_t* e, uint32_t offset) {
   int64_t start = SeqEventTime(e);
-  if (start < gTimelineLeftTick) {
-    if (start + GetNoteDuration(e) <= gTimelineLeftTick) return true;
-  }
+  if (start < gTimelineLeftTick && EndsLeftOfView(start + GetNoteDuration(e))) return true;
   Remember(offset);
   channel_ = DrawNoteInChannelColor(e, channel_);
   if (gNoteRect.left > GetMainWindowRight() - kTimelineScrollBarWidth) return false;
@@ -124,11 +131,12 @@ NoteWalk::Result NoteWalk::Run(uint32_t offset) {
         break;  // drawn in the lanes
       case kKindVariable:
         Remember(offset);
-        DrawSysExLabel(int32_t(SeqEventTime(e)), e);
+        DrawSysExLabel(ClampToTickRange(SeqEventTime(e)), e);
         break;
       case kKindSequenceRef:
         Remember(offset);
-        DrawSequenceBlock(int32_t(SeqEventTime(e)), e, kGrayBlockPattern, gChannelColors[kSequenceBlockColour]);
+        DrawSequenceBlock(ClampToTickRange(SeqEventTime(e)), e, kGrayBlockPattern,
+                          gChannelColors[kSequenceBlockColour]);
         break;
       case kKindNote:
         if (!DrawNote(e, offset)) return kDone;
