@@ -4,9 +4,11 @@
 // view, and the hit test answers only a note that is under the mouse.
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <vector>
 
 #include "editors/main_editor_window.h"
+#include "editors/note_entry/grid_snapping.h"
 #include "editors/note_drawing/note_boxes.h"
 #include "editors/panes/pane_stack.h"
 #include "editors/panes/selection_hilite.h"
@@ -142,7 +144,7 @@ class ZoomSweepTest : public PaneDrawingTest {
     }
   }
 
-  // Across every note's row: a hit names a whole note record of the list whose box (as the hit
+  // Across every note's row: the snapped time stays near the pointer's, and a hit names a whole note record of the list whose box (as the hit
   // test widens it) holds the mouse; at the tick levels a point well inside a box always hits.
   void CheckHitTests() {
     uint32_t listBytes = uint32_t(NoteRecords(kSweepNotes).size());
@@ -152,6 +154,9 @@ class ZoomSweepTest : public PaneDrawingTest {
         gLastMousePoint = Point{y, x};
         gClickX = x;
         int16_t hit = HitTestEditorEvents(kHitNotes, nullptr);
+        int32_t snapped = SnappedTimeAtX(x);
+        ASSERT_GE(snapped, 1);
+        if (gZoomLevel >= 0) ASSERT_LE(std::abs(int64_t(snapped) - XToTime(x)), 2 * int64_t(gTicksPerQuarter) * 4);
         Span s = NoteSpan(row);
         bool inside = gZoomLevel >= 0 && x > std::max<int64_t>(s.left, gTimelineFrame.originX) && x < s.right - 2 &&
                       x < windowRight_ - 16;
