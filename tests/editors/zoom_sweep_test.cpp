@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "editors/main_editor_window.h"
+#include "editors/note_drawing/bent_notes.h"
 #include "editors/note_entry/grid_snapping.h"
 #include "editors/note_drawing/note_boxes.h"
 #include "editors/panes/pane_stack.h"
@@ -130,8 +131,9 @@ class ZoomSweepTest : public PaneDrawingTest {
     SelectPaneForDrawing(0);
   }
 
-  // Each note's colour lies only inside its box, and shows where its box meets the event area.
-  void CheckNotePixels() {
+  // Each note's colour lies only inside its box, and shows where its box meets the event area;
+  // a bent note (a line to one pixel before its end) only where it is 3 pixels wide or more.
+  void CheckNotePixels(bool bent = false) {
     int16_t areaRight = int16_t(windowRight_ - 16);
     for (const Note& n : kSweepNotes) {
       SCOPED_TRACE(testing::Message() << "note at " << n.tick);
@@ -143,7 +145,7 @@ class ZoomSweepTest : public PaneDrawingTest {
         stray += Pixel(x, y) == colour && (x < s.left || x >= s.right);
       EXPECT_EQ(stray, 0);
       int64_t from = std::max<int64_t>(s.left, gTimelineFrame.originX), to = std::min<int64_t>(s.right, areaRight);
-      if (from < to) EXPECT_EQ(Pixel(int32_t((from + to) / 2), y), colour);
+      if (from < to - (bent ? 2 : 0)) EXPECT_EQ(Pixel(int32_t((from + to) / 2), y), colour);
     }
   }
 
@@ -219,6 +221,18 @@ TEST_P(ZoomSweepCases, EveryLevelDrawsAndHitsOnlyWhatIsThere) {
     CheckNotePixels();
     CheckHitTests();
     CheckRulerAndSelection();
+  }
+}
+
+TEST_P(ZoomSweepCases, BentNotesStayInTheirBoxesAtEveryLevel) {
+  MakeSong(GetParam().resolution);
+  gCurrentTrack[kTrackOutputFlags] |= kTrackBendDisplay;
+  for (int16_t level = kLowestZoomLevel; level <= kWidestZoomLevel; ++level) {
+    SCOPED_TRACE(testing::Message() << "level " << level);
+    Place(level, GetParam().nearEnd);
+    DrawWindow();
+    ASSERT_TRUE(IsBendDisplayOn());
+    CheckNotePixels(true);
   }
 }
 
