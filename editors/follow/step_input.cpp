@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "editors/follow/play_cursor.h"
+#include "editors/timeline/timeline_axis.h"
 #include "platform/memory/memory.h"
 #include "sequencer/midi/midi_input.h"
 #include "sequencer/midi/realtime_processors.h"
@@ -92,9 +93,9 @@ void EndStepChord() {
 void StepInputAdvance() {
   uint32_t tick = SeqEventTime(gEventTemplate);
   if (tick == 0) tick = gTimeSelection.start.tick == 0 ? 1 : gTimeSelection.start.tick;
-  uint32_t next = tick + uint32_t(StepNoteValueTicks());
-  SetTimeRange(next, next);
-  if (!IsTickVisible(int32_t(next))) ScrollToShowTick(int32_t(next));
+  int32_t next = ClampToTickRange(int64_t(tick) + StepNoteValueTicks());
+  SetTimeRange(uint32_t(next), uint32_t(next));
+  if (!IsTickVisible(next)) ScrollToShowTick(next);
   ++gStepCounter;
 }
 

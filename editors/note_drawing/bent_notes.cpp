@@ -32,9 +32,9 @@ void Segment(int32_t from, int32_t to, int32_t y) {
 }
 
 void DrawBent(const uint8_t* event) {
-  int64_t start = int64_t(std::min<uint32_t>(SeqEventTime(event), INT32_MAX / 2)) + gLoopDrawOffset;
-  int32_t x0 = std::max<int32_t>(TickToClampedPixel(int32_t(start)), gTimelineFrame.originX);
-  int32_t end = std::min<int32_t>(TickToClampedPixel(int32_t(start + GetNoteDuration(event))) - 1,
+  int64_t start = int64_t(SeqEventTime(event)) + gLoopDrawOffset;
+  int32_t x0 = std::max<int32_t>(TickToClampedPixel(ClampToTickRange(start)), gTimelineFrame.originX);
+  int32_t end = std::min<int32_t>(TickToClampedPixel(ClampToTickRange(start + GetNoteDuration(event))) - 1,
                                   GetMainWindowRight() - kTimelineScrollBarWidth);
   if (end < x0 + 1) return;
   int32_t range = MulDivRound(gOctaveHeight, GetCurrentPitchBendRange(), 12);

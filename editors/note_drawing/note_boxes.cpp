@@ -48,12 +48,13 @@ bool AreNotesInOneColour() { return (gDrawPrefs & kDrawPrefsOneNoteColour) != 0;
 void SetOneColourFore(bool selected) { RGBForeColor(&gChannelColors[selected ? kSelectedNoteColour : kPlainNoteColour]); }
 
 void ComputeNoteRect(const uint8_t* event) {
-  int32_t start = int32_t(std::min<uint32_t>(SeqEventTime(event), INT32_MAX / 2)) + gLoopDrawOffset;
+  int64_t start = int64_t(SeqEventTime(event)) + gLoopDrawOffset;
   gNoteRect.top = PitchRowY(event[kEventData1]);
   gNoteRect.bottom = ClampToQDRange(int32_t(gNoteRect.top) + gNoteMetric);
-  gNoteRect.left = TickToClampedPixel(start);
-  gNoteRect.right = TickToClampedPixel(start + GetNoteDuration(event));
-  if (gNoteRect.right - gNoteRect.left + 1 < kMinNoteWidth) gNoteRect.right = int16_t(gNoteRect.left + kMinNoteWidth - 1);
+  gNoteRect.left = TickToClampedPixel(ClampToTickRange(start));
+  gNoteRect.right = TickToClampedPixel(ClampToTickRange(start + GetNoteDuration(event)));
+  if (gNoteRect.right - gNoteRect.left + 1 < kMinNoteWidth)
+    gNoteRect.right = ClampToQDRange(gNoteRect.left + kMinNoteWidth - 1);
 }
 
 void DrawNoteBox(const uint8_t* event) {
@@ -84,8 +85,8 @@ void DrawGhostNote(const uint8_t* event) {
 
 void DrawVelocityStem(const uint8_t* event) {
   Rect stem = gNoteRect;
-  stem.top = int16_t(stem.top - ((event[kEventData2] & 0x7F) >> kStemShift));
-  stem.right = int16_t(stem.left + 1);
+  stem.top = ClampToQDRange(stem.top - ((event[kEventData2] & 0x7F) >> kStemShift));
+  stem.right = ClampToQDRange(stem.left + 1);
   PaintRect(&stem);
 }
 

@@ -39,17 +39,39 @@ uint32_t RecordLength(const EventBytes& list, uint32_t offset) {
   return SeqEventLengthWithin(e, list.size - offset);
 }
 
+constexpr int64_t kLongestNoteTicks = 0xFFFF;  // a note's duration is 16 bits
+
 EditorPane& CurrentPane() { return gEditorPanes[std::clamp<int16_t>(gCurrentPaneIndex, 0, kMaxEditorPanes - 1)]; }
 
 int32_t PaneWord(int32_t at) { return int32_t(ReadU32BE(CurrentPane().editorData + at)); }
 void SetPaneWord(int32_t at, int32_t v) { WriteU32BE(CurrentPane().editorData + at, uint32_t(v)); }
 
-bool IsPaneCacheValid(const EventBytes& list) {
+// The event the pane remembered, while the list, its size and track are the ones it was found
+// in and no redraw was asked for since; 0 otherwise. The left tick may have moved.
+uint32_t PaneAnchor(const EventBytes& list) {
   const EditorPane& pane = CurrentPane();
   int32_t offset = PaneWord(kPaneCachedOffset);
-  return offset > 0 && uint32_t(offset) < list.size && PaneWord(kPaneCachedListSize) == int32_t(list.size) &&
-         PaneWord(kPaneCachedLeftTick) == gTimelineLeftTick && pane.editorData[kPaneRedrawFlag] == 0 &&
-         gCurrentTrack && pane.track == TrackEntryView(gCurrentTrack).Number();
+  bool valid = offset > 0 && uint32_t(offset) < list.size && PaneWord(kPaneCachedListSize) == int32_t(list.size) &&
+               pane.editorData[kPaneRedrawFlag] == 0 && gCurrentTrack &&
+               pane.track == TrackEntryView(gCurrentTrack).Number();
+  return valid ? uint32_t(offset) : 0;
+}
+
+// Where the walk for gTimelineLeftTick starts, from the anchor found for the left tick `was`:
+// every event before the anchor is a note that ended by `was` or a lane event, so after a
+// scroll to the right the walk starts at the anchor; after one to the left it steps back over
+// the notes that may still sound at the new left tick. 0 walks from the list head.
+uint32_t SeekFromAnchor(const EventBytes& list, uint32_t anchor, int32_t was) {
+  if (gTimelineLeftTick >= was) return anchor;
+  int64_t reach = int64_t(gTimelineLeftTick) - kLongestNoteTicks - 1;
+  uint8_t* at = list.base + anchor;
+  while (at > list.base) {
+    uint8_t* previous = PrevEventStartWithin(at, list.base);
+    if (!previous || previous >= at) return 0;
+    if (int64_t(SeqEventTime(previous)) < reach) break;
+    at = previous;
+  }
+  return uint32_t(at - list.base);
 }
 
 void ClearPaneCache() { SetPaneWord(kPaneCachedOffset, 0); }
@@ -79,12 +101,19 @@ void NoteWalk::Remember(uint32_t offset) {
   CurrentPane().editorData[kPaneRedrawFlag] = 0;
 }
 
+// A note begun before the left tick that ends by it lies left of the view. At the audio levels
+// the left tick is the left sample position's tick, rounded; a note ending within a tick of it
+// is judged by the x of its end.
+bool EndsLeftOfView(int64_t end) {
+  if (gZoomLevel >= 0) return end <= gTimelineLeftTick;
+  if (end < int64_t(gTimelineLeftTick) - 1) return true;
+  return TimeToX(ClampToTickRange(end), gTimelineLeftTick) <= gTimelineFrame.originX;
+}
+
 // False when the walk is past the window's right edge.
 bool NoteWalk::DrawNote(const uint8_t* e, uint32_t offset) {
   int64_t start = SeqEventTime(e);
-  if (start < gTimelineLeftTick) {
-    if (start + GetNoteDuration(e) <= gTimelineLeftTick) return true;
-  }
+  if (start < gTimelineLeftTick && EndsLeftOfView(start + GetNoteDuration(e))) return true;
   Remember(offset);
   channel_ = DrawNoteInChannelColor(e, channel_);
   if (gNoteRect.left > GetMainWindowRight() - kTimelineScrollBarWidth) return false;
@@ -102,11 +131,12 @@ NoteWalk::Result NoteWalk::Run(uint32_t offset) {
         break;  // drawn in the lanes
       case kKindVariable:
         Remember(offset);
-        DrawSysExLabel(int32_t(SeqEventTime(e)), e);
+        DrawSysExLabel(ClampToTickRange(SeqEventTime(e)), e);
         break;
       case kKindSequenceRef:
         Remember(offset);
-        DrawSequenceBlock(int32_t(SeqEventTime(e)), e, kGrayBlockPattern, gChannelColors[kSequenceBlockColour]);
+        DrawSequenceBlock(ClampToTickRange(SeqEventTime(e)), e, kGrayBlockPattern,
+                          gChannelColors[kSequenceBlockColour]);
         break;
       case kKindNote:
         if (!DrawNote(e, offset)) return kDone;
@@ -172,8 +202,9 @@ int32_t GetNoteDrawEnd() {
 void DrawTrackNotes() {
   EventBytes list = CurrentTrackEvents();
   if (!list.base) return;
-  uint32_t start = IsPaneCacheValid(list) ? uint32_t(PaneWord(kPaneCachedOffset)) : 0;
-  if (start == 0) ClearPaneCache();
+  uint32_t anchor = PaneAnchor(list);
+  uint32_t start = anchor ? SeekFromAnchor(list, anchor, PaneWord(kPaneCachedLeftTick)) : 0;
+  if (anchor == 0) ClearPaneCache();
   if (NoteWalk(list).Run(start) == NoteWalk::kRestart) {
     ClearPaneCache();
     NoteWalk(list).Run(0);

@@ -10,7 +10,9 @@ constexpr int32_t kSectionListHeader = 16;
 constexpr int32_t kSectionEntrySize = 48;
 
 // Walks from the event the pane remembered (while its cache still holds: an offset, the same
-// list size, track and left tick, and no redraw asked for) or from the list head.
+// list size and track, and no redraw asked for), stepped back over the notes that may sound
+// into the view when the view moved left; else from the list head. So a redraw after a scroll
+// walks the events of the distance scrolled, not those of the song before the view.
 void DrawTrackNotes();
 // A pattern track of length L + 1 (L at least 1) repeated every L ticks up to the draw end;
 // every pass but one starting at tick 1 in the ghost style.

@@ -51,15 +51,14 @@ int32_t SnapTimeToGrid(int32_t time, int32_t grid, bool snap, bool nearest, int3
   time = std::max(time, 1);
   if (!snap || grid <= 0) return time;
   int32_t local = std::max(time - gGridOriginTick, 1);
-  int32_t snapped = QuantizeToGrid(local, grid, nearest, SwingForGrid(grid), step) + gGridOriginTick;
-  return std::max(snapped, 1);
+  return ClampToTickRange(int64_t(QuantizeToGrid(local, grid, nearest, SwingForGrid(grid), step)) + gGridOriginTick);
 }
 
 int32_t SwingOffset(int32_t time, int32_t swing) {
   int32_t value = GetNoteValue();
   if (swing == 0 || swing == kNoSwing) return value;
-  int32_t next = QuantizeToGrid(time + value - 1, value, true, swing, nullptr);
-  return std::max(next - time, 1);
+  int32_t next = QuantizeToGrid(ClampToTickRange(int64_t(time) + value - 1), value, true, swing, nullptr);
+  return int32_t(std::clamp<int64_t>(int64_t(next) - time, 1, INT32_MAX));
 }
 
 int32_t SnappedTimeAtX(int32_t x) { return SnapTimeToGrid(XToTime(x), 0, gSnapSwitch != 0, true, nullptr); }

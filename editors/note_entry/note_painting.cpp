@@ -45,9 +45,9 @@ int32_t RoundLength(PaintStroke* s) {
 
 int32_t RoundTime(const PaintStroke& s, Point mouse) {
   const NotePaintSettings& p = gNotePaintSettings;
-  int32_t time = XToTime(mouse.h) + int32_t(RandomBelow(uint32_t(std::max(p.startSpread, 0))));
+  int32_t time = ClampToTickRange(int64_t(XToTime(mouse.h)) + RandomBelow(uint32_t(std::max(p.startSpread, 0))));
   if (p.flags & kPaintSnapTimes) time = SnapTimeToGrid(time, std::min(s.length, GetSnapGrid()), true, false, nullptr);
-  return std::max(time + int32_t(RandomBelow(p.timeJitter)), 1);
+  return ClampToTickRange(int64_t(time) + RandomBelow(p.timeJitter));
 }
 
 // The pitch under the pointer; a random step on the scale unless the settings turn it off.

@@ -151,8 +151,8 @@ void DrawBarRuler(int16_t top, int32_t firstBar, int32_t leftTick, int32_t right
   }
   int16_t end = TickToClampedPixel(tick);
   if (bar >= limit && end <= right) {
-    MoveTo(int16_t(end + kSongEndGap), top);
-    LineTo(int16_t(end + kSongEndGap), int16_t(bottom + 2));
+    MoveTo(ClampToQDRange(end + kSongEndGap), top);
+    LineTo(ClampToQDRange(end + kSongEndGap), int16_t(bottom + 2));
   }
   TextFace(normal);
   TextMode(srcOr);

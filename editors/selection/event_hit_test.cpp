@@ -67,7 +67,7 @@ int16_t HitTestNote(const uint8_t* event, int16_t flags, bool drum) {
 // A sequence block (2, its part in *part) or a system-exclusive label (4, its dialog run) under
 // the mouse; 0 when not.
 int16_t HitTestLabelOrBlock(uint8_t* e, int32_t offset, int16_t flags, int16_t* part) {
-  int32_t tick = int32_t(std::min<uint32_t>(SeqEventTime(e), INT32_MAX / 2));
+  int32_t tick = ClampToTickRange(SeqEventTime(e));
   if (SeqEventKind(e) == kKindSequenceRef) {
     int16_t hit = HitTestSequenceBlock(flags & kHitActOnBlock, SequenceBlockRect(tick, e));
     if (hit && part) *part = hit;
@@ -160,7 +160,7 @@ int16_t PitchAtY(int32_t y) {
   return bestTop == INT32_MIN ? int16_t(127) : best;
 }
 
-int32_t HitTestTime(int32_t clickX) { return XToTime(clickX + 2) + 1; }
+int32_t HitTestTime(int32_t clickX) { return ClampToTickRange(int64_t(XToTime(clickX + 2)) + 1); }
 
 int16_t HitTestEditorEvents(int16_t flags, int16_t* part) {
   if (part) *part = 0;

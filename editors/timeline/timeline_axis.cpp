@@ -74,6 +74,8 @@ int32_t TimeToX(int32_t tick, int32_t leftTick) {
 
 int16_t ClampToQDRange(int64_t x) { return int16_t(std::clamp<int64_t>(x, -kQDCoordLimit, kQDCoordLimit)); }
 
+int32_t ClampToTickRange(int64_t tick) { return int32_t(std::clamp<int64_t>(tick, 1, kInt32Max)); }
+
 int16_t TickToClampedPixel(int32_t tick) { return ClampToQDRange(TimeToX(tick, gTimelineLeftTick)); }
 
 uint64_t PixelOffsetToSamplePosition(int32_t offset) {

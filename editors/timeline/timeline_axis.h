@@ -41,6 +41,9 @@ int32_t XToTimeUnclamped(int32_t x);
 int32_t TimeToX(int32_t tick, int32_t leftTick);
 // x of a tick against gTimelineLeftTick, clamped to the QuickDraw range.
 int16_t TickToClampedPixel(int32_t tick);
+// A song position (an event's 32-bit time plus a length or a repeat offset, say) held in the
+// axis's range, 1..0x7fffffff.
+int32_t ClampToTickRange(int64_t tick);
 int16_t ClampToQDRange(int64_t x);
 
 uint64_t PixelOffsetToSamplePosition(int32_t offset);

@@ -101,6 +101,45 @@ TEST_F(NoteDrawingTest, ScrollingBackFindsNotesBehindTheRememberedStart) {
   ExpectNoteAt(Note{161, 72, 40}, Rgb(gChannelColors[0]));
 }
 
+TEST_F(NoteDrawingTest, AfterEveryScrollThePaneShowsWhatAWalkFromTheHeadShows) {
+  // Long notes (sounding into the view from left of it) between short ones, with
+  // 8-byte controllers between them, so that stepping back crosses records of both lengths.
+  std::vector<uint8_t> bytes;
+  for (int32_t i = 0; i < 400; ++i) {
+    size_t at = bytes.size();
+    bool longNote = i % 25 == 0;
+    bytes.resize(at + kLongEventSize);
+    FillLongEvent(&bytes[at], uint32_t(1 + i * 150), uint8_t(0x90 | (i % 4)), uint8_t(longNote ? 84 : 60 + i % 20), 90,
+                  uint16_t(longNote ? 3000 : 40 + i % 90));
+    at = bytes.size();
+    bytes.resize(at + kShortEventSize);
+    FillShortEvent(&bytes[at], uint32_t(2 + i * 150), 0xB0, 7, uint8_t(i % 128));
+  }
+  bytes.resize(bytes.size() + kEndRecordSize, 0);
+  AddTrack(0, bytes);
+  AddPane(0, 48);
+  HideBarAndGridLines();
+  auto picture = [this]() {
+    std::vector<uint32_t> pixels;
+    for (int32_t pitch = 60; pitch <= 84; ++pitch) {
+      int16_t y = int16_t(ExpectedNoteRect(Note{1, uint8_t(pitch), 1}, 0).top + 1);
+      for (int32_t x = gTimelineFrame.originX; x < 600 - 16; ++x) pixels.push_back(Pixel(x, y));
+    }
+    return pixels;
+  };
+  // Right, a little left, far left past the start of a long note, a jump right, back to 1.
+  for (int32_t left : {20001, 26001, 25001, 9001, 51001, 1}) {
+    SCOPED_TRACE(testing::Message() << "left tick " << left);
+    gTimelineLeftTick = left;
+    Draw();
+    std::vector<uint32_t> scrolled = picture();
+    gEditorPanes[0].editorData[kPaneRedrawFlag] = 1;  // the next walk starts at the head
+    Draw();
+    EXPECT_EQ(scrolled, picture());
+    Draw();  // so that the next scroll starts from the remembered event again
+  }
+}
+
 TEST_F(NoteDrawingTest, ShortAndDamagedRecordsKeepTheWalkInStep) {
   std::vector<uint8_t> bytes = NoteRecords({{41, 72, 40}});
   bytes.resize(bytes.size() - kEndRecordSize);

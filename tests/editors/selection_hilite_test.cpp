@@ -26,7 +26,9 @@ class SelectionHiliteTest : public PaneDrawingTest {
     ResetSelectionPitchRange();
     PaneDrawingTest::TearDown();
   }
+  // A selection by ticks alone: no sample positions left over from an earlier test.
   void Select(uint32_t start, uint32_t end) {
+    gTimeSelection = TimeSelection();
     gTimeSelection.start.tick = start;
     gTimeSelection.end.tick = end;
   }
