@@ -1,5 +1,6 @@
 #include "platform/jack/jack_client_lifetime.h"
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
@@ -18,6 +19,20 @@ bool AwaitJackCycleEnd(JackCycleGate& gate, const char* who) {
   return false;
 }
 
+namespace {
+// Closes handed to a thread of their own that have not finished. libjack holds its global
+// lock while one hangs, so an open made meanwhile would wait on that lock for good.
+std::atomic<int> gPendingCloses{0};
+}  // namespace
+
+bool WaitForPendingJackCloses(int milliseconds) {
+  for (int waited = 0; gPendingCloses.load() > 0; ++waited) {
+    if (waited >= milliseconds) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  return true;
+}
+
 bool CloseJackClientWithin(jack_client_t* client, const char* who) {
   struct Closing {
     std::mutex lock;
@@ -25,8 +40,10 @@ bool CloseJackClientWithin(jack_client_t* client, const char* who) {
     bool finished = false;
   };
   auto closing = std::make_shared<Closing>();
+  gPendingCloses.fetch_add(1);
   std::thread([client, closing] {
     jack_client_close(client);
+    gPendingCloses.fetch_sub(1);
     std::lock_guard<std::mutex> guard(closing->lock);
     closing->finished = true;
     closing->done.notify_all();

@@ -43,3 +43,8 @@ bool CloseJackClientWithin(jack_client_t* client, const char* who);
 // under way is waited for, and the client is closed as above. False when the close did not
 // finish in time.
 bool CloseGatedJackClient(JackCycleGate& gate, jack_client_t* client, const char* who);
+
+// Waits at most that long for closes left behind by CloseJackClientWithin to finish; false
+// when one still hangs (a new client must not be opened then: it would wait on the lock the
+// hanging close holds).
+bool WaitForPendingJackCloses(int milliseconds);

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform/jack/jack_client_lifetime.h"
+
 namespace {
 
 std::atomic<bool> gMissingSaid{false};
@@ -24,6 +26,10 @@ std::string NamedJackServer() {
 }
 
 jack_client_t* OpenJackClient(const char* name) {
+  if (!WaitForPendingJackCloses(2000)) {
+    std::fprintf(stderr, "zarin: an earlier JACK client has not closed; JACK is not used for '%s'\n", name);
+    return nullptr;
+  }
   jack_set_error_function(JackErrorMessage);
   jack_set_info_function(JackInfoMessage);
   jack_status_t status;
