@@ -103,6 +103,7 @@ void DrawMainEditorWindow() {
   GetWindowPortBounds(gMainEditorRecord.window, &window);
   LayoutEditorToolbar(window);
   InstallPaneScrollActions();
+  UpdateEditorScrollBar();
   if (gEditorPaneCount > 0) {
     int16_t current = gCurrentPaneIndex;
     ScrollPanesToNotes();
@@ -119,6 +120,5 @@ void DrawMainEditorWindow() {
     DrawToolbarFields(false);
   }
   DrawAudioStatusLines();
-  UpdateEditorScrollBar();
   if (saved) SetPort(saved);
 }

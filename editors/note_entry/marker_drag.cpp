@@ -14,11 +14,13 @@
 #include "song/conductor/markers.h"
 #include "song/model/song_context.h"
 #include "song/model/window_redraw.h"
+#include "song/undo/undo_ring.h"
 #include "song/undo/undo_steps.h"
 
 namespace {
 
 constexpr int16_t kDragSlack = 5;  // pixels above and below the strip
+constexpr int32_t kMarkerChangeUndoKind = 12;
 
 struct MarkerMove {
   int32_t index;
@@ -57,6 +59,7 @@ int32_t MoveMarkerTo(int32_t index, uint32_t tick) {
 
 int32_t ApplyMarkerMove(void* context) {
   auto* move = static_cast<MarkerMove*>(context);
+  SetCurrentUndoKind(kMarkerChangeUndoKind);
   move->index = MoveMarkerTo(move->index, move->tick);
   SetSongModified();
   return 0;
@@ -80,9 +83,12 @@ bool DragMarker(Point start, int32_t index, bool doubleClick) {
   uint32_t now = home;
   int32_t at = index;
   SetDragged(at, true);
+  bool moved = false;  // a click that does not move leaves the marker where it is
   while (StillDown()) {
     Point mouse;
     GetMouse(&mouse);
+    moved = moved || mouse.h != start.h || mouse.v != start.v;
+    if (!moved) continue;
     uint32_t want = TickAtMouse(mouse, grab, home);
     if (want == now || at < 0) continue;
     at = MoveMarkerTo(at, want);

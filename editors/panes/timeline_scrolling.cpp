@@ -7,7 +7,9 @@
 #include "platform/controls/control_creators.h"
 #include "platform/controls/controls.h"
 #include "shell/base/app_state.h"
+#include "platform/windows/windows.h"
 #include "shell/windows/app_windows.h"
+#include "shell/windows/editor_panes.h"
 #include "shell/windows/window_sizing.h"
 #include "song/conductor/conductor_map.h"
 #include "song/conductor/sample_position.h"
@@ -94,7 +96,10 @@ void UpdateEditorScrollBar() {
   if (!window) return;
   ControlRef bar = gMainEditorRecord.hScrollBar;
   if (!bar) {
-    Rect r{0, 0, kVerticalBarWidth, 100};
+    Rect r;  // in the bottom strip, right of the new-pane box, where the layout keeps it
+    GetWindowPortBounds(window, &r);
+    r = Rect{int16_t(r.bottom - kVerticalBarWidth + 1), int16_t(r.left + kNewPaneBoxWidth - 1), int16_t(r.bottom + 1),
+             int16_t(r.right - kVerticalBarWidth + 3)};
     if (CreateScrollBarControl(window, &r, 0, 0, 0, 0, IsAppearanceThemeOn(), nullptr, &bar) != noErr || !bar) return;
     SetControlAction(bar, ScrollHorizontalAction);
     gMainEditorRecord.hScrollBar = bar;

@@ -3,6 +3,9 @@
 // and the time selection drawn by the window's update.
 #include "editors/editor_key_routes.h"
 
+#include <cstdlib>
+#include <cstring>
+#include <string>
 #include <vector>
 
 #include "editors/editor_hooks.h"
@@ -25,6 +28,7 @@
 #include "platform/quickdraw/ports.h"
 #include "platform/windows/windows.h"
 #include "shell/base/event_records.h"
+#include "shell/drawing/row_metrics.h"
 #include "shell/windows/app_windows.h"
 #include "shell/windows/editor_panes.h"
 #include "song/conductor/conductor_map.h"
@@ -32,6 +36,12 @@
 #include "song/events/time_selection.h"
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"
+#include "song/conductor/markers.h"
+#include "song/undo/undo_exchange.h"
+#include "song/undo/undo_ring.h"
+#include "editors/note_entry/grid_snapping.h"
+#include "editors/toolbar/tool_buttons.h"
+#include "editors/rulers/marker_strip.h"
 #include "tests/editors/pane_fixture.h"
 
 namespace editors_test {
@@ -240,6 +250,160 @@ TEST_F(EditorRoutesTest, TheSelectionIsHilitedInEverySelectedPaneAndNowhereElse)
       uint32_t expected = inside ? (before[k] ^ 0xFFFFFF) : before[k];
       ASSERT_EQ(Pixel(h, v), expected) << h << "," << v << " pane " << pane;
     }
+}
+
+// The host input of a press held down along a path (global points) and let go at its end.
+std::vector<Point> gPath;
+size_t gPathStep = 0;
+void PathPump(EventTime) {
+  if (gPathStep < gPath.size()) PostHostMouseEvent(kEventMouseMoved, gPath[gPathStep], 1, 0);
+  else if (gPathStep == gPath.size()) PostHostMouseEvent(kEventMouseUp, gPath.back(), 1, 0);
+  ++gPathStep;
+}
+
+std::vector<uint8_t> PName(const char* text) {
+  std::vector<uint8_t> name(1, uint8_t(std::strlen(text)));
+  name.insert(name.end(), text, text + std::strlen(text));
+  return name;
+}
+
+std::string MarkerOrder() {
+  std::string order;
+  for (int32_t n = 0; n < CountMarkers(); ++n) {
+    const uint8_t* name = GetMarkerName(GetMarkerAt(n));
+    order += std::string(reinterpret_cast<const char*>(name + 1), name[0]) + "@" +
+             std::to_string(MarkerTick(GetMarkerAt(n))) + " ";
+  }
+  return order;
+}
+
+int32_t gDialogTick = -1, gDialogIndex = -2;
+bool gDialogHit = true;
+
+class MarkerStripTest : public EditorRoutesTest {
+ protected:
+  void SetUp() override {
+    EditorRoutesTest::SetUp();
+    DisposeUndoRing();
+    ASSERT_EQ(noErr, AllocateUndoRing(kDefaultUndoLevels));
+    UseSong(97, 6, 8, 20);
+    gZoomLevel = 2;
+    NoteValueKey(3);  // eighths
+    gSnapSwitch = 1;
+    Rect window;
+    GetWindowPortBounds(gMainEditorRecord.window, &window);
+    LayoutEditorToolbar(window);
+    strip_ = GetMarkerStripRect(GetMainWindowRight());
+    ASSERT_EQ(noErr, AddMarker(PName("Intro").data(), 301, 0, 0, 0));
+    ASSERT_EQ(noErr, AddMarker(PName("Verse").data(), 901, 0, 0, 0));
+    gEditorClickRoutes.openMarkerDialog = [](int32_t tick, int32_t index, bool hit) {
+      gDialogTick = tick;
+      gDialogIndex = index;
+      gDialogHit = hit;
+    };
+    SetPortWindowPort(gMainEditorRecord.window);
+  }
+  void TearDown() override {
+    SetHostEventPump(nullptr);
+    DisposeUndoRing();
+    EditorRoutesTest::TearDown();
+  }
+  int16_t X(int32_t tick) { return int16_t(TimeToX(tick, gTimelineLeftTick)); }
+  int16_t StripV() { return int16_t((strip_.top + strip_.bottom) / 2); }
+  // A press at from, moved along the path (local points), released at its end.
+  void Press(Point from, const std::vector<Point>& path, uint32_t when = 1000) {
+    gPath.clear();
+    for (Point p : path) gPath.push_back(Global(p));
+    gPathStep = 0;
+    ASSERT_EQ(noErr, PostHostMouseEvent(kEventMouseDown, Global(from), 1, 0));
+    SetHostEventPump(PathPump);
+    EventRecord e{};
+    e.what = mouseDown;
+    e.when = when;
+    HandleEditorClick(&gMainEditorRecord, from, &e);
+    SetHostEventPump(nullptr);
+    FlushEvents(everyEvent, 0);
+    ResetHostInputState();
+  }
+  Rect strip_{};
+};
+
+TEST_F(MarkerStripTest, ADraggedMarkerLandsOnTheGridInOrderAsOneUndoableStep) {
+  int32_t grid = GetSnapGrid();
+  Press(Point{StripV(), int16_t(X(301) + 3)}, {Point{StripV(), int16_t(X(1201) + 3)}});
+  ASSERT_EQ(CountMarkers(), 2);
+  const uint8_t* moved = GetMarkerAt(1);  // Intro now follows Verse
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(GetMarkerName(const_cast<uint8_t*>(moved)) + 1), 5), "Intro");
+  int32_t tick = int32_t(MarkerTick(moved));
+  EXPECT_LE(std::abs(tick - 1201), grid / 2 + 4) << "follows the mouse less its grab offset";
+  EXPECT_EQ((tick - BarToTick(TickToBar(tick))) % grid, 0) << "on the grid of its bar";
+  EXPECT_EQ(gDialogIndex, -2) << "a drag opens no dialog";
+  ASSERT_TRUE(CanUndo());
+  ASSERT_EQ(noErr, UndoLastEdit());
+  EXPECT_EQ(MarkerOrder(), "Intro@301 Verse@901 ");
+}
+
+TEST_F(MarkerStripTest, AMarkerLetGoOutsideTheStripOrWhereItWasChangesNothing) {
+  std::string before = MarkerOrder();
+  // Over 1201 inside the strip, then far below it: back at its own time when let go.
+  Press(Point{StripV(), int16_t(X(901) + 2)},
+        {Point{StripV(), int16_t(X(1201) + 2)}, Point{int16_t(strip_.bottom + 40), int16_t(X(1201) + 2)}});
+  EXPECT_EQ(MarkerOrder(), before);
+  EXPECT_FALSE(CanUndo()) << "an unchanged time is no step";
+  // Within 5 pixels below the strip the marker still follows.
+  Press(Point{StripV(), int16_t(X(901) + 2)}, {Point{int16_t(strip_.bottom + 4), int16_t(X(1201) + 2)}}, 3000);
+  EXPECT_NE(MarkerOrder(), before);
+}
+
+TEST_F(MarkerStripTest, AClickBesideTheMarkersOrADoubleClickOnOneOpensTheMarkerDialog) {
+  Press(Point{StripV(), X(601)}, {Point{StripV(), X(601)}});
+  EXPECT_FALSE(gDialogHit);
+  EXPECT_EQ(gDialogIndex, -1);
+  EXPECT_EQ(gDialogTick, SnapTimeToGrid(XToTime(X(601)), 0, true, true, nullptr));
+  std::string before = MarkerOrder();
+  Point on{StripV(), int16_t(X(901) + 2)};
+  Press(on, {on}, 5000);
+  gDialogIndex = -2;
+  Press(on, {on}, 5010);  // the second click of a double-click
+  EXPECT_TRUE(gDialogHit);
+  EXPECT_EQ(gDialogIndex, 1);
+  EXPECT_EQ(MarkerOrder(), before);
+}
+
+TEST_F(EditorRoutesTest, TheToolBarDrawsTheChosenToolPressedWhereItsClickPicksIt) {
+  UseSong(480, 4, 4, 8);
+  Draw();
+  for (int16_t tool : {int16_t(kPencilTool), int16_t(kPaintTool), int16_t(kAuditionTool)}) {
+    SelectEditTool(tool);
+    DrawToolButtons();
+    for (int16_t other = 0; other < kEditToolCount; ++other) {
+      Rect cell = GetToolCellRect(other);
+      Point middle{int16_t((cell.top + cell.bottom) / 2), int16_t(cell.left + 3)};
+      EXPECT_EQ(ToolAtToolbarPoint(middle), other);
+      uint32_t inside = Pixel(cell.left + 2, cell.top + 2);
+      EXPECT_EQ(inside == 0, other == tool) << "tool " << other << " with " << tool << " chosen";
+    }
+  }
+}
+
+}  // namespace
+}  // namespace editors_test
+
+namespace editors_test {
+namespace {
+
+TEST_F(EditorRoutesTest, TheWindowsUpdateDrawsTheToolBarAboveTheStrips) {
+  gPaneTopMargin = 73;
+  UseSong(480, 4, 4, 8);
+  DrawMainEditorWindow();
+  SetPortWindowPort(gMainEditorRecord.window);
+  Rect cell = GetToolCellRect(kArrowTool);
+  EXPECT_EQ(Pixel(cell.left + 2, cell.top + 2), 0u) << "the chosen tool is drawn pressed";
+  for (int16_t tool = kPencilTool; tool < kEditToolCount; ++tool) {
+    Rect other = GetToolCellRect(tool);
+    EXPECT_EQ(Pixel(other.left, other.top + 3), 0u) << "the frame of tool " << tool;
+    EXPECT_NE(Pixel(other.left + 2, other.top + 2), 0u) << "tool " << tool << " is not chosen";
+  }
 }
 
 }  // namespace
