@@ -85,7 +85,7 @@ void VelocityMode(Point where, EventRecord* event) {
   RunSelectionTracker(where, event);
 }
 
-void BarToolMode(Point where, EventRecord* event) {
+void HandleBarToolClick(Point where, EventRecord* event) {
   if (RouteTakes(gEditorClickRoutes.drumKeyClick, where, event)) return;
   int32_t bar = BarLineNearTick(XToTime(gClickX));
   if (bar < 0 || !gEditorClickRoutes.dragBarLine) return RunSelectionTracker(where, event);
@@ -253,7 +253,7 @@ void RunEditorClickMode(int16_t mode, Point where, EventRecord* event) {
     case kAuditionTool: return RunSelectionTracker(where, event);
     case kRectangleTool: return RectangleMode(where, event);
     case kVelocityTool: return VelocityMode(where, event);
-    case kBarTool: return BarToolMode(where, event);
+    case kBarTool: return HandleBarToolClick(where, event);
     case kPaintTool:
       if (IsAlternateRegionListActive()) return ShowFrozenReadout();
       if (gCurrentViewMode == kAudioViewMode) return;  // no notes on an audio track
