@@ -1,5 +1,7 @@
 #include "editors/editor_hooks.h"
 
+#include "editors/editor_key_routes.h"
+
 #include "editors/note_entry/editor_clicks.h"
 #include "editors/note_entry/note_values.h"
 #include "editors/scale_time.h"
@@ -61,4 +63,5 @@ void InstallEditorHooks() {
   gConductorRefreshHooks.refreshAfterResolutionChange = RefreshViewsAfterResolutionChange;
   InstallEditorClicks();
   gEditorClickRoutes.selectionTracker = TrackSelectionFromClick;
+  InstallEditorKeyRoutes();
 }

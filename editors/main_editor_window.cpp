@@ -3,9 +3,13 @@
 #include "editors/follow/play_cursor.h"
 #include "editors/panes/pane_scrolling.h"
 #include "editors/panes/pane_stack.h"
+#include "editors/panes/selection_hilite.h"
+#include "editors/panes/timeline_scrolling.h"
 #include "editors/rulers/bar_ruler.h"
 #include "editors/rulers/marker_strip.h"
 #include "editors/timeline/timeline_axis.h"
+#include "editors/note_entry/editor_clicks.h"
+#include "editors/toolbar/tool_buttons.h"
 #include "editors/toolbar/toolbar_fields.h"
 #include "editors/toolbar/toolbar_layout.h"
 #include <algorithm>
@@ -99,14 +103,22 @@ void DrawMainEditorWindow() {
   GetWindowPortBounds(gMainEditorRecord.window, &window);
   LayoutEditorToolbar(window);
   InstallPaneScrollActions();
+  UpdateEditorScrollBar();
   if (gEditorPaneCount > 0) {
     int16_t current = gCurrentPaneIndex;
     ScrollPanesToNotes();
     SelectEditorPaneIndex(current);
   }
   DrawEditorPanesAndRulers(true);
-  // Interim: the tool bar is drawn once the layout leaves it its height above the strips.
-  if (gEditorLayout.toolbar.bottom - gEditorLayout.toolbar.top >= kToolbarHeight) DrawToolbarFields(false);
+  if (gEditorPaneCount > 0) HiliteSelectionInPanes();
+  // The tool bar is drawn when the layout leaves it its height above the strips.
+  if (gEditorLayout.toolbar.bottom - gEditorLayout.toolbar.top >= kToolStripHeight) {
+    Point origin = GetToolbarOrigin();
+    gEditorToolbarLeft = origin.h;  // the clicks test the cells where they are drawn
+    gEditorToolbarTop = origin.v;
+    DrawToolButtons();
+    DrawToolbarFields(false);
+  }
   DrawAudioStatusLines();
   if (saved) SetPort(saved);
 }

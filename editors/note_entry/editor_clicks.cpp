@@ -1,16 +1,22 @@
 #include "editors/note_entry/editor_clicks.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "editors/note_drawing/note_boxes.h"
 #include "editors/note_entry/grid_snapping.h"
+#include "editors/note_entry/marker_drag.h"
 #include "editors/note_entry/note_painting.h"
 #include "editors/note_entry/note_pencil.h"
 #include "editors/note_entry/note_readout.h"
 #include "editors/note_entry/note_values.h"
 #include "editors/note_entry/pane_adding.h"
 #include "editors/panes/pane_stack.h"
+#include "editors/panes/selection_hilite.h"
+#include "editors/rulers/bar_ruler.h"
+#include "editors/rulers/marker_strip.h"
 #include "editors/timeline/timeline_axis.h"
+#include "platform/events/classic_events.h"
 #include "platform/events/key_codes.h"
 #include "platform/quickdraw/geometry.h"
 #include "platform/windows/windows.h"
@@ -18,6 +24,7 @@
 #include "shell/windows/window_clicks.h"
 #include "song/conductor/conductor_map.h"
 #include "song/conductor/timebase.h"
+#include "song/model/song_context.h"
 #include "song/model/track_settings.h"
 #include "song/model/window_redraw.h"
 
@@ -78,7 +85,7 @@ void VelocityMode(Point where, EventRecord* event) {
   RunSelectionTracker(where, event);
 }
 
-void BarToolMode(Point where, EventRecord* event) {
+void HandleBarToolClick(Point where, EventRecord* event) {
   if (RouteTakes(gEditorClickRoutes.drumKeyClick, where, event)) return;
   int32_t bar = BarLineNearTick(XToTime(gClickX));
   if (bar < 0 || !gEditorClickRoutes.dragBarLine) return RunSelectionTracker(where, event);
@@ -97,6 +104,36 @@ void PaneStripClick(EventRecord* event) {
   int16_t last = int16_t(gEditorPaneCount - 1);
   int16_t middle = int16_t((gEditorPanes[last].top + gEditorPanes[last + 1].top) / 2);
   AddEditorPaneAtClick(middle, -1, event && (event->modifiers & optionKey));
+}
+
+// A second click within the double-click time and a few pixels of the first.
+bool IsSecondClick(Point where, const EventRecord* event) {
+  static uint32_t lastWhen = 0;
+  static Point lastWhere{};
+  uint32_t when = event ? event->when : 0;
+  bool second = lastWhen != 0 && when - lastWhen <= GetDblTime() && std::abs(where.h - lastWhere.h) <= 4 &&
+                std::abs(where.v - lastWhere.v) <= 4;
+  lastWhen = second ? 0 : when;
+  lastWhere = where;
+  return second;
+}
+
+// A click in the marker strip drags the marker under it; a double-click on a marker, or a click
+// beside every marker, opens the marker dialog at the click's snapped time.
+void MarkerStripClick(Point where, EventRecord* event) {
+  int32_t index = -1;
+  bool hit = HitTestMarkers(where, &index, nullptr) != 0;
+  if (hit && !DragMarker(where, index, IsSecondClick(where, event))) return;
+  int32_t tick = SnapTimeToGrid(XToTime(where.h), 0, gSnapSwitch != 0, true, nullptr);
+  if (gEditorClickRoutes.openMarkerDialog) gEditorClickRoutes.openMarkerDialog(tick, hit ? index : -1, hit);
+}
+
+// A click in the bar ruler selects time with the arrow tool, snapped to beats or bars.
+void RulerClick(Point where, EventRecord* event) {
+  if (gEditorPaneCount <= 0) return;
+  gClickX = where.h;
+  SelectPaneForDrawing(gCurrentPaneIndex >= 0 && gCurrentPaneIndex < gEditorPaneCount ? gCurrentPaneIndex : 0);
+  RunEditorClickMode(AdjustClickMode(ClickToolFor(event ? event->modifiers : 0)), where, event);
 }
 
 void ToolbarClick(Point where) {
@@ -118,8 +155,14 @@ void SelectEditTool(int16_t tool) {
   else gSavedShowVelocity = gShowVelocity;
   if (IsNoteOrDrumView(gCurrentViewMode)) gNoteTool = tool;
   else gLaneTool = tool;
-  if (IsNoteOrDrumView(gCurrentViewMode) && gNoteTool == kVelocityTool) SetShowVelocity(true);
+  ApplyViewModeTools();
   InvalidateEditorWindow();
+}
+
+void ApplyViewModeTools() {
+  if (!IsNoteOrDrumView(gCurrentViewMode)) return;
+  if (gNoteTool == kVelocityTool) SetShowVelocity(true);
+  else if (gNoteTool != kRectangleTool) ResetSelectionPitchRange();
 }
 
 int16_t AdjustClickMode(int16_t tool) {
@@ -139,11 +182,31 @@ int16_t ToolCellLeft(int16_t cell) { return int16_t(gEditorToolbarLeft + cell * 
 int16_t ToolAtToolbarPoint(Point where) {
   int32_t dx = int32_t(where.h) - gEditorToolbarLeft;
   int32_t dy = int32_t(where.v) - gEditorToolbarTop;
-  if (dx < 0 || dx > kToolIconsWidth || dy < 0 || dy >= kToolbarHeight) return -1;
+  if (dx < 0 || dx > kToolIconsWidth || dy < 0 || dy >= kToolStripHeight) return -1;
   int16_t cell = int16_t(dx / kToolCellWidth);
   if (cell > kLastToolCell) cell = kLastToolCell;
   if (dy < kToolTopRowHeight) return cell < 2 ? int16_t(kAuditionTool) : int16_t(cell + 3);
   return cell < 2 ? cell : int16_t(cell + 1);
+}
+
+Rect GetToolCellRect(int16_t tool) {
+  int16_t top = gEditorToolbarTop, middle = int16_t(gEditorToolbarTop + kToolTopRowHeight);
+  int16_t bottom = int16_t(gEditorToolbarTop + kToolStripHeight);
+  switch (tool) {
+    case kArrowTool: case kPencilTool: return Rect{middle, ToolCellLeft(tool), bottom, ToolCellLeft(int16_t(tool + 1))};
+    case kAuditionTool: return Rect{top, ToolCellLeft(0), middle, ToolCellLeft(2)};
+    case kRectangleTool: case kVelocityTool:
+      return Rect{middle, ToolCellLeft(int16_t(tool - 1)), bottom, ToolCellLeft(int16_t(tool))};
+    default: return Rect{top, ToolCellLeft(int16_t(tool - 3)), middle, ToolCellLeft(int16_t(tool - 2))};
+  }
+}
+
+Rect GetTupletButtonRect(uint8_t bit) {
+  int16_t h = int16_t(gEditorToolbarLeft + kTupletSplitX), v = int16_t(gEditorToolbarTop + kTupletSplitY);
+  bool right = bit == kTupletQuintuplet || bit == kTupletSeptuplet;
+  bool lower = bit == kTupletDotted || bit == kTupletSeptuplet;
+  int16_t left = int16_t(right ? h : h - kTupletButtonSize), top = int16_t(lower ? v : v - kTupletButtonSize);
+  return Rect{top, left, int16_t(top + kTupletButtonSize), int16_t(left + kTupletButtonSize)};
 }
 
 uint8_t TupletButtonAt(Point where) {
@@ -190,7 +253,7 @@ void RunEditorClickMode(int16_t mode, Point where, EventRecord* event) {
     case kAuditionTool: return RunSelectionTracker(where, event);
     case kRectangleTool: return RectangleMode(where, event);
     case kVelocityTool: return VelocityMode(where, event);
-    case kBarTool: return BarToolMode(where, event);
+    case kBarTool: return HandleBarToolClick(where, event);
     case kPaintTool:
       if (IsAlternateRegionListActive()) return ShowFrozenReadout();
       if (gCurrentViewMode == kAudioViewMode) return;  // no notes on an audio track
@@ -215,9 +278,20 @@ int32_t HandleEditorClick(AppWindow* w, Point where, EventRecord* event) {
   content.right = int16_t(content.right - kEditorScrollBarSize);
   content.bottom = int16_t(content.bottom - kEditorScrollBarSize);
   if (!PtInRect(where, &content)) return 1;
+  gClickInRuler = 0;
+  gBarLabelHit = 0;
+  Rect strip = GetMarkerStripRect(GetMainWindowRight());
+  if (gCurrentSong && PtInRect(where, &strip)) {
+    MarkerStripClick(where, event);
+    return 1;
+  }
+  if (HitTestRuler(where)) {
+    RulerClick(where, event);
+    return 1;
+  }
   int16_t pane = FindEditorPaneAt(where.v);
   if (pane >= 0) PaneClick(pane, where, event);
-  else if (where.v >= gEditorToolbarTop && where.v < gEditorToolbarTop + kToolbarHeight) ToolbarClick(where);
+  else if (where.v >= gEditorToolbarTop && where.v < gEditorToolbarTop + kToolStripHeight) ToolbarClick(where);
   else if (gEditorPaneCount > 0 && where.v >= gEditorPanes[gEditorPaneCount].top) PaneStripClick(event);
   return 1;
 }

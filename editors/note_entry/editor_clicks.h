@@ -30,7 +30,7 @@ extern int16_t gLaneTool;
 constexpr int16_t kToolCellWidth = 26;
 constexpr int16_t kToolIconsWidth = 103;
 constexpr int16_t kToolTopRowHeight = 14;
-constexpr int16_t kToolbarHeight = 40;
+constexpr int16_t kToolStripHeight = 40;
 constexpr int16_t kEditorScrollBarSize = 15;
 extern int16_t gEditorToolbarLeft;
 extern int16_t gEditorToolbarTop;
@@ -44,6 +44,8 @@ struct EditorClickRoutes {
   bool (*velocityHandleClick)(Point where, EventRecord* event);  // true: taken
   bool (*drumKeyClick)(Point where, EventRecord* event);         // true: taken
   void (*dragBarLine)(int32_t bar, Point where);
+  // The marker dialog for marker index (hit) or for a new marker at tick (not hit).
+  void (*openMarkerDialog)(int32_t tick, int32_t index, bool hit);
 };
 extern EditorClickRoutes gEditorClickRoutes;
 
@@ -52,6 +54,10 @@ int16_t GetCurrentEditTool();
 // Stores the tool for the current view's kind and applies its view settings (the velocity
 // display follows the velocity tool).
 void SelectEditTool(int16_t tool);
+// After a change of the view or of the note tool, in the note and drum views: the velocity
+// tool turns the velocity display on; every tool but it and the rectangle tool sets the
+// selection's pitch range back to whole panes.
+void ApplyViewModeTools();
 // Audio view: tools 1, 2, 3, 4 and 6 become 0; tool 6 outside the note, drum and audio
 // views becomes 0.
 int16_t AdjustClickMode(int16_t tool);
@@ -62,6 +68,10 @@ int16_t ClickToolFor(uint16_t modifiers);
 // (ToolCellLeft) serves the drawing and this hit test.
 int16_t ToolAtToolbarPoint(Point where);
 int16_t ToolCellLeft(int16_t cell);
+// The icon cell of tool in window coordinates (tool 2 takes two cells of the top row).
+Rect GetToolCellRect(int16_t tool);
+// The tuplet button of a kTuplet* bit in window coordinates (12 by 12 pixels).
+Rect GetTupletButtonRect(uint8_t bit);
 // The tuplet buttons: a 2 by 2 block of 12-pixel buttons around the split 196 pixels right of
 // the tool bar's left edge and 26 below its top (left-top triplet, left-bottom dotted,
 // right-top quintuplet, right-bottom septuplet). The kTuplet* bit under the point, or 0.

@@ -30,7 +30,6 @@ uint8_t gNoteGridLines = 1;
 namespace {
 
 constexpr int16_t kScrollBarInset = 15;
-constexpr int16_t kNewPaneBoxWidth = 16;
 constexpr int16_t kNewPaneFont = 22;
 constexpr int16_t kNewPaneSize = 18;
 constexpr int32_t kMaxKeyboardIcons = 100;

@@ -4,6 +4,7 @@
 
 #include "editors/note_drawing/note_boxes.h"
 #include "editors/panes/pane_content.h"
+#include "editors/panes/pane_stack.h"
 #include "editors/timeline/timeline_axis.h"
 #include "platform/quickdraw/drawing.h"
 #include "platform/windows/windows.h"
@@ -51,6 +52,17 @@ void SetScratchToSelection() {
 void HiliteSelection() {
   SetScratchToSelection();
   if (gScratchRect.right > gScratchRect.left && gScratchRect.bottom > gScratchRect.top) InvertRect(&gScratchRect);
+}
+
+void HiliteSelectionInPanes() {
+  int16_t current = gCurrentPaneIndex;
+  for (int16_t k = 0; k < gEditorPaneCount && k < 32; ++k) {
+    if (!((gPaneVisitMask >> k) & 1)) continue;
+    SelectPaneForDrawing(k);
+    HiliteSelection();
+  }
+  if (current >= 0 && current < gEditorPaneCount) SelectPaneForDrawing(current);
+  ClipToPortBounds();
 }
 
 void EraseSelection() {

@@ -15,6 +15,8 @@
 // the rows of the pitch range, else over the pane's height.
 void SetScratchToSelection();
 void HiliteSelection();
+// The selection hilited in every selected pane (gPaneVisitMask); the current pane stays.
+void HiliteSelectionInPanes();
 void EraseSelection();
 void InvalidateSelection();
 // Sets the pitch range to 0..127; when it changed the panes are redrawn and true returned.

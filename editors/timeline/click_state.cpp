@@ -5,8 +5,8 @@ uint8_t gClickInRuler = 0;
 uint8_t gBarLabelHit = 0;
 uint8_t gFilterLowNote = 0;
 uint8_t gFilterHighNote = 127;
-int16_t gPointerMode = 0;
 int16_t gNoteTool = 0;
+int16_t& gPointerMode = gNoteTool;
 int32_t gSelectionAnchorTick = 1;
 
 void ResetClickPitchRange() {

@@ -15,8 +15,10 @@ extern uint8_t gClickInRuler;
 extern uint8_t gBarLabelHit;     // the click was on a bar number of the ruler
 extern uint8_t gFilterLowNote;   // the pitch range of the time selection (0 and 127: whole panes)
 extern uint8_t gFilterHighNote;
-extern int16_t gPointerMode;
+// The edit tool of the note and drum views; the pointer mode is the same word under the name
+// the selection rules use.
 extern int16_t gNoteTool;
+extern int16_t& gPointerMode;
 extern int32_t gSelectionAnchorTick;
 
 // The pitch range back to whole panes (0..127).

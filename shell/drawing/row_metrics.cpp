@@ -10,7 +10,7 @@
 int16_t gStandardLineHeight = 12;
 int16_t gTrackRowHeight = 16;
 int16_t gTrackRowIconId = 131;
-int16_t gPaneTopMargin = 40;
+int16_t gPaneTopMargin = 73;
 int16_t gNoteMetric = 3;
 int16_t gOctaveHeight = 38;
 int16_t gNoteRowBoundary[12] = {1, 4, 7, 10, 13, 16, 19, 23, 26, 29, 32, 35};

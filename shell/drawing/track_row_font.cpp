@@ -13,7 +13,7 @@
 int16_t gMarkerListHeaderHeight = 37;
 int16_t gRemoteHeaderHeight = 57;
 int16_t gEventListHeaderHeight = 55;
-int16_t gPaneRulerHeight = 16;
+int16_t gPaneRulerHeight = 42;
 BarHeaderIcon gBarHeaderIcon = {Handle(), kBarHeaderIconType, 0, 0};
 
 namespace {

@@ -13,6 +13,8 @@ constexpr int16_t kMaxRowLineHeight = 23;
 extern int16_t gMarkerListHeaderHeight;
 extern int16_t gRemoteHeaderHeight;
 extern int16_t gEventListHeaderHeight;
+// The main editor's tool bar (its 40 pixels and frame) above the marker strip and ruler; the
+// pane top margin is this plus two lines and 7 (73 with the initial 12-pixel line).
 extern int16_t gPaneRulerHeight;
 
 // Steps the default font size one point at a time until the font's line height lies in

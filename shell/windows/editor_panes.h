@@ -9,6 +9,9 @@
 
 constexpr int16_t kMaxEditorPanes = 16;
 constexpr int16_t kPaneScrollBarWidth = 16;
+// The new-pane box at the left of the window's bottom strip; the horizontal scroll bar starts
+// right of it.
+constexpr int16_t kNewPaneBoxWidth = 16;
 constexpr int16_t kPaneScrollMaximum = 132;
 constexpr int16_t kLivePaneScrollProc = 386;
 constexpr int16_t kPlainPaneScrollProc = 16;

@@ -212,8 +212,9 @@ void LayoutHorizontalBar(AppWindow* w, const Rect& b) {
   ControlRef bar = w->hScrollBar;
   HideControl(bar);
   bool track = w->kind == kTrackWindowKind;
-  int16_t left = int16_t(b.left - 1 + (track ? gTrackColumnWidth : 0));
-  int32_t width = b.right - b.left - 13;
+  int16_t boxWidth = w->kind == kMainEditorWindowKind ? kNewPaneBoxWidth : 0;
+  int16_t left = int16_t(b.left - 1 + (track ? gTrackColumnWidth : 0) + boxWidth);
+  int32_t width = b.right - b.left - 13 - boxWidth;
   if (track) {
     int16_t h = int16_t(gTrackButtonHeight - 1);
     if (gTrackButtons[2]) MoveControl(gTrackButtons[2], int16_t(b.right - h - 30), int16_t(b.bottom - kBar));

@@ -10,6 +10,7 @@
 
 #include "editors/note_drawing/note_boxes.h"
 #include "editors/note_entry/editor_clicks.h"
+#include "editors/rulers/bar_ruler.h"
 #include "editors/note_entry/grid_snapping.h"
 #include "editors/note_entry/note_painting.h"
 #include "editors/note_entry/note_pencil.h"
@@ -332,10 +333,14 @@ TEST_F(NoteEntryTest, ClickDispatchByToolAndModifierKeys) {
   ClickEditor(where);
   EXPECT_EQ(empty, Notes());
 
-  gClickInRuler = 1;
+  // A click in the bar ruler (above the panes) selects time with the arrow tool.
+  Rect ruler = GetMainRulerRect(GetMainWindowRight());
+  ClickEditor(Point{int16_t((ruler.top + ruler.bottom) / 2), where.h});
+  EXPECT_EQ(3, gTracked);  // with the pencil chosen, the ruler still selects
+  EXPECT_EQ(1, gClickInRuler);
+  ClickEditor(where);  // the ruler's state does not outlast its click
+  EXPECT_EQ(0, gClickInRuler);
   ClickEditor(where);
-  EXPECT_EQ(3, gTracked);
-  gClickInRuler = 0;
 
   // Outside the content (on the scroll bars) nothing happens.
   Rect bounds;
@@ -645,6 +650,11 @@ TEST_F(NoteEntryTest, TupletButtonsAndValueFields) {
   for (const Case& c : cases)
     EXPECT_EQ(c.bit, TupletButtonAt(Point{int16_t(c.dy), int16_t(10 + c.dx)})) << c.dx << "," << c.dy;
   gCurrentViewMode = 0;
+  // The tool bar lies above the marker strip and the ruler when the margin leaves it room.
+  gPaneTopMargin = 73;
+  Rect window;
+  GetWindowPortBounds(gMainEditorRecord.window, &window);
+  LayoutEditorToolbar(window);
   ClickEditor(Point{20, int16_t(10 + 190)});  // the triplet button of the note view
   EXPECT_EQ(256, GetNoteValue());
   gEditorToolbarLeft = 0;

@@ -1,0 +1,58 @@
+#include "editors/editor_key_routes.h"
+
+#include "editors/editor_song_switch.h"
+#include "editors/follow/step_input.h"
+#include "editors/key_command_hooks.h"
+#include "editors/note_entry/editor_clicks.h"
+#include "editors/note_entry/note_values.h"
+#include "editors/panes/pane_stack.h"
+#include "editors/panes/timeline_scrolling.h"
+#include "shell/windows/app_windows.h"
+#include "shell/windows/track_view_modes.h"
+#include "song/model/window_redraw.h"
+
+namespace {
+
+constexpr int16_t kAudioViewMode = 9;
+
+void ToggleDottedFromKey() { ToggleTupletBit(kTupletDotted); }
+
+}  // namespace
+
+void SelectViewModeFromKey(int16_t mode) {
+  if (mode < 0 || mode > 8) return;
+  ApplyViewMode(uint8_t(mode));
+  if (!IsNoteOrDrumView(mode) && mode != kAudioViewMode) ResetLaneDragState();
+  ApplyViewModeTools();
+  InvalidateEditorWindow();
+}
+
+void SetNoteValueFromKey(int16_t fraction) {
+  for (int16_t k = 0; k <= 4; ++k)
+    if (fraction == (1 << k)) return NoteValueKey(k);
+}
+
+void ToggleTupletFromKey(int16_t tuplet) {
+  switch (tuplet) {
+    case 3: return ToggleTupletBit(kTupletTriplet);
+    case 5: return ToggleTupletBit(kTupletQuintuplet);
+    case 7: return ToggleTupletBit(kTupletSeptuplet);
+    default: return;
+  }
+}
+
+void ScrollEditorFromKey(int16_t part) {
+  if (!gMainEditorRecord.window) return;
+  BeginTimelineDraw();
+  ScrollHorizontalAction(gMainEditorRecord.hScrollBar, ControlPartCode(part));
+}
+
+void InstallEditorKeyRoutes() {
+  gKeyCommandHooks.selectViewMode = SelectViewModeFromKey;
+  gKeyCommandHooks.selectEditTool = SelectEditTool;
+  gKeyCommandHooks.setNoteValue = SetNoteValueFromKey;
+  gKeyCommandHooks.toggleTuplet = ToggleTupletFromKey;
+  gKeyCommandHooks.toggleDotted = ToggleDottedFromKey;
+  gKeyCommandHooks.scrollEditor = ScrollEditorFromKey;
+  gStepInputHooks.noteValueTicks = GetNoteValue;
+}
