@@ -1,5 +1,7 @@
 #include "editors/editor_hooks.h"
 
+#include "editors/key_command_hooks.h"
+
 #include "editors/note_entry/editor_clicks.h"
 #include "editors/note_entry/note_values.h"
 #include "editors/scale_time.h"
@@ -49,6 +51,29 @@ void TrackSelectionFromClick(Point where, EventRecord* event) {
   TrackEditorSelection(event ? event->modifiers : 0, false);
 }
 
+// The note-value keys: 1 whole .. 16 sixteenth, the length bit of that fraction.
+void SetNoteValueFromKey(int16_t fraction) {
+  int16_t k = 0;
+  while (k < 4 && (1 << k) < fraction) ++k;
+  NoteValueKey(k);
+}
+
+void ToggleTupletFromKey(int16_t tuplet) {
+  if (tuplet == 3) ToggleTupletBit(kTupletTriplet);
+  else if (tuplet == 5) ToggleTupletBit(kTupletQuintuplet);
+  else if (tuplet == 7) ToggleTupletBit(kTupletSeptuplet);
+}
+
+void ToggleDottedFromKey() { ToggleTupletBit(kTupletDotted); }
+
+// The keys that choose the edit tool and the note value.
+void InstallEditorKeyCommands() {
+  gKeyCommandHooks.selectEditTool = SelectEditTool;
+  gKeyCommandHooks.setNoteValue = SetNoteValueFromKey;
+  gKeyCommandHooks.toggleTuplet = ToggleTupletFromKey;
+  gKeyCommandHooks.toggleDotted = ToggleDottedFromKey;
+}
+
 }  // namespace
 
 void InstallEditorHooks() {
@@ -60,5 +85,6 @@ void InstallEditorHooks() {
   gSongEditorHooks.rescaleCurrentTrackEventTimes = ScaleCurrentTrackToResolution;
   gConductorRefreshHooks.refreshAfterResolutionChange = RefreshViewsAfterResolutionChange;
   InstallEditorClicks();
+  InstallEditorKeyCommands();
   gEditorClickRoutes.selectionTracker = TrackSelectionFromClick;
 }
