@@ -8,6 +8,7 @@
 #include "editors/panes/pane_stack.h"
 #include "editors/selection/event_hit_test.h"
 #include "editors/timeline/timeline_axis.h"
+#include "platform/quickdraw/colors.h"
 #include "shell/drawing/row_metrics.h"
 #include "shell/windows/editor_panes.h"
 #include "song/conductor/timebase.h"
@@ -55,7 +56,7 @@ void AppendNoteColours(std::string* out) {
   *out += "notecolours";
   for (const RGBColor& c : gChannelColors) {
     char hex[8];
-    std::snprintf(hex, sizeof hex, "%02X%02X%02X", c.red >> 8, c.green >> 8, c.blue >> 8);
+    std::snprintf(hex, sizeof hex, "%06X", unsigned(PixelFromRGB(c) & 0xFFFFFF));
     *out += std::string(" ") + hex;
   }
   *out += "\n";

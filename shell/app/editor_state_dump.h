@@ -10,7 +10,7 @@
 //   editor <current pane> <current track> <edit tool>
 //   toolbar <left> <top>            the tool icons' origin (window coordinates)
 //   notevalue <note value> <snap grid>
-//   notecolours <16 x RRGGBB>       the channel colours of notes
+//   notecolours <16 x RRGGBB>       the channel colours of notes, as the screen shows them
 //   selectednotes <count>           selected notes of the current track
 //   selectednote <tick> <pitch> <duration>
 //   shownnote <tick> <pitch> <duration> <velocity> <selected 0/1>

@@ -177,13 +177,11 @@ TEST(MainEditorNotes, TheCurrentTracksNotesLieWhereTheTimeAxisAndTheRowsPutThem)
   std::string dumpFile = home.File("state.txt"), errors = home.File("errors.txt");
   Program program;
   ASSERT_TRUE(program.Start({kSongFile}, SessionEnvironment(x, home, dumpFile), errors));
-  std::string dump = DumpUntil(program, dumpFile, [](const std::string& d) {
-    EditorView v = ParseEditorView(d);
-    return v.valid && v.panes.front().track > 0 && !v.shown.empty();
-  });
-  EditorView v = ParseEditorView(dump);
-  ASSERT_TRUE(v.valid && !v.shown.empty()) << dump << zarin_test::ReadWholeFile(errors);
   ASSERT_TRUE(x.FindProgramWindow(kScreenWidth, kScreenHeight));
+  EditorView v = WaitForDrawnView(x, program, dumpFile);
+  ASSERT_TRUE(v.valid) << "the editor shows no notes where the dump puts them\n"
+                       << program.Dump(dumpFile) << zarin_test::ReadWholeFile(errors);
+  std::string dump = program.Dump(dumpFile);
   const EditorPaneView& pane = v.panes.front();
   ASSERT_EQ(0, pane.viewMode) << "the pane shows note rows";
 

@@ -194,4 +194,35 @@ uint32_t EditorPicture::At(int x, int y) const {
   return pixels_[size_t(y) * size_t(width_) + size_t(x)];
 }
 
+namespace {
+
+// Most of the first pane's shown notes show a note colour at their centre.
+bool ShowsItsNotes(XServer& x, const EditorView& v) {
+  EditorPicture picture(x, v);
+  const EditorPaneView& pane = v.panes.front();
+  Box area = EventArea(v, pane);
+  int inside = 0, coloured = 0;
+  for (const ShownNote& n : v.shown) {
+    Box b = NoteBox(v, pane, n.tick, n.duration, n.pitch);
+    if (!area.Holds(b.left, b.top) || !area.Holds(b.right, b.bottom)) continue;
+    ++inside;
+    uint32_t c = picture.At((b.left + b.right - 1) / 2, b.top + 1);
+    if (std::find(std::begin(v.colours), std::end(v.colours), c) != std::end(v.colours)) ++coloured;
+  }
+  return inside > 0 && coloured * 10 >= inside * 9;
+}
+
+}  // namespace
+
+EditorView WaitForDrawnView(XServer& x, Program& program, const std::string& dumpFile, double seconds) {
+  EditorView v;
+  for (double waited = 0; waited < seconds && program.Alive(); waited += 0.5) {
+    v = ParseEditorView(program.Dump(dumpFile, 2));
+    if (v.valid && v.panes.front().track > 0 && !v.shown.empty() && ShowsItsNotes(x, v)) return v;
+    usleep(300000);
+  }
+  v.valid = false;
+  return v;
+}
+
 }  // namespace program_test

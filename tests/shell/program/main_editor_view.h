@@ -81,4 +81,8 @@ class EditorPicture {
   int width_ = 0, height_ = 0;
 };
 
+// Dumps until the first pane's notes show on the screen where the dump puts them (the panes
+// scroll to their notes when first drawn); the last view (valid false when none came).
+EditorView WaitForDrawnView(XServer& x, Program& program, const std::string& dumpFile, double seconds = 15);
+
 }  // namespace program_test
