@@ -66,15 +66,14 @@ void ToggleTupletFromKey(int16_t tuplet) {
 
 void ToggleDottedFromKey() { ToggleTupletBit(kTupletDotted); }
 
-// The keys that choose the edit tool and the note value.
+}  // namespace
+
 void InstallEditorKeyCommands() {
   gKeyCommandHooks.selectEditTool = SelectEditTool;
   gKeyCommandHooks.setNoteValue = SetNoteValueFromKey;
   gKeyCommandHooks.toggleTuplet = ToggleTupletFromKey;
   gKeyCommandHooks.toggleDotted = ToggleDottedFromKey;
 }
-
-}  // namespace
 
 void InstallEditorHooks() {
   gSongEditorHooks.armNewTrack = ArmTrackForRecording;

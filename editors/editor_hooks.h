@@ -3,3 +3,6 @@
 
 // Fills gSongEditorHooks. Called by InstallProgramHooks.
 void InstallEditorHooks();
+// The key command entries of the edit tool (Q, W, E) and the note value (digits, tuplets,
+// dotted). Called by InstallEditorHooks.
+void InstallEditorKeyCommands();
