@@ -10,6 +10,7 @@
 #include "editors/note_entry/note_values.h"
 #include "editors/note_entry/pane_adding.h"
 #include "editors/panes/pane_stack.h"
+#include "editors/rulers/bar_ruler.h"
 #include "editors/timeline/timeline_axis.h"
 #include "platform/events/key_codes.h"
 #include "platform/quickdraw/geometry.h"
@@ -89,6 +90,14 @@ void PaneClick(int16_t pane, Point where, EventRecord* event) {
   gClickX = where.h;
   if (RouteTakes(gEditorClickRoutes.paneHeaderClick, where, event)) return;
   SelectPaneForDrawing(pane);
+  RunEditorClickMode(AdjustClickMode(ClickToolFor(event ? event->modifiers : 0)), where, event);
+}
+
+// The ruler: the arrow's selection tracker over the current pane, its times snapped to beats
+// or bars (gClickInRuler is set).
+void RulerClick(Point where, EventRecord* event) {
+  gClickX = where.h;
+  if (gEditorPaneCount > 0) SelectPaneForDrawing(gCurrentPaneIndex);
   RunEditorClickMode(AdjustClickMode(ClickToolFor(event ? event->modifiers : 0)), where, event);
 }
 
@@ -215,6 +224,10 @@ int32_t HandleEditorClick(AppWindow* w, Point where, EventRecord* event) {
   content.right = int16_t(content.right - kEditorScrollBarSize);
   content.bottom = int16_t(content.bottom - kEditorScrollBarSize);
   if (!PtInRect(where, &content)) return 1;
+  if (HitTestRuler(where)) {
+    RulerClick(where, event);
+    return 1;
+  }
   int16_t pane = FindEditorPaneAt(where.v);
   if (pane >= 0) PaneClick(pane, where, event);
   else if (where.v >= gEditorToolbarTop && where.v < gEditorToolbarTop + kToolbarHeight) ToolbarClick(where);

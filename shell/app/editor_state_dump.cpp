@@ -6,6 +6,7 @@
 #include "editors/note_entry/editor_clicks.h"
 #include "editors/note_entry/note_values.h"
 #include "editors/panes/pane_stack.h"
+#include "editors/rulers/bar_ruler.h"
 #include "editors/selection/event_hit_test.h"
 #include "editors/timeline/timeline_axis.h"
 #include "platform/quickdraw/colors.h"
@@ -13,6 +14,8 @@
 #include "shell/windows/editor_panes.h"
 #include "song/conductor/timebase.h"
 #include "song/events/seq_event.h"
+#include "song/events/time_selection.h"
+#include "editors/timeline/click_state.h"
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"
 #include "song/model/track_entries.h"
@@ -95,7 +98,11 @@ void AppendEditorState(std::string* out) {
   AppendNoteRows(out);
   AppendPanes(out);
   *out += "toolbar" + Numbers({gEditorToolbarLeft, gEditorToolbarTop}) + "\n";
+  Rect ruler = GetMainRulerRect(GetMainWindowRight());
+  *out += "ruler" + Numbers({ruler.left, ruler.top, ruler.right, ruler.bottom}) + "\n";
   *out += "notevalue" + Numbers({GetNoteValue(), GetSnapGrid()}) + "\n";
+  *out += "timeselection" +
+          Numbers({gTimeSelection.start.tick, gTimeSelection.end.tick, gFilterLowNote, gFilterHighNote}) + "\n";
   AppendNoteColours(out);
   AppendCurrentTrackNotes(out);
 }

@@ -9,7 +9,9 @@
 //                                   its content, in the editor window's coordinates
 //   editor <current pane> <current track> <edit tool>
 //   toolbar <left> <top>            the tool icons' origin (window coordinates)
+//   ruler <left> <top> <right> <bottom>
 //   notevalue <note value> <snap grid>
+//   timeselection <start tick> <end tick> <low pitch> <high pitch>
 //   notecolours <16 x RRGGBB>       the channel colours of notes, as the screen shows them
 //   selectednotes <count>           selected notes of the current track
 //   selectednote <tick> <pitch> <duration>

@@ -275,4 +275,21 @@ TEST_F(MainEditorTools, TheRubberBandSelectsTheNotesInsideItAndUndoClearsThem) {
   EXPECT_EQ(0, v.selectedCount);
 }
 
+// A drag along the ruler selects whole beats over the pane (at this zoom a beat's lines lie
+// far enough apart): the start goes down to its beat, the end up to the next one; every pitch.
+TEST_F(MainEditorTools, ADragInTheRulerSelectsWholeBeats) {
+  ASSERT_GT(view_.ruler.bottom, view_.ruler.top) << "the ruler";
+  int beat = view_.ticksPerQuarter;  // the song is in 4/4
+  int64_t firstBeat = 1 + 2 * int64_t(beat), lastBeat = 1 + 5 * int64_t(beat);
+  int x1 = TickX(view_, firstBeat + beat / 3), x2 = TickX(view_, lastBeat + beat / 2);
+  ASSERT_LT(x2, view_.ruler.right);
+  int y = (view_.ruler.top + view_.ruler.bottom) / 2;
+  DragInEditor(x1, y, x2, y);
+  EditorView v = ParseEditorView(DumpUntil([&](const EditorView& w) { return w.selectionStart == firstBeat; }));
+  EXPECT_EQ(firstBeat, v.selectionStart) << Errors();
+  EXPECT_EQ(lastBeat + beat, v.selectionEnd);
+  EXPECT_EQ(0, v.lowPitch);
+  EXPECT_EQ(127, v.highPitch);
+}
+
 }  // namespace

@@ -138,6 +138,10 @@ EditorView ParseEditorView(const std::string& dump) {
   v.currentPane = int(editor[0]), v.currentTrack = int(editor[1]), v.tool = int(editor[2]);
   v.toolbarLeft = int(toolbar[0]), v.toolbarTop = int(toolbar[1]);
   v.noteValue = int(values[0]), v.snapGrid = int(values[1]);
+  std::vector<long> range = FirstNumbers(dump, "timeselection"), ruler = FirstNumbers(dump, "ruler");
+  if (range.size() == 4) v.selectionStart = range[0], v.selectionEnd = range[1], v.lowPitch = int(range[2]),
+                         v.highPitch = int(range[3]);
+  if (ruler.size() == 4) v.ruler = Box{int(ruler[0]), int(ruler[1]), int(ruler[2]), int(ruler[3])};
   std::vector<std::string> colours = DumpLines(dump, "notecolours");
   std::istringstream in(colours.empty() ? std::string() : colours.front());
   for (uint32_t& c : v.colours) in >> std::hex >> c;

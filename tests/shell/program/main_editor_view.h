@@ -27,6 +27,11 @@ bool ReadMidiFileNotes(const std::string& path, int* division, std::vector<FileT
 // The program's tick of a file tick: scaled to its resolution, rounded, counted from 1.
 int64_t SongTickOf(int64_t fileTick, int division, int ticksPerQuarter);
 
+// A rectangle in the editor window's coordinates, right and bottom outside it.
+struct Box {
+  int left = 0, top = 0, right = 0, bottom = 0;
+  bool Holds(int x, int y) const { return x >= left && x < right && y >= top && y < bottom; }
+};
 struct ShownNote {
   int64_t tick = 0;
   int pitch = 0, duration = 0, velocity = 0;
@@ -45,6 +50,9 @@ struct EditorView {
   int currentPane = -1, currentTrack = 0, tool = -1;
   int toolbarLeft = 0, toolbarTop = 0;
   int noteValue = 0, snapGrid = 0;
+  int64_t selectionStart = 0, selectionEnd = 0;
+  int lowPitch = 0, highPitch = 127;
+  Box ruler;  // window coordinates
   uint32_t colours[16] = {};
   int selectedCount = -1;
   std::vector<ShownNote> selected, shown;
@@ -52,11 +60,6 @@ struct EditorView {
 };
 EditorView ParseEditorView(const std::string& dump);
 
-// A rectangle in the editor window's coordinates, right and bottom outside it.
-struct Box {
-  int left = 0, top = 0, right = 0, bottom = 0;
-  bool Holds(int x, int y) const { return x >= left && x < right && y >= top && y < bottom; }
-};
 // x of a tick (window coordinates) at the view's zoom and left tick.
 int TickX(const EditorView& v, int64_t tick);
 // The tick at x, never below 1.
