@@ -115,6 +115,11 @@ void ToolbarClick(Point where) {
   if (tuplet) ToggleTupletBit(tuplet);
 }
 
+bool IsToolbarButtonAt(Point where) {
+  if (where.v < gEditorToolbarTop || where.v >= gEditorToolbarTop + kToolbarHeight) return false;
+  return ToolAtToolbarPoint(where) >= 0 || (IsEditableView(gCurrentViewMode) && TupletButtonAt(where) != 0);
+}
+
 }  // namespace
 
 bool IsNoteOrDrumView(int16_t viewMode) { return viewMode == 0 || viewMode == kRowViewMode || viewMode == kDrumViewMode; }
@@ -224,6 +229,12 @@ int32_t HandleEditorClick(AppWindow* w, Point where, EventRecord* event) {
   content.right = int16_t(content.right - kEditorScrollBarSize);
   content.bottom = int16_t(content.bottom - kEditorScrollBarSize);
   if (!PtInRect(where, &content)) return 1;
+  // Interim: the tool bar lies over the marker strip and the top of the ruler until the
+  // window's layout leaves it its own height; its buttons stay reachable there.
+  if (IsToolbarButtonAt(where)) {
+    ToolbarClick(where);
+    return 1;
+  }
   if (HitTestRuler(where)) {
     RulerClick(where, event);
     return 1;

@@ -10,6 +10,7 @@
 
 #include "editors/note_drawing/note_boxes.h"
 #include "editors/note_entry/editor_clicks.h"
+#include "editors/rulers/bar_ruler.h"
 #include "editors/note_entry/grid_snapping.h"
 #include "editors/note_entry/note_painting.h"
 #include "editors/note_entry/note_pencil.h"
@@ -332,9 +333,11 @@ TEST_F(NoteEntryTest, ClickDispatchByToolAndModifierKeys) {
   ClickEditor(where);
   EXPECT_EQ(empty, Notes());
 
-  gClickInRuler = 1;
-  ClickEditor(where);
+  // In the ruler: the selection tracker, whatever the tool.
+  Rect ruler = GetMainRulerRect(GetMainWindowRight());
+  ClickEditor(Point{int16_t((ruler.top + ruler.bottom) / 2), where.h});
   EXPECT_EQ(3, gTracked);
+  EXPECT_EQ(empty, Notes());
   gClickInRuler = 0;
 
   // Outside the content (on the scroll bars) nothing happens.
