@@ -55,13 +55,19 @@ void DrawKeyboardColumn(const Rect& column) {
 
 void LoadCurrentPaneRect() { GetPaneContentRect(gCurrentPaneIndex, &gScratchRect); }
 
+int16_t PaneRowsTop(int16_t index) {
+  if (index < 0 || index >= gEditorPaneCount) return 0;
+  ControlRef bar = gEditorPanes[index].scrollBar;
+  int32_t octaves = (bar ? GetControlValue(bar) : 0) / 12;
+  return ClampToQDRange(int32_t(gEditorPanes[index].top) + gOctaveHeight * (1 - octaves));
+}
+
 void SelectPaneForDrawing(int16_t index) {
   SelectEditorPaneIndex(index);
   SelectCurrentPaneTrack();
   Rect pane;
   GetPaneContentRect(gCurrentPaneIndex, &pane);
-  int32_t octaves = GetPaneScrollValue() / 12;
-  gTimelineFrame.top = ClampToQDRange(int32_t(gEditorPanes[gCurrentPaneIndex].top) + gOctaveHeight * (1 - octaves));
+  gTimelineFrame.top = PaneRowsTop(gCurrentPaneIndex);
   gTimelineFrame.bottom = pane.bottom;
   gTimelineFrame.keyColumnLeft = int16_t(gTimelineFrame.originX - kKeyColumnWidth);
 }

@@ -11,6 +11,9 @@ enum NoteRowStyle : uint8_t { kNoRowLines = 0, kOctaveRowLines = 1, kPianoRowLin
 extern uint8_t gNoteRowStyle;
 extern uint8_t gNoteGridLines;  // beat lines in note views, initially on
 
+// The y at which pane index's note rows begin (the timeline frame's top while it is drawn):
+// pitch p's row lies gNoteRowPosition[p] below it. 0 for no such pane.
+int16_t PaneRowsTop(int16_t index);
 // Makes pane index current for drawing (no scrolling, no redraw request) and sets the
 // timeline frame's top and bottom from its divider, scroll value and bottom.
 void SelectPaneForDrawing(int16_t index);

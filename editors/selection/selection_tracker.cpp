@@ -6,6 +6,7 @@
 #include "editors/panes/pane_stack.h"
 #include "editors/selection/event_hit_test.h"
 #include "editors/selection/note_rectangle_selection.h"
+#include "editors/selection/selected_panes.h"
 #include "editors/selection/selection_drag.h"
 #include "editors/selection/selection_hooks.h"
 #include "editors/selection/time_selection_drag.h"
@@ -114,6 +115,7 @@ void FinishSelection(const ClickBefore& before, SelectionTracker* t, uint32_t mo
   bool unite = modifiers & cmdKey;
   if (unite) UniteWithBefore(before, t);
   if (unite || t->extend) gPaneVisitMask |= before.paneMask;
+  ApplySelectedPanes();
   SelectPaneForDrawing(t->anchorPane);
   if (t->rectangle) SelectNotesInRectangle(unite || t->extend);
   InvalAppWindowPort(&gMainEditorRecord);

@@ -1,4 +1,5 @@
 #include "shell/app/state_dump.h"
+#include "shell/app/editor_state_dump.h"
 #include "editors/note_entry/editor_clicks.h"
 
 #include <csignal>
@@ -174,6 +175,7 @@ std::string FormatStateDump() {
   AppendScrollBars(&out);
   AppendStartUpState(&out);
   out += "open " + std::to_string(gOpenKind) + " " + std::to_string(gLastOpenResult) + "\n";
+  AppendEditorState(&out);
   return out;
 }
 

@@ -18,6 +18,7 @@
 //                                   the sync source; "sync-outputs" when MIDI clock goes to
 //                                   the sync outputs, else the clock's send procedure id
 //   open <kind> <result>            the open dispatch's last kind byte and result
+// and the main editor's lines (shell/app/editor_state_dump.h).
 // The file is replaced whole each time, so a reader never sees half of it.
 #pragma once
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "editors/editor_key_routes.h"
 #include "editors/follow/step_input.h"
 #include "editors/key_command_hooks.h"
 #include "editors/transport_keys.h"
@@ -24,6 +25,11 @@
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"
 #include "tests/editors/pane_fixture.h"
+#include "editors/editor_hooks.h"
+#include "editors/note_entry/editor_clicks.h"
+#include "editors/note_entry/note_values.h"
+#include "shell/base/arithmetic.h"
+#include "song/conductor/timebase.h"
 
 namespace editors_test {
 namespace {
@@ -119,6 +125,32 @@ TEST_F(KeyCommandTest, EachKeyOfTheMainEditorReachesItsCommand) {
     if (*c.call) expected.push_back(c.call);
     EXPECT_EQ(expected, gCalls) << "key " << int(c.ch) << " modifiers " << c.modifiers << " view " << c.viewMode;
   }
+}
+
+// With the editors' entries installed the keys choose the tool and the note value.
+TEST_F(KeyCommandTest, TheToolAndNoteValueKeysReachTheEditor) {
+  InstallEditorKeyRoutes();
+  ResetNoteValues();
+  const struct {
+    uint8_t key;
+    int16_t tool;
+  } tools[] = {{'w', 1}, {'e', 4}, {'q', 0}};
+  for (const auto& t : tools) {
+    EXPECT_EQ(0, Key(t.key)) << t.key;
+    EXPECT_EQ(t.tool, gNoteTool) << t.key;
+  }
+  const struct {
+    uint8_t key;
+    int32_t ticks;
+  } values[] = {{'6', gSixteenthNoteTicks},      {'3', MulDivRound(gSixteenthNoteTicks, 2, 3)},
+                {'8', gEighthNoteTicks * 2 / 3}, {'3', gEighthNoteTicks},
+                {'.', gEighthNoteTicks * 3 / 2}, {'1', gWholeNoteTicks * 3 / 2}};
+  for (const auto& v : values) {
+    EXPECT_EQ(0, Key(v.key)) << v.key;
+    EXPECT_EQ(v.ticks, GetNoteValue()) << v.key;
+  }
+  ResetNoteValues();
+  SelectEditTool(0);
 }
 
 TEST_F(KeyCommandTest, ModeSevenHasNoLetterAndUnknownKeysAreNotUsed) {

@@ -9,6 +9,7 @@
 #include "editors/selection/selection_drag.h"
 #include "editors/selection/selection_hooks.h"
 #include "editors/selection/selection_tracker.h"
+#include "song/model/track_selection.h"
 #include "editors/selection/time_selection_drag.h"
 #include "editors/timeline/click_state.h"
 #include "editors/timeline/timeline_axis.h"
@@ -406,6 +407,26 @@ TEST_F(SelectionTest, ARangeDragOverPanesSelectsThemAndTheTimeTheMappingGives) {
   EXPECT_EQ(gTimeSelection.start.tick, uint32_t(XToTime(120)));
   EXPECT_EQ(gTimeSelection.end.tick, uint32_t(XToTime(300)));
   EXPECT_EQ(gPaneVisitMask, 1u);
+}
+
+// The tracks of the panes a drag selects become the track selection (so that the notes
+// selected in them show as selected): a drag over both panes selects both tracks, a plain
+// drag in one keeps only its track, shift adds the other's again.
+TEST_F(SelectionTest, ARangeDragMakesTheSelectedPanesTracksTheTrackSelection) {
+  SetUpTwoPanes();
+  ClearTrackSelectionMask();
+  RecomputeSelectionBounds(gTrackSelection, false);
+  Drag({Point{v0_, 100}, Point{v1_, 250}}, 0);
+  EXPECT_TRUE(IsTrackSlotSelected(0));
+  EXPECT_TRUE(IsTrackSlotSelected(1));
+  Drag({Point{v1_, 300}, Point{v1_, 120}}, 0);
+  EXPECT_FALSE(IsTrackSlotSelected(0));
+  EXPECT_TRUE(IsTrackSlotSelected(1));
+  EXPECT_TRUE(IsSlotInSelection(gTrackSelection, 1));
+  Drag({Point{v0_, 300}, Point{v0_, 320}}, shiftKey);
+  EXPECT_TRUE(IsTrackSlotSelected(0));
+  EXPECT_TRUE(IsTrackSlotSelected(1));
+  EXPECT_TRUE(IsSlotInSelection(gTrackSelection, 0));
 }
 
 TEST_F(SelectionTest, AutoscrollSpeedsUpMovesTheViewAndStopsAtTheSongsBounds) {

@@ -139,8 +139,10 @@ void XServer::Wheel(int x, int y, bool up, int steps) {
   Pause(0.2);
 }
 
-void XServer::Drag(int fromX, int fromY, int toX, int toY) {
+void XServer::Drag(int fromX, int fromY, int toX, int toY, const std::vector<std::string>& modifiers) {
+  auto code = [this](const std::string& name) { return XKeysymToKeycode(display_, XStringToKeysym(name.c_str())); };
   MoveTo(fromX, fromY);
+  for (const std::string& m : modifiers) XTestFakeKeyEvent(display_, code(m), True, CurrentTime);
   Pause(0.1);
   XTestFakeButtonEvent(display_, 1, True, CurrentTime);
   XSync(display_, False);
@@ -152,7 +154,10 @@ void XServer::Drag(int fromX, int fromY, int toX, int toY) {
   Pause(0.1);
   XTestFakeButtonEvent(display_, 1, False, CurrentTime);
   XSync(display_, False);
-  Pause(0.3);
+  Pause(0.1);
+  for (auto m = modifiers.rbegin(); m != modifiers.rend(); ++m) XTestFakeKeyEvent(display_, code(*m), False, CurrentTime);
+  XSync(display_, False);
+  Pause(0.2);
 }
 
 void XServer::ResizeProgramWindow(int width, int height) {

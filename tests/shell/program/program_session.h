@@ -40,8 +40,9 @@ class XServer {
   void Chord(const std::vector<std::string>& modifiers, const std::string& key);
   // Wheel steps at a point of the program's screen: up (away from the user) or down.
   void Wheel(int x, int y, bool up, int steps);
-  // Press at one point of the program's screen, move there in steps, release at the other.
-  void Drag(int fromX, int fromY, int toX, int toY);
+  // Press at one point of the program's screen, move there in steps, release at the other;
+  // the modifier keysyms are held around it.
+  void Drag(int fromX, int fromY, int toX, int toY, const std::vector<std::string>& modifiers = {});
   // Resizes the program's top-level window (FindProgramWindow first), as a user would.
   void ResizeProgramWindow(int width, int height);
   // The pixels (0xRRGGBB, row by row) of a rectangle of the program's screen as the X server
