@@ -2,6 +2,10 @@
 
 #include "editors/note_entry/editor_clicks.h"
 #include "editors/note_entry/note_values.h"
+#include "editors/follow/step_input.h"
+#include "editors/key_command_hooks.h"
+#include "sequencer/clock/sequencer_clock.h"
+#include "shell/windows/window_activation.h"
 #include "editors/scale_time.h"
 #include "editors/selection/selection_tracker.h"
 #include "shell/base/event_records.h"
@@ -49,6 +53,37 @@ void TrackSelectionFromClick(Point where, EventRecord* event) {
   TrackEditorSelection(event ? event->modifiers : 0, false);
 }
 
+// The note-value keys name a fraction of a whole note (1, 2, 4, 8, 16): length bit k = log2.
+void NoteValueFromKey(int16_t fraction) {
+  int16_t k = 0;
+  while (k < 4 && (1 << k) < fraction) ++k;
+  NoteValueKey(k);
+}
+
+void ToggleTupletFromKey(int16_t tuplet) {
+  if (tuplet == 3) ToggleTupletBit(kTupletTriplet);
+  else if (tuplet == 5) ToggleTupletBit(kTupletQuintuplet);
+  else if (tuplet == 7) ToggleTupletBit(kTupletSeptuplet);
+}
+
+void ToggleDottedFromKey() { ToggleTupletBit(kTupletDotted); }
+
+// The main editor coming to the front while stopped with the audition tool takes step input
+// afresh: notes played meanwhile and keys held then are forgotten.
+void MainEditorActivated(AppWindow*, bool active) {
+  if (active && !IsClockTaskPlaying() && gNoteTool == kAuditionTool) ResetStepInput();
+}
+
+// The keys that pick the edit tool and the note value, and the length of a step of step input.
+void InstallNoteValueKeys() {
+  gKeyCommandHooks.selectEditTool = SelectEditTool;
+  gKeyCommandHooks.setNoteValue = NoteValueFromKey;
+  gKeyCommandHooks.toggleTuplet = ToggleTupletFromKey;
+  gKeyCommandHooks.toggleDotted = ToggleDottedFromKey;
+  gStepInputHooks.noteValueTicks = GetNoteValue;
+  SetWindowActivateProc(kMainEditorWindowKind, MainEditorActivated);
+}
+
 }  // namespace
 
 void InstallEditorHooks() {
@@ -61,4 +96,5 @@ void InstallEditorHooks() {
   gConductorRefreshHooks.refreshAfterResolutionChange = RefreshViewsAfterResolutionChange;
   InstallEditorClicks();
   gEditorClickRoutes.selectionTracker = TrackSelectionFromClick;
+  InstallNoteValueKeys();
 }

@@ -9,6 +9,7 @@
 #include "song/conductor/markers.h"
 #include "song/instruments/instrument_record.h"
 #include "song/instruments/instrument_table.h"
+#include "song/instruments/output_kinds.h"
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"
 #include "song/model/track_edit_brackets.h"
@@ -162,4 +163,9 @@ void SettleSmfTrackChannel(uint16_t channelMask) {
       return;
     }
   }
+}
+
+void SettleSmfTrackOutput() {
+  UpdateTrackMuteFlag();
+  RefreshCurrentTrackDriver();
 }
