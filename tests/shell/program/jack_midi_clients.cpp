@@ -27,6 +27,20 @@ bool ConnectedTo(jack_client_t* client, jack_port_t* port, const std::string& ot
   return found;
 }
 
+// Undoes every connection of port but those with a port of the other client.
+void KeepOnlyConnectionsWith(jack_client_t* client, jack_port_t* port, const std::string& other) {
+  if (!client || !port) return;
+  const std::string prefix = other + ":";
+  const char** ports = jack_port_get_all_connections(client, port);
+  const bool output = (jack_port_flags(port) & JackPortIsOutput) != 0;
+  for (size_t i = 0; ports && ports[i]; ++i) {
+    if (std::string(ports[i]).compare(0, prefix.size(), prefix) == 0) continue;
+    if (output) jack_disconnect(client, jack_port_name(port), ports[i]);
+    else jack_disconnect(client, ports[i], jack_port_name(port));
+  }
+  if (ports) jack_free(ports);
+}
+
 }  // namespace
 
 struct MidiCapture::Shared {
@@ -72,9 +86,7 @@ uint32_t MidiCapture::SampleRate() const { return s_->client ? jack_get_sample_r
 
 bool MidiCapture::FedBy(const std::string& client) const { return ConnectedTo(s_->client, s_->in, client); }
 
-void MidiCapture::KeepOnly(const std::string& client) {
-  if (s_->client) jack_test::IsolateClients(s_->client, {name_, client});
-}
+void MidiCapture::KeepOnly(const std::string& client) { KeepOnlyConnectionsWith(s_->client, s_->in, client); }
 
 std::vector<CapturedEvent> MidiCapture::Events() const {
   size_t n = s_->count.load(std::memory_order_acquire);
@@ -116,9 +128,7 @@ int MidiKeyboard::Process(jack_nframes_t frames, void* arg) {
 
 bool MidiKeyboard::Feeds(const std::string& client) const { return ConnectedTo(s_->client, s_->out, client); }
 
-void MidiKeyboard::KeepOnly(const std::string& client) {
-  if (s_->client) jack_test::IsolateClients(s_->client, {name_, client});
-}
+void MidiKeyboard::KeepOnly(const std::string& client) { KeepOnlyConnectionsWith(s_->client, s_->out, client); }
 
 void MidiKeyboard::Send(uint8_t status, uint8_t data1, uint8_t data2) {
   size_t at = s_->written.load(std::memory_order_relaxed);

@@ -31,8 +31,8 @@ class MidiCapture {
   uint32_t SampleRate() const;
   // True when a port of the named client feeds the input port.
   bool FedBy(const std::string& client) const;
-  // Undoes every connection of ours but those with the named client (other programs of ours
-  // on the server connect to every MIDI port).
+  // Undoes every connection of the port but those with the named client (other programs of
+  // ours on the server connect to every MIDI port).
   void KeepOnly(const std::string& client);
   std::vector<CapturedEvent> Events() const;
 
