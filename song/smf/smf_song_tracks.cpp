@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
 #include "platform/text/pascal_strings.h"
 #include "shell/base/untitled_name.h"
@@ -167,5 +168,5 @@ void SettleSmfTrackChannel(uint16_t channelMask) {
 
 void SettleSmfTrackOutput() {
   UpdateTrackMuteFlag();
-  RefreshCurrentTrackDriver();
+  WriteU32BE(gCurrentTrack + kTrackSetting208, GetDriverProcForKind(gCurrentTrack[kTrackType]));
 }

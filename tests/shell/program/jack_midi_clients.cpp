@@ -27,6 +27,20 @@ bool ConnectedTo(jack_client_t* client, jack_port_t* port, const std::string& ot
   return found;
 }
 
+// A client of the name with one MIDI port, running the callback; null when no JACK server
+// runs (or the port could not be made).
+jack_client_t* OpenMidiClient(const std::string& name, bool output, JackProcessCallback process, void* arg,
+                              jack_port_t** port) {
+  jack_client_t* client = jack_client_open(name.c_str(), JackNoStartServer, nullptr);
+  if (!client) return nullptr;
+  *port = jack_port_register(client, output ? "out" : "in", JACK_DEFAULT_MIDI_TYPE,
+                             output ? JackPortIsOutput : JackPortIsInput, 0);
+  jack_set_process_callback(client, process, arg);
+  if (*port && jack_activate(client) == 0) return client;
+  jack_test::CloseClientWithin(client);
+  return nullptr;
+}
+
 // Undoes every connection of port but those with a port of the other client.
 void KeepOnlyConnectionsWith(jack_client_t* client, jack_port_t* port, const std::string& other) {
   if (!client || !port) return;
@@ -58,11 +72,8 @@ MidiCapture::~MidiCapture() {
 
 bool MidiCapture::Open(const std::string& prefix) {
   name_ = prefix + std::to_string(getpid());
-  s_->client = jack_client_open(name_.c_str(), JackNoStartServer, nullptr);
-  if (!s_->client) return false;
-  s_->in = jack_port_register(s_->client, "in", JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0);
-  jack_set_process_callback(s_->client, Process, s_.get());
-  return s_->in && jack_activate(s_->client) == 0;
+  s_->client = OpenMidiClient(name_, false, Process, s_.get(), &s_->in);
+  return s_->client != nullptr;
 }
 
 int MidiCapture::Process(jack_nframes_t frames, void* arg) {
@@ -108,11 +119,8 @@ MidiKeyboard::~MidiKeyboard() {
 
 bool MidiKeyboard::Open(const std::string& prefix) {
   name_ = prefix + std::to_string(getpid());
-  s_->client = jack_client_open(name_.c_str(), JackNoStartServer, nullptr);
-  if (!s_->client) return false;
-  s_->out = jack_port_register(s_->client, "out", JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput, 0);
-  jack_set_process_callback(s_->client, Process, s_.get());
-  return s_->out && jack_activate(s_->client) == 0;
+  s_->client = OpenMidiClient(name_, true, Process, s_.get(), &s_->out);
+  return s_->client != nullptr;
 }
 
 int MidiKeyboard::Process(jack_nframes_t frames, void* arg) {

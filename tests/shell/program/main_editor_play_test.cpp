@@ -310,15 +310,21 @@ TEST_F(MainEditorPlay, ThePlayKeyPlaysFromTheLocatedBarAndTheStopKeyStops) {
   EXPECT_EQ(NoteOns(capture.Events()).size(), before + played.size()) << "no note after the stop key";
   EXPECT_FALSE(Playing(program.Dump(dumpFile))) << "the transport stays stopped";
 
+  std::string keys;
+  for (const CapturedEvent& e : played) keys += std::to_string(e.bytes[1]) + " ";
   for (size_t i = 0; i < played.size(); ++i)
-    EXPECT_EQ(played[i].bytes[1], kFirstKey + kFirstPlayed + int(i)) << "note " << i << " in order";
+    ASSERT_EQ(played[i].bytes[1], kFirstKey + kFirstPlayed + int(i)) << "note " << i << " in order: " << keys;
+  // The spans before and after the tempo change: a note sent late by a busy machine moves
+  // one end of a span, not the spacing of the notes between.
   double rate = capture.SampleRate();
-  for (int i = 0; i + 1 < kHeard; ++i) {
-    int q = kFirstPlayed + i;
-    double expected = SecondsAtQuarter(q + 1) - SecondsAtQuarter(q);
-    double heard = double(played[size_t(i) + 1].frame - played[size_t(i)].frame) / rate;
-    EXPECT_NEAR(heard, expected, expected * 0.2 + 0.01) << "from quarter " << q << " to the next";
-  }
+  auto span = [&](int fromQuarter, int toQuarter) {
+    return double(played[size_t(toQuarter - kFirstPlayed)].frame - played[size_t(fromQuarter - kFirstPlayed)].frame) / rate;
+  };
+  const int lastHeard = kFirstPlayed + kHeard - 1;
+  double slow = SecondsAtQuarter(kTempoChangeQuarter) - SecondsAtQuarter(kFirstPlayed);
+  double fast = SecondsAtQuarter(lastHeard) - SecondsAtQuarter(kTempoChangeQuarter);
+  EXPECT_NEAR(span(kFirstPlayed, kTempoChangeQuarter), slow, slow * 0.15) << "seconds before the tempo change";
+  EXPECT_NEAR(span(kTempoChangeQuarter, lastHeard), fast, fast * 0.15) << "seconds after the tempo change";
   program.Terminate();
 }
 
@@ -404,8 +410,9 @@ TEST_F(MainEditorPlay, ThePlayCursorFollowsTheTempoMap) {
   for (size_t i = 0; i < grabs.size(); ++i) {
     int column = CursorColumn(grabs, i, width, rows);
     ASSERT_GE(column, 0) << "grab " << i << ": no cursor line";
-    // The cursor stands at the position of the moment, give or take the time a grab takes.
-    EXPECT_GE(column, xOf(grabs[i].before) - 4) << "grab " << i;
+    // The cursor stands at the position of the moment, give or take the time a grab takes
+    // and the time until the next idle pass moves it (up to a quarter here).
+    EXPECT_GE(column, xOf(grabs[i].before - quarter) - 1) << "grab " << i;
     EXPECT_LE(column, xOf(grabs[i].after) + 4) << "grab " << i;
     columns.push_back(column);
   }
