@@ -1,11 +1,13 @@
 #include "editors/editor_hooks.h"
 
 #include "editors/editor_key_routes.h"
-
+#include "editors/follow/step_input.h"
 #include "editors/note_entry/editor_clicks.h"
 #include "editors/note_entry/note_values.h"
 #include "editors/scale_time.h"
 #include "editors/selection/selection_tracker.h"
+#include "sequencer/clock/sequencer_clock.h"
+#include "shell/windows/window_activation.h"
 #include "shell/base/event_records.h"
 #include "song/conductor/conductor_refresh_hooks.h"
 #include "song/model/editor_hooks.h"
@@ -51,6 +53,12 @@ void TrackSelectionFromClick(Point where, EventRecord* event) {
   TrackEditorSelection(event ? event->modifiers : 0, false);
 }
 
+// The main editor coming to the front while stopped with the audition tool takes step input
+// afresh: notes played meanwhile and keys held then are forgotten.
+void MainEditorActivated(AppWindow*, bool active) {
+  if (active && !IsClockTaskPlaying() && gNoteTool == kAuditionTool) ResetStepInput();
+}
+
 }  // namespace
 
 void InstallEditorHooks() {
@@ -64,4 +72,5 @@ void InstallEditorHooks() {
   InstallEditorClicks();
   gEditorClickRoutes.selectionTracker = TrackSelectionFromClick;
   InstallEditorKeyRoutes();
+  SetWindowActivateProc(kMainEditorWindowKind, MainEditorActivated);
 }

@@ -66,6 +66,8 @@ bool EnterStepNote(uint8_t pitch, uint8_t velocity) {
 
 }  // namespace
 
+// Interim: a step is the note value as it stands; the swing and the tool bar's note length
+// percentage do not shape it yet.
 int32_t StepNoteValueTicks() {
   int32_t ticks = gStepInputHooks.noteValueTicks ? gStepInputHooks.noteValueTicks() : gTicksPerQuarter;
   return ticks > 0 ? ticks : 1;

@@ -6,5 +6,6 @@
 void FollowTransportStateAtIdle();
 void UpdateEditorInstrumentDisplay();
 void RefreshRandomTableRow();
-// True when the main editor's mode word is 2.
+// True when the main editor takes step input: its note tool is 2 (the audition tool) and
+// section mode is off.
 bool IsEditorModeTwo();

@@ -1,5 +1,6 @@
 #include "shell/app/state_dump.h"
 #include "shell/app/editor_state_dump.h"
+#include "shell/app/transport_state_dump.h"
 #include "editors/note_entry/editor_clicks.h"
 
 #include <csignal>
@@ -172,6 +173,7 @@ std::string FormatStateDump() {
   out += "alerts " + std::to_string(CountAlertsShown()) + " " + std::to_string(GetLastAlertId()) + "\n";
   AppendSync(&out);
   AppendTransport(&out);
+  AppendPlayStateDump(&out);
   AppendScrollBars(&out);
   AppendStartUpState(&out);
   out += "open " + std::to_string(gOpenKind) + " " + std::to_string(gLastOpenResult) + "\n";

@@ -18,6 +18,8 @@
 //                                   the sync source; "sync-outputs" when MIDI clock goes to
 //                                   the sync outputs, else the clock's send procedure id
 //   open <kind> <result>            the open dispatch's last kind byte and result
+//   transport <playing 0/1> <tick>  whether the clock plays, and the song position
+// the lines of playing from the main editor (transport_state_dump.h)
 // and the main editor's lines (shell/app/editor_state_dump.h).
 // The file is replaced whole each time, so a reader never sees half of it.
 #pragma once

@@ -201,6 +201,7 @@ void SetUpSmfTrack(const ImportPlan& plan, const ParsedChunks& parsed, int32_t k
   AssignSmfInstrumentByName(info);
   SettleSmfTrackChannel(info.channelMask |
                         (plan.tempoChunk && k == 0 ? parsed.chunks[0].channelMask : 0));
+  SettleSmfTrackOutput();
 }
 
 OSErr BuildNewSongTracks(const ImportPlan& plan, ParsedChunks* parsed, ConstStr255Param fileName) {

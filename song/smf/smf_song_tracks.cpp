@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
 #include "platform/text/pascal_strings.h"
 #include "shell/base/untitled_name.h"
@@ -9,6 +10,7 @@
 #include "song/conductor/markers.h"
 #include "song/instruments/instrument_record.h"
 #include "song/instruments/instrument_table.h"
+#include "song/instruments/output_kinds.h"
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"
 #include "song/model/track_edit_brackets.h"
@@ -162,4 +164,9 @@ void SettleSmfTrackChannel(uint16_t channelMask) {
       return;
     }
   }
+}
+
+void SettleSmfTrackOutput() {
+  UpdateTrackMuteFlag();
+  WriteU32BE(gCurrentTrack + kTrackSetting208, GetDriverProcForKind(gCurrentTrack[kTrackType]));
 }

@@ -33,6 +33,9 @@ void AssignSmfInstrumentByName(const SmfTrackInfo& info);
 // A track whose channel messages use one MIDI channel takes it (byte +70; 255 for none) and
 // the first instrument with the track's output kind, device and channel.
 void SettleSmfTrackChannel(uint16_t channelMask);
+// The track plays: its audible flag is computed (a new track is neither muted nor silent)
+// and its output kind's send procedure is stored with it.
+void SettleSmfTrackOutput();
 
 // Track byte that holds the MIDI channel the import settled.
 constexpr int32_t kTrackImportChannel = 70;

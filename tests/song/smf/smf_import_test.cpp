@@ -9,6 +9,7 @@
 #include "song/conductor/tempo_tables.h"
 #include "song/documents/document_file.h"
 #include "song/instruments/instrument_record.h"
+#include "song/instruments/output_kinds.h"
 #include "song/instruments/plugin_hooks.h"
 #include "song/model/redraw_hooks.h"
 #include "shell/base/new_song_defaults.h"
@@ -380,6 +381,9 @@ TEST_F(SmfImportTest, ImportedTracksPlayThePluginDeviceOrTheSynth) {
     ASSERT_EQ(noErr, Import(file));
     EXPECT_EQ(c.kind, GetTrackEntryAt(0)[kTrackType]);
     EXPECT_EQ(c.port, GetTrackEntryAt(0)[kTrackMidiOutput]);
+    // The track plays: it is audible and sends through its kind's procedure.
+    EXPECT_TRUE(GetTrackEntryAt(0)[kTrackFlags] & kTrackFlagAudible);
+    EXPECT_EQ(GetDriverProcForKind(c.kind), ReadU32BE(GetTrackEntryAt(0) + kTrackSetting208));
     EXPECT_EQ(c.defaultKind, gNewSongDefaults.trackType);
     EXPECT_EQ(3, gNewSongDefaults.trackMidiOutput);
   }
