@@ -1,8 +1,15 @@
 #include "editors/editor_hooks.h"
 
+#include "editors/key_command_hooks.h"
 #include "editors/note_entry/editor_clicks.h"
+#include "editors/note_moves/bar_line_drag.h"
+#include "editors/note_moves/note_body_clicks.h"
+#include "editors/note_moves/note_durations.h"
+#include "editors/note_moves/note_velocity.h"
+#include "editors/selection/event_hit_test.h"
+#include "editors/selection/selection_hooks.h"
 #include "editors/note_entry/note_values.h"
-#include "editors/scale_time.h"
+#include "editors/scale_time/scale_time.h"
 #include "editors/selection/selection_tracker.h"
 #include "shell/base/event_records.h"
 #include "song/conductor/conductor_refresh_hooks.h"
@@ -49,6 +56,32 @@ void TrackSelectionFromClick(Point where, EventRecord* event) {
   TrackEditorSelection(event ? event->modifiers : 0, false);
 }
 
+// The velocity tool's press on a velocity handle drags the velocity; any other press is not
+// taken.
+bool DragVelocityHandle(Point where, EventRecord*) {
+  gLastMousePoint = where;
+  if (!HandleNoteAreaClick()) return false;
+  DragNoteVelocity();
+  return true;
+}
+
+void DragBarLineFromClick(int32_t bar, Point where) {
+  gLastMousePoint = where;
+  DragBarLine(bar);
+}
+
+void StepVelocitiesFromKey(int16_t delta) { StepSelectedVelocities(delta); }
+
+// The note moves, velocity and length edits and bar-line drags take their clicks and keys.
+void InstallNoteMoveRoutes() {
+  gEditorClickRoutes.velocityHandleClick = DragVelocityHandle;
+  gEditorClickRoutes.dragBarLine = DragBarLineFromClick;
+  gSelectionHooks.clickNoteBody = ClickNoteBody;
+  gSelectionHooks.dragBlockEvent = DragBlockEvent;
+  gKeyCommandHooks.changeSelectedDurations = NudgeSelectedDurations;
+  gKeyCommandHooks.changeSelectedVelocities = StepVelocitiesFromKey;
+}
+
 }  // namespace
 
 void InstallEditorHooks() {
@@ -61,4 +94,5 @@ void InstallEditorHooks() {
   gConductorRefreshHooks.refreshAfterResolutionChange = RefreshViewsAfterResolutionChange;
   InstallEditorClicks();
   gEditorClickRoutes.selectionTracker = TrackSelectionFromClick;
+  InstallNoteMoveRoutes();
 }
