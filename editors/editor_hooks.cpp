@@ -2,18 +2,25 @@
 
 #include "editors/editor_key_routes.h"
 #include "editors/follow/step_input.h"
+#include "editors/key_command_hooks.h"
 #include "editors/note_entry/editor_clicks.h"
 #include "editors/note_entry/note_values.h"
-#include "editors/scale_time.h"
+#include "editors/note_moves/bar_line_drag.h"
+#include "editors/note_moves/note_body_clicks.h"
+#include "editors/note_moves/note_durations.h"
+#include "editors/note_moves/note_velocity.h"
+#include "editors/scale_time/scale_time.h"
+#include "editors/selection/event_hit_test.h"
+#include "editors/selection/selection_hooks.h"
 #include "editors/selection/selection_tracker.h"
 #include "sequencer/clock/sequencer_clock.h"
-#include "shell/windows/window_activation.h"
 #include "shell/base/event_records.h"
+#include "shell/windows/window_activation.h"
 #include "song/conductor/conductor_refresh_hooks.h"
 #include "song/model/editor_hooks.h"
-#include "song/model/window_redraw.h"
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"
+#include "song/model/window_redraw.h"
 
 namespace {
 
@@ -59,6 +66,32 @@ void MainEditorActivated(AppWindow*, bool active) {
   if (active && !IsClockTaskPlaying() && gNoteTool == kAuditionTool) ResetStepInput();
 }
 
+// The velocity tool's press on a velocity handle drags the velocity; any other press is not
+// taken.
+bool DragVelocityHandle(Point where, EventRecord*) {
+  gLastMousePoint = where;
+  if (!HandleNoteAreaClick()) return false;
+  DragNoteVelocity();
+  return true;
+}
+
+void DragBarLineFromClick(int32_t bar, Point where) {
+  gLastMousePoint = where;
+  DragBarLine(bar);
+}
+
+void StepVelocitiesFromKey(int16_t delta) { StepSelectedVelocities(delta); }
+
+// The note moves, velocity and length edits and bar-line drags take their clicks and keys.
+void InstallNoteMoveRoutes() {
+  gEditorClickRoutes.velocityHandleClick = DragVelocityHandle;
+  gEditorClickRoutes.dragBarLine = DragBarLineFromClick;
+  gSelectionHooks.clickNoteBody = ClickNoteBody;
+  gSelectionHooks.dragBlockEvent = DragBlockEvent;
+  gKeyCommandHooks.changeSelectedDurations = NudgeSelectedDurations;
+  gKeyCommandHooks.changeSelectedVelocities = StepVelocitiesFromKey;
+}
+
 }  // namespace
 
 void InstallEditorHooks() {
@@ -73,4 +106,5 @@ void InstallEditorHooks() {
   gEditorClickRoutes.selectionTracker = TrackSelectionFromClick;
   InstallEditorKeyRoutes();
   SetWindowActivateProc(kMainEditorWindowKind, MainEditorActivated);
+  InstallNoteMoveRoutes();
 }

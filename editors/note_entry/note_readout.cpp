@@ -17,6 +17,8 @@
 Rect gNoteReadoutBox = {0, 0, 0, 0};
 int32_t gReadoutLastValue = -1;
 int32_t gReadoutLastTime = 0;
+int32_t gReadoutLastEnd = kNoReadoutEnd;
+int16_t gReadoutMode = 0;
 
 namespace {
 
@@ -66,6 +68,7 @@ void ComposeNoteReadout(int32_t time, int32_t value, int32_t end, int32_t veloci
 }
 
 void DrawNoteReadout(int32_t time, int32_t value, int32_t end, int32_t velocity) {
+  gReadoutLastEnd = end;
   if (end >= 0) {
     gReadoutLastValue = value;
     gReadoutLastTime = time;
@@ -88,3 +91,5 @@ void DrawNoteReadout(int32_t time, int32_t value, int32_t end, int32_t velocity)
 }
 
 void ShowFrozenReadout() { DrawNoteReadout(0, kNoNoteValue, kReadoutFrozen, kNoReadoutVelocity); }
+
+void ShowLongNoteReadout() { DrawNoteReadout(0, kNoNoteValue, kReadoutLongNote, kNoReadoutVelocity); }

@@ -29,6 +29,12 @@ extern Rect gNoteReadoutBox;
 // The value and time the box showed last.
 extern int32_t gReadoutLastValue;
 extern int32_t gReadoutLastTime;
+// The end the box was last asked to show (kReadoutFrozen and kReadoutLongNote: the messages).
+extern int32_t gReadoutLastEnd;
+// What the readout follows while the pointer moves; the same word is the axis of a note drag:
+// 0 the pointer's time and pitch, 1 and 5 the pointer's time with the event template's pitch,
+// 2 the template's time with the pointer's pitch.
+extern int16_t gReadoutMode;
 
 // The length end - time (at least 1) as bars, beats and ticks of the meter at time, counted
 // from 0.
@@ -39,3 +45,5 @@ void ComposeNoteReadout(int32_t time, int32_t value, int32_t end, int32_t veloci
 void DrawNoteReadout(int32_t time, int32_t value, int32_t end, int32_t velocity);
 // The readout's message for a frozen track, which refuses note drawing.
 void ShowFrozenReadout();
+// The readout's message for a note whose duration word is 0 (a long note), which is not resized.
+void ShowLongNoteReadout();

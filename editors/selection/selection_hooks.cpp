@@ -22,6 +22,14 @@ void CallTrackKeyboardAudition(int16_t y) {
   if (gSelectionHooks.trackKeyboardAudition) gSelectionHooks.trackKeyboardAudition(y);
 }
 
+void CallClickNoteBody(uint32_t modifiers) {
+  if (gSelectionHooks.clickNoteBody) gSelectionHooks.clickNoteBody(modifiers);
+}
+
+void CallDragBlockEvent(int32_t offset) {
+  if (gSelectionHooks.dragBlockEvent) gSelectionHooks.dragBlockEvent(offset);
+}
+
 int16_t CallTrackRangeClipboardOp(int16_t source, int16_t target, uint32_t start, uint32_t length,
                                   uint32_t newStart, bool copy) {
   if (!gSelectionHooks.trackRangeClipboardOp) return kNothingDroppedErr;

@@ -15,6 +15,11 @@ struct SelectionHooks {
   void (*openSysExEventDialog)(int32_t offset);
   // A click in the keyboard or drum column of the current pane at y. Main thread.
   void (*trackKeyboardAudition)(int16_t y);
+  // A press on a note's body (the note at gHitEventOffset of the current track) with the
+  // modifiers of the press: the note moves, copies and length drags. Main thread.
+  void (*clickNoteBody)(uint32_t modifiers);
+  // A press on the body of the sequence block at byte offset of the current track. Main thread.
+  void (*dragBlockEvent)(int32_t offset);
   // Moves (or with copy, copies) the range start..start + length of track source to track
   // target at newStart, as one undoable step; 0 when done. Main thread.
   int16_t (*trackRangeClipboardOp)(int16_t source, int16_t target, uint32_t start, uint32_t length,
@@ -26,6 +31,8 @@ void CallLocateToPosition(uint32_t position);
 void CallOpenNoteEventDialog(int32_t offset);
 void CallOpenSysExEventDialog(int32_t offset);
 void CallTrackKeyboardAudition(int16_t y);
+void CallClickNoteBody(uint32_t modifiers);
+void CallDragBlockEvent(int32_t offset);
 // dragNotAcceptedErr (-1857: nothing changed) while nobody installed the operation.
 int16_t CallTrackRangeClipboardOp(int16_t source, int16_t target, uint32_t start, uint32_t length,
                                   uint32_t newStart, bool copy);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "editors/note_drawing/event_labels.h"
 #include "editors/note_drawing/note_boxes.h"
 #include "editors/panes/pane_stack.h"
 #include "editors/selection/event_hit_test.h"
@@ -150,8 +151,17 @@ bool TakeClickOnEvent(uint32_t modifiers, bool doubleClick) {
     return true;
   }
   int16_t mask = gCurrentViewMode == kNoteViewMode ? kNoteViewHitMask : kOtherViewHitMask;
-  if (!HitTestEditorEvents(mask, nullptr)) return false;
-  ClickOnNote(mask, modifiers, doubleClick);
+  int16_t part = 0;
+  int16_t hit = HitTestEditorEvents(mask, &part);
+  if (!hit) return false;
+  if (hit == kHitSequenceBlocks) {
+    if (part == kBlockBody) CallDragBlockEvent(gHitEventOffset);
+    return true;
+  }
+  // A plain, option or shift press on a note's body moves, copies or resizes it; the dialog
+  // clicks and command's selection toggle are the note click's own.
+  if (ClickOnNote(mask, modifiers, doubleClick) == 1 && !(modifiers & (cmdKey | controlKey)))
+    CallClickNoteBody(modifiers);
   return true;
 }
 

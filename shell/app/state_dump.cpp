@@ -22,6 +22,7 @@
 #include "shell/drawing/row_metrics.h"
 #include "shell/windows/app_windows.h"
 #include "shell/windows/editor_panes.h"
+#include "shell/app/state_dump_notes.h"
 #include "shell/windows/window_sizing.h"
 #include "song/conductor/tempo_tables.h"
 #include "song/conductor/timebase.h"
@@ -169,6 +170,7 @@ std::string FormatStateDump() {
   out += "screen " + std::to_string(screen.right) + " " + std::to_string(screen.bottom) + "\n";
   AppendWindows(&out);
   AppendPanes(&out);
+  AppendPaneNotes(&out);
   AppendFileMenu(&out);
   out += "alerts " + std::to_string(CountAlertsShown()) + " " + std::to_string(GetLastAlertId()) + "\n";
   AppendSync(&out);

@@ -23,9 +23,6 @@
 
 namespace {
 
-// The dump lists at most this many notes of the current track.
-constexpr int32_t kMostNotesListed = 512;
-
 std::string Line(const char* word, std::initializer_list<int64_t> values) {
   std::string line = word;
   for (int64_t v : values) line += " " + std::to_string(v);
@@ -75,20 +72,6 @@ void AppendEditorAxis(std::string* out) {
   for (int16_t k = 0; k < gEditorPaneCount; ++k) *out += Line("cursor", {k, GetPaneCursorX(k)});
 }
 
-void AppendCurrentTrackNotes(std::string* out) {
-  Handle h = gCurrentSong ? GetCurrentTrackEventList() : nullptr;
-  if (!h || !*h) return;
-  const uint8_t* list = reinterpret_cast<const uint8_t*>(HandleData(h));
-  uint32_t size = uint32_t(GetHandleSize(h));
-  int32_t listed = 0;
-  for (uint32_t at = 0, n; at + kShortEventSize <= size && SeqEventTime(list + at) != 0; at += n) {
-    if ((n = SeqEventLengthWithin(list + at, size - at)) == 0) return;
-    const uint8_t* e = list + at;
-    if (SeqEventKind(e) != kKindNote || n < kLongEventSize) continue;
-    if (++listed > kMostNotesListed) return;
-    *out += Line("note", {SeqEventTime(e), e[kEventData1], e[kEventData2], GetNoteDuration(e)});
-  }
-}
 
 }  // namespace
 
@@ -101,5 +84,4 @@ void AppendPlayStateDump(std::string* out) {
   AppendEditorAxis(out);
   *out += Line("selection", {gTimeSelection.start.tick, gTimeSelection.end.tick});
   *out += Line("step", {gStepCounter, gStepChordPending, StepNoteValueTicks()});
-  AppendCurrentTrackNotes(out);
 }

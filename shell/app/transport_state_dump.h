@@ -14,8 +14,7 @@
 //   step <counter> <pending> <note value>
 //                                   step input: the step counter, a chord still held, the
 //                                   note value in ticks
-//   note <tick> <key> <velocity> <duration>
-//                                   the notes of the current track, in list order
+// (the current track's "note" lines come from state_dump_notes.h)
 #pragma once
 
 #include <string>

@@ -1,7 +1,7 @@
 #include "song/dialogs/tempo_dialog.h"
 
 #include "audio/engine/engine_play_state.h"
-#include "editors/scale_time.h"
+#include "editors/scale_time/scale_time.h"
 #include "sequencer/transport/transport_tempo.h"
 #include "song/conductor/conductor_lock_state.h"
 #include "song/conductor/conductor_map.h"

@@ -223,7 +223,9 @@ void MakeStoredTrackImage(uint8_t* image, const uint8_t* live, bool withChildren
   uint8_t bits = WrittenTrackBlocks(live);
   for (int32_t i = 0; i < 6; ++i) {
     int32_t offset = kTrackHandleFields[i];
-    if (!(bits & (1u << i))) WriteU32BE(image + offset, 0);
+    // A block that follows is marked, never named: a live handle id would make two saves of
+    // the same song differ.
+    WriteU32BE(image + offset, (bits & (1u << i)) ? kStoredBlockMark : 0);
     WriteU32BE(image + offset + kAlternateWord, 0);
   }
   Handle events = StoredHandle(live, kTrackEventList);

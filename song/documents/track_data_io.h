@@ -40,11 +40,15 @@ OSErr ReadTrackData(uint8_t* entry, const TrackPresence& presence, OSErr* eventC
 // Frees the six handle fields of an entry that was read (plug-in records with their blocks).
 void DisposeStoredTrackHandles(uint8_t* entry);
 
+// What a stored handle field holds when its block follows (the reader takes any non-zero
+// value so): a live handle id would make two saves of the same song differ.
+constexpr uint32_t kStoredBlockMark = 1;
+
 // Bit i set when handle field i (kTrackHandleFields order) of a live entry is written: the
 // handle is live and, for a plug-in record, of a size the reader takes.
 uint8_t WrittenTrackBlocks(const uint8_t* entry);
-// Turns a copy of a live entry into its stored image: handle words only where a block is
-// written, alternates 0, +22 the event list's size, run-time offsets 0; the child cells are
+// Turns a copy of a live entry into its stored image: the mark in each handle word whose
+// block is written (0 in the others), alternates 0, +22 the event list's size, run-time offsets 0; the child cells are
 // kept (valid handles only) when withChildren is set, else cleared.
 void MakeStoredTrackImage(uint8_t* image, const uint8_t* live, bool withChildren);
 // Writes the blocks of a live entry to the stream. Returns the stream error.

@@ -147,8 +147,10 @@ void MakeStoredSongImage(std::vector<uint8_t>& image, const uint8_t* song, bool 
   Handle extra(ReadU32BE(song + kSongExtraBlock));
   Handle panes(ReadU32BE(song + kSongWindowTable));
   for (int32_t at = kRunTimeWordsStart; at < kSongHeaderSize; at += 4) {
-    if (at == kSongConductorMap || at == kSongMarkerList) continue;
-    WriteU32BE(p + at, 0);
+    // The two lists are always written and read; a live handle id would make two saves of the
+    // same song differ.
+    bool list = at == kSongConductorMap || at == kSongMarkerList;
+    WriteU32BE(p + at, list && ReadU32BE(song + at) != 0 ? kStoredBlockMark : 0);
   }
   if (!link && IsLiveHandle(extra)) WriteU32BE(p + kSongExtraBlock, extra.id);
   if (!link && IsLiveHandle(panes)) WriteU32BE(p + kSongWindowTable, panes.id);

@@ -39,17 +39,7 @@ namespace {
 using editors_test::Note;
 using editors_test::NoteRecords;
 
-// Program resolution and meter for the song of the test.
-void UseTimebase(int32_t resolution, int32_t numerator, int32_t denominator) {
-  gTicksPerQuarter = resolution;
-  ApplyTimebase();
-  SetTimeSignature(numerator, denominator);
-  ASSERT_EQ(noErr, SetMeterAt(1));
-  ResetNoteValues();
-  gSwingPercent = 50;
-  gGridOriginTick = 0;
-  gSnapSwitch = 1;
-}
+using editors_test::UseTimebase;
 
 // The value of a mask computed here from the note lengths: whole >> k summed, x 3/2 dotted,
 // x 2/3, 2/5, 2/7 by the tuplet, rounded to the nearest tick.

@@ -3,6 +3,10 @@
 #include <cstring>
 
 #include "editors/note_drawing/note_boxes.h"
+#include "editors/note_entry/grid_snapping.h"
+#include "editors/note_entry/note_values.h"
+#include "song/conductor/conductor_map.h"
+#include "song/conductor/timebase.h"
 #include "editors/panes/pane_stack.h"
 #include "editors/timeline/timeline_axis.h"
 #include "platform/controls/controls.h"
@@ -26,6 +30,17 @@
 namespace editors_test {
 
 uint32_t Rgb(const RGBColor& c) { return PixelFromRGB(c) & 0xFFFFFF; }
+
+void UseTimebase(int32_t resolution, int32_t numerator, int32_t denominator) {
+  gTicksPerQuarter = resolution;
+  ApplyTimebase();
+  SetTimeSignature(numerator, denominator);
+  ASSERT_EQ(noErr, SetMeterAt(1));
+  ResetNoteValues();
+  gSwingPercent = 50;
+  gGridOriginTick = 0;
+  gSnapSwitch = 1;
+}
 
 std::vector<uint8_t> NoteRecords(const std::vector<Note>& notes) {
   std::vector<uint8_t> bytes;

@@ -54,4 +54,8 @@ class PaneDrawingTest : public ::testing::Test {
 
 uint32_t Rgb(const RGBColor& c);
 
+// Program resolution and meter for the song of the test; the note value a quarter, no swing,
+// snapping on from tick 0.
+void UseTimebase(int32_t resolution, int32_t numerator, int32_t denominator);
+
 }  // namespace editors_test

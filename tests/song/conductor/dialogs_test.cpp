@@ -1,6 +1,6 @@
 // What the OK buttons of the time and key signature dialog and of the tempo dialog write.
 #include "conductor_fixture.h"
-#include "editors/scale_time.h"
+#include "editors/scale_time/scale_time.h"
 #include "platform/system/sys_beep.h"
 #include "song/dialogs/meter_key_dialog.h"
 #include "song/dialogs/tempo_dialog.h"

@@ -1,0 +1,14 @@
+// A press on an event of a main editor pane that the selection tracker hands on: the body of
+// a note (moved, copied or resized) and a sequence block of the sequence rows (moved in time).
+#pragma once
+
+#include <cstdint>
+
+// The note at gHitEventOffset of the current track, pressed at gLastMousePoint: shift without
+// option drags its length (every selected note's when it is one of several), anything else
+// drags the notes. Pending note-offs are flushed and the editor and event list redrawn.
+void ClickNoteBody(uint32_t modifiers);
+// The sequence block at byte offset of the current track dragged horizontally as an outline;
+// unless the drag was cancelled or did not move, the block starts at the snapped time under
+// the outline (one undoable step).
+void DragBlockEvent(int32_t offset);
