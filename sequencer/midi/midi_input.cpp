@@ -5,13 +5,14 @@
 #include <cstring>
 
 #include "sequencer/clock/transport_clock.h"
+#include "sequencer/midi/midi_clock_out.h"
 #include "sequencer/midi/midi_output.h"
 #include "sequencer/midi/realtime_processors.h"
+#include "sequencer/transport/playback_control.h"
 #include "song/conductor/tempo_tables.h"
 
 uint16_t gMidiInputOptions = 0;
 uint16_t gMidiInputFlags = 0;
-uint8_t gMidiClockFollow = 0;
 std::atomic<MidiPreFilter> gSyncPreFilter{IsNotRealTimeStatus};
 RemoteMidiHandler gRemoteMidiHandler = nullptr;
 
@@ -56,18 +57,28 @@ void CollectSysEx(RealtimeProcessor* p, const uint8_t* bytes, int32_t count, uin
   if (count > 0 && bytes[count - 1] == 0xF7) ++p->sysexComplete;
 }
 
+// A tempo measured from incoming clock: the clock's requested tempo, and a tempo record
+// while tempo recording is on.
+void TakeFollowedTempo(int32_t tempo) {
+  gTransportClock.requestedTempo = int16_t(tempo);
+  if (gMidiInputFlags & kInputRecordTempo)
+    AppendTempoRecord(&gTempoRecordBuffer, GetMidiSyncTick(), uint16_t(tempo));
+}
+
+// Clock bytes measure the tempo while the audio clock drives the song.
 void FollowMidiClock(uint8_t status, uint64_t hostNanos) {
   if (status == 0xFA || status == 0xFB) {
     if (!gTransportClock.syncRunning) gClockSum = gClockCount = 0, gLastClock = 0;
     return;
   }
   if (status != 0xF8) return;
-  if (gLastClock && gMidiClockFollow && hostNanos > gLastClock) {
+  bool follow = std::atomic_ref<uint8_t>(gAudioClockMode).load(std::memory_order_relaxed);
+  if (gLastClock && follow && hostNanos > gLastClock) {
     gClockSum += hostNanos - gLastClock;
     if (++gClockCount >= 12) {
       int32_t tempo = TempoFromMidiClock(gClockSum, gClockCount);
-      if (tempo) gTransportClock.requestedTempo = int16_t(tempo);
       gClockSum = gClockCount = 0;
+      if (tempo) TakeFollowedTempo(tempo);
     }
   }
   gLastClock = hostNanos;

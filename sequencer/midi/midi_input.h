@@ -20,12 +20,12 @@
 extern uint16_t gMidiInputOptions;
 constexpr uint16_t kInputTapTempo = 0x0200;
 constexpr uint16_t kInputTempoTapped = 0x0800;
-// Bit 8: system-exclusive recording on; bit 15: note polling suspended.
+// Bit 6: tempo from a followed MIDI clock is recorded; bit 8: system-exclusive recording on;
+// bit 15: note polling suspended.
 extern uint16_t gMidiInputFlags;
+constexpr uint16_t kInputRecordTempo = 0x0040;
 constexpr uint16_t kInputRecordSysEx = 0x0100;
 constexpr uint16_t kInputPollSuspended = 0x8000;
-// Non-zero: incoming MIDI clock sets the clock's requested tempo.
-extern uint8_t gMidiClockFollow;
 
 // A pre-filter answers non-zero for a message that goes on to the processors.
 using MidiPreFilter = int32_t (*)(const uint8_t* bytes, int32_t count, uint32_t tick, uint64_t hostNanos);

@@ -112,3 +112,21 @@ void BuildPortTable(bool /*refresh*/) {
   gMidiDriver.presentPorts = CountPresentPorts();
   SetQDGlobalsRandomSeed(seed);
 }
+
+void ScanMidiPorts(int32_t flag) { BuildPortTable(flag != 0); }
+
+bool AdoptPortTable(Handle table, int32_t count) {
+  if (!table) return false;
+  if (!gPortTable) gPortTable = NewHandleClear(kMaxPorts * kPortEntrySize);
+  if (!gPortTable) return false;
+  if (GetHandleSize(gPortTable) < kMaxPorts * kPortEntrySize) SetHandleSize(gPortTable, kMaxPorts * kPortEntrySize);
+  if (MemError() != noErr) return false;
+  count = std::clamp<int32_t>(count, 0, std::min<int32_t>(kMaxPorts, int32_t(GetHandleSize(table) / kPortEntrySize)));
+  std::memset(*gPortTable, 0, size_t(kMaxPorts * kPortEntrySize));
+  int32_t used = 0;
+  while (used < count && ReadU32BE(EntryAt(table, used) + kPortUniqueId) != 0) ++used;
+  std::memcpy(*gPortTable, *table, size_t(used * kPortEntrySize));
+  for (int32_t i = 0; i < used; ++i) WriteU32BE(EntryAt(gPortTable, i) + kPortEndpoint, 0);
+  gPortCount = uint8_t(used);
+  return true;
+}

@@ -16,8 +16,6 @@
 
 namespace {
 
-// Bit 0 of the settings byte (the flags word's high byte): this processor is switched off.
-constexpr uint16_t kProcessorSwitchedOff = 0x0100;
 constexpr uint8_t kAllChannels = 16;
 
 RealtimeProcessor* NthProcessor(int32_t n) {

@@ -6,6 +6,9 @@
 
 #include <cstdint>
 
+// Bit 0 of a processor's settings byte (the flags word's high byte): switched off.
+constexpr uint16_t kProcessorSwitchedOff = 0x0100;
+
 // Calls callback(block, track) for each track the processors may serve: the current song's
 // tracks armed for recording, in song order, or the current track when none is armed.
 void ForEachPlayingTrack(void (*callback)(void* block, uint8_t* track), void* block);

@@ -8,6 +8,7 @@
 #include "sequencer/clock/tick_scheduler.h"
 #include "sequencer/clock/transport_clock.h"
 #include "sequencer/midi/coremidi_driver.h"
+#include "sequencer/midi/midi_port_build.h"
 #include "sequencer/midi/midi_output.h"
 #include "sequencer/midi/realtime_processors.h"
 #include "sequencer/transport/playback_control.h"
@@ -15,6 +16,7 @@
 #include "sequencer/transport/transport_position.h"
 #include "sequencer/transport/transport_tempo.h"
 #include "song/conductor/conductor_refresh_hooks.h"
+#include "song/documents/document_file.h"
 #include "song/documents/document_hooks.h"
 #include "song/documents/playback_reset.h"
 #include "song/instruments/midi_hooks.h"
@@ -84,11 +86,20 @@ void InstallMidiHooks() {
   hooks.findDestinationByName = FindDestinationUniqueIDByName;
 }
 
+// An opened document's MIDI port set-up: its own table when it has one (its tracks name
+// ports by their place in it), else the program's table as it is.
+void ApplyDocumentPortSetup(bool defaults) {
+  Handle table = defaults ? Handle() : GetDocumentSlot(kPortTableSlot);
+  bool taken = table && AdoptPortTable(table, gSongFileHeader[kFileHeaderPortCount]);
+  ScanMidiPorts(taken ? 1 : 0);
+}
+
 }  // namespace
 
 void InstallSequencerHooks() {
   InstallTransportHooks();
   InstallMidiHooks();
   gDocumentHooks.applyDocumentSyncSettings = ApplyDocumentSyncSettings;
+  gDocumentHooks.applyMidiPortSetup = ApplyDocumentPortSetup;
   gConductorRefreshHooks.resetSectionChase = ResetSectionChaseOnRetime;
 }

@@ -17,7 +17,9 @@
 #include "sequencer/clock/note_off_queue.h"
 #include "sequencer/clock/transport_clock.h"
 #include "sequencer/midi/coremidi_driver.h"
+#include "sequencer/midi/processor_routing.h"
 #include "sequencer/midi/realtime_processors.h"
+#include "song/prefs/startup_settings.h"
 #include "sequencer/transport/transport_engine.h"
 #include "sequencer/transport/transport_idle.h"
 #include "shell/app/app_entry.h"
@@ -142,9 +144,16 @@ void RunTransportSteps() {
   PerformanceToolsService();
   if (!IsOfflineRenderRunning() && CountSongTrackDevices(0) > 0 && !gClickOutputPrepared)
     PrepareOutputForDeviceKind(kDeviceKindPlugin);
+  PrepareNodeOutputs();
 }
 
 }  // namespace
+
+void PrepareNodeOutputs() {
+  if (!(gRealtimeProcessorSettings & 1)) return;
+  for (const RealtimeProcessor* p = gMidiInputs; p; p = p->next)
+    if (p->deviceKind && !(p->flags & kProcessorSwitchedOff)) PrepareOutputForDeviceKind(p->deviceKind);
+}
 
 void InstallIdleTimer() {
   RemoveIdleTimer();

@@ -28,5 +28,8 @@ void RunIdleTimer(EventLoopTimerRef timer, void* record);
 EventTimerInterval ChooseIdleInterval();
 // One idle pass.
 void RunIdleTasks();
+// While real-time processing is on, prepares the output of each switched-on processor's
+// device kind (processors without a kind are skipped).
+void PrepareNodeOutputs();
 // Redraws the window of kind k (nothing when it has none).
 void RedrawAppWindowOfKind(int16_t kind);

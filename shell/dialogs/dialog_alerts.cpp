@@ -70,6 +70,14 @@ int16_t ShowAlert(int16_t alertId, int16_t kind) {
   return item;
 }
 
+int16_t ShowAlertEscapingTo(int16_t alertId, int16_t kind, int16_t escapeItem) {
+  int16_t saved = gDialogEscapeItem;
+  gDialogEscapeItem = escapeItem;
+  int16_t item = ShowAlert(alertId, kind);
+  gDialogEscapeItem = saved;
+  return item;
+}
+
 int16_t GetLastAlertId() { return gLastAlertId; }
 int32_t CountAlertsShown() { return gAlertsShown; }
 void SetAlertAnswer(int16_t item) { gAlertAnswer = item; }

@@ -12,6 +12,8 @@ enum : int16_t { kCautionAlert = 0, kStopAlert = 1, kNoteAlert = 2 };
 // resources are missing or damaged), its text goes to the console and the answer set by
 // SetAlertAnswer (1 unless changed) comes back.
 int16_t ShowAlert(int16_t alertId, int16_t kind);
+// ShowAlert with Escape pressing escapeItem instead of item 2.
+int16_t ShowAlertEscapingTo(int16_t alertId, int16_t kind, int16_t escapeItem);
 
 // What the last alert was, how many were asked for, and the answer alerts give when they
 // cannot be shown.

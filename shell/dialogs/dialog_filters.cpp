@@ -113,7 +113,7 @@ bool FilterKey(const EventRecord& e, bool letterShortcuts) {
       gDialogKeyFlags &= uint16_t(~kDialogTabPassed);
       return ReportFlashed(dialog, 3);
     }
-    if (c == kEscapeChar) return ReportFlashed(dialog, 2);
+    if (c == kEscapeChar) return ReportFlashed(dialog, gDialogEscapeItem);
     if (c == kEnterChar || c == kReturnChar) return ReportFlashed(dialog, 1);
     if (letterShortcuts && !(e.modifiers & cmdKey)) {
       if (int16_t item = ButtonForLetter(dialog, c)) return ReportFlashed(dialog, item);

@@ -11,6 +11,7 @@ uint16_t gDialogFontId = 0;
 uint32_t gDialogFocusItem = 0;
 int16_t gDialogHelpTopic = 0;
 uint16_t gDialogKeyFlags = 0;
+int16_t gDialogEscapeItem = 2;
 uint64_t gDialogCaptureStart = 0;
 DialogItemList gArrowButtons;
 DialogItemList gClickReportItems;

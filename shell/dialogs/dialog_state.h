@@ -35,6 +35,9 @@ enum : uint16_t {
   kDialogTabPassed = 0x1000,    // a tab went to the text field
 };
 extern uint16_t gDialogKeyFlags;
+// The item Escape presses while the filter handles keys: 2 unless an alert's item 2 does
+// something that must not happen by accident.
+extern int16_t gDialogEscapeItem;
 // When the running capture started, in microseconds.
 extern uint64_t gDialogCaptureStart;
 

@@ -44,7 +44,8 @@ int16_t AskForMissingFileAlert(ConstStr255Param name, int16_t textA, int16_t tex
   text = GetAppString(textB);
   std::copy(text, text + text[0] + 1, second);
   ParamText(name, first, second, kEmpty);
-  int16_t item = ShowAlert(kMissingFileAlertId, kCautionAlert);
+  // Escape keeps the reference: forgetting it is never an accident.
+  int16_t item = ShowAlertEscapingTo(kMissingFileAlertId, kCautionAlert, kPromptKeep);
   if (item < kPromptKeep || item > kPromptFindAll) return kPromptKeep;
   if (!allowSkip && (item == kPromptSkip || item == kPromptSkipAll)) return int16_t(item - 1);
   return item;

@@ -1,5 +1,6 @@
 #include "song/instruments/plugin_records.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -22,6 +23,9 @@ constexpr uint16_t kLastWithoutTailBlock = 888;
 constexpr uint16_t kFirstFullTrackRecord = 880;
 constexpr int32_t kMissingBytesAt = 48;
 constexpr int32_t kMissingBytes = 22;
+constexpr int32_t kPluginRecordFixedRate = 82;  // u32 of an instrument's record
+constexpr double kPluginRateFactor = 65536.0;
+constexpr uint16_t kLastFixedRateVersion = 1343;
 
 // The six handle slots of the record, and which of them take an alternate word.
 constexpr int32_t kSlotOffsets[6] = {110, 118, 126, 134, 142, 150};
@@ -55,6 +59,19 @@ OSErr InsertMissingTrackRecordBytes(Handle record, uint16_t version) {
   return noErr;
 }
 
+// An instrument's record keeps its rate twice: the float +32 and the 16.16 fixed-point u32
+// +82. A missing fixed rate is made from the float; files up to 1343 kept the fixed one as
+// the true rate, so the float is made from it (a zero fixed rate leaves the float).
+void SetInstrumentRatePair(uint8_t* p, uint16_t version) {
+  if (ReadU32BE(p + kPluginRecordFixedRate) == 0) {
+    double fixed = double(ReadF32BE(p + kPluginRecordRate)) * kPluginRateFactor;
+    WriteU32BE(p + kPluginRecordFixedRate, uint32_t(std::clamp(fixed, 0.0, 4294967295.0)));
+  }
+  uint32_t fixed = ReadU32BE(p + kPluginRecordFixedRate);
+  if (version <= kLastFixedRateVersion && fixed != 0)
+    WriteF32BE(p + kPluginRecordRate, float(double(fixed) / kPluginRateFactor));
+}
+
 }  // namespace
 
 bool IsReadablePluginRecordSize(Size size) {
@@ -86,10 +103,11 @@ OSErr WidenOldPluginRecord(Handle record, int32_t kind) {
   return noErr;
 }
 
-void UpgradeInstrumentPluginRecord(Handle record, int32_t kind) {
+void UpgradeInstrumentPluginRecord(Handle record, int32_t kind, uint16_t version) {
   uint8_t* p = reinterpret_cast<uint8_t*>(HandleData(record));
   float rate = ReadF32BE(p + kPluginRecordRate);
   if (!std::isfinite(rate) || rate <= 0.0f) WriteF32BE(p + kPluginRecordRate, kDefaultPluginRate);
+  if (kind == kInstrumentRecordKind) SetInstrumentRatePair(p, version);
   WriteU32BE(p + 118, 0);
   WriteU32BE(p + 142, 0);
   p[kPluginRecordFlags] &= uint8_t(~(kPluginFlag40 | kPluginFlagRackPending));
@@ -123,7 +141,7 @@ OSErr ReadPluginRecord(uint8_t* slot, bool present, int32_t kind, bool trackMain
   // Files up to 888 keep no block +150.
   bool tail = version > kLastWithoutTailBlock && SlotHasBlock(p + kPluginRecordTail, true);
   std::memset(p + kPluginRecordSlotsStart, 0, kPluginRecordBytes - kPluginRecordSlotsStart);
-  UpgradeInstrumentPluginRecord(record, kind);
+  UpgradeInstrumentPluginRecord(record, kind, version);
   ReadPresentBlock(p + 110, regions1);
   ReadPresentBlock(p + kPluginRecordRegions, regions2);
   Handle regions(ReadU32BE(p + kPluginRecordRegions));

@@ -42,8 +42,9 @@ OSErr WidenOldPluginRecord(Handle record, int32_t kind);
 // slot is empty, nothing stays allocated and the document input's error is latched.
 // trackMainRecord: the record is a track's main record (+232), which older files stored shorter.
 OSErr ReadPluginRecord(uint8_t* slot, bool present, int32_t kind, bool trackMainRecord = false);
-// The checks and fixes of a record just read (already 158 bytes), before its slots are read.
-void UpgradeInstrumentPluginRecord(Handle record, int32_t kind);
+// The checks and fixes of a record just read (already 158 bytes) from a file of the version,
+// before its slots are read.
+void UpgradeInstrumentPluginRecord(Handle record, int32_t kind, uint16_t version);
 
 // Disposes the blocks a record names (+110, +118, +126, +142, +150, and +134 while it holds
 // a saved state not yet applied) and clears their words; the record itself stays.

@@ -19,6 +19,7 @@
 #include "song/instruments/plugin_records.h"
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"
+#include "song/model/song_write_locks.h"
 #include "song/model/songs.h"
 
 namespace {
@@ -406,6 +407,7 @@ OSErr WriteSongDocumentBody() {
   int32_t songs = 0, written = 0;
   for (int32_t slot = 0; slot < gSongCount; ++slot) songs += IsLiveHandle(GetSongHandleAt(slot)) ? 1 : 0;
   BeginProgress(kProgressSavingSong, songs);
+  LockSongHandlesForWrite();
   OSErr err = noErr;
   for (int32_t slot = 0; slot < gSongCount && err == noErr && GetLastFileError() == noErr; ++slot) {
     Handle song = GetSongHandleAt(slot);
@@ -413,6 +415,8 @@ OSErr WriteSongDocumentBody() {
     err = WriteSongRecords(song, false);
     if (err == noErr && ProgressAskedToStop(++written)) err = kProgressCancelledErr;
   }
+  TrackUnlockOptions unlock;
+  UnlockSongHandlesAfterWrite(&unlock);
   EndProgress();
   return err != noErr ? err : GetLastFileError();
 }

@@ -8,9 +8,10 @@
 // Application result codes of the import (positive: the program's own messages).
 constexpr OSErr kSmfNotMidiFileErr = 43;    // no 'MThd' chunk: not a Standard MIDI File
 constexpr OSErr kSmfMissingTrackErr = 71;   // a track chunk is missing or cut short
-constexpr OSErr kSmfHeaderLengthErr = 80;   // the 'MThd' chunk is shorter than 6 bytes or runs past the end
+constexpr OSErr kSmfHeaderLengthErr = 80;   // the 'MThd' chunk is shorter than 6 bytes
 constexpr OSErr kSmfUnknownFormatErr = 81;  // a format other than 0, 1 and 2
 constexpr OSErr kSmfZeroDivisionErr = 82;   // zero ticks per quarter note
+constexpr OSErr kSmfHeaderCutShortErr = 88; // the 'MThd' chunk runs past the end of the file
 constexpr int32_t kSmfTracksLeftOutMessage = 83;
 
 extern Handle gSmfChunk;            // the chunk loaded last (locked), or null

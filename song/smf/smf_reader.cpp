@@ -72,7 +72,7 @@ OSErr ReadSmfChunk(uint32_t id) {
 
 OSErr ReadSmfHeader(SmfHeader* header) {
   OSErr err = ReadSmfChunk(kSmfHeaderChunk);
-  if (err == kSmfNotMidiFileErr && StartsWithHeaderId()) return kSmfHeaderLengthErr;
+  if (err == kSmfNotMidiFileErr && StartsWithHeaderId()) return kSmfHeaderCutShortErr;
   if (err != noErr) return err;
   if (GetHandleSize(gSmfChunk) < kSmfHeaderBodySize) return kSmfHeaderLengthErr;
   const uint8_t* p = reinterpret_cast<const uint8_t*>(HandleData(gSmfChunk));

@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "platform/coremidi/midi_services.h"
+#include "platform/memory/byte_order.h"
 #include "platform/system/host_time.h"
 #include "sequencer/clock/transport_clock.h"
 #include "sequencer/midi/coremidi_driver.h"
@@ -218,6 +219,40 @@ TEST_F(MidiInputTest, SplittingPackets) {
   MidiReadProc(list, nullptr, &gMidiDriver.inputs[0]);
   RingMessage m;
   EXPECT_FALSE(PopMidiInputRing(processor, &m));
+}
+
+// Clock bytes 20 and 25 ms apart: every twelfth sets the requested tempo while the audio clock
+// drives the song (and is recorded while tempo recording is on); without it nothing follows.
+TEST_F(MidiInputTest, IncomingClockSetsTheTempoInAudioClockMode) {
+  struct Row { uint64_t intervalNanos; int16_t tempo; };
+  const Row rows[] = {{25000000ull, 1000}, {20000000ull, 1250}};
+  ASSERT_EQ(noErr, SetTempoRecordCapacity(&gTempoRecordBuffer, 8));
+  gTempoRecordBuffer.count = 0;
+  gTransportClock.syncRunning = 0;
+  auto feed = [](uint64_t start, uint64_t interval, int32_t clocks) {
+    const uint8_t start_byte = 0xFA, clock = 0xF8;
+    MidiInputDispatch(&start_byte, 1, &gMidiDriver.inputs[0], 1, start);
+    for (int32_t i = 0; i < clocks; ++i)
+      MidiInputDispatch(&clock, 1, &gMidiDriver.inputs[0], 1, start + uint64_t(i) * interval);
+  };
+  for (const Row& row : rows) {
+    gAudioClockMode = 0;
+    gTransportClock.requestedTempo = 1100;
+    feed(1000000000ull, row.intervalNanos, 13);
+    EXPECT_EQ(gTransportClock.requestedTempo, 1100) << row.tempo;
+    gAudioClockMode = 1;
+    gMidiInputFlags |= kInputRecordTempo;
+    feed(2000000000ull, row.intervalNanos, 12);  // only eleven intervals
+    EXPECT_EQ(gTransportClock.requestedTempo, 1100) << row.tempo;
+    feed(3000000000ull, row.intervalNanos, 13);
+    EXPECT_EQ(gTransportClock.requestedTempo, row.tempo);
+  }
+  gAudioClockMode = 0;
+  ASSERT_EQ(gTempoRecordBuffer.count, 2u);
+  const uint8_t* entries = reinterpret_cast<const uint8_t*>(*gTempoRecordBuffer.entries);
+  EXPECT_EQ(ReadU16BE(entries + 4), 1000);
+  EXPECT_EQ(ReadU16BE(entries + 10), 1250);
+  SetTempoRecordCapacity(&gTempoRecordBuffer, 0);
 }
 
 TEST(MidiTempo, ClocksAndTaps) {

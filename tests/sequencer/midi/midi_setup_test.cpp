@@ -3,8 +3,13 @@
 
 #include "platform/coremidi/midi_services.h"
 #include "platform/memory/byte_order.h"
+#include "platform/memory/memory.h"
 #include "sequencer/midi/coremidi_driver.h"
 #include "sequencer/midi/midi_setup_file.h"
+#include "sequencer/midi/midi_port_layout.h"
+#include "sequencer/transport/sequencer_hooks.h"
+#include "song/documents/document_file.h"
+#include "song/documents/document_hooks.h"
 #include "tests/sequencer/midi/midi_fixture.h"
 
 namespace {
@@ -71,6 +76,51 @@ TEST_F(MidiTest, AnInputWhoseSourceMovedIsFoundByName) {
   EXPECT_EQ(gMidiDriver.inputs[0].endpoint, second);
   MIDIEndpointDispose(second);
   SetMidiInput(0, 0);
+}
+
+}  // namespace
+
+namespace {
+
+uint8_t* PortEntryOf(Handle table, int32_t i) {
+  return reinterpret_cast<uint8_t*>(*table) + i * kPortEntrySize;
+}
+
+// An opened document's port table becomes the port table, resolved against the present
+// destinations: its ids and order stay (its tracks name ports by place), an absent device is
+// bracketed, and a stale endpoint from the file is never used. Without a table the program's
+// table stays as it is.
+TEST_F(MidiTest, AnOpenedDocumentsPortTableIsApplied) {
+  int32_t port = MakeDestination("Synth");
+  ASSERT_GE(port, 0);
+  Handle table = NewHandleClear(kMaxPorts * kPortEntrySize);
+  uint8_t* gone = PortEntryOf(table, 0);
+  WriteU16BE(gone + kPortId, 55);
+  WriteU32BE(gone + kPortUniqueId, 0x07777777);
+  WriteU32BE(gone + kPortEndpoint, 0xDEAD);
+  const unsigned char kOld[] = "\x03Old";
+  std::memcpy(gone + kPortName, kOld, 4);
+  uint8_t* synth = PortEntryOf(table, 1);
+  std::memcpy(synth, PortEntryOf(gPortTable, port), size_t(kPortEntrySize));
+  WriteU16BE(synth + kPortId, 300);
+  WriteU32BE(synth + kPortEndpoint, 0xBEEF);
+  Handle saved = GetDocumentSlot(kPortTableSlot);
+  SetDocumentSlot(kPortTableSlot, table);
+  gSongFileHeader[kFileHeaderPortCount] = kMaxPorts;
+  InstallSequencerHooks();
+  ApplyMidiPortSetup(false);
+  EXPECT_EQ(ReadU16BE(PortEntryOf(gPortTable, 0) + kPortId), 55);
+  EXPECT_EQ(ReadU32BE(PortEntryOf(gPortTable, 0) + kPortEndpoint), 0u);
+  EXPECT_EQ(PortEntryOf(gPortTable, 0)[kPortName + 1], '[');
+  EXPECT_EQ(ReadU16BE(PortEntryOf(gPortTable, 1) + kPortId), 300);
+  EXPECT_EQ(ReadU32BE(PortEntryOf(gPortTable, 1) + kPortEndpoint), uint32_t(destination));
+  EXPECT_GE(gPortCount, 2);
+  EXPECT_EQ(ReadU32BE(synth + kPortEndpoint), 0xBEEFu) << "the document keeps its own table";
+  ApplyMidiPortSetup(true);
+  EXPECT_EQ(ReadU16BE(PortEntryOf(gPortTable, 1) + kPortId), 300);
+  EXPECT_EQ(ReadU32BE(PortEntryOf(gPortTable, 1) + kPortEndpoint), uint32_t(destination));
+  SetDocumentSlot(kPortTableSlot, saved);
+  DisposeHandle(table);
 }
 
 }  // namespace

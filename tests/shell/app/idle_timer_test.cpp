@@ -19,6 +19,11 @@
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"
 #include "song/model/songs.h"
+#include "editors/editor_idle.h"
+#include "sequencer/midi/processor_routing.h"
+#include "sequencer/midi/realtime_processors.h"
+#include "song/instruments/instrument_record.h"
+#include "song/prefs/startup_settings.h"
 #include "tests/shell/app/app_fixture.h"
 
 namespace app_test {
@@ -35,6 +40,36 @@ struct RateCase {
   uint16_t background;
   EventTimerInterval interval;
 };
+
+// The idle pass prepares the outputs of the real-time processors only while real-time
+// processing is on, and only for switched-on processors that have a device kind.
+TEST(NodeOutputs, OnlySwitchedOnProcessorsWithAKindArePrepared) {
+  struct Row {
+    uint8_t settings;
+    uint16_t flags;
+    uint8_t kind;
+    uint8_t prepared;
+  } rows[] = {{1, 0, kDeviceKindPlugin, 1},
+              {0, 0, kDeviceKindPlugin, 0},
+              {1, kProcessorSwitchedOff, kDeviceKindPlugin, 0},
+              {1, 0, 0, 0}};
+  RealtimeProcessor* savedChain = gMidiInputs;
+  uint8_t savedSettings = gRealtimeProcessorSettings;
+  for (const Row& row : rows) {
+    RealtimeProcessor first, second;
+    first.next = &second;
+    second.flags = row.flags;
+    second.deviceKind = row.kind;
+    gMidiInputs = &first;
+    gRealtimeProcessorSettings = row.settings;
+    gClickOutputPrepared = 0;
+    PrepareNodeOutputs();
+    EXPECT_EQ(row.prepared, gClickOutputPrepared) << int(row.settings) << " " << row.flags << " " << int(row.kind);
+  }
+  gMidiInputs = savedChain;
+  gRealtimeProcessorSettings = savedSettings;
+  gClickOutputPrepared = 0;
+}
 
 TEST_F(IdleTimerTest, TheRateFollowsPlayRecordSectionModeCaptureAndTheBackground) {
   StartUpApplication(40);

@@ -10,6 +10,8 @@
 #include "shell/dialogs/dialog_alerts.h"
 #include "shell/dialogs/dialog_toolkit.h"
 #include "shell/settings/meter_tempo_dialogs.h"
+#include "song/dialogs/document_questions.h"
+#include "song/documents/media_references.h"
 #include "tests/shell/dialogs/dialog_test_support.h"
 
 namespace {
@@ -52,6 +54,20 @@ TEST_F(Alerts, AnsweredByKeysAndClicks) {
     EXPECT_EQ(c.alert, GetLastAlertId());
     EXPECT_EQ(nullptr, GetDialogFromWindow(FrontNonFloatingWindow())) << "the alert is gone";
   }
+}
+
+// Escape in the missing-file alert keeps the reference; only a click forgets it, and the
+// next alert's Escape presses item 2 again.
+TEST_F(Alerts, EscapeInTheMissingFileAlertKeepsTheReference) {
+  static const unsigned char kName[] = "\x08" "Take.aif";
+  auto ask = [](std::function<void(DialogRef)> answer) {
+    WhenDialogUp up(std::move(answer));
+    ui_test::ModalGuard guard;
+    return AskForMissingFileAlert(kName, 61, 60, true);
+  };
+  EXPECT_EQ(kPromptKeep, ask([](DialogRef) { PostEscape(); }));
+  EXPECT_EQ(2, ask([](DialogRef d) { ClickItem(d, 2); }));
+  EXPECT_EQ(2, Show(kClearRecentAlert, kCautionAlert, [](DialogRef) { PostEscape(); }));
 }
 
 TEST_F(Alerts, TheMessageAlertShowsTheText) {

@@ -51,7 +51,7 @@ TEST_F(DamagedFileAlertTest, EachDamagedFileIsNamedAndSaysWhatIsWrongLosingNothi
       {"random.bysq", Noise(500), false, "made by a newer version of Zarin, or it is damaged"},
       {"bad id.mid", MidiFile("MThx", 6, 1, 2, 96), false, "not a Standard MIDI File"},
       {"short header.mid", MidiFile("MThd", 2, 1, 2, 96), false, "header chunk is shorter than 6 bytes"},
-      {"long header.mid", MidiFile("MThd", 60000, 1, 2, 96), false, "header chunk is shorter than 6 bytes"},
+      {"long header.mid", MidiFile("MThd", 60000, 1, 2, 96), false, "header chunk runs past the end of the file"},
       {"format 7.mid", MidiFile("MThd", 6, 7, 2, 96), false, "unknown format"},
       {"zero division.mid", MidiFile("MThd", 6, 1, 2, 0), false, "time division of zero"},
       {"many tracks.mid", MidiFile("MThd", 6, 1, 1000, 96), true, "Tracks left out: 952"},

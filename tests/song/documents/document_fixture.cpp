@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "sequencer/midi/midi_port_build.h"
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
 #include "platform/text/pascal_strings.h"
@@ -137,6 +138,7 @@ void DocumentTest::SetUp() {
   DisposeInstrumentTable();
   RebuildInstrumentState();
   ResetSongDatabase();
+  ScanMidiPorts(0);  // start-up makes the program's port table, which an open then fills
   handlesAtStart_ = CountLiveHandles();
   forksAtStart_ = CountOpenForks();
 }

@@ -63,6 +63,36 @@ TEST_F(StoredRecordTest, SeventyByteRecordIsWidenedWithItsHandleWordsMoved) {
   DisposePluginRecord(record);
 }
 
+// An instrument's rate pair: the float +32 and the 16.16 fixed-point +82. A missing fixed rate
+// comes from the float; files up to 1343 take the float from the fixed rate. Track records
+// (other kinds) keep other fields at +82.
+TEST_F(StoredRecordTest, InstrumentRatePairIsCompletedAndOldFilesTakeTheFixedRate) {
+  struct Row {
+    int32_t kind;
+    uint16_t version;
+    float rate;
+    uint32_t fixed;
+    float wantRate;
+    uint32_t wantFixed;
+  } rows[] = {
+      {1, 1400, 48000.0f, 0, 48000.0f, 48000u * 65536u},
+      {1, 1343, 44100.0f, 22050u * 65536u, 22050.0f, 22050u * 65536u},
+      {1, 1344, 48000.0f, 22050u * 65536u, 48000.0f, 22050u * 65536u},
+      {1, 1040, 32000.5f, 0, 32000.5f, 2097184768u},
+      {0, 1300, 48000.0f, 0x00050007, 48000.0f, 0x00050007},
+  };
+  for (const Row& row : rows) {
+    Handle record = NewHandleClear(kPluginRecordBytes);
+    uint8_t* p = reinterpret_cast<uint8_t*>(*record);
+    WriteF32BE(p + kPluginRecordRate, row.rate);
+    WriteU32BE(p + 82, row.fixed);
+    UpgradeInstrumentPluginRecord(record, row.kind, row.version);
+    EXPECT_EQ(row.wantRate, ReadF32BE(p + kPluginRecordRate)) << row.version << " kind " << row.kind;
+    EXPECT_EQ(row.wantFixed, ReadU32BE(p + 82)) << row.version << " kind " << row.kind;
+    DisposeHandle(record);
+  }
+}
+
 TEST_F(StoredRecordTest, RecordOfAnUnknownSizeIsRefused) {
   uint32_t handles = CountLiveHandles();
   BeginInput(U32(100) + std::string(100, '\x01'));

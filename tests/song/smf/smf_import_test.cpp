@@ -503,7 +503,7 @@ TEST_F(SmfImportTest, DamagedFilesChangeNothingAndLeakNothing) {
       {"empty", {}, kSmfNotMidiFileErr},
       {"not midi", {'R', 'I', 'F', 'F', 0, 0, 0, 4, 'W', 'A', 'V', 'E'}, kSmfNotMidiFileErr},
       {"short header", Chunk("MThd", {0, 1, 0, 2}), kSmfHeaderLengthErr},
-      {"header past the end", longHeader, kSmfHeaderLengthErr},
+      {"header past the end", longHeader, kSmfHeaderCutShortErr},
       {"format 3", Header(3, 1, 480), kSmfUnknownFormatErr},
       {"zero division", File({Header(0, 1, 0), Track({{0, EndOfTrack()}})}), kSmfZeroDivisionErr},
       {"missing track", good, kSmfMissingTrackErr},
