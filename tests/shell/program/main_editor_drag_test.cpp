@@ -125,7 +125,7 @@ TEST(MainEditorDrag, ADraggedNoteIsSavedMovedAndUndoSavesTheDocumentAsBefore) {
   dump = DumpUntil(program, dumpFile, [](const std::string& d) {
     const DumpNote* n = NoteOfPitch(DumpNotes(d), 64);
     return n && n->selected == 1;
-  }, 5);
+  }, 15);
   ASSERT_TRUE(NoteOfPitch(DumpNotes(dump), 64) && NoteOfPitch(DumpNotes(dump), 64)->selected) << "hilited\n" << dump;
   for (const DumpNote& n : DumpNotes(dump))
     if (std::get<1>(n.key) != 64) EXPECT_EQ(0, n.selected) << dump;
@@ -142,7 +142,7 @@ TEST(MainEditorDrag, ADraggedNoteIsSavedMovedAndUndoSavesTheDocumentAsBefore) {
   x.Drag(fromX, fromY, fromX + (nextBeat->left - clicked->left), (twoUp->top + twoUp->bottom) / 2);
   std::get<0>(moved) = std::get<0>(nextBeat->key);
   std::get<1>(moved) = 66;
-  dump = DumpUntil(program, dumpFile, [](const std::string& d) { return !NoteOfPitch(DumpNotes(d), 64); }, 5);
+  dump = DumpUntil(program, dumpFile, [](const std::string& d) { return !NoteOfPitch(DumpNotes(d), 64); }, 15);
   x.Chord({"Control_L"}, "s");
   dump = DumpUntil(program, dumpFile, [](const std::string& d) { return HasLine(d, "modified", "0"); });
   ASSERT_TRUE(HasLine(dump, "modified", "0")) << dump;
@@ -155,7 +155,7 @@ TEST(MainEditorDrag, ADraggedNoteIsSavedMovedAndUndoSavesTheDocumentAsBefore) {
 
   // Undo, and the document saves as it was before the drag.
   x.Chord({"Control_L"}, "z");
-  dump = DumpUntil(program, dumpFile, [](const std::string& d) { return NoteOfPitch(DumpNotes(d), 64) != nullptr; }, 5);
+  dump = DumpUntil(program, dumpFile, [](const std::string& d) { return NoteOfPitch(DumpNotes(d), 64) != nullptr; }, 15);
   ASSERT_TRUE(NoteOfPitch(DumpNotes(dump), 64)) << dump;
   x.Chord({"Control_L"}, "s");
   dump = DumpUntil(program, dumpFile, [](const std::string& d) { return HasLine(d, "modified", "0"); });
