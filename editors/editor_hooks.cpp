@@ -10,6 +10,7 @@
 #include "editors/note_moves/note_durations.h"
 #include "editors/note_moves/note_velocity.h"
 #include "editors/scale_time/scale_time.h"
+#include "editors/toolbar/toolbar_clicks.h"
 #include "editors/selection/event_hit_test.h"
 #include "editors/selection/selection_hooks.h"
 #include "editors/selection/selection_tracker.h"
@@ -107,4 +108,8 @@ void InstallEditorHooks() {
   InstallEditorKeyRoutes();
   SetWindowActivateProc(kMainEditorWindowKind, MainEditorActivated);
   InstallNoteMoveRoutes();
+  InstallToolbarClicks();
+  gEditorClickRoutes.resetEventTemplate = [] {
+    if (gKeyCommandHooks.resetEventTemplate) gKeyCommandHooks.resetEventTemplate();
+  };
 }

@@ -9,6 +9,7 @@
 #include "editors/rulers/marker_strip.h"
 #include "editors/timeline/timeline_axis.h"
 #include "editors/note_entry/editor_clicks.h"
+#include "editors/note_entry/note_readout.h"
 #include "editors/toolbar/tool_buttons.h"
 #include "editors/toolbar/toolbar_fields.h"
 #include "editors/toolbar/toolbar_layout.h"
@@ -116,8 +117,12 @@ void DrawMainEditorWindow() {
     Point origin = GetToolbarOrigin();
     gEditorToolbarLeft = origin.h;  // the clicks test the cells where they are drawn
     gEditorToolbarTop = origin.v;
+    gNoteReadoutBox = GetReadoutBoxRect();
     DrawToolButtons();
     DrawToolbarFields(false);
+    DrawNoteReadout(gReadoutLastTime, gReadoutLastValue, kNoReadoutEnd, kNoReadoutVelocity);
+  } else {
+    gNoteReadoutBox = Rect{0, 0, 0, 0};
   }
   DrawAudioStatusLines();
   if (saved) SetPort(saved);

@@ -136,9 +136,10 @@ void RulerClick(Point where, EventRecord* event) {
   RunEditorClickMode(AdjustClickMode(ClickToolFor(event ? event->modifiers : 0)), where, event);
 }
 
-void ToolbarClick(Point where) {
+void ToolbarClick(Point where, EventRecord* event) {
   int16_t tool = ToolAtToolbarPoint(where);
   if (tool >= 0) return SelectEditTool(tool);
+  if (RouteTakes(gEditorClickRoutes.toolbarFieldClick, where, event)) return;
   uint8_t tuplet = IsEditableView(gCurrentViewMode) ? TupletButtonAt(where) : 0;
   if (tuplet) ToggleTupletBit(tuplet);
 }
@@ -291,7 +292,7 @@ int32_t HandleEditorClick(AppWindow* w, Point where, EventRecord* event) {
   }
   int16_t pane = FindEditorPaneAt(where.v);
   if (pane >= 0) PaneClick(pane, where, event);
-  else if (where.v >= gEditorToolbarTop && where.v < gEditorToolbarTop + kToolStripHeight) ToolbarClick(where);
+  else if (where.v >= gEditorToolbarTop && where.v < gEditorToolbarTop + kToolStripHeight) ToolbarClick(where, event);
   else if (gEditorPaneCount > 0 && where.v >= gEditorPanes[gEditorPaneCount].top) PaneStripClick(event);
   return 1;
 }

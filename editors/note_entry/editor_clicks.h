@@ -46,6 +46,10 @@ struct EditorClickRoutes {
   void (*dragBarLine)(int32_t bar, Point where);
   // The marker dialog for marker index (hit) or for a new marker at tick (not hit).
   void (*openMarkerDialog)(int32_t tick, int32_t index, bool hit);
+  // The tool bar's value fields and buttons beside the tools; true: taken.
+  bool (*toolbarFieldClick)(Point where, EventRecord* event);
+  // The 'R' button: the event template back to its start (as the 'R' key).
+  void (*resetEventTemplate)();
 };
 extern EditorClickRoutes gEditorClickRoutes;
 

@@ -3,6 +3,11 @@
 #include <algorithm>
 #include <cstring>
 
+#include "editors/note_entry/editor_clicks.h"
+#include "editors/note_entry/grid_snapping.h"
+#include "editors/panes/pane_stack.h"
+#include "editors/selection/event_hit_test.h"
+#include "platform/events/classic_events.h"
 #include "platform/quickdraw/drawing.h"
 #include "platform/quickdraw/geometry.h"
 #include "platform/quickdraw/pens.h"
@@ -12,7 +17,11 @@
 #include "shell/base/position_formats.h"
 #include "shell/dialogs/note_names.h"
 #include "shell/windows/app_windows.h"
+#include "shell/windows/editor_panes.h"
 #include "song/conductor/conductor_map.h"
+#include "song/events/event_lists.h"
+#include "song/events/seq_event.h"
+#include "song/model/song_context.h"
 
 Rect gNoteReadoutBox = {0, 0, 0, 0};
 int32_t gReadoutLastValue = -1;
@@ -37,6 +46,22 @@ void DrawAt(const Rect& box, int16_t h, int16_t v, ConstStr255Param text) {
   if (text[0] == 0) return;
   MoveTo(int16_t(box.left + h), int16_t(box.top + v));
   DrawString(text);
+}
+
+bool SamePoint(Point a, Point b) { return a.h == b.h && a.v == b.v; }
+
+// The time and value the readout mode takes from the pointer at mouse in pane.
+void ReadoutValuesAt(Point mouse, int16_t pane, int32_t* time, int32_t* value) {
+  int16_t savedPane = gCurrentPaneIndex;
+  SelectPaneForDrawing(pane);
+  *time = SnappedTimeAtX(mouse.h);
+  *value = IsNoteOrDrumView(gCurrentViewMode) ? PitchAtY(mouse.v) : kNoNoteValue;
+  if (savedPane >= 0 && savedPane < gEditorPaneCount) SelectPaneForDrawing(savedPane);
+  if (gReadoutMode == 1 || gReadoutMode == 5) {
+    if (*value < kNoNoteValue) *value = gEventTemplate[kEventData1];
+  } else if (gReadoutMode == 2) {
+    *time = int32_t(SeqEventTime(gEventTemplate));
+  }
 }
 
 }  // namespace
@@ -93,3 +118,22 @@ void DrawNoteReadout(int32_t time, int32_t value, int32_t end, int32_t velocity)
 void ShowFrozenReadout() { DrawNoteReadout(0, kNoNoteValue, kReadoutFrozen, kNoReadoutVelocity); }
 
 void ShowLongNoteReadout() { DrawNoteReadout(0, kNoNoteValue, kReadoutLongNote, kNoReadoutVelocity); }
+
+int32_t UpdateReadoutAtMouse() {
+  static Point last{-32768, -32768};
+  if (!gMainEditorRecord.window) return gReadoutLastValue;
+  GrafPtr saved = nullptr;
+  GetPort(&saved);
+  SetPortWindowPort(gMainEditorRecord.window);
+  Point mouse{};
+  GetMouse(&mouse);
+  SetPort(saved);
+  if (SamePoint(mouse, last)) return gReadoutLastValue;
+  last = mouse;
+  int16_t pane = FindEditorPaneAt(mouse.v);
+  if (pane < 0 || pane >= gEditorPaneCount) return gReadoutLastValue;
+  int32_t time = 0, value = kNoNoteValue;
+  ReadoutValuesAt(mouse, pane, &time, &value);
+  DrawNoteReadout(time, value, kNoReadoutEnd, kNoReadoutVelocity);
+  return value;
+}

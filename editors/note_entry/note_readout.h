@@ -43,6 +43,11 @@ void ComposeNoteReadout(int32_t time, int32_t value, int32_t end, int32_t veloci
 // Draws the box in the main editor window (nothing while the box is hidden); the value is
 // remembered.
 void DrawNoteReadout(int32_t time, int32_t value, int32_t end, int32_t velocity);
+// The idle readout: when the pointer moved over a pane, the time and pitch chosen by
+// gReadoutMode (mode 0 the snapped time and the pitch under the pointer; 1 and 5 the snapped
+// time and the event template's pitch; 2 the template's time and the pitch under the
+// pointer). Outside the note views the pitch is not shown. Answers the value shown.
+int32_t UpdateReadoutAtMouse();
 // The readout's message for a frozen track, which refuses note drawing.
 void ShowFrozenReadout();
 // The readout's message for a note whose duration word is 0 (a long note), which is not resized.

@@ -1,7 +1,9 @@
 #include "editors/toolbar/tool_buttons.h"
 
+#include "editors/note_drawing/bent_notes.h"
 #include "editors/note_entry/editor_clicks.h"
 #include "editors/note_entry/note_values.h"
+#include "editors/toolbar/toolbar_layout.h"
 #include "platform/quickdraw/colors.h"
 #include "platform/quickdraw/drawing.h"
 #include "platform/quickdraw/geometry.h"
@@ -60,5 +62,9 @@ void DrawToolButtons() {
       DrawButton(GetTupletButtonRect(kTupletBitsInOrder[k]), glyph, set);
     }
   }
+  DrawButton(GetToolbarFieldRect(kZoomOutButton), reinterpret_cast<const unsigned char*>("\x01-"), false);
+  DrawButton(GetToolbarFieldRect(kZoomInButton), reinterpret_cast<const unsigned char*>("\x01+"), false);
+  DrawButton(GetToolbarFieldRect(kBendButton), reinterpret_cast<const unsigned char*>("\x04" "Bend"), IsBendDisplayOn());
+  DrawButton(GetToolbarFieldRect(kResetTemplateButton), reinterpret_cast<const unsigned char*>("\x01R"), false);
   RestoreDefaultTextFont();
 }

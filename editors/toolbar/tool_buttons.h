@@ -6,5 +6,6 @@
 
 // Label texts of the tools 0..6, as drawn in their cells.
 const unsigned char* GetToolLabel(int16_t tool);
-// Draws the seven tool cells and, in the note, drum and audio views, the four tuplet buttons.
+// Draws the seven tool cells, in the note, drum and audio views the four tuplet buttons, and
+// the zoom, bend and 'R' buttons (bend pressed while the track shows its notes bent).
 void DrawToolButtons();

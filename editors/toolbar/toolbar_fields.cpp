@@ -1,8 +1,12 @@
 #include "editors/toolbar/toolbar_fields.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "audio/engine/engine_status.h"
+#include "editors/note_entry/grid_snapping.h"
+#include "editors/note_entry/note_pencil.h"
+#include "editors/note_entry/note_values.h"
 #include "editors/panes/grid_lines.h"
 #include "editors/panes/pane_colours.h"
 #include "editors/rulers/bar_ruler.h"
@@ -20,6 +24,7 @@
 #include "song/instruments/instrument_table.h"
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"
+#include "song/model/track_settings.h"
 
 namespace {
 
@@ -32,6 +37,9 @@ constexpr int16_t kStatusTextColour = 23;
 constexpr uint8_t kNoProgram = 0x80;
 constexpr int16_t kPatchDigits = 3;
 constexpr int16_t kNoteViewModes[] = {0, 1, 16};
+constexpr int16_t kFieldTextWidth = 54;
+constexpr int16_t kGridValueLeft = 265;
+constexpr int16_t kGridValueRight = 291;
 
 const uint8_t kWarningText[] = "\x08Warning:";
 const uint8_t* const kStatusTexts[kAudioStatusBits] = {
@@ -86,6 +94,44 @@ void DrawInstrumentNumbers() {
   DrawNumberRightInRect(record[kInstPan], pan);
 }
 
+void DrawFieldNumber(ToolbarField field, int32_t n) {
+  Rect r = GetToolbarFieldRect(field);
+  r.right = int16_t(r.right - 2);
+  DrawNumberRightInRect(n, r);
+}
+
+// The note value's choice by name in the note-value field.
+void DrawNoteValueName() {
+  static const char* const kShortNames[] = {"1/1", "1/2", "1/4", "1/8", "1/16", "1/32", "1/64"};
+  Rect r = GetToolbarFieldRect(kNoteValuePopUpField);
+  EraseRect(&r);
+  FrameRect(&r);
+  Str255 text;
+  const char* name = kShortNames[std::min<int32_t>(gNoteValueState.noteIndex, 6)];
+  text[0] = uint8_t(std::strlen(name));
+  std::memcpy(text + 1, name, text[0]);
+  MoveTo(int16_t(r.left + 2), int16_t(r.bottom - 4));
+  DrawString(text);
+}
+
+// The channel, swing and instrument numbers and, in the note, drum and audio views, the note
+// value in ticks, the note length percentage, the velocity and the grid value.
+void DrawValueFields() {
+  DrawFieldNumber(kChannelField, GetTrackChannel() + 1);
+  DrawFieldNumber(kSwingField, gSwingPercent ? gSwingPercent : 50);
+  int32_t instrument = gCurrentTrack ? GetTrackInstrument(gCurrentTrack, 0) : -1;
+  if (instrument >= 0 && instrument < gInstrumentCount) DrawFieldNumber(kInstrumentField, instrument + 1);
+  if (!IsNoteValueView(gCurrentViewMode)) return;
+  DrawNoteValueName();
+  DrawFieldNumber(kNoteTicksField, GetNoteValue());
+  DrawFieldNumber(kLengthPercentField, gNoteLengthPercent);
+  DrawFieldNumber(kVelocityField, gNoteEntryVelocity);
+  Point o = GetToolbarOrigin();
+  Rect grid{int16_t(o.v + kToolbarRowHeight), int16_t(o.h + kGridValueLeft), int16_t(o.v + 2 * kToolbarRowHeight),
+            int16_t(o.h + kGridValueRight)};
+  DrawNumberRightInRect(GetSnapGrid(), grid);
+}
+
 }  // namespace
 
 void DrawPaddedNumber(int32_t n, int16_t width) {
@@ -136,10 +182,11 @@ void DrawToolbarFields(bool realTime) {
   Point o = GetToolbarOrigin();
   Str255 text;
   GetProgramFieldText(text);
-  DrawFieldText(text, int16_t(o.h + kProgramFieldLeft), int16_t(o.h + kFieldTextLeft), int16_t(o.v + kNumbersRowY[1]), 120);
+  DrawFieldText(text, int16_t(o.h + kProgramFieldLeft), int16_t(o.h + kFieldTextLeft), int16_t(o.v + kNumbersRowY[1]), kFieldTextWidth);
   GetPatchFieldText(text);
-  DrawFieldText(text, int16_t(o.h + kFieldTextLeft), int16_t(o.h + kFieldTextLeft), int16_t(o.v + kNumbersRowY[0]), 120);
+  DrawFieldText(text, int16_t(o.h + kFieldTextLeft), int16_t(o.h + kFieldTextLeft), int16_t(o.v + kNumbersRowY[0]), kFieldTextWidth);
   DrawInstrumentNumbers();
+  DrawValueFields();
 }
 
 ConstStringPtr GetAudioStatusText(int32_t bit) { return kStatusTexts[std::clamp<int32_t>(bit, 0, kAudioStatusBits - 1)]; }

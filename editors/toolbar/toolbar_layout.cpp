@@ -20,7 +20,48 @@ Rect Cell(int16_t column, int16_t columns, int16_t row, int16_t rows) {
   return Rect{top, left, int16_t(top + rows * kToolbarRowHeight - 1), right};
 }
 
+// Left, right (from x0) and the first and last row (0..2) of each field.
+struct FieldPlace {
+  int16_t left, right, firstRow, lastRow;
+};
+constexpr FieldPlace kFieldPlaces[kToolbarFieldCount] = {
+    {105, 130, 0, 0},  // zoom out
+    {131, 156, 0, 0},  // zoom in
+    {105, 156, 1, 1},  // bend
+    {105, 156, 2, 2},  // 'R'
+    {157, 183, 0, 0},  // swing
+    {157, 183, 1, 2},  // note value pop-up (the mode setting field)
+    {183, 209, 0, 0},  // channel
+    {209, 262, 0, 0},  // note value in ticks
+    {209, 262, 1, 1},  // note length percentage
+    {209, 262, 2, 2},  // velocity
+    {327, 403, 1, 1},  // program
+    {487, 515, 0, 0},  // instrument
+    {487, 515, 1, 1},  // volume
+    {487, 515, 2, 2},  // pan
+};
+
 }  // namespace
+
+Rect GetReadoutBoxRect() {
+  Point o = GetToolbarOrigin();
+  return Rect{o.v, int16_t(o.h + kReadoutBoxLeft), int16_t(o.v + kToolbarHeight), int16_t(o.h + kReadoutBoxRight)};
+}
+
+Rect GetToolbarFieldRect(ToolbarField field) {
+  Point o = GetToolbarOrigin();
+  const FieldPlace& f = kFieldPlaces[field < kToolbarFieldCount ? field : 0];
+  return Rect{int16_t(o.v + f.firstRow * kToolbarRowHeight), int16_t(o.h + f.left),
+              int16_t(o.v + (f.lastRow + 1) * kToolbarRowHeight), int16_t(o.h + f.right)};
+}
+
+ToolbarField HitTestToolbarFields(Point mouse) {
+  for (int16_t k = 0; k < kToolbarFieldCount; ++k) {
+    Rect r = GetToolbarFieldRect(ToolbarField(k));
+    if (PtInRect(mouse, &r)) return ToolbarField(k);
+  }
+  return kToolbarFieldCount;
+}
 
 Point GetToolbarOrigin() {
   return Point{gEditorLayout.originY, int16_t(gEditorLayout.toolbar.left + gEditorLayout.originX)};

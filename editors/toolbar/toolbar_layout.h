@@ -14,6 +14,8 @@ constexpr int16_t kToolBlockRight = 103;
 constexpr int16_t kModeFieldLeft = 157;
 constexpr int16_t kStateIconsLeft = 183;
 constexpr int16_t kStateIconsRight = 208;
+constexpr int16_t kReadoutBoxLeft = 405;
+constexpr int16_t kReadoutBoxRight = 485;
 
 enum ToolbarArea : int16_t {
   kOutsideToolbar = 0,
@@ -21,6 +23,25 @@ enum ToolbarArea : int16_t {
   kToolBlockArea = 2,
   kModeSettingArea = 3,
   kStateIconArea = 4,
+};
+
+// The value fields and buttons beside the tools, each in its rows of the tool bar.
+enum ToolbarField : int16_t {
+  kZoomOutButton = 0,
+  kZoomInButton,
+  kBendButton,
+  kResetTemplateButton,  // 'R'
+  kSwingField,
+  kNoteValuePopUpField,
+  kChannelField,
+  kNoteTicksField,
+  kLengthPercentField,
+  kVelocityField,
+  kProgramField,
+  kInstrumentField,
+  kVolumeField,
+  kPanField,
+  kToolbarFieldCount,
 };
 
 // x0 = tool bar left + x offset, y0 = the tool bar's origin y.
@@ -31,3 +52,9 @@ ToolbarArea HitTestToolbar(Point mouse);
 Rect GetToolButtonRect(int16_t index);
 // The tool button under the mouse, -1 for none.
 int16_t HitTestToolButtons(Point mouse, int16_t buttonCount);
+// The rectangle of a value field or button in window coordinates.
+Rect GetToolbarFieldRect(ToolbarField field);
+// The field or button under the mouse, kToolbarFieldCount for none.
+ToolbarField HitTestToolbarFields(Point mouse);
+// The note readout's box: the three rows between the program field and the instrument's numbers.
+Rect GetReadoutBoxRect();

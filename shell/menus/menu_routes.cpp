@@ -2,6 +2,7 @@
 
 #include "editing/edit_commands.h"
 #include "editors/editor_commands.h"
+#include "editors/panes/timeline_zoom.h"
 #include "media/audio_file_commands.h"
 #include "mixer/mixer_commands.h"
 #include "performance/performance_options.h"

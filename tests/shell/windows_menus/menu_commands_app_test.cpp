@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "editors/editor_commands.h"
+#include "editors/timeline/timeline_axis.h"
+#include "song/conductor/timebase.h"
 #include "platform/events/classic_events.h"
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
@@ -279,14 +281,17 @@ TEST_F(MenuCommands, JustificationActsOnTheNotepadInFrontOnly) {
 }
 
 TEST_F(MenuCommands, ZoomStepsStayWithinTheLevelsAndRefreshFollowsTheShownWindows) {
-  gEditorZoomLevel = 0;
+  int32_t savedResolution = gTicksPerQuarter;
+  gTicksPerQuarter = 96;  // levels 0..9
+  gZoomLevel = 0;
   DispatchMenuCommand(kToolsMenuId, 15);
-  EXPECT_EQ(0, gEditorZoomLevel) << "already widest";
+  EXPECT_EQ(0, gZoomLevel) << "already in as far as ticks go, and no pane shows audio";
   for (int i = 0; i < 12; ++i) DispatchMenuCommand(kToolsMenuId, 16);
-  EXPECT_EQ(kEditorZoomSteps - 1, gEditorZoomLevel);
+  EXPECT_EQ(9, gZoomLevel);
   DispatchMenuCommand(kToolsMenuId, 15);
-  EXPECT_EQ(kEditorZoomSteps - 2, gEditorZoomLevel);
-  gEditorZoomLevel = 0;
+  EXPECT_EQ(8, gZoomLevel);
+  gZoomLevel = kInitialZoomLevel;
+  gTicksPerQuarter = savedResolution;
 
   HideWindow(Window(kMainEditorWindowKind));
   ShowWindow(Window(kTrackWindowKind));

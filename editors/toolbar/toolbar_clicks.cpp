@@ -1,0 +1,185 @@
+#include "editors/toolbar/toolbar_clicks.h"
+
+#include "editors/note_drawing/bent_notes.h"
+#include "editors/note_entry/editor_clicks.h"
+#include "editors/note_entry/note_pencil.h"
+#include "editors/note_entry/note_values.h"
+#include "editors/panes/timeline_zoom.h"
+#include "editors/toolbar/toolbar_layout.h"
+#include "platform/events/key_codes.h"
+#include "platform/quickdraw/drawing.h"
+#include "platform/quickdraw/geometry.h"
+#include "platform/quickdraw/ports.h"
+#include "shell/dialogs/drawn_popups.h"
+#include "shell/dialogs/value_drag.h"
+#include "shell/dialogs/value_fields.h"
+#include "shell/drawing/scratch_rect.h"
+#include "shell/windows/editor_panes.h"
+#include "song/instruments/instrument_record.h"
+#include "song/instruments/instrument_table.h"
+#include "song/instruments/instrument_volumes.h"
+#include "song/model/song_context.h"
+#include "song/model/song_layout.h"
+#include "song/model/track_settings.h"
+#include "song/model/window_redraw.h"
+#include "editors/note_entry/grid_snapping.h"
+
+namespace {
+
+constexpr int32_t kChannelCount = 16;
+constexpr int32_t kMaxFieldText = 4;
+const unsigned char* const kNoteValueNames[] = {
+    reinterpret_cast<const unsigned char*>("\x05Whole"),   reinterpret_cast<const unsigned char*>("\x04Half"),
+    reinterpret_cast<const unsigned char*>("\x07Quarter"), reinterpret_cast<const unsigned char*>("\x06" "Eighth"),
+    reinterpret_cast<const unsigned char*>("\x09Sixteenth"), reinterpret_cast<const unsigned char*>("\x04" "32nd"),
+    reinterpret_cast<const unsigned char*>("\x04" "64th"),
+};
+constexpr int16_t kNoteValueChoices = 7;
+
+// The current track's first instrument record, null without one.
+uint8_t* TrackInstrumentRecord() {
+  if (!gCurrentTrack) return nullptr;
+  int32_t index = GetTrackInstrument(gCurrentTrack, 0);
+  return index >= 0 && index < gInstrumentCount ? GetInstrumentRecord(index) : nullptr;
+}
+
+// The volume and pan fields are there while the track plays through its instrument.
+bool HasInstrumentFields() {
+  return gCurrentTrack && (gCurrentTrack[kTrackFlags] & kTrackFlagPlaysInstrument) && TrackInstrumentRecord();
+}
+
+void ChannelPopUp(EventRecord* event) {
+  (void)event;
+  if (!gCurrentTrack) return;
+  int32_t chosen = 0;
+  int32_t shown = GetTrackChannel() + 1;
+  if (!ShowNumberRangePopUp(0xFFFFFFFFu, shown, 1, kChannelCount, 0, 0, 0, &chosen)) return;
+  if (SetTrackChannel(uint8_t(chosen - 1)) != noErr) return;
+  ChooseTrackChannel();
+  InvalidateEditorWindow();
+}
+
+// Each step of a drag shows the number and hands it to the field's procedure at once.
+void ShowAndApplyStep(int32_t value) {
+  SetValueFieldNumber(value);
+  if (gValueField.changeProc) gValueField.changeProc(value);
+}
+
+// Drags the number of a field with the shell's value drag; change stores and repaints after
+// every step. The field stays open for typing afterwards.
+void DragField(ToolbarField field, ValueChangeProc change, int32_t minimum, int32_t maximum, int32_t value) {
+  CommitValueFieldEdit();
+  Rect r = GetToolbarFieldRect(field);
+  SetScratchRectFrom(&r);
+  gValueField.flags &= kValueFieldDecimal | kValueFieldDashAtMinimum;
+  gValueField.maxTextLength = kMaxFieldText;
+  gValueField.limitCheck = 1;
+  TrackValueDragLoop(change, minimum, maximum, value, ShowAndApplyStep, false);
+}
+
+void ChangeNoteTicks(int32_t v) { SetNoteValueTicksField(v); }
+void ChangeLengthPercent(int32_t v) { SetNoteLengthPercentField(v); }
+void ChangeVelocity(int32_t v) { SetEntryVelocityField(v); }
+void ChangeSwing(int32_t v) { SetSwingField(v); }
+
+// The fields of the note, drum and audio views.
+bool NoteViewFieldClick(ToolbarField field) {
+  switch (field) {
+    case kNoteTicksField: DragField(field, ChangeNoteTicks, 1, 9999, GetNoteValue()); return true;
+    case kLengthPercentField: DragField(field, ChangeLengthPercent, 1, 200, gNoteLengthPercent); return true;
+    case kVelocityField: DragField(field, ChangeVelocity, 0, 127, gNoteEntryVelocity); return true;
+    default: return false;
+  }
+}
+
+bool ButtonClick(ToolbarField field) {
+  Rect r = GetToolbarFieldRect(field);
+  if (!TrackToolbarButton(r)) return true;
+  switch (field) {
+    case kZoomOutButton: ZoomEditorStep(kZoomOut); break;
+    case kZoomInButton: ZoomEditorStep(kZoomIn); break;
+    case kBendButton: ToggleBendDisplay(); break;
+    default:
+      if (gEditorClickRoutes.resetEventTemplate) gEditorClickRoutes.resetEventTemplate();
+      break;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool TrackToolbarButton(const Rect& r) {
+  Rect inside = r;
+  InsetRect(&inside, 1, 1);
+  Point mouse{};
+  GetMouse(&mouse);
+  bool hilited = PtInRect(mouse, &r);
+  if (hilited) InvertRect(&inside);
+  while (StillDown()) {
+    GetMouse(&mouse);
+    if (PtInRect(mouse, &r) != hilited) {
+      hilited = !hilited;
+      InvertRect(&inside);
+    }
+  }
+  GetMouse(&mouse);
+  if (hilited) InvertRect(&inside);
+  return PtInRect(mouse, &r);
+}
+
+void PopUpNoteValue(int16_t which) {
+  bool ownGrid = which == kGridValueField && gNoteValueState.gridValue != 0;
+  int32_t current = ownGrid ? gNoteValueState.gridIndex : gNoteValueState.noteIndex;
+  BeginPopUpMenu();
+  for (int16_t k = 0; k < kNoteValueChoices; ++k) AddPopUpItem(kNoteValueNames[k]);
+  if (current >= kNoteValueChoices) current = kNoteValueChoices - 1;
+  MarkPopUpItem(current);
+  Rect r = GetToolbarFieldRect(kNoteValuePopUpField);
+  Point at{r.top, r.left};
+  LocalToGlobal(&at);
+  if (PopUpMenuAtPoint(at.v, at.h, current) == 0 || gPopUpChoice < 0 || gPopUpChoice >= kNoteValueChoices) return;
+  SetNoteValueBit(int16_t(gPopUpChoice), which);
+  RecomputeNoteValue(which);
+  InvalidateEditorWindow();
+}
+
+void SetCurrentVolumeValue(int32_t value) {
+  uint8_t* record = TrackInstrumentRecord();
+  if (!record) return;
+  SetInstrumentVolume(record, value);
+  InvalidateEditorWindow();
+}
+
+void SetCurrentPanValue(int32_t value) {
+  uint8_t* record = TrackInstrumentRecord();
+  if (!record) return;
+  record[kInstPan] = uint8_t(value < 0 ? 0 : value > 127 ? 127 : value);
+  InvalidateEditorWindow();
+}
+
+bool HandleToolbarFieldClick(Point where, EventRecord* event) {
+  ToolbarField field = HitTestToolbarFields(where);
+  uint16_t modifiers = event ? event->modifiers : 0;
+  switch (field) {
+    case kZoomOutButton:
+    case kZoomInButton:
+    case kBendButton:
+    case kResetTemplateButton: return ButtonClick(field);
+    case kNoteValuePopUpField:
+      PopUpNoteValue((modifiers & cmdKey) ? kGridValueField : kNoteValueField);
+      return true;
+    case kChannelField: ChannelPopUp(event); return true;
+    case kSwingField: DragField(field, ChangeSwing, 20, 80, gSwingPercent ? gSwingPercent : 50); return true;
+    case kVolumeField:
+      if (!HasInstrumentFields()) return false;
+      DragField(field, SetCurrentVolumeValue, 0, 127, GetInstrumentVolume(TrackInstrumentRecord()));
+      return true;
+    case kPanField:
+      if (!HasInstrumentFields()) return false;
+      DragField(field, SetCurrentPanValue, 0, 127, TrackInstrumentRecord()[kInstPan]);
+      return true;
+    default: return IsNoteValueView(gCurrentViewMode) && NoteViewFieldClick(field);
+  }
+}
+
+void InstallToolbarClicks() { gEditorClickRoutes.toolbarFieldClick = HandleToolbarFieldClick; }

@@ -1,0 +1,254 @@
+// Clicks on the main editor tool bar's value fields and buttons through the editor's click
+// dispatch: zoom, bend and 'R', the note-value and channel pop-ups, the dragged number fields;
+// and the note readout following the pointer in the idle pass.
+#include "editors/toolbar/toolbar_clicks.h"
+
+#include <functional>
+#include <vector>
+
+#include "editors/editor_hooks.h"
+#include "editors/editor_idle.h"
+#include "editors/key_command_hooks.h"
+#include "editors/note_drawing/bent_notes.h"
+#include "editors/note_drawing/note_boxes.h"
+#include "editors/note_entry/editor_clicks.h"
+#include "editors/note_entry/grid_snapping.h"
+#include "editors/note_entry/note_pencil.h"
+#include "editors/note_entry/note_readout.h"
+#include "editors/note_entry/note_values.h"
+#include "editors/panes/pane_stack.h"
+#include "editors/rulers/bar_ruler.h"
+#include "editors/selection/event_hit_test.h"
+#include "editors/timeline/timeline_axis.h"
+#include "editors/toolbar/toolbar_layout.h"
+#include "platform/events/classic_events.h"
+#include "platform/events/host_input.h"
+#include "platform/quickdraw/ports.h"
+#include "platform/windows/windows.h"
+#include "shell/base/event_records.h"
+#include "shell/dialogs/drawn_popups.h"
+#include "shell/dialogs/value_fields.h"
+#include "shell/drawing/row_metrics.h"
+#include "shell/windows/editor_panes.h"
+#include "song/conductor/conductor_map.h"
+#include "song/conductor/timebase.h"
+#include "song/events/event_lists.h"
+#include "song/events/seq_event.h"
+#include "song/model/track_settings.h"
+#include "tests/editors/pane_fixture.h"
+
+namespace editors_test {
+namespace {
+
+// The host input of one press: moved along a path (global points) and let go at its end, or,
+// once a drawn pop-up is shown, let go over its item gPopUpItem.
+std::vector<Point> gPath;
+size_t gPathStep = 0;
+int32_t gPopUpItem = -1;
+// The value drag reads the mouse many times between its waits: its path steps only when it
+// waits.
+bool gStepOnWaitsOnly = false;
+
+void PressPump(EventTime maxWait) {
+  if (gPopUpItem >= 0 && !EmptyRect(&gPopUp.window)) {
+    int16_t lh = gPopUp.lineHeight;
+    Point at{int16_t(gPopUp.window.top + gPopUpItem * lh + lh / 2), int16_t(gPopUp.window.left + 5)};
+    PostHostMouseEvent(kEventMouseMoved, at, 1, 0);
+    PostHostMouseEvent(kEventMouseUp, at, 1, 0);
+    gPopUpItem = -1;
+    return;
+  }
+  if (gPopUpItem >= 0 || gPath.empty() || (gStepOnWaitsOnly && maxWait <= 0)) return;
+  if (gPathStep < gPath.size()) PostHostMouseEvent(kEventMouseMoved, gPath[gPathStep], 1, 0);
+  else if (gPathStep == gPath.size()) PostHostMouseEvent(kEventMouseUp, gPath.back(), 1, 0);
+  ++gPathStep;
+}
+
+class ToolbarClickTest : public PaneDrawingTest {
+ protected:
+  void SetUp() override {
+    PaneDrawingTest::SetUp();
+    gPaneTopMargin = 73;  // the tool bar's 40 pixels above the marker strip and the ruler
+    UseTimebase(97, 6, 8);
+    AddTrack(1, NoteRecords({{1, 60, 40}}));
+    ASSERT_EQ(noErr, CreateEditorPane(int16_t(gPaneTopMargin + gStandardLineHeight + 4), true, 1));
+    SetPaneScroll(0, 48);
+    gNoteTool = gLaneTool = 0;
+    gCurrentViewMode = 0;
+    InstallEditorHooks();
+    ShowWindow(gMainEditorRecord.window);
+    SelectWindow(gMainEditorRecord.window);
+    SetPortWindowPort(gMainEditorRecord.window);
+    Rect window;
+    GetWindowPortBounds(gMainEditorRecord.window, &window);
+    LayoutEditorToolbar(window);
+    Point origin = GetToolbarOrigin();
+    gEditorToolbarLeft = origin.h;
+    gEditorToolbarTop = origin.v;
+    gPopUp.window = Rect{};
+    CreatePlaceholderAppWindow(&gPopUpPortWindow, &gPopUpPortRecord, kPopUpPortKind, "", Rect{0, 0, 10, 10});
+    FlushEvents(everyEvent, 0);
+  }
+  void TearDown() override {
+    SetHostEventPump(nullptr);
+    FlushEvents(everyEvent, 0);
+    ResetHostInputState();
+    gEditorClickRoutes = EditorClickRoutes();
+    gKeyCommandHooks = KeyCommandHooks();
+    gReadoutMode = 0;
+    gNoteReadoutBox = Rect{};
+    gEditorLayout = EditorLayout();
+    PaneDrawingTest::TearDown();
+  }
+  Point Global(Point local) {
+    QDLocalToGlobalPoint(GetWindowPort(gMainEditorRecord.window), &local);
+    return local;
+  }
+  Point Middle(ToolbarField field) {
+    Rect r = GetToolbarFieldRect(field);
+    return Point{int16_t((r.top + r.bottom) / 2), int16_t((r.left + r.right) / 2)};
+  }
+  // A press at from along path (local points), released at its end; or, with item >= 0, a
+  // press that lets go over that item of the pop-up it opens.
+  void Press(Point from, const std::vector<Point>& path, int32_t item = -1, uint16_t modifiers = 0) {
+    gPath.clear();
+    for (Point p : path) gPath.push_back(Global(p));
+    gPathStep = 0;
+    gPopUpItem = item;
+    gPopUp.window = Rect{};
+    ASSERT_EQ(noErr, PostHostMouseEvent(kEventMouseDown, Global(from), 1, 0));
+    SetHostEventPump(PressPump);
+    EventRecord e{};
+    ASSERT_TRUE(GetNextEvent(mDownMask, &e));  // taken as the event loop takes it: the button is down
+    e.modifiers = modifiers;
+    gLastMousePoint = from;
+    HandleEditorClick(&gMainEditorRecord, from, &e);
+    SetHostEventPump(nullptr);
+    FlushEvents(everyEvent, 0);
+    ResetHostInputState();
+  }
+  void ClickOn(ToolbarField field) { Press(Middle(field), {Middle(field)}); }
+};
+
+TEST_F(ToolbarClickTest, ZoomButtonsStepTheLevelWithinItsRangeOnlyWhenReleasedInside) {
+  struct Case { int32_t resolution; int16_t start; ToolbarField button; bool inside; int16_t expected; };
+  const Case cases[] = {
+      {97, 3, kZoomInButton, true, 2},   {97, 3, kZoomOutButton, true, 4},
+      {97, 0, kZoomInButton, true, 0},   // no pane allows sample zoom
+      {96, 9, kZoomOutButton, true, 9},  {97, 12, kZoomOutButton, true, 12},
+      {24, 7, kZoomOutButton, true, 7},  {97, 3, kZoomOutButton, false, 3},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.resolution << " level " << c.start << " button " << c.button);
+    gTicksPerQuarter = c.resolution;
+    gZoomLevel = c.start;
+    Point from = Middle(c.button);
+    Point release = c.inside ? from : Point{int16_t(from.v + 200), from.h};
+    Press(from, {release});
+    EXPECT_EQ(gZoomLevel, c.expected);
+  }
+  gEditorPanes[0].viewMode = 9;  // an audio pane allows the sample levels down to -6
+  gZoomLevel = -5;
+  ClickOn(kZoomInButton);
+  EXPECT_EQ(gZoomLevel, -6);
+  ClickOn(kZoomInButton);
+  EXPECT_EQ(gZoomLevel, -6);
+}
+
+TEST_F(ToolbarClickTest, TheBendButtonTogglesTheTracksBendDisplayAndRTheTemplate) {
+  ASSERT_FALSE(IsBendDisplayOn());
+  ClickOn(kBendButton);
+  EXPECT_TRUE(IsBendDisplayOn());
+  Press(Middle(kBendButton), {Point{300, 300}});  // let go outside: nothing
+  EXPECT_TRUE(IsBendDisplayOn());
+  ClickOn(kBendButton);
+  EXPECT_FALSE(IsBendDisplayOn());
+
+  static int resets = 0;
+  resets = 0;
+  gKeyCommandHooks.resetEventTemplate = [] { ++resets; };
+  ClickOn(kResetTemplateButton);
+  EXPECT_EQ(resets, 1);
+}
+
+TEST_F(ToolbarClickTest, TheNoteValuePopUpSetsTheNoteValueOrWithCommandTheGrid) {
+  Press(Middle(kNoteValuePopUpField), {}, 3);  // eighth
+  EXPECT_EQ(GetNoteValue(), NoteValueOfMask(1u << 3));
+  EXPECT_EQ(gNoteValueState.gridValue, 0);
+  EXPECT_EQ(gNoteValueState.noteIndex, 3);
+  Press(Middle(kNoteValuePopUpField), {}, 4, cmdKey);  // a sixteenth grid, the note value kept
+  EXPECT_EQ(GetNoteValue(), NoteValueOfMask(1u << 3));
+  EXPECT_EQ(gNoteValueState.gridValue, NoteValueOfMask(1u << 4));
+  EXPECT_EQ(GetSnapGrid(), NoteValueOfMask(1u << 4));
+  Press(Middle(kNoteValuePopUpField), {}, 3, cmdKey);  // the grid equal to the note value: none
+  EXPECT_EQ(gNoteValueState.gridValue, 0);
+  Press(Middle(kNoteValuePopUpField), {Point{350, 300}});  // no choice: nothing changes
+  EXPECT_EQ(GetNoteValue(), NoteValueOfMask(1u << 3));
+}
+
+TEST_F(ToolbarClickTest, TheChannelPopUpSetsTheTracksChannel) {
+  ASSERT_EQ(noErr, SetTrackChannel(2));
+  Press(Middle(kChannelField), {}, 9);  // shown 10
+  EXPECT_EQ(GetTrackChannel(), 9);
+  Press(Middle(kChannelField), {}, 15);
+  EXPECT_EQ(GetTrackChannel(), 15);
+}
+
+TEST_F(ToolbarClickTest, DraggingAFieldUpRaisesItsValueWithinItsRange) {
+  struct Case { ToolbarField field; std::function<int32_t()> value; int32_t start; int32_t lowest, highest; };
+  const Case cases[] = {
+      {kSwingField, [] { return int32_t(gSwingPercent); }, 50, 20, 80},
+      {kVelocityField, [] { return int32_t(gNoteEntryVelocity); }, 75, 0, 127},
+      {kLengthPercentField, [] { return int32_t(gNoteLengthPercent); }, 100, 1, 200},
+      {kNoteTicksField, [] { return GetNoteValue(); }, 97, 1, 9999},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.field);
+    Point from = Middle(c.field);
+    gStepOnWaitsOnly = true;
+    std::vector<Point> up;
+    for (int k = 1; k <= 12; ++k) up.push_back(Point{int16_t(from.v - 4 * k), from.h});
+    int32_t before = c.value();
+    EXPECT_EQ(before, c.start);
+    Press(from, up);
+    int32_t after = c.value();
+    EXPECT_GT(after, before);
+    EXPECT_LE(after, c.highest);
+    std::vector<Point> down;
+    for (int k = 1; k <= 40; ++k) down.push_back(Point{int16_t(from.v + 8 * k), from.h});
+    Press(from, down);
+    EXPECT_LT(c.value(), after);
+    EXPECT_GE(c.value(), c.lowest);
+    gStepOnWaitsOnly = false;
+  }
+}
+
+TEST_F(ToolbarClickTest, TheReadoutFollowsThePointerByTheReadoutMode) {
+  gNoteReadoutBox = GetReadoutBoxRect();
+  SelectPaneForDrawing(0);
+  int16_t y = int16_t(PitchRowY(64) + 1);
+  int32_t bar = BarToTick(1);  // the pointer just after the second bar line, a quarter grid
+  int16_t x = int16_t(TimeToX(bar, gTimelineLeftTick) + 1);
+  SetTrackChannel(0);
+  std::vector<uint8_t> saved(gEventTemplate, gEventTemplate + kLongEventSize);
+  gEventTemplate[kEventData1] = 70;
+  SetSeqEventTime(gEventTemplate, 1000);
+  struct Case { int16_t mode; int32_t value; int32_t time; };
+  const Case cases[] = {{0, 64, bar}, {1, 70, bar}, {5, 70, bar}, {2, 64, 1000}};
+  int16_t dx = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.mode);
+    gReadoutMode = c.mode;
+    ++dx;  // the pointer moved: the readout is composed afresh
+    ASSERT_EQ(noErr, PostHostMouseEvent(kEventMouseMoved, Global(Point{y, int16_t(x + dx)}), 0, 0));
+    EditorIdle();
+    EXPECT_EQ(gReadoutLastValue, c.value);
+    EXPECT_EQ(gReadoutLastTime, c.time);
+  }
+  gReadoutLastValue = -7;  // the pointer did not move: the last answer stands
+  EXPECT_EQ(UpdateReadoutAtMouse(), -7);
+  std::copy(saved.begin(), saved.end(), gEventTemplate);
+}
+
+}  // namespace
+}  // namespace editors_test
