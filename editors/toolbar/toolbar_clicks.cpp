@@ -5,6 +5,7 @@
 #include "editors/note_entry/note_pencil.h"
 #include "editors/note_entry/note_values.h"
 #include "editors/panes/timeline_zoom.h"
+#include "editors/toolbar/toolbar_fields.h"
 #include "editors/toolbar/toolbar_layout.h"
 #include "platform/events/key_codes.h"
 #include "platform/quickdraw/drawing.h"
@@ -36,17 +37,8 @@ const unsigned char* const kNoteValueNames[] = {
 };
 constexpr int16_t kNoteValueChoices = 7;
 
-// The current track's first instrument record, null without one.
-uint8_t* TrackInstrumentRecord() {
-  if (!gCurrentTrack) return nullptr;
-  int32_t index = GetTrackInstrument(gCurrentTrack, 0);
-  return index >= 0 && index < gInstrumentCount ? GetInstrumentRecord(index) : nullptr;
-}
-
 // The volume and pan fields are there while the track plays through its instrument.
-bool HasInstrumentFields() {
-  return gCurrentTrack && (gCurrentTrack[kTrackFlags] & kTrackFlagPlaysInstrument) && TrackInstrumentRecord();
-}
+bool HasInstrumentFields() { return TrackPlaysInstrument() && GetFieldInstrumentRecord(); }
 
 void ChannelPopUp(EventRecord* event) {
   (void)event;
@@ -144,14 +136,14 @@ void PopUpNoteValue(int16_t which) {
 }
 
 void SetCurrentVolumeValue(int32_t value) {
-  uint8_t* record = TrackInstrumentRecord();
+  uint8_t* record = GetFieldInstrumentRecord();
   if (!record) return;
   SetInstrumentVolume(record, value);
   InvalidateEditorWindow();
 }
 
 void SetCurrentPanValue(int32_t value) {
-  uint8_t* record = TrackInstrumentRecord();
+  uint8_t* record = GetFieldInstrumentRecord();
   if (!record) return;
   record[kInstPan] = uint8_t(value < 0 ? 0 : value > 127 ? 127 : value);
   InvalidateEditorWindow();
@@ -172,11 +164,11 @@ bool HandleToolbarFieldClick(Point where, EventRecord* event) {
     case kSwingField: DragField(field, ChangeSwing, 20, 80, gSwingPercent ? gSwingPercent : 50); return true;
     case kVolumeField:
       if (!HasInstrumentFields()) return false;
-      DragField(field, SetCurrentVolumeValue, 0, 127, GetInstrumentVolume(TrackInstrumentRecord()));
+      DragField(field, SetCurrentVolumeValue, 0, 127, GetInstrumentVolume(GetFieldInstrumentRecord()));
       return true;
     case kPanField:
       if (!HasInstrumentFields()) return false;
-      DragField(field, SetCurrentPanValue, 0, 127, TrackInstrumentRecord()[kInstPan]);
+      DragField(field, SetCurrentPanValue, 0, 127, GetFieldInstrumentRecord()[kInstPan]);
       return true;
     default: return IsNoteValueView(gCurrentViewMode) && NoteViewFieldClick(field);
   }

@@ -54,14 +54,6 @@ bool IsNoteOrDrumView() {
   return std::find(std::begin(kNoteViewModes), std::end(kNoteViewModes), gCurrentViewMode) != std::end(kNoteViewModes);
 }
 
-bool TrackPlaysInstrument() { return gCurrentTrack && (gCurrentTrack[kTrackFlags] & kTrackFlagPlaysInstrument); }
-
-// The record of the current track's first instrument, null without one.
-uint8_t* TrackInstrumentRecord() {
-  if (!gCurrentTrack) return nullptr;
-  int32_t index = GetTrackInstrument(gCurrentTrack, 0);
-  return index >= 0 && index < gInstrumentCount ? GetInstrumentRecord(index) : nullptr;
-}
 
 void DrawStateIcon(int32_t bit, bool set) {
   Rect cell = GetStateIconRect(bit);
@@ -84,7 +76,7 @@ void DrawFieldText(ConstStr255Param text, int16_t clipLeft, int16_t left, int16_
 }
 
 void DrawInstrumentNumbers() {
-  uint8_t* record = TrackInstrumentRecord();
+  uint8_t* record = GetFieldInstrumentRecord();
   if (!record || !TrackPlaysInstrument()) return;
   Point o = GetToolbarOrigin();
   int16_t left = int16_t(o.h + kInstrumentNumbersLeft);
@@ -159,7 +151,7 @@ Rect GetStateIconRect(int32_t bit) {
 
 void GetProgramFieldText(Str255 text) {
   text[0] = 0;
-  uint8_t* record = TrackInstrumentRecord();
+  uint8_t* record = GetFieldInstrumentRecord();
   if (!record || int8_t(record[kInstProgram]) < 0) return;
   bool fromOne = TrackPlaysInstrument() && (record[kInstOptions] & kInstOptionProgramsFromOne);
   FormatNumberZeroPadded(text, int8_t(record[kInstProgram]) + (fromOne ? 1 : 0), 0);
@@ -187,6 +179,14 @@ void DrawToolbarFields(bool realTime) {
   DrawFieldText(text, int16_t(o.h + kFieldTextLeft), int16_t(o.h + kFieldTextLeft), int16_t(o.v + kNumbersRowY[0]), kFieldTextWidth);
   DrawInstrumentNumbers();
   DrawValueFields();
+}
+
+bool TrackPlaysInstrument() { return gCurrentTrack && (gCurrentTrack[kTrackFlags] & kTrackFlagPlaysInstrument); }
+
+uint8_t* GetFieldInstrumentRecord() {
+  if (!gCurrentTrack) return nullptr;
+  int32_t index = GetTrackInstrument(gCurrentTrack, 0);
+  return index >= 0 && index < gInstrumentCount ? GetInstrumentRecord(index) : nullptr;
 }
 
 ConstStringPtr GetAudioStatusText(int32_t bit) { return kStatusTexts[std::clamp<int32_t>(bit, 0, kAudioStatusBits - 1)]; }

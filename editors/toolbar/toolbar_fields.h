@@ -21,9 +21,14 @@ void DrawNumberRightInRect(int32_t n, const Rect& rect);
 // The cell of the state icon of grid-word bit (8..11).
 Rect GetStateIconRect(int32_t bit);
 // The fields of the current pane's track: the state icons of the grid word, the program and
-// patch fields and, for a track that plays through its instrument, the instrument's volume
-// and pan.
+// patch fields, the channel, swing and instrument numbers, in the note, drum and audio views
+// the note value's name, its ticks, the note length percentage, the velocity and the grid
+// value and, for a track that plays through its instrument, the instrument's volume and pan.
 void DrawToolbarFields(bool realTime);
+// True when the current track plays through its instrument (the volume and pan fields show).
+bool TrackPlaysInstrument();
+// The record of the current track's first instrument, null without one.
+uint8_t* GetFieldInstrumentRecord();
 // The text of the program field: the instrument's program as shown, "" without one.
 void GetProgramFieldText(Str255 text);
 // The text of the patch field: the track's program padded to 3 digits, "" without one.

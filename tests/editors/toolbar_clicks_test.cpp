@@ -33,6 +33,12 @@
 #include "song/conductor/conductor_map.h"
 #include "song/conductor/timebase.h"
 #include "song/events/event_lists.h"
+#include "platform/memory/byte_order.h"
+#include "song/instruments/instrument_record.h"
+#include "song/instruments/instrument_table.h"
+#include "song/instruments/instrument_volumes.h"
+#include "song/model/song_context.h"
+#include "song/model/song_layout.h"
 #include "song/events/seq_event.h"
 #include "song/model/track_settings.h"
 #include "tests/editors/pane_fixture.h"
@@ -221,6 +227,33 @@ TEST_F(ToolbarClickTest, DraggingAFieldUpRaisesItsValueWithinItsRange) {
     EXPECT_GE(c.value(), c.lowest);
     gStepOnWaitsOnly = false;
   }
+}
+
+TEST_F(ToolbarClickTest, VolumeAndPanFieldsAreThereOnlyWhileTheTrackPlaysItsInstrument) {
+  ASSERT_EQ(noErr, CreateInstrumentTable(2, 0));
+  WriteU16BE(gCurrentTrack + kTrackInstruments, uint16_t(1 << 8));  // instrument 1
+  uint8_t* inst = GetInstrumentRecord(1);
+  SetInstrumentVolume(inst, 90);
+  inst[kInstPan] = 64;
+  gStepOnWaitsOnly = true;
+  auto dragUp = [&](ToolbarField field) {
+    Point from = Middle(field);
+    std::vector<Point> up;
+    for (int k = 1; k <= 8; ++k) up.push_back(Point{int16_t(from.v - 4 * k), from.h});
+    Press(from, up);
+  };
+  dragUp(kVolumeField);
+  dragUp(kPanField);
+  EXPECT_EQ(GetInstrumentVolume(inst), 90) << "no fields for a track that does not play its instrument";
+  EXPECT_EQ(inst[kInstPan], 64);
+  gCurrentTrack[kTrackFlags] |= kTrackFlagPlaysInstrument;
+  dragUp(kVolumeField);
+  dragUp(kPanField);
+  EXPECT_GT(GetInstrumentVolume(inst), 90);
+  EXPECT_LE(GetInstrumentVolume(inst), 127);
+  EXPECT_GT(inst[kInstPan], 64);
+  gStepOnWaitsOnly = false;
+  DisposeInstrumentTable();
 }
 
 TEST_F(ToolbarClickTest, TheReadoutFollowsThePointerByTheReadoutMode) {
