@@ -2,6 +2,7 @@
 
 #include "editors/note_drawing/bent_notes.h"
 #include "editors/note_entry/editor_clicks.h"
+#include "editors/note_entry/grid_snapping.h"
 #include "editors/note_entry/note_pencil.h"
 #include "editors/note_entry/note_values.h"
 #include "editors/panes/timeline_zoom.h"
@@ -23,7 +24,6 @@
 #include "song/model/song_layout.h"
 #include "song/model/track_settings.h"
 #include "song/model/window_redraw.h"
-#include "editors/note_entry/grid_snapping.h"
 
 namespace {
 
@@ -40,8 +40,8 @@ constexpr int16_t kNoteValueChoices = 7;
 // The volume and pan fields are there while the track plays through its instrument.
 bool HasInstrumentFields() { return TrackPlaysInstrument() && GetFieldInstrumentRecord(); }
 
-void ChannelPopUp(EventRecord* event) {
-  (void)event;
+// The 16 channels shown 1..16; a choice becomes the current track's channel.
+void ChannelPopUp() {
   if (!gCurrentTrack) return;
   int32_t chosen = 0;
   int32_t shown = GetTrackChannel() + 1;
@@ -160,7 +160,7 @@ bool HandleToolbarFieldClick(Point where, EventRecord* event) {
     case kNoteValuePopUpField:
       PopUpNoteValue((modifiers & cmdKey) ? kGridValueField : kNoteValueField);
       return true;
-    case kChannelField: ChannelPopUp(event); return true;
+    case kChannelField: ChannelPopUp(); return true;
     case kSwingField: DragField(field, ChangeSwing, 20, 80, gSwingPercent ? gSwingPercent : 50); return true;
     case kVolumeField:
       if (!HasInstrumentFields()) return false;
