@@ -3,6 +3,7 @@
 // and the note readout following the pointer in the idle pass.
 #include "editors/toolbar/toolbar_clicks.h"
 
+#include <cstdlib>
 #include <functional>
 #include <vector>
 
@@ -33,6 +34,7 @@
 #include "song/conductor/conductor_map.h"
 #include "song/conductor/timebase.h"
 #include "song/events/event_lists.h"
+#include "song/events/time_selection.h"
 #include "platform/memory/byte_order.h"
 #include "song/instruments/instrument_record.h"
 #include "song/instruments/instrument_table.h"
@@ -159,6 +161,31 @@ TEST_F(ToolbarClickTest, ZoomButtonsStepTheLevelWithinItsRangeOnlyWhenReleasedIn
   EXPECT_EQ(gZoomLevel, -6);
   ClickOn(kZoomInButton);
   EXPECT_EQ(gZoomLevel, -6);
+}
+
+TEST_F(ToolbarClickTest, ZoomingKeepsAVisibleSelectionStartNearItsPixelWithTheLeftEdgeOnABar) {
+  gTicksPerQuarter = 97;
+  int32_t barLength = BarToTick(2) - BarToTick(1);
+  for (ToolbarField button : {kZoomInButton, kZoomOutButton}) {
+    SCOPED_TRACE(testing::Message() << "level " << gZoomLevel << " button " << button);
+    gZoomLevel = 4;
+    gTimelineLeftTick = BarToTick(3);
+    gTimeSelection.start.tick = uint32_t(BarToTick(5) + 130);
+    gTimeSelection.end.tick = gTimeSelection.start.tick + 50;
+    int32_t start = int32_t(gTimeSelection.start.tick);
+    int32_t oldX = TimeToX(start, gTimelineLeftTick);
+    ClickOn(button);
+    ASSERT_NE(gZoomLevel, 4);
+    EXPECT_EQ(BarToTick(TickToBar(gTimelineLeftTick)), gTimelineLeftTick) << "the left edge lies on a bar line";
+    int32_t halfBarPixels = ((barLength / 2) >> gZoomLevel) + 1;
+    EXPECT_LE(std::abs(TimeToX(start, gTimelineLeftTick) - oldX), halfBarPixels);
+  }
+  gTimeSelection.start.tick = gTimeSelection.end.tick = uint32_t(BarToTick(400));  // far outside: left as it was
+  gZoomLevel = 4;
+  gTimelineLeftTick = BarToTick(3);
+  ClickOn(kZoomInButton);
+  EXPECT_EQ(gTimelineLeftTick, BarToTick(3));
+  gTimeSelection = TimeSelection();
 }
 
 TEST_F(ToolbarClickTest, TheBendButtonTogglesTheTracksBendDisplayAndRTheTemplate) {
