@@ -12,6 +12,7 @@
 #include "editors/note_entry/editor_clicks.h"
 #include "editors/rulers/bar_ruler.h"
 #include "editors/note_entry/grid_snapping.h"
+#include "editors/note_entry/note_audition.h"
 #include "editors/note_entry/note_painting.h"
 #include "editors/note_entry/note_pencil.h"
 #include "editors/note_entry/note_readout.h"
@@ -32,6 +33,11 @@
 #include "song/conductor/timebase.h"
 #include "song/model/song_layout.h"
 #include "song/undo/undo_exchange.h"
+#include "platform/memory/byte_order.h"
+#include "sequencer/clock/note_off_queue.h"
+#include "sequencer/clock/tick_scheduler.h"
+#include "song/instruments/driver_procs.h"
+#include "song/model/track_settings.h"
 #include "tests/editors/pane_fixture.h"
 #include "tests/song/undo/undo_fixture.h"
 
@@ -753,6 +759,40 @@ TEST_F(NoteEntryTest, HoldingThePencilRaisesTheVelocityOfTheNoteUnderIt) {
     EXPECT_LE(velocity, c.high) << c.tick;
     EXPECT_EQ(count, c.notes) << "one note a click";
   }
+}
+
+// What the current track's output was handed: {port, MIDI bytes}.
+std::vector<std::vector<uint8_t>> gHeard;
+int32_t HearMessage(uint8_t* record, int32_t port) {
+  std::vector<uint8_t> bytes{uint8_t(port)};
+  bytes.insert(bytes.end(), record + 6, record + record[1]);
+  gHeard.push_back(bytes);
+  return 0;
+}
+constexpr DriverProcId kHearProc = 62;
+
+TEST_F(NoteEntryTest, EnteredNotesAreHeardOnTheTracksOutputAndARangeOnlyWhenAudible) {
+  UseTimebase(97, 6, 8);
+  gZoomLevel = 1;
+  OnePane({{1 + 48, 70, 40, 0, 90}, {1 + 96, 72, 40, 0, 91}, {1 + 144, 74, 40, 0, 92}});
+  SetDriverProcById(kHearProc, HearMessage);
+  ResetNoteOffPool();
+  WriteU32BE(gCurrentTrack + kTrackDriverProc, kHearProc);
+  gCurrentTrack[kTrackMidiOutput] = 3;
+  SetTrackChannel(5);
+  gHeard.clear();
+  ASSERT_EQ(1, DrawOrEraseNotesAt(At(1 + 240, 100), false));
+  EXPECT_EQ(gHeard, (std::vector<std::vector<uint8_t>>{{3, 0x95, 100, 75}})) << "the pencil's note sounds";
+
+  gHeard.clear();
+  gCurrentTrack[kTrackFlags] &= uint8_t(~kTrackFlagAudible);
+  EXPECT_EQ(0, AuditionNotesInRange(1, 10000));
+  gCurrentTrack[kTrackFlags] |= kTrackFlagAudible;
+  // The range holds its start and not its end.
+  EXPECT_EQ(2, AuditionNotesInRange(1 + 48, 1 + 144));
+  EXPECT_EQ(gHeard, (std::vector<std::vector<uint8_t>>{{3, 0x95, 70, 90}, {3, 0x95, 72, 91}}));
+  FlushEveryPendingNoteOff();
+  SetDriverProcById(kHearProc, nullptr);
 }
 
 }  // namespace
