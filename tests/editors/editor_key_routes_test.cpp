@@ -407,6 +407,8 @@ TEST_F(EditorRoutesTest, TabGoesFromMarkerToMarkerOfTheTabKindsAndShiftTabBack) 
   Key(9, shiftKey);
   EXPECT_EQ(GetPanePlayPosition(), coda);
   *GetWindowSlot(kMainEditorWindowKind) = savedSlot;
+  SetLocatePoint(1);
+  ScrollToShowTick(1);  // the left sample position goes back too
 }
 
 TEST_F(EditorRoutesTest, TheToolBarDrawsTheChosenToolPressedWhereItsClickPicksIt) {

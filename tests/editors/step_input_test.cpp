@@ -56,6 +56,8 @@ class StepInputTest : public MidiTest {
     ASSERT_EQ(noErr, ConnectMidiSources());
     ResetStepInput();
     gStepCounter = 0;
+    // Only the note value is the test's own; the swing and lengths follow it.
+    gStepInputHooks = StepInputHooks();
     gStepInputHooks.noteValueTicks = [] { return gStepTicks; };
   }
   void TearDown() override {
