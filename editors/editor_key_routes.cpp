@@ -1,9 +1,12 @@
 #include "editors/editor_key_routes.h"
 
+#include "editors/adjacent_marker.h"
 #include "editors/editor_song_switch.h"
 #include "editors/follow/step_input.h"
 #include "editors/key_command_hooks.h"
 #include "editors/note_entry/editor_clicks.h"
+#include "editors/note_entry/grid_snapping.h"
+#include "editors/note_entry/note_pencil.h"
 #include "editors/note_entry/note_values.h"
 #include "editors/panes/pane_stack.h"
 #include "editors/panes/timeline_scrolling.h"
@@ -16,6 +19,12 @@ namespace {
 constexpr int16_t kAudioViewMode = 9;
 
 void ToggleDottedFromKey() { ToggleTupletBit(kTupletDotted); }
+
+void GoToAdjacentMarkerFromKey(bool backward) { GoToAdjacentMarker(backward); }
+
+// Step input swings as the pencil does: by the swing percentage where the note value takes it.
+int32_t SwungStepTicks(int32_t tick) { return SwingOffset(tick, SwingForGrid(GetNoteValue())); }
+int32_t StepEnteredNoteLength(int32_t tick) { return EnteredNoteLength(tick); }
 
 }  // namespace
 
@@ -54,5 +63,8 @@ void InstallEditorKeyRoutes() {
   gKeyCommandHooks.toggleTuplet = ToggleTupletFromKey;
   gKeyCommandHooks.toggleDotted = ToggleDottedFromKey;
   gKeyCommandHooks.scrollEditor = ScrollEditorFromKey;
+  gKeyCommandHooks.goToAdjacentMarker = GoToAdjacentMarkerFromKey;
   gStepInputHooks.noteValueTicks = GetNoteValue;
+  gStepInputHooks.swungStepTicks = SwungStepTicks;
+  gStepInputHooks.enteredNoteLength = StepEnteredNoteLength;
 }

@@ -51,7 +51,7 @@ void RememberStepNote(const uint8_t* note) {
 bool EnterStepNote(uint8_t pitch, uint8_t velocity) {
   if (EnsureTrackEventList() != noErr) return false;
   uint32_t start = gTimeSelection.start.tick == 0 ? 1 : gTimeSelection.start.tick;
-  int32_t length = StepNoteValueTicks();
+  int32_t length = StepNoteLengthAt(int32_t(std::min<uint32_t>(start, INT32_MAX)));
   FillLongEvent(gEventTemplate, start, kKindNote, pitch & 0x7F, velocity, uint16_t(std::min(length, 0xFFFF)));
   if (BeginTrackEdit() != noErr) return false;
   OSErr err = InsertTemplateEvent(start);
@@ -66,10 +66,18 @@ bool EnterStepNote(uint8_t pitch, uint8_t velocity) {
 
 }  // namespace
 
-// Interim: a step is the note value as it stands; the swing and the tool bar's note length
-// percentage do not shape it yet.
 int32_t StepNoteValueTicks() {
   int32_t ticks = gStepInputHooks.noteValueTicks ? gStepInputHooks.noteValueTicks() : gTicksPerQuarter;
+  return ticks > 0 ? ticks : 1;
+}
+
+int32_t StepTicksAt(int32_t tick) {
+  int32_t ticks = gStepInputHooks.swungStepTicks ? gStepInputHooks.swungStepTicks(tick) : StepNoteValueTicks();
+  return ticks > 0 ? ticks : 1;
+}
+
+int32_t StepNoteLengthAt(int32_t tick) {
+  int32_t ticks = gStepInputHooks.enteredNoteLength ? gStepInputHooks.enteredNoteLength(tick) : StepNoteValueTicks();
   return ticks > 0 ? ticks : 1;
 }
 
@@ -95,7 +103,8 @@ void EndStepChord() {
 void StepInputAdvance() {
   uint32_t tick = SeqEventTime(gEventTemplate);
   if (tick == 0) tick = gTimeSelection.start.tick == 0 ? 1 : gTimeSelection.start.tick;
-  int32_t next = ClampToTickRange(int64_t(tick) + StepNoteValueTicks());
+  int32_t at = int32_t(std::min<uint32_t>(tick, INT32_MAX));
+  int32_t next = ClampToTickRange(int64_t(tick) + StepTicksAt(at));
   SetTimeRange(uint32_t(next), uint32_t(next));
   if (!IsTickVisible(next)) ScrollToShowTick(next);
   ++gStepCounter;

@@ -5,10 +5,14 @@
 
 #include <cstdint>
 
-// Where step input takes the length of a step. Filled by the note values' owner; while it is
-// not, a step is a quarter note.
+// Where step input takes the length of a step and of its notes. Filled by the note values'
+// owner; while it is not, a step and its notes are a quarter note.
 struct StepInputHooks {
   int32_t (*noteValueTicks)() = nullptr;
+  // The step from tick to the next swung step of the note value.
+  int32_t (*swungStepTicks)(int32_t tick) = nullptr;
+  // The length of a note entered at tick: the swung step times the note length percentage.
+  int32_t (*enteredNoteLength)(int32_t tick) = nullptr;
 };
 extern StepInputHooks gStepInputHooks;
 
@@ -20,12 +24,17 @@ extern uint8_t gStepChordPending;
 extern uint16_t gStepCounter;
 
 int32_t StepNoteValueTicks();
+// The step from tick to the next insertion point, and the length of a note entered at tick;
+// both at least 1.
+int32_t StepTicksAt(int32_t tick);
+int32_t StepNoteLengthAt(int32_t tick);
 // Reads the notes the processors hold and enters them at the insertion point (EndStepChord
 // first). Answers the number of notes entered.
 int32_t PollStepInput();
 // When a chord was entered and no key is held any more, the insertion point advances once.
 void EndStepChord();
-// The insertion point moves on by the note value and the step counter counts the step.
+// The insertion point moves on to the next swung step of the note value and the step counter
+// counts the step.
 void StepInputAdvance();
 // Takes the notes of the last step out of the track; the insertion point goes back to them.
 void UndoLastStep();

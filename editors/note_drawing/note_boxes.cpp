@@ -1,6 +1,7 @@
 #include "editors/note_drawing/note_boxes.h"
 
 #include <algorithm>
+#include <climits>
 
 #include "editors/timeline/timeline_axis.h"
 #include "platform/quickdraw/colors.h"
@@ -104,4 +105,17 @@ void SetShowVelocity(bool show) {
   if (uint8_t(show) == gShowVelocity) return;
   gShowVelocity = uint8_t(show);
   InvalAppWindowPort(&gMainEditorRecord);
+}
+
+int16_t PitchAtY(int32_t y) {
+  int16_t best = 0;
+  int32_t bestTop = INT32_MIN;
+  for (int16_t p = 0; p <= 127; ++p) {
+    int32_t top = PitchRowY(p);
+    if (top <= y && top > bestTop) {
+      bestTop = top;
+      best = p;
+    }
+  }
+  return bestTop == INT32_MIN ? int16_t(127) : best;
 }

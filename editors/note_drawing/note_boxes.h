@@ -29,6 +29,8 @@ extern uint8_t gShowSysExLabels;
 
 // y of the top of a pitch's row in the current pane (pitches 0..131; others are held there).
 int16_t PitchRowY(int32_t pitch);
+// The pitch (0..127) of the row at y in the current pane.
+int16_t PitchAtY(int32_t y);
 // IsCurrentTrackSelected (song/model/track_selection.h) tells whether its selected events show
 // as selected.
 // gNoteRect of a note: its row, and its start and end at the loop offset, clamped; at least

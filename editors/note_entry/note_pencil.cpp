@@ -4,11 +4,16 @@
 #include <cstring>
 
 #include "editors/note_drawing/note_boxes.h"
+#include "editors/follow/play_cursor.h"
+#include "editors/follow/step_input.h"
 #include "editors/note_entry/grid_snapping.h"
+#include "editors/note_entry/note_audition.h"
 #include "editors/note_entry/note_values.h"
 #include "editors/timeline/timeline_axis.h"
 #include "platform/events/classic_events.h"
 #include "platform/memory/memory.h"
+#include "platform/system/host_time.h"
+#include "sequencer/clock/sequencer_clock.h"
 #include "shell/base/arithmetic.h"
 #include "shell/drawing/row_metrics.h"
 #include "song/events/event_lists.h"
@@ -36,6 +41,8 @@ struct PencilStroke {
   Point where;
   bool resize;
   int32_t changed;
+  uint32_t pressTicks;  // the system tick count at the press
+  uint32_t lastRound;   // the tick count of the last velocity raise
 };
 
 // Calls visit (offset, event) for every record of the current track's list, bounded by the
@@ -58,8 +65,34 @@ bool IsNoteAt(const uint8_t* e, int32_t time, int32_t pitch) {
   return SeqEventKind(e) == kKindNote && int32_t(SeqEventTime(e)) == time && e[kEventData1] == pitch;
 }
 
+// The byte offset of the first note of pitch that starts at time, or -1.
+int32_t FindNoteStartingAt(int32_t time, int32_t pitch) {
+  int32_t found = -1;
+  WalkCurrentTrackEvents([&](uint32_t at, uint8_t* e) {
+    if (found < 0 && IsNoteAt(e, time, pitch)) found = int32_t(at);
+  });
+  return found;
+}
+
+// A held button raises the velocity of the note of pitch at time, once a system tick.
+void RaiseHeldNoteVelocity(int32_t time, int32_t pitch, PencilStroke* stroke) {
+  uint32_t now = TickCount();
+  if (now == stroke->lastRound) return;
+  stroke->lastRound = now;
+  int32_t raise = HeldVelocityRaise(now - stroke->pressTicks);
+  int32_t at = raise > 0 ? FindNoteStartingAt(time, pitch) : -1;
+  if (at < 0) return;
+  uint8_t* e = reinterpret_cast<uint8_t*>(HandleData(GetCurrentTrackEventList())) + at;
+  uint8_t velocity = uint8_t(std::clamp<int32_t>(e[kEventData2] + raise, 0, 127));
+  if (velocity == e[kEventData2]) return;
+  e[kEventData2] = velocity;
+  stroke->changed = 1;
+}
+
+// The note is entered and heard; noErr or the error that kept it out.
 OSErr InsertPencilNote(int32_t time, int32_t pitch) {
-  return InsertNoteAt(time, pitch, gNoteEntryVelocity, EnteredNoteLength(time));
+  int32_t end = InsertAndAuditionNote(time, pitch, gNoteEntryVelocity, true, SwingForGrid(GetNoteValue()));
+  return end > 0 ? noErr : memFullErr;
 }
 
 // Notes at every grid step after from up to to (either direction), where none starts yet.
@@ -80,7 +113,10 @@ void FollowPencilStroke(int32_t time, int32_t pitch, PencilStroke* stroke) {
     Point mouse;
     GetMouse(&mouse);
     int32_t now = SnappedTimeAtX(mouse.h);
-    if (now == last) continue;
+    if (now == last) {
+      RaiseHeldNoteVelocity(now, pitch, stroke);
+      continue;
+    }
     FillGridStepsBetween(last, now, pitch, stroke);
     last = now;
   }
@@ -91,9 +127,14 @@ int32_t RunPencilStroke(void* context) {
   if (BeginTrackEdit() != noErr) return 1;
   SetCurrentUndoKind(kUndoKindInsert);
   if (stroke->where.h < gTimelineFrame.originX) {
-    // The keyboard column enters the note at the selection start.
-    int32_t time = std::max<int32_t>(int32_t(gTimeSelection.start.tick), 1);
-    if (InsertPencilNote(time, PitchAtPaneY(stroke->where.v)) == noErr) stroke->changed = 1;
+    // The keyboard column enters the note at the song position while playing, else at the
+    // selection start, and step entry moves on.
+    int32_t time = IsClockTaskPlaying() ? int32_t(GetPanePlayPosition())
+                                        : std::max<int32_t>(int32_t(gTimeSelection.start.tick), 1);
+    if (InsertPencilNote(time, PitchAtPaneY(stroke->where.v)) == noErr) {
+      stroke->changed = 1;
+      StepInputAdvance();
+    }
     EndTrackEdit();
     return 0;
   }
@@ -120,10 +161,11 @@ void SetVelocityFromDigit(int16_t k) {
   InvalidateEditorWindow();
 }
 
-bool HasNoteStartingAt(int32_t time, int32_t pitch) {
-  bool found = false;
-  WalkCurrentTrackEvents([&](uint32_t, uint8_t* e) { found = found || IsNoteAt(e, time, pitch); });
-  return found;
+bool HasNoteStartingAt(int32_t time, int32_t pitch) { return FindNoteStartingAt(time, pitch) >= 0; }
+
+int32_t HeldVelocityRaise(uint32_t heldTicks) {
+  if (heldTicks <= kHoldBeforeVelocityRaise) return 0;
+  return std::max<int32_t>(int32_t((heldTicks - kHoldBeforeVelocityRaise) / kHeldTicksPerVelocityStep), 1);
 }
 
 OSErr InsertNoteAt(int32_t time, int32_t pitch, int32_t velocity, uint16_t length) {
@@ -156,13 +198,15 @@ int32_t FindNoteAtPoint(Point where) {
   return found;
 }
 
-uint16_t EnteredNoteLength(int32_t time) {
-  int64_t length = int64_t(SwingOffset(time, SwingForGrid(GetNoteValue()))) * gNoteLengthPercent / 100;
+uint16_t NoteLengthWithSwing(int32_t time, int32_t swing) {
+  int64_t length = int64_t(SwingOffset(time, swing)) * gNoteLengthPercent / 100;
   return uint16_t(std::clamp<int64_t>(length, 1, kMaxNoteDuration));
 }
 
+uint16_t EnteredNoteLength(int32_t time) { return NoteLengthWithSwing(time, SwingForGrid(GetNoteValue())); }
+
 int32_t DrawOrEraseNotesAt(Point where, bool resize) {
-  PencilStroke stroke{where, resize, 0};
+  PencilStroke stroke{where, resize, 0, TickCount(), TickCount()};
   if (!RunUndoableEditForCurrentTrack(RunPencilStroke, &stroke)) return 0;
   if (stroke.changed) {
     SetSongModified();

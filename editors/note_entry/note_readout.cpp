@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cstring>
 
+#include "editors/note_drawing/note_boxes.h"
 #include "editors/note_entry/editor_clicks.h"
 #include "editors/note_entry/grid_snapping.h"
 #include "editors/panes/pane_stack.h"
-#include "editors/selection/event_hit_test.h"
 #include "platform/events/classic_events.h"
 #include "platform/quickdraw/drawing.h"
 #include "platform/quickdraw/geometry.h"

@@ -147,19 +147,6 @@ bool SelectPaneAtMouse() {
 
 bool IsCurrentPaneDrumView() { return gCurrentViewMode == 1 || gCurrentViewMode == 16; }
 
-int16_t PitchAtY(int32_t y) {
-  int16_t best = 0;
-  int32_t bestTop = INT32_MIN;
-  for (int16_t p = 0; p <= 127; ++p) {
-    int32_t top = PitchRowY(p);
-    if (top <= y && top > bestTop) {
-      bestTop = top;
-      best = p;
-    }
-  }
-  return bestTop == INT32_MIN ? int16_t(127) : best;
-}
-
 int32_t HitTestTime(int32_t clickX) { return ClampToTickRange(int64_t(XToTime(clickX + 2)) + 1); }
 
 int16_t HitTestEditorEvents(int16_t flags, int16_t* part) {

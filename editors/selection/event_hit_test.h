@@ -25,8 +25,6 @@ bool IsMouseInPaneArea();
 // frame set); false when no pane lies there.
 bool SelectPaneAtMouse();
 bool IsCurrentPaneDrumView();
-// The pitch (0..127) of the row at y in the current pane.
-int16_t PitchAtY(int32_t y);
 // The tick the hit test looks at for the click x.
 int32_t HitTestTime(int32_t clickX);
 // 0 nothing, 1 note, 2 sequence block (*part: 2 start mark, 3 end mark, 1 body), 4

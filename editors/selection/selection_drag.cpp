@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "editors/note_entry/grid_snapping.h"
 #include "editors/panes/pane_stack.h"
 #include "editors/selection/selection_hooks.h"
 #include "editors/selection/selection_tracker.h"
@@ -169,6 +170,23 @@ int32_t TrackEditorDrag(DragRef drag) {
   return step;
 }
 
+bool AcceptsDragFlavor(FlavorType flavor) {
+  if (CallIsDropTimingSwitchOn()) return flavor != kPromisedFileFlavor;
+  return flavor == kEditorSelectionFlavor && gSnapSwitch == 0;
+}
+
+namespace {
+
+// The flavour of the drag's first item, or 0.
+FlavorType FirstDragFlavor(DragRef drag) {
+  DragItemRef item = 0;
+  FlavorType type = 0;
+  if (GetDragItemReferenceNumber(drag, 1, &item) != noErr || GetFlavorType(drag, item, 1, &type) != noErr) return 0;
+  return type;
+}
+
+}  // namespace
+
 OSErr DropSelectionInEditor(DragRef drag) {
   Point mouse;
   if (GetDragMouse(drag, &mouse, nullptr) != noErr || !gMainEditorRecord.window) return dragNotAcceptedErr;
@@ -176,6 +194,9 @@ OSErr DropSelectionInEditor(DragRef drag) {
   Point local = PointInEditor(mouse);
   uint32_t start = gTimeSelection.start.tick, length = gTimeSelection.end.tick - start;
   int64_t moved = int64_t(start) + XToTime(local.h) - gOutgoing.originTick;
+  // A drop where the drag began leaves the range where it is, on the grid or not.
+  if (moved != int64_t(start) && !AcceptsDragFlavor(FirstDragFlavor(drag)))
+    moved = SnapTimeToGrid(int32_t(std::clamp<int64_t>(moved, 1, INT32_MAX)), 0, gSnapSwitch != 0, true, nullptr);
   uint32_t newStart = uint32_t(std::clamp<int64_t>(moved, 1, INT32_MAX - int64_t(length)));
   int16_t target = gOutgoing.sourceTrack, targetPane = gOutgoing.sourcePane;
   int16_t pane = FindEditorPaneAt(local.v);

@@ -13,6 +13,8 @@ extern uint16_t gEditorDragSettings;
 
 constexpr FlavorType kPromisedFileFlavor = 'phfs';
 constexpr FlavorType kPromisedFileSpecFlavor = 'fssP';
+// The editor's own selection flavour.
+constexpr FlavorType kEditorSelectionFlavor = 'DSeC';
 constexpr OSType kMidiFileType = 'Midi';
 constexpr OSType kAudioFileType = 'AIFF';
 constexpr OSType kProgramCreator = 'VOZu';
@@ -28,7 +30,12 @@ OSErr DragSelectionOut();
 // One tracking step over the editor: scrolls when the pointer is left of the note area or
 // right of the window less 15; answers the scroll step (0 none).
 int32_t TrackEditorDrag(DragRef drag);
-// The drop of the editor's own selection: the range moves by the pointer's move in time, to
+// True when a drag of flavor is timed by its drop position rather than by the snapped note
+// time: with the drop timing switch on, any flavour but promised files; otherwise only the
+// editor's own flavour, and only while the editor does not snap.
+bool AcceptsDragFlavor(FlavorType flavor);
+// The drop of the editor's own selection: the range moves by the pointer's move in time
+// (its new start snapped to the grid unless AcceptsDragFlavor takes the drag's flavour), to
 // the track of the pane under the drop when that is another of the same kind (audio or MIDI).
 // dragNotAcceptedErr when neither changes (or the move could not run).
 OSErr DropSelectionInEditor(DragRef drag);

@@ -35,3 +35,7 @@ int16_t CallTrackRangeClipboardOp(int16_t source, int16_t target, uint32_t start
   if (!gSelectionHooks.trackRangeClipboardOp) return kNothingDroppedErr;
   return gSelectionHooks.trackRangeClipboardOp(source, target, start, length, newStart, copy);
 }
+
+bool CallIsDropTimingSwitchOn() {
+  return gSelectionHooks.isDropTimingSwitchOn && gSelectionHooks.isDropTimingSwitchOn();
+}

@@ -24,10 +24,14 @@ struct SelectionHooks {
   // target at newStart, as one undoable step; 0 when done. Main thread.
   int16_t (*trackRangeClipboardOp)(int16_t source, int16_t target, uint32_t start, uint32_t length,
                                    uint32_t newStart, bool copy);
+  // True while the switch of item 4 of menu 72 is on: drops are timed by their position.
+  bool (*isDropTimingSwitchOn)();
 };
 extern SelectionHooks gSelectionHooks;
 
 void CallLocateToPosition(uint32_t position);
+// False while nobody installed the switch.
+bool CallIsDropTimingSwitchOn();
 void CallOpenNoteEventDialog(int32_t offset);
 void CallOpenSysExEventDialog(int32_t offset);
 void CallTrackKeyboardAudition(int16_t y);

@@ -23,6 +23,7 @@
 #include "shell/dialogs/progress_dialog.h"
 #include "shell/drawing/drawing_ports.h"
 #include "shell/menus/alias_lists.h"
+#include "shell/menus/option_toggles.h"
 #include "shell/windows/app_windows.h"
 #include "shell/windows/track_view_modes.h"
 #include "shell/windows/window_sizing.h"
@@ -186,4 +187,7 @@ void ApplyForegroundChange() {
   if (GetIdleFlag() == 0) RunIdleTask(false);
 }
 
-void InstallSelectionHooks() { gSelectionHooks.locateToPosition = LocateToPosition; }
+void InstallSelectionHooks() {
+  gSelectionHooks.locateToPosition = LocateToPosition;
+  gSelectionHooks.isDropTimingSwitchOn = [] { return gValueMenuFlag != 0; };
+}

@@ -424,6 +424,20 @@ uint32_t GetMarkerTime(int32_t n) {
   return MarkerTime(r);
 }
 
+uint32_t FindMarkerAfter(uint32_t tick, uint8_t** out, uint32_t kindMask, int32_t* index) {
+  int32_t count = CountMarkers();
+  int32_t n = 0;
+  for (; n < count; ++n) {
+    uint8_t* r = GetMarkerAt(n);
+    uint8_t kind = MarkerKind(r) & kMarkerKindMask;
+    if (MarkerTick(r) > tick && kind < 32 && (kindMask >> kind) & 1) break;
+  }
+  if (index) *index = n;
+  if (out) *out = n < count ? GetMarkerAt(n) : gNoMarker;
+  if (n < count) return MarkerTick(GetMarkerAt(n));
+  return gCurrentSong ? SongHeaderView(gCurrentSong).EndTick() : 1;
+}
+
 void SetMarkerDialogBars(MarkerDialogFields* fields, uint32_t tick) {
   int32_t bar = 0;
   int32_t beat = 0;

@@ -114,6 +114,10 @@ void RedrawMarkerViews();
 uint32_t GetLastMarkerEnd();
 // Marker n's time (0 outside 0..count-1); a plain marker's time is that of its tick.
 uint32_t GetMarkerTime(int32_t n);
+// The tick of the first marker after tick whose kind k has bit (1 << k) in kindMask, its
+// index in *index and its record in *out (either may be null). None: the song's end tick,
+// *index the marker count and *out gNoMarker.
+uint32_t FindMarkerAfter(uint32_t tick, uint8_t** out, uint32_t kindMask, int32_t* index);
 
 // Field logic of the marker dialog (fields 5 bar, 6 beat, 7 tick; values as typed).
 struct MarkerDialogFields {

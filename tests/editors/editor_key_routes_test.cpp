@@ -8,7 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "editing/marker_window.h"
+#include "editors/adjacent_marker.h"
 #include "editors/editor_hooks.h"
+#include "editors/follow/play_cursor.h"
+#include "editors/transport_keys.h"
 #include "editors/follow/step_input.h"
 #include "editors/key_command_hooks.h"
 #include "editors/key_commands.h"
@@ -37,6 +41,7 @@
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"
 #include "song/conductor/markers.h"
+#include "sequencer/transport/transport_engine.h"
 #include "song/undo/undo_exchange.h"
 #include "song/undo/undo_ring.h"
 #include "editors/note_entry/grid_snapping.h"
@@ -368,6 +373,42 @@ TEST_F(MarkerStripTest, AClickBesideTheMarkersOrADoubleClickOnOneOpensTheMarkerD
   EXPECT_TRUE(gDialogHit);
   EXPECT_EQ(gDialogIndex, 1);
   EXPECT_EQ(MarkerOrder(), before);
+}
+
+TEST_F(EditorRoutesTest, TabGoesFromMarkerToMarkerOfTheTabKindsAndShiftTabBack) {
+  UseSong(97, 6, 8, 40);
+  gZoomLevel = 2;
+  gTimelineLeftTick = 1;
+  ASSERT_EQ(noErr, AddMarker(PName("Intro").data(), 301, 0, 0, 0));
+  ASSERT_EQ(noErr, AddMarker(PName("Verse").data(), 901, 1, 0, 0));
+  ASSERT_EQ(noErr, AddMarker(PName("Tempo").data(), 1201, 2, 0, 0));
+  ASSERT_EQ(noErr, AddMarker(PName("Coda").data(), uint32_t(BarToTick(30)), 1, 0, 0));
+  gMarkerWindowIndex = -1;
+  AppWindow* savedSlot = *GetWindowSlot(kMainEditorWindowKind);
+  *GetWindowSlot(kMainEditorWindowKind) = &gMainEditorRecord;  // the editor is open
+  const uint32_t coda = uint32_t(BarToTick(30));
+  struct Step { uint16_t modifiers; uint32_t position; int32_t index; };
+  // The kind-2 marker is passed over both ways; past the last marker, and before the first,
+  // the position stays.
+  const Step steps[] = {{0, 301, 0},         {0, 901, 1},        {0, coda, 3},       {0, coda, 3},
+                        {shiftKey, 901, 1},  {shiftKey, 301, 0}, {shiftKey, 301, 0}};
+  SetLocatePoint(1);
+  for (const Step& s : steps) {
+    Key(9, s.modifiers);
+    EXPECT_EQ(GetPanePlayPosition(), s.position) << s.index;
+    EXPECT_EQ(gMarkerWindowIndex, s.index);
+    EXPECT_TRUE(IsTickVisible(int32_t(s.position))) << "the editor shows the marker";
+    // Only the marker gone to carries the mark (the plain marker has no flag byte).
+    for (int32_t n = 1; n < CountMarkers(); ++n)
+      EXPECT_EQ((MarkerFlags(GetMarkerAt(n)) & kMarkerVisited) != 0, n == s.index) << n;
+  }
+  // Shift-Tab from behind the last marker goes back to it, whatever the window showed last.
+  SetLocatePoint(coda + 500);
+  Key(9, shiftKey);
+  EXPECT_EQ(GetPanePlayPosition(), coda);
+  *GetWindowSlot(kMainEditorWindowKind) = savedSlot;
+  SetLocatePoint(1);
+  ScrollToShowTick(1);  // the left sample position goes back too
 }
 
 TEST_F(EditorRoutesTest, TheToolBarDrawsTheChosenToolPressedWhereItsClickPicksIt) {

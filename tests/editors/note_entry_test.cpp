@@ -12,6 +12,7 @@
 #include "editors/note_entry/editor_clicks.h"
 #include "editors/rulers/bar_ruler.h"
 #include "editors/note_entry/grid_snapping.h"
+#include "editors/note_entry/note_audition.h"
 #include "editors/note_entry/note_painting.h"
 #include "editors/note_entry/note_pencil.h"
 #include "editors/note_entry/note_readout.h"
@@ -22,6 +23,7 @@
 #include "editors/panes/pane_stack.h"
 #include "editors/timeline/timeline_axis.h"
 #include "platform/events/host_input.h"
+#include "platform/system/host_time.h"
 #include "platform/events/key_codes.h"
 #include "shell/base/arithmetic.h"
 #include "shell/drawing/row_metrics.h"
@@ -31,6 +33,11 @@
 #include "song/conductor/timebase.h"
 #include "song/model/song_layout.h"
 #include "song/undo/undo_exchange.h"
+#include "platform/memory/byte_order.h"
+#include "sequencer/clock/note_off_queue.h"
+#include "sequencer/clock/tick_scheduler.h"
+#include "song/instruments/driver_procs.h"
+#include "song/model/track_settings.h"
 #include "tests/editors/pane_fixture.h"
 #include "tests/song/undo/undo_fixture.h"
 
@@ -701,6 +708,91 @@ TEST_F(NoteEntryTest, APencilDragPlacesANoteAtEveryGridStepItPasses) {
   EXPECT_EQ("289/100/48 337/100/48 385/100/48 433/100/48 481/100/48 ", Notes());
   ASSERT_EQ(noErr, UndoLastEdit());  // the whole stroke is one step
   EXPECT_EQ("", Notes());
+}
+
+// The host input of a held press: the button goes up once it was held gHoldTicks ticks.
+uint32_t gHoldTicks = 0;
+uint32_t gHoldStart = 0;
+void HoldPump(EventTime) {
+  if (gHoldStart != 0 && TickCount() - gHoldStart >= gHoldTicks) {
+    PostHostMouseEvent(kEventMouseUp, gDragTo, 1, 0);
+    gHoldStart = 0;
+  }
+}
+
+TEST_F(NoteEntryTest, HoldingThePencilRaisesTheVelocityOfTheNoteUnderIt) {
+  const std::pair<uint32_t, int32_t> raises[] = {{0, 0},  {60, 0},  {61, 1},   {91, 1},
+                                                 {92, 2}, {120, 3}, {1000, 58}};
+  for (auto [held, raise] : raises) EXPECT_EQ(HeldVelocityRaise(held), raise) << held;
+
+  UseTimebase(97, 6, 8);
+  gZoomLevel = 1;
+  OnePane({{1 + 240, 102, 48, 0, 120}});
+  NoteValueKey(3);
+  Rect frame;
+  GetWindowBounds(gMainEditorRecord.window, kWindowContentRgn, &frame);
+  SetPortWindowPort(gMainEditorRecord.window);
+  struct Case { int32_t tick, pitch; bool resize; uint32_t hold; int32_t low, high, notes; };
+  // A quick click draws at the entry velocity; a held one raises the note it drew, and in
+  // resize mode the note already there, never past 127.
+  const Case cases[] = {{1 + 96, 100, false, 0, 75, 75, 2},
+                        {1 + 192, 100, false, 100, 76, 127, 3},
+                        {1 + 240, 102, true, 100, 121, 127, 3}};
+  for (const Case& c : cases) {
+    Point at = At(c.tick, c.pitch);
+    gDragTo = Point{int16_t(at.v + frame.top), int16_t(at.h + frame.left)};
+    PostHostMouseEvent(kEventMouseDown, gDragTo, 1, 0);
+    gHoldTicks = c.hold;
+    gHoldStart = TickCount();
+    SetHostEventPump(HoldPump);
+    EXPECT_EQ(1, DrawOrEraseNotesAt(at, c.resize));
+    SetHostEventPump(nullptr);
+    FlushEvents(everyEvent, 0);
+    ResetHostInputState();
+    int32_t velocity = -1, count = 0;
+    Handle list = GetCurrentTrackEventList();
+    for (auto* p = reinterpret_cast<uint8_t*>(HandleData(list)); SeqEventTime(p) != 0; p += GetSeqEventLength(p)) {
+      if (int32_t(SeqEventTime(p)) == c.tick && p[kEventData1] == c.pitch) velocity = p[kEventData2];
+      ++count;
+    }
+    EXPECT_GE(velocity, c.low) << c.tick;
+    EXPECT_LE(velocity, c.high) << c.tick;
+    EXPECT_EQ(count, c.notes) << "one note a click";
+  }
+}
+
+// What the current track's output was handed: {port, MIDI bytes}.
+std::vector<std::vector<uint8_t>> gHeard;
+int32_t HearMessage(uint8_t* record, int32_t port) {
+  std::vector<uint8_t> bytes{uint8_t(port)};
+  bytes.insert(bytes.end(), record + 6, record + record[1]);
+  gHeard.push_back(bytes);
+  return 0;
+}
+constexpr DriverProcId kHearProc = 62;
+
+TEST_F(NoteEntryTest, EnteredNotesAreHeardOnTheTracksOutputAndARangeOnlyWhenAudible) {
+  UseTimebase(97, 6, 8);
+  gZoomLevel = 1;
+  OnePane({{1 + 48, 70, 40, 0, 90}, {1 + 96, 72, 40, 0, 91}, {1 + 144, 74, 40, 0, 92}});
+  SetDriverProcById(kHearProc, HearMessage);
+  ResetNoteOffPool();
+  WriteU32BE(gCurrentTrack + kTrackDriverProc, kHearProc);
+  gCurrentTrack[kTrackMidiOutput] = 3;
+  SetTrackChannel(5);
+  gHeard.clear();
+  ASSERT_EQ(1, DrawOrEraseNotesAt(At(1 + 240, 100), false));
+  EXPECT_EQ(gHeard, (std::vector<std::vector<uint8_t>>{{3, 0x95, 100, 75}})) << "the pencil's note sounds";
+
+  gHeard.clear();
+  gCurrentTrack[kTrackFlags] &= uint8_t(~kTrackFlagAudible);
+  EXPECT_EQ(0, AuditionNotesInRange(1, 10000));
+  gCurrentTrack[kTrackFlags] |= kTrackFlagAudible;
+  // The range holds its start and not its end.
+  EXPECT_EQ(2, AuditionNotesInRange(1 + 48, 1 + 144));
+  EXPECT_EQ(gHeard, (std::vector<std::vector<uint8_t>>{{3, 0x95, 70, 90}, {3, 0x95, 72, 91}}));
+  FlushEveryPendingNoteOff();
+  SetDriverProcById(kHearProc, nullptr);
 }
 
 }  // namespace

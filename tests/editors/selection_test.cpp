@@ -6,6 +6,7 @@
 #include "editors/note_drawing/note_boxes.h"
 #include "editors/panes/pane_stack.h"
 #include "editors/selection/event_hit_test.h"
+#include "editors/note_entry/grid_snapping.h"
 #include "editors/selection/selection_drag.h"
 #include "editors/selection/selection_hooks.h"
 #include "editors/selection/selection_tracker.h"
@@ -565,13 +566,42 @@ TEST_F(SelectionDragTest, ADropOnAnotherTrackLaterMovesTheRangeThere) {
   EXPECT_EQ(gRangeMove.target, 1);
   EXPECT_EQ(gRangeMove.start, start);
   EXPECT_EQ(gRangeMove.length, length);
-  EXPECT_EQ(gRangeMove.newStart, start + uint32_t(XToTime(240) - XToTime(200)));
+  // The editor's drag carries promised files, so the new start lands on the grid.
+  uint32_t dropped = start + uint32_t(XToTime(240) - XToTime(200));
+  EXPECT_EQ(gRangeMove.newStart, uint32_t(SnapTimeToGrid(int32_t(dropped), 0, true, true, nullptr)));
   EXPECT_EQ(gTimeSelection.start.tick, gRangeMove.newStart);
   EXPECT_EQ(gTimeSelection.end.tick, gRangeMove.newStart + length);
   EXPECT_EQ(gPaneVisitMask, 2u);
   // One promised MIDI file for the selected MIDI pane, with its empty file flavour.
   std::vector<uint8_t> midi = {'M', 'i', 'd', 'i', 'V', 'O', 'Z', 'u', 0, 0, 'f', 's', 's', 'P', 0};
   EXPECT_EQ(gPromises, std::vector<std::vector<uint8_t>>{midi});
+}
+
+TEST_F(SelectionDragTest, WithoutSnapTheDropKeepsThePointersMove) {
+  gSelectionHooks.trackRangeClipboardOp = RecordRangeMove;
+  gSnapSwitch = 0;
+  uint32_t start = gTimeSelection.start.tick;
+  Drag({Point{v0_, 200}, Point{v1_, 220}, Point{v1_, 241}}, 0);
+  gSnapSwitch = 1;
+  EXPECT_EQ(gRangeMove.calls, 1);
+  EXPECT_EQ(gRangeMove.newStart, start + uint32_t(XToTime(241) - XToTime(200)));
+}
+
+TEST(DragFlavorTest, DropTimingByFlavourSwitchAndSnap) {
+  struct Case { bool switchOn; int16_t snap; FlavorType flavor; bool byPosition; };
+  const Case cases[] = {{false, 0, kEditorSelectionFlavor, true}, {false, 1, kEditorSelectionFlavor, false},
+                        {false, 0, kPromisedFileFlavor, false},   {false, 0, 'TEXT', false},
+                        {true, 1, kEditorSelectionFlavor, true},  {true, 1, 'TEXT', true},
+                        {true, 0, kPromisedFileFlavor, false}};
+  int16_t savedSnap = gSnapSwitch;
+  for (const Case& c : cases) {
+    gSelectionHooks.isDropTimingSwitchOn = nullptr;
+    if (c.switchOn) gSelectionHooks.isDropTimingSwitchOn = [] { return true; };
+    gSnapSwitch = c.snap;
+    EXPECT_EQ(AcceptsDragFlavor(c.flavor), c.byPosition) << c.switchOn << " " << c.snap << " " << c.flavor;
+  }
+  gSelectionHooks.isDropTimingSwitchOn = nullptr;
+  gSnapSwitch = savedSnap;
 }
 
 TEST_F(SelectionDragTest, ADropAtTheSameTimeOnTheSameTrackChangesNothing) {

@@ -3,6 +3,12 @@
 // whole chord is released, and the last step can be taken back.
 #include "editors/follow/step_input.h"
 
+#include "editors/editor_key_routes.h"
+#include "editors/note_entry/grid_snapping.h"
+#include "editors/note_entry/note_pencil.h"
+#include "editors/note_entry/note_values.h"
+#include "song/conductor/conductor_map.h"
+
 #include <chrono>
 #include <thread>
 #include <vector>
@@ -50,6 +56,8 @@ class StepInputTest : public MidiTest {
     ASSERT_EQ(noErr, ConnectMidiSources());
     ResetStepInput();
     gStepCounter = 0;
+    // Only the note value is the test's own; the swing and lengths follow it.
+    gStepInputHooks = StepInputHooks();
     gStepInputHooks.noteValueTicks = [] { return gStepTicks; };
   }
   void TearDown() override {
@@ -118,6 +126,33 @@ TEST_F(StepInputTest, NotesEnterAtTheInsertionPointWhichAdvancesByTheNoteValue) 
   }
   EXPECT_EQ(expected, Notes());
   EXPECT_EQ(uint16_t(std::size(values)), gStepCounter);
+}
+
+// With the editors' own note value: eighths at 480 swung 66 move the odd steps 77 ticks late,
+// and each note lasts its swung step at the tool bar's length percentage.
+TEST_F(StepInputTest, StepsFollowTheSwingAndNotesTheLengthPercentage) {
+  InstallEditorKeyRoutes();
+  gTicksPerQuarter = 480;
+  ApplyTimebase();
+  SetTimeSignature(4, 4);
+  ASSERT_EQ(noErr, SetMeterAt(1));
+  ResetNoteValues();
+  NoteValueKey(3);
+  gGridOriginTick = 0;
+  gSwingPercent = 66;
+  gNoteLengthPercent = 50;
+  gTimeSelection.start.tick = gTimeSelection.end.tick = 1;
+  const uint32_t next[] = {318, 481, 798};
+  uint8_t pitch = 60;
+  for (uint32_t at : next) {
+    Send({0x90, pitch, 100, 0x80, pitch, 0});
+    PollUntilAt(at);
+    EXPECT_EQ(at, gTimeSelection.start.tick);
+    ++pitch;
+  }
+  EXPECT_EQ((std::vector<EnteredNote>{{1, 60, 158}, {318, 61, 81}, {481, 62, 158}}), Notes());
+  gSwingPercent = 50;
+  gNoteLengthPercent = kDefaultNoteLengthPercent;
 }
 
 TEST_F(StepInputTest, AChordAdvancesOnceWhenItsLastKeyIsReleasedAndIsTakenBackWhole) {
