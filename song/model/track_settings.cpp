@@ -13,6 +13,7 @@
 #include "song/model/track_entries.h"
 #include "song/model/track_play_settings.h"
 #include "song/model/track_template.h"
+#include "song/model/utility_iteration.h"
 #include "song/model/utility_track_access.h"
 #include "song/model/window_redraw.h"
 #include "song/undo/undo_ring.h"
@@ -90,7 +91,31 @@ int32_t RunSettingChange(void* context) {
   return change->result;
 }
 
+struct DeviceCount {
+  uint8_t device;
+  bool ownOnly;
+  int16_t count;
+};
+
+int32_t CountTrackOnDevice(void* arg) {
+  auto* c = static_cast<DeviceCount*>(arg);
+  const uint8_t* t = gCurrentTrack;
+  if (!t || t == gTrackTemplate || t[kTrackType] != kDeviceKindPlugin || t[kTrackMidiOutput] != c->device) return 0;
+  if (!c->ownOnly || !(t[kTrackFlags] & kTrackFlagAudible)) ++c->count;
+  return 0;
+}
+
+int16_t CountPluginTracks(uint8_t device, bool ownOnly) {
+  DeviceCount count{device, ownOnly, 0};
+  if (gCurrentSong) ForEachTrack(CountTrackOnDevice, &count);
+  return count.count;
+}
+
 }  // namespace
+
+int16_t CountTracksOnDevice(uint8_t device) { return CountPluginTracks(device, false); }
+
+int16_t CountOwnTracksOnDevice(uint8_t device) { return CountPluginTracks(device, true); }
 
 OSErr SetTrackChannel(uint8_t channel) {
   if (!HasRealCurrentTrack()) return paramErr;

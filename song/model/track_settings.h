@@ -41,6 +41,11 @@ Handle GetActiveRegionList();
 // No movie is attached to a single track.
 Handle GetTrackMovie();
 
+// The tracks of the current song that play the plug-in device (output kind 20, byte 58) of
+// number device (byte 17); the second counts only those that are not audible (flag 0x04 of
+// byte 13 clear). The current track is kept.
+int16_t CountTracksOnDevice(uint8_t device);
+int16_t CountOwnTracksOnDevice(uint8_t device);
 // The user's changes of the current track's settings, each one undoable step (its undo
 // restores the song as it was); the answer of the setter, or memFullErr when the step could
 // not be kept.

@@ -144,3 +144,24 @@ TEST_F(TrackSettingsTest, TheShownChannelComesFromTheInstrumentOrTheTrack) {
 }
 
 }  // namespace
+
+TEST_F(TrackSettingsTest, TracksOnADeviceCountOnlyItsPluginTracksAndTheOwnOnesAreTheSilentOnes) {
+  struct Track {
+    uint8_t kind, device, flags;
+  } tracks[] = {
+      {kDeviceKindPlugin, 2, kTrackFlagAudible},
+      {kDeviceKindPlugin, 2, 0},
+      {kDeviceKindMidiPort, 2, 0},  // another kind on the same number
+  };
+  for (int n = 0; n < 3; ++n) {
+    SetCurrentTrackIndex(n);
+    gCurrentTrack[kTrackType] = tracks[n].kind;
+    gCurrentTrack[kTrackMidiOutput] = tracks[n].device;
+    gCurrentTrack[kTrackFlags] = tracks[n].flags;
+  }
+  SetCurrentTrackIndex(1);
+  EXPECT_EQ(2, CountTracksOnDevice(2));
+  EXPECT_EQ(1, CountOwnTracksOnDevice(2));
+  EXPECT_EQ(0, CountTracksOnDevice(1));
+  EXPECT_EQ(1, GetCurrentTrackIndex());  // the current track is kept
+}
