@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/memory/byte_order.h"
+#include "platform/memory/memory.h"
 #include "song/instruments/instrument_record.h"
 #include "song/instruments/instrument_table.h"
 #include "song/model/child_sequences.h"
@@ -166,13 +167,24 @@ void SetTrackNameFromText(const char* text, int32_t length) {
 }
 
 void NormalizeTrackInstruments() {
-  if (!HasRealCurrentTrack()) return;
+  if (!HasRealCurrentTrack() || gInstrumentCount <= 0) return;  // no table to clamp against
   int32_t channels = std::min<int32_t>(gCurrentTrack[kTrackChannelCount], kTrackInstrumentSlots);
-  int32_t last = gInstrumentCount > 0 ? gInstrumentCount - 1 : 0;
+  int32_t last = gInstrumentCount - 1;
   for (int32_t c = 0; c < channels; ++c) {
     uint8_t* word = gCurrentTrack + kTrackInstruments + 2 * c;
     if (word[0] > last) word[0] = uint8_t(last);  // the instrument is the word's high byte
   }
+}
+
+void PrepareTrackHandles() {
+  if (!HasRealCurrentTrack()) return;
+  TrackEntryView track(gCurrentTrack);
+  if (Handle events = track.EventList(); events && IsValidHandle(events)) HLockHi(events);
+  // Words read with the song are never trusted as positions: the play cursor starts unplaced.
+  WriteU32BE(gCurrentTrack + kTrackFirstEventOffset, 0);
+  WriteU32BE(gCurrentTrack + kTrackPlayCursorStart, 0);
+  NormalizeTrackInstruments();
+  if (Handle drums = track.DrumData(); drums && IsValidHandle(drums)) HLockHi(drums);
 }
 
 bool HasSectionMode() {

@@ -24,9 +24,13 @@ void ChooseTrackChannel();
 void SetTrackNameFromText(const char* text, int32_t length);
 
 // Every channel of the current track (count byte 80, at most the 11 instrument words) names an
-// instrument of the table: a number at or above the instrument count becomes the last one.
+// instrument of the table: a number at or above the instrument count becomes the last one
+// (nothing changes while the table is empty).
 void NormalizeTrackInstruments();
 
+// After a song is read, for the current track: its event list and drum data are locked, the
+// play cursor words are cleared (unplaced) and its instruments normalised.
+void PrepareTrackHandles();
 // Section mode is on and the current track plays sections (bit 0 of byte 59).
 bool HasSectionMode();
 // In section mode with a child sequence selected: marks the song as changed while playing and
