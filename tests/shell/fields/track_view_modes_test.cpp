@@ -138,6 +138,21 @@ TEST_F(TrackViewModesTest, TheCurrentRowFollowsTheCurrentTrack) {
   EXPECT_FALSE(FindRowForTrack(0, &index));  // only the plug-in view has track 0
 }
 
+TEST_F(TrackViewModesTest, ARowRefreshMakesTheTrackCurrentAndGivesItsRowsItsModeOnlyWithRelayout) {
+  for (bool relayout : {false, true}) {
+    SCOPED_TRACE(relayout);
+    MakeCurrent(5);
+    gCurrentTrack[kTrackViewMode] = 3;
+    gEditorPanes[1].viewMode = gEditorPanes[2].viewMode = 0;
+    MakeCurrent(2);
+    RefreshTrackListRow(5, true, relayout);
+    EXPECT_EQ(5, gCurrentTrack[kTrackNumber]);
+    EXPECT_EQ(relayout ? 3 : 0, gEditorPanes[1].viewMode);
+    EXPECT_EQ(relayout ? 3 : 0, gEditorPanes[2].viewMode);
+    EXPECT_EQ(0, gEditorPanes[0].viewMode);  // the row of track 2 keeps its mode
+  }
+}
+
 }  // namespace
 }  // namespace fields_test
 
