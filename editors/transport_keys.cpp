@@ -14,7 +14,6 @@
 
 uint8_t gTransportRequests = 0;
 uint8_t gWasPlayingAtReturn = 0;
-uint8_t gFollowHold = 0;
 
 namespace {
 

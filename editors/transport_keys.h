@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "editors/note_moves/follow_hold.h"
+
 // Window kinds 4, 5, 7, 8, 11 and 15.
 constexpr uint32_t kEditorWindowKindsMask = 0x89b0;
 // In a LocateAndShowInWindows mask: the main editor centres on the position.
@@ -15,8 +17,6 @@ constexpr uint32_t kCentreEditorOnLocate = 1u << 24;
 extern uint8_t gTransportRequests;
 // The playing flag when Return was pressed.
 extern uint8_t gWasPlayingAtReturn;
-// Non-zero: Return locates to tick 1 without scrolling the windows.
-extern uint8_t gFollowHold;
 
 bool IsTransportPlaying();
 // Stopped: playback starts at the locate point; playing: the ticks are halted, so that the

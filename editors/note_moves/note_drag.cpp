@@ -8,6 +8,7 @@
 #include "editors/note_entry/grid_snapping.h"
 #include "editors/note_entry/note_readout.h"
 #include "editors/note_entry/note_values.h"
+#include "editors/note_moves/follow_hold.h"
 #include "editors/note_moves/mouse_follow.h"
 #include "editors/note_moves/selected_event_walk.h"
 #include "editors/selection/event_hit_test.h"
@@ -259,8 +260,9 @@ void ApplyNoteDragDelta(NoteDragState* state, Point where, int16_t axis) {
   MoveNotesBy(state->mode, state, dt - state->dt, dpitch - state->dpitch, true, false);
 }
 
-int16_t TrackNoteDrag(int16_t mode, NoteDragState* state, Rect limit, int16_t* axis, NoteDragFeedback feedback) {
-  if (!feedback) return kNoFeedbackProc;
+namespace {
+
+int16_t FollowNoteDrag(int16_t mode, NoteDragState* state, Rect limit, int16_t* axis, NoteDragFeedback feedback) {
   Point last = state->click;
   for (;;) {
     Point pt = last;
@@ -279,6 +281,16 @@ int16_t TrackNoteDrag(int16_t mode, NoteDragState* state, Rect limit, int16_t* a
     if (!state->moved && mode == kMoveSelection) ApplyNoteDragDelta(state, pt, *axis);
     return 0;
   }
+}
+
+}  // namespace
+
+int16_t TrackNoteDrag(int16_t mode, NoteDragState* state, Rect limit, int16_t* axis, NoteDragFeedback feedback) {
+  if (!feedback) return kNoFeedbackProc;
+  SetFollowHold(false);
+  int16_t result = FollowNoteDrag(mode, state, limit, axis, feedback);
+  SetFollowHold(true);
+  return result;
 }
 
 bool MoveSelectedNotes(uint32_t modifiers) {
@@ -304,8 +316,8 @@ bool MoveSelectedNotes(uint32_t modifiers) {
   int32_t ran = RunUndoableEditInScope(RunNoteDrag, scope, &run);
   gReadoutMode = 0;
   if (!ran) return false;
-  if (run.result != 0) {  // cancelled: the step is taken back whole, copies included
-    UndoLastEdit();
+  if (run.result != 0) {  // cancelled: the step is taken back whole, copies included, and forgotten
+    CancelLastEdit();
     InvalidateEditorWindow();
     RedrawEventListWindow();
     return false;

@@ -47,6 +47,13 @@ void TruncatePStringToWidth(ConstStr255Param source, Str255 dest, int16_t width,
   }
 }
 
+void SetControlTitleIfChanged(ControlRef control, ConstStr255Param title) {
+  if (!control || !title) return;
+  Str255 current;
+  GetControlTitle(control, current);
+  if (std::memcmp(current, title, size_t(title[0]) + 1) != 0) SetControlTitle(control, title);
+}
+
 void FormatTrackLengthText(int32_t bars, Str255 text) {
   if (bars < 0 || bars > kMaxShownTrackBars) {
     text[0] = 3;

@@ -1,9 +1,10 @@
-// Texts of the track views: a length-prefixed string shortened to a width, and a track's length
-// in bars.
+// Texts of the track views: a length-prefixed string shortened to a width, a track's length in
+// bars, and a control's title set only when it changes (no redraw for the same text).
 #pragma once
 
 #include <cstdint>
 
+#include "platform/controls/controls.h"
 #include "platform/memory/mac_types.h"
 
 constexpr int16_t kTruncateWithEllipsis = 0;
@@ -23,3 +24,5 @@ void TruncatePStringToWidth(ConstStr255Param source, Str255 dest, int16_t width,
 void FormatTrackLengthText(int32_t bars, Str255 text);
 // Draws the current track's length in bars at the pen.
 void DrawTrackLengthNumber();
+// Sets the control's title only when it differs from title.
+void SetControlTitleIfChanged(ControlRef control, ConstStr255Param title);

@@ -3,6 +3,7 @@
 #include "shell/drawing/drawing_ports.h"
 #include "shell/windows/app_windows.h"
 #include "shell/windows/track_view_modes.h"
+#include "shell/windows/track_window_scroll.h"
 #include "shell/windows/window_menu_hooks.h"
 #include "song/model/redraw_hooks.h"
 
@@ -14,6 +15,8 @@ int16_t FrontWindowKind() {
   AppWindow* front = GetFrontAppWindow();
   return front ? front->kind : int16_t(0);
 }
+
+void SongLengthChanged() { RefreshSongPositionFields(kRefreshSongLengthBar | kRefreshPositionCounters); }
 
 }  // namespace
 
@@ -30,4 +33,5 @@ void InstallRedrawHooks() {
   gRedrawHooks.invalidateWindowOfKind = InvalidateWindowOfKind;
   gRedrawHooks.bringWindowToFront = BringWindowToFront;
   gRedrawHooks.trackSelectionChanged = UpdateSelectedRowMask;
+  gRedrawHooks.songLengthChanged = SongLengthChanged;
 }

@@ -2,6 +2,7 @@
 
 #include "shell/windows/app_windows.h"
 #include "shell/windows/editor_panes.h"
+#include "song/model/editor_hooks.h"
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"
 #include "song/model/track_selection.h"
@@ -141,5 +142,13 @@ void RefreshTrackListControl(int16_t track, bool relayout) {
   InvalidateTrackWindow();
   if (relayout) RelayoutRowsForTrack(true);
   else RefreshEditorRows();
+  InvalidateEditorAndLanes();
+}
+
+void RefreshTrackListRow(int16_t track, bool rows, bool relayout) {
+  SelectTrackNumber(track);
+  InvalidateCurrentTrackRow();
+  if (rows && relayout) RelayoutRowsForTrack(true);
+  else if (rows) RefreshEditorRows();
   InvalidateEditorAndLanes();
 }

@@ -45,3 +45,6 @@ void RefreshEditorRows();
 // Makes track number track current, draws the track list again and brings the editor's rows in
 // step (with relayout, the rows showing the track take its remembered mode and are laid out).
 void RefreshTrackListControl(int16_t track, bool relayout);
+// As RefreshTrackListControl for the row of track alone: that row of the track list is drawn
+// again, and with rows the editor's rows are brought in step as well.
+void RefreshTrackListRow(int16_t track, bool rows, bool relayout);

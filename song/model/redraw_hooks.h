@@ -2,7 +2,7 @@
 // brought to the front, and the editor's rows are to follow the track selection. Installed by
 // the window records at start-up (InstallRedrawHooks); not installed, a redraw request is only
 // counted in gRedrawRequests, nothing comes to the front, no window counts as the front one and
-// no row follows the selection.
+// no row follows the selection and no length display follows the song's end.
 #pragma once
 
 #include <cstdint>
@@ -12,5 +12,6 @@ struct RedrawHooks {
   void (*bringWindowToFront)(int16_t kind);      // main thread; nothing when it is in front
   int16_t (*frontWindowKind)();                  // main thread; 0 when no window is in front
   void (*trackSelectionChanged)();               // main thread; the editor rows follow it
+  void (*songLengthChanged)();                   // main thread; the length displays follow it
 };
 extern RedrawHooks gRedrawHooks;

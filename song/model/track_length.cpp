@@ -5,6 +5,7 @@
 #include "song/events/event_lists.h"
 #include "song/model/editor_hooks.h"
 #include "song/model/region_lists.h"
+#include "song/model/redraw_hooks.h"
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"
 #include "song/model/songs.h"
@@ -97,6 +98,7 @@ void SetSongEndTick(uint32_t t) {
   WriteU32BE(gCurrentSong + kSongEndTick, t);
   NoteSongEndChanged(gCurrentSongHandle, t);
   InvalidateSongListWindow();
+  if (gRedrawHooks.songLengthChanged) gRedrawHooks.songLengthChanged();
 }
 
 void ComputeTrackEnd() {

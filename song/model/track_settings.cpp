@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/memory/byte_order.h"
+#include "platform/memory/memory.h"
 #include "song/instruments/instrument_record.h"
 #include "song/instruments/instrument_table.h"
 #include "song/model/child_sequences.h"
@@ -13,6 +14,7 @@
 #include "song/model/track_entries.h"
 #include "song/model/track_play_settings.h"
 #include "song/model/track_template.h"
+#include "song/model/utility_iteration.h"
 #include "song/model/utility_track_access.h"
 #include "song/model/window_redraw.h"
 #include "song/undo/undo_ring.h"
@@ -90,7 +92,31 @@ int32_t RunSettingChange(void* context) {
   return change->result;
 }
 
+struct DeviceCount {
+  uint8_t device;
+  bool ownOnly;
+  int16_t count;
+};
+
+int32_t CountTrackOnDevice(void* arg) {
+  auto* c = static_cast<DeviceCount*>(arg);
+  const uint8_t* t = gCurrentTrack;
+  if (!t || t == gTrackTemplate || t[kTrackType] != kDeviceKindPlugin || t[kTrackMidiOutput] != c->device) return 0;
+  if (!c->ownOnly || !(t[kTrackFlags] & kTrackFlagAudible)) ++c->count;
+  return 0;
+}
+
+int16_t CountPluginTracks(uint8_t device, bool ownOnly) {
+  DeviceCount count{device, ownOnly, 0};
+  if (gCurrentSong) ForEachTrack(CountTrackOnDevice, &count);
+  return count.count;
+}
+
 }  // namespace
+
+int16_t CountTracksOnDevice(uint8_t device) { return CountPluginTracks(device, false); }
+
+int16_t CountOwnTracksOnDevice(uint8_t device) { return CountPluginTracks(device, true); }
 
 OSErr SetTrackChannel(uint8_t channel) {
   if (!HasRealCurrentTrack()) return paramErr;
@@ -141,13 +167,24 @@ void SetTrackNameFromText(const char* text, int32_t length) {
 }
 
 void NormalizeTrackInstruments() {
-  if (!HasRealCurrentTrack()) return;
+  if (!HasRealCurrentTrack() || gInstrumentCount <= 0) return;  // no table to clamp against
   int32_t channels = std::min<int32_t>(gCurrentTrack[kTrackChannelCount], kTrackInstrumentSlots);
-  int32_t last = gInstrumentCount > 0 ? gInstrumentCount - 1 : 0;
+  int32_t last = gInstrumentCount - 1;
   for (int32_t c = 0; c < channels; ++c) {
     uint8_t* word = gCurrentTrack + kTrackInstruments + 2 * c;
     if (word[0] > last) word[0] = uint8_t(last);  // the instrument is the word's high byte
   }
+}
+
+void PrepareTrackHandles() {
+  if (!HasRealCurrentTrack()) return;
+  TrackEntryView track(gCurrentTrack);
+  if (Handle events = track.EventList(); events && IsValidHandle(events)) HLockHi(events);
+  // Words read with the song are never trusted as positions: the play cursor starts unplaced.
+  WriteU32BE(gCurrentTrack + kTrackFirstEventOffset, 0);
+  WriteU32BE(gCurrentTrack + kTrackPlayCursorStart, 0);
+  NormalizeTrackInstruments();
+  if (Handle drums = track.DrumData(); drums && IsValidHandle(drums)) HLockHi(drums);
 }
 
 bool HasSectionMode() {

@@ -24,9 +24,13 @@ void ChooseTrackChannel();
 void SetTrackNameFromText(const char* text, int32_t length);
 
 // Every channel of the current track (count byte 80, at most the 11 instrument words) names an
-// instrument of the table: a number at or above the instrument count becomes the last one.
+// instrument of the table: a number at or above the instrument count becomes the last one
+// (nothing changes while the table is empty).
 void NormalizeTrackInstruments();
 
+// After a song is read, for the current track: its event list and drum data are locked, the
+// play cursor words are cleared (unplaced) and its instruments normalised.
+void PrepareTrackHandles();
 // Section mode is on and the current track plays sections (bit 0 of byte 59).
 bool HasSectionMode();
 // In section mode with a child sequence selected: marks the song as changed while playing and
@@ -41,6 +45,11 @@ Handle GetActiveRegionList();
 // No movie is attached to a single track.
 Handle GetTrackMovie();
 
+// The tracks of the current song that play the plug-in device (output kind 20, byte 58) of
+// number device (byte 17); the second counts only those that are not audible (flag 0x04 of
+// byte 13 clear). The current track is kept.
+int16_t CountTracksOnDevice(uint8_t device);
+int16_t CountOwnTracksOnDevice(uint8_t device);
 // The user's changes of the current track's settings, each one undoable step (its undo
 // restores the song as it was); the answer of the setter, or memFullErr when the step could
 // not be kept.

@@ -302,6 +302,17 @@ OSErr UndoLastEdit() {
   return noErr;
 }
 
+OSErr CancelLastEdit() {
+  if (!CanUndo()) return noErr;
+  OSErr err = UndoLastEdit();
+  if (err != noErr) return err;
+  for (uint32_t i = gUndoRing->current; i != gUndoRing->head; i = NextUndoIndex(i))
+    DisposeUndoRecord(UndoRecordAt(i));
+  gUndoRing->head = gUndoRing->current;
+  UpdateUndoMenuItem();
+  return noErr;
+}
+
 OSErr RedoEdit() {
   if (!CanRedo()) return noErr;
   gUndoRing->current = NextUndoIndex(gUndoRing->current);

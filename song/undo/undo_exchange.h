@@ -11,6 +11,9 @@ struct UndoRecord;
 // Restores the current record and steps back; nothing when there is nothing to undo.
 // Returns 0, or the error of an exchange that failed (the history is then reset).
 OSErr UndoLastEdit();
+// Takes back the step just made and forgets it: the song is as before the step and no Redo of
+// it is left (a cancelled gesture). Returns as UndoLastEdit.
+OSErr CancelLastEdit();
 // Steps forward and restores the record passed; nothing when there is nothing to redo.
 OSErr RedoEdit();
 // Exchanges a record of a restorable kind (below 65, no unrestorable block).

@@ -2,6 +2,7 @@
 // inversion, option-copies and the cancel that takes them back, velocity handle drags and the
 // arrow keys' velocity step, lengths that leave long notes alone, and bar-line drags that
 // scale the song from the bar before the line in 4/4 and 6/8 at an odd resolution.
+#include <cstring>
 #include <map>
 #include <string>
 #include <tuple>
@@ -17,8 +18,10 @@
 #include "editors/note_entry/note_readout.h"
 #include "editors/note_entry/note_values.h"
 #include "editors/note_moves/bar_line_drag.h"
+#include "editors/note_moves/follow_hold.h"
 #include "editors/note_moves/note_drag.h"
 #include "editors/note_moves/note_durations.h"
+#include "editors/note_moves/selected_event_walk.h"
 #include "editors/panes/pane_stack.h"
 #include "editors/selection/selection_hooks.h"
 #include "editors/timeline/click_state.h"
@@ -34,6 +37,7 @@
 #include "shell/windows/window_clicks.h"
 #include "song/conductor/conductor_map.h"
 #include "song/conductor/timebase.h"
+#include "song/events/event_lists.h"
 #include "song/events/seq_event.h"
 #include "song/events/time_selection.h"
 #include "song/model/song_context.h"
@@ -93,6 +97,16 @@ class NoteMovesTest : public PaneDrawingTest {
   // click dispatch.
   void Drag(const std::vector<Point>& path, uint32_t modifiers = 0) {
     ASSERT_EQ(noErr, PostHostMouseEvent(kEventMouseDown, Global(path[0]), 1, modifiers));
+    PostHeldPath(path, modifiers);
+    EventRecord event{};
+    event.what = mouseDown;
+    event.modifiers = uint16_t(modifiers);
+    RunWindowClickProc(&gMainEditorRecord, path[0], &event);
+    FlushEvents(everyEvent, 0);
+    SelectPaneForDrawing(0);
+  }
+  // The moves of a held button along the path after its press, and the release at its end.
+  void PostHeldPath(const std::vector<Point>& path, uint32_t modifiers) {
     for (size_t i = 1; i < path.size(); ++i) {
       ASSERT_EQ(noErr, PostHostMouseEvent(kEventMouseMoved, Global(path[i]), 1, modifiers));
       // A wheel step of nothing keeps the next move from being merged into this one; the
@@ -100,12 +114,6 @@ class NoteMovesTest : public PaneDrawingTest {
       ASSERT_EQ(noErr, PostHostWheelEvent(Global(path[i]), kEventMouseWheelAxisY, 0, modifiers));
     }
     ASSERT_EQ(noErr, PostHostMouseEvent(kEventMouseUp, Global(path.back()), 1, modifiers));
-    EventRecord event{};
-    event.what = mouseDown;
-    event.modifiers = uint16_t(modifiers);
-    RunWindowClickProc(&gMainEditorRecord, path[0], &event);
-    FlushEvents(everyEvent, 0);
-    SelectPaneForDrawing(0);
   }
   // Inside the note's box, dx pixels right of its start, in the row of pitch.
   static Point At(int32_t tick, int32_t pitch, int32_t dx = 2) {
@@ -213,6 +221,63 @@ TEST_F(NoteMovesTest, OptionDragCopiesAndACancelTakesTheCopiesBack) {
     EXPECT_EQ(before, ListBytes());
     Drag({s, Point{s.v, int16_t(s.h + 97)}, Point{int16_t(window.bottom - 5), int16_t(s.h + 97)}});
     EXPECT_EQ(before, ListBytes());
+  }
+}
+
+TEST_F(NoteMovesTest, ACancelledDragLeavesTheUndoHistoryAsItWas) {
+  Rect window;
+  GetWindowPortBounds(gMainEditorRecord.window, &window);
+  for (uint32_t modifiers : {0u, uint32_t(optionKey)}) {
+    SCOPED_TRACE(modifiers ? "option copies" : "plain move");
+    OnePane({{98, 100, 60, 0, 80}, {195, 98, 40, 0, 50}, {400, 60, 10}});
+    std::string before = ListBytes();
+    Point s = At(98, 100);
+    Drag({s, Point{s.v, int16_t(s.h + 97)}});  // a kept move
+    std::string moved = ListBytes();
+    ASSERT_NE(before, moved);
+
+    Point t = At(195, 100);
+    Drag({t, Point{t.v, int16_t(t.h + 97)}, Point{int16_t(window.bottom - 5), int16_t(t.h + 97)}}, modifiers);
+    EXPECT_EQ(moved, ListBytes());
+    EXPECT_FALSE(CanRedo()) << "the cancelled drag left a Redo";
+    ASSERT_TRUE(CanUndo());
+    ASSERT_EQ(noErr, UndoLastEdit());  // the kept move is still the one Undo takes back
+    EXPECT_EQ(before, ListBytes());
+    ASSERT_EQ(noErr, RedoEdit());
+    EXPECT_EQ(moved, ListBytes());
+    EXPECT_FALSE(CanRedo());
+  }
+}
+
+TEST_F(NoteMovesTest, TheFollowHoldIsSetWhileANoteIsDraggedAndClearedAfter) {
+  OnePane({{98, 100, 60, 0, 80}, {195, 98, 40, 0, 50}});
+  Rect window;
+  GetWindowPortBounds(gMainEditorRecord.window, &window);
+  static uint8_t seen;
+  for (bool inside : {true, false}) {
+    SCOPED_TRACE(inside ? "released inside" : "released outside (cancel)");
+    seen = 0;
+    gFollowHold = 0;
+    NoteDragState state;
+    state.click = At(98, 100);
+    state.noteTime = 98;
+    state.notePitch = 100;
+    state.minDt = -97;
+    state.maxPitch = 27;
+    state.minPitch = -100;
+    std::memcpy(gEventTemplate, CurrentTrackRecordAt(0), kLongEventSize);
+    GetPaneContentRect(0, &state.limit);
+    Point to{state.click.v, int16_t(state.click.h + 20)};
+    Point end = inside ? to : Point{int16_t(window.bottom - 5), to.h};
+    ASSERT_EQ(noErr, PostHostMouseEvent(kEventMouseDown, Global(state.click), 1, 0));
+    PostHeldPath({state.click, to, end}, 0);
+    int16_t axis = kDragAxisTime;
+    int16_t result = TrackNoteDrag(kMoveSingleNote, &state, state.limit, &axis,
+                                   [](NoteDragState*, Point) { seen |= gFollowHold; });
+    FlushEvents(everyEvent, 0);
+    EXPECT_EQ(inside ? 0 : kDragReleasedOutside, result);
+    EXPECT_EQ(kFollowHoldDrag, seen);
+    EXPECT_EQ(0, gFollowHold);
   }
 }
 

@@ -4,6 +4,7 @@
 // in bars.
 #include "platform/memory/memory.h"
 #include "shell/windows/app_windows.h"
+#include "shell/windows/counter_display.h"
 #include "shell/windows/editor_panes.h"
 #include "shell/windows/redraw_requests.h"
 #include "shell/windows/track_view_modes.h"
@@ -12,7 +13,9 @@
 #include "song/conductor/track_time_formats.h"
 #include "song/model/song_context.h"
 #include "song/model/song_database.h"
+#include "song/model/redraw_hooks.h"
 #include "song/model/songs.h"
+#include "song/model/track_length.h"
 #include "song/model/track_numbers.h"
 #include "song/model/track_selection.h"
 #include "song/model/utility_track_access.h"
@@ -135,6 +138,21 @@ TEST_F(TrackViewModesTest, TheCurrentRowFollowsTheCurrentTrack) {
   EXPECT_FALSE(FindRowForTrack(0, &index));  // only the plug-in view has track 0
 }
 
+TEST_F(TrackViewModesTest, ARowRefreshMakesTheTrackCurrentAndGivesItsRowsItsModeOnlyWithRelayout) {
+  for (bool relayout : {false, true}) {
+    SCOPED_TRACE(relayout);
+    MakeCurrent(5);
+    gCurrentTrack[kTrackViewMode] = 3;
+    gEditorPanes[1].viewMode = gEditorPanes[2].viewMode = 0;
+    MakeCurrent(2);
+    RefreshTrackListRow(5, true, relayout);
+    EXPECT_EQ(5, gCurrentTrack[kTrackNumber]);
+    EXPECT_EQ(relayout ? 3 : 0, gEditorPanes[1].viewMode);
+    EXPECT_EQ(relayout ? 3 : 0, gEditorPanes[2].viewMode);
+    EXPECT_EQ(0, gEditorPanes[0].viewMode);  // the row of track 2 keeps its mode
+  }
+}
+
 }  // namespace
 }  // namespace fields_test
 
@@ -178,6 +196,28 @@ TEST_F(TrackWindowScrollTest, TheScrollBarCountsBarsWithinItsRange) {
   }
   SetTrackWindowScroll(-40);
   EXPECT_EQ(1, GetTrackWindowScrollTick());
+}
+
+TEST_F(TrackWindowScrollTest, AChangedSongEndSetsTheBarRangeKeepsTheValueInsideAndRedrawsTheCounters) {
+  InstallRedrawHooks();
+  ControlRef bar = gTrackWindowRecord.hScrollBar;
+  SetTrackWindowScroll(30);
+  ASSERT_EQ(30, GetControlValue(bar));
+  struct Case {
+    uint32_t end;
+    int16_t value;  // where the bar stands after
+  } cases[] = {{uint32_t(BarToTick(60)), 30}, {uint32_t(BarToTick(12)) + 1, 0}, {0, 0}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.end);
+    gCounterShownPosition = 1234;
+    SetSongEndTick(c.end);
+    int16_t bars = c.end ? int16_t(TickToBarRoundedUp(int32_t(c.end))) : 0;
+    EXPECT_EQ(bars, GetControlMaximum(bar));
+    EXPECT_EQ(c.value ? c.value : bars, GetControlValue(bar));
+    EXPECT_EQ(c.end > 0 && IsWindowActive(gTrackWindowRecord.window), bool(IsControlActive(bar)));
+    EXPECT_EQ(kCounterPositionUnshown, gCounterShownPosition);
+  }
+  gRedrawHooks = RedrawHooks{};
 }
 
 }  // namespace

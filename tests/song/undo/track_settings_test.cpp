@@ -144,3 +144,44 @@ TEST_F(TrackSettingsTest, TheShownChannelComesFromTheInstrumentOrTheTrack) {
 }
 
 }  // namespace
+
+TEST_F(TrackSettingsTest, TracksOnADeviceCountOnlyItsPluginTracksAndTheOwnOnesAreTheSilentOnes) {
+  struct Track {
+    uint8_t kind, device, flags;
+  } tracks[] = {
+      {kDeviceKindPlugin, 2, kTrackFlagAudible},
+      {kDeviceKindPlugin, 2, 0},
+      {kDeviceKindMidiPort, 2, 0},  // another kind on the same number
+  };
+  for (int n = 0; n < 3; ++n) {
+    SetCurrentTrackIndex(n);
+    gCurrentTrack[kTrackType] = tracks[n].kind;
+    gCurrentTrack[kTrackMidiOutput] = tracks[n].device;
+    gCurrentTrack[kTrackFlags] = tracks[n].flags;
+  }
+  SetCurrentTrackIndex(1);
+  EXPECT_EQ(2, CountTracksOnDevice(2));
+  EXPECT_EQ(1, CountOwnTracksOnDevice(2));
+  EXPECT_EQ(0, CountTracksOnDevice(1));
+  EXPECT_EQ(1, GetCurrentTrackIndex());  // the current track is kept
+}
+
+TEST_F(TrackSettingsTest, ATrackReadFromAFileGetsUnplacedPlayWordsAndInstrumentsOfTheTable) {
+  int32_t savedCount = gInstrumentCount;
+  for (int32_t count : {4, 0}) {
+    SCOPED_TRACE(count);
+    gInstrumentCount = count;
+    SetCurrentTrackIndex(1);
+    gCurrentTrack[kTrackChannelCount] = 3;
+    const uint8_t instruments[] = {2, 9, 200, 7};  // the fourth lies past the channel count
+    for (int c = 0; c < 4; ++c) gCurrentTrack[kTrackInstruments + 2 * c] = instruments[c];
+    WriteU32BE(gCurrentTrack + kTrackFirstEventOffset, 0xDEADBEEF);  // as a file may hold them
+    WriteU32BE(gCurrentTrack + kTrackPlayCursorStart, 77);
+    PrepareTrackHandles();
+    const uint8_t expected[] = {2, uint8_t(count ? 3 : 9), uint8_t(count ? 3 : 200), 7};
+    for (int c = 0; c < 4; ++c) EXPECT_EQ(expected[c], gCurrentTrack[kTrackInstruments + 2 * c]) << c;
+    EXPECT_EQ(0u, ReadU32BE(gCurrentTrack + kTrackFirstEventOffset));
+    EXPECT_EQ(0u, ReadU32BE(gCurrentTrack + kTrackPlayCursorStart));
+  }
+  gInstrumentCount = savedCount;
+}
