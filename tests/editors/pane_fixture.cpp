@@ -67,6 +67,7 @@ void PaneDrawingTest::SetUp() {
   SetNoteZoom(0);
   gZoomLevel = 3;
   gTimelineLeftTick = 1;
+  gTimelineLeftSample = 0;
   gTimelineFrame = TimelineFrame();
   gScreenDepthIndex = kColourScreenLevel;
   gDrawPrefs = 0;
@@ -88,6 +89,7 @@ void PaneDrawingTest::TearDown() {
   gShowVelocity = 0;
   gZoomLevel = kInitialZoomLevel;
   gTimelineLeftTick = 1;
+  gTimelineLeftSample = 0;
 }
 
 void PaneDrawingTest::AddTrack(uint8_t number, const std::vector<uint8_t>& bytes) {
