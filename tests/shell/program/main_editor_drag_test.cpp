@@ -123,7 +123,8 @@ TEST(MainEditorDrag, ADraggedNoteIsSavedMovedAndUndoSavesTheDocumentAsBefore) {
   int fromX = clicked->left + 3, fromY = (clicked->top + clicked->bottom) / 2;
   x.Drag(fromX, fromY, fromX, fromY);
   dump = DumpUntil(program, dumpFile, [](const std::string& d) {
-    const DumpNote* n = NoteOfPitch(DumpNotes(d), 64);
+    std::vector<DumpNote> shown = DumpNotes(d);
+    const DumpNote* n = NoteOfPitch(shown, 64);
     return n && n->selected == 1;
   }, 15);
   ASSERT_TRUE(NoteOfPitch(DumpNotes(dump), 64) && NoteOfPitch(DumpNotes(dump), 64)->selected) << "hilited\n" << dump;

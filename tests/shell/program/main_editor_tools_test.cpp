@@ -184,6 +184,7 @@ TEST_F(MainEditorTools, ThePencilDrawsANoteOfTheNoteValueOnTheGridAndUndoTakesIt
   ASSERT_EQ(before + 1, Count(v)) << Errors();
   auto added = std::find_if(v.shown.begin(), v.shown.end(), [&](const ShownNote& n) { return !Has(view_, n); });
   ASSERT_NE(added, v.shown.end());
+  const ShownNote drawnNote = *added;  // v is read again below
   EXPECT_EQ(line + grid, added->tick) << "the start snapped to the nearest grid line";
   EXPECT_EQ(pitch, added->pitch);
   EXPECT_EQ(v.noteValue, added->duration) << "the note value's length";
@@ -205,7 +206,7 @@ TEST_F(MainEditorTools, ThePencilDrawsANoteOfTheNoteValueOnTheGridAndUndoTakesIt
   Undo();
   v = ParseEditorView(DumpUntil([&](const EditorView& w) { return Count(w) == before; }));
   EXPECT_EQ(before, Count(v));
-  EXPECT_FALSE(Has(v, *added));
+  EXPECT_FALSE(Has(v, drawnNote));
 }
 
 TEST_F(MainEditorTools, ThePencilErasesTheNoteItClicksAndUndoPutsItBack) {
