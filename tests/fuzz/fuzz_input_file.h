@@ -13,7 +13,7 @@
 const std::string& FuzzFolder();
 // Removes everything in the folder (what a reader left there).
 void EmptyFuzzFolder();
-// Writes data to the file name in the folder (replacing it) and gives its specification; the
+// Writes data to the file name in the folder (replacing it) and gives its location; the
 // program stops when the file cannot be written, since every later input would be lost.
 FSSpec WriteFuzzFile(const char* name, const uint8_t* data, size_t size);
 // The same for a file elsewhere (one the program looks for in a place of its own).

@@ -45,9 +45,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static bool ready = SetUp();
   (void)ready;
   static FSSpec fileSpec = [] {
-    FSSpec spec;
-    if (GetOutputsFileSpec(&spec) == 0) std::abort();
-    return spec;
+    FSSpec location;
+    if (GetOutputsFileSpec(&location) == 0) std::abort();
+    return location;
   }();
   static const std::string path = SpecToPath(&fileSpec);
   WriteFuzzFileAt(path, data, size);

@@ -86,31 +86,31 @@ TEST_F(DocumentSettings, ASavedSettingIsInForceWhenTheDocumentOpensAgain) {
   int n = 0;
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    FSSpec spec;
-    PathToSpec(folder_.File("song" + std::to_string(n++)), &spec);
+    FSSpec location;
+    PathToSpec(folder_.File("song" + std::to_string(n++)), &location);
     c.carry(gSongFileHeader);
-    ASSERT_EQ(noErr, SaveSongDocument(&spec, 0));
+    ASSERT_EQ(noErr, SaveSongDocument(&location, 0));
     c.reset();
-    ASSERT_EQ(noErr, OpenSongFile(&spec, 0, false));
+    ASSERT_EQ(noErr, OpenSongFile(&location, 0, false));
     c.check();
   }
 }
 
 TEST_F(DocumentSettings, ADocumentWithoutTheSettingsChangesNothing) {
-  FSSpec spec;
-  PathToSpec(folder_.File("plain"), &spec);
+  FSSpec location;
+  PathToSpec(folder_.File("plain"), &location);
   std::memset(gSongFileHeader + kFileHeaderFirstPiece, 0, kFileHeaderSlots - kFileHeaderFirstPiece);
   // Written as before the font and the style were kept.
   DocumentHooks owners = gDocumentHooks;
   gDocumentHooks.getProgramFontName = nullptr;
   gDocumentHooks.getWindowAppearance = nullptr;
-  ASSERT_EQ(noErr, SaveSongDocument(&spec, 0));
+  ASSERT_EQ(noErr, SaveSongDocument(&location, 0));
   gDocumentHooks = owners;
   GetFNum(reinterpret_cast<ConstStr255Param>("\010Charcoal"), &gDefaultFontId);
   const int16_t font = gDefaultFontId, style = gCurrentStyleId;
   gVelocityTaken = 0;
   gColoursTaken.clear();
-  ASSERT_EQ(noErr, OpenSongFile(&spec, 0, false));
+  ASSERT_EQ(noErr, OpenSongFile(&location, 0, false));
   EXPECT_EQ(font, gDefaultFontId) << "no font name: the user's font stays";
   EXPECT_EQ(style, gCurrentStyleId);
   EXPECT_EQ(0, gVelocityTaken);

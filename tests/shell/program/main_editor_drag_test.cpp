@@ -73,9 +73,9 @@ std::string WriteFourNotes(const std::string& path) {
 // Every note of every track of the document, read back with the song reader.
 std::multiset<NoteKey> DocumentNotes(const std::string& path) {
   std::multiset<NoteKey> notes;
-  FSSpec spec;
-  PathToSpec(path, &spec);
-  EXPECT_EQ(noErr, OpenSongFile(&spec, 0, false));
+  FSSpec location;
+  PathToSpec(path, &location);
+  EXPECT_EQ(noErr, OpenSongFile(&location, 0, false));
   for (int32_t t = 0; t < GetSongTrackCount(); ++t) {
     SetCurrentTrackIndex(t);
     Handle list = GetCurrentTrackEventList();

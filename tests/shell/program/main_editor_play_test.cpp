@@ -227,9 +227,9 @@ class MainEditorPlay : public ::testing::Test {
   // The MIDI set-up of the preferences' resources: the source as the first input, by its
   // unique ID and its name, as the set-up dialog saves it.
   bool ChooseMidiInput(const Source& source) {
-    FSSpec spec;
-    if (PathToSpec(home.File("config/Zarin/Zarin 7 Preferences"), &spec) != noErr) return false;
-    SInt16 file = FSpOpenResFile(&spec, fsRdWrPerm);
+    FSSpec location;
+    if (PathToSpec(home.File("config/Zarin/Zarin 7 Preferences"), &location) != noErr) return false;
+    SInt16 file = FSpOpenResFile(&location, fsRdWrPerm);
     if (file == -1) return false;
     UseResFile(file);
     if (Handle old = Get1Resource(FourCC("BMID"), kMidiSetupResId)) RemoveResource(old);
