@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cstring>
 
-#include "editors/note_drawing/note_boxes.h"
 #include "editors/note_entry/editor_clicks.h"
 #include "editors/note_entry/grid_snapping.h"
+#include "editors/note_entry/note_pencil.h"
 #include "editors/panes/pane_stack.h"
 #include "platform/events/classic_events.h"
 #include "platform/quickdraw/drawing.h"
@@ -55,7 +55,7 @@ void ReadoutValuesAt(Point mouse, int16_t pane, int32_t* time, int32_t* value) {
   int16_t savedPane = gCurrentPaneIndex;
   SelectPaneForDrawing(pane);
   *time = SnappedTimeAtX(mouse.h);
-  *value = IsNoteOrDrumView(gCurrentViewMode) ? PitchAtY(mouse.v) : kNoNoteValue;
+  *value = IsNoteOrDrumView(gCurrentViewMode) ? PitchAtPaneY(mouse.v) : kNoNoteValue;
   if (savedPane >= 0 && savedPane < gEditorPaneCount) SelectPaneForDrawing(savedPane);
   if (gReadoutMode == 1 || gReadoutMode == 5) {
     if (*value < kNoNoteValue) *value = gEventTemplate[kEventData1];
