@@ -142,7 +142,3 @@ void ResetStepInput() {
   ResetPolledKeys();
   gStepChordPending = 0;
 }
-
-int32_t CountStepRecords() {
-  return gStepList ? int32_t(GetHandleSize(gStepList) / kStepRecordSize) : 0;
-}

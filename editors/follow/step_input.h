@@ -40,5 +40,3 @@ void StepInputAdvance();
 void UndoLastStep();
 // Drops pending input, the chord state and the held-key counts.
 void ResetStepInput();
-// The notes of the step list (for the take-back), in entry order.
-int32_t CountStepRecords();
