@@ -26,3 +26,6 @@ void DrawCounterTempoArea() {
   MoveTo(int16_t(area.left + 4), int16_t(area.top + 20));
   DrawString(text);
 }
+
+// Interim: the tempo has no arrows or slider yet.
+bool ClickTempoControls(Point) { return false; }
