@@ -169,6 +169,21 @@ TEST_F(TempoDisplay, AHeldArrowStepsATenthAndStopsAtTheEnds) {
   }
 }
 
+// A tempo set from elsewhere (the tapped tempo, say): the factor that shows it, the conductor
+// state's tempo, the knob and the number follow; the base tempo stays.
+TEST_F(TempoDisplay, ASetTempoShowsThroughTheFactor) {
+  std::vector<uint32_t> sixty = NumberShowing(600);
+  DrawInfoPanel();
+  SetCounterPosition(600, 1);
+  EXPECT_EQ(1024, SongFactor());
+  EXPECT_EQ(600, GetScaledTempo());
+  EXPECT_EQ(uint16_t(1200), gClockTempo);
+  EXPECT_EQ(12, gTempoKnobPosition);
+  Rect r;
+  GetTempoDisplayRect(&r);
+  EXPECT_EQ(sixty, Pixels(r));
+}
+
 TEST_F(TempoDisplay, TheCountersDrawingShowsAChangedFactor) {
   std::vector<uint32_t> half = NumberShowing(600);
   DrawInfoPanel();
