@@ -1,5 +1,6 @@
 #include "shell/app/state_dump.h"
 #include "shell/app/editor_state_dump.h"
+#include "shell/app/tempo_state_dump.h"
 #include "shell/app/transport_state_dump.h"
 #include "editors/note_entry/editor_clicks.h"
 
@@ -176,6 +177,7 @@ std::string FormatStateDump() {
   AppendSync(&out);
   AppendTransport(&out);
   AppendPlayStateDump(&out);
+  AppendTempoStateDump(&out);
   AppendScrollBars(&out);
   AppendStartUpState(&out);
   out += "open " + std::to_string(gOpenKind) + " " + std::to_string(gLastOpenResult) + "\n";

@@ -105,3 +105,11 @@ void FormatTenths(int32_t value, StringPtr text) {
   text[++text[0]] = '.';
   text[++text[0]] = uint8_t('0' + v % 10);
 }
+
+int16_t AppendDotToNumber(StringPtr buffer, int32_t value) {
+  FormatTenths(value, buffer);
+  int64_t v = value < 0 ? -int64_t(value) : value;
+  int16_t digits = 1;
+  for (; v >= 10; v /= 10) ++digits;
+  return int16_t(4 - digits);
+}

@@ -22,3 +22,6 @@ StringPtr ConcatStringAndNumber(ConstStr255Param text, int32_t n);
 bool StorePackedIfChanged(int32_t a, int32_t b, int32_t c, int32_t* stored);
 // Tenths as a number with a point before its last digit (1200 -> "120.0", 45 -> "4.5").
 void FormatTenths(int32_t value, StringPtr text);
+// FormatTenths into buffer; returns 4 less the count of the value's digits (1200 -> 0, 450 -> 1,
+// 45 -> 2): the digits a caller that right-aligns the number pads with.
+int16_t AppendDotToNumber(StringPtr buffer, int32_t value);

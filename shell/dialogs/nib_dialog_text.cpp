@@ -172,7 +172,7 @@ void SetDialogDouble(NibDialog* dialog, int32_t id, bool trim, double value) {
 
 void SetDialogTimeText(NibDialog* dialog, int32_t value, int32_t id) {
   Str255 text;
-  FormatTenths(value, text);
+  AppendDotToNumber(text, value);
   SetDialogFieldText(dialog, text, id);
 }
 

@@ -97,5 +97,5 @@ void DrawCounterDisplay(int16_t full) {
   DrawPositionReadout(bar, beat, tick, full != 0);
   DrawMeterReadout(full != 0);
   DrawTimeReadout();
-  if (gCounterShownTempo != int32_t(gClockTempo)) DrawCounterTempoArea();
+  if (gCounterShownTempo != GetScaledTempo()) DrawCounterTempoArea();
 }

@@ -3,6 +3,7 @@
 #include "audio/engine/engine_play_state.h"
 #include "editors/scale_time/scale_time.h"
 #include "sequencer/transport/transport_tempo.h"
+#include "shell/windows/tempo_display.h"
 #include "song/conductor/conductor_lock_state.h"
 #include "song/conductor/conductor_map.h"
 #include "song/conductor/conductor_time.h"
@@ -107,6 +108,7 @@ void ApplyTempoDialog(const TempoDialogFields& f) {
   }
   if (restoreBehind && !atSongEnd) SetTempoIfChanged(behind, end);
   gClockTempo = uint16_t(gConductorState.tempo);
+  RedrawCounter(gClockTempoFactor);
   RestoreConductorLockState(&lock);
   StoreConductorEndTickAtLeast(end);
   SetSongModified();

@@ -48,6 +48,19 @@ TEST(PositionFormats, ConcatAndPacked) {
   EXPECT_TRUE(StorePackedIfChanged(1, 2, 4, &stored));
 }
 
+// Tenths with the point before the last digit, and the digits a right-aligned number lacks
+// against four.
+TEST(PositionFormats, TempoTenthsAndTheirPadding) {
+  struct Case { int32_t value; const char* text; int16_t pad; };
+  const Case cases[] = {{1200, "120.0", 0}, {45, "4.5", 2}, {4500, "450.0", 0}, {999, "99.9", 1},
+                        {120, "12.0", 1},   {5, "0.5", 3},  {12345, "1234.5", -1}};
+  for (const Case& k : cases) {
+    Str255 buffer;
+    EXPECT_EQ(AppendDotToNumber(buffer, k.value), k.pad) << k.value;
+    EXPECT_EQ(Text(buffer), k.text) << k.value;
+  }
+}
+
 TEST(AppStrings, MissingListLeavesTheBufferEmpty) {
   // No resource file is open in the tests: the text is empty, never garbage.
   EXPECT_EQ(GetAppString(3)[0], 0);
