@@ -58,6 +58,7 @@ void ChannelPopUp() {
   int32_t chosen = 0;
   int32_t shown = GetTrackChannel() + 1;
   if (!ShowNumberRangePopUp(0xFFFFFFFFu, shown, 1, kChannelCount, 0, 0, 0, &chosen)) return;
+  SetCurrentChannel(chosen - 1);
   if (SetTrackChannel(uint8_t(chosen - 1)) != noErr) return;
   ChooseTrackChannel();
   InvalidateEditorWindow();

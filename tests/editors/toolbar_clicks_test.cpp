@@ -225,8 +225,11 @@ TEST_F(ToolbarClickTest, TheChannelPopUpSetsTheTracksChannel) {
   ASSERT_EQ(noErr, SetTrackChannel(2));
   Press(Middle(kChannelField), {}, 9);  // shown 10
   EXPECT_EQ(GetTrackChannel(), 9);
+  EXPECT_EQ(gNoteEntryChannel, 9) << "new notes do not take the chosen channel";
   Press(Middle(kChannelField), {}, 15);
   EXPECT_EQ(GetTrackChannel(), 15);
+  EXPECT_EQ(gNoteEntryChannel, 15);
+  SetCurrentChannel(0);
 }
 
 TEST_F(ToolbarClickTest, OptionOnTheChannelEditsItsColourAndAnUnplayableAudioTrackHasNoChannelChoice) {
