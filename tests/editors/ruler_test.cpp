@@ -263,6 +263,26 @@ TEST_F(RulerTest, TheRulersAreRedrawnInTheEditorsPortAndTheCallersPortStays) {
   SetGWorld(world_, nullptr);
 }
 
+TEST_F(RulerTest, TheToolBarGetsItsFullHeightWhileTheRulerKeepsALine) {
+  struct Case {
+    int16_t fontLine, extra;  // the standard line is the font's line + extra
+    int16_t toolbarHeight;
+  };
+  // The shell's margin: 42 + 2 x the font's line + 7.
+  const Case cases[] = {{13, 0, 44}, {13, 2, 40}, {13, 3, 40}, {11, 5, 38}};
+  Rect window{0, 0, 400, 600};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.fontLine) + "+" + std::to_string(c.extra));
+    gStandardLineHeight = int16_t(c.fontLine + c.extra);
+    gPaneTopMargin = int16_t(42 + 2 * c.fontLine + 7);
+    LayoutEditorToolbar(window);
+    EXPECT_EQ(c.toolbarHeight, gEditorLayout.toolbar.bottom - gEditorLayout.toolbar.top);
+    Rect ruler = GetMainRulerRect(600);
+    EXPECT_GE(ruler.bottom - ruler.top, gStandardLineHeight) << "the ruler lost its line";
+  }
+  gEditorLayout = EditorLayout();
+}
+
 TEST_F(RulerTest, ASongShorterThanTheViewEndsWithItsEndLine) {
   MakeSong(97, {{0, 6, 8}}, 3);
   gZoomLevel = 1;
