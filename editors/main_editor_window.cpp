@@ -13,6 +13,7 @@
 #include "editors/toolbar/tool_buttons.h"
 #include "editors/toolbar/toolbar_fields.h"
 #include "editors/toolbar/toolbar_layout.h"
+#include "editors/toolbar/toolbar_pictures.h"
 #include <algorithm>
 
 #include "platform/controls/controls.h"
@@ -83,7 +84,6 @@ void DrawEditorPanesAndRulers(bool withBackgrounds) {
   DrawMainRuler();
   if (gEditorPaneCount > 0) {
     DrawAllPanes(current, true);
-    RestorePlayCursors();  // the panes were drawn over them
     SelectEditorPaneIndex(current);
     SelectCurrentPaneTrack();
   }
@@ -118,6 +118,7 @@ void DrawMainEditorWindow() {
     gEditorToolbarLeft = origin.h;  // the clicks test the cells where they are drawn
     gEditorToolbarTop = origin.v;
     gNoteReadoutBox = GetReadoutBoxRect();
+    DrawToolbarPictures();
     DrawToolButtons();
     DrawToolbarFields(false);
     DrawNoteReadout(gReadoutLastTime, gReadoutLastValue, kNoReadoutEnd, kNoReadoutVelocity);
@@ -125,5 +126,16 @@ void DrawMainEditorWindow() {
     gNoteReadoutBox = Rect{0, 0, 0, 0};
   }
   DrawAudioStatusLines();
+  RestorePlayCursors();  // each pane's last step: its play cursor stands again where it was
+  if (saved) SetPort(saved);
+}
+
+void RedrawEditorRulers() {
+  if (!gMainEditorRecord.window) return;
+  GrafPtr saved = nullptr;
+  GetPort(&saved);
+  FocusAppWindow(&gMainEditorRecord);
+  DrawMarkerStrip(-1);
+  DrawMainRuler();
   if (saved) SetPort(saved);
 }

@@ -37,7 +37,7 @@ resource 'STR#' 129 "General texts" {
   ""                                                        # 35
   "Locked to time"                                          # 36: marker locked to time
   "Locked to bars"                                          # 37: marker locked to bars
-  ""                                                        # 38
+  "Colour of channel "                                      # 38: the channel colour picker's prompt
   ""                                                        # 39
   ""                                                        # 40
   ""                                                        # 41

@@ -84,9 +84,11 @@ void DrawGhostNote(const uint8_t* event) {
   FrameRect(&gNoteRect);
 }
 
+int16_t VelocityStemHeight(int32_t velocity) { return int16_t((velocity & 0x7F) >> kStemShift); }
+
 void DrawVelocityStem(const uint8_t* event) {
   Rect stem = gNoteRect;
-  stem.top = ClampToQDRange(stem.top - ((event[kEventData2] & 0x7F) >> kStemShift));
+  stem.top = ClampToQDRange(stem.top - VelocityStemHeight(event[kEventData2]));
   stem.right = ClampToQDRange(stem.left + 1);
   PaintRect(&stem);
 }

@@ -40,6 +40,8 @@ void DrawNoteBox(const uint8_t* event);
 void DrawGhostNote(const uint8_t* event);
 // A stem from the note's top, (velocity & 0x7F) / 4 pixels tall, two pixels wide.
 void DrawVelocityStem(const uint8_t* event);
+// How far a stem of the velocity rises above its note: (velocity & 0x7F) / 4.
+int16_t VelocityStemHeight(int32_t velocity);
 // The channel's colour when notes are coloured by channel on a colour screen outside a ghost
 // pass and the channel changed, then gNoteDrawProc; answers the channel in force.
 int32_t DrawNoteInChannelColor(const uint8_t* event, int32_t lastChannel);

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "editors/rulers/bar_ruler.h"
 #include "editors/timeline/click_state.h"
 #include "platform/events/classic_events.h"
 #include "shell/windows/app_windows.h"
@@ -30,7 +31,7 @@ extern int16_t gLaneTool;
 constexpr int16_t kToolCellWidth = 26;
 constexpr int16_t kToolIconsWidth = 103;
 constexpr int16_t kToolTopRowHeight = 14;
-constexpr int16_t kToolStripHeight = 40;
+constexpr int16_t kToolStripHeight = kToolbarFullHeight;
 constexpr int16_t kEditorScrollBarSize = 15;
 extern int16_t gEditorToolbarLeft;
 extern int16_t gEditorToolbarTop;

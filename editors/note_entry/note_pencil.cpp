@@ -31,6 +31,8 @@ uint8_t gNoteEntryVelocity = kDefaultEntryVelocity;
 int16_t gNoteLengthPercent = kDefaultNoteLengthPercent;
 uint8_t gNoteEntryChannel = 0;
 
+void SetCurrentChannel(int32_t channel) { gNoteEntryChannel = uint8_t(channel & 0x0F); }
+
 namespace {
 
 // The Undo item's names of the pencil's steps.

@@ -22,6 +22,8 @@ constexpr uint32_t kHeldTicksPerVelocityStep = 16;
 extern uint8_t gNoteEntryVelocity;
 extern int16_t gNoteLengthPercent;
 extern uint8_t gNoteEntryChannel;
+// The channel new notes take (its low four bits).
+void SetCurrentChannel(int32_t channel);
 
 // The digit keys of the on-screen keyboard: velocity ClampMidiByte (MulDivRound (127, k, 9)
 // + 4) for k 0..9.

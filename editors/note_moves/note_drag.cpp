@@ -8,6 +8,7 @@
 #include "editors/note_entry/grid_snapping.h"
 #include "editors/note_entry/note_readout.h"
 #include "editors/note_entry/note_values.h"
+#include "editors/note_moves/drag_outlines.h"
 #include "editors/note_moves/follow_hold.h"
 #include "editors/note_moves/mouse_follow.h"
 #include "editors/note_moves/selected_event_walk.h"
@@ -262,8 +263,15 @@ void ApplyNoteDragDelta(NoteDragState* state, Point where, int16_t axis) {
 
 namespace {
 
-int16_t FollowNoteDrag(int16_t mode, NoteDragState* state, Rect limit, int16_t* axis, NoteDragFeedback feedback) {
+// The outline of the dragged notes where the drag has put them so far.
+RgnHandle DraggedNoteFrames(int16_t mode) {
+  return mode == kMoveSingleNote ? NoteFrame(gEventTemplate) : SelectedNoteFrames();
+}
+
+int16_t FollowNoteDrag(int16_t mode, NoteDragState* state, Rect limit, int16_t* axis, NoteDragFeedback feedback,
+                       DragOutline* outline) {
   Point last = state->click;
+  ShowDragOutline(outline, DraggedNoteFrames(mode));
   for (;;) {
     Point pt = last;
     MouseFollowStep step = FollowEditorMouse(&pt, nullptr);
@@ -273,6 +281,7 @@ int16_t FollowNoteDrag(int16_t mode, NoteDragState* state, Rect limit, int16_t* 
       last = pt;
       if (*axis == kDragAxisUndecided) DecideAxis(state, pt, axis);
       if (inside) ApplyNoteDragDelta(state, pt, *axis);
+      ShowDragOutline(outline, DraggedNoteFrames(mode));
       feedback(state, pt);
     }
     if (step != kPointerReleased) continue;
@@ -288,7 +297,9 @@ int16_t FollowNoteDrag(int16_t mode, NoteDragState* state, Rect limit, int16_t* 
 int16_t TrackNoteDrag(int16_t mode, NoteDragState* state, Rect limit, int16_t* axis, NoteDragFeedback feedback) {
   if (!feedback) return kNoFeedbackProc;
   SetFollowHold(false);
-  int16_t result = FollowNoteDrag(mode, state, limit, axis, feedback);
+  DragOutline outline;
+  int16_t result = FollowNoteDrag(mode, state, limit, axis, feedback, &outline);
+  HideDragOutline(&outline);
   SetFollowHold(true);
   return result;
 }

@@ -5,6 +5,7 @@
 #include "editing/nudge_amount.h"
 #include "editors/note_entry/grid_snapping.h"
 #include "editors/note_entry/note_readout.h"
+#include "editors/note_moves/drag_outlines.h"
 #include "editors/note_moves/mouse_follow.h"
 #include "editors/note_moves/selected_event_walk.h"
 #include "editors/selection/event_hit_test.h"
@@ -101,13 +102,22 @@ int16_t DragNoteLength(bool snap, int32_t* length) {
   if (note[kEventFlags] & kEventSelected) RunPerEventProcedure(&count);
   HideCursor();
   Point pt = gLastMousePoint;
+  bool several = count.result > 1;
+  DragOutline outline;
+  int16_t shownX = int16_t(pt.h - 1);
   MouseFollowStep step;
   do {
     step = FollowEditorMouse(&pt, nullptr);
+    if (pt.h != shownX) {  // the frames follow the pointer, the readout the snapped end
+      shownX = pt.h;
+      ShowDragOutline(&outline, LengthenedNoteFrames(CurrentTrackRecordAt(gHitEventOffset), several, pt.h,
+                                                     int16_t(pt.h - gLastMousePoint.h)));
+    }
     int32_t end = SnappedEndAt(drag, pt.h);
     if (end != drag.end) DrawNoteReadout(drag.start, drag.pitch, end, kNoReadoutVelocity);
     drag.end = end;
   } while (step == kPointerMoved);
+  HideDragOutline(&outline);
   ShowCursor();
   if (step == kPointerCancelled) return -1;
   *length = drag.end - drag.start;

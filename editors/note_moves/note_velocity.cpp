@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "editors/note_entry/note_readout.h"
+#include "editors/note_moves/drag_outlines.h"
 #include "editors/note_moves/mouse_follow.h"
 #include "editors/note_moves/selected_event_walk.h"
 #include "editors/selection/event_hit_test.h"
@@ -52,9 +53,11 @@ struct VelocityDrag {
   int32_t change;
 };
 
-// Follows the pointer; the readout shows the clicked note's velocity as it would become.
-int32_t FollowVelocityDrag(const VelocityDrag& drag, const uint8_t* note) {
+// Follows the pointer; the stems show the velocities as they would become, and the readout
+// the clicked note's.
+int32_t FollowVelocityDrag(const VelocityDrag& drag, const uint8_t* note, DragOutline* outline) {
   Point start = gLastMousePoint, pt = start;
+  bool several = IsOneOfSeveralSelected(note);
   int32_t shown = -1;
   for (;;) {
     MouseFollowStep step = FollowEditorMouse(&pt, nullptr);
@@ -62,6 +65,7 @@ int32_t FollowVelocityDrag(const VelocityDrag& drag, const uint8_t* note) {
     int32_t change = kVelocityPerPixel * (int32_t(start.v) - pt.v);
     if (change != shown) {
       shown = change;
+      ShowDragOutline(outline, ChangedVelocityStems(note, several, change));
       DrawNoteReadout(int32_t(SeqEventTime(note)), note[kEventData1], kNoReadoutEnd,
                       ClampMidiByte(drag.velocity + change));
     }
@@ -119,7 +123,9 @@ bool DragNoteVelocity() {
   if (!note) return false;
   VelocityDrag drag{gHitEventOffset, note[kEventData2] & 0x7F, 0};
   SetCursorResource(kVelocityDragCursor);
-  drag.change = FollowVelocityDrag(drag, note);
+  DragOutline outline;
+  drag.change = FollowVelocityDrag(drag, note, &outline);
+  HideDragOutline(&outline);
   SetCursorResource(kArrowCursorId);
   if (drag.change == 0) return false;
   uint8_t scope[kTrackSelectionBytes];

@@ -44,8 +44,6 @@ constexpr int16_t kOutputColumnWidth = 192;
 constexpr int16_t kChainColumn = 545;
 constexpr int16_t kChainColumnWidth = 150;
 constexpr int16_t kChainTexts = 214;
-constexpr uint8_t kAudioOutputKind = 1;
-constexpr uint8_t kInstrumentOutputKind = 3;
 constexpr int16_t kLengthColumn = 127;
 constexpr int16_t kLengthColumnEnd = 155;
 constexpr int16_t kLargeFontSize = 16;
@@ -161,8 +159,8 @@ void DrawChainColumn(const Header& h) {
   int16_t right = int16_t(std::min<int32_t>(x + kChainColumnWidth, GetMainWindowRight() - 16));
   uint8_t kind = TrackEntryView(h.track).OutputKind();
   Str255 text{};
-  if (kind == kAudioOutputKind && IsTrackAudioReady()) GetIndString(text, kChainTexts, 8);
-  else if (kind != kInstrumentOutputKind) GetIndString(text, kChainTexts, 7);
+  if (kind == kAudioTrackOutputKind && IsTrackAudioReady()) GetIndString(text, kChainTexts, 8);
+  else if (kind != kInstrumentTrackOutputKind) GetIndString(text, kChainTexts, 7);
   if (text[0]) DrawTextAt(h, x, right, text);
 }
 

@@ -27,6 +27,8 @@ EditorLayout gEditorLayout;
 
 namespace {
 
+constexpr int32_t kToolbarLend = 4;  // the ruler is line + 4 high
+
 constexpr int32_t kUnlabelledZoom = 7;
 constexpr int16_t kBeatTickHeight = 4;
 constexpr int16_t kLabelTextInset = 2;
@@ -87,7 +89,12 @@ void DrawBarLabel(int32_t bar, int32_t tick, int32_t span, int32_t leftTick, con
 
 void LayoutEditorToolbar(const Rect& window) {
   int16_t line = gStandardLineHeight;
-  gEditorLayout.toolbar = Rect{window.top, window.left, int16_t(gPaneTopMargin - 2 * line - 5),
+  // The margin is reckoned from the font's line, the strips from the standard line, which may
+  // be a few pixels taller: the tool bar takes back up to kToolbarLend pixels from the ruler
+  // so that its buttons fit, the ruler keeping at least one line.
+  int32_t bottom = gPaneTopMargin - 2 * line - 5;
+  bottom += std::clamp<int32_t>(window.top + kToolbarFullHeight - bottom, 0, kToolbarLend);
+  gEditorLayout.toolbar = Rect{window.top, window.left, int16_t(bottom),
                                int16_t(std::min<int32_t>(window.right, window.left + kToolbarWidth))};
   gEditorLayout.originY = window.top;
   gEditorLayout.originX = 0;

@@ -18,6 +18,8 @@ struct EditorLayout {
 constexpr uint16_t kLayoutPanelFill = 0x40;
 // The width of the tool bar picture.
 constexpr int16_t kToolbarWidth = 520;
+// Its height: the tool bar is drawn only when the layout gives it this much.
+constexpr int16_t kToolbarFullHeight = 40;
 extern EditorLayout gEditorLayout;
 
 // Interim: the tool bar spans the window's width and ends where the marker strip and the ruler

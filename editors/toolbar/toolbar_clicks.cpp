@@ -1,6 +1,7 @@
 #include "editors/toolbar/toolbar_clicks.h"
 
 #include "editors/note_drawing/bent_notes.h"
+#include "editors/note_drawing/note_boxes.h"
 #include "editors/note_entry/editor_clicks.h"
 #include "editors/note_entry/grid_snapping.h"
 #include "editors/note_entry/note_pencil.h"
@@ -8,18 +9,23 @@
 #include "editors/panes/timeline_zoom.h"
 #include "editors/toolbar/toolbar_fields.h"
 #include "editors/toolbar/toolbar_layout.h"
+#include "platform/dialogs/color_picker.h"
 #include "platform/events/key_codes.h"
 #include "platform/quickdraw/drawing.h"
 #include "platform/quickdraw/geometry.h"
 #include "platform/quickdraw/ports.h"
+#include "platform/text/pascal_strings.h"
+#include "shell/base/app_strings.h"
 #include "shell/dialogs/drawn_popups.h"
 #include "shell/dialogs/value_drag.h"
 #include "shell/dialogs/value_fields.h"
+#include "shell/drawing/color_helpers.h"
 #include "shell/drawing/scratch_rect.h"
 #include "shell/windows/editor_panes.h"
 #include "song/instruments/instrument_record.h"
 #include "song/instruments/instrument_table.h"
 #include "song/instruments/instrument_volumes.h"
+#include "song/model/media_hooks.h"
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"
 #include "song/model/track_settings.h"
@@ -36,18 +42,40 @@ const unsigned char* const kNoteValueNames[] = {
     reinterpret_cast<const unsigned char*>("\x04" "64th"),
 };
 constexpr int16_t kNoteValueChoices = 7;
+constexpr int16_t kChannelColourPrompt = 38;  // general text, followed by the channel 1..16
 
 // The volume and pan fields are there while the track plays through its instrument.
 bool HasInstrumentFields() { return TrackPlaysInstrument() && GetFieldInstrumentRecord(); }
 
+// An audio track whose audio cannot play has no channel to choose.
+bool IsUnplayableAudioTrack() {
+  return TrackEntryView(gCurrentTrack).OutputKind() == kAudioTrackOutputKind && !IsTrackAudioReady();
+}
+
 // The 16 channels shown 1..16; a choice becomes the current track's channel.
 void ChannelPopUp() {
-  if (!gCurrentTrack) return;
+  if (!gCurrentTrack || IsUnplayableAudioTrack()) return;
   int32_t chosen = 0;
   int32_t shown = GetTrackChannel() + 1;
   if (!ShowNumberRangePopUp(0xFFFFFFFFu, shown, 1, kChannelCount, 0, 0, 0, &chosen)) return;
+  SetCurrentChannel(chosen - 1);
   if (SetTrackChannel(uint8_t(chosen - 1)) != noErr) return;
   ChooseTrackChannel();
+  InvalidateEditorWindow();
+}
+
+// The colour picker edits the colour of the current track's channel, kept at 8 bits a
+// component as the channel colours are stored.
+void EditChannelColour() {
+  uint8_t channel = gCurrentTrack ? uint8_t(GetTrackChannel() & 15) : 0;
+  Str255 prompt, number;
+  PLstrcpy(prompt, GetAppString(kChannelColourPrompt));
+  NumToString(channel + 1, number);
+  PLstrcat(prompt, number);
+  RGBColor chosen;
+  if (!GetColor(Point{0, 0}, prompt, &gChannelColors[channel], &chosen)) return;
+  gChannelColors[channel] = RGBColor{uint16_t((chosen.red >> 8) * 257), uint16_t((chosen.green >> 8) * 257),
+                                     uint16_t((chosen.blue >> 8) * 257)};
   InvalidateEditorWindow();
 }
 
@@ -160,7 +188,10 @@ bool HandleToolbarFieldClick(Point where, EventRecord* event) {
     case kNoteValuePopUpField:
       PopUpNoteValue((modifiers & cmdKey) ? kGridValueField : kNoteValueField);
       return true;
-    case kChannelField: ChannelPopUp(); return true;
+    case kChannelField:
+      if ((modifiers & optionKey) && IsColorDrawingOn()) EditChannelColour();
+      else ChannelPopUp();
+      return true;
     case kSwingField: DragField(field, ChangeSwing, 20, 80, gSwingPercent ? gSwingPercent : 50); return true;
     case kVolumeField:
       if (!HasInstrumentFields()) return false;

@@ -63,7 +63,10 @@ int64_t PositionAtProgramRate(const uint8_t (&tc)[4], bool quarterFrames) {
 
 void CompleteQuarterFrames() {
   Publish(gAssembly, true);
-  if (!(C().playBits & kPlayBitNewTimeCode)) return;
+  if (!(C().playBits & kPlayBitNewTimeCode)) {
+    AdvanceReceivedPosition();  // a time code begun without its first piece: only time passed
+    return;
+  }
   C().playBits &= uint8_t(~kPlayBitNewTimeCode);
   int64_t position = PositionAtProgramRate(gAssembly, true);
   if (position < 0) return;
@@ -71,9 +74,13 @@ void CompleteQuarterFrames() {
   SetSyncDebtFromSubframes(position);
 }
 
+// Every piece is a quarter frame later than the one before it; the eighth completes the time
+// code and places the position again.
 void TakePiece(uint8_t data) {
   uint8_t value = data & 0x0F;
-  switch ((data >> 4) & 7) {
+  uint8_t piece = (data >> 4) & 7;
+  if (piece != 7) AdvanceReceivedPosition();
+  switch (piece) {
     case 0: gAssembly[3] = uint8_t((gAssembly[3] & 0xF0) | value); C().playBits |= kPlayBitNewTimeCode; break;
     case 1: gAssembly[3] = uint8_t((gAssembly[3] & 0x0F) | (value & 1) << 4); break;
     case 2: gAssembly[2] = uint8_t((gAssembly[2] & 0xF0) | value); break;

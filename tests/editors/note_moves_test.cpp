@@ -18,6 +18,7 @@
 #include "editors/note_entry/note_readout.h"
 #include "editors/note_entry/note_values.h"
 #include "editors/note_moves/bar_line_drag.h"
+#include "editors/note_moves/drag_outlines.h"
 #include "editors/note_moves/follow_hold.h"
 #include "editors/note_moves/note_drag.h"
 #include "editors/note_moves/note_durations.h"
@@ -32,6 +33,7 @@
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
 #include "platform/quickdraw/ports.h"
+#include "platform/quickdraw/regions.h"
 #include "platform/windows/windows.h"
 #include "shell/windows/editor_panes.h"
 #include "shell/windows/window_clicks.h"
@@ -146,6 +148,41 @@ class NoteMovesTest : public PaneDrawingTest {
              std::to_string(std::get<2>(k)) + "/" + std::to_string(std::get<3>(k)) + " ";
     return out;
   }
+
+ public:  // read by the drag's feedback procedure too
+  // The pixels of the pane's content in the current port.
+  std::vector<uint32_t> PanePixels() {
+    Rect r;
+    GetPaneContentRect(0, &r);
+    std::vector<uint32_t> pixels;
+    for (int v = r.top; v < r.bottom; ++v)
+      for (int h = r.left; h < r.right; ++h) pixels.push_back(Pixel(h, v));
+    return pixels;
+  }
+  // Checks that the pixels that differ from before lie inside the rectangles, and that each
+  // rectangle has some (the grey pattern inverts every other pixel).
+  void ExpectChangesOnlyIn(const std::vector<uint32_t>& before, const std::vector<Rect>& rects) {
+    Rect pane;
+    GetPaneContentRect(0, &pane);
+    std::vector<int> inRect(rects.size(), 0);
+    int stray = 0;
+    size_t k = 0;
+    for (int v = pane.top; v < pane.bottom; ++v)
+      for (int h = pane.left; h < pane.right; ++h, ++k) {
+        if (Pixel(h, v) == before[k]) continue;
+        bool found = false;
+        for (size_t i = 0; i < rects.size(); ++i)
+          if (h >= rects[i].left && h < rects[i].right && v >= rects[i].top && v < rects[i].bottom) {
+            ++inRect[i];
+            found = true;
+          }
+        stray += !found;
+      }
+    EXPECT_EQ(0, stray) << "pixels changed outside the outline";
+    for (size_t i = 0; i < rects.size(); ++i) EXPECT_GT(inRect[i], 0) << "nothing drawn in outline part " << i;
+  }
+
+ protected:
   void PressKey(uint8_t ch, uint16_t modifiers = 0) {
     EventRecord event{};
     event.what = keyDown;
@@ -279,6 +316,95 @@ TEST_F(NoteMovesTest, TheFollowHoldIsSetWhileANoteIsDraggedAndClearedAfter) {
     EXPECT_EQ(kFollowHoldDrag, seen);
     EXPECT_EQ(0, gFollowHold);
   }
+}
+
+TEST_F(NoteMovesTest, TheDraggedNotesShowAGreyOutlineWhereTheyWouldLandAndNothingIsLeftAfter) {
+  // Two selected notes of different pitch and length move; the third stays.
+  OnePane({{98, 100, 60, 0, 80, true}, {195, 96, 40, 0, 50, true}, {400, 90, 10}});
+  Draw();
+  static std::vector<uint32_t> before;
+  static NoteMovesTest* self;
+  static int steps;
+  before = PanePixels();
+  self = this;
+  steps = 0;
+  NoteDragState state;
+  state.mode = kMoveSelection;
+  state.click = At(98, 100);
+  state.noteTime = 98;
+  state.notePitch = 100;
+  state.minDt = -97;
+  state.minPitch = -96;
+  state.maxPitch = 27;
+  std::memcpy(gEventTemplate, CurrentTrackRecordAt(0), kLongEventSize);
+  GetPaneContentRect(0, &state.limit);
+  int32_t up1 = PitchRowY(101) - PitchRowY(100);
+  std::vector<Point> path = {state.click, Point{state.click.v, int16_t(state.click.h + 97)},
+                             Point{int16_t(state.click.v + up1), int16_t(state.click.h + 97)}};
+  ASSERT_EQ(noErr, PostHostMouseEvent(kEventMouseDown, Global(path[0]), 1, 0));
+  PostHeldPath(path, 0);
+  int16_t axis = kDragAxisFree;
+  int16_t result = TrackNoteDrag(kMoveSelection, &state, state.limit, &axis, [](NoteDragState*, Point) {
+    // The outline frames the selected notes where the drag has put them by now.
+    std::vector<Rect> frames;
+    auto* p = reinterpret_cast<uint8_t*>(HandleData(GetCurrentTrackEventList()));
+    for (; SeqEventTime(p) != 0; p += GetSeqEventLength(p))
+      if (p[kEventFlags] & kEventSelected) {
+        ComputeNoteRect(p);
+        frames.push_back(gNoteRect);
+      }
+    SCOPED_TRACE("step " + std::to_string(++steps));
+    ASSERT_EQ(2u, frames.size());
+    self->ExpectChangesOnlyIn(before, frames);
+    EXPECT_NE(before, self->PanePixels());
+  });
+  FlushEvents(everyEvent, 0);
+  EXPECT_EQ(0, result);
+  EXPECT_EQ(2, steps);
+  EXPECT_EQ("195/101/60/80 292/97/40/50 400/90/10/64 ", Notes());
+  EXPECT_EQ(before, PanePixels()) << "the outline was left on the pane";
+}
+
+TEST_F(NoteMovesTest, LengthAndVelocityOutlinesFrameWhatTheDragWouldMake) {
+  const std::vector<Note> notes = {{98, 100, 60, 0, 100, true}, {195, 96, 40, 0, 20, true}, {400, 99, 10, 0, 64}};
+  OnePane(notes);
+  Draw();
+  std::vector<uint32_t> before = PanePixels();
+  const uint8_t* first = CurrentTrackRecordAt(0);
+  const uint8_t* third = CurrentTrackRecordAt(2 * kLongEventSize);
+  Rect a = ExpectedNoteRect(notes[0], 0), b = ExpectedNoteRect(notes[1], 0), c = ExpectedNoteRect(notes[2], 0);
+  auto stem = [](const Rect& r, int32_t velocity) {
+    return Rect{int16_t(r.top - velocity / 4), r.left, r.top, int16_t(r.left + 1)};
+  };
+  auto widened = [](Rect r, int dx) {
+    r.right = int16_t(std::max(r.right + dx, r.left + 1));
+    return r;
+  };
+  struct Case {
+    const char* what;
+    RgnHandle outline;
+    std::vector<Rect> expected;
+  };
+  const Case cases[] = {
+      {"one stem raised by 12", ChangedVelocityStems(third, false, 12), {stem(c, 76)}},
+      {"every selected stem, held at 127", ChangedVelocityStems(first, true, 40), {stem(a, 127), stem(b, 60)}},
+      {"one note's frame to the pointer", LengthenedNoteFrames(third, false, int16_t(c.right + 30), 0),
+       {widened(c, 30)}},
+      {"never left of the note's start", LengthenedNoteFrames(third, false, int16_t(c.left - 20), 0),
+       {widened(c, c.left - c.right - 20)}},
+      {"every selected frame moved by the pointer", LengthenedNoteFrames(first, true, 0, 25),
+       {widened(a, 25), widened(b, 25)}},
+  };
+  DragOutline outline;
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.what);
+    ShowDragOutline(&outline, k.outline);  // the one before is taken away first
+    ExpectChangesOnlyIn(before, k.expected);
+  }
+  ShowDragOutline(&outline, ChangedVelocityStems(first, true, -200));
+  EXPECT_EQ(before, PanePixels()) << "velocities held at 0 have no stem";
+  HideDragOutline(&outline);
+  EXPECT_EQ(before, PanePixels());
 }
 
 TEST_F(NoteMovesTest, AVelocityHandleDragAddsFourAPixelClampedToTheMidiRange) {

@@ -24,6 +24,7 @@
 #include "song/model/song_context.h"
 #include "song/model/song_database.h"
 #include "song/model/song_layout.h"
+#include "editors/main_editor_window.h"
 #include "tests/editors/pane_fixture.h"
 
 namespace editors_test {
@@ -239,6 +240,47 @@ TEST_F(RulerTest, LabelsFrameTheirBarsAndEveryFourthBarAtZoomEight) {
   DrawMainRuler();
   Rect label{int16_t(ruler.top + 1), int16_t(X(1) + 1), int16_t(ruler.bottom - 5), int16_t(X(1) + 14)};
   EXPECT_GT(Count(label, Colour(kRulerLineColour)) + Count(label, 0), 0);
+}
+
+TEST_F(RulerTest, TheRulersAreRedrawnInTheEditorsPortAndTheCallersPortStays) {
+  MakeSong(97, {{0, 6, 8}}, 20);
+  gZoomLevel = 2;
+  ShowWindow(gMainEditorRecord.window);
+  Draw();  // the panes into the test's world, the rulers not
+  Rect ruler = GetMainRulerRect(GetMainWindowRight());
+  uint32_t pen = Colour(kRulerLineColour);
+  RedrawEditorRulers();
+  CGrafPtr port = nullptr;
+  GDHandle device = nullptr;
+  GetGWorld(&port, &device);
+  EXPECT_EQ(world_, port) << "the caller's port was not put back";
+  EXPECT_EQ(0, Count(ruler, pen)) << "the rulers went into the caller's port";
+  SetPortWindowPort(gMainEditorRecord.window);  // every bar's tick, in the window's own pixels
+  int16_t y = int16_t(ruler.bottom - 2);
+  uint32_t tick = Pixel(X(barTicks_[0]), y);
+  EXPECT_NE(tick, Pixel(X(barTicks_[0]) + 3, y));
+  for (int32_t b = 1; b < 4; ++b) EXPECT_EQ(tick, Pixel(X(barTicks_[b]), y)) << b;
+  SetGWorld(world_, nullptr);
+}
+
+TEST_F(RulerTest, TheToolBarGetsItsFullHeightWhileTheRulerKeepsALine) {
+  struct Case {
+    int16_t fontLine, extra;  // the standard line is the font's line + extra
+    int16_t toolbarHeight;
+  };
+  // The shell's margin: 42 + 2 x the font's line + 7.
+  const Case cases[] = {{13, 0, 44}, {13, 2, 40}, {13, 3, 40}, {11, 5, 38}};
+  Rect window{0, 0, 400, 600};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.fontLine) + "+" + std::to_string(c.extra));
+    gStandardLineHeight = int16_t(c.fontLine + c.extra);
+    gPaneTopMargin = int16_t(42 + 2 * c.fontLine + 7);
+    LayoutEditorToolbar(window);
+    EXPECT_EQ(c.toolbarHeight, gEditorLayout.toolbar.bottom - gEditorLayout.toolbar.top);
+    Rect ruler = GetMainRulerRect(600);
+    EXPECT_GE(ruler.bottom - ruler.top, gStandardLineHeight) << "the ruler lost its line";
+  }
+  gEditorLayout = EditorLayout();
 }
 
 TEST_F(RulerTest, ASongShorterThanTheViewEndsWithItsEndLine) {

@@ -43,6 +43,8 @@
 #include "song/model/song_layout.h"
 #include "song/events/seq_event.h"
 #include "song/model/track_settings.h"
+#include "shell/base/app_state.h"
+#include "tests/test_support.h"
 #include "tests/editors/pane_fixture.h"
 
 namespace editors_test {
@@ -223,8 +225,39 @@ TEST_F(ToolbarClickTest, TheChannelPopUpSetsTheTracksChannel) {
   ASSERT_EQ(noErr, SetTrackChannel(2));
   Press(Middle(kChannelField), {}, 9);  // shown 10
   EXPECT_EQ(GetTrackChannel(), 9);
+  EXPECT_EQ(gNoteEntryChannel, 9) << "new notes do not take the chosen channel";
   Press(Middle(kChannelField), {}, 15);
   EXPECT_EQ(GetTrackChannel(), 15);
+  EXPECT_EQ(gNoteEntryChannel, 15);
+  SetCurrentChannel(0);
+}
+
+TEST_F(ToolbarClickTest, OptionOnTheChannelEditsItsColourAndAnUnplayableAudioTrackHasNoChannelChoice) {
+  const RGBColor saved = gChannelColors[6];
+  const uint16_t savedState = gAppState[0];
+  ASSERT_EQ(noErr, SetTrackChannel(6));
+  gAppState[0] |= kAppWord0ColourDrawing;
+  {
+    zarin_test::ScopedEnv reply("ZARIN_COLOR_REPLY", "ff8000;-");
+    Press(Middle(kChannelField), {Middle(kChannelField)}, -1, optionKey);
+    EXPECT_EQ(0xFFFF, gChannelColors[6].red);
+    EXPECT_EQ(0x8080, gChannelColors[6].green);
+    EXPECT_EQ(0, gChannelColors[6].blue);
+    EXPECT_EQ(6, GetTrackChannel()) << "the colour picker changed the channel";
+    Press(Middle(kChannelField), {Middle(kChannelField)}, -1, optionKey);  // cancelled
+    EXPECT_EQ(0x8080, gChannelColors[6].green);
+  }
+  gAppState[0] &= uint16_t(~kAppWord0ColourDrawing);
+  Press(Middle(kChannelField), {}, 3, optionKey);  // without colour drawing: the pop-up
+  EXPECT_EQ(3, GetTrackChannel());
+  gCurrentTrack[kTrackOutputKind] = kAudioTrackOutputKind;  // its audio is not ready
+  Press(Middle(kChannelField), {}, 11);
+  EXPECT_EQ(3, GetTrackChannel()) << "an audio track that cannot play chose a channel";
+  gCurrentTrack[kTrackOutputKind] = 0;
+  Press(Middle(kChannelField), {}, 11);
+  EXPECT_EQ(11, GetTrackChannel());
+  gChannelColors[6] = saved;
+  gAppState[0] = savedState;
 }
 
 TEST_F(ToolbarClickTest, DraggingAFieldUpRaisesItsValueWithinItsRange) {

@@ -8,6 +8,9 @@
 #include "editors/rulers/bar_ruler.h"
 #include "editors/toolbar/toolbar_fields.h"
 #include "editors/toolbar/toolbar_layout.h"
+#include "editors/toolbar/toolbar_pictures.h"
+#include "platform/resources/resource_files.h"
+#include "platform/resources/resources.h"
 #include "platform/memory/byte_order.h"
 #include "platform/quickdraw/text.h"
 #include "shell/drawing/text_drawing.h"
@@ -52,6 +55,35 @@ class ToolbarTest : public PaneDrawingTest {
     return rows;
   }
 };
+
+TEST_F(ToolbarTest, TheToolbarPictureLiesAtItsSizeAndTheLanePictureOnlyOutsideNoteAndDrumViews) {
+  const uint32_t kBottomEdge = 0x7A838C, kLaneWellLine = 0x9AA3AC, kWhite = 0xFFFFFF;
+  // Without the application's pictures nothing is drawn.
+  DrawToolbarPictures();
+  EXPECT_EQ(kWhite, Pixel(kX0 + 300, kY0 + 5));
+  SInt16 ref = -1;
+  ASSERT_EQ(noErr, OpenAppResourceFile(ZARIN_TEST_APP_RESOURCES, &ref));
+  // The lane picture's top frame line runs 2 below its top from x0 + 53 + 52 to + 236.
+  const int16_t laneLine = kY0 + 13 + 2, inBoth = kX0 + 53 + 100, pastAudio = kX0 + 53 + 140;
+  struct Case {
+    int16_t viewMode;
+    bool lineAt100, lineAt140;
+  };
+  const Case cases[] = {{0, false, false}, {1, false, false}, {16, false, false},
+                        {2, true, true},   {8, true, true},   {9, true, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE("view mode " + std::to_string(c.viewMode));
+    Draw();
+    gCurrentViewMode = c.viewMode;  // the pane's drawing chose its own
+    DrawToolbarPictures();
+    EXPECT_EQ(kBottomEdge, Pixel(gEditorLayout.toolbar.left + 400, gEditorLayout.toolbar.top + 39));
+    EXPECT_EQ(kWhite, Pixel(gEditorLayout.toolbar.left + 525, gEditorLayout.toolbar.top + 10))
+        << "the tool bar picture was stretched past its width";
+    EXPECT_EQ(c.lineAt100, Pixel(inBoth, laneLine) == kLaneWellLine);
+    EXPECT_EQ(c.lineAt140, Pixel(pastAudio, laneLine) == kLaneWellLine);
+  }
+  CloseResFile(ref);
+}
 
 TEST_F(ToolbarTest, EachToolButtonHasOneCellForDrawingAndForTheMouse) {
   struct Cell {

@@ -69,6 +69,34 @@ TEST_F(MtcReceiverTest, AFullFrameIsALocateAtItsRate) {
   EXPECT_FALSE(TakeReceivedTimeCode(&count, &tc)) << "the same time code was taken twice";
 }
 
+// The eight pieces of hh:mm:ss:ff at 25 frames, each as F1 nn.
+void SendQuarterFrames(uint8_t hours, uint8_t minutes, uint8_t seconds, uint8_t frames, int pieces = 8) {
+  const uint8_t nibbles[8] = {uint8_t(frames & 15),  uint8_t(frames >> 4),  uint8_t(seconds & 15),
+                              uint8_t(seconds >> 4), uint8_t(minutes & 15), uint8_t(minutes >> 4),
+                              uint8_t(hours & 15),   uint8_t((hours >> 4) | 1 << 1)};
+  for (int k = 0; k < pieces; ++k) {
+    const uint8_t message[] = {0xF1, uint8_t(k << 4 | nibbles[k])};
+    ReceiveMtcMessage(message, 2, 0, 0);
+  }
+}
+
+TEST_F(MtcReceiverTest, EveryQuarterFrameMovesTheReceivedPositionOnAQuarterFrame) {
+  SendQuarterFrames(1, 0, 10, 5, 7);
+  EXPECT_EQ(-1, gMtcReceivedPosition.load()) << "pieces before the first complete time code placed a position";
+  SendQuarterFrames(1, 0, 10, 5, 8);
+  const int64_t first = (3600 + 10) * 2000 + 5 * 80 + kMtcQuarterFrameLead;
+  ASSERT_EQ(first, gMtcReceivedPosition.load());
+  const uint8_t next[8] = {7, 0, 10, 0, 0, 0, 1, 1 << 1};
+  for (int k = 0; k < 7; ++k) {
+    const uint8_t message[] = {0xF1, uint8_t(k << 4 | next[k])};
+    ReceiveMtcMessage(message, 2, 0, 0);
+    EXPECT_EQ(first + 20 * (k + 1), gMtcReceivedPosition.load()) << "after piece " << k;
+  }
+  const uint8_t last[] = {0xF1, uint8_t(7 << 4 | next[7])};
+  ReceiveMtcMessage(last, 2, 0, 0);
+  EXPECT_EQ(first + 160, gMtcReceivedPosition.load()) << "the completed time code two frames on, ahead by its lead";
+}
+
 TEST_F(MtcReceiverTest, OtherMessagesGoOnAndRealTimeBytesStop) {
   const uint8_t note[] = {0x90, 60, 100};
   EXPECT_NE(0, ReceiveMtcMessage(note, 3, 0, 0));

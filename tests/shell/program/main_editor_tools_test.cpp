@@ -278,6 +278,20 @@ TEST_F(MainEditorTools, TheRubberBandSelectsTheNotesInsideItAndUndoClearsThem) {
 
 // A drag along the ruler selects whole beats over the pane (at this zoom a beat's lines lie
 // far enough apart): the start goes down to its beat, the end up to the next one; every pitch.
+TEST_F(MainEditorTools, TheToolBarShowsItsPictureAtItsOwnWidthWithTheToolButtonsOnIt) {
+  const uint32_t kToolbarFace = 0xECEFF2;  // the picture's top band, resources/editor_toolbar.r
+  const int kPictureWidth = 520;
+  EditorPicture picture(x_, view_);
+  ASSERT_FALSE(picture.empty());
+  // Beside the fields, where nothing is drawn over it, and not stretched past its width.
+  EXPECT_EQ(kToolbarFace, picture.At(view_.toolbarLeft + 280, view_.toolbarTop + 2)) << std::hex
+      << picture.At(view_.toolbarLeft + 280, view_.toolbarTop + 2);
+  if (view_.window.right - view_.window.left > view_.toolbarLeft + kPictureWidth + 10)
+    EXPECT_NE(kToolbarFace, picture.At(view_.toolbarLeft + kPictureWidth + 5, view_.toolbarTop + 2));
+  // The arrow tool's button (bottom row, first cell) is framed in black over the picture.
+  EXPECT_EQ(0x000000u, picture.At(view_.toolbarLeft + 1, view_.toolbarTop + kToolTopRow + 10) & 0xFFFFFF);
+}
+
 TEST_F(MainEditorTools, ADragInTheRulerSelectsWholeBeats) {
   ASSERT_GT(view_.ruler.bottom, view_.ruler.top) << "the ruler";
   int beat = view_.ticksPerQuarter;  // the song is in 4/4
