@@ -1,6 +1,7 @@
 #include "shell/app/state_dump.h"
 #include "shell/app/editor_state_dump.h"
 #include "shell/app/transport_state_dump.h"
+#include "shell/app/track_meter_state_dump.h"
 #include "editors/note_entry/editor_clicks.h"
 
 #include <csignal>
@@ -180,6 +181,7 @@ std::string FormatStateDump() {
   AppendStartUpState(&out);
   out += "open " + std::to_string(gOpenKind) + " " + std::to_string(gLastOpenResult) + "\n";
   AppendEditorState(&out);
+  AppendTrackMeterState(&out);
   return out;
 }
 
