@@ -13,6 +13,7 @@
 #include "platform/events/apple_events.h"
 #include "platform/menus/menus.h"
 #include "platform/windows/windows.h"
+#include "platform/system/sys_beep.h"
 #include "plugins/plugin_host_commands.h"
 #include "sequencer/transport/transport_engine.h"
 #include "shell/app/app_events.h"
@@ -113,6 +114,29 @@ TEST_F(WindowControlsTest, DraggingTheThumbRedrawsTheRowsAtEveryValueItPasses) {
   ASSERT_TRUE(sawTwo) << "the thumb reached the end";
   EXPECT_TRUE(blankAtTwo) << "the rows were drawn again while the thumb stood at 2";
   EXPECT_TRUE(inkedAtOneOnTheWayBack) << "and again at 1 on the way back";
+  QuitApplication(0);
+}
+
+TEST_F(WindowControlsTest, EachBarHasItsCodeAndAThumbOnAControlWithoutOneOnlyBeeps) {
+  StartWithSong();
+  ControlRef loose = nullptr;
+  Rect bounds{10, 10, 110, 26};
+  ASSERT_EQ(noErr, CreateScrollBarControl(gTrackWindowRecord.window, &bounds, 0, 0, 10, 0, true, nullptr, &loose));
+  struct Case {
+    ControlRef control;
+    int16_t code;
+  } cases[] = {{gTrackVScroll, kControlCodeTrackVertical}, {gTrackHScroll, kControlCodeTrackHorizontal},
+               {gSongListRecord.vScrollBar, kControlCodeSongList}, {gEventListRecord.vScrollBar, kControlCodeEventList},
+               {gMarkerListRecord.vScrollBar, kControlCodeMarkerList}, {loose, kControlCodeNone}, {nullptr, kControlCodeNone}};
+  for (const Case& c : cases) EXPECT_EQ(GetControlCommandCode(c.control), c.code) << "code " << c.code;
+  ResetSysBeepCountForTesting();
+  DispatchControlCommand(kControlDownButtonPart, loose, true);
+  EXPECT_EQ(GetSysBeepCount(), 0u) << "only the thumb dispatches";
+  DispatchControlCommand(kControlIndicatorPart, loose, true);
+  EXPECT_EQ(GetSysBeepCount(), 1u);
+  DispatchControlCommand(kControlIndicatorPart, gTrackVScroll, true);
+  EXPECT_EQ(GetSysBeepCount(), 1u);
+  DisposeControl(loose);
   QuitApplication(0);
 }
 
