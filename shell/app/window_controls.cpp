@@ -107,12 +107,13 @@ int16_t GetControlCommandCode(ControlRef control) {
   return kControlCodeNone;
 }
 
-void DispatchControlCommand(ControlPartCode part, ControlRef control, bool live) {
+// The panes' redraw is always the live one: live is taken for every code alike.
+void DispatchControlCommand(ControlPartCode part, ControlRef control, bool) {
   if (part != kControlIndicatorPart) return;
   int16_t code = GetControlCommandCode(control);
   switch (code) {
     case kControlCodeNone: SysBeep(5); return;
-    case kControlCodePaneBar: (void)live; ScrollVerticalAction(control, kControlIndicatorPart); return;
+    case kControlCodePaneBar: ScrollVerticalAction(control, kControlIndicatorPart); return;
     case kControlCodeEditorBar: ScrollHorizontalAction(control, kControlIndicatorPart); return;
     case kControlCodeTrackVertical:
     case kControlCodeTrackHorizontal: RedrawTrackWindowScroll(code); return;
