@@ -128,7 +128,7 @@ TEST_F(TrackMeters, RowsFollowTheVelocitiesPlayedAndFallBackAfterTheStop) {
   // Each row's segment counts in the order seen while playing; a pixel grab of the first
   // row's meter while it shows every segment.
   std::vector<int> seen[2];
-  std::vector<uint32_t> fullRow;
+  std::vector<uint32_t> fullRow, pendingRow;
   Meter fullMeter;
   bool played = false;
   for (int i = 0; i < 150; ++i) {
@@ -138,12 +138,18 @@ TEST_F(TrackMeters, RowsFollowTheVelocitiesPlayedAndFallBackAfterTheStop) {
     played |= playing;
     if (played && !playing) break;
     for (const Meter& m : meters) {
+      if (m.track == 0 && fullRow.empty()) {
+        bool full = m.current == count && m.drawn == count;
+        // A grab counts when the dumps before and after it both show the row full.
+        if (full && !pendingRow.empty()) fullRow = pendingRow;
+        pendingRow.clear();
+        if (full && fullRow.empty()) {
+          fullMeter = m;
+          pendingRow = x.Grab(m.left, m.top, m.right, m.bottom);
+        }
+      }
       if (m.track > 1 || m.current == 0) continue;
       if (seen[m.track].empty() || seen[m.track].back() != m.current) seen[m.track].push_back(m.current);
-      if (m.track == 0 && m.current == count && m.drawn == count && fullRow.empty()) {
-        fullMeter = m;
-        fullRow = x.Grab(m.left, m.top, m.right, m.bottom);
-      }
     }
     usleep(100000);
   }
