@@ -10,6 +10,7 @@
 #include "editors/timeline/timeline_axis.h"
 #include "editors/note_entry/editor_clicks.h"
 #include "editors/note_entry/note_readout.h"
+#include "editors/toolbar/child_sequence_button.h"
 #include "editors/toolbar/tool_buttons.h"
 #include "editors/toolbar/toolbar_fields.h"
 #include "editors/toolbar/toolbar_layout.h"
@@ -113,7 +114,9 @@ void DrawMainEditorWindow() {
   DrawEditorPanesAndRulers(true);
   if (gEditorPaneCount > 0) HiliteSelectionInPanes();
   // The tool bar is drawn when the layout leaves it its height above the strips.
-  if (gEditorLayout.toolbar.bottom - gEditorLayout.toolbar.top >= kToolStripHeight) {
+  bool toolbarShown = gEditorLayout.toolbar.bottom - gEditorLayout.toolbar.top >= kToolStripHeight;
+  ShowOrHideChildSequenceButton(toolbarShown);
+  if (toolbarShown) {
     Point origin = GetToolbarOrigin();
     gEditorToolbarLeft = origin.h;  // the clicks test the cells where they are drawn
     gEditorToolbarTop = origin.v;

@@ -42,18 +42,6 @@ void SlotLabel(int32_t slot, Str255 label) {
   label[++label[0]] = ' ';
 }
 
-// The song's name (a Pascal string of at most 31 characters in its header), or the
-// empty-slot text.
-void SlotName(const uint8_t* song, Str255 name) {
-  if (!song) {
-    std::memcpy(name, GetAppString(kEmptySlotText), sizeof(Str255));
-    return;
-  }
-  const uint8_t* stored = song + kSongName;
-  name[0] = std::min<uint8_t>(stored[0], 31);
-  std::memcpy(name + 1, stored + 1, name[0]);
-}
-
 void DrawSlotRow(int32_t slot, int16_t top, const RowLayout& layout) {
   Handle handle = GetSongHandleAt(slot);
   const uint8_t* song = handle ? reinterpret_cast<const uint8_t*>(*handle) : nullptr;
@@ -71,7 +59,7 @@ void DrawSlotRow(int32_t slot, int16_t top, const RowLayout& layout) {
   SlotLabel(slot, text);
   MoveTo(int16_t(layout.list.left + kRowInset), int16_t(top + layout.baseline));
   DrawPString(text);
-  SlotName(song, text);
+  GetSongListName(song, text);
   TruncateString(int16_t(layout.list.right - layout.nameLeft - kRowInset), text, smTruncEnd);
   MoveTo(layout.nameLeft, int16_t(top + layout.baseline));
   DrawPString(text);
@@ -80,6 +68,16 @@ void DrawSlotRow(int32_t slot, int16_t top, const RowLayout& layout) {
 }
 
 }  // namespace
+
+void GetSongListName(const uint8_t* song, Str255 name) {
+  if (!song) {
+    std::memcpy(name, GetAppString(kEmptySlotText), sizeof(Str255));
+    return;
+  }
+  const uint8_t* stored = song + kSongName;
+  name[0] = std::min<uint8_t>(stored[0], 31);
+  std::memcpy(name + 1, stored + 1, name[0]);
+}
 
 void DrawSongListWindow() {
   AppWindow* w = GetWindowForKind(kSongListKind);

@@ -6,10 +6,16 @@
 
 #include <cstdint>
 
+#include "platform/memory/mac_types.h"
+
 // Rows start this far below the top of the song list's content.
 constexpr int16_t kSongListTop = 44;
 // The list never shows more slots than this.
 constexpr int32_t kSongListMaxRows = 16;
+
+// The name a song goes by in the list: its name (at most 31 characters), or the empty-slot
+// text for no song.
+void GetSongListName(const uint8_t* song, Str255 name);
 
 // Redraws the song list window's rows (nothing without the window).
 void DrawSongListWindow();

@@ -1,5 +1,7 @@
 #include "editors/track_window_drawing.h"
 
+#include "editors/track_meters.h"
+
 #include <algorithm>
 
 #include "platform/quickdraw/colors.h"
@@ -59,6 +61,7 @@ void DrawTrackWindow() {
     int16_t baseline = int16_t((height + info.ascent - info.descent) / 2);
     int32_t first = std::max<int32_t>(GetTrackWindowVScroll(), 0);
     int32_t count = GetSongTrackCount();
+    SetupTrackMetersIfMoved();
     for (int32_t i = first; i < count; ++i) {
       int32_t top = list.top + (i - first) * height;
       uint8_t* entry = GetTrackEntryAt(i);
@@ -66,6 +69,7 @@ void DrawTrackWindow() {
       DrawTrackRow(TrackEntryView(entry), list, int16_t(top), height, baseline);
     }
     ClipToPortBounds();
+    for (int32_t i = first; i < count; ++i) DrawTrackMeterRow(i);
   }
   if (saved) SetPort(saved);
 }

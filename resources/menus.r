@@ -366,3 +366,9 @@ resource 'MENU' 184 {
   pstring "Getting Started" u8 0 u8 0 u8 0 u8 0
   u8 0
 }
+
+# The child-sequence button's menu: filled with the current track's child sequences.
+resource 'MENU' 255 {
+  i16 255 u16 0 u16 0 u32 0 u32 0xFFFFFFFF pstring ""
+  u8 0
+}

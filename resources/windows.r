@@ -32,3 +32,9 @@ resource 'CNTL' 134 "Track window horizontal scroll bar" {
 resource 'CNTL' 138 "Marker list scroll bar" {
   i16 0 i16 0 i16 100 i16 16 i16 0 u8 0 u8 0 i16 0 i16 0 i16 386 i32 0 pstring ""
 }
+
+# The main editor's child-sequence button: a bevel button whose menu (255) lists the current
+# track's child sequences; hidden until the tool bar places it.
+resource 'CNTL' 255 "Child sequence button" {
+  i16 0 i16 0 i16 18 i16 48 i16 255 u8 0 u8 0 i16 0 i16 0 i16 36 i32 0 pstring "Seq"
+}

@@ -79,6 +79,12 @@ int16_t ClaimEngineChannel(EngineChannel** channelOut) {
 
 void ReleaseEngineChannels() { gEngineChannelCount = 0; }
 
+EngineChannel* FindEngineChannelById(uint32_t id) {
+  for (int32_t i = 0; i < gEngineChannelCount && i < kEngineChannelSlots; ++i)
+    if (EngineChannel* c = gEngineChannelLists[i]; c && c->id == id) return c;
+  return nullptr;
+}
+
 int16_t AllocateChannelBlocks(EngineChannel* channel, int32_t frames) {
   int16_t err = 0;
   for (int32_t s = 0; s < 2; ++s) {

@@ -194,6 +194,8 @@ int16_t TakeEngineError();
 int16_t ClaimEngineChannel(EngineChannel** channelOut);
 // Forgets the channels of the current playback (records stay in their slots).
 void ReleaseEngineChannels();
+// The channel of the current playback with the id; null when none (released slots included).
+EngineChannel* FindEngineChannelById(uint32_t id);
 // Clears a channel record to its initial state.
 void ClearEngineChannel(EngineChannel* channel);
 

@@ -6,6 +6,7 @@
 #include "sequencer/clock/note_off_queue.h"
 #include "sequencer/clock/section_reader.h"
 #include "sequencer/clock/sequencer_clock.h"
+#include "sequencer/clock/track_levels.h"
 #include "sequencer/clock/transport_clock.h"
 #include "sequencer/midi/midi_short_messages.h"
 #include "sequencer/midi/midi_utilities.h"
@@ -14,6 +15,7 @@
 #include "sequencer/transport/transport_position.h"
 #include "song/conductor/conductor_map.h"
 #include "song/conductor/tempo_tables.h"
+#include "song/conductor/timebase.h"
 #include "song/events/event_seek.h"
 #include "song/events/seq_event.h"
 #include "song/instruments/instrument_record.h"
@@ -148,6 +150,7 @@ SongPlayState* PrepareSong(Handle song, uint32_t position, int32_t depth) {
     if (!entry) break;
     auto t = std::make_unique<TrackPlayState>();
     t->index = i;
+    t->levelRow = depth == 0 ? i : -1;
     ResetTrack(*t, entry, position);
     int32_t children = entry[kTrackChildCount];
     for (int32_t c = 0; c < children && depth < kMaxChildDepth; ++c) {
@@ -406,6 +409,8 @@ void PlaceBeatCounters(uint8_t* song, uint32_t tick, bool withMeter) {
 
 OSErr PreparePlayback(Handle song, uint32_t tick) {
   ReleasePlayback();
+  ClearTrackLevels();
+  SetTrackLevelHoldTicks(uint32_t(gTicksPerQuarter > 0 ? gTicksPerQuarter / 4 : 1));
   gRoot = PrepareSong(song, tick, 0);
   if (!gRoot) return paramErr;
   uint8_t* bytes = SongBytes(song);
@@ -505,6 +510,16 @@ void AdvanceConductorTick() {
   if (gRoot) ++gRoot->conductorTick;
 }
 
+namespace {
+
+// The track's meter shows the note's velocity while it sounds, and at least a sixteenth.
+void ReportNoteLevel(int32_t row, uint8_t velocity, uint32_t duration) {
+  uint32_t hold = GetTrackLevelHoldTicks();
+  ReportTrackLevel(row, TrackLevel{velocity, velocity, false}, C().songTick, (duration > hold ? duration : hold) + 1);
+}
+
+}  // namespace
+
 uint8_t FoldKey(int32_t key) {
   // In whole octaves at once: a transpose read from a document may be any 16-bit value.
   if (key > 127) key -= (key - 127 + 11) / 12 * 12;
@@ -542,9 +557,9 @@ int32_t SendTrackEvent(DriverProcId send, const uint8_t* event, uint8_t output,
     int32_t v = int32_t(stored) + (track ? track->velocityOffset : 0);
     velocity = uint8_t(v < 1 ? 1 : v > 127 ? 127 : v);
   }
-  if (!ScheduleNoteOff(GetNoteDuration(event), false, status, key, release, output, send, track,
-                       nullptr))
-    return 0;
+  uint32_t duration = GetNoteDuration(event);
+  if (!ScheduleNoteOff(duration, false, status, key, release, output, send, track, nullptr)) return 0;
+  if (track && track->levelRow >= 0) ReportNoteLevel(track->levelRow, velocity, duration);
   return SendShortMessage(send, output, status, key, velocity);
 }
 

@@ -49,6 +49,7 @@ struct SongPlayState;
 
 struct TrackPlayState {
   int32_t index = 0;            // TrackEntry number in the song block
+  int32_t levelRow = -1;        // the row its note levels are reported for (tracks of the top song)
   uint32_t cursor = kNoCursor;  // byte offset of the next event in the event list
   uint32_t trackTick = 0;
   std::atomic<uint8_t> flagsB{0};

@@ -42,6 +42,7 @@
 #include "shell/windows/info_panel.h"
 #include "shell/windows/window_activation.h"
 #include "shell/windows/window_clicks.h"
+#include "shell/app/window_controls.h"
 #include "shell/windows/window_sizing.h"
 #include "song/model/song_context.h"
 #include "song/undo/undo_ring.h"
@@ -170,8 +171,8 @@ int32_t RouteContentClick(AppWindow* record, EventRecord* event, bool wasFront) 
   GlobalToLocal(&local);
   int32_t result = 1;
   ControlRef control = nullptr;
-  if (FindControl(local, window, &control) != kControlNoPart && control) {
-    HandleWindowControlClick(record, control, local, event);
+  if (ControlPartCode part = FindControl(local, window, &control); part != kControlNoPart && control) {
+    HandleWindowControlClick(record, part, control, local, event);
   } else {
     if (record->kind == kMainEditorWindowKind && !wasFront) PollEvents(activMask | updateMask);
     result = RunWindowClickProc(record, local, event);

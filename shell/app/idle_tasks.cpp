@@ -3,6 +3,7 @@
 #include "audio/engine/engine_run_state.h"
 #include "editors/editor_idle.h"
 #include "editors/follow/window_refresh.h"
+#include "editors/track_meters.h"
 #include "media/background_jobs.h"
 #include "mixer/mixer_idle.h"
 #include "performance/performance_idle.h"
@@ -111,6 +112,7 @@ void RunWindowIdleSteps() {
   } else if (IsFrontKind(kTrackWindowKind)) {
     TrackWindowIdle();
   }
+  UpdateTrackActivityMeter();
   if (WindowRef front = FrontNonFloatingWindow()) IdleControls(front);
   PluginWindowsIdle();
   ReWireIdle();

@@ -1,4 +1,5 @@
 #include "shell/app/song_switch.h"
+#include "shell/windows/notepad_window.h"
 
 #include "editors/key_command_hooks.h"
 #include "editing/record_tracks.h"
@@ -65,6 +66,7 @@ void RefreshWindowsAfterSwitch() {
   InvalidateKind(kSongListKind);
   SizeInstrumentWindowToContent();
   RedrawAppWindow(GetWindowForKind(kRemoteControlKind));
+  InvalidateNotepadWindow();
   if (gCurrentSong) AssignUniqueSongId();
   InvalidateKind(kTrackWindowKind);
   ForgetEditorPaneScrolls();

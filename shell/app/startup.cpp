@@ -1,5 +1,7 @@
 #include "shell/app/startup.h"
 
+#include "editors/toolbar/child_sequence_button.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -282,6 +284,8 @@ void StartUpApplication(int16_t) {
   DisposeAllAppWindows();
   MakeWindow(kMainEditorWindowKind, 355, &gMainEditorRecord, 1, 0);
   RefreshDisplaySettings();  // the screens' bounds and depth
+  // 9.
+  CreateEditorChildSequenceButton();
   // 12. The splash (the about window) stays up while the program starts.
   OpenSplashWindow();
   ShowSplashWindow();
@@ -359,6 +363,7 @@ void InitializeSongWorkspace(int16_t, int16_t rereadOutputs, int16_t) {
   if (rereadOutputs) TakeSavedOutputs();
   ResetSongDatabase();
   SelectSongIndex(0);
+  ResetSongPaneTable();
   ResetUndoHistory();
   RefreshAfterSongSwitch(0);
   gSongModified = 0;

@@ -2,6 +2,7 @@
 #include "shell/app/editor_state_dump.h"
 #include "shell/app/tempo_state_dump.h"
 #include "shell/app/transport_state_dump.h"
+#include "shell/app/track_meter_state_dump.h"
 #include "editors/note_entry/editor_clicks.h"
 
 #include <csignal>
@@ -182,6 +183,7 @@ std::string FormatStateDump() {
   AppendStartUpState(&out);
   out += "open " + std::to_string(gOpenKind) + " " + std::to_string(gLastOpenResult) + "\n";
   AppendEditorState(&out);
+  AppendTrackMeterState(&out);
   return out;
 }
 

@@ -1,6 +1,7 @@
 #include "shell/windows/editor_panes.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "platform/controls/control_creators.h"
 #include "platform/windows/windows.h"
@@ -9,6 +10,9 @@
 #include "shell/windows/app_windows.h"
 #include "shell/windows/window_scroll_bars.h"
 #include "shell/windows/window_sizing.h"
+#include "platform/memory/byte_order.h"
+#include "platform/memory/memory.h"
+#include "song/model/song_bodies.h"
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"
 #include "song/model/utility_track_access.h"
@@ -287,6 +291,18 @@ void SetEditorPaneScrollBarsActive(bool active) {
 void DeactivateEditorScrollBars() {
   SetEditorPaneScrollBarsActive(false);
   SetWindowScrollEnabled(&gMainEditorRecord, nullptr, true, 0);
+}
+
+void ResetSongPaneTable() {
+  Handle table = gCurrentSong ? SongHeaderView(gCurrentSong).WindowTable() : Handle();
+  if (table && IsValidHandle(table) && GetHandleSize(table) >= kPaneSize) {
+    uint8_t* first = reinterpret_cast<uint8_t*>(HandleData(table));
+    std::memset(first, 0, kPaneSize);
+    first[kStoredPaneCountByte] = 1;
+    WriteU16BE(first + kStoredPaneLane, uint16_t(gCurrentLaneNumber));
+  }
+  gEditorPanes[0].lane = gCurrentLaneNumber;
+  gEditorPanes[0].display = 255;
 }
 
 void ClearEditorPanes() {

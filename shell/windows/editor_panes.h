@@ -104,5 +104,10 @@ void ScrollPaneToTrackCentre();
 void SetEditorPaneScrollBarsActive(bool active);
 // The panes' scroll bars and the main editor's horizontal scroll bar off.
 void DeactivateEditorScrollBars();
+// A new song's panes: the live table kept in the song first (interim: the stored form's
+// writer is not built, so nothing is copied), then the song's stored table (when it has one)
+// holds one cleared pane showing the current lane; the first live pane shows that lane too,
+// with its display byte 255.
+void ResetSongPaneTable();
 // Disposes the scroll bars and empties the table (tests, and a new editor window).
 void ClearEditorPanes();

@@ -15,10 +15,3 @@ int32_t RunWindowClickProc(AppWindow* w, Point local, EventRecord* event) {
   if (kind < 0 || kind > kLastWindowKind || !gClickProcs[kind]) return 1;
   return gClickProcs[kind](w, local, event);
 }
-
-// Interim: the window controls' command codes are not built yet; each control is tracked with
-// its own action.
-int16_t HandleWindowControlClick(AppWindow*, ControlRef control, Point local, EventRecord* event) {
-  if (!control) return 0;
-  return HandleControlClick(control, local, event ? event->modifiers : EventModifiers(0), ControlOwnActionUPP());
-}

@@ -1,5 +1,5 @@
 // Clicks in the content of the program's windows, by window kind: each window's owner
-// registers its click handler; a click on a control is tracked here.
+// registers its click handler (a click on a control goes to shell/app/window_controls.h).
 #pragma once
 
 #include <cstdint>
@@ -15,6 +15,3 @@ using WindowClickProc = int32_t (*)(AppWindow* w, Point local, EventRecord* even
 void SetWindowClickProc(int16_t kind, WindowClickProc proc);
 // The registered handler's result, or 1 when the kind has none (its owner is not built).
 int32_t RunWindowClickProc(AppWindow* w, Point local, EventRecord* event);
-// A click on a control of a program window (local point, the window's port current): the
-// control is tracked with its own action. Returns the part it was released in (0: none).
-int16_t HandleWindowControlClick(AppWindow* w, ControlRef control, Point local, EventRecord* event);

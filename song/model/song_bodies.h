@@ -15,6 +15,9 @@
 constexpr int32_t kPaneCount = 16;
 constexpr int32_t kPaneSize = 44;
 constexpr int32_t kSongPaneTableSize = kPaneCount * kPaneSize;
+// Bytes of the first stored pane: the number of panes, and each pane's lane (i16).
+constexpr int32_t kStoredPaneCountByte = 13;
+constexpr int32_t kStoredPaneLane = 22;
 
 // Bytes of a song block from its start to the end of its last TrackEntry, walked by the
 // entries' lengths; 0 when the walk leaves the block or meets a length below 264.

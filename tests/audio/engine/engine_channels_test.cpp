@@ -71,6 +71,24 @@ TEST(EngineChannels, TwentyFifthChannelIsRefusedAndSlotsAreReused) {
   ReleaseEngineChannels();
 }
 
+TEST(EngineChannels, OnlyChannelsOfThePlaybackAreFoundById) {
+  ReleaseEngineChannels();
+  EngineChannel* claimed[3] = {};
+  for (int32_t i = 0; i < 3; ++i) {
+    ASSERT_EQ(ClaimEngineChannel(&claimed[i]), 0);
+    claimed[i]->id = uint32_t(100 + i);
+  }
+  EXPECT_EQ(FindEngineChannelById(101), claimed[1]);
+  EXPECT_EQ(FindEngineChannelById(102), claimed[2]);
+  EXPECT_EQ(FindEngineChannelById(7), nullptr);
+  ReleaseEngineChannels();
+  EngineChannel* again = nullptr;
+  ASSERT_EQ(ClaimEngineChannel(&again), 0);
+  EXPECT_EQ(FindEngineChannelById(100), nullptr) << "claimed again: cleared";
+  EXPECT_EQ(FindEngineChannelById(102), nullptr) << "a released slot keeps its record but is not in use";
+  ReleaseEngineChannels();
+}
+
 TEST(EngineChannels, EngineBuffersAreZeroedAndReleased) {
   int16_t err = 1;
   auto* block = static_cast<uint8_t*>(NewEngineBuffer(4096, &err));

@@ -1,4 +1,6 @@
 // The editor pane table: its bound, selection, and the layout of the panes' scroll bars.
+#include <cstring>
+
 #include "editors/panes/pane_headers.h"
 #include "platform/quickdraw/quickdraw.h"
 #include "platform/controls/controls.h"
@@ -6,6 +8,8 @@
 #include "shell/windows/app_windows.h"
 #include "shell/windows/editor_panes.h"
 #include "shell/windows/window_sizing.h"
+#include "platform/memory/memory.h"
+#include "song/model/song_bodies.h"
 #include "song/model/song_context.h"
 #include "song/model/song_database.h"
 #include "song/model/song_layout.h"
@@ -174,6 +178,38 @@ TEST_F(EditorPaneTest, DraggingADividerMovesThePaneButNotAboveThePreviousOne) {
     EXPECT_EQ(gEditorPanes[1].top, c.top) << c.dv;
     EXPECT_GE(gEditorPanes[1].top, gEditorPanes[0].top) << c.dv;
   }
+}
+
+// A new song's stored pane table keeps one cleared pane showing the current lane; what lies
+// past the first record, and a table too short for one, are left alone.
+TEST_F(EditorPaneTest, ResettingTheSongPaneTableKeepsOnePaneOnTheCurrentLane) {
+  ResetSongDatabase();
+  ASSERT_NE(gCurrentSong, nullptr);
+  ASSERT_EQ(CreateEditorPane(100, false, 0), noErr);
+  gEditorPanes[0].display = 3;
+  gEditorPanes[0].lane = 2;
+  gCurrentLaneNumber = 7;
+  struct Case {
+    Size size;
+    bool reset;
+  } cases[] = {{kSongPaneTableSize, true}, {kPaneSize, true}, {kPaneSize - 1, false}};
+  Handle kept = SongHeaderView(gCurrentSong).WindowTable();
+  for (const Case& c : cases) {
+    Handle table = NewHandle(c.size);
+    std::memset(HandleData(table), 0xAB, size_t(c.size));
+    SongHeaderView(gCurrentSong).SetWindowTable(table);
+    ResetSongPaneTable();
+    const uint8_t* p = reinterpret_cast<const uint8_t*>(HandleData(table));
+    for (Size i = 0; i < c.size; ++i) {
+      uint8_t expected = !c.reset || i >= kPaneSize ? 0xAB : i == kStoredPaneCountByte ? 1 : i == kStoredPaneLane + 1 ? 7 : 0;
+      ASSERT_EQ(p[i], expected) << "byte " << i << " of a table of " << c.size;
+    }
+    SongHeaderView(gCurrentSong).SetWindowTable(kept);
+    DisposeHandle(table);
+  }
+  EXPECT_EQ(gEditorPanes[0].lane, 7);
+  EXPECT_EQ(gEditorPanes[0].display, 255);
+  gCurrentLaneNumber = 0;
 }
 
 }  // namespace

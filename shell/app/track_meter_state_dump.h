@@ -1,0 +1,10 @@
+// The state dump's lines about the track window's level meters (see state_dump.h):
+//   metergeometry <segments> <green limit> <red start>
+//   meter <track> <current> <drawn> <peak> <stereo> <left> <top> <right> <bottom>
+//                                   each shown row's first bar: its segments now, drawn and
+//                                   held, and the row's meter rectangle in global coordinates
+#pragma once
+
+#include <string>
+
+void AppendTrackMeterState(std::string* out);
