@@ -1,4 +1,5 @@
 #include "shell/app/state_dump.h"
+#include "shell/app/counter_state_dump.h"
 #include "shell/app/editor_state_dump.h"
 #include "shell/app/transport_state_dump.h"
 #include "editors/note_entry/editor_clicks.h"
@@ -180,6 +181,7 @@ std::string FormatStateDump() {
   AppendStartUpState(&out);
   out += "open " + std::to_string(gOpenKind) + " " + std::to_string(gLastOpenResult) + "\n";
   AppendEditorState(&out);
+  AppendCounterStateDump(&out);
   return out;
 }
 
