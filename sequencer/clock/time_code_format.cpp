@@ -2,7 +2,6 @@
 
 #include "sequencer/clock/transport_clock.h"
 #include "shell/base/position_formats.h"
-#include "song/conductor/conductor_map.h"
 #include "song/conductor/conductor_time.h"
 #include "song/conductor/tempo_tables.h"
 
@@ -90,5 +89,4 @@ void SetTimeCodeFromTick(int32_t tick) {
   uint8_t* tc = gTransportClock.timeCode;
   tc[0] = f.hours, tc[1] = f.minutes, tc[2] = f.seconds, tc[3] = f.frames;
   gTransportClock.frameAccumulator = uint32_t(f.subframes) << 16;
-  gTransportClock.tempo = uint16_t(gConductorState.tempo & 0xFFFF);
 }

@@ -24,6 +24,7 @@
 #include "sequencer/midi/coremidi_driver.h"
 #include "sequencer/midi/midi_setup_file.h"
 #include "song/prefs/startup_settings.h"
+#include "tests/shell/program/capture_program.h"
 #include "tests/shell/program/jack_midi_clients.h"
 #include "tests/shell/program/program_session.h"
 #include "tests/song/smf/smf_bytes.h"
@@ -34,7 +35,6 @@ namespace {
 using namespace program_test;
 using Clock = std::chrono::steady_clock;
 
-constexpr int kMidiPortKind = 18;
 // The song: one track, a ramp of keys from kFirstKey, one note a quarter (kDivision ticks a
 // quarter in the file), 4/4. It plays at 120 a minute until kTempoChangeQuarter, then at 240.
 constexpr uint32_t kDivision = 480;
@@ -74,16 +74,6 @@ double SecondsAtQuarter(double q) {
   return (slow * kSlowQuarterMicros + fast * kFastQuarterMicros) / 1e6;
 }
 
-// The numbers of the dump's first line that begins with the word.
-std::vector<int64_t> Numbers(const std::string& dump, const std::string& word) {
-  std::vector<std::string> lines = DumpLines(dump, word);
-  std::vector<int64_t> out;
-  if (lines.empty()) return out;
-  std::istringstream in(lines[0]);
-  for (int64_t n; in >> n;) out.push_back(n);
-  return out;
-}
-
 struct Note {
   int64_t tick, key, velocity, duration;
 };
@@ -97,162 +87,10 @@ std::vector<Note> Notes(const std::string& dump) {
   return out;
 }
 
-bool Playing(const std::string& dump) {
-  std::vector<int64_t> t = Numbers(dump, "transport");
-  return t.size() == 2 && t[0] == 1;
-}
-int64_t Position(const std::string& dump) {
-  std::vector<int64_t> t = Numbers(dump, "transport");
-  return t.size() == 2 ? t[1] : -1;
-}
-
-// The unique ID and name of the MIDI source whose name holds the client's name, and whether
-// the program takes it as an input (false: none).
-struct Source {
-  uint32_t id = 0;
-  bool input = false;
-  std::string name;
-};
-bool SourceOf(const std::string& dump, const std::string& client, Source* out) {
-  for (const std::string& line : DumpLines(dump, "source")) {
-    std::istringstream in(line);
-    int input = 0;
-    std::string name;
-    if (!(in >> out->id >> input) || !std::getline(in, name) || name.find(client) == std::string::npos) continue;
-    out->input = input != 0;
-    out->name = name.substr(1);
-    return true;
-  }
-  return false;
-}
-
-// The port table index of the port whose name holds the client's name (-1: none).
-int PortOf(const std::string& dump, const std::string& client) {
-  for (const std::string& line : DumpLines(dump, "port")) {
-    std::istringstream in(line);
-    int index = -1, present = 0;
-    std::string name;
-    if (in >> index >> present && std::getline(in, name) && present && name.find(client) != std::string::npos)
-      return index;
-  }
-  return -1;
-}
-
-// Ticks a quarter in the program: the dump's note values begin with the whole note.
-int64_t QuarterTicks(const std::string& dump) {
-  std::vector<int64_t> values = Numbers(dump, "notevalues");
-  return values.empty() ? 0 : values[0] / 4;
-}
-
-std::vector<CapturedEvent> NoteOns(const std::vector<CapturedEvent>& events) {
-  std::vector<CapturedEvent> out;
-  for (const CapturedEvent& e : events)
-    if (e.size == 3 && (e.bytes[0] & 0xF0) == 0x90 && e.bytes[2] > 0) out.push_back(e);
-  return out;
-}
-
-class MainEditorPlay : public ::testing::Test {
+class MainEditorPlay : public CaptureProgramTest {
  protected:
-  void SetUp() override {
-    std::string why;
-    if (!x.Start(&why)) GTEST_SKIP() << why;
-    if (!capture.Open("zpcap")) GTEST_SKIP() << "no JACK server runs";
-    env = SessionEnvironment(x, home, dumpFile);
-    env["JACK_NO_START_SERVER"] = "1";
-    env["ZARIN_MIDI_DRIVERS"] = "jack";
-    env["ZARIN_JACK_CLIENT_NAME"] = programClient;
-    env["ZARIN_AUDIO_DEVICE"] = "Null Output";
-    zarin_test::WriteWholeFile(songFile, RampSong());
-  }
-  std::string Errors() { return zarin_test::ReadWholeFile(home.File("errors.txt")); }
-  template <typename Pred>
-  std::string Until(Pred pred, double seconds = 15) {
-    return DumpUntil(program, dumpFile, pred, seconds);
-  }
-
-  // Runs the program once to learn the capture client's place in its MIDI port table (and
-  // the keyboard client's source), and makes that port the output of new tracks (and that
-  // source an input) in the preferences it wrote, as the set-up would; then starts it with
-  // the song, whose track then plays to the capture client. False (with the reason) when
-  // that does not come about.
-  bool StartWithSongOnCapture(std::string* why, const MidiKeyboard* keyboard = nullptr) {
-    for (int attempt = 0; attempt < 3; ++attempt) {
-      if (!program.Start({}, env, home.File("errors.txt"))) return *why = "the program did not start", false;
-      Source source;
-      std::string dump = Until([&](const std::string& d) {
-        return PortOf(d, capture.Name()) >= 0 && (!keyboard || SourceOf(d, keyboard->Name(), &source));
-      });
-      int port = PortOf(dump, capture.Name());
-      QuitProgram();
-      if (port < 0) return *why = "the capture client is not among the ports: " + dump + Errors(), false;
-      if (keyboard && source.name.empty()) return *why = "the keyboard client is not among the sources: " + dump, false;
-      if (!SetNewTrackOutput(kMidiPortKind, port)) return *why = "no preferences were written", false;
-      if (keyboard && !ChooseMidiInput(source)) return *why = "the MIDI set-up could not be written", false;
-      if (!program.Start({songFile}, env, home.File("errors.txt"))) return *why = "the program did not start", false;
-      dump = Until([&](const std::string& d) { return !DumpLines(d, "output").empty(); });
-      // Another program's client may have come or gone between the runs: the port table
-      // then differs, and the settings are made again.
-      if (PortOf(dump, capture.Name()) == port) {
-        if (!HasLine(dump, "output", "1 " + std::to_string(kMidiPortKind) + " " + std::to_string(port)))
-          return *why = "the song's track does not play to the port: " + dump, false;
-        if (keyboard && (!SourceOf(dump, keyboard->Name(), &source) || !source.input))
-          return *why = "the keyboard client is not an input: " + dump, false;
-        return KeepOurConnections(why);
-      }
-      QuitProgram();
-    }
-    return *why = "the port table kept changing", false;
-  }
-
-  // Quits the program the way a user does (its preferences are written then).
-  void QuitProgram() {
-    x.FindProgramWindow(kScreenWidth, kScreenHeight);
-    x.Chord({"Control_L"}, "q");
-    if (program.Wait(20) < 0) program.Terminate();
-  }
-
-  bool SetNewTrackOutput(int kind, int port) {
-    std::string prefs = home.File("config/Zarin/Zarin 7 Preferences");
-    std::string bytes = zarin_test::ReadWholeFile(prefs);
-    // The file begins with the version word and two option bytes, then the settings record.
-    constexpr size_t kRecordStart = 4;
-    size_t kindAt = kRecordStart + GetSettingsField(kSetNewTrackKind).offset;
-    size_t portAt = kRecordStart + GetSettingsField(kSetNewTrackPort).offset;
-    if (bytes.size() < kRecordStart + kSettingsRecordSize) return false;
-    bytes[kindAt] = char(kind);
-    bytes[portAt] = char(port);
-    return zarin_test::WriteWholeFile(prefs, bytes);
-  }
-
-  // The MIDI set-up of the preferences' resources: the source as the first input, by its
-  // unique ID and its name, as the set-up dialog saves it.
-  bool ChooseMidiInput(const Source& source) {
-    FSSpec location;
-    if (PathToSpec(home.File("config/Zarin/Zarin 7 Preferences"), &location) != noErr) return false;
-    SInt16 file = FSpOpenResFile(&location, fsRdWrPerm);
-    if (file == -1) return false;
-    UseResFile(file);
-    if (Handle old = Get1Resource(FourCC("BMID"), kMidiSetupResId)) RemoveResource(old);
-    gMidiDriver.inputs[0].uniqueId = source.id;
-    size_t n = std::min<size_t>(source.name.size(), kMidiNameSize - 1);
-    gMidiDriver.names[0][0] = uint8_t(n);
-    std::memcpy(gMidiDriver.names[0] + 1, source.name.data(), n);
-    Handle image = NewHandleClear(kMidiSetupSize);
-    WriteMidiSetupImage(reinterpret_cast<uint8_t*>(*image));
-    static const unsigned char kName[] = "\004OSXM";
-    AddResource(image, FourCC("BMID"), kMidiSetupResId, kName);
-    CloseResFile(file);
-    return true;
-  }
-
-  // Other programs of ours on the server connect to the test's clients too: only the
-  // connections with this program are kept.
-  bool KeepOurConnections(std::string* why) {
-    for (int tries = 0; tries < 100 && !capture.FedBy(programClient); ++tries) usleep(100000);
-    if (!capture.FedBy(programClient)) return *why = "the program did not connect to the capture client", false;
-    capture.KeepOnly(programClient);
-    return true;
-  }
+  MainEditorPlay() : CaptureProgramTest("zpcap", "Zarin-play", "ramp.mid") {}
+  void SetUp() override { StartSession(RampSong()); }
 
   // Brings the main editor to the front (a click in its title bar).
   bool BringEditorToFront() {
@@ -263,15 +101,6 @@ class MainEditorPlay : public ::testing::Test {
     dump = Until([](const std::string& d) { return Numbers(d, "front") == std::vector<int64_t>{4}; }, 5);
     return Numbers(dump, "front") == std::vector<int64_t>{4};
   }
-
-  XServer x;
-  zarin_test::TempFolder home;
-  std::string dumpFile = home.File("state.txt");
-  std::string songFile = home.File("ramp.mid");
-  std::string programClient = "Zarin-play" + std::to_string(getpid());
-  std::map<std::string, std::string> env;
-  Program program;
-  MidiCapture capture;
 };
 
 // Bar 2 located with '+' and shown; the play key plays the ramp from bar 2's first note on,
