@@ -75,15 +75,20 @@ bool IsButtonLit(int16_t button) {
   return (button == kCounterButtonPlay && playing) || (button == kCounterButtonStop && !playing);
 }
 
-void DrawCounterButton(int16_t button) {
-  Rect r;
-  GetCounterButtonRect(button, &r);
-  bool lit = IsButtonLit(button);
+// An element's framed box, filled dark while lit; the pen is left in the colour of what is
+// drawn on it.
+void DrawElementBox(const Rect& r, bool lit) {
   ForeColor(blackColor);
   if (lit) PaintRect(&r);
   else EraseRect(&r);
   FrameRect(&r);
   ForeColor(lit ? whiteColor : blackColor);
+}
+
+void DrawCounterButton(int16_t button) {
+  Rect r;
+  GetCounterButtonRect(button, &r);
+  DrawElementBox(r, IsButtonLit(button));
   DrawButtonSymbol(button, r);
   ForeColor(blackColor);
 }
@@ -91,12 +96,7 @@ void DrawCounterButton(int16_t button) {
 void DrawIndicator(int16_t indicator) {
   Rect r;
   GetCounterIndicatorRect(indicator, &r);
-  bool on = IsCounterIndicatorOn(indicator);
-  ForeColor(blackColor);
-  if (on) PaintRect(&r);
-  else EraseRect(&r);
-  FrameRect(&r);
-  ForeColor(on ? whiteColor : blackColor);
+  DrawElementBox(r, IsCounterIndicatorOn(indicator));
   TextSize(kIndicatorTextSize);
   TextMode(srcOr);
   StringPtr text = GetInfoPanelString(int16_t(kIndicatorStringBase + indicator));
@@ -107,20 +107,11 @@ void DrawIndicator(int16_t indicator) {
 
 bool PointIn(Point p, const Rect& r) { return PtInRect(p, &r); }
 
-// The element under the point, -1 for none.
-int16_t ButtonAt(Point p) {
-  for (int16_t i = 0; i < kCounterButtonCount; ++i) {
+// The element of count elements (their rectangles from rectOf) under the point, -1 for none.
+int16_t ElementAt(Point p, int16_t count, void (*rectOf)(int16_t, Rect*)) {
+  for (int16_t i = 0; i < count; ++i) {
     Rect r;
-    GetCounterButtonRect(i, &r);
-    if (PointIn(p, r)) return i;
-  }
-  return -1;
-}
-
-int16_t IndicatorAt(Point p) {
-  for (int16_t i = 0; i < kCounterIndicatorCount; ++i) {
-    Rect r;
-    GetCounterIndicatorRect(i, &r);
+    rectOf(i, &r);
     if (PointIn(p, r)) return i;
   }
   return -1;
@@ -173,12 +164,12 @@ void RedrawCounterFieldInPanel(int16_t n) {
 int32_t CounterClick(AppWindow*, Point local, EventRecord*) {
   gLastMousePoint = local;
   if (ClickTempoControls(local)) return 0;
-  if (int16_t button = ButtonAt(local); button >= 0) {
+  if (int16_t button = ElementAt(local, kCounterButtonCount, GetCounterButtonRect); button >= 0) {
     CounterButtonAction(button);
     RedrawPanelNow();
     return 0;
   }
-  if (int16_t indicator = IndicatorAt(local); indicator >= 0) {
+  if (int16_t indicator = ElementAt(local, kCounterIndicatorCount, GetCounterIndicatorRect); indicator >= 0) {
     ToggleCounterIndicator(indicator);
     RedrawPanelNow();
     return 0;

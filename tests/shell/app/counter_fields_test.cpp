@@ -54,15 +54,7 @@ std::string MeterSong() {
   Append(&conductor, Meta(0x58, {6, 3, 24, 8}));
   Append(&conductor, Vlq(0));
   Append(&conductor, EndOfTrack());
-  Bytes notes;
-  for (int i = 0; i < 8; ++i) {
-    Append(&notes, Vlq(i == 0 ? 0 : 3 * kDivision));
-    Append(&notes, {0x90, uint8_t(60 + i), 100});
-    Append(&notes, Vlq(kDivision));
-    Append(&notes, {0x80, uint8_t(60 + i), 64});
-  }
-  Append(&notes, Vlq(0));
-  Append(&notes, EndOfTrack());
+  Bytes notes = RampNotes(8, 60, 4 * kDivision, kDivision);
   Bytes file = Header(1, 2, int16_t(kDivision));
   Append(&file, Chunk("MTrk", conductor));
   Append(&file, Chunk("MTrk", notes));

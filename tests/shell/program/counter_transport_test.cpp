@@ -42,15 +42,7 @@ std::string MeterRampSong() {
   Append(&conductor, Meta(0x58, {6, 3, 24, 8}));
   Append(&conductor, Vlq(0));
   Append(&conductor, EndOfTrack());
-  Bytes notes;
-  for (int i = 0; i < kRampNotes; ++i) {
-    Append(&notes, Vlq(i == 0 ? 0 : kDivision / 2));
-    Append(&notes, {0x90, uint8_t(kFirstKey + i), 100});
-    Append(&notes, Vlq(kDivision / 2));
-    Append(&notes, {0x80, uint8_t(kFirstKey + i), 64});
-  }
-  Append(&notes, Vlq(0));
-  Append(&notes, EndOfTrack());
+  Bytes notes = RampNotes(kRampNotes, kFirstKey, kDivision, kDivision / 2);
   Bytes file = Header(1, 2, int16_t(kDivision));
   Append(&file, Chunk("MTrk", conductor));
   Append(&file, Chunk("MTrk", notes));
