@@ -275,3 +275,49 @@ TEST_F(CounterFields, TheMeterReadoutPlacesItsNumbersAndAccidentals) {
 
 }  // namespace
 }  // namespace app_test
+
+namespace app_test {
+namespace {
+
+// The centre of a panel rectangle.
+Point Centre(const Rect& r) { return Point{int16_t((r.top + r.bottom) / 2), int16_t((r.left + r.right) / 2)}; }
+
+TEST_F(CounterFields, ThePanelsButtonsWindByBarsAndRewindAndItsIndicatorsToggle) {
+  auto click = [](const Rect& r) { CounterClick(&gInfoPanelRecord, Centre(r), &gLastEvent); };
+  Rect forward, back, rewind;
+  GetCounterButtonRect(kCounterButtonForward, &forward);
+  GetCounterButtonRect(kCounterButtonBack, &back);
+  GetCounterButtonRect(kCounterButtonRewind, &rewind);
+  uint32_t end = SongHeaderView(gCurrentSong).EndTick();
+  ASSERT_GT(end, uint32_t(BarToTick(5)));
+  Locate(1, 2, 100);
+  click(forward);
+  EXPECT_EQ(uint32_t(BarToTick(2)), gLocatePoint.tick) << "to the next bar line";
+  click(back);
+  EXPECT_EQ(uint32_t(BarToTick(1)), gLocatePoint.tick);
+  click(back);
+  EXPECT_EQ(uint32_t(BarToTick(0)), gLocatePoint.tick);
+  click(back);
+  EXPECT_EQ(1u, gLocatePoint.tick) << "never before the song's start";
+  // Winding stops at the song's end bar line.
+  SetLocatePoint(end - 1);
+  click(forward);
+  EXPECT_EQ(end, gLocatePoint.tick);
+  click(forward);
+  EXPECT_EQ(end, gLocatePoint.tick) << "never past the end";
+  click(rewind);
+  EXPECT_EQ(1u, gLocatePoint.tick);
+  EXPECT_EQ("1:01:000", Shown());
+  for (int16_t i = 0; i < kCounterIndicatorCount; ++i) {
+    Rect r;
+    GetCounterIndicatorRect(i, &r);
+    bool was = IsCounterIndicatorOn(i);
+    click(r);
+    EXPECT_NE(was, IsCounterIndicatorOn(i)) << "indicator " << i;
+    click(r);
+    EXPECT_EQ(was, IsCounterIndicatorOn(i)) << "indicator " << i;
+  }
+}
+
+}  // namespace
+}  // namespace app_test
