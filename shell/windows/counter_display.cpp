@@ -39,25 +39,23 @@ ConstStr255Param P(const char* text) { return reinterpret_cast<ConstStr255Param>
 
 int16_t gCounterMode = 0;
 bool gCounterFontLookedUp = false;
-constexpr int16_t kCounterForeColour = 22, kMeterForeColour = 52, kPanelBackColour = 2;
+constexpr int16_t kCounterForeColour = 22, kMeterForeColour = 52;
 constexpr int16_t kThemeFontCounter = 200;
 constexpr int16_t kAlignRight = 1;
 constexpr int16_t kMeterLeft = 52, kNumeratorBaseline = 17, kDenominatorBaseline = 30;
 constexpr int16_t kFieldTop = 20, kFieldBottom = 3, kBarFieldWidth = 38, kBarFieldHeight = 17;
 
-void UsePanelBackColour() {
-  RGBColor back;
-  if (GetStyleColour(kPanelBackColour, &back)) RGBBackColor(&back);
-}
-
-// The read-out's text right-aligned in gScratchRect (less 3 at the top and right), which
-// srcCopy erases first.
+// The read-out's text right-aligned in gScratchRect (less 3 at the top and right), over the
+// panel's picture (its read-out well) restored in the rectangle.
 void DrawReadoutText(ConstStr255Param text) {
+  RestoreBackgroundInScratch();
   SetCounterFont();
   gScratchRect.top = int16_t(gScratchRect.top + 3);
   gScratchRect.right = int16_t(gScratchRect.right - 3);
   TextFace(normal);
+  TextMode(srcOr);
   DrawThemeTextInRect(&gScratchRect, text, false, kAlignRight, kThemeFontCounter, kThemeStateActive);
+  TextMode(srcCopy);
 }
 
 void DrawPositionReadout(const CounterValues& v, bool full) {
@@ -196,7 +194,6 @@ void GatherCounterValues(CounterValues* v) {
 }
 
 void DrawCounterDisplay(int16_t full) {
-  UsePanelBackColour();
   TextFace(normal);
   TextMode(srcCopy);
   CounterValues v;

@@ -27,7 +27,7 @@ namespace {
 ConstStr255Param P(const char* text) { return reinterpret_cast<ConstStr255Param>(text); }
 
 constexpr EventMask kUpdateAndActivate = 0x140;
-constexpr int16_t kFieldForeColour = 22, kFieldBackColour = 2;
+constexpr int16_t kFieldForeColour = 22;
 constexpr int32_t kMaxBar = 9999, kMaxHours = 99, kMaxMinutesSeconds = 59;
 constexpr int16_t kFieldTop = 20, kFieldBottom = 3;
 constexpr uint16_t kDefaultFramesPerSecond = 30;
@@ -118,8 +118,7 @@ void EditCounterField(CounterRectProc rectProc, ValueChangeProc changeProc, int3
   gScratchRect.top = int16_t(gScratchRect.top - 3);
   gScratchRect.bottom = int16_t(gScratchRect.bottom + 1);
   gScratchRect.right = int16_t(gScratchRect.right - 3);
-  RGBColor back;
-  if (GetStyleColour(kFieldBackColour, &back)) RGBBackColor(&back);
+  BackColor(whiteColor);  // the typed number stands out of the read-out's well
   SetForeColorIndex(kFieldForeColour);
   TrackValueDragDefault(changeProc, minimum, std::max(minimum, maximum), std::clamp(value, minimum, std::max(minimum, maximum)),
                         maxTextLength);
