@@ -12,6 +12,9 @@
 #include "sequencer/clock/sequencer_clock.h"
 #include "sequencer/clock/time_code_format.h"
 #include "sequencer/clock/transport_clock.h"
+#include "sequencer/midi/mtc_receiver.h"
+#include "sequencer/transport/playback_control.h"
+#include "sequencer/transport/sync_source.h"
 #include "sequencer/transport/transport_tempo.h"
 #include "shell/base/position_formats.h"
 #include "shell/drawing/scratch_rect.h"
@@ -111,6 +114,16 @@ void DrawTimeReadout(const CounterValues& v, bool full) {
   DrawReadoutText(text);
 }
 
+// The time code received from the source the clock follows in the audio-clock mode (play bit
+// 7) stands in for the clock's own.
+void TakeReceivedTimeCodeWhenFollowing(CounterValues* v) {
+  int64_t received = gMtcReceivedPosition.load();
+  if (!gAudioClockMode || !(gTransportClock.playBits & kPlayBitTimeCode) || received < 0) return;
+  TimeCodeFields f;
+  FormatTimeFromStart(uint32_t(std::min<int64_t>(received, UINT32_MAX)), &f);
+  v->timeCode[0] = f.hours, v->timeCode[1] = f.minutes, v->timeCode[2] = f.seconds, v->timeCode[3] = f.frames;
+}
+
 }  // namespace
 
 void SetCounterFont() { SetTextFontSize(gCounterFontId, kCounterFontSize); }
@@ -183,6 +196,7 @@ void GatherCounterValues(CounterValues* v) {
     v->ticksPerBeat = c.ticksPerBeat;
     gConductorState.ticksPerBeat = c.ticksPerBeat;
     v->key = GetKeySignatureBefore(int32_t(c.songTick.load()), gCurrentSong, &gConductorState);
+    TakeReceivedTimeCodeWhenFollowing(v);
   } else {
     v->tick = c.tickInBeat;
     int32_t tick = BarBeatTickToTick(v->bar, v->beat, v->tick);
