@@ -158,11 +158,16 @@ void SetMeterAreaRect() {
   else gScratchRect = Rect{1, 20, 35, 76};
 }
 
+// The bar field reaches to the beat field: the read-out's text is right-aligned, so a short
+// bar number stands right of the first 38 pixels.
 void SetCounterBarFieldRect() {
+  SetCounterBeatFieldRect();
+  int16_t beatLeft = gScratchRect.left;
   Rect r;
   GetStyleRect(kStyleCounterRect, &r);
   int16_t top = int16_t(r.bottom - kFieldTop);
-  gScratchRect = Rect{top, r.left, int16_t(top + kBarFieldHeight), int16_t(r.left + kBarFieldWidth)};
+  int16_t right = std::max<int16_t>(int16_t(r.left + kBarFieldWidth), beatLeft);
+  gScratchRect = Rect{top, r.left, int16_t(top + kBarFieldHeight), right};
 }
 
 void SetCounterBeatFieldRect() {

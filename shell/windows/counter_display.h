@@ -47,8 +47,8 @@ void GetCounterElementRect(int16_t n, Rect* rect);
 // gScratchRect = the meter area: the style's rectangle when its option word has bit 0x80,
 // else left 20, top 1, 56 wide, 34 high.
 void SetMeterAreaRect();
-// gScratchRect = a field of the bar:beat:tick read-out (the counter font set): the bar at
-// the read-out's left edge, 38 wide; the beat the ":00" before the final ":000"; the tick
+// gScratchRect = a field of the bar:beat:tick read-out (the counter font set): the bar from
+// the read-out's left edge to the beat field (at least 38 wide); the beat the ":00" before the final ":000"; the tick
 // the final ":000". Top 20 above the read-out's bottom, bottom 3 above it (the bar 17 high).
 void SetCounterBarFieldRect();
 void SetCounterBeatFieldRect();

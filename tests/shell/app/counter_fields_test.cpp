@@ -79,6 +79,7 @@ class CounterFields : public AppTest {
   }
   void TearDown() override {
     ResetValueField();
+    gCounterDisplayFlags = 0xFFFF;
     gSectionMode = 0;
     gLastEvent.modifiers = 0;
     QuitApplication(0);
@@ -316,6 +317,32 @@ TEST_F(CounterFields, ThePanelsButtonsWindByBarsAndRewindAndItsIndicatorsToggle)
     EXPECT_NE(was, IsCounterIndicatorOn(i)) << "indicator " << i;
     click(r);
     EXPECT_EQ(was, IsCounterIndicatorOn(i)) << "indicator " << i;
+  }
+}
+
+TEST_F(CounterFields, AClickOnTheReadoutsDigitsOpensTheirField) {
+  // The text is right-aligned: the bar's digits stand just left of the beat's ":00".
+  SetPortWindowPort(window);
+  SetCounterFont();
+  SetCounterBeatFieldRect();
+  Rect beat = gScratchRect;
+  SetCounterTickFieldRect();
+  Rect tick = gScratchRect;
+  int16_t v = int16_t((beat.top + beat.bottom) / 2);
+  struct Case {
+    int16_t h;
+    ValueChangeProc field;
+  };
+  const Case cases[] = {{int16_t(beat.left - 3), CommitCounterBarField},
+                        {int16_t(beat.left + 3), CommitCounterBeatField},
+                        {int16_t(tick.right - 3), CommitCounterTickField}};
+  for (const Case& c : cases) {
+    Locate(4, 1, 120);
+    CounterClick(&gInfoPanelRecord, Point{v, c.h}, &gLastEvent);
+    ASSERT_TRUE(IsValueFieldActive()) << c.h;
+    EXPECT_EQ(c.field, gValueField.changeProc) << c.h;
+    ResetValueField();
+    gCounterDisplayFlags = 0xFFFF;
   }
 }
 
