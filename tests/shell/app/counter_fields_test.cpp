@@ -92,7 +92,7 @@ class CounterFields : public AppTest {
   }
   // Types the characters into the open field; the last one (Return or Tab) commits it.
   void Type(const std::string& keys, bool shift = false) {
-    gLastEvent.modifiers = shift ? shiftKey : 0;
+    gLastEvent.modifiers = shift ? uint16_t(shiftKey) : uint16_t(0);
     for (char c : keys) HandleValueFieldKeyIfActive(uint8_t(c));
     gLastEvent.modifiers = 0;
   }
