@@ -18,6 +18,7 @@
 #include "shell/base/event_records.h"
 #include "shell/windows/window_activation.h"
 #include "song/conductor/conductor_refresh_hooks.h"
+#include "editors/transport_keys.h"
 #include "song/model/editor_hooks.h"
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"
@@ -102,6 +103,9 @@ void InstallEditorHooks() {
   gSongEditorHooks.invalidateCurrentTrackRow = InvalidateTrackRow;
   gSongEditorHooks.isCurrentTrackInDrumView = IsTrackInDrumView;
   gSongEditorHooks.rescaleCurrentTrackEventTimes = ScaleCurrentTrackToResolution;
+  gSongEditorHooks.runWindowKeyActions = [](uint32_t tick, uint32_t mask) {
+    LocateAndShowInWindows(tick, mask == kAllWindowKinds ? kEditorWindowKindsMask : mask);
+  };
   gConductorRefreshHooks.refreshAfterResolutionChange = RefreshViewsAfterResolutionChange;
   InstallEditorClicks();
   gEditorClickRoutes.selectionTracker = TrackSelectionFromClick;

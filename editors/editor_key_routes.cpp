@@ -11,6 +11,7 @@
 #include "editors/panes/pane_stack.h"
 #include "editors/panes/timeline_scrolling.h"
 #include "shell/windows/app_windows.h"
+#include "shell/windows/counter_fields.h"
 #include "shell/windows/track_view_modes.h"
 #include "song/model/window_redraw.h"
 
@@ -57,6 +58,7 @@ void ScrollEditorFromKey(int16_t part) {
 }
 
 void InstallEditorKeyRoutes() {
+  gKeyCommandHooks.showCounterAtLocateBar = EditCounterBarFieldAtBarStart;
   gKeyCommandHooks.selectViewMode = SelectViewModeFromKey;
   gKeyCommandHooks.selectEditTool = SelectEditTool;
   gKeyCommandHooks.setNoteValue = SetNoteValueFromKey;

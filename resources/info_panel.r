@@ -9,9 +9,9 @@ resource 'STR#' 136 "Info panel texts" {
   "Movie"                                                   # 6: sync source 5
   "Audio Sample Clock"                                      # 7: sync source 6
   "External Device"                                         # 8: sync source 7
-  ""                                                        # 9
-  ""                                                        # 10
-  ""                                                        # 11
+  "Cy"                                                      # 9: the cycle indicator
+  "Pu"                                                      # 10: the punch indicator
+  "Cl"                                                      # 11: the click indicator
   ""                                                        # 12
   ""                                                        # 13
   ""                                                        # 14

@@ -1,5 +1,8 @@
 #include "sequencer/clock/time_code_format.h"
 
+#include "sequencer/clock/transport_clock.h"
+#include "shell/base/position_formats.h"
+#include "song/conductor/conductor_time.h"
 #include "song/conductor/tempo_tables.h"
 
 void FormatDropFrame(uint32_t s, TimeCodeFields* out) {
@@ -68,4 +71,22 @@ uint32_t TimecodeToSubframes(const TimeCodeFields& f) {
 void FormatTimeFromStart(uint32_t time, TimeCodeFields* out) {
   uint64_t t = uint64_t(time) + gSongStartOffset;
   FormatTimeCode(t > UINT32_MAX ? UINT32_MAX : uint32_t(t), out);
+}
+
+unsigned char* TickToTimecodeString(unsigned char* buffer, int32_t tick) {
+  TimeCodeFields f;
+  FormatTimeFromStart(TickToTime(tick < 1 ? 1 : tick), &f);
+  FormatSmpteTime(buffer, f.hours, f.minutes, f.seconds, f.frames, 0);
+  if (buffer[0] >= 3) buffer[0] = uint8_t(buffer[0] - 3);  // without the subframes
+  return buffer;
+}
+
+void SetTimeCodeFromTick(int32_t tick) {
+  uint32_t subframes = TickToTime(tick < 1 ? 1 : tick);
+  gRealTimePosition = uint64_t(subframes) << 16;
+  TimeCodeFields f;
+  FormatTimeFromStart(subframes, &f);
+  uint8_t* tc = gTransportClock.timeCode;
+  tc[0] = f.hours, tc[1] = f.minutes, tc[2] = f.seconds, tc[3] = f.frames;
+  gTransportClock.frameAccumulator = uint32_t(f.subframes) << 16;
 }

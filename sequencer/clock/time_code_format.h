@@ -28,3 +28,11 @@ void FormatTimeCode(uint32_t subframes, TimeCodeFields* out);
 uint32_t TimecodeToSubframes(const TimeCodeFields& fields);
 // FormatTimeCode of time + gSongStartOffset.
 void FormatTimeFromStart(uint32_t time, TimeCodeFields* out);
+
+// The time code of a song tick (through the current song's tempo map, from the song start
+// offset) as "h:mm:ss:ff" in buffer; returns buffer.
+unsigned char* TickToTimecodeString(unsigned char* buffer, int32_t tick);
+// The clock's real-time position, time-code digits and frame accumulator set to a song tick
+// (main thread, while the clock task does not play). The clock's tempo is left as it is: the
+// sync source and the transport decide it.
+void SetTimeCodeFromTick(int32_t tick);

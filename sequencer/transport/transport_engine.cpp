@@ -1,5 +1,6 @@
 #include "sequencer/transport/transport_engine.h"
 
+#include <algorithm>
 #include <atomic>
 
 #include "platform/memory/byte_order.h"
@@ -7,6 +8,7 @@
 #include "sequencer/clock/clock_interim_services.h"
 #include "sequencer/clock/sequencer_clock.h"
 #include "sequencer/clock/tick_scheduler.h"
+#include "sequencer/clock/time_code_format.h"
 #include "sequencer/clock/transport_clock.h"
 #include "sequencer/midi/midi_chase.h"
 #include "sequencer/midi/midi_clock_out.h"
@@ -173,6 +175,7 @@ void SetLocatePoint(uint32_t tick) {
 void ShowLocateInClock(uint32_t tick) {
   if (IsClockTaskPlaying() || !gCurrentSong) return;  // the running counters belong to the play
   PlaceBeatCounters(gCurrentSong, tick == 0 ? 1 : tick, true);
+  SetTimeCodeFromTick(int32_t(std::min<uint32_t>(tick == 0 ? 1 : tick, INT32_MAX)));
 }
 
 void StoreClockLocatePosition(uint32_t tick) {

@@ -1,12 +1,29 @@
 #include "sequencer/transport/transport_idle.h"
 
+#include <algorithm>
+#include <cstdint>
+
 #include "sequencer/clock/sequencer_clock.h"
+#include "sequencer/clock/time_code_format.h"
+#include "sequencer/transport/transport_engine.h"
 #include "sequencer/midi/mmc_sender.h"
 #include "sequencer/transport/time_code_follow.h"
 
-// Interim: the counter window and the tempo follower's display are not built yet, so their
-// steps have nothing to do.
-void PositionDisplayIdle() {}
+namespace {
+
+// The locate point the clock's counters last showed (0: none yet).
+uint32_t gShownLocateTick = 0;
+
+}  // namespace
+
+void PositionDisplayIdle() {
+  if (IsClockTaskPlaying() || gLocatePoint.tick == gShownLocateTick) return;
+  gShownLocateTick = gLocatePoint.tick;
+  ShowLocateInClock(gShownLocateTick);
+  SetTimeCodeFromTick(int32_t(std::min<uint32_t>(gShownLocateTick, INT32_MAX)));
+}
+
+// Interim: the tempo follower's display is not built yet, so its step has nothing to do.
 void TempoFollowerIdle() {}
 
 // Received time code while stopped; the recorder's punch-in and punch-out while a pass plays

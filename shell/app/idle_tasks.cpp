@@ -2,6 +2,7 @@
 
 #include "audio/engine/engine_run_state.h"
 #include "editors/editor_idle.h"
+#include "editors/follow/beat_indicator.h"
 #include "editors/follow/window_refresh.h"
 #include "editors/track_meters.h"
 #include "media/background_jobs.h"
@@ -30,6 +31,7 @@
 #include "shell/base/idle_flag.h"
 #include "shell/dialogs/nib_dialog.h"
 #include "shell/windows/app_windows.h"
+#include "shell/windows/info_panel.h"
 #include "song/instruments/instrument_record.h"
 #include "song/model/audio_engine_hooks.h"
 #include "song/model/song_context.h"
@@ -132,6 +134,8 @@ void RunForegroundSteps() {
   bool editorPolls = IsFrontKind(kMainEditorWindowKind) && IsEditorModeTwo();
   if (!editorPolls && !(gTransportClock.flags.load() & kClockFlagStartBlocked)) DropLastInputNote();
   PositionDisplayIdle();
+  RedrawCounterWindow();
+  UpdateBeatIndicator();
   RefreshRandomTableRow();
 }
 

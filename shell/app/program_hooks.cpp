@@ -21,7 +21,7 @@
 #include "shell/menus/menu_state.h"
 #include "shell/settings/preference_settings.h"
 #include "shell/windows/document_appearance.h"
-#include "shell/windows/info_panel_clicks.h"
+#include "shell/windows/counter_window.h"
 #include "shell/windows/redraw_requests.h"
 #include "song/dialogs/document_questions.h"
 #include "song/dialogs/file_dialogs.h"
@@ -43,6 +43,7 @@ void InstallProgramHooks() {
   InstallConductorLockChannelHooks();
   InstallProcessorChainHooks();
   InstallRedrawHooks();
+  InstallCounterClicks();
   InstallOpenDeferralHooks();
   InstallDocumentAppearanceHooks();
   InstallPluginEngineHooks();
@@ -52,5 +53,4 @@ void InstallProgramHooks() {
   InstallEditingHooks();
   InstallMediaHooks();
   InstallPluginHooks();
-  InstallInfoPanelClicks();
 }

@@ -1,4 +1,5 @@
 #include "shell/app/state_dump.h"
+#include "shell/app/counter_state_dump.h"
 #include "shell/app/editor_state_dump.h"
 #include "shell/app/tempo_state_dump.h"
 #include "shell/app/transport_state_dump.h"
@@ -184,6 +185,7 @@ std::string FormatStateDump() {
   out += "open " + std::to_string(gOpenKind) + " " + std::to_string(gLastOpenResult) + "\n";
   AppendEditorState(&out);
   AppendTrackMeterState(&out);
+  AppendCounterStateDump(&out);
   return out;
 }
 

@@ -1,80 +1,151 @@
-// Interim: the read-outs are plain text in the program's font until the counter fields (their
-// digit bitmaps, the key signature and the typing in place) are built.
 #include "shell/windows/counter_display.h"
 
 #include <algorithm>
+#include <cstring>
 
+#include "audio/engine/engine_run_state.h"
 #include "platform/quickdraw/colors.h"
 #include "platform/quickdraw/drawing.h"
 #include "platform/quickdraw/pens.h"
 #include "platform/quickdraw/text.h"
 #include "platform/text/pascal_strings.h"
+#include "sequencer/clock/sequencer_clock.h"
+#include "sequencer/clock/time_code_format.h"
 #include "sequencer/clock/transport_clock.h"
-#include "sequencer/transport/transport_engine.h"
+#include "sequencer/midi/midi_utilities.h"
+#include "sequencer/midi/mtc_receiver.h"
+#include "sequencer/transport/playback_control.h"
+#include "sequencer/transport/sync_source.h"
 #include "sequencer/transport/transport_tempo.h"
 #include "shell/base/position_formats.h"
 #include "shell/drawing/scratch_rect.h"
+#include "shell/drawing/text_drawing.h"
+#include "shell/windows/counter_text.h"
 #include "shell/windows/info_panel.h"
 #include "shell/windows/tempo_display.h"
 #include "shell/windows/window_appearance.h"
 #include "song/conductor/conductor_map.h"
 #include "song/conductor/timebase.h"
+#include "song/model/song_context.h"
 
 uint16_t gCounterDisplayFlags = 0xFFFF;
 int32_t gCounterShownPosition = kCounterPositionUnshown;
 int32_t gCounterShownMeter = kCounterValueUnshown;
 int32_t gCounterShownTempo = kCounterValueUnshown;
+uint8_t gCounterShownTimeCode[8] = {};
+Str255 gCounterPositionText = {0}, gCounterTimeText = {0};
+int16_t gCounterFontId = 0;
 
 namespace {
 
-constexpr int16_t kReadoutTextSize = 17;
-constexpr int16_t kMeterTextSize = 12;
+// A length-prefixed literal ("\003abc").
+ConstStr255Param P(const char* text) { return reinterpret_cast<ConstStr255Param>(text); }
 
-// Draws the text at the left of gScratchRect, on a baseline 6 above its bottom, over the
-// panel's background (its picture) or over the erased rectangle (the read-out wells).
-void DrawReadout(ConstStr255Param text, int16_t size, bool onPicture) {
-  if (onPicture) RestoreBackgroundInScratch();
-  else EraseRect(&gScratchRect);
-  TextSize(size);
-  MoveTo(int16_t(gScratchRect.left + 3), int16_t(gScratchRect.bottom - 6));
-  DrawString(text);
+int16_t gCounterMode = 0;
+bool gCounterFontLookedUp = false;
+constexpr int16_t kCounterForeColour = 22, kMeterForeColour = 52;
+constexpr int16_t kThemeFontCounter = 200;
+constexpr int16_t kAlignRight = 1;
+constexpr int16_t kMeterLeft = 52, kNumeratorBaseline = 17, kDenominatorBaseline = 30;
+constexpr int16_t kFieldTop = 20, kFieldBottom = 3, kBarFieldWidth = 38, kBarFieldHeight = 17;
+
+// The read-out's text right-aligned in gScratchRect (less 3 at the top and right), over the
+// panel's picture (its read-out well) restored in the rectangle.
+void DrawReadoutText(ConstStr255Param text) {
+  RestoreBackgroundInScratch();
+  SetCounterFont();
+  gScratchRect.top = int16_t(gScratchRect.top + 3);
+  gScratchRect.right = int16_t(gScratchRect.right - 3);
+  TextFace(normal);
+  TextMode(srcOr);
+  DrawThemeTextInRect(&gScratchRect, text, false, kAlignRight, kThemeFontCounter, kThemeStateActive);
+  TextMode(srcCopy);
 }
 
-void DrawPositionReadout(int32_t bar, int32_t beat, int32_t tick, bool full) {
-  int32_t packed = (bar << 16) + (beat << 4) + tick;
-  if (!(gCounterDisplayFlags & kCounterShowsReadouts) || (!full && packed == gCounterShownPosition)) return;
-  gCounterShownPosition = packed;
+void DrawPositionReadout(const CounterValues& v, bool full) {
+  if (!(gCounterDisplayFlags & kCounterShowsReadouts)) return;
+  int32_t tick = std::max<int32_t>(v.tick, 0);
+  if (full) gCounterShownPosition = kCounterPositionUnshown;
+  if (!StorePackedIfChanged(v.bar, v.beat, tick, &gCounterShownPosition)) return;
   GetStyleRect(kStyleCounterRect, &gScratchRect);
+  LookUpCounterFont();
   Str255 text;
-  DrawReadout(FormatBarBeatTick(text, bar, beat, std::max<int32_t>(tick, 0)), kReadoutTextSize, false);
+  FormatBarBeatTick(text, v.bar, v.beat, tick);
+  PLstrcpy(gCounterPositionText, text);
+  DrawReadoutText(text);
 }
 
-void DrawMeterReadout(bool full) {
-  int32_t perBeat = std::max<int32_t>(gConductorState.ticksPerBeat, 1);
-  int32_t packed = (int32_t(gConductorState.key) << 16) + (perBeat << 4) + gConductorState.beatsPerBar;
-  if (!(gCounterDisplayFlags & kCounterShowsReadouts) || (!full && packed == gCounterShownMeter)) return;
-  gCounterShownMeter = packed;
+void DrawMeterReadout(const CounterValues& v, bool full) {
+  if (!(gCounterDisplayFlags & kCounterShowsReadouts)) return;
+  if (full) gCounterShownMeter = kCounterValueUnshown;
+  if (!StorePackedIfChanged(v.key, v.ticksPerBeat, v.numerator, &gCounterShownMeter)) return;
+  SetForeColorIndex(kMeterForeColour);
   SetMeterAreaRect();
-  Str255 text, denominator;
-  NumToString(gConductorState.beatsPerBar, text);
-  AppendPChar(text, '/');
-  NumToString(gTicksPerQuarter * 4 / perBeat, denominator);
-  AppendPString(text, denominator);
-  DrawReadout(text, kMeterTextSize, true);
+  ClipToScratchRect();
+  RestoreBackgroundInScratch();
+  TextMode(srcOr);
+  DrawKeySignature(v.key, gScratchRect.left);
+  if (!(GetStyleOptions() & kStyleOptionMeterRect)) TextMode(srcCopy);
+  int32_t denominator = CounterMeterDenominator(v.ticksPerBeat);
+  int16_t x = MeterNumeratorLeft(v.numerator, denominator);
+  ClipToCounterBand(x);
+  MoveTo(x, kNumeratorBaseline);
+  DrawCounterNumber(v.numerator);
+  if (denominator > 0) {
+    MoveTo(kMeterLeft, kDenominatorBaseline);
+    DrawCounterNumber(denominator);
+  }
+  ClipToInfoPanel();
+  SetForeColorIndex(kCounterForeColour);
 }
 
-void DrawTimeReadout() {
+void DrawTimeReadout(const CounterValues& v, bool full) {
+  uint8_t now[8] = {};
+  std::memcpy(now + 4, v.timeCode, 4);
+  bool offline = gEngineStateWords[0] != 0 || gEngineStateWords[1] != 0;
+  if (!full && !offline && !PositionChanged(gCounterShownTimeCode, now, kCounterFrameTolerance)) return;
+  std::memcpy(gCounterShownTimeCode, now, sizeof now);
   GetStyleRect(kStyleTimeRect, &gScratchRect);
-  const uint8_t* tc = gTransportClock.timeCode;
+  TextMode(srcCopy);
+  SetForeColorIndex(kCounterForeColour);
   Str255 text;
-  FormatSmpteTime(text, tc[0], tc[1], tc[2], tc[3], 0);
+  FormatSmpteTime(text, v.timeCode[0], v.timeCode[1], v.timeCode[2], v.timeCode[3], 0);
   if (text[0] >= 3) text[0] = uint8_t(text[0] - 3);  // the subframes cut
-  DrawReadout(text, kReadoutTextSize, false);
+  PLstrcpy(gCounterTimeText, text);
+  DrawReadoutText(text);
+}
+
+// The time code received from the source the clock follows in the audio-clock mode (play bit
+// 7) stands in for the clock's own.
+void TakeReceivedTimeCodeWhenFollowing(CounterValues* v) {
+  int64_t received = gMtcReceivedPosition.load();
+  if (!gAudioClockMode || !(gTransportClock.playBits & kPlayBitTimeCode) || received < 0) return;
+  TimeCodeFields f;
+  FormatTimeFromStart(uint32_t(std::min<int64_t>(received, UINT32_MAX)), &f);
+  v->timeCode[0] = f.hours, v->timeCode[1] = f.minutes, v->timeCode[2] = f.seconds, v->timeCode[3] = f.frames;
 }
 
 }  // namespace
 
-int16_t GetCounterMode() { return 0; }
+void SetCounterFont() { SetTextFontSize(gCounterFontId, kCounterFontSize); }
+
+void LookUpCounterFont() {
+  if (gCounterFontId != 0 || gCounterFontLookedUp) return;
+  gCounterFontLookedUp = true;
+  static const unsigned char* const kNames[] = {P("\016Century Gothic"), P("\010Segoe UI"), P("\006Tahoma"),
+                                                 P("\024Microsoft Sans Serif")};
+  for (const unsigned char* name : kNames) {
+    short id = 0;
+    GetFNum(name, &id);
+    if (id != 0) {
+      gCounterFontId = id;
+      return;
+    }
+  }
+}
+
+int16_t GetCounterMode() { return gCounterMode; }
+void SetCounterMode(int16_t mode) { gCounterMode = std::clamp<int16_t>(mode, 0, 2); }
 
 void GetCounterElementRect(int16_t n, Rect* rect) {
   n = std::clamp<int16_t>(n, 0, 5);
@@ -88,14 +159,86 @@ void SetMeterAreaRect() {
   else gScratchRect = Rect{1, 20, 35, 76};
 }
 
+// The bar field reaches to the beat field: the read-out's text is right-aligned, so a short
+// bar number stands right of the first 38 pixels.
+void SetCounterBarFieldRect() {
+  SetCounterBeatFieldRect();
+  int16_t beatLeft = gScratchRect.left;
+  Rect r;
+  GetStyleRect(kStyleCounterRect, &r);
+  int16_t top = int16_t(r.bottom - kFieldTop);
+  int16_t right = std::max<int16_t>(int16_t(r.left + kBarFieldWidth), beatLeft);
+  gScratchRect = Rect{top, r.left, int16_t(top + kBarFieldHeight), right};
+}
+
+void SetCounterBeatFieldRect() {
+  Rect r;
+  GetStyleRect(kStyleCounterRect, &r);
+  int16_t left = int16_t(r.right - MeasurePString(P("\007:00:000")));
+  gScratchRect = Rect{int16_t(r.bottom - kFieldTop), left, int16_t(r.bottom - kFieldBottom),
+                      int16_t(left + MeasurePString(P("\003:00")))};
+}
+
+void SetCounterTickFieldRect() {
+  Rect r;
+  GetStyleRect(kStyleCounterRect, &r);
+  gScratchRect = Rect{int16_t(r.bottom - kFieldTop), int16_t(r.right - MeasurePString(P("\004:000"))),
+                      int16_t(r.bottom - kFieldBottom), r.right};
+}
+
+int32_t CounterMeterDenominator(int32_t ticksPerBeat) {
+  return ticksPerBeat > 0 ? gTicksPerQuarter * 4 / ticksPerBeat : 0;
+}
+
+void GatherCounterValues(CounterValues* v) {
+  const TransportClock& c = gTransportClock;
+  gConductorState.tempo = c.tempo;
+  v->bar = c.bar > 0 ? int32_t(c.bar) - 1 : 0;
+  v->beat = c.beatInBar;
+  std::memcpy(v->timeCode, c.timeCode, 4);
+  if (IsClockTaskPlaying()) {
+    v->tick = 0;  // the read-out changes once a beat
+    v->numerator = c.beatsPerBar;
+    v->ticksPerBeat = c.ticksPerBeat;
+    gConductorState.ticksPerBeat = c.ticksPerBeat;
+    v->key = GetKeySignatureBefore(int32_t(c.songTick.load()), gCurrentSong, &gConductorState);
+    TakeReceivedTimeCodeWhenFollowing(v);
+  } else {
+    v->tick = c.tickInBeat;
+    int32_t tick = BarBeatTickToTick(v->bar, v->beat, v->tick);
+    v->key = GetKeySignatureBefore(tick, gCurrentSong, &gConductorState);
+    v->numerator = gConductorState.beatsPerBar;
+    v->ticksPerBeat = gConductorState.ticksPerBeat;
+  }
+  gConductorState.key = v->key;
+}
+
 void DrawCounterDisplay(int16_t full) {
   TextFace(normal);
-  TextMode(srcOr);
-  ForeColor(blackColor);
-  int32_t bar = 0, beat = 0, tick = 0;
-  TickToBarBeatTick(int32_t(gLocatePoint.tick), &bar, &beat, &tick);
-  DrawPositionReadout(bar, beat, tick, full != 0);
-  DrawMeterReadout(full != 0);
-  DrawTimeReadout();
+  TextMode(srcCopy);
+  CounterValues v;
+  GatherCounterValues(&v);
+  SetForeColorIndex(kCounterForeColour);
+  DrawPositionReadout(v, full != 0);
+  DrawMeterReadout(v, full != 0);
+  DrawTimeReadout(v, full != 0);
+  ClipToInfoPanel();
   if (gCounterShownTempo != GetScaledTempo()) DrawCounterTempoArea();
+  ForeColor(blackColor);
+  BackColor(whiteColor);
+}
+
+void DrawCounterPosition(int32_t tick, int16_t x) {
+  Str255 text;
+  if (GetCounterMode() == 1) {
+    TickToTimecodeString(text, tick);
+  } else {
+    int32_t bar = 0, beat = 0, inBeat = 0;
+    TickToBarBeatTick(tick, &bar, &beat, &inBeat);
+    FormatBarBeatTick(text, bar, beat, std::max<int32_t>(inBeat, 0));
+  }
+  Point pen;
+  GetPen(&pen);
+  MoveTo(x, pen.v);
+  DrawString(text);
 }

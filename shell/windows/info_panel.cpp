@@ -20,10 +20,12 @@
 #include "shell/drawing/drawing_ports.h"
 #include "shell/drawing/offscreen_images.h"
 #include "shell/drawing/screen_bounds.h"
+#include "shell/drawing/scratch_pictures.h"
 #include "shell/drawing/scratch_rect.h"
 #include "shell/drawing/text_drawing.h"
 #include "shell/windows/app_windows.h"
 #include "shell/windows/counter_display.h"
+#include "shell/windows/counter_window.h"
 #include "shell/windows/window_activation.h"
 #include "shell/windows/window_appearance.h"
 #include "song/events/utility_event_selection.h"
@@ -99,13 +101,7 @@ bool GetTrackOutputName(uint8_t* kind, int32_t* channel) {
 
 void DrawLampAt(int32_t lamp, bool lit, bool codeLamp) {
   GetInfoPanelLampRect(lamp, &gScratchRect);
-  int16_t picture = gInfoPanelLampPictures[lamp];
-  if (lit && picture != 0) {
-    if (PicHandle pic = GetPicture(picture)) {
-      DrawPicture(pic, &gScratchRect);
-      return;
-    }
-  }
+  if (lit && DrawPictureInScratchRect(gInfoPanelLampPictures[lamp])) return;
   if (codeLamp) {
     // The indicator drawn by code: a ring, filled red while lit.
     RGBColor red{0xE000, 0x1000, 0x1000}, ring{0x4000, 0x4000, 0x4000};
@@ -300,6 +296,7 @@ void DrawInfoPanelContents() {
   if (IsValueFieldActive() && gValueField.port == GetQDGlobalsThePort()) RedrawValueField();
   DrawCounterDisplay(1);
   ClipToInfoPanel();
+  DrawCounterWindow();
 }
 
 void RestoreBackgroundInScratch() {

@@ -26,3 +26,9 @@ void RescaleCurrentTrackEventTimes(int32_t oldResolution, int32_t newResolution)
   if (gSongEditorHooks.rescaleCurrentTrackEventTimes)
     gSongEditorHooks.rescaleCurrentTrackEventTimes(oldResolution, newResolution);
 }
+
+bool RunWindowKeyActions(uint32_t tick, uint32_t kindMask) {
+  if (!gSongEditorHooks.runWindowKeyActions) return false;
+  gSongEditorHooks.runWindowKeyActions(tick, kindMask);
+  return true;
+}

@@ -13,6 +13,7 @@ struct SongEditorHooks {
   void (*invalidateCurrentTrackRow)();
   bool (*isCurrentTrackInDrumView)();
   void (*rescaleCurrentTrackEventTimes)(int32_t oldResolution, int32_t newResolution);
+  void (*runWindowKeyActions)(uint32_t tick, uint32_t kindMask);
 };
 extern SongEditorHooks gSongEditorHooks;
 
@@ -31,3 +32,8 @@ bool IsCurrentTrackInDrumView();
 // event time of the current track goes from oldResolution to newResolution. Not installed:
 // nothing is rescaled.
 void RescaleCurrentTrackEventTimes(int32_t oldResolution, int32_t newResolution);
+// Locates the song to tick and brings the visible windows of the kinds in kindMask (bit n:
+// kind n; kAllWindowKinds: every kind that follows a locate) to it. False when not installed
+// (the caller locates by itself).
+constexpr uint32_t kAllWindowKinds = 0xFFFFFFFFu;
+bool RunWindowKeyActions(uint32_t tick, uint32_t kindMask);

@@ -12,6 +12,7 @@
 #include "platform/windows/windows.h"
 #include "sequencer/transport/sync_source.h"
 #include "sequencer/transport/transport_engine.h"
+#include "sequencer/transport/transport_idle.h"
 #include "sequencer/transport/transport_tempo.h"
 #include "shell/app/app_events.h"
 #include "shell/app/shutdown.h"
@@ -76,6 +77,11 @@ class InfoPanel : public AppTest {
     uint8_t* record = GetInstrumentRecord(GetTrackInstrument(gCurrentTrack, 0));
     ASSERT_NE(nullptr, record);
     record[kInstChannels] = channel;
+  }
+  // Locates as a user's locate reaches the counter: the idle pass shows it in the clock.
+  void Locate(uint32_t tick) {
+    SetLocatePoint(tick);
+    PositionDisplayIdle();
   }
   WindowRef window = nullptr;
 };
@@ -177,21 +183,22 @@ TEST_F(InfoPanel, TheSyncSourceTextFollowsSetSyncSource) {
   EXPECT_EQ(internal, Pixels(kSyncLabelCell));
 }
 
-// A locate shows in the bar:beat:tick read-out at once, without waiting for an update, unless
-// the counter flags hold the window's redraw back.
+// A locate shows in the bar:beat:tick read-out at once (the idle pass puts the locate point into
+// the clock's counters, which the read-out shows), without waiting for an update, unless the
+// counter flags hold the window's redraw back.
 TEST_F(InfoPanel, TheCounterRedrawFollowsALocateUnlessHeldBack) {
   const Rect readout{4, 84, 26, 204};
-  SetLocatePoint(0);
+  Locate(0);
   Draw();
   std::vector<uint32_t> start = Pixels(readout);
-  SetLocatePoint(uint32_t(BarToTick(2)));
+  Locate(uint32_t(BarToTick(2)));
   gCounterDisplayFlags &= uint16_t(~kCounterRedrawsWindow);
   RedrawCounterWindow();
   EXPECT_EQ(start, Pixels(readout)) << "held back";
   gCounterDisplayFlags |= kCounterRedrawsWindow;
   RedrawCounterWindow();
   EXPECT_NE(start, Pixels(readout));
-  SetLocatePoint(0);
+  Locate(0);
   RedrawCounterWindow();
   EXPECT_EQ(start, Pixels(readout));
 }

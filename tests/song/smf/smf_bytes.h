@@ -55,6 +55,21 @@ inline Bytes Text(uint8_t type, const std::string& s) { return Meta(type, Bytes(
 inline Bytes Tempo(uint32_t us) { return Meta(0x51, {uint8_t(us >> 16), uint8_t(us >> 8), uint8_t(us)}); }
 inline Bytes EndOfTrack() { return Meta(0x2F, {}); }
 
+// A track's events (without its chunk): count notes of rising keys from firstKey, one every
+// step ticks, each length ticks long, then the end of the track.
+inline Bytes RampNotes(int count, uint8_t firstKey, uint32_t step, uint32_t length) {
+  Bytes notes;
+  for (int i = 0; i < count; ++i) {
+    Append(&notes, Vlq(i == 0 ? 0 : step - length));
+    Append(&notes, {0x90, uint8_t(firstKey + i), 100});
+    Append(&notes, Vlq(length));
+    Append(&notes, {0x80, uint8_t(firstKey + i), 64});
+  }
+  Append(&notes, Vlq(0));
+  Append(&notes, EndOfTrack());
+  return notes;
+}
+
 inline Bytes File(std::initializer_list<Bytes> parts) {
   Bytes out;
   for (const Bytes& p : parts) Append(&out, p);

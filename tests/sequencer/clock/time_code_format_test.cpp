@@ -1,0 +1,86 @@
+// Time code from subframes (80 a frame): drop-frame leaves out frames 0 and 1 at the start of
+// every minute but each tenth, and never shows a frame 30; plain rates count every frame.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <tuple>
+
+#include "sequencer/clock/time_code_format.h"
+#include "song/conductor/tempo_tables.h"
+
+namespace {
+
+std::tuple<int, int, int, int, int> Fields(const TimeCodeFields& f) {
+  return {f.hours, f.minutes, f.seconds, f.frames, f.subframes};
+}
+
+class TimeCodeFormat : public ::testing::Test {
+ protected:
+  void TearDown() override { gSmpteRateCode = saved; }
+  uint8_t saved = gSmpteRateCode;
+};
+
+TEST_F(TimeCodeFormat, DropFrameSkipsTheFirstTwoFramesOfMostMinutes) {
+  struct Case {
+    uint32_t frames, subframes;
+    std::tuple<int, int, int, int, int> shown;
+  };
+  const Case cases[] = {
+      {17982, 0, {0, 10, 0, 0, 0}},   // ten minutes: no frame dropped at a tenth
+      {1800, 0, {0, 1, 0, 2, 0}},     // the first frame of minute 1 is frame 2
+      {1800 + 27, 79, {0, 1, 0, 29, 79}},
+      {1800 + 28, 0, {0, 1, 1, 0, 0}},  // the end of a dropped minute's first second
+      {1799, 0, {0, 0, 59, 29, 0}},
+      {17982 * 6, 0, {1, 0, 0, 0, 0}},
+  };
+  for (const Case& c : cases) {
+    TimeCodeFields f;
+    FormatDropFrame(c.frames * 80 + c.subframes, &f);
+    EXPECT_EQ(c.shown, Fields(f)) << c.frames << " frames";
+  }
+}
+
+TEST_F(TimeCodeFormat, DropFrameTimeCodeAdvancesOneFrameAtATimeAndNeverShowsFrame30) {
+  TimeCodeFields before;
+  FormatDropFrame(0, &before);
+  for (uint32_t frame = 1; frame < 17982 * 2; ++frame) {
+    TimeCodeFields f;
+    FormatDropFrame(frame * 80, &f);
+    ASSERT_LT(f.frames, 30) << frame;
+    // The next frame of before, with frames 0 and 1 skipped at a minute that is not a tenth.
+    int expectFrame = before.frames + 1, expectSecond = before.seconds, expectMinute = before.minutes;
+    if (expectFrame == 30) {
+      expectFrame = 0;
+      if (++expectSecond == 60) {
+        expectSecond = 0;
+        ++expectMinute;
+        if (expectMinute % 10 != 0) expectFrame = 2;
+      }
+    }
+    ASSERT_EQ(std::make_tuple(expectMinute, expectSecond, expectFrame), std::make_tuple(int(f.minutes), int(f.seconds), int(f.frames)))
+        << "frame " << frame;
+    before = f;
+  }
+}
+
+TEST_F(TimeCodeFormat, PlainRatesCountEveryFrame) {
+  struct Case {
+    uint8_t rateCode;
+    uint32_t subframes;
+    std::tuple<int, int, int, int, int> shown;
+  };
+  const Case cases[] = {
+      {1, 2000, {0, 0, 1, 0, 0}},                 // 25 frames a second
+      {1, 1999, {0, 0, 0, 24, 79}},
+      {0, 24 * 80 * 61, {0, 1, 1, 0, 0}},         // 24 frames a second
+      {3, 30 * 80 * 3600 + 80, {1, 0, 0, 1, 0}},  // 30 frames a second
+  };
+  for (const Case& c : cases) {
+    gSmpteRateCode = c.rateCode;
+    TimeCodeFields f;
+    FormatTimeCode(c.subframes, &f);
+    EXPECT_EQ(c.shown, Fields(f)) << int(c.rateCode) << " " << c.subframes;
+  }
+}
+
+}  // namespace
