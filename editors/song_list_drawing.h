@@ -1,7 +1,9 @@
-// The song list window's update: one row per song slot (at most 16) below the window's
-// 44-pixel header, each showing the slot's number and ") ", then the song's name (or the
-// empty-slot text) cut with an ellipsis to fit; the current song's row is bold and the
-// selected songs' rows are highlighted.
+// The song list window's update: the 44-pixel header (the play-mode buttons, the settings
+// button, the title, the time column's heading and the total time), then one row per song
+// slot (at most 16) from the scroll position, each showing the slot's number and ") ", the
+// song's name (or the empty-slot text) cut with an ellipsis to fit and, with a time mode, the
+// song's duration; the current song's row is bold and the selected songs' rows are
+// highlighted.
 #pragma once
 
 #include <cstdint>

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/quickdraw/ports.h"
+#include "editors/song_list_layout.h"
 #include "shell/app/app_events.h"
 #include "shell/windows/app_windows.h"
 #include "shell/windows/window_scroll_bars.h"
@@ -23,7 +24,7 @@ void UpdateSongListScrollers(AppWindow* w) {
   Rect bounds;
   GetWindowPortBounds(window, &bounds);
   int32_t rows = (bounds.bottom - bounds.top - kSongListHeaderHeight) / std::max<int16_t>(gSongListRowHeight, 1);
-  SetListScrollRange(w->vScrollBar, CountSongListRows(), int16_t(std::max<int32_t>(rows, 1)));
+  SetListScrollRange(w->vScrollBar, CountSongListSlots(), int16_t(std::max<int32_t>(rows, 1)));
 }
 
 int32_t StepFor(ControlRef control, ControlPartCode part) {
