@@ -26,8 +26,8 @@ void SelectSongSlot(int32_t slot);
 // The next (delta > 0) or previous slot that holds a song, wrapping within the first 16
 // slots, is made current.
 void StepCurrentSong(int16_t delta);
-// Removes the selected songs (those nothing else holds) and makes the slot before the first
-// one removed current and selected.
+// Removes the selected songs (those nothing else holds) and makes the nearest song before the
+// first one removed current and selected (an empty slot is not given a song).
 void RemoveSelectedSongs();
 // Drags the selected rows from the click at local and moves them to the row of release.
 void MoveSongsByDrag(Point local);

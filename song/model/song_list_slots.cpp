@@ -125,7 +125,9 @@ int32_t DisposeSelectedSongs() {
     if (GetSongHandleAt(slot)) used = slot + 1;
   if (gSongCount > kLeastSongSlotCount) SetSongSlotCount(std::max(used, kLeastSongSlotCount));
   SetSongModified();
-  return std::max(first - 1, 0);
+  int32_t slot = std::max(first - 1, 0);
+  while (slot > 0 && !GetSongHandleAt(slot)) --slot;  // slot 0 always holds a song
+  return slot;
 }
 
 int32_t FindSteppedSongSlot(int32_t from, int32_t delta) {

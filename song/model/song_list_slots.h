@@ -35,8 +35,8 @@ void MarkSongSlotSelected(int32_t slot);
 OSErr MoveSelectedSongsToRow(int32_t row);
 // Disposes every selected song that nothing else holds (the clipboard, the undo ring, the
 // playing clock), shrinks the table to one past the highest slot in use but not below 32,
-// and returns the slot before the first one removed (0 when it was slot 0; -1 when nothing
-// was removed).
+// and returns the slot to make current: the nearest slot before the first one removed that
+// holds a song (0 when it was slot 0; -1 when nothing was removed).
 int32_t DisposeSelectedSongs();
 // The next (delta > 0) or previous slot that holds a song, wrapping within the first 16
 // slots (or fewer); the current slot when no other holds one.
