@@ -13,6 +13,7 @@
 #include "platform/quickdraw/ports.h"
 #include "platform/windows/windows.h"
 #include "shell/app/song_activation.h"
+#include "shell/app/song_child_drop.h"
 #include "shell/app/song_switch.h"
 #include "shell/base/double_click.h"
 #include "shell/base/error_report.h"
@@ -36,7 +37,6 @@ constexpr int16_t kAddSlotItem = 1, kRemoveSongsItem = 2;
 constexpr int16_t kClearEditItem = 8;
 constexpr uint8_t kMaxSongName = 31;
 constexpr int16_t kDragOutlineHeight = 31;
-constexpr int16_t kVerticalOnly = 2;
 
 uint32_t gSongListClickTime = 0;
 
@@ -149,25 +149,52 @@ void RemoveSelectedSongs() {
   ActivateSongSlot(slot);
 }
 
-void MoveSongsByDrag(Point local) {
-  WindowRef window = gSongListRecord.window;
-  if (!window) return;
-  Rect bounds;
-  GetWindowPortBounds(window, &bounds);
-  int16_t top = int16_t(local.v - kDragOutlineHeight / 2);
-  Rect outline{top, bounds.left, int16_t(top + kDragOutlineHeight), bounds.right};
-  int32_t offset = DragGrayOutline(outline, local, bounds, bounds, kVerticalOnly);
-  int16_t dv = int16_t(uint32_t(offset) >> 16);
-  if (dv == 0 || dv == kOutlineDragCancelled) return;
-  int32_t v = local.v + dv - kSongListHeaderHeight;
-  if (v < 0) return;
-  int32_t row = v / std::max<int16_t>(gSongListRowHeight, 1) + GetSongListScroll();
+namespace {
+
+// The main editor's local point of a point of the list, when it lies in the editor.
+bool EditorPointOf(Point listLocal, Point* editorLocal) {
+  WindowRef editor = gMainEditorRecord.window;
+  Rect content;
+  if (!editor || !gSongListRecord.window || !IsWindowVisible(editor) ||
+      GetWindowBounds(editor, kWindowContentRgn, &content) != noErr)
+    return false;
+  Point global = listLocal;
+  QDLocalToGlobalPoint(GetWindowPort(gSongListRecord.window), &global);
+  if (!PtInRect(global, &content)) return false;
+  *editorLocal = Point{int16_t(global.v - content.top), int16_t(global.h - content.left)};
+  return true;
+}
+
+void DropRows(int32_t row) {
   OSErr err = MoveSelectedSongsToRow(row);
   if (err != noErr) {
     ReportError(err);
     return;
   }
   ActivateSongSlot(row);
+}
+
+}  // namespace
+
+void MoveSongsByDrag(Point local) {
+  WindowRef window = gSongListRecord.window;
+  if (!window) return;
+  Rect bounds;
+  GetWindowPortBounds(window, &bounds);
+  int32_t dragged = gCurrentSongIndex;
+  int16_t top = int16_t(local.v - kDragOutlineHeight / 2);
+  Rect outline{top, bounds.left, int16_t(top + kDragOutlineHeight), bounds.right};
+  const Rect kAnywhere{-16000, -16000, 16000, 16000};  // the rows may be dropped on the editor
+  int32_t offset = DragGrayOutline(outline, local, kAnywhere, kAnywhere, 0);
+  int16_t dv = int16_t(uint32_t(offset) >> 16), dh = int16_t(offset & 0xFFFF);
+  if (dv == kOutlineDragCancelled || (dv == 0 && dh == 0)) return;
+  Point end{int16_t(local.v + dv), int16_t(local.h + dh)}, editorLocal;
+  if (EditorPointOf(end, &editorLocal)) {
+    AddSongAsChildOfTrack(dragged, editorLocal, (GetCurrentKeyModifiers() & optionKey) != 0);
+    return;
+  }
+  if (!PtInRect(end, &bounds) || end.v < kSongListHeaderHeight) return;
+  DropRows((end.v - kSongListHeaderHeight) / std::max<int16_t>(gSongListRowHeight, 1) + GetSongListScroll());
 }
 
 void InstallSongListWindow() {

@@ -6,17 +6,23 @@
 #include "editors/song_list_drawing.h"
 #include "editors/song_list_layout.h"
 #include "editors/song_list_scroll.h"
+#include "editors/timeline/timeline_axis.h"
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
 #include "platform/windows/windows.h"
 #include "shell/app/shutdown.h"
+#include "shell/app/song_child_drop.h"
 #include "shell/app/song_list_window.h"
 #include "shell/app/startup.h"
+#include "shell/base/error_report_hooks.h"
 #include "shell/base/event_records.h"
 #include "shell/base/untitled_name.h"
 #include "shell/windows/app_windows.h"
+#include "shell/windows/editor_panes.h"
 #include "shell/windows/window_sizing.h"
+#include "song/events/seq_event.h"
 #include "song/model/song_context.h"
+#include "song/model/song_database.h"
 #include "song/model/song_layout.h"
 #include "song/model/song_list_slots.h"
 #include "song/model/song_slots.h"
@@ -275,6 +281,61 @@ TEST_F(SongListTest, SongsSharingAnIdAreMarkedLinked) {
   WriteU16BE(SongBytes(2) + kSongId, uint16_t(id + 100));
   ASSERT_EQ(noErr, ActivateSongSlot(1));
   EXPECT_FALSE(SongBytes(1)[kSongFlags] & kSongFlagLinked);
+}
+
+}  // namespace
+}  // namespace app_test
+
+namespace app_test {
+namespace {
+
+// A song row dropped on the main editor: the pane's track takes the song as a child sequence
+// with a reference as long as the song; in song mode 1 nothing changes.
+TEST_F(SongListTest, ASongDroppedOnTheEditorBecomesAChildOfThePanesTrack) {
+  ASSERT_GT(gEditorPaneCount, 0);
+  ErrorReportHooks shown = gErrorReportHooks;
+  static int alerts = 0;
+  gErrorReportHooks.showCautionAlert = [](int16_t) -> int16_t { return int16_t(++alerts); };
+  struct Case {
+    uint8_t songMode;
+    bool copy;
+    OSErr result;
+    const char* childName;
+  };
+  const Case kCases[] = {{0, false, noErr, "s1"}, {0, true, noErr, "Copy of s1"}, {1, false, 102, nullptr}};
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(std::string(c.copy ? "copy " : "link ") + std::to_string(c.songMode));
+    ResetSongDatabase();  // no child of an earlier case is left
+    MakeSongs(32, {0, 1});
+    WriteU32BE(SongBytes(1) + kSongEndTick, 1921);
+    ASSERT_EQ(noErr, ActivateSongSlot(0));
+    gCurrentSong[kSongMode] = c.songMode;
+    SelectEditorPane(0);
+    uint32_t bytesBefore = ReadU32BE(gCurrentTrack + kTrackEventBytes);
+    Point drop{int16_t(gEditorPanes[0].top + 4), int16_t(gTimelineFrame.originX + 40)};
+    int32_t dropTick = XToTime(drop.h);
+    EXPECT_EQ(AddSongAsChildOfTrack(1, drop, c.copy), c.result);
+    SelectEditorPane(0);
+    if (!c.childName) {
+      EXPECT_EQ(gCurrentTrack[kTrackChildCount], 0);
+      EXPECT_EQ(ReadU32BE(gCurrentTrack + kTrackEventBytes), bytesBefore) << "the track is left as it was";
+      EXPECT_EQ(alerts, 1) << "the refusal is reported";
+      continue;
+    }
+    ASSERT_EQ(gCurrentTrack[kTrackChildCount], 1);
+    Handle child = TrackEntryView(gCurrentTrack).Child(0);
+    ASSERT_TRUE(child);
+    const uint8_t* head = reinterpret_cast<const uint8_t*>(HandleData(child));
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(head + kSongName + 1), head[kSongName]), c.childName);
+    EXPECT_EQ(bool(head[kSongFlags] & kSongFlagLinked), !c.copy);
+    EXPECT_EQ(head[kSongChildX], (40 + 10) / 16);
+    Handle events = TrackEntryView(gCurrentTrack).EventList();  // its only event: the reference
+    ASSERT_TRUE(events);
+    const uint8_t* e = reinterpret_cast<const uint8_t*>(HandleData(events));
+    EXPECT_EQ(int32_t(ReadU32BE(e)), dropTick);
+    EXPECT_EQ(GetEventLongDuration(e), 1920u) << "as long as the song: its end tick - 1";
+  }
+  gErrorReportHooks = shown;
 }
 
 }  // namespace
