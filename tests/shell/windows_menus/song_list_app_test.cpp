@@ -14,6 +14,7 @@
 #include "shell/app/song_child_drop.h"
 #include "shell/app/song_list_window.h"
 #include "shell/app/startup.h"
+#include "shell/base/double_click.h"
 #include "shell/base/error_report_hooks.h"
 #include "shell/base/event_records.h"
 #include "shell/base/untitled_name.h"
@@ -151,6 +152,40 @@ TEST_F(SongListTest, ClickingAnEmptySlotMakesAOneTrackSongThereAndMakesItCurrent
   EXPECT_EQ(gCurrentSongIndex, 1);
   EXPECT_EQ(TrackWindowTitle(), "Song 2: s1");
   EXPECT_FALSE(SongBytes(2)[kSongOptions] & kSelected) << "a plain click selects only its song";
+}
+
+// Help tags: the header buttons, an empty row, another song's row, the current song's row.
+TEST_F(SongListTest, HelpPartsNameWhatLiesUnderThePoint) {
+  MakeListTall();
+  MakeSongs(32, {0, 1});
+  ASSERT_EQ(noErr, ActivateSongSlot(1));
+  auto middle = [](int16_t button) {
+    Rect r = GetSongListButtonRect(button);
+    return Point{int16_t((r.top + r.bottom) / 2), int16_t((r.left + r.right) / 2)};
+  };
+  struct Case {
+    Point where;
+    int16_t part;
+  };
+  const Case kCases[] = {{middle(0), 0},  {middle(1), 1},  {middle(2), 2},     {RowPoint(0), 4},
+                         {RowPoint(1), 5}, {RowPoint(2), 3}, {RowPoint(16), -1}, {Point{30, 250}, -1}};
+  for (const Case& c : kCases) EXPECT_EQ(GetSongListHelpPart(c.where), c.part) << c.where.v << " " << c.where.h;
+}
+
+// A second click counts as a double click within the system's double-click time of the first.
+TEST_F(SongListTest, ADoubleClickIsASecondClickWithinTheDoubleClickTime) {
+  uint32_t previous = 0;
+  struct Step {
+    uint32_t when;
+    bool twice;
+  };
+  const uint32_t limit = GetDblTime();
+  const Step kSteps[] = {{1000, false}, {1000 + limit, true}, {1000 + 3 * limit, false}, {1001 + 4 * limit, false}};
+  for (const Step& s : kSteps) {
+    gLastEvent.when = s.when;
+    EXPECT_EQ(IsDoubleClick(&previous), s.twice) << s.when;
+    EXPECT_EQ(previous, s.when);
+  }
 }
 
 TEST_F(SongListTest, ShiftAndCommandClicksExtendAndToggleTheSelection) {
