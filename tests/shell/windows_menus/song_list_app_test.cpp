@@ -21,13 +21,17 @@
 #include "shell/windows/app_windows.h"
 #include "shell/windows/editor_panes.h"
 #include "shell/windows/window_sizing.h"
+#include "song/events/event_lists.h"
 #include "song/events/seq_event.h"
 #include "song/model/song_context.h"
 #include "song/model/song_database.h"
 #include "song/model/song_layout.h"
+#include "song/model/linked_song_sync.h"
 #include "song/model/song_list_slots.h"
 #include "song/model/song_slots.h"
 #include "song/model/songs.h"
+#include "song/model/track_entries.h"
+#include "song/model/utility_track_access.h"
 #include "tests/shell/app/app_fixture.h"
 
 namespace app_test {
@@ -371,6 +375,76 @@ TEST_F(SongListTest, ASongDroppedOnTheEditorBecomesAChildOfThePanesTrack) {
     EXPECT_EQ(GetEventLongDuration(e), 1920u) << "as long as the song: its end tick - 1";
   }
   gErrorReportHooks = shown;
+}
+
+}  // namespace
+}  // namespace app_test
+
+namespace app_test {
+namespace {
+
+// A section list of its own for the current track (no sections), marked by its first byte.
+Handle GiveSectionList(uint8_t mark) {
+  Handle h = NewHandleClear(16);
+  HandleData(h)[0] = char(mark);
+  TrackEntryView(gCurrentTrack).SetSectionList(h);
+  return h;
+}
+
+// Edits made to a linked song while it played reach its twin: the twin's tracks become copies
+// with their own handles, it keeps its section lists unless a track asks for the edited one.
+TEST_F(SongListTest, ALinkedSongEditedWhilePlayingCarriesItsTracksToItsTwin) {
+  for (bool takeSections : {false, true}) {
+    SCOPED_TRACE(takeSections);
+    ResetSongDatabase();
+    MakeSongs(32, {0, 1});
+    uint16_t id = ReadU16BE(SongBytes(0) + kSongId);
+    SelectSongIndex(0);
+    SetCurrentTrackIndex(0);
+    Handle twinSections = GiveSectionList(0x11);
+    SelectSongIndex(1);
+    WriteU16BE(gCurrentSong + kSongId, id);
+    ASSERT_EQ(noErr, AddTrackEntry(kTrackEntrySize));
+    for (int32_t i = 0; i < 2; ++i) {
+      SetCurrentTrackIndex(i);
+      ASSERT_EQ(noErr, InsertShortEvent(0, uint32_t(100 + 50 * i), 0xB0, 7, uint8_t(90 + i)));
+    }
+    SetCurrentTrackIndex(0);
+    Handle editedSections = GiveSectionList(0x22);
+    if (takeSections) gCurrentTrack[kTrackModeFlags] |= kTrackModeTwinSections;
+    WriteU16BE(gCurrentSong + kSongTempo, 1400);
+    gCurrentSong[kSongFlags] |= kSongFlagLinked | kSongFlagEditedWhilePlaying;
+
+    SyncSongEditedDuringPlayback();
+    EXPECT_EQ(gCurrentSongHandle, GetSongHandleAt(1)) << "the edited song stays current";
+    EXPECT_FALSE(gCurrentSong[kSongFlags] & kSongFlagEditedWhilePlaying);
+    EXPECT_EQ(ReadU16BE(SongBytes(0) + kSongTempo), 1400);
+    ASSERT_EQ(ReadU16BE(SongBytes(0) + kSongTrackCount), 2);
+    for (int32_t i = 0; i < 2; ++i) {
+      SelectSongIndex(1);
+      SetCurrentTrackIndex(i);
+      Handle editedEvents = TrackEntryView(gCurrentTrack).EventList();
+      uint32_t bytes = ReadU32BE(gCurrentTrack + kTrackEventBytes);
+      std::string editedList(HandleData(editedEvents), bytes);
+      SelectSongIndex(0);
+      SetCurrentTrackIndex(i);
+      Handle twinEvents = TrackEntryView(gCurrentTrack).EventList();
+      ASSERT_TRUE(twinEvents);
+      EXPECT_NE(twinEvents, editedEvents) << "the twin holds its own copy";
+      EXPECT_EQ(std::string(HandleData(twinEvents), bytes), editedList);
+    }
+    SelectSongIndex(0);
+    SetCurrentTrackIndex(0);
+    Handle sections = TrackEntryView(gCurrentTrack).SectionList();
+    ASSERT_TRUE(sections);
+    EXPECT_NE(sections, editedSections);
+    EXPECT_EQ(uint8_t(HandleData(sections)[0]), takeSections ? 0x22 : 0x11);
+    if (!takeSections) EXPECT_EQ(sections, twinSections);
+    SelectSongIndex(1);
+    SetCurrentTrackIndex(0);
+    EXPECT_FALSE(gCurrentTrack[kTrackModeFlags] & kTrackModeTwinSections);
+    EXPECT_EQ(TrackEntryView(gCurrentTrack).SectionList(), editedSections) << "the edited song keeps its own";
+  }
 }
 
 }  // namespace
