@@ -10,8 +10,6 @@
 
 // Rows start this far below the top of the song list's content.
 constexpr int16_t kSongListTop = 44;
-// The list never shows more slots than this.
-constexpr int32_t kSongListMaxRows = 16;
 
 // Redraws the song list window's rows (nothing without the window).
 void DrawSongListWindow();

@@ -36,8 +36,6 @@ bool Inside(Point p, const Rect& r) { return p.h >= r.left && p.h < r.right && p
 
 }  // namespace
 
-int32_t CountSongListSlots() { return std::clamp<int32_t>(gSongCount, 0, kSongListMaxRows); }
-
 int32_t CountVisibleSongListRows() {
   Rect bounds;
   if (!GetListBounds(&bounds)) return 1;

@@ -23,8 +23,6 @@ enum : int16_t {
   kSongListCurrentRowPart = 5,
 };
 
-// The slots the list shows: the slot count, never more than 16.
-int32_t CountSongListSlots();
 // Whole rows that fit below the header of the window (at least 1).
 int32_t CountVisibleSongListRows();
 // A header button's rectangle in the window's local coordinates.

@@ -6,6 +6,7 @@
 #include "platform/controls/controls.h"
 #include "shell/drawing/drawing_ports.h"
 #include "shell/windows/app_windows.h"
+#include "shell/windows/window_sizing.h"
 #include "song/model/song_context.h"
 
 namespace {

@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "platform/quickdraw/ports.h"
-#include "editors/song_list_layout.h"
 #include "shell/app/app_events.h"
 #include "shell/windows/app_windows.h"
 #include "shell/windows/window_scroll_bars.h"
