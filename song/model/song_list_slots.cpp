@@ -111,7 +111,7 @@ OSErr MoveSelectedSongsToRow(int32_t row) {
 }
 
 int32_t DisposeSelectedSongs() {
-  int32_t first = -1;
+  int32_t first = -1, previous = gCurrentSongIndex;
   for (int32_t slot = 0; slot < gSongCount; ++slot) {
     if (!IsSongSlotSelected(slot)) continue;
     SelectSongIndex(slot);
@@ -119,7 +119,11 @@ int32_t DisposeSelectedSongs() {
     DisposeSong();
     if (first < 0) first = slot;
   }
-  if (first < 0) return -1;
+  if (first < 0) {  // every selected song is held elsewhere: the current song stays
+    SelectSongIndex(previous);
+    if (gCurrentSongHandle) SelectSong(gCurrentSongHandle);
+    return -1;
+  }
   int32_t used = 0;
   for (int32_t slot = 0; slot < gSongCount; ++slot)
     if (GetSongHandleAt(slot)) used = slot + 1;

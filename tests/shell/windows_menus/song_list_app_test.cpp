@@ -31,6 +31,7 @@
 #include "song/model/song_slots.h"
 #include "song/model/songs.h"
 #include "song/model/track_entries.h"
+#include "song/model/transport_hooks.h"
 #include "song/model/utility_track_access.h"
 #include "tests/shell/app/app_fixture.h"
 
@@ -247,6 +248,27 @@ TEST_F(SongListTest, RemovingTheFirstSongLeavesAFreshOneInSlotZero) {
   EXPECT_EQ(gCurrentSongIndex, 0);
   EXPECT_EQ(Order(2), (std::vector<std::string>{"", "s1"}));
   EXPECT_TRUE(IsSongSlotSelected(0));
+}
+
+// A song the clock plays is not disposed under it: it stays in its slot, and when it was the
+// only one selected the current song stays as it was.
+TEST_F(SongListTest, RemovingLeavesTheSongTheClockPlays) {
+  MakeSongs(32, {0, 1, 2, 3});
+  static Handle playing;
+  playing = GetSongHandleAt(2);
+  SongTransportHooks saved = gSongTransportHooks;
+  gSongTransportHooks.isClockPlayingSong = [](Handle song) { return song == playing; };
+  ASSERT_EQ(noErr, ActivateSongSlot(3));
+  Select({2});
+  RemoveSelectedSongs();
+  EXPECT_EQ(Order(4), (std::vector<std::string>{"s0", "s1", "s2", "s3"}));
+  EXPECT_EQ(gCurrentSongIndex, 3);
+  EXPECT_EQ(gCurrentSongHandle, GetSongHandleAt(3));
+  Select({1, 2});
+  RemoveSelectedSongs();
+  EXPECT_EQ(Order(4), (std::vector<std::string>{"s0", "-", "s2", "s3"}));
+  EXPECT_EQ(gCurrentSongIndex, 0);
+  gSongTransportHooks = saved;
 }
 
 TEST_F(SongListTest, StepCurrentSongWrapsOverTheSlotsThatHoldSongs) {
