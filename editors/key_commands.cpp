@@ -10,6 +10,7 @@
 #include "shell/dialogs/value_fields.h"
 #include "shell/windows/app_windows.h"
 #include "shell/windows/editor_panes.h"
+#include "editors/song_list_scroll.h"
 #include "song/events/time_selection.h"
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"
@@ -61,7 +62,8 @@ bool IsMovieAttached() { return gCurrentSong && SongHeaderView(gCurrentSong).Mov
 void ShowContextHelp() { Call(gKeyCommandHooks.showContextHelp); }
 
 void ScrollCommand(const KeyContext& k, int16_t part) {
-  if (k.kind == kEventListKind) Call(gKeyCommandHooks.scrollEventList, part);
+  if (k.kind == kSongListKind) HandleSongListKey(part);
+  else if (k.kind == kEventListKind) Call(gKeyCommandHooks.scrollEventList, part);
   else Call(gKeyCommandHooks.scrollEditor, part);
 }
 

@@ -1,7 +1,9 @@
-// The song list window's update: one row per song slot (at most 16) below the window's
-// 44-pixel header, each showing the slot's number and ") ", then the song's name (or the
-// empty-slot text) cut with an ellipsis to fit; the current song's row is bold and the
-// selected songs' rows are highlighted.
+// The song list window's update: the 44-pixel header (the play-mode buttons, the settings
+// button, the title, the time column's heading and the total time), then one row per song
+// slot (at most 16) from the scroll position, each showing the slot's number and ") ", the
+// song's name (or the empty-slot text) cut with an ellipsis to fit and, with a time mode, the
+// song's duration; the current song's row is bold and the selected songs' rows are
+// highlighted.
 #pragma once
 
 #include <cstdint>
@@ -10,8 +12,6 @@
 
 // Rows start this far below the top of the song list's content.
 constexpr int16_t kSongListTop = 44;
-// The list never shows more slots than this.
-constexpr int32_t kSongListMaxRows = 16;
 
 // The name a song goes by in the list: its name (at most 31 characters), or the empty-slot
 // text for no song.

@@ -197,8 +197,8 @@ resource 'STR#' 505 "Application messages" {
   ""                                                          # 98
   ""                                                          # 99
   ""                                                          # 100
-  ""                                                          # 101
-  ""                                                          # 102
+  "A track that plays audio cannot hold a song as a sequence."  # 101: a song dropped on an audio track
+  "A song cannot be dropped on a track in this song mode."  # 102: a song dropped in song mode 1
   ""                                                          # 103
   ""                                                          # 104
   ""                                                          # 105

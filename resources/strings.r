@@ -27,8 +27,8 @@ resource 'STR#' 129 "General texts" {
   ""                                                        # 25
   ""                                                        # 26
   ""                                                        # 27
-  ""                                                        # 28
-  "(empty)"                                                 # 29: an empty slot in the song list
+  "(empty)"                                                 # 28: an empty slot in the song list
+  "Songs"                                                   # 29: the song list's title
   "Copy of "                                                # 30: prefix of a copied song's name
   "Sequence "                                               # 31: child sequence window title
   "Song "                                                   # 32: song window title
@@ -53,9 +53,9 @@ resource 'STR#' 129 "General texts" {
   ""                                                        # 51
   ""                                                        # 52
   ""                                                        # 53
-  ""                                                        # 54
-  ""                                                        # 55
-  ""                                                        # 56
+  "Length"                                                  # 54: the song list's time column, durations
+  "Time left"                                               # 55: the song list's time column, time left
+  "Total"                                                   # 56: the song list's total before its sum
   ""                                                        # 57
   "The movie of the song could not be found."               # 58
   ""                                                        # 59

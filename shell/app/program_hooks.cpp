@@ -1,4 +1,5 @@
 #include "shell/app/program_hooks.h"
+#include "shell/app/song_list_window.h"
 
 #include "audio/engine/audio_hooks.h"
 #include "editing/editing_hooks.h"
@@ -53,4 +54,5 @@ void InstallProgramHooks() {
   InstallEditingHooks();
   InstallMediaHooks();
   InstallPluginHooks();
+  InstallSongListWindow();
 }

@@ -1,6 +1,11 @@
 #include "shell/app/song_activation.h"
 
 #include "editors/editor_song_switch.h"
+#include "editors/song_list_durations.h"
+#include "shell/base/new_song_defaults.h"
+#include "shell/windows/song_window_title.h"
+#include "song/conductor/timebase.h"
+#include "song/model/track_template.h"
 #include "platform/memory/byte_order.h"
 #include "sequencer/clock/transport_clock.h"
 #include "sequencer/transport/sync_source.h"
@@ -8,6 +13,7 @@
 #include "song/events/time_selection.h"
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"
+#include "song/model/songs.h"
 #include "song/model/track_numbers.h"
 #include "song/model/window_redraw.h"
 
@@ -15,18 +21,28 @@ namespace {
 
 constexpr uint16_t kFullTempoFactor = 2048;
 
-// The song's own settings: its track number map and its tempo factor (100 % when it keeps
-// none).
-void LoadSongSettings() {
-  RebuildTrackNumberMap();
-  uint16_t factor = ReadU16BE(gCurrentSong + kSongTempoFactor);
-  gTransportClock.tempoScale = factor ? factor : kFullTempoFactor;
-}
-
 // No movie is attached to songs yet.
 bool SongHasMovie() { return false; }
 
 }  // namespace
+
+void LoadSongSettings() {
+  if (!gCurrentSong) return;
+  RebuildTrackNumberMap();
+  ResetTrackTemplate();
+  gNewSongDefaults.headerByte49 = gCurrentSong[kSongPrefByte49];
+  gNewSongDefaults.headerByte219 = gCurrentSong[kSongDisplayShift];
+  ApplyTimebase();
+  if (!gSectionMode) {
+    uint16_t factor = ReadU16BE(gCurrentSong + kSongTempoFactor);
+    gTransportClock.tempoScale = factor ? factor : kFullTempoFactor;
+  }
+  UpdateSongDuration();  // leaves the conductor at the song's first tick
+  SetSongWindowTitle();
+  InvalidateTrackWindow();
+  InvalidateEditorWindow();
+  InvalidateSongListWindow();
+}
 
 void ActivateCurrentSong(bool reselectTrack) {
   if (!gCurrentSong) return;

@@ -4,6 +4,11 @@
 // clock; a song without them runs on the program's own clock).
 #pragma once
 
+// The first half of the activation: the song's track numbers, the new-track template, the
+// preference bytes it keeps, the timebase and its tempo at the first tick, its tempo factor
+// (100 % when it keeps none; not in section mode), its duration for the song list, the track
+// window's title, and the song's windows redrawn.
+void LoadSongSettings();
 // The settings of the current song into the program-wide state; with reselectTrack the
 // song's record track becomes the record track again.
 void ActivateCurrentSong(bool reselectTrack);

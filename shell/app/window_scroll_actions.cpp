@@ -23,7 +23,7 @@ void UpdateSongListScrollers(AppWindow* w) {
   Rect bounds;
   GetWindowPortBounds(window, &bounds);
   int32_t rows = (bounds.bottom - bounds.top - kSongListHeaderHeight) / std::max<int16_t>(gSongListRowHeight, 1);
-  SetListScrollRange(w->vScrollBar, CountSongListRows(), int16_t(std::max<int32_t>(rows, 1)));
+  SetListScrollRange(w->vScrollBar, CountSongListSlots(), int16_t(std::max<int32_t>(rows, 1)));
 }
 
 int32_t StepFor(ControlRef control, ControlPartCode part) {

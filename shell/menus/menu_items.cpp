@@ -90,7 +90,8 @@ int16_t HandleContextualMenuClick(const EventRecord* event, MenuRef menu, int16_
   MenuItemIndex chosenItem = 0;
   OSStatus err = ContextualMenuSelect(menu, event->where, false, 0, nullptr, nullptr, &selectionType, &chosenMenu,
                                       &chosenItem);
-  int16_t result = (err == noErr && chosenMenu == kTempMenuId) ? int16_t(chosenItem) : 0;
+  MenuID expected = built ? MenuID(kTempMenuId) : GetMenuID(menu);  // a menu of the caller's answers too
+  int16_t result = (err == noErr && chosenMenu == expected) ? int16_t(chosenItem) : 0;
   if (built) DisposeTempMenu();
   return result;
 }

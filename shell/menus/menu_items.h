@@ -27,8 +27,8 @@ MenuRef BuildMenuFromStrList(MenuRef menu, int16_t strListId, uint32_t enableMas
 void AppendMenuItemWithSuffix(int16_t* savedLength, MenuRef menu, ConstStr255Param suffix, int16_t item);
 
 // A contextual menu for a click (unless forced, only a contextual click counts; otherwise
-// -1): menu, or one built from 'STR#' strListId. The chosen item of the temporary menu, 0
-// when none or another menu was chosen. Without a menu the list is shown as the program's
+// -1): menu, or one built from 'STR#' strListId. The chosen item of that menu, 0 when none
+// or another menu was chosen. Without a menu the list is shown as the program's
 // pop-up, answering its choice + 1 or 0.
 int16_t HandleContextualMenuClick(const EventRecord* event, MenuRef menu, int16_t strListId, uint32_t enableMask,
                                   bool forced);

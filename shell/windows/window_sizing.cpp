@@ -80,6 +80,8 @@ void SetWindowRelayoutProc(int16_t kind, WindowKindProc proc) {
   if (ValidKind(kind)) gRelayoutProcs[kind] = proc;
 }
 
+int32_t CountSongListSlots() { return std::clamp<int32_t>(gSongCount, 0, kSongListMaxSlots); }
+
 int32_t CountSongListRows() {
   int32_t rows = 0;
   for (int32_t n = 0; n < gSongCount; ++n)
@@ -110,7 +112,7 @@ void GetWindowSizeLimits(const AppWindow* w, Rect* limits) {
   int16_t sw = GetScreenWidth(), sh = GetScreenHeight();
   switch (GetAppWindowKind(w)) {
     case kSongListKind:
-      *limits = Limits(80, 170, std::min<int32_t>(sh, gSongListRowHeight * CountSongListRows() + 45), gSongListWidth);
+      *limits = Limits(80, 170, std::min<int32_t>(sh, gSongListRowHeight * CountSongListSlots() + 45), gSongListWidth);
       break;
     case kMainEditorWindowKind: *limits = Limits(63, 63, GetEditorLayoutHeight(), sw); break;
     case kTrackWindowKind:

@@ -30,8 +30,11 @@ using WindowKindProc = void (*)(AppWindow* w);
 void SetWindowScrollerProc(int16_t kind, WindowKindProc proc);
 void SetWindowRelayoutProc(int16_t kind, WindowKindProc proc);
 
-// Rows of the song list: the open songs.
+// The open songs (the state dump's count).
 int32_t CountSongListRows();
+// The slots the song list shows, one row each: the slot count, never more than 16.
+constexpr int32_t kSongListMaxSlots = 16;
+int32_t CountSongListSlots();
 // Height of the main editor's panes with their margins.
 int16_t GetEditorLayoutHeight();
 // Track window: 47 + whole rows; song list: 44 + whole rows. Other kinds unchanged.

@@ -53,7 +53,7 @@ IdealSize IdealSizeOf(AppWindow* w) {
   int16_t sw = GetScreenWidth(), sh = GetScreenHeight();
   int16_t left = GlobalLeft(GetAppWindowRef(w));
   switch (w->kind) {
-    case kSongListKind: return {gSongListWidth, gSongListRowHeight * CountSongListRows() + 44, left};
+    case kSongListKind: return {gSongListWidth, gSongListRowHeight * CountSongListSlots() + 44, left};
     case kMainEditorWindowKind: return {sw, GetEditorLayoutHeight(), -1};
     case kTrackWindowKind: return {sw, gTrackRowHeight * (1 + HighestTrackNumberUsed()) + 47, -1};
     case kInstrumentWindowKindId: {

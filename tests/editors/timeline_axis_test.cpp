@@ -105,6 +105,24 @@ TEST_F(TimelineAxisTest, TheClampHoldsBothEndsAtEveryZoom) {
   }
 }
 
+// Right at the limits: 16384 and -16384 are drawn where they are, one pixel more either way
+// is held at 16385 or -16385.
+TEST_F(TimelineAxisTest, TheClampStartsOnePixelPastSixteenThousand) {
+  gZoomLevel = 0;
+  gTimelineFrame.originX = 0;
+  struct Case {
+    int32_t leftTick, tick;
+    int16_t x;
+  };
+  const Case kCases[] = {{1, 16385, 16384},        {1, 16386, 16385},       {1, 16387, 16385},
+                         {1, 0x7fffffff, 16385},   {20000, 3616, -16384},   {20000, 3615, -16385},
+                         {20000, 1, -16385},       {1'000'000, 1, -16385}};
+  for (const Case& c : kCases) {
+    gTimelineLeftTick = c.leftTick;
+    EXPECT_EQ(TickToClampedPixel(c.tick), c.x) << c.leftTick << " " << c.tick;
+  }
+}
+
 TEST_F(TimelineAxisTest, AudioLevelsCountSamplesPerPixel) {
   gTimelineLeftSample = 1000;
   int16_t o = gTimelineFrame.originX;

@@ -76,7 +76,7 @@ TEST_F(StartupQuitTest, StartUpMakesTheWindowsMenusAndAnEmptySong) {
   EXPECT_EQ(nullptr, FindAppWindow(nullptr));
   Str255 title;
   GetWTitle(GetAppWindowRef(GetWindowForKind(5)), title);
-  EXPECT_EQ("Tracks", std::string(reinterpret_cast<char*>(title + 1), title[0]));
+  EXPECT_EQ("Song 1: Untitled", std::string(reinterpret_cast<char*>(title + 1), title[0])) << "the song's window names it";
   for (int16_t id : {427, 428, 429, 435, 445, 498}) EXPECT_NE(nullptr, GetMenuHandle(id)) << id;
   Str255 item;
   GetMenuItemText(GetMenuHandle(428), 23, item);
