@@ -1,5 +1,6 @@
 #include "shell/app/cursor_tracking.h"
 
+#include "editors/note_drawing/note_boxes.h"
 #include "editors/note_entry/editor_clicks.h"
 #include "editors/note_entry/note_readout.h"
 #include "editors/selection/event_hit_test.h"
@@ -77,11 +78,20 @@ int16_t EditHandleCursor(int16_t cursor, const Keys& k) {
   if ((k.command && gNoteTool != kPencilTool) || cursor == kPaintCursor ||
       gCurrentViewMode == kAudioViewMode)
     return cursor;
+  // The hit test reads the click's x and leaves the hit event: the editor's own click state
+  // is kept around it.
+  int16_t keptClickX = gClickX;
+  int32_t keptHit = gHitEventOffset;
+  Rect keptNote = gNoteRect;
   gClickX = gLastMousePoint.h;
   int16_t part = 0;
   int16_t mask = gNoteTool == kVelocityTool ? (kHitNotes | kHitSequenceBlocks | kHitVelocityHandles)
                                             : (kHitNotes | kHitSequenceBlocks);
-  switch (HitTestEditorEvents(mask, &part)) {
+  int16_t hit = HitTestEditorEvents(mask, &part);
+  gClickX = keptClickX;
+  gHitEventOffset = keptHit;
+  gNoteRect = keptNote;
+  switch (hit) {
     case kHitNotes:
       if (gNoteTool == kPencilTool && !k.shift) return kEraseCursor;
       return k.shift ? kNoteStartCursor : kNoteEndCursor;
@@ -96,9 +106,9 @@ int16_t EditHandleCursor(int16_t cursor, const Keys& k) {
 
 // The cursor over a pane of the main editor (the pane under the mouse is made current).
 int16_t EditorPaneCursor(const Keys& k) {
-  int16_t pane = FindEditorPaneAt(gLastMousePoint.v);
   gEditorHoverZone = 0;  // the pane headers' zones are not hit-tested yet
-  if (pane >= 0) SelectEditorPane(pane);
+  // Selected for the tests only: the pane's scroll and the editor's redraw stay as they are.
+  SelectPaneAtMouse();
   if (!IsDrumOrNoteMode(uint8_t(gCurrentViewMode))) {
     if (k.option && !k.control) return 0;
     if (gLaneTool == kArrowTool) return GetSelectionHandCursor(0);
@@ -121,7 +131,7 @@ int16_t MainEditorCursor(bool changed, uint8_t moved, uint8_t* result) {
   GlobalToLocalEventMouse();
   if (!IsMouseInWindowContent(&gMainEditorRecord)) return 0;
   int16_t keptPane = gCurrentPaneIndex;
-  int32_t keptTrack = gCurrentTrackNumber;
+  int32_t keptTrackNumber = gCurrentTrackNumber, keptTrackIndex = GetCurrentTrackIndex();
   int16_t cursor = 0;
   if (IsMouseInPaneArea()) {
     cursor = EditorPaneCursor(ReadKeys());
@@ -131,8 +141,9 @@ int16_t MainEditorCursor(bool changed, uint8_t moved, uint8_t* result) {
       UpdateReadoutAtMouse();
     }
   }
-  SelectEditorPane(keptPane);
-  SelectTrackNumber(keptTrack);
+  SelectEditorPaneIndex(keptPane);
+  SetCurrentTrackIndex(keptTrackIndex);
+  gCurrentTrackNumber = keptTrackNumber;
   return cursor;
 }
 
