@@ -14,8 +14,6 @@ LocatorMemory gLocatorMemories[kLocatorMemoryCount] = {};
 
 namespace {
 
-constexpr int32_t kLocatorPairStride = 24;
-
 TimePosition FromClock(const ClockPosition& p) { return TimePosition{p.tick, p.sample, p.rate}; }
 
 void WritePosition(uint8_t* at, const TimePosition& p) {
@@ -30,7 +28,7 @@ void Store(int16_t n) {
   m.left = FromClock(gClockPlayRange[0]);
   m.right = FromClock(gClockPlayRange[1]);
   if (!gCurrentSong) return;
-  uint8_t* pair = gCurrentSong + kSongLocators + kLocatorPairStride * n;
+  uint8_t* pair = gCurrentSong + kSongLocators + kSongLocatorPairStride * n;
   WritePosition(pair, m.left);
   WritePosition(pair + kSongLocatorSize, m.right);
 }
