@@ -8,7 +8,7 @@
 // Plays from the locate point: the pass's own idle task (EndOfSongTask) is pushed above the
 // caller's end task.
 void StartPlayTasks();
-// Recording is not built yet: the record request is dropped and nothing starts.
+// Interim: recording is not built yet; the record request is dropped and nothing starts.
 void StartRecordTasks();
 // Plays the range between the left and right locators (the clock's play range) in cycle.
 // Equal locators report application text 5 and start nothing.

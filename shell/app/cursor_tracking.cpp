@@ -17,11 +17,9 @@
 #include "shell/windows/mouse_location.h"
 #include "shell/windows/track_view_modes.h"
 #include "song/events/time_selection.h"
-#include "song/model/media_hooks.h"
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"
 #include "song/model/track_numbers.h"
-#include "song/model/track_settings.h"
 #include "song/model/utility_track_access.h"
 
 const int16_t kToolCursorTable[8] = {0, 502, 0, 0, 0, 506, 1053, 0};
@@ -106,7 +104,7 @@ int16_t EditHandleCursor(int16_t cursor, const Keys& k) {
 
 // The cursor over a pane of the main editor (the pane under the mouse is made current).
 int16_t EditorPaneCursor(const Keys& k) {
-  gEditorHoverZone = 0;  // the pane headers' zones are not hit-tested yet
+  gEditorHoverZone = 0;  // Interim: the pane headers' zones are not hit-tested yet.
   // Selected for the tests only: the pane's scroll and the editor's redraw stay as they are.
   SelectPaneAtMouse();
   if (!IsDrumOrNoteMode(uint8_t(gCurrentViewMode))) {
@@ -179,11 +177,9 @@ int16_t GetSelectionHandCursor(int16_t fallback) {
   return gTimeSelection.start.tick <= t && t <= gTimeSelection.end.tick ? kOpenHandCursor : fallback;
 }
 
-// The audio regions' edge and body tests are not built yet: nothing is found under the mouse.
-int16_t GetAudioRegionCursor() {
-  if (IsAlternateRegionListActive() || !IsTrackAudioReady()) return 0;
-  return 0;
-}
+// Interim: the audio regions' edge and body tests are not built yet, so no region edge or
+// body is found under the mouse and the answer is always the arrow.
+int16_t GetAudioRegionCursor() { return 0; }
 
 void ApplyCursorCode(int16_t c, int16_t item) {
   if (item == 0) return;
@@ -203,8 +199,8 @@ uint8_t AdjustCursorForWindow(bool keepCursor, WindowRef* under) {
   bool changed = TakeMouseStateChange(&moved);
   int16_t cursor = 0;
   if (IsAppWindowVisible(&gMainEditorRecord)) cursor = MainEditorCursor(changed, moved, &result);
-  // The other windows' own cursors (track list columns, notepad, chooser, jukebox, remote
-  // control) come with those windows.
+  // Interim: the other windows' own cursors (track list columns, notepad, chooser, jukebox,
+  // remote control, on-screen keyboard) come with those windows.
   // The window under the event's global mouse location (gLastMousePoint is local to the
   // editor only when the editor's part ran).
   WindowRef win = nullptr;

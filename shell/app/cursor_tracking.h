@@ -23,6 +23,7 @@ extern int32_t gHoverPaneIndex;
 // The appearance version read at start-up; theme cursors are shown only above 0x10F.
 extern uint32_t gAppearanceVersion;
 // The hand-dragging setting of the editors (with Control down, the Option key decides).
+// Interim: kept here until the editors' settings hold it.
 extern uint8_t gHandDragSetting;
 
 // Sets the cursor; *under := the window under the mouse when under is not null. 1 when the
