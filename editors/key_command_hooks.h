@@ -12,6 +12,9 @@ struct KeyCommandHooks {
   // The application (shell/app).
   void (*locateToPosition)(uint32_t tick) = nullptr;
   void (*showContextHelp)() = nullptr;
+  // The idle pass's transport follower, run at once by a key that must see its stop handled
+  // before it leaves a further request.
+  void (*followTransportState)() = nullptr;
   // -9874 when the on-screen keyboard does not take the key.
   OSStatus (*keyboardWindowKey)(uint8_t ch, EventRecord* event) = nullptr;
   // Windows with their own key routines: the notepad, the plug-in chooser (-9874: not

@@ -126,9 +126,10 @@ bool NoteValueKey(uint8_t ch) {
 }
 
 void CKey() {
+  // The stop is followed at once: handled in one pass with the cycle request, it would end it.
   if (IsTransportPlaying()) {
-    gTransportRequests = 0;
     TogglePlayStop();
+    Call(gKeyCommandHooks.followTransportState);
   }
   SetTransportRequest(4);
 }

@@ -8,12 +8,13 @@
 #include "platform/windows/windows.h"
 #include "sequencer/clock/sequencer_clock.h"
 #include "sequencer/transport/transport_engine.h"
+#include "sequencer/transport/transport_requests.h"
 #include "shell/windows/app_windows.h"
 #include "song/conductor/conductor_map.h"
 #include "song/model/song_context.h"
 
-uint8_t gTransportRequests = 0;
 uint8_t gWasPlayingAtReturn = 0;
+uint8_t gLocateRequestMode = 0;
 
 namespace {
 
@@ -51,14 +52,23 @@ void ShowLocateInEditor(uint32_t tick, bool centre) {
 bool IsTransportPlaying() { return IsClockTaskPlaying(); }
 
 void TogglePlayStop() {
-  gTransportRequests = 0;
-  if (IsTransportPlaying()) HaltSequencerTicks();
-  else Play(gLocatePoint.tick);
+  ClearTransportRequestBits(kRequestRecord);
+  if (IsTransportPlaying()) RequestTransportStop();
+  else RequestTransportPlay();
 }
 
 void SetTransportRequest(int16_t n) {
-  if (IsTransportPlaying()) HaltSequencerTicks();
-  if (n >= 0 && n < 8) gTransportRequests |= uint8_t(1u << n);
+  if (IsTransportPlaying()) RequestTransportStop();
+  if (n >= 0 && n < 8) SetTransportRequestBits(uint8_t(1u << n));
+}
+
+void RunLocateRequest(uint8_t mode) {
+  if (mode != 0) {
+    LocateTo(1);
+    return;
+  }
+  if (gFollowHold) LocateTo(1);
+  else LocateAndShowInWindows(1, kEditorWindowKindsMask);
 }
 
 void ReturnKeyAction() {

@@ -12,17 +12,22 @@ constexpr uint32_t kEditorWindowKindsMask = 0x89b0;
 // In a LocateAndShowInWindows mask: the main editor centres on the position.
 constexpr uint32_t kCentreEditorOnLocate = 1u << 24;
 
-// The requests a key leaves for the transport (bit n: SetTransportRequest (n)): 2 record,
-// 3 stop and return, 4 the 'C' key's request. Nothing takes 2 and 4 yet.
-extern uint8_t gTransportRequests;
-// The playing flag when Return was pressed.
+// The playing flag when Return was pressed: the transport keeps running after the locate of
+// the Return key's request.
 extern uint8_t gWasPlayingAtReturn;
+// How the locate request locates: 0 through the Return key's locate (which shows the start in
+// the windows that follow it), otherwise straight to tick 1.
+extern uint8_t gLocateRequestMode;
 
 bool IsTransportPlaying();
-// Stopped: playback starts at the locate point; playing: the ticks are halted, so that the
-// clock stops at its next tick.
+// Stopped: asks for play at the locate point; playing: asks for a stop (the ticks are halted
+// at once). The idle pass's transport follower acts on the request.
 void TogglePlayStop();
+// Sets bit n of the transport request byte (sequencer/transport/transport_requests.h): 2 record,
+// 3 stop and locate (Return), 4 cycle (the 'C' key). A playing transport is asked to stop first.
 void SetTransportRequest(int16_t n);
+// The locate of the follower's locate request.
+void RunLocateRequest(uint8_t mode);
 void ReturnKeyAction();
 void LocateAndShowInWindows(uint32_t tick, uint32_t kindMask);
 // The first bar line after the song position, and the bar line at or before the position

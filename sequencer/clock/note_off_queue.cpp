@@ -1,5 +1,7 @@
 #include "sequencer/clock/note_off_queue.h"
 
+#include <atomic>
+
 #include "platform/system/host_time.h"
 #include "sequencer/clock/clock_interim_services.h"
 #include "sequencer/clock/sequencer_clock.h"
@@ -232,7 +234,7 @@ void FillRandomVelocityTable(uint32_t seed, int32_t spread) {
 
 int8_t PickRandomVelocity(uint32_t note) {
   if (note > 127) return 0;
-  gRandomVelocityUsed |= 0x80000000u;
+  std::atomic_ref<uint32_t>(gRandomVelocityUsed).fetch_or(kRandomTableTaken);
   auto& t = C().randomVelocityTable;
   uint8_t i = t[note] % kRandomVelocityOffsets;
   t[note] = uint8_t((i + 1) % kRandomVelocityOffsets);

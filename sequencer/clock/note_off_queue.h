@@ -42,8 +42,11 @@ void ReleaseProcessorNote(uintptr_t owner, uint8_t note, uint32_t tick);
 void QueueImmediateNoteOff(uint8_t status, uint8_t note, uint8_t output, DriverProcId send);
 void FlushImmediateNoteOffs();
 
-// Humanising: set when a random offset was used.
+// The random table's state word: bit 31 (kRandomTableTaken) is set when a value was taken
+// from the table; the low 7 bits are the row the idle pass refreshed last. The clock thread
+// and the main thread both change it, with atomic or/and only.
 extern uint32_t gRandomVelocityUsed;
+constexpr uint32_t kRandomTableTaken = 0x80000000u;
 // Fills the per-note offsets (signed, in the table's bytes) from a seed.
 void FillRandomVelocityTable(uint32_t seed, int32_t spread);
 int8_t PickRandomVelocity(uint32_t note);

@@ -28,6 +28,7 @@ ComponentResult OpenQuickTimeMusicPorts() {
     p.allocator = gAllocator;
     p.bank = ch == kDrumChannel ? kFirstDrumkit : 0;
     p.bendRange = 2;
+    p.tone.instrumentNumber = request.tone.instrumentNumber;
     p.result = NANewNoteChannel(gAllocator, &request, &p.channel);
     if (p.result != 0 && first == 0) first = p.result;
   }
@@ -78,7 +79,10 @@ int32_t QuickTimeMusicSend(uint8_t* record, int32_t) {
       }
       if ((status & 0x0F) == kDrumChannel && (d1 == 0 || d1 == 32)) p.bank = kFirstDrumkit;
       break;
-    case 0xC0: p.result = NASetInstrumentNumber(na, nc, p.bank + d1 + 1); break;
+    case 0xC0:
+      p.tone.instrumentNumber = p.bank + d1 + 1;
+      p.result = NASetInstrumentNumber(na, nc, p.tone.instrumentNumber);
+      break;
     case 0xD0: p.result = NASetController(na, nc, kControllerAfterTouch, d1 * 256); break;
     case 0xE0: p.result = NASetController(na, nc, kControllerPitchBend, QuickTimeBendValue(d1, d2, p.bendRange)); break;
     default: break;

@@ -12,6 +12,9 @@ struct QuickTimeMusicPort {
   int32_t bank = 0;          // bank bits of the next instrument number (16384 on channel 10)
   uint8_t bendRange = 2;     // semitones
   ComponentResult result = 0;
+  // The instrument the channel plays: a program change sets its instrument number, and the
+  // rest is filled (NAStuffToneDescription) when its name is asked for.
+  ToneDescription tone{};
 };
 
 extern QuickTimeMusicPort gQuickTimeMusicPorts[16];

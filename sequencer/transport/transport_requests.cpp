@@ -1,17 +1,30 @@
 #include "sequencer/transport/transport_requests.h"
 
-#include "sequencer/clock/sequencer_clock.h"
-#include "sequencer/transport/transport_engine.h"
+#include <atomic>
 
-// Interim: the requests act at once, as the play key does, until the idle pass follows the
-// transport's request byte.
+#include "sequencer/clock/sequencer_clock.h"
+
+namespace {
+
+uint8_t gTransportRequestByte = 0;
+
+std::atomic_ref<uint8_t> RequestByte() { return std::atomic_ref<uint8_t>(gTransportRequestByte); }
+
+}  // namespace
+
+uint8_t GetTransportRequestByte() { return RequestByte().load(); }
+void SetTransportRequestBits(uint8_t bits) { RequestByte().fetch_or(bits); }
+void ClearTransportRequestBits(uint8_t bits) { RequestByte().fetch_and(uint8_t(~bits)); }
+void KeepTransportRequestBits(uint8_t mask) { RequestByte().fetch_and(mask); }
+
 void RequestTransportPlay() {
-  if (!IsClockTaskPlaying()) Play(gLocatePoint.tick);
+  if (!IsClockTaskPlaying()) SetTransportRequestBits(kRequestRunning);
 }
 
 void RequestTransportStop() {
-  if (IsClockTaskPlaying()) HaltSequencerTicks();
+  if (!IsClockTaskPlaying() && !(GetTransportRequestByte() & kRequestRunning)) return;
+  HaltSequencerTicks();
+  SetTransportRequestBits(kRequestStop);
 }
 
-// Interim: recording is not built yet.
-void RequestTransportRecord() {}
+void RequestTransportRecord() { SetTransportRequestBits(kRequestRecord); }

@@ -16,6 +16,7 @@
 #include "sequencer/clock/sequencer_clock.h"
 #include "shell/app/app_entry.h"
 #include "shell/app/command_events.h"
+#include "shell/app/cursor_tracking.h"
 #include "shell/app/idle_tasks.h"
 #include "shell/app/power_notifications.h"
 #include "shell/app/shutdown.h"
@@ -117,12 +118,23 @@ WindowRef EventWindow(EventRef event) {
   return window;
 }
 
+// The modifier keys changed: the cursor follows them at the mouse position.
+OSStatus FollowModifierChange(EventRef event) {
+  UInt32 modifiers = 0;
+  if (GetEventParameter(event, kEventParamKeyModifiers, typeUInt32, nullptr, sizeof modifiers, nullptr,
+                        &modifiers) == noErr)
+    gLastEvent.modifiers = EventModifiers(modifiers);
+  AdjustCursorForWindow(false, nullptr);
+  return kEventNotHandled;
+}
+
 // The key path shared by the window handler and keys that reach the application: nothing
 // while a classic dialog runs (its modal loop takes the keys).
 OSStatus HandleKeyboardEvent(EventRef event) {
   UInt32 kind = GetEventKind(event);
   if (gDialogBusy != 0) return kEventNotHandled;
-  if (kind == kEventRawKeyModifiersChanged || kind == kEventRawKeyUp) return kEventNotHandled;
+  if (kind == kEventRawKeyModifiersChanged) return FollowModifierChange(event);
+  if (kind == kEventRawKeyUp) return kEventNotHandled;
   UpdateMenuState();
   if (IsAppInBackground()) return noErr;
   if (IsDialogEvent(&gLastEvent)) {
@@ -232,6 +244,8 @@ OSStatus HandleApplicationEvent(EventHandlerCallRef, EventRef event, void*) {
         if (!(gAppState[1] & kAppWord1DrawingSuppressed) && GetIdleFlag() == 0) {
           ConvertToLastEvent(event);
           RunIdleTasks();
+          WindowRef over = nullptr;
+          if (FindWindow(gLastEvent.where, &over) == inContent) AdjustCursorForWindow(false, nullptr);
         }
         return noErr;
       }

@@ -2,10 +2,10 @@
 // the editor, the random table row, and the editor's mode test.
 #pragma once
 
-// Reacts to changes of the transport flags (play, record and cycle starts and ends).
-void FollowTransportStateAtIdle();
+#include "shell/app/random_table_refresh.h"
+#include "shell/app/transport_follower.h"
+
 void UpdateEditorInstrumentDisplay();
-void RefreshRandomTableRow();
 // True when the main editor takes step input: its note tool is 2 (the audition tool) and
 // section mode is off.
 bool IsEditorModeTwo();

@@ -16,6 +16,7 @@
 #include "shell/app/open_deferral.h"
 #include "shell/app/shutdown.h"
 #include "shell/app/song_switch.h"
+#include "shell/app/transport_follower.h"
 #include "shell/dialogs/dialog_alerts.h"
 #include "shell/dialogs/progress_dialog.h"
 #include "shell/menus/alias_lists.h"
@@ -51,6 +52,7 @@ void InstallProgramHooks() {
   InstallEditorHooks();
   InstallSelectionHooks();
   InstallKeyCommandLocateHooks();
+  InstallTransportFollowerHooks();
   InstallEditingHooks();
   InstallMediaHooks();
   InstallPluginHooks();

@@ -28,6 +28,7 @@
 #include "sequencer/transport/playback_stop.h"
 #include "shell/app/app_events.h"
 #include "shell/app/apple_event_handlers.h"
+#include "shell/app/cursor_tracking.h"
 #include "shell/app/general_settings.h"
 #include "shell/app/idle_tasks.h"
 #include "shell/app/program_hooks.h"
@@ -224,6 +225,7 @@ void CheckSystemAndInstallHandlers() {
   if (Ask(gestaltAppearanceAttr, &ok) & kGestaltAppearancePresentBit && ok) {
     SInt32 version = Ask(gestaltAppearanceVersion, &ok);
     if (ok && version > 0x100) gAppState[1] |= kAppWord1Appearance;
+    if (ok) gAppearanceVersion = uint32_t(version);
   }
   if (!IsAppearanceThemeOn()) FatalUnlessCommandKey(kNoAppearanceText);
   InitContextualMenus();

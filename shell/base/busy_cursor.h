@@ -1,7 +1,7 @@
 // The busy cursor: eight 'CURS' frames (1256-1263) shown in turn, one step per 10 ticks.
 //
-// Until the screen exists the cursor is not drawn: the id of the cursor that would be shown
-// is kept and can be read back (GetCursorResourceId).
+// The cursor is shown on the screen's window when there is one; the id of the cursor asked for
+// last is kept and can be read back (GetCursorResourceId).
 #pragma once
 
 #include <cstdint>

@@ -3,6 +3,7 @@
 #include "platform/quickdraw/cursors.h"
 #include "shell/app/app_entry.h"
 #include "shell/app/app_events.h"
+#include "shell/app/locator_memories.h"
 #include "shell/app/song_switch.h"
 #include "shell/app/startup.h"
 #include "shell/base/idle_flag.h"
@@ -12,7 +13,6 @@
 #include "shell/menus/menu_commands.h"
 #include "shell/menus/menu_routes.h"
 #include "shell/menus/option_toggles.h"
-#include "shell/menus/selection_memory.h"
 #include "shell/windows/app_windows.h"
 #include "shell/windows/context_help.h"
 #include "shell/windows/window_sizing.h"
@@ -40,8 +40,8 @@ OSStatus DispatchByMenuId(int16_t menuId, int16_t item) {
     case kWindowMenuId: return HandleWindowMenu(item);
     case kHelpMenuId:
     case kSystemHelpMenuId: return HandleHelpMenu(item, 0, &gHelpPrefs);
-    case kStoreMemoryMenuId: StoreSelectionMemory(item); return noErr;
-    case kRecallMemoryMenuId: RecallSelectionMemory(item); return noErr;
+    case kStoreMemoryMenuId: StoreOrRecallLocatorMemory(int16_t(item - 1), true); return noErr;
+    case kRecallMemoryMenuId: StoreOrRecallLocatorMemory(int16_t(item - 1), false); return noErr;
     case kToolsMenuId: return HandleToolsMenuItem(item);
     case kOptionsMenuId: return HandleOptionsMenuItem(item);
     case 70:

@@ -15,7 +15,6 @@ uint8_t gLocatorMatchMask = 0;
 namespace {
 
 constexpr int kLocatorPairs = 4;
-constexpr int32_t kLocatorPairStride = 24;
 
 // The region list's rate when audio is shown and the current track has regions, else 0.
 float CurrentTrackRegionRate() {
@@ -62,7 +61,7 @@ void SetTimeSelectionRange(const TimePosition& start, const TimePosition& end) {
   gLocatorMatchMask = 0;
   if (!gCurrentSong) return;
   for (int n = 0; n < kLocatorPairs; ++n) {
-    const uint8_t* left = gCurrentSong + kSongLocators + kLocatorPairStride * n;
+    const uint8_t* left = gCurrentSong + kSongLocators + kSongLocatorPairStride * n;
     const uint8_t* right = left + kSongLocatorSize;
     if (ReadU32BE(left) == start.tick && ReadU32BE(right) == end.tick)
       gLocatorMatchMask |= uint8_t(1 << n);

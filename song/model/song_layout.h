@@ -76,6 +76,7 @@ constexpr int32_t kSongProgram206 = 206;         // u32 program value
 constexpr int32_t kSongDisplayShift = 219;       // u8 copied from the preferences
 constexpr int32_t kSongLocators = 220;           // 8 x 12 bytes: u32 tick, u32 sample, f32 rate
 constexpr int32_t kSongLocatorSize = 12;
+constexpr int32_t kSongLocatorPairStride = 24;   // pair n: left at +24n, right 12 bytes on
 constexpr int32_t kSongLocatorCount = 8;
 constexpr int32_t kSongBarsHigh = 330;           // u16 high half of the length in bars
 constexpr int32_t kSongSelectionKind = 332;      // u16

@@ -1,6 +1,8 @@
-// The keys that drive the transport, on the transport itself with the manual clock: space
-// starts playback at the locate point and stops it again, Return stops and goes to the
-// start, and 'C' stops a playing song before it leaves its request.
+// The keys that drive the transport, on the transport itself with the manual clock: each key
+// leaves its request in the transport request byte and one idle pass of the follower acts on
+// it. Space starts playback at the locate point and stops it again, Return stops, goes to the
+// start and plays on when it was playing, 'C' stops a playing song and plays the locators'
+// range in cycle, option-R asks for recording.
 #include <gtest/gtest.h>
 
 #include "editors/follow/play_cursor.h"
@@ -12,7 +14,11 @@
 #include "sequencer/clock/sequencer_clock.h"
 #include "sequencer/clock/transport_clock.h"
 #include "sequencer/transport/transport_engine.h"
+#include "sequencer/transport/playback_control.h"
 #include "sequencer/transport/transport_position.h"
+#include "sequencer/transport/transport_requests.h"
+#include "shell/app/transport_follower.h"
+#include "song/events/play_range.h"
 #include "tests/sequencer/transport/transport_fixture.h"
 
 namespace {
@@ -22,16 +28,28 @@ class TransportKeyTest : public TransportTest {
   void SetUp() override {
     TransportTest::SetUp();
     gKeyCommandHooks = KeyCommandHooks();
-    gTransportRequests = 0;
+    InstallTransportFollowerHooks();
+    gLastTransportFlagsByte = 0;
+    gClockPlayRange[0] = gClockPlayRange[1] = ClockPosition();
     song_ = MakeSong({Track({{1, 0x90, 60, 100, 10}, {4000, 0x90, 62, 100, 10}})}, {{960, 600}});
     gTransportSong = song_;
   }
-  uint8_t Key(uint8_t ch) { return HandleEditorKey(ch, 0, -1, nullptr); }
-  // Runs the clock until the pass has stopped (bounded), then the idle pass's transport task
-  // ends it on the main thread.
+  // The key, then one idle pass: the top idle task, then the follower.
+  uint8_t Key(uint8_t ch) {
+    uint8_t used = HandleEditorKey(ch, 0, -1, nullptr);
+    IdlePass();
+    return used;
+  }
+  static void IdlePass() {
+    RunIdleTask(true);
+    FollowTransportStateAtIdle();
+  }
+  // Runs the clock until the pass has stopped (bounded), then idle passes end it on the main
+  // thread.
   void RunUntilStopped() {
-    for (int i = 0; i < 1000 && (gTransportFlagWord & kTransportEndOfSong) == 0; ++i) RunFor(1000000);
-    DrainIdleTasks();
+    for (int i = 0; i < 1000 && IsClockTaskPlaying() && !(gTransportFlagWord & kTransportEndOfSong); ++i)
+      RunFor(1000000);
+    for (int i = 0; i < 4; ++i) IdlePass();
   }
   Handle song_ = nullptr;
 };
@@ -73,31 +91,64 @@ TEST_F(TransportKeyTest, ThePlayPositionFollowsTheTempoMap) {
   RunUntilStopped();
 }
 
+// Return while playing stops, locates to the start and plays on from there; stopped, it only
+// locates.
 TEST_F(TransportKeyTest, ReturnStopsAndLocatesToTheStart) {
   SetLocatePoint(961);
   Key(' ');
-  RunTicks(1000);
+  RunTicks(1500);
+  ASSERT_GT(gTransportClock.songTick.load(), 1400u);
   Key(13);
-  RunUntilStopped();
-  EXPECT_FALSE(IsClockTaskPlaying());
   EXPECT_EQ(1, gWasPlayingAtReturn);
   EXPECT_EQ(1u, gLocatePoint.tick);
-  EXPECT_TRUE(gTransportRequests & (1u << 3));
+  ASSERT_TRUE(IsClockTaskPlaying());
+  EXPECT_EQ(0u, gTransportClock.songTick.load()) << "plays on from the start";
+  EXPECT_EQ(0, GetTransportRequestByte() & (kRequestLocate | kRequestStop));
+  Key(' ');
+  RunUntilStopped();
+  SetLocatePoint(961);
+  Key(13);
+  EXPECT_EQ(0, gWasPlayingAtReturn);
+  EXPECT_FALSE(IsClockTaskPlaying());
+  EXPECT_EQ(1u, gLocatePoint.tick);
+  EXPECT_EQ(0, GetTransportRequestByte());
 }
 
-TEST_F(TransportKeyTest, CStopsAPlayingSongAndLeavesItsRequest) {
+// 'C' stops a playing song and asks for cycle: with the left and right locators at the same
+// tick nothing starts and the cycle request ends at the next idle pass; with a range the
+// range plays from the left locator.
+TEST_F(TransportKeyTest, CStopsAPlayingSongAndPlaysTheLocatorRange) {
   Key(' ');
   RunTicks(100);
   Key('c');
+  EXPECT_FALSE(IsClockTaskPlaying());
+  EXPECT_EQ(kRequestCycle, GetTransportRequestByte());
+  RunUntilStopped();
+  EXPECT_EQ(0, GetTransportRequestByte());
+  EXPECT_EQ(0, IdleTaskDepth());
+  gClockPlayRange[0].tick = 481;
+  gClockPlayRange[1].tick = 1441;
+  Key('C');
+  ASSERT_TRUE(IsClockTaskPlaying());
+  EXPECT_EQ(480u, gTransportClock.songTick.load());
+  EXPECT_EQ(kRequestCycle, GetTransportRequestByte());
+  Key('C');  // stops the cycle and asks for it again
+  ASSERT_TRUE(IsClockTaskPlaying());
+  Key(' ');
   RunUntilStopped();
   EXPECT_FALSE(IsClockTaskPlaying());
-  EXPECT_EQ(1u << 4, gTransportRequests);
-  // Stopped, 'C' only leaves the request; option-R asks for recording.
-  gTransportRequests = 0;
-  Key('C');
-  Key(0xA8);
+  EXPECT_EQ(0, GetTransportRequestByte());
+  EXPECT_EQ(0, gCycleMode);
+}
+
+// Option-R asks for recording; recording is not built, so the request is dropped and nothing
+// starts.
+TEST_F(TransportKeyTest, OptionRAsksForRecording) {
+  HandleEditorKey(0xA8, 0, -1, nullptr);
+  EXPECT_EQ(kRequestRecord, GetTransportRequestByte());
+  IdlePass();
   EXPECT_FALSE(IsClockTaskPlaying());
-  EXPECT_EQ((1u << 4) | (1u << 2), gTransportRequests);
+  EXPECT_EQ(0, GetTransportRequestByte());
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "platform/windows/windows.h"
 #include "sequencer/clock/sequencer_clock.h"
 #include "sequencer/transport/transport_engine.h"
+#include "shell/app/transport_follower.h"
 #include "shell/windows/app_windows.h"
 #include "shell/windows/editor_panes.h"
 #include "song/events/event_lists.h"
@@ -70,6 +71,7 @@ TEST_F(WindowRefreshTest, TheEditorsCursorFollowsTheClockBehindTheMixer) {
   EXPECT_FALSE(RefreshChosenWindow()) << "stopped: nothing follows";
   EXPECT_EQ(0, GetPaneCursorX(0));
   HandleEditorKey(' ', 0, -1, nullptr);
+  FollowTransportStateAtIdle();  // the idle pass starts the play the key asked for
   ASSERT_TRUE(IsClockTaskPlaying());
   RunTicks(400);
   EXPECT_TRUE(RefreshChosenWindow());
@@ -84,6 +86,7 @@ TEST_F(WindowRefreshTest, TheEditorsCursorFollowsTheClockBehindTheMixer) {
 TEST_F(WindowRefreshTest, TheFrontMostTimelineWindowIsChosenAndModeTwoRunsThemAll) {
   InFront(&gTrackWindowRecord, kTrackWindowKind);
   HandleEditorKey(' ', 0, -1, nullptr);
+  FollowTransportStateAtIdle();  // the idle pass starts the play the key asked for
   RunTicks(400);
   RefreshChosenWindow();
   EXPECT_EQ(1, gTrackWindowFollows);

@@ -1,5 +1,7 @@
 #include "tests/sequencer/transport/transport_fixture.h"
 
+#include "sequencer/transport/transport_requests.h"
+
 #include "platform/timing/time_manager.h"
 #include "sequencer/clock/clock_interim_services.h"
 #include "sequencer/clock/sequencer_clock.h"
@@ -32,6 +34,7 @@ void TransportTest::SetUp() {
   while (IdleTaskDepth() > 0) PopIdleTask();
   gIdleTaskError = 0;
   gTransportFlagWord = 0;
+  KeepTransportRequestBits(0);
   gCycleMode = 0;
   gCycleRestarts = 0;
   gCountInBars = 0;

@@ -39,6 +39,9 @@
 #include "song/model/utility_track_access.h"
 #include "song/model/window_redraw.h"
 #include "song/undo/undo_ring.h"
+#include "sequencer/midi/midi_output.h"
+#include "sequencer/midi/quicktime_music_output.h"
+#include "song/instruments/instrument_record.h"
 #include "tests/platform/windows/windows_test_support.h"
 #include "tests/shell/app/app_fixture.h"
 
@@ -327,6 +330,29 @@ TEST_F(MenuCommands, UnbuiltCommandsAreDisabledAndPlaceholderRowsCollapse) {
     if (!(attributes & kMenuItemAttrHidden)) shown.emplace_back(reinterpret_cast<const char*>(text + 1), text[0]);
   }
   EXPECT_EQ(shown, (std::vector<std::string>{"List Display", "-", "Show Track Colours", "-", "Show Chosen Value"}));
+}
+
+// Tools item 18 names the selected tracks after the instrument the built-in synth plays on
+// their channel (after a program change on it); a track on another output and an unselected
+// track keep their names, and one undo puts the names back.
+TEST_F(MenuCommands, SelectedTracksAreNamedAfterTheSynthsInstrument) {
+  MakeTracks();
+  ASSERT_EQ(0, OpenQuickTimeMusicPorts());
+  uint8_t record[kMidiMessageHeader + 2] = {0, kMidiMessageHeader + 2};
+  record[kMidiMessageHeader] = 0xC0;
+  record[kMidiMessageHeader + 1] = 40;  // Violin
+  QuickTimeMusicSend(record, 0);
+  for (int32_t i : {0, 1}) Track(i)[kTrackType] = kDeviceKindQuickTimeMusic;
+  Track(2)[kTrackType] = 0;
+  auto name = [](int32_t i) { return std::string(reinterpret_cast<char*>(Track(i) + kTrackName), 32); };
+  std::string before[3] = {name(0), name(1), name(2)};
+  EXPECT_EQ(noErr, DispatchMenuCommand(kToolsMenuId, 18));
+  EXPECT_EQ("Violin", name(0).substr(0, 6));
+  EXPECT_EQ(before[1], name(1)) << "not selected";
+  EXPECT_EQ(before[2], name(2)) << "a MIDI output";
+  EXPECT_EQ(noErr, DispatchMenuCommand(kEditMenuId, 1));  // Undo
+  EXPECT_EQ(before[0], name(0));
+  CloseQuickTimeMusicPorts();
 }
 
 }  // namespace app_test

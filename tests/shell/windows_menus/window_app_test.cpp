@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "platform/controls/controls.h"
+#include "shell/app/locator_memories.h"
+#include "song/model/song_context.h"
 #include "platform/events/host_input.h"
 #include "platform/memory/byte_order.h"
 #include "platform/quickdraw/regions.h"
@@ -33,7 +35,6 @@
 #include "shell/menus/menu_dispatch.h"
 #include "shell/menus/menu_state.h"
 #include "shell/menus/option_toggles.h"
-#include "shell/menus/selection_memory.h"
 #include "shell/windows/app_windows.h"
 #include "shell/windows/context_help.h"
 #include "shell/windows/editor_panes.h"
@@ -526,21 +527,50 @@ TEST_F(WindowsMenus, LocatingToZeroTakesTheSelectionsStart) {
   EXPECT_EQ(100u, gTransportClock.tickInBeat);
 }
 
-TEST_F(WindowsMenus, StoredSelectionsComeBackAndEmptyMemoriesChangeNothing) {
+// The locator memories through the Store and Recall Memory menus: storing memory 3 (n = 2)
+// lights bit 2, drops the armed store bit, keeps the locators in the song header at
+// 220 + 48 and 232 + 48, and redraws the panel's buttons; recalling it brings the range back;
+// an empty memory only clears its bit; items outside 1..4 touch nothing.
+TEST_F(WindowsMenus, LocatorMemoriesAreStoredInTheSongAndRecalled) {
+  ASSERT_TRUE(gCurrentSong);
+  for (LocatorMemory& m : gLocatorMemories) m = LocatorMemory();
   SetTimeRange(480, 960);
-  EXPECT_EQ(noErr, DispatchMenuCommand(kStoreMemoryMenuId, 2));
-  EXPECT_EQ(0x2, gSelectionMemoryMask);
+  CommitTimeSelection();
+  gLocatorMatchMask = kLocatorStoreArmed;
+  uint32_t panelRedraws = gRedrawRequests[kInfoPanelWindowKind];
+  EXPECT_EQ(noErr, DispatchMenuCommand(kStoreMemoryMenuId, 3));
+  EXPECT_EQ(0x04, gLocatorMatchMask);
+  EXPECT_GT(gRedrawRequests[kInfoPanelWindowKind], panelRedraws);
+  const uint8_t* left = gCurrentSong + 220 + 48;
+  EXPECT_EQ(480u, ReadU32BE(left));
+  EXPECT_EQ(uint32_t(gClockPlayRange[0].sample), ReadU32BE(left + 4));
+  EXPECT_EQ(gClockPlayRange[0].rate, ReadF32BE(left + 8));
+  EXPECT_EQ(960u, ReadU32BE(gCurrentSong + 232 + 48));
+  EXPECT_EQ(0u, ReadU32BE(gCurrentSong + 220 + 24)) << "memory 1 untouched";
+
   SetTimeRange(10, 20);
-  EXPECT_EQ(noErr, DispatchMenuCommand(kRecallMemoryMenuId, 2));
+  CommitTimeSelection();
+  EXPECT_EQ(noErr, DispatchMenuCommand(kRecallMemoryMenuId, 3));
   EXPECT_EQ(480u, gTimeSelection.start.tick);
   EXPECT_EQ(960u, gTimeSelection.end.tick);
   EXPECT_EQ(480u, gLocatePoint.tick);
-  DispatchMenuCommand(kRecallMemoryMenuId, 3);
-  EXPECT_EQ(480u, gTimeSelection.start.tick);
-  EXPECT_EQ(0x2, gSelectionMemoryMask);
-  for (int16_t item : {int16_t(0), int16_t(9)}) DispatchMenuCommand(kStoreMemoryMenuId, item);
-  EXPECT_EQ(0x2, gSelectionMemoryMask);
-  gSelectionMemoryMask = 0;
+  EXPECT_EQ(960u, gClockPlayRange[1].tick);
+  EXPECT_EQ(0x04, gLocatorMatchMask) << "the recalled range matches memory 2 of the song";
+
+  gLocatorMatchMask |= 0x02;
+  DispatchMenuCommand(kRecallMemoryMenuId, 2);
+  EXPECT_EQ(0x04, gLocatorMatchMask) << "an empty memory clears its bit";
+  EXPECT_EQ(480u, gTimeSelection.start.tick) << "and moves nothing";
+  EXPECT_EQ(480u, gLocatePoint.tick);
+
+  std::vector<uint8_t> header(gCurrentSong + 220, gCurrentSong + 220 + 8 * 24);
+  for (int16_t item : {int16_t(0), int16_t(5), int16_t(8), int16_t(9)}) {
+    DispatchMenuCommand(kStoreMemoryMenuId, item);
+    DispatchMenuCommand(kRecallMemoryMenuId, item);
+  }
+  EXPECT_EQ(0x04, gLocatorMatchMask);
+  EXPECT_TRUE(std::equal(header.begin(), header.end(), gCurrentSong + 220)) << "no header bytes past the four memories";
+  gLocatorMatchMask = 0;
 }
 
 TEST_F(WindowsMenus, ResettingWindowPositionsPutsThemBackWithinTheirLimits) {
