@@ -18,6 +18,7 @@
 #include "shell/base/event_records.h"
 #include "shell/windows/window_activation.h"
 #include "song/conductor/conductor_refresh_hooks.h"
+#include "editors/track_window_clicks.h"
 #include "editors/transport_keys.h"
 #include "song/model/editor_hooks.h"
 #include "song/model/song_context.h"
@@ -108,6 +109,7 @@ void InstallEditorHooks() {
   };
   gConductorRefreshHooks.refreshAfterResolutionChange = RefreshViewsAfterResolutionChange;
   InstallEditorClicks();
+  InstallTrackWindowClicks();
   gEditorClickRoutes.selectionTracker = TrackSelectionFromClick;
   InstallEditorKeyRoutes();
   SetWindowActivateProc(kMainEditorWindowKind, MainEditorActivated);

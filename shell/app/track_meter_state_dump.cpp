@@ -11,6 +11,10 @@
 void AppendTrackMeterState(std::string* out) {
   *out += "metergeometry " + std::to_string(gMeterGeometry.segments) + " " + std::to_string(gMeterGeometry.greenLimit) +
           " " + std::to_string(gMeterGeometry.redStart) + "\n";
+  *out += "meterzones";
+  for (const RGBColor& c : gMeterZoneColors)
+    *out += " " + std::to_string(c.red) + " " + std::to_string(c.green) + " " + std::to_string(c.blue);
+  *out += "\n";
   AppWindow* w = GetWindowForKind(kTrackWindowKind);
   if (!IsAppWindowVisible(w) || !gCurrentSong) return;
   GrafPtr saved = nullptr;

@@ -65,14 +65,18 @@ std::vector<Meter> Meters(const std::string& dump) {
   return out;
 }
 
-std::vector<int> Geometry(const std::string& dump) {
+// The numbers of the dump's first line that begins with the word.
+std::vector<int> DumpNumbers(const std::string& dump, const std::string& word) {
   std::vector<int> out;
-  std::vector<std::string> lines = DumpLines(dump, "metergeometry");
+  std::vector<std::string> lines = DumpLines(dump, word);
   if (lines.empty()) return out;
   std::istringstream in(lines[0]);
   for (int n; in >> n;) out.push_back(n);
   return out;
 }
+
+std::vector<int> Geometry(const std::string& dump) { return DumpNumbers(dump, "metergeometry"); }
+std::vector<int> Zones(const std::string& dump) { return DumpNumbers(dump, "meterzones"); }
 
 bool Playing(const std::string& dump) {
   std::vector<std::string> lines = DumpLines(dump, "transport");
@@ -197,6 +201,43 @@ TEST_F(TrackMeters, RowsFollowTheVelocitiesPlayedAndFallBackAfterTheStop) {
   std::vector<uint32_t> emptyRow = x.Grab(fullMeter.left, fullMeter.top, fullMeter.right, fullMeter.bottom);
   ASSERT_EQ(emptyRow.size(), fullRow.size());
   EXPECT_FALSE(Near(emptyRow[size_t(middle * width + 2)], 0x19, 0xD7, 0x05)) << "the first segment is erased";
+  program.Terminate();
+}
+
+// A click on a row's meter edits the colour of the zone under the mouse: the picker's answer
+// replaces that zone's colour only, a cancelled pick keeps it, and a click beside the meter
+// asks for no colour at all.
+TEST_F(TrackMeters, AClickOnAMeterEditsTheColourOfTheZoneUnderIt) {
+  env["ZARIN_COLOR_REPLY"] = "336699;-;cc0000";
+  ASSERT_TRUE(program.Start({songFile}, env, home.File("errors.txt"))) << Errors();
+  std::string dump = Until([](const std::string& d) { return Meters(d).size() >= 2 && Zones(d).size() == 9; });
+  std::vector<Meter> meters = Meters(dump);
+  std::vector<int> geometry = Geometry(dump);
+  ASSERT_GE(meters.size(), 2u) << dump << Errors();
+  ASSERT_EQ(geometry.size(), 3u) << dump;
+  const std::vector<int> initial = Zones(dump);
+  ASSERT_EQ(initial, (std::vector<int>{0x1999, 0xD709, 0x051E, 0xE665, 0xE146, 0x2147, 0xE665, 0x051E, 0x028F}));
+  ASSERT_TRUE(x.FindProgramWindow(kScreenWidth, kScreenHeight));
+
+  const Meter& row = meters[1];
+  const int v = (row.top + row.bottom) / 2;
+  auto segment = [&](int n) { return row.left + 3 * n; };  // a pixel of segment n
+  auto zonesAfterClick = [&](int h, const std::vector<int>& before) {
+    x.Drag(h, v, h, v);
+    return Zones(Until([&](const std::string& d) { return Zones(d).size() == 9 && Zones(d) != before; }, 5));
+  };
+
+  std::vector<int> zones = zonesAfterClick(row.left - 20, initial);
+  EXPECT_EQ(zones, initial) << "a click beside the meter edits nothing";
+  std::vector<int> expected = initial;
+  expected[0] = 0x3333, expected[1] = 0x6666, expected[2] = 0x9999;
+  zones = zonesAfterClick(segment(1), initial);
+  EXPECT_EQ(zones, expected) << "the first segment is green: the first answer goes to green";
+  zones = zonesAfterClick(segment(geometry[1] + 1), expected);
+  EXPECT_EQ(zones, expected) << "a cancelled pick keeps the yellow zone";
+  expected[6] = 0xCCCC, expected[7] = 0, expected[8] = 0;
+  zones = zonesAfterClick(segment(geometry[0]), expected);
+  EXPECT_EQ(zones, expected) << "the last segment is red";
   program.Terminate();
 }
 
