@@ -1,6 +1,9 @@
 #include "sequencer/clock/time_code_format.h"
 
+#include "sequencer/clock/sequencer_clock.h"
 #include "sequencer/clock/transport_clock.h"
+#include "sequencer/midi/midi_utilities.h"
+#include "sequencer/transport/sync_source.h"
 #include "shell/base/position_formats.h"
 #include "song/conductor/conductor_time.h"
 #include "song/conductor/tempo_tables.h"
@@ -89,4 +92,7 @@ void SetTimeCodeFromTick(int32_t tick) {
   uint8_t* tc = gTransportClock.timeCode;
   tc[0] = f.hours, tc[1] = f.minutes, tc[2] = f.seconds, tc[3] = f.frames;
   gTransportClock.frameAccumulator = uint32_t(f.subframes) << 16;
+  // The song's tempo drives the clock only while the clock runs on its own: an external
+  // source's tempo stays as it came.
+  if (GetSyncSource() <= kSyncSourceAudioClock && !IsClockTaskPlaying()) RefreshTempo();
 }

@@ -33,6 +33,6 @@ void FormatTimeFromStart(uint32_t time, TimeCodeFields* out);
 // offset) as "h:mm:ss:ff" in buffer; returns buffer.
 unsigned char* TickToTimecodeString(unsigned char* buffer, int32_t tick);
 // The clock's real-time position, time-code digits and frame accumulator set to a song tick
-// (main thread, while the clock task does not play). The clock's tempo is left as it is: the
-// sync source and the transport decide it.
+// (main thread, while the clock task does not play). While the clock follows no external
+// source it also takes the current song's tempo.
 void SetTimeCodeFromTick(int32_t tick);

@@ -1,10 +1,8 @@
 #include "sequencer/transport/transport_idle.h"
 
-#include <algorithm>
 #include <cstdint>
 
 #include "sequencer/clock/sequencer_clock.h"
-#include "sequencer/clock/time_code_format.h"
 #include "sequencer/transport/transport_engine.h"
 #include "sequencer/midi/mmc_sender.h"
 #include "sequencer/transport/time_code_follow.h"
@@ -19,8 +17,7 @@ uint32_t gShownLocateTick = 0;
 void PositionDisplayIdle() {
   if (IsClockTaskPlaying() || gLocatePoint.tick == gShownLocateTick) return;
   gShownLocateTick = gLocatePoint.tick;
-  ShowLocateInClock(gShownLocateTick);
-  SetTimeCodeFromTick(int32_t(std::min<uint32_t>(gShownLocateTick, INT32_MAX)));
+  ShowLocateInClock(gShownLocateTick);  // counters, time code and tempo, when a song is current
 }
 
 // Interim: the tempo follower's display is not built yet, so its step has nothing to do.

@@ -62,10 +62,11 @@ void DrawReadoutText(ConstStr255Param text) {
   TextMode(srcCopy);
 }
 
-void DrawPositionReadout(const CounterValues& v, bool full) {
+// The position and meter read-outs are drawn only when their values changed, also in a full
+// draw: whoever erases them resets their caches (ResetCounterCaches).
+void DrawPositionReadout(const CounterValues& v) {
   if (!(gCounterDisplayFlags & kCounterShowsReadouts)) return;
   int32_t tick = std::max<int32_t>(v.tick, 0);
-  if (full) gCounterShownPosition = kCounterPositionUnshown;
   if (!StorePackedIfChanged(v.bar, v.beat, tick, &gCounterShownPosition)) return;
   GetStyleRect(kStyleCounterRect, &gScratchRect);
   LookUpCounterFont();
@@ -75,9 +76,8 @@ void DrawPositionReadout(const CounterValues& v, bool full) {
   DrawReadoutText(text);
 }
 
-void DrawMeterReadout(const CounterValues& v, bool full) {
+void DrawMeterReadout(const CounterValues& v) {
   if (!(gCounterDisplayFlags & kCounterShowsReadouts)) return;
-  if (full) gCounterShownMeter = kCounterValueUnshown;
   if (!StorePackedIfChanged(v.key, v.ticksPerBeat, v.numerator, &gCounterShownMeter)) return;
   SetForeColorIndex(kMeterForeColour);
   SetMeterAreaRect();
@@ -126,6 +126,12 @@ void TakeReceivedTimeCodeWhenFollowing(CounterValues* v) {
 }
 
 }  // namespace
+
+void ResetCounterCaches() {
+  gCounterShownPosition = kCounterPositionUnshown;
+  gCounterShownTempo = kCounterValueUnshown;
+  gCounterShownMeter = kCounterValueUnshown;
+}
 
 void SetCounterFont() { SetTextFontSize(gCounterFontId, kCounterFontSize); }
 
@@ -219,8 +225,8 @@ void DrawCounterDisplay(int16_t full) {
   CounterValues v;
   GatherCounterValues(&v);
   SetForeColorIndex(kCounterForeColour);
-  DrawPositionReadout(v, full != 0);
-  DrawMeterReadout(v, full != 0);
+  DrawPositionReadout(v);
+  DrawMeterReadout(v);
   DrawTimeReadout(v, full != 0);
   ClipToInfoPanel();
   if (gCounterShownTempo != GetScaledTempo()) DrawCounterTempoArea();

@@ -22,6 +22,9 @@ extern int32_t gCounterShownTempo;
 // The values a full redraw starts from: every read-out differs from them.
 constexpr int32_t kCounterPositionUnshown = -165;
 constexpr int32_t kCounterValueUnshown = -1;
+// Sets the three caches to their unshown values, so that the next draw shows every read-out
+// (after their area was erased).
+void ResetCounterCaches();
 // The time code last shown: bytes 4-7 hours, minutes, seconds, frames.
 extern uint8_t gCounterShownTimeCode[8];
 // The texts the position and time read-outs last drew.
@@ -66,7 +69,8 @@ void GatherCounterValues(CounterValues* v);
 // The meter's denominator: ticks per whole note / ticks per beat (0 for no ticks per beat).
 int32_t CounterMeterDenominator(int32_t ticksPerBeat);
 
-// Draws the read-outs whose values changed, or all of them with full set, in the current port.
+// Draws the read-outs whose values changed, in the current port; with full set the time code
+// is drawn even when it moved less than the frame tolerance.
 void DrawCounterDisplay(int16_t full);
 // The tick as the counter's mode shows it (time code in mode 1, else bar:beat:tick), drawn
 // from x on the pen's line.

@@ -131,6 +131,7 @@ void DrawCounterArea() {
   SaveClipRgn();
   SetScratchRectToCounterArea();
   ClipToScratchRect();
+  ResetCounterCaches();
   DrawCounterDisplay(1);
   RestoreClipRgn();
 }
@@ -290,9 +291,7 @@ void DrawInfoPanelContents() {
   DrawInfoPanelLabels(kLabelTextHeight);
   DrawSyncLamps();
   DrawModeLamps();
-  gCounterShownPosition = kCounterPositionUnshown;
-  gCounterShownTempo = kCounterValueUnshown;
-  gCounterShownMeter = kCounterValueUnshown;
+  ResetCounterCaches();
   if (IsValueFieldActive() && gValueField.port == GetQDGlobalsThePort()) RedrawValueField();
   DrawCounterDisplay(1);
   ClipToInfoPanel();

@@ -6,6 +6,10 @@
 #include <tuple>
 
 #include "sequencer/clock/time_code_format.h"
+#include "sequencer/clock/transport_clock.h"
+#include "sequencer/transport/sync_source.h"
+#include "song/model/song_context.h"
+#include "tests/sequencer/clock/clock_fixture.h"
 #include "song/conductor/tempo_tables.h"
 
 namespace {
@@ -80,6 +84,38 @@ TEST_F(TimeCodeFormat, PlainRatesCountEveryFrame) {
     TimeCodeFields f;
     FormatTimeCode(c.subframes, &f);
     EXPECT_EQ(c.shown, Fields(f)) << int(c.rateCode) << " " << c.subframes;
+  }
+}
+
+// A locate shows the tick's time code in the clock and, unless an external source sets the
+// pace, gives the clock the current song's tempo.
+class TimeCodeFromTick : public ClockTest {
+ protected:
+  void TearDown() override {
+    gCurrentSong = savedSong;
+    SetSyncSource(kSyncSourceInternal);
+    ClockTest::TearDown();
+  }
+  uint8_t* savedSong = gCurrentSong;
+};
+
+TEST_F(TimeCodeFromTick, TheClockTakesTheSongTempoOnlyWhileNoExternalSourceLeads) {
+  Handle song = MakeSong({TestTrack{}}, {{0, 1200}}, 905);
+  gCurrentSong = reinterpret_cast<uint8_t*>(*song);
+  struct Case {
+    int16_t source;
+    uint16_t clockTempo;
+  };
+  const Case cases[] = {{kSyncSourceInternal, 905}, {kSyncSourceAudioClock, 905},
+                        {kSyncSourceMidiClock, 1500}, {kSyncSourceTimeCode, 1500}};
+  for (const Case& c : cases) {
+    SetSyncSource(c.source);
+    gTransportClock.tempo = 1500;
+    SetTimeCodeFromTick(480 * 4 * 2 + 11);  // two bars at 120 a minute (four seconds) and a third of a frame
+    EXPECT_EQ(c.clockTempo, gTransportClock.tempo) << c.source;
+    const uint8_t* tc = gTransportClock.timeCode;
+    EXPECT_EQ(std::make_tuple(0, 0, 4, 0), std::make_tuple(int(tc[0]), int(tc[1]), int(tc[2]), int(tc[3])))
+        << c.source;
   }
 }
 

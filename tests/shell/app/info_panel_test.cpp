@@ -9,6 +9,7 @@
 #include "platform/events/apple_events.h"
 #include "platform/memory/byte_order.h"
 #include "platform/quickdraw/screen.h"
+#include "platform/text/pascal_strings.h"
 #include "platform/windows/windows.h"
 #include "sequencer/transport/sync_source.h"
 #include "sequencer/transport/transport_engine.h"
@@ -201,6 +202,24 @@ TEST_F(InfoPanel, TheCounterRedrawFollowsALocateUnlessHeldBack) {
   Locate(0);
   RedrawCounterWindow();
   EXPECT_EQ(start, Pixels(readout));
+}
+
+// The idle pass draws the position read-out again only when the position changed; a redraw of
+// the counter area draws it whatever it shows.
+TEST_F(InfoPanel, TheIdlePassRedrawsThePositionOnlyWhenItChanged) {
+  Locate(uint32_t(BarToTick(1)));
+  Draw();
+  EXPECT_EQ("2:01:000", Text(gCounterPositionText));
+  PLstrcpy(gCounterPositionText, reinterpret_cast<ConstStr255Param>("\001x"));
+  RedrawCounterWindow();
+  EXPECT_EQ("x", Text(gCounterPositionText)) << "unchanged: not drawn again";
+  Locate(uint32_t(BarToTick(2)));
+  RedrawCounterWindow();
+  EXPECT_EQ("3:01:000", Text(gCounterPositionText));
+  PLstrcpy(gCounterPositionText, reinterpret_cast<ConstStr255Param>("\001x"));
+  gClockOptionByte = 0x04;
+  ASSERT_TRUE(UpdateInfoPanel());
+  EXPECT_EQ("3:01:000", Text(gCounterPositionText)) << "the counter area is drawn afresh";
 }
 
 TEST_F(InfoPanel, UpdateRedrawsOnlyWhenTheTransportValueChanged) {
