@@ -22,6 +22,7 @@
 #include "plugins/plugin_host_commands.h"
 #include "shell/app/app_events.h"
 #include "shell/app/shutdown.h"
+#include "shell/app/song_activation.h"
 #include "shell/app/song_switch.h"
 #include "shell/app/startup.h"
 #include "shell/base/app_state.h"
@@ -570,6 +571,37 @@ TEST_F(WindowsMenus, LocatorMemoriesAreStoredInTheSongAndRecalled) {
   }
   EXPECT_EQ(0x04, gLocatorMatchMask);
   EXPECT_TRUE(std::equal(header.begin(), header.end(), gCurrentSong + 220)) << "no header bytes past the four memories";
+  gLocatorMatchMask = 0;
+}
+
+// Activating a song replaces the memories with the ones its header keeps: a memory the
+// previous song had filled is empty again, and a stored one can be recalled at once.
+TEST_F(WindowsMenus, SongActivationBringsBackItsLocatorMemories) {
+  ASSERT_TRUE(gCurrentSong);
+  std::vector<uint8_t> saved(gCurrentSong + 220, gCurrentSong + 220 + 8 * 12);
+  std::fill(gCurrentSong + 220, gCurrentSong + 220 + 8 * 12, 0);
+  uint8_t* left = gCurrentSong + 220 + 24;
+  WriteU32BE(left, 300);
+  WriteU32BE(left + 4, 0x9ABCDEF0u);
+  WriteF32BE(left + 8, 44100.0f);
+  WriteU32BE(left + 12, 700);
+  WriteF32BE(left + 20, 48000.0f);
+  gLocatorMemories[0] = LocatorMemory{{50, 7, 1.0f}, {90, 8, 1.0f}};
+  gLocatorMemories[1] = LocatorMemory();
+
+  ActivateCurrentSong(false);
+  EXPECT_EQ(0u, gLocatorMemories[0].left.tick) << "the previous song's memory is gone";
+  EXPECT_EQ(300u, gLocatorMemories[1].left.tick);
+  EXPECT_EQ(0x9ABCDEF0u, gLocatorMemories[1].left.sample) << "high word of the sample position 0";
+  EXPECT_EQ(44100.0f, gLocatorMemories[1].left.rate);
+  EXPECT_EQ(700u, gLocatorMemories[1].right.tick);
+  EXPECT_EQ(48000.0f, gLocatorMemories[1].right.rate);
+
+  DispatchMenuCommand(kRecallMemoryMenuId, 2);
+  EXPECT_EQ(300u, gTimeSelection.start.tick);
+  EXPECT_EQ(700u, gTimeSelection.end.tick);
+  std::copy(saved.begin(), saved.end(), gCurrentSong + 220);
+  for (LocatorMemory& m : gLocatorMemories) m = LocatorMemory();
   gLocatorMatchMask = 0;
 }
 
