@@ -7,6 +7,13 @@
 
 #include "platform/controls/controls.h"
 #include "shell/app/locator_memories.h"
+#include "song/model/utility_track_access.h"
+#include "song/model/track_numbers.h"
+#include "song/model/song_layout.h"
+#include "song/instruments/instrument_table.h"
+#include "song/instruments/instrument_record.h"
+#include "shell/windows/target_pane.h"
+#include "shell/app/idle_steps.h"
 #include "song/model/song_context.h"
 #include "platform/events/host_input.h"
 #include "platform/memory/byte_order.h"
@@ -603,6 +610,44 @@ TEST_F(WindowsMenus, SongActivationBringsBackItsLocatorMemories) {
   std::copy(saved.begin(), saved.end(), gCurrentSong + 220);
   for (LocatorMemory& m : gLocatorMemories) m = LocatorMemory();
   gLocatorMatchMask = 0;
+}
+
+// The idle step follows the target pane's track: a track that plays through its instrument
+// shows the instrument's program byte and takes a waiting program once (both waiting bits
+// cleared); a track that plays no instrument keeps its own; the current instrument stays.
+TEST_F(WindowsMenus, TheInstrumentDisplayFollowsTheTargetTracksInstrument) {
+  ASSERT_TRUE(gCurrentSong);
+  uint8_t blank[kInstrumentSize] = {};
+  if (gInstrumentCount == 0) ASSERT_EQ(noErr, AddInstrumentRecord(blank));
+  ASSERT_GT(gEditorPaneCount, 0);
+  uint8_t* te = GetTrackEntryAt(gTrackNumberMap[gEditorPanes[FindTargetPane(false)].track]);
+  ASSERT_TRUE(te);
+  uint8_t* instrument = GetInstrumentRecord(0);
+  te[kTrackFlags] |= kTrackFlagPlaysInstrument;
+  WriteU16BE(te + kTrackInstruments, 0);
+  te[kTrackProgram] = 3;
+  WriteU16BE(te + kTrackLastProgram, 0xFFFF);
+  instrument[kInstTrackByte71] = 17;
+  instrument[kInstMixerFlags] = 0x08 | 0x20 | 0x40;
+  WriteU32BE(instrument + kInstTakeProgram, 33);
+  gCurrentInstrument = -1;
+
+  UpdateEditorInstrumentDisplay();
+  EXPECT_EQ(17, te[kTrackProgram]);
+  EXPECT_EQ(33, ReadI16BE(te + kTrackLastProgram));
+  EXPECT_EQ(0x08, instrument[kInstMixerFlags]) << "both waiting bits go, the others stay";
+  EXPECT_EQ(17, gShownTrackProgram);
+  EXPECT_EQ(-1, gCurrentInstrument);
+
+  WriteU16BE(te + kTrackLastProgram, 5);
+  UpdateEditorInstrumentDisplay();
+  EXPECT_EQ(5, ReadI16BE(te + kTrackLastProgram)) << "a program is taken once";
+
+  te[kTrackFlags] &= uint8_t(~kTrackFlagPlaysInstrument);
+  te[kTrackProgram] = 9;
+  UpdateEditorInstrumentDisplay();
+  EXPECT_EQ(9, te[kTrackProgram]);
+  EXPECT_EQ(9, gShownTrackProgram);
 }
 
 TEST_F(WindowsMenus, ResettingWindowPositionsPutsThemBackWithinTheirLimits) {
