@@ -219,30 +219,18 @@ void FlushImmediateNoteOffs() {
   }
 }
 
-void FillRandomVelocityTable(uint32_t seed, int32_t spread) {
-  uint32_t x = seed ? seed : 1;
-  auto& t = C().randomVelocityTable;
-  for (int32_t i = 0; i < kRandomVelocityNotes; ++i) t[i] = 0;
-  for (int32_t i = kRandomVelocityNotes; i < int32_t(t.size()); ++i) {
-    x ^= x << 13;
-    x ^= x >> 17;
-    x ^= x << 5;
-    int32_t range = 2 * spread + 1;
-    t[i] = uint8_t(int8_t(spread > 0 ? int32_t(x % uint32_t(range)) - spread : 0));
-  }
-}
-
-int8_t PickRandomVelocity(uint32_t note) {
-  if (note > 127) return 0;
+uint8_t PickRandomVelocity(uint32_t row) {
+  if (row > 127) return 0;
   std::atomic_ref<uint32_t>(gRandomVelocityUsed).fetch_or(kRandomTableTaken);
   auto& t = C().randomVelocityTable;
-  uint8_t i = t[note] % kRandomVelocityOffsets;
-  t[note] = uint8_t((i + 1) % kRandomVelocityOffsets);
-  return int8_t(t[kRandomVelocityNotes + note * kRandomVelocityOffsets + i]);
+  uint8_t i = t[row] % kRandomVelocityOffsets;
+  t[row] = uint8_t((i + 1) % kRandomVelocityOffsets);
+  uint8_t v = std::atomic_ref<uint8_t>(t[kRandomVelocityNotes + row * kRandomVelocityOffsets + i]).load();
+  return v <= row ? v : uint8_t(row);
 }
 
-uint8_t HumaniseVelocity(uint8_t note, uint8_t velocity) {
-  int32_t v = int32_t(velocity & 127) + PickRandomVelocity(note);
+uint8_t HumaniseVelocity(uint8_t row, uint8_t velocity) {
+  int32_t v = int32_t(velocity & 127) + PickRandomVelocity(row);
   return uint8_t(v < 1 ? 1 : v > 127 ? 127 : v);
 }
 

@@ -47,11 +47,12 @@ void FlushImmediateNoteOffs();
 // and the main thread both change it, with atomic or/and only.
 extern uint32_t gRandomVelocityUsed;
 constexpr uint32_t kRandomTableTaken = 0x80000000u;
-// Fills the per-note offsets (signed, in the table's bytes) from a seed.
-void FillRandomVelocityTable(uint32_t seed, int32_t spread);
-int8_t PickRandomVelocity(uint32_t note);
-// velocity & 127 plus the note's next offset, clamped to 1..127.
-uint8_t HumaniseVelocity(uint8_t note, uint8_t velocity);
+// The random table: 128 cursor bytes, then 128 rows of 32 values; row r holds values 0..r
+// (the shell builds and refreshes it). Takes the value under row's cursor (0 for rows above
+// 127) and advances that cursor modulo 32.
+uint8_t PickRandomVelocity(uint32_t row);
+// velocity & 127 plus the next value of the given row (the spread), clamped to 1..127.
+uint8_t HumaniseVelocity(uint8_t row, uint8_t velocity);
 
 // The controller-7 value for an output device (20 and 21 unchanged), scaled by the master
 // level in 1/4096.

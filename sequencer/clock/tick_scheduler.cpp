@@ -551,7 +551,8 @@ int32_t SendTrackEvent(DriverProcId send, const uint8_t* event, uint8_t output,
   uint8_t release = event[kEventData3];
   uint8_t velocity;
   if (stored & 0x80) {
-    velocity = HumaniseVelocity(key, stored);
+    // A humanised note keeps its spread (a row of the random table) in the release byte.
+    velocity = HumaniseVelocity(release, stored);
     release = 64;
   } else {
     int32_t v = int32_t(stored) + (track ? track->velocityOffset : 0);

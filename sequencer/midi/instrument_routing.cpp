@@ -61,3 +61,5 @@ void TrackInstrumentController(int32_t instrument, uint8_t controller, uint8_t v
     record[kInstMidiState] |= kInstStateBankLsb;
   }
 }
+
+uint16_t GetBankWordForProgram(int32_t, uint16_t oldBank) { return oldBank; }

@@ -24,3 +24,6 @@ void GetInstrumentOutput(int32_t slot, uint8_t* port, uint8_t* device);
 // controller sets the fixed volume and its pan controller the remembered pan value; bank
 // select MSB (0) and LSB (32) go into the bank word.
 void TrackInstrumentController(int32_t instrument, uint8_t controller, uint8_t value);
+// The bank word a track stores with a program change. Interim: the program's bank lists come
+// with the instrument assignments; the old bank word stays.
+uint16_t GetBankWordForProgram(int32_t program, uint16_t oldBank);

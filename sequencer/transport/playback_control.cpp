@@ -393,7 +393,8 @@ bool PlayNoteWithOff(void* processor, uint8_t status, uint8_t note, uint8_t velo
   if (lock != 0) return false;
   bool scheduled = ScheduleNoteOff(length, true, status, note, 0, output, send, owner, processor);
   if (scheduled) {
-    if (velocity & 0x80) velocity = HumaniseVelocity(note, velocity);
+    // No event here carries a spread: the stored velocity is played as it stands.
+    if (velocity & 0x80) velocity = HumaniseVelocity(0, velocity);
     SendShortMessage(send, output, status, note, velocity);
   }
   if (takeLock) UnlockClock(0);

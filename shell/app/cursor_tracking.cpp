@@ -7,7 +7,9 @@
 #include "editors/timeline/click_state.h"
 #include "editors/timeline/timeline_axis.h"
 #include "platform/quickdraw/cursors.h"
+#include "platform/quickdraw/geometry.h"
 #include "platform/quickdraw/ports.h"
+#include "platform/windows/windows.h"
 #include "shell/base/app_state.h"
 #include "shell/base/busy_cursor.h"
 #include "shell/base/event_records.h"
@@ -35,7 +37,7 @@ namespace {
 constexpr int16_t kCrosshairCursor = 502, kVelocityCursor = 503, kPaneDividerCursor = 505,
                   kBarLineCursor = 506, kNoteStartCursor = 507, kNoteEndCursor = 509,
                   kEraseCursor = 510, kPaintCursor = 1053;
-constexpr int16_t kOpenHandCursor = 9, kLastThemeCursor = 17;
+constexpr int16_t kIBeamCursor = 4, kOpenHandCursor = 9, kLastThemeCursor = 17;
 constexpr uint32_t kThemeCursorAppearance = 0x10F;
 constexpr int16_t kFirstPluginWindowItem = 20;
 constexpr uint8_t kAudioViewMode = 9;
@@ -145,6 +147,17 @@ int16_t MainEditorCursor(bool changed, uint8_t moved, uint8_t* result) {
   return cursor;
 }
 
+// The I-beam over the notepad's text when the notepad is in front.
+int16_t NotepadCursor(const AppWindow* notepad, int16_t cursor) {
+  WindowRef w = GetAppWindowRef(notepad);
+  if (!w) return cursor;
+  SetPortWindowPort(w);
+  GlobalToLocalEventMouse();
+  Rect content{};
+  GetWindowPortBounds(w, &content);
+  return PtInRect(gLastMousePoint, &content) ? kIBeamCursor : cursor;
+}
+
 }  // namespace
 
 bool TakeMouseStateChange(uint8_t* moved) {
@@ -199,8 +212,10 @@ uint8_t AdjustCursorForWindow(bool keepCursor, WindowRef* under) {
   bool changed = TakeMouseStateChange(&moved);
   int16_t cursor = 0;
   if (IsAppWindowVisible(&gMainEditorRecord)) cursor = MainEditorCursor(changed, moved, &result);
-  // Interim: the other windows' own cursors (track list columns, notepad, chooser, jukebox,
-  // remote control, on-screen keyboard) come with those windows.
+  AppWindow* front = GetFrontAppWindow();
+  if (front && front->kind == kNotepadKind) cursor = NotepadCursor(front, cursor);
+  // Interim: the other windows' own cursors (track list columns, chooser, jukebox, remote
+  // control, on-screen keyboard) come with those windows.
   // The window under the event's global mouse location (gLastMousePoint is local to the
   // editor only when the editor's part ran).
   WindowRef win = nullptr;

@@ -16,6 +16,10 @@ namespace {
 
 TimePosition FromClock(const ClockPosition& p) { return TimePosition{p.tick, p.sample, p.rate}; }
 
+TimePosition ReadPosition(const uint8_t* at) {
+  return TimePosition{ReadU32BE(at), uint64_t(ReadU32BE(at + 4)), ReadF32BE(at + 8)};
+}
+
 void WritePosition(uint8_t* at, const TimePosition& p) {
   WriteU32BE(at, p.tick);
   WriteU32BE(at + 4, uint32_t(p.sample));
@@ -51,6 +55,15 @@ void Recall(int16_t n) {
 }
 
 }  // namespace
+
+void LoadLocatorMemoriesFromSong() {
+  if (!gCurrentSong) return;
+  for (int16_t n = 0; n < kLocatorMemoryCount; ++n) {
+    const uint8_t* pair = gCurrentSong + kSongLocators + kSongLocatorPairStride * n;
+    gLocatorMemories[n].left = ReadPosition(pair);
+    gLocatorMemories[n].right = ReadPosition(pair + kSongLocatorSize);
+  }
+}
 
 void StoreOrRecallLocatorMemory(int16_t n, bool store) {
   if (n < 0 || n >= kLocatorMemoryCount) return;

@@ -20,6 +20,10 @@ struct LocatorMemory {
 };
 extern LocatorMemory gLocatorMemories[kLocatorMemoryCount];
 
+// The current song's eight stored positions become the four memories (the sample position's
+// high word 0); song activation calls it.
+void LoadLocatorMemoriesFromSong();
+
 // n = 0..3 (others do nothing). Store: the clock's locators go into memory n and the song
 // header, bit n lights, the armed bit goes. Recall: a filled memory becomes the time
 // selection and the locators and the song locates to its start; an empty one only has its bit

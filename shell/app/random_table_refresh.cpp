@@ -20,7 +20,19 @@ uint32_t NextRowToRefresh(uint32_t last) {
   return r;
 }
 
+void DrawRow(uint32_t r) {
+  auto& t = gTransportClock.randomVelocityTable;
+  for (int32_t i = 0; i < kRandomVelocityOffsets; ++i)
+    std::atomic_ref<uint8_t>(t[kRandomVelocityNotes + r * kRandomVelocityOffsets + i]).store(uint8_t(RandomBelow(r + 1)));
+}
+
 }  // namespace
+
+void BuildRandomTable() {
+  auto& t = gTransportClock.randomVelocityTable;
+  for (int32_t r = 0; r < kRows; ++r) std::atomic_ref<uint8_t>(t[r]).store(0);
+  for (int32_t r = 0; r < kRows; ++r) DrawRow(uint32_t(r));
+}
 
 // The clock reads the row while it is drawn again: each byte is written whole, so a value
 // taken meanwhile is the old or the new one, both valid for the row.
@@ -31,8 +43,5 @@ void RefreshRandomTableRow() {
   uint32_t r = NextRowToRefresh(was & kRowMask);
   state.fetch_and(~kRowMask);
   state.fetch_or(r);
-  if (r == 0) return;
-  auto& t = gTransportClock.randomVelocityTable;
-  for (int32_t i = 0; i < kRandomVelocityOffsets; ++i)
-    std::atomic_ref<uint8_t>(t[kRandomVelocityNotes + r * kRandomVelocityOffsets + i]).store(uint8_t(RandomBelow(r + 1)));
+  if (r != 0) DrawRow(r);
 }

@@ -3,4 +3,6 @@
 // row again, the next after the row drawn last whose cursor byte is non-zero.
 #pragma once
 
+// Start-up: every cursor at 0 and every row drawn.
+void BuildRandomTable();
 void RefreshRandomTableRow();

@@ -2,6 +2,7 @@
 
 #include "editors/editor_song_switch.h"
 #include "editors/song_list_durations.h"
+#include "shell/app/locator_memories.h"
 #include "shell/base/new_song_defaults.h"
 #include "shell/windows/song_window_title.h"
 #include "song/conductor/timebase.h"
@@ -47,6 +48,7 @@ void LoadSongSettings() {
 void ActivateCurrentSong(bool reselectTrack) {
   if (!gCurrentSong) return;
   LoadSongSettings();
+  LoadLocatorMemoriesFromSong();
   CommitTimeSelection();
   if (reselectTrack) SetRecordTrack(int8_t(gCurrentSong[kSongRecordTrack]));
   UpdateSyncModeForSong();

@@ -1,5 +1,7 @@
 #include "shell/app/startup.h"
 
+#include "shell/app/random_table_refresh.h"
+
 #include "editors/toolbar/child_sequence_button.h"
 
 #include <algorithm>
@@ -304,6 +306,7 @@ void StartUpApplication(int16_t) {
   InitSequencerClock();
   ApplyTimebase();
   CreateStartupInstrumentTable();
+  BuildRandomTable();
   // 20.
   CreateSecondaryWindows();
   CreateEditorPane(int16_t(gPaneTopMargin + gStandardLineHeight + 4), false, 0);

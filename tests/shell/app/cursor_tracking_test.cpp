@@ -183,5 +183,29 @@ TEST_F(CursorTrackingTest, APassOverTheMainEditorShowsTheToolsCursor) {
   gNoteTool = kArrowTool;
 }
 
+// With the notepad in front its text area shows the I-beam; outside it the arrow.
+TEST_F(CursorTrackingTest, TheNotepadShowsTheIBeamOverItsText) {
+  WindowRef notepad = GetAppWindowRef(GetWindowForKind(kNotepadKind));
+  ASSERT_TRUE(notepad);
+  ShowWindow(notepad);
+  SelectWindow(notepad);
+  ASSERT_EQ(kNotepadKind, GetFrontAppWindow()->kind);
+  gAppearanceVersion = 0x110;
+  SetThemeCursor(kThemeIBeamCursor);
+  Cursor ibeam = Current();
+  Rect content{};
+  GetWindowBounds(notepad, kWindowContentRgn, &content);
+  struct Case { Point global; bool ibeam; };
+  const Case cases[] = {{{int16_t(content.top + 40), int16_t(content.left + 50)}, true},
+                        {{int16_t(content.top - 8), int16_t(content.left + 50)}, false}};
+  UInt32 when = 1000;
+  for (const Case& c : cases) {
+    SetCursorResource(502);
+    gLastEvent = EventRecord{nullEvent, 0, when++, c.global, 0};
+    AdjustCursorForWindow(false, nullptr);
+    EXPECT_EQ(c.ibeam, Same(ibeam, Current())) << c.global.v;
+  }
+}
+
 }  // namespace
 }  // namespace app_test

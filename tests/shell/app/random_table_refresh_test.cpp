@@ -78,4 +78,16 @@ TEST_F(RandomTableRefreshTest, ATakeAdvancesTheCursorAndMarksTheTable) {
   EXPECT_FALSE(Untouched(7));
 }
 
+// Start-up: cursors at 0 and row r filled with values 0..r, which differ within a wide row.
+TEST_F(RandomTableRefreshTest, TheBuiltTableKeepsEachRowBelowItsNumberPlusOne) {
+  BuildRandomTable();
+  auto& t = gTransportClock.randomVelocityTable;
+  EXPECT_TRUE(std::all_of(t.begin(), t.begin() + kRandomVelocityNotes, [](uint8_t c) { return c == 0; }));
+  for (int r = 0; r < kRandomVelocityNotes; ++r)
+    EXPECT_TRUE(std::all_of(Row(r), Row(r) + kRandomVelocityOffsets, [r](uint8_t v) { return v <= r; })) << r;
+  EXPECT_TRUE(std::all_of(Row(0), Row(0) + kRandomVelocityOffsets, [](uint8_t v) { return v == 0; }));
+  EXPECT_GT(*std::max_element(Row(127), Row(127) + kRandomVelocityOffsets),
+            *std::min_element(Row(127), Row(127) + kRandomVelocityOffsets));
+}
+
 }  // namespace

@@ -7,6 +7,13 @@
 
 #include "platform/controls/controls.h"
 #include "shell/app/locator_memories.h"
+#include "song/model/utility_track_access.h"
+#include "song/model/track_numbers.h"
+#include "song/model/song_layout.h"
+#include "song/instruments/instrument_table.h"
+#include "song/instruments/instrument_record.h"
+#include "shell/windows/target_pane.h"
+#include "shell/app/idle_steps.h"
 #include "song/model/song_context.h"
 #include "platform/events/host_input.h"
 #include "platform/memory/byte_order.h"
@@ -22,6 +29,7 @@
 #include "plugins/plugin_host_commands.h"
 #include "shell/app/app_events.h"
 #include "shell/app/shutdown.h"
+#include "shell/app/song_activation.h"
 #include "shell/app/song_switch.h"
 #include "shell/app/startup.h"
 #include "shell/base/app_state.h"
@@ -571,6 +579,75 @@ TEST_F(WindowsMenus, LocatorMemoriesAreStoredInTheSongAndRecalled) {
   EXPECT_EQ(0x04, gLocatorMatchMask);
   EXPECT_TRUE(std::equal(header.begin(), header.end(), gCurrentSong + 220)) << "no header bytes past the four memories";
   gLocatorMatchMask = 0;
+}
+
+// Activating a song replaces the memories with the ones its header keeps: a memory the
+// previous song had filled is empty again, and a stored one can be recalled at once.
+TEST_F(WindowsMenus, SongActivationBringsBackItsLocatorMemories) {
+  ASSERT_TRUE(gCurrentSong);
+  std::vector<uint8_t> saved(gCurrentSong + 220, gCurrentSong + 220 + 8 * 12);
+  std::fill(gCurrentSong + 220, gCurrentSong + 220 + 8 * 12, 0);
+  uint8_t* left = gCurrentSong + 220 + 24;
+  WriteU32BE(left, 300);
+  WriteU32BE(left + 4, 0x9ABCDEF0u);
+  WriteF32BE(left + 8, 44100.0f);
+  WriteU32BE(left + 12, 700);
+  WriteF32BE(left + 20, 48000.0f);
+  gLocatorMemories[0] = LocatorMemory{{50, 7, 1.0f}, {90, 8, 1.0f}};
+  gLocatorMemories[1] = LocatorMemory();
+
+  ActivateCurrentSong(false);
+  EXPECT_EQ(0u, gLocatorMemories[0].left.tick) << "the previous song's memory is gone";
+  EXPECT_EQ(300u, gLocatorMemories[1].left.tick);
+  EXPECT_EQ(0x9ABCDEF0u, gLocatorMemories[1].left.sample) << "high word of the sample position 0";
+  EXPECT_EQ(44100.0f, gLocatorMemories[1].left.rate);
+  EXPECT_EQ(700u, gLocatorMemories[1].right.tick);
+  EXPECT_EQ(48000.0f, gLocatorMemories[1].right.rate);
+
+  DispatchMenuCommand(kRecallMemoryMenuId, 2);
+  EXPECT_EQ(300u, gTimeSelection.start.tick);
+  EXPECT_EQ(700u, gTimeSelection.end.tick);
+  std::copy(saved.begin(), saved.end(), gCurrentSong + 220);
+  for (LocatorMemory& m : gLocatorMemories) m = LocatorMemory();
+  gLocatorMatchMask = 0;
+}
+
+// The idle step follows the target pane's track: a track that plays through its instrument
+// shows the instrument's program byte and takes a waiting program once (both waiting bits
+// cleared); a track that plays no instrument keeps its own; the current instrument stays.
+TEST_F(WindowsMenus, TheInstrumentDisplayFollowsTheTargetTracksInstrument) {
+  ASSERT_TRUE(gCurrentSong);
+  uint8_t blank[kInstrumentSize] = {};
+  if (gInstrumentCount == 0) ASSERT_EQ(noErr, AddInstrumentRecord(blank));
+  ASSERT_GT(gEditorPaneCount, 0);
+  uint8_t* te = GetTrackEntryAt(gTrackNumberMap[gEditorPanes[FindTargetPane(false)].track]);
+  ASSERT_TRUE(te);
+  uint8_t* instrument = GetInstrumentRecord(0);
+  te[kTrackFlags] |= kTrackFlagPlaysInstrument;
+  WriteU16BE(te + kTrackInstruments, 0);
+  te[kTrackProgram] = 3;
+  WriteU16BE(te + kTrackLastProgram, 0xFFFF);
+  instrument[kInstTrackByte71] = 17;
+  instrument[kInstMixerFlags] = 0x08 | 0x20 | 0x40;
+  WriteU32BE(instrument + kInstTakeProgram, 33);
+  gCurrentInstrument = -1;
+
+  UpdateEditorInstrumentDisplay();
+  EXPECT_EQ(17, te[kTrackProgram]);
+  EXPECT_EQ(33, ReadI16BE(te + kTrackLastProgram));
+  EXPECT_EQ(0x08, instrument[kInstMixerFlags]) << "both waiting bits go, the others stay";
+  EXPECT_EQ(17, gShownTrackProgram);
+  EXPECT_EQ(-1, gCurrentInstrument);
+
+  WriteU16BE(te + kTrackLastProgram, 5);
+  UpdateEditorInstrumentDisplay();
+  EXPECT_EQ(5, ReadI16BE(te + kTrackLastProgram)) << "a program is taken once";
+
+  te[kTrackFlags] &= uint8_t(~kTrackFlagPlaysInstrument);
+  te[kTrackProgram] = 9;
+  UpdateEditorInstrumentDisplay();
+  EXPECT_EQ(9, te[kTrackProgram]);
+  EXPECT_EQ(9, gShownTrackProgram);
 }
 
 TEST_F(WindowsMenus, ResettingWindowPositionsPutsThemBackWithinTheirLimits) {
