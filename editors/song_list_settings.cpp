@@ -9,7 +9,7 @@
 #include "shell/windows/app_windows.h"
 #include "song/model/song_context.h"
 
-SongListSettings gSongListSettings;
+SongListSettings& gSongListSettings = gWindowLayout.songList;
 
 namespace {
 

@@ -4,26 +4,10 @@
 
 #include <cstdint>
 
-// Play modes: 0 each song alone, 1 (the first header button) and 2 (the second) the songs
-// one after another.
-constexpr uint8_t kSongListSingle = 0;
-constexpr uint8_t kSongListChainOnce = 1;
-constexpr uint8_t kSongListChainLoop = 2;
-// Time column modes.
-constexpr uint8_t kSongListNoTime = 0;
-constexpr uint8_t kSongListDurations = 1;
-constexpr uint8_t kSongListRemaining = 2;
-constexpr uint8_t kSongListTimeModes = 3;
-constexpr uint8_t kSongListShowTotal = 0x01;  // flags
-constexpr uint8_t kSongListMaxPause = 200;    // seconds
+#include "song/prefs/window_layout.h"
 
-struct SongListSettings {
-  uint8_t playMode = kSongListSingle;
-  uint8_t pause = 0;  // seconds between chained songs, 0..200
-  uint8_t flags = 0;
-  uint8_t timeMode = kSongListNoTime;
-};
-extern SongListSettings gSongListSettings;
+// The settings themselves belong to the window layout, which keeps them in the preferences.
+extern SongListSettings& gSongListSettings;
 
 // The header buttons' play-mode change: the first toggles 1 and 0, the second sets 2, or 0
 // when it was 2. The document is marked modified.

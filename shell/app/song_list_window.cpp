@@ -19,6 +19,7 @@
 #include "shell/base/error_report.h"
 #include "shell/dialogs/name_dialog.h"
 #include "shell/drawing/drawing_ports.h"
+#include "shell/menus/dialog_menu_commands.h"
 #include "shell/menus/menu_items.h"
 #include "shell/windows/gray_outline_drag.h"
 #include "shell/windows/song_window_title.h"
@@ -57,7 +58,8 @@ bool ContextualClick(EventRecord* event) {
   int16_t item = HandleContextualMenuClick(event, GetMenu(kSongListMenuId), 0, 0, false);
   if (item < 0) return false;
   if (item == kAddSlotItem) AddSongSlot();
-  else if (item == kRemoveSongsItem) DoEditMenuItem(kClearEditItem);
+  else if (item == kRemoveSongsItem && DoEditMenuItem(kClearEditItem) == kMenuItemNotHandled)
+    RemoveSelectedSongs();  // the Edit menu does not clear songs yet: the list removes them itself
   return true;
 }
 

@@ -139,6 +139,7 @@ void ApplyStartupLayout(Handle layout) {
   RecordWindowLayoutFromWindows(false);
   if (layout) {
     ApplyLayoutBlock(layout);
+    TakeSongListSettingsFromLayout(layout);
     DisposeHandle(layout);
   }
   RestoreWindowLayout(0, 0);

@@ -25,6 +25,7 @@
 #include "shell/drawing/row_metrics.h"
 #include "shell/windows/app_windows.h"
 #include "shell/windows/editor_panes.h"
+#include "shell/app/song_list_state_dump.h"
 #include "shell/app/state_dump_notes.h"
 #include "shell/windows/window_sizing.h"
 #include "song/conductor/tempo_tables.h"
@@ -186,6 +187,7 @@ std::string FormatStateDump() {
   AppendEditorState(&out);
   AppendTrackMeterState(&out);
   AppendCounterStateDump(&out);
+  AppendSongListStateDump(&out);
   return out;
 }
 

@@ -232,7 +232,20 @@ Handle BuildLayoutBlock() {
   WriteU32BE(p + kLayoutOpenState + 4, gWindowLayout.windowOrder);
   std::memcpy(p + kLayoutDisplayBlock, gWindowLayout.displayBlock, sizeof gWindowLayout.displayBlock);
   WriteU16BE(p + kLayoutViewValue, gWindowLayout.currentView);
+  const SongListSettings& list = gWindowLayout.songList;
+  uint8_t* s = p + kLayoutSongListSettings;
+  s[0] = list.playMode, s[1] = list.pause, s[2] = list.flags, s[3] = list.timeMode;
   return h;
+}
+
+void TakeSongListSettingsFromLayout(Handle block) {
+  if (!block || GetHandleSize(block) < kLayoutBlockSize) return;
+  const uint8_t* s = reinterpret_cast<const uint8_t*>(*block) + kLayoutSongListSettings;
+  SongListSettings& list = gWindowLayout.songList;
+  list.playMode = s[0] <= kSongListChainLoop ? s[0] : kSongListSingle;
+  list.pause = std::min(s[1], kSongListMaxPause);
+  list.flags = s[2] & kSongListShowTotal;
+  list.timeMode = s[3] < kSongListTimeModes ? s[3] : kSongListNoTime;
 }
 
 void ApplyLayoutBlock(Handle block) {

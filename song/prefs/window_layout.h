@@ -27,6 +27,26 @@ constexpr int16_t kInstrumentWindowKind = 6;
 // one (its width only with preference bit 2 set).
 constexpr int16_t kTransportWindowKind = kInfoPanelKind;
 
+// The song list's settings (window kind 2). Play modes: 0 each song alone, 1 (the first
+// header button) and 2 (the second) the songs one after another.
+constexpr uint8_t kSongListSingle = 0;
+constexpr uint8_t kSongListChainOnce = 1;
+constexpr uint8_t kSongListChainLoop = 2;
+// Time column modes.
+constexpr uint8_t kSongListNoTime = 0;
+constexpr uint8_t kSongListDurations = 1;
+constexpr uint8_t kSongListRemaining = 2;
+constexpr uint8_t kSongListTimeModes = 3;
+constexpr uint8_t kSongListShowTotal = 0x01;  // flags
+constexpr uint8_t kSongListMaxPause = 200;    // seconds
+
+struct SongListSettings {
+  uint8_t playMode = kSongListSingle;
+  uint8_t pause = 0;  // seconds between chained songs, 0..200
+  uint8_t flags = 0;
+  uint8_t timeMode = kSongListNoTime;
+};
+
 // The frame of a window kind and whether it is shown.
 struct WindowLayoutState {
   Rect frame[kLayoutWindowKinds + 1] = {};  // global frames, kind k at [k]; [0] unused
@@ -38,6 +58,7 @@ struct WindowLayoutState {
   uint32_t windowOrder = 0;                 // the second word of the open-window state
   uint8_t displayBlock[8] = {};             // kept as read
   Handle paneTable;                         // the editor panes' table as last read
+  SongListSettings songList;                // kept in the preferences' layout block
   // What placement needs to know about the screen and the program.
   Rect screen = {0, 0, 768, 1024};
   int16_t infoPanelFixedHeight = 40;
@@ -110,6 +131,11 @@ constexpr int32_t kLayoutPaneTable = 600;           // handle slot of the pane t
 constexpr int32_t kLayoutPaneTableAlternate = 604;
 constexpr int32_t kLayoutPanePresence600 = 584;     // the presence word of a 600-byte block
 
+// The song list's settings: four bytes (play mode, pause, flags, time mode) in the unused
+// stretch after the rectangles, zero in every older form of the block. Only the
+// preferences' block carries them; a document's block leaves them alone.
+constexpr int32_t kLayoutSongListSettings = 504;
+
 // Rectangle of kind k (1..24) in a layout block, as top, left, bottom, right.
 Rect GetLayoutRect(const uint8_t* block, int16_t kind);
 void SetLayoutRect(uint8_t* block, int16_t kind, const Rect& r);
@@ -120,6 +146,9 @@ Handle BuildLayoutBlock();
 // closed; kinds 3 and 6 stay closed while the display options hide them) and takes its instrument window settings, window order, display block and view
 // value.
 void ApplyLayoutBlock(Handle block);
+// Takes the song list's settings from the preferences' 608-byte block; values out of range
+// fall back to their defaults (the pause is limited to 200).
+void TakeSongListSettingsFromLayout(Handle block);
 // Writes a block size-prefixed, and then paneTable (size-prefixed) when it is not null;
 // the block's pane slot says whether it follows.
 OSErr WriteLayoutSection(Handle block, Handle paneTable);

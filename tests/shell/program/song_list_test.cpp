@@ -1,10 +1,12 @@
 // The song list of the real zarin program on a private X server: with two songs open (two
 // MIDI files of the test's own, the second opened into the next slot), a click on a song's
 // row makes it the current song: the main editor shows that song's notes and the track
-// window's title names it; a click on the other row brings the other song back.
+// window's title names it; a click on the other row brings the other song back. The list's
+// header settings are kept in the preferences and come back after a restart.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <set>
 #include <sstream>
 
@@ -141,6 +143,33 @@ TEST_F(SongList, ARowClickMakesItsSongCurrentInTheEditorAndTheTrackWindow) {
     EXPECT_TRUE(WindowOfKind(dump, kSongListKind).visible) << "the list stays open";
   }
   program.Terminate();
+}
+
+// The second header button chains the songs in a loop; the program quits without saving the
+// song, and the next start shows the list's settings as they were left.
+TEST_F(SongList, HeaderSettingsComeBackAfterARestart) {
+  constexpr int kChainButtonX = 100, kButtonY = 13;
+  ASSERT_TRUE(program.Start({}, env, home.File("errors.txt")));
+  ASSERT_TRUE(x.FindProgramWindow(kScreenWidth, kScreenHeight));
+  std::string dump = Until([](const std::string& d) { return HasLine(d, "songlist", "0 0 0 0"); });
+  ASSERT_TRUE(HasLine(dump, "songlist", "0 0 0 0")) << dump << Errors();
+  x.Chord({"Control_L"}, "2");  // Window > Song List
+  dump = Until([](const std::string& d) { return WindowOfKind(d, kSongListKind).visible; });
+  WindowLine w = WindowOfKind(dump, kSongListKind);
+  ASSERT_TRUE(w.visible) << dump;
+  x.Drag(w.left + kChainButtonX, w.top + kButtonY, w.left + kChainButtonX, w.top + kButtonY);
+  dump = Until([](const std::string& d) { return HasLine(d, "songlist", "2 0 0 0"); });
+  ASSERT_TRUE(HasLine(dump, "songlist", "2 0 0 0")) << dump << Errors();
+  x.Chord({"Super_L"}, "q");
+  x.Chord({}, "d");  // the song itself is not saved
+  ASSERT_EQ(program.Wait(20), 0) << Errors();
+
+  std::remove(dumpFile.c_str());
+  Program again;
+  ASSERT_TRUE(again.Start({}, env, home.File("errors2.txt")));
+  dump = DumpUntil(again, dumpFile, [](const std::string& d) { return HasLine(d, "songlist", ""); });
+  EXPECT_TRUE(HasLine(dump, "songlist", "2 0 0 0")) << dump;
+  again.Terminate();
 }
 
 }  // namespace

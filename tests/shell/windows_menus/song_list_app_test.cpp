@@ -9,6 +9,7 @@
 #include "editors/timeline/timeline_axis.h"
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
+#include "platform/menus/menus.h"
 #include "platform/windows/windows.h"
 #include "shell/app/shutdown.h"
 #include "shell/app/song_child_drop.h"
@@ -33,6 +34,7 @@
 #include "song/model/track_entries.h"
 #include "song/model/transport_hooks.h"
 #include "song/model/utility_track_access.h"
+#include "tests/platform/windows/windows_test_support.h"
 #include "tests/shell/app/app_fixture.h"
 
 namespace app_test {
@@ -467,6 +469,24 @@ TEST_F(SongListTest, ALinkedSongEditedWhilePlayingCarriesItsTracksToItsTwin) {
     EXPECT_FALSE(gCurrentTrack[kTrackModeFlags] & kTrackModeTwinSections);
     EXPECT_EQ(TrackEntryView(gCurrentTrack).SectionList(), editedSections) << "the edited song keeps its own";
   }
+}
+
+// The list's own menu (a control-click on a row): its second item removes the selected songs.
+TEST_F(SongListTest, TheListMenuRemovesTheSelectedSongs) {
+  MakeSongs(32, {0, 1, 2, 3});
+  Select({2});
+  MenuRef menu = GetMenu(kSongListMenuId);
+  ASSERT_TRUE(menu);
+  EventRecord click{};
+  click.what = mouseDown;
+  click.modifiers = controlKey;
+  click.where = Point{400, 500};
+  Rect item;
+  GetMenuItemBoundsAt(menu, click.where, 2, &item);
+  windows_test::PostClickPath({Point{int16_t((item.top + item.bottom) / 2), int16_t((item.left + item.right) / 2)}});
+  ClickSongListWindow(nullptr, Point{int16_t(kSongListTop + 2 * gSongListRowHeight + 2), 60}, &click);
+  EXPECT_EQ(Order(4), (std::vector<std::string>{"s0", "s1", "-", "s3"}));
+  EXPECT_EQ(gCurrentSongIndex, 1);
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "shell/base/resource_files.h"
 #include "song/documents/document_input.h"
 #include "song/model/window_redraw.h"
+#include "song/prefs/preferences_writer.h"
 #include "song/prefs/startup_settings.h"
 #include "song/prefs/window_layout.h"
 #include "tests/song/prefs/prefs_fixture.h"
@@ -243,6 +244,45 @@ TEST_F(WindowLayoutTest, BlockCarriesTheLayoutBothWays) {
     if (k == kMainWindowKind || k == kTransportWindowKind || !IsWindowKindOpen(k)) continue;
     EXPECT_EQ(gWindowLayout.frame[k], built.frame[k]) << "kind " << k;
   }
+}
+
+// The song list's settings survive a restart through the preferences' layout block; a
+// document's block (zero there) does not reset them, and bytes out of range fall back.
+TEST_F(WindowLayoutTest, SongListSettingsRideInThePreferencesBlock) {
+  const SongListSettings set{kSongListChainLoop, 137, kSongListShowTotal, kSongListRemaining};
+  gWindowLayout.songList = set;
+  ASSERT_EQ(WritePreferencesFile(3), noErr);
+  gWindowLayout.songList = SongListSettings();
+  Handle layout;
+  OSErr status = -1;
+  ASSERT_EQ(ReadPreferencesData(&layout, &status), 1);
+  ASSERT_TRUE(layout);
+  ApplyLayoutBlock(layout);
+  EXPECT_EQ(gWindowLayout.songList.playMode, kSongListSingle) << "only the preferences take them";
+  TakeSongListSettingsFromLayout(layout);
+  DisposeHandle(layout);
+  EXPECT_EQ(gWindowLayout.songList.playMode, set.playMode);
+  EXPECT_EQ(gWindowLayout.songList.pause, set.pause);
+  EXPECT_EQ(gWindowLayout.songList.flags, set.flags);
+  EXPECT_EQ(gWindowLayout.songList.timeMode, set.timeMode);
+
+  Handle document = NewHandleClear(kLayoutBlockSize);  // a document's block: zeros there
+  ApplyLayoutBlock(document);
+  EXPECT_EQ(gWindowLayout.songList.pause, set.pause);
+  struct Case { uint8_t bytes[4]; SongListSettings want; } cases[] = {
+      {{3, 201, 0xFE, 3}, {kSongListSingle, kSongListMaxPause, 0, kSongListNoTime}},
+      {{0xFF, 255, 0xFF, 0xFF}, {kSongListSingle, kSongListMaxPause, kSongListShowTotal, kSongListNoTime}},
+      {{kSongListChainOnce, 200, 1, kSongListDurations}, {kSongListChainOnce, 200, 1, kSongListDurations}},
+  };
+  for (const Case& c : cases) {
+    std::memcpy(*document + kLayoutSongListSettings, c.bytes, 4);
+    TakeSongListSettingsFromLayout(document);
+    EXPECT_EQ(gWindowLayout.songList.playMode, c.want.playMode) << int(c.bytes[0]);
+    EXPECT_EQ(gWindowLayout.songList.pause, c.want.pause) << int(c.bytes[1]);
+    EXPECT_EQ(gWindowLayout.songList.flags, c.want.flags) << int(c.bytes[2]);
+    EXPECT_EQ(gWindowLayout.songList.timeMode, c.want.timeMode) << int(c.bytes[3]);
+  }
+  DisposeHandle(document);
 }
 
 }  // namespace
