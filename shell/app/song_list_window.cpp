@@ -55,7 +55,9 @@ void AddSongSlot() {
 
 // The contextual menu; false when the click was not a contextual one.
 bool ContextualClick(EventRecord* event) {
-  int16_t item = HandleContextualMenuClick(event, GetMenu(kSongListMenuId), 0, 0, false);
+  MenuRef menu = GetMenu(kSongListMenuId);  // a fresh copy, given back after the choice
+  int16_t item = HandleContextualMenuClick(event, menu, 0, 0, false);
+  if (menu) DisposeMenu(menu);
   if (item < 0) return false;
   if (item == kAddSlotItem) AddSongSlot();
   else if (item == kRemoveSongsItem && DoEditMenuItem(kClearEditItem) == kMenuItemNotHandled)
