@@ -94,7 +94,9 @@ struct OpaqueControlRef {
   int phase = 0;               // an indeterminate bar's stripes, moved by IdleControls
 
   // Pop-up and bevel button menus.
-  MenuRef menu = nullptr;  // the Menu Manager's; never disposed by the control
+  // The Menu Manager's; a bevel button disposes only a menu it loaded itself (ownsMenu).
+  MenuRef menu = nullptr;
+  bool ownsMenu = false;
   SInt16 menuID = 0;
   SInt16 titleWidth = 0;
   SInt16 menuValue = 0;
@@ -175,6 +177,8 @@ int ControlTextWidth(ControlRef control, const std::string& text, size_t count);
 // Gives a pop-up or bevel button the menu with the id: one already inserted, else the 'MENU'
 // resource (-12345: none). A pop-up's range becomes 1..its item count.
 void AttachMenuByID(ControlRef control, SInt16 menuID);
+// A bevel button's menu that it loaded itself goes with it.
+void DisposeOwnedControlMenu(ControlRef control);
 // The control's menu while the Menu Manager still has it (a menu disposed elsewhere: null).
 MenuRef LiveControlMenu(ControlRef control);
 

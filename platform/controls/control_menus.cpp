@@ -24,8 +24,12 @@ void FitPopupRange(ControlRef c) {
 void AttachMenuByID(ControlRef c, SInt16 menuID) {
   c->menu = nullptr;
   c->menuID = menuID;
+  c->ownsMenu = false;
   MenuRef menu = menuID == -12345 ? nullptr : GetMenuHandle(menuID);
-  if (!menu && menuID != -12345) menu = GetMenu(menuID);
+  if (!menu && menuID != -12345) {
+    menu = GetMenu(menuID);
+    c->ownsMenu = menu && c->kind == CtlKind::kBevelButton;
+  }
   if (menu) {
     InsertMenu(menu, hierMenu);
     c->menu = menu;
@@ -70,4 +74,12 @@ OSErr GetBevelButtonMenuHandle(ControlRef control, MenuRef* outMenu) {
   if (!IsLiveControl(control) || control->kind != CtlKind::kBevelButton || !outMenu) return paramErr;
   *outMenu = control->menu;
   return noErr;
+}
+
+void DisposeOwnedControlMenu(ControlRef c) {
+  if (!c->ownsMenu || !c->menu || !IsValidMenu(c->menu)) return;
+  if (GetMenuHandle(c->menuID) == c->menu) DeleteMenu(c->menuID);
+  DisposeMenu(c->menu);
+  c->menu = nullptr;
+  c->ownsMenu = false;
 }

@@ -61,6 +61,7 @@ void DisposeTree(ControlRef control) {
   control->children.clear();
   auto it = gWindows.find(control->window);
   if (it != gWindows.end() && it->second.focus == control) it->second.focus = nullptr;
+  DisposeOwnedControlMenu(control);
   if (control->target) DisposeEventTarget(control->target);
   gControls.erase(control);
   control->magic = 0;

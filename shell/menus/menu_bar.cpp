@@ -14,9 +14,6 @@ namespace {
 
 constexpr int16_t kSubmenusBeforeStyles[] = {193, 77, 66, 67, 68, 69, 86, 91, 87, 88, 70, 72, 79, 73};
 constexpr int16_t kSubmenusAfterStyles[] = {85, 95, 92, 93, 96, 184};
-// The menus that controls load for themselves (the main editor's child-sequence button): the
-// Menu Manager keeps them, so they go with the program's menus.
-constexpr int16_t kControlMenus[] = {255};
 constexpr int16_t kStyleMenuId = 73;
 constexpr MenuItemIndex kChoosableParents[] = {2, 16, 12};
 
@@ -47,7 +44,6 @@ void DisposeProgramMenus() {
   }
   for (int16_t id : kSubmenusBeforeStyles) DisposeMenuWithId(id);
   for (int16_t id : kSubmenusAfterStyles) DisposeMenuWithId(id);
-  for (int16_t id : kControlMenus) DisposeMenuWithId(id);
   ClearMenuBar();
   gFileMenu = gEditMenu = gWindowMenu = gTransformMenu = gViewMenu = gOptionsMenu = gToolsMenu = nullptr;
 }
