@@ -37,15 +37,7 @@ std::string RampSong(uint32_t division, int notes, uint8_t firstKey,
   }
   Append(&conductor, Vlq(0));
   Append(&conductor, EndOfTrack());
-  Bytes keys;
-  for (int i = 0; i < notes; ++i) {
-    Append(&keys, Vlq(i == 0 ? 0 : division / 2));
-    Append(&keys, {0x90, uint8_t(firstKey + i), 100});
-    Append(&keys, Vlq(division / 2));
-    Append(&keys, {0x80, uint8_t(firstKey + i), 64});
-  }
-  Append(&keys, Vlq(0));
-  Append(&keys, EndOfTrack());
+  Bytes keys = RampNotes(notes, firstKey, division, division / 2);
   Bytes file = Header(1, 2, int16_t(division));
   Append(&file, Chunk("MTrk", conductor));
   Append(&file, Chunk("MTrk", keys));
