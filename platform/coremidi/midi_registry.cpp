@@ -221,7 +221,11 @@ MidiObject* FindByKey(MidiDriverKind driver, MidiObjectKind kind, const std::str
   return nullptr;
 }
 
+// Follows a name change made by the driver; a name the user gave the object stays until the
+// driver's own name changes.
 void Rename(MidiObject* obj, const std::string& name, bool notify) {
+  if (obj->driverName == name) return;
+  obj->driverName = name;
   if (MidiObjectNameLocked(obj) == name) return;
   bool had = obj->properties.count("name") != 0;
   SetMidiStringPropertyLocked(obj, "name", name);
@@ -235,6 +239,7 @@ MidiObject* EnsureObject(MidiDriverKind driver, MidiObjectKind kind, const std::
     obj = CreateMidiObjectLocked(kind, driver, driverIndex, key);
     if (obj == nullptr) return nullptr;
     SetMidiStringPropertyLocked(obj, "name", name);
+    obj->driverName = name;
     if (kind == kMidiKindDestination) SetMidiIntegerPropertyLocked(obj, "receiveChannels", 0xFFFF);
     if (kind == kMidiKindSource) SetMidiIntegerPropertyLocked(obj, "transmitChannels", 0xFFFF);
     if (parent != nullptr) {

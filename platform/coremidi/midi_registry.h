@@ -60,6 +60,7 @@ struct MidiObject {
   std::vector<MIDIObjectRef> children;      // entities of a device, endpoints of an entity
   MIDIClientRef owner = 0;                  // client of a port or virtual endpoint
   std::string key;                          // what the unique id is made from
+  std::string driverName;                   // the name the driver last gave it
   MIDIUniqueID uniqueID = 0;
   std::map<std::string, MidiPropertyValue> properties;
   MIDINotifyProc notifyProc = nullptr;      // client

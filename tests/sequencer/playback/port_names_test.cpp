@@ -66,6 +66,10 @@ TEST_F(PortNames, GenericNamesGiveWayToTheEntityThenTheDevice) {
     SetName(entity, kMIDIPropertyName, c.entityName);
     EXPECT_EQ(c.expected, PortName(port));
   }
+  // Another client's ports coming and going rescan the graph; the names given here stay.
+  ASSERT_EQ(noErr, MIDIRestart());
+  SetName(port, kMIDIPropertyDisplayName, "Port 1");
+  EXPECT_EQ("Upper Keys", PortName(port));
 }
 
 TEST_F(PortNames, AConnectedPortIsNamedAfterItsExternalDeviceWhenAsked) {

@@ -114,7 +114,9 @@ TEST(MainEditorDrag, ADraggedNoteIsSavedMovedAndUndoSavesTheDocumentAsBefore) {
   dump = DumpUntil(program, dumpFile, [](const std::string& d) { return HasLine(d, "document", "Drag Song"); });
   ASSERT_TRUE(HasLine(dump, "document", "Drag Song")) << dump << zarin_test::ReadWholeFile(errors);
 
-  // A click on the note of pitch 64 selects it.
+  // A click on the note of pitch 64 selects it (where the window shows the notes now).
+  notes = DumpNotes(dump);
+  ASSERT_EQ(4u, notes.size()) << dump;
   const DumpNote* clicked = NoteOfPitch(notes, 64);
   const DumpNote* nextBeat = NoteOfPitch(notes, 62);  // one quarter (the grid) later
   const DumpNote* twoUp = NoteOfPitch(notes, 66);     // the row two above
