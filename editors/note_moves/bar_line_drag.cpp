@@ -15,6 +15,7 @@
 #include "shell/windows/app_windows.h"
 #include "song/conductor/conductor_map.h"
 #include "song/events/time_selection.h"
+#include "song/events/event_filter_slots.h"
 #include "song/events/utility_event_selection.h"
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"
@@ -38,7 +39,7 @@ int32_t ScaleFromBarLine(void* context) {
   auto* scale = static_cast<BarLineScale*>(context);
   SetCurrentUndoKind(kNoteEditUndoKind);
   SetTimeRange(scale->start, scale->end);
-  EventPredicate savedFilter = gEditFilterProc;
+  EventFilterProc savedFilter = gEditFilterProc;
   gEditFilterProc = nullptr;  // the copy filter: every event of the range
   ScaleTimeSelection(kBarLineMode, scale->numerator, scale->denominator, 0);
   gEditFilterProc = savedFilter;

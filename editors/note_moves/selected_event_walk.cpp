@@ -8,6 +8,7 @@
 #include "shell/windows/editor_panes.h"
 #include "song/events/seq_event.h"
 #include "song/events/time_selection.h"
+#include "song/events/event_filter_slots.h"
 #include "song/events/utility_event_selection.h"
 #include "song/model/track_selection.h"
 #include "song/model/utility_track_access.h"
@@ -39,7 +40,7 @@ uint8_t* CurrentTrackRecordAt(int32_t offset) {
 
 bool IsSelectedEditableEvent(const uint8_t* event) {
   if (!(event[kEventFlags] & kEventSelected)) return false;
-  return !gEditFilterProc || gEditFilterProc(event);
+  return EventPassesFilter(gEditFilterProc, event);
 }
 
 void ForEachSelectedEventInRange(PerEventProcedure* state) {

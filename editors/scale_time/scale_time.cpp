@@ -8,6 +8,7 @@
 #include "song/events/event_sort.h"
 #include "song/events/seq_event.h"
 #include "song/events/time_selection.h"
+#include "song/events/event_filter_slots.h"
 #include "song/events/utility_event_selection.h"
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"
@@ -131,7 +132,7 @@ void ScaleTrackTime(const ScaleTrackStep& step) {
     uint8_t* e = base + at;
     uint32_t length = SeqEventLengthWithin(e, size - at);
     if (length == 0 || SeqEventTime(e) == 0 || SeqEventTime(e) >= step.end) break;
-    if (InStep(SeqEventTime(e), step) && (!gEditFilterProc || gEditFilterProc(e))) ScaleEvent(e, step);
+    if (InStep(SeqEventTime(e), step) && EventPassesFilter(gEditFilterProc, e)) ScaleEvent(e, step);
     at += length;
   }
   SortTrackEvents();

@@ -9,16 +9,6 @@
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"
 
-uint8_t gEventCommand = 0;
-uint8_t gEventChannel = 0;
-
-uint32_t SplitEventStatus(const uint8_t* event) {
-  if (!event) return 0;
-  gEventCommand = event[kEventStatus] & 0xF0;
-  gEventChannel = event[kEventStatus] & 0x0F;
-  return SeqEventTime(event);
-}
-
 uint32_t SplitSequencerEventStatus() { return SplitEventStatus(gCurrentEvent); }
 
 int16_t GetScaledTempo() { return ScaleTempoValue(gTransportClock.tempo, 0); }

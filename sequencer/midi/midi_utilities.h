@@ -6,11 +6,8 @@
 
 #include "song/conductor/tempo_scaling.h"
 
-extern uint8_t gEventCommand;  // status & 0xF0 of the event split last
-extern uint8_t gEventChannel;  // status & 0x0F
+#include "song/events/event_filter_slots.h"
 
-// Splits the event's status into gEventCommand / gEventChannel; returns its tick.
-uint32_t SplitEventStatus(const uint8_t* event);
 // The same for gCurrentEvent (0 without one).
 uint32_t SplitSequencerEventStatus();
 

@@ -1,3 +1,4 @@
+#include "song/events/event_filter_slots.h"
 #include "song/events/utility_event_selection.h"
 
 #include "platform/memory/memory.h"
@@ -12,7 +13,6 @@
 uint8_t gSelectionLowNote = 127;
 uint8_t gSelectionHighNote = 0;
 uint8_t gEditorModeByte = 0;
-EventPredicate gEditFilterProc = nullptr;
 
 namespace {
 
@@ -116,7 +116,9 @@ int32_t TestEventInSelection(const uint8_t* event, EventPredicate predicate) {
 void SelectEventsInTimeSelection(int32_t toggle) {
   if (!GetCurrentTrackEventList() || !HasTimeSelection()) return;
   EventPredicate predicate = AcceptEvery;
-  if (GetFrontWindowKind() != kMainEditorKind && gEditFilterProc) predicate = gEditFilterProc;
+  // The edit filter the editing commands installed, outside the main editor.
+  if (GetFrontWindowKind() != kMainEditorKind && gEditFilterProc)
+    predicate = [](const uint8_t* e) { return EventPassesFilter(gEditFilterProc, e); };
   uint8_t* from = nullptr;
   if (gEditorModeByte & 0x80)
     from = SeekEventList(GetCurrentTrackEventsPtr(), int32_t(gTimeSelection.start.tick));

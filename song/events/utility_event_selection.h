@@ -23,9 +23,6 @@ extern uint8_t gSelectionLowNote;
 extern uint8_t gSelectionHighNote;
 // The editor's mode byte (bit 7: walks start at the selection start).
 extern uint8_t gEditorModeByte;
-// The edit filter that the editing commands install, used when the front window is not the
-// main editor; null takes every event.
-extern EventPredicate gEditFilterProc;
 
 // Time selection tests.
 bool IsTimeInSelection(uint32_t t);

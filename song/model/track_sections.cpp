@@ -5,3 +5,7 @@ bool GetFirstSectionLength(uint32_t, uint32_t*) { return false; }
 
 // Interim: section lists are not read yet.
 uint32_t GetLastSectionEnd(uint32_t) { return 0; }
+
+void ShiftSections(int32_t) {}
+void ScaleSections(double) {}
+void DeleteSectionsInRange(uint32_t, uint32_t, bool) {}

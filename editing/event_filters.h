@@ -1,0 +1,47 @@
+// The event filters: small procedures that say whether the event under the editing cursor
+// (split, so gEventCommand and gEventChannel are valid) takes part in an operation, and the
+// rules that install them by front window, view and context.
+#pragma once
+
+#include <cstdint>
+
+#include "song/events/event_filter_slots.h"
+
+extern uint8_t gFilterPolyKey;                // the poly-pressure lane's key (60)
+extern uint8_t gEventCriteriaFlags;           // non-zero while event criteria are active
+
+int32_t AcceptAllEvents();
+int32_t RejectAllEvents();
+int32_t NoteOnFilter();
+int32_t NoteRangeFilter();
+int32_t UnflaggedEventFilter();
+int32_t SelectedNoteFilter();
+int32_t SelectedEventFilter();  // every selected event (IsCursorEventSelected)
+int32_t CriteriaCopyFilter();
+int32_t VelocityLaneFilter();
+int32_t LaneEventFilter();
+int32_t PitchBendFilter();
+int32_t ChannelPressureFilter();
+int32_t LaneControllerFilter();
+int32_t ProgramChangeFilter();
+int32_t PolyPressureKeyFilter();
+
+void SetDefaultEventFilters();
+void SetNoteRangeEditFilter();
+void SetLaneEditFilter();
+void SetNoteRangeFilters();
+// The main editor edits through the note range (see the filters' rules).
+bool IsNoteRangeEditActive();
+// By the front window; always ends with gSavedCopyFilterProc = gCopyFilterProc.
+void UpdateEventFilters();
+// By gEditContextKind; run at the end of SetEditContextKind.
+int32_t InstallContextFilters();
+
+// The three slots saved and put back by operations that install filters of their own.
+struct SavedEventFilters {
+  EventFilterProc edit;
+  EventFilterProc copy;
+  EventFilterProc savedCopy;
+};
+SavedEventFilters SaveEventFilters();
+void RestoreEventFilters(const SavedEventFilters& saved);

@@ -1,0 +1,4 @@
+#include "song/model/sequence_references.h"
+
+void ExpandSequenceReferences() {}
+void SplitSelectedTracksByChannel() {}
