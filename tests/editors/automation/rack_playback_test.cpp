@@ -18,7 +18,11 @@
 #include "platform/memory/memory.h"
 #include "plugins/plugin_engine_hooks.h"
 #include "plugins/plugin_parameters.h"
+#include "shell/base/app_state.h"
+#include "shell/base/error_report.h"
+#include "shell/base/error_report_hooks.h"
 #include "shell/windows/editor_panes.h"
+#include "song/instruments/instrument_table.h"
 #include "song/instruments/plugin_records.h"
 #include "song/instruments/rack_automation_fields.h"
 #include "song/instruments/rack_sharing.h"
@@ -146,6 +150,41 @@ TEST_F(RackPlaybackTest, ARefreshGivesUpOnALockThatStaysTaken) {
   channel_->automationLock.store(0);
 }
 
+EngineChannel* gAlertChannel = nullptr;
+uint32_t gLockSeenByAlert = 99;
+int16_t RecordAlertLock(int16_t) {
+  gLockSeenByAlert = gAlertChannel->automationLock.load();
+  return 1;
+}
+
+// A copy that cannot be made: the channel plays without automation (no copy, no cursors) and
+// the memory error is reported once the lock is given back.
+TEST_F(RackPlaybackTest, WithoutMemoryForTheCopyTheChannelPlaysNoAutomation) {
+  for (uint32_t t = 0; t < 2000; ++t)
+    ASSERT_EQ(AddAutomationPoint(AutomationListRef{rack_}, t, 1, 0, kAutomationVolume, 0), noErr);
+  ASSERT_EQ(RefreshAutomationPlayback(rack_), noErr);
+  ASSERT_TRUE(channel_->automation);
+  auto savedHooks = gErrorReportHooks;
+  gErrorReportHooks.showCautionAlert = RecordAlertLock;
+  gAlertChannel = channel_;
+  uint8_t background = gAppState[3];
+  gAppState[3] = 0;  // in front: the alert is shown, not posted
+  uint64_t budget = GetMemoryBudget();
+  // Not even the room the old copy leaves is enough for the new one.
+  SetMemoryBudget(GetMemoryInUse() + 4096 - uint64_t(GetHandleSize(channel_->automation)));
+  OSErr err = RefreshAutomationPlayback(rack_);
+  SetMemoryBudget(budget);
+  gErrorReportHooks = savedHooks;
+  gAppState[3] = background;
+  gInsufficientMemoryShown = 0;
+  EXPECT_EQ(err, memFullErr);
+  EXPECT_FALSE(channel_->automation);
+  EXPECT_EQ(channel_->automationCursor, nullptr);
+  EXPECT_EQ(channel_->pluginAutomationCursor, nullptr);
+  EXPECT_EQ(gLockSeenByAlert, 0u) << "the alert came while the engine's lock was held";
+  EXPECT_EQ(PointListEndIndex(GetRackAutomationList(rack_)), 2000) << "the rack's own list is kept";
+}
+
 // The engine plays the parameter points of each block from its copy, each to the plug-in at
 // the point's chain position (a word over +8..+11): the point of plug-in 1 does not reach
 // the plug-in at position 0.
@@ -165,6 +204,33 @@ TEST_F(RackPlaybackTest, TheEnginePlaysParameterPointsBlockByBlock) {
   // Past the last point the cursor rests on the end record.
   PlayAutomationToPlugins(channel_, 1 << 20);
   EXPECT_EQ(channel_->pluginAutomationCursor, PointRecordAt(channel_->automation, 3));
+}
+
+// The render tries the lock once: while the editor holds it the block plays no automation
+// and the cursor waits; the next block plays it.
+TEST_F(RackPlaybackTest, ABlockRenderedWhileTheLockIsTakenPlaysNoAutomation) {
+  device_.sampleRate = 44100.0f;
+  AddParameter(rack_, 2, 0, 3, 0.4f);
+  ASSERT_EQ(RefreshAutomationPlayback(rack_), noErr);
+  ASSERT_EQ(EnsureRenderBuffers(2, 2, 1), 0);
+  channel_->sampleBits = 16;
+  channel_->sourceChannels = 2;
+  channel_->frameChannels = 2;
+  channel_->halfReady[0] = 1;
+  int16_t source[16] = {}, out[16] = {};
+  uint8_t* cursor = channel_->pluginAutomationCursor;
+  channel_->automationLock.store(1);
+  RenderEngineChannel(channel_, source, out, 8, 32768, 0);
+  EXPECT_NE(GetPluginParameter(&chain_, 3), 0.4f);
+  EXPECT_EQ(channel_->pluginAutomationCursor, cursor);
+  EXPECT_EQ(channel_->pluginAutomationPosition, 0);
+  EXPECT_EQ(channel_->automationLock.load(), 1u) << "the engine releases only a lock it took";
+  channel_->automationLock.store(0);
+  RenderEngineChannel(channel_, source, out, 8, 32768, 0);
+  EXPECT_FLOAT_EQ(GetPluginParameter(&chain_, 3), 0.4f);
+  EXPECT_EQ(channel_->pluginAutomationPosition, 8);
+  EXPECT_EQ(channel_->automationLock.load(), 0u);
+  EXPECT_EQ(TakeEngineError(), 0);
 }
 
 // +142 holds a channel id, not a block: disposing the rack must not dispose a handle that
@@ -252,6 +318,64 @@ TEST_F(TrackRackTest, KeepingLanePointsLeavesOnlyTheLanesTarget) {
     SetRackAutomationList(rack, Handle());
   }
   gCurrentViewMode = savedMode;
+}
+
+// Racks of the instrument table: two instruments, one aux bus and the master.
+class TableRackTest : public TrackRackTest {
+ protected:
+  void SetUp() override {
+    TrackRackTest::SetUp();
+    ASSERT_EQ(CreateInstrumentTable(2, kDeviceKindMidiPort), noErr);
+    ASSERT_EQ(SetAuxBusCount(1, 19, 0, false), noErr);
+  }
+  void TearDown() override {
+    for (int32_t i = 0; i <= GetMasterIndex(); ++i) {
+      uint8_t* record = GetInstrumentRecord(i);
+      if (Handle rack{ReadU32BE(record + kInstInsertRack)}) DisposePluginRecord(rack);
+      WriteU32BE(record + kInstInsertRack, 0);
+    }
+    DisposeInstrumentTable();
+    gCurrentPaneSlot = 0;
+    TrackRackTest::TearDown();
+  }
+  Handle EntryRack(int32_t i) { return Handle(ReadU32BE(GetInstrumentRecord(i) + kInstInsertRack)); }
+};
+
+// A slot pane n works on entry gInstrumentCount + n - 1: the bus, then the master; a lane
+// makes a missing rack there, marked changed.
+TEST_F(TableRackTest, ASlotPaneFocusesItsBusOrTheMaster) {
+  gEngineSampleRate = 48000.0f;
+  for (int16_t slot : {1, 2}) {
+    gCurrentPaneSlot = slot;
+    int32_t entry = gInstrumentCount + slot - 1;
+    EXPECT_FALSE(GetFocusedPluginHandle());
+    EXPECT_TRUE(IsListRefEmpty(GetFocusedAutomationListRef()));
+    Handle rack = GetLaneRackHandle();
+    ASSERT_TRUE(rack) << slot;
+    EXPECT_EQ(EntryRack(entry), rack);
+    EXPECT_EQ(GetRackSampleRate(rack), 48000.0f);
+    EXPECT_TRUE(HandleData(rack)[kRackFlags] & kRackFlagChanged);
+    EXPECT_EQ(GetFocusedPluginHandle(), rack);
+    EXPECT_EQ(GetFocusedAutomationListRef().rack, rack);
+  }
+  EXPECT_EQ(EntryRack(gInstrumentCount + 1), EntryRack(GetMasterIndex()));
+}
+
+// A track pane whose own rack runs no chain focuses its instrument's rack, but its automation
+// list stays the track's own.
+TEST_F(TableRackTest, ATrackPaneKeepsItsOwnListWhileItsInstrumentIsInFocus) {
+  gCurrentPaneSlot = 0;
+  Handle trackRack = GetLaneRackHandle();
+  ASSERT_TRUE(trackRack);
+  EXPECT_FALSE(GetFocusedPluginHandle()) << "the track plays no instrument yet";
+  OSErr err;
+  Handle instrumentRack = EnsureInsertRack(GetInstrumentRecord(1) + kInstInsertRack, 44100.0f, true, &err);
+  ASSERT_EQ(err, noErr);
+  gCurrentTrack[kTrackFlags] |= kTrackFlagPlaysInstrument;
+  TrackEntryView(gCurrentTrack).SetInstrument(0, uint16_t(1 << 8));
+  EXPECT_EQ(GetFocusedPluginHandle(), instrumentRack);
+  EXPECT_EQ(GetFocusedAutomationListRef().rack, trackRack);
+  EXPECT_EQ(GetLaneRackHandle(), instrumentRack);
 }
 
 }  // namespace
