@@ -201,6 +201,11 @@ TEST_F(RackPlaybackTest, TheEnginePlaysParameterPointsBlockByBlock) {
   EXPECT_EQ(channel_->pluginAutomationCursor, PointRecordAt(channel_->automation, 2));
   PlayAutomationToPlugins(channel_, 200);
   EXPECT_FLOAT_EQ(GetPluginParameter(&chain_, 3), 0.75f);
+  // Chasing to a position takes the same reading of the chain position.
+  ForgetPluginParameters(&chain_);
+  int32_t volume = 0, pan = 0, levels[kAutomationSends], pans[kAutomationSends];
+  ChaseAutomationState(channel_->automation, 200, &volume, &pan, levels, pans, channel_);
+  EXPECT_FLOAT_EQ(GetPluginParameter(&chain_, 3), 0.25f);
   // Past the last point the cursor rests on the end record.
   PlayAutomationToPlugins(channel_, 1 << 20);
   EXPECT_EQ(channel_->pluginAutomationCursor, PointRecordAt(channel_->automation, 3));
