@@ -30,6 +30,7 @@
 namespace {
 
 constexpr int32_t kMaxGroups = kMaxTrackNumbers;
+constexpr uint8_t kSongNameMax = 31;  // characters of the name at header +63
 
 // A track of a child: what it plays, its settings and its events.
 struct ChildTrack {
@@ -70,8 +71,8 @@ void ReadChildTracks(ChildContent* content) {
   SearchSongTracks(TakeLongestTrack, &longest);
   content->length = longest.length;
   const uint8_t* name = gCurrentSong + kSongName;
-  int32_t n = name[0] < 31 ? name[0] : 31;
-  content->name[0] = uint8_t(n);
+  uint8_t n = name[0] < kSongNameMax ? name[0] : kSongNameMax;
+  content->name[0] = n;
   std::memcpy(content->name + 1, name + 1, size_t(n));
   for (int32_t i = 0; i < GetSongTrackCount(); ++i) {
     const uint8_t* entry = GetTrackEntryAt(i);
@@ -288,13 +289,12 @@ int32_t RunExpansion(void* context) {
   SetCurrentUndoKind(kUndoKindEdit);
   x->source = GetCurrentTrackIndex();
   ReadChildren(x);
-  if (AddTracksForChildOutputs(x)) {
-    RebuildTrackNumberMap();
-    SetCurrentTrackIndex(x->source);
-    ExpandReferences(x);
-  }
+  if (!AddTracksForChildOutputs(x)) return 0;  // the tracks made stay
+  RebuildTrackNumberMap();
   SetCurrentTrackIndex(x->source);
-  if (!x->cancelled) RemoveEmptyTracks();
+  ExpandReferences(x);
+  SetCurrentTrackIndex(x->source);
+  if (!x->cancelled && x->err == noErr) RemoveEmptyTracks();
   return 0;
 }
 

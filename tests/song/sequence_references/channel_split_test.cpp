@@ -6,7 +6,6 @@
 #include "song/model/sequence_references.h"
 #include "song/model/track_output_assignment.h"
 #include "song/model/track_settings.h"
-#include "song/undo/undo_exchange.h"
 #include "tests/song/sequence_references/reference_fixture.h"
 
 namespace {
@@ -139,15 +138,7 @@ TEST_F(ChannelSplit, ATrackForAnInstrumentsOutputPlaysThatInstrument) {
 TEST_F(ChannelSplit, UndoGivesTheSongBackAndRedoTheSplit) {
   SetTrackRows(kMixed);
   SelectOnly({0});
-  std::string before = undo_test::SongImage(gCurrentSongHandle);
-  SplitSelectedTracksByChannel();
-  std::string after = undo_test::SongImage(gCurrentSongHandle);
-  ASSERT_NE(before, after);
-
-  ASSERT_EQ(noErr, UndoLastEdit());
-  EXPECT_TRUE(undo_test::SameImage(before, undo_test::SongImage(gCurrentSongHandle)));
-  ASSERT_EQ(noErr, RedoEdit());
-  EXPECT_TRUE(undo_test::SameImage(after, undo_test::SongImage(gCurrentSongHandle)));
+  refs_test::ExpectUndoAndRedo(SplitSelectedTracksByChannel);
 }
 
 TEST(TrackOutputKey, InstrumentTracksAreKeyedByTheirInstrumentOthersByTheirPort) {

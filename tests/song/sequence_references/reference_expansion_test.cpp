@@ -8,7 +8,6 @@
 #include "song/model/child_sequences.h"
 #include "song/model/sequence_references.h"
 #include "song/model/song_copies.h"
-#include "song/undo/undo_exchange.h"
 #include "tests/song/sequence_references/reference_fixture.h"
 
 namespace {
@@ -116,6 +115,22 @@ TEST_F(ReferenceExpansion, AChildOfLengthZeroEndsTheExpansionWithoutCopies) {
   EXPECT_EQ((std::vector<Row>{{10, 0x90, 40, 10}}), RowsOf(GetTrackEntryAt(0)));
 }
 
+TEST_F(ReferenceExpansion, WithoutAFreeTrackNumberTheReferencesAndChildrenStay) {
+  const std::vector<Row> rows = {{1001, 0x50, 0, 960}, {1100, 0x90, 40, 10}};
+  BuildSongs("Verse", 384, kChild, rows);
+  for (int i = 1; i < kMaxTrackNumbers; ++i) {
+    ASSERT_GE(FindFreeTrackNumber(), 0);
+    ASSERT_TRUE(AddTrackEntryChecked(kTrackEntrySize));
+    ClaimTrackNumber();
+  }
+  SetCurrentTrackIndex(0);
+  ExpandSequenceReferences();
+  EXPECT_EQ(kMaxTrackNumbers, GetSongTrackCount());
+  EXPECT_EQ(nullptr, TrackPlaying(kChildOutput));
+  EXPECT_EQ(rows, RowsOf(GetTrackEntryAt(0)));
+  EXPECT_EQ(1, GetTrackEntryAt(0)[kTrackChildCount]);
+}
+
 int16_t OpenProgress(int16_t, int32_t) { return 0; }
 int16_t CancelAtOnce(int32_t) { return kProgressCancelledErr; }
 void CloseProgress() {}
@@ -132,15 +147,7 @@ TEST_F(ReferenceExpansion, ACancelGivesTheSongBackAsItWas) {
 
 TEST_F(ReferenceExpansion, UndoGivesTheSongBackAndRedoTheExpansion) {
   BuildSongs("Verse", 384, kChild, {{1001, 0x50, 0, 960}, {1100, 0x90, 40, 10}});
-  std::string before = undo_test::SongImage(parent_);
-  ExpandSequenceReferences();
-  std::string after = undo_test::SongImage(gCurrentSongHandle);
-  ASSERT_NE(before, after);
-
-  ASSERT_EQ(noErr, UndoLastEdit());
-  EXPECT_TRUE(undo_test::SameImage(before, undo_test::SongImage(gCurrentSongHandle)));
-  ASSERT_EQ(noErr, RedoEdit());
-  EXPECT_TRUE(undo_test::SameImage(after, undo_test::SongImage(gCurrentSongHandle)));
+  refs_test::ExpectUndoAndRedo(ExpandSequenceReferences);
 }
 
 }  // namespace

@@ -6,10 +6,12 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "song/events/seq_event.h"
 #include "song/model/track_event_replacement.h"
+#include "song/undo/undo_exchange.h"
 #include "tests/song/undo/undo_fixture.h"
 
 namespace refs_test {
@@ -78,6 +80,19 @@ inline std::vector<Row> RowsOf(const uint8_t* entry) {
     rows.push_back(r);
   }
   return rows;
+}
+
+// Runs command on the current song: Undo must give back the song as it was, Redo the song
+// the command made.
+inline void ExpectUndoAndRedo(void (*command)()) {
+  std::string before = undo_test::SongImage(gCurrentSongHandle);
+  command();
+  std::string after = undo_test::SongImage(gCurrentSongHandle);
+  ASSERT_NE(before, after);
+  ASSERT_EQ(noErr, UndoLastEdit());
+  EXPECT_TRUE(undo_test::SameImage(before, undo_test::SongImage(gCurrentSongHandle)));
+  ASSERT_EQ(noErr, RedoEdit());
+  EXPECT_TRUE(undo_test::SameImage(after, undo_test::SongImage(gCurrentSongHandle)));
 }
 
 }  // namespace refs_test
