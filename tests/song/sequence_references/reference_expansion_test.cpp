@@ -69,7 +69,12 @@ const std::vector<Row> kChild = {
 
 TEST_F(ReferenceExpansion, AChildShorterThanItsReferenceRepeatsAndIsCutAtTheEnd) {
   BuildSongs("Verse", 384, kChild, {{1001, 0x50, 0, 960}, {1100, 0x90, 40, 10}});
+  Handle clipboard = NewHandleClear(kClipboardRecordSize);
+  gClipboard = clipboard;
   ExpandSequenceReferences();
+  EXPECT_EQ(clipboard, gClipboard) << "the clipboard comes back as it was";
+  gClipboard = Handle();
+  DisposeHandle(clipboard);
 
   uint8_t* copied = TrackPlaying(kChildOutput);
   ASSERT_NE(nullptr, copied) << "a track for the child's output was made";
