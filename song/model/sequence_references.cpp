@@ -106,10 +106,10 @@ void VisitChild(ChildVisit* visit, int32_t child) {
 // Visits the child of the reference at offset, when it overlaps the selection.
 void VisitReference(ChildVisit* visit, const uint8_t* reference, const TimeSelection& kept) {
   uint32_t t = SeqEventTime(reference);
-  uint32_t end = t + GetEventLongDuration(reference);
-  if (end <= kept.start.tick || t >= kept.end.tick) return;
+  uint64_t end = uint64_t(t) + GetEventLongDuration(reference);
+  if (end == t || end <= kept.start.tick || t >= kept.end.tick) return;
   uint32_t from = kept.start.tick > t ? kept.start.tick : t;
-  uint32_t to = kept.end.tick < end ? kept.end.tick : end;
+  uint32_t to = kept.end.tick < end ? kept.end.tick : uint32_t(end);
   SelectChildPart(t, from, to);
   VisitChild(visit, ReadU16BE(reference + kEventChildIndex) / 4);
   gTimeSelection = kept;
