@@ -237,10 +237,11 @@ resource 'MENU' 68 {
 }
 
 resource 'MENU' 69 {
-  i16 69 u16 0 u16 0 u32 0 u32 0xFFFFFFFF pstring "List Options"
-  pstring "Show All Events" u8 0 u8 0 u8 0 u8 0
-  pstring "Show Notes Only" u8 0 u8 0 u8 0 u8 0
-  pstring "Show Controllers Only" u8 0 u8 0 u8 0 u8 0
+  i16 69 u16 0 u16 0 u32 0 u32 0xFFFFFFFF pstring "Track Operations"
+  pstring "Expand Sequence References" u8 0 u8 0 u8 0 u8 0
+  pstring "Add Events to Tracks" u8 0 u8 0 u8 0 u8 0
+  pstring "Unroll Sections" u8 0 u8 0 u8 0 u8 0
+  pstring "Split Tracks by Channel" u8 0 u8 0 u8 0 u8 0
   u8 0
 }
 

@@ -15,6 +15,7 @@ enum : int16_t {
   kProgressOpeningSong = 2,
   kProgressReadingMidiFile = 3,
   kProgressScanningPlugins = 8,
+  kProgressWorking = 39,
 };
 
 struct ProgressHooks {

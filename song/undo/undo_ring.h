@@ -20,6 +20,8 @@ constexpr int32_t kFirstUnrestorableUndoKind = 65;
 constexpr int32_t kUndoKindEngineHook = 39;
 constexpr int32_t kUndoKindInstrumentAssignments = 49;
 constexpr int32_t kNoUndoKind = -1;
+// The plain kind, named "Edit" in the undo texts.
+constexpr int32_t kUndoKindEdit = 0;
 // Error text shown when an undo step cannot be kept.
 constexpr int16_t kUndoStepFailedText = 11;
 // The track-number order of the live song that a step keeps (entries past it are not moved).

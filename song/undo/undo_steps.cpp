@@ -118,6 +118,18 @@ OSErr RunUndoableEditClearingScope(UndoableEdit edit, void* context) {
   return noErr;
 }
 
+OSErr RunUndoableEditOverAllTracks(UndoableEdit edit, void* context) {
+  if (!gCurrentSong) return paramErr;
+  uint8_t kept[kTrackSelectionSize];
+  std::memcpy(kept, gCurrentSong + kSongTrackSelection, kTrackSelectionSize);
+  Handle song = gCurrentSongHandle;
+  OSErr err = RunUndoableEditClearingScope(edit, context);
+  if (err != noErr) return err;
+  if (UndoRecord* record = GetCurrentUndoRecord()) StoreSelection(record->songCopy, kept);
+  StoreSelection(song, kept);
+  return noErr;
+}
+
 int32_t RunUndoableEditWithTimeSelection(UndoableEdit edit, int32_t keepExtra, void* context) {
   TimeSelection kept = gTimeSelection;
   int32_t ran = BeginUndoableStep(context, edit, keepExtra);

@@ -28,6 +28,9 @@ int32_t RunUndoableEditInScope(UndoableEdit edit, const uint8_t* scope, void* co
 int32_t RunUndoableEditForCurrentTrack(UndoableEdit edit, void* context = nullptr);
 // Every track number in scope; -108 when the step could not be kept, else 0.
 OSErr RunUndoableEditClearingScope(UndoableEdit edit, void* context = nullptr);
+// The same for an edit that may add, fill or remove any track, where the song and the step
+// keep the track selection the song held before (Undo gives the song back exactly).
+OSErr RunUndoableEditOverAllTracks(UndoableEdit edit, void* context = nullptr);
 // Keeps the time selection across the step and stores it in the step's song copy.
 int32_t RunUndoableEditWithTimeSelection(UndoableEdit edit, int32_t keepExtra,
                                          void* context = nullptr);
