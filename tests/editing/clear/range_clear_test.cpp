@@ -273,6 +273,32 @@ TEST_F(RangeEditTest, AClearThatRemovesAnEmptyTrackIsUndoneWhole) {
   EXPECT_EQ(2, GetSongTrackCount());
 }
 
+TEST_F(RangeEditTest, TheEditorClearsTheTracksItsPanesShowAndUndoesThem) {
+  MakeTracks(3);
+  Fill(0, {Note(100, 10), Ctl(400)});
+  Fill(1, {Note(120, 10), Ctl(400)});
+  Fill(2, {Note(140, 10), Ctl(400)});
+  ClearTrackSelectionMask();
+  SelectTrackSlot(0);
+  RecomputeSelectionBounds(gTrackSelection, true);
+  // One note pane on track 1 and a hidden one on track 2; track 0 is selected but not shown.
+  gEditorPaneCount = 2;
+  gEditorPanes[0] = EditorPane();
+  gEditorPanes[0].track = 1;
+  gEditorPanes[1] = EditorPane();
+  gEditorPanes[1].track = 2;
+  gEditorPanes[1].flags = kPaneHidden;
+  gEditContextKind = kContextEditorNotes;
+  Select(97, 193);
+  std::string before = SongNow();
+  ClearSelection();
+  EXPECT_EQ("100:n/10 400:b0", Rows(0));
+  EXPECT_EQ("400:b0", Rows(1));
+  EXPECT_EQ("140:n/10 400:b0", Rows(2));
+  ExpectUndoRedo(before);
+  gEditorPaneCount = 0;
+}
+
 TEST_F(RangeEditTest, AnOtherWindowsClearGoesToItsDelete) {
   static int songDeletes = 0;
   songDeletes = 0;
