@@ -165,6 +165,15 @@ int32_t RunTimeStep(UndoableEdit step, TimeEdit* edit) {
   return RunUndoableEditKeepingTracks(scope, step, edit);
 }
 
+// A selection made in samples can be empty in ticks: such a range is refused like an empty
+// selection, so that nothing moves by a tick that was never selected.
+bool RequireTickRange() {
+  if (!RequireTimeSelection()) return false;
+  if (gTimeSelection.end.tick > gTimeSelection.start.tick) return true;
+  ReportAppErrorText(kNoTimeSelectionText);
+  return false;
+}
+
 void TakeOptionKey(TimeEdit* edit) {
   edit->wholeSong = true;
   edit->busses = true;
@@ -187,7 +196,7 @@ void FillTrackSelectionRequest(TrackSelectionRequest* request, bool fromPanes) {
 }
 
 void InsertTime(bool editorContext) {
-  if (!RequireTimeSelection() || gTimeSelection.end.tick <= gTimeSelection.start.tick) return;
+  if (!RequireTickRange()) return;
   TimeEdit edit;
   FillTrackSelectionRequest(&edit.request, editorContext);
   edit.conductorOnly = IsConductorContext();
@@ -199,12 +208,7 @@ void InsertTime(bool editorContext) {
 }
 
 void RemoveTime(bool editorContext, bool allChannels, int16_t undoKind) {
-  if (!RequireTimeSelection()) return;
-  // A selection made in samples can be empty in ticks; removing it must not move anything.
-  if (gTimeSelection.end.tick <= gTimeSelection.start.tick) {
-    ReportAppErrorText(kNoTimeSelectionText);
-    return;
-  }
+  if (!RequireTickRange()) return;
   TimeEdit edit;
   edit.undoKind = undoKind;
   FillTrackSelectionRequest(&edit.request, editorContext);
@@ -284,7 +288,7 @@ OSErr InsertTimeInSong(int32_t delta) {
     if (err == noErr) ShiftSections(delta);
   }
   uint32_t length = GetTrackLength();
-  if (err == noErr && start < length) SetTrackLength(length + uint32_t(delta) - 1);
+  if (err == noErr && length > 0) SetTrackLength(length + uint32_t(delta) - 1);
   SetSongModified();
   return err;
 }

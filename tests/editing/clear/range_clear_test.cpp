@@ -202,6 +202,22 @@ TEST_F(RangeEditTest, TheTempoAndMasterVolumeLanesDeleteTheirConductorRecords) {
   EXPECT_EQ(193, ConductorTick(GetConductorMap() + kConductorRecordSize));
 }
 
+TEST_F(RangeEditTest, TheConductorListDeletesItsSelectedRecordsAsOneStep) {
+  ASSERT_EQ(noErr, SetTempoAt(1000, 50));
+  ASSERT_EQ(noErr, SetTempoAt(1100, 120));
+  ASSERT_EQ(noErr, SetMasterVolumeAt(90, 130));
+  StoreConductorEndTick();
+  GetConductorMap()[kConductorRecordSize + kConductorFlagsOffset] |= kConductorSelected;
+  GetConductorMap()[2 * kConductorRecordSize + kConductorFlagsOffset] |= kConductorSelected;
+  gEditContextKind = kContextConductorList;
+  std::string before = SongNow();
+  ClearSelection();
+  ASSERT_EQ(1, CountConductorRecords(gCurrentSong));
+  EXPECT_EQ(50, ConductorTick(GetConductorMap()));
+  EXPECT_EQ(51u, ReadU32BE(gCurrentSong + kSongConductorEnd));
+  ExpectUndoRedo(before);
+}
+
 TEST_F(RangeEditTest, TheTrackEditClosesWheneverItWasOpened) {
   for (uint8_t flags : {kClearFlagsNoUndoKind, kClearFlagsCut, kClearKeepLength}) {
     Fill(0, {Note(50, 10), Note(300, 10)});
