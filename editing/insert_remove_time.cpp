@@ -76,7 +76,6 @@ struct TimeEdit {
   bool conductorOnly = false;  // a conductor context: only the conductor map moves
   bool busses = false;         // the automation of every bus and the master moves too
   int16_t undoKind = 0;
-  OSErr result = noErr;
 };
 
 bool TakesTrack(const TimeEdit& edit, const uint8_t* entry) {
@@ -112,10 +111,10 @@ int32_t RunInsertTime(void* arg) {
     }
   }
   if (!edit->conductorOnly) {
-    ForEachTrackOfEdit(edit, [delta](TimeEdit* e) {
+    // A failed note cut was reported by the list's grow; the other tracks still move.
+    ForEachTrackOfEdit(edit, [delta](TimeEdit*) {
       if (BeginTrackEdit() != noErr) return;
-      OSErr err = InsertTimeInSong(delta);
-      if (err != noErr) e->result = err;
+      InsertTimeInSong(delta);
       EndTrackEditWithCode(kTrackEditCloseCode);
     });
     UpdateSongEnd();
@@ -202,7 +201,6 @@ void InsertTime(bool editorContext) {
   edit.conductorOnly = IsConductorContext();
   edit.wholeSong = edit.conductorOnly || EveryTrackSelectedIn(gTrackSelection);
   if (OptionKeyDown()) TakeOptionKey(&edit);
-  // A failed note cut was reported by the list's grow.
   if (!RunTimeStep(RunInsertTime, &edit)) return;
   RedrawAll(0);
 }
