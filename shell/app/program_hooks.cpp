@@ -2,6 +2,7 @@
 #include "shell/app/song_list_window.h"
 
 #include "audio/engine/audio_hooks.h"
+#include "editing/context_delete_hooks.h"
 #include "editing/editing_hooks.h"
 #include "editors/editor_hooks.h"
 #include "media/media_hooks.h"
@@ -57,4 +58,5 @@ void InstallProgramHooks() {
   InstallMediaHooks();
   InstallPluginHooks();
   InstallSongListWindow();
+  gContextDeleteHooks.deleteSelectedSongs = RemoveSelectedSongs;
 }

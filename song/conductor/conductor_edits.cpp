@@ -5,9 +5,12 @@
 #include "shell/base/arithmetic.h"
 #include "shell/base/busy_cursor.h"
 #include "song/conductor/conductor_map.h"
+#include "song/conductor/markers.h"
+#include "song/conductor/timebase.h"
 #include "song/events/time_selection.h"
 #include "song/events/utility_event_selection.h"
 #include "song/model/song_context.h"
+#include "song/model/song_layout.h"
 
 namespace {
 
@@ -111,6 +114,32 @@ void ShiftConductorRecords(int32_t delta) {
   NoteConductorMapChanged();
   if (removing) RestoreRemembered(kept, start);
   SnapMeterChangesToBars();
+}
+
+int32_t DeleteSelectedConductorRecords() {
+  bool meter = false;
+  bool tempo = false;
+  int32_t deleted = 0;
+  for (int32_t i = CountConductorRecords(gCurrentSong) - 1; i >= 0; --i) {
+    uint8_t* r = RecordAt(i);
+    if (!(r[kConductorFlagsOffset] & kConductorSelected)) continue;
+    meter = meter || ConductorKind(r) == kConductorMeter;
+    tempo = tempo || ConductorKind(r) == kConductorTempo;
+    DeleteConductorRecord(r);
+    ++deleted;
+  }
+  if (deleted == 0) return 0;
+  NoteConductorMapChanged();
+  if (meter) ApplyMeterChange(GetConductorEndTick());
+  if (tempo) RefreshMarkers(0);
+  SetSongModified();
+  return deleted;
+}
+
+void MoveConductorEndTick(int32_t delta) {
+  if (!gCurrentSong) return;
+  int64_t end = int64_t(ReadU32BE(gCurrentSong + kSongConductorEnd)) + delta;
+  WriteU32BE(gCurrentSong + kSongConductorEnd, uint32_t(end < 0 ? 0 : end > INT32_MAX ? INT32_MAX : end));
 }
 
 void MoveConductorRecordsInSelection(int32_t delta, int32_t laneKind) {

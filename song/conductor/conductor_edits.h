@@ -33,4 +33,9 @@ void MoveConductorRecordsInSelection(int32_t delta, int32_t laneKind);
 // Scales the ticks of the records inside the selection whose kind bit is in kindMask about
 // the selection start; a tick that would fall before tick 1 becomes 1.
 void ScaleConductorTimesInSelection(double factor, uint64_t kindMask);
+// Deletes the selected records (the conductor list's delete): a deleted meter change re-times
+// the meter map, a deleted tempo change re-times the markers. Answers the records deleted.
+int32_t DeleteSelectedConductorRecords();
+// Moves the song's conductor end tick by delta, never below 0.
+void MoveConductorEndTick(int32_t delta);
 OSErr EditMasterVolumeInRange(const MasterVolumeEditValues& values, int32_t mode);

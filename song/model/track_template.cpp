@@ -61,6 +61,8 @@ bool TemplateEqualsTrack(const uint8_t* track) {
   return std::memcmp(gTrackTemplate, track, size_t(kTrackEntrySize)) == 0;
 }
 
+}  // namespace
+
 bool IsEmptyTrack(const uint8_t* e) {
   Handle events(ReadU32BE(e + kTrackEventList));
   if (events && GetHandleSize(events) > kEmptyEventListSize) return false;
@@ -68,8 +70,6 @@ bool IsEmptyTrack(const uint8_t* e) {
   if (RegionListHasRegions(Handle(ReadU32BE(e + kTrackRegionList)))) return false;
   return !ReadU32BE(e + kTrackRegionList2) && !ReadU32BE(e + kTrackExtraBlock);
 }
-
-}  // namespace
 
 bool SaveTrackTemplate(bool blankName) {
   const uint8_t* track = gCurrentTrack;

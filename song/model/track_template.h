@@ -12,4 +12,6 @@ constexpr uint32_t kTemplateMaxLength = 1;
 
 bool SaveTrackTemplate(bool blankName);
 void ResetTrackTemplate();
+// No events, sections, drum data, regions or other blocks.
+bool IsEmptyTrack(const uint8_t* entry);
 void RemoveEmptyTracks();
