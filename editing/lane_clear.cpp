@@ -80,9 +80,9 @@ void DeleteMasterVolumeLane() {
 }
 
 void CutAutomationLane(int32_t lane, int32_t shift) {
-  Handle* list = GetFocusedAutomationListRef();
-  if (!list || !*list) return;
-  CutPointListRange(*list, gTimeSelection.start.sample, gTimeSelection.end.sample, shift != 0,
+  Handle list = GetReferencedPointList(GetFocusedAutomationListRef());
+  if (!list) return;
+  CutPointListRange(list, gTimeSelection.start.sample, gTimeSelection.end.sample, shift != 0,
                     PointMaskForLane(lane), gCurrentPaneSlot);
 }
 
@@ -181,7 +181,7 @@ void ClearPaneRange(ClearRequest* request) {
   int32_t shift = request ? request->shift : 0;
   int32_t lane = gCurrentViewMode - kLaneViewModeOffset;
   if (gCurrentPaneSlot > 0 && gCurrentViewMode != kMasterVolumeViewMode && lane >= kFirstAutomationLane &&
-      GetFocusedAutomationListRef()) {
+      GetReferencedPointList(GetFocusedAutomationListRef())) {
     ClearLaneRange(shift);
     // The focused list belongs to the rack of the pane's slot.
     RefreshAutomationPlayback(FocusedPaneRack());

@@ -85,12 +85,12 @@ bool AudioTakesPartInClear() {
 namespace {
 
 void CutFocusedAutomation(const ClearRequest& request, bool audio) {
-  Handle* list = GetFocusedAutomationListRef();
-  if (!list || !*list) return;
+  Handle list = GetReferencedPointList(GetFocusedAutomationListRef());
+  if (!list) return;
   if (gEditContextKind == kContextEditorLane && gCurrentViewMode - kLaneViewModeOffset >= kFirstAutomationLane) {
     ClearLaneRange(request.shift);
   } else if (audio || IsVelocityLaneContext() || request.shift != 0) {
-    CutPointListRange(*list, gTimeSelection.start.sample, gTimeSelection.end.sample, request.shift != 0,
+    CutPointListRange(list, gTimeSelection.start.sample, gTimeSelection.end.sample, request.shift != 0,
                       kAllPointKinds, -1);
   }
 }
