@@ -9,8 +9,10 @@
 #include "editing/event_cursor.h"
 #include "editing/event_filters.h"
 #include "editing/paste_options.h"
+#include "editors/timeline/click_state.h"
 #include "platform/memory/memory.h"
 #include "shell/base/iteration_abort.h"
+#include "shell/windows/editor_panes.h"
 #include "song/events/event_filter_slots.h"
 #include "song/events/seq_event.h"
 #include "song/events/time_selection.h"
@@ -30,16 +32,31 @@ namespace {
 
 bool IsAudioView(uint8_t mode) { return mode == 9 || mode == 10 || mode == 11 || mode == 13 || mode == 14; }
 
-// Events and audio taken from the current track, by context and the track's view.
+// What the main editor's visible panes of the track show: a view other than an audio view
+// (events), an audio view (audio). Without panes the track's own view mode stands for one.
+void ShownViews(int32_t number, bool* events, bool* audio) {
+  if (gEditorPaneCount <= 0) {
+    (IsAudioView(gCurrentTrack[kTrackViewMode]) ? *audio : *events) = true;
+    return;
+  }
+  for (int16_t i = 0; i < gEditorPaneCount && i < kMaxEditorPanes; ++i) {
+    const EditorPane& pane = gEditorPanes[i];
+    if ((pane.flags & kPaneHidden) || pane.track != number) continue;
+    (IsAudioView(pane.viewMode) ? *audio : *events) = true;
+  }
+}
+
+// Events and audio taken from the current track, by context and the panes that show it.
 void DecideCopiedParts(bool* events, bool* audio) {
   if (gEditContextKind != kContextEditorNotes) {
     *events = *audio = true;
     return;
   }
-  bool audioView = IsAudioView(gCurrentTrack[kTrackViewMode]);
-  *events = !audioView;
-  *audio = audioView || (!IsNoteRangeEditActive() &&
-                         gCurrentTrack[kTrackOutputKind] == kInstrumentTrackOutputKind);
+  *events = *audio = false;
+  ShownViews(gCurrentTrack[kTrackNumber], events, audio);
+  // An instrument track's audio goes along unless the selection covers a pitch range only.
+  bool wholePitchRange = gFilterLowNote == 0 && gFilterHighNote == 127;
+  if (wholePitchRange && gCurrentTrack[kTrackOutputKind] == kInstrumentTrackOutputKind) *audio = true;
 }
 
 void DropTrackFromClipboardSelection(int32_t number) {
@@ -186,7 +203,7 @@ void CopyTracksToClipboard() {
   }
   if (gEditContextKind != kContextMarkers) {
     int32_t current = GetCurrentTrackIndex();
-    ForEachSelectedTrack(CopyTrackToClipboard, nullptr);
+    ForEachSelectedTrackEntry(CopyTrackToClipboard, nullptr);
     SetCurrentTrackIndex(current);
   }
   gClipboardOwned = 1;
