@@ -6,6 +6,8 @@
 #include "editing/edit_commands.h"
 #include "editing/edit_context.h"
 #include "editing/event_filters.h"
+#include "editing/lane_paste.h"
+#include "song/conductor/conductor_map.h"
 #include "editors/timeline/click_state.h"
 #include "platform/memory/memory.h"
 #include "shell/base/iteration_abort.h"
@@ -66,6 +68,13 @@ uint8_t ClipboardKindForContext() {
   if (gEditContextKind == kContextInstruments) return kClipboardKindInstruments;
   if (gEditContextKind == kContextMarkers) return kClipboardKindMarkers;
   return kClipboardKindTracks;
+}
+
+// The conductor lane a copy comes from: 2 the tempo lane, 4 the master-volume lane.
+uint8_t ConductorLaneByte() {
+  int32_t lane = CurrentLaneIndex();
+  if (gEditContextKind != kContextEditorLane) return 0;
+  return lane == kLaneTempo ? kConductorTempo : lane == kLaneMasterVolume ? kConductorMasterVolume : 0;
 }
 
 }  // namespace
@@ -161,6 +170,7 @@ void CopyIntoNewClipboard(int32_t rackMode) {
   if (NewClipboard(ClipboardKindForContext(), kClipboardRecordSize, rackMode) != noErr) return;
   FillClipboardHeader(2);
   if (gEditContextKind == kContextInstruments) return;
+  if (IsConductorContext()) GetClipboardRecord()[kClipboardConductorLane] = ConductorLaneByte();
   if (gEditContextKind == kContextConductorList) {
     CopyConductorToClipboard();
   } else {

@@ -23,6 +23,8 @@ struct SplitCase {
   std::vector<Ev> copied;
 };
 
+void PrintTo(const SplitCase& c, std::ostream* out) { *out << c.name; }
+
 class CopySplitTest : public ClipboardFixture, public ::testing::WithParamInterface<SplitCase> {};
 
 TEST_P(CopySplitTest, CopiesTheRangeWithNotesCutAtItsEdges) {
