@@ -2,6 +2,7 @@
 // the repeats and the per-note step, the mapping of clipboard tracks to destination tracks,
 // the paste into lanes and the conductor map, the check of pasted sequence references, and
 // the undo of a paste.
+#include <cstdlib>
 #include <cstring>
 
 #include "editing/insert_remove_time.h"
@@ -364,6 +365,50 @@ TEST_F(ReferencePasteFixture, ExpandingAReferenceMergesItsChildAtItsTime) {
   SetTimeRange(1, 1000);
   ExpandReferencesInSelection();
   EXPECT_EQ((std::vector<Ev>{Reference(100, 200), Note(100, 10, 50), Note(149, 10, 51)}), EventsOf(1));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(PasteFixture, ACopiedTrackBlockLandsAtTheDropAndTheUserClipboardStays) {
+  SetEvents(0, {Note(1000, 10, 39)});
+  SetEvents(1, {Note(1000, 10, 40)});
+  SetEvents(2, {Note(1050, 10, 41)});
+  Copy(0, 1, 2000);
+  std::string clipboard = undo_test::Bytes(gClipboard);
+  TrackRangeClipboardOp(1, 2, 1000, 1100, 3000, true);
+  EXPECT_EQ(std::vector<Ev>{Note(1000, 10, 39)}, EventsOf(0));
+  EXPECT_EQ((std::vector<Ev>{Note(1000, 10, 40), Note(3000, 10, 40)}), EventsOf(1));
+  EXPECT_EQ((std::vector<Ev>{Note(1050, 10, 41), Note(3050, 10, 41)}), EventsOf(2));
+  EXPECT_EQ(clipboard, undo_test::Bytes(gClipboard));
+}
+
+TEST_F(PasteFixture, AMergeWithoutAClipboardDoesNothing) {
+  SetEvents(2, {Note(100, 10)});
+  EXPECT_EQ(noErr, PasteAt(2, 50, 50, true));
+  EXPECT_EQ(std::vector<Ev>{Note(100, 10)}, EventsOf(2));
+}
+
+TEST_F(PasteFixture, RandomisedVelocitiesStayWithinTheWidthAndTheMidiRange) {
+  SetEvents(1, {Note(1000, 10, 60, 126), Note(1010, 10, 61, 1), Note(1020, 10, 62, 64)});
+  Copy(1, 1000, 1100);
+  gPasteOptions = kPasteNoSplit | kPasteRandomVelocity;
+  gPasteRepeatCount = 20;
+  gVelocityRandomWidth = 5;
+  SetEvents(2, {});
+  PasteAt(2, 2000, 2000, false, true);
+  gVelocityRandomWidth = 34;
+  std::vector<Ev> pasted = EventsOf(2);
+  ASSERT_EQ(60u, pasted.size());
+  bool changed = false;
+  for (const Ev& e : pasted) {
+    int original = e.d1 == 60 ? 126 : e.d1 == 61 ? 1 : 64;
+    EXPECT_LE(std::abs(e.d2 - original), 4) << e;
+    EXPECT_LE(e.d2, 127);
+    changed |= e.d2 != original;
+  }
+  EXPECT_TRUE(changed);
 }
 
 }  // namespace
