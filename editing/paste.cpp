@@ -134,22 +134,6 @@ void DestinationScope(uint8_t* scope) {
   RecomputeSelectionBounds(scope, false);
 }
 
-// Contexts 1 and 5: every clipboard track merged into the current track.
-OSErr PasteIntoCurrentTrack() {
-  const uint8_t* tracks = GetClipboardRecord() + kClipboardTracks;
-  OSErr first = noErr;
-  for (int32_t n = 0; n < kMaxTrackNumbers && !gIterationAbort; ++n) {
-    std::vector<uint8_t> entry;
-    if (!IsSlotInSelection(tracks, n) || !ReadClipboardTrack(n, &entry)) continue;
-    gPasteSourceEvents = Handle(ReadU32BE(&entry[kTrackEventList]));
-    OSErr err = PasteEventsWithMode(PasteSource());
-    if (first == noErr) first = err;
-  }
-  gPasteSourceEvents = Handle();
-  RebuildEventIndexes();
-  return first;
-}
-
 OSErr PasteByContext(uint8_t kind) {
   uint32_t context = kind == kClipboardKindConductor ? kContextEditorLane
                      : kind == kClipboardKindMarkers  ? kContextMarkers
@@ -207,6 +191,21 @@ int32_t RunPaste(void* arg) {
 }
 
 }  // namespace
+
+OSErr PasteIntoCurrentTrack() {
+  const uint8_t* tracks = GetClipboardRecord() + kClipboardTracks;
+  OSErr first = noErr;
+  for (int32_t n = 0; n < kMaxTrackNumbers && !gIterationAbort; ++n) {
+    std::vector<uint8_t> entry;
+    if (!IsSlotInSelection(tracks, n) || !ReadClipboardTrack(n, &entry)) continue;
+    gPasteSourceEvents = Handle(ReadU32BE(&entry[kTrackEventList]));
+    OSErr err = PasteEventsWithMode(PasteSource());
+    if (first == noErr) first = err;
+  }
+  gPasteSourceEvents = Handle();
+  RebuildEventIndexes();
+  return first;
+}
 
 OSErr PasteFromClipboard(int32_t repeat, int32_t merge, int16_t undoKind, void (*applyCallback)()) {
   gPasteMerge = merge ? 1 : 0;

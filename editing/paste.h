@@ -13,6 +13,9 @@ OSErr PasteFromClipboard(int32_t repeat, int32_t merge, int16_t undoKind, void (
 // The clipboard's tracks into the tracks of the selection (clipboard track n lands on
 // n + gPasteTrackOffset; destinations outside 0..47 are left out).
 OSErr PasteTracks(bool withRacks, bool noTrackUndo, bool insertAllowed);
+// Every clipboard track merged into the current track at the selection start (the event list
+// and the list editors' paste).
+OSErr PasteIntoCurrentTrack();
 // Clipboard track number into its destination track.
 OSErr PasteIntoTrack(int32_t number);
 // Clipboard track number replaces its destination track whole.

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "editing/insert_remove_time.h"
+#include "editing/event_list_range_copy.h"
 #include "editing/lane_paste.h"
 #include "editing/paste.h"
 #include "editing/paste_events.h"
@@ -409,6 +410,54 @@ TEST_F(PasteFixture, RandomisedVelocitiesStayWithinTheWidthAndTheMidiRange) {
     changed |= e.d2 != original;
   }
   EXPECT_TRUE(changed);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(PasteFixture, APatternToolCopiesARangeBetweenTwoListsAndRepeatsItToTheExtent) {
+  Handle source = NewHandleClear(0);
+  std::vector<uint8_t> bytes = clip_test::Bytes({Note(100, 30, 60), Note(150, 80, 64), Note(200, 5, 67)});
+  SetHandleSize(source, Size(bytes.size()));
+  std::memcpy(HandleData(source), bytes.data(), bytes.size());
+  Handle destination = NewHandleClear(kEmptyEventListSize);
+  SetEvents(2, {Note(10, 10)});
+  std::vector<uint8_t> own = clip_test::ListBytes(GetCurrentTrackEventList());
+  SetEvents(1, {Note(500, 10)});
+  Copy(1, 400, 600);
+  std::string clipboard = undo_test::Bytes(gClipboard);
+  SelectOnly(2);
+  gPasteOptions = kFill;  // repeated, filling the extent
+  gPasteOptions |= kPasteRepeated;
+  gEditContextKind = kContextTrackWindow;
+  EXPECT_EQ(noErr, CopyRangeBetweenEventLists(source, destination, 100, 200, 250, true));
+  EXPECT_EQ((std::vector<Ev>{Note(100, 30, 60), Note(150, 80, 64), Note(200, 30, 60), Note(250, 80, 64),
+                             Note(300, 30, 60)}),
+            clip_test::Read(reinterpret_cast<uint8_t*>(HandleData(destination))))
+      << "the last copy holds the first 50 ticks";
+  EXPECT_EQ(own, clip_test::ListBytes(GetCurrentTrackEventList())) << "the track keeps its own list";
+  EXPECT_EQ(clipboard, undo_test::Bytes(gClipboard));
+  EXPECT_EQ(kContextTrackWindow, gEditContextKind);
+  DisposeHandle(source);
+  DisposeHandle(destination);
+}
+
+TEST_F(PasteFixture, AWholeTrackPasteInTheTrackWindowReplacesTheTrack) {
+  SetEvents(1, {Note(100, 10, 70), Note(3000, 10, 71)});
+  const unsigned char theme[] = {5, 'T', 'h', 'e', 'm', 'e'};
+  SetTrackName(theme);
+  SetEvents(2, {Note(200, 10, 40)});
+  const unsigned char old[] = {3, 'O', 'l', 'd'};
+  SetTrackName(old);
+  gEditContextKind = kContextTrackWindow;
+  Copy(1, 1, 4000);
+  EXPECT_EQ(noErr, PasteAt(2, 1, 1));
+  EXPECT_EQ((std::vector<Ev>{Note(100, 10, 70), Note(3000, 10, 71)}), EventsOf(2));
+  Str255 name;
+  GetTrackNameText(gCurrentTrack, name);
+  EXPECT_EQ("Theme", std::string(reinterpret_cast<char*>(name + 1), name[0]));
+  EXPECT_EQ(2, gCurrentTrack[kTrackNumber]);
 }
 
 }  // namespace
