@@ -189,6 +189,8 @@ void CopyConductorToClipboard() {
     return;
   }
   CopySongIntoUndo(&copy, gCurrentSongHandle, gClipboardPart2);
+  // A live song holds no packed position (only the undo's kept copies do).
+  WriteU32BE(HandleData(gClipboardPart2) + kSongPackedPosition, 0);
   if (copy.failure) gIterationAbort = 1;
 }
 

@@ -51,6 +51,11 @@ std::vector<uint8_t> SourceRecords(uint32_t sourceStart, uint32_t sourceEnd) {
   return bytes;
 }
 
+bool SourceHasEvents() {
+  if (!gPasteSourceEvents || !IsValidHandle(gPasteSourceEvents)) return false;
+  return GetHandleSize(gPasteSourceEvents) > kEndRecordSize && SeqEventTime(ListBytes(gPasteSourceEvents)) != 0;
+}
+
 // The destination range S .. S + length emptied with the clipboard's note range in force.
 void ClearDestination(uint32_t length, uint32_t noteRangeWord) {
   TimeSelection kept = gTimeSelection;
@@ -201,13 +206,15 @@ OSErr PasteEventsWithMode(const PasteSource& source) {
   uint32_t noteRange = kNoteRangeWordSet | clip.LowNote() | (uint32_t(clip.HighNote()) << 8);
   bool events = !source.laneOrConductor && clip.Kind() != kClipboardKindConductor &&
                 !IsConductorContext() && gEditContextKind != kContextEditorLane;
+  // A clipboard track that brings only audio leaves the destination's events alone.
+  bool clears = SourceHasEvents() || !source.audio;
   OSErr first = noErr;
   // The loop counts ticks: it always advances by a whole copy, and stops after one copy of
   // an empty clipboard range.
   do {
     uint32_t copy = std::min(length, end - start);
     gTimeSelection.start.tick = start;
-    bool replace = length > 0 && !gPasteMerge;
+    bool replace = length > 0 && !gPasteMerge && clears;
     OSErr err = events ? MergeEventsIntoTrack(clip.StartTick(), clip.StartTick() + copy, replace,
                                               noteRange, end, repeat)
                        : PasteLaneOrConductor(clip.StartTick(), clip.StartTick() + copy, replace);
