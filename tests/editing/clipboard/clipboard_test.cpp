@@ -8,6 +8,7 @@
 #include "song/instruments/instrument_table.h"
 #include "shell/windows/editor_panes.h"
 #include "song/model/song_copies.h"
+#include "song/undo/undo_exchange.h"
 #include "tests/editing/clipboard/clipboard_fixture.h"
 
 using clip_test::Ev;
@@ -228,6 +229,27 @@ TEST_F(ClipboardFixture, TheUndoCopyOfTheRecordOwnsItsRackTable) {
   DisposeClipboardRecord(&copy);
   EXPECT_FALSE(IsValidHandle(copiedTable));
   DisposeInstrumentTable();
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ClipboardFixture, UndoOfACopyBringsThePreviousClipboardBack) {
+  SetEvents(1, {Note(100, 10), Note(400, 10, 62)});
+  SelectOnly(1);
+  SetTimeRange(97, 193);
+  CopySelection();
+  ASSERT_NE(nullptr, GetClipboardRecord());
+  std::string first = undo_test::Bytes(gClipboard);
+  SetTimeRange(300, 500);
+  CopySelection();
+  EXPECT_EQ(std::vector<Ev>{Note(400, 10, 62)}, ClipboardEventsOf(1));
+  ASSERT_EQ(noErr, UndoLastEdit());
+  EXPECT_EQ(first, undo_test::Bytes(gClipboard));
+  EXPECT_EQ(std::vector<Ev>{Note(100, 10)}, ClipboardEventsOf(1));
+  ASSERT_EQ(noErr, RedoEdit());
+  EXPECT_EQ(std::vector<Ev>{Note(400, 10, 62)}, ClipboardEventsOf(1));
 }
 
 }  // namespace
