@@ -18,6 +18,8 @@
 #include "platform/memory/memory.h"
 #include "shell/base/error_report.h"
 #include "shell/base/iteration_abort.h"
+#include "editors/timeline/click_state.h"
+#include "song/conductor/markers.h"
 #include "song/events/event_index.h"
 #include "song/events/seq_event.h"
 #include "song/events/time_selection.h"
@@ -134,6 +136,26 @@ void DestinationScope(uint8_t* scope) {
   RecomputeSelectionBounds(scope, false);
 }
 
+// A whole-song clipboard brings its markers over its range (unless only a pitch range was
+// edited); merging keeps the markers there.
+void PasteClipboardMarkers() {
+  EventClipboardView clip(GetClipboardRecord());
+  if (!clip.WholeSong() || gFilterLowNote != 0 || gFilterHighNote != 127 || !gClipboardPart2) return;
+  Handle markers(ReadU32BE(HandleData(gClipboardPart2) + kSongMarkerList));
+  if (!markers || !IsValidHandle(markers)) return;
+  uint8_t range[40] = {};
+  std::memcpy(range, clip.bytes() + kClipboardStart, 32);
+  range[35] = gPasteMerge;
+  WriteU32BE(range + 36, 1);  // the markers of the range, selected or not
+  PasteMarkerList(markers, range);
+}
+
+OSErr PasteTracksAndMarkers(bool withRacks) {
+  OSErr err = PasteTracks(withRacks, false, true);
+  PasteClipboardMarkers();
+  return err;
+}
+
 OSErr PasteByContext(uint8_t kind) {
   uint32_t context = kind == kClipboardKindConductor ? kContextEditorLane
                      : kind == kClipboardKindMarkers  ? kContextMarkers
@@ -142,14 +164,19 @@ OSErr PasteByContext(uint8_t kind) {
     case kContextEditorNotes:
     case kContextEditorLane:
     case kContextWindow15:
-      return PasteTracks(false, false, true);
+      return PasteTracksAndMarkers(false);
     case kContextTrackWindow:
-      return PasteTracks(IsWholeTrackPaste(), false, true);
+      return PasteTracksAndMarkers(IsWholeTrackPaste());
     case 1:
     case kContextEventList:
       return PasteIntoCurrentTrack();
     case kContextSongList:
-      return gPasteMerge ? PasteTracks(IsWholeTrackPaste(), false, true) : PasteAsSong();
+      if (gPasteMerge) return PasteTracksAndMarkers(IsWholeTrackPaste());
+      {
+        OSErr err = PasteAsSong();
+        PasteClipboardMarkers();
+        return err;
+      }
     default:
       return noErr;  // the marker list pastes its own markers; other windows take nothing
   }

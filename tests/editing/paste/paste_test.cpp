@@ -16,6 +16,7 @@
 #include "shell/base/error_report_hooks.h"
 #include "shell/windows/editor_panes.h"
 #include "song/conductor/conductor_map.h"
+#include "song/conductor/markers.h"
 #include "song/undo/undo_exchange.h"
 #include "tests/editing/clipboard/clipboard_fixture.h"
 
@@ -458,6 +459,28 @@ TEST_F(PasteFixture, AWholeTrackPasteInTheTrackWindowReplacesTheTrack) {
   GetTrackNameText(gCurrentTrack, name);
   EXPECT_EQ("Theme", std::string(reinterpret_cast<char*>(name + 1), name[0]));
   EXPECT_EQ(2, gCurrentTrack[kTrackNumber]);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(PasteFixture, AWholeSongClipboardBringsTheMarkersOfItsRange) {
+  SetEvents(0, {Note(100, 10)});
+  const unsigned char verse[] = {5, 'V', 'e', 'r', 's', 'e'};
+  ASSERT_EQ(noErr, AddMarker(verse, 1500, 1, 0, 0));
+  ASSERT_EQ(noErr, AddMarker(verse, 2500, 1, 0, 0));
+  undo_test::SelectAllTracks();
+  SetTimeRange(1, 2000);
+  CopyToClipboard(0, 2);
+  ASSERT_EQ(1, EventClipboardView(GetClipboardRecord()).WholeSong());
+  SetTimeRange(2001, 2001);
+  EXPECT_EQ(noErr, PasteFromClipboard(0, 1, 0, nullptr));
+  ASSERT_EQ(3, CountMarkers());
+  EXPECT_EQ(1500u, MarkerTick(GetMarkerAt(0)));
+  EXPECT_EQ(2500u, MarkerTick(GetMarkerAt(1)));
+  EXPECT_EQ(3500u, MarkerTick(GetMarkerAt(2)));
+  EXPECT_EQ((std::vector<Ev>{Note(100, 10), Note(2100, 10)}), EventsOf(0));
 }
 
 }  // namespace
