@@ -484,3 +484,52 @@ TEST_F(PasteFixture, AWholeSongClipboardBringsTheMarkersOfItsRange) {
 }
 
 }  // namespace
+
+namespace {
+
+struct TransposeCase {
+  int32_t options;
+  int32_t delta;
+  uint8_t note;
+  uint8_t flags;
+};
+
+TEST_F(PasteFixture, ThePatternToolsTransposeTheCursorEventByWrappingOrFolding) {
+  const TransposeCase cases[] = {
+      {0, 10, 118, 1},  // folded by an octave
+      {1, 10, 2, 1},    // wrapped by 128
+      {2, -2, 118, 0},  // deselected
+      {1, -125, 123, 1},
+  };
+  for (const TransposeCase& c : cases) {
+    SetEvents(1, {Note(100, 10, 120)});
+    gCurrentEvent = GetCurrentTrackEventsPtr();
+    gCurrentEvent[kEventFlags] = kEventSelected;
+    TransposeCursorEvent(c.options, 300, c.delta);
+    EXPECT_EQ(300u, SeqEventTime(gCurrentEvent));
+    EXPECT_EQ(c.note, gCurrentEvent[kEventData1]) << c.options << " " << c.delta;
+    EXPECT_EQ(c.flags, gCurrentEvent[kEventFlags]);
+  }
+}
+
+TEST_F(PasteFixture, AppendTransposedEventAddsATransposedCopyToThePasteSource) {
+  SetEvents(1, {Note(100, 10, 60), Note(200, 40, 64)});
+  std::vector<uint8_t> bytes = clip_test::Bytes({Note(5, 5, 50)});
+  gPasteSourceEvents = NewHandleClear(Size(bytes.size()));
+  std::memcpy(HandleData(gPasteSourceEvents), bytes.data(), bytes.size());
+  TransposeRequest request;
+  request.delta = 3;
+  for (uint8_t* e = GetCurrentTrackEventsPtr(); SeqEventTime(e) != 0; e += GetSeqEventLength(e)) {
+    gCurrentEvent = e;
+    request.tick = SeqEventTime(e) + 1000;
+    ASSERT_EQ(noErr, AppendTransposedEvent(&request));
+  }
+  EXPECT_EQ((std::vector<Ev>{Note(5, 5, 50), Note(1100, 10, 63), Note(1200, 40, 67)}),
+            clip_test::Read(reinterpret_cast<uint8_t*>(HandleData(gPasteSourceEvents))));
+  EXPECT_EQ(1240u, request.latestEnd);
+  EXPECT_EQ((std::vector<Ev>{Note(100, 10, 60), Note(200, 40, 64)}), EventsOf(1));
+  DisposeHandle(gPasteSourceEvents);
+  gPasteSourceEvents = Handle();
+}
+
+}  // namespace
