@@ -4,43 +4,38 @@
 #include "platform/memory/memory.h"
 #include "shell/base/memory_reserve.h"
 #include "song/model/clipboard_record.h"
+#include "song/undo/undo_copies.h"
 #include "song/undo/undo_instruments.h"
 
-namespace {
-
-Handle InstrumentTableOf(Handle record) {
-  if (!record || !IsValidHandle(record) || GetHandleSize(record) < kClipboardRecordSize)
-    return Handle();
-  const char* p = HandleData(record);
-  if (uint8_t(p[kClipboardKind]) != kClipboardKindInstruments) return Handle();
-  return Handle(ReadU32BE(p + kClipboardInstrumentTable));
-}
-
-}  // namespace
-
-// Interim: the record is a plain block; only the instrument table is a part of its own.
-Handle CopyClipboardRecord(Handle clipboard, OSErr* err) {
-  *err = noErr;
-  if (!clipboard || !IsValidHandle(clipboard)) return Handle();
-  Handle copy;
-  *err = DuplicateHandleWithReserve(clipboard, &copy);
-  if (*err != noErr) return Handle();
-  Handle table = InstrumentTableOf(clipboard);
+Handle DuplicateHandleWithRacks(SongCopyContext* request, Handle handle) {
+  Handle copy = CopyHandleUnlessFailed(request, handle);
+  if (!copy) return copy;
+  Handle table = ClipboardRackTableOf(handle);
   if (!table) return copy;
   Handle tableCopy;
-  *err = DuplicateInstrumentTableBlock(table, &tableCopy);
-  if (*err != noErr) {
+  OSErr err = DuplicateInstrumentTableBlock(table, &tableCopy);
+  if (err != noErr) {
     DisposeHandle(copy);
+    NoteCopyFailure(request, err);
     return Handle();
   }
-  WriteU32BE(HandleData(copy) + kClipboardInstrumentTable, tableCopy.id);
+  WriteU32BE(HandleData(copy) + kClipboardRackTable, tableCopy.id);
   return copy;
 }
 
-// Interim: as above.
+Handle CopyClipboardRecord(Handle clipboard, OSErr* err) {
+  *err = noErr;
+  if (!clipboard || !IsValidHandle(clipboard)) return Handle();
+  SongCopyContext request;
+  request.reported = 1;  // the undo step reports its own failure
+  Handle copy = DuplicateHandleWithRacks(&request, clipboard);
+  if (request.failure) *err = memFullErr;
+  return copy;
+}
+
 void DisposeClipboardRecord(Handle* clipboard) {
   if (!clipboard || !*clipboard) return;
-  Handle table = InstrumentTableOf(*clipboard);
+  Handle table = ClipboardRackTableOf(*clipboard);
   if (table) DisposeInstrumentTableBlock(&table);
   DisposeHandleAndClear(clipboard);
 }

@@ -19,3 +19,17 @@ extern int32_t gPasteTrackOffset;
 
 // True when notes are split at the edges of a range (gPasteOptions bit 7 clear).
 inline bool SplitsNotesAtEdges() { return (gPasteOptions & kPasteNoSplit) == 0; }
+
+// The repeat transposition: the source note, the target note and the flags.
+constexpr uint16_t kTransposeChromatic = 0x0100;   // the interval is target - source
+constexpr uint16_t kTransposeRefused = 0x0400;     // a note could not be transposed
+constexpr uint16_t kTransposeSnapToScale = 0x2000;
+struct RepeatTransposition {
+  uint8_t sourceNote = 60;
+  uint8_t targetNote = 60;
+  uint16_t flags = 0;
+};
+extern RepeatTransposition gRepeatTransposition;
+
+// The repeat mode of gPasteOptions (bits 3..4).
+inline int32_t PasteRepeatMode() { return (gPasteOptions & kPasteRepeatModeMask) >> kPasteRepeatModeShift; }

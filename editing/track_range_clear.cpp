@@ -6,6 +6,7 @@
 #include "editing/edit_context.h"
 #include "editing/event_filters.h"
 #include "editing/time_range_clear.h"
+#include "editing/track_views.h"
 #include "editors/automation/automation_points.h"
 #include "shell/windows/editor_panes.h"
 #include "song/conductor/conductor_edits.h"
@@ -33,17 +34,13 @@ constexpr int32_t kLaneViewModeOffset = 2;
 constexpr int32_t kFirstAutomationLane = 8;
 constexpr int32_t kTrackEditCloseCode = 2;
 
-bool IsAudioViewMode(uint8_t mode) { return mode == 9 || mode == 10 || mode == 11 || mode == 13 || mode == 14; }
 
 // Whether a visible pane of the current track shows a view that is (audio) or is not (!audio)
 // an audio view.
 bool CurrentTrackHasPaneView(bool audio) {
-  for (int16_t k = 0; k < gEditorPaneCount; ++k) {
-    const EditorPane& pane = gEditorPanes[k];
-    if ((pane.flags & kPaneHidden) || pane.kind >= kPaneKindPluginBase) continue;
-    if (pane.track == gCurrentTrack[kTrackNumber] && IsAudioViewMode(pane.viewMode) == audio) return true;
-  }
-  return false;
+  bool events = false, shown = false;
+  GetTrackShownViews(gCurrentTrack, &events, &shown);
+  return audio ? shown : events;
 }
 
 // A frozen track plays its rendered audio; its events still go with a clear unless it plays

@@ -229,7 +229,7 @@ TEST_F(InstrumentTableTest, PasteDeletesTheSelectionFirstAndReadsTheClipboard) {
   Handle clip = MakeClipboardTable(2, {1});
   gClipboard = NewHandleClear(kClipboardRecordSize);
   (*gClipboard)[kClipboardKind] = kClipboardKindInstruments;
-  WriteU32BE(*gClipboard + kClipboardInstrumentTable, clip.id);
+  WriteU32BE(*gClipboard + kClipboardRackTable, clip.id);
   gInstrumentInsertionPoint = 2;  // removing the first record resets the point to 0
   ASSERT_EQ(PasteInstruments(), noErr);
   EXPECT_EQ(gInstrumentCount, 4);
