@@ -96,6 +96,7 @@ void UnfreezeCurrentTrack() {
 }
 
 void MergeIntoFreeTrack() {
+  int32_t previous = HasValidCurrentTrack() ? gCurrentTrack[kTrackNumber] : gCurrentTrackNumber;
   int32_t number = FindFreeTrackNumber();
   if (number < 0) return;
   ClearTrackSelectionMask();
@@ -103,8 +104,14 @@ void MergeIntoFreeTrack() {
   RecomputeSelectionBounds(gTrackSelection, true);
   InvalidateTrackWindow();
   PasteFromClipboard(0, 1, kUndoKindMerge, nullptr);
+  RebuildTrackNumberMap();
+  int32_t index = 0;
+  if (!FindTrackWithNumber(number, &index)) {
+    SelectTrackNumber(previous);  // nothing was pasted: no new track
+    return;
+  }
   SelectTrackNumber(number);
-  if (HasValidCurrentTrack() && gCurrentTrack[kTrackNumber] == number) UnfreezeCurrentTrack();
+  UnfreezeCurrentTrack();
 }
 
 }  // namespace

@@ -8,7 +8,9 @@
 #include "editing/edit_commands.h"
 #include "editing/edit_window_hooks.h"
 #include "editing/record_tracks.h"
+#include "editors/editor_key_routes.h"
 #include "editors/key_command_hooks.h"
+#include "editors/note_entry/editor_clicks.h"
 #include "shell/app/program_hooks.h"
 #include "shell/windows/app_windows.h"
 #include "shell/windows/window_activation.h"
@@ -320,4 +322,39 @@ TEST_F(EditMenuTest, RecordTrackStaysWhileArmedElseTheFirstArmedElseNone) {
   UpdateRecordTracks();
   EXPECT_EQ(0xFF, gCurrentSong[kSongRecordTrack]);
   EXPECT_EQ(0, gCurrentSong[kSongArmedCount]);
+}
+
+// Nothing reaches the new track while the clipboard is empty: no track appears, the current
+// track and the user's clipboard stay.
+TEST_F(EditMenuTest, CopyToNewTrackWithoutAPasteKeepsTheCurrentTrack) {
+  MakeThreeTracks();
+  SelectTrackWithNumber(1);
+  gFrontKind = kTrackWindowKind;
+  SetTimeRange(1, 3840);
+  Handle clipboard = gClipboard;
+  DoEditMenuItem(18);
+  EXPECT_EQ(3, GetSongTrackCount());
+  EXPECT_EQ(1, gCurrentTrack[kTrackNumber]);
+  EXPECT_EQ(1, gCurrentTrackNumber);
+  EXPECT_EQ(clipboard, gClipboard);
+}
+
+// The editors bring the filters up to date when the view mode or the edit tool changes.
+TEST_F(EditMenuTest, ViewModeKeysAndToolChangesUpdateTheFilters) {
+  MakeThreeTracks();
+  gFrontKind = kMainEditorWindowKind;
+  gEditorPaneCount = 1;
+  gCurrentPaneIndex = 0;
+  gEditorPanes[0] = EditorPane();
+  SelectViewModeFromKey(3);
+  EXPECT_EQ(LaneEventFilter, gCopyFilterProc);
+  EXPECT_EQ(VelocityLaneFilter, gEditFilterProc);
+  SelectViewModeFromKey(0);
+  EXPECT_EQ(UnflaggedEventFilter, gCopyFilterProc);
+  SelectEditTool(kRectangleTool);  // pointer mode 3 edits through the note range
+  EXPECT_EQ(NoteRangeFilter, gCopyFilterProc);
+  EXPECT_EQ(gCopyFilterProc, gSavedCopyFilterProc);
+  SelectEditTool(kArrowTool);
+  EXPECT_EQ(UnflaggedEventFilter, gCopyFilterProc);
+  gEditorPaneCount = 0;
 }
