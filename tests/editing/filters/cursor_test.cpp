@@ -5,6 +5,7 @@
 
 #include "editing/event_cursor.h"
 #include "editing/note_follow.h"
+#include "editing/paste_options.h"
 #include "tests/editing/editing_fixture.h"
 
 using editing_test::EditingFixture;
@@ -143,4 +144,25 @@ TEST_F(CursorWalkTest, PolyPressureTakenByTheCopyIsTransposedAndFolded) {
   FillShortEvent(event, 10, 0xA2, 60, 30);
   FollowTransposedNote(UpAFifth, 10);
   EXPECT_EQ(60, event[kEventData1]);
+}
+
+// Walks start at the first event at or after the selection start, or at the list start while
+// notes are split at the range edges (a note starting before the range may reach into it).
+TEST_F(CursorWalkTest, WalksStartAtTheSelectionOrTheListStart) {
+  MakeSong(1);
+  undo_test::SetTrackEvents(Events({{10, 0x90, 60}, {20, 0xB0, 1}, {30, 0xB0, 2}}));
+  SetTimeRange(15, 40);
+  uint8_t savedOptions = gPasteOptions;
+  LockCurrentTrackEvents();
+  gRemovedEventBytes = 5;
+  gCursorAdvanceArmed = 0;
+  EXPECT_EQ(20u, SeqEventTime(TargetCurrentTrack()));
+  EXPECT_EQ(0u, gRemovedEventBytes);
+  EXPECT_EQ(1, gCursorAdvanceArmed);
+  gPasteOptions = kPasteNoSplit;
+  EXPECT_EQ(20u, SeqEventTime(SeekEditStart()));
+  gPasteOptions = 0;
+  EXPECT_EQ(GetCurrentTrackEventsPtr(), SeekEditStart());
+  UnlockCurrentTrackEvents();
+  gPasteOptions = savedOptions;
 }
