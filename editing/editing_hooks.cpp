@@ -1,10 +1,14 @@
 #include "editing/editing_hooks.h"
 
 #include "editing/clipboard_copies.h"
+#include "editing/edit_commands.h"
 #include "editing/event_clipboard.h"
+#include "editing/event_filters.h"
 #include "editing/marker_window.h"
+#include "editors/key_command_hooks.h"
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
+#include "shell/windows/window_activation.h"
 #include "song/conductor/marker_window_hooks.h"
 #include "song/model/clipboard_access_hooks.h"
 #include "song/undo/clipboard_hooks.h"
@@ -48,4 +52,6 @@ void InstallEditingHooks() {
   gUndoClipboardHooks.disposeClipboardCopy = DisposeClipboardRecord;
   gSongClipboardHooks.saveState = SaveClipboardForSong;
   gSongClipboardHooks.restoreState = RestoreClipboardForSong;
+  gKeyCommandHooks.doEditMenuItem = [](int16_t item) { DoEditMenuItem(item); };
+  gFrontWindowActivatedProc = UpdateEventFilters;
 }

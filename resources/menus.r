@@ -47,10 +47,25 @@ resource 'MENU' 429 {
   pstring "-" u8 0 u8 0 u8 0 u8 0
   pstring "Cut" u8 0 u8 88 u8 0 u8 0
   pstring "Copy" u8 0 u8 67 u8 0 u8 0
+  pstring "Duplicate" u8 0 u8 0 u8 0 u8 0
   pstring "Paste" u8 0 u8 86 u8 0 u8 0
   pstring "Clear" u8 0 u8 0 u8 0 u8 0
+  pstring "Delete Tracks" u8 0 u8 0 u8 0 u8 0
+  pstring "-" u8 0 u8 0 u8 0 u8 0
+  pstring "-" u8 0 u8 0 u8 0 u8 0
+  pstring "-" u8 0 u8 0 u8 0 u8 0
+  pstring "-" u8 0 u8 0 u8 0 u8 0
+  pstring "-" u8 0 u8 0 u8 0 u8 0
+  pstring "-" u8 0 u8 0 u8 0 u8 0
+  pstring "Expand Sequences" u8 0 u8 0 u8 0 u8 0
+  pstring "Merge" u8 0 u8 0 u8 0 u8 0
+  pstring "Copy to New Track" u8 0 u8 0 u8 0 u8 0
+  pstring "Extract by Criteria…" u8 0 u8 0 u8 0 u8 0
+  pstring "Remove Time" u8 0 u8 0 u8 0 u8 0
+  pstring "Insert Time" u8 0 u8 0 u8 0 u8 0
   pstring "-" u8 0 u8 0 u8 0 u8 0
   pstring "Select All" u8 0 u8 65 u8 0 u8 0
+  pstring "Selection Range…" u8 0 u8 0 u8 0 u8 0
   u8 0
 }
 

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "editing/edit_commands.h"
 #include "editors/key_command_hooks.h"
 #include "editors/song_list_layout.h"
 #include "editors/song_list_scroll.h"
@@ -19,7 +18,6 @@
 #include "shell/base/error_report.h"
 #include "shell/dialogs/name_dialog.h"
 #include "shell/drawing/drawing_ports.h"
-#include "shell/menus/dialog_menu_commands.h"
 #include "shell/menus/menu_items.h"
 #include "shell/windows/gray_outline_drag.h"
 #include "shell/windows/song_window_title.h"
@@ -35,7 +33,6 @@
 namespace {
 
 constexpr int16_t kAddSlotItem = 1, kRemoveSongsItem = 2;
-constexpr int16_t kClearEditItem = 8;
 constexpr uint8_t kMaxSongName = 31;
 constexpr int16_t kDragOutlineHeight = 31;
 
@@ -60,8 +57,8 @@ bool ContextualClick(EventRecord* event) {
   if (menu) DisposeMenu(menu);
   if (item < 0) return false;
   if (item == kAddSlotItem) AddSongSlot();
-  else if (item == kRemoveSongsItem && DoEditMenuItem(kClearEditItem) == kMenuItemNotHandled)
-    RemoveSelectedSongs();  // the Edit menu does not clear songs yet: the list removes them itself
+  else if (item == kRemoveSongsItem)
+    RemoveSelectedSongs();  // the Edit menu's clear does not reach the song list yet: it removes them itself
   return true;
 }
 

@@ -88,7 +88,7 @@ OSStatus DispatchSubmenuCommand(int16_t menuId, int16_t item) {
   switch (menuId) {
     case kEditMenuId: return DoEditMenuItem(item);
     case kInstrumentWindowMenuId: HandleInstrumentWindowMenu(item); return noErr;
-    case kTrackOperationsMenuId: HandleMenu69(item); return noErr;
+    case kTrackOpsMenuId: HandleMenu69(item); return noErr;
     case kReWireMenuId: RunReWireCommand(item); return noErr;
     case kAudioProcessingMenuId: HandleAudioProcessingMenu(item); return noErr;
     case kTrackCommandsMenuRouteId: HandleTrackCommandsMenu(item); return noErr;

@@ -9,7 +9,7 @@
 // Menu ids of the submenus.
 enum : int16_t {
   kInstrumentWindowMenuId = 68,
-  kTrackOperationsMenuId = 69,
+  kTrackOpsMenuId = 69,
   kReWireMenuId = 77,
   kAudioProcessingMenuId = 85,
   kTrackCommandsMenuRouteId = 86,

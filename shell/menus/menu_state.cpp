@@ -67,7 +67,7 @@ void UpdateMenuState() {
   MarkWindowMenuItems();
   CheckWindowsMenuItems();
   DisableUnbuiltMenuItems();
-  for (MenuRef menu : {gFileMenu, gTransformMenu, gViewMenu, gToolsMenu, gOptionsMenu}) TidyMenuSeparators(menu);
+  for (MenuRef menu : {gFileMenu, gEditMenu, gTransformMenu, gViewMenu, gToolsMenu, gOptionsMenu}) TidyMenuSeparators(menu);
 }
 
 void SetMenuItemTextFromList(MenuRef menu, int16_t item, int16_t offText, int16_t onText, bool state) {

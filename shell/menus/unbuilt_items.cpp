@@ -9,12 +9,14 @@ struct UnbuiltItems {
   MenuItemIndex items[12];  // ended by 0
 };
 
-// File: Export Standard MIDI File, Export Audio Mix, Bounce. Tools: the editor and instrument commands and the start-up settings. Options: the
+// File: Export Standard MIDI File, Export Audio Mix, Bounce. Edit: Extract by Criteria and
+// the selection-range dialog. Tools: the editor and instrument commands and the start-up settings. Options: the
 // region dialogs, Speech, performance tools, the engine, device sets, controller names, nudge
 // and audio set-up. (The items whose state the menu state works out from the song, such as
 // the Transform menu's, keep that state.)
 constexpr UnbuiltItems kUnbuilt[] = {
     {kFileMenuId, {9, 14, 21}},
+    {kEditMenuId, {19, 24}},
     {kToolsMenuId, {3, 4, 6, 7, 8}},
     {kOptionsMenuId, {1, 2, 6, 9, 11, 12, 13, 14, 16}},
 };
