@@ -341,11 +341,12 @@ OSErr InstallSectionList(uint8_t* entry, Handle stored, uint32_t songLength) {
   for (int32_t i = 0; i < room && err == noErr; ++i) {
     const uint8_t* e = EntryAt(stored, i);
     uint32_t start = Word(e, kSectionStart), end = Word(e, kSectionEnd);
-    if (start == 0 || start > songLength) break;
+    // A song whose end was never stored (0) keeps its sections as they were written.
+    if (start == 0 || (songLength && start > songLength)) break;
     // Positions are kept from 1 in files as in memory: the song's position base is 1.
     uint32_t fit = std::max<uint32_t>(1, songLength / std::max<uint32_t>(1, end > start ? end - start : 0));
     uint32_t count = Word(e, kSectionRepeatCount);
-    count = count == 0 ? fit : std::min(count, fit);
+    if (songLength) count = count == 0 ? fit : std::min(count, fit);
     Handle list = GetTrackSectionList(entry);
     int32_t index = list ? SortedIndexFor(list, start) : 0;
     err = OpenEntry(entry, index);

@@ -104,8 +104,8 @@ void DeleteSectionsInRange(uint32_t from, uint32_t to, bool loose);
 // the entries).
 OSErr AddSection(uint32_t start, uint32_t end, uint32_t count, bool toSelected, int32_t index);
 // Installs a list read from a song file on entry: stored entries up to a start of 0 or beyond
-// songLength are inserted in order, their counts limited to the repeats that fit in the song.
-// The stored handle is consumed. The memory error stops it and is returned.
+// songLength are inserted in order, their counts limited to the repeats that fit in the song
+// (a song length of 0, never stored, keeps the counts). The stored handle is consumed. The memory error stops it and is returned.
 OSErr InstallSectionList(uint8_t* entry, Handle stored, uint32_t songLength);
 using SectionCallback = int32_t (*)(void* context, int32_t index, const SectionFields& fields);
 // Calls callback for each entry of the current track until it answers non-zero (answered).
