@@ -13,9 +13,12 @@
 #include "song/model/song_layout.h"
 #include "song/model/track_sections.h"
 #include "song/model/window_redraw.h"
+#include "song/undo/undo_ring.h"
 #include "song/undo/undo_steps.h"
 
 namespace {
+
+constexpr int32_t kSectionUndoKind = 0;  // "Edit"
 
 struct SectionDialog {
   NibDialog base;
@@ -96,7 +99,9 @@ SectionDialogValues GetSectionDialogDefaults(bool isNew, int32_t index) {
 
 int32_t ApplySectionDialog(bool isNew, int32_t index, const SectionDialogValues& values) {
   SectionEdit edit{isNew, index, values};
-  return isNew ? RunUndoableEdit(AddSectionEdit, &edit) : RunUndoableEditForCurrentTrack(AddSectionEdit, &edit);
+  int32_t ran = isNew ? RunUndoableEdit(AddSectionEdit, &edit) : RunUndoableEditForCurrentTrack(AddSectionEdit, &edit);
+  if (ran) SetCurrentUndoKind(kSectionUndoKind);
+  return ran;
 }
 
 int32_t RunSectionDialog(bool isNew, int32_t index) {
