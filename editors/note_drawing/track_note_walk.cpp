@@ -12,6 +12,7 @@
 #include "song/events/seq_event.h"
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"
+#include "song/model/track_sections.h"
 
 namespace {
 
@@ -182,13 +183,11 @@ void UseGhostStyle(bool ghost) {
 
 // Section i's start and end from the track's section list, false past its last entry.
 bool SectionAt(Handle sections, int32_t i, uint32_t* start, uint32_t* end) {
-  int64_t at = kSectionListHeader + int64_t(i) * kSectionEntrySize;
-  Size size = GetHandleSize(sections);
-  const uint8_t* p = reinterpret_cast<const uint8_t*>(HandleData(sections));
-  if (!p || at + kSectionEntrySize > size) return false;
-  *start = ReadU32BE(p + at + 4);
-  *end = ReadU32BE(p + at + 8);
-  return *start != 0;
+  SectionFields f;
+  if (!GetSectionFields(sections, i, &f)) return false;
+  *start = f.start;
+  *end = f.end;
+  return true;
 }
 
 }  // namespace

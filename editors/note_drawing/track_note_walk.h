@@ -6,8 +6,6 @@
 
 // Ends every repeat walk, so that a very short pattern at a far zoom cannot spin.
 constexpr int32_t kMaxRepeatPasses = 16384;
-constexpr int32_t kSectionListHeader = 16;
-constexpr int32_t kSectionEntrySize = 48;
 
 // Walks from the event the pane remembered (while its cache still holds: an offset, the same
 // list size and track, and no redraw asked for), stepped back over the notes that may sound

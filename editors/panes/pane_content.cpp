@@ -6,6 +6,7 @@
 #include "editors/note_drawing/note_boxes.h"
 #include "editors/note_drawing/track_note_walk.h"
 #include "editors/panes/pane_stack.h"
+#include "editors/sections/section_markers.h"
 #include "editors/timeline/timeline_axis.h"
 #include "media/track_overview.h"
 #include "platform/memory/memory.h"
@@ -33,7 +34,7 @@ bool DrawNoteRowsContent() {
   if (bent) PenSize(1, std::max<int16_t>(gNoteMetric, 1));
   if (!IsPatternTrack()) DrawTrackNotes();
   else if (!TrackEntryView(gCurrentTrack).SectionList()) DrawLoopedTrackNotes();
-  else DrawSectionedTrackNotes();  // Interim: the section strip comes with the section lists.
+  else DrawSectionedTrackNotes();
   return bent;
 }
 
@@ -66,6 +67,7 @@ bool DrawPaneByViewMode(bool withLeftColumn, bool isCurrentPane) {
   int16_t drawingClass = GetPaneDrawingClass();
   bool bent = drawingClass == kNoteRowsClass && gCurrentTrack && DrawNoteRowsContent();
   if (drawingClass == kAudioClass) DrawTrackOverview(gTimelineLeftTick, GetTimelineRightTick(), gZoomLevel, kPaneOverviewMode, 0);
+  DrawSectionMarkers();
   PenNormal();
   ForeColor(blackColor);
   if (list) HSetState(list, state);

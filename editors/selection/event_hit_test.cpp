@@ -5,6 +5,8 @@
 #include "editors/note_drawing/event_labels.h"
 #include "editors/note_drawing/note_boxes.h"
 #include "editors/panes/pane_stack.h"
+#include "editors/sections/section_dialog.h"
+#include "editors/sections/section_markers.h"
 #include "editors/selection/note_rectangle_selection.h"
 #include "editors/selection/selection_hooks.h"
 #include "editors/timeline/click_state.h"
@@ -153,6 +155,13 @@ int16_t HitTestEditorEvents(int16_t flags, int16_t* part) {
   if (part) *part = 0;
   gHitEventOffset = -1;
   if (!IsMouseInPaneArea() || !SelectPaneAtMouse()) return 0;
+  if (flags & kHitSections) {
+    int32_t section = HitTestSectionMarkers(gLastMousePoint);
+    if (section >= 0) {
+      RunSectionDialog(false, section);
+      return kHitSections;
+    }
+  }
   bool drum = IsCurrentPaneDrumView();
   if (drum) flags = int16_t(flags & ~kHitSequenceBlocks);
   uint32_t bytes = 0;

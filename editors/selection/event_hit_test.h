@@ -28,9 +28,9 @@ bool IsCurrentPaneDrumView();
 // The tick the hit test looks at for the click x.
 int32_t HitTestTime(int32_t clickX);
 // 0 nothing, 1 note, 2 sequence block (*part: 2 start mark, 3 end mark, 1 body), 4
-// system-exclusive label (its dialog has run), 8 velocity handle (a note in drum views). The
-// event hit stays in gHitEventOffset (bytes from its list's head), a note's rectangle in
-// gNoteRect. Sections answer nothing here.
+// system-exclusive label (its dialog has run), 8 velocity handle (a note in drum views), 16 a
+// section marker (its loop dialog has run). The event hit stays in gHitEventOffset (bytes
+// from its list's head), a note's rectangle in gNoteRect.
 int16_t HitTestEditorEvents(int16_t flags, int16_t* part);
 extern int32_t gHitEventOffset;
 // True when a velocity handle is under the mouse outside drum views: the velocity drag takes

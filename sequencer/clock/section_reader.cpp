@@ -1,26 +1,17 @@
 #include "sequencer/clock/section_reader.h"
 
-#include "platform/memory/byte_order.h"
-#include "platform/memory/memory.h"
+#include "song/model/track_sections.h"
 
-int32_t CountSections(Handle sections) {
-  if (!sections || !*sections) return 0;
-  Size size = GetHandleSize(sections);
-  if (size < kSectionListHeader) return 0;
-  uint32_t count = ReadU32BE(*sections + kSectionCount);
-  uint32_t room = uint32_t((size - kSectionListHeader) / kSectionEntrySize);
-  return int32_t(count < room ? count : room);
-}
+int32_t CountSections(Handle sections) { return CountSectionEntries(sections); }
 
 bool GetSection(Handle sections, int32_t n, SectionSpan* span) {
   int32_t count = CountSections(sections);
-  if (count == 0 || n < 0) return false;
-  const uint8_t* e = reinterpret_cast<const uint8_t*>(*sections) + kSectionListHeader + (n % count) * kSectionEntrySize;
-  span->start = ReadU32BE(e + kSectionStart);
-  if (span->start == 0) span->start = 1;
-  span->length = ReadU32BE(e + kSectionLength);
-  uint16_t repeats = ReadU16BE(e + kSectionRepeats);
-  span->repeats = repeats ? repeats : 1;
+  SectionFields f;
+  if (count == 0 || n < 0 || !GetSectionFields(sections, n % count, &f)) return false;
+  span->start = f.start;
+  // A span of length L plays its ticks 1 to L - 1: the section's ticks start..end - 1.
+  span->length = f.end > f.start ? f.end - f.start + 1 : 0;
+  span->repeats = f.count == 0 ? kEndlessSectionRepeats : uint16_t(f.count < 0xFFFF ? f.count : 0xFFFF);
   return true;
 }
 
@@ -29,7 +20,8 @@ int32_t AdvanceSectionIndex(Handle sections, int32_t section, uint16_t* repeatsD
   if (count == 0) return 0;
   SectionSpan span;
   GetSection(sections, section, &span);
-  if (stay || ++*repeatsDone < span.repeats) return section % count;
+  if (stay || span.repeats == kEndlessSectionRepeats || ++*repeatsDone < span.repeats)
+    return section % count;
   *repeatsDone = 0;
   return (section + 1) % count;
 }

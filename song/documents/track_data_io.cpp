@@ -15,6 +15,7 @@
 #include "song/events/seq_event.h"
 #include "song/instruments/plugin_records.h"
 #include "song/model/song_layout.h"
+#include "song/model/track_sections.h"
 
 namespace {
 
@@ -184,6 +185,10 @@ OSErr ReadTrackData(uint8_t* entry, const TrackPresence& presence, OSErr* eventC
   Handle sections = StoredHandle(entry, kTrackSectionList);
   if (sections && GetDocumentInputVersion() < kOldestSongFileVersion) {
     OSErr err = WidenOldSectionList(sections);
+    if (err != noErr) return FailDocumentInput(err);
+  }
+  if (sections) {
+    OSErr err = InstallSectionList(entry, sections, presence.songLength);
     if (err != noErr) return FailDocumentInput(err);
   }
   ReadPresentBlock(entry + kTrackDrumData, presence.drums);

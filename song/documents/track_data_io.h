@@ -23,6 +23,7 @@ struct TrackPresence {
   bool audio2 = false;
   uint64_t children = 0;  // bit c: child cell c holds a child sequence
   OSErr eventCheck = noErr;  // the event list's check as it was read (ReadTrackData)
+  uint32_t songLength = 0;  // the song's end tick: the stored sections are fitted into it
 };
 
 // Takes the presence of an entry's blocks from its stored words and clears every word that

@@ -94,6 +94,7 @@ std::vector<TrackPresence> TakeSongPresence(uint8_t* song, bool isChild, bool li
     uint8_t* entry = song + at;
     at += ReadU16BE(entry + kTrackLength);
     TakeTrackPresence(entry, !isChild, &p);
+    p.songLength = ReadU32BE(song + kSongEndTick);
     if (link) {
       p = TrackPresence();
       WriteU32BE(entry + kTrackEventBytes, 0);

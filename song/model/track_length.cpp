@@ -1,5 +1,6 @@
 #include "song/model/track_length.h"
 
+#include "platform/memory/memory.h"
 #include "song/conductor/conductor_map.h"
 #include "song/conductor/markers.h"
 #include "song/events/event_lists.h"
@@ -19,14 +20,16 @@ namespace {
 
 constexpr uint32_t kMaxTrackLength = 0x7ffffffe;
 
-bool IsSectionTrackInSectionMode(const uint8_t* entry) {
-  return gSectionMode && (entry[kTrackModeFlags] & kTrackModeSection);
+// While a section track plays (or section mode runs it), its length field holds the play
+// limit of the section it is in; its own length is the one saved with the section list.
+bool PlaysBySections(const uint8_t* entry) {
+  if (!(entry[kTrackModeFlags] & kTrackModeSection)) return false;
+  return gSectionMode || IsClockPlayingSong(gCurrentSongHandle);
 }
 
 uint32_t TrackLengthOf(const uint8_t* entry) {
   uint32_t length = 0;
-  if (IsSectionTrackInSectionMode(entry) &&
-      GetFirstSectionLength(ReadU32BE(entry + kTrackSectionList), &length))
+  if (PlaysBySections(entry) && GetSectionListSavedLength(GetTrackSectionList(entry), &length))
     return length;
   return ReadU32BE(entry + kTrackTickLength);
 }
@@ -51,6 +54,8 @@ uint32_t GetTrackLength() { return TrackLengthOf(gCurrentTrack); }
 void StoreTrackLength(uint32_t t) {
   if (gCurrentTrack[kTrackPlayFlags] & kTrackPlayFlagLengthIgnoresSections) return;
   WriteU32BE(gCurrentTrack + kTrackTickLength, t);
+  if (Handle sections = GetTrackSectionList(gCurrentTrack))
+    WriteU32BE(reinterpret_cast<uint8_t*>(HandleData(sections)) + kSectionSavedLength, t);
 }
 
 void SetTrackLength(uint32_t t) {
@@ -110,7 +115,7 @@ void ComputeTrackEnd() {
   if (regions > 0) end = regions - 1;
   end = LastEventEnd(track.EventList(), end);
   if (!(track.PlayFlags() & kTrackPlayFlagLengthIgnoresSections)) {
-    uint32_t sections = GetLastSectionEnd(track.SectionList().id);
+    uint32_t sections = GetLastSectionEnd(GetTrackSectionList(gCurrentTrack));
     if (sections > 0 && sections - 1 > end) end = sections - 1;
   }
   if (end != 0)

@@ -4,6 +4,7 @@
 #include "editors/note_drawing/event_labels.h"
 #include "editors/note_drawing/note_boxes.h"
 #include "editors/note_drawing/track_note_walk.h"
+#include "song/model/track_sections.h"
 #include "editors/panes/pane_stack.h"
 #include "editors/timeline/timeline_axis.h"
 #include "platform/memory/memory.h"
@@ -227,8 +228,8 @@ TEST_F(NoteDrawingTest, EventsInsideASectionAreGhostsAndOthersPlain) {
   std::vector<Note> notes = {{201, 72, 80, 1}, {481, 67, 80, 1}, {881, 60, 80, 1}};
   AddTrack(0, NoteRecords(notes));
   gCurrentTrack[kTrackFlags] |= kTrackFlag40;
-  Handle sections = NewHandleClear(kSectionListHeader + 2 * kSectionEntrySize);
-  uint8_t* entry = reinterpret_cast<uint8_t*>(HandleData(sections)) + kSectionListHeader;
+  Handle sections = NewHandleClear(kSectionHeaderBytes + 2 * kSectionEntryBytes);
+  uint8_t* entry = reinterpret_cast<uint8_t*>(HandleData(sections)) + kSectionHeaderBytes;
   WriteU32BE(entry + 4, 401);  // start
   WriteU32BE(entry + 8, 801);  // end: the section holds ticks 401..800
   TrackEntryView(gCurrentTrack).SetSectionList(sections);

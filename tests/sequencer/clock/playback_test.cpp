@@ -11,6 +11,7 @@
 #include "platform/memory/memory.h"
 #include "sequencer/clock/note_off_queue.h"
 #include "sequencer/clock/section_reader.h"
+#include "song/model/track_sections.h"
 #include "sequencer/clock/sequencer_clock.h"
 #include "sequencer/clock/tick_routines.h"
 #include "sequencer/clock/tick_scheduler.h"
@@ -84,16 +85,19 @@ TEST_F(ClockTest, LoopingTrackPlaysTicksOneToLengthLessOne) {
   EXPECT_EQ(expected, NoteOnNotes());
 }
 
-// A section list of {start, length, repeats} entries.
+// A section list of {start, length, repeats} entries: a section of length L plays ticks
+// start..start + L - 2, so its end is start + L - 1.
 Handle MakeSections(const std::vector<std::array<uint32_t, 3>>& sections) {
-  Handle h = NewHandleClear(kSectionListHeader + kSectionEntrySize * Size(sections.size()));
+  Handle h = NewHandleClear(kSectionHeaderBytes + kSectionEntryBytes * Size(sections.size() + 1));
   uint8_t* p = reinterpret_cast<uint8_t*>(*h);
-  WriteU32BE(p + kSectionCount, uint32_t(sections.size()));
+  WriteU32BE(p + kSectionCountWord, uint32_t(sections.size()));
   for (size_t n = 0; n < sections.size(); ++n) {
-    uint8_t* e = p + kSectionListHeader + kSectionEntrySize * n;
+    uint8_t* e = p + kSectionHeaderBytes + kSectionEntryBytes * n;
+    uint32_t end = sections[n][0] + sections[n][1] - 1;
     WriteU32BE(e + kSectionStart, sections[n][0]);
-    WriteU32BE(e + kSectionLength, sections[n][1]);
-    WriteU16BE(e + kSectionRepeats, uint16_t(sections[n][2]));
+    WriteU32BE(e + kSectionEnd, end);
+    WriteU32BE(e + kSectionRepeatCount, sections[n][2]);
+    WriteU32BE(e + kSectionRepeatsEnd, SectionRepeatsEnd(sections[n][0], end, sections[n][2]));
   }
   return h;
 }

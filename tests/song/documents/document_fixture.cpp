@@ -33,6 +33,7 @@
 #include "song/model/song_context.h"
 #include "song/model/song_database.h"
 #include "song/model/song_layout.h"
+#include "song/model/track_sections.h"
 #include "song/model/songs.h"
 #include "song/model/track_entries.h"
 #include "song/model/utility_iteration.h"
@@ -261,7 +262,7 @@ Handle DocumentTest::MakePluginRecord(uint8_t seed) {
 void DocumentTest::AddTrackBlocks(int32_t index, uint8_t seed) {
   SetCurrentTrackIndex(index);
   TrackEntryView track(gCurrentTrack);
-  track.SetSectionList(NewFilledHandle(16 + 48, seed));
+  ASSERT_EQ(noErr, InsertSection(1u + seed, 3u + seed, 2));
   track.SetDrumData(NewFilledHandle(600, seed));
   Handle extra = NewFilledHandle(9, seed);
   (*extra)[0] = 1;

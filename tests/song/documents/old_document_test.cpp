@@ -22,6 +22,7 @@
 #include "song/model/song_context.h"
 #include "song/model/song_database.h"
 #include "song/model/song_layout.h"
+#include "song/model/track_sections.h"
 #include "tests/song/documents/document_fixture.h"
 
 namespace doc_test {
@@ -154,7 +155,24 @@ class OldDocument {
   }
 
   // A section list of the older form: 12-byte head, two 32-byte entries.
-  static std::string OldSections() { return Ramp(12 + 2 * 32, 5); }
+  // Head: spare, count, saved length; entries: current start, start, end, spare, count,
+  // current repeat, repeats end, spare.
+  static std::string OldSections() {
+    std::string s(12 + 2 * 32, '\0');
+    PutU32(&s, 4, 2);
+    PutU32(&s, 8, 777);
+    const uint32_t entries[2][3] = {{5, 9, 2}, {20, 30, 0}};
+    for (size_t i = 0; i < 2; ++i) {
+      size_t at = 12 + 32 * i;
+      PutU32(&s, at + 4, entries[i][0]);
+      PutU32(&s, at + 8, entries[i][1]);
+      PutU32(&s, at + 12, 0x5555);  // cleared in the new form
+      PutU32(&s, at + 16, entries[i][2]);
+      PutU32(&s, at + 24, SectionRepeatsEnd(entries[i][0], entries[i][1], entries[i][2]));
+      PutU32(&s, at + 28, 0x6666);
+    }
+    return s;
+  }
   // A plug-in record whose region list (+126) follows, with two regions of this version.
   std::string PluginRecord() const {
     std::string r = Ramp(158, 9);
@@ -313,15 +331,20 @@ TEST_F(OldDocumentTest, AcceptedVersionsOpenIntoTodaysSong) {
         EXPECT_FALSE(audio);
         continue;
       }
-      // Sections: 16-byte head and 48-byte entries, each the old entry with +12 and +28 cleared.
+      // Sections: 16-byte head and 48-byte entries, each the old entry with +12 and +28
+      // cleared, installed behind an end record (the song stored no end: the counts stay).
       std::string old = OldDocument::OldSections();
       std::string now = BlockText(sections);
-      ASSERT_EQ(16u + 2 * 48, now.size());
-      EXPECT_EQ(old.substr(4, 8), now.substr(8, 8));
-      std::string entry = old.substr(12 + 32, 32);
-      PutU32(&entry, 12, 0);
-      PutU32(&entry, 28, 0);
-      EXPECT_EQ(entry + std::string(16, '\0'), now.substr(16 + 48, 48));
+      ASSERT_EQ(16u + 3 * 48, now.size());
+      EXPECT_EQ(old.substr(4, 4), now.substr(8, 4));
+      for (size_t i = 0; i < 2; ++i) {
+        std::string entry = old.substr(12 + 32 * i, 32);
+        PutU32(&entry, 12, 0);
+        PutU32(&entry, 28, 0);
+        EXPECT_EQ(entry + std::string(16, '\0'), now.substr(16 + 48 * i, 48)) << i;
+      }
+      EXPECT_EQ(std::string(48, '\0'), now.substr(16 + 96, 48));
+      EXPECT_TRUE(e[kTrackFlags] & kTrackLoopFlag);
       // Regions: 256-byte records with their moved fields.
       ASSERT_TRUE(audio);
       ASSERT_EQ(kPluginRecordBytes, GetHandleSize(audio));
