@@ -67,7 +67,7 @@ const MoveCase kCases[] = {
     {"Insert time in the whole song moves a tempo change", kTempoAt, 100, kInsertTimeItem, true, 196},
     {"Remove time in one track leaves the conductor map", kTempoAt, 300, kRemoveTimeItem, false, 300},
     {"Insert time before a section shifts it", kSectionAt, 200, kInsertTimeItem, false, 296},
-    {"Insert time behind a section leaves it", kSectionAt, 20, kInsertTimeItem, false, 20},
+    {"Insert time after a section leaves its start", kSectionAt, 20, kInsertTimeItem, false, 20},
     {"Remove time before a section moves it back", kSectionAt, 300, kRemoveTimeItem, false, 204},
     {"Remove time over a section removes it", kSectionAt, 110, kRemoveTimeItem, false, kGone},
     {"Insert time moves a sequence reference", kReferenceAt, 150, kInsertTimeItem, false, 246},
