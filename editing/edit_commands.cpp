@@ -1,34 +1,141 @@
 #include "editing/edit_commands.h"
 
+#include "editing/cut_command.h"
+#include "editing/edit_context.h"
+#include "editing/edit_window_hooks.h"
+#include "editing/event_clipboard.h"
+#include "editing/insert_remove_time.h"
+#include "editing/paste.h"
+#include "editing/select_all.h"
+#include "editing/time_range_clear.h"
+#include "editing/track_commands.h"
 #include "shell/base/error_report.h"
+#include "shell/base/modifier_keys.h"
+#include "shell/windows/app_windows.h"
+#include "song/documents/playback_reset.h"
 #include "song/events/utility_event_selection.h"
+#include "song/model/sequence_references.h"
+#include "song/model/song_context.h"
+#include "song/model/window_redraw.h"
 #include "song/undo/undo_exchange.h"
 #include "song/undo/undo_ring.h"
 
 namespace {
 
-constexpr int16_t kUndoItem = 1;
-constexpr int16_t kRedoItem = 2;
-constexpr OSStatus kNotHandled = -9874;
+enum : int16_t {
+  kUndoItem = 1,
+  kRedoItem = 2,
+  kCutItem = 4,
+  kCopyItem = 5,
+  kDuplicateItem = 6,
+  kPasteItem = 7,
+  kClearItem = 8,
+  kDeleteTracksItem = 9,
+  kExpandReferencesItem = 16,
+  kMergeItem = 17,
+  kCopyToNewTrackItem = 18,
+  kExtractItem = 19,
+  kRemoveTimeItem = 20,
+  kInsertTimeItem = 21,
+  kSelectAllItem = 23,
+  kSelectionRangeItem = 24,
+};
 
-OSStatus Report(OSErr err) {
+// The text window's commands for Cut, Copy, Paste and Clear.
+enum : uint32_t { kTextClear = 103, kTextCut = 105, kTextCopy = 106, kTextPaste = 107, kTextOther = 0 };
+
+void ReportIfFailed(OSErr err) {
   if (err != noErr) ReportError(err);
-  return noErr;
+}
+
+bool IsUndoOrRedo(int16_t item) { return item == kUndoItem || item == kRedoItem; }
+
+// With the jukebox in front only its own delete and select-all reach it, besides Undo and Redo.
+bool JukeboxTakes(int16_t item) { return IsUndoOrRedo(item) || item == kClearItem || item == kSelectAllItem; }
+
+// The notepad's text view takes every item while the notepad is in front.
+bool NotepadTakesItem() {
+  if (GetFrontWindowKind() != kNotepadKind) return false;
+  AppWindow* notepad = GetWindowForKind(kNotepadKind);
+  return notepad != nullptr && notepad->window != nullptr;
+}
+
+uint32_t TextWindowCommandFor(int16_t item) {
+  switch (item) {
+    case kCutItem: return kTextCut;
+    case kCopyItem: return kTextCopy;
+    case kPasteItem: return kTextPaste;
+    case kClearItem: return kTextClear;
+    default: return kTextOther;
+  }
+}
+
+void RunUndoItem(int16_t item) {
+  if (item == kUndoItem && CanUndo()) ReportIfFailed(UndoLastEdit());
+  if (item == kRedoItem && CanRedo()) ReportIfFailed(RedoEdit());
+}
+
+void RunPaste(int32_t merge, int16_t undoKind) { ReportIfFailed(PasteFromClipboard(0, merge, undoKind, nullptr)); }
+
+// The items of the Edit menu's table; items 3, 10..15 and 22 do nothing.
+void RunEditItem(int16_t item) {
+  switch (item) {
+    case kUndoItem:
+    case kRedoItem: RunUndoItem(item); break;
+    case kCutItem: CutSelection(); break;
+    case kCopyItem: CopySelection(); break;
+    case kDuplicateItem: DuplicateSelection(); break;
+    case kPasteItem: RunPaste(0, kUndoKindPaste); break;
+    case kClearItem: ClearSelection(); break;
+    case kDeleteTracksItem: DeleteSelectedTracks(); break;
+    case kExpandReferencesItem: ExpandReferencesInSelection(); break;
+    case kMergeItem: RunPaste(1, kUndoKindMerge); break;
+    case kCopyToNewTrackItem: CopySelectionToNewTrack(IsOptionModifierDown()); break;
+    case kExtractItem: break;  // Interim: the extract-by-criteria dialog is not built.
+    case kRemoveTimeItem: RemoveTime(IsEditorContext(), IsOptionModifierDown(), kUndoKindRemoveTime); break;
+    case kInsertTimeItem: InsertTime(IsEditorContext()); break;
+    case kSelectAllItem: SelectAllInContext(); break;
+    case kSelectionRangeItem: break;  // Interim: the selection-range dialog is not built.
+    default: break;
+  }
 }
 
 }  // namespace
 
 OSStatus DoEditMenuItem(int16_t item) {
-  switch (item) {
-    case kUndoItem: return CanUndo() ? Report(UndoLastEdit()) : kNotHandled;
-    case kRedoItem: return CanRedo() ? Report(RedoEdit()) : kNotHandled;
-    default: return kNotHandled;
+  bool notepad = NotepadTakesItem();
+  SetEditContextKind();
+  if (notepad) {
+    SetSongModified();
+    return kEditItemForTextView;
   }
+  if (gEditContextKind == kContextWindow21 && !IsUndoOrRedo(item)) return noErr;
+  if (gEditContextKind == kContextJukebox && !JukeboxTakes(item)) return noErr;
+  if (gEditContextKind == kContextWindow16 && !IsUndoOrRedo(item)) {
+    SendTextWindowCommand(TextWindowCommandFor(item));
+    return noErr;
+  }
+  RunEditItem(item);
+  FinishEditCommand();
+  return noErr;
+}
+
+void DoTrackOpsMenuItem(int16_t item) {
+  ResetPlaybackState(0);
+  SetEditContextKind();
+  switch (item) {
+    case 1: ExpandSequenceReferences(); break;
+    case 2: break;  // Interim: adding events to the selected tracks is not built.
+    case 3: break;  // Interim: the section unrolling of the track editors is not built.
+    case 4: SplitSelectedTracksByChannel(); break;
+    default: break;
+  }
+  FinishEditCommand();
 }
 
 void DoTransformMenuItem(int16_t, int32_t) {}
 
-void HandleMenu69(int16_t) {}
+void HandleMenu69(int16_t item) { DoTrackOpsMenuItem(item); }
 
 bool RequireTimeSelection() {
   if (HasTimeSelection()) return true;

@@ -1,4 +1,4 @@
-// The editing commands: the Edit and transform menus, menu 69, the
+// The editing commands: the Edit menu, the track-operations menu (69), the transform menu, the
 // editing dialogs of the Options menu, and the time-selection check of range operations.
 #pragma once
 
@@ -7,15 +7,20 @@
 #include "platform/memory/mac_types.h"
 
 constexpr int32_t kNoTimeSelectionText = 17;
+// The answer that hands an item to the system's own text handling (the notepad's text view).
+constexpr OSStatus kEditItemForTextView = -9874;
 
-// The Edit menu. Undo (1) and Redo (2) go through the undo ring (a failed exchange is
-// reported); with nothing to undo or redo, and for the clipboard and selection items until
-// the editing commands are built, -9874, so that the system's text handling can take them.
+// The Edit menu: the context is set from the front window, then the item runs in it (see the
+// item table in edit_commands.cpp); 0, or kEditItemForTextView when the notepad takes it.
 OSStatus DoEditMenuItem(int16_t item);
+// Items 1..4 of the track-operations menu: 1 expand the current track's sequence references,
+// 2 add events to the selected tracks, 3 unroll the selected tracks' sections, 4 split the
+// selected tracks by channel.
+void DoTrackOpsMenuItem(int16_t item);
 // The transform menu's operations besides the tempo and signature dialogs. Interim: the
 // transform dialogs are not built yet; nothing is changed.
 void DoTransformMenuItem(int16_t item, int32_t flags);
-// Menu 69 (list options). Interim: the list editors are not built; nothing is changed.
+// Menu 69: the track-operations menu.
 void HandleMenu69(int16_t item);
 // True when the time selection is not empty; otherwise application text 17 is reported.
 bool RequireTimeSelection();

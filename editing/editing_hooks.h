@@ -1,7 +1,9 @@
-// The editing's side of the song's hook tables: the marker window
-// (song/conductor/marker_window_hooks.h) and the clipboard copies that undo steps keep
-// (song/undo/clipboard_hooks.h).
+// The editing's side of the hook tables: the marker window
+// (song/conductor/marker_window_hooks.h), the clipboard copies that undo steps keep
+// (song/undo/clipboard_hooks.h), the Edit-menu items the keys reach
+// (editors/key_command_hooks.h) and the filter update when the front window changes
+// (shell/windows/window_activation.h).
 #pragma once
 
-// Fills gMarkerWindowHooks and gUndoClipboardHooks. Called by InstallProgramHooks.
+// Fills those entries. Called by InstallProgramHooks.
 void InstallEditingHooks();

@@ -9,17 +9,29 @@
 
 extern uint8_t gFilterPolyKey;                // the poly-pressure lane's key (60)
 extern uint8_t gEventCriteriaFlags;           // non-zero while event criteria are active
+extern int32_t gLaneController;               // the controller the controller lane shows
 
-int32_t AcceptAllEvents();
-int32_t RejectAllEvents();
-int32_t NoteOnFilter();
-int32_t NoteRangeFilter();
-int32_t UnflaggedEventFilter();
-int32_t SelectedNoteFilter();
-int32_t SelectedEventFilter();  // every selected event (IsCursorEventSelected)
-int32_t CriteriaCopyFilter();
-int32_t VelocityLaneFilter();
+// The filter table, in its order, and the two filters beside it.
 int32_t LaneEventFilter();
+int32_t VelocityLaneFilter();
+int32_t AcceptAllEvents();
+int32_t NoteOnFilter();
+int32_t UnflaggedEventFilter();
+int32_t CriteriaCopyFilter();
+int32_t NoteRangeFilter();
+int32_t SelectedNoteFilter();
+int32_t RejectAllEvents();
+constexpr int32_t kEventFilterTableSize = 7;
+extern const EventFilterProc kEventFilterTable[kEventFilterTableSize];
+
+int32_t SelectedEventFilter();  // every selected event (IsCursorEventSelected)
+// A note-on in the note range that also passes the criteria test.
+int32_t CriteriaNoteFilter();
+// A note-on whose drum-map row lies in the note range (or, while the map selects by marked
+// rows, whose row is marked), with criteria also the criteria test. Without a drum map the
+// note itself stands for its row.
+int32_t DrumMapNoteFilter();
+// The single lanes of LaneEventFilter.
 int32_t PitchBendFilter();
 int32_t ChannelPressureFilter();
 int32_t LaneControllerFilter();
@@ -32,9 +44,11 @@ void SetLaneEditFilter();
 void SetNoteRangeFilters();
 // The main editor edits through the note range (see the filters' rules).
 bool IsNoteRangeEditActive();
+// The time selection starts at tick 1 or earlier and ends at or after the song's end.
+bool IsWholeSongSelected();
 // By the front window; always ends with gSavedCopyFilterProc = gCopyFilterProc.
 void UpdateEventFilters();
-// By gEditContextKind; run at the end of SetEditContextKind.
+// By gEditContextKind; run at the end of SetEditContextKind. Returns 0.
 int32_t InstallContextFilters();
 
 // The three slots saved and put back by operations that install filters of their own.

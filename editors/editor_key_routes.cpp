@@ -1,5 +1,6 @@
 #include "editors/editor_key_routes.h"
 
+#include "editing/event_filters.h"
 #include "editors/adjacent_marker.h"
 #include "editors/editor_song_switch.h"
 #include "editors/follow/step_input.h"
@@ -34,6 +35,7 @@ void SelectViewModeFromKey(int16_t mode) {
   ApplyViewMode(uint8_t(mode));
   if (!IsNoteOrDrumView(mode) && mode != kAudioViewMode) ResetLaneDragState();
   ApplyViewModeTools();
+  UpdateEventFilters();
   InvalidateEditorWindow();
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "editing/event_filters.h"
 #include "editors/note_drawing/note_boxes.h"
 #include "editors/note_entry/grid_snapping.h"
 #include "editors/note_entry/marker_drag.h"
@@ -157,6 +158,7 @@ void SelectEditTool(int16_t tool) {
   if (IsNoteOrDrumView(gCurrentViewMode)) gNoteTool = tool;
   else gLaneTool = tool;
   ApplyViewModeTools();
+  UpdateEventFilters();
   InvalidateEditorWindow();
 }
 

@@ -20,6 +20,7 @@
 
 uint16_t gDisplayWord = 0;
 WindowMenuHooks gWindowMenuHooks;
+void (*gFrontWindowActivatedProc)() = nullptr;
 
 namespace {
 
@@ -141,6 +142,7 @@ OSStatus ActivateOrDeactivate(EventRecord* event, WindowRef window, bool active,
   if (active) MarkWindowMenuForActivate();
   bool handled = ActivateSteps(w, window, kind, active, focusPlugin);
   if (handled) RunOwnerStep(w, active);
+  if (handled && active && gFrontWindowActivatedProc) gFrontWindowActivatedProc();
   if (saved) SetPort(saved);
   return handled ? noErr : kNotHandled;
 }

@@ -21,6 +21,9 @@ constexpr int16_t kProgressDialogActivateKind = 18;
 // A window owner's own activate (active true) or deactivate step.
 using WindowActivateProc = void (*)(AppWindow* w, bool active);
 void SetWindowActivateProc(int16_t kind, WindowActivateProc proc);
+// Called after any of the program's windows was activated (the front window changed); the
+// editing commands install their filter update here. Null: nothing.
+extern void (*gFrontWindowActivatedProc)();
 
 // 18 for the progress dialog's window, else its record's kind; 0 for other windows.
 int16_t GetWindowKindForActivate(WindowRef window);

@@ -205,6 +205,15 @@ void ResetUndoHistory() {
   if (UndoRecord* record = GetCurrentUndoRecord()) record->kind = kNoUndoKind;
 }
 
+void DiscardOpenUndoRecord() {
+  if (!gUndoRing) return;
+  gUndoRing->busy = 0;
+  if (gUndoRing->current == gUndoRing->tail) return;
+  DisposeUndoRecord(GetCurrentUndoRecord());
+  gUndoRing->head = gUndoRing->current = PrevUndoIndex(gUndoRing->current);
+  UpdateUndoMenuItem();
+}
+
 void SetUndoBusy(bool busy) {
   if (!gUndoRing) AllocateUndoRing(gUndoLevels);
   gUndoRing->busy = busy ? 1 : 0;

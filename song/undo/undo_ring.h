@@ -76,6 +76,9 @@ void FlushUndo(int32_t all);
 // Frees everything the record keeps; its kind becomes -1.
 void DisposeUndoRecord(UndoRecord* record);
 void ResetUndoHistory();
+// Forgets the record opened last without restoring anything (an edit that stopped before it
+// changed the song): the record is emptied, current and head step back onto it, busy is cleared.
+void DiscardOpenUndoRecord();
 void SetUndoBusy(bool busy);
 bool IsUndoBusy();
 
