@@ -5,6 +5,7 @@
 #include "plugins/plugin_output_buses.h"
 #include "plugins/plugin_parameters.h"
 #include "song/instruments/plugin_hooks.h"
+#include "song/instruments/rack_automation_fields.h"
 
 namespace {
 
@@ -14,8 +15,11 @@ void* ChainPluginAt(EngineChannel* channel, int32_t position) {
   return channel->renderState;
 }
 
-// Interim: racks hold no plug-ins yet, so none.
-EngineChannel* RackEngineChannel(Handle) { return nullptr; }
+// The channel whose id the rack keeps (none for 0 or a channel not playing now).
+EngineChannel* RackEngineChannel(Handle rack) {
+  uint32_t id = GetRackEngineChannelId(rack);
+  return id ? FindEngineChannelById(id) : nullptr;
+}
 
 }  // namespace
 

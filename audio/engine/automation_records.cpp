@@ -8,6 +8,8 @@
 #include "audio/render/channel_render.h"
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
+#include "platform/system/host_time.h"
+#include "platform/threads/thread_pauses.h"
 
 uint32_t AutomationView::Time() const { return ReadU32BE(p); }
 uint32_t AutomationView::Value32() const { return ReadU32BE(p + 4); }
@@ -16,6 +18,7 @@ int16_t AutomationView::Pan() const { return ReadI16BE(p + 10); }
 uint8_t AutomationView::Kind() const { return p[12]; }
 uint8_t AutomationView::Flags() const { return p[13]; }
 int16_t AutomationView::Index() const { return ReadI16BE(p + 14); }
+int32_t AutomationView::PluginIndex() const { return ReadI32BE(p + 8); }
 void AutomationView::SetTime(uint32_t v) { WriteU32BE(p, v); }
 void AutomationView::SetValue32(uint32_t v) { WriteU32BE(p + 4, v); }
 void AutomationView::SetValue(uint16_t v) { WriteU16BE(p + 8, v); }
@@ -23,6 +26,7 @@ void AutomationView::SetPan(int16_t v) { WriteI16BE(p + 10, v); }
 void AutomationView::SetKind(uint8_t v) { p[12] = v; }
 void AutomationView::SetFlags(uint8_t v) { p[13] = v; }
 void AutomationView::SetIndex(int16_t v) { WriteI16BE(p + 14, v); }
+void AutomationView::SetPluginIndex(int32_t v) { WriteI32BE(p + 8, v); }
 
 namespace {
 
@@ -54,13 +58,13 @@ void ApplyParameterPoints(Handle list, int32_t passed, EngineChannel* channel) {
     AutomationView r{RecordAt(list, i)};
     if (r.Kind() != kAutomationParameter || (r.Flags() & kAutomationSkipped)) continue;
     bool seen = std::any_of(kept, kept + count, [&](uint8_t* k) {
-      return AutomationView{k}.Value() == r.Value() && AutomationView{k}.Index() == r.Index();
+      return AutomationView{k}.PluginIndex() == r.PluginIndex() && AutomationView{k}.Index() == r.Index();
     });
     if (!seen) kept[count++] = r.p;
   }
   for (int32_t k = count - 1; k >= 0; --k) {
     AutomationView r{kept[k]};
-    void* plugin = FindChainPlugin(channel, r.Value());
+    void* plugin = FindChainPlugin(channel, r.PluginIndex());
     ApplyAutomationToPlugin(plugin, channel->renderState, r.Index(), Value32AsFloat(r.Value32()), false);
   }
 }
@@ -137,6 +141,34 @@ uint8_t* ChaseAutomationState(Handle list, uint64_t position, int32_t* volume, i
   }
   if (channel && channel->renderState) ApplyParameterPoints(list, i, channel);
   return RecordAt(list, i < count ? i : count - 1);
+}
+
+bool TakeAutomationLock(EngineChannel* channel) {
+  constexpr uint32_t kPollMicros = 10;
+  uint64_t deadline = HostTimeNanos() + uint64_t(kAutomationLockWaitMicros) * 1000;
+  for (;;) {
+    uint32_t expected = 0;
+    if (channel->automationLock.compare_exchange_strong(expected, 1)) return true;
+    if (HostTimeNanos() >= deadline) return false;
+    PauseThreadMicros(kPollMicros);
+  }
+}
+
+void ReleaseAutomationLock(EngineChannel* channel) { channel->automationLock.store(0); }
+
+void PlayAutomationToPlugins(EngineChannel* channel, int32_t frames) {
+  uint8_t* cursor = channel->pluginAutomationCursor;
+  if (cursor == nullptr || frames <= 0) return;
+  uint64_t end = uint64_t(std::max<int64_t>(channel->pluginAutomationPosition, 0)) + uint64_t(frames);
+  for (AutomationView r{cursor}; r.Time() < kAutomationEndOfPoints && r.Time() < end; r.p += kAutomationRecordSize) {
+    if (r.Kind() == kAutomationParameter && !(r.Flags() & kAutomationSkipped)) {
+      void* plugin = FindChainPlugin(channel, r.PluginIndex());
+      ApplyAutomationToPlugin(plugin, channel->renderState, r.Index(), Value32AsFloat(r.Value32()), false);
+    }
+    cursor = r.p + kAutomationRecordSize;
+  }
+  channel->pluginAutomationCursor = cursor;
+  channel->pluginAutomationPosition += frames;
 }
 
 void ApplyAutomationToPlugin(void* plugin, ChannelRenderState* chain, int32_t parameter, float x, bool noParameters) {

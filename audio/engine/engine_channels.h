@@ -98,9 +98,12 @@ struct EngineChannel {
   int16_t sampleBits = 16;
   void* soundConverter = nullptr;
   int32_t sourceKind = 0;
-  Handle automation = 0;
-  uint8_t* automationCursor = nullptr;
+  Handle automation = 0;             // the playback copy of the rack's point list
+  uint8_t* automationCursor = nullptr;  // the stream's next point, at `position`
   int64_t position = 0;
+  // The insert chain's next point and the sample position it stands at (PlayAutomationToPlugins).
+  uint8_t* pluginAutomationCursor = nullptr;
+  int64_t pluginAutomationPosition = 0;
   int32_t startTick = 0;
   int32_t locateTick = 0;
   AudioDriverOps* device = nullptr;

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "audio/devices/audio_driver.h"
+#include "audio/engine/automation_records.h"
 #include "audio/engine/engine_channels.h"
 #include "audio/engine/engine_plugin_hooks.h"
 #include "sequencer/clock/transport_clock.h"
@@ -460,9 +461,13 @@ void* RenderEngineChannel(EngineChannel* channel, void* source, void* output, in
     wetGain = wetGain * float(level) * (1.0f / 32768.0f);
   }
   FillChainInputs(channel, state, source, inCount, frames, inputGain, half, &d);
-  // Automation is only tried: a busy lock plays none this block.
+  // Automation is only tried: a busy lock (the editor replacing the playback copy) plays
+  // none this block.
   uint32_t expected = 0;
-  if (channel->automationLock.compare_exchange_strong(expected, 1)) channel->automationLock.store(0);
+  if (channel->automationLock.compare_exchange_strong(expected, 1)) {
+    PlayAutomationToPlugins(channel, frames);
+    ReleaseAutomationLock(channel);
+  }
   float* inputs[kRenderBufferCount] = {};
   for (int32_t i = 0; i < inCount; ++i) inputs[i] = gRenderBuffers.chain[i];
   RenderInsertChain(state, inputs, inCount, wet, outCount, frames);

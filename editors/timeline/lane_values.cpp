@@ -16,6 +16,8 @@ int32_t LaneBase() { return gScratchRect.bottom - kLaneBottomInset; }
 
 }  // namespace
 
+int32_t gLaneController = 0;
+
 int16_t ValueToLaneY(int32_t value, int32_t scale) {
   int32_t b = LaneBase(), t = gScratchRect.top;
   if (float(value) >= float(kLaneFullScale) || scale == 0) return int16_t(value >= kLaneFullScale ? t : b);

@@ -10,6 +10,11 @@ constexpr int16_t kLaneBottomInset = 4;
 constexpr int16_t kPitchBendLaneIndex = 0;
 constexpr int16_t kPluginParameterLaneIndex = 10;
 
+// What the controller, plug-in parameter and send lanes show: the controller number (lane 1),
+// the parameter of the plug-in in focus (lane 10) or the aux bus of a send (lanes 11 and 12).
+// The automation points of those lanes keep it as their target.
+extern int32_t gLaneController;
+
 // y of a value of full scale (a value of 16384 or more is the lane top).
 int16_t ValueToLaneY(int32_t value, int32_t scale);
 int16_t ValueToLaneY16K(int32_t value);

@@ -10,6 +10,7 @@
 #include "shell/base/memory_reserve.h"
 #include "song/documents/document_input.h"
 #include "song/documents/old_document_forms.h"
+#include "song/instruments/rack_automation_fields.h"
 
 namespace {
 
@@ -109,7 +110,7 @@ void UpgradeInstrumentPluginRecord(Handle record, int32_t kind, uint16_t version
   if (!std::isfinite(rate) || rate <= 0.0f) WriteF32BE(p + kPluginRecordRate, kDefaultPluginRate);
   if (kind == kInstrumentRecordKind) SetInstrumentRatePair(p, version);
   WriteU32BE(p + 118, 0);
-  WriteU32BE(p + 142, 0);
+  WriteU32BE(p + kRackEngineChannel, 0);
   p[kPluginRecordFlags] &= uint8_t(~(kPluginFlag40 | kPluginFlagRackPending));
   // No plug-in is live in a record just read: its chain cell names nothing.
   p[0] &= uint8_t(~kRackFlagChainList);
@@ -167,6 +168,8 @@ void DisposePluginRecordHandles(Handle record) {
   bool statePending = (p[kPluginRecordFlags] & kPluginFlagRackPending) != 0;
   for (int32_t offset : kSlotOffsets) {
     if (offset == kPluginRecordRackState && !statePending) continue;
+    // +142 is the id of the engine channel that plays the rack, not a block.
+    if (offset == kRackEngineChannel) continue;
     Handle h(ReadU32BE(p + offset));
     WriteU32BE(p + offset, 0);
     if (h && IsValidHandle(h)) DisposeHandle(h);

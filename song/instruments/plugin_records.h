@@ -6,7 +6,8 @@
 //   +0 u8 rack flags (0x20: the chain cell holds a chain list)   +4 u32 chain cell
 //   +32 f32 sample rate   +37 u8 flags (0x10 a saved rack state waits at +134; 0x40)
 //   handle slots {u32 handle, u32 alternate} at +110, +118, +126 (regions), +134 (rack
-//   state), +142 and +150
+//   state), +142 (the playing engine channel's id, never a block) and +150 (the automation
+//   point list, rack_automation_fields.h)
 #pragma once
 
 #include <cstdint>
@@ -46,7 +47,7 @@ OSErr ReadPluginRecord(uint8_t* slot, bool present, int32_t kind, bool trackMain
 // before its slots are read.
 void UpgradeInstrumentPluginRecord(Handle record, int32_t kind, uint16_t version);
 
-// Disposes the blocks a record names (+110, +118, +126, +142, +150, and +134 while it holds
+// Disposes the blocks a record names (+110, +118, +126, +150, and +134 while it holds
 // a saved state not yet applied) and clears their words; the record itself stays.
 void DisposePluginRecordHandles(Handle record);
 // DisposePluginRecordHandles, then the record.
