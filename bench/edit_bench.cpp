@@ -50,6 +50,7 @@ void MakeTrack(int32_t count) {
     InitWindows();
     static AppWindow* slot = nullptr;
     CreatePlaceholderAppWindow(&slot, &gMainEditorRecord, kMainEditorWindowKind, "Editor", Rect{60, 20, 460, 620});
+    ShowWindow(gMainEditorRecord.window);
     started = true;
   }
   DisposeUndoRing();

@@ -15,12 +15,14 @@
 #include "song/events/event_lists.h"
 #include "song/events/seq_event.h"
 #include "song/events/time_selection.h"
+#include "song/events/utility_event_selection.h"
 #include "song/model/song_context.h"
 #include "song/model/song_database.h"
 #include "song/model/song_layout.h"
 #include "song/model/songs.h"
 #include "song/model/track_numbers.h"
 #include "song/model/track_selection.h"
+#include "song/model/window_redraw.h"
 #include "song/model/utility_track_access.h"
 #include "song/smf/smf_import.h"
 #include "song/undo/undo_ring.h"
@@ -41,7 +43,9 @@ void EditSongTest::SetUp() {
   CreatePlaceholderAppWindow(&slot_, &gMainEditorRecord, kMainEditorWindowKind, "Editor",
                              Rect{60, 20, 460, 620});
   ASSERT_NE(gMainEditorRecord.window, nullptr);
+  ShowWindow(gMainEditorRecord.window);
   SelectWindow(gMainEditorRecord.window);
+  ASSERT_EQ(kMainEditorWindowKind, GetFrontWindowKind()) << "the main editor is not the front window";
 }
 
 void EditSongTest::TearDown() {
@@ -73,8 +77,11 @@ void EditSongTest::MakeSong(int32_t tracks, int32_t resolution, int32_t numerato
   for (int32_t i = 0; i < tracks; ++i) {
     SetCurrentTrackIndex(i);
     UpdateCurrentTrackPtr();
+    RepairTrackNumber();
+    ASSERT_LT(TrackEntryView(gCurrentTrack).Number(), kMaxTrackNumbers);
     ASSERT_EQ(noErr, EnsureTrackEventList());
   }
+  RebuildTrackNumberMap();
 }
 
 int32_t EditSongTest::TrackCount() const {
@@ -109,6 +116,16 @@ void EditSongTest::SelectTime(uint32_t start, uint32_t end) {
   SetTimeRange(start, end);
   CommitTimeSelection();
   StoreSelectionInSong();
+  int32_t current = GetCurrentTrackIndex();
+  for (int32_t i = 0; i < TrackCount(); ++i) {
+    SetCurrentTrackIndex(i);
+    UpdateCurrentTrackPtr();
+    if (!IsCurrentTrackSelected()) continue;
+    ClearEventSelection();
+    SelectEventsInTimeSelection(0);
+  }
+  SetCurrentTrackIndex(current);
+  UpdateCurrentTrackPtr();
 }
 
 OSStatus EditSongTest::Edit(int16_t item) {

@@ -50,7 +50,8 @@ class EditSongTest : public ::testing::Test {
   void UseTrack(int32_t index);
   // Every track selected, the pane on the current track.
   void UseWholeSong();
-  // The time selection, stored in the song as the editor stores it.
+  // The time selection, stored in the song as the editor stores it, with the events of the
+  // selected tracks in it selected (and no others), as a band over every pitch selects them.
   void SelectTime(uint32_t start, uint32_t end);
   // The Edit menu item as the menu bar runs it.
   OSStatus Edit(int16_t item);
