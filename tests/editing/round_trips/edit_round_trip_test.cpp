@@ -11,7 +11,10 @@
 #include <string>
 #include <vector>
 
+#include "song/conductor/conductor_map.h"
 #include "song/conductor/timebase.h"
+#include "song/model/song_context.h"
+#include "song/model/song_layout.h"
 #include "song/model/utility_track_access.h"
 #include "tests/editing/round_trips/edit_song_fixture.h"
 #include "tests/song/undo/undo_fixture.h"
@@ -169,6 +172,18 @@ TEST_F(EditRoundTripTest, AbcTunesComeBackWhole) {
     RunFile(path, seed++);
     if (HasFatalFailure()) return;
   }
+}
+
+// The clears recompute the conductor end before their undo step, so an import must leave it
+// as they compute it: the tick after the last record, once the meter changes sit on bars.
+TEST_F(EditRoundTripTest, AnImportedSongKeepsTheConductorEndOfItsMap) {
+  if (std::system("command -v abc2midi >/dev/null 2>&1") != 0)
+    GTEST_SKIP() << "abc2midi (abcmidi) is not installed: the ABC tune cannot be made";
+  std::string path = ConvertAbc("reel", zarin_test::ReadWholeFile(zarin_test::FixturePath("abc/reel_two_voices.abc")));
+  ASSERT_FALSE(path.empty());
+  ASSERT_EQ(noErr, ImportFile(path));
+  ASSERT_GT(CountConductorRecords(gCurrentSong), 2) << "the reel changes its meter twice";
+  EXPECT_EQ(uint32_t(GetConductorEndTick()), ReadU32BE(gCurrentSong + kSongConductorEnd));
 }
 
 }  // namespace
