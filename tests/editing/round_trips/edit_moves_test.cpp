@@ -203,3 +203,28 @@ INSTANTIATE_TEST_SUITE_P(Edits, EditMovesTest, ::testing::ValuesIn(kCases), Case
 
 }  // namespace
 }  // namespace edit_test
+
+namespace edit_test {
+namespace {
+
+// Cut two beats of notes, then Paste at a one-beat selection further on: the notes arrive
+// at the paste point, what lay in the clipboard's length there is replaced, and the rest
+// stays (6/8 at 96 ticks a quarter).
+TEST_F(EditSongTest, CutNotesPastedFurtherOnReplaceWhatLayThere) {
+  MakeSong(1, 96, 6, 8);
+  UseTrack(0);
+  std::vector<Event> notes;
+  for (uint16_t i = 0; i < 8; ++i) notes.push_back({1u + 96u * i, 0x90, uint8_t(60 + i), 96});
+  SetTrackEvents(notes);
+  SelectTime(97, 289);
+  ASSERT_EQ(noErr, Edit(kCutItem));
+  SelectTime(481, 577);
+  ASSERT_EQ(noErr, Edit(kPasteItem));
+  std::vector<std::pair<uint32_t, int>> seen;
+  for (const Event& e : TrackEvents()) seen.push_back({e.tick, e.data1});
+  std::vector<std::pair<uint32_t, int>> expected = {{1, 60}, {289, 63}, {385, 64}, {481, 61}, {577, 62}, {673, 67}};
+  EXPECT_EQ(expected, seen);
+}
+
+}  // namespace
+}  // namespace edit_test

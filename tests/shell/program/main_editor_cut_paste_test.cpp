@@ -1,6 +1,6 @@
-// Moving notes with Cut and Paste in the real program's main editor: a drag in the ruler
-// selects two beats, Ctrl-X cuts them, a click in the ruler further on selects another beat,
-// Ctrl-V pastes there over the clipboard's length, and the saved document holds the cut
+// Moving notes with Cut and Paste in the real program's main editor: the rubber band selects
+// two notes and the time they lie in, Ctrl-X cuts them into the clipboard, a click in the
+// ruler further on selects another beat, Ctrl-V pastes there over the clipboard's length, and the saved document holds the cut
 // notes at their new place, the notes they replaced gone and every other note untouched.
 #include <gtest/gtest.h>
 
@@ -23,6 +23,15 @@ constexpr int kNotes = 8;
 // Eight quarter notes rising from 60, one a beat, their velocities a ramp.
 std::string WriteEightNotes(const std::string& path) {
   return WriteQuarterNotes(path, {60, 61, 62, 63, 64, 65, 66, 67}, {40, 50, 60, 70, 80, 90, 100, 110});
+}
+
+constexpr int kRubberBandTool = 3;
+constexpr int kToolCell = 26;    // the tool bar's bottom row: the arrow, the pencil, the band
+constexpr int kToolTopRow = 14;
+
+// A press and release at a point of the editor window.
+void Click(XServer& x, const EditorView& v, int h, int y) {
+  x.Drag(v.window.left + h, v.window.top + y, v.window.left + h, v.window.top + y);
 }
 
 bool ShowsPitch(const EditorView& v, int pitch) {
@@ -63,33 +72,45 @@ TEST(MainEditorCutPaste, NotesCutAndPastedFurtherOnAreSavedAtTheirNewPlace) {
   std::multiset<NoteKey> before = DocumentNotes(document);
   ASSERT_EQ(size_t(kNotes), before.size());
 
-  // Beats 2 and 3: the notes 61 and 62 (the program's own resolution, the song in 4/4).
-  ASSERT_GT(view.ruler.bottom, view.ruler.top) << "the ruler";
+  // The rubber band (the tool bar's third cell) over beats 2 and 3, across the rows 61 to 63,
+  // selects the notes 61 and 62 and the time they lie in; it starts on empty grid.
   const int kQuarter = view.ticksPerQuarter;
   ASSERT_GT(kQuarter, 0);
-  int rulerY = (view.ruler.top + view.ruler.bottom) / 2;
-  const int64_t cutStart = 1 + kQuarter, cutEnd = 1 + 3 * kQuarter;
-  int x1 = TickX(view, cutStart + kQuarter / 3), x2 = TickX(view, cutEnd - kQuarter / 2);
-  int pasteX = TickX(view, 1 + 5 * kQuarter + kQuarter / 3);
-  ASSERT_LT(pasteX, view.ruler.right) << "beat 6 lies outside the ruler";
-  x.Drag(view.window.left + x1, view.window.top + rulerY, view.window.left + x2, view.window.top + rulerY);
-  view = viewUntil([&](const EditorView& v) { return v.selectionStart == cutStart && v.selectionEnd == cutEnd; });
-  ASSERT_EQ(cutStart, view.selectionStart);
-  ASSERT_EQ(cutEnd, view.selectionEnd);
+  ASSERT_GT(view.ruler.bottom, view.ruler.top) << "the ruler";
+  const EditorPaneView pane = view.panes.front();
+  Click(x, view, view.toolbarLeft + 2 * kToolCell + kToolCell / 2, view.toolbarTop + kToolTopRow + 10);
+  view = viewUntil([](const EditorView& v) { return v.tool == kRubberBandTool; });
+  ASSERT_EQ(kRubberBandTool, view.tool);
+  int bandLeft = TickX(view, 1 + kQuarter - kQuarter / 4), bandRight = TickX(view, 1 + 3 * kQuarter - kQuarter / 4);
+  int bandTop = RowTop(view, pane, 63) + 1, bandBottom = RowTop(view, pane, 61) + 1;
+  x.Drag(view.window.left + bandLeft, view.window.top + bandTop, view.window.left + bandRight,
+         view.window.top + bandBottom);
+  view = viewUntil([](const EditorView& v) { return v.selectedCount == 2; });
+  ASSERT_EQ(2, view.selectedCount) << zarin_test::ReadWholeFile(errors);
+  const int64_t cutStart = view.selectionStart, cutEnd = view.selectionEnd;
+  ASSERT_LE(cutStart, 1 + kQuarter);
+  ASSERT_GT(cutEnd, 1 + 2 * kQuarter);
+  ASSERT_LE(cutEnd, 1 + 3 * kQuarter);
 
   x.Chord({"Control_L"}, "x");
   view = viewUntil([](const EditorView& v) { return !ShowsPitch(v, 61) && !ShowsPitch(v, 62); });
-  ASSERT_FALSE(ShowsPitch(view, 61) || ShowsPitch(view, 62)) << "Cut left the notes\n" << zarin_test::ReadWholeFile(errors);
+  ASSERT_FALSE(ShowsPitch(view, 61) || ShowsPitch(view, 62)) << "Cut left the notes\n" << program.Dump(dumpFile);
+  EXPECT_TRUE(HasLine(program.Dump(dumpFile), "clipboard", "1 " + std::to_string(cutStart) + " " + std::to_string(cutEnd)))
+      << "the clipboard holds the cut range\n" << program.Dump(dumpFile);
   EXPECT_EQ(size_t(kNotes - 2), view.shown.size());
 
-  // A click in the ruler on beat 6 selects that beat; the paste goes there, over two beats.
+  // A click in the ruler on beat 6 selects that beat; the paste goes there, over the cut's
+  // length.
   const int64_t pasteAt = 1 + 5 * kQuarter;
-  x.Drag(view.window.left + pasteX, view.window.top + rulerY, view.window.left + pasteX, view.window.top + rulerY);
+  int pasteX = TickX(view, pasteAt + kQuarter / 3);
+  ASSERT_LT(pasteX, view.ruler.right) << "beat 6 lies outside the ruler";
+  Click(x, view, pasteX, (view.ruler.top + view.ruler.bottom) / 2);
   view = viewUntil([&](const EditorView& v) { return v.selectionStart == pasteAt; });
   ASSERT_EQ(pasteAt, view.selectionStart);
   x.Chord({"Control_L"}, "v");
   view = viewUntil([](const EditorView& v) { return ShowsPitch(v, 61) && ShowsPitch(v, 62); });
-  ASSERT_TRUE(ShowsPitch(view, 61) && ShowsPitch(view, 62)) << "Paste brought nothing back";
+  ASSERT_TRUE(ShowsPitch(view, 61) && ShowsPitch(view, 62)) << "Paste brought nothing back\n"
+                                                           << program.Dump(dumpFile) << zarin_test::ReadWholeFile(errors);
 
   x.Chord({"Control_L"}, "s");
   dump = DumpUntil(program, dumpFile, [](const std::string& d) { return HasLine(d, "modified", "0"); });
