@@ -11,13 +11,9 @@ void AppendEditStateDump(std::string* out) {
   for (int32_t n = 0; n < kMaxTrackNumbers; ++n)
     if (IsTrackSlotSelected(n)) *out += " " + std::to_string(n);
   *out += "\n";
-  if (!gClipboard || !IsValidHandle(gClipboard) || GetHandleSize(gClipboard) < kClipboardRecordSize) {
+  if (!gClipboard || !IsValidHandle(gClipboard) || GetHandleSize(gClipboard) <= kClipboardKind) {
     *out += "clipboard none\n";
     return;
   }
-  uint8_t* record = reinterpret_cast<uint8_t*>(HandleData(gClipboard));
-  EventClipboardView view(record);
-  *out += "clipboard " + std::to_string(view.Kind()) + " " + std::to_string(view.StartTick()) + " " +
-          std::to_string(view.EndTick()) + " " + std::to_string(record[kClipboardTracks + kSelectionFirstSlot]) +
-          " " + std::to_string(record[kClipboardTracks + kSelectionLastSlot]) + "\n";
+  *out += "clipboard " + std::to_string(uint8_t(HandleData(gClipboard)[kClipboardKind])) + "\n";
 }

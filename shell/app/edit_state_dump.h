@@ -1,8 +1,8 @@
 // The state dump's lines about the editing commands (see state_dump.h):
 //   trackselection <first> <last> <slots...>   the selected track numbers
-//   clipboard <kind> <start tick> <end tick> <first track> <last track>
-//                                              the event clipboard's header, or "clipboard
-//                                              none" when there is none
+//   clipboard <kind>                           the event clipboard's kind (1 tracks, 2 conductor
+//                                              data, 3 instruments, 4 markers), "none" without
+//                                              a clipboard
 #pragma once
 
 #include <string>
