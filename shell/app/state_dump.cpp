@@ -1,5 +1,6 @@
 #include "shell/app/state_dump.h"
 #include "shell/app/counter_state_dump.h"
+#include "shell/app/edit_state_dump.h"
 #include "shell/app/editor_state_dump.h"
 #include "shell/app/tempo_state_dump.h"
 #include "shell/app/transport_state_dump.h"
@@ -188,6 +189,7 @@ std::string FormatStateDump() {
   AppendTrackMeterState(&out);
   AppendCounterStateDump(&out);
   AppendSongListStateDump(&out);
+  AppendEditStateDump(&out);
   return out;
 }
 

@@ -217,8 +217,9 @@ OSErr BuildNewSongTracks(const ImportPlan& plan, ParsedChunks* parsed, ConstStr2
   SetCurrentTrackIndex(0);
   OSErr err = AddSmfMarkers(parsed->chunks);
   if (err != noErr) return err;
-  StoreConductorEndTick();
+  // The conductor end is the tick after the last record once the meter changes are on bars.
   SnapMeterChangesToBars();
+  StoreConductorEndTick();
   UpdateSongEnd();
   RefreshMarkers(1);
   return noErr;

@@ -10,22 +10,13 @@
 #include <sstream>
 #include <tuple>
 
-#include "platform/files/file_locations.h"
-#include "platform/memory/memory.h"
-#include "song/documents/document_open.h"
-#include "song/events/seq_event.h"
-#include "song/model/song_database.h"
-#include "song/model/songs.h"
-#include "song/model/utility_track_access.h"
 #include "tests/shell/program/program_session.h"
+#include "tests/shell/program/saved_notes.h"
 #include "tests/test_support.h"
 
 namespace {
 
 using namespace program_test;
-
-// tick, pitch, velocity, duration
-using NoteKey = std::tuple<long, int, int, int>;
 
 struct DumpNote {
   NoteKey key;
@@ -54,41 +45,8 @@ const DumpNote* NoteOfPitch(const std::vector<DumpNote>& notes, int pitch) {
   return nullptr;
 }
 
-// A format-0 file at 480 ticks a quarter, 4/4: four quarter notes on one track, a ramp of
-// velocities, the pitches 60, 64, 62, 66 on beats 1 to 4.
-std::string WriteFourNotes(const std::string& path) {
-  std::string track;
-  const int pitches[4] = {60, 64, 62, 66};
-  for (int i = 0; i < 4; ++i) {
-    track += std::string{0, char(0x90), char(pitches[i]), char(70 + 10 * i)};
-    track += std::string{char(0x83), char(0x60), char(0x80), char(pitches[i]), 0};  // 480 later
-  }
-  track += std::string{0, char(0xFF), 0x2F, 0};
-  std::string file = std::string("MThd") + std::string{0, 0, 0, 6, 0, 0, 0, 1, 0x01, char(0xE0)} + "MTrk" +
-                     std::string{0, 0, 0, char(track.size())} + track;
-  zarin_test::WriteWholeFile(path, file);
-  return path;
-}
-
-// Every note of every track of the document, read back with the song reader.
-std::multiset<NoteKey> DocumentNotes(const std::string& path) {
-  std::multiset<NoteKey> notes;
-  FSSpec location;
-  PathToSpec(path, &location);
-  EXPECT_EQ(noErr, OpenSongFile(&location, 0, false));
-  for (int32_t t = 0; t < GetSongTrackCount(); ++t) {
-    SetCurrentTrackIndex(t);
-    Handle list = GetCurrentTrackEventList();
-    if (!list) continue;
-    auto* p = reinterpret_cast<uint8_t*>(HandleData(list));
-    auto* end = p + GetHandleSize(list);
-    for (; p < end && SeqEventTime(p) != 0; p += GetSeqEventLength(p))
-      if (SeqEventKind(p) == kKindNote) notes.insert(NoteKey{SeqEventTime(p), p[kEventData1], p[kEventData2], GetNoteDuration(p)});
-  }
-  CloseSongDocument();
-  ResetSongDatabase();
-  return notes;
-}
+// Four quarter notes on beats 1 to 4, pitches 60, 64, 62, 66, a ramp of velocities.
+std::string WriteFourNotes(const std::string& path) { return WriteQuarterNotes(path, {60, 64, 62, 66}, {70, 80, 90, 100}); }
 
 TEST(MainEditorDrag, ADraggedNoteIsSavedMovedAndUndoSavesTheDocumentAsBefore) {
   XServer x;
@@ -130,8 +88,11 @@ TEST(MainEditorDrag, ADraggedNoteIsSavedMovedAndUndoSavesTheDocumentAsBefore) {
     return n && n->selected == 1;
   }, 15);
   ASSERT_TRUE(NoteOfPitch(DumpNotes(dump), 64) && NoteOfPitch(DumpNotes(dump), 64)->selected) << "hilited\n" << dump;
-  for (const DumpNote& n : DumpNotes(dump))
-    if (std::get<1>(n.key) != 64) EXPECT_EQ(0, n.selected) << dump;
+  for (const DumpNote& n : DumpNotes(dump)) {
+    if (std::get<1>(n.key) != 64) {
+      EXPECT_EQ(0, n.selected) << dump;
+    }
+  }
 
   // Saved before the drag, in place.
   ASSERT_TRUE(HasLine(dump, "modified", "1")) << dump;
