@@ -1,5 +1,6 @@
 #include "editing/edit_context.h"
 
+#include "editing/edit_window_hooks.h"
 #include "editing/event_filters.h"
 #include "shell/windows/app_windows.h"
 #include "shell/windows/editor_panes.h"
@@ -54,9 +55,13 @@ void ForEachVisibleRowOfCurrentTrack(Visit visit) {
   }
 }
 
-// The song list edits all tracks over the whole song.
+// The song list edits all tracks of its song over the whole song: a child sequence opened
+// from it hands its edits on and the song of the list becomes current again.
 void PrepareSongListContext() {
-  if (IsChildSequenceSelected()) SyncSongEditedDuringPlayback();
+  if (IsChildSequenceSelected()) {
+    SyncSongEditedDuringPlayback();
+    ActivateSelectedSong();
+  }
   SelectAllTracks();
   if (gCurrentSong) SetTimeRange(1, ReadU32BE(gCurrentSong + kSongEndTick));
 }

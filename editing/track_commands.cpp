@@ -5,6 +5,7 @@
 #include "editing/paste.h"
 #include "editing/record_tracks.h"
 #include "editing/time_range_clear.h"
+#include "editors/editor_song_switch.h"
 #include "platform/memory/memory.h"
 #include "shell/base/iteration_abort.h"
 #include "song/documents/playback_reset.h"
@@ -68,6 +69,7 @@ void ReselectCurrentTrack(int32_t number) {
 
 void SettleAfterTrackRemoval(const TrackDeletion& deletion) {
   ReselectCurrentTrack(deletion.current);
+  RecheckTrackModes();
   RebuildDeviceTable();
   RebuildInstrumentState();
   RemoveEmptyTracks();

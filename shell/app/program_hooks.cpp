@@ -3,6 +3,8 @@
 
 #include "audio/engine/audio_hooks.h"
 #include "editing/context_delete_hooks.h"
+#include "editing/edit_window_hooks.h"
+#include "song/model/song_context.h"
 #include "editing/editing_hooks.h"
 #include "editors/editor_hooks.h"
 #include "media/media_hooks.h"
@@ -59,4 +61,5 @@ void InstallProgramHooks() {
   InstallPluginHooks();
   InstallSongListWindow();
   gContextDeleteHooks.deleteSelectedSongs = RemoveSelectedSongs;
+  gEditWindowHooks.activateSelectedSong = [] { SelectSongSlot(gCurrentSongIndex); };
 }

@@ -14,6 +14,8 @@
 #include "shell/app/program_hooks.h"
 #include "shell/windows/app_windows.h"
 #include "shell/windows/window_activation.h"
+#include "song/model/child_sequences.h"
+#include "song/model/song_context.h"
 #include "song/undo/undo_exchange.h"
 #include "song/undo/undo_steps.h"
 #include "tests/editing/editing_fixture.h"
@@ -102,6 +104,34 @@ TEST_F(EditMenuTest, SongListEditsAllTracksOverTheWholeSong) {
   EXPECT_TRUE(IsTrackSlotSelected(47));
   EXPECT_EQ(NoteOnFilter, gEditFilterProc);
   EXPECT_EQ(AcceptAllEvents, gCopyFilterProc);
+}
+
+// With a child sequence opened from the song list, the list's commands act on the list's song:
+// the child is left, through the installed activation or, without one, in the model alone.
+TEST_F(EditMenuTest, SongListLeavesAnOpenChildForItsSong) {
+  BuildSongs();
+  WriteU32BE(gCurrentSong + kSongEndTick, 3840);
+  SetCurrentTrackIndex(1);
+  static int32_t activations;
+  for (bool installed : {false, true}) {
+    activations = 0;
+    gEditWindowHooks.activateSelectedSong = nullptr;
+    if (installed) gEditWindowHooks.activateSelectedSong = [] {
+        ++activations;
+        SelectSongIndex(gCurrentSongIndex);
+      };
+    ASSERT_TRUE(PushSongContext() == noErr && SelectChildSequence(0));
+    ASSERT_TRUE(IsChildSequenceSelected());
+    gFrontKind = kSongListKind;
+    SetEditContextKind();
+    EXPECT_FALSE(IsChildSequenceSelected()) << installed;
+    EXPECT_EQ(song0_, gCurrentSongHandle) << installed;
+    EXPECT_EQ(installed ? 1 : 0, activations);
+    EXPECT_EQ(3840u, gTimeSelection.end.tick) << "the list's song sets the range";
+    PopSongContext();
+    SelectSongIndex(0);
+    SetCurrentTrackIndex(1);
+  }
 }
 
 TEST_F(EditMenuTest, ContextPredicates) {
