@@ -15,6 +15,11 @@
 #include "song/documents/playback_reset.h"
 #include "song/events/utility_event_selection.h"
 #include "song/model/sequence_references.h"
+#include "song/model/track_iterators.h"
+#include "song/model/track_sections.h"
+#include "song/events/time_selection.h"
+#include "song/undo/undo_steps.h"
+#include "editors/timeline/click_state.h"
 #include "song/model/song_context.h"
 #include "song/model/window_redraw.h"
 #include "song/undo/undo_exchange.h"
@@ -120,13 +125,49 @@ OSStatus DoEditMenuItem(int16_t item) {
   return noErr;
 }
 
+namespace {
+
+// The room behind a section that its repeats covered: the track's own events there never
+// played, and the unrolled copies take their place.
+void ClearUnrollRoom(uint32_t at, uint32_t to) {
+  TimeSelection saved = gTimeSelection;
+  SetTimeRange(at, to);
+  ClearRequest request;
+  ClearTimeRangeInTrack(&request);
+  gTimeSelection = saved;
+}
+
+int32_t UnrollTrack(void*) {
+  UnrollSections(ClearUnrollRoom, true);
+  return 0;
+}
+
+// Track operation 3: the sections of every selected track with data become plain events, with
+// every note in range, as one undoable step.
+int32_t UnrollSelectedTracks(void*) {
+  SetCurrentUndoKind(kUndoKindEdit);
+  uint8_t low = gFilterLowNote, high = gFilterHighNote;
+  SavedEventFilters filters = SaveEventFilters();
+  gFilterLowNote = 0;
+  gFilterHighNote = 127;
+  gCopyFilterProc = AcceptAllEvents;
+  ForEachSelectedTrackWithData(UnrollTrack, nullptr);
+  RestoreEventFilters(filters);
+  gFilterLowNote = low;
+  gFilterHighNote = high;
+  RedrawAll(0);
+  return 1;
+}
+
+}  // namespace
+
 void DoTrackOpsMenuItem(int16_t item) {
   ResetPlaybackState(0);
   SetEditContextKind();
   switch (item) {
     case 1: ExpandSequenceReferences(); break;
     case 2: break;  // Interim: adding events to the selected tracks is not built.
-    case 3: break;  // Interim: the section unrolling of the track editors is not built.
+    case 3: RunUndoableEditOverAllTracks(UnrollSelectedTracks); break;
     case 4: SplitSelectedTracksByChannel(); break;
     default: break;
   }

@@ -57,16 +57,17 @@ OSErr UnrollEntries(UnrollRoomCallback callback) {
   SectionFields fields;
   for (int32_t i = 0; GetSectionFields(sections, i, &fields); ++i) entries.push_back(fields);
   OSErr result = noErr;
-  uint32_t offset = 0;
+  // The repeats cover end .. repeats end in the track's own time, where playback never
+  // reaches the track's own events: the caller clears that room, and the copies fill it, so
+  // that what plays stays as it was and later sections keep their places.
   for (const SectionFields& f : entries) {
     uint32_t length = f.end > f.start ? f.end - f.start : 0;
     int32_t copies = f.count > 1 ? int32_t(f.count - 1) : 1;
     if (length == 0) continue;
-    uint32_t end = f.end + offset, room = length * uint32_t(copies);
-    if (callback) callback(end, end + room);
-    OSErr err = CopyEventsBehind(f.start + offset, end, length, copies, 0);
+    uint32_t room = length * uint32_t(copies);
+    if (callback) callback(f.end, f.end + room);
+    OSErr err = CopyEventsBehind(f.start, f.end, length, copies, 0);
     if (err != noErr) result = err;
-    if (callback) offset += room;
   }
   DisposeTrackSectionList(gCurrentTrack);
   return result;

@@ -127,7 +127,8 @@ struct TrackPositionReset {
 // start, the loop applied, the next event found.
 TrackPositionReset ResetTrackPosition(uint8_t* entry, uint32_t position);
 
-// Opens room in the rest of the song behind a section: from at (the section's end) to to.
+// Makes room behind a section for its unrolled repeats: the caller clears at (the section's
+// end) .. to, which the repeats covered.
 using UnrollRoomCallback = void (*)(uint32_t at, uint32_t to);
 // Turns the current track's sections into plain events: each section's events are copied
 // behind it for its further repeats (count - 1, at least one copy) and the list is disposed.

@@ -17,6 +17,7 @@
 #include "song/model/child_sequences.h"
 #include "song/model/song_context.h"
 #include "song/undo/undo_exchange.h"
+#include "song/model/track_sections.h"
 #include "song/undo/undo_steps.h"
 #include "tests/editing/editing_fixture.h"
 
@@ -394,3 +395,29 @@ TEST_F(EditMenuTest, ViewModeKeysAndToolChangesUpdateTheFilters) {
   EXPECT_EQ(UnflaggedEventFilter, gCopyFilterProc);
   gEditorPaneCount = 0;
 }
+
+namespace {
+
+// Track operation 3: a section's repeats become events in the room they covered (what lay
+// there never played and goes), later events keep their places, and Undo gives it back.
+TEST_F(EditMenuTest, UnrollingSectionsFillsTheRepeatsRoomAsOneStep) {
+  MakeSong(1);
+  gFrontKind = kTrackWindowKind;
+  undo_test::SetTrackEvents(Events({{11, 0x90, 60}, {15, 0x90, 61}, {25, 0x90, 99}, {45, 0x90, 62}}));
+  ASSERT_EQ(noErr, InsertSection(11, 21, 3));
+  SelectTracks({gCurrentTrack[kTrackNumber]});
+  std::string before = SongImage(gCurrentSongHandle);
+  UndoRingHeader ring = *gUndoRing;
+  DoTrackOpsMenuItem(3);
+  EXPECT_EQ(ring.head + 1, gUndoRing->head);
+  std::vector<uint8_t> expected = Events({{11, 0x90, 60}, {15, 0x90, 61}, {21, 0x90, 60}, {25, 0x90, 61},
+                                          {31, 0x90, 60}, {35, 0x90, 61}, {45, 0x90, 62}});
+  EXPECT_EQ(expected, editing_test::CurrentEvents());
+  EXPECT_FALSE(GetTrackSectionList(gCurrentTrack));
+  ASSERT_EQ(noErr, UndoLastEdit());
+  EXPECT_EQ(Events({{11, 0x90, 60}, {15, 0x90, 61}, {25, 0x90, 99}, {45, 0x90, 62}}), editing_test::CurrentEvents());
+  EXPECT_TRUE(GetTrackSectionList(gCurrentTrack));
+  EXPECT_TRUE(undo_test::SameImage(before, SongImage(gCurrentSongHandle)));
+}
+
+}  // namespace
