@@ -397,6 +397,25 @@ TEST_P(ListPasteTest, APasteInAListWindowLeavesNoEventOfTheTrackSelected) {
 
 INSTANTIATE_TEST_SUITE_P(Contexts, ListPasteTest, ::testing::Values(1u, uint32_t(kContextEventList)));
 
+// The paste looks at the destination through its drum view for the moment; the editor's view
+// mode is its own again afterwards.
+TEST_F(PasteFixture, APasteGivesTheEditorItsViewModeBack) {
+  SetEvents(1, {Note(1000, 10)});
+  Copy(1, 1000, 1096);
+  gEditorPaneCount = 1;
+  gEditorPanes[0] = EditorPane();
+  gEditorPanes[0].track = 2;
+  gEditorPanes[0].viewMode = 1;
+  gCurrentViewMode = 0;
+  EXPECT_EQ(noErr, PasteAt(2, 2000, 2000));
+  EXPECT_EQ((std::vector<Ev>{Note(2000, 10)}), EventsOf(2));
+  EXPECT_EQ(0, gCurrentViewMode);
+  gPasteOptions = kPasteNoSplit | kPasteRepeated | (3 << kPasteRepeatModeShift);  // pastes nothing
+  EXPECT_EQ(noErr, PasteAt(2, 3000, 3000, false, true));
+  EXPECT_EQ(0, gCurrentViewMode);
+  gEditorPaneCount = 0;
+}
+
 TEST_F(PasteFixture, AMergeWithoutAClipboardDoesNothing) {
   SetEvents(2, {Note(100, 10)});
   EXPECT_EQ(noErr, PasteAt(2, 50, 50, true));
