@@ -13,6 +13,7 @@
 #include "editing/paste_options.h"
 #include "editors/timeline/click_state.h"
 #include "platform/memory/memory.h"
+#include "platform/system/quickdraw_random.h"
 #include "shell/base/iteration_abort.h"
 #include "shell/windows/editor_panes.h"
 #include "song/events/event_filter_slots.h"
@@ -250,6 +251,8 @@ bool CopyTrackAudioToClipboard(const uint8_t* entry) {
 }
 
 uint32_t CountCopyBytes() {
+  // A filter may draw random numbers: the copy that follows must see the same ones.
+  SInt32 seed = GetQDGlobalsRandomSeed();
   uint32_t bytes = kEndRecordSize;
   uint32_t start = gTimeSelection.start.tick, end = gTimeSelection.end.tick;
   for (SeekEditStart(); gCurrentEvent != nullptr; NextEvent()) {
@@ -259,6 +262,7 @@ uint32_t CountCopyBytes() {
     if (t >= start) bytes += GetSeqEventLength(gCurrentEvent);
     else if (ReachesIntoRange(t, start)) bytes += kLongEventSize;
   }
+  SetQDGlobalsRandomSeed(seed);
   return bytes;
 }
 

@@ -11,19 +11,23 @@
 #include "editing/insert_remove_time.h"
 #include "editing/paste_events.h"
 #include "editing/paste_options.h"
+#include "editing/record_tracks.h"
 #include "editing/event_cursor.h"
 #include "editing/time_range_clear.h"
 #include "platform/events/classic_events.h"
 #include "platform/events/key_codes.h"
 #include "platform/memory/memory.h"
+#include "sequencer/transport/playback_stop.h"
 #include "shell/base/error_report.h"
 #include "shell/base/iteration_abort.h"
 #include "editors/timeline/click_state.h"
 #include "song/conductor/markers.h"
 #include "song/events/event_index.h"
+#include "song/events/utility_event_selection.h"
 #include "song/events/seq_event.h"
 #include "song/events/time_selection.h"
 #include "song/instruments/instrument_table.h"
+#include "song/instruments/plugin_hooks.h"
 #include "song/instruments/rack_sharing.h"
 #include "song/model/songs.h"
 #include "song/model/child_sequences.h"
@@ -156,6 +160,18 @@ OSErr PasteTracksAndMarkers(bool withRacks) {
   return err;
 }
 
+// The list windows merge every clipboard track into their own track and leave no event of it
+// selected; the track list claims the track a number.
+OSErr PasteIntoListTrack(uint32_t context) {
+  OSErr err = PasteIntoCurrentTrack();
+  if (context == 1) {
+    ClaimTrackNumber();
+    InvalidateTrackWindow();
+  }
+  if (HasValidCurrentTrack()) ClearEventSelection();
+  return err;
+}
+
 OSErr PasteByContext(uint8_t kind) {
   uint32_t context = kind == kClipboardKindConductor ? kContextEditorLane
                      : kind == kClipboardKindMarkers  ? kContextMarkers
@@ -169,10 +185,11 @@ OSErr PasteByContext(uint8_t kind) {
       return PasteTracksAndMarkers(IsWholeTrackPaste());
     case 1:
     case kContextEventList:
-      return PasteIntoCurrentTrack();
+      return PasteIntoListTrack(context);
     case kContextSongList:
       if (gPasteMerge) return PasteTracksAndMarkers(IsWholeTrackPaste());
       {
+        StopIfPlaying(false);
         OSErr err = PasteAsSong();
         PasteClipboardMarkers();
         return err;
@@ -202,6 +219,7 @@ int32_t RunPaste(void* arg) {
   uint32_t start = gTimeSelection.start.tick;
   SetSongModified();
   if (kind == kClipboardKindInstruments) {
+    StopIfPlaying(false);
     run->result = PasteInstruments();
     return 1;
   }
@@ -263,10 +281,12 @@ OSErr PasteTracks(bool /*withRacks*/, bool noTrackUndo, bool /*insertAllowed*/) 
   gPasteTrackOffset = first < 0 ? 0 : first - tracks[kSelectionFirstSlot];
   OSErr result = noErr;
   if (GetClipboardRecord()[kClipboardKind] == kClipboardKindConductor) {
+    StopIfPlaying(false);
     result = PasteConductorData();
   } else {
     bool replace = gEditContextKind == kContextTrackWindow && IsWholeTrackPaste() &&
                    !AnySelectedTrackHasRack() && ShouldReplaceTracks();
+    if (replace) StopIfPlaying(false);
     int32_t current = HasValidCurrentTrack() ? gCurrentTrack[kTrackNumber] : -1;
     for (int32_t n = 0; n < kMaxTrackNumbers && !gIterationAbort; ++n) {
       if (!IsSlotInSelection(GetClipboardRecord() + kClipboardTracks, n)) continue;
@@ -275,8 +295,10 @@ OSErr PasteTracks(bool /*withRacks*/, bool noTrackUndo, bool /*insertAllowed*/) 
       if (result == noErr) result = err;
     }
     if (current >= 0) SelectTrackWithNumber(current);
+    if (replace) RebuildDeviceTable();
   }
   gPasteTrackOffset = 0;
+  UpdateRecordTracks();  // a replaced track brings its own record arming
   RestoreTrackSelection(savedSelection);
   return result;
 }

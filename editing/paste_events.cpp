@@ -15,6 +15,7 @@
 #include "shell/base/error_report.h"
 #include "shell/base/iteration_abort.h"
 #include "shell/base/random_numbers.h"
+#include "shell/windows/editor_panes.h"
 #include "song/events/event_lists.h"
 #include "song/events/event_sort.h"
 #include "song/events/seq_event.h"
@@ -196,13 +197,17 @@ OSErr PasteEventsWithMode(const PasteSource& source) {
   EventClipboardView clip(record);
   RepeatTransposition keptTransposition = gRepeatTransposition;
   TimeSelection keptSelection = gTimeSelection;
+  int16_t keptViewMode = gCurrentViewMode;
   ResetEditorViewForEdit();
   uint32_t start = gTimeSelection.start.tick;
   uint32_t length = clip.EndTick() > clip.StartTick() ? clip.EndTick() - clip.StartTick() : 0;
   uint32_t end = start + length;
   bool repeat = (gPasteOptions & kPasteRepeated) != 0;
-  if (repeat && !RepeatEnd(start, length, &end)) return noErr;
-  if (end <= start && length > 0) return noErr;
+  bool pastes = !repeat || RepeatEnd(start, length, &end);
+  if (!pastes || (end <= start && length > 0)) {
+    gCurrentViewMode = keptViewMode;
+    return noErr;
+  }
   uint32_t noteRange = kNoteRangeWordSet | clip.LowNote() | (uint32_t(clip.HighNote()) << 8);
   bool events = !source.laneOrConductor && clip.Kind() != kClipboardKindConductor &&
                 !IsConductorContext() && gEditContextKind != kContextEditorLane;
@@ -230,6 +235,7 @@ OSErr PasteEventsWithMode(const PasteSource& source) {
   gTimeSelection.start = keptSelection.start;
   if (!(repeat && PasteRepeatMode() == 2)) gTimeSelection.end = keptSelection.end;
   gRepeatTransposition = keptTransposition;
+  gCurrentViewMode = keptViewMode;
   return first;
 }
 

@@ -9,6 +9,7 @@
 #include "shell/windows/editor_panes.h"
 #include "song/model/song_copies.h"
 #include "song/undo/undo_exchange.h"
+#include "platform/system/quickdraw_random.h"
 #include "tests/editing/clipboard/clipboard_fixture.h"
 
 using clip_test::Ev;
@@ -51,6 +52,28 @@ INSTANTIATE_TEST_SUITE_P(
                   {{96, 0xB0, 7, 1}, {97, 0xB0, 7, 2}, {192, 0xE0, 0, 64}, {193, 0xB0, 7, 3}},
                   {{97, 0xB0, 7, 2}, {192, 0xE0, 0, 64}}}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// A copy filter that takes an event when the drawing layer's generator says so.
+int32_t TakeAtRandom() { return Random() > 0 ? 1 : 0; }
+
+// The bytes are counted with the filter before the copy: both walks must draw the same
+// numbers, or the copy takes other events than it made room for.
+TEST_F(ClipboardFixture, ARandomCopyFilterTakesTheEventsItCountedRoomFor) {
+  std::vector<Ev> source;
+  for (uint32_t i = 0; i < 24; ++i) source.push_back(Note(100 + 10 * i, 5, uint8_t(40 + i)));
+  SetEvents(1, source);
+  SetQDGlobalsRandomSeed(12345);
+  std::vector<Ev> expected;
+  for (const Ev& e : source)
+    if (TakeAtRandom()) expected.push_back(e);
+  ASSERT_GT(expected.size(), 4u);
+  ASSERT_LT(expected.size(), source.size());
+  SetQDGlobalsRandomSeed(12345);
+  gCopyFilterProc = TakeAtRandom;
+  Copy(1, 100, 340);
+  gCopyFilterProc = nullptr;
+  EXPECT_EQ(expected, ClipboardEventsOf(1));
+}
 
 TEST_F(ClipboardFixture, TheHeaderSaysWhatWasCopiedAndFromWhere) {
   SetEvents(2, {Note(100, 10)});

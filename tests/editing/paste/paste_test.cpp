@@ -17,6 +17,7 @@
 #include "shell/windows/editor_panes.h"
 #include "song/conductor/conductor_map.h"
 #include "song/conductor/markers.h"
+#include "song/instruments/plugin_hooks.h"
 #include "song/undo/undo_exchange.h"
 #include "tests/editing/clipboard/clipboard_fixture.h"
 
@@ -366,6 +367,55 @@ TEST_F(PasteFixture, ACopiedTrackBlockLandsAtTheDropAndTheUserClipboardStays) {
   EXPECT_EQ(clipboard, undo_test::Bytes(gClipboard));
 }
 
+// Every event of track n selected (select) or the count of its selected events.
+int32_t MarkSelected(int32_t n, bool select) {
+  if (!SelectTrackWithNumber(n)) return -1;
+  int32_t count = 0;
+  for (uint8_t* e = GetCurrentTrackEventsPtr(); e && SeqEventTime(e) != 0; e += GetSeqEventLength(e)) {
+    if (select) e[kEventFlags] |= kEventSelected;
+    count += (e[kEventFlags] & kEventSelected) != 0;
+  }
+  return count;
+}
+
+class ListPasteTest : public PasteFixture, public ::testing::WithParamInterface<uint32_t> {};
+
+// The track list (1) and the event list (5) merge the clipboard into their own track and leave
+// none of its events selected, though the copied events came selected.
+TEST_P(ListPasteTest, APasteInAListWindowLeavesNoEventOfTheTrackSelected) {
+  SetEvents(1, {Note(1000, 10), {1050, 0xB0, 7, 90}});
+  MarkSelected(1, true);
+  Copy(1, 1000, 1096);
+  SetEvents(2, {Note(100, 10, 40), Note(2010, 10, 41)});
+  MarkSelected(2, true);
+  gEditContextKind = GetParam();
+  EXPECT_EQ(noErr, PasteAt(2, 2000, 2000));
+  EXPECT_EQ((std::vector<Ev>{Note(100, 10, 40), Note(2000, 10), {2050, 0xB0, 7, 90}}), EventsOf(2));
+  EXPECT_EQ(0, MarkSelected(2, false));
+  EXPECT_EQ(2, MarkSelected(1, false)) << "the source keeps its selection";
+}
+
+INSTANTIATE_TEST_SUITE_P(Contexts, ListPasteTest, ::testing::Values(1u, uint32_t(kContextEventList)));
+
+// The paste looks at the destination through its drum view for the moment; the editor's view
+// mode is its own again afterwards.
+TEST_F(PasteFixture, APasteGivesTheEditorItsViewModeBack) {
+  SetEvents(1, {Note(1000, 10)});
+  Copy(1, 1000, 1096);
+  gEditorPaneCount = 1;
+  gEditorPanes[0] = EditorPane();
+  gEditorPanes[0].track = 2;
+  gEditorPanes[0].viewMode = 1;
+  gCurrentViewMode = 0;
+  EXPECT_EQ(noErr, PasteAt(2, 2000, 2000));
+  EXPECT_EQ((std::vector<Ev>{Note(2000, 10)}), EventsOf(2));
+  EXPECT_EQ(0, gCurrentViewMode);
+  gPasteOptions = kPasteNoSplit | kPasteRepeated | (3 << kPasteRepeatModeShift);  // pastes nothing
+  EXPECT_EQ(noErr, PasteAt(2, 3000, 3000, false, true));
+  EXPECT_EQ(0, gCurrentViewMode);
+  gEditorPaneCount = 0;
+}
+
 TEST_F(PasteFixture, AMergeWithoutAClipboardDoesNothing) {
   SetEvents(2, {Note(100, 10)});
   EXPECT_EQ(noErr, PasteAt(2, 50, 50, true));
@@ -439,6 +489,35 @@ TEST_F(PasteFixture, AWholeTrackPasteInTheTrackWindowReplacesTheTrack) {
   GetTrackNameText(gCurrentTrack, name);
   EXPECT_EQ("Theme", std::string(reinterpret_cast<char*>(name + 1), name[0]));
   EXPECT_EQ(2, gCurrentTrack[kTrackNumber]);
+}
+
+int gDeviceTableRebuilds = 0;
+
+// A whole track armed for recording replaces an unarmed one: the song counts both armed
+// tracks, the record track stays the one it was, and the plug-in devices are registered
+// again for the replaced track's rack.
+TEST_F(PasteFixture, AReplacedTrackBringsItsRecordArmingIntoTheSongsCount) {
+  InstrumentPluginHooks keptHooks = gInstrumentPluginHooks;
+  gDeviceTableRebuilds = 0;
+  gInstrumentPluginHooks.rebuildDeviceTable = [] { ++gDeviceTableRebuilds; };
+  for (int32_t n = 0; n < kTracks; ++n)
+    if (SelectTrackWithNumber(n)) gCurrentTrack[kTrackModeFlags] &= uint8_t(~kTrackModeArmed);
+  SetEvents(1, {Note(100, 10, 70)});
+  gCurrentTrack[kTrackModeFlags] |= kTrackModeArmed;
+  SetEvents(2, {Note(200, 10, 40)});
+  gCurrentTrack[kTrackModeFlags] &= uint8_t(~kTrackModeArmed);
+  gCurrentSong[kSongArmedCount] = 1;
+  gCurrentSong[kSongRecordTrack] = 1;
+  gEditContextKind = kContextTrackWindow;
+  Copy(1, 1, 4000);
+  ASSERT_EQ(noErr, PasteAt(2, 1, 1));
+  ASSERT_EQ((std::vector<Ev>{Note(100, 10, 70)}), EventsOf(2));
+  EXPECT_EQ(2, gCurrentSong[kSongArmedCount]);
+  EXPECT_EQ(1, gCurrentSong[kSongRecordTrack]);
+  EXPECT_EQ(1, gDeviceTableRebuilds);
+  PasteAt(3, 1000, 1000);  // an ordinary paste replaces no track
+  EXPECT_EQ(1, gDeviceTableRebuilds);
+  gInstrumentPluginHooks = keptHooks;
 }
 
 }  // namespace
