@@ -82,14 +82,18 @@ bool AudioTakesPartInClear() {
 namespace {
 
 void CutFocusedAutomation(const ClearRequest& request, bool audio) {
-  Handle list = GetReferencedPointList(GetFocusedAutomationListRef());
+  AutomationListRef ref = GetFocusedAutomationListRef();
+  Handle list = GetReferencedPointList(ref);
   if (!list) return;
   if (gEditContextKind == kContextEditorLane && gCurrentViewMode - kLaneViewModeOffset >= kFirstAutomationLane) {
     ClearLaneRange(request.shift);
   } else if (audio || IsVelocityLaneContext() || request.shift != 0) {
     CutPointListRange(list, gTimeSelection.start.sample, gTimeSelection.end.sample, request.shift != 0,
-                      kAllPointKinds, -1);
+                      kAllPointKinds, kNoPluginIndex);
+  } else {
+    return;
   }
+  RefreshAutomationPlayback(ref.rack);
 }
 
 // With a shift the track is as long as before less the removed time (or ends at the range
