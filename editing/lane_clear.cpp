@@ -83,7 +83,7 @@ void CutAutomationLane(int32_t lane, int32_t shift) {
   Handle list = GetReferencedPointList(GetFocusedAutomationListRef());
   if (!list) return;
   CutPointListRange(list, gTimeSelection.start.sample, gTimeSelection.end.sample, shift != 0,
-                    PointMaskForLane(lane), kNoPluginIndex);
+                    PointMaskForLane(lane), kPanePluginIndex);
 }
 
 void ClearLaneByIndex(int32_t lane, int32_t shift) {
