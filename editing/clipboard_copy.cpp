@@ -189,11 +189,7 @@ namespace {
 void KeepPaneLaneInRackTable() {
   uint8_t* record = GetClipboardRecord();
   if (!record || gEditContextKind != kContextEditorLane || gCurrentPaneSlot < 1) return;
-  EventClipboardView clip(record);
-  Handle table = clip.RackTable();
-  int32_t entry = int32_t(clip.InstrumentCount()) + gCurrentPaneSlot - 1;
-  if (!table || !IsValidHandle(table) || (entry + 1) * kInstrumentSize > GetHandleSize(table)) return;
-  Handle rack(ReadU32BE(reinterpret_cast<uint8_t*>(HandleData(table)) + entry * kInstrumentSize + kInstInsertRack));
+  Handle rack = GetClipboardSlotRack(gCurrentPaneSlot);
   if (!GetReferencedPointList(AutomationListRef{rack})) return;
   Handle whole;
   if (KeepLanePointsOnly(rack, kPanePluginIndex, &whole) != noErr) gIterationAbort = 1;
@@ -201,6 +197,16 @@ void KeepPaneLaneInRackTable() {
 }
 
 }  // namespace
+
+Handle GetClipboardSlotRack(int32_t slot) {
+  uint8_t* record = GetClipboardRecord();
+  if (!record || slot < 1) return Handle();
+  EventClipboardView clip(record);
+  Handle table = clip.RackTable();
+  int32_t entry = int32_t(clip.InstrumentCount()) + slot - 1;
+  if (!table || !IsValidHandle(table) || (entry + 1) * kInstrumentSize > GetHandleSize(table)) return Handle();
+  return Handle(ReadU32BE(reinterpret_cast<uint8_t*>(HandleData(table)) + entry * kInstrumentSize + kInstInsertRack));
+}
 
 void CopyTracksToClipboard() {
   CopyConductorToClipboard();  // one empty track and the source song's settings

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <vector>
 
+#include "editing/clipboard_copy.h"
 #include "editing/edit_context.h"
 #include "editing/event_clipboard.h"
 #include "editing/event_cursor.h"
@@ -122,21 +123,11 @@ OSErr PasteEventsIntoLane(uint32_t sourceStart, uint32_t sourceEnd, int32_t d) {
   return first;
 }
 
-// The rack of the clipboard's rack-table entry for a plug-in pane slot (the busses, then the
-// master, behind the instruments), 0 when the table has none.
-Handle ClipboardSlotRack(const EventClipboardView& clip) {
-  Handle table = clip.RackTable();
-  int32_t entry = int32_t(clip.InstrumentCount()) + clip.SourceSlot() - 1;
-  if (!table || !IsValidHandle(table) || entry < 0 || (entry + 1) * kInstrumentSize > GetHandleSize(table))
-    return Handle();
-  return Handle(ReadU32BE(reinterpret_cast<uint8_t*>(HandleData(table)) + entry * kInstrumentSize + kInstInsertRack));
-}
-
 // The points of the clipboard's sample range (a part of it when the copy is cut short),
 // rescaled from the source rack's rate to the lane rack's and put at the paste point;
 // plug-in parameter points take the lane's parameter.
 OSErr PasteRackPoints(const EventClipboardView& clip, uint32_t sourceStart, uint32_t sourceEnd, uint32_t start) {
-  Handle source = ClipboardSlotRack(clip);
+  Handle source = GetClipboardSlotRack(clip.SourceSlot());
   Handle from = GetRackAutomationList(source);
   Handle rack = from ? GetLaneRackHandle() : Handle();
   if (!rack) return noErr;

@@ -121,28 +121,35 @@ TEST_F(TimeEditAutomationTest, InsertTimeOpensTheTracksOwnPointsOnly) {
   ExpectUndoRedoOfPoints(before);
 }
 
-TEST_F(TimeEditAutomationTest, TheOptionKeyMovesTheBussesAndTheMasterToo) {
-  SelectWithSamples(97, 193, 2500, 4000);
-  std::vector<std::string> before = AllPoints();
-  HoldOption();
-  InsertTime(false);
-  const char* opened = "1000/1 2000/2 4500/3 5500/4 6500/1 7500/2";
-  for (int32_t i = 0; i < gInstrumentCount; ++i) EXPECT_EQ(kRamp, Points(EntryRack(i))) << "instrument " << i;
-  for (int32_t i = gInstrumentCount; i < gInstrumentCount + gAuxBusCount + 1; ++i)
-    EXPECT_EQ(opened, Points(EntryRack(i))) << "entry " << i;
-  ExpectUndoRedoOfPoints(before);
-}
-
-TEST_F(TimeEditAutomationTest, RemoveTimeWithAllChannelsClosesEveryBussesRange) {
-  SelectWithSamples(97, 193, 2000, 4000);
-  std::vector<std::string> before = AllPoints();
-  RemoveTime(false, true, kUndoKindRemoveTime);
-  const char* closed = "1000/1 2000/4 3000/1 4000/2";
-  EXPECT_EQ(closed, Points(TrackRack(0)));
-  for (int32_t i = 0; i < gInstrumentCount; ++i) EXPECT_EQ(kRamp, Points(EntryRack(i))) << "instrument " << i;
-  for (int32_t i = gInstrumentCount; i < gInstrumentCount + gAuxBusCount + 1; ++i)
-    EXPECT_EQ(closed, Points(EntryRack(i))) << "entry " << i;
-  ExpectUndoRedoOfPoints(before);
+// With the Option key (insert) or all channels (remove) the busses and the master move too;
+// the instruments' racks never do.
+TEST_F(TimeEditAutomationTest, TheBussesAndTheMasterMoveWithTheWholeSong) {
+  const struct {
+    bool insert;
+    uint64_t start, end;
+    const char* track;
+    const char* busses;
+  } cases[] = {
+      {true, 2500, 4000, "1000/1 2000/2 4500/3 5500/4 6500/1 7500/2", "1000/1 2000/2 4500/3 5500/4 6500/1 7500/2"},
+      {false, 2000, 4000, "1000/1 2000/4 3000/1 4000/2", "1000/1 2000/4 3000/1 4000/2"},
+  };
+  for (const auto& c : cases) {
+    SelectWithSamples(97, 193, c.start, c.end);
+    std::vector<std::string> before = AllPoints();
+    if (c.insert) {
+      HoldOption();
+      InsertTime(false);
+    } else {
+      RemoveTime(false, true, kUndoKindRemoveTime);
+    }
+    EXPECT_EQ(c.track, Points(TrackRack(0))) << "insert " << c.insert;
+    for (int32_t i = 0; i < gInstrumentCount; ++i) EXPECT_EQ(kRamp, Points(EntryRack(i))) << "instrument " << i;
+    for (int32_t i = gInstrumentCount; i < gInstrumentCount + gAuxBusCount + 1; ++i)
+      EXPECT_EQ(c.busses, Points(EntryRack(i))) << "entry " << i << " insert " << c.insert;
+    ExpectUndoRedoOfPoints(before);
+    ASSERT_EQ(noErr, UndoLastEdit());
+    ASSERT_EQ(noErr, PostHostModifiersEvent(0));
+  }
 }
 
 TEST_F(TimeEditAutomationTest, TheClearCutsTheTracksPointsWithoutClosingTheGap) {
@@ -153,6 +160,26 @@ TEST_F(TimeEditAutomationTest, TheClearCutsTheTracksPointsWithoutClosingTheGap) 
   EXPECT_EQ("1000/1 4000/4 5000/1 6000/2", Points(TrackRack(1)));
   EXPECT_EQ(kRamp, Points(EntryRack(gInstrumentCount)));
   ExpectUndoRedoOfPoints(before);
+}
+
+// The clear of a bus's volume lane in its plug-in pane cuts only the volume points of the
+// range, and the step keeps the racks so that Undo gives the points back.
+TEST_F(TimeEditAutomationTest, APluginPaneClearCutsItsLanePointsAsOneStep) {
+  gEditContextKind = kContextEditorLane;
+  gEditorPaneCount = 1;
+  gEditorPanes[0] = EditorPane();
+  gEditorPanes[0].kind = kPaneKindPluginBase + 1;  // slot 1: the first bus
+  gEditorPanes[0].viewMode = 8 + 2;                 // lane 8: volume
+  gEditorPanes[0].track = 0;
+  gEditorPanes[1].top = 100;
+  SelectWithSamples(97, 193, 1000, 5001);
+  std::vector<std::string> before = AllPoints();
+  ClearInContext(nullptr, kUndoKindClear);
+  EXPECT_EQ("2000/2 3000/3 4000/4 6000/2", Points(EntryRack(gInstrumentCount)));
+  EXPECT_EQ(kRamp, Points(EntryRack(gInstrumentCount + 1)));
+  EXPECT_EQ(kRamp, Points(TrackRack(0)));
+  ExpectUndoRedoOfPoints(before);
+  gEditorPaneCount = 0;
 }
 
 // A rack copy (the undo step's, the clipboard's) holds a list of its own: changing the copy
