@@ -11,7 +11,9 @@
 #include "editing/event_cursor.h"
 #include "editing/event_filters.h"
 #include "editing/paste_options.h"
+#include "editors/automation/automation_points.h"
 #include "editors/timeline/click_state.h"
+#include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
 #include "platform/system/quickdraw_random.h"
 #include "shell/base/iteration_abort.h"
@@ -19,6 +21,7 @@
 #include "song/events/event_filter_slots.h"
 #include "song/events/seq_event.h"
 #include "song/events/time_selection.h"
+#include "song/instruments/instrument_record.h"
 #include "song/instruments/rack_sharing.h"
 #include "song/model/child_sequences.h"
 #include "song/model/clipboard_record.h"
@@ -180,6 +183,32 @@ void CopyConductorToClipboard() {
   if (copy.failure) gIterationAbort = 1;
 }
 
+namespace {
+
+// A lane copy from a plug-in pane keeps, in the rack table's copy of the pane slot's rack,
+// only the points of the current lane.
+void KeepPaneLaneInRackTable() {
+  uint8_t* record = GetClipboardRecord();
+  if (!record || gEditContextKind != kContextEditorLane || gCurrentPaneSlot < 1) return;
+  Handle rack = GetClipboardSlotRack(gCurrentPaneSlot);
+  if (!GetReferencedPointList(AutomationListRef{rack})) return;
+  Handle whole;
+  if (KeepLanePointsOnly(rack, kPanePluginIndex, &whole) != noErr) gIterationAbort = 1;
+  if (whole) DisposeHandle(whole);
+}
+
+}  // namespace
+
+Handle GetClipboardSlotRack(int32_t slot) {
+  uint8_t* record = GetClipboardRecord();
+  if (!record || slot < 1) return Handle();
+  EventClipboardView clip(record);
+  Handle table = clip.RackTable();
+  int32_t entry = int32_t(clip.InstrumentCount()) + slot - 1;
+  if (!table || !IsValidHandle(table) || (entry + 1) * kInstrumentSize > GetHandleSize(table)) return Handle();
+  return Handle(ReadU32BE(reinterpret_cast<uint8_t*>(HandleData(table)) + entry * kInstrumentSize + kInstInsertRack));
+}
+
 void CopyTracksToClipboard() {
   CopyConductorToClipboard();  // one empty track and the source song's settings
   if (gIterationAbort) return;
@@ -194,6 +223,7 @@ void CopyTracksToClipboard() {
     ForEachSelectedTrackEntry(CopyTrackToClipboard, nullptr);
     SetCurrentTrackIndex(current);
   }
+  KeepPaneLaneInRackTable();
   gClipboardOwned = 1;
 }
 

@@ -15,6 +15,9 @@ struct ChildCopyMask {
 // The clipboard song reset to one empty track, the source song's settings copied into it, and
 // each selected track copied (not in the marker context); marks gClipboardOwned.
 void CopyTracksToClipboard();
+// The insert rack of the clipboard rack table's entry for plug-in pane slot n >= 1 (the
+// busses, then the master, behind the instruments); 0 when the table has none.
+Handle GetClipboardSlotRack(int32_t slot);
 // One selected track (the current track of the source song) into the clipboard song.
 int32_t CopyTrackToClipboard(void* arg);
 // A track's audio (its fixed part and audio handles, entry) into the clipboard song as the

@@ -8,11 +8,15 @@
 #include "editing/event_filters.h"
 #include "editing/paste_options.h"
 #include "editing/time_range_clear.h"
+#include "editors/automation/automation_points.h"
 #include "platform/events/classic_events.h"
 #include "platform/events/key_codes.h"
 #include "platform/memory/memory.h"
 #include "shell/base/error_report.h"
 #include "shell/windows/editor_panes.h"
+#include "song/instruments/instrument_record.h"
+#include "song/instruments/instrument_table.h"
+#include "song/instruments/rack_sharing.h"
 #include "song/conductor/conductor_edits.h"
 #include "song/conductor/markers.h"
 #include "song/events/event_lists.h"
@@ -29,6 +33,7 @@
 #include "song/model/utility_iteration.h"
 #include "song/model/utility_track_access.h"
 #include "song/model/window_redraw.h"
+#include "song/undo/undo_instruments.h"
 #include "song/undo/undo_ring.h"
 #include "song/undo/undo_steps.h"
 
@@ -94,13 +99,39 @@ void ForEachTrackOfEdit(TimeEdit* edit, Step step) {
   SetCurrentTrackIndex(saved < GetSongTrackCount() ? saved : 0);
 }
 
-// Interim: the insert racks keep no automation points of their own yet, so there is nothing
-// of the busses and the master to move; the rack states are not saved into the step either.
-void MoveBusAutomation(const TimeEdit&, bool) {}
+// The automation of every aux bus and the master (the instrument-table entries behind the
+// instruments) opens (insert) or closes (remove) the selection's sample range.
+void MoveBusAutomation(bool remove) {
+  uint64_t start = gTimeSelection.start.sample;
+  uint64_t end = gTimeSelection.end.sample;
+  for (int32_t i = gInstrumentCount; i < gInstrumentCount + gAuxBusCount + 1; ++i) {
+    const uint8_t* record = GetInstrumentRecord(i);
+    Handle rack = record ? Handle(ReadU32BE(record + kInstInsertRack)) : Handle();
+    Handle list = GetReferencedPointList(AutomationListRef{rack});
+    if (!list) continue;
+    if (remove) {
+      CutPointListRange(list, start, end, true, kAllPointKinds, kNoPluginIndex);
+    } else {
+      ShiftPointListAt(list, start, end);
+    }
+    RefreshAutomationPlayback(rack);
+  }
+}
+
+// The racks' states (their point lists among them) go into the step before they change; a
+// step that cannot keep them ends the edit.
+bool KeepRacksInStep(const TimeEdit& edit) {
+  if (!edit.busses) return true;
+  OSErr err = KeepInstrumentTableInUndo();
+  if (err == noErr) return true;
+  ReportError(err);
+  return false;
+}
 
 int32_t RunInsertTime(void* arg) {
   auto* edit = static_cast<TimeEdit*>(arg);
   SetCurrentUndoKind(kUndoKindInsertTime);
+  if (!KeepRacksInStep(*edit)) return 0;
   int32_t delta = int32_t(gTimeSelection.end.tick - gTimeSelection.start.tick);
   if (edit->wholeSong) {
     ShiftConductorRecords(delta);
@@ -119,13 +150,14 @@ int32_t RunInsertTime(void* arg) {
     });
     UpdateSongEnd();
   }
-  if (edit->busses) MoveBusAutomation(*edit, false);
+  if (edit->busses) MoveBusAutomation(false);
   return 0;
 }
 
 int32_t RunRemoveTime(void* arg) {
   auto* edit = static_cast<TimeEdit*>(arg);
   if (edit->undoKind > 0) SetCurrentUndoKind(edit->undoKind);
+  if (!KeepRacksInStep(*edit)) return 0;
   SetNoteRangeFilters();
   int32_t shift = int32_t(gTimeSelection.start.tick) - int32_t(gTimeSelection.end.tick);
   if (edit->wholeSong) {
@@ -146,7 +178,7 @@ int32_t RunRemoveTime(void* arg) {
     gCurrentPaneSlot = savedSlot;
     UpdateSongEnd();
   }
-  if (edit->busses) MoveBusAutomation(*edit, true);
+  if (edit->busses) MoveBusAutomation(true);
   RemoveEmptyTracks();
   return 0;
 }
@@ -270,14 +302,26 @@ OSErr OpenEventsAt(uint32_t start, int32_t delta, bool* resort) {
   }
 }
 
+// The points of the track's own rack at or after the selection's sample start move by the
+// selection's sample length.
+void OpenTrackAutomation() {
+  Handle rack = GetTrackInsertRack();
+  Handle list = GetReferencedPointList(AutomationListRef{rack});
+  if (!list) return;
+  ShiftPointListAt(list, gTimeSelection.start.sample, gTimeSelection.end.sample);
+  RefreshAutomationPlayback(rack);
+}
+
 }  // namespace
 
 OSErr InsertTimeInSong(int32_t delta) {
   if (!HasValidCurrentTrack() || delta <= 0) return noErr;
   uint32_t start = gTimeSelection.start.tick;
   bool events = EventsTakePartInClear();
-  // Interim: the track's regions, its alternate region list and its rack's automation are
-  // not opened: the song model has no region edits and the racks keep no points yet.
+  if (AudioTakesPartInClear() || (events && gCurrentTrack[kTrackOutputKind] == kInstrumentTrackOutputKind))
+    OpenTrackAutomation();
+  // Interim: the track's regions and its alternate region list are not opened: the song
+  // model has no region edits yet.
   OSErr err = noErr;
   if (events && GetCurrentTrackEventList()) {
     bool resort = false;

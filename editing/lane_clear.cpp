@@ -83,7 +83,7 @@ void CutAutomationLane(int32_t lane, int32_t shift) {
   Handle list = GetReferencedPointList(GetFocusedAutomationListRef());
   if (!list) return;
   CutPointListRange(list, gTimeSelection.start.sample, gTimeSelection.end.sample, shift != 0,
-                    PointMaskForLane(lane), gCurrentPaneSlot);
+                    PointMaskForLane(lane), kPanePluginIndex);
 }
 
 void ClearLaneByIndex(int32_t lane, int32_t shift) {
@@ -102,12 +102,6 @@ void ClearLaneByIndex(int32_t lane, int32_t shift) {
       if (lane >= kFirstAutomationLane) CutAutomationLane(lane, shift);
       break;
   }
-}
-
-// The insert rack of the plug-in pane's slot (instruments, then busses, then the master).
-Handle FocusedPaneRack() {
-  uint8_t* record = GetInstrumentRecord(gCurrentPaneSlot - 1);
-  return record ? Handle(ReadU32BE(record + kInstInsertRack)) : Handle();
 }
 
 }  // namespace
@@ -183,8 +177,7 @@ void ClearPaneRange(ClearRequest* request) {
   if (gCurrentPaneSlot > 0 && gCurrentViewMode != kMasterVolumeViewMode && lane >= kFirstAutomationLane &&
       GetReferencedPointList(GetFocusedAutomationListRef())) {
     ClearLaneRange(shift);
-    // The focused list belongs to the rack of the pane's slot.
-    RefreshAutomationPlayback(FocusedPaneRack());
+    RefreshAutomationPlayback(GetFocusedAutomationListRef().rack);
   } else if (gCurrentViewMode == kTempoViewMode) {
     DeleteTempoLane();
   } else if (gCurrentViewMode == kMasterVolumeViewMode) {

@@ -1,8 +1,10 @@
 #include "editing/lane_paste.h"
 
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
+#include "editing/clipboard_copy.h"
 #include "editing/edit_context.h"
 #include "editing/event_clipboard.h"
 #include "editing/event_cursor.h"
@@ -10,14 +12,18 @@
 #include "editing/paste_events.h"
 #include "editing/paste_options.h"
 #include "editing/time_range_clear.h"
+#include "editors/automation/automation_points.h"
+#include "editors/timeline/lane_values.h"
 #include "platform/memory/memory.h"
 #include "shell/windows/editor_panes.h"
 #include "song/conductor/conductor_map.h"
 #include "song/conductor/markers.h"
+#include "song/conductor/sample_position.h"
 #include "song/events/event_filter_slots.h"
 #include "song/events/event_sort.h"
 #include "song/events/seq_event.h"
 #include "song/events/time_selection.h"
+#include "song/instruments/rack_automation_fields.h"
 #include "song/model/clipboard_record.h"
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"
@@ -115,6 +121,38 @@ OSErr PasteEventsIntoLane(uint32_t sourceStart, uint32_t sourceEnd, int32_t d) {
   return first;
 }
 
+// The points of the clipboard's sample range (a part of it when the copy is cut short),
+// rescaled from the source rack's rate to the lane rack's and put at the paste point;
+// plug-in parameter points take the lane's parameter.
+OSErr PasteRackPoints(const EventClipboardView& clip, uint32_t sourceStart, uint32_t sourceEnd, uint32_t start) {
+  Handle source = GetClipboardSlotRack(clip.SourceSlot());
+  Handle from = GetRackAutomationList(source);
+  Handle rack = from ? GetLaneRackHandle() : Handle();
+  if (!rack) return noErr;
+  double fromRate = GetRackSampleRate(source), toRate = GetRackSampleRate(rack);
+  uint64_t first = ConvertPositionRate(clip.StartSample(), clip.StartRate(), fromRate);
+  uint64_t last = ConvertPositionRate(clip.EndSample(), clip.EndRate(), fromRate);
+  uint32_t ticks = clip.EndTick() - clip.StartTick();
+  if (last > first && sourceEnd - sourceStart < ticks)
+    last = first + uint64_t(double(last - first) * (sourceEnd - sourceStart) / ticks);
+  double at = double(TickToSamplePosition(int32_t(start), float(toRate)));
+  // The points are read from a copy: inserting may move the blocks.
+  const uint8_t* p0 = reinterpret_cast<const uint8_t*>(HandleData(from));
+  std::vector<uint8_t> points(p0, p0 + GetHandleSize(from));
+  int32_t count = PointListEndIndex(from);
+  OSErr err = noErr;
+  for (int32_t i = 0; i < count && err == noErr; ++i) {
+    AutomationPoint p;
+    std::memcpy(p.bytes, &points[size_t(i) * kAutomationRecordSize], kAutomationRecordSize);
+    if (p.Time() < first || p.Time() >= last) continue;
+    p.SetTime(uint32_t(std::min<double>(at + double(p.Time() - first) * toRate / fromRate, kLastPointTime)));
+    if (p.Kind() == kAutomationParameter) p.SetTarget(int16_t(gLaneController));
+    err = InsertAutomationPoint(AutomationListRef{rack}, p, kReplaceSamePoint);
+  }
+  RefreshAutomationPlayback(rack);
+  return err;
+}
+
 }  // namespace
 
 int32_t CurrentLaneIndex() { return gCurrentLaneNumber - 1; }
@@ -129,13 +167,35 @@ OSErr PasteLaneOrConductor(uint32_t sourceStart, uint32_t sourceEnd, bool replac
   UpdateEventFilters();
   if (replace) ClearLaneRange(0);
   bool conductor = header[kClipboardKind] == kClipboardKindConductor;
-  OSErr err = conductor ? PasteConductorRange(sourceStart, sourceEnd, d)
-                        : PasteEventsIntoLane(sourceStart, sourceEnd, d);
+  EventClipboardView clip(header);
+  OSErr err = conductor                ? PasteConductorRange(sourceStart, sourceEnd, d)
+              : clip.SourceSlot() >= 1 ? PasteRackPoints(clip, sourceStart, sourceEnd, start)
+                                       : PasteEventsIntoLane(sourceStart, sourceEnd, d);
   gTimeSelection = kept;
   SortTrackEvents();
   ComputeTrackEnd();
   return err;
 }
+
+namespace {
+
+// A plug-in parameter point of the lane's parameter at the tick's sample position, the value
+// scaled to 0..1.
+OSErr WriteParameterPoint(uint32_t tick, int32_t value) {
+  Handle rack = GetLaneRackHandle();
+  if (!rack) return memFullErr;
+  AutomationPoint p;
+  p.SetTime(uint32_t(std::min<int64_t>(TickToSamplePosition(int32_t(tick), GetRackSampleRate(rack)), kLastPointTime)));
+  p.SetKind(kAutomationParameter);
+  p.SetPluginIndex(kPanePluginIndex);
+  p.SetTarget(int16_t(gLaneController));
+  p.SetValue(float(value) / float(kLaneFullScale - 1));
+  OSErr err = InsertAutomationPoint(AutomationListRef{rack}, p, kReplaceSamePoint);
+  RefreshAutomationPlayback(rack);
+  return err;
+}
+
+}  // namespace
 
 OSErr WriteLaneValue(int32_t lane, uint32_t tick, int32_t value) {
   value = std::clamp(value, 0, 16383);
@@ -143,6 +203,8 @@ OSErr WriteLaneValue(int32_t lane, uint32_t tick, int32_t value) {
   switch (lane) {
     case kLanePitchBend:
       return AppendChannelEvent(gEventChannel, tick, kKindPitchBend, uint8_t(value & 127), high);
+    case kLaneController:
+      return AppendChannelEvent(gEventChannel, tick, kKindController, uint8_t(gLaneController & 127), high);
     case kLaneChannelPressure:
       return AppendChannelEvent(gEventChannel, tick, kKindChannelPressure, high, 0);
     case kLaneProgram:
@@ -153,6 +215,8 @@ OSErr WriteLaneValue(int32_t lane, uint32_t tick, int32_t value) {
       return SetTempoAt(std::clamp((value * 2400 + 8192) / 16384, 120, 4500), int32_t(tick));
     case kLaneMasterVolume:
       return SetMasterVolumeAt(high, int32_t(tick));
+    case kLanePluginParameter:
+      return WriteParameterPoint(tick, value);
     default:
       return noErr;
   }

@@ -8,6 +8,7 @@
 #include "editing/time_range_clear.h"
 #include "editing/track_views.h"
 #include "editors/automation/automation_points.h"
+#include "shell/base/error_report.h"
 #include "shell/windows/editor_panes.h"
 #include "song/conductor/conductor_edits.h"
 #include "song/conductor/conductor_map.h"
@@ -25,6 +26,7 @@
 #include "song/model/track_template.h"
 #include "song/model/utility_track_access.h"
 #include "song/model/window_redraw.h"
+#include "song/undo/undo_instruments.h"
 #include "song/undo/undo_ring.h"
 #include "song/undo/undo_steps.h"
 
@@ -82,14 +84,18 @@ bool AudioTakesPartInClear() {
 namespace {
 
 void CutFocusedAutomation(const ClearRequest& request, bool audio) {
-  Handle list = GetReferencedPointList(GetFocusedAutomationListRef());
+  AutomationListRef ref = GetFocusedAutomationListRef();
+  Handle list = GetReferencedPointList(ref);
   if (!list) return;
   if (gEditContextKind == kContextEditorLane && gCurrentViewMode - kLaneViewModeOffset >= kFirstAutomationLane) {
     ClearLaneRange(request.shift);
   } else if (audio || IsVelocityLaneContext() || request.shift != 0) {
     CutPointListRange(list, gTimeSelection.start.sample, gTimeSelection.end.sample, request.shift != 0,
-                      kAllPointKinds, -1);
+                      kAllPointKinds, kNoPluginIndex);
+  } else {
+    return;
   }
+  RefreshAutomationPlayback(ref.rack);
 }
 
 // With a shift the track is as long as before less the removed time (or ends at the range
@@ -154,9 +160,23 @@ void BuildClearScope(bool paneContext, uint8_t* scope) {
   AddEmptyTracksToScope(scope);
 }
 
+bool IsPluginPaneVisible() {
+  for (int16_t k = 0; k < gEditorPaneCount; ++k)
+    if (!(gEditorPanes[k].flags & kPaneHidden) && gEditorPanes[k].kind >= kPaneKindPluginBase) return true;
+  return false;
+}
+
 int32_t RunTracksClear(void* arg) {
   auto* clear = static_cast<TracksClear*>(arg);
   if (clear->undoKind > 0) SetCurrentUndoKind(clear->undoKind);
+  // The racks' states (their point lists) go into the step before a plug-in pane's clear.
+  if (clear->undoKind > 0 && clear->paneContext && IsPluginPaneVisible()) {
+    OSErr err = KeepInstrumentTableInUndo();
+    if (err != noErr) {
+      ReportError(err);
+      return 0;
+    }
+  }
   bool wholeSong = IsWholeSongClear();
   if (clear->paneContext) {
     ClearVisiblePanes(clear->request);
@@ -226,8 +246,6 @@ void ClearSelectedTracksRange(ClearRequest* request, int16_t undoKind, bool pane
                    : undoKind > 0             ? kClearFlagsCut
                                               : kClearFlagsNoUndoKind;
   TracksClear clear{request, undoKind, paneContext};
-  // Interim: with a plug-in pane visible the insert-rack states would go into the step first;
-  // the racks keep no state apart from their chains yet.
   if (undoKind > 0) {
     uint8_t scope[kTrackSelectionSize];
     BuildClearScope(paneContext, scope);

@@ -9,6 +9,10 @@
 
 struct AutomationListRef;
 
+// The plug-in whose parameters a plug-in pane's lane shows. Interim: the panes do not know
+// their plug-in yet; the lanes work on the first plug-in of the rack's chain.
+constexpr int32_t kPanePluginIndex = 0;
+
 // For a pane of slot n >= 1 (gCurrentPaneSlot) the rack of instrument-table entry
 // gInstrumentCount + n - 1 (the aux buses, then the master); for a track pane the current
 // track's rack when its chain is not empty, else, when the track plays through the instrument

@@ -28,6 +28,24 @@ void SetRackAutomationList(Handle rack, Handle list) {
   if (uint8_t* p = RackFieldBytes(rack)) WriteU32BE(p + kRackAutomationList, list.id);
 }
 
+OSErr DuplicateRackPointList(Handle rack) {
+  Handle list = GetRackAutomationList(rack);
+  if (!list) return noErr;
+  SetRackAutomationList(rack, Handle());
+  if (!IsValidHandle(list)) return noErr;
+  Handle copy;
+  OSErr err = DuplicateHandleWithReserve(list, &copy);
+  if (err == noErr) SetRackAutomationList(rack, copy);
+  return err;
+}
+
+void DisposeRackPointList(Handle rack) {
+  Handle list = GetRackAutomationList(rack);
+  if (!list) return;
+  SetRackAutomationList(rack, Handle());
+  if (IsValidHandle(list)) DisposeHandle(list);
+}
+
 float GetRackSampleRate(Handle rack) {
   uint8_t* p = RackFieldBytes(rack);
   float rate = p ? ReadF32BE(p + kRackSampleRate) : 0.0f;

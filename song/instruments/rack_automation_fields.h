@@ -20,6 +20,12 @@ bool RackHasAutomationFields(Handle rack);
 Handle GetRackAutomationList(Handle rack);
 // Stores the list (nothing for a rack without the fields).
 void SetRackAutomationList(Handle rack, Handle list);
+// Gives a rack that was copied byte for byte a duplicate of the list it names, so that no two
+// racks hold the same list. On a memory failure the rack holds no list and the error is
+// returned.
+OSErr DuplicateRackPointList(Handle rack);
+// Disposes the rack's list and clears its cell.
+void DisposeRackPointList(Handle rack);
 // The rate of the rack's automation times; the default rate when the rack has none.
 float GetRackSampleRate(Handle rack);
 void SetRackSampleRate(Handle rack, float rate);

@@ -4,6 +4,7 @@
 #include "platform/memory/memory.h"
 #include "shell/base/memory_reserve.h"
 #include "song/instruments/instrument_table.h"
+#include "song/instruments/rack_automation_fields.h"
 #include "song/instruments/plugin_hooks.h"
 #include "song/model/song_context.h"
 #include "song/model/song_iterators.h"
@@ -124,6 +125,11 @@ OSErr DuplicateRackShared(Handle rack, Handle* copy) {
   Handle dup;
   OSErr err = DuplicateHandleWithReserve(rack, &dup);
   if (err != noErr) return err;
+  err = DuplicateRackPointList(dup);
+  if (err != noErr) {
+    DisposeHandle(dup);
+    return err;
+  }
   if (!IsInsertRack(dup) || ChainCell(dup) == 0) {
     *copy = dup;
     return noErr;
@@ -137,6 +143,7 @@ OSErr DuplicateRackShared(Handle rack, Handle* copy) {
     if (!list) err = memFullErr;
   }
   if (err != noErr) {
+    DisposeRackPointList(dup);
     DisposeHandle(dup);
     return err;
   }
@@ -147,6 +154,7 @@ OSErr DuplicateRackShared(Handle rack, Handle* copy) {
 }
 
 void ReleaseRackPlugins(Handle rack) {
+  DisposeRackPointList(rack);
   if (!IsInsertRack(rack) || ChainCell(rack) == 0) return;
   if (IsInsertRackShared(rack))
     DisposeInsertChainList(Handle(ChainCell(rack)), 1);

@@ -43,9 +43,11 @@ void SetTrackTreeRacksShared(int32_t shared);
 // Per-instrument callback (ForEachInstrumentAndSpecial): arg points to a uint8_t shared value.
 int32_t SetInstrumentRackShared(void* arg, uint8_t* instrument);
 
-// A rack of its own for a copy: the block duplicated, its plug-ins listed as shared (each
-// listed instance one more reference). Returns 0 in *copy and the error when memory is short.
+// A rack of its own for a copy: the block duplicated with its own copy of the automation
+// point list, its plug-ins listed as shared (each listed instance one more reference).
+// Returns 0 in *copy and the error when memory is short.
 OSErr DuplicateRackShared(Handle rack, Handle* copy);
-// Lets go of the plug-ins a rack holds (its list or its live chain) and clears its chain
-// cell; the block itself stays with its owner.
+// Lets go of what a rack holds before the block is freed: its automation point list and its
+// plug-ins (its list or its live chain); clears both cells. The block itself stays with its
+// owner.
 void ReleaseRackPlugins(Handle rack);
