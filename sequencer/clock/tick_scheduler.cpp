@@ -31,6 +31,7 @@ TransportClock& C() { return gTransportClock; }
 std::vector<std::unique_ptr<SongPlayState>> gSongStates;
 SongPlayState* gRoot = nullptr;
 uint8_t gProgramSent[256] = {};  // bit 7: program sent; low bits the program
+constexpr uint16_t kPitchBendCentre = 8192;
 
 uint8_t* SongBytes(Handle song) { return song ? reinterpret_cast<uint8_t*>(*song) : nullptr; }
 
@@ -97,16 +98,39 @@ void ResetTrack(TrackPlayState& t, const uint8_t* entry, uint32_t position) {
   if (drum && GetHandleSize(drum) >= 128) t.typeFlags |= kTrackTypeDrum;
   else t.typeFlags &= uint16_t(~kTrackTypeDrum);
   EventList list = ListOf(entry);
-  if (!list.bytes) {
+  // An inactive track plays nothing until the next reset.
+  if (!list.bytes || (entry[kTrackFlags] & kTrackFlagSilent)) {
     t.cursor = kNoCursor;
+    t.trackTick = 0;
     return;
   }
   t.section = 0;
   t.sectionRepeats = 0;
+  Handle sectionList(ReadU32BE(entry + kTrackSectionList));
+  bool sections = (entry[kTrackFlags] & kTrackLoops) && CountSections(sectionList) > 0;
+  if (sections) {
+    SectionPlace place = PlaceInSections(sectionList, position, t.mode == kTrackPatternStays);
+    t.section = place.section;
+    t.sectionRepeats = place.repeatsDone;
+    t.trackTick = place.trackTick;
+  }
   SectionSpan span = TrackSpan(entry, t);
-  bool loops = (entry[kTrackFlags] & kTrackLoops) && span.length > 1;
-  t.trackTick = loops ? position % (span.length - 1) : position;
+  if (!sections) {
+    bool loops = (entry[kTrackFlags] & kTrackLoops) && span.length > 1;
+    t.trackTick = loops ? position % (span.length - 1) : position;
+  }
   t.cursor = SeekInList(list, 0, span.start + t.trackTick);
+}
+
+// What a reset before playback leaves in the track itself (main thread, clock stopped): no
+// pending event and, for a track with events that shows its own regions, the pitch bend at
+// its centre (the chase that follows writes the bend in force at the start).
+void ResetTrackRecord(uint8_t* entry) {
+  WriteU32BE(entry + kTrackPendingWord, 0);
+  if (entry[kTrackFlags] & kTrackFlagSilent) return;
+  if (entry[kTrackOutputFlags] & kTrackOutputSecondRegions) return;
+  EventList list = ListOf(entry);
+  if (list.size > uint32_t(kEmptyEventListSize)) WriteU16BE(entry + kTrackCentre72, kPitchBendCentre);
 }
 
 // At the end of a looping track's span: the next section (or the same one again), track tick
@@ -151,6 +175,7 @@ SongPlayState* PrepareSong(Handle song, uint32_t position, int32_t depth) {
     auto t = std::make_unique<TrackPlayState>();
     t->index = i;
     t->levelRow = depth == 0 ? i : -1;
+    ResetTrackRecord(entry);
     ResetTrack(*t, entry, position);
     int32_t children = entry[kTrackChildCount];
     for (int32_t c = 0; c < children && depth < kMaxChildDepth; ++c) {
