@@ -21,6 +21,7 @@
 #include "song/instruments/instrument_record.h"
 #include "song/instruments/instrument_table.h"
 #include "song/model/song_layout.h"
+#include "song/model/track_sections.h"
 
 uint32_t gPlayEndTick = 0;
 
@@ -31,7 +32,6 @@ TransportClock& C() { return gTransportClock; }
 std::vector<std::unique_ptr<SongPlayState>> gSongStates;
 SongPlayState* gRoot = nullptr;
 uint8_t gProgramSent[256] = {};  // bit 7: program sent; low bits the program
-constexpr uint16_t kPitchBendCentre = 8192;
 
 uint8_t* SongBytes(Handle song) { return song ? reinterpret_cast<uint8_t*>(*song) : nullptr; }
 
@@ -122,17 +122,6 @@ void ResetTrack(TrackPlayState& t, const uint8_t* entry, uint32_t position) {
   t.cursor = SeekInList(list, 0, span.start + t.trackTick);
 }
 
-// What a reset before playback leaves in the track itself (main thread, clock stopped): no
-// pending event and, for a track with events that shows its own regions, the pitch bend at
-// its centre (the chase that follows writes the bend in force at the start).
-void ResetTrackRecord(uint8_t* entry) {
-  WriteU32BE(entry + kTrackPendingWord, 0);
-  if (entry[kTrackFlags] & kTrackFlagSilent) return;
-  if (entry[kTrackOutputFlags] & kTrackOutputSecondRegions) return;
-  EventList list = ListOf(entry);
-  if (list.size > uint32_t(kEmptyEventListSize)) WriteU16BE(entry + kTrackCentre72, kPitchBendCentre);
-}
-
 // At the end of a looping track's span: the next section (or the same one again), track tick
 // 1 and the cursor at the span's first event.
 SectionSpan WrapTrack(const uint8_t* entry, TrackPlayState& t, const EventList& list) {
@@ -175,7 +164,7 @@ SongPlayState* PrepareSong(Handle song, uint32_t position, int32_t depth) {
     auto t = std::make_unique<TrackPlayState>();
     t->index = i;
     t->levelRow = depth == 0 ? i : -1;
-    ResetTrackRecord(entry);
+    ResetTrackPlayRecord(entry);  // main thread: the chase that follows writes the bend in force
     ResetTrack(*t, entry, position);
     int32_t children = entry[kTrackChildCount];
     for (int32_t c = 0; c < children && depth < kMaxChildDepth; ++c) {
