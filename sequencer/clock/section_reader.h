@@ -28,3 +28,17 @@ bool GetSection(Handle sections, int32_t n, SectionSpan* span);
 // section stays. stay keeps the current section (pattern mode 3). Answers the section now
 // playing.
 int32_t AdvanceSectionIndex(Handle sections, int32_t section, uint16_t* repeatsDone, bool stay);
+
+// Where the reader stands once `played` ticks of the track have played from the first
+// section's start: the section, the repeats it has done and the track tick inside it (the
+// next tick plays the section's tick trackTick + 1), as playing from the start would leave
+// it. Sections follow each other their repeat count of times, after the last the first
+// again; an endless section keeps every later tick; with stay (pattern mode 3) the first
+// section repeats for ever. A section of length 0 does not loop: the track plays on straight
+// from its start, so it too keeps every later tick.
+struct SectionPlace {
+  int32_t section = 0;
+  uint16_t repeatsDone = 0;
+  uint32_t trackTick = 0;
+};
+SectionPlace PlaceInSections(Handle sections, uint32_t played, bool stay);

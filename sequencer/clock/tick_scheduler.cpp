@@ -21,6 +21,7 @@
 #include "song/instruments/instrument_record.h"
 #include "song/instruments/instrument_table.h"
 #include "song/model/song_layout.h"
+#include "song/model/track_sections.h"
 
 uint32_t gPlayEndTick = 0;
 
@@ -97,15 +98,27 @@ void ResetTrack(TrackPlayState& t, const uint8_t* entry, uint32_t position) {
   if (drum && GetHandleSize(drum) >= 128) t.typeFlags |= kTrackTypeDrum;
   else t.typeFlags &= uint16_t(~kTrackTypeDrum);
   EventList list = ListOf(entry);
-  if (!list.bytes) {
+  // An inactive track plays nothing until the next reset.
+  if (!list.bytes || (entry[kTrackFlags] & kTrackFlagSilent)) {
     t.cursor = kNoCursor;
+    t.trackTick = 0;
     return;
   }
   t.section = 0;
   t.sectionRepeats = 0;
+  Handle sectionList(ReadU32BE(entry + kTrackSectionList));
+  bool sections = (entry[kTrackFlags] & kTrackLoops) && CountSections(sectionList) > 0;
+  if (sections) {
+    SectionPlace place = PlaceInSections(sectionList, position, t.mode == kTrackPatternStays);
+    t.section = place.section;
+    t.sectionRepeats = place.repeatsDone;
+    t.trackTick = place.trackTick;
+  }
   SectionSpan span = TrackSpan(entry, t);
-  bool loops = (entry[kTrackFlags] & kTrackLoops) && span.length > 1;
-  t.trackTick = loops ? position % (span.length - 1) : position;
+  if (!sections) {
+    bool loops = (entry[kTrackFlags] & kTrackLoops) && span.length > 1;
+    t.trackTick = loops ? position % (span.length - 1) : position;
+  }
   t.cursor = SeekInList(list, 0, span.start + t.trackTick);
 }
 
@@ -151,6 +164,7 @@ SongPlayState* PrepareSong(Handle song, uint32_t position, int32_t depth) {
     auto t = std::make_unique<TrackPlayState>();
     t->index = i;
     t->levelRow = depth == 0 ? i : -1;
+    ResetTrackPlayRecord(entry);  // main thread: the chase that follows writes the bend in force
     ResetTrack(*t, entry, position);
     int32_t children = entry[kTrackChildCount];
     for (int32_t c = 0; c < children && depth < kMaxChildDepth; ++c) {

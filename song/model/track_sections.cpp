@@ -427,10 +427,20 @@ void ShiftSections(int32_t delta) {
   ShiftSectionList(GetTrackSectionList(gCurrentTrack), delta, selStart, selEnd);
 }
 
+bool ResetTrackPlayRecord(uint8_t* entry) {
+  constexpr uint16_t kPitchBendCentre = 8192;
+  WriteU32BE(entry + kTrackPendingWord, 0);
+  if (entry[kTrackFlags] & kTrackInactiveFlag) return false;
+  if (entry[kTrackOutputFlags] & kTrackOutputSecondRegions) return true;
+  Handle events(ReadU32BE(entry + kTrackEventList));
+  if (events && IsValidHandle(events) && GetHandleSize(events) > kEmptyEventListSize)
+    WriteU16BE(entry + kTrackCentre72, kPitchBendCentre);
+  return true;
+}
+
 TrackPositionReset ResetTrackPosition(uint8_t* entry, uint32_t position) {
   TrackPositionReset reset;
-  WriteU32BE(entry + kTrackPendingWord, 0);
-  if (entry[kTrackFlags] & kTrackInactiveFlag) return reset;
+  if (!ResetTrackPlayRecord(entry)) return reset;
   uint32_t p = position > 0 ? position - 1 : 0;
   if (GetTrackSectionList(entry)) MapPositionThroughSectionsOfTrack(entry, 1);
   if (entry[kTrackFlags] & kTrackLoopFlag) p = WrapTrackPositionOfTrack(entry, p);

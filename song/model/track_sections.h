@@ -124,8 +124,12 @@ struct TrackPositionReset {
   int32_t nextEvent = -1;
 };
 // Prepares a track to play from position: pending word cleared, sections mapped from their
-// start, the loop applied, the next event found.
+// start, the loop applied, the bend centred, the next event found.
 TrackPositionReset ResetTrackPosition(uint8_t* entry, uint32_t position);
+// What a reset before playback leaves in the track's record: no pending event and, for an
+// active track with events that shows its own regions, the pitch bend at its centre (8192).
+// False for an inactive track. The clock's own reset uses it too.
+bool ResetTrackPlayRecord(uint8_t* entry);
 
 // Makes room behind a section for its unrolled repeats: the caller clears at (the section's
 // end) .. to, which the repeats covered.

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 #include <map>
+#include <string>
 
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
@@ -141,6 +142,103 @@ TEST_F(ClockTest, SectionsPlayInTurnEachItsRepeatCountAndPatternModeThreeStays) 
     EXPECT_EQ(expected, NoteOnNotes()) << "mode " << int(mode);
     ReleasePlayback();
   }
+}
+
+// A start behind tick 0 finds the section, the repeat and the tick that playing from the
+// start reaches there: the notes that follow are the same either way. Section A (ticks 5..10,
+// three times) then B (21..24, once), then A again; an endless A keeps every later tick.
+TEST_F(ClockTest, AStartInsideTheSectionsPlaysOnAsPlayingFromTheStartWould) {
+  TestTrack track;
+  track.flags = 0x04 | kTrackLoops;
+  track.length = 2000;
+  track.events = {{2, 0x90, 50, 100, 1}, {5, 0x90, 60, 100, 1}, {8, 0x90, 62, 100, 1},
+                  {21, 0x90, 70, 100, 1}, {23, 0x90, 72, 100, 1}};
+  struct Case {
+    std::vector<std::array<uint32_t, 3>> sections;
+    std::vector<uint32_t> starts;
+  } cases[] = {{{{5, 7, 3}, {21, 5, 1}}, {3, 6, 11, 12, 17, 18, 19, 21, 22, 23, 30, 45}},
+               {{{5, 7, 0}, {21, 5, 1}}, {13, 100}}};
+  constexpr uint32_t kTicks = 30;
+  for (const Case& c : cases) {
+    Handle song = MakeSong({track}, {});
+    Handle sections = MakeSections(c.sections);
+    handles.push_back(sections);
+    WriteU32BE(reinterpret_cast<uint8_t*>(*song) + kSongHeaderSize + kTrackSectionList, sections.id);
+    for (uint32_t start : c.starts) {
+      ASSERT_EQ(noErr, PreparePlayback(song, 0));
+      ASSERT_EQ(noErr, InstallClockTimer(ClockTimerPlayProc, 0));
+      RunTicks(start);
+      gSent.clear();
+      RunTicks(start + kTicks);
+      RemoveClockTimer();
+      std::vector<uint32_t> fromTheStart = NoteOnNotes();
+      ASSERT_FALSE(fromTheStart.empty()) << start;
+      ReleasePlayback();
+      gSent.clear();
+      ASSERT_EQ(noErr, PreparePlayback(song, start));
+      // The track keeps its own length: the reset writes no play limit into it.
+      EXPECT_EQ(2000u, ReadU32BE(reinterpret_cast<uint8_t*>(*song) + kSongHeaderSize + kTrackTickLength));
+      ASSERT_EQ(noErr, InstallClockTimer(ClockTimerPlayProc, start));
+      RunTicks(start + kTicks);
+      RemoveClockTimer();
+      EXPECT_EQ(fromTheStart, NoteOnNotes()) << "start " << start << " sections " << c.sections.size();
+      ReleasePlayback();
+    }
+  }
+}
+
+TEST(SectionPlace, ThePlaceAfterSoManyTicks) {
+  // A: start 5, 6 ticks a pass, 3 passes; B: start 21, 4 ticks, once; Z: length 0 (the track
+  // plays on straight from there).
+  Handle cycling = MakeSections({{5, 7, 3}, {21, 5, 1}});
+  Handle ending = MakeSections({{5, 7, 3}, {21, 5, 1}, {30, 1, 2}});
+  struct Case {
+    Handle sections;
+    uint32_t played;
+    bool stay;
+    SectionPlace place;
+  } cases[] = {{cycling, 0, false, {0, 0, 0}},  {cycling, 5, false, {0, 0, 5}},  {cycling, 6, false, {0, 1, 0}},
+               {cycling, 17, false, {0, 2, 5}}, {cycling, 18, false, {1, 0, 0}}, {cycling, 21, false, {1, 0, 3}},
+               {cycling, 22, false, {0, 0, 0}}, {cycling, 45, false, {0, 0, 1}}, {cycling, 17, true, {0, 2, 5}},
+               {cycling, 45, true, {0, 7, 3}},  {ending, 21, false, {1, 0, 3}},  {ending, 22, false, {2, 0, 0}},
+               {ending, 45, false, {2, 0, 23}}};
+  for (const Case& c : cases) {
+    SectionPlace p = PlaceInSections(c.sections, c.played, c.stay);
+    std::string at = std::to_string(c.played) + (c.stay ? " staying" : "") + (c.sections == ending ? " ending" : "");
+    EXPECT_EQ(c.place.section, p.section) << at;
+    EXPECT_EQ(c.place.repeatsDone, p.repeatsDone) << at;
+    EXPECT_EQ(c.place.trackTick, p.trackTick) << at;
+  }
+  DisposeHandle(cycling);
+  DisposeHandle(ending);
+}
+
+// The reset before playback: an inactive track has no next event; every track loses its
+// pending event; a track with events that shows its own regions has its bend centred (the
+// chase that follows puts back the bend in force), the others keep theirs.
+TEST_F(ClockTest, TheResetParksInactiveTracksAndCentresTheBend) {
+  TestTrack plain, inactive, empty, regions;
+  plain.events = inactive.events = regions.events = {{1, 0x90, 60, 100, 1}, {3, 0x90, 61, 100, 1}};
+  inactive.flags = 0x04 | kTrackFlagSilent;
+  Handle song = MakeSong({plain, inactive, empty, regions}, {});
+  uint8_t* entry = reinterpret_cast<uint8_t*>(*song) + kSongHeaderSize;
+  for (int32_t i = 0; i < 4; ++i) {
+    uint8_t* e = entry + i * kTrackEntrySize;
+    WriteU32BE(e + kTrackPendingWord, 7);
+    WriteU16BE(e + kTrackCentre72, 5000);
+  }
+  entry[3 * kTrackEntrySize + kTrackOutputFlags] |= kTrackOutputSecondRegions;
+  ASSERT_EQ(noErr, PreparePlayback(song, 0));
+  EXPECT_EQ(kNoCursor, GetTrackPlayState(1)->cursor);
+  EXPECT_NE(kNoCursor, GetTrackPlayState(0)->cursor);
+  const uint16_t bends[] = {8192, 5000, 5000, 5000};
+  for (int32_t i = 0; i < 4; ++i) {
+    EXPECT_EQ(0u, ReadU32BE(entry + i * kTrackEntrySize + kTrackPendingWord)) << i;
+    EXPECT_EQ(bends[i], ReadU16BE(entry + i * kTrackEntrySize + kTrackCentre72)) << i;
+  }
+  ASSERT_EQ(noErr, InstallClockTimer(ClockTimerPlayProc, 0));
+  RunTicks(4);
+  EXPECT_EQ((std::vector<uint32_t>{60, 60, 61, 61}), NoteOnNotes());  // tracks 0 and 3 only
 }
 
 TEST_F(ClockTest, InstrumentTrackFansOutToEveryPartAndProgramsGoToTheFirstOnly) {

@@ -224,15 +224,26 @@ TEST_F(SectionListTest, TrackLoopWrapsOverItsLength) {
 TEST_F(SectionListTest, ResettingATrackMapsItsPositionAndFindsTheNextEvent) {
   SetCurrentTrackEvents(MakeRecords({{'L', 1, 0x90}, {'L', 120, 0x90}, {'L', 160, 0x90}, {'L', 700, 0x90}}));
   WriteU32BE(gCurrentTrack + kTrackPendingWord, 7);
+  WriteU16BE(gCurrentTrack + kTrackCentre72, 300);
   ASSERT_EQ(noErr, InsertSection(100, 200, 3));
   TrackPositionReset r = ResetTrackPosition(gCurrentTrack, 351);
   EXPECT_EQ(150u, r.position);
   EXPECT_EQ(2 * kLongEventSize, r.nextEvent);  // the event at 160
   EXPECT_EQ(0u, ReadU32BE(gCurrentTrack + kTrackPendingWord));
+  EXPECT_EQ(8192u, ReadU16BE(gCurrentTrack + kTrackCentre72));
+  // A track that shows its alternate regions keeps its bend; an inactive one is only parked.
+  WriteU16BE(gCurrentTrack + kTrackCentre72, 300);
+  gCurrentTrack[kTrackOutputFlags] |= kTrackOutputSecondRegions;
+  ResetTrackPosition(gCurrentTrack, 351);
+  EXPECT_EQ(300u, ReadU16BE(gCurrentTrack + kTrackCentre72));
+  gCurrentTrack[kTrackOutputFlags] &= uint8_t(~kTrackOutputSecondRegions);
   gCurrentTrack[kTrackFlags] |= kTrackInactiveFlag;
+  WriteU32BE(gCurrentTrack + kTrackPendingWord, 7);
   r = ResetTrackPosition(gCurrentTrack, 351);
   EXPECT_EQ(0u, r.position);
   EXPECT_EQ(-1, r.nextEvent);
+  EXPECT_EQ(0u, ReadU32BE(gCurrentTrack + kTrackPendingWord));
+  EXPECT_EQ(300u, ReadU16BE(gCurrentTrack + kTrackCentre72));
 }
 
 }  // namespace
