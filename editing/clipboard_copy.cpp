@@ -298,9 +298,12 @@ uint32_t CountCopyBytes() {
 
 void CopyTrackEvents(Handle destination, ChildCopyMask* children) {
   uint32_t start = gTimeSelection.start.tick, end = gTimeSelection.end.tick;
-  std::vector<uint8_t> out(size_t(GetHandleSize(destination)), 0);
-  uint8_t* at = out.data();
-  uint8_t* limit = out.data() + out.size() - kEndRecordSize;
+  // Filled in place, locked: copying a referenced child makes other handles meanwhile.
+  int8_t state = HGetState(destination);
+  HLock(destination);
+  uint8_t* first = reinterpret_cast<uint8_t*>(HandleData(destination));
+  uint8_t* at = first;
+  uint8_t* limit = first + GetHandleSize(destination) - kEndRecordSize;
   for (SeekEditStart(); gCurrentEvent != nullptr; NextEvent()) {
     uint32_t t = SplitCursorEvent();
     if (t == 0 || t >= end) break;
@@ -316,7 +319,7 @@ void CopyTrackEvents(Handle destination, ChildCopyMask* children) {
       at += kLongEventSize;
     }
   }
-  Size used = Size(at - out.data()) + kEndRecordSize;
-  std::memcpy(HandleData(destination), out.data(), size_t(used));
-  SetHandleSize(destination, used);
+  std::memset(at, 0, kEndRecordSize);
+  HSetState(destination, state);
+  SetHandleSize(destination, Size(at - first) + kEndRecordSize);
 }

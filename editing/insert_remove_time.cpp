@@ -277,10 +277,11 @@ OSErr CutNoteAtInsertion(uint32_t offset, uint32_t start, int32_t delta) {
 OSErr OpenEventsAt(uint32_t start, int32_t delta, bool* resort) {
   bool split = SplitsNotesAtEdges();
   uint32_t offset = 0;
+  // The list is looked up again only after a cut note, which grows it.
+  Handle list = GetCurrentTrackEventList();
+  uint8_t* base = reinterpret_cast<uint8_t*>(HandleData(list));
+  uint32_t size = uint32_t(GetHandleSize(list));
   for (;;) {
-    Handle list = GetCurrentTrackEventList();
-    uint8_t* base = reinterpret_cast<uint8_t*>(HandleData(list));
-    uint32_t size = uint32_t(GetHandleSize(list));
     if (offset >= size) return noErr;
     uint8_t* e = base + offset;
     uint32_t t = SeqEventTime(e);
@@ -297,6 +298,9 @@ OSErr OpenEventsAt(uint32_t start, int32_t delta, bool* resort) {
       if (err != noErr) return err;
       *resort = true;
       length += kLongEventSize;  // the second part already stands where it belongs in time
+      list = GetCurrentTrackEventList();
+      base = reinterpret_cast<uint8_t*>(HandleData(list));
+      size = uint32_t(GetHandleSize(list));
     }
     offset += length;
   }

@@ -40,15 +40,21 @@ std::vector<uint8_t> SourceRecords(uint32_t sourceStart, uint32_t sourceEnd) {
   if (!gPasteSourceEvents || !IsValidHandle(gPasteSourceEvents)) return bytes;
   uint8_t* e = ListBytes(gPasteSourceEvents);
   uint32_t left = uint32_t(GetHandleSize(gPasteSourceEvents));
+  bytes.reserve(left);
+  uint8_t* run = e;  // the taken records in front of e not yet copied start here
   while (left > 0) {
     uint32_t length = SeqEventLengthWithin(e, left);
     if (length == 0) break;
     uint32_t t = SeqEventTime(e);
     if (t >= sourceEnd) break;
-    if (t >= sourceStart) bytes.insert(bytes.end(), e, e + length);
+    if (t < sourceStart) {
+      bytes.insert(bytes.end(), run, e);
+      run = e + length;
+    }
     e += length;
     left -= length;
   }
+  bytes.insert(bytes.end(), run, e);
   return bytes;
 }
 

@@ -138,6 +138,18 @@ OSErr IndexEventList(Handle list, Handle index) {
   return noErr;
 }
 
+// Makes room for one entry per record of a list of listBytes (a record takes at least a
+// short event's bytes) without changing the index's size: the index then never moves while
+// it fills, where growing it step by step copied it again and again. Without the room the
+// index grows as it fills.
+void ReserveIndexRoom(Handle index, Size listBytes) {
+  Size room = kEventIndexHeader + (listBytes / kShortEventSize + 1) * kEventIndexEntry;
+  if (room <= GetHandleSize(index)) return;
+  Size size = GetHandleSize(index);
+  SetHandleSize(index, room);
+  SetHandleSize(index, size);
+}
+
 }  // namespace
 
 bool IsEventIndexDisabled() { return gOverviewRowHeight > 14; }
@@ -154,6 +166,7 @@ OSErr BuildTrackEventIndex() {
     gIterationAbort = 1;
     return MemError() ? MemError() : OSErr(memFullErr);
   }
+  ReserveIndexRoom(index, GetHandleSize(list));
   uint8_t* savedEvent = gCurrentEvent;
   int32_t savedOffset = GetEventCursorOffset();
   uint8_t savedKind = gCurrentEventKind;

@@ -41,6 +41,17 @@ bool IsSorted(uint8_t* start, uint8_t* stop) {
   return true;
 }
 
+// A stable sort of the index by time. An edit that puts a sorted block into a sorted list
+// leaves two sorted runs: those are merged (linear) instead of sorted again.
+void SortRefs(RecordRef* refs, size_t count) {
+  auto earlier = [](const RecordRef& a, const RecordRef& b) { return a.time < b.time; };
+  size_t descents = 0, split = 0;
+  for (size_t i = 1; i < count && descents < 2; ++i)
+    if (refs[i].time < refs[i - 1].time) ++descents, split = i;
+  if (descents == 1) std::inplace_merge(refs, refs + split, refs + count, earlier);
+  else std::stable_sort(refs, refs + count, earlier);
+}
+
 // The fast path: stable sort of an index, then one copy through a scratch buffer.
 bool SortThroughIndex(uint8_t* start, uint8_t* stop) {
   size_t bytes = size_t(stop - start);
@@ -52,8 +63,7 @@ bool SortThroughIndex(uint8_t* start, uint8_t* stop) {
   size_t n = 0;
   for (uint8_t* e = start; e < stop; e += refs[n++].length)
     refs[n] = {SeqEventTime(e), uint32_t(e - start), GetSeqEventLength(e)};
-  std::stable_sort(refs.get(), refs.get() + count,
-                   [](const RecordRef& a, const RecordRef& b) { return a.time < b.time; });
+  SortRefs(refs.get(), count);
   uint8_t* out = scratch.get();
   for (size_t i = 0; i < count; ++i) {
     const RecordRef& r = refs[i];
