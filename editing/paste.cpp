@@ -55,6 +55,14 @@ int32_t FirstSelectedSlot(const uint8_t* selection) {
   return -1;
 }
 
+// First selected destination track minus the clipboard's first track. Both come from the
+// masks: a selection's bound bytes may lie wider than the tracks it holds.
+int32_t PasteOffset(const uint8_t* clipboardTracks) {
+  int32_t first = FirstSelectedSlot(gTrackSelection);
+  int32_t source = FirstSelectedSlot(clipboardTracks);
+  return first < 0 || source < 0 ? 0 : first - source;
+}
+
 // The clipboard track's fixed part (264 bytes); false when the clipboard song lacks it.
 bool ReadClipboardTrack(int32_t number, std::vector<uint8_t>* entry) {
   if (!gClipboardPart2 || PushSongContext() != noErr) return false;
@@ -127,8 +135,7 @@ OSErr PasteConductorData() {
 // The scope of a paste's undo step: the clipboard's tracks at their destinations.
 void DestinationScope(uint8_t* scope) {
   const uint8_t* tracks = GetClipboardRecord() + kClipboardTracks;
-  int32_t first = FirstSelectedSlot(gTrackSelection);
-  int32_t offset = first < 0 ? 0 : first - tracks[kSelectionFirstSlot];
+  int32_t offset = PasteOffset(tracks);
   std::memset(scope, 0, kTrackSelectionSize);
   for (int32_t n = 0; n < kMaxTrackNumbers; ++n)
     if (IsSlotInSelection(tracks, n) && n + offset >= 0 && n + offset < kMaxTrackNumbers)
@@ -210,10 +217,14 @@ void PlaceSelectionAfterPaste(uint32_t start, bool repeat) {
 struct PasteRun {
   OSErr result = noErr;
   void (*applyCallback)() = nullptr;
+  // The user's track selection: the undo step holds the destination tracks selected while
+  // it opens, but the paste maps the clipboard onto the user's selection.
+  uint8_t selection[kTrackSelectionSize];
 };
 
 int32_t RunPaste(void* arg) {
   auto* run = static_cast<PasteRun*>(arg);
+  RestoreTrackSelection(run->selection);
   if (gPasteUndoKind > 0) SetCurrentUndoKind(gPasteUndoKind);
   uint8_t kind = GetClipboardRecord()[kClipboardKind];
   uint32_t start = gTimeSelection.start.tick;
@@ -259,6 +270,7 @@ OSErr PasteFromClipboard(int32_t repeat, int32_t merge, int16_t undoKind, void (
   gIterationAbort = 0;
   PasteRun run;
   run.applyCallback = applyCallback;
+  SaveTrackSelection(run.selection);
   int16_t keptKind = gPasteUndoKind;
   gPasteUndoKind = undoKind;
   if (undoKind > 0) {
@@ -276,9 +288,7 @@ OSErr PasteFromClipboard(int32_t repeat, int32_t merge, int16_t undoKind, void (
 OSErr PasteTracks(bool /*withRacks*/, bool noTrackUndo, bool /*insertAllowed*/) {
   uint8_t savedSelection[kTrackSelectionSize];
   SaveTrackSelection(savedSelection);
-  const uint8_t* tracks = GetClipboardRecord() + kClipboardTracks;
-  int32_t first = FirstSelectedSlot(gTrackSelection);
-  gPasteTrackOffset = first < 0 ? 0 : first - tracks[kSelectionFirstSlot];
+  gPasteTrackOffset = PasteOffset(GetClipboardRecord() + kClipboardTracks);
   OSErr result = noErr;
   if (GetClipboardRecord()[kClipboardKind] == kClipboardKindConductor) {
     StopIfPlaying(false);

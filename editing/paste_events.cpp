@@ -7,6 +7,7 @@
 #include "editing/edit_context.h"
 #include "editing/event_clipboard.h"
 #include "editing/event_cursor.h"
+#include "editing/event_filters.h"
 #include "editing/lane_paste.h"
 #include "editing/paste_options.h"
 #include "editing/time_range_clear.h"
@@ -20,6 +21,7 @@
 #include "song/events/event_sort.h"
 #include "song/events/seq_event.h"
 #include "song/events/time_selection.h"
+#include "song/events/utility_event_selection.h"
 #include "song/model/clipboard_record.h"
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"
@@ -63,6 +65,16 @@ bool SourceHasEvents() {
   return GetHandleSize(gPasteSourceEvents) > kEndRecordSize && SeqEventTime(ListBytes(gPasteSourceEvents)) != 0;
 }
 
+// The editors clear what is selected: the events of the destination range are selected
+// first, with the front window's filters, so that the clear takes the whole range and not
+// only what the user had selected there.
+void SelectDestinationEvents() {
+  SavedEventFilters kept = SaveEventFilters();
+  UpdateEventFilters();
+  SelectEventsInRange();
+  RestoreEventFilters(kept);
+}
+
 // The destination range S .. S + length emptied with the clipboard's note range in force.
 void ClearDestination(uint32_t length, uint32_t noteRangeWord) {
   TimeSelection kept = gTimeSelection;
@@ -72,6 +84,7 @@ void ClearDestination(uint32_t length, uint32_t noteRangeWord) {
     gFilterHighNote = uint8_t((noteRangeWord >> 8) & 0x7F);
   }
   SetTimeRange(kept.start.tick, kept.start.tick + length);
+  if (IsEditorContext()) SelectDestinationEvents();
   ClearTimeRangeInTrack(nullptr);
   gTimeSelection = kept;
   gFilterLowNote = low;

@@ -2,6 +2,7 @@
 #include "shell/windows/notepad_window.h"
 
 #include "editors/key_command_hooks.h"
+#include "editing/event_clipboard.h"
 #include "editing/record_tracks.h"
 #include "editors/editor_song_switch.h"
 #include "editors/main_editor_window.h"
@@ -42,7 +43,6 @@ uint32_t gLastLocatedPosition = 0;
 uint16_t gLocateDisplayFlags = 0;
 uint32_t gCounterPosition = 0;
 ScrapRef gRememberedScrap = nullptr;
-uint8_t gClipboardStateByte = 0;
 
 namespace {
 
@@ -147,7 +147,7 @@ void UpdateScrapCount() {
   if (GetCurrentScrap(&scrap) != noErr) scrap = nullptr;
   if (scrap == gRememberedScrap) return;
   gRememberedScrap = scrap;
-  gClipboardStateByte = 0;
+  gClipboardOwned = 0;
 }
 
 namespace {

@@ -13,9 +13,8 @@ extern uint32_t gLastLocatedPosition;
 extern uint16_t gLocateDisplayFlags;
 // The position the counters show.
 extern uint32_t gCounterPosition;
-// The scrap seen last, and the clipboard state byte that a change of it clears.
+// The scrap seen last; a change of it clears gClipboardOwned (editing/event_clipboard.h).
 extern ScrapRef gRememberedScrap;
-extern uint8_t gClipboardStateByte;
 
 // Brings every window, menu and engine setting up to date after another song became
 // current. mode: 1 when the record track is to be set again.

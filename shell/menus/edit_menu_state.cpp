@@ -1,5 +1,6 @@
 #include "shell/menus/edit_menu_state.h"
 
+#include "platform/memory/memory.h"
 #include "platform/windows/windows.h"
 #include "shell/app/song_switch.h"
 #include "shell/menus/menu_bar.h"
@@ -7,6 +8,7 @@
 #include "shell/menus/track_menu_state.h"
 #include "shell/windows/app_windows.h"
 #include "song/events/time_selection.h"
+#include "song/model/clipboard_record.h"
 #include "song/undo/undo_ring.h"
 
 namespace {
@@ -81,7 +83,7 @@ EditMenuInputs GatherEditMenuInputs() {
   in.hasAppWindow = record != nullptr;
   in.kind = GetAppWindowKind(record);
   in.hasTimeSelection = gTimeSelection.end.tick > gTimeSelection.start.tick;
-  in.hasClipboard = gClipboardStateByte != 0;
+  in.hasClipboard = gClipboard && IsValidHandle(gClipboard);
   in.pasteFlag = in.hasClipboard;
   in.trackQualifies = ScanTracksForMenuState(true);
   return in;

@@ -364,16 +364,40 @@ TEST_F(EditMenuTest, RecordTrackStaysWhileArmedElseTheFirstArmedElseNone) {
 TEST_F(EditMenuTest, CopyToNewTrackPutsTheRangeIntoANewCurrentTrack) {
   MakeThreeTracks();
   SelectTrackWithNumber(1);
+  SelectTracks({1});
   gFrontKind = kTrackWindowKind;
   SetTimeRange(1, 3840);
   Handle clipboard = gClipboard;
+  std::string source = undo_test::Bytes(GetCurrentTrackEventList());
   DoEditMenuItem(18);
   ASSERT_EQ(4, GetSongTrackCount());
-  EXPECT_NE(1, gCurrentTrack[kTrackNumber]);
-  std::string copied = undo_test::Bytes(GetCurrentTrackEventList());
+  EXPECT_EQ(3, gCurrentTrack[kTrackNumber]);
+  EXPECT_EQ(source, undo_test::Bytes(GetCurrentTrackEventList()));
   SelectTrackWithNumber(1);
-  EXPECT_EQ(undo_test::Bytes(GetCurrentTrackEventList()), copied);
+  EXPECT_EQ(source, undo_test::Bytes(GetCurrentTrackEventList()));  // the source is left alone
   EXPECT_EQ(clipboard, gClipboard);
+}
+
+// Several selected tracks land on new tracks from the first free number on, each keeping its
+// distance from the first; the tracks already there are left alone.
+TEST_F(EditMenuTest, CopyToNewTrackKeepsTheDistancesOfSeveralTracks) {
+  MakeThreeTracks();
+  std::vector<std::string> before;
+  for (int n = 0; n < 3; ++n) {
+    SelectTrackWithNumber(n);
+    before.push_back(undo_test::Bytes(GetCurrentTrackEventList()));
+  }
+  SelectTrackWithNumber(0);
+  SelectTracks({0, 2});
+  gFrontKind = kTrackWindowKind;
+  SetTimeRange(1, 3840);
+  DoEditMenuItem(18);
+  ASSERT_EQ(5, GetSongTrackCount());
+  const struct { int number; int source; } kLanded[] = {{0, 0}, {1, 1}, {2, 2}, {3, 0}, {5, 2}};
+  for (const auto& c : kLanded) {
+    ASSERT_TRUE(SelectTrackWithNumber(c.number)) << c.number;
+    EXPECT_EQ(before[size_t(c.source)], undo_test::Bytes(GetCurrentTrackEventList())) << c.number;
+  }
 }
 
 // The editors bring the filters up to date when the view mode or the edit tool changes.

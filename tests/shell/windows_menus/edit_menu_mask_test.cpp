@@ -7,6 +7,8 @@
 #include "shell/menus/menu_items.h"
 #include "shell/windows/app_windows.h"
 #include "shell/windows/menu_building.h"
+#include "platform/memory/memory.h"
+#include "song/model/clipboard_record.h"
 #include "song/model/songs.h"
 #include "tests/platform/windows/windows_test_support.h"
 
@@ -119,6 +121,24 @@ TEST_F(MenuHelpers, LiteralItemsAndSuffixesKeepTheirText) {
   GetMenuItemText(menu_, 3, text);
   EXPECT_EQ(std::string("Repeat Echo"), std::string(reinterpret_cast<char*>(text + 1), text[0]));
   EXPECT_EQ(6, saved);
+}
+
+// Paste and Merge follow the clipboard the program holds: a Cut or Copy makes one, and with
+// it the two items come on.
+TEST(EditMenuInputsTest, TheClipboardCountsWhileItExists) {
+  Handle kept = gClipboard;
+  gClipboard = Handle();
+  EXPECT_FALSE(GatherEditMenuInputs().hasClipboard);
+  gClipboard = NewHandleClear(kClipboardRecordSize);
+  ASSERT_TRUE(gClipboard);
+  EditMenuInputs in = GatherEditMenuInputs();
+  EXPECT_TRUE(in.hasClipboard);
+  in.hasFrontDocWindow = in.hasAppWindow = true;
+  in.kind = kMainEditorWindowKind;
+  in.trackQualifies = false;
+  EXPECT_EQ(0x10040u, ComputeEditMenuMask(in) & 0x10040u);
+  DisposeHandle(gClipboard);
+  gClipboard = kept;
 }
 
 }  // namespace

@@ -30,6 +30,7 @@
 #include "shell/app/app_events.h"
 #include "shell/app/shutdown.h"
 #include "shell/app/song_activation.h"
+#include "editing/event_clipboard.h"
 #include "shell/app/song_switch.h"
 #include "shell/app/startup.h"
 #include "shell/base/app_state.h"
@@ -678,14 +679,14 @@ TEST_F(WindowsMenus, AScrapChangedInTheBackgroundClearsTheClipboardStateOnReturn
     event.message = (UInt32(suspendResumeMessage) << 24) | (foreground ? UInt32(resumeFlag) : 0u);
     DispatchEventRecord(&event);
   };
-  gClipboardStateByte = 1;
+  gClipboardOwned = 1;
   switchTo(false);
   switchTo(true);
-  EXPECT_EQ(1, gClipboardStateByte) << "nobody touched the clipboard";
+  EXPECT_EQ(1, gClipboardOwned) << "nobody touched the clipboard";
   switchTo(false);
   ClearCurrentScrap();  // another program takes the clipboard
   switchTo(true);
-  EXPECT_EQ(0, gClipboardStateByte);
+  EXPECT_EQ(0, gClipboardOwned);
   EXPECT_FALSE(IsAppInBackground());
 }
 
