@@ -22,16 +22,6 @@ uint8_t gEventCriteriaFlags = 0;
 
 namespace {
 
-// Lane indexes (view mode - 2) of the data lanes the lane filter knows.
-enum : int16_t {
-  kLanePitchBend = 0,
-  kLaneController = 1,
-  kLaneVelocity = 2,
-  kLaneChannelPressure = 3,
-  kLaneProgram = 4,
-  kLanePolyPressure = 5,
-};
-
 // The drum map (TrackEntry +240): its flag byte, the row of each note and the note flags.
 constexpr int32_t kDrumMapFlags = 35;
 constexpr uint8_t kDrumMapSelectsMarkedRows = 0x02;

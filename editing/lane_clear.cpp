@@ -24,24 +24,6 @@
 
 namespace {
 
-// Lane indexes (view mode - 2).
-enum : int32_t {
-  kLanePitchBend = 0,
-  kLaneController = 1,
-  kLaneVelocity = 2,
-  kLaneChannelPressure = 3,
-  kLaneProgram = 4,
-  kLanePolyPressure = 5,
-  kLaneTempo = 6,
-  kLaneVolumeAutomation = 8,
-  kLanePanAutomation = 9,
-  kLanePluginParameter = 10,
-  kLaneControllerAutomation = 11,
-  kLaneControllerAutomation2 = 12,
-  kLaneMasterVolume = 13,
-};
-constexpr int32_t kFirstAutomationLane = 8;
-constexpr int32_t kLaneViewModeOffset = 2;
 constexpr uint8_t kVelocityLaneReset = 64;
 constexpr int16_t kTempoViewMode = 8;
 constexpr int16_t kMasterVolumeViewMode = 15;

@@ -4,20 +4,8 @@
 
 #include <cstdint>
 
+#include "editors/timeline/lane_values.h"
 #include "platform/memory/mac_types.h"
-
-// Lane indexes of the main editor's data lanes (the pane's lane).
-enum : int32_t {
-  kLanePitchBend = 0,
-  kLaneController = 1,
-  kLaneVelocity = 2,
-  kLaneChannelPressure = 3,
-  kLaneProgram = 4,
-  kLanePolyPressure = 5,
-  kLaneTempo = 6,
-  kLanePluginParameter = 10,
-  kLaneMasterVolume = 13,
-};
 
 // The lane index of the current pane (-1 for none).
 int32_t CurrentLaneIndex();

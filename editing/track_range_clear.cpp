@@ -7,6 +7,7 @@
 #include "editing/event_filters.h"
 #include "editing/time_range_clear.h"
 #include "editing/track_views.h"
+#include "editors/timeline/lane_values.h"
 #include "editors/automation/automation_points.h"
 #include "shell/base/error_report.h"
 #include "shell/windows/editor_panes.h"
@@ -32,8 +33,6 @@
 
 namespace {
 
-constexpr int32_t kLaneViewModeOffset = 2;
-constexpr int32_t kFirstAutomationLane = 8;
 constexpr int32_t kTrackEditCloseCode = 2;
 
 

@@ -8,6 +8,25 @@
 constexpr int32_t kLaneFullScale = 16384;
 constexpr int16_t kLaneBottomInset = 4;
 constexpr int16_t kPitchBendLaneIndex = 0;
+
+// The data lanes by index (the pane's view mode less 2).
+enum : int32_t {
+  kLanePitchBend = 0,
+  kLaneController = 1,
+  kLaneVelocity = 2,
+  kLaneChannelPressure = 3,
+  kLaneProgram = 4,
+  kLanePolyPressure = 5,
+  kLaneTempo = 6,
+  kLaneVolumeAutomation = 8,
+  kLanePanAutomation = 9,
+  kLanePluginParameter = 10,
+  kLaneControllerAutomation = 11,
+  kLaneControllerAutomation2 = 12,
+  kLaneMasterVolume = 13,
+};
+constexpr int32_t kFirstAutomationLane = 8;
+constexpr int32_t kLaneViewModeOffset = 2;
 constexpr int16_t kPluginParameterLaneIndex = 10;
 
 // What the controller, plug-in parameter and send lanes show: the controller number (lane 1),
