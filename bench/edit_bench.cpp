@@ -114,13 +114,16 @@ std::string ListBytes() {
   return std::string(HandleData(list), size_t(GetHandleSize(list)));
 }
 
-// Runs the edit once a round (timed), a memmove of the same bytes beside it, and Undo (not
+// Runs the edit once a round (timed) over the range selected first, a memmove of the same bytes beside it, and Undo (not
 // timed) to give the track back for the next round; the counters give the memmove's mean
 // time, the bytes and the ratio of the edit's time to the memmove's.
 // With mustChange, a round that leaves the event list as it was stops the benchmark.
 void MeasureEdit(benchmark::State& state, int16_t item, size_t bytes, bool mustChange) {
   double edit = 0, memmove = 0;
+  // Undo does not put the time selection back: every round edits the same range.
+  uint32_t start = gTimeSelection.start.tick, end = gTimeSelection.end.tick;
   for (auto _ : state) {
+    SetTimeRange(start, end);
     std::string before = mustChange ? ListBytes() : std::string();
     double seconds = Run(item);
     if (mustChange && ListBytes() == before) {
