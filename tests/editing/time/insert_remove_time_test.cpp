@@ -174,9 +174,9 @@ TEST_F(TimeEditTest, ARealTuneSurvivesInsertThenRemove) {
   const std::string path = "/usr/share/planetblupi/music/music001.mid";
   if (zarin_test::ReadWholeFile(path).empty()) GTEST_SKIP() << "no " << path;
   SetUpSmfImportState(480);
-  FSSpec spec;
-  ASSERT_EQ(noErr, PathToSpec(path, &spec));
-  ASSERT_EQ(noErr, ImportStandardMidiFile(&spec, 0));
+  FSSpec fileSpec;
+  ASSERT_EQ(noErr, PathToSpec(path, &fileSpec));
+  ASSERT_EQ(noErr, ImportStandardMidiFile(&fileSpec, 0));
   undo_test::SelectAllTracks();
   int32_t tracks = GetSongTrackCount();
   ASSERT_GT(tracks, 1);
