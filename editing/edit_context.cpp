@@ -2,6 +2,7 @@
 
 #include "editing/edit_window_hooks.h"
 #include "editing/event_filters.h"
+#include "editing/track_views.h"
 #include "shell/windows/app_windows.h"
 #include "shell/windows/editor_panes.h"
 #include "shell/windows/track_view_modes.h"
@@ -41,8 +42,6 @@ constexpr WindowContext kWindowContexts[] = {
 
 // The views the edit commands treat as notes: the note view, the drum views and the audio view.
 bool IsDrumOrNoteContextMode(int16_t mode) { return mode == 0 || mode == 1 || mode == 9 || mode == 16; }
-
-bool IsAudioViewMode(uint8_t mode) { return mode == 9 || mode == 10 || mode == 11 || mode == 13 || mode == 14; }
 
 // Calls visit with the view mode of every shown track row of the current track.
 template <typename Visit>
@@ -94,9 +93,9 @@ bool IsPluginPaneContext() { return gEditContextKind == kContextEditorLane && gC
 
 bool IsAudioAreaContext() {
   if (gEditContextKind == kContextTrackWindow || gEditContextKind == kContextSongList) return true;
-  if (gEditContextKind != kContextEditorNotes) return false;
-  bool audio = false;
-  ForEachVisibleRowOfCurrentTrack([&](uint8_t mode) { audio = audio || IsAudioViewMode(mode); });
+  if (gEditContextKind != kContextEditorNotes || !HasValidCurrentTrack()) return false;
+  bool events = false, audio = false;
+  GetTrackShownViews(gCurrentTrack, &events, &audio);
   return audio;
 }
 

@@ -322,7 +322,7 @@ OSErr InsertTimeInSong(int32_t delta) {
   if (!HasValidCurrentTrack() || delta <= 0) return noErr;
   uint32_t start = gTimeSelection.start.tick;
   bool events = EventsTakePartInClear();
-  if (AudioTakesPartInClear() || (events && gCurrentTrack[kTrackOutputKind] == kInstrumentTrackOutputKind))
+  if (IsAudioAreaContext() || (events && gCurrentTrack[kTrackOutputKind] == kInstrumentTrackOutputKind))
     OpenTrackAutomation();
   // Interim: the track's regions and its alternate region list are not opened: the song
   // model has no region edits yet.

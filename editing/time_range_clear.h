@@ -72,7 +72,6 @@ void DetachChildSequence(uint16_t reference);
 // Whether a clear of the current track takes in its events and its audio (by context, the
 // panes showing the track and the track's frozen state).
 bool EventsTakePartInClear();
-bool AudioTakesPartInClear();
 // Adds track number slot to a 16-byte scope (mask bit and bounds).
 void AddSlotToScope(uint8_t* scope, int32_t slot);
 // Adds every empty track of the current song to scope: steps that end by removing empty

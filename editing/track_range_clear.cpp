@@ -36,12 +36,11 @@ namespace {
 constexpr int32_t kTrackEditCloseCode = 2;
 
 
-// Whether a visible pane of the current track shows a view that is (audio) or is not (!audio)
-// an audio view.
-bool CurrentTrackHasPaneView(bool audio) {
-  bool events = false, shown = false;
-  GetTrackShownViews(gCurrentTrack, &events, &shown);
-  return audio ? shown : events;
+// Whether a visible track pane of the current track shows a view other than an audio view.
+bool CurrentTrackShowsEvents() {
+  bool events = false, audio = false;
+  GetTrackShownViews(gCurrentTrack, &events, &audio);
+  return events;
 }
 
 // A frozen track plays its rendered audio; its events still go with a clear unless it plays
@@ -72,13 +71,9 @@ void AddEmptyTracksToScope(uint8_t* scope) {
 
 bool EventsTakePartInClear() {
   if (IsFrozenEventTrack()) return true;
-  return gEditContextKind != kContextEditorNotes || CurrentTrackHasPaneView(false);
+  return gEditContextKind != kContextEditorNotes || CurrentTrackShowsEvents();
 }
 
-bool AudioTakesPartInClear() {
-  if (gEditContextKind == kContextTrackWindow || gEditContextKind == kContextSongList) return true;
-  return gEditContextKind == kContextEditorNotes && CurrentTrackHasPaneView(true);
-}
 
 namespace {
 
@@ -225,7 +220,7 @@ void ClearTrackRange(ClearRequest* request) {
   }
   ResetEditorViewForEdit();
   bool events = EventsTakePartInClear();
-  bool audio = AudioTakesPartInClear();
+  bool audio = IsAudioAreaContext();
   CutFocusedAutomation(*request, audio);
   // Interim: the region lists (the alternate list and the track audio's regions) are not cut:
   // the song model has no region edits yet.

@@ -13,7 +13,7 @@ void GetTrackShownViews(const uint8_t* track, bool* events, bool* audio) {
   }
   for (int16_t i = 0; i < gEditorPaneCount && i < kMaxEditorPanes; ++i) {
     const EditorPane& pane = gEditorPanes[i];
-    if ((pane.flags & kPaneHidden) || pane.kind >= kPaneKindPluginBase || pane.track != track[kTrackNumber]) continue;
+    if ((pane.flags & kPaneHidden) || pane.kind >= kPaneKindSpecial1 || pane.track != track[kTrackNumber]) continue;
     (IsAudioViewMode(pane.viewMode) ? *audio : *events) = true;
   }
 }
