@@ -74,9 +74,8 @@ Handle EnsureInsertRack(uint8_t* cell, float rate, bool markChanged, OSErr* err)
     *err = MemError() != noErr ? MemError() : memFullErr;
     return Handle();
   }
-  uint8_t* p = reinterpret_cast<uint8_t*>(HandleData(rack));
-  WriteF32BE(p + kRackSampleRate, rate);
-  if (markChanged) p[kRackFlags] |= kRackFlagChanged;
+  SetRackSampleRate(rack, rate);
+  if (markChanged) reinterpret_cast<uint8_t*>(HandleData(rack))[kRackFlags] |= kRackFlagChanged;
   WriteU32BE(cell, rack.id);
   return rack;
 }
