@@ -15,6 +15,7 @@
 #include "song/model/track_edit_brackets.h"
 #include "song/model/track_iterators.h"
 #include "song/model/track_length.h"
+#include "song/model/track_sections.h"
 #include "song/model/utility_track_access.h"
 #include "song/model/window_redraw.h"
 
@@ -99,7 +100,10 @@ void ScaleEvent(uint8_t* e, const ScaleTrackStep& step) {
 }
 
 int32_t ScaleSelectedTrack(void* context) {
-  ScaleTrackTime(*static_cast<const ScaleTrackStep*>(context));
+  const auto& step = *static_cast<const ScaleTrackStep*>(context);
+  ScaleTrackTime(step);
+  // The sections that start in the selection follow the events.
+  ScaleSections(double(step.numerator) / double(step.denominator));
   return 0;
 }
 

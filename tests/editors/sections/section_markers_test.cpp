@@ -3,6 +3,10 @@
 // counters show.
 #include "editors/sections/section_markers.h"
 
+#include "editors/scale_time/scale_time.h"
+#include "song/events/time_selection.h"
+#include "song/model/track_selection.h"
+
 #include "platform/memory/memory.h"
 #include "platform/quickdraw/geometry.h"
 #include "platform/resources/resource_files.h"
@@ -55,6 +59,23 @@ TEST_F(SectionMarkersTest, MarkersLieAtTheSectionsStartAndEndOfALoopingTrack) {
   Draw();
   EXPECT_EQ(0, Count(r.start, kFlag));
   EXPECT_EQ(0, Count(r.end, kFlag));
+}
+
+// Scale time doubles the section that starts in the selection about its start; a section
+// behind the selection stays where it was.
+TEST_F(SectionMarkersTest, ScaleTimeScalesTheSectionsThatStartInTheSelection) {
+  ASSERT_EQ(noErr, InsertSection(121, 241, 2));
+  ASSERT_EQ(noErr, InsertSection(601, 661, 2));
+  SelectAllTracks();
+  SetTimeRange(1, 481);
+  ScaleTimeSelection(0, 2, 1, kScaleKeepsRatioOrder);
+  SectionFields first, second;
+  ASSERT_TRUE(GetSectionFields(GetTrackSectionList(gCurrentTrack), 0, &first));
+  ASSERT_TRUE(GetSectionFields(GetTrackSectionList(gCurrentTrack), 1, &second));
+  EXPECT_EQ(241u, first.start);
+  EXPECT_EQ(481u, first.end);
+  EXPECT_EQ(601u, second.start);
+  EXPECT_EQ(661u, second.end);
 }
 
 TEST_F(SectionMarkersTest, HitTestTakesTheLastEntryFirst) {
