@@ -211,15 +211,22 @@ OSStatus SetValue(AudioUnit unit, AudioUnitInstance* u, AudioUnitPropertyID id, 
   }
 }
 
+// The open unit and the shape of its property, or why there is none.
+OSStatus LookUp(AudioUnit unit, AudioUnitPropertyID id, AudioUnitScope scope, AudioUnitElement element,
+                AudioUnitInstance** u, uint32_t* size, bool* writable) {
+  *u = FindAudioUnit(unit);
+  if (*u == nullptr) return badComponentInstance;
+  return Shape(*u, id, scope, element, size, writable);
+}
+
 }  // namespace
 
 OSStatus AudioUnitGetPropertyInfo(AudioUnit unit, AudioUnitPropertyID id, AudioUnitScope scope,
                                   AudioUnitElement element, uint32_t* size, Boolean* writable) {
-  AudioUnitInstance* u = FindAudioUnit(unit);
-  if (u == nullptr) return badComponentInstance;
+  AudioUnitInstance* u;
   uint32_t n = 0;
   bool w = false;
-  OSStatus status = Shape(u, id, scope, element, &n, &w);
+  OSStatus status = LookUp(unit, id, scope, element, &u, &n, &w);
   if (status != noErr) return status;
   if (size != nullptr) *size = n;
   if (writable != nullptr) *writable = w;
@@ -228,11 +235,10 @@ OSStatus AudioUnitGetPropertyInfo(AudioUnit unit, AudioUnitPropertyID id, AudioU
 
 OSStatus AudioUnitGetProperty(AudioUnit unit, AudioUnitPropertyID id, AudioUnitScope scope, AudioUnitElement element,
                               void* data, uint32_t* size) {
-  AudioUnitInstance* u = FindAudioUnit(unit);
-  if (u == nullptr) return badComponentInstance;
+  AudioUnitInstance* u;
   uint32_t n = 0;
   bool writable = false;
-  OSStatus status = Shape(u, id, scope, element, &n, &writable);
+  OSStatus status = LookUp(unit, id, scope, element, &u, &n, &writable);
   if (status != noErr) return status;
   if (size == nullptr || (data == nullptr && n > 0) || *size < n) return paramErr;
   status = GetValue(unit, u, id, scope, element, data);
@@ -242,11 +248,10 @@ OSStatus AudioUnitGetProperty(AudioUnit unit, AudioUnitPropertyID id, AudioUnitS
 
 OSStatus AudioUnitSetProperty(AudioUnit unit, AudioUnitPropertyID id, AudioUnitScope scope, AudioUnitElement element,
                               const void* data, uint32_t size) {
-  AudioUnitInstance* u = FindAudioUnit(unit);
-  if (u == nullptr) return badComponentInstance;
+  AudioUnitInstance* u;
   uint32_t n = 0;
   bool writable = false;
-  OSStatus status = Shape(u, id, scope, element, &n, &writable);
+  OSStatus status = LookUp(unit, id, scope, element, &u, &n, &writable);
   if (status != noErr) return status;
   if (!writable) return kAudioUnitErr_PropertyNotWritable;
   if (data == nullptr) return paramErr;
