@@ -104,7 +104,8 @@ struct AudioUnitInstance {
   // Host settings.
   AURenderCallbackStruct renderCallback;
   HostCallbackInfo hostCallbacks;
-  uint32_t bypass = 0, offlineRender = 0, renderQuality = 127;
+  std::atomic<uint32_t> bypass{0};
+  uint32_t offlineRender = 0, renderQuality = 127;
   std::vector<AUPreset> presets;
   std::vector<std::string> presetUris;
   AUPreset currentPreset{-1, nullptr};
@@ -151,6 +152,8 @@ void LoadFactoryPresets(AudioUnitInstance* u);
 void FreeFactoryPresets(AudioUnitInstance* u);
 void NotifyPropertyListeners(AudioUnit unit, AudioUnitPropertyID id);
 
+// Drops the MIDI waiting for a render.
+void DropQueuedMidi(AudioUnitInstance* u);
 // A control's limits at the unit's sample rate, and setting its value within them.
 void ControlLimits(const AudioUnitInstance* u, const Lv2Port& p, float* minimum, float* maximum, float* defaultValue);
 void SetControlValue(AudioUnitInstance* u, uint32_t port, float value);

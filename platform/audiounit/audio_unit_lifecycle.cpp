@@ -76,6 +76,7 @@ OSStatus InstantiateLv2(AudioUnitInstance* u) {
   ConnectFixedPorts(u);
   if (u->keptState != nullptr) RestoreLv2State(u, u->keptState, false);
   lilv_instance_activate(u->lv2);
+  DropQueuedMidi(u);  // nothing queued while there was no plug-in plays late
   u->initialized = true;
   return noErr;
 }
@@ -117,9 +118,7 @@ OSStatus AudioUnitReset(AudioUnit unit, AudioUnitScope scope, AudioUnitElement) 
     lilv_instance_deactivate(u->lv2);
     lilv_instance_activate(u->lv2);
   }
-  Lv2MidiMessage dropped;
-  while (u->midi.TryPop(&dropped)) {
-  }
+  DropQueuedMidi(u);
   ReleaseAudioUnit(unit);
   return noErr;
 }

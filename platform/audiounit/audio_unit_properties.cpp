@@ -123,7 +123,7 @@ OSStatus GetValue(AudioUnit unit, AudioUnitInstance* u, AudioUnitPropertyID id, 
       if (status == noErr) Put(data, strings);
       return status;
     }
-    case kAudioUnitProperty_BypassEffect: Put(data, u->bypass); return noErr;
+    case kAudioUnitProperty_BypassEffect: Put(data, u->bypass.load(std::memory_order_relaxed)); return noErr;
     case kAudioUnitProperty_SetRenderCallback: Put(data, u->renderCallback); return noErr;
     case kAudioUnitProperty_FactoryPresets: {
       std::vector<const void*> presets;
@@ -202,7 +202,9 @@ OSStatus SetValue(AudioUnit unit, AudioUnitInstance* u, AudioUnitPropertyID id, 
       return noErr;
     }
     case kAudioUnitProperty_HostCallbacks: return SetHostCallbacks(u, data, size);
-    case kAudioUnitProperty_BypassEffect: u->bypass = Take<uint32_t>(data) != 0 ? 1 : 0; return noErr;
+    case kAudioUnitProperty_BypassEffect:
+      u->bypass.store(Take<uint32_t>(data) != 0 ? 1 : 0, std::memory_order_relaxed);
+      return noErr;
     case kAudioUnitProperty_RenderQuality: u->renderQuality = std::min<uint32_t>(Take<uint32_t>(data), 127); return noErr;
     case kAudioUnitProperty_OfflineRender: u->offlineRender = Take<uint32_t>(data) != 0 ? 1 : 0; return noErr;
     case kAudioUnitProperty_CurrentPreset:
