@@ -135,9 +135,10 @@ bool ReadLv2Ports(AudioUnitInstance* u, std::string* reason);
 // Whether the host provides every feature the plug-in requires; the first missing one named.
 bool HostHasRequiredFeatures(const LilvPlugin* plugin, std::string* missing);
 
-// Instantiating and freeing the LV2 instance (the unit held).
+// Instantiating and freeing the LV2 instance (the unit held); freeing keeps the plug-in's
+// state for the next instantiation unless the unit is closing.
 OSStatus InstantiateLv2(AudioUnitInstance* u);
-void FreeLv2(AudioUnitInstance* u);
+void FreeLv2(AudioUnitInstance* u, bool keepState = true);
 
 // State (audio_unit_state.cpp). Capturing takes the plug-in's own state (when instantiated)
 // and the control values; restoring gives the plug-in its state and, with ports, the controls

@@ -81,9 +81,9 @@ OSStatus InstantiateLv2(AudioUnitInstance* u) {
   return noErr;
 }
 
-void FreeLv2(AudioUnitInstance* u) {
+void FreeLv2(AudioUnitInstance* u, bool keepState) {
   if (u->lv2 == nullptr) return;
-  LilvState* state = CaptureLv2State(u);
+  LilvState* state = keepState ? CaptureLv2State(u) : nullptr;
   if (state != nullptr) {
     if (u->keptState != nullptr) lilv_state_free(u->keptState);
     u->keptState = state;

@@ -70,7 +70,7 @@ OSStatus CaptureBytes(AudioUnitInstance* u, std::string* bytes) {
     if (status != noErr) return status;
   }
   LilvState* state = CaptureLv2State(u);
-  if (temporary) FreeLv2(u);
+  if (temporary) FreeLv2(u, false);  // the kept state, if any, is still the same
   if (state == nullptr) return kAudioUnitErr_CannotDoInCurrentContext;
   char* text = lilv_state_to_string(Lv2World(), Lv2UridMap(), Lv2UridUnmap(), state, kStateUri, nullptr);
   lilv_state_free(state);
