@@ -16,9 +16,6 @@ struct PluginInstance;
 // kOpeningPluginPending while a plug-in's entry point runs and its instance does not exist.
 constexpr uint32_t kOpeningPluginPending = 0xFFFFFFFFu;
 extern thread_local uint32_t gOpeningPlugin;
-// Set by the host callback when a plug-in asks for idle time before its instance exists;
-// the open copies it into the new instance (state flag 0x4000) and clears it.
-extern thread_local uint32_t gPendingNeedIdle;
 
 // Calls the instance's dispatcher with this thread's current instance set to it; 0 when the
 // instance has no effect or the effect no dispatcher. The current instance is left set
