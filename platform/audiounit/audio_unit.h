@@ -14,6 +14,9 @@
 #include "platform/audiounit/audio_unit_types.h"
 #include "platform/coreaudio/audio_types.h"
 #include "platform/memory/mac_types.h"
+#include "platform/text/cf_array.h"
+#include "platform/text/cf_data.h"
+#include "platform/text/cf_string.h"
 
 enum : OSStatus {
   kAudioUnitErr_InvalidProperty = -10879,
@@ -28,6 +31,8 @@ enum : OSStatus {
   kAudioUnitErr_PropertyNotWritable = -10865,
   kAudioUnitErr_InvalidPropertyValue = -10851,
   kAudioUnitErr_PropertyNotInUse = -10850,
+  kAudioUnitErr_Initialized = -10849,
+  kAudioUnitErr_CannotDoInCurrentContext = -10863,
   kAudioUnitErr_InvalidFile = -10871,
   badComponentInstance = -2147450879,
   badComponentSelector = -2147450878,
@@ -88,6 +93,33 @@ enum : uint32_t {
   kAudioUnitParameterFlag_MeterReadOnly = 0x8000,
   kAudioUnitParameterFlag_HasCFNameString = 0x10,
   kAudioUnitParameterFlag_CFNameRelease = 0x08000000,
+  kAudioUnitParameterFlag_ValuesHaveStrings = 0x00200000,
+  kAudioUnitParameterFlag_DisplayLogarithmic = 0x00400000,
+};
+
+// Parameter units (AudioUnitParameterInfo::unit). An indexed parameter takes the whole numbers
+// from its minimum to its maximum, named by kAudioUnitProperty_ParameterValueStrings.
+enum : uint32_t {
+  kAudioUnitParameterUnit_Generic = 0,
+  kAudioUnitParameterUnit_Indexed = 1,
+  kAudioUnitParameterUnit_Boolean = 2,
+  kAudioUnitParameterUnit_Percent = 3,
+  kAudioUnitParameterUnit_Seconds = 4,
+  kAudioUnitParameterUnit_SampleFrames = 5,
+  kAudioUnitParameterUnit_Hertz = 8,
+  kAudioUnitParameterUnit_Cents = 9,
+  kAudioUnitParameterUnit_RelativeSemiTones = 10,
+  kAudioUnitParameterUnit_MIDINoteNumber = 11,
+  kAudioUnitParameterUnit_Decibels = 13,
+  kAudioUnitParameterUnit_LinearGain = 14,
+  kAudioUnitParameterUnit_Degrees = 15,
+  kAudioUnitParameterUnit_Meters = 19,
+  kAudioUnitParameterUnit_Octaves = 21,
+  kAudioUnitParameterUnit_BPM = 22,
+  kAudioUnitParameterUnit_Beats = 23,
+  kAudioUnitParameterUnit_Milliseconds = 24,
+  kAudioUnitParameterUnit_Ratio = 25,
+  kAudioUnitParameterUnit_CustomUnit = 26,
 };
 
 // 84 bytes, as the parameter information property answers it.
@@ -103,6 +135,63 @@ struct AudioUnitParameterInfo {
   uint32_t flags;
 };
 static_assert(sizeof(AudioUnitParameterInfo) == 84);
+
+// A supported channel configuration (kAudioUnitProperty_SupportedNumChannels): negative counts
+// are wildcards.
+struct AUChannelInfo {
+  int16_t inChannels;
+  int16_t outChannels;
+};
+
+// A preset (kAudioUnitProperty_FactoryPresets lists them; CurrentPreset and PresentPreset
+// choose one by number). The name belongs to the unit.
+struct AUPreset {
+  int32_t presetNumber;
+  CFStringRef presetName;
+};
+
+// The host's musical time, handed to a unit with kAudioUnitProperty_HostCallbacks (27). A unit
+// asks for what it needs; a procedure may be null, and any out argument may be null.
+using HostCallback_GetBeatAndTempo = OSStatus (*)(void* hostUserData, Float64* currentBeat,
+                                                  Float64* currentTempo);
+using HostCallback_GetMusicalTimeLocation = OSStatus (*)(void* hostUserData,
+                                                         uint32_t* deltaSampleOffsetToNextBeat,
+                                                         Float32* timeSigNumerator,
+                                                         uint32_t* timeSigDenominator,
+                                                         Float64* currentMeasureDownBeat);
+using HostCallback_GetTransportState = OSStatus (*)(void* hostUserData, Boolean* isPlaying,
+                                                    Boolean* transportStateChanged,
+                                                    Float64* currentSampleInTimeLine,
+                                                    Boolean* isCycling, Float64* cycleStartBeat,
+                                                    Float64* cycleEndBeat);
+struct HostCallbackInfo {
+  void* hostUserData = nullptr;
+  HostCallback_GetBeatAndTempo beatAndTempoProc = nullptr;
+  HostCallback_GetMusicalTimeLocation musicalTimeLocationProc = nullptr;
+  HostCallback_GetTransportState transportStateProc = nullptr;
+};
+
+// Scheduled parameter changes (AudioUnitScheduleParameters): 32 bytes each.
+enum : uint32_t { kParameterEvent_Immediate = 1, kParameterEvent_Ramped = 2 };
+struct AudioUnitParameterEvent {
+  AudioUnitScope scope;
+  AudioUnitElement element;
+  AudioUnitParameterID parameter;
+  uint32_t eventType;
+  union {
+    struct {
+      int32_t startBufferOffset;
+      uint32_t durationInFrames;
+      float startValue;
+      float endValue;
+    } ramp;
+    struct {
+      uint32_t bufferOffset;
+      float value;
+    } immediate;
+  } eventValues;
+};
+static_assert(sizeof(AudioUnitParameterEvent) == 32);
 
 using AudioUnitRenderActionFlags = uint32_t;
 
@@ -132,7 +221,23 @@ OSErr OpenAComponent(Component component, ComponentInstance* instance);
 ComponentInstance OpenComponent(Component component);
 OSErr CloseComponent(ComponentInstance instance);
 
-// Instances.
+// Instances. Properties and their data (all in memory, native byte order):
+//   ClassInfo (0, global): a CFDataRef, the unit's whole state as a block of bytes. Getting it
+//     hands the caller a new reference (release it); setting it restores that state, and a block
+//     that is not a state of this plug-in is refused with kAudioUnitErr_InvalidPropertyValue.
+//   SampleRate (2): Float64. ParameterList (3, global): AudioUnitParameterID per parameter (the
+//     plug-in's port index). ParameterInfo (4, global, element = parameter id):
+//     AudioUnitParameterInfo. StreamFormat (8): AudioStreamBasicDescription, non-interleaved f32.
+//   ElementCount (11): uint32_t. Latency (12): Float64 seconds. SupportedNumChannels (13):
+//     AUChannelInfo list. MaximumFramesPerSlice (14): uint32_t.
+//   ParameterValueStrings (16, global, element = parameter id): a CFArrayRef of CFStrings (a new
+//     reference), for indexed parameters only.
+//   BypassEffect (21), OfflineRender (37), RenderQuality (26): uint32_t.
+//   SetRenderCallback (23, input scope, per bus): AURenderCallbackStruct.
+//   FactoryPresets (24): a CFArrayRef (a new reference) of const AUPreset* that stay valid while
+//     the unit is open. CurrentPreset (28), PresentPreset (36): AUPreset; setting one loads it.
+//   HostCallbacks (27): HostCallbackInfo, kept by the unit.
+// Other properties answer kAudioUnitErr_InvalidProperty.
 OSStatus AudioUnitInitialize(AudioUnit unit);
 OSStatus AudioUnitUninitialize(AudioUnit unit);
 OSStatus AudioUnitReset(AudioUnit unit, AudioUnitScope scope, AudioUnitElement element);
@@ -149,6 +254,9 @@ OSStatus AudioUnitGetParameter(AudioUnit unit, AudioUnitParameterID id, AudioUni
 OSStatus AudioUnitSetParameter(AudioUnit unit, AudioUnitParameterID id, AudioUnitScope scope,
                                AudioUnitElement element, AudioUnitParameterValue value,
                                uint32_t bufferOffset);
+// Applies the events' values (a ramp goes to its end value) to the global parameters.
+OSStatus AudioUnitScheduleParameters(AudioUnit unit, const AudioUnitParameterEvent* events,
+                                     uint32_t count);
 // Renders frames of one output bus into data: one buffer per channel (non-interleaved f32).
 // Engine thread: never allocates or blocks.
 OSStatus AudioUnitRender(AudioUnit unit, AudioUnitRenderActionFlags* flags,

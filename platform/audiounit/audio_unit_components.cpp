@@ -49,3 +49,6 @@ OSStatus AudioUnitRender(AudioUnit, AudioUnitRenderActionFlags*, const AudioTime
 OSStatus MusicDeviceMIDIEvent(AudioUnit, uint32_t, uint32_t, uint32_t, uint32_t) {
   return badComponentInstance;
 }
+OSStatus AudioUnitScheduleParameters(AudioUnit, const AudioUnitParameterEvent*, uint32_t) {
+  return badComponentInstance;
+}

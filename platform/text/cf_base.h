@@ -32,6 +32,7 @@ enum CFComparisonResult : CFIndex {
 enum : CFTypeID {
   kCFNotATypeID = 0,
   kCFStringTypeID = 7,
+  kCFArrayTypeID = 19,
   kCFDataTypeID = 20,
   kCFURLTypeID = 29,
   kCFBundleTypeID = 31,

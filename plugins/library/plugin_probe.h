@@ -1,0 +1,34 @@
+// Examining a VST without putting the program at risk: a child process loads the plug-in's
+// code, opens the effect and reports what it says about itself; a plug-in that crashes,
+// hangs or answers nothing is reported as failed with the reason.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/memory/mac_types.h"
+
+enum : OSErr {
+  kProbeCrashedErr = -2806,   // the plug-in crashed while it was examined
+  kProbeTimedOutErr = -2807,  // the plug-in did not answer in time
+  kProbeNoEffectErr = -2808,  // the entry point answered no effect (or a wrong magic)
+};
+
+struct PluginProbeResult {
+  OSErr status = noErr;       // noErr, a loader error or one of the codes above
+  uint32_t uniqueId = 0;
+  int32_t inputs = 0;
+  int32_t outputs = 0;
+  int32_t flags = 0;          // the effect's flags (editor 1, replacing 16, synth 256)
+  int32_t category = 0;       // the effect's own category
+  int32_t vstVersion = 0;
+  bool hasVstMain = false;    // the code exports "VSTPluginMain"
+  char name[64] = {};         // effect name, vendor string
+  char vendor[64] = {};
+  char message[160] = {};     // why it failed
+};
+
+// Examines the shared object at path in a child process, waiting at most timeoutMs.
+void ProbeVstPlugin(const char* path, int32_t timeoutMs, PluginProbeResult* result);
+// Examines several at once (at most parallel children at a time).
+void ProbeVstPlugins(const char* const* paths, int32_t count, int32_t parallel,
+                     int32_t timeoutMs, PluginProbeResult* results);
