@@ -13,7 +13,14 @@
 #include "plugins/host/vst_dispatch.h"
 #include "plugins/host/vst_time_info.h"
 #include "plugins/library/plugin_table.h"
+#include "plugins/host/insert_racks.h"
+#include "platform/memory/byte_order.h"
 #include "sequencer/clock/transport_clock.h"
+#include "song/instruments/instrument_record.h"
+#include "song/instruments/instrument_table.h"
+#include "song/instruments/rack_sharing.h"
+#include "song/model/song_iterators.h"
+#include "song/model/track_iterators.h"
 #include "song/documents/document_file.h"
 
 const char kHostVendorString[kHostVendorStringBytes] = "RuvokTechnology";
@@ -229,7 +236,61 @@ void SetDisplayDirty(PluginInstance* instance, int32_t kind) {
   RequestPluginWindowRefresh(kRefreshMainEditor);
 }
 
+// A search of the insert racks for the one whose live chain holds an instance.
+struct RackSearch {
+  const PluginInstance* instance = nullptr;
+  Handle rack;
+  int32_t position = -1;
+};
+
+bool RackHolds(Handle rack, RackSearch* search) {
+  if (!IsInsertRack(rack)) return false;
+  uint32_t head = GetRackChainHead(rack);
+  for (int32_t n = 0; head != 0; ++n) {
+    PluginInstance* member = GetChainPlugin(head, n);
+    if (member == nullptr) return false;
+    if (member == search->instance) {
+      search->rack = rack;
+      search->position = n;
+      return true;
+    }
+  }
+  return false;
+}
+
+int32_t SearchInstrumentRack(void* arg, uint8_t* record) {
+  return RackHolds(Handle(ReadU32BE(record + kInstInsertRack)), static_cast<RackSearch*>(arg));
+}
+
+int32_t SearchTrackRack(void* arg, uint8_t* entry) {
+  return RackHolds(Handle(ReadU32BE(entry + kTrackInsertRack)), static_cast<RackSearch*>(arg));
+}
+
+int32_t SearchSongRacks(void* arg) {
+  auto* search = static_cast<RackSearch*>(arg);
+  SearchSongTracks(SearchTrackRack, search);
+  return search->rack ? 1 : 0;
+}
+
 }  // namespace
+
+Handle FindRackForInstance(const PluginInstance* instance, int32_t* position) {
+  RackSearch search;
+  search.instance = instance;
+  if (instance != nullptr && !ForEachInstrumentAndSpecial(SearchInstrumentRack, &search))
+    ForEachSong(SearchSongRacks, &search);
+  if (position) *position = search.position;
+  return search.rack;
+}
+
+Handle FindRackForEffect(AEffect* effect, int32_t* position) {
+  PluginInstance* instance = FindInstanceForEffect(effect);
+  if (instance == nullptr) {
+    if (position) *position = -1;
+    return Handle();
+  }
+  return FindRackForInstance(instance, position);
+}
 
 VstIntPtr HandleAudioMasterCall(AEffect* effect, VstInt32 opcode, VstInt32 index,
                                 VstIntPtr value, void* ptr, float opt) {
