@@ -9,11 +9,23 @@
 #include "platform/text/core_foundation.h"
 #include "platform/vst/vst_records.h"
 #include "plugins/host/plugin_instance.h"
+#include "audio/engine/engine_channels.h"
+#include "platform/system/host_time.h"
+#include "plugins/host/plugin_host_hooks.h"
 #include "plugins/host/vst_dispatch.h"
+#include "plugins/host/vst_host_callback.h"
+#include "sequencer/clock/transport_clock.h"
+#include "song/conductor/sample_position.h"
+#include "song/instruments/rack_automation_fields.h"
+
+uint8_t gNotifyingParameters = 0;
 
 namespace {
 
 constexpr OSErr kParamErr = -50;
+constexpr int32_t kRampListMarker = -4;
+constexpr uint32_t kAllParameters = 0xFFFFFFFF;
+constexpr uint32_t kMeterPollTicks = 2;
 constexpr OSErr kUnsupportedErr = -4;
 constexpr OSErr kNotExpressibleErr = -43;
 constexpr uint32_t kMoreNoIndexRounding = 1u << 30;
@@ -139,7 +151,7 @@ OSErr IndexedValueText(const PluginInstance* instance, int32_t index, float valu
     found = CFStringGetCString(name, text, capacity, kCFStringEncodingUTF8);
   }
   CFRelease(strings);
-  return found ? noErr : kParamErr;
+  return found ? OSErr(noErr) : kParamErr;
 }
 
 OSErr UnitValueText(PluginInstance* instance, int32_t index, char* text, int32_t capacity,
@@ -314,4 +326,89 @@ float GetParameterStepScale(int32_t index, PluginInstance* instance) {
     return 1.0f / 127.0f;
   float range = info.maxValue - info.minValue;
   return range > 0.0f ? 1.0f / range : 1.0f / 127.0f;
+}
+
+namespace {
+
+void MapRampEvent(PluginInstance* instance, AudioUnitParameterEvent* event) {
+  int32_t index = int32_t(event->parameter);
+  if (!InRange(instance, index)) return;
+  float value = MapLinearToParameter(instance, index, event->eventValues.immediate.value);
+  if (instance->parameterUnit[index] == kParameterUnitIndexed) value = std::floor(value + 0.5f);
+  event->eventValues.immediate.value = value;
+  event->parameter = UnitParameter(instance, index).mParameterID;
+}
+
+bool HasMeterParameter(PluginInstance* instance) {
+  AudioUnitParameterInfo info;
+  for (int32_t index = 0; uint32_t(index) < instance->parameterCount; ++index)
+    if (GetUnitInfo(instance, index, &info) && (info.flags & kAudioUnitParameterFlag_MeterReadOnly))
+      return true;
+  return false;
+}
+
+// The tick of "now" for a rack: its channel's engine position, else the song position.
+int32_t RackTickNow(Handle rack) {
+  uint32_t channelId = rack ? GetRackEngineChannelId(rack) : 0;
+  EngineChannel* channel = channelId ? FindEngineChannelById(channelId) : nullptr;
+  if (channel != nullptr && channel->sampleRate > 0.0f)
+    return int32_t(SamplePositionToTick(channel->position, channel->sampleRate));
+  return int32_t(gTransportClock.songTick.load(std::memory_order_relaxed));
+}
+
+}  // namespace
+
+OSStatus ScheduleParameterRamps(Ptr eventList, PluginInstance* instance) {
+  if (eventList == nullptr || instance == nullptr) return kParamErr;
+  uint32_t count = 0;
+  std::memcpy(&count, eventList, sizeof count);
+  if (int32_t(count) == kRampListMarker) return noErr;
+  if (!HasTables(instance) || IsVst(instance)) return kParamErr;
+  auto* events = reinterpret_cast<AudioUnitParameterEvent*>(eventList + sizeof count);
+  for (uint32_t n = 0; n < count; ++n) MapRampEvent(instance, &events[n]);
+  AudioUnitScheduleParameters(instance->unit, events, count);
+  instance->changeFlags |= 1;
+  bool single = count == 1 && !instance->notifyPending;
+  instance->pendingParameter = single ? events[0].parameter : kAllParameters;
+  instance->notifyPending = 1;
+  count = 0;
+  std::memcpy(eventList, &count, sizeof count);
+  return noErr;
+}
+
+void FlushParameterNotify(PluginInstance* instance) {
+  if (instance == nullptr || !instance->notifyPending) return;
+  AudioUnitParameter parameter;
+  parameter.mAudioUnit = instance->unit;
+  parameter.mParameterID = instance->pendingParameter;
+  gNotifyingParameters = 1;
+  AUParameterListenerNotify(instance->parameterListener, instance, &parameter);
+  gNotifyingParameters = 0;
+  instance->notifyPending = 0;
+  instance->pendingParameter = kAllParameters;
+}
+
+bool PollMeterParameters(PluginInstance* instance) {
+  if (instance == nullptr || IsVst(instance)) return false;
+  bool redraw = false;
+  uint32_t now = TickCount();
+  if (!instance->notifyPending && (instance->stateFlags & kPluginStateMeterParams) &&
+      now - instance->meterPollTick >= kMeterPollTicks) {
+    instance->meterPollTick = now;
+    redraw = HasMeterParameter(instance);
+    if (redraw) {
+      instance->pendingParameter = kAllParameters;
+      instance->notifyPending = 1;
+    }
+  }
+  FlushParameterNotify(instance);
+  return redraw;
+}
+
+void RecordParameterAutomation(float value, PluginInstance* instance, int32_t chainPosition,
+                               int32_t index, int32_t time, bool noPoint, bool firstPoint) {
+  if (instance == nullptr) return;
+  Handle rack = FindRackForInstance(instance, nullptr);
+  int32_t tick = time == kAutomationTimeNow ? RackTickNow(rack) : time;
+  RecordParameterPoint(rack, tick, value, chainPosition, index, noPoint, firstPoint);
 }
