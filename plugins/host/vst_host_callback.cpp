@@ -320,6 +320,20 @@ void MarkPluginDisplayDirtyAlways(PluginInstance* instance, int32_t kind) {
   if (instance != nullptr) SetDisplayDirty(instance, kind);
 }
 
+void RefreshVstParameterCount(PluginInstance* instance) {
+  if (instance == nullptr || instance->effect == nullptr) return;
+  uint32_t count = instance->effect->numParams > 0 ? uint32_t(instance->effect->numParams) : 0;
+  if (count == instance->parameterCount) return;
+  // The tables are made with new[] when the instance opens; they are made again for the new
+  // count when they are next needed.
+  delete[] instance->parameterMinimum;
+  delete[] instance->parameterMaximum;
+  delete[] instance->parameterUnit;
+  instance->parameterMinimum = instance->parameterMaximum = nullptr;
+  instance->parameterUnit = nullptr;
+  instance->parameterCount = count;
+}
+
 void StorePluginRenderChannel(EngineChannel* channel) { tRenderChannel = channel; }
 EngineChannel* GetPluginRenderChannel() { return tRenderChannel; }
 
