@@ -8,6 +8,7 @@
 #include "platform/windows/windows.h"
 #include "plugins/host/callback_beat_position.h"
 #include "plugins/host/insert_chains.h"
+#include "plugins/host/plugin_editor_calls.h"
 #include "plugins/host/plugin_host_hooks.h"
 #include "plugins/host/plugin_instance.h"
 #include "plugins/host/vst_dispatch.h"
@@ -337,4 +338,15 @@ void RefreshVstParameterCount(PluginInstance* instance) {
 void StorePluginRenderChannel(EngineChannel* channel) { tRenderChannel = channel; }
 EngineChannel* GetPluginRenderChannel() { return tRenderChannel; }
 
-void RunDeferredPluginIdle() { gDeferredPluginIdle = 0; }
+void RunDeferredPluginIdle() {
+  if (!gDeferredPluginIdle || tRenderChannel != nullptr) return;
+  gDeferredPluginIdle = 0;
+  int32_t left = CountPluginInstanceRecords();
+  for (uint32_t id = 1; id <= uint32_t(kMaxInstanceIds) && left > 0; ++id) {
+    PluginInstance* instance = GetPluginInstance(id);
+    if (instance == nullptr) continue;
+    --left;
+    if (instance->stateFlags & (kPluginStateNeedsIdle | kPluginStateEditorOpen))
+      PluginIdle(instance, true);
+  }
+}

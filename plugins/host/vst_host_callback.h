@@ -63,6 +63,7 @@ void RefreshVstParameterCount(PluginInstance* instance);
 void StorePluginRenderChannel(EngineChannel* channel);
 EngineChannel* GetPluginRenderChannel();
 
-// Runs the idle work a plug-in asked for inside its own call (audioMasterIdle); called from
-// the application's idle pass, never from inside a plug-in.
+// The idle work a plug-in asked for inside its own call (audioMasterIdle): when asked, each
+// instance that wants idle time or has its editor open gets its idle call (PluginIdle).
+// Called from the application's idle pass, never from inside a plug-in or while rendering.
 void RunDeferredPluginIdle();
