@@ -13,7 +13,7 @@
 
 #include <cstdint>
 
-#include "platform/audiounit/audio_unit_host_types.h"
+#include "platform/audiounit/audio_unit.h"
 #include "platform/memory/mac_types.h"
 
 struct PluginInstance;

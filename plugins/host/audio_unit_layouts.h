@@ -11,7 +11,6 @@
 #include <cstdint>
 
 #include "platform/audiounit/audio_unit.h"
-#include "platform/audiounit/audio_unit_host_types.h"
 #include "platform/coreaudio/audio_types.h"
 #include "platform/memory/mac_types.h"
 
