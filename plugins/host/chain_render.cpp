@@ -97,7 +97,7 @@ void RenderVst(PluginInstance* p, float** inputs, float** outputs, int32_t frame
     float* b = i < outputCount && i < kRenderBufferCount ? outputs[i] : nullptr;
     out[i] = b ? b : gDiscardOutput;
   }
-  if (e->flags & effFlagsCanReplacing) {
+  if (e->flags & kEffFlagsCanReplacing) {
     if (e->processReplacing) e->processReplacing(e, in, out, frames);
     return;
   }
