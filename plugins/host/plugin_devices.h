@@ -108,6 +108,10 @@ PluginInstance* GetDeviceInstance(uint32_t id);
 // The links of a record (0 / null when none).
 uint32_t GetDeviceInstanceId(const uint8_t* record);
 PluginMidiState* GetDeviceMidiState(const uint8_t* record);
+// The first device with that id takes the instance (SetInstanceDevice with its register
+// flag): its pending bit is cleared (set for 0) and its reference count grows by one. False
+// when there is no such device.
+bool LinkDeviceInstance(uint32_t id, uint32_t instance);
 // handle size / 80; 0 for a null handle.
 int32_t CountDeviceRecords(Handle table);
 
