@@ -199,12 +199,14 @@ int16_t CheckNativeExecutable(uint32_t bundle) {
   Elf64_Ehdr header;
   size_t got = std::fread(&header, 1, sizeof header, file);
   std::fclose(file);
-  if (got < EI_NIDENT || std::memcmp(header.e_ident, ELFMAG, SELFMAG) != 0) return 0;
+  // Only a recognised executable of another kind is foreign; anything else is left to the
+  // loader, which says what is wrong with it.
+  if (got < EI_NIDENT || std::memcmp(header.e_ident, ELFMAG, SELFMAG) != 0) return 1;
   const unsigned char ownClass = sizeof(void*) == 8 ? ELFCLASS64 : ELFCLASS32;
   const unsigned char ownOrder =
       __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__ ? ELFDATA2LSB : ELFDATA2MSB;
   if (header.e_ident[EI_CLASS] != ownClass || header.e_ident[EI_DATA] != ownOrder) return 0;
-  if (got < sizeof header || header.e_type != ET_DYN) return 0;
+  if (got < sizeof header) return 1;
 #if defined(__x86_64__)
   return header.e_machine == EM_X86_64 ? 1 : 0;
 #elif defined(__aarch64__)
