@@ -42,3 +42,26 @@ bool IsVstKind(uint8_t kind) {
   return kind == kPluginKindVstResource || kind == kPluginKindEffectFile ||
          kind == kPluginKindVstBundle || kind == kPluginKindVstOld1 || kind == kPluginKindVstOld2;
 }
+
+bool IsEffectPlugin(const PluginInfo& info) {
+  if (info.kind == kPluginKindOldCode || info.kind == kPluginKindAuV1Music ||
+      info.kind == kPluginKindAuMusic || info.kind == kPluginKindAuGenerator)
+    return false;
+  return !((info.entryFlags & kPluginEntryInstrument) != 0 && info.inputCount == 0);
+}
+
+bool FindPluginById(uint32_t id, int32_t* index, int32_t kind) {
+  for (int32_t i = 0; i < CountPlugins(); ++i) {
+    const PluginInfo* info = PluginInfoAt(i);
+    if (info->uniqueId == id && (kind < 0 || info->kind == kind)) {
+      *index = i;
+      return true;
+    }
+  }
+  *index = -1;
+  return false;
+}
+
+bool FindAudioUnitById(uint32_t id, int32_t* index) {
+  return FindPluginById(id, index, kPluginKindAuConverter);
+}

@@ -35,7 +35,22 @@ enum : uint8_t {
   kPluginEntryIdName = 0x40,
 };
 
+// Plug-in flags (PluginInfo::pluginFlags), kept in the plug-in information file.
+enum : uint32_t {
+  kPluginFlagSpecialId = 0x02,         // the id is 'CLAm' or '737d' (set at each load)
+  kPluginFlagReplacing = 0x10,         // use the replacing process call
+  kPluginFlagNoResize = 0x20,          // the editor window is not resized to the view
+  kPluginFlagInstrument = 0x40,        // copied from entry flag 0x20 at each load
+  kPluginFlagCompositing = 0x100,      // VST version above 2300 on the first load
+  kPluginFlagVstMain = 0x4000,         // the code exports "VSTPluginMain"
+  kPluginFlagStepRecord = 0x10000,     // see SetPluginRecordFlag
+  kPluginFlagVendorPrefix = 0x200000,  // the name carries a vendor prefix
+  kPluginFlagFirstLoadGSiP = 0x500000, // the first load of the plug-in with id 'GSiP'
+};
+
 constexpr int32_t kPluginNameBytes = 58;  // length byte + up to 57 characters
+constexpr int32_t kPluginNameMax = 57;
+constexpr int32_t kPluginMessageBytes = 160;
 
 struct PluginInfo {
   Handle alias;                  // alias record of a resource-file plug-in's file
@@ -44,7 +59,7 @@ struct PluginInfo {
   uint8_t kind = 0;
   uint32_t openCount = 0;        // instances open from this entry
   uint32_t fragmentConnection = 0;
-  uint32_t mainEntry = 0;        // id of the loaded entry point (platform/vst), 0 when none
+  uint32_t mainEntry = 0;        // module id of the loaded code (platform/vst), 0 when none
   uint32_t uniqueId = 0;
   Handle code;
   uint8_t name[kPluginNameBytes] = {};
@@ -52,7 +67,7 @@ struct PluginInfo {
   uint32_t componentType = 0;
   uint32_t componentSubType = 0;
   uint32_t componentManufacturer = 0;
-  uint32_t bundle = 0;           // id of the plug-in's code module (platform/vst), 0 for others
+  uint32_t bundle = 0;           // id of the plug-in bundle (plugin_bundles.h), 0 for others
   uint32_t pluginFlags = 0;
   uint32_t category = 0;
   uint8_t deviceByte = 0;
@@ -63,6 +78,9 @@ struct PluginInfo {
   uint32_t loadCount = 0;
   uint8_t prefixLength = 0;
   char path[1024] = {};          // the plug-in's file (a bundle's or shared object's path)
+  // In memory only: why the plug-in could not be examined or loaded (0 and "" when it could).
+  int16_t failure = 0;
+  char message[kPluginMessageBytes] = {};
 };
 
 // The number of entries.
@@ -77,3 +95,11 @@ void ResetPluginTable();
 // Kind predicates.
 bool IsAudioUnitKind(uint8_t kind);
 bool IsVstKind(uint8_t kind);
+// An effect: not of kind 3, 6, 8 or 12, and not an instrument without inputs.
+bool IsEffectPlugin(const PluginInfo& info);
+
+// The first entry with this unique id and, unless kind is negative, this kind: true and its
+// index, or false and -1.
+bool FindPluginById(uint32_t id, int32_t* index, int32_t kind);
+// The same for kind 11 (Audio Unit format converters).
+bool FindAudioUnitById(uint32_t id, int32_t* index);
