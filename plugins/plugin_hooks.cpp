@@ -3,7 +3,9 @@
 #include "audio/engine/engine_run_state.h"
 #include "platform/memory/memory.h"
 #include "plugins/plugin_idle.h"
-#include "plugins/plugin_instances.h"
+#include "plugins/host/insert_chains.h"
+#include "plugins/host/insert_racks.h"
+#include "plugins/host/plugin_instances.h"
 #include "song/instruments/plugin_hooks.h"
 
 namespace {
@@ -14,21 +16,10 @@ void WalkEngineChannels(EngineChannelProc callback, void* block) {
   for (EngineChannel* c = gAuxBusChannels; c; c = c->next) callback(c, block);
 }
 
-// Interim: a rack is a plain block until plug-ins load.
-void DisposeRackBlock(Handle rack) {
-  if (rack && IsValidHandle(rack)) DisposeHandle(rack);
-}
+// A listed chain lets go of each plug-in; the state re-reading is the settings code's.
+void ReleaseListedChain(Handle, uint32_t head) { ReleaseChainPlugins(head); }
 
-// Interim: a copy of the rack's block.
-Handle DuplicateRackBlock(Handle rack) {
-  if (!rack || !IsValidHandle(rack)) return Handle();
-  Handle copy = rack;
-  if (HandToHand(&copy) != noErr) return Handle();
-  return copy;
-}
-
-// Interim: no plug-in chains until plug-ins load.
-bool RackRunsPluginChain(Handle) { return false; }
+void RegisterChainPatchNames(Handle, uint32_t, int32_t) {}
 
 // Interim: the device table is empty until plug-ins load.
 const void* FindPluginDevice(uint32_t, uint32_t) { return nullptr; }
@@ -41,20 +32,20 @@ void RegisterPluginDevices() {}
 void InstallPluginHooks() {
   InstrumentPluginHooks& h = gInstrumentPluginHooks;
   h.forEachInstrumentPlugin = WalkEngineChannels;
-  h.disposeInsertRack = DisposeRackBlock;
-  h.duplicateInsertRack = DuplicateRackBlock;
+  h.disposeInsertRack = DisposeRack;
+  h.duplicateInsertRack = DuplicateRack;
   h.rackHasPluginChain = RackRunsPluginChain;
   h.findDeviceById = FindPluginDevice;
   h.findDeviceBySecondId = FindPluginDeviceBySecondId;
   h.getDeviceId = PluginDeviceId;
   h.rebuildDeviceTable = RegisterPluginDevices;
-  h.snapshotInsertChain = ListInsertChain;
-  h.adjustListedPluginReferences = AdjustChainListReferences;
-  h.relinkInsertChain = RelinkChainList;
-  h.disposeInsertChainList = DisposeChainList;
-  h.refreshRackPlugins = RefreshChainPlugins;
+  h.snapshotInsertChain = TakeChainSnapshot;
+  h.adjustListedPluginReferences = AddSnapshotUse;
+  h.relinkInsertChain = RelinkChainSnapshot;
+  h.disposeInsertChainList = [](Handle list, int32_t) { DisposeChainSnapshot(list, Handle()); };
+  h.refreshRackPlugins = ReleaseListedChain;
   h.registerPluginPatchNames = RegisterChainPatchNames;
-  h.releaseInsertChain = ReleaseChainInstances;
+  h.releaseInsertChain = ReleaseChainPlugins;
   h.countSongTrackDevices = [] { return CountSongTrackDevices(0); };
   h.songTrackDeviceId = GetSongTrackDeviceId;
 }
