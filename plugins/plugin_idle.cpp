@@ -1,9 +1,7 @@
 #include "plugins/plugin_idle.h"
 
 // Interim: no plug-in is loaded and ReWire does not exist on this system, so there are no
-// editor windows to serve, no menus to refresh and no song-track devices.
+// editor windows to serve and no menus to refresh.
 void PluginWindowsIdle() {}
 void ReWireIdle() {}
 void UpdatePluginMenus() {}
-int32_t CountSongTrackDevices(int32_t) { return 0; }
-uint8_t GetSongTrackDeviceId(int32_t) { return 0; }
