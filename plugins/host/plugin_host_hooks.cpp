@@ -19,3 +19,9 @@ bool IsAutomationReading() {
   auto reading = gPluginHostHooks.isAutomationReading;
   return reading ? reading() : false;
 }
+
+void RecordParameterPoint(Handle rack, int32_t tick, float value, int32_t chainPosition,
+                          int32_t parameter, bool noPoint, bool firstPoint) {
+  if (auto record = gPluginHostHooks.recordParameterPoint)
+    record(rack, tick, value, chainPosition, parameter, noPoint, firstPoint);
+}

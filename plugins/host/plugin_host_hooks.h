@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+#include "platform/memory/mac_types.h"
+
 struct PluginHostHooks {
   // Main thread: asks the idle pass to redraw the windows whose refresh bits are set
   // (bit k: window kind k).
@@ -18,6 +20,12 @@ struct PluginHostHooks {
                                uint32_t routing);
   // Any thread: automation playback is on.
   bool (*isAutomationReading)();
+  // Main thread: puts a parameter point (kind 3) at a tick into the rack's automation list
+  // (with firstPoint, a point at time 0 first when there is none for the parameter; with
+  // noPoint, none), widens the mixer's redraw range to it and remembers the rack as the last
+  // one changed.
+  void (*recordParameterPoint)(Handle rack, int32_t tick, float value, int32_t chainPosition,
+                               int32_t parameter, bool noPoint, bool firstPoint);
 };
 extern PluginHostHooks gPluginHostHooks;
 
@@ -33,3 +41,5 @@ void RedrawPluginMixerRange();
 void SendPluginMidiOutput(uint8_t status, uint8_t data1, int32_t data2, int32_t tick,
                           uint32_t routing);
 bool IsAutomationReading();
+void RecordParameterPoint(Handle rack, int32_t tick, float value, int32_t chainPosition,
+                          int32_t parameter, bool noPoint, bool firstPoint);

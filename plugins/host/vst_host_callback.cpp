@@ -8,12 +8,20 @@
 #include "platform/windows/windows.h"
 #include "plugins/host/callback_beat_position.h"
 #include "plugins/host/insert_chains.h"
+#include "plugins/host/plugin_editor_calls.h"
 #include "plugins/host/plugin_host_hooks.h"
 #include "plugins/host/plugin_instance.h"
 #include "plugins/host/vst_dispatch.h"
 #include "plugins/host/vst_time_info.h"
 #include "plugins/library/plugin_table.h"
+#include "plugins/host/insert_racks.h"
+#include "platform/memory/byte_order.h"
 #include "sequencer/clock/transport_clock.h"
+#include "song/instruments/instrument_record.h"
+#include "song/instruments/instrument_table.h"
+#include "song/instruments/rack_sharing.h"
+#include "song/model/song_iterators.h"
+#include "song/model/track_iterators.h"
 #include "song/documents/document_file.h"
 
 const char kHostVendorString[kHostVendorStringBytes] = "RuvokTechnology";
@@ -229,7 +237,61 @@ void SetDisplayDirty(PluginInstance* instance, int32_t kind) {
   RequestPluginWindowRefresh(kRefreshMainEditor);
 }
 
+// A search of the insert racks for the one whose live chain holds an instance.
+struct RackSearch {
+  const PluginInstance* instance = nullptr;
+  Handle rack;
+  int32_t position = -1;
+};
+
+bool RackHolds(Handle rack, RackSearch* search) {
+  if (!IsInsertRack(rack)) return false;
+  uint32_t head = GetRackChainHead(rack);
+  for (int32_t n = 0; head != 0; ++n) {
+    PluginInstance* member = GetChainPlugin(head, n);
+    if (member == nullptr) return false;
+    if (member == search->instance) {
+      search->rack = rack;
+      search->position = n;
+      return true;
+    }
+  }
+  return false;
+}
+
+int32_t SearchInstrumentRack(void* arg, uint8_t* record) {
+  return RackHolds(Handle(ReadU32BE(record + kInstInsertRack)), static_cast<RackSearch*>(arg));
+}
+
+int32_t SearchTrackRack(void* arg, uint8_t* entry) {
+  return RackHolds(Handle(ReadU32BE(entry + kTrackInsertRack)), static_cast<RackSearch*>(arg));
+}
+
+int32_t SearchSongRacks(void* arg) {
+  auto* search = static_cast<RackSearch*>(arg);
+  SearchSongTracks(SearchTrackRack, search);
+  return search->rack ? 1 : 0;
+}
+
 }  // namespace
+
+Handle FindRackForInstance(const PluginInstance* instance, int32_t* position) {
+  RackSearch search;
+  search.instance = instance;
+  if (instance != nullptr && !ForEachInstrumentAndSpecial(SearchInstrumentRack, &search))
+    ForEachSong(SearchSongRacks, &search);
+  if (position) *position = search.position;
+  return search.rack;
+}
+
+Handle FindRackForEffect(AEffect* effect, int32_t* position) {
+  PluginInstance* instance = FindInstanceForEffect(effect);
+  if (instance == nullptr) {
+    if (position) *position = -1;
+    return Handle();
+  }
+  return FindRackForInstance(instance, position);
+}
 
 VstIntPtr HandleAudioMasterCall(AEffect* effect, VstInt32 opcode, VstInt32 index,
                                 VstIntPtr value, void* ptr, float opt) {
@@ -259,7 +321,32 @@ void MarkPluginDisplayDirtyAlways(PluginInstance* instance, int32_t kind) {
   if (instance != nullptr) SetDisplayDirty(instance, kind);
 }
 
+void RefreshVstParameterCount(PluginInstance* instance) {
+  if (instance == nullptr || instance->effect == nullptr) return;
+  uint32_t count = instance->effect->numParams > 0 ? uint32_t(instance->effect->numParams) : 0;
+  if (count == instance->parameterCount) return;
+  // The tables are made with new[] when the instance opens; they are made again for the new
+  // count when they are next needed.
+  delete[] instance->parameterMinimum;
+  delete[] instance->parameterMaximum;
+  delete[] instance->parameterUnit;
+  instance->parameterMinimum = instance->parameterMaximum = nullptr;
+  instance->parameterUnit = nullptr;
+  instance->parameterCount = count;
+}
+
 void StorePluginRenderChannel(EngineChannel* channel) { tRenderChannel = channel; }
 EngineChannel* GetPluginRenderChannel() { return tRenderChannel; }
 
-void RunDeferredPluginIdle() { gDeferredPluginIdle = 0; }
+void RunDeferredPluginIdle() {
+  if (!gDeferredPluginIdle || tRenderChannel != nullptr) return;
+  gDeferredPluginIdle = 0;
+  int32_t left = CountPluginInstanceRecords();
+  for (uint32_t id = 1; id <= uint32_t(kMaxInstanceIds) && left > 0; ++id) {
+    PluginInstance* instance = GetPluginInstance(id);
+    if (instance == nullptr) continue;
+    --left;
+    if (instance->stateFlags & (kPluginStateNeedsIdle | kPluginStateEditorOpen))
+      PluginIdle(instance, true);
+  }
+}
