@@ -13,18 +13,19 @@
 
 #include <cstdint>
 
-#include "platform/audiounit/audio_unit_host_types.h"
+#include "platform/audiounit/audio_unit.h"
 #include "platform/memory/mac_types.h"
 
 struct PluginInstance;
 
-// The tick of the last computed next beat and its sample position. Each thread keeps its own
+// The tick of the last computed next beat and its sample position (at rate). Each thread keeps its own
 // (the engine thread and the main thread both ask); a cache computed before the last
 // ResetNextBeatCache is stale.
 struct NextBeatCache {
   int32_t beatTick = -1;
   int64_t samplePosition = 0;
   uint32_t generation = 0;
+  float rate = 0.0f;
 };
 // The calling thread's cache.
 NextBeatCache* CurrentNextBeatCache();
@@ -47,7 +48,7 @@ OSStatus GetTransportState(void* hostUserData, Boolean* isPlaying, Boolean* tran
 // position) in song's tempo map at rate; a negative position answers its negation. The next
 // beat's sample position is kept in cache and computed again only for another beat.
 uint32_t GetSamplesToNextBeat(int64_t position, double tick, float rate, NextBeatCache* cache,
-                              Handle song, int32_t ticksPerQuarter);
+                              uint8_t* song, int32_t ticksPerQuarter);
 
 // Fills info for instance with the three procedures.
 void FillHostCallbackInfo(PluginInstance* instance, HostCallbackInfo* info);

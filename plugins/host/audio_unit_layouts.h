@@ -11,7 +11,6 @@
 #include <cstdint>
 
 #include "platform/audiounit/audio_unit.h"
-#include "platform/audiounit/audio_unit_host_types.h"
 #include "platform/coreaudio/audio_types.h"
 #include "platform/memory/mac_types.h"
 
@@ -37,8 +36,9 @@ int16_t ChooseChannelConfig(const AUChannelInfo* list, int32_t count, int16_t wa
 // Lays an opened unit out for other counts (uninitialising and initialising it when allowed);
 // 0 or the unit's error. Sets state flag 0x800 when the unit ends initialised.
 OSStatus SetPluginChannelCounts(PluginInstance* instance, int32_t inputs, int32_t outputs);
-// Resets playback and lays the unit out for the counts its PluginInfo names (its input and
-// output counts), the side chosen by layout (0 inputs, 1 outputs) taking count.
+// Resets playback and lays the unit out for the count its PluginInfo names for one side
+// (layout: kLayoutInputs or kLayoutOutputs; the other side keeps its count).
+enum : int32_t { kLayoutInputs = 0, kLayoutOutputs = 1 };
 OSStatus ReopenPluginWithChannels(PluginInstance* instance, int32_t layout);
 // The pop-up menu of the counts one side can take (output side: outputSide != 0); a choice
 // reopens the unit with it and redraws its mixer strip. Answers the chosen count, or -1.

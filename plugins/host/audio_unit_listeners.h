@@ -10,6 +10,19 @@
 #include "platform/audiounit/audio_unit.h"
 #include "platform/audiounit/audio_unit_listeners.h"
 
+class PluginSettings;
+struct PluginInstance;
+
+// What the listeners ask of the mixer; installed by the mixer. An entry not installed does
+// nothing.
+struct AudioUnitListenerHooks {
+  // Forgets the range of strips that parameter changes touched (a gesture begins).
+  void (*resetMixerRedrawRange)();
+  // Stores settings as the stored settings of the rack slot that holds instance.
+  void (*applyPluginState)(const PluginSettings* settings, PluginInstance* instance, int32_t flag);
+};
+extern AudioUnitListenerHooks gAudioUnitListenerHooks;
+
 // AudioUnitPropertyListenerProc for kAudioUnitProperty_FactoryPresets (24) and
 // kAudioUnitProperty_PresentPreset (36); refCon is the PluginInstance.
 void HandleAudioUnitPropertyChange(void* refCon, AudioUnit unit, AudioUnitPropertyID property,

@@ -1,11 +1,102 @@
 #include "plugins/host/plugin_editor_calls.h"
 
-int32_t OpenVstEditor(PluginInstance*, OpaqueWindowPtr*, void*) { return -1; }
-bool GetVstEditorRect(PluginInstance*, Rect*) { return false; }
-void DrawVstEditor(PluginInstance*, const Rect*) {}
-void VstEditorMouse(PluginInstance*, Point) {}
-int32_t VstEditorKey(PluginInstance*, int32_t) { return 0; }
-int32_t VstEditorTop(PluginInstance*) { return 0; }
-void VstEditorSleep(PluginInstance*) {}
-void CloseVstEditor(PluginInstance*) {}
-void PluginIdle(PluginInstance*, bool) {}
+#include <utility>
+
+#include "platform/windows/windows.h"
+#include "plugins/host/plugin_host_hooks.h"
+#include "plugins/host/plugin_instance.h"
+#include "plugins/host/plugin_parameters.h"
+#include "plugins/host/vst_dispatch.h"
+#include "plugins/host/vst_host_callback.h"
+
+namespace {
+
+constexpr uint32_t kMoreInPluginIdle = 1u << 28;
+
+bool EditorOpen(const PluginInstance* instance) {
+  return instance != nullptr && instance->effect != nullptr &&
+         (instance->stateFlags & kPluginStateEditorOpen);
+}
+
+VstIntPtr EditorCall(PluginInstance* instance, VstInt32 opcode, VstInt32 index = 0,
+                     VstIntPtr value = 0, void* ptr = nullptr) {
+  return CallVstDispatcher(instance, opcode, index, value, ptr, 0.0f);
+}
+
+}  // namespace
+
+int32_t OpenVstEditor(PluginInstance* instance, OpaqueWindowPtr* window, void* nativeParent) {
+  if (instance == nullptr || instance->effect == nullptr) return -1;
+  if (!(instance->effect->flags & kEffFlagsHasEditor)) return -1;
+  instance->editorWindow = window;
+  instance->stateFlags |= kPluginStateEditorOpen;
+  EditorCall(instance, kEffEditOpen, 0, 0, nativeParent);
+  return 0;
+}
+
+bool GetVstEditorRect(PluginInstance* instance, Rect* rect) {
+  if (!EditorOpen(instance) || rect == nullptr) return false;
+  ERect* given = nullptr;
+  EditorCall(instance, kEffEditGetRect, 0, 0, &given);
+  if (given == nullptr) return false;
+  rect->top = given->top;
+  rect->left = given->left;
+  rect->bottom = given->bottom;
+  rect->right = given->right;
+  if (rect->bottom < rect->top) std::swap(rect->top, rect->bottom);
+  return true;
+}
+
+void DrawVstEditor(PluginInstance* instance, const Rect* bounds) {
+  if (!EditorOpen(instance) || bounds == nullptr) return;
+  Rect editor;
+  Rect drawn = *bounds;
+  if (GetVstEditorRect(instance, &editor) && !(editor == *bounds)) {
+    int16_t width = int16_t(editor.right - editor.left), height = int16_t(editor.bottom - editor.top);
+    bool smaller = width <= bounds->right - bounds->left && height <= bounds->bottom - bounds->top;
+    if (!smaller && instance->editorWindow) SizeWindow(instance->editorWindow, width, height, true);
+    if (!smaller) drawn = editor;
+  }
+  EditorCall(instance, kEffEditDraw, 0, 0, &drawn);
+}
+
+void VstEditorMouse(PluginInstance* instance, Point where) {
+  if (!EditorOpen(instance)) return;
+  EditorCall(instance, kEffEditMouse, where.h, where.v);
+  RedrawPluginMixerRange();
+}
+
+int32_t VstEditorKey(PluginInstance* instance, int32_t character) {
+  return EditorOpen(instance) ? int32_t(EditorCall(instance, kEffEditKey, 0, character)) : 0;
+}
+
+int32_t VstEditorTop(PluginInstance* instance) {
+  if (instance != nullptr && instance->effect == nullptr)
+    return (instance->stateFlags & kPluginStateViewOpen) ? 1 : 0;
+  return EditorOpen(instance) ? int32_t(EditorCall(instance, kEffEditTop)) : 0;
+}
+
+void VstEditorSleep(PluginInstance* instance) {
+  if (EditorOpen(instance)) EditorCall(instance, kEffEditSleep);
+}
+
+void CloseVstEditor(PluginInstance* instance) {
+  if (!EditorOpen(instance)) return;
+  EditorCall(instance, kEffEditClose);
+  instance->stateFlags &= uint16_t(~kPluginStateEditorOpen);
+  instance->editorWindow = nullptr;
+}
+
+void PluginIdle(PluginInstance* instance, bool wantsEditorIdle) {
+  if (instance == nullptr || (instance->moreFlags & kMoreInPluginIdle)) return;
+  instance->moreFlags |= kMoreInPluginIdle;
+  FlushParameterNotify(instance);
+  if (wantsEditorIdle && EditorOpen(instance)) {
+    EditorCall(instance, kEffEditIdle);
+    RefreshVstParameterCount(instance);
+  }
+  if (instance->effect != nullptr && (instance->stateFlags & kPluginStateNeedsIdle)) {
+    if (EditorCall(instance, kEffIdle) != 1) instance->stateFlags &= uint16_t(~kPluginStateNeedsIdle);
+  }
+  instance->moreFlags &= ~kMoreInPluginIdle;
+}

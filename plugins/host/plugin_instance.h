@@ -108,6 +108,7 @@ struct PluginInstance {
   uint8_t currentPresetName[64] = {};
   uint8_t soundBank[70] = {};
   uint32_t pendingParameter = 0xFFFFFFFF;
+  uint32_t meterPollTick = 0;         // TickCount of the last meter poll
   uint32_t latency = 0;               // samples
   uint32_t bankWord = 0;
   uint32_t stereoOutputs = 0;

@@ -19,13 +19,10 @@
 
 struct PluginInstance;
 struct EngineChannel;
-struct ChannelRenderState;
 struct MidiMessage;
 
 constexpr int32_t kMidiListCapacity = 256;
 constexpr int32_t kMidiSentinelOffset = 0x7FFFFFFF;
-// The device id of the click's plug-in, and the instrument byte of the metronome's output.
-constexpr uint8_t kClickDeviceId = 254;
 
 // One event: a VstMidiEvent. deltaFrames is the offset in the block, noteLength the samples
 // left until a scheduled note-off, midiData[0..2] status, data1, data2, noteOffVelocity the
@@ -39,6 +36,15 @@ struct MidiEventList {
   PluginMidiEvent* events[kMidiListCapacity] = {};
 };
 
+// Where a track's events are read from while it plays a plug-in: the byte offset of its next
+// event and its own tick position (which wraps when the track loops).
+struct TrackRenderCursor {
+  uint32_t offset = 0;
+  double tick = 1.0;
+  uint8_t ended = 0;
+};
+constexpr int32_t kMaxRenderTracks = 128;
+
 // The per-channel MIDI state of an instrument channel (made on the main thread before the
 // engine plays, reached through the channel's render state).
 struct PluginMidiState {
@@ -48,27 +54,33 @@ struct PluginMidiState {
   MidiEventList pending;
   MidiEventList output;
   std::atomic<uint8_t> reset{0};     // release every pending note at offset 0 next block
-  uint32_t ownerId = 0;              // handed to the per-piece routine (the device id)
+  uint32_t ownerId = 0;              // the device id whose tracks play here
   PluginMidiRing liveRing;
-  // The channel's song time (engine thread).
-  Handle song = 0;
-  int64_t samplePosition = 0;        // first sample of the next block
+  // The channel's song time (engine thread; set up by StartPluginMidiState).
+  Handle song;
+  uint8_t playing = 0;               // the transport runs: song events are scheduled
   double tickPosition = 1.0;         // song tick at the next block's first sample
   double secondsPerTick = 0.0;
-  int32_t tempo = 1200;              // tenths of a beat per minute
-  int32_t conductorCursor = 0;       // index of the next tempo record
+  int32_t tempo = 1200;              // tenths of a beat per minute, scaled
+  int32_t conductorCursor = 0;       // index of the next conductor record
   int32_t latencyOffset = 0;         // samples
-  int64_t cycleRestartSample = 0;
+  uint8_t cycleOn = 0;
+  double cycleStartTick = 0.0;
+  double cycleEndTick = 0.0;
+  double lastTickSpan = 0.0;         // the tick span of the last block
+  int32_t blockFrames = 0;           // the block being scheduled
+  int32_t lastFrames = 0;            // the block scheduled before it
   uint8_t clickChannel = 0;          // the channel plays the click
   uint8_t noEvents = 0;              // the channel takes no song events
+  TrackRenderCursor cursors[kMaxRenderTracks];
   PluginMidiEvent pool[2][kMidiListCapacity] = {};
 };
 
-// The per-piece routine: one piece of a block (pieceStart, samples) spanning tickSpan ticks
-// from the state's tick position; restarted is 1 when the song position went back to its start
-// inside the block.
-using BufferPieceProc = void (*)(PluginMidiState* state, float rate, double tickSpan, int32_t pieceStart,
-                                 int32_t samples, uint8_t restarted);
+// The per-piece routine: one piece of a block, from sample pieceStart (a fraction where a tempo
+// change falls between samples) for `samples` samples, spanning tickSpan ticks; restarted is 1
+// when the song position went back to its start inside the block.
+using BufferPieceProc = void (*)(PluginMidiState* state, float rate, double tickSpan, double pieceStart,
+                                 double samples, uint8_t restarted);
 
 // Main thread: a cleared state for a channel (its pool on the free list), or null without
 // memory; DisposePluginMidiState frees it.
@@ -76,6 +88,12 @@ PluginMidiState* NewPluginMidiState(EngineChannel* channel, uint32_t ownerId);
 void DisposePluginMidiState(PluginMidiState* state);
 // Asks for every pending note to be released at offset 0 in the next block (stop, locate).
 void ResetPluginMidiState(PluginMidiState* state);
+// Main thread, engine stopped: the state plays `song` from startTick (its tempo, conductor
+// place and track cursors taken there); playing is set.
+void StartPluginMidiState(PluginMidiState* state, Handle song, double startTick);
+// Re-seeks one track's cursor to a tick; SeekTrackCursors re-seeks them all.
+void SeekTrackCursor(PluginMidiState* state, int32_t track, double tick);
+void ResetTrackCursors(PluginMidiState* state, double tick);
 
 // Schedules the block's events and sends them to the chain (the engine's hook entry
 // deliverBufferMidi comes here with the render state's MIDI state).
@@ -83,14 +101,20 @@ void DeliverBufferMidi(EngineChannel* channel, PluginInstance* chainHead, Plugin
 // The block's events, sorted by offset.
 MidiEventList* ScheduleBufferEvents(PluginMidiState* state, int32_t frames, BufferPieceProc piece);
 // The per-piece routine of plug-in instruments: the tracks that play the state's device.
-void QueuePluginMidiEvent(PluginMidiState* state, float rate, double tickSpan, int32_t pieceStart, int32_t samples,
+void QueuePluginMidiEvent(PluginMidiState* state, float rate, double tickSpan, double pieceStart, double samples,
                           uint8_t restarted);
 // One track's events in the tick window [startTick, endTick) into the block; mode 1 keeps the
 // cursor in step, mode 2 delivers. Answers false when the track ended.
-bool QueueTrackEventsInSpan(PluginMidiState* state, Handle song, int32_t track, double startTick, double endTick,
-                            float rate, int32_t pieceStart, int32_t samples, int32_t mode, int32_t noteLengthCap);
-// The click events of the block (the click channel only).
-void QueueClickEvents(PluginMidiState* state, int32_t frames);
+bool QueueTrackEventsInSpan(PluginMidiState* state, uint8_t* song, int32_t track, double startTick, double endTick,
+                            float rate, double pieceStart, int32_t mode, int32_t noteLengthCap);
+// The clicks of a piece (ticks startTick up to endTick) on the click channel.
+void QueueClickEvents(PluginMidiState* state, double startTick, double endTick, float rate, double pieceStart);
+
+// A note that a plug-in sends out with a length: the note-off that ends it, on the note's own
+// channel, noteLength samples later (ticksPerSample converts); false for anything but a
+// note-on with a velocity and a length.
+bool PlanPluginOutputNoteOff(const VstMidiEvent* event, double tick, double ticksPerSample, uint8_t noteOff[3],
+                             double* noteOffTick);
 
 // Sends the list to every plug-in of the chain that takes MIDI, filtered by its masks.
 void SendChainMidi(PluginInstance* first, MidiEventList* list);

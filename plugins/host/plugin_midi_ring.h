@@ -15,14 +15,17 @@ struct LiveMidiCell {
   uint8_t bytes[3] = {0, 0, 0};
 };
 
+struct PluginMidiRing;
+void ResetPluginMidiRing(PluginMidiRing* ring);
+
 struct PluginMidiRing {
+  PluginMidiRing() { ResetPluginMidiRing(this); }
   std::atomic<uint32_t> writeIndex{0};
   uint32_t readIndex = 0;  // the engine's alone
   LiveMidiCell cells[kLiveRingSize];
 };
 
-// Empties the ring (no writer or reader may run meanwhile).
-void ResetPluginMidiRing(PluginMidiRing* ring);
+// ResetPluginMidiRing empties the ring (no writer or reader may run meanwhile).
 // Puts status, data1, data2 (above 127 becomes 0) into the ring; false when it was full.
 bool PutLiveMidiMessage(PluginMidiRing* ring, uint8_t status, uint8_t data1, uint8_t data2);
 // Takes the oldest message; false when none is ready. The reader only.

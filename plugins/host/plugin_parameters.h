@@ -60,6 +60,10 @@ OSErr ParseParameterValue(PluginInstance* instance, int32_t index, const char* t
                           float* value);
 float GetParameterStepScale(int32_t index, PluginInstance* instance);
 
+// Set while the host itself notifies a component's parameter listeners, so that the host's
+// own listener does not take the notification for a change made in the plug-in's editor.
+extern uint8_t gNotifyingParameters;
+
 // Parameter ramps of automation playback (engine thread): a u32 count followed by 32-byte
 // events whose parameter field holds an index; the count is reset to 0. 0 or -50.
 OSStatus ScheduleParameterRamps(Ptr eventList, PluginInstance* instance);

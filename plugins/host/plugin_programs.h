@@ -14,7 +14,7 @@
 
 struct PluginInfo;
 struct PluginInstance;
-class PluginSettings;
+struct PluginSettings;
 
 constexpr int32_t kProgramListHeader = 32;
 constexpr int32_t kProgramRecordBase = 64;

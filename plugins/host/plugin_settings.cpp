@@ -3,6 +3,9 @@
 #include <cstring>
 
 #include "platform/memory/byte_order.h"
+#include "plugins/host/insert_chains.h"
+#include "plugins/host/plugin_instance.h"
+#include "plugins/host/plugin_programs.h"
 
 namespace {
 
@@ -25,7 +28,35 @@ enum : int32_t {
   kNameAt = 44,
   kControllerMaskAt = 76,
   kDeviceIdAt = 92,
+  kBypassAt = 93,
+  kReceivesMidiAt = 94,
 };
+
+constexpr uint8_t kSoundBankKindBank = 2;
+constexpr uint32_t kRoutingHashFactor = 13;
+constexpr int32_t kMaxInstanceIds = 4096;
+
+bool TakesSoundBank(const PluginInstance* instance) {
+  return (instance->stateFlags & kPluginStateBankFSSpec) || (instance->moreFlags & kPluginMoreBankFSRef);
+}
+
+bool RoutingInUse(uint32_t routing, const PluginInstance* except) {
+  for (uint32_t id = 1; id <= uint32_t(kMaxInstanceIds); ++id) {
+    const PluginInstance* other = GetPluginInstance(id);
+    if (other != nullptr && other != except && other->outputRouting == routing) return true;
+  }
+  return false;
+}
+
+// A routing id for the plug-in's MIDI output: 13 times the sum of its label's characters,
+// moved on until no other instance uses it (0 is "none").
+uint32_t NewOutputRouting(const PluginInstance* instance) {
+  uint32_t sum = 0;
+  for (int32_t i = 1; i <= instance->name[0] && i < 32; ++i) sum += instance->name[i];
+  uint32_t routing = kRoutingHashFactor * sum;
+  while (routing == 0 || RoutingInUse(routing, instance)) ++routing;
+  return routing;
+}
 
 }  // namespace
 
@@ -66,6 +97,51 @@ void GetSettingsControllerMask(const PluginSettings* s, uint8_t mask[16]) {
 }
 
 uint8_t GetSettingsDeviceId(const PluginSettings* s) { return s->bytes[kDeviceIdAt]; }
+uint8_t GetSettingsBypass(const PluginSettings* s) { return s->bytes[kBypassAt]; }
+void SetSettingsBypass(PluginSettings* s, uint8_t v) { s->bytes[kBypassAt] = v; }
+uint8_t GetSettingsReceivesMidi(const PluginSettings* s) { return s->bytes[kReceivesMidiAt]; }
+void SetSettingsReceivesMidi(PluginSettings* s, uint8_t v) { s->bytes[kReceivesMidiAt] = v; }
 
-void SavePluginSettings(PluginInstance*, PluginSettings* settings) { *settings = PluginSettings(); }
-void LoadPluginSettings(PluginInstance*, const PluginSettings*) {}
+void SavePluginSettings(PluginInstance* instance, PluginSettings* settings) {
+  *settings = PluginSettings();
+  if (instance == nullptr) return;
+  uint8_t* b = settings->bytes;
+  WriteU32BE(b + kProgramCountAt, instance->programCount);
+  WriteU32BE(b + kParameterCountAt, instance->parameterCount);
+  WriteU32BE(b + kUserWordAt, instance->userWord);
+  WriteU32BE(b + kOpenFlagsAt, instance->openFlags);
+  WriteI32BE(b + kProgramAt, GetCurrentProgram(instance));
+  b[kStateFlagsAt] = uint8_t(GetPluginStateFlags(instance));
+  b[kSoundBankKindAt] = TakesSoundBank(instance) ? kSoundBankKindBank : instance->soundBankKind;
+  WriteI16BE(b + kMidiKindMaskAt, instance->midiKindMask);
+  WriteU16BE(b + kMidiChannelMaskAt, instance->midiChannelMask);
+  WriteU16BE(b + kMidiOptionsAt, instance->midiOptions);
+  WriteU32BE(b + kBankWordAt, instance->bankWord);
+  WriteU32BE(b + kOutputRoutingAt, instance->outputRouting);
+  SetSettingsName(settings, instance->name);
+  std::memcpy(b + kControllerMaskAt, instance->controllerMask, 16);
+  b[kDeviceIdAt] = instance->deviceId;
+  SaveBypassState(instance, settings);
+}
+
+void LoadPluginSettings(PluginInstance* instance, const PluginSettings* settings) {
+  if (instance == nullptr || settings == nullptr) return;
+  const uint8_t* b = settings->bytes;
+  instance->userWord = ReadU32BE(b + kUserWordAt);
+  uint32_t ownFlag = instance->openFlags & kPluginOpenMidiOutput;
+  instance->openFlags = (ReadU32BE(b + kOpenFlagsAt) & ~kPluginOpenMidiOutput) | ownFlag;
+  int32_t program = ReadI32BE(b + kProgramAt);
+  if (program >= 0 && uint32_t(program) < instance->programCount) SetProgramQuietly(instance, program);
+  if (program >= -1) instance->programWord = program;
+  instance->soundBankKind = b[kSoundBankKindAt];
+  instance->midiKindMask = ReadI16BE(b + kMidiKindMaskAt);
+  instance->midiChannelMask = ReadU16BE(b + kMidiChannelMaskAt);
+  instance->midiOptions = ReadU16BE(b + kMidiOptionsAt);
+  instance->bankWord = ReadU32BE(b + kBankWordAt);
+  instance->outputRouting = ReadU32BE(b + kOutputRoutingAt);
+  if (b[kNameAt] != 0) GetSettingsName(settings, instance->name);
+  std::memcpy(instance->controllerMask, b + kControllerMaskAt, 16);
+  instance->deviceId = b[kDeviceIdAt];
+  bool midiOutput = ReadU32BE(b + kOpenFlagsAt) & kPluginOpenMidiOutput;
+  if (midiOutput && instance->outputRouting == 0) instance->outputRouting = NewOutputRouting(instance);
+}

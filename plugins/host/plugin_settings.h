@@ -1,7 +1,8 @@
 // The per-instance settings that songs and rack states store (the PluginSettings record):
-// a big-endian byte image of 96 bytes behind accessors. The two handle fields are written
-// as zeros and never read back: an instance's program lists are rebuilt, never restored from
-// a file.
+// a big-endian byte image of 96 bytes behind accessors. The two handle fields (20 and 24) are
+// written as zeros and never read back: an instance's program lists are rebuilt, never
+// restored from a file, and no address ever goes into the record. After the 93 bytes of
+// fields: 93 the bypass byte and 94 the receives-MIDI byte (SaveBypassState), 95 zero.
 #pragma once
 
 #include <cstdint>
@@ -12,8 +13,7 @@ struct PluginInstance;
 
 constexpr int32_t kPluginSettingsBytes = 96;   // 93 bytes of fields, padded to a 4-byte size
 
-class PluginSettings {
- public:
+struct PluginSettings {
   uint8_t bytes[kPluginSettingsBytes] = {};
 };
 static_assert(sizeof(PluginSettings) == kPluginSettingsBytes);
@@ -41,8 +41,15 @@ void GetSettingsName(const PluginSettings* s, Str31 name);
 void SetSettingsName(PluginSettings* s, ConstStr31Param name);
 void GetSettingsControllerMask(const PluginSettings* s, uint8_t mask[16]);
 uint8_t GetSettingsDeviceId(const PluginSettings* s);
+uint8_t GetSettingsBypass(const PluginSettings* s);
+void SetSettingsBypass(PluginSettings* s, uint8_t v);
+uint8_t GetSettingsReceivesMidi(const PluginSettings* s);
+void SetSettingsReceivesMidi(PluginSettings* s, uint8_t v);
 
 // Fills the settings from the instance.
 void SavePluginSettings(PluginInstance* instance, PluginSettings* settings);
-// Restores the instance from the settings.
+// Restores the instance from the settings: everything but open flag 0x10 (how this run
+// calls the plug-in), the derived state flags, the handles, the bypass and receives-MIDI
+// bytes (RestoreBypassState); the program only when it is -1 or more, the name only when it
+// is not empty. A plug-in with a MIDI output whose routing word is 0 gets a routing id.
 void LoadPluginSettings(PluginInstance* instance, const PluginSettings* settings);

@@ -42,7 +42,9 @@ VstIntPtr HandleAudioMasterCall(AEffect* effect, VstInt32 opcode, VstInt32 index
 PluginInstance* FindInstanceForEffect(AEffect* effect);
 // The insert rack whose chain holds the effect and the effect's position in it (from 0);
 // null and -1 when no rack holds it.
+// Main thread (it walks the songs).
 Handle FindRackForEffect(AEffect* effect, int32_t* position);
+Handle FindRackForInstance(const PluginInstance* instance, int32_t* position);
 
 // Asks for the instance's display to be refreshed (kind 0: values, non-zero: the program)
 // and for the main editor window to be redrawn; nothing while the instance's no-refresh flag
@@ -61,6 +63,7 @@ void RefreshVstParameterCount(PluginInstance* instance);
 void StorePluginRenderChannel(EngineChannel* channel);
 EngineChannel* GetPluginRenderChannel();
 
-// Runs the idle work a plug-in asked for inside its own call (audioMasterIdle); called from
-// the application's idle pass, never from inside a plug-in.
+// The idle work a plug-in asked for inside its own call (audioMasterIdle): when asked, each
+// instance that wants idle time or has its editor open gets its idle call (PluginIdle).
+// Called from the application's idle pass, never from inside a plug-in or while rendering.
 void RunDeferredPluginIdle();

@@ -1,0 +1,27 @@
+#include "plugins/host/plugin_host_hooks.h"
+
+PluginHostHooks gPluginHostHooks = {};
+
+void RequestPluginWindowRefresh(uint32_t bits) {
+  if (auto request = gPluginHostHooks.requestWindowRefresh) request(bits);
+}
+
+void RedrawPluginMixerRange() {
+  if (auto redraw = gPluginHostHooks.redrawMixerRange) redraw();
+}
+
+void SendPluginMidiOutput(uint8_t status, uint8_t data1, int32_t data2, int32_t tick,
+                          uint32_t routing) {
+  if (auto send = gPluginHostHooks.sendPluginMidiOutput) send(status, data1, data2, tick, routing);
+}
+
+bool IsAutomationReading() {
+  auto reading = gPluginHostHooks.isAutomationReading;
+  return reading ? reading() : false;
+}
+
+void RecordParameterPoint(Handle rack, int32_t tick, float value, int32_t chainPosition,
+                          int32_t parameter, bool noPoint, bool firstPoint) {
+  if (auto record = gPluginHostHooks.recordParameterPoint)
+    record(rack, tick, value, chainPosition, parameter, noPoint, firstPoint);
+}

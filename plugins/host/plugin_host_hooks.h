@@ -1,0 +1,45 @@
+// What the plug-in host asks of the layers above it: redraw requests for the program's
+// windows, the mixer's pending redraw range, the performance tools' MIDI output of plug-ins
+// and the automation switch. Installed at start-up by the windows and tools that own them;
+// an entry not installed does nothing and answers false.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/memory/mac_types.h"
+
+struct PluginHostHooks {
+  // Main thread: asks the idle pass to redraw the windows whose refresh bits are set
+  // (bit k: window kind k).
+  void (*requestWindowRefresh)(uint32_t bits);
+  // Main thread: redraws the mixer's pending redraw range.
+  void (*redrawMixerRange)();
+  // Main or engine thread (never blocks or allocates): a MIDI message a plug-in sends, with
+  // the song tick it falls on and the plug-in's output-routing word.
+  void (*sendPluginMidiOutput)(uint8_t status, uint8_t data1, int32_t data2, int32_t tick,
+                               uint32_t routing);
+  // Any thread: automation playback is on.
+  bool (*isAutomationReading)();
+  // Main thread: puts a parameter point (kind 3) at a tick into the rack's automation list
+  // (with firstPoint, a point at time 0 first when there is none for the parameter; with
+  // noPoint, none), widens the mixer's redraw range to it and remembers the rack as the last
+  // one changed.
+  void (*recordParameterPoint)(Handle rack, int32_t tick, float value, int32_t chainPosition,
+                               int32_t parameter, bool noPoint, bool firstPoint);
+};
+extern PluginHostHooks gPluginHostHooks;
+
+// Window refresh bits the host asks for.
+enum : uint32_t {
+  kRefreshMainEditor = 0x10,      // window kind 4
+  kRefreshPluginChooser = 0x2000, // window kind 13
+  kRefreshMixer = 0x4000,         // window kind 14
+};
+
+void RequestPluginWindowRefresh(uint32_t bits);
+void RedrawPluginMixerRange();
+void SendPluginMidiOutput(uint8_t status, uint8_t data1, int32_t data2, int32_t tick,
+                          uint32_t routing);
+bool IsAutomationReading();
+void RecordParameterPoint(Handle rack, int32_t tick, float value, int32_t chainPosition,
+                          int32_t parameter, bool noPoint, bool firstPoint);

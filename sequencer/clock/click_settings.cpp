@@ -1,0 +1,3 @@
+#include "sequencer/clock/click_settings.h"
+
+ClickSettings gClickSettings;
