@@ -30,7 +30,7 @@ TEST_P(ChooseChannelConfigTest, PicksTheEntryAndDistance) {
 
 const ConfigCase kCases[] = {
     {"any-any asked for two inputs", {{-1, -1}}, 2, 6, 2, 2, 0},
-    {"any-any at open", {{-1, -1}}, -1, -2, 2, 2, 0},
+    {"any-any at open: nothing is larger, the first as stereo", {{-1, -1}}, -1, -2, 2, 2, 0x7FFF},
     {"exact output, then exact input", {{1, 1}, {2, 2}, {1, 2}}, 1, 2, 1, 2, 0},
     {"exact output stops on a wildcard input", {{2, 2}, {1, 2}}, -1, 2, 2, 2, 0},
     {"more outputs than wanted are not doubled", {{2, 6}}, 2, 2, 2, 6, 4},
