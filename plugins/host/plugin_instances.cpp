@@ -11,7 +11,6 @@ uint32_t OpenPluginInstance(VstPluginMainProc, uint32_t, uint32_t*, int32_t, int
 OSErr OpenAudioUnitInstance(PluginInstance*, AEffect*, int32_t, uint32_t, uint32_t, PluginInfo*,
                             double) { return kAudioUnitNotFoundErr; }
 void DisposePluginInstance(PluginInstance*) {}
-OSStatus SetPluginChannelCounts(PluginInstance*, int32_t, int32_t) { return noErr; }
 OSStatus SetPluginSampleRate(PluginInstance*, double) { return noErr; }
 OSStatus SetPluginMaxFrames(PluginInstance*, uint32_t) { return noErr; }
 void ResumePlugin(PluginInstance*, int32_t) {}
