@@ -1,4 +1,4 @@
-// A plug-in's display name as vendor and product.
+// A plug-in's display name as vendor and product, and the vendor a plug-in names itself.
 #pragma once
 
 #include "platform/memory/mac_types.h"
@@ -8,3 +8,8 @@
 // else '-' (the last only for kinds that load code); no separator: the vendor is empty. The
 // product loses its leading spaces. A prefix length not shorter than the name is cleared.
 void SplitPluginName(PluginInfo* entry, Str255 vendor, Str255 product);
+// A vendor part naming a bridge or a disabled plug-in is dropped from the name; a name
+// without a vendor part then takes the plug-in's own vendor string (unless it is empty or
+// begins with '-') as its prefix, cut to what fits beside the name: a name that leaves no
+// room gets none.
+void ApplyPluginVendor(PluginInfo* entry, const char* vendor);
