@@ -27,15 +27,10 @@ PluginBundle* FindBundle(uint32_t bundle) {
   return entry.retains > 0 ? &entry : nullptr;
 }
 
-bool EndsWith(const std::string& text, const char* tail) {
-  size_t n = std::strlen(tail);
-  return text.size() >= n && text.compare(text.size() - n, n, tail) == 0;
-}
-
-bool IsSharedObjectName(const std::string& name) { return EndsWith(name, ".so"); }
+bool IsSharedObjectName(const std::string& name) { return NameEndsWith(name, ".so"); }
 
 bool IsVstFolderName(const std::string& name) {
-  return EndsWith(name, ".vst") || EndsWith(name, ".VST");
+  return NameEndsWith(name, ".vst") || NameEndsWith(name, ".VST");
 }
 
 // The Info file's "key = value" lines of a folder bundle.
@@ -73,6 +68,11 @@ std::string FirstSharedObjectIn(const std::string& folder) {
 }
 
 }  // namespace
+
+bool NameEndsWith(const std::string& name, const char* tail) {
+  size_t n = std::strlen(tail);
+  return name.size() >= n && name.compare(name.size() - n, n, tail) == 0;
+}
 
 uint32_t CreatePluginBundle(const char* path) {
   bool isFolder = false;
@@ -199,12 +199,14 @@ int16_t CheckNativeExecutable(uint32_t bundle) {
   Elf64_Ehdr header;
   size_t got = std::fread(&header, 1, sizeof header, file);
   std::fclose(file);
-  if (got < EI_NIDENT || std::memcmp(header.e_ident, ELFMAG, SELFMAG) != 0) return 0;
+  // Only a recognised executable of another kind is foreign; anything else is left to the
+  // loader, which says what is wrong with it.
+  if (got < EI_NIDENT || std::memcmp(header.e_ident, ELFMAG, SELFMAG) != 0) return 1;
   const unsigned char ownClass = sizeof(void*) == 8 ? ELFCLASS64 : ELFCLASS32;
   const unsigned char ownOrder =
       __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__ ? ELFDATA2LSB : ELFDATA2MSB;
   if (header.e_ident[EI_CLASS] != ownClass || header.e_ident[EI_DATA] != ownOrder) return 0;
-  if (got < sizeof header || header.e_type != ET_DYN) return 0;
+  if (got < sizeof header) return 1;
 #if defined(__x86_64__)
   return header.e_machine == EM_X86_64 ? 1 : 0;
 #elif defined(__aarch64__)

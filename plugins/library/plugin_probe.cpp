@@ -38,7 +38,8 @@ void ExamineInChild(const char* path, PluginProbeResult* result) {
   void* library = dlopen(path, RTLD_NOW | RTLD_LOCAL);
   if (library == nullptr) {
     result->status = kVstNotSharedObject;
-    CopyText(result->message, sizeof result->message, dlerror());
+    std::snprintf(result->message, sizeof result->message,
+                  "it is not a library this system can load (%s)", dlerror());
     return;
   }
   void* entry = dlsym(library, kVstPluginMainName);
