@@ -15,7 +15,9 @@
 #include "song/documents/document_file.h"
 #include "song/instruments/instrument_record.h"
 #include "song/instruments/instrument_table.h"
+#include "song/documents/document_open.h"
 #include "song/instruments/plugin_hooks.h"
+#include "song/instruments/rack_sharing.h"
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"
 #include "song/model/songs.h"
@@ -26,12 +28,6 @@ namespace device_test {
 namespace {
 
 using TableTest = DeviceTableTest;
-
-int32_t Register(Handle rack, int32_t wanted, int32_t index = -1) {
-  int32_t id = wanted;
-  EXPECT_EQ(noErr, RegisterPluginDevice(rack, &id, index));
-  return id;
-}
 
 std::string Bytes(const uint8_t* p, size_t n) { return std::string(reinterpret_cast<const char*>(p), n); }
 
@@ -109,23 +105,40 @@ TEST_F(RebuiltTableTest, TheSongsDevicesAreCountedAndNumbered) {
   EXPECT_EQ(-1, GetDeviceTrackIndex(9));
 }
 
+TEST_F(RebuiltTableTest, TheCurrentTracksDeviceCountsInStepAndRecordMode) {
+  SetCurrentTrackIndex(0);
+  EXPECT_EQ(nullptr, GetCurrentTrackDevice()) << "a song that only plays";
+  for (uint8_t mode : {uint8_t(1), uint8_t(3)}) {
+    gCurrentSong[kSongMode] = mode;
+    EXPECT_EQ(FindPluginDeviceById(5, 0), GetCurrentTrackDevice());
+    uint8_t* device = nullptr;
+    EXPECT_EQ(Handle(ReadU32BE(gCurrentTrack + kTrackInsertRack)), GetCurrentDevicePluginChain(1, &device));
+    EXPECT_EQ(FindPluginDeviceById(5, 0), device);
+  }
+  gCurrentTrack[kTrackMidiOutput] = 2;  // the device of another song's track
+  EXPECT_EQ(nullptr, GetCurrentTrackDevice());
+  gCurrentTrack[kTrackMidiOutput] = 3;  // the bus
+  EXPECT_EQ(0, GetCurrentDeviceBusIndex());
+}
+
 TEST_F(RebuiltTableTest, SweepsMarkWhatNothingReferences) {
   FixTrackDeviceSongIds(kFirstVersionWithDeviceSongIds);  // clears every reference count
   LinkDeviceInstance(9, GetDeviceInstanceId(FindPluginDeviceById(9, 0)));
   MarkUnreferencedDevices();
   EXPECT_EQ("[5:Kars] [1:Kars-2] [2:Organ] 9:Piano [3:Verb]", TableText());
-  EXPECT_EQ(1, PluginDeviceView{FindPluginDeviceById(9, 0)}.RefCount());
+  EXPECT_EQ(1, Device(9).RefCount());
 }
 
 TEST_F(RebuiltTableTest, DeletingATrackMovesTheLaterTrackDevicesDown) {
   DecrementTrackIndexAfter(0);
-  EXPECT_EQ(0, PluginDeviceView{FindPluginDeviceById(5, 0)}.TrackIndex()) << "not after the deleted track";
-  EXPECT_EQ(1, PluginDeviceView{FindPluginDeviceById(1, 0)}.TrackIndex());
-  EXPECT_EQ(1, PluginDeviceView{FindPluginDeviceById(2, 0)}.TrackIndex()) << "another song";
+  EXPECT_EQ(0, Device(5).TrackIndex()) << "not after the deleted track";
+  EXPECT_EQ(1, Device(1).TrackIndex());
+  EXPECT_EQ(1, Device(2).TrackIndex()) << "another song";
 }
 
 TEST_F(RebuiltTableTest, AnInstrumentBusNoTrackPlaysIsBypassedOnceAsked) {
   uint32_t verb = GetDeviceInstanceId(FindDeviceByBusIndex(0));
+  ASSERT_TRUE(GetPluginInstance(verb));
   EXPECT_EQ(0, UpdateBusBypassForTracks(0, 0)) << "without the auto-bypass bit the chain's own state";
   EXPECT_EQ(1, UpdateBusBypassForTracks(0, 1));
   EXPECT_EQ(1, GetPluginInstance(verb)->bypass);
@@ -167,9 +180,9 @@ TEST_F(TableTest, TheClickDeviceFollowsTheSong) {
   MakeSong(0, 1);
   Register(MakeRack("Clickvox"), int32_t(kClickPluginDeviceId));
   SetClickDeviceSong(0);
-  EXPECT_EQ(kNoDeviceSong, PluginDeviceView{FindPluginDeviceById(kClickPluginDeviceId, 0)}.SongId());
+  EXPECT_EQ(kNoDeviceSong, Device(kClickPluginDeviceId).SongId());
   SetClickDeviceSong(1);
-  EXPECT_EQ(SongHeaderView(gCurrentSong).Id(), PluginDeviceView{FindPluginDeviceById(kClickPluginDeviceId, 0)}.SongId());
+  EXPECT_EQ(SongHeaderView(gCurrentSong).Id(), Device(kClickPluginDeviceId).SongId());
   EXPECT_EQ(0, CountSongTrackDevices(0)) << "the click is counted only when asked";
   EXPECT_EQ(1, CountSongTrackDevices(1));
 }
