@@ -185,7 +185,7 @@ resource 'STR#' 505 "Application messages" {
   "Its side file (resource fork and Finder information) is damaged, so it was ignored."  # 86
   "It is damaged. It was set aside with \".damaged\" added to its name, and the built-in settings are used."  # 87
   "It is not a complete Standard MIDI File: its header chunk runs past the end of the file."  # 88
-  ""                                                          # 89
+  "It is damaged. It was set aside with \".damaged\" added to its name, and the plug-ins are examined again."  # 89: plug-in information file
   ""                                                          # 90
   ""                                                          # 91
   ""                                                          # 92

@@ -59,10 +59,10 @@ void SetPortValue(const char* symbol, void* data, const void* value, uint32_t si
   SetControlValue(u, p->index, v);
 }
 
-// The unit held. A unit that is not instantiated but keeps a state is instantiated for the
-// moment, so that the bytes hold the plug-in's own state as well as the current controls.
+// The unit held. A unit that is not initialised is instantiated for the moment (with the state
+// it keeps), so that the bytes hold the plug-in's own state as well as the current controls.
 OSStatus CaptureBytes(AudioUnitInstance* u, std::string* bytes) {
-  bool temporary = u->lv2 == nullptr && u->keptState != nullptr;
+  bool temporary = u->lv2 == nullptr;
   if (temporary) {
     OSStatus status = InstantiateLv2(u);
     if (status != noErr) return status;
@@ -94,6 +94,7 @@ void ApplyState(AudioUnitInstance* u, LilvState* state) {
 }  // namespace
 
 LilvState* CaptureLv2State(AudioUnitInstance* u) {
+  if (u->lv2 == nullptr) return nullptr;
   ValueSource source{u, 0.0f};
   return lilv_state_new_from_instance(u->plugin, u->lv2, Lv2UridMap(), nullptr, nullptr, nullptr, nullptr,
                                       GetPortValue, &source, kStateFlags, u->features);

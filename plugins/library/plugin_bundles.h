@@ -41,9 +41,13 @@ uint32_t GetPluginBundleModule(uint32_t bundle);
 // An exported function of the loaded executable, or null.
 void* GetPluginBundleFunction(uint32_t bundle, const char* name);
 
-// 1 when the executable can run here: an ELF shared object of this machine's class, byte
-// order and architecture (read from its header, the code is not loaded); else 0.
+// 0 when the executable is one this machine cannot run: an ELF image of another class, byte
+// order or architecture (read from its header, the code is not loaded), or none at all;
+// else 1 (a file that is no executable is left to the loader, which says why).
 int16_t CheckNativeExecutable(uint32_t bundle);
+// Whether a file name ends in tail (byte for byte).
+bool NameEndsWith(const std::string& name, const char* tail);
+
 // Version from the bundle's "CFBundleShortVersionString" (0 when it has none).
 OSErr ReadBundleVersion(uint32_t bundle, uint32_t* version);
 // A version text as major * 256 + minor * 16 + revision: leading non-digits skipped,

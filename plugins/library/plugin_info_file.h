@@ -42,6 +42,10 @@ enum : int32_t {
   kCacheFirstSeen = 120,    // f64, seconds since 2001
 };
 
+// The operations of AccessCachedPluginRecord.
+constexpr OSType kCacheGet = 'G';
+constexpr OSType kCacheStore = 'S';
+
 struct PluginCacheRecord {
   uint8_t bytes[kPluginCacheRecordSize] = {};
 };

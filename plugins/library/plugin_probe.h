@@ -27,8 +27,17 @@ struct PluginProbeResult {
   char message[160] = {};     // why it failed
 };
 
-// Examines the shared object at path in a child process, waiting at most timeoutMs.
+// Starts examining the shared object at path in a child process that may take timeoutMs;
+// tag names it in CollectVstProbes. False (and the reason in *failed) when no child could
+// be started.
+bool StartVstProbe(const char* path, int32_t timeoutMs, int32_t tag, PluginProbeResult* failed);
+// Waits at most waitMs for running examinations; puts up to max finished ones (a plug-in
+// that ran out of time is stopped) into results and tags; answers how many.
+int32_t CollectVstProbes(int32_t waitMs, PluginProbeResult* results, int32_t* tags, int32_t max);
+// The examinations still running.
+int32_t CountRunningVstProbes();
+// Stops every running examination (quit).
+void StopVstProbes();
+
+// Examines the shared object at path and waits for the answer (at most timeoutMs).
 void ProbeVstPlugin(const char* path, int32_t timeoutMs, PluginProbeResult* result);
-// Examines several at once (at most parallel children at a time).
-void ProbeVstPlugins(const char* const* paths, int32_t count, int32_t parallel,
-                     int32_t timeoutMs, PluginProbeResult* results);

@@ -15,6 +15,7 @@
 #include "platform/resources/resource_manager.h"
 #include "platform/threads/cooperative_threads.h"
 #include "platform/windows/windows.h"
+#include "plugins/library/plugin_examination.h"
 #include "plugins/plugin_idle.h"
 #include "sequencer/clock/note_off_queue.h"
 #include "sequencer/clock/transport_clock.h"
@@ -117,6 +118,7 @@ void RunWindowIdleSteps() {
   UpdateTrackActivityMeter();
   if (WindowRef front = FrontNonFloatingWindow()) IdleControls(front);
   PluginWindowsIdle();
+  ServicePluginExaminations(0);
   ReWireIdle();
   if (IsAppWindowVisible(GetWindowForKind(kMixerKind))) MixerMetersIdle();
   InstrumentWindowIdle();

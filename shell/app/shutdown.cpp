@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "audio/devices/audio_driver.h"
+#include "plugins/library/plugin_examination.h"
 #include "sequencer/clock/clock_timer.h"
 #include "sequencer/clock/sequencer_clock.h"
 #include "sequencer/midi/coremidi_driver.h"
@@ -51,7 +52,8 @@ void QuitApplication(int16_t exitNow) {
     CloseSplashWindow();
     ReleaseAppearanceStyle();
     // 7. Only what the start-up made: the clock task, the output devices, the MIDI client
-    //    and the remembered files.
+    //    and the remembered files; plug-in examinations still running are stopped.
+    StopPluginExaminations();
     if (gStartUpReachedDevices) {
       RemoveClockTimer();
       CloseOutputDevices();

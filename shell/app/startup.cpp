@@ -9,6 +9,8 @@
 #include <cstdlib>
 
 #include "audio/devices/audio_driver.h"
+#include "plugins/library/plugin_discovery.h"
+#include "plugins/library/recent_plugins.h"
 #include "platform/events/apple_events.h"
 #include "platform/files/folders.h"
 #include "platform/memory/memory.h"
@@ -340,9 +342,13 @@ void StartUpApplication(int16_t) {
   ReadPreferencesData(&layout, &status);
   // 29.
   LoadAliasList(&gSongFileList);
-  // 30-31. The audio output drivers; the saved devices are chosen again. Interim: plug-in
-  // scanning and the master entry belong to plug-in hosting and the mixer.
+  // 30-31. The audio output drivers; the saved devices are chosen again; then the plug-ins
+  // are found (plug-ins new to the information file are examined in the background, the idle
+  // pass takes their answers) and the recent list follows the new table. Interim: the master
+  // entry belongs to the mixer.
   InstallAudioDrivers(nullptr);
+  ScanAllPlugins(false);
+  LoadRecentPlugins();
   // 32.
   InitializeSongWorkspace(0, 0, 0);
   ApplyStartupLayout(layout);

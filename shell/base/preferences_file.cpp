@@ -138,20 +138,24 @@ OSErr OpenPrefsDataFork(int16_t* refNum) {
 
 void ForgetPrefsFileSpec() { gHaveSpec = false; }
 
+OSErr SetDamagedFileAside(const FSSpec* fileSpec, int32_t messageCode) {
+  const unsigned char kSuffix[] = "\010.damaged";
+  Str255 asideName;
+  PLstrcpy(asideName, fileSpec->name);
+  if (asideName[0] > 31 - kSuffix[0]) asideName[0] = uint8_t(31 - kSuffix[0]);
+  AppendPString(asideName, kSuffix);
+  FSSpec aside;
+  if (FSMakeFSSpec(fileSpec->vRefNum, fileSpec->parID, asideName, &aside) == noErr) FSpDelete(&aside);
+  OSErr err = FSpRename(fileSpec, asideName);
+  if (err == noErr) ReportFileNote(messageCode, fileSpec->name, -1);
+  return err;
+}
+
 OSErr SetDamagedPrefsFileAside() {
   FSSpec fileSpec;
   OSErr err = GetPrefsFileSpec(&fileSpec);
   if (err != noErr) return err;
-  const unsigned char kSuffix[] = "\010.damaged";
-  Str255 asideName;
-  PLstrcpy(asideName, fileSpec.name);
-  if (asideName[0] > 31 - kSuffix[0]) asideName[0] = uint8_t(31 - kSuffix[0]);
-  AppendPString(asideName, kSuffix);
-  FSSpec aside;
-  if (FSMakeFSSpec(fileSpec.vRefNum, fileSpec.parID, asideName, &aside) == noErr) FSpDelete(&aside);
-  err = FSpRename(&fileSpec, asideName);
-  if (err == noErr) ReportFileNote(kPrefsSetAsideMessage, fileSpec.name, -1);
-  return err;
+  return SetDamagedFileAside(&fileSpec, kPrefsSetAsideMessage);
 }
 
 OSErr MigratePreferencesFile() {

@@ -25,6 +25,8 @@ void ForgetPrefsFileSpec();
 // used; the user is told, by the file's name. Answers the rename's result (a file that could
 // not be renamed is reported by the caller that cannot open it).
 OSErr SetDamagedPrefsFileAside();
+// Any damaged file set aside the same way; the note shows message messageCode.
+OSErr SetDamagedFileAside(const FSSpec* fileSpec, int32_t messageCode);
 
 // At start-up, before the preferences are read: when there is no preferences file but the
 // older one exists, a new file is made with a copy of both of the old file's forks. The old

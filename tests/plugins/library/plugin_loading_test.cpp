@@ -1,0 +1,121 @@
+// Loading plug-in code for entries of the table: open counts, load counts, unloading with
+// the last instance, the entry points, an instrument behind an effect, Clickvox.
+#include "platform/files/folders.h"
+#include "platform/files/host_files.h"
+#include "platform/memory/byte_order.h"
+#include "plugins/host/insert_chains.h"
+#include "plugins/library/click_plugin.h"
+#include "plugins/library/plugin_bundles.h"
+#include "plugins/library/plugin_info_file.h"
+#include "plugins/library/plugin_loading.h"
+#include "tests/plugins/library/plugin_library_fixture.h"
+
+namespace {
+
+class PluginLoadingTest : public PluginLibraryTest {
+ protected:
+  int32_t Install(const std::string& fixture, const std::string& name) {
+    std::string bytes;
+    EXPECT_EQ(noErr, HostReadFile(FixturePlugin(fixture), &bytes, 64 << 20));
+    EXPECT_TRUE(zarin_test::WriteWholeFile(plugins_.File(name + ".so"), bytes));
+    ScanFolder(plugins_.path());
+    return FindEntry("Tiny Works-" + name);
+  }
+  uint32_t CachedLoadCount(const std::string& key) {
+    std::string file = zarin_test::ReadWholeFile(InfoFilePath());
+    for (size_t at = 8; at + 128 <= file.size(); at += 128) {
+      const char* record = file.data() + at;
+      if (std::string(record + kCacheName + 1, uint8_t(record[kCacheName])) == key)
+        return ReadU32BE(record + kCacheLoadCount);
+    }
+    return 0xFFFFFFFF;
+  }
+};
+
+constexpr uint32_t kQuiet = kLoadSilent | kLoadNoInsert;
+
+TEST_F(PluginLoadingTest, CodeStaysLoadedWhileAnInstanceIsOpen) {
+  int32_t index = Install("synth", "Tiny");
+  ASSERT_GE(index, 0);
+  EXPECT_EQ(0u, PluginInfoAt(index)->loadCount);
+  uint32_t first = 0;
+  uint32_t second = 0;
+  ASSERT_EQ(noErr, LoadPlugin(index, 48000.0, 0, &first, kQuiet));
+  ASSERT_NE(0u, first);
+  PluginInfo* entry = PluginInfoAt(index);
+  EXPECT_EQ(1u, entry->openCount);
+  EXPECT_EQ(1u, entry->loadCount);
+  EXPECT_EQ(1u, CachedLoadCount("Tiny"));  // written at once
+  EXPECT_EQ(FourCC("TySy"), entry->uniqueId);
+  EXPECT_EQ(0, entry->inputCount);
+  EXPECT_EQ(2, entry->outputCount);
+  EXPECT_NE(0u, entry->pluginFlags & kPluginFlagVstMain);
+  uint32_t module = GetPluginBundleModule(entry->bundle);
+  EXPECT_NE(0u, module);
+
+  ASSERT_EQ(noErr, LoadPlugin(index, 48000.0, 0, &second, kQuiet));
+  entry = PluginInfoAt(index);
+  EXPECT_EQ(2u, entry->openCount);
+  EXPECT_EQ(2u, entry->loadCount);
+  EXPECT_EQ(module, GetPluginBundleModule(entry->bundle));
+
+  ReleasePluginTableCode(index, first);
+  EXPECT_EQ(1u, PluginInfoAt(index)->openCount);
+  EXPECT_NE(0u, PluginInfoAt(index)->mainEntry);
+  ReleasePluginTableCode(index, second);
+  EXPECT_EQ(0u, PluginInfoAt(index)->openCount);
+  EXPECT_EQ(0u, PluginInfoAt(index)->mainEntry);
+  EXPECT_EQ(0u, GetPluginBundleModule(PluginInfoAt(index)->bundle));
+}
+
+TEST_F(PluginLoadingTest, ATrialLoadLeavesTheLoadCountAtZero) {
+  int32_t index = Install("synth", "Tiny");
+  ASSERT_GE(index, 0);
+  uint32_t head = 0;
+  ASSERT_EQ(noErr, LoadPlugin(index, 44100.0, 0, &head, kQuiet | kLoadTrial));
+  EXPECT_EQ(0u, PluginInfoAt(index)->loadCount);
+  EXPECT_EQ(1u, PluginInfoAt(index)->openCount);
+  ReleasePluginTableCode(index, head);
+}
+
+TEST_F(PluginLoadingTest, OnlyMainExportedWorksWithoutTheEntryPointFlag) {
+  int32_t index = Install("main_only", "MainOnly");
+  ASSERT_GE(index, 0);
+  uint32_t head = 0;
+  ASSERT_EQ(noErr, LoadPlugin(index, 44100.0, 0, &head, kQuiet));
+  EXPECT_EQ(0u, PluginInfoAt(index)->pluginFlags & kPluginFlagVstMain);
+  EXPECT_EQ(FourCC("TyFx"), PluginInfoAt(index)->uniqueId);
+  ReleasePluginTableCode(index, head);
+}
+
+TEST_F(PluginLoadingTest, AnInstrumentBehindAnEffectIsLoadedWith103) {
+  int32_t effect = Install("main_only", "Effect");
+  int32_t synth = Install("synth", "Synth");
+  ASSERT_GE(effect, 0);
+  ASSERT_GE(synth, 0);
+  uint32_t head = 0;
+  ASSERT_EQ(noErr, LoadPlugin(effect, 44100.0, 0, &head, kQuiet));
+  EXPECT_EQ(kPluginBehindInserts, LoadPlugin(synth, 44100.0, 1, &head, kQuiet));
+  EXPECT_EQ(2, CountChainPlugins(head));
+  EXPECT_EQ(1u, PluginInfoAt(synth)->openCount);
+}
+
+// Clickvox ships beside the program: found there when the table does not list it.
+TEST_F(PluginLoadingTest, ClickvoxIsFoundBesideTheProgram) {
+  SetApplicationFolder(ZARIN_TEST_APP_FOLDER);
+  ASSERT_EQ(0, CountPlugins());
+  uint8_t device = FindClickPlugin(false);
+  ASSERT_EQ(1, CountPlugins());
+  PluginInfo* entry = PluginInfoAt(0);
+  EXPECT_EQ("Clickvox", EntryName(entry));
+  EXPECT_EQ(std::string(ZARIN_TEST_APP_FOLDER) + "/Clickvox.so", entry->path);
+  EXPECT_NE(0u, entry->pluginFlags & kPluginFlagReplacing);
+  EXPECT_EQ(254, device);
+  EXPECT_EQ(254, entry->deviceByte);
+  EXPECT_EQ(1u, entry->openCount);
+  FindClickPlugin(false);
+  EXPECT_EQ(1, CountPlugins());
+  SetApplicationFolder("");
+}
+
+}  // namespace
