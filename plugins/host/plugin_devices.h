@@ -34,12 +34,14 @@ struct PluginMidiState;
 constexpr int32_t kPluginDeviceSize = 80;
 constexpr int32_t kOldPluginDeviceSize = 64;
 constexpr uint32_t kPluginDeviceKind = 20;
-constexpr uint32_t kClickDeviceId = 254;
+constexpr uint32_t kClickPluginDeviceId = 254;
 constexpr uint32_t kMaxPluginDeviceId = 253;
 constexpr uint16_t kNoDeviceSong = 0xFFFF;
 constexpr uint16_t kDevicePending = 0x0001;
 // Before this file version track devices named their song by index only.
 constexpr uint16_t kFirstVersionWithDeviceSongIds = 1570;
+// Before this file version records were 64 bytes long.
+constexpr uint16_t kFirstVersionWith80ByteDevices = 1617;
 
 enum : int32_t {
   kDeviceName = 0,
@@ -120,6 +122,8 @@ int32_t CountDeviceRecords(Handle table);
 // (the old table and count stay).
 OSErr RegisterPluginDevice(Handle rack, int32_t* id, int32_t instrumentIndex);
 void RebuildPluginDeviceTable();
+// Rebuilds the table after the click settings changed (the click track's own media are not
+// touched while the click track is not part of the program).
 void RebuildForClickChange(int32_t flag);
 // Mode 0 sets the device's pending bit, 1 clears it, 2 names it again from the chain, clears
 // its reference count, relinks the head instance and clears pending.
@@ -164,7 +168,14 @@ void ResetDeviceTable();
 void ApplyTempoToPluginChannels(int32_t tempo);
 int32_t UpdateBusBypassForTracks(int32_t busIndex, int32_t force);
 int32_t UpdateCurrentBusBypass(int32_t force);
-void ClearAlternateRegionOutput();
+
+// The engine's channels, then its aux-bus channels, until the procedure answers non-zero
+// (served as ForEachInstrumentPlugin, song/instruments/plugin_hooks.h).
+using DeviceChannelProc = int32_t (*)(EngineChannel* channel, void* block);
+void WalkInstrumentPluginChannels(DeviceChannelProc callback, void* block);
+
+// Installs the table's entries of gInstrumentPluginHooks (called by InstallPluginHooks).
+void InstallPluginDeviceHooks();
 
 // The live view, for the MIDI input thread, the engine and main-thread tools: never blocks,
 // never allocates. With id 0 the procedure runs for every device that has an instance; else
