@@ -4,6 +4,7 @@
 
 #include "audio/engine/engine_channels.h"
 #include "plugins/host/plugin_instance.h"
+#include "plugins/host/vst_dispatch.h"
 
 namespace {
 
@@ -123,6 +124,7 @@ void RenderInsertChain(PluginInstance* first, float** inputs, float** outputs, i
   int32_t mixBack = 0;
   for (PluginInstance* p = first; p;) {
     PluginInstance* next = GetPluginInstance(p->next);
+    gOpeningPlugin = p->id;
     float* const* scratch = FreeScratchTable(inputs);
     outputs[0] = scratch[0];
     outputs[1] = scratch[1];
@@ -144,6 +146,9 @@ void RenderInsertChain(PluginInstance* first, float** inputs, float** outputs, i
     mixBack = p->bypass ? 0 : outs;
     p = next;
   }
+  // A mono result feeds both sides: the second entry never keeps a buffer nobody wrote.
+  if (first && signal <= 1) inputs[1] = inputs[0];
+  gOpeningPlugin = 0;
 }
 
 void RenderPlugin(PluginInstance* instance, float** inputs, float** outputs, int32_t frames, int32_t outputCount) {
