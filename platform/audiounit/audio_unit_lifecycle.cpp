@@ -92,6 +92,11 @@ OSStatus InstantiateLv2(AudioUnitInstance* u) {
   if (u->keptState != nullptr) RestoreLv2State(u, u->keptState, false);
   lilv_instance_activate(u->lv2);
   DropQueuedMidi(u);  // nothing queued while there was no plug-in plays late
+  if (u->latencyPort >= 0) {  // the latency is known once the plug-in has run; start afresh after
+    RunSilentBlock(u);
+    lilv_instance_deactivate(u->lv2);
+    lilv_instance_activate(u->lv2);
+  }
   u->initialized = true;
   return noErr;
 }
