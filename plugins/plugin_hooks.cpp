@@ -1,41 +1,31 @@
 #include "plugins/plugin_hooks.h"
 
 #include "platform/memory/memory.h"
+#include "plugins/host/insert_chains.h"
+#include "plugins/host/insert_racks.h"
 #include "plugins/host/plugin_devices.h"
-#include "plugins/plugin_instances.h"
 #include "song/instruments/plugin_hooks.h"
 
 namespace {
 
-// Interim: a rack is a plain block until plug-ins load.
-void DisposeRackBlock(Handle rack) {
-  if (rack && IsValidHandle(rack)) DisposeHandle(rack);
-}
+// A listed chain lets go of each plug-in; the state re-reading is the settings code's.
+void ReleaseListedChain(Handle, uint32_t head) { ReleaseChainPlugins(head); }
 
-// Interim: a copy of the rack's block.
-Handle DuplicateRackBlock(Handle rack) {
-  if (!rack || !IsValidHandle(rack)) return Handle();
-  Handle copy = rack;
-  if (HandToHand(&copy) != noErr) return Handle();
-  return copy;
-}
-
-// Interim: no plug-in chains until plug-ins load.
-bool RackRunsPluginChain(Handle) { return false; }
+void RegisterChainPatchNames(Handle, uint32_t, int32_t) {}
 
 }  // namespace
 
 void InstallPluginHooks() {
   InstrumentPluginHooks& h = gInstrumentPluginHooks;
-  h.disposeInsertRack = DisposeRackBlock;
-  h.duplicateInsertRack = DuplicateRackBlock;
+  h.disposeInsertRack = DisposeRack;
+  h.duplicateInsertRack = DuplicateRack;
   h.rackHasPluginChain = RackRunsPluginChain;
-  h.snapshotInsertChain = ListInsertChain;
-  h.adjustListedPluginReferences = AdjustChainListReferences;
-  h.relinkInsertChain = RelinkChainList;
-  h.disposeInsertChainList = DisposeChainList;
-  h.refreshRackPlugins = RefreshChainPlugins;
+  h.snapshotInsertChain = TakeChainSnapshot;
+  h.adjustListedPluginReferences = AddSnapshotUse;
+  h.relinkInsertChain = RelinkChainSnapshot;
+  h.disposeInsertChainList = [](Handle list, int32_t) { DisposeChainSnapshot(list, Handle()); };
+  h.refreshRackPlugins = ReleaseListedChain;
   h.registerPluginPatchNames = RegisterChainPatchNames;
-  h.releaseInsertChain = ReleaseChainInstances;
+  h.releaseInsertChain = ReleaseChainPlugins;
   InstallPluginDeviceHooks();
 }

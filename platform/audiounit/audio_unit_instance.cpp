@@ -139,7 +139,7 @@ bool CloseAudioUnitInstance(AudioUnit unit) {
   auto deadline = std::chrono::steady_clock::now() + std::chrono::nanoseconds(kBusyWaitNanos);
   while (!TakeBusy(slot) && std::chrono::steady_clock::now() < deadline)
     WaitForByteClear(slot->busy, kBusyWaitNanos / 100);
-  FreeLv2(u);
+  FreeLv2(u, false);
   if (u->keptState != nullptr) lilv_state_free(u->keptState);
   u->keptState = nullptr;
   FreeFactoryPresets(u);

@@ -76,13 +76,14 @@ OSStatus InstantiateLv2(AudioUnitInstance* u) {
   ConnectFixedPorts(u);
   if (u->keptState != nullptr) RestoreLv2State(u, u->keptState, false);
   lilv_instance_activate(u->lv2);
+  DropQueuedMidi(u);  // nothing queued while there was no plug-in plays late
   u->initialized = true;
   return noErr;
 }
 
-void FreeLv2(AudioUnitInstance* u) {
+void FreeLv2(AudioUnitInstance* u, bool keepState) {
   if (u->lv2 == nullptr) return;
-  LilvState* state = CaptureLv2State(u);
+  LilvState* state = keepState ? CaptureLv2State(u) : nullptr;
   if (state != nullptr) {
     if (u->keptState != nullptr) lilv_state_free(u->keptState);
     u->keptState = state;
@@ -117,9 +118,7 @@ OSStatus AudioUnitReset(AudioUnit unit, AudioUnitScope scope, AudioUnitElement) 
     lilv_instance_deactivate(u->lv2);
     lilv_instance_activate(u->lv2);
   }
-  Lv2MidiMessage dropped;
-  while (u->midi.TryPop(&dropped)) {
-  }
+  DropQueuedMidi(u);
   ReleaseAudioUnit(unit);
   return noErr;
 }

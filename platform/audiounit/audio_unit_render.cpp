@@ -79,7 +79,7 @@ void ConnectSignalPorts(AudioUnitInstance* u, AudioBufferList* data) {
 void TakeControls(AudioUnitInstance* u) {
   for (uint32_t id : u->parameters)
     if (u->ports[id].input) u->controls[id] = u->values[id].load(std::memory_order_relaxed);
-  if (u->enabledPort >= 0) u->controls[uint32_t(u->enabledPort)] = u->bypass != 0 ? 0.0f : 1.0f;
+  if (u->enabledPort >= 0 && u->bypass.load(std::memory_order_relaxed) != 0) u->controls[uint32_t(u->enabledPort)] = 0.0f;
 }
 
 void PublishControls(AudioUnitInstance* u) {
@@ -99,8 +99,9 @@ OSStatus RenderHeld(AudioUnitInstance* u, AudioUnitRenderActionFlags* flags, con
     Silence(data, frames);
     return status;
   }
-  if (u->bypass != 0 && u->enabledPort < 0) {
+  if (u->bypass.load(std::memory_order_relaxed) != 0 && u->enabledPort < 0) {
     PassThrough(u, data, frames);
+    DropQueuedMidi(u);
     return noErr;
   }
   TakeControls(u);

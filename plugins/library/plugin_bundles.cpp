@@ -27,15 +27,10 @@ PluginBundle* FindBundle(uint32_t bundle) {
   return entry.retains > 0 ? &entry : nullptr;
 }
 
-bool EndsWith(const std::string& text, const char* tail) {
-  size_t n = std::strlen(tail);
-  return text.size() >= n && text.compare(text.size() - n, n, tail) == 0;
-}
-
-bool IsSharedObjectName(const std::string& name) { return EndsWith(name, ".so"); }
+bool IsSharedObjectName(const std::string& name) { return NameEndsWith(name, ".so"); }
 
 bool IsVstFolderName(const std::string& name) {
-  return EndsWith(name, ".vst") || EndsWith(name, ".VST");
+  return NameEndsWith(name, ".vst") || NameEndsWith(name, ".VST");
 }
 
 // The Info file's "key = value" lines of a folder bundle.
@@ -73,6 +68,11 @@ std::string FirstSharedObjectIn(const std::string& folder) {
 }
 
 }  // namespace
+
+bool NameEndsWith(const std::string& name, const char* tail) {
+  size_t n = std::strlen(tail);
+  return name.size() >= n && name.compare(name.size() - n, n, tail) == 0;
+}
 
 uint32_t CreatePluginBundle(const char* path) {
   bool isFolder = false;

@@ -45,6 +45,9 @@ void* GetPluginBundleFunction(uint32_t bundle, const char* name);
 // order or architecture (read from its header, the code is not loaded), or none at all;
 // else 1 (a file that is no executable is left to the loader, which says why).
 int16_t CheckNativeExecutable(uint32_t bundle);
+// Whether a file name ends in tail (byte for byte).
+bool NameEndsWith(const std::string& name, const char* tail);
+
 // Version from the bundle's "CFBundleShortVersionString" (0 when it has none).
 OSErr ReadBundleVersion(uint32_t bundle, uint32_t* version);
 // A version text as major * 256 + minor * 16 + revision: leading non-digits skipped,

@@ -17,6 +17,7 @@
 #include "plugins/library/plugin_bundles.h"
 #include "plugins/library/plugin_examination.h"
 #include "plugins/library/plugin_info_file.h"
+#include "plugins/library/plugin_name_split.h"
 #include "plugins/library/plugin_table_entries.h"
 #include "shell/base/modifier_keys.h"
 #include "shell/base/progress_hooks.h"
@@ -32,20 +33,9 @@ bool gScanning = false;
 int32_t gBundleDepth = 0;
 
 bool ContainsDisable(const std::string& name) {
-  std::string upper = name;
-  for (char& c : upper) c = char(std::toupper(static_cast<unsigned char>(c)));
-  return upper.find("DISABLE") != std::string::npos;
-}
-
-bool EndsWith(const std::string& text, const char* tail) {
-  size_t n = std::strlen(tail);
-  return text.size() >= n && text.compare(text.size() - n, n, tail) == 0;
-}
-
-void ToPascal(const std::string& text, Str255 out, size_t max) {
-  size_t n = text.size() < max ? text.size() : max;
-  out[0] = uint8_t(n);
-  std::memcpy(out + 1, text.data(), n);
+  Str255 text;
+  TextToPascal(name, text, 255);
+  return ContainsIgnoringCase(text, "DISABLE");
 }
 
 // The bundle's display name without the bundle extension; *isPlugin when it names one.
@@ -53,9 +43,9 @@ std::string BundleDisplayName(uint32_t bundle, bool* isPlugin) {
   std::string name = GetPluginBundleInfoValue(bundle, "CFBundleName");
   if (name.empty()) name = HostLastComponent(GetPluginBundlePath(bundle));
   *isPlugin = true;
-  if ((name.size() > 4 && EndsWith(name, ".vst")) || EndsWith(name, ".VST")) {
+  if ((name.size() > 4 && NameEndsWith(name, ".vst")) || NameEndsWith(name, ".VST")) {
     name.resize(name.size() - 4);
-  } else if (name.size() > 3 && EndsWith(name, ".so")) {
+  } else if (name.size() > 3 && NameEndsWith(name, ".so")) {
     name.resize(name.size() - 3);
   } else {
     *isPlugin = PluginBundleHasExecutable(bundle);
@@ -72,7 +62,7 @@ void FillBundleTemplate(uint32_t bundle, const std::string& name, ConstStr255Par
     full = std::string(reinterpret_cast<const char*>(prefix + 1), prefix[0]) + "-" + name;
     if (prefix[0] + 1 < kPluginNameMax) info->prefixLength = uint8_t(prefix[0] + 1);
   }
-  ToPascal(full, info->name, kPluginNameMax);
+  TextToPascal(full, info->name, kPluginNameMax);
   info->bundle = bundle;
   ReadBundleVersion(bundle, &info->version);
   std::string path = GetPluginBundlePath(bundle);
@@ -282,7 +272,7 @@ OSErr EnumerateBundlesInFolder(bool showProgress, FoundPlugin* found, const std:
         err = noErr;
         if (!ContainsDisable(name) && HostPathExists(path, &isFolder) && isFolder) {
           Str255 inner;
-          ToPascal(name, inner, 31);
+          TextToPascal(name, inner, 31);
           ++gBundleDepth;
           err = EnumerateBundlesInFolder(showProgress, found, path, inner);
           --gBundleDepth;

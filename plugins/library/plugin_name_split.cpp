@@ -10,20 +10,6 @@ std::string NameText(const PluginInfo* entry) {
   return std::string(reinterpret_cast<const char*>(entry->name + 1), entry->name[0]);
 }
 
-void ToPascal(const std::string& text, Str255 out) {
-  size_t n = text.size() < 255 ? text.size() : 255;
-  out[0] = uint8_t(n);
-  std::memcpy(out + 1, text.data(), n);
-}
-
-bool ContainsIgnoringCase(const uint8_t* text, const char* word) {
-  std::string upper(reinterpret_cast<const char*>(text + 1), text[0]);
-  std::string wanted = word;
-  for (char& c : upper) c = char(std::toupper(static_cast<unsigned char>(c)));
-  for (char& c : wanted) c = char(std::toupper(static_cast<unsigned char>(c)));
-  return upper.find(wanted) != std::string::npos;
-}
-
 void SetName(PluginInfo* entry, const std::string& text) {
   size_t n = text.size() < size_t(kPluginNameMax) ? text.size() : size_t(kPluginNameMax);
   entry->name[0] = uint8_t(n);
@@ -31,6 +17,20 @@ void SetName(PluginInfo* entry, const std::string& text) {
 }
 
 }  // namespace
+
+bool ContainsIgnoringCase(ConstStr255Param text, const char* word) {
+  std::string upper(reinterpret_cast<const char*>(text + 1), text[0]);
+  std::string wanted = word;
+  for (char& c : upper) c = char(std::toupper(static_cast<unsigned char>(c)));
+  for (char& c : wanted) c = char(std::toupper(static_cast<unsigned char>(c)));
+  return upper.find(wanted) != std::string::npos;
+}
+
+void TextToPascal(const std::string& text, Str255 out, size_t max) {
+  size_t n = text.size() < max ? text.size() : max;
+  out[0] = uint8_t(n);
+  std::memcpy(out + 1, text.data(), n);
+}
 
 void SplitPluginName(PluginInfo* entry, Str255 vendor, Str255 product) {
   std::string name = NameText(entry);
@@ -46,13 +46,13 @@ void SplitPluginName(PluginInfo* entry, Str255 vendor, Str255 product) {
   }
   if (at == std::string::npos) {
     vendor[0] = 0;
-    ToPascal(name, product);
+    TextToPascal(name, product, 255);
     return;
   }
   std::string rest = name.substr(at + skip < name.size() ? at + skip : name.size());
   size_t first = rest.find_first_not_of(' ');
-  ToPascal(name.substr(0, at), vendor);
-  ToPascal(first == std::string::npos ? std::string() : rest.substr(first), product);
+  TextToPascal(name.substr(0, at), vendor, 255);
+  TextToPascal(first == std::string::npos ? std::string() : rest.substr(first), product, 255);
 }
 
 void ApplyPluginVendor(PluginInfo* entry, const char* vendor) {

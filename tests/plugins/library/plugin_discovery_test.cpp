@@ -33,7 +33,7 @@ const RealPlugin kRealPlugins[] = {
     {"Kars-vst", "Kars", "DKrs", 0, 1, true, false},
     {"Nekobi-vst", "Nekobi", "DNek", 0, 1, true, false},
     {"MaBitcrush-vst", "MaBitcrush", "DMbc", 1, 2, false, false},
-    {"3BandSplitter-vst", "3BandSplitter", "D3BS", 2, 6, false, false},
+    {"3BandSplitter-vst", "3BandSplitter", "D3ES", 2, 6, false, false},
     {"DISTRHO-ProM", "DISTRHO", "DPrM", 2, 2, false, false},
     {"lsp-plugins-comp-delay-mono", "lsp-plugins", nullptr, 1, 1, false, true},
     {"lsp-plugins-crossover-lr", "lsp-plugins", nullptr, 2, 18, false, true},
