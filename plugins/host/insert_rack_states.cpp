@@ -136,6 +136,12 @@ void RestoreRecord(PluginInstance* instance, const uint8_t* record) {
     SetPluginParameterChecked(instance, int32_t(i), ReadF32BE(values + 4 * i), kSetParameterNormal);
 }
 
+bool AnyRecordKnown(Handle state) {
+  for (int32_t n = 0, at; (at = GetRackStateRecord(state, n)) >= 0; ++n)
+    if (FindRecordPlugin(Bytes(state) + at) >= 0) return true;
+  return false;
+}
+
 OSErr ApplyRecord(Handle rack, Handle state, int32_t n, uint32_t* head) {
   int32_t index = FindRecordPlugin(Bytes(state) + GetRackStateRecord(state, n));
   if (index < 0) return fnfErr;
@@ -147,14 +153,17 @@ OSErr ApplyRecord(Handle rack, Handle state, int32_t n, uint32_t* head) {
   return noErr;
 }
 
+// A state that holds no plug-in the table knows (or no plug-in at all) stays pending, so
+// that saving the song again writes it back as it was read.
 void ApplyPendingRack(Handle rack) {
   if (!RackHasAutomationFields(rack)) return;
   uint8_t* p = Bytes(rack);
-  if (!(p[kPluginRecordFlags] & kPluginFlagRackPending)) return;
   Handle state(ReadU32BE(p + kPluginRecordRackState));
+  if (!(p[kPluginRecordFlags] & kPluginFlagRackPending) || !state || !IsValidHandle(state)) return;
+  if (!AnyRecordKnown(state)) return;
   WriteU32BE(Bytes(rack) + kPluginRecordRackState, 0);
   Bytes(rack)[kPluginRecordFlags] &= uint8_t(~kPluginFlagRackPending);
-  if (state && IsValidHandle(state)) ApplyRackPluginStates(rack, state);
+  ApplyRackPluginStates(rack, state);
   DisposeInsertRackState(&state);
 }
 
