@@ -303,6 +303,8 @@ struct ClickCase {
   int32_t beats;
 };
 
+void PrintTo(const ClickCase& c, std::ostream* os) { *os << c.name; }
+
 class ClickCapture : public RenderCapture, public ::testing::WithParamInterface<ClickCase> {};
 
 // The metronome through Clickvox: with the click on, every beat sounds at its sample, the bar's
