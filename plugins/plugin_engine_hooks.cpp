@@ -2,6 +2,7 @@
 
 #include "audio/engine/engine_channels.h"
 #include "audio/engine/engine_plugin_hooks.h"
+#include "plugins/host/plugin_render_hooks.h"
 #include "plugins/plugin_output_buses.h"
 #include "plugins/plugin_parameters.h"
 #include "song/instruments/plugin_hooks.h"
@@ -24,6 +25,7 @@ EngineChannel* RackEngineChannel(Handle rack) {
 }  // namespace
 
 void InstallPluginEngineHooks() {
+  InstallPluginRenderHooks();
   gEnginePluginHooks.setParameter = KeepPluginParameter;
   gEnginePluginHooks.findChainPlugin = ChainPluginAt;
   gEnginePluginHooks.getRackEngineChannel = RackEngineChannel;

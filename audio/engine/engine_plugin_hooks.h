@@ -33,7 +33,16 @@ struct EnginePluginHooks {
   void (*deliverBufferMidi)(EngineChannel* channel, void* plugin, ChannelRenderState* chain, int32_t frames);
   // Engine thread (message code 7): renders a plug-in request of the output path; its result.
   int32_t (*renderPluginRequest)(void* request);
+  // Engine thread (channel rendering): renders the chain that starts at chainHead. inputs and
+  // outputs are tables of kRenderBufferCount entries (null entries are silence); the chain's
+  // output lands in inputs[0] and inputs[1]; *rendered becomes 1 when a plug-in produced
+  // output or passed its input on.
+  void (*renderInsertChain)(void* chainHead, float** inputs, float** outputs, int32_t frames, int32_t channels,
+                            uint8_t* rendered);
   // Main thread (binding channels and instruments, preparing playback).
+  // Before Play prepares the engine from tick: adds the channels the host plays through of its
+  // own (the metronome's click); 0 or an engine error.
+  int16_t (*addPlayChannels)(uint32_t tick);
   EngineChannel* (*getRackEngineChannel)(Handle rack);
   // Points the insert rack of each of the song's tracks that play the channel's instrument at
   // the channel (creating a missing rack at the engine's rate).
@@ -55,6 +64,12 @@ void SetPluginRenderChannel(EngineChannel* channel);
 void DeliverBufferMidi(EngineChannel* channel, void* plugin, ChannelRenderState* chain, int32_t frames);
 // Renders a plug-in request of the output path (engine message code 7); 0 with no host.
 int32_t RenderAudioUnit(void* request);
+// Renders an insert chain (see the hook entry); with no host the signal passes on unchanged
+// and *rendered is left as it was.
+void RenderPluginChain(void* chainHead, float** inputs, float** outputs, int32_t frames, int32_t channels,
+                       uint8_t* rendered);
+// Adds the host's own play channels (0 and nothing with no host).
+int16_t AddPluginPlayChannels(uint32_t tick);
 // The engine channel that an insert rack plays through, or null (null with no host).
 EngineChannel* GetRackEngineChannel(Handle rack);
 // Binds the song's tracks' racks to the channel (nothing with no host).

@@ -379,19 +379,35 @@ void SetPluginGains(ChannelRenderState* state, float inputGain, float wetGain, u
   state->dryLevel = dryLevel;
 }
 
-// A chain that renders nothing (bypassed, or no plug-in yet) passes its inputs on; outputs
-// without an input are silence, never what an earlier channel left in the buffers.
-int32_t RenderInsertChain(ChannelRenderState* state, float* const* inputs, int32_t inputCount, float** outputs,
-                          int32_t outputCount, int32_t frames) {
-  if (state->render && !state->bypass) {
-    return state->render(state->renderContext, inputs, inputCount, outputs, outputCount, frames);
-  }
+// A bypassed chain passes its inputs on; outputs without an input are silence, never what an
+// earlier channel left in the buffers.
+void PassChainInputs(const ChannelRenderState* state, float* const* inputs, int32_t inputCount, float** outputs,
+                     int32_t outputCount, int32_t frames) {
   for (int32_t i = 0; i < outputCount; ++i) {
     outputs[i] = gRenderBuffers.chain[i];
     bool fed = i < inputCount && inputs[i] == gRenderBuffers.chain[i] && (state->audioInput || i >= 2);
     if (!fed && outputs[i]) std::memset(outputs[i], 0, size_t(frames) * sizeof(float));
   }
-  return 0;
+}
+
+void RenderChannelChain(ChannelRenderState* state, float* const* inputs, int32_t inputCount, float** outputs,
+                        int32_t outputCount, int32_t frames, int32_t channels, uint8_t* rendered) {
+  if (state->bypass) {
+    PassChainInputs(state, inputs, inputCount, outputs, outputCount, frames);
+    return;
+  }
+  if (state->render) {
+    state->render(state->renderContext, inputs, inputCount, outputs, outputCount, frames);
+    return;
+  }
+  // The plug-in host swaps pointers in its own copy of the tables: the chain's first two
+  // outputs come back in the input table, the others in the output table.
+  float* in[kRenderBufferCount] = {};
+  float* out[kRenderBufferCount] = {};
+  for (int32_t i = 0; i < inputCount && i < kRenderBufferCount; ++i) in[i] = inputs[i];
+  if (inputCount < 1) in[0] = nullptr;
+  RenderPluginChain(state->chainHead, in, out, frames, channels, rendered);
+  for (int32_t i = 0; i < outputCount && i < kRenderBufferCount; ++i) outputs[i] = i < 2 ? in[i] : out[i];
 }
 
 bool MixKindOutputFormat(int32_t mixKind, int32_t frameChannels, int32_t* bytesPerSample, int32_t* channels) {
@@ -470,7 +486,8 @@ void* RenderEngineChannel(EngineChannel* channel, void* source, void* output, in
   }
   float* inputs[kRenderBufferCount] = {};
   for (int32_t i = 0; i < inCount; ++i) inputs[i] = gRenderBuffers.chain[i];
-  RenderInsertChain(state, inputs, inCount, wet, outCount, frames);
+  int32_t sourceChannels = channel->sourceChannels ? channel->sourceChannels : channel->frameChannels;
+  RenderChannelChain(state, inputs, inCount, wet, outCount, frames, sourceChannels, &channel->halfReady[half]);
   if (output && channel->halfReady[half]) {
     MixContext m{channel, source, wet, outCount, frames, wetGain, d};
     if (!WriteMixKind(state->mixKind, state, m, output)) LatchAudioEngineError(kEngineErrUnsupported);

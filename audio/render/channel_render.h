@@ -9,9 +9,9 @@
 
 struct EngineChannel;
 
-// Renders the chain: inputs holds inputCount buffers, outputs receives outputCount buffers
-// (the wet signal). Interim stand-in for the plug-in host's chain render: a render state
-// without a procedure passes its inputs through.
+// A render procedure of the channel's own in place of its plug-ins (the engine's tests feed
+// known signals through it): inputs holds inputCount buffers, outputs receives outputCount
+// buffers (the wet signal).
 using ChainRenderProc = int32_t (*)(void* context, float* const* inputs, int32_t inputCount, float** outputs,
                                     int32_t outputCount, int32_t frames);
 
@@ -30,6 +30,7 @@ struct ChannelRenderState {
   uint8_t bypass = 0;               // the chain passes its inputs on (silence without inputs)
   ChainRenderProc render = nullptr;
   void* renderContext = nullptr;
+  void* midiState = nullptr;        // the plug-in host's MIDI state of an instrument chain
 };
 
 // The global insert-effects switch: 0 bypasses every insert chain.
@@ -41,8 +42,12 @@ int16_t EnsureRenderBuffers(int32_t outputs, int32_t inputs, int32_t scale);
 
 void GetPluginGains(const ChannelRenderState* state, float* inputGain, float* wetGain, uint16_t* dryLevel);
 void SetPluginGains(ChannelRenderState* state, float inputGain, float wetGain, uint16_t dryLevel);
-int32_t RenderInsertChain(ChannelRenderState* state, float* const* inputs, int32_t inputCount, float** outputs,
-                          int32_t outputCount, int32_t frames);
+// Renders the channel's chain into outputCount wet buffers: a bypassed chain passes its inputs
+// on, a render state with its own procedure runs it, else the plug-in host renders the chain
+// (RenderPluginChain) from the chain head, which sets *rendered (the half's ready byte) when a
+// plug-in produced output or passed its input on.
+void RenderChannelChain(ChannelRenderState* state, float* const* inputs, int32_t inputCount, float** outputs,
+                        int32_t outputCount, int32_t frames, int32_t channels, uint8_t* rendered);
 
 // Returns the block that now holds the channel's result: `source` unchanged without a render
 // state (or without render buffers), else `output`.

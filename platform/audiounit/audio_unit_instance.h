@@ -104,7 +104,8 @@ struct AudioUnitInstance {
   // Host settings.
   AURenderCallbackStruct renderCallback;
   HostCallbackInfo hostCallbacks;
-  uint32_t bypass = 0, offlineRender = 0, renderQuality = 127;
+  std::atomic<uint32_t> bypass{0};
+  uint32_t offlineRender = 0, renderQuality = 127;
   std::vector<AUPreset> presets;
   std::vector<std::string> presetUris;
   AUPreset currentPreset{-1, nullptr};
@@ -134,9 +135,14 @@ bool ReadLv2Ports(AudioUnitInstance* u, std::string* reason);
 // Whether the host provides every feature the plug-in requires; the first missing one named.
 bool HostHasRequiredFeatures(const LilvPlugin* plugin, std::string* missing);
 
-// Instantiating and freeing the LV2 instance (the unit held).
+// Instantiating and freeing the LV2 instance (the unit held); freeing keeps the plug-in's
+// state for the next instantiation unless the unit is closing.
 OSStatus InstantiateLv2(AudioUnitInstance* u);
-void FreeLv2(AudioUnitInstance* u);
+void FreeLv2(AudioUnitInstance* u, bool keepState = true);
+
+// Runs the plug-in once on silence (the unit held, initialised), so that its output controls,
+// the latency among them, hold their first values.
+void RunSilentBlock(AudioUnitInstance* u);
 
 // State (audio_unit_state.cpp). Capturing takes the plug-in's own state (when instantiated)
 // and the control values; restoring gives the plug-in its state and, with ports, the controls
@@ -151,6 +157,8 @@ void LoadFactoryPresets(AudioUnitInstance* u);
 void FreeFactoryPresets(AudioUnitInstance* u);
 void NotifyPropertyListeners(AudioUnit unit, AudioUnitPropertyID id);
 
+// Drops the MIDI waiting for a render.
+void DropQueuedMidi(AudioUnitInstance* u);
 // A control's limits at the unit's sample rate, and setting its value within them.
 void ControlLimits(const AudioUnitInstance* u, const Lv2Port& p, float* minimum, float* maximum, float* defaultValue);
 void SetControlValue(AudioUnitInstance* u, uint32_t port, float value);

@@ -66,6 +66,12 @@ OSStatus MusicDeviceMIDIEvent(AudioUnit unit, uint32_t status, uint32_t data1, u
   return u->midi.TryPush(m) ? OSStatus(noErr) : OSStatus(kAudioUnitErr_CannotDoInCurrentContext);
 }
 
+void DropQueuedMidi(AudioUnitInstance* u) {
+  Lv2MidiMessage dropped;
+  while (u->midi.TryPop(&dropped)) {
+  }
+}
+
 void WriteMidiSequence(AudioUnitInstance* u, uint32_t frames) {
   if (u->midiPort < 0) return;
   std::vector<uint64_t>& buffer = u->atoms[uint32_t(u->midiPort)];

@@ -123,7 +123,7 @@ OSStatus GetValue(AudioUnit unit, AudioUnitInstance* u, AudioUnitPropertyID id, 
       if (status == noErr) Put(data, strings);
       return status;
     }
-    case kAudioUnitProperty_BypassEffect: Put(data, u->bypass); return noErr;
+    case kAudioUnitProperty_BypassEffect: Put(data, u->bypass.load(std::memory_order_relaxed)); return noErr;
     case kAudioUnitProperty_SetRenderCallback: Put(data, u->renderCallback); return noErr;
     case kAudioUnitProperty_FactoryPresets: {
       std::vector<const void*> presets;
@@ -202,7 +202,9 @@ OSStatus SetValue(AudioUnit unit, AudioUnitInstance* u, AudioUnitPropertyID id, 
       return noErr;
     }
     case kAudioUnitProperty_HostCallbacks: return SetHostCallbacks(u, data, size);
-    case kAudioUnitProperty_BypassEffect: u->bypass = Take<uint32_t>(data) != 0 ? 1 : 0; return noErr;
+    case kAudioUnitProperty_BypassEffect:
+      u->bypass.store(Take<uint32_t>(data) != 0 ? 1 : 0, std::memory_order_relaxed);
+      return noErr;
     case kAudioUnitProperty_RenderQuality: u->renderQuality = std::min<uint32_t>(Take<uint32_t>(data), 127); return noErr;
     case kAudioUnitProperty_OfflineRender: u->offlineRender = Take<uint32_t>(data) != 0 ? 1 : 0; return noErr;
     case kAudioUnitProperty_CurrentPreset:
@@ -211,15 +213,22 @@ OSStatus SetValue(AudioUnit unit, AudioUnitInstance* u, AudioUnitPropertyID id, 
   }
 }
 
+// The open unit and the shape of its property, or why there is none.
+OSStatus LookUp(AudioUnit unit, AudioUnitPropertyID id, AudioUnitScope scope, AudioUnitElement element,
+                AudioUnitInstance** u, uint32_t* size, bool* writable) {
+  *u = FindAudioUnit(unit);
+  if (*u == nullptr) return badComponentInstance;
+  return Shape(*u, id, scope, element, size, writable);
+}
+
 }  // namespace
 
 OSStatus AudioUnitGetPropertyInfo(AudioUnit unit, AudioUnitPropertyID id, AudioUnitScope scope,
                                   AudioUnitElement element, uint32_t* size, Boolean* writable) {
-  AudioUnitInstance* u = FindAudioUnit(unit);
-  if (u == nullptr) return badComponentInstance;
+  AudioUnitInstance* u;
   uint32_t n = 0;
   bool w = false;
-  OSStatus status = Shape(u, id, scope, element, &n, &w);
+  OSStatus status = LookUp(unit, id, scope, element, &u, &n, &w);
   if (status != noErr) return status;
   if (size != nullptr) *size = n;
   if (writable != nullptr) *writable = w;
@@ -228,11 +237,10 @@ OSStatus AudioUnitGetPropertyInfo(AudioUnit unit, AudioUnitPropertyID id, AudioU
 
 OSStatus AudioUnitGetProperty(AudioUnit unit, AudioUnitPropertyID id, AudioUnitScope scope, AudioUnitElement element,
                               void* data, uint32_t* size) {
-  AudioUnitInstance* u = FindAudioUnit(unit);
-  if (u == nullptr) return badComponentInstance;
+  AudioUnitInstance* u;
   uint32_t n = 0;
   bool writable = false;
-  OSStatus status = Shape(u, id, scope, element, &n, &writable);
+  OSStatus status = LookUp(unit, id, scope, element, &u, &n, &writable);
   if (status != noErr) return status;
   if (size == nullptr || (data == nullptr && n > 0) || *size < n) return paramErr;
   status = GetValue(unit, u, id, scope, element, data);
@@ -242,11 +250,10 @@ OSStatus AudioUnitGetProperty(AudioUnit unit, AudioUnitPropertyID id, AudioUnitS
 
 OSStatus AudioUnitSetProperty(AudioUnit unit, AudioUnitPropertyID id, AudioUnitScope scope, AudioUnitElement element,
                               const void* data, uint32_t size) {
-  AudioUnitInstance* u = FindAudioUnit(unit);
-  if (u == nullptr) return badComponentInstance;
+  AudioUnitInstance* u;
   uint32_t n = 0;
   bool writable = false;
-  OSStatus status = Shape(u, id, scope, element, &n, &writable);
+  OSStatus status = LookUp(unit, id, scope, element, &u, &n, &writable);
   if (status != noErr) return status;
   if (!writable) return kAudioUnitErr_PropertyNotWritable;
   if (data == nullptr) return paramErr;

@@ -70,7 +70,8 @@ void PassThrough(AudioUnitInstance* u, AudioBufferList* data, uint32_t frames) {
 void ConnectSignalPorts(AudioUnitInstance* u, AudioBufferList* data) {
   for (size_t c = 0; c < u->audioIn.size(); ++c)
     lilv_instance_connect_port(u->lv2, u->audioIn[c], &u->inputs[c * u->maxFrames]);
-  for (size_t c = 0; c < u->audioOut.size(); ++c) lilv_instance_connect_port(u->lv2, u->audioOut[c], data->mBuffers[c].mData);
+  for (size_t c = 0; c < u->audioOut.size(); ++c)
+    lilv_instance_connect_port(u->lv2, u->audioOut[c], data != nullptr ? data->mBuffers[c].mData : &u->outputs[c * u->maxFrames]);
   for (const Lv2Port& p : u->ports)
     if (p.kind == Lv2PortKind::kCv)
       lilv_instance_connect_port(u->lv2, p.index, p.input ? &u->spare[0] : &u->spare[u->maxFrames]);
@@ -79,13 +80,27 @@ void ConnectSignalPorts(AudioUnitInstance* u, AudioBufferList* data) {
 void TakeControls(AudioUnitInstance* u) {
   for (uint32_t id : u->parameters)
     if (u->ports[id].input) u->controls[id] = u->values[id].load(std::memory_order_relaxed);
-  if (u->enabledPort >= 0) u->controls[uint32_t(u->enabledPort)] = u->bypass != 0 ? 0.0f : 1.0f;
+  if (u->enabledPort >= 0 && u->bypass.load(std::memory_order_relaxed) != 0) u->controls[uint32_t(u->enabledPort)] = 0.0f;
 }
 
 void PublishControls(AudioUnitInstance* u) {
   for (uint32_t id : u->parameters)
     if (!u->ports[id].input) u->values[id].store(u->controls[id], std::memory_order_relaxed);
 }
+
+}  // namespace
+
+void RunSilentBlock(AudioUnitInstance* u) {
+  std::fill(u->inputs.begin(), u->inputs.end(), 0.0f);
+  TakeControls(u);
+  WriteMidiSequence(u, 0);
+  PrepareAtomPorts(u);
+  ConnectSignalPorts(u, nullptr);
+  lilv_instance_run(u->lv2, std::min<uint32_t>(u->maxFrames, 256));
+  PublishControls(u);
+}
+
+namespace {
 
 OSStatus RenderHeld(AudioUnitInstance* u, AudioUnitRenderActionFlags* flags, const AudioTimeStamp* time,
                     uint32_t bus, uint32_t frames, AudioBufferList* data) {
@@ -99,8 +114,9 @@ OSStatus RenderHeld(AudioUnitInstance* u, AudioUnitRenderActionFlags* flags, con
     Silence(data, frames);
     return status;
   }
-  if (u->bypass != 0 && u->enabledPort < 0) {
+  if (u->bypass.load(std::memory_order_relaxed) != 0 && u->enabledPort < 0) {
     PassThrough(u, data, frames);
+    DropQueuedMidi(u);
     return noErr;
   }
   TakeControls(u);

@@ -4,7 +4,9 @@
 #include <lv2/atom/atom.h>
 #include <lv2/state/state.h>
 
+#include <algorithm>
 #include <cstring>
+#include <set>
 #include <string>
 
 #include "platform/audiounit/audio_unit_instance.h"
@@ -68,7 +70,7 @@ OSStatus CaptureBytes(AudioUnitInstance* u, std::string* bytes) {
     if (status != noErr) return status;
   }
   LilvState* state = CaptureLv2State(u);
-  if (temporary) FreeLv2(u);
+  if (temporary) FreeLv2(u, false);  // the kept state, if any, is still the same
   if (state == nullptr) return kAudioUnitErr_CannotDoInCurrentContext;
   char* text = lilv_state_to_string(Lv2World(), Lv2UridMap(), Lv2UridUnmap(), state, kStateUri, nullptr);
   lilv_state_free(state);
@@ -158,20 +160,23 @@ OSStatus ChoosePreset(AudioUnit unit, int32_t number) {
   return status;
 }
 
+// In the order of their URIs, so that a preset's number stays the same between runs.
 void LoadFactoryPresets(AudioUnitInstance* u) {
   LilvWorld* world = Lv2World();
   LilvNodes* related = lilv_plugin_get_related(u->plugin, Lv2Nodes().preset);
-  LILV_FOREACH(nodes, it, related) {
-    const LilvNode* preset = lilv_nodes_get(related, it);
-    lilv_world_load_resource(world, preset);
+  LILV_FOREACH(nodes, it, related) u->presetUris.push_back(Lv2NodeText(lilv_nodes_get(related, it)));
+  lilv_nodes_free(related);
+  std::sort(u->presetUris.begin(), u->presetUris.end());
+  for (const std::string& uri : u->presetUris) {
+    LilvNode* preset = lilv_new_uri(world, uri.c_str());
+    static std::set<std::string>* loaded = new std::set<std::string>();  // once each: a reload
+    if (loaded->insert(uri).second) lilv_world_load_resource(world, preset);  // repeats its blank nodes
     LilvNode* label = lilv_world_get(world, preset, Lv2Nodes().label, nullptr);
-    std::string uri = Lv2NodeText(preset);
     std::string name = label != nullptr ? Lv2NodeText(label) : uri.substr(uri.find_last_of("/#:") + 1);
     lilv_node_free(label);
+    lilv_node_free(preset);
     u->presets.push_back({int32_t(u->presets.size()), CFStringCreateWithUTF8(name)});
-    u->presetUris.push_back(uri);
   }
-  lilv_nodes_free(related);
 }
 
 void FreeFactoryPresets(AudioUnitInstance* u) {

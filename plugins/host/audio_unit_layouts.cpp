@@ -389,8 +389,12 @@ void OfferCount(int32_t* counts, int32_t* n, int32_t count, int32_t lowest) {
   ++*n;
 }
 
-void OfferListCounts(const AUChannelInfo* list, int32_t entries, uint8_t outputSide,
-                     uint32_t buses, int32_t lowest, int32_t* counts, int32_t* n) {
+}  // namespace
+
+int32_t CountChoicesFromList(const AUChannelInfo* list, int32_t entries, uint8_t outputSide,
+                             uint32_t buses, int32_t* counts) {
+  int32_t lowest = outputSide ? 1 : 0, found = 0;
+  int32_t* n = &found;
   for (int32_t i = 0; i < entries; ++i) {
     int32_t side = outputSide ? list[i].outChannels : list[i].inChannels;
     if (side < 0) {
@@ -402,9 +406,8 @@ void OfferListCounts(const AUChannelInfo* list, int32_t entries, uint8_t outputS
     OfferCount(counts, n, side, lowest);
     for (uint32_t k = 2; k <= buses && side > 0; ++k) OfferCount(counts, n, side * int32_t(k), lowest);
   }
+  return found;
 }
-
-}  // namespace
 
 int32_t CollectChannelCountChoices(uint8_t outputSide, PluginInstance* instance, int32_t* counts) {
   if (instance == nullptr || instance->unit == 0 || counts == nullptr) return 0;
@@ -413,7 +416,7 @@ int32_t CollectChannelCountChoices(uint8_t outputSide, PluginInstance* instance,
   int32_t entries = 0;
   AUChannelInfo* list = CopySupportedChannels(instance->unit, &entries);
   if (list != nullptr) {
-    OfferListCounts(list, entries, outputSide, buses, lowest, counts, &n);
+    n = CountChoicesFromList(list, entries, outputSide, buses, counts);
     DisposeList(list);
     return n;
   }

@@ -46,6 +46,10 @@ int32_t ChooseChannelCountMenu(uint8_t outputSide, PluginInstance* instance);
 // The counts that menu offers, ascending, at most 24; answers how many.
 int32_t CollectChannelCountChoices(uint8_t outputSide, PluginInstance* instance,
                                    int32_t* counts);
+// The same from a supported-channels list: each entry's count on the side with its multiples up
+// to the side's bus count; a wildcard -n offers 2 .. n (any, or more than 32: 2 .. 32).
+int32_t CountChoicesFromList(const AUChannelInfo* list, int32_t entries, uint8_t outputSide,
+                             uint32_t buses, int32_t* counts);
 
 // Sets each bus's stream format for the wanted counts (inputs per input bus, outputs in all),
 // through the supported list when there is one (count entries, or null); spread: outputs that

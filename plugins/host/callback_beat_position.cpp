@@ -3,9 +3,8 @@
 #include "audio/engine/engine_channels.h"
 #include "audio/engine/engine_state.h"
 #include "plugins/host/plugin_instance.h"
+#include "plugins/host/vst_time_info.h"
 #include "sequencer/clock/transport_clock.h"
-#include "song/conductor/sample_position.h"
-#include "song/model/song_context.h"
 
 namespace {
 
@@ -14,18 +13,6 @@ int64_t NextInsertLatency(const PluginInstance* instance) {
   if (instance == nullptr) return 0;
   const PluginInstance* next = GetPluginInstance(instance->next);
   return next ? int64_t(next->latency) : 0;
-}
-
-// The tick of the current song at a sample position through its tempo map, with the fraction
-// of the tick; 1.0 without a song.
-double SampleTimeToTick(int64_t position, float rate) {
-  if (gCurrentSong == nullptr || !(rate > 0.0f) || position <= 0) return 1.0;
-  uint32_t tick = SamplePositionToTick(position, rate);
-  int64_t start = TickToSamplePosition(int32_t(tick), rate);
-  int64_t next = TickToSamplePosition(int32_t(tick) + 1, rate);
-  double fraction = next > start ? double(position - start) / double(next - start) : 0.0;
-  if (fraction < 0.0 || fraction >= 1.0) fraction = 0.0;
-  return double(tick) + fraction;
 }
 
 }  // namespace
@@ -39,5 +26,5 @@ double GetCallbackBeatPosition(PluginInstance* instance, EngineChannel* channel,
     if (channel == nullptr || !(channel->sampleRate > 0.0f) || !(secondsPerTick > 0.0)) return 1.0;
     return 1.0 + double(sampleTime - offset) / channel->sampleRate / secondsPerTick;
   }
-  return SampleTimeToTick(sampleTime, channel != nullptr ? channel->sampleRate : gEngineSampleRate);
+  return SamplePositionToCallbackTick(sampleTime, channel != nullptr ? channel->sampleRate : gEngineSampleRate);
 }

@@ -19,7 +19,7 @@
 #include "plugins/host/plugin_instance.h"
 
 struct EngineChannel;
-struct PluginSettings;
+class PluginSettings;
 
 constexpr int32_t kChainSnapshotHeader = 4;
 constexpr int32_t kChainSnapshotEntry = 16;

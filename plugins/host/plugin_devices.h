@@ -34,12 +34,14 @@ struct PluginMidiState;
 constexpr int32_t kPluginDeviceSize = 80;
 constexpr int32_t kOldPluginDeviceSize = 64;
 constexpr uint32_t kPluginDeviceKind = 20;
-constexpr uint32_t kClickDeviceId = 254;
+constexpr uint32_t kClickPluginDeviceId = 254;
 constexpr uint32_t kMaxPluginDeviceId = 253;
 constexpr uint16_t kNoDeviceSong = 0xFFFF;
 constexpr uint16_t kDevicePending = 0x0001;
 // Before this file version track devices named their song by index only.
 constexpr uint16_t kFirstVersionWithDeviceSongIds = 1570;
+// Before this file version records were 64 bytes long.
+constexpr uint16_t kFirstVersionWith80ByteDevices = 1617;
 
 enum : int32_t {
   kDeviceName = 0,
@@ -120,6 +122,8 @@ int32_t CountDeviceRecords(Handle table);
 // (the old table and count stay).
 OSErr RegisterPluginDevice(Handle rack, int32_t* id, int32_t instrumentIndex);
 void RebuildPluginDeviceTable();
+// Rebuilds the table after the click settings changed (the click track's own media are not
+// touched while the click track is not part of the program).
 void RebuildForClickChange(int32_t flag);
 // Mode 0 sets the device's pending bit, 1 clears it, 2 names it again from the chain, clears
 // its reference count, relinks the head instance and clears pending.
@@ -133,7 +137,12 @@ void RefreshDeviceName(uint8_t* record);
 const uint8_t* GetDeviceDisplayName(uint32_t kind, uint32_t id, int32_t bracket);
 // The rack whose chain plays the device (and the track when asked), or 0.
 Handle GetDevicePluginChain(const uint8_t* record, uint8_t** track);
+// The current track's device while the song is in step or record mode and the track plays a
+// plug-in instrument (null for a track device of another song).
 uint8_t* GetCurrentTrackDevice();
+// With useDevice the chain of the current track's device, else (or without one) the current
+// track's rack with useDevice; without it 0 (the focused plug-in window is not reachable from
+// here).
 Handle GetCurrentDevicePluginChain(int32_t useDevice, uint8_t** device);
 
 // Links to the engine.
@@ -141,8 +150,8 @@ void AttachChannelToDevice(EngineChannel* channel, PluginMidiState* state);
 void ClearDeviceMidiStates();
 void MarkUnreferencedDevices();
 void ClearDeviceLinksTo(uint32_t instance);
-// Counts the table's records (*before* counting), then the bus, instrument and current-song
-// track devices (the click device only with the flag).
+// Recounts the table's records, then counts the bus, instrument and current-song track
+// devices (the click device only with the flag).
 int32_t CountSongTrackDevices(int32_t includeClick);
 uint32_t GetNthVisibleDeviceId(int32_t n);
 int32_t GetDeviceTrackIndex(uint32_t id);
@@ -164,7 +173,15 @@ void ResetDeviceTable();
 void ApplyTempoToPluginChannels(int32_t tempo);
 int32_t UpdateBusBypassForTracks(int32_t busIndex, int32_t force);
 int32_t UpdateCurrentBusBypass(int32_t force);
-void ClearAlternateRegionOutput();
+
+// The engine's channels, then its aux-bus channels, until the procedure answers non-zero
+// (served as ForEachInstrumentPlugin, song/instruments/plugin_hooks.h).
+using DeviceChannelProc = int32_t (*)(EngineChannel* channel, void* block);
+void WalkInstrumentPluginChannels(DeviceChannelProc callback, void* block);
+
+// Installs the table's entries of gInstrumentPluginHooks and gDocumentHooks (called by
+// InstallPluginHooks).
+void InstallPluginDeviceHooks();
 
 // The live view, for the MIDI input thread, the engine and main-thread tools: never blocks,
 // never allocates. With id 0 the procedure runs for every device that has an instance; else

@@ -24,6 +24,13 @@ enum : OSErr {
 constexpr uint32_t kOpenQuietly = 4;  // do not report errors
 
 constexpr double kDefaultOpenSampleRate = 44100.0;
+// Bounds on what a plug-in reports: its parameter and program counts size the host's tables.
+constexpr uint32_t kMaxPluginParameters = 65536;
+constexpr uint32_t kMaxPluginPrograms = 65536;
+// The longest chain a walk follows (a damaged link never loops forever).
+constexpr int32_t kMaxChainLength = 4096;
+// The first format word AccessPluginFormat answers for an instance only snapshots hold.
+constexpr uint32_t kHeldFormatKind = 5;
 constexpr int32_t kSoundBankSpecBytes = 70;
 constexpr int32_t kAUParameterInfoBytes = 100;  // 84-byte info, then unit and parameter id
 constexpr int32_t kRenderQualitySteps = 5;
@@ -47,8 +54,6 @@ OSErr OpenAudioUnitInstance(PluginInstance* record, AEffect* effect, int32_t tab
 // Releases everything the record owns; the caller frees the record.
 void DisposePluginInstance(PluginInstance* record);
 
-// Renegotiates a component's stream formats for the channel counts.
-OSStatus SetPluginChannelCounts(PluginInstance* record, int32_t inputs, int32_t outputs);
 OSStatus SetPluginSampleRate(PluginInstance* record, double rate);
 OSStatus SetPluginMaxFrames(PluginInstance* record, uint32_t frames);
 void ResumePlugin(PluginInstance* record, int32_t installInput);
@@ -67,7 +72,8 @@ int32_t AccessPluginFormat(PluginInstance* record, int32_t set, uint32_t* first,
 void AppendToChain(uint32_t* chainHead, PluginInstance* record);
 void AddPluginUse(PluginInstance* record, int32_t n);
 
-// Stores the device id; with registerFlag the plug-in device of that id takes the record.
+// Stores the device id byte. (The device table links its devices to their instances itself,
+// from the racks: plugin_devices.h.)
 void SetInstanceDevice(PluginInstance* record, int32_t registerFlag, uint8_t deviceId);
 
 // Sound bank and render quality: mode 0 stores (and applies) the 70-byte bank at data,
@@ -87,8 +93,8 @@ OSStatus GetFactoryPreset(PluginInstance* record, int32_t index, int32_t* number
 // Reads the factory presets again, updates the program count and the current preset.
 void RefreshFactoryPresets(PluginInstance* record);
 
-// Code-fragment glue: no plug-in of this platform needs it. Both makers answer null;
-// DisposeCfmGlue takes null.
+// Code-fragment glue: no plug-in of this platform needs it. Both makers answer null and
+// DisposeCfmGlue does nothing (null included).
 void* MakeCfmGlue(void* vector);
 void* MakeTransitionVector(void* code);
 void DisposeCfmGlue(void* glue);

@@ -15,6 +15,7 @@
 #include "platform/resources/resource_manager.h"
 #include "platform/threads/cooperative_threads.h"
 #include "platform/windows/windows.h"
+#include "plugins/host/plugin_devices.h"
 #include "plugins/library/plugin_examination.h"
 #include "plugins/plugin_idle.h"
 #include "sequencer/clock/note_off_queue.h"

@@ -76,3 +76,11 @@ void HandBlockToAudioEngine(Handle block) {
 void InstantiatePendingInsertRacks() {
   if (gDocumentHooks.instantiatePendingInsertRacks) gDocumentHooks.instantiatePendingInsertRacks();
 }
+
+void LoadPluginDeviceTable(uint16_t version) {
+  if (gDocumentHooks.loadPluginDeviceTable) gDocumentHooks.loadPluginDeviceTable(version);
+}
+
+void ResetPluginDeviceTable() {
+  if (gDocumentHooks.resetPluginDeviceTable) gDocumentHooks.resetPluginDeviceTable();
+}

@@ -41,6 +41,8 @@ struct DocumentHooks {
   void (*applyMidiPortSetup)(bool defaults);                   // the MIDI ports
   void (*handBlockToAudioEngine)(Handle block);                // the audio engine
   void (*instantiatePendingInsertRacks)();                     // the plug-in host
+  void (*loadPluginDeviceTable)(uint16_t version);             // the plug-in host
+  void (*resetPluginDeviceTable)();                            // the plug-in host
   bool (*deferOpenWhileModal)(int32_t arg);                    // the application's idle pass
 };
 extern DocumentHooks gDocumentHooks;
@@ -98,3 +100,8 @@ void HandBlockToAudioEngine(Handle block);
 // Saved insert racks waiting in plug-in records (flag 0x10 of byte +37). Interim: no plug-in
 // host exists, so the states stay pending (and are written back on save).
 void InstantiatePendingInsertRacks();
+// The plug-in device table the document brought (header slot 8, already widened) taken for
+// the document's file version; and the table emptied before the document is closed. Not
+// installed: the block stays in its slot as it was read, and goes with the document.
+void LoadPluginDeviceTable(uint16_t version);
+void ResetPluginDeviceTable();

@@ -180,6 +180,7 @@ void FinishLoadedDocument(const FSSpec* fileSpec, bool bundle, bool addToRecent)
   }
   OpenDocumentAliases(fileSpec);
   UpdateRegionFileMarks();
+  LoadPluginDeviceTable(GetDocumentInputVersion());
   InstantiatePendingInsertRacks();
   gSongModified = 0;
   if (addToRecent && IsDocumentNamed()) RememberSongFile(fileSpec);
@@ -189,6 +190,7 @@ void FinishLoadedDocument(const FSSpec* fileSpec, bool bundle, bool addToRecent)
 }  // namespace
 
 void CloseSongDocument() {
+  ResetPluginDeviceTable();
   ReleaseInstrumentPluginBlocks();
   for (int32_t slot = 0; slot < gSongCount; ++slot) ReleaseSongPluginBlocks(GetSongHandleAt(slot));
   for (int32_t slot = 0; slot < gSongCount; ++slot) DisposeSongInSlot(slot);

@@ -30,7 +30,7 @@ TEST_P(ChooseChannelConfigTest, PicksTheEntryAndDistance) {
 
 const ConfigCase kCases[] = {
     {"any-any asked for two inputs", {{-1, -1}}, 2, 6, 2, 2, 0},
-    {"any-any at open", {{-1, -1}}, -1, -2, 2, 2, 0},
+    {"any-any at open: nothing is larger, the first as stereo", {{-1, -1}}, -1, -2, 2, 2, 0x7FFF},
     {"exact output, then exact input", {{1, 1}, {2, 2}, {1, 2}}, 1, 2, 1, 2, 0},
     {"exact output stops on a wildcard input", {{2, 2}, {1, 2}}, -1, 2, 2, 2, 0},
     {"more outputs than wanted are not doubled", {{2, 6}}, 2, 2, 2, 6, 4},
@@ -93,6 +93,36 @@ TEST(OutputBusesTest, OutputCountAndStereoMask) {
   DeriveOutputLayout(&wide);
   EXPECT_EQ(0, wide.outputCount);  // a bus of more than two channels
   EXPECT_EQ(0b01u, wide.stereoOutputs);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ChannelCountChoicesTest, EntriesTheirMultiplesAndWildcards) {
+  int32_t counts[24];
+  // Stereo pairs over four output buses: 2, 4, 6, 8; a mono entry adds 1 and its multiples.
+  const AUChannelInfo pairs[] = {{2, 2}, {1, 1}};
+  ASSERT_EQ(6, CountChoicesFromList(pairs, 2, 1, 4, counts));
+  EXPECT_EQ((std::vector<int32_t>{1, 2, 3, 4, 6, 8}), std::vector<int32_t>(counts, counts + 6));
+  // An instrument's inputs may be 0; outputs start at 1.
+  const AUChannelInfo instrument[] = {{0, 2}};
+  ASSERT_EQ(1, CountChoicesFromList(instrument, 1, 0, 1, counts));
+  EXPECT_EQ(0, counts[0]);
+  const AUChannelInfo silent[] = {{2, 0}};
+  EXPECT_EQ(0, CountChoicesFromList(silent, 1, 1, 1, counts));
+  // -6 offers 2 .. 6; -1 (any) offers from 2 up to the 24 items a menu holds.
+  const AUChannelInfo upTo6[] = {{2, -6}};
+  ASSERT_EQ(5, CountChoicesFromList(upTo6, 1, 1, 1, counts));
+  EXPECT_EQ(2, counts[0]);
+  EXPECT_EQ(6, counts[4]);
+  const AUChannelInfo any[] = {{-1, -1}};
+  ASSERT_EQ(24, CountChoicesFromList(any, 1, 1, 1, counts));
+  EXPECT_EQ(25, counts[23]);
+  // Nothing above 32: multiples of 16 over three buses stop at 32.
+  const AUChannelInfo wide[] = {{0, 16}};
+  ASSERT_EQ(2, CountChoicesFromList(wide, 1, 1, 3, counts));
+  EXPECT_EQ(32, counts[1]);
 }
 
 }  // namespace

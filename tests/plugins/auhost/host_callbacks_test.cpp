@@ -9,6 +9,7 @@
 #include "audio/engine/engine_channels.h"
 #include "audio/engine/engine_state.h"
 #include "plugins/host/audio_unit_callbacks.h"
+#include "plugins/host/callback_beat_position.h"
 #include "plugins/host/plugin_instance.h"
 #include "plugins/host/vst_host_callback.h"
 #include "sequencer/clock/sequencer_clock.h"
@@ -241,6 +242,29 @@ TEST_F(HostCallbacksTest, SamplesToTheNextBeat) {
   TempoAt(1, 600);
   ResetNextBeatCache();
   EXPECT_EQ(47900u, GetSamplesToNextBeat(100, 2.0, kRate, &cache, song, 480));
+}
+
+}  // namespace
+
+namespace {
+
+// Before the song's start (a count-in or pre-roll), a rendering channel's position counts back
+// from tick 1 at the clock's tick length, less the latency of the insert behind the asker.
+TEST_F(HostCallbacksTest, BeforeTheStartTheTickCountsBackFromTickOne) {
+  gTransportClock.secondsPerTick = 0.5 / 480;
+  EngineChannel channel;
+  channel.sampleRate = 48000.0f;
+  EXPECT_DOUBLE_EQ(1.0 - 480, GetCallbackBeatPosition(&instance_, &channel, -24000));
+  EXPECT_DOUBLE_EQ(1.0, GetCallbackBeatPosition(&instance_, nullptr, -24000));
+
+  PluginInstance* first = NewPluginInstanceRecord();
+  PluginInstance* behind = NewPluginInstanceRecord();
+  ASSERT_TRUE(first && behind);
+  first->next = behind->id;
+  behind->latency = 2400;  // a twentieth of a second: 48 ticks
+  EXPECT_DOUBLE_EQ(1.0 - 480 + 48, GetCallbackBeatPosition(first, &channel, -24000));
+  FreePluginInstanceRecord(behind);
+  FreePluginInstanceRecord(first);
 }
 
 }  // namespace

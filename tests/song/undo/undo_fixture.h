@@ -15,7 +15,9 @@
 #include "platform/files/files.h"
 #include "platform/memory/memory.h"
 #include "platform/resources/resources.h"
-#include "plugins/plugin_instances.h"
+#include "plugins/host/insert_chains.h"
+#include "plugins/host/plugin_instance.h"
+#include "plugins/host/plugin_instances.h"
 #include "shell/app/program_hooks.h"
 #include "song/events/event_index.h"
 #include "song/events/event_lists.h"
@@ -68,18 +70,35 @@ inline void SetTrackEvents(const std::vector<uint8_t>& bytes) {
   WriteU32BE(gCurrentTrack + kTrackEventBytes, uint32_t(bytes.size()));
 }
 
+}  // namespace undo_test
+
+// Bare instance records (no plug-in code behind them) stand for plug-ins here: the undo
+// steps only link, count and bypass them.
+inline int32_t GetPluginUseCount(uint32_t id) {
+  PluginInstance* p = GetPluginInstance(id);
+  return p ? p->useCount : 0;
+}
+inline bool IsPluginInstanceOpen(uint32_t id) { return GetPluginInstance(id) != nullptr; }
+inline uint32_t GetPluginNext(uint32_t id) {
+  PluginInstance* p = GetPluginInstance(id);
+  return p ? p->next : 0;
+}
+inline uint8_t GetPluginBypass(uint32_t id) { return GetBypassState(GetPluginInstance(id)); }
+inline int32_t CountOpenPluginInstances() { return CountPluginInstanceRecords(); }
+
+namespace undo_test {
+
 // A rack block whose live chain holds count new instances (the last one bypassed).
 inline Handle NewRackWithPlugins(int count, std::vector<uint32_t>* instances = nullptr) {
   Handle rack = NewHandleClear(16);
-  uint32_t previous = 0;
+  uint32_t head = 0;
   for (int i = 0; i < count; ++i) {
-    uint32_t p = NewPluginInstance();
-    if (instances) instances->push_back(p);
-    if (previous) SetPluginNext(previous, p);
-    else WriteU32BE(HandleData(rack) + kRackChainCell, p);
+    PluginInstance* p = NewPluginInstanceRecord();
+    if (instances) instances->push_back(p->id);
+    AppendToChain(&head, p);
     if (i == count - 1) SetPluginBypass(p, 1, 2);
-    previous = p;
   }
+  WriteU32BE(HandleData(rack) + kRackChainCell, head);
   return rack;
 }
 
@@ -99,7 +118,7 @@ inline std::string RackImage(Handle rack) {
     Handle list(cell);
     uint32_t n = ReadU32BE(HandleData(list));
     for (uint32_t i = 0; i < n; ++i) {
-      const char* e = HandleData(list) + kChainListHeader + kChainListEntry * i;
+      const char* e = HandleData(list) + kChainSnapshotHeader + kChainSnapshotEntry * i;
       image += "P" + std::to_string(ReadU32BE(e)) + "b" + std::to_string(int(e[12]));
     }
   } else {

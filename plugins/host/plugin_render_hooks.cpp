@@ -1,0 +1,32 @@
+#include "plugins/host/plugin_render_hooks.h"
+
+#include "audio/engine/engine_plugin_hooks.h"
+#include "audio/render/channel_render.h"
+#include "plugins/host/chain_render.h"
+#include "plugins/host/click_channel.h"
+#include "plugins/host/plugin_instance.h"
+#include "plugins/host/plugin_midi_delivery.h"
+#include "plugins/host/vst_host_callback.h"
+
+namespace {
+
+PluginInstance* ChainHead(void* head) { return static_cast<PluginInstance*>(head); }
+
+void DeliverChannelMidi(EngineChannel* channel, void* plugin, ChannelRenderState* chain, int32_t frames) {
+  if (!chain) return;
+  DeliverBufferMidi(channel, ChainHead(plugin), static_cast<PluginMidiState*>(chain->midiState), frames);
+}
+
+void RenderChain(void* head, float** inputs, float** outputs, int32_t frames, int32_t channels, uint8_t* rendered) {
+  RenderInsertChain(ChainHead(head), inputs, outputs, frames, channels, rendered);
+}
+
+}  // namespace
+
+void InstallPluginRenderHooks() {
+  gEnginePluginHooks.setRenderChannel = StorePluginRenderChannel;
+  gEnginePluginHooks.deliverBufferMidi = DeliverChannelMidi;
+  gEnginePluginHooks.renderPluginRequest = RenderPluginRequest;
+  gEnginePluginHooks.renderInsertChain = RenderChain;
+  gEnginePluginHooks.addPlayChannels = AddClickChannel;
+}
