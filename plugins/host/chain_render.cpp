@@ -80,13 +80,37 @@ void MixBack(float** inputs, float** outputs, int32_t channels, int32_t frames) 
   }
 }
 
+// The tables as they stand when they cover every channel the plug-in declares.
+bool TablesCover(float** inputs, float** outputs, int32_t ins, int32_t outs, int32_t outputCount) {
+  if (ins > kRenderBufferCount || outs > kRenderBufferCount || outs > outputCount) return false;
+  for (int32_t i = 0; i < ins; ++i)
+    if (!inputs[i]) return false;
+  for (int32_t i = 0; i < outs; ++i)
+    if (!outputs[i]) return false;
+  return true;
+}
+
+void CallVst(AEffect* e, float** in, float** out, int32_t outs, int32_t frames) {
+  if (e->flags & kEffFlagsCanReplacing) {
+    if (e->processReplacing) e->processReplacing(e, in, out, frames);
+    return;
+  }
+  for (int32_t i = 0; i < outs; ++i)
+    if (out[i] != gDiscardOutput) ClearBuffer(out[i], frames);
+  if (e->process) e->process(e, in, out, frames);
+}
+
 void RenderVst(PluginInstance* p, float** inputs, float** outputs, int32_t frames, int32_t outputCount) {
   AEffect* e = p->effect;
+  int32_t ins = InputCount(p);
+  int32_t outs = OutputCount(p);
+  if (TablesCover(inputs, outputs, ins, outs, outputCount)) {
+    CallVst(e, inputs, outputs, outs, frames);
+    return;
+  }
   // Pointer tables as long as the plug-in's own counts: it indexes every channel it declares.
   float* in[kMaxVstCallChannels];
   float* out[kMaxVstCallChannels];
-  int32_t ins = InputCount(p);
-  int32_t outs = OutputCount(p);
   bool silenceUsed = false;
   for (int32_t i = 0; i < ins; ++i) {
     float* b = i < kRenderBufferCount ? inputs[i] : nullptr;
@@ -98,13 +122,7 @@ void RenderVst(PluginInstance* p, float** inputs, float** outputs, int32_t frame
     float* b = i < outputCount && i < kRenderBufferCount ? outputs[i] : nullptr;
     out[i] = b ? b : gDiscardOutput;
   }
-  if (e->flags & kEffFlagsCanReplacing) {
-    if (e->processReplacing) e->processReplacing(e, in, out, frames);
-    return;
-  }
-  for (int32_t i = 0; i < outs; ++i)
-    if (out[i] != gDiscardOutput) ClearBuffer(out[i], frames);
-  if (e->process) e->process(e, in, out, frames);
+  CallVst(e, in, out, outs, frames);
 }
 
 AudioTimeStamp NextTimeStamp(PluginInstance* p, int32_t frames) {

@@ -13,6 +13,7 @@
 #include "platform/memory/memory.h"
 #include "plugins/host/audio_unit_callbacks.h"
 #include "plugins/host/insert_racks.h"
+#include "plugins/host/plugin_devices.h"
 #include "plugins/host/plugin_instances.h"
 #include "plugins/host/plugin_settings.h"
 #include "plugins/host/vst_dispatch.h"
@@ -75,6 +76,7 @@ void CloseInstance(PluginInstance* record) {
   if (gAudioEnginePlayState != 0 &&
       (ChainRenders(gEngineChannels, record) || ChainRenders(gAuxBusChannels, record)))
     StopAudioEngine(0);
+  ClearDeviceLinksTo(record->id);
   for (Handle* h : {&record->programList, &record->secondHandle}) {
     if (*h && IsValidHandle(*h)) DisposeHandle(*h);
     *h = Handle();

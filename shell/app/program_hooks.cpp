@@ -10,6 +10,7 @@
 #include "media/media_hooks.h"
 #include "plugins/conductor_lock_channels.h"
 #include "plugins/plugin_engine_hooks.h"
+#include "plugins/host/insert_rack_states.h"
 #include "plugins/plugin_hooks.h"
 #include "sequencer/midi/realtime_processor_chain.h"
 #include "sequencer/transport/conductor_lock_transport.h"
@@ -59,6 +60,7 @@ void InstallProgramHooks() {
   InstallEditingHooks();
   InstallMediaHooks();
   InstallPluginHooks();
+  InstallInsertRackStateHooks();
   InstallSongListWindow();
   gContextDeleteHooks.deleteSelectedSongs = RemoveSelectedSongs;
   gEditWindowHooks.activateSelectedSong = [] { SelectSongSlot(gCurrentSongIndex); };

@@ -1,5 +1,7 @@
 #include "shell/windows/redraw_requests.h"
 
+#include "plugins/host/plugin_host_hooks.h"
+
 #include "shell/drawing/drawing_ports.h"
 #include "shell/windows/app_windows.h"
 #include "shell/windows/track_view_modes.h"
@@ -34,4 +36,5 @@ void InstallRedrawHooks() {
   gRedrawHooks.bringWindowToFront = BringWindowToFront;
   gRedrawHooks.trackSelectionChanged = UpdateSelectedRowMask;
   gRedrawHooks.songLengthChanged = SongLengthChanged;
+  gPluginHostHooks.requestWindowRefresh = [](uint32_t bits) { gPendingWindowRefresh |= bits; };
 }

@@ -30,6 +30,10 @@ struct InstrumentPluginHooks {
   void (*refreshRackPlugins)(Handle rack, uint32_t head);
   void (*registerPluginPatchNames)(Handle rack, uint32_t head, int32_t flag);
   void (*releaseInsertChain)(uint32_t head);
+  // Saved insert racks: the state of a rack's chain (song/instruments/insert_rack_state.h)
+  // and re-creating a chain from one.
+  Handle (*saveInsertRackState)(Handle rack);
+  OSErr (*applyInsertRackState)(Handle rack, Handle state);
   int32_t (*countSongTrackDevices)();
   uint8_t (*songTrackDeviceId)(int32_t n);
 };

@@ -10,6 +10,7 @@
 #include "shell/base/memory_reserve.h"
 #include "song/documents/document_input.h"
 #include "song/documents/old_document_forms.h"
+#include "song/instruments/insert_rack_state.h"
 #include "song/instruments/rack_automation_fields.h"
 
 namespace {
@@ -71,6 +72,13 @@ void SetInstrumentRatePair(uint8_t* p, uint16_t version) {
   uint32_t fixed = ReadU32BE(p + kPluginRecordFixedRate);
   if (version <= kLastFixedRateVersion && fixed != 0)
     WriteF32BE(p + kPluginRecordRate, float(double(fixed) / kPluginRateFactor));
+}
+
+// The rack state's slot: cleared, then the state read into it when one follows.
+void ReadRackStateSlot(uint8_t* slot, bool present) {
+  std::memset(slot, 0, 8);
+  Handle state;
+  if (present && ReadInsertRackState(&state) == noErr) WriteU32BE(slot, state.id);
 }
 
 }  // namespace
@@ -147,7 +155,7 @@ OSErr ReadPluginRecord(uint8_t* slot, bool present, int32_t kind, bool trackMain
   ReadPresentBlock(p + kPluginRecordRegions, regions2);
   Handle regions(ReadU32BE(p + kPluginRecordRegions));
   if (WidenOldRegionList(regions, GetDocumentInputVersion()) != noErr) FailDocumentInput(memFullErr);
-  ReadPresentBlock(p + kPluginRecordRackState, rackState);
+  ReadRackStateSlot(p + kPluginRecordRackState, rackState);
   ReadPresentBlock(p + kPluginRecordTail, tail);
   err = GetDocumentInputError();
   if (err == noErr && ReadU32BE(p + kPluginRecordTail) != 0)
@@ -168,6 +176,12 @@ void DisposePluginRecordHandles(Handle record) {
   bool statePending = (p[kPluginRecordFlags] & kPluginFlagRackPending) != 0;
   for (int32_t offset : kSlotOffsets) {
     if (offset == kPluginRecordRackState && !statePending) continue;
+    if (offset == kPluginRecordRackState) {
+      Handle state(ReadU32BE(p + offset));
+      WriteU32BE(p + offset, 0);
+      if (state && IsValidHandle(state)) DisposeInsertRackState(&state);
+      continue;
+    }
     // +142 is the id of the engine channel that plays the rack, not a block.
     if (offset == kRackEngineChannel) continue;
     Handle h(ReadU32BE(p + offset));

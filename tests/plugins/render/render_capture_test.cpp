@@ -7,6 +7,7 @@
 #include <sndfile.h>
 
 #include <cmath>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,7 @@
 #include "audio/render/channel_render.h"
 #include "audio/render/output_render.h"
 #include "platform/coreaudio/core_audio.h"
+#include "platform/files/folders.h"
 #include "platform/memory/byte_order.h"
 #include "plugins/host/plugin_midi_delivery.h"
 #include "plugins/host/plugin_render_hooks.h"
@@ -301,6 +303,8 @@ struct ClickCase {
   int32_t beats;
 };
 
+void PrintTo(const ClickCase& c, std::ostream* os) { *os << c.name; }
+
 class ClickCapture : public RenderCapture, public ::testing::WithParamInterface<ClickCase> {};
 
 // The metronome through Clickvox: with the click on, every beat sounds at its sample, the bar's
@@ -334,6 +338,28 @@ INSTANTIATE_TEST_SUITE_P(
                       ClickCase{"FourFourAt200ThenChanges", 4, 480, {2000, {{1441, 1400}, {2200, 1750}}}, 10},
                       ClickCase{"SixEightAt120Then96", 6, 240, {1200, {{1000, 960}}}, 13}),
     [](const ::testing::TestParamInfo<ClickCase>& info) { return std::string(info.param.name); });
+
+// Play with the click on and playing through a plug-in: the program opens Clickvox (found
+// beside the program) on a channel of its own, and its clicks sound at their samples.
+TEST_F(RenderCapture, PlayGivesTheClickItsOwnChannelThroughClickvox) {
+  Open(256);
+  SetApplicationFolder(std::filesystem::path(ClickvoxPath()).parent_path().string());
+  std::vector<float> bar = ClickWave(kBarNote);
+  std::vector<float> beat = ClickWave(kBeatNote);
+  gClickSettings.flags = kClickActive;
+  TempoMap map{1330, {}};
+  PluginSong({}, map, 3, 480);
+  float rate = gCoreAudioDriver.sampleRate;
+  std::vector<double> exact;
+  std::vector<const std::vector<float>*> waves;
+  for (int32_t k = 0; k < 7; ++k) {
+    exact.push_back(map.Sample(1 + k * 480, rate));
+    waves.push_back(k % 3 == 0 ? &bar : &beat);
+  }
+  std::vector<float> heard = PlayFor(exact.back() + 4 * kMatchSamples);
+  SetApplicationFolder("");
+  ExpectOnsets(heard, exact, waves);
+}
 
 // The ramp an effect channel streams: 1, 2, 3, ... as 16-bit samples, numbered on across the
 // halves in the order the disk thread fills them.
