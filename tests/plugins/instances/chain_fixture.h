@@ -6,6 +6,7 @@
 
 #include <deque>
 
+#include "platform/memory/memory.h"
 #include "plugins/host/insert_chains.h"
 #include "plugins/host/plugin_instances.h"
 #include "plugins/library/plugin_table.h"
@@ -18,10 +19,12 @@ class ChainTest : public ::testing::Test {
     effectIndex_ = AppendVstInfo(0x10, 0);
     synthIndex_ = AppendVstInfo(0x10, kPluginEntryInstrument);
     records_ = CountPluginInstanceRecords();
+    handles_ = CountLiveHandles();
   }
   void TearDown() override {
     ReleaseChainPlugins(head_);
     EXPECT_EQ(records_, CountPluginInstanceRecords());
+    EXPECT_EQ(handles_, CountLiveHandles()) << "handles left behind";
   }
   // Appends a plug-in with these counts (an instrument: no inputs, synth flag).
   PluginInstance* Add(VstInt32 inputs, VstInt32 outputs, VstInt32 delay = 0) {
@@ -39,5 +42,6 @@ class ChainTest : public ::testing::Test {
 
   std::deque<FakeEffect> fakes_;
   int32_t effectIndex_ = 0, synthIndex_ = 0, records_ = 0;
+  uint32_t handles_ = 0;
   uint32_t head_ = 0;
 };

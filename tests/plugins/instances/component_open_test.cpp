@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/audiounit/audio_unit.h"
+#include "platform/memory/memory.h"
 #include "plugins/host/insert_chains.h"
 #include "plugins/host/plugin_instances.h"
 #include "plugins/library/plugin_table.h"
@@ -36,11 +37,14 @@ class ComponentOpenTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ResetPluginTable();
+    AppendPluginInfo(PluginInfo());  // the table exists before the handles are counted
     records_ = CountPluginInstanceRecords();
+    handles_ = CountLiveHandles();
   }
   void TearDown() override {
     ReleaseChainPlugins(head_);
     EXPECT_EQ(records_, CountPluginInstanceRecords());
+    EXPECT_EQ(handles_, CountLiveHandles()) << "handles left behind";
   }
   // A table entry for the named component; -1 when it is not installed.
   int32_t EntryFor(const std::string& name, uint8_t kind) {
@@ -59,6 +63,7 @@ class ComponentOpenTest : public ::testing::Test {
                               nullptr, 48000.0, err);
   }
   int32_t records_ = 0;
+  uint32_t handles_ = 0;
   uint32_t head_ = 0;
 };
 

@@ -9,6 +9,7 @@
 
 #include "platform/events/host_input.h"
 #include "platform/events/key_codes.h"
+#include "platform/memory/memory.h"
 #include "plugins/host/insert_chains.h"
 #include "plugins/host/plugin_instances.h"
 #include "plugins/host/vst_dispatch.h"
@@ -23,10 +24,12 @@ class InstanceOpenTest : public ::testing::Test {
     ResetPluginTable();
     index_ = AppendVstInfo();
     records_ = CountPluginInstanceRecords();
+    handles_ = CountLiveHandles();
   }
   void TearDown() override {
     ReleaseChainPlugins(head_);
     EXPECT_EQ(records_, CountPluginInstanceRecords());
+    EXPECT_EQ(handles_, CountLiveHandles()) << "handles left behind";
     gFakeEntryEffect = nullptr;
     gFakeEntryAsksIdle = false;
     ResetHostInputState();
@@ -45,6 +48,7 @@ class InstanceOpenTest : public ::testing::Test {
 
   int32_t index_ = 0;
   int32_t records_ = 0;
+  uint32_t handles_ = 0;
   uint32_t head_ = 0;
 };
 

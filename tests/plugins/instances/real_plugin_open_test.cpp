@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/vst/vst_loader.h"
+#include "platform/memory/memory.h"
 #include "plugins/host/insert_chains.h"
 #include "plugins/host/plugin_instances.h"
 #include "plugins/library/plugin_table.h"
@@ -30,10 +31,12 @@ class RealPluginOpenTest : public ::testing::TestWithParam<RealPlugin> {
     ASSERT_EQ(noErr, LoadVstModule(GetParam().path, &module_)) << GetVstLoadMessage();
     entry_ = FindVstEntryPoint(module_);
     ASSERT_NE(nullptr, entry_);
+    handles_ = CountLiveHandles();
   }
   void TearDown() override {
     ReleaseChainPlugins(head_);
     EXPECT_EQ(records_, CountPluginInstanceRecords());
+    EXPECT_EQ(handles_, CountLiveHandles()) << "handles left behind";
     if (module_) UnloadVstModule(module_);
   }
   uint32_t Open(double rate) {
@@ -48,6 +51,7 @@ class RealPluginOpenTest : public ::testing::TestWithParam<RealPlugin> {
   VstPluginMainProc entry_ = nullptr;
   int32_t index_ = 0;
   int32_t records_ = 0;
+  uint32_t handles_ = 0;
   uint32_t head_ = 0;
 };
 
