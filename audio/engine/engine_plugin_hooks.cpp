@@ -37,6 +37,11 @@ void RenderPluginChain(void* chainHead, float** inputs, float** outputs, int32_t
   if (auto render = gEnginePluginHooks.renderInsertChain) render(chainHead, inputs, outputs, frames, channels, rendered);
 }
 
+int16_t AddPluginPlayChannels(uint32_t tick) {
+  auto add = gEnginePluginHooks.addPlayChannels;
+  return add ? add(tick) : 0;
+}
+
 EngineChannel* GetRackEngineChannel(Handle rack) {
   auto get = gEnginePluginHooks.getRackEngineChannel;
   return get ? get(rack) : nullptr;

@@ -40,6 +40,9 @@ struct EnginePluginHooks {
   void (*renderInsertChain)(void* chainHead, float** inputs, float** outputs, int32_t frames, int32_t channels,
                             uint8_t* rendered);
   // Main thread (binding channels and instruments, preparing playback).
+  // Before Play prepares the engine from tick: adds the channels the host plays through of its
+  // own (the metronome's click); 0 or an engine error.
+  int16_t (*addPlayChannels)(uint32_t tick);
   EngineChannel* (*getRackEngineChannel)(Handle rack);
   // Points the insert rack of each of the song's tracks that play the channel's instrument at
   // the channel (creating a missing rack at the engine's rate).
@@ -65,6 +68,8 @@ int32_t RenderAudioUnit(void* request);
 // and *rendered is left as it was.
 void RenderPluginChain(void* chainHead, float** inputs, float** outputs, int32_t frames, int32_t channels,
                        uint8_t* rendered);
+// Adds the host's own play channels (0 and nothing with no host).
+int16_t AddPluginPlayChannels(uint32_t tick);
 // The engine channel that an insert rack plays through, or null (null with no host).
 EngineChannel* GetRackEngineChannel(Handle rack);
 // Binds the song's tracks' racks to the channel (nothing with no host).

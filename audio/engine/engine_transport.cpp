@@ -2,6 +2,7 @@
 
 #include "audio/devices/audio_driver.h"
 #include "audio/engine/engine_channels.h"
+#include "audio/engine/engine_plugin_hooks.h"
 #include "audio/engine/engine_prepare.h"
 #include "sequencer/transport/transport_audio_hooks.h"
 #include "song/conductor/sample_position.h"
@@ -23,6 +24,7 @@ OSErr StartOutputsHook() { return OSErr(ResetOutputDevices()); }
 }  // namespace
 
 int16_t PrepareEngineForTransport(uint32_t tick) {
+  if (int16_t err = AddPluginPlayChannels(tick)) return err;
   const AudioDriverOps* device = RateDevice();
   if (!device || !IsAudioEngineNeeded()) return 0;
   int64_t position = TickToSamplePosition(int32_t(tick == 0 ? 1 : tick), device->sampleRate);

@@ -30,12 +30,13 @@ struct RetiredUnit {
   AudioUnitInstance* unit;
   std::chrono::steady_clock::time_point when;
 };
-std::vector<RetiredUnit> gRetired;
+// Never destroyed, so the units still waiting stay reachable at exit.
+std::vector<RetiredUnit>& gRetired = *new std::vector<RetiredUnit>();
 
-void FreeRetiredUnits(bool all) {
+void FreeRetiredUnits() {
   auto now = std::chrono::steady_clock::now();
   for (size_t i = 0; i < gRetired.size();) {
-    if (all || now - gRetired[i].when >= kRetireAfter) {
+    if (now - gRetired[i].when >= kRetireAfter) {
       delete gRetired[i].unit;
       gRetired[i] = gRetired.back();
       gRetired.pop_back();
@@ -102,7 +103,7 @@ void ReleaseAudioUnit(AudioUnit unit) {
 
 OSStatus OpenAudioUnitInstance(Component component, AudioUnit* unit) {
   *unit = 0;
-  FreeRetiredUnits(false);
+  FreeRetiredUnits();
   const Lv2Component* c = Lv2ComponentFor(component);
   if (c == nullptr) return invalidComponentID;
   auto u = std::make_unique<AudioUnitInstance>();
@@ -146,6 +147,6 @@ bool CloseAudioUnitInstance(AudioUnit unit) {
   slot->unit.store(nullptr, std::memory_order_release);
   slot->busy.store(0, std::memory_order_release);
   gRetired.push_back({u, std::chrono::steady_clock::now()});
-  FreeRetiredUnits(false);
+  FreeRetiredUnits();
   return true;
 }

@@ -140,6 +140,10 @@ bool HostHasRequiredFeatures(const LilvPlugin* plugin, std::string* missing);
 OSStatus InstantiateLv2(AudioUnitInstance* u);
 void FreeLv2(AudioUnitInstance* u, bool keepState = true);
 
+// Runs the plug-in once on silence (the unit held, initialised), so that its output controls,
+// the latency among them, hold their first values.
+void RunSilentBlock(AudioUnitInstance* u);
+
 // State (audio_unit_state.cpp). Capturing takes the plug-in's own state (when instantiated)
 // and the control values; restoring gives the plug-in its state and, with ports, the controls
 // their values (the unit held for both).

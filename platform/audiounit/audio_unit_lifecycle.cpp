@@ -6,7 +6,11 @@
 #include <lv2/midi/midi.h>
 #include <lv2/parameters/parameters.h>
 
+#include <dlfcn.h>
+
 #include <cstdio>
+#include <set>
+#include <string>
 
 #include "platform/audiounit/audio_unit_instance.h"
 #include "platform/audiounit/lv2_world.h"
@@ -63,10 +67,21 @@ void ConnectFixedPorts(AudioUnitInstance* u) {
   }
 }
 
+// A plug-in's code stays loaded once it has been used: plug-ins may leave threads or exit
+// handlers behind that would run in unmapped code after the last instance is freed.
+void KeepCodeLoaded(const LilvPlugin* plugin) {
+  static std::set<std::string>* kept = new std::set<std::string>();
+  char* path = lilv_file_uri_parse(lilv_node_as_uri(lilv_plugin_get_library_uri(plugin)), nullptr);
+  if (path == nullptr) return;
+  if (kept->insert(path).second) dlopen(path, RTLD_NOW | RTLD_NODELETE);
+  lilv_free(path);
+}
+
 }  // namespace
 
 OSStatus InstantiateLv2(AudioUnitInstance* u) {
   MakeFeatures(u);
+  KeepCodeLoaded(u->plugin);
   u->lv2 = lilv_plugin_instantiate(u->plugin, u->sampleRate, u->features);
   if (u->lv2 == nullptr) {
     std::fprintf(stderr, "The LV2 plug-in %s could not be instantiated at %.0f Hz\n", u->uri.c_str(), u->sampleRate);
@@ -77,6 +92,11 @@ OSStatus InstantiateLv2(AudioUnitInstance* u) {
   if (u->keptState != nullptr) RestoreLv2State(u, u->keptState, false);
   lilv_instance_activate(u->lv2);
   DropQueuedMidi(u);  // nothing queued while there was no plug-in plays late
+  if (u->latencyPort >= 0) {  // the latency is known once the plug-in has run; start afresh after
+    RunSilentBlock(u);
+    lilv_instance_deactivate(u->lv2);
+    lilv_instance_activate(u->lv2);
+  }
   u->initialized = true;
   return noErr;
 }

@@ -70,7 +70,8 @@ void PassThrough(AudioUnitInstance* u, AudioBufferList* data, uint32_t frames) {
 void ConnectSignalPorts(AudioUnitInstance* u, AudioBufferList* data) {
   for (size_t c = 0; c < u->audioIn.size(); ++c)
     lilv_instance_connect_port(u->lv2, u->audioIn[c], &u->inputs[c * u->maxFrames]);
-  for (size_t c = 0; c < u->audioOut.size(); ++c) lilv_instance_connect_port(u->lv2, u->audioOut[c], data->mBuffers[c].mData);
+  for (size_t c = 0; c < u->audioOut.size(); ++c)
+    lilv_instance_connect_port(u->lv2, u->audioOut[c], data != nullptr ? data->mBuffers[c].mData : &u->outputs[c * u->maxFrames]);
   for (const Lv2Port& p : u->ports)
     if (p.kind == Lv2PortKind::kCv)
       lilv_instance_connect_port(u->lv2, p.index, p.input ? &u->spare[0] : &u->spare[u->maxFrames]);
@@ -86,6 +87,20 @@ void PublishControls(AudioUnitInstance* u) {
   for (uint32_t id : u->parameters)
     if (!u->ports[id].input) u->values[id].store(u->controls[id], std::memory_order_relaxed);
 }
+
+}  // namespace
+
+void RunSilentBlock(AudioUnitInstance* u) {
+  std::fill(u->inputs.begin(), u->inputs.end(), 0.0f);
+  TakeControls(u);
+  WriteMidiSequence(u, 0);
+  PrepareAtomPorts(u);
+  ConnectSignalPorts(u, nullptr);
+  lilv_instance_run(u->lv2, std::min<uint32_t>(u->maxFrames, 256));
+  PublishControls(u);
+}
+
+namespace {
 
 OSStatus RenderHeld(AudioUnitInstance* u, AudioUnitRenderActionFlags* flags, const AudioTimeStamp* time,
                     uint32_t bus, uint32_t frames, AudioBufferList* data) {

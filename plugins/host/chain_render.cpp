@@ -4,6 +4,7 @@
 
 #include "audio/engine/engine_channels.h"
 #include "plugins/host/plugin_instance.h"
+#include "plugins/host/vst_dispatch.h"
 
 namespace {
 
@@ -79,13 +80,37 @@ void MixBack(float** inputs, float** outputs, int32_t channels, int32_t frames) 
   }
 }
 
+// The tables as they stand when they cover every channel the plug-in declares.
+bool TablesCover(float** inputs, float** outputs, int32_t ins, int32_t outs, int32_t outputCount) {
+  if (ins > kRenderBufferCount || outs > kRenderBufferCount || outs > outputCount) return false;
+  for (int32_t i = 0; i < ins; ++i)
+    if (!inputs[i]) return false;
+  for (int32_t i = 0; i < outs; ++i)
+    if (!outputs[i]) return false;
+  return true;
+}
+
+void CallVst(AEffect* e, float** in, float** out, int32_t outs, int32_t frames) {
+  if (e->flags & kEffFlagsCanReplacing) {
+    if (e->processReplacing) e->processReplacing(e, in, out, frames);
+    return;
+  }
+  for (int32_t i = 0; i < outs; ++i)
+    if (out[i] != gDiscardOutput) ClearBuffer(out[i], frames);
+  if (e->process) e->process(e, in, out, frames);
+}
+
 void RenderVst(PluginInstance* p, float** inputs, float** outputs, int32_t frames, int32_t outputCount) {
   AEffect* e = p->effect;
+  int32_t ins = InputCount(p);
+  int32_t outs = OutputCount(p);
+  if (TablesCover(inputs, outputs, ins, outs, outputCount)) {
+    CallVst(e, inputs, outputs, outs, frames);
+    return;
+  }
   // Pointer tables as long as the plug-in's own counts: it indexes every channel it declares.
   float* in[kMaxVstCallChannels];
   float* out[kMaxVstCallChannels];
-  int32_t ins = InputCount(p);
-  int32_t outs = OutputCount(p);
   bool silenceUsed = false;
   for (int32_t i = 0; i < ins; ++i) {
     float* b = i < kRenderBufferCount ? inputs[i] : nullptr;
@@ -97,13 +122,7 @@ void RenderVst(PluginInstance* p, float** inputs, float** outputs, int32_t frame
     float* b = i < outputCount && i < kRenderBufferCount ? outputs[i] : nullptr;
     out[i] = b ? b : gDiscardOutput;
   }
-  if (e->flags & kEffFlagsCanReplacing) {
-    if (e->processReplacing) e->processReplacing(e, in, out, frames);
-    return;
-  }
-  for (int32_t i = 0; i < outs; ++i)
-    if (out[i] != gDiscardOutput) ClearBuffer(out[i], frames);
-  if (e->process) e->process(e, in, out, frames);
+  CallVst(e, in, out, outs, frames);
 }
 
 AudioTimeStamp NextTimeStamp(PluginInstance* p, int32_t frames) {
@@ -123,6 +142,7 @@ void RenderInsertChain(PluginInstance* first, float** inputs, float** outputs, i
   int32_t mixBack = 0;
   for (PluginInstance* p = first; p;) {
     PluginInstance* next = GetPluginInstance(p->next);
+    gOpeningPlugin = p->id;
     float* const* scratch = FreeScratchTable(inputs);
     outputs[0] = scratch[0];
     outputs[1] = scratch[1];
@@ -144,6 +164,9 @@ void RenderInsertChain(PluginInstance* first, float** inputs, float** outputs, i
     mixBack = p->bypass ? 0 : outs;
     p = next;
   }
+  // A mono result feeds both sides: the second entry never keeps a buffer nobody wrote.
+  if (first && signal <= 1) inputs[1] = inputs[0];
+  gOpeningPlugin = 0;
 }
 
 void RenderPlugin(PluginInstance* instance, float** inputs, float** outputs, int32_t frames, int32_t outputCount) {

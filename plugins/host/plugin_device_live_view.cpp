@@ -13,8 +13,8 @@
 #include <atomic>
 #include <chrono>
 #include <new>
-#include <thread>
 
+#include "platform/threads/thread_pauses.h"
 #include "plugins/host/plugin_device_table.h"
 #include "plugins/host/plugin_devices.h"
 
@@ -46,7 +46,7 @@ bool DrainParity(std::chrono::steady_clock::time_point end) {
   uint32_t left = gViewEpoch.fetch_add(1, std::memory_order_seq_cst) & 1;
   while (gViewReaders[left].load(std::memory_order_seq_cst) != 0) {
     if (std::chrono::steady_clock::now() >= end) return false;
-    std::this_thread::yield();
+    YieldProcessor();
   }
   return true;
 }

@@ -14,6 +14,10 @@
 
 namespace {
 
+// Song modes (Song +18) in which a track plays its instrument directly.
+constexpr uint8_t kStepInputMode = 1;
+constexpr uint8_t kRecordMode = 3;
+
 uint16_t CurrentSongId() { return gCurrentSong ? SongHeaderView(gCurrentSong).Id() : kNoDeviceSong; }
 
 // A bus device, an instrument device or a track device of the current song; the click
@@ -80,6 +84,8 @@ Handle GetDevicePluginChain(const uint8_t* record, uint8_t** track) {
 
 uint8_t* GetCurrentTrackDevice() {
   if (!gCurrentSong || !gCurrentTrack || gCurrentTrack[kTrackType] != kDeviceKindPlugin) return nullptr;
+  uint8_t mode = SongHeaderView(gCurrentSong).SongMode();
+  if (mode != kStepInputMode && mode != kRecordMode) return nullptr;
   PluginDeviceView d{FindPluginDeviceById(gCurrentTrack[kTrackMidiOutput], 0)};
   if (!d.p || (d.IsTrackDevice() && d.SongId() != CurrentSongId())) return nullptr;
   return d.p;

@@ -84,12 +84,18 @@ void LinkRackHead(int32_t n, Handle rack, uint32_t id) {
   if (PluginInstance* record = GetPluginInstance(head)) SetInstanceDevice(record, 0, uint8_t(id));
 }
 
+// The record's name made again from the rack's chain (its old name does not count as taken).
+void RenameFromChain(uint8_t* record, Handle rack) {
+  uint8_t name[32] = {0};
+  PluginDeviceView{record}.SetName(name);
+  MakeDeviceName(GetPluginDeviceTable(), GetRackChainHead(rack), CountTableRecords(), name);
+  PluginDeviceView{record}.SetName(name);
+}
+
 // A pending click record is used again rather than a new one made.
 void ReuseClickRecord(uint8_t* record, Handle rack, int32_t instrumentIndex) {
   PluginDeviceView d{record};
-  uint8_t name[32];
-  MakeDeviceName(GetPluginDeviceTable(), GetRackChainHead(rack), gPluginDeviceCount, name);
-  d.SetName(name);
+  RenameFromChain(record, rack);
   FillDeviceRecord(record, rack, kClickPluginDeviceId, instrumentIndex);
   d.SetFlags(uint16_t(d.Flags() & ~kDevicePending));
   LinkRackHead(DeviceRecordIndex(record), rack, kClickPluginDeviceId);
@@ -193,9 +199,7 @@ void UpdateRackDevice(Handle rack, int32_t mode) {
   if (mode == 0) d.SetFlags(uint16_t(d.Flags() | kDevicePending));
   if (mode == 1) d.SetFlags(uint16_t(d.Flags() & ~kDevicePending));
   if (mode == 2) {
-    uint8_t name[32];
-    MakeDeviceName(GetPluginDeviceTable(), GetRackChainHead(rack), gPluginDeviceCount, name);
-    d.SetName(name);
+    RenameFromChain(d.p, rack);
     d.SetRefCount(0);
     LinkRackHead(DeviceRecordIndex(d.p), rack, d.Id());
     d.SetFlags(uint16_t(d.Flags() & ~kDevicePending));

@@ -128,7 +128,11 @@ bool LinkDeviceInstance(uint32_t id, uint32_t instance) {
   return true;
 }
 
+// A block the slot holds that the table never took (a document read without this table
+// installed) is the table all the same: it goes when another takes its place.
 void SetDeviceTableBlock(Handle table, int32_t count) {
+  Handle held = GetDocumentSlot(kDeviceTableSlot);
+  if (held && held != table && held != gDeviceTableBlock && IsValidHandle(held)) DisposeHandle(held);
   SetDocumentSlot(kDeviceTableSlot, table);
   gDeviceTableBlock = table;
   gPluginDeviceCount = table ? count : 0;

@@ -137,7 +137,12 @@ void RefreshDeviceName(uint8_t* record);
 const uint8_t* GetDeviceDisplayName(uint32_t kind, uint32_t id, int32_t bracket);
 // The rack whose chain plays the device (and the track when asked), or 0.
 Handle GetDevicePluginChain(const uint8_t* record, uint8_t** track);
+// The current track's device while the song is in step or record mode and the track plays a
+// plug-in instrument (null for a track device of another song).
 uint8_t* GetCurrentTrackDevice();
+// With useDevice the chain of the current track's device, else (or without one) the current
+// track's rack with useDevice; without it 0 (the focused plug-in window is not reachable from
+// here).
 Handle GetCurrentDevicePluginChain(int32_t useDevice, uint8_t** device);
 
 // Links to the engine.
@@ -145,8 +150,8 @@ void AttachChannelToDevice(EngineChannel* channel, PluginMidiState* state);
 void ClearDeviceMidiStates();
 void MarkUnreferencedDevices();
 void ClearDeviceLinksTo(uint32_t instance);
-// Counts the table's records (*before* counting), then the bus, instrument and current-song
-// track devices (the click device only with the flag).
+// Recounts the table's records, then counts the bus, instrument and current-song track
+// devices (the click device only with the flag).
 int32_t CountSongTrackDevices(int32_t includeClick);
 uint32_t GetNthVisibleDeviceId(int32_t n);
 int32_t GetDeviceTrackIndex(uint32_t id);
@@ -174,7 +179,8 @@ int32_t UpdateCurrentBusBypass(int32_t force);
 using DeviceChannelProc = int32_t (*)(EngineChannel* channel, void* block);
 void WalkInstrumentPluginChannels(DeviceChannelProc callback, void* block);
 
-// Installs the table's entries of gInstrumentPluginHooks (called by InstallPluginHooks).
+// Installs the table's entries of gInstrumentPluginHooks and gDocumentHooks (called by
+// InstallPluginHooks).
 void InstallPluginDeviceHooks();
 
 // The live view, for the MIDI input thread, the engine and main-thread tools: never blocks,

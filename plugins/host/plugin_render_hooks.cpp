@@ -3,6 +3,7 @@
 #include "audio/engine/engine_plugin_hooks.h"
 #include "audio/render/channel_render.h"
 #include "plugins/host/chain_render.h"
+#include "plugins/host/click_channel.h"
 #include "plugins/host/plugin_instance.h"
 #include "plugins/host/plugin_midi_delivery.h"
 #include "plugins/host/vst_host_callback.h"
@@ -27,4 +28,5 @@ void InstallPluginRenderHooks() {
   gEnginePluginHooks.deliverBufferMidi = DeliverChannelMidi;
   gEnginePluginHooks.renderPluginRequest = RenderPluginRequest;
   gEnginePluginHooks.renderInsertChain = RenderChain;
+  gEnginePluginHooks.addPlayChannels = AddClickChannel;
 }

@@ -30,6 +30,20 @@ int32_t AppendPlugin(const std::string& name, bool effect) {
 
 }  // namespace
 
+int32_t Register(Handle rack, int32_t wanted, int32_t index) {
+  int32_t id = wanted;
+  EXPECT_EQ(noErr, RegisterPluginDevice(rack, &id, index));
+  return id;
+}
+
+PluginDeviceView Device(uint32_t id) {
+  static uint8_t none[kPluginDeviceSize];
+  std::memset(none, 0, sizeof none);
+  uint8_t* record = FindPluginDeviceById(id, 0);
+  if (!record) ADD_FAILURE() << "no device " << id;
+  return PluginDeviceView{record ? record : none};
+}
+
 void DeviceTableTest::SetUp() {
   DocumentTest::SetUp();
   ResetPluginTable();

@@ -8,9 +8,15 @@
 #include <vector>
 
 #include "platform/memory/mac_types.h"
+#include "plugins/host/plugin_devices.h"
 #include "tests/song/documents/document_fixture.h"
 
 namespace device_test {
+
+// Registers the rack's device asking for `wanted` (-1 none); the id given.
+int32_t Register(Handle rack, int32_t wanted, int32_t index = -1);
+// The device with that id (any flags); a failure and a cleared record when there is none.
+PluginDeviceView Device(uint32_t id);
 
 class DeviceTableTest : public doc_test::DocumentTest {
  protected:

@@ -8,6 +8,7 @@
 #include <set>
 #include <thread>
 
+#include "audio/engine/engine_channels.h"
 #include "plugins/host/plugin_devices.h"
 #include "plugins/host/plugin_midi_delivery.h"
 #include "song/instruments/instrument_table.h"

@@ -21,12 +21,6 @@ namespace {
 
 using RegistrationTest = DeviceTableTest;
 
-int32_t Register(Handle rack, int32_t wanted, int32_t index = -1) {
-  int32_t id = wanted;
-  EXPECT_EQ(noErr, RegisterPluginDevice(rack, &id, index));
-  return id;
-}
-
 TEST_F(RegistrationTest, IdsAreTheWantedOneWhenFreeElseTheLowestFree) {
   struct Case {
     const char* what;
@@ -65,7 +59,7 @@ TEST_F(RegistrationTest, ThePendingClickRecordIsUsedAgain) {
   Register(MakeRack("Piano"), -1);
   ASSERT_EQ(int32_t(kClickPluginDeviceId), Register(click, int32_t(kClickPluginDeviceId)));
   ClearDeviceLinksTo(RackHead(click));
-  ASSERT_TRUE(PluginDeviceView{FindPluginDeviceById(kClickPluginDeviceId, 0)}.IsPending());
+  ASSERT_TRUE(Device(kClickPluginDeviceId).IsPending());
 
   Handle again = MakeRack("Clickvox");
   EXPECT_EQ(int32_t(kClickPluginDeviceId), Register(again, int32_t(kClickPluginDeviceId)));
@@ -94,7 +88,7 @@ TEST_F(RegistrationTest, AFullMemoryLeavesTheOldTableAndCount) {
   std::string before(reinterpret_cast<const char*>(GetPluginDeviceRecord(0)), 2 * kPluginDeviceSize);
   Handle rack = MakeRack("Bass");
   uint64_t budget = GetMemoryBudget();
-  SetMemoryBudget(0);
+  SetMemoryBudget(GetMemoryInUse() + 100);
   int32_t id = -1;
   OSErr err = RegisterPluginDevice(rack, &id, -1);
   SetMemoryBudget(budget);
@@ -170,7 +164,7 @@ TEST_F(RegistrationTest, NamesComeFromTheInstrumentAndAreMadeUnique) {
   }
   // An effect-only chain has no instrument.
   int32_t id = Register(MakeRack("Bitcrush", true), -1);
-  EXPECT_EQ('-', PluginDeviceView{FindPluginDeviceById(uint32_t(id), 0)}.Name()[1]);
+  EXPECT_EQ('-', Device(uint32_t(id)).Name()[1]);
 }
 
 }  // namespace

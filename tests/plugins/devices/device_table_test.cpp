@@ -9,13 +9,16 @@
 #include "platform/memory/memory.h"
 #include "plugins/host/plugin_devices.h"
 #include "plugins/host/plugin_instance.h"
+#include "plugins/library/plugin_table.h"
 #include "plugins/host/plugin_midi_delivery.h"
 #include "sequencer/clock/transport_clock.h"
 #include "song/conductor/timebase.h"
 #include "song/documents/document_file.h"
 #include "song/instruments/instrument_record.h"
 #include "song/instruments/instrument_table.h"
+#include "song/documents/document_open.h"
 #include "song/instruments/plugin_hooks.h"
+#include "song/instruments/rack_sharing.h"
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"
 #include "song/model/songs.h"
@@ -26,12 +29,6 @@ namespace device_test {
 namespace {
 
 using TableTest = DeviceTableTest;
-
-int32_t Register(Handle rack, int32_t wanted, int32_t index = -1) {
-  int32_t id = wanted;
-  EXPECT_EQ(noErr, RegisterPluginDevice(rack, &id, index));
-  return id;
-}
 
 std::string Bytes(const uint8_t* p, size_t n) { return std::string(reinterpret_cast<const char*>(p), n); }
 
@@ -109,23 +106,40 @@ TEST_F(RebuiltTableTest, TheSongsDevicesAreCountedAndNumbered) {
   EXPECT_EQ(-1, GetDeviceTrackIndex(9));
 }
 
+TEST_F(RebuiltTableTest, TheCurrentTracksDeviceCountsInStepAndRecordMode) {
+  SetCurrentTrackIndex(0);
+  EXPECT_EQ(nullptr, GetCurrentTrackDevice()) << "a song that only plays";
+  for (uint8_t mode : {uint8_t(1), uint8_t(3)}) {
+    gCurrentSong[kSongMode] = mode;
+    EXPECT_EQ(FindPluginDeviceById(5, 0), GetCurrentTrackDevice());
+    uint8_t* device = nullptr;
+    EXPECT_EQ(Handle(ReadU32BE(gCurrentTrack + kTrackInsertRack)), GetCurrentDevicePluginChain(1, &device));
+    EXPECT_EQ(FindPluginDeviceById(5, 0), device);
+  }
+  gCurrentTrack[kTrackMidiOutput] = 2;  // the device of another song's track
+  EXPECT_EQ(nullptr, GetCurrentTrackDevice());
+  gCurrentTrack[kTrackMidiOutput] = 3;  // the bus
+  EXPECT_EQ(0, GetCurrentDeviceBusIndex());
+}
+
 TEST_F(RebuiltTableTest, SweepsMarkWhatNothingReferences) {
   FixTrackDeviceSongIds(kFirstVersionWithDeviceSongIds);  // clears every reference count
   LinkDeviceInstance(9, GetDeviceInstanceId(FindPluginDeviceById(9, 0)));
   MarkUnreferencedDevices();
-  EXPECT_EQ("[5:Kars] [1:Kars-2] [2:Organ] 9:Piano [3:Verb]", TableText());
-  EXPECT_EQ(1, PluginDeviceView{FindPluginDeviceById(9, 0)}.RefCount());
+  EXPECT_EQ("5:[Kars] 1:[Kars-2] 2:[Organ] 9:Piano 3:[Verb]", TableText());
+  EXPECT_EQ(1, Device(9).RefCount());
 }
 
 TEST_F(RebuiltTableTest, DeletingATrackMovesTheLaterTrackDevicesDown) {
   DecrementTrackIndexAfter(0);
-  EXPECT_EQ(0, PluginDeviceView{FindPluginDeviceById(5, 0)}.TrackIndex()) << "not after the deleted track";
-  EXPECT_EQ(1, PluginDeviceView{FindPluginDeviceById(1, 0)}.TrackIndex());
-  EXPECT_EQ(1, PluginDeviceView{FindPluginDeviceById(2, 0)}.TrackIndex()) << "another song";
+  EXPECT_EQ(0, Device(5).TrackIndex()) << "not after the deleted track";
+  EXPECT_EQ(1, Device(1).TrackIndex());
+  EXPECT_EQ(1, Device(2).TrackIndex()) << "another song";
 }
 
 TEST_F(RebuiltTableTest, AnInstrumentBusNoTrackPlaysIsBypassedOnceAsked) {
   uint32_t verb = GetDeviceInstanceId(FindDeviceByBusIndex(0));
+  ASSERT_TRUE(GetPluginInstance(verb));
   EXPECT_EQ(0, UpdateBusBypassForTracks(0, 0)) << "without the auto-bypass bit the chain's own state";
   EXPECT_EQ(1, UpdateBusBypassForTracks(0, 1));
   EXPECT_EQ(1, GetPluginInstance(verb)->bypass);
@@ -137,6 +151,55 @@ TEST_F(RebuiltTableTest, AnInstrumentBusNoTrackPlaysIsBypassedOnceAsked) {
   gCurrentTrack[kTrackFlags] |= kTrackFlagSilent;
   EXPECT_EQ(1, UpdateBusBypassForTracks(0, 0)) << "a silent track does not count";
   EXPECT_EQ(0, UpdateBusBypassForTracks(5, 1)) << "no such bus";
+}
+
+TEST_F(TableTest, ARacksDeviceIsMarkedAndRenamedThroughTheRack) {
+  Handle rack = MakeRack("Kars");
+  int32_t id = Register(rack, -1);
+  UpdateRackDevice(rack, 0);
+  EXPECT_TRUE(Device(uint32_t(id)).IsPending());
+  UpdateRackDevice(rack, 1);
+  EXPECT_FALSE(Device(uint32_t(id)).IsPending());
+  // Mode 2: the chain's instrument names the device again (its own old name is no clash).
+  Device(uint32_t(id)).SetName(reinterpret_cast<const uint8_t*>("\003Old"));
+  reinterpret_cast<uint8_t*>(HandleData(rack))[0] = 0;
+  UpdateRackDevice(rack, 2);
+  EXPECT_EQ("1:Kars", TableText());
+  EXPECT_EQ(0, Device(uint32_t(id)).RefCount());
+  EXPECT_EQ(0x08, reinterpret_cast<uint8_t*>(HandleData(rack))[0] & 0x08) << "the rack holds an instrument";
+  UpdateRackDevice(Handle(), 2);  // nothing to do
+}
+
+TEST_F(TableTest, DevicesNamedLikeAnotherAndPluginsThatSendMidi) {
+  int32_t organ = Register(MakeRack("Organ"), -1);
+  int32_t bigOrgan = Register(MakeRack("BigOrgan"), -1);
+  int32_t kars = Register(MakeRack("Kars"), -1);
+  EXPECT_EQ(uint32_t(organ), FindDeviceNamedLike(uint32_t(organ)));
+  ClearDeviceLinksTo(GetDeviceInstanceId(FindPluginDeviceById(uint32_t(organ), 0)));
+  EXPECT_EQ(uint32_t(bigOrgan), FindDeviceNamedLike(uint32_t(organ))) << "the pending one is passed over";
+  EXPECT_EQ(77u, FindDeviceNamedLike(77));
+
+  PluginInstance* karsInstance = GetDeviceInstance(uint32_t(kars));
+  ASSERT_TRUE(karsInstance);
+  karsInstance->outputRouting = 0x1234;
+  karsInstance->openFlags |= kPluginOpenMidiOutput;
+  GetDeviceInstance(uint32_t(bigOrgan))->outputRouting = 0x99;  // not open for MIDI output
+  struct Found {
+    std::vector<uint32_t> ids;
+    uint32_t routing = 0;
+  } found;
+  ForEachMidiOutputPlugin([](const PluginInfo*, uint8_t* device, uint32_t routing, void* context) {
+    auto* f = static_cast<Found*>(context);
+    f->ids.push_back(PluginDeviceView{device}.Id());
+    f->routing = routing;
+  }, &found);
+  EXPECT_EQ((std::vector<uint32_t>{uint32_t(kars)}), found.ids);
+  EXPECT_EQ(0x1234u, found.routing);
+  uint8_t name[256];
+  GetPluginOutputName(name, 0x1234);
+  EXPECT_EQ("Kars", std::string(reinterpret_cast<char*>(name + 1), name[0]));
+  GetPluginOutputName(name, 0x4321);
+  EXPECT_EQ(0, name[0]);
 }
 
 TEST_F(TableTest, OldFilesNameTheSongOfATrackDeviceByIndex) {
@@ -167,9 +230,9 @@ TEST_F(TableTest, TheClickDeviceFollowsTheSong) {
   MakeSong(0, 1);
   Register(MakeRack("Clickvox"), int32_t(kClickPluginDeviceId));
   SetClickDeviceSong(0);
-  EXPECT_EQ(kNoDeviceSong, PluginDeviceView{FindPluginDeviceById(kClickPluginDeviceId, 0)}.SongId());
+  EXPECT_EQ(kNoDeviceSong, Device(kClickPluginDeviceId).SongId());
   SetClickDeviceSong(1);
-  EXPECT_EQ(SongHeaderView(gCurrentSong).Id(), PluginDeviceView{FindPluginDeviceById(kClickPluginDeviceId, 0)}.SongId());
+  EXPECT_EQ(SongHeaderView(gCurrentSong).Id(), Device(kClickPluginDeviceId).SongId());
   EXPECT_EQ(0, CountSongTrackDevices(0)) << "the click is counted only when asked";
   EXPECT_EQ(1, CountSongTrackDevices(1));
 }

@@ -335,7 +335,13 @@ void DocumentTest::BuildRichDocument() {
   WriteU32BE(*layout + 600, NewFilledHandle(kSongPaneTableSize, 6).id);
   WriteU32BE(*layout + 604, 0);
   SetDocumentSlot(kWindowLayoutSlot, layout);
-  SetDocumentSlot(kDeviceTableSlot, NewFilledHandle(160, 7));
+  // Two plug-in device records as a saved table holds them: no links, counts at 0.
+  Handle devices = NewFilledHandle(160, 7);
+  for (int32_t at : {0, 80}) {
+    std::memset(*devices + at + 52, 0, 2);
+    std::memset(*devices + at + 64, 0, 16);
+  }
+  SetDocumentSlot(kDeviceTableSlot, devices);
   SetDocumentSlot(kAudioEngineSlot, NewFilledHandle(12, 8));
   Handle names = NewHandleClear(2 + 6 + 5);
   WriteU16BE(*names, 2);

@@ -1,0 +1,465 @@
+// Plug-ins heard through the engine on the null audio device, checked in its WAV capture: an
+// instrument played from a MIDI track starts each note at the very sample the tempo map gives,
+// at every buffer size; Clickvox plays the metronome's bar and beat clicks at their samples
+// across tempos, tempo changes and meters; an effect on a channel processes a ramp as its
+// parameters say.
+#include <gtest/gtest.h>
+#include <sndfile.h>
+
+#include <cmath>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "audio/devices/audio_driver.h"
+#include "audio/devices/coreaudio_devices.h"
+#include "audio/devices/coreaudio_io.h"
+#include "audio/devices/coreaudio_settings.h"
+#include "audio/engine/audio_hooks.h"
+#include "audio/engine/engine_channels.h"
+#include "audio/engine/engine_prepare.h"
+#include "audio/engine/engine_run_state.h"
+#include "audio/engine/engine_start.h"
+#include "audio/engine/engine_thread.h"
+#include "audio/render/channel_render.h"
+#include "audio/render/output_render.h"
+#include "platform/coreaudio/core_audio.h"
+#include "platform/files/folders.h"
+#include "platform/memory/byte_order.h"
+#include "plugins/host/plugin_midi_delivery.h"
+#include "plugins/host/plugin_render_hooks.h"
+#include "sequencer/clock/click_settings.h"
+#include "sequencer/clock/transport_clock.h"
+#include "sequencer/transport/transport_engine.h"
+#include "song/conductor/conductor_map.h"
+#include "song/instruments/instrument_record.h"
+#include "song/model/song_layout.h"
+#include "tests/audio/engine/engine_fixture.h"
+#include "tests/plugins/render/render_fixture.h"
+#include "tests/sequencer/transport/transport_fixture.h"
+#include "tests/test_support.h"
+
+namespace {
+
+using namespace render_test;
+
+constexpr uint8_t kDevice = 3;
+constexpr uint8_t kBarNote = 84;
+constexpr uint8_t kBeatNote = 96;
+constexpr size_t kMatchSamples = 200;
+
+std::vector<float> ReadLeft(const std::string& path) {
+  SF_INFO info{};
+  SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
+  if (!file) return {};
+  std::vector<float> frames(size_t(info.frames) * size_t(info.channels));
+  sf_readf_float(file, frames.data(), info.frames);
+  sf_close(file);
+  std::vector<float> left(size_t(info.frames));
+  for (size_t i = 0; i < left.size(); ++i) left[i] = frames[i * size_t(info.channels)];
+  return left;
+}
+
+// A tempo map: the song's own tempo from tick 1, then {tick, tempo} changes.
+struct TempoMap {
+  uint16_t tempo = 1200;
+  std::vector<std::pair<int32_t, uint16_t>> changes;
+  // The exact sample of a tick (from tick 1 at sample 0), 480 ticks a quarter.
+  double Sample(double tick, double rate) const {
+    double samples = 0, at = 1, t = tempo;
+    for (auto [changeTick, value] : changes) {
+      if (changeTick >= tick) break;
+      samples += (changeTick - at) * 600.0 / (t * 480.0) * rate;
+      at = changeTick;
+      t = value;
+    }
+    return samples + (tick - at) * 600.0 / (t * 480.0) * rate;
+  }
+};
+
+// Where the waveform starts in the heard signal near `at`: the shift (within +-8) whose
+// least-squares fit of the waveform leaves the smallest error; *residual gets that error
+// relative to the heard energy (near 0 only for the right waveform).
+int32_t BestShift(const std::vector<float>& heard, int64_t at, const std::vector<float>& wave, size_t length,
+                  double* residual) {
+  int32_t best = 0;
+  double bestError = 1e300;
+  *residual = 1.0;
+  for (int32_t shift = -8; shift <= 8; ++shift) {
+    double hw = 0, ww = 0;
+    for (size_t j = 0; j < length; ++j) {
+      int64_t i = at + shift + int64_t(j);
+      float h = i >= 0 && size_t(i) < heard.size() ? heard[size_t(i)] : 0.0f;
+      hw += double(h) * wave[j];
+      ww += double(wave[j]) * wave[j];
+    }
+    double a = ww > 0 ? hw / ww : 0.0;
+    double error = 0, energy = 0;
+    for (size_t j = 0; j < length; ++j) {
+      int64_t i = at + shift + int64_t(j);
+      float h = i >= 0 && size_t(i) < heard.size() ? heard[size_t(i)] : 0.0f;
+      error += (h - a * wave[j]) * (h - a * wave[j]);
+      energy += double(h) * h;
+    }
+    if (error < bestError) {
+      bestError = error;
+      best = shift;
+      *residual = energy > 0 ? error / energy : 1.0;
+    }
+  }
+  return best;
+}
+
+class RenderCapture : public TransportTest {
+ protected:
+  void Open(int32_t frames) {
+    frames_ = frames;
+    InstallAudioHooks();
+    InstallPluginRenderHooks();
+    device_ = engine_test::NullDeviceInManualMode(UInt32(frames));
+    ASSERT_NE(device_, kAudioDeviceUnknown);
+    gAudioBufferFrames.store(frames);
+    SetAudioMode(3);
+    gCoreAudioDevices.outputDevice = device_;
+    gCoreAudioDevices.inputOff = 1;
+    savedDevices_ = gOutputDevices;
+    gCoreAudioDriver.next = nullptr;
+    gOutputDevices = &gCoreAudioDriver;
+    wav_ = folder_.File("render.wav");
+    ASSERT_EQ(SetNullDeviceCapturePath(wav_.c_str()), 0);
+  }
+  void TearDown() override {
+    TransportTest::TearDown();
+    StopAudioEngine(0);
+    CloseCoreAudioOutput();
+    SetNullDeviceCapturePath(nullptr);
+    AudioHardwareFlushNotifications(1000);
+    SetNullDeviceManualMode(false);
+    gOutputDevices = savedDevices_;
+    gCoreAudioDevices = CoreAudioDevices();
+    gCoreAudioSettings = CoreAudioSettings();
+    gAudioSuspended = 0;
+    for (ChannelRenderState* s : states_) {
+      DisposePluginMidiState(static_cast<PluginMidiState*>(s->midiState));
+      delete s;
+    }
+    for (PluginInstance* p : plugins_) CloseTestPlugin(p);
+    states_.clear();
+    plugins_.clear();
+    gClickSettings = ClickSettings();
+  }
+  // A song whose tracks play the plug-in device, with a tempo map and a meter.
+  Handle PluginSong(const std::vector<TestTrack>& tracks, const TempoMap& map, int32_t beatsPerBar = 4,
+                    int32_t ticksPerBeat = 480) {
+    Handle song = MakeSong(tracks, map.changes, map.tempo);
+    uint8_t* s = reinterpret_cast<uint8_t*>(*song);
+    s[kSongBeatsPerBar] = uint8_t(beatsPerBar);
+    WriteU16BE(s + kSongTicksPerBeat, uint16_t(ticksPerBeat));
+    uint8_t* e = s + kSongHeaderSize;
+    for (size_t i = 0; i < tracks.size(); ++i) {
+      e[kTrackType] = kDeviceKindPlugin;
+      e[kTrackMidiOutput] = kDevice;
+      e[kTrackDeviceChannel1] = 0xFF;
+      e += ReadU16BE(e + kTrackLength);
+    }
+    gTransportSong = song;
+    return song;
+  }
+  PluginInstance* Plugin(const std::string& path) {
+    PluginInstance* p = OpenTestPlugin(path, gCoreAudioDriver.sampleRate > 0 ? gCoreAudioDriver.sampleRate : 44100.0f,
+                                       frames_);
+    if (p) plugins_.push_back(p);
+    return p;
+  }
+  // An engine channel whose source is the instrument chain, playing the song's tracks of the
+  // device (and the click when asked).
+  EngineChannel* AddInstrumentChannel(PluginInstance* head, Handle song, bool click) {
+    EngineChannel* c = nullptr;
+    EXPECT_EQ(ClaimEngineChannel(&c), 0);
+    c->frameChannels = c->sourceChannels = 2;
+    c->sampleBits = 32;
+    c->sampleRate = gCoreAudioDriver.sampleRate;
+    c->framesPerBlock = int16_t(frames_);
+    c->device = &gCoreAudioDriver;
+    c->song = song;
+    c->instrumentSource = 1;
+    SetChannelGains(32768, 64, &c->gainLeft, &c->gainRight);
+    EXPECT_EQ(AllocateChannelBlocks(c, frames_), 0);
+    auto* state = new ChannelRenderState();
+    state->chainHead = head;
+    state->mixKind = 7;
+    state->inputChannels = 0;
+    state->outputChannels = 2;
+    state->audioInput = 0;
+    state->midi = 1;
+    PluginMidiState* midi = NewPluginMidiState(c, kDevice);
+    state->midiState = midi;
+    StartPluginMidiState(midi, song, 1.0);
+    midi->clickChannel = click ? 1 : 0;
+    states_.push_back(state);
+    c->renderState = state;
+    c->next = gCoreAudioDriver.channelList;
+    gCoreAudioDriver.channelList = c;
+    return c;
+  }
+  void Cycles(int32_t count) {
+    for (int32_t i = 0; i < count; ++i) {
+      uint32_t mixed = gEngineQueue.cyclesMixed.load();
+      int32_t state = gAudioDriverState.load();
+      ASSERT_EQ(RunNullDeviceCycles(1), 1u);
+      if (state >= kDriverWarmUp && state <= kDriverRunningAtRate) {
+        for (int32_t w = 0; w < 20000 && gEngineQueue.cyclesMixed.load() <= mixed; ++w) usleep(100);
+      }
+    }
+  }
+  // Plays `samples` samples of the song and answers what was heard.
+  std::vector<float> PlayFor(double samples) {
+    ::Play(1);
+    Cycles(int32_t(samples / frames_) + 8);
+    StopTransport(false);
+    EXPECT_EQ(gEngineError.load(), 0);
+    CloseCoreAudioOutput();
+    SetNullDeviceCapturePath(nullptr);
+    return ReadLeft(wav_);
+  }
+  // Clickvox's waveform for a note struck at the first sample of a block.
+  std::vector<float> ClickWave(uint8_t note) {
+    PluginInstance* p = Plugin(ClickvoxPath());
+    EXPECT_NE(p, nullptr);
+    VstMidiEvent e{};
+    e.type = kVstMidiType;
+    e.byteSize = sizeof e;
+    e.midiData[0] = char(0x90);
+    e.midiData[1] = char(note);
+    e.midiData[2] = 127;
+    VstEvents list{};
+    list.numEvents = 1;
+    list.events[0] = reinterpret_cast<VstEvent*>(&e);
+    p->effect->dispatcher(p->effect, kEffProcessEvents, 0, 0, &list, 0.0f);
+    std::vector<float> wave(kMatchSamples);
+    float* outputs[2] = {wave.data(), nullptr};
+    std::vector<float> spare(kMatchSamples);
+    outputs[1] = spare.data();
+    p->effect->processReplacing(p->effect, nullptr, outputs, int32_t(kMatchSamples));
+    return wave;
+  }
+  // Checks that each expected onset (samples from the first one) starts its waveform exactly
+  // there, the first onset found as the first sound heard.
+  void ExpectOnsets(const std::vector<float>& heard, const std::vector<double>& exact,
+                    const std::vector<const std::vector<float>*>& waves) {
+    ASSERT_FALSE(exact.empty());
+    size_t lead = 0;
+    while (lead < waves[0]->size() && (*waves[0])[lead] == 0.0f) ++lead;
+    size_t first = 0;
+    while (first < heard.size() && heard[first] == 0.0f) ++first;
+    ASSERT_LT(first, heard.size()) << "nothing heard";
+    int64_t base = int64_t(first) - int64_t(lead);
+    for (size_t n = 0; n < exact.size(); ++n) {
+      int64_t at = base + int64_t(std::floor(exact[n] + 0.001));
+      ASSERT_LT(size_t(at) + kMatchSamples, heard.size()) << "onset " << n << " not heard";
+      double residual = 1.0;
+      EXPECT_EQ(BestShift(heard, at, *waves[n], kMatchSamples, &residual), 0) << "onset " << n << " at " << exact[n];
+      EXPECT_LT(residual, 1e-3) << "onset " << n << ": not the waveform expected";
+    }
+  }
+
+  AudioDeviceID device_ = kAudioDeviceUnknown;
+  AudioDriverOps* savedDevices_ = nullptr;
+  zarin_test::TempFolder folder_;
+  std::string wav_;
+  int32_t frames_ = 64;
+  std::vector<ChannelRenderState*> states_;
+  std::vector<PluginInstance*> plugins_;
+};
+
+class NoteCapture : public RenderCapture, public ::testing::WithParamInterface<int32_t> {};
+
+// Clickvox played from a MIDI track: every note starts at the sample the tempo map gives (no
+// sample of error), across block boundaries and a tempo change, at the buffer size under test.
+TEST_P(NoteCapture, AnInstrumentsNotesStartAtTheirExactSamples) {
+  Open(GetParam());
+  std::vector<float> wave = ClickWave(kBarNote);
+  TempoMap map{1200, {{700, 1370}}};
+  std::vector<uint32_t> ticks = {1, 97, 241, 500, 731, 1000, 1201, 1555};
+  std::vector<TestEvent> events;
+  for (uint32_t t : ticks) events.push_back({t, 0x90, kBarNote, 127, 20});
+  Handle song = PluginSong({Track(events)}, map);
+  PluginInstance* click = Plugin(ClickvoxPath());
+  ASSERT_NE(click, nullptr);
+  AddInstrumentChannel(click, song, false);
+  float rate = gCoreAudioDriver.sampleRate;
+  std::vector<double> exact;
+  for (uint32_t t : ticks) exact.push_back(map.Sample(t, rate));
+  std::vector<float> heard = PlayFor(exact.back() + 4 * kMatchSamples);
+  ExpectOnsets(heard, exact, std::vector<const std::vector<float>*>(ticks.size(), &wave));
+}
+
+INSTANTIATE_TEST_SUITE_P(BufferSizes, NoteCapture, ::testing::Values(64, 256, 1000));
+
+struct ClickCase {
+  const char* name;
+  int32_t beatsPerBar, ticksPerBeat;
+  TempoMap map;
+  int32_t beats;
+};
+
+void PrintTo(const ClickCase& c, std::ostream* os) { *os << c.name; }
+
+class ClickCapture : public RenderCapture, public ::testing::WithParamInterface<ClickCase> {};
+
+// The metronome through Clickvox: with the click on, every beat sounds at its sample, the bar's
+// first beat with the bar click, at three tempos, across tempo changes (one on a beat, one
+// between beats) and in 6/8.
+TEST_P(ClickCapture, BarAndBeatClicksSoundAtTheirSamples) {
+  const ClickCase& c = ClickCapture::GetParam();
+  Open(256);
+  std::vector<float> bar = ClickWave(kBarNote);
+  std::vector<float> beat = ClickWave(kBeatNote);
+  gClickSettings.flags = kClickActive;
+  Handle song = PluginSong({}, c.map, c.beatsPerBar, c.ticksPerBeat);
+  PluginInstance* click = Plugin(ClickvoxPath());
+  ASSERT_NE(click, nullptr);
+  AddInstrumentChannel(click, song, true);
+  float rate = gCoreAudioDriver.sampleRate;
+  std::vector<double> exact;
+  std::vector<const std::vector<float>*> waves;
+  for (int32_t k = 0; k < c.beats; ++k) {
+    exact.push_back(c.map.Sample(1 + k * c.ticksPerBeat, rate));
+    waves.push_back(k % c.beatsPerBar == 0 ? &bar : &beat);
+  }
+  std::vector<float> heard = PlayFor(exact.back() + 4 * kMatchSamples);
+  ExpectOnsets(heard, exact, waves);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Meters, ClickCapture,
+    ::testing::Values(ClickCase{"FourFourAt90", 4, 480, {900, {}}, 9},
+                      ClickCase{"FourFourAt120", 4, 480, {1200, {}}, 9},
+                      ClickCase{"FourFourAt200ThenChanges", 4, 480, {2000, {{1441, 1400}, {2200, 1750}}}, 10},
+                      ClickCase{"SixEightAt120Then96", 6, 240, {1200, {{1000, 960}}}, 13}),
+    [](const ::testing::TestParamInfo<ClickCase>& info) { return std::string(info.param.name); });
+
+// Play with the click on and playing through a plug-in: the program opens Clickvox (found
+// beside the program) on a channel of its own, and its clicks sound at their samples.
+TEST_F(RenderCapture, PlayGivesTheClickItsOwnChannelThroughClickvox) {
+  Open(256);
+  SetApplicationFolder(std::filesystem::path(ClickvoxPath()).parent_path().string());
+  std::vector<float> bar = ClickWave(kBarNote);
+  std::vector<float> beat = ClickWave(kBeatNote);
+  gClickSettings.flags = kClickActive;
+  TempoMap map{1330, {}};
+  PluginSong({}, map, 3, 480);
+  float rate = gCoreAudioDriver.sampleRate;
+  std::vector<double> exact;
+  std::vector<const std::vector<float>*> waves;
+  for (int32_t k = 0; k < 7; ++k) {
+    exact.push_back(map.Sample(1 + k * 480, rate));
+    waves.push_back(k % 3 == 0 ? &bar : &beat);
+  }
+  std::vector<float> heard = PlayFor(exact.back() + 4 * kMatchSamples);
+  SetApplicationFolder("");
+  ExpectOnsets(heard, exact, waves);
+}
+
+// The ramp an effect channel streams: 1, 2, 3, ... as 16-bit samples, numbered on across the
+// halves in the order the disk thread fills them.
+int32_t RampReader(EngineChannel* channel, int32_t, void* buffer, uint8_t* ready) {
+  auto* counted = static_cast<int32_t*>(channel->readerContext);
+  auto* samples = static_cast<int16_t*>(buffer);
+  for (int32_t i = 0; i < channel->framesPerBlock * channel->blocksPerHalf; ++i) samples[i] = int16_t(1 + (*counted)++ % 30000);
+  *ready = 1;
+  return 0;
+}
+
+class EffectCapture : public RenderCapture {
+ protected:
+  // A mono channel of the ramp through the chain, only the chain's (wet) signal heard.
+  void AddRampChannel(PluginInstance* head) {
+    constexpr int32_t kBlocksPerHalf = 4;
+    EngineChannel* c = nullptr;
+    ASSERT_EQ(ClaimEngineChannel(&c), 0);
+    counted_ = 0;
+    c->frameChannels = c->sourceChannels = 1;
+    c->sampleBits = 16;
+    c->sampleRate = gCoreAudioDriver.sampleRate;
+    c->framesPerBlock = int16_t(frames_);
+    c->blocksPerHalf = int16_t(kBlocksPerHalf);
+    c->blockBytes = frames_ * 2;
+    c->reader = RampReader;
+    c->readerContext = &counted_;
+    c->device = &gCoreAudioDriver;
+    c->song = gTransportSong;
+    c->streaming = 1;
+    SetChannelGains(32768, 64, &c->gainLeft, &c->gainRight);
+    ASSERT_EQ(AllocateChannelBlocks(c, frames_), 0);
+    for (int32_t h = 0; h < 2; ++h) {
+      int16_t err = 0;
+      c->halfBuffer[h] = NewEngineBuffer(c->blockBytes * kBlocksPerHalf, &err);
+      ASSERT_EQ(err, 0);
+      RampReader(c, h, c->halfBuffer[h], &c->halfReady[h]);
+    }
+    c->readPointer = static_cast<uint8_t*>(c->halfBuffer[0]);
+    c->blocksLeft = int16_t(kBlocksPerHalf);
+    auto* state = new ChannelRenderState();
+    state->chainHead = head;
+    state->mixKind = 6;  // mono float
+    state->inputChannels = 1;
+    state->outputChannels = 1;
+    SetPluginGains(state, 1.0f / 32768.0f, 32768.0f, 0);  // the wet signal alone
+    states_.push_back(state);
+    c->renderState = state;
+    c->next = gCoreAudioDriver.channelList;
+    gCoreAudioDriver.channelList = c;
+  }
+  // Plays the channel and answers the heard ramp from its first sound on.
+  std::vector<float> PlayRamp(PluginInstance* head, int32_t cycles, size_t* firstSound) {
+    wav_ = folder_.File("effect" + std::to_string(passes_++) + ".wav");
+    EXPECT_EQ(SetNullDeviceCapturePath(wav_.c_str()), 0);
+    AddRampChannel(head);
+    ::Play(1);
+    Cycles(cycles);
+    StopTransport(false);
+    EXPECT_EQ(gEngineError.load(), 0);
+    CloseCoreAudioOutput();
+    SetNullDeviceCapturePath(nullptr);
+    std::vector<float> heard = ReadLeft(wav_);
+    *firstSound = 0;
+    while (*firstSound < heard.size() && heard[*firstSound] == 0.0f) ++*firstSound;
+    return heard;
+  }
+  int32_t counted_ = 0;
+  int32_t passes_ = 0;
+};
+
+// A delay plug-in on a channel (lsp's compensation delay): with its delay and output gain set
+// through their parameters, the ramp is heard that many samples later and scaled by the gain
+// its display shows; bypassed, the same ramp is heard at once and unscaled.
+TEST_F(EffectCapture, ADelayOnAChannelDelaysAndScalesTheRamp) {
+  Open(256);
+  gTransportSong = MakeSong({Track({})}, {});
+  PluginInstance* delay = Plugin("/usr/lib/vst/lsp-plugins/comp-delay-mono.so");
+  if (!delay) GTEST_SKIP() << "the lsp compensation delay is not installed";
+  ASSERT_EQ(ParameterName(delay, 3), "samp");
+  ASSERT_EQ(ParameterName(delay, 10), "g_out");
+  delay->bypass = 1;
+  size_t dryStart = 0, wetStart = 0;
+  std::vector<float> dry = PlayRamp(delay, 60, &dryStart);
+  ASSERT_LT(dryStart, dry.size());
+
+  delay->effect->setParameter(delay->effect, 3, 0.05f);
+  delay->effect->setParameter(delay->effect, 10, 0.4f);
+  int32_t samples = std::stoi(ParameterDisplay(delay, 3));
+  double gain = std::pow(10.0, std::stod(ParameterDisplay(delay, 10)) / 20.0);
+  ASSERT_GT(samples, 64);
+  ASSERT_LT(gain, 0.9);
+  delay->bypass = 0;
+  std::vector<float> wet = PlayRamp(delay, 60, &wetStart);
+  ASSERT_LT(wetStart, wet.size());
+  EXPECT_EQ(int64_t(wetStart) - int64_t(dryStart), samples);
+  // Each heard sample is the ramp's, scaled (past the first blocks, once any smoothing of the
+  // gain has settled).
+  for (size_t k = 4096; k < 8192; k += 97)
+    EXPECT_NEAR(wet[wetStart + k], dry[dryStart + k] * gain, 2e-4) << k;
+}
+
+}  // namespace
