@@ -3,11 +3,14 @@
 
 #include <atomic>
 #include <cstdio>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <deque>
 #include <malloc.h>
 #include <mutex>
+#include <sys/mman.h>
+
 
 namespace {
 
@@ -21,6 +24,7 @@ struct Slot {
   char* data = nullptr;
   uint32_t size = 0;
   uint32_t capacity = 0;
+  uint32_t held = 0;  // bytes of the block itself: a reused block may exceed the capacity
   uint8_t generation = 0;
   int8_t state = 0;
   bool live = false;
@@ -51,6 +55,114 @@ uint64_t ParseBudget(const char* text) {
 // also stop the allocator from moving them as blocks come and go.
 constexpr int kMapThreshold = 32 << 20;    // blocks above this get pages of their own
 constexpr int kTrimThreshold = 64 << 20;   // free bytes kept at the heap's top
+
+// Large blocks (2 MB and more) are mapped on their own in whole huge pages, and freed ones
+// are kept, a few of them, for the next large block of about their size. Every fresh page is
+// a fault, and in a virtual machine a fault costs tens of microseconds: a 16 MB undo copy
+// in small pages took thousands of them, in huge pages it takes eight, and a kept block none.
+// The kept blocks are given back when a newer one needs the room or memory runs short.
+constexpr uint32_t kLargeBlock = 2 << 20;  // one huge page
+constexpr int kKeptBlockSlots = 8;
+constexpr uint64_t kKeptBytesMax = uint64_t(256) << 20;
+
+struct KeptBlock {
+  char* data;
+  uint32_t held;
+};
+
+KeptBlock gKeptBlocks[kKeptBlockSlots];
+int gKeptCount = 0;  // the oldest first
+uint64_t gKeptBytes = 0;
+
+uint64_t LargeBlockBytes(uint32_t bytes) { return (uint64_t(bytes) + kLargeBlock - 1) & ~uint64_t(kLargeBlock - 1); }
+
+// Whole huge pages: the mapping is cut to start and end on a huge-page line.
+char* MapLargeBlock(uint64_t length) {
+  uint64_t span = length + kLargeBlock;
+  void* mapped = mmap(nullptr, span, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (mapped == MAP_FAILED) return nullptr;
+  uintptr_t start = reinterpret_cast<uintptr_t>(mapped);
+  uintptr_t aligned = (start + kLargeBlock - 1) & ~uintptr_t(kLargeBlock - 1);
+  if (aligned > start) munmap(mapped, aligned - start);
+  uintptr_t tail = aligned + length;
+  uintptr_t end = start + span;
+  if (end > tail) munmap(reinterpret_cast<void*>(tail), end - tail);
+  madvise(reinterpret_cast<void*>(aligned), length, MADV_HUGEPAGE);
+  return reinterpret_cast<char*>(aligned);
+}
+
+void TakeKeptBlock(int n) {
+  gKeptBytes -= gKeptBlocks[n].held;
+  for (int i = n + 1; i < gKeptCount; ++i) gKeptBlocks[i - 1] = gKeptBlocks[i];
+  --gKeptCount;
+}
+
+void DropKeptBlocks() {
+  while (gKeptCount > 0) {
+    munmap(gKeptBlocks[gKeptCount - 1].data, gKeptBlocks[gKeptCount - 1].held);
+    TakeKeptBlock(gKeptCount - 1);
+  }
+}
+
+// Frees a block; a large one is kept for reuse (the oldest kept ones go for room).
+void ReleaseBlock(char* data, uint32_t held) {
+  if (!data) return;
+  if (held < kLargeBlock) {
+    std::free(data);
+    return;
+  }
+  if (held > kKeptBytesMax) {
+    munmap(data, held);
+    return;
+  }
+  while (gKeptCount > 0 && (gKeptCount == kKeptBlockSlots || gKeptBytes + held > kKeptBytesMax)) {
+    munmap(gKeptBlocks[0].data, gKeptBlocks[0].held);
+    TakeKeptBlock(0);
+  }
+  gKeptBlocks[gKeptCount++] = KeptBlock{data, held};
+  gKeptBytes += held;
+}
+
+// A large block: the closest kept block that wastes at most a quarter of it, else a new
+// mapping (after giving the kept blocks back when there is no room), which *fresh tells:
+// its bytes are zero.
+char* AcquireLargeBlock(uint32_t bytes, uint32_t* held, bool* fresh) {
+  uint64_t need = LargeBlockBytes(bytes);
+  int best = -1;
+  for (int i = 0; i < gKeptCount; ++i) {
+    uint64_t size = gKeptBlocks[i].held;
+    if (size >= need && size - need <= need / 4 && (best < 0 || size < gKeptBlocks[best].held)) best = i;
+  }
+  if (best >= 0) {
+    char* data = gKeptBlocks[best].data;
+    *held = gKeptBlocks[best].held;
+    *fresh = false;
+    TakeKeptBlock(best);
+    return data;
+  }
+  char* data = need <= UINT32_MAX ? MapLargeBlock(need) : nullptr;
+  if (!data && gKeptCount > 0) {
+    DropKeptBlocks();
+    data = MapLargeBlock(need);
+  }
+  *held = data ? uint32_t(need) : 0;
+  *fresh = true;
+  return data;
+}
+
+// A block of at least bytes; *held gets its real size.
+char* AcquireBlock(uint32_t bytes, uint32_t* held, bool* fresh = nullptr) {
+  bool mapped = false;
+  if (bytes >= kLargeBlock) return AcquireLargeBlock(bytes, held, fresh ? fresh : &mapped);
+  if (fresh) *fresh = false;
+  char* data = static_cast<char*>(std::malloc(bytes));
+  if (!data && gKeptCount > 0) {
+    DropKeptBlocks();
+    data = static_cast<char*>(std::malloc(bytes));
+  }
+  *held = data ? bytes : 0;
+  return data;
+}
 
 void TuneAllocator() {
   static const bool tuned = mallopt(M_MMAP_THRESHOLD, kMapThreshold) &&
@@ -128,15 +240,17 @@ uint32_t TakeSlotIndex() {
 
 // Moves a block to fresh memory of the given capacity; the old block is scribbled over.
 bool Relocate(Slot* slot, uint32_t capacity) {
-  char* moved = static_cast<char*>(std::malloc(capacity));
+  uint32_t held = 0;
+  char* moved = AcquireBlock(capacity, &held);
   if (!moved) return false;
   if (slot->data) {
     std::memcpy(moved, slot->data, slot->size < capacity ? slot->size : capacity);
     if (MoveDebug()) std::memset(slot->data, kDisposedFill, slot->capacity);
-    std::free(slot->data);
+    ReleaseBlock(slot->data, slot->held);
   }
   slot->data = moved;
   slot->capacity = capacity;
+  slot->held = held;
   return true;
 }
 
@@ -153,10 +267,19 @@ Handle MakeHandle(Size byteCount, bool clear) {
     return Handle();
   }
   uint32_t index = TakeSlotIndex();
-  // calloc for a cleared block (fresh pages need no clearing); malloc otherwise. Written as
-  // two calls: a malloc followed by a conditional clear may be turned into calloc every time.
+  // calloc for a small cleared block (fresh pages need no clearing); a large one is a fresh
+  // mapping (zero already) or a kept block, cleared here. Written as separate calls: a malloc
+  // followed by a conditional clear may be turned into calloc every time.
   void* block = nullptr;
-  if (index) block = clear ? std::calloc(capacity, 1) : std::malloc(capacity);
+  uint32_t held = capacity;
+  if (index && clear && capacity < kLargeBlock) {
+    block = std::calloc(capacity, 1);
+    if (!block && gKeptCount > 0) DropKeptBlocks(), block = std::calloc(capacity, 1);
+  } else if (index) {
+    bool fresh = false;
+    block = AcquireBlock(capacity, &held, &fresh);
+    if (block && clear && !fresh) std::memset(block, 0, capacity);
+  }
   char* data = static_cast<char*>(block);
   if (!data) {
     Release(capacity);
@@ -168,6 +291,7 @@ Handle MakeHandle(Size byteCount, bool clear) {
   slot->data = data;
   slot->size = uint32_t(byteCount);
   slot->capacity = capacity;
+  slot->held = held;
   slot->state = 0;
   slot->live = true;
   slot->generation = uint8_t(slot->generation + 1);
@@ -189,11 +313,11 @@ void DisposeHandle(Handle h) {
   if (!slot) return;
   if (slot->data) {
     if (MoveDebug()) std::memset(slot->data, kDisposedFill, slot->capacity);
-    std::free(slot->data);
+    ReleaseBlock(slot->data, slot->held);
   }
   Release(slot->capacity);
   slot->data = nullptr;
-  slot->size = slot->capacity = 0;
+  slot->size = slot->capacity = slot->held = 0;
   slot->live = false;
   gFreeSlots.push_back(h.id & kIndexMask);
   --gLiveHandles;
@@ -308,10 +432,10 @@ void EmptyHandle(Handle h) {
     tMemErr = memPurErr;
     return;
   }
-  std::free(slot->data);
+  ReleaseBlock(slot->data, slot->held);
   Release(slot->capacity);
   slot->data = nullptr;
-  slot->size = slot->capacity = 0;
+  slot->size = slot->capacity = slot->held = 0;
   tMemErr = noErr;
 }
 
