@@ -3,14 +3,11 @@
 
 #include <atomic>
 #include <cstdio>
-#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <deque>
 #include <malloc.h>
 #include <mutex>
-#include <sys/mman.h>
-
 
 namespace {
 
@@ -56,12 +53,12 @@ uint64_t ParseBudget(const char* text) {
 constexpr int kMapThreshold = 32 << 20;    // blocks above this get pages of their own
 constexpr int kTrimThreshold = 64 << 20;   // free bytes kept at the heap's top
 
-// Large blocks (2 MB and more) are mapped on their own in whole huge pages, and freed ones
-// are kept, a few of them, for the next large block of about their size. Every fresh page is
-// a fault, and in a virtual machine a fault costs tens of microseconds: a 16 MB undo copy
-// in small pages took thousands of them, in huge pages it takes eight, and a kept block none.
-// The kept blocks are given back when a newer one needs the room or memory runs short.
-constexpr uint32_t kLargeBlock = 2 << 20;  // one huge page
+// Freed large blocks (2 MB and more) are kept, a few of them, for the next large block of
+// about their size: the allocator hands out fresh pages for a large block whenever its free
+// memory lies in pieces, and in a virtual machine every fresh page is a fault of tens of
+// microseconds (a 16 MB undo copy: four thousand of them). A kept block has its pages. They
+// are given back when a newer one needs the room or memory runs short.
+constexpr uint32_t kLargeBlock = 2 << 20;
 constexpr int kKeptBlockSlots = 8;
 constexpr uint64_t kKeptBytesMax = uint64_t(256) << 20;
 
@@ -74,23 +71,6 @@ KeptBlock gKeptBlocks[kKeptBlockSlots];
 int gKeptCount = 0;  // the oldest first
 uint64_t gKeptBytes = 0;
 
-uint64_t LargeBlockBytes(uint32_t bytes) { return (uint64_t(bytes) + kLargeBlock - 1) & ~uint64_t(kLargeBlock - 1); }
-
-// Whole huge pages: the mapping is cut to start and end on a huge-page line.
-char* MapLargeBlock(uint64_t length) {
-  uint64_t span = length + kLargeBlock;
-  void* mapped = mmap(nullptr, span, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-  if (mapped == MAP_FAILED) return nullptr;
-  uintptr_t start = reinterpret_cast<uintptr_t>(mapped);
-  uintptr_t aligned = (start + kLargeBlock - 1) & ~uintptr_t(kLargeBlock - 1);
-  if (aligned > start) munmap(mapped, aligned - start);
-  uintptr_t tail = aligned + length;
-  uintptr_t end = start + span;
-  if (end > tail) munmap(reinterpret_cast<void*>(tail), end - tail);
-  madvise(reinterpret_cast<void*>(aligned), length, MADV_HUGEPAGE);
-  return reinterpret_cast<char*>(aligned);
-}
-
 void TakeKeptBlock(int n) {
   gKeptBytes -= gKeptBlocks[n].held;
   for (int i = n + 1; i < gKeptCount; ++i) gKeptBlocks[i - 1] = gKeptBlocks[i];
@@ -99,7 +79,7 @@ void TakeKeptBlock(int n) {
 
 void DropKeptBlocks() {
   while (gKeptCount > 0) {
-    munmap(gKeptBlocks[gKeptCount - 1].data, gKeptBlocks[gKeptCount - 1].held);
+    std::free(gKeptBlocks[gKeptCount - 1].data);
     TakeKeptBlock(gKeptCount - 1);
   }
 }
@@ -107,54 +87,38 @@ void DropKeptBlocks() {
 // Frees a block; a large one is kept for reuse (the oldest kept ones go for room).
 void ReleaseBlock(char* data, uint32_t held) {
   if (!data) return;
-  if (held < kLargeBlock) {
+  if (held < kLargeBlock || held > kKeptBytesMax) {
     std::free(data);
     return;
   }
-  if (held > kKeptBytesMax) {
-    munmap(data, held);
-    return;
-  }
   while (gKeptCount > 0 && (gKeptCount == kKeptBlockSlots || gKeptBytes + held > kKeptBytesMax)) {
-    munmap(gKeptBlocks[0].data, gKeptBlocks[0].held);
+    std::free(gKeptBlocks[0].data);
     TakeKeptBlock(0);
   }
   gKeptBlocks[gKeptCount++] = KeptBlock{data, held};
   gKeptBytes += held;
 }
 
-// A large block: the closest kept block that wastes at most a quarter of it, else a new
-// mapping (after giving the kept blocks back when there is no room), which *fresh tells:
-// its bytes are zero.
-char* AcquireLargeBlock(uint32_t bytes, uint32_t* held, bool* fresh) {
-  uint64_t need = LargeBlockBytes(bytes);
+// The closest kept block of at least bytes that wastes at most a quarter of them, or -1.
+int FindKeptBlock(uint32_t bytes) {
   int best = -1;
-  for (int i = 0; i < gKeptCount; ++i) {
-    uint64_t size = gKeptBlocks[i].held;
-    if (size >= need && size - need <= need / 4 && (best < 0 || size < gKeptBlocks[best].held)) best = i;
+  for (int i = 0; bytes >= kLargeBlock && i < gKeptCount; ++i) {
+    uint32_t size = gKeptBlocks[i].held;
+    if (size >= bytes && size - bytes <= bytes / 4 && (best < 0 || size < gKeptBlocks[best].held)) best = i;
   }
-  if (best >= 0) {
-    char* data = gKeptBlocks[best].data;
-    *held = gKeptBlocks[best].held;
-    *fresh = false;
-    TakeKeptBlock(best);
-    return data;
-  }
-  char* data = need <= UINT32_MAX ? MapLargeBlock(need) : nullptr;
-  if (!data && gKeptCount > 0) {
-    DropKeptBlocks();
-    data = MapLargeBlock(need);
-  }
-  *held = data ? uint32_t(need) : 0;
-  *fresh = true;
-  return data;
+  return best;
 }
 
-// A block of at least bytes; *held gets its real size.
-char* AcquireBlock(uint32_t bytes, uint32_t* held, bool* fresh = nullptr) {
-  bool mapped = false;
-  if (bytes >= kLargeBlock) return AcquireLargeBlock(bytes, held, fresh ? fresh : &mapped);
-  if (fresh) *fresh = false;
+// A block of at least bytes (*held gets its real size): a kept one when one fits, else a new
+// one, after giving the kept blocks back when the allocator has no room.
+char* AcquireBlock(uint32_t bytes, uint32_t* held) {
+  int kept = FindKeptBlock(bytes);
+  if (kept >= 0) {
+    char* data = gKeptBlocks[kept].data;
+    *held = gKeptBlocks[kept].held;
+    TakeKeptBlock(kept);
+    return data;
+  }
   char* data = static_cast<char*>(std::malloc(bytes));
   if (!data && gKeptCount > 0) {
     DropKeptBlocks();
@@ -267,18 +231,17 @@ Handle MakeHandle(Size byteCount, bool clear) {
     return Handle();
   }
   uint32_t index = TakeSlotIndex();
-  // calloc for a small cleared block (fresh pages need no clearing); a large one is a fresh
-  // mapping (zero already) or a kept block, cleared here. Written as separate calls: a malloc
-  // followed by a conditional clear may be turned into calloc every time.
+  // calloc for a cleared block (fresh pages need no clearing) unless a kept block serves it,
+  // cleared here; malloc otherwise. Written as separate calls: a malloc followed by a
+  // conditional clear may be turned into calloc every time.
   void* block = nullptr;
   uint32_t held = capacity;
-  if (index && clear && capacity < kLargeBlock) {
+  if (index && clear && FindKeptBlock(capacity) < 0) {
     block = std::calloc(capacity, 1);
     if (!block && gKeptCount > 0) DropKeptBlocks(), block = std::calloc(capacity, 1);
   } else if (index) {
-    bool fresh = false;
-    block = AcquireBlock(capacity, &held, &fresh);
-    if (block && clear && !fresh) std::memset(block, 0, capacity);
+    block = AcquireBlock(capacity, &held);
+    if (block && clear) std::memset(block, 0, capacity);
   }
   char* data = static_cast<char*>(block);
   if (!data) {
