@@ -17,7 +17,6 @@ uint8_t gEditorModeByte = 0;
 namespace {
 
 constexpr int16_t kMainEditorKind = 4;
-constexpr uint8_t kSelectionExcluded = 0x0d;  // selected bit and the two excluding marks
 
 bool AcceptEvery(const uint8_t*) { return true; }
 
@@ -52,9 +51,7 @@ void ClearEventSelection() {
   });
 }
 
-bool IsCursorEventSelected() {
-  return gCurrentEvent && (gCurrentEvent[kEventFlags] & kSelectionExcluded) == kEventSelected;
-}
+bool IsCursorEventSelected() { return gCurrentEvent && IsEventSelected(gCurrentEvent); }
 
 void UpdateCursorEventSelection(int32_t request) {
   if (!gCurrentEvent) return;
