@@ -109,8 +109,9 @@ int FindKeptBlock(uint32_t bytes) {
   return best;
 }
 
-// A block of at least bytes (*held gets its real size): a kept one when one fits, else a new
-// one, after giving the kept blocks back when the allocator has no room.
+// A block of at least bytes (*held gets its real size): a kept one when one fits, else the
+// allocator's. A large block that no kept block serves first gives the kept ones back: the
+// allocator may cut it from their pages rather than from fresh ones.
 char* AcquireBlock(uint32_t bytes, uint32_t* held) {
   int kept = FindKeptBlock(bytes);
   if (kept >= 0) {
@@ -119,6 +120,7 @@ char* AcquireBlock(uint32_t bytes, uint32_t* held) {
     TakeKeptBlock(kept);
     return data;
   }
+  if (bytes >= kLargeBlock) DropKeptBlocks();
   char* data = static_cast<char*>(std::malloc(bytes));
   if (!data && gKeptCount > 0) {
     DropKeptBlocks();
@@ -237,6 +239,7 @@ Handle MakeHandle(Size byteCount, bool clear) {
   void* block = nullptr;
   uint32_t held = capacity;
   if (index && clear && FindKeptBlock(capacity) < 0) {
+    if (capacity >= kLargeBlock) DropKeptBlocks();
     block = std::calloc(capacity, 1);
     if (!block && gKeptCount > 0) DropKeptBlocks(), block = std::calloc(capacity, 1);
   } else if (index) {
