@@ -29,10 +29,14 @@ void WalkCurrentTrackEvents(uint8_t* from, Visit visit) {
   int8_t state = HGetState(list);
   HLock(list);
   uint8_t* start = reinterpret_cast<uint8_t*>(HandleData(list));
-  uint8_t* stop = FindEventListEnd(start, GetHandleSize(list));
-  for (uint8_t* e = from ? from : start; e < stop; e += GetSeqEventLength(e)) {
+  uint8_t* limit = start + GetHandleSize(list);
+  // One walk that stops where FindEventListEnd does: at the end record or a damaged record.
+  for (uint8_t* e = from ? from : start; limit - e >= kEndRecordSize && SeqEventTime(e) != 0;) {
+    uint32_t length = SeqEventLengthWithin(e, uint32_t(limit - e));
+    if (length == 0) break;
     gCurrentEvent = e;
     if (!visit(e)) break;
+    e += length;
   }
   HSetState(list, state);
 }
