@@ -21,6 +21,7 @@
 #include "song/events/event_filter_slots.h"
 #include "song/events/seq_event.h"
 #include "song/events/time_selection.h"
+#include "song/events/utility_event_selection.h"
 #include "song/instruments/instrument_record.h"
 #include "song/instruments/rack_sharing.h"
 #include "song/model/child_sequences.h"
@@ -161,6 +162,15 @@ bool CopyRangeEvent(uint8_t** out, uint32_t t, uint32_t end, ChildCopyMask* chil
   return true;
 }
 
+// A copy that took less than half of the room it was given moves to a block of its size.
+void FitToCopiedBytes(Handle* list, Size room) {
+  if (GetHandleSize(*list) >= room / 2) return;
+  Handle fitted = *list;
+  if (HandToHand(&fitted) != noErr) return;
+  DisposeHandle(*list);
+  *list = fitted;
+}
+
 // A note before the range that sounds into it, when notes are split.
 bool ReachesIntoRange(uint32_t t, uint32_t start) {
   return SplitsNotesAtEdges() && gEventCommand == kKindNote &&
@@ -237,8 +247,13 @@ int32_t CopyTrackToClipboard(void*) {
     return 0;
   }
   Handle list;
+  Size bound = 0;
   if (events && GetCurrentTrackEventList()) {
-    list = NewHandleClear(Size(CountCopyBytes()));
+    // Room for every record the walk passes, so that the copy needs no count first; with
+    // too little memory for that, the bytes are counted.
+    bound = Size(CopyBytesBound());
+    list = NewHandle(bound);
+    if (!list) list = NewHandle(bound = Size(CountCopyBytes()));
     if (!list) {
       gIterationAbort = 1;
       return 0;
@@ -256,6 +271,7 @@ int32_t CopyTrackToClipboard(void*) {
   if (list) {
     ChildCopyMask children;
     CopyTrackEvents(list, &children);
+    FitToCopiedBytes(&list, bound);
     SetClipboardTrackHandle(kTrackEventList, list);
   }
   if (copy.failure) gIterationAbort = 1;
@@ -296,30 +312,103 @@ uint32_t CountCopyBytes() {
   return bytes;
 }
 
+uint32_t CopyBytesBound() {
+  Handle list = GetCurrentTrackEventList();
+  uint8_t* from = SeekEditStart();
+  if (!list || !from) return kEndRecordSize;
+  return uint32_t(GetHandleSize(list) - (from - reinterpret_cast<uint8_t*>(HandleData(list)))) + kEndRecordSize;
+}
+
+namespace {
+
+// The copy walk: where the copies go, and the run of records taken as they stand whose
+// bytes are not copied yet (copied with one move when the run ends).
+struct CopyWalk {
+  uint8_t* at;
+  uint8_t* limit;  // the destination's end, less its end record
+  uint8_t* run = nullptr;
+  uint32_t start;
+  uint32_t end;
+  bool split;
+  ChildCopyMask* children;
+};
+
+// Copies the pending run that ends at e; false when it does not fit.
+bool FlushRun(CopyWalk* w, const uint8_t* e) {
+  if (!w->run) return true;
+  size_t n = size_t(e - w->run);
+  if (w->at + n > w->limit) return false;
+  std::memcpy(w->at, w->run, n);
+  w->at += n;
+  w->run = nullptr;
+  return true;
+}
+
+// Whether the copy filter takes the record at e (the cursor on it, split, for a filter that
+// reads the cursor).
+bool CopyFilterTakes(uint8_t* e, bool selectionOnly) {
+  if (selectionOnly) return IsEventSelected(e);
+  gCurrentEvent = e;
+  SplitEventStatus(e);
+  return RunEventFilter(gCopyFilterProc);
+}
+
+// A taken record in the range that cannot go as it stands (a reference, a note cut at the
+// range end), or a note before the range that sounds into it; false stops the walk. The
+// cursor stays on the record (a reference's child copy may move the list).
+bool CopyTakenRecord(CopyWalk* w, uint32_t t) {
+  SplitCursorEvent();
+  if (t >= w->start) {
+    if (w->at + GetSeqEventLength(gCurrentEvent) > w->limit) return false;
+    CopyRangeEvent(&w->at, t, w->end, w->children);
+  } else if (ReachesIntoRange(t, w->start) && w->at + kLongEventSize <= w->limit) {
+    uint32_t noteEnd = std::min(t + GetNoteDuration(gCurrentEvent), w->end);
+    std::memcpy(w->at, gCurrentEvent, kLongEventSize);
+    SetSeqEventTime(w->at, w->start);
+    SetEventDuration(w->at, int32_t(noteEnd - w->start));
+    w->at += kLongEventSize;
+  }
+  return true;
+}
+
+// A taken record of the range that is copied byte for byte.
+bool CopiedAsItStands(const CopyWalk& w, const uint8_t* e, uint32_t t) {
+  uint8_t kind = SeqEventKind(e);
+  if (t < w.start || kind == kKindSequenceRef) return false;
+  return !(w.split && kind == kKindNote && t + GetNoteDuration(e) > w.end);
+}
+
+}  // namespace
+
 void CopyTrackEvents(Handle destination, ChildCopyMask* children) {
-  uint32_t start = gTimeSelection.start.tick, end = gTimeSelection.end.tick;
   // Filled in place, locked: copying a referenced child makes other handles meanwhile.
   int8_t state = HGetState(destination);
   HLock(destination);
   uint8_t* first = reinterpret_cast<uint8_t*>(HandleData(destination));
-  uint8_t* at = first;
-  uint8_t* limit = first + GetHandleSize(destination) - kEndRecordSize;
-  for (SeekEditStart(); gCurrentEvent != nullptr; NextEvent()) {
-    uint32_t t = SplitCursorEvent();
-    if (t == 0 || t >= end) break;
-    if (!RunEventFilter(gCopyFilterProc)) continue;
-    if (t >= start) {
-      if (at + GetSeqEventLength(gCurrentEvent) > limit) break;
-      CopyRangeEvent(&at, t, end, children);
-    } else if (ReachesIntoRange(t, start) && at + kLongEventSize <= limit) {
-      uint32_t noteEnd = std::min(t + GetNoteDuration(gCurrentEvent), end);
-      std::memcpy(at, gCurrentEvent, kLongEventSize);
-      SetSeqEventTime(at, start);
-      SetEventDuration(at, int32_t(noteEnd - start));
-      at += kLongEventSize;
+  CopyWalk w{first, first + GetHandleSize(destination) - kEndRecordSize, nullptr,
+             gTimeSelection.start.tick, gTimeSelection.end.tick, SplitsNotesAtEdges(), children};
+  bool selectionOnly = IsSelectionFilter(gCopyFilterProc);
+  uint8_t* e = SeekEditStart();
+  while (e != nullptr) {
+    uint32_t t = SeqEventTime(e);
+    if (t == 0 || t >= w.end) break;
+    bool taken = CopyFilterTakes(e, selectionOnly);
+    if (taken && CopiedAsItStands(w, e, t)) {
+      if (!w.run) w.run = e;
+    } else if (!FlushRun(&w, e)) {
+      break;
+    } else if (taken) {
+      gCurrentEvent = e;
+      if (!CopyTakenRecord(&w, t)) break;
+      e = gCurrentEvent;
     }
+    e += GetSeqEventLength(e);
   }
-  std::memset(at, 0, kEndRecordSize);
+  FlushRun(&w, e);
+  // The cursor ends where the walk stopped, as a walk by the cursor leaves it.
+  gCurrentEvent = e;
+  SplitCursorEvent();
+  std::memset(w.at, 0, kEndRecordSize);
   HSetState(destination, state);
-  SetHandleSize(destination, Size(at - first) + kEndRecordSize);
+  SetHandleSize(destination, Size(w.at - first) + kEndRecordSize);
 }

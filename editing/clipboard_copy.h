@@ -27,7 +27,11 @@ bool CopyTrackAudioToClipboard(const uint8_t* entry);
 void CopyConductorToClipboard();
 // The bytes the copy of the current track's range needs, end record included.
 uint32_t CountCopyBytes();
+// The bytes the copy can need at most without counting: every record from where the copy
+// walk starts to the list's end (a copied record is never longer than its source).
+uint32_t CopyBytesBound();
 // The current track's events in the time selection that the copy filter takes, into
-// destination (cleared, CountCopyBytes long; cut to what was written); the children of
-// copied sequence references go into the clipboard song's current track once each.
+// destination (CountCopyBytes or CopyBytesBound long; cut to what was written), records
+// taken as they stand moved in runs; the children of copied sequence references go into
+// the clipboard song's current track once each.
 void CopyTrackEvents(Handle destination, ChildCopyMask* children);

@@ -25,6 +25,9 @@ constexpr int32_t kEventFilterTableSize = 7;
 extern const EventFilterProc kEventFilterTable[kEventFilterTableSize];
 
 int32_t SelectedEventFilter();  // every selected event (IsCursorEventSelected)
+// True for SelectedEventFilter: it reads nothing but the record's flags and draws no random
+// number, so a walk may test the records with IsEventSelected without moving the cursor.
+inline bool IsSelectionFilter(EventFilterProc filter) { return filter == SelectedEventFilter; }
 // A note-on in the note range that also passes the criteria test.
 int32_t CriteriaNoteFilter();
 // A note-on whose drum-map row lies in the note range (or, while the map selects by marked

@@ -3,12 +3,14 @@
 #include <cstring>
 
 #include "editing/event_cursor.h"
+#include "editing/event_filters.h"
 #include "editing/paste_options.h"
 #include "editing/time_range_clear.h"
 #include "platform/memory/memory.h"
 #include "song/events/event_lists.h"
 #include "song/events/seq_event.h"
 #include "song/events/time_selection.h"
+#include "song/events/utility_event_selection.h"
 #include "song/model/child_sequences.h"
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"
@@ -28,10 +30,10 @@ uint8_t* ListEnd(Handle list) {
 
 // Whether the event at e belongs to the run: in the range, taken by the copy filter, and not
 // a note whose end reaches past the range end while notes are split there.
-bool EndsRun(uint8_t* e, uint32_t length) {
+bool EndsRun(uint8_t* e, uint32_t length, bool selectionOnly) {
   uint32_t t = SeqEventTime(e);
   if (length == 0 || t < gTimeSelection.start.tick || t >= gTimeSelection.end.tick) return true;
-  if (!EventPassesFilter(gCopyFilterProc, e)) return true;
+  if (selectionOnly ? !IsEventSelected(e) : !EventPassesFilter(gCopyFilterProc, e)) return true;
   return SplitsNotesAtEdges() && SeqEventKind(e) == kKindNote &&
          t + GetNoteDuration(e) > gTimeSelection.end.tick;
 }
@@ -67,9 +69,10 @@ uint32_t DeleteEventRunAtCursor() {
   uint8_t* end = ListEnd(list);
   uint8_t* p = run;
   FreedChildren freed;
+  bool selectionOnly = IsSelectionFilter(gCopyFilterProc);
   while (p < end) {
     uint32_t length = SeqEventTime(p) == 0 ? 0 : SeqEventLengthWithin(p, uint32_t(end - p));
-    if (EndsRun(p, length)) break;
+    if (EndsRun(p, length, selectionOnly)) break;
     if (SeqEventKind(p) == kKindSequenceRef) NoteFreedReference(p, &freed);
     p += length;
     if (gEventCriteriaFlags & kCriteriaOneEventPerStep) break;

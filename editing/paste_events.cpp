@@ -36,27 +36,50 @@ constexpr uint16_t kReferencePasted = 0x8000;  // bit 15 of a reference word
 
 uint8_t* ListBytes(Handle h) { return reinterpret_cast<uint8_t*>(HandleData(h)); }
 
-// The source's records sourceStart <= t < sourceEnd, as bytes.
-std::vector<uint8_t> SourceRecords(uint32_t sourceStart, uint32_t sourceEnd) {
-  std::vector<uint8_t> bytes;
-  if (!gPasteSourceEvents || !IsValidHandle(gPasteSourceEvents)) return bytes;
-  uint8_t* e = ListBytes(gPasteSourceEvents);
+struct ByteRun {
+  uint32_t offset;
+  uint32_t length;
+};
+
+// The source's records sourceStart <= t < sourceEnd, as runs of bytes of the source list.
+std::vector<ByteRun> SourceRuns(uint32_t sourceStart, uint32_t sourceEnd) {
+  std::vector<ByteRun> runs;
+  if (!gPasteSourceEvents || !IsValidHandle(gPasteSourceEvents)) return runs;
+  uint8_t* base = ListBytes(gPasteSourceEvents);
+  uint8_t* e = base;
   uint32_t left = uint32_t(GetHandleSize(gPasteSourceEvents));
-  bytes.reserve(left);
-  uint8_t* run = e;  // the taken records in front of e not yet copied start here
+  uint8_t* run = e;  // the taken records in front of e not yet in a run start here
+  auto take = [&](const uint8_t* stop) {
+    if (stop > run) runs.push_back(ByteRun{uint32_t(run - base), uint32_t(stop - run)});
+  };
   while (left > 0) {
     uint32_t length = SeqEventLengthWithin(e, left);
     if (length == 0) break;
     uint32_t t = SeqEventTime(e);
     if (t >= sourceEnd) break;
     if (t < sourceStart) {
-      bytes.insert(bytes.end(), run, e);
+      take(e);
       run = e + length;
     }
     e += length;
     left -= length;
   }
-  bytes.insert(bytes.end(), run, e);
+  take(e);
+  return runs;
+}
+
+uint32_t RunBytes(const std::vector<ByteRun>& runs) {
+  uint32_t n = 0;
+  for (const ByteRun& r : runs) n += r.length;
+  return n;
+}
+
+// The runs' bytes gathered in one buffer.
+std::vector<uint8_t> GatherRuns(const std::vector<ByteRun>& runs) {
+  std::vector<uint8_t> bytes;
+  bytes.reserve(RunBytes(runs));
+  const uint8_t* base = ListBytes(gPasteSourceEvents);
+  for (const ByteRun& r : runs) bytes.insert(bytes.end(), base + r.offset, base + r.offset + r.length);
   return bytes;
 }
 
@@ -194,15 +217,21 @@ OSErr MergeEventsIntoTrack(uint32_t sourceStart, uint32_t sourceEnd, bool replac
                            uint32_t noteRangeWord, uint32_t destinationEnd, bool perNote) {
   uint32_t start = gTimeSelection.start.tick;
   if (replace) ClearDestination(sourceEnd - sourceStart, noteRangeWord);
-  std::vector<uint8_t> bytes = SourceRecords(sourceStart, sourceEnd);
-  if (bytes.empty()) return noErr;
+  std::vector<ByteRun> runs = SourceRuns(sourceStart, sourceEnd);
+  int32_t n = int32_t(RunBytes(runs));
+  if (n == 0) return noErr;
+  // One run moves straight from the source list (which the grow below does not move);
+  // several runs, or a source that is the list itself, are gathered first.
+  std::vector<uint8_t> gathered;
+  if (runs.size() > 1 || gPasteSourceEvents == GetCurrentTrackEventList()) gathered = GatherRuns(runs);
   OSErr err = EnsureTrackEventList();
-  if (err == noErr) err = GrowEventList(int32_t(bytes.size()));
+  if (err == noErr) err = GrowEventList(n);
   if (err != noErr) return err;
-  InsertEventBytes(start, bytes.data(), int32_t(bytes.size()));
+  const uint8_t* bytes = gathered.empty() ? ListBytes(gPasteSourceEvents) + runs[0].offset : gathered.data();
+  InsertEventBytes(start, bytes, n);
   uint8_t* inserted = ListBytes(GetCurrentTrackEventList()) + gEventInsertOffset;
   int32_t d = int32_t(int64_t(start) - int64_t(sourceStart));
-  uint32_t latest = AdjustInsertedEvents(inserted, int32_t(bytes.size()), d, destinationEnd, perNote);
+  uint32_t latest = AdjustInsertedEvents(inserted, n, d, destinationEnd, perNote);
   err = SortTrackEvents();
   if (err == noErr && CheckPastedReferences()) err = kDroppedReferencesError;
   if (latest > 0) UpdateTrackEnd(latest);

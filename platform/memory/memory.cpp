@@ -21,6 +21,7 @@ struct Slot {
   char* data = nullptr;
   uint32_t size = 0;
   uint32_t capacity = 0;
+  uint32_t held = 0;  // bytes of the block itself: a reused block may exceed the capacity
   uint8_t generation = 0;
   int8_t state = 0;
   bool live = false;
@@ -51,6 +52,83 @@ uint64_t ParseBudget(const char* text) {
 // also stop the allocator from moving them as blocks come and go.
 constexpr int kMapThreshold = 32 << 20;    // blocks above this get pages of their own
 constexpr int kTrimThreshold = 64 << 20;   // free bytes kept at the heap's top
+
+// Freed large blocks (2 MB and more) are kept, a few of them, for the next large block of
+// about their size: the allocator hands out fresh pages for a large block whenever its free
+// memory lies in pieces, and in a virtual machine every fresh page is a fault of tens of
+// microseconds (a 16 MB undo copy: four thousand of them). A kept block has its pages. They
+// are given back when a newer one needs the room or memory runs short.
+constexpr uint32_t kLargeBlock = 2 << 20;
+constexpr int kKeptBlockSlots = 8;
+constexpr uint64_t kKeptBytesMax = uint64_t(256) << 20;
+
+struct KeptBlock {
+  char* data;
+  uint32_t held;
+};
+
+KeptBlock gKeptBlocks[kKeptBlockSlots];
+int gKeptCount = 0;  // the oldest first
+uint64_t gKeptBytes = 0;
+
+void TakeKeptBlock(int n) {
+  gKeptBytes -= gKeptBlocks[n].held;
+  for (int i = n + 1; i < gKeptCount; ++i) gKeptBlocks[i - 1] = gKeptBlocks[i];
+  --gKeptCount;
+}
+
+void DropKeptBlocks() {
+  while (gKeptCount > 0) {
+    std::free(gKeptBlocks[gKeptCount - 1].data);
+    TakeKeptBlock(gKeptCount - 1);
+  }
+}
+
+// Frees a block; a large one is kept for reuse (the oldest kept ones go for room).
+void ReleaseBlock(char* data, uint32_t held) {
+  if (!data) return;
+  if (held < kLargeBlock || held > kKeptBytesMax) {
+    std::free(data);
+    return;
+  }
+  while (gKeptCount > 0 && (gKeptCount == kKeptBlockSlots || gKeptBytes + held > kKeptBytesMax)) {
+    std::free(gKeptBlocks[0].data);
+    TakeKeptBlock(0);
+  }
+  gKeptBlocks[gKeptCount++] = KeptBlock{data, held};
+  gKeptBytes += held;
+}
+
+// The closest kept block of at least bytes that wastes at most a quarter of them, or -1.
+int FindKeptBlock(uint32_t bytes) {
+  int best = -1;
+  for (int i = 0; bytes >= kLargeBlock && i < gKeptCount; ++i) {
+    uint32_t size = gKeptBlocks[i].held;
+    if (size >= bytes && size - bytes <= bytes / 4 && (best < 0 || size < gKeptBlocks[best].held)) best = i;
+  }
+  return best;
+}
+
+// A block of at least bytes (*held gets its real size): a kept one when one fits, else the
+// allocator's. A large block that no kept block serves first gives the kept ones back: the
+// allocator may cut it from their pages rather than from fresh ones.
+char* AcquireBlock(uint32_t bytes, uint32_t* held) {
+  int kept = FindKeptBlock(bytes);
+  if (kept >= 0) {
+    char* data = gKeptBlocks[kept].data;
+    *held = gKeptBlocks[kept].held;
+    TakeKeptBlock(kept);
+    return data;
+  }
+  if (bytes >= kLargeBlock) DropKeptBlocks();
+  char* data = static_cast<char*>(std::malloc(bytes));
+  if (!data && gKeptCount > 0) {
+    DropKeptBlocks();
+    data = static_cast<char*>(std::malloc(bytes));
+  }
+  *held = data ? bytes : 0;
+  return data;
+}
 
 void TuneAllocator() {
   static const bool tuned = mallopt(M_MMAP_THRESHOLD, kMapThreshold) &&
@@ -128,15 +206,17 @@ uint32_t TakeSlotIndex() {
 
 // Moves a block to fresh memory of the given capacity; the old block is scribbled over.
 bool Relocate(Slot* slot, uint32_t capacity) {
-  char* moved = static_cast<char*>(std::malloc(capacity));
+  uint32_t held = 0;
+  char* moved = AcquireBlock(capacity, &held);
   if (!moved) return false;
   if (slot->data) {
     std::memcpy(moved, slot->data, slot->size < capacity ? slot->size : capacity);
     if (MoveDebug()) std::memset(slot->data, kDisposedFill, slot->capacity);
-    std::free(slot->data);
+    ReleaseBlock(slot->data, slot->held);
   }
   slot->data = moved;
   slot->capacity = capacity;
+  slot->held = held;
   return true;
 }
 
@@ -153,10 +233,19 @@ Handle MakeHandle(Size byteCount, bool clear) {
     return Handle();
   }
   uint32_t index = TakeSlotIndex();
-  // calloc for a cleared block (fresh pages need no clearing); malloc otherwise. Written as
-  // two calls: a malloc followed by a conditional clear may be turned into calloc every time.
+  // calloc for a cleared block (fresh pages need no clearing) unless a kept block serves it,
+  // cleared here; malloc otherwise. Written as separate calls: a malloc followed by a
+  // conditional clear may be turned into calloc every time.
   void* block = nullptr;
-  if (index) block = clear ? std::calloc(capacity, 1) : std::malloc(capacity);
+  uint32_t held = capacity;
+  if (index && clear && FindKeptBlock(capacity) < 0) {
+    if (capacity >= kLargeBlock) DropKeptBlocks();
+    block = std::calloc(capacity, 1);
+    if (!block && gKeptCount > 0) DropKeptBlocks(), block = std::calloc(capacity, 1);
+  } else if (index) {
+    block = AcquireBlock(capacity, &held);
+    if (block && clear) std::memset(block, 0, capacity);
+  }
   char* data = static_cast<char*>(block);
   if (!data) {
     Release(capacity);
@@ -168,6 +257,7 @@ Handle MakeHandle(Size byteCount, bool clear) {
   slot->data = data;
   slot->size = uint32_t(byteCount);
   slot->capacity = capacity;
+  slot->held = held;
   slot->state = 0;
   slot->live = true;
   slot->generation = uint8_t(slot->generation + 1);
@@ -189,11 +279,11 @@ void DisposeHandle(Handle h) {
   if (!slot) return;
   if (slot->data) {
     if (MoveDebug()) std::memset(slot->data, kDisposedFill, slot->capacity);
-    std::free(slot->data);
+    ReleaseBlock(slot->data, slot->held);
   }
   Release(slot->capacity);
   slot->data = nullptr;
-  slot->size = slot->capacity = 0;
+  slot->size = slot->capacity = slot->held = 0;
   slot->live = false;
   gFreeSlots.push_back(h.id & kIndexMask);
   --gLiveHandles;
@@ -308,10 +398,10 @@ void EmptyHandle(Handle h) {
     tMemErr = memPurErr;
     return;
   }
-  std::free(slot->data);
+  ReleaseBlock(slot->data, slot->held);
   Release(slot->capacity);
   slot->data = nullptr;
-  slot->size = slot->capacity = 0;
+  slot->size = slot->capacity = slot->held = 0;
   tMemErr = noErr;
 }
 

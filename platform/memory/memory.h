@@ -6,6 +6,9 @@
 // All sizes are checked against a memory budget, so the largest free block and the free
 // memory are deterministic: MaxBlock() == FreeMem() == budget - bytes in use.
 //
+// Freed blocks of 2 MB and more are kept, a few of them, for the next large block of about
+// their size (its pages are in place already); they do not count as memory in use.
+//
 // Setting ZARIN_MOVE_HANDLES=1 in the environment (or SetHandleMoveDebug(true)) moves every
 // unlocked block on every growth and every MoveHHi, and fills every block it frees, so a stale
 // pointer shows up at once.

@@ -33,9 +33,6 @@ struct IndexEntry {
 
 uint8_t* IndexData(Handle index) { return reinterpret_cast<uint8_t*>(HandleData(index)); }
 uint32_t IndexBytes(Handle index) { return ReadU32BE(IndexData(index)); }
-uint8_t* EntryAt(Handle index, uint32_t n) {
-  return IndexData(index) + kEventIndexHeader + n * kEventIndexEntry;
-}
 
 // The class and end of a record; false for a record that cannot be indexed.
 bool ClassifyEvent(const uint8_t* e, uint16_t* cls, uint32_t* end) {
@@ -57,17 +54,34 @@ bool ClassifyEvent(const uint8_t* e, uint16_t* cls, uint32_t* end) {
   return true;
 }
 
+// The index while it fills: its entries reached through one pointer, taken again only when
+// the handle grows; the header's byte count is written when the walk ends.
+struct IndexWriter {
+  Handle index;
+  uint8_t* data;
+  uint32_t count;
+  Size size;
+};
+
+uint8_t* EntryAt(IndexWriter* w, uint32_t n) { return w->data + kEventIndexHeader + n * kEventIndexEntry; }
+
+IndexWriter StartIndexWriter(Handle index) {
+  return IndexWriter{index, IndexData(index), IndexBytes(index) / kEventIndexEntry, GetHandleSize(index)};
+}
+
+void FinishIndexWriter(IndexWriter* w) { WriteU32BE(w->data, w->count * kEventIndexEntry); }
+
 // Appends an entry, or lets an overlapping entry of the same class absorb it.
-OSErr AddEventIndexEntry(Handle index, uint32_t start, uint32_t end, uint16_t cls) {
+OSErr AddEventIndexEntry(IndexWriter* w, uint32_t start, uint32_t end, uint16_t cls) {
   uint32_t shift = uint32_t(gOverviewZoomShift > 0 ? gOverviewZoomShift : 0);
   start >>= shift;
   end >>= shift;
   if (end == start) end = start + 2;
-  uint32_t count = IndexBytes(index) / kEventIndexEntry;
-  if (count > 0 && ReadU32BE(EntryAt(index, count - 1) + 4) >= start) {
+  uint32_t count = w->count;
+  if (count > 0 && ReadU32BE(EntryAt(w, count - 1) + 4) >= start) {
     uint32_t n = count;
-    while (n > 0 && ReadU32BE(EntryAt(index, n - 1) + 4) >= start) {
-      uint8_t* entry = EntryAt(index, n - 1);
+    while (n > 0 && ReadU32BE(EntryAt(w, n - 1) + 4) >= start) {
+      uint8_t* entry = EntryAt(w, n - 1);
       if (ReadU16BE(entry + 8) == cls) {
         if (end > ReadU32BE(entry + 4)) WriteU32BE(entry + 4, end);
         return noErr;
@@ -75,20 +89,23 @@ OSErr AddEventIndexEntry(Handle index, uint32_t start, uint32_t end, uint16_t cl
       --n;
     }
     if (n == 0 && (cls == kIndexClassNote || cls == kIndexClassSequence)) {
-      start = ReadU32BE(EntryAt(index, count - 1) + 4);
+      start = ReadU32BE(EntryAt(w, count - 1) + 4);
       if (end <= start) end = start + 2;
     }
   }
-  uint32_t used = kEventIndexHeader + IndexBytes(index);
-  if (uint32_t(GetHandleSize(index)) - used < 20) {
-    SetHandleSize(index, GetHandleSize(index) + kEventIndexGrowth);
+  uint32_t used = kEventIndexHeader + count * kEventIndexEntry;
+  if (uint32_t(w->size) - used < 20) {
+    FinishIndexWriter(w);
+    SetHandleSize(w->index, w->size + kEventIndexGrowth);
     if (MemError() != noErr) return MemError();
+    w->data = IndexData(w->index);
+    w->size = GetHandleSize(w->index);
   }
-  uint8_t* entry = IndexData(index) + used;
+  uint8_t* entry = w->data + used;
   WriteU32BE(entry, start);
   WriteU32BE(entry + 4, end);
   WriteU16BE(entry + 8, cls);
-  WriteU32BE(IndexData(index), IndexBytes(index) + kEventIndexEntry);
+  w->count = count + 1;
   return noErr;
 }
 
@@ -115,15 +132,17 @@ OSErr IndexEventList(Handle list, Handle index) {
   Size size = GetHandleSize(list);
   uint8_t* start = reinterpret_cast<uint8_t*>(HandleData(list));
   uint8_t* e = start;
+  IndexWriter writer = StartIndexWriter(index);
   while (start + size - e >= kEndRecordSize && SeqEventTime(e) != 0) {
     uint32_t length = SeqEventLengthWithin(e, uint32_t(start + size - e));
     uint16_t cls = 0;
     uint32_t end = 0;
     if (length == 0 || !ClassifyEvent(e, &cls, &end)) break;
-    OSErr err = AddEventIndexEntry(index, SeqEventTime(e), end, cls);
+    OSErr err = AddEventIndexEntry(&writer, SeqEventTime(e), end, cls);
     if (err != noErr) return err;
     e += length;
   }
+  FinishIndexWriter(&writer);
   bool clean = start + size - e == kEndRecordSize && SeqEventTime(e) == 0;
   if (clean) return noErr;
   int32_t offset = int32_t(e - start);
@@ -139,15 +158,12 @@ OSErr IndexEventList(Handle list, Handle index) {
 }
 
 // Makes room for one entry per record of a list of listBytes (a record takes at least a
-// short event's bytes) without changing the index's size: the index then never moves while
-// it fills, where growing it step by step copied it again and again. Without the room the
-// index grows as it fills.
+// short event's bytes): the index then neither moves nor grows while it fills, where growing
+// it step by step copied it again and again; its size is cut to its entries at the end.
+// Without the room the index grows as it fills.
 void ReserveIndexRoom(Handle index, Size listBytes) {
   Size room = kEventIndexHeader + (listBytes / kShortEventSize + 1) * kEventIndexEntry;
-  if (room <= GetHandleSize(index)) return;
-  Size size = GetHandleSize(index);
-  SetHandleSize(index, room);
-  SetHandleSize(index, size);
+  if (room > GetHandleSize(index)) SetHandleSize(index, room);
 }
 
 }  // namespace

@@ -262,15 +262,19 @@ uint32_t LastEventEnd(Handle list, uint32_t t) {
   uint32_t latest = t;
   Size size = GetHandleSize(list);
   uint8_t* start = ListData(list);
-  uint8_t* stop = FindEventListEnd(start, size);
-  for (uint8_t* e = start; e < stop; e += GetSeqEventLength(e)) {
-    uint32_t time = SeqEventTime(e);
+  // One walk over the records that FindEventListEnd passes: it ends where that one stops.
+  uint8_t* stop = start;
+  for (uint8_t* limit = start + size; limit - stop >= kEndRecordSize && SeqEventTime(stop) != 0;) {
+    uint32_t length = SeqEventLengthWithin(stop, uint32_t(limit - stop));
+    if (length == 0) break;
+    uint32_t time = SeqEventTime(stop);
     uint32_t end = time;
-    if (SeqEventKind(e) == kKindNote)
-      end = time + GetNoteDuration(e) - 1;
-    else if (SeqEventKind(e) == kKindSequenceRef)
-      end = time + GetEventLongDuration(e) - 1;
+    if (SeqEventKind(stop) == kKindNote)
+      end = time + GetNoteDuration(stop) - 1;
+    else if (SeqEventKind(stop) == kKindSequenceRef)
+      end = time + GetEventLongDuration(stop) - 1;
     if (end > latest) latest = end;
+    stop += length;
   }
   bool damaged = stop + kEndRecordSize > start + size || SeqEventTime(stop) != 0 ||
                  stop + kEndRecordSize != start + size;

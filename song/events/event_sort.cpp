@@ -31,14 +31,22 @@ size_t CountRecords(uint8_t* start, uint8_t* stop) {
   return n;
 }
 
-bool IsSorted(uint8_t* start, uint8_t* stop) {
+// The end of the records (where FindEventListEnd stops) and whether their times never fall
+// before it, in one walk.
+uint8_t* FindEndOfSortedRecords(uint8_t* start, Size size, bool* sorted) {
   uint32_t last = 0;
-  for (uint8_t* e = start; e < stop; e += GetSeqEventLength(e)) {
+  *sorted = true;
+  uint8_t* e = start;
+  for (uint8_t* limit = start + size; limit - e >= kEndRecordSize;) {
     uint32_t time = SeqEventTime(e);
-    if (time < last) return false;
+    if (time == 0) break;
+    uint32_t length = SeqEventLengthWithin(e, uint32_t(limit - e));
+    if (length == 0) break;
+    if (time < last) *sorted = false;
     last = time;
+    e += length;
   }
-  return true;
+  return e;
 }
 
 // A stable sort of the index by time. An edit that puts a sorted block into a sorted list
@@ -136,13 +144,14 @@ OSErr SortListRecords(Handle list, bool inPlaceOnly) {
   int8_t state = HGetState(list);
   HLock(list);
   uint8_t* start = reinterpret_cast<uint8_t*>(HandleData(list));
-  uint8_t* stop = FindEventListEnd(start, GetHandleSize(list));
+  bool sorted = false;
+  uint8_t* stop = FindEndOfSortedRecords(start, GetHandleSize(list), &sorted);
   bool hasEnd = stop + kEndRecordSize <= start + GetHandleSize(list) && SeqEventTime(stop) == 0;
   if (hasEnd) SetSeqEventTime(stop, kSortSentinelTime);
   OSErr err = noErr;
   if (inPlaceOnly) {
     err = SortInPlace(start, stop);
-  } else if (!IsSorted(start, stop) && !SortThroughIndex(start, stop)) {
+  } else if (!sorted && !SortThroughIndex(start, stop)) {
     err = SortInPlace(start, stop);
   }
   if (hasEnd) SetSeqEventTime(stop, 0);

@@ -11,27 +11,6 @@ const uint8_t gEventLengthByKind[16] = {
     8, 8, 8, 8, 8, 8  // 0xA0..0xF0 short form
 };
 
-uint8_t GetEventLengthByKind(uint8_t status) { return gEventLengthByKind[status >> 4]; }
-
-uint32_t GetSeqEventLength(const uint8_t* event) {
-  uint8_t length = GetEventLengthByKind(event[kEventStatus]);
-  if (length == kStoredLength) return ReadU32BE(event + kEventVariableLength);
-  return length;
-}
-
-uint32_t SeqEventLengthWithin(const uint8_t* event, uint32_t bytesLeft) {
-  if (bytesLeft < kShortEventSize) return 0;
-  uint8_t length = GetEventLengthByKind(event[kEventStatus]);
-  if (length == 0) return 0;
-  if (length != kStoredLength) return length <= bytesLeft ? length : 0;
-  if (bytesLeft < kLongEventSize) return 0;
-  uint32_t stored = ReadU32BE(event + kEventVariableLength);
-  if (stored < kLongEventSize || stored > bytesLeft) return 0;
-  return stored;
-}
-
-uint8_t* GetNextSeqEvent(uint8_t* event) { return event + GetSeqEventLength(event); }
-
 uint8_t* PrevEventStart(uint8_t* end) {
   uint8_t marker = end[-3];
   if (marker == kLongMarker) return end - kLongEventSize;

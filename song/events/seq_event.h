@@ -65,14 +65,28 @@ inline uint8_t SeqEventKind(const uint8_t* e) { return e[kEventStatus] & 0xF0; }
 inline uint8_t EventChannel(const uint8_t* e) { return e[kEventStatus] & 0x0F; }
 
 // The table length for a status byte (0 for the end kind, 255 for a stored length).
-uint8_t GetEventLengthByKind(uint8_t status);
+inline uint8_t GetEventLengthByKind(uint8_t status) { return gEventLengthByKind[status >> 4]; }
 // A record's length: the table value, or the u32 at +6 for a variable record. Unchecked:
-// use SeqEventLengthWithin on lists that may be damaged.
-uint32_t GetSeqEventLength(const uint8_t* event);
+// use SeqEventLengthWithin on lists that may be damaged. Inline: every walk over a list
+// steps with it.
+inline uint32_t GetSeqEventLength(const uint8_t* event) {
+  uint8_t length = GetEventLengthByKind(event[kEventStatus]);
+  if (length == kStoredLength) return ReadU32BE(event + kEventVariableLength);
+  return length;
+}
 // The record's length when it is plausible and fits in the bytes that remain; 0 otherwise
 // (unknown kind, a variable length below 14 or beyond the list, or an end record).
-uint32_t SeqEventLengthWithin(const uint8_t* event, uint32_t bytesLeft);
-uint8_t* GetNextSeqEvent(uint8_t* event);
+inline uint32_t SeqEventLengthWithin(const uint8_t* event, uint32_t bytesLeft) {
+  if (bytesLeft < kShortEventSize) return 0;
+  uint8_t length = GetEventLengthByKind(event[kEventStatus]);
+  if (length == 0) return 0;
+  if (length != kStoredLength) return length <= bytesLeft ? length : 0;
+  if (bytesLeft < kLongEventSize) return 0;
+  uint32_t stored = ReadU32BE(event + kEventVariableLength);
+  if (stored < kLongEventSize || stored > bytesLeft) return 0;
+  return stored;
+}
+inline uint8_t* GetNextSeqEvent(uint8_t* event) { return event + GetSeqEventLength(event); }
 // The start of the record that ends at end, or null when the byte at end-3 is not a known
 // marker. Short (8-byte) records of every kind the table gives 8 bytes are accepted.
 uint8_t* PrevEventStart(uint8_t* end);

@@ -17,7 +17,6 @@ uint8_t gEditorModeByte = 0;
 namespace {
 
 constexpr int16_t kMainEditorKind = 4;
-constexpr uint8_t kSelectionExcluded = 0x0d;  // selected bit and the two excluding marks
 
 bool AcceptEvery(const uint8_t*) { return true; }
 
@@ -30,10 +29,14 @@ void WalkCurrentTrackEvents(uint8_t* from, Visit visit) {
   int8_t state = HGetState(list);
   HLock(list);
   uint8_t* start = reinterpret_cast<uint8_t*>(HandleData(list));
-  uint8_t* stop = FindEventListEnd(start, GetHandleSize(list));
-  for (uint8_t* e = from ? from : start; e < stop; e += GetSeqEventLength(e)) {
+  uint8_t* limit = start + GetHandleSize(list);
+  // One walk that stops where FindEventListEnd does: at the end record or a damaged record.
+  for (uint8_t* e = from ? from : start; limit - e >= kEndRecordSize && SeqEventTime(e) != 0;) {
+    uint32_t length = SeqEventLengthWithin(e, uint32_t(limit - e));
+    if (length == 0) break;
     gCurrentEvent = e;
     if (!visit(e)) break;
+    e += length;
   }
   HSetState(list, state);
 }
@@ -52,9 +55,7 @@ void ClearEventSelection() {
   });
 }
 
-bool IsCursorEventSelected() {
-  return gCurrentEvent && (gCurrentEvent[kEventFlags] & kSelectionExcluded) == kEventSelected;
-}
+bool IsCursorEventSelected() { return gCurrentEvent && IsEventSelected(gCurrentEvent); }
 
 void UpdateCursorEventSelection(int32_t request) {
   if (!gCurrentEvent) return;

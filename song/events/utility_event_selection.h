@@ -3,9 +3,16 @@
 
 #include <cstdint>
 
+#include "song/events/seq_event.h"
+
 using EventPredicate = bool (*)(const uint8_t* event);
 
 void ClearEventSelection();
+// Selected and not excluded by either mark.
+inline bool IsEventSelected(const uint8_t* event) {
+  constexpr uint8_t kSelectionExcluded = kEventSelected | kEventMarks;
+  return (event[kEventFlags] & kSelectionExcluded) == kEventSelected;
+}
 bool IsCursorEventSelected();
 // Request bit 1 deselects a selected cursor event, bit 2 selects an unselected one.
 void UpdateCursorEventSelection(int32_t request);
