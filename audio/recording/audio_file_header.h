@@ -54,7 +54,7 @@ OSErr ReadAudioFileHeader(int16_t fork, uint8_t* description, uint64_t* frameCou
                           uint32_t* dataOffset, float* rate);
 
 // The AIFF and AIFF-C header reader belongs to the audio-file manager, which installs it.
-// Not installed: kAudioFormatUnsupportedErr.
+// Interim: until it does, ReadAiffHeader answers kAudioFormatUnsupportedErr.
 struct AudioFileHooks {
   OSErr (*readAiffHeader)(int16_t fork, uint8_t* description, uint64_t* frameCount,
                           uint32_t* dataOffset, float* rate);

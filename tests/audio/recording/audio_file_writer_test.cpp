@@ -269,6 +269,14 @@ TEST(CafHeader, WritingStopsAtTheFirstFailingWrite) {
   EXPECT_EQ(file.Bytes().size(), 20u) << "the file header and the desc chunk header only";
 }
 
+TEST(AiffHeader, AFailedHeaderWriteIsReportedAndNoRateIsPatched) {
+  ForkFile file;
+  InjectFileFault(kFileFaultWrite, 1, dskFulErr);
+  EXPECT_EQ(WriteAiffHeader(file.fork(), 2, 16, kFormatNone, 0, 0, 96000.0), dskFulErr);
+  ClearFileFault();
+  EXPECT_TRUE(file.Bytes().empty());
+}
+
 TEST(AudioFileHeader, ThePreferenceBitPicksAiffOrCafAndOtherTypesWriteNothing) {
   uint16_t saved = gMidiPrefs;
   for (bool aiff : {true, false}) {
