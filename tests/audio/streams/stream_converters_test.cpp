@@ -215,11 +215,16 @@ class StreamConversion : public ::testing::TestWithParam<std::tuple<FormatCase, 
 TEST_P(StreamConversion, BlocksLaidEndToEndAreTheInterpolatedSource) {
   const auto& [format, rate, sine] = GetParam();
   const double step = float(rate.sourceRate / 48000.0);
-  const int32_t blockFrames = 200, blocks = 60;
+  const int32_t blockFrames = 200, blocks = 200;
   Source source = MakeSource(format, int64_t(blockFrames * blocks * step) + 4000, sine);
   Stream stream(format, source, step, blockFrames);
   std::vector<uint8_t> out;
-  for (int32_t b = 0; b < blocks; ++b) ASSERT_EQ(stream.Call(b & 1, &out), 0) << "block " << b;
+  bool shrank = false;  // the carry filled to half and the request followed what a block takes
+  for (int32_t b = 0; b < blocks; ++b) {
+    ASSERT_EQ(stream.Call(b & 1, &out), 0) << "block " << b;
+    shrank |= stream.channel.inputFramesPerCall < stream.channel.nominalInputFrames;
+  }
+  EXPECT_TRUE(shrank);
   const int32_t sides = Sides(format);
   for (int64_t k = 0; k < int64_t(blockFrames) * blocks; ++k)
     for (int32_t side = 0; side < sides; ++side) {
