@@ -160,6 +160,30 @@ struct EngineChannel {
   StreamReaderProc reader = nullptr;
   void* readerContext = nullptr;
 
+  // Stream decoding of plain PCM sources (audio/streams/stream_converters): the raw input block
+  // of each half as read from the file and the resampler's state, kept from call to call.
+  uint8_t* inputBuffers[2] = {nullptr, nullptr};
+  uint32_t inputFramesPerCall = 0;   // frames read into a half for the next call
+  uint32_t nominalInputFrames = 0;   // the input buffers' size in frames (8 spare included)
+  int32_t inputBytesPerCall = 0;
+  uint16_t inputBytesPerFrame = 0;
+  int32_t decodedBlockBytes = 0;     // output one call delivers
+  uint16_t outputBytesPerFrame = 0;
+  uint8_t* carryBuffer = nullptr;    // output made beyond the block, delivered first next call
+  uint32_t carryCapacity = 0;        // bytes
+  uint32_t carryBytes = 0;
+  double outputPosition = 0.0;       // next output sample, in input frames from the block's start
+  float resampleStep = 1.0f;         // source rate / engine rate
+  float previousLeft = 0.0f;         // the last input sample of each side
+  float previousRight = 0.0f;
+  uint16_t sourceWidth = 16;
+  OSType sourceFormat = 0;
+  uint8_t sourceLittleEndian = 0;
+  uint16_t channelCount = 1;         // above 1: two interleaved sides are read
+  int16_t outputWidth = 16;
+  OSType outputFormat = 0;           // "fl32": float output
+  float floatScale = 32768.0f;       // 2 to the power (output width - 1)
+
   // As the instrument table and the shell's engine-state walks see a channel.
   uint32_t id = 0;
   uint16_t instrument = kNoEngineInstrument;  // instrument index, 0xFFFF none

@@ -1,0 +1,32 @@
+// Feeds arbitrary bytes to the audio-file header readers as an audio file: the header reader
+// every caller uses (CAF, then the AIFF fall-back), the CAF reader with the info chunk asked
+// for, and the AIFF rate patch, which walks the chunks and may write. Whatever the bytes, each
+// returns, a header read successfully places the audio inside the file, and no fork is left
+// open.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+
+#include "audio/recording/aiff_header.h"
+#include "audio/recording/audio_file_header.h"
+#include "audio/recording/caf_header.h"
+#include "platform/files/files.h"
+#include "tests/fuzz/fuzz_input_file.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  FSSpec fileSpec = WriteFuzzFile("audio", data, size);
+  int forks = CountOpenForks();
+  int16_t fork = 0;
+  if (FSpOpenDF(&fileSpec, fsRdWrPerm, &fork) != noErr) std::abort();
+  uint8_t description[kSoundDescSize] = {};
+  uint64_t frames = 0;
+  uint32_t offset = 0;
+  float rate = 0;
+  if (ReadAudioFileHeader(fork, description, &frames, &offset, &rate) == noErr && offset > size) std::abort();
+  FSSetForkPosition(fork, fsFromStart, 0);
+  if (ReadCafHeader(fork, description, &frames, &offset, &rate, true) == noErr && offset > size) std::abort();
+  PatchAiffSampleRate(fork, 96000.0);
+  FSClose(fork);
+  if (CountOpenForks() != forks) std::abort();
+  return 0;
+}
