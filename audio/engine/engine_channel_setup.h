@@ -1,9 +1,9 @@
-// The engine's channel set-up as preparation, start and stop call it: making the song's
-// channels, preparing a channel's track stream at a position, stopping the streams, and
-// disposing or holding a channel.
+// The engine's channel set-up that preparation and start call: preparing a channel's track
+// stream at a position, matching a live-fed channel to its device, and taking a channel off its
+// device's list. Making, stopping and disposing channels is the streams' work
+// (audio/streams/engine_channel_creation.h, stream_stop.h).
 //
-// Interim: audio tracks, their streams and the aux busses come with the audio tracks.
-// Until then channels come from a test-only source, which claims the slots itself.
+// Interim: the track stream preparation comes with the audio tracks' streams.
 #pragma once
 
 #include <cstdint>
@@ -11,21 +11,9 @@
 struct AudioDriverOps;
 struct EngineChannel;
 
-// Makes the channels of the song's audio tracks and instrument channels. Interim: none.
-int16_t CreateEngineChannel(uint8_t* song, int32_t kind);
-// Makes the aux-bus and master channels. Interim: none.
-int16_t CreateAuxBusChannels(int32_t kind);
-// Resets or disposes the aux-bus channels. Interim: none exist.
-void DisposeAuxChannels(int32_t mode);
 // Fills the channel's stream from the position. Interim: a channel fed by a test-only
 // source is already filled: 0.
 int16_t PrepareAudioTrackStream(EngineChannel* channel, int64_t position, float rate);
-// Stops the streams and waits (bounded) for their disk work: holds the workers and waits
-// until the disk ring is empty.
-void StopStreamsAndWait(int32_t mode, int32_t wait);
-// Mode 1 holds the channel (stopped, kept in its slot); other modes release its blocks and
-// buffers and take it out of its device's list.
-void DisposeEngineChannel(EngineChannel* channel, int32_t mode);
 // A channel fed live from an external source plays at its device's rate and sample width, with
 // at least one channel.
 void MatchChannelToDevice(EngineChannel* channel, const AudioDriverOps* device);

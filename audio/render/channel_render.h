@@ -31,6 +31,13 @@ struct ChannelRenderState {
   ChainRenderProc render = nullptr;
   void* renderContext = nullptr;
   void* midiState = nullptr;        // the plug-in host's MIDI state of an instrument chain
+  // Stopping (audio/streams/stream_stop): the state renders an instrument; its busy byte, set
+  // when a stop fades the channel and cleared by the render that finished the instrument's
+  // last block; the procedure (with its argument) that sends the instrument MIDI messages.
+  uint8_t instrument = 0;
+  uint8_t busy = 0;  // read and written through std::atomic_ref
+  void (*midiSend)(void* argument, uint8_t status, uint8_t data1, uint8_t data2) = nullptr;
+  void* midiSendArgument = nullptr;
 };
 
 // The global insert-effects switch: 0 bypasses every insert chain.
