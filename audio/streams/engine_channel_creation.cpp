@@ -9,7 +9,6 @@
 #include "sequencer/clock/transport_clock.h"
 #include "song/instruments/instrument_record.h"
 #include "song/instruments/instrument_table.h"
-#include "song/model/region_lists.h"
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"
 #include "song/model/utility_track_access.h"
@@ -57,7 +56,7 @@ TrackRoute ResolveRoute(const uint8_t* track) {
     r.instrument = instrument;
     r.channel = InstrumentView(record).Channel(0);
   }
-  r.audio = v.OutputKind() == kAudioTrackOutputKind && RegionListHasRegions(v.ActiveRegionList());
+  r.audio = v.OutputKind() == kAudioTrackOutputKind && CountAudioRegions(v.ActiveRegionList()) > 0;
   r.plugin = !r.audio && r.kind == kDeviceKindPlugin;
   if (!r.audio && !r.plugin && record && InstrumentView(record).DeviceKind(0) == kDeviceKindPlugin) {
     r.plugin = true;

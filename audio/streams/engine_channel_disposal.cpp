@@ -12,7 +12,6 @@
 #include "audio/streams/stream_stop.h"
 #include "platform/memory/byte_order.h"
 #include "shell/base/error_report.h"
-#include "song/instruments/plugin_hooks.h"
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"
 #include "song/model/utility_track_access.h"
@@ -75,7 +74,8 @@ void DisposeEngineChannel(EngineChannel* c, uint32_t, int32_t mode) {
     ReportPendingError(c);
     return;
   }
-  ForEachInstrumentPlugin(ForgetChannel, c);
+  for (EngineChannel* other : gEngineChannelLists) ForgetChannel(other, c);
+  for (EngineChannel* other = gAuxBusChannels; other; other = other->next) ForgetChannel(other, c);
   UnlinkFromDevice(c);
   c->slotRecord = nullptr;
   FreeStreamBuffers(c);
