@@ -69,7 +69,9 @@ void ReportPendingError(EngineChannel* c) {
 void DisposeEngineChannel(EngineChannel* c, uint32_t, int32_t mode) {
   if (!c) return;
   c->stopped = 1;
-  if (mode == 1 && (IsInstrumentChannel(c) || c->slotRecord || c->suspended || c->stay)) {
+  // Held in place: the engine keeps the channel counted for a quick restart, so a stream
+  // channel keeps its buffers too (an instrument, slot, suspended or staying one above all).
+  if (mode == 1) {
     HoldInPlace(c);
     ReportPendingError(c);
     return;
