@@ -38,5 +38,7 @@ int64_t AdvanceStreamPosition(EngineChannel* channel, uint8_t** cursor);
 // The fade ramps over the output half of a selector (interleaved stereo): fading out, frame i
 // of n is scaled by (n - i) / n; fading in by i / n.
 void RampInt16(EngineChannel* channel, uint32_t selector, bool fadeIn);
-// Moves each side's gain linearly from the previous gains to the current ones across the block.
-void RampFloat(EngineChannel* channel, uint32_t selector);
+// Rewrites the float path's block (bytes per sample 3 or 4) with each side's gain moving
+// linearly from the previous gains to the current ones across it; marks the previous unused.
+void RampFloat(EngineChannel* channel, uint32_t selector, const void* block, int32_t bytesPerSample,
+               int32_t channels);
