@@ -235,15 +235,17 @@ void MixStreamFloat(EngineChannel* channel, const void* block, uint32_t selector
 
 void MixStreamBlock(EngineChannel* channel, const void* block, uint32_t selector, uint8_t ready,
                     int32_t bytesPerSample, int32_t channels) {
-  if (!channel || channel->suspended) return;
+  // Without a block (a bus or instrument channel that rendered nothing of its own) the half
+  // keeps what sends and group members summed into it.
+  if (!channel || channel->suspended || !block) return;
   const uint8_t* at = static_cast<const uint8_t*>(block);
   MixOneChannel(channel, at, selector, ready, bytesPerSample, channels);
-  if (at) at += size_t(std::max<int32_t>(channel->framesPerBlock, 0)) * bytesPerSample * (channels > 1 ? 2 : 1);
+  at += size_t(std::max<int32_t>(channel->framesPerBlock, 0)) * bytesPerSample * (channels > 1 ? 2 : 1);
   for (int32_t i = 0; i < kMaxStreamChannels && channel->streamChannels[i]; ++i) {
     EngineChannel* c = channel->streamChannels[i];
     int32_t bytes = BytesForWidth(c), count = c->frameChannels > 1 ? 2 : 1;
     if (!c->stopped) MixOneChannel(c, at, selector, ready, bytes, count);
-    if (at) at += size_t(std::max<int32_t>(c->framesPerBlock, 0)) * bytes * count;
+    at += size_t(std::max<int32_t>(c->framesPerBlock, 0)) * bytes * count;
   }
 }
 

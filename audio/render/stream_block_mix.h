@@ -19,7 +19,8 @@ struct EngineChannel;
 // sample 1: MixStream8; 2: MixStream16, after a copy into the raw copy buffer; 3 (24-bit
 // big-endian) and 4 (Float32): MixStreamFloat), then on to the next channel's part of the
 // block (frames x bytes x that channel's channels). `ready` is the caller's active flag.
-// Nothing while the channel is suspended.
+// Nothing while the channel is suspended, and nothing without a block: a bus or instrument
+// channel that rendered nothing of its own keeps what was summed into its half.
 void MixStreamBlock(EngineChannel* channel, const void* block, uint32_t selector, uint8_t ready,
                     int32_t bytesPerSample, int32_t channels);
 

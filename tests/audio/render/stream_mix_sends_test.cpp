@@ -64,6 +64,9 @@ TEST(StreamMixSends, PreFaderSendsTakeTheSourceAndPostFaderSendsTheGainedHalf) {
   std::vector<int16_t> block = Ramp16(kBlockFrames, 2, 500);
   MixStreamBlock(ch.channel, block.data(), 0, 1, 2, 2);
   EXPECT_EQ(buses.Bus(2)->selectorRendered[0], 0);
+  // The bus renders nothing of its own this cycle: it keeps the sum.
+  MixStreamBlock(buses.Bus(1), nullptr, 0, 1, 4, 2);
+  EXPECT_EQ(buses.Bus(1)->selectorRendered[0], 1);
   for (int32_t f = 0; f < kBlockFrames; ++f) {
     int32_t l = 500 * (f + 1), r = -l;
     ASSERT_EQ(buses.Bus(1)->mixBuffer[0][2 * f] * 32768.0f, Q15(l, 20000)) << f;
