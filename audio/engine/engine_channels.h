@@ -177,7 +177,7 @@ struct EngineChannel {
   uint32_t channelFlags = kChannelAudible;   // kChannelAudible, kChannelLevelHeld, kChannelSkipRenderer
   uint8_t fadeState = 0;                     // ChannelFadeState
   uint8_t muted = 0;                         // as a target: nothing is summed into it
-  uint8_t suspended = 0;                     // the stream mixes nothing while set
+  uint32_t suspended = 0;                    // the stream mixes nothing while set
   uint8_t regionEndSet = 0;                  // regionEndPosition holds the material's end
   uint8_t startDelayRepeat = 0;
   int32_t startDelay = 0;                    // frames before the position moves
@@ -189,7 +189,7 @@ struct EngineChannel {
   uint8_t* automationLoopCursor = nullptr;   // the automation record at loopStart
   int32_t previousGainLeft = -1;             // the float path ramps from these; -1 = none
   int32_t previousGainRight = -1;
-  void* rawCopy = nullptr;                   // receives the unscaled decoded block
+  uint8_t* rawCopy = nullptr;                // receives the unscaled decoded block
   int32_t rawCopyBytes = 0;
   EngineChannel* targetChannel = nullptr;    // the next channel of a group
   EngineChannel* streamChannels[kMaxStreamChannels + 1] = {};  // further channels of the stream, null-ended
