@@ -12,10 +12,12 @@ constexpr int32_t kUnityGain = 32768;
 
 int32_t Saturate16(int32_t v) { return std::clamp(v, -32768, 32767); }
 
-// The target's half for this selector, or null when nothing may be summed into it.
-float* TargetHalf(EngineChannel* target, uint32_t selector, int32_t leftGain, int32_t rightGain) {
+// The target's half for this selector, or null when nothing may be summed into it; *frames
+// is cut to the target's own block length (its half holds no more).
+float* TargetHalf(EngineChannel* target, uint32_t selector, int32_t leftGain, int32_t rightGain, int32_t* frames) {
   if (!target || target->muted || (leftGain == 0 && rightGain == 0)) return nullptr;
-  return target->mixBuffer[selector & 1];
+  *frames = std::min(*frames, int32_t(target->framesPerBlock));
+  return *frames > 0 ? target->mixBuffer[selector & 1] : nullptr;
 }
 
 // Sums 16-bit frames (read(f, side) gives the sample) into the target's half.
@@ -39,7 +41,7 @@ void SumInt16(EngineChannel* target, uint32_t selector, float* half, int32_t fra
 
 void AccumulateInt16(const int16_t* source, EngineChannel* target, uint32_t selector, int32_t frames,
                      int32_t leftGain, int32_t rightGain, int32_t channels) {
-  float* half = TargetHalf(target, selector, leftGain, rightGain);
+  float* half = TargetHalf(target, selector, leftGain, rightGain, &frames);
   if (!half || !source) return;
   const int32_t stride = channels > 1 ? 2 : 1;
   SumInt16(target, selector, half, frames, leftGain, rightGain,
@@ -48,7 +50,7 @@ void AccumulateInt16(const int16_t* source, EngineChannel* target, uint32_t sele
 
 void AccumulateHalfInt16(const float* source, EngineChannel* target, uint32_t selector, int32_t frames,
                          int32_t leftGain, int32_t rightGain) {
-  float* half = TargetHalf(target, selector, leftGain, rightGain);
+  float* half = TargetHalf(target, selector, leftGain, rightGain, &frames);
   if (!half || !source) return;
   SumInt16(target, selector, half, frames, leftGain, rightGain,
            [=](int32_t f, int32_t side) { return Saturate16(int32_t(source[2 * f + side] * 32768.0f)); });
@@ -56,7 +58,7 @@ void AccumulateHalfInt16(const float* source, EngineChannel* target, uint32_t se
 
 void AccumulateFloat(const float* source, EngineChannel* target, uint32_t selector, int32_t frames,
                      int32_t leftGain, int32_t rightGain, int32_t channels, float scale) {
-  float* half = TargetHalf(target, selector, leftGain, rightGain);
+  float* half = TargetHalf(target, selector, leftGain, rightGain, &frames);
   if (!half || !source) return;
   uint8_t& written = target->selectorRendered[selector & 1];
   const float gl = float(leftGain) * scale, gr = float(rightGain) * scale;

@@ -1,6 +1,6 @@
 // Summing a block into another channel's output half (a target channel or an aux bus): the
 // first writer of a half (its written byte 0) copies, mono to both sides, and sets the byte;
-// later writers add. Engine thread only.
+// later writers add; at most the target's own block length is summed. Engine thread only.
 #pragma once
 
 #include <cstdint>

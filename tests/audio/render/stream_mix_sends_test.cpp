@@ -54,6 +54,19 @@ TEST(StreamMixSends, SixteenBitSumsSaturateAndAMutedTargetTakesNothing) {
   EXPECT_EQ(target.Out16(0, 3, 0), 32767);
 }
 
+TEST(StreamMixSends, ASumNeverRunsPastTheTargetsOwnBlock) {
+  TestChannel source(16, 2, 2 * kBlockFrames), target(16, 2);
+  std::vector<float> guard(size_t(kBlockFrames) * 2 + 8, 0.5f);
+  float* const own = target->mixBuffer[0];
+  target->mixBuffer[0] = guard.data();  // the target's half, with room behind it to see a write
+  source->targetChannel = target.channel;
+  std::vector<int16_t> block = Ramp16(2 * kBlockFrames, 2, 10);
+  MixStreamBlock(source.channel, block.data(), 0, 1, 2, 2);
+  EXPECT_EQ(guard[2 * kBlockFrames - 1] * 32768.0f, -10 * kBlockFrames);
+  for (size_t i = 2 * kBlockFrames; i < guard.size(); ++i) EXPECT_EQ(guard[i], 0.5f) << i;
+  target->mixBuffer[0] = own;
+}
+
 TEST(StreamMixSends, PreFaderSendsTakeTheSourceAndPostFaderSendsTheGainedHalf) {
   AuxBuses buses(3);
   TestChannel ch(16, 2);
