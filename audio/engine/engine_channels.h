@@ -18,6 +18,28 @@ constexpr int32_t kMaxLinkedChannels = 8;
 constexpr int32_t kMaxChainInputPairs = 16;
 constexpr int32_t kRenderBufferCount = 32;
 constexpr int32_t kChannelSends = 8;  // one per aux bus
+constexpr int32_t kMaxStreamChannels = 32;  // further channels fed from one stream
+
+// channelFlags bits.
+constexpr uint32_t kChannelAudible = 1u << 2;
+constexpr uint32_t kChannelLevelHeld = 1u << 3;
+constexpr uint32_t kChannelSkipRenderer = 1u << 5;
+
+// fadeState values: 2 and 4 fade out over the next block (then 5 or 8), 5 and 6 wait a block
+// each, 7 silences the channel (stops it unless it renders an instrument), 9 and 10 fade in
+// (then 11); 0 ramps the float gains from the previous ones; the others hold.
+enum ChannelFadeState : uint8_t {
+  kFadeStatePlaying = 0,
+  kFadeStateOutThenWait = 2,
+  kFadeStateOutThenRest = 4,
+  kFadeStateWait1 = 5,
+  kFadeStateWait2 = 6,
+  kFadeStateSilence = 7,
+  kFadeStateRest = 8,
+  kFadeStateIn = 9,
+  kFadeStateIn2 = 10,
+  kFadeStateFadedIn = 11,
+};
 
 // Engine error codes.
 constexpr int16_t kEngineErrUnderrun = 47;
@@ -60,10 +82,11 @@ struct StreamFileRequest : ForkIORequest {
 struct ChannelSend {
   uint8_t bus = 0;         // 1..8
   uint8_t postFader = 0;
-  uint8_t pan = 64;
+  int16_t pan = 64;        // 0..127, 64 centre
   int32_t level = 0;       // gain-curve value, 32768 = unity
   int32_t gainLeft = 0;
   int32_t gainRight = 0;
+  uint8_t changed = 0;     // set when automation moved its level or pan
 };
 
 // A channel's stream reader: fills half `half` of the channel's stream buffer and stores 1 in
@@ -147,6 +170,29 @@ struct EngineChannel {
   uint32_t lateCounters[2] = {0, 0};
   uint8_t editNesting = 0;
   uint8_t channelNumber = 0;
+
+  // Stream block mixing (audio/render/stream_block_mix.h). The written byte of a half is
+  // selectorRendered; the channel's float gain is wetScale (the scale of what the renderer
+  // hands back: the stream's own scale when it passes the source on, 1.0 after a chain).
+  uint32_t channelFlags = kChannelAudible;   // kChannelAudible, kChannelLevelHeld, kChannelSkipRenderer
+  uint8_t fadeState = 0;                     // ChannelFadeState
+  uint8_t muted = 0;                         // as a target: nothing is summed into it
+  uint32_t suspended = 0;                    // the stream mixes nothing while set
+  uint8_t regionEndSet = 0;                  // regionEndPosition holds the material's end
+  uint8_t startDelayRepeat = 0;
+  int32_t startDelay = 0;                    // frames before the position moves
+  int32_t startDelayReload = 0;
+  double startDelayClock = 0.0;              // the engine clock when the delay last ran out
+  int64_t loopStart = 0;                     // the cycle's span in the channel's positions
+  int64_t loopEnd = 0;
+  int64_t regionEndPosition = 0;
+  uint8_t* automationLoopCursor = nullptr;   // the automation record at loopStart
+  int32_t previousGainLeft = -1;             // the float path ramps from these; -1 = none
+  int32_t previousGainRight = -1;
+  uint8_t* rawCopy = nullptr;                // receives the unscaled decoded block
+  int32_t rawCopyBytes = 0;
+  EngineChannel* targetChannel = nullptr;    // the next channel of a group
+  EngineChannel* streamChannels[kMaxStreamChannels + 1] = {};  // further channels of the stream, null-ended
   // Output stage (read and written by the output path).
   int32_t peakLeft = 0;
   int32_t peakRight = 0;

@@ -52,8 +52,11 @@ int32_t SetPlayRate(int32_t rate) {
   if (repeat > 2) repeat = LargestPowerOfTwoUpTo(repeat);
   int32_t divisor = 0;
   if (repeat == 0 && rate != 0) {
+    // Slow play writes each source frame `divisor` times, so only 1 / divisor can be played:
+    // a quarter step between those (0.75) plays at the next slower one, never faster.
     rate = std::max(rate & int32_t(0xFFFFC000), 0x4000);
-    divisor = kUnityPlayRate / rate;
+    divisor = (kUnityPlayRate + rate - 1) / rate;
+    rate = kUnityPlayRate / divisor;
   }
   gPlayRateMix.requestedRepeat = repeat;
   gPlayRateMix.requestedDivisor = divisor;

@@ -34,7 +34,8 @@ struct PlayRateMix {
 extern PlayRateMix gPlayRateMix;
 
 // The driver's prepare call: repeat counts are powers of two (3 plays as 2, 5..7 as 4 ...);
-// slower rates go in quarter steps from 0.25 with the divisor 0x10000 / rate. A rate other
+// slower rates go in quarter steps from 0.25 with the divisor 0x10000 / rate (0.75 plays as
+// 0.5: a divisor plays whole fractions only). A rate other
 // than 1.0 moves the hand-off states (4, 5) to state 6. Answers 0.
 int32_t SetPlayRate(int32_t rate);
 // Takes the requested rate when no stretched block is under way; answers the rate before.

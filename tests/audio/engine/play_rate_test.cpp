@@ -32,7 +32,7 @@ TEST_F(PlayRate, RatesAreRepeatCountsOrQuarterStepDivisors) {
   };
   for (const Case c : {Case{0x10000, 0x10000, 1, 0}, Case{0x30000, 0x30000, 2, 0}, Case{0x50000, 0x50000, 4, 0},
                        Case{0x80000, 0x80000, 8, 0}, Case{0x8000, 0x8000, 0, 2}, Case{0x6000, 0x4000, 0, 4},
-                       Case{0xC000, 0xC000, 0, 1}, Case{0x1000, 0x4000, 0, 4}, Case{0, 0, 0, 0}}) {
+                       Case{0xC000, 0x8000, 0, 2}, Case{0x1000, 0x4000, 0, 4}, Case{0, 0, 0, 0}}) {
     gAudioDriverState.store(kDriverWarmUp);
     EXPECT_EQ(SetPlayRate(c.rate), 0);
     EXPECT_EQ(gPlayRateMix.requestedRate, c.taken) << std::hex << c.rate;
