@@ -11,8 +11,6 @@
 
 namespace {
 
-constexpr uint32_t kFlagAudible = 0x04;
-constexpr uint32_t kFlagNoOwnRenderer = 0x20;
 constexpr uint8_t kNoTrack = 255;
 
 void TakeDeviceFormat(EngineChannel* c, AudioDriverOps* d) {
@@ -40,7 +38,7 @@ int16_t FillFurtherChannel(EngineChannel* f, EngineChannel* owner, AudioDriverOp
   if (bus.port == kSilentPort) f->stopped = 1;
   else instrument = FindMatchingInstrument(bus.deviceKind, bus.port, bus.channelMask, false);
   f->instrumentIndex = int16_t(instrument);
-  f->instrumentChannel = owner->instrumentChannel;
+  f->targetChannel = owner->targetChannel;
   f->song = owner->song;
   f->trackNumber = f->trackNumberCopy = kNoTrack;
   f->suspended = owner->suspended;
@@ -49,7 +47,7 @@ int16_t FillFurtherChannel(EngineChannel* f, EngineChannel* owner, AudioDriverOp
   f->rangeEnd = owner->rangeEnd;
   f->atEnd = owner->atEnd;
   TakeDeviceFormat(f, d);
-  f->trackFlags = kFlagAudible;
+  f->channelFlags = kChannelAudible;
   for (int32_t i = 0; i < 3; ++i) f->clockValues[i] = owner->clockValues[i];
   SetupChannelSends(f, instrument);
   f->noTrack = 1;  // not a track's own channel
@@ -90,7 +88,7 @@ int16_t MakeAuxChannel(int32_t instrument, int32_t bus, bool master, AudioDriver
   c->instrumentIndex = int16_t(instrument);
   uint8_t* record = GetInstrumentRecord(instrument);
   bool chain = record && RackHasInsertChain(InstrumentView(record).InsertRack());
-  c->trackFlags = chain ? kFlagAudible : (kFlagAudible | kFlagNoOwnRenderer);
+  c->channelFlags = chain ? kChannelAudible : (kChannelAudible | kChannelSkipRenderer);
   c->frameChannels = 2;
   SetChannelGains(32768, 64, &c->gainLeft, &c->gainRight);
   err = AllocateChannelBlocks(c, c->framesPerBlock);

@@ -106,7 +106,8 @@ void FillFromTrack(EngineChannel* c, const uint8_t* track, const TrackRoute& r, 
   c->outputChannel = r.plugin ? r.port : r.channel;
   double now = double(gTransportClock.songTick.load());
   for (double& v : c->clockValues) v = now;
-  c->trackFlags = ChannelFlags(track);
+  c->trackFlags = track[kTrackFlags];
+  c->channelFlags = ChannelFlags(track);
   SetupChannelSends(c, r.instrument);
   bool whole = a.mode == kModeToEnd4 || a.mode == kModeToEnd6;
   c->rangeStart = whole || a.mode == kModeFromStart ? 0 : a.rangeStart;
@@ -159,8 +160,12 @@ int16_t UseChannel(EngineChannel* c, AudioDriverOps* d, const TrackRoute& r, con
   if (r.plugin) {
     c->instrumentIndex = int16_t(r.instrument);
     uint8_t* record = r.instrument >= 0 ? GetInstrumentRecord(r.instrument) : nullptr;
-    bool chain = record && RackHasInsertChain(InstrumentView(record).InsertRack());
-    if (chain || a.mode == kModeTargetAlways) c->instrumentChannel = c;
+    Handle rack = record ? InstrumentView(record).InsertRack() : Handle();
+    // The instrument's own channel, when another one renders its chain (never the channel
+    // itself: a channel fed into itself would double).
+    EngineChannel* own = rack && (RackHasInsertChain(rack) || a.mode == kModeTargetAlways) ? GetRackEngineChannel(rack)
+                                                                                        : nullptr;
+    c->targetChannel = own != c ? own : nullptr;
   }
   c->next = d->channelList;
   d->channelList = c;

@@ -22,14 +22,13 @@
 
 namespace {
 
-constexpr uint8_t kFadeOut = 2;
-constexpr uint8_t kFadeDone = 8;
-constexpr uint8_t kFadeInNext = 9;
+constexpr uint8_t kFadeOut = kFadeStateOutThenWait;
+constexpr uint8_t kFadeDone = kFadeStateRest;
+constexpr uint8_t kFadeInNext = kFadeStateIn;
 constexpr uint8_t kFadeSlot = 1;
 constexpr uint8_t kSustainController = 64;
 constexpr uint8_t kProcessorKindPlugin = 20;
 constexpr uint8_t kProcessorKindRewire = 21;
-constexpr uint32_t kAudibleFlag = 0x04;
 constexpr uint32_t kPollMicros = 1000;
 
 bool IsInstrumentChannel(const EngineChannel* c) {
@@ -160,7 +159,7 @@ void FadeOutAllChannels() {
 }
 
 int32_t WaitForDeviceIdle(EngineChannel* c, uint32_t startTick) {
-  if (!c || !IsInstrumentChannel(c) || !(c->trackFlags & kAudibleFlag)) return 0;
+  if (!c || !IsInstrumentChannel(c) || !(c->channelFlags & kChannelAudible)) return 0;
   while (BusyByte(c->renderState).load(std::memory_order_acquire) && !Stopped(c) &&
          !TicksPassed(startTick, kDeviceIdleTicks))
     PauseThreadMicros(kPollMicros);

@@ -205,7 +205,7 @@ TEST_F(Channels, APluginWithThreeOutputBussesGetsTwoFurtherStereoChannels) {
     EngineChannel* f = gEngineChannelLists[i];
     EXPECT_EQ(f->frameChannels, 2);
     EXPECT_EQ(f->device, &device_);
-    EXPECT_EQ(f->trackFlags, 4u);
+    EXPECT_EQ(f->channelFlags, 4u);
     EXPECT_NE(f->mixBuffer[0], nullptr);
     EXPECT_NE(f->mixBuffer[1], nullptr);
   }
