@@ -13,15 +13,6 @@ namespace {
 
 constexpr uint8_t kNoTrack = 255;
 
-void TakeDeviceFormat(EngineChannel* c, AudioDriverOps* d) {
-  c->device = d;
-  c->sampleBits = int16_t(d->sampleBits > 16 && d->sampleBits < 32 ? 32 : d->sampleBits);
-  c->sampleRate = d->sampleRate;
-  c->inverseRate = d->sampleRate > 0.0f ? 1.0f / d->sampleRate : 0.0f;
-  c->framesPerBlock = int16_t(gAudioBufferFrames.load());
-  c->dryScale = c->wetScale = 1.0f;
-}
-
 // The owner's list of further channels, ended by null; false when it is full.
 bool RecordFurtherChannel(EngineChannel* owner, EngineChannel* further) {
   for (int32_t i = 0; i < kMaxLinkedChannels; ++i) {
@@ -55,6 +46,15 @@ int16_t FillFurtherChannel(EngineChannel* f, EngineChannel* owner, AudioDriverOp
 }
 
 }  // namespace
+
+void TakeDeviceFormat(EngineChannel* c, AudioDriverOps* d) {
+  c->device = d;
+  c->sampleBits = int16_t(d->sampleBits > 16 && d->sampleBits < 32 ? 32 : d->sampleBits);
+  c->sampleRate = d->sampleRate;
+  c->inverseRate = d->sampleRate > 0.0f ? 1.0f / d->sampleRate : 0.0f;
+  c->framesPerBlock = int16_t(gAudioBufferFrames.load());
+  c->dryScale = c->wetScale = 1.0f;
+}
 
 int16_t CreateOutputChannels(EngineChannel* channel, AudioDriverOps* device, void* plugin, int32_t) {
   if (!channel || !device) return 0;

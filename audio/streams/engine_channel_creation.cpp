@@ -141,19 +141,10 @@ void PrepareDeviceForFirstChannel(AudioDriverOps* d, EngineChannel* c) {
   (void)c;
 }
 
-void MatchDeviceFormat(EngineChannel* c, const AudioDriverOps* d) {
-  c->device = const_cast<AudioDriverOps*>(d);
-  c->sampleRate = d->sampleRate;
-  c->inverseRate = d->sampleRate > 0.0f ? 1.0f / d->sampleRate : 0.0f;
-  c->sampleBits = int16_t(d->sampleBits > 16 && d->sampleBits < 32 ? 32 : d->sampleBits);
-  c->framesPerBlock = int16_t(gAudioBufferFrames.load());
-  if (c->frameChannels < 1) c->frameChannels = 2;
-  c->dryScale = c->wetScale = 1.0f;
-}
-
 // Step 10: the channel in use on its device.
 int16_t UseChannel(EngineChannel* c, AudioDriverOps* d, const TrackRoute& r, const CreateArgs& a, bool isNew) {
-  MatchDeviceFormat(c, d);
+  TakeDeviceFormat(c, d);
+  if (c->frameChannels < 1) c->frameChannels = 2;
   if (int16_t err = AllocateChannelBlocks(c, c->framesPerBlock)) return err;
   if (!isNew) return 0;
   PrepareDeviceForFirstChannel(d, c);

@@ -25,6 +25,9 @@ int16_t CreateEngineChannel(int32_t mode, int64_t rangeStart, int64_t rangeEnd, 
 int16_t CreateOutputChannels(EngineChannel* channel, AudioDriverOps* device, void* plugin, int32_t mode);
 // The aux-bus and master channels (gAuxBusChannels: the busses in order, then the master).
 int16_t CreateAuxBusChannels(int32_t kind);
+// The channel plays on the device: its rate (and inverse), sample width (17..31 bits count as
+// 32), block frames and unity float scales.
+void TakeDeviceFormat(EngineChannel* channel, AudioDriverOps* device);
 // Mode 1 holds a channel in place; other modes release everything the channel holds.
 void DisposeEngineChannel(EngineChannel* channel, uint32_t stamp, int32_t mode);
 void DisposeAuxChannels(int32_t mode, uint32_t stamp, int32_t spare);

@@ -18,10 +18,6 @@
 
 namespace {
 
-bool IsInstrumentChannel(const EngineChannel* c) {
-  return c->renderState && (c->renderState->instrument || c->instrumentSource);
-}
-
 // Another channel forgets the one being disposed.
 int32_t ForgetChannel(EngineChannel* other, void* gone) {
   if (!other || other == gone) return 0;

@@ -31,10 +31,6 @@ constexpr uint8_t kProcessorKindPlugin = 20;
 constexpr uint8_t kProcessorKindRewire = 21;
 constexpr uint32_t kPollMicros = 1000;
 
-bool IsInstrumentChannel(const EngineChannel* c) {
-  return c->renderState && (c->renderState->instrument || c->instrumentSource);
-}
-
 std::atomic_ref<uint8_t> BusyByte(ChannelRenderState* state) { return std::atomic_ref<uint8_t>(state->busy); }
 
 uint8_t FadeState(EngineChannel* c) { return std::atomic_ref<uint8_t>(c->fadeState).load(std::memory_order_acquire); }
@@ -130,6 +126,10 @@ bool StopPass(int32_t mode, bool first) {
 }
 
 }  // namespace
+
+bool IsInstrumentChannel(const EngineChannel* c) {
+  return c->renderState && (c->renderState->instrument || c->instrumentSource);
+}
 
 int32_t NullDecode(EngineChannel*, int32_t, void*, uint8_t*) { return 0; }
 

@@ -14,6 +14,8 @@ constexpr uint32_t kStopRestTicks = 5400;   // 90 seconds
 constexpr uint32_t kFadeOutTicks = 30;      // half a second per channel
 constexpr uint32_t kDeviceIdleTicks = 40;
 
+// A channel whose render state renders an instrument.
+bool IsInstrumentChannel(const EngineChannel* channel);
 // Not an instrument channel: mode 0 stops it; other modes only when it is neither suspended
 // nor flagged to stay. An instrument channel rewinds its automation under the channel's
 // automation lock (a bounded wait), stops decoding (NullDecode), clears its halves and, when
