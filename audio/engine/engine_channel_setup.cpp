@@ -27,18 +27,9 @@ int16_t CreateAuxBusChannels(int32_t) { return 0; }
 
 void DisposeAuxChannels(int32_t) {}
 
-int16_t PrepareAudioTrackStream(EngineChannel*, int64_t, float) { return 0; }
-
 void StopStreamsAndWait(int32_t, int32_t wait) {
   HoldEngineWorkers(true, wait ? kStopWaitMillis : 0);
   if (wait) WaitForEngineWorkerIdle(&gDiskQueue, kStopWaitMillis);
-}
-
-void MatchChannelToDevice(EngineChannel* channel, const AudioDriverOps* device) {
-  if (!channel || !device) return;
-  channel->sampleRate = device->sampleRate;
-  channel->sampleBits = device->sampleBits;
-  if (channel->frameChannels < 1) channel->frameChannels = 1;
 }
 
 void DisposeEngineChannel(EngineChannel* channel, int32_t mode) {

@@ -17,17 +17,11 @@ int16_t CreateEngineChannel(uint8_t* song, int32_t kind);
 int16_t CreateAuxBusChannels(int32_t kind);
 // Resets or disposes the aux-bus channels. Interim: none exist.
 void DisposeAuxChannels(int32_t mode);
-// Fills the channel's stream from the position. Interim: a channel fed by a test-only
-// source is already filled: 0.
-int16_t PrepareAudioTrackStream(EngineChannel* channel, int64_t position, float rate);
 // Stops the streams and waits (bounded) for their disk work: holds the workers and waits
 // until the disk ring is empty.
 void StopStreamsAndWait(int32_t mode, int32_t wait);
 // Mode 1 holds the channel (stopped, kept in its slot); other modes release its blocks and
 // buffers and take it out of its device's list.
 void DisposeEngineChannel(EngineChannel* channel, int32_t mode);
-// A channel fed live from an external source plays at its device's rate and sample width, with
-// at least one channel.
-void MatchChannelToDevice(EngineChannel* channel, const AudioDriverOps* device);
 // Takes the channel out of its device's channel list (the head moves on when it was the head).
 void UnlinkFromDevice(EngineChannel* channel);

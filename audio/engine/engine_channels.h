@@ -129,6 +129,7 @@ struct EngineChannel {
   uint32_t outputBusMask = 0;  // bit n: the first plug-in's output bus n has an instrument
   uint8_t reverse = 0;
   uint8_t instrumentSource = 0;
+  uint8_t pluginDevice = 0;   // the plug-in device whose tracks the channel plays (0 none)
   uint8_t busSource = 0;
   uint8_t selectorRendered[2] = {0, 0};
   uint8_t clipped = 0;

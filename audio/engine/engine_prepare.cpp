@@ -12,6 +12,7 @@
 #include "audio/engine/instrument_binding.h"
 #include "audio/engine/plugin_bus_binding.h"
 #include "audio/render/channel_render.h"
+#include "audio/streams/track_stream_prepare.h"
 #include "platform/system/host_time.h"
 #include "platform/threads/thread_pauses.h"
 #include "sequencer/clock/transport_clock.h"

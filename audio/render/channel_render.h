@@ -31,6 +31,18 @@ struct ChannelRenderState {
   ChainRenderProc render = nullptr;
   void* renderContext = nullptr;
   void* midiState = nullptr;        // the plug-in host's MIDI state of an instrument chain
+  // Set when playback is prepared (audio/streams/channel_render_state).
+  uint8_t sendKind = 11;            // the MIDI send procedure's output kind: 11 none, 20, 21
+  uint32_t sendArgument = 0;        // passed with the send procedure (the plug-in device id)
+  uint8_t flags = 0;                // bit 1: a ReWire source
+  uint8_t inputsUsed = 0;           // at most 32 each
+  uint8_t outputsUsed = 0;
+  uint8_t instrument = 0;           // the chain renders an instrument
+  uint8_t busy = 0;                 // a fade-out waits on it (std::atomic_ref across threads)
+  uint8_t ownsMidiState = 0;        // the MIDI buffers are freed with the state
+  uint32_t chainLatency = 0;        // samples
+  void** midiSlots = nullptr;       // one block of 32 slots per chain plug-in that takes MIDI
+  int32_t midiSlotCount = 0;        // entries of the table
 };
 
 // The global insert-effects switch: 0 bypasses every insert chain.
