@@ -3,6 +3,7 @@
 #include "audio/devices/audio_driver.h"
 #include "audio/engine/engine_channels.h"
 #include "audio/engine/engine_thread.h"
+#include "audio/streams/channel_render_state.h"
 
 namespace {
 
@@ -37,6 +38,7 @@ void DisposeEngineChannel(EngineChannel* channel, int32_t mode) {
   channel->stopped = 1;
   channel->heldBlocks[0] = channel->heldBlocks[1] = 0;
   if (mode == 1) return;
+  DisposeChannelRenderState(channel);
   UnlinkFromDevice(channel);
   DisposeChannelBlocks(channel);
   for (void*& half : channel->halfBuffer) {

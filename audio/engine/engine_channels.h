@@ -121,6 +121,7 @@ struct EngineChannel {
   int16_t blocksPerHalf = 0;
   int16_t framesPerBlock = 0;
   float dryScale = 1.0f;
+  float floatGain = 1.0f;  // a source sample's gain on a float device: 1 / 2^(width - 1)
   float wetScale = 1.0f;
   std::atomic<uint32_t> automationLock{0};
   std::atomic<uint32_t> halfRequested[2] = {0, 0};

@@ -61,6 +61,7 @@ struct EnginePluginHooks {
   void (*suspendChainPlugins)(EngineChannel* channel, uint32_t head);
   bool (*chainHasInstrument)(uint32_t head);
   int32_t (*countChainPlugins)(uint32_t head);
+  void* (*chainPlugin)(uint32_t head, int32_t n);
   // The plug-in at position n takes MIDI (and does not refuse it).
   bool (*chainPluginTakesMidi)(uint32_t head, int32_t n);
   void (*getFirstPluginIOConfig)(uint32_t head, uint32_t* stereoOutputs, uint8_t* outputCount);

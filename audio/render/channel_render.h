@@ -39,7 +39,8 @@ struct ChannelRenderState {
   uint8_t outputsUsed = 0;
   uint8_t instrument = 0;           // the chain renders an instrument
   uint8_t busy = 0;                 // a fade-out waits on it (std::atomic_ref across threads)
-  uint8_t ownsMidiState = 0;        // the MIDI buffers are freed with the state
+  uint8_t owned = 0;                // made by the preparation: freed with the channel
+  uint32_t chainId = 0;             // the chain's head instance id
   uint32_t chainLatency = 0;        // samples
   void** midiSlots = nullptr;       // one block of 32 slots per chain plug-in that takes MIDI
   int32_t midiSlotCount = 0;        // entries of the table

@@ -14,7 +14,15 @@ uint32_t DeviceChainHead(uint32_t deviceId) {
   return instance ? instance->id : 0;
 }
 
-bool ChainHasInstrument(uint32_t head) { return FindInstrumentInChain(head) != nullptr; }
+void* ChainPlugin(uint32_t head, int32_t n) { return GetChainPlugin(head, n); }
+
+// By its table entry, or by what the plug-in itself reports.
+bool ChainHasInstrument(uint32_t head) {
+  if (FindInstrumentInChain(head)) return true;
+  for (int32_t n = 0; PluginInstance* p = GetChainPlugin(head, n); ++n)
+    if (IsInstrumentPlugin(p)) return true;
+  return false;
+}
 
 bool ChainPluginTakesMidi(uint32_t head, int32_t n) {
   PluginInstance* plugin = GetChainPlugin(head, n);
@@ -27,7 +35,18 @@ void FirstPluginIOConfig(uint32_t head, uint32_t* stereoOutputs, uint8_t* output
   if (PluginInstance* first = GetChainPlugin(head, 0)) GetPluginIOConfig(first, stereoOutputs, outputCount);
 }
 
-void* NewChannelMidiState(EngineChannel* channel, uint32_t deviceId) { return NewPluginMidiState(channel, deviceId); }
+// Every event of the pools starts as a MIDI event of its byte size.
+void* NewChannelMidiState(EngineChannel* channel, uint32_t deviceId) {
+  PluginMidiState* state = NewPluginMidiState(channel, deviceId);
+  if (!state) return nullptr;
+  for (auto& pool : state->pool) {
+    for (PluginMidiEvent& e : pool) {
+      e.type = kVstMidiType;
+      e.byteSize = int32_t(sizeof(PluginMidiEvent) - 8);
+    }
+  }
+  return state;
+}
 
 void StartChannelMidiState(void* state, Handle song, double tick) {
   StartPluginMidiState(static_cast<PluginMidiState*>(state), song, tick);
@@ -52,6 +71,7 @@ void InstallPluginPrepareHooks() {
   hooks.suspendChainPlugins = SuspendRackPlugins;
   hooks.chainHasInstrument = ChainHasInstrument;
   hooks.countChainPlugins = CountChainPlugins;
+  hooks.chainPlugin = ChainPlugin;
   hooks.chainPluginTakesMidi = ChainPluginTakesMidi;
   hooks.getFirstPluginIOConfig = FirstPluginIOConfig;
   hooks.newChannelMidiState = NewChannelMidiState;
