@@ -169,13 +169,14 @@ void FreeRenderStateBuffers(void*, ChannelRenderState* state) {
 
 void DisposeChannelRenderState(EngineChannel* channel) {
   ChannelRenderState* state = channel ? channel->renderState : nullptr;
-  if (!state || !state->owned) return;
+  if (!state) return;
+  channel->renderState = nullptr;  // a state of another owner stays with its owner
+  if (!state->owned) return;
   const EnginePluginHooks& h = gEnginePluginHooks;
   if (state->chainId && h.suspendChainPlugins) h.suspendChainPlugins(channel, state->chainId);
   if (state->midiState && h.attachChannelMidiState) h.attachChannelMidiState(channel, nullptr);
   FreeRenderStateBuffers(nullptr, state);
   delete state;
-  channel->renderState = nullptr;
 }
 
 void ClearChannelReferences(EngineChannel* channel, const EngineChannel* target) {

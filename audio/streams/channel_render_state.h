@@ -36,7 +36,9 @@ int16_t AllocateChainMidiSlots(EngineChannel* channel, ChannelRenderState* state
 bool SendsStayOnOwnBus(const EngineChannel* channel, int32_t ownBus);
 // Frees the render state's buffers (the MIDI buffers, the slots and their table).
 void FreeRenderStateBuffers(void* spare, ChannelRenderState* state);
-// Frees the channel's render state and its buffers (DisposeEngineChannel's step).
+// The channel lets go of its render state; one the preparation made is freed with its
+// buffers, its chain suspended and its MIDI state unlinked from the device (DisposeEngineChannel's
+// step).
 void DisposeChannelRenderState(EngineChannel* channel);
 // Clears each of the channel's references that equal the target.
 void ClearChannelReferences(EngineChannel* channel, const EngineChannel* target);
