@@ -11,6 +11,7 @@
 #include "audio/devices/audio_driver.h"
 #include "audio/engine/engine_channels.h"
 #include "audio/engine/engine_thread.h"
+#include "audio/streams/disk_thread.h"
 #include "audio/render/mix_cycle.h"
 
 namespace {

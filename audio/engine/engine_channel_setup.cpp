@@ -2,14 +2,6 @@
 
 #include "audio/devices/audio_driver.h"
 #include "audio/engine/engine_channels.h"
-#include "audio/engine/engine_thread.h"
-#include "audio/streams/channel_render_state.h"
-
-namespace {
-
-constexpr uint32_t kStopWaitMillis = 2000;
-
-}  // namespace
 
 void UnlinkFromDevice(EngineChannel* channel) {
   AudioDriverOps* device = channel->device;
@@ -22,28 +14,3 @@ void UnlinkFromDevice(EngineChannel* channel) {
   channel->next = nullptr;
 }
 
-int16_t CreateEngineChannel(uint8_t*, int32_t) { return 0; }
-
-int16_t CreateAuxBusChannels(int32_t) { return 0; }
-
-void DisposeAuxChannels(int32_t) {}
-
-void StopStreamsAndWait(int32_t, int32_t wait) {
-  HoldEngineWorkers(true, wait ? kStopWaitMillis : 0);
-  if (wait) WaitForEngineWorkerIdle(&gDiskQueue, kStopWaitMillis);
-}
-
-void DisposeEngineChannel(EngineChannel* channel, int32_t mode) {
-  if (!channel) return;
-  channel->stopped = 1;
-  channel->heldBlocks[0] = channel->heldBlocks[1] = 0;
-  if (mode == 1) return;
-  DisposeChannelRenderState(channel);
-  UnlinkFromDevice(channel);
-  DisposeChannelBlocks(channel);
-  for (void*& half : channel->halfBuffer) {
-    DisposeEngineBuffer(half);
-    half = nullptr;
-  }
-  channel->device = nullptr;
-}

@@ -162,6 +162,36 @@ struct EngineChannel {
   StreamReaderProc reader = nullptr;
   void* readerContext = nullptr;
 
+  // Channel creation and the stream reads (audio/streams): the end byte of each half, the file
+  // position of each half's next read, the loop the positions fold into (bytes; no loop while
+  // the length is 0) and the length of a looping region (bytes), the fade state of the stream
+  // mix, and what the creation fills in.
+  uint8_t halfAtEnd[2] = {0, 0};
+  int64_t readPosition[2] = {0, 0};
+  int64_t loopLength = 0;
+  int64_t loopBase = 0;
+  int64_t regionLoopBytes = 0;
+  uint8_t fadeState = 0;        // 2 fade out over the next block, 8 faded out, 9 fade in next start
+  uint8_t noTrack = 0;          // made without a track: no sends
+  uint8_t noFade = 0;           // a slot channel that is not faded at stop
+  uint8_t stay = 0;             // kept playing across a stop in place
+  uint8_t started = 0;
+  uint8_t atEnd = 0;            // the track's last region is reached
+  uint8_t outputChannel = 0;
+  int16_t regionCount = 0;
+  uint32_t suspended = 0;
+  int64_t rangeStart = 0;       // the span of the song to play, in samples
+  int64_t rangeEnd = 0;
+  double clockValues[3] = {0.0, 0.0, 0.0};
+  float inverseRate = 0.0f;
+  void* slotRecord = nullptr;   // a ReWire or similar source feeding the channel
+  void* extraRecord = nullptr;  // freed with the channel
+  uint8_t* rawCopy = nullptr;   // the raw copy and the two work buffers of a decoder
+  uint8_t* workBuffers[2] = {nullptr, nullptr};
+  int16_t pendingError = 0;     // a negative error reported when the channel is disposed
+  uint8_t auxBus = 0;           // an aux-bus channel: its bus number + 1
+  uint8_t master = 0;           // the master entry's channel
+
   // Stream decoding of plain PCM sources (audio/streams/stream_converters): the raw input block
   // of each half as read from the file and the resampler's state, kept from call to call.
   uint8_t* inputBuffers[2] = {nullptr, nullptr};

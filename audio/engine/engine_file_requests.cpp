@@ -2,6 +2,7 @@
 
 #include "audio/engine/engine_plugin_hooks.h"
 #include "audio/engine/engine_thread.h"
+#include "audio/streams/stream_reads.h"
 #include "platform/files/forks.h"
 
 namespace {
@@ -22,18 +23,6 @@ void SetRequestPosition(ForkIORequest* request, int64_t position) {
   request->positionLow = uint32_t(uint64_t(position));
 }
 
-int32_t ServeStreamRead(void* object, int32_t code, EngineWorker*) {
-  auto* request = static_cast<StreamFileRequest*>(object);
-  if (!request) return 0;
-  ByteCount actual = 0;
-  OSErr err = !request->buffer && request->count ? OSErr(paramErr) : FSReadFork(request->forkRefNum, request->positionMode, RequestPosition(request), request->count,
-                         request->buffer, &actual);
-  StoreResult(request, err, actual);
-  // Counted served whatever the result, so the mix cycle never waits for it.
-  if (request->owner) request->owner->halfCompleted[(code - kEngineMsgReadHalf0) & 1].fetch_add(1);
-  return err;
-}
-
 int32_t ServeRecordWrite(void* object, int32_t, EngineWorker*) {
   auto* request = static_cast<RecordWriteRequest*>(object);
   if (!request) return 0;
@@ -46,8 +35,8 @@ int32_t ServeRecordWrite(void* object, int32_t, EngineWorker*) {
 int32_t ServePluginRender(void* request, int32_t, EngineWorker*) { return RenderAudioUnit(request); }
 
 void InstallEngineRequestHandlers() {
-  SetEngineRequestHandler(kEngineMsgReadHalf0, ServeStreamRead);
-  SetEngineRequestHandler(kEngineMsgReadHalf1, ServeStreamRead);
+  SetEngineRequestHandler(kEngineMsgReadHalf0, ExecuteStreamRead);
+  SetEngineRequestHandler(kEngineMsgReadHalf1, ExecuteStreamRead);
   SetEngineRequestHandler(kEngineMsgWriteRecord, ServeRecordWrite);
   SetEngineRequestHandler(kEngineMsgRenderPlugin, ServePluginRender);
 }

@@ -23,9 +23,8 @@ constexpr uint16_t kStreamReadMode = 0x21;
 int64_t RequestPosition(const ForkIORequest* request);
 void SetRequestPosition(ForkIORequest* request, int64_t position);
 
-// The handlers, on the worker's thread; their result ends the worker's pass and is latched.
-// Codes 1 and 2: reads the channel's request, stores the result, counts half code - 1 served.
-int32_t ServeStreamRead(void* request, int32_t code, EngineWorker* worker);
+// The handlers, on the worker's thread (codes 1 and 2 are the stream reads' ExecuteStreamRead,
+// audio/streams/stream_reads.h); their result ends the worker's pass and is latched.
 // Code 3: writes the request and stores the result.
 int32_t ServeRecordWrite(void* request, int32_t code, EngineWorker* worker);
 // Code 7: the plug-in host renders the request.

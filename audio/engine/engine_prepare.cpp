@@ -2,6 +2,8 @@
 
 #include "audio/devices/audio_driver.h"
 #include "audio/engine/engine_channel_setup.h"
+#include "audio/streams/engine_channel_creation.h"
+#include "audio/streams/stream_stop.h"
 #include "audio/engine/engine_channels.h"
 #include "audio/engine/engine_play_state.h"
 #include "audio/engine/engine_plugin_hooks.h"
@@ -9,6 +11,7 @@
 #include "audio/engine/engine_run_state.h"
 #include "audio/engine/engine_start.h"
 #include "audio/engine/engine_thread.h"
+#include "audio/streams/disk_thread.h"
 #include "audio/engine/instrument_binding.h"
 #include "audio/engine/plugin_bus_binding.h"
 #include "audio/render/channel_render.h"
@@ -41,6 +44,7 @@ constexpr int16_t kNoDeviceOrSong = -50;
 constexpr int16_t kDeviceRefusesChannel = -4;
 constexpr int16_t kRecordChannelMissing = 106;
 constexpr UInt32 kAuxStopTicks = 30;
+constexpr int64_t kPlayToEndOfSong = 0x7fffffff;
 
 constexpr int32_t kPrepareNoClock = 5;
 constexpr uint32_t kClockFlagRecordInputs = 1u << 30;  // bit 30: the record inputs take part
@@ -51,7 +55,7 @@ bool KindMakesBusses(int32_t kind) { return kind == 0 || kind == 5 || kind == 7;
 int16_t AddLiveAndRecordChannels(EngineChannel* channelArgument, AudioDriverOps* device, int32_t kind) {
   if (device) return 0;
   int16_t err = 0;
-  if (!channelArgument && SelectLivePlayTrack()) err = CreateEngineChannel(gCurrentSong, kind);
+  if (!channelArgument && SelectLivePlayTrack()) err = CreateEngineChannel(kind, 0, 0, nullptr, 1, 0);
   if (err == 0 && (KindMakesBusses(kind) || (gTransportClock.flags.load() & kClockFlagRecordInputs)))
     err = AttachRecordInputChannels();
   return err;
@@ -154,7 +158,7 @@ int16_t PrepareEnginePlayback(int64_t position, void*, EngineChannel* channelArg
   gTransportClock.samplePosition = double(position);
   StartDiskThread();
   int16_t err = KindMakesBusses(kind) ? CreateAuxBusChannels(kind) : 0;
-  if (err == 0) err = CreateEngineChannel(gCurrentSong, kind);
+  if (err == 0) err = CreateEngineChannel(kind, position, kPlayToEndOfSong, device, 0, 0);
   if (err == 0) err = CreatePluginDeviceChannels(gTransportSong, kind);
   if (err == 0) err = AddLiveAndRecordChannels(channelArgument, device, kind);
   if (err == 0) err = EnsureRenderBuffers(2, 2, 1);
@@ -224,9 +228,10 @@ void StopAudioEngine(int32_t mode) {
   if (mode != 1) gEnginePrepared = 0;
   StopOutputDevices(mode);
   for (EngineChannel* c = gEngineChannels; c; c = c->next) c->stop = 1;
-  for (int32_t i = 0; i < kEngineChannelSlots; ++i) DisposeEngineChannel(gEngineChannelLists[i], mode);
+  for (int32_t i = 0; i < kEngineChannelSlots; ++i) DisposeEngineChannel(gEngineChannelLists[i], 0, mode);
   if (mode != 1) ReleaseEngineChannels();
-  DisposeAuxChannels(mode);
+  DisposeAuxChannels(mode, 0, 0);
+  if (mode != 1) ReleaseMemoryRegions();
   ReportLatchedError();
   if (mode != 1) {
     FreeRenderBuffers();
@@ -259,5 +264,5 @@ void StopAuxBusChannels() {
   int64_t from = gEngineSampleClock.load();
   UInt32 deadline = TickCount() + kAuxStopTicks;
   while (gEngineSampleClock.load() - from <= block && TickCount() < deadline) PauseThreadMicros(1000);
-  DisposeAuxChannels(0);
+  DisposeAuxChannels(0, 0, 0);
 }

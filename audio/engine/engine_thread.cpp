@@ -44,20 +44,12 @@ void UnlinkWorker(EngineWorker* worker) {
 // While a thread defers its signals, posts only note which workers are owed one.
 thread_local DeferredWorkerSignals* tDeferredSignals = nullptr;
 
-int32_t RunReaderMessage(EngineChannel* channel, int32_t half) {
-  int32_t result = 0;
-  if (channel->reader) result = channel->reader(channel, half, channel->halfBuffer[half], &channel->halfReady[half]);
-  channel->halfBusy[half] = 0;
-  channel->halfCompleted[half].fetch_add(1, std::memory_order_release);
-  return result;
-}
-
 int32_t RunMessage(EngineWorker* worker, const EngineMessage& m, bool* quit) {
   switch (m.code) {
     case kEngineMsgNone: return kEngineErrUnsupported;
     case kEngineMsgReaderHalf0:
     case kEngineMsgReaderHalf1:
-      return m.object ? RunReaderMessage(static_cast<EngineChannel*>(m.object), m.code - 4) : 0;
+      return m.object ? RunStreamDecode(static_cast<EngineChannel*>(m.object), m.code - 4) : 0;
     case kEngineMsgMixCycle: {
       if (m.object && m.object == gEngineRecordObject.load()) gEngineSampleClock.fetch_add(gAudioBufferFrames.load());
       int32_t result = MixEngineCycle(static_cast<EngineChannel*>(m.object), nullptr, nullptr, worker,
@@ -79,6 +71,15 @@ int32_t RunMessage(EngineWorker* worker, const EngineMessage& m, bool* quit) {
 }
 
 }  // namespace
+
+int32_t RunStreamDecode(EngineChannel* channel, int32_t half) {
+  half &= 1;
+  int32_t result = 0;
+  if (channel->reader) result = channel->reader(channel, half, channel->halfBuffer[half], &channel->halfReady[half]);
+  channel->halfBusy[half] = 0;
+  channel->halfCompleted[half].fetch_add(1, std::memory_order_release);
+  return result;
+}
 
 void LinkEngineWorker(EngineWorker* worker) {
   LockWorkerList();
@@ -219,14 +220,6 @@ void* EngineThreadEntry(void* arg) {
   int32_t mode = GetAudioMode();
   int16_t r = SetThreadPolicy(mode, 0, mode == 2 ? 60 : 63, period);
   if (r != 0) std::fprintf(stderr, "engine thread: scheduling policy refused (%d), running normally\n", r);
-  RunEngineWorker(worker);
-  return nullptr;
-}
-
-void* DiskThreadEntry(void* arg) {
-  EngineWorker* worker = static_cast<EngineWorker*>(arg);
-  int16_t r = SetThreadPolicy(2, 0, 62, 0.0);
-  if (r != 0) std::fprintf(stderr, "disk thread: scheduling policy refused (%d), running normally\n", r);
   RunEngineWorker(worker);
   return nullptr;
 }

@@ -13,6 +13,8 @@
 #include "platform/threads/host_threads.h"
 #include "platform/threads/mach_kernel.h"
 
+struct EngineChannel;
+
 // Message codes.
 enum : int32_t {
   kEngineMsgNone = 0,
@@ -59,6 +61,10 @@ extern std::atomic<void*> gEngineRecordObject;
 // installs the file and plug-in handlers (InstallEngineRequestHandlers, engine_file_requests.h).
 using EngineRequestHandler = int32_t (*)(void* object, int32_t code, EngineWorker* worker);
 void SetEngineRequestHandler(int32_t code, EngineRequestHandler handler);
+
+// Codes 4 and 5: runs the channel's decode procedure for the half, clears the half's
+// decode-pending byte and counts the half served (the worker's loop, or inline).
+int32_t RunStreamDecode(EngineChannel* channel, int32_t half);
 
 // The list of running workers (linked when started, unlinked when their loop ends). Copying
 // takes at most capacity of them; any thread.
@@ -121,16 +127,18 @@ bool WaitForEngineWorkerIdle(const EngineWorker* worker, uint32_t timeoutMillis)
 // Holds the workers (gEngineFlags bit 1: the output path posts no mix messages and the mix
 // cycle marks its channels stopped) and waits, at most timeoutMillis, until every running
 // worker's ring is empty; false when one was not. Releasing clears the bit.
+// Both passes wait at most timeoutMillis for each worker; a worker whose loop has ended is not
+// waited for.
 bool HoldEngineWorkers(bool hold, uint32_t timeoutMillis);
+constexpr uint32_t kHoldWorkersMillis = 2000;
 
 int16_t SetThreadPolicy(int32_t mode, int32_t timeshare, int32_t importance, double periodSeconds);
 void DrainSemaphore(semaphore_t semaphore);
 
-// The two thread entries and their starts (the starts are the main thread's): the engine
-// thread (ring of 16, policy by the audio mode) and the disk thread (ring of 512, precedence
-// 62). When the engine thread cannot start within the bounded wait, the audio mode becomes 1
-// (inline mixing).
+// The engine thread's entry and its start (the main thread's): a ring of 16, policy by the
+// audio mode. When it cannot start within the bounded wait, the audio mode becomes 1 (inline
+// mixing). The disk thread is the stream reads' (audio/streams/disk_thread.h).
 void* EngineThreadEntry(void* worker);
-void* DiskThreadEntry(void* worker);
 int32_t StartEngineThread();
-int32_t StartDiskThread();
+// Bounded wait for a started worker to make its semaphore (5 us polls, at most 2 s), or to end.
+void WaitForWorkerSemaphore(const EngineWorker* worker);

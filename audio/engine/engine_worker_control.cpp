@@ -58,25 +58,24 @@ bool HoldEngineWorkers(bool hold, uint32_t timeoutMillis) {
   gEngineFlags.fetch_or(kEngineWorkersHeld);
   EngineWorker* workers[8] = {};
   int32_t count = CopyEngineWorkers(workers, 8);
+  // Twice over the list: a worker may post to another while the first pass waits for it.
   bool idle = true;
-  for (int32_t i = 0; i < count; ++i) {
-    SignalEngineWorker(workers[i]);
-    idle = WaitForEngineWorkerIdle(workers[i], timeoutMillis) && idle;
+  for (int32_t pass = 0; pass < 2; ++pass) {
+    idle = true;
+    for (int32_t i = 0; i < count; ++i) {
+      SignalEngineWorker(workers[i]);
+      idle = WaitForEngineWorkerIdle(workers[i], timeoutMillis) && idle;
+    }
   }
   return idle;
 }
 
-namespace {
-
-// Bounded wait for a started thread to make its semaphore (5 us polls, at most 2 s), or to end.
 void WaitForWorkerSemaphore(const EngineWorker* worker) {
   for (int32_t i = 0; i < 400000; ++i) {
     if (worker->semaphore.load() || !worker->running.load()) break;
     PauseThreadMicros(5);
   }
 }
-
-}  // namespace
 
 int32_t StartEngineThread() {
   int32_t status = StartRealtimeThread(kEngineRingCapacity, &gEngineQueue, EngineThreadEntry, 13);
@@ -89,8 +88,3 @@ int32_t StartEngineThread() {
   return 0;
 }
 
-int32_t StartDiskThread() {
-  int32_t status = StartRealtimeThread(kDiskRingCapacity, &gDiskQueue, DiskThreadEntry, 8);
-  if (status == 0) WaitForWorkerSemaphore(&gDiskQueue);
-  return status;
-}

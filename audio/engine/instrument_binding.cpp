@@ -78,14 +78,16 @@ int32_t FindInstrumentForPort(uint8_t deviceKind, uint8_t port, uint16_t channel
 }
 
 void GetChannelInstrumentLevel(int32_t instrument, int32_t* level, int32_t* pan) {
-  uint8_t* record = GetInstrumentRecord(instrument);
+  uint8_t* record = instrument >= 0 ? GetInstrumentRecord(instrument) : nullptr;
   if (!record) {
     *level = 32768;
     *pan = 64;
     return;
   }
-  *level = int32_t(VolumeCurveValue(GetInstrumentVolume(record)));
-  *pan = InstrumentView(record).Pan();
+  gCurrentInstrument = instrument;
+  InstrumentView v(record);
+  *level = (v.Flags() & 0x01) ? int32_t(VolumeCurveValue(GetInstrumentVolume(record))) : 0;
+  *pan = v.Pan();
 }
 
 EngineChannel* FindAuxBusChannel(int32_t bus) {
@@ -122,7 +124,7 @@ bool InstrumentHasChain(const uint8_t* record) {
 
 void SetupChannelSends(EngineChannel* channel, int32_t instrument) {
   uint8_t* record = instrument >= 0 ? GetInstrumentRecord(instrument) : nullptr;
-  if (!channel || !record) return;
+  if (!channel || !record || channel->noTrack) return;
   int32_t n = 0;
   bool anyLevel = false;
   for (int32_t bus = 1; bus <= kChannelSends; ++bus) {

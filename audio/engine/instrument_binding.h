@@ -29,13 +29,14 @@ void InitChannelLevels(EngineChannel* channel, int64_t position);
 // the table); answers the instrument's record, or null.
 uint8_t* BindChannelInstrument(EngineChannel* channel, int32_t instrument);
 
-// The instrument's level (32768 = unity) and pan (0..127, 64 centre) for a channel.
-// Interim until the engine's channel set-up: the instrument's volume through the gain curve
-// and its pan.
+// The instrument's level (32768 = unity) and pan (0..127, 64 centre) for a channel: 32768 and
+// 64 without an instrument; else the instrument becomes current, the level is its volume
+// through the gain curve while its first flag bit is set (else 0), the pan its pan byte.
 void GetChannelInstrumentLevel(int32_t instrument, int32_t* level, int32_t* pan);
 // Builds the channel's sends from the instrument's: one send for each aux bus 1..8 that has a
 // channel with an output block, in bus order, its level the gain-curve value of the
-// instrument's send to that bus while that send is on (else 0); nothing for a negative index.
+// instrument's send to that bus while that send is on (else 0); nothing for a negative index
+// or a channel made without a track.
 void SetupChannelSends(EngineChannel* channel, int32_t instrument);
 // The channel of aux bus `bus` (1..8): the bus-th of gAuxBusChannels, which lists the busses
 // in order; null when there is none.

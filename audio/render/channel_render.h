@@ -31,14 +31,19 @@ struct ChannelRenderState {
   ChainRenderProc render = nullptr;
   void* renderContext = nullptr;
   void* midiState = nullptr;        // the plug-in host's MIDI state of an instrument chain
+  // Stopping (audio/streams/stream_stop): the state renders an instrument; its busy byte, set
+  // when a stop fades the channel and cleared by the render that finished the instrument's
+  // last block; the procedure (with its argument) that sends the instrument MIDI messages.
+  uint8_t instrument = 0;
+  uint8_t busy = 0;  // read and written through std::atomic_ref
+  void (*midiSend)(void* argument, uint8_t status, uint8_t data1, uint8_t data2) = nullptr;
+  void* midiSendArgument = nullptr;
   // Set when playback is prepared (audio/streams/channel_render_state).
   uint8_t sendKind = 11;            // the MIDI send procedure's output kind: 11 none, 20, 21
-  uint32_t sendArgument = 0;        // passed with the send procedure (the plug-in device id)
+  uint32_t sendArgument = 0;        // the plug-in device id the send kind names
   uint8_t flags = 0;                // bit 1: a ReWire source
   uint8_t inputsUsed = 0;           // at most 32 each
   uint8_t outputsUsed = 0;
-  uint8_t instrument = 0;           // the chain renders an instrument
-  uint8_t busy = 0;                 // a fade-out waits on it (std::atomic_ref across threads)
   uint8_t owned = 0;                // made by the preparation: freed with the channel
   uint32_t chainId = 0;             // the chain's head instance id
   uint32_t chainLatency = 0;        // samples

@@ -36,10 +36,14 @@ std::bitset<kDeviceIds> SongPluginDevices(Handle song) {
   return ids;
 }
 
+// A channel that channel creation made for the device's tracks (an instrument channel whose
+// output channel is the device) plays the device: it is marked for its render state.
 bool DeviceHasChannel(uint32_t id) {
   for (int32_t i = 0; i < gEngineChannelCount && i < kEngineChannelSlots; ++i) {
-    const EngineChannel* c = gEngineChannelLists[i];
-    if (c && c->pluginDevice == id) return true;
+    EngineChannel* c = gEngineChannelLists[i];
+    if (!c) continue;
+    if (!c->pluginDevice && c->instrumentSource && !c->noTrack && c->outputChannel == id) c->pluginDevice = uint8_t(id);
+    if (c->pluginDevice == id) return true;
   }
   return false;
 }

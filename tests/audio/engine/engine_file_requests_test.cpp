@@ -12,6 +12,7 @@
 #include "audio/engine/audio_hooks.h"
 #include "audio/engine/engine_file_requests.h"
 #include "audio/engine/engine_thread.h"
+#include "audio/streams/disk_thread.h"
 #include "platform/files/file_locations.h"
 #include "platform/files/forks.h"
 #include "tests/test_support.h"

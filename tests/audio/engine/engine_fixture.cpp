@@ -7,6 +7,7 @@
 
 #include "audio/devices/coreaudio_io.h"
 #include "audio/engine/engine_thread.h"
+#include "audio/streams/disk_thread.h"
 #include "platform/coreaudio/core_audio.h"
 
 namespace engine_test {

@@ -12,6 +12,7 @@
 
 #include "audio/engine/engine_channels.h"
 #include "audio/engine/engine_thread.h"
+#include "audio/streams/disk_thread.h"
 #include "audio/streams/track_stream_prepare.h"
 #include "platform/memory/memory.h"
 #include "platform/threads/thread_pauses.h"

@@ -1,0 +1,137 @@
+// Disposing engine channels at stop: what a channel holds, its references in other channels,
+// the aux-bus and master channels, and the regions held in memory.
+#include <sys/mman.h>
+
+#include "audio/engine/automation_records.h"
+#include "audio/engine/engine_channel_setup.h"
+#include "audio/engine/engine_run_state.h"
+#include "audio/engine/region_lookup.h"
+#include "audio/render/channel_render.h"
+#include "audio/streams/channel_render_state.h"
+#include "audio/streams/engine_channel_creation.h"
+#include "audio/streams/stream_reads.h"
+#include "audio/streams/stream_stop.h"
+#include "platform/memory/byte_order.h"
+#include "shell/base/error_report.h"
+#include "song/model/song_context.h"
+#include "song/model/song_layout.h"
+#include "song/model/utility_track_access.h"
+
+namespace {
+
+bool IsInstrumentChannel(const EngineChannel* c) {
+  return c->renderState && (c->renderState->instrument || c->instrumentSource);
+}
+
+// Another channel forgets the one being disposed.
+int32_t ForgetChannel(EngineChannel* other, void* gone) {
+  if (!other || other == gone) return 0;
+  if (other->instrumentChannel == gone) other->instrumentChannel = nullptr;
+  for (EngineChannel*& source : other->inputSource)
+    if (source == gone) source = nullptr;
+  for (int32_t i = 0; i < kMaxLinkedChannels && other->linkedChannels[i]; ++i) {
+    if (other->linkedChannels[i] != gone) continue;
+    for (int32_t j = i; j < kMaxLinkedChannels; ++j) other->linkedChannels[j] = other->linkedChannels[j + 1];
+    break;
+  }
+  return 0;
+}
+
+void FreeBlock(uint8_t*& block) {
+  DisposeEngineBuffer(block);
+  block = nullptr;
+}
+
+void FreeStreamBuffers(EngineChannel* c) {
+  FreeBlock(c->rawCopy);
+  DisposeChannelBlocks(c);
+  for (void*& half : c->halfBuffer) {
+    DisposeEngineBuffer(half);
+    half = nullptr;
+  }
+  for (uint8_t*& work : c->workBuffers) FreeBlock(work);
+}
+
+void HoldInPlace(EngineChannel* c) {
+  if (TakeAutomationLock(c)) {
+    c->automationCursor = c->automation ? reinterpret_cast<uint8_t*>(*c->automation) : nullptr;
+    ReleaseAutomationLock(c);
+  }
+  c->heldBlocks[0] = c->heldBlocks[1] = 0;
+}
+
+void ReportPendingError(EngineChannel* c) {
+  if (c->pendingError < 0) ReportError(c->pendingError);
+  c->pendingError = 0;
+}
+
+}  // namespace
+
+void DisposeEngineChannel(EngineChannel* c, uint32_t, int32_t mode) {
+  if (!c) return;
+  c->stopped = 1;
+  if (mode == 1 && (IsInstrumentChannel(c) || c->slotRecord || c->suspended || c->stay)) {
+    HoldInPlace(c);
+    ReportPendingError(c);
+    return;
+  }
+  for (EngineChannel* other : gEngineChannelLists) ForgetChannel(other, c);
+  for (EngineChannel* other = gAuxBusChannels; other; other = other->next) ForgetChannel(other, c);
+  UnlinkFromDevice(c);
+  c->slotRecord = nullptr;
+  FreeStreamBuffers(c);
+  DisposeChannelRenderState(c);
+  if (c->regionList) DisposeHandle(c->regionList);
+  c->regionList = Handle();
+  if (TakeAutomationLock(c)) {
+    if (c->automation) DisposeHandle(c->automation);
+    c->automation = Handle();
+    c->automationCursor = c->pluginAutomationCursor = nullptr;
+    ReleaseAutomationLock(c);
+  }
+  c->song = Handle();
+  DisposeEngineBuffer(c->extraRecord);
+  c->extraRecord = nullptr;
+  c->device = nullptr;
+  ReportPendingError(c);
+}
+
+void DisposeAuxChannels(int32_t mode, uint32_t stamp, int32_t) {
+  EngineChannel* c = gAuxBusChannels;
+  if (mode == 1) {
+    for (; c; c = c->next)
+      if (IsInstrumentChannel(c)) ResetEngineChannel(c, mode);
+    return;
+  }
+  gAuxBusChannels = nullptr;
+  while (c) {
+    EngineChannel* next = c->next;
+    if (IsInstrumentChannel(c)) ResetEngineChannel(c, mode);
+    c->next = nullptr;
+    c->device = nullptr;  // an aux channel is on no device's list
+    DisposeEngineChannel(c, stamp, 0);
+    c->~EngineChannel();
+    DisposeEngineBuffer(c);
+    c = next;
+  }
+}
+
+void ReleaseMemoryRegions() {
+  if (!gCurrentSong) return;
+  int32_t count = SongHeaderView(gCurrentSong).TrackCount();
+  for (int32_t i = 0; i < count; ++i) {
+    uint8_t* track = GetTrackEntryAt(i);
+    if (!track) break;
+    Handle list = TrackEntryView(track).ActiveRegionList();
+    Size bytes = list ? GetHandleSize(list) : 0;
+    for (Size at = 0; at + kRegionSize <= bytes; at += kRegionSize) {
+      uint8_t* region = reinterpret_cast<uint8_t*>(*list) + at;
+      uint16_t flags = ReadU16BE(region + kRegionFlagsAt);
+      if (!(flags & kRegionFlagInMemory)) continue;
+      Handle block(ReadU32BE(region + kRegionMemoryBlockAt));
+      if (block) DisposeHandle(block);
+      WriteU32BE(region + kRegionMemoryBlockAt, 0);
+      WriteU16BE(region + kRegionFlagsAt, uint16_t(flags & ~kRegionFlagInMemory));
+    }
+  }
+}
