@@ -27,7 +27,7 @@ ChannelRenderState* EnsureRenderState(EngineChannel* channel) {
   return state;
 }
 
-// Step 2: the chain's positions, rate, counts and latency.
+// The chain's positions, rate, counts and latency.
 void DescribeChain(ChannelRenderState* state, EngineChannel* channel, uint32_t head) {
   const EnginePluginHooks& h = gEnginePluginHooks;
   state->chainId = head;
@@ -48,7 +48,7 @@ bool ChainTakesMidi(uint32_t head) {
   return false;
 }
 
-// Step 5: an instrument that takes MIDI plays from the channel's MIDI buffers.
+// An instrument that takes MIDI plays from the channel's MIDI buffers.
 int16_t PrepareInstrument(ChannelRenderState* state, EngineChannel* channel, uint32_t head, bool rewire) {
   const EnginePluginHooks& h = gEnginePluginHooks;
   bool instrument = rewire || (head && h.chainHasInstrument && h.chainHasInstrument(head) && ChainTakesMidi(head));

@@ -10,6 +10,7 @@
 #include "audio/engine/engine_thread.h"
 #include "audio/render/channel_render.h"
 #include "audio/streams/channel_render_state.h"
+#include "audio/streams/stream_reads.h"
 #include "platform/system/host_time.h"
 #include "platform/threads/thread_pauses.h"
 #include "song/conductor/sample_position.h"
@@ -45,7 +46,7 @@ int16_t PrepareInstrumentChannel(EngineChannel* channel, int64_t position, float
   return 0;
 }
 
-// Step 10: the decoded halves and the output halves the channel lacks.
+// The decoded halves and the output halves the channel lacks.
 int16_t AllocateStreamBuffers(EngineChannel* channel) {
   int32_t halfBytes = channel->decodedBlockBytes > 0 ? channel->decodedBlockBytes
                                                      : channel->blockBytes * std::max<int32_t>(channel->blocksPerHalf, 1);
@@ -58,15 +59,16 @@ int16_t AllocateStreamBuffers(EngineChannel* channel) {
   return 0;
 }
 
-// Step 12: one half read on the disk worker, waited for with a bound. The worker counts a
+// One half filled on the disk worker (inline without one), waited for with a bound. The worker counts a
 // half as completed when it served it; a worker that serves nothing in time fails the
 // preparation instead of hanging the main thread.
 int16_t FillHalf(EngineChannel* channel, int32_t half) {
   uint32_t before = channel->halfCompleted[half].load(std::memory_order_acquire);
   channel->halfBusy[half] = 1;
   channel->halfRequested[half].fetch_add(1, std::memory_order_release);
-  int32_t code = half == 0 ? kEngineMsgReaderHalf0 : kEngineMsgReaderHalf1;
-  if (int32_t err = PostEngineMessage(channel, code, &gDiskQueue)) return int16_t(err);
+  int32_t code = half == 0 ? kStreamWorkDecodeHalf0 : kStreamWorkDecodeHalf1;
+  EngineWorker* worker = gDiskQueue.running.load() ? &gDiskQueue : nullptr;
+  if (int32_t err = RequestStreamWork(channel, code, worker)) return int16_t(err);
   UInt32 deadline = TickCount() + (kHalfFillWaitMillis * 60 + 999) / 1000;
   while (channel->halfCompleted[half].load(std::memory_order_acquire) == before) {
     if (TickCount() > deadline) {
@@ -78,7 +80,7 @@ int16_t FillHalf(EngineChannel* channel, int32_t half) {
   return 0;
 }
 
-// Step 11: a wider device plays float samples scaled by the source's width.
+// A wider device plays float samples scaled by the source's width.
 void SetFloatGain(EngineChannel* channel) {
   if (DeviceWidth(channel) <= 16) return;
   bool floatSource = channel->sourceFormat == kFloat32Format || channel->sourceFormat == kFloat64Format;
