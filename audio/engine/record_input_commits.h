@@ -2,6 +2,7 @@
 // buffer on to the disk thread; mixing into a bus pair.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 struct AudioInput;
@@ -25,3 +26,9 @@ void CommitRecordBytes(AudioInput* input, int32_t bytes, int32_t frames, int32_t
 // or falls below -1.0 (add).
 void MixIntoBusPair(const float* source, float* target, uint8_t* clipFlag, float* peaks, int32_t frames,
                     bool replace);
+
+// The transport's record start: set when a pass starts recording; the first commit clears it
+// and stores the input's position and the engine's rate.
+extern std::atomic<uint8_t> gRecordStartPending;
+extern std::atomic<int64_t> gRecordStartPosition;
+extern std::atomic<float> gRecordStartRate;

@@ -21,6 +21,8 @@ constexpr uint32_t kExtendedSoundData = 0x4000;
 constexpr uint32_t kExtendedSoundSampleCountNotValid = 1;
 constexpr uint32_t kExtendedSoundBufferSizeValid = 2;
 constexpr uint32_t kExtendedSoundCommonFrameSizeValid = 8;
+// bufferFlags: this offer is the last of the source (the converter drains its decoder after it).
+constexpr uint32_t kExtendedSoundBufferEndOfStream = 1;
 
 // A description of one side of the conversion (in memory; never stored).
 struct SoundComponentData {
