@@ -85,6 +85,7 @@ int16_t ConvertBlockTo16(EngineChannel* channel, const void* source, void* targe
   auto* out = static_cast<int16_t*>(target);
   int32_t count = bytes / 2;
   bool isFloat = channel->sourceFormat == FourCC("fl32");
+  bool little = channel->sourceFormat == FourCC("sowt");
   int32_t width = channel->sourceWidth;
   if (!isFloat && width != 16 && width != 24 && width != 32) return -4;
   for (int32_t i = 0; i < count; ++i) {  // narrowing: from the start, so it works in place
@@ -94,11 +95,9 @@ int16_t ConvertBlockTo16(EngineChannel* channel, const void* source, void* targe
       std::memcpy(&f, &u, 4);
       float scaled = f * 32768.0f;  // truncated, held to the 16-bit range
       out[i] = int16_t(scaled >= 32767.0f ? 32767 : scaled <= -32768.0f ? -32768 : int32_t(scaled));
-    } else if (width == 16) {
-      out[i] = int16_t((p[2 * i] << 8) | p[2 * i + 1]);
     } else {
-      const uint8_t* q = p + (width / 8) * i;  // the upper two bytes
-      out[i] = int16_t((q[0] << 8) | q[1]);
+      const uint8_t* q = p + (width / 8) * i;  // the upper two bytes, in the source's order
+      out[i] = little ? int16_t((q[width / 8 - 1] << 8) | q[width / 8 - 2]) : int16_t((q[0] << 8) | q[1]);
     }
   }
   return 0;

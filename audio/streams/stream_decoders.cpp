@@ -134,7 +134,7 @@ int16_t SetUpSoundConverter(EngineChannel* c, DecoderPlan& p, const AudioFileDes
   if (gSoundManagerVersion < 0x0306 || p.effectiveWidth < 8) return kDecodeErrSoundManagerTooOld;
   DescribeConverterSides(c, p);
   OSErr e = -50;
-  if (!d || d->kind < 4) {
+  if (!d || d->kind != 4) {  // only kind 4 is a movie audio extraction
     if (!p.ratesUsable) return kEngineErrUnsupported;
     SoundConverter converter = nullptr;
     e = SoundConverterOpen(&c->inputDescription, &c->outputDescription, &converter);

@@ -205,11 +205,13 @@ OSErr DecodePending(SoundConverterRecord* c) {
 // The end of the source: the parser's and the decoder's last frames, then the resampler's.
 OSErr Drain(SoundConverterRecord* c) {
   OSErr worst = 0;
-  if (c->parser) {
+  for (int32_t frames = 0; c->parser && frames < 1 << 16; ++frames) {  // one held frame a call
     uint8_t* out = nullptr;
     int outSize = 0;
     av_parser_parse2(c->parser, c->context, &out, &outSize, nullptr, 0, AV_NOPTS_VALUE, AV_NOPTS_VALUE, 0);
-    if (outSize > 0) worst = SendPacket(c, out, outSize);
+    if (outSize <= 0) break;
+    OSErr e = SendPacket(c, out, outSize);
+    if (e && !worst) worst = e;
   }
   avcodec_send_packet(c->context, nullptr);
   OSErr e = ReceiveFrames(c);
