@@ -22,7 +22,7 @@ struct SoundConverterRecord {
   AVPacket* packet = nullptr;
   AVFrame* frame = nullptr;
   std::vector<uint8_t> waveFormat;
-  std::vector<uint8_t> pendingInput;  // offered bytes not yet parsed
+  std::vector<uint8_t> pendingInput = std::vector<uint8_t>(AV_INPUT_BUFFER_PADDING_SIZE, 0);  // offered bytes not yet parsed
   size_t pendingStart = 0;
   std::vector<uint8_t> decoded;       // output made beyond what the caller took
   size_t decodedStart = 0;
@@ -77,6 +77,9 @@ AVCodecID WaveCodec(const std::vector<uint8_t>& wave, int16_t bits) {
   const AVCodecTag* tables[] = {avformat_get_riff_audio_tags(), nullptr};
   return av_codec_get_id(tables, tag);
 }
+
+// The pending input ends with zero padding that parsers and decoders may read past the data.
+size_t PendingEnd(const SoundConverterRecord* c) { return c->pendingInput.size() - AV_INPUT_BUFFER_PADDING_SIZE; }
 
 int32_t InputFrameBytes(const SoundConverterRecord* c) {
   int bits = av_get_bits_per_sample(c->codecId);
@@ -172,7 +175,9 @@ OSErr SendPacket(SoundConverterRecord* c, const uint8_t* data, int size) {
 // Decodes what is pending; whole frames for PCM, parsed packets otherwise.
 OSErr DecodePending(SoundConverterRecord* c) {
   OSErr worst = 0;
-  size_t left = c->pendingInput.size() - c->pendingStart;
+  size_t end = PendingEnd(c);
+  size_t left = end - c->pendingStart;
+  if (left == 0) return 0;
   const uint8_t* at = c->pendingInput.data() + c->pendingStart;
   if (!c->parser) {
     int32_t unit = c->blockAlign > 0 ? c->blockAlign : std::max(1, InputFrameBytes(c));
@@ -195,10 +200,9 @@ OSErr DecodePending(SoundConverterRecord* c) {
       }
     }
   }
-  if (c->pendingStart == c->pendingInput.size()) {
-    c->pendingInput.clear();
-    c->pendingStart = 0;
-  }
+  // What was parsed leaves the queue; the rest (a part frame) waits for the next offer.
+  c->pendingInput.erase(c->pendingInput.begin(), c->pendingInput.begin() + std::ptrdiff_t(c->pendingStart));
+  c->pendingStart = 0;
   return worst;
 }
 
@@ -223,6 +227,7 @@ OSErr Drain(SoundConverterRecord* c) {
 
 size_t TakeDecoded(SoundConverterRecord* c, uint8_t* to, size_t room) {
   size_t n = std::min(room, c->decoded.size() - c->decodedStart);
+  if (n == 0) return 0;
   std::memcpy(to, c->decoded.data() + c->decodedStart, n);
   c->decodedStart += n;
   if (c->decodedStart * 2 >= c->decoded.size()) {
@@ -244,7 +249,8 @@ bool TakeOffer(SoundConverterRecord* c, SoundConverterFillBufferDataProc fill, v
   } else {
     bytes = offer->sampleCount * std::max(1, InputFrameBytes(c));
   }
-  if (offer->buffer && bytes > 0) c->pendingInput.insert(c->pendingInput.end(), offer->buffer, offer->buffer + bytes);
+  if (offer->buffer && bytes > 0)
+    c->pendingInput.insert(c->pendingInput.begin() + std::ptrdiff_t(PendingEnd(c)), offer->buffer, offer->buffer + bytes);
   return true;
 }
 
@@ -253,6 +259,7 @@ bool TakeOffer(SoundConverterRecord* c, SoundConverterFillBufferDataProc fill, v
 OSErr SoundConverterOpen(const SoundComponentData* input, const SoundComponentData* output, SoundConverter* converter) {
   if (!converter) return kNoConverterErr;
   *converter = nullptr;
+  av_log_set_level(AV_LOG_FATAL);  // a damaged stream is answered by results, not console lines
   if (!input || !output || input->numChannels < 1 || output->numChannels < 1 || (input->sampleRate >> 16) == 0 ||
       (output->sampleRate >> 16) == 0)
     return kNoConverterErr;
@@ -323,7 +330,7 @@ OSErr SoundConverterGetBufferSizes(SoundConverter converter, uint32_t inputBytes
 OSErr SoundConverterBeginConversion(SoundConverter converter) {
   if (!converter) return kNoConverterErr;
   FreeCodec(converter);
-  converter->pendingInput.clear();
+  converter->pendingInput.assign(AV_INPUT_BUFFER_PADDING_SIZE, 0);
   converter->decoded.clear();
   converter->pendingStart = converter->decodedStart = 0;
   converter->endOfInput = converter->drained = false;
