@@ -9,10 +9,12 @@
 
 #include "audio/engine/engine_state.h"
 #include "platform/memory/memory.h"
+#include "platform/quicktime/sound_converter.h"
 #include "song/model/audio_engine_hooks.h"
 
 struct AudioDriverOps;
 struct ChannelRenderState;
+struct AudioFileDescription;
 
 constexpr int32_t kMaxLinkedChannels = 8;
 constexpr int32_t kMaxChainInputPairs = 16;
@@ -166,7 +168,7 @@ struct EngineChannel {
   // position of each half's next read, the loop the positions fold into (bytes; no loop while
   // the length is 0) and the length of a looping region (bytes), the fade state of the stream
   // mix, and what the creation fills in.
-  uint8_t halfAtEnd[2] = {0, 0};
+  uint8_t halfAtEnd[2] = {0, 0};     // the source ended within the half
   int64_t readPosition[2] = {0, 0};
   int64_t loopLength = 0;
   int64_t loopBase = 0;
@@ -215,6 +217,27 @@ struct EngineChannel {
   int16_t outputWidth = 16;
   OSType outputFormat = 0;           // "fl32": float output
   float floatScale = 32768.0f;       // 2 to the power (output width - 1)
+
+  // Decoder set-up (audio/streams/stream_decoders): the decode procedure of each half, the
+  // Sound Converter's descriptions, the input halves' byte counts and the block sizes.
+  int16_t (*decodeProc)(EngineChannel* channel, int32_t half, void* destination, uint8_t* endFlag) = nullptr;
+  int16_t (*innerDecodeProc)(EngineChannel* channel, int32_t half, void* destination, uint8_t* endFlag) = nullptr;
+  uint8_t decodeKind = 0;            // 0 none, 1 a decoder of its own, 2 through the chain wrapper
+  SoundComponentData inputDescription;
+  SoundComponentData outputDescription;
+  ExtendedSoundComponentData extendedInput;  // what the fill callback hands the converter
+  const AudioFileDescription* fileDescription = nullptr;
+  uint8_t* oggWorkBuffer = nullptr;
+  uint32_t halfInputBytes[2] = {0, 0};  // raw bytes read into each input half
+  uint8_t currentInputHalf = 0;      // the input half the converter takes next (0, 1, 0 ...)
+  uint8_t fillInProgress = 0;
+  uint8_t secondEndByte = 0;
+  uint8_t decoderStarted = 0;
+  uint8_t converterInChain = 0;      // the chain holds a format-converter plug-in
+  float sourceRate = 0.0f;           // the file's sample rate
+  int32_t bufferBudget = 0;          // bytes of decoded output per half
+  int32_t decodedBlockFrames = 0;
+  uint16_t blocksPerBudget[2] = {0, 0};
 
   // As the instrument table and the shell's engine-state walks see a channel.
   uint32_t id = 0;
