@@ -14,11 +14,3 @@ void UnlinkFromDevice(EngineChannel* channel) {
   channel->next = nullptr;
 }
 
-int16_t PrepareAudioTrackStream(EngineChannel*, int64_t, float) { return 0; }
-
-void MatchChannelToDevice(EngineChannel* channel, const AudioDriverOps* device) {
-  if (!channel || !device) return;
-  channel->sampleRate = device->sampleRate;
-  channel->sampleBits = device->sampleBits;
-  if (channel->frameChannels < 1) channel->frameChannels = 1;
-}

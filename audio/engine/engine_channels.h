@@ -9,10 +9,12 @@
 
 #include "audio/engine/engine_state.h"
 #include "platform/memory/memory.h"
+#include "platform/quicktime/sound_converter.h"
 #include "song/model/audio_engine_hooks.h"
 
 struct AudioDriverOps;
 struct ChannelRenderState;
+struct AudioFileDescription;
 
 constexpr int32_t kMaxLinkedChannels = 8;
 constexpr int32_t kMaxChainInputPairs = 16;
@@ -144,6 +146,7 @@ struct EngineChannel {
   int16_t blocksPerHalf = 0;
   int16_t framesPerBlock = 0;
   float dryScale = 1.0f;
+  float floatGain = 1.0f;  // a source sample's gain on a float device: 1 / 2^(width - 1)
   float wetScale = 1.0f;
   std::atomic<uint32_t> automationLock{0};
   std::atomic<uint32_t> halfRequested[2] = {0, 0};
@@ -152,6 +155,7 @@ struct EngineChannel {
   uint32_t outputBusMask = 0;  // bit n: the first plug-in's output bus n has an instrument
   uint8_t reverse = 0;
   uint8_t instrumentSource = 0;
+  uint8_t pluginDevice = 0;   // the plug-in device whose tracks the channel plays (0 none)
   uint8_t busSource = 0;
   uint8_t selectorRendered[2] = {0, 0};
   uint8_t clipped = 0;
@@ -209,7 +213,7 @@ struct EngineChannel {
   // Channel creation and the stream reads (audio/streams): the end byte of each half, the file
   // position of each half's next read, the loop the positions fold into (bytes; no loop while
   // the length is 0) and the length of a looping region (bytes), and what the creation fills in.
-  uint8_t halfAtEnd[2] = {0, 0};
+  uint8_t halfAtEnd[2] = {0, 0};     // the source ended within the half
   int64_t readPosition[2] = {0, 0};
   int64_t loopLength = 0;
   int64_t loopBase = 0;
@@ -255,6 +259,27 @@ struct EngineChannel {
   int16_t outputWidth = 16;
   OSType outputFormat = 0;           // "fl32": float output
   float floatScale = 32768.0f;       // 2 to the power (output width - 1)
+
+  // Decoder set-up (audio/streams/stream_decoders): the decode procedure of each half, the
+  // Sound Converter's descriptions, the input halves' byte counts and the block sizes.
+  int16_t (*decodeProc)(EngineChannel* channel, int32_t half, void* destination, uint8_t* endFlag) = nullptr;
+  int16_t (*innerDecodeProc)(EngineChannel* channel, int32_t half, void* destination, uint8_t* endFlag) = nullptr;
+  uint8_t decodeKind = 0;            // 0 none, 1 a decoder of its own, 2 through the chain wrapper
+  SoundComponentData inputDescription;
+  SoundComponentData outputDescription;
+  ExtendedSoundComponentData extendedInput;  // what the fill callback hands the converter
+  const AudioFileDescription* fileDescription = nullptr;
+  uint8_t* oggWorkBuffer = nullptr;
+  uint32_t halfInputBytes[2] = {0, 0};  // raw bytes read into each input half
+  uint8_t currentInputHalf = 0;      // the input half the converter takes next (0, 1, 0 ...)
+  uint8_t fillInProgress = 0;
+  uint8_t secondEndByte = 0;
+  uint8_t decoderStarted = 0;
+  uint8_t converterInChain = 0;      // the chain holds a format-converter plug-in
+  float sourceRate = 0.0f;           // the file's sample rate
+  int32_t bufferBudget = 0;          // bytes of decoded output per half
+  int32_t decodedBlockFrames = 0;
+  uint16_t blocksPerBudget[2] = {0, 0};
 
   // As the instrument table and the shell's engine-state walks see a channel.
   uint32_t id = 0;

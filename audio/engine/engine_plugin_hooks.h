@@ -50,6 +50,27 @@ struct EnginePluginHooks {
   bool (*rackHasPluginChain)(Handle rack);
   int32_t (*countOutputBuses)(void* plugin);
   int16_t (*getOutputBusInfo)(void* plugin, int32_t bus, PluginBusInfo* info);
+  // Main thread (preparing a channel's render state; chains by their head instance id).
+  uint32_t (*deviceChainHead)(uint32_t deviceId);
+  uint32_t (*rackChainHead)(Handle rack);
+  void (*assignChainIndices)(uint32_t head, uint32_t enabledOutputs, Handle automationList);
+  void (*getChainChannelCounts)(uint32_t head, int32_t* firstIn, int32_t* firstOut, int32_t* largestOut,
+                                int32_t* lastOut, int32_t* largestIn);
+  uint32_t (*sumChainLatency)(uint32_t head, int32_t refresh, int32_t firstOnly);
+  void (*prepareChainPlugins)(uint32_t head);
+  void (*suspendChainPlugins)(EngineChannel* channel, uint32_t head);
+  bool (*chainHasInstrument)(uint32_t head);
+  int32_t (*countChainPlugins)(uint32_t head);
+  void* (*chainPlugin)(uint32_t head, int32_t n);
+  // The plug-in at position n takes MIDI (and does not refuse it).
+  bool (*chainPluginTakesMidi)(uint32_t head, int32_t n);
+  void (*getFirstPluginIOConfig)(uint32_t head, uint32_t* stereoOutputs, uint8_t* outputCount);
+  // An instrument channel's MIDI state (its event pools and lists), started at a song tick,
+  // linked to its device for live input (null unlinks), disposed.
+  void* (*newChannelMidiState)(EngineChannel* channel, uint32_t deviceId);
+  void (*startChannelMidiState)(void* state, Handle song, double tick);
+  void (*attachChannelMidiState)(EngineChannel* channel, void* state);
+  void (*disposeChannelMidiState)(void* state);
 };
 extern EnginePluginHooks gEnginePluginHooks;
 

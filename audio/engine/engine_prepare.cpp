@@ -15,9 +15,12 @@
 #include "audio/engine/instrument_binding.h"
 #include "audio/engine/plugin_bus_binding.h"
 #include "audio/render/channel_render.h"
+#include "audio/streams/plugin_device_channels.h"
+#include "audio/streams/track_stream_prepare.h"
 #include "platform/system/host_time.h"
 #include "platform/threads/thread_pauses.h"
 #include "sequencer/clock/transport_clock.h"
+#include "sequencer/transport/transport_engine.h"
 #include "shell/base/error_report.h"
 #include "song/conductor/conductor_map.h"
 #include "song/conductor/conductor_time.h"
@@ -68,7 +71,7 @@ void BindChannelRacks(EngineChannel* channel) {
 }
 
 // Step 10 for one channel: the device's slot-7 call, then the track's stream at the position.
-int16_t PrepareChannel(EngineChannel* channel, int64_t position) {
+int16_t PrepareChannel(EngineChannel* channel, int64_t position, int32_t kind) {
   channel->locateTick = channel->startTick;
   BindChannelRacks(channel);
   if (!channel->song && (channel->alternateSong || channel->busSource)) {
@@ -83,14 +86,14 @@ int16_t PrepareChannel(EngineChannel* channel, int64_t position) {
     return 0;
   }
   if (channel->externalSource) MatchChannelToDevice(channel, device);
-  int16_t err = PrepareAudioTrackStream(channel, position, channel->sampleRate);
+  int16_t err = PrepareAudioTrackStream(channel, position, channel->sampleRate, kind);
   if (err == 0) err = TakeEngineError();
   return err;
 }
 
-int16_t PrepareChannels(int64_t position) {
+int16_t PrepareChannels(int64_t position, int32_t kind) {
   for (int32_t i = 0; i < gEngineChannelCount; ++i) {
-    if (int16_t err = PrepareChannel(gEngineChannelLists[i], position)) return err;
+    if (int16_t err = PrepareChannel(gEngineChannelLists[i], position, kind)) return err;
   }
   for (AudioDriverOps* d = gOutputDevices; d; d = d->next) {
     d->outputSelector.store(0);
@@ -156,6 +159,7 @@ int16_t PrepareEnginePlayback(int64_t position, void*, EngineChannel* channelArg
   StartDiskThread();
   int16_t err = KindMakesBusses(kind) ? CreateAuxBusChannels(kind) : 0;
   if (err == 0) err = CreateEngineChannel(kind, position, kPlayToEndOfSong, device, 0, 0);
+  if (err == 0) err = CreatePluginDeviceChannels(gTransportSong, kind);
   if (err == 0) err = AddLiveAndRecordChannels(channelArgument, device, kind);
   if (err == 0) err = EnsureRenderBuffers(2, 2, 1);
   ClearClockStatusWord();
@@ -166,7 +170,7 @@ int16_t PrepareEnginePlayback(int64_t position, void*, EngineChannel* channelArg
   }
   gEngineBlockPosition = BeatSamplesAtRate(gConductorState.ticksPerBeat, gConductorState.scaledTempo,
                                            gEngineSampleRate);
-  if (err == 0) err = PrepareChannels(position);
+  if (err == 0) err = PrepareChannels(position, kind);
   if (err == 0 && kind != kPrepareNoDevices) {
     ForEachInstrumentPlugin(PrepareChannelCallback, nullptr);
     gEngineWarmUpCount.store(kEngineWarmUpCycles);
@@ -191,7 +195,7 @@ uint32_t BeatSamplesAtRate(int32_t ticksPerBeat, int32_t tempo, float rate) {
   return uint32_t(seconds * double(rate) + 0.5);
 }
 
-int16_t StartEngineAtPosition(EngineChannel* channel, int64_t position, int32_t) {
+int16_t StartEngineAtPosition(EngineChannel* channel, int64_t position, int32_t kind) {
   if (!channel || !channel->device || (!channel->song && !channel->alternateSong)) return kNoDeviceOrSong;
   RatedPosition locate{uint64_t(position < 0 ? 0 : position), channel->sampleRate};
   int32_t tick = int32_t(SamplePositionToTick(int64_t(locate.position), locate.rate));
@@ -199,7 +203,7 @@ int16_t StartEngineAtPosition(EngineChannel* channel, int64_t position, int32_t)
   PrepareOutputDevices(0);   // the devices play at no rate until the output starts again
   HoldEngineWorkers(false, 0);
   channel->startTick = tick;
-  int16_t err = PrepareAudioTrackStream(channel, int64_t(locate.position), locate.rate);
+  int16_t err = PrepareAudioTrackStream(channel, int64_t(locate.position), locate.rate, kind);
   if (err == 0) {
     channel->device->outputSelector.store(1);
     channel->device->routineSelector.store(1);
@@ -245,7 +249,7 @@ void AdvanceEngineSampleClock(const EngineChannel* channel, int32_t frames) {
 
 void AddToSampleCount(int64_t* counter, int32_t frames) { *counter += frames; }
 
-bool IsAudioEngineNeeded() { return gEngineChannelCount > 0; }
+bool IsAudioEngineNeeded() { return gEngineChannelCount > 0 || SongPlaysPluginDevices(gTransportSong); }
 
 bool DiskQueueBusy() { return CountEngineMessages(&gDiskQueue) > 0; }
 

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 
+#include "audio/engine/engine_channels.h"
 #include "platform/coreaudio/audio_types.h"
 
 constexpr int32_t kRecordErrTimeWentBack = 68;
@@ -16,6 +17,8 @@ constexpr int32_t kRecordErrBufferFull = -224;
 constexpr int32_t kRecordErrChannelRange = 110;
 
 struct EngineChannel;
+
+constexpr int32_t kRecordBufferCount = 8;
 
 struct AudioInput {
   AudioInput* next = nullptr;
@@ -40,6 +43,24 @@ struct AudioInput {
   uint8_t deviceId = 19;
   EngineChannel* channelLink = nullptr;  // the engine channel this input feeds
   double lastSampleTime = 0.0;
+
+  // Record commits (record_input_commits): the record buffers, one write request each, the
+  // record window and the peaks since they were last read.
+  uint8_t* buffers[kRecordBufferCount] = {};
+  int32_t bufferCount = 0;
+  int32_t bufferBytes = 0;          // the buffers' common size
+  int32_t currentBuffer = 0;
+  ForkIORequest writeRequests[kRecordBufferCount];
+  int64_t filePosition = 0;
+  int64_t windowStart = 0;
+  int64_t windowEnd = 0;
+  int64_t position = 0;
+  int32_t maxPeakLeft = 0;
+  int32_t maxPeakRight = 0;
+  uint8_t peaksTracked = 0;
+  uint8_t waitForRecord = 0;        // commits wait for the transport's record byte to clear
+  uint32_t stopWord = 0;
+  uint8_t activeMark = 0;
 };
 
 // The record inputs of the song, in order (owned by audio recording).

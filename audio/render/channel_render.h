@@ -38,6 +38,17 @@ struct ChannelRenderState {
   uint8_t busy = 0;  // read and written through std::atomic_ref
   void (*midiSend)(void* argument, uint8_t status, uint8_t data1, uint8_t data2) = nullptr;
   void* midiSendArgument = nullptr;
+  // Set when playback is prepared (audio/streams/channel_render_state).
+  uint8_t sendKind = 11;            // the MIDI send procedure's output kind: 11 none, 20, 21
+  uint32_t sendArgument = 0;        // the plug-in device id the send kind names
+  uint8_t flags = 0;                // bit 1: a ReWire source
+  uint8_t inputsUsed = 0;           // at most 32 each
+  uint8_t outputsUsed = 0;
+  uint8_t owned = 0;                // made by the preparation: freed with the channel
+  uint32_t chainId = 0;             // the chain's head instance id
+  uint32_t chainLatency = 0;        // samples
+  void** midiSlots = nullptr;       // one block of 32 slots per chain plug-in that takes MIDI
+  int32_t midiSlotCount = 0;        // entries of the table
 };
 
 // The global insert-effects switch: 0 bypasses every insert chain.

@@ -7,6 +7,7 @@
 #include "audio/engine/engine_run_state.h"
 #include "audio/engine/region_lookup.h"
 #include "audio/render/channel_render.h"
+#include "audio/streams/channel_render_state.h"
 #include "audio/streams/engine_channel_creation.h"
 #include "audio/streams/stream_reads.h"
 #include "audio/streams/stream_stop.h"
@@ -77,6 +78,7 @@ void DisposeEngineChannel(EngineChannel* c, uint32_t, int32_t mode) {
   UnlinkFromDevice(c);
   c->slotRecord = nullptr;
   FreeStreamBuffers(c);
+  DisposeChannelRenderState(c);
   if (c->regionList) DisposeHandle(c->regionList);
   c->regionList = Handle();
   if (TakeAutomationLock(c)) {

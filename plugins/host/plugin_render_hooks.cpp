@@ -6,6 +6,7 @@
 #include "plugins/host/click_channel.h"
 #include "plugins/host/plugin_instance.h"
 #include "plugins/host/plugin_midi_delivery.h"
+#include "plugins/host/plugin_prepare_hooks.h"
 #include "plugins/host/vst_host_callback.h"
 
 namespace {
@@ -29,4 +30,5 @@ void InstallPluginRenderHooks() {
   gEnginePluginHooks.renderPluginRequest = RenderPluginRequest;
   gEnginePluginHooks.renderInsertChain = RenderChain;
   gEnginePluginHooks.addPlayChannels = AddClickChannel;
+  InstallPluginPrepareHooks();
 }

@@ -1,0 +1,130 @@
+#include "audio/streams/track_stream_prepare.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+
+#include "audio/devices/audio_driver.h"
+#include "audio/engine/engine_channels.h"
+#include "audio/engine/engine_plugin_hooks.h"
+#include "audio/engine/engine_thread.h"
+#include "audio/render/channel_render.h"
+#include "audio/streams/channel_render_state.h"
+#include "audio/streams/stream_reads.h"
+#include "platform/system/host_time.h"
+#include "platform/threads/thread_pauses.h"
+#include "song/conductor/sample_position.h"
+
+namespace {
+
+constexpr int32_t kPrepareNoWrapperMode = 3;
+constexpr int32_t kFloatWidth = 1;
+constexpr uint32_t kFillPauseMicros = 200;
+constexpr OSType kFloat32Format = 'fl32';
+constexpr OSType kFloat64Format = 'fl64';
+
+int32_t DeviceWidth(const EngineChannel* channel) {
+  return channel->device ? channel->device->sampleBits : 32;
+}
+
+// A plug-in instrument's channel: its render state and its MIDI state started at the position.
+int16_t PrepareInstrumentChannel(EngineChannel* channel, int64_t position, float rate, int32_t mode) {
+  const EnginePluginHooks& h = gEnginePluginHooks;
+  uint32_t head = h.deviceChainHead ? h.deviceChainHead(channel->pluginDevice) : 0;
+  if (!head) {
+    channel->stopped = 1;  // the device lost its instrument: the channel stays silent
+    return 0;
+  }
+  if (int16_t err = PrepareChainRenderState(head, channel, 2, mode, DeviceWidth(channel), kMaxRenderOutputs, false))
+    return err;
+  ChannelRenderState* state = channel->renderState;
+  if (!state->midiState) return 0;
+  uint32_t tick = rate > 0.0f ? SamplePositionToTick(position, rate) : 1;
+  if (h.startChannelMidiState) h.startChannelMidiState(state->midiState, channel->song, double(std::max<uint32_t>(tick, 1)));
+  if (h.attachChannelMidiState) h.attachChannelMidiState(channel, state->midiState);
+  channel->stopped = 0;
+  return 0;
+}
+
+// The decoded halves and the output halves the channel lacks.
+int16_t AllocateStreamBuffers(EngineChannel* channel) {
+  int32_t halfBytes = channel->decodedBlockBytes > 0 ? channel->decodedBlockBytes
+                                                     : channel->blockBytes * std::max<int32_t>(channel->blocksPerHalf, 1);
+  int16_t err = 0;
+  for (void*& half : channel->halfBuffer) {
+    if (!half && halfBytes > 0) half = NewEngineBuffer(halfBytes, &err);
+    if (err) return err;
+  }
+  if (!channel->mixBuffer[0] && channel->framesPerBlock > 0) return AllocateChannelBlocks(channel, channel->framesPerBlock);
+  return 0;
+}
+
+// One half filled on the disk worker (inline without one), waited for with a bound. The worker counts a
+// half as completed when it served it; a worker that serves nothing in time fails the
+// preparation instead of hanging the main thread.
+int16_t FillHalf(EngineChannel* channel, int32_t half) {
+  uint32_t before = channel->halfCompleted[half].load(std::memory_order_acquire);
+  channel->halfBusy[half] = 1;
+  channel->halfRequested[half].fetch_add(1, std::memory_order_release);
+  int32_t code = half == 0 ? kStreamWorkDecodeHalf0 : kStreamWorkDecodeHalf1;
+  EngineWorker* worker = gDiskQueue.running.load() ? &gDiskQueue : nullptr;
+  if (int32_t err = RequestStreamWork(channel, code, worker)) return int16_t(err);
+  UInt32 deadline = TickCount() + (kHalfFillWaitMillis * 60 + 999) / 1000;
+  while (channel->halfCompleted[half].load(std::memory_order_acquire) == before) {
+    if (TickCount() > deadline) {
+      channel->halfBusy[half] = 0;
+      return kPrepareFillTimedOut;
+    }
+    PauseThreadMicros(kFillPauseMicros);
+  }
+  return 0;
+}
+
+// A wider device plays float samples scaled by the source's width.
+void SetFloatGain(EngineChannel* channel) {
+  if (DeviceWidth(channel) <= 16) return;
+  bool floatSource = channel->sourceFormat == kFloat32Format || channel->sourceFormat == kFloat64Format;
+  channel->floatGain = SourceFloatGain(floatSource ? kFloatWidth : channel->sourceWidth);
+}
+
+// An audio track's stream: positioned at the start, its buffers made, both halves filled.
+int16_t PrepareStream(EngineChannel* channel, int64_t position, int32_t mode) {
+  channel->position = position;
+  channel->halfBusy[0] = channel->halfBusy[1] = 0;
+  channel->halfReady[0] = channel->halfReady[1] = 0;
+  channel->currentHalf = 0;
+  channel->stopped = 0;
+  if (mode == kPrepareFromStart) channel->streaming = 0;
+  if (int16_t err = AllocateStreamBuffers(channel)) return err;
+  SetFloatGain(channel);
+  if (mode == kPrepareNoWrapperMode) return 0;
+  for (int32_t half = 0; half < 2; ++half) {
+    if (int16_t err = FillHalf(channel, half)) return err;
+  }
+  channel->readPointer = static_cast<uint8_t*>(channel->halfBuffer[0]);
+  channel->selectorRendered[0] = channel->selectorRendered[1] = 0;
+  channel->lateCounters[0] = channel->lateCounters[1] = 0;
+  return 0;
+}
+
+}  // namespace
+
+int16_t PrepareAudioTrackStream(EngineChannel* channel, int64_t position, float rate, int32_t mode) {
+  if (!channel) return kPrepareNoAudioRecord;
+  if (channel->pluginDevice) return PrepareInstrumentChannel(channel, position, rate, mode);
+  // A channel without regions is fed by a source of its own, which filled it already.
+  if (!channel->regionList) return 0;
+  return PrepareStream(channel, position, mode);
+}
+
+void MatchChannelToDevice(EngineChannel* channel, const AudioDriverOps* device) {
+  if (!channel || !device) return;
+  channel->sampleRate = device->sampleRate;
+  channel->sampleBits = device->sampleBits;
+  if (channel->frameChannels < 1) channel->frameChannels = 1;
+  channel->sourceFormat = 'NONE';
+}
+
+float SourceFloatGain(int32_t sourceWidth) {
+  return sourceWidth <= 1 ? 1.0f : float(std::ldexp(1.0, -(sourceWidth - 1)));
+}
