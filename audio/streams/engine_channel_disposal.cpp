@@ -9,6 +9,7 @@
 #include "audio/render/channel_render.h"
 #include "audio/streams/channel_render_state.h"
 #include "audio/streams/engine_channel_creation.h"
+#include "audio/streams/stream_decoders.h"
 #include "audio/streams/stream_reads.h"
 #include "audio/streams/stream_stop.h"
 #include "platform/memory/byte_order.h"
@@ -87,6 +88,7 @@ void DisposeEngineChannel(EngineChannel* c, uint32_t, int32_t mode) {
     c->automationCursor = c->pluginAutomationCursor = nullptr;
     ReleaseAutomationLock(c);
   }
+  CloseStreamDecoder(c);
   c->song = Handle();
   DisposeEngineBuffer(c->extraRecord);
   c->extraRecord = nullptr;
