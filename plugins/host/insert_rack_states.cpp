@@ -104,6 +104,8 @@ PluginSettings RecordSettings(const uint8_t* record, const PluginInstance* insta
   SetSettingsUserWord(&s, ReadU32BE(record + kRackPluginSettingsA));
   SetSettingsProgram(&s, ReadI32BE(record + kRackPluginPreset));
   SetSettingsOutputRouting(&s, ReadU32BE(record + kRackPluginSettingsC));
+  SetSettingsBypass(&s, record[kRackPluginStateByte1]);
+  SetSettingsReceivesMidi(&s, record[kRackPluginStateByte2]);
   const uint8_t empty[1] = {0};
   SetSettingsName(&s, empty);
   return s;
@@ -127,6 +129,7 @@ int32_t FindRecordPlugin(const uint8_t* record) {
 void RestoreRecord(PluginInstance* instance, const uint8_t* record) {
   PluginSettings settings = RecordSettings(record, instance);
   LoadPluginSettings(instance, &settings);
+  RestoreBypassState(instance, &settings, 1);
   uint32_t count = ReadU32BE(record + kRackPluginParameters);
   uint32_t stateLength = ReadU32BE(record + kRackPluginStateLength);
   const uint8_t* values = record + kRackPluginValues;

@@ -29,10 +29,25 @@ void ReportFailure(const PluginInfo* entry) {
 struct Pending {
   int32_t index;
   std::string path;
+  int32_t timeoutMs = kExaminationTimeoutMs;
 };
 
 std::deque<Pending> gQueue;
 std::vector<int32_t> gRunningIndexes;
+std::vector<int32_t> gRunningTimeouts;  // beside gRunningIndexes
+
+// Forgets a running examination; its time limit.
+int32_t TakeRunning(int32_t index) {
+  int32_t timeout = kExaminationTimeoutMs;
+  for (size_t i = 0; i < gRunningIndexes.size(); ++i) {
+    if (gRunningIndexes[i] != index) continue;
+    timeout = gRunningTimeouts[i];
+    gRunningIndexes.erase(gRunningIndexes.begin() + long(i));
+    gRunningTimeouts.erase(gRunningTimeouts.begin() + long(i));
+    break;
+  }
+  return timeout;
+}
 
 // The answered entries' records, written to the file at once.
 void StoreAnswers(const std::vector<int32_t>& indexes) {
@@ -54,8 +69,9 @@ void StartQueuedExaminations() {
     Pending next = gQueue.front();
     gQueue.pop_front();
     PluginProbeResult failed;
-    if (StartVstProbe(next.path.c_str(), kExaminationTimeoutMs, next.index, &failed)) {
+    if (StartVstProbe(next.path.c_str(), next.timeoutMs, next.index, &failed)) {
       gRunningIndexes.push_back(next.index);
+      gRunningTimeouts.push_back(next.timeoutMs);
     } else if (PluginInfo* entry = PluginInfoAt(next.index)) {
       ApplyProbeResult(entry, failed);
     }
@@ -101,10 +117,15 @@ int32_t ServicePluginExaminations(int32_t waitMs) {
   int32_t tags[kParallelExaminations];
   int32_t n = CollectVstProbes(waitMs, results, tags, kParallelExaminations);
   for (int32_t k = 0; k < n; ++k) {
-    gRunningIndexes.erase(std::remove(gRunningIndexes.begin(), gRunningIndexes.end(), tags[k]),
-                          gRunningIndexes.end());
+    int32_t timeout = TakeRunning(tags[k]);
     PluginInfo* entry = PluginInfoAt(tags[k]);
     if (entry == nullptr) continue;
+    // A busy machine may hold an examination up: one more try with a longer limit.
+    if (results[k].status == kProbeTimedOutErr && timeout == kExaminationTimeoutMs) {
+      gQueue.push_back(Pending{tags[k], GetPluginBundleExecutablePath(entry->bundle),
+                               kExaminationRetryTimeoutMs});
+      continue;
+    }
     ApplyProbeResult(entry, results[k]);
     if (results[k].status == noErr) answered.push_back(tags[k]);
   }
@@ -128,4 +149,5 @@ void StopPluginExaminations() {
   StopVstProbes();
   gQueue.clear();
   gRunningIndexes.clear();
+  gRunningTimeouts.clear();
 }

@@ -12,6 +12,7 @@
 #include "plugins/library/plugin_table.h"
 
 constexpr int32_t kExaminationTimeoutMs = 20000;
+constexpr int32_t kExaminationRetryTimeoutMs = 60000;  // a second try after running out of time
 constexpr int32_t kParallelExaminations = 4;
 
 // Queues the VST bundle entries from firstIndex on whose id is not known and starts their

@@ -1,8 +1,12 @@
 #include "plugins/library/plugin_info_file.h"
 
 #include <cstring>
+#include <string>
 
+#include "platform/files/catalog.h"
+#include "platform/files/file_locations.h"
 #include "platform/files/files.h"
+#include "platform/files/host_files.h"
 #include "platform/files/folders.h"
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
@@ -13,7 +17,6 @@
 #include "shell/base/bmid_resources.h"
 #include "shell/base/error_report.h"
 #include "shell/base/file_access.h"
-#include "shell/base/file_replacement.h"
 #include "shell/base/preferences_file.h"
 #include "shell/base/resource_files.h"
 
@@ -129,15 +132,15 @@ Handle ReadResourceForms(const FSSpec* spec, bool purge, OSErr* error) {
   return block;
 }
 
-OSErr WriteCacheStream(void* arg) {
-  Handle cache = *static_cast<Handle*>(arg);
+// The data fork's bytes: format, count, records.
+std::string CacheFileBytes(Handle cache) {
   uint32_t n = cache ? uint32_t(GetHandleSize(cache)) : 0;
   uint8_t header[kInfoHeaderBytes];
   WriteU32BE(header, kInfoFileFormat);
   WriteU32BE(header + 4, n);
-  WriteBlock(header, kInfoHeaderBytes);
-  if (n > 0) WriteBlock(*cache, n);
-  return GetLastFileError();
+  std::string bytes(reinterpret_cast<const char*>(header), kInfoHeaderBytes);
+  if (n > 0) bytes.append(*cache, n);
+  return bytes;
 }
 
 // The index of the record whose name equals key (length included), or -1.
@@ -277,8 +280,13 @@ OSErr WritePluginInfoFile(Handle cache) {
   FSSpec spec;
   OSErr err = GetPluginInfoFileSpec(&spec);
   if (err != noErr) return err;
-  return ReplaceFileThroughStream(&spec, WriteCacheStream, &cache, kAppCreator,
-                                  kPluginInfoFileType);
+  // Written aside and renamed into place, without the program's file stream: the idle pass
+  // writes it while the stream may be reading a document.
+  if (!SpecExists(&spec)) {
+    err = FSpCreate(&spec, kAppCreator, kPluginInfoFileType, 0);
+    if (err != noErr && err != dupFNErr) return err;
+  }
+  return HostWriteFileAtomically(SpecToPath(&spec), CacheFileBytes(cache));
 }
 
 bool FindCachedPluginRecord(Handle cache, PluginInfo* entry, PluginCacheRecord* record) {

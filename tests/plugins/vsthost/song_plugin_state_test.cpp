@@ -102,6 +102,7 @@ TEST_F(SongPluginStateTest, ParametersComeBackAfterSavingAndReopening) {
     for (uint32_t i = 0; i < instance->parameterCount; ++i)
       SetPluginParameterChecked(instance, int32_t(i), 0.05f + 0.9f * float(i + 1) / float(instance->parameterCount + 1), 0);
     set[track] = Values(instance);
+    SetPluginBypass(instance, track, 0);
   }
   ASSERT_EQ(noErr, Save("plugins.bysq"));
   CloseSongDocument();
@@ -112,6 +113,7 @@ TEST_F(SongPluginStateTest, ParametersComeBackAfterSavingAndReopening) {
     ASSERT_NE(instance, nullptr) << paths[track];
     EXPECT_EQ(int32_t(instance->tableIndex), EntryFor(paths[track]));
     EXPECT_NE(instance->effect, before[track]) << "a plug-in opened anew";
+    EXPECT_EQ(GetBypassState(instance), track) << "the bypass comes back too";
     EXPECT_EQ(Values(instance), set[track]) << paths[track];
     Handle rack(ReadU32BE(gCurrentTrack + kTrackInsertRack));
     ReleaseChainPlugins(GetRackChainHead(rack));
