@@ -107,7 +107,6 @@ void ExamineNewPlugins(int32_t firstIndex) {
     for (int32_t index : gRunningIndexes) known = known || index == i;
     if (!known) gQueue.push_back(Pending{i, GetPluginBundleExecutablePath(entry->bundle)});
   }
-  StartQueuedExaminations();
 }
 
 int32_t ServicePluginExaminations(int32_t waitMs) {

@@ -15,9 +15,9 @@ constexpr int32_t kExaminationTimeoutMs = 20000;
 constexpr int32_t kExaminationRetryTimeoutMs = 60000;  // a second try after running out of time
 constexpr int32_t kParallelExaminations = 4;
 
-// Queues the VST bundle entries from firstIndex on whose id is not known and starts their
-// examination; the answers come in through ServicePluginExaminations, so that a scan does
-// not wait for them.
+// Queues the VST bundle entries from firstIndex on whose id is not known; the next
+// ServicePluginExaminations starts them (the idle pass, so that start-up does not share the
+// machine with them) and takes their answers: a scan does not wait for them.
 void ExamineNewPlugins(int32_t firstIndex);
 // Starts queued examinations while fewer than kParallelExaminations run.
 void StartQueuedExaminations();

@@ -107,7 +107,8 @@ TEST_F(PluginLoadingTest, ClickvoxIsFoundBesideTheProgram) {
   uint8_t device = FindClickPlugin(false);
   ASSERT_EQ(1, CountPlugins());
   PluginInfo* entry = PluginInfoAt(0);
-  EXPECT_EQ("Clickvox", EntryName(entry));
+  // Loaded once, the name carries the vendor the plug-in names.
+  EXPECT_EQ("Ruvok Technology-Clickvox", EntryName(entry));
   EXPECT_EQ(std::string(ZARIN_TEST_APP_FOLDER) + "/Clickvox.so", entry->path);
   EXPECT_NE(0u, entry->pluginFlags & kPluginFlagReplacing);
   EXPECT_EQ(254, device);
