@@ -77,5 +77,5 @@ OSErr AddBundleToPluginTable(const FSSpec* spec, bool* added) {
   ReleasePluginBundle(bundle);
   if (err != noErr) return err;
   *added = CountPlugins() > before;
-  return *added ? noErr : OSErr(fnfErr);
+  return *added ? OSErr(noErr) : OSErr(fnfErr);
 }
