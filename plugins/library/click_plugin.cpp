@@ -8,6 +8,7 @@
 #include "platform/files/folders.h"
 #include "platform/files/host_files.h"
 #include "plugins/host/insert_chains.h"
+#include "plugins/host/plugin_devices.h"
 #include "plugins/host/plugin_instances.h"
 #include "plugins/library/plugin_bundles.h"
 #include "plugins/library/plugin_discovery.h"
@@ -17,7 +18,6 @@
 
 namespace {
 
-constexpr uint8_t kClickDeviceId = 254;
 const char kClickBundleName[] = "Clickvox.so";
 
 uint32_t gClickChainHead = 0;
@@ -46,8 +46,8 @@ uint8_t OpenClickPlugin(int32_t index) {
   PluginInstance* record = GetChainPlugin(gClickChainHead, 0);
   if ((err != noErr && err != kPluginBehindInserts) || record == nullptr) return 0;
   entry = PluginInfoAt(index);
-  entry->deviceByte = kClickDeviceId;
-  SetInstanceDevice(record, 1, kClickDeviceId);
+  entry->deviceByte = uint8_t(kClickPluginDeviceId);
+  SetInstanceDevice(record, 1, uint8_t(kClickPluginDeviceId));
   return entry->deviceByte;
 }
 

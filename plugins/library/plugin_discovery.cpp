@@ -144,22 +144,39 @@ OSErr ShowScanProgress(bool showProgress, ConstStr255Param) {
   return noErr;
 }
 
+namespace {
+
+// The folders of a colon-separated list, in order.
+std::vector<std::string> SplitFolderList(const std::string& paths) {
+  std::vector<std::string> folders;
+  size_t start = 0;
+  while (start <= paths.size()) {
+    size_t end = paths.find(':', start);
+    if (end == std::string::npos) end = paths.size();
+    if (end > start) folders.push_back(paths.substr(start, end - start));
+    start = end + 1;
+  }
+  return folders;
+}
+
+// The system domain's folders; ZARIN_VST_SYSTEM_PATH, when set, names them instead (empty:
+// none), for installations that keep their plug-ins elsewhere and for isolated sessions.
+std::vector<std::string> SystemVstFolders() {
+  if (const char* list = std::getenv("ZARIN_VST_SYSTEM_PATH")) return SplitFolderList(list);
+  return {"/usr/local/lib/vst", "/usr/lib/vst"};
+}
+
+}  // namespace
+
 std::vector<std::string> GetVstFolders(int16_t domain) {
   std::vector<std::string> candidates;
   if (domain == kUserDomain) {
     const char* list = std::getenv("VST_PATH");
-    std::string paths = list != nullptr ? list : "";
-    size_t start = 0;
-    while (start <= paths.size()) {
-      size_t end = paths.find(':', start);
-      if (end == std::string::npos) end = paths.size();
-      if (end > start) candidates.push_back(paths.substr(start, end - start));
-      start = end + 1;
-    }
+    candidates = SplitFolderList(list != nullptr ? list : "");
     const char* home = std::getenv("HOME");
     if (home != nullptr && home[0] != '\0') candidates.push_back(HostJoinPath(home, ".vst"));
   } else if (domain == kOnSystemDisk) {
-    candidates = {"/usr/local/lib/vst", "/usr/lib/vst"};
+    candidates = SystemVstFolders();
   }
   std::vector<std::string> folders;
   for (const std::string& path : candidates) {
