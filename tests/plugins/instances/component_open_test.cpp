@@ -11,6 +11,7 @@
 #include "plugins/host/insert_chains.h"
 #include "plugins/host/plugin_instances.h"
 #include "plugins/library/plugin_table.h"
+#include "tests/plugins/instances/chain_fixture.h"
 #include "tests/plugins/instances/component_entry.h"
 
 namespace {
@@ -26,26 +27,17 @@ const bool gPathSet = [] {
 constexpr const char* kDelayName = "LSP LV2: LSP Delay Compensator Mono";
 constexpr const char* kSamplerName = "LSP LV2: LSP Sampler Mono";
 
-class ComponentOpenTest : public ::testing::Test {
+class ComponentOpenTest : public ChainLeakTest {
  protected:
   void SetUp() override {
     ResetPluginTable();
     AppendPluginInfo(PluginInfo());  // the table exists before the handles are counted
-    records_ = CountPluginInstanceRecords();
-    handles_ = CountLiveHandles();
-  }
-  void TearDown() override {
-    ReleaseChainPlugins(head_);
-    EXPECT_EQ(records_, CountPluginInstanceRecords());
-    EXPECT_EQ(handles_, CountLiveHandles()) << "handles left behind";
+    CountOpenState();
   }
   uint32_t Open(int32_t index, OSErr* err) {
     return OpenPluginInstance(nullptr, 512, &head_, index, 0, PluginInfoAt(index), kOpenQuietly,
                               nullptr, 48000.0, err);
   }
-  int32_t records_ = 0;
-  uint32_t handles_ = 0;
-  uint32_t head_ = 0;
 };
 
 TEST_F(ComponentOpenTest, AnEffectUnitOpensInitialisedWithItsParameters) {
