@@ -10,9 +10,7 @@
 
 #include "audio/devices/audio_driver.h"
 #include "audio/devices/builtin_synth_output.h"
-#include "audio/devices/coreaudio_devices.h"
 #include "audio/devices/coreaudio_io.h"
-#include "audio/devices/coreaudio_settings.h"
 #include "audio/engine/audio_hooks.h"
 #include "audio/engine/engine_channels.h"
 #include "audio/engine/engine_prepare.h"

@@ -11,9 +11,7 @@
 #include <vector>
 
 #include "audio/devices/audio_driver.h"
-#include "audio/devices/coreaudio_devices.h"
 #include "audio/devices/coreaudio_io.h"
-#include "audio/devices/coreaudio_settings.h"
 #include "audio/engine/audio_hooks.h"
 #include "audio/engine/engine_channels.h"
 #include "audio/engine/engine_prepare.h"
