@@ -4,7 +4,6 @@
 // across tempos, tempo changes and meters; an effect on a channel processes a ramp as its
 // parameters say.
 #include <gtest/gtest.h>
-#include <sndfile.h>
 
 #include <cmath>
 #include <filesystem>
@@ -12,9 +11,7 @@
 #include <vector>
 
 #include "audio/devices/audio_driver.h"
-#include "audio/devices/coreaudio_devices.h"
 #include "audio/devices/coreaudio_io.h"
-#include "audio/devices/coreaudio_settings.h"
 #include "audio/engine/audio_hooks.h"
 #include "audio/engine/engine_channels.h"
 #include "audio/engine/engine_prepare.h"
@@ -35,6 +32,7 @@
 #include "song/instruments/instrument_record.h"
 #include "song/model/song_layout.h"
 #include "tests/audio/engine/engine_fixture.h"
+#include "tests/audio/transport/capture_fixture.h"
 #include "tests/plugins/render/render_fixture.h"
 #include "tests/sequencer/transport/transport_fixture.h"
 #include "tests/test_support.h"
@@ -47,18 +45,6 @@ constexpr uint8_t kDevice = 3;
 constexpr uint8_t kBarNote = 84;
 constexpr uint8_t kBeatNote = 96;
 constexpr size_t kMatchSamples = 200;
-
-std::vector<float> ReadLeft(const std::string& path) {
-  SF_INFO info{};
-  SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
-  if (!file) return {};
-  std::vector<float> frames(size_t(info.frames) * size_t(info.channels));
-  sf_readf_float(file, frames.data(), info.frames);
-  sf_close(file);
-  std::vector<float> left(size_t(info.frames));
-  for (size_t i = 0; i < left.size(); ++i) left[i] = frames[i * size_t(info.channels)];
-  return left;
-}
 
 // A tempo map: the song's own tempo from tick 1, then {tick, tempo} changes.
 struct TempoMap {
@@ -110,35 +96,14 @@ int32_t BestShift(const std::vector<float>& heard, int64_t at, const std::vector
   return best;
 }
 
-class RenderCapture : public TransportTest {
+class RenderCapture : public CaptureTest {
  protected:
   void Open(int32_t frames) {
-    frames_ = frames;
-    InstallAudioHooks();
+    OpenCapture(frames, "render.wav");
     InstallPluginRenderHooks();
-    device_ = engine_test::NullDeviceInManualMode(UInt32(frames));
-    ASSERT_NE(device_, kAudioDeviceUnknown);
-    gAudioBufferFrames.store(frames);
-    SetAudioMode(3);
-    gCoreAudioDevices.outputDevice = device_;
-    gCoreAudioDevices.inputOff = 1;
-    savedDevices_ = gOutputDevices;
-    gCoreAudioDriver.next = nullptr;
-    gOutputDevices = &gCoreAudioDriver;
-    wav_ = folder_.File("render.wav");
-    ASSERT_EQ(SetNullDeviceCapturePath(wav_.c_str()), 0);
   }
   void TearDown() override {
-    TransportTest::TearDown();
-    StopAudioEngine(0);
-    CloseCoreAudioOutput();
-    SetNullDeviceCapturePath(nullptr);
-    AudioHardwareFlushNotifications(1000);
-    SetNullDeviceManualMode(false);
-    gOutputDevices = savedDevices_;
-    gCoreAudioDevices = CoreAudioDevices();
-    gCoreAudioSettings = CoreAudioSettings();
-    gAudioSuspended = 0;
+    CaptureTest::TearDown();
     for (ChannelRenderState* s : states_) {
       DisposePluginMidiState(static_cast<PluginMidiState*>(s->midiState));
       delete s;
@@ -202,25 +167,13 @@ class RenderCapture : public TransportTest {
     gCoreAudioDriver.channelList = c;
     return c;
   }
-  void Cycles(int32_t count) {
-    for (int32_t i = 0; i < count; ++i) {
-      uint32_t mixed = gEngineQueue.cyclesMixed.load();
-      int32_t state = gAudioDriverState.load();
-      ASSERT_EQ(RunNullDeviceCycles(1), 1u);
-      if (state >= kDriverWarmUp && state <= kDriverRunningAtRate) {
-        for (int32_t w = 0; w < 20000 && gEngineQueue.cyclesMixed.load() <= mixed; ++w) usleep(100);
-      }
-    }
-  }
   // Plays `samples` samples of the song and answers what was heard.
   std::vector<float> PlayFor(double samples) {
     ::Play(1);
     Cycles(int32_t(samples / frames_) + 8);
     StopTransport(false);
     EXPECT_EQ(gEngineError.load(), 0);
-    CloseCoreAudioOutput();
-    SetNullDeviceCapturePath(nullptr);
-    return ReadLeft(wav_);
+    return Heard();
   }
   // Clickvox's waveform for a note struck at the first sample of a block.
   std::vector<float> ClickWave(uint8_t note) {
@@ -263,11 +216,6 @@ class RenderCapture : public TransportTest {
     }
   }
 
-  AudioDeviceID device_ = kAudioDeviceUnknown;
-  AudioDriverOps* savedDevices_ = nullptr;
-  zarin_test::TempFolder folder_;
-  std::string wav_;
-  int32_t frames_ = 64;
   std::vector<ChannelRenderState*> states_;
   std::vector<PluginInstance*> plugins_;
 };
@@ -361,45 +309,11 @@ TEST_F(RenderCapture, PlayGivesTheClickItsOwnChannelThroughClickvox) {
   ExpectOnsets(heard, exact, waves);
 }
 
-// The ramp an effect channel streams: 1, 2, 3, ... as 16-bit samples, numbered on across the
-// halves in the order the disk thread fills them.
-int32_t RampReader(EngineChannel* channel, int32_t, void* buffer, uint8_t* ready) {
-  auto* counted = static_cast<int32_t*>(channel->readerContext);
-  auto* samples = static_cast<int16_t*>(buffer);
-  for (int32_t i = 0; i < channel->framesPerBlock * channel->blocksPerHalf; ++i) samples[i] = int16_t(1 + (*counted)++ % 30000);
-  *ready = 1;
-  return 0;
-}
-
 class EffectCapture : public RenderCapture {
  protected:
-  // A mono channel of the ramp through the chain, only the chain's (wet) signal heard.
+  // A mono channel of the counting source (a ramp) through the chain, only the chain's (wet)
+  // signal heard.
   void AddRampChannel(PluginInstance* head) {
-    constexpr int32_t kBlocksPerHalf = 4;
-    EngineChannel* c = nullptr;
-    ASSERT_EQ(ClaimEngineChannel(&c), 0);
-    counted_ = 0;
-    c->frameChannels = c->sourceChannels = 1;
-    c->sampleBits = 16;
-    c->sampleRate = gCoreAudioDriver.sampleRate;
-    c->framesPerBlock = int16_t(frames_);
-    c->blocksPerHalf = int16_t(kBlocksPerHalf);
-    c->blockBytes = frames_ * 2;
-    c->reader = RampReader;
-    c->readerContext = &counted_;
-    c->device = &gCoreAudioDriver;
-    c->song = gTransportSong;
-    c->streaming = 1;
-    SetChannelGains(32768, 64, &c->gainLeft, &c->gainRight);
-    ASSERT_EQ(AllocateChannelBlocks(c, frames_), 0);
-    for (int32_t h = 0; h < 2; ++h) {
-      int16_t err = 0;
-      c->halfBuffer[h] = NewEngineBuffer(c->blockBytes * kBlocksPerHalf, &err);
-      ASSERT_EQ(err, 0);
-      RampReader(c, h, c->halfBuffer[h], &c->halfReady[h]);
-    }
-    c->readPointer = static_cast<uint8_t*>(c->halfBuffer[0]);
-    c->blocksLeft = int16_t(kBlocksPerHalf);
     auto* state = new ChannelRenderState();
     state->chainHead = head;
     state->mixKind = 6;  // mono float
@@ -407,27 +321,21 @@ class EffectCapture : public RenderCapture {
     state->outputChannels = 1;
     SetPluginGains(state, 1.0f / 32768.0f, 32768.0f, 0);  // the wet signal alone
     states_.push_back(state);
-    c->renderState = state;
-    c->next = gCoreAudioDriver.channelList;
-    gCoreAudioDriver.channelList = c;
+    ASSERT_NE(AddCountingChannel(state), nullptr);
   }
   // Plays the channel and answers the heard ramp from its first sound on.
   std::vector<float> PlayRamp(PluginInstance* head, int32_t cycles, size_t* firstSound) {
-    wav_ = folder_.File("effect" + std::to_string(passes_++) + ".wav");
-    EXPECT_EQ(SetNullDeviceCapturePath(wav_.c_str()), 0);
+    CaptureInto("effect" + std::to_string(passes_++) + ".wav");
     AddRampChannel(head);
     ::Play(1);
     Cycles(cycles);
     StopTransport(false);
     EXPECT_EQ(gEngineError.load(), 0);
-    CloseCoreAudioOutput();
-    SetNullDeviceCapturePath(nullptr);
-    std::vector<float> heard = ReadLeft(wav_);
+    std::vector<float> heard = Heard();
     *firstSound = 0;
     while (*firstSound < heard.size() && heard[*firstSound] == 0.0f) ++*firstSound;
     return heard;
   }
-  int32_t counted_ = 0;
   int32_t passes_ = 0;
 };
 
