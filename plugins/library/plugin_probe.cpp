@@ -185,6 +185,11 @@ void FinishProbe(RunningProbe* probe, bool timedOut, PluginProbeResult* result) 
     result->status = kProbeCrashedErr;
     std::snprintf(result->message, sizeof result->message, "it crashed (%s) when it was started",
                   strsignal(WTERMSIG(status)));
+  } else if (probe->bytes.size() != sizeof(PluginProbeResult) && WIFEXITED(status) && WEXITSTATUS(status) != 0) {
+    // A crash the helper's own handlers turned into an exit (a sanitizer does).
+    result->status = kProbeCrashedErr;
+    std::snprintf(result->message, sizeof result->message, "it crashed (exit status %d) when it was started",
+                  WEXITSTATUS(status));
   } else if (probe->bytes.size() != sizeof(PluginProbeResult)) {
     result->status = kProbeCrashedErr;
     CopyText(result->message, sizeof result->message, "it ended the examination without an answer");
