@@ -59,17 +59,17 @@ uint8_t FindClickPlugin(bool retried) {
     if (device != 0) return device;
   }
   if (retried) return 0;
-  FSSpec spec;
-  if (PathToSpec(HostJoinPath(GetApplicationFolder(), kClickBundleName), &spec) != noErr) return 0;
+  FSSpec location;
+  if (PathToSpec(HostJoinPath(GetApplicationFolder(), kClickBundleName), &location) != noErr) return 0;
   bool added = false;
-  if (AddBundleToPluginTable(&spec, &added) != noErr) return 0;
+  if (AddBundleToPluginTable(&location, &added) != noErr) return 0;
   return FindClickPlugin(true);
 }
 
-OSErr AddBundleToPluginTable(const FSSpec* spec, bool* added) {
+OSErr AddBundleToPluginTable(const FSSpec* location, bool* added) {
   *added = false;
-  if (FindPluginBySpec(spec) >= 0) return noErr;
-  uint32_t bundle = CreatePluginBundle(SpecToPath(spec).c_str());
+  if (FindPluginBySpec(location) >= 0) return noErr;
+  uint32_t bundle = CreatePluginBundle(SpecToPath(location).c_str());
   if (bundle == 0) return fnfErr;
   int32_t before = CountPlugins();
   FoundPlugin found;

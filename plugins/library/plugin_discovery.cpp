@@ -94,7 +94,7 @@ bool IsAlreadyListed(const FoundPlugin* found) {
       if (std::strcmp(PluginInfoAt(i)->path, t->path) == 0) return true;
     return false;
   }
-  return FindPluginBySpec(&found->spec) >= 0;
+  return FindPluginBySpec(&found->location) >= 0;
 }
 
 // A format converter counts only when it can be opened.
@@ -317,7 +317,7 @@ OSErr RegisterPluginBundle(uint32_t bundle, bool showProgress, FoundPlugin* foun
   found->pluginTemplate = &t;
   found->kind = kPluginKindVstBundle;
   found->fromWalk = 0;
-  PathToSpec(t.path, &found->spec);
+  PathToSpec(t.path, &found->location);
   RecordFoundPlugin(found);
   found->pluginTemplate = nullptr;
   return found->result == -128 ? OSErr(-128) : OSErr(noErr);
@@ -343,7 +343,7 @@ OSErr WalkPluginFolder(FoundPlugin* found, int16_t vRefNum, int32_t dirID, int32
         if (err != noErr) return err;
       }
     } else if (!isFolder) {
-      if (FSMakeFSSpec(vRefNum, dirID, name, &found->spec) != noErr) continue;
+      if (FSMakeFSSpec(vRefNum, dirID, name, &found->location) != noErr) continue;
       found->fileType = pb.ioFlFndrInfo.fdType;
       found->fromWalk = 1;
       found->pluginTemplate = nullptr;
@@ -363,9 +363,9 @@ void RecordFoundPlugin(FoundPlugin* found) {
     return;
   Handle alias;
   if (!IsAudioUnitKind(kind) && kind != kPluginKindVstBundle) {
-    if (NewAliasMinimal(&found->spec, &alias) != noErr && found->fromWalk) return;
+    if (NewAliasMinimal(&found->location, &alias) != noErr && found->fromWalk) return;
   }
-  found->result = AddPluginTableEntry(&found->spec, alias, found->pluginTemplate, kind,
+  found->result = AddPluginTableEntry(&found->location, alias, found->pluginTemplate, kind,
                                       found->cache);
   if (found->result == noErr && found->pluginTemplate != nullptr && found->pluginTemplate->bundle)
     RetainPluginBundle(found->pluginTemplate->bundle);
