@@ -72,12 +72,6 @@ VstPluginMainProc FindVstEntryPoint(uint32_t module) {
   return reinterpret_cast<VstPluginMainProc>(entry);
 }
 
-const char* GetVstModulePath(uint32_t module) {
-  std::lock_guard<std::mutex> hold(gModulesLock);
-  LoadedModule* entry = FindModule(module);
-  return entry != nullptr ? entry->path.c_str() : "";
-}
-
 const char* GetVstLoadMessage() { return gLoadMessage.c_str(); }
 
 AEffect* CallVstEntryPoint(VstPluginMainProc entry, AudioMasterCallback host) {

@@ -22,8 +22,6 @@ void UnloadVstModule(uint32_t module);
 void* FindVstModuleSymbol(uint32_t module, const char* name);
 // The plug-in's entry: "VSTPluginMain", else "main"; null when it exports neither.
 VstPluginMainProc FindVstEntryPoint(uint32_t module);
-// The path a module was loaded from ("" for an unknown id).
-const char* GetVstModulePath(uint32_t module);
 // The loader's last message (for a failed load), "" when none.
 const char* GetVstLoadMessage();
 // Calls the entry with the host's callback; the effect, or null when the entry returned

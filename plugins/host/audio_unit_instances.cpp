@@ -366,10 +366,10 @@ OSStatus AccessSoundBank(PluginInstance* record, int32_t mode, void* data) {
   StopIfPlaying(false);
   OSStatus status;
   if (record->moreFlags & kPluginMoreBankFSRef) {
-    FSSpec spec;
-    std::memcpy(&spec, record->soundBank, std::min<size_t>(sizeof(spec), kSoundBankSpecBytes));
+    FSSpec location;
+    std::memcpy(&location, record->soundBank, std::min<size_t>(sizeof(location), kSoundBankSpecBytes));
     FSRef ref{};
-    status = FSpMakeFSRef(&spec, &ref);
+    status = FSpMakeFSRef(&location, &ref);
     if (status == noErr)
       status = AudioUnitSetProperty(record->unit, kMusicDeviceProperty_SoundBankFSRef,
                                     kAudioUnitScope_Global, 0, &ref, sizeof(ref));

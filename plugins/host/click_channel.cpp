@@ -3,6 +3,7 @@
 #include "audio/devices/audio_driver.h"
 #include "audio/engine/engine_channels.h"
 #include "audio/render/channel_render.h"
+#include "plugins/host/plugin_devices.h"
 #include "plugins/host/plugin_instance.h"
 #include "plugins/host/plugin_instances.h"
 #include "plugins/host/plugin_midi_delivery.h"
@@ -13,7 +14,6 @@
 
 namespace {
 
-constexpr uint32_t kClickDevice = 254;
 constexpr int32_t kStereoFloatFromInstrument = 7;
 
 // The click channel's render state and MIDI state live as long as the program: one click.
@@ -86,7 +86,7 @@ int16_t AddClickChannel(uint32_t tick) {
   PluginInstance* click = GetPluginInstance(*GetClickChainHead());
   AudioDriverOps* device = ClickDevice();
   if (!click || !device) return 0;
-  if (!gClickMidi) gClickMidi = NewPluginMidiState(nullptr, kClickDevice);
+  if (!gClickMidi) gClickMidi = NewPluginMidiState(nullptr, kClickPluginDeviceId);
   if (!gClickMidi) return kEngineErrNoMemory;
   click->receivesMidi = 1;
   PrepareClickPlugin(click, device);

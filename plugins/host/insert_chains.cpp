@@ -14,6 +14,7 @@
 #include "plugins/host/audio_unit_callbacks.h"
 #include "plugins/host/insert_racks.h"
 #include "plugins/host/plugin_devices.h"
+#include "plugins/host/plugin_midi_delivery.h"
 #include "plugins/host/plugin_instances.h"
 #include "plugins/host/plugin_settings.h"
 #include "plugins/host/vst_dispatch.h"
@@ -28,6 +29,7 @@ constexpr uint32_t kConverterType = FourCC("aufc");
 constexpr int32_t kSettingsBypass = 93;
 constexpr int32_t kSettingsReceivesMidi = 94;
 constexpr int32_t kPairMaskChannels = 16;
+constexpr int32_t kUnityLevel = 32768;
 
 PluginInstance* Next(const PluginInstance* record) { return GetPluginInstance(record->next); }
 
@@ -60,6 +62,13 @@ PluginInstance* FindConverterFrom(PluginInstance* record) {
 uint8_t* SnapshotEntry(Handle snapshot, int32_t n) {
   return reinterpret_cast<uint8_t*>(HandleData(snapshot)) + kChainSnapshotHeader +
          kChainSnapshotEntry * n;
+}
+
+// Live MIDI the channel's chain has not taken yet.
+bool HasUnreadLiveMidi(const EngineChannel* channel) {
+  if (channel->renderState == nullptr || channel->renderState->midiState == nullptr) return false;
+  const PluginMidiRing& ring = static_cast<PluginMidiState*>(channel->renderState->midiState)->liveRing;
+  return ring.readIndex != ring.writeIndex.load(std::memory_order_acquire);
 }
 
 bool ChainRenders(EngineChannel* channel, const PluginInstance* record) {
@@ -327,7 +336,11 @@ void PrepareChainPlugins(uint32_t head) {
   }
 }
 
-void SuspendRackPlugins(EngineChannel*, uint32_t head) {
+void SuspendRackPlugins(EngineChannel* channel, uint32_t head) {
+  if (channel != nullptr && head != 0 && HasUnreadLiveMidi(channel) && channel->renderBlock &&
+      channel->framesPerBlock > 0)
+    RenderEngineChannel(channel, channel->renderBlock, channel->renderBlock, channel->framesPerBlock,
+                        kUnityLevel, 0);
   for (PluginInstance* p : ChainMembers(head))
     if (!p->bypass) SuspendPlugin(p);
 }

@@ -115,10 +115,10 @@ PluginSettings RecordSettings(const uint8_t* record, const PluginInstance* insta
 // its id and kind.
 int32_t FindRecordPlugin(const uint8_t* record) {
   Handle alias(ReadU32BE(record + kRackPluginAlias));
-  FSSpec spec;
+  FSSpec location;
   Boolean changed = false;
-  if (alias && IsValidHandle(alias) && ResolveAlias(nullptr, alias, &spec, &changed) == noErr) {
-    int32_t index = FindPluginBySpec(&spec);
+  if (alias && IsValidHandle(alias) && ResolveAlias(nullptr, alias, &location, &changed) == noErr) {
+    int32_t index = FindPluginBySpec(&location);
     if (index >= 0) return index;
   }
   int32_t index = -1;

@@ -52,6 +52,23 @@ enum : uint32_t {
 };
 
 struct PluginInstance {
+  // What the render reads for every insert of every block comes first.
+  AEffect* effect = nullptr;          // the VST effect; null for a component instance
+  uint32_t inputChannels = 0;
+  uint32_t outputChannels = 0;
+  uint32_t enabledOutputs = 0;
+  float** inputBufferTable = nullptr; // the input buffers of the render in progress
+  double sampleTime = 0.0;
+  AudioUnit unit = 0;                 // the component instance; 0 for VST
+  uint8_t bypass = 0;
+  uint8_t receivesMidi = 0;
+  uint16_t stateFlags = 0;
+  ComponentDescription description;   // componentFlags holds the render generation (0 or 2)
+  uint32_t inputBuses = 0;
+  uint32_t outputBuses = 0;
+  uint32_t next = 0;                  // instance id of the next insert of the chain, 0 at the end
+  uint32_t id = 0;                    // this instance's id
+
   OpaqueWindowPtr* editorWindow = nullptr;
   uint32_t tableIndex = 0;            // index of the plug-in's entry in gPluginTable
   uint32_t userWord = 0;
@@ -63,28 +80,18 @@ struct PluginInstance {
   uint32_t formatWords[3] = {};
   int32_t programWord = -1;
   uint8_t name[32] = {};              // length-prefixed, at most 31 characters
-  AEffect* effect = nullptr;          // the VST effect; null for a component instance
   uint8_t outputBusBytes[3][32] = {}; // per output: device id, second byte, output pair index
   uint8_t channelMap[2][16] = {};
-  uint32_t inputChannels = 0;
-  uint32_t outputChannels = 0;
   uint32_t parameterCount = 0;
   uint32_t programCount = 0;
-  uint32_t enabledOutputs = 0;
   uint32_t maxFrames = 0;
-  float** inputBufferTable = nullptr; // the input buffers of the render in progress
-  double sampleTime = 0.0;
   uint16_t rackFormatValue = 0;
   uint8_t changeFlags = 0;
   uint8_t notifyPending = 0;
-  AudioUnit unit = 0;                 // the component instance; 0 for VST
   Handle automationList;              // the rack's automation point list
   Handle programList;
   Handle secondHandle;
   int32_t chainPosition = 0;
-  uint8_t bypass = 0;
-  uint8_t receivesMidi = 0;
-  uint16_t stateFlags = 0;
   uint32_t moreFlags = 0;
   int16_t midiKindMask = -1;
   uint16_t midiChannelMask = 0xFFFF;
@@ -95,12 +102,9 @@ struct PluginInstance {
   float* parameterMinimum = nullptr;
   float* parameterMaximum = nullptr;
   uint32_t* parameterUnit = nullptr;
-  ComponentDescription description;   // componentFlags holds the render generation (0 or 2)
   uint32_t parameterListener = 0;
   uint32_t eventListener = 0;
   AudioUnitParameterID* parameterIds = nullptr;
-  uint32_t inputBuses = 0;
-  uint32_t outputBuses = 0;
   uint8_t outputBusChannels[kMaxPluginBuses] = {};
   uint8_t inputBusChannels[kMaxPluginBuses] = {};
   Handle factoryPresets;              // cached factory presets of a component instance
@@ -120,8 +124,6 @@ struct PluginInstance {
   uint32_t tag = 0;
   uint32_t outputRouting = 0;
   VstTimeInfo timeInfo{};             // the instance's own time record
-  uint32_t next = 0;                  // instance id of the next insert of the chain, 0 at the end
-  uint32_t id = 0;                    // this instance's id
 };
 
 // The instance table: ids from 1; a lookup never allocates or blocks (engine thread too).

@@ -10,6 +10,7 @@
 #include "platform/events/key_codes.h"
 #include "platform/vst/vst_loader.h"
 #include "plugins/host/audio_unit_instances.h"
+#include "plugins/host/plugin_devices.h"
 #include "plugins/host/vst_dispatch.h"
 #include "plugins/host/vst_host_callback.h"
 #include "plugins/library/plugin_table.h"
@@ -316,8 +317,9 @@ void AddPluginUse(PluginInstance* record, int32_t n) {
   if (record != nullptr) record->useCount += n;
 }
 
-void SetInstanceDevice(PluginInstance* record, int32_t, uint8_t deviceId) {
+void SetInstanceDevice(PluginInstance* record, int32_t registerFlag, uint8_t deviceId) {
   if (record != nullptr) record->deviceId = deviceId;
+  if (registerFlag) LinkDeviceInstance(deviceId, record ? record->id : 0);
 }
 
 void* MakeCfmGlue(void*) { return nullptr; }

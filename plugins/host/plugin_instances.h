@@ -72,8 +72,8 @@ int32_t AccessPluginFormat(PluginInstance* record, int32_t set, uint32_t* first,
 void AppendToChain(uint32_t* chainHead, PluginInstance* record);
 void AddPluginUse(PluginInstance* record, int32_t n);
 
-// Stores the device id byte. (The device table links its devices to their instances itself,
-// from the racks: plugin_devices.h.)
+// Stores the device id byte; with registerFlag the plug-in device of that id takes the
+// instance (a null record unlinks it: LinkDeviceInstance, plugin_devices.h).
 void SetInstanceDevice(PluginInstance* record, int32_t registerFlag, uint8_t deviceId);
 
 // Sound bank and render quality: mode 0 stores (and applies) the 70-byte bank at data,

@@ -8,6 +8,7 @@
 #include "platform/files/folders.h"
 #include "platform/files/host_files.h"
 #include "plugins/host/insert_chains.h"
+#include "plugins/host/plugin_devices.h"
 #include "plugins/host/plugin_instances.h"
 #include "plugins/library/plugin_bundles.h"
 #include "plugins/library/plugin_discovery.h"
@@ -17,7 +18,6 @@
 
 namespace {
 
-constexpr uint8_t kClickDeviceId = 254;
 const char kClickBundleName[] = "Clickvox.so";
 
 uint32_t gClickChainHead = 0;
@@ -46,8 +46,8 @@ uint8_t OpenClickPlugin(int32_t index) {
   PluginInstance* record = GetChainPlugin(gClickChainHead, 0);
   if ((err != noErr && err != kPluginBehindInserts) || record == nullptr) return 0;
   entry = PluginInfoAt(index);
-  entry->deviceByte = kClickDeviceId;
-  SetInstanceDevice(record, 1, kClickDeviceId);
+  entry->deviceByte = uint8_t(kClickPluginDeviceId);
+  SetInstanceDevice(record, 1, uint8_t(kClickPluginDeviceId));
   return entry->deviceByte;
 }
 
@@ -59,17 +59,17 @@ uint8_t FindClickPlugin(bool retried) {
     if (device != 0) return device;
   }
   if (retried) return 0;
-  FSSpec spec;
-  if (PathToSpec(HostJoinPath(GetApplicationFolder(), kClickBundleName), &spec) != noErr) return 0;
+  FSSpec location;
+  if (PathToSpec(HostJoinPath(GetApplicationFolder(), kClickBundleName), &location) != noErr) return 0;
   bool added = false;
-  if (AddBundleToPluginTable(&spec, &added) != noErr) return 0;
+  if (AddBundleToPluginTable(&location, &added) != noErr) return 0;
   return FindClickPlugin(true);
 }
 
-OSErr AddBundleToPluginTable(const FSSpec* spec, bool* added) {
+OSErr AddBundleToPluginTable(const FSSpec* location, bool* added) {
   *added = false;
-  if (FindPluginBySpec(spec) >= 0) return noErr;
-  uint32_t bundle = CreatePluginBundle(SpecToPath(spec).c_str());
+  if (FindPluginBySpec(location) >= 0) return noErr;
+  uint32_t bundle = CreatePluginBundle(SpecToPath(location).c_str());
   if (bundle == 0) return fnfErr;
   int32_t before = CountPlugins();
   FoundPlugin found;
@@ -77,5 +77,5 @@ OSErr AddBundleToPluginTable(const FSSpec* spec, bool* added) {
   ReleasePluginBundle(bundle);
   if (err != noErr) return err;
   *added = CountPlugins() > before;
-  return *added ? noErr : OSErr(fnfErr);
+  return *added ? OSErr(noErr) : OSErr(fnfErr);
 }

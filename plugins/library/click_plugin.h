@@ -14,7 +14,7 @@ uint8_t FindClickPlugin(bool retried);
 uint8_t OpenClickPlugin(int32_t entry);
 // Whether a plug-in name is Clickvox's (it contains "Clickvox").
 bool IsClickPluginName(ConstStr255Param name);
-// Registers the bundle at spec; *added tells whether a new entry was made.
-OSErr AddBundleToPluginTable(const FSSpec* spec, bool* added);
+// Registers the bundle at location; *added tells whether a new entry was made.
+OSErr AddBundleToPluginTable(const FSSpec* location, bool* added);
 // The metronome's track record as far as loading needs it.
 uint32_t* GetClickChainHead();

@@ -94,7 +94,7 @@ bool IsAlreadyListed(const FoundPlugin* found) {
       if (std::strcmp(PluginInfoAt(i)->path, t->path) == 0) return true;
     return false;
   }
-  return FindPluginBySpec(&found->spec) >= 0;
+  return FindPluginBySpec(&found->location) >= 0;
 }
 
 // A format converter counts only when it can be opened.
@@ -144,22 +144,39 @@ OSErr ShowScanProgress(bool showProgress, ConstStr255Param) {
   return noErr;
 }
 
+namespace {
+
+// The folders of a colon-separated list, in order.
+std::vector<std::string> SplitFolderList(const std::string& paths) {
+  std::vector<std::string> folders;
+  size_t start = 0;
+  while (start <= paths.size()) {
+    size_t end = paths.find(':', start);
+    if (end == std::string::npos) end = paths.size();
+    if (end > start) folders.push_back(paths.substr(start, end - start));
+    start = end + 1;
+  }
+  return folders;
+}
+
+// The system domain's folders; ZARIN_VST_SYSTEM_PATH, when set, names them instead (empty:
+// none), for installations that keep their plug-ins elsewhere and for isolated sessions.
+std::vector<std::string> SystemVstFolders() {
+  if (const char* list = std::getenv("ZARIN_VST_SYSTEM_PATH")) return SplitFolderList(list);
+  return {"/usr/local/lib/vst", "/usr/lib/vst"};
+}
+
+}  // namespace
+
 std::vector<std::string> GetVstFolders(int16_t domain) {
   std::vector<std::string> candidates;
   if (domain == kUserDomain) {
     const char* list = std::getenv("VST_PATH");
-    std::string paths = list != nullptr ? list : "";
-    size_t start = 0;
-    while (start <= paths.size()) {
-      size_t end = paths.find(':', start);
-      if (end == std::string::npos) end = paths.size();
-      if (end > start) candidates.push_back(paths.substr(start, end - start));
-      start = end + 1;
-    }
+    candidates = SplitFolderList(list != nullptr ? list : "");
     const char* home = std::getenv("HOME");
     if (home != nullptr && home[0] != '\0') candidates.push_back(HostJoinPath(home, ".vst"));
   } else if (domain == kOnSystemDisk) {
-    candidates = {"/usr/local/lib/vst", "/usr/lib/vst"};
+    candidates = SystemVstFolders();
   }
   std::vector<std::string> folders;
   for (const std::string& path : candidates) {
@@ -300,7 +317,7 @@ OSErr RegisterPluginBundle(uint32_t bundle, bool showProgress, FoundPlugin* foun
   found->pluginTemplate = &t;
   found->kind = kPluginKindVstBundle;
   found->fromWalk = 0;
-  PathToSpec(t.path, &found->spec);
+  PathToSpec(t.path, &found->location);
   RecordFoundPlugin(found);
   found->pluginTemplate = nullptr;
   return found->result == -128 ? OSErr(-128) : OSErr(noErr);
@@ -326,7 +343,7 @@ OSErr WalkPluginFolder(FoundPlugin* found, int16_t vRefNum, int32_t dirID, int32
         if (err != noErr) return err;
       }
     } else if (!isFolder) {
-      if (FSMakeFSSpec(vRefNum, dirID, name, &found->spec) != noErr) continue;
+      if (FSMakeFSSpec(vRefNum, dirID, name, &found->location) != noErr) continue;
       found->fileType = pb.ioFlFndrInfo.fdType;
       found->fromWalk = 1;
       found->pluginTemplate = nullptr;
@@ -346,9 +363,9 @@ void RecordFoundPlugin(FoundPlugin* found) {
     return;
   Handle alias;
   if (!IsAudioUnitKind(kind) && kind != kPluginKindVstBundle) {
-    if (NewAliasMinimal(&found->spec, &alias) != noErr && found->fromWalk) return;
+    if (NewAliasMinimal(&found->location, &alias) != noErr && found->fromWalk) return;
   }
-  found->result = AddPluginTableEntry(&found->spec, alias, found->pluginTemplate, kind,
+  found->result = AddPluginTableEntry(&found->location, alias, found->pluginTemplate, kind,
                                       found->cache);
   if (found->result == noErr && found->pluginTemplate != nullptr && found->pluginTemplate->bundle)
     RetainPluginBundle(found->pluginTemplate->bundle);

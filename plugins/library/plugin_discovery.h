@@ -26,7 +26,7 @@ constexpr uint8_t kFoundKindIgnore = 0xff;
 
 // What a scanner hands RecordFoundPlugin.
 struct FoundPlugin {
-  FSSpec spec;                         // the item
+  FSSpec location;                         // the item
   OSType fileType = 0;                 // its file type (folder walk)
   Handle cache;                        // the information file's records, or nil
   const PluginInfo* pluginTemplate = nullptr;  // bundles and components; null for files

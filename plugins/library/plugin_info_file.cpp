@@ -33,12 +33,12 @@ bool gHaveInfoFileSpec = false;
 // Reads the data-fork form. noErr with the block (nil when empty or out of memory), or an
 // error; *absent when the fork does not hold the current form; *damaged when its count does
 // not fit its size.
-OSErr ReadDataForkForm(const FSSpec* spec, Handle* block, bool* absent, bool* damaged) {
+OSErr ReadDataForkForm(const FSSpec* location, Handle* block, bool* absent, bool* damaged) {
   *block = Handle();
   *absent = true;
   *damaged = false;
   int16_t ref = 0;
-  OSErr err = OpenDataFork(spec, fsRdPerm, &ref);
+  OSErr err = OpenDataFork(location, fsRdPerm, &ref);
   if (err != noErr) return err;
   int64_t size = 0;
   uint8_t header[kInfoHeaderBytes];
@@ -104,14 +104,14 @@ void PurgeRecords(Handle block) {
 }
 
 // The older forms through the resource chain (the file's own fork first).
-Handle ReadResourceForms(const FSSpec* spec, bool purge, OSErr* error) {
-  int16_t ref = FSpOpenResFile(spec, fsRdWrPerm);
+Handle ReadResourceForms(const FSSpec* location, bool purge, OSErr* error) {
+  int16_t ref = FSpOpenResFile(location, fsRdWrPerm);
   bool isNew = false;
   if (ref == -1) {
-    FSpCreateResFile(spec, kAppCreator, kPrefsFileType, 0);
+    FSpCreateResFile(location, kAppCreator, kPrefsFileType, 0);
     OSErr created = ResError();
     if (created == noErr || created == dupFNErr) {
-      ref = FSpOpenResFile(spec, fsRdWrPerm);
+      ref = FSpOpenResFile(location, fsRdWrPerm);
       isNew = true;
     }
   }
@@ -258,35 +258,35 @@ OSErr GetPluginInfoFileSpec(FSSpec* fileSpec) {
 void ForgetPluginInfoFileSpec() { gHaveInfoFileSpec = false; }
 
 Handle OpenPluginInfoFile(bool purge, OSErr* error) {
-  FSSpec spec;
-  *error = GetPluginInfoFileSpec(&spec);
+  FSSpec location;
+  *error = GetPluginInfoFileSpec(&location);
   if (*error != noErr) return Handle();
   Handle block;
   bool absent = true;
   bool damaged = false;
-  OSErr err = ReadDataForkForm(&spec, &block, &absent, &damaged);
-  if (damaged) SetDamagedFileAside(&spec, kInfoFileSetAsideMessage);
+  OSErr err = ReadDataForkForm(&location, &block, &absent, &damaged);
+  if (damaged) SetDamagedFileAside(&location, kInfoFileSetAsideMessage);
   if (!absent && !damaged) {
     *error = err;
     return block;
   }
-  block = ReadResourceForms(&spec, purge, error);
+  block = ReadResourceForms(&location, purge, error);
   if (*error != noErr) return Handle();
   WritePluginInfoFile(block);
   return block;
 }
 
 OSErr WritePluginInfoFile(Handle cache) {
-  FSSpec spec;
-  OSErr err = GetPluginInfoFileSpec(&spec);
+  FSSpec location;
+  OSErr err = GetPluginInfoFileSpec(&location);
   if (err != noErr) return err;
   // Written aside and renamed into place, without the program's file stream: the idle pass
   // writes it while the stream may be reading a document.
-  if (!SpecExists(&spec)) {
-    err = FSpCreate(&spec, kAppCreator, kPluginInfoFileType, 0);
+  if (!SpecExists(&location)) {
+    err = FSpCreate(&location, kAppCreator, kPluginInfoFileType, 0);
     if (err != noErr && err != dupFNErr) return err;
   }
-  return HostWriteFileAtomically(SpecToPath(&spec), CacheFileBytes(cache));
+  return HostWriteFileAtomically(SpecToPath(&location), CacheFileBytes(cache));
 }
 
 bool FindCachedPluginRecord(Handle cache, PluginInfo* entry, PluginCacheRecord* record) {

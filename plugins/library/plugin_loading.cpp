@@ -70,10 +70,10 @@ ResType CodeResourceType(uint8_t kind, int16_t* id) {
 // A resource-file plug-in's code (steps 4 and 5). Its code resource is found, but code
 // fragments cannot be prepared on this system.
 OSErr LoadResourceCode(PluginInfo* entry) {
-  FSSpec spec;
-  OSErr err = ResolvePluginFile(entry, &spec);
+  FSSpec location;
+  OSErr err = ResolvePluginFile(entry, &location);
   if (err != noErr) return err;
-  int16_t ref = FSpOpenResFile(&spec, fsRdPerm);
+  int16_t ref = FSpOpenResFile(&location, fsRdPerm);
   if (ref == -1) return ResError() != noErr ? ResError() : OSErr(fnfErr);
   entry->resRefNum = ref;
   int16_t id = 0;

@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <spawn.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
 #include <time.h>
@@ -12,8 +13,11 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <vector>
 
+#include "platform/files/folders.h"
+#include "platform/files/host_files.h"
 #include "platform/vst/vst_interface.h"
 #include "platform/vst/vst_loader.h"
 
@@ -33,8 +37,9 @@ void CopyText(char* to, size_t size, const char* from) {
   std::snprintf(to, size, "%s", from != nullptr ? from : "");
 }
 
-// The examination itself, in the child.
-void ExamineInChild(const char* path, PluginProbeResult* result) {
+}  // namespace
+
+void ExamineVstPluginHere(const char* path, PluginProbeResult* result) {
   void* library = dlopen(path, RTLD_NOW | RTLD_LOCAL);
   if (library == nullptr) {
     result->status = kVstNotSharedObject;
@@ -75,6 +80,53 @@ void ExamineInChild(const char* path, PluginProbeResult* result) {
   effect->dispatcher(effect, kEffClose, 0, 0, nullptr, 0.0f);
 }
 
+namespace {
+
+bool WriteAll(int fd, const void* bytes, size_t size) {
+  const char* at = static_cast<const char*>(bytes);
+  while (size > 0) {
+    ssize_t n = write(fd, at, size);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    at += n;
+    size -= size_t(n);
+  }
+  return true;
+}
+
+// The helper program beside the running program (or the test's build), or "".
+std::string ProbeHelperPath() {
+  std::string beside = HostJoinPath(GetApplicationFolder(), kProbeHelperName);
+  if (access(beside.c_str(), X_OK) == 0) return beside;
+#ifdef ZARIN_PROBE_HELPER_PATH
+  if (access(ZARIN_PROBE_HELPER_PATH, X_OK) == 0) return ZARIN_PROBE_HELPER_PATH;
+#endif
+  return {};
+}
+
+// A new process for the examination: the helper program when there is one (a fresh process
+// that shares nothing with the program), else a copy of this one.
+pid_t SpawnExamination(const char* path, int writeFd, int readFd) {
+  std::string helper = ProbeHelperPath();
+  if (!helper.empty()) {
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, writeFd, 3);
+    posix_spawn_file_actions_addclose(&actions, readFd);
+    char* argv[] = {const_cast<char*>(helper.c_str()), const_cast<char*>(path), nullptr};
+    pid_t pid = -1;
+    int failed = posix_spawn(&pid, helper.c_str(), &actions, nullptr, argv, environ);
+    posix_spawn_file_actions_destroy(&actions);
+    return failed == 0 ? pid : -1;
+  }
+  pid_t pid = fork();
+  if (pid == 0) {
+    close(readFd);
+    _exit(RunProbeHelper(path, writeFd));
+  }
+  return pid;
+}
+
 struct RunningProbe {
   pid_t pid = -1;
   int fd = -1;
@@ -97,26 +149,7 @@ bool StartProbe(const char* path, int32_t index, int32_t timeoutMs, RunningProbe
     CopyText(result->message, sizeof result->message, std::strerror(errno));
     return false;
   }
-  pid_t pid = fork();
-  if (pid == 0) {
-    prctl(PR_SET_PDEATHSIG, SIGKILL);
-    if (nice(19) == -1) {
-    }  // the program itself comes first
-    close(fds[0]);
-    int quiet = open("/dev/null", O_WRONLY);
-    if (quiet >= 0) dup2(quiet, STDOUT_FILENO);
-    PluginProbeResult answer;
-    ExamineInChild(path, &answer);
-    const char* at = reinterpret_cast<const char*>(&answer);
-    size_t left = sizeof answer;
-    while (left > 0) {
-      ssize_t n = write(fds[1], at, left);
-      if (n <= 0) break;
-      at += n;
-      left -= size_t(n);
-    }
-    _exit(0);
-  }
+  pid_t pid = SpawnExamination(path, fds[1], fds[0]);
   close(fds[1]);
   if (pid < 0) {
     close(fds[0]);
@@ -152,6 +185,11 @@ void FinishProbe(RunningProbe* probe, bool timedOut, PluginProbeResult* result) 
     result->status = kProbeCrashedErr;
     std::snprintf(result->message, sizeof result->message, "it crashed (%s) when it was started",
                   strsignal(WTERMSIG(status)));
+  } else if (probe->bytes.size() != sizeof(PluginProbeResult) && WIFEXITED(status) && WEXITSTATUS(status) != 0) {
+    // A crash the helper's own handlers turned into an exit (a sanitizer does).
+    result->status = kProbeCrashedErr;
+    std::snprintf(result->message, sizeof result->message, "it crashed (exit status %d) when it was started",
+                  WEXITSTATUS(status));
   } else if (probe->bytes.size() != sizeof(PluginProbeResult)) {
     result->status = kProbeCrashedErr;
     CopyText(result->message, sizeof result->message, "it ended the examination without an answer");
@@ -198,6 +236,17 @@ int32_t CollectVstProbes(int32_t waitMs, PluginProbeResult* results, int32_t* ta
     gRunning.erase(gRunning.begin() + long(i));
   }
   return finished;
+}
+
+int RunProbeHelper(const char* path, int fd) {
+  prctl(PR_SET_PDEATHSIG, SIGKILL);
+  if (nice(19) == -1) {
+  }  // the program comes first
+  int quiet = open("/dev/null", O_WRONLY);
+  if (quiet >= 0) dup2(quiet, STDOUT_FILENO);  // what the plug-in prints goes nowhere
+  PluginProbeResult answer;
+  ExamineVstPluginHere(path, &answer);
+  return WriteAll(fd, &answer, sizeof answer) ? 0 : 1;
 }
 
 int32_t CountRunningVstProbes() { return int32_t(gRunning.size()); }

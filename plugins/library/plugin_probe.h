@@ -41,3 +41,12 @@ void StopVstProbes();
 
 // Examines the shared object at path and waits for the answer (at most timeoutMs).
 void ProbeVstPlugin(const char* path, int32_t timeoutMs, PluginProbeResult* result);
+
+// The examination itself, in the process that runs it: loads the code, opens the effect and
+// fills result. Only the helper program (or a child of this process) calls it.
+void ExamineVstPluginHere(const char* path, PluginProbeResult* result);
+// The helper program that examines one plug-in, "zarin-plugin-probe" beside the program;
+// where it is missing the examination runs in a copy of this process instead.
+constexpr const char* kProbeHelperName = "zarin-plugin-probe";
+// Runs the helper program's work: examines path and writes the result's bytes to fd.
+int RunProbeHelper(const char* path, int fd);

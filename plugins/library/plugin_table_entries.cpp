@@ -27,8 +27,8 @@ void SetEntryName(PluginInfo* entry, ConstStr255Param name) {
 }
 
 // The version of a resource-file plug-in: its 'vers' 1 (first byte * 256 + second byte).
-uint32_t ReadFileVersion(const FSSpec* spec) {
-  int16_t ref = FSpOpenResFile(spec, fsRdPerm);
+uint32_t ReadFileVersion(const FSSpec* location) {
+  int16_t ref = FSpOpenResFile(location, fsRdPerm);
   if (ref == -1) return 0;
   uint32_t version = 0;
   Handle vers = Get1Resource(FourCC("vers"), 1);
@@ -100,7 +100,7 @@ bool CachedRecordIsInstrument(uint32_t cachedFlags, uint16_t inputs, uint16_t ou
   return (cachedFlags & kPluginFlagInstrument) != 0 || (inputs == 0 && outputs != 0);
 }
 
-OSErr AddPluginTableEntry(const FSSpec* spec, Handle alias, const PluginInfo* pluginTemplate,
+OSErr AddPluginTableEntry(const FSSpec* location, Handle alias, const PluginInfo* pluginTemplate,
                           uint8_t kind, Handle cache, int32_t* index) {
   if (index) *index = -1;
   if (kind == kPluginKindOldCode) return -4;
@@ -109,9 +109,9 @@ OSErr AddPluginTableEntry(const FSSpec* spec, Handle alias, const PluginInfo* pl
   entry.resRefNum = -1;
   entry.kind = kind;
   if (!pluginTemplate) {
-    SetEntryName(&entry, spec->name);
-    entry.version = ReadFileVersion(spec);
-    std::string path = SpecToPath(spec);
+    SetEntryName(&entry, location->name);
+    entry.version = ReadFileVersion(location);
+    std::string path = SpecToPath(location);
     std::strncpy(entry.path, path.c_str(), sizeof entry.path - 1);
   } else {
     FillFromTemplate(&entry, *pluginTemplate);
@@ -128,26 +128,26 @@ OSErr AddPluginTableEntry(const FSSpec* spec, Handle alias, const PluginInfo* pl
   return noErr;
 }
 
-OSErr ResolvePluginFile(const PluginInfo* entry, FSSpec* spec) {
-  if (!entry->alias) return entry->path[0] != '\0' ? PathToSpec(entry->path, spec) : fnfErr;
+OSErr ResolvePluginFile(const PluginInfo* entry, FSSpec* location) {
+  if (!entry->alias) return entry->path[0] != '\0' ? PathToSpec(entry->path, location) : fnfErr;
   Boolean changed = false;
-  OSErr err = ResolveAlias(nullptr, entry->alias, spec, &changed);
+  OSErr err = ResolveAlias(nullptr, entry->alias, location, &changed);
   if (err != noErr || entry->mainEntry != 0) return err;
   Boolean isFolder = false;
   Boolean wasAliased = false;
-  err = ResolveAliasFile(spec, true, &isFolder, &wasAliased);
+  err = ResolveAliasFile(location, true, &isFolder, &wasAliased);
   if (err == noErr && isFolder) return paramErr;
   return err;
 }
 
-int32_t FindPluginBySpec(const FSSpec* spec) {
-  std::string path = SpecToPath(spec);
+int32_t FindPluginBySpec(const FSSpec* location) {
+  std::string path = SpecToPath(location);
   for (int32_t i = 0; i < CountPlugins(); ++i) {
     const PluginInfo* entry = PluginInfoAt(i);
     if (IsAudioUnitKind(entry->kind)) continue;
     FSSpec found;
     if (entry->alias) {
-      if (ResolvePluginFile(entry, &found) == noErr && IsSameFSSpec(&found, spec)) return i;
+      if (ResolvePluginFile(entry, &found) == noErr && IsSameFSSpec(&found, location)) return i;
     } else if (!path.empty() && path == entry->path) {
       return i;
     }

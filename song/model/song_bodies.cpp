@@ -17,6 +17,7 @@
 #include "song/documents/old_song_forms.h"
 #include "song/documents/track_data_io.h"
 #include "song/instruments/plugin_records.h"
+#include "song/instruments/rack_sharing.h"
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"
 #include "song/model/song_write_locks.h"
@@ -302,6 +303,8 @@ void ReleaseSongPluginBlocks(Handle block) {
   if (!block || !IsValidHandle(block)) return;
   uint8_t* song = reinterpret_cast<uint8_t*>(HandleData(block));
   ForEachStoredEntry(song, GetHandleSize(block), [](uint8_t* entry) {
+    // The track's insert rack lets go of its plug-ins (closed at their last use).
+    ReleaseRackPlugins(Handle(ReadU32BE(entry + kTrackRegionList)));
     DisposePluginRecordHandles(Handle(ReadU32BE(entry + kTrackRegionList)));
     DisposePluginRecordHandles(Handle(ReadU32BE(entry + kTrackRegionList2)));
     for (int32_t c = 0; c < ChildCells(entry); ++c) {

@@ -32,7 +32,7 @@ OSErr ReadSongRecord(bool isChild, Handle* song);
 // Frees a song block read by ReadSongRecord (or half read), with everything it names.
 void DisposeStoredSong(Handle song);
 // Frees the blocks that the plug-in records of a song's tracks name (children included),
-// leaving the records to the song's owner.
+// leaving the records to the song's owner; each track's insert rack lets go of its plug-ins.
 void ReleaseSongPluginBlocks(Handle song);
 
 // The conductor map of a stored song: u32 n, then n bytes of records. The map is cut at the

@@ -5,54 +5,16 @@
 
 #include <unistd.h>
 
-#include <atomic>
-#include <cstdlib>
-#include <new>
-
 #include "audio/engine/engine_prepare.h"
 #include "audio/engine/engine_state.h"
 #include "audio/render/mix_cycle.h"
 #include "platform/memory/memory.h"
+#include "tests/audio/engine/allocation_counter.h"
 #include "tests/audio/engine/engine_fixture.h"
 
-namespace {
-
-thread_local bool tCountAllocations = false;
-std::atomic<uint32_t> gAllocations{0};
-
-}  // namespace
-
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-void* operator new(std::size_t size) {
-  if (tCountAllocations) gAllocations.fetch_add(1);
-  void* p = std::malloc(size ? size : 1);
-  if (!p) throw std::bad_alloc();
-  return p;
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-#pragma GCC diagnostic pop
-
-namespace {
-
+using engine_test::CountedAllocations;
+using engine_test::CountedThread;
 using engine_test::EngineRig;
-
-class CountedThread {
- public:
-  CountedThread() {
-    gAllocations.store(0);
-    memoryBefore_ = GetMemoryInUse();
-    tCountAllocations = true;
-  }
-  ~CountedThread() { tCountAllocations = false; }
-  uint64_t MemoryBefore() const { return memoryBefore_; }
-
- private:
-  uint64_t memoryBefore_;
-};
-
-}  // namespace
 
 TEST(EngineNoAllocation, OutputCyclesAllocateNothing) {
   SetAudioMode(1);  // inline: the cycles run on this thread
@@ -79,7 +41,7 @@ TEST(EngineNoAllocation, OutputCyclesAllocateNothing) {
       CountedThread counted;  // the counter sees an allocation on this thread
       int* volatile probe = new int(1);
       delete probe;
-      ASSERT_EQ(gAllocations.load(), 1u);
+      ASSERT_EQ(CountedAllocations(), 1u);
     }
     EngineChannel* savedSlot = gEngineChannelLists[0];
     int32_t savedCount = gEngineChannelCount;
@@ -92,7 +54,7 @@ TEST(EngineNoAllocation, OutputCyclesAllocateNothing) {
       CountedThread counted;
       rig.Cycle();
       EXPECT_EQ(GetMemoryInUse(), counted.MemoryBefore()) << "cycle " << i;
-      EXPECT_EQ(gAllocations.load(), 0u) << "cycle " << i;
+      EXPECT_EQ(CountedAllocations(), 0u) << "cycle " << i;
     }
     EXPECT_EQ(gEngineError.load(), 0);
     gEngineChannelLists[0] = savedSlot;

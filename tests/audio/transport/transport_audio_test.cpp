@@ -3,7 +3,6 @@
 // the engine and leaves the device idle. The device's WAV capture shows what was heard: a
 // counting source, so that a block heard twice, skipped or out of order breaks the count.
 #include <gtest/gtest.h>
-#include <sndfile.h>
 
 #include <cmath>
 #include <string>
@@ -11,9 +10,7 @@
 
 #include "audio/devices/audio_driver.h"
 #include "audio/devices/builtin_synth_output.h"
-#include "audio/devices/coreaudio_devices.h"
 #include "audio/devices/coreaudio_io.h"
-#include "audio/devices/coreaudio_settings.h"
 #include "audio/engine/audio_hooks.h"
 #include "audio/engine/engine_channels.h"
 #include "audio/engine/engine_prepare.h"
@@ -33,28 +30,15 @@
 #include "shell/dialogs/dialog_alerts.h"
 #include "song/instruments/driver_procs.h"
 #include "tests/audio/engine/engine_fixture.h"
+#include "tests/audio/transport/capture_fixture.h"
 #include "tests/sequencer/transport/transport_fixture.h"
 #include "tests/test_support.h"
 
 namespace {
 
+using namespace capture_test;
+
 constexpr int32_t kFrames = engine_test::kFrames;
-constexpr int32_t kBlocksPerHalf = 4;
-constexpr float kStep = 1.0f / 32768.0f;
-
-// Counts 1, 2, 3, ... 30000, 1, 2, ... across the halves in the order the disk thread fills
-// them (never 0: silence is no count).
-constexpr int32_t kCountCycle = 30000;
-float CountAt(size_t frame) { return float(1 + int32_t(frame % kCountCycle)) * kStep; }
-
-int32_t CountingReader(EngineChannel* channel, int32_t, void* buffer, uint8_t* ready) {
-  auto* counted = static_cast<int32_t*>(channel->readerContext);
-  auto* samples = static_cast<int16_t*>(buffer);
-  for (int32_t i = 0; i < channel->framesPerBlock * channel->blocksPerHalf; ++i)
-    samples[i] = int16_t(1 + (*counted)++ % kCountCycle);
-  *ready = 1;
-  return 0;
-}
 
 // The track's messages go to the built-in synth.
 MIDIPortRef gSynthPort = 0;
@@ -77,93 +61,12 @@ double Rms(const std::vector<float>& samples, size_t from, size_t to) {
   return to > from ? std::sqrt(sum / double(to - from)) : 0;
 }
 
-std::vector<float> ReadLeft(const std::string& path) {
-  SF_INFO info{};
-  SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
-  if (!file) return {};
-  std::vector<float> frames(size_t(info.frames) * size_t(info.channels));
-  sf_readf_float(file, frames.data(), info.frames);
-  sf_close(file);
-  std::vector<float> left(size_t(info.frames));
-  for (size_t i = 0; i < left.size(); ++i) left[i] = frames[i * size_t(info.channels)];
-  return left;
-}
-
-class TransportAudio : public TransportTest {
+class TransportAudio : public CaptureTest {
  protected:
   void SetUp() override {
-    TransportTest::SetUp();
-    InstallAudioHooks();
-    device_ = engine_test::NullDeviceInManualMode(kFrames);
-    ASSERT_NE(device_, kAudioDeviceUnknown);
-    gAudioBufferFrames.store(kFrames);
-    SetAudioMode(3);
-    gCoreAudioDevices.outputDevice = device_;
-    gCoreAudioDevices.inputOff = 1;
-    savedDevices_ = gOutputDevices;
-    gCoreAudioDriver.next = nullptr;
-    gOutputDevices = &gCoreAudioDriver;
+    CaptureTest::SetUp();
+    OpenCapture(kFrames, "transport.wav");
     gTransportSong = MakeSong({Track({})}, {});
-    wav_ = folder_.File("transport.wav");
-    ASSERT_EQ(SetNullDeviceCapturePath(wav_.c_str()), 0);
-  }
-  void TearDown() override {
-    TransportTest::TearDown();
-    StopAudioEngine(0);
-    CloseCoreAudioOutput();
-    SetNullDeviceCapturePath(nullptr);
-    AudioHardwareFlushNotifications(1000);
-    SetNullDeviceManualMode(false);
-    gOutputDevices = savedDevices_;
-    gCoreAudioDevices = CoreAudioDevices();
-    gCoreAudioSettings = CoreAudioSettings();
-    gAudioSuspended = 0;
-  }
-  // A channel of the counting source on the host driver, ready in the engine's slots as a
-  // song's audio track leaves it: both halves filled from the start.
-  void AddCountingChannel() {
-    EngineChannel* c = nullptr;
-    ASSERT_EQ(ClaimEngineChannel(&c), 0);
-    counted_ = 0;
-    c->frameChannels = c->sourceChannels = 1;
-    c->sampleBits = 16;
-    c->sampleRate = gCoreAudioDriver.sampleRate;
-    c->framesPerBlock = int16_t(frames_);
-    c->blocksPerHalf = int16_t(kBlocksPerHalf);
-    c->blockBytes = frames_ * 2;
-    c->reader = CountingReader;
-    c->readerContext = &counted_;
-    c->device = &gCoreAudioDriver;
-    c->song = gTransportSong;
-    c->streaming = 1;
-    SetChannelGains(32768, 64, &c->gainLeft, &c->gainRight);
-    ASSERT_EQ(AllocateChannelBlocks(c, frames_), 0);
-    for (int32_t h = 0; h < 2; ++h) {
-      int16_t err = 0;
-      c->halfBuffer[h] = NewEngineBuffer(c->blockBytes * kBlocksPerHalf, &err);
-      ASSERT_EQ(err, 0);
-      CountingReader(c, h, c->halfBuffer[h], &c->halfReady[h]);
-    }
-    c->readPointer = static_cast<uint8_t*>(c->halfBuffer[0]);
-    c->blocksLeft = int16_t(kBlocksPerHalf);
-    c->next = gCoreAudioDriver.channelList;
-    gCoreAudioDriver.channelList = c;
-  }
-  // Device buffers, each (while blocks are handed off) followed by the engine's mix of it.
-  void Cycles(int32_t count) {
-    for (int32_t i = 0; i < count; ++i) {
-      uint32_t mixed = gEngineQueue.cyclesMixed.load();
-      int32_t state = gAudioDriverState.load();
-      ASSERT_EQ(RunNullDeviceCycles(1), 1u);
-      if (state >= kDriverWarmUp && state <= kDriverRunningAtRate) {
-        for (int32_t w = 0; w < 20000 && gEngineQueue.cyclesMixed.load() <= mixed; ++w) usleep(100);
-      }
-    }
-  }
-  std::vector<float> Heard() {
-    CloseCoreAudioOutput();
-    SetNullDeviceCapturePath(nullptr);
-    return ReadLeft(wav_);
   }
   // Checks one pass: silence up to its first sample, then the count from 1 without a gap or a
   // repeat for `frames` frames, then silence up to `end`. Answers where the count ended.
@@ -189,13 +92,6 @@ class TransportAudio : public TransportTest {
     }
     return at;
   }
-
-  AudioDeviceID device_ = kAudioDeviceUnknown;
-  AudioDriverOps* savedDevices_ = nullptr;
-  zarin_test::TempFolder folder_;
-  std::string wav_;
-  int32_t counted_ = 0;
-  int32_t frames_ = kFrames;
 };
 
 // Two passes, Play and Stop each: every block the engine mixed is heard once and in order, from

@@ -12,12 +12,11 @@
 #include "plugins/library/plugin_table.h"
 #include "tests/plugins/instances/fake_effect.h"
 
-class ChainTest : public ::testing::Test {
+// A chain of its own, released at the end, which must leave no instance record and no handle
+// behind of those alive when CountOpenState was called (once the plug-in table is set up).
+class ChainLeakTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    ResetPluginTable();
-    effectIndex_ = AppendVstInfo(0x10, 0);
-    synthIndex_ = AppendVstInfo(0x10, kPluginEntryInstrument);
+  void CountOpenState() {
     records_ = CountPluginInstanceRecords();
     handles_ = CountLiveHandles();
   }
@@ -25,6 +24,20 @@ class ChainTest : public ::testing::Test {
     ReleaseChainPlugins(head_);
     EXPECT_EQ(records_, CountPluginInstanceRecords());
     EXPECT_EQ(handles_, CountLiveHandles()) << "handles left behind";
+  }
+
+  int32_t records_ = 0;
+  uint32_t handles_ = 0;
+  uint32_t head_ = 0;
+};
+
+class ChainTest : public ChainLeakTest {
+ protected:
+  void SetUp() override {
+    ResetPluginTable();
+    effectIndex_ = AppendVstInfo(0x10, 0);
+    synthIndex_ = AppendVstInfo(0x10, kPluginEntryInstrument);
+    CountOpenState();
   }
   // Appends a plug-in with these counts (an instrument: no inputs, synth flag).
   PluginInstance* Add(VstInt32 inputs, VstInt32 outputs, VstInt32 delay = 0) {
@@ -41,7 +54,5 @@ class ChainTest : public ::testing::Test {
   FakeEffect& FakeOf(const PluginInstance* p) { return *static_cast<FakeEffect*>(p->effect->user); }
 
   std::deque<FakeEffect> fakes_;
-  int32_t effectIndex_ = 0, synthIndex_ = 0, records_ = 0;
-  uint32_t handles_ = 0;
-  uint32_t head_ = 0;
+  int32_t effectIndex_ = 0, synthIndex_ = 0;
 };

@@ -11,8 +11,12 @@
 #include "plugins/host/insert_chains.h"
 #include "plugins/host/plugin_instances.h"
 #include "plugins/library/plugin_table.h"
+#include "tests/plugins/instances/chain_fixture.h"
+#include "tests/plugins/instances/component_entry.h"
 
 namespace {
+
+using instances_test::AppendComponentEntry;
 
 // Before the LV2 world is first loaded: the installed plug-ins only.
 const bool gPathSet = [] {
@@ -23,52 +27,21 @@ const bool gPathSet = [] {
 constexpr const char* kDelayName = "LSP LV2: LSP Delay Compensator Mono";
 constexpr const char* kSamplerName = "LSP LV2: LSP Sampler Mono";
 
-bool DescriptionNamed(const std::string& name, ComponentDescription* out) {
-  for (Component c = FindNextComponent(0, nullptr); c != 0; c = FindNextComponent(c, nullptr)) {
-    unsigned char text[256];
-    if (GetComponentInfo(c, out, text) == noErr &&
-        name == std::string(reinterpret_cast<char*>(text + 1), text[0]))
-      return true;
-  }
-  return false;
-}
-
-class ComponentOpenTest : public ::testing::Test {
+class ComponentOpenTest : public ChainLeakTest {
  protected:
   void SetUp() override {
     ResetPluginTable();
     AppendPluginInfo(PluginInfo());  // the table exists before the handles are counted
-    records_ = CountPluginInstanceRecords();
-    handles_ = CountLiveHandles();
-  }
-  void TearDown() override {
-    ReleaseChainPlugins(head_);
-    EXPECT_EQ(records_, CountPluginInstanceRecords());
-    EXPECT_EQ(handles_, CountLiveHandles()) << "handles left behind";
-  }
-  // A table entry for the named component; -1 when it is not installed.
-  int32_t EntryFor(const std::string& name, uint8_t kind) {
-    ComponentDescription d;
-    if (!DescriptionNamed(name, &d)) return -1;
-    PluginInfo info;
-    info.kind = kind;
-    info.uniqueId = FourCC("tst1");
-    info.componentType = d.componentType;
-    info.componentSubType = d.componentSubType;
-    info.componentManufacturer = d.componentManufacturer;
-    return AppendPluginInfo(info);
+    CountOpenState();
   }
   uint32_t Open(int32_t index, OSErr* err) {
     return OpenPluginInstance(nullptr, 512, &head_, index, 0, PluginInfoAt(index), kOpenQuietly,
                               nullptr, 48000.0, err);
   }
-  int32_t records_ = 0;
-  uint32_t handles_ = 0;
-  uint32_t head_ = 0;
 };
 
 TEST_F(ComponentOpenTest, AnEffectUnitOpensInitialisedWithItsParameters) {
-  int32_t index = EntryFor(kDelayName, kPluginKindAuEffect);
+  int32_t index = AppendComponentEntry(kDelayName, kPluginKindAuEffect, FourCC("tst1"));
   if (index < 0) GTEST_SKIP() << kDelayName << " is not installed";
   OSErr err = 1;
   EXPECT_EQ(FourCC("tst1"), Open(index, &err));
@@ -115,7 +88,7 @@ TEST_F(ComponentOpenTest, AnEffectUnitOpensInitialisedWithItsParameters) {
 }
 
 TEST_F(ComponentOpenTest, AnInstrumentUnitReceivesMidi) {
-  int32_t index = EntryFor(kSamplerName, kPluginKindAuMusic);
+  int32_t index = AppendComponentEntry(kSamplerName, kPluginKindAuMusic, FourCC("tst1"));
   if (index < 0) GTEST_SKIP() << kSamplerName << " is not installed";
   OSErr err = 1;
   ASSERT_NE(0u, Open(index, &err));

@@ -4,7 +4,12 @@
 #include "tests/plugins/instances/chain_fixture.h"
 
 #include "audio/devices/audio_driver.h"
+#include "audio/engine/engine_channels.h"
 #include "audio/engine/engine_state.h"
+#include "audio/render/channel_render.h"
+#include "plugins/host/plugin_midi_delivery.h"
+#include "plugins/host/plugin_midi_ring.h"
+#include "plugins/host/plugin_render_hooks.h"
 #include "plugins/host/plugin_settings.h"
 
 namespace {
@@ -178,6 +183,45 @@ TEST_F(ChainTest, BusMaskAndEngineChannels) {
   EXPECT_EQ(2.0f, out);
   EXPECT_EQ(3, format);
   EXPECT_EQ(0x1, a->changeFlags);
+}
+
+}  // namespace
+
+namespace {
+
+// Live MIDI still waiting for an instrument's chain is rendered once more before the chain is
+// suspended, so that the plug-in takes it.
+TEST_F(ChainTest, SuspendingARackDeliversItsUnreadLiveMidiFirst) {
+  InstallPluginRenderHooks();
+  PluginInstance* synth = Add(0, 2);
+  ResumePlugin(synth, 0);
+  ASSERT_EQ(0, EnsureRenderBuffers(2, 2, 1));
+  EngineChannel channel;
+  ChannelRenderState state;
+  state.chainHead = synth;
+  state.inputChannels = 0;
+  state.outputChannels = 2;
+  state.audioInput = 0;
+  state.midi = 1;
+  PluginMidiState* midi = NewPluginMidiState(&channel, 0);
+  ASSERT_NE(nullptr, midi);
+  state.midiState = midi;
+  channel.renderState = &state;
+  channel.frameChannels = 2;
+  channel.sampleBits = 32;
+  std::vector<float> block(64 * 2);
+  channel.renderBlock = block.data();
+  channel.framesPerBlock = 64;
+  ASSERT_TRUE(PutLiveMidiMessage(&midi->liveRing, 0x90, 60, 100));
+  SuspendRackPlugins(&channel, head_);
+  EXPECT_EQ(1u, FakeOf(synth).CallsOf(kEffProcessEvents).size());
+  EXPECT_EQ(midi->liveRing.writeIndex.load(), midi->liveRing.readIndex);
+  EXPECT_EQ(0, FakeOf(synth).LastMains());
+  // Nothing left unread: no further render.
+  SuspendRackPlugins(&channel, head_);
+  EXPECT_EQ(1u, FakeOf(synth).CallsOf(kEffProcessEvents).size());
+  channel.renderState = nullptr;
+  DisposePluginMidiState(midi);
 }
 
 }  // namespace

@@ -14,22 +14,20 @@
 #include "plugins/host/plugin_instances.h"
 #include "plugins/host/vst_dispatch.h"
 #include "plugins/library/plugin_table.h"
+#include "tests/plugins/instances/chain_fixture.h"
 #include "tests/plugins/instances/fake_effect.h"
 
 namespace {
 
-class InstanceOpenTest : public ::testing::Test {
+class InstanceOpenTest : public ChainLeakTest {
  protected:
   void SetUp() override {
     ResetPluginTable();
     index_ = AppendVstInfo();
-    records_ = CountPluginInstanceRecords();
-    handles_ = CountLiveHandles();
+    CountOpenState();
   }
   void TearDown() override {
-    ReleaseChainPlugins(head_);
-    EXPECT_EQ(records_, CountPluginInstanceRecords());
-    EXPECT_EQ(handles_, CountLiveHandles()) << "handles left behind";
+    ChainLeakTest::TearDown();
     gFakeEntryEffect = nullptr;
     gFakeEntryAsksIdle = false;
     ResetHostInputState();
@@ -47,9 +45,6 @@ class InstanceOpenTest : public ::testing::Test {
   std::deque<FakeEffect> fakes_;
 
   int32_t index_ = 0;
-  int32_t records_ = 0;
-  uint32_t handles_ = 0;
-  uint32_t head_ = 0;
 };
 
 TEST_F(InstanceOpenTest, CountsThatSizeTablesAreBoundedOrRefused) {

@@ -20,6 +20,8 @@ struct RealPlugin {
   bool instrument;
 };
 
+void PrintTo(const RealPlugin& plugin, std::ostream* out) { *out << plugin.path; }
+
 class RealPluginOpenTest : public ::testing::TestWithParam<RealPlugin> {
  protected:
   void SetUp() override {

@@ -32,7 +32,9 @@ TEST_F(PluginBrokenFilesTest, BrokenFilesAreListedAsFailedAndRefused) {
   for (const BrokenCase& c : kBrokenCases) {
     std::string bytes;
     for (int line = 0; line < 8; ++line) bytes += "This is a text file, not a plug-in.\n";
-    if (c.fixture != nullptr) ASSERT_EQ(noErr, HostReadFile(FixturePlugin(c.fixture), &bytes, 64 << 20));
+    if (c.fixture != nullptr) {
+      ASSERT_EQ(noErr, HostReadFile(FixturePlugin(c.fixture), &bytes, 64 << 20));
+    }
     ASSERT_TRUE(zarin_test::WriteWholeFile(plugins_.File(c.name), bytes));
   }
   ScanFolder(plugins_.path());

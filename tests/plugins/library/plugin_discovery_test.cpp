@@ -49,7 +49,9 @@ void ExpectRealPlugins(const char* when) {
     Str255 product;
     SplitPluginName(entry, maker, product);
     EXPECT_EQ(real.maker, std::string(reinterpret_cast<char*>(maker + 1), maker[0]));
-    if (real.id != nullptr) EXPECT_EQ(ReadU32BE(real.id), entry->uniqueId);
+    if (real.id != nullptr) {
+      EXPECT_EQ(ReadU32BE(real.id), entry->uniqueId);
+    }
     EXPECT_NE(0u, entry->uniqueId);
     EXPECT_EQ(real.inputs, entry->inputCount);
     EXPECT_EQ(real.outputs, entry->outputCount);

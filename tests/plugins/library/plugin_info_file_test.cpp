@@ -156,11 +156,11 @@ TEST_F(PluginInfoFileTest, ADamagedFileIsSetAsideAndAnEmptyOneTakesItsPlace) {
 
 // Records in the older resource forms are taken over once into the data fork.
 TEST_F(PluginInfoFileTest, OlderResourceFormsAreConverted) {
-  FSSpec spec;
-  PathToSpec(InfoFilePath(), &spec);
-  FSpCreateResFile(&spec, kAppCreator, kPrefsFileType, 0);
+  FSSpec location;
+  PathToSpec(InfoFilePath(), &location);
+  FSpCreateResFile(&location, kAppCreator, kPrefsFileType, 0);
   ASSERT_EQ(noErr, ResError());
-  int16_t ref = FSpOpenResFile(&spec, fsRdWrPerm);
+  int16_t ref = FSpOpenResFile(&location, fsRdWrPerm);
   ASSERT_NE(-1, ref);
   Handle old = NewHandleClear(2 * kOldPluginCacheRecordSize);
   uint8_t* r = reinterpret_cast<uint8_t*>(*old);
@@ -191,10 +191,10 @@ TEST_F(PluginInfoFileTest, OlderResourceFormsAreConverted) {
 }
 
 TEST_F(PluginInfoFileTest, APurgeDropsEmptyAndUselessRecordsOfTheResourceForm) {
-  FSSpec spec;
-  PathToSpec(InfoFilePath(), &spec);
-  FSpCreateResFile(&spec, kAppCreator, kPrefsFileType, 0);
-  int16_t ref = FSpOpenResFile(&spec, fsRdWrPerm);
+  FSSpec location;
+  PathToSpec(InfoFilePath(), &location);
+  FSpCreateResFile(&location, kAppCreator, kPrefsFileType, 0);
+  int16_t ref = FSpOpenResFile(&location, fsRdWrPerm);
   ASSERT_NE(-1, ref);
   Handle records = NewHandleClear(3 * 128);
   uint8_t* r = reinterpret_cast<uint8_t*>(*records);

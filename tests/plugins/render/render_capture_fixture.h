@@ -35,6 +35,7 @@
 #include "song/instruments/instrument_record.h"
 #include "song/model/song_layout.h"
 #include "tests/audio/engine/engine_fixture.h"
+#include "tests/audio/transport/capture_fixture.h"
 #include "tests/plugins/render/render_fixture.h"
 #include "tests/sequencer/transport/transport_fixture.h"
 #include "tests/test_support.h"
@@ -46,18 +47,6 @@ namespace render_test {
 
 constexpr uint8_t kDevice = 3;
 constexpr size_t kMatchSamples = 200;
-
-inline std::vector<float> ReadLeft(const std::string& path) {
-  SF_INFO info{};
-  SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
-  if (!file) return {};
-  std::vector<float> frames(size_t(info.frames) * size_t(info.channels));
-  sf_readf_float(file, frames.data(), info.frames);
-  sf_close(file);
-  std::vector<float> left(size_t(info.frames));
-  for (size_t i = 0; i < left.size(); ++i) left[i] = frames[i * size_t(info.channels)];
-  return left;
-}
 
 // A tempo map: the song's own tempo from tick 1, then {tick, tempo} changes.
 struct TempoMap {
@@ -109,35 +98,14 @@ inline int32_t BestShift(const std::vector<float>& heard, int64_t at, const std:
   return best;
 }
 
-class RenderCapture : public TransportTest {
+class RenderCapture : public CaptureTest {
  protected:
   void Open(int32_t frames) {
-    frames_ = frames;
-    InstallAudioHooks();
+    OpenCapture(frames, "render.wav");
     InstallPluginRenderHooks();
-    device_ = engine_test::NullDeviceInManualMode(UInt32(frames));
-    ASSERT_NE(device_, kAudioDeviceUnknown);
-    gAudioBufferFrames.store(frames);
-    SetAudioMode(3);
-    gCoreAudioDevices.outputDevice = device_;
-    gCoreAudioDevices.inputOff = 1;
-    savedDevices_ = gOutputDevices;
-    gCoreAudioDriver.next = nullptr;
-    gOutputDevices = &gCoreAudioDriver;
-    wav_ = folder_.File("render.wav");
-    ASSERT_EQ(SetNullDeviceCapturePath(wav_.c_str()), 0);
   }
   void TearDown() override {
-    TransportTest::TearDown();
-    StopAudioEngine(0);
-    CloseCoreAudioOutput();
-    SetNullDeviceCapturePath(nullptr);
-    AudioHardwareFlushNotifications(1000);
-    SetNullDeviceManualMode(false);
-    gOutputDevices = savedDevices_;
-    gCoreAudioDevices = CoreAudioDevices();
-    gCoreAudioSettings = CoreAudioSettings();
-    gAudioSuspended = 0;
+    CaptureTest::TearDown();
     for (ChannelRenderState* s : states_) {
       DisposePluginMidiState(static_cast<PluginMidiState*>(s->midiState));
       delete s;
@@ -201,25 +169,13 @@ class RenderCapture : public TransportTest {
     gCoreAudioDriver.channelList = c;
     return c;
   }
-  void Cycles(int32_t count) {
-    for (int32_t i = 0; i < count; ++i) {
-      uint32_t mixed = gEngineQueue.cyclesMixed.load();
-      int32_t state = gAudioDriverState.load();
-      ASSERT_EQ(RunNullDeviceCycles(1), 1u);
-      if (state >= kDriverWarmUp && state <= kDriverRunningAtRate) {
-        for (int32_t w = 0; w < 20000 && gEngineQueue.cyclesMixed.load() <= mixed; ++w) usleep(100);
-      }
-    }
-  }
   // Plays `samples` samples of the song and answers what was heard.
   std::vector<float> PlayFor(double samples) {
     ::Play(1);
     Cycles(int32_t(samples / frames_) + 8);
     StopTransport(false);
     EXPECT_EQ(gEngineError.load(), 0);
-    CloseCoreAudioOutput();
-    SetNullDeviceCapturePath(nullptr);
-    return ReadLeft(wav_);
+    return Heard();
   }
   // Clickvox's waveform for a note struck at the first sample of a block.
   std::vector<float> ClickWave(uint8_t note) {
@@ -262,14 +218,8 @@ class RenderCapture : public TransportTest {
     }
   }
 
-  AudioDeviceID device_ = kAudioDeviceUnknown;
-  AudioDriverOps* savedDevices_ = nullptr;
-  zarin_test::TempFolder folder_;
-  std::string wav_;
-  int32_t frames_ = 64;
   std::vector<ChannelRenderState*> states_;
   std::vector<PluginInstance*> plugins_;
 };
-
 
 }  // namespace render_test

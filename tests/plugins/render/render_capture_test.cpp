@@ -137,45 +137,11 @@ TEST_F(RenderCapture, PlayGivesTheClickItsOwnChannelThroughClickvox) {
   ExpectOnsets(heard, exact, waves);
 }
 
-// The ramp an effect channel streams: 1, 2, 3, ... as 16-bit samples, numbered on across the
-// halves in the order the disk thread fills them.
-int32_t RampReader(EngineChannel* channel, int32_t, void* buffer, uint8_t* ready) {
-  auto* counted = static_cast<int32_t*>(channel->readerContext);
-  auto* samples = static_cast<int16_t*>(buffer);
-  for (int32_t i = 0; i < channel->framesPerBlock * channel->blocksPerHalf; ++i) samples[i] = int16_t(1 + (*counted)++ % 30000);
-  *ready = 1;
-  return 0;
-}
-
 class EffectCapture : public RenderCapture {
  protected:
-  // A mono channel of the ramp through the chain, only the chain's (wet) signal heard.
+  // A mono channel of the counting source (a ramp) through the chain, only the chain's (wet)
+  // signal heard.
   void AddRampChannel(PluginInstance* head) {
-    constexpr int32_t kBlocksPerHalf = 4;
-    EngineChannel* c = nullptr;
-    ASSERT_EQ(ClaimEngineChannel(&c), 0);
-    counted_ = 0;
-    c->frameChannels = c->sourceChannels = 1;
-    c->sampleBits = 16;
-    c->sampleRate = gCoreAudioDriver.sampleRate;
-    c->framesPerBlock = int16_t(frames_);
-    c->blocksPerHalf = int16_t(kBlocksPerHalf);
-    c->blockBytes = frames_ * 2;
-    c->reader = RampReader;
-    c->readerContext = &counted_;
-    c->device = &gCoreAudioDriver;
-    c->song = gTransportSong;
-    c->streaming = 1;
-    SetChannelGains(32768, 64, &c->gainLeft, &c->gainRight);
-    ASSERT_EQ(AllocateChannelBlocks(c, frames_), 0);
-    for (int32_t h = 0; h < 2; ++h) {
-      int16_t err = 0;
-      c->halfBuffer[h] = NewEngineBuffer(c->blockBytes * kBlocksPerHalf, &err);
-      ASSERT_EQ(err, 0);
-      RampReader(c, h, c->halfBuffer[h], &c->halfReady[h]);
-    }
-    c->readPointer = static_cast<uint8_t*>(c->halfBuffer[0]);
-    c->blocksLeft = int16_t(kBlocksPerHalf);
     auto* state = new ChannelRenderState();
     state->chainHead = head;
     state->mixKind = 6;  // mono float
@@ -183,27 +149,21 @@ class EffectCapture : public RenderCapture {
     state->outputChannels = 1;
     SetPluginGains(state, 1.0f / 32768.0f, 32768.0f, 0);  // the wet signal alone
     states_.push_back(state);
-    c->renderState = state;
-    c->next = gCoreAudioDriver.channelList;
-    gCoreAudioDriver.channelList = c;
+    ASSERT_NE(AddCountingChannel(state), nullptr);
   }
   // Plays the channel and answers the heard ramp from its first sound on.
   std::vector<float> PlayRamp(PluginInstance* head, int32_t cycles, size_t* firstSound) {
-    wav_ = folder_.File("effect" + std::to_string(passes_++) + ".wav");
-    EXPECT_EQ(SetNullDeviceCapturePath(wav_.c_str()), 0);
+    CaptureInto("effect" + std::to_string(passes_++) + ".wav");
     AddRampChannel(head);
     ::Play(1);
     Cycles(cycles);
     StopTransport(false);
     EXPECT_EQ(gEngineError.load(), 0);
-    CloseCoreAudioOutput();
-    SetNullDeviceCapturePath(nullptr);
-    std::vector<float> heard = ReadLeft(wav_);
+    std::vector<float> heard = Heard();
     *firstSound = 0;
     while (*firstSound < heard.size() && heard[*firstSound] == 0.0f) ++*firstSound;
     return heard;
   }
-  int32_t counted_ = 0;
   int32_t passes_ = 0;
 };
 

@@ -3,10 +3,6 @@
 // that counts every allocation it makes.
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <cstdlib>
-#include <new>
-
 #include "audio/devices/audio_driver.h"
 #include "audio/engine/engine_channels.h"
 #include "audio/render/channel_render.h"
@@ -16,28 +12,10 @@
 #include "sequencer/clock/click_settings.h"
 #include "song/instruments/instrument_record.h"
 #include "song/model/song_layout.h"
+#include "tests/audio/engine/allocation_counter.h"
 #include "tests/plugins/render/render_fixture.h"
 #include "tests/sequencer/clock/clock_fixture.h"
 #include "tests/sequencer/transport/transport_fixture.h"
-
-namespace {
-
-thread_local bool tCountAllocations = false;
-std::atomic<uint32_t> gAllocations{0};
-
-}  // namespace
-
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-void* operator new(std::size_t size) {
-  if (tCountAllocations) gAllocations.fetch_add(1);
-  void* p = std::malloc(size ? size : 1);
-  if (!p) throw std::bad_alloc();
-  return p;
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-#pragma GCC diagnostic pop
 
 namespace {
 
@@ -64,8 +42,7 @@ TEST_F(RenderNoAllocation, SchedulingSendingAndRenderingAllocateNothing) {
   state->clickChannel = 1;
   gClickSettings.flags = kClickActive;
   {
-    gAllocations.store(0);
-    tCountAllocations = true;
+    engine_test::CountedThread counted;
     for (int32_t block = 0; block < 400; ++block) {
       PutLiveMidiMessage(&state->liveRing, 0x90, 40, 90);
       DeliverBufferMidi(&channel, click, state, kFrames);
@@ -74,9 +51,8 @@ TEST_F(RenderNoAllocation, SchedulingSendingAndRenderingAllocateNothing) {
       uint8_t rendered = 0;
       RenderInsertChain(click, inputs, outputs, kFrames, 0, &rendered);
     }
-    tCountAllocations = false;
   }
-  EXPECT_EQ(gAllocations.load(), 0u);
+  EXPECT_EQ(engine_test::CountedAllocations(), 0u);
   EXPECT_GT(state->lastTickSpan, 0.0);
   gClickSettings = ClickSettings();
   DisposePluginMidiState(state);

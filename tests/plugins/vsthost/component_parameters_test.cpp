@@ -16,6 +16,7 @@
 #include "plugins/host/plugin_parameters.h"
 #include "plugins/host/plugin_state.h"
 #include "plugins/library/plugin_table.h"
+#include "tests/plugins/instances/component_entry.h"
 
 namespace {
 
@@ -26,28 +27,11 @@ const bool gPathSet = [] {
 
 constexpr const char* kCompressorName = "LSP LV2: LSP Compressor Stereo";
 
-bool DescriptionNamed(const std::string& name, ComponentDescription* out) {
-  for (Component c = FindNextComponent(0, nullptr); c != 0; c = FindNextComponent(c, nullptr)) {
-    unsigned char text[256];
-    if (GetComponentInfo(c, out, text) == noErr &&
-        name == std::string(reinterpret_cast<char*>(text + 1), text[0]))
-      return true;
-  }
-  return false;
-}
-
 class ComponentParametersTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ComponentDescription d;
-    if (!DescriptionNamed(kCompressorName, &d)) GTEST_SKIP() << kCompressorName << " is not installed";
-    PluginInfo info;
-    info.kind = kPluginKindAuEffect;
-    info.uniqueId = FourCC("tst2");
-    info.componentType = d.componentType;
-    info.componentSubType = d.componentSubType;
-    info.componentManufacturer = d.componentManufacturer;
-    int32_t index = AppendPluginInfo(info);
+    int32_t index = instances_test::AppendComponentEntry(kCompressorName, kPluginKindAuEffect, FourCC("tst2"));
+    if (index < 0) GTEST_SKIP() << kCompressorName << " is not installed";
     OSErr err = 1;
     ASSERT_NE(0u, OpenPluginInstance(nullptr, 512, &head_, index, 0, PluginInfoAt(index),
                                      kOpenQuietly, nullptr, 48000.0, &err));

@@ -47,9 +47,10 @@ class SongPluginStateTest : public doc_test::DocumentTest {
     ASSERT_TRUE(WaitForPluginExaminations(120000));
   }
   void TearDown() override {
-    DocumentTest::TearDown();
+    // The table's block came after the fixture counted the handles.
     StopPluginExaminations();
     ResetPluginTable();
+    DocumentTest::TearDown();
     RegisterStandardFolder(kPreferencesFolderType, "");
     ForgetPluginInfoFileSpec();
     ForgetPrefsFileSpec();

@@ -299,7 +299,9 @@ std::map<std::string, std::string> SessionEnvironment(const XServer& x, const za
   return {{"DISPLAY", x.name()},
           {"XDG_CONFIG_HOME", home.File("config")},
           {"XDG_DATA_HOME", home.File("data")},
-          {"LV2_PATH", home.File("lv2")},  // no component plug-ins: the start-up scan is quick
+          // No plug-ins of the machine: the start-up scan is quick and examines nothing.
+          {"LV2_PATH", home.File("lv2")},
+          {"ZARIN_VST_SYSTEM_PATH", ""},
           {"ZARIN_STATE_DUMP", dumpFile},
           {"ZARIN_SCREEN", std::to_string(kScreenWidth) + "x" + std::to_string(kScreenHeight)}};
 }

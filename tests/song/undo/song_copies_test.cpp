@@ -7,6 +7,7 @@
 #include "shell/base/error_report.h"
 #include "shell/base/undo_palette.h"
 #include "song/model/linked_song_swap.h"
+#include "song/model/song_bodies.h"
 #include "song/model/song_copies.h"
 #include "undo_fixture.h"
 
@@ -215,6 +216,20 @@ TEST_F(CopyNameTest, ADroppedCopyIsNamedAsACopy) {
   SetCurrentTrackIndex(0);
   SelectSong(GetChildSequence(0));
   EXPECT_EQ("Copy of Verse", Name());
+}
+
+}  // namespace
+
+namespace {
+
+// Closing a document releases its songs' plug-in blocks: a track's rack lets go of its
+// plug-ins, which close at their last use (a listed rack's list goes with them).
+TEST_F(SongCopiesTest, ReleasingASongsPluginBlocksClosesItsRacksPlugins) {
+  BuildSongs();
+  for (uint32_t id : plugins_) ASSERT_TRUE(IsPluginInstanceOpen(id));
+  ReleaseSongPluginBlocks(song0_);
+  for (uint32_t id : plugins_) EXPECT_FALSE(IsPluginInstanceOpen(id));
+  ReleaseSongPluginBlocks(song0_);  // a second time finds nothing to release
 }
 
 }  // namespace
