@@ -10,6 +10,8 @@
 
 namespace {
 
+constexpr int16_t kTrackButtonTextSize = 9;
+
 struct BarResource {
   AppWindow* record;
   int16_t id;
@@ -44,7 +46,13 @@ void CreateTrackViewButtons() {
   WindowRef window = GetAppWindowRef(&gTrackWindowRecord);
   if (!window) return;
   constexpr int16_t kButtonIds[4] = {152, 153, 152, 153};
-  for (int16_t k = 0; k < 4; ++k) gTrackButtons[k] = GetNewControl(kButtonIds[k], window);
+  ControlFontStyleRec small;
+  small.flags = kControlUseSizeMask;
+  small.size = kTrackButtonTextSize;  // the sign fits the narrow face
+  for (int16_t k = 0; k < 4; ++k) {
+    gTrackButtons[k] = GetNewControl(kButtonIds[k], window);
+    if (gTrackButtons[k]) SetControlFontStyle(gTrackButtons[k], &small);
+  }
 }
 
 }  // namespace
