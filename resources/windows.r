@@ -33,6 +33,16 @@ resource 'CNTL' 138 "Marker list scroll bar" {
   i16 0 i16 0 i16 100 i16 16 i16 0 u8 0 u8 0 i16 0 i16 0 i16 386 i32 0 pstring ""
 }
 
+# The track window's buttons beside its scroll bars (small bevel buttons, each made twice):
+# 152 makes the rows lower and the overview wider, 153 the rows higher and the overview
+# narrower. The window's layout places them.
+resource 'CNTL' 152 "Track view smaller" {
+  i16 0 i16 0 i16 16 i16 15 i16 0 u8 1 u8 0 i16 0 i16 0 i16 32 i32 0 pstring "-"
+}
+resource 'CNTL' 153 "Track view larger" {
+  i16 0 i16 0 i16 16 i16 15 i16 0 u8 1 u8 0 i16 0 i16 0 i16 32 i32 0 pstring "+"
+}
+
 # The main editor's child-sequence button: a bevel button whose menu (255) lists the current
 # track's child sequences; hidden until the tool bar places it.
 resource 'CNTL' 255 "Child sequence button" {

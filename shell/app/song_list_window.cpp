@@ -19,6 +19,7 @@
 #include "shell/dialogs/name_dialog.h"
 #include "shell/drawing/drawing_ports.h"
 #include "shell/menus/menu_items.h"
+#include "shell/windows/editor_panes.h"
 #include "shell/windows/gray_outline_drag.h"
 #include "shell/windows/song_window_title.h"
 #include "shell/windows/window_clicks.h"
@@ -121,10 +122,13 @@ OSErr ActivateSongSlot(int32_t slot) {
     SelectSongIndex(previous);
     return paramErr;
   }
-  OSErr err = gCurrentSong ? OSErr(noErr) : MakeSongInEmptySlot();
+  bool made = !gCurrentSong;
+  OSErr err = made ? MakeSongInEmptySlot() : OSErr(noErr);
   if (err != noErr) {
     ReportError(err);
     SelectSongIndex(0);
+  } else if (made) {
+    ResetSongPaneTable();  // the new song starts with one pane on the current lane
   }
   UpdateSongLinkFlags();
   RefreshAfterSongSwitch(1);

@@ -1,4 +1,8 @@
-// The state dump's lines about the track window's level meters (see state_dump.h):
+// The state dump's lines about the track window's level meters and buttons (see state_dump.h):
+//   trackzoom <shift>               the overview's zoom shift
+//   trackbutton <index> <left> <top> <right> <bottom>
+//                                   each of the four row-height and zoom buttons shown, in
+//                                   global coordinates
 //   metergeometry <segments> <green limit> <red start>
 //   meter <track> <current> <drawn> <peak> <stereo> <left> <top> <right> <bottom>
 //                                   each shown row's first bar: its segments now, drawn and

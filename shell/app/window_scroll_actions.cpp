@@ -10,6 +10,8 @@
 
 namespace {
 
+constexpr int16_t kTrackButtonTextSize = 9;
+
 struct BarResource {
   AppWindow* record;
   int16_t id;
@@ -37,6 +39,22 @@ int32_t StepFor(ControlRef control, ControlPartCode part) {
   }
 }
 
+// The track window's four buttons: 'CNTL' 152 (smaller rows, wider overview) and 153 (taller
+// rows, narrower overview), each made twice: indices 0 and 1 step the row height, 2 and 3 the
+// overview's zoom. The window's layout places them beside its scroll bars.
+void CreateTrackViewButtons() {
+  WindowRef window = GetAppWindowRef(&gTrackWindowRecord);
+  if (!window) return;
+  constexpr int16_t kButtonIds[4] = {152, 153, 152, 153};
+  ControlFontStyleRec small;
+  small.flags = kControlUseSizeMask;
+  small.size = kTrackButtonTextSize;  // the sign fits the narrow face
+  for (int16_t k = 0; k < 4; ++k) {
+    gTrackButtons[k] = GetNewControl(kButtonIds[k], window);
+    if (gTrackButtons[k]) SetControlFontStyle(gTrackButtons[k], &small);
+  }
+}
+
 }  // namespace
 
 void CreateWindowScrollBars() {
@@ -45,6 +63,7 @@ void CreateWindowScrollBars() {
       {&gSongListRecord, 130, false, nullptr},           {&gEventListRecord, 131, false, nullptr},
       {&gMarkerListRecord, 138, false, nullptr}};
   for (const BarResource& bar : kBars) NewAppWindowControl(bar.record, bar.id, bar.horizontal, bar.global, ListScrollAction);
+  CreateTrackViewButtons();
   SetWindowScrollerProc(kSongListKind, UpdateSongListScrollers);
   LayoutListWindowBars();
 }

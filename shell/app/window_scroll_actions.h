@@ -7,7 +7,8 @@
 #include "platform/windows/windows.h"
 
 // Start-up: the scroll bars of the track window, song list, event list and marker list from
-// their 'CNTL' resources, laid out and given their ranges.
+// their 'CNTL' resources, and the track window's row-height and zoom buttons, laid out and
+// given their ranges.
 void CreateWindowScrollBars();
 // The list windows' bars placed again at their windows' edges, with their ranges, after the
 // windows were placed and sized (start-up's placement and the stored layout).

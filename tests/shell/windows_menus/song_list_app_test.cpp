@@ -140,10 +140,13 @@ TEST_F(SongListTest, ClickingAnEmptySlotMakesAOneTrackSongThereAndMakesItCurrent
   MakeSongs(32, {0, 1});
   uint16_t firstId = ReadU16BE(SongBytes(0) + kSongId);
   gSongModified = 0;
+  gCurrentLaneNumber = 3;
+  gEditorPanes[0].lane = 7;
   EventRecord click{};
   click.what = mouseDown;
   ClickSongListWindow(&gSongListRecord, RowPoint(2), &click);
   ASSERT_EQ(gCurrentSongIndex, 2);
+  EXPECT_EQ(gEditorPanes[0].lane, 3) << "the new song's first pane shows the current lane";
   ASSERT_NE(GetSongHandleAt(2), nullptr);
   EXPECT_EQ(gCurrentSongHandle, GetSongHandleAt(2));
   EXPECT_EQ(GetSongTrackCount(), 1);
