@@ -197,6 +197,16 @@ struct EngineChannel {
   int32_t rawCopyBytes = 0;
   EngineChannel* targetChannel = nullptr;    // the next channel of a group
   EngineChannel* streamChannels[kMaxStreamChannels + 1] = {};  // further channels of the stream, null-ended
+  // First-cycle priming (audio/render/stream_priming.h): blocks and frames primed since the
+  // preparation, the frames of latency pre-roll the priming must reach, the latency the
+  // channel is already compensated by (samples), and the frames an external source wrote and
+  // the engine read (their difference is what a live channel must catch up at the start).
+  uint32_t primedBlocks = 0;
+  int32_t primedFrames = 0;
+  int32_t primeDelay = 0;
+  int32_t latencyCompensation = 0;
+  int64_t writeCount = 0;
+  int64_t readCount = 0;
   // Output stage (read and written by the output path).
   int32_t peakLeft = 0;
   int32_t peakRight = 0;

@@ -203,6 +203,8 @@ int16_t StartEngineAtPosition(EngineChannel* channel, int64_t position, int32_t 
   PrepareOutputDevices(0);   // the devices play at no rate until the output starts again
   HoldEngineWorkers(false, 0);
   channel->startTick = tick;
+  channel->primedBlocks = 0;  // primed afresh by the output path
+  channel->primedFrames = channel->primeDelay = 0;
   int16_t err = PrepareAudioTrackStream(channel, int64_t(locate.position), locate.rate, kind);
   if (err == 0) {
     channel->device->outputSelector.store(1);

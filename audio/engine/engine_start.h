@@ -19,12 +19,13 @@ extern int32_t gAudioSetupFrames;
 // Frames of the start offset beside the set-up's frames.
 constexpr int32_t kStartOffsetFrames = 188;
 
-// 1 when the first block is primed (the output path may go on to its warm-up state), 0 while
-// the warm-up count still runs. The first block is rendered once, when the count runs out.
-//
-// Interim: no per-channel renders during the warm-up, no catch-up of channels fed live and no
-// latency compensation: channels carry no plug-in latencies or input counts yet.
-int32_t PrimeEngineRender(EngineChannel* list);
+// The prime state of the output path. While the warm-up count runs it is counted down: the
+// first call renders a block of every playing channel of the slots (their devices' selectors
+// zeroed), the call that ends the count a block of every channel of `list`
+// (PrimeAllChannels), each followed by the latency pre-roll of the chains; the latter answers
+// 1 once the pre-roll is primed. Called after the warm-up, the channels of `list` (only the
+// first when `one`) catch up with their live sources; 1 when all are primed.
+int32_t PrimeEngineRender(EngineChannel* list, int32_t frames, bool one);
 
 // The engine sample clock at a device start: set-up frames + 188 - buffer frames while a play
 // rate is requested (non-zero), else 0.

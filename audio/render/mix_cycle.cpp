@@ -8,8 +8,11 @@
 #include "audio/engine/engine_thread.h"
 #include "audio/render/block_conversions.h"
 #include "audio/render/channel_render.h"
+#include "audio/render/follow_list_hooks.h"
 #include "audio/render/stream_block_mix.h"
+#include "audio/render/stream_pair_sums.h"
 #include "platform/threads/thread_pauses.h"
+#include "sequencer/clock/transport_clock.h"
 
 std::atomic<int32_t> gRefillPending{0};
 std::atomic<uint8_t> gJukeboxPlaying{0};
@@ -43,13 +46,6 @@ void RenderedFormat(const EngineChannel* c, const void* result, const void* sour
     return;
   }
   if (*channels > 2) *channels = 2;
-}
-
-void RenderAndMix(EngineChannel* c, void* block, uint32_t s, uint32_t half) {
-  void* result = RenderEngineChannel(c, block, c->renderBlock, c->framesPerBlock, 32768, int32_t(half));
-  int32_t bytes = 0, channels = 0;
-  RenderedFormat(c, result, block, &bytes, &channels);
-  MixStreamBlock(c, result, s, result == block ? 1 : c->halfReady[half], bytes, channels);
 }
 
 // A punched-in channel: while the transport records, one that is no record source is skipped
@@ -119,10 +115,37 @@ void MixStreamChannel(EngineChannel* c, uint32_t s, EngineWorker* worker, int32_
   if (!block) return;
   c->readPointer = block + c->blockBytes;
   --c->blocksLeft;
-  RenderAndMix(c, block, s, c->currentHalf);
+  RenderAndMixChannel(c, block, s, c->currentHalf);
 }
 
 }  // namespace
+
+void RenderAndMixChannel(EngineChannel* c, void* block, uint32_t s, uint32_t half) {
+  half &= 1;
+  void* result = RenderEngineChannel(c, block, c->renderBlock, c->framesPerBlock, 32768, int32_t(half));
+  int32_t bytes = 0, channels = 0;
+  RenderedFormat(c, result, block, &bytes, &channels);
+  MixStreamBlock(c, result, s, result == block ? 1 : c->halfReady[half], bytes, channels);
+}
+
+void MixChannelInCycle(EngineChannel* c, uint32_t s, EngineWorker* worker, int32_t filter,
+                       bool routine) {
+  if (SkipForPunch(c, s)) return;
+  if (c->spreadBytes && !c->renderState) {
+    MixSpreadBlock(c, s);
+    return;
+  }
+  if (c->instrumentSource || c->busSource) {
+    if (c->integerPairMix) {
+      SumPairChannels(c, s);
+      return;
+    }
+    if (routine) c->selectorRendered[s ^ 1u] = 0;
+    SumPairChannelsFloat(c, s);
+    return;
+  }
+  MixStreamChannel(c, s, worker, filter);
+}
 
 namespace {
 
@@ -186,18 +209,11 @@ int32_t MixEngineCycle(EngineChannel* list, ChannelCycleRoutine routine, void* r
   for (EngineChannel* c = list; c; c = c->next) {
     if (c->stopped) continue;
     if (filter >= 0 && c->channelNumber != filter) continue;
-    if (SkipForPunch(c, s)) continue;
-    if (c->spreadBytes && !c->renderState) {
-      MixSpreadBlock(c, s);
-      continue;
-    }
-    if (c->instrumentSource || c->busSource) {
-      if (routine) c->selectorRendered[s ^ 1u] = 0;
-      RenderAndMix(c, nullptr, s, c->currentHalf & 1);
-      continue;
-    }
-    MixStreamChannel(c, s, worker, filter);
+    MixChannelInCycle(c, s, worker, filter, routine != nullptr);
   }
-  if (filter < 1 && device) device->outputSelector.fetch_xor(1);
+  if (filter < 1) {
+    UpdateFollowList(list, gTransportClock.samplePosition);
+    if (device) device->outputSelector.fetch_xor(1);
+  }
   return 0;
 }

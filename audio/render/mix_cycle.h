@@ -21,6 +21,19 @@ extern std::atomic<uint8_t> gJukeboxPlaying;
 int32_t MixEngineCycle(EngineChannel* list, ChannelCycleRoutine routine, void* routineArgument,
                        EngineWorker* worker, int32_t filter);
 
+// One channel's part of a cycle's stream pass into output selector `selector`: the punch
+// handling, a linked channel's spread block, an instrument or bus channel's pair sums
+// (SumPairChannels when it sums in 16-bit integers, else SumPairChannelsFloat), or a stream
+// channel's next block. `routine` tells whether the cycle ran a routine pass. The caller skips
+// stopped channels and those the filter leaves out.
+void MixChannelInCycle(EngineChannel* channel, uint32_t selector, EngineWorker* worker,
+                       int32_t filter, bool routine);
+
+// Renders one block of the channel (its stream block, or none for an instrument or bus
+// channel, which then renders from `source`) at unity and mixes the result into its output
+// half of `selector` (MixStreamBlock); `half` names the stream half the block comes from.
+void RenderAndMixChannel(EngineChannel* channel, void* block, uint32_t selector, uint32_t half);
+
 // After a locate: waits, in 10-microsecond sleeps and never longer than one device buffer,
 // until the disk thread has served the outstanding refills of the streaming channels of the
 // engine's slots (only the one numbered `filter` when it is 0 or more). A refill still missing

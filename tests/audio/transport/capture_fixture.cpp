@@ -28,17 +28,20 @@ int32_t CountingReader(EngineChannel* channel, int32_t, void* buffer, uint8_t* r
   return 0;
 }
 
-std::vector<float> ReadLeft(const std::string& path) {
+std::vector<float> ReadSide(const std::string& path, int32_t side) {
   SF_INFO info{};
   SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
   if (!file) return {};
   std::vector<float> frames(size_t(info.frames) * size_t(info.channels));
   sf_readf_float(file, frames.data(), info.frames);
   sf_close(file);
-  std::vector<float> left(size_t(info.frames));
-  for (size_t i = 0; i < left.size(); ++i) left[i] = frames[i * size_t(info.channels)];
-  return left;
+  const size_t at = size_t(side < info.channels ? side : info.channels - 1);
+  std::vector<float> samples(size_t(info.frames));
+  for (size_t i = 0; i < samples.size(); ++i) samples[i] = frames[i * size_t(info.channels) + at];
+  return samples;
 }
+
+std::vector<float> ReadLeft(const std::string& path) { return ReadSide(path, 0); }
 
 }  // namespace capture_test
 

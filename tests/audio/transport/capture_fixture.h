@@ -30,6 +30,8 @@ int32_t CountingReader(EngineChannel* channel, int32_t half, void* buffer, uint8
 
 // The left channel of a WAV file (empty when it cannot be read).
 std::vector<float> ReadLeft(const std::string& path);
+// Channel `side` of a WAV file (the last one when it has fewer); empty when it cannot be read.
+std::vector<float> ReadSide(const std::string& path, int32_t side);
 
 }  // namespace capture_test
 
