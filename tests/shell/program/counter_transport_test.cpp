@@ -118,12 +118,12 @@ class CounterTransport : public CaptureProgramTest {
     x.Drag(cx, cy, cx, cy);
   }
   void ClickButton(int n) { ClickPanel(PanelRect("counterbutton " + std::to_string(n))); }
-  // Rewind, and wait until the counter shows the song's start.
+  // Rewind while stopped, and wait until the counter shows the song's start.
   bool Rewind() {
     ClickButton(3);
     Counter c;
-    Until([&](const std::string& d) { return ReadCounter(d, &c) && c.text == "1:01:000 0:00:00:00"; }, 5);
-    return c.text == "1:01:000 0:00:00:00";
+    std::string d = Until([&](const std::string& d) { return ReadCounter(d, &c) && c.text == "1:01:000 0:00:00:00"; }, 10);
+    return c.text == "1:01:000 0:00:00:00" && !Playing(d);
   }
   // Clicks the counter's field, waits until it is open, and types the keys and Return.
   bool TypeIntoField(const std::string& field, const std::string& keys) {
@@ -141,14 +141,15 @@ class CounterTransport : public CaptureProgramTest {
     x.Chord({}, "Return");
     return true;
   }
-  // Play until two notes came, Stop, and the keys of the notes from Play on.
+  // Play until two notes came, Stop, and the keys of the notes from Play on (none when the
+  // transport did not stop: a later Rewind would start it again by itself).
   std::vector<int> PlayTwoNotes() {
     capture.KeepOnly(programClient);
     size_t before = NoteOns(capture.Events()).size();
     ClickButton(1);
-    for (int i = 0; i < 100 && NoteOns(capture.Events()).size() < before + 2; ++i) usleep(50000);
+    for (int i = 0; i < 200 && NoteOns(capture.Events()).size() < before + 2; ++i) usleep(50000);
     ClickButton(0);
-    Until([](const std::string& d) { return !Playing(d); }, 5);
+    if (Playing(Until([](const std::string& d) { return !Playing(d); }, 15))) return {};
     std::vector<CapturedEvent> played = NoteOns(capture.Events());
     std::vector<int> keys;
     for (size_t i = before; i < played.size(); ++i) keys.push_back(played[i].bytes[1]);
@@ -224,14 +225,14 @@ TEST_F(CounterTransport, ThePanelRunsTheTransportAndTheCounterFollowsTheSong) {
   EXPECT_EQ(counter.beat, 1) << dump;
   EXPECT_NEAR(counter.seconds, SecondsAtQuarter(19), 0.1) << counter.text;
   std::vector<int> typed = PlayTwoNotes();
-  ASSERT_GE(typed.size(), 2u) << Errors();
+  ASSERT_GE(typed.size(), 2u) << "two notes came and Stop stopped" << Errors();
   EXPECT_EQ(typed[0], kFirstKey + 19) << "Play starts at the typed bar";
   EXPECT_EQ(typed[1], kFirstKey + 20);
 
   // Rewind after a Play from elsewhere: the next Play starts with the song's first note.
   ASSERT_TRUE(Rewind()) << program.Dump(dumpFile);
   std::vector<int> rewound = PlayTwoNotes();
-  ASSERT_GE(rewound.size(), 2u) << Errors();
+  ASSERT_GE(rewound.size(), 2u) << "two notes came and Stop stopped" << Errors();
   EXPECT_EQ(rewound[0], kFirstKey) << "Play after Rewind starts at the song's start";
   EXPECT_EQ(rewound[1], kFirstKey + 1);
 
@@ -242,7 +243,7 @@ TEST_F(CounterTransport, ThePanelRunsTheTransportAndTheCounterFollowsTheSong) {
   dump = Until([&](const std::string& d) { return ReadCounter(d, &counter) && counter.bar == 4; }, 5);
   EXPECT_EQ(counter.text, "4:01:000 0:00:05:00") << dump;
   std::vector<int> timed = PlayTwoNotes();
-  ASSERT_GE(timed.size(), 2u) << Errors();
+  ASSERT_GE(timed.size(), 2u) << "two notes came and Stop stopped" << Errors();
   EXPECT_EQ(timed[0], kFirstKey + 12) << "Play starts at the typed time";
   EXPECT_EQ(timed[1], kFirstKey + 13);
   program.Terminate();
