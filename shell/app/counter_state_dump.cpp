@@ -7,6 +7,7 @@
 #include "shell/drawing/scratch_rect.h"
 #include "shell/windows/app_windows.h"
 #include "shell/windows/counter_display.h"
+#include "shell/windows/counter_fields.h"
 #include "shell/windows/counter_window.h"
 
 namespace {
@@ -32,6 +33,13 @@ void AppendFieldRects(std::string* out) {
   *out += RectLine("counterfield beat", gScratchRect);
   SetCounterTickFieldRect();
   *out += RectLine("counterfield tick", gScratchRect);
+  const char* const kTimeFields[4] = {"hours", "minutes", "seconds", "frames"};
+  void (*const kTimeRects[4])() = {SetTimeHoursFieldRect, SetTimeMinutesFieldRect, SetTimeSecondsFieldRect,
+                                   SetTimeFramesFieldRect};
+  for (int32_t i = 0; i < 4; ++i) {
+    kTimeRects[i]();
+    *out += RectLine(std::string("counterfield ") + kTimeFields[i], gScratchRect);
+  }
   gScratchRect = keep;
   if (saved) SetPort(saved);
 }

@@ -49,6 +49,18 @@ constexpr int16_t kAlignRight = 1;
 constexpr int16_t kMeterLeft = 52, kNumeratorBaseline = 17, kDenominatorBaseline = 30;
 constexpr int16_t kFieldTop = 20, kFieldBottom = 3, kBarFieldWidth = 38, kBarFieldHeight = 17;
 
+// The parts a read-out last drew. The packed caches let a tick of 16 or more run into the
+// beat's bits (1:01:016 and 1:02:000 pack alike), so a change is also looked for here.
+int32_t gShownPositionParts[3] = {-1, -1, -1};
+int32_t gShownMeterParts[3] = {-1, -1, -1};
+
+bool ReadoutChanged(int32_t a, int32_t b, int32_t c, int32_t* packed, int32_t parts[3]) {
+  bool changed = StorePackedIfChanged(a, b, c, packed);
+  if (parts[0] != a || parts[1] != b || parts[2] != c) changed = true;
+  parts[0] = a, parts[1] = b, parts[2] = c;
+  return changed;
+}
+
 // The read-out's text right-aligned in gScratchRect (less 3 at the top and right), over the
 // panel's picture (its read-out well) restored in the rectangle.
 void DrawReadoutText(ConstStr255Param text) {
@@ -67,7 +79,7 @@ void DrawReadoutText(ConstStr255Param text) {
 void DrawPositionReadout(const CounterValues& v) {
   if (!(gCounterDisplayFlags & kCounterShowsReadouts)) return;
   int32_t tick = std::max<int32_t>(v.tick, 0);
-  if (!StorePackedIfChanged(v.bar, v.beat, tick, &gCounterShownPosition)) return;
+  if (!ReadoutChanged(v.bar, v.beat, tick, &gCounterShownPosition, gShownPositionParts)) return;
   GetStyleRect(kStyleCounterRect, &gScratchRect);
   LookUpCounterFont();
   Str255 text;
@@ -78,7 +90,7 @@ void DrawPositionReadout(const CounterValues& v) {
 
 void DrawMeterReadout(const CounterValues& v) {
   if (!(gCounterDisplayFlags & kCounterShowsReadouts)) return;
-  if (!StorePackedIfChanged(v.key, v.ticksPerBeat, v.numerator, &gCounterShownMeter)) return;
+  if (!ReadoutChanged(v.key, v.ticksPerBeat, v.numerator, &gCounterShownMeter, gShownMeterParts)) return;
   SetForeColorIndex(kMeterForeColour);
   SetMeterAreaRect();
   ClipToScratchRect();

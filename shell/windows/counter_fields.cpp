@@ -18,6 +18,7 @@
 #include "song/conductor/conductor_map.h"
 #include "song/conductor/conductor_time.h"
 #include "song/conductor/song_start_offset.h"
+#include "song/conductor/tempo_tables.h"
 #include "song/model/editor_hooks.h"
 #include "song/model/songs.h"
 
@@ -31,6 +32,7 @@ constexpr int16_t kFieldForeColour = 22;
 constexpr int32_t kMaxBar = 9999, kMaxHours = 99, kMaxMinutesSeconds = 59;
 constexpr int16_t kFieldTop = 20, kFieldBottom = 3;
 constexpr uint16_t kDefaultFramesPerSecond = 30;
+constexpr uint8_t kDropFrameRateCode = 2, kFirstFrameOfDroppedMinute = 2;
 
 bool SetPortToInfoPanelWindow(GrafPtr* saved) {
   GetPort(saved);
@@ -101,6 +103,20 @@ void CommitHours(int32_t v) { CommitTimeCounterField(v, 0); }
 void CommitMinutes(int32_t v) { CommitTimeCounterField(v, 1); }
 void CommitSeconds(int32_t v) { CommitTimeCounterField(v, 2); }
 void CommitFrames(int32_t v) { CommitTimeCounterField(v, 3); }
+
+// The typed time in subframes. The hours count in full (the record keeps 5 bits of them, which
+// would take 40 typed hours for 8), and the frames 0 and 1 that drop-frame leaves out of a
+// minute are taken as its first frame, 2, rather than reaching back into the minute before.
+uint32_t TypedTimeSubframes(TimeCodeRecord record) {
+  bool dropped = gSmpteRateCode == kDropFrameRateCode && record.minutes % 10 != 0 && record.seconds == 0;
+  if (dropped && record.frames < kFirstFrameOfDroppedMinute) record.frames = kFirstFrameOfDroppedMinute;
+  uint64_t hours = record.hours;
+  record.hours = 0;
+  TimeCodeRecord oneHour;
+  oneHour.hours = 1;
+  uint64_t total = TimecodeToSubframes(record) + hours * TimecodeToSubframes(oneHour);
+  return uint32_t(std::min<uint64_t>(total, UINT32_MAX));
+}
 
 constexpr ValueAfterProc kTimeFieldOpeners[4] = {EditTimeHoursField, EditTimeMinutesField, EditTimeSecondsField,
                                                  EditTimeFramesField};
@@ -216,7 +232,7 @@ void CommitTimeCounterField(int32_t value, int32_t fieldByte) {
   else if (fieldByte == 1) record.minutes = typed;
   else if (fieldByte == 2) record.seconds = typed;
   else record.frames = typed;
-  int32_t tick = CounterTimeTick(TimecodeToSubframes(record));
+  int32_t tick = CounterTimeTick(TypedTimeSubframes(record));
   GrafPtr saved = nullptr;
   SetPortToInfoPanelWindow(&saved);
   gCounterShownPosition = kCounterValueUnshown;
@@ -241,8 +257,9 @@ int32_t CounterPositionTick(int32_t bar, int32_t beat, int32_t tick) {
 
 int32_t CounterTimeTick(uint32_t subframes) {
   uint32_t time = subframes > gSongStartOffset ? subframes - gSongStartOffset : 0;
-  int32_t tick = TimeToTick(int32_t(std::min<uint32_t>(time, INT32_MAX)));
-  return tick > 1 ? tick + 1 : tick;
+  // TimeToTick counts from the song's tick 1 already: one tick more would land past a bar line
+  // typed as its time, and Play would leave out the notes on it.
+  return std::max(TimeToTick(int32_t(std::min<uint32_t>(time, INT32_MAX))), 1);
 }
 
 void ShowPositionInEditor(int32_t bar, int32_t beat, int32_t tick) {

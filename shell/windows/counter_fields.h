@@ -44,8 +44,8 @@ void CommitTimeCounterField(int32_t value, int32_t fieldByte);
 // The tick a typed bar, beat and tick stand for: the beat is held inside the bar's meter and
 // the position inside the bar (a typed tick never spills into the next bar).
 int32_t CounterPositionTick(int32_t bar, int32_t beat, int32_t tick);
-// The tick a committed time code locates to: its time from the song start offset (never
-// before it) as a tick, one later when above 1.
+// The tick a committed time code locates to: the song tick at its time from the song start
+// offset (never before it, and never below tick 1).
 int32_t CounterTimeTick(uint32_t subframes);
 // Locates the song to (bar, beat, tick) and brings every visible editor and list to it.
 void ShowPositionInEditor(int32_t bar, int32_t beat, int32_t tick);

@@ -2,9 +2,11 @@
 // every minute but each tenth, and never shows a frame 30; plain rates count every frame.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <tuple>
 
+#include "sequencer/clock/tick_routines.h"
 #include "sequencer/clock/time_code_format.h"
 #include "sequencer/clock/transport_clock.h"
 #include "sequencer/transport/sync_source.h"
@@ -84,6 +86,35 @@ TEST_F(TimeCodeFormat, PlainRatesCountEveryFrame) {
     TimeCodeFields f;
     FormatTimeCode(c.subframes, &f);
     EXPECT_EQ(c.shown, Fields(f)) << int(c.rateCode) << " " << c.subframes;
+  }
+}
+
+// The running clock counts frames one by one; over eleven minutes (ten-minute and hour-free
+// minute boundaries, the dropped frames) its digits stay those of the formatter at every
+// rate: 24, 25, 30 drop-frame and 30.
+class RunningTimeCode : public ClockTest {
+ protected:
+  void TearDown() override {
+    SetSmpteFrameRate(saved);
+    ClockTest::TearDown();
+  }
+  uint8_t saved = gSmpteRateCode;
+};
+
+TEST_F(RunningTimeCode, AgreesWithTheFormatterAtEveryFrame) {
+  for (uint8_t code : {uint8_t(0), uint8_t(1), uint8_t(2), uint8_t(3)}) {
+    SetSmpteFrameRate(code);
+    std::fill(gTransportClock.timeCode, gTransportClock.timeCode + 4, uint8_t(0));
+    gTransportClock.frameAccumulator = 0;
+    const uint32_t frames = uint32_t(gTransportClock.framesPerSecond) * 60 * 11 + 7;
+    for (uint32_t frame = 1; frame <= frames; ++frame) {
+      AdvanceTimeCode(80u << 16, code == 2);
+      TimeCodeFields f;
+      FormatTimeCode(frame * 80, &f);
+      const uint8_t* tc = gTransportClock.timeCode;
+      ASSERT_EQ(std::make_tuple(f.hours, f.minutes, f.seconds, f.frames), std::make_tuple(tc[0], tc[1], tc[2], tc[3]))
+          << "rate code " << int(code) << ", frame " << frame;
+    }
   }
 }
 

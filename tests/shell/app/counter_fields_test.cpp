@@ -2,14 +2,16 @@
 // at bar 5: the fields typed in place locate where the typed number says, clamped inside
 // the meter and the bar; Tab and Shift-Tab go round the fields of one read-out; the meter
 // read-out places the key signature's accidentals on their staff steps and the meter's
-// numbers by their width; a typed time locates by the tick rule of the time commit.
+// numbers by their width; a typed time locates to the song tick at that time.
 #include <algorithm>
+#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "platform/events/apple_events.h"
 #include "platform/events/classic_events.h"
 #include "platform/windows/windows.h"
+#include "sequencer/clock/time_code_format.h"
 #include "sequencer/clock/transport_clock.h"
 #include "sequencer/transport/counter_buttons.h"
 #include "sequencer/transport/transport_engine.h"
@@ -28,6 +30,7 @@
 #include "shell/windows/info_panel.h"
 #include "song/conductor/conductor_map.h"
 #include "song/conductor/conductor_time.h"
+#include "song/conductor/tempo_tables.h"
 #include "song/conductor/timebase.h"
 #include "song/model/song_layout.h"
 #include "song/model/song_context.h"
@@ -138,6 +141,17 @@ TEST_F(CounterFields, ATypedFieldLocatesWithTheOtherPartsOfThePosition) {
   }
 }
 
+TEST_F(CounterFields, TheReadoutShowsEveryMoveOfThePosition) {
+  // A tick of 16 and the next beat's start pack alike ((beat << 4) + tick), and so on.
+  const int32_t moves[][3] = {{0, 0, 16}, {0, 1, 0}, {0, 1, 32}, {0, 3, 0}, {0, 2, 16}, {0, 3, 0}, {1, 0, 0}};
+  for (const auto& m : moves) {
+    Locate(m[0], m[1], m[2]);
+    char expected[32];
+    std::snprintf(expected, sizeof expected, "%d:%02d:%03d", m[0] + 1, m[1] + 1, m[2]);
+    EXPECT_EQ(expected, Shown());
+  }
+}
+
 TEST_F(CounterFields, APositionTypedPastItsBarStaysInThatBar) {
   // Beat 6 of a 6/8 bar becomes beat 4 in a 4/4 bar; a tick field's largest number (the ticks
   // of a bar) does not run into the next bar.
@@ -196,16 +210,15 @@ TEST_F(CounterFields, InSectionModeAClickOnAFieldOpensNothing) {
   EXPECT_FALSE(IsValueFieldActive());
 }
 
-TEST_F(CounterFields, ATypedTimeLocatesByTheTickRuleAndItsFieldsAreBounded) {
-  // A time that converts to tick 0 or 1 stays, one that converts to tick 2 or later is one later.
-  EXPECT_EQ(1, CounterTimeTick(TickToTime(1)));
-  EXPECT_EQ(3, CounterTimeTick(TickToTime(2)));
-  EXPECT_EQ(kDivision + 2, CounterTimeTick(TickToTime(kDivision + 1)));
+TEST_F(CounterFields, ATypedTimeLocatesToTheTickAtThatTimeAndItsFieldsAreBounded) {
+  // The time of a tick gives that tick back (one later would skip a note on a bar line).
+  for (int32_t tick : {1, 2, int32_t(kDivision) + 1, 7 * int32_t(kDivision) + 3})
+    EXPECT_EQ(tick, CounterTimeTick(TickToTime(tick))) << tick;
   // Two seconds at 120 a minute are four quarters: bar 2.
   Locate(0, 0, 0);
   EditTimeSecondsField();
   Type("2\r");
-  EXPECT_EQ(uint32_t(BarToTick(1) + 1), gLocatePoint.tick);
+  EXPECT_EQ(uint32_t(BarToTick(1)), gLocatePoint.tick);
   // Minutes above 59 are clamped, never wrapped; no frames per second still bounds the frames.
   EditTimeMinutesField();
   EXPECT_EQ(59, gValueField.maximum);
@@ -215,6 +228,39 @@ TEST_F(CounterFields, ATypedTimeLocatesByTheTickRuleAndItsFieldsAreBounded) {
   EXPECT_EQ(29, gValueField.maximum);
   ResetValueField();
   gTransportClock.framesPerSecond = 30;
+}
+
+TEST_F(CounterFields, ATypedTimeNeverWrapsNorReachesIntoTheMinuteBefore) {
+  struct Case {
+    uint8_t rateCode;
+    uint8_t clock[4];      // the clock's hours, minutes, seconds, frames
+    void (*open)();
+    const char* keys;
+    uint32_t frames;       // the frames from time 0 the commit must locate to
+  };
+  const uint32_t kDropHour = kDropSubframesPerHour / 80;
+  const Case cases[] = {
+      {3, {0, 0, 0, 0}, EditTimeHoursField, "40\r", 40u * 3600 * 30},  // not 8 hours (40 in 5 bits)
+      {1, {0, 2, 0, 0}, EditTimeHoursField, "33\r", 33u * 3600 * 25 + 2 * 60 * 25},
+      {2, {0, 0, 0, 0}, EditTimeHoursField, "35\r", 35 * kDropHour},
+      // Drop-frame minute 1 starts at frame 2: frames 0 and 1 are taken as 2, not 0:00:59:28.
+      {2, {0, 1, 0, 7}, EditTimeFramesField, "0\r", 1800},
+      {2, {0, 1, 0, 7}, EditTimeFramesField, "1\r", 1800},
+      {2, {0, 1, 1, 7}, EditTimeFramesField, "0\r", 1800 + 28},  // second 1 has a frame 0
+      {2, {0, 10, 0, 7}, EditTimeFramesField, "0\r", 17982},     // a tenth minute drops nothing
+      {2, {0, 3, 5, 9}, EditTimeMinutesField, "11\r", 17982 + 1800 + 5 * 30 + 9 - 2},
+  };
+  const uint8_t savedRate = gSmpteRateCode;
+  for (const Case& c : cases) {
+    gSmpteRateCode = c.rateCode;
+    std::copy(c.clock, c.clock + 4, gTransportClock.timeCode);
+    c.open();
+    ASSERT_TRUE(IsValueFieldActive());
+    Type(c.keys);
+    EXPECT_EQ(uint32_t(CounterTimeTick(c.frames * 80)), gLocatePoint.tick)
+        << int(c.rateCode) << " " << c.keys;
+  }
+  gSmpteRateCode = savedRate;
 }
 
 TEST_F(CounterFields, KeySignaturesLandOnTheirStaffSteps) {

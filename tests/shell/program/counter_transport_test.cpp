@@ -2,8 +2,9 @@
 // server, its MIDI on the running JACK server going to a capture client of the test's own:
 // the panel's Play button plays the song, whose notes the client receives; the counter's
 // bar:beat:tick and time code follow the song position as the tempo map and the meters say
-// (4/4 at 120 a minute, then 240, then 6/8 bars); Stop stops; Rewind shows 1:01:000; a bar
-// typed into the counter's bar field locates there, and Play then starts with that bar's note.
+// (4/4 at 120 a minute, then 240, then 6/8 bars); Stop stops; Rewind shows 1:01:000 and the
+// next Play starts at the song's start; a bar typed into the counter's bar field, or a time
+// into its seconds field, locates there, and Play then starts with the note there.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -117,6 +118,43 @@ class CounterTransport : public CaptureProgramTest {
     x.Drag(cx, cy, cx, cy);
   }
   void ClickButton(int n) { ClickPanel(PanelRect("counterbutton " + std::to_string(n))); }
+  // Rewind while stopped, and wait until the counter shows the song's start.
+  bool Rewind() {
+    ClickButton(3);
+    Counter c;
+    std::string d = Until([&](const std::string& d) { return ReadCounter(d, &c) && c.text == "1:01:000 0:00:00:00"; }, 10);
+    return c.text == "1:01:000 0:00:00:00" && !Playing(d);
+  }
+  // Clicks the counter's field, waits until it is open, and types the keys and Return.
+  bool TypeIntoField(const std::string& field, const std::string& keys) {
+    lastDump = program.Dump(dumpFile);
+    std::vector<int> r = PanelRect("counterfield " + field);
+    if (r.size() != 4) return false;
+    ClickPanel(r);
+    lastDump = Until([](const std::string& d) {
+      std::vector<int64_t> open = Numbers(d, "counterfieldopen");
+      return open.size() == 2 && open[0] == 1;
+    }, 5);
+    std::vector<int64_t> open = Numbers(lastDump, "counterfieldopen");
+    if (open.empty() || open[0] != 1) return false;
+    x.Chord({}, keys);
+    x.Chord({}, "Return");
+    return true;
+  }
+  // Play until two notes came, Stop, and the keys of the notes from Play on (none when the
+  // transport did not stop: a later Rewind would start it again by itself).
+  std::vector<int> PlayTwoNotes() {
+    capture.KeepOnly(programClient);
+    size_t before = NoteOns(capture.Events()).size();
+    ClickButton(1);
+    for (int i = 0; i < 200 && NoteOns(capture.Events()).size() < before + 2; ++i) usleep(50000);
+    ClickButton(0);
+    if (Playing(Until([](const std::string& d) { return !Playing(d); }, 15))) return {};
+    std::vector<CapturedEvent> played = NoteOns(capture.Events());
+    std::vector<int> keys;
+    for (size_t i = before; i < played.size(); ++i) keys.push_back(played[i].bytes[1]);
+    return keys;
+  }
 
   WindowLine panel;
   std::string lastDump;
@@ -181,26 +219,33 @@ TEST_F(CounterTransport, ThePanelRunsTheTransportAndTheCounterFollowsTheSong) {
 
   // Bar 6 typed into the bar field: the counter shows it, and Play starts with its note
   // (bar 6 is the second 6/8 bar: quarter 19).
-  ClickPanel(PanelRect("counterfield bar"));
-  dump = Until([](const std::string& d) { return Numbers(d, "counterfieldopen").size() == 2 && Numbers(d, "counterfieldopen")[0] == 1; }, 5);
-  ASSERT_EQ(Numbers(dump, "counterfieldopen")[0], 1) << "the bar field opened" << dump;
-  x.Chord({}, "6");
-  x.Chord({}, "Return");
+  ASSERT_TRUE(TypeIntoField("bar", "6")) << "the bar field opened" << lastDump;
   dump = Until([&](const std::string& d) { return ReadCounter(d, &counter) && counter.bar == 6; }, 5);
   EXPECT_EQ(counter.bar, 6) << dump;
   EXPECT_EQ(counter.beat, 1) << dump;
   EXPECT_NEAR(counter.seconds, SecondsAtQuarter(19), 0.1) << counter.text;
-  capture.KeepOnly(programClient);
-  size_t typedBefore = NoteOns(capture.Events()).size();
-  ClickButton(1);
-  for (int i = 0; i < 100 && NoteOns(capture.Events()).size() < typedBefore + 2; ++i) usleep(50000);
-  ClickButton(0);
-  played = NoteOns(capture.Events());
-  ASSERT_GE(played.size(), typedBefore + 2) << Errors();
-  std::string keys;
-  for (size_t i = typedBefore; i < played.size(); ++i) keys += std::to_string(played[i].bytes[1]) + " ";
-  EXPECT_EQ(played[typedBefore].bytes[1], kFirstKey + 19) << "Play starts at the typed bar: " << keys;
-  EXPECT_EQ(played[typedBefore + 1].bytes[1], kFirstKey + 20) << keys;
+  std::vector<int> typed = PlayTwoNotes();
+  ASSERT_GE(typed.size(), 2u) << "two notes came and Stop stopped" << Errors();
+  EXPECT_EQ(typed[0], kFirstKey + 19) << "Play starts at the typed bar";
+  EXPECT_EQ(typed[1], kFirstKey + 20);
+
+  // Rewind after a Play from elsewhere: the next Play starts with the song's first note.
+  ASSERT_TRUE(Rewind()) << program.Dump(dumpFile);
+  std::vector<int> rewound = PlayTwoNotes();
+  ASSERT_GE(rewound.size(), 2u) << "two notes came and Stop stopped" << Errors();
+  EXPECT_EQ(rewound[0], kFirstKey) << "Play after Rewind starts at the song's start";
+  EXPECT_EQ(rewound[1], kFirstKey + 1);
+
+  // Five seconds typed into the time read-out are eight quarters at 120 and four at 240: the
+  // counter shows bar 4, and Play starts with quarter 12's note.
+  ASSERT_TRUE(Rewind()) << program.Dump(dumpFile);
+  ASSERT_TRUE(TypeIntoField("seconds", "5")) << "the seconds field opened" << lastDump;
+  dump = Until([&](const std::string& d) { return ReadCounter(d, &counter) && counter.bar == 4; }, 5);
+  EXPECT_EQ(counter.text, "4:01:000 0:00:05:00") << dump;
+  std::vector<int> timed = PlayTwoNotes();
+  ASSERT_GE(timed.size(), 2u) << "two notes came and Stop stopped" << Errors();
+  EXPECT_EQ(timed[0], kFirstKey + 12) << "Play starts at the typed time";
+  EXPECT_EQ(timed[1], kFirstKey + 13);
   program.Terminate();
 }
 
