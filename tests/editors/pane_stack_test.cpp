@@ -8,6 +8,9 @@
 #include "editors/panes/pane_stack.h"
 #include "editors/timeline/timeline_axis.h"
 #include "platform/controls/controls.h"
+#include "platform/quickdraw/icons.h"
+#include "platform/resources/resource_files.h"
+#include "platform/resources/resources.h"
 #include "platform/windows/windows.h"
 #include "shell/drawing/row_metrics.h"
 #include "shell/windows/editor_panes.h"
@@ -125,6 +128,39 @@ TEST_F(PaneStackTest, RowLinesNeverRiseAbovePitch131) {
     Rect below{int16_t(row131 - 1), int16_t(gTimelineFrame.originX + 1), pane.bottom, pane.right};
     EXPECT_LT(Count(below, 0xFFFFFF), (below.right - below.left) * (below.bottom - below.top)) << int(style);
   }
+}
+
+// The keyboard left of the note rows: its black keys lie on the black-key rows at every note
+// zoom (each zoom has its own picture), and without the pictures the column stays empty.
+TEST_F(PaneStackTest, TheKeyboardColumnsBlackKeysLieOnTheBlackKeyRowsAtEveryZoom) {
+  AddTrack(0, NoteRecords({}));
+  AddPane(0, 48);  // pitch 95 at the top
+  const uint32_t kBlackKey = 0x202428;
+  int16_t x = int16_t(gTimelineFrame.originX - kKeyColumnWidth + 4);
+  auto rowMiddle = [](int p) { return gTimelineFrame.top + (gNoteRowPosition[p] + gNoteRowPosition[p - 1]) / 2; };
+  Draw();
+  EXPECT_NE(Pixel(x, rowMiddle(85)), kBlackKey) << "a keyboard without its pictures";
+  SInt16 ref = -1;
+  ASSERT_EQ(noErr, OpenAppResourceFile(ZARIN_TEST_APP_RESOURCES, &ref));
+  const int blackKeys[] = {85, 82, 80, 78, 75, 73};  // C#, A#, G#, F#, D#, C# below pitch 95
+  const int whiteKeys[] = {86, 84, 83, 81, 79, 77, 76, 74, 72};
+  for (int16_t level = 0; level <= 10; ++level) {
+    SCOPED_TRACE("note zoom " + std::to_string(level));
+    SetNoteZoom(level);
+    Draw();
+    int16_t bottom = PaneRect(0).bottom;
+    ASSERT_LT(rowMiddle(84), bottom);  // a black and two white keys show at every zoom
+    for (int p : blackKeys)
+      if (rowMiddle(p) < bottom) EXPECT_EQ(Pixel(x, rowMiddle(p)), kBlackKey) << p;
+    for (int p : whiteKeys)
+      if (rowMiddle(p) < bottom) EXPECT_NE(Pixel(x, rowMiddle(p)), kBlackKey) << p;
+  }
+  CloseResFile(ref);
+  SetNoteZoom(3);  // no picture of its own any more: the one loaded stays
+  EXPECT_NE(gKeyboardIcon, nullptr);
+  DisposeCIcon(gKeyboardIcon);
+  gKeyboardIcon = nullptr;
+  SetNoteZoom(0);
 }
 
 TEST_F(PaneStackTest, AHeaderTooNearTheWindowBottomIsNotDrawn) {
