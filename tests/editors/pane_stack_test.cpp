@@ -8,6 +8,14 @@
 #include "editors/panes/pane_stack.h"
 #include "editors/timeline/timeline_axis.h"
 #include "platform/controls/controls.h"
+#include "platform/memory/memory.h"
+#include "plugins/host/insert_chains.h"
+#include "plugins/host/insert_racks.h"
+#include "plugins/host/plugin_instances.h"
+#include "shell/base/app_state.h"
+#include "song/instruments/plugin_records.h"
+#include "song/instruments/rack_sharing.h"
+#include "tests/plugins/instances/fake_effect.h"
 #include "platform/quickdraw/icons.h"
 #include "platform/resources/resource_files.h"
 #include "platform/resources/resources.h"
@@ -161,6 +169,66 @@ TEST_F(PaneStackTest, TheKeyboardColumnsBlackKeysLieOnTheBlackKeyRowsAtEveryZoom
   DisposeCIcon(gKeyboardIcon);
   gKeyboardIcon = nullptr;
   SetNoteZoom(0);
+}
+
+// The plug-in column of a track pane's header: the names of the rack's plug-ins joined by ","
+// (the text grows with the second plug-in); a rack whose inserts are off shows no chain.
+TEST_F(PaneStackTest, TheHeaderListsTheTracksPlugInsUnlessItsInsertsAreOff) {
+  SizeWindow(gMainEditorRecord.window, 900, 400, false);  // the column lies past x 590
+  AddTrack(0, NoteRecords({}));
+  AddPane(0, 48);
+  ResetPluginTable();
+  int32_t index = AppendVstInfo();
+  FakeEffect echo(2, 2, 0x101), verb(2, 2, 0x102);
+  uint32_t head = 0;
+  Handle rack = NewHandleClear(kPluginRecordBytes);
+  WriteU32BE(gCurrentTrack + kTrackInsertRack, rack.id);
+  Rect strip = HeaderRect(0);
+  int16_t column = int16_t(strip.left + 4 * gStandardLineHeight + 545);
+  auto inkRight = [&] {  // the rightmost inked column of the plug-in column, 0 when none
+    Draw();
+    for (int16_t x = int16_t(column + 150); x > column; --x)
+      if (Dark(Rect{int16_t(strip.top + 1), x, int16_t(strip.bottom - 1), int16_t(x + 1)})) return x - column;
+    return 0;
+  };
+  EXPECT_EQ(inkRight(), 0);
+  const char* names[] = {"\x04" "Echo", "\x04" "Verb"};
+  FakeEffect* fakes[] = {&echo, &verb};
+  int widths[2] = {};
+  for (int k = 0; k < 2; ++k) {
+    ASSERT_NE(0u, OpenPluginInstance(nullptr, 512, &head, index, 0, PluginInfoAt(index), kOpenQuietly,
+                                     &fakes[k]->effect, 48000.0));
+    PluginInstance* plugin = GetChainPlugin(head, k);
+    std::memcpy(plugin->name, names[k], 5);
+    SetRackChainHead(rack, head);
+    widths[k] = inkRight();
+  }
+  EXPECT_GT(widths[0], 10);
+  EXPECT_GT(widths[1], widths[0] + 10) << "the second name follows the first";
+  SetRackFlags(rack, kRackFlagInsertsOff);
+  EXPECT_EQ(inkRight(), 0);
+  WriteU32BE(gCurrentTrack + kTrackInsertRack, 0);
+  DisposeHandle(rack);
+  ReleaseChainPlugins(head);
+}
+
+// The classic look draws a separator after a track pane's title and one after its length.
+TEST_F(PaneStackTest, TheClassicLookSeparatesTheHeadersColumns) {
+  AddTrack(0, NoteRecords({}));
+  AddPane(0, 48);
+  Rect strip = HeaderRect(0);
+  int16_t line = gStandardLineHeight;
+  Rect afterTitle{int16_t(strip.top + 1), int16_t(strip.left + 126), int16_t(strip.bottom - 1), int16_t(strip.left + 127)};
+  Rect afterLength{int16_t(strip.top + 1), int16_t(strip.left + 4 * line + 154), int16_t(strip.bottom - 1),
+                   int16_t(strip.left + 4 * line + 155)};
+  uint16_t saved = gAppState[0];
+  for (bool classic : {false, true}) {
+    gAppState[0] = uint16_t(classic ? saved | kAppWord0HighlightColour : saved & ~kAppWord0HighlightColour);
+    Draw();
+    EXPECT_EQ(Dark(afterTitle) >= afterTitle.bottom - afterTitle.top - 1, classic);
+    EXPECT_EQ(Dark(afterLength) >= afterLength.bottom - afterLength.top - 1, classic);
+  }
+  gAppState[0] = saved;
 }
 
 TEST_F(PaneStackTest, AHeaderTooNearTheWindowBottomIsNotDrawn) {
