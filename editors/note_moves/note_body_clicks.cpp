@@ -74,6 +74,22 @@ struct SequenceBlockMove {
   uint32_t tick;
 };
 
+struct SequenceBlockLength {
+  int32_t offset;
+  uint32_t length;
+};
+
+int32_t ApplySequenceBlockLength(void* context) {
+  auto* change = static_cast<SequenceBlockLength*>(context);
+  SetCurrentUndoKind(kNoteEditUndoKind);
+  uint8_t* block = CurrentTrackRecordAt(change->offset);
+  if (!block || SeqEventKind(block) != kKindSequenceRef || BeginTrackEdit() != noErr) return 0;
+  SetEventLongDuration(block, change->length);
+  TrackLengthAtLeast(SeqEventTime(block) + change->length);
+  EndTrackEdit();
+  return 1;
+}
+
 int32_t ApplySequenceBlockMove(void* context) {
   auto* move = static_cast<SequenceBlockMove*>(context);
   SetCurrentUndoKind(kNoteEditUndoKind);
@@ -102,6 +118,24 @@ void ClickNoteBody(uint32_t modifiers) {
   RedrawEventListWindow();
   InvalidateEditorWindow();
   if (changed) SetSongModified();
+}
+
+void DragBlockLength(int32_t offset) {
+  const uint8_t* block = CurrentTrackRecordAt(offset);
+  if (!block || SeqEventKind(block) != kKindSequenceRef) return;
+  uint32_t start = SeqEventTime(block);
+  Rect r = SequenceBlockRect(int32_t(std::min<uint32_t>(start, INT32_MAX / 2)), block);
+  Rect limit;
+  GetPaneContentRect(gCurrentPaneIndex, &limit);
+  int16_t dh = DragOutlineHorizontally(r, limit, limit);
+  if (dh == 0) return;
+  uint32_t end = uint32_t(SnapTimeToGrid(XToTime(r.right + dh), 0, gSnapSwitch != 0, true, nullptr));
+  SequenceBlockLength change{offset, end > start ? end - start : 1};
+  if (change.length == GetEventLongDuration(block)) return;
+  if (!RunUndoableEditForCurrentTrack(ApplySequenceBlockLength, &change)) return;
+  SetSongModified();
+  InvalidateEditorWindow();
+  RedrawEventListWindow();
 }
 
 void DragBlockEvent(int32_t offset) {
