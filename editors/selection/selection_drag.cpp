@@ -212,8 +212,8 @@ void FollowDragTime(DragRef drag, Point mouse, Point local) {
   int32_t time = byPosition ? int32_t(DroppedSelectionStart(local.h, true)) : SnappedTimeAtMouse(gClickX);
   DrawNoteReadout(time, kDragReadoutPitch, kNoReadoutEnd, kNoReadoutVelocity);
   if (gZoomLevel < 0) return;
-  int32_t left = TimeToX(time, gTimelineLeftTick) + (mouse.h - local.h);  // global
-  SetDragMouse(drag, Point{mouse.v, ClampToQDRange(int64_t(left) + gClickX)});
+  int64_t left = int64_t(TimeToX(time, gTimelineLeftTick)) + (mouse.h - local.h);  // global
+  SetDragMouse(drag, Point{mouse.v, ClampToQDRange(left + gClickX)});
 }
 
 }  // namespace
