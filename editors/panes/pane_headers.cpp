@@ -36,6 +36,7 @@
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"
 #include "song/model/track_selection.h"
+#include "song/model/track_settings.h"
 #include "song/model/utility_track_access.h"
 
 namespace {
@@ -112,7 +113,8 @@ void DrawTitle(const Header& h) {
   std::memcpy(text + text[0] + 1, name + 1, std::min<int>(name[0], 255 - text[0]));
   text[0] = uint8_t(std::min<int>(text[0] + name[0], 255));
   bool muted = track.Flags() & kTrackFlagSilent;
-  Style face = (h.track[kTrackOutputFlags] & kBoldItalicBit) ? Style(bold | italic) : muted ? Style(italic) : Style(normal);
+  bool slanted = muted || IsAlternateRegionListActive();  // the header's track is the current one
+  Style face = (h.track[kTrackOutputFlags] & kBoldItalicBit) ? Style(bold | italic) : slanted ? Style(italic) : Style(normal);
   TextFace(face);
   RGBColor dimmed{0x8000, 0x8000, 0x8000};
   if (muted) RGBForeColor(&dimmed);

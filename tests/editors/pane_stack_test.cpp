@@ -113,6 +113,21 @@ TEST_F(PaneStackTest, OnePaneHasNoCloseBoxAndItsHeaderShowsTheTrack) {
   std::memcpy(gCurrentTrack + kTrackEndpointName, kName, 8);
   Draw();
   EXPECT_GT(Dark(output), 0);
+  // A track showing its alternate regions has its title in italic (not dimmed).
+  auto titlePixels = [&] {
+    std::vector<uint32_t> pixels;
+    for (int v = title.top; v < title.bottom; ++v)
+      for (int h = title.left; h < title.right; ++h) pixels.push_back(Pixel(h, v));
+    return pixels;
+  };
+  std::vector<uint32_t> upright = titlePixels();
+  gCurrentTrack[kTrackOutputFlags] |= kTrackOutputSecondRegions;
+  Draw();
+  EXPECT_NE(titlePixels(), upright);
+  EXPECT_GT(Dark(title), 0);
+  gCurrentTrack[kTrackOutputFlags] &= uint8_t(~kTrackOutputSecondRegions);
+  Draw();
+  EXPECT_EQ(titlePixels(), upright);
   // The solo button fills when the track is soloed.
   Rect solo = SoloButton(strip);
   int before = Dark(solo);
