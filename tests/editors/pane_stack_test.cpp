@@ -246,6 +246,23 @@ TEST_F(PaneStackTest, TheClassicLookSeparatesTheHeadersColumns) {
   gAppState[0] = saved;
 }
 
+// The mode column names the pane's view mode from the application's titles, after the note
+// name of the top row.
+TEST_F(PaneStackTest, TheHeaderNamesThePanesViewMode) {
+  AddTrack(0, NoteRecords({}));
+  AddPane(0, 48);
+  Rect strip = HeaderRect(0);
+  int16_t left = int16_t(strip.left + 4 * gStandardLineHeight + 166 + 27);
+  Rect mode{int16_t(strip.top + 1), left, int16_t(strip.bottom - 1), int16_t(left + 150)};
+  Draw();
+  EXPECT_EQ(Dark(mode), 0) << "a title without the application's texts";
+  SInt16 ref = -1;
+  ASSERT_EQ(noErr, OpenAppResourceFile(ZARIN_TEST_APP_RESOURCES, &ref));
+  Draw();
+  EXPECT_GT(Dark(mode), 0);
+  CloseResFile(ref);
+}
+
 TEST_F(PaneStackTest, AHeaderTooNearTheWindowBottomIsNotDrawn) {
   AddTrack(0, NoteRecords({}));
   AddPane(0, 48);
