@@ -91,6 +91,7 @@ void InstallNoteMoveRoutes() {
   gEditorClickRoutes.dragBarLine = DragBarLineFromClick;
   gSelectionHooks.clickNoteBody = ClickNoteBody;
   gSelectionHooks.dragBlockEvent = DragBlockEvent;
+  gSelectionHooks.dragBlockLength = DragBlockLength;
   gKeyCommandHooks.changeSelectedDurations = NudgeSelectedDurations;
   gKeyCommandHooks.changeSelectedVelocities = StepVelocitiesFromKey;
 }

@@ -50,8 +50,8 @@ int32_t HighestNote() {
   return highest;
 }
 
-// Interim: the track's own centre row and the zoom commands are not built; once per song each
-// pane is scrolled so that its track's highest note lies in the top octave shown.
+// Interim: a pane made for a song takes no stored row of its track; once per song each pane is
+// scrolled so that its track's highest note lies in the top octave shown.
 void ScrollPanesToNotes() {
   if (gPanesScrolled) return;
   gPanesScrolled = true;

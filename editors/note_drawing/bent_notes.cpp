@@ -77,10 +77,10 @@ bool IsBendDisplayOn() {
          (gCurrentTrack[kTrackOutputFlags] & kTrackBendDisplay);
 }
 
-void ToggleBendDisplay() {
-  if (gCurrentViewMode == kTempoLaneMode || !gCurrentSong || !gCurrentTrack || gEditorPaneCount <= 0) return;
+bool ToggleBendDisplay() {
+  if (gCurrentViewMode == kTempoLaneMode || !gCurrentSong || !gCurrentTrack || gEditorPaneCount <= 0) return false;
   gCurrentTrack[kTrackOutputFlags] ^= kTrackBendDisplay;
   gEditorPanes[gCurrentPaneIndex].editorData[kPaneRedrawFlag] = 1;
-  // Interim: the view's tools are applied again with the main editor's toolbar.
   InvalAppWindowPort(&gMainEditorRecord);
+  return true;
 }

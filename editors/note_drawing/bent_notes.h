@@ -25,5 +25,6 @@ void DrawBentNoteShaded(const uint8_t* event);
 // True when the current track shows its notes bent (never in the tempo lane, view mode 8).
 bool IsBendDisplayOn();
 // Outside the tempo lane: flips the current track's bend display, asks the current pane to
-// draw afresh and redraws the editor.
-void ToggleBendDisplay();
+// draw afresh and redraws the editor. True when it flipped (the caller applies the view's tools
+// again).
+bool ToggleBendDisplay();

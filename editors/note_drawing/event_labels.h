@@ -23,6 +23,6 @@ void DrawSequenceBlock(int32_t tick, const uint8_t* event, BlockPattern pattern,
 
 enum SequenceBlockPart : int16_t { kOutsideBlock = 0, kBlockBody = 1, kBlockStartMark = 2, kBlockEndMark = 3 };
 // The part of the sequence block with bounds under gLastMousePoint: its start mark, its end
-// mark or the body between them. Interim: with act, opening the block's dialog and dragging
-// the block or its end come with the note mover; nothing happens yet.
+// mark or the body between them. The selection tracker acts on the part it answers (act is
+// kept for the hit flags' sake and changes nothing here).
 int16_t HitTestSequenceBlock(bool act, const Rect& bounds);

@@ -10,6 +10,7 @@
 #include "platform/quickdraw/colors.h"
 #include "shell/windows/editor_panes.h"
 #include "song/events/seq_event.h"
+#include "song/model/track_length.h"
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"
 #include "song/model/track_sections.h"
@@ -194,6 +195,7 @@ bool SectionAt(Handle sections, int32_t i, uint32_t* start, uint32_t* end) {
 
 int32_t GetNoteDrawEnd() {
   int32_t right = GetTimelineRightTick();
+  if (TestLongestTrackFlag()) return right;  // the loop plays on past the song's end
   int64_t songEnd = gCurrentSong ? int64_t(ReadU32BE(gCurrentSong + kSongEndTick)) : 0;
   return songEnd > 0 ? int32_t(std::min<int64_t>(songEnd, right)) : right;
 }

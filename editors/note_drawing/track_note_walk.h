@@ -17,5 +17,6 @@ void DrawTrackNotes();
 void DrawLoopedTrackNotes();
 // Events inside one of the track's sections in the ghost style, the others plain.
 void DrawSectionedTrackNotes();
-// The tick the repeat walks stop at: the song end, but never past the right edge.
+// The tick the repeat walks stop at: the song end (no end when the longest track loops), but
+// never past the right edge.
 int32_t GetNoteDrawEnd();

@@ -26,8 +26,8 @@ enum EditTool : int16_t {
 extern int16_t gLaneTool;
 
 // The tool bar: two rows of four 26-pixel icon cells over the 103 pixels after its left edge
-// (the top row is its top 14 pixels); the strip is 40 pixels tall. Interim: its place in the
-// window is fixed here until the window drawing lays out the tool bar.
+// (the top row is its top 14 pixels); the strip is 40 pixels tall. Its place in the window
+// (gEditorToolbarLeft, gEditorToolbarTop) is where the window drawing last drew it.
 constexpr int16_t kToolCellWidth = 26;
 constexpr int16_t kToolIconsWidth = 103;
 constexpr int16_t kToolTopRowHeight = 14;

@@ -23,8 +23,8 @@ struct NoteReadoutText {
   Str255 velocity;
 };
 
-// Interim: the box's place in the tool bar; empty (hidden) until the window drawing lays out
-// the tool bar.
+// The box's place in the tool bar, set by the window drawing; empty (hidden) while the tool bar
+// is not shown.
 extern Rect gNoteReadoutBox;
 // The value and time the box showed last.
 extern int32_t gReadoutLastValue;

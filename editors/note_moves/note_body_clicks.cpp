@@ -69,22 +69,46 @@ bool ResizeClickedNote() {
   return RunUndoableEditInScope(ApplyLength, scope, &change) != 0;
 }
 
-struct SequenceBlockMove {
+// A sequence block's new start and length.
+struct SequenceBlockChange {
   int32_t offset;
   uint32_t tick;
+  uint32_t length;
 };
 
-int32_t ApplySequenceBlockMove(void* context) {
-  auto* move = static_cast<SequenceBlockMove*>(context);
+int32_t ApplySequenceBlockChange(void* context) {
+  auto* change = static_cast<SequenceBlockChange*>(context);
   SetCurrentUndoKind(kNoteEditUndoKind);
-  uint8_t* block = CurrentTrackRecordAt(move->offset);
+  uint8_t* block = CurrentTrackRecordAt(change->offset);
   if (!block || SeqEventKind(block) != kKindSequenceRef || BeginTrackEdit() != noErr) return 0;
-  SetSeqEventTime(block, move->tick);
-  uint32_t end = move->tick + GetEventLongDuration(block);
+  SetSeqEventTime(block, change->tick);
+  SetEventLongDuration(block, change->length);
   SortTrackEvents();
-  TrackLengthAtLeast(end);
+  TrackLengthAtLeast(change->tick + change->length);
   EndTrackEdit();
   return 1;
+}
+
+// The block's outline dragged horizontally; its start (or, with end, its end) goes to the
+// snapped time under the outline, the length at least one tick. One undoable step.
+void DragSequenceBlock(int32_t offset, bool end) {
+  const uint8_t* block = CurrentTrackRecordAt(offset);
+  if (!block || SeqEventKind(block) != kKindSequenceRef) return;
+  uint32_t start = SeqEventTime(block), length = GetEventLongDuration(block);
+  Rect r = SequenceBlockRect(int32_t(std::min<uint32_t>(start, INT32_MAX / 2)), block);
+  Rect limit;
+  GetPaneContentRect(gCurrentPaneIndex, &limit);
+  int16_t dh = DragOutlineHorizontally(r, limit, limit);
+  if (dh == 0) return;
+  auto snapped = [dh](int16_t x) { return uint32_t(SnapTimeToGrid(XToTime(x + dh), 0, gSnapSwitch != 0, true, nullptr)); };
+  SequenceBlockChange change{offset, start, length};
+  if (end) change.length = std::max<uint32_t>(snapped(r.right), start + 1) - start;
+  else change.tick = snapped(r.left);
+  if (change.tick == start && change.length == length) return;
+  if (!RunUndoableEditForCurrentTrack(ApplySequenceBlockChange, &change)) return;
+  SetSongModified();
+  InvalidateEditorWindow();
+  RedrawEventListWindow();
 }
 
 }  // namespace
@@ -104,19 +128,6 @@ void ClickNoteBody(uint32_t modifiers) {
   if (changed) SetSongModified();
 }
 
-void DragBlockEvent(int32_t offset) {
-  const uint8_t* block = CurrentTrackRecordAt(offset);
-  if (!block || SeqEventKind(block) != kKindSequenceRef) return;
-  int32_t tick = int32_t(std::min<uint32_t>(SeqEventTime(block), INT32_MAX / 2));
-  Rect r = SequenceBlockRect(tick, block);
-  Rect limit;
-  GetPaneContentRect(gCurrentPaneIndex, &limit);
-  int16_t dh = DragOutlineHorizontally(r, limit, limit);
-  if (dh == 0) return;
-  SequenceBlockMove move{offset, uint32_t(SnapTimeToGrid(XToTime(r.left + dh), 0, gSnapSwitch != 0, true, nullptr))};
-  if (move.tick == SeqEventTime(block)) return;
-  if (!RunUndoableEditForCurrentTrack(ApplySequenceBlockMove, &move)) return;
-  SetSongModified();
-  InvalidateEditorWindow();
-  RedrawEventListWindow();
-}
+void DragBlockLength(int32_t offset) { DragSequenceBlock(offset, true); }
+
+void DragBlockEvent(int32_t offset) { DragSequenceBlock(offset, false); }

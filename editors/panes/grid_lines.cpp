@@ -12,6 +12,7 @@
 #include "shell/drawing/scratch_rect.h"
 #include "shell/drawing/screen_bounds.h"
 #include "song/conductor/timebase.h"
+#include "song/model/track_length.h"
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"
 
@@ -86,6 +87,7 @@ bool DrawGridLines(int32_t offset, int16_t top, int16_t bottom, int16_t rightLim
 
 int32_t GetTimelineBarLimit() {
   if (!gCurrentSong) return 0;
+  if (TestLongestTrackFlag()) return MaxBarsInTimeline();
   return int32_t(std::min<uint32_t>(SongHeaderView(gCurrentSong).Bars(), uint32_t(MaxBarsInTimeline())));
 }
 

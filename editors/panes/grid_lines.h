@@ -32,5 +32,5 @@ bool DrawGridLines(int32_t offset, int16_t top, int16_t bottom, int16_t rightLim
 // to gScratchRect's bottom + 2.
 void DrawPaneBarLines(int32_t rightTick, int32_t firstBar, int16_t top, int16_t rightLimit, bool withBeats);
 // The last bar the timeline shows of the current song: its length in bars, at most
-// MaxBarsInTimeline.
+// MaxBarsInTimeline, which is the limit too when the song's longest track loops.
 int32_t GetTimelineBarLimit();

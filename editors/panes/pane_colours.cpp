@@ -6,8 +6,6 @@
 #include "shell/drawing/screen_bounds.h"
 #include "shell/windows/window_appearance.h"
 
-CIconHandle gKeyboardIcon = nullptr;
-
 namespace {
 
 constexpr Pattern kSparseDots{{0x88, 0x00, 0x22, 0x00, 0x88, 0x00, 0x22, 0x00}};

@@ -31,5 +31,3 @@ void SetPaneBackColour(int16_t n = kPaneBackColour);
 // The colour table's entry n, or fallback.
 RGBColor PaneColour(int16_t n, const RGBColor& fallback);
 
-// The keyboard colour icon of the note panes' left column (none: nothing drawn).
-extern CIconHandle gKeyboardIcon;

@@ -27,10 +27,16 @@
 #include "song/conductor/conductor_map.h"
 #include "song/instruments/instrument_record.h"
 #include "song/instruments/instrument_table.h"
+#include "plugins/host/insert_chains.h"
+#include "plugins/host/insert_racks.h"
+#include "plugins/host/plugin_devices.h"
+#include "shell/base/app_state.h"
+#include "song/instruments/rack_sharing.h"
 #include "song/model/media_hooks.h"
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"
 #include "song/model/track_selection.h"
+#include "song/model/track_settings.h"
 #include "song/model/utility_track_access.h"
 
 namespace {
@@ -54,6 +60,10 @@ constexpr uint8_t kInstrumentMuteBit = 0x40;
 constexpr uint8_t kInstrumentSoloBit = 0x80;
 constexpr int16_t kPatternBitmap = 332;
 constexpr int16_t kSectionsBitmap = 333;
+constexpr int16_t kTitleSeparator = 126;
+constexpr int16_t kLengthSeparator = 154;
+constexpr int32_t kMaxChainNames = 64;
+constexpr int32_t kPluginInstanceNameBytes = 32;
 constexpr char kButtonLetters[kHeaderButtonCount] = {'R', 'M', 'S', 0};
 
 struct Header {
@@ -103,7 +113,8 @@ void DrawTitle(const Header& h) {
   std::memcpy(text + text[0] + 1, name + 1, std::min<int>(name[0], 255 - text[0]));
   text[0] = uint8_t(std::min<int>(text[0] + name[0], 255));
   bool muted = track.Flags() & kTrackFlagSilent;
-  Style face = (h.track[kTrackOutputFlags] & kBoldItalicBit) ? Style(bold | italic) : muted ? Style(italic) : Style(normal);
+  bool slanted = muted || IsAlternateRegionListActive();  // the header's track is the current one
+  Style face = (h.track[kTrackOutputFlags] & kBoldItalicBit) ? Style(bold | italic) : slanted ? Style(italic) : Style(normal);
   TextFace(face);
   RGBColor dimmed{0x8000, 0x8000, 0x8000};
   if (muted) RGBForeColor(&dimmed);
@@ -151,17 +162,53 @@ void DrawOutputColumn(const Header& h) {
   DrawTextAt(h, x, int16_t(x + kOutputColumnWidth), name);
 }
 
-// Interim: the plug-in chains' names come with the plug-in host; a track pane shows what it
-// has instead of a chain.
+// The names of the rack's plug-ins joined by ",", until the text is as wide as width; false
+// when the rack runs no chain (none, its inserts off, or shared).
+bool GetChainNamesText(Handle rack, int16_t width, Str255 text) {
+  text[0] = 0;
+  if (!IsInsertRack(rack) || (GetRackFlags(rack) & kRackFlagInsertsOff)) return false;
+  uint32_t head = GetRackChainHead(rack);
+  if (!head) return false;
+  for (int32_t n = 0; n < kMaxChainNames && StringWidth(text) < width; ++n) {
+    const PluginInstance* plugin = GetChainPlugin(head, n);
+    if (!plugin) break;
+    uint8_t name[kPluginInstanceNameBytes];
+    GetPluginInstanceName(plugin, name);
+    if (n > 0 && text[0] < 255) text[++text[0]] = ',';
+    int32_t room = std::min<int32_t>(name[0], 255 - text[0]);
+    std::memcpy(text + text[0] + 1, name + 1, size_t(room));
+    text[0] = uint8_t(text[0] + room);
+  }
+  return true;
+}
+
+// The plug-ins of the pane's rack; a track pane without a chain shows what it has instead.
 void DrawChainColumn(const Header& h) {
-  if (!h.track) return;
   int16_t x = ColumnX(h, kChainColumn);
   int16_t right = int16_t(std::min<int32_t>(x + kChainColumnWidth, GetMainWindowRight() - 16));
-  uint8_t kind = TrackEntryView(h.track).OutputKind();
+  if (right <= x) return;
+  Handle rack = h.track ? GetTrackInsertRack() : h.instrument ? InstrumentView(h.instrument).InsertRack() : Handle();
   Str255 text{};
-  if (kind == kAudioTrackOutputKind && IsTrackAudioReady()) GetIndString(text, kChainTexts, 8);
-  else if (kind != kInstrumentTrackOutputKind) GetIndString(text, kChainTexts, 7);
+  if (!GetChainNamesText(rack, int16_t(right - x), text) && h.track) {
+    uint8_t kind = TrackEntryView(h.track).OutputKind();
+    if (kind == kAudioTrackOutputKind && IsTrackAudioReady()) GetIndString(text, kChainTexts, 8);
+    else if (kind != kInstrumentTrackOutputKind) GetIndString(text, kChainTexts, 7);
+  }
   if (text[0]) DrawTextAt(h, x, right, text);
+}
+
+// With the classic look (the highlight-colour bit of application word 0), a track pane's
+// separators after the title and after the length, and a black line along the strip's bottom.
+void DrawClassicSeparators(const Header& h) {
+  if (!h.track || !(gAppState[0] & kAppWord0HighlightColour)) return;
+  ClipRect(&h.strip);
+  ForeColor(blackColor);
+  for (int16_t x : {int16_t(h.strip.left + kTitleSeparator), ColumnX(h, kLengthSeparator)}) {
+    MoveTo(x, h.strip.top);
+    LineTo(x, int16_t(h.strip.bottom - 1));
+  }
+  MoveTo(h.strip.left, int16_t(h.strip.bottom - 1));
+  LineTo(int16_t(h.strip.right - 1), int16_t(h.strip.bottom - 1));
 }
 
 bool IsButtonOn(const Header& h, int32_t i) {
@@ -256,6 +303,9 @@ void DrawPaneHeader(bool isCurrent) {
   bool selected = (h.track && IsTrackEntrySelected(h.track)) || (gPaneVisitMask & (1u << gCurrentPaneIndex));
   RestoreDefaultTextFont();
   DrawStrip(h, selected);
+  DrawClassicSeparators(h);
+  SetPaneForeColour(selected ? kSelectedHeaderTextColour : kHeaderTextColour);
+  if (!IsColourScreen()) ForeColor(blackColor);
   if (gCurrentViewMode != kTempoLaneMode) DrawTitle(h);
   DrawModeColumn(h);
   if (gCurrentViewMode != kTempoLaneMode) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "editors/note_entry/grid_snapping.h"
+#include "editors/note_entry/note_readout.h"
 #include "editors/panes/pane_stack.h"
 #include "editors/selection/selection_hooks.h"
 #include "editors/selection/selection_tracker.h"
@@ -35,8 +36,12 @@ struct OutgoingDrag {
   int16_t sourcePane = 0;
   int16_t sourceTrack = 0;
   bool sourceAudio = false;
+  Point lastMouse{-32768, -32768};  // the pointer at the last tracking step (global)
 };
 OutgoingDrag gOutgoing;
+constexpr int32_t kDragReadoutPitch = 60;
+
+void FollowDragTime(DragRef drag, Point mouse, Point local);
 
 CGrafPtr EditorPort() { return GetWindowPort(gMainEditorRecord.window); }
 
@@ -143,6 +148,7 @@ OSErr DragSelectionOut() {
     gOutgoing.sourcePane = gCurrentPaneIndex;
     gOutgoing.sourceTrack = GetCurrentPaneTrack();
     gOutgoing.sourceAudio = IsPaneAudio(gCurrentPaneIndex);
+    gOutgoing.lastMouse = Point{-32768, -32768};
     DragRef drag = nullptr;
     err = NewDrag(&drag);
     if (err == noErr) {
@@ -159,6 +165,7 @@ int32_t TrackEditorDrag(DragRef drag) {
   Point mouse;
   if (GetDragMouse(drag, &mouse, nullptr) != noErr || !gMainEditorRecord.window) return 0;
   Point local = PointInEditor(mouse);
+  FollowDragTime(drag, mouse, local);
   int32_t step = 0;
   if (local.h < gTimelineFrame.originX) step = -1;
   else if (local.h > GetMainWindowRight() - kAutoscrollRightInset) step = 1;
@@ -185,6 +192,30 @@ FlavorType FirstDragFlavor(DragRef drag) {
   return type;
 }
 
+// Where the selection's start lands for a drop at x: moved by the pointer since the drag
+// began, on the grid unless the drop is timed by its position (a drop where the drag began
+// leaves the range where it is, on the grid or not).
+uint32_t DroppedSelectionStart(int16_t x, bool byPosition) {
+  uint32_t start = gTimeSelection.start.tick, length = gTimeSelection.end.tick - start;
+  int64_t moved = int64_t(start) + XToTime(x) - gOutgoing.originTick;
+  if (moved != int64_t(start) && !byPosition)
+    moved = SnapTimeToGrid(int32_t(std::clamp<int64_t>(moved, 1, INT32_MAX)), 0, gSnapSwitch != 0, true, nullptr);
+  return uint32_t(std::clamp<int64_t>(moved, 1, INT32_MAX - int64_t(length)));
+}
+
+// When the pointer moved: the readout shows the time the drag points at (pitch 60), and at
+// the tick zoom levels the drag image's left edge is put on that time.
+void FollowDragTime(DragRef drag, Point mouse, Point local) {
+  if (mouse.h == gOutgoing.lastMouse.h && mouse.v == gOutgoing.lastMouse.v) return;
+  gOutgoing.lastMouse = mouse;
+  bool byPosition = AcceptsDragFlavor(FirstDragFlavor(drag));
+  int32_t time = byPosition ? int32_t(DroppedSelectionStart(local.h, true)) : SnappedTimeAtMouse(gClickX);
+  DrawNoteReadout(time, kDragReadoutPitch, kNoReadoutEnd, kNoReadoutVelocity);
+  if (gZoomLevel < 0) return;
+  int64_t left = int64_t(TimeToX(time, gTimelineLeftTick)) + (mouse.h - local.h);  // global
+  SetDragMouse(drag, Point{mouse.v, ClampToQDRange(left + gClickX)});
+}
+
 }  // namespace
 
 OSErr DropSelectionInEditor(DragRef drag) {
@@ -193,11 +224,7 @@ OSErr DropSelectionInEditor(DragRef drag) {
   if (gTimeSelection.end.tick <= gTimeSelection.start.tick) return dragNotAcceptedErr;
   Point local = PointInEditor(mouse);
   uint32_t start = gTimeSelection.start.tick, length = gTimeSelection.end.tick - start;
-  int64_t moved = int64_t(start) + XToTime(local.h) - gOutgoing.originTick;
-  // A drop where the drag began leaves the range where it is, on the grid or not.
-  if (moved != int64_t(start) && !AcceptsDragFlavor(FirstDragFlavor(drag)))
-    moved = SnapTimeToGrid(int32_t(std::clamp<int64_t>(moved, 1, INT32_MAX)), 0, gSnapSwitch != 0, true, nullptr);
-  uint32_t newStart = uint32_t(std::clamp<int64_t>(moved, 1, INT32_MAX - int64_t(length)));
+  uint32_t newStart = DroppedSelectionStart(local.h, AcceptsDragFlavor(FirstDragFlavor(drag)));
   int16_t target = gOutgoing.sourceTrack, targetPane = gOutgoing.sourcePane;
   int16_t pane = FindEditorPaneAt(local.v);
   if (pane >= 0 && gEditorPanes[pane].track != gOutgoing.sourceTrack && IsPaneAudio(pane) == gOutgoing.sourceAudio) {

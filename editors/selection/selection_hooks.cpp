@@ -30,6 +30,14 @@ void CallDragBlockEvent(int32_t offset) {
   if (gSelectionHooks.dragBlockEvent) gSelectionHooks.dragBlockEvent(offset);
 }
 
+void CallDragBlockLength(int32_t offset) {
+  if (gSelectionHooks.dragBlockLength) gSelectionHooks.dragBlockLength(offset);
+}
+
+void CallOpenSequenceEventDialog(int32_t offset) {
+  if (gSelectionHooks.openSequenceEventDialog) gSelectionHooks.openSequenceEventDialog(offset);
+}
+
 int16_t CallTrackRangeClipboardOp(int16_t source, int16_t target, uint32_t start, uint32_t length,
                                   uint32_t newStart, bool copy) {
   if (!gSelectionHooks.trackRangeClipboardOp) return kNothingDroppedErr;

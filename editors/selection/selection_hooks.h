@@ -18,8 +18,13 @@ struct SelectionHooks {
   // A press on a note's body (the note at gHitEventOffset of the current track) with the
   // modifiers of the press: the note moves, copies and length drags. Main thread.
   void (*clickNoteBody)(uint32_t modifiers);
-  // A press on the body of the sequence block at byte offset of the current track. Main thread.
+  // A press on the start mark of the sequence block at byte offset of the current track: the
+  // block moves in time. Main thread.
   void (*dragBlockEvent)(int32_t offset);
+  // A press on the end mark of that block: its length follows the mouse. Main thread.
+  void (*dragBlockLength)(int32_t offset);
+  // Opens the sequence event dialog ("sevent") of that block. Main thread.
+  void (*openSequenceEventDialog)(int32_t offset);
   // Moves (or with copy, copies) the range start..start + length of track source to track
   // target at newStart, as one undoable step; 0 when done. Main thread.
   int16_t (*trackRangeClipboardOp)(int16_t source, int16_t target, uint32_t start, uint32_t length,
@@ -37,6 +42,8 @@ void CallOpenSysExEventDialog(int32_t offset);
 void CallTrackKeyboardAudition(int16_t y);
 void CallClickNoteBody(uint32_t modifiers);
 void CallDragBlockEvent(int32_t offset);
+void CallDragBlockLength(int32_t offset);
+void CallOpenSequenceEventDialog(int32_t offset);
 // dragNotAcceptedErr (-1857: nothing changed) while nobody installed the operation.
 int16_t CallTrackRangeClipboardOp(int16_t source, int16_t target, uint32_t start, uint32_t length,
                                   uint32_t newStart, bool copy);

@@ -27,6 +27,7 @@
 #include "song/events/time_selection.h"
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"
+#include "song/model/window_redraw.h"
 
 SelectionTracker* gSelectionTracker = nullptr;
 
@@ -144,6 +145,15 @@ void SelectRange(SelectionTracker* t, uint32_t modifiers) {
   FinishSelection(before, t, modifiers);
 }
 
+// A press on a sequence block: its start mark moves it (a double-click opens its dialog), its
+// end mark drags its length, its body opens its dialog; the editor is redrawn after.
+void ActOnSequenceBlock(int16_t part, bool doubleClick) {
+  if (part == kBlockStartMark && !doubleClick) CallDragBlockEvent(gHitEventOffset);
+  else if (part == kBlockEndMark) CallDragBlockLength(gHitEventOffset);
+  else CallOpenSequenceEventDialog(gHitEventOffset);
+  InvalidateEditorWindow();
+}
+
 // A click on an event or in the left column is not a range selection: true when it was taken.
 bool TakeClickOnEvent(uint32_t modifiers, bool doubleClick) {
   if (gLastMousePoint.h < gTimelineFrame.originX - 2) {
@@ -155,7 +165,7 @@ bool TakeClickOnEvent(uint32_t modifiers, bool doubleClick) {
   int16_t hit = HitTestEditorEvents(mask, &part);
   if (!hit) return false;
   if (hit == kHitSequenceBlocks) {
-    if (part == kBlockBody) CallDragBlockEvent(gHitEventOffset);
+    ActOnSequenceBlock(part, doubleClick);
     return true;
   }
   // A plain, option or shift press on a note's body moves, copies or resizes it; the dialog

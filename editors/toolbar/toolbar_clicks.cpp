@@ -118,7 +118,9 @@ bool ButtonClick(ToolbarField field) {
   switch (field) {
     case kZoomOutButton: ZoomEditorStep(kZoomOut); break;
     case kZoomInButton: ZoomEditorStep(kZoomIn); break;
-    case kBendButton: ToggleBendDisplay(); break;
+    case kBendButton:
+      if (ToggleBendDisplay()) ApplyViewModeTools();
+      break;
     default:
       if (gEditorClickRoutes.resetEventTemplate) gEditorClickRoutes.resetEventTemplate();
       break;

@@ -23,11 +23,6 @@ void CopyName(uint8_t* to, const uint8_t* from, uint8_t limit) {
   std::memcpy(to + 1, from + 1, n);
 }
 
-// The plug-in's name as the table lists it, else the instance's own.
-void InstanceName(const PluginInstance* record, uint8_t* name) {
-  const PluginInfo* info = PluginInfoAt(int32_t(record->tableIndex));
-  CopyName(name, info && info->name[0] ? info->name : record->name, kMaxDeviceName);
-}
 
 bool NameTaken(Handle table, int32_t count, const uint8_t* name) {
   if (!table) return false;
@@ -66,10 +61,15 @@ bool NextName(uint8_t* name) {
 
 }  // namespace
 
+void GetPluginInstanceName(const PluginInstance* record, uint8_t* name) {
+  const PluginInfo* info = PluginInfoAt(int32_t(record->tableIndex));
+  CopyName(name, info && info->name[0] ? info->name : record->name, kMaxDeviceName);
+}
+
 void MakeDeviceName(Handle table, uint32_t chainHead, int32_t count, uint8_t* name) {
   const PluginInstance* instrument = FindInstrumentInChain(chainHead);
   if (instrument) {
-    InstanceName(instrument, name);
+    GetPluginInstanceName(instrument, name);
   } else {
     name[0] = 2;
     name[1] = name[2] = '-';
@@ -81,7 +81,7 @@ void MakeDeviceName(Handle table, uint32_t chainHead, int32_t count, uint8_t* na
 void RefreshDeviceName(uint8_t* record) {
   if (const PluginInstance* instance = GetPluginInstance(GetDeviceInstanceId(record))) {
     uint8_t name[32];
-    InstanceName(instance, name);
+    GetPluginInstanceName(instance, name);
     PluginDeviceView{record}.SetName(name);
   }
 }
@@ -128,7 +128,7 @@ void GetPluginOutputName(uint8_t* name, uint32_t routing) {
   for (int32_t n = 0; n < CountTableRecords() && routing != 0; ++n) {
     const PluginInstance* instance = GetPluginInstance(gDeviceLinks[n].instance);
     if (instance && instance->outputRouting == routing) {
-      InstanceName(instance, name);
+      GetPluginInstanceName(instance, name);
       return;
     }
   }

@@ -131,6 +131,9 @@ void UpdateRackDevice(Handle rack, int32_t mode);
 // The name of the chain's instrument plug-in ("--" without one), unique among the table's
 // other records.
 void MakeDeviceName(Handle table, uint32_t chainHead, int32_t count, uint8_t* name);
+// The plug-in's name as the plug-in table lists it, else the instance's own (at most 31
+// characters).
+void GetPluginInstanceName(const PluginInstance* record, uint8_t* name);
 void RefreshDeviceName(uint8_t* record);
 // The device's name for kind 20 (in brackets when pending, or with the flag for a track
 // device of another song); an empty string for other kinds. Points at a shared buffer.

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/controls/controls.h"
+#include "platform/quickdraw/icons.h"
 #include "shell/drawing/drawing_ports.h"
 #include "shell/windows/app_windows.h"
 #include "song/events/event_index.h"
@@ -16,6 +17,7 @@ int16_t gOctaveHeight = 38;
 int16_t gNoteRowBoundary[12] = {1, 4, 7, 10, 13, 16, 19, 23, 26, 29, 32, 35};
 int16_t gNoteRowPosition[132] = {};
 int16_t gNoteZoomLevel = 0;
+CIconHandle gKeyboardIcon = nullptr;
 
 namespace {
 
@@ -35,6 +37,14 @@ int16_t Scale(int32_t value, int32_t num, int32_t den) {
 }
 
 bool gNoteRowsReady = false;
+
+void LoadKeyboardIcon(int16_t level) {
+  CIconHandle icon = level > 0 ? GetCIcon(int16_t(kKeyboardIconBaseId * 10 + level - 1)) : nullptr;
+  if (!icon) icon = GetCIcon(kKeyboardIconBaseId);
+  if (!icon) return;
+  if (gKeyboardIcon) DisposeCIcon(gKeyboardIcon);
+  gKeyboardIcon = icon;
+}
 
 void EnsureNoteRows() {
   if (!gNoteRowsReady) SetNoteZoom(gNoteZoomLevel);
@@ -60,6 +70,7 @@ void SetNoteZoom(int16_t level) {
   for (int i = 0; i < 7; ++i) gKeySteps[i] = kBaseKeySteps[i] ? Scale(2, num, den) : 0;
   for (int16_t n = 0; n < 132; ++n) SetNoteRowPosition(n);
   gNoteRowsReady = true;
+  LoadKeyboardIcon(level);
 }
 
 int16_t GetPitchAtY(int16_t y) {

@@ -12,6 +12,7 @@
 #include "song/model/songs.h"
 #include "song/model/transport_hooks.h"
 #include "song/model/track_sections.h"
+#include "song/model/track_iterators.h"
 #include "song/model/track_template.h"
 #include "song/model/utility_track_access.h"
 #include "song/model/window_redraw.h"
@@ -128,4 +129,27 @@ void ComputeTrackEnd() {
 void UpdateTrackEnd(uint32_t t) {
   if (t >= GetTrackLength()) ClearTrackLengthFlag();
   ComputeTrackEnd();
+}
+
+namespace {
+
+struct LongestTrack {
+  uint32_t length = 0;
+  bool loops = false;
+};
+
+int32_t TakeLongerTrack(void* arg, uint8_t* entry) {
+  auto* longest = static_cast<LongestTrack*>(arg);
+  uint32_t length = ReadU32BE(entry + kTrackTickLength);
+  if (length > longest->length) *longest = LongestTrack{length, (entry[kTrackFlags] & kTrackFlag40) != 0};
+  return 0;
+}
+
+}  // namespace
+
+bool TestLongestTrackFlag() {
+  if (!gCurrentSong) return false;
+  LongestTrack longest;
+  SearchSongTracks(TakeLongerTrack, &longest);
+  return longest.loops;
 }

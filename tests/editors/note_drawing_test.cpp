@@ -22,6 +22,7 @@
 #include "song/model/song_layout.h"
 #include "song/model/track_selection.h"
 #include "song/model/window_redraw.h"
+#include "song/model/utility_track_access.h"
 #include "tests/editors/pane_fixture.h"
 
 namespace editors_test {
@@ -221,6 +222,13 @@ TEST_F(NoteDrawingTest, SelectedNotesAreHollowWithoutColourAndPatternTracksRepea
   for (uint32_t repeat : {400u, 800u}) ExpectNoteAt(Note{201 + repeat, 60, 80}, Rgb(gGhostColor));
   ExpectNoteAt(notes[1], Rgb(gChannelColors[0]));
   Rect past = ExpectedNoteRect(Note{201 + 1200, 60, 80}, 0);
+  EXPECT_GT(Count(past, Rgb(gGhostColor)), 0) << "the longest track loops: the repeats go on past the song end";
+  // With a longer track that does not loop, the repeats stop at the song end.
+  AddTrack(1, NoteRecords({}));
+  TrackEntryView(gCurrentTrack).SetTickLength(2001);
+  SelectTrackNumber(0);
+  Draw();
+  for (uint32_t repeat : {400u, 800u}) ExpectNoteAt(Note{201 + repeat, 60, 80}, Rgb(gGhostColor));
   EXPECT_EQ(Count(past, Rgb(gGhostColor)), 0);  // not past the song end
 }
 

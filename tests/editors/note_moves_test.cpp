@@ -12,6 +12,7 @@
 #include "editors/editor_hooks.h"
 #include "editors/key_command_hooks.h"
 #include "editors/key_commands.h"
+#include "editors/note_drawing/event_labels.h"
 #include "editors/note_drawing/note_boxes.h"
 #include "editors/note_entry/editor_clicks.h"
 #include "editors/note_entry/grid_snapping.h"
@@ -405,6 +406,52 @@ TEST_F(NoteMovesTest, LengthAndVelocityOutlinesFrameWhatTheDragWouldMake) {
   EXPECT_EQ(before, PanePixels()) << "velocities held at 0 have no stem";
   HideDragOutline(&outline);
   EXPECT_EQ(before, PanePixels());
+}
+
+int32_t gOpenedBlockDialog = -1;
+
+// A sequence block: a press on its body opens its dialog and moves nothing, its start mark
+// moves it to a grid step, its end mark drags its length; the other end stays each time.
+TEST_F(NoteMovesTest, ASequenceBlockMovesByItsStartMarkAndStretchesByItsEndMark) {
+  std::vector<uint8_t> bytes(kLongEventSize);
+  FillLongEvent(bytes.data(), 401, kKindSequenceRef, 0, 0, 0);
+  SetEventLongDuration(bytes.data(), 800);
+  bytes.resize(bytes.size() + kEndRecordSize, 0);
+  gZoomLevel = 2;  // the block lies from x 128 to 328, whole inside the pane
+  ClearEditorPanes();
+  AddTrack(1, bytes);
+  AddPane(1, 0);
+  SelectPaneForDrawing(0);
+  WriteU32BE(gCurrentSong + kSongEndTick, 4000);
+  gOpenedBlockDialog = -1;
+  gSelectionHooks.openSequenceEventDialog = [](int32_t offset) { gOpenedBlockDialog = offset; };
+  auto block = [] { return reinterpret_cast<uint8_t*>(HandleData(GetCurrentTrackEventList())); };
+  auto rect = [&] { return SequenceBlockRect(int32_t(SeqEventTime(block())), block()); };
+  auto press = [&](int16_t x, int16_t dx) {
+    Rect r = rect();
+    int16_t v = int16_t((r.top + r.bottom) / 2);
+    Drag({Point{v, x}, Point{v, int16_t(x + dx / 2)}, Point{v, int16_t(x + dx)}});
+  };
+  press(int16_t((rect().left + rect().right) / 2), 30);
+  EXPECT_EQ(gOpenedBlockDialog, 0);
+  EXPECT_EQ(SeqEventTime(block()), 401u);
+  EXPECT_EQ(GetEventLongDuration(block()), 800u);
+
+  gOpenedBlockDialog = -1;
+  press(int16_t(rect().left + 5), 50);  // 200 ticks
+  uint32_t moved = SeqEventTime(block());
+  EXPECT_GT(moved, 401u + 100);
+  EXPECT_LE(moved % 97, 1u) << moved << " is not on the quarter grid";
+  EXPECT_EQ(GetEventLongDuration(block()), 800u);
+  EXPECT_EQ(gOpenedBlockDialog, -1);
+
+  press(int16_t(rect().right - 5), 75);  // 300 ticks
+  EXPECT_EQ(SeqEventTime(block()), moved);
+  uint32_t length = GetEventLongDuration(block());
+  EXPECT_GT(length, 800u + 200);
+  EXPECT_LE((moved + length) % 97, 1u) << "the end is not on the quarter grid";
+  EXPECT_GE(TrackEntryView(gCurrentTrack).TickLength(), moved + length);
+  EXPECT_EQ(gOpenedBlockDialog, -1);
 }
 
 TEST_F(NoteMovesTest, AVelocityHandleDragAddsFourAPixelClampedToTheMidiRange) {

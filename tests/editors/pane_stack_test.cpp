@@ -8,6 +8,17 @@
 #include "editors/panes/pane_stack.h"
 #include "editors/timeline/timeline_axis.h"
 #include "platform/controls/controls.h"
+#include "platform/memory/memory.h"
+#include "plugins/host/insert_chains.h"
+#include "plugins/host/insert_racks.h"
+#include "plugins/host/plugin_instances.h"
+#include "shell/base/app_state.h"
+#include "song/instruments/plugin_records.h"
+#include "song/instruments/rack_sharing.h"
+#include "tests/plugins/instances/fake_effect.h"
+#include "platform/quickdraw/icons.h"
+#include "platform/resources/resource_files.h"
+#include "platform/resources/resources.h"
 #include "platform/windows/windows.h"
 #include "shell/drawing/row_metrics.h"
 #include "shell/windows/editor_panes.h"
@@ -102,6 +113,21 @@ TEST_F(PaneStackTest, OnePaneHasNoCloseBoxAndItsHeaderShowsTheTrack) {
   std::memcpy(gCurrentTrack + kTrackEndpointName, kName, 8);
   Draw();
   EXPECT_GT(Dark(output), 0);
+  // A track showing its alternate regions has its title in italic (not dimmed).
+  auto titlePixels = [&] {
+    std::vector<uint32_t> pixels;
+    for (int v = title.top; v < title.bottom; ++v)
+      for (int h = title.left; h < title.right; ++h) pixels.push_back(Pixel(h, v));
+    return pixels;
+  };
+  std::vector<uint32_t> upright = titlePixels();
+  gCurrentTrack[kTrackOutputFlags] |= kTrackOutputSecondRegions;
+  Draw();
+  EXPECT_NE(titlePixels(), upright);
+  EXPECT_GT(Dark(title), 0);
+  gCurrentTrack[kTrackOutputFlags] &= uint8_t(~kTrackOutputSecondRegions);
+  Draw();
+  EXPECT_EQ(titlePixels(), upright);
   // The solo button fills when the track is soloed.
   Rect solo = SoloButton(strip);
   int before = Dark(solo);
@@ -125,6 +151,116 @@ TEST_F(PaneStackTest, RowLinesNeverRiseAbovePitch131) {
     Rect below{int16_t(row131 - 1), int16_t(gTimelineFrame.originX + 1), pane.bottom, pane.right};
     EXPECT_LT(Count(below, 0xFFFFFF), (below.right - below.left) * (below.bottom - below.top)) << int(style);
   }
+}
+
+// The keyboard left of the note rows: its black keys lie on the black-key rows at every note
+// zoom (each zoom has its own picture), and without the pictures the column stays empty.
+TEST_F(PaneStackTest, TheKeyboardColumnsBlackKeysLieOnTheBlackKeyRowsAtEveryZoom) {
+  AddTrack(0, NoteRecords({}));
+  AddPane(0, 48);  // pitch 95 at the top
+  const uint32_t kBlackKey = 0x202428;
+  int16_t x = int16_t(gTimelineFrame.originX - kKeyColumnWidth + 4);
+  auto rowMiddle = [](int p) { return gTimelineFrame.top + (gNoteRowPosition[p] + gNoteRowPosition[p - 1]) / 2; };
+  Draw();
+  EXPECT_NE(Pixel(x, rowMiddle(85)), kBlackKey) << "a keyboard without its pictures";
+  SInt16 ref = -1;
+  ASSERT_EQ(noErr, OpenAppResourceFile(ZARIN_TEST_APP_RESOURCES, &ref));
+  const int blackKeys[] = {85, 82, 80, 78, 75, 73};  // C#, A#, G#, F#, D#, C# below pitch 95
+  const int whiteKeys[] = {86, 84, 83, 81, 79, 77, 76, 74, 72};
+  for (int16_t level = 0; level <= 10; ++level) {
+    SCOPED_TRACE("note zoom " + std::to_string(level));
+    SetNoteZoom(level);
+    Draw();
+    int16_t bottom = PaneRect(0).bottom;
+    ASSERT_LT(rowMiddle(84), bottom);  // a black and two white keys show at every zoom
+    for (int p : blackKeys)
+      if (rowMiddle(p) < bottom) EXPECT_EQ(Pixel(x, rowMiddle(p)), kBlackKey) << p;
+    for (int p : whiteKeys)
+      if (rowMiddle(p) < bottom) EXPECT_NE(Pixel(x, rowMiddle(p)), kBlackKey) << p;
+  }
+  CloseResFile(ref);
+  SetNoteZoom(3);  // no picture of its own any more: the one loaded stays
+  EXPECT_NE(gKeyboardIcon, nullptr);
+  DisposeCIcon(gKeyboardIcon);
+  gKeyboardIcon = nullptr;
+  SetNoteZoom(0);
+}
+
+// The plug-in column of a track pane's header: the names of the rack's plug-ins joined by ","
+// (the text grows with the second plug-in); a rack whose inserts are off shows no chain.
+TEST_F(PaneStackTest, TheHeaderListsTheTracksPlugInsUnlessItsInsertsAreOff) {
+  SizeWindow(gMainEditorRecord.window, 900, 400, false);  // the column lies past x 590
+  AddTrack(0, NoteRecords({}));
+  AddPane(0, 48);
+  ResetPluginTable();
+  int32_t index = AppendVstInfo();
+  FakeEffect echo(2, 2, 0x101), verb(2, 2, 0x102);
+  uint32_t head = 0;
+  Handle rack = NewHandleClear(kPluginRecordBytes);
+  WriteU32BE(gCurrentTrack + kTrackInsertRack, rack.id);
+  Rect strip = HeaderRect(0);
+  int16_t column = int16_t(strip.left + 4 * gStandardLineHeight + 545);
+  auto inkRight = [&] {  // the rightmost inked column of the plug-in column, 0 when none
+    Draw();
+    for (int16_t x = int16_t(column + 150); x > column; --x)
+      if (Dark(Rect{int16_t(strip.top + 1), x, int16_t(strip.bottom - 1), int16_t(x + 1)})) return x - column;
+    return 0;
+  };
+  EXPECT_EQ(inkRight(), 0);
+  const char* names[] = {"\x04" "Echo", "\x04" "Verb"};
+  FakeEffect* fakes[] = {&echo, &verb};
+  int widths[2] = {};
+  for (int k = 0; k < 2; ++k) {
+    ASSERT_NE(0u, OpenPluginInstance(nullptr, 512, &head, index, 0, PluginInfoAt(index), kOpenQuietly,
+                                     &fakes[k]->effect, 48000.0));
+    PluginInstance* plugin = GetChainPlugin(head, k);
+    std::memcpy(plugin->name, names[k], 5);
+    SetRackChainHead(rack, head);
+    widths[k] = inkRight();
+  }
+  EXPECT_GT(widths[0], 10);
+  EXPECT_GT(widths[1], widths[0] + 10) << "the second name follows the first";
+  SetRackFlags(rack, kRackFlagInsertsOff);
+  EXPECT_EQ(inkRight(), 0);
+  WriteU32BE(gCurrentTrack + kTrackInsertRack, 0);
+  DisposeHandle(rack);
+  ReleaseChainPlugins(head);
+}
+
+// The classic look draws a separator after a track pane's title and one after its length.
+TEST_F(PaneStackTest, TheClassicLookSeparatesTheHeadersColumns) {
+  AddTrack(0, NoteRecords({}));
+  AddPane(0, 48);
+  Rect strip = HeaderRect(0);
+  int16_t line = gStandardLineHeight;
+  Rect afterTitle{int16_t(strip.top + 1), int16_t(strip.left + 126), int16_t(strip.bottom - 1), int16_t(strip.left + 127)};
+  Rect afterLength{int16_t(strip.top + 1), int16_t(strip.left + 4 * line + 154), int16_t(strip.bottom - 1),
+                   int16_t(strip.left + 4 * line + 155)};
+  uint16_t saved = gAppState[0];
+  for (bool classic : {false, true}) {
+    gAppState[0] = uint16_t(classic ? saved | kAppWord0HighlightColour : saved & ~kAppWord0HighlightColour);
+    Draw();
+    EXPECT_EQ(Dark(afterTitle) >= afterTitle.bottom - afterTitle.top - 1, classic);
+    EXPECT_EQ(Dark(afterLength) >= afterLength.bottom - afterLength.top - 1, classic);
+  }
+  gAppState[0] = saved;
+}
+
+// The mode column names the pane's view mode from the application's titles, after the note
+// name of the top row.
+TEST_F(PaneStackTest, TheHeaderNamesThePanesViewMode) {
+  AddTrack(0, NoteRecords({}));
+  AddPane(0, 48);
+  Rect strip = HeaderRect(0);
+  int16_t left = int16_t(strip.left + 4 * gStandardLineHeight + 166 + 27);
+  Rect mode{int16_t(strip.top + 1), left, int16_t(strip.bottom - 1), int16_t(left + 150)};
+  Draw();
+  EXPECT_EQ(Dark(mode), 0) << "a title without the application's texts";
+  SInt16 ref = -1;
+  ASSERT_EQ(noErr, OpenAppResourceFile(ZARIN_TEST_APP_RESOURCES, &ref));
+  Draw();
+  EXPECT_GT(Dark(mode), 0);
+  CloseResFile(ref);
 }
 
 TEST_F(PaneStackTest, AHeaderTooNearTheWindowBottomIsNotDrawn) {

@@ -25,6 +25,8 @@
 #include "song/model/song_database.h"
 #include "song/model/song_layout.h"
 #include "editors/main_editor_window.h"
+#include "song/model/track_length.h"
+#include "song/model/utility_track_access.h"
 #include "tests/editors/pane_fixture.h"
 
 namespace editors_test {
@@ -298,6 +300,17 @@ TEST_F(RulerTest, ASongShorterThanTheViewEndsWithItsEndLine) {
   Rect beyond{ruler.top, int16_t(end + 4), ruler.bottom, ruler.right};
   EXPECT_EQ(Count(beyond, pen), 0);
   EXPECT_EQ(Count(beyond, 0), 0);
+  // A song whose longest track loops goes on past its end: labels, and no end line.
+  AddTrack(1, NoteRecords({}));
+  WriteU32BE(gCurrentTrack + kTrackTickLength, uint32_t(barTicks_[1]));
+  gCurrentTrack[kTrackFlags] |= kTrackFlag40;
+  SelectTrackNumber(0);
+  WriteU32BE(gCurrentTrack + kTrackTickLength, uint32_t(barTicks_[1] - 1));  // shorter, not looping
+  ASSERT_TRUE(TestLongestTrackFlag());
+  Draw();
+  DrawMainRuler();
+  EXPECT_GT(Count(beyond, pen), 0) << "no labels past the end";
+  EXPECT_NE(Pixel(end + 2, ruler.bottom - 2), pen);
 }
 
 TEST_F(RulerTest, WithoutAMeterMapNothingIsDrawnAndNoLockIsLeft) {

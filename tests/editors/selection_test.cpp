@@ -34,6 +34,7 @@
 #include "song/model/utility_track_access.h"
 #include "song/undo/undo_exchange.h"
 #include "song/undo/undo_ring.h"
+#include "editors/note_entry/note_readout.h"
 #include "tests/editors/pane_fixture.h"
 
 namespace editors_test {
@@ -572,6 +573,9 @@ TEST_F(SelectionDragTest, ADropOnAnotherTrackLaterMovesTheRangeThere) {
   EXPECT_EQ(gTimeSelection.start.tick, gRangeMove.newStart);
   EXPECT_EQ(gTimeSelection.end.tick, gRangeMove.newStart + length);
   EXPECT_EQ(gPaneVisitMask, 2u);
+  // While the drag went on, the readout followed the snapped time it pointed at, with pitch 60.
+  EXPECT_EQ(gReadoutLastValue, 60);
+  EXPECT_EQ(uint32_t(gReadoutLastTime), gRangeMove.newStart);
   // One promised MIDI file for the selected MIDI pane, with its empty file flavour.
   std::vector<uint8_t> midi = {'M', 'i', 'd', 'i', 'V', 'O', 'Z', 'u', 0, 0, 'f', 's', 's', 'P', 0};
   EXPECT_EQ(gPromises, std::vector<std::vector<uint8_t>>{midi});

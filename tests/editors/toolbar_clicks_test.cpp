@@ -198,6 +198,13 @@ TEST_F(ToolbarClickTest, TheBendButtonTogglesTheTracksBendDisplayAndRTheTemplate
   EXPECT_TRUE(IsBendDisplayOn());
   ClickOn(kBendButton);
   EXPECT_FALSE(IsBendDisplayOn());
+  // The view's tools are applied again: the velocity tool shows the velocities.
+  gNoteTool = kVelocityTool;
+  gShowVelocity = 0;
+  ClickOn(kBendButton);
+  EXPECT_TRUE(IsBendDisplayOn());
+  EXPECT_NE(gShowVelocity, 0);
+  gNoteTool = kArrowTool;
 
   static int resets = 0;
   resets = 0;

@@ -209,6 +209,22 @@ TEST(MainEditorNotes, TheCurrentTracksNotesLieWhereTheTimeAxisAndTheRowsPutThem)
   for (const std::string& s : f.faults) faults += s + "\n";
   EXPECT_TRUE(f.faults.empty()) << f.notesChecked << " notes checked (zoom " << v.zoom << ", left tick "
                                 << v.leftTick << ", origin " << v.originX << ")\n" << faults;
+
+  // Left of the rows the keyboard: a black key on every black-key row, none on the others.
+  const uint32_t kBlackKey = 0x202428;
+  EditorPicture picture(x, v);
+  int keyX = v.originX - 24, keysChecked = 0;
+  std::string keyFaults;
+  for (int p = 1; p <= 127; ++p) {
+    int y = (RowTop(v, pane, p) + RowTop(v, pane, p - 1)) / 2;
+    if (y < pane.top + 2 || y >= pane.bottom - 2) continue;
+    ++keysChecked;
+    bool black = (0x54A >> (p % 12)) & 1;  // C#, D#, F#, G#, A#
+    if ((picture.At(keyX, y) == kBlackKey) != black)
+      keyFaults += "pitch " + std::to_string(p) + " at y " + std::to_string(y) + "\n";
+  }
+  EXPECT_GE(keysChecked, 12) << dump;
+  EXPECT_TRUE(keyFaults.empty()) << "the keyboard column does not match the rows:\n" << keyFaults;
   program.Terminate();
 }
 
