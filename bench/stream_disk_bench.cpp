@@ -231,6 +231,7 @@ struct RunCounts {
   std::atomic<uint32_t> underruns{0};
   std::atomic<uint32_t> xruns{0};
   std::atomic<uint64_t> longestNanos{0};
+  std::atomic<uint64_t> totalNanos{0};
   std::atomic<uint32_t> overPeriod{0};  // cycles that took longer than the server's period
 };
 RunCounts gRun;
@@ -253,6 +254,7 @@ int Process(jack_nframes_t frames, void*) {
     out[1][f] = mixed[2 * f + 1];
   }
   uint64_t took = uint64_t(std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now() - begun).count());
+  gRun.totalNanos.fetch_add(took);
   if (double(took) > double(frames) * 1e9 / kRate) gRun.overPeriod.fetch_add(1);
   uint64_t longest = gRun.longestNanos.load();
   while (took > longest && !gRun.longestNanos.compare_exchange_weak(longest, took)) {
@@ -347,6 +349,7 @@ void BM_StreamThirtyTwoTracksFromDisk(benchmark::State& state) {
   state.counters["xruns_run"] = runXruns;
   state.counters["xruns_idle"] = idleXruns;
   state.counters["cycles"] = gRun.cycles.load();
+  state.counters["mean_cycle_ms"] = gRun.cycles.load() ? double(gRun.totalNanos.load()) / 1e6 / gRun.cycles.load() : 0;
   state.counters["cycles_over_period"] = gRun.overPeriod.load();
   state.counters["longest_cycle_ms"] = double(gRun.longestNanos.load()) / 1e6;
   state.counters["period_ms"] = kBufferFrames * 1e3 / kRate;
