@@ -118,7 +118,7 @@ OSErr ReadComm(int16_t fork, int64_t body, uint32_t size, AiffScan& scan) {
 }
 
 OSErr ReadSsnd(int16_t fork, int64_t body, uint32_t size, int64_t forkSize, AiffScan& scan) {
-  if (size < uint32_t(kSsndFieldsSize)) return kAudioFormatUnsupportedErr;
+  if (size < uint32_t(kSsndFieldsSize) || body + kSsndFieldsSize > forkSize) return kAudioFormatUnsupportedErr;
   uint8_t b[kSsndFieldsSize];
   if (OSErr err = FSReadFork(fork, fsFromStart, body, kSsndFieldsSize, b, nullptr)) return err;
   scan.dataStart = body + kSsndFieldsSize + int64_t(ReadU32BE(b));

@@ -167,6 +167,7 @@ TEST(AiffReader, MalformedHeadersGiveAClearErrorAndSetNothing) {
       {"a chunk before COMM past the end", Aiff().Chunk("JUNK", 0xFFFFFFFF, {1, 2}).Comm(1, 4, 16, 8000).Ssnd(8).Bytes()},
       {"sound data too short", Aiff().Comm(1, 4, 16, 8000).Chunk("SSND", 4, {0, 0, 0, 0}).Bytes()},
       {"sound data offset past the end", offsetPastTheEnd},
+      {"the file ends inside the sound data's fields", Aiff().Comm(1, 4, 16, 8000).Chunk("SSND", 8, {0, 0, 0}).Bytes()},
       {"no channels", Aiff().Comm(0, 4, 16, 8000).Ssnd(8).Bytes()},
       {"negative channels", Aiff().Comm(-2, 4, 16, 8000).Ssnd(8).Bytes()},
       {"no rate", Aiff().Comm(1, 4, 16, 0).Ssnd(8).Bytes()},
