@@ -72,6 +72,14 @@ bool SkipForPunch(EngineChannel* c, uint32_t s) {
   return false;
 }
 
+// The block lies wholly inside the playing half: a count that runs past the half's end never
+// plays the memory behind it.
+bool InsideHalf(const EngineChannel* c, const uint8_t* block) {
+  const auto* half = static_cast<const uint8_t*>(c->halfBuffer[c->currentHalf & 1]);
+  if (!half || c->blockBytes <= 0) return true;  // a source of its own lays out its halves
+  return block >= half && block + c->blockBytes <= half + int64_t(c->blocksPerHalf) * c->blockBytes;
+}
+
 // A linked channel plays what the channel it is linked to spread into its render block.
 void MixSpreadBlock(EngineChannel* c, uint32_t s) {
   MixStreamBlock(c, c->renderBlock, s, 1, c->spreadBytes, c->frameChannels > 1 ? 2 : 1);
@@ -89,6 +97,7 @@ void MixStreamChannel(EngineChannel* c, uint32_t s, EngineWorker* worker, int32_
         RequestHalfRefill(c, int32_t(other), worker);
     }
   }
+  if (c->readPointer && !InsideHalf(c, c->readPointer)) c->blocksLeft = 0;  // the half is used up
   if (c->blocksLeft <= 0) {
     if (c->earlyRefill) {
       LatchAudioEngineError(kEngineErrUnderrun);
@@ -126,10 +135,25 @@ void MixStreamChannel(EngineChannel* c, uint32_t s, EngineWorker* worker, int32_
 
 namespace {
 
+bool Selected(const EngineChannel* c, int32_t filter) {
+  return c && !c->stopped && (filter < 0 || c->channelNumber == filter);
+}
+
+// A located channel's pending half (the next it plays) is read again from the new position at
+// once; one whose refill is still under way takes the locate with that refill.
+void RefillLocatedChannels(int32_t filter) {
+  for (int32_t i = 0; i < gEngineChannelCount && i < kEngineChannelSlots; ++i) {
+    EngineChannel* c = gEngineChannelLists[i];
+    if (!Selected(c, filter) || !c->locatePending.load(std::memory_order_acquire)) continue;
+    uint32_t half = c->pendingHalf & 1u;
+    if (HalfArrived(c, half)) RequestHalfRefill(c, int32_t(half), &gDiskQueue);
+  }
+}
+
 bool AnyRefillOutstanding(int32_t filter) {
   for (int32_t i = 0; i < gEngineChannelCount && i < kEngineChannelSlots; ++i) {
     const EngineChannel* c = gEngineChannelLists[i];
-    if (!c || c->stopped || !c->streaming || (filter >= 0 && c->channelNumber != filter)) continue;
+    if (!Selected(c, filter) || !c->streaming) continue;
     if (!HalfArrived(c, 0) || !HalfArrived(c, 1)) return true;
   }
   return false;
@@ -138,6 +162,7 @@ bool AnyRefillOutstanding(int32_t filter) {
 }  // namespace
 
 void WaitForDiskRefill(int32_t filter) {
+  RefillLocatedChannels(filter);
   float rate = gAudioSampleRate > 0.0f ? gAudioSampleRate : 44100.0f;
   int64_t periodMicros = int64_t(double(gAudioBufferFrames.load()) * 1e6 / double(rate));
   int64_t polls = periodMicros / kRefillPollMicros;
@@ -147,6 +172,7 @@ void WaitForDiskRefill(int32_t filter) {
 
 int32_t RequestHalfRefill(EngineChannel* channel, int32_t half, EngineWorker* worker) {
   half &= 1;
+  channel->pendingHalf = uint8_t(half);
   channel->halfBusy[half] = 1;
   channel->halfRequested[half].fetch_add(1, std::memory_order_release);
   int32_t result = PostEngineMessage(channel, kEngineMsgReaderHalf0 + half, worker ? worker : &gDiskQueue);
