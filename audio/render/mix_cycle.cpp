@@ -142,12 +142,15 @@ bool Selected(const EngineChannel* c, int32_t filter) {
 // A located channel's pending half (the next it plays) is read again from the new position at
 // once; one whose refill is still under way takes the locate with that refill.
 void RefillLocatedChannels(int32_t filter) {
+  bool posted = false;
   for (int32_t i = 0; i < gEngineChannelCount && i < kEngineChannelSlots; ++i) {
     EngineChannel* c = gEngineChannelLists[i];
     if (!Selected(c, filter) || !c->locatePending.load(std::memory_order_acquire)) continue;
     uint32_t half = c->pendingHalf & 1u;
-    if (HalfArrived(c, half)) RequestHalfRefill(c, int32_t(half), &gDiskQueue);
+    if (HalfArrived(c, half)) posted = RequestHalfRefill(c, int32_t(half), &gDiskQueue) == 0 || posted;
   }
+  // The cycle waits for these: the disk is woken now, not when the cycle's wake-up is due.
+  if (posted) SignalEngineWorker(&gDiskQueue);
 }
 
 bool AnyRefillOutstanding(int32_t filter) {

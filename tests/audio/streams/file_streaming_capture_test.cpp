@@ -16,8 +16,10 @@
 #include "audio/engine/engine_channels.h"
 #include "audio/engine/engine_thread.h"
 #include "audio/engine/region_lookup.h"
+#include "audio/render/mix_cycle.h"
 #include "audio/streams/stream_decoders.h"
 #include "audio/streams/stream_reads.h"
+#include "audio/streams/stream_refill.h"
 #include "audio/streams/track_stream_prepare.h"
 #include "platform/coreaudio/null_device.h"
 #include "platform/files/file_locations.h"
@@ -87,13 +89,23 @@ FSIORefNum OpenFork(const std::string& path) {
   return FSOpenFork(&ref, data.length, data.unicode, fsRdPerm, &refNum) == noErr ? refNum : 0;
 }
 
-class FileStreaming : public CaptureTest, public ::testing::WithParamInterface<FileCase> {
+class FileStreamTest : public CaptureTest {
  protected:
-  void SetUp() override {
-    CaptureTest::SetUp();
-    gStreamBufferBytes = kHalfBudget;
-    OpenCapture(kFrames, "heard.wav");
+  void Open(int32_t frames, uint32_t halfBudget) {
+    gStreamBufferBytes = halfBudget;
+    OpenCapture(frames, "heard.wav");
     gTransportSong = MakeSong({Track({})}, {});
+  }
+  // The file written, its header read and its fork open; its samples as libsndfile reads them.
+  void MakeFile(const FileCase& k, stream_test::FileFormat* f, std::vector<float>* samples, int32_t* channels) {
+    std::string path = folder_.File(std::string(k.name) + (k.sfFormat & SF_FORMAT_WAV ? ".wav" : ".aif"));
+    ASSERT_TRUE(WriteSignal(path, k));
+    ASSERT_TRUE(stream_test::ParseHeader(stream_test::ReadAll(path), f));
+    wave_ = f->wave;
+    fork_ = OpenFork(path);
+    ASSERT_NE(fork_, 0);
+    *samples = ReadFloats(path, channels);
+    ASSERT_EQ(samples->size(), size_t(kFileFrames) * size_t(k.channels));
   }
   void TearDown() override {
     CaptureTest::TearDown();
@@ -109,7 +121,7 @@ class FileStreaming : public CaptureTest, public ::testing::WithParamInterface<F
     c->device = &gCoreAudioDriver;
     c->song = gTransportSong;
     c->sampleRate = gCoreAudioDriver.sampleRate;
-    c->framesPerBlock = int16_t(kFrames);
+    c->framesPerBlock = int16_t(frames_);
     c->sourceRate = 44100.0f;
     c->sourceFormat = f.format;
     c->sourceWidth = uint16_t(f.width);
@@ -124,7 +136,7 @@ class FileStreaming : public CaptureTest, public ::testing::WithParamInterface<F
     WriteU32BE(region + kRegionFileOffsetAt, f.dataOffset);
     SetRegionLength(region, kFileFrames);
     SetChannelGains(32768, 64, &c->gainLeft, &c->gainRight);
-    EXPECT_EQ(AllocateChannelBlocks(c, kFrames), 0);
+    EXPECT_EQ(AllocateChannelBlocks(c, frames_), 0);
     c->next = gCoreAudioDriver.channelList;
     gCoreAudioDriver.channelList = c;
     return c;
@@ -152,6 +164,14 @@ class FileStreaming : public CaptureTest, public ::testing::WithParamInterface<F
   AudioFileDescription description_;
 };
 
+class FileStreaming : public FileStreamTest, public ::testing::WithParamInterface<FileCase> {
+ protected:
+  void SetUp() override {
+    FileStreamTest::SetUp();
+    Open(kFrames, kHalfBudget);
+  }
+};
+
 // Frames of the capture (interleaved stereo) from `at` equal the file's frames from `from`
 // on, both sides (a mono file on both); answers how many matched before the first difference.
 size_t Matching(const std::vector<float>& heard, size_t at, const std::vector<float>& file, int32_t channels,
@@ -176,16 +196,10 @@ std::vector<float> ReadStereo(const std::string& path) {
 
 TEST_P(FileStreaming, IsHeardBitExactAcrossRefillsAndALocate) {
   const FileCase& k = GetParam();
-  std::string path = folder_.File(std::string(k.name) + (k.sfFormat & SF_FORMAT_WAV ? ".wav" : ".aif"));
-  ASSERT_TRUE(WriteSignal(path, k));
   stream_test::FileFormat f;
-  ASSERT_TRUE(stream_test::ParseHeader(stream_test::ReadAll(path), &f));
-  wave_ = f.wave;
-  fork_ = OpenFork(path);
-  ASSERT_NE(fork_, 0);
+  std::vector<float> file;
   int32_t channels = 0;
-  std::vector<float> file = ReadFloats(path, &channels);
-  ASSERT_EQ(file.size(), size_t(kFileFrames) * size_t(k.channels));
+  ASSERT_NO_FATAL_FAILURE(MakeFile(k, &f, &file, &channels));
 
   EngineChannel* c = AddFileChannel(f);
   ASSERT_NE(c, nullptr);
@@ -197,8 +211,8 @@ TEST_P(FileStreaming, IsHeardBitExactAcrossRefillsAndALocate) {
   const int32_t after = (kFileFrames - int32_t(kLocateTo)) / kFrames + 8;
   PlayCycles(c, after);
   EXPECT_GE(c->halfCompleted[0].load() + c->halfCompleted[1].load(), 10u) << "many refills";
+  EXPECT_EQ(gEngineError.load(), 0) << "no underrun";
   StopTransport(false);
-  EXPECT_EQ(gEngineError.load(), 0);
 
   CloseCoreAudioOutput();
   SetNullDeviceCapturePath(nullptr);
@@ -247,3 +261,40 @@ INSTANTIATE_TEST_SUITE_P(
                       FileCase{"wav_float_mono", SF_FORMAT_WAV | SF_FORMAT_FLOAT, 1},
                       FileCase{"wav_float_stereo", SF_FORMAT_WAV | SF_FORMAT_FLOAT, 2}),
     [](const ::testing::TestParamInfo<FileCase>& i) { return std::string(i.param.name); });
+
+// A locate while the engine plays: the half playing is heard to its end, then the mix cycle
+// waits for the refill from the new position and plays on from there, without a seam.
+TEST_F(FileStreamTest, ALocateWhilePlayingGoesOnFromTheNewPositionAfterTheHalf) {
+  constexpr int32_t kBuffer = 256;  // the refill after the locate has a buffer's time
+  Open(kBuffer, 4096);              // four blocks a half
+  stream_test::FileFormat f;
+  std::vector<float> file;
+  int32_t channels = 0;
+  ASSERT_NO_FATAL_FAILURE(MakeFile(FileCase{"aiff_s24_stereo", SF_FORMAT_AIFF | SF_FORMAT_PCM_24, 2}, &f, &file,
+                                   &channels));
+  EngineChannel* c = AddFileChannel(f);
+  ASSERT_NE(c, nullptr);
+  ::Play(1);
+  ASSERT_EQ(c->blocksPerHalf, 4);
+  PlayCycles(c, 9);
+  EXPECT_EQ(RelocateStream(c, kLocateTo), kLocateTo);
+  EXPECT_FALSE(WaitForStreamsAfterLocate(0)) << "nothing mixes while the test holds the device";
+  PlayCycles(c, (kFileFrames - int32_t(kLocateTo)) / kBuffer + 8);
+  EXPECT_EQ(gRefillPending.load(), 0);
+  EXPECT_EQ(gEngineError.load(), 0) << "no underrun";
+  StopTransport(false);
+
+  CloseCoreAudioOutput();
+  SetNullDeviceCapturePath(nullptr);
+  std::vector<float> heard = ReadStereo(wav_);
+  ASSERT_FALSE(heard.empty());
+  size_t first = 0;
+  while (first < heard.size() / 2 && heard[2 * first] == 0.0f) ++first;
+  size_t before = Matching(heard, first, file, channels, 0);
+  EXPECT_EQ(before % size_t(4 * kBuffer), 0u) << "the playing half is heard to its end";
+  EXPECT_GE(before, size_t(8 * kBuffer));
+  size_t located = Matching(heard, first + before, file, channels, size_t(kLocateTo));
+  EXPECT_EQ(located, size_t(kFileFrames - kLocateTo)) << "from the locate to the file's end";
+  for (size_t i = 2 * (first + before + located); i < heard.size(); ++i)
+    ASSERT_EQ(heard[i], 0.0f) << "silence after the file's end, frame " << i / 2;
+}
