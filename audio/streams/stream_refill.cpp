@@ -71,6 +71,27 @@ int32_t ReadFromRegions(EngineChannel* c, int32_t half, uint8_t* out, int32_t wa
   return done;
 }
 
+// A reverse channel's half holds, forwards, the frames that end at the walk's position (the mix
+// cycle turns it round as it plays); the walk moves back by them. Before the track's start is
+// silence, and so is anything after the last region. Answers the bytes the half covers.
+int32_t ReadBackwards(EngineChannel* c, int32_t half, uint8_t* out, int32_t wanted, uint8_t* data) {
+  const int32_t frameBytes = c->inputBytesPerFrame;
+  if (frameBytes <= 0 || !out || wanted < frameBytes) return 0;
+  int64_t frames = wanted / frameBytes;
+  int64_t start = c->refillPosition - frames;
+  int64_t lead = start < 0 ? -start : 0;  // frames before the track's start
+  if (lead > frames) lead = frames;
+  int32_t bytes = int32_t(frames * frameBytes);
+  std::memset(out, 0, size_t(bytes));
+  c->refillPosition = start + lead;
+  uint8_t loop = c->loop;
+  c->loop = 0;  // a span read backwards never wraps to the first region
+  ReadFromRegions(c, half, out + lead * frameBytes, int32_t((frames - lead) * frameBytes), data);
+  c->loop = loop;
+  c->refillPosition = start + lead;
+  return bytes;
+}
+
 // The raw bytes of a channel without a decoder are the engine's format, except for their byte
 // order: the file's big-endian samples become host-endian.
 void SwapToHost(const EngineChannel* c, uint8_t* bytes, int32_t count) {
@@ -97,8 +118,14 @@ int32_t FillStreamHalf(EngineChannel* c, int32_t half, void* buffer, uint8_t* re
   uint8_t* raw = decoder ? c->inputBuffers[half] : static_cast<uint8_t*>(buffer);
   int32_t wanted = decoder ? c->inputBytesPerCall : c->decodedBlockBytes;
   uint8_t data = 0;
-  int32_t got = ReadFromRegions(c, half, raw, wanted, &data);
-  c->halfAtEnd[half] = got < wanted ? 1 : 0;
+  int32_t got = 0;
+  if (c->reverse) {
+    got = ReadBackwards(c, half, raw, wanted, &data);
+    c->halfAtEnd[half] = c->refillPosition <= 0 ? 1 : 0;
+  } else {
+    got = ReadFromRegions(c, half, raw, wanted, &data);
+    c->halfAtEnd[half] = got < wanted ? 1 : 0;
+  }
   if (!decoder) {
     if (got < c->decodedBlockBytes) std::memset(static_cast<uint8_t*>(buffer) + got, 0, size_t(c->decodedBlockBytes - got));
     SwapToHost(c, raw, got);

@@ -19,7 +19,9 @@ struct EngineChannel;
 // size), decodes it into `buffer` and sets *ready when any region delivered data. A locate
 // pending on the channel is taken first; a channel whose regions were edited (editState set)
 // finds its region again and moves editState on (11 returns to 0). After the last region the
-// half is silence (a looping channel starts again at the first region). A short read, a failed
+// half is silence (a looping channel starts again at the first region). A reverse channel's
+// half holds, forwards, the frames before the walk's position, which moves back by them
+// (silence before the track's start); the mix cycle plays it from its end. A short read, a failed
 // read or a decoder error leaves silence where the data is missing and latches the error:
 // never stale or foreign bytes. Answers 0: an error is latched, never passed to the worker.
 int32_t FillStreamHalf(EngineChannel* channel, int32_t half, void* buffer, uint8_t* ready);

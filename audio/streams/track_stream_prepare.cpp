@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "audio/devices/audio_driver.h"
+#include "audio/render/block_conversions.h"
 #include "audio/engine/engine_channels.h"
 #include "audio/engine/engine_plugin_hooks.h"
 #include "audio/engine/engine_thread.h"
@@ -143,6 +144,10 @@ int16_t PrepareStream(EngineChannel* channel, int64_t position, int32_t mode) {
   }
   channel->readPointer = static_cast<uint8_t*>(channel->halfBuffer[0]);
   channel->blocksLeft = channel->blocksPerHalf;
+  // The mix cycle turns each later half round as it starts to play it; the first one here.
+  if (channel->reverse && channel->reader == FillStreamHalf)
+    ReverseFrames(channel->readPointer, int32_t(channel->framesPerBlock) * channel->blocksPerHalf,
+                  channel->frameChannels > 1 ? 2 : 1, channel->sampleBits);
   channel->selectorRendered[0] = channel->selectorRendered[1] = 0;
   channel->lateCounters[0] = channel->lateCounters[1] = 0;
   return 0;

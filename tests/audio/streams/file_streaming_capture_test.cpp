@@ -298,3 +298,40 @@ TEST_F(FileStreamTest, ALocateWhilePlayingGoesOnFromTheNewPositionAfterTheHalf) 
   for (size_t i = 2 * (first + before + located); i < heard.size(); ++i)
     ASSERT_EQ(heard[i], 0.0f) << "silence after the file's end, frame " << i / 2;
 }
+
+// A reverse channel located at a position plays the file backwards from the frame before it to
+// the file's first frame, then silence.
+TEST_F(FileStreamTest, AReverseChannelPlaysTheFileBackwardsFromItsPosition) {
+  Open(kFrames, kHalfBudget);
+  stream_test::FileFormat f;
+  std::vector<float> file;
+  int32_t channels = 0;
+  ASSERT_NO_FATAL_FAILURE(MakeFile(FileCase{"aiff_s16_stereo", SF_FORMAT_AIFF | SF_FORMAT_PCM_16, 2}, &f, &file,
+                                   &channels));
+  EngineChannel* c = AddFileChannel(f);
+  ASSERT_NE(c, nullptr);
+  ::Play(1);
+  PlayCycles(c, 4);
+  c->reverse = 1;
+  constexpr int64_t kFrom = 3000;
+  LocateHeld(c, kFrom);
+  PlayCycles(c, int32_t(kFrom) / kFrames + 8);
+  EXPECT_EQ(gEngineError.load(), 0) << "no underrun";
+  StopTransport(false);
+
+  CloseCoreAudioOutput();
+  SetNullDeviceCapturePath(nullptr);
+  std::vector<float> heard = ReadStereo(wav_);
+  ASSERT_FALSE(heard.empty());
+  std::vector<float> backwards;
+  for (int64_t p = kFrom - 1; p >= 0; --p) {
+    backwards.push_back(file[size_t(2 * p)]);
+    backwards.push_back(file[size_t(2 * p + 1)]);
+  }
+  size_t at = 0;
+  while (at < heard.size() / 2 && Matching(heard, at, backwards, 2, 0) < size_t(kFrames)) ++at;
+  ASSERT_LT(at, heard.size() / 2) << "the backwards run is heard";
+  EXPECT_EQ(Matching(heard, at, backwards, 2, 0), size_t(kFrom));
+  for (size_t i = 2 * (at + size_t(kFrom)); i < heard.size(); ++i)
+    ASSERT_EQ(heard[i], 0.0f) << "silence after the file's first frame, frame " << i / 2;
+}

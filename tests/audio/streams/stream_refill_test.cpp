@@ -182,3 +182,21 @@ TEST_F(StreamRefill, ADecoderErrorIsSilenceAndAnError) {
   EXPECT_EQ(ready, 0);
   EXPECT_EQ(TakeEngineError(), -4);
 }
+
+TEST_F(StreamRefill, AReverseChannelReadsTheFramesBeforeItsPositionHalfByHalf) {
+  SetRegions({{100, 300}, {-1, 50}, {5000, 400}});
+  c_.reverse = 1;
+  LocateStreamInRegions(&c_, 600, c_.regionList);
+  int64_t end = 600;
+  for (int32_t n = 0; n < 3; ++n) {
+    std::vector<float> half = NextHalf(n & 1);
+    // Forwards in the half: the frames from end - 256 to end, silence before the start.
+    for (int32_t i = 0; i < halfFrames_; ++i) {
+      int64_t p = end - halfFrames_ + i;
+      ASSERT_EQ(half[size_t(i)], p < 0 ? 0.0f : Expected(p)) << "half " << n << " frame " << i;
+    }
+    EXPECT_EQ(c_.halfAtEnd[n & 1], end - halfFrames_ <= 0 ? 1 : 0) << "half " << n;
+    end -= halfFrames_;
+  }
+  EXPECT_EQ(gEngineError.load(), 0);
+}
