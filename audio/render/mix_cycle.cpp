@@ -88,13 +88,13 @@ void MixSpreadBlock(EngineChannel* c, uint32_t s) {
 
 // The stream pass of one channel: the next block of the playing half, flipping halves and
 // asking for the refill of the half just used up.
-void MixStreamChannel(EngineChannel* c, uint32_t s, EngineWorker* worker, int32_t filter) {
+void MixStreamChannel(EngineChannel* c, uint32_t s, int32_t filter) {
   if (c->earlyRefill) {
     ++c->blockCounter;
     if (c->blocksLeft > 4) {
       uint32_t other = c->currentHalf ^ 1u;
       if (!c->halfBusy[other] && HalfArrived(c, other) && c->halfReady[other] == 0)
-        RequestHalfRefill(c, int32_t(other), worker);
+        RequestHalfRefill(c, int32_t(other), &gDiskQueue);
     }
   }
   if (c->readPointer && !InsideHalf(c, c->readPointer)) c->blocksLeft = 0;  // the half is used up
@@ -116,7 +116,7 @@ void MixStreamChannel(EngineChannel* c, uint32_t s, EngineWorker* worker, int32_
       return;
     }
     c->halfReady[used] = 0;
-    if (RequestHalfRefill(c, int32_t(used), worker) != 0) return;
+    if (RequestHalfRefill(c, int32_t(used), &gDiskQueue) != 0) return;
     c->readPointer = static_cast<uint8_t*>(c->halfBuffer[c->currentHalf]);
     // A reverse channel's half holds its material forwards: it plays backwards from its end.
     if (c->reverse)
@@ -180,9 +180,13 @@ int32_t RequestHalfRefill(EngineChannel* channel, int32_t half, EngineWorker* wo
   channel->halfRequested[half].fetch_add(1, std::memory_order_release);
   int32_t result = PostEngineMessage(channel, kEngineMsgReaderHalf0 + half, worker ? worker : &gDiskQueue);
   if (result != 0) {
-    // Not queued: take the request back so the half does not wait for a refill that never comes.
+    // Not queued: take the request back so the half does not wait for a refill that never
+    // comes, and stop the channel for the rest of the run: its half holds what it played.
     channel->halfRequested[half].fetch_sub(1, std::memory_order_release);
     channel->halfBusy[half] = 0;
+    LatchAudioEngineError(int16_t(result));
+    channel->stopped = 1;
+    channel->selectorRendered[0] = channel->selectorRendered[1] = 0;
   }
   return result;
 }
@@ -225,7 +229,7 @@ int32_t MixEngineCycle(EngineChannel* list, ChannelCycleRoutine routine, void* r
       RenderAndMix(c, nullptr, s, c->currentHalf & 1);
       continue;
     }
-    MixStreamChannel(c, s, worker, filter);
+    MixStreamChannel(c, s, filter);
   }
   if (filter < 1 && device) device->outputSelector.fetch_xor(1);
   return 0;

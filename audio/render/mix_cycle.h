@@ -29,7 +29,9 @@ int32_t MixEngineCycle(EngineChannel* list, ChannelCycleRoutine routine, void* r
 // cycle that needs it. Engine thread; no lock is held.
 void WaitForDiskRefill(int32_t filter);
 
-// Asks the disk worker to refill a half of a channel's stream (its reader runs there; an
+// Asks the worker (the disk worker when null; the mix cycle always uses it, so that no file is
+// read on the engine thread) to refill a half of a channel's stream (its reader runs there; an
 // audio track's is the region walk, FillStreamHalf) and notes it as the pending half; 0 or
-// the post's error.
+// the post's error. A refill that cannot be posted latches the error and stops the channel
+// for the rest of the run (its selector bytes cleared): it never plays the used half again.
 int32_t RequestHalfRefill(EngineChannel* channel, int32_t half, EngineWorker* worker);

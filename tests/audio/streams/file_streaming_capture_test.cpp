@@ -206,7 +206,12 @@ TEST_P(FileStreaming, IsHeardBitExactAcrossRefillsAndALocate) {
   ::Play(1);
   ASSERT_EQ(gEngineError.load(), 0);
   ASSERT_NE(c->decodeProc == nullptr && c->reader == nullptr, true);
+  const uint32_t diskTaken = gDiskQueue.messagesTaken.load();
+  const uint32_t served = c->halfCompleted[0].load() + c->halfCompleted[1].load();
   PlayCycles(c, kCyclesBeforeLocate);
+  const uint32_t refills = c->halfCompleted[0].load() + c->halfCompleted[1].load() - served;
+  EXPECT_GE(refills, 2u);
+  EXPECT_GE(gDiskQueue.messagesTaken.load() - diskTaken, refills) << "the refills are the disk worker's";
   LocateHeld(c, kLocateTo);
   const int32_t after = (kFileFrames - int32_t(kLocateTo)) / kFrames + 8;
   PlayCycles(c, after);
