@@ -13,6 +13,7 @@
 #include "audio/engine/engine_channels.h"
 #include "audio/engine/engine_thread.h"
 #include "audio/streams/disk_thread.h"
+#include "audio/streams/engine_channel_creation.h"
 #include "audio/streams/track_stream_prepare.h"
 #include "platform/memory/memory.h"
 #include "platform/threads/thread_pauses.h"
@@ -66,6 +67,10 @@ class PrepareStream : public ::testing::Test {
   }
   void TearDown() override {
     gStallReader.store(false);
+    // A fill given up on is still running in the disk worker: wait for it before freeing.
+    for (int32_t i = 0; i < 80000 && (channel_.halfRequested[0] != channel_.halfCompleted[0] ||
+                                      channel_.halfRequested[1] != channel_.halfCompleted[1]); ++i)
+      PauseThreadMicros(100);
     WaitForEngineWorkerIdle(&gDiskQueue, 8000);
     for (void*& half : channel_.halfBuffer) {
       DisposeEngineBuffer(half);
@@ -117,6 +122,23 @@ TEST_F(PrepareStream, ADiskWorkerThatDoesNotAnswerFailsThePreparationInTime) {
   auto begun = std::chrono::steady_clock::now();
   EXPECT_EQ(PrepareAudioTrackStream(&channel_, 0, 44100.0f, 0), kPrepareFillTimedOut);
   EXPECT_LT(std::chrono::steady_clock::now() - begun, std::chrono::seconds(4));
+}
+
+}  // namespace
+
+namespace {
+
+// A preparation that gave up on a stalled disk leaves the fill running; disposing the channel
+// then waits for it rather than freeing the half the disk worker is writing into.
+TEST_F(PrepareStream, DisposalWaitsForAFillTheDiskStillRuns) {
+  gStallReader.store(true);
+  ASSERT_EQ(PrepareAudioTrackStream(&channel_, 0, 44100.0f, 0), kPrepareFillTimedOut);
+  DisposeEngineChannel(&channel_, 0, 0);
+  regions_ = Handle();  // disposed with the channel
+  gStallReader.store(false);
+  EXPECT_EQ(channel_.halfRequested[0].load(), channel_.halfCompleted[0].load());
+  EXPECT_EQ(channel_.halfRequested[1].load(), channel_.halfCompleted[1].load());
+  EXPECT_EQ(channel_.halfBuffer[0], nullptr);
 }
 
 }  // namespace
