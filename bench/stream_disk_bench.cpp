@@ -1,7 +1,8 @@
 // Disk streaming: 32 stereo tracks of 24-bit AIFF files at 48 kHz played from disk through the
-// engine's own pieces (the files' headers read by ReadAudioFileHeader, channels with the
-// same-rate decoder of OpenSoundConverters, both halves filled by PrepareAudioTrackStream, the
-// mix cycle's half flips and refills, the disk thread serving stream reads) on the running JACK
+// engine's own pieces (the files' headers read by ReadAudioFileHeader, each channel handed its
+// file's fork, format and one region as a track's preparation receives them, the decoder and
+// the region walk set up and both halves filled by PrepareAudioTrackStream, the mix cycle's half
+// flips and refills, the disk thread serving them with stream reads) on the running JACK
 // server, one mix cycle per server period. Reported: the underruns (there must be none), the
 // server's xruns during the run beside those of an idle window of the same length with the
 // same client (other clients of a shared server cause xruns too), the cycles longer than the
@@ -31,12 +32,13 @@
 
 #include "audio/devices/audio_driver.h"
 #include "audio/engine/engine_channels.h"
-#include "audio/engine/engine_file_requests.h"
+#include "audio/engine/region_lookup.h"
 #include "audio/engine/engine_thread.h"
 #include "audio/recording/audio_file_header.h"
 #include "audio/render/mix_cycle.h"
 #include "audio/streams/disk_thread.h"
 #include "audio/streams/stream_decoders.h"
+#include "audio/streams/stream_media_hooks.h"
 #include "audio/streams/stream_reads.h"
 #include "audio/streams/track_stream_prepare.h"
 #include "platform/files/file_locations.h"
@@ -124,42 +126,14 @@ double CatThroughput() {
 
 // ---- the tracks
 
-std::atomic<uint64_t> gBytesRead{0};
-std::atomic<uint64_t> gReadNanos{0};
-
 struct Track {
   FSIORefNum fork = 0;
   Handle regions = 0;
   EngineChannel channel;
-  uint64_t dataEnd = 0;
+  AudioFileDescription description;
+  uint64_t frames = 0;
 };
 std::unique_ptr<Track[]> gTracks;
-
-// The channel's reader, run on the disk thread: the half's raw bytes read from the region's
-// file through a stream read, then decoded into the half. Interim stand-in for the refill of
-// an audio track (it plays one region from its file's start, without loops or region changes).
-int32_t ReadAndDecodeHalf(EngineChannel* c, int32_t half, void* buffer, uint8_t* ready) {
-  Track* track = static_cast<Track*>(c->readerContext);
-  StreamFileRequest* request = AcquireReadRequest();
-  if (!request) return kEngineErrUnderrun;
-  int64_t position = c->readPosition[half];
-  int64_t left = int64_t(track->dataEnd) - position;
-  int32_t bytes = int32_t(std::min<int64_t>(c->inputBytesPerCall, left > 0 ? left : 0));
-  request->forkRefNum = track->fork;
-  request->positionMode = kStreamReadMode;
-  request->owner = nullptr;
-  request->buffer = c->inputBuffers[half];
-  SetRequestPosition(request, position);
-  double begun = Now();
-  ReadRegionData(reinterpret_cast<const uint8_t*>(*track->regions), 0, request, bytes, ready, half, nullptr);
-  gReadNanos.fetch_add(uint64_t((Now() - begun) * 1e9), std::memory_order_relaxed);
-  c->halfInputBytes[half] = bytes > 0 ? request->actualCount : 0;
-  gBytesRead.fetch_add(c->halfInputBytes[half], std::memory_order_relaxed);
-  request->result.store(0, std::memory_order_release);
-  SetNextReadPosition(c, half, bytes);
-  uint8_t end = 0;
-  return c->decodeProc ? c->decodeProc(c, half, buffer, &end) : 0;
-}
 
 // Opens the file, reads its header and sets the channel up as an audio track's preparation does.
 int16_t OpenTrack(int t) {
@@ -174,27 +148,33 @@ int16_t OpenTrack(int t) {
   uint32_t offset = 0;
   float rate = 0;
   if (OSErr err = ReadAudioFileHeader(track.fork, description, &frames, &offset, &rate)) return err;
-  track.dataEnd = offset + frames * kFrameBytes;
+  track.frames = frames;
   track.regions = NewHandleClear(kRegionSize);
-  WriteU32BE(*track.regions + kRegionFileOffsetAt, offset);
+  auto* region = reinterpret_cast<uint8_t*>(*track.regions);
+  WriteU32BE(region + kRegionFileOffsetAt, offset);
+  SetRegionLength(region, int64_t(frames));
   EngineChannel& c = track.channel;
   c.sourceFormat = ReadU32BE(description + kSoundDescFormat);
   c.sourceWidth = uint16_t(ReadI16BE(description + kSoundDescBits));
-  c.sourceChannels = c.frameChannels = ReadI16BE(description + kSoundDescChannels);
-  c.sourceRate = c.sampleRate = rate;
-  c.sampleBits = 32;
-  c.channelNumber = uint8_t(t);
-  c.regionList = track.regions;
-  c.readPosition[0] = offset;
-  if (int16_t err = OpenSoundConverters(&c, kBufferFrames, 0, 32, 0, nullptr, false, float(kRate))) return err;
+  c.sourceChannels = ReadI16BE(description + kSoundDescChannels);
+  c.sourceRate = rate;
+  c.sampleRate = float(kRate);
   c.framesPerBlock = kBufferFrames;
-  c.blocksPerHalf = int16_t(c.blocksPerBudget[0]);
-  c.blockBytes = kBufferFrames * c.outputBytesPerFrame;
-  c.reader = ReadAndDecodeHalf;
-  c.readerContext = &track;
-  c.streaming = 1;
+  c.channelNumber = uint8_t(t);
+  c.fileRequest.forkRefNum = track.fork;
+  c.fileDescription = &track.description;
+  c.regionList = track.regions;
+  SetChannelGains(32768, 64, &c.gainLeft, &c.gainRight);
   if (t > 0) gTracks[t - 1].channel.next = &c;
   return PrepareAudioTrackStream(&c, 0, float(kRate), 0);
+}
+
+// The frames the region walks of all tracks have read, as far as the files hold them.
+uint64_t FramesWalked() {
+  uint64_t total = 0;
+  for (int t = 0; t < kTracks; ++t)
+    total += std::min<uint64_t>(uint64_t(std::max<int64_t>(gTracks[t].channel.refillPosition, 0)), gTracks[t].frames);
+  return total;
 }
 
 void CloseTracks() {
@@ -314,8 +294,6 @@ void BM_StreamThirtyTwoTracksFromDisk(benchmark::State& state) {
     CloseTracks();
     return state.SkipWithError(("track set-up failed: " + std::to_string(err)).c_str());
   }
-  gBytesRead.store(0);
-  gReadNanos.store(0);
   TakeEngineError();
   for (auto _ : state) {
     gRun.mixing.store(true, std::memory_order_release);
@@ -323,23 +301,22 @@ void BM_StreamThirtyTwoTracksFromDisk(benchmark::State& state) {
     gRun.mixing.store(false, std::memory_order_release);
   }
   SleepSeconds(0.1);  // the last cycle ends
-  double streamedBusy = gReadNanos.load() ? double(gBytesRead.load()) / (double(gReadNanos.load()) / 1e9) : 0;
   uint32_t runXruns = gRun.xruns.load();
 
   // The disk thread flat out: every half refilled as soon as it arrived, from cold files.
   CloseTracks();
   EvictFiles();
   OpenTracks();
-  gBytesRead.store(0);
+  uint64_t startFrames = FramesWalked();
   double begun = Now();
   // Both halves of every track each round, until a round reads nothing more.
-  for (uint64_t before = UINT64_MAX; before != gBytesRead.load();) {
-    before = gBytesRead.load();
+  for (uint64_t before = UINT64_MAX; before != FramesWalked();) {
+    before = FramesWalked();
     for (int t = 0; t < kTracks; ++t)
       for (int32_t half = 0; half < 2; ++half) RequestHalfRefill(&gTracks[t].channel, half, &gDiskQueue);
     WaitForEngineWorkerIdle(&gDiskQueue, 20000);
   }
-  double flatOut = double(gBytesRead.load()) / (Now() - begun);
+  double flatOut = double((FramesWalked() - startFrames) * kFrameBytes) / (Now() - begun);
   int16_t readError = TakeEngineError();
   CloseTracks();
   jack_client_close(client);
@@ -357,7 +334,6 @@ void BM_StreamThirtyTwoTracksFromDisk(benchmark::State& state) {
   state.counters["cat_MBps_cold"] = catCold / mb;
   state.counters["cat_MBps_warm"] = catWarm / mb;
   state.counters["cat_over_disk_cold"] = flatOut > 0 ? catCold / flatOut : 0;
-  state.counters["stream_read_MBps_busy"] = streamedBusy / mb;
   state.counters["read_error"] = readError;
   state.counters["files_MB"] = double(FilesBytes()) / mb;
   for (int t = 0; t < kTracks; ++t) unlink(TrackPath(t).c_str());
