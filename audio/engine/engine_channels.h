@@ -291,6 +291,14 @@ struct EngineChannel {
   int32_t decodedBlockFrames = 0;
   uint16_t blocksPerBudget[2] = {0, 0};
 
+  // Stream refill (audio/streams/stream_refill): the track position (frames at the file's rate
+  // from the first region's start) the region walk reads next, and a locate that the next
+  // refill starts from. The walk is the disk worker's; the main thread sets the locate.
+  int64_t refillPosition = 0;
+  int64_t locatePosition = 0;
+  std::atomic<uint8_t> locatePending{0};
+  uint8_t pendingHalf = 0;  // the half the last refill request was for
+
   // As the instrument table and the shell's engine-state walks see a channel.
   uint32_t id = 0;
   uint16_t instrument = kNoEngineInstrument;  // instrument index, 0xFFFF none

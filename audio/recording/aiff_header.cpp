@@ -1,5 +1,6 @@
 #include "audio/recording/aiff_header.h"
 
+#include <cmath>
 #include <cstring>
 
 #include "audio/recording/audio_file_header.h"
@@ -86,6 +87,123 @@ OSErr SetupAiffHeader(int16_t fork, int16_t channels, uint32_t fixedRate, int16_
   return err;
 }
 
+// What the walk over the chunks found.
+struct AiffScan {
+  bool commSeen = false;
+  bool ssndSeen = false;
+  int16_t channels = 0;
+  uint32_t frames = 0;
+  int16_t bits = 0;
+  double rate = 0.0;
+  OSType compression = kFormatNone;
+  int64_t dataStart = 0;
+};
+
+constexpr int32_t kAifcCommSize = kCommBodySize + 4;  // with the compression type
+constexpr int32_t kSsndFieldsSize = 8;                // offset and block size
+
+OSErr ReadComm(int16_t fork, int64_t body, uint32_t size, AiffScan& scan) {
+  if (size < uint32_t(kCommBodySize) || (size > uint32_t(kCommBodySize) && size < uint32_t(kAifcCommSize)))
+    return kAudioFormatUnsupportedErr;
+  uint8_t b[kAifcCommSize];
+  ByteCount length = size > uint32_t(kCommBodySize) ? kAifcCommSize : kCommBodySize;
+  if (OSErr err = FSReadFork(fork, fsFromStart, body, length, b, nullptr)) return err;
+  scan.channels = ReadI16BE(b);
+  scan.frames = ReadU32BE(b + 2);
+  scan.bits = ReadI16BE(b + 6);
+  scan.rate = ReadExtended80(b + kRateOffsetInBody);
+  scan.compression = length == kAifcCommSize ? ReadU32BE(b + kCommBodySize) : kFormatNone;
+  scan.commSeen = true;
+  return noErr;
+}
+
+OSErr ReadSsnd(int16_t fork, int64_t body, uint32_t size, int64_t forkSize, AiffScan& scan) {
+  if (size < uint32_t(kSsndFieldsSize) || body + kSsndFieldsSize > forkSize) return kAudioFormatUnsupportedErr;
+  uint8_t b[kSsndFieldsSize];
+  if (OSErr err = FSReadFork(fork, fsFromStart, body, kSsndFieldsSize, b, nullptr)) return err;
+  scan.dataStart = body + kSsndFieldsSize + int64_t(ReadU32BE(b));
+  if (scan.dataStart > forkSize) return kAudioFormatUnsupportedErr;
+  scan.ssndSeen = true;
+  return noErr;
+}
+
+// Reads the chunk at pos; *next is where the one after it starts (past a pad byte). Only the
+// sound data chunk may reach past the end of the file (a recording cut short).
+OSErr ScanAiffChunk(int16_t fork, int64_t pos, int64_t forkSize, AiffScan& scan, int64_t* next) {
+  uint8_t header[8];
+  if (OSErr err = FSReadFork(fork, fsFromStart, pos, sizeof header, header, nullptr)) return err;
+  OSType type = ReadU32BE(header);
+  uint32_t size = ReadU32BE(header + 4);
+  int64_t body = pos + 8;
+  bool sound = type == FourCC("SSND");
+  if (int64_t(size) > forkSize - body && !sound) return kAudioFormatUnsupportedErr;
+  *next = body + int64_t(size) + (size & 1);
+  if (type == FourCC("COMM") && !scan.commSeen) return ReadComm(fork, body, size, scan);
+  if (sound && !scan.ssndSeen) return ReadSsnd(fork, body, size, forkSize, scan);
+  return noErr;
+}
+
+// The program's format code and sample size for a compression type; 0 when it cannot play it.
+// The companded and ADPCM types go to the sound converter as they are.
+OSType FormatForCompression(OSType compression, int16_t* bits) {
+  switch (compression) {
+    case FourCC("NONE"):
+    case FourCC("twos"):
+      return *bits >= 1 && *bits <= 32 ? kFormatNone : 0;
+    case FourCC("in24"):
+      *bits = 24;
+      return kFormatNone;
+    case FourCC("in32"):
+      *bits = 32;
+      return compression;
+    case FourCC("raw "):
+      *bits = 8;
+      return compression;
+    case FourCC("fl32"):
+    case FourCC("FL32"):
+      *bits = 32;
+      return kFormatFloat32;
+    case FourCC("fl64"):
+    case FourCC("FL64"):
+      *bits = 64;
+      return kFormatFloat64;
+    case FourCC("sowt"):
+      return *bits == 16 ? kFormatSwapped16 : 0;
+    case FourCC("ulaw"):
+    case FourCC("alaw"):
+    case FourCC("ima4"):
+      return compression;
+    default:
+      return 0;
+  }
+}
+
+// Bytes of one frame in the file; 0 when the frames are packed in blocks ('ima4').
+uint64_t FileFrameBytes(OSType format, int16_t channels, int16_t bits) {
+  if (format == FourCC("ima4")) return 0;
+  if (format == FourCC("ulaw") || format == FourCC("alaw")) return uint64_t(channels);
+  return uint64_t(channels) * uint64_t((bits + 7) / 8);
+}
+
+OSErr FinishAiffHeader(const AiffScan& scan, int64_t forkSize, uint8_t* description, uint64_t* frameCount,
+                       uint32_t* dataOffset, float* rate) {
+  int16_t bits = scan.bits;
+  OSType format = FormatForCompression(scan.compression, &bits);
+  if (format == 0 || scan.channels <= 0 || !std::isfinite(scan.rate) || !(scan.rate > 0.0) ||
+      scan.dataStart > int64_t(UINT32_MAX))
+    return kAudioFormatUnsupportedErr;
+  uint64_t frameBytes = FileFrameBytes(format, scan.channels, bits);
+  uint64_t framesInFile = frameBytes ? uint64_t(forkSize - scan.dataStart) / frameBytes : UINT64_MAX;
+  WriteU32BE(description + kSoundDescFormat, format);
+  WriteI16BE(description + kSoundDescChannels, scan.channels);
+  WriteI16BE(description + kSoundDescBits, bits);
+  WriteU32BE(description + kSoundDescRate, RateToFixed(scan.rate));
+  *rate = float(scan.rate);
+  *frameCount = scan.frames < framesInFile ? scan.frames : framesInFile;
+  *dataOffset = uint32_t(scan.dataStart);
+  return noErr;
+}
+
 }  // namespace
 
 int32_t AiffHeaderLength(OSType formatCode) {
@@ -137,4 +255,27 @@ void PatchAiffSampleRate(int16_t fork, double rate) {
     if (type == FourCC("FORM")) size = 4;
     offset += size + (size & 1) + 8;
   }
+}
+
+OSErr ReadAiffHeader(int16_t fork, uint8_t* description, uint64_t* frameCount, uint32_t* dataOffset,
+                     float* rate) {
+  SInt64 pos = 0, forkSize = 0;
+  OSErr err = FSGetForkPosition(fork, &pos);
+  if (err == noErr) err = FSGetForkSize(fork, &forkSize);
+  if (err != noErr) return err;
+  uint8_t form[12];
+  if (forkSize - pos < int64_t(sizeof form)) return kAudioFormatUnsupportedErr;
+  if ((err = FSReadFork(fork, fsFromStart, pos, sizeof form, form, nullptr)) != noErr) return err;
+  OSType formType = ReadU32BE(form + 8);
+  if (ReadU32BE(form) != FourCC("FORM") || (formType != FourCC("AIFF") && formType != FourCC("AIFC")))
+    return kAudioFormatUnsupportedErr;
+  AiffScan scan;
+  // Each chunk moves the walk on by at least its 8-byte header; it ends at the file's end.
+  for (pos += sizeof form; !(scan.commSeen && scan.ssndSeen) && pos + 8 <= forkSize;) {
+    int64_t next = pos;
+    if ((err = ScanAiffChunk(fork, pos, forkSize, scan, &next)) != noErr) return err;
+    pos = next;
+  }
+  if (!(scan.commSeen && scan.ssndSeen)) return kAudioFormatUnsupportedErr;
+  return FinishAiffHeader(scan, forkSize, description, frameCount, dataOffset, rate);
 }

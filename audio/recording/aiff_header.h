@@ -6,6 +6,9 @@
 //
 // The rate goes through unsigned 16.16 fixed point as the classic header routine takes it;
 // rates of 65536 Hz or more do not fit there and are written over with their exact value.
+//
+// The reader takes any AIFF or AIFF-C file with its chunks in any order, every chunk checked
+// against the file's size, and sample formats the program plays.
 #pragma once
 
 #include <cstdint>
@@ -29,3 +32,15 @@ OSErr WriteAiffHeader(int16_t fork, int16_t channels, int16_t bits, OSType forma
 // walk ends without writing at a read error, a chunk that reaches past the end of the fork, or
 // a "COMM" chunk too short for its fields.
 void PatchAiffSampleRate(int16_t fork, double rate);
+
+// Reads an AIFF or AIFF-C header from the fork's position (the start of the "FORM" chunk) into
+// a sound description (format code, channels, bits, rate in 16.16), the frame count, the data
+// offset and the rate. The compression types: 'NONE' and 'twos' (big-endian integers of 1 to
+// 32 bits), 'in24' (as 'NONE' with 24 bits), 'fl32'/'FL32', 'fl64'/'FL64', 'sowt' (16-bit
+// little-endian), and as they are 'in32', 'raw ', 'ulaw', 'alaw' and 'ima4'. The frame count
+// of uncompressed or companded samples never reaches past the end of the file. Anything else, a
+// chunk that reaches past the end of the file, a "COMM" or "SSND" chunk too short for its
+// fields, no channels or no rate, is kAudioFormatUnsupportedErr and leaves the outputs alone; a
+// read error is returned as it came.
+OSErr ReadAiffHeader(int16_t fork, uint8_t* description, uint64_t* frameCount, uint32_t* dataOffset,
+                     float* rate);

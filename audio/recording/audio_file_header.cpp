@@ -8,8 +8,6 @@
 #include "platform/memory/byte_order.h"
 #include "sequencer/midi/coremidi_driver.h"
 
-AudioFileHooks gAudioFileHooks = {};
-
 uint32_t RateToFixed(double rate) {
   double product = std::trunc(rate * 65536.0);
   if (!(product >= 0.0)) return 0;
@@ -28,12 +26,6 @@ OSErr WriteAudioFileHeader(int16_t fork, int16_t channels, int16_t bits, OSType 
   if (fileType == kAiffFileType) return WriteAiffHeader(fork, channels, bits, formatCode, byteCount, 0, rate);
   if (fileType == kCafFileType) return WriteCafHeader(fork, channels, bits, formatCode, byteCount, rate);
   return unimpErr;
-}
-
-OSErr ReadAiffHeader(int16_t fork, uint8_t* description, uint64_t* frameCount, uint32_t* dataOffset,
-                     float* rate) {
-  if (!gAudioFileHooks.readAiffHeader) return kAudioFormatUnsupportedErr;
-  return gAudioFileHooks.readAiffHeader(fork, description, frameCount, dataOffset, rate);
 }
 
 OSErr ReadAudioFileHeader(int16_t fork, uint8_t* description, uint64_t* frameCount,

@@ -52,13 +52,3 @@ OSErr WriteAudioFileHeader(int16_t fork, int16_t channels, int16_t bits, OSType 
 // channels, bits and rate, the frame count, the data offset and the rate are set.
 OSErr ReadAudioFileHeader(int16_t fork, uint8_t* description, uint64_t* frameCount,
                           uint32_t* dataOffset, float* rate);
-
-// The AIFF and AIFF-C header reader belongs to the audio-file manager, which installs it.
-// Interim: until it does, ReadAiffHeader answers kAudioFormatUnsupportedErr.
-struct AudioFileHooks {
-  OSErr (*readAiffHeader)(int16_t fork, uint8_t* description, uint64_t* frameCount,
-                          uint32_t* dataOffset, float* rate);
-};
-extern AudioFileHooks gAudioFileHooks;
-OSErr ReadAiffHeader(int16_t fork, uint8_t* description, uint64_t* frameCount, uint32_t* dataOffset,
-                     float* rate);

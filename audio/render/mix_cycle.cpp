@@ -68,6 +68,14 @@ bool SkipForPunch(EngineChannel* c, uint32_t s) {
   return false;
 }
 
+// The block lies wholly inside the playing half: a count that runs past the half's end never
+// plays the memory behind it.
+bool InsideHalf(const EngineChannel* c, const uint8_t* block) {
+  const auto* half = static_cast<const uint8_t*>(c->halfBuffer[c->currentHalf & 1]);
+  if (!half || c->blockBytes <= 0) return true;  // a source of its own lays out its halves
+  return block >= half && block + c->blockBytes <= half + int64_t(c->blocksPerHalf) * c->blockBytes;
+}
+
 // A linked channel plays what the channel it is linked to spread into its render block.
 void MixSpreadBlock(EngineChannel* c, uint32_t s) {
   MixStreamBlock(c, c->renderBlock, s, 1, c->spreadBytes, c->frameChannels > 1 ? 2 : 1);
@@ -76,15 +84,16 @@ void MixSpreadBlock(EngineChannel* c, uint32_t s) {
 
 // The stream pass of one channel: the next block of the playing half, flipping halves and
 // asking for the refill of the half just used up.
-void MixStreamChannel(EngineChannel* c, uint32_t s, EngineWorker* worker, int32_t filter) {
+void MixStreamChannel(EngineChannel* c, uint32_t s, int32_t filter) {
   if (c->earlyRefill) {
     ++c->blockCounter;
     if (c->blocksLeft > 4) {
       uint32_t other = c->currentHalf ^ 1u;
       if (!c->halfBusy[other] && HalfArrived(c, other) && c->halfReady[other] == 0)
-        RequestHalfRefill(c, int32_t(other), worker);
+        RequestHalfRefill(c, int32_t(other), &gDiskQueue);
     }
   }
+  if (c->readPointer && !InsideHalf(c, c->readPointer)) c->blocksLeft = 0;  // the half is used up
   if (c->blocksLeft <= 0) {
     if (c->earlyRefill) {
       LatchAudioEngineError(kEngineErrUnderrun);
@@ -103,7 +112,7 @@ void MixStreamChannel(EngineChannel* c, uint32_t s, EngineWorker* worker, int32_
       return;
     }
     c->halfReady[used] = 0;
-    if (RequestHalfRefill(c, int32_t(used), worker) != 0) return;
+    if (RequestHalfRefill(c, int32_t(used), &gDiskQueue) != 0) return;
     c->readPointer = static_cast<uint8_t*>(c->halfBuffer[c->currentHalf]);
     // A reverse channel's half holds its material forwards: it plays backwards from its end.
     if (c->reverse)
@@ -144,15 +153,34 @@ void MixChannelInCycle(EngineChannel* c, uint32_t s, EngineWorker* worker, int32
     SumPairChannelsFloat(c, s);
     return;
   }
-  MixStreamChannel(c, s, worker, filter);
+  (void)worker;  // refills always go to the disk worker
+  MixStreamChannel(c, s, filter);
 }
 
 namespace {
 
+bool Selected(const EngineChannel* c, int32_t filter) {
+  return c && !c->stopped && (filter < 0 || c->channelNumber == filter);
+}
+
+// A located channel's pending half (the next it plays) is read again from the new position at
+// once; one whose refill is still under way takes the locate with that refill.
+void RefillLocatedChannels(int32_t filter) {
+  bool posted = false;
+  for (int32_t i = 0; i < gEngineChannelCount && i < kEngineChannelSlots; ++i) {
+    EngineChannel* c = gEngineChannelLists[i];
+    if (!Selected(c, filter) || !c->locatePending.load(std::memory_order_acquire)) continue;
+    uint32_t half = c->pendingHalf & 1u;
+    if (HalfArrived(c, half)) posted = RequestHalfRefill(c, int32_t(half), &gDiskQueue) == 0 || posted;
+  }
+  // The cycle waits for these: the disk is woken now, not when the cycle's wake-up is due.
+  if (posted) SignalEngineWorker(&gDiskQueue);
+}
+
 bool AnyRefillOutstanding(int32_t filter) {
   for (int32_t i = 0; i < gEngineChannelCount && i < kEngineChannelSlots; ++i) {
     const EngineChannel* c = gEngineChannelLists[i];
-    if (!c || c->stopped || !c->streaming || (filter >= 0 && c->channelNumber != filter)) continue;
+    if (!Selected(c, filter) || !c->streaming) continue;
     if (!HalfArrived(c, 0) || !HalfArrived(c, 1)) return true;
   }
   return false;
@@ -161,6 +189,7 @@ bool AnyRefillOutstanding(int32_t filter) {
 }  // namespace
 
 void WaitForDiskRefill(int32_t filter) {
+  RefillLocatedChannels(filter);
   float rate = gAudioSampleRate > 0.0f ? gAudioSampleRate : 44100.0f;
   int64_t periodMicros = int64_t(double(gAudioBufferFrames.load()) * 1e6 / double(rate));
   int64_t polls = periodMicros / kRefillPollMicros;
@@ -170,13 +199,18 @@ void WaitForDiskRefill(int32_t filter) {
 
 int32_t RequestHalfRefill(EngineChannel* channel, int32_t half, EngineWorker* worker) {
   half &= 1;
+  channel->pendingHalf = uint8_t(half);
   channel->halfBusy[half] = 1;
   channel->halfRequested[half].fetch_add(1, std::memory_order_release);
   int32_t result = PostEngineMessage(channel, kEngineMsgReaderHalf0 + half, worker ? worker : &gDiskQueue);
   if (result != 0) {
-    // Not queued: take the request back so the half does not wait for a refill that never comes.
+    // Not queued: take the request back so the half does not wait for a refill that never
+    // comes, and stop the channel for the rest of the run: its half holds what it played.
     channel->halfRequested[half].fetch_sub(1, std::memory_order_release);
     channel->halfBusy[half] = 0;
+    LatchAudioEngineError(int16_t(result));
+    channel->stopped = 1;
+    channel->selectorRendered[0] = channel->selectorRendered[1] = 0;
   }
   return result;
 }

@@ -34,12 +34,17 @@ void MixChannelInCycle(EngineChannel* channel, uint32_t selector, EngineWorker* 
 // half of `selector` (MixStreamBlock); `half` names the stream half the block comes from.
 void RenderAndMixChannel(EngineChannel* channel, void* block, uint32_t selector, uint32_t half);
 
-// After a locate: waits, in 10-microsecond sleeps and never longer than one device buffer,
-// until the disk thread has served the outstanding refills of the streaming channels of the
-// engine's slots (only the one numbered `filter` when it is 0 or more). A refill still missing
-// after that is an underrun of the cycle that needs it. Engine thread; no lock is held.
+// After a locate: asks at once for the refill of each located channel's pending half (the
+// half it plays next; its reader starts from the new position), then waits, in 10-microsecond
+// sleeps and never longer than one device buffer, until the disk thread has served the
+// outstanding refills of the streaming channels of the engine's slots (only the one numbered
+// `filter` when it is 0 or more). A refill still missing after that is an underrun of the
+// cycle that needs it. Engine thread; no lock is held.
 void WaitForDiskRefill(int32_t filter);
 
-// Asks the disk worker to refill a half of a channel's stream (its reader runs there);
-// 0 or the post's error.
+// Asks the worker (the disk worker when null; the mix cycle always uses it, so that no file is
+// read on the engine thread) to refill a half of a channel's stream (its reader runs there; an
+// audio track's is the region walk, FillStreamHalf) and notes it as the pending half; 0 or
+// the post's error. A refill that cannot be posted latches the error and stops the channel
+// for the rest of the run (its selector bytes cleared): it never plays the used half again.
 int32_t RequestHalfRefill(EngineChannel* channel, int32_t half, EngineWorker* worker);

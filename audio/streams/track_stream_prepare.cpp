@@ -5,12 +5,16 @@
 #include <cmath>
 
 #include "audio/devices/audio_driver.h"
+#include "audio/render/block_conversions.h"
 #include "audio/engine/engine_channels.h"
 #include "audio/engine/engine_plugin_hooks.h"
 #include "audio/engine/engine_thread.h"
 #include "audio/render/channel_render.h"
 #include "audio/streams/channel_render_state.h"
+#include "audio/streams/sound_converter_decode.h"
+#include "audio/streams/stream_decoders.h"
 #include "audio/streams/stream_reads.h"
+#include "audio/streams/stream_refill.h"
 #include "platform/system/host_time.h"
 #include "platform/threads/thread_pauses.h"
 #include "song/conductor/sample_position.h"
@@ -80,11 +84,40 @@ int16_t FillHalf(EngineChannel* channel, int32_t half) {
   return 0;
 }
 
-// A wider device plays float samples scaled by the source's width.
+// A wider device plays float samples scaled by the source's width (the float path's wet and dry
+// scales); a float source, or one the Sound Converter decodes (to -1.0..1.0), plays at 1.0.
 void SetFloatGain(EngineChannel* channel) {
   if (DeviceWidth(channel) <= 16) return;
-  bool floatSource = channel->sourceFormat == kFloat32Format || channel->sourceFormat == kFloat64Format;
+  bool floatSource = channel->sourceFormat == kFloat32Format || channel->sourceFormat == kFloat64Format ||
+                     channel->decodeProc == FillFromSoundConverter;
   channel->floatGain = SourceFloatGain(floatSource ? kFloatWidth : channel->sourceWidth);
+  channel->wetScale = channel->dryScale = channel->floatGain;
+}
+
+// A channel that streams its regions from its file (the file's fork and its format handed to
+// it), as opposed to one fed by a reader of its own.
+bool StreamsFromFile(const EngineChannel* channel) {
+  return channel->fileRequest.forkRefNum != 0 && channel->sourceRate > 0.0f &&
+         (!channel->reader || channel->reader == FillStreamHalf);
+}
+
+// The file's decoder, opened afresh (a new position starts it from nothing), and the stream's
+// block sizes in the engine's format; the region walk becomes the channel's reader.
+int16_t OpenFileDecoder(EngineChannel* channel) {
+  CloseStreamDecoder(channel);
+  int32_t width = DeviceWidth(channel);
+  float rate = channel->device ? channel->device->sampleRate : channel->sampleRate;
+  if (int16_t err = OpenSoundConverters(channel, channel->framesPerBlock, 0, int16_t(width), 0,
+                                        channel->fileDescription, false, rate))
+    return err;
+  if (channel->blocksPerBudget[0] == 0 || channel->inputBytesPerFrame == 0) return kDecodeErrBadRate;
+  channel->reader = FillStreamHalf;
+  channel->sampleRate = rate;
+  channel->sampleBits = int16_t(width > 16 ? 32 : width);
+  channel->frameChannels = channel->channelCount > 1 ? 2 : 1;
+  channel->blockBytes = channel->framesPerBlock * channel->outputBytesPerFrame;
+  channel->blocksPerHalf = int16_t(channel->blocksPerBudget[0]);
+  return 0;
 }
 
 // An audio track's stream: positioned at the start, its buffers made, both halves filled.
@@ -95,6 +128,14 @@ int16_t PrepareStream(EngineChannel* channel, int64_t position, int32_t mode) {
   channel->currentHalf = 0;
   channel->stopped = 0;
   if (mode == kPrepareFromStart) channel->streaming = 0;
+  if (StreamsFromFile(channel)) {
+    if (int16_t err = OpenFileDecoder(channel)) {
+      channel->stopped = 1;  // the track stays silent
+      return err;
+    }
+    channel->locatePending.store(0);
+    LocateStreamInRegions(channel, position, channel->regionList);
+  }
   if (int16_t err = AllocateStreamBuffers(channel)) return err;
   SetFloatGain(channel);
   if (mode == kPrepareNoWrapperMode) return 0;
@@ -102,6 +143,11 @@ int16_t PrepareStream(EngineChannel* channel, int64_t position, int32_t mode) {
     if (int16_t err = FillHalf(channel, half)) return err;
   }
   channel->readPointer = static_cast<uint8_t*>(channel->halfBuffer[0]);
+  channel->blocksLeft = channel->blocksPerHalf;
+  // The mix cycle turns each later half round as it starts to play it; the first one here.
+  if (channel->reverse && channel->reader == FillStreamHalf)
+    ReverseFrames(channel->readPointer, int32_t(channel->framesPerBlock) * channel->blocksPerHalf,
+                  channel->frameChannels > 1 ? 2 : 1, channel->sampleBits);
   channel->selectorRendered[0] = channel->selectorRendered[1] = 0;
   channel->lateCounters[0] = channel->lateCounters[1] = 0;
   return 0;

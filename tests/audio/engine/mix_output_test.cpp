@@ -202,6 +202,26 @@ TEST(MixOutput, AfterALocateTheFlipWaitsForTheDiskWithinABuffer) {
   SetAudioMode(3);
 }
 
+// A refill that cannot be posted stops the channel for the rest of the run: it never plays the
+// half it used up again.
+TEST(MixOutput, ARefillThatCannotBePostedStopsTheChannel) {
+  SetAudioMode(1);
+  {
+    EngineRig rig;
+    EngineChannel* channel = rig.AddChannel(1, 16, 16384, 0, 2);
+    rig.Cycle();
+    channel->selectorRendered[0] = channel->selectorRendered[1] = 1;
+    uint32_t requested = channel->halfRequested[1].load();
+    EngineWorker ringless;  // a worker without a ring refuses every message
+    EXPECT_NE(RequestHalfRefill(channel, 1, &ringless), 0);
+    EXPECT_EQ(channel->halfRequested[1].load(), requested) << "nothing waits for it";
+    EXPECT_EQ(channel->stopped, 1);
+    EXPECT_EQ(channel->selectorRendered[0] + channel->selectorRendered[1], 0);
+    EXPECT_NE(TakeEngineError(), 0);
+  }
+  SetAudioMode(3);
+}
+
 TEST(MixOutput, ReversedFramesKeepEachFramesSamplesInOrder) {
   int16_t stereo16[] = {1, -1, 2, -2, 3, -3};
   ReverseFrames(stereo16, 3, 2, 16);

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <sndfile.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -117,6 +118,22 @@ TEST_P(WrittenHeader, OtherReadersFindTheRateWidthChannelsLengthAndSamples) {
   EXPECT_EQ(Sox("-b", file.path()), std::to_string(format.bits));
   EXPECT_EQ(Sox("-s", file.path()), std::to_string(kFrames));
   EXPECT_EQ(Sox("-e", file.path()), format.soxEncoding);
+
+  uint8_t desc[kSoundDescSize] = {};
+  uint64_t frames = 0;
+  uint32_t offset = 0;
+  float readRate = 0;
+  ASSERT_EQ(FSSetForkPosition(file.fork(), fsFromStart, 0), noErr);
+  ASSERT_EQ(ReadAudioFileHeader(file.fork(), desc, &frames, &offset, &readRate), noErr);
+  EXPECT_EQ(ReadU32BE(desc + kSoundDescFormat), format.code == kFormatFloat32 ? kFormatFloat32 : kFormatNone);
+  EXPECT_EQ(ReadI16BE(desc + kSoundDescChannels), channels);
+  EXPECT_EQ(ReadI16BE(desc + kSoundDescBits), format.bits);
+  EXPECT_EQ(ReadU32BE(desc + kSoundDescRate), RateToFixed(rate));
+  EXPECT_EQ(readRate, float(rate));
+  EXPECT_EQ(frames, uint64_t(kFrames));
+  std::vector<uint8_t> bytes = file.Bytes();
+  ASSERT_EQ(bytes.size(), offset + data.size());
+  EXPECT_TRUE(std::equal(data.begin(), data.end(), bytes.begin() + offset)) << "the sound data where it says";
 }
 
 std::string WrittenName(const ::testing::TestParamInfo<WrittenHeader::ParamType>& info) {

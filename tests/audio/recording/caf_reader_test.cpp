@@ -1,6 +1,5 @@
 // Reading CAF headers, good and malformed: chunks in either order, sizes checked against the
-// file (negative, huge, past the end), descriptions that cannot describe the frames, and the
-// fall-back to the AIFF reader.
+// file (negative, huge, past the end) and descriptions that cannot describe the frames.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -176,36 +175,6 @@ TEST(CafReader, AnAudioStartBeyondFourGigabytesIsRefused) {
   FSSetForkPosition(file.fork(), fsFromStart, 0);
   EXPECT_EQ(ReadCafHeader(file.fork(), r.desc, &r.frames, &r.offset, &r.rate, false), kAudioFormatUnsupportedErr);
   EXPECT_EQ(r.offset, 0u);
-}
-
-OSErr gHookResult = noErr;
-SInt64 gHookPosition = -1;
-
-OSErr RecordingAiffReader(int16_t fork, uint8_t*, uint64_t*, uint32_t*, float*) {
-  FSGetForkPosition(fork, &gHookPosition);
-  return gHookResult;
-}
-
-TEST(AudioFileHeaderReader, AnythingButACafFileGoesToTheAiffReaderFromTheStart) {
-  std::vector<uint8_t> aiff = {'F', 'O', 'R', 'M', 0, 0, 0, 4, 'A', 'I', 'F', 'F'};
-  std::vector<uint8_t> brokenCaf = Caf().Chunk("free", -1, {}).b;
-  for (const auto& bytes : {aiff, brokenCaf}) {
-    ForkFile file(bytes);
-    uint8_t desc[kSoundDescSize];
-    std::fill(desc, desc + kSoundDescSize, 0xEE);
-    uint64_t frames = 0;
-    uint32_t offset = 0;
-    float rate = 0;
-    gAudioFileHooks.readAiffHeader = nullptr;
-    EXPECT_EQ(ReadAudioFileHeader(file.fork(), desc, &frames, &offset, &rate), kAudioFormatUnsupportedErr);
-    EXPECT_EQ(ReadU32BE(desc + kSoundDescFlags), 0u) << "flags cleared";
-    gAudioFileHooks.readAiffHeader = RecordingAiffReader;
-    gHookResult = 1234;
-    FSSetForkPosition(file.fork(), fsFromStart, 0);
-    EXPECT_EQ(ReadAudioFileHeader(file.fork(), desc, &frames, &offset, &rate), 1234);
-    EXPECT_EQ(gHookPosition, 0);
-    gAudioFileHooks.readAiffHeader = nullptr;
-  }
 }
 
 }  // namespace
