@@ -173,13 +173,13 @@ class FileStreaming : public FileStreamTest, public ::testing::WithParamInterfac
 };
 
 // Frames of the capture (interleaved stereo) from `at` equal the file's frames from `from`
-// on, both sides (a mono file on both); answers how many matched before the first difference.
+// on, both sides (a mono file on both, the first two channels of a wider one); answers how many matched before the first difference.
 size_t Matching(const std::vector<float>& heard, size_t at, const std::vector<float>& file, int32_t channels,
                 size_t from) {
   size_t n = 0;
   for (; at + n < heard.size() / 2 && from + n < file.size() / size_t(channels); ++n) {
     float left = file[(from + n) * size_t(channels)];
-    float right = file[(from + n) * size_t(channels) + size_t(channels - 1)];
+    float right = file[(from + n) * size_t(channels) + (channels > 1 ? 1 : 0)];
     if (heard[2 * (at + n)] != left || heard[2 * (at + n) + 1] != right) break;
   }
   return n;
@@ -256,6 +256,7 @@ INSTANTIATE_TEST_SUITE_P(
                       FileCase{"aiff_s32_stereo", SF_FORMAT_AIFF | SF_FORMAT_PCM_32, 2},
                       FileCase{"aifc_float_mono", SF_FORMAT_AIFF | SF_FORMAT_FLOAT, 1},
                       FileCase{"aifc_float_stereo", SF_FORMAT_AIFF | SF_FORMAT_FLOAT, 2},
+                      FileCase{"aifc_float_quad", SF_FORMAT_AIFF | SF_FORMAT_FLOAT, 4},
                       FileCase{"aifc_sowt16_mono", SF_FORMAT_AIFF | SF_FORMAT_PCM_16 | SF_ENDIAN_LITTLE, 1},
                       FileCase{"aifc_sowt24_stereo", SF_FORMAT_AIFF | SF_FORMAT_PCM_24 | SF_ENDIAN_LITTLE, 2},
                       FileCase{"aifc_sowt32_mono", SF_FORMAT_AIFF | SF_FORMAT_PCM_32 | SF_ENDIAN_LITTLE, 1},
