@@ -74,7 +74,9 @@ bool TrySameRateCopier(EngineChannel* c, DecoderPlan& p, int16_t formatClass, in
 int16_t SetUpResampler(EngineChannel* c, DecoderPlan& p, int16_t formatClass) {
   c->resampleStep = float(double(c->sourceRate) / double(p.engineRate));
   int32_t margin = c->resampleStep == 1.0f ? 0 : kResampleMargin;
-  int64_t bytes = int64_t(double(p.budget) * double(c->resampleStep) * c->sourceWidth / p.effectiveWidth);
+  // The budget is output bytes of at most two sides; the input has all of the source's.
+  int64_t bytes = int64_t(double(p.budget) * double(c->resampleStep) * c->sourceWidth / p.effectiveWidth *
+                          p.channels / (p.channels > 1 ? 2 : 1));
   int32_t frames = c->inputBytesPerFrame ? int32_t(bytes / c->inputBytesPerFrame) + margin : margin;
   p.inputBytes = frames * c->inputBytesPerFrame;
   c->nominalInputFrames = c->inputFramesPerCall = uint32_t(frames);
@@ -189,7 +191,7 @@ void FinishDecoder(EngineChannel* c, DecoderPlan& p) {
   c->decodedBlockBytes = blocks * p.blockBytes;
   c->decodedBlockFrames = c->outputBytesPerFrame ? c->decodedBlockBytes / c->outputBytesPerFrame : 0;
   if (c->outputFormat == kFloat32Format && c->outputBytesPerFrame != 4)
-    c->decodedBlockBytes = blocks * p.blockFrames * p.channels * 4;
+    c->decodedBlockBytes = blocks * p.blockFrames * (p.channels > 1 ? 2 : 1) * 4;  // at most two sides out
   c->bufferBudget = p.budget;
 }
 

@@ -78,9 +78,10 @@ int32_t ExecuteStreamRead(void* object, int32_t code, EngineWorker*) {
     request->actualCount = uint32_t(actual);
     request->result.store(0, std::memory_order_release);
   }
-  // Counted whatever the result, so the engine never waits for a read that failed.
-  CountCompletion(request->owner, code - kStreamWorkReadHalf0);
+  // Latched before the half counts as served, so whoever sees it served sees the error too;
+  // counted whatever the result, so the engine never waits for a read that failed.
   if (err != noErr) LatchAudioEngineError(int16_t(err));
+  CountCompletion(request->owner, code - kStreamWorkReadHalf0);
   return 0;
 }
 

@@ -130,6 +130,9 @@ int32_t FillStreamHalf(EngineChannel* c, int32_t half, void* buffer, uint8_t* re
     if (got < c->decodedBlockBytes) std::memset(static_cast<uint8_t*>(buffer) + got, 0, size_t(c->decodedBlockBytes - got));
     SwapToHost(c, raw, got);
   } else {
+    // A decoder that reads its whole input block finds silence after the material, never the
+    // input of an earlier half.
+    if (raw && got < wanted) std::memset(raw + got, 0, size_t(wanted - got));
     c->halfInputBytes[half] = uint32_t(got);
     int16_t err = c->decodeProc(c, half, buffer, &c->halfAtEnd[half]);
     if (err != 0) {  // what the decoder could not make is silence, never the last half again

@@ -110,6 +110,14 @@ int16_t OpenFileDecoder(EngineChannel* channel) {
   if (int16_t err = OpenSoundConverters(channel, channel->framesPerBlock, 0, int16_t(width), 0,
                                         channel->fileDescription, false, rate))
     return err;
+  // Frames the engine's format already but with more sides than a half holds (a file of more
+  // than two channels) are not copied as they stand: a converter takes the first two.
+  if (!channel->decodeProc && channel->inputBytesPerFrame != channel->outputBytesPerFrame) {
+    CloseStreamDecoder(channel);
+    if (int16_t err = OpenSoundConverters(channel, channel->framesPerBlock, 0, int16_t(width), 0,
+                                          channel->fileDescription, true, rate))
+      return err;
+  }
   if (channel->blocksPerBudget[0] == 0 || channel->inputBytesPerFrame == 0) return kDecodeErrBadRate;
   channel->reader = FillStreamHalf;
   channel->sampleRate = rate;

@@ -80,14 +80,6 @@ std::vector<float> ReadFloats(const std::string& path, int32_t* channels) {
   return x;
 }
 
-FSIORefNum OpenFork(const std::string& path) {
-  FSRef ref;
-  if (FSPathMakeRef(path, &ref) != noErr) return 0;
-  HFSUniStr255 data;
-  FSGetDataForkName(&data);
-  FSIORefNum refNum = 0;
-  return FSOpenFork(&ref, data.length, data.unicode, fsRdPerm, &refNum) == noErr ? refNum : 0;
-}
 
 class FileStreamTest : public CaptureTest {
  protected:
@@ -102,7 +94,7 @@ class FileStreamTest : public CaptureTest {
     ASSERT_TRUE(WriteSignal(path, k));
     ASSERT_TRUE(stream_test::ParseHeader(stream_test::ReadAll(path), f));
     wave_ = f->wave;
-    fork_ = OpenFork(path);
+    fork_ = stream_test::OpenReadFork(path);
     ASSERT_NE(fork_, 0);
     *samples = ReadFloats(path, channels);
     ASSERT_EQ(samples->size(), size_t(kFileFrames) * size_t(k.channels));
@@ -152,6 +144,19 @@ class FileStreamTest : public CaptureTest {
   static bool Served(const EngineChannel* c, int32_t h) {
     return c->halfRequested[h].load() == c->halfCompleted[h].load();
   }
+  // Closes the output and answers what was heard, interleaved stereo.
+  std::vector<float> HeardStereo() {
+    CloseCoreAudioOutput();
+    SetNullDeviceCapturePath(nullptr);
+    int32_t channels = 0;
+    std::vector<float> x = ReadFloats(wav_, &channels);
+    return channels == 2 ? x : std::vector<float>();
+  }
+  static size_t FirstSound(const std::vector<float>& heard) {
+    size_t first = 0;
+    while (first < heard.size() / 2 && heard[2 * first] == 0.0f) ++first;
+    return first;
+  }
   // The held engine's locate: the stream prepared again at the position.
   void LocateHeld(EngineChannel* c, int64_t position) {
     ASSERT_TRUE(HoldEngineWorkers(true, kHoldWorkersMillis));
@@ -173,24 +178,18 @@ class FileStreaming : public FileStreamTest, public ::testing::WithParamInterfac
 };
 
 // Frames of the capture (interleaved stereo) from `at` equal the file's frames from `from`
-// on, both sides (a mono file on both); answers how many matched before the first difference.
+// on, both sides (a mono file on both, the first two channels of a wider one); answers how many matched before the first difference.
 size_t Matching(const std::vector<float>& heard, size_t at, const std::vector<float>& file, int32_t channels,
                 size_t from) {
   size_t n = 0;
   for (; at + n < heard.size() / 2 && from + n < file.size() / size_t(channels); ++n) {
     float left = file[(from + n) * size_t(channels)];
-    float right = file[(from + n) * size_t(channels) + size_t(channels - 1)];
+    float right = file[(from + n) * size_t(channels) + (channels > 1 ? 1 : 0)];
     if (heard[2 * (at + n)] != left || heard[2 * (at + n) + 1] != right) break;
   }
   return n;
 }
 
-std::vector<float> ReadStereo(const std::string& path) {
-  int32_t channels = 0;
-  std::vector<float> x = ReadFloats(path, &channels);
-  if (channels == 2) return x;
-  return {};
-}
 
 }  // namespace
 
@@ -219,12 +218,9 @@ TEST_P(FileStreaming, IsHeardBitExactAcrossRefillsAndALocate) {
   EXPECT_EQ(gEngineError.load(), 0) << "no underrun";
   StopTransport(false);
 
-  CloseCoreAudioOutput();
-  SetNullDeviceCapturePath(nullptr);
-  std::vector<float> heard = ReadStereo(wav_);
+  std::vector<float> heard = HeardStereo();
   ASSERT_FALSE(heard.empty());
-  size_t first = 0;
-  while (first < heard.size() / 2 && heard[2 * first] == 0.0f) ++first;
+  size_t first = FirstSound(heard);
   // Priming takes the first two buffers of a start: the warm-up, then the first block.
   EXPECT_EQ(first, size_t(2 * kFrames));
   size_t before = Matching(heard, first, file, channels, 0);
@@ -256,6 +252,7 @@ INSTANTIATE_TEST_SUITE_P(
                       FileCase{"aiff_s32_stereo", SF_FORMAT_AIFF | SF_FORMAT_PCM_32, 2},
                       FileCase{"aifc_float_mono", SF_FORMAT_AIFF | SF_FORMAT_FLOAT, 1},
                       FileCase{"aifc_float_stereo", SF_FORMAT_AIFF | SF_FORMAT_FLOAT, 2},
+                      FileCase{"aifc_float_quad", SF_FORMAT_AIFF | SF_FORMAT_FLOAT, 4},
                       FileCase{"aifc_sowt16_mono", SF_FORMAT_AIFF | SF_FORMAT_PCM_16 | SF_ENDIAN_LITTLE, 1},
                       FileCase{"aifc_sowt24_stereo", SF_FORMAT_AIFF | SF_FORMAT_PCM_24 | SF_ENDIAN_LITTLE, 2},
                       FileCase{"aifc_sowt32_mono", SF_FORMAT_AIFF | SF_FORMAT_PCM_32 | SF_ENDIAN_LITTLE, 1},
@@ -289,12 +286,9 @@ TEST_F(FileStreamTest, ALocateWhilePlayingGoesOnFromTheNewPositionAfterTheHalf) 
   EXPECT_EQ(gEngineError.load(), 0) << "no underrun";
   StopTransport(false);
 
-  CloseCoreAudioOutput();
-  SetNullDeviceCapturePath(nullptr);
-  std::vector<float> heard = ReadStereo(wav_);
+  std::vector<float> heard = HeardStereo();
   ASSERT_FALSE(heard.empty());
-  size_t first = 0;
-  while (first < heard.size() / 2 && heard[2 * first] == 0.0f) ++first;
+  size_t first = FirstSound(heard);
   size_t before = Matching(heard, first, file, channels, 0);
   EXPECT_EQ(before % size_t(4 * kBuffer), 0u) << "the playing half is heard to its end";
   EXPECT_GE(before, size_t(8 * kBuffer));
@@ -324,9 +318,7 @@ TEST_F(FileStreamTest, AReverseChannelPlaysTheFileBackwardsFromItsPosition) {
   EXPECT_EQ(gEngineError.load(), 0) << "no underrun";
   StopTransport(false);
 
-  CloseCoreAudioOutput();
-  SetNullDeviceCapturePath(nullptr);
-  std::vector<float> heard = ReadStereo(wav_);
+  std::vector<float> heard = HeardStereo();
   ASSERT_FALSE(heard.empty());
   std::vector<float> backwards;
   for (int64_t p = kFrom - 1; p >= 0; --p) {

@@ -4,6 +4,8 @@
 #include <fstream>
 #include <iterator>
 
+#include "platform/files/file_locations.h"
+
 namespace stream_test {
 
 namespace {
@@ -47,6 +49,15 @@ bool ParseHeader(const std::vector<uint8_t>& f, FileFormat* out) {
     at += 8 + size + (size & 1);
   }
   return out->channels > 0 && !out->data.empty();
+}
+
+FSIORefNum OpenReadFork(const std::string& path) {
+  FSRef ref;
+  if (FSPathMakeRef(path, &ref) != noErr) return 0;
+  HFSUniStr255 data;
+  FSGetDataForkName(&data);
+  FSIORefNum refNum = 0;
+  return FSOpenFork(&ref, data.length, data.unicode, fsRdPerm, &refNum) == noErr ? refNum : 0;
 }
 
 }  // namespace stream_test

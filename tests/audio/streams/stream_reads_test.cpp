@@ -21,6 +21,7 @@
 #include "platform/files/forks.h"
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
+#include "tests/audio/streams/pcm_file_header.h"
 #include "tests/test_support.h"
 
 using zarin_test::TempFolder;
@@ -38,15 +39,6 @@ std::string WriteRampFile(const TempFolder& tmp, int32_t words) {
   std::fwrite(bytes.data(), 1, bytes.size(), f);
   std::fclose(f);
   return path;
-}
-
-FSIORefNum OpenFork(const std::string& path) {
-  FSRef ref;
-  if (FSPathMakeRef(path, &ref) != noErr) return 0;
-  HFSUniStr255 data;
-  FSGetDataForkName(&data);
-  FSIORefNum refNum = 0;
-  return FSOpenFork(&ref, data.length, data.unicode, fsRdPerm, &refNum) == noErr ? refNum : 0;
 }
 
 // A region record: file data from byte `offset` on, with the flags (and a block in memory).
@@ -135,7 +127,7 @@ TEST_F(StreamReads, ThePoolRotatesAndRefusesWhenEveryRequestIsBusy) {
 }
 
 TEST_F(StreamReads, HalvesReadAheadInOrderAcrossManyRefillsAndALocate) {
-  fork_ = OpenFork(WriteRampFile(tmp_, kRampWords));
+  fork_ = stream_test::OpenReadFork(WriteRampFile(tmp_, kRampWords));
   ASSERT_NE(fork_, 0);
   std::vector<uint8_t> region = Region(0, 0);
   for (EngineWorker* worker : {&gDiskQueue, static_cast<EngineWorker*>(nullptr)}) {
@@ -161,7 +153,7 @@ TEST_F(StreamReads, HalvesReadAheadInOrderAcrossManyRefillsAndALocate) {
 }
 
 TEST_F(StreamReads, AShortReadOrAMissingFileIsSilenceAndALatchedError) {
-  fork_ = OpenFork(WriteRampFile(tmp_, 1024));  // 4096 bytes
+  fork_ = stream_test::OpenReadFork(WriteRampFile(tmp_, 1024));  // 4096 bytes
   ASSERT_NE(fork_, 0);
   EngineChannel c;
   c.readPosition[0] = 4096 - 1000;  // only 1000 bytes are left

@@ -20,6 +20,7 @@
 #include "platform/files/forks.h"
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
+#include "tests/audio/streams/pcm_file_header.h"
 #include "tests/test_support.h"
 
 namespace {
@@ -44,11 +45,8 @@ class StreamRefill : public ::testing::Test {
     FILE* out = std::fopen(path.c_str(), "wb");
     std::fwrite(bytes.data(), 1, bytes.size(), out);
     std::fclose(out);
-    FSRef ref;
-    ASSERT_EQ(FSPathMakeRef(path, &ref), noErr);
-    HFSUniStr255 data;
-    FSGetDataForkName(&data);
-    ASSERT_EQ(FSOpenFork(&ref, data.length, data.unicode, fsRdPerm, &fork_), noErr);
+    fork_ = stream_test::OpenReadFork(path);
+    ASSERT_NE(fork_, 0);
     c_.sourceFormat = FourCC("NONE");
     c_.sourceWidth = 16;
     c_.sourceChannels = 1;
