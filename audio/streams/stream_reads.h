@@ -52,6 +52,12 @@ StreamFileRequest* AcquireReadRequest();
 // owner for half code - 1; codes 4 and 5 run the channel's (the object) decode procedure for
 // half code - 4, clear its decode-pending byte and count a completion. Other codes do nothing.
 int32_t RequestStreamWork(void* object, int32_t code, EngineWorker* worker);
+// The work of codes 4 and 5 for half 0 or 1: the channel's decode procedure fills the decoded
+// half (a channel without one is fed by a source of its own, its reader). A decoder that fails
+// leaves the half silent and keeps the first error in the channel's pendingError, reported
+// when the channel is disposed; the half holds data (halfReady) otherwise. 0, or the reader's
+// answer.
+int32_t DecodeStreamHalf(EngineChannel* channel, int32_t half);
 // The work of codes 1 and 2 (the disk worker's handler too): reads the request's bytes, stores
 // the result, counts the completion. A read that delivers less than asked (a missing or short
 // file) zeroes the rest of the buffer, stores and latches an error: never stale bytes.

@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "audio/devices/audio_driver.h"
-#include "audio/engine/engine_channel_setup.h"
 #include "audio/engine/engine_channels.h"
 #include "audio/engine/engine_plugin_hooks.h"
 #include "audio/engine/engine_thread.h"
@@ -250,7 +249,7 @@ TEST_F(Channels, AResetSendsSustainOffOnEveryChannelUnlessModeIsZero) {
 namespace {
 
 int32_t gRealDecodes = 0;
-int32_t RealDecode(EngineChannel*, int32_t, void*, uint8_t*) { return ++gRealDecodes; }
+int16_t RealDecode(EngineChannel*, int32_t, void*, uint8_t*) { return int16_t(++gRealDecodes); }
 
 }  // namespace
 
@@ -270,12 +269,12 @@ TEST_F(Channels, AResetStreamStopsDecodingAndSilencesItsHalves) {
     c.halfBuffer[0] = halves[0].data();
     c.halfBuffer[1] = halves[1].data();
     c.decodedBlockBytes = 48;
-    c.reader = RealDecode;
+    c.decodeProc = RealDecode;
     c.fadeState = 8;
     c.started = 1;
     ResetEngineChannel(&c, k.mode);
     EXPECT_EQ(c.stopped != 0, k.stops) << k.mode << "/" << int(k.stay);
-    EXPECT_EQ(c.reader, NullDecode);
+    EXPECT_EQ(c.decodeProc, NullDecode);
     EXPECT_EQ(c.started, 0);
     EXPECT_EQ(c.fadeState, 9) << "a faded-out channel fades in at its next start";
     for (auto& h : halves) {
@@ -285,7 +284,7 @@ TEST_F(Channels, AResetStreamStopsDecodingAndSilencesItsHalves) {
   }
   // A late decode request of a reset channel decodes nothing.
   EngineChannel c;
-  c.reader = NullDecode;
+  c.decodeProc = NullDecode;
   uint8_t half[8] = {1, 2, 3};
   c.halfBuffer[0] = half;
   RequestStreamWork(&c, kStreamWorkDecodeHalf0, nullptr);

@@ -16,6 +16,7 @@
 #include "audio/engine/engine_file_requests.h"
 #include "audio/engine/engine_thread.h"
 #include "audio/streams/disk_thread.h"
+#include "audio/streams/stream_media_hooks.h"
 #include "audio/streams/stream_reads.h"
 #include "platform/files/file_locations.h"
 #include "platform/files/forks.h"
@@ -289,4 +290,51 @@ TEST_F(StreamReads, DecodeWorkRunsTheDecoderInlineOrOnTheDiskThread) {
   EXPECT_EQ(gDecodes[0], 1);
   EXPECT_EQ(RequestStreamWork(&c, 3, nullptr), 0) << "other codes do nothing";
   EXPECT_EQ(gDecodes[0] + gDecodes[1], 2);
+}
+
+namespace {
+
+// A decoder that writes a ramp into the whole block and answers `answer`.
+int16_t gDecoderAnswer = 0;
+int16_t RampDecoder(EngineChannel* c, int32_t, void* block, uint8_t*) {
+  for (int32_t i = 0; i < c->decodedBlockBytes; ++i) static_cast<uint8_t*>(block)[i] = uint8_t(i + 1);
+  return gDecoderAnswer;
+}
+
+}  // namespace
+
+// Codes 4 and 5 run the channel's decode procedure. A decoder that fails leaves its half silent
+// (never what it or an earlier decode wrote), keeps the first error for the report at
+// disposal and does not latch it as the engine's; the Ogg decoder that media does not provide
+// gives silence too.
+TEST_F(StreamReads, AFailedDecodeLeavesItsHalfSilentAndKeepsTheError) {
+  struct Case {
+    const char* name;
+    StreamDecodeProc decoder;
+    int16_t answer;
+    bool silent;
+    int16_t kept;
+  } cases[] = {
+      {"decoded", RampDecoder, 0, false, 0},
+      {"decoder error", RampDecoder, -43, true, -43},
+      {"no Ogg decoder", DecodeOggStream, 0, true, -4},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.name);
+    EngineChannel c;
+    std::vector<uint8_t> halves[2] = {std::vector<uint8_t>(64, 0x55), std::vector<uint8_t>(64, 0x55)};
+    c.halfBuffer[0] = halves[0].data();
+    c.halfBuffer[1] = halves[1].data();
+    c.decodedBlockBytes = 64;
+    c.decodeProc = k.decoder;
+    gDecoderAnswer = k.answer;
+    c.halfRequested[1].fetch_add(1);
+    EXPECT_EQ(RequestStreamWork(&c, kStreamWorkDecodeHalf1, nullptr), 0);
+    EXPECT_EQ(c.halfCompleted[1].load(), 1u) << "the half is served whatever the decoder said";
+    EXPECT_EQ(c.halfReady[1], k.silent ? 0 : 1);
+    EXPECT_EQ(c.pendingError, k.kept);
+    EXPECT_EQ(TakeEngineError(), 0) << "one track's bad data does not stop the engine";
+    for (int32_t i = 0; i < 64; ++i) ASSERT_EQ(halves[1][size_t(i)], k.silent ? 0 : uint8_t(i + 1)) << i;
+    EXPECT_EQ(halves[0][0], 0x55) << "the other half is left alone";
+  }
 }
