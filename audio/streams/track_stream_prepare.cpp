@@ -10,10 +10,18 @@
 #include "audio/engine/engine_thread.h"
 #include "audio/render/channel_render.h"
 #include "audio/streams/channel_render_state.h"
+#include "audio/streams/sound_converter_decode.h"
+#include "audio/streams/stream_decoders.h"
+#include "audio/streams/stream_media_hooks.h"
 #include "audio/streams/stream_reads.h"
+#include "audio/streams/stream_stop.h"
 #include "platform/system/host_time.h"
 #include "platform/threads/thread_pauses.h"
+#include "shell/base/error_report.h"
 #include "song/conductor/sample_position.h"
+#include "song/model/song_context.h"
+#include "song/model/track_entries.h"
+#include "song/model/utility_track_access.h"
 
 namespace {
 
@@ -80,11 +88,54 @@ int16_t FillHalf(EngineChannel* channel, int32_t half) {
   return 0;
 }
 
-// A wider device plays float samples scaled by the source's width.
+// A wider device plays float samples scaled by the source's width: the decoders hand on integer
+// sample values as floats, the Sound Converter and float sources full scale 1.0. The mixer
+// scales a stream by its wet scale (the dry one when it passes the source on).
 void SetFloatGain(EngineChannel* channel) {
   if (DeviceWidth(channel) <= 16) return;
-  bool floatSource = channel->sourceFormat == kFloat32Format || channel->sourceFormat == kFloat64Format;
+  bool floatSource = channel->sourceFormat == kFloat32Format || channel->sourceFormat == kFloat64Format ||
+                     channel->decodeProc == FillFromSoundConverter;
   channel->floatGain = SourceFloatGain(floatSource ? kFloatWidth : channel->sourceWidth);
+  channel->wetScale = channel->dryScale = channel->floatGain;
+}
+
+// The channel's track's audio record (the track made current for the question); the record
+// points back at the channel.
+TrackAudioRecord* FindChannelTrackAudio(EngineChannel* channel) {
+  if (!channel->song || PushSongContext() != noErr) return nullptr;
+  SetCurrentSong(channel->song);
+  int32_t index = 0;
+  TrackAudioRecord* record = nullptr;
+  if (FindTrackWithNumber(channel->trackNumber, &index)) {
+    gCurrentTrack = GetTrackEntryAt(index);
+    record = GetActiveTrackAudio();
+  }
+  PopSongContext();
+  if (record) record->channel = channel;
+  return record;
+}
+
+// The source format of the record and the decoder that brings it to the device's rate and
+// width; the stream's blocks then have the decoder's size. A decoder that cannot be set up is
+// reported and the track stays silent, so the rest of the song still plays.
+void OpenChannelDecoder(EngineChannel* channel, const TrackAudioRecord& record, int32_t mode) {
+  channel->sourceChannels = std::max<int32_t>(record.channels, 1);
+  channel->frameChannels = channel->sourceChannels > 1 ? 2 : 1;
+  channel->sourceWidth = uint16_t(record.width > 0 ? record.width : 16);
+  channel->sourceFormat = record.format;
+  channel->sourceRate = record.sampleRate;
+  CloseStreamDecoder(channel);  // a channel prepared again starts from a fresh decoder
+  int16_t err = OpenSoundConverters(channel, channel->framesPerBlock, 0, int16_t(DeviceWidth(channel)), int16_t(mode),
+                                    record.description, false, channel->sampleRate);
+  if (err != 0) {
+    ReportError(err);
+    CloseStreamDecoder(channel);
+    channel->decodeProc = NullDecode;
+    channel->stopped = 1;
+    return;
+  }
+  channel->blockBytes = int32_t(channel->framesPerBlock) * channel->outputBytesPerFrame;
+  channel->blocksPerHalf = int16_t(std::max<int32_t>(channel->blocksPerBudget[0], 1));
 }
 
 // An audio track's stream: positioned at the start, its buffers made, both halves filled.
@@ -94,7 +145,16 @@ int16_t PrepareStream(EngineChannel* channel, int64_t position, int32_t mode) {
   channel->halfReady[0] = channel->halfReady[1] = 0;
   channel->currentHalf = 0;
   channel->stopped = 0;
+  channel->pendingError = 0;
   if (mode == kPrepareFromStart) channel->streaming = 0;
+  // Interim: until media gives tracks their audio records, a track's channel is fed by a
+  // source of its own (its reader) or plays silence.
+  if (gStreamMediaHooks.getActiveTrackAudio) {
+    TrackAudioRecord* record = FindChannelTrackAudio(channel);
+    if (!record) return kPrepareNoAudioRecord;
+    OpenChannelDecoder(channel, *record, mode);
+    if (channel->stopped) return 0;
+  }
   if (int16_t err = AllocateStreamBuffers(channel)) return err;
   SetFloatGain(channel);
   if (mode == kPrepareNoWrapperMode) return 0;
