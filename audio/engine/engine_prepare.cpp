@@ -1,7 +1,6 @@
 #include "audio/engine/engine_prepare.h"
 
 #include "audio/devices/audio_driver.h"
-#include "audio/engine/engine_channel_setup.h"
 #include "audio/streams/engine_channel_creation.h"
 #include "audio/streams/stream_stop.h"
 #include "audio/engine/engine_channels.h"

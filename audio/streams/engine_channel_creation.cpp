@@ -2,7 +2,6 @@
 
 #include "audio/devices/audio_driver.h"
 #include "platform/memory/memory.h"
-#include "audio/engine/engine_channel_setup.h"
 #include "audio/engine/engine_plugin_hooks.h"
 #include "audio/engine/instrument_binding.h"
 #include "audio/engine/region_lookup.h"

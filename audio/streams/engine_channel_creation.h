@@ -28,6 +28,8 @@ int16_t CreateAuxBusChannels(int32_t kind);
 // The channel plays on the device: its rate (and inverse), sample width (17..31 bits count as
 // 32), block frames and unity float scales.
 void TakeDeviceFormat(EngineChannel* channel, AudioDriverOps* device);
+// Takes the channel out of its device's channel list (the head moves on when it was the head).
+void UnlinkFromDevice(EngineChannel* channel);
 // Mode 1 holds a channel in place; other modes release everything the channel holds.
 void DisposeEngineChannel(EngineChannel* channel, uint32_t stamp, int32_t mode);
 void DisposeAuxChannels(int32_t mode, uint32_t stamp, int32_t spare);

@@ -3,9 +3,9 @@
 #include <sys/mman.h>
 
 #include "audio/engine/automation_records.h"
-#include "audio/engine/engine_channel_setup.h"
 #include "audio/engine/engine_run_state.h"
 #include "audio/engine/region_lookup.h"
+#include "audio/devices/audio_driver.h"
 #include "audio/render/channel_render.h"
 #include "audio/streams/channel_render_state.h"
 #include "audio/streams/engine_channel_creation.h"
@@ -63,6 +63,17 @@ void ReportPendingError(EngineChannel* c) {
 }
 
 }  // namespace
+
+void UnlinkFromDevice(EngineChannel* channel) {
+  AudioDriverOps* device = channel->device;
+  if (!device) return;
+  for (EngineChannel** at = &device->channelList; *at; at = &(*at)->next) {
+    if (*at != channel) continue;
+    *at = channel->next;
+    break;
+  }
+  channel->next = nullptr;
+}
 
 void DisposeEngineChannel(EngineChannel* c, uint32_t, int32_t mode) {
   if (!c) return;
