@@ -3,6 +3,7 @@
 // creation, disposing a channel, resetting channels and stopping the streams.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <vector>
 
 #include "audio/devices/audio_driver.h"
@@ -13,6 +14,7 @@
 #include "audio/render/channel_render.h"
 #include "audio/streams/disk_thread.h"
 #include "audio/streams/engine_channel_creation.h"
+#include "audio/streams/stream_media_hooks.h"
 #include "audio/streams/stream_reads.h"
 #include "audio/streams/stream_stop.h"
 #include "platform/memory/byte_order.h"
@@ -135,6 +137,39 @@ TEST_F(Channels, EachSoundingTrackGetsAChannelOnItsDevice) {
   ASSERT_EQ(CreateEngineChannel(0, 0, 0, nullptr, 0, 0), 0);
   EXPECT_EQ(gEngineChannelCount, 2);
   EXPECT_EQ(DeviceList().size(), 2u);
+}
+
+namespace {
+
+// Media's answer: only track 1 has a ready audio record.
+TrackAudioRecord gReadyAudio;
+TrackAudioRecord* ReadyTrackAudio() { return gCurrentTrack && gCurrentTrack[kTrackNumber] == 1 ? &gReadyAudio : nullptr; }
+
+}  // namespace
+
+// With media answering the tracks' audio records, an audio track without a ready one makes no
+// channel; the channel of one that has it owns a copy of its automation list (so an edit of
+// the track's list never moves under the engine) and the record points back at it.
+TEST_F(Channels, AnAudioTrackPlaysOnlyWithItsReadyAudioRecordAndTakesItsAutomation) {
+  MakeSong({{kCoreAudio, 1, kTrackFlagAudible, 2}, {kCoreAudio, 1, kTrackFlagAudible, 2}});
+  Handle points = NewHandleClear(32);
+  for (int32_t i = 0; i < 32; ++i) (*points)[i] = char(i + 1);
+  gReadyAudio = TrackAudioRecord();
+  gReadyAudio.automationList = points;
+  gStreamMediaHooks.getActiveTrackAudio = ReadyTrackAudio;
+  int16_t err = CreateEngineChannel(0, 0, 0, nullptr, 0, 0);
+  gStreamMediaHooks.getActiveTrackAudio = nullptr;
+  ASSERT_EQ(err, 0);
+  ASSERT_EQ(gEngineChannelCount, 1);
+  EngineChannel* c = gEngineChannelLists[0];
+  EXPECT_EQ(c->trackNumber, 1);
+  EXPECT_EQ(gReadyAudio.channel, c);
+  ASSERT_TRUE(c->automation);
+  EXPECT_NE(c->automation, points);
+  ASSERT_EQ(GetHandleSize(c->automation), 32);
+  EXPECT_EQ(std::memcmp(*c->automation, *points, 32), 0);
+  EXPECT_EQ(c->automationCursor, reinterpret_cast<uint8_t*>(*c->automation));
+  DisposeHandle(points);
 }
 
 TEST_F(Channels, ATwentyFifthChannelIsRefusedAndTheFirstTwentyFourStay) {
