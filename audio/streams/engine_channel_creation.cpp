@@ -7,6 +7,7 @@
 #include "audio/engine/instrument_binding.h"
 #include "audio/engine/region_lookup.h"
 #include "audio/streams/stream_media_hooks.h"
+#include "audio/streams/stream_regions.h"
 #include "sequencer/clock/transport_clock.h"
 #include "song/instruments/instrument_record.h"
 #include "song/instruments/instrument_table.h"
@@ -140,6 +141,7 @@ void TakeTrackAudio(EngineChannel* c) {
 // in frames (0 when the copy cannot be made: *err holds why).
 int64_t FillRegions(EngineChannel* c, const uint8_t* track, int16_t* err) {
   Handle list = TrackEntryView(const_cast<uint8_t*>(track)).ActiveRegionList();
+  ReleaseRegionBlocks(c->regionList);
   if (c->regionList) DisposeHandle(c->regionList);
   c->regionList = Handle();
   if (HandToHand(&list) != noErr) {

@@ -26,9 +26,11 @@ constexpr int32_t kStreamWorkDecodeHalf0 = 4;
 constexpr int32_t kStreamWorkDecodeHalf1 = 5;
 
 // An audio region as the reads see it (the 256-byte big-endian record): the byte position of
-// its first frame in its file, its flags, and the block that holds its data when it is kept in
+// its first frame in its file, its bytes per frame, its file's entry, its flags, and the block that holds its data when it is kept in
 // memory (a handle id; the block holds the region's bytes from its first frame on).
 constexpr int32_t kRegionFileOffsetAt = 12;    // u32
+constexpr int32_t kRegionBytesPerFrameAt = 29; // u8
+constexpr int32_t kRegionFileIndexAt = 60;     // u16 entry of the song's referenced-file table
 constexpr int32_t kRegionFlagsAt = 62;         // u16
 constexpr int32_t kRegionMemoryBlockAt = 136;  // u32 handle id, with flag 0x40
 constexpr uint16_t kRegionFlagSilent = 0x0002;

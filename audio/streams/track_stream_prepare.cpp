@@ -14,6 +14,7 @@
 #include "audio/streams/stream_decoders.h"
 #include "audio/streams/stream_media_hooks.h"
 #include "audio/streams/stream_reads.h"
+#include "audio/streams/stream_regions.h"
 #include "audio/streams/stream_stop.h"
 #include "platform/system/host_time.h"
 #include "platform/threads/thread_pauses.h"
@@ -147,6 +148,7 @@ int16_t PrepareStream(EngineChannel* channel, int64_t position, int32_t mode) {
   channel->stopped = 0;
   channel->pendingError = 0;
   if (mode == kPrepareFromStart) channel->streaming = 0;
+  PrepareStreamRegions(channel->regionList);
   // Interim: until media gives tracks their audio records, a track's channel is fed by a
   // source of its own (its reader) or plays silence.
   if (gStreamMediaHooks.getActiveTrackAudio) {

@@ -18,10 +18,13 @@
 #include "audio/streams/disk_thread.h"
 #include "audio/streams/stream_media_hooks.h"
 #include "audio/streams/stream_reads.h"
+#include "audio/streams/stream_regions.h"
 #include "platform/files/file_locations.h"
 #include "platform/files/forks.h"
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
+#include "song/documents/document_file.h"
+#include "song/documents/media_references.h"
 #include "tests/test_support.h"
 
 using zarin_test::TempFolder;
@@ -337,4 +340,58 @@ TEST_F(StreamReads, AFailedDecodeLeavesItsHalfSilentAndKeepsTheError) {
     for (int32_t i = 0; i < 64; ++i) ASSERT_EQ(halves[1][size_t(i)], k.silent ? 0 : uint8_t(i + 1)) << i;
     EXPECT_EQ(halves[0][0], 0x55) << "the other half is left alone";
   }
+}
+
+// Before a stream plays, its short regions are read into memory once (from their file's open
+// fork, at their own offset) and regions of a missing file, or of no file entry at all, are
+// marked missing so that they play silence instead of reading a fork that is not there.
+TEST_F(StreamReads, ShortRegionsAreHeldInMemoryAndMissingFilesAreMarked) {
+  fork_ = OpenFork(WriteRampFile(tmp_, 4096));
+  ASSERT_NE(fork_, 0);
+  Handle table = NewHandleClear(2 * kReferencedFileSize);
+  WriteU32BE(*table + kRefFork, uint32_t(fork_));
+  WriteU16BE(*table + kReferencedFileSize + kRefFlags, kRefMissing);
+  Handle savedTable = GetDocumentSlot(kReferencedFilesSlot);
+  SetDocumentSlot(kReferencedFilesSlot, table);
+  struct Case {
+    const char* name;
+    uint16_t entry;
+    uint16_t flags;
+    uint8_t bytesPerFrame;
+    uint64_t frames;
+    uint16_t want;
+  } cases[] = {
+      {"2048 bytes", 0, 0, 4, 512, kRegionFlagInMemory},
+      {"2049 bytes stream", 0, 0, 1, 2049, 0},
+      {"missing file", 1, 0, 4, 10, kRegionFlagMissing},
+      {"no file entry", 7, 0, 4, 10, kRegionFlagMissing},
+      {"silence", 7, kRegionFlagSilent, 4, 10, kRegionFlagSilent},
+  };
+  constexpr int32_t kCount = int32_t(sizeof(cases) / sizeof(cases[0]));
+  Handle list = NewHandleClear(kCount * 256);
+  for (int32_t i = 0; i < kCount; ++i) {
+    uint8_t* r = reinterpret_cast<uint8_t*>(*list) + i * 256;
+    WriteU32BE(r + kRegionFileOffsetAt, uint32_t(4 * (100 + i)));
+    r[kRegionBytesPerFrameAt] = cases[i].bytesPerFrame;
+    WriteU16BE(r + kRegionFileIndexAt, cases[i].entry);
+    WriteU16BE(r + kRegionFlagsAt, cases[i].flags);
+    WriteU64BE(r + 128, cases[i].frames);
+  }
+  PrepareStreamRegions(list);
+  for (int32_t i = 0; i < kCount; ++i) {
+    SCOPED_TRACE(cases[i].name);
+    const uint8_t* r = reinterpret_cast<uint8_t*>(*list) + i * 256;
+    EXPECT_EQ(ReadU16BE(r + kRegionFlagsAt), cases[i].want);
+    Handle block(ReadU32BE(r + kRegionMemoryBlockAt));
+    EXPECT_EQ(bool(block), cases[i].want == kRegionFlagInMemory);
+    if (!block) continue;
+    ASSERT_EQ(GetHandleSize(block), 2048);
+    EXPECT_EQ(FirstRampMismatch(reinterpret_cast<uint8_t*>(*block), 2048, 100 + uint32_t(i)), -1);
+  }
+  ReleaseRegionBlocks(list);
+  EXPECT_EQ(ReadU16BE(*list + kRegionFlagsAt), 0);
+  EXPECT_EQ(ReadU32BE(*list + kRegionMemoryBlockAt), 0u);
+  SetDocumentSlot(kReferencedFilesSlot, savedTable);
+  DisposeHandle(table);
+  DisposeHandle(list);
 }
