@@ -89,6 +89,12 @@ int16_t FillHalf(EngineChannel* channel, int32_t half) {
   return 0;
 }
 
+void ParkSlotChannel(EngineChannel* channel) {
+  channel->stopped = 1;
+  channel->halfReady[0] = channel->halfReady[1] = 0;
+  channel->peakLeft = channel->peakRight = 0;
+}
+
 // A wider device plays float samples scaled by the source's width: the decoders hand on integer
 // sample values as floats, the Sound Converter and float sources full scale 1.0. The mixer
 // scales a stream by its wet scale (the dry one when it passes the source on).
@@ -174,8 +180,13 @@ int16_t PrepareStream(EngineChannel* channel, int64_t position, int32_t mode) {
 int16_t PrepareAudioTrackStream(EngineChannel* channel, int64_t position, float rate, int32_t mode) {
   if (!channel) return kPrepareNoAudioRecord;
   if (channel->pluginDevice) return PrepareInstrumentChannel(channel, position, rate, mode);
-  // A channel without regions is fed by a source of its own, which filled it already.
-  if (!channel->regionList) return 0;
+  // A slot channel (a ReWire source) with nothing to stream is parked: stopped, silent, its
+  // meters cleared. Any other channel without regions is fed by a source of its own, which
+  // filled it already.
+  if (!channel->regionList) {
+    if (channel->slotRecord) ParkSlotChannel(channel);
+    return 0;
+  }
   return PrepareStream(channel, position, mode);
 }
 

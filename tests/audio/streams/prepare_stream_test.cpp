@@ -118,6 +118,22 @@ TEST_F(PrepareStream, ASixteenBitSourceOnAFloatDeviceGetsItsGain) {
   EXPECT_FLOAT_EQ(channel_.floatGain, 1.0f / 32768.0f);
 }
 
+// A slot channel (a ReWire source) with nothing to stream is parked: stopped, its meters
+// cleared; a channel fed by a source of its own is left as it is.
+TEST_F(PrepareStream, ASlotChannelWithoutRegionsIsParked) {
+  int32_t slot = 0;
+  channel_.regionList = Handle();
+  for (void* record : {static_cast<void*>(&slot), static_cast<void*>(nullptr)}) {
+    channel_.slotRecord = record;
+    channel_.stopped = 0;
+    channel_.peakLeft = channel_.peakRight = 1234;
+    EXPECT_EQ(PrepareAudioTrackStream(&channel_, 0, 44100.0f, 0), 0);
+    EXPECT_EQ(channel_.stopped, record ? 1 : 0);
+    EXPECT_EQ(channel_.peakLeft, record ? 0 : 1234);
+  }
+  channel_.slotRecord = nullptr;
+}
+
 // The disk worker does not serve the fill: the preparation gives up within its bound with
 // error 47 instead of spinning for ever.
 TEST_F(PrepareStream, ADiskWorkerThatDoesNotAnswerFailsThePreparationInTime) {
