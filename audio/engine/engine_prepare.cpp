@@ -248,7 +248,9 @@ void AdvanceEngineSampleClock(const EngineChannel* channel, int32_t frames) {
 
 void AddToSampleCount(int64_t* counter, int32_t frames) { *counter += frames; }
 
-bool IsAudioEngineNeeded() { return gEngineChannelCount > 0 || SongPlaysPluginDevices(gTransportSong); }
+bool IsAudioEngineNeeded() {
+  return gEngineChannelCount > 0 || SongPlaysPluginDevices(gTransportSong) || SongHasAudioTracks(gTransportSong);
+}
 
 bool DiskQueueBusy() { return CountEngineMessages(&gDiskQueue) > 0; }
 

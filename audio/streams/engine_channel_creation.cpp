@@ -258,6 +258,21 @@ int16_t CreateTrackChannels(const CreateArgs& a) {
 
 }  // namespace
 
+bool SongHasAudioTracks(Handle song) {
+  if (!song || PushSongContext() != noErr) return false;
+  SetCurrentSong(song);
+  bool found = false;
+  int32_t count = gCurrentSong ? SongHeaderView(gCurrentSong).TrackCount() : 0;
+  for (int32_t i = 0; i < count && !found; ++i) {
+    uint8_t* track = GetTrackEntryAt(i);
+    if (!track) break;
+    gCurrentTrack = track;
+    found = !(track[kTrackFlags] & kTrackFlagSilent) && ResolveRoute(track).audio;
+  }
+  PopSongContext();
+  return found;
+}
+
 int16_t CreateEngineChannel(int32_t mode, int64_t rangeStart, int64_t rangeEnd, AudioDriverOps* device,
                             int32_t singleTrack, uint8_t noTrack) {
   CreateArgs a{mode, rangeStart, rangeEnd, device, noTrack, singleTrack != 0};

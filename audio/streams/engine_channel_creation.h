@@ -21,6 +21,9 @@ constexpr uint8_t kSilentPort = 11;
 // makes their channels; 0 or the first error (a failed channel is disposed before returning).
 int16_t CreateEngineChannel(int32_t mode, int64_t rangeStart, int64_t rangeEnd, AudioDriverOps* device,
                             int32_t singleTrack, uint8_t noTrack);
+// True when a track of the song (not flagged 0x10) is an audio track that would get a channel:
+// Play then prepares the engine for it.
+bool SongHasAudioTracks(Handle song);
 // The further channels of a plug-in instrument with more than one output bus.
 int16_t CreateOutputChannels(EngineChannel* channel, AudioDriverOps* device, void* plugin, int32_t mode);
 // The aux-bus and master channels (gAuxBusChannels: the busses in order, then the master).
