@@ -12,12 +12,16 @@
 #include "audio/streams/stream_reads.h"
 #include "audio/streams/stream_regions.h"
 #include "audio/streams/stream_stop.h"
+#include "platform/threads/thread_pauses.h"
 #include "shell/base/error_report.h"
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"
 #include "song/model/utility_track_access.h"
 
 namespace {
+
+constexpr int32_t kStreamWorkDisposeWaitMillis = 6000;
+constexpr int16_t kStreamWorkStillBusyErr = -47;
 
 // Another channel forgets the one being disposed.
 int32_t ForgetChannel(EngineChannel* other, void* gone) {
@@ -38,7 +42,26 @@ void FreeBlock(uint8_t*& block) {
   block = nullptr;
 }
 
+// The disk worker may still be filling a half the channel asked for (a disk that stalls, a
+// preparation that gave up waiting). Waits for it, bounded; answers false when it is still busy.
+bool WaitForStreamWork(EngineChannel* c) {
+  for (int32_t waited = 0; waited < kStreamWorkDisposeWaitMillis * 10; ++waited) {
+    bool busy = false;
+    for (int32_t h = 0; h < 2; ++h)
+      busy = busy || c->halfRequested[h].load(std::memory_order_acquire) != c->halfCompleted[h].load(std::memory_order_acquire);
+    if (!busy) return true;
+    PauseThreadMicros(100);
+  }
+  return false;
+}
+
 void FreeStreamBuffers(EngineChannel* c) {
+  // Buffers the disk worker still writes into are let go of, not freed: a leak, never a write
+  // into freed memory.
+  if (!WaitForStreamWork(c)) {
+    c->halfBuffer[0] = c->halfBuffer[1] = nullptr;
+    c->pendingError = kStreamWorkStillBusyErr;
+  }
   FreeBlock(c->rawCopy);
   DisposeChannelBlocks(c);
   for (void*& half : c->halfBuffer) {

@@ -13,6 +13,7 @@
 #include "audio/engine/engine_channels.h"
 #include "audio/engine/engine_thread.h"
 #include "audio/streams/disk_thread.h"
+#include "audio/streams/engine_channel_creation.h"
 #include "audio/streams/stream_converters.h"
 #include "audio/streams/stream_decoders.h"
 #include "audio/streams/stream_media_hooks.h"
@@ -74,9 +75,11 @@ class PrepareStream : public ::testing::Test {
   }
   void TearDown() override {
     gStallReader.store(false);
+    // A fill given up on is still running in the disk worker: wait for it before freeing.
+    for (int32_t i = 0; i < 80000 && (channel_.halfRequested[0] != channel_.halfCompleted[0] ||
+                                      channel_.halfRequested[1] != channel_.halfCompleted[1]); ++i)
+      PauseThreadMicros(100);
     WaitForEngineWorkerIdle(&gDiskQueue, 8000);
-    // The ring empties when the worker takes a fill; the fill itself may still be writing.
-    for (int32_t i = 0; i < 8000 && !FillsServed(); ++i) PauseThreadMicros(1000);
     for (void*& half : channel_.halfBuffer) {
       DisposeEngineBuffer(half);
       half = nullptr;
@@ -84,11 +87,6 @@ class PrepareStream : public ::testing::Test {
     DisposeChannelBlocks(&channel_);
     DisposeHandle(regions_);
     if (file_) std::fclose(file_);
-  }
-  bool FillsServed() const {
-    for (int32_t h = 0; h < 2; ++h)
-      if (channel_.halfCompleted[h].load() < channel_.halfRequested[h].load()) return false;
-    return true;
   }
   const int16_t* Half(int32_t h) const { return static_cast<const int16_t*>(channel_.halfBuffer[h]); }
 
@@ -250,6 +248,23 @@ TEST_F(PrepareTrackAudio, ASourceNoDecoderTakesIsReportedAndItsTrackStaysSilent)
   EXPECT_EQ(channel_.inputBuffers[0], nullptr);
   gHasTrackAudio = false;
   EXPECT_EQ(PrepareAudioTrackStream(&channel_, 0, 48000.0f, 0), kPrepareNoAudioRecord);
+}
+
+}  // namespace
+
+namespace {
+
+// A preparation that gave up on a stalled disk leaves the fill running; disposing the channel
+// then waits for it rather than freeing the half the disk worker is writing into.
+TEST_F(PrepareStream, DisposalWaitsForAFillTheDiskStillRuns) {
+  gStallReader.store(true);
+  ASSERT_EQ(PrepareAudioTrackStream(&channel_, 0, 44100.0f, 0), kPrepareFillTimedOut);
+  DisposeEngineChannel(&channel_, 0, 0);
+  regions_ = Handle();  // disposed with the channel
+  gStallReader.store(false);
+  EXPECT_EQ(channel_.halfRequested[0].load(), channel_.halfCompleted[0].load());
+  EXPECT_EQ(channel_.halfRequested[1].load(), channel_.halfCompleted[1].load());
+  EXPECT_EQ(channel_.halfBuffer[0], nullptr);
 }
 
 }  // namespace
