@@ -55,12 +55,18 @@ int16_t PrepareInstrumentChannel(EngineChannel* channel, int64_t position, float
   return 0;
 }
 
-// The decoded halves and the output halves the channel lacks.
+// The decoded halves and the output halves the channel lacks (halves of the engine's blocks).
 int16_t AllocateStreamBuffers(EngineChannel* channel) {
   int32_t halfBytes = channel->decodedBlockBytes > 0 ? channel->decodedBlockBytes
                                                      : channel->blockBytes * std::max<int32_t>(channel->blocksPerHalf, 1);
   int16_t err = 0;
   for (void*& half : channel->halfBuffer) {
+    // A half made for a smaller block (a channel prepared again with another source) would
+    // be decoded past its end: it is made again.
+    if (half && GetPtrSize(static_cast<Ptr>(half)) < halfBytes) {
+      DisposeEngineBuffer(half);
+      half = nullptr;
+    }
     if (!half && halfBytes > 0) half = NewEngineBuffer(halfBytes, &err);
     if (err) return err;
   }
