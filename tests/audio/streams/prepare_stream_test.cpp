@@ -221,6 +221,7 @@ TEST_F(PrepareTrackAudio, TheTracksAudioRecordGivesTheChannelItsSourceAndDecoder
     EXPECT_EQ(gAskedTrack, Track(1)) << "asked with the channel's track current";
     for (void* half : channel_.halfBuffer) EXPECT_GE(GetPtrSize(static_cast<Ptr>(half)), channel_.decodedBlockBytes);
     EXPECT_EQ(gTrackAudio.channel, &channel_);
+    EXPECT_EQ(channel_.pendingError, 0);
     EXPECT_EQ(channel_.decodeProc, k.want);
     EXPECT_EQ(channel_.frameChannels, k.frameChannels);
     EXPECT_EQ(channel_.stopped, 0);
