@@ -1,7 +1,6 @@
 #include "audio/engine/engine_prepare.h"
 
 #include "audio/devices/audio_driver.h"
-#include "audio/engine/engine_channel_setup.h"
 #include "audio/streams/engine_channel_creation.h"
 #include "audio/streams/stream_stop.h"
 #include "audio/engine/engine_channels.h"
@@ -251,7 +250,9 @@ void AdvanceEngineSampleClock(const EngineChannel* channel, int32_t frames) {
 
 void AddToSampleCount(int64_t* counter, int32_t frames) { *counter += frames; }
 
-bool IsAudioEngineNeeded() { return gEngineChannelCount > 0 || SongPlaysPluginDevices(gTransportSong); }
+bool IsAudioEngineNeeded() {
+  return gEngineChannelCount > 0 || SongPlaysPluginDevices(gTransportSong) || SongHasAudioTracks(gTransportSong);
+}
 
 bool DiskQueueBusy() { return CountEngineMessages(&gDiskQueue) > 0; }
 

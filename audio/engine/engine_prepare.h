@@ -54,9 +54,9 @@ void StopOutputDevices(int32_t mode);
 // The engine sample clock counts the main channel list's frames (down for a reverse channel).
 void AdvanceEngineSampleClock(const EngineChannel* channel, int32_t frames);
 void AddToSampleCount(int64_t* counter, int32_t frames);
-// True while the current song needs the engine. Interim until audio tracks and record inputs
-// exist: while any engine channel slot is in use or the transport's song plays a plug-in
-// device.
+// True while the current song needs the engine. Interim until record inputs exist: while any
+// engine channel slot is in use, or the transport's song plays a plug-in device or has an
+// audio track.
 bool IsAudioEngineNeeded();
 bool DiskQueueBusy();
 // Stops the aux-bus channels, waits (at most half a second) until the sample clock has moved

@@ -5,6 +5,7 @@
 #include "audio/devices/audio_driver.h"
 #include "audio/engine/engine_channels.h"
 #include "audio/render/mix_cycle.h"
+#include "audio/streams/stream_reads.h"
 #include "platform/coreaudio/audio_host_time.h"
 #include "platform/threads/mach_semaphores.h"
 #include "platform/threads/thread_pauses.h"
@@ -74,8 +75,7 @@ int32_t RunMessage(EngineWorker* worker, const EngineMessage& m, bool* quit) {
 
 int32_t RunStreamDecode(EngineChannel* channel, int32_t half) {
   half &= 1;
-  int32_t result = 0;
-  if (channel->reader) result = channel->reader(channel, half, channel->halfBuffer[half], &channel->halfReady[half]);
+  int32_t result = DecodeStreamHalf(channel, half);
   channel->halfBusy[half] = 0;
   channel->halfCompleted[half].fetch_add(1, std::memory_order_release);
   return result;

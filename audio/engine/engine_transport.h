@@ -7,9 +7,8 @@
 #include <cstdint>
 
 // Prepares the engine for playback from the tick (1-based) on the devices of gOutputDevices;
-// 0 or the engine's error, after which the engine is stopped again. Interim: until the song's
-// audio tracks make their channels in the preparation, the engine is prepared only while
-// channels stand ready in its slots (nothing to play otherwise: 0).
+// 0 or the engine's error, after which the engine is stopped again. The engine is prepared
+// only while the song needs it (IsAudioEngineNeeded; nothing to play otherwise: 0).
 int16_t PrepareEngineForTransport(uint32_t tick);
 // True when a device of gOutputDevices has channels and is active.
 bool IsAnyOutputDeviceActive();

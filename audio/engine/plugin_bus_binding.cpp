@@ -1,11 +1,11 @@
 #include "audio/engine/plugin_bus_binding.h"
 
 #include "audio/devices/audio_driver.h"
-#include "audio/engine/engine_channel_setup.h"
 #include "audio/engine/engine_channels.h"
 #include "audio/engine/engine_plugin_hooks.h"
 #include "audio/engine/instrument_binding.h"
 #include "audio/engine/record_inputs.h"
+#include "audio/streams/engine_channel_creation.h"
 #include "song/instruments/instrument_record.h"
 #include "song/instruments/instrument_table.h"
 

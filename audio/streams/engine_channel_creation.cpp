@@ -2,10 +2,12 @@
 
 #include "audio/devices/audio_driver.h"
 #include "platform/memory/memory.h"
-#include "audio/engine/engine_channel_setup.h"
+#include "audio/engine/automation_records.h"
 #include "audio/engine/engine_plugin_hooks.h"
 #include "audio/engine/instrument_binding.h"
 #include "audio/engine/region_lookup.h"
+#include "audio/streams/stream_media_hooks.h"
+#include "audio/streams/stream_regions.h"
 #include "sequencer/clock/transport_clock.h"
 #include "song/instruments/instrument_record.h"
 #include "song/instruments/instrument_table.h"
@@ -57,6 +59,9 @@ TrackRoute ResolveRoute(const uint8_t* track) {
     r.channel = InstrumentView(record).Channel(0);
   }
   r.audio = v.OutputKind() == kAudioTrackOutputKind && CountAudioRegions(v.ActiveRegionList()) > 0;
+  // Once media gives tracks their audio records, an audio track plays only with a ready one
+  // (the walk makes each track current before it asks).
+  if (r.audio && gStreamMediaHooks.getActiveTrackAudio) r.audio = GetActiveTrackAudio() != nullptr;
   r.plugin = !r.audio && r.kind == kDeviceKindPlugin;
   if (!r.audio && !r.plugin && record && InstrumentView(record).DeviceKind(0) == kDeviceKindPlugin) {
     r.plugin = true;
@@ -114,10 +119,29 @@ void FillFromTrack(EngineChannel* c, const uint8_t* track, const TrackRoute& r, 
   c->rangeEnd = whole ? kPlayToEnd : a.rangeEnd;
 }
 
+// The automation list of the track's audio record, a copy the channel owns (none when the copy
+// cannot be made: the track plays without automation); the record points back at the channel.
+void TakeTrackAudio(EngineChannel* c) {
+  TrackAudioRecord* record = GetActiveTrackAudio();
+  if (!record) return;
+  record->channel = c;
+  Handle copy = record->automationList;
+  if (!copy || HandToHand(&copy) != noErr) copy = Handle();
+  if (!TakeAutomationLock(c)) {
+    if (copy) DisposeHandle(copy);
+    return;
+  }
+  if (c->automation) DisposeHandle(c->automation);
+  c->automation = copy;
+  c->automationCursor = copy ? reinterpret_cast<uint8_t*>(*copy) : nullptr;
+  ReleaseAutomationLock(c);
+}
+
 // The track's regions (an audio track), a copy the channel owns; answers the playable length
 // in frames (0 when the copy cannot be made: *err holds why).
 int64_t FillRegions(EngineChannel* c, const uint8_t* track, int16_t* err) {
   Handle list = TrackEntryView(const_cast<uint8_t*>(track)).ActiveRegionList();
+  ReleaseRegionBlocks(c->regionList);
   if (c->regionList) DisposeHandle(c->regionList);
   c->regionList = Handle();
   if (HandToHand(&list) != noErr) {
@@ -210,6 +234,7 @@ int16_t CreateOneTrackChannel(const uint8_t* track, const CreateArgs& a) {
     if (isNew) DropChannel(c);
     return err != 0 ? err : (a.single ? kEngineErrNothingToPlay : 0);
   }
+  if (r.audio) TakeTrackAudio(c);
   if (isNew && r.plugin && r.instrument >= 0)
     err = CreateOutputChannels(c, d, nullptr, a.mode);
   return err;
@@ -232,6 +257,21 @@ int16_t CreateTrackChannels(const CreateArgs& a) {
 }
 
 }  // namespace
+
+bool SongHasAudioTracks(Handle song) {
+  if (!song || PushSongContext() != noErr) return false;
+  SetCurrentSong(song);
+  bool found = false;
+  int32_t count = gCurrentSong ? SongHeaderView(gCurrentSong).TrackCount() : 0;
+  for (int32_t i = 0; i < count && !found; ++i) {
+    uint8_t* track = GetTrackEntryAt(i);
+    if (!track) break;
+    gCurrentTrack = track;
+    found = !(track[kTrackFlags] & kTrackFlagSilent) && ResolveRoute(track).audio;
+  }
+  PopSongContext();
+  return found;
+}
 
 int16_t CreateEngineChannel(int32_t mode, int64_t rangeStart, int64_t rangeEnd, AudioDriverOps* device,
                             int32_t singleTrack, uint8_t noTrack) {

@@ -21,6 +21,9 @@ constexpr uint8_t kSilentPort = 11;
 // makes their channels; 0 or the first error (a failed channel is disposed before returning).
 int16_t CreateEngineChannel(int32_t mode, int64_t rangeStart, int64_t rangeEnd, AudioDriverOps* device,
                             int32_t singleTrack, uint8_t noTrack);
+// True when a track of the song (not flagged 0x10) is an audio track that would get a channel:
+// Play then prepares the engine for it.
+bool SongHasAudioTracks(Handle song);
 // The further channels of a plug-in instrument with more than one output bus.
 int16_t CreateOutputChannels(EngineChannel* channel, AudioDriverOps* device, void* plugin, int32_t mode);
 // The aux-bus and master channels (gAuxBusChannels: the busses in order, then the master).
@@ -28,6 +31,8 @@ int16_t CreateAuxBusChannels(int32_t kind);
 // The channel plays on the device: its rate (and inverse), sample width (17..31 bits count as
 // 32), block frames and unity float scales.
 void TakeDeviceFormat(EngineChannel* channel, AudioDriverOps* device);
+// Takes the channel out of its device's channel list (the head moves on when it was the head).
+void UnlinkFromDevice(EngineChannel* channel);
 // Mode 1 holds a channel in place; other modes release everything the channel holds.
 void DisposeEngineChannel(EngineChannel* channel, uint32_t stamp, int32_t mode);
 void DisposeAuxChannels(int32_t mode, uint32_t stamp, int32_t spare);

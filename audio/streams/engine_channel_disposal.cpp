@@ -3,16 +3,15 @@
 #include <sys/mman.h>
 
 #include "audio/engine/automation_records.h"
-#include "audio/engine/engine_channel_setup.h"
 #include "audio/engine/engine_run_state.h"
-#include "audio/engine/region_lookup.h"
+#include "audio/devices/audio_driver.h"
 #include "audio/render/channel_render.h"
 #include "audio/streams/channel_render_state.h"
 #include "audio/streams/engine_channel_creation.h"
 #include "audio/streams/stream_decoders.h"
 #include "audio/streams/stream_reads.h"
+#include "audio/streams/stream_regions.h"
 #include "audio/streams/stream_stop.h"
-#include "platform/memory/byte_order.h"
 #include "platform/threads/thread_pauses.h"
 #include "shell/base/error_report.h"
 #include "song/model/song_context.h"
@@ -87,6 +86,17 @@ void ReportPendingError(EngineChannel* c) {
 
 }  // namespace
 
+void UnlinkFromDevice(EngineChannel* channel) {
+  AudioDriverOps* device = channel->device;
+  if (!device) return;
+  for (EngineChannel** at = &device->channelList; *at; at = &(*at)->next) {
+    if (*at != channel) continue;
+    *at = channel->next;
+    break;
+  }
+  channel->next = nullptr;
+}
+
 void DisposeEngineChannel(EngineChannel* c, uint32_t, int32_t mode) {
   if (!c) return;
   c->stopped = 1;
@@ -103,6 +113,7 @@ void DisposeEngineChannel(EngineChannel* c, uint32_t, int32_t mode) {
   c->slotRecord = nullptr;
   FreeStreamBuffers(c);
   DisposeChannelRenderState(c);
+  ReleaseRegionBlocks(c->regionList);
   if (c->regionList) DisposeHandle(c->regionList);
   c->regionList = Handle();
   if (TakeAutomationLock(c)) {
@@ -145,16 +156,6 @@ void ReleaseMemoryRegions() {
   for (int32_t i = 0; i < count; ++i) {
     uint8_t* track = GetTrackEntryAt(i);
     if (!track) break;
-    Handle list = TrackEntryView(track).ActiveRegionList();
-    Size bytes = list ? GetHandleSize(list) : 0;
-    for (Size at = 0; at + kRegionSize <= bytes; at += kRegionSize) {
-      uint8_t* region = reinterpret_cast<uint8_t*>(*list) + at;
-      uint16_t flags = ReadU16BE(region + kRegionFlagsAt);
-      if (!(flags & kRegionFlagInMemory)) continue;
-      Handle block(ReadU32BE(region + kRegionMemoryBlockAt));
-      if (block) DisposeHandle(block);
-      WriteU32BE(region + kRegionMemoryBlockAt, 0);
-      WriteU16BE(region + kRegionFlagsAt, uint16_t(flags & ~kRegionFlagInMemory));
-    }
+    ReleaseRegionBlocks(TrackEntryView(track).ActiveRegionList());
   }
 }

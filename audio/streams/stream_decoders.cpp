@@ -259,7 +259,10 @@ int16_t InstallDecoder(EngineChannel* c, DecoderPlan& p, const AudioFileDescript
                         c->sourceFormat == kSowtFormat;
     if (!toCopierTest) return SetUpResampler(c, p, formatClass);
   }
-  if (c->sourceWidth >= 8 && TrySameRateCopier(c, p, formatClass, &result)) return result;
+  // The copier does not change the rate: a source at another rate that the resampler does not
+  // take (a little-endian one, say) goes to the Sound Converter rather than play too fast.
+  bool atEngineRate = c->sourceRate == p.engineRate;
+  if (c->sourceWidth >= 8 && atEngineRate && TrySameRateCopier(c, p, formatClass, &result)) return result;
   return SetUpSoundConverter(c, p, d);
 }
 

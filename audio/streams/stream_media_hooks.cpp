@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "audio/engine/engine_channels.h"
+
 StreamMediaHooks gStreamMediaHooks = {};
 
 // Interim: media owns the classes; these are the rules the decoders rely on.
@@ -31,11 +33,18 @@ int16_t OpenMovieAudioExtraction(EngineChannel* channel, const AudioFileDescript
   return gStreamMediaHooks.openMovieAudioExtraction(channel, description, budgetBytes);
 }
 
+TrackAudioRecord* GetActiveTrackAudio() {
+  return gStreamMediaHooks.getActiveTrackAudio ? gStreamMediaHooks.getActiveTrackAudio() : nullptr;
+}
+
 void CloseMovieAudioExtraction(EngineChannel* channel) {
   if (gStreamMediaHooks.closeMovieAudioExtraction) gStreamMediaHooks.closeMovieAudioExtraction(channel);
 }
 
 int16_t DecodeOggStream(EngineChannel* channel, int32_t half, void* destination, uint8_t* endFlag) {
   if (gStreamMediaHooks.decodeOggStream) return gStreamMediaHooks.decodeOggStream(channel, half, destination, endFlag);
+  // No Ogg decoder: the half is silence, never what the buffer held before.
+  if (channel && destination && channel->decodedBlockBytes > 0)
+    std::memset(destination, 0, size_t(channel->decodedBlockBytes));
   return -4;
 }

@@ -27,7 +27,23 @@ constexpr int16_t kFormatClassLittle = 4;
 
 using StreamDecodeProc = int16_t (*)(EngineChannel* channel, int32_t half, void* destination, uint8_t* endFlag);
 
+// A track's audio record as the stream preparation reads it: the source's sample format code,
+// width (0: 16 bits), channel count (at least 1 is taken) and rate, its lists, the channel
+// that plays it (set by the preparation) and the description of its file.
+struct TrackAudioRecord {
+  OSType format = 0;
+  int16_t width = 0;
+  int16_t channels = 0;
+  float sampleRate = 0.0f;
+  Handle regionList;
+  Handle automationList;
+  EngineChannel* channel = nullptr;
+  const AudioFileDescription* description = nullptr;
+};
+
 struct StreamMediaHooks {
+  // The current track's audio record when it is ready, else null.
+  TrackAudioRecord* (*getActiveTrackAudio)();
   int16_t (*openMovieAudioExtraction)(EngineChannel* channel, const AudioFileDescription* description,
                                       int32_t budgetBytes);
   void (*closeMovieAudioExtraction)(EngineChannel* channel);
@@ -45,6 +61,8 @@ int16_t ClassifyFileFormat(OSType format, int16_t width, const AudioFileDescript
 // Not installed: -4 (no movie extraction).
 int16_t OpenMovieAudioExtraction(EngineChannel* channel, const AudioFileDescription* description,
                                  int32_t budgetBytes);
+// Not installed: null.
+TrackAudioRecord* GetActiveTrackAudio();
 // Not installed: nothing.
 void CloseMovieAudioExtraction(EngineChannel* channel);
 // Not installed: the block is silent and the answer is -4.

@@ -4,6 +4,7 @@
 
 #include "audio/engine/engine_file_requests.h"
 #include "audio/engine/engine_thread.h"
+#include "audio/streams/stream_refill.h"
 #include "platform/files/forks.h"
 #include "platform/memory/byte_order.h"
 
@@ -83,6 +84,25 @@ int32_t ExecuteStreamRead(void* object, int32_t code, EngineWorker*) {
   if (err != noErr) LatchAudioEngineError(int16_t(err));
   CountCompletion(request->owner, code - kStreamWorkReadHalf0);
   return 0;
+}
+
+int32_t DecodeStreamHalf(EngineChannel* channel, int32_t half) {
+  half &= 1;
+  // The region walk of a file-streaming channel reads and decodes in one pass: it runs the
+  // channel's decoder itself.
+  if (!channel->decodeProc || channel->reader == FillStreamHalf)
+    return channel->reader ? channel->reader(channel, half, channel->halfBuffer[half], &channel->halfReady[half]) : 0;
+  void* block = channel->halfBuffer[half];
+  if (!block) return 0;
+  int16_t result = channel->decodeProc(channel, half, block, &channel->halfAtEnd[half]);
+  if (result >= 0) {
+    channel->halfReady[half] = 1;
+    return 0;
+  }
+  if (channel->decodedBlockBytes > 0) std::memset(block, 0, size_t(channel->decodedBlockBytes));
+  channel->halfReady[half] = 0;
+  if (channel->pendingError == 0) channel->pendingError = result;
+  return 0;  // one track's bad data stops neither the worker nor the sequencer
 }
 
 int32_t RequestStreamWork(void* object, int32_t code, EngineWorker* worker) {

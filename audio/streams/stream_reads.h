@@ -26,9 +26,11 @@ constexpr int32_t kStreamWorkDecodeHalf0 = 4;
 constexpr int32_t kStreamWorkDecodeHalf1 = 5;
 
 // An audio region as the reads see it (the 256-byte big-endian record): the byte position of
-// its first frame in its file, its flags, and the block that holds its data when it is kept in
+// its first frame in its file, its bytes per frame, its file's entry, its flags, and the block that holds its data when it is kept in
 // memory (a handle id; the block holds the region's bytes from its first frame on).
 constexpr int32_t kRegionFileOffsetAt = 12;    // u32
+constexpr int32_t kRegionBytesPerFrameAt = 29; // u8
+constexpr int32_t kRegionFileIndexAt = 60;     // u16 entry of the song's referenced-file table
 constexpr int32_t kRegionFlagsAt = 62;         // u16
 constexpr int32_t kRegionMemoryBlockAt = 136;  // u32 handle id, with flag 0x40
 constexpr uint16_t kRegionFlagSilent = 0x0002;
@@ -52,6 +54,12 @@ StreamFileRequest* AcquireReadRequest();
 // owner for half code - 1; codes 4 and 5 run the channel's (the object) decode procedure for
 // half code - 4, clear its decode-pending byte and count a completion. Other codes do nothing.
 int32_t RequestStreamWork(void* object, int32_t code, EngineWorker* worker);
+// The work of codes 4 and 5 for half 0 or 1: the channel's decode procedure fills the decoded
+// half (a channel without one is fed by a source of its own, its reader). A decoder that fails
+// leaves the half silent and keeps the first error in the channel's pendingError, reported
+// when the channel is disposed; the half holds data (halfReady) otherwise. 0, or the reader's
+// answer.
+int32_t DecodeStreamHalf(EngineChannel* channel, int32_t half);
 // The work of codes 1 and 2 (the disk worker's handler too): reads the request's bytes, stores
 // the result, counts the completion. A read that delivers less than asked (a missing or short
 // file) zeroes the rest of the buffer, stores and latches an error: never stale bytes.

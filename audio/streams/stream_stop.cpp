@@ -52,7 +52,8 @@ void RewindAutomation(EngineChannel* c) {
 // The decoded halves silent, the decoder gone, a finished fade turned into a fade-in.
 void SilenceStream(EngineChannel* c) {
   c->started = 0;
-  if (c->reader) c->reader = NullDecode;
+  if (c->decodeProc) c->decodeProc = NullDecode;
+  if (c->reader) c->reader = NullStreamRead;
   for (void* half : c->halfBuffer) {
     if (half && c->decodedBlockBytes > 0) std::memset(half, 0, size_t(c->decodedBlockBytes));
   }
@@ -131,7 +132,9 @@ bool IsInstrumentChannel(const EngineChannel* c) {
   return c->renderState && (c->renderState->instrument || c->instrumentSource);
 }
 
-int32_t NullDecode(EngineChannel*, int32_t, void*, uint8_t*) { return 0; }
+int16_t NullDecode(EngineChannel*, int32_t, void*, uint8_t*) { return 0; }
+
+int32_t NullStreamRead(EngineChannel*, int32_t, void*, uint8_t*) { return 0; }
 
 void ResetEngineChannel(EngineChannel* c, int32_t mode) {
   if (!c) return;

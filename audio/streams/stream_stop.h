@@ -30,7 +30,9 @@ void StopStreamsAndWait(int32_t mode, int32_t fade);
 // Waits until an audible instrument channel's render state is no longer busy, the channel
 // stops, or 40 ticks passed since startTick; returns 0.
 int32_t WaitForDeviceIdle(EngineChannel* channel, uint32_t startTick);
-// The decode procedure of a reset channel: decodes nothing, returns 0.
-int32_t NullDecode(EngineChannel* channel, int32_t half, void* block, uint8_t* atEnd);
+// The decode procedure of a reset channel: decodes nothing, returns 0 (late requests leave the
+// silenced halves as they are). NullStreamRead is the same for a channel fed by a reader.
+int16_t NullDecode(EngineChannel* channel, int32_t half, void* block, uint8_t* atEnd);
+int32_t NullStreamRead(EngineChannel* channel, int32_t half, void* block, uint8_t* ready);
 // The instrument channels (of the 24 lists) whose track's insert rack heads the given chain.
 int32_t CountChannelsOnChain(uint32_t chain);

@@ -13,11 +13,18 @@
 #include "audio/streams/channel_render_state.h"
 #include "audio/streams/sound_converter_decode.h"
 #include "audio/streams/stream_decoders.h"
+#include "audio/streams/stream_media_hooks.h"
 #include "audio/streams/stream_reads.h"
 #include "audio/streams/stream_refill.h"
+#include "audio/streams/stream_regions.h"
+#include "audio/streams/stream_stop.h"
 #include "platform/system/host_time.h"
 #include "platform/threads/thread_pauses.h"
+#include "shell/base/error_report.h"
 #include "song/conductor/sample_position.h"
+#include "song/model/song_context.h"
+#include "song/model/track_entries.h"
+#include "song/model/utility_track_access.h"
 
 namespace {
 
@@ -50,12 +57,18 @@ int16_t PrepareInstrumentChannel(EngineChannel* channel, int64_t position, float
   return 0;
 }
 
-// The decoded halves and the output halves the channel lacks.
+// The decoded halves and the output halves the channel lacks (halves of the engine's blocks).
 int16_t AllocateStreamBuffers(EngineChannel* channel) {
   int32_t halfBytes = channel->decodedBlockBytes > 0 ? channel->decodedBlockBytes
                                                      : channel->blockBytes * std::max<int32_t>(channel->blocksPerHalf, 1);
   int16_t err = 0;
   for (void*& half : channel->halfBuffer) {
+    // A half made for a smaller block (a channel prepared again with another source) would
+    // be decoded past its end: it is made again.
+    if (half && GetPtrSize(static_cast<Ptr>(half)) < halfBytes) {
+      DisposeEngineBuffer(half);
+      half = nullptr;
+    }
     if (!half && halfBytes > 0) half = NewEngineBuffer(halfBytes, &err);
     if (err) return err;
   }
@@ -84,8 +97,15 @@ int16_t FillHalf(EngineChannel* channel, int32_t half) {
   return 0;
 }
 
-// A wider device plays float samples scaled by the source's width (the float path's wet and dry
-// scales); a float source, or one the Sound Converter decodes (to -1.0..1.0), plays at 1.0.
+void ParkSlotChannel(EngineChannel* channel) {
+  channel->stopped = 1;
+  channel->halfReady[0] = channel->halfReady[1] = 0;
+  channel->peakLeft = channel->peakRight = 0;
+}
+
+// A wider device plays float samples scaled by the source's width: the decoders hand on integer
+// sample values as floats, the Sound Converter and float sources full scale 1.0. The mixer
+// scales a stream by its wet scale (the dry one when it passes the source on).
 void SetFloatGain(EngineChannel* channel) {
   if (DeviceWidth(channel) <= 16) return;
   bool floatSource = channel->sourceFormat == kFloat32Format || channel->sourceFormat == kFloat64Format ||
@@ -128,6 +148,45 @@ int16_t OpenFileDecoder(EngineChannel* channel) {
   return 0;
 }
 
+// The channel's track's audio record (the track made current for the question); the record
+// points back at the channel.
+TrackAudioRecord* FindChannelTrackAudio(EngineChannel* channel) {
+  if (!channel->song || PushSongContext() != noErr) return nullptr;
+  SetCurrentSong(channel->song);
+  int32_t index = 0;
+  TrackAudioRecord* record = nullptr;
+  if (FindTrackWithNumber(channel->trackNumber, &index)) {
+    gCurrentTrack = GetTrackEntryAt(index);
+    record = GetActiveTrackAudio();
+  }
+  PopSongContext();
+  if (record) record->channel = channel;
+  return record;
+}
+
+// The source format of the record and the decoder that brings it to the device's rate and
+// width; the stream's blocks then have the decoder's size. A decoder that cannot be set up is
+// reported and the track stays silent, so the rest of the song still plays.
+void OpenChannelDecoder(EngineChannel* channel, const TrackAudioRecord& record, int32_t mode) {
+  channel->sourceChannels = std::max<int32_t>(record.channels, 1);
+  channel->frameChannels = channel->sourceChannels > 1 ? 2 : 1;
+  channel->sourceWidth = uint16_t(record.width > 0 ? record.width : 16);
+  channel->sourceFormat = record.format;
+  channel->sourceRate = record.sampleRate;
+  CloseStreamDecoder(channel);  // a channel prepared again starts from a fresh decoder
+  int16_t err = OpenSoundConverters(channel, channel->framesPerBlock, 0, int16_t(DeviceWidth(channel)), int16_t(mode),
+                                    record.description, false, channel->sampleRate);
+  if (err != 0) {
+    ReportError(err);
+    CloseStreamDecoder(channel);
+    channel->decodeProc = NullDecode;
+    channel->stopped = 1;
+    return;
+  }
+  channel->blockBytes = int32_t(channel->framesPerBlock) * channel->outputBytesPerFrame;
+  channel->blocksPerHalf = int16_t(std::max<int32_t>(channel->blocksPerBudget[0], 1));
+}
+
 // An audio track's stream: positioned at the start, its buffers made, both halves filled.
 int16_t PrepareStream(EngineChannel* channel, int64_t position, int32_t mode) {
   channel->position = position;
@@ -135,7 +194,9 @@ int16_t PrepareStream(EngineChannel* channel, int64_t position, int32_t mode) {
   channel->halfReady[0] = channel->halfReady[1] = 0;
   channel->currentHalf = 0;
   channel->stopped = 0;
+  channel->pendingError = 0;
   if (mode == kPrepareFromStart) channel->streaming = 0;
+  PrepareStreamRegions(channel->regionList);
   if (StreamsFromFile(channel)) {
     if (int16_t err = OpenFileDecoder(channel)) {
       channel->stopped = 1;  // the track stays silent
@@ -143,6 +204,13 @@ int16_t PrepareStream(EngineChannel* channel, int64_t position, int32_t mode) {
     }
     channel->locatePending.store(0);
     LocateStreamInRegions(channel, position, channel->regionList);
+  } else if (gStreamMediaHooks.getActiveTrackAudio) {
+    // Interim: until media gives tracks their audio records, a track's channel that is handed
+    // no file is fed by a source of its own (its reader) or plays silence.
+    TrackAudioRecord* record = FindChannelTrackAudio(channel);
+    if (!record) return kPrepareNoAudioRecord;
+    OpenChannelDecoder(channel, *record, mode);
+    if (channel->stopped) return 0;
   }
   if (int16_t err = AllocateStreamBuffers(channel)) return err;
   SetFloatGain(channel);
@@ -166,8 +234,13 @@ int16_t PrepareStream(EngineChannel* channel, int64_t position, int32_t mode) {
 int16_t PrepareAudioTrackStream(EngineChannel* channel, int64_t position, float rate, int32_t mode) {
   if (!channel) return kPrepareNoAudioRecord;
   if (channel->pluginDevice) return PrepareInstrumentChannel(channel, position, rate, mode);
-  // A channel without regions is fed by a source of its own, which filled it already.
-  if (!channel->regionList) return 0;
+  // A slot channel (a ReWire source) with nothing to stream is parked: stopped, silent, its
+  // meters cleared. Any other channel without regions is fed by a source of its own, which
+  // filled it already.
+  if (!channel->regionList) {
+    if (channel->slotRecord) ParkSlotChannel(channel);
+    return 0;
+  }
   return PrepareStream(channel, position, mode);
 }
 

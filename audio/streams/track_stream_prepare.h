@@ -15,8 +15,6 @@ struct EngineChannel;
 // Preparation modes as the callers pass them (the engine's preparation kinds).
 constexpr int32_t kPrepareExport = 4;
 constexpr int32_t kPrepareFromStart = 5;
-// Regions of at most this many bytes are read into memory when prepared.
-constexpr int64_t kMemoryRegionBytes = 2048;
 // The region check runs when this many ticks (10 minutes) have passed since the last stop.
 constexpr uint32_t kRegionCheckTicks = 36000;
 // How long the preparation waits for the disk worker to fill one half.

@@ -3,10 +3,10 @@
 // creation, disposing a channel, resetting channels and stopping the streams.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <vector>
 
 #include "audio/devices/audio_driver.h"
-#include "audio/engine/engine_channel_setup.h"
 #include "audio/engine/engine_channels.h"
 #include "audio/engine/engine_plugin_hooks.h"
 #include "audio/engine/engine_thread.h"
@@ -14,6 +14,7 @@
 #include "audio/render/channel_render.h"
 #include "audio/streams/disk_thread.h"
 #include "audio/streams/engine_channel_creation.h"
+#include "audio/streams/stream_media_hooks.h"
 #include "audio/streams/stream_reads.h"
 #include "audio/streams/stream_stop.h"
 #include "platform/memory/byte_order.h"
@@ -138,6 +139,39 @@ TEST_F(Channels, EachSoundingTrackGetsAChannelOnItsDevice) {
   EXPECT_EQ(DeviceList().size(), 2u);
 }
 
+namespace {
+
+// Media's answer: only track 1 has a ready audio record.
+TrackAudioRecord gReadyAudio;
+TrackAudioRecord* ReadyTrackAudio() { return gCurrentTrack && gCurrentTrack[kTrackNumber] == 1 ? &gReadyAudio : nullptr; }
+
+}  // namespace
+
+// With media answering the tracks' audio records, an audio track without a ready one makes no
+// channel; the channel of one that has it owns a copy of its automation list (so an edit of
+// the track's list never moves under the engine) and the record points back at it.
+TEST_F(Channels, AnAudioTrackPlaysOnlyWithItsReadyAudioRecordAndTakesItsAutomation) {
+  MakeSong({{kCoreAudio, 1, kTrackFlagAudible, 2}, {kCoreAudio, 1, kTrackFlagAudible, 2}});
+  Handle points = NewHandleClear(32);
+  for (int32_t i = 0; i < 32; ++i) (*points)[i] = char(i + 1);
+  gReadyAudio = TrackAudioRecord();
+  gReadyAudio.automationList = points;
+  gStreamMediaHooks.getActiveTrackAudio = ReadyTrackAudio;
+  int16_t err = CreateEngineChannel(0, 0, 0, nullptr, 0, 0);
+  gStreamMediaHooks.getActiveTrackAudio = nullptr;
+  ASSERT_EQ(err, 0);
+  ASSERT_EQ(gEngineChannelCount, 1);
+  EngineChannel* c = gEngineChannelLists[0];
+  EXPECT_EQ(c->trackNumber, 1);
+  EXPECT_EQ(gReadyAudio.channel, c);
+  ASSERT_TRUE(c->automation);
+  EXPECT_NE(c->automation, points);
+  ASSERT_EQ(GetHandleSize(c->automation), 32);
+  EXPECT_EQ(std::memcmp(*c->automation, *points, 32), 0);
+  EXPECT_EQ(c->automationCursor, reinterpret_cast<uint8_t*>(*c->automation));
+  DisposeHandle(points);
+}
+
 TEST_F(Channels, ATwentyFifthChannelIsRefusedAndTheFirstTwentyFourStay) {
   std::vector<TrackSpec> tracks;
   for (uint8_t i = 0; i < 25; ++i) tracks.push_back({kDeviceKindPlugin, uint8_t(i + 1)});
@@ -250,7 +284,7 @@ TEST_F(Channels, AResetSendsSustainOffOnEveryChannelUnlessModeIsZero) {
 namespace {
 
 int32_t gRealDecodes = 0;
-int32_t RealDecode(EngineChannel*, int32_t, void*, uint8_t*) { return ++gRealDecodes; }
+int16_t RealDecode(EngineChannel*, int32_t, void*, uint8_t*) { return int16_t(++gRealDecodes); }
 
 }  // namespace
 
@@ -270,12 +304,12 @@ TEST_F(Channels, AResetStreamStopsDecodingAndSilencesItsHalves) {
     c.halfBuffer[0] = halves[0].data();
     c.halfBuffer[1] = halves[1].data();
     c.decodedBlockBytes = 48;
-    c.reader = RealDecode;
+    c.decodeProc = RealDecode;
     c.fadeState = 8;
     c.started = 1;
     ResetEngineChannel(&c, k.mode);
     EXPECT_EQ(c.stopped != 0, k.stops) << k.mode << "/" << int(k.stay);
-    EXPECT_EQ(c.reader, NullDecode);
+    EXPECT_EQ(c.decodeProc, NullDecode);
     EXPECT_EQ(c.started, 0);
     EXPECT_EQ(c.fadeState, 9) << "a faded-out channel fades in at its next start";
     for (auto& h : halves) {
@@ -285,7 +319,7 @@ TEST_F(Channels, AResetStreamStopsDecodingAndSilencesItsHalves) {
   }
   // A late decode request of a reset channel decodes nothing.
   EngineChannel c;
-  c.reader = NullDecode;
+  c.decodeProc = NullDecode;
   uint8_t half[8] = {1, 2, 3};
   c.halfBuffer[0] = half;
   RequestStreamWork(&c, kStreamWorkDecodeHalf0, nullptr);

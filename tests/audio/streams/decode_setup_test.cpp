@@ -31,6 +31,8 @@ TEST(DecodeSetup, PicksTheDecoderBySourceAndOutput) {
       {"44.1 kHz into 48", FourCC("NONE"), 16, 44100.0f, 16, ConvertStreamBlock},
       {"little-endian 16-bit", FourCC("sowt"), 16, 48000.0f, 16, FillFromSoundConverter},
       {"8-bit at the engine rate", FourCC("twos"), 8, 48000.0f, 16, FillFromSoundConverter},
+      {"little-endian 44.1 kHz to float output", FourCC("sowt"), 16, 44100.0f, 32, FillFromSoundConverter},
+      {"little-endian 16-bit to float output", FourCC("sowt"), 16, 48000.0f, 32, CopySameRateBlock},
   };
   for (const Case& k : cases) {
     EngineChannel c;

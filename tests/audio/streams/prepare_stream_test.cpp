@@ -14,9 +14,17 @@
 #include "audio/engine/engine_thread.h"
 #include "audio/streams/disk_thread.h"
 #include "audio/streams/engine_channel_creation.h"
+#include "audio/streams/stream_converters.h"
+#include "audio/streams/stream_decoders.h"
+#include "audio/streams/stream_media_hooks.h"
+#include "audio/streams/stream_stop.h"
 #include "audio/streams/track_stream_prepare.h"
 #include "platform/memory/memory.h"
+#include "platform/memory/byte_order.h"
 #include "platform/threads/thread_pauses.h"
+#include "shell/base/error_report_hooks.h"
+#include "song/model/song_context.h"
+#include "song/model/song_layout.h"
 #include "tests/test_support.h"
 
 namespace {
@@ -115,6 +123,22 @@ TEST_F(PrepareStream, ASixteenBitSourceOnAFloatDeviceGetsItsGain) {
   EXPECT_FLOAT_EQ(channel_.floatGain, 1.0f / 32768.0f);
 }
 
+// A slot channel (a ReWire source) with nothing to stream is parked: stopped, its meters
+// cleared; a channel fed by a source of its own is left as it is.
+TEST_F(PrepareStream, ASlotChannelWithoutRegionsIsParked) {
+  int32_t slot = 0;
+  channel_.regionList = Handle();
+  for (void* record : {static_cast<void*>(&slot), static_cast<void*>(nullptr)}) {
+    channel_.slotRecord = record;
+    channel_.stopped = 0;
+    channel_.peakLeft = channel_.peakRight = 1234;
+    EXPECT_EQ(PrepareAudioTrackStream(&channel_, 0, 44100.0f, 0), 0);
+    EXPECT_EQ(channel_.stopped, record ? 1 : 0);
+    EXPECT_EQ(channel_.peakLeft, record ? 0 : 1234);
+  }
+  channel_.slotRecord = nullptr;
+}
+
 // The disk worker does not serve the fill: the preparation gives up within its bound with
 // error 47 instead of spinning for ever.
 TEST_F(PrepareStream, ADiskWorkerThatDoesNotAnswerFailsThePreparationInTime) {
@@ -122,6 +146,109 @@ TEST_F(PrepareStream, ADiskWorkerThatDoesNotAnswerFailsThePreparationInTime) {
   auto begun = std::chrono::steady_clock::now();
   EXPECT_EQ(PrepareAudioTrackStream(&channel_, 0, 44100.0f, 0), kPrepareFillTimedOut);
   EXPECT_LT(std::chrono::steady_clock::now() - begun, std::chrono::seconds(4));
+}
+
+// The track's audio record as media would answer it, and the track it was asked for.
+TrackAudioRecord gTrackAudio;
+bool gHasTrackAudio = true;
+uint8_t* gAskedTrack = nullptr;
+TrackAudioRecord* ActiveTrackAudio() {
+  gAskedTrack = gCurrentTrack;
+  return gHasTrackAudio ? &gTrackAudio : nullptr;
+}
+int32_t gAlerts = 0;
+
+// A channel of track 1 of a song of two tracks, on a float device at 48 kHz, whose track's
+// audio record media answers.
+class PrepareTrackAudio : public PrepareStream {
+ protected:
+  void SetUp() override {
+    PrepareStream::SetUp();
+    song_ = NewHandleClear(SongBlockSizeFor(2));
+    uint8_t* block = reinterpret_cast<uint8_t*>(*song_);
+    WriteU16BE(block + kSongTrackCount, 2);
+    for (int32_t i = 0; i < 2; ++i) {
+      WriteU16BE(block + kSongHeaderSize + kTrackEntrySize * i + kTrackLength, kTrackEntrySize);
+      block[kSongHeaderSize + kTrackEntrySize * i + kTrackNumber] = uint8_t(i);
+    }
+    channel_.song = song_;
+    channel_.trackNumber = 1;
+    channel_.sampleRate = 48000.0f;
+    gTrackAudio = TrackAudioRecord();
+    gHasTrackAudio = true;
+    gAskedTrack = nullptr;
+    gAlerts = 0;
+    gStreamMediaHooks.getActiveTrackAudio = ActiveTrackAudio;
+    gErrorReportHooks.showCautionAlert = [](int16_t) -> int16_t { return int16_t(++gAlerts); };
+  }
+  void TearDown() override {
+    gStreamMediaHooks.getActiveTrackAudio = nullptr;
+    gErrorReportHooks.showCautionAlert = nullptr;
+    CloseStreamDecoder(&channel_);
+    PrepareStream::TearDown();
+    DisposeHandle(song_);
+  }
+  uint8_t* Track(int32_t i) const { return reinterpret_cast<uint8_t*>(*song_) + kSongHeaderSize + kTrackEntrySize * i; }
+  Handle song_;
+};
+
+// The record gives the channel its source; the decoder that fits it is installed, the stream's
+// blocks take the decoder's size and the float gain follows the source's width (a 16-bit
+// source is not played 32768 times too loud on a float device). The cases run on one channel,
+// prepared again each time: a half made for a smaller block is made again.
+TEST_F(PrepareTrackAudio, TheTracksAudioRecordGivesTheChannelItsSourceAndDecoder) {
+  struct Case {
+    const char* name;
+    OSType format;
+    int16_t width;
+    int16_t channels;
+    float rate;
+    StreamDecodeProc want;
+    int32_t frameChannels;
+    float gain;
+  } cases[] = {
+      {"24-bit mono at the device rate", FourCC("NONE"), 24, 1, 48000.0f, CopySameRateBlock, 1, 1.0f / 8388608.0f},
+      {"16-bit stereo at 44.1 kHz", FourCC("NONE"), 16, 2, 44100.0f, ConvertStreamBlock, 2, 1.0f / 32768.0f},
+      {"width unset: 16 bits", FourCC("NONE"), 0, 0, 44100.0f, ConvertStreamBlock, 1, 1.0f / 32768.0f},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.name);
+    gTrackAudio.format = k.format;
+    gTrackAudio.width = k.width;
+    gTrackAudio.channels = k.channels;
+    gTrackAudio.sampleRate = k.rate;
+    ASSERT_EQ(PrepareAudioTrackStream(&channel_, 0, 48000.0f, 0), 0);
+    EXPECT_EQ(gAskedTrack, Track(1)) << "asked with the channel's track current";
+    for (void* half : channel_.halfBuffer) EXPECT_GE(GetPtrSize(static_cast<Ptr>(half)), channel_.decodedBlockBytes);
+    EXPECT_EQ(gTrackAudio.channel, &channel_);
+    EXPECT_EQ(channel_.pendingError, 0);
+    EXPECT_EQ(channel_.decodeProc, k.want);
+    EXPECT_EQ(channel_.frameChannels, k.frameChannels);
+    EXPECT_EQ(channel_.stopped, 0);
+    EXPECT_EQ(channel_.blockBytes, kFrames * 4 * k.frameChannels);
+    ASSERT_GT(channel_.blocksPerHalf, 0);
+    EXPECT_EQ(channel_.blocksPerHalf * channel_.blockBytes, channel_.decodedBlockBytes);
+    EXPECT_FLOAT_EQ(channel_.wetScale, k.gain);
+    EXPECT_FLOAT_EQ(channel_.dryScale, k.gain);
+    EXPECT_EQ(gAlerts, 0);
+  }
+}
+
+// A source the decoders cannot take is reported and its track stays silent, but the
+// preparation goes on (the rest of the song plays); a track without its audio record fails
+// with -50.
+TEST_F(PrepareTrackAudio, ASourceNoDecoderTakesIsReportedAndItsTrackStaysSilent) {
+  gTrackAudio.format = FourCC("NONE");
+  gTrackAudio.width = 16;
+  gTrackAudio.channels = 2;
+  gTrackAudio.sampleRate = 0.0f;
+  EXPECT_EQ(PrepareAudioTrackStream(&channel_, 0, 48000.0f, 0), 0);
+  EXPECT_EQ(gAlerts, 1);
+  EXPECT_EQ(channel_.stopped, 1);
+  EXPECT_EQ(channel_.decodeProc, NullDecode);
+  EXPECT_EQ(channel_.inputBuffers[0], nullptr);
+  gHasTrackAudio = false;
+  EXPECT_EQ(PrepareAudioTrackStream(&channel_, 0, 48000.0f, 0), kPrepareNoAudioRecord);
 }
 
 }  // namespace

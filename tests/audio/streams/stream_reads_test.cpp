@@ -16,12 +16,16 @@
 #include "audio/engine/engine_file_requests.h"
 #include "audio/engine/engine_thread.h"
 #include "audio/streams/disk_thread.h"
+#include "audio/streams/stream_media_hooks.h"
 #include "audio/streams/stream_reads.h"
+#include "audio/streams/stream_regions.h"
 #include "platform/files/file_locations.h"
 #include "platform/files/forks.h"
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
 #include "tests/audio/streams/pcm_file_header.h"
+#include "song/documents/document_file.h"
+#include "song/documents/media_references.h"
 #include "tests/test_support.h"
 
 using zarin_test::TempFolder;
@@ -281,4 +285,105 @@ TEST_F(StreamReads, DecodeWorkRunsTheDecoderInlineOrOnTheDiskThread) {
   EXPECT_EQ(gDecodes[0], 1);
   EXPECT_EQ(RequestStreamWork(&c, 3, nullptr), 0) << "other codes do nothing";
   EXPECT_EQ(gDecodes[0] + gDecodes[1], 2);
+}
+
+namespace {
+
+// A decoder that writes a ramp into the whole block and answers `answer`.
+int16_t gDecoderAnswer = 0;
+int16_t RampDecoder(EngineChannel* c, int32_t, void* block, uint8_t*) {
+  for (int32_t i = 0; i < c->decodedBlockBytes; ++i) static_cast<uint8_t*>(block)[i] = uint8_t(i + 1);
+  return gDecoderAnswer;
+}
+
+}  // namespace
+
+// Codes 4 and 5 run the channel's decode procedure. A decoder that fails leaves its half silent
+// (never what it or an earlier decode wrote), keeps the first error for the report at
+// disposal and does not latch it as the engine's; the Ogg decoder that media does not provide
+// gives silence too.
+TEST_F(StreamReads, AFailedDecodeLeavesItsHalfSilentAndKeepsTheError) {
+  struct Case {
+    const char* name;
+    StreamDecodeProc decoder;
+    int16_t answer;
+    bool silent;
+    int16_t kept;
+  } cases[] = {
+      {"decoded", RampDecoder, 0, false, 0},
+      {"decoder error", RampDecoder, -43, true, -43},
+      {"no Ogg decoder", DecodeOggStream, 0, true, -4},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.name);
+    EngineChannel c;
+    std::vector<uint8_t> halves[2] = {std::vector<uint8_t>(64, 0x55), std::vector<uint8_t>(64, 0x55)};
+    c.halfBuffer[0] = halves[0].data();
+    c.halfBuffer[1] = halves[1].data();
+    c.decodedBlockBytes = 64;
+    c.decodeProc = k.decoder;
+    gDecoderAnswer = k.answer;
+    c.halfRequested[1].fetch_add(1);
+    EXPECT_EQ(RequestStreamWork(&c, kStreamWorkDecodeHalf1, nullptr), 0);
+    EXPECT_EQ(c.halfCompleted[1].load(), 1u) << "the half is served whatever the decoder said";
+    EXPECT_EQ(c.halfReady[1], k.silent ? 0 : 1);
+    EXPECT_EQ(c.pendingError, k.kept);
+    EXPECT_EQ(TakeEngineError(), 0) << "one track's bad data does not stop the engine";
+    for (int32_t i = 0; i < 64; ++i) ASSERT_EQ(halves[1][size_t(i)], k.silent ? 0 : uint8_t(i + 1)) << i;
+    EXPECT_EQ(halves[0][0], 0x55) << "the other half is left alone";
+  }
+}
+
+// Before a stream plays, its short regions are read into memory once (from their file's open
+// fork, at their own offset) and regions of a missing file, or of no file entry at all, are
+// marked missing so that they play silence instead of reading a fork that is not there.
+TEST_F(StreamReads, ShortRegionsAreHeldInMemoryAndMissingFilesAreMarked) {
+  fork_ = OpenFork(WriteRampFile(tmp_, 4096));
+  ASSERT_NE(fork_, 0);
+  Handle table = NewHandleClear(2 * kReferencedFileSize);
+  WriteU32BE(*table + kRefFork, uint32_t(fork_));
+  WriteU16BE(*table + kReferencedFileSize + kRefFlags, kRefMissing);
+  Handle savedTable = GetDocumentSlot(kReferencedFilesSlot);
+  SetDocumentSlot(kReferencedFilesSlot, table);
+  struct Case {
+    const char* name;
+    uint16_t entry;
+    uint16_t flags;
+    uint8_t bytesPerFrame;
+    uint64_t frames;
+    uint16_t want;
+  } cases[] = {
+      {"2048 bytes", 0, 0, 4, 512, kRegionFlagInMemory},
+      {"2049 bytes stream", 0, 0, 1, 2049, 0},
+      {"missing file", 1, 0, 4, 10, kRegionFlagMissing},
+      {"no file entry", 7, 0, 4, 10, kRegionFlagMissing},
+      {"silence", 7, kRegionFlagSilent, 4, 10, kRegionFlagSilent},
+  };
+  constexpr int32_t kCount = int32_t(sizeof(cases) / sizeof(cases[0]));
+  Handle list = NewHandleClear(kCount * 256);
+  for (int32_t i = 0; i < kCount; ++i) {
+    uint8_t* r = reinterpret_cast<uint8_t*>(*list) + i * 256;
+    WriteU32BE(r + kRegionFileOffsetAt, uint32_t(4 * (100 + i)));
+    r[kRegionBytesPerFrameAt] = cases[i].bytesPerFrame;
+    WriteU16BE(r + kRegionFileIndexAt, cases[i].entry);
+    WriteU16BE(r + kRegionFlagsAt, cases[i].flags);
+    WriteU64BE(r + 128, cases[i].frames);
+  }
+  PrepareStreamRegions(list);
+  for (int32_t i = 0; i < kCount; ++i) {
+    SCOPED_TRACE(cases[i].name);
+    const uint8_t* r = reinterpret_cast<uint8_t*>(*list) + i * 256;
+    EXPECT_EQ(ReadU16BE(r + kRegionFlagsAt), cases[i].want);
+    Handle block(ReadU32BE(r + kRegionMemoryBlockAt));
+    EXPECT_EQ(bool(block), cases[i].want == kRegionFlagInMemory);
+    if (!block) continue;
+    ASSERT_EQ(GetHandleSize(block), 2048);
+    EXPECT_EQ(FirstRampMismatch(reinterpret_cast<uint8_t*>(*block), 2048, 100 + uint32_t(i)), -1);
+  }
+  ReleaseRegionBlocks(list);
+  EXPECT_EQ(ReadU16BE(*list + kRegionFlagsAt), 0);
+  EXPECT_EQ(ReadU32BE(*list + kRegionMemoryBlockAt), 0u);
+  SetDocumentSlot(kReferencedFilesSlot, savedTable);
+  DisposeHandle(table);
+  DisposeHandle(list);
 }

@@ -17,6 +17,7 @@
 #include "audio/engine/engine_run_state.h"
 #include "audio/engine/engine_start.h"
 #include "audio/engine/engine_thread.h"
+#include "audio/engine/region_lookup.h"
 #include "audio/render/output_render.h"
 #include "platform/coreaudio/core_audio.h"
 #include "platform/coremidi/builtin_synth.h"
@@ -27,6 +28,8 @@
 #include "sequencer/transport/transport_engine.h"
 #include "sequencer/transport/transport_position.h"
 #include "sequencer/transport/transport_tempo.h"
+#include "song/model/song_context.h"
+#include "song/model/song_layout.h"
 #include "shell/dialogs/dialog_alerts.h"
 #include "song/instruments/driver_procs.h"
 #include "tests/audio/engine/engine_fixture.h"
@@ -256,6 +259,33 @@ TEST_F(TransportAudio, WithoutChannelsTheClockPlaysAlone) {
   EXPECT_FALSE(gCoreAudioIO.outputProcInstalled.load());
   RunFor(100000000);
   EXPECT_GT(gTransportClock.songTick, 1u);
+}
+
+// A song whose only sounding track is an audio track: Play prepares the engine for it, the
+// track's channel is made on the device and the device's clock drives the song; Stop disposes
+// the channel again.
+TEST_F(TransportAudio, AnAudioTrackMakesPlayPrepareTheEngine) {
+  Handle regions = NewHandleClear(kRegionSize);
+  handles.push_back(regions);
+  SetRegionLength(reinterpret_cast<uint8_t*>(*regions), 100000);
+  uint8_t* track = reinterpret_cast<uint8_t*>(*gTransportSong) + kSongHeaderSize;
+  track[kTrackOutputKind] = kAudioTrackOutputKind;
+  track[kTrackType] = gCoreAudioDriver.driverId;
+  WriteU32BE(track + kTrackRegionList, regions.id);
+  SetCurrentSong(gTransportSong);
+  ::Play(1);
+  EXPECT_EQ(gEnginePrepared, 1);
+  ASSERT_EQ(gEngineChannelCount, 1);
+  EngineChannel* c = gEngineChannelLists[0];
+  EXPECT_EQ(c->song, gTransportSong);
+  EXPECT_EQ(c->regionCount, 1);
+  EXPECT_EQ(gCoreAudioDriver.channelList, c);
+  EXPECT_EQ(gClockSyncSource, 6);
+  Cycles(10);
+  StopTransport(false);
+  EXPECT_EQ(gEnginePrepared, 0);
+  EXPECT_EQ(gCoreAudioDriver.channelList, nullptr);
+  EXPECT_EQ(gEngineError.load(), 0);
 }
 
 }  // namespace
