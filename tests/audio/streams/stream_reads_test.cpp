@@ -338,7 +338,7 @@ TEST_F(StreamReads, AFailedDecodeLeavesItsHalfSilentAndKeepsTheError) {
 // fork, at their own offset) and regions of a missing file, or of no file entry at all, are
 // marked missing so that they play silence instead of reading a fork that is not there.
 TEST_F(StreamReads, ShortRegionsAreHeldInMemoryAndMissingFilesAreMarked) {
-  fork_ = OpenFork(WriteRampFile(tmp_, 4096));
+  fork_ = stream_test::OpenReadFork(WriteRampFile(tmp_, 4096));
   ASSERT_NE(fork_, 0);
   Handle table = NewHandleClear(2 * kReferencedFileSize);
   WriteU32BE(*table + kRefFork, uint32_t(fork_));
