@@ -71,6 +71,8 @@ struct EnginePluginHooks {
   void (*startChannelMidiState)(void* state, Handle song, double tick);
   void (*attachChannelMidiState)(EngineChannel* channel, void* state);
   void (*disposeChannelMidiState)(void* state);
+  // Every device lets go of its channel's MIDI state (the engine stops; a hold keeps them).
+  void (*clearDeviceMidiStates)();
 };
 extern EnginePluginHooks gEnginePluginHooks;
 

@@ -158,7 +158,7 @@ int16_t PrepareEnginePlayback(int64_t position, void*, EngineChannel* channelArg
   StartDiskThread();
   int16_t err = KindMakesBusses(kind) ? CreateAuxBusChannels(kind) : 0;
   if (err == 0) err = CreateEngineChannel(kind, position, kPlayToEndOfSong, device, 0, 0);
-  if (err == 0) err = CreatePluginDeviceChannels(gTransportSong, kind);
+  if (err == 0) err = CreatePluginDeviceChannels(TransportSong(), kind);
   if (err == 0) err = AddLiveAndRecordChannels(channelArgument, device, kind);
   if (err == 0) err = EnsureRenderBuffers(2, 2, 1);
   ClearClockStatusWord();
@@ -228,6 +228,7 @@ void StopAudioEngine(int32_t mode) {
   gAudioEnginePlayState = uint16_t(mode);
   if (mode != 1) gEnginePrepared = 0;
   StopOutputDevices(mode);
+  if (mode != 1 && gEnginePluginHooks.clearDeviceMidiStates) gEnginePluginHooks.clearDeviceMidiStates();
   for (EngineChannel* c = gEngineChannels; c; c = c->next) c->stop = 1;
   for (int32_t i = 0; i < kEngineChannelSlots; ++i) DisposeEngineChannel(gEngineChannelLists[i], 0, mode);
   if (mode != 1) ReleaseEngineChannels();
@@ -251,7 +252,8 @@ void AdvanceEngineSampleClock(const EngineChannel* channel, int32_t frames) {
 void AddToSampleCount(int64_t* counter, int32_t frames) { *counter += frames; }
 
 bool IsAudioEngineNeeded() {
-  return gEngineChannelCount > 0 || SongPlaysPluginDevices(gTransportSong) || SongHasAudioTracks(gTransportSong);
+  Handle song = TransportSong();
+  return gEngineChannelCount > 0 || SongPlaysPluginDevices(song) || SongHasAudioTracks(song);
 }
 
 bool DiskQueueBusy() { return CountEngineMessages(&gDiskQueue) > 0; }

@@ -42,7 +42,11 @@ bool DeviceHasChannel(uint32_t id) {
   for (int32_t i = 0; i < gEngineChannelCount && i < kEngineChannelSlots; ++i) {
     EngineChannel* c = gEngineChannelLists[i];
     if (!c) continue;
-    if (!c->pluginDevice && c->instrumentSource && !c->noTrack && c->outputChannel == id) c->pluginDevice = uint8_t(id);
+    if (!c->pluginDevice && c->instrumentSource && !c->noTrack && c->outputChannel == id) {
+      c->pluginDevice = uint8_t(id);
+      // Its creation gave it no levels: the device plays at unity, as on a channel made for it.
+      SetChannelGains(32768, 64, &c->gainLeft, &c->gainRight);
+    }
     if (c->pluginDevice == id) return true;
   }
   return false;

@@ -44,11 +44,6 @@ int32_t OutputCount(const PluginInstance* p) {
   return p->effect ? Clamp(p->effect->numOutputs, 0, kMaxVstCallChannels) : int32_t(p->outputChannels);
 }
 
-// The scratch table the signal does not use now: the second table when the input is the chain
-// table's, else the chain table.
-float* const* FreeScratchTable(float* const* inputs) {
-  return inputs[0] != nullptr && inputs[0] == gRenderBuffers.chain[0] ? gRenderBuffers.second : gRenderBuffers.chain;
-}
 
 // A bypassed plug-in. One with inputs hands its input on; one without (an instrument) is
 // silent: its outputs are cleared, so the buffers it would have filled never carry what an
@@ -90,7 +85,8 @@ bool TablesCover(float** inputs, float** outputs, int32_t ins, int32_t outs, int
   return true;
 }
 
-void CallVst(AEffect* e, float** in, float** out, int32_t outs, int32_t frames) {
+inline __attribute__((always_inline)) void CallVst(AEffect* e, float** in, float** out, int32_t outs,
+                                                  int32_t frames) {
   if (e->flags & kEffFlagsCanReplacing) {
     if (e->processReplacing) e->processReplacing(e, in, out, frames);
     return;
@@ -100,15 +96,11 @@ void CallVst(AEffect* e, float** in, float** out, int32_t outs, int32_t frames) 
   if (e->process) e->process(e, in, out, frames);
 }
 
-void RenderVst(PluginInstance* p, float** inputs, float** outputs, int32_t frames, int32_t outputCount) {
-  AEffect* e = p->effect;
-  int32_t ins = InputCount(p);
-  int32_t outs = OutputCount(p);
-  if (TablesCover(inputs, outputs, ins, outs, outputCount)) {
-    CallVst(e, inputs, outputs, outs, frames);
-    return;
-  }
-  // Pointer tables as long as the plug-in's own counts: it indexes every channel it declares.
+// A call whose tables do not cover the plug-in's channels. Pointer tables as long as the
+// plug-in's own counts: it indexes every channel it declares. Out of line: its tables would
+// weigh on every insert's call otherwise.
+__attribute__((noinline)) void RenderVstPadded(AEffect* e, float** inputs, float** outputs, int32_t frames,
+                                               int32_t ins, int32_t outs, int32_t outputCount) {
   float* in[kMaxVstCallChannels];
   float* out[kMaxVstCallChannels];
   bool silenceUsed = false;
@@ -125,6 +117,13 @@ void RenderVst(PluginInstance* p, float** inputs, float** outputs, int32_t frame
   CallVst(e, in, out, outs, frames);
 }
 
+// ins and outs: the plug-in's counts as InputCount and OutputCount give them.
+inline void RenderVstCounted(AEffect* e, float** inputs, float** outputs, int32_t frames, int32_t ins,
+                             int32_t outs, int32_t outputCount) {
+  if (TablesCover(inputs, outputs, ins, outs, outputCount)) CallVst(e, inputs, outputs, outs, frames);
+  else RenderVstPadded(e, inputs, outputs, frames, ins, outs, outputCount);
+}
+
 AudioTimeStamp NextTimeStamp(PluginInstance* p, int32_t frames) {
   AudioTimeStamp stamp;
   stamp.mSampleTime = p->sampleTime;
@@ -138,12 +137,19 @@ AudioTimeStamp NextTimeStamp(PluginInstance* p, int32_t frames) {
 void RenderInsertChain(PluginInstance* first, float** inputs, float** outputs, int32_t frames, int32_t channels,
                        uint8_t* rendered) {
   frames = Clamp(frames, 0, kMaxChainRenderFrames);
+  // The scratch tables stay put while a chain renders (they change only with the engine
+  // stopped): read once, not after every plug-in call.
+  float* const* chainTable = gRenderBuffers.chain;
+  float* const* secondTable = gRenderBuffers.second;
+  float* const chainLeft = chainTable[0];
   int32_t signal = channels;
   int32_t mixBack = 0;
   for (PluginInstance* p = first; p;) {
     PluginInstance* next = GetPluginInstance(p->next);
     gOpeningPlugin = p->id;
-    float* const* scratch = FreeScratchTable(inputs);
+    // The scratch table the signal does not use now: the second table when the input is the
+    // chain table's, else the chain table.
+    float* const* scratch = inputs[0] != nullptr && inputs[0] == chainLeft ? secondTable : chainTable;
     outputs[0] = scratch[0];
     outputs[1] = scratch[1];
     if (signal <= 1) inputs[1] = inputs[0];
@@ -151,12 +157,13 @@ void RenderInsertChain(PluginInstance* first, float** inputs, float** outputs, i
     int32_t outs = OutputCount(p);
     signal = outs;
     int32_t even = (outs + 1) & ~1;
-    for (int32_t i = 2; i < even && i < kRenderBufferCount; ++i) outputs[i] = gRenderBuffers.second[i];
+    for (int32_t i = 2; i < even && i < kRenderBufferCount; ++i) outputs[i] = secondTable[i];
     if (p->bypass && !IsFormatConverter(p)) {
       PassBypassed(p, inputs, outputs, frames, next == nullptr, rendered);
     } else {
       *rendered = 1;
-      RenderPlugin(p, inputs, outputs, frames, outs);
+      if (p->effect) RenderVstCounted(p->effect, inputs, outputs, frames, ins, outs, outs);
+      else RenderPlugin(p, inputs, outputs, frames, outs);
       if (ins == 0 && mixBack) MixBack(inputs, outputs, mixBack, frames);
     }
     inputs[0] = outputs[0];
@@ -171,7 +178,8 @@ void RenderInsertChain(PluginInstance* first, float** inputs, float** outputs, i
 
 void RenderPlugin(PluginInstance* instance, float** inputs, float** outputs, int32_t frames, int32_t outputCount) {
   if (instance->effect) {
-    RenderVst(instance, inputs, outputs, frames, outputCount);
+    RenderVstCounted(instance->effect, inputs, outputs, frames, InputCount(instance), OutputCount(instance),
+                     outputCount);
     return;
   }
   if (!instance->unit) return;

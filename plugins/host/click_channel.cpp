@@ -60,7 +60,7 @@ int16_t MakeClickChannel(AudioDriverOps* device, PluginInstance* click, EngineCh
   c->sampleRate = device->sampleRate;
   c->framesPerBlock = int16_t(frames);
   c->device = device;
-  c->song = gTransportSong;
+  c->song = TransportSong();
   c->instrumentSource = 1;
   SetChannelGains(32768, 64, &c->gainLeft, &c->gainRight);
   if (int16_t err = AllocateChannelBlocks(c, frames)) return err;
@@ -95,7 +95,7 @@ int16_t AddClickChannel(uint32_t tick) {
     if (int16_t err = MakeClickChannel(device, click, &c)) return err;
   }
   gClickMidi->channel = c;
-  StartPluginMidiState(gClickMidi, gTransportSong, tick < 1 ? 1.0 : double(tick));
+  StartPluginMidiState(gClickMidi, TransportSong(), tick < 1 ? 1.0 : double(tick));
   gClickMidi->clickChannel = 1;
   gClickMidi->noEvents = 1;  // the click's own channel plays no track
   return 0;

@@ -8,6 +8,8 @@
 #include "platform/memory/memory.h"
 #include "plugins/host/insert_chains.h"
 #include "plugins/host/insert_racks.h"
+#include "plugins/host/plugin_device_table.h"
+#include "plugins/host/plugin_devices.h"
 #include "plugins/host/plugin_instance.h"
 #include "plugins/host/plugin_parameters.h"
 #include "plugins/host/plugin_settings.h"
@@ -168,6 +170,9 @@ void ApplyPendingRack(Handle rack) {
   Bytes(rack)[kPluginRecordFlags] &= uint8_t(~kPluginFlagRackPending);
   ApplyRackPluginStates(rack, state);
   DisposeInsertRackState(&state);
+  // The document's device table came without its links: the device this rack plays takes
+  // the chain's new head, so that its tracks sound through it.
+  if (GetRackDeviceIdByte(rack) != 0 && GetRackChainHead(rack) != 0) UpdateRackDevice(rack, 2);
 }
 
 int32_t ApplyInstrumentRack(void*, uint8_t* record) {

@@ -6,6 +6,7 @@
 // into a relocatable block.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 #include "platform/audiounit/audio_unit_types.h"
@@ -131,7 +132,14 @@ struct PluginInstance {
 PluginInstance* NewPluginInstanceRecord();
 // Frees the record and its id (the caller has released what the record owns).
 void FreePluginInstanceRecord(PluginInstance* record);
-// The record of an id, or null for 0, an unknown or a freed id.
-PluginInstance* GetPluginInstance(uint32_t id);
+// The record of an id, or null for 0, an unknown or a freed id. Inline: the render looks up
+// every insert's successor once a block.
+constexpr int32_t kPluginInstanceSlots = 4096;
+// Slot n holds the record of id n + 1 (the table's own; read here only).
+extern std::atomic<PluginInstance*> gPluginInstanceSlots[kPluginInstanceSlots];
+inline PluginInstance* GetPluginInstance(uint32_t id) {
+  if (id - 1u >= static_cast<uint32_t>(kPluginInstanceSlots)) return nullptr;
+  return gPluginInstanceSlots[id - 1u].load(std::memory_order_acquire);
+}
 // The number of records allocated (for leak checks).
 int32_t CountPluginInstanceRecords();

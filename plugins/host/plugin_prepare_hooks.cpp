@@ -3,6 +3,7 @@
 #include "audio/engine/engine_plugin_hooks.h"
 #include "plugins/host/insert_chains.h"
 #include "plugins/host/insert_racks.h"
+#include "plugins/host/plugin_device_table.h"
 #include "plugins/host/plugin_devices.h"
 #include "plugins/host/plugin_instance.h"
 #include "plugins/host/plugin_midi_delivery.h"
@@ -56,7 +57,13 @@ void AttachChannelMidiState(EngineChannel* channel, void* state) {
   AttachChannelToDevice(channel, static_cast<PluginMidiState*>(state));
 }
 
-void DisposeChannelMidiState(void* state) { DisposePluginMidiState(static_cast<PluginMidiState*>(state)); }
+// The channel's device let go of the state just before, but the MIDI input thread may still
+// walk a view that holds it: the state goes only once no reader can. A reader that outlasts
+// the bound (never in practice: a walk takes microseconds) costs the state's memory, never a
+// write into freed memory.
+void DisposeChannelMidiState(void* state) {
+  if (WaitForDeviceViewReaders()) DisposePluginMidiState(static_cast<PluginMidiState*>(state));
+}
 
 }  // namespace
 
@@ -78,4 +85,5 @@ void InstallPluginPrepareHooks() {
   hooks.startChannelMidiState = StartChannelMidiState;
   hooks.attachChannelMidiState = AttachChannelMidiState;
   hooks.disposeChannelMidiState = DisposeChannelMidiState;
+  hooks.clearDeviceMidiStates = ClearDeviceMidiStates;
 }

@@ -2,7 +2,7 @@
 
 #include "plugins/host/plugin_instance.h"
 
-thread_local uint32_t gOpeningPlugin = 0;
+thread_local constinit uint32_t gOpeningPlugin = 0;
 
 VstIntPtr CallVstDispatcher(PluginInstance* record, VstInt32 opcode, VstInt32 index,
                             VstIntPtr value, void* ptr, float opt) {

@@ -15,7 +15,9 @@ struct PluginInstance;
 // gOpeningPlugin: the instance id whose plug-in code this thread is running; 0 none;
 // kOpeningPluginPending while a plug-in's entry point runs and its instance does not exist.
 constexpr uint32_t kOpeningPluginPending = 0xFFFFFFFFu;
-extern thread_local uint32_t gOpeningPlugin;
+// Initialised by a constant: other files reach it without a thread-local initialiser call,
+// which the render pays for at every insert otherwise.
+extern thread_local constinit uint32_t gOpeningPlugin;
 
 // Calls the instance's dispatcher with this thread's current instance set to it; 0 when the
 // instance has no effect or the effect no dispatcher. The current instance is left set

@@ -32,6 +32,8 @@ uint32_t gEndOfSongDeadline = 0, gPrerollTicks = kDefaultPrerollTicks;
 uint8_t gTransportRunning = 0;
 int16_t gIdleTaskError = 0;
 
+Handle TransportSong() { return gTransportSong ? gTransportSong : gCurrentSongHandle; }
+
 namespace {
 
 TransportClock& C() { return gTransportClock; }
@@ -43,8 +45,6 @@ uint32_t gLastSyncedSongPosition = 0;
 
 // Two extra minutes of deadline while cycling or stopping at a point.
 constexpr uint32_t kCycleDeadlineTicks = 7200;
-
-Handle TransportSong() { return gTransportSong ? gTransportSong : gCurrentSongHandle; }
 
 bool IsIdleTaskQueued(IdleTaskProc proc) {
   for (int32_t i = 0; i < gIdleTop; ++i)

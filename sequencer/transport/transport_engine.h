@@ -34,6 +34,8 @@ void ClearTransportFlagBits(uint32_t bits);
 
 // The song the transport plays (0: the current song).
 extern Handle gTransportSong;
+// That song: gTransportSong, else the current song.
+Handle TransportSong();
 // Count-in settings in bars (0: none) for play and for record.
 extern uint8_t gCountInBars, gRecordCountInBars;
 // The end-of-song deadline in TickCount units (0 none) and the preroll time: how long a pass

@@ -9,8 +9,10 @@
 #include <thread>
 
 #include "audio/engine/engine_channels.h"
+#include "audio/engine/engine_plugin_hooks.h"
 #include "plugins/host/plugin_devices.h"
 #include "plugins/host/plugin_midi_delivery.h"
+#include "plugins/host/plugin_prepare_hooks.h"
 #include "song/instruments/instrument_table.h"
 #include "tests/plugins/devices/device_fixture.h"
 
@@ -102,6 +104,37 @@ TEST_F(LiveViewTest, RebuildingUnderAReaderFreesNothingTheReaderHolds) {
   EXPECT_GT(walks.load(), 0);
   EXPECT_EQ(0, wrong.load());
   EXPECT_EQ(0, CountRetiredDeviceViews()) << "once no reader is left every retired view is freed";
+}
+
+// The engine disposes an instrument channel's MIDI state right after its device let go of
+// it, while the MIDI input thread may be inside a walk of a view that still holds it: the
+// state must outlive that walk.
+TEST_F(LiveViewTest, AChannelsMidiStateOutlivesTheWalksThatHoldIt) {
+  InstallPluginPrepareHooks();
+  int32_t id = 4;
+  ASSERT_EQ(noErr, RegisterPluginDevice(MakeRack("Kars"), &id, -1));
+  EngineChannel channel;
+  channel.id = 4;
+  auto* state = new PluginMidiState;
+  gEnginePluginHooks.attachChannelMidiState(&channel, state);
+  std::atomic<bool> entered{false}, left{false};
+  using Flags = std::pair<std::atomic<bool>*, std::atomic<bool>*>;
+  std::thread reader([&] {
+    Flags flags{&entered, &left};
+    ForEachLiveDevice(4, [](const LiveDevice* d, void* c) {
+      auto* flags = static_cast<Flags*>(c);
+      flags->first->store(true);
+      std::this_thread::sleep_for(std::chrono::milliseconds(30));
+      if (d->midiState) d->midiState->ownerId = 4;  // the reader still uses the state
+      flags->second->store(true);
+    }, &flags);
+  });
+  for (int i = 0; i < 2000 && !entered.load(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  ASSERT_TRUE(entered.load());
+  gEnginePluginHooks.attachChannelMidiState(&channel, nullptr);
+  gEnginePluginHooks.disposeChannelMidiState(state);
+  EXPECT_TRUE(left.load()) << "the state went while a walk still held it";
+  reader.join();
 }
 
 }  // namespace

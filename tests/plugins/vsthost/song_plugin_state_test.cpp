@@ -1,6 +1,7 @@
 // A song keeps its plug-ins: effects inserted into two tracks' racks, their parameters set,
 // the song saved, closed and opened again; the racks hold the same plug-ins again and each
-// parameter reads back as it was set (an effect with a chunk and one without).
+// parameter reads back as it was set (an effect with a chunk and one without). A track that
+// plays the instrument of its own rack still plays it after the song is opened again.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -9,8 +10,10 @@
 
 #include "platform/files/folders.h"
 #include "platform/memory/byte_order.h"
+#include "audio/streams/plugin_device_channels.h"
 #include "plugins/host/insert_chains.h"
 #include "plugins/host/insert_racks.h"
+#include "plugins/host/plugin_devices.h"
 #include "plugins/host/plugin_parameters.h"
 #include "plugins/library/plugin_discovery.h"
 #include "plugins/library/plugin_examination.h"
@@ -19,9 +22,11 @@
 #include "plugins/library/plugin_table.h"
 #include "shell/base/preferences_file.h"
 #include "song/documents/document_open.h"
+#include "song/instruments/instrument_record.h"
 #include "song/instruments/rack_automation_fields.h"
 #include "song/instruments/rack_sharing.h"
 #include "song/model/song_context.h"
+#include "song/model/song_layout.h"
 #include "song/model/utility_track_access.h"
 #include "tests/plugins/vsthost/vst_test_instance.h"
 #include "tests/song/documents/document_fixture.h"
@@ -38,7 +43,7 @@ class SongPluginStateTest : public doc_test::DocumentTest {
     ForgetPrefsFileSpec();
     ResetPluginTable();
     DocumentTest::SetUp();
-    for (const char* path : {vsthost_test::kLspCompressor, vsthost_test::kDpfBitcrush})
+    for (const char* path : {vsthost_test::kLspCompressor, vsthost_test::kDpfBitcrush, vsthost_test::kDpfSynth})
       std::filesystem::create_symlink(path, plugins_.File(std::filesystem::path(path).filename()));
     FoundPlugin found;
     found.cache = Handle();
@@ -120,6 +125,39 @@ TEST_F(SongPluginStateTest, ParametersComeBackAfterSavingAndReopening) {
     ReleaseChainPlugins(GetRackChainHead(rack));
     SetRackChainHead(rack, 0);
   }
+}
+
+// The document keeps the device table but never its links to instances: opening the song
+// must link the device to the instrument its rack opened anew, else Play finds no instrument
+// for the track and it stays silent.
+TEST_F(SongPluginStateTest, ATrackOnItsOwnInstrumentStillPlaysItAfterReopening) {
+  MakeSong(0, 2);
+  int32_t index = EntryFor(vsthost_test::kDpfSynth);
+  ASSERT_GE(index, 0);
+  Handle rack = TrackRack(1);
+  uint32_t head = GetRackChainHead(rack);
+  ASSERT_EQ(noErr, LoadPlugin(index, 44100.0, -1, &head, kLoadSilent));
+  SetRackChainHead(rack, head);
+  SetRackFlags(rack, uint8_t(GetRackFlags(rack) | kRackFlagInstrument));
+  int32_t id = 5;
+  ASSERT_EQ(noErr, RegisterPluginDevice(rack, &id, -1));
+  ASSERT_EQ(id, 5);
+  SetCurrentTrackIndex(1);
+  gCurrentTrack[kTrackType] = kDeviceKindPlugin;
+  gCurrentTrack[kTrackMidiOutput] = uint8_t(id);
+  ASSERT_EQ(GetDeviceInstance(uint32_t(id)), GetPluginInstance(head));
+  ASSERT_EQ(noErr, Save("instrument.bysq"));
+  CloseSongDocument();
+  EXPECT_EQ(GetDeviceInstance(uint32_t(id)), nullptr);
+
+  ASSERT_EQ(noErr, Open("instrument.bysq"));
+  PluginInstance* instrument = FirstPlugin(1);
+  ASSERT_NE(instrument, nullptr);
+  EXPECT_EQ(GetDeviceInstance(uint32_t(id)), instrument);
+  EXPECT_TRUE(SongPlaysPluginDevices(gCurrentSongHandle)) << "Play would make the instrument no channel";
+  Handle reopened(ReadU32BE(gCurrentTrack + kTrackInsertRack));
+  ReleaseChainPlugins(GetRackChainHead(reopened));
+  SetRackChainHead(reopened, 0);
 }
 
 }  // namespace
