@@ -4,7 +4,6 @@
 
 #include "audio/engine/engine_file_requests.h"
 #include "audio/engine/engine_thread.h"
-#include "audio/streams/stream_refill.h"
 #include "platform/files/forks.h"
 #include "platform/memory/byte_order.h"
 
@@ -88,9 +87,9 @@ int32_t ExecuteStreamRead(void* object, int32_t code, EngineWorker*) {
 
 int32_t DecodeStreamHalf(EngineChannel* channel, int32_t half) {
   half &= 1;
-  // The region walk of a file-streaming channel reads and decodes in one pass: it runs the
-  // channel's decoder itself.
-  if (!channel->decodeProc || channel->reader == FillStreamHalf)
+  // A reader of the channel's own (the region walk of a file-streaming channel, a source made
+  // for it) reads and decodes in one pass: it runs the channel's decoder itself.
+  if (channel->reader || !channel->decodeProc)
     return channel->reader ? channel->reader(channel, half, channel->halfBuffer[half], &channel->halfReady[half]) : 0;
   void* block = channel->halfBuffer[half];
   if (!block) return 0;

@@ -54,8 +54,9 @@ StreamFileRequest* AcquireReadRequest();
 // owner for half code - 1; codes 4 and 5 run the channel's (the object) decode procedure for
 // half code - 4, clear its decode-pending byte and count a completion. Other codes do nothing.
 int32_t RequestStreamWork(void* object, int32_t code, EngineWorker* worker);
-// The work of codes 4 and 5 for half 0 or 1: the channel's decode procedure fills the decoded
-// half (a channel without one is fed by a source of its own, its reader). A decoder that fails
+// The work of codes 4 and 5 for half 0 or 1: a channel with a reader of its own (the region
+// walk, a source made for it) is filled by it, the reader running the decoder itself; else the
+// channel's decode procedure fills the decoded half from its input. A decoder that fails
 // leaves the half silent and keeps the first error in the channel's pendingError, reported
 // when the channel is disposed; the half holds data (halfReady) otherwise. 0, or the reader's
 // answer.
