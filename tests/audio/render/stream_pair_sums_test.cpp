@@ -86,6 +86,7 @@ TEST(StreamPairSums, ABusRendersItsChainOverWhatWasSummedIntoIt) {
   bus->busSource = 1;
   bus->sampleBits = 32;
   bus->renderState = &state;
+  auto* ownBlock = bus->renderBlock;
   bus->renderBlock = bus->mixBuffer[0];  // the chain's output block: the other half
   WriteHalf(bus, 1, 1000);                // what the sends summed into it
   SumPairChannelsFloat(bus.channel, 1);
@@ -93,7 +94,7 @@ TEST(StreamPairSums, ABusRendersItsChainOverWhatWasSummedIntoIt) {
     EXPECT_FLOAT_EQ(bus.Out(1, f, 0) * 32768.0f, 500.0f * float(f + 1)) << f;
     EXPECT_FLOAT_EQ(bus.Out(1, f, 1) * 32768.0f, -500.0f * float(f + 1)) << f;
   }
-  bus->renderBlock = nullptr;
+  bus->renderBlock = ownBlock;
   FreeRenderBuffers();
 }
 

@@ -63,8 +63,9 @@ void CaptureTest::OpenCapture(int32_t frames, const std::string& name) {
 }
 
 void CaptureTest::TearDown() {
-  TransportTest::TearDown();
+  // The engine stops before the test's songs are disposed: stopping asks the transport's song.
   StopAudioEngine(0);
+  TransportTest::TearDown();
   CloseCoreAudioOutput();
   SetNullDeviceCapturePath(nullptr);
   AudioHardwareFlushNotifications(1000);
