@@ -8,13 +8,10 @@
 #include "plugins/library/plugin_info_file.h"
 #include "plugins/library/recent_plugins.h"
 #include "shell/base/preferences_file.h"
+#include "tests/plugins/library/plugin_test_folders.h"
 
 void PluginLibraryTest::SetUp() {
-  homeEnv_ = std::make_unique<zarin_test::ScopedEnv>("HOME", home_.path());
-  vstEnv_ = std::make_unique<zarin_test::ScopedEnv>("VST_PATH", "");
-  RegisterStandardFolder(kPreferencesFolderType, prefs_.path());
-  ForgetPluginInfoFileSpec();
-  ForgetPrefsFileSpec();
+  UsePluginTestFolders(home_, prefs_, homeEnv_, vstEnv_);
   ASSERT_EQ(noErr, OpenAppResourceFile(ZARIN_TEST_APP_RESOURCES, &appResources_));
   StopPluginExaminations();
   ResetPluginTable();

@@ -30,17 +30,14 @@
 #include "song/model/utility_track_access.h"
 #include "tests/plugins/vsthost/vst_test_instance.h"
 #include "tests/song/documents/document_fixture.h"
+#include "tests/plugins/library/plugin_test_folders.h"
 
 namespace {
 
 class SongPluginStateTest : public doc_test::DocumentTest {
  protected:
   void SetUp() override {
-    homeEnv_ = std::make_unique<zarin_test::ScopedEnv>("HOME", home_.path());
-    vstEnv_ = std::make_unique<zarin_test::ScopedEnv>("VST_PATH", "");
-    RegisterStandardFolder(kPreferencesFolderType, prefs_.path());
-    ForgetPluginInfoFileSpec();
-    ForgetPrefsFileSpec();
+    UsePluginTestFolders(home_, prefs_, homeEnv_, vstEnv_);
     ResetPluginTable();
     DocumentTest::SetUp();
     for (const char* path : {vsthost_test::kLspCompressor, vsthost_test::kDpfBitcrush, vsthost_test::kDpfSynth})

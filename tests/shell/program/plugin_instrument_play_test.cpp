@@ -34,6 +34,7 @@
 #include "song/model/utility_track_access.h"
 #include "tests/shell/program/program_session.h"
 #include "tests/song/documents/document_fixture.h"
+#include "tests/plugins/library/plugin_test_folders.h"
 
 namespace {
 
@@ -105,11 +106,7 @@ class PluginInstrumentPlay : public doc_test::DocumentTest {
   void SetUp() override {
     std::string why;
     if (!x.Start(&why)) GTEST_SKIP() << why;
-    homeEnv_ = std::make_unique<zarin_test::ScopedEnv>("HOME", home_.path());
-    vstEnv_ = std::make_unique<zarin_test::ScopedEnv>("VST_PATH", "");
-    RegisterStandardFolder(kPreferencesFolderType, prefs_.path());
-    ForgetPluginInfoFileSpec();
-    ForgetPrefsFileSpec();
+    UsePluginTestFolders(home_, prefs_, homeEnv_, vstEnv_);
     ResetPluginTable();
     DocumentTest::SetUp();
     // A copy, not a link: the song names the file by its own path.
