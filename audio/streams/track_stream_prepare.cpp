@@ -198,8 +198,9 @@ int16_t PrepareStream(EngineChannel* channel, int64_t position, int32_t mode) {
   if (mode == kPrepareFromStart) channel->streaming = 0;
   // A channel handed its file reads every region from that file's fork; the others name their
   // files in the song's table, which the region check consults.
-  if (!StreamsFromFile(channel)) PrepareStreamRegions(channel->regionList);
-  if (StreamsFromFile(channel)) {
+  bool fromFile = StreamsFromFile(channel);
+  if (!fromFile) PrepareStreamRegions(channel->regionList);
+  if (fromFile) {
     if (int16_t err = OpenFileDecoder(channel)) {
       channel->stopped = 1;  // the track stays silent
       return err;
