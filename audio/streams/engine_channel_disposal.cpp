@@ -27,8 +27,7 @@ constexpr int16_t kStreamWorkStillBusyErr = -47;
 int32_t ForgetChannel(EngineChannel* other, void* gone) {
   if (!other || other == gone) return 0;
   if (other->instrumentChannel == gone) other->instrumentChannel = nullptr;
-  for (EngineChannel*& source : other->inputSource)
-    if (source == gone) source = nullptr;
+  ClearChannelReferences(other, static_cast<const EngineChannel*>(gone));
   for (int32_t i = 0; i < kMaxLinkedChannels && other->linkedChannels[i]; ++i) {
     if (other->linkedChannels[i] != gone) continue;
     for (int32_t j = i; j < kMaxLinkedChannels; ++j) other->linkedChannels[j] = other->linkedChannels[j + 1];
