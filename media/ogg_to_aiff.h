@@ -4,9 +4,6 @@
 
 #include "platform/files/file_types.h"
 
-// The progress message of a file conversion.
-constexpr int16_t kProgressConvertingFile = 24;
-
 // Decodes the source file into the open destination fork, from its start: the AIFF header
 // (16 bits, the stream's rate and channels), the samples, then the header again with the
 // final length. -43 for an empty source name, -208 when the source is no Ogg Vorbis stream,

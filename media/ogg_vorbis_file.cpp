@@ -51,6 +51,7 @@ void CloseOggFile(OggVorbis_File* stream) { ov_clear(stream); }
 
 OSErr ReadOggStreamInfo(OggVorbis_File* stream, int16_t* forkSource, OggStreamInfo* format, uint32_t* length,
                         uint32_t* dataOffset, float* rate) {
+  if (int opened = OpenOggFile(forkSource, stream); opened < 0) return OSErr(opened);
   vorbis_info* info = ov_info(stream, -1);
   ogg_int64_t frames = ov_pcm_total(stream, -1);
   SInt64 position = 0;

@@ -34,9 +34,11 @@ int OpenOggFile(int16_t* forkSource, OggVorbis_File* stream);
 // Ends the stream; the reader's close callback closes the fork and sets its number to 0.
 void CloseOggFile(OggVorbis_File* stream);
 
-// Fills the description, the length (the stream's total frames, low 32 bits), the data
-// offset (the fork's position after the stream was opened) and the rate; then the stream reads
-// through the jukebox's buffered read. 0, or -80 when the fork's position cannot be read.
+// Opens the stream on the fork and fills the description, the length (the stream's total
+// frames, low 32 bits), the data offset (the fork's position after the stream was opened, where
+// the bytes a player streams start) and the rate; then the stream reads through the player's
+// buffered read. 0, the negative open result (the stream is then not open), or -80 when the
+// fork's position cannot be read (the stream is open: CloseOggFile ends it).
 OSErr ReadOggStreamInfo(OggVorbis_File* stream, int16_t* forkSource, OggStreamInfo* format, uint32_t* length,
                         uint32_t* dataOffset, float* rate);
 

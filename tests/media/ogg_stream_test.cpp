@@ -60,6 +60,21 @@ TEST(OggForkCallbacks, ReadSeekTellAndCloseOverAFork) {
   EXPECT_EQ(cb.tell_func(&fork), -1);
 }
 
+TEST(OggStreamInfo, AFileThatIsNotOggVorbisGivesTheOpenResultAndKeepsItsFork) {
+  TempFolder tmp;
+  std::string path = tmp.File("wave.wav");
+  ASSERT_TRUE(RunCommand("sox -n -r 8000 -c 1 -b 16 '" + path + "' synth 0.3 sine 440"));
+  int16_t fork = OpenRead(path);
+  OggVorbis_File stream;
+  OggStreamInfo info;
+  uint32_t length = 7, offset = 7;
+  float rate = 7;
+  EXPECT_LT(ReadOggStreamInfo(&stream, &fork, &info, &length, &offset, &rate), 0);
+  EXPECT_EQ(length, 7u);
+  EXPECT_NE(fork, 0);
+  EXPECT_EQ(FSClose(fork), noErr);
+}
+
 // A player's streaming: the stream opened on the fork, then fed the file's bytes from the data
 // offset on through two buffers, the emptied one refilled after each block.
 class OggStreamingTest : public ::testing::Test {
@@ -71,16 +86,15 @@ class OggStreamingTest : public ::testing::Test {
     bytes_ = ReadWholeFile(source_);
     fork_ = OpenRead(source_);
     gOggStream = OggStreamContext();
-    ASSERT_EQ(OpenOggFile(&fork_, &gOggStream.stream), 0);
-    gOggStream.streamOpen = 1;
     uint32_t length = 0;
     float rate = 0;
     ASSERT_EQ(ReadOggStreamInfo(&gOggStream.stream, &fork_, &info_, &length, &dataOffset_, &rate), noErr);
+    gOggStream.streamOpen = 1;
     length_ = length;
     for (auto& b : buffers_) b.assign(kBufferBytes, 0);
   }
   void TearDown() override {
-    CloseOggFile(&gOggStream.stream);
+    if (gOggStream.streamOpen) CloseOggFile(&gOggStream.stream);
     gOggStream = OggStreamContext();
     gOggChannel = nullptr;
     EXPECT_EQ(fork_, 0);
