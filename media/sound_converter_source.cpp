@@ -11,7 +11,7 @@
 namespace {
 
 constexpr OSType kFloat32Format = FourCC("fl32");
-constexpr OSErr kNoBytesPerFrameErr = -50;
+constexpr OSErr kNoSourceErr = -50;  // no frame size, or a decoded source without its converter
 
 void EndMediaData(ConverterMediaSource* m) {
   m->data.desc.sampleCount = 0;
@@ -88,10 +88,11 @@ int32_t TransferConvertedSamples(void* buffer, int16_t mode, int32_t frames, Con
     return source->lastError ? 0 : int32_t(actual);
   }
   if (mode != kTransferRead) return 0;
-  if (source->bytesPerFrame == 0) {
-    source->lastError = kNoBytesPerFrameErr;
+  if (source->bytesPerFrame == 0 || (source->useConverter && (!source->converter || !source->media))) {
+    source->lastError = kNoSourceErr;
     return 0;
   }
+  if (frames <= 0) return 0;
   int32_t got = source->useConverter ? ReadDecoded(buffer, frames, source) : ReadDirect(buffer, frames, source);
   RunIdleTask(false);
   return got;

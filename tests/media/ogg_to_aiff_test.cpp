@@ -143,6 +143,25 @@ TEST_F(OggToAiffTest, NamesAndAnExistingDestinationAreRefusedUntouched) {
   EXPECT_FALSE(FileExists(tmp_.File("y.AIF")));
 }
 
+// Streams chained one after another: a chain that changes its channels or rate would make an
+// AIFF file of mixed frames, and is refused.
+TEST_F(OggToAiffTest, AChainThatChangesItsChannelsIsRefused) {
+  // Each link of a chain has a serial number of its own.
+  auto make = [&](const char* name, int channels, double seconds, int serial) {
+    std::string wav = tmp_.File(std::string(name) + ".wav"), ogg = tmp_.File(std::string(name) + ".ogg");
+    EXPECT_TRUE(RunCommand("sox -n -r 44100 -c " + std::to_string(channels) + " -b 16 '" + wav + "' synth " +
+                           std::to_string(seconds) + " sine 300-3000 sine 2000-200"));
+    EXPECT_TRUE(RunCommand("oggenc -Q -s " + std::to_string(serial) + " -o '" + ogg + "' '" + wav + "'"));
+    return ogg;
+  };
+  std::string stereo = make("stereo", 2, 0.7, 1001), mono = make("mono", 1, 0.4, 3003);
+  std::string mixed = tmp_.File("mixed.ogg");
+  ASSERT_TRUE(WriteWholeFile(mixed, ReadWholeFile(stereo) + ReadWholeFile(mono)));
+  std::string refused = tmp_.File("mixed.AIF");
+  EXPECT_EQ(Convert(mixed, refused), -206);
+  EXPECT_FALSE(FileExists(refused));
+}
+
 // A page taken out of the middle is a gap the reader reports: decoding goes on after it, and
 // what follows decodes as in the whole file.
 TEST_F(OggToAiffTest, AStreamWithAGapKeepsDecodingAfterIt) {
