@@ -139,6 +139,8 @@ int16_t DecodeOggChannel(EngineChannel* channel, int32_t half, void* destination
     return kOggStreamErr;
   }
   uint8_t decoded = 0;
+  // The resampler asks for as many input frames as its next call needs.
+  if (gOggStream.ratio != 1.0f) gOggStream.resampleBytes = int32_t(channel->inputFramesPerCall * channel->inputBytesPerFrame);
   bool floatOutput = channel->outputFormat == kFloatOutput;
   int32_t block = floatOutput ? channel->decodedBlockBytes / 2 : channel->decodedBlockBytes;
   OSErr err = DecodeOggChunk(&gOggStream, &decoded, destination, block, endFlag);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "audio/engine/engine_channels.h"
+#include "audio/streams/stream_converters.h"
 #include "audio/streams/stream_media_hooks.h"
 #include "media/media_hooks.h"
 #include "media/ogg_comments.h"
@@ -231,6 +232,60 @@ TEST_F(OggStreamingTest, TheEngineChannelEntryDecodesForTheAttachedChannelOnly) 
   ASSERT_EQ(gStreamMediaHooks.decodeOggStream(&other, 0, floats.data(), &end), noErr);
   std::vector<int16_t> asInts(floats.begin(), floats.end());
   ExpectNear(asInts, reference.samples, 1024);
+}
+
+// A channel at twice the file's rate: the decoded samples go through the engine's resampler,
+// as a channel fed the same samples from a file of PCM would have them.
+TEST_F(OggStreamingTest, AChannelAtAnotherRateResamplesTheDecodedSamples) {
+  constexpr int32_t kBlockFrames = 512;
+  struct Resampled {
+    EngineChannel channel;
+    std::vector<uint8_t> carry, work;
+    explicit Resampled(std::vector<uint8_t>* buffers) {
+      EngineChannel& ch = channel;
+      ch.sourceWidth = 16;
+      ch.sourceFormat = FourCC("OggV");
+      ch.sourceLittleEndian = 1;
+      ch.channelCount = 2;
+      ch.outputWidth = 16;
+      ch.outputFormat = FourCC("NONE");
+      ch.floatScale = 32768.0f;
+      ch.resampleStep = 0.5f;
+      ch.inputBytesPerFrame = 4;
+      ch.outputBytesPerFrame = 4;
+      ch.decodedBlockBytes = kBlockFrames * 4;
+      ch.nominalInputFrames = ch.inputFramesPerCall = kBlockFrames / 2 + 8;
+      ch.inputBytesPerCall = int32_t(ch.inputFramesPerCall * 4);
+      ch.carryCapacity = 256u * 4;
+      carry.assign(ch.carryCapacity, 0);
+      ch.carryBuffer = carry.data();
+      work.assign(size_t(ch.inputBytesPerCall), 0);
+      ch.oggWorkBuffer = work.data();
+      ch.inputBuffers[0] = buffers[0].data();
+      ch.inputBuffers[1] = buffers[1].data();
+    }
+  };
+  Resampled ogg(buffers_), pcm(buffers_);
+  ogg.channel.inputBytesPerCall = kBufferBytes;  // the file's bytes come in buffers of their own size
+  AttachOggChannel(&ogg.channel, int64_t(bytes_.size() - dataOffset_));
+  StartFeeding(dataOffset_);
+  DecodedAudio reference = DecodeWithSndfile(source_);
+  size_t readAt = 0;
+  for (int block = 0; block < 40; ++block) {
+    SCOPED_TRACE(block);
+    std::vector<int16_t> ours(kBlockFrames * 2), theirs(kBlockFrames * 2);
+    uint8_t end = 0;
+    ASSERT_EQ(DecodeOggChannel(&ogg.channel, block & 1, ours.data(), &end), noErr);
+    if (gOggStream.emptiedIndex >= 0) {
+      Refill(gOggStream.emptiedIndex);
+      gOggStream.emptiedIndex = -1;
+    }
+    std::vector<int16_t> input(size_t(pcm.channel.inputFramesPerCall) * 2);
+    for (size_t i = 0; i < input.size(); ++i) input[i] = int16_t(To16(reference.samples[readAt + i]));
+    readAt += input.size();
+    ASSERT_EQ(ResampleBlock(&pcm.channel, input.data(), theirs.data(), 0, false), noErr);
+    for (size_t i = 0; i < ours.size(); ++i) ASSERT_NEAR(ours[i], theirs[i], 2) << "sample " << i;
+  }
 }
 
 struct CommentCase {
