@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/files/catalog.h"
+#include "platform/files/sidecars.h"
 #include "platform/files/file_locations.h"
 #include "platform/files/host_files.h"
 #include "platform/memory/byte_order.h"
@@ -164,9 +165,13 @@ TEST_F(PluginDiscoveryTest, LinkedFoldersAreSearchedLikeFolders) {
   std::string synth;
   ASSERT_EQ(noErr, HostReadFile(FixturePlugin("synth"), &synth, 64 << 20));
   ASSERT_TRUE(zarin_test::WriteWholeFile(elsewhere.File("Far.so"), synth));
+  ASSERT_TRUE(zarin_test::WriteWholeFile(elsewhere.File("Old Effect"), "code"));
   FSSpec old;
   ASSERT_EQ(noErr, PathToSpec(elsewhere.File("Old Effect"), &old));
-  ASSERT_EQ(noErr, FSpCreate(&old, FourCC("Ruvk"), FourCC("vst "), 0));
+  FInfo info{};
+  ASSERT_EQ(noErr, FSpGetFInfo(&old, &info));
+  info.fdType = FourCC("vst ");
+  ASSERT_EQ(noErr, FSpSetFInfo(&old, &info));
   ASSERT_EQ(0, symlink(elsewhere.path().c_str(), plugins_.File("Linked").c_str()));
   ScanFolder(plugins_.path());
   EXPECT_GE(FindEntry("Linked-Far"), 0);

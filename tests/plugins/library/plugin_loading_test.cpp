@@ -5,6 +5,7 @@
 #include "platform/files/folders.h"
 #include "platform/files/host_files.h"
 #include "platform/memory/byte_order.h"
+#include "platform/memory/memory.h"
 #include "plugins/host/insert_chains.h"
 #include "plugins/host/insert_racks.h"
 #include "plugins/host/plugin_devices.h"
@@ -16,6 +17,7 @@
 #include "plugins/library/plugin_loading.h"
 #include "sequencer/clock/click_track.h"
 #include "shell/base/bmid_resources.h"
+#include "song/instruments/plugin_hooks.h"
 #include "shell/base/preferences_file.h"
 #include "shell/base/resource_files.h"
 #include "tests/plugins/library/plugin_library_fixture.h"
@@ -138,8 +140,14 @@ TEST_F(PluginLoadingTest, ClickvoxIsFoundBesideTheProgram) {
   FindClickPlugin(false);
   EXPECT_EQ(1, CountPlugins());
   EXPECT_EQ(head, GetRackChainHead(GetClickTrackRack())) << "opened once";
+  // Dropping the click track's media closes Clickvox and lets its code go.
+  InstrumentPluginHooks saved = gInstrumentPluginHooks;
+  gInstrumentPluginHooks.disposeInsertRack = DisposeRack;
+  gInstrumentPluginHooks.releaseInsertChain = ReleaseChainPlugins;
   DisposeClickTrackMedia();
+  gInstrumentPluginHooks = saved;
   EXPECT_EQ(0u, PluginInfoAt(0)->openCount);
+  EXPECT_FALSE(GetClickTrackRack());
   ResetDeviceTable();
   SetApplicationFolder("");
 }
@@ -150,7 +158,7 @@ TEST_F(PluginLoadingTest, ClosingAnInstanceInItsChainLowersTheOpenCount) {
   ASSERT_GE(index, 0);
   uint32_t head = 0;
   ASSERT_EQ(noErr, LoadPlugin(index, 44100.0, 0, &head, kQuiet));
-  ASSERT_EQ(noErr, LoadPlugin(index, 44100.0, 1, &head, kQuiet));
+  ASSERT_EQ(kPluginBehindInserts, LoadPlugin(index, 44100.0, 1, &head, kQuiet));
   EXPECT_EQ(2u, PluginInfoAt(index)->openCount);
   int32_t closed = 0;
   head = RemoveChainPlugin(head, &closed, 1, 0);
@@ -166,13 +174,17 @@ TEST_F(PluginLoadingTest, ClosingAnInstanceInItsChainLowersTheOpenCount) {
 // A load for a channel: the category's colour from the preferences, the insert slot told of
 // the instance and its settings (not for a load without one).
 TEST_F(PluginLoadingTest, ALoadColoursTheEntryAndFillsTheInsertSlot) {
-  int32_t index = Install("synth", "Tiny");
-  ASSERT_GE(index, 0);
+  // This test's own Preferences folder, not one an earlier test left open.
+  if (gPrefsResFile != -1) CloseResFileUseApp(gPrefsResFile);
+  gPrefsResFile = -1;
+  ForgetPrefsFileSpec();
   ASSERT_EQ(noErr, OpenPrefsResFile(fsRdWrPerm));
   Handle colours = NewHandleClear(kCategoryColourCount);
   reinterpret_cast<uint8_t*>(HandleData(colours))[5] = 9;
   ASSERT_EQ(noErr, WriteBMIDResource(&colours, kCategoryColourResId, reinterpret_cast<const unsigned char*>("\x0a" "CatToColor"), true));
   DisposeHandle(colours);
+  int32_t index = Install("synth", "Tiny");
+  ASSERT_GE(index, 0);
   PluginInfoAt(index)->category = 5;
   static std::vector<uint32_t> slots;
   slots.clear();
@@ -184,7 +196,7 @@ TEST_F(PluginLoadingTest, ALoadColoursTheEntryAndFillsTheInsertSlot) {
   ASSERT_EQ(noErr, LoadPlugin(index, 44100.0, 0, &head, kLoadSilent));
   EXPECT_EQ(9, PluginInfoAt(index)->colourByte);
   EXPECT_EQ(std::vector<uint32_t>{head}, slots);
-  ASSERT_EQ(noErr, LoadPlugin(index, 44100.0, 1, &head, kQuiet));
+  ASSERT_EQ(kPluginBehindInserts, LoadPlugin(index, 44100.0, 1, &head, kQuiet));
   EXPECT_EQ(1u, slots.size());
   EXPECT_EQ(0, GetCategoryColour(70)) << "past the table";
   gPluginHostHooks = saved;

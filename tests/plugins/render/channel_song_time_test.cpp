@@ -6,6 +6,7 @@
 #include "audio/engine/engine_channels.h"
 #include "plugins/host/plugin_midi_delivery.h"
 #include "tests/sequencer/clock/clock_fixture.h"
+#include "tests/sequencer/transport/transport_fixture.h"
 
 namespace {
 
