@@ -207,6 +207,16 @@ struct EngineChannel {
   int32_t latencyCompensation = 0;
   int64_t writeCount = 0;
   int64_t readCount = 0;
+  // The song time the channel's plug-ins are told while its chain renders (the plug-in
+  // host's time callbacks): the tempo word the chain plays at (tenths of a beat per minute,
+  // scaled; 0 until the engine or a tempo change sets it), the alternative tempo word (the
+  // same tempo before the tempo factor, for plug-ins that follow the song's own map), the
+  // latency offset (samples the channel's position runs ahead of what its chain's output
+  // stands for: the start delay still ahead) and the chain's latency word (samples).
+  int32_t tempoWord = 0;
+  int32_t alternativeTempoWord = 0;
+  int32_t latencyOffset = 0;
+  uint16_t latencyWord = 0;
   // Output stage (read and written by the output path).
   int32_t peakLeft = 0;
   int32_t peakRight = 0;

@@ -38,6 +38,7 @@ void DescribeChain(ChannelRenderState* state, EngineChannel* channel, uint32_t h
   state->inputChannels = firstIn;
   state->outputChannels = lastOut;
   state->chainLatency = h.sumChainLatency ? h.sumChainLatency(head, 1, 0) : 0;
+  channel->latencyWord = uint16_t(state->chainLatency > 0xFFFF ? 0xFFFF : state->chainLatency);
 }
 
 bool ChainTakesMidi(uint32_t head) {

@@ -6,6 +6,7 @@
 #include "audio/engine/engine_channels.h"
 #include "audio/engine/engine_state.h"
 #include "plugins/host/callback_beat_position.h"
+#include "plugins/host/channel_song_time.h"
 #include "plugins/host/plugin_instance.h"
 #include "plugins/host/vst_host_callback.h"
 #include "sequencer/clock/sequencer_clock.h"
@@ -31,11 +32,8 @@ struct CallbackPosition {
   EngineChannel* channel = nullptr;
 };
 
-// The channel's latency offset in samples. Interim: engine channels keep none yet, so a
-// channel's position is taken as it stands.
-int64_t ChannelLatencyOffset(const EngineChannel*) { return 0; }
-// The channel's 16-bit latency word (samples); interim as above.
-int64_t ChannelLatencyWord(const EngineChannel*) { return 0; }
+int64_t ChannelLatencyOffset(const EngineChannel* channel) { return channel->latencyOffset; }
+int64_t ChannelLatencyWord(const EngineChannel* channel) { return channel->latencyWord; }
 
 // The bit of PluginInstance::transportCopy that holds the playing state last reported.
 constexpr uint16_t kTransportCopyPlaying = 0x8000;
@@ -58,10 +56,12 @@ double TicksPerQuarter() { return gTicksPerQuarter > 0 ? double(gTicksPerQuarter
 
 PluginInstance* InstanceOf(void* hostUserData) { return static_cast<PluginInstance*>(hostUserData); }
 
-// The tempo a channel plays at (tenths of a beat per minute): the song's tempo map at the
-// channel's tick, scaled by the tempo factor. Channels keep no tempo words of their own yet,
-// so the alternative tempo word (instance flag 0x80) is the same one.
-int32_t ChannelTempo(double tick) {
+// The tempo a channel plays at (tenths of a beat per minute): the channel's tempo word, or its
+// alternative word for an instance that follows it; a channel given none yet plays the song's
+// tempo map at its tick, scaled by the tempo factor.
+int32_t ChannelTempo(const EngineChannel* channel, const PluginInstance* instance, double tick) {
+  int32_t word = GetChannelTempoWord(channel, instance != nullptr ? instance->stateFlags : 0);
+  if (word > 0) return word;
   if (gCurrentSong == nullptr) return GetScaledTempo();
   ConductorState state;
   GetConductorStateAtInSong(tick < 1.0 ? 1 : int32_t(tick), gCurrentSong, &state);
@@ -90,7 +90,7 @@ OSStatus GetBeatAndTempo(void* hostUserData, Float64* currentBeat, Float64* curr
     if (gClockConductorFollow && tick - 1.0 > 0.0) *currentBeat = (tick - 1.0) / TicksPerQuarter();
   }
   if (currentTempo) {
-    int32_t tempo = at.channel != nullptr ? ChannelTempo(tick) : GetScaledTempo();
+    int32_t tempo = at.channel != nullptr ? ChannelTempo(at.channel, instance, tick) : GetScaledTempo();
     *currentTempo = tempo / 10.0;
   }
   return noErr;

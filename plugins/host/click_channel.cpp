@@ -3,12 +3,14 @@
 #include "audio/devices/audio_driver.h"
 #include "audio/engine/engine_channels.h"
 #include "audio/render/channel_render.h"
+#include "plugins/host/insert_racks.h"
 #include "plugins/host/plugin_devices.h"
 #include "plugins/host/plugin_instance.h"
 #include "plugins/host/plugin_instances.h"
 #include "plugins/host/plugin_midi_delivery.h"
 #include "plugins/library/click_plugin.h"
 #include "sequencer/clock/click_settings.h"
+#include "sequencer/clock/click_track.h"
 #include "sequencer/transport/transport_engine.h"
 #include "song/instruments/instrument_record.h"
 
@@ -83,7 +85,7 @@ int16_t MakeClickChannel(AudioDriverOps* device, PluginInstance* click, EngineCh
 
 int16_t AddClickChannel(uint32_t tick) {
   if (!ClickPlaysThroughPlugin() || FindClickPlugin(false) == 0) return 0;
-  PluginInstance* click = GetPluginInstance(*GetClickChainHead());
+  PluginInstance* click = GetPluginInstance(GetRackChainHead(GetClickTrackRack()));
   AudioDriverOps* device = ClickDevice();
   if (!click || !device) return 0;
   if (!gClickMidi) gClickMidi = NewPluginMidiState(nullptr, kClickPluginDeviceId);

@@ -18,6 +18,7 @@
 #include "plugins/host/plugin_instances.h"
 #include "plugins/host/plugin_settings.h"
 #include "plugins/host/vst_dispatch.h"
+#include "plugins/library/plugin_loading.h"
 #include "plugins/library/plugin_table.h"
 #include "shell/base/idle_flag.h"
 
@@ -97,8 +98,11 @@ void CloseInstance(PluginInstance* record) {
   record->editorWindow = nullptr;
   CallVstDispatcher(record, kEffClose, 0, 0, nullptr, 0.0f);
   gOpeningPlugin = 0;
+  bool counted = record->countsOpen != 0;
+  int32_t entry = int32_t(record->tableIndex);
   DisposePluginInstance(record);
   FreePluginInstanceRecord(record);
+  if (counted) ReleaseInstanceCode(entry);
 }
 
 }  // namespace

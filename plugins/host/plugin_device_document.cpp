@@ -6,9 +6,13 @@
 
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
+#include "plugins/host/insert_racks.h"
 #include "plugins/host/plugin_device_table.h"
 #include "plugins/host/plugin_devices.h"
+#include "sequencer/clock/click_track.h"
 #include "song/documents/document_file.h"
+#include "song/instruments/instrument_record.h"
+#include "song/model/clipboard_record.h"
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"
 #include "song/model/songs.h"
@@ -32,10 +36,22 @@ int32_t UsableRecordCount(Handle table) {
   return count;
 }
 
-// The click device after loading: live again when the click track has a rack.
+// The click device after loading: live again (and named from its chain) when the click track
+// has a rack, pending otherwise; registered when the document brought none and the click
+// track has a rack.
 void SettleClickDevice() {
+  Handle rack = GetClickTrackRack();
   PluginDeviceView click{FindPluginDeviceById(kClickPluginDeviceId, 0)};
-  if (click.p) click.SetFlags(uint16_t(click.Flags() | kDevicePending));
+  if (!click.p) {
+    if (rack) RegisterClickDevice();
+    return;
+  }
+  if (!rack || !GetRackChainHead(rack)) {
+    click.SetFlags(uint16_t(click.Flags() | kDevicePending));
+    return;
+  }
+  SetRackDeviceIdByte(rack, uint8_t(kClickPluginDeviceId));
+  UpdateRackDevice(rack, 2);
 }
 
 }  // namespace
@@ -105,7 +121,30 @@ void DecrementTrackIndexAfter(int32_t trackIndex) {
   }
 }
 
-void ResetDeviceTable() { DisposeDeviceTable(); }
+namespace {
+
+// The instruments the clipboard holds (kinds 1 and 3) name plug-in devices of the table just
+// emptied: they lose those references, so that a paste registers their racks again instead of
+// claiming whatever device of the next document has the same id.
+void RefreshClipboardDeviceReferences() {
+  if (!gClipboard || !IsValidHandle(gClipboard)) return;
+  Handle table = ClipboardRackTableOf(gClipboard);
+  if (!table) return;
+  int32_t count = int32_t(GetHandleSize(table) / kInstrumentSize);
+  for (int32_t i = 0; i < count; ++i) {
+    InstrumentView copy(reinterpret_cast<uint8_t*>(HandleData(table)) + size_t(i) * kInstrumentSize);
+    if (copy.DeviceKind(0) != kDeviceKindPlugin) continue;
+    copy.SetPort(0, 0);
+    WriteU32BE(copy.bytes() + kInstPluginDevice, 0);
+  }
+}
+
+}  // namespace
+
+void ResetDeviceTable() {
+  DisposeDeviceTable();
+  RefreshClipboardDeviceReferences();
+}
 
 void MarkUnreferencedDevices() {
   for (int32_t n = 0; n < CountTableRecords(); ++n) {

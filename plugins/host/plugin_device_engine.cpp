@@ -5,6 +5,7 @@
 #include "audio/engine/engine_play_state.h"
 #include "audio/engine/engine_run_state.h"
 #include "platform/memory/byte_order.h"
+#include "plugins/host/channel_song_time.h"
 #include "plugins/host/insert_chains.h"
 #include "plugins/host/insert_racks.h"
 #include "plugins/host/plugin_device_table.h"
@@ -46,6 +47,7 @@ struct TempoChange {
 
 int32_t ApplyTempoToChannel(EngineChannel* channel, void* block) {
   const auto* change = static_cast<const TempoChange*>(block);
+  StoreChannelTempo(channel, change->tempo);
   for (const DeviceLinks& links : gDeviceLinks) {
     if (links.channel != channel || !links.midiState) continue;
     links.midiState->tempo = change->tempo;
@@ -134,11 +136,17 @@ int32_t UpdateBusBypassForTracks(int32_t busIndex, int32_t force) {
   if (!(entry[kInstFlags] & kInstFlagAutoBypass)) return GetBypassState(GetPluginInstance(head));
   PluginDeviceView device{FindDeviceByBusIndex(busIndex)};
   int32_t bypass = device.p && !AnyTrackPlaysDevice(device.Id()) ? 1 : 0;
-  for (PluginInstance* p = GetPluginInstance(head); p; p = GetPluginInstance(p->next)) SetPluginBypass(p, bypass, 2);
+  // Only a change is applied: a running plug-in is not resumed again at every Play.
+  for (PluginInstance* p = GetPluginInstance(head); p; p = GetPluginInstance(p->next))
+    if (GetBypassState(p) != bypass) SetPluginBypass(p, bypass, 2);
   return bypass;
 }
 
 int32_t UpdateCurrentBusBypass(int32_t force) {
   int32_t bus = GetCurrentDeviceBusIndex();
   return bus >= 0 ? UpdateBusBypassForTracks(bus, force) : 0;
+}
+
+void UpdateAllBusBypass() {
+  for (int32_t bus = 0; bus < gAuxBusCount; ++bus) UpdateBusBypassForTracks(bus, 0);
 }

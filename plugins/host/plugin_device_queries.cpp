@@ -4,6 +4,7 @@
 #include "platform/memory/memory.h"
 #include "plugins/host/plugin_device_table.h"
 #include "plugins/host/plugin_devices.h"
+#include "sequencer/clock/click_track.h"
 #include "song/instruments/instrument_record.h"
 #include "song/instruments/instrument_table.h"
 #include "song/instruments/rack_sharing.h"
@@ -76,6 +77,10 @@ Handle GetDevicePluginChain(const uint8_t* record, uint8_t** track) {
   if (track) *track = nullptr;
   if (!record) return Handle();
   PluginDeviceView d{const_cast<uint8_t*>(record)};
+  if (d.Id() == kClickPluginDeviceId) {
+    if (track) *track = gClickTrack;
+    return GetClickTrackRack();
+  }
   if (d.BusIndex() >= 0) return InstrumentRack(gInstrumentCount + d.BusIndex());
   if (d.InstrumentNumber() != 0)
     return d.InstrumentNumber() - 1 < gInstrumentCount ? InstrumentRack(d.InstrumentNumber() - 1) : Handle();

@@ -12,6 +12,9 @@
 #include "plugins/host/plugin_devices.h"
 #include "plugins/host/plugin_instance.h"
 #include "plugins/host/plugin_instances.h"
+#include "sequencer/clock/click_settings.h"
+#include "sequencer/clock/click_track.h"
+#include "shell/base/progress_hooks.h"
 #include "song/instruments/instrument_record.h"
 #include "song/instruments/instrument_table.h"
 #include "song/instruments/rack_sharing.h"
@@ -185,11 +188,30 @@ void RegisterInstrumentDevices() {
 
 }  // namespace
 
+OSErr RegisterClickDevice() {
+  Handle rack = GetClickTrackRack();
+  if (!IsInsertRack(rack) || !GetRackChainHead(rack)) return paramErr;
+  int32_t id = int32_t(kClickPluginDeviceId);
+  OSErr err = RegisterPluginDevice(rack, &id, -1);
+  PluginDeviceView click{FindPluginDeviceById(kClickPluginDeviceId, 0)};
+  if (err != noErr || !click.p) return err != noErr ? err : OSErr(paramErr);
+  // The click track belongs to no song.
+  click.SetSongId(kNoDeviceSong);
+  click.SetChildIndex(-1);
+  click.SetTrackIndex(0);
+  click.SetTrackNumber(0);
+  gClickTrack[kTrackMidiOutput] = uint8_t(kClickPluginDeviceId);
+  PublishLiveDevices();
+  return noErr;
+}
+
 void RebuildPluginDeviceTable() {
   DisposeDeviceTable();
   ForEachSong(RegisterSongTracks, nullptr);
   RegisterInstrumentDevices();
+  if (GetClickTrackRack() && !FindPluginDeviceById(kClickPluginDeviceId, 0)) RegisterClickDevice();
   PublishLiveDevices();
+  UpdateAllBusBypass();
 }
 
 void UpdateRackDevice(Handle rack, int32_t mode) {
@@ -208,4 +230,10 @@ void UpdateRackDevice(Handle rack, int32_t mode) {
   PublishLiveDevices();
 }
 
-void RebuildForClickChange(int32_t) { RebuildPluginDeviceTable(); }
+void RebuildForClickChange(int32_t flag) {
+  Handle rack = GetClickTrackRack();
+  bool stale = rack && !(GetRackFlags(rack) & kRackFlagInsertsOff) &&
+               (gClickSettings.deviceKind != kPluginDeviceKind || gClickSettings.deviceId != GetClickTrackDevice());
+  if (flag && stale) DisposeClickTrackMedia();
+  if (!IsProgramQuitting()) RebuildPluginDeviceTable();
+}

@@ -121,9 +121,15 @@ int32_t CountDeviceRecords(Handle table);
 // *id: in the wanted id or -1; out the id given. 0, -50 for a null rack, or the memory error
 // (the old table and count stay).
 OSErr RegisterPluginDevice(Handle rack, int32_t* id, int32_t instrumentIndex);
+// Empties the table and registers every song's tracks, the instrument table's entries and,
+// when the metronome's track has a rack, the click device (254).
 void RebuildPluginDeviceTable();
-// Rebuilds the table after the click settings changed (the click track's own media are not
-// touched while the click track is not part of the program).
+// Registers the metronome's track rack as the click device (254, no song); paramErr when the
+// click track has no chain.
+OSErr RegisterClickDevice();
+// After the click settings changed: with flag, a click track whose settings no longer match
+// (its rack's inserts on, and the click no longer plays device kind 20 or plays another
+// device) loses its media; then, unless the program is quitting, the table is rebuilt.
 void RebuildForClickChange(int32_t flag);
 // Mode 0 sets the device's pending bit, 1 clears it, 2 names it again from the chain, clears
 // its reference count, relinks the head instance and clears pending.
@@ -176,6 +182,9 @@ void ResetDeviceTable();
 void ApplyTempoToPluginChannels(int32_t tempo);
 int32_t UpdateBusBypassForTracks(int32_t busIndex, int32_t force);
 int32_t UpdateCurrentBusBypass(int32_t force);
+// Every bus again (not forced): those with the auto-bypass bit follow the tracks that now
+// play them. Run when the table is rebuilt and when Play starts.
+void UpdateAllBusBypass();
 
 // The engine's channels, then its aux-bus channels, until the procedure answers non-zero
 // (served as ForEachInstrumentPlugin, song/instruments/plugin_hooks.h).

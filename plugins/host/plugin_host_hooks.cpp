@@ -25,3 +25,7 @@ void RecordParameterPoint(Handle rack, int32_t tick, float value, int32_t chainP
   if (auto record = gPluginHostHooks.recordParameterPoint)
     record(rack, tick, value, chainPosition, parameter, noPoint, firstPoint);
 }
+
+void OpenPluginInsertSlot(PluginInstance* instance, int32_t index, const PluginSettings* settings) {
+  if (auto open = gPluginHostHooks.openInsertInstance) open(instance, index, settings);
+}

@@ -1,12 +1,15 @@
 // What the plug-in host asks of the layers above it: redraw requests for the program's
-// windows, the mixer's pending redraw range, the performance tools' MIDI output of plug-ins
-// and the automation switch. Installed at start-up by the windows and tools that own them;
-// an entry not installed does nothing and answers false.
+// windows, the mixer's pending redraw range and insert slots, the performance tools' MIDI
+// output of plug-ins and the automation switch. Installed at start-up by the windows and
+// tools that own them; an entry not installed does nothing and answers false.
 #pragma once
 
 #include <cstdint>
 
 #include "platform/memory/mac_types.h"
+
+struct PluginInstance;
+struct PluginSettings;
 
 struct PluginHostHooks {
   // Main thread: asks the idle pass to redraw the windows whose refresh bits are set
@@ -26,6 +29,9 @@ struct PluginHostHooks {
   // one changed.
   void (*recordParameterPoint)(Handle rack, int32_t tick, float value, int32_t chainPosition,
                                int32_t parameter, bool noPoint, bool firstPoint);
+  // Main thread: a plug-in just loaded for a channel (table entry index) takes its insert slot
+  // in the mixer with its settings.
+  void (*openInsertInstance)(PluginInstance* instance, int32_t index, const PluginSettings* settings);
 };
 extern PluginHostHooks gPluginHostHooks;
 
@@ -43,3 +49,4 @@ void SendPluginMidiOutput(uint8_t status, uint8_t data1, int32_t data2, int32_t 
 bool IsAutomationReading();
 void RecordParameterPoint(Handle rack, int32_t tick, float value, int32_t chainPosition,
                           int32_t parameter, bool noPoint, bool firstPoint);
+void OpenPluginInsertSlot(PluginInstance* instance, int32_t index, const PluginSettings* settings);

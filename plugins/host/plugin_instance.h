@@ -72,6 +72,7 @@ struct PluginInstance {
 
   OpaqueWindowPtr* editorWindow = nullptr;
   uint32_t tableIndex = 0;            // index of the plug-in's entry in gPluginTable
+  uint8_t countsOpen = 0;             // its load raised the entry's open count (closing lowers it)
   uint32_t userWord = 0;
   uint32_t openFlags = 0;
   float inputScale = 1.0f / 32768.0f;

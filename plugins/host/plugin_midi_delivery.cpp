@@ -3,6 +3,7 @@
 #include <new>
 
 #include "audio/engine/engine_channels.h"
+#include "plugins/host/channel_song_time.h"
 #include "plugins/host/plugin_instance.h"
 #include "plugins/host/plugin_midi_lists.h"
 #include "sequencer/clock/transport_clock.h"
@@ -181,6 +182,7 @@ MidiEventList* ScheduleBufferEvents(PluginMidiState* state, int32_t frames, Buff
   TakeLiveEvents(state);
   SortBlockEvents(&state->output, &state->freeList);
   state->lastFrames = frames;
+  StoreChannelSongTime(state);
   return &state->output;
 }
 

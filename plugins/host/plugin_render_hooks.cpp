@@ -4,6 +4,7 @@
 #include "audio/render/channel_render.h"
 #include "plugins/host/chain_render.h"
 #include "plugins/host/click_channel.h"
+#include "plugins/host/plugin_devices.h"
 #include "plugins/host/plugin_instance.h"
 #include "plugins/host/plugin_midi_delivery.h"
 #include "plugins/host/plugin_prepare_hooks.h"
@@ -22,6 +23,13 @@ void RenderChain(void* head, float** inputs, float** outputs, int32_t frames, in
   RenderInsertChain(ChainHead(head), inputs, outputs, frames, channels, rendered);
 }
 
+// Before Play: the busses that bypass themselves follow the tracks that play them now, and
+// the click gets its channel.
+int16_t AddPlayChannels(uint32_t tick) {
+  UpdateAllBusBypass();
+  return AddClickChannel(tick);
+}
+
 }  // namespace
 
 void InstallPluginRenderHooks() {
@@ -29,6 +37,6 @@ void InstallPluginRenderHooks() {
   gEnginePluginHooks.deliverBufferMidi = DeliverChannelMidi;
   gEnginePluginHooks.renderPluginRequest = RenderPluginRequest;
   gEnginePluginHooks.renderInsertChain = RenderChain;
-  gEnginePluginHooks.addPlayChannels = AddClickChannel;
+  gEnginePluginHooks.addPlayChannels = AddPlayChannels;
   InstallPluginPrepareHooks();
 }

@@ -7,6 +7,7 @@
 #include "platform/vst/vst_records.h"
 #include "platform/windows/windows.h"
 #include "plugins/host/callback_beat_position.h"
+#include "plugins/host/channel_song_time.h"
 #include "plugins/host/insert_chains.h"
 #include "plugins/host/plugin_editor_calls.h"
 #include "plugins/host/plugin_host_hooks.h"
@@ -335,7 +336,10 @@ void RefreshVstParameterCount(PluginInstance* instance) {
   instance->parameterCount = count;
 }
 
-void StorePluginRenderChannel(EngineChannel* channel) { tRenderChannel = channel; }
+void StorePluginRenderChannel(EngineChannel* channel) {
+  StoreChannelLatencyOffset(channel);
+  tRenderChannel = channel;
+}
 EngineChannel* GetPluginRenderChannel() { return tRenderChannel; }
 
 void RunDeferredPluginIdle() {

@@ -4,6 +4,7 @@
 #include "audio/engine/engine_state.h"
 #include "platform/memory/byte_order.h"
 #include "plugins/host/callback_beat_position.h"
+#include "plugins/host/channel_song_time.h"
 #include "plugins/host/plugin_host_hooks.h"
 #include "plugins/host/plugin_instance.h"
 #include "plugins/host/vst_host_callback.h"
@@ -56,11 +57,15 @@ TimePosition CurrentPosition(PluginInstance* instance) {
   TimePosition at;
   EngineChannel* channel = GetPluginRenderChannel();
   if (channel != nullptr) {
-    at.samplePos = double(channel->position);
+    at.samplePos = double(channel->position - channel->latencyOffset);
     at.sampleRate = channel->sampleRate;
     at.tick = GetCallbackBeatPosition(instance, channel, channel->position);
-    uint8_t* song = ClockSong();
-    at.tempo = song ? ScaleTempoValue(TempoAtTick(song, int32_t(at.tick)), 0) : GetScaledTempo();
+    at.tempo = GetChannelTempoWord(channel, instance != nullptr ? instance->stateFlags : 0);
+    if (at.tempo <= 0) {
+      // A channel the engine gave no tempo word yet plays the song's map at its tick.
+      uint8_t* song = ClockSong();
+      at.tempo = song ? ScaleTempoValue(TempoAtTick(song, int32_t(at.tick)), 0) : GetScaledTempo();
+    }
     return at;
   }
   at.sampleRate = gEngineSampleRate;

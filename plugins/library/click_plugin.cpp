@@ -8,6 +8,8 @@
 #include "platform/files/folders.h"
 #include "platform/files/host_files.h"
 #include "plugins/host/insert_chains.h"
+#include "plugins/host/insert_racks.h"
+#include "plugins/host/plugin_device_table.h"
 #include "plugins/host/plugin_devices.h"
 #include "plugins/host/plugin_instances.h"
 #include "plugins/library/plugin_bundles.h"
@@ -15,17 +17,51 @@
 #include "plugins/library/plugin_loading.h"
 #include "plugins/library/plugin_table.h"
 #include "plugins/library/plugin_table_entries.h"
+#include "sequencer/clock/click_track.h"
+#include "song/instruments/rack_automation_fields.h"
+#include "song/instruments/rack_sharing.h"
+#include "song/model/song_context.h"
 
 namespace {
 
 const char kClickBundleName[] = "Clickvox.so";
 
-uint32_t gClickChainHead = 0;
-
 int32_t FindClickEntry() {
   for (int32_t i = 0; i < CountPlugins(); ++i)
     if (IsClickPluginName(PluginInfoAt(i)->name)) return i;
   return -1;
+}
+
+// The metronome's track record with a rack: made from the track template the first time.
+Handle ClickTrackRack(double rate) {
+  Handle rack = GetClickTrackRack();
+  if (rack) return rack;
+  InitClickTrack();
+  OSErr err = noErr;
+  return EnsureInsertRack(gClickTrack + kTrackInsertRack, float(rate), false, &err);
+}
+
+// Clickvox loaded into the click track's rack as the current track.
+OSErr LoadIntoClickTrack(int32_t index, Handle rack, double rate) {
+  uint8_t* savedTrack = gCurrentTrack;
+  gCurrentTrack = gClickTrack;
+  uint32_t head = GetRackChainHead(rack);
+  OSErr err = LoadPlugin(index, rate, 0, &head, kLoadNoInsert | kLoadSilent);
+  SetRackChainHead(rack, head);
+  gCurrentTrack = savedTrack;
+  return err;
+}
+
+// The click device (254) plays the click track's chain.
+void RefreshClickDevice(Handle rack) {
+  SetRackFlags(rack, uint8_t(GetRackFlags(rack) | kRackFlagInstrument));
+  gClickTrack[kTrackMidiOutput] = uint8_t(kClickPluginDeviceId);
+  SetRackDeviceIdByte(rack, uint8_t(kClickPluginDeviceId));
+  if (FindPluginDeviceById(kClickPluginDeviceId, 0)) {
+    UpdateRackDevice(rack, 2);
+  } else {
+    RegisterClickDevice();
+  }
 }
 
 }  // namespace
@@ -35,20 +71,19 @@ bool IsClickPluginName(ConstStr255Param name) {
          std::string::npos;
 }
 
-uint32_t* GetClickChainHead() { return &gClickChainHead; }
-
 uint8_t OpenClickPlugin(int32_t index) {
   PluginInfo* entry = PluginInfoAt(index);
   if (entry == nullptr) return 0;
-  if (gClickChainHead != 0) return entry->deviceByte;
+  Handle rack = GetClickTrackRack();
+  if (rack && GetRackChainHead(rack) != 0) return GetClickTrackDevice();
   double rate = gAudioSampleRate > 0.0f ? double(gAudioSampleRate) : 0.0;
-  OSErr err = LoadPlugin(index, rate, 0, &gClickChainHead, kLoadNoInsert | kLoadSilent);
-  PluginInstance* record = GetChainPlugin(gClickChainHead, 0);
-  if ((err != noErr && err != kPluginBehindInserts) || record == nullptr) return 0;
-  entry = PluginInfoAt(index);
-  entry->deviceByte = uint8_t(kClickPluginDeviceId);
-  SetInstanceDevice(record, 1, uint8_t(kClickPluginDeviceId));
-  return entry->deviceByte;
+  rack = ClickTrackRack(rate);
+  if (!rack) return 0;
+  OSErr err = LoadIntoClickTrack(index, rack, rate);
+  if ((err != noErr && err != kPluginBehindInserts) || GetRackChainHead(rack) == 0) return 0;
+  PluginInfoAt(index)->deviceByte = uint8_t(kClickPluginDeviceId);
+  RefreshClickDevice(rack);
+  return GetClickTrackDevice();
 }
 
 uint8_t FindClickPlugin(bool retried) {

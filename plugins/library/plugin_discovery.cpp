@@ -13,7 +13,9 @@
 #include "platform/files/folders.h"
 #include "platform/files/host_files.h"
 #include "platform/memory/memory.h"
+#include "platform/resources/resource_manager.h"
 #include "platform/text/pascal_strings.h"
+#include "plugins/host/plugin_host_hooks.h"
 #include "plugins/library/plugin_bundles.h"
 #include "plugins/library/plugin_examination.h"
 #include "plugins/library/plugin_info_file.h"
@@ -136,12 +138,16 @@ OSErr CheckScanCancel() {
   return IsKeyCodeInKeyMap(keys, kVK_Escape) ? OSErr(-128) : OSErr(noErr);
 }
 
-OSErr ShowScanProgress(bool showProgress, ConstStr255Param) {
+OSErr ShowScanProgress(bool showProgress, ConstStr255Param name) {
   ++gScanProgressCount;
-  if (showProgress && gScanProgressCount % kProgressEvery == 0 &&
-      ProgressAskedToStop(gScanProgressCount))
-    return -128;
-  return noErr;
+  if (!showProgress || gScanProgressCount % kProgressEvery != 0) return noErr;
+  // The line reads "count. name".
+  std::string line = std::to_string(gScanProgressCount) + ". ";
+  if (name != nullptr) line.append(reinterpret_cast<const char*>(name + 1), name[0]);
+  Str255 text;
+  TextToPascal(line, text, 255);
+  SetProgressLine(text);
+  return ProgressAskedToStop(gScanProgressCount) ? OSErr(-128) : OSErr(noErr);
 }
 
 namespace {
@@ -208,6 +214,7 @@ OSErr ScanAllPlugins(bool showProgress) {
   if (cacheErr == noErr) WritePluginInfoFile(cache);
   if (cache) DisposeHandle(cache);
   ExamineNewPlugins(firstNew);
+  RequestPluginWindowRefresh(kRefreshMixer);
   gScanning = false;
   return err;
 }
@@ -239,7 +246,8 @@ int32_t ScanComponentType(bool showProgress, FoundPlugin* found, uint8_t kind, O
   looking.componentType = type;
   looking.componentSubType = subtype;
   int32_t recorded = 0;
-  for (Component c = FindNextComponent(0, &looking); c != 0; c = FindNextComponent(c, &looking)) {
+  for (Component c = FindNextComponent(0, &looking); c != 0 && !IsProgramQuitting();
+       c = FindNextComponent(c, &looking)) {
     ComponentDescription d;
     unsigned char name[256] = {};
     if (GetComponentInfo(c, &d, name) != noErr) continue;
@@ -278,7 +286,8 @@ OSErr EnumerateBundlesInFolder(bool showProgress, FoundPlugin* found, const std:
   int32_t count = 0;
   OSErr err = CreatePluginBundlesFromFolder(folder, bundles.data(), kMaxBundlesInFolder, &count);
   for (int32_t i = 0; i < count; ++i) {
-    if (err == noErr) {
+    // Once the program is asked to quit the rest is only let go.
+    if (err == noErr && !IsProgramQuitting()) {
       err = RegisterPluginBundle(bundles[i], showProgress, found, prefix);
       if (err == noErr) {
         err = CheckScanCancel();
@@ -309,6 +318,9 @@ OSErr RegisterPluginBundle(uint32_t bundle, bool showProgress, FoundPlugin* foun
   if (!CheckNativeExecutable(bundle)) {
     std::fprintf(stderr, "Plug-in \"%s\" (%s) not native, ignored\n", name.c_str(),
                  GetPluginBundlePath(bundle).c_str());
+    Str255 line;
+    TextToPascal(name + " not native, ignored", line, 255);
+    if (showProgress) SetProgressLine(line);
     return noErr;
   }
   PluginInfo t;
@@ -323,6 +335,34 @@ OSErr RegisterPluginBundle(uint32_t bundle, bool showProgress, FoundPlugin* foun
   return found->result == -128 ? OSErr(-128) : OSErr(noErr);
 }
 
+namespace {
+
+// A folder below the maximum depth is entered unless its name says "disable"; with a filter
+// list, only when its name holds one of the list's strings.
+bool EntersFolder(ConstStr255Param name, const int16_t* filterList) {
+  std::string text(reinterpret_cast<const char*>(name + 1), name[0]);
+  if (ContainsDisable(text)) return false;
+  if (filterList == nullptr) return true;
+  for (int16_t item = filterList[0]; item > 0 && item <= filterList[1]; ++item) {
+    Str255 filter;
+    GetIndString(filter, kPluginFolderStrings, item);
+    if (filter[0] > 0 && ContainsIgnoringCase(name, std::string(reinterpret_cast<char*>(filter + 1), filter[0]).c_str()))
+      return true;
+  }
+  return false;
+}
+
+// An item below the maximum depth that is an alias (a link here) of a folder: the folder's
+// directory id, else 0.
+int32_t AliasedFolder(const FSSpec* item) {
+  FSSpec target = *item;
+  Boolean isFolder = false, wasAliased = false;
+  if (ResolveAliasFile(&target, true, &isFolder, &wasAliased) != noErr || !wasAliased || !isFolder) return 0;
+  return DirIDForPath(SpecToPath(&target));
+}
+
+}  // namespace
+
 OSErr WalkPluginFolder(FoundPlugin* found, int16_t vRefNum, int32_t dirID, int32_t depth,
                        int32_t maxDepth, const int16_t* filterList) {
   for (int16_t index = 1;; ++index) {
@@ -336,14 +376,18 @@ OSErr WalkPluginFolder(FoundPlugin* found, int16_t vRefNum, int32_t dirID, int32
     if (err == fnfErr || err == -5000 || err == -40) return noErr;
     if (err != noErr) return err;
     bool isFolder = (pb.ioFlAttrib & kioFlAttribDirMask) != 0;
-    if (isFolder && depth < maxDepth) {
-      std::string text(reinterpret_cast<char*>(name + 1), name[0]);
-      if (!ContainsDisable(text) && filterList == nullptr) {
-        err = WalkPluginFolder(found, vRefNum, pb.ioDirID, depth + 1, maxDepth, filterList);
+    int32_t folderID = isFolder ? pb.ioDirID : 0;
+    if (!isFolder || depth >= maxDepth) {
+      // An item that gives no specification (-35, or any other error) is passed over.
+      if (FSMakeFSSpec(vRefNum, dirID, name, &found->location) != noErr) continue;
+      if (depth < maxDepth) folderID = AliasedFolder(&found->location);
+    }
+    if (folderID != 0 && depth < maxDepth) {
+      if (EntersFolder(name, filterList)) {
+        err = WalkPluginFolder(found, vRefNum, folderID, depth + 1, maxDepth, filterList);
         if (err != noErr) return err;
       }
-    } else if (!isFolder) {
-      if (FSMakeFSSpec(vRefNum, dirID, name, &found->location) != noErr) continue;
+    } else {
       found->fileType = pb.ioFlFndrInfo.fdType;
       found->fromWalk = 1;
       found->pluginTemplate = nullptr;

@@ -56,13 +56,17 @@ OSErr EnumerateBundlesInFolder(bool showProgress, FoundPlugin* found, const std:
 // One bundle: 0, kNotPluginBundleErr or -128.
 OSErr RegisterPluginBundle(uint32_t bundle, bool showProgress, FoundPlugin* found,
                            ConstStr255Param prefix);
-// The walk for resource-file plug-ins (by file type); -128 on Escape.
+// The walk for resource-file plug-ins (by file type); -128 on Escape. Below maxDepth an item
+// that is an alias (a link) of a folder is walked as a folder; at maxDepth folders are items.
+// filterList, when given, is {first, last} of string list 181: only folders whose names hold
+// one of those strings are entered.
 OSErr WalkPluginFolder(FoundPlugin* found, int16_t vRefNum, int32_t dirID, int32_t depth,
                        int32_t maxDepth, const int16_t* filterList);
 // Classifies and adds one found item; the result is in found->result.
 void RecordFoundPlugin(FoundPlugin* found);
 
-// A progress step with the item's name; -128 when the user cancelled.
+// A progress step with the item's name (every 16th shows "count. name" with progress);
+// -128 when the user cancelled.
 OSErr ShowScanProgress(bool showProgress, ConstStr255Param name);
 // -128 while Escape is held, else 0.
 OSErr CheckScanCancel();

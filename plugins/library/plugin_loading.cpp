@@ -10,13 +10,16 @@
 #include "platform/vst/vst_loader.h"
 #include "plugins/host/insert_chains.h"
 #include "plugins/host/insert_racks.h"
+#include "plugins/host/plugin_host_hooks.h"
 #include "plugins/host/plugin_instances.h"
 #include "plugins/host/plugin_programs.h"
+#include "plugins/host/plugin_settings.h"
 #include "plugins/host/vst_dispatch.h"
 #include "plugins/library/plugin_bundles.h"
 #include "plugins/library/plugin_info_file.h"
 #include "plugins/library/plugin_name_split.h"
 #include "plugins/library/plugin_table_entries.h"
+#include "shell/base/bmid_resources.h"
 #include "shell/base/error_report.h"
 #include "shell/base/preferences_file.h"
 #include "shell/base/resource_files.h"
@@ -120,6 +123,15 @@ OSErr TakeInstanceFacts(PluginInfo* entry, uint32_t id, uint32_t* chainHead, int
   return result;
 }
 
+// Step 8: the new instance's settings go to its insert slot (the mixer's), and the mixer is
+// drawn again.
+void TakeSlotSettings(PluginInstance* opened, int32_t index) {
+  PluginSettings settings;
+  SavePluginSettings(opened, &settings);
+  OpenPluginInsertSlot(opened, index, &settings);
+  RequestPluginWindowRefresh(kRefreshMixer);
+}
+
 void CountTheLoad(PluginInfo* entry, uint32_t flags) {
   if (flags & kLoadTrial) {
     entry->loadCount = 0;
@@ -194,6 +206,10 @@ OSErr LoadVstPlugin(int32_t index, double sampleRate, int16_t, uint32_t* chainHe
     } else {
       entry->uniqueId = id;
       err = TakeInstanceFacts(entry, id, chainHead, before);
+      PluginInstance* opened = LastChainPlugin(*chainHead);
+      if (opened != nullptr) opened->countsOpen = 1;
+      if (err == noErr || err == kPluginBehindInserts) entry->colourByte = GetCategoryColour(entry->category);
+      if ((flags & kLoadNoInsert) == 0 && opened != nullptr) TakeSlotSettings(opened, index);
       CountTheLoad(entry, flags);
     }
   }
@@ -234,8 +250,16 @@ void ReleasePluginTableCode(int32_t index, uint32_t instance) {
   if (entry == nullptr) return;
   if (record != nullptr) {
     if (entry->openCount <= 1 && gEnginePrepared) StopAudioEngine(0);
-    if (ReleasePluginInstance(record) != 0 && entry->openCount > 0) --entry->openCount;
+    // Closing the instance lowers the open count (ReleaseInstanceCode).
+    ReleasePluginInstance(record);
   }
+  UnloadPluginBundle(PluginInfoAt(index));
+}
+
+void ReleaseInstanceCode(int32_t index) {
+  PluginInfo* entry = PluginInfoAt(index);
+  if (entry == nullptr) return;
+  if (entry->openCount > 0) --entry->openCount;
   UnloadPluginBundle(entry);
 }
 
@@ -258,4 +282,13 @@ OSErr CheckPluginLimit() {
   limit[0] = uint8_t(std::strlen(reinterpret_cast<char*>(limit + 1)));
   ShowAlertText(limit);
   return paramErr;
+}
+
+uint8_t GetCategoryColour(uint32_t category) {
+  if (category >= uint32_t(kCategoryColourCount)) return 0;
+  if (UsePrefsResFile() != noErr) return 0;
+  Handle table = Get1Resource(kSettingsResType, kCategoryColourResId);
+  UseAppResFile();
+  if (!table || GetHandleSize(table) <= Size(category)) return 0;
+  return reinterpret_cast<const uint8_t*>(HandleData(table))[category];
 }

@@ -40,9 +40,12 @@ void UnloadPluginBundle(PluginInfo* entry);
 // Closes the entry's resource map and sets its reference to -1.
 void ClosePluginResourceMap(PluginInfo* entry);
 // Closes an instance of the entry through the instance layer (stopping the audio engine
-// first when this is the entry's last instance and the engine runs), lowers the open count
-// when an instance was closed, and unloads the code.
+// first when this is the entry's last instance and the engine runs); the close lowers the
+// open count, and the code is unloaded when none is left open.
 void ReleasePluginTableCode(int32_t index, uint32_t instance);
+// The instance layer's last step for a closed instance that a load opened (countsOpen): its
+// entry's open count goes down and the entry's code is unloaded once none is open.
+void ReleaseInstanceCode(int32_t index);
 // 0, or -50 after the limit alert when 24 or more plug-in units are in use.
 OSErr CheckPluginLimit();
 // Plug-ins in the insert racks of all tracks of the current song and of the auxiliary
@@ -51,3 +54,8 @@ OSErr CheckPluginLimit();
 int32_t CountPluginUnitsInUse();
 // The code's entry point of a loaded entry, or null.
 void* GetPluginMainEntry(const PluginInfo* entry);
+// The colour of a plug-in category: byte `category` of the preferences' 'BMID' 192
+// ("CatToColor", one byte per category, 64 of them); 0 without one.
+constexpr int16_t kCategoryColourResId = 192;
+constexpr int32_t kCategoryColourCount = 64;
+uint8_t GetCategoryColour(uint32_t category);

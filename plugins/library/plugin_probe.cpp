@@ -111,8 +111,9 @@ pid_t SpawnExamination(const char* path, int writeFd, int readFd) {
   if (!helper.empty()) {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
+    // The read end closes at the exec by itself (close-on-exec); closing it here would close
+    // the answer's descriptor 3 when the read end is descriptor 3.
     posix_spawn_file_actions_adddup2(&actions, writeFd, 3);
-    posix_spawn_file_actions_addclose(&actions, readFd);
     char* argv[] = {const_cast<char*>(helper.c_str()), const_cast<char*>(path), nullptr};
     pid_t pid = -1;
     int failed = posix_spawn(&pid, helper.c_str(), &actions, nullptr, argv, environ);

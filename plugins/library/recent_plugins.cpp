@@ -68,6 +68,7 @@ void RemoveRecentPlugin(int32_t n) {
   std::memmove(&gRecentPlugins[n], &gRecentPlugins[n + 1],
                size_t(gRecentCount - n - 1) * sizeof(RecentPlugin));
   --gRecentCount;
+  SaveRecentPlugins();
 }
 
 void AddRecentPluginItems(MenuRef menu, uint32_t chainHead, bool check) {

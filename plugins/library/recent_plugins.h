@@ -23,7 +23,7 @@ struct RecentPlugin {
 // saves the list; -6227 while the chooser settings have not been loaded.
 OSErr RememberRecentPlugin(int32_t index);
 OSErr SaveRecentPlugins();
-// Removes item n (0-based).
+// Removes item n (0-based) and saves the list.
 void RemoveRecentPlugin(int32_t n);
 // Appends the recent plug-ins to menu (reference value = table index), checking those that
 // are in the chain whose head is chainHead when check is set.

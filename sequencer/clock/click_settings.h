@@ -23,6 +23,7 @@ struct ClickAccent {
 
 struct ClickSettings {
   uint8_t deviceKind = 20;
+  uint8_t deviceId = 254;  // the plug-in device the click plays on (device kind 20)
   uint16_t flags = 0;
   ClickNote bar{0x99, 84, 127, 60};
   ClickNote beat{0x99, 96, 100, 60};

@@ -16,6 +16,7 @@
 #include "sequencer/transport/conductor_lock_transport.h"
 #include "sequencer/transport/playback_stop.h"
 #include "sequencer/transport/sequencer_hooks.h"
+#include "shell/app/app_entry.h"
 #include "shell/app/app_events.h"
 #include "shell/app/open_deferral.h"
 #include "shell/app/shutdown.h"
@@ -29,6 +30,7 @@
 #include "shell/windows/document_appearance.h"
 #include "shell/windows/counter_window.h"
 #include "shell/windows/redraw_requests.h"
+#include "shell/base/progress_hooks.h"
 #include "song/dialogs/document_questions.h"
 #include "song/dialogs/file_dialogs.h"
 void InstallProgramHooks() {
@@ -64,4 +66,5 @@ void InstallProgramHooks() {
   InstallSongListWindow();
   gContextDeleteHooks.deleteSelectedSongs = RemoveSelectedSongs;
   gEditWindowHooks.activateSelectedSong = [] { SelectSongSlot(gCurrentSongIndex); };
+  gProgressHooks.isQuitting = [] { return gQuitFlag == 1; };
 }

@@ -21,3 +21,9 @@ bool ProgressAskedToStop(int32_t done) {
 void EndProgress() {
   if (gProgressHooks.close) gProgressHooks.close();
 }
+
+void SetProgressLine(const unsigned char* text) {
+  if (gProgressHooks.setText && text) gProgressHooks.setText(text);
+}
+
+bool IsProgramQuitting() { return gProgressHooks.isQuitting && gProgressHooks.isQuitting(); }

@@ -25,6 +25,11 @@ struct ProgressHooks {
   // Sets the value; returns the error word (-2019 after Cancel, 8 after Stop).
   int16_t (*setValue)(int32_t done);
   void (*close)();
+  // Shows a line of text in the open dialog (the item being worked on).
+  void (*setText)(const unsigned char* text);
+  // True once the program has been asked to quit: long work ends early (installed by the
+  // application, InstallProgramHooks).
+  bool (*isQuitting)();
 };
 extern ProgressHooks gProgressHooks;
 
@@ -33,3 +38,7 @@ void BeginProgress(int16_t message, int32_t total);
 // done steps of the total are behind; true when the user asked to stop the work.
 bool ProgressAskedToStop(int32_t done);
 void EndProgress();
+// The item the work is on, as a line of the dialog (nothing while none is open).
+void SetProgressLine(const unsigned char* text);
+// True once the program has been asked to quit.
+bool IsProgramQuitting();

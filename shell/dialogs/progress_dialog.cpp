@@ -309,4 +309,7 @@ void InstallProgressHooks() {
   gProgressHooks.open = OpenWorkProgress;
   gProgressHooks.setValue = SetWorkProgress;
   gProgressHooks.close = CloseWorkProgress;
+  gProgressHooks.setText = [](const unsigned char* text) {
+    if (gProgress.dialog) SetProgressText(text, true);
+  };
 }

@@ -227,6 +227,41 @@ TEST_F(HostCallbacksTest, CycleAndTimelineOutsideAndWhileRendering) {
   EXPECT_FALSE(cycling);
 }
 
+// While a channel renders, its own tempo words and latency offset are what its plug-ins are
+// told: the start delay still ahead holds the timeline back and, while it exceeds the chain's
+// latency, the transport reads as not playing.
+TEST_F(HostCallbacksTest, ARenderingChannelTellsItsTempoWordsAndLatency) {
+  gTransportClock.installedProc.store(ClockTimerPlayProc);
+  EngineChannel channel;
+  channel.sampleRate = kRate;
+  channel.position = 96000;
+  channel.tempoWord = 1375;
+  channel.alternativeTempoWord = 1200;
+  channel.latencyWord = 256;
+  struct Case {
+    int32_t startDelay;
+    uint16_t stateFlags;
+    double tempo;
+    bool playing;
+  };
+  const Case cases[] = {{0, 0, 137.5, true}, {512, 0, 137.5, false}, {200, kPluginStateAltTempo, 120.0, true}};
+  for (const Case& c : cases) {
+    channel.startDelay = c.startDelay;
+    instance_.stateFlags = c.stateFlags;
+    StorePluginRenderChannel(&channel);
+    Float64 tempo = 0, sample = 0;
+    Boolean playing = !c.playing;
+    GetBeatAndTempo(&instance_, nullptr, &tempo);
+    GetTransportState(&instance_, &playing, nullptr, &sample, nullptr, nullptr, nullptr);
+    StorePluginRenderChannel(nullptr);
+    EXPECT_DOUBLE_EQ(c.tempo, tempo) << c.startDelay;
+    EXPECT_EQ(c.playing, bool(playing)) << c.startDelay;
+    EXPECT_EQ(double(96000 - c.startDelay), sample) << c.startDelay;
+  }
+  instance_.stateFlags = 0;
+  gTransportClock.installedProc.store(nullptr);
+}
+
 TEST_F(HostCallbacksTest, SamplesToTheNextBeat) {
   NextBeatCache cache;
   uint8_t* song = gCurrentSong;

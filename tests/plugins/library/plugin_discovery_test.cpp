@@ -2,8 +2,15 @@
 // the information file that spares later scans the examination.
 #include <elf.h>
 
-#include <cstring>
+#include <unistd.h>
 
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "platform/files/catalog.h"
+#include "platform/files/sidecars.h"
+#include "platform/files/file_locations.h"
 #include "platform/files/host_files.h"
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
@@ -12,6 +19,7 @@
 #include "plugins/library/plugin_examination.h"
 #include "plugins/library/plugin_name_split.h"
 #include "plugins/library/plugin_probe.h"
+#include "shell/base/progress_hooks.h"
 #include "tests/plugins/library/plugin_library_fixture.h"
 
 namespace {
@@ -148,6 +156,75 @@ TEST_F(PluginDiscoveryTest, AForeignExecutableIsNotListed) {
   ScanFolder(plugins_.path());
   EXPECT_EQ(1, CountPlugins());
   EXPECT_GE(FindEntry("Tiny Works-Native"), 0);
+}
+
+// A linked folder is searched as a folder: its bundles by the folder scan, its resource-file
+// plug-ins by the walk, which also follows a link it meets as an item.
+TEST_F(PluginDiscoveryTest, LinkedFoldersAreSearchedLikeFolders) {
+  zarin_test::TempFolder elsewhere;
+  std::string synth;
+  ASSERT_EQ(noErr, HostReadFile(FixturePlugin("synth"), &synth, 64 << 20));
+  ASSERT_TRUE(zarin_test::WriteWholeFile(elsewhere.File("Far.so"), synth));
+  ASSERT_TRUE(zarin_test::WriteWholeFile(elsewhere.File("Old Effect"), "code"));
+  FSSpec old;
+  ASSERT_EQ(noErr, PathToSpec(elsewhere.File("Old Effect"), &old));
+  FInfo info{};
+  ASSERT_EQ(noErr, FSpGetFInfo(&old, &info));
+  info.fdType = FourCC("vst ");
+  ASSERT_EQ(noErr, FSpSetFInfo(&old, &info));
+  ASSERT_EQ(0, symlink(elsewhere.path().c_str(), plugins_.File("Linked").c_str()));
+  ScanFolder(plugins_.path());
+  EXPECT_GE(FindEntry("Linked-Far"), 0);
+
+  FoundPlugin found;
+  found.cache = Handle();
+  ASSERT_EQ(noErr, WalkPluginFolder(&found, -1, DirIDForPath(plugins_.path()), 0, 3, nullptr));
+  int32_t index = FindEntry("Old Effect");
+  ASSERT_GE(index, 0);
+  EXPECT_EQ(kPluginKindVstResource, PluginInfoAt(index)->kind);
+  // At the deepest level a folder is an item, and no plug-in.
+  int32_t before = CountPlugins();
+  ASSERT_EQ(noErr, WalkPluginFolder(&found, -1, DirIDForPath(plugins_.path()), 0, 0, nullptr));
+  EXPECT_EQ(before, CountPlugins());
+}
+
+// The scan's progress names every 16th item as "count. name", a plug-in for another machine
+// as "name not native, ignored", and a program asked to quit stops listing.
+TEST_F(PluginDiscoveryTest, TheScanShowsItsItemsAndStopsWhenTheProgramQuits) {
+  static std::vector<std::string> lines;
+  static bool quitting = false;
+  lines.clear();
+  quitting = false;
+  ProgressHooks saved = gProgressHooks;
+  gProgressHooks.setValue = [](int32_t) -> int16_t { return 0; };
+  gProgressHooks.setText = [](const unsigned char* text) {
+    lines.emplace_back(reinterpret_cast<const char*>(text + 1), text[0]);
+  };
+  gProgressHooks.isQuitting = [] { return quitting; };
+  ResetScanProgressCount();
+  for (int32_t i = 1; i < 16; ++i) EXPECT_EQ(noErr, ShowScanProgress(true, reinterpret_cast<const unsigned char*>("\x01x")));
+  EXPECT_TRUE(lines.empty());
+  EXPECT_EQ(noErr, ShowScanProgress(true, reinterpret_cast<const unsigned char*>("\x04" "Echo")));
+  EXPECT_EQ(std::vector<std::string>{"16. Echo"}, lines);
+
+  std::string bytes;
+  ASSERT_EQ(noErr, HostReadFile(FixturePlugin("synth"), &bytes, 64 << 20));
+  Elf64_Ehdr header;
+  std::memcpy(&header, bytes.data(), sizeof header);
+  header.e_machine = header.e_machine == EM_AARCH64 ? EM_X86_64 : EM_AARCH64;
+  std::memcpy(bytes.data(), &header, sizeof header);
+  ASSERT_TRUE(zarin_test::WriteWholeFile(plugins_.File("Foreign.so"), bytes));
+  FoundPlugin found;
+  found.cache = Handle();
+  ASSERT_EQ(noErr, EnumerateBundlesInFolder(true, &found, plugins_.path(), nullptr));
+  EXPECT_EQ("Foreign not native, ignored", lines.back());
+
+  ASSERT_EQ(noErr, HostReadFile(FixturePlugin("synth"), &bytes, 64 << 20));
+  ASSERT_TRUE(zarin_test::WriteWholeFile(plugins_.File("Native.so"), bytes));
+  quitting = true;
+  ASSERT_EQ(noErr, EnumerateBundlesInFolder(false, &found, plugins_.path(), nullptr));
+  EXPECT_EQ(0, CountPlugins());
+  gProgressHooks = saved;
 }
 
 struct VersionCase {

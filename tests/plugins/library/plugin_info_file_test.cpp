@@ -349,6 +349,11 @@ TEST_F(PluginInfoFileTest, TheRecentListMovesToTheFrontAndKeepsTwenty) {
   ASSERT_EQ(20, CountRecentPlugins());
   EXPECT_EQ(5u, GetRecentPlugin(0).index);
   EXPECT_EQ(105u, GetRecentPlugin(0).uniqueId);
+  // A removal is kept in the preferences at once.
+  RemoveRecentPlugin(0);
+  LoadRecentPlugins();
+  ASSERT_EQ(19, CountRecentPlugins());
+  EXPECT_EQ(20u, GetRecentPlugin(0).index);
   CloseResFileUseApp(gPrefsResFile);
   gPrefsResFile = -1;
 }

@@ -10,6 +10,7 @@
 #include "audio/engine/engine_channels.h"
 #include "audio/engine/engine_state.h"
 #include "platform/memory/byte_order.h"
+#include "plugins/host/plugin_instance.h"
 #include "plugins/host/vst_host_callback.h"
 #include "plugins/host/vst_time_info.h"
 #include "sequencer/clock/sequencer_clock.h"
@@ -198,6 +199,29 @@ TEST_F(VstTimeInfoTest, RecordsAreNeverSharedBetweenThreadsOrInstances) {
   // The callback answers the same record's address.
   EXPECT_EQ(HandleAudioMasterCall(first.effect(), kAudioMasterGetTime, 0, kVstPpqPosValid, nullptr, 0),
             reinterpret_cast<VstIntPtr>(a));
+}
+
+// While a channel renders, the record holds the channel's position less the start delay
+// still ahead and the channel's own tempo word (the alternative one for an instance that
+// follows it).
+TEST_F(VstTimeInfoTest, ARenderingChannelGivesItsTempoWordAndLatencyOffset) {
+  TestVstInstance plugin(vsthost_test::kLspCompressor);
+  ASSERT_TRUE(plugin.ok());
+  MeterSong(6, 8);
+  EngineChannel channel;
+  channel.position = 50000;
+  channel.startDelay = 1000;
+  channel.sampleRate = 48000.0f;
+  channel.tempoWord = 1375;
+  channel.alternativeTempoWord = 900;
+  StorePluginRenderChannel(&channel);
+  VstTimeInfo* info = FillVstTimeInfo(kVstTempoValid, nullptr);
+  EXPECT_EQ(49000.0, info->samplePos);
+  EXPECT_DOUBLE_EQ(137.5, info->tempo);
+  plugin.instance()->stateFlags |= kPluginStateAltTempo;
+  info = FillVstTimeInfo(kVstTempoValid, plugin.effect());
+  EXPECT_DOUBLE_EQ(90.0, info->tempo);
+  StorePluginRenderChannel(nullptr);
 }
 
 // audioMasterTempoAt: beats per minute x 10000, the song's tempo, the conductor's tempo at
