@@ -1,0 +1,326 @@
+#include "media/overview/overview_compute.h"
+
+#include <algorithm>
+#include <cstring>
+#include <type_traits>
+#include <vector>
+
+#include "audio/engine/region_lookup.h"
+#include "audio/streams/stream_media_hooks.h"
+#include "audio/streams/stream_reads.h"
+#include "media/overview/overview_blocks.h"
+#include "platform/memory/byte_order.h"
+#include "platform/memory/memory.h"
+#include "platform/system/host_time.h"
+#include "shell/base/file_access.h"
+#include "song/conductor/sample_position.h"
+#include "song/documents/media_references.h"
+
+namespace {
+
+constexpr int32_t kReadBufferBytes = 65536;
+constexpr UInt32 kYieldIntervalTicks = 6;
+
+// Sample readers by encoding class and width: integer classes give signed values (offset
+// binary less its zero), the float class the float.
+template <int Bytes, bool Little, bool Unsigned>
+struct IntSample {
+  using Value = int32_t;
+  static int32_t Get(const uint8_t* p) {
+    uint32_t u = 0;
+    for (int i = 0; i < Bytes; ++i) u = (u << 8) | p[Little ? Bytes - 1 - i : i];
+    if (Unsigned) return int32_t(int64_t(u) - (int64_t(1) << (Bytes * 8 - 1)));
+    if (Bytes < 4) return int32_t(u << (32 - Bytes * 8)) >> (32 - Bytes * 8);
+    return int32_t(u);
+  }
+};
+struct FloatSample {
+  using Value = float;
+  static float Get(const uint8_t* p) { return ReadF32BE(p); }
+};
+
+// One channel's tick in the making and its block.
+struct ChannelScan {
+  OverviewAppendState out;
+  int32_t lo = 0, hi = 0;
+  float flo = 0, fhi = 0;
+};
+
+struct Scan {
+  OverviewSource* source;
+  int16_t cls = 0;
+  int32_t bytes = 2;     // bytes per sample
+  int32_t shift = 16;    // the sample's width in bits
+  int32_t frameBytes = 0;
+  std::vector<ChannelScan> channels;
+  int32_t tick = 1;          // the tick being filled
+  int64_t tickEnd = 0;       // the position where it ends
+  int64_t samplesInTick = 0;
+  uint8_t* buffer = nullptr;
+  UInt32 lastYield = 0;
+};
+
+int64_t TickPosition(const Scan& s, int32_t tick) {
+  return TickToSamplePositionInSong(tick, s.source->rate, reinterpret_cast<uint8_t*>(*s.source->song));
+}
+
+void ResetPending(Scan* s) {
+  for (ChannelScan& c : s->channels) {
+    c.lo = INT32_MAX, c.hi = INT32_MIN;
+    c.flo = 1.0f, c.fhi = -1.0f;
+  }
+  s->samplesInTick = 0;
+}
+
+int32_t Quantise(const Scan& s, int32_t v) {
+  int64_t x = int64_t(v) * 256;
+  if (s.cls == kFormatClassUnsigned) return int32_t((x + (int64_t(1) << (s.shift - 1))) >> s.shift) + 128;
+  if (s.shift >= 32) return int32_t(x / (int64_t(1) << 32)) + 128;
+  return int32_t(x >> s.shift) + 128;
+}
+
+int32_t QuantiseFloat(float v) { return int32_t(std::clamp(v, -1.0f, 1.0f) * 128.0f) + 128; }
+
+bool ChannelIsSilent(const Scan& s, const ChannelScan& c) {
+  return s.cls == kFormatClassFloat ? (c.flo == 0.0f && c.fhi == 0.0f) : (c.lo == 0 && c.hi == 0);
+}
+
+// Appends a channel's values at a tick, after the ticks since its last entry.
+void AppendChannel(const Scan& s, ChannelScan* c, int32_t atTick) {
+  int32_t ticks = atTick - c->out.lastTick;
+  if (s.cls == kFormatClassFloat)
+    AppendOverviewEntry(&c->out, ticks, QuantiseFloat(c->flo), QuantiseFloat(c->fhi));
+  else
+    AppendOverviewEntry(&c->out, ticks, Quantise(s, c->lo), Quantise(s, c->hi));
+}
+
+// A tick is complete: each channel that has waveform in it appends it (signed classes want
+// more than one sample; a tick with fewer carries its values into the next).
+void CompleteTick(Scan* s) {
+  bool carry = s->samplesInTick == 0 ||
+               (s->samplesInTick == 1 && (s->cls == kFormatClassSignedBig || s->cls == kFormatClassLittle));
+  if (!carry) {
+    for (ChannelScan& c : s->channels)
+      if (!ChannelIsSilent(*s, c)) AppendChannel(*s, &c, s->tick);
+    ResetPending(s);
+  }
+  ++s->tick;
+  s->tickEnd = TickPosition(*s, s->tick + 1);
+}
+
+template <class Reader>
+void ScanFrames(Scan* s, const uint8_t* p, int32_t frames) {
+  for (size_t c = 0; c < s->channels.size(); ++c) {
+    const uint8_t* q = p + c * s->bytes;
+    typename Reader::Value lo = Reader::Get(q), hi = lo;
+    for (int32_t f = 1; f < frames; ++f) {
+      typename Reader::Value v = Reader::Get(q + f * s->frameBytes);
+      lo = std::min(lo, v);
+      hi = std::max(hi, v);
+    }
+    ChannelScan& ch = s->channels[c];
+    if constexpr (std::is_same_v<typename Reader::Value, float>) {
+      ch.flo = std::min(ch.flo, lo), ch.fhi = std::max(ch.fhi, hi);
+    } else {
+      ch.lo = std::min(ch.lo, lo), ch.hi = std::max(ch.hi, hi);
+    }
+  }
+}
+
+void ScanSilence(Scan* s) {
+  for (ChannelScan& c : s->channels) {
+    c.lo = std::min(c.lo, 0), c.hi = std::max(c.hi, 0);
+    c.flo = std::min(c.flo, 0.0f), c.fhi = std::max(c.fhi, 0.0f);
+  }
+}
+
+template <int Bytes, bool Little, bool Unsigned>
+void ScanIntFrames(Scan* s, const uint8_t* p, int32_t frames) {
+  ScanFrames<IntSample<Bytes, Little, Unsigned>>(s, p, frames);
+}
+
+void ScanChunk(Scan* s, const uint8_t* p, int32_t frames) {
+  if (frames <= 0) return;
+  if (!p) return ScanSilence(s);
+  bool little = s->cls == kFormatClassLittle, unsig = s->cls == kFormatClassUnsigned;
+  if (s->cls == kFormatClassFloat) return ScanFrames<FloatSample>(s, p, frames);
+  switch (s->bytes * 4 + (little ? 1 : 0) + (unsig ? 2 : 0)) {
+    case 4: return ScanIntFrames<1, false, false>(s, p, frames);
+    case 5: return ScanIntFrames<1, true, false>(s, p, frames);
+    case 6: return ScanIntFrames<1, false, true>(s, p, frames);
+    case 8: return ScanIntFrames<2, false, false>(s, p, frames);
+    case 9: return ScanIntFrames<2, true, false>(s, p, frames);
+    case 10: return ScanIntFrames<2, false, true>(s, p, frames);
+    case 12: return ScanIntFrames<3, false, false>(s, p, frames);
+    case 13: return ScanIntFrames<3, true, false>(s, p, frames);
+    case 14: return ScanIntFrames<3, false, true>(s, p, frames);
+    case 16: return ScanIntFrames<4, false, false>(s, p, frames);
+    case 17: return ScanIntFrames<4, true, false>(s, p, frames);
+    default: return ScanIntFrames<4, false, true>(s, p, frames);
+  }
+}
+
+// Walks a block of frames (null: silence) tick by tick.
+void WalkFrames(Scan* s, int64_t position, const uint8_t* p, int32_t frames) {
+  int32_t i = 0;
+  while (i < frames) {
+    int32_t k = int32_t(std::min<int64_t>(frames - i, s->tickEnd - (position + i)));
+    if (k > 0) {
+      ScanChunk(s, p ? p + int64_t(i) * s->frameBytes : nullptr, k);
+      s->samplesInTick += k;
+      i += k;
+    }
+    if (position + i >= s->tickEnd) CompleteTick(s);
+  }
+}
+
+// Reads up to count frames of a region at a frame within it. Regions that are silent or whose
+// file is missing or closed read as silence (*silent).
+OSErr ReadFrames(Scan* s, const uint8_t* region, int64_t first, int32_t count, int32_t* got, bool* silent) {
+  *got = 0;
+  *silent = true;
+  uint16_t flags = ReadU16BE(region + kRegionFlagsAt);
+  const uint8_t* entry = GetReferencedFileEntry(ReadU16BE(region + kRegionFileIndexAt));
+  if ((flags & (kRegionFlagSilent | kRegionFlagMissing)) || !entry || (ReadU16BE(entry + kRefFlags) & kRefByFileNumber) ||
+      ReadU32BE(entry + kRefFork) == 0) {
+    *got = count;
+    return noErr;
+  }
+  uint32_t bytes = uint32_t(count) * uint32_t(s->frameBytes);
+  int64_t at = int64_t(ReadU32BE(region + kRegionFileOffsetAt)) + first * s->frameBytes;
+  OSErr err = ReadForkAtLocked(int16_t(ReadU32BE(entry + kRefFork)), fsFromStart, at, &bytes, s->buffer);
+  *silent = false;
+  *got = int32_t(bytes / uint32_t(s->frameBytes));
+  if (err == eofErr) return noErr;  // a file shorter than its region ends the audio there
+  return err;
+}
+
+// After a block really read: a background computation yields now and then.
+bool KeepGoing(Scan* s) {
+  if (!s->source->yield || TickCount() - s->lastYield <= kYieldIntervalTicks) return true;
+  bool go = s->source->yield(s->source);
+  s->lastYield = TickCount();
+  return go;
+}
+
+OSErr ScanRange(Scan* s, int64_t position, int64_t endPosition) {
+  int32_t framesPerRead = kReadBufferBytes / s->frameBytes;
+  while (position < endPosition) {
+    int64_t start = 0, end = 0;
+    int32_t index = FindRegionAtPosition(position, &start, &end, s->source->regions);
+    if (index < 0) break;
+    const uint8_t* region = reinterpret_cast<const uint8_t*>(*s->source->regions) + index * kRegionSize;
+    if (region[kRegionBytesPerFrameAt] != s->frameBytes) return kOverviewNoFrameSize;
+    int32_t count = int32_t(std::min<int64_t>({framesPerRead, end - position, endPosition - position}));
+    int32_t got = 0;
+    bool silent = false;
+    OSErr err = ReadFrames(s, region, position - start, count, &got, &silent);
+    if (err != noErr) return err;
+    if (got == 0) break;
+    WalkFrames(s, position, silent ? nullptr : s->buffer, got);
+    position += got;
+    if (!silent && !KeepGoing(s)) return kOverviewGaveUp;
+  }
+  return noErr;
+}
+
+OSErr PrepareScan(Scan* s) {
+  s->cls = ClassifySampleFormat(s->source->encoding, s->source->bits);
+  if (s->cls == kFormatClassForeign) return kOverviewUnreadableFormat;
+  s->bytes = (s->source->bits + 7) / 8;
+  s->shift = s->bytes * 8;
+  if (!s->source->regions || CountAudioRegions(s->source->regions) == 0 || !(s->source->rate > 0)) return paramErr;
+  s->frameBytes = reinterpret_cast<const uint8_t*>(*s->source->regions)[kRegionBytesPerFrameAt];
+  int32_t channels = std::max<int16_t>(s->source->channels, 1);
+  if (s->frameBytes == 0 || s->frameBytes < channels * s->bytes) return kOverviewNoFrameSize;
+  s->channels.resize(size_t(channels));
+  for (ChannelScan& c : s->channels) {
+    c.out.block = NewOverviewBlock(int16_t(channels));
+    if (!c.out.block) return memFullErr;
+    c.out.capacity = kOverviewNewBlockBytes;
+  }
+  return noErr;
+}
+
+// Ends every block, links them in channel order; the first is the chain.
+Handle FinishChain(Scan* s, int32_t endTick) {
+  for (ChannelScan& c : s->channels) {
+    if (s->samplesInTick > 0 && !ChannelIsSilent(*s, c)) AppendChannel(*s, &c, endTick);
+    else AppendOverviewSilence(&c.out, endTick - c.out.lastTick);
+    FinishOverviewBlock(&c.out);
+  }
+  for (size_t i = 0; i + 1 < s->channels.size(); ++i)
+    if (s->channels[i].out.block) SetOverviewBlockNext(s->channels[i].out.block, s->channels[i + 1].out.block);
+  return s->channels[0].out.block;
+}
+
+bool AnyBlockLost(const Scan& s) {
+  for (const ChannelScan& c : s.channels)
+    if (!c.out.block) return true;
+  return false;
+}
+
+void DisposeScanBlocks(Scan* s) {
+  for (ChannelScan& c : s->channels) {
+    if (c.out.block) DisposeHandle(c.out.block);
+    c.out.block = Handle();
+  }
+}
+
+}  // namespace
+
+int64_t OverviewAudioFrames(Handle regions) {
+  if (!regions) return 0;
+  int64_t start = 0, end = 0;
+  FindRegionAtPosition(kOpenRegionEnd, &start, &end, regions);
+  return end;
+}
+
+int32_t OverviewAudioEndTick(const OverviewSource& source) {
+  int64_t frames = OverviewAudioFrames(source.regions);
+  if (frames <= 0 || !source.song) return 1;
+  uint8_t* song = reinterpret_cast<uint8_t*>(*source.song);
+  // The first tick whose start lies at or after the end of the audio.
+  int32_t lo = 1, hi = 2;
+  while (TickToSamplePositionInSong(hi, source.rate, song) < frames && hi < INT32_MAX / 2) hi *= 2;
+  while (lo < hi) {
+    int32_t mid = lo + (hi - lo) / 2;
+    if (TickToSamplePositionInSong(mid, source.rate, song) < frames) lo = mid + 1;
+    else hi = mid;
+  }
+  return lo;
+}
+
+int32_t ResolveOverviewEndTick(const OverviewSource& source, int32_t endTick) {
+  int32_t length = OverviewAudioEndTick(source);
+  if (endTick == 0 || endTick > length) endTick = length;
+  return std::max(endTick, 1);
+}
+
+OSErr ComputeOverviewChain(OverviewSource* source, int32_t startTick, int32_t endTick, Handle* chain) {
+  *chain = Handle();
+  if (!source || !source->song) return paramErr;
+  Scan s;
+  s.source = source;
+  OSErr err = PrepareScan(&s);
+  std::vector<uint8_t> buffer(kReadBufferBytes);
+  s.buffer = buffer.data();
+  startTick = std::max(startTick, 1);
+  endTick = std::max(ResolveOverviewEndTick(*source, endTick), startTick);
+  if (err == noErr) {
+    for (ChannelScan& c : s.channels) c.out.lastTick = startTick - 1;
+    ResetPending(&s);
+    s.tick = startTick;
+    s.tickEnd = TickPosition(s, startTick + 1);
+    s.lastYield = TickCount();
+    int64_t endPosition = std::min(TickPosition(s, endTick), OverviewAudioFrames(source->regions));
+    err = ScanRange(&s, TickPosition(s, startTick), endPosition);
+  }
+  if (err == noErr) *chain = FinishChain(&s, endTick);
+  if (err == noErr && AnyBlockLost(s)) err = memFullErr;
+  if (err != noErr) {
+    DisposeScanBlocks(&s);
+    *chain = Handle();
+  }
+  return err;
+}
