@@ -11,6 +11,7 @@
 #include "platform/memory/memory.h"
 #include "song/documents/bundle_media.h"
 #include "song/documents/document_file.h"
+#include "song/documents/media_references.h"
 #include "song/model/song_iterators.h"
 #include "song/model/utility_iteration.h"
 
@@ -25,8 +26,6 @@ void DropAlias(Handle record) {
   if (v.OverviewAlias()) DisposeHandle(v.OverviewAlias());
   ViewTrackAudio(record).SetOverviewAlias(Handle());
 }
-
-const FSSpec* gSavingDocument = nullptr;
 
 // The song document's name without its extension, with ".OVV", at most 31 characters.
 void OverviewFileName(const FSSpec& doc, Str255 name) {
@@ -72,29 +71,38 @@ OSErr MakeOverviewFileAlias(const FSSpec* document) {
   return err;
 }
 
+// The file the current track's alias itself names (never one found by its name elsewhere).
+bool NamedOverviewFile(FSSpec* spec) {
+  Handle alias = ViewTrackAudio(MainRecord()).OverviewAlias();
+  const FSSpec* document = gCurrentDocumentSpec.name[0] ? &gCurrentDocumentSpec : nullptr;
+  return alias && ResolveReferencedAlias(alias, document, spec) == noErr;
+}
+
 void DeleteOverviewFile() {
-  Handle record = MainRecord();
-  Handle alias = ViewTrackAudio(record).OverviewAlias();
-  if (!alias) return;
   FSSpec spec;
-  Boolean changed = false;
-  if (ResolveOverviewAlias(alias, &spec, &changed, nullptr, nullptr) != noErr) return;
+  if (!NamedOverviewFile(&spec)) return;
   FSpDelete(&spec);
-  DropAlias(record);
+  DropAlias(MainRecord());
 }
 
 OSErr SaveOverviewFiles(const FSSpec* document, bool deleteOld) {
-  if (deleteOld) ForEachTrack([](void*) -> int32_t { DeleteOverviewFile(); return 0; }, nullptr);
-  OSErr first = noErr;
-  gSavingDocument = document;
+  struct Save {
+    const FSSpec* document;
+    bool deleteOld;
+    OSErr first;
+  } save{document, deleteOld, noErr};
+  // The new file is written before the old one goes, so a failed write costs no more than
+  // computing that overview again.
   ForEachTrack([](void* arg) -> int32_t {
-    OSErr err = MakeOverviewFileAlias(gSavingDocument);
-    auto* firstErr = static_cast<OSErr*>(arg);
-    if (*firstErr == noErr) *firstErr = err;
+    auto* s = static_cast<Save*>(arg);
+    FSSpec old;
+    bool hadOld = s->deleteOld && NamedOverviewFile(&old);
+    OSErr err = MakeOverviewFileAlias(s->document);
+    if (hadOld && err == noErr) FSpDelete(&old);
+    if (s->first == noErr) s->first = err;
     return 0;
-  }, &first);
-  gSavingDocument = nullptr;
-  return first;
+  }, &save);
+  return save.first;
 }
 
 OSErr LoadOverviewFile() {

@@ -15,8 +15,8 @@ OSErr MakeOverviewFileAlias(const FSSpec* document);
 // Deletes the file the current track's alias names and disposes the alias; an alias that does
 // not resolve is kept.
 void DeleteOverviewFile();
-// Every track of the current song: with deleteOld, DeleteOverviewFile first; then
-// MakeOverviewFileAlias. Returns the first error.
+// Every track of the current song: MakeOverviewFileAlias, and with deleteOld the file the
+// track's alias named before is deleted once the new one is written. Returns the first error.
 OSErr SaveOverviewFiles(const FSSpec* document, bool deleteOld);
 // The current track's main record takes its overview from its file. An alias that no longer
 // resolves is disposed (the overview is then computed when drawn); a file that does not hold

@@ -135,6 +135,7 @@ void* RunOverviewJobs(void* firstNode) {
   }
   --gOverviewThreadCount;
   gOverviewJobTail = nullptr;
+  gOverviewWaitRequest = 0;  // a closed song's give-up ends with its jobs
   return nullptr;
 }
 
@@ -152,10 +153,14 @@ void ComputeWholeOverviewJob(OverviewJob* job) {
 }
 
 void UpdateOverviewRangeJob(OverviewJob* job) {
-  if (gOverviewWaitRequest || !SelectJobTrack(*job)) return;
+  if (!SelectJobTrack(*job)) return;
   Handle record = GetTrackAudio();
   TrackAudioView v = ViewTrackAudio(record);
   if (!v) return;
+  if (gOverviewWaitRequest) {  // the range stays stale: the overview is made anew when drawn
+    ClearOverviewDirty();
+    return;
+  }
   v.SetOverviewState(kOverviewQueued);
   int32_t start = std::max<int32_t>(int32_t(job->startTick), 1);
   DeleteOverviewTicks(start, RangeEnd(record, *job) - start);
@@ -165,8 +170,10 @@ void UpdateOverviewRangeJob(OverviewJob* job) {
   bool same = RestoreOverviewContext(job->song, job->entry) && GetTrackAudio() == record;
   if (!same) {
     DisposeOverviewBlocks(piece);
-  } else if (!piece || !MergeOverviewPiece(record, piece, start)) {
-    if (piece == Handle()) ClearOverviewDirty();
+  } else if (!piece) {
+    ClearOverviewDirty();
+  } else {
+    MergeOverviewPiece(record, piece, start);
   }
   if (same) RedrawOverviewWindows();
   PopSongContext();

@@ -6,11 +6,15 @@
 
 #include "media/background_jobs.h"
 #include "media/overview/overview_blocks.h"
+#include "media/overview/overview_file_format.h"
+#include "media/overview/overview_files.h"
 #include "media/overview/overview_jobs.h"
 #include "media/overview/overview_track.h"
 #include "media/overview/track_overview.h"
 #include "media/track_audio/track_audio.h"
+#include "platform/files/file_locations.h"
 #include "platform/memory/memory.h"
+#include "song/documents/document_file.h"
 #include "platform/threads/cooperative_threads.h"
 #include "shell/base/app_state.h"
 #include "song/model/song_context.h"
@@ -163,6 +167,49 @@ TEST_F(OverviewJobs, WaitingForTheWorkerMakesItsJobsGiveUp) {
   DrawTrackOverview(1, 1000, 0, 0, 0);  // the next drawing starts the whole computation again
   RunWorker();
   ExpectOverviewOf(record, Whole());
+  DisposeTrackAudio(gCurrentTrack + kTrackRegionList);
+}
+
+// Saving writes the overview beside the document and the record keeps its alias; the file
+// brings the overview back; saving again in place leaves one file; a damaged file is refused
+// and left as it is; a track without an overview writes none and loses its alias.
+TEST_F(OverviewJobs, TheCacheFileBesideTheDocumentBringsTheOverviewBack) {
+  Background(false);
+  Handle record = Attach(Whole());
+  ASSERT_TRUE(EnsureTrackOverview());
+  std::string before;
+  for (Handle b = ViewTrackAudio(record).Overview(); b; b = OverviewBlockNext(b))
+    before += std::string(HandleData(b) + kOverviewHeaderBytes, size_t(GetHandleSize(b) - kOverviewHeaderBytes));
+  ASSERT_TRUE(zarin_test::WriteWholeFile(tmp_.File("Tune.zs"), "song"));
+  FSSpec savedDoc = gCurrentDocumentSpec;
+  ASSERT_EQ(noErr, PathToSpec(tmp_.File("Tune.zs"), &gCurrentDocumentSpec));
+  FSSpec doc = gCurrentDocumentSpec;
+  ASSERT_EQ(noErr, SaveDocumentOverviewFiles(&doc, true));
+  ASSERT_TRUE(ViewTrackAudio(record).OverviewAlias());
+  std::string file = zarin_test::ReadWholeFile(tmp_.File("Tune.OVV"));
+  EXPECT_EQ(size_t(4 + GetHandleSize(ViewTrackAudio(record).Overview())) * 2, file.size());  // two blocks
+  ASSERT_EQ(noErr, SaveDocumentOverviewFiles(&doc, true));  // again in place: a new file, the old one gone
+  EXPECT_EQ("", zarin_test::ReadWholeFile(tmp_.File("Tune.OVV")));
+  EXPECT_EQ(file, zarin_test::ReadWholeFile(tmp_.File("Tune 2.OVV")));
+
+  ClearOverviewDirty();
+  LoadDocumentOverviewFiles();
+  ExpectOverviewOf(record, Whole());
+  std::string after;
+  for (Handle b = ViewTrackAudio(record).Overview(); b; b = OverviewBlockNext(b))
+    after += std::string(HandleData(b) + kOverviewHeaderBytes, size_t(GetHandleSize(b) - kOverviewHeaderBytes));
+  EXPECT_EQ(before, after);
+
+  std::string damaged = file.substr(0, file.size() - 9);
+  ASSERT_TRUE(zarin_test::WriteWholeFile(tmp_.File("Tune 2.OVV"), damaged));
+  ClearOverviewDirty();
+  EXPECT_EQ(kOverviewFileDamaged, LoadOverviewFile());
+  EXPECT_FALSE(ViewTrackAudio(record).Overview());
+  EXPECT_EQ(damaged, zarin_test::ReadWholeFile(tmp_.File("Tune 2.OVV")));
+
+  EXPECT_EQ(noErr, MakeOverviewFileAlias(&doc));  // no overview: no file, no alias
+  EXPECT_FALSE(ViewTrackAudio(record).OverviewAlias());
+  gCurrentDocumentSpec = savedDoc;
   DisposeTrackAudio(gCurrentTrack + kTrackRegionList);
 }
 
