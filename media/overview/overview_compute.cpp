@@ -219,7 +219,7 @@ OSErr ScanRange(Scan* s, int64_t position, int64_t endPosition) {
     if (got == 0) break;
     WalkFrames(s, position, silent ? nullptr : s->buffer, got);
     position += got;
-    if (!silent && !KeepGoing(s)) return kOverviewGaveUp;
+    if (!silent && !KeepGoing(s)) return kOverviewJobGaveUp;
   }
   return noErr;
 }
@@ -244,9 +244,11 @@ OSErr PrepareScan(Scan* s) {
 
 // Ends every block, links them in channel order; the first is the chain.
 Handle FinishChain(Scan* s, int32_t endTick) {
+  // A tick cut by the end of the audio shows what it holds; the entry after the last tick is
+  // the one not in use.
   for (ChannelScan& c : s->channels) {
-    if (s->samplesInTick > 0 && !ChannelIsSilent(*s, c)) AppendChannel(*s, &c, endTick);
-    else AppendOverviewSilence(&c.out, endTick - c.out.lastTick);
+    if (s->samplesInTick > 0 && s->tick < endTick && !ChannelIsSilent(*s, c)) AppendChannel(*s, &c, s->tick);
+    AppendOverviewSilence(&c.out, std::max(endTick - c.out.lastTick, 1));
     FinishOverviewBlock(&c.out);
   }
   for (size_t i = 0; i + 1 < s->channels.size(); ++i)

@@ -10,7 +10,7 @@
 
 // Answers of ComputeOverviewChain besides the file layer's read errors and -108.
 constexpr OSErr kOverviewUnreadableFormat = -2;  // the sample encoding cannot be shown
-constexpr OSErr kOverviewGaveUp = -1;            // a background job gave up at a yield
+constexpr OSErr kOverviewJobGaveUp = -1;            // a background job gave up at a yield
 constexpr OSErr kOverviewNoFrameSize = -909;     // a region with 0 bytes per frame
 
 // What the computation reads: the region list (256-byte audio regions, each naming an entry

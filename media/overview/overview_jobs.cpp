@@ -181,7 +181,7 @@ void UpdateOverviewRangeJob(OverviewJob* job) {
 
 void RequestOverviewUpdate(int32_t startTick, int32_t endTick) {
   Handle record = GetTrackAudio();
-  if (!record || GetActiveTrackAudio() != record) return;
+  if (!record || GetActiveTrackAudioRecord() != record) return;
   TrackAudioView v = ViewTrackAudio(record);
   if (!v.Overview()) {
     WaitForOverviewThread();

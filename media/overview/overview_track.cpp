@@ -51,7 +51,7 @@ Handle MainOverview() {
   return v ? v.Overview() : Handle();
 }
 
-bool AlternateIsActive() { return GetActiveTrackAudio() != GetTrackAudio(); }
+bool AlternateIsActive() { return GetActiveTrackAudioRecord() != GetTrackAudio(); }
 
 }  // namespace
 
@@ -108,7 +108,7 @@ void ShiftOverviewForDelete(int32_t tick, int32_t count) {
 }
 
 int32_t GetOverviewLevel(int32_t tick, int32_t channel) {
-  TrackAudioView v = ViewTrackAudio(GetActiveTrackAudio());
+  TrackAudioView v = ViewTrackAudio(GetActiveTrackAudioRecord());
   if (!v || !v.Overview() || channel < 0) return 0;
   if (channel >= OverviewBlockChannels(v.Overview())) return 0;
   return OverviewBlockLevel(OverviewBlockForChannel(v.Overview(), channel), tick);

@@ -21,7 +21,10 @@
 namespace overview_test {
 
 bool MakeSoxFile(const std::string& path, const std::string& arguments) {
-  std::string command = "sox -n " + arguments + " '" + path + "' 2>/dev/null";
+  // The format options go before the file, the effect (from "synth" on) after it.
+  size_t effect = arguments.find("synth");
+  std::string command = "sox -n " + arguments.substr(0, effect) + " '" + path + "' " +
+                        (effect == std::string::npos ? "" : arguments.substr(effect)) + " 2>/dev/null";
   return std::system(command.c_str()) == 0;
 }
 
@@ -136,10 +139,10 @@ std::vector<std::vector<TickValue>> ExpectedOverview(const Samples& played, floa
     if (from >= played.frames) break;
     for (int32_t c = 0; c < played.channels; ++c) {
       TickValue value;
-      if (to <= played.frames) {
+      {
         bool loud = false;
         int32_t lo = 255, hi = 0;
-        for (int64_t f = from; f < to; ++f) {
+        for (int64_t f = from; f < std::min(to, played.frames); ++f) {
           size_t at = size_t(f * played.channels + c);
           int32_t q = played.isFloat ? QuantiseFloat(played.floats[at]) : QuantiseInt(played.ints[at]);
           loud = loud || (played.isFloat ? played.floats[at] != 0.0f : played.ints[at] != 0);

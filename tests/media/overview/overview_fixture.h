@@ -27,7 +27,8 @@ struct Samples {
   std::vector<float> floats;
 };
 
-// Makes a file with sox (-n, the arguments); false when sox fails.
+// Makes a file with sox from nothing: the format options, then the effect from "synth" on;
+// false when sox fails.
 bool MakeSoxFile(const std::string& path, const std::string& arguments);
 Samples ReadSamples(const std::string& path);
 // A copy of a 16-bit AIFF as an AIFF-C with little-endian ('sowt') samples.
@@ -60,7 +61,7 @@ class PlayedFile {
 // The samples the pieces play, one after another.
 Samples PlayedSamples(const Samples& file, const std::vector<Piece>& pieces);
 // Per tick of the current song, for each channel: the lowest and highest quantised sample of
-// the complete ticks (none where all samples are zero); ticks from 1 up to the end.
+// the tick (none where all its samples are zero); ticks from 1 to the one the audio ends in.
 std::vector<std::vector<TickValue>> ExpectedOverview(const Samples& played, float rate);
 // The entries in use of a block as values per tick from tick 1.
 std::vector<TickValue> BlockTicks(Handle block);
