@@ -23,8 +23,10 @@ Handle MainRecord() { return GetTrackAudio(); }
 
 void DropAlias(Handle record) {
   TrackAudioView v = ViewTrackAudio(record);
-  if (v.OverviewAlias()) DisposeHandle(v.OverviewAlias());
-  ViewTrackAudio(record).SetOverviewAlias(Handle());
+  if (!v) return;
+  Handle alias = v.OverviewAlias();
+  v.SetOverviewAlias(Handle());
+  if (alias && IsValidHandle(alias)) DisposeHandle(alias);
 }
 
 // The song document's name without its extension, with ".OVV", at most 31 characters.
@@ -73,7 +75,8 @@ OSErr MakeOverviewFileAlias(const FSSpec* document) {
 
 // The file the current track's alias itself names (never one found by its name elsewhere).
 bool NamedOverviewFile(FSSpec* spec) {
-  Handle alias = ViewTrackAudio(MainRecord()).OverviewAlias();
+  TrackAudioView v = ViewTrackAudio(MainRecord());
+  Handle alias = v ? v.OverviewAlias() : Handle();
   const FSSpec* document = gCurrentDocumentSpec.name[0] ? &gCurrentDocumentSpec : nullptr;
   return alias && ResolveReferencedAlias(alias, document, spec) == noErr;
 }
@@ -111,10 +114,9 @@ OSErr LoadOverviewFile() {
   if (!v || !v.OverviewAlias()) return noErr;
   FSSpec spec;
   Boolean changed = false;
-  if (ResolveOverviewAlias(v.OverviewAlias(), &spec, &changed, CacheFitsTrack, &record) != noErr) {
-    DropAlias(record);
-    return noErr;
-  }
+  // A cache that cannot be found leaves the reference as it is (the next save replaces it);
+  // the overview is computed when the track is drawn.
+  if (ResolveOverviewAlias(v.OverviewAlias(), &spec, &changed, CacheFitsTrack, &record) != noErr) return noErr;
   Handle chain;
   OSErr err = ReadOverviewFile(&spec, ViewTrackAudio(record).Channels(), &chain);
   if (err == noErr) SetTrackOverview(record, chain);

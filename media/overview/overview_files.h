@@ -18,9 +18,10 @@ void DeleteOverviewFile();
 // Every track of the current song: MakeOverviewFileAlias, and with deleteOld the file the
 // track's alias named before is deleted once the new one is written. Returns the first error.
 OSErr SaveOverviewFiles(const FSSpec* document, bool deleteOld);
-// The current track's main record takes its overview from its file. An alias that no longer
-// resolves is disposed (the overview is then computed when drawn); a file that does not hold
-// this track's overview is left as it is and its error returned, the record keeping none.
+// The current track's main record takes its overview from its file. An alias that does not
+// resolve is kept as it is (the next save replaces it; the overview is computed when drawn);
+// a file that does not hold this track's overview is left as it is and its error returned,
+// the record keeping none.
 OSErr LoadOverviewFile();
 // LoadOverviewFile on every track of the current song.
 void LoadSongOverviewFiles();
