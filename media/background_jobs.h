@@ -6,9 +6,11 @@
 
 // Non-zero while background waveform-overview jobs run (the idle pass yields to them).
 extern int32_t gOverviewThreadCount;
+// Set while somebody waits for the overview jobs to end: a job that sees it gives up.
+extern uint8_t gOverviewWaitRequest;
 // Non-zero while video capture runs (the idle timer then runs at its fastest).
 extern uint32_t gSequenceGrabber;
 
-// Waits for the background waveform-overview jobs to end. Interim: the overview jobs are not
-// built, so none runs and nothing is waited for.
+// Makes the background waveform-overview jobs give up and yields to them until none runs;
+// the current song and track are as they were. Returns at once when none runs.
 void WaitForOverviewThread();

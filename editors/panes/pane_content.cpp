@@ -8,7 +8,7 @@
 #include "editors/panes/pane_stack.h"
 #include "editors/sections/section_markers.h"
 #include "editors/timeline/timeline_axis.h"
-#include "media/track_overview.h"
+#include "media/overview/track_overview.h"
 #include "platform/memory/memory.h"
 #include "platform/quickdraw/colors.h"
 #include "platform/quickdraw/pens.h"

@@ -8,6 +8,7 @@
 #include "editing/editing_hooks.h"
 #include "editors/editor_hooks.h"
 #include "media/media_hooks.h"
+#include "media/overview/overview_hooks.h"
 #include "plugins/conductor_lock_channels.h"
 #include "plugins/plugin_engine_hooks.h"
 #include "plugins/host/insert_rack_states.h"
@@ -61,6 +62,7 @@ void InstallProgramHooks() {
   InstallTransportFollowerHooks();
   InstallEditingHooks();
   InstallMediaHooks();
+  InstallOverviewHooks();
   InstallPluginHooks();
   InstallInsertRackStateHooks();
   InstallSongListWindow();

@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "audio/devices/audio_driver.h"
+#include "media/background_jobs.h"
 #include "plugins/library/plugin_examination.h"
 #include "sequencer/clock/clock_timer.h"
 #include "sequencer/clock/sequencer_clock.h"
@@ -37,6 +38,7 @@ void QuitApplication(int16_t exitNow) {
     // 2. Idle work stops, then playback.
     SetIdleFlag(1);
     RemoveIdleTimer();
+    WaitForOverviewThread();
     StopIfPlaying(false);
     // 3. Interim: the jukebox is not built yet.
     if (gStartUpComplete) {

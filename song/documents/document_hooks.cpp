@@ -46,6 +46,14 @@ bool DeferOpenWhileModal(int32_t arg) {
   return gDocumentHooks.deferOpenWhileModal && gDocumentHooks.deferOpenWhileModal(arg);
 }
 
+void LoadOverviewFiles() {
+  if (gDocumentHooks.loadOverviewFiles) gDocumentHooks.loadOverviewFiles();
+}
+
+OSErr SaveOverviewFilesFor(const FSSpec* document, bool replaceOld) {
+  return gDocumentHooks.saveOverviewFiles ? gDocumentHooks.saveOverviewFiles(document, replaceOld) : noErr;
+}
+
 OSErr ImportAudioFileDocument(const FSSpec* fileSpec, OSType type, int32_t arg) {
   if (!gDocumentHooks.importAudioFileDocument) return unimpErr;
   return gDocumentHooks.importAudioFileDocument(fileSpec, type, arg);

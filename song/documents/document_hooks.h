@@ -44,6 +44,8 @@ struct DocumentHooks {
   void (*loadPluginDeviceTable)(uint16_t version);             // the plug-in host
   void (*resetPluginDeviceTable)();                            // the plug-in host
   bool (*deferOpenWhileModal)(int32_t arg);                    // the application's idle pass
+  void (*loadOverviewFiles)();                                 // media: the waveform caches
+  OSErr (*saveOverviewFiles)(const FSSpec* document, bool replaceOld);
 };
 extern DocumentHooks gDocumentHooks;
 
@@ -105,3 +107,9 @@ void InstantiatePendingInsertRacks();
 // installed: the block stays in its slot as it was read, and goes with the document.
 void LoadPluginDeviceTable(uint16_t version);
 void ResetPluginDeviceTable();
+// The audio tracks' waveform overviews of an opened document come back from their cache
+// files; before a save they are written beside the document (replacing the files the tracks
+// had when the document is saved in its own place). Not installed: no cache files (the
+// overviews are computed when shown).
+void LoadOverviewFiles();
+OSErr SaveOverviewFilesFor(const FSSpec* document, bool replaceOld);

@@ -182,6 +182,7 @@ void FinishLoadedDocument(const FSSpec* fileSpec, bool bundle, bool addToRecent)
   UpdateRegionFileMarks();
   LoadPluginDeviceTable(GetDocumentInputVersion());
   InstantiatePendingInsertRacks();
+  LoadOverviewFiles();
   gSongModified = 0;
   if (addToRecent && IsDocumentNamed()) RememberSongFile(fileSpec);
   ReportPendingMemoryAlert();

@@ -4,12 +4,14 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/files/file_locations.h"
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
 #include "shell/base/file_access.h"
 #include "shell/base/iteration_abort.h"
 #include "song/conductor/timebase.h"
 #include "song/documents/document_file.h"
+#include "song/documents/document_hooks.h"
 #include "song/documents/document_sections.h"
 #include "song/documents/instrument_table_io.h"
 #include "song/documents/media_references.h"
@@ -76,6 +78,9 @@ OSErr WriteSongDocument(void*) {
 OSErr SaveSongDocument(const FSSpec* fileSpec, OSType type) {
   if (type == 0) type = kSongDocumentType;
   FSSpec target = *fileSpec;
+  // The overview caches are written first, so that the document keeps their aliases; a cache
+  // that cannot be written only costs computing that overview again.
+  SaveOverviewFilesFor(&target, IsSameFSSpec(&target, &gCurrentDocumentSpec));
   OSErr err = WriteNewFile(&target, type, WriteSongDocument, nullptr);
   if (err != noErr) return err;
   gCurrentDocumentSpec = target;

@@ -223,8 +223,6 @@ OSErr RefreshReferenceAlias(const FSSpec* document, const FSSpec* target, Handle
   return err;
 }
 
-namespace {
-
 // The program's own reference: its file by name in the document's folder, which the record
 // then names as an alias.
 OSErr FindFileBesideDocument(Handle alias, const FSSpec* document, FSSpec* target) {
@@ -239,6 +237,8 @@ OSErr FindFileBesideDocument(Handle alias, const FSSpec* document, FSSpec* targe
   *target = beside;
   return RefreshReferenceAlias(document, target, alias);
 }
+
+namespace {
 
 // The find answer of the missing-file prompt: the open dialog; found, the alias names the file
 // found. Not found, alert 543 may forget the reference.

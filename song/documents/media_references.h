@@ -75,6 +75,9 @@ OSErr GetReferencedFileName(Handle alias, StringPtr name, int16_t maxLength);
 // Resolves an alias against the document's folder. A 'VOZu' record is looked for by its file
 // name in the document's folder; found, the record becomes an alias of the file.
 OSErr ResolveReferencedAlias(Handle alias, const FSSpec* document, FSSpec* target);
+// The referenced file by its name in the document's folder, which the alias (or 'VOZu'
+// record) then names; fnfErr when the document has no file or no such file opens there.
+OSErr FindFileBesideDocument(Handle alias, const FSSpec* document, FSSpec* target);
 // Points an alias (or a 'VOZu' record, which becomes an alias) at the target.
 OSErr RefreshReferenceAlias(const FSSpec* document, const FSSpec* target, Handle alias);
 

@@ -12,6 +12,7 @@
 #include "song/model/clipboard_record.h"
 #include "song/model/editor_hooks.h"
 #include "song/model/linked_song_swap.h"
+#include "song/model/media_hooks.h"
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"
 #include "song/model/song_slots.h"
@@ -275,6 +276,7 @@ OSErr ExchangeUndoState(UndoRecord* record, int32_t) {
 OSErr RestoreUndoRecord(UndoRecord* record) {
   if (!record || record->kind < 0 || record->kind >= kFirstUnrestorableUndoKind) return noErr;
   if (record->unrestorable || record->kind == kUndoKindEngineHook) return noErr;
+  WaitForOverviewJobs();  // no overview is computed from the tracks about to be exchanged
   if (record->kind == kUndoKindInstrumentAssignments) {
     if (record->assignments) {
       Handle live = gInstrumentAssignments;

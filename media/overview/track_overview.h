@@ -4,5 +4,6 @@
 
 #include <cstdint>
 
-// Interim: the waveform overviews are not built; nothing is drawn.
+// Makes sure the current track's overview exists or is being computed (EnsureTrackOverview).
+// Interim: the waveform itself is not drawn yet.
 void DrawTrackOverview(int32_t leftTick, int32_t rightTick, int16_t zoom, int16_t flags, int32_t region);

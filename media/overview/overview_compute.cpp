@@ -1,0 +1,400 @@
+#include "media/overview/overview_compute.h"
+
+#include <algorithm>
+#include <cstring>
+#include <type_traits>
+#include <vector>
+
+#include "audio/engine/region_lookup.h"
+#include "audio/streams/stream_media_hooks.h"
+#include "audio/streams/stream_reads.h"
+#include "media/overview/overview_blocks.h"
+#include "platform/memory/byte_order.h"
+#include "platform/memory/memory.h"
+#include "platform/system/host_time.h"
+#include "shell/base/file_access.h"
+#include "song/conductor/sample_position.h"
+#include "song/documents/media_references.h"
+
+namespace {
+
+constexpr int32_t kReadBufferBytes = 65536;
+constexpr UInt32 kYieldIntervalTicks = 6;
+
+// Sample readers by encoding class and width: integer classes give signed values (offset
+// binary less its zero), the float class the float.
+template <int Bytes, bool Little, bool Unsigned>
+struct IntSample {
+  using Value = int32_t;
+  static int32_t Get(const uint8_t* p) {
+    uint32_t u = 0;
+    for (int i = 0; i < Bytes; ++i) u = (u << 8) | p[Little ? Bytes - 1 - i : i];
+    if (Unsigned) return int32_t(int64_t(u) - (int64_t(1) << (Bytes * 8 - 1)));
+    if (Bytes < 4) return int32_t(u << (32 - Bytes * 8)) >> (32 - Bytes * 8);
+    return int32_t(u);
+  }
+};
+struct FloatSample {
+  using Value = float;
+  static float Get(const uint8_t* p) { return ReadF32BE(p); }
+};
+
+// One channel's tick in the making and its block.
+struct ChannelScan {
+  OverviewAppendState out;
+  int32_t lo = 0, hi = 0;
+  float flo = 0, fhi = 0;
+  std::vector<int32_t> ints;  // the samples of the current read
+  std::vector<float> floats;
+};
+
+struct Scan {
+  OverviewSource* source;
+  int16_t cls = 0;
+  int32_t bytes = 2;     // bytes per sample
+  int32_t shift = 16;    // the sample's width in bits
+  int32_t frameBytes = 0;
+  std::vector<ChannelScan> channels;
+  int32_t tick = 1;          // the tick being filled
+  int64_t tickEnd = 0;       // the position where it ends
+  int64_t samplesInTick = 0;
+  uint8_t* buffer = nullptr;
+  UInt32 lastYield = 0;
+  bool inPlace16 = false;  // 16-bit signed mono or stereo frames, scanned without decoding
+};
+
+int64_t TickPosition(const Scan& s, int32_t tick) {
+  return TickToSamplePositionInSong(tick, s.source->rate, reinterpret_cast<uint8_t*>(*s.source->song));
+}
+
+void ResetPending(Scan* s) {
+  for (ChannelScan& c : s->channels) {
+    c.lo = INT32_MAX, c.hi = INT32_MIN;
+    c.flo = 1.0f, c.fhi = -1.0f;
+  }
+  s->samplesInTick = 0;
+}
+
+int32_t Quantise(const Scan& s, int32_t v) {
+  int64_t x = int64_t(v) * 256;
+  if (s.cls == kFormatClassUnsigned) return int32_t((x + (int64_t(1) << (s.shift - 1))) >> s.shift) + 128;
+  if (s.shift >= 32) return int32_t(x / (int64_t(1) << 32)) + 128;
+  return int32_t(x >> s.shift) + 128;
+}
+
+int32_t QuantiseFloat(float v) { return int32_t(std::clamp(v, -1.0f, 1.0f) * 128.0f) + 128; }
+
+bool ChannelIsSilent(const Scan& s, const ChannelScan& c) {
+  return s.cls == kFormatClassFloat ? (c.flo == 0.0f && c.fhi == 0.0f) : (c.lo == 0 && c.hi == 0);
+}
+
+// Appends a channel's values at a tick, after the ticks since its last entry.
+void AppendChannel(const Scan& s, ChannelScan* c, int32_t atTick) {
+  int32_t ticks = atTick - c->out.lastTick;
+  if (s.cls == kFormatClassFloat)
+    AppendOverviewEntry(&c->out, ticks, QuantiseFloat(c->flo), QuantiseFloat(c->fhi));
+  else
+    AppendOverviewEntry(&c->out, ticks, Quantise(s, c->lo), Quantise(s, c->hi));
+}
+
+// A tick is complete: each channel that has waveform in it appends it (signed classes want
+// more than one sample; a tick with fewer carries its values into the next).
+void CompleteTick(Scan* s) {
+  bool carry = s->samplesInTick == 0 ||
+               (s->samplesInTick == 1 && (s->cls == kFormatClassSignedBig || s->cls == kFormatClassLittle));
+  if (!carry) {
+    for (ChannelScan& c : s->channels)
+      if (!ChannelIsSilent(*s, c)) AppendChannel(*s, &c, s->tick);
+    ResetPending(s);
+  }
+  ++s->tick;
+  s->tickEnd = TickPosition(*s, s->tick + 1);
+}
+
+// 16-bit mono and stereo audio, the common case, is scanned straight from the read: 16
+// lanes of running lowest and highest values, lane j holding channel j % channels, so that
+// the loop runs on whole vectors where the processor has them.
+constexpr int kLanes = 16;
+
+template <bool Little>
+inline __attribute__((always_inline)) void MinMax16Body(const uint8_t* p, int32_t n, int16_t* lo, int16_t* hi) {
+  int16_t l[kLanes], h[kLanes];  // local, so that the bytes read cannot alias them
+  std::memcpy(l, lo, sizeof l);
+  std::memcpy(h, hi, sizeof h);
+  int32_t i = 0;
+  for (; i + kLanes <= n; i += kLanes) {
+    uint16_t u[kLanes];
+    std::memcpy(u, p + 2 * i, sizeof u);
+    for (int j = 0; j < kLanes; ++j) {
+      int16_t v = int16_t(Little ? u[j] : uint16_t((u[j] >> 8) | (u[j] << 8)));
+      l[j] = v < l[j] ? v : l[j];
+      h[j] = v > h[j] ? v : h[j];
+    }
+  }
+  for (; i < n; ++i) {
+    int16_t v = Little ? int16_t(p[2 * i] | (p[2 * i + 1] << 8)) : int16_t((p[2 * i] << 8) | p[2 * i + 1]);
+    int j = i & (kLanes - 1);
+    l[j] = v < l[j] ? v : l[j];
+    h[j] = v > h[j] ? v : h[j];
+  }
+  std::memcpy(lo, l, sizeof l);
+  std::memcpy(hi, h, sizeof h);
+}
+
+__attribute__((target_clones("avx2", "default"))) void MinMax16Big(const uint8_t* p, int32_t n, int16_t* lo, int16_t* hi) {
+  MinMax16Body<false>(p, n, lo, hi);
+}
+
+__attribute__((target_clones("avx2", "default"))) void MinMax16Little(const uint8_t* p, int32_t n, int16_t* lo, int16_t* hi) {
+  MinMax16Body<true>(p, n, lo, hi);
+}
+
+// A chunk of 16-bit frames scanned in place into each channel's tick.
+void Scan16(Scan* s, const uint8_t* p, int32_t frames) {
+  int16_t lo[kLanes], hi[kLanes];
+  std::fill(lo, lo + kLanes, INT16_MAX);
+  std::fill(hi, hi + kLanes, INT16_MIN);
+  int32_t channels = int32_t(s->channels.size());
+  if (s->cls == kFormatClassLittle) MinMax16Little(p, frames * channels, lo, hi);
+  else MinMax16Big(p, frames * channels, lo, hi);
+  for (int j = 0; j < kLanes; ++j) {
+    ChannelScan& c = s->channels[size_t(j % channels)];
+    c.lo = std::min<int32_t>(c.lo, lo[j]);
+    c.hi = std::max<int32_t>(c.hi, hi[j]);
+  }
+}
+
+// Splits a read into one array per channel of sample values (all frames of the read).
+template <class Reader>
+void DecodeFrames(Scan* s, const uint8_t* p, int32_t frames) {
+  size_t channels = s->channels.size();
+  for (size_t c = 0; c < channels; ++c) {
+    const uint8_t* q = p + c * s->bytes;
+    typename Reader::Value* out;
+    if constexpr (std::is_same_v<typename Reader::Value, float>) out = s->channels[c].floats.data();
+    else out = s->channels[c].ints.data();
+    for (int32_t f = 0; f < frames; ++f) out[f] = Reader::Get(q + int64_t(f) * s->frameBytes);
+  }
+}
+
+template <int Bytes, bool Little, bool Unsigned>
+void DecodeIntFrames(Scan* s, const uint8_t* p, int32_t frames) {
+  DecodeFrames<IntSample<Bytes, Little, Unsigned>>(s, p, frames);
+}
+
+void DecodeRead(Scan* s, const uint8_t* p, int32_t frames) {
+  bool little = s->cls == kFormatClassLittle, unsig = s->cls == kFormatClassUnsigned;
+  if (s->cls == kFormatClassFloat) return DecodeFrames<FloatSample>(s, p, frames);
+  switch (s->bytes * 4 + (little ? 1 : 0) + (unsig ? 2 : 0)) {
+    case 4: return DecodeIntFrames<1, false, false>(s, p, frames);
+    case 5: return DecodeIntFrames<1, true, false>(s, p, frames);
+    case 6: return DecodeIntFrames<1, false, true>(s, p, frames);
+    case 8: return DecodeIntFrames<2, false, false>(s, p, frames);
+    case 9: return DecodeIntFrames<2, true, false>(s, p, frames);
+    case 10: return DecodeIntFrames<2, false, true>(s, p, frames);
+    case 12: return DecodeIntFrames<3, false, false>(s, p, frames);
+    case 13: return DecodeIntFrames<3, true, false>(s, p, frames);
+    case 14: return DecodeIntFrames<3, false, true>(s, p, frames);
+    case 16: return DecodeIntFrames<4, false, false>(s, p, frames);
+    case 17: return DecodeIntFrames<4, true, false>(s, p, frames);
+    default: return DecodeIntFrames<4, false, true>(s, p, frames);
+  }
+}
+
+template <typename T>
+void MinMax(const T* v, int32_t n, T* lo, T* hi) {
+  T a = *lo, b = *hi;
+  for (int32_t i = 0; i < n; ++i) {
+    a = v[i] < a ? v[i] : a;
+    b = v[i] > b ? v[i] : b;
+  }
+  *lo = a, *hi = b;
+}
+
+// Frames from..from + n of the decoded read (or of silence) join each channel's tick.
+void ScanChunk(Scan* s, bool silent, int32_t from, int32_t n) {
+  for (ChannelScan& c : s->channels) {
+    if (silent) {
+      c.lo = std::min(c.lo, 0), c.hi = std::max(c.hi, 0);
+      c.flo = std::min(c.flo, 0.0f), c.fhi = std::max(c.fhi, 0.0f);
+    } else if (s->cls == kFormatClassFloat) {
+      MinMax(c.floats.data() + from, n, &c.flo, &c.fhi);
+    } else {
+      MinMax(c.ints.data() + from, n, &c.lo, &c.hi);
+    }
+  }
+}
+
+// Walks a read (decoded, or silence) tick by tick.
+void WalkFrames(Scan* s, int64_t position, bool silent, int32_t frames) {
+  if (!silent && !s->inPlace16) DecodeRead(s, s->buffer, frames);
+  int32_t i = 0;
+  while (i < frames) {
+    int32_t k = int32_t(std::min<int64_t>(frames - i, s->tickEnd - (position + i)));
+    if (k > 0) {
+      if (!silent && s->inPlace16) Scan16(s, s->buffer + int64_t(i) * s->frameBytes, k);
+      else ScanChunk(s, silent, i, k);
+      s->samplesInTick += k;
+      i += k;
+    }
+    if (position + i >= s->tickEnd) CompleteTick(s);
+  }
+}
+
+// Reads up to count frames of a region at a frame within it. Regions that are silent or whose
+// file is missing or closed read as silence (*silent).
+OSErr ReadFrames(Scan* s, const uint8_t* region, int64_t first, int32_t count, int32_t* got, bool* silent) {
+  *got = 0;
+  *silent = true;
+  uint16_t flags = ReadU16BE(region + kRegionFlagsAt);
+  const uint8_t* entry = GetReferencedFileEntry(ReadU16BE(region + kRegionFileIndexAt));
+  if ((flags & (kRegionFlagSilent | kRegionFlagMissing)) || !entry || (ReadU16BE(entry + kRefFlags) & kRefByFileNumber) ||
+      ReadU32BE(entry + kRefFork) == 0) {
+    *got = count;
+    return noErr;
+  }
+  uint32_t bytes = uint32_t(count) * uint32_t(s->frameBytes);
+  int64_t at = int64_t(ReadU32BE(region + kRegionFileOffsetAt)) + first * s->frameBytes;
+  OSErr err = ReadForkAtLocked(int16_t(ReadU32BE(entry + kRefFork)), fsFromStart, at, &bytes, s->buffer);
+  *silent = false;
+  *got = int32_t(bytes / uint32_t(s->frameBytes));
+  if (err == eofErr) return noErr;  // a file shorter than its region ends the audio there
+  return err;
+}
+
+// After a block really read: a background computation yields now and then.
+bool KeepGoing(Scan* s) {
+  if (!s->source->yield || TickCount() - s->lastYield <= kYieldIntervalTicks) return true;
+  bool go = s->source->yield(s->source);
+  s->lastYield = TickCount();
+  return go;
+}
+
+OSErr ScanRange(Scan* s, int64_t position, int64_t endPosition) {
+  int32_t framesPerRead = kReadBufferBytes / s->frameBytes;
+  while (position < endPosition) {
+    int64_t start = 0, end = 0;
+    int32_t index = FindRegionAtPosition(position, &start, &end, s->source->regions);
+    if (index < 0) break;
+    const uint8_t* region = reinterpret_cast<const uint8_t*>(*s->source->regions) + index * kRegionSize;
+    if (region[kRegionBytesPerFrameAt] != s->frameBytes) return kOverviewNoFrameSize;
+    int32_t count = int32_t(std::min<int64_t>({framesPerRead, end - position, endPosition - position}));
+    int32_t got = 0;
+    bool silent = false;
+    OSErr err = ReadFrames(s, region, position - start, count, &got, &silent);
+    if (err != noErr) return err;
+    if (got == 0) break;
+    WalkFrames(s, position, silent, got);
+    position += got;
+    if (!silent && !KeepGoing(s)) return kOverviewJobGaveUp;
+  }
+  return noErr;
+}
+
+OSErr PrepareScan(Scan* s) {
+  s->cls = ClassifySampleFormat(s->source->encoding, s->source->bits);
+  if (s->cls == kFormatClassForeign) return kOverviewUnreadableFormat;
+  s->bytes = (s->source->bits + 7) / 8;
+  s->shift = s->bytes * 8;
+  if (!s->source->regions || CountAudioRegions(s->source->regions) == 0 || !(s->source->rate > 0)) return paramErr;
+  s->frameBytes = reinterpret_cast<const uint8_t*>(*s->source->regions)[kRegionBytesPerFrameAt];
+  int32_t channels = std::max<int16_t>(s->source->channels, 1);
+  if (s->frameBytes == 0 || s->frameBytes < channels * s->bytes) return kOverviewNoFrameSize;
+  s->channels.resize(size_t(channels));
+  s->inPlace16 = s->bytes == 2 && channels <= 2 && s->frameBytes == 2 * channels &&
+                 (s->cls == kFormatClassSignedBig || s->cls == kFormatClassLittle);
+  int32_t framesPerRead = kReadBufferBytes / s->frameBytes;
+  for (ChannelScan& c : s->channels) {
+    if (s->cls == kFormatClassFloat) c.floats.resize(size_t(framesPerRead));
+    else c.ints.resize(size_t(framesPerRead));
+    c.out.block = NewOverviewBlock(int16_t(channels));
+    if (!c.out.block) return memFullErr;
+    c.out.capacity = kOverviewNewBlockBytes;
+  }
+  return noErr;
+}
+
+// Ends every block, links them in channel order; the first is the chain.
+Handle FinishChain(Scan* s, int32_t endTick) {
+  // A tick cut by the end of the audio shows what it holds; the entry after the last tick is
+  // the one not in use.
+  for (ChannelScan& c : s->channels) {
+    if (s->samplesInTick > 0 && s->tick < endTick && !ChannelIsSilent(*s, c)) AppendChannel(*s, &c, s->tick);
+    AppendOverviewSilence(&c.out, std::max(endTick - c.out.lastTick, 1));
+    FinishOverviewBlock(&c.out);
+  }
+  for (size_t i = 0; i + 1 < s->channels.size(); ++i)
+    if (s->channels[i].out.block) SetOverviewBlockNext(s->channels[i].out.block, s->channels[i + 1].out.block);
+  return s->channels[0].out.block;
+}
+
+bool AnyBlockLost(const Scan& s) {
+  for (const ChannelScan& c : s.channels)
+    if (!c.out.block) return true;
+  return false;
+}
+
+void DisposeScanBlocks(Scan* s) {
+  for (ChannelScan& c : s->channels) {
+    if (c.out.block) DisposeHandle(c.out.block);
+    c.out.block = Handle();
+  }
+}
+
+}  // namespace
+
+int64_t OverviewAudioFrames(Handle regions) {
+  if (!regions) return 0;
+  int64_t start = 0, end = 0;
+  FindRegionAtPosition(kOpenRegionEnd, &start, &end, regions);
+  return end;
+}
+
+int32_t OverviewAudioEndTick(const OverviewSource& source) {
+  int64_t frames = OverviewAudioFrames(source.regions);
+  if (frames <= 0 || !source.song) return 1;
+  uint8_t* song = reinterpret_cast<uint8_t*>(*source.song);
+  // The first tick whose start lies at or after the end of the audio.
+  int32_t lo = 1, hi = 2;
+  while (TickToSamplePositionInSong(hi, source.rate, song) < frames && hi < INT32_MAX / 2) hi *= 2;
+  while (lo < hi) {
+    int32_t mid = lo + (hi - lo) / 2;
+    if (TickToSamplePositionInSong(mid, source.rate, song) < frames) lo = mid + 1;
+    else hi = mid;
+  }
+  return lo;
+}
+
+int32_t ResolveOverviewEndTick(const OverviewSource& source, int32_t endTick) {
+  int32_t length = OverviewAudioEndTick(source);
+  if (endTick == 0 || endTick > length) endTick = length;
+  return std::max(endTick, 1);
+}
+
+OSErr ComputeOverviewChain(OverviewSource* source, int32_t startTick, int32_t endTick, Handle* chain) {
+  *chain = Handle();
+  if (!source || !source->song) return paramErr;
+  Scan s;
+  s.source = source;
+  OSErr err = PrepareScan(&s);
+  std::vector<uint8_t> buffer(kReadBufferBytes);
+  s.buffer = buffer.data();
+  startTick = std::max(startTick, 1);
+  endTick = std::max(ResolveOverviewEndTick(*source, endTick), startTick);
+  if (err == noErr) {
+    for (ChannelScan& c : s.channels) c.out.lastTick = startTick - 1;
+    ResetPending(&s);
+    s.tick = startTick;
+    s.tickEnd = TickPosition(s, startTick + 1);
+    s.lastYield = TickCount();
+    int64_t endPosition = std::min(TickPosition(s, endTick), OverviewAudioFrames(source->regions));
+    err = ScanRange(&s, TickPosition(s, startTick), endPosition);
+  }
+  if (err == noErr) *chain = FinishChain(&s, endTick);
+  if (err == noErr && AnyBlockLost(s)) err = memFullErr;
+  if (err != noErr) {
+    DisposeScanBlocks(&s);
+    *chain = Handle();
+  }
+  return err;
+}
