@@ -257,3 +257,23 @@ TEST_F(RegionLists, ReplacingASpan) {
   DisposeHandle(source);
   DisposeHandle(trackAudio);
 }
+
+TEST_F(RegionLists, CopiesMadeByEditsNeverShareTheBlockHeldInMemory) {
+  list_ = MakeList({{0, 1000}});
+  Handle block = NewHandleClear(2000);
+  uint8_t* r = RegionRecord(list_, 0);
+  WriteU16BE(r + kRegionFlagsAt, uint16_t(RegionFlags(r) | kRegionFlagInMemory | kRegionFlagOwnsFile));
+  WriteU32BE(r + kRegionMemoryBlockAt, block.id);
+  ASSERT_EQ(InsertSilence(list_, 400, 500), noErr);
+  bool remove = true;
+  ASSERT_EQ(SetRegionRange(list_, 700, 800, &remove, false), noErr);
+  int32_t holders = 0;
+  for (int32_t i = 0; i < CountAudioRegions(list_); ++i) {
+    const uint8_t* region = RegionRecord(list_, i);
+    if (ReadU32BE(region + kRegionMemoryBlockAt) == block.id) ++holders;
+    if (i > 0) EXPECT_TRUE(RegionFlags(region) & kRegionFlagCopy) << "only the first record owns the take's file";
+  }
+  EXPECT_EQ(holders, 1) << "the block is freed once";
+  EXPECT_EQ(Pieces(list_), (std::vector<Piece>{{0, 400}, {-1, 100}, {400, 200}, {700, 300}}));
+  DisposeHandle(block);
+}
