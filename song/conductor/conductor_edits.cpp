@@ -5,6 +5,7 @@
 #include "shell/base/arithmetic.h"
 #include "shell/base/busy_cursor.h"
 #include "song/conductor/conductor_map.h"
+#include "song/conductor/conductor_refresh_hooks.h"
 #include "song/conductor/markers.h"
 #include "song/conductor/timebase.h"
 #include "song/events/time_selection.h"
@@ -120,6 +121,7 @@ int32_t DeleteSelectedConductorRecords() {
   bool meter = false;
   bool tempo = false;
   int32_t deleted = 0;
+  BeginTempoMapChange();
   for (int32_t i = CountConductorRecords(gCurrentSong) - 1; i >= 0; --i) {
     uint8_t* r = RecordAt(i);
     if (!(r[kConductorFlagsOffset] & kConductorSelected)) continue;
@@ -128,6 +130,7 @@ int32_t DeleteSelectedConductorRecords() {
     DeleteConductorRecord(r);
     ++deleted;
   }
+  EndTempoMapChange(tempo ? 1 : 0);
   if (deleted == 0) return 0;
   NoteConductorMapChanged();
   if (meter) ApplyMeterChange(GetConductorEndTick());
