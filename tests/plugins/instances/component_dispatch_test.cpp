@@ -20,15 +20,11 @@
 
 namespace {
 
+using instances_test::kDelayName;
+using instances_test::kSamplerName;
+
 using instances_test::AppendComponentEntry;
 
-const bool gPathSet = [] {
-  setenv("LV2_PATH", "/usr/lib/lv2", 1);
-  return true;
-}();
-
-constexpr const char* kDelayName = "LSP LV2: LSP Delay Compensator Mono";
-constexpr const char* kSamplerName = "LSP LV2: LSP Sampler Mono";
 constexpr int32_t kFrames = 256;
 
 class ComponentDispatchTest : public ChainLeakTest {

@@ -13,11 +13,7 @@
 
 namespace {
 
-const bool gPathSet = [] {
-  setenv("LV2_PATH", "/usr/lib/lv2", 1);
-  return true;
-}();
-constexpr const char* kDelayName = "LSP LV2: LSP Delay Compensator Mono";
+using instances_test::kDelayName;
 
 std::vector<uint32_t> gForgotten;
 int32_t gListRedraws = 0;
