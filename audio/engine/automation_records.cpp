@@ -156,17 +156,73 @@ bool TakeAutomationLock(EngineChannel* channel) {
 
 void ReleaseAutomationLock(EngineChannel* channel) { channel->automationLock.store(0); }
 
+namespace {
+
+// The timed parameter events of one plug-in for the block, handed over at 32 events, when the
+// target changes and at the block's end. Lives on the engine thread's stack.
+constexpr uint32_t kRampListEvents = 32;
+constexpr uint32_t kImmediateEvent = 1;
+struct RampEvent {
+  uint32_t scope, element, parameter, eventType;
+  uint32_t bufferOffset;
+  float value;
+  uint32_t unused[2];
+};
+static_assert(sizeof(RampEvent) == 32);
+struct RampList {
+  uint32_t count = 0;
+  RampEvent events[kRampListEvents];
+  void* plugin = nullptr;
+  ChannelRenderState* chain = nullptr;
+};
+
+// A plug-in that does not take scheduled events gets the values set one by one.
+void FlushRampList(RampList* list) {
+  if (list->count == 0) return;
+  uint32_t count = list->count;
+  if (SchedulePluginParameterRamps(list->plugin, reinterpret_cast<Ptr>(list)) != 0) {
+    for (uint32_t i = 0; i < count; ++i)
+      ApplyAutomationToPlugin(list->plugin, list->chain, int32_t(list->events[i].parameter), list->events[i].value,
+                              false);
+  }
+  list->count = 0;
+}
+
+void QueueRampEvent(RampList* list, void* plugin, ChannelRenderState* chain, int32_t parameter, float value,
+                    uint32_t offset) {
+  if (list->plugin != plugin || list->count == kRampListEvents) FlushRampList(list);
+  list->plugin = plugin;
+  list->chain = chain;
+  RampEvent& e = list->events[list->count++];
+  e = RampEvent{};
+  e.parameter = uint32_t(parameter);
+  e.eventType = kImmediateEvent;
+  e.bufferOffset = offset;
+  e.value = value;
+}
+
+}  // namespace
+
 void PlayAutomationToPlugins(EngineChannel* channel, int32_t frames) {
   uint8_t* cursor = channel->pluginAutomationCursor;
   if (cursor == nullptr || frames <= 0) return;
-  uint64_t end = uint64_t(std::max<int64_t>(channel->pluginAutomationPosition, 0)) + uint64_t(frames);
+  uint64_t start = uint64_t(std::max<int64_t>(channel->pluginAutomationPosition, 0));
+  uint64_t end = start + uint64_t(frames);
+  RampList list;
   for (AutomationView r{cursor}; r.Time() < kAutomationEndOfPoints && r.Time() < end; r.p += kAutomationRecordSize) {
     if (r.Kind() == kAutomationParameter && !(r.Flags() & kAutomationSkipped)) {
       void* plugin = FindChainPlugin(channel, r.PluginIndex());
-      ApplyAutomationToPlugin(plugin, channel->renderState, r.Index(), Value32AsFloat(r.Value32()), false);
+      float value = Value32AsFloat(r.Value32());
+      if (plugin != nullptr && r.Index() >= 0) {
+        uint32_t offset = r.Time() > start ? uint32_t(r.Time() - start) : 0;
+        QueueRampEvent(&list, plugin, channel->renderState, r.Index(), value, offset);
+      } else {
+        ApplyAutomationToPlugin(plugin, channel->renderState, r.Index(), value, false);
+      }
     }
     cursor = r.p + kAutomationRecordSize;
   }
+  FlushRampList(&list);
   channel->pluginAutomationCursor = cursor;
   channel->pluginAutomationPosition += frames;
 }

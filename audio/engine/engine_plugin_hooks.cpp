@@ -14,6 +14,11 @@ int32_t SetPluginParameterChecked(void* plugin, int32_t parameter, float value) 
   return set ? set(plugin, parameter, value) : kNoPlugin;
 }
 
+int32_t SchedulePluginParameterRamps(void* plugin, Ptr eventList) {
+  auto schedule = gEnginePluginHooks.scheduleParameterRamps;
+  return schedule ? schedule(plugin, eventList) : kNoPlugin;
+}
+
 void* FindChainPlugin(EngineChannel* channel, int32_t position) {
   auto find = gEnginePluginHooks.findChainPlugin;
   return find ? find(channel, position) : nullptr;

@@ -27,6 +27,10 @@ struct EnginePluginHooks {
   // Engine thread too (automation): never blocks, never allocates.
   int32_t (*setParameter)(void* plugin, int32_t parameter, float value);
   void* (*findChainPlugin)(EngineChannel* channel, int32_t position);
+  // Engine thread (automation): hands a list of timed parameter events (a 32-bit count, then
+  // 32-byte events whose parameter is an index and value normalised) to a plug-in that takes
+  // them scheduled; non-zero when it does not (the caller sets the values one by one).
+  int32_t (*scheduleParameterRamps)(void* plugin, Ptr eventList);
   // Engine thread (channel rendering): the channel whose chain renders now (null when it is
   // done), and the MIDI that falls into the block queued to the chain's first plug-in.
   void (*setRenderChannel)(EngineChannel* channel);
@@ -79,6 +83,8 @@ extern EnginePluginHooks gEnginePluginHooks;
 // Sets a parameter (normalised 0..1, clamped) of a plug-in; 0, -50 for no plug-in or a
 // negative parameter (and -50 when no host is installed). Never allocates.
 int32_t SetPluginParameterChecked(void* plugin, int32_t parameter, float value);
+// Hands a list of timed parameter events to the plug-in (see the hook entry); -50 with no host.
+int32_t SchedulePluginParameterRamps(void* plugin, Ptr eventList);
 // The plug-in at a position of the channel's insert chain, or null (null with no host).
 void* FindChainPlugin(EngineChannel* channel, int32_t position);
 // The channel whose chain renders now, null when done (nothing with no host).

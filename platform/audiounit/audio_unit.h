@@ -127,14 +127,29 @@ struct AudioUnitParameterInfo {
   char name[52];
   uint32_t unitName;        // unused here
   uint32_t clumpID;
-  uint32_t cfNameString;    // unused here
+  CFStringRef cfNameString; // the whole name when it is longer than name holds (flag 0x10)
   uint32_t unit;
   float minValue;
   float maxValue;
   float defaultValue;
   uint32_t flags;
 };
-static_assert(sizeof(AudioUnitParameterInfo) == 84);
+// Releases the name string a parameter information hands out (flags 0x10 and 0x08000000).
+void ReleaseParameterInfoName(AudioUnitParameterInfo* info);
+
+// Text for a value of a parameter flagged values-have-strings (property 33): inValue null
+// means the current value; outString is a new reference. And the value a text names
+// (property 38): a value's name, or a number.
+struct AudioUnitParameterStringFromValue {
+  AudioUnitParameterID inParamID;
+  const Float32* inValue;
+  CFStringRef outString;
+};
+struct AudioUnitParameterValueFromString {
+  AudioUnitParameterID inParamID;
+  CFStringRef inString;
+  Float32 outValue;
+};
 
 // A supported channel configuration (kAudioUnitProperty_SupportedNumChannels): negative counts
 // are wildcards.
@@ -205,6 +220,19 @@ struct AURenderCallbackStruct {
   void* inputProcRefCon = nullptr;
 };
 
+// The fast-dispatch procedures (kAudioUnitProperty_FastDispatch, element = selector): called
+// with the unit's instance storage (GetComponentInstanceStorage) instead of the unit.
+enum : uint32_t {
+  kAudioUnitRenderSelect = 0x0E,
+  kAudioUnitRenderSliceSelect = 0x08,
+  kMusicDeviceMIDIEventSelect = 0x101,
+};
+using AudioUnitRenderProc = OSStatus (*)(void* storage, AudioUnitRenderActionFlags* flags,
+                                         const AudioTimeStamp* time, uint32_t bus, uint32_t frames,
+                                         AudioBufferList* data);
+using MusicDeviceMIDIEventProc = OSStatus (*)(void* storage, uint32_t status, uint32_t data1,
+                                              uint32_t data2, uint32_t offsetFrames);
+
 using AudioUnitPropertyListenerProc = void (*)(void* refCon, AudioUnit unit,
                                                AudioUnitPropertyID id, AudioUnitScope scope,
                                                AudioUnitElement element);
@@ -232,6 +260,11 @@ OSErr CloseComponent(ComponentInstance instance);
 //     AUChannelInfo list. MaximumFramesPerSlice (14): uint32_t.
 //   ParameterValueStrings (16, global, element = parameter id): a CFArrayRef of CFStrings (a new
 //     reference), for indexed parameters only.
+//   FastDispatch (5, global, element = selector): the procedure, a pointer (AudioUnitRenderProc
+//     for render and render slice, MusicDeviceMIDIEventProc for MIDI).
+//   SetInputCallback (7, input scope, element 0): AURenderCallbackStruct, the version-1 input:
+//     the callback gets one interleaved buffer of all input channels.
+//   ParameterStringFromValue (33), ParameterValueFromString (38), global: the structs above.
 //   BypassEffect (21), OfflineRender (37), RenderQuality (26): uint32_t.
 //   SetRenderCallback (23, input scope, per bus): AURenderCallbackStruct.
 //   FactoryPresets (24): a CFArrayRef (a new reference) of const AUPreset* that stay valid while
@@ -262,6 +295,13 @@ OSStatus AudioUnitScheduleParameters(AudioUnit unit, const AudioUnitParameterEve
 OSStatus AudioUnitRender(AudioUnit unit, AudioUnitRenderActionFlags* flags,
                          const AudioTimeStamp* time, uint32_t bus, uint32_t frames,
                          AudioBufferList* data);
+// The version-1 render: one buffer of mNumberChannels interleaved channels for the bus.
+// Engine thread: never allocates or blocks.
+OSStatus AudioUnitRenderSlice(AudioUnit unit, AudioUnitRenderActionFlags* flags,
+                              const AudioTimeStamp* time, uint32_t bus, uint32_t frames,
+                              AudioBufferList* data);
+// What the fast-dispatch procedures take as their first argument; null for no open unit.
+void* GetComponentInstanceStorage(ComponentInstance instance);
 // Queues a MIDI message for the next render, at a frame offset of that block. Engine thread.
 OSStatus MusicDeviceMIDIEvent(AudioUnit unit, uint32_t status, uint32_t data1, uint32_t data2,
                               uint32_t offsetFrames);

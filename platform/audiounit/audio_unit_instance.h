@@ -44,7 +44,7 @@ struct Lv2Port {
   float defaultValue = 0.0f;
   uint32_t unit = kAudioUnitParameterUnit_Generic;
   uint32_t flags = 0;           // AudioUnitParameterInfo flags
-  std::vector<Lv2ValueName> valueNames;  // indexed parameters: minimum, minimum + 1, ...
+  std::vector<Lv2ValueName> valueNames;  // by value; indexed parameters: minimum, minimum + 1, ...
   uint32_t atomBytes = 0;       // atom ports: the buffer's size
 };
 
@@ -86,6 +86,7 @@ struct AudioUnitInstance {
   std::vector<float> outputs;                     // output channels x maxFrames
   std::vector<float> spare;                       // zeros for CV inputs, a sink for CV outputs
   std::vector<uint8_t> inputListBytes;            // the AudioBufferList handed to the callback
+  std::vector<float> interleaved;                 // version-1 input and render slices
   LV2_Atom_Forge forge{};
   LV2_URID midiEventUrid = 0, chunkUrid = 0, sequenceUrid = 0;
   Lv2MidiMessage pending[256];                    // the render's sorted copy of the queue
@@ -103,6 +104,7 @@ struct AudioUnitInstance {
 
   // Host settings.
   AURenderCallbackStruct renderCallback;
+  AURenderCallbackStruct inputCallback;           // the version-1 input (interleaved)
   HostCallbackInfo hostCallbacks;
   std::atomic<uint32_t> bypass{0};
   uint32_t offlineRender = 0, renderQuality = 127;
@@ -139,6 +141,15 @@ bool HostHasRequiredFeatures(const LilvPlugin* plugin, std::string* missing);
 // state for the next instantiation unless the unit is closing.
 OSStatus InstantiateLv2(AudioUnitInstance* u);
 void FreeLv2(AudioUnitInstance* u, bool keepState = true);
+
+// Version-1 units (audio_unit_slices.cpp): pulls the input through the interleaved input
+// callback into the unit's input buffers; and the fast-dispatch procedure of a selector.
+OSStatus PullInterleavedInput(AudioUnitInstance* u, AudioUnitRenderActionFlags* flags,
+                              const AudioTimeStamp* time, uint32_t frames);
+void* FastDispatchProcedure(uint32_t selector);
+// Renders one block into the caller's list, the unit held (audio_unit_render.cpp).
+OSStatus RenderHeldUnit(AudioUnitInstance* u, AudioUnitRenderActionFlags* flags, const AudioTimeStamp* time,
+                        uint32_t bus, uint32_t frames, AudioBufferList* data);
 
 // Runs the plug-in once on silence (the unit held, initialised), so that its output controls,
 // the latency among them, hold their first values.

@@ -8,6 +8,7 @@
 
 #include <dlfcn.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <set>
 #include <string>
@@ -47,6 +48,7 @@ void MakeBuffers(AudioUnitInstance* u) {
   u->inputs.assign(size_t(u->audioIn.size()) * u->maxFrames, 0.0f);
   u->outputs.assign(size_t(u->audioOut.size()) * u->maxFrames, 0.0f);
   u->spare.assign(size_t(u->maxFrames) * 2, 0.0f);
+  u->interleaved.assign(size_t(std::max(u->audioIn.size(), u->audioOut.size())) * u->maxFrames, 0.0f);
   size_t buffers = std::max<size_t>(u->audioIn.size(), 1);
   u->inputListBytes.assign(AudioBufferListSize(UInt32(buffers)), 0);
   u->midiEventUrid = Lv2Map(LV2_MIDI__MidiEvent);

@@ -10,3 +10,8 @@ OSStatus FillParameterInfo(const AudioUnitInstance* u, AudioUnitScope scope, Aud
                            AudioUnitParameterInfo* info);
 OSStatus CopyParameterValueStrings(const AudioUnitInstance* u, AudioUnitScope scope, AudioUnitParameterID id,
                                    CFArrayRef* strings);
+// The text of a value (property 33) and the value of a text (property 38).
+OSStatus ParameterStringFromValue(const AudioUnitInstance* u, AudioUnitScope scope,
+                                  AudioUnitParameterStringFromValue* request);
+OSStatus ParameterValueFromString(const AudioUnitInstance* u, AudioUnitScope scope,
+                                  AudioUnitParameterValueFromString* request);

@@ -3,7 +3,12 @@
 // port's limits and are atomic words, so any thread may get and set them.
 #include <algorithm>
 #include <cmath>
+#include <cctype>
+#include <cstdlib>
 #include <cstring>
+#include <string>
+
+#include <strings.h>
 
 #include "platform/audiounit/audio_unit_instance.h"
 #include "platform/audiounit/audio_unit_parameter_properties.h"
@@ -88,6 +93,11 @@ OSStatus FillParameterInfo(const AudioUnitInstance* u, AudioUnitScope scope, Aud
   info->unit = p->unit;
   ControlLimits(u, *p, &info->minValue, &info->maxValue, &info->defaultValue);
   info->flags = p->flags;
+  if (n < p->name.size()) {  // the whole name goes as a string of its own
+    info->cfNameString = CFStringCreateWithUTF8(p->name);
+    if (info->cfNameString != nullptr)
+      info->flags |= kAudioUnitParameterFlag_HasCFNameString | kAudioUnitParameterFlag_CFNameRelease;
+  }
   return noErr;
 }
 
@@ -97,10 +107,77 @@ OSStatus CopyParameterValueStrings(const AudioUnitInstance* u, AudioUnitScope sc
   if (scope != kAudioUnitScope_Global) return kAudioUnitErr_InvalidScope;
   const Lv2Port* p = ControlPort(u, id);
   if (p == nullptr) return kAudioUnitErr_InvalidParameter;
-  if (p->valueNames.empty()) return kAudioUnitErr_InvalidProperty;
+  if (p->valueNames.empty() || p->unit != kAudioUnitParameterUnit_Indexed) return kAudioUnitErr_InvalidProperty;
   std::vector<const void*> names;
   for (const Lv2ValueName& v : p->valueNames) names.push_back(CFStringCreateWithUTF8(v.name));
   *strings = CFArrayCreate(kCFAllocatorDefault, names.data(), CFIndex(names.size()), &kCFTypeArrayCallBacks);
   for (const void* name : names) CFRelease(name);
   return *strings != nullptr ? noErr : memFullErr;
+}
+
+void ReleaseParameterInfoName(AudioUnitParameterInfo* info) {
+  constexpr uint32_t kOwned = kAudioUnitParameterFlag_HasCFNameString | kAudioUnitParameterFlag_CFNameRelease;
+  if (info == nullptr || (info->flags & kOwned) != kOwned) return;
+  if (info->cfNameString != nullptr) CFRelease(info->cfNameString);
+  info->cfNameString = nullptr;
+  info->flags &= ~kOwned;
+}
+
+namespace {
+
+const Lv2ValueName* NameOfValue(const Lv2Port& p, float value) {
+  for (const Lv2ValueName& v : p.valueNames)
+    if (v.value == value) return &v;
+  return nullptr;
+}
+
+// A number, optionally followed by blanks or the unit's text; nothing else.
+bool ParseNumber(const std::string& text, float* value) {
+  const char* start = text.c_str();
+  char* end = nullptr;
+  float parsed = std::strtof(start, &end);
+  if (end == start || !std::isfinite(parsed)) return false;
+  while (*end == ' ') ++end;
+  if (*end != 0 && !std::isalpha(static_cast<unsigned char>(*end)) && *end != '%') return false;
+  *value = parsed;
+  return true;
+}
+
+}  // namespace
+
+OSStatus ParameterStringFromValue(const AudioUnitInstance* u, AudioUnitScope scope,
+                                  AudioUnitParameterStringFromValue* request) {
+  request->outString = nullptr;
+  if (scope != kAudioUnitScope_Global) return kAudioUnitErr_InvalidScope;
+  const Lv2Port* p = ControlPort(u, request->inParamID);
+  if (p == nullptr) return kAudioUnitErr_InvalidParameter;
+  float value = request->inValue != nullptr ? *request->inValue
+                                            : u->values[request->inParamID].load(std::memory_order_relaxed);
+  const Lv2ValueName* named = NameOfValue(*p, value);
+  if (named == nullptr) return kAudioUnitErr_InvalidPropertyValue;
+  request->outString = CFStringCreateWithUTF8(named->name);
+  return request->outString != nullptr ? OSStatus(noErr) : OSStatus(memFullErr);
+}
+
+OSStatus ParameterValueFromString(const AudioUnitInstance* u, AudioUnitScope scope,
+                                  AudioUnitParameterValueFromString* request) {
+  if (scope != kAudioUnitScope_Global) return kAudioUnitErr_InvalidScope;
+  const Lv2Port* p = ControlPort(u, request->inParamID);
+  if (p == nullptr) return kAudioUnitErr_InvalidParameter;
+  if (request->inString == nullptr) return paramErr;
+  std::string text = CFStringToUTF8(request->inString);
+  while (!text.empty() && text.front() == ' ') text.erase(text.begin());
+  while (!text.empty() && text.back() == ' ') text.pop_back();
+  for (const Lv2ValueName& v : p->valueNames) {
+    if (strcasecmp(v.name.c_str(), text.c_str()) == 0) {
+      request->outValue = v.value;
+      return noErr;
+    }
+  }
+  float value = 0.0f;
+  if (!ParseNumber(text, &value)) return kAudioUnitErr_InvalidPropertyValue;
+  float minimum, maximum;
+  ControlLimits(u, *p, &minimum, &maximum, nullptr);
+  request->outValue = std::clamp(value, minimum, maximum);
+  return noErr;
 }

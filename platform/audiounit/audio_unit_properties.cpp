@@ -40,6 +40,9 @@ OSStatus Shape(const AudioUnitInstance* u, AudioUnitPropertyID id, AudioUnitScop
     case kAudioUnitProperty_SetRenderCallback:
       *size = sizeof(AURenderCallbackStruct);
       return scope == kAudioUnitScope_Input ? CheckBus(u, scope, element, false) : kAudioUnitErr_InvalidScope;
+    case kAudioUnitProperty_SetInputCallback:
+      *size = sizeof(AURenderCallbackStruct);
+      return scope == kAudioUnitScope_Input ? CheckBus(u, scope, element, false) : kAudioUnitErr_InvalidScope;
     case kAudioUnitProperty_HostCallbacks: *size = sizeof(HostCallbackInfo); return CheckGlobal(scope);
     case kAudioUnitProperty_BypassEffect:
     case kAudioUnitProperty_RenderQuality:
@@ -56,6 +59,15 @@ OSStatus Shape(const AudioUnitInstance* u, AudioUnitPropertyID id, AudioUnitScop
     case kAudioUnitProperty_Latency: *size = sizeof(Float64); return CheckGlobal(scope);
     case kAudioUnitProperty_SupportedNumChannels: *size = sizeof(AUChannelInfo); return CheckGlobal(scope);
     case kAudioUnitProperty_ParameterValueStrings: *size = sizeof(CFArrayRef); return CheckGlobal(scope);
+    case kAudioUnitProperty_FastDispatch:
+      *size = sizeof(void*);
+      return FastDispatchProcedure(element) != nullptr ? CheckGlobal(scope) : kAudioUnitErr_InvalidElement;
+    case kAudioUnitProperty_ParameterStringFromValue:
+      *size = sizeof(AudioUnitParameterStringFromValue);
+      return CheckGlobal(scope);
+    case kAudioUnitProperty_ParameterValueFromString:
+      *size = sizeof(AudioUnitParameterValueFromString);
+      return CheckGlobal(scope);
     case kAudioUnitProperty_FactoryPresets:
       *size = sizeof(CFArrayRef);
       return u->presets.empty() ? kAudioUnitErr_InvalidProperty : CheckGlobal(scope);
@@ -125,6 +137,12 @@ OSStatus GetValue(AudioUnit unit, AudioUnitInstance* u, AudioUnitPropertyID id, 
     }
     case kAudioUnitProperty_BypassEffect: Put(data, u->bypass.load(std::memory_order_relaxed)); return noErr;
     case kAudioUnitProperty_SetRenderCallback: Put(data, u->renderCallback); return noErr;
+    case kAudioUnitProperty_SetInputCallback: Put(data, u->inputCallback); return noErr;
+    case kAudioUnitProperty_FastDispatch: Put(data, FastDispatchProcedure(element)); return noErr;
+    case kAudioUnitProperty_ParameterStringFromValue:
+      return ParameterStringFromValue(u, scope, static_cast<AudioUnitParameterStringFromValue*>(data));
+    case kAudioUnitProperty_ParameterValueFromString:
+      return ParameterValueFromString(u, scope, static_cast<AudioUnitParameterValueFromString*>(data));
     case kAudioUnitProperty_FactoryPresets: {
       std::vector<const void*> presets;
       for (const AUPreset& p : u->presets) presets.push_back(&p);
@@ -198,6 +216,13 @@ OSStatus SetValue(AudioUnit unit, AudioUnitInstance* u, AudioUnitPropertyID id, 
       AudioUnitInstance* held = AcquireAudioUnit(unit);  // not while a render pulls through it
       if (held == nullptr) return kAudioUnitErr_CannotDoInCurrentContext;
       held->renderCallback = Take<AURenderCallbackStruct>(data);
+      ReleaseAudioUnit(unit);
+      return noErr;
+    }
+    case kAudioUnitProperty_SetInputCallback: {
+      AudioUnitInstance* held = AcquireAudioUnit(unit);
+      if (held == nullptr) return kAudioUnitErr_CannotDoInCurrentContext;
+      held->inputCallback = Take<AURenderCallbackStruct>(data);
       ReleaseAudioUnit(unit);
       return noErr;
     }

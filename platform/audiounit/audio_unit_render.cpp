@@ -38,6 +38,8 @@ OSStatus CheckOutputs(AudioUnitInstance* u, AudioBufferList* data, uint32_t fram
 OSStatus PullInput(AudioUnitInstance* u, AudioUnitRenderActionFlags* flags, const AudioTimeStamp* time,
                    uint32_t frames) {
   if (u->audioIn.empty()) return noErr;
+  if (u->renderCallback.inputProc == nullptr && u->inputCallback.inputProc != nullptr)
+    return PullInterleavedInput(u, flags, time, frames);
   if (u->renderCallback.inputProc == nullptr) return kAudioUnitErr_NoConnection;
   auto* list = reinterpret_cast<AudioBufferList*>(u->inputListBytes.data());
   list->mNumberBuffers = UInt32(u->audioIn.size());
@@ -100,9 +102,7 @@ void RunSilentBlock(AudioUnitInstance* u) {
   PublishControls(u);
 }
 
-namespace {
-
-OSStatus RenderHeld(AudioUnitInstance* u, AudioUnitRenderActionFlags* flags, const AudioTimeStamp* time,
+OSStatus RenderHeldUnit(AudioUnitInstance* u, AudioUnitRenderActionFlags* flags, const AudioTimeStamp* time,
                     uint32_t bus, uint32_t frames, AudioBufferList* data) {
   if (!u->initialized) return kAudioUnitErr_Uninitialized;
   if (bus != 0) return kAudioUnitErr_InvalidElement;
@@ -128,8 +128,6 @@ OSStatus RenderHeld(AudioUnitInstance* u, AudioUnitRenderActionFlags* flags, con
   return noErr;
 }
 
-}  // namespace
-
 OSStatus AudioUnitRender(AudioUnit unit, AudioUnitRenderActionFlags* flags, const AudioTimeStamp* time, uint32_t bus,
                          uint32_t frames, AudioBufferList* data) {
   AudioUnitInstance* u = TryAcquireAudioUnit(unit);
@@ -137,7 +135,7 @@ OSStatus AudioUnitRender(AudioUnit unit, AudioUnitRenderActionFlags* flags, cons
     Silence(data, frames);
     return FindAudioUnit(unit) != nullptr ? kAudioUnitErr_CannotDoInCurrentContext : badComponentInstance;
   }
-  OSStatus status = RenderHeld(u, flags, time, bus, frames, data);
+  OSStatus status = RenderHeldUnit(u, flags, time, bus, frames, data);
   ReleaseAudioUnit(unit);
   return status;
 }

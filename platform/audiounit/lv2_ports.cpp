@@ -49,24 +49,26 @@ float NodeFloat(const LilvNode* node, float otherwise) {
   return node != nullptr && (lilv_node_is_float(node) || lilv_node_is_int(node)) ? lilv_node_as_float(node) : otherwise;
 }
 
-// Scale points that name every whole number from the minimum to the maximum make an indexed
-// parameter; other scale points are ignored.
-void ReadValueNames(const LilvPlugin* plugin, const LilvPort* port, Lv2Port* p) {
+// Scale points name values of a control. When they name every whole number from the minimum
+// to the maximum of an enumeration or integer port they make an indexed parameter; otherwise
+// they are the texts of the values they name.
+void ReadValueNames(const LilvPlugin* plugin, const LilvPort* port, Lv2Port* p, bool mayIndex) {
   LilvScalePoints* points = lilv_port_get_scale_points(plugin, port);
   if (points == nullptr) return;
   std::vector<Lv2ValueName> names;
   LILV_FOREACH(scale_points, it, points) {
     const LilvScalePoint* sp = lilv_scale_points_get(points, it);
-    names.push_back({NodeFloat(lilv_scale_point_get_value(sp), NAN), Lv2NodeText(lilv_scale_point_get_label(sp))});
+    float value = NodeFloat(lilv_scale_point_get_value(sp), NAN);
+    if (std::isfinite(value)) names.push_back({value, Lv2NodeText(lilv_scale_point_get_label(sp))});
   }
   lilv_scale_points_free(points);
+  if (names.empty()) return;
   std::sort(names.begin(), names.end(), [](const Lv2ValueName& a, const Lv2ValueName& b) { return a.value < b.value; });
-  bool contiguous = !names.empty() && names.front().value == p->minimum && names.back().value == p->maximum;
+  bool contiguous = mayIndex && names.front().value == p->minimum && names.back().value == p->maximum;
   for (size_t i = 0; contiguous && i < names.size(); ++i) contiguous = names[i].value == p->minimum + float(i);
-  if (!contiguous) return;
   p->valueNames = std::move(names);
-  p->unit = kAudioUnitParameterUnit_Indexed;
   p->flags |= kAudioUnitParameterFlag_ValuesHaveStrings;
+  if (contiguous) p->unit = kAudioUnitParameterUnit_Indexed;
 }
 
 bool ReadControl(const LilvPlugin* plugin, const LilvPort* port, Lv2Port* p, std::string* reason) {
@@ -94,8 +96,9 @@ bool ReadControl(const LilvPlugin* plugin, const LilvPort* port, Lv2Port* p, std
   lilv_node_free(unit);
   if (lilv_port_has_property(plugin, port, u.toggled)) {
     p->unit = kAudioUnitParameterUnit_Boolean;
-  } else if (lilv_port_has_property(plugin, port, u.enumeration) || lilv_port_has_property(plugin, port, u.integer)) {
-    ReadValueNames(plugin, port, p);
+  } else {
+    ReadValueNames(plugin, port, p,
+                   lilv_port_has_property(plugin, port, u.enumeration) || lilv_port_has_property(plugin, port, u.integer));
   }
   return true;
 }

@@ -139,6 +139,7 @@ void ReadParameters(PluginInstance* record) {
     if (AudioUnitGetProperty(record->unit, kAudioUnitProperty_ParameterInfo,
                              kAudioUnitScope_Global, ids[i], &info, &bytes) != noErr)
       continue;
+    ReleaseParameterInfoName(&info);
     bool readable = info.flags & kAudioUnitParameterFlag_IsReadable;
     bool canWrite = info.flags & kAudioUnitParameterFlag_IsWritable;
     if (!readable && !canWrite) continue;
@@ -201,6 +202,31 @@ void ReadMusicDevice(PluginInstance* record) {
     record->moreFlags |= kPluginMoreBankFSRef;
 }
 
+void* FastDispatch(AudioUnit unit, uint32_t selector) {
+  void* procedure = nullptr;
+  uint32_t size = sizeof(procedure);
+  if (AudioUnitGetProperty(unit, kAudioUnitProperty_FastDispatch, kAudioUnitScope_Global, selector, &procedure,
+                           &size) != noErr)
+    return nullptr;
+  return procedure;
+}
+
+// The render (or render-slice) and MIDI procedures that skip the component dispatch, and the
+// storage they take.
+void FetchFastDispatch(PluginInstance* record) {
+  AudioUnit unit = record->unit;
+  if (record->receivesMidi)
+    record->midiProc = reinterpret_cast<MusicDeviceMIDIEventProc>(FastDispatch(unit, kMusicDeviceMIDIEventSelect));
+  uint32_t render = record->description.componentFlags == kRenderGenerationTwo ? kAudioUnitRenderSelect
+                                                                                : kAudioUnitRenderSliceSelect;
+  record->renderProc = reinterpret_cast<AudioUnitRenderProc>(FastDispatch(unit, render));
+  record->dispatchStorage = GetComponentInstanceStorage(unit);
+  if (record->dispatchStorage == nullptr) {
+    record->renderProc = nullptr;
+    record->midiProc = nullptr;
+  }
+}
+
 OSErr FindAndOpen(PluginInstance* record, const PluginInfo* info) {
   ComponentDescription wanted;
   wanted.componentType = info->componentType;
@@ -255,6 +281,7 @@ OSErr OpenComponentRecord(PluginInstance* record, PluginInfo* info, uint32_t max
   record->stateFlags |= kPluginStateInitialised;
   record->latency = ReadComponentLatency(record);
   ReadMusicDevice(record);
+  FetchFastDispatch(record);
   GiveHostCallbacks(record);
   ReadParameters(record);
   AddListeners(record, info);
@@ -267,6 +294,9 @@ void CloseComponentRecord(PluginInstance* record) {
   if (record->parameterListener) AUListenerDispose(record->parameterListener);
   if (record->eventListener) AUEventListenerDispose(record->eventListener);
   record->parameterListener = record->eventListener = 0;
+  record->renderProc = nullptr;
+  record->midiProc = nullptr;
+  record->dispatchStorage = nullptr;
   AudioUnitUninitialize(record->unit);
   CloseComponent(record->unit);
   delete[] record->parameterIds;
@@ -397,12 +427,12 @@ OSStatus GetAUParameterInfo(PluginInstance* record, void* info, int32_t index) {
   return status;
 }
 
-// The component layer hands out no name strings with the information (its name fields are
-// plain text), so nothing is owned by the area.
+// The whole name, when the information carries one of its own (the unit's names are plain
+// text, so nothing else is owned).
 void ReleaseAUParameterInfo(void* info) {
   if (info == nullptr) return;
   auto* p = static_cast<AudioUnitParameterInfo*>(info);
-  p->cfNameString = 0;
+  ReleaseParameterInfoName(p);
   p->unitName = 0;
 }
 

@@ -16,6 +16,10 @@ constexpr int32_t kMaxBuffersPerBus = 32;
 // outputs write into a buffer nobody reads.
 float gSilentInput[kMaxChainRenderFrames];
 float gDiscardOutput[kMaxChainRenderFrames];
+// A version-1 unit renders a bus interleaved; the scratch buffers hold one block of one
+// channel, so the slice goes here and is split into them. Engine thread only.
+constexpr int32_t kSliceChannels = 2;
+float gSliceBlock[kMaxChainRenderFrames * kSliceChannels];
 
 // An AudioBufferList with room for one bus's buffers, on the stack.
 struct BusBufferList {
@@ -31,6 +35,15 @@ void ClearBuffer(float* buffer, int32_t frames) {
 }
 
 int32_t Clamp(int32_t value, int32_t low, int32_t high) { return value < low ? low : value > high ? high : value; }
+
+bool IsVersionTwo(const PluginInstance* p) { return p->description.componentFlags == 2; }
+
+OSStatus CallRender(PluginInstance* p, AudioUnitRenderActionFlags* flags, const AudioTimeStamp* stamp, uint32_t bus,
+                    int32_t frames, AudioBufferList* list) {
+  if (p->renderProc) return p->renderProc(p->dispatchStorage, flags, stamp, bus, UInt32(frames), list);
+  if (IsVersionTwo(p)) return AudioUnitRender(p->unit, flags, stamp, bus, UInt32(frames), list);
+  return AudioUnitRenderSlice(p->unit, flags, stamp, bus, UInt32(frames), list);
+}
 
 bool IsFormatConverter(const PluginInstance* p) {
   return p->description.componentType == kAudioUnitType_FormatConverter;
@@ -184,11 +197,9 @@ void RenderPlugin(PluginInstance* instance, float** inputs, float** outputs, int
   }
   if (!instance->unit) return;
   instance->inputBufferTable = inputs;
-  if (instance->description.componentFlags == 2) {
-    RenderAudioUnit(instance, outputs, frames, outputCount);
-  } else if (instance->description.componentFlags == 1) {
-    RenderAudioUnitSlice(instance, outputs, frames, outputCount);
-  }
+  // Generation 2 renders per bus; the older units (generation 0 or 1) render slices.
+  if (IsVersionTwo(instance)) RenderAudioUnit(instance, outputs, frames, outputCount);
+  else RenderAudioUnitSlice(instance, outputs, frames, outputCount);
 }
 
 void RenderAudioUnit(PluginInstance* instance, float** outputs, int32_t frames, int32_t outputCount) {
@@ -207,7 +218,7 @@ void RenderAudioUnit(PluginInstance* instance, float** outputs, int32_t frames, 
         list.mBuffers[i] = {1, UInt32(frames) * UInt32(sizeof(float)), b2 ? b2 : gDiscardOutput};
       }
       AudioUnitRenderActionFlags flags = 0;
-      OSStatus err = AudioUnitRender(instance->unit, &flags, &stamp, b, UInt32(frames), AsList(&list));
+      OSStatus err = CallRender(instance, &flags, &stamp, b, frames, AsList(&list));
       if (err == 0) {
         next += n;
         continue;
@@ -220,25 +231,21 @@ void RenderAudioUnit(PluginInstance* instance, float** outputs, int32_t frames, 
 }
 
 void RenderAudioUnitSlice(PluginInstance* instance, float** outputs, int32_t frames, int32_t outputCount) {
-  int32_t n = Clamp(int32_t(instance->outputChannels), 1, 2);
+  int32_t n = Clamp(int32_t(instance->outputChannels), 1, kSliceChannels);
   AudioTimeStamp stamp = NextTimeStamp(instance, frames);
   for (int32_t k = 0; k * n < outputCount; ++k) {
-    float* block = outputs[k * n];
-    if (!block) break;
     AudioBufferList list;
     list.mNumberBuffers = 1;
-    list.mBuffers[0] = {UInt32(n), UInt32(frames * n) * UInt32(sizeof(float)), block};
+    list.mBuffers[0] = {UInt32(n), UInt32(frames * n) * UInt32(sizeof(float)), gSliceBlock};
     AudioUnitRenderActionFlags flags = 0;
-    if (AudioUnitRender(instance->unit, &flags, &stamp, UInt32(k), UInt32(frames), &list) != 0) {
-      for (int32_t c = 0; c < n && k * n + c < outputCount; ++c) ClearBuffer(outputs[k * n + c], frames);
-      continue;
+    bool ok = CallRender(instance, &flags, &stamp, uint32_t(k), frames, &list) == 0;
+    // The interleaved block into the bus's buffers, the last channel first.
+    for (int32_t c = n - 1; c >= 0; --c) {
+      if (k * n + c >= outputCount || !outputs[k * n + c]) continue;
+      float* out = outputs[k * n + c];
+      if (!ok) ClearBuffer(out, frames);
+      else for (int32_t i = 0; i < frames; ++i) out[i] = gSliceBlock[i * n + c];
     }
-    if (n != 2 || k * n + 1 >= outputCount || !outputs[k * n + 1]) continue;
-    // Split in place, the last channel first: the right side goes out before the left side's
-    // frames are moved down over the interleaved block.
-    float* right = outputs[k * n + 1];
-    for (int32_t i = 0; i < frames; ++i) right[i] = block[i * 2 + 1];
-    for (int32_t i = 0; i < frames; ++i) block[i] = block[i * 2];
   }
 }
 
@@ -282,7 +289,7 @@ OSStatus ProvideInterleavedInput(void* reference, AudioUnitRenderActionFlags*, c
 
 OSStatus InstallInputCallbacks(PluginInstance* instance, bool install) {
   if (!instance || !instance->unit) return 0;
-  if (instance->description.componentFlags == 1) {
+  if (!IsVersionTwo(instance)) {
     AURenderCallbackStruct callback{install ? ProvideInterleavedInput : nullptr, instance};
     OSStatus err = AudioUnitSetProperty(instance->unit, kAudioUnitProperty_SetInputCallback, kAudioUnitScope_Input,
                                         0, &callback, sizeof callback);

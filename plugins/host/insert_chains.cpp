@@ -11,9 +11,11 @@
 #include "audio/render/channel_render.h"
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
+#include "platform/windows/windows.h"
 #include "plugins/host/audio_unit_callbacks.h"
 #include "plugins/host/insert_racks.h"
 #include "plugins/host/plugin_devices.h"
+#include "plugins/host/plugin_host_hooks.h"
 #include "plugins/host/plugin_midi_delivery.h"
 #include "plugins/host/plugin_instances.h"
 #include "plugins/host/plugin_settings.h"
@@ -54,6 +56,25 @@ bool IsConverter(const PluginInstance* p) {
   return p->unit != 0 && p->description.componentType == kConverterType;
 }
 
+// The instance whose next is the record, or null at the head of its chain.
+PluginInstance* PreviousInChain(const PluginInstance* record) {
+  for (uint32_t id = 1; id <= uint32_t(kPluginInstanceSlots); ++id) {
+    PluginInstance* p = GetPluginInstance(id);
+    if (p != nullptr && p != record && p->next == record->id) return p;
+  }
+  return nullptr;
+}
+
+// The first plug-in of the chain the record is linked into (the record itself when it leads).
+PluginInstance* ChainHeadOf(PluginInstance* record) {
+  for (int32_t i = 0; i < kMaxChainLength; ++i) {
+    PluginInstance* previous = PreviousInChain(record);
+    if (previous == nullptr) break;
+    record = previous;
+  }
+  return record;
+}
+
 PluginInstance* FindConverterFrom(PluginInstance* record) {
   for (int32_t i = 0; record != nullptr && i < kMaxChainLength; ++i, record = Next(record))
     if (IsConverter(record)) return record;
@@ -87,6 +108,7 @@ void CloseInstance(PluginInstance* record) {
       (ChainRenders(gEngineChannels, record) || ChainRenders(gAuxBusChannels, record)))
     StopAudioEngine(0);
   ClearDeviceLinksTo(record->id);
+  ForgetPluginInstance(record->id);
   for (Handle* h : {&record->programList, &record->secondHandle}) {
     if (*h && IsValidHandle(*h)) DisposeHandle(*h);
     *h = Handle();
@@ -95,6 +117,7 @@ void CloseInstance(PluginInstance* record) {
     CallVstDispatcher(record, kEffEditClose, 0, 0, nullptr, 0.0f);
     record->stateFlags &= uint16_t(~kPluginStateEditorOpen);
   }
+  if (record->editorWindow != nullptr && IsValidWindowPtr(record->editorWindow)) DisposeWindow(record->editorWindow);
   record->editorWindow = nullptr;
   CallVstDispatcher(record, kEffClose, 0, 0, nullptr, 0.0f);
   gOpeningPlugin = 0;
@@ -304,7 +327,7 @@ void RestoreBypassState(PluginInstance* record, const PluginSettings* settings,
 void SetPluginBypass(PluginInstance* record, int32_t on, int32_t mode) {
   if (record == nullptr) return;
   uint8_t wanted = on ? 1 : 0;
-  PluginInstance* converter = FindConverterFrom(record);
+  PluginInstance* converter = FindConverterFrom(ChainHeadOf(record));
   if (converter != nullptr) {
     uint32_t value = wanted;
     AudioUnitSetProperty(converter->unit, kAudioUnitProperty_BypassEffect,
@@ -333,10 +356,12 @@ uint32_t SumChainLatency(uint32_t head, int32_t refresh, int32_t firstOnly) {
 void PrepareChainPlugins(uint32_t head) {
   ResetNextBeatCache();
   uint32_t frames = uint32_t(gAudioBufferFrames.load());
+  // With a format converter in the chain a bypass is the converter's: every plug-in runs.
+  bool converter = IsConverterInChain(head) != 0;
   for (PluginInstance* p : ChainMembers(head)) {
     if (p->maxFrames != frames) SetPluginMaxFrames(p, frames);
     SetPluginSampleRate(p, gEngineSampleRate);
-    if (!p->bypass) ResumePlugin(p, p->inputChannels > 0);
+    if (!p->bypass || converter) ResumePlugin(p, p->inputChannels > 0);
   }
 }
 
@@ -345,8 +370,9 @@ void SuspendRackPlugins(EngineChannel* channel, uint32_t head) {
       channel->framesPerBlock > 0)
     RenderEngineChannel(channel, channel->renderBlock, channel->renderBlock, channel->framesPerBlock,
                         kUnityLevel, 0);
+  bool converter = IsConverterInChain(head) != 0;
   for (PluginInstance* p : ChainMembers(head))
-    if (!p->bypass) SuspendPlugin(p);
+    if (!p->bypass || converter) SuspendPlugin(p);
 }
 
 void AttachUnitRenderInput(PluginInstance* record, AURenderCallback procedure,
@@ -449,8 +475,16 @@ void DisposeChainSnapshot(Handle snapshot, Handle) {
 
 int32_t ReleasePluginInstance(PluginInstance* record) {
   if (record == nullptr) return 0;
-  if (--record->useCount > 0) return 0;
+  if (--record->useCount > 0) {
+    // Only undo steps and removed inserts hold it now: its editor goes out of sight.
+    if (record->useCount == record->secondCount && record->editorWindow != nullptr &&
+        IsValidWindowPtr(record->editorWindow))
+      HideWindow(record->editorWindow);
+    RedrawPluginLists();
+    return 0;
+  }
   CloseInstance(record);
+  RedrawPluginLists();
   return 1;
 }
 

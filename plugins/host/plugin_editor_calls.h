@@ -11,7 +11,10 @@ struct PluginInstance;
 struct OpaqueWindowPtr;
 
 // Opens the editor into the window (its native parent); 0 or -1 when the plug-in has none.
-int32_t OpenVstEditor(PluginInstance* instance, OpaqueWindowPtr* window, void* nativeParent);
+// With resizeWindow (the window's own resize flag) or the Shift key held, the window takes the
+// editor's size.
+int32_t OpenVstEditor(PluginInstance* instance, OpaqueWindowPtr* window, void* nativeParent,
+                      bool resizeWindow = false);
 // The editor's rectangle (top and bottom in order); false when the plug-in gives none.
 bool GetVstEditorRect(PluginInstance* instance, Rect* rect);
 void DrawVstEditor(PluginInstance* instance, const Rect* bounds);

@@ -29,3 +29,29 @@ void RecordParameterPoint(Handle rack, int32_t tick, float value, int32_t chainP
 void OpenPluginInsertSlot(PluginInstance* instance, int32_t index, const PluginSettings* settings) {
   if (auto open = gPluginHostHooks.openInsertInstance) open(instance, index, settings);
 }
+
+void ForgetPluginInstance(uint32_t instance) {
+  if (auto forget = gPluginHostHooks.forgetPluginInstance) forget(instance);
+}
+
+void RedrawPluginLists() {
+  if (auto redraw = gPluginHostHooks.redrawPluginLists) redraw();
+}
+
+bool BuildDestinationLabel(uint32_t kind, uint32_t number, const uint8_t* name, char* label,
+                           int32_t capacity) {
+  auto build = gPluginHostHooks.buildDestinationLabel;
+  return build ? build(kind, number, name, label, capacity) : false;
+}
+
+void RegisterPluginMidiOutput(uint32_t instance, uint32_t routing) {
+  if (auto tell = gPluginHostHooks.registerPluginMidiOutput) tell(instance, routing);
+}
+
+void ReopenPluginInsert(uint32_t instance, const uint8_t* settings, int32_t length) {
+  if (auto reopen = gPluginHostHooks.reopenInsert) reopen(instance, settings, length);
+}
+
+void RegisterPluginPatchNames(uint32_t instance) {
+  if (auto names = gPluginHostHooks.registerPatchNames) names(instance);
+}

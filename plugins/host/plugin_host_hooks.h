@@ -32,6 +32,20 @@ struct PluginHostHooks {
   // Main thread: a plug-in just loaded for a channel (table entry index) takes its insert slot
   // in the mixer with its settings.
   void (*openInsertInstance)(PluginInstance* instance, int32_t index, const PluginSettings* settings);
+  // Main thread: the performance tools drop what they hold of an instance before it closes.
+  void (*forgetPluginInstance)(uint32_t instance);
+  // Main thread: the list windows are redrawn after an instance was released.
+  void (*redrawPluginLists)();
+  // Main thread: the label of a destination (the instance's first two format words and its
+  // name, length-prefixed) as a C string; false leaves the label to the host (the name).
+  bool (*buildDestinationLabel)(uint32_t kind, uint32_t number, const uint8_t* name, char* label,
+                                int32_t capacity);
+  // Main thread: a plug-in's MIDI output got its routing word.
+  void (*registerPluginMidiOutput)(uint32_t instance, uint32_t routing);
+  // Main thread: the instance's insert is opened again with the settings (a program change
+  // made in the plug-in), and the patch names of a MIDI-receiving one registered again.
+  void (*reopenInsert)(uint32_t instance, const uint8_t* settings, int32_t length);
+  void (*registerPatchNames)(uint32_t instance);
 };
 extern PluginHostHooks gPluginHostHooks;
 
@@ -47,6 +61,13 @@ void RedrawPluginMixerRange();
 void SendPluginMidiOutput(uint8_t status, uint8_t data1, int32_t data2, int32_t tick,
                           uint32_t routing);
 bool IsAutomationReading();
+void ForgetPluginInstance(uint32_t instance);
+void RedrawPluginLists();
+bool BuildDestinationLabel(uint32_t kind, uint32_t number, const uint8_t* name, char* label,
+                           int32_t capacity);
+void RegisterPluginMidiOutput(uint32_t instance, uint32_t routing);
+void ReopenPluginInsert(uint32_t instance, const uint8_t* settings, int32_t length);
+void RegisterPluginPatchNames(uint32_t instance);
 void RecordParameterPoint(Handle rack, int32_t tick, float value, int32_t chainPosition,
                           int32_t parameter, bool noPoint, bool firstPoint);
 void OpenPluginInsertSlot(PluginInstance* instance, int32_t index, const PluginSettings* settings);

@@ -9,6 +9,7 @@
 #include <atomic>
 #include <cstdint>
 
+#include "platform/audiounit/audio_unit.h"
 #include "platform/audiounit/audio_unit_types.h"
 #include "platform/memory/mac_types.h"
 #include "platform/vst/vst_interface.h"
@@ -67,6 +68,9 @@ struct PluginInstance {
   ComponentDescription description;   // componentFlags holds the render generation (0 or 2)
   uint32_t inputBuses = 0;
   uint32_t outputBuses = 0;
+  AudioUnitRenderProc renderProc = nullptr;   // fast-dispatch render (or render slice), or null
+  MusicDeviceMIDIEventProc midiProc = nullptr;
+  void* dispatchStorage = nullptr;            // the first argument of the two procedures
   uint32_t next = 0;                  // instance id of the next insert of the chain, 0 at the end
   uint32_t id = 0;                    // this instance's id
 
@@ -142,5 +146,7 @@ inline PluginInstance* GetPluginInstance(uint32_t id) {
   if (id - 1u >= static_cast<uint32_t>(kPluginInstanceSlots)) return nullptr;
   return gPluginInstanceSlots[id - 1u].load(std::memory_order_acquire);
 }
+// Whether a pointer is an open instance's record (any thread; never blocks or allocates).
+bool IsLivePluginInstance(const void* record);
 // The number of records allocated (for leak checks).
 int32_t CountPluginInstanceRecords();

@@ -30,6 +30,13 @@ PluginInstance* NewPluginInstanceRecord() {
   return nullptr;
 }
 
+bool IsLivePluginInstance(const void* record) {
+  if (record == nullptr) return false;
+  for (int32_t slot = 0; slot < kInstanceSlots; ++slot)
+    if (gPluginInstanceSlots[slot].load(std::memory_order_acquire) == record) return true;
+  return false;
+}
+
 void FreePluginInstanceRecord(PluginInstance* record) {
   if (record == nullptr) return;
   uint32_t id = record->id;

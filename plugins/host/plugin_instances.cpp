@@ -13,6 +13,7 @@
 #include "plugins/host/plugin_devices.h"
 #include "plugins/host/vst_dispatch.h"
 #include "plugins/host/vst_host_callback.h"
+#include "plugins/library/plugin_list_state.h"
 #include "plugins/library/plugin_table.h"
 #include "shell/base/error_report.h"
 
@@ -284,6 +285,7 @@ int32_t AccessPluginFormat(PluginInstance* record, int32_t set, uint32_t* first,
     record->formatWords[0] = *first;
     record->formatWords[1] = *second;
     record->formatWords[2] = *third;
+    MarkPluginListChanged();
     return changed;
   }
   *first = record->formatWords[0];

@@ -32,7 +32,8 @@ constexpr int32_t kMaxChainLength = 4096;
 // The first format word AccessPluginFormat answers for an instance only snapshots hold.
 constexpr uint32_t kHeldFormatKind = 5;
 constexpr int32_t kSoundBankSpecBytes = 70;
-constexpr int32_t kAUParameterInfoBytes = 100;  // 84-byte info, then unit and parameter id
+// The parameter information, then unit and parameter id.
+constexpr int32_t kAUParameterInfoBytes = int32_t(sizeof(AudioUnitParameterInfo)) + 8;
 constexpr int32_t kRenderQualitySteps = 5;
 
 // Opens a plug-in and appends the new instance to the chain whose head id is *chainHead.

@@ -31,6 +31,7 @@ constexpr OSErr kNotExpressibleErr = -43;
 constexpr uint32_t kMoreNoIndexRounding = 1u << 30;
 constexpr uint32_t kValuesHaveStrings = 0x200000;
 constexpr int32_t kVstTextBytes = 256;
+constexpr int32_t kCFNameBytes = 256;  // a parameter's whole name, at most 255 bytes
 // VstParameterProperties flags.
 constexpr VstInt32 kVstParameterIsSwitch = 1;
 constexpr VstInt32 kVstParameterUsesIntegerMinMax = 2;
@@ -60,12 +61,19 @@ AudioUnitParameter UnitParameter(const PluginInstance* instance, int32_t index) 
   return parameter;
 }
 
-bool GetUnitInfo(const PluginInstance* instance, int32_t index, AudioUnitParameterInfo* info) {
+// The information with its whole name, when it has one of its own (release it), or without.
+bool GetUnitInfoNamed(const PluginInstance* instance, int32_t index, AudioUnitParameterInfo* info) {
   uint32_t size = sizeof *info;
   std::memset(info, 0, sizeof *info);
   return AudioUnitGetProperty(instance->unit, kAudioUnitProperty_ParameterInfo,
                               kAudioUnitScope_Global, UnitParameter(instance, index).mParameterID,
                               info, &size) == noErr;
+}
+
+bool GetUnitInfo(const PluginInstance* instance, int32_t index, AudioUnitParameterInfo* info) {
+  bool ok = GetUnitInfoNamed(instance, index, info);
+  ReleaseParameterInfoName(info);
+  return ok;
 }
 
 void CopyText(char* to, int32_t capacity, const char* from) {
@@ -154,6 +162,19 @@ OSErr IndexedValueText(const PluginInstance* instance, int32_t index, float valu
   return found ? OSErr(noErr) : kParamErr;
 }
 
+// The unit's own text for a value; false when it names none (the value is written as a
+// number then).
+bool NamedValueText(const PluginInstance* instance, int32_t index, float value, char* text, int32_t capacity) {
+  AudioUnitParameterStringFromValue request{UnitParameter(instance, index).mParameterID, &value, nullptr};
+  uint32_t size = sizeof request;
+  if (AudioUnitGetProperty(instance->unit, kAudioUnitProperty_ParameterStringFromValue, kAudioUnitScope_Global, 0,
+                           &request, &size) != noErr || request.outString == nullptr)
+    return false;
+  bool ok = CFStringGetCString(request.outString, text, capacity, kCFStringEncodingUTF8);
+  CFRelease(request.outString);
+  return ok;
+}
+
 OSErr UnitValueText(PluginInstance* instance, int32_t index, char* text, int32_t capacity,
                     const float* given) {
   AudioUnitParameterInfo info;
@@ -168,6 +189,7 @@ OSErr UnitValueText(PluginInstance* instance, int32_t index, char* text, int32_t
     CopyText(text, capacity, kSwitchTexts[value > 0.5f]);
     return noErr;
   }
+  if ((info.flags & kValuesHaveStrings) && NamedValueText(instance, index, value, text, capacity)) return noErr;
   char buffer[32];
   if (value == std::floor(value) && std::fabs(value) < 2.0e9f)
     std::snprintf(buffer, sizeof buffer, "%d", int32_t(value));
@@ -280,10 +302,13 @@ void GetParameterName(PluginInstance* instance, int32_t index, char* name, int32
     return;
   }
   AudioUnitParameterInfo info;
-  if (InRange(instance, index) && GetUnitInfo(instance, index, &info)) {
-    info.name[sizeof info.name - 1] = 0;
-    CopyText(name, capacity, info.name);
-  }
+  if (!InRange(instance, index) || !GetUnitInfoNamed(instance, index, &info)) return;
+  info.name[sizeof info.name - 1] = 0;
+  char whole[kCFNameBytes] = {};
+  bool named = (info.flags & kAudioUnitParameterFlag_HasCFNameString) && info.cfNameString != nullptr &&
+               CFStringGetCString(info.cfNameString, whole, sizeof whole, kCFStringEncodingUTF8);
+  CopyText(name, capacity, named ? whole : info.name);
+  ReleaseParameterInfoName(&info);
 }
 
 void GetParameterLabel(PluginInstance* instance, int32_t index, char* label, int32_t capacity) {
@@ -313,10 +338,15 @@ OSErr ParseParameterValue(PluginInstance* instance, int32_t index, const char* t
   if (instance == nullptr || IsVst(instance) || text == nullptr || value == nullptr)
     return kUnsupportedErr;
   if (!InRange(instance, index)) return kParamErr;
-  // The component layer has no value-from-text property: its answer is the layer's error.
-  uint32_t size = 0;
-  return OSErr(AudioUnitGetPropertyInfo(instance->unit, kAudioUnitProperty_ParameterValueFromString,
-                                        kAudioUnitScope_Global, 0, &size, nullptr));
+  CFStringRef string = CFStringCreateWithCString(kCFAllocatorDefault, text, kCFStringEncodingUTF8);
+  if (string == nullptr) return kParamErr;
+  AudioUnitParameterValueFromString request{UnitParameter(instance, index).mParameterID, string, 0.0f};
+  uint32_t size = sizeof request;
+  OSStatus err = AudioUnitGetProperty(instance->unit, kAudioUnitProperty_ParameterValueFromString,
+                                      kAudioUnitScope_Global, 0, &request, &size);
+  CFRelease(string);
+  if (err == noErr) *value = MapParameterToLinear(instance, index, request.outValue);
+  return OSErr(err);
 }
 
 float GetParameterStepScale(int32_t index, PluginInstance* instance) {

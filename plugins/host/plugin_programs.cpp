@@ -2,6 +2,7 @@
 
 #include <strings.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -234,6 +235,31 @@ int32_t NextProgramRecord(Handle list, int32_t offset) {
   return RecordFits(list, next) ? next : -1;
 }
 
+namespace {
+
+// Whether the program list names the program otherwise than the instance is named.
+bool ListNamesProgramOtherwise(const PluginInstance* instance, int32_t program) {
+  Handle list = instance->programList;
+  if (!list || !IsValidHandle(list)) return false;
+  int32_t offset = GetProgramRecord(list, program);
+  if (offset < 0) return false;
+  const uint8_t* name = reinterpret_cast<const uint8_t*>(*list) + offset + kProgramRecordNameAt;
+  uint8_t length = std::min<uint8_t>(name[0], 31);
+  return length != instance->name[0] || std::memcmp(name + 1, instance->name + 1, length) != 0;
+}
+
+// A program chosen in the plug-in itself that its program list names: the insert is opened
+// again with settings that carry the program, and a MIDI-receiving plug-in's patch names are
+// registered again.
+void ReopenWithProgram(PluginInstance* instance, PluginSettings* settings, int32_t program) {
+  SavePluginSettings(instance, settings);
+  SetSettingsProgram(settings, program);
+  ReopenPluginInsert(instance->id, settings->bytes, int32_t(sizeof settings->bytes));
+  if (instance->receivesMidi) RegisterPluginPatchNames(instance->id);
+}
+
+}  // namespace
+
 void RefreshPluginProgram(PluginInstance* instance, PluginSettings* settings) {
   if (instance == nullptr || settings == nullptr) return;
   int32_t kind = instance->stateFlags & kPluginStateRefreshMask;
@@ -243,6 +269,8 @@ void RefreshPluginProgram(PluginInstance* instance, PluginSettings* settings) {
       program != GetSettingsProgram(settings)) {
     SetSettingsProgram(settings, program);
     ReadProgramName(instance, program, settings);
+    if (kind >= 2 && GetPluginRenderChannel() == nullptr && ListNamesProgramOtherwise(instance, program))
+      ReopenWithProgram(instance, settings, program);
     RequestPluginWindowRefresh(kRefreshMainEditor | kRefreshMixer);
   }
   instance->stateFlags &= uint16_t(~kPluginStateRefreshMask);

@@ -18,6 +18,7 @@ struct PluginSettings;
 
 constexpr int32_t kProgramListHeader = 32;
 constexpr int32_t kProgramRecordBase = 64;
+constexpr int32_t kProgramRecordNameAt = 8;  // after the two words: the length-prefixed name
 
 // The program number, or -1.
 int32_t GetCurrentProgram(PluginInstance* instance);

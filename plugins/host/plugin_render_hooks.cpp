@@ -7,6 +7,7 @@
 #include "plugins/host/plugin_devices.h"
 #include "plugins/host/plugin_instance.h"
 #include "plugins/host/plugin_midi_delivery.h"
+#include "plugins/host/plugin_parameters.h"
 #include "plugins/host/plugin_prepare_hooks.h"
 #include "plugins/host/vst_host_callback.h"
 
@@ -17,6 +18,12 @@ PluginInstance* ChainHead(void* head) { return static_cast<PluginInstance*>(head
 void DeliverChannelMidi(EngineChannel* channel, void* plugin, ChannelRenderState* chain, int32_t frames) {
   if (!chain) return;
   DeliverBufferMidi(channel, ChainHead(plugin), static_cast<PluginMidiState*>(chain->midiState), frames);
+}
+
+// Only an open instance's record takes the list; anything else is set value by value.
+int32_t ScheduleRamps(void* plugin, Ptr eventList) {
+  if (!IsLivePluginInstance(plugin)) return -50;
+  return int32_t(ScheduleParameterRamps(eventList, static_cast<PluginInstance*>(plugin)));
 }
 
 void RenderChain(void* head, float** inputs, float** outputs, int32_t frames, int32_t channels, uint8_t* rendered) {
@@ -37,6 +44,7 @@ void InstallPluginRenderHooks() {
   gEnginePluginHooks.deliverBufferMidi = DeliverChannelMidi;
   gEnginePluginHooks.renderPluginRequest = RenderPluginRequest;
   gEnginePluginHooks.renderInsertChain = RenderChain;
+  gEnginePluginHooks.scheduleParameterRamps = ScheduleRamps;
   gEnginePluginHooks.addPlayChannels = AddPlayChannels;
   InstallPluginPrepareHooks();
 }

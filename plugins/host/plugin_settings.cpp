@@ -4,6 +4,7 @@
 
 #include "platform/memory/byte_order.h"
 #include "plugins/host/insert_chains.h"
+#include "plugins/host/plugin_host_hooks.h"
 #include "plugins/host/plugin_instance.h"
 #include "plugins/host/plugin_programs.h"
 
@@ -34,6 +35,7 @@ enum : int32_t {
 
 constexpr uint8_t kSoundBankKindBank = 2;
 constexpr uint32_t kRoutingHashFactor = 13;
+constexpr int32_t kDestinationLabelBytes = 256;
 constexpr int32_t kMaxInstanceIds = 4096;
 
 bool TakesSoundBank(const PluginInstance* instance) {
@@ -48,11 +50,18 @@ bool RoutingInUse(uint32_t routing, const PluginInstance* except) {
   return false;
 }
 
-// A routing id for the plug-in's MIDI output: 13 times the sum of its label's characters,
-// moved on until no other instance uses it (0 is "none").
+// A routing id for the plug-in's MIDI output: 13 times the sum of the characters of its
+// destination's label (the instance's name when no label is built), moved on until no other
+// instance uses it (0 is "none").
 uint32_t NewOutputRouting(const PluginInstance* instance) {
+  char label[kDestinationLabelBytes] = {};
   uint32_t sum = 0;
-  for (int32_t i = 1; i <= instance->name[0] && i < 32; ++i) sum += instance->name[i];
+  if (BuildDestinationLabel(instance->formatWords[0], instance->formatWords[1], instance->name, label,
+                            int32_t(sizeof label))) {
+    for (size_t i = 0; i < sizeof label && label[i] != 0; ++i) sum += uint8_t(label[i]);
+  } else {
+    for (int32_t i = 1; i <= instance->name[0] && i < 32; ++i) sum += instance->name[i];
+  }
   uint32_t routing = kRoutingHashFactor * sum;
   while (routing == 0 || RoutingInUse(routing, instance)) ++routing;
   return routing;
@@ -143,5 +152,8 @@ void LoadPluginSettings(PluginInstance* instance, const PluginSettings* settings
   std::memcpy(instance->controllerMask, b + kControllerMaskAt, 16);
   instance->deviceId = b[kDeviceIdAt];
   bool midiOutput = ReadU32BE(b + kOpenFlagsAt) & kPluginOpenMidiOutput;
-  if (midiOutput && instance->outputRouting == 0) instance->outputRouting = NewOutputRouting(instance);
+  if (midiOutput && instance->outputRouting == 0) {
+    instance->outputRouting = NewOutputRouting(instance);
+    RegisterPluginMidiOutput(instance->id, instance->outputRouting);
+  }
 }

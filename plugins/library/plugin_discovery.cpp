@@ -1,4 +1,5 @@
 #include "plugins/library/plugin_discovery.h"
+#include "plugins/library/plugin_list_state.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -214,6 +215,7 @@ OSErr ScanAllPlugins(bool showProgress) {
   if (cacheErr == noErr) WritePluginInfoFile(cache);
   if (cache) DisposeHandle(cache);
   ExamineNewPlugins(firstNew);
+  MarkPluginListChanged();
   RequestPluginWindowRefresh(kRefreshMixer);
   gScanning = false;
   return err;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 
 #include "platform/text/cf_string.h"
 #include "tests/platform/audiounit/audio_unit_test_support.h"
@@ -15,7 +16,8 @@ AudioUnitParameterInfo InfoOf(AudioUnit unit, long id) {
   EXPECT_EQ(AudioUnitGetProperty(unit, kAudioUnitProperty_ParameterInfo, kAudioUnitScope_Global, AudioUnitElement(id),
                                  &info, &size),
             noErr);
-  EXPECT_EQ(size, 84u);
+  EXPECT_EQ(size, sizeof info);
+  ReleaseParameterInfoName(&info);
   return info;
 }
 
@@ -98,6 +100,57 @@ TEST(AudioUnitParameters, IndexedParametersNameTheirValues) {
             kAudioUnitErr_InvalidProperty);
 }
 
+// A value named by scale points that do not make an indexed parameter: the names are the
+// texts of those values, and texts give values back (names or numbers, within the range).
+TEST(AudioUnitParameters, ScalePointsNameValuesAndTextsGiveValues) {
+  TestUnit pulse(kPulseName);
+  constexpr AudioUnitParameterID kBrightness = 5;
+  AudioUnitParameterInfo info{};
+  uint32_t size = sizeof info;
+  ASSERT_EQ(AudioUnitGetProperty(pulse.unit, kAudioUnitProperty_ParameterInfo, kAudioUnitScope_Global, kBrightness,
+                                 &info, &size),
+            noErr);
+  EXPECT_EQ(kAudioUnitParameterUnit_Generic, info.unit);
+  EXPECT_TRUE(info.flags & kAudioUnitParameterFlag_ValuesHaveStrings);
+  ASSERT_TRUE(info.flags & kAudioUnitParameterFlag_HasCFNameString) << "the name is longer than the C name holds";
+  EXPECT_EQ("Brightness of the pulse before it reaches the output stage", CFStringToUTF8(info.cfNameString));
+  EXPECT_EQ(51u, std::strlen(info.name));
+  ReleaseParameterInfoName(&info);
+  EXPECT_EQ(nullptr, info.cfNameString);
+
+  struct {
+    float value;
+    OSStatus status;
+    const char* text;
+  } const kTexts[] = {{0.0f, noErr, "Dark"}, {1.0f, noErr, "Bright"}, {0.5f, kAudioUnitErr_InvalidPropertyValue, ""}};
+  for (const auto& c : kTexts) {
+    AudioUnitParameterStringFromValue request{kBrightness, &c.value, nullptr};
+    size = sizeof request;
+    EXPECT_EQ(c.status, AudioUnitGetProperty(pulse.unit, kAudioUnitProperty_ParameterStringFromValue,
+                                             kAudioUnitScope_Global, 0, &request, &size)) << c.value;
+    EXPECT_EQ(c.text, request.outString ? CFStringToUTF8(request.outString) : std::string()) << c.value;
+    if (request.outString) CFRelease(request.outString);
+  }
+
+  struct {
+    AudioUnitParameterID id;
+    const char* text;
+    OSStatus status;
+    float value;
+  } const kValues[] = {{kBrightness, "bright", noErr, 1.0f}, {kBrightness, " 0.25 ", noErr, 0.25f},
+                       {kBrightness, "7", noErr, 1.0f},       {kBrightness, "dim", kAudioUnitErr_InvalidPropertyValue, 0},
+                       {3, "Half", noErr, 1.0f},              {3, "2", noErr, 2.0f}};
+  for (const auto& c : kValues) {
+    CFStringRef text = CFStringCreateWithUTF8(c.text);
+    AudioUnitParameterValueFromString request{c.id, text, -1.0f};
+    size = sizeof request;
+    EXPECT_EQ(c.status, AudioUnitGetProperty(pulse.unit, kAudioUnitProperty_ParameterValueFromString,
+                                             kAudioUnitScope_Global, 0, &request, &size)) << c.text;
+    if (c.status == noErr) EXPECT_EQ(c.value, request.outValue) << c.text;
+    CFRelease(text);
+  }
+}
+
 template <typename T>
 T Get(AudioUnit unit, AudioUnitPropertyID id, AudioUnitScope scope, OSStatus want = noErr) {
   T value{};
@@ -164,8 +217,15 @@ TEST(AudioUnitProperties, SettingsAreKeptAndUnknownPropertiesRefused) {
   Float64 seconds = 1;
   EXPECT_EQ(AudioUnitSetProperty(delay.unit, kAudioUnitProperty_Latency, kAudioUnitScope_Global, 0, &seconds, 8),
             kAudioUnitErr_PropertyNotWritable);
-  const AudioUnitPropertyID unknown[] = {kAudioUnitProperty_CocoaUI, kAudioUnitProperty_FastDispatch,
-                                         kMusicDeviceProperty_InstrumentCount, 9999};
+  // The fast-dispatch procedures are known by their selectors only.
+  EXPECT_EQ(AudioUnitGetPropertyInfo(delay.unit, kAudioUnitProperty_FastDispatch, kAudioUnitScope_Global, 0, &size,
+                                     &writable),
+            kAudioUnitErr_InvalidElement);
+  EXPECT_EQ(AudioUnitGetPropertyInfo(delay.unit, kAudioUnitProperty_FastDispatch, kAudioUnitScope_Global,
+                                     kAudioUnitRenderSelect, &size, &writable),
+            noErr);
+  EXPECT_EQ(size, sizeof(void*));
+  const AudioUnitPropertyID unknown[] = {kAudioUnitProperty_CocoaUI, kMusicDeviceProperty_InstrumentCount, 9999};
   for (AudioUnitPropertyID id : unknown)
     EXPECT_EQ(AudioUnitGetPropertyInfo(delay.unit, id, kAudioUnitScope_Global, 0, &size, &writable),
               kAudioUnitErr_InvalidProperty)

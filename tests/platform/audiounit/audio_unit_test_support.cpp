@@ -71,9 +71,11 @@ long ParameterNamed(AudioUnit unit, const std::string& name) {
   for (AudioUnitParameterID id : ids) {
     AudioUnitParameterInfo info;
     uint32_t infoSize = sizeof info;
-    if (AudioUnitGetProperty(unit, kAudioUnitProperty_ParameterInfo, kAudioUnitScope_Global, id, &info, &infoSize) == noErr &&
-        name == info.name)
-      return long(id);
+    if (AudioUnitGetProperty(unit, kAudioUnitProperty_ParameterInfo, kAudioUnitScope_Global, id, &info, &infoSize) != noErr)
+      continue;
+    bool found = name == info.name;
+    ReleaseParameterInfoName(&info);
+    if (found) return long(id);
   }
   return -1;
 }

@@ -16,16 +16,10 @@
 
 namespace {
 
+using instances_test::kDelayName;
+using instances_test::kSamplerName;
+
 using instances_test::AppendComponentEntry;
-
-// Before the LV2 world is first loaded: the installed plug-ins only.
-const bool gPathSet = [] {
-  setenv("LV2_PATH", "/usr/lib/lv2", 1);
-  return true;
-}();
-
-constexpr const char* kDelayName = "LSP LV2: LSP Delay Compensator Mono";
-constexpr const char* kSamplerName = "LSP LV2: LSP Sampler Mono";
 
 class ComponentOpenTest : public ChainLeakTest {
  protected:

@@ -8,6 +8,9 @@ FakeEffect* gFakeEntryEffect = nullptr;
 uint32_t gFakeEntryCurrentInstance = 0;
 bool gFakeEntryAsksIdle = false;
 
+#include "platform/resources/resource_manager.h"
+#include "shell/base/app_state.h"
+
 namespace {
 
 void ProcessNothing(AEffect*, float**, float**, VstInt32) {}
@@ -17,6 +20,13 @@ VstIntPtr FakeDispatcher(AEffect* effect, VstInt32 opcode, VstInt32, VstIntPtr v
   auto* fake = static_cast<FakeEffect*>(effect->user);
   fake->calls.push_back({opcode, value, opt, gOpeningPlugin});
   if (opcode == kEffGetVstVersion) return fake->vstVersion;
+  if (opcode == kEffEditGetRect && ptr != nullptr && fake->editorRect.right > 0) {
+    *static_cast<ERect**>(ptr) = &fake->editorRect;
+    return 1;
+  }
+  if (opcode == kEffEditMouse) fake->appStateDuringMouse = gAppState[5];
+  if (opcode == kEffEditOpen || opcode == kEffEditMouse || opcode == kEffEditGetRect)
+    fake->resourceFileDuringEditor = CurResFile();
   if (opcode == kEffCanDo && ptr != nullptr) {
     if (std::strcmp(static_cast<const char*>(ptr), "receiveVstMidiEvent") == 0)
       return fake->receivesMidi;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/vst/vst_interface.h"
+#include "platform/vst/vst_records.h"
 #include "plugins/library/plugin_table.h"
 
 struct DispatchCall {
@@ -21,6 +22,9 @@ struct FakeEffect {
   VstIntPtr vstVersion = 2400;
   VstIntPtr receivesMidi = 0;  // effCanDo "receiveVstMidiEvent"
   VstIntPtr sendsMidi = 0;     // effCanDo "sendVstMidiEvent"
+  ERect editorRect{};          // what effEditGetRect answers (nothing while empty)
+  uint16_t appStateDuringMouse = 0;    // application-state word 5 during effEditMouse
+  int16_t resourceFileDuringEditor = 0;  // the current resource file during editor calls
 
   FakeEffect(VstInt32 inputs, VstInt32 outputs, VstInt32 id = 0x46616B65);
   // The calls with this opcode, in order.

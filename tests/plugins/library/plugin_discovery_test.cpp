@@ -17,6 +17,7 @@
 #include "plugins/library/plugin_bundles.h"
 #include "plugins/library/plugin_discovery.h"
 #include "plugins/library/plugin_examination.h"
+#include "plugins/library/plugin_list_state.h"
 #include "plugins/library/plugin_name_split.h"
 #include "plugins/library/plugin_probe.h"
 #include "shell/base/progress_hooks.h"
@@ -97,9 +98,11 @@ TEST_F(PluginDiscoveryTest, TheInstalledPluginsAreListedAndRememberedWithoutASec
   EXPECT_EQ(count, CountPlugins());
   ExpectRealPlugins("remembered");
 
-  // A rescan adds nothing that is listed already.
+  // A rescan adds nothing that is listed already, and leaves the menus to be built again.
+  gPluginMenusStale = 0;
   ASSERT_EQ(noErr, ScanAllPlugins(false));
   EXPECT_EQ(count, CountPlugins());
+  EXPECT_EQ(1, gPluginMenusStale);
 }
 
 struct LayoutCase {

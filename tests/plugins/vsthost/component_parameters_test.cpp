@@ -99,6 +99,69 @@ TEST_F(ComponentParametersTest, ClassInformationBringsEveryValueBack) {
   EXPECT_FALSE(instance_->stateFlags & kPluginStateNoRefresh) << "the quiet flag is put back";
 }
 
+// The class information is saved as an XML property list that names the component; state
+// saved as the bare bytes before still restores, and a damaged document changes nothing.
+TEST_F(ComponentParametersTest, ClassInformationIsAnXmlPropertyList) {
+  std::vector<int32_t> indexes = Continuous(1);
+  ASSERT_FALSE(indexes.empty());
+  int32_t i = indexes[0];
+  SetPluginParameterChecked(instance_, i, 0.25f, kSetParameterNormal);
+  const void* data = nullptr;
+  int32_t length = SavePluginClassInfo(instance_, &data, false);
+  ASSERT_GT(length, 0);
+  std::string xml(static_cast<const char*>(data), size_t(length));
+  EXPECT_EQ(0u, xml.find("<?xml"));
+  EXPECT_NE(std::string::npos, xml.find("<key>data</key>"));
+  EXPECT_NE(std::string::npos, xml.find("<key>type</key>"));
+
+  CFDataRef bare = nullptr;
+  uint32_t size = sizeof bare;
+  ASSERT_EQ(noErr, AudioUnitGetProperty(instance_->unit, kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0,
+                                        &bare, &size));
+  std::vector<uint8_t> old(CFDataGetBytePtr(bare), CFDataGetBytePtr(bare) + CFDataGetLength(bare));
+  CFRelease(bare);
+  SetPluginParameterChecked(instance_, i, 0.75f, kSetParameterNormal);
+  ASSERT_EQ(noErr, RestorePluginState(instance_, old.data(), int32_t(old.size()), false));
+  EXPECT_NEAR(0.25f, GetPluginParameterChecked(instance_, i), 1e-4f);
+
+  SetPluginParameterChecked(instance_, i, 0.75f, kSetParameterNormal);
+  std::string damaged = xml.substr(0, xml.size() / 2);
+  EXPECT_NE(noErr, RestorePluginState(instance_, damaged.data(), int32_t(damaged.size()), false));
+  EXPECT_NEAR(0.75f, GetPluginParameterChecked(instance_, i), 1e-4f);
+  ASSERT_EQ(noErr, RestorePluginState(instance_, xml.data(), int32_t(xml.size()), false));
+  EXPECT_NEAR(0.25f, GetPluginParameterChecked(instance_, i), 1e-4f);
+}
+
+// A value's own text parses back to it; an indexed value's name gives its index; a text that
+// names nothing is refused.
+TEST_F(ComponentParametersTest, TextsParseBackToValues) {
+  std::vector<int32_t> indexes = Continuous(3);
+  ASSERT_FALSE(indexes.empty());
+  for (int32_t i : indexes) {
+    SetPluginParameterChecked(instance_, i, 0.4f, kSetParameterNormal);
+    float set = GetPluginParameterChecked(instance_, i);
+    char text[64];
+    ASSERT_EQ(noErr, GetParameterValueText(instance_, i, text, sizeof text, nullptr));
+    float parsed = -1.0f;
+    ASSERT_EQ(noErr, ParseParameterValue(instance_, i, text, &parsed)) << text;
+    EXPECT_NEAR(set, parsed, 2e-3f) << text;
+    EXPECT_NE(noErr, ParseParameterValue(instance_, i, "no such value", &parsed));
+  }
+  for (int32_t i = 0; i < int32_t(instance_->parameterCount); ++i) {
+    ParameterDescription d;
+    if (GetParameterInfo(instance_, i, &d) != noErr || d.unit != kParameterUnitIndexed || d.maximum < d.minimum + 1)
+      continue;
+    float value = d.minimum + 1;
+    char name[64];
+    ASSERT_EQ(noErr, GetParameterValueText(instance_, i, name, sizeof name, &value));
+    float parsed = -1.0f;
+    ASSERT_EQ(noErr, ParseParameterValue(instance_, i, name, &parsed)) << name;
+    EXPECT_EQ(value, parsed) << name;
+    return;
+  }
+  ADD_FAILURE() << "no indexed parameter";
+}
+
 // One ramp event leaves its parameter to be notified; a second list while one is pending,
 // or a list of two, leaves all of them; the list is emptied and the values are set.
 TEST_F(ComponentParametersTest, RampsLeaveTheirParametersToBeNotified) {

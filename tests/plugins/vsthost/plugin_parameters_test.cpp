@@ -3,12 +3,14 @@
 // back, and the settings record's bytes.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
+#include "plugins/host/plugin_host_hooks.h"
 #include "plugins/host/plugin_parameters.h"
 #include "plugins/host/plugin_programs.h"
 #include "plugins/host/plugin_settings.h"
@@ -272,6 +274,92 @@ TEST(PluginSettingsTest, SettingsAreABigEndianImageWithoutAddresses) {
   DisposeHandle(instance->programList);
   DisposeHandle(instance->secondHandle);
   instance->programList = instance->secondHandle = Handle();
+}
+
+// A MIDI output's routing id comes from its destination's label when one is built, and the
+// performance tools are told of it.
+struct OutputLog {
+  std::vector<std::pair<uint32_t, uint32_t>> registered;
+} gOutputLog;
+
+TEST(PluginSettingsTest, AMidiOutputIsNamedByItsDestinationsLabel) {
+  TestVstInstance plugin(vsthost_test::kLspCompressor);
+  ASSERT_TRUE(plugin.ok());
+  PluginInstance* instance = plugin.instance();
+  PluginHostHooks saved = gPluginHostHooks;
+  gOutputLog = {};
+  gPluginHostHooks.buildDestinationLabel = [](uint32_t kind, uint32_t number, const uint8_t*, char* label,
+                                              int32_t capacity) {
+    std::snprintf(label, size_t(capacity), "Out %u.%u", kind, number);
+    return true;
+  };
+  gPluginHostHooks.registerPluginMidiOutput = [](uint32_t id, uint32_t routing) {
+    gOutputLog.registered.emplace_back(id, routing);
+  };
+  instance->formatWords[0] = 2;
+  instance->formatWords[1] = 5;
+  PluginSettings settings;
+  SavePluginSettings(instance, &settings);
+  SetSettingsOpenFlags(&settings, kPluginOpenVst | kPluginOpenMidiOutput);
+  WriteU32BE(settings.bytes + 40, 0);  // no routing yet
+  instance->outputRouting = 0;
+  LoadPluginSettings(instance, &settings);
+  uint32_t sum = 0;
+  for (char c : std::string("Out 2.5")) sum += uint8_t(c);
+  EXPECT_EQ(13u * sum, instance->outputRouting);
+  ASSERT_EQ(1u, gOutputLog.registered.size());
+  EXPECT_EQ(instance->id, gOutputLog.registered[0].first);
+  EXPECT_EQ(instance->outputRouting, gOutputLog.registered[0].second);
+  gPluginHostHooks = saved;
+}
+
+// A program chosen in the plug-in: with refresh kind 2 and a program list that names it
+// otherwise than the instance, the insert is opened again with its settings and a
+// MIDI-receiving plug-in's patch names are registered again; kind 1 only reads the name.
+struct ReopenLog {
+  int32_t reopened = 0, patchNames = 0, program = -9;
+} gReopenLog;
+
+TEST(PluginProgramsTest, AProgramTheListNamesOtherwiseReopensTheInsert) {
+  TestVstInstance plugin(vsthost_test::kDpfSynth);
+  ASSERT_TRUE(plugin.ok());
+  PluginInstance* instance = plugin.instance();
+  PluginHostHooks saved = gPluginHostHooks;
+  gPluginHostHooks.reopenInsert = [](uint32_t, const uint8_t* settings, int32_t) {
+    ++gReopenLog.reopened;
+    gReopenLog.program = ReadI32BE(settings + 16);
+  };
+  gPluginHostHooks.registerPatchNames = [](uint32_t) { ++gReopenLog.patchNames; };
+  Handle list = NewHandleClear(kProgramListHeader + kProgramRecordBase);
+  ASSERT_TRUE(list);
+  WriteU32BE(*list, 1);
+  const uint8_t listed[] = {5, 'O', 't', 'h', 'e', 'r'};
+  std::memcpy(*list + kProgramListHeader + kProgramRecordNameAt, listed, sizeof listed);
+  instance->programList = list;
+  const uint8_t own[] = {4, 'M', 'i', 'n', 'e'};
+  std::memcpy(instance->name, own, sizeof own);
+  instance->receivesMidi = 1;
+
+  const struct {
+    uint16_t kind;
+    const uint8_t* name;
+    int32_t reopened;
+  } kCases[] = {{1, own, 0}, {2, own, 1}, {2, listed, 0}};
+  for (const auto& c : kCases) {
+    gReopenLog = {};
+    std::memcpy(instance->name, c.name, size_t(c.name[0]) + 1);
+    PluginSettings settings;
+    SetSettingsProgramCount(&settings, 0);  // the program lies outside: it is read again
+    instance->stateFlags = uint16_t((instance->stateFlags & ~kPluginStateRefreshMask) | c.kind);
+    RefreshPluginProgram(instance, &settings);
+    EXPECT_EQ(c.reopened, gReopenLog.reopened) << c.kind;
+    EXPECT_EQ(c.reopened, gReopenLog.patchNames) << c.kind;
+    if (c.reopened) EXPECT_EQ(0, gReopenLog.program);
+    EXPECT_EQ(0, instance->stateFlags & kPluginStateRefreshMask) << "the refresh bits are cleared";
+  }
+  DisposeHandle(list);
+  instance->programList = Handle();
+  gPluginHostHooks = saved;
 }
 
 }  // namespace
