@@ -98,7 +98,8 @@ PieceEnd FindPieceEnd(PluginMidiState* state, uint8_t* song, double at, double t
   if (state->cycleEndTick > tick && state->cycleEndTick <= end.tick)
     end = {at + (state->cycleEndTick - tick) * samplesPerTick, state->cycleEndTick, kCycleEnd, 0};
   double repeatEnd = SongRepeatEnd(song);
-  if (repeatEnd > tick && repeatEnd < end.tick) end = {at + (repeatEnd - tick) * samplesPerTick, repeatEnd, kSongEnd, 0};
+  bool beforeEnd = end.kind == kBlockEnd ? repeatEnd <= end.tick : repeatEnd < end.tick;
+  if (repeatEnd > tick && beforeEnd) end = {at + (repeatEnd - tick) * samplesPerTick, repeatEnd, kSongEnd, 0};
   const uint8_t* map = GetSongConductorMap(song);
   for (const uint8_t* r = map + state->conductorCursor * kConductorRecordSize; ConductorKind(r) != kConductorEnd;
        r += kConductorRecordSize) {
@@ -122,6 +123,7 @@ void JumpTo(PluginMidiState* state, uint8_t* song, double tick, double at, int32
   state->tempo = TempoInForceAt(song, tick, &state->conductorCursor);
   ResetTrackCursors(state, tick);
   CutNotesAt(state, carried, at);
+  QueueTrackBends(state, at);
   if (PluginInstance* receiver = GetPluginInstance(state->receiverId)) receiver->transportCopy = 0;
 }
 

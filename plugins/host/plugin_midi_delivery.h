@@ -137,6 +137,9 @@ bool QueueTrackEventsInSpan(PluginMidiState* state, const uint8_t* entry, TrackR
 // The note-ons of the block still sounding at sample `cut` (a cycle or song restart) end one
 // sample before it.
 void CutNotesAt(PluginMidiState* state, int32_t carried, double cut);
+// At such a jump each track that plays the device gets the pitch bend that stood at the play
+// start (the bend word the chase left in its record), at sample `at`.
+void QueueTrackBends(PluginMidiState* state, double at);
 // The clicks of a piece (ticks startTick up to endTick) on the click channel.
 void QueueClickEvents(PluginMidiState* state, double startTick, double endTick, float rate, double pieceStart);
 

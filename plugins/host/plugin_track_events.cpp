@@ -189,6 +189,22 @@ bool QueueTrackEventsInSpan(PluginMidiState* state, const uint8_t* entry, TrackR
   return true;
 }
 
+void QueueTrackBends(PluginMidiState* state, double at) {
+  uint8_t* song = SongBytes(state->song);
+  if (state->noEvents || !song) return;
+  int32_t count = ReadU16BE(song + kSongTrackCount);
+  for (int32_t i = 0; i < count && i < kMaxRenderTracks; ++i) {
+    const uint8_t* entry = TrackEntryAt(song, i);
+    if (!entry || TrackMode(entry, state->ownerId) != 2) continue;
+    uint16_t bend = ReadU16BE(entry + kTrackCentre72);
+    if (bend == 0) continue;
+    uint8_t device = 0, channel = 0;
+    TrackDevice(entry, &device, &channel);
+    uint8_t status = uint8_t(kKindPitchBend | (channel < 16 ? channel : 0));
+    QueueBlockEvent(state, BlockOffset(state, at), status, uint8_t(bend & 0x7F), uint8_t((bend >> 7) & 0x7F));
+  }
+}
+
 void QueuePluginMidiEvent(PluginMidiState* state, float rate, double tickSpan, double pieceStart, double samples,
                           uint8_t) {
   uint8_t* song = SongBytes(state->song);
