@@ -141,6 +141,7 @@ void ScheduleSongPieces(PluginMidiState* state, int32_t frames, BufferPieceProc 
     state->secondsPerTick = SecondsPerTickAt(state->tempo, resolution);
     PieceEnd end = FindPieceEnd(state, song, at, tick, frames, rate);
     if (end.tick > tick) {
+      state->pieceTick = tick;
       if (piece) piece(state, rate, end.tick - tick, at, end.samples - at, end.kind == kSongEnd ? 1 : 0);
       if (state->clickChannel) QueueClickEvents(state, tick, end.tick, rate, at);
       span += end.tick - tick;

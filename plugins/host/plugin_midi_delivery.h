@@ -48,6 +48,7 @@ struct TrackRenderCursor {
   uint16_t sectionRepeats = 0;
   uint8_t ended = 0;
   uint8_t wrapped = 0;
+  uint8_t reseek = 0;  // the track was being edited: find the place again by the song tick
 };
 constexpr int32_t kMaxRenderTracks = 128;
 
@@ -78,6 +79,7 @@ struct PluginMidiState {
   Handle song;
   uint8_t playing = 0;               // the transport runs: song events are scheduled
   double tickPosition = 1.0;         // song tick at the next block's first sample
+  double pieceTick = 1.0;            // song tick at the start of the piece being scheduled
   double secondsPerTick = 0.0;
   int32_t tempo = 1200;              // tenths of a beat per minute, scaled
   int32_t conductorCursor = 0;       // index of the next conductor record

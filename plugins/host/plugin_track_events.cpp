@@ -29,6 +29,7 @@ constexpr uint8_t kBankSelectMsb = 0;
 constexpr uint8_t kBankSelectLsb = 32;
 constexpr uint8_t kDefaultReleaseVelocity = 64;
 constexpr int16_t kWindowBackwardsError = 99;
+constexpr int32_t kTrackLeftAlone = -1;
 
 uint32_t PlayTime(const uint8_t* track, uint32_t time) {
   int16_t grid = int16_t(ReadU16BE(track + kTrackPlayGrid));
@@ -129,12 +130,14 @@ void QueueTrackEvent(PluginMidiState* state, uint8_t* song, const uint8_t* track
 }
 
 // How a track takes part in a piece: 2 it plays the device, 1 it only starts the child
-// sequences it calls, 0 not at all (silent, excluded from device use, or being edited).
+// sequences it calls, 0 its cursor only keeps in step (muted, another output), -1 it is left
+// alone while it is being edited (its list may move).
 int32_t TrackMode(const uint8_t* track, uint32_t device) {
+  uint8_t& playFlags = const_cast<uint8_t&>(track[kTrackPlayFlags]);
+  if (std::atomic_ref<uint8_t>(playFlags).load(std::memory_order_acquire) & kTrackPlayFlagEditing)
+    return kTrackLeftAlone;
   uint8_t flags = track[kTrackFlags];
   if ((flags & kTrackFlagSilent) || !(flags & kTrackFlagAudible)) return 0;
-  if (std::atomic_ref<const uint8_t>(track[kTrackPlayFlags]).load(std::memory_order_acquire) & kTrackPlayFlagEditing)
-    return 0;
   uint8_t trackDevice = 0, channel = 0;
   if (TrackDevice(track, &trackDevice, &channel) && trackDevice == device) return 2;
   return track[kTrackChildCount] > 0 ? 1 : 0;
@@ -178,7 +181,9 @@ bool QueueTrackEventsInSpan(PluginMidiState* state, const uint8_t* entry, TrackR
     if (double(time) >= startTime) {
       uint32_t played = PlayTime(entry, time);
       double exact = pieceStart + (double(played) - startTime) * state->secondsPerTick * rate;
-      if (kind == kKindSequenceRef) {
+      if (mode == 0) {
+        // Kept in step only.
+      } else if (kind == kKindSequenceRef) {
         StartRenderChild(state, entry, e, exact);
       } else if (mode == 2 && kind >= kKindNote && kind <= kKindPitchBend && !IsEventHeld(entry, c, e)) {
         QueueTrackEvent(state, song, entry, e, exact, double(played), rate, noteLengthCap);
@@ -214,8 +219,16 @@ void QueuePluginMidiEvent(PluginMidiState* state, float rate, double tickSpan, d
   int32_t count = ReadU16BE(song + kSongTrackCount);
   for (int32_t i = 0; i < count && i < kMaxRenderTracks; ++i) {
     const uint8_t* entry = TrackEntryAt(song, i);
-    int32_t mode = entry ? TrackMode(entry, state->ownerId) : 0;
-    if (mode) PlayTrackInPiece(state, entry, &state->cursors[i], tickSpan, rate, pieceStart, mode, kNoCap);
+    if (!entry) break;
+    TrackRenderCursor& cursor = state->cursors[i];
+    int32_t mode = TrackMode(entry, state->ownerId);
+    if (mode == kTrackLeftAlone) {
+      cursor.reseek = 1;
+      continue;
+    }
+    // An edited track finds its place again in the list as it now stands.
+    if (cursor.reseek) PlaceTrackCursor(&cursor, entry, state->pieceTick);
+    PlayTrackInPiece(state, entry, &cursor, tickSpan, rate, pieceStart, mode, kNoCap);
   }
   PlayChildrenInPiece(state, rate, pieceStart, samples, TrackMode, kNoCap);
   gEngineBusyByte.store(0, std::memory_order_release);

@@ -181,8 +181,8 @@ void PlayChildrenInPiece(PluginMidiState* state, float rate, double pieceStart, 
     int32_t count = song ? ReadU16BE(song + kSongTrackCount) : 0;
     for (int32_t i = 0; i < count && i < kMaxChildTracks && ticks > 0.0; ++i) {
       const uint8_t* track = TrackEntryAt(song, i);
-      int32_t mode = track ? trackMode(track, state->ownerId) : 0;
-      if (mode) PlayTrackInPiece(state, track, &child.cursors[i], ticks, rate, from, mode, noteLengthCap);
+      int32_t mode = track ? trackMode(track, state->ownerId) : -1;
+      if (mode >= 0) PlayTrackInPiece(state, track, &child.cursors[i], ticks, rate, from, mode, noteLengthCap);
     }
     child.remaining -= ticks;
     if (child.remaining <= kTickEpsilon || !song) child.active = 0;

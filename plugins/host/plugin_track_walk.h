@@ -28,7 +28,7 @@ void PlayTrackInPiece(PluginMidiState* state, const uint8_t* track, TrackRenderC
 // itself, and a block starts at most a bounded number of children.
 void StartRenderChild(PluginMidiState* state, const uint8_t* track, const uint8_t* reference, double exact);
 // The playing children's share of a piece (from its start, or from where a child started in
-// it), their tracks taking part as trackMode says.
+// it), their tracks taking part as trackMode says (a negative mode leaves a track alone).
 using RenderTrackMode = int32_t (*)(const uint8_t* track, uint32_t device);
 void PlayChildrenInPiece(PluginMidiState* state, float rate, double pieceStart, double samples,
                          RenderTrackMode trackMode, int32_t noteLengthCap);

@@ -20,6 +20,7 @@
 #include "song/instruments/instrument_table.h"
 #include "song/model/song_layout.h"
 #include "song/model/track_drum_map.h"
+#include "song/model/track_edit_brackets.h"
 #include "song/model/track_sections.h"
 #include "tests/plugins/render/render_fixture.h"
 #include "tests/sequencer/clock/clock_fixture.h"
@@ -315,6 +316,29 @@ TEST_F(MidiDelivery, TheTracksRulesDecideWhatTheDeviceGets) {
   EXPECT_EQ(inst[kInstProgram], 7) << "the instrument track's program is stored in its entry";
   EXPECT_TRUE(inst[kInstMidiState] & kInstStateProgramSent);
   DisposeInstrumentTable();
+}
+
+// A track that is muted, or being edited, through the first block plays its next note at its
+// own time once it sounds again: its place was kept (or found again).
+TEST_F(MidiDelivery, AMutedOrEditedTrackKeepsItsPlace) {
+  struct Case {
+    const char* name;
+    int32_t byte;
+    uint8_t set, clear;
+  };
+  const Case cases[] = {{"muted", kTrackFlags, 0, kTrackFlagAudible},
+                        {"edited", kTrackPlayFlags, kTrackPlayFlagEditing, 0}};
+  for (const Case& c : cases) {
+    Handle song = PluginSong({Track({{3, 0x90, 60, 100, 0}, {30, 0x90, 62, 100, 0}})}, {});
+    uint8_t* entry = FirstTrack(song);
+    uint8_t before = entry[c.byte];
+    entry[c.byte] = uint8_t((before | c.set) & ~c.clear);
+    StartPluginMidiState(state_, song, 1.0);
+    EXPECT_TRUE(Run(1, 1024).empty()) << c.name;
+    entry[c.byte] = before;
+    EXPECT_EQ(Run(1, 1024), (std::vector<Sent>{{0, 1450 - 1024, 0x90, 62, 100}, {0, 1450 - 1024, 0x90, 62, 0}}))
+        << c.name;
+  }
 }
 
 // After a looping track wraps, its controllers and programs marked as not to be sent again are
