@@ -30,23 +30,13 @@
 #include "song/prefs/startup_settings.h"
 #include "tests/platform/coremidi/midi_test_support.h"
 #include "tests/plugins/devices/device_fixture.h"
+#include "tests/sequencer/playback/jack_capture.h"
 #include "tests/sequencer/playback/jack_player.h"
 
 namespace device_test {
 namespace {
 
 constexpr uint8_t kDeviceId = 4;
-
-template <typename Predicate>
-bool WaitFor(double seconds, Predicate done) {
-  auto until = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-  while (!done()) {
-    if (std::chrono::steady_clock::now() > until) return false;
-    MIDIDeliverPendingNotifications();
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
-  }
-  return true;
-}
 
 class LiveInputTest : public DeviceTableTest {
  protected:
@@ -67,11 +57,11 @@ class LiveInputTest : public DeviceTableTest {
     ASSERT_TRUE(s == noErr || s == -1);
     started_ = true;
     MIDIEndpointRef source = 0;
-    ASSERT_TRUE(WaitFor(10, [&] { return (source = midi_test::FindSource(player_.SourceName())) != 0; }));
+    ASSERT_TRUE(WaitUntil(10, [&] { return (source = midi_test::FindSource(player_.SourceName())) != 0; }));
     SetMidiInput(0, GetEndpointUniqueID(source));
     DisconnectMidiSources();
     ASSERT_EQ(noErr, ConnectMidiSources());
-    ASSERT_TRUE(WaitFor(3, [&] { return player_.Connected(layer_); }));
+    ASSERT_TRUE(WaitUntil(3, [&] { return player_.Connected(layer_); }));
     InstallProcessorChainHooks();
   }
   void TearDown() override {
@@ -89,8 +79,8 @@ class LiveInputTest : public DeviceTableTest {
   }
   // Plays a message into the input and waits (bounded) for the device's next block to hold it.
   bool PlayAndRender(uint8_t status, uint8_t key, uint8_t velocity) {
-    if (!WaitFor(2, [&] { return player_.Send(status, key, velocity); })) return false;
-    return WaitFor(3, [&] {
+    if (!WaitUntil(2, [&] { return player_.Send(status, key, velocity); })) return false;
+    return WaitUntil(3, [&] {
       MidiEventList* list = ScheduleBufferEvents(state_, 64, nullptr);
       for (int32_t i = 0; i < list->numEvents; ++i) {
         const PluginMidiEvent* e = list->events[i];

@@ -183,23 +183,6 @@ TEST_F(MidiDelivery, TheCycleRestartsInsideTheBlock) {
   EXPECT_EQ(offsets, (std::vector<int32_t>{200, 400, 500, 700, 800}));
 }
 
-// A section list of {start, length, repeats} entries: a section of length L plays its ticks
-// start .. start + L - 2.
-Handle MakeSections(const std::vector<std::array<uint32_t, 3>>& sections) {
-  Handle h = NewHandleClear(kSectionHeaderBytes + kSectionEntryBytes * Size(sections.size() + 1));
-  uint8_t* p = reinterpret_cast<uint8_t*>(*h);
-  WriteU32BE(p + kSectionCountWord, uint32_t(sections.size()));
-  for (size_t n = 0; n < sections.size(); ++n) {
-    uint8_t* e = p + kSectionHeaderBytes + kSectionEntryBytes * n;
-    uint32_t end = sections[n][0] + sections[n][1] - 1;
-    WriteU32BE(e + kSectionStart, sections[n][0]);
-    WriteU32BE(e + kSectionEnd, end);
-    WriteU32BE(e + kSectionRepeatCount, sections[n][2]);
-    WriteU32BE(e + kSectionRepeatsEnd, SectionRepeatsEnd(sections[n][0], end, sections[n][2]));
-  }
-  return h;
-}
-
 // A song played by the clock to a MIDI output and by the render to the device strikes the same
 // keys in the same order: looping tracks, sections (also from a start inside them) and the
 // child sequences that a plain track calls (whose tracks play the device).
