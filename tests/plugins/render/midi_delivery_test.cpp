@@ -185,7 +185,8 @@ TEST_F(MidiDelivery, TheCycleRestartsInsideTheBlock) {
 
 // A song played by the clock to a MIDI output and by the render to the device strikes the same
 // keys in the same order: looping tracks, sections (also from a start inside them) and the
-// child sequences that a plain track calls (whose tracks play the device).
+// child sequences that a plain track calls (whose tracks play the device). The clock itself
+// sends the device's tracks nothing.
 TEST_F(MidiDelivery, PlaysLoopsSectionsAndChildSequencesAsTheClockDoes) {
   struct Case {
     const char* name;
@@ -225,6 +226,13 @@ TEST_F(MidiDelivery, PlaysLoopsSectionsAndChildSequencesAsTheClockDoes) {
     ASSERT_FALSE(clock.empty()) << c.name;
 
     PutOnDevice(c.child ? child : song, true);
+    gSent.clear();
+    ASSERT_EQ(noErr, PreparePlayback(song, c.start));
+    ASSERT_EQ(noErr, InstallClockTimer(ClockTimerPlayProc, c.start));
+    RunTicks(c.start + c.ticks);
+    RemoveClockTimer();
+    ReleasePlayback();
+    EXPECT_TRUE(NoteOnNotes().empty()) << c.name << ": the clock sends a plug-in device nothing";
     StartPluginMidiState(state_, song, double(c.start + 1));
     std::vector<uint32_t> rendered;
     for (const Sent& sent : Run(int32_t(c.ticks * 50 / 128 + 2), 128)) {
@@ -237,7 +245,8 @@ TEST_F(MidiDelivery, PlaysLoopsSectionsAndChildSequencesAsTheClockDoes) {
 
 // The rules of a track's events: mute marks, the drum map, velocity offset and transposition,
 // the velocity rule for stored velocities of 128 and above, and a track that plays an
-// instrument-table entry (its device and channel, its programs stored in the entry).
+// instrument-table entry (its device and channel, its programs and bank selects kept in the
+// entry).
 TEST_F(MidiDelivery, TheTracksRulesDecideWhatTheDeviceGets) {
   ASSERT_EQ(noErr, CreateInstrumentTable(2, kDeviceKindMidiPort));
   struct Case {
@@ -274,7 +283,7 @@ TEST_F(MidiDelivery, TheTracksRulesDecideWhatTheDeviceGets) {
        nullptr,
        {{0, 100, 0x90, 60, 72}, {1, 1600 - 1024, 0x80, 60, 64}}},
       {"instrument entry",
-       {{3, 0xC0, 7, 0, 0}, {5, 0x90, 60, 100, 0}},
+       {{3, 0xC0, 7, 0, 0}, {4, 0xB0, 0, 3, 0}, {4, 0xB0, 32, 4, 0}, {5, 0x90, 60, 100, 0}},
        [](Handle song) {
          uint8_t* inst = GetInstrumentRecord(1);
          inst[kInstPartMask] = 1;
@@ -287,7 +296,8 @@ TEST_F(MidiDelivery, TheTracksRulesDecideWhatTheDeviceGets) {
          e[kTrackFlags] |= kTrackFlagPlaysInstrument;
          WriteU16BE(e + kTrackInstruments, 1 << 8);
        },
-       {{0, 100, 0xC5, 7, 0}, {0, 200, 0x95, 60, 100}, {0, 200, 0x95, 60, 0}}},
+       {{0, 100, 0xC5, 7, 0}, {0, 150, 0xB5, 0, 3}, {0, 150, 0xB5, 32, 4}, {0, 200, 0x95, 60, 100},
+        {0, 200, 0x95, 60, 0}}},
   };
   for (const Case& c : cases) {
     Handle song = PluginSong({Track(c.events)}, {});
@@ -298,6 +308,7 @@ TEST_F(MidiDelivery, TheTracksRulesDecideWhatTheDeviceGets) {
   uint8_t* inst = GetInstrumentRecord(1);
   EXPECT_EQ(inst[kInstProgram], 7) << "the instrument track's program is stored in its entry";
   EXPECT_TRUE(inst[kInstMidiState] & kInstStateProgramSent);
+  EXPECT_EQ(ReadU32BE(inst + kInstBank), (3u << 7) | 4u) << "its bank selects are kept in the entry";
   DisposeInstrumentTable();
 }
 
