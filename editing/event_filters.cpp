@@ -14,6 +14,7 @@
 #include "song/events/utility_event_selection.h"
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"
+#include "song/model/track_drum_map.h"
 #include "song/model/utility_track_access.h"
 #include "song/model/window_redraw.h"
 
@@ -21,14 +22,6 @@ uint8_t gFilterPolyKey = 60;
 uint8_t gEventCriteriaFlags = 0;
 
 namespace {
-
-// The drum map (TrackEntry +240): its flag byte, the row of each note and the note flags.
-constexpr int32_t kDrumMapFlags = 35;
-constexpr uint8_t kDrumMapSelectsMarkedRows = 0x02;
-constexpr int32_t kDrumMapRowOfNote = 180;
-constexpr int32_t kDrumMapNoteFlags = 436;
-constexpr uint8_t kDrumNoteRowMarked = 0x08;
-constexpr Size kDrumMapMinimumSize = 564;
 
 constexpr int16_t kDrumViewMode = 1;
 constexpr int16_t kDrumViewMode2 = 16;
@@ -48,10 +41,7 @@ bool IsDrumView() { return gCurrentViewMode == kDrumViewMode || gCurrentViewMode
 
 // The current track's drum map, null without one (or one too short to hold the tables).
 const uint8_t* CurrentDrumMap() {
-  if (!HasValidCurrentTrack()) return nullptr;
-  Handle map(ReadU32BE(gCurrentTrack + kTrackDrumData));
-  if (!map || !IsValidHandle(map) || GetHandleSize(map) < kDrumMapMinimumSize) return nullptr;
-  return reinterpret_cast<const uint8_t*>(HandleData(map));
+  return HasValidCurrentTrack() ? GetTrackDrumMap(gCurrentTrack) : nullptr;
 }
 
 }  // namespace

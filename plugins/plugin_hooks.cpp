@@ -4,6 +4,7 @@
 #include "plugins/host/insert_chains.h"
 #include "plugins/host/insert_racks.h"
 #include "plugins/host/plugin_devices.h"
+#include "plugins/host/plugin_midi_delivery.h"
 #include "song/instruments/plugin_hooks.h"
 
 namespace {
@@ -28,4 +29,5 @@ void InstallPluginHooks() {
   h.registerPluginPatchNames = RegisterChainPatchNames;
   h.releaseInsertChain = ReleaseChainPlugins;
   InstallPluginDeviceHooks();
+  InstallPluginInstrumentOutput();
 }

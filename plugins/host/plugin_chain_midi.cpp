@@ -1,5 +1,7 @@
 // Handing a block's MIDI to the plug-ins of a chain, each filtered by its own masks, and the
-// live input that reaches a device's ring from any thread.
+// live input that reaches a device's ring from any thread: the send procedure of plug-in
+// instrument outputs (device kind 20) puts what the MIDI thru, auditions and broadcasts send
+// to a device into its ring.
 #include "platform/audiounit/audio_unit.h"
 #include "plugins/host/plugin_devices.h"
 #include "plugins/host/plugin_instance.h"
@@ -8,6 +10,7 @@
 #include "plugins/host/vst_dispatch.h"
 #include "sequencer/midi/midi_output.h"
 #include "sequencer/midi/realtime_processors.h"
+#include "song/instruments/driver_procs.h"
 
 namespace {
 
@@ -64,6 +67,13 @@ void PutIntoDeviceRing(const LiveDevice* device, void* context) {
   if (device->midiState) PutLiveMidiMessage(&device->midiState->liveRing, m->status, m->data1, m->data2);
 }
 
+// The port of a plug-in instrument output is the device's id (0: every device).
+int32_t PluginInstrumentSend(uint8_t* record, int32_t port) {
+  if (!record || port < 0 || uint32_t(port) > kClickPluginDeviceId) return 0;
+  QueueDeviceLiveEvent(reinterpret_cast<const MidiMessage*>(record), uint8_t(port));
+  return 0;
+}
+
 LiveMessage ToLiveMessage(const MidiMessage* message) {
   int32_t n = message->ByteCount();
   return {n > 0 ? message->bytes[0] : uint8_t(0), n > 1 ? message->bytes[1] : uint8_t(0),
@@ -104,6 +114,8 @@ void QueueDeviceLiveEvent(const MidiMessage* message, uint8_t deviceId) {
   LiveMessage m = ToLiveMessage(message);
   ForEachLiveDevice(deviceId, PutIntoDeviceRing, &m);
 }
+
+void InstallPluginInstrumentOutput() { SetDriverProcById(kPluginInstrumentDriverProc, PluginInstrumentSend); }
 
 void QueueLiveEventForDevice(const MidiMessage* message, PluginMidiRing* ring) {
   LiveMessage m = ToLiveMessage(message);

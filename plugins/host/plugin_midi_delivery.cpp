@@ -1,13 +1,17 @@
 #include "plugins/host/plugin_midi_delivery.h"
 
+#include <atomic>
 #include <new>
 
 #include "audio/engine/engine_channels.h"
 #include "plugins/host/channel_song_time.h"
 #include "plugins/host/plugin_instance.h"
 #include "plugins/host/plugin_midi_lists.h"
+#include "sequencer/clock/tick_scheduler.h"
 #include "sequencer/clock/transport_clock.h"
+#include "sequencer/transport/playback_control.h"
 #include "song/conductor/conductor_map.h"
+#include "song/model/song_layout.h"
 
 namespace {
 
@@ -75,16 +79,28 @@ void TakeLiveEvents(PluginMidiState* state) {
 struct PieceEnd {
   double samples;  // where the piece ends (relative to the block)
   double tick;
-  int32_t kind;    // 0 block end, 1 tempo record, 2 cycle end
+  int32_t kind;    // kBlockEnd, kTempoRecord, kCycleEnd, kSongEnd
   int32_t tempo;
 };
+enum : int32_t { kBlockEnd = 0, kTempoRecord = 1, kCycleEnd = 2, kSongEnd = 3 };
 
-// Where the piece from (at, tick) ends: the block's end, the next tempo record or the cycle end.
+// The end tick of a song that repeats (header option bit 0), else 0.
+double SongRepeatEnd(const uint8_t* song) {
+  uint32_t end = (song[kSongOptions] & kSongOptionRepeat) ? ReadU32BE(song + kSongEndTick) : 0;
+  return end > 1 ? double(end) : 0.0;
+}
+
+// Where the piece from (at, tick) ends: the block's end, the end of the play range, the end of
+// a repeating song (which takes the place of the tempo records behind it) or the next tempo
+// record. At one tick the play range's end comes first.
 PieceEnd FindPieceEnd(PluginMidiState* state, uint8_t* song, double at, double tick, double frames, float rate) {
   double samplesPerTick = state->secondsPerTick * rate;
-  PieceEnd end{frames, tick + (frames - at) / samplesPerTick, 0, 0};
-  if (state->cycleOn && state->cycleEndTick > tick && state->cycleEndTick < end.tick)
-    end = {at + (state->cycleEndTick - tick) * samplesPerTick, state->cycleEndTick, 2, 0};
+  PieceEnd end{frames, tick + (frames - at) / samplesPerTick, kBlockEnd, 0};
+  if (state->cycleEndTick > tick && state->cycleEndTick <= end.tick)
+    end = {at + (state->cycleEndTick - tick) * samplesPerTick, state->cycleEndTick, kCycleEnd, 0};
+  double repeatEnd = SongRepeatEnd(song);
+  bool beforeEnd = end.kind == kBlockEnd ? repeatEnd <= end.tick : repeatEnd < end.tick;
+  if (repeatEnd > tick && beforeEnd) end = {at + (repeatEnd - tick) * samplesPerTick, repeatEnd, kSongEnd, 0};
   const uint8_t* map = GetSongConductorMap(song);
   for (const uint8_t* r = map + state->conductorCursor * kConductorRecordSize; ConductorKind(r) != kConductorEnd;
        r += kConductorRecordSize) {
@@ -93,16 +109,30 @@ PieceEnd FindPieceEnd(PluginMidiState* state, uint8_t* song, double at, double t
       continue;
     }
     double t = ConductorTick(r);
-    if (t < end.tick) end = {at + (t - tick) * samplesPerTick, t, 1, ScaleBlockTempo(ConductorValue(r))};
+    if (t < end.tick && (repeatEnd == 0.0 || t < repeatEnd))
+      end = {at + (t - tick) * samplesPerTick, t, kTempoRecord, ScaleBlockTempo(ConductorValue(r))};
     break;
   }
   if (end.samples < at) end.samples = at;
   return end;
 }
 
-// Step 5: the block cut into pieces at tempo changes and the cycle end, each piece handed to
-// the per-piece routine; the song position moves on by the block.
-void ScheduleSongPieces(PluginMidiState* state, int32_t frames, BufferPieceProc piece, float rate) {
+// The song position goes back to `tick` inside the block (the cycle, or a repeating song's
+// start): the tempo and conductor place of the song there, the tracks re-seeked, the notes
+// still sounding cut where the jump falls, and the receiving plug-in told of the jump.
+void JumpTo(PluginMidiState* state, uint8_t* song, double tick, double at, int32_t carried) {
+  state->tempo = TempoInForceAt(song, tick, &state->conductorCursor);
+  ResetTrackCursors(state, tick);
+  CutNotesAt(state, carried, at);
+  QueueTrackBends(state, at);
+  if (PluginInstance* receiver = GetPluginInstance(state->receiverId)) receiver->transportCopy = 0;
+}
+
+// Step 5: the block cut into pieces at tempo changes, the end of the play range and the end
+// of a repeating song, each piece handed to the per-piece routine; the song position moves on
+// by the block. Past the play range's end with the cycle off the rest of the block is dropped
+// and the song plays no more.
+void ScheduleSongPieces(PluginMidiState* state, int32_t frames, BufferPieceProc piece, float rate, int32_t carried) {
   uint8_t* song = SongBytes(state->song);
   int32_t resolution = SongResolution(song);
   double at = state->latencyOffset > 0 ? double(state->latencyOffset) : 0.0;
@@ -112,26 +142,43 @@ void ScheduleSongPieces(PluginMidiState* state, int32_t frames, BufferPieceProc 
     state->secondsPerTick = SecondsPerTickAt(state->tempo, resolution);
     PieceEnd end = FindPieceEnd(state, song, at, tick, frames, rate);
     if (end.tick > tick) {
-      if (piece) piece(state, rate, end.tick - tick, at, end.samples - at, 0);
+      state->pieceTick = tick;
+      if (piece) piece(state, rate, end.tick - tick, at, end.samples - at, end.kind == kSongEnd ? 1 : 0);
       if (state->clickChannel) QueueClickEvents(state, tick, end.tick, rate, at);
       span += end.tick - tick;
     }
     at = end.samples;
     tick = end.tick;
-    if (end.kind == 1) {
+    if (end.kind == kTempoRecord) {
       state->tempo = end.tempo;
       ++state->conductorCursor;
       gTransportClock.tempo = uint16_t(end.tempo);
-    } else if (end.kind == 2) {
+    } else if (end.kind == kCycleEnd && !state->cycleOn) {
+      state->playing = 0;
+      break;
+    } else if (end.kind == kCycleEnd) {
       tick = state->cycleStartTick;
-      state->tempo = TempoInForceAt(song, tick, &state->conductorCursor);
-      ResetTrackCursors(state, tick);
-      if (PluginInstance* receiver = GetPluginInstance(state->receiverId)) receiver->transportCopy = 0;
+      JumpTo(state, song, tick, at, carried);
+    } else if (end.kind == kSongEnd) {
+      if (state->cycleEndTick > tick) state->cycleEndTick -= tick - 1.0;
+      tick = 1.0;
+      JumpTo(state, song, tick, at, carried);
     }
   }
   state->secondsPerTick = SecondsPerTickAt(state->tempo, resolution);
   state->tickPosition = tick;
   state->lastTickSpan = span;
+}
+
+// The release of a note struck in this block that was placed at `from` moves to `to`.
+void MoveNoteRelease(PluginMidiState* state, const PluginMidiEvent* on, int32_t from, int32_t to) {
+  for (int32_t i = 0; i < state->output.numEvents; ++i) {
+    PluginMidiEvent* e = state->output.events[i];
+    if (e == on || e->deltaFrames != from || !IsNoteOff(e) || e->midiData[1] != on->midiData[1]) continue;
+    if ((uint8_t(e->midiData[0]) & 0x0F) != (uint8_t(on->midiData[0]) & 0x0F)) continue;
+    e->deltaFrames = to;
+    return;
+  }
 }
 
 bool SameKeyRelease(const PluginMidiEvent* on, const PluginMidiEvent* e) {
@@ -165,6 +212,7 @@ void StartPluginMidiState(PluginMidiState* state, Handle song, double startTick)
   state->tempo = TempoInForceAt(bytes, state->tickPosition, &state->conductorCursor);
   state->secondsPerTick = SecondsPerTickAt(state->tempo, SongResolution(bytes));
   state->lastFrames = 0;
+  state->cycleStartTick = state->tickPosition;
   ResetTrackCursors(state, state->tickPosition);
   state->playing = 1;
 }
@@ -173,11 +221,12 @@ MidiEventList* ScheduleBufferEvents(PluginMidiState* state, int32_t frames, Buff
   bool reset = state->reset.exchange(0, std::memory_order_acquire) != 0;
   float rate = state->channel && state->channel->sampleRate > 0 ? state->channel->sampleRate : 44100.0f;
   state->blockFrames = frames;
+  state->childStarts = 0;
   CarryPendingEvents(state);
   int32_t carried = state->pending.numEvents;
   state->output.numEvents = 0;
   bool songEvents = state->playing && !reset && state->latencyOffset < frames;
-  if (songEvents) ScheduleSongPieces(state, frames, piece, rate);
+  if (songEvents) ScheduleSongPieces(state, frames, piece, rate, carried);
   ReleaseCarriedNotes(state, carried, frames, reset);
   TakeLiveEvents(state);
   SortBlockEvents(&state->output, &state->freeList);
@@ -209,8 +258,40 @@ void SortBlockEvents(MidiEventList* list, MidiEventList* freeList) {
   }
 }
 
+void TakeClockCycle(PluginMidiState* state) {
+  state->cycleOn = gCycleMode;
+  state->cycleEndTick = double(std::atomic_ref<uint32_t>(gPlayEndTick).load(std::memory_order_relaxed));
+}
+
+void CutNotesAt(PluginMidiState* state, int32_t carried, double cut) {
+  int32_t last = BlockOffset(state, cut) - 1;
+  if (last < 0) last = 0;
+  MidiEventList& pending = state->pending;
+  // Notes carried from earlier blocks end at the cut (their release is added with the others).
+  for (int32_t i = 0; i < carried && i < pending.numEvents; ++i)
+    if (pending.events[i]->noteLength > last) pending.events[i]->noteLength = last;
+  // Notes struck in this block: their releases behind the cut move to it, and those that would
+  // have ended in a later block get one there.
+  int32_t count = pending.numEvents;
+  for (int32_t i = carried; i < count; ++i) {
+    PluginMidiEvent* on = pending.events[i];
+    uint8_t status = uint8_t(on->midiData[0]);
+    if ((status & 0xF0) != 0x90 || on->midiData[2] == 0 || on->noteLength < 1) continue;
+    int32_t ends = on->deltaFrames + on->noteLength;
+    int32_t at = last < on->deltaFrames ? on->deltaFrames : last;
+    if (ends <= at) continue;
+    on->noteLength = 0;
+    if (ends < state->blockFrames) {
+      MoveNoteRelease(state, on, ends, at);
+    } else if (PluginMidiEvent* off = QueueBlockEvent(state, at, status, uint8_t(on->midiData[1]), 0)) {
+      off->flags = on->deltaFrames == at ? kDontReorder : 0;
+    }
+  }
+}
+
 void DeliverBufferMidi(EngineChannel*, PluginInstance* chainHead, PluginMidiState* state, int32_t frames) {
   if (!state) return;
+  TakeClockCycle(state);
   MidiEventList* list = ScheduleBufferEvents(state, frames, QueuePluginMidiEvent);
   SendChainMidi(chainHead, list);
 }

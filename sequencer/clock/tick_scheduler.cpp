@@ -543,6 +543,10 @@ uint8_t FoldKey(int32_t key) {
 
 int32_t SendTrackEvent(DriverProcId send, const uint8_t* event, uint8_t output,
                        TrackPlayState* track, uint8_t device, uint8_t status, uint8_t kind) {
+  // A plug-in instrument takes the track's events in the engine's render, each at its sample:
+  // the clock sends it nothing (its notes still show on the track's meter).
+  bool rendered = device == kDeviceKindPlugin;
+  if (kind != kKindNote && rendered) return 0;
   if (kind != kKindNote) {
     uint8_t d1 = event[kEventData1], d2 = event[kEventData2];
     if (kind == kKindController && track && IsFilteredResend(*track, event, kEventNoResendController))
@@ -573,6 +577,10 @@ int32_t SendTrackEvent(DriverProcId send, const uint8_t* event, uint8_t output,
     velocity = uint8_t(v < 1 ? 1 : v > 127 ? 127 : v);
   }
   uint32_t duration = GetNoteDuration(event);
+  if (rendered) {
+    if (track && track->levelRow >= 0 && velocity > 0) ReportNoteLevel(track->levelRow, velocity, duration);
+    return 0;
+  }
   if (!ScheduleNoteOff(duration, false, status, key, release, output, send, track, nullptr)) return 0;
   if (track && track->levelRow >= 0) ReportNoteLevel(track->levelRow, velocity, duration);
   return SendShortMessage(send, output, status, key, velocity);

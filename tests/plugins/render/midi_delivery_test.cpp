@@ -3,6 +3,7 @@
 // filter what each plug-in gets, and the live ring takes messages from many threads at once.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <atomic>
 #include <cmath>
 #include <thread>
@@ -11,9 +12,16 @@
 #include "audio/engine/engine_channels.h"
 #include "platform/memory/byte_order.h"
 #include "plugins/host/plugin_midi_delivery.h"
+#include "sequencer/clock/sequencer_clock.h"
+#include "sequencer/clock/tick_scheduler.h"
 #include "sequencer/midi/realtime_processors.h"
+#include "song/events/seq_event.h"
 #include "song/instruments/instrument_record.h"
+#include "song/instruments/instrument_table.h"
 #include "song/model/song_layout.h"
+#include "song/model/track_drum_map.h"
+#include "song/model/track_edit_brackets.h"
+#include "song/model/track_sections.h"
 #include "tests/plugins/render/render_fixture.h"
 #include "tests/sequencer/clock/clock_fixture.h"
 #include "tests/sequencer/transport/transport_fixture.h"
@@ -61,6 +69,26 @@ class MidiDelivery : public ClockTest {
     }
     return song;
   }
+  // Every track of the song (and of the children it calls) on the device, or on a plain MIDI
+  // output that the clock sends to.
+  static void PutOnDevice(Handle song, bool on) {
+    uint8_t* s = reinterpret_cast<uint8_t*>(*song);
+    uint8_t* e = s + kSongHeaderSize;
+    for (int32_t i = 0; i < ReadU16BE(s + kSongTrackCount); ++i) {
+      e[kTrackType] = on ? kDeviceKindPlugin : 0;
+      e[kTrackMidiOutput] = on ? kDevice : 1;
+      e[kTrackDeviceChannel1] = 0xFF;
+      e += ReadU16BE(e + kTrackLength);
+    }
+  }
+  // The n-th event record of track 0 of a song.
+  static uint8_t* EventOf(Handle song, int32_t n) {
+    uint8_t* e = reinterpret_cast<uint8_t*>(*song) + kSongHeaderSize;
+    uint8_t* list = reinterpret_cast<uint8_t*>(*Handle(ReadU32BE(e + kTrackEventList)));
+    for (int32_t i = 0; i < n; ++i) list += GetSeqEventLength(list);
+    return list;
+  }
+  static uint8_t* FirstTrack(Handle song) { return reinterpret_cast<uint8_t*>(*song) + kSongHeaderSize; }
   // Schedules `blocks` blocks of `frames` and collects what each block sends.
   std::vector<Sent> Run(int32_t blocks, int32_t frames) {
     std::vector<Sent> sent;
@@ -153,6 +181,237 @@ TEST_F(MidiDelivery, TheCycleRestartsInsideTheBlock) {
     }
   EXPECT_EQ(notes, (std::vector<int32_t>{60, 62, 60, 62, 60}));
   EXPECT_EQ(offsets, (std::vector<int32_t>{200, 400, 500, 700, 800}));
+}
+
+// A song played by the clock to a MIDI output and by the render to the device strikes the same
+// keys in the same order: looping tracks, sections (also from a start inside them) and the
+// child sequences that a plain track calls (whose tracks play the device). The clock itself
+// sends the device's tracks nothing.
+TEST_F(MidiDelivery, PlaysLoopsSectionsAndChildSequencesAsTheClockDoes) {
+  struct Case {
+    const char* name;
+    uint32_t start, ticks;
+    bool sections, loop, child;
+  };
+  const Case cases[] = {{"sections", 0, 36, true, true, false},
+                        {"sections from inside", 13, 36, true, true, false},
+                        {"loop", 0, 30, false, true, false},
+                        {"loop from inside", 7, 30, false, true, false},
+                        {"child sequences", 0, 30, false, false, true}};
+  for (const Case& c : cases) {
+    TestTrack plain = Track({{1, 0x90, 60, 100, 1}, {5, 0x90, 62, 100, 1}, {21, 0x90, 70, 100, 1},
+                             {23, 0x90, 72, 100, 1}});
+    plain.length = c.sections ? 2000 : 9;
+    if (c.loop) plain.flags |= kTrackLoops;
+    Handle child;
+    if (c.child) {
+      child = MakeSong({Track({{1, 0x90, 80, 100, 1}, {4, 0x90, 81, 100, 1}, {8, 0x90, 82, 100, 1}})}, {});
+      plain = Track({});
+      plain.children = {child};
+      plain.references = {{3, 0, 10}, {20, 0, 5}};
+    }
+    Handle song = MakeSong({plain}, {});
+    if (c.sections) {
+      Handle sections = MakeSections({{1, 9, 2}, {21, 5, 1}});
+      handles.push_back(sections);
+      WriteU32BE(FirstTrack(song) + kTrackSectionList, sections.id);
+    }
+    gSent.clear();
+    ASSERT_EQ(noErr, PreparePlayback(song, c.start));
+    ASSERT_EQ(noErr, InstallClockTimer(ClockTimerPlayProc, c.start));
+    RunTicks(c.start + c.ticks);
+    RemoveClockTimer();
+    ReleasePlayback();
+    std::vector<uint32_t> clock = NoteOnNotes();
+    ASSERT_FALSE(clock.empty()) << c.name;
+
+    PutOnDevice(c.child ? child : song, true);
+    gSent.clear();
+    ASSERT_EQ(noErr, PreparePlayback(song, c.start));
+    ASSERT_EQ(noErr, InstallClockTimer(ClockTimerPlayProc, c.start));
+    RunTicks(c.start + c.ticks);
+    RemoveClockTimer();
+    ReleasePlayback();
+    EXPECT_TRUE(NoteOnNotes().empty()) << c.name << ": the clock sends a plug-in device nothing";
+    StartPluginMidiState(state_, song, double(c.start + 1));
+    std::vector<uint32_t> rendered;
+    for (const Sent& sent : Run(int32_t(c.ticks * 50 / 128 + 2), 128)) {
+      double tick = c.start + 1 + (sent.block * 128.0 + sent.offset) / 50.0;
+      if ((sent.status & 0xF0) == 0x90 && sent.data2 > 0 && tick < c.start + c.ticks + 1) rendered.push_back(sent.data1);
+    }
+    EXPECT_EQ(clock, rendered) << c.name;
+  }
+}
+
+// The rules of a track's events: mute marks, the drum map, velocity offset and transposition,
+// the velocity rule for stored velocities of 128 and above, and a track that plays an
+// instrument-table entry (its device and channel, its programs and bank selects kept in the
+// entry).
+TEST_F(MidiDelivery, TheTracksRulesDecideWhatTheDeviceGets) {
+  ASSERT_EQ(noErr, CreateInstrumentTable(2, kDeviceKindMidiPort));
+  struct Case {
+    const char* name;
+    std::vector<TestEvent> events;
+    void (*setUp)(Handle song);
+    std::vector<Sent> want;
+  };
+  const Case cases[] = {
+      {"muted marks",
+       {{3, 0x90, 60, 100, 0}, {5, 0x90, 62, 100, 0}, {7, 0xB0, 7, 90, 0}, {9, 0xB0, 10, 20, 0}},
+       [](Handle song) {
+         EventOf(song, 1)[kEventFlags] = 0x02;
+         EventOf(song, 3)[kEventFlags] = 0x80;
+       },
+       {{0, 100, 0x90, 60, 100}, {0, 100, 0x90, 60, 0}, {0, 300, 0xB0, 7, 90}}},
+      {"drum map",
+       {{3, 0x90, 36, 100, 0}, {5, 0x90, 38, 100, 0}},
+       [](Handle song) {
+         Handle map = NewHandleClear(kDrumMapMinimumSize);
+         reinterpret_cast<uint8_t*>(*map)[kDrumMapNoteFlags + 36] = kDrumNoteSounds;
+         WriteU32BE(FirstTrack(song) + kTrackDrumData, map.id);
+       },
+       {{0, 100, 0x90, 36, 100}, {0, 100, 0x90, 36, 0}}},
+      {"offset and transposition",
+       {{3, 0x90, 120, 110, 0}, {5, 0x90, 10, 20, 0}},
+       [](Handle song) {
+         WriteU16BE(FirstTrack(song) + kTrackVelocityOffset, uint16_t(int16_t(-30)));
+         WriteU16BE(FirstTrack(song) + kTrackTranspose, 24);
+       },
+       {{0, 100, 0x90, 120, 80}, {0, 100, 0x90, 120, 0}, {0, 200, 0x90, 34, 1}, {0, 200, 0x90, 34, 0}}},
+      {"velocity rule",
+       {{3, 0x90, 60, 0xC8, 30}},
+       nullptr,
+       {{0, 100, 0x90, 60, 72}, {1, 1600 - 1024, 0x80, 60, 64}}},
+      {"instrument entry",
+       {{3, 0xC0, 7, 0, 0}, {4, 0xB0, 0, 3, 0}, {4, 0xB0, 32, 4, 0}, {5, 0x90, 60, 100, 0}},
+       [](Handle song) {
+         uint8_t* inst = GetInstrumentRecord(1);
+         inst[kInstPartMask] = 1;
+         inst[kInstDeviceKinds] = kDeviceKindPlugin;
+         inst[kInstPorts] = kDevice;
+         inst[kInstChannels] = 5;
+         uint8_t* e = FirstTrack(song);
+         e[kTrackType] = 0;
+         e[kTrackMidiOutput] = 9;
+         e[kTrackFlags] |= kTrackFlagPlaysInstrument;
+         WriteU16BE(e + kTrackInstruments, 1 << 8);
+       },
+       {{0, 100, 0xC5, 7, 0}, {0, 150, 0xB5, 0, 3}, {0, 150, 0xB5, 32, 4}, {0, 200, 0x95, 60, 100},
+        {0, 200, 0x95, 60, 0}}},
+  };
+  for (const Case& c : cases) {
+    Handle song = PluginSong({Track(c.events)}, {});
+    if (c.setUp) c.setUp(song);
+    StartPluginMidiState(state_, song, 1.0);
+    EXPECT_EQ(Run(2, 1024), c.want) << c.name;
+  }
+  uint8_t* inst = GetInstrumentRecord(1);
+  EXPECT_EQ(inst[kInstProgram], 7) << "the instrument track's program is stored in its entry";
+  EXPECT_TRUE(inst[kInstMidiState] & kInstStateProgramSent);
+  EXPECT_EQ(ReadU32BE(inst + kInstBank), (3u << 7) | 4u) << "its bank selects are kept in the entry";
+  DisposeInstrumentTable();
+}
+
+// A track that is muted, or being edited, through the first block plays its next note at its
+// own time once it sounds again: its place was kept (or found again).
+TEST_F(MidiDelivery, AMutedOrEditedTrackKeepsItsPlace) {
+  struct Case {
+    const char* name;
+    int32_t byte;
+    uint8_t set, clear;
+  };
+  const Case cases[] = {{"muted", kTrackFlags, 0, kTrackFlagAudible},
+                        {"edited", kTrackPlayFlags, kTrackPlayFlagEditing, 0}};
+  for (const Case& c : cases) {
+    Handle song = PluginSong({Track({{3, 0x90, 60, 100, 0}, {30, 0x90, 62, 100, 0}})}, {});
+    uint8_t* entry = FirstTrack(song);
+    uint8_t before = entry[c.byte];
+    entry[c.byte] = uint8_t((before | c.set) & ~c.clear);
+    StartPluginMidiState(state_, song, 1.0);
+    EXPECT_TRUE(Run(1, 1024).empty()) << c.name;
+    entry[c.byte] = before;
+    EXPECT_EQ(Run(1, 1024), (std::vector<Sent>{{0, 1450 - 1024, 0x90, 62, 100}, {0, 1450 - 1024, 0x90, 62, 0}}))
+        << c.name;
+  }
+}
+
+// After a looping track wraps, its controllers and programs marked as not to be sent again are
+// passed over; its notes play on every pass.
+TEST_F(MidiDelivery, AWrappedTrackDoesNotSendItsMarkedControllersAgain) {
+  TestTrack track = Track({{2, 0xB0, 1, 64, 0}, {3, 0xC0, 9, 0, 0}, {4, 0x90, 60, 100, 0}});
+  track.flags |= kTrackLoops;
+  track.length = 5;  // ticks 1 .. 4
+  Handle song = PluginSong({track}, {});
+  EventOf(song, 0)[kEventFlags] = kEventNoResendController;
+  EventOf(song, 1)[kEventFlags] = kEventNoResendProgram;
+  StartPluginMidiState(state_, song, 1.0);
+  int32_t controllers = 0, programs = 0, notes = 0;
+  for (const Sent& sent : Run(1, 1000)) {  // 20 ticks: five passes
+    controllers += (sent.status & 0xF0) == 0xB0;
+    programs += (sent.status & 0xF0) == 0xC0;
+    notes += (sent.status & 0xF0) == 0x90 && sent.data2 > 0;
+  }
+  EXPECT_EQ(controllers, 1);
+  EXPECT_EQ(programs, 1);
+  EXPECT_EQ(notes, 5);
+}
+
+// A note-length cap cuts a note to it; a cap below 1 leaves the note out.
+TEST_F(MidiDelivery, ANoteLengthCapCutsNotesAndACapOfZeroDropsThem) {
+  Handle song = PluginSong({Track({{3, 0x90, 60, 100, 20}})}, {});
+  for (int32_t cap : {10, 0}) {
+    StartPluginMidiState(state_, song, 1.0);
+    ScheduleBufferEvents(state_, 1024, nullptr);
+    state_->blockFrames = 1024;
+    state_->output.numEvents = 0;
+    QueueTrackEventsInSpan(state_, FirstTrack(song), &state_->cursors[0], 1.0, 21.0, kRate, 0.0, 2, cap);
+    std::vector<Sent> sent;
+    for (int32_t i = 0; i < state_->output.numEvents; ++i) {
+      const PluginMidiEvent* e = state_->output.events[i];
+      sent.push_back({0, e->deltaFrames, uint8_t(e->midiData[0]), uint8_t(e->midiData[1]), uint8_t(e->midiData[2])});
+    }
+    std::vector<Sent> want;
+    if (cap > 0) want = {{0, 100, 0x90, 60, 100}, {0, 600, 0x90, 60, 0}};
+    EXPECT_EQ(sent, want) << "cap " << cap;
+  }
+}
+
+// The end of the play range inside a block: with the cycle off the rest of the block and every
+// later block play nothing; with it on, the notes still sounding end one sample before the
+// jump, where the bend that stood at the start is sent again; a repeating song starts again at
+// its end and moves the cycle's end back with it.
+TEST_F(MidiDelivery, TheEndOfThePlayRangeCutsOrDropsAndARepeatingSongStartsAgain) {
+  Handle song = PluginSong({Track({{5, 0x90, 60, 100, 100}, {9, 0x90, 62, 100, 0}, {12, 0x90, 64, 100, 0}})}, {});
+  StartPluginMidiState(state_, song, 1.0);
+  state_->cycleEndTick = 11.0;
+  std::vector<Sent> sent = Run(2, 1000);
+  EXPECT_EQ(sent, (std::vector<Sent>{{0, 200, 0x90, 60, 100}, {0, 400, 0x90, 62, 100}, {0, 400, 0x90, 62, 0}}))
+      << "cycle off: nothing from tick 11 on (the stop that follows releases the long note)";
+  EXPECT_EQ(state_->playing, 0);
+
+  WriteU16BE(FirstTrack(song) + kTrackCentre72, 8192 + 5);  // the bend the chase left at the start
+  StartPluginMidiState(state_, song, 5.0);
+  state_->cycleOn = 1;
+  state_->cycleEndTick = 11.0;  // ticks 5 .. 10: 300 samples
+  sent = Run(1, 650);
+  EXPECT_EQ(sent, (std::vector<Sent>{{0, 0, 0x90, 60, 100}, {0, 200, 0x90, 62, 100}, {0, 200, 0x90, 62, 0},
+                                     {0, 299, 0x90, 60, 0}, {0, 300, 0xE0, 5, 64}, {0, 300, 0x90, 60, 100},
+                                     {0, 500, 0x90, 62, 100}, {0, 500, 0x90, 62, 0}, {0, 599, 0x90, 60, 0},
+                                     {0, 600, 0xE0, 5, 64}, {0, 600, 0x90, 60, 100}}))
+      << "cycle on: the long note cut before each return, the start's bend sent again";
+
+  Handle repeating = PluginSong({Track({{5, 0x90, 60, 100, 0}, {9, 0x90, 62, 100, 0}})}, {{15, 600}});
+  uint8_t* s = reinterpret_cast<uint8_t*>(*repeating);
+  s[kSongOptions] |= kSongOptionRepeat;
+  WriteU32BE(s + kSongEndTick, 11);  // ticks 1 .. 10, the tempo change behind it never comes
+  StartPluginMidiState(state_, repeating, 1.0);
+  state_->cycleOn = 1;
+  state_->cycleEndTick = 31.0;
+  std::vector<int32_t> onsets;
+  for (const Sent& e : Run(2, 1000))
+    if (e.data2 > 0) onsets.push_back(e.block * 1000 + e.offset);
+  EXPECT_EQ(onsets, (std::vector<int32_t>{200, 400, 700, 900, 1200, 1400, 1700, 1900}));
+  EXPECT_DOUBLE_EQ(state_->cycleEndTick, 11.0) << "the cycle's end moved back by 10 ticks twice";
 }
 
 // The chain's masks: a plug-in whose kind mask lacks note-ons gets none, one listening on

@@ -17,6 +17,7 @@
 #include "song/events/seq_event.h"
 #include "song/instruments/driver_procs.h"
 #include "song/model/song_layout.h"
+#include "song/model/track_sections.h"
 
 std::vector<SentMessage> gSent;
 
@@ -159,4 +160,19 @@ std::vector<uint32_t> ClockTest::NoteOnNotes() {
   for (const SentMessage& m : gSent)
     if ((m.status & 0xF0) == 0x90 && m.data2 > 0) out.push_back(m.data1);
   return out;
+}
+
+Handle MakeSections(const std::vector<std::array<uint32_t, 3>>& sections) {
+  Handle h = NewHandleClear(kSectionHeaderBytes + kSectionEntryBytes * Size(sections.size() + 1));
+  uint8_t* p = reinterpret_cast<uint8_t*>(*h);
+  WriteU32BE(p + kSectionCountWord, uint32_t(sections.size()));
+  for (size_t n = 0; n < sections.size(); ++n) {
+    uint8_t* e = p + kSectionHeaderBytes + kSectionEntryBytes * n;
+    uint32_t end = sections[n][0] + sections[n][1] - 1;
+    WriteU32BE(e + kSectionStart, sections[n][0]);
+    WriteU32BE(e + kSectionEnd, end);
+    WriteU32BE(e + kSectionRepeatCount, sections[n][2]);
+    WriteU32BE(e + kSectionRepeatsEnd, SectionRepeatsEnd(sections[n][0], end, sections[n][2]));
+  }
+  return h;
 }

@@ -39,6 +39,10 @@ struct TestTrack {
   std::vector<std::array<uint32_t, 3>> references;
 };
 
+// A section list of {start, length, repeats} entries: a section of length L plays ticks
+// start..start + L - 2, so its end is start + L - 1.
+Handle MakeSections(const std::vector<std::array<uint32_t, 3>>& sections);
+
 class ClockTest : public ::testing::Test {
  protected:
   void SetUp() override;

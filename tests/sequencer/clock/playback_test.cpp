@@ -86,23 +86,6 @@ TEST_F(ClockTest, LoopingTrackPlaysTicksOneToLengthLessOne) {
   EXPECT_EQ(expected, NoteOnNotes());
 }
 
-// A section list of {start, length, repeats} entries: a section of length L plays ticks
-// start..start + L - 2, so its end is start + L - 1.
-Handle MakeSections(const std::vector<std::array<uint32_t, 3>>& sections) {
-  Handle h = NewHandleClear(kSectionHeaderBytes + kSectionEntryBytes * Size(sections.size() + 1));
-  uint8_t* p = reinterpret_cast<uint8_t*>(*h);
-  WriteU32BE(p + kSectionCountWord, uint32_t(sections.size()));
-  for (size_t n = 0; n < sections.size(); ++n) {
-    uint8_t* e = p + kSectionHeaderBytes + kSectionEntryBytes * n;
-    uint32_t end = sections[n][0] + sections[n][1] - 1;
-    WriteU32BE(e + kSectionStart, sections[n][0]);
-    WriteU32BE(e + kSectionEnd, end);
-    WriteU32BE(e + kSectionRepeatCount, sections[n][2]);
-    WriteU32BE(e + kSectionRepeatsEnd, SectionRepeatsEnd(sections[n][0], end, sections[n][2]));
-  }
-  return h;
-}
-
 TEST_F(ClockTest, SectionsPlayInTurnEachItsRepeatCountAndPatternModeThreeStays) {
   // Section A: ticks 1..8 twice; section B: events from tick 21, ticks 1..4 once. The plain
   // track plays notes; the pattern tracks call child sequences (A calls the child of note 60
