@@ -91,7 +91,7 @@ void SetTrackAudioRegionList(Handle trackAudio, Handle list) {
   WriteU32BE(HandleData(trackAudio) + kPluginRecordRegions, list.id);
 }
 
-float TrackAudioRate(Handle trackAudio) {
+float RegionTrackRate(Handle trackAudio) {
   float rate = trackAudio ? ReadF32BE(HandleData(trackAudio) + kPluginRecordRate) : 0.0f;
   return rate > 0.0f ? rate : kDefaultPluginRate;
 }
@@ -136,7 +136,7 @@ OSErr ReplaceRegions(Handle trackAudio, int64_t a, int64_t b, Handle source, int
 }
 
 OSErr PlaceTakeRegions(Handle trackAudio, Handle take, uint32_t startTick, uint32_t endTick) {
-  float rate = TrackAudioRate(trackAudio);
+  float rate = RegionTrackRate(trackAudio);
   int64_t a = TickToSamplePosition(int32_t(startTick), rate);
   int64_t b = std::max(TickToSamplePosition(int32_t(endTick), rate), a);
   OSErr err = ReplaceRegions(trackAudio, a, b, take, 0, CountAudioRegions(take), false);
