@@ -12,6 +12,7 @@
 #include "platform/events/classic_events.h"
 #include "platform/events/key_codes.h"
 #include "platform/memory/memory.h"
+#include "audio/regions/region_track_edits.h"
 #include "shell/base/error_report.h"
 #include "shell/windows/editor_panes.h"
 #include "song/instruments/instrument_record.h"
@@ -324,9 +325,8 @@ OSErr InsertTimeInSong(int32_t delta) {
   bool events = EventsTakePartInClear();
   if (IsAudioAreaContext() || (events && gCurrentTrack[kTrackOutputKind] == kInstrumentTrackOutputKind))
     OpenTrackAutomation();
-  // Interim: the track's regions and its alternate region list are not opened: the song
-  // model has no region edits yet.
   OSErr err = noErr;
+  if (CurrentTrackHasAudibleRegions()) err = InsertSilenceAtTicks(start, start + uint32_t(delta));
   if (events && GetCurrentTrackEventList()) {
     bool resort = false;
     err = OpenEventsAt(start, delta, &resort);

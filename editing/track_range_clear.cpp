@@ -9,6 +9,7 @@
 #include "editing/track_views.h"
 #include "editors/timeline/lane_values.h"
 #include "editors/automation/automation_points.h"
+#include "audio/regions/region_track_edits.h"
 #include "shell/base/error_report.h"
 #include "shell/windows/editor_panes.h"
 #include "song/conductor/conductor_edits.h"
@@ -35,6 +36,12 @@ namespace {
 
 constexpr int32_t kTrackEditCloseCode = 2;
 
+
+// The track's audio in the selection: cut out when the rest moves up, else silenced.
+void ClearTrackAudioRange(const ClearRequest& request) {
+  if (SetRegionRangeAtTicks(gTimeSelection.start.tick, gTimeSelection.end.tick, request.shift != 0, false) != noErr)
+    ReportError(memFullErr);
+}
 
 // Whether a visible track pane of the current track shows a view other than an audio view.
 bool CurrentTrackShowsEvents() {
@@ -222,8 +229,8 @@ void ClearTrackRange(ClearRequest* request) {
   bool events = EventsTakePartInClear();
   bool audio = IsAudioAreaContext();
   CutFocusedAutomation(*request, audio);
-  // Interim: the region lists (the alternate list and the track audio's regions) are not cut:
-  // the song model has no region edits yet.
+  if ((audio || events) && CurrentTrackHasAudibleRegions())
+    ClearTrackAudioRange(*request);
   if (events) ClearTimeRangeInTrack(request);
   if (!(request->flags & kClearKeepLength)) UpdateLengthAfterClear(request->shift);
   if (GetTrackLength() == 0 && !(request->flags & kClearKeepName)) ForgetTrackName();

@@ -12,6 +12,7 @@
 #include <cstdint>
 
 #include "audio/engine/engine_channels.h"
+#include "song/model/audio_region.h"
 
 struct EngineWorker;
 
@@ -25,17 +26,9 @@ constexpr int32_t kStreamWorkReadHalf1 = 2;
 constexpr int32_t kStreamWorkDecodeHalf0 = 4;
 constexpr int32_t kStreamWorkDecodeHalf1 = 5;
 
-// An audio region as the reads see it (the 256-byte big-endian record): the byte position of
-// its first frame in its file, its bytes per frame, its file's entry, its flags, and the block that holds its data when it is kept in
-// memory (a handle id; the block holds the region's bytes from its first frame on).
-constexpr int32_t kRegionFileOffsetAt = 12;    // u32
-constexpr int32_t kRegionBytesPerFrameAt = 29; // u8
-constexpr int32_t kRegionFileIndexAt = 60;     // u16 entry of the song's referenced-file table
-constexpr int32_t kRegionFlagsAt = 62;         // u16
-constexpr int32_t kRegionMemoryBlockAt = 136;  // u32 handle id, with flag 0x40
-constexpr uint16_t kRegionFlagSilent = 0x0002;
-constexpr uint16_t kRegionFlagMissing = 0x0010;
-constexpr uint16_t kRegionFlagInMemory = 0x0040;
+// The reads see a region through its record (song/model/audio_region.h): the byte position of
+// its first frame in its file, its bytes per frame, its file's entry, its flags, and the block
+// that holds its data when it is kept in memory (from its first frame on, with flag 0x40).
 
 // Error latched and stored when a read delivers fewer bytes than asked (the rest is silence).
 constexpr int16_t kStreamErrShortRead = -39;

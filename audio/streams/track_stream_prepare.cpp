@@ -12,6 +12,7 @@
 #include "audio/render/channel_render.h"
 #include "audio/streams/channel_render_state.h"
 #include "audio/streams/sound_converter_decode.h"
+#include "audio/regions/region_loops.h"
 #include "audio/streams/stream_decoders.h"
 #include "audio/streams/stream_media_hooks.h"
 #include "audio/streams/stream_reads.h"
@@ -196,6 +197,8 @@ int16_t PrepareStream(EngineChannel* channel, int64_t position, int32_t mode) {
   channel->stopped = 0;
   channel->pendingError = 0;
   if (mode == kPrepareFromStart) channel->streaming = 0;
+  if (mode == kPrepareFromStart)
+    PrepareRegionLoops(channel->regionList, channel->sourceRate > 0.0f ? channel->sourceRate : channel->sampleRate);
   // A channel handed its file reads every region from that file's fork; the others name their
   // files in the song's table, which the region check consults.
   bool fromFile = StreamsFromFile(channel);

@@ -2,6 +2,7 @@
 #include "shell/app/song_list_window.h"
 
 #include "audio/engine/audio_hooks.h"
+#include "audio/regions/region_tempo_follow.h"
 #include "editing/context_delete_hooks.h"
 #include "editing/edit_window_hooks.h"
 #include "song/model/song_context.h"
@@ -40,6 +41,7 @@ void InstallProgramHooks() {
   InstallWindowMenuHooks();
   InstallSequencerHooks();
   InstallAudioHooks();
+  InstallRegionHooks();
   InstallDialogSettingsHooks();
   InstallRecentFileHooks();
   InstallDocumentDialogHooks();

@@ -29,3 +29,11 @@ void RunTrackMeterProcedure() {
   if (gConductorRefreshHooks.trackMeterProcedure)
     ForEachTrack(gConductorRefreshHooks.trackMeterProcedure, nullptr);
 }
+
+void BeginTempoMapChange() {
+  if (gConductorRefreshHooks.keepAudioAtTicks) gConductorRefreshHooks.keepAudioAtTicks();
+}
+
+void EndTempoMapChange(int32_t reanchor) {
+  if (gConductorRefreshHooks.moveAudioToTicks) gConductorRefreshHooks.moveAudioToTicks(reanchor);
+}

@@ -4,7 +4,7 @@
 // edit views after a resolution change and the per-track meter procedure.
 // The transport entry is installed by the sequencer (InstallSequencerHooks), the engine entry
 // by the audio engine (InstallAudioHooks), the edit views' entry by the editors
-// (InstallEditorHooks). Interim: the waveform overviews, the tool windows and the per-track
+// (InstallEditorHooks), the audio entries by the region edits (InstallRegionHooks). Interim: the waveform overviews, the tool windows and the per-track
 // meter procedure have no owner yet. An entry not installed does nothing. Main thread only.
 #pragma once
 
@@ -24,6 +24,10 @@ struct ConductorRefreshHooks {
   void (*refreshAfterResolutionChange)();
   // Run over the current song's tracks after a meter change (the callback of ForEachTrack).
   int32_t (*trackMeterProcedure)(void* arg);
+  // Before a change of the tempo map: the audio regions keep their ticks.
+  void (*keepAudioAtTicks)();
+  // After it: with reanchor the regions move to the sample positions of their ticks.
+  void (*moveAudioToTicks)(int32_t reanchor);
 };
 extern ConductorRefreshHooks gConductorRefreshHooks;
 
@@ -34,3 +38,6 @@ void RefreshToolWindows();
 void RefreshAfterResolutionChange();
 // The stored per-track meter procedure over the current song's tracks.
 void RunTrackMeterProcedure();
+// Around an edit of the tempo map: the audio tracks keep their musical position.
+void BeginTempoMapChange();
+void EndTempoMapChange(int32_t reanchor);

@@ -5,6 +5,7 @@
 #include "sequencer/transport/transport_tempo.h"
 #include "shell/windows/tempo_display.h"
 #include "song/conductor/conductor_lock_state.h"
+#include "song/conductor/conductor_refresh_hooks.h"
 #include "song/conductor/conductor_map.h"
 #include "song/conductor/conductor_time.h"
 #include "song/conductor/markers.h"
@@ -81,6 +82,7 @@ TempoDialogFields GetTempoDialogDefaults() {
 }
 
 void ApplyTempoDialog(const TempoDialogFields& f) {
+  BeginTempoMapChange();
   ConductorLockState lock;
   SaveConductorLockState(&lock);
   gTempoDialogOptions = uint8_t((f.mode & kTempoOptionModeMask) |
@@ -112,6 +114,7 @@ void ApplyTempoDialog(const TempoDialogFields& f) {
   RestoreConductorLockState(&lock);
   StoreConductorEndTickAtLeast(end);
   SetSongModified();
+  EndTempoMapChange(1);
   RefreshMarkers(1);
   InvalidateEditorWindow();
 }

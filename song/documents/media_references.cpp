@@ -15,6 +15,7 @@
 #include "song/documents/document_input.h"
 #include "song/documents/old_document_forms.h"
 #include "song/instruments/plugin_records.h"
+#include "song/model/audio_region.h"
 #include "song/model/song_context.h"
 #include "song/model/song_iterators.h"
 #include "song/model/song_layout.h"
@@ -24,11 +25,6 @@ namespace {
 
 constexpr int32_t kRefAliasAlternate = kRefAlias + 4;
 constexpr int32_t kReferenceNameOffset = 12;
-constexpr int32_t kRegionSize = 256;
-constexpr int32_t kRegionFileIndex = 60;
-constexpr int32_t kRegionFlags = 62;
-constexpr uint16_t kRegionKeepsMark = 0x02;
-constexpr uint16_t kRegionMark = 0x08;
 
 bool IsLive(Handle h) { return h && IsValidHandle(h); }
 
@@ -77,11 +73,11 @@ void UpdateRecordRegions(Handle record, const uint8_t* table, int32_t count) {
   if (!IsLive(regions)) return;
   uint8_t* p = reinterpret_cast<uint8_t*>(HandleData(regions));
   for (Size at = 0; at + kRegionSize <= GetHandleSize(regions); at += kRegionSize) {
-    uint16_t index = ReadU16BE(p + at + kRegionFileIndex);
-    uint16_t flags = ReadU16BE(p + at + kRegionFlags);
-    if (index >= count || (flags & kRegionKeepsMark)) continue;
+    uint16_t index = ReadU16BE(p + at + kRegionFileIndexAt);
+    uint16_t flags = ReadU16BE(p + at + kRegionFlagsAt);
+    if (index >= count || (flags & kRegionFlagSilent)) continue;
     if (EntryFlags(table + index * kReferencedFileSize) & kRefUnpacked) continue;
-    WriteU16BE(p + at + kRegionFlags, uint16_t(flags & ~kRegionMark));
+    WriteU16BE(p + at + kRegionFlagsAt, uint16_t(flags & ~kRegionFlagOwnsFile));
   }
 }
 

@@ -18,6 +18,8 @@
 
 constexpr int32_t kReferencedFileSize = 64;
 constexpr int32_t kRefFlags = 2;
+constexpr int32_t kRefDataOffset = 12;  // u32 byte position of the first frame
+constexpr int32_t kRefFrameCount = 24;  // u32 frames of the file
 constexpr int32_t kRefKind = 22;
 constexpr int32_t kRefFork = 32;
 constexpr int32_t kRefAlias = 40;

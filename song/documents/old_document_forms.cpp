@@ -7,6 +7,7 @@
 #include "platform/memory/memory.h"
 #include "shell/base/memory_reserve.h"
 #include "song/documents/document_file.h"
+#include "song/model/audio_region.h"
 
 namespace {
 
@@ -25,7 +26,6 @@ constexpr int32_t kOldInstrument = 128;
 constexpr int32_t kInstrument = 256;
 constexpr uint16_t kLastWithoutPluginRecords = 1135;
 constexpr uint16_t kLast64ByteRegion = 1567;
-constexpr int32_t kRegion = 256;
 
 void MoveWord(uint8_t* p, int32_t from, int32_t to) {
   WriteU32BE(p + to, ReadU32BE(p + from));
@@ -101,8 +101,8 @@ bool HasInstrumentPluginRecords(uint16_t version) { return version > kLastWithou
 OSErr WidenOldRegionList(Handle list, uint16_t version) {
   if (!list || version >= kOldestSongFileVersion) return noErr;
   int32_t oldSize = version <= kLast64ByteRegion ? 64 : 128;
-  if (SpreadEntries(list, oldSize, kRegion) != noErr) return memFullErr;
+  if (SpreadEntries(list, oldSize, kRegionSize) != noErr) return memFullErr;
   uint8_t* p = reinterpret_cast<uint8_t*>(HandleData(list));
-  for (Size at = 0; at < GetHandleSize(list); at += kRegion) MoveRegionFields(p + at, oldSize);
+  for (Size at = 0; at < GetHandleSize(list); at += kRegionSize) MoveRegionFields(p + at, oldSize);
   return noErr;
 }

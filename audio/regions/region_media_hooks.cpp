@@ -1,0 +1,28 @@
+#include "audio/regions/region_media_hooks.h"
+
+RegionMediaHooks gRegionMediaHooks = {};
+
+namespace {
+constexpr OSErr kNotInstalled = -4;
+}
+
+OSErr RegisterPastedRegionFile(const FSSpec* file, uint16_t* index, int16_t flags) {
+  return gRegionMediaHooks.registerMediaFile ? gRegionMediaHooks.registerMediaFile(file, index, flags) : kNotInstalled;
+}
+
+OSErr CombinePastedRegions(Handle first, Handle second, Handle* combined) {
+  return gRegionMediaHooks.combineRegionLists ? gRegionMediaHooks.combineRegionLists(first, second, combined)
+                                              : kNotInstalled;
+}
+
+void RefreshRegionOverview(uint32_t startTick, uint32_t endTick) {
+  if (gRegionMediaHooks.requestOverviewUpdate) gRegionMediaHooks.requestOverviewUpdate(startTick, endTick);
+}
+
+void ShiftRegionOverviewForInsert(uint32_t tick, uint32_t count) {
+  if (gRegionMediaHooks.shiftOverviewForInsert) gRegionMediaHooks.shiftOverviewForInsert(tick, count);
+}
+
+void ShiftRegionOverviewForDelete(uint32_t tick, uint32_t count) {
+  if (gRegionMediaHooks.shiftOverviewForDelete) gRegionMediaHooks.shiftOverviewForDelete(tick, count);
+}
