@@ -1,6 +1,7 @@
 #include "media/media_hooks.h"
 
 #include "media/background_jobs.h"
+#include "media/ogg_stream_decode.h"
 
 #include "song/model/media_hooks.h"
 
@@ -26,4 +27,5 @@ void InstallMediaHooks() {
   gSongMediaHooks.isAudioShown = IsAudioOnScreen;
   gSongMediaHooks.isJukeboxPlaying = IsJukeboxOn;
   gSongMediaHooks.waitForOverviewThread = WaitForOverviewThread;
+  InstallOggStreamHooks();
 }

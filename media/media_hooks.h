@@ -1,5 +1,6 @@
 // The media's side of the song's media hooks (song/model/media_hooks.h).
 #pragma once
 
-// Fills gSongMediaHooks. Called by InstallProgramHooks.
+// Fills gSongMediaHooks and the engine's Ogg decoder entry of gStreamMediaHooks. Called by
+// InstallProgramHooks.
 void InstallMediaHooks();

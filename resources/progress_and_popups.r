@@ -50,7 +50,7 @@ resource 'STR#' 506 "Progress messages" {
   "Fading"
   "Resampling"
   "Splitting regions"
-  "Merging tracks"
+  "Converting the file to AIFF"
   "Quantizing"
   "Processing"
   "Rendering the movie"

@@ -43,7 +43,7 @@ void CloseMovieAudioExtraction(EngineChannel* channel) {
 
 int16_t DecodeOggStream(EngineChannel* channel, int32_t half, void* destination, uint8_t* endFlag) {
   if (gStreamMediaHooks.decodeOggStream) return gStreamMediaHooks.decodeOggStream(channel, half, destination, endFlag);
-  // No Ogg decoder: the half is silence, never what the buffer held before.
+  // Without media's decoder the half is silence, never what the buffer held before.
   if (channel && destination && channel->decodedBlockBytes > 0)
     std::memset(destination, 0, size_t(channel->decodedBlockBytes));
   return -4;

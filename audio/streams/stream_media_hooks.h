@@ -65,5 +65,6 @@ int16_t OpenMovieAudioExtraction(EngineChannel* channel, const AudioFileDescript
 TrackAudioRecord* GetActiveTrackAudio();
 // Not installed: nothing.
 void CloseMovieAudioExtraction(EngineChannel* channel);
-// Not installed: the block is silent and the answer is -4.
+// The decode procedure of an Ogg Vorbis channel: media's decoder (InstallOggStreamHooks). Without
+// media (the engine alone) the block is silent and the answer is -4.
 int16_t DecodeOggStream(EngineChannel* channel, int32_t half, void* destination, uint8_t* endFlag);

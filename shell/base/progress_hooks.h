@@ -15,6 +15,7 @@ enum : int16_t {
   kProgressOpeningSong = 2,
   kProgressReadingMidiFile = 3,
   kProgressScanningPlugins = 8,
+  kProgressConvertingFile = 24,  // an imported file converted into a new AIFF file
   kProgressWorking = 39,
 };
 
