@@ -1,11 +1,13 @@
 #include "media/import/audio_import.h"
 
 #include "media/import/import_hooks.h"
+#include "media/ogg_to_aiff.h"
 #include "media/import/import_tracks.h"
 #include "media/import/media_attach.h"
 #include "media/import/media_file_names.h"
 #include "media/import/movie_references.h"
 #include "media/import/pending_record_fields.h"
+#include "song/model/audio_region.h"
 #include "media/import/source_movies.h"
 #include "platform/files/catalog.h"
 #include "platform/files/sidecars.h"
@@ -44,14 +46,29 @@ bool IsStreamableType(OSType type) {
   return type == FourCC("AIFF") || type == FourCC("caff") || type == FourCC("CAF ") || type == FourCC("AIF ");
 }
 
-// The file's sound as a new AIFF file (converted), named after it; -108 without a name.
+bool IsOggType(OSType type, bool allowText) {
+  return type == FourCC("OggV") || type == FourCC("OggS") || type == FourCC("UNKN") ||
+         (allowText && type == FourCC("TEXT"));
+}
+
+// An Ogg Vorbis file (or a file that may be one) decoded into a new AIFF file named after it.
+OSErr DecodeOggSource(const FSSpec* file, FSSpec* converted) {
+  NewFileRecord record;
+  MakeUniqueFileSpec(&record, kConvertedExtension, file->name);
+  if (!record.valid) return UniqueNameError();
+  OSErr err = ConvertOggToAiffFile(file, &record.spec);
+  if (err == noErr) *converted = record.spec;
+  return err;
+}
+
+// The file's sound as a new AIFF file (converted), named after it.
 OSErr ConvertSourceToAiff(const FSSpec* file, bool textLike, FSSpec* converted) {
   NewFileRecord record;
   Movie movie = 0;
   OSErr err = OpenSourceMovie(file, &movie);
   if (err != noErr) return textLike ? kNotAudioFileErr : err;
   MakeUniqueFileSpec(&record, kConvertedExtension, file->name);
-  if (!record.valid) err = memFullErr;
+  if (!record.valid) err = UniqueNameError();
   if (err == noErr) {
     InstallImportProgress(movie, kProgressConvertingImport);
     err = ConvertMovieToFile(movie, 0, &record.spec, kAiffFileType, kProgramCreator, -1, nullptr, kConvertFlags, 0);
@@ -153,7 +170,9 @@ OSErr ImportAudioFile(const FSSpec* file, int32_t position, bool intoCurrentTrac
   if (converted) {
     bool textLike = fileType == FourCC("TEXT") || fileType == FourCC("UNKN");
     if (fileType == FourCC("TEXT") && !allowText) return kNotAudioFileErr;
-    if (OSErr err = ConvertSourceToAiff(file, textLike, &source)) return err;
+    OSErr err = IsOggType(fileType, allowText) ? DecodeOggSource(file, &source)
+                                                : ConvertSourceToAiff(file, textLike, &source);
+    if (err != noErr) return err;
   }
   if (setter && gCurrentSong) {
     if (OSErr err = RunUndoableEditClearingScope(setter)) {
@@ -187,8 +206,8 @@ void ImportAudioFileCommand() {
   if (err != noErr && !gImportErrorShown) ReportError(err);
 }
 
-OSErr ImportAudioFileDocument(const FSSpec* file, OSType type, int32_t) {
+OSErr ImportOpenedAudioFile(const FSSpec* file, OSType type, int32_t) {
   return ImportAudioFile(file, 0, false, false, true, type, SetAudioImportUndoKind);
 }
 
-void InstallAudioImportHooks() { gDocumentHooks.importAudioFileDocument = ImportAudioFileDocument; }
+void InstallAudioImportHooks() { gDocumentHooks.importAudioFileDocument = ImportOpenedAudioFile; }

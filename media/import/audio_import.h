@@ -33,8 +33,8 @@ OSErr ImportAudioFile(const FSSpec* file, int32_t position, bool intoCurrentTrac
 // The Import Audio menu command: the open dialog over the import types, then ImportAudioFile.
 void ImportAudioFileCommand();
 // The document opener's entry for audio files (gDocumentHooks.importAudioFileDocument).
-OSErr ImportAudioFileDocument(const FSSpec* file, OSType type, int32_t arg);
-// Installs ImportAudioFileDocument as the document opener's audio importer.
+OSErr ImportOpenedAudioFile(const FSSpec* file, OSType type, int32_t arg);
+// Installs ImportOpenedAudioFile as the document opener's audio importer.
 void InstallAudioImportHooks();
 // The types the open dialog offers.
 int16_t GetImportTypeList(const OSType** types);

@@ -4,6 +4,7 @@
 
 #include "audio/devices/audio_driver.h"
 #include "media/import/pending_record_fields.h"
+#include "song/model/audio_region.h"
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
 #include "song/instruments/instrument_record.h"

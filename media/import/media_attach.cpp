@@ -9,6 +9,7 @@
 #include "media/import/import_tracks.h"
 #include "media/import/movie_references.h"
 #include "media/import/pending_record_fields.h"
+#include "song/model/audio_region.h"
 #include "media/instruments/track_instruments.h"
 #include "platform/files/aliases.h"
 #include "platform/files/catalog.h"
@@ -32,6 +33,8 @@ constexpr uint8_t kImportExtension[] = "\x04.AIF";
 constexpr OSType kProgramCreator = FourCC("V|ov");
 constexpr uint32_t kExporterFlags = 0x10;
 constexpr double kLoopTempoLimit = 200.0;
+// A region whose loop tempo (+40) is valid: the same bit as the fixed available length.
+constexpr uint16_t kRegionFlagLoopTempo = kRegionFlagLengthFixed;
 
 // What one attach opened or made, for undoing it on failure.
 struct AttachState {
@@ -102,16 +105,16 @@ OSErr EnsureRegionList(Handle record) {
 }
 
 void NameRegion(uint8_t* region, const FSSpec* file) {
-  if (region[kImportRegionNameAt] != 0) return;
+  if (region[kRegionNameAt] != 0) return;
   int32_t n = std::min<int32_t>(file->name[0], 31);
-  region[kImportRegionNameAt] = uint8_t(n);
-  std::memcpy(region + kImportRegionNameAt + 1, file->name + 1, size_t(n));
+  region[kRegionNameAt] = uint8_t(n);
+  std::memcpy(region + kRegionNameAt + 1, file->name + 1, size_t(n));
 }
 
 // A loop imported into a song of one track sets the song's tempo (halved once above 200).
 void AdoptLoopTempo(const uint8_t* region) {
-  if (GetSongTrackCount() != 1 || !(ReadU16BE(region + kRegionFlagsAt) & kImportRegionFlagLoopTempo)) return;
-  double tempo = ReadF32BE(region + kImportRegionLoopTempoAt) + 0.05;
+  if (GetSongTrackCount() != 1 || !(ReadU16BE(region + kRegionFlagsAt) & kRegionFlagLoopTempo)) return;
+  double tempo = ReadF32BE(region + kRegionLoopTempoAt) + 0.05;
   if (tempo > kLoopTempoLimit) tempo /= 2;
   SetTempoAt(int32_t(tempo * 10), 1);
 }
@@ -120,7 +123,7 @@ void FillRegion(Handle record, const FSSpec* file, AttachState* s, bool alternat
   Handle list(ReadU32BE(RecordBytes(record) + kImportTrackAudioRegionsAt));
   if (!alternate) SetCurrentTrackNameFromFile(file);
   uint8_t* region = reinterpret_cast<uint8_t*>(HandleData(list));
-  uint16_t flags = uint16_t(ReadU16BE(region + kRegionFlagsAt) | kImportRegionFlagNew);
+  uint16_t flags = uint16_t(ReadU16BE(region + kRegionFlagsAt) | kRegionFlagSelected);
   InitAudioRegion(RecordBytes(record), region, s->frames, s->index, flags);
   WriteU32BE(region + kRegionFileOffsetAt, s->dataOffset);
   NameRegion(region, file);
@@ -189,7 +192,7 @@ OSErr ConvertAndAttach(const FSSpec* file, int32_t* index, bool newTrack, uint16
 
 // The exporter writes the source's channels, sample size (at most 32) and rate; its settings
 // dialog may cancel.
-OSErr ExportSourceSound(ComponentInstance exporter, const FSSpec* file, Movie movie, const uint8_t* description) {
+OSErr ExportSourceSound(MovieExporter exporter, const FSSpec* file, Movie movie, const uint8_t* description) {
   Handle sound = NewHandleClear(kSoundDescriptionSize);
   if (!sound) return memFullErr;
   uint8_t* p = reinterpret_cast<uint8_t*>(HandleData(sound));
@@ -242,21 +245,21 @@ void InitAudioRegion(const uint8_t* trackAudio, uint8_t* region, uint64_t frames
   float rate = ReadF32BE(trackAudio + kImportTrackAudioRateAt);
   uint32_t bytesPerFrame = uint32_t((bits + 7) / 8) * uint32_t(std::max<int16_t>(channels, 1));
   uint32_t frames32 = uint32_t(std::min<uint64_t>(frames, 0xFFFFFFFFu));
-  region[kImportRegionSampleSizeAt] = uint8_t(bits);
+  region[kRegionSampleSizeAt] = uint8_t(bits);
   region[kRegionBytesPerFrameAt] = uint8_t(bytesPerFrame);
-  WriteF32BE(region + kImportRegionRateAt, rate);
-  WriteU32BE(region + kImportRegionByteLengthAt, uint32_t(std::min<uint64_t>(frames * bytesPerFrame, 0xFFFFFFFFu)));
-  WriteU16BE(region + kImportRegionChannelsAt, uint16_t(channels));
+  WriteF32BE(region + kRegionRateAt, rate);
+  WriteU32BE(region + kRegionByteLengthAt, uint32_t(std::min<uint64_t>(frames * bytesPerFrame, 0xFFFFFFFFu)));
+  WriteU16BE(region + kRegionChannelsAt, uint16_t(channels));
   SetRegionLength(region, int64_t(std::min<uint64_t>(frames, uint64_t(kOpenRegionEnd) - 1)));
   WriteU32BE(region, 0);
-  WriteI32BE(region + kImportRegionStepAt, 1);
-  WriteU32BE(region + kImportRegionStateAt, 1);
+  WriteI32BE(region + kRegionStepAt, 1);
+  WriteU32BE(region + kRegionStateAt, 1);
   WriteU16BE(region + kRegionFileIndexAt, uint16_t(refIndex));
-  WriteU32BE(region + kImportRegionShortLengthAt, frames32);
-  WriteU32BE(region + kImportRegionAvailableAt, frames32);
+  WriteU32BE(region + kRegionShortLengthAt, frames32);
+  WriteU32BE(region + kRegionAvailableAt, frames32);
   float tempo = RegionLoopTempo(frames, rate);
-  WriteF32BE(region + kImportRegionLoopTempoAt, tempo);
-  if (tempo >= kLoopTempoMin && tempo <= kLoopTempoMax) flags |= kImportRegionFlagLoopTempo;
+  WriteF32BE(region + kRegionLoopTempoAt, tempo);
+  if (tempo >= kLoopTempoMin && tempo <= kLoopTempoMax) flags |= kRegionFlagLoopTempo;
   WriteU16BE(region + kRegionFlagsAt, flags);
 }
 
@@ -305,21 +308,21 @@ OSErr AttachMediaFile(const FSSpec* file, int32_t* index, bool newTrack, uint16_
 
 OSErr ConvertToPlayableAiff(const FSSpec* source, NewFileRecord* out, const uint8_t* description) {
   MakeUniqueFileSpec(out, kImportExtension, source->name);
-  if (!out->valid) return memFullErr;
+  if (!out->valid) return UniqueNameError();
   OSErr err = FSpCreate(&out->spec, kProgramCreator, kAiffFileType, -1);
   if (err != noErr) return err;
   Movie movie = 0;
   err = OpenSourceMovie(source, &movie);
-  ComponentInstance exporter = 0;
+  MovieExporter exporter = 0;
   if (err == noErr) {
     InstallImportProgress(movie, kProgressConvertingUnplayable);
-    ComponentDescription look{kMovieExportType, kAiffFileType, kSoundMediaType, kExporterFlags, kExporterFlags};
-    Component component = FindNextComponent(0, &look);
-    exporter = component ? OpenComponent(component) : 0;
+    MovieExporterDescription look{kMovieExportType, kAiffFileType, kSoundMediaType, kExporterFlags, kExporterFlags};
+    MovieExporterComponent component = FindNextMovieExporter(0, &look);
+    exporter = component ? OpenMovieExporter(component) : 0;
     if (!exporter) err = kNoExportComponentErr;
   }
   if (err == noErr) err = ExportSourceSound(exporter, &out->spec, movie, description);
-  if (exporter) CloseComponent(exporter);
+  if (exporter) CloseMovieExporter(exporter);
   if (movie) DisposeMovie(movie);
   if (err != noErr) {
     FSpDelete(&out->spec);

@@ -102,6 +102,8 @@ void MakeUniqueFileSpecMax(NewFileRecord* out, ConstStr255Param extension, Const
   FindFreeName(out, extension, name, limit);
 }
 
+OSErr UniqueNameError() { return HasDestination() ? OSErr(memFullErr) : OSErr(userCanceledErr); }
+
 void MakeUniqueFileSpec(NewFileRecord* out, ConstStr255Param extension, ConstStr255Param name) {
   MakeUniqueFileSpecMax(out, extension, name, kMediaNameLimit);
 }

@@ -39,6 +39,8 @@ OSErr SetMediaDestinationFolder(const FSSpec* file);
 // leaves the record invalid).
 void MakeUniqueFileSpecMax(NewFileRecord* out, ConstStr255Param extension, ConstStr255Param name, int16_t limit);
 void MakeUniqueFileSpec(NewFileRecord* out, ConstStr255Param extension, ConstStr255Param name);
+// Why a record stayed invalid: -128 when no destination was chosen, else -108.
+OSErr UniqueNameError();
 // The same named after the current song document.
 void MakeUniqueFileSpecDefault(NewFileRecord* out, ConstStr255Param extension);
 // The name in the system's temporary folder.

@@ -9,7 +9,7 @@
 
 namespace {
 
-constexpr Component kAiffExporter = 1;
+constexpr MovieExporterComponent kAiffExporter = 1;
 
 struct ExportSettings {
   int16_t channels = 2;
@@ -18,14 +18,14 @@ struct ExportSettings {
   bool described = false;
 };
 
-std::map<ComponentInstance, ExportSettings> gExporters;
-ComponentInstance gNextInstance = 1;
+std::map<MovieExporter, ExportSettings> gExporters;
+MovieExporter gNextInstance = 1;
 
 bool Matches(uint32_t wanted, uint32_t have) { return wanted == 0 || wanted == have; }
 
 }  // namespace
 
-Component FindNextComponent(Component after, const ComponentDescription* d) {
+MovieExporterComponent FindNextMovieExporter(MovieExporterComponent after, const MovieExporterDescription* d) {
   if (after >= kAiffExporter || !d) return 0;
   uint32_t mask = d->componentFlagsMask;
   bool found = Matches(d->componentType, kMovieExportType) && Matches(d->componentSubType, FourCC("AIFF")) &&
@@ -33,18 +33,18 @@ Component FindNextComponent(Component after, const ComponentDescription* d) {
   return found ? kAiffExporter : 0;
 }
 
-ComponentInstance OpenComponent(Component component) {
+MovieExporter OpenMovieExporter(MovieExporterComponent component) {
   if (component != kAiffExporter) return 0;
-  ComponentInstance id = gNextInstance++;
+  MovieExporter id = gNextInstance++;
   gExporters[id] = ExportSettings();
   return id;
 }
 
-OSErr CloseComponent(ComponentInstance instance) {
+OSErr CloseMovieExporter(MovieExporter instance) {
   return gExporters.erase(instance) ? OSErr(noErr) : kBadComponentInstance;
 }
 
-OSErr MovieExportSetSampleDescription(ComponentInstance instance, Handle description, OSType mediaType) {
+OSErr MovieExportSetSampleDescription(MovieExporter instance, Handle description, OSType mediaType) {
   auto it = gExporters.find(instance);
   if (it == gExporters.end()) return kBadComponentInstance;
   if (mediaType != kSoundMediaType || !description || GetHandleSize(description) < kSoundDescriptionSize)
@@ -58,12 +58,12 @@ OSErr MovieExportSetSampleDescription(ComponentInstance instance, Handle descrip
   return noErr;
 }
 
-OSErr MovieExportDoUserDialog(ComponentInstance instance, Movie, MovieTrack, int32_t, int32_t, Boolean* canceled) {
+OSErr MovieExportDoUserDialog(MovieExporter instance, Movie, MovieTrack, int32_t, int32_t, Boolean* canceled) {
   if (canceled) *canceled = false;
   return gExporters.count(instance) ? OSErr(noErr) : kBadComponentInstance;
 }
 
-OSErr MovieExportToFile(ComponentInstance instance, const FSSpec* file, Movie movie, MovieTrack, int32_t start,
+OSErr MovieExportToFile(MovieExporter instance, const FSSpec* file, Movie movie, MovieTrack, int32_t start,
                         int32_t duration) {
   auto it = gExporters.find(instance);
   if (it == gExporters.end()) return kBadComponentInstance;

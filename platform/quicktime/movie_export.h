@@ -1,7 +1,8 @@
 // Movie export components: the one this system has is the AIFF sound exporter (type 'spit',
 // subtype 'AIFF', manufacturer 'soun'). It takes a 36-byte sound description (channels,
-// sample size, 16.16 rate) and writes a movie's sound as an AIFF file of that format. Main
-// thread only.
+// sample size, 16.16 rate) and writes a movie's sound as an AIFF file of that format. The
+// exporters are found and opened by calls of their own (the plug-in component layer owns the
+// general component calls). Main thread only.
 #pragma once
 
 #include <cstdint>
@@ -9,10 +10,10 @@
 #include "platform/memory/mac_types.h"
 #include "platform/quicktime/movie_files.h"
 
-using Component = uint32_t;          // 0 none
-using ComponentInstance = uint32_t;  // 0 none
+using MovieExporterComponent = uint32_t;  // 0 none
+using MovieExporter = uint32_t;           // an open exporter; 0 none
 
-struct ComponentDescription {
+struct MovieExporterDescription {
   OSType componentType = 0;
   OSType componentSubType = 0;
   OSType componentManufacturer = 0;
@@ -35,16 +36,16 @@ constexpr int32_t kSoundDescriptionRate = 32;
 
 // The next component after `after` (0: the first) that the description matches (0 fields
 // match anything; flags compared under the mask); 0 when none.
-Component FindNextComponent(Component after, const ComponentDescription* looking);
-ComponentInstance OpenComponent(Component component);
-OSErr CloseComponent(ComponentInstance instance);
+MovieExporterComponent FindNextMovieExporter(MovieExporterComponent after, const MovieExporterDescription* looking);
+MovieExporter OpenMovieExporter(MovieExporterComponent component);
+OSErr CloseMovieExporter(MovieExporter instance);
 
 // The format the exporter writes; -50 for a description of another media type or too short.
-OSErr MovieExportSetSampleDescription(ComponentInstance instance, Handle description, OSType mediaType);
+OSErr MovieExportSetSampleDescription(MovieExporter instance, Handle description, OSType mediaType);
 // No settings dialog exists: the format stays as set, and nothing is cancelled.
-OSErr MovieExportDoUserDialog(ComponentInstance instance, Movie movie, MovieTrack onlyTrack, int32_t start,
+OSErr MovieExportDoUserDialog(MovieExporter instance, Movie movie, MovieTrack onlyTrack, int32_t start,
                               int32_t duration, Boolean* canceled);
 // Writes the movie's sound from start for duration (its time scale) into the file, which
 // exists already (it is replaced). Any failure deletes it.
-OSErr MovieExportToFile(ComponentInstance instance, const FSSpec* file, Movie movie, MovieTrack onlyTrack,
+OSErr MovieExportToFile(MovieExporter instance, const FSSpec* file, Movie movie, MovieTrack onlyTrack,
                         int32_t start, int32_t duration);

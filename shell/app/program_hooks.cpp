@@ -1,6 +1,8 @@
 #include "shell/app/program_hooks.h"
 #include "shell/app/song_list_window.h"
 
+#include "shell/app/media_import_routes.h"
+
 #include "audio/engine/audio_hooks.h"
 #include "audio/regions/region_tempo_follow.h"
 #include "editing/context_delete_hooks.h"
@@ -61,6 +63,7 @@ void InstallProgramHooks() {
   InstallTransportFollowerHooks();
   InstallEditingHooks();
   InstallMediaHooks();
+  InstallMediaImportRoutes();
   InstallPluginHooks();
   InstallInsertRackStateHooks();
   InstallSongListWindow();
