@@ -6,6 +6,8 @@
 
 // Non-zero while background waveform-overview jobs run (the idle pass yields to them).
 extern int32_t gOverviewThreadCount;
+// Set while somebody waits for the overview jobs to end: a job that sees it gives up.
+extern uint8_t gOverviewWaitRequest;
 // Non-zero while video capture runs (the idle timer then runs at its fastest).
 extern uint32_t gSequenceGrabber;
 
