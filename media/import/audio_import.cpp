@@ -6,7 +6,7 @@
 #include "media/import/media_attach.h"
 #include "media/import/media_file_names.h"
 #include "media/import/movie_references.h"
-#include "media/import/pending_record_fields.h"
+#include "media/track_audio/track_audio.h"
 #include "song/model/audio_region.h"
 #include "media/import/source_movies.h"
 #include "platform/files/catalog.h"
@@ -89,8 +89,8 @@ Handle MainTrackAudio() { return HasValidCurrentTrack() ? Handle(ReadU32BE(gCurr
 
 bool HasActiveRegionList() {
   Handle record = MainTrackAudio();
-  return record && IsValidHandle(record) && GetHandleSize(record) >= kImportTrackAudioBytes &&
-         ReadU32BE(HandleData(record) + kImportTrackAudioRegionsAt) != 0;
+  return record && IsValidHandle(record) && GetHandleSize(record) >= kTrackAudioBytes &&
+         ReadU32BE(HandleData(record) + kTrackAudioRegionsAt) != 0;
 }
 
 // The audio selected where it was placed: the track alone, the time of its first region.
@@ -98,9 +98,9 @@ void SelectPlacedRegion(int32_t position) {
   Handle record = MainTrackAudio();
   if (!HasActiveRegionList()) return;
   const uint8_t* p = reinterpret_cast<const uint8_t*>(HandleData(record));
-  Handle list(ReadU32BE(p + kImportTrackAudioRegionsAt));
+  Handle list(ReadU32BE(p + kTrackAudioRegionsAt));
   if (CountAudioRegions(list) == 0) return;
-  float rate = ReadF32BE(p + kImportTrackAudioRateAt);
+  float rate = ReadF32BE(p + kTrackAudioRateAt);
   int64_t start = TickToSamplePosition(position, rate);
   int64_t length = RegionLength(reinterpret_cast<const uint8_t*>(HandleData(list)));
   SelectTrackSlotRange(GetCurrentTrackIndex(), GetCurrentTrackIndex());

@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "audio/devices/audio_driver.h"
-#include "media/import/pending_record_fields.h"
+#include "media/track_audio/track_audio.h"
 #include "song/model/audio_region.h"
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
@@ -25,8 +25,8 @@ constexpr uint8_t kNoOutputDeviceKind = 127;
 Handle TrackAudioAt(const uint8_t* track, int32_t slot) { return Handle(ReadU32BE(track + slot)); }
 
 Handle RecordRegions(Handle record) {
-  if (!record || !IsValidHandle(record) || GetHandleSize(record) < kImportTrackAudioBytes) return Handle();
-  return Handle(ReadU32BE(HandleData(record) + kImportTrackAudioRegionsAt));
+  if (!record || !IsValidHandle(record) || GetHandleSize(record) < kTrackAudioBytes) return Handle();
+  return Handle(ReadU32BE(HandleData(record) + kTrackAudioRegionsAt));
 }
 
 bool TrackIsReusable() {
@@ -68,7 +68,7 @@ bool IsCurrentTrackEmptyAudio() {
   Handle record = TrackAudioAt(gCurrentTrack, kTrackRegionList);
   if (!record) return true;
   if (gCurrentTrack[kTrackOutputKind] == kAudioTrackOutputKind) return false;
-  if (!IsValidHandle(record) || GetHandleSize(record) < kImportTrackAudioBytes) return true;
+  if (!IsValidHandle(record) || GetHandleSize(record) < kTrackAudioBytes) return true;
   const uint8_t* p = reinterpret_cast<const uint8_t*>(HandleData(record));
   Handle regions = RecordRegions(record);
   return !(gCurrentTrack[kTrackOutputFlags] & kTrackOutputSecondRegions) && ReadU32BE(p + 4) == 0 &&
@@ -114,7 +114,7 @@ int32_t FindAudioTrackByRate(int32_t rate, int32_t* songIndex, int32_t* nextCoun
     const uint8_t* track = GetTrackEntryAt(i);
     Handle record = track ? TrackAudioAt(track, kTrackRegionList) : Handle();
     if (!record || track[kTrackOutputKind] != kAudioTrackOutputKind || !RecordRegions(record)) continue;
-    float own = ReadF32BE(HandleData(record) + kImportTrackAudioRateAt);
+    float own = ReadF32BE(HandleData(record) + kTrackAudioRateAt);
     if (int32_t(own) == rate) return i;
   }
   return -1;

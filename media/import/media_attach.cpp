@@ -8,7 +8,7 @@
 #include "media/import/source_movies.h"
 #include "media/import/import_tracks.h"
 #include "media/import/movie_references.h"
-#include "media/import/pending_record_fields.h"
+#include "media/track_audio/track_audio.h"
 #include "song/model/audio_region.h"
 #include "media/instruments/track_instruments.h"
 #include "platform/files/aliases.h"
@@ -33,6 +33,9 @@ constexpr uint8_t kImportExtension[] = "\x04.AIF";
 constexpr OSType kProgramCreator = FourCC("V|ov");
 constexpr uint32_t kExporterFlags = 0x10;
 constexpr double kLoopTempoLimit = 200.0;
+// The track audio record holds the file's 28-byte sound description from its engine flags on
+// (encoding, channels, bits, 16.16 rate).
+constexpr int32_t kTrackAudioFormatAt = kTrackAudioEngineFlagsAt;
 // A region whose loop tempo (+40) is valid: the same bit as the fixed available length.
 constexpr uint16_t kRegionFlagLoopTempo = kRegionFlagLengthFixed;
 
@@ -91,16 +94,16 @@ OSErr ReadHeaderInto(AttachState* s) {
 // The track's audio record takes the file's format when it is new, and its rate always.
 void TakeFormat(Handle record, AttachState* s) {
   uint8_t* p = RecordBytes(record);
-  if (s->newRecord) std::memcpy(p + kImportTrackAudioFormatAt, s->description, kSoundDescSize);
-  WriteF32BE(p + kImportTrackAudioRateAt, s->rate);
-  WriteU32BE(p + kImportTrackAudioFixedRateAt, RateToFixed(s->rate));
+  if (s->newRecord) std::memcpy(p + kTrackAudioFormatAt, s->description, kSoundDescSize);
+  WriteF32BE(p + kTrackAudioRateAt, s->rate);
+  WriteU32BE(p + kTrackAudioFixedRateAt, RateToFixed(s->rate));
 }
 
 OSErr EnsureRegionList(Handle record) {
-  if (ReadU32BE(RecordBytes(record) + kImportTrackAudioRegionsAt)) return noErr;
+  if (ReadU32BE(RecordBytes(record) + kTrackAudioRegionsAt)) return noErr;
   Handle list = NewHandleClear(kRegionSize);
   if (!list) return memFullErr;
-  WriteU32BE(RecordBytes(record) + kImportTrackAudioRegionsAt, list.id);
+  WriteU32BE(RecordBytes(record) + kTrackAudioRegionsAt, list.id);
   return noErr;
 }
 
@@ -120,7 +123,7 @@ void AdoptLoopTempo(const uint8_t* region) {
 }
 
 void FillRegion(Handle record, const FSSpec* file, AttachState* s, bool alternate, bool adoptTempo) {
-  Handle list(ReadU32BE(RecordBytes(record) + kImportTrackAudioRegionsAt));
+  Handle list(ReadU32BE(RecordBytes(record) + kTrackAudioRegionsAt));
   if (!alternate) SetCurrentTrackNameFromFile(file);
   uint8_t* region = reinterpret_cast<uint8_t*>(HandleData(list));
   uint16_t flags = uint16_t(ReadU16BE(region + kRegionFlagsAt) | kRegionFlagSelected);
@@ -161,7 +164,7 @@ OSErr TakeTrackAudio(AttachState* s, bool alternate) {
   s->slot = gCurrentTrack + (alternate ? kTrackRegionList2 : kTrackRegionList);
   if (SlotRecord(s->slot)) return noErr;
   s->newRecord = true;
-  return AllocImportTrackAudio(s->slot);
+  return AllocTrackAudio(s->slot);
 }
 
 // A new track (or a new record) goes again when the attach fails.
@@ -239,10 +242,10 @@ float RegionLoopTempo(uint64_t frames, float rate) {
 }
 
 void InitAudioRegion(const uint8_t* trackAudio, uint8_t* region, uint64_t frames, int32_t refIndex, uint16_t flags) {
-  const uint8_t* format = trackAudio + kImportTrackAudioFormatAt;
+  const uint8_t* format = trackAudio + kTrackAudioFormatAt;
   int16_t bits = int16_t(ReadU16BE(format + kSoundDescBits));
   int16_t channels = int16_t(ReadU16BE(format + kSoundDescChannels));
-  float rate = ReadF32BE(trackAudio + kImportTrackAudioRateAt);
+  float rate = ReadF32BE(trackAudio + kTrackAudioRateAt);
   uint32_t bytesPerFrame = uint32_t((bits + 7) / 8) * uint32_t(std::max<int16_t>(channels, 1));
   uint32_t frames32 = uint32_t(std::min<uint64_t>(frames, 0xFFFFFFFFu));
   region[kRegionSampleSizeAt] = uint8_t(bits);
