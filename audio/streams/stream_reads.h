@@ -33,6 +33,9 @@ constexpr int32_t kRegionBytesPerFrameAt = 29; // u8
 constexpr int32_t kRegionFileIndexAt = 60;     // u16 entry of the song's referenced-file table
 constexpr int32_t kRegionFlagsAt = 62;         // u16
 constexpr int32_t kRegionMemoryBlockAt = 136;  // u32 handle id, with flag 0x40
+// In a channel's own copy of the regions only: the open fork of the region's file, taken from
+// the song's referenced-file table when the stream is prepared (0: the channel's own fork).
+constexpr int32_t kRegionCopyForkAt = 140;     // u32
 constexpr uint16_t kRegionFlagSilent = 0x0002;
 constexpr uint16_t kRegionFlagMissing = 0x0010;
 constexpr uint16_t kRegionFlagInMemory = 0x0040;
