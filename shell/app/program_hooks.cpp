@@ -11,6 +11,7 @@
 #include "editing/editing_hooks.h"
 #include "editors/editor_hooks.h"
 #include "media/media_hooks.h"
+#include "media/track_audio/track_audio_hooks.h"
 #include "plugins/conductor_lock_channels.h"
 #include "plugins/plugin_engine_hooks.h"
 #include "plugins/host/insert_rack_states.h"
@@ -64,6 +65,7 @@ void InstallProgramHooks() {
   InstallEditingHooks();
   InstallMediaHooks();
   InstallMediaImportRoutes();
+  InstallTrackAudioHooks();
   InstallPluginHooks();
   InstallInsertRackStateHooks();
   InstallSongListWindow();
