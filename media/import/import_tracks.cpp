@@ -31,7 +31,6 @@ Handle RecordRegions(Handle record) {
 
 bool TrackIsReusable() {
   if (!HasValidCurrentTrack()) return false;
-  if (gCurrentTrack[kTrackModeFlags] & kTrackModeArmed) return false;
   return IsEmptyTrack(gCurrentTrack) && !TrackAudioAt(gCurrentTrack, kTrackRegionList);
 }
 
@@ -82,7 +81,9 @@ OSErr PrepareImportTrack(uint8_t deviceKind) {
     if (Handle record = TrackAudioAt(gCurrentTrack, kTrackRegionList)) DisposePluginRecord(record);
     WriteU32BE(slot, 0);
   }
-  OSErr err = TrackIsReusable() ? OSErr(ClaimTrackNumber() == 0 ? noErr : memFullErr) : AppendImportTrack();
+  OSErr err = noErr;
+  if (TrackIsReusable()) gCurrentTrackNumber = gCurrentTrack[kTrackNumber];
+  else err = AppendImportTrack();
   if (err != noErr) return err;
   ApplyDeviceKind(deviceKind);
   ResetTrackTemplate();

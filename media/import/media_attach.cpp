@@ -25,6 +25,8 @@
 #include "song/model/song_layout.h"
 #include "song/model/songs.h"
 #include "song/model/track_length.h"
+#include "song/model/track_entries.h"
+#include "song/model/track_numbers.h"
 #include "song/model/utility_track_access.h"
 
 namespace {
@@ -49,6 +51,7 @@ struct AttachState {
   uint8_t* slot = nullptr;  // the track audio slot (main or alternate)
   bool newRecord = false;
   bool newTrack = false;
+  int32_t tracksBefore = -1;  // the song's tracks before one was added for the file
   uint8_t description[kSoundDescSize] = {};
   uint64_t frames = 0;
   uint32_t dataOffset = 0;
@@ -174,6 +177,15 @@ void ReleaseNewMedia(AttachState* s) {
   WriteU32BE(s->slot, 0);
 }
 
+// A track added for the file goes again when the attach fails.
+void RemoveAddedTrack(AttachState* s) {
+  if (s->tracksBefore < 0 || GetSongTrackCount() <= s->tracksBefore || !HasValidCurrentTrack()) return;
+  DisposeTrackContents(nullptr);
+  RemoveCurrentTrack();
+  RebuildTrackNumberMap();
+  s->tracksBefore = -1;
+}
+
 OSErr ConvertAndAttach(const FSSpec* file, int32_t* index, bool newTrack, uint16_t flags, bool makeRegion,
                        bool alternate, bool adoptTempo, AttachState* s) {
   if (AskToConvertFile(file->name) != kConvertAnswer) return kUnplayableNotConvertedErr;
@@ -274,6 +286,7 @@ OSErr AttachMediaFile(const FSSpec* file, int32_t* index, bool newTrack, uint16_
   if (err == noErr && newTrack) {
     uint8_t kind = 0, port = 0;
     GetImportDeviceKind(&kind, &port);
+    s.tracksBefore = GetSongTrackCount();
     err = PrepareImportTrack(kind);
   }
   if (err == noErr) err = TakeTrackAudio(&s, alternate);
@@ -285,7 +298,11 @@ OSErr AttachMediaFile(const FSSpec* file, int32_t* index, bool newTrack, uint16_
                                                             int16_t(ReadU16BE(s.description + kSoundDescBits))));
   if (unplayable) {
     err = ConvertAndAttach(file, index, newTrack, flags, makeRegion, alternate, adoptTempo, &s);
-    if (err != noErr) ReleaseNewMedia(&s);
+    if (err != noErr) {
+      ReleaseNewMedia(&s);
+      UndoAttach(file, flags, &s);
+      RemoveAddedTrack(&s);
+    }
     return err;
   }
   if (err == noErr) {
@@ -299,6 +316,7 @@ OSErr AttachMediaFile(const FSSpec* file, int32_t* index, bool newTrack, uint16_
   if (err != noErr) {
     ReleaseNewMedia(&s);
     UndoAttach(file, flags, &s);
+    RemoveAddedTrack(&s);
     return err;
   }
   StoreEntry(file, flags, &s);
