@@ -40,17 +40,6 @@ using namespace zarin_test;
 
 namespace {
 
-// Integer samples of a file as libsndfile reads them (scaled to 32 bits), interleaved.
-std::vector<int32_t> ReadInts(const std::string& path, SF_INFO* info) {
-  *info = SF_INFO{};
-  SNDFILE* f = sf_open(path.c_str(), SFM_READ, info);
-  std::vector<int32_t> samples;
-  if (!f) return samples;
-  samples.resize(size_t(info->frames * info->channels));
-  samples.resize(size_t(sf_read_int(f, samples.data(), sf_count_t(samples.size()))));
-  sf_close(f);
-  return samples;
-}
 
 int16_t gAlertAnswer = 2;
 int32_t gAlertsAsked = 0;
@@ -157,8 +146,8 @@ TEST_F(AudioImportTest, EachFileBecomesOneRegionOnANewTrackWithTheSourcesSamples
     ASSERT_EQ(noErr, GetForkSpec(GetMovieRefFork(entry), &played));
     std::string playedPath = folder_.File(std::string(reinterpret_cast<const char*>(played.name + 1), played.name[0]));
     SF_INFO in, out;
-    std::vector<int32_t> original = ReadInts(source, &in);
-    std::vector<int32_t> imported = ReadInts(playedPath, &out);
+    std::vector<int32_t> original = ReadSndfileInts(source, &in);
+    std::vector<int32_t> imported = ReadSndfileInts(playedPath, &out);
     EXPECT_EQ(in.channels, out.channels);
     EXPECT_EQ(in.samplerate, out.samplerate);
     EXPECT_EQ(uint64_t(out.frames), uint64_t(RegionLength(region)));
@@ -250,7 +239,7 @@ TEST_F(AudioImportTest, UnplayableDataIsConvertedOnlyWhenTheUserAgrees) {
   ASSERT_EQ(noErr, Import(path));
   // The track plays a big-endian copy with the same samples.
   SF_INFO in, out;
-  EXPECT_EQ(ReadInts(path, &in), ReadInts(folder_.File("swapped.AIF"), &out));
+  EXPECT_EQ(ReadSndfileInts(path, &in), ReadSndfileInts(folder_.File("swapped.AIF"), &out));
   EXPECT_NE(FourCC("sowt"), ViewTrackAudio(Record()).Encoding());
   EXPECT_EQ(1, CountAudioRegions(ViewTrackAudio(Record()).Regions()));
 }

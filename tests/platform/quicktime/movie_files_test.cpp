@@ -16,35 +16,20 @@
 #include "platform/memory/memory.h"
 #include "platform/quicktime/movie_export.h"
 #include "platform/quicktime/movie_files.h"
+#include "tests/media/ogg_files.h"
 #include "tests/test_support.h"
 
 using namespace zarin_test;
 
 namespace {
 
-std::vector<int32_t> ReadInts(const std::string& path, SF_INFO* info) {
-  *info = SF_INFO{};
-  SNDFILE* f = sf_open(path.c_str(), SFM_READ, info);
-  std::vector<int32_t> samples;
-  if (!f) return samples;
-  samples.resize(size_t(info->frames * info->channels));
-  samples.resize(size_t(sf_read_int(f, samples.data(), sf_count_t(samples.size()))));
-  sf_close(f);
-  return samples;
-}
-
-FSSpec Spec(const std::string& path) {
-  FSSpec spec;
-  PathToSpec(path, &spec);
-  return spec;
-}
 
 bool Sox(const std::string& format, const std::string& path, const std::string& effects) {
   return std::system(("sox -n " + format + " '" + path + "' " + effects + " >/dev/null 2>&1").c_str()) == 0;
 }
 
 Movie OpenMovie(const std::string& path, OSErr* err) {
-  FSSpec spec = Spec(path);
+  FSSpec spec = SpecFor(path);
   int16_t ref = 0;
   Movie movie = 0;
   *err = OpenMovieFile(&spec, &ref, fsRdPerm);
@@ -89,12 +74,12 @@ TEST_F(MovieFilesTest, ConvertingKeepsTheSoundsOwnFormatSampleForSample) {
     ASSERT_EQ(noErr, err);
     EXPECT_EQ(c.bits, GetMovieSoundSampleSize(movie));
     SetMovieProgressProc(movie, RecordProgress, 0);
-    FSSpec out = Spec(target);
+    FSSpec out = SpecFor(target);
     ASSERT_EQ(noErr, ConvertMovieToFile(movie, 0, &out, FourCC("AIFF"), FourCC("V|ov"), -1, nullptr,
                                         kCreateMovieFileDeleteCurFile | kMovieToFileOnlyExport, 0));
     DisposeMovie(movie);
     SF_INFO in, made;
-    EXPECT_EQ(ReadInts(source, &in), ReadInts(target, &made));
+    EXPECT_EQ(ReadSndfileInts(source, &in), ReadSndfileInts(target, &made));
     EXPECT_EQ(SF_FORMAT_AIFF, made.format & SF_FORMAT_TYPEMASK);
     FInfo info;
     ASSERT_EQ(noErr, FSpGetFInfo(&out, &info));
@@ -120,10 +105,10 @@ TEST_F(MovieFilesTest, TheExporterWritesTheFormatItsDescriptionAsks) {
   WriteU16BE(p + kSoundDescriptionSampleSize, 24);
   WriteU32BE(p + kSoundDescriptionRate, 44100u << 16);
   ASSERT_EQ(noErr, MovieExportSetSampleDescription(exporter, description, kSoundMediaType));
-  FSSpec out = Spec(target);
+  FSSpec out = SpecFor(target);
   ASSERT_EQ(noErr, MovieExportToFile(exporter, &out, movie, 0, 0, GetMovieDuration(movie)));
   SF_INFO made;
-  std::vector<int32_t> samples = ReadInts(target, &made);
+  std::vector<int32_t> samples = ReadSndfileInts(target, &made);
   EXPECT_EQ(2, made.channels);
   EXPECT_EQ(44100, made.samplerate);
   EXPECT_EQ(SF_FORMAT_PCM_24, made.format & SF_FORMAT_SUBMASK);
@@ -142,7 +127,7 @@ TEST_F(MovieFilesTest, ACancelOrAFileWithoutSoundLeavesNoFile) {
   ASSERT_EQ(noErr, err);
   SetMovieProgressProc(movie, RecordProgress, 0);
   gCancelAt = 0x4000;  // a quarter of the way
-  FSSpec out = Spec(target);
+  FSSpec out = SpecFor(target);
   EXPECT_EQ(userCanceledErr, ConvertMovieToFile(movie, 0, &out, FourCC("AIFF"), FourCC("V|ov"), -1, nullptr,
                                                 kCreateMovieFileDeleteCurFile, 0));
   EXPECT_TRUE(ReadWholeFile(target).empty());
