@@ -2,7 +2,6 @@
 
 int32_t RunAudioProcessCommand(int32_t) { return 0; }
 
-void RunAudioFileCommand12() {}
 void RunAudioFileCommand14() {}
 void RunAudioFileCommand21(int32_t) {}
 

@@ -7,8 +7,8 @@
 // The command of a menu-85 item (items 1-2 pass item - 1, the others their own number).
 // Interim: audio processing is not built yet; nothing is changed. Returns 0.
 int32_t RunAudioProcessCommand(int32_t n);
-// File-menu items 12, 14 and 21. Interim: not built yet; nothing is done.
-void RunAudioFileCommand12();
+// File-menu items 14 and 21 (item 12 is ImportAudioFileCommand). Interim: not built yet;
+// nothing is done.
 void RunAudioFileCommand14();
 void RunAudioFileCommand21(int32_t arg);
 // Interim: false while item 21's command is not built.

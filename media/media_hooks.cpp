@@ -10,9 +10,6 @@ namespace {
 // Interim: no media is ever attached, so there is nothing to dispose.
 void DisposeCurrentTrackMedia() {}
 
-// Interim: no audio records exist yet.
-bool IsCurrentTrackAudioReady() { return false; }
-
 // Interim: audio is not shown until the audio engine exists.
 bool IsAudioOnScreen() { return false; }
 
@@ -23,7 +20,6 @@ bool IsJukeboxOn() { return false; }
 
 void InstallMediaHooks() {
   gSongMediaHooks.disposeTrackMedia = DisposeCurrentTrackMedia;
-  gSongMediaHooks.isTrackAudioReady = IsCurrentTrackAudioReady;
   gSongMediaHooks.isAudioShown = IsAudioOnScreen;
   gSongMediaHooks.isJukeboxPlaying = IsJukeboxOn;
   gSongMediaHooks.waitForOverviewThread = WaitForOverviewThread;

@@ -144,7 +144,7 @@ resource 'STR#' 505 "Application messages" {
   ""                                                          # 45
   ""                                                          # 46
   ""                                                          # 47
-  ""                                                          # 48
+  "The file was not imported: it cannot be played as it is and was not converted."  # 48: unplayable file not converted
   ""                                                          # 49
   ""                                                          # 50
   ""                                                          # 51
@@ -207,4 +207,7 @@ resource 'STR#' 505 "Application messages" {
   ""                                                          # 108
   ""                                                          # 109
   "The chosen input channels are not available on the audio input device."  # 110: record input channels
+  ""                                                          # 111
+  ""                                                          # 112
+  "A media file of this song was changed by another program. Its audio may not play as before."  # 113: media file changed
 }

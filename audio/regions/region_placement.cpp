@@ -91,9 +91,14 @@ void SetTrackAudioRegionList(Handle trackAudio, Handle list) {
   WriteU32BE(HandleData(trackAudio) + kPluginRecordRegions, list.id);
 }
 
-float RegionTrackRate(Handle trackAudio) {
-  float rate = trackAudio ? ReadF32BE(HandleData(trackAudio) + kPluginRecordRate) : 0.0f;
-  return rate > 0.0f ? rate : kDefaultPluginRate;
+// The float rate, else the 16.16 rate at +82 (what older documents kept), else 44100.
+float TrackAudioRate(Handle trackAudio) {
+  if (!trackAudio || GetHandleSize(trackAudio) < kPluginRecordBytes) return kDefaultPluginRate;
+  const uint8_t* p = reinterpret_cast<const uint8_t*>(HandleData(trackAudio));
+  float rate = ReadF32BE(p + kPluginRecordRate);
+  if (rate > 0.0f) return rate;
+  uint32_t fixed = ReadU32BE(p + 82);
+  return fixed != 0 ? float(double(fixed) / 65536.0) : kDefaultPluginRate;
 }
 
 OSErr PasteRegions(Handle source, int32_t first, int32_t end, Handle dest, int32_t index, int64_t gapStart,
@@ -136,7 +141,7 @@ OSErr ReplaceRegions(Handle trackAudio, int64_t a, int64_t b, Handle source, int
 }
 
 OSErr PlaceTakeRegions(Handle trackAudio, Handle take, uint32_t startTick, uint32_t endTick) {
-  float rate = RegionTrackRate(trackAudio);
+  float rate = TrackAudioRate(trackAudio);
   int64_t a = TickToSamplePosition(int32_t(startTick), rate);
   int64_t b = std::max(TickToSamplePosition(int32_t(endTick), rate), a);
   OSErr err = ReplaceRegions(trackAudio, a, b, take, 0, CountAudioRegions(take), false);

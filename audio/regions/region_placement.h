@@ -16,7 +16,7 @@ constexpr int16_t kRegisterPastedTakeFile = 66;
 // The region list and the rate of a track audio record.
 Handle TrackAudioRegionList(Handle trackAudio);
 void SetTrackAudioRegionList(Handle trackAudio, Handle list);
-float RegionTrackRate(Handle trackAudio);
+float TrackAudioRate(Handle trackAudio);
 
 // Inserts at index of dest the silence of (gapEnd - gapStart) frames followed by copies of the
 // source records [first, end). Each pasted record waiting with a file alias has its file

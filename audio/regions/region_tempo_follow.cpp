@@ -112,7 +112,7 @@ int32_t MoveTrackToTicks(void* arg) {
 void KeepTrackAudioAtTicks(Handle trackAudio) {
   if (GetHandleSize(trackAudio) < kPluginRecordBytes) return;
   Handle list = TrackAudioRegionList(trackAudio);
-  float rate = RegionTrackRate(trackAudio);
+  float rate = TrackAudioRate(trackAudio);
   Handle points = PointList(trackAudio);
   if (InStepOrRecordMode() && !HasAudibleRegions(list) && points) {
     ConvertPointTimes(points, rate, true);
@@ -133,7 +133,7 @@ void KeepTrackAudioAtTicks(Handle trackAudio) {
 
 void MoveTrackAudioToTicks(Handle trackAudio, bool reanchor, OSErr* err) {
   if (GetHandleSize(trackAudio) < kPluginRecordBytes) return;
-  float rate = RegionTrackRate(trackAudio);
+  float rate = TrackAudioRate(trackAudio);
   if (TrackAudioFlags(trackAudio) & kPointTimesInTicks) {
     TrackAudioFlags(trackAudio) &= uint8_t(~kPointTimesInTicks);
     if (Handle points = PointList(trackAudio)) ConvertPointTimes(points, rate, false);

@@ -18,7 +18,7 @@ constexpr int32_t kTrackAudioChannelAt = 142;  // the playing engine channel's i
 
 // The start and end of a tick range at the track audio's rate.
 void RangePositions(Handle trackAudio, uint32_t startTick, uint32_t endTick, int64_t* start, int64_t* end) {
-  float rate = RegionTrackRate(trackAudio);
+  float rate = TrackAudioRate(trackAudio);
   *start = TickToSamplePosition(int32_t(startTick), rate);
   *end = TickToSamplePosition(int32_t(endTick), rate);
 }

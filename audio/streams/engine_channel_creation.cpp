@@ -47,6 +47,14 @@ struct TrackRoute {
   int32_t instrument = -1;
 };
 
+// The regions the track plays: those of its audio record when media answers it (the walk
+// makes each track current before it asks), else the list in the track's active cell.
+Handle TrackRegions(const uint8_t* track) {
+  if (!gStreamMediaHooks.getActiveTrackAudio) return TrackEntryView(const_cast<uint8_t*>(track)).ActiveRegionList();
+  TrackAudioRecord* record = GetActiveTrackAudio();
+  return record ? record->regionList : Handle();
+}
+
 TrackRoute ResolveRoute(const uint8_t* track) {
   TrackEntryView v(const_cast<uint8_t*>(track));
   TrackRoute r;
@@ -58,10 +66,7 @@ TrackRoute ResolveRoute(const uint8_t* track) {
     r.instrument = instrument;
     r.channel = InstrumentView(record).Channel(0);
   }
-  r.audio = v.OutputKind() == kAudioTrackOutputKind && CountAudioRegions(v.ActiveRegionList()) > 0;
-  // Once media gives tracks their audio records, an audio track plays only with a ready one
-  // (the walk makes each track current before it asks).
-  if (r.audio && gStreamMediaHooks.getActiveTrackAudio) r.audio = GetActiveTrackAudio() != nullptr;
+  r.audio = v.OutputKind() == kAudioTrackOutputKind && CountAudioRegions(TrackRegions(track)) > 0;
   r.plugin = !r.audio && r.kind == kDeviceKindPlugin;
   if (!r.audio && !r.plugin && record && InstrumentView(record).DeviceKind(0) == kDeviceKindPlugin) {
     r.plugin = true;
@@ -140,7 +145,7 @@ void TakeTrackAudio(EngineChannel* c) {
 // The track's regions (an audio track), a copy the channel owns; answers the playable length
 // in frames (0 when the copy cannot be made: *err holds why).
 int64_t FillRegions(EngineChannel* c, const uint8_t* track, int16_t* err) {
-  Handle list = TrackEntryView(const_cast<uint8_t*>(track)).ActiveRegionList();
+  Handle list = TrackRegions(track);
   ReleaseRegionBlocks(c->regionList);
   if (c->regionList) DisposeHandle(c->regionList);
   c->regionList = Handle();

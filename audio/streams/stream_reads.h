@@ -29,6 +29,9 @@ constexpr int32_t kStreamWorkDecodeHalf1 = 5;
 // The reads see a region through its record (song/model/audio_region.h): the byte position of
 // its first frame in its file, its bytes per frame, its file's entry, its flags, and the block
 // that holds its data when it is kept in memory (from its first frame on, with flag 0x40).
+// In a channel's own copy of the regions only: the open fork of the region's file, taken from
+// the song's referenced-file table when the stream is prepared (0: the channel's own fork).
+constexpr int32_t kRegionCopyForkAt = 140;     // u32
 
 // Error latched and stored when a read delivers fewer bytes than asked (the rest is silence).
 constexpr int16_t kStreamErrShortRead = -39;

@@ -30,7 +30,8 @@ int64_t Rescale(int64_t position, float from, float to) {
 bool ReadRegionPart(EngineChannel* c, const uint8_t* region, int64_t frameInRegion, uint8_t* out, int32_t bytes,
                     int32_t half, uint8_t* data) {
   StreamFileRequest request;  // served at once on this thread: no pool entry is held
-  request.forkRefNum = c->fileRequest.forkRefNum;
+  int16_t fork = int16_t(ReadU32BE(region + kRegionCopyForkAt));
+  request.forkRefNum = fork ? fork : c->fileRequest.forkRefNum;
   request.positionMode = kStreamReadMode;
   request.buffer = out;
   int64_t fileOffset = int64_t(ReadU32BE(region + kRegionFileOffsetAt));

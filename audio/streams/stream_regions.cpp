@@ -35,6 +35,11 @@ Handle ReadRegionBlock(const uint8_t* region, const uint8_t* entry, int64_t byte
   return Handle();
 }
 
+// The open fork of the entry (0 for a closed one or one known by its file number).
+uint32_t EntryFork(const uint8_t* entry) {
+  return (ReadU16BE(entry + kRefFlags) & kRefByFileNumber) ? 0 : ReadU32BE(entry + kRefFork);
+}
+
 void PrepareRegion(uint8_t* region) {
   uint16_t flags = ReadU16BE(region + kRegionFlagsAt);
   if (flags & (kRegionFlagSilent | kRegionFlagInMemory)) return;
@@ -43,6 +48,7 @@ void PrepareRegion(uint8_t* region) {
     WriteU16BE(region + kRegionFlagsAt, uint16_t(flags | kRegionFlagMissing));
     return;
   }
+  WriteU32BE(region + kRegionCopyForkAt, EntryFork(entry));
   int64_t bytes = RegionBytes(region);
   if (bytes <= 0 || bytes > kMemoryRegionBytes) return;
   Handle block = ReadRegionBlock(region, entry, bytes);

@@ -11,7 +11,8 @@
 // Regions of at most this many bytes are held in memory.
 constexpr int64_t kMemoryRegionBytes = 2048;
 
-// Checks each region of the list (silent ones are left alone). A region in memory already
+// Checks each region of the list (silent ones are left alone) and stamps the fork of its
+// file into it (the list is a channel's own copy). A region in memory already
 // keeps its block; a short region whose file cannot be read stays streamed from disk.
 void PrepareStreamRegions(Handle list);
 // Frees the memory blocks of the list's regions and clears their flag 0x40.

@@ -188,6 +188,15 @@ void OpenChannelDecoder(EngineChannel* channel, const TrackAudioRecord& record, 
   channel->blocksPerHalf = int16_t(std::max<int32_t>(channel->blocksPerBudget[0], 1));
 }
 
+// The region walk as the reader of a channel whose record gave its format (the regions carry
+// their files' forks), positioned at the start.
+void StreamRecordRegions(EngineChannel* channel, const TrackAudioRecord& record, int64_t position) {
+  channel->fileDescription = record.description;
+  channel->reader = FillStreamHalf;
+  channel->locatePending.store(0);
+  LocateStreamInRegions(channel, position, channel->regionList);
+}
+
 // An audio track's stream: positioned at the start, its buffers made, both halves filled.
 int16_t PrepareStream(EngineChannel* channel, int64_t position, int32_t mode) {
   channel->position = position;
@@ -211,12 +220,13 @@ int16_t PrepareStream(EngineChannel* channel, int64_t position, int32_t mode) {
     channel->locatePending.store(0);
     LocateStreamInRegions(channel, position, channel->regionList);
   } else if (gStreamMediaHooks.getActiveTrackAudio) {
-    // Interim: until media gives tracks their audio records, a track's channel that is handed
-    // no file is fed by a source of its own (its reader) or plays silence.
+    // The track's audio record gives the source's format; a channel without a source of its
+    // own then streams its regions, each from its file's fork.
     TrackAudioRecord* record = FindChannelTrackAudio(channel);
     if (!record) return kPrepareNoAudioRecord;
     OpenChannelDecoder(channel, *record, mode);
     if (channel->stopped) return 0;
+    if (!channel->reader || channel->reader == FillStreamHalf) StreamRecordRegions(channel, *record, position);
   }
   if (int16_t err = AllocateStreamBuffers(channel)) return err;
   SetFloatGain(channel);

@@ -41,14 +41,6 @@ TrackAudioView ViewTrackAudio(Handle record) {
   return TrackAudioView(HandleData(record));
 }
 
-float TrackAudioRate(Handle record) {
-  TrackAudioView v = ViewTrackAudio(record);
-  if (!v) return kTrackAudioDefaultRate;
-  if (v.SampleRate() > 0.0f) return v.SampleRate();
-  if (v.FixedRate() != 0) return float(double(v.FixedRate()) / 65536.0);
-  return kTrackAudioDefaultRate;
-}
-
 OSErr AllocTrackAudio(uint8_t* slot) {
   Handle record = NewHandleClearWithReserve(kTrackAudioBytes);
   WriteU32BE(slot, record.id);

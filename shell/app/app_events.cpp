@@ -1,5 +1,6 @@
 #include "shell/app/app_events.h"
 
+#include "media/import/media_file_changes.h"
 #include "editors/key_commands.h"
 #include "editors/song_list_drawing.h"
 #include "editors/main_editor_window.h"
@@ -439,6 +440,8 @@ void HandleSuspendResume(EventRecord* event) {
     else DeactivateWindowByKind(nullptr, front);
   }
   ApplyForegroundChange();
+  if (resume) CheckMediaFilesUnchanged();
+  else RecordMediaFileSizes();
 }
 
 void HandleHighLevelEvent(EventRecord* event) {

@@ -1,6 +1,8 @@
 #include "shell/app/program_hooks.h"
 #include "shell/app/song_list_window.h"
 
+#include "shell/app/media_import_routes.h"
+
 #include "audio/engine/audio_hooks.h"
 #include "audio/regions/region_tempo_follow.h"
 #include "editing/context_delete_hooks.h"
@@ -10,6 +12,7 @@
 #include "editors/editor_hooks.h"
 #include "media/media_hooks.h"
 #include "media/overview/overview_hooks.h"
+#include "media/track_audio/track_audio_hooks.h"
 #include "plugins/conductor_lock_channels.h"
 #include "plugins/plugin_engine_hooks.h"
 #include "plugins/host/insert_rack_states.h"
@@ -65,6 +68,8 @@ void InstallProgramHooks() {
   InstallEditingHooks();
   InstallMediaHooks();
   InstallOverviewHooks();
+  InstallMediaImportRoutes();
+  InstallTrackAudioHooks();
   InstallPluginHooks();
   InstallInsertRackStateHooks();
   InstallSongListWindow();

@@ -4,6 +4,7 @@
 #include "editors/editor_commands.h"
 #include "editors/panes/timeline_zoom.h"
 #include "media/audio_file_commands.h"
+#include "media/import/audio_import.h"
 #include "mixer/mixer_commands.h"
 #include "performance/performance_options.h"
 #include "plugins/plugin_host_commands.h"
@@ -34,7 +35,7 @@ void HandleRefreshMenu(int16_t item) {
 
 OSStatus HandleFileMenuMoreItems(int16_t item) {
   switch (item) {
-    case 12: RunAudioFileCommand12(); return noErr;
+    case 12: ImportAudioFileCommand(); return noErr;
     case 14: RunAudioFileCommand14(); return noErr;
     case 21: RunAudioFileCommand21(kBounceCommandArg); return noErr;
     default: return kMenuItemNotHandled;

@@ -20,6 +20,9 @@ constexpr TypeKind kTypeKinds[] = {
     {FourCC("WAVE"), kFileKindAudioFile},    {FourCC("OggV"), kFileKindAudioFile},
     {FourCC("FLAC"), kFileKindAudioFile},    {FourCC("TEXT"), kFileKindAudioFile},
     {FourCC("UNKN"), kFileKindAudioFile},    {FourCC("mJBp"), kFileKindPlayList},
+    {FourCC("AIFC"), kFileKindAudioFile},    {FourCC("OggS"), kFileKindAudioFile},
+    {FourCC("MPG3"), kFileKindAudioFile},    {FourCC("mp3 "), kFileKindAudioFile},
+    {FourCC("flac"), kFileKindAudioFile},
     {FourCC("MDAV"), kFileKindTrackAudio},   {FourCC("MooV"), kFileKindMovie},
 };
 

@@ -39,6 +39,17 @@ int32_t To16(float sample) {
   return int32_t(v > 32767 ? 32767 : v < -32768 ? -32768 : v);
 }
 
+std::vector<int32_t> ReadSndfileInts(const std::string& path, SF_INFO* info) {
+  *info = SF_INFO{};
+  SNDFILE* f = sf_open(path.c_str(), SFM_READ, info);
+  std::vector<int32_t> samples;
+  if (!f) return samples;
+  samples.resize(size_t(info->frames * info->channels));
+  samples.resize(size_t(sf_read_int(f, samples.data(), sf_count_t(samples.size()))));
+  sf_close(f);
+  return samples;
+}
+
 FSSpec SpecFor(const std::string& path) {
   FSSpec spec;
   PathToSpec(path, &spec);

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include <sndfile.h>
+
 #include "platform/files/file_types.h"
 
 namespace zarin_test {
@@ -28,6 +30,10 @@ struct DecodedAudio {
   int64_t Frames() const { return channels ? int64_t(samples.size()) / channels : 0; }
 };
 DecodedAudio DecodeWithSndfile(const std::string& path);
+
+// The integer samples libsndfile reads from a file (scaled to 32 bits), interleaved, with the
+// file's format in *info; empty when it cannot read it.
+std::vector<int32_t> ReadSndfileInts(const std::string& path, SF_INFO* info);
 
 // A float sample as the 16-bit value the codec's integer output gives (rounded, clipped).
 int32_t To16(float sample);

@@ -141,9 +141,14 @@ TEST_F(Channels, EachSoundingTrackGetsAChannelOnItsDevice) {
 
 namespace {
 
-// Media's answer: only track 1 has a ready audio record.
+// Media's answer: only track 1 has a ready audio record; its regions are the list the
+// fixture gave the track.
 TrackAudioRecord gReadyAudio;
-TrackAudioRecord* ReadyTrackAudio() { return gCurrentTrack && gCurrentTrack[kTrackNumber] == 1 ? &gReadyAudio : nullptr; }
+TrackAudioRecord* ReadyTrackAudio() {
+  if (!gCurrentTrack || gCurrentTrack[kTrackNumber] != 1) return nullptr;
+  gReadyAudio.regionList = TrackEntryView(gCurrentTrack).RegionList();
+  return &gReadyAudio;
+}
 
 }  // namespace
 

@@ -1,0 +1,51 @@
+#include "media/track_audio/track_audio_hooks.h"
+
+#include "audio/streams/stream_media_hooks.h"
+#include "media/track_audio/track_audio.h"
+#include "song/model/media_hooks.h"
+
+namespace {
+
+// The engine reads a record through a plain view of its fields, one per record; the view also
+// keeps the channel that plays the record (memory only, never in the record).
+constexpr int32_t kStreamViews = 64;
+
+struct StreamView {
+  uint32_t record = 0;
+  TrackAudioRecord fields;
+};
+StreamView gStreamViews[kStreamViews];
+int32_t gNextStreamView = 0;
+
+StreamView* ViewForRecord(Handle record) {
+  for (StreamView& v : gStreamViews)
+    if (v.record == record.id) return &v;
+  StreamView* v = &gStreamViews[gNextStreamView];
+  gNextStreamView = (gNextStreamView + 1) % kStreamViews;
+  *v = StreamView();
+  v->record = record.id;
+  return v;
+}
+
+// The current track's active record as the stream preparation reads it (main thread).
+TrackAudioRecord* ActiveTrackAudioForStreams() {
+  Handle record = GetActiveTrackAudioRecord();
+  TrackAudioView r = ViewTrackAudio(record);
+  if (!r) return nullptr;
+  StreamView* v = ViewForRecord(record);
+  v->fields.format = r.Encoding();
+  v->fields.width = r.BitsPerSample();
+  v->fields.channels = r.Channels();
+  v->fields.sampleRate = TrackAudioRate(record);
+  v->fields.regionList = r.Regions();
+  v->fields.automationList = r.Automation();
+  v->fields.description = nullptr;  // the program's own files are plain sample data
+  return &v->fields;
+}
+
+}  // namespace
+
+void InstallTrackAudioHooks() {
+  gSongMediaHooks.isTrackAudioReady = IsMainTrackAudioReady;
+  gStreamMediaHooks.getActiveTrackAudio = ActiveTrackAudioForStreams;
+}
