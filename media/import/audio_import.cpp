@@ -1,5 +1,7 @@
 #include "media/import/audio_import.h"
 
+#include "audio/regions/region_media_hooks.h"
+
 #include "media/import/import_hooks.h"
 #include "media/ogg_to_aiff.h"
 #include "media/import/import_tracks.h"
@@ -210,4 +212,19 @@ OSErr ImportOpenedAudioFile(const FSSpec* file, OSType type, int32_t) {
   return ImportAudioFile(file, 0, false, false, true, type, SetAudioImportUndoKind);
 }
 
-void InstallAudioImportHooks() { gDocumentHooks.importAudioFileDocument = ImportOpenedAudioFile; }
+namespace {
+
+// A pasted region's file joins the song's media files: no track is prepared and no region made.
+OSErr RegisterPastedMediaFile(const FSSpec* file, uint16_t* index, int16_t flags) {
+  int32_t entry = 0;
+  OSErr err = AttachMediaFile(file, &entry, false, uint16_t(flags), false, false, false);
+  if (err == noErr) *index = uint16_t(entry);
+  return err;
+}
+
+}  // namespace
+
+void InstallAudioImportHooks() {
+  gDocumentHooks.importAudioFileDocument = ImportOpenedAudioFile;
+  gRegionMediaHooks.registerMediaFile = RegisterPastedMediaFile;
+}

@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "audio/regions/region_media_hooks.h"
+#include "audio/regions/region_placement.h"
 #include "media/import/audio_import.h"
 #include "media/import/import_hooks.h"
 #include "media/import/media_attach.h"
@@ -20,6 +22,7 @@
 #include "media/import/media_file_names.h"
 #include "media/import/movie_references.h"
 #include "media/track_audio/track_audio.h"
+#include "platform/files/aliases.h"
 #include "platform/files/forks.h"
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
@@ -173,6 +176,41 @@ TEST_F(AudioImportTest, TheSameFileTwiceSharesOneEntryAndOneFork) {
   EXPECT_EQ(2u, ReadU32BE(GetMovieRef(0) + kMovieRefUseCount));
   EXPECT_EQ(forks_ + 1, CountOpenForks());
   EXPECT_EQ(0, ReadU16BE(FirstRegion() + kRegionFileIndexAt));
+}
+
+// A region pasted from elsewhere names its file by an alias; the paste makes the file one of
+// the song's media files, a file the song has already sharing its entry.
+TEST_F(AudioImportTest, PastedRegionsJoinTheSongsMediaFiles) {
+  InstallAudioImportHooks();
+  std::string first = folder_.File("first.aif"), second = folder_.File("second.aif");
+  ASSERT_TRUE(Sox("-r 44100 -c 1 -b 16", first, "synth 0.5 sine 300"));
+  ASSERT_TRUE(Sox("-r 44100 -c 1 -b 16", second, "synth 0.5 sine 500"));
+  ASSERT_EQ(noErr, Import(first));
+  Handle list = ViewTrackAudio(Record()).Regions();
+  ASSERT_TRUE(list);
+  Handle source = NewHandleClear(2 * kRegionSize);
+  const std::string files[] = {second, first};
+  for (int32_t i = 0; i < 2; ++i) {
+    FSSpec spec = SpecFor(files[i]);
+    AliasHandle alias;
+    ASSERT_EQ(noErr, NewAlias(nullptr, &spec, &alias));
+    uint8_t* region = RegionRecord(source, i);
+    SetRegionLength(region, 1000);
+    WriteU32BE(region + kRegionAliasAt, alias.id);
+  }
+  ASSERT_EQ(noErr, PasteRegions(source, 0, 2, list, 1, 0, 0, 1));
+  list = ViewTrackAudio(Record()).Regions();
+  ASSERT_EQ(3, CountAudioRegions(list));
+  EXPECT_EQ(1, ReadU16BE(RegionRecord(list, 1) + kRegionFileIndexAt));
+  EXPECT_EQ(0, ReadU16BE(RegionRecord(list, 2) + kRegionFileIndexAt));
+  for (int32_t i = 1; i < 3; ++i) {
+    EXPECT_EQ(0u, ReadU32BE(RegionRecord(list, i) + kRegionAliasAt));
+    EXPECT_EQ(0, RegionFlags(RegionRecord(list, i)) & kRegionFlagMissing);
+  }
+  EXPECT_EQ(2, CountMovieRefs());
+  EXPECT_EQ(2u, ReadU32BE(GetMovieRef(0) + kMovieRefUseCount));
+  gRegionMediaHooks = RegionMediaHooks{};
+  DisposeHandle(source);
 }
 
 TEST_F(AudioImportTest, ALoopInAOneTrackSongSetsTheTempo) {
