@@ -2,6 +2,7 @@
 
 #include "audio/streams/stream_media_hooks.h"
 #include "media/track_audio/track_audio.h"
+#include "song/conductor/conductor_refresh_hooks.h"
 #include "song/model/media_hooks.h"
 
 namespace {
@@ -48,4 +49,7 @@ TrackAudioRecord* ActiveTrackAudioForStreams() {
 void InstallTrackAudioHooks() {
   gSongMediaHooks.isTrackAudioReady = IsMainTrackAudioReady;
   gStreamMediaHooks.getActiveTrackAudio = ActiveTrackAudioForStreams;
+  gSongMediaHooks.copyTrackAudioOverview = CopyTrackAudioOverview;
+  // Overviews are measured in ticks: re-timed songs compute theirs again.
+  gConductorRefreshHooks.refreshWaveformOverviews = DiscardAllOverviews;
 }
