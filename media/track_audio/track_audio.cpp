@@ -1,5 +1,7 @@
 #include "media/track_audio/track_audio.h"
 
+#include "audio/engine/engine_channels.h"
+#include "audio/engine/engine_play_state.h"
 #include "media/background_jobs.h"
 #include "platform/memory/memory.h"
 #include "plugins/host/insert_racks.h"
@@ -97,6 +99,14 @@ Handle GetActiveTrackAudioRecord() {
 bool HasTrackAudio() { return IsSongModeOne() && GetTrackAudio(); }
 
 bool IsMainTrackAudioReady() { return DoesSongAllowStepInput() && GetTrackAudio(); }
+
+EngineChannel* GetTrackAudioChannel(Handle record) {
+  TrackAudioView v = ViewTrackAudio(record);
+  if (!v) return nullptr;
+  if (uint32_t id = v.EngineChannelId()) return FindEngineChannelById(id);
+  if (gAudioEnginePlayState != 1 || v.ChannelId() == 0) return nullptr;
+  return FindEngineChannelById(v.ChannelId());
+}
 
 namespace {
 

@@ -128,6 +128,12 @@ bool HasTrackAudio();
 // The song allows step input and the current track's main record is ready.
 bool IsMainTrackAudioReady();
 
+struct EngineChannel;
+// The engine channel that plays the record: the one whose id the record caches at +142; when
+// none is cached and the engine plays (play state 1), the one with the record's id byte (+36).
+// Null otherwise (an id of 0 finds nothing).
+EngineChannel* GetTrackAudioChannel(Handle record);
+
 // Colour: each stored byte is the high byte of its RGBColor component (x 256 when widened).
 void GetTrackAudioColor(Handle record, RGBColor* color);
 void SetTrackAudioColor(Handle record, const RGBColor& color);

@@ -48,4 +48,5 @@ TrackAudioRecord* ActiveTrackAudioForStreams() {
 void InstallTrackAudioHooks() {
   gSongMediaHooks.isTrackAudioReady = IsMainTrackAudioReady;
   gStreamMediaHooks.getActiveTrackAudio = ActiveTrackAudioForStreams;
+  gSongMediaHooks.copyTrackAudioOverview = CopyTrackAudioOverview;
 }

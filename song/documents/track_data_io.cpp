@@ -19,6 +19,16 @@
 
 namespace {
 
+// A track's audio record read from a file names no movie of this session: the movie word and
+// the movie's edit state (+86, +94) the writing session stored are cleared.
+void ForgetStoredMovieState(const uint8_t* cell) {
+  constexpr int32_t kMovieWord = 86, kMovieEditState = 94;
+  Handle record(ReadU32BE(cell));
+  if (!record || GetHandleSize(record) < kPluginRecordBytes) return;
+  WriteU32BE(HandleData(record) + kMovieWord, 0);
+  WriteU32BE(HandleData(record) + kMovieEditState, 0);
+}
+
 constexpr int32_t kAlternateWord = 4;
 constexpr int32_t kAudioField = 2;   // index of +232 in kTrackHandleFields
 constexpr int32_t kAudio2Field = 5;  // index of +256
@@ -196,6 +206,8 @@ OSErr ReadTrackData(uint8_t* entry, const TrackPresence& presence, OSErr* eventC
   ReadPresentBlock(entry + kTrackExtraBlock, presence.extra);
   if (Handle extra = StoredHandle(entry, kTrackExtraBlock)) TrimExtraBlock(extra);
   ReadPluginRecord(entry + kTrackRegionList2, presence.audio2, entry[kTrackOutputKind]);
+  ForgetStoredMovieState(entry + kTrackRegionList);
+  ForgetStoredMovieState(entry + kTrackRegionList2);
   return GetDocumentInputError();
 }
 

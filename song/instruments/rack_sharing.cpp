@@ -6,8 +6,10 @@
 #include "song/instruments/instrument_table.h"
 #include "song/instruments/rack_automation_fields.h"
 #include "song/instruments/plugin_hooks.h"
+#include "song/instruments/plugin_records.h"
 #include "song/model/song_context.h"
 #include "song/model/song_iterators.h"
+#include "song/model/media_hooks.h"
 #include "song/model/song_layout.h"
 #include "song/model/songs.h"
 #include "song/model/track_template.h"
@@ -119,6 +121,32 @@ int32_t SetInstrumentRackShared(void* arg, uint8_t* instrument) {
   return 0;
 }
 
+// A copied track audio record gets blocks of its own: the region list and the overview file's
+// alias are copied, the overview chain through media (a cache: without media, none), and the
+// movie state of the original's session is not carried over. On a failure the copies made are
+// freed; the caller then drops the copied record alone.
+static OSErr DuplicateTrackAudioBlocks(Handle dup) {
+  constexpr int32_t kMovieWord = 86, kMovieEditState = 94;
+  if (GetHandleSize(dup) < kPluginRecordBytes) return noErr;
+  const int32_t cells[2] = {kPluginRecordSlotsStart, kPluginRecordRegions};
+  Handle twins[2];
+  for (int32_t i = 0; i < 2; ++i) {
+    Handle block(ReadU32BE(HandleData(dup) + cells[i]));
+    if (!block || !IsValidHandle(block)) continue;
+    if (DuplicateHandleWithReserve(block, &twins[i]) != noErr) {
+      if (i == 1 && twins[0]) DisposeHandle(twins[0]);
+      return memFullErr;
+    }
+  }
+  for (int32_t i = 0; i < 2; ++i)
+    if (twins[i]) WriteU32BE(HandleData(dup) + cells[i], twins[i].id);
+  WriteU32BE(HandleData(dup) + kMovieWord, 0);
+  WriteU32BE(HandleData(dup) + kMovieEditState, 0);
+  bool failed = false;
+  CopyTrackAudioOverviewOf(dup, &failed);  // an overview not copied is only a cache
+  return noErr;
+}
+
 OSErr DuplicateRackShared(Handle rack, Handle* copy) {
   *copy = Handle();
   if (!rack || !IsValidHandle(rack)) return noErr;
@@ -126,7 +154,9 @@ OSErr DuplicateRackShared(Handle rack, Handle* copy) {
   OSErr err = DuplicateHandleWithReserve(rack, &dup);
   if (err != noErr) return err;
   err = DuplicateRackPointList(dup);
+  if (err == noErr) err = DuplicateTrackAudioBlocks(dup);
   if (err != noErr) {
+    DisposeRackPointList(dup);
     DisposeHandle(dup);
     return err;
   }

@@ -1,5 +1,8 @@
 #include "song/model/media_hooks.h"
 
+#include "platform/memory/byte_order.h"
+#include "platform/memory/memory.h"
+
 SongMediaHooks gSongMediaHooks;
 
 void DisposeTrackMedia() {
@@ -18,4 +21,13 @@ bool IsJukeboxPlaying() {
 
 void WaitForOverviewJobs() {
   if (gSongMediaHooks.waitForOverviewThread) gSongMediaHooks.waitForOverviewThread();
+}
+
+void CopyTrackAudioOverviewOf(Handle record, bool* failed) {
+  constexpr int32_t kOverviewAt = 118;
+  if (gSongMediaHooks.copyTrackAudioOverview) {
+    gSongMediaHooks.copyTrackAudioOverview(record, failed);
+  } else if (GetHandleSize(record) >= kOverviewAt + 4) {
+    WriteU32BE(HandleData(record) + kOverviewAt, 0);
+  }
 }

@@ -3,12 +3,16 @@
 // entry not installed does nothing. All of them run on the main thread.
 #pragma once
 
+#include "platform/memory/mac_types.h"
+
 struct SongMediaHooks {
   void (*disposeTrackMedia)();
   bool (*isTrackAudioReady)();
   bool (*isAudioShown)();
   bool (*isJukeboxPlaying)();
   void (*waitForOverviewThread)();  // returns once no waveform overview is being made
+  // A duplicated audio record gets an overview chain of its own (or none); *failed as below.
+  void (*copyTrackAudioOverview)(Handle record, bool* failed);
 };
 extern SongMediaHooks gSongMediaHooks;
 
@@ -24,3 +28,7 @@ bool IsAudioShown();
 bool IsJukeboxPlaying();
 // Returns once no waveform overview is being made. Not installed: at once.
 void WaitForOverviewJobs();
+// For a record copied byte for byte: its overview chain replaced by copies, block by block
+// (nothing once *failed is set; *failed set at a copy that fails). Not installed: the copy
+// carries no overview (a cache, made again when needed).
+void CopyTrackAudioOverviewOf(Handle record, bool* failed);

@@ -1,6 +1,7 @@
 // Feeds arbitrary bytes to the audio-file header readers as an audio file: the header reader
-// every caller uses (CAF, then the AIFF fall-back), the CAF reader with the info chunk asked
-// for, and the AIFF rate patch, which walks the chunks and may write. Whatever the bytes, each
+// every caller uses (CAF, then the AIFF fall-back), the AIFF reader with the file's tags (texts
+// of at most 63 characters), the CAF reader with the info chunk asked for, and the AIFF rate
+// patch, which walks the chunks and may write. Whatever the bytes, each
 // returns, a header read successfully places the audio inside the file (for AIFF the frames
 // it counts as well), and no fork is left open.
 #include <cstddef>
@@ -8,6 +9,7 @@
 #include <cstdlib>
 
 #include "audio/recording/aiff_header.h"
+#include "audio/recording/aiff_tags.h"
 #include "audio/recording/audio_file_header.h"
 #include "audio/recording/caf_header.h"
 #include "platform/files/files.h"
@@ -42,6 +44,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (ReadAiffHeader(fork, description, &frames, &offset, &rate) == noErr &&
       !AiffFramesInside(description, frames, offset, size))
     std::abort();
+  FSSetForkPosition(fork, fsFromStart, 0);
+  AudioFileTags tags;
+  ReadAiffHeader(fork, description, &frames, &offset, &rate, &tags);
+  for (const uint8_t* text : {tags.title, tags.artist, tags.album})
+    if (text[0] > 63) std::abort();
   FSSetForkPosition(fork, fsFromStart, 0);
   if (ReadCafHeader(fork, description, &frames, &offset, &rate, true) == noErr && offset > size) std::abort();
   PatchAiffSampleRate(fork, 96000.0);

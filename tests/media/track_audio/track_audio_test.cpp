@@ -2,6 +2,8 @@
 // regions as no audio, the waveform colour and the overview chain it holds.
 #include <gtest/gtest.h>
 
+#include "audio/engine/engine_channels.h"
+#include "audio/engine/engine_play_state.h"
 #include "media/background_jobs.h"
 #include "media/track_audio/track_audio.h"
 #include "platform/memory/memory.h"
@@ -9,6 +11,7 @@
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"
 #include "song/model/track_entries.h"
+#include "song/instruments/rack_sharing.h"
 #include "song/prefs/song_file_options.h"
 #include "tests/song/undo/undo_fixture.h"
 
@@ -124,6 +127,25 @@ TEST_F(TrackAudioTest, TheActiveRecordFollowsTheAlternateBit) {
   EXPECT_EQ(main, GetActiveTrackAudioRecord());
   DisposeTrackAudio(gCurrentTrack + kTrackRegionList);
   DisposeTrackAudio(gCurrentTrack + kTrackRegionList2);
+}
+
+TEST_F(TrackAudioTest, TheEngineChannelIsTheCachedOneElseTheIdByteWhilePlaying) {
+  Handle record = ReadyRecord(gCurrentTrack + kTrackRegionList);
+  EngineChannel* c = nullptr;
+  ASSERT_EQ(0, ClaimEngineChannel(&c));
+  c->id = 7;
+  EXPECT_EQ(nullptr, GetTrackAudioChannel(record));  // id 0 finds nothing
+  ViewTrackAudio(record).SetChannelId(7);
+  uint16_t saved = gAudioEnginePlayState;
+  gAudioEnginePlayState = 0;
+  EXPECT_EQ(nullptr, GetTrackAudioChannel(record));
+  gAudioEnginePlayState = 1;
+  EXPECT_EQ(c, GetTrackAudioChannel(record));
+  gAudioEnginePlayState = saved;
+  ViewTrackAudio(record).SetEngineChannelId(7);
+  EXPECT_EQ(c, GetTrackAudioChannel(record));
+  ReleaseEngineChannels();
+  DisposeTrackAudio(gCurrentTrack + kTrackRegionList);
 }
 
 TEST_F(TrackAudioTest, TheRateFallsBackToTheFixedFieldAndThenToTheDefault) {
@@ -249,6 +271,45 @@ TEST_F(TrackAudioTest, DiscardingAllOverviewsForgetsTheAliasOnlyWhenTheOptionAsk
       DisposeTrackAudio(gCurrentTrack + kTrackRegionList);
     }
   }
+}
+
+// A track copied with its song (undo steps, the clipboard) gets a record with blocks of its
+// own: disposing either copy leaves the other whole, and no movie state of the original's
+// session comes along.
+TEST_F(TrackAudioTest, ADuplicatedRecordOwnsItsRegionsAliasAndOverview) {
+  Handle record = ReadyRecord(gCurrentTrack + kTrackRegionList);
+  Handle alias = NewHandleClear(12);
+  TrackAudioView v = ViewTrackAudio(record);
+  v.SetOverviewAlias(alias);
+  v.SetMovieWord(0x1234);
+  v.SetMovieEditState(0x5678);
+  SetTrackOverview(record, Chain(2));
+  Handle regions = ViewTrackAudio(record).Regions();
+  std::vector<Handle> blocks = Blocks(ViewTrackAudio(record).Overview());
+  Handle copy;
+  ASSERT_EQ(noErr, DuplicateRackShared(record, &copy));
+  TrackAudioView c = ViewTrackAudio(copy);
+  ASSERT_TRUE(c);
+  EXPECT_TRUE(c.Regions() && c.Regions() != regions);
+  EXPECT_TRUE(c.OverviewAlias() && c.OverviewAlias() != alias);
+  std::vector<Handle> copied = Blocks(c.Overview());
+  ASSERT_EQ(2u, copied.size());
+  EXPECT_NE(blocks[0], copied[0]);
+  EXPECT_NE(blocks[1], copied[1]);
+  EXPECT_EQ(0u, c.MovieWord());
+  EXPECT_EQ(0u, c.MovieEditState());
+  uint8_t slot[4];
+  WriteU32BE(slot, copy.id);
+  DisposeTrackAudio(slot);
+  for (Handle h : {regions, alias, blocks[0], blocks[1]}) EXPECT_TRUE(IsValidHandle(h));
+  // While the overview is being computed, the copy carries none.
+  ViewTrackAudio(record).SetOverviewState(kOverviewQueued);
+  ASSERT_EQ(noErr, DuplicateRackShared(record, &copy));
+  EXPECT_FALSE(ViewTrackAudio(copy).Overview());
+  WriteU32BE(slot, copy.id);
+  DisposeTrackAudio(slot);
+  EXPECT_TRUE(IsValidHandle(blocks[0]));
+  DisposeTrackAudio(gCurrentTrack + kTrackRegionList);
 }
 
 }  // namespace

@@ -248,6 +248,8 @@ Handle DocumentTest::MakePluginRecord(uint8_t seed) {
   p[kPluginRecordFlags] = 0;
   p[38] = 0;  // the overview state a record is saved with; opening a document resets it
   std::memset(p + kPluginRecordSlotsStart, 0, kPluginRecordBytes - kPluginRecordSlotsStart);
+  std::memset(p + 86, 0, 4);  // no movie of the writing session (a reader clears them)
+  std::memset(p + 94, 0, 4);
   Handle regions = NewFilledHandle(2 * 256, seed);
   Handle tail = NewHandleClear(32);
   (*tail)[12] = 1;

@@ -17,6 +17,7 @@
 #include "song/model/song_database.h"
 #include "song/model/song_layout.h"
 #include "song/model/songs.h"
+#include "song/instruments/plugin_records.h"
 #include "song/model/track_numbers.h"
 #include "song/model/track_play_settings.h"
 #include "song/model/utility_track_access.h"
@@ -52,6 +53,32 @@ TEST_F(DocumentTest, RichDocumentReadsBackByteForByte) {
   ASSERT_EQ(noErr, Open("again.bysq"));
   EXPECT_EQ(songs, SnapshotSongs());
   EXPECT_EQ(document, SnapshotDocument());
+}
+
+// A track's audio record read back names no movie of the session that wrote it: the movie word
+// and the movie's edit state come back cleared, the rest of the record as it was.
+TEST_F(DocumentTest, ATracksAudioRecordComesBackWithoutTheWritersMovieState) {
+  MakeSong(0, 2);
+  FillTrack(1, 2, 5);
+  AddTrackBlocks(1, 5);
+  Handle record = TrackEntryView(gCurrentTrack).RegionList();
+  uint8_t* p = reinterpret_cast<uint8_t*>(*record);
+  WriteU32BE(p + 86, 0x11223344);
+  WriteU32BE(p + 94, 0x55667788);
+  float rate = ReadF32BE(p + kPluginRecordRate);
+  ASSERT_EQ(noErr, Save("movie.bysq"));
+  CloseSongDocument();
+  ResetSongDatabase();
+  ASSERT_EQ(noErr, Open("movie.bysq"));
+  SetCurrentTrackIndex(1);
+  UpdateCurrentTrackPtr();
+  for (Handle r : {TrackEntryView(gCurrentTrack).RegionList(), TrackEntryView(gCurrentTrack).RegionList2()}) {
+    ASSERT_TRUE(r);
+    const uint8_t* q = reinterpret_cast<const uint8_t*>(*r);
+    EXPECT_EQ(0u, ReadU32BE(q + 86));
+    EXPECT_EQ(0u, ReadU32BE(q + 94));
+  }
+  EXPECT_EQ(rate, ReadF32BE(reinterpret_cast<const uint8_t*>(*TrackEntryView(gCurrentTrack).RegionList()) + kPluginRecordRate));
 }
 
 TEST_F(DocumentTest, TrackPlaySettingsAreSavedAndReadWithTheDocument) {
