@@ -25,6 +25,7 @@
 
 #include <cstdint>
 
+#include "audio/regions/region_placement.h"  // TrackAudioRate, the region list of a record
 #include "platform/memory/byte_order.h"
 #include "platform/memory/mac_types.h"
 #include "platform/quickdraw/quickdraw_types.h"
@@ -99,8 +100,6 @@ struct TrackAudioView : RecordView {
 
 // The view of a record handle; an empty view for 0 or a block shorter than the record.
 TrackAudioView ViewTrackAudio(Handle record);
-// The rate of the record in Hz: the float field, else the 16.16 field, else 44100.
-float TrackAudioRate(Handle record);
 
 // Record life cycle.
 // A cleared record with the default waveform colour into *slot (a big-endian handle word, e.g.
