@@ -98,7 +98,7 @@ TEST_F(MenuCommands, EveryItemOfEveryMenuIsHandledOrPassedOn) {
       {445, {6}},                                                   // the system's item
   };
   const std::map<int16_t, std::set<int16_t>> modal = {
-      {427, {1, 3}}, {428, {1, 2, 6, 7, 8, 16, 17, 18, 19, 23}}, {430, {13, 14}}, {445, {8}}, {92, {1}}, {93, {1}}, {96, {1}}};
+      {427, {1, 3}}, {428, {1, 2, 6, 7, 8, 12, 16, 17, 18, 19, 23}}, {430, {13, 14}}, {445, {8}}, {92, {1}}, {93, {1}}, {96, {1}}};
   int checked = 0;
   for (int16_t id : menus) {
     MenuRef menu = GetMenuHandle(id);
