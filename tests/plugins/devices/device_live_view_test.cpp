@@ -57,6 +57,12 @@ TEST_F(LiveViewTest, IdZeroReachesEveryLiveDeviceAndAnIdOnlyItsOwn) {
   channel.id = 4;
   PluginMidiState state;
   AttachChannelToDevice(&channel, &state);
+  uint32_t instance = GetDeviceInstanceId(FindPluginDeviceById(4, 0));
+  EXPECT_NE(0u, instance);
+  EXPECT_EQ(instance, state.receiverId) << "the device's instrument hears of transport jumps";
+  // A stop or locate asks every attached state to release its notes.
+  ResetDeviceMidiStates();
+  EXPECT_EQ(1, state.reset.load());
   PluginMidiState* reached = nullptr;
   ForEachLiveDevice(4, [](const LiveDevice* d, void* c) { *static_cast<PluginMidiState**>(c) = d->midiState; }, &reached);
   EXPECT_EQ(&state, reached);
