@@ -32,6 +32,10 @@ void DeliverBufferMidi(EngineChannel* channel, void* plugin, ChannelRenderState*
   if (auto deliver = gEnginePluginHooks.deliverBufferMidi) deliver(channel, plugin, chain, frames);
 }
 
+void ReleasePluginChannelNotes() {
+  if (auto release = gEnginePluginHooks.releaseChannelNotes) release();
+}
+
 int32_t RenderAudioUnit(void* request) {
   auto render = gEnginePluginHooks.renderPluginRequest;
   return render ? render(request) : 0;

@@ -35,6 +35,9 @@ struct EnginePluginHooks {
   // done), and the MIDI that falls into the block queued to the chain's first plug-in.
   void (*setRenderChannel)(EngineChannel* channel);
   void (*deliverBufferMidi)(EngineChannel* channel, void* plugin, ChannelRenderState* chain, int32_t frames);
+  // Any thread (stop, locate): every instrument channel's sounding notes are released at the
+  // start of its next block.
+  void (*releaseChannelNotes)();
   // Engine thread (message code 7): renders a plug-in request of the output path; its result.
   int32_t (*renderPluginRequest)(void* request);
   // Engine thread (channel rendering): renders the chain that starts at chainHead. inputs and
@@ -91,6 +94,8 @@ void* FindChainPlugin(EngineChannel* channel, int32_t position);
 void SetPluginRenderChannel(EngineChannel* channel);
 // Queues the block's MIDI to the chain's first plug-in (nothing with no host).
 void DeliverBufferMidi(EngineChannel* channel, void* plugin, ChannelRenderState* chain, int32_t frames);
+// Not installed: nothing to release.
+void ReleasePluginChannelNotes();
 // Renders a plug-in request of the output path (engine message code 7); 0 with no host.
 int32_t RenderAudioUnit(void* request);
 // Renders an insert chain (see the hook entry); with no host the signal passes on unchanged

@@ -45,4 +45,5 @@ void InstallTransportAudioHooks() {
   hooks.prepareAudioForPlay = PrepareHook;
   hooks.isAnyOutputActive = IsAnyOutputDeviceActive;
   hooks.startAudioOutputs = StartOutputsHook;
+  hooks.releasePluginNotes = ReleasePluginChannelNotes;
 }

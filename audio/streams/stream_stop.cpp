@@ -7,6 +7,7 @@
 #include "audio/devices/coreaudio_io.h"
 #include "audio/engine/automation_records.h"
 #include "audio/engine/engine_play_state.h"
+#include "audio/engine/engine_plugin_hooks.h"
 #include "audio/engine/engine_thread.h"
 #include "audio/render/channel_render.h"
 #include "platform/memory/byte_order.h"
@@ -171,6 +172,7 @@ int32_t WaitForDeviceIdle(EngineChannel* c, uint32_t startTick) {
 
 void StopStreamsAndWait(int32_t mode, int32_t fade) {
   uint32_t start = TickCount();
+  ReleasePluginChannelNotes();
   if (fade && GetAudioDriverState() >= kDriverWarmUp) {
     uint16_t play = gAudioEnginePlayState;
     if (play != 0 && play != 3 && play != 4) FadeOutAllChannels();

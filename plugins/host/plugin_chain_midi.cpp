@@ -24,20 +24,20 @@ MidiEventList gFilteredList;
 bool WantsKind(const PluginInstance* p, uint8_t status) { return (uint16_t(p->midiKindMask) >> (status >> 4)) & 1; }
 
 // A program change the host takes itself: it leaves the render thread for the main thread's
-// processor ring with the plug-in's bank word.
-void QueueHostProgramChange(const PluginInstance* p, uint8_t program) {
+// processor ring with the chain (its head's id) and the plug-in's bank word.
+void QueueHostProgramChange(uint32_t chain, const PluginInstance* p, uint8_t program) {
   if (!gRealtimeProcessors) return;
   RingMessage m;
   m.tick = GetCurrentSongPosition();
   m.status = kHostProgramStatus;
   m.data1 = kHostProgramCode;
-  m.sourceId = p->id;
+  m.sourceId = chain;
   m.spare2 = p->bankWord | program;
   QueueProcessorInput(gRealtimeProcessors, m);
 }
 
 // Whether the event passes the plug-in's masks; bank selects are kept in its bank word.
-bool PassesFilter(PluginInstance* p, const PluginMidiEvent* e) {
+bool PassesFilter(uint32_t chain, PluginInstance* p, const PluginMidiEvent* e) {
   uint8_t status = uint8_t(e->midiData[0]);
   uint8_t data1 = uint8_t(e->midiData[1]) & 0x7F;
   uint8_t data2 = uint8_t(e->midiData[2]) & 0x7F;
@@ -49,7 +49,7 @@ bool PassesFilter(PluginInstance* p, const PluginMidiEvent* e) {
       return (p->controllerMask[data1 >> 3] >> (data1 & 7)) & 1;
     case 0xC0:
       if (p->midiOptions & kHostProgramChanges) {
-        QueueHostProgramChange(p, data1);
+        QueueHostProgramChange(chain, p, data1);
         return false;
       }
       [[fallthrough]];
@@ -92,7 +92,7 @@ void SendChainMidi(PluginInstance* first, MidiEventList* list) {
     }
     gFilteredList.numEvents = 0;
     for (int32_t i = 0; i < list->numEvents; ++i)
-      if (PassesFilter(p, list->events[i])) PushEvent(&gFilteredList, list->events[i]);
+      if (PassesFilter(first->id, p, list->events[i])) PushEvent(&gFilteredList, list->events[i]);
     if (gFilteredList.numEvents > 0) SendMidiToPlugin(p, &gFilteredList);
   }
 }
@@ -103,11 +103,20 @@ void SendMidiToPlugin(PluginInstance* instance, MidiEventList* list) {
     return;
   }
   if (!instance->unit) return;
+  // The unit's fast-dispatch procedure when it gave one, else the component call.
   for (int32_t i = 0; i < list->numEvents; ++i) {
     const PluginMidiEvent* e = list->events[i];
-    MusicDeviceMIDIEvent(instance->unit, uint8_t(e->midiData[0]), uint8_t(e->midiData[1]) & 0x7F,
-                         uint8_t(e->midiData[2]) & 0x7F, uint32_t(e->deltaFrames));
+    uint8_t status = uint8_t(e->midiData[0]);
+    uint8_t data1 = uint8_t(e->midiData[1]) & 0x7F;
+    uint8_t data2 = uint8_t(e->midiData[2]) & 0x7F;
+    uint32_t offset = uint32_t(e->deltaFrames);
+    if (instance->midiProc) instance->midiProc(instance->dispatchStorage, status, data1, data2, offset);
+    else MusicDeviceMIDIEvent(instance->unit, status, data1, data2, offset);
   }
+}
+
+void ResetDeviceMidiStates() {
+  ForEachLiveDevice(0, [](const LiveDevice* device, void*) { ResetPluginMidiState(device->midiState); }, nullptr);
 }
 
 void QueueDeviceLiveEvent(const MidiMessage* message, uint8_t deviceId) {

@@ -95,6 +95,9 @@ void AttachChannelToDevice(EngineChannel* channel, PluginMidiState* state) {
   gDeviceLinks[n].channel = channel;
   if (state) {
     state->ownerId = d.Id();
+    // The device's instrument is the one told of transport jumps.
+    PluginInstance* instance = GetDeviceInstance(d.Id());
+    state->receiverId = instance ? instance->id : 0;
     state->clickChannel = d.Id() == kClickPluginDeviceId ? 1 : 0;
   }
   PublishLiveDevices();

@@ -75,6 +75,7 @@ struct PluginInstance {
   uint32_t id = 0;                    // this instance's id
 
   OpaqueWindowPtr* editorWindow = nullptr;
+  Rect editorBounds = {0, 0, 0, 0};   // the editor's rectangle in its window (the plug-in's size requests)
   uint32_t tableIndex = 0;            // index of the plug-in's entry in gPluginTable
   uint8_t countsOpen = 0;             // its load raised the entry's open count (closing lowers it)
   uint32_t userWord = 0;

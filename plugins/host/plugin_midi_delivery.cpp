@@ -143,6 +143,7 @@ void ScheduleSongPieces(PluginMidiState* state, int32_t frames, BufferPieceProc 
     PieceEnd end = FindPieceEnd(state, song, at, tick, frames, rate);
     if (end.tick > tick) {
       state->pieceTick = tick;
+      state->pieceSample = at;
       if (piece) piece(state, rate, end.tick - tick, at, end.samples - at, end.kind == kSongEnd ? 1 : 0);
       if (state->clickChannel) QueueClickEvents(state, tick, end.tick, rate, at);
       span += end.tick - tick;
@@ -229,15 +230,15 @@ MidiEventList* ScheduleBufferEvents(PluginMidiState* state, int32_t frames, Buff
   if (songEvents) ScheduleSongPieces(state, frames, piece, rate, carried);
   ReleaseCarriedNotes(state, carried, frames, reset);
   TakeLiveEvents(state);
-  SortBlockEvents(&state->output, &state->freeList);
+  SortBlockEvents(&state->output);
   state->lastFrames = frames;
   StoreChannelSongTime(state);
   return &state->output;
 }
 
-void SortBlockEvents(MidiEventList* list, MidiEventList* freeList) {
+void SortBlockEvents(MidiEventList* list) {
   int32_t n = list->numEvents;
-  if (n < 2 || n > kMidiListCapacity - 1 || freeList->numEvents == 0) return;
+  if (n < 2) return;
   // Insertion sort, stable: an event moves only past events with a larger offset.
   for (int32_t i = 1; i < n; ++i) {
     PluginMidiEvent* e = list->events[i];
@@ -289,9 +290,11 @@ void CutNotesAt(PluginMidiState* state, int32_t carried, double cut) {
   }
 }
 
-void DeliverBufferMidi(EngineChannel*, PluginInstance* chainHead, PluginMidiState* state, int32_t frames) {
+void DeliverBufferMidi(EngineChannel* channel, PluginInstance* chainHead, PluginMidiState* state, int32_t frames) {
   if (!state) return;
   TakeClockCycle(state);
+  // The channel's start delay still ahead (set as its chain was about to render).
+  state->latencyOffset = channel && channel->latencyOffset > 0 ? channel->latencyOffset : 0;
   MidiEventList* list = ScheduleBufferEvents(state, frames, QueuePluginMidiEvent);
   SendChainMidi(chainHead, list);
 }

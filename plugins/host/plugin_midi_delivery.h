@@ -22,7 +22,6 @@ struct EngineChannel;
 struct MidiMessage;
 
 constexpr int32_t kMidiListCapacity = 256;
-constexpr int32_t kMidiSentinelOffset = 0x7FFFFFFF;
 
 // One event: a VstMidiEvent. deltaFrames is the offset in the block, noteLength the samples
 // left until a scheduled note-off, midiData[0..2] status, data1, data2, noteOffVelocity the
@@ -80,6 +79,7 @@ struct PluginMidiState {
   uint8_t playing = 0;               // the transport runs: song events are scheduled
   double tickPosition = 1.0;         // song tick at the next block's first sample
   double pieceTick = 1.0;            // song tick at the start of the piece being scheduled
+  double pieceSample = 0.0;          // and the block's sample it starts at
   double secondsPerTick = 0.0;
   int32_t tempo = 1200;              // tenths of a beat per minute, scaled
   int32_t conductorCursor = 0;       // index of the next conductor record
@@ -111,6 +111,8 @@ PluginMidiState* NewPluginMidiState(EngineChannel* channel, uint32_t ownerId);
 void DisposePluginMidiState(PluginMidiState* state);
 // Asks for every pending note to be released at offset 0 in the next block (stop, locate).
 void ResetPluginMidiState(PluginMidiState* state);
+// The same for the state of every device the engine plays (any thread).
+void ResetDeviceMidiStates();
 // Main thread, engine stopped: the state plays `song` from startTick (its tempo, conductor
 // place and track cursors taken there); playing is set.
 void StartPluginMidiState(PluginMidiState* state, Handle song, double startTick);
@@ -167,4 +169,4 @@ void InstallPluginInstrumentOutput();
 
 // Sorting a block's list by offset (stable), then moving a note-off of a key in front of a
 // note-on of the same key at the same offset.
-void SortBlockEvents(MidiEventList* list, MidiEventList* freeList);
+void SortBlockEvents(MidiEventList* list);

@@ -1,5 +1,7 @@
 #include "plugins/host/plugin_render_hooks.h"
 
+#include <atomic>
+
 #include "audio/engine/engine_plugin_hooks.h"
 #include "audio/render/channel_render.h"
 #include "plugins/host/chain_render.h"
@@ -15,9 +17,12 @@ namespace {
 
 PluginInstance* ChainHead(void* head) { return static_cast<PluginInstance*>(head); }
 
+// Once the chain has taken the block's MIDI the instrument is no longer busy: a faded stop
+// waits for that before it goes on.
 void DeliverChannelMidi(EngineChannel* channel, void* plugin, ChannelRenderState* chain, int32_t frames) {
   if (!chain) return;
   DeliverBufferMidi(channel, ChainHead(plugin), static_cast<PluginMidiState*>(chain->midiState), frames);
+  std::atomic_ref<uint8_t>(chain->busy).store(0, std::memory_order_release);
 }
 
 // Only an open instance's record takes the list; anything else is set value by value.
@@ -42,6 +47,7 @@ int16_t AddPlayChannels(uint32_t tick) {
 void InstallPluginRenderHooks() {
   gEnginePluginHooks.setRenderChannel = StorePluginRenderChannel;
   gEnginePluginHooks.deliverBufferMidi = DeliverChannelMidi;
+  gEnginePluginHooks.releaseChannelNotes = ResetDeviceMidiStates;
   gEnginePluginHooks.renderPluginRequest = RenderPluginRequest;
   gEnginePluginHooks.renderInsertChain = RenderChain;
   gEnginePluginHooks.scheduleParameterRamps = ScheduleRamps;

@@ -88,6 +88,14 @@ void QueueNote(PluginMidiState* state, uint8_t* song, const uint8_t* track, cons
   QueueNoteOffAfter(state, on, exact, samples);
 }
 
+// The song tick at a sample of the piece being scheduled: a looping track's, a section's or a
+// child sequence's own ticks do not name the song's tempo there.
+double SongTickAt(const PluginMidiState* state, double exact, float rate) {
+  double samplesPerTick = state->secondsPerTick * rate;
+  if (samplesPerTick <= 0.0) return state->pieceTick;
+  return state->pieceTick + (exact - state->pieceSample) / samplesPerTick;
+}
+
 // The instrument-table entry the track names in its first channel word (null for none).
 uint8_t* TrackInstrument(const uint8_t* track, int32_t* index) {
   *index = ReadU16BE(track + kTrackInstruments) >> 8;
@@ -178,16 +186,16 @@ bool QueueTrackEventsInSpan(PluginMidiState* state, const uint8_t* entry, TrackR
     uint32_t time = SeqEventTime(e);
     if (double(time) >= endTime) break;
     uint8_t kind = SeqEventKind(e);
-    if (double(time) >= startTime) {
-      uint32_t played = PlayTime(entry, time);
-      double exact = pieceStart + (double(played) - startTime) * state->secondsPerTick * rate;
-      if (mode == 0) {
-        // Kept in step only.
-      } else if (kind == kKindSequenceRef) {
-        StartRenderChild(state, entry, e, exact);
-      } else if (mode == 2 && kind >= kKindNote && kind <= kKindPitchBend && !IsEventHeld(entry, c, e)) {
-        QueueTrackEvent(state, song, entry, e, exact, double(played), rate, noteLengthCap);
-      }
+    // An event before the window was left over when the free list ran out: it goes out at once.
+    uint32_t played = PlayTime(entry, time);
+    double exact = pieceStart + (double(played) - startTime) * state->secondsPerTick * rate;
+    if (exact < pieceStart) exact = pieceStart;
+    if (mode == 0) {
+      // Kept in step only.
+    } else if (kind == kKindSequenceRef) {
+      StartRenderChild(state, entry, e, exact);
+    } else if (mode == 2 && kind >= kKindNote && kind <= kKindPitchBend && !IsEventHeld(entry, c, e)) {
+      QueueTrackEvent(state, song, entry, e, exact, SongTickAt(state, exact, rate), rate, noteLengthCap);
     }
     c.offset += length;
   }

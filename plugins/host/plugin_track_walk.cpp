@@ -142,6 +142,12 @@ void PlayTrackInPiece(PluginMidiState* state, const uint8_t* track, TrackRenderC
       c.ended = 1;
       break;
     }
+    if (state->freeList.numEvents == 0) {
+      // The events the cursor stopped at stay for the next block; the track keeps in step
+      // with the song, but a loop does not wrap before they went out.
+      c.tick = span.loop > 0.0 && c.tick + remaining > end ? end : c.tick + remaining;
+      break;
+    }
     at += ticks * state->secondsPerTick * rate;
     remaining -= ticks;
     c.tick += ticks;

@@ -12,6 +12,7 @@
 #include "plugins/host/plugin_editor_calls.h"
 #include "plugins/host/plugin_host_hooks.h"
 #include "plugins/host/plugin_instance.h"
+#include "plugins/host/plugin_midi_delivery.h"
 #include "plugins/host/vst_dispatch.h"
 #include "plugins/host/vst_time_info.h"
 #include "plugins/library/plugin_table.h"
@@ -108,38 +109,47 @@ VstIntPtr GetTime(const CallbackCall& call) {
   return reinterpret_cast<VstIntPtr>(FillVstTimeInfo(VstInt32(call.value), call.effect));
 }
 
-// The song tick a plug-in's event falls on: inside the block being rendered, else tick 1.
-int32_t EventTick(PluginInstance* instance, VstInt32 deltaFrames) {
+// The song tick a plug-in's event falls on (inside the block being rendered, else tick 1), and
+// the ticks a sample lasts there (0 outside rendering).
+double EventTick(PluginInstance* instance, VstInt32 deltaFrames, double* ticksPerSample) {
   double tick = 1.0;
+  *ticksPerSample = 0.0;
   EngineChannel* channel = tRenderChannel;
   if (channel != nullptr && channel->sampleRate > 0.0f && gTransportClock.secondsPerTick > 0.0) {
-    tick = GetCallbackBeatPosition(instance, channel, channel->position);
-    tick += deltaFrames / double(channel->sampleRate) / gTransportClock.secondsPerTick;
+    *ticksPerSample = 1.0 / double(channel->sampleRate) / gTransportClock.secondsPerTick;
+    tick = GetCallbackBeatPosition(instance, channel, channel->position) + deltaFrames * *ticksPerSample;
   }
-  return int32_t(tick + 0.5);
+  return tick;
 }
 
+// A note with a length also gets its note-off, on the note's own channel where its length
+// ends.
 void SendPluginEvent(PluginInstance* instance, const VstMidiEvent* event) {
   uint8_t status = uint8_t(event->midiData[0]);
   uint8_t kind = status & 0xF0;
   uint8_t data1 = uint8_t(event->midiData[1]);
   int32_t third = (kind == 0xD0 || kind == 0xC0) ? 0xFF : int32_t(event->midiData[2]);
-  int32_t tick = EventTick(instance, event->deltaFrames);
-  SendPluginMidiOutput(status, data1, third, tick, instance->outputRouting);
-  if (event->noteLength != 0 && kind <= 0x90)
-    SendPluginMidiOutput(0x80, data1, third, tick, instance->outputRouting);
+  double ticksPerSample = 0.0;
+  double tick = EventTick(instance, event->deltaFrames, &ticksPerSample);
+  SendPluginMidiOutput(status, data1, third, int32_t(tick + 0.5), instance->outputRouting);
+  uint8_t noteOff[3];
+  double offTick = tick;
+  if (PlanPluginOutputNoteOff(event, tick, ticksPerSample, noteOff, &offTick))
+    SendPluginMidiOutput(noteOff[0], noteOff[1], noteOff[2], int32_t(offTick + 0.5), instance->outputRouting);
 }
 
+// The events go out whatever the plug-in said at its opening; the answer tells whether the
+// host takes its MIDI (open flag 0x10).
 VstIntPtr ProcessEvents(const CallbackCall& call) {
   PluginInstance* instance = FindInstanceForEffect(call.effect);
-  if (instance == nullptr || !(instance->openFlags & kPluginOpenMidiOutput)) return 0;
+  if (instance == nullptr) return 0;
   const auto* events = static_cast<const VstEvents*>(call.ptr);
   for (VstInt32 i = 0; events != nullptr && i < events->numEvents; ++i) {
     const VstEvent* event = events->events[i];
     if (event != nullptr && event->type == kVstMidiType)
       SendPluginEvent(instance, reinterpret_cast<const VstMidiEvent*>(event));
   }
-  return 1;
+  return (instance->openFlags & kPluginOpenMidiOutput) ? 1 : 0;
 }
 
 VstIntPtr TempoAt(const CallbackCall& call) { return GetVstTempoAt(int32_t(call.value)); }
@@ -157,6 +167,9 @@ VstIntPtr SizePluginWindow(const CallbackCall& call) {
   PluginInstance* instance = FindInstanceForEffect(call.effect);
   PluginInfo* info = instance ? PluginInfoAt(int32_t(instance->tableIndex)) : nullptr;
   if (info == nullptr || instance->editorWindow == nullptr) return -1;
+  // The editor's rectangle takes the size asked for even when the window keeps its own.
+  instance->editorBounds.bottom = SInt16(instance->editorBounds.top + call.value);
+  instance->editorBounds.right = SInt16(instance->editorBounds.left + call.index);
   if (info->pluginFlags & kPluginInfoFixedWindow) return -1;
   SizeWindow(instance->editorWindow, SInt16(call.index), SInt16(call.value), true);
   return 1;

@@ -8,6 +8,10 @@ OSErr PrepareAudioForPlay(uint32_t tick) {
 
 bool IsAnyOutputActive() { return gTransportAudioHooks.isAnyOutputActive && gTransportAudioHooks.isAnyOutputActive(); }
 
+void ReleasePluginNotes() {
+  if (gTransportAudioHooks.releasePluginNotes) gTransportAudioHooks.releasePluginNotes();
+}
+
 OSErr StartAudioOutputs() {
   return gTransportAudioHooks.startAudioOutputs ? gTransportAudioHooks.startAudioOutputs() : OSErr(noErr);
 }

@@ -18,6 +18,8 @@ struct TransportAudioHooks {
   bool (*isAnyOutputActive)();
   // Starts every active output device that has channels; 0.
   OSErr (*startAudioOutputs)();
+  // The plug-in instruments' sounding notes end at the start of their next block (a locate).
+  void (*releasePluginNotes)();
 };
 extern TransportAudioHooks gTransportAudioHooks;
 
@@ -27,3 +29,5 @@ OSErr PrepareAudioForPlay(uint32_t tick);
 bool IsAnyOutputActive();
 // Not installed: 0.
 OSErr StartAudioOutputs();
+// Not installed: nothing.
+void ReleasePluginNotes();

@@ -167,6 +167,7 @@ void StopTransport(bool relocate) {
 }
 
 void SetLocatePoint(uint32_t tick) {
+  ReleasePluginNotes();
   gLocatePoint.tick = tick == 0 ? 1 : tick;
   gLocatePoint.offset = 0;
   gLocatePoint.factor = kDefaultPositionFactor;

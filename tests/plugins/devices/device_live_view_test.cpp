@@ -10,9 +10,13 @@
 
 #include "audio/engine/engine_channels.h"
 #include "audio/engine/engine_plugin_hooks.h"
+#include "audio/engine/engine_transport.h"
 #include "plugins/host/plugin_devices.h"
 #include "plugins/host/plugin_midi_delivery.h"
 #include "plugins/host/plugin_prepare_hooks.h"
+#include "plugins/host/plugin_render_hooks.h"
+#include "sequencer/transport/transport_audio_hooks.h"
+#include "sequencer/transport/transport_engine.h"
 #include "song/instruments/instrument_table.h"
 #include "tests/plugins/devices/device_fixture.h"
 
@@ -57,6 +61,22 @@ TEST_F(LiveViewTest, IdZeroReachesEveryLiveDeviceAndAnIdOnlyItsOwn) {
   channel.id = 4;
   PluginMidiState state;
   AttachChannelToDevice(&channel, &state);
+  uint32_t instance = GetDeviceInstanceId(FindPluginDeviceById(4, 0));
+  EXPECT_NE(0u, instance);
+  EXPECT_EQ(instance, state.receiverId) << "the device's instrument hears of transport jumps";
+  // A stop or locate asks every attached state to release its notes.
+  ResetDeviceMidiStates();
+  EXPECT_EQ(1, state.reset.load());
+  // The transport's locate reaches it through the engine.
+  state.reset.store(0);
+  TransportAudioHooks savedTransport = gTransportAudioHooks;
+  EnginePluginHooks savedEngine = gEnginePluginHooks;
+  InstallTransportAudioHooks();
+  InstallPluginRenderHooks();
+  SetLocatePoint(5);
+  EXPECT_EQ(1, state.reset.load());
+  gTransportAudioHooks = savedTransport;
+  gEnginePluginHooks = savedEngine;
   PluginMidiState* reached = nullptr;
   ForEachLiveDevice(4, [](const LiveDevice* d, void* c) { *static_cast<PluginMidiState**>(c) = d->midiState; }, &reached);
   EXPECT_EQ(&state, reached);

@@ -151,3 +151,53 @@ TEST_F(ChainRender, WidePlugInsGetTablesOfTheirOwnLength) {
 }
 
 }  // namespace
+
+// A component renders bus by bus through its fast-dispatch procedure: a disabled bus and a bus
+// whose render fails are cleared, the other bus keeps what the unit wrote, and only a failure
+// latches the engine's error.
+TEST_F(ChainRender, AComponentRendersEachBusOnItsOwn) {
+  struct Case {
+    const char* name;
+    uint32_t enabled;
+    uint32_t failingBus;
+    int16_t latched;
+  };
+  static uint32_t failing;
+  auto render = [](void*, AudioUnitRenderActionFlags*, const AudioTimeStamp*, uint32_t bus, uint32_t frames,
+                   AudioBufferList* list) -> OSStatus {
+    for (uint32_t b = 0; b < list->mNumberBuffers; ++b) {
+      auto* samples = static_cast<float*>(list->mBuffers[b].mData);
+      for (uint32_t f = 0; f < frames; ++f) samples[f] = float(bus * 10 + b + 1) + float(f) / 1000.0f;
+    }
+    return bus == failing ? OSStatus(-10877) : OSStatus(0);
+  };
+  const Case cases[] = {{"bus 1 disabled", 0x1, 99, 0},
+                        {"bus 1 fails", 0x3, 1, -10877},
+                        {"bus 0 fails", 0x3, 0, -10877}};
+  for (const Case& c : cases) {
+    PluginInstance unit;
+    unit.description.componentFlags = 2;
+    unit.outputBuses = 2;
+    unit.outputBusChannels[0] = unit.outputBusChannels[1] = 2;
+    unit.enabledOutputs = c.enabled;
+    unit.renderProc = render;
+    failing = c.failingBus;
+    float* outs[4];
+    for (int32_t i = 0; i < 4; ++i) {
+      outs[i] = gRenderBuffers.second[i];
+      Fill(outs[i], 0.5f);
+    }
+    TakeEngineError();
+    RenderAudioUnit(&unit, outs, kFrames, 4);
+    for (int32_t i = 0; i < 4; ++i) {
+      uint32_t bus = uint32_t(i / 2);
+      bool silent = !((c.enabled >> bus) & 1) || bus == c.failingBus;
+      for (int32_t f : {0, kFrames - 1}) {
+        float want = silent ? 0.0f : float(bus * 10 + i % 2 + 1) + float(f) / 1000.0f;
+        EXPECT_FLOAT_EQ(outs[i][f], want) << c.name << ": buffer " << i << " frame " << f;
+      }
+    }
+    EXPECT_EQ(TakeEngineError(), c.latched) << c.name;
+    EXPECT_DOUBLE_EQ(unit.sampleTime, double(kFrames)) << c.name;
+  }
+}

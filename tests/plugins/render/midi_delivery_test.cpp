@@ -10,8 +10,12 @@
 #include <vector>
 
 #include "audio/engine/engine_channels.h"
+#include "plugins/host/plugin_render_hooks.h"
+#include "audio/render/channel_render.h"
+#include "audio/engine/engine_plugin_hooks.h"
 #include "platform/memory/byte_order.h"
 #include "plugins/host/plugin_midi_delivery.h"
+#include "sequencer/clock/click_settings.h"
 #include "sequencer/clock/sequencer_clock.h"
 #include "sequencer/clock/tick_scheduler.h"
 #include "sequencer/midi/realtime_processors.h"
@@ -172,7 +176,13 @@ TEST_F(MidiDelivery, TheCycleRestartsInsideTheBlock) {
   state_->cycleOn = 1;
   state_->cycleStartTick = 5.0;
   state_->cycleEndTick = 11.0;  // ticks 5 .. 10 repeat: 300 samples
+  ProbeEffect* probe = NewProbeEffect(0, 2);
+  PluginInstance* receiver = NewProbeInstance(probe);
+  receiver->transportCopy = 5;
+  state_->receiverId = receiver->id;
   std::vector<Sent> sent = Run(1, 1000);
+  EXPECT_EQ(receiver->transportCopy, 0) << "the receiving plug-in sees the jump as a transport change";
+  DisposeProbe(receiver, probe);
   std::vector<int32_t> notes, offsets;
   for (const Sent& s : sent)
     if (s.data2 > 0) {
@@ -414,6 +424,134 @@ TEST_F(MidiDelivery, TheEndOfThePlayRangeCutsOrDropsAndARepeatingSongStartsAgain
   EXPECT_DOUBLE_EQ(state_->cycleEndTick, 11.0) << "the cycle's end moved back by 10 ticks twice";
 }
 
+// A note's length in samples follows the song's tempo where the note sounds, also for a looping
+// track, whose own ticks start again at 1 each time round: 120 BPM (50 samples a tick) up to
+// song tick 20, then 60 BPM (100 samples a tick).
+TEST_F(MidiDelivery, NoteLengthsFollowTheSongTempoWhereTheNoteSounds) {
+  TestTrack loop = Track({{1, 0x90, 60, 100, 4}});
+  loop.length = 9;  // ticks 1 .. 8 again and again
+  loop.flags |= kTrackLoops;
+  Handle song = PluginSong({loop}, {{20, 600}});
+  StartPluginMidiState(state_, song, 1.0);
+  std::vector<std::pair<int32_t, int32_t>> notes;  // {on, off} sample
+  for (const Sent& e : Run(16, 128)) {
+    int32_t at = e.block * 128 + e.offset;
+    bool off = (e.status & 0xF0) == 0x80 || e.data2 == 0;
+    if (!off) notes.push_back({at, -1});
+    else if (!notes.empty()) notes.back().second = at;
+  }
+  std::vector<std::pair<int32_t, int32_t>> want = {{0, 200}, {400, 600}, {800, 1050}, {1450, 1850}};
+  notes.resize(std::min(notes.size(), want.size()));
+  EXPECT_EQ(notes, want);
+}
+
+// More events in a block than the channel has free: the rest wait at the cursor and go out at
+// the start of the next block, in order, none lost.
+TEST_F(MidiDelivery, EventsBeyondTheFreeListGoOutInTheNextBlock) {
+  std::vector<TestEvent> events;
+  for (int32_t i = 0; i < 300; ++i) events.push_back({2, 0xB0, 7, uint8_t(i % 128), 0});
+  Handle song = PluginSong({Track(events)}, {});
+  StartPluginMidiState(state_, song, 1.0);
+  std::vector<Sent> sent = Run(3, 256);
+  ASSERT_EQ(sent.size(), 300u);
+  for (int32_t i = 0; i < 300; ++i) {
+    EXPECT_EQ(sent[i].data2, i % 128) << i;
+    EXPECT_EQ(sent[i].block, i < kMidiListCapacity ? 0 : 1) << i;
+    EXPECT_EQ(sent[i].offset, i < kMidiListCapacity ? 50 : 0) << i;
+  }
+}
+
+// The channel's start delay: the song's events move behind it, and a delay as long as the block
+// leaves the block without them; the click sounds while a delay is ahead even when it is off.
+TEST_F(MidiDelivery, TheChannelsStartDelayMovesTheSongsEvents) {
+  struct Case {
+    int32_t delay;
+    bool clickOn;
+    std::vector<int32_t> notes, clicks;
+  };
+  const Case cases[] = {{0, false, {50}, {}},
+                        {0, true, {50}, {0}},
+                        {300, false, {350}, {300}},
+                        {1024, true, {}, {}}};
+  Handle song = PluginSong({Track({{2, 0x90, 60, 100, 1}})}, {});
+  for (const Case& c : cases) {
+    StartPluginMidiState(state_, song, 1.0);
+    state_->clickChannel = 1;
+    gClickSettings.flags = c.clickOn ? kClickActive : 0;
+    channel_.latencyOffset = c.delay;
+    DeliverBufferMidi(&channel_, nullptr, state_, 1024);
+    std::vector<int32_t> notes, clicks;
+    for (int32_t i = 0; i < state_->output.numEvents; ++i) {
+      const PluginMidiEvent* e = state_->output.events[i];
+      if (e->midiData[2] == 0 || (uint8_t(e->midiData[0]) & 0xF0) != 0x90) continue;
+      (e->midiData[1] == 60 ? notes : clicks).push_back(e->deltaFrames);
+    }
+    EXPECT_EQ(notes, c.notes) << "delay " << c.delay;
+    EXPECT_EQ(clicks, c.clicks) << "delay " << c.delay << " click " << c.clickOn;
+  }
+  gClickSettings = ClickSettings();
+  channel_.latencyOffset = 0;
+}
+
+// An instrument that a faded stop marked busy is free again once its chain took the block's
+// MIDI: the stop's wait ends there instead of at its bound.
+TEST_F(MidiDelivery, TheBlocksMidiClearsTheInstrumentsBusyByte) {
+  EnginePluginHooks saved = gEnginePluginHooks;
+  InstallPluginRenderHooks();
+  ChannelRenderState render;
+  render.instrument = 1;
+  render.midiState = state_;
+  render.busy = 1;
+  Handle song = PluginSong({Track({{2, 0x90, 60, 100, 1}})}, {});
+  StartPluginMidiState(state_, song, 1.0);
+  DeliverBufferMidi(&channel_, nullptr, &render, 256);
+  EXPECT_EQ(render.busy, 0);
+  EXPECT_EQ(state_->output.numEvents, 2) << "the block's MIDI was scheduled first";
+  gEnginePluginHooks = saved;
+}
+
+// A full block is sorted too.
+TEST(BlockOrder, AFullBlockIsSorted) {
+  std::vector<PluginMidiEvent> events(kMidiListCapacity);
+  MidiEventList list;
+  for (int32_t i = 0; i < kMidiListCapacity; ++i) {
+    events[i] = PluginMidiEvent{};
+    events[i].deltaFrames = kMidiListCapacity - 1 - i;
+    events[i].midiData[0] = char(0xB0);
+    list.events[list.numEvents++] = &events[i];
+  }
+  SortBlockEvents(&list);
+  for (int32_t i = 0; i < kMidiListCapacity; ++i) EXPECT_EQ(list.events[i]->deltaFrames, i);
+}
+
+// A component's MIDI goes through its fast-dispatch procedure when it gave one.
+TEST(ComponentMidi, TheFastDispatchProcedureTakesTheEvents) {
+  static std::vector<std::array<uint32_t, 5>> calls;
+  calls.clear();
+  int32_t storage = 0;
+  PluginInstance unit;
+  unit.unit = 1;
+  unit.dispatchStorage = &storage;
+  unit.midiProc = [](void* s, uint32_t status, uint32_t d1, uint32_t d2, uint32_t offset) -> OSStatus {
+    calls.push_back({uint32_t(*static_cast<int32_t*>(s) + 1), status, d1, d2, offset});
+    return 0;
+  };
+  PluginMidiEvent events[2] = {};
+  events[0].midiData[0] = char(0x91);
+  events[0].midiData[1] = char(0xBC);  // 60 with the top bit set
+  events[0].midiData[2] = char(100);
+  events[0].deltaFrames = 17;
+  events[1].midiData[0] = char(0xE0);
+  events[1].midiData[1] = 5;
+  events[1].midiData[2] = 64;
+  MidiEventList list;
+  list.events[0] = &events[0];
+  list.events[1] = &events[1];
+  list.numEvents = 2;
+  SendMidiToPlugin(&unit, &list);
+  EXPECT_EQ(calls, (std::vector<std::array<uint32_t, 5>>{{1, 0x91, 60, 100, 17}, {1, 0xE0, 5, 64, 0}}));
+}
+
 // The chain's masks: a plug-in whose kind mask lacks note-ons gets none, one listening on
 // channel 1 only gets channel 1; a bank select and a program change taken by the host leave as
 // one message for the main thread carrying bank and program.
@@ -475,7 +613,7 @@ TEST_F(MidiDelivery, EachPlugInGetsWhatItsMasksLetThrough) {
   EXPECT_EQ(m.status, 0xFF);
   EXPECT_EQ(m.data1, 0xFD);
   EXPECT_EQ(m.spare2, 0x4105u);
-  EXPECT_EQ(m.sourceId, hostPrograms.p->id);
+  EXPECT_EQ(m.sourceId, noNotes.p->id) << "the chain, by its first plug-in";
   DisposeDefaultInputProcessor();
   for (Receiver* r : receivers) DisposeProbe(r->p, r->probe);
   receivers.clear();

@@ -10,6 +10,11 @@
 #include <vector>
 
 #include "click/click_aiff_writer.h"
+#include "sequencer/clock/transport_clock.h"
+#include "platform/windows/windows.h"
+#include "plugins/library/plugin_table.h"
+#include "plugins/host/plugin_instance.h"
+#include "audio/engine/engine_channels.h"
 #include "plugins/host/plugin_host_hooks.h"
 #include "plugins/host/vst_dispatch.h"
 #include "plugins/host/vst_host_callback.h"
@@ -207,9 +212,10 @@ TEST_F(VstHostCallbackTest, ProcessEventsHandsThePluginsMidiOn) {
   events->numEvents = 3;
   std::memcpy(events->events, list, sizeof list);
 
-  EXPECT_EQ(Call(kAudioMasterProcessEvents, 0, 0, events, plugin.effect()), 0)
-      << "a plug-in without a MIDI output sends nothing";
-  EXPECT_TRUE(gLog.midi.empty());
+  // Whether the plug-in declared a MIDI output decides the answer only.
+  EXPECT_EQ(Call(kAudioMasterProcessEvents, 0, 0, events, plugin.effect()), 0);
+  EXPECT_EQ(gLog.midi.size(), 3u);
+  gLog.midi.clear();
   instance->openFlags |= kPluginOpenMidiOutput;
   EXPECT_EQ(Call(kAudioMasterProcessEvents, 0, 0, events, plugin.effect()), 1);
   ASSERT_EQ(gLog.midi.size(), 3u);
@@ -217,10 +223,53 @@ TEST_F(VstHostCallbackTest, ProcessEventsHandsThePluginsMidiOn) {
   EXPECT_EQ(gLog.midi[0].data2, 100);
   EXPECT_EQ(gLog.midi[0].tick, 1) << "outside rendering the tick is 1";
   EXPECT_EQ(gLog.midi[0].routing, 0x1234u);
-  EXPECT_EQ(gLog.midi[1].status, 0x80);
+  EXPECT_EQ(gLog.midi[1].status, 0x81) << "the note-off on the note's own channel";
   EXPECT_EQ(gLog.midi[1].data1, 60);
   EXPECT_EQ(gLog.midi[2].status, 0xD2);
   EXPECT_EQ(gLog.midi[2].data2, 0xFF);
+
+  // While a chain renders the note-off comes where the note's length ends: 300 samples at
+  // 48 kHz and 120 BPM (480 ticks a quarter) are 6 ticks.
+  EngineChannel channel;
+  channel.sampleRate = 48000.0f;
+  double secondsPerTick = gTransportClock.secondsPerTick;
+  gTransportClock.secondsPerTick = 0.5 / 480.0;
+  gLog.midi.clear();
+  StorePluginRenderChannel(&channel);
+  Call(kAudioMasterProcessEvents, 0, 0, events, plugin.effect());
+  StorePluginRenderChannel(nullptr);
+  gTransportClock.secondsPerTick = secondsPerTick;
+  ASSERT_EQ(gLog.midi.size(), 3u);
+  EXPECT_EQ(gLog.midi[1].status, 0x81);
+  EXPECT_EQ(gLog.midi[1].tick - gLog.midi[0].tick, 6);
+}
+
+// A size request: the editor's rectangle takes the size in every case; the window follows
+// unless the plug-in's entry keeps it at its size.
+TEST_F(VstHostCallbackTest, SizeWindowKeepsTheRequestedSizeInTheEditorsRectangle) {
+  TestVstInstance plugin(vsthost_test::kLspCompressor);
+  ASSERT_TRUE(plugin.ok());
+  PluginInstance* instance = plugin.instance();
+  Rect bounds{40, 40, 140, 140};
+  static const unsigned char kTitle[] = {6, 'E', 'd', 'i', 't', 'o', 'r'};
+  instance->editorWindow = NewCWindow(nullptr, &bounds, kTitle, true, 0, reinterpret_cast<WindowRef>(-1), true, 0);
+  ASSERT_NE(instance->editorWindow, nullptr);
+  struct Case {
+    bool fixed;
+    int32_t width, height, answer;
+  };
+  for (const Case& c : {Case{true, 300, 200, -1}, Case{false, 320, 240, 1}}) {
+    instance->editorBounds = Rect{10, 20, 0, 0};
+    PluginInfoAt(plugin.tableIndex())->pluginFlags = c.fixed ? 0x20u : 0u;  // the entry keeps the window's size
+    EXPECT_EQ(Call(kAudioMasterSizeWindow, c.width, c.height, nullptr, plugin.effect()), c.answer);
+    EXPECT_EQ(instance->editorBounds.bottom, 10 + c.height);
+    EXPECT_EQ(instance->editorBounds.right, 20 + c.width);
+    Rect content;
+    GetWindowBounds(instance->editorWindow, kWindowContentRgn, &content);
+    EXPECT_EQ(content.right - content.left, c.fixed ? 100 : c.width);
+  }
+  DisposeWindow(instance->editorWindow);
+  instance->editorWindow = nullptr;
 }
 
 // The current instance is per thread: while the main thread opens a plug-in (no instance
