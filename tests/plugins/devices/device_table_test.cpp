@@ -5,13 +5,19 @@
 #include <cstring>
 
 #include "audio/engine/engine_channels.h"
+#include "audio/engine/engine_play_state.h"
+#include "audio/engine/engine_run_state.h"
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
 #include "plugins/host/plugin_devices.h"
 #include "plugins/host/plugin_instance.h"
 #include "plugins/library/plugin_table.h"
 #include "plugins/host/plugin_midi_delivery.h"
+#include "plugins/host/vst_host_callback.h"
+#include "plugins/host/vst_time_info.h"
+#include "sequencer/transport/playback_control.h"
 #include "sequencer/clock/transport_clock.h"
+#include "song/conductor/tempo_tables.h"
 #include "song/conductor/timebase.h"
 #include "song/documents/document_file.h"
 #include "song/instruments/instrument_record.h"
@@ -276,6 +282,41 @@ TEST_F(TableTest, AChannelIsAttachedByItsInstrumentEntryAndTempoReachesItsState)
 
   ClearDeviceMidiStates();
   EXPECT_EQ(nullptr, GetDeviceMidiState(device));
+}
+
+// The transport's tempo change while the engine plays: the device's channel, its MIDI state,
+// the clock's seconds a tick and the VST time record of the channel all follow it.
+TEST_F(TableTest, ATempoChangeWhilePlayingReachesTheDeviceChannels) {
+  ASSERT_EQ(noErr, CreateInstrumentTable(3, kDeviceKindMidiPort));
+  int32_t id = Register(MakeRack("Kars"), -1, 2);
+  EngineChannel channel;
+  channel.instrument = 2;
+  PluginMidiState state;
+  AttachChannelToDevice(&channel, &state);
+  EngineChannel* savedList = gEngineChannels;
+  uint16_t savedPlay = gAudioEnginePlayState;
+  int32_t savedTicks = gTicksPerQuarter;
+  gEngineChannels = &channel;
+  gAudioEnginePlayState = 1;
+  gTicksPerQuarter = 480;
+
+  ApplyTempo(1400);  // the transport's entry: 140 beats a minute
+  EXPECT_EQ(1400, channel.tempoWord);
+  EXPECT_EQ(1400, state.tempo);
+  EXPECT_DOUBLE_EQ(600.0 / (1400.0 * 480.0), state.secondsPerTick);
+  EXPECT_DOUBLE_EQ(600.0 / (1400.0 * 480.0), gTransportClock.secondsPerTick);
+  StorePluginRenderChannel(&channel);
+  VstTimeInfo* info = FillInstanceTimeInfo(kVstTempoValid, GetDeviceInstance(uint32_t(id)));
+  ASSERT_NE(nullptr, info);
+  EXPECT_DOUBLE_EQ(140.0, info->tempo);
+  ApplyTempo(60);  // below the tables: clamped to their first tempo
+  EXPECT_EQ(kTempoTableFirst, channel.tempoWord);
+  StorePluginRenderChannel(nullptr);
+
+  gEngineChannels = savedList;
+  gAudioEnginePlayState = savedPlay;
+  gTicksPerQuarter = savedTicks;
+  ClearDeviceMidiStates();
 }
 
 TEST_F(TableTest, LoadingTakesTheBlockAndTrustsNoLinkInIt) {
