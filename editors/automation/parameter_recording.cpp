@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "editors/automation/automation_points.h"
+#include "editors/automation/rack_focus.h"
 #include "plugins/host/plugin_host_hooks.h"
 #include "song/conductor/sample_position.h"
 #include "song/instruments/rack_automation_fields.h"
@@ -51,6 +52,7 @@ OSErr RecordRackParameterPoint(Handle rack, int32_t tick, float value, int32_t c
 }
 
 void InstallParameterRecordingHooks() {
+  gPluginHostHooks.focusedPluginRack = GetFocusedPluginHandle;
   gPluginHostHooks.recordParameterPoint = [](Handle rack, int32_t tick, float value, int32_t chainPosition,
                                              int32_t parameter, bool noPoint, bool firstPoint) {
     RecordRackParameterPoint(rack, tick, value, chainPosition, parameter, noPoint, firstPoint);

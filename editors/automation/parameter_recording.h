@@ -17,5 +17,5 @@ extern Handle gLastRecordedRack;
 OSErr RecordRackParameterPoint(Handle rack, int32_t tick, float value, int32_t chainPosition,
                                int32_t parameter, bool noPoint, bool firstPoint);
 
-// Fills gPluginHostHooks.recordParameterPoint.
+// Fills gPluginHostHooks.recordParameterPoint and focusedPluginRack (GetFocusedPluginHandle).
 void InstallParameterRecordingHooks();

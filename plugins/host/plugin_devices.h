@@ -150,8 +150,8 @@ Handle GetDevicePluginChain(const uint8_t* record, uint8_t** track);
 // plug-in instrument (null for a track device of another song).
 uint8_t* GetCurrentTrackDevice();
 // With useDevice the chain of the current track's device, else (or without one) the current
-// track's rack with useDevice; without it 0 (the focused plug-in window is not reachable from
-// here).
+// track's rack with useDevice; without it the rack of the plug-in in focus
+// (gPluginHostHooks.focusedPluginRack).
 Handle GetCurrentDevicePluginChain(int32_t useDevice, uint8_t** device);
 
 // Links to the engine.

@@ -17,6 +17,7 @@
 #include "plugins/host/vst_time_info.h"
 #include "sequencer/transport/playback_control.h"
 #include "sequencer/clock/transport_clock.h"
+#include "shell/windows/editor_panes.h"
 #include "song/conductor/tempo_tables.h"
 #include "song/conductor/timebase.h"
 #include "song/documents/document_file.h"
@@ -25,6 +26,8 @@
 #include "song/documents/document_open.h"
 #include "song/instruments/plugin_hooks.h"
 #include "song/instruments/rack_sharing.h"
+#include "song/model/child_sequences.h"
+#include "song/model/track_entries.h"
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"
 #include "song/model/songs.h"
@@ -122,6 +125,13 @@ TEST_F(RebuiltTableTest, TheCurrentTracksDeviceCountsInStepAndRecordMode) {
     EXPECT_EQ(Handle(ReadU32BE(gCurrentTrack + kTrackInsertRack)), GetCurrentDevicePluginChain(1, &device));
     EXPECT_EQ(FindPluginDeviceById(5, 0), device);
   }
+  // Without the flag: the rack of the plug-in in focus, here the bus pane's.
+  int32_t savedSlot = gCurrentPaneSlot;
+  gCurrentPaneSlot = 1;
+  uint8_t* none = FindPluginDeviceById(5, 0);
+  EXPECT_EQ(InstrumentView(GetInstrumentRecord(3)).InsertRack(), GetCurrentDevicePluginChain(0, &none));
+  EXPECT_EQ(nullptr, none);
+  gCurrentPaneSlot = savedSlot;
   gCurrentTrack[kTrackMidiOutput] = 2;  // the device of another song's track
   EXPECT_EQ(nullptr, GetCurrentTrackDevice());
   gCurrentTrack[kTrackMidiOutput] = 3;  // the bus
@@ -241,6 +251,33 @@ TEST_F(TableTest, TheClickDeviceFollowsTheSong) {
   EXPECT_EQ(SongHeaderView(gCurrentSong).Id(), Device(kClickPluginDeviceId).SongId());
   EXPECT_EQ(0, CountSongTrackDevices(0)) << "the click is counted only when asked";
   EXPECT_EQ(1, CountSongTrackDevices(1));
+}
+
+// A device on a track of a child sequence plays that track's rack, not the rack of the track
+// at the same index in the parent song.
+TEST_F(TableTest, AChildSequenceDeviceResolvesToTheChildsTrack) {
+  MakeSong(0, 3);
+  Handle parentRack = GiveTrackRack(1, "Kars", 0);
+  ASSERT_EQ(0, SetChildCount(1));
+  ASSERT_EQ(noErr, PushSongContext());
+  GetChildSequence(0);
+  ASSERT_EQ(noErr, AddChildSequence(false, SongBlockSize(0)));
+  SongHeaderView(gCurrentSong).SetId(SongHeaderView(*GetSongHandleAt(0)).Id());
+  ASSERT_EQ(noErr, CreateSongTracks(2, 1));
+  gCurrentChildIndex = 0;
+  Handle childRack = GiveTrackRack(1, "Organ", 0);
+  uint8_t* childTrack = gCurrentTrack;
+  int32_t id = Register(childRack, -1);
+  PopSongContext();
+  PluginDeviceView d{FindPluginDeviceById(uint32_t(id), 0)};
+  ASSERT_TRUE(d.p);
+  EXPECT_EQ(0, d.ChildIndex());
+  uint8_t* track = nullptr;
+  Handle rack = GetDevicePluginChain(d.p, &track);
+  EXPECT_EQ(childRack, rack);
+  EXPECT_NE(parentRack, rack);
+  EXPECT_EQ(childTrack, track);
+  EXPECT_EQ(1, GetCurrentTrackIndex()) << "the caller's context is back";
 }
 
 TEST_F(TableTest, DisplayNamesAreBracketedWhenPendingOrOfAnotherSong) {
