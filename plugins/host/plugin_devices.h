@@ -182,6 +182,10 @@ void ResetDeviceTable();
 void ApplyTempoToPluginChannels(int32_t tempo);
 int32_t UpdateBusBypassForTracks(int32_t busIndex, int32_t force);
 int32_t UpdateCurrentBusBypass(int32_t force);
+// When the current track plays its alternate region list: the alternate audio record is
+// disposed, the track plays its main list again and the current device's bus bypass is
+// applied again with force.
+void ClearAlternateRegionOutput();
 // Every bus again (not forced): those with the auto-bypass bit follow the tracks that now
 // play them. Run when the table is rebuilt and when Play starts.
 void UpdateAllBusBypass();

@@ -164,6 +164,12 @@ TEST_F(RebuiltTableTest, AnInstrumentBusNoTrackPlaysIsBypassedOnceAsked) {
   gCurrentTrack[kTrackMidiOutput] = 3;
   EXPECT_EQ(0, UpdateBusBypassForTracks(0, 0)) << "a track plays the bus now";
   EXPECT_EQ(0, GetPluginInstance(verb)->bypass);
+  gCurrentTrack[kTrackOutputFlags] |= kTrackOutputSecondRegions;
+  EXPECT_EQ(1, UpdateBusBypassForTracks(0, 0)) << "a track on its alternate list plays its alternate instrument";
+  gCurrentSong[kSongMode] = 1;  // the current device is the bus
+  ClearAlternateRegionOutput();
+  EXPECT_FALSE(gCurrentTrack[kTrackOutputFlags] & kTrackOutputSecondRegions);
+  EXPECT_EQ(0, GetPluginInstance(verb)->bypass) << "the main list plays the bus again";
   gCurrentTrack[kTrackFlags] |= kTrackFlagSilent;
   EXPECT_EQ(1, UpdateBusBypassForTracks(0, 0)) << "a silent track does not count";
   EXPECT_EQ(0, UpdateBusBypassForTracks(5, 1)) << "no such bus";
