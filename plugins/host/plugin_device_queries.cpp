@@ -5,6 +5,8 @@
 #include "plugins/host/plugin_device_table.h"
 #include "plugins/host/plugin_devices.h"
 #include "plugins/host/plugin_host_hooks.h"
+#include "plugins/host/plugin_instance.h"
+#include "plugins/library/plugin_table.h"
 #include "sequencer/clock/click_track.h"
 #include "song/instruments/instrument_record.h"
 #include "song/instruments/instrument_table.h"
@@ -129,4 +131,13 @@ Handle GetCurrentDevicePluginChain(int32_t useDevice, uint8_t** device) {
 int32_t GetCurrentDeviceBusIndex() {
   PluginDeviceView d{GetCurrentTrackDevice()};
   return d.p && d.BusIndex() >= 0 ? d.BusIndex() : -1;
+}
+
+void SetPluginRecordFlag(bool on) {
+  PluginDeviceView d{GetCurrentTrackDevice()};
+  PluginInstance* instance = d.p ? GetDeviceInstance(d.Id()) : nullptr;
+  PluginInfo* info = instance ? PluginInfoAt(int32_t(instance->tableIndex)) : nullptr;
+  if (!info) return;
+  if (on) info->pluginFlags |= kPluginFlagStepRecord;
+  else info->pluginFlags &= ~uint32_t(kPluginFlagStepRecord);
 }

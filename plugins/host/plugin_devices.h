@@ -165,6 +165,9 @@ int32_t CountSongTrackDevices(int32_t includeClick);
 uint32_t GetNthVisibleDeviceId(int32_t n);
 int32_t GetDeviceTrackIndex(uint32_t id);
 int32_t GetCurrentDeviceBusIndex();
+// Sets or clears the step-record flag (kPluginFlagStepRecord) of the plug-in of the current
+// track's device; nothing when there is none (the song is not in step or record mode).
+void SetPluginRecordFlag(bool on);
 uint32_t FindDeviceNamedLike(uint32_t id);
 using MidiOutputPluginProc = void (*)(const PluginInfo* info, uint8_t* device, uint32_t routing, void* context);
 void ForEachMidiOutputPlugin(MidiOutputPluginProc callback, void* context);

@@ -184,7 +184,10 @@ TEST_F(RegistrationTest, NamesComeFromTheInstrumentAndAreMadeUnique) {
       {"Kars", "Kars"},        {"Kars", "Kars-2"},   {"Kars", "Kars-3"},     {"Synth-9", "Synth-9"},
       {"Synth-9", "Synth-10"}, {"", "--"},           {"", "---2"},
       {"ThirtyOneCharactersLongNameXYZW", "ThirtyOneCharactersLongNameXYZW"},
-      {"ThirtyOneCharactersLongNameXYZW", "ThirtyOneCharactersLongNameXYZW"},  // no room for -2
+      {"ThirtyOneCharactersLongNameXYZW", "ThirtyOneCharactersLongNameXY-2"},  // shortened for -2
+      {"ThirtyOneCharactersLongNameXYZW", "ThirtyOneCharactersLongNameXY-3"},
+      {"ThirtyCharactersLongNameABCDEF", "ThirtyCharactersLongNameABCDEF"},
+      {"ThirtyCharactersLongNameABCDEF", "ThirtyCharactersLongNameABCD-2"},
   };
   for (const Case& c : cases) {
     int32_t id = Register(MakeRack(c.plugin), -1);

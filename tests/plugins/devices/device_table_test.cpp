@@ -125,6 +125,17 @@ TEST_F(RebuiltTableTest, TheCurrentTracksDeviceCountsInStepAndRecordMode) {
     EXPECT_EQ(Handle(ReadU32BE(gCurrentTrack + kTrackInsertRack)), GetCurrentDevicePluginChain(1, &device));
     EXPECT_EQ(FindPluginDeviceById(5, 0), device);
   }
+  // The step-record flag goes to the plug-in of the current device, only in those modes.
+  PluginInfo* info = PluginInfoAt(int32_t(GetDeviceInstance(5)->tableIndex));
+  ASSERT_TRUE(info);
+  SetPluginRecordFlag(true);
+  EXPECT_TRUE(info->pluginFlags & kPluginFlagStepRecord);
+  SetPluginRecordFlag(false);
+  EXPECT_FALSE(info->pluginFlags & kPluginFlagStepRecord);
+  gCurrentSong[kSongMode] = 0;
+  SetPluginRecordFlag(true);
+  EXPECT_FALSE(info->pluginFlags & kPluginFlagStepRecord);
+  gCurrentSong[kSongMode] = 3;
   // Without the flag: the rack of the plug-in in focus, here the bus pane's.
   int32_t savedSlot = gCurrentPaneSlot;
   gCurrentPaneSlot = 1;
