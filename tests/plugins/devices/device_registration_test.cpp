@@ -187,7 +187,7 @@ TEST_F(RegistrationTest, NamesComeFromTheInstrumentAndAreMadeUnique) {
       {"ThirtyOneCharactersLongNameXYZW", "ThirtyOneCharactersLongNameXY-2"},  // shortened for -2
       {"ThirtyOneCharactersLongNameXYZW", "ThirtyOneCharactersLongNameXY-3"},
       {"ThirtyCharactersLongNameABCDEF", "ThirtyCharactersLongNameABCDEF"},
-      {"ThirtyCharactersLongNameABCDEF", "ThirtyCharactersLongNameABCD-2"},
+      {"ThirtyCharactersLongNameABCDEF", "ThirtyCharactersLongNameABCDE-2"},
   };
   for (const Case& c : cases) {
     int32_t id = Register(MakeRack(c.plugin), -1);

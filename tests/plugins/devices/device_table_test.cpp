@@ -314,7 +314,7 @@ TEST_F(TableTest, DisplayNamesAreBracketedWhenPendingOrOfAnotherSong) {
   EXPECT_EQ("[Kars]", shown(kPluginDeviceKind, uint32_t(kars), 0));
 }
 
-TEST_F(TableTest, AChannelIsAttachedByItsInstrumentEntryAndTempoReachesItsState) {
+TEST_F(TableTest, AChannelIsAttachedByItsInstrumentEntryAndTempoReachesIt) {
   ASSERT_EQ(noErr, CreateInstrumentTable(3, kDeviceKindMidiPort));
   int32_t id = Register(MakeRack("Kars"), -1, 2);
   EngineChannel channel;
@@ -332,29 +332,14 @@ TEST_F(TableTest, AChannelIsAttachedByItsInstrumentEntryAndTempoReachesItsState)
   EXPECT_DOUBLE_EQ(0.5 / 480.0, gTransportClock.secondsPerTick);
   ApplyTempoToPluginChannels(0);  // refused, not a division by zero
   EXPECT_DOUBLE_EQ(0.5 / 480.0, gTransportClock.secondsPerTick);
-  gTicksPerQuarter = savedTicks;
 
-  ClearDeviceMidiStates();
-  EXPECT_EQ(nullptr, GetDeviceMidiState(device));
-}
-
-// The transport's tempo change while the engine plays: the device's channel, its MIDI state,
-// the clock's seconds a tick and the VST time record of the channel all follow it.
-TEST_F(TableTest, ATempoChangeWhilePlayingReachesTheDeviceChannels) {
-  ASSERT_EQ(noErr, CreateInstrumentTable(3, kDeviceKindMidiPort));
-  int32_t id = Register(MakeRack("Kars"), -1, 2);
-  EngineChannel channel;
-  channel.instrument = 2;
-  PluginMidiState state;
-  AttachChannelToDevice(&channel, &state);
+  // A tempo change of the transport while the engine plays: the channel's tempo word, its
+  // MIDI state, the clock's seconds a tick and the channel's VST time record follow it.
   EngineChannel* savedList = gEngineChannels;
   uint16_t savedPlay = gAudioEnginePlayState;
-  int32_t savedTicks = gTicksPerQuarter;
   gEngineChannels = &channel;
   gAudioEnginePlayState = 1;
-  gTicksPerQuarter = 480;
-
-  ApplyTempo(1400);  // the transport's entry: 140 beats a minute
+  ApplyTempo(1400);  // 140 beats a minute
   EXPECT_EQ(1400, channel.tempoWord);
   EXPECT_EQ(1400, state.tempo);
   EXPECT_DOUBLE_EQ(600.0 / (1400.0 * 480.0), state.secondsPerTick);
@@ -366,11 +351,12 @@ TEST_F(TableTest, ATempoChangeWhilePlayingReachesTheDeviceChannels) {
   ApplyTempo(60);  // below the tables: clamped to their first tempo
   EXPECT_EQ(kTempoTableFirst, channel.tempoWord);
   StorePluginRenderChannel(nullptr);
-
   gEngineChannels = savedList;
   gAudioEnginePlayState = savedPlay;
   gTicksPerQuarter = savedTicks;
+
   ClearDeviceMidiStates();
+  EXPECT_EQ(nullptr, GetDeviceMidiState(device));
 }
 
 TEST_F(TableTest, LoadingTakesTheBlockAndTrustsNoLinkInIt) {
