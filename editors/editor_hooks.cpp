@@ -1,3 +1,4 @@
+#include "editors/automation/parameter_recording.h"
 #include "editors/editor_hooks.h"
 
 #include "editors/editor_key_routes.h"
@@ -99,6 +100,7 @@ void InstallNoteMoveRoutes() {
 }  // namespace
 
 void InstallEditorHooks() {
+  InstallParameterRecordingHooks();
   gSongEditorHooks.armNewTrack = ArmTrackForRecording;
   gSongEditorHooks.lowerEntryIndexesAbove = LowerEntryIndexes;
   gSongEditorHooks.markRowsForRedraw = MarkRowsForRedraw;

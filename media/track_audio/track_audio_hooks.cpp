@@ -3,6 +3,7 @@
 #include "audio/streams/stream_media_hooks.h"
 #include "media/track_audio/track_audio.h"
 #include "song/model/media_hooks.h"
+#include "song/model/track_settings.h"
 
 namespace {
 
@@ -47,6 +48,9 @@ TrackAudioRecord* ActiveTrackAudioForStreams() {
 
 void InstallTrackAudioHooks() {
   gSongMediaHooks.isTrackAudioReady = IsMainTrackAudioReady;
+  gSongMediaHooks.disposeAlternateAudio = [] {
+    if (uint8_t* slot = GetRegionListCell(1)) DisposeTrackAudio(slot);
+  };
   gStreamMediaHooks.getActiveTrackAudio = ActiveTrackAudioForStreams;
   gSongMediaHooks.copyTrackAudioOverview = CopyTrackAudioOverview;
 }

@@ -36,6 +36,7 @@ struct Lv2Port {
   Lv2PortKind kind = Lv2PortKind::kUnused;
   bool input = false;
   bool midi = false;            // an atom input that takes MIDI events
+  bool timePosition = false;    // an atom input that takes the host's time position
   bool scaledByRate = false;    // limits given as fractions of the sample rate
   std::string symbol;
   std::string name;
@@ -71,6 +72,7 @@ struct AudioUnitInstance {
   std::vector<Lv2Port> ports;
   std::vector<uint32_t> audioIn, audioOut, parameters;
   int32_t midiPort = -1, latencyPort = -1, enabledPort = -1;
+  int32_t timePort = -1;  // the first atom input that takes time:Position, -1 none
 
   // Control values by port index: wanted (inputs) or last produced (outputs).
   std::unique_ptr<std::atomic<float>[]> values;
@@ -89,6 +91,9 @@ struct AudioUnitInstance {
   std::vector<float> interleaved;                 // version-1 input and render slices
   LV2_Atom_Forge forge{};
   LV2_URID midiEventUrid = 0, chunkUrid = 0, sequenceUrid = 0;
+  // time:Position and the fields the unit hands its plug-in (audio_unit_time.cpp).
+  LV2_URID timePositionUrid = 0, timeBpmUrid = 0, timeBarUrid = 0, timeBarBeatUrid = 0,
+           timeBeatsPerBarUrid = 0, timeBeatUnitUrid = 0, timeSpeedUrid = 0, timeFrameUrid = 0;
   Lv2MidiMessage pending[256];                    // the render's sorted copy of the queue
 
   // LV2 features offered to the plug-in.

@@ -14,6 +14,7 @@
 #include <string>
 
 #include "platform/audiounit/audio_unit_instance.h"
+#include "platform/audiounit/audio_unit_midi.h"
 #include "platform/audiounit/lv2_world.h"
 
 namespace {
@@ -55,6 +56,7 @@ void MakeBuffers(AudioUnitInstance* u) {
   u->chunkUrid = Lv2Map(LV2_ATOM__Chunk);
   u->sequenceUrid = Lv2Map(LV2_ATOM__Sequence);
   lv2_atom_forge_init(&u->forge, Lv2UridMap());
+  MapTimeUrids(u);
 }
 
 // Control and atom ports stay connected to the unit's own buffers; audio and CV ports are

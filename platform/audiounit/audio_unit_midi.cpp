@@ -50,6 +50,17 @@ uint32_t TakeQueuedMessages(AudioUnitInstance* u, uint32_t frames) {
   return count;
 }
 
+// A sequence of its own for a time port that takes no MIDI.
+void WriteTimeSequence(AudioUnitInstance* u, uint32_t port) {
+  std::vector<uint64_t>& buffer = u->atoms[port];
+  LV2_Atom_Forge* forge = &u->forge;
+  lv2_atom_forge_set_buffer(forge, reinterpret_cast<uint8_t*>(buffer.data()), buffer.size() * sizeof(uint64_t));
+  LV2_Atom_Forge_Frame frame;
+  lv2_atom_forge_sequence_head(forge, &frame, 0);
+  ForgeTimePosition(u, forge);
+  lv2_atom_forge_pop(forge, &frame);
+}
+
 }  // namespace
 
 OSStatus MusicDeviceMIDIEvent(AudioUnit unit, uint32_t status, uint32_t data1, uint32_t data2, uint32_t offsetFrames) {
@@ -79,6 +90,7 @@ void WriteMidiSequence(AudioUnitInstance* u, uint32_t frames) {
   lv2_atom_forge_set_buffer(forge, reinterpret_cast<uint8_t*>(buffer.data()), buffer.size() * sizeof(uint64_t));
   LV2_Atom_Forge_Frame frame;
   lv2_atom_forge_sequence_head(forge, &frame, 0);
+  if (u->timePort == u->midiPort) ForgeTimePosition(u, forge);
   uint32_t count = TakeQueuedMessages(u, frames);
   for (uint32_t i = 0; i < count; ++i) {
     const Lv2MidiMessage& m = u->pending[i];
@@ -93,7 +105,9 @@ void PrepareAtomPorts(AudioUnitInstance* u) {
   for (const Lv2Port& p : u->ports) {
     if (p.kind != Lv2PortKind::kAtom || int32_t(p.index) == u->midiPort) continue;
     auto* atom = reinterpret_cast<LV2_Atom*>(u->atoms[p.index].data());
-    if (p.input) {  // an empty sequence
+    if (p.input && int32_t(p.index) == u->timePort) {
+      WriteTimeSequence(u, p.index);
+    } else if (p.input) {  // an empty sequence
       auto* seq = reinterpret_cast<LV2_Atom_Sequence*>(atom);
       seq->atom.size = sizeof(LV2_Atom_Sequence_Body);
       seq->atom.type = u->sequenceUrid;

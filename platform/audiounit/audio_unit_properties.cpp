@@ -188,12 +188,16 @@ OSStatus SetStreamFormat(AudioUnit unit, AudioUnitInstance* u, AudioUnitScope sc
   return Reinstantiate(unit, f.mSampleRate, u->maxFrames);
 }
 
-OSStatus SetHostCallbacks(AudioUnitInstance* u, const void* data, uint32_t size) {
+// The render asks the callbacks: they change only while no render runs.
+OSStatus SetHostCallbacks(AudioUnit unit, const void* data, uint32_t size) {
   constexpr uint32_t kLeast = offsetof(HostCallbackInfo, musicalTimeLocationProc);
   if (size < kLeast) return kAudioUnitErr_InvalidPropertyValue;
   HostCallbackInfo info;
   std::memcpy(&info, data, std::min<size_t>(size, sizeof info));
-  u->hostCallbacks = info;
+  AudioUnitInstance* held = AcquireAudioUnit(unit);
+  if (held == nullptr) return kAudioUnitErr_CannotDoInCurrentContext;
+  held->hostCallbacks = info;
+  ReleaseAudioUnit(unit);
   return noErr;
 }
 
@@ -226,7 +230,7 @@ OSStatus SetValue(AudioUnit unit, AudioUnitInstance* u, AudioUnitPropertyID id, 
       ReleaseAudioUnit(unit);
       return noErr;
     }
-    case kAudioUnitProperty_HostCallbacks: return SetHostCallbacks(u, data, size);
+    case kAudioUnitProperty_HostCallbacks: return SetHostCallbacks(unit, data, size);
     case kAudioUnitProperty_BypassEffect:
       u->bypass.store(Take<uint32_t>(data) != 0 ? 1 : 0, std::memory_order_relaxed);
       return noErr;

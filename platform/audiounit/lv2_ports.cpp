@@ -137,6 +137,7 @@ bool ReadPort(AudioUnitInstance* unit, uint32_t index, std::string* reason) {
     lilv_node_free(minimum);
     p.atomBytes = std::max<uint32_t>(kLv2AtomBufferBytes, uint32_t(std::clamp(wanted, 0, 1 << 24)));
     p.midi = in && lilv_port_supports_event(plugin, port, u.midiEvent);
+    p.timePosition = in && lilv_port_supports_event(plugin, port, u.timePosition);
   } else if (!lilv_port_has_property(plugin, port, u.connectionOptional)) {
     *reason = "the port \"" + p.symbol + "\" is of a kind this host does not know";
     return false;
@@ -158,6 +159,7 @@ void AssignRoles(AudioUnitInstance* unit) {
     if (p.kind == Lv2PortKind::kAudio) (p.input ? unit->audioIn : unit->audioOut).push_back(p.index);
     if (p.kind == Lv2PortKind::kControl) unit->parameters.push_back(p.index);
     if (p.midi && unit->midiPort < 0) unit->midiPort = int32_t(p.index);
+    if (p.timePosition && unit->timePort < 0) unit->timePort = int32_t(p.index);
     if (p.kind == Lv2PortKind::kControl && p.input && unit->enabledPort < 0 && IsEnablePort(unit->plugin, p.index))
       unit->enabledPort = int32_t(p.index);
   }

@@ -7,6 +7,7 @@
 #include <lv2/port-props/port-props.h>
 #include <lv2/presets/presets.h>
 #include <lv2/resize-port/resize-port.h>
+#include <lv2/time/time.h>
 
 #include <cstdlib>
 #include <deque>
@@ -64,6 +65,7 @@ Lv2Uris MakeUris(LilvWorld* w) {
   u.outputPort = Uri(w, LV2_CORE__OutputPort);
   u.connectionOptional = Uri(w, LV2_CORE__connectionOptional);
   u.midiEvent = Uri(w, LV2_MIDI__MidiEvent);
+  u.timePosition = Uri(w, LV2_TIME__Position);
   u.instrumentClass = Uri(w, LV2_CORE__InstrumentPlugin);
   u.generatorClass = Uri(w, LV2_CORE__GeneratorPlugin);
   u.oscillatorClass = Uri(w, LV2_CORE__OscillatorPlugin);

@@ -18,6 +18,7 @@ struct Lv2Uris {
   LilvNode* outputPort;
   LilvNode* connectionOptional;
   LilvNode* midiEvent;
+  LilvNode* timePosition;
   LilvNode* instrumentClass;
   LilvNode* generatorClass;
   LilvNode* oscillatorClass;

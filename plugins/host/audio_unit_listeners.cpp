@@ -2,6 +2,7 @@
 
 #include "plugins/host/plugin_host_hooks.h"
 #include "plugins/host/plugin_instance.h"
+#include "plugins/host/plugin_instances.h"
 #include "plugins/host/plugin_settings.h"
 #include "plugins/host/vst_host_callback.h"
 
@@ -28,7 +29,10 @@ void HandleAudioUnitPropertyChange(void* refCon, AudioUnit, AudioUnitPropertyID 
                                    AudioUnitScope, AudioUnitElement) {
   auto* instance = static_cast<PluginInstance*>(refCon);
   if (instance == nullptr) return;
-  if (property == kAudioUnitProperty_FactoryPresets) KeepFactoryPresetChange(instance);
+  if (property == kAudioUnitProperty_FactoryPresets) {
+    RefreshFactoryPresets(instance);  // the cache and the program count follow the unit
+    KeepFactoryPresetChange(instance);
+  }
   if (property == kAudioUnitProperty_FactoryPresets || property == kAudioUnitProperty_PresentPreset)
     MarkPluginDisplayDirty(instance, 0);
 }

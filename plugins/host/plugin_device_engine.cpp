@@ -19,7 +19,9 @@
 #include "song/instruments/plugin_hooks.h"
 #include "song/model/song_iterators.h"
 #include "song/model/song_context.h"
+#include "song/model/media_hooks.h"
 #include "song/model/song_layout.h"
+#include "song/model/track_settings.h"
 
 namespace {
 
@@ -64,7 +66,9 @@ struct DevicePlayers {
 int32_t NoteTrackPlaysDevice(void* arg) {
   auto* players = static_cast<DevicePlayers*>(arg);
   const uint8_t* t = gCurrentTrack;
-  if (t && !(t[kTrackFlags] & kTrackFlagSilent) && t[kTrackType] == kDeviceKindPlugin &&
+  // A track that plays its alternate region list plays it through its alternate instrument.
+  if (t && !(t[kTrackFlags] & kTrackFlagSilent) && !(t[kTrackOutputFlags] & kTrackOutputSecondRegions) &&
+      t[kTrackType] == kDeviceKindPlugin &&
       t[kTrackMidiOutput] == players->id)
     players->played = true;
   return 0;
@@ -148,6 +152,13 @@ int32_t UpdateBusBypassForTracks(int32_t busIndex, int32_t force) {
 int32_t UpdateCurrentBusBypass(int32_t force) {
   int32_t bus = GetCurrentDeviceBusIndex();
   return bus >= 0 ? UpdateBusBypassForTracks(bus, force) : 0;
+}
+
+void ClearAlternateRegionOutput() {
+  if (!IsAlternateRegionListActive()) return;
+  DisposeAlternateTrackAudio();
+  gCurrentTrack[kTrackOutputFlags] &= uint8_t(~kTrackOutputSecondRegions);
+  UpdateCurrentBusBypass(1);
 }
 
 void UpdateAllBusBypass() {

@@ -1,5 +1,6 @@
 // The device table as the instrument table and the song model reach it.
 #include "plugins/host/plugin_devices.h"
+#include "sequencer/transport/transport_plugin_hooks.h"
 #include "song/documents/document_hooks.h"
 #include "song/instruments/plugin_hooks.h"
 
@@ -23,6 +24,7 @@ void LoadDocumentDeviceTable(uint16_t version) {
 }  // namespace
 
 void InstallPluginDeviceHooks() {
+  gTransportPluginHooks.applyTempoToDevices = ApplyTempoToPluginChannels;
   gDocumentHooks.loadPluginDeviceTable = LoadDocumentDeviceTable;
   gDocumentHooks.resetPluginDeviceTable = ResetDeviceTable;
   InstrumentPluginHooks& h = gInstrumentPluginHooks;

@@ -44,15 +44,16 @@ int32_t TrailingNumber(const uint8_t* name, int32_t* dash) {
   return value;
 }
 
-// The next name of the series: "-2" appended, or the trailing number raised by one; false
-// when it would not fit in 31 characters.
+// The next name of the series: "-2" appended, or the trailing number raised by one; a name
+// too long for the number loses characters before it so that it fits in 31.
 bool NextName(uint8_t* name) {
   int32_t dash = 0;
   int32_t number = TrailingNumber(name, &dash);
   char digits[12];
   int32_t len = number > 0 ? std::snprintf(digits, sizeof digits, "%d", number + 1) : 1;
   if (number <= 0) { dash = name[0] + 1; digits[0] = '2'; }
-  if (dash + len > kMaxDeviceName) return false;
+  if (len + 2 > kMaxDeviceName) return false;
+  if (dash + len > kMaxDeviceName) dash = kMaxDeviceName - len;
   name[dash] = '-';
   std::memcpy(name + dash + 1, digits, size_t(len));
   name[0] = uint8_t(dash + len);

@@ -4,13 +4,18 @@
 #include "platform/memory/memory.h"
 #include "plugins/host/plugin_device_table.h"
 #include "plugins/host/plugin_devices.h"
+#include "plugins/host/plugin_host_hooks.h"
+#include "plugins/host/plugin_instance.h"
+#include "plugins/library/plugin_table.h"
 #include "sequencer/clock/click_track.h"
 #include "song/instruments/instrument_record.h"
 #include "song/instruments/instrument_table.h"
 #include "song/instruments/rack_sharing.h"
+#include "song/model/child_sequences.h"
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"
 #include "song/model/songs.h"
+#include "song/model/track_numbers.h"
 #include "song/model/utility_track_access.h"
 
 namespace {
@@ -34,18 +39,38 @@ Handle InstrumentRack(int32_t index) {
   return entry ? InstrumentView(entry).InsertRack() : Handle();
 }
 
+// The song a track device names, selected: its slot's song, or for a device of a child
+// sequence the child of that index under the song's current track (the child being worked on
+// is chosen from there), with its track numbers mapped. False when there is none.
+bool SelectDeviceSong(PluginDeviceView d) {
+  int32_t slot = -1;
+  if (!FindSongById(d.SongId(), &slot)) return false;
+  SelectSongIndex(slot);
+  if (d.ChildIndex() < 0) return gCurrentSong != nullptr;
+  uint8_t follow = gFollowSongLinks;
+  Handle cellSong = gChildCellSong;
+  int32_t cellOffset = gChildCellOffset, parent = gChildParentTrackNumber;
+  gFollowSongLinks = 0;
+  bool chosen = gCurrentSong && SelectChildSequence(d.ChildIndex());
+  gFollowSongLinks = follow;
+  gChildCellSong = cellSong;
+  gChildCellOffset = cellOffset;
+  gChildParentTrackNumber = parent;
+  if (chosen) RebuildTrackNumberMap();
+  return chosen && gCurrentSong != nullptr;
+}
+
 // The rack of the track a track device names; the song is selected in a context of its own.
 Handle TrackDeviceRack(PluginDeviceView d, uint8_t** track) {
-  int32_t slot = -1;
-  if (!FindSongById(d.SongId(), &slot) || PushSongContext() != noErr) return Handle();
+  if (PushSongContext() != noErr) return Handle();
   Handle rack;
-  SelectSongIndex(slot);
-  if (gCurrentSong && d.TrackIndex() < SongHeaderView(gCurrentSong).TrackCount()) {
+  if (SelectDeviceSong(d) && d.TrackIndex() < SongHeaderView(gCurrentSong).TrackCount()) {
     SetCurrentTrackIndex(d.TrackIndex());
     rack = Handle(ReadU32BE(gCurrentTrack + kTrackInsertRack));
     if (track) *track = gCurrentTrack;
   }
   PopSongContext();
+  if (d.ChildIndex() >= 0) RebuildTrackNumberMap();  // the current song's numbers again
   return rack;
 }
 
@@ -100,10 +125,19 @@ Handle GetCurrentDevicePluginChain(int32_t useDevice, uint8_t** device) {
   uint8_t* current = useDevice ? GetCurrentTrackDevice() : nullptr;
   if (device) *device = current;
   if (current) return GetDevicePluginChain(current, nullptr);
-  return useDevice ? GetTrackInsertRack() : Handle();
+  return useDevice ? GetTrackInsertRack() : GetFocusedPluginRack();
 }
 
 int32_t GetCurrentDeviceBusIndex() {
   PluginDeviceView d{GetCurrentTrackDevice()};
   return d.p && d.BusIndex() >= 0 ? d.BusIndex() : -1;
+}
+
+void SetPluginRecordFlag(bool on) {
+  PluginDeviceView d{GetCurrentTrackDevice()};
+  PluginInstance* instance = d.p ? GetDeviceInstance(d.Id()) : nullptr;
+  PluginInfo* info = instance ? PluginInfoAt(int32_t(instance->tableIndex)) : nullptr;
+  if (!info) return;
+  if (on) info->pluginFlags |= kPluginFlagStepRecord;
+  else info->pluginFlags &= ~uint32_t(kPluginFlagStepRecord);
 }

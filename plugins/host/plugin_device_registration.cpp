@@ -5,6 +5,9 @@
 // its own and swapped in, so a full memory leaves the old table and count as they were.
 #include <cstring>
 
+#include "audio/engine/engine_channels.h"
+#include "audio/engine/engine_plugin_hooks.h"
+#include "audio/render/channel_render.h"
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
 #include "plugins/host/insert_racks.h"
@@ -12,6 +15,7 @@
 #include "plugins/host/plugin_devices.h"
 #include "plugins/host/plugin_instance.h"
 #include "plugins/host/plugin_instances.h"
+#include "plugins/host/plugin_midi_delivery.h"
 #include "sequencer/clock/click_settings.h"
 #include "sequencer/clock/click_track.h"
 #include "shell/base/progress_hooks.h"
@@ -80,11 +84,19 @@ void FillDeviceRecord(uint8_t* record, Handle rack, uint32_t id, int32_t instrum
   }
 }
 
-// Step 6: the head instance knows its device and the record links it.
+// Step 6: the head instance knows its device and the record links it; a rack the engine
+// already renders links its channel's MIDI state too.
 void LinkRackHead(int32_t n, Handle rack, uint32_t id) {
   uint32_t head = GetRackChainHead(rack);
   gDeviceLinks[n].instance = head;
   if (PluginInstance* record = GetPluginInstance(head)) SetInstanceDevice(record, 0, uint8_t(id));
+  EngineChannel* channel = GetRackEngineChannel(rack);
+  auto* state = channel && channel->renderState ? static_cast<PluginMidiState*>(channel->renderState->midiState) : nullptr;
+  if (!state) return;
+  gDeviceLinks[n].midiState = state;
+  gDeviceLinks[n].channel = channel;
+  state->ownerId = id;
+  state->clickChannel = id == kClickPluginDeviceId ? 1 : 0;
 }
 
 // The record's name made again from the rack's chain (its old name does not count as taken).

@@ -150,8 +150,8 @@ Handle GetDevicePluginChain(const uint8_t* record, uint8_t** track);
 // plug-in instrument (null for a track device of another song).
 uint8_t* GetCurrentTrackDevice();
 // With useDevice the chain of the current track's device, else (or without one) the current
-// track's rack with useDevice; without it 0 (the focused plug-in window is not reachable from
-// here).
+// track's rack with useDevice; without it the rack of the plug-in in focus
+// (gPluginHostHooks.focusedPluginRack).
 Handle GetCurrentDevicePluginChain(int32_t useDevice, uint8_t** device);
 
 // Links to the engine.
@@ -165,6 +165,9 @@ int32_t CountSongTrackDevices(int32_t includeClick);
 uint32_t GetNthVisibleDeviceId(int32_t n);
 int32_t GetDeviceTrackIndex(uint32_t id);
 int32_t GetCurrentDeviceBusIndex();
+// Sets or clears the step-record flag (kPluginFlagStepRecord) of the plug-in of the current
+// track's device; nothing when there is none (the song is not in step or record mode).
+void SetPluginRecordFlag(bool on);
 uint32_t FindDeviceNamedLike(uint32_t id);
 using MidiOutputPluginProc = void (*)(const PluginInfo* info, uint8_t* device, uint32_t routing, void* context);
 void ForEachMidiOutputPlugin(MidiOutputPluginProc callback, void* context);
@@ -182,6 +185,10 @@ void ResetDeviceTable();
 void ApplyTempoToPluginChannels(int32_t tempo);
 int32_t UpdateBusBypassForTracks(int32_t busIndex, int32_t force);
 int32_t UpdateCurrentBusBypass(int32_t force);
+// When the current track plays its alternate region list: the alternate audio record is
+// disposed, the track plays its main list again and the current device's bus bypass is
+// applied again with force.
+void ClearAlternateRegionOutput();
 // Every bus again (not forced): those with the auto-bypass bit follow the tracks that now
 // play them. Run when the table is rebuilt and when Play starts.
 void UpdateAllBusBypass();

@@ -55,3 +55,8 @@ void ReopenPluginInsert(uint32_t instance, const uint8_t* settings, int32_t leng
 void RegisterPluginPatchNames(uint32_t instance) {
   if (auto names = gPluginHostHooks.registerPatchNames) names(instance);
 }
+
+Handle GetFocusedPluginRack() {
+  auto focused = gPluginHostHooks.focusedPluginRack;
+  return focused ? focused() : Handle();
+}

@@ -29,6 +29,8 @@ struct PluginHostHooks {
   // one changed.
   void (*recordParameterPoint)(Handle rack, int32_t tick, float value, int32_t chainPosition,
                                int32_t parameter, bool noPoint, bool firstPoint);
+  // Main thread: the rack of the plug-in in focus (the editors' current pane), 0 none.
+  Handle (*focusedPluginRack)();
   // Main thread: a plug-in just loaded for a channel (table entry index) takes its insert slot
   // in the mixer with its settings.
   void (*openInsertInstance)(PluginInstance* instance, int32_t index, const PluginSettings* settings);
@@ -58,6 +60,8 @@ enum : uint32_t {
 
 void RequestPluginWindowRefresh(uint32_t bits);
 void RedrawPluginMixerRange();
+// Not installed: 0.
+Handle GetFocusedPluginRack();
 void SendPluginMidiOutput(uint8_t status, uint8_t data1, int32_t data2, int32_t tick,
                           uint32_t routing);
 bool IsAutomationReading();

@@ -14,6 +14,7 @@
 #include "plugins/host/plugin_host_hooks.h"
 #include "plugins/host/vst_dispatch.h"
 #include "plugins/host/vst_host_callback.h"
+#include "sequencer/clock/sequencer_clock.h"
 #include "sequencer/clock/transport_clock.h"
 #include "song/conductor/sample_position.h"
 #include "song/instruments/rack_automation_fields.h"
@@ -377,11 +378,13 @@ bool HasMeterParameter(PluginInstance* instance) {
   return false;
 }
 
-// The tick of "now" for a rack: its channel's engine position, else the song position.
+// The tick of "now" for a rack: its channel's engine position, else the song position. A
+// channel the engine runs while the transport stands only shows meters (live play): its
+// samples are not the song's, so the song position stands.
 int32_t RackTickNow(Handle rack) {
   uint32_t channelId = rack ? GetRackEngineChannelId(rack) : 0;
   EngineChannel* channel = channelId ? FindEngineChannelById(channelId) : nullptr;
-  if (channel != nullptr && channel->sampleRate > 0.0f)
+  if (channel != nullptr && channel->sampleRate > 0.0f && IsClockTaskPlaying())
     return int32_t(SamplePositionToTick(channel->position, channel->sampleRate));
   return int32_t(gTransportClock.songTick.load(std::memory_order_relaxed));
 }

@@ -12,6 +12,7 @@
 #include "platform/text/core_foundation.h"
 #include "plugins/host/plugin_host_hooks.h"
 #include "plugins/host/plugin_instance.h"
+#include "plugins/host/plugin_instances.h"
 #include "plugins/host/plugin_settings.h"
 #include "plugins/host/vst_dispatch.h"
 #include "plugins/host/vst_host_callback.h"
@@ -34,17 +35,11 @@ void CopyText(char* to, int32_t capacity, const char* from) {
   if (to != nullptr && capacity > 0) CopyVstString(to, from, size_t(capacity));
 }
 
-// The unit's factory preset at an index (its name is the unit's); false when there is none.
-bool FactoryPresetAt(const PluginInstance* instance, int32_t index, AUPreset* preset) {
-  CFArrayRef presets = nullptr;
-  uint32_t size = sizeof presets;
-  if (AudioUnitGetProperty(instance->unit, kAudioUnitProperty_FactoryPresets,
-                           kAudioUnitScope_Global, 0, &presets, &size) != noErr || !presets)
-    return false;
-  bool found = index >= 0 && index < CFArrayGetCount(presets);
-  if (found) *preset = *static_cast<const AUPreset*>(CFArrayGetValueAtIndex(presets, index));
-  CFRelease(presets);
-  return found;
+// The unit's factory preset at an index, from the instance's cache (kept by
+// RefreshFactoryPresets when the unit opens and when it announces new presets): its number
+// and name; false when there is none.
+bool FactoryPresetAt(PluginInstance* instance, int32_t index, int32_t* number, Str255 name) {
+  return GetFactoryPreset(instance, index, number, name) == noErr && *number >= 0;
 }
 
 void PresetName(const AUPreset& preset, char* name, int32_t capacity, int32_t limit) {
@@ -52,6 +47,13 @@ void PresetName(const AUPreset& preset, char* name, int32_t capacity, int32_t li
   if (preset.presetName)
     CFStringGetCString(preset.presetName, buffer, sizeof buffer, kCFStringEncodingUTF8);
   CopyText(name, capacity < limit ? capacity : limit, buffer);
+}
+
+// The cached preset's name (length-prefixed) as a C string.
+void CachedPresetName(const Str255 preset, char* name, int32_t capacity) {
+  char buffer[kPresetNameBytes] = {};
+  std::memcpy(buffer, preset + 1, std::min<size_t>(preset[0], sizeof buffer - 1));
+  CopyText(name, capacity < kPresetNameBytes ? capacity : kPresetNameBytes, buffer);
 }
 
 // The program list's record count (header word 0) and parameter count of a record.
@@ -165,8 +167,9 @@ void SetProgram(PluginInstance* instance, int32_t program) {
     CallVstDispatcher(instance, kEffEndSetProgram, 0, 0, nullptr, 0);
     return;
   }
-  AUPreset preset;
-  if (FactoryPresetAt(instance, program, &preset))
+  AUPreset preset{0, nullptr};
+  Str255 name;
+  if (FactoryPresetAt(instance, program, &preset.presetNumber, name))
     AudioUnitSetProperty(instance->unit, kAudioUnitProperty_CurrentPreset, kAudioUnitScope_Global,
                          0, &preset, sizeof preset);
 }
@@ -190,9 +193,10 @@ OSErr GetProgramNameIndexed(PluginInstance* instance, int32_t program, char* nam
     CopyText(name, capacity, buffer);
     return noErr;
   }
-  AUPreset preset;
-  if (!FactoryPresetAt(instance, program, &preset)) return kUnsupportedErr;
-  PresetName(preset, name, capacity, kPresetNameBytes);
+  int32_t number = -1;
+  Str255 preset;
+  if (!FactoryPresetAt(instance, program, &number, preset)) return kUnsupportedErr;
+  CachedPresetName(preset, name, capacity);
   return noErr;
 }
 

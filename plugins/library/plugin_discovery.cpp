@@ -16,12 +16,14 @@
 #include "platform/memory/memory.h"
 #include "platform/resources/resource_manager.h"
 #include "platform/text/pascal_strings.h"
+#include "platform/threads/cooperative_threads.h"
 #include "plugins/host/plugin_host_hooks.h"
 #include "plugins/library/plugin_bundles.h"
 #include "plugins/library/plugin_examination.h"
 #include "plugins/library/plugin_info_file.h"
 #include "plugins/library/plugin_name_split.h"
 #include "plugins/library/plugin_table_entries.h"
+#include "shell/base/busy_cursor.h"
 #include "shell/base/modifier_keys.h"
 #include "shell/base/progress_hooks.h"
 
@@ -30,6 +32,7 @@ namespace {
 constexpr int32_t kMaxFolderDepth = 8;     // folders nested deeper (or looping links) are left
 constexpr int32_t kMaxBundlesInFolder = 4096;
 constexpr int32_t kProgressEvery = 16;
+constexpr int32_t kYieldEvery = 4;  // without progress: other threads get a turn
 
 int32_t gScanProgressCount = 0;
 bool gScanning = false;
@@ -141,7 +144,11 @@ OSErr CheckScanCancel() {
 
 OSErr ShowScanProgress(bool showProgress, ConstStr255Param name) {
   ++gScanProgressCount;
-  if (!showProgress || gScanProgressCount % kProgressEvery != 0) return noErr;
+  if (!showProgress) {
+    if (gScanProgressCount % kYieldEvery == 0) YieldToAnyThread();
+    return noErr;
+  }
+  if (gScanProgressCount % kProgressEvery != 0) return noErr;
   // The line reads "count. name".
   std::string line = std::to_string(gScanProgressCount) + ". ";
   if (name != nullptr) line.append(reinterpret_cast<const char*>(name + 1), name[0]);
@@ -367,6 +374,7 @@ int32_t AliasedFolder(const FSSpec* item) {
 
 OSErr WalkPluginFolder(FoundPlugin* found, int16_t vRefNum, int32_t dirID, int32_t depth,
                        int32_t maxDepth, const int16_t* filterList) {
+  if (depth == 0) SpinBusyCursor();
   for (int16_t index = 1;; ++index) {
     Str255 name = {};
     CInfoPBRec pb;
@@ -397,6 +405,7 @@ OSErr WalkPluginFolder(FoundPlugin* found, int16_t vRefNum, int32_t dirID, int32
       if (found->result == -128) return -128;
     }
     if (CheckScanCancel() == -128) return -128;
+    SpinBusyCursorIfDue();
   }
 }
 

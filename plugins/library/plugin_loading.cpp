@@ -110,6 +110,8 @@ OSErr TakeInstanceFacts(PluginInfo* entry, uint32_t id, uint32_t* chainHead, int
     int32_t inputs = 0;
     int32_t outputs = 0;
     GetPluginChannelCounts(record, &inputs, &outputs);
+    // The entry describes this plug-in, so it keeps the new instance's own counts, never those
+    // of a plug-in that stood before it in the chain.
     entry->inputCount = uint16_t(inputs);
     entry->outputCount = uint16_t(outputs);
     if (before > 0 && inputs == 0) result = kPluginBehindInserts;

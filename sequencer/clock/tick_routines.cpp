@@ -8,6 +8,7 @@
 #include "sequencer/clock/transport_clock.h"
 #include "sequencer/midi/midi_clock_out.h"
 #include "sequencer/midi/midi_utilities.h"
+#include "sequencer/transport/transport_plugin_hooks.h"
 #include "song/conductor/tempo_tables.h"
 
 uint8_t gSendingSysExDump = 0;
@@ -38,6 +39,7 @@ void ApplyRequestedTempo() {
   if (C().requestedTempo == int16_t(C().tempo)) return;
   int32_t t = C().requestedTempo;
   t = t < kTempoTableFirst ? kTempoTableFirst : t > kTempoTableLast ? kTempoTableLast : t;
+  ApplyTempoToDevices(t);
   SetTempoFromTable(t);
   C().tempo = uint16_t(t);
   C().requestedTempo = int16_t(t);

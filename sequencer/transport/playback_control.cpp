@@ -20,6 +20,7 @@
 #include "sequencer/midi/realtime_processors.h"
 #include "sequencer/transport/count_in.h"
 #include "sequencer/transport/transport_audio_hooks.h"
+#include "sequencer/transport/transport_plugin_hooks.h"
 #include "sequencer/transport/transport_position.h"
 #include "sequencer/transport/transport_tempo.h"
 #include "shell/base/app_state.h"
@@ -349,6 +350,7 @@ void ApplyTempo(int32_t tempo) {
   // Below 120 would index before the tables.
   if (tempo < kTempoTableFirst) tempo = kTempoTableFirst;
   if (tempo > kTempoTableLast) tempo = kTempoTableLast;
+  ApplyTempoToDevices(tempo);
   SetTempoFromTable(tempo);
 }
 

@@ -9,6 +9,10 @@ void DisposeTrackMedia() {
   if (gSongMediaHooks.disposeTrackMedia) gSongMediaHooks.disposeTrackMedia();
 }
 
+void DisposeAlternateTrackAudio() {
+  if (gSongMediaHooks.disposeAlternateAudio) gSongMediaHooks.disposeAlternateAudio();
+}
+
 bool IsTrackAudioReady() {
   return gSongMediaHooks.isTrackAudioReady && gSongMediaHooks.isTrackAudioReady();
 }

@@ -7,6 +7,7 @@
 
 struct SongMediaHooks {
   void (*disposeTrackMedia)();
+  void (*disposeAlternateAudio)();  // the current track's alternate audio record (+256)
   bool (*isTrackAudioReady)();
   bool (*isAudioShown)();
   bool (*isJukeboxPlaying)();
@@ -18,6 +19,9 @@ extern SongMediaHooks gSongMediaHooks;
 
 // Disposes the current track's media (movie and audio files in use).
 void DisposeTrackMedia();
+// Disposes the current track's alternate audio record with its blocks and clears its slot.
+// Not installed: the record stays.
+void DisposeAlternateTrackAudio();
 // True when audio overviews can be shown and the current track's audio record is ready.
 // Not installed: false.
 bool IsTrackAudioReady();

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstring>
 #include <chrono>
 #include <thread>
 #include <vector>
@@ -13,6 +14,9 @@
 #include "audio/engine/engine_channels.h"
 #include "audio/render/channel_render.h"
 #include "editors/automation/automation_points.h"
+#include "editors/automation/parameter_recording.h"
+#include "plugins/host/plugin_host_hooks.h"
+#include "song/conductor/sample_position.h"
 #include "editors/timeline/lane_values.h"
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
@@ -384,3 +388,28 @@ TEST_F(TableRackTest, ATrackPaneKeepsItsOwnListWhileItsInstrumentIsInFocus) {
 }
 
 }  // namespace
+
+// A parameter the plug-in host records reaches the rack's list through its hook entry: the
+// first point of a parameter brings a point at time 0, a later one at the same tick replaces
+// its value, another plug-in's parameter is a target of its own and "no point" adds nothing.
+TEST_F(TrackRackTest, RecordedParameterPointsGoIntoTheRacksList) {
+  InstallParameterRecordingHooks();
+  gEngineSampleRate = 44100.0f;
+  Handle rack = GetLaneRackHandle();
+  ASSERT_TRUE(rack);
+  uint32_t at480 = uint32_t(TickToSamplePosition(481, 44100.0f));
+  ASSERT_GT(at480, 0u);
+  RecordParameterPoint(rack, 481, 0.25f, 1, 3, false, true);
+  Handle list = GetRackAutomationList(rack);
+  EXPECT_EQ(Times(list), (std::vector<uint32_t>{0, at480}));
+  RecordParameterPoint(rack, 481, 0.75f, 1, 3, false, true);  // the parameter has points: none at 0
+  EXPECT_EQ(Times(GetRackAutomationList(rack)), (std::vector<uint32_t>{0, at480}));
+  AutomationPoint last;
+  std::memcpy(last.bytes, PointRecordAt(GetRackAutomationList(rack), 1), sizeof last.bytes);
+  EXPECT_FLOAT_EQ(0.75f, last.Value());
+  EXPECT_EQ(1, last.PluginIndex());
+  EXPECT_EQ(3, last.Target());
+  RecordParameterPoint(rack, 481, 0.5f, 2, 3, true, true);  // another plug-in: only its first point
+  EXPECT_EQ(Times(GetRackAutomationList(rack)), (std::vector<uint32_t>{0, 0, at480}));
+  EXPECT_EQ(rack, gLastRecordedRack);
+}

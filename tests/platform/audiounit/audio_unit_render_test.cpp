@@ -3,7 +3,10 @@
 // instrument.
 #include <gtest/gtest.h>
 
+#include <dlfcn.h>
+
 #include <cstring>
+#include <string>
 
 #include "tests/platform/audiounit/audio_unit_test_support.h"
 
@@ -163,3 +166,72 @@ TEST(AudioUnitRender, TheInstalledInstrumentRenders) {
 }
 
 }  // namespace
+
+// The host's answers for a song in 6/8 at 90 beats a minute, playing: the beat 7.5 quarters in,
+// the bar that starts at quarter 6 (the third bar of 3 quarters), sample 123456.
+OSStatus BeatAndTempo(void* user, Float64* beat, Float64* tempo) {
+  ++*static_cast<int*>(user);
+  if (beat) *beat = 7.5;
+  if (tempo) *tempo = 90.0;
+  return noErr;
+}
+OSStatus MusicalTime(void*, uint32_t* toNext, Float32* numerator, uint32_t* denominator, Float64* downbeat) {
+  if (toNext) *toNext = 0;
+  if (numerator) *numerator = 6.0f;
+  if (denominator) *denominator = 8;
+  if (downbeat) *downbeat = 6.0;
+  return noErr;
+}
+OSStatus Transport(void*, Boolean* playing, Boolean* changed, Float64* sample, Boolean* cycling, Float64*, Float64*) {
+  if (playing) *playing = 1;
+  if (changed) *changed = 0;
+  if (sample) *sample = 123456.0;
+  if (cycling) *cycling = 0;
+  return noErr;
+}
+
+// The last time position the pulse fixture took, and how many it took.
+int FixtureTime(double* out) {
+  std::string path = std::string(ZARIN_LV2_FIXTURES) + "/zarin-fixtures.lv2/zarin_lv2_fixture.so";
+  void* code = dlopen(path.c_str(), RTLD_NOW | RTLD_NOLOAD);
+  EXPECT_NE(code, nullptr) << "the fixture is loaded by the unit";
+  auto* read = code ? reinterpret_cast<int (*)(double*)>(dlsym(code, "zarin_fixture_time")) : nullptr;
+  int count = read ? read(out) : -1;
+  if (code) dlclose(code);
+  return count;
+}
+
+// A plug-in that takes time:Position hears, at each render, what the host callbacks answer:
+// tempo, bar and beat in the bar (in the meter's own beats), meter, speed and frame.
+TEST(AudioUnitRender, TheHostsMusicalTimeReachesThePlugIn) {
+  TestUnit pulse(kPulseName, 48000.0, 128);
+  int asked = 0;
+  HostCallbackInfo host;
+  host.hostUserData = &asked;
+  host.beatAndTempoProc = BeatAndTempo;
+  host.musicalTimeLocationProc = MusicalTime;
+  host.transportStateProc = Transport;
+  ASSERT_EQ(AudioUnitSetProperty(pulse.unit, kAudioUnitProperty_HostCallbacks, kAudioUnitScope_Global, 0, &host,
+                                 sizeof host), noErr);
+  ASSERT_EQ(AudioUnitInitialize(pulse.unit), noErr);
+  double time[7];
+  int before = FixtureTime(time);
+  PulseBlock(pulse.unit, {{0x90, 60, 127, 10}}, 128);  // the position shares the sequence with MIDI
+  ASSERT_EQ(FixtureTime(time), before + 1);
+  EXPECT_EQ(asked, 1);
+  EXPECT_DOUBLE_EQ(time[0], 90.0);      // bpm
+  EXPECT_DOUBLE_EQ(time[1], 2.0);       // bar (from 0): quarter 6 over bars of 3 quarters
+  EXPECT_DOUBLE_EQ(time[2], 3.0);       // 1.5 quarters into the bar: 3 eighths
+  EXPECT_DOUBLE_EQ(time[3], 1.0);       // speed: playing
+  EXPECT_DOUBLE_EQ(time[4], 123456.0);  // frame
+  EXPECT_DOUBLE_EQ(time[5], 6.0);
+  EXPECT_DOUBLE_EQ(time[6], 8.0);
+  EXPECT_EQ(GetParam(pulse.unit, ParameterNamed(pulse.unit, "Notes played")), 1.0f) << "MIDI still arrives";
+
+  // Without callbacks the plug-in is told nothing.
+  HostCallbackInfo none;
+  ASSERT_EQ(AudioUnitSetProperty(pulse.unit, kAudioUnitProperty_HostCallbacks, kAudioUnitScope_Global, 0, &none,
+                                 sizeof none), noErr);
+  PulseBlock(pulse.unit, {}, 128);
+  EXPECT_EQ(FixtureTime(time), before + 1);
+}

@@ -1,10 +1,15 @@
 // What the host does when a unit reports a preset change or a parameter gesture.
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "plugins/host/audio_unit_listeners.h"
 #include "plugins/host/plugin_host_hooks.h"
 #include "plugins/host/plugin_instance.h"
+#include "plugins/host/plugin_programs.h"
 #include "plugins/host/plugin_settings.h"
+#include "platform/memory/memory.h"
+#include "tests/platform/audiounit/audio_unit_test_support.h"
 
 namespace {
 
@@ -61,6 +66,27 @@ TEST_F(UnitListenersTest, PresetChanges) {
   HandleAudioUnitPropertyChange(&instance_, 1, kAudioUnitProperty_StreamFormat, 0, 0);
   HandleAudioUnitPropertyChange(nullptr, 1, kAudioUnitProperty_PresentPreset, 0, 0);
   EXPECT_EQ(0, Refresh(instance_));
+}
+
+// Programs are read from the instance's preset cache, and a unit announcing new presets
+// refreshes that cache and the program count.
+TEST_F(UnitListenersTest, AnnouncedPresetsRefreshTheCacheProgramsAreReadFrom) {
+  TestUnit unit(kPulseName);
+  PluginInstance record;
+  record.unit = unit.unit;
+  record.stateFlags = kPluginStateNoRefresh;
+  char name[256] = {};
+  EXPECT_EQ(-4, GetProgramNameIndexed(&record, 0, name, sizeof name)) << "nothing cached yet";
+  HandleAudioUnitPropertyChange(&record, unit.unit, kAudioUnitProperty_FactoryPresets, 0, 0);
+  EXPECT_EQ(2u, record.programCount);
+  std::string names;
+  for (int32_t n = 0; n < 2; ++n) {
+    ASSERT_EQ(0, GetProgramNameIndexed(&record, n, name, sizeof name));
+    names += std::string(name) + ";";
+  }
+  EXPECT_TRUE(names == "Soft;Loud;" || names == "Loud;Soft;") << names;
+  EXPECT_EQ(-4, GetProgramNameIndexed(&record, 2, name, sizeof name));
+  if (record.factoryPresets) DisposeHandle(record.factoryPresets);
 }
 
 TEST_F(UnitListenersTest, GesturesResetAndRedrawTheMixerRange) {

@@ -4,10 +4,15 @@
 
 #include <cstring>
 
+#include "audio/engine/engine_channels.h"
+#include "audio/render/channel_render.h"
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
 #include "plugins/host/plugin_devices.h"
 #include "plugins/host/plugin_instance.h"
+#include "plugins/host/plugin_midi_delivery.h"
+#include "plugins/plugin_engine_hooks.h"
+#include "song/instruments/rack_automation_fields.h"
 #include "song/documents/document_file.h"
 #include "song/instruments/instrument_record.h"
 #include "song/instruments/instrument_table.h"
@@ -127,6 +132,30 @@ TEST_F(RegistrationTest, ATrackDeviceRecordsItsSongAndTrack) {
   EXPECT_EQ(0, std::memcmp(d.p + kDeviceLinks, std::string(16, '\0').data(), 16)) << "no link in the block";
 }
 
+// A rack the engine renders already (its channel has a MIDI state): the new device reaches
+// that state at once, as the MIDI delivery and the live input need.
+TEST_F(RegistrationTest, ARackTheEngineRendersLinksItsChannelsMidiState) {
+  InstallPluginEngineHooks();
+  MakeSong(0, 1);
+  Handle rack = MakeRack("Kars");
+  EngineChannel* channel = nullptr;
+  ASSERT_EQ(0, ClaimEngineChannel(&channel));
+  channel->id = 7;
+  ChannelRenderState chain;
+  PluginMidiState state;
+  chain.midiState = &state;
+  channel->renderState = &chain;
+  SetRackEngineChannelId(rack, 7);
+  int32_t id = Register(rack, -1);
+  EXPECT_EQ(&state, GetDeviceMidiState(FindPluginDeviceById(uint32_t(id), 0)));
+  EXPECT_EQ(uint32_t(id), state.ownerId);
+  int32_t other = Register(MakeRack("Organ"), -1);  // a rack no channel renders
+  EXPECT_EQ(nullptr, GetDeviceMidiState(FindPluginDeviceById(uint32_t(other), 0)));
+  channel->renderState = nullptr;
+  ClearDeviceMidiStates();
+  ReleaseEngineChannels();
+}
+
 TEST_F(RegistrationTest, InstrumentAndBusDevicesRecordTheirEntry) {
   ASSERT_EQ(noErr, CreateInstrumentTable(4, kDeviceKindMidiPort));
   ASSERT_EQ(noErr, SetAuxBusCount(2, kDeviceKindAudio, 0, false));
@@ -155,7 +184,10 @@ TEST_F(RegistrationTest, NamesComeFromTheInstrumentAndAreMadeUnique) {
       {"Kars", "Kars"},        {"Kars", "Kars-2"},   {"Kars", "Kars-3"},     {"Synth-9", "Synth-9"},
       {"Synth-9", "Synth-10"}, {"", "--"},           {"", "---2"},
       {"ThirtyOneCharactersLongNameXYZW", "ThirtyOneCharactersLongNameXYZW"},
-      {"ThirtyOneCharactersLongNameXYZW", "ThirtyOneCharactersLongNameXYZW"},  // no room for -2
+      {"ThirtyOneCharactersLongNameXYZW", "ThirtyOneCharactersLongNameXY-2"},  // shortened for -2
+      {"ThirtyOneCharactersLongNameXYZW", "ThirtyOneCharactersLongNameXY-3"},
+      {"ThirtyCharactersLongNameABCDEF", "ThirtyCharactersLongNameABCDEF"},
+      {"ThirtyCharactersLongNameABCDEF", "ThirtyCharactersLongNameABCDE-2"},
   };
   for (const Case& c : cases) {
     int32_t id = Register(MakeRack(c.plugin), -1);

@@ -5,13 +5,20 @@
 #include <cstring>
 
 #include "audio/engine/engine_channels.h"
+#include "audio/engine/engine_play_state.h"
+#include "audio/engine/engine_run_state.h"
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
 #include "plugins/host/plugin_devices.h"
 #include "plugins/host/plugin_instance.h"
 #include "plugins/library/plugin_table.h"
 #include "plugins/host/plugin_midi_delivery.h"
+#include "plugins/host/vst_host_callback.h"
+#include "plugins/host/vst_time_info.h"
+#include "sequencer/transport/playback_control.h"
 #include "sequencer/clock/transport_clock.h"
+#include "shell/windows/editor_panes.h"
+#include "song/conductor/tempo_tables.h"
 #include "song/conductor/timebase.h"
 #include "song/documents/document_file.h"
 #include "song/instruments/instrument_record.h"
@@ -19,6 +26,8 @@
 #include "song/documents/document_open.h"
 #include "song/instruments/plugin_hooks.h"
 #include "song/instruments/rack_sharing.h"
+#include "song/model/child_sequences.h"
+#include "song/model/track_entries.h"
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"
 #include "song/model/songs.h"
@@ -116,6 +125,24 @@ TEST_F(RebuiltTableTest, TheCurrentTracksDeviceCountsInStepAndRecordMode) {
     EXPECT_EQ(Handle(ReadU32BE(gCurrentTrack + kTrackInsertRack)), GetCurrentDevicePluginChain(1, &device));
     EXPECT_EQ(FindPluginDeviceById(5, 0), device);
   }
+  // The step-record flag goes to the plug-in of the current device, only in those modes.
+  PluginInfo* info = PluginInfoAt(int32_t(GetDeviceInstance(5)->tableIndex));
+  ASSERT_TRUE(info);
+  SetPluginRecordFlag(true);
+  EXPECT_TRUE(info->pluginFlags & kPluginFlagStepRecord);
+  SetPluginRecordFlag(false);
+  EXPECT_FALSE(info->pluginFlags & kPluginFlagStepRecord);
+  gCurrentSong[kSongMode] = 0;
+  SetPluginRecordFlag(true);
+  EXPECT_FALSE(info->pluginFlags & kPluginFlagStepRecord);
+  gCurrentSong[kSongMode] = 3;
+  // Without the flag: the rack of the plug-in in focus, here the bus pane's.
+  int32_t savedSlot = gCurrentPaneSlot;
+  gCurrentPaneSlot = 1;
+  uint8_t* none = FindPluginDeviceById(5, 0);
+  EXPECT_EQ(InstrumentView(GetInstrumentRecord(3)).InsertRack(), GetCurrentDevicePluginChain(0, &none));
+  EXPECT_EQ(nullptr, none);
+  gCurrentPaneSlot = savedSlot;
   gCurrentTrack[kTrackMidiOutput] = 2;  // the device of another song's track
   EXPECT_EQ(nullptr, GetCurrentTrackDevice());
   gCurrentTrack[kTrackMidiOutput] = 3;  // the bus
@@ -148,6 +175,12 @@ TEST_F(RebuiltTableTest, AnInstrumentBusNoTrackPlaysIsBypassedOnceAsked) {
   gCurrentTrack[kTrackMidiOutput] = 3;
   EXPECT_EQ(0, UpdateBusBypassForTracks(0, 0)) << "a track plays the bus now";
   EXPECT_EQ(0, GetPluginInstance(verb)->bypass);
+  gCurrentTrack[kTrackOutputFlags] |= kTrackOutputSecondRegions;
+  EXPECT_EQ(1, UpdateBusBypassForTracks(0, 0)) << "a track on its alternate list plays its alternate instrument";
+  gCurrentSong[kSongMode] = 1;  // the current device is the bus
+  ClearAlternateRegionOutput();
+  EXPECT_FALSE(gCurrentTrack[kTrackOutputFlags] & kTrackOutputSecondRegions);
+  EXPECT_EQ(0, GetPluginInstance(verb)->bypass) << "the main list plays the bus again";
   gCurrentTrack[kTrackFlags] |= kTrackFlagSilent;
   EXPECT_EQ(1, UpdateBusBypassForTracks(0, 0)) << "a silent track does not count";
   EXPECT_EQ(0, UpdateBusBypassForTracks(5, 1)) << "no such bus";
@@ -237,6 +270,33 @@ TEST_F(TableTest, TheClickDeviceFollowsTheSong) {
   EXPECT_EQ(1, CountSongTrackDevices(1));
 }
 
+// A device on a track of a child sequence plays that track's rack, not the rack of the track
+// at the same index in the parent song.
+TEST_F(TableTest, AChildSequenceDeviceResolvesToTheChildsTrack) {
+  MakeSong(0, 3);
+  Handle parentRack = GiveTrackRack(1, "Kars", 0);
+  ASSERT_EQ(0, SetChildCount(1));
+  ASSERT_EQ(noErr, PushSongContext());
+  GetChildSequence(0);
+  ASSERT_EQ(noErr, AddChildSequence(false, SongBlockSize(0)));
+  SongHeaderView(gCurrentSong).SetId(SongHeaderView(*GetSongHandleAt(0)).Id());
+  ASSERT_EQ(noErr, CreateSongTracks(2, 1));
+  gCurrentChildIndex = 0;
+  Handle childRack = GiveTrackRack(1, "Organ", 0);
+  uint8_t* childTrack = gCurrentTrack;
+  int32_t id = Register(childRack, -1);
+  PopSongContext();
+  PluginDeviceView d{FindPluginDeviceById(uint32_t(id), 0)};
+  ASSERT_TRUE(d.p);
+  EXPECT_EQ(0, d.ChildIndex());
+  uint8_t* track = nullptr;
+  Handle rack = GetDevicePluginChain(d.p, &track);
+  EXPECT_EQ(childRack, rack);
+  EXPECT_NE(parentRack, rack);
+  EXPECT_EQ(childTrack, track);
+  EXPECT_EQ(1, GetCurrentTrackIndex()) << "the caller's context is back";
+}
+
 TEST_F(TableTest, DisplayNamesAreBracketedWhenPendingOrOfAnotherSong) {
   MakeSong(0, 1);
   int32_t kars = Register(MakeRack("Kars"), -1);
@@ -254,7 +314,7 @@ TEST_F(TableTest, DisplayNamesAreBracketedWhenPendingOrOfAnotherSong) {
   EXPECT_EQ("[Kars]", shown(kPluginDeviceKind, uint32_t(kars), 0));
 }
 
-TEST_F(TableTest, AChannelIsAttachedByItsInstrumentEntryAndTempoReachesItsState) {
+TEST_F(TableTest, AChannelIsAttachedByItsInstrumentEntryAndTempoReachesIt) {
   ASSERT_EQ(noErr, CreateInstrumentTable(3, kDeviceKindMidiPort));
   int32_t id = Register(MakeRack("Kars"), -1, 2);
   EngineChannel channel;
@@ -272,6 +332,27 @@ TEST_F(TableTest, AChannelIsAttachedByItsInstrumentEntryAndTempoReachesItsState)
   EXPECT_DOUBLE_EQ(0.5 / 480.0, gTransportClock.secondsPerTick);
   ApplyTempoToPluginChannels(0);  // refused, not a division by zero
   EXPECT_DOUBLE_EQ(0.5 / 480.0, gTransportClock.secondsPerTick);
+
+  // A tempo change of the transport while the engine plays: the channel's tempo word, its
+  // MIDI state, the clock's seconds a tick and the channel's VST time record follow it.
+  EngineChannel* savedList = gEngineChannels;
+  uint16_t savedPlay = gAudioEnginePlayState;
+  gEngineChannels = &channel;
+  gAudioEnginePlayState = 1;
+  ApplyTempo(1400);  // 140 beats a minute
+  EXPECT_EQ(1400, channel.tempoWord);
+  EXPECT_EQ(1400, state.tempo);
+  EXPECT_DOUBLE_EQ(600.0 / (1400.0 * 480.0), state.secondsPerTick);
+  EXPECT_DOUBLE_EQ(600.0 / (1400.0 * 480.0), gTransportClock.secondsPerTick);
+  StorePluginRenderChannel(&channel);
+  VstTimeInfo* info = FillInstanceTimeInfo(kVstTempoValid, GetDeviceInstance(uint32_t(id)));
+  ASSERT_NE(nullptr, info);
+  EXPECT_DOUBLE_EQ(140.0, info->tempo);
+  ApplyTempo(60);  // below the tables: clamped to their first tempo
+  EXPECT_EQ(kTempoTableFirst, channel.tempoWord);
+  StorePluginRenderChannel(nullptr);
+  gEngineChannels = savedList;
+  gAudioEnginePlayState = savedPlay;
   gTicksPerQuarter = savedTicks;
 
   ClearDeviceMidiStates();

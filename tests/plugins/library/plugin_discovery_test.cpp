@@ -20,6 +20,7 @@
 #include "plugins/library/plugin_list_state.h"
 #include "plugins/library/plugin_name_split.h"
 #include "plugins/library/plugin_probe.h"
+#include "shell/base/busy_cursor.h"
 #include "shell/base/progress_hooks.h"
 #include "tests/plugins/library/plugin_library_fixture.h"
 
@@ -181,7 +182,11 @@ TEST_F(PluginDiscoveryTest, LinkedFoldersAreSearchedLikeFolders) {
 
   FoundPlugin found;
   found.cache = Handle();
+  SetCursorResource(kArrowCursorId);
   ASSERT_EQ(noErr, WalkPluginFolder(&found, -1, DirIDForPath(plugins_.path()), 0, 3, nullptr));
+  EXPECT_GE(GetCursorResourceId(), kBusyCursorFirstId) << "the walk turns the busy cursor";
+  EXPECT_LT(GetCursorResourceId(), kBusyCursorFirstId + kBusyCursorFrames);
+  RestoreArrowCursor();
   int32_t index = FindEntry("Old Effect");
   ASSERT_GE(index, 0);
   EXPECT_EQ(kPluginKindVstResource, PluginInfoAt(index)->kind);

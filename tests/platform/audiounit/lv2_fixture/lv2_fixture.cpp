@@ -1,13 +1,15 @@
 // Small LV2 plug-ins for the component layer's tests. "pulse" is an instrument whose output is
 // level x velocity / 127 while a note is held, from the exact frame of its note-on to that of
 // its note-off, and which keeps the number of notes it has played in its own state (and shows
-// it on a meter). "broken" cannot be instantiated; "needy", "gappy" and "liar" are described
+// it on a meter), and which remembers the last time position its host gave it (read with
+// zarin_fixture_time). "broken" cannot be instantiated; "needy", "gappy" and "liar" are described
 // so that no host may use them.
 #include <lv2/atom/atom.h>
 #include <lv2/atom/util.h>
 #include <lv2/core/lv2.h>
 #include <lv2/midi/midi.h>
 #include <lv2/state/state.h>
+#include <lv2/time/time.h>
 #include <lv2/urid/urid.h>
 
 #include <cstdint>
@@ -26,6 +28,8 @@ struct Pulse {
   const float* shape = nullptr;
   float* playedMeter = nullptr;
   LV2_URID midiEvent = 0, intType = 0, playedKey = 0;
+  LV2_URID object = 0, position = 0, floatType = 0, longType = 0;
+  LV2_URID bpm = 0, bar = 0, barBeat = 0, speed = 0, frame = 0, beatsPerBar = 0, beatUnit = 0;
   int held = 0;
   float velocity = 0.0f;
   int32_t played = 0;
@@ -41,6 +45,17 @@ LV2_Handle Instantiate(const LV2_Descriptor*, double, const char*, const LV2_Fea
   p->midiEvent = map->map(map->handle, LV2_MIDI__MidiEvent);
   p->intType = map->map(map->handle, LV2_ATOM__Int);
   p->playedKey = map->map(map->handle, kPlayedKey);
+  p->object = map->map(map->handle, LV2_ATOM__Object);
+  p->position = map->map(map->handle, LV2_TIME__Position);
+  p->floatType = map->map(map->handle, LV2_ATOM__Float);
+  p->longType = map->map(map->handle, LV2_ATOM__Long);
+  p->bpm = map->map(map->handle, LV2_TIME__beatsPerMinute);
+  p->bar = map->map(map->handle, LV2_TIME__bar);
+  p->barBeat = map->map(map->handle, LV2_TIME__barBeat);
+  p->speed = map->map(map->handle, LV2_TIME__speed);
+  p->frame = map->map(map->handle, LV2_TIME__frame);
+  p->beatsPerBar = map->map(map->handle, LV2_TIME__beatsPerBar);
+  p->beatUnit = map->map(map->handle, LV2_TIME__beatUnit);
   return p;
 }
 
@@ -73,6 +88,26 @@ void Take(Pulse* p, const uint8_t* msg) {
   }
 }
 
+// The last position any pulse was given: bpm, bar, beat in the bar, speed, frame, beats per
+// bar, beat unit; -1 for a field that was missing or of another type. Count of positions.
+double gLastTime[7] = {-1, -1, -1, -1, -1, -1, -1};
+int gPositions = 0;
+
+double Number(const Pulse* p, const LV2_Atom* atom) {
+  if (atom == nullptr) return -1;
+  if (atom->type == p->floatType) return reinterpret_cast<const LV2_Atom_Float*>(atom)->body;
+  if (atom->type == p->longType) return double(reinterpret_cast<const LV2_Atom_Long*>(atom)->body);
+  return -1;
+}
+
+void TakePosition(Pulse* p, const LV2_Atom_Object* position) {
+  const LV2_Atom* fields[7] = {};
+  lv2_atom_object_get(position, p->bpm, &fields[0], p->bar, &fields[1], p->barBeat, &fields[2], p->speed,
+                      &fields[3], p->frame, &fields[4], p->beatsPerBar, &fields[5], p->beatUnit, &fields[6], 0);
+  for (int i = 0; i < 7; ++i) gLastTime[i] = Number(p, fields[i]);
+  ++gPositions;
+}
+
 void Run(LV2_Handle h, uint32_t frames) {
   auto* p = static_cast<Pulse*>(h);
   uint32_t at = 0;
@@ -80,6 +115,10 @@ void Run(LV2_Handle h, uint32_t frames) {
     auto when = uint32_t(ev->time.frames);
     for (; at < when && at < frames; ++at) p->out[at] = Sample(p);
     if (ev->body.type == p->midiEvent && ev->body.size == 3) Take(p, reinterpret_cast<const uint8_t*>(ev + 1));
+    if (ev->body.type == p->object) {
+      const auto* object = reinterpret_cast<const LV2_Atom_Object*>(&ev->body);
+      if (object->body.otype == p->position) TakePosition(p, object);
+    }
   }
   for (; at < frames; ++at) p->out[at] = Sample(p);
   *p->playedMeter = float(p->played);
@@ -127,4 +166,10 @@ const LV2_Descriptor kDescriptors[] = {
 
 extern "C" __attribute__((visibility("default"))) const LV2_Descriptor* lv2_descriptor(uint32_t index) {
   return index < sizeof kDescriptors / sizeof kDescriptors[0] ? &kDescriptors[index] : nullptr;
+}
+
+// The last time position (7 numbers, see gLastTime) and how many positions were taken.
+extern "C" __attribute__((visibility("default"))) int zarin_fixture_time(double* out) {
+  for (int i = 0; i < 7; ++i) out[i] = gLastTime[i];
+  return gPositions;
 }

@@ -1,0 +1,7 @@
+#include "sequencer/transport/transport_plugin_hooks.h"
+
+TransportPluginHooks gTransportPluginHooks = {};
+
+void ApplyTempoToDevices(int32_t tempo) {
+  if (gTransportPluginHooks.applyTempoToDevices) gTransportPluginHooks.applyTempoToDevices(tempo);
+}
