@@ -82,14 +82,7 @@ class WaveformDrawing : public PaneDrawingTest {
     PaneDrawingTest::TearDown();
   }
   Handle Attach(const std::vector<Piece>& pieces) {
-    EXPECT_EQ(noErr, NewTrackAudio());
-    Handle record(ReadU32BE(gCurrentTrack + kTrackRegionList));
-    TrackAudioView v = ViewTrackAudio(record);
-    v.SetRegions(file_.MakeRegions(pieces));
-    v.SetEncoding(file_.format);
-    v.SetBitsPerSample(file_.bits);
-    v.SetChannels(file_.channels);
-    v.SetSampleRate(kRate);
+    Handle record = file_.AttachToCurrentTrack(pieces, kRate);
     SetTrackAudioColor(record, kWave);
     return record;
   }

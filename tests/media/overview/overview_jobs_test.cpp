@@ -45,17 +45,7 @@ class OverviewJobs : public ConductorTest {
     gAppState[1] = on ? uint16_t(gAppState[1] | kAppWord1ThreadManager) : uint16_t(gAppState[1] & ~kAppWord1ThreadManager);
   }
   // The current track gets a record playing the pieces.
-  Handle Attach(const std::vector<Piece>& pieces) {
-    EXPECT_EQ(noErr, NewTrackAudio());
-    Handle record(ReadU32BE(gCurrentTrack + kTrackRegionList));
-    TrackAudioView v = ViewTrackAudio(record);
-    v.SetRegions(file_.MakeRegions(pieces));
-    v.SetEncoding(file_.format);
-    v.SetBitsPerSample(file_.bits);
-    v.SetChannels(file_.channels);
-    v.SetSampleRate(48000.0f);
-    return record;
-  }
+  Handle Attach(const std::vector<Piece>& pieces) { return file_.AttachToCurrentTrack(pieces, 48000.0f); }
   void RunWorker() {
     for (int i = 0; i < 100000 && gOverviewThreadCount != 0; ++i) YieldToAnyThread();
     ASSERT_EQ(0, gOverviewThreadCount);
