@@ -8,7 +8,7 @@
 #include "editors/panes/pane_stack.h"
 #include "editors/sections/section_markers.h"
 #include "editors/timeline/timeline_axis.h"
-#include "media/overview/track_overview.h"
+#include "editors/waveforms/track_waveform.h"
 #include "platform/memory/memory.h"
 #include "platform/quickdraw/colors.h"
 #include "platform/quickdraw/pens.h"
@@ -20,8 +20,6 @@
 #include "song/model/song_layout.h"
 
 namespace {
-
-constexpr int16_t kPaneOverviewMode = 2;
 
 bool IsPatternTrack() { return gCurrentTrack && (TrackEntryView(gCurrentTrack).Flags() & kTrackFlag40); }
 
@@ -36,6 +34,15 @@ bool DrawNoteRowsContent() {
   else if (!TrackEntryView(gCurrentTrack).SectionList()) DrawLoopedTrackNotes();
   else DrawSectionedTrackNotes();
   return bent;
+}
+
+// The waveform of the pane's audio track, its left edge at the timeline's origin.
+void DrawAudioRow() {
+  Rect saved = gScratchRect;
+  gScratchRect.left = gTimelineFrame.originX;
+  DrawTrackOverview(gTimelineLeftTick, GetTimelineRightTick(), gZoomLevel, kWavePassAfter, nullptr);
+  DrawChannelLabels();
+  gScratchRect = saved;
 }
 
 }  // namespace
@@ -66,7 +73,7 @@ bool DrawPaneByViewMode(bool withLeftColumn, bool isCurrentPane) {
   // built; their panes show the background only.
   int16_t drawingClass = GetPaneDrawingClass();
   bool bent = drawingClass == kNoteRowsClass && gCurrentTrack && DrawNoteRowsContent();
-  if (drawingClass == kAudioClass) DrawTrackOverview(gTimelineLeftTick, GetTimelineRightTick(), gZoomLevel, kPaneOverviewMode, 0);
+  if (drawingClass == kAudioClass) DrawAudioRow();
   DrawSectionMarkers();
   PenNormal();
   ForeColor(blackColor);

@@ -119,6 +119,19 @@ int32_t FindOverviewEntry(Handle block, int32_t tick, int32_t* offset) {
   return at;
 }
 
+int32_t FindOverviewEntryForDrawing(Handle block, int32_t tick, int32_t* offset) {
+  uint8_t* p = BlockBytes(block);
+  int32_t count = ReadI32BE(p + kOverviewCountAt);
+  int32_t at = ReadI32BE(p + kOverviewDrawTickAt);
+  int32_t i = ReadI32BE(p + kOverviewDrawIndexAt);
+  if (at < 1 || at > tick || i < 0 || i > count) at = 1, i = 0;
+  for (; i < count && at < tick; ++i) at += OverviewEntryTicks(p + kOverviewHeaderBytes + i * 2);
+  WriteI32BE(p + kOverviewDrawTickAt, at);
+  WriteI32BE(p + kOverviewDrawIndexAt, i);
+  *offset = kOverviewHeaderBytes + i * 2;
+  return at;
+}
+
 int32_t OverviewBlockEndTick(Handle block) {
   int32_t offset = 0;
   return FindOverviewEntry(block, INT32_MAX, &offset);

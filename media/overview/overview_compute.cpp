@@ -9,6 +9,8 @@
 #include "audio/streams/stream_media_hooks.h"
 #include "audio/streams/stream_reads.h"
 #include "media/overview/overview_blocks.h"
+#include "media/overview/region_frame_reads.h"
+#include "media/overview/sample_decoding.h"
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
 #include "platform/system/host_time.h"
@@ -20,24 +22,6 @@ namespace {
 
 constexpr int32_t kReadBufferBytes = 65536;
 constexpr UInt32 kYieldIntervalTicks = 6;
-
-// Sample readers by encoding class and width: integer classes give signed values (offset
-// binary less its zero), the float class the float.
-template <int Bytes, bool Little, bool Unsigned>
-struct IntSample {
-  using Value = int32_t;
-  static int32_t Get(const uint8_t* p) {
-    uint32_t u = 0;
-    for (int i = 0; i < Bytes; ++i) u = (u << 8) | p[Little ? Bytes - 1 - i : i];
-    if (Unsigned) return int32_t(int64_t(u) - (int64_t(1) << (Bytes * 8 - 1)));
-    if (Bytes < 4) return int32_t(u << (32 - Bytes * 8)) >> (32 - Bytes * 8);
-    return int32_t(u);
-  }
-};
-struct FloatSample {
-  using Value = float;
-  static float Get(const uint8_t* p) { return ReadF32BE(p); }
-};
 
 // One channel's tick in the making and its block.
 struct ChannelScan {
@@ -241,25 +225,8 @@ void WalkFrames(Scan* s, int64_t position, bool silent, int32_t frames) {
   }
 }
 
-// Reads up to count frames of a region at a frame within it. Regions that are silent or whose
-// file is missing or closed read as silence (*silent).
 OSErr ReadFrames(Scan* s, const uint8_t* region, int64_t first, int32_t count, int32_t* got, bool* silent) {
-  *got = 0;
-  *silent = true;
-  uint16_t flags = ReadU16BE(region + kRegionFlagsAt);
-  const uint8_t* entry = GetReferencedFileEntry(ReadU16BE(region + kRegionFileIndexAt));
-  if ((flags & (kRegionFlagSilent | kRegionFlagMissing)) || !entry || (ReadU16BE(entry + kRefFlags) & kRefByFileNumber) ||
-      ReadU32BE(entry + kRefFork) == 0) {
-    *got = count;
-    return noErr;
-  }
-  uint32_t bytes = uint32_t(count) * uint32_t(s->frameBytes);
-  int64_t at = int64_t(ReadU32BE(region + kRegionFileOffsetAt)) + first * s->frameBytes;
-  OSErr err = ReadForkAtLocked(int16_t(ReadU32BE(entry + kRefFork)), fsFromStart, at, &bytes, s->buffer);
-  *silent = false;
-  *got = int32_t(bytes / uint32_t(s->frameBytes));
-  if (err == eofErr) return noErr;  // a file shorter than its region ends the audio there
-  return err;
+  return ReadRegionFrames(region, first, count, s->frameBytes, s->buffer, got, silent);
 }
 
 // After a block really read: a background computation yields now and then.

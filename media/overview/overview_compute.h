@@ -12,6 +12,7 @@
 constexpr OSErr kOverviewUnreadableFormat = -2;  // the sample encoding cannot be shown
 constexpr OSErr kOverviewJobGaveUp = -1;            // a background job gave up at a yield
 constexpr OSErr kOverviewNoFrameSize = -909;     // a region with 0 bytes per frame
+constexpr OSErr kOverviewNoRegions = -208;       // the record has no region list
 
 // What the computation reads: the region list (256-byte audio regions, each naming an entry
 // of the song's referenced-file table), the audio's format and the song whose tempo map

@@ -75,6 +75,16 @@ Handle ComputeOverview(OverviewContext* saved, Handle record, int32_t startTick,
   return chain;
 }
 
+OSErr ComputeOverviewRange(Handle record, int32_t startTick, int32_t endTick, Handle* chain) {
+  *chain = Handle();
+  TrackAudioView v = ViewTrackAudio(record);
+  if (!v || !v.Regions()) return kOverviewNoRegions;
+  OverviewSource source = SourceOfRecord(record);
+  OSErr err = ComputeOverviewChain(&source, startTick, endTick, chain);
+  if (err == kOverviewUnreadableFormat) ViewTrackAudio(record).SetOverviewState(kOverviewUnshowable);
+  return err;
+}
+
 void InsertOverviewTicks(int32_t tick, int32_t count) {
   Handle chain = MainOverview();
   if (!chain || count <= 0) return;

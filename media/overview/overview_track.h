@@ -14,6 +14,11 @@
 // that cannot be shown (the record's state then becomes -2). With a chain the record's state
 // becomes 1; the caller settles it.
 Handle ComputeOverview(OverviewContext* saved, Handle record, int32_t startTick, int32_t endTick, bool background);
+// Computes the record's overview between two ticks at once, for drawing from the audio while
+// no overview is kept: the chain's first entry covers startTick. 0 or the computation's error
+// (kOverviewUnreadableFormat also sets the record's state to -2, -208 for no region list);
+// the record's overview and other state stay as they are.
+OSErr ComputeOverviewRange(Handle record, int32_t startTick, int32_t endTick, Handle* chain);
 
 // Inserts count silent ticks at tick into the current track's main overview. A memory
 // failure is reported and the overview discarded.

@@ -18,3 +18,8 @@ StringPtr GetAppString(int16_t n) {
   gStringBuffer[0] = 0;
   return AppendIndString(kGeneralStrList, n);
 }
+
+StringPtr GetMessageString(int16_t n) {
+  gStringBuffer[0] = 0;
+  return AppendIndString(kAudioMessageStrList, int16_t(n - 1));
+}

@@ -14,3 +14,8 @@ extern Str255 gStringBuffer;
 StringPtr AppendIndString(int16_t id, int16_t n);
 // Empties gStringBuffer, then appends text n of the general list; returns gStringBuffer.
 StringPtr GetAppString(int16_t n);
+// The audio messages, STR# 154.
+constexpr int16_t kAudioMessageStrList = 154;
+constexpr int16_t kOverviewComputingMessage = 7;  // the notice that an overview is being computed
+// Empties gStringBuffer, then appends item n (counted from 1) of the audio messages.
+StringPtr GetMessageString(int16_t n);

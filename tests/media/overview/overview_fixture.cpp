@@ -1,5 +1,6 @@
 #include "tests/media/overview/overview_fixture.h"
 
+#include <gtest/gtest.h>
 #include <sndfile.h>
 
 #include <algorithm>
@@ -9,6 +10,7 @@
 #include "audio/engine/region_lookup.h"
 #include "audio/recording/aiff_header.h"
 #include "audio/streams/stream_reads.h"
+#include "media/track_audio/track_audio.h"
 #include "media/overview/overview_blocks.h"
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
@@ -16,6 +18,7 @@
 #include "song/documents/document_file.h"
 #include "song/documents/media_references.h"
 #include "song/model/song_context.h"
+#include "song/model/song_layout.h"
 #include "tests/audio/streams/pcm_file_header.h"
 
 namespace overview_test {
@@ -102,6 +105,18 @@ Handle PlayedFile::MakeRegions(const std::vector<Piece>& pieces) const {
     SetRegionLength(r, pieces[i].frames);
   }
   return list;
+}
+
+Handle PlayedFile::AttachToCurrentTrack(const std::vector<Piece>& pieces, float rate) const {
+  EXPECT_EQ(noErr, NewTrackAudio());
+  Handle record(ReadU32BE(gCurrentTrack + kTrackRegionList));
+  TrackAudioView v = ViewTrackAudio(record);
+  v.SetRegions(MakeRegions(pieces));
+  v.SetEncoding(format);
+  v.SetBitsPerSample(bits);
+  v.SetChannels(channels);
+  v.SetSampleRate(rate);
+  return record;
 }
 
 Samples PlayedSamples(const Samples& file, const std::vector<Piece>& pieces) {

@@ -47,6 +47,8 @@ class PlayedFile {
   bool Open(const std::string& path);
   ~PlayedFile();
   Handle MakeRegions(const std::vector<Piece>& pieces) const;
+  // The current track gets a new main audio record playing the pieces at rate.
+  Handle AttachToCurrentTrack(const std::vector<Piece>& pieces, float rate) const;
   OSType format = 0;
   int16_t bits = 0;
   int16_t channels = 0;

@@ -10,7 +10,6 @@
 #include "media/overview/overview_files.h"
 #include "media/overview/overview_jobs.h"
 #include "media/overview/overview_track.h"
-#include "media/overview/track_overview.h"
 #include "media/track_audio/track_audio.h"
 #include "platform/files/file_locations.h"
 #include "platform/memory/memory.h"
@@ -46,17 +45,7 @@ class OverviewJobs : public ConductorTest {
     gAppState[1] = on ? uint16_t(gAppState[1] | kAppWord1ThreadManager) : uint16_t(gAppState[1] & ~kAppWord1ThreadManager);
   }
   // The current track gets a record playing the pieces.
-  Handle Attach(const std::vector<Piece>& pieces) {
-    EXPECT_EQ(noErr, NewTrackAudio());
-    Handle record(ReadU32BE(gCurrentTrack + kTrackRegionList));
-    TrackAudioView v = ViewTrackAudio(record);
-    v.SetRegions(file_.MakeRegions(pieces));
-    v.SetEncoding(file_.format);
-    v.SetBitsPerSample(file_.bits);
-    v.SetChannels(file_.channels);
-    v.SetSampleRate(48000.0f);
-    return record;
-  }
+  Handle Attach(const std::vector<Piece>& pieces) { return file_.AttachToCurrentTrack(pieces, 48000.0f); }
   void RunWorker() {
     for (int i = 0; i < 100000 && gOverviewThreadCount != 0; ++i) YieldToAnyThread();
     ASSERT_EQ(0, gOverviewThreadCount);
@@ -81,12 +70,12 @@ class OverviewJobs : public ConductorTest {
   uint16_t savedWord_ = 0;
 };
 
-TEST_F(OverviewJobs, DrawingMakesTheOverviewInTheBackgroundOrAtOnce) {
+TEST_F(OverviewJobs, AskingForTheOverviewMakesItInTheBackgroundOrAtOnce) {
   for (bool background : {true, false}) {
     SCOPED_TRACE(background ? "background" : "at once");
     Background(background);
     Handle record = Attach(Whole());
-    DrawTrackOverview(1, 1000, 0, 0, 0);
+    EnsureTrackOverview();
     if (background) {
       EXPECT_FALSE(ViewTrackAudio(record).Overview());
       EXPECT_EQ(kOverviewQueued, ViewTrackAudio(record).OverviewState());
@@ -129,7 +118,7 @@ TEST_F(OverviewJobs, ATempoChangeDiscardsTheOverviewAndTheNextOneFollowsTheNewTi
   TempoAt(700, 1433);
   RefreshMarkers(1);
   EXPECT_FALSE(ViewTrackAudio(record).Overview());
-  DrawTrackOverview(1, 1000, 0, 0, 0);
+  EnsureTrackOverview();
   ExpectOverviewOf(record, Whole());
   DisposeTrackAudio(gCurrentTrack + kTrackRegionList);
 }
@@ -140,7 +129,7 @@ TEST_F(OverviewJobs, AJobBelongsToTheSongItWasQueuedIn) {
   Background(true);
   Handle first = Attach(Whole());
   Handle firstSong = gCurrentSongHandle;
-  DrawTrackOverview(1, 1000, 0, 0, 0);
+  EnsureTrackOverview();
   SelectSongIndex(1);
   ASSERT_EQ(noErr, MakeSongInEmptySlot());
   ASSERT_NE(firstSong, gCurrentSongHandle);
@@ -158,13 +147,13 @@ TEST_F(OverviewJobs, AJobBelongsToTheSongItWasQueuedIn) {
 TEST_F(OverviewJobs, WaitingForTheWorkerMakesItsJobsGiveUp) {
   Background(true);
   Handle record = Attach(Whole());
-  DrawTrackOverview(1, 1000, 0, 0, 0);
+  EnsureTrackOverview();
   RequestOverviewUpdate(5, 50);  // no overview yet: waits, and clears the record
   EXPECT_EQ(0, gOverviewThreadCount);
   EXPECT_FALSE(ViewTrackAudio(record).Overview());
   EXPECT_EQ(kOverviewIdle, ViewTrackAudio(record).OverviewState());
   WaitForOverviewThread();  // none runs: returns at once
-  DrawTrackOverview(1, 1000, 0, 0, 0);  // the next drawing starts the whole computation again
+  EnsureTrackOverview();  // the next drawing starts the whole computation again
   RunWorker();
   ExpectOverviewOf(record, Whole());
   DisposeTrackAudio(gCurrentTrack + kTrackRegionList);
