@@ -125,7 +125,7 @@ OSErr DrawTrackSamples(Handle record, int16_t level, const RGBColor& colour) {
   for (int64_t done = 0; done < visible;) {
     int32_t got = 0;
     int32_t want = int32_t(std::min<int64_t>(perRead, visible - done));
-    OSErr err = ReadRegionListFrames(regions, int64_t(gTimelineLeftSample) + done, want, f.frameBytes, buffer.data(), &got);
+    OSErr err = ReadOverviewListFrames(regions, int64_t(gTimelineLeftSample) + done, want, f.frameBytes, buffer.data(), &got);
     if (err != noErr) return err;
     for (int32_t c = 0; c < f.channels; ++c) {
       if (level <= 0) DrawSampleLine(f, &pens[size_t(c)], buffer.data(), got, done, level, c);

@@ -226,7 +226,7 @@ void WalkFrames(Scan* s, int64_t position, bool silent, int32_t frames) {
 }
 
 OSErr ReadFrames(Scan* s, const uint8_t* region, int64_t first, int32_t count, int32_t* got, bool* silent) {
-  return ReadRegionFrames(region, first, count, s->frameBytes, s->buffer, got, silent);
+  return ReadOverviewRegionFrames(region, first, count, s->frameBytes, s->buffer, got, silent);
 }
 
 // After a block really read: a background computation yields now and then.
