@@ -5,9 +5,12 @@
 
 #include <cstdint>
 
+#include "platform/memory/mac_types.h"
+
 struct EngineChannel;
 
 enum AudioEditPhase : int32_t { kEditOpen = 1, kEditClose = 2, kEditCloseAll = 3 };
+constexpr int32_t kEditHold = 1;            // the command of an edit under way
 constexpr int32_t kEditResume = 9;          // the command that plays the edited regions again
 constexpr uint32_t kEditWaitMicros = 500000;  // the longest the bracket waits for the engine
 
@@ -18,10 +21,16 @@ constexpr uint32_t kEditWaitMicros = 500000;  // the longest the bracket waits f
 // automation lock, then clears the automation cursor. Answers true when it acted and no wait
 // ran out.
 //
+// With the track audio record the channel plays (trackAudio), acting also follows the record:
+// - a record without a region list: the channel stops, unless it plays the current track as a
+//   copy of another, which is located at the track's end;
+// - resuming while the engine plays the channel: the channel's play list is built again from
+//   the record's list over its span (its in-memory blocks made afresh) and taken over between
+//   two refills, so the stream plays on seamlessly with the edited regions; when the track's
+//   length moved, the stream is relocated (and waited for). When the track now ends at or
+//   before the play position, playback starts over (ResetPlaybackState (1)).
+// - any other command clears the record's one-shot engine flag and the region flag 0x40 of the
+//   record's own list (which holds no engine blocks) and leaves the list unlocked.
 // Resuming a playing channel that decodes through a converter starts playback over
 // (ResetPlaybackState (1)) and stores nothing.
-//
-// Interim: resuming another channel relocates nothing yet (region play lists, stream
-// relocation and the re-priming of its halves come with the audio tracks); it stores the
-// command.
-bool AudioEditBracket(EngineChannel* channel, int32_t command, int32_t phase);
+bool AudioEditBracket(EngineChannel* channel, int32_t command, int32_t phase, Handle trackAudio = Handle());

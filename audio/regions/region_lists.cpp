@@ -220,3 +220,10 @@ OSErr SetRegionRange(Handle list, int64_t start, int64_t end, bool* remove, bool
   KeepRegionFront(RegionRecord(list, atStart), start - sStart, alsoAvailable);
   return noErr;
 }
+
+Handle CopyRegionList(Handle list) {
+  Handle copy = list;
+  if (!list || HandToHand(&copy) != noErr) return Handle();
+  for (int32_t i = 0, n = CountAudioRegions(copy); i < n; ++i) CopyForEdit(RegionRecord(list, i), RegionRecord(copy, i));
+  return copy;
+}

@@ -47,3 +47,6 @@ OSErr SetRegionRange(Handle list, int64_t start, int64_t end, bool* remove, bool
 Handle NormalizeRegionList(Handle list, bool disposeWhenEmpty);
 // Deletes the records [first, end).
 void DeleteRegionRecords(Handle list, int32_t first, int32_t end);
+// A copy of the whole list for an edit (no record shares a block in memory or an alias); 0
+// when it cannot be made.
+Handle CopyRegionList(Handle list);

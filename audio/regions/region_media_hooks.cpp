@@ -1,5 +1,7 @@
 #include "audio/regions/region_media_hooks.h"
 
+#include "audio/engine/audio_edit_bracket.h"
+
 RegionMediaHooks gRegionMediaHooks = {};
 
 namespace {
@@ -25,4 +27,12 @@ void ShiftRegionOverviewForInsert(uint32_t tick, uint32_t count) {
 
 void ShiftRegionOverviewForDelete(uint32_t tick, uint32_t count) {
   if (gRegionMediaHooks.shiftOverviewForDelete) gRegionMediaHooks.shiftOverviewForDelete(tick, count);
+}
+
+void OpenCurrentAudioEdit() {
+  if (gRegionMediaHooks.bracketAudioEdit) gRegionMediaHooks.bracketAudioEdit(kEditHold, kEditOpen);
+}
+
+void CloseCurrentAudioEdit() {
+  if (gRegionMediaHooks.bracketAudioEdit) gRegionMediaHooks.bracketAudioEdit(kEditResume, kEditClose);
 }

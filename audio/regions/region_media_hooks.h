@@ -22,6 +22,9 @@ struct RegionMediaHooks {
   // installed: nothing.
   void (*shiftOverviewForInsert)(uint32_t tick, uint32_t count);
   void (*shiftOverviewForDelete)(uint32_t tick, uint32_t count);
+  // The live audio-edit bracket on the engine channel of the current track's audio
+  // (AudioEditBracket's command and phase). Not installed: nothing.
+  void (*bracketAudioEdit)(int32_t command, int32_t phase);
 };
 extern RegionMediaHooks gRegionMediaHooks;
 
@@ -30,3 +33,7 @@ OSErr CombinePastedRegions(Handle first, Handle second, Handle* combined);
 void RefreshRegionOverview(uint32_t startTick, uint32_t endTick);
 void ShiftRegionOverviewForInsert(uint32_t tick, uint32_t count);
 void ShiftRegionOverviewForDelete(uint32_t tick, uint32_t count);
+// Opens the bracket before an edit of the current track's regions; closing it resumes the
+// channel with the edited regions.
+void OpenCurrentAudioEdit();
+void CloseCurrentAudioEdit();

@@ -5,6 +5,7 @@
 #include "audio/engine/region_lookup.h"
 #include "audio/regions/region_lists.h"
 #include "audio/regions/region_media_hooks.h"
+#include "audio/regions/region_track_edits.h"
 #include "platform/files/aliases.h"
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
@@ -144,7 +145,10 @@ OSErr PlaceTakeRegions(Handle trackAudio, Handle take, uint32_t startTick, uint3
   float rate = TrackAudioRate(trackAudio);
   int64_t a = TickToSamplePosition(int32_t(startTick), rate);
   int64_t b = std::max(TickToSamplePosition(int32_t(endTick), rate), a);
+  bool current = trackAudio == CurrentTrackAudio();
+  if (current) OpenCurrentAudioEdit();
   OSErr err = ReplaceRegions(trackAudio, a, b, take, 0, CountAudioRegions(take), false);
+  if (current) CloseCurrentAudioEdit();
   RefreshRegionOverview(startTick, endTick);
   return err;
 }

@@ -44,8 +44,10 @@ OSErr InsertSilenceAtTicks(uint32_t startTick, uint32_t endTick) {
   if (!list || endTick <= startTick) return noErr;
   int64_t start = 0, end = 0;
   RangePositions(trackAudio, startTick, endTick, &start, &end);
+  OpenCurrentAudioEdit();
   OSErr err = InsertSilence(list, start, end);
   NormalizeRegionList(list, false);
+  CloseCurrentAudioEdit();
   if (err == noErr) ShiftRegionOverviewForInsert(startTick, endTick - startTick);
   return err;
 }
@@ -61,8 +63,10 @@ OSErr SetRegionRangeAtTicks(uint32_t startTick, uint32_t endTick, bool remove, b
   int64_t start = 0, end = 0;
   RangePositions(trackAudio, startTick, endTick, &start, &end);
   bool removing = remove;
+  OpenCurrentAudioEdit();
   OSErr err = SetRegionRange(list, start, end, &removing, false);
   NormalizeRegionList(list, false);
+  CloseCurrentAudioEdit();
   if (err != noErr) return err;
   if (remove) ShiftRegionOverviewForDelete(startTick, endTick - startTick);
   else RefreshRegionOverview(startTick, endTick);

@@ -1,7 +1,13 @@
 #include "media/track_audio/track_audio_hooks.h"
 
+#include "audio/engine/audio_edit_bracket.h"
+#include "audio/engine/engine_state.h"
+#include "audio/regions/region_media_hooks.h"
+#include "audio/regions/region_track_edits.h"
 #include "audio/streams/stream_media_hooks.h"
 #include "media/track_audio/track_audio.h"
+#include "sequencer/transport/song_modes.h"
+#include "song/documents/playback_reset.h"
 #include "song/model/media_hooks.h"
 #include "song/model/track_settings.h"
 
@@ -44,9 +50,34 @@ TrackAudioRecord* ActiveTrackAudioForStreams() {
   return &v->fields;
 }
 
+// The channel cached in the record, else the one the engine's preparation gave the record's
+// view, while it is still one of the engine's channels.
+EngineChannel* ChannelPlayingRecord(Handle record) {
+  if (EngineChannel* cached = GetTrackAudioChannel(record)) return cached;
+  if (!record) return nullptr;
+  for (const StreamView& v : gStreamViews) {
+    if (v.record != record.id || !v.fields.channel) continue;
+    for (int32_t i = 0; i < gEngineChannelCount && i < kEngineChannelSlots; ++i)
+      if (gEngineChannelLists[i] == v.fields.channel) return v.fields.channel;
+  }
+  return nullptr;
+}
+
 }  // namespace
 
+void BracketTrackAudioEdit(int32_t command, int32_t phase) {
+  Handle record = CurrentTrackAudio();
+  EngineChannel* channel = ChannelPlayingRecord(record);
+  if (channel) {
+    AudioEditBracket(channel, command, phase, record);
+    return;
+  }
+  // Nothing plays the record: playback takes the edit up when it is prepared again.
+  if (IsSongModeOne() && !DoesSongAllowStepInput()) ResetPlaybackState(1);
+}
+
 void InstallTrackAudioHooks() {
+  gRegionMediaHooks.bracketAudioEdit = BracketTrackAudioEdit;
   gSongMediaHooks.isTrackAudioReady = IsMainTrackAudioReady;
   gSongMediaHooks.disposeAlternateAudio = [] {
     if (uint8_t* slot = GetRegionListCell(1)) DisposeTrackAudio(slot);

@@ -8,6 +8,11 @@
 #include "audio/engine/audio_hooks.h"
 #include "audio/engine/engine_channels.h"
 #include "audio/engine/engine_play_state.h"
+#include "audio/regions/region_placement.h"
+#include "platform/memory/byte_order.h"
+#include "platform/memory/memory.h"
+#include "song/model/audio_region.h"
+#include "song/model/track_numbers.h"
 
 namespace {
 
@@ -84,6 +89,35 @@ TEST_F(EditBracket, ResumingAConvertedChannelStartsPlaybackOver) {
     EXPECT_EQ(channel.editState, converted ? 2 : kEditResume) << converted;
     EXPECT_EQ(gAudioEnginePlayState, converted ? 0 : 3) << converted;
   }
+}
+
+// With the record the channel plays: a record that lost its regions stops a channel of its own
+// track; after an edit (not a resume) the record's one-shot engine flag is cleared, with the
+// memory flag of its regions, and its list is left unlocked.
+TEST_F(EditBracket, TheRecordFollowsTheBracket) {
+  gAudioEnginePlayState = 0;
+  Handle record = NewHandleClear(158);
+  EngineChannel channel;
+  channel.startTick = 480;
+  ASSERT_TRUE(AudioEditBracket(&channel, 2, kEditOpen, record));
+  EXPECT_EQ(channel.stopped, 1);
+  EXPECT_EQ(channel.startTick, 0);
+
+  Handle list = NewHandleClear(kRegionSize);
+  uint8_t* region = RegionRecord(list, 0);
+  SetRegionLength(region, 100);
+  WriteU16BE(region + kRegionFlagsAt, kRegionFlagInMemory);
+  SetTrackAudioRegionList(record, list);
+  WriteU32BE(reinterpret_cast<uint8_t*>(*record) + 70, 0x11);
+  HLock(list);
+  EngineChannel playing;
+  ASSERT_TRUE(AudioEditBracket(&playing, 2, kEditOpen, record));
+  EXPECT_EQ(playing.stopped, 0);
+  EXPECT_EQ(ReadU32BE(reinterpret_cast<uint8_t*>(*record) + 70), 0x10u);
+  EXPECT_EQ(RegionFlags(RegionRecord(list, 0)) & kRegionFlagInMemory, 0);
+  EXPECT_EQ(HGetState(list) & kHandleLockedBit, 0);
+  DisposeHandle(list);
+  DisposeHandle(record);
 }
 
 }  // namespace

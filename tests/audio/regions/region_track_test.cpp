@@ -8,6 +8,7 @@
 #include "audio/regions/region_lists.h"
 #include "audio/regions/region_loops.h"
 #include "audio/regions/region_placement.h"
+#include "audio/regions/region_spans.h"
 #include "audio/regions/region_tempo_follow.h"
 #include "audio/regions/region_track_edits.h"
 #include "platform/memory/byte_order.h"
@@ -143,3 +144,45 @@ TEST_F(RegionTrack, LoopPreparationMarksTheCycle) {
   ASSERT_EQ(PrepareRegionLoops(List(), kRate), noErr);
   EXPECT_EQ(ReadI32BE(RegionRecord(List(), last) + kRegionStepAt), 1) << "without a cycle every record plays on";
 }
+
+namespace {
+
+// {file frame (-1: silence), frames} of each record.
+std::vector<std::pair<int64_t, int64_t>> Records(Handle list) {
+  std::vector<std::pair<int64_t, int64_t>> out;
+  for (int32_t i = 0; i < CountAudioRegions(list); ++i) {
+    const uint8_t* r = RegionRecord(list, i);
+    int64_t from = IsSilentRegion(r) ? -1 : int64_t(ReadU32BE(r + kRegionFileOffsetAt)) / 2;
+    out.push_back({from, RegionLength(r)});
+  }
+  return out;
+}
+
+// The play list of a tick span: silence before it, the span's audio (repeated over the span when
+// asked, the last period cut), nothing after it; the source stays as it was.
+TEST_F(RegionTrack, SpanRegions) {
+  Handle source = NewHandleClear(kRegionSize);
+  uint8_t* r = RegionRecord(source, 0);
+  r[kRegionBytesPerFrameAt] = 2;
+  WriteU16BE(r + kRegionFileIdAt, 7);
+  InitRegionLength(r, 2, 400000, true);
+  const uint32_t startTick = 481, endTick = 2400, repeatTicks = 700;
+  int64_t s = Position(startTick), e = Position(endTick + 1), p = Position(startTick + repeatTicks) - s;
+  ASSERT_GT(s, 0);
+  ASSERT_GT(e - s, 2 * p);
+  using Records_ = std::vector<std::pair<int64_t, int64_t>>;
+  Handle plain;
+  ASSERT_EQ(BuildSpanRegions(record_, startTick, endTick, 0, false, source, true, &plain, nullptr), noErr);
+  EXPECT_EQ(Records(plain), (Records_{{-1, s}, {s, e - s}}));
+  Handle repeated;
+  ASSERT_EQ(BuildSpanRegions(record_, startTick, endTick, repeatTicks, true, source, true, &repeated, nullptr), noErr);
+  EXPECT_EQ(Records(repeated), (Records_{{-1, s}, {s, p}, {s, p}, {s, e - s - 2 * p}}));
+  EXPECT_EQ(Records(source), (Records_{{0, 400000}}));
+  Handle none;
+  EXPECT_EQ(BuildSpanRegions(Handle(), startTick, endTick, 0, false, source, true, &none, nullptr), -50);
+  DisposeHandle(plain);
+  DisposeHandle(repeated);
+  DisposeHandle(source);
+}
+
+}  // namespace

@@ -15,6 +15,8 @@
 #include "audio/engine/engine_channels.h"
 #include "audio/engine/engine_state.h"
 #include "audio/engine/region_lookup.h"
+#include "audio/regions/region_media_hooks.h"
+#include "audio/regions/region_track_edits.h"
 #include "audio/streams/stream_decoders.h"
 #include "audio/streams/stream_reads.h"
 #include "media/track_audio/track_audio.h"
@@ -28,6 +30,8 @@
 #include "song/documents/media_references.h"
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"
+#include "song/model/utility_track_access.h"
+#include "song/conductor/sample_position.h"
 #include "audio/streams/stream_media_hooks.h"
 #include "tests/audio/streams/pcm_file_header.h"
 #include "tests/audio/transport/capture_fixture.h"
@@ -64,6 +68,7 @@ class TrackAudioPlayback : public CaptureTest {
   }
   void TearDown() override {
     gStreamMediaHooks.getActiveTrackAudio = nullptr;
+    gRegionMediaHooks.bracketAudioEdit = nullptr;
     SetDocumentSlot(kReferencedFilesSlot, savedTable_);
     if (table_) DisposeHandle(table_);
     for (FSIORefNum f : forks_)
@@ -110,6 +115,17 @@ class TrackAudioPlayback : public CaptureTest {
     }
     ViewTrackAudio(record).SetRegions(regions);
     handles.push_back(regions);
+    SetCurrentTrackIndex(0);
+  }
+  // Runs the engine for n cycles, each time letting the disk's refills arrive.
+  void PlayCycles(EngineChannel* c, int32_t n) {
+    for (int32_t i = 0; i < n; ++i) {
+      Cycles(1);
+      for (int32_t w = 0; w < 50000 && (c->halfRequested[0].load() != c->halfCompleted[0].load() ||
+                                        c->halfRequested[1].load() != c->halfCompleted[1].load());
+           ++w)
+        usleep(100);
+    }
   }
   Handle table_;
   Handle savedTable_;
@@ -124,14 +140,7 @@ TEST_F(TrackAudioPlayback, PlayHearsTheRecordsRegionsFromTheirOwnFilesBitExact) 
   EngineChannel* c = gEngineChannelLists[0];
   EXPECT_EQ(c->regionCount, 2);
   SetChannelGains(32768, 64, &c->gainLeft, &c->gainRight);  // unity: heard as its samples
-  const int32_t cycles = (2 * kRegionFrames) / 64 + 40;
-  for (int32_t i = 0; i < cycles; ++i) {
-    Cycles(1);
-    for (int32_t w = 0; w < 50000 && (c->halfRequested[0].load() != c->halfCompleted[0].load() ||
-                                      c->halfRequested[1].load() != c->halfCompleted[1].load());
-         ++w)
-      usleep(100);
-  }
+  PlayCycles(c, (2 * kRegionFrames) / 64 + 40);
   StopTransport(false);
   std::vector<float> heard = Heard();
   size_t first = 0;
@@ -145,6 +154,40 @@ TEST_F(TrackAudioPlayback, PlayHearsTheRecordsRegionsFromTheirOwnFilesBitExact) 
     }
   }
   for (size_t i = first + 2 * kRegionFrames; i < first + 2 * kRegionFrames + 10; ++i) EXPECT_EQ(0.0f, heard[i]);
+  EXPECT_EQ(gEngineError.load(), 0);
+}
+
+// Silencing a range of the playing track ahead of the play position is heard at once, without
+// stopping: the channel takes the edited regions between two refills. Everything before the
+// range and after it plays on bit-exact, in order (no half repeated or skipped at the
+// take-over), and the track's own regions are edited, not only the engine's copy.
+TEST_F(TrackAudioPlayback, AnEditOfThePlayingTracksRegionsIsHeardWithoutStopping) {
+  MakeFiles();
+  MakeAudioTrack();
+  ::Play(1);
+  ASSERT_EQ(gEngineChannelCount, 1);
+  EngineChannel* c = gEngineChannelLists[0];
+  SetChannelGains(32768, 64, &c->gainLeft, &c->gainRight);
+  PlayCycles(c, 20);  // 1280 frames in: the first region plays
+  const float rate = gCoreAudioDriver.sampleRate;
+  uint32_t fromTick = SamplePositionToTick(3000, rate) + 1, toTick = SamplePositionToTick(7000, rate);
+  int64_t from = TickToSamplePosition(int32_t(fromTick), rate), to = TickToSamplePosition(int32_t(toTick), rate);
+  ASSERT_LT(from, to);
+  Handle channelList = c->regionList;
+  ASSERT_EQ(noErr, SetRegionRangeAtTicks(fromTick, toTick, false, false));
+  EXPECT_NE(c->regionList, channelList);  // the channel plays a list built afresh
+  EXPECT_FALSE(c->stopped);
+  PlayCycles(c, (2 * kRegionFrames) / 64 + 40);
+  StopTransport(false);
+  std::vector<float> heard = Heard();
+  size_t first = 0;
+  while (first < heard.size() && heard[first] == 0.0f) ++first;
+  ASSERT_GE(heard.size(), first + 2 * kRegionFrames);
+  for (int64_t at = 0; at < 2 * kRegionFrames; ++at) {
+    int32_t r = int32_t(at / kRegionFrames), i = int32_t(at % kRegionFrames);
+    float want = at >= from && at < to ? 0.0f : float(RampAt(1 - r, i)) / 32768.0f;
+    ASSERT_EQ(want, heard[first + size_t(at)]) << "frame " << at;
+  }
   EXPECT_EQ(gEngineError.load(), 0);
 }
 
