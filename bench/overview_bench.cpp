@@ -44,10 +44,10 @@ BenchFile& File() {
   static BenchFile f = [] {
     BenchFile b;
     b.path = "/var/tmp/zarin_overview_bench.aiff";
-    FSSpec spec;
+    FSSpec file;
     std::fclose(std::fopen(b.path.c_str(), "wb"));
-    PathToSpec(b.path, &spec);
-    FSpOpenDF(&spec, fsRdWrPerm, &b.fork);
+    PathToSpec(b.path, &file);
+    FSpOpenDF(&file, fsRdWrPerm, &b.fork);
     WriteAiffHeader(b.fork, 2, 16, FourCC("NONE"), uint64_t(kFrames) * kFrameBytes, uint32_t(kFrames), 48000.0);
     int64_t position = 0;
     FSGetForkPosition(b.fork, &position);

@@ -58,8 +58,8 @@ OSErr DecodeOggSource(const FSSpec* file, FSSpec* converted) {
   NewFileRecord record;
   MakeUniqueFileSpec(&record, kConvertedExtension, file->name);
   if (!record.valid) return UniqueNameError();
-  OSErr err = ConvertOggToAiffFile(file, &record.spec);
-  if (err == noErr) *converted = record.spec;
+  OSErr err = ConvertOggToAiffFile(file, &record.file);
+  if (err == noErr) *converted = record.file;
   return err;
 }
 
@@ -73,10 +73,10 @@ OSErr ConvertSourceToAiff(const FSSpec* file, bool textLike, FSSpec* converted) 
   if (!record.valid) err = UniqueNameError();
   if (err == noErr) {
     InstallImportProgress(movie, kProgressConvertingImport);
-    err = ConvertMovieToFile(movie, 0, &record.spec, kAiffFileType, kProgramCreator, -1, nullptr, kConvertFlags, 0);
+    err = ConvertMovieToFile(movie, 0, &record.file, kAiffFileType, kProgramCreator, -1, nullptr, kConvertFlags, 0);
   }
   DisposeMovie(movie);
-  if (err == noErr) *converted = record.spec;
+  if (err == noErr) *converted = record.file;
   return err;
 }
 

@@ -199,7 +199,7 @@ OSErr ConvertAndAttach(const FSSpec* file, int32_t* index, bool newTrack, uint16
     s->alias = Handle();
   }
   ReleaseNewMedia(s);
-  err = AttachMediaFile(&converted.spec, index, newTrack && s->newTrack, uint16_t(flags | kMovieRefProgramMade),
+  err = AttachMediaFile(&converted.file, index, newTrack && s->newTrack, uint16_t(flags | kMovieRefProgramMade),
                         makeRegion, alternate, adoptTempo);
   if (flags & kMovieRefProgramMade) FSpDelete(file);
   return err;
@@ -330,7 +330,7 @@ OSErr AttachMediaFile(const FSSpec* file, int32_t* index, bool newTrack, uint16_
 OSErr ConvertToPlayableAiff(const FSSpec* source, NewFileRecord* out, const uint8_t* description) {
   MakeUniqueFileSpec(out, kImportExtension, source->name);
   if (!out->valid) return UniqueNameError();
-  OSErr err = FSpCreate(&out->spec, kProgramCreator, kAiffFileType, -1);
+  OSErr err = FSpCreate(&out->file, kProgramCreator, kAiffFileType, -1);
   if (err != noErr) return err;
   Movie movie = 0;
   err = OpenSourceMovie(source, &movie);
@@ -342,11 +342,11 @@ OSErr ConvertToPlayableAiff(const FSSpec* source, NewFileRecord* out, const uint
     exporter = component ? OpenMovieExporter(component) : 0;
     if (!exporter) err = kNoExportComponentErr;
   }
-  if (err == noErr) err = ExportSourceSound(exporter, &out->spec, movie, description);
+  if (err == noErr) err = ExportSourceSound(exporter, &out->file, movie, description);
   if (exporter) CloseMovieExporter(exporter);
   if (movie) DisposeMovie(movie);
   if (err != noErr) {
-    FSpDelete(&out->spec);
+    FSpDelete(&out->file);
     out->valid = 0;
   }
   return err;

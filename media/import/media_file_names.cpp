@@ -57,7 +57,7 @@ void FindFreeName(NewFileRecord* out, ConstStr255Param extension, ConstStr255Par
   MakeBaseName(name, limit - extension[0] - 7, base);
   for (uint32_t n = 0; n <= kMaxNameNumber; ++n) {
     ComposeName(base, n, extension, candidate);
-    OSErr err = FSMakeFSSpec(gMediaFolderVRefNum, gMediaFolderDirID, candidate, &out->spec);
+    OSErr err = FSMakeFSSpec(gMediaFolderVRefNum, gMediaFolderDirID, candidate, &out->file);
     if (err == fnfErr) {
       out->valid = 1;
       return;

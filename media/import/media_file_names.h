@@ -21,7 +21,7 @@ constexpr int16_t kChooseMediaFolderPrompt = 17;
 
 struct NewFileRecord {
   uint16_t valid = 0;  // 1 when a usable name was found
-  FSSpec spec{};
+  FSSpec file{};
   int16_t fork = -1;   // -1 until opened
 };
 

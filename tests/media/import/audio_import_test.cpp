@@ -247,7 +247,7 @@ TEST_F(AudioImportTest, NewNamesCountUpBesideTheSource) {
     NewFileRecord record;
     MakeUniqueFileSpec(&record, kExt, spec.name);
     ASSERT_EQ(1, record.valid);
-    EXPECT_EQ(std::string(expected), std::string(reinterpret_cast<const char*>(record.spec.name + 1), record.spec.name[0]));
+    EXPECT_EQ(std::string(expected), std::string(reinterpret_cast<const char*>(record.file.name + 1), record.file.name[0]));
     ASSERT_TRUE(WriteWholeFile(folder_.File(expected), "x"));
   }
 }
