@@ -1,5 +1,7 @@
 #include "media/import/media_attach.h"
 
+#include "media/track_audio/sample_access.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -30,6 +32,13 @@
 #include "song/model/utility_track_access.h"
 
 namespace {
+
+// The engine streams the file as it stands when the sample access reads its format (big-endian
+// integer or float of at most 32 bits).
+bool IsStreamableAsItStands(const uint8_t* description) {
+  int16_t bits = int16_t(ReadU16BE(description + kSoundDescBits));
+  return bits > 0 && IsBigEndianReadable(ReadU32BE(description + kSoundDescFormat), bits);
+}
 
 constexpr uint8_t kImportExtension[] = "\x04.AIF";
 constexpr OSType kProgramCreator = FourCC("V|ov");
@@ -234,20 +243,6 @@ void RaiseLongestImportSeconds(uint32_t seconds) {
   if (seconds > gLongestImportSeconds) gLongestImportSeconds = seconds;
 }
 
-bool IsPlayableAudioFormat(OSType format, int16_t bits) {
-  switch (format) {
-    case FourCC("sowt"):
-    case FourCC("in32"):
-    case FourCC("ACE2"):
-    case FourCC("ACE8"):
-    case FourCC("MAC3"):
-    case FourCC("MAC6"):
-      return false;
-    default:
-      return bits > 0 && bits <= 32;
-  }
-}
-
 float RegionLoopTempo(uint64_t frames, float rate) {
   if (frames == 0 || !(rate > 0.0f)) return 0.0f;
   return float(8.0 / (double(frames) / (double(rate) * 60.0)));
@@ -294,8 +289,7 @@ OSErr AttachMediaFile(const FSSpec* file, int32_t* index, bool newTrack, uint16_
     err = ReadHeaderInto(&s);
   }
   bool unplayable = err == kAudioFormatUnsupportedErr ||
-                    (err == noErr && !IsPlayableAudioFormat(ReadU32BE(s.description + kSoundDescFormat),
-                                                            int16_t(ReadU16BE(s.description + kSoundDescBits))));
+                    (err == noErr && !IsStreamableAsItStands(s.description));
   if (unplayable) {
     err = ConvertAndAttach(file, index, newTrack, flags, makeRegion, alternate, adoptTempo, &s);
     if (err != noErr) {

@@ -41,6 +41,3 @@ float RegionLoopTempo(uint64_t frames, float rate);
 // (out) through the AIFF exporter: -108 without a usable name, -192 without the exporter,
 // -128 when the export is cancelled; any failure deletes the new file.
 OSErr ConvertToPlayableAiff(const FSSpec* source, NewFileRecord* out, const uint8_t* description);
-// True for a format the engine streams as it stands (big-endian integer or float of at most
-// 32 bits).
-bool IsPlayableAudioFormat(OSType format, int16_t bits);
