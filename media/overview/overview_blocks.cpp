@@ -131,8 +131,3 @@ int32_t FindOverviewEntryForDrawing(Handle block, int32_t tick, int32_t* offset)
   *offset = kOverviewHeaderBytes + i * 2;
   return at;
 }
-
-int32_t OverviewBlockEndTick(Handle block) {
-  int32_t offset = 0;
-  return FindOverviewEntry(block, INT32_MAX, &offset);
-}

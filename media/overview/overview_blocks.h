@@ -79,5 +79,3 @@ int32_t FindOverviewEntry(Handle block, int32_t tick, int32_t* offset);
 // The same walk for drawing: it starts from the block's drawing-scan cache when the cached
 // tick is not beyond tick (else from tick 1) and leaves the position reached in the cache.
 int32_t FindOverviewEntryForDrawing(Handle block, int32_t tick, int32_t* offset);
-// The tick after the last entry in use.
-int32_t OverviewBlockEndTick(Handle block);
