@@ -95,16 +95,21 @@ function(zarin_check_layers)
   endforeach()
 endfunction()
 
-# zarin_test(NAME SOURCES a_test.cpp DEPS lib ...)
-# A GoogleTest program whose cases CTest lists one by one.
+# zarin_test(NAME [SERIAL] SOURCES a_test.cpp DEPS lib ...)
+# A GoogleTest program whose cases CTest lists one by one; SERIAL runs each case alone (cases
+# that time a real-time server's cycles).
 function(zarin_test name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS;LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "SERIAL" "" "SOURCES;DEPS;LIBS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
   target_compile_options(${name} PRIVATE ${ZARIN_WARNINGS})
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} ${ARG_LIBS} zarin_test_main)
+  set(serial FALSE)
+  if(ARG_SERIAL)
+    set(serial TRUE)
+  endif()
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
-    PROPERTIES ENVIRONMENT "ZARIN_TEST_FIXTURES=${CMAKE_SOURCE_DIR}/tests/fixtures")
+    PROPERTIES ENVIRONMENT "ZARIN_TEST_FIXTURES=${CMAKE_SOURCE_DIR}/tests/fixtures" RUN_SERIAL ${serial})
 endfunction()
 
 # zarin_fuzzer(NAME SOURCES f.cpp DEPS lib ...): a libFuzzer target, built only with ZARIN_FUZZ.

@@ -103,7 +103,7 @@ void CopyTrackParts(const std::vector<uint8_t>& source, bool events, bool audio,
   if (audio) {
     Handle rack(ReadU32BE(&source[kTrackInsertRack]));
     Handle rackCopy;
-    if (rack && !copy->failure && DuplicateRackShared(rack, &rackCopy) != noErr) NoteCopyFailure(copy, memFullErr);
+    if (rack && !copy->failure && DuplicateRackWithSavedState(rack, &rackCopy) != noErr) NoteCopyFailure(copy, memFullErr);
     SetClipboardTrackHandle(kTrackInsertRack, rackCopy);
     SetClipboardTrackHandle(kTrackRegionList2, CopyHandleUnlessFailed(copy, Handle(ReadU32BE(&source[kTrackRegionList2]))));
   } else if (PushSongContext() == noErr) {

@@ -174,8 +174,6 @@ void DoTrackOpsMenuItem(int16_t item) {
   FinishEditCommand();
 }
 
-void DoTransformMenuItem(int16_t, int32_t) {}
-
 void HandleMenu69(int16_t item) { DoTrackOpsMenuItem(item); }
 
 bool RequireTimeSelection() {
@@ -186,5 +184,4 @@ bool RequireTimeSelection() {
 
 void RunRfilterDialog() {}
 void RunRpsetDialog() {}
-void RunNudgeDialog() {}
 void RunOptions18Dialog() {}

@@ -1,4 +1,4 @@
-// The editing commands: the Edit menu, the track-operations menu (69), the transform menu, the
+// The editing commands: the Edit menu, the track-operations menu (69), the
 // editing dialogs of the Options menu, and the time-selection check of range operations.
 #pragma once
 
@@ -17,14 +17,12 @@ OSStatus DoEditMenuItem(int16_t item);
 // 2 add events to the selected tracks, 3 unroll the selected tracks' sections, 4 split the
 // selected tracks by channel.
 void DoTrackOpsMenuItem(int16_t item);
-// The transform menu's operations besides the tempo and signature dialogs. Interim: the
-// transform dialogs are not built yet; nothing is changed.
-void DoTransformMenuItem(int16_t item, int32_t flags);
 // Menu 69: the track-operations menu.
 void HandleMenu69(int16_t item);
 // True when the time selection is not empty; otherwise application text 17 is reported.
 bool RequireTimeSelection();
-// The dialogs of Options items 1, 2, 14 and 18. Interim: not built yet; nothing is shown.
+// The dialogs of Options items 1, 2, 14 and 18. Interim: 1, 2 and 18 are not built yet; nothing
+// is shown. RunNudgeDialog (item 14) lives with the shift transforms.
 void RunRfilterDialog();
 void RunRpsetDialog();
 void RunNudgeDialog();

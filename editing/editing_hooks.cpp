@@ -5,7 +5,10 @@
 #include "editing/event_clipboard.h"
 #include "editing/event_filters.h"
 #include "editing/marker_window.h"
+#include "editing/transforms/note_event_dialog.h"
+#include "editing/transforms/transform_menu.h"
 #include "editors/key_command_hooks.h"
+#include "editors/selection/selection_hooks.h"
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
 #include "shell/windows/window_activation.h"
@@ -53,5 +56,7 @@ void InstallEditingHooks() {
   gSongClipboardHooks.saveState = SaveClipboardForSong;
   gSongClipboardHooks.restoreState = RestoreClipboardForSong;
   gKeyCommandHooks.doEditMenuItem = [](int16_t item) { DoEditMenuItem(item); };
+  gSelectionHooks.openNoteEventDialog = [](int32_t offset) { OpenNoteEventDialog(offset); };
+  gKeyCommandHooks.doTransformShortcut = [](int16_t item, int16_t n) { DoTransformMenuItem(item, n); };
   gFrontWindowActivatedProc = UpdateEventFilters;
 }

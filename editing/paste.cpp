@@ -22,12 +22,14 @@
 #include "shell/base/iteration_abort.h"
 #include "editors/timeline/click_state.h"
 #include "song/conductor/markers.h"
+#include "song/documents/document_hooks.h"
 #include "song/events/event_index.h"
 #include "song/events/utility_event_selection.h"
 #include "song/events/seq_event.h"
 #include "song/events/time_selection.h"
 #include "song/instruments/instrument_table.h"
 #include "song/instruments/plugin_hooks.h"
+#include "song/instruments/rack_automation_fields.h"
 #include "song/instruments/rack_sharing.h"
 #include "song/model/songs.h"
 #include "song/model/child_sequences.h"
@@ -121,6 +123,13 @@ bool AnySelectedTrackHasRack() {
     if (entry && IsTrackEntrySelected(entry) && ReadU32BE(entry + kTrackInsertRack) != 0) return true;
   }
   return false;
+}
+
+// The current (destination) track's channel takes a copy of the saved rack the clipboard
+// track brings, when it has no plug-ins of its own; the plug-ins open at the end of the paste.
+OSErr PasteTrackRack(Handle clipboardRack) {
+  if (!clipboardRack || !HasValidCurrentTrack()) return noErr;
+  return GiveRackSavedState(clipboardRack, gCurrentTrack + kTrackInsertRack, GetRackSampleRate(clipboardRack));
 }
 
 OSErr PasteConductorData() {
@@ -305,6 +314,8 @@ OSErr PasteTracks(bool /*withRacks*/, bool noTrackUndo, bool /*insertAllowed*/) 
       if (result == noErr) result = err;
     }
     if (current >= 0) SelectTrackWithNumber(current);
+    // The channels that took a copied rack open its plug-ins afresh.
+    InstantiatePendingInsertRacks();
     if (replace) RebuildDeviceTable();
   }
   gPasteTrackOffset = 0;
@@ -333,6 +344,8 @@ OSErr PasteIntoTrack(int32_t number) {
   gPasteSourceEvents = Handle(ReadU32BE(&entry[kTrackEventList]));
   OSErr err = PasteEventsWithMode(source);
   gPasteSourceEvents = Handle();
+  OSErr rackErr = PasteTrackRack(source.audio);
+  if (rackErr != noErr) ReportError(rackErr);  // the events stay pasted without the rack
   EndTrackEditWithCode(3);
   return err;
 }

@@ -23,6 +23,7 @@
 #include "song/model/transport_hooks.h"
 #include "song/model/utility_track_access.h"
 #include "song/model/window_redraw.h"
+#include "song/undo/undo_copies.h"
 #include "song/undo/undo_ring.h"
 #include "song/undo/undo_steps.h"
 
@@ -51,7 +52,7 @@ void RemoveSelectedTrackEntries(TrackDeletion* deletion) {
       EmptyCurrentTrack();  // the song keeps one track
       continue;
     }
-    DisposeTrackContents(nullptr);
+    DisposeOwnedTrackContents();  // the undo step keeps its own hold on the plug-ins
     RemoveCurrentTrack();
     ++deletion->removed;
   }

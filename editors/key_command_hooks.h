@@ -32,6 +32,7 @@ struct KeyCommandHooks {
   void (*toggleDotted)() = nullptr;
   void (*scrollEditor)(int16_t part) = nullptr;       // scroll bar parts 20..23
   void (*scrollEventList)(int16_t part) = nullptr;
+  void (*scrollInstrumentWindow)(int16_t part) = nullptr;  // one strip (20, 21) or a page (22, 23)
   void (*doEditMenuItem)(int16_t item) = nullptr;
   void (*doTransformShortcut)(int16_t item, int16_t direction) = nullptr;
   void (*changeSelectedDurations)(int16_t direction) = nullptr;

@@ -64,6 +64,7 @@ void ShowContextHelp() { Call(gKeyCommandHooks.showContextHelp); }
 void ScrollCommand(const KeyContext& k, int16_t part) {
   if (k.kind == kSongListKind) HandleSongListKey(part);
   else if (k.kind == kEventListKind) Call(gKeyCommandHooks.scrollEventList, part);
+  else if (k.kind == kInstrumentWindowKindId) Call(gKeyCommandHooks.scrollInstrumentWindow, part);
   else Call(gKeyCommandHooks.scrollEditor, part);
 }
 

@@ -1,5 +1,11 @@
 #include "mixer/mixer_idle.h"
 
-// Interim: the mixer and the instrument window are not built yet: no meters to move.
-void MixerMetersIdle() {}
-void InstrumentWindowIdle() {}
+#include "mixer/meters/instrument_meters.h"
+#include "mixer/window/mixer_drawing.h"
+#include "shell/windows/app_windows.h"
+
+void MixerMetersIdle() { MixerRefreshIdle(); }
+
+void InstrumentWindowIdle() {
+  if (IsAppWindowVisible(GetWindowForKind(kInstrumentWindowKindId))) InstrumentMeterTimer();
+}

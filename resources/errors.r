@@ -58,6 +58,7 @@ resource 'SERR' 128 "Error texts" {
     -2086 "The window layout is damaged."
     -2087 "A block of the file is larger than the file allows."
     -2088 "A block of the file is damaged."
+    -2089 "The preset file is damaged: its sizes and counts do not fit the file."
     -2110 "The file's path is too long."
     -5000 "Access to the item was denied."
   }

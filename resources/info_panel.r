@@ -1,5 +1,6 @@
 # The info panel's texts: the sync source names (item n + 1 for source n), the counter mode
-# names (items 16-18 for modes 0-2), and the output label of a track without an output.
+# names (items 16-18 for modes 0-2), the output label of a track without an output, and the
+# contextual menu of the counter's forward button (tempo or varispeed).
 resource 'STR#' 136 "Info panel texts" {
   "Internal"                                                # 1: sync source 0
   "Internal (audio clock)"                                  # 2: sync source 1
@@ -23,4 +24,14 @@ resource 'STR#' 136 "Info panel texts" {
 
 resource 'STR#' 139 "Device list texts" {
   "No Output"                                               # 1: a track without an output
+}
+
+resource 'MENU' 207 {
+  i16 207 u16 0 u16 0 u32 0 u32 0xFFFFFFFF pstring "Tempo Mode"
+  pstring "Show Tempo or Rate" u8 0 u8 0 u8 0 u8 0
+  pstring "-" u8 0 u8 0 u8 0 u8 0
+  pstring "Off" u8 0 u8 0 u8 0 u8 0
+  pstring "Tempo" u8 0 u8 0 u8 0 u8 0
+  pstring "Varispeed" u8 0 u8 0 u8 0 u8 0
+  u8 0
 }

@@ -136,9 +136,32 @@ resource 'MENU' 440 {
   pstring "Zoom Out" u8 0 u8 0 u8 0 u8 0
   pstring "Zoom In" u8 0 u8 0 u8 0 u8 0
   pstring "-" u8 0 u8 0 u8 0 u8 0
-  pstring "Utilities" u8 0 u8 0 u8 0 u8 0
+  pstring "MIDI Reset" u8 0 u8 27 u8 89 u8 0
   pstring "-" u8 0 u8 0 u8 0 u8 0
   pstring "Reset Window Positions" u8 0 u8 0 u8 0 u8 0
+  u8 0
+}
+
+resource 'MENU' 89 {
+  i16 89 u16 0 u16 0 u32 0 u32 0xFFFFFFFF pstring "MIDI Reset"
+  pstring "Universal System On" u8 0 u8 0 u8 0 u8 0
+  pstring "-" u8 0 u8 0 u8 0 u8 0
+  pstring "Sound Module Reset 1" u8 0 u8 0 u8 0 u8 0
+  pstring "-" u8 0 u8 0 u8 0 u8 0
+  pstring "Sound Module Reset 2" u8 0 u8 0 u8 0 u8 0
+  pstring "-" u8 0 u8 0 u8 0 u8 0
+  pstring "All Notes Off" u8 0 u8 0 u8 0 u8 0
+  pstring "All Sound Off" u8 0 u8 0 u8 0 u8 0
+  pstring "-" u8 0 u8 0 u8 0 u8 0
+  pstring "Local Control Off" u8 0 u8 0 u8 0 u8 0
+  pstring "Local Control On" u8 0 u8 0 u8 0 u8 0
+  pstring "-" u8 0 u8 0 u8 0 u8 0
+  pstring "Reset All Controllers" u8 0 u8 0 u8 0 u8 0
+  pstring "-" u8 0 u8 0 u8 0 u8 0
+  pstring "Omni Off" u8 0 u8 0 u8 0 u8 0
+  pstring "Omni On" u8 0 u8 0 u8 0 u8 0
+  pstring "Mono Mode" u8 0 u8 0 u8 0 u8 0
+  pstring "Poly Mode" u8 0 u8 0 u8 0 u8 0
   u8 0
 }
 
@@ -386,5 +409,44 @@ resource 'MENU' 184 {
 # The child-sequence button's menu: filled with the current track's child sequences.
 resource 'MENU' 255 {
   i16 255 u16 0 u16 0 u32 0 u32 0xFFFFFFFF pstring ""
+  u8 0
+}
+
+# The instrument window's contextual menu: items 1, 2 and 4 take the go-to and strip menus
+# built when it opens (31924, 31925, 31926).
+resource 'MENU' 194 {
+  i16 194 u16 0 u16 0 u32 0 u32 0xFFFFFFFF pstring "Strip"
+  pstring "Used By" u8 0 u8 0 u8 0 u8 0
+  pstring "Goes To" u8 0 u8 0 u8 0 u8 0
+  pstring "-" u8 0 u8 0 u8 0 u8 0
+  pstring "Strips" u8 0 u8 0 u8 0 u8 0
+  pstring "-" u8 0 u8 0 u8 0 u8 0
+  pstring "Show Device" u8 0 u8 0 u8 0 u8 0
+  pstring "Write Values at Song Start" u8 0 u8 0 u8 0 u8 0
+  pstring "Write Values at Selection" u8 0 u8 0 u8 0 u8 0
+  pstring "Write and Mark at Song Start" u8 0 u8 0 u8 0 u8 0
+  pstring "Write and Mark at Selection" u8 0 u8 0 u8 0 u8 0
+  pstring "-" u8 0 u8 0 u8 0 u8 0
+  pstring "Link Selected Strips" u8 0 u8 0 u8 0 u8 0
+  pstring "Instrument Table" u8 0 u8 0 u8 0 u8 0
+  pstring "-" u8 0 u8 0 u8 0 u8 0
+  pstring "New Instrument…" u8 0 u8 0 u8 0 u8 0
+  pstring "Instrument Settings…" u8 0 u8 0 u8 0 u8 0
+  u8 0
+}
+
+# The instrument window's send selector: item 1 shows the strips' own values, item n + 1
+# their send n.
+resource 'MENU' 199 {
+  i16 199 u16 0 u16 0 u32 0 u32 0xFFFFFFFF pstring "Sends"
+  pstring "Own Values" u8 0 u8 0 u8 0 u8 0
+  pstring "Send 1" u8 0 u8 0 u8 0 u8 0
+  pstring "Send 2" u8 0 u8 0 u8 0 u8 0
+  pstring "Send 3" u8 0 u8 0 u8 0 u8 0
+  pstring "Send 4" u8 0 u8 0 u8 0 u8 0
+  pstring "Send 5" u8 0 u8 0 u8 0 u8 0
+  pstring "Send 6" u8 0 u8 0 u8 0 u8 0
+  pstring "Send 7" u8 0 u8 0 u8 0 u8 0
+  pstring "Send 8" u8 0 u8 0 u8 0 u8 0
   u8 0
 }

@@ -66,6 +66,7 @@ resource 'STR#' 506 "Progress messages" {
   "Freeing memory"
   "Preparing playback"
   "Working"
+  "Reading presets"
 }
 
 # The arrow cursors shown while a value is stepped by the mouse: 5000 down, 5001 up.

@@ -100,7 +100,7 @@ resource 'STR#' 129 "General texts" {
   "Sequence"                                                # 98: track holding a sequence
   ""                                                        # 99
   ""                                                        # 100
-  ""                                                        # 101
+  "New Instrument..."                                        # 101: a new instrument for an output (GetAppString 100)
   ""                                                        # 102
   ""                                                        # 103
   "All Inputs"                                              # 104: all inputs (GetAppString 103)
@@ -109,6 +109,6 @@ resource 'STR#' 129 "General texts" {
   ""                                                        # 107
   ""                                                        # 108
   ""                                                        # 109
-  ""                                                        # 110
+  "Instruments"                                             # 110: the instrument window's title (GetAppString 109)
   "Keyboard"                                                # 111: on-screen keyboard (GetAppString 110)
 }

@@ -7,7 +7,7 @@ resource 'WIND' 353 { i16 44 i16 4 i16 250 i16 760 i16 8 u8 0 u8 0 u8 1 u8 0 i32
 resource 'WIND' 354 { i16 44 i16 770 i16 250 i16 1050 i16 8 u8 0 u8 0 u8 1 u8 0 i32 0 pstring "Songs" }
 resource 'WIND' 355 { i16 272 i16 4 i16 600 i16 1050 i16 8 u8 0 u8 0 u8 1 u8 0 i32 0 pstring "Editor" }
 resource 'WIND' 357 { i16 80 i16 740 i16 520 i16 1050 i16 8 u8 0 u8 0 u8 1 u8 0 i32 0 pstring "Event List" }
-resource 'WIND' 359 { i16 520 i16 4 i16 720 i16 820 i16 8 u8 0 u8 0 u8 1 u8 0 i32 0 pstring "Instruments" }
+resource 'WIND' 359 { i16 360 i16 600 i16 682 i16 1016 i16 8 u8 0 u8 0 u8 1 u8 0 i32 0 pstring "Instruments" }
 resource 'WIND' 361 { i16 120 i16 320 i16 340 i16 620 i16 8 u8 0 u8 0 u8 1 u8 0 i32 0 pstring "Remote Control" }
 resource 'WIND' 362 { i16 140 i16 760 i16 420 i16 1050 i16 8 u8 0 u8 0 u8 1 u8 0 i32 0 pstring "Markers" }
 resource 'WIND' 364 { i16 100 i16 120 i16 500 i16 520 i16 8 u8 0 u8 0 u8 1 u8 0 i32 0 pstring "Plug-ins" }

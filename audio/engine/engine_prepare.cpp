@@ -228,6 +228,7 @@ void StopAudioEngine(int32_t mode) {
   gAudioEnginePlayState = uint16_t(mode);
   if (mode != 1) gEnginePrepared = 0;
   StopOutputDevices(mode);
+  if (mode != 1) FinishRecordInputs();
   if (mode != 1 && gEnginePluginHooks.clearDeviceMidiStates) gEnginePluginHooks.clearDeviceMidiStates();
   for (EngineChannel* c = gEngineChannels; c; c = c->next) c->stop = 1;
   for (int32_t i = 0; i < kEngineChannelSlots; ++i) DisposeEngineChannel(gEngineChannelLists[i], 0, mode);

@@ -16,3 +16,7 @@ int16_t PrepareRecordInputs(int32_t phase) {
   auto prepare = gEnginePrepareHooks.prepareRecordInputs;
   return prepare ? prepare(phase) : 0;
 }
+
+void FinishRecordInputs() {
+  if (auto finish = gEnginePrepareHooks.finishRecordInputs) finish();
+}

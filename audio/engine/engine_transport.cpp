@@ -40,10 +40,16 @@ bool IsAnyOutputDeviceActive() {
   return false;
 }
 
+static double EngineSampleRateHook() { return double(gEngineSampleRate); }
+
+static void SetEnginePlayRateHook(int32_t rate) { PrepareOutputDevices(rate); }
+
 void InstallTransportAudioHooks() {
   TransportAudioHooks& hooks = gTransportAudioHooks;
   hooks.prepareAudioForPlay = PrepareHook;
   hooks.isAnyOutputActive = IsAnyOutputDeviceActive;
   hooks.startAudioOutputs = StartOutputsHook;
   hooks.releasePluginNotes = ReleasePluginChannelNotes;
+  hooks.engineSampleRate = EngineSampleRateHook;
+  hooks.setEnginePlayRate = SetEnginePlayRateHook;
 }

@@ -1,15 +1,16 @@
-// Record inputs as the IO procedures see them: each cycle an armed input's channels are copied
-// out of the device's input buffers into its record buffer (16-bit, 24-bit big-endian or
-// Float32), or, while it does not record, measured for its level meters.
-//
-// Interim record: audio recording owns the full AudioInput (files, takes, the write requests);
-// this one holds the fields the IO procedures read and write.
+// Record inputs: the AudioInput record of each record-enabled audio track (its device, channels
+// and format, its record file and write buffers, its take), and what the IO procedures do with
+// it: each cycle an armed input's channels are copied out of the device's input buffers into
+// its record buffer (16-bit, 24-bit or Float32, all big-endian as the record file's header
+// says), or, while it does not record, measured for its level meters. The list, its set-up and
+// the takes are audio/recording's (record_input_list.h, record_takes.h). In memory only.
 #pragma once
 
 #include <cstdint>
 
 #include "audio/engine/engine_channels.h"
 #include "platform/coreaudio/audio_types.h"
+#include "platform/files/files.h"
 
 constexpr int32_t kRecordErrTimeWentBack = 68;
 constexpr int32_t kRecordErrChannelMissing = 106;
@@ -61,7 +62,34 @@ struct AudioInput {
   uint8_t waitForRecord = 0;        // commits wait for the transport's record byte to clear
   uint32_t stopWord = 0;
   uint8_t activeMark = 0;
+
+  // The take (audio/recording): device buffer bytes (frames x bytes per sample x channels),
+  // bytes written, the record start and the two punch positions (samples), the sample format
+  // code ('fl32', 'in24' or 'NONE'), the record file and its fork (0 while closed), the data
+  // offset after its header, the input channel (0xFFFF none) and the track's index.
+  uint32_t deviceBufferBytes = 0;
+  uint64_t bytesWritten = 0;
+  uint64_t recordStart = 0;
+  uint64_t punchPositions[2] = {0, 0};
+  int32_t lastError = 0;
+  uint32_t formatCode = 0;
+  uint8_t firstOfStart = 0;
+  uint32_t dataOffset = 0;
+  int16_t fork = 0;
+  uint16_t inputChannel = 0xFFFF;
+  uint16_t trackIndex = 0;
+  FSSpec file{};
+  int16_t scriptCode = -1;
+  uint8_t recording = 0;
+  uint8_t fileOpen = 0;  // the take's file exists (created by this input)
 };
+
+// The most audio bytes a take records (AIFF headers and regions count bytes in 32 bits): the
+// take stops there, complete.
+constexpr uint64_t kMaxRecordedBytes = 0xFFFFFFFFull - 0x1000;
+
+// Bytes of one sample of a record input's width: 4 above 24 bits, 3 above 16, else 2.
+int32_t RecordSampleBytes(int32_t sampleBits);
 
 // The record inputs of the song, in order (owned by audio recording).
 extern AudioInput* gRecordInputs;

@@ -5,6 +5,7 @@
 #include "audio/engine/region_lookup.h"
 #include "audio/regions/region_lists.h"
 #include "audio/regions/region_placement.h"
+#include "audio/regions/region_track_edits.h"
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
 #include "shell/base/error_report.h"
@@ -12,6 +13,7 @@
 #include "song/conductor/sample_position.h"
 #include "song/instruments/plugin_records.h"
 #include "song/model/audio_region.h"
+#include "song/model/media_hooks.h"
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"
 #include "song/model/utility_iteration.h"
@@ -182,4 +184,5 @@ void MoveAudioToTicks(int32_t reanchor) {
 void InstallRegionHooks() {
   gConductorRefreshHooks.keepAudioAtTicks = KeepAudioAtTicks;
   gConductorRefreshHooks.moveAudioToTicks = MoveAudioToTicks;
+  gSongMediaHooks.normalizeReadTrackRegions = NormalizeTrackEntryRegions;
 }

@@ -19,5 +19,5 @@ void MoveTrackAudioToTicks(Handle trackAudio, bool reanchor, OSErr* err);
 void KeepAudioAtTicks();
 void MoveAudioToTicks(int32_t reanchor);
 
-// Installs the conductor's tempo-follow entries.
+// Installs the conductor's tempo-follow entries and the track reader's normalising.
 void InstallRegionHooks();

@@ -9,6 +9,7 @@
 #include "song/instruments/plugin_records.h"
 #include "song/model/audio_region.h"
 #include "song/model/media_hooks.h"
+#include "song/model/song_layout.h"
 #include "song/model/track_length.h"
 #include "song/model/track_settings.h"
 
@@ -33,9 +34,18 @@ Handle CurrentTrackAudio() { return GetActiveRegionList(); }
 
 bool CurrentTrackHasAudibleRegions() { return HasAudibleRegions(TrackAudioRegionList(CurrentTrackAudio())); }
 
-void NormalizeCurrentRegionList() {
-  Handle trackAudio = CurrentTrackAudio();
+namespace {
+
+void NormalizeTrackAudioRegions(Handle trackAudio) {
   if (Handle list = TrackAudioRegionList(trackAudio)) NormalizeRegionList(list, false);
+}
+
+}  // namespace
+
+void NormalizeCurrentRegionList() { NormalizeTrackAudioRegions(CurrentTrackAudio()); }
+
+void NormalizeTrackEntryRegions(uint8_t* entry) {
+  NormalizeTrackAudioRegions(TrackEntryView(entry).ActiveRegionList());
 }
 
 OSErr InsertSilenceAtTicks(uint32_t startTick, uint32_t endTick) {

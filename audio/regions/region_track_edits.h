@@ -11,6 +11,8 @@
 Handle CurrentTrackAudio();
 // The current track's active list in its merged form.
 void NormalizeCurrentRegionList();
+// The same for the active record of a track entry (a track just read from a document).
+void NormalizeTrackEntryRegions(uint8_t* entry);
 // Inserts the silence of [startTick, endTick) at startTick and normalises; the overview moves.
 OSErr InsertSilenceAtTicks(uint32_t startTick, uint32_t endTick);
 // Cuts [startTick, endTick) out of the current track's audio (remove) or silences it, and

@@ -9,6 +9,8 @@
 #include "editors/panes/timeline_zoom.h"
 #include "editors/toolbar/toolbar_fields.h"
 #include "editors/toolbar/toolbar_layout.h"
+#include "mixer/meters/instrument_meters.h"
+#include "mixer/outputs/instrument_values.h"
 #include "platform/dialogs/color_picker.h"
 #include "platform/events/key_codes.h"
 #include "platform/quickdraw/drawing.h"
@@ -165,17 +167,31 @@ void PopUpNoteValue(int16_t which) {
   InvalidateEditorWindow();
 }
 
+namespace {
+
+// The instrument window's strip shows the new value at once.
+void RedrawInstrumentStrip(int32_t index, int16_t value, int16_t control) {
+  if (auto redraw = gInstrumentMeterPlaces.redrawElement) {
+    redraw(index, value);
+    redraw(index, control);
+  }
+}
+
+}  // namespace
+
 void SetCurrentVolumeValue(int32_t value) {
-  uint8_t* record = GetFieldInstrumentRecord();
-  if (!record) return;
-  SetInstrumentVolume(record, value);
+  if (!GetFieldInstrumentRecord()) return;
+  const int32_t index = GetTrackInstrument(gCurrentTrack, 0);
+  SetStripVolumeAndSend(index, value);
+  RedrawInstrumentStrip(index, kStripVolumeValueElement, kStripFaderElement);
   InvalidateEditorWindow();
 }
 
 void SetCurrentPanValue(int32_t value) {
-  uint8_t* record = GetFieldInstrumentRecord();
-  if (!record) return;
-  record[kInstPan] = uint8_t(value < 0 ? 0 : value > 127 ? 127 : value);
+  if (!GetFieldInstrumentRecord()) return;
+  const int32_t index = GetTrackInstrument(gCurrentTrack, 0);
+  SetStripPanAndSend(index, value);
+  RedrawInstrumentStrip(index, kStripPanValueElement, kStripKnobElement);
   InvalidateEditorWindow();
 }
 

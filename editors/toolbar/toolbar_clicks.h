@@ -16,7 +16,8 @@ bool TrackToolbarButton(const Rect& r);
 void PopUpNoteValue(int16_t which);
 // The click on a field or button at where; true when one took it.
 bool HandleToolbarFieldClick(Point where, EventRecord* event);
-// The values the volume and pan fields set on the current track's instrument.
+// The values the volume and pan fields set on the current track's instrument, sent to its
+// output as the instrument window's strips send them.
 void SetCurrentVolumeValue(int32_t value);
 void SetCurrentPanValue(int32_t value);
 // Fills the click dispatcher's tool-bar route.

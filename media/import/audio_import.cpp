@@ -1,5 +1,7 @@
 #include "media/import/audio_import.h"
 
+#include "audio/recording/recording_hooks.h"
+
 #include "audio/regions/region_media_hooks.h"
 
 #include "media/import/import_hooks.h"
@@ -222,9 +224,20 @@ OSErr RegisterPastedMediaFile(const FSSpec* file, uint16_t* index, int16_t flags
   return err;
 }
 
+// A take's file: a name not taken yet in the media folder (chosen by the user when none is set).
+OSErr ChooseMediaRecordFile(ConstStr255Param name, ConstStr255Param extension, FSSpec* file) {
+  NewFileRecord made;
+  MakeUniqueFileSpec(&made, extension, name);
+  if (!made.valid) return UniqueNameError();
+  *file = made.file;
+  return noErr;
+}
+
 }  // namespace
 
 void InstallAudioImportHooks() {
+  gRecordingMediaHooks.chooseRecordFile = ChooseMediaRecordFile;
+  gRecordingMediaHooks.newTrackAudio = NewTrackAudio;
   gDocumentHooks.importAudioFileDocument = ImportOpenedAudioFile;
   gRegionMediaHooks.registerMediaFile = RegisterPastedMediaFile;
 }

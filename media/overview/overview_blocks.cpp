@@ -1,6 +1,7 @@
 #include "media/overview/overview_blocks.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
@@ -10,19 +11,34 @@ namespace {
 
 uint8_t* BlockBytes(Handle block) { return reinterpret_cast<uint8_t*>(*block); }
 
-// Writes one entry, growing the block when fewer than one entry's room is left.
-bool PutEntry(OverviewAppendState* state, uint8_t first, uint8_t second) {
-  if (state->count * 2 + kOverviewHeaderBytes + 2 > state->capacity) {
-    if (SetHandleSizeWithReserve(state->block, state->capacity + kOverviewGrowBytes) != noErr) {
+// Writes the gathered entries into the block, growing it by 8192 bytes at a time until they
+// fit; false when it cannot grow (the block is then disposed).
+bool FlushStaged(OverviewAppendState* state) {
+  if (!state->block || state->staged == 0) return state->block != Handle();
+  int32_t needed = kOverviewHeaderBytes + state->count * 2;
+  int32_t capacity = state->capacity;
+  while (capacity < needed) capacity += kOverviewGrowBytes;
+  if (capacity != state->capacity) {
+    if (SetHandleSizeWithReserve(state->block, capacity) != noErr) {
       DisposeHandle(state->block);
       state->block = Handle();
+      state->staged = 0;
       return false;
     }
-    state->capacity += kOverviewGrowBytes;
+    state->capacity = capacity;
   }
-  uint8_t* entry = BlockBytes(state->block) + kOverviewHeaderBytes + state->count * 2;
-  entry[0] = first;
-  entry[1] = second;
+  int32_t first = state->count - state->staged;
+  std::memcpy(BlockBytes(state->block) + kOverviewHeaderBytes + first * 2, state->stage, size_t(state->staged) * 2);
+  state->staged = 0;
+  return true;
+}
+
+// Gathers one entry; a full batch goes to the block first.
+inline bool PutEntry(OverviewAppendState* state, uint8_t first, uint8_t second) {
+  if (state->staged == kOverviewStagedEntries && !FlushStaged(state)) return false;
+  state->stage[2 * state->staged] = first;
+  state->stage[2 * state->staged + 1] = second;
+  ++state->staged;
   ++state->count;
   return true;
 }
@@ -86,7 +102,7 @@ void DisposeOverviewBlocks(Handle first) {
   }
 }
 
-void AppendOverviewEntry(OverviewAppendState* state, int32_t ticks, int32_t low, int32_t high) {
+void AppendOverviewTicks(OverviewAppendState* state, int32_t ticks, int32_t low, int32_t high) {
   state->lastTick += ticks;
   if (!state->block || ticks <= 0) return;
   high = std::min(high, 255);
@@ -102,8 +118,10 @@ void AppendOverviewSilence(OverviewAppendState* state, int32_t ticks) {
   if (state->block && ticks > 0) PutRuns(state, &ticks, 0);
 }
 
+bool FlushOverviewEntries(OverviewAppendState* state) { return FlushStaged(state); }
+
 void FinishOverviewBlock(OverviewAppendState* state) {
-  if (!state->block) return;
+  if (!FlushStaged(state)) return;
   SetOverviewBlockCount(state->block, state->count - 1);
   SetHandleSize(state->block, kOverviewHeaderBytes + state->count * 2);
   state->capacity = kOverviewHeaderBytes + state->count * 2;

@@ -54,20 +54,39 @@ Handle NewOverviewBlock(int16_t channels);
 // Disposes a block and every block linked behind it.
 void DisposeOverviewBlocks(Handle first);
 
-// The appending state of a block being computed.
+// The appending state of a block being computed. Entries are gathered here and written to
+// the block a batch at a time (the block holds them all once FinishOverviewBlock has run).
+constexpr int32_t kOverviewStagedEntries = 512;
 struct OverviewAppendState {
   Handle block;          // 0 after a growth failed (the block is then disposed)
   int32_t count = 0;     // entries appended
   int32_t capacity = 0;  // the block's size in bytes
   int32_t lastTick = 0;  // the last tick written
+  int32_t staged = 0;    // entries gathered, not yet in the block
+  uint8_t stage[2 * kOverviewStagedEntries];
 };
 // Adds ticks to the last tick written; with a block and ticks > 0 writes the ticks since the
 // last value as silent runs of at most 255 ticks and then the value (low, high) at the last
 // tick (high above 255 becomes 255); two ticks become two equal data entries. The block
 // grows by 8192 bytes when full; when it cannot, it is disposed and the state's block is 0.
-void AppendOverviewEntry(OverviewAppendState* state, int32_t ticks, int32_t low, int32_t high);
+void AppendOverviewTicks(OverviewAppendState* state, int32_t ticks, int32_t low, int32_t high);
+// The same, the common case (one tick's value in range) gathered without a call.
+inline void AppendOverviewEntry(OverviewAppendState* state, int32_t ticks, int32_t low, int32_t high) {
+  if (ticks == 1 && state->block && state->staged < kOverviewStagedEntries && low >= 0 && low <= high && high <= 255) {
+    state->stage[2 * state->staged] = uint8_t(low);
+    state->stage[2 * state->staged + 1] = uint8_t(high - low);
+    ++state->staged;
+    ++state->count;
+    ++state->lastTick;
+    return;
+  }
+  AppendOverviewTicks(state, ticks, low, high);
+}
 // Appends ticks of silence only (runs of at most 255 ticks).
 void AppendOverviewSilence(OverviewAppendState* state, int32_t ticks);
+// Writes the entries gathered so far into the block (false when it could not grow and is
+// gone).
+bool FlushOverviewEntries(OverviewAppendState* state);
 // Ends a computed block: the count field is one less than the entries appended (the last
 // is not in use) and the block is trimmed to the entries appended.
 void FinishOverviewBlock(OverviewAppendState* state);

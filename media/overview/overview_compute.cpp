@@ -22,6 +22,7 @@ namespace {
 
 constexpr int32_t kReadBufferBytes = 65536;
 constexpr UInt32 kYieldIntervalTicks = 6;
+constexpr int32_t kTickBatch = 4096;  // tick positions looked up at a time
 
 // One channel's tick in the making and its block.
 struct ChannelScan {
@@ -45,10 +46,26 @@ struct Scan {
   uint8_t* buffer = nullptr;
   UInt32 lastYield = 0;
   bool inPlace16 = false;  // 16-bit signed mono or stereo frames, scanned without decoding
+  // The positions of the ticks from batchFirst on (batchCount of them; none after a yield,
+  // which may have changed the song).
+  std::vector<int64_t> batch = std::vector<int64_t>(kTickBatch);
+  int32_t batchFirst = 0, batchCount = 0;
 };
 
 int64_t TickPosition(const Scan& s, int32_t tick) {
   return TickToSamplePositionInSong(tick, s.source->rate, reinterpret_cast<uint8_t*>(*s.source->song));
+}
+
+// The position of a tick the scan reaches in order, looked up a batch at a time.
+int64_t NextTickPosition(Scan* s, int32_t tick) {
+  if (tick < s->batchFirst || tick - s->batchFirst >= s->batchCount) {
+    int32_t count = int32_t(std::min<int64_t>(kTickBatch, int64_t(INT32_MAX) - tick + 1));
+    TickRangeToSamplePositionsInSong(tick, count, s->source->rate, reinterpret_cast<uint8_t*>(*s->source->song),
+                                     s->batch.data());
+    s->batchFirst = tick;
+    s->batchCount = count;
+  }
+  return s->batch[size_t(tick - s->batchFirst)];
 }
 
 void ResetPending(Scan* s) {
@@ -92,57 +109,79 @@ void CompleteTick(Scan* s) {
     ResetPending(s);
   }
   ++s->tick;
-  s->tickEnd = TickPosition(*s, s->tick + 1);
+  s->tickEnd = NextTickPosition(s, s->tick + 1);
 }
 
 // 16-bit mono and stereo audio, the common case, is scanned straight from the read: 16
-// lanes of running lowest and highest values, lane j holding channel j % channels, so that
-// the loop runs on whole vectors where the processor has them.
+// lanes of running lowest and highest values, lane j holding channel j % channels, kept in
+// whole vectors (never in memory) so that the loop runs on the processor's vector registers.
 constexpr int kLanes = 16;
+typedef int16_t Lanes16 __attribute__((vector_size(2 * kLanes)));
+typedef uint16_t Words16 __attribute__((vector_size(2 * kLanes)));
 
+// Folds the upper half of the lanes onto the lower half, width lanes apart.
+template <int Width>
+inline __attribute__((always_inline)) Lanes16 Folded(Lanes16 v) {
+  constexpr int m = kLanes - 1;
+  return __builtin_shufflevector(v, v, Width & m, (Width + 1) & m, (Width + 2) & m, (Width + 3) & m,
+                                 (Width + 4) & m, (Width + 5) & m, (Width + 6) & m, (Width + 7) & m,
+                                 (Width + 8) & m, (Width + 9) & m, (Width + 10) & m, (Width + 11) & m,
+                                 (Width + 12) & m, (Width + 13) & m, (Width + 14) & m, (Width + 15) & m);
+}
+
+inline __attribute__((always_inline)) Lanes16 Lower(Lanes16 a, Lanes16 b) { return a < b ? a : b; }
+inline __attribute__((always_inline)) Lanes16 Higher(Lanes16 a, Lanes16 b) { return a > b ? a : b; }
+
+// The lowest and highest sample of each channel (1 or 2, interleaved) over n samples: the
+// lanes run over whole vectors, are folded down to one lane a channel, then the rest joins.
 template <bool Little>
-inline __attribute__((always_inline)) void MinMax16Body(const uint8_t* p, int32_t n, int16_t* lo, int16_t* hi) {
-  int16_t l[kLanes], h[kLanes];  // local, so that the bytes read cannot alias them
-  std::memcpy(l, lo, sizeof l);
-  std::memcpy(h, hi, sizeof h);
+inline __attribute__((always_inline)) void MinMax16Body(const uint8_t* p, int32_t n, int32_t channels, int16_t* lo,
+                                                        int16_t* hi) {
+  Lanes16 l = Lanes16{} + int16_t(INT16_MAX), h = Lanes16{} + int16_t(INT16_MIN);
+  auto join = [&](int32_t at) {
+    Words16 u;
+    std::memcpy(&u, p + 2 * at, sizeof u);
+    if (!Little) u = (u >> 8) | (u << 8);
+    Lanes16 v = reinterpret_cast<Lanes16>(u);
+    l = Lower(v, l);
+    h = Higher(v, h);
+  };
   int32_t i = 0;
-  for (; i + kLanes <= n; i += kLanes) {
-    uint16_t u[kLanes];
-    std::memcpy(u, p + 2 * i, sizeof u);
-    for (int j = 0; j < kLanes; ++j) {
-      int16_t v = int16_t(Little ? u[j] : uint16_t((u[j] >> 8) | (u[j] << 8)));
-      l[j] = v < l[j] ? v : l[j];
-      h[j] = v > h[j] ? v : h[j];
-    }
-  }
+  for (; i + kLanes <= n; i += kLanes) join(i);
+  // The rest as the last whole vector (samples seen twice change no extreme; n - kLanes is
+  // even, so each lane keeps its channel).
+  if (i < n && n >= kLanes && (n & 1) == 0) i = n, join(n - kLanes);
+  l = Lower(l, Folded<8>(l)), h = Higher(h, Folded<8>(h));
+  l = Lower(l, Folded<4>(l)), h = Higher(h, Folded<4>(h));
+  l = Lower(l, Folded<2>(l)), h = Higher(h, Folded<2>(h));
+  if (channels == 1) l = Lower(l, Folded<1>(l)), h = Higher(h, Folded<1>(h));
+  lo[0] = l[0], hi[0] = h[0], lo[1] = l[1], hi[1] = h[1];
   for (; i < n; ++i) {
     int16_t v = Little ? int16_t(p[2 * i] | (p[2 * i + 1] << 8)) : int16_t((p[2 * i] << 8) | p[2 * i + 1]);
-    int j = i & (kLanes - 1);
-    l[j] = v < l[j] ? v : l[j];
-    h[j] = v > h[j] ? v : h[j];
+    int j = i & (channels - 1);
+    lo[j] = v < lo[j] ? v : lo[j];
+    hi[j] = v > hi[j] ? v : hi[j];
   }
-  std::memcpy(lo, l, sizeof l);
-  std::memcpy(hi, h, sizeof h);
 }
 
-__attribute__((target_clones("avx2", "default"))) void MinMax16Big(const uint8_t* p, int32_t n, int16_t* lo, int16_t* hi) {
-  MinMax16Body<false>(p, n, lo, hi);
+__attribute__((target_clones("avx2", "default"))) void MinMax16Big(const uint8_t* p, int32_t n, int32_t channels,
+                                                                  int16_t* lo, int16_t* hi) {
+  MinMax16Body<false>(p, n, channels, lo, hi);
 }
 
-__attribute__((target_clones("avx2", "default"))) void MinMax16Little(const uint8_t* p, int32_t n, int16_t* lo, int16_t* hi) {
-  MinMax16Body<true>(p, n, lo, hi);
+__attribute__((target_clones("avx2", "default"))) void MinMax16Little(const uint8_t* p, int32_t n, int32_t channels,
+                                                                     int16_t* lo, int16_t* hi) {
+  MinMax16Body<true>(p, n, channels, lo, hi);
 }
 
 // A chunk of 16-bit frames scanned in place into each channel's tick.
 void Scan16(Scan* s, const uint8_t* p, int32_t frames) {
-  int16_t lo[kLanes], hi[kLanes];
-  std::fill(lo, lo + kLanes, INT16_MAX);
-  std::fill(hi, hi + kLanes, INT16_MIN);
+  int16_t lo[2], hi[2];
   int32_t channels = int32_t(s->channels.size());
-  if (s->cls == kFormatClassLittle) MinMax16Little(p, frames * channels, lo, hi);
-  else MinMax16Big(p, frames * channels, lo, hi);
-  for (int j = 0; j < kLanes; ++j) {
-    ChannelScan& c = s->channels[size_t(j % channels)];
+  if (s->cls == kFormatClassLittle) MinMax16Little(p, frames * channels, channels, lo, hi);
+  else MinMax16Big(p, frames * channels, channels, lo, hi);
+  for (int32_t j = 0; j < channels; ++j) {
+    ChannelScan& c = s->channels[size_t(j)];
     c.lo = std::min<int32_t>(c.lo, lo[j]);
     c.hi = std::max<int32_t>(c.hi, hi[j]);
   }
@@ -234,6 +273,7 @@ bool KeepGoing(Scan* s) {
   if (!s->source->yield || TickCount() - s->lastYield <= kYieldIntervalTicks) return true;
   bool go = s->source->yield(s->source);
   s->lastYield = TickCount();
+  s->batchCount = 0;
   return go;
 }
 

@@ -101,6 +101,8 @@ class LockFreeQueue {
 
   bool TryPush(const T& value) { return ring_.TryPush(value); }
   bool TryPop(T* value) { return ring_.TryPop(value); }
+  // Values claimed and not yet taken (a snapshot).
+  size_t Count() const { return ring_.Count(); }
 
  private:
   LockFreeCell<T> cells_[kCapacity];

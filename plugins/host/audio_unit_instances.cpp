@@ -9,6 +9,7 @@
 #include "platform/events/classic_events.h"
 #include "platform/events/key_codes.h"
 #include "platform/files/file_locations.h"
+#include "platform/memory/byte_order.h"
 #include "platform/text/cf_array.h"
 #include "plugins/host/audio_unit_callbacks.h"
 #include "plugins/host/audio_unit_layouts.h"
@@ -370,6 +371,24 @@ void SuspendComponent(PluginInstance* record) {
   if (IsOfflineRendering()) SetOfflineRender(record, 0);
 }
 
+void SoundBankImageToFile(const uint8_t* bank, FSSpec* file) {
+  *file = FSSpec();
+  file->vRefNum = ReadI16BE(bank);
+  file->parID = ReadI32BE(bank + 2);
+  uint8_t length = std::min<uint8_t>(bank[kFSSpecNameOffset], 63);
+  file->name[0] = length;
+  std::memcpy(file->name + 1, bank + kFSSpecNameOffset + 1, length);
+}
+
+void FileToSoundBankImage(const FSSpec* file, uint8_t* bank) {
+  std::memset(bank, 0, kSoundBankSpecBytes);
+  WriteI16BE(bank, file->vRefNum);
+  WriteI32BE(bank + 2, file->parID);
+  uint8_t length = std::min<uint8_t>(file->name[0], 63);
+  bank[kFSSpecNameOffset] = length;
+  std::memcpy(bank + kFSSpecNameOffset + 1, file->name + 1, length);
+}
+
 OSStatus AccessSoundBank(PluginInstance* record, int32_t mode, void* data) {
   if (record == nullptr || data == nullptr) return paramErr;
   auto* bytes = static_cast<uint8_t*>(data);
@@ -397,7 +416,7 @@ OSStatus AccessSoundBank(PluginInstance* record, int32_t mode, void* data) {
   OSStatus status;
   if (record->moreFlags & kPluginMoreBankFSRef) {
     FSSpec location;
-    std::memcpy(&location, record->soundBank, std::min<size_t>(sizeof(location), kSoundBankSpecBytes));
+    SoundBankImageToFile(record->soundBank, &location);
     FSRef ref{};
     status = FSpMakeFSRef(&location, &ref);
     if (status == noErr)

@@ -31,6 +31,7 @@ void HandleAudioUnitPropertyChange(void* refCon, AudioUnit, AudioUnitPropertyID 
   if (instance == nullptr) return;
   if (property == kAudioUnitProperty_FactoryPresets) {
     RefreshFactoryPresets(instance);  // the cache and the program count follow the unit
+    if (gAudioUnitListenerHooks.refreshProgramNames) gAudioUnitListenerHooks.refreshProgramNames(instance);
     KeepFactoryPresetChange(instance);
   }
   if (property == kAudioUnitProperty_FactoryPresets || property == kAudioUnitProperty_PresentPreset)

@@ -20,6 +20,9 @@ struct AudioUnitListenerHooks {
   void (*resetMixerRedrawRange)();
   // Stores settings as the stored settings of the rack slot that holds instance.
   void (*applyPluginState)(const PluginSettings* settings, PluginInstance* instance, int32_t flag);
+  // Compares the unit's program names with its factory list and builds the list again when
+  // they changed (a factory-preset change).
+  bool (*refreshProgramNames)(PluginInstance* instance);
 };
 extern AudioUnitListenerHooks gAudioUnitListenerHooks;
 

@@ -17,6 +17,7 @@
 #include "plugins/host/plugin_devices.h"
 #include "plugins/host/plugin_host_hooks.h"
 #include "plugins/host/plugin_midi_delivery.h"
+#include "plugins/host/plugin_preset_lists.h"
 #include "plugins/host/plugin_instances.h"
 #include "plugins/host/plugin_settings.h"
 #include "plugins/host/vst_dispatch.h"
@@ -109,10 +110,8 @@ void CloseInstance(PluginInstance* record) {
     StopAudioEngine(0);
   ClearDeviceLinksTo(record->id);
   ForgetPluginInstance(record->id);
-  for (Handle* h : {&record->programList, &record->secondHandle}) {
-    if (*h && IsValidHandle(*h)) DisposeHandle(*h);
-    *h = Handle();
-  }
+  DisposePluginPresetList(&record->programList);
+  DisposePluginPresetList(&record->secondHandle);
   if (record->stateFlags & kPluginStateEditorOpen) {
     CallVstDispatcher(record, kEffEditClose, 0, 0, nullptr, 0.0f);
     record->stateFlags &= uint16_t(~kPluginStateEditorOpen);

@@ -54,6 +54,7 @@ extern PluginHostHooks gPluginHostHooks;
 // Window refresh bits the host asks for.
 enum : uint32_t {
   kRefreshMainEditor = 0x10,      // window kind 4
+  kRefreshTrackWindow = 0x20,     // window kind 5
   kRefreshPluginChooser = 0x2000, // window kind 13
   kRefreshMixer = 0x4000,         // window kind 14
 };

@@ -130,6 +130,9 @@ struct PluginInstance {
   uint8_t soundBankKind = 0;
   uint32_t tag = 0;
   uint32_t outputRouting = 0;
+  uint32_t mixerFlags = 0;            // the settings flags word (plugin_settings.h)
+  uint8_t colourIndex = 0;            // colour of the mixer row, 0 none chosen
+  uint16_t firstVisibleParameter = 0; // first parameter of the mixer row's knobs
   VstTimeInfo timeInfo{};             // the instance's own time record
 };
 

@@ -11,6 +11,7 @@
 #include "platform/vst/vst_interface.h"
 #include "plugins/host/plugin_instance.h"
 
+struct FSSpec;
 struct PluginInfo;
 
 // Program error numbers of an open.
@@ -81,6 +82,10 @@ void SetInstanceDevice(PluginInstance* record, int32_t registerFlag, uint8_t dev
 // mode 1 copies it out, mode 2 sets the render quality from the u16 index at data (0..4),
 // mode 3 answers the index through data (u16).
 OSStatus AccessSoundBank(PluginInstance* record, int32_t mode, void* data);
+// The 70-byte bank image, field by field: volume (i16) at 0, parent folder (i32) at 2 and the
+// name (length-prefixed, at most 63 characters) at 6, all big-endian.
+void SoundBankImageToFile(const uint8_t* bank, FSSpec* file);
+void FileToSoundBankImage(const FSSpec* file, uint8_t* bank);
 extern int16_t gRenderQualityIndex;
 
 // The parameter information of parameter index into a 100-byte area.

@@ -31,6 +31,9 @@ enum : int32_t {
   kDeviceIdAt = 92,
   kBypassAt = 93,
   kReceivesMidiAt = 94,
+  kFlagsAt = 96,
+  kColourAt = 100,
+  kFirstParameterAt = 102,
 };
 
 constexpr uint8_t kSoundBankKindBank = 2;
@@ -111,6 +114,13 @@ void SetSettingsBypass(PluginSettings* s, uint8_t v) { s->bytes[kBypassAt] = v; 
 uint8_t GetSettingsReceivesMidi(const PluginSettings* s) { return s->bytes[kReceivesMidiAt]; }
 void SetSettingsReceivesMidi(PluginSettings* s, uint8_t v) { s->bytes[kReceivesMidiAt] = v; }
 
+uint32_t GetSettingsFlags(const PluginSettings* s) { return ReadU32BE(s->bytes + kFlagsAt); }
+void SetSettingsFlags(PluginSettings* s, uint32_t v) { WriteU32BE(s->bytes + kFlagsAt, v); }
+uint8_t GetSettingsColour(const PluginSettings* s) { return s->bytes[kColourAt]; }
+void SetSettingsColour(PluginSettings* s, uint8_t v) { s->bytes[kColourAt] = v; }
+uint16_t GetSettingsFirstParameter(const PluginSettings* s) { return ReadU16BE(s->bytes + kFirstParameterAt); }
+void SetSettingsFirstParameter(PluginSettings* s, uint16_t v) { WriteU16BE(s->bytes + kFirstParameterAt, v); }
+
 void SavePluginSettings(PluginInstance* instance, PluginSettings* settings) {
   *settings = PluginSettings();
   if (instance == nullptr) return;
@@ -131,6 +141,9 @@ void SavePluginSettings(PluginInstance* instance, PluginSettings* settings) {
   std::memcpy(b + kControllerMaskAt, instance->controllerMask, 16);
   b[kDeviceIdAt] = instance->deviceId;
   SaveBypassState(instance, settings);
+  WriteU32BE(b + kFlagsAt, instance->mixerFlags);
+  b[kColourAt] = instance->colourIndex;
+  WriteU16BE(b + kFirstParameterAt, instance->firstVisibleParameter);
 }
 
 void LoadPluginSettings(PluginInstance* instance, const PluginSettings* settings) {
@@ -151,6 +164,9 @@ void LoadPluginSettings(PluginInstance* instance, const PluginSettings* settings
   if (b[kNameAt] != 0) GetSettingsName(settings, instance->name);
   std::memcpy(instance->controllerMask, b + kControllerMaskAt, 16);
   instance->deviceId = b[kDeviceIdAt];
+  instance->mixerFlags = ReadU32BE(b + kFlagsAt);
+  instance->colourIndex = b[kColourAt];
+  instance->firstVisibleParameter = ReadU16BE(b + kFirstParameterAt);
   bool midiOutput = ReadU32BE(b + kOpenFlagsAt) & kPluginOpenMidiOutput;
   if (midiOutput && instance->outputRouting == 0) {
     instance->outputRouting = NewOutputRouting(instance);

@@ -2,7 +2,9 @@
 // a big-endian byte image of 96 bytes behind accessors. The two handle fields (20 and 24) are
 // written as zeros and never read back: an instance's program lists are rebuilt, never
 // restored from a file, and no address ever goes into the record. After the 93 bytes of
-// fields: 93 the bypass byte and 94 the receives-MIDI byte (SaveBypassState), 95 zero.
+// fields: 93 the bypass byte and 94 the receives-MIDI byte (SaveBypassState), 95 zero; then
+// the mixer's fields: 96 the flags word (below), 100 the colour index, 102 the first
+// parameter shown in the mixer row.
 #pragma once
 
 #include <cstdint>
@@ -11,7 +13,14 @@
 
 struct PluginInstance;
 
-constexpr int32_t kPluginSettingsBytes = 96;   // 93 bytes of fields, padded to a 4-byte size
+constexpr int32_t kPluginSettingsBytes = 104;  // 93 bytes of fields, padded, and the mixer's 8
+
+// Bits of the settings flags word (PluginInstance::mixerFlags).
+enum : uint32_t {
+  kPluginFlagFaderLink = 0x01,     // on the chain's first plug-in: rack faders 1 and 2 linked
+  kPluginFlagDisplayOption = 0x10, // toggled from the plug-in's contextual menu
+  kPluginFlagSelected = 0x20,      // selected in the mixer's rack
+};
 
 struct PluginSettings {
   uint8_t bytes[kPluginSettingsBytes] = {};
@@ -45,6 +54,13 @@ uint8_t GetSettingsBypass(const PluginSettings* s);
 void SetSettingsBypass(PluginSettings* s, uint8_t v);
 uint8_t GetSettingsReceivesMidi(const PluginSettings* s);
 void SetSettingsReceivesMidi(PluginSettings* s, uint8_t v);
+uint32_t GetSettingsFlags(const PluginSettings* s);
+void SetSettingsFlags(PluginSettings* s, uint32_t v);
+// The colour index of the plug-in's row (0: none chosen yet).
+uint8_t GetSettingsColour(const PluginSettings* s);
+void SetSettingsColour(PluginSettings* s, uint8_t v);
+uint16_t GetSettingsFirstParameter(const PluginSettings* s);
+void SetSettingsFirstParameter(PluginSettings* s, uint16_t v);
 
 // Fills the settings from the instance.
 void SavePluginSettings(PluginInstance* instance, PluginSettings* settings);

@@ -401,8 +401,9 @@ OSErr WalkPluginFolder(FoundPlugin* found, int16_t vRefNum, int32_t dirID, int32
       found->fileType = pb.ioFlFndrInfo.fdType;
       found->fromWalk = 1;
       found->pluginTemplate = nullptr;
-      RecordFoundPlugin(found);
-      if (found->result == -128) return -128;
+      if (found->perItem != nullptr) found->result = found->perItem(found);
+      else RecordFoundPlugin(found);
+      if (found->result == -128 || found->result == kWalkFoundErr) return found->result;
     }
     if (CheckScanCancel() == -128) return -128;
     SpinBusyCursorIfDue();

@@ -20,6 +20,7 @@
 
 enum : OSErr {
   kNotPluginBundleErr = -2854,  // neither a ".vst" bundle nor an item with an executable
+  kWalkFoundErr = -2019,        // a per-item procedure found what it looked for: the walk stops
 };
 
 constexpr uint8_t kFoundKindIgnore = 0xff;
@@ -30,7 +31,10 @@ struct FoundPlugin {
   OSType fileType = 0;                 // its file type (folder walk)
   Handle cache;                        // the information file's records, or nil
   const PluginInfo* pluginTemplate = nullptr;  // bundles and components; null for files
+  // Called for each item instead of RecordFoundPlugin when set; its answer is the item's
+  // result (-128 and kWalkFoundErr stop the walk).
   OSErr (*perItem)(FoundPlugin* found) = nullptr;
+  void* perItemData = nullptr;
   OSErr result = noErr;
   uint8_t kind = kFoundKindIgnore;
   uint8_t fromWalk = 0;                // the kind comes from the file type
@@ -56,7 +60,8 @@ OSErr EnumerateBundlesInFolder(bool showProgress, FoundPlugin* found, const std:
 // One bundle: 0, kNotPluginBundleErr or -128.
 OSErr RegisterPluginBundle(uint32_t bundle, bool showProgress, FoundPlugin* found,
                            ConstStr255Param prefix);
-// The walk for resource-file plug-ins (by file type); -128 on Escape. Below maxDepth an item
+// The walk for resource-file plug-ins (by file type), or any walk with a per-item procedure;
+// -128 on Escape, kWalkFoundErr when the procedure stopped it. Below maxDepth an item
 // that is an alias (a link) of a folder is walked as a folder; at maxDepth folders are items.
 // filterList, when given, is {first, last} of string list 181: only folders whose names hold
 // one of those strings are entered.

@@ -1,6 +1,7 @@
 #include "plugins/library/plugin_loading.h"
 
 #include <cstdio>
+#include <algorithm>
 #include <cstring>
 
 #include "audio/devices/audio_driver.h"
@@ -30,6 +31,7 @@
 
 namespace {
 
+const unsigned char kCategoryColourName[] = "\012CatToColor";
 constexpr uint32_t kHostRevId = FourCC("HRev");
 constexpr uint32_t kFirstLoadId = FourCC("GSiP");
 constexpr uint32_t kSpecialIds[] = {FourCC("CLAm"), FourCC("737d")};
@@ -211,6 +213,7 @@ OSErr LoadVstPlugin(int32_t index, double sampleRate, int16_t, uint32_t* chainHe
       PluginInstance* opened = LastChainPlugin(*chainHead);
       if (opened != nullptr) opened->countsOpen = 1;
       if (err == noErr || err == kPluginBehindInserts) entry->colourByte = GetCategoryColour(entry->category);
+      if (opened != nullptr && opened->colourIndex == 0) opened->colourIndex = entry->colourByte;
       if ((flags & kLoadNoInsert) == 0 && opened != nullptr) TakeSlotSettings(opened, index);
       CountTheLoad(entry, flags);
     }
@@ -293,4 +296,28 @@ uint8_t GetCategoryColour(uint32_t category) {
   UseAppResFile();
   if (!table || GetHandleSize(table) <= Size(category)) return 0;
   return reinterpret_cast<const uint8_t*>(HandleData(table))[category];
+}
+
+OSErr SetCategoryColour(const PluginInstance* plugin, uint8_t colour) {
+  const PluginInfo* info = plugin ? PluginInfoAt(int32_t(plugin->tableIndex)) : nullptr;
+  if (info == nullptr) return paramErr;
+  uint32_t category = info->category;
+  if (UsePrefsResFile() != noErr || gPrefsResFile == -1) {
+    UseAppResFile();
+    return ResError() != noErr ? ResError() : OSErr(fnfErr);
+  }
+  Handle table = NewHandleClear(kCategoryColourCount);
+  if (!table) {
+    UseAppResFile();
+    return memFullErr;
+  }
+  if (Handle stored = Get1Resource(kSettingsResType, kCategoryColourResId)) {
+    Size n = std::min<Size>(GetHandleSize(stored), kCategoryColourCount);
+    std::memcpy(*table, *stored, size_t(n));
+  }
+  if (category < uint32_t(kCategoryColourCount)) reinterpret_cast<uint8_t*>(*table)[category] = colour;
+  OSErr err = WriteBMIDResource(&table, kCategoryColourResId, kCategoryColourName, true);
+  DisposeHandle(table);
+  UseAppResFile();
+  return err;
 }

@@ -9,6 +9,8 @@
 #include "platform/memory/mac_types.h"
 #include "plugins/library/plugin_table.h"
 
+struct PluginInstance;
+
 // Load flags.
 enum : uint32_t {
   kLoadCheckLimit = 0x01,     // check the plug-in limit first
@@ -59,3 +61,7 @@ void* GetPluginMainEntry(const PluginInfo* entry);
 constexpr int16_t kCategoryColourResId = 192;
 constexpr int32_t kCategoryColourCount = 64;
 uint8_t GetCategoryColour(uint32_t category);
+// Stores colour as the colour of the plug-in's category: "CatToColor" is read from the
+// preferences file (made cleared when missing), its byte [category] set when the category lies
+// inside it, and written back. noErr or the resource error.
+OSErr SetCategoryColour(const PluginInstance* plugin, uint8_t colour);

@@ -44,8 +44,10 @@ enum : uint32_t {
   kPluginFlagCompositing = 0x100,      // VST version above 2300 on the first load
   kPluginFlagVstMain = 0x4000,         // the code exports "VSTPluginMain"
   kPluginFlagStepRecord = 0x10000,     // see SetPluginRecordFlag
+  kPluginFlagProgramInState = 0x80000, // a saved opaque state carries the current program
   kPluginFlagVendorPrefix = 0x200000,  // the name carries a vendor prefix
   kPluginFlagFirstLoadGSiP = 0x500000, // the first load of the plug-in with id 'GSiP'
+  kPluginFlagPrepareForPrograms = 1u << 22,  // resumed while its programs are read or chosen
 };
 
 constexpr int32_t kPluginNameBytes = 58;  // length byte + up to 57 characters

@@ -9,16 +9,9 @@
 #include "sequencer/transport/transport_position.h"
 
 uint32_t gNoteInputFlags = 0;
-uint32_t gSyncFlags = 0;
 int16_t gLatchedEngineError = 0;
 uint32_t gProcessorNoteOffReports = 0;
 
-bool IsArpeggiatorServiceActive() { return false; }
-uint8_t gArpeggiatorSwitch = 0;
-uint8_t gArpeggiatorSlotsInUse = 0;
-bool ArpeggiatorTakesNote(uint8_t, uint8_t, uint8_t, uint8_t) { return false; }
-void RunArpeggiatorService() {}
-void RestartArpeggiatorSlots(uint32_t) {}
 void PollKeyboardFromClock() {}
 
 void ReportNoteOffToProcessor(void* processor, uint32_t tick, uint8_t status, uint8_t note) {

@@ -1,5 +1,5 @@
 // Interim: services of other parts of the sequencer engine that the clock and the tick
-// scheduler call (arpeggiator, keyboard poll, the transport's stop and cycle, engine errors).
+// scheduler call (keyboard poll, the transport's stop and cycle, engine errors).
 // Each keeps its final name and does the least that keeps the clock correct until its own
 // part is built. The note-off report to a real-time processor is the real one.
 #pragma once
@@ -16,22 +16,9 @@
 
 // The note-input flags word (bit 0x200: note input wants the tick rate while stopped).
 extern uint32_t gNoteInputFlags;
-// The sync-flags word (bit 0x200: the tempo of a sync source is not followed).
-extern uint32_t gSyncFlags;
 // The first latched engine error (0 none).
 extern int16_t gLatchedEngineError;
 
-// Arpeggiator service: never active yet.
-bool IsArpeggiatorServiceActive();
-// The arpeggiator's global switch and its slots in use (bit n: slot n exists), set by the
-// arpeggiator; both clear until it is built.
-extern uint8_t gArpeggiatorSwitch;
-extern uint8_t gArpeggiatorSlotsInUse;
-// A live note for the arpeggiator of a slot: true when it took the note (nothing is echoed).
-// Interim: no slot takes notes yet.
-bool ArpeggiatorTakesNote(uint8_t slot, uint8_t status, uint8_t key, uint8_t velocity);
-void RunArpeggiatorService();
-void RestartArpeggiatorSlots(uint32_t tick);
 // Keyboard poll after a fire: nothing yet.
 void PollKeyboardFromClock();
 // Reports a note-off to a real-time processor: {tick, note-off status, note, velocity 64}

@@ -6,6 +6,7 @@
 #include "sequencer/clock/note_off_queue.h"
 #include "sequencer/clock/tick_routines.h"
 #include "sequencer/clock/transport_clock.h"
+#include "sequencer/midi/arp_engine.h"
 
 namespace {
 TransportClock& C() { return gTransportClock; }
@@ -70,6 +71,6 @@ void IdleClockFire() {
   uint32_t expected = 0;
   if (!C().lock.compare_exchange_strong(expected, kClockOwnerHolder)) return;
   AdvanceNoteOffQueue();
-  if (IsArpeggiatorServiceActive() && C().holdCount.load() == 0) RunArpeggiatorService();
+  if (IsArpeggiatorServiceActive() && C().holdCount.load() == 0) ArpServiceAll();
   C().lock.store(0, std::memory_order_release);
 }

@@ -6,6 +6,7 @@
 #include "sequencer/clock/note_off_queue.h"
 #include "sequencer/clock/tick_routines.h"
 #include "sequencer/clock/transport_clock.h"
+#include "sequencer/midi/arp_engine.h"
 #include "song/conductor/tempo_tables.h"
 
 TransportClock gTransportClock;
@@ -33,7 +34,7 @@ OSErr InstallClockTimer(TimerUPP proc, uint32_t tick) {
     return err;
   }
   C().songTick = tick;
-  RestartArpeggiatorSlots(tick);
+  ArpRestartAll(tick);
   C().fractionAccumulator = 0;
   const uint32_t period = C().periodMicroseconds;
   return PrimeTime(&C().task, -SInt32(period ? period : 1));

@@ -9,6 +9,7 @@
 #include "sequencer/midi/midi_clock_out.h"
 #include "sequencer/midi/midi_utilities.h"
 #include "sequencer/transport/transport_plugin_hooks.h"
+#include "sequencer/transport/sync_source.h"
 #include "song/conductor/tempo_tables.h"
 
 uint8_t gSendingSysExDump = 0;

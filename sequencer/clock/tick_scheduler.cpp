@@ -4,10 +4,12 @@
 #include "platform/memory/memory.h"
 #include "sequencer/clock/clock_interim_services.h"
 #include "sequencer/clock/note_off_queue.h"
+#include "sequencer/clock/output_activity.h"
 #include "sequencer/clock/section_reader.h"
 #include "sequencer/clock/sequencer_clock.h"
 #include "sequencer/clock/track_levels.h"
 #include "sequencer/clock/transport_clock.h"
+#include "sequencer/midi/arp_engine.h"
 #include "sequencer/midi/midi_short_messages.h"
 #include "sequencer/midi/midi_utilities.h"
 #include "sequencer/midi/volume_controllers.h"
@@ -278,6 +280,7 @@ void SendToInstruments(const uint8_t* entry, const uint8_t* event, TrackPlayStat
       }
       SendTrackEvent(send, event, inst[kInstPorts + p], &t, inst[kInstDeviceKinds + p], status,
                      kind);
+      if (kind == kKindNote && p == 0) ReportInstrumentActivity(index, event[kEventData2] & 0x7F);
       if (kind == kKindProgram) break;
     }
   }
@@ -366,6 +369,7 @@ void PlayTrack(SongPlayState& s, uint8_t* songBytes, uint8_t* entry, TrackPlaySt
         } else {
           SendTrackEvent(ReadU32BE(entry + kTrackDriverProc), e, entry[kTrackMidiOutput], &t,
                          entry[kTrackType], status, status & 0xF0);
+          if ((status & 0xF0) == kKindNote) ReportPortActivity(entry[kTrackMidiOutput], e[kEventData2] & 0x7F);
         }
       }
     }
@@ -638,7 +642,7 @@ uint32_t TickScheduler(void*) {
   if (!bytes) return 0;
   StepConductor(*gRoot, bytes);
   if (C().tickHook) C().tickHook();
-  if (IsArpeggiatorServiceActive()) RunArpeggiatorService();
+  if (IsArpeggiatorServiceActive()) ArpServiceAll();
   StepChildCountdowns();
   PlaySong(*gRoot);
   for (SongPlayState* child = gRoot->nextActive; child; child = child->nextActive) {

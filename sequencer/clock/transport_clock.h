@@ -52,6 +52,7 @@ constexpr int32_t kRandomVelocityOffsets = 32;
 constexpr uint32_t kClockFlagExternalStart = 1u << 24;
 constexpr uint32_t kClockFlagHalted = 1u << 25;
 constexpr uint32_t kClockFlagStartBlocked = 1u << 26;
+constexpr uint32_t kClockFlagLoopSong = 1u << 28;
 constexpr uint32_t kClockFlagVarispeed = 1u << 29;
 constexpr uint32_t kClockFlagStopAtCycle = 1u << 30;
 

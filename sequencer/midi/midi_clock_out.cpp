@@ -6,6 +6,7 @@
 #include "sequencer/clock/sequencer_clock.h"
 #include "sequencer/clock/transport_clock.h"
 #include "sequencer/transport/playback_control.h"
+#include "sequencer/transport/sync_source.h"
 #include "song/conductor/conductor_map.h"
 #include "song/conductor/tempo_tables.h"
 
@@ -66,7 +67,8 @@ void ReceiveClock() {
     C().tickDebt = 0;
     gMidiSyncTick = SongPositionToTick();
     C().syncRunning = 1;
-    C().midiClockGroup = gMidiClockReload;
+    // A reload of 0 (a pass prepared at a clock boundary) would make every clock the first.
+    C().midiClockGroup = gMidiClockReload > 0 ? gMidiClockReload : kMidiClockGroup;
     return;
   }
   bool running = (C().runBits & 1) != 0;

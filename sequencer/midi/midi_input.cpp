@@ -7,12 +7,16 @@
 #include "sequencer/clock/transport_clock.h"
 #include "sequencer/midi/midi_clock_out.h"
 #include "sequencer/midi/midi_output.h"
+#include "sequencer/midi/mtc_receiver.h"
 #include "sequencer/midi/realtime_processors.h"
+#include "sequencer/midi/record_buffers.h"
 #include "sequencer/transport/playback_control.h"
 #include "song/conductor/tempo_tables.h"
 
 uint16_t gMidiInputOptions = 0;
-uint16_t gMidiInputFlags = 0;
+// A fresh program records notes, pressure, controllers, programs and bends, system-exclusive
+// blocks, and changes the armed tracks' flags at punch in and out.
+uint16_t gMidiInputFlags = kInputDefaultFlags;
 std::atomic<MidiPreFilter> gSyncPreFilter{IsNotRealTimeStatus};
 RemoteMidiHandler gRemoteMidiHandler = nullptr;
 
@@ -54,7 +58,12 @@ void CollectSysEx(RealtimeProcessor* p, const uint8_t* bytes, int32_t count, uin
   }
   std::memcpy(p->sysex + p->sysexLength, bytes, size_t(count));
   p->sysexLength += uint32_t(count);
-  if (count > 0 && bytes[count - 1] == 0xF7) ++p->sysexComplete;
+  if (count > 0 && bytes[count - 1] == 0xF7) {
+    ++p->sysexComplete;
+    // While the processor records, the block goes to its record buffer.
+    if (p->record.active.load(std::memory_order_acquire) && IsInRecordRange(p->sysexTick))
+      AppendSysExRecord(p, p->sysex);
+  }
 }
 
 // A tempo measured from incoming clock: the clock's requested tempo, and a tempo record
@@ -95,6 +104,9 @@ void TapTempo(const uint8_t* bytes, uint64_t hostNanos) {
   gLastTap = hostNanos;
 }
 
+void DispatchMessage(const uint8_t* bytes, int32_t count, const MidiEndpointEntry* entry, uint32_t tick,
+                     uint64_t hostNanos, bool receiverTook);
+
 // Splits one packet into messages and dispatches them.
 struct PacketSplitter {
   const MidiEndpointEntry* entry;
@@ -104,10 +116,12 @@ struct PacketSplitter {
   uint8_t buffer[kChunkBytes];
   int32_t n = 0;
 
+  bool receiverTook = false;  // the bytes were taken by the sync receiver already
+
   void Flush() {
     if (n == 0) return;
     bool shortNoteOn = (buffer[0] & 0xF0) == 0x90 && n < 3;
-    if (!shortNoteOn) MidiInputDispatch(buffer, n, entry, tick, host);
+    if (!shortNoteOn) DispatchMessage(buffer, n, entry, tick, host, receiverTook);
     n = 0;
   }
   // The length of a complete channel or system-common message (0: open-ended).
@@ -148,6 +162,30 @@ struct PacketSplitter {
   }
 };
 
+// The sync input hands each packet whole to the time-code or MIDI clock receiver first; the
+// bytes it does not take go on through the splitter. Answers the bytes taken.
+int32_t FeedSyncReceiver(const MidiEndpointEntry* entry, const uint8_t* data, int32_t count, uint64_t host) {
+  uint32_t flags = entry ? entry->flags : kInputOrdinary;
+  MidiPreFilter filter = gSyncPreFilter.load();
+  bool timeCode = filter == ReceiveMtcMessage, clock = filter == ReceiveMidiClockMessage;
+  if (!(flags & kInputSync) || !(timeCode || clock)) return 0;
+  int32_t taken = 0;
+  while (taken < count) {
+    MidiMessage packet;
+    int32_t n = std::min(count - taken, kMidiMessageMaxBytes);
+    std::memcpy(packet.bytes, data + taken, size_t(n));
+    packet.length = uint8_t(kMidiMessageHeader + n);
+    int32_t took = timeCode ? ParseMtcPacket(packet) : ParseMidiClockPacket(packet);
+    // Clock bytes the receiver took still measure the tempo in the audio-clock mode.
+    if (clock && (gMidiPrefs & kMidiPrefHostTimeStamps))
+      for (int32_t i = 0; i < took; ++i)
+        if (packet.bytes[i] >= 0xF8) FollowMidiClock(packet.bytes[i], host);
+    taken += took;
+    if (took < n) break;
+  }
+  return taken;
+}
+
 }  // namespace
 
 int32_t IsNotRealTimeStatus(const uint8_t* bytes, int32_t count, uint32_t, uint64_t) {
@@ -159,13 +197,27 @@ void MidiReadProc(const MIDIPacketList* list, void*, void* connRefCon) {
   const MIDIPacket* packet = &list->packet[0];
   for (UInt32 i = 0; i < list->numPackets; ++i, packet = MIDIPacketNext(packet)) {
     PacketSplitter split{entry, SlotOf(entry), HostTimeToTick(packet->timeStamp), packet->timeStamp, {}, 0};
-    for (UInt16 k = 0; k < packet->length; ++k) split.Take(packet->data[k]);
+    int32_t taken = FeedSyncReceiver(entry, packet->data, packet->length, packet->timeStamp);
+    // System-exclusive bytes the receiver took are still collected for the recorder.
+    split.receiverTook = true;
+    for (int32_t k = 0; k < taken; ++k)
+      if (packet->data[k] == 0xF0 || gInSysEx[split.slot]) split.Take(packet->data[k]);
+    split.Flush();
+    split.receiverTook = false;
+    for (int32_t k = taken; k < packet->length; ++k) split.Take(packet->data[k]);
     split.Flush();
   }
 }
 
 void MidiInputDispatch(const uint8_t* bytes, int32_t count, const MidiEndpointEntry* entry,
                        uint32_t tick, uint64_t hostNanos) {
+  DispatchMessage(bytes, count, entry, tick, hostNanos, false);
+}
+
+namespace {
+
+void DispatchMessage(const uint8_t* bytes, int32_t count, const MidiEndpointEntry* entry, uint32_t tick,
+                     uint64_t hostNanos, bool receiverTook) {
   if (count <= 0) return;
   uint32_t flags = entry ? entry->flags : kInputOrdinary;
   bool ordinary = flags & kInputOrdinary;
@@ -177,9 +229,10 @@ void MidiInputDispatch(const uint8_t* bytes, int32_t count, const MidiEndpointEn
   uint8_t status = bytes[0];
   if (status == 0xF0 || status == 0xF7 || status < 0x80) {
     if (first && ordinary) CollectSysEx(first, bytes, count, tick);
-    filter(bytes, count, tick, hostNanos);
+    if (!receiverTook) filter(bytes, count, tick, hostNanos);
     return;
   }
+  if (receiverTook) return;
   if (count > 3) return;
   if (!filter(bytes, count, tick, hostNanos)) {
     if (gMidiPrefs & kMidiPrefHostTimeStamps) FollowMidiClock(status, hostNanos);
@@ -207,6 +260,8 @@ void MidiInputDispatch(const uint8_t* bytes, int32_t count, const MidiEndpointEn
       QueueProcessorInput(p, p->current);
   }
 }
+
+}  // namespace
 
 int32_t TempoFromMidiClock(uint64_t sumNanos, uint32_t n) {
   if (n == 0 || sumNanos == 0) return 0;

@@ -26,6 +26,8 @@ extern uint16_t gMidiInputFlags;
 constexpr uint16_t kInputRecordTempo = 0x0040;
 constexpr uint16_t kInputRecordSysEx = 0x0100;
 constexpr uint16_t kInputPollSuspended = 0x8000;
+// Its value before the preferences give one.
+constexpr uint16_t kInputDefaultFlags = 0x05BF;
 
 // A pre-filter answers non-zero for a message that goes on to the processors.
 using MidiPreFilter = int32_t (*)(const uint8_t* bytes, int32_t count, uint32_t tick, uint64_t hostNanos);

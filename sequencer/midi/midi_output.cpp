@@ -93,10 +93,10 @@ int32_t MidiPortDriverProc(uint8_t* record, int32_t port) {
 void InstallMidiOutputProcs() { SetDriverProcById(kMidiPortDriverProc, MidiPortDriverProc); }
 
 int32_t SendMidiMessage(DriverProcId sendProc, uint8_t status, uint8_t data1, uint8_t data2,
-                        uint8_t port, uint32_t delay) {
+                        uint8_t port, uint32_t delay, void* noteOwner) {
   if (sendProc == kNoDriverProc) return 0;
   if (delay && (status & 0xF0) == 0x90 && data2 > 0 && data2 < 0x80 &&
-      !ScheduleNoteOff(delay, true, status, data1, 0, port, sendProc, nullptr, nullptr))
+      !ScheduleNoteOff(delay, true, status, data1, 0, port, sendProc, noteOwner, noteOwner))
     return 0;
   MidiMessage m;
   BuildMidiMessage(&m, status, data1, data2, kOriginOutput);
@@ -104,7 +104,7 @@ int32_t SendMidiMessage(DriverProcId sendProc, uint8_t status, uint8_t data1, ui
 }
 
 int32_t SendToInstrumentSlots(int32_t instrument, uint8_t status, uint8_t data1, uint8_t data2,
-                              uint32_t delay) {
+                              uint32_t delay, void* noteOwner) {
   uint8_t* record = GetInstrumentRecord(instrument);
   if (!record) return 0;
   uint8_t kind = status & 0xF0;
@@ -115,7 +115,7 @@ int32_t SendToInstrumentSlots(int32_t instrument, uint8_t status, uint8_t data1,
     if (!(mask & (1 << slot))) continue;
     uint8_t slotStatus = uint8_t(kind | (record[kInstChannels + slot] & 0x0F));
     DriverProcId proc = ReadU32BE(record + kInstDriverProcs + 4 * slot);
-    result = SendMidiMessage(proc, slotStatus, data1, data2, record[kInstPorts + slot], delay);
+    result = SendMidiMessage(proc, slotStatus, data1, data2, record[kInstPorts + slot], delay, noteOwner);
   }
   if (kind == 0xC0) {
     record[kInstProgram] = data1;

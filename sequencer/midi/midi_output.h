@@ -61,11 +61,12 @@ void InstallMidiOutputProcs();
 
 // Builds a message and sends it through sendProc to port; a non-zero delay (a note length
 // in scheduler passes) schedules the note's end that many passes later first. A null
-// sendProc sends nothing.
+// sendProc sends nothing. A note whose end a processor owns (noteOwner) can be ended early
+// with ReleaseProcessorNotes, and its end is reported into that processor's ring.
 int32_t SendMidiMessage(DriverProcId sendProc, uint8_t status, uint8_t data1, uint8_t data2,
-                        uint8_t port, uint32_t delay);
+                        uint8_t port, uint32_t delay, void* noteOwner = nullptr);
 // Sends status (kind | slot channel) to every output slot of an instrument, lowest first; a
 // program change goes to slot 0 only and is remembered as the instrument's program (and as
 // sent); a control change is tracked into the instrument (TrackInstrumentController).
 int32_t SendToInstrumentSlots(int32_t instrument, uint8_t status, uint8_t data1, uint8_t data2,
-                              uint32_t delay);
+                              uint32_t delay, void* noteOwner = nullptr);

@@ -4,7 +4,10 @@
 
 #include "sequencer/clock/sequencer_clock.h"
 #include "sequencer/clock/transport_clock.h"
+#include "sequencer/midi/midi_clock_out.h"
+#include "sequencer/midi/midi_output.h"
 #include "sequencer/midi/mmc_sender.h"
+#include "sequencer/transport/counter_buttons.h"
 #include "sequencer/transport/playback_control.h"
 #include "song/conductor/tempo_tables.h"
 
@@ -102,7 +105,11 @@ void StartQuarterFrame() {
     C().syncRunning = 0;
     C().syncStarted = 0;
     C().flags.fetch_or(kClockFlagExternalStart);
+    if (gClockButtonByte.load(std::memory_order_relaxed) != 0 && IsClockTaskPlaying()) HaltSequencerTicks();
   }
+  // A stop pressed while time code runs blocks the start the reference would make.
+  if (gClockButtonByte.load(std::memory_order_relaxed) & (1u << kCounterButtonStop))
+    C().flags.fetch_or(kClockFlagStartBlocked);
   gMtcState |= kMtcQuarterFrameInProgress;
   if (gMachineControl && gMtcReceivedPosition.load(std::memory_order_relaxed) < 0 && C().syncRunning)
     StartMtcFollow();
@@ -200,6 +207,8 @@ void StartMtcFollow() {
   C().syncRunning = 1;
 }
 
+void SetMtcJumpLimitNow(uint8_t limit) { gJumpLimitNow = limit; }
+
 void AdvanceReceivedPosition() {
   int64_t p = gMtcReceivedPosition.load(std::memory_order_relaxed);
   if (p >= 0) gMtcReceivedPosition.store(p + kQuarterFrameSubframes, std::memory_order_relaxed);
@@ -226,4 +235,29 @@ void ResetMtcReceiver() {
   gJumpCount = 0;
   gJumpLimitNow = gMtcJumpLimit;
   gMtcReceivedPosition.store(-1, std::memory_order_relaxed);
+}
+
+namespace {
+
+int32_t PacketDataBytes(const MidiMessage& packet) {
+  if (packet.length < kMidiMessageHeader) return 0;
+  return std::min<int32_t>(packet.length - kMidiMessageHeader, kMidiMessageMaxBytes);
+}
+
+}  // namespace
+
+int32_t ParseMtcPacket(const MidiMessage& packet) {
+  int32_t count = PacketDataBytes(packet), i = 0;
+  for (; i < count; ++i) {
+    if (!ReceiveMtcByte(packet.bytes[i]) && !(gMtcState & kMtcInSysEx)) break;
+  }
+  return i;
+}
+
+int32_t ParseMidiClockPacket(const MidiMessage& packet) {
+  int32_t count = PacketDataBytes(packet), i = 0;
+  for (; i < count; ++i) {
+    if (ReceiveMidiClockByte(packet.bytes[i]) != 0) break;
+  }
+  return i;
 }

@@ -48,6 +48,8 @@ int32_t ReceiveMtcMessage(const uint8_t* bytes, int32_t count, uint32_t tick, ui
 void SetSyncDebtFromSubframes(int64_t subframes);
 // Starts following the reference: the clock waits for it with the jump count restarted.
 void StartMtcFollow();
+// The jump limit in force until the next exact match (the configured one comes back then).
+void SetMtcJumpLimitNow(uint8_t limit);
 // Adds a quarter frame (20 subframes) to the received position when one is set.
 void AdvanceReceivedPosition();
 
@@ -59,3 +61,11 @@ bool TakeReceivedTimeCode(uint32_t* count, ReceivedTimeCode* out);
 int64_t ReceivedTimeCodeSubframes(const ReceivedTimeCode& tc);
 // Clears the receiver (tests and a change of sync source).
 void ResetMtcReceiver();
+
+struct MidiMessage;
+// A stored message's data bytes (its length byte less the 6-byte header; a length that does
+// not fit the record is taken as no bytes) handed one by one to ReceiveMtcByte, or to
+// ReceiveMidiClockByte; stops early at a byte that is not taken (for time code, one taken
+// by no system-exclusive message being collected). Answers the bytes taken.
+int32_t ParseMtcPacket(const MidiMessage& packet);
+int32_t ParseMidiClockPacket(const MidiMessage& packet);

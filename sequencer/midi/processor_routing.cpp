@@ -30,6 +30,7 @@ void Unbind(RealtimeProcessor* p) {
   p->channel = kAllChannels;
   p->driverProc = kNoDriverProc;
   PublishProcessorBinding(p);
+  StateOf(p)->arpSlot = kNoArpSlot;
 }
 
 // The part-0 output of the track's first instrument; false when it has no part enabled or
@@ -86,6 +87,8 @@ void AssignNodeToTrack(int32_t* counter, const uint8_t* track) {
   // Recorded events keep their channel when the thru goes to an instrument's channel.
   if (throughTable) p->flags &= uint16_t(~kProcessorRechannel);
   PublishProcessorBinding(p);
+  // The keys played for the track feed its arpeggiator slot (255: none).
+  StateOf(p)->arpSlot = track[kTrackArpeggiatorSlot];
 }
 
 void BindProcessorsToTracks() {

@@ -11,6 +11,7 @@ namespace {
 // A fresh state that still echoes to the processor's bound output.
 void ResetState(RealtimeProcessor* p) {
   std::memset(p->state, 0, sizeof p->state);
+  StateOf(p)->arpSlot = kNoArpSlot;
   PublishProcessorBinding(p);
 }
 

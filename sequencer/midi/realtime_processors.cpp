@@ -1,9 +1,10 @@
 #include "sequencer/midi/realtime_processors.h"
 
 #include <algorithm>
+#include <atomic>
 
-#include "sequencer/clock/clock_interim_services.h"
 #include "sequencer/clock/transport_clock.h"
+#include "sequencer/midi/arp_input.h"
 #include "sequencer/midi/midi_input.h"
 #include "sequencer/midi/midi_output.h"
 #include "sequencer/midi/record_start_hooks.h"
@@ -45,11 +46,11 @@ void RaiseHighestVelocity(RealtimeProcessor* p, uint32_t velocity) {
 
 // Sends one message through the state's output: the instrument's slots or the send proc.
 void SendThroughState(ProcessorState* s, uint8_t status, uint8_t data1, uint8_t data2,
-                      uint32_t delay) {
+                      uint32_t delay, void* noteOwner = nullptr) {
   if (s->routeThroughInstrument)
-    SendToInstrumentSlots(s->instrument, status, data1, data2, delay);
+    SendToInstrumentSlots(s->instrument, status, data1, data2, delay, noteOwner);
   else
-    SendMidiMessage(s->send, status, data1, data2, s->port, delay);
+    SendMidiMessage(s->send, status, data1, data2, s->port, delay, noteOwner);
 }
 
 void PressSustain(ProcessorState* s) {
@@ -59,10 +60,15 @@ void PressSustain(ProcessorState* s) {
   s->sustained[n] = 0;
 }
 
-// The processor's arpeggiator plays: its slot is one of the eight, in use, and the
-// arpeggiator is switched on.
-bool IsArpeggiatorActive(const ProcessorState* s) {
-  return s->arpSlot < 8 && (gArpeggiatorSlotsInUse >> s->arpSlot & 1) && gArpeggiatorSwitch;
+// The slot of the processor's arpeggiator when it plays: its slot is one of the eight, in use,
+// and the arpeggiator is switched on; else null.
+uint8_t* ActiveArpeggiatorSlot(const ProcessorState* s) {
+  return gArpeggiatorSwitch ? ArpSlotAt(s->arpSlot) : nullptr;
+}
+
+void AdjustHeld(ProcessorState* s, uint8_t key, int32_t by) {
+  std::atomic_ref<uint8_t> held(s->held[key]);
+  held.store(uint8_t(held.load(std::memory_order_relaxed) + by), std::memory_order_relaxed);
 }
 
 }  // namespace
@@ -71,7 +77,7 @@ RealtimeProcessor* CreateDefaultInputProcessor() {
   if (gDefaultInput) return gDefaultInput;
   gDefaultInput = new (std::nothrow) RealtimeProcessor;
   if (!gDefaultInput) return nullptr;
-  StateOf(gDefaultInput)->arpSlot = 8;
+  StateOf(gDefaultInput)->arpSlot = kNoArpSlot;
   gDefaultInput->channel = 16;
   PublishProcessorBinding(gDefaultInput);
   gDefaultInput->next = gRealtimeProcessors;
@@ -108,11 +114,11 @@ uint8_t TakeProcessorErrors(RealtimeProcessor* p) {
 }
 
 void ProcessorSend(RealtimeProcessor* p, const RingMessage& ringMessage, uint8_t status,
-                   uint8_t data1, uint8_t data2, uint32_t delay) {
+                   uint8_t data1, uint8_t data2, uint32_t delay, void* noteOwner) {
   ProcessorState* s = StateOf(p);
   if (IsChannelStatus(status) && s->outputChannel < 16) status = uint8_t((status & 0xF0) | s->outputChannel);
   bool programBlocked = (status & 0xF0) == 0xC0 && (s->flags & kProcessorNoPrograms);
-  if (!programBlocked) SendThroughState(s, status, data1, data2, delay);
+  if (!programBlocked) SendThroughState(s, status, data1, data2, delay, noteOwner);
   QueueProcessorInput(p, ringMessage);
 }
 
@@ -129,7 +135,8 @@ void ProcessLiveInput(RealtimeProcessor* p, const RingMessage* message) {
   if (status == 0xF1 && !gForwardQuarterFrames) return;
   uint8_t data1 = arrived.data1, data2 = arrived.data2;
   uint8_t kind = status & 0xF0;
-  const bool arpeggiated = IsArpeggiatorActive(s);
+  uint8_t* arpSlot = ActiveArpeggiatorSlot(s);
+  const bool arpeggiated = arpSlot != nullptr;
   bool swallowed = false;
   if (kind == 0x80 || kind == 0x90) {
     data1 = uint8_t(std::clamp(int32_t(data1) + s->transpose, 0, 127));
@@ -138,12 +145,12 @@ void ProcessLiveInput(RealtimeProcessor* p, const RingMessage* message) {
         QueueProcessorInput(p, arrived);
         return;
       }
-      swallowed = arpeggiated && ArpeggiatorTakesNote(s->arpSlot, status, data1, data2);
-      --s->held[data1];
+      swallowed = arpeggiated && !ArpNoteOff(arpSlot, s, data1);
+      AdjustHeld(s, data1, -1);
     } else {
       s->channelBits |= 1u << (status & 0x0F);
-      swallowed = arpeggiated && ArpeggiatorTakesNote(s->arpSlot, status, data1, data2);
-      if (s->held[data1] < 255) ++s->held[data1];
+      swallowed = arpeggiated && !ArpNoteOn(arpSlot, s, data1, data2);
+      if (s->held[data1] < 255) AdjustHeld(s, data1, 1);
     }
   } else if (kind == 0xB0 && data1 == 64) {
     bool down = data2 > 63;

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <new>
 
+#include "platform/memory/mac_types.h"
 #include "platform/threads/lock_free_queue.h"
 #include "song/instruments/driver_procs.h"
 
@@ -49,6 +50,8 @@ struct ProcessorState {
   uint8_t sustained[129];       // keys held by the pedal, ended by 0
 };
 
+constexpr uint8_t kNoArpSlot = 8;
+
 constexpr uint8_t kProcessorLive = 0x01;
 constexpr uint8_t kProcessorRechannel = 0x02;
 constexpr uint8_t kProcessorNoPrograms = 0x04;
@@ -56,6 +59,66 @@ constexpr uint8_t kProcessorNoPrograms = 0x04;
 constexpr uint8_t kProcessorErrorRingFull = 0x01;
 constexpr uint8_t kProcessorErrorSysExFull = 0x02;
 constexpr uint8_t kProcessorErrorRecordFull = 0x04;
+
+// The byte-stream parser's state: the status (kept for running status), the data bytes
+// collected, the index of the next byte in the record being built and its tick.
+struct MidiParseState {
+  uint8_t status = 0;
+  uint8_t dataCount = 0;
+  uint8_t data[2] = {};
+  uint32_t index = 0;
+  uint32_t tick = 0;
+};
+
+// The record buffer: SeqEvent records written at `write`, between `start` and `end` (byte
+// offsets into `events`, a handle the recorder owns). Only the main thread writes it; the
+// MIDI read thread hands completed system-exclusive blocks over through `sysexBlocks`.
+constexpr uint32_t kNoSysExBlock = 0xFFFFFFFF;
+struct RecordBuffer {
+  Handle events;
+  uint32_t write = 0;           // offset of the next record
+  uint32_t end = 0;             // offset past the last byte records may use
+  uint32_t start = 0;           // offset of the first record of the pass
+  uint32_t recordedLength = 0;  // bytes recorded since the buffer was prepared
+  uint32_t openNotes = 0;       // offset + 1 of the newest open note (0: none)
+  std::atomic<uint8_t> busy{0}; // set while a record is half written
+  uint8_t rescan = 0;           // rebuild the open-note list from the buffer before use
+  uint16_t closeTrack = 0;      // track number + 1 of held notes still to be closed
+  uint16_t closeCount = 0;      // how many
+  uint32_t openSysEx = kNoSysExBlock;  // offset of a block the parser still has open
+  MidiParseState parse;
+  // Set while the buffer exists: the MIDI read thread queues system-exclusive blocks only
+  // then. Blocks queued whole (counted after their last piece) and blocks taken.
+  std::atomic<uint8_t> active{0};
+  std::atomic<uint32_t> sysexQueued{0};
+  uint32_t sysexTaken = 0;
+};
+
+// A piece of a completed system-exclusive block on its way from the MIDI read thread to the
+// main thread. The first piece of a block carries its tick and its total byte count (the
+// message after its 0xF0, ending with 0xF7).
+constexpr int32_t kSysExPieceBytes = 52;
+struct SysExPiece {
+  uint32_t tick = 0;
+  uint32_t total = 0;
+  uint16_t count = 0;
+  uint8_t first = 0;
+  uint8_t last = 0;
+  uint8_t bytes[kSysExPieceBytes] = {};
+};
+static_assert(sizeof(SysExPiece) == 64);
+constexpr int32_t kSysExPieceQueueSize = 256;
+
+// What the record pass has taken of the record buffer (the transport's record merge): the
+// offset up to which records were copied out and how many, the tick up to which the track
+// was merged (0: not yet this pass) and the tick range of the pending merge.
+struct RecordMergeState {
+  uint32_t merged = 0;
+  uint32_t mergedCount = 0;
+  uint32_t mergedUpTo = 0;
+  uint32_t from = 0;
+  uint32_t to = 0;
+};
 
 constexpr int32_t kProcessorStateBytes = int32_t((sizeof(ProcessorState) + 7) & ~size_t(7));
 constexpr uint32_t kSysExBufferSize = 4096;
@@ -86,6 +149,10 @@ struct RealtimeProcessor {
   uint32_t sysexTick = 0;
   uint8_t sysexComplete = 0;    // counts completed blocks (for the recorder)
   LockFreeQueue<RingMessage, kProcessorRingSize> ring;
+  // Recording (record_buffers.h).
+  RecordBuffer record;
+  LockFreeQueue<SysExPiece, kSysExPieceQueueSize> sysexBlocks;
+  RecordMergeState merge;
 };
 
 inline ProcessorState* StateOf(RealtimeProcessor* p) {
@@ -121,9 +188,10 @@ uint8_t TakeProcessorErrors(RealtimeProcessor* p);
 
 // Live processing of one message (null: the processor's current message).
 void ProcessLiveInput(RealtimeProcessor* p, const RingMessage* message);
-// Sends a message through the processor's output, then queues ringMessage into its ring.
+// Sends a message through the processor's output, then queues ringMessage into its ring. A
+// note-on with a delay (its length) gets its note-off scheduled, owned by noteOwner when set.
 void ProcessorSend(RealtimeProcessor* p, const RingMessage& ringMessage, uint8_t status,
-                   uint8_t data1, uint8_t data2, uint32_t delay);
+                   uint8_t data1, uint8_t data2, uint32_t delay, void* noteOwner = nullptr);
 // All-notes-off: a note-on of velocity 0 for every held key; with queueInto, a note-off for
 // every held key on every flagged channel goes into its ring.
 void ReleaseHeldNotes(RealtimeProcessor* p, RealtimeProcessor* queueInto);

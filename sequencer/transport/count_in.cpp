@@ -3,6 +3,7 @@
 #include "sequencer/clock/clock_interim_services.h"
 #include "sequencer/clock/tick_routines.h"
 #include "sequencer/clock/transport_clock.h"
+#include "sequencer/midi/arp_engine.h"
 #include "sequencer/midi/midi_clock_out.h"
 #include "sequencer/midi/midi_input.h"
 
@@ -14,7 +15,7 @@ TransportClock& C() { return gTransportClock; }
 void FinishCountIn() {
   gCountInEnded = 1;
   EndCountIn();
-  RestartArpeggiatorSlots(C().songTick);
+  ArpRestartAll(C().songTick);
 }
 }  // namespace
 
@@ -74,7 +75,7 @@ void EndCountIn() {
 
 void CountInClick() {
   if (C().clickCallback) C().clickCallback();
-  if (IsArpeggiatorServiceActive()) RunArpeggiatorService();
+  if (IsArpeggiatorServiceActive()) ArpServiceAll();
 }
 
 bool IsCountingIn() { return C().tickRoutine == CountInTick; }

@@ -1,11 +1,14 @@
-// Interim: the buttons act at once through the transport's requests and the locate; the
-// clock's button byte, varispeed and the held record button come with the sync sources.
 #include "sequencer/transport/counter_buttons.h"
 
 #include <algorithm>
 
 #include "sequencer/clock/sequencer_clock.h"
 #include "sequencer/clock/transport_clock.h"
+#include "sequencer/midi/mmc_sender.h"
+#include "sequencer/transport/counter_wind.h"
+#include "sequencer/transport/sync_source.h"
+#include "sequencer/transport/transport_tempo.h"
+#include "sequencer/transport/varispeed.h"
 #include "sequencer/transport/playback_control.h"
 #include "sequencer/transport/transport_engine.h"
 #include "sequencer/transport/transport_position.h"
@@ -54,16 +57,46 @@ uint32_t PreviousBarForWind(uint32_t tick) {
   return uint32_t(std::max(BarToTick(bar), 1));
 }
 
+std::atomic<uint8_t> gClockButtonByte{0};
+uint32_t gPunchStartTick = 0;
+
+namespace {
+
+// Stop: a running varispeed ends; the audio-clock mode that time code without machine control
+// turned on goes off; a held record button is let go.
+void StopButton() {
+  if (gTransportClock.varispeedRate != kNormalPlaybackRate || (gTransportClock.flags.load() & kClockFlagVarispeed))
+    ResetPlaybackRate();
+  if (gAudioClockMode && gClockSyncSource == kSyncSourceTimeCode && !gMachineControl) gAudioClockMode = 0;
+  gClockButtonByte.fetch_and(uint8_t(~kClockButtonRecordHeld));
+  RequestTransportStop();
+}
+
+void RecordButton() {
+  if (gTransportClock.flags.load() & kClockFlagExternalStart) gPunchStartTick = CurrentPosition();
+  RequestTransportRecord();
+}
+
+}  // namespace
+
 void CounterButtonAction(int16_t button) {
+  if (button < 0 || button >= kCounterButtonCount) return;
+  uint8_t before = gClockButtonByte.fetch_or(uint8_t(1u << button));
+  if (IsClockTimerOff() && before != 0) DrainIdleTasks();
   switch (button) {
-    case kCounterButtonStop: RequestTransportStop(); break;
+    case kCounterButtonStop: StopButton(); break;
     case kCounterButtonPlay: RequestTransportPlay(); break;
-    case kCounterButtonRecord: RequestTransportRecord(); break;
+    case kCounterButtonRecord: RecordButton(); break;
     case kCounterButtonRewind: LocateFromCounterButton(1); break;
-    case kCounterButtonForward: LocateFromCounterButton(NextBarForWind(CurrentPosition())); break;
+    case kCounterButtonForward:
+      if (gCounterTempoMode == kTempoModeVarispeed) FastForwardWhileDown(button);
+      else StartWindTracking();
+      break;
     case kCounterButtonBack: LocateFromCounterButton(PreviousBarForWind(CurrentPosition())); break;
     default: break;
   }
+  gTransportClock.flags.fetch_and(~kClockFlagStartBlocked);
+  gClockButtonByte.store(0);
 }
 
 // Interim: nothing reads the punch and click bits yet; the recorder and the metronome will.

@@ -2,6 +2,7 @@
 // bar forward or back. Main thread.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 enum : int16_t {
@@ -14,7 +15,19 @@ enum : int16_t {
   kCounterButtonCount = 6,
 };
 
-// Runs button 0..5; other numbers do nothing.
+// The clock's button byte: bit n while button n is being acted on; bit 4 a held record
+// button. The time-code receiver reads it from the MIDI thread.
+constexpr uint8_t kClockButtonRecordHeld = 0x10;
+extern std::atomic<uint8_t> gClockButtonByte;
+// Where a record press during a start asked for by the reference punches in.
+extern uint32_t gPunchStartTick;
+
+// Runs button 0..5 (other numbers do nothing): the button's bit is set while it acts; with the
+// clock timer off and another button already down the idle tasks run first. Stop ends
+// varispeed, the audio-clock mode of time code without machine control and a held record
+// button; record during a start asked for by the reference keeps the position as the punch
+// start; forward winds bar by bar while held (plays fast while held when the counter's tempo
+// mode is varispeed). Afterwards the start block and the byte clear.
 void CounterButtonAction(int16_t button);
 // Locates to tick (the editors follow when they are installed); a pass that plays goes on
 // from there.

@@ -19,11 +19,14 @@
 #include "sequencer/midi/midi_utilities.h"
 #include "sequencer/midi/realtime_processors.h"
 #include "sequencer/transport/count_in.h"
+#include "sequencer/transport/sync_callbacks.h"
 #include "sequencer/transport/transport_audio_hooks.h"
 #include "sequencer/transport/transport_plugin_hooks.h"
 #include "sequencer/transport/transport_position.h"
 #include "sequencer/transport/transport_tempo.h"
+#include "sequencer/transport/sync_source.h"
 #include "shell/base/app_state.h"
+#include "song/conductor/conductor_time.h"
 #include "song/conductor/tempo_tables.h"
 #include "song/instruments/instrument_record.h"
 #include "song/instruments/instrument_table.h"
@@ -159,6 +162,12 @@ uint32_t TransportFlags() { return std::atomic_ref<uint32_t>(gTransportFlagWord)
 
 }  // namespace
 
+// The real time of the count-in bars still to come at the clock's tempo.
+static int64_t CountInSubframes() {
+  int64_t ticks = int64_t(C().countInBarsLeft) * C().beatsPerBar * C().ticksPerBeat;
+  return ticks > 0 ? int64_t(TicksToSubframesAtTempo(ticks, C().tempo)) : 0;
+}
+
 uint8_t GetClockSyncMode() {
   uint8_t mode = GetSyncModeByte();
   return mode == 0 ? 1 : mode;
@@ -182,10 +191,10 @@ OSErr StartPlayback(uint32_t tick, bool startedBySync, bool withAudio) {
     if (mode == 1) err = InstallClockTimer(ClockTimerPlayProc, tick);
   } else {
     // An external source: its callback is reached through the sync task. The received MIDI
-    // clock (source 3) drives the debt itself; the others keep the default (none) until
-    // their followers exist.
-    C().syncCallback = nullptr;
+    // clock (source 3) and the quarter frames drive the debt themselves.
     if (source == 2 || source == 4 || source == 6 || source == 7) C().requestedTempo = int16_t(C().tempo);
+    BeginExternalFollow(tick, CountInSubframes());
+    C().syncCallback = SyncCallbackForSource(source, startedBySync);
     if (C().countInBarsLeft != 0 || C().countInHold) BeginCountIn(tick);
     else SelectTickRoutine();
     if (SongPlayState* s = GetPlayingSongState()) {

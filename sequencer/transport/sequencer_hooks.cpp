@@ -9,6 +9,7 @@
 #include "sequencer/clock/transport_clock.h"
 #include "sequencer/midi/coremidi_driver.h"
 #include "sequencer/midi/midi_port_build.h"
+#include "sequencer/transport/counter_wind.h"
 #include "sequencer/midi/midi_output.h"
 #include "sequencer/midi/realtime_processors.h"
 #include "sequencer/transport/playback_control.h"
@@ -47,7 +48,7 @@ void HoldNoteOutput(bool hold) { HoldClock(hold); }
 // A playing pass takes a new song end at once, unless a cycle sets where it stops.
 void TakeSongEnd(Handle song, uint32_t endTick) {
   if (!ClockPlaysSong(song) || gCycleMode) return;
-  std::atomic_ref<uint32_t>(gPlayEndTick).store(endTick, std::memory_order_relaxed);
+  SetPlayEndTick(endTick);
 }
 void FlushEveryNoteOffOwnerForSong() { FlushEveryNoteOffOwnerLocked(); }
 

@@ -5,12 +5,16 @@
 #include "sequencer/clock/transport_clock.h"
 #include "sequencer/midi/coremidi_driver.h"
 #include "sequencer/midi/mmc_sender.h"
+#include "sequencer/transport/movie_sync_hooks.h"
 #include "sequencer/transport/playback_control.h"
 #include "sequencer/transport/transport_tempo.h"
 #include "shell/base/app_state.h"
 #include "song/conductor/tempo_tables.h"
 #include "song/documents/document_file.h"
+#include "song/model/song_context.h"
 #include "song/model/window_redraw.h"
+
+uint32_t gSyncFlags = 0;
 
 namespace {
 
@@ -63,7 +67,7 @@ void SetSyncSource(int16_t code) {
   if (kSourcesWithExternalTime & (1u << code)) gSyncFlags |= kSyncFlagsExternalTime;
   else gSyncFlags &= ~kSyncFlagsExternalTime;
   if (gMidiDriver.client) InstallSyncOutputs();
-  InvalidateInfoPanel();  // the panel names the source
+  InvalidateInfoPanel();  // the panel names the source, and the sync menu shows it
 }
 
 int16_t GetSyncSource() { return gClockSyncSource; }
@@ -73,4 +77,19 @@ void ApplyDocumentSyncSettings(const uint8_t* header) {
   uint8_t rate = header[kFileHeaderFrameRate];
   if (rate <= 3 && rate != gSmpteRateCode) SetSmpteFrameRate(rate);
   SetSyncSource(int16_t(ReadU16BE(header + kFileHeaderSyncSource)));
+}
+
+bool SyncSourceIsValid(int16_t code) {
+  if (code < kSyncSourceInternal || code > kSyncSourceExternalDevice) return false;
+  if (code == kSyncSourceMovie) return SongMovieAttached();
+  return ResolveExternalDevice(code) == code;
+}
+
+void SelectSyncSourceMenu(int16_t item) { SetSyncSourceFromMenu(int16_t(item - 1), false); }
+
+bool SetSyncSourceFromMenu(int16_t code, bool) {
+  if (!SyncSourceIsValid(code)) return false;
+  if (code != gClockSyncSource) SetSongModified();
+  SetSyncSource(code);
+  return true;
 }

@@ -23,7 +23,9 @@ constexpr int16_t kSyncSourceExternalDevice = 7;
 constexpr uint8_t kPlayBitTimeCode = 0x80;
 constexpr uint8_t kPlayBitSyncPreFilterOff = 0x20;
 
-// The sync-flags bit set for the sources whose tempo the clock does not follow by itself.
+// The sync-flags word; bit 0x200 is set for the sources whose time the clock follows from an
+// external reference (2, 4, 5, 6 and 7): the tick routines and the idle task test it.
+extern uint32_t gSyncFlags;
 constexpr uint32_t kSyncFlagsExternalTime = 0x200;
 
 // Stores the code and sets the clock up for it: the audio-clock mode, play bits bit 7, the
@@ -38,3 +40,12 @@ int16_t GetSyncSource();
 // code (when it differs from the program's) and its sync source. Installed as the document
 // hooks' header-settings entry.
 void ApplyDocumentSyncSettings(const uint8_t* header);
+
+// Whether a source can be chosen now: 0..4 and 6 always; the movie when the song has one; the
+// external device when one offers a position (none does yet).
+bool SyncSourceIsValid(int16_t code);
+// The sync menu's item n (1..8) chooses source n - 1.
+void SelectSyncSourceMenu(int16_t item);
+// A valid source from the menu (or a click on the counter's sync label) becomes the song's;
+// an invalid one changes nothing. Answers whether it was taken.
+bool SetSyncSourceFromMenu(int16_t code, bool fromClick);

@@ -15,3 +15,12 @@ void ReleasePluginNotes() {
 OSErr StartAudioOutputs() {
   return gTransportAudioHooks.startAudioOutputs ? gTransportAudioHooks.startAudioOutputs() : OSErr(noErr);
 }
+
+double EngineSampleRate() {
+  double rate = gTransportAudioHooks.engineSampleRate ? gTransportAudioHooks.engineSampleRate() : 0.0;
+  return rate > 0.0 ? rate : 44100.0;
+}
+
+void SetEnginePlayRate(int32_t rate) {
+  if (gTransportAudioHooks.setEnginePlayRate) gTransportAudioHooks.setEnginePlayRate(rate);
+}

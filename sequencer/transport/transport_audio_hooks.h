@@ -20,6 +20,10 @@ struct TransportAudioHooks {
   OSErr (*startAudioOutputs)();
   // The plug-in instruments' sounding notes end at the start of their next block (a locate).
   void (*releasePluginNotes)();
+  // The engine's sample rate (frames a second), for the audio position as real time.
+  double (*engineSampleRate)();
+  // The engine's play rate (16.16, 0x10000 normal; 0 freezes) handed to the output devices.
+  void (*setEnginePlayRate)(int32_t rate);
 };
 extern TransportAudioHooks gTransportAudioHooks;
 
@@ -31,3 +35,7 @@ bool IsAnyOutputActive();
 OSErr StartAudioOutputs();
 // Not installed: nothing.
 void ReleasePluginNotes();
+// Not installed: 44100.
+double EngineSampleRate();
+// Not installed: nothing.
+void SetEnginePlayRate(int32_t rate);

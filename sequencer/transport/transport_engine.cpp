@@ -10,6 +10,7 @@
 #include "sequencer/clock/tick_scheduler.h"
 #include "sequencer/clock/time_code_format.h"
 #include "sequencer/clock/transport_clock.h"
+#include "sequencer/midi/arp_engine.h"
 #include "sequencer/midi/midi_chase.h"
 #include "sequencer/midi/midi_clock_out.h"
 #include "sequencer/midi/mmc_sender.h"
@@ -19,6 +20,7 @@
 #include "sequencer/transport/transport_audio_hooks.h"
 #include "sequencer/transport/transport_position.h"
 #include "sequencer/transport/transport_tempo.h"
+#include "sequencer/transport/sync_source.h"
 #include "shell/base/error_report.h"
 #include "song/conductor/conductor_time.h"
 #include "song/model/audio_engine_hooks.h"
@@ -156,16 +158,6 @@ void LocateForSync(int32_t mode) {
   PrepareSongForPlay(gLocatePoint.tick);
 }
 
-void StopTransport(bool relocate) {
-  StopPlayback();
-  StopAudioEngineChannels(0);
-  if (IsMachineControlOn()) MmcStop();
-  ClearTransportFlagBits(kTransportEndOfSong);
-  if (TopIdleTask() == EndOfSongTask) PopIdleTask();
-  gTransportRunning = 0;
-  if (relocate) C().songTick = gLocatePoint.tick > 0 ? gLocatePoint.tick - 1 : 0;
-}
-
 void SetLocatePoint(uint32_t tick) {
   ReleasePluginNotes();
   gLocatePoint.tick = tick == 0 ? 1 : tick;
@@ -202,6 +194,14 @@ void SetCycleMode(bool on) {
   gCycleMode = on ? 1 : 0;
   if (on) SetTransportFlagBits(kTransportCountInOrCycle);
   else ClearTransportFlagBits(kTransportCountInOrCycle);
+}
+
+void UpdateCycleMode() {
+  uint32_t clock = C().flags.load();
+  uint32_t transport = std::atomic_ref<uint32_t>(gTransportFlagWord).load();
+  bool loop = (clock & kClockFlagLoopSong) && (transport & kTransportCycleArmed);
+  bool stopAt = (clock & kClockFlagStartBlocked) && (transport & kTransportCountInOrCycle);
+  gCycleMode = loop || stopAt ? 1 : 0;
 }
 
 void LocateToTimecode(int64_t subframes, float factor) {
@@ -277,7 +277,7 @@ void FollowExternalStart() {
   if (gEndOfSongDeadline != 0) ResumeAtLocatePoint();
   C().runBits &= uint8_t(~1);
   if (gSyncFlags & 0x200) SendMidiStartOrContinue();
-  RestartArpeggiatorSlots(C().songTick);
+  ArpRestartAll(C().songTick);
   if (IsTimecodeSyncMode()) StartMtcFollow();
   C().syncStarted = 1;
   PopIdleTask();

@@ -24,6 +24,7 @@ extern LocatePoint gLocatePoint, gCycleStartPoint, gCycleStopPoint;
 
 // Transport flags word bits (gTransportFlagWord).
 constexpr uint32_t kTransportCountInOrCycle = 0x01;
+constexpr uint32_t kTransportCycleArmed = 0x02;
 constexpr uint32_t kTransportStopPointReached = 0x04;
 constexpr uint32_t kTransportCycleRestarted = 0x08;
 constexpr uint32_t kTransportEndOfSong = 0x10;
@@ -49,8 +50,10 @@ void Play(uint32_t tick);
 OSErr StartTransport(uint32_t tick, bool fromUser);
 OSErr PrepareSongForPlay(uint32_t tick);
 void LocateForSync(int32_t mode);
-// The Stop command as far as the transport goes: stops the clock, the external recorder and
-// the pass's idle task; with relocate the song position returns to the locate point.
+// The Stop command (transport_stop.cpp): machine control, the clock, the audio engine, the
+// plug-in devices and the movie stop; the record pass ends and what it recorded is merged;
+// the pass's idle tasks run out; with relocate the locate point becomes the song position.
+// Stopped already, it only shows the state again.
 void StopTransport(bool relocate);
 
 void SetLocatePoint(uint32_t tick);
@@ -63,6 +66,9 @@ void SetCycleStart(uint32_t tick);
 void SetCycleStop(uint32_t tick);
 // Cycle on or off (the cycle start and stop points bound the play range).
 void SetCycleMode(bool on);
+// The cycle mode from the clock: on while the loop bit goes with transport-flags bit 1, or
+// the stop-at bit with transport-flags bit 0 (the engine's preparation asks it first).
+void UpdateCycleMode();
 // Locates to a time in subframes (a negative time locates to tick 1).
 void LocateToTimecode(int64_t subframes, float factor);
 

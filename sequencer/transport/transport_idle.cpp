@@ -3,8 +3,10 @@
 #include <cstdint>
 
 #include "sequencer/clock/sequencer_clock.h"
+#include "sequencer/transport/record_pass.h"
 #include "sequencer/transport/transport_engine.h"
 #include "sequencer/midi/mmc_sender.h"
+#include "sequencer/transport/sync_callbacks.h"
 #include "sequencer/transport/time_code_follow.h"
 
 namespace {
@@ -24,8 +26,10 @@ void PositionDisplayIdle() {
 void TempoFollowerIdle() {}
 
 // Received time code while stopped; the recorder's punch-in and punch-out while a pass plays
-// with machine control.
+// with machine control; what a record pass recorded goes into its tracks.
 void SequencerIdleTaskService() {
+  StampMainThreadIdle();  // the movie follow knows the main thread is alive
   FollowReceivedTimeCode();
+  RecordPassIdleTask();
   if (IsClockTaskPlaying() && IsMachineControlOn()) MmcUpdatePunch();
 }

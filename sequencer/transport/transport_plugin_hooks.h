@@ -10,7 +10,11 @@
 struct TransportPluginHooks {
   // The tempo in tenths of a beat a minute, already clamped to the tables.
   void (*applyTempoToDevices)(int32_t tempo);
+  // A transport message to every plug-in device (4 the engine's varispeed on, 6 off).
+  void (*passDeviceTransportMessage)(int32_t kind);
 };
 extern TransportPluginHooks gTransportPluginHooks;
 
 void ApplyTempoToDevices(int32_t tempo);
+// Interim (not installed): the devices are not told.
+void PassDeviceTransportMessage(int32_t kind);

@@ -5,6 +5,7 @@
 #include "sequencer/clock/sequencer_clock.h"
 #include "sequencer/clock/transport_clock.h"
 #include "sequencer/transport/playback_control.h"
+#include "sequencer/transport/record_pass.h"
 #include "sequencer/transport/transport_audio_hooks.h"
 #include "sequencer/transport/transport_engine.h"
 #include "sequencer/transport/transport_requests.h"
@@ -23,7 +24,7 @@ constexpr int32_t kEqualLocatorsText = 5;
 
 void StartPlayTasks() { Play(gLocatePoint.tick); }
 
-void StartRecordTasks() { ClearTransportRequestBits(kRequestRecord); }
+void StartRecordTasks() { RecordCommand(); }
 
 void StartCycleTasks() {
   uint32_t left = gClockPlayRange[0].tick, right = gClockPlayRange[1].tick;
@@ -47,13 +48,6 @@ void SetTransportStartTick(uint32_t tick) {
 }
 
 bool IsVarispeedHeld() { return (gVarispeedState & 0x4) != 0; }
-
-void ResetPlaybackRate() {
-  ClearTransportRequestBits(kRequestVarispeed);
-  gTransportClock.flags.fetch_and(~kClockFlagVarispeed);
-  gTransportClock.varispeedRate = 0x10000;
-  SetClockTempo(gTransportClock.tempo);
-}
 
 void ToggleTransportOption(int16_t n) {
   if (n < 0 || n > 7) return;

@@ -5,10 +5,13 @@
 
 #include <cstdint>
 
+// ResetPlaybackRate, which the follower uses when varispeed ends.
+#include "sequencer/transport/varispeed.h"
+
 // Plays from the locate point: the pass's own idle task (EndOfSongTask) is pushed above the
 // caller's end task.
 void StartPlayTasks();
-// Interim: recording is not built yet; the record request is dropped and nothing starts.
+// Records from the locate point (the Record command; a punch-in while the transport plays).
 void StartRecordTasks();
 // Plays the range between the left and right locators (the clock's play range) in cycle.
 // Equal locators report application text 5 and start nothing.
@@ -21,8 +24,6 @@ void SetTransportStartTick(uint32_t tick);
 // bit is set.
 extern uint16_t gVarispeedState;
 bool IsVarispeedHeld();
-// Varispeed off: the clock plays at its tempo again.
-void ResetPlaybackRate();
 
 // Toggles bit n (0..7) of the transport's option byte; the info panel shows it again.
 void ToggleTransportOption(int16_t n);

@@ -1,10 +1,12 @@
 #include "shell/app/app_events.h"
 
 #include "media/import/media_file_changes.h"
+#include "mixer/instrument_window/strip_drawing.h"
 #include "editors/key_commands.h"
 #include "editors/song_list_drawing.h"
 #include "editors/main_editor_window.h"
 #include "editors/track_window_drawing.h"
+#include "mixer/window/mixer_drawing.h"
 #include "performance/keyboard_capture.h"
 #include "platform/controls/controls.h"
 #include "platform/events/apple_events.h"
@@ -420,6 +422,8 @@ int32_t DrawWindowContent(WindowRef, int16_t kind) {
   if (kind == kTrackWindowKind) DrawTrackWindow();
   if (kind == kSongListKind) DrawSongListWindow();
   if (kind == kMainEditorWindowKind) DrawMainEditorWindow();
+  if (kind == kMixerKind) DrawMixerWindow();
+  if (kind == kInstrumentWindowKindId) DrawInstrumentWindow();
   // Interim: the windows' owners do not draw yet; the content keeps the window's colour.
   return (kind == kRhythmToolKind || kind == kJukeboxKind || kind == kLoopWindowKind) ? 1 : 0;
 }

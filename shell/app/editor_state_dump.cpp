@@ -12,6 +12,7 @@
 #include "platform/quickdraw/colors.h"
 #include "shell/drawing/row_metrics.h"
 #include "shell/windows/editor_panes.h"
+#include "song/conductor/sample_position.h"
 #include "song/conductor/timebase.h"
 #include "song/events/seq_event.h"
 #include "song/events/time_selection.h"
@@ -94,6 +95,13 @@ void AppendCurrentTrackNotes(std::string* out) {
 void AppendEditorState(std::string* out) {
   *out += "timeline" +
           Numbers({gZoomLevel, gTimelineLeftTick, GetTimelineRightTick(), gTimelineFrame.originX, gTicksPerQuarter}) +
+          "\n";
+  // The audio levels' left sample, and the sample positions of the left and right ticks at
+  // the timeline's rate.
+  float rate = GetTimelineSampleRate();
+  *out += "timelinesamples" +
+          Numbers({int64_t(gTimelineLeftSample), int64_t(rate), TickToSamplePosition(gTimelineLeftTick, rate),
+                   TickToSamplePosition(GetTimelineRightTick(), rate)}) +
           "\n";
   AppendNoteRows(out);
   AppendPanes(out);

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "audio/devices/audio_driver.h"
+#include "editing/transforms/value_settings.h"
 #include "audio/devices/coreaudio_io.h"
 #include "platform/quickdraw/text.h"
 #include "shell/base/app_state.h"
@@ -16,6 +17,8 @@
 #include "song/prefs/general_settings.h"
 
 namespace {
+
+constexpr uint32_t kMaxControllerNumber = 127;
 
 // The record, or false when there is none or it is damaged (reported).
 bool ReadRecord(GeneralSettings* s) {
@@ -57,6 +60,12 @@ void ApplyGeneralSettings() {
   if (found) ApplyAudioSettings(s);
   ChangeResolutionTo(found && s.resolution ? s.resolution : gDocumentResolution);
   if (found) ApplySavedMeter(s);
+  if (found) gTransformOptions = uint8_t((gTransformOptions & ~kOnlyControllerN) | (s.editingOptions & kOnlyControllerN));
+}
+
+void RestoreTransformController(const PrefsSettings* s) {
+  uint32_t controller = GetSetting(s, kSetLaneController);
+  if (controller <= kMaxControllerNumber) gTransformController = int32_t(controller);
 }
 
 void SaveGeneralSettings() {
@@ -75,5 +84,6 @@ void SaveGeneralSettings() {
   bool meterFits = meter.beatsPerBar >= 1 && meter.beatsPerBar <= kMaxBeatsPerBar && meter.ticksPerBeat > 0;
   s.beatsPerBar = meterFits ? uint8_t(meter.beatsPerBar) : 0;
   s.ticksPerBeat = meterFits ? uint16_t(meter.ticksPerBeat) : 0;
+  s.editingOptions = uint8_t((s.editingOptions & ~kOnlyControllerN) | (gTransformOptions & kOnlyControllerN));
   if (OSErr err = WriteGeneralSettings(s); err != noErr) ReportError(err);
 }

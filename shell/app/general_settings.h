@@ -3,6 +3,8 @@
 // start-up and written back at quit.
 #pragma once
 
+#include "song/prefs/startup_settings.h"
+
 // Start-up: the windows' text size and font (a font unknown here becomes the application
 // font). A missing or damaged record changes nothing.
 void ReadFontSettings();
@@ -10,6 +12,10 @@ void ReadFontSettings();
 // and meter. A damaged record is reported on the console and changes nothing; the follow-up steps (the
 // resolution in force, applied again) run in every case.
 void ApplyGeneralSettings();
+// With the start-up settings read: the transform dialogs' controller number N takes the
+// saved lane controller (a number above 127 is left alone). The N-only flag comes back with
+// the general settings record above.
+void RestoreTransformController(const PrefsSettings* s);
 // Quit: the record is written with the settings in force (only when the event handlers are
 // installed, word 0 bit 0x10); an error is reported.
 void SaveGeneralSettings();

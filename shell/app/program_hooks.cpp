@@ -4,15 +4,20 @@
 #include "shell/app/media_import_routes.h"
 
 #include "audio/engine/audio_hooks.h"
+#include "audio/recording/recording_hooks.h"
 #include "audio/regions/region_tempo_follow.h"
 #include "editing/context_delete_hooks.h"
 #include "editing/edit_window_hooks.h"
 #include "song/model/song_context.h"
 #include "editing/editing_hooks.h"
 #include "editors/editor_hooks.h"
+#include "mixer/destinations/destination_items.h"
 #include "media/media_hooks.h"
+#include "mixer/window/mixer_clicks.h"
+#include "mixer/instrument_window/instrument_window_hooks.h"
 #include "media/overview/overview_hooks.h"
 #include "media/track_audio/track_audio_hooks.h"
+#include "mixer/presets/program_lists.h"
 #include "plugins/conductor_lock_channels.h"
 #include "plugins/plugin_engine_hooks.h"
 #include "plugins/host/insert_rack_states.h"
@@ -48,6 +53,7 @@ void InstallProgramHooks() {
   InstallSequencerHooks();
   InstallAudioHooks();
   InstallRegionHooks();
+  InstallRecordingHooks();
   InstallDialogSettingsHooks();
   InstallRecentFileHooks();
   InstallDocumentDialogHooks();
@@ -58,6 +64,7 @@ void InstallProgramHooks() {
   InstallProcessorChainHooks();
   InstallRedrawHooks();
   InstallCounterClicks();
+  InstallInstrumentWindow();
   InstallOpenDeferralHooks();
   InstallDocumentAppearanceHooks();
   InstallPluginEngineHooks();
@@ -72,7 +79,10 @@ void InstallProgramHooks() {
   InstallTrackAudioHooks();
   InstallPluginHooks();
   InstallInsertRackStateHooks();
+  InstallProgramListHooks();
   InstallSongListWindow();
+  InstallMixerWindow();
+  InstallDestinationHooks();
   gContextDeleteHooks.deleteSelectedSongs = RemoveSelectedSongs;
   gEditWindowHooks.activateSelectedSong = [] { SelectSongSlot(gCurrentSongIndex); };
   gProgressHooks.isQuitting = [] { return gQuitFlag == 1; };

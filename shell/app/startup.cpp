@@ -1,8 +1,11 @@
 #include "shell/app/startup.h"
+#include "shell/app/window_controls.h"
 
 #include "shell/app/random_table_refresh.h"
 
 #include "editors/toolbar/child_sequence_button.h"
+#include "mixer/window/mixer_clicks.h"
+#include "mixer/window/mixer_drawing.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -11,6 +14,7 @@
 #include "audio/devices/audio_driver.h"
 #include "plugins/library/plugin_discovery.h"
 #include "plugins/library/recent_plugins.h"
+#include "mixer/instrument_window/window_options.h"
 #include "platform/events/apple_events.h"
 #include "platform/files/folders.h"
 #include "platform/memory/memory.h"
@@ -116,6 +120,7 @@ void CreateStartupWindows() {
   MakeWindow(kTrackWindowKind, 353, &gTrackWindowRecord, 1, 0);
   MakeWindow(kSongListKind, 354, &gSongListRecord, 1, 0);
   MakeWindow(kInstrumentWindowKindId, 359, &gInstrumentWindowRecord, 1, 0);
+  MakeInstrumentWindowControls(gInstrumentWindowRecord.window, gInstrumentControlRun);
   MakeWindow(kEventListKind, 357, &gEventListRecord, 1, 0);
   MakePlaceholder(kConductorListKind, &gConductorListRecord, "Conductor List", Rect{100, 700, 420, 1000});
   MakeWindow(kMarkerListKind, 362, &gMarkerListRecord, 1, 0);
@@ -340,7 +345,7 @@ void StartUpApplication(int16_t) {
   PlaceStartupWindows();
   Handle layout = Handle();
   OSErr status = noErr;
-  ReadPreferencesData(&layout, &status);
+  if (ReadPreferencesData(&layout, &status)) RestoreTransformController(&gPrefsSettings);
   // 29.
   LoadAliasList(&gSongFileList);
   // 30-31. The audio output drivers; the saved devices are chosen again; then the plug-ins
@@ -353,6 +358,8 @@ void StartUpApplication(int16_t) {
   // 32.
   InitializeSongWorkspace(0, 0, 0);
   ApplyStartupLayout(layout);
+  UpdateMixerInsertArea();
+  InstallMixerDropHandler();
   LayoutEditorPanes();
   UpdateAllPaneScrollers();
   LayoutListWindowBars();
@@ -439,3 +446,4 @@ void ShowDefaultStartupWindows() {
   for (int16_t kind : {kInfoPanelWindowKind, kMainEditorWindowKind, kTrackWindowKind})
     SetWindowKindOpen(kind, true);
 }
+

@@ -4,6 +4,7 @@
 #include "shell/app/editor_state_dump.h"
 #include "shell/app/tempo_state_dump.h"
 #include "shell/app/transport_state_dump.h"
+#include "shell/app/instrument_window_state_dump.h"
 #include "shell/app/track_meter_state_dump.h"
 #include "editors/note_entry/editor_clicks.h"
 
@@ -21,6 +22,7 @@
 #include "sequencer/clock/transport_clock.h"
 #include "sequencer/transport/sync_source.h"
 #include "shell/dialogs/dialog_alerts.h"
+#include "shell/dialogs/nib_dialog.h"
 #include "shell/menus/menu_bar.h"
 #include "platform/quickdraw/ports.h"
 #include "shell/drawing/row_metrics.h"
@@ -87,6 +89,15 @@ void AppendWindows(std::string* out) {
   }
 }
 
+// The nib dialog running now: its title, when one is shown.
+void AppendNibDialog(std::string* out) {
+  if (!gCurrentNibDialog || !gCurrentNibDialog->window || !IsWindowVisible(gCurrentNibDialog->window))
+    return;
+  Str255 title;
+  GetWTitle(gCurrentNibDialog->window, title);
+  *out += "nibdialog " + PascalText(title) + "\n";
+}
+
 // The main editor's panes: top, and their scroll bars (shown, active, value, maximum and the
 // rectangle in global coordinates).
 void AppendPanes(std::string* out) {
@@ -105,22 +116,30 @@ void AppendPanes(std::string* out) {
   }
 }
 
-// The File menu's title in the bar and its items where they show when it opens.
-void AppendFileMenu(std::string* out) {
-  MenuRef menu = GetMenuHandle(kFileMenuId);
+constexpr MenuID kTransformMenuId = 430;
+
+// A menu's title in the bar and its items where they show when it opens.
+void AppendMenuPlaces(std::string* out, MenuID id) {
+  MenuRef menu = GetMenuHandle(id);
   Rect title;
-  if (!menu || !GetMenuTitleRect(kFileMenuId, &title)) return;
+  if (!menu || !GetMenuTitleRect(id, &title)) return;
   Str255 text;
   GetMenuTitle(menu, text);
-  *out += "menu " + std::to_string(kFileMenuId) + " " + RectText(title) + " " + PascalText(text) + "\n";
+  *out += "menu " + std::to_string(id) + " " + RectText(title) + " " + PascalText(text) + "\n";
   Point topLeft{GetMBarHeight(), title.left};
   for (MenuItemIndex item = 1; item <= CountMenuItems(menu); ++item) {
     Rect r;
     GetMenuItemBoundsAt(menu, topLeft, item, &r);
     GetMenuItemText(menu, item, text);
-    *out += "item " + std::to_string(kFileMenuId) + " " + std::to_string(item) + " " + RectText(r) + " " +
+    *out += "item " + std::to_string(id) + " " + std::to_string(item) + " " + RectText(r) + " " +
             PascalText(text) + "\n";
   }
+}
+
+// The File menu and the Transform menu.
+void AppendFileMenu(std::string* out) {
+  AppendMenuPlaces(out, kFileMenuId);
+  AppendMenuPlaces(out, kTransformMenuId);
 }
 
 // The sync source, where the MIDI clock goes and the frame-rate code.
@@ -177,6 +196,7 @@ std::string FormatStateDump() {
   AppendPanes(&out);
   AppendPaneNotes(&out);
   AppendFileMenu(&out);
+  AppendNibDialog(&out);
   out += "alerts " + std::to_string(CountAlertsShown()) + " " + std::to_string(GetLastAlertId()) + "\n";
   AppendSync(&out);
   AppendTransport(&out);
@@ -187,6 +207,7 @@ std::string FormatStateDump() {
   out += "open " + std::to_string(gOpenKind) + " " + std::to_string(gLastOpenResult) + "\n";
   AppendEditorState(&out);
   AppendTrackMeterState(&out);
+  AppendInstrumentWindowState(&out);
   AppendCounterStateDump(&out);
   AppendSongListStateDump(&out);
   AppendEditStateDump(&out);

@@ -36,7 +36,7 @@ void QuietPass() {
 // The pass ends at once: the ticks are halted already, the clock is switched back to idle and
 // the pass's own task ends with it.
 void HandleStop(uint8_t start, uint8_t* last) {
-  if (IsClockTaskPlaying()) StopTransport(false);
+  StopTransport(false);  // stopped already, it only shows the state again
   DrainIdleTasks();
   KeepTransportRequestBits(kKeptByStop);
   if (Flags() != start) gInfoPanelRefreshCountdown = kPanelRefreshPasses;

@@ -17,6 +17,7 @@
 #include "shell/base/event_records.h"
 #include "shell/dialogs/dialog_list.h"
 #include "shell/dialogs/dialog_state.h"
+#include "mixer/instrument_window/window_options.h"
 #include "shell/dialogs/value_fields.h"
 #include "shell/windows/editor_panes.h"
 #include "shell/windows/track_view_buttons.h"
@@ -82,11 +83,13 @@ ControlActionUPP ArrowActionOf(ControlRef control, int16_t code) {
   return front || dialogFront ? GetAppWindowControlAction(control) : nullptr;
 }
 
-// The instrument window's and the remote control's runs. Interim: their windows' steps are
-// not built, so a press in them only tracks.
+// The instrument window's and the remote control's runs. Interim: the remote control's steps
+// are not built, so a press in its run only tracks.
 bool TrackControlRuns(ControlRef control, Point point) {
-  if (IndexIn(control, gInstrumentControlRun, 4) < 0 && IndexIn(control, gRemoteControlRun, 5) < 0) return false;
-  TrackControl(control, point, nullptr);
+  int16_t instrument = IndexIn(control, gInstrumentControlRun, 4);
+  if (instrument < 0 && IndexIn(control, gRemoteControlRun, 5) < 0) return false;
+  if (TrackControl(control, point, nullptr) != kControlNoPart && instrument >= 0)
+    HandleInstrumentWindowControl(instrument, control);
   return true;
 }
 

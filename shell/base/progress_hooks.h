@@ -17,6 +17,7 @@ enum : int16_t {
   kProgressScanningPlugins = 8,
   kProgressConvertingFile = 24,  // an imported file converted into a new AIFF file
   kProgressWorking = 39,
+  kProgressReadingPresets = 40,
 };
 
 struct ProgressHooks {

@@ -235,6 +235,7 @@ int32_t TrackPopUp(WindowRef window, int32_t highlighted) {
       if (highlighted >= 0) DrawItem(highlighted, false);
       if (under >= 0) DrawItem(under, true);
       highlighted = under;
+      if (gPopUp.liveHook && under >= 0 && IsPopUpItemEnabled(under) && under < LastShown()) gPopUp.liveHook(under);
     }
     if (result == kTrackMouseUp) return under;
   }
@@ -280,6 +281,7 @@ void BeginPopUpMenu() {
   gPopUp.firstShown = 0;
   gPopUp.checkColumn = 1;
   gPopUp.drawHook = nullptr;
+  gPopUp.liveHook = nullptr;
   std::fill(std::begin(gPopUp.enabled), std::end(gPopUp.enabled), ~0u);
   std::fill(std::begin(gPopUp.marked), std::end(gPopUp.marked), 0u);
   std::fill(std::begin(gPopUp.flagged), std::end(gPopUp.flagged), 0u);
@@ -392,8 +394,10 @@ void FitPopUpToScreen(int32_t n) {
 }
 
 bool ShowNumberRangePopUp(uint32_t enableMask, int32_t current, int32_t first, int32_t last,
-                          int32_t extraFirst, int32_t extraLast, uint32_t rows, int32_t* number) {
+                          int32_t extraFirst, int32_t extraLast, uint32_t rows, int32_t* number,
+                          PopUpLiveHook live) {
   BeginPopUpMenu();
+  gPopUp.liveHook = live;
   if (rows != 0) gPopUp.rowsPerColumn = rows;
   int32_t mainCount = std::max(0, last - first + 1);
   for (int32_t k = 0; k < mainCount; ++k) {

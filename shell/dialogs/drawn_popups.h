@@ -16,6 +16,9 @@ constexpr int16_t kPopUpSeparatorText = 23;  // application text shown for "--" 
 
 // Draws an item of the flag mask (item index, its cell in the pop-up window's port).
 using PopUpDrawHook = void (*)(int32_t item, const Rect* cell);
+// Told of each enabled item the mouse moves onto while a drawn pop-up tracks, so that a value
+// can follow the mouse before it is released.
+using PopUpLiveHook = void (*)(int32_t item);
 
 // In memory only.
 struct PopUpBuildState {
@@ -36,6 +39,7 @@ struct PopUpBuildState {
   uint32_t marked[kPopUpMaskWords] = {};
   uint32_t flagged[kPopUpMaskWords] = {};
   PopUpDrawHook drawHook = nullptr;
+  PopUpLiveHook liveHook = nullptr;  // cleared by BeginPopUpMenu
   Rect window{};  // where the drawn pop-up was last shown (global)
 };
 enum : uint32_t { kPopUpGlyphMode = 1 };
@@ -77,9 +81,11 @@ int32_t ShowStrListPopUp(int32_t current, int16_t strListId, int32_t second);
 void FitPopUpToScreen(int32_t n);
 // Numbers first..last (among the first 32, those whose bit is clear in enableMask are
 // disabled), then extraFirst+1..extraLast when extraLast > extraFirst; current marked.
-// True with *number set when a number was chosen.
+// True with *number set when a number was chosen. live, when given, is told each item the
+// mouse moves onto (item k of the main range is the number first + k).
 bool ShowNumberRangePopUp(uint32_t enableMask, int32_t current, int32_t first, int32_t last,
-                          int32_t extraFirst, int32_t extraLast, uint32_t rows, int32_t* number);
+                          int32_t extraFirst, int32_t extraLast, uint32_t rows, int32_t* number,
+                          PopUpLiveHook live = nullptr);
 // A grid of the values 0, step, 2 x step .. count drawn as numbers (the glyph 217 after
 // them when step > 1, then the optional extra item). Multi-select: the items whose bit is
 // set in *result are marked and the chosen item's bit is toggled in *result; otherwise

@@ -182,6 +182,18 @@ void SetDialogNoteName(NibDialog* dialog, int32_t note, int32_t id) {
   SetDialogFieldText(dialog, name, id);
 }
 
+namespace {
+
+// Error text 27 once, the confirm refused, the field selected and made the focus item.
+void RefuseDialogField(WindowRef window, int32_t id) {
+  ReportAppErrorText(kValueOutOfRangeText);
+  gDialogInputValid = 0;
+  SelectDialogField(window, id);
+  gDialogFocusItem = uint32_t(id);
+}
+
+}  // namespace
+
 uint8_t GetDialogNumberInRange(WindowRef window, int32_t min, int32_t max, int32_t* out,
                                int32_t id) {
   if (!gDialogInputValid) return 0;
@@ -190,9 +202,17 @@ uint8_t GetDialogNumberInRange(WindowRef window, int32_t min, int32_t max, int32
     *out = value;
     return gDialogInputValid;
   }
-  ReportAppErrorText(kValueOutOfRangeText);
-  gDialogInputValid = 0;
-  SelectDialogField(window, id);
-  gDialogFocusItem = uint32_t(id);
+  RefuseDialogField(window, id);
+  return 0;
+}
+
+uint8_t GetDialogDoubleInRange(WindowRef window, double min, double max, double* out, int32_t id) {
+  if (!gDialogInputValid) return 0;
+  double value = GetDialogDouble(window, id);
+  if (value >= min && value <= max) {
+    *out = value;
+    return gDialogInputValid;
+  }
+  RefuseDialogField(window, id);
   return 0;
 }

@@ -47,4 +47,6 @@ void SetDialogNoteName(NibDialog* dialog, int32_t note, int32_t id);
 // selected and made the focus item. Answers gDialogInputValid.
 uint8_t GetDialogNumberInRange(WindowRef window, int32_t min, int32_t max, int32_t* out,
                                int32_t id);
+// The same for a decimal number (not finite: out of range).
+uint8_t GetDialogDoubleInRange(WindowRef window, double min, double max, double* out, int32_t id);
 constexpr int32_t kValueOutOfRangeText = 27;

@@ -13,7 +13,7 @@ MenuRef gFileMenu = nullptr, gWindowMenu = nullptr,
 namespace {
 
 constexpr int16_t kSubmenusBeforeStyles[] = {193, 77, 66, 67, 68, 69, 86, 91, 87, 88, 70, 72, 79, 73};
-constexpr int16_t kSubmenusAfterStyles[] = {85, 95, 92, 93, 96, 184};
+constexpr int16_t kSubmenusAfterStyles[] = {85, 95, 92, 93, 96, 184, 89};
 constexpr int16_t kStyleMenuId = 73;
 constexpr MenuItemIndex kChoosableParents[] = {2, 16, 12};
 

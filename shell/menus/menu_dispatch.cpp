@@ -1,5 +1,6 @@
 #include "shell/menus/menu_dispatch.h"
 
+#include "mixer/outputs/midi_reset_menu.h"
 #include "platform/quickdraw/cursors.h"
 #include "shell/app/app_entry.h"
 #include "shell/app/app_events.h"
@@ -50,6 +51,7 @@ OSStatus DispatchByMenuId(int16_t menuId, int16_t item) {
     case kStyleMenuResId: return HandleStyleMenu(item);
     case kRecentSongsMenuId: return HandleRecentMenu(&gSongFileList, item, kFileOpenItem);
     case 93: return HandleRecentMenu(&gMediaFileList, item, 12);
+    case kMidiResetMenuId: HandleMidiResetMenu(item); return noErr;
     case kRecentImportsMenuId: return HandleRecentMenu(&gImportFileList, item, 16);
     default: return DispatchSubmenuCommand(menuId, item);
   }

@@ -1,6 +1,7 @@
 #include "shell/menus/menu_routes.h"
 
 #include "editing/edit_commands.h"
+#include "editing/transforms/transform_menu.h"
 #include "editors/editor_commands.h"
 #include "editors/panes/timeline_zoom.h"
 #include "media/audio_file_commands.h"

@@ -10,7 +10,11 @@
 #include "platform/quickdraw/ports.h"
 #include "platform/quickdraw/text.h"
 #include "sequencer/clock/sequencer_clock.h"
+#include "platform/menus/menus.h"
+#include "platform/resources/resource_manager.h"
 #include "sequencer/transport/counter_buttons.h"
+#include "sequencer/transport/sync_source.h"
+#include "sequencer/transport/varispeed.h"
 #include "shell/base/event_records.h"
 #include "shell/drawing/drawing_ports.h"
 #include "shell/drawing/scratch_rect.h"
@@ -161,16 +165,42 @@ void RedrawCounterFieldInPanel(int16_t n) {
   DrawCounterDisplay(0);
 }
 
-int32_t CounterClick(AppWindow*, Point local, EventRecord*) {
+// The sync label's pop-up: the sources by their names, the current one checked.
+static void ChooseSyncSourceFromPanel(Point local) {
+  constexpr int16_t kSyncPopUpMenu = 208, kSyncNames = 136, kSources = 8;
+  static const unsigned char kNoTitle[] = {0};
+  MenuRef menu = NewMenu(kSyncPopUpMenu, kNoTitle);
+  if (!menu) return;
+  for (int16_t code = 0; code < kSources; ++code) {
+    Str255 name;
+    GetIndString(name, kSyncNames, int16_t(code + 1));
+    AppendMenuItemTextLiteral(menu, name);
+    CheckMenuItem(menu, MenuItemIndex(code + 1), code == GetSyncSource());
+    if (!SyncSourceIsValid(code)) DisableMenuItem(menu, MenuItemIndex(code + 1));
+  }
+  Point where = local;
+  LocalToGlobal(&where);
+  int32_t chosen = PopUpMenuSelect(menu, where.v, where.h, int16_t(GetSyncSource() + 1));
+  if ((chosen >> 16) == kSyncPopUpMenu) SelectSyncSourceMenu(int16_t(chosen & 0xFFFF));
+  DisposeMenu(menu);
+}
+
+int32_t CounterClick(AppWindow*, Point local, EventRecord* event) {
   gLastMousePoint = local;
   if (ClickTempoControls(local)) return 0;
   if (int16_t button = ElementAt(local, kCounterButtonCount, GetCounterButtonRect); button >= 0) {
-    CounterButtonAction(button);
+    // The forward button's contextual menu chooses between tempo and varispeed.
+    if (button != kCounterButtonForward || !ShowTempoModeMenu(event, button)) CounterButtonAction(button);
     RedrawPanelNow();
     return 0;
   }
   if (int16_t indicator = ElementAt(local, kCounterIndicatorCount, GetCounterIndicatorRect); indicator >= 0) {
     ToggleCounterIndicator(indicator);
+    RedrawPanelNow();
+    return 0;
+  }
+  if (PointIn(local, kSyncLabelCell)) {
+    ChooseSyncSourceFromPanel(local);
     RedrawPanelNow();
     return 0;
   }

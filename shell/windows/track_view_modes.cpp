@@ -14,6 +14,8 @@ uint32_t gSelectedRowMask = 0;
 
 namespace {
 
+constexpr uint8_t kWaveformViewMode = 9;
+
 bool IsTrackRow(const EditorPane& pane) { return pane.kind < 1; }
 
 bool IsDrumMode(uint8_t mode) { return mode == kRowViewMode || mode == kRowViewMode2; }
@@ -28,8 +30,15 @@ int16_t PaneCount() {
   return gEditorPaneCount < 0 ? 0 : gEditorPaneCount > kMaxEditorPanes ? kMaxEditorPanes : gEditorPaneCount;
 }
 
-// A drum view needs the track's drum data.
+// An audio track shows its waveform where a MIDI track shows notes, drums or data.
+bool IsCurrentAudioTrack() {
+  return HasRealCurrentTrack() && TrackEntryView(gCurrentTrack).OutputKind() == kAudioTrackOutputKind;
+}
+
+// A drum view needs the track's drum data; an audio track takes the waveform view for the
+// modes below 8.
 uint8_t UsableMode(uint8_t mode) {
+  if (mode < kSpecialViewMode && IsCurrentAudioTrack()) return kWaveformViewMode;
   if (!IsDrumMode(mode)) return mode;
   return HasRealCurrentTrack() && TrackEntryView(gCurrentTrack).DrumData() ? mode : kNoteViewMode;
 }

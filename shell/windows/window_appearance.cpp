@@ -183,6 +183,11 @@ void SetForeColorIndex(int16_t n) {
   if (IsColourScreen() && GetStyleColour(n, &rgb)) RGBForeColor(&rgb);
 }
 
+void SetPanelBackColor(int16_t n) {
+  RGBColor rgb;
+  if (IsColourScreen() && GetStyleColour(n, &rgb)) RGBBackColor(&rgb);
+}
+
 void ReleaseAppearanceStyle() {
   DisposeStyleIcons();
   DisposeTransportImages();

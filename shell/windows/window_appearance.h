@@ -118,5 +118,7 @@ void SetWindowsContentColour(int16_t which);
 bool GetStyleColour(int16_t n, RGBColor* rgb);
 // Fore colour = entry n of the program colour table, on a colour screen with a table.
 void SetForeColorIndex(int16_t n);
+// Back colour = entry n of the program colour table, on a colour screen with a table.
+void SetPanelBackColor(int16_t n);
 // Releases everything a style holds (quit, tests).
 void ReleaseAppearanceStyle();

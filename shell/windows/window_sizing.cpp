@@ -1,4 +1,5 @@
 #include "shell/windows/window_sizing.h"
+#include "shell/windows/instrument_strip_layout.h"
 
 #include <algorithm>
 
@@ -13,6 +14,7 @@
 #include "shell/drawing/scratch_rect.h"
 #include "shell/drawing/screen_bounds.h"
 #include "shell/windows/editor_panes.h"
+#include "shell/windows/instrument_strip_layout.h"
 #include "song/instruments/instrument_table.h"
 #include "song/model/song_context.h"
 #include "song/model/songs.h"
@@ -169,6 +171,7 @@ void SizeWindowNoUpdate(WindowRef window, int16_t width, int16_t height) {
 }
 
 void SizeInstrumentWindowToContent() {
+  LayoutInstrumentStrip();
   AppWindow* w = GetWindowForKind(kInstrumentWindowKindId);
   WindowRef window = GetAppWindowRef(w);
   if (!window) return;

@@ -308,6 +308,27 @@ double TickToSubframesExact(uint8_t* song, int64_t tick) {
   return double(passes) * periodTime + ExactWithinMap(*x, tick - passes * period);
 }
 
+void TickRangeToSubframesExact(uint8_t* song, int64_t firstTick, int32_t count, double* out) {
+  if (count <= 0) return;
+  if (!song || !ReadU32BE(song + kSongConductorMap)) {
+    std::fill(out, out + count, 0.0);
+    return;
+  }
+  uint8_t* map = gEmptyConductorMap;
+  const TimeIndex* x = GetTimeIndex(song, &map);
+  int64_t period = RepeatPeriod(song);
+  double periodTime = period > 0 ? ExactWithinMap(*x, period + 1) : 0.0;
+  for (int32_t i = 0; i < count; ++i) {
+    int64_t tick = std::max<int64_t>(firstTick + i, 1);
+    if (period == 0 || tick <= period + 1) {
+      out[i] = ExactWithinMap(*x, tick);
+    } else {
+      int64_t passes = (tick - 1) / period;
+      out[i] = double(passes) * periodTime + ExactWithinMap(*x, tick - passes * period);
+    }
+  }
+}
+
 int64_t SubframesToTickExact(double subframes, ConductorState* state, uint8_t* song) {
   uint8_t* map = gEmptyConductorMap;
   const TimeIndex* x = GetTimeIndex(song, &map);

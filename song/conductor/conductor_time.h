@@ -38,6 +38,9 @@ int32_t TimeToTickInSong(int32_t time, ConductorState* state, uint8_t* song);
 
 // Subframes of tick (at least 1) as a double, not rounded; 0 without a song or map.
 double TickToSubframesExact(uint8_t* song, int64_t tick);
+// The same for count consecutive ticks from firstTick, each value exactly the one above; the
+// map's index is looked up once.
+void TickRangeToSubframesExact(uint8_t* song, int64_t firstTick, int32_t count, double* out);
 // The tick at a time in subframes as a 64-bit tick (1 without a song); the tempo in force
 // is left in state. Follows the repeat flag as TickToSubframesExact does.
 int64_t SubframesToTickExact(double subframes, ConductorState* state, uint8_t* song);

@@ -1,5 +1,6 @@
 #include "song/conductor/sample_position.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "song/conductor/conductor_time.h"
@@ -10,13 +11,31 @@ namespace {
 
 double SubframesPerSecond() { return SubframesPerSecondForRate(gSmpteRateCode); }
 
+int64_t SubframesToSamplePosition(double subframes, double subframesPerSecond, float rate) {
+  double samples = subframes / subframesPerSecond * double(rate) + 0.5;
+  return samples > 0 ? int64_t(uint64_t(samples)) : 0;
+}
+
 }  // namespace
 
 int64_t TickToSamplePositionInSong(int32_t tick, float rate, uint8_t* song) {
   if (song == nullptr || !(rate > 0)) return 0;
-  double subframes = TickToSubframesExact(song, tick < 1 ? 1 : tick);
-  double samples = subframes / SubframesPerSecond() * double(rate) + 0.5;
-  return samples > 0 ? int64_t(uint64_t(samples)) : 0;
+  return SubframesToSamplePosition(TickToSubframesExact(song, tick < 1 ? 1 : tick), SubframesPerSecond(), rate);
+}
+
+void TickRangeToSamplePositionsInSong(int32_t firstTick, int32_t count, float rate, uint8_t* song, int64_t* out) {
+  if (song == nullptr || !(rate > 0)) {
+    std::fill(out, out + std::max(count, 0), int64_t(0));
+    return;
+  }
+  constexpr int32_t kPiece = 512;
+  double subframes[kPiece];
+  double perSecond = SubframesPerSecond();
+  for (int32_t done = 0; done < count; done += kPiece) {
+    int32_t n = std::min(kPiece, count - done);
+    TickRangeToSubframesExact(song, int64_t(firstTick) + done, n, subframes);
+    for (int32_t i = 0; i < n; ++i) out[done + i] = SubframesToSamplePosition(subframes[i], perSecond, rate);
+  }
 }
 
 int64_t TickToSamplePosition(int32_t tick, float rate) { return TickToSamplePositionInSong(tick, rate, gCurrentSong); }

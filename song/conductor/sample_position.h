@@ -9,6 +9,8 @@
 // a given song; 0 without a song.
 int64_t TickToSamplePosition(int32_t tick, float rate);
 int64_t TickToSamplePositionInSong(int32_t tick, float rate, uint8_t* song);
+// The positions of count consecutive ticks from firstTick in a song, each the one above.
+void TickRangeToSamplePositionsInSong(int32_t firstTick, int32_t count, float rate, uint8_t* song, int64_t* out);
 // The tick of the current song at a sample position (1 without a song).
 uint32_t SamplePositionToTick(int64_t position, float rate);
 

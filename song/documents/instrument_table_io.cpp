@@ -12,6 +12,7 @@
 #include "song/documents/plugin_record_io.h"
 #include "song/instruments/instrument_record.h"
 #include "song/instruments/instrument_table.h"
+#include "song/instruments/instrument_volumes.h"
 #include "song/instruments/plugin_records.h"
 
 namespace {
@@ -172,5 +173,7 @@ void InstallInstrumentTable(Handle table) {
     uint8_t* record = GetInstrumentRecord(i);
     if (record) ResolveInstrumentParts(record, record[kInstPartMask]);
   }
+  // The link bytes of a stored table are not trusted: the chains come from the group numbers.
+  RebuildLinkGroups();
   RebuildInstrumentState();
 }

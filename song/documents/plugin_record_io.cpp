@@ -29,6 +29,8 @@ OSErr WritePluginRecordHandles(Handle record) {
   if (!record) return GetLastFileError();
   Handle pending = PendingRackState(record);
   Handle state = pending ? Handle() : SaveInsertRackState(record);
+  // A rack without plug-ins saves a bare header; the file keeps no state for it.
+  if (state && CountRackStateRecords(state) == 0) DisposeInsertRackState(&state);
   Handle written = pending ? pending : state;
   bool hasRackWord = GetHandleSize(record) >= kPluginRecordRackWord + 4;
   uint32_t rackWord = hasRackWord ? ReadU32BE(*record + kPluginRecordRackWord) : 0;

@@ -14,6 +14,7 @@
 #include "song/documents/plugin_record_io.h"
 #include "song/events/seq_event.h"
 #include "song/instruments/plugin_records.h"
+#include "song/model/media_hooks.h"
 #include "song/model/song_layout.h"
 #include "song/model/track_sections.h"
 
@@ -208,6 +209,7 @@ OSErr ReadTrackData(uint8_t* entry, const TrackPresence& presence, OSErr* eventC
   ReadPluginRecord(entry + kTrackRegionList2, presence.audio2, entry[kTrackOutputKind]);
   ForgetStoredMovieState(entry + kTrackRegionList);
   ForgetStoredMovieState(entry + kTrackRegionList2);
+  if (GetDocumentInputError() == noErr) NormalizeReadTrackRegions(entry);
   return GetDocumentInputError();
 }
 

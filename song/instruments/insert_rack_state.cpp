@@ -1,6 +1,7 @@
 #include "song/instruments/insert_rack_state.h"
 
 #include <cstring>
+#include <vector>
 
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
@@ -97,22 +98,32 @@ void FixMidiMasks(uint8_t* record, uint32_t version) {
 }
 
 // Reads the blocks each record names into the record's handle words (a word of 0: none).
+// Every word is cleared before the first block is read, so that a failure part way leaves
+// only handles this read made for the state's disposal, never a word taken from the file.
 OSErr ReadRecordBlocks(Handle state, uint32_t version) {
+  std::vector<uint8_t> present;
   for (int32_t n = 0, at; (at = GetRackStateRecord(state, n)) >= 0; ++n) {
     if (version < 4) MoveOldHandleWords(Bytes(state) + at);
     for (int32_t word : kRecordHandles) {
-      bool present = ReadU32BE(Bytes(state) + at + word) != 0;
+      present.push_back(ReadU32BE(Bytes(state) + at + word) != 0);
       WriteU32BE(Bytes(state) + at + word, 0);
-      Handle block;
-      if (present && ReadSizedDocumentHandle(&block) != noErr) return GetDocumentInputError();
-      WriteU32BE(Bytes(state) + at + word, block.id);
     }
     FixMidiMasks(Bytes(state) + at, version);
+  }
+  size_t next = 0;
+  for (int32_t n = 0, at; (at = GetRackStateRecord(state, n)) >= 0; ++n) {
+    for (int32_t word : kRecordHandles) {
+      Handle block;
+      if (present[next++] && ReadSizedDocumentHandle(&block) != noErr) return GetDocumentInputError();
+      WriteU32BE(Bytes(state) + at + word, block.id);
+    }
   }
   return noErr;
 }
 
 OSErr UpgradeRackState(Handle state, uint32_t version) {
+  // A state of a later form than this program knows is refused rather than misread.
+  if (version > kRackStateVersion) return paramErr;
   OSErr err = noErr;
   if (version < 2) err = WidenOldRecords(state);
   if (err == noErr && version < 3) err = WidenOldHeader(state);
@@ -199,6 +210,33 @@ void DisposeInsertRackState(Handle* cell) {
     }
   }
   DisposeHandle(state);
+}
+
+OSErr DuplicateInsertRackState(Handle state, Handle* copy) {
+  *copy = Handle();
+  if (!state || !IsValidHandle(state)) return noErr;
+  Handle dup;
+  OSErr err = DuplicateHandleWithReserve(state, &dup);
+  if (err != noErr) return err;
+  // The copy first names no block, so that a failure half-way disposes only its own.
+  for (int32_t n = 0, at; (at = GetRackStateRecord(dup, n)) >= 0; ++n)
+    for (int32_t word : kRecordHandles) WriteU32BE(Bytes(dup) + at + word, 0);
+  for (int32_t n = 0, at; err == noErr && (at = GetRackStateRecord(state, n)) >= 0; ++n) {
+    for (int32_t word : kRecordHandles) {
+      Handle block(ReadU32BE(Bytes(state) + at + word));
+      if (!block || !IsValidHandle(block)) continue;
+      Handle twin;
+      err = DuplicateHandleWithReserve(block, &twin);
+      if (err != noErr) break;
+      WriteU32BE(Bytes(dup) + at + word, twin.id);
+    }
+  }
+  if (err != noErr) {
+    DisposeInsertRackState(&dup);
+    return err;
+  }
+  *copy = dup;
+  return noErr;
 }
 
 OSErr ApplyInsertRackState(Handle rack, Handle state) {

@@ -67,6 +67,10 @@ enum : int32_t {
   kRackPluginPresetRecord = 100,// handle of a 96-byte preset record, 0 none
   kRackPluginValues = 108,      // p x f32, then s state bytes
 };
+// The preset record a plug-in without opaque state keeps: u32 1, then the program's name.
+constexpr int32_t kRackPresetRecordBytes = 96;
+constexpr int32_t kRackPresetName = 32;  // length-prefixed, at most 63 characters
+constexpr int32_t kRackPresetNameMax = 63;
 // Bits of the record's flags word.
 constexpr uint32_t kRackPluginKeepValues = 0x40;  // the parameter values are not restored
 
@@ -87,6 +91,9 @@ OSErr WriteInsertRackState(Handle state);
 OSErr ReadInsertRackState(Handle* cell);
 // Disposes a state handle and the blocks its records name, and clears the cell.
 void DisposeInsertRackState(Handle* cell);
+// A copy of a state with copies of the blocks its records name, so that the two never share
+// a block. On a memory failure nothing stays allocated, *copy is 0 and the error is returned.
+OSErr DuplicateInsertRackState(Handle state, Handle* copy);
 // Re-creates the state's chain in the rack (through the plug-in host); 0, or the first
 // error. Not installed: -4.
 OSErr ApplyInsertRackState(Handle rack, Handle state);

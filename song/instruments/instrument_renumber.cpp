@@ -17,6 +17,7 @@ namespace {
 
 constexpr uint16_t kNoInstrumentWord = 0xFFFF;
 constexpr int32_t kMaxChildDepth = 8;
+constexpr uint16_t kInstrumentSelection = 4;  // the mixer selection kind of an instrument
 
 // How old instrument indexes map to new ones. For a removed index, track words take the best
 // surviving match (or leave the table) and engine channels the nearest survivor before it.
@@ -116,6 +117,21 @@ void ApplyMap(InstrumentMap& map) {
   ForEachInstrumentPlugin(MapEngineChannel, &map);
 }
 
+// A song's mixer selection of an instrument names it by its index.
+void RenumberMixerSelections(const InstrumentMap& map) {
+  if (!gSongHandles || !IsValidHandle(gSongHandles)) return;
+  int32_t slots = std::min<int32_t>(gSongCount, GetHandleSize(gSongHandles) / 4);
+  for (int32_t i = 0; i < slots; ++i) {
+    Handle song(ReadU32BE(*gSongHandles + 4 * i));
+    if (!song || !IsValidHandle(song) || GetHandleSize(song) < kSongHeaderSize) continue;
+    uint8_t* p = reinterpret_cast<uint8_t*>(*song);
+    if (ReadU16BE(p + kSongSelectionKind) != kInstrumentSelection) continue;
+    int32_t item = ReadU16BE(p + kSongMixerItem);
+    if (item < int32_t(map.next.size()) && map.next[size_t(item)] >= 0)
+      WriteU16BE(p + kSongMixerItem, uint16_t(map.next[size_t(item)]));
+  }
+}
+
 }  // namespace
 
 void RenumberInstrumentReferencesForDeletion(int32_t bit) {
@@ -151,4 +167,14 @@ void RenumberInstrumentReferencesForInsertion(int32_t at, int32_t count) {
   map.insertAt = std::max(at, 0);
   map.insertCount = count;
   ApplyMap(map);
+}
+
+void RenumberInstrumentReferencesForOrder(const int32_t* newIndex, int32_t count) {
+  if (!newIndex || count <= 0) return;
+  InstrumentMap map;
+  map.next.assign(newIndex, newIndex + count);
+  map.trackTarget.assign(size_t(count), -1);
+  map.channelTarget.assign(size_t(count), 0);
+  ApplyMap(map);
+  RenumberMixerSelections(map);
 }

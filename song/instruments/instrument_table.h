@@ -119,6 +119,10 @@ void DeleteMidiInstruments();
 // insertion of count records at index at.
 void RenumberInstrumentReferencesForDeletion(int32_t bit);
 void RenumberInstrumentReferencesForInsertion(int32_t at, int32_t count);
+// The first `count` instruments took new places (newIndex[old] is the new index of old): the
+// tracks' instrument words, the engine channels and the open songs' mixer selections of an
+// instrument follow them.
+void RenumberInstrumentReferencesForOrder(const int32_t* newIndex, int32_t count);
 // Pastes the selected instruments of a clipboard table at gInstrumentInsertionPoint.
 OSErr PasteInstrumentsFrom(Handle clipboardTable);
 // The clipboard's table when it holds instrument data; see song/model/clipboard_record.h.

@@ -1,17 +1,38 @@
 #include "song/instruments/instrument_volumes.h"
 
+#include <algorithm>
+
 #include "platform/memory/byte_order.h"
+#include "shell/base/arithmetic.h"
 #include "song/instruments/instrument_record.h"
 #include "song/instruments/instrument_table.h"
 
 int32_t gMasterGain = 4096;
 int32_t gMasterCurveGain = 4096;
 
-// Interim: a square-law curve until the mixer's own curve resource is read.
+namespace {
+
+constexpr std::array<uint16_t, kVolumeCurveSize> MakeVolumeCurve() {
+  std::array<uint16_t, kVolumeCurveSize> curve{};
+  for (uint32_t v = 0; v < kVolumeCurveSize; ++v) curve[v] = uint16_t(v * v * 32768u / (127u * 127u));
+  return curve;
+}
+
+}  // namespace
+
+const std::array<uint16_t, kVolumeCurveSize> gVolumeCurve = MakeVolumeCurve();
+
 uint32_t VolumeCurveValue(int32_t volume) {
   if (volume < 0) volume = 0;
   if (volume > 127) volume = 127;
-  return uint32_t(volume * volume) * 32768u / (127u * 127u);
+  return gVolumeCurve[size_t(volume)];
+}
+
+int32_t LookupVolumeCurveIndex(int32_t level) {
+  if (level < 1) return 0;
+  auto at = std::lower_bound(gVolumeCurve.begin(), gVolumeCurve.end(), uint32_t(level),
+                             [](uint16_t gain, uint32_t l) { return gain < l; });
+  return at == gVolumeCurve.end() ? kVolumeCurveSize - 1 : int32_t(at - gVolumeCurve.begin());
 }
 
 int16_t GetInstrumentVolume(const uint8_t* record) { return ReadI16BE(record + kInstVolume); }
@@ -29,7 +50,7 @@ void SetMasterVolume(int32_t v) {
   if (master) v = SetInstrumentVolume(master, v);
   if (v < 0) v = 0;
   if (v > 127) v = 127;
-  gMasterGain = v * 4096 / 127;
+  gMasterGain = MulDivRound32(v, 4096, 127);
   gMasterCurveGain = int32_t((VolumeCurveValue(v) * 4096u) >> 15);
 }
 

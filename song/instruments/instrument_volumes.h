@@ -2,15 +2,21 @@
 // master volume, sends and link groups.
 #pragma once
 
+#include <array>
 #include <cstdint>
 
-// The master gain values derived from the master volume: v x 4096 / 127 and
+// The master gain values derived from the master volume: v x 4096 / 127 rounded and
 // curve x 4096 >> 15.
 extern int32_t gMasterGain;
 extern int32_t gMasterCurveGain;
 
-// The gain-curve value (32768 = unity) of a volume 0..127.
+// The volume curve: the gain (32768 = unity) of each volume 0..127, (v / 127) squared.
+constexpr int32_t kVolumeCurveSize = 128;
+extern const std::array<uint16_t, kVolumeCurveSize> gVolumeCurve;
+// The gain-curve value of a volume (clamped to 0..127).
 uint32_t VolumeCurveValue(int32_t volume);
+// The smallest volume whose gain is at least the level; 0 for levels below 1.
+int32_t LookupVolumeCurveIndex(int32_t level);
 int16_t GetInstrumentVolume(const uint8_t* record);
 // Stores the volume clamped to 0..127 and its curve value; returns the clamped volume.
 int16_t SetInstrumentVolume(uint8_t* record, int32_t value);

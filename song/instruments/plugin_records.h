@@ -19,6 +19,11 @@ constexpr int32_t kPluginRecordOldSize = 68;
 constexpr int32_t kPluginRecordOldSize2 = 70;
 constexpr int32_t kPluginRecordRate = 32;
 constexpr int32_t kPluginRecordFlags = 37;
+// A track's audio record: sample encoding, channels, bits per sample and the rate as 16.16.
+constexpr int32_t kPluginRecordEncoding = 74;
+constexpr int32_t kPluginRecordChannels = 78;
+constexpr int32_t kPluginRecordBits = 80;
+constexpr int32_t kPluginRecordFixedRate = 82;
 constexpr int32_t kPluginRecordRegions = 126;
 constexpr int32_t kPluginRecordRackState = 134;
 constexpr int32_t kPluginRecordTail = 150;

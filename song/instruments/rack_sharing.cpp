@@ -3,6 +3,7 @@
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
 #include "shell/base/memory_reserve.h"
+#include "song/instruments/insert_rack_state.h"
 #include "song/instruments/instrument_table.h"
 #include "song/instruments/rack_automation_fields.h"
 #include "song/instruments/plugin_hooks.h"
@@ -147,20 +148,65 @@ static OSErr DuplicateTrackAudioBlocks(Handle dup) {
   return noErr;
 }
 
+namespace {
+
+// The saved state a rack holds while its plug-ins are not open (flag 0x10, +134), or 0.
+Handle WaitingRackState(Handle rack) {
+  if (!rack || !IsValidHandle(rack) || GetHandleSize(rack) < kPluginRecordBytes) return Handle();
+  const uint8_t* p = RackBytes(rack);
+  if (!(p[kPluginRecordFlags] & kPluginFlagRackPending)) return Handle();
+  Handle state(ReadU32BE(p + kPluginRecordRackState));
+  return state && IsValidHandle(state) ? state : Handle();
+}
+
+void SetWaitingRackState(Handle rack, Handle state) {
+  if (GetHandleSize(rack) < kPluginRecordBytes) return;
+  WriteU32BE(RackBytes(rack) + kPluginRecordRackState, state.id);
+  if (state) RackBytes(rack)[kPluginRecordFlags] |= kPluginFlagRackPending;
+  else RackBytes(rack)[kPluginRecordFlags] &= uint8_t(~kPluginFlagRackPending);
+}
+
+void DisposeDuplicate(Handle dup) {
+  Handle state = WaitingRackState(dup);
+  DisposeInsertRackState(&state);
+  DisposeRackPointList(dup);
+  DisposeHandle(dup);
+}
+
+// The rack block duplicated with blocks of its own (point list, audio blocks, the waiting
+// state) and, for now, no plug-ins.
+OSErr DuplicateRackBlock(Handle rack, Handle* copy) {
+  *copy = Handle();
+  Handle dup;
+  OSErr err = DuplicateHandleWithReserve(rack, &dup);
+  if (err != noErr) return err;
+  Handle waiting = WaitingRackState(rack), state;
+  if (GetHandleSize(dup) >= kPluginRecordBytes) SetWaitingRackState(dup, Handle());
+  if (IsInsertRack(dup)) {
+    RackBytes(dup)[kRackFlags] &= uint8_t(~kRackFlagShared);
+    SetChainCell(dup, 0);
+  }
+  err = DuplicateRackPointList(dup);
+  if (err == noErr) err = DuplicateTrackAudioBlocks(dup);
+  if (err == noErr) err = DuplicateInsertRackState(waiting, &state);
+  if (err != noErr) {
+    DisposeDuplicate(dup);
+    return err;
+  }
+  SetWaitingRackState(dup, state);
+  *copy = dup;
+  return noErr;
+}
+
+}  // namespace
+
 OSErr DuplicateRackShared(Handle rack, Handle* copy) {
   *copy = Handle();
   if (!rack || !IsValidHandle(rack)) return noErr;
   Handle dup;
-  OSErr err = DuplicateHandleWithReserve(rack, &dup);
+  OSErr err = DuplicateRackBlock(rack, &dup);
   if (err != noErr) return err;
-  err = DuplicateRackPointList(dup);
-  if (err == noErr) err = DuplicateTrackAudioBlocks(dup);
-  if (err != noErr) {
-    DisposeRackPointList(dup);
-    DisposeHandle(dup);
-    return err;
-  }
-  if (!IsInsertRack(dup) || ChainCell(dup) == 0) {
+  if (!IsInsertRack(rack) || ChainCell(rack) == 0) {
     *copy = dup;
     return noErr;
   }
@@ -173,13 +219,58 @@ OSErr DuplicateRackShared(Handle rack, Handle* copy) {
     if (!list) err = memFullErr;
   }
   if (err != noErr) {
-    DisposeRackPointList(dup);
-    DisposeHandle(dup);
+    DisposeDuplicate(dup);
     return err;
   }
   RackBytes(dup)[kRackFlags] |= kRackFlagShared;
   SetChainCell(dup, list.id);
   *copy = dup;
+  return noErr;
+}
+
+OSErr DuplicateRackWithSavedState(Handle rack, Handle* copy) {
+  *copy = Handle();
+  if (!rack || !IsValidHandle(rack)) return noErr;
+  // A rack that lists shared plug-ins is no live chain to save, and without the plug-in
+  // host there is no saving: either stays shared.
+  if (IsInsertRackShared(rack) || !gInstrumentPluginHooks.saveInsertRackState)
+    return DuplicateRackShared(rack, copy);
+  Handle dup;
+  OSErr err = DuplicateRackBlock(rack, &dup);
+  if (err != noErr || !IsInsertRack(rack) || ChainCell(rack) == 0) {
+    *copy = dup;
+    return err;
+  }
+  Handle state = SaveInsertRackState(rack);
+  if (!state) {
+    DisposeDuplicate(dup);
+    return memFullErr;
+  }
+  if (GetHandleSize(dup) < kPluginRecordBytes) {
+    DisposeInsertRackState(&state);  // a block too short to keep a state keeps no plug-ins
+  } else {
+    Handle old = WaitingRackState(dup);
+    DisposeInsertRackState(&old);
+    SetWaitingRackState(dup, state);
+  }
+  *copy = dup;
+  return noErr;
+}
+
+OSErr GiveRackSavedState(Handle from, uint8_t* cell, float rate) {
+  Handle state = WaitingRackState(from);
+  if (!state) return noErr;
+  Handle rack(ReadU32BE(cell));
+  if (rack && (!IsInsertRack(rack) || ChainCell(rack) != 0 || WaitingRackState(rack))) return noErr;
+  Handle copy;
+  OSErr err = DuplicateInsertRackState(state, &copy);
+  if (err != noErr) return err;
+  if (!rack) rack = EnsureInsertRack(cell, rate, true, &err);
+  if (!rack || GetHandleSize(rack) < kPluginRecordBytes) {
+    DisposeInsertRackState(&copy);
+    return err != noErr ? err : OSErr(paramErr);
+  }
+  SetWaitingRackState(rack, copy);
   return noErr;
 }
 

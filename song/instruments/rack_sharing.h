@@ -44,9 +44,19 @@ void SetTrackTreeRacksShared(int32_t shared);
 int32_t SetInstrumentRackShared(void* arg, uint8_t* instrument);
 
 // A rack of its own for a copy: the block duplicated with its own copy of the automation
-// point list, its plug-ins listed as shared (each listed instance one more reference).
-// Returns 0 in *copy and the error when memory is short.
+// point list and of a saved state waiting in it, its plug-ins listed as shared (each listed
+// instance one more reference). Returns 0 in *copy and the error when memory is short.
 OSErr DuplicateRackShared(Handle rack, Handle* copy);
+// The clipboard's copy of a channel: the block duplicated as above but with no plug-ins; the
+// saved state of the rack's live chain waits in it (the record's pending state) until a paste
+// opens fresh plug-ins from it. A rack without plug-ins keeps no state; a rack that lists
+// shared plug-ins is copied as DuplicateRackShared does.
+OSErr DuplicateRackWithSavedState(Handle rack, Handle* copy);
+// Gives the rack in cell (a big-endian handle word; a rack at `rate` is made when the cell
+// is empty) a copy of the saved state waiting in `from`, when `from` has one and that rack
+// has neither plug-ins nor a waiting state of its own. The host opens it with the other
+// waiting states (InstantiatePendingInsertRacks). 0, or the memory error.
+OSErr GiveRackSavedState(Handle from, uint8_t* cell, float rate);
 // Lets go of what a rack holds before the block is freed: its automation point list and its
 // plug-ins (its list or its live chain); clears both cells. The block itself stays with its
 // owner.

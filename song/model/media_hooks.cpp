@@ -35,3 +35,7 @@ void CopyTrackAudioOverviewOf(Handle record, bool* failed) {
     WriteU32BE(HandleData(record) + kOverviewAt, 0);
   }
 }
+
+void NormalizeReadTrackRegions(uint8_t* entry) {
+  if (gSongMediaHooks.normalizeReadTrackRegions) gSongMediaHooks.normalizeReadTrackRegions(entry);
+}

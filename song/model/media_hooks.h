@@ -3,6 +3,8 @@
 // entry not installed does nothing. All of them run on the main thread.
 #pragma once
 
+#include <cstdint>
+
 #include "platform/memory/mac_types.h"
 
 struct SongMediaHooks {
@@ -14,6 +16,8 @@ struct SongMediaHooks {
   void (*waitForOverviewThread)();  // returns once no waveform overview is being made
   // A duplicated audio record gets an overview chain of its own (or none); *failed as below.
   void (*copyTrackAudioOverview)(Handle record, bool* failed);
+  // A track entry just read from a document: its active audio record's regions merged.
+  void (*normalizeReadTrackRegions)(uint8_t* entry);
 };
 extern SongMediaHooks gSongMediaHooks;
 
@@ -36,3 +40,6 @@ void WaitForOverviewJobs();
 // (nothing once *failed is set; *failed set at a copy that fails). Not installed: the copy
 // carries no overview (a cache, made again when needed).
 void CopyTrackAudioOverviewOf(Handle record, bool* failed);
+// The track reader's last step for a track entry: its active region list normalised. Not
+// installed: the list stays as it was stored.
+void NormalizeReadTrackRegions(uint8_t* entry);

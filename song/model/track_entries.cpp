@@ -6,6 +6,7 @@
 #include "shell/base/new_song_defaults.h"
 #include "song/instruments/instrument_record.h"
 #include "song/instruments/plugin_hooks.h"
+#include "song/instruments/rack_sharing.h"
 #include "song/model/child_sequences.h"
 #include "song/model/editor_hooks.h"
 #include "song/model/media_hooks.h"
@@ -225,6 +226,8 @@ void FreeTrackHandles() {
   DisposeTrackHandleField(kTrackSectionList);
   DisposeTrackHandleField(kTrackExtraBlock);
   DisposeTrackMedia();
+  // The insert rack lets go of its plug-ins first (closed at their last use).
+  ReleaseRackPlugins(Handle(ReadU32BE(gCurrentTrack + kTrackInsertRack)));
   DisposeTrackHandleField(kTrackRegionList);
   DisposeTrackHandleField(kTrackRegionList2);
   DisposeTrackHandleField(kTrackDrumData);

@@ -58,6 +58,7 @@ OSErr ParseGeneralSettings(const uint8_t* bytes, int32_t length, GeneralSettings
   std::memcpy(s.fontName, bytes + kGenFontName, size_t(bytes[kGenFontName]) + 1);
   std::memcpy(s.deviceName, bytes + kGenDeviceName, size_t(bytes[kGenDeviceName]) + 1);
   s.sampleRate = SampleRateOf(bytes, length);
+  s.editingOptions = bytes[kGenEditingOptions];
   if (Holds(length, kGenResolution, 2)) {
     s.resolution = ReadU16BE(bytes + kGenResolution);
     if (s.resolution != 0 && (s.resolution < kMinResolution || s.resolution > kMaxResolution))
@@ -84,6 +85,7 @@ void FillGeneralSettings(const GeneralSettings& s, uint8_t* bytes) {
   WriteU16BE(bytes + kGenResolution, uint16_t(s.resolution));
   WriteU16BE(bytes + kGenTicksPerBeat, s.ticksPerBeat);
   bytes[kGenBeatsPerBar] = s.beatsPerBar;
+  bytes[kGenEditingOptions] = s.editingOptions;
 }
 
 OSErr ReadGeneralSettings(GeneralSettings* out, bool* found) {

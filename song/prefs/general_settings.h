@@ -20,6 +20,7 @@ enum : int32_t {
   kGenDeviceType = 8,       // 4 characters, "NONE" when unset
   kGenTextSize = 12,        // u16 the windows' text size
   kGenFontName = 14,        // Str63 the windows' font
+  kGenEditingOptions = 80,  // u8 the transform dialogs' option byte (bit 1: controllers N only)
   kGenDeviceName = 124,     // Str63 the audio device's name
   kGenFixedRate = 384,      // u32 the sample rate in 16.16 fixed point
   kGenBaseSize = 388,       // every record holds the fields before this offset
@@ -43,6 +44,7 @@ struct GeneralSettings {
   int32_t resolution = 0;             // 0: none saved
   uint16_t ticksPerBeat = 0;          // 0: no meter saved
   uint8_t beatsPerBar = 0;
+  uint8_t editingOptions = 0;
 };
 
 // Reads a record image: the fields it holds over the defaults. Refuses (kGeneralSettingsDamaged,

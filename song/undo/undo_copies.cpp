@@ -7,6 +7,7 @@
 #include "shell/base/error_report.h"
 #include "shell/base/memory_reserve.h"
 #include "song/conductor/conductor_map.h"
+#include "song/instruments/plugin_records.h"
 #include "song/instruments/rack_sharing.h"
 #include "song/model/child_sequences.h"
 #include "song/model/song_context.h"
@@ -67,13 +68,17 @@ int32_t ReleaseChildPlugins(void* arg) {
 
 int32_t ReleaseTrackPluginsTree(void* arg) {
   if (!HasValidCurrentTrack()) return 0;
+  // The audio records go with the track's handles; the blocks they hold (regions, a saved
+  // rack state waiting to be opened) go here, as when a song is closed.
   ReleaseRackPlugins(Handle(ReadU32BE(gCurrentTrack + kTrackInsertRack)));
+  DisposePluginRecordHandles(Handle(ReadU32BE(gCurrentTrack + kTrackInsertRack)));
+  DisposePluginRecordHandles(Handle(ReadU32BE(gCurrentTrack + kTrackRegionList2)));
   ForEachChildSequenceAll(ReleaseChildPlugins, arg);
   return 0;
 }
 
-// Disposes what the current track holds (children, handles, plug-ins) so that it can be
-// overwritten.
+}  // namespace
+
 void DisposeOwnedTrackContents() {
   uint8_t follow = gFollowSongLinks;
   gFollowSongLinks = 0;
@@ -81,8 +86,6 @@ void DisposeOwnedTrackContents() {
   DisposeTrackContents(nullptr);
   gFollowSongLinks = follow;
 }
-
-}  // namespace
 
 Size SongRecordsEnd() {
   int32_t count = GetSongTrackCount();

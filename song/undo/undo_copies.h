@@ -28,6 +28,9 @@ void CopySongListsInto(SongCopyContext* context, Handle source, Handle dest);
 void CopySongHeaderInto(Handle source, Handle copy);
 // CopySongListsInto and CopySongHeaderInto with the song context kept.
 void CopySongIntoUndo(SongCopyContext* context, Handle song, Handle copy);
+// Disposes what the current track holds (children, handles, its racks' plug-ins and blocks)
+// so that it can be overwritten or removed; undo steps keep their own references.
+void DisposeOwnedTrackContents();
 // Copies the current track of the current song into entry context->trackIndex of
 // context->destination: its bytes, a duplicate of each handle (the rack with its plug-ins
 // listed as shared) and copies of its child sequences. Whatever that entry held is disposed.

@@ -3,8 +3,10 @@
 // and the note readout following the pointer in the idle pass.
 #include "editors/toolbar/toolbar_clicks.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <functional>
+#include <utility>
 #include <vector>
 
 #include "editors/editor_hooks.h"
@@ -22,6 +24,7 @@
 #include "editors/selection/event_hit_test.h"
 #include "editors/timeline/timeline_axis.h"
 #include "editors/toolbar/toolbar_layout.h"
+#include "mixer/meters/instrument_meters.h"
 #include "platform/events/classic_events.h"
 #include "platform/events/host_input.h"
 #include "platform/quickdraw/ports.h"
@@ -296,8 +299,16 @@ TEST_F(ToolbarClickTest, DraggingAFieldUpRaisesItsValueWithinItsRange) {
   }
 }
 
+// The strip elements the instrument window was asked to redraw, as (index, element).
+std::vector<std::pair<int32_t, int16_t>> gRedrawnElements;
+
 TEST_F(ToolbarClickTest, VolumeAndPanFieldsAreThereOnlyWhileTheTrackPlaysItsInstrument) {
   ASSERT_EQ(noErr, CreateInstrumentTable(2, 0));
+  gRedrawnElements.clear();
+  const InstrumentMeterPlaces keptPlaces = gInstrumentMeterPlaces;
+  gInstrumentMeterPlaces.redrawElement = [](int32_t index, int16_t element) {
+    gRedrawnElements.emplace_back(index, element);
+  };
   WriteU16BE(gCurrentTrack + kTrackInstruments, uint16_t(1 << 8));  // instrument 1
   uint8_t* inst = GetInstrumentRecord(1);
   SetInstrumentVolume(inst, 90);
@@ -319,6 +330,12 @@ TEST_F(ToolbarClickTest, VolumeAndPanFieldsAreThereOnlyWhileTheTrackPlaysItsInst
   EXPECT_GT(GetInstrumentVolume(inst), 90);
   EXPECT_LE(GetInstrumentVolume(inst), 127);
   EXPECT_GT(inst[kInstPan], 64);
+  using Redrawn = std::pair<int32_t, int16_t>;
+  for (Redrawn shown : {Redrawn{1, kStripVolumeValueElement}, Redrawn{1, kStripFaderElement},
+                        Redrawn{1, kStripPanValueElement}, Redrawn{1, kStripKnobElement}})
+    EXPECT_NE(std::find(gRedrawnElements.begin(), gRedrawnElements.end(), shown), gRedrawnElements.end())
+        << "the strip shows the new value: element " << shown.second;
+  gInstrumentMeterPlaces = keptPlaces;
   gStepOnWaitsOnly = false;
   DisposeInstrumentTable();
 }

@@ -5,6 +5,8 @@
 // range in cycle, option-R asks for recording.
 #include <gtest/gtest.h>
 
+#include "sequencer/transport/record_pass.h"
+
 #include "editors/follow/play_cursor.h"
 #include "editors/key_command_hooks.h"
 #include "editors/timeline/timeline_axis.h"
@@ -15,6 +17,7 @@
 #include "sequencer/clock/transport_clock.h"
 #include "sequencer/transport/transport_engine.h"
 #include "sequencer/transport/playback_control.h"
+#include "sequencer/transport/record_pass.h"
 #include "sequencer/transport/transport_position.h"
 #include "sequencer/transport/transport_requests.h"
 #include "shell/app/transport_follower.h"
@@ -141,13 +144,18 @@ TEST_F(TransportKeyTest, CStopsAPlayingSongAndPlaysTheLocatorRange) {
   EXPECT_EQ(0, gCycleMode);
 }
 
-// Option-R asks for recording; recording is not built, so the request is dropped and nothing
-// starts.
-TEST_F(TransportKeyTest, OptionRAsksForRecording) {
+// Option-R asks for recording: the next idle pass starts a record pass, which plays until
+// the space bar stops it; the stop ends the pass and the request with it.
+TEST_F(TransportKeyTest, OptionRStartsARecordPassThatSpaceStops) {
   HandleEditorKey(0xA8, 0, -1, nullptr);
   EXPECT_EQ(kRequestRecord, GetTransportRequestByte());
   IdlePass();
+  EXPECT_TRUE(IsClockTaskPlaying());
+  EXPECT_TRUE(IsRecordPassRunning());
+  Key(' ');
+  RunUntilStopped();
   EXPECT_FALSE(IsClockTaskPlaying());
+  EXPECT_FALSE(IsRecordPassRunning());
   EXPECT_EQ(0, GetTransportRequestByte());
 }
 

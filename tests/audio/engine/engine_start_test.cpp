@@ -250,10 +250,10 @@ TEST_F(EngineStart, ArmedRecordInputsReceiveTheDeviceInput) {
   Play(rig, 6);
   ASSERT_GE(input.writePointer - from, 4 * engine_test::kFrames * 4);
   // The input plays back the output one buffer late: 0.5 left, silence right.
-  int16_t last[2];
-  std::memcpy(last, input.writePointer - 4, 4);
-  EXPECT_EQ(last[0], 16384);
-  EXPECT_EQ(last[1], 0);
+  // Big-endian, as the record file's header declares the samples.
+  const uint8_t* last = input.writePointer - 4;
+  EXPECT_EQ(int16_t((last[0] << 8) | last[1]), 16384);
+  EXPECT_EQ(int16_t((last[2] << 8) | last[3]), 0);
   EXPECT_EQ(gEngineError.load(), 0);
 }
 

@@ -29,11 +29,8 @@ struct Inputs {
   }
 };
 
-int16_t Read16(const uint8_t* at) {
-  int16_t v;
-  std::memcpy(&v, at, 2);
-  return v;
-}
+// Recorded samples are big-endian, as the record file's header declares them.
+int16_t Read16(const uint8_t* at) { return int16_t((uint16_t(at[0]) << 8) | at[1]); }
 int32_t Read24BE(const uint8_t* at) { return int32_t((uint32_t(at[0]) << 24) | (uint32_t(at[1]) << 16) | (uint32_t(at[2]) << 8)) >> 8; }
 
 TEST(RecordInputs, StereoAcrossBuffersIsClampedInto16Bits) {
@@ -103,3 +100,31 @@ TEST(RecordInputs, MissingOrShortChannelsAreReported) {
 }
 
 }  // namespace
+
+// With record buffers, a cycle goes into the current buffer only when all of it fits: a full
+// buffer whose write is still pending loses the cycle (-224) and no byte lands past it or in
+// the next buffer; a cycle that fits is committed, and the full buffer is posted.
+TEST(RecordInputs, RecordBuffersTakeACycleOnlyWhenItFits) {
+  Inputs in;
+  AudioInput input;
+  input.channels = 1;
+  input.leftChannel = input.rightChannel = 2;
+  std::vector<uint8_t> storage[2] = {std::vector<uint8_t>(3 * kN * 2 + 4, 0xEE), std::vector<uint8_t>(3 * kN * 2 + 4, 0xEE)};
+  input.buffers[0] = storage[0].data();
+  input.buffers[1] = storage[1].data();
+  input.bufferCount = 2;
+  input.bufferBytes = 3 * kN * 2;  // three cycles of 16-bit mono
+  input.windowEnd = 1 << 30;
+  input.activeMark = 1;
+  input.writeRequests[1].result.store(1);  // the next buffer's write is still pending
+  input.writePointer = input.buffers[0] + 2 * kN * 2 + 2;  // less than a cycle left
+  AudioTimeStamp time{};
+  EXPECT_EQ(CaptureRecordInput(in.list(), &time, &input, kN), kRecordErrBufferFull);
+  for (size_t i = 2 * kN * 2 + 2; i < storage[0].size(); ++i) EXPECT_EQ(storage[0][i], 0xEE) << i;
+  EXPECT_EQ(storage[1][0], 0xEE);
+  input.writePointer = input.buffers[0] + 2 * kN * 2;  // exactly one cycle left: taken
+  EXPECT_EQ(CaptureRecordInput(in.list(), &time, &input, kN), 0);
+  EXPECT_EQ(int16_t((storage[0][2 * kN * 2] << 8) | storage[0][2 * kN * 2 + 1]), int16_t(-0.9f * 32768.0f));
+  EXPECT_EQ(storage[0][3 * kN * 2], 0xEE);
+  EXPECT_EQ(input.position, int64_t(kN));
+}

@@ -5,7 +5,6 @@
 // place, a lost or doubled frame or a border one frame off breaks the comparison.
 #include <gtest/gtest.h>
 #include <sndfile.h>
-#include <unistd.h>
 
 #include <cstring>
 #include <string>
@@ -93,34 +92,7 @@ class RegionEditCapture : public CaptureTest, public ::testing::WithParamInterfa
     return list;
   }
   EngineChannel* AddChannel(Handle list) {
-    EngineChannel* c = nullptr;
-    EXPECT_EQ(ClaimEngineChannel(&c), 0);
-    if (!c) return nullptr;
-    c->device = &gCoreAudioDriver;
-    c->song = gTransportSong;
-    c->sampleRate = gCoreAudioDriver.sampleRate;
-    c->framesPerBlock = int16_t(frames_);
-    c->sourceRate = 44100.0f;
-    c->sourceFormat = format_.format;
-    c->sourceWidth = uint16_t(format_.width);
-    c->sourceChannels = format_.channels;
-    c->fileRequest.forkRefNum = fork_;
-    c->fileDescription = &description_;
-    c->regionList = list;
-    SetChannelGains(32768, 64, &c->gainLeft, &c->gainRight);
-    EXPECT_EQ(AllocateChannelBlocks(c, frames_), 0);
-    c->next = gCoreAudioDriver.channelList;
-    gCoreAudioDriver.channelList = c;
-    return c;
-  }
-  void PlayCycles(EngineChannel* c, int32_t count) {
-    for (int32_t i = 0; i < count; ++i) {
-      Cycles(1);
-      for (int32_t w = 0; w < 50000 && c->halfRequested[0].load() + c->halfRequested[1].load() !=
-                                           c->halfCompleted[0].load() + c->halfCompleted[1].load();
-           ++w)
-        usleep(100);
-    }
+    return AddFileChannel(fork_, format_.format, uint16_t(format_.width), format_.channels, &description_, list);
   }
 
   stream_test::FileFormat format_;
@@ -138,7 +110,7 @@ TEST_P(RegionEditCapture, IsHeardAsTheEditDescribes) {
   ASSERT_NE(c, nullptr);
   ::Play(1);
   ASSERT_EQ(gEngineError.load(), 0);
-  PlayCycles(c, int32_t(expected.size()) / kFrames + 8);
+  PlayServedCycles(c, int32_t(expected.size()) / kFrames + 8);
   EXPECT_EQ(gEngineError.load(), 0) << "no underrun";
   StopTransport(false);
   CloseCoreAudioOutput();

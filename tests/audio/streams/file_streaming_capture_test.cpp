@@ -7,7 +7,6 @@
 // the wrong order or from the wrong place breaks the comparison.
 #include <gtest/gtest.h>
 #include <sndfile.h>
-#include <unistd.h>
 
 #include <string>
 #include <vector>
@@ -107,42 +106,14 @@ class FileStreamTest : public CaptureTest {
   // The track's channel as its preparation receives it: the file's fork, its format and
   // description, one region that plays the file's frames from its data on.
   EngineChannel* AddFileChannel(const stream_test::FileFormat& f) {
-    EngineChannel* c = nullptr;
-    EXPECT_EQ(ClaimEngineChannel(&c), 0);
-    if (!c) return nullptr;
-    c->device = &gCoreAudioDriver;
-    c->song = gTransportSong;
-    c->sampleRate = gCoreAudioDriver.sampleRate;
-    c->framesPerBlock = int16_t(frames_);
-    c->sourceRate = 44100.0f;
-    c->sourceFormat = f.format;
-    c->sourceWidth = uint16_t(f.width);
-    c->sourceChannels = f.channels;
-    c->fileRequest.forkRefNum = fork_;
     description_ = AudioFileDescription();
     description_.waveFormat = f.wave.empty() ? nullptr : wave_.data();
     description_.waveFormatBytes = uint32_t(wave_.size());
-    c->fileDescription = &description_;
-    c->regionList = NewHandleClear(kRegionSize);
-    auto* region = reinterpret_cast<uint8_t*>(*c->regionList);
+    Handle regions = NewHandleClear(kRegionSize);
+    auto* region = reinterpret_cast<uint8_t*>(*regions);
     WriteU32BE(region + kRegionFileOffsetAt, f.dataOffset);
     SetRegionLength(region, kFileFrames);
-    SetChannelGains(32768, 64, &c->gainLeft, &c->gainRight);
-    EXPECT_EQ(AllocateChannelBlocks(c, frames_), 0);
-    c->next = gCoreAudioDriver.channelList;
-    gCoreAudioDriver.channelList = c;
-    return c;
-  }
-  // Device buffers, each followed by the engine's mix and (so that a loaded machine never
-  // makes an underrun of it) by the disk worker serving the refills that mix asked for.
-  void PlayCycles(EngineChannel* c, int32_t count) {
-    for (int32_t i = 0; i < count; ++i) {
-      Cycles(1);
-      for (int32_t w = 0; w < 50000 && !(Served(c, 0) && Served(c, 1)); ++w) usleep(100);
-    }
-  }
-  static bool Served(const EngineChannel* c, int32_t h) {
-    return c->halfRequested[h].load() == c->halfCompleted[h].load();
+    return CaptureTest::AddFileChannel(fork_, f.format, uint16_t(f.width), f.channels, &description_, regions);
   }
   // Closes the output and answers what was heard, interleaved stereo.
   std::vector<float> HeardStereo() {
@@ -207,13 +178,13 @@ TEST_P(FileStreaming, IsHeardBitExactAcrossRefillsAndALocate) {
   ASSERT_NE(c->decodeProc == nullptr && c->reader == nullptr, true);
   const uint32_t diskTaken = gDiskQueue.messagesTaken.load();
   const uint32_t served = c->halfCompleted[0].load() + c->halfCompleted[1].load();
-  PlayCycles(c, kCyclesBeforeLocate);
+  PlayServedCycles(c, kCyclesBeforeLocate);
   const uint32_t refills = c->halfCompleted[0].load() + c->halfCompleted[1].load() - served;
   EXPECT_GE(refills, 2u);
   EXPECT_GE(gDiskQueue.messagesTaken.load() - diskTaken, refills) << "the refills are the disk worker's";
   LocateHeld(c, kLocateTo);
   const int32_t after = (kFileFrames - int32_t(kLocateTo)) / kFrames + 8;
-  PlayCycles(c, after);
+  PlayServedCycles(c, after);
   EXPECT_GE(c->halfCompleted[0].load() + c->halfCompleted[1].load(), 10u) << "many refills";
   EXPECT_EQ(gEngineError.load(), 0) << "no underrun";
   StopTransport(false);
@@ -278,10 +249,10 @@ TEST_F(FileStreamTest, ALocateWhilePlayingGoesOnFromTheNewPositionAfterTheHalf) 
   ASSERT_NE(c, nullptr);
   ::Play(1);
   ASSERT_EQ(c->blocksPerHalf, 4);
-  PlayCycles(c, 9);
+  PlayServedCycles(c, 9);
   EXPECT_EQ(RelocateStream(c, kLocateTo), kLocateTo);
   EXPECT_FALSE(WaitForStreamsAfterLocate(0)) << "nothing mixes while the test holds the device";
-  PlayCycles(c, (kFileFrames - int32_t(kLocateTo)) / kBuffer + 8);
+  PlayServedCycles(c, (kFileFrames - int32_t(kLocateTo)) / kBuffer + 8);
   EXPECT_EQ(gRefillPending.load(), 0);
   EXPECT_EQ(gEngineError.load(), 0) << "no underrun";
   StopTransport(false);
@@ -310,11 +281,11 @@ TEST_F(FileStreamTest, AReverseChannelPlaysTheFileBackwardsFromItsPosition) {
   EngineChannel* c = AddFileChannel(f);
   ASSERT_NE(c, nullptr);
   ::Play(1);
-  PlayCycles(c, 4);
+  PlayServedCycles(c, 4);
   c->reverse = 1;
   constexpr int64_t kFrom = 3000;
   LocateHeld(c, kFrom);
-  PlayCycles(c, int32_t(kFrom) / kFrames + 8);
+  PlayServedCycles(c, int32_t(kFrom) / kFrames + 8);
   EXPECT_EQ(gEngineError.load(), 0) << "no underrun";
   StopTransport(false);
 

@@ -76,6 +76,37 @@ void CaptureTest::TearDown() {
   gAudioSuspended = 0;
 }
 
+EngineChannel* CaptureTest::AddFileChannel(FSIORefNum fork, OSType format, uint16_t width, int32_t channels,
+                                           const AudioFileDescription* description, Handle regions) {
+  EngineChannel* c = nullptr;
+  EXPECT_EQ(ClaimEngineChannel(&c), 0);
+  if (!c) return nullptr;
+  c->device = &gCoreAudioDriver;
+  c->song = gTransportSong;
+  c->sampleRate = gCoreAudioDriver.sampleRate;
+  c->framesPerBlock = int16_t(frames_);
+  c->sourceRate = 44100.0f;
+  c->sourceFormat = format;
+  c->sourceWidth = width;
+  c->sourceChannels = channels;
+  c->fileRequest.forkRefNum = fork;
+  c->fileDescription = description;
+  c->regionList = regions;
+  SetChannelGains(32768, 64, &c->gainLeft, &c->gainRight);
+  EXPECT_EQ(AllocateChannelBlocks(c, frames_), 0);
+  c->next = gCoreAudioDriver.channelList;
+  gCoreAudioDriver.channelList = c;
+  return c;
+}
+
+void CaptureTest::PlayServedCycles(EngineChannel* c, int32_t count) {
+  auto served = [c](int32_t h) { return c->halfRequested[h].load() == c->halfCompleted[h].load(); };
+  for (int32_t i = 0; i < count; ++i) {
+    Cycles(1);
+    for (int32_t w = 0; w < 50000 && !(served(0) && served(1)); ++w) usleep(100);
+  }
+}
+
 void CaptureTest::CaptureInto(const std::string& name) {
   wav_ = folder_.File(name);
   ASSERT_EQ(SetNullDeviceCapturePath(wav_.c_str()), 0);

@@ -13,6 +13,7 @@
 #include "audio/engine/engine_channels.h"
 #include "audio/render/channel_render.h"
 #include "platform/coreaudio/audio_types.h"
+#include "platform/files/forks.h"
 #include "tests/sequencer/transport/transport_fixture.h"
 #include "tests/test_support.h"
 
@@ -46,6 +47,13 @@ class CaptureTest : public TransportTest {
   // A mono 16-bit channel of the counting source on the host driver, ready in the engine's slots
   // as a song's audio track leaves it (both halves filled), rendered through renderState if any.
   EngineChannel* AddCountingChannel(ChannelRenderState* renderState = nullptr);
+  // An audio track's channel as its preparation receives it, on the host driver at unity
+  // gain: the file's fork, its format (44.1 kHz) and description, and the regions it plays.
+  EngineChannel* AddFileChannel(FSIORefNum fork, OSType format, uint16_t width, int32_t channels,
+                                const AudioFileDescription* description, Handle regions);
+  // Device buffers, each followed by the engine's mix and (so that a loaded machine never
+  // makes an underrun of it) by the disk worker serving the refills that mix asked for.
+  void PlayServedCycles(EngineChannel* c, int32_t count);
   // Device buffers, each (while blocks are handed off) followed by the engine's mix of it.
   void Cycles(int32_t count);
   // Closes the output and answers what was heard.

@@ -22,7 +22,6 @@
 namespace edit_test {
 namespace {
 
-constexpr char kMusicFolder[] = "/usr/share/planetblupi/music";
 constexpr int kRangesPerTrack = 3;
 
 // A jig in 6/8 with a melody and a bass voice.
@@ -76,15 +75,6 @@ constexpr RoundTrip kRoundTrips[] = {
     {"Insert time then Remove time", kInsertTimeItem, kRemoveTimeItem, false},
     {"Clear then Undo", kClearItem, kUndoItem, true},
 };
-
-std::vector<std::string> MusicFiles() {
-  std::vector<std::string> files;
-  std::error_code error;
-  for (const auto& entry : std::filesystem::directory_iterator(kMusicFolder, error))
-    if (entry.path().extension() == ".mid") files.push_back(entry.path().string());
-  std::sort(files.begin(), files.end());
-  return files;
-}
 
 class EditRoundTripTest : public EditSongTest {
  protected:

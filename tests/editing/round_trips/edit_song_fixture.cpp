@@ -1,5 +1,8 @@
 #include "tests/editing/round_trips/edit_song_fixture.h"
 
+#include <algorithm>
+#include <filesystem>
+
 
 #include "editing/edit_commands.h"
 #include "platform/files/file_locations.h"
@@ -30,6 +33,15 @@
 #include "tests/song/undo/undo_fixture.h"
 
 namespace edit_test {
+
+std::vector<std::string> MusicFiles() {
+  std::vector<std::string> files;
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator(kMusicFolder, error))
+    if (entry.path().extension() == ".mid") files.push_back(entry.path().string());
+  std::sort(files.begin(), files.end());
+  return files;
+}
 
 void EditSongTest::SetUp() {
   headless_ = std::make_unique<zarin_test::ScopedEnv>("ZARIN_HEADLESS", "1");

@@ -28,6 +28,10 @@ enum : int16_t {
   kInsertTimeItem = 21,
 };
 
+// The planetblupi tunes (package planetblupi-music-midi), sorted; empty when not installed.
+constexpr char kMusicFolder[] = "/usr/share/planetblupi/music";
+std::vector<std::string> MusicFiles();
+
 // One event of a track, decoded.
 struct Event {
   uint32_t tick;

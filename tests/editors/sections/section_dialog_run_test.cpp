@@ -16,6 +16,7 @@
 #include "song/model/utility_track_access.h"
 #include "song/undo/undo_ring.h"
 #include "tests/platform/controls/ui_test_support.h"
+#include "tests/shell/dialogs/nib_dialog_script.h"
 #include "tests/test_support.h"
 
 namespace {
@@ -42,27 +43,9 @@ class SectionDialogRunTest : public UiTest {
     UiTest::TearDown();
   }
   int32_t Run(void (*script)(WindowRef)) {
-    static void (*pending)(WindowRef);
-    pending = script;
-    EventLoopTimerRef timer = nullptr;
-    InstallEventLoopTimer(
-        GetMainEventLoop(), 0.01, 0.01,
-        [](EventLoopTimerRef, void*) {
-          if (!pending || !gCurrentNibDialog) return;
-          pending(gCurrentNibDialog->window);
-          pending = nullptr;
-        },
-        nullptr, &timer);
-    ModalGuard guard;
-    int32_t result = RunSectionDialog(true, 0);
-    RemoveEventLoopTimer(timer);
-    return result;
+    return RunNibDialogScript([] { return RunSectionDialog(true, 0); }, script);
   }
-  static void Click(WindowRef w, int32_t id) {
-    ControlRef c = nullptr;
-    ASSERT_EQ(FindDialogView(w, id, &c), noErr) << id;
-    PostClick(Global(w, ControlCenter(c)));
-  }
+  static void Click(WindowRef w, int32_t id) { ClickDialogView(w, id); }
   SectionFields Entry() {
     SectionFields f;
     EXPECT_TRUE(GetSectionFields(GetTrackSectionList(gCurrentTrack), 0, &f));

@@ -70,6 +70,7 @@ TEST(OverviewBlocks, AppendingWritesRunsThenTheValue) {
       ticks += st.ticks;
     }
     EXPECT_EQ(ticks, s.lastTick);
+    ASSERT_TRUE(FlushOverviewEntries(&s));
     SetOverviewBlockCount(s.block, s.count);
     EXPECT_EQ(c.want, EntriesOf(s.block));
     DisposeHandle(s.block);

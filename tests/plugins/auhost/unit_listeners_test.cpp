@@ -14,13 +14,14 @@
 namespace {
 
 PluginInstance* gAppliedTo = nullptr;
-int gApplied = 0, gResets = 0, gRedraws = 0;
+int gApplied = 0, gResets = 0, gRedraws = 0, gNameChecks = 0;
 
 void ApplyState(const PluginSettings*, PluginInstance* instance, int32_t) {
   ++gApplied;
   gAppliedTo = instance;
 }
 void ResetRange() { ++gResets; }
+bool CheckNames(PluginInstance*) { return ++gNameChecks > 0; }
 void RedrawRange() { ++gRedraws; }
 
 class UnitListenersTest : public ::testing::Test {
@@ -30,9 +31,10 @@ class UnitListenersTest : public ::testing::Test {
     savedHost_ = gPluginHostHooks;
     gAudioUnitListenerHooks.applyPluginState = ApplyState;
     gAudioUnitListenerHooks.resetMixerRedrawRange = ResetRange;
+    gAudioUnitListenerHooks.refreshProgramNames = CheckNames;
     gPluginHostHooks.redrawMixerRange = RedrawRange;
     gAppliedTo = nullptr;
-    gApplied = gResets = gRedraws = 0;
+    gApplied = gResets = gRedraws = gNameChecks = 0;
   }
   void TearDown() override {
     gAudioUnitListenerHooks = saved_;
@@ -49,11 +51,13 @@ TEST_F(UnitListenersTest, PresetChanges) {
   HandleAudioUnitPropertyChange(&instance_, 1, kAudioUnitProperty_PresentPreset, 0, 0);
   EXPECT_EQ(1, Refresh(instance_));
   EXPECT_EQ(0, gApplied);
+  EXPECT_EQ(0, gNameChecks);
 
   instance_.stateFlags = 0;
   HandleAudioUnitPropertyChange(&instance_, 1, kAudioUnitProperty_FactoryPresets, 0, 0);
   EXPECT_EQ(1, gApplied);  // the rack keeps the instance's new settings
   EXPECT_EQ(&instance_, gAppliedTo);
+  EXPECT_EQ(1, gNameChecks) << "new factory presets check the program list's names";
   EXPECT_EQ(1, Refresh(instance_));
 
   // An instance that never marks its display: only the program display, and no settings.

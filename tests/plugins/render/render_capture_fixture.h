@@ -222,4 +222,35 @@ class RenderCapture : public CaptureTest {
   std::vector<PluginInstance*> plugins_;
 };
 
+// A counting source (a ramp) played through a chain, for effects.
+class EffectCapture : public RenderCapture {
+ protected:
+  // A mono channel of the counting source (a ramp) through the chain, only the chain's (wet)
+  // signal heard.
+  void AddRampChannel(PluginInstance* head) {
+    auto* state = new ChannelRenderState();
+    state->chainHead = head;
+    state->mixKind = 6;  // mono float
+    state->inputChannels = 1;
+    state->outputChannels = 1;
+    SetPluginGains(state, 1.0f / 32768.0f, 32768.0f, 0);  // the wet signal alone
+    states_.push_back(state);
+    ASSERT_NE(AddCountingChannel(state), nullptr);
+  }
+  // Plays the channel and answers the heard ramp from its first sound on.
+  std::vector<float> PlayRamp(PluginInstance* head, int32_t cycles, size_t* firstSound) {
+    CaptureInto("effect" + std::to_string(passes_++) + ".wav");
+    AddRampChannel(head);
+    ::Play(1);
+    Cycles(cycles);
+    StopTransport(false);
+    EXPECT_EQ(gEngineError.load(), 0);
+    std::vector<float> heard = Heard();
+    *firstSound = 0;
+    while (*firstSound < heard.size() && heard[*firstSound] == 0.0f) ++*firstSound;
+    return heard;
+  }
+  int32_t passes_ = 0;
+};
+
 }  // namespace render_test

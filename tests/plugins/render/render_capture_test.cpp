@@ -137,36 +137,6 @@ TEST_F(RenderCapture, PlayGivesTheClickItsOwnChannelThroughClickvox) {
   ExpectOnsets(heard, exact, waves);
 }
 
-class EffectCapture : public RenderCapture {
- protected:
-  // A mono channel of the counting source (a ramp) through the chain, only the chain's (wet)
-  // signal heard.
-  void AddRampChannel(PluginInstance* head) {
-    auto* state = new ChannelRenderState();
-    state->chainHead = head;
-    state->mixKind = 6;  // mono float
-    state->inputChannels = 1;
-    state->outputChannels = 1;
-    SetPluginGains(state, 1.0f / 32768.0f, 32768.0f, 0);  // the wet signal alone
-    states_.push_back(state);
-    ASSERT_NE(AddCountingChannel(state), nullptr);
-  }
-  // Plays the channel and answers the heard ramp from its first sound on.
-  std::vector<float> PlayRamp(PluginInstance* head, int32_t cycles, size_t* firstSound) {
-    CaptureInto("effect" + std::to_string(passes_++) + ".wav");
-    AddRampChannel(head);
-    ::Play(1);
-    Cycles(cycles);
-    StopTransport(false);
-    EXPECT_EQ(gEngineError.load(), 0);
-    std::vector<float> heard = Heard();
-    *firstSound = 0;
-    while (*firstSound < heard.size() && heard[*firstSound] == 0.0f) ++*firstSound;
-    return heard;
-  }
-  int32_t passes_ = 0;
-};
-
 // A delay plug-in on a channel (lsp's compensation delay): with its delay and output gain set
 // through their parameters, the ramp is heard that many samples later and scaled by the gain
 // its display shows; bypassed, the same ramp is heard at once and unscaled.

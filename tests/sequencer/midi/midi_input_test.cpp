@@ -14,6 +14,9 @@
 #include "sequencer/transport/playback_control.h"
 #include "sequencer/midi/midi_output.h"
 #include "sequencer/midi/realtime_processors.h"
+#include "sequencer/midi/mtc_receiver.h"
+#include "sequencer/midi/record_buffers.h"
+#include "song/events/data_events.h"
 #include "sequencer/transport/playback_control.h"
 #include "song/conductor/conductor_time.h"
 #include "song/conductor/tempo_tables.h"
@@ -263,6 +266,53 @@ TEST(MidiTempo, ClocksAndTaps) {
   EXPECT_EQ(TempoFromTaps(0), 0);                               // a chord
   EXPECT_EQ(TempoFromTaps(2000000ull), 4500);
   EXPECT_EQ(TempoFromTaps(60000000000ull), 120);
+}
+
+}  // namespace
+
+namespace {
+
+// The sync input hands each packet to the time-code receiver first: quarter frames stop
+// there, the rest of the packet reaches the processors, and a full frame is still collected
+// as system-exclusive data; a block completed while the processor records goes to its record
+// buffer.
+TEST_F(MidiInputTest, SyncPacketsGoWholeToTheTimeCodeReceiver) {
+  MidiEndpointEntry sync{};
+  sync.flags = kInputSync | kInputOrdinary;
+  gSyncPreFilter.store(ReceiveMtcMessage);
+  ResetMtcReceiver();
+  gMidiInputFlags = kInputRecordSysEx | kRecordNotes;
+  ASSERT_EQ(noErr, PrepareRecordBuffer(processor, 1024));
+  gRecordStartTick = 0;
+  gRecordEndTick = 0xFFFFFFFF;
+  alignas(8) Byte buffer[512];
+  auto* list = reinterpret_cast<MIDIPacketList*>(buffer);
+  const uint8_t mixed[] = {0xF1, 0x05, 0xF1, 0x12, 0x90, 60, 100};
+  MIDIPacketListAdd(list, sizeof buffer, MIDIPacketListInit(list), 0, sizeof mixed, mixed);
+  MidiReadProc(list, nullptr, &sync);
+  std::vector<RingMessage> got = Drain(1);
+  ASSERT_EQ(1u, got.size());
+  EXPECT_EQ(0x90, got[0].status);
+  EXPECT_EQ(60, got[0].data1);
+  const uint8_t fullFrame[] = {0xF0, 0x7F, 0x7F, 0x01, 0x01, 0x21, 0x02, 0x03, 0x04, 0xF7};
+  MIDIPacketListAdd(list, sizeof buffer, MIDIPacketListInit(list), 0, sizeof fullFrame, fullFrame);
+  uint32_t count = 0;
+  uint8_t completed = processor->sysexComplete;
+  ReceivedTimeCode tc;
+  TakeReceivedTimeCode(&count, &tc);
+  MidiReadProc(list, nullptr, &sync);
+  ASSERT_TRUE(TakeReceivedTimeCode(&count, &tc));
+  EXPECT_EQ(2, tc.record.minutes);
+  EXPECT_EQ(completed + 1, processor->sysexComplete);
+  EXPECT_EQ(1, TakeQueuedSysExBlocks(processor));
+  const uint8_t* e = RecordBufferBytes(processor);
+  EXPECT_EQ(sizeof fullFrame - 1, GetDataEventLength(e));
+  EXPECT_EQ(0, std::memcmp(e + kDataEventData, fullFrame + 1, sizeof fullFrame - 1));
+  EXPECT_TRUE(Drain(1).empty());
+  PrepareRecordBuffer(processor, 0);
+  gSyncPreFilter.store(IsNotRealTimeStatus);
+  ResetMtcReceiver();
+  gAudioClockMode = 0;
 }
 
 }  // namespace

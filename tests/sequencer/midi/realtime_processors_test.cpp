@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "sequencer/clock/clock_interim_services.h"
+#include "sequencer/midi/arp_slots.h"
 #include "sequencer/midi/realtime_processor_chain.h"
 #include "sequencer/midi/realtime_processors.h"
 #include "sequencer/midi/record_start_hooks.h"
@@ -13,6 +14,12 @@
 #include "tests/sequencer/midi/midi_fixture.h"
 
 namespace {
+
+// Slots 1..7 exist by the bits of mask (slot 0 always does).
+void UseArpSlots(uint8_t mask) {
+  static uint8_t images[kArpSlotCount][kArpSlotBytes];
+  for (int32_t k = 1; k < kArpSlotCount; ++k) gArpSlots[k] = (mask >> k & 1) ? images[k] : nullptr;
+}
 
 struct ProcessorTest : ::testing::Test {
   void SetUp() override {
@@ -127,7 +134,7 @@ TEST_F(ProcessorTest, AnArpeggiatorKeepsThePedalAndRestartsItsChordOnRelease) {
   for (const Case& c : cases) {
     StateOf(p.get())->arpSlot = c.slot;
     StateOf(p.get())->arpRestart = 0;
-    gArpeggiatorSlotsInUse = c.slotsInUse;
+    UseArpSlots(c.slotsInUse);
     gArpeggiatorSwitch = c.arpSwitch;
     gCaptured.clear();
     Play(0x90, 60, 100);
@@ -139,7 +146,7 @@ TEST_F(ProcessorTest, AnArpeggiatorKeepsThePedalAndRestartsItsChordOnRelease) {
     EXPECT_EQ(c.forwarded ? 0 : 1, StateOf(p.get())->arpRestart) << "slot " << int(c.slot);
     Play(0x80, 60, 0);
   }
-  gArpeggiatorSlotsInUse = 0;
+  UseArpSlots(0);
   gArpeggiatorSwitch = 0;
 }
 

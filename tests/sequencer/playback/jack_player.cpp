@@ -9,6 +9,7 @@ namespace {
 
 constexpr uint32_t kWaiting = 1u << 24;
 constexpr uint32_t kTwoBytes = 1u << 25;
+constexpr uint32_t kOneByte = 1u << 26;
 
 }  // namespace
 
@@ -56,6 +57,12 @@ bool JackPlayer::SendTwo(uint8_t status, uint8_t data1) {
   return s_->pending.compare_exchange_strong(expected, message);
 }
 
+bool JackPlayer::SendOne(uint8_t status) {
+  uint32_t expected = 0;
+  uint32_t message = kWaiting | kOneByte | uint32_t(status) << 16;
+  return s_->pending.compare_exchange_strong(expected, message);
+}
+
 int JackPlayer::Process(jack_nframes_t frames, void* arg) {
   auto* s = static_cast<Shared*>(arg);
   void* buffer = jack_port_get_buffer(s->out, frames);
@@ -64,7 +71,10 @@ int JackPlayer::Process(jack_nframes_t frames, void* arg) {
   if (message == 0) return 0;
   const jack_midi_data_t bytes[3] = {jack_midi_data_t(message >> 16), jack_midi_data_t(message >> 8),
                                      jack_midi_data_t(message)};
-  jack_midi_event_write(buffer, 0, bytes, (message & kTwoBytes) ? 2 : 3);
+  jack_midi_event_write(buffer, 0, bytes, (message & kOneByte) ? 1 : (message & kTwoBytes) ? 2 : 3);
+  jack_nframes_t frame = jack_last_frame_time(s->client);
+  s->sentFrame.store(frame);
+  s->sentMicros.store(jack_frames_to_time(s->client, frame));
   s->pending.store(0);
   return 0;
 }

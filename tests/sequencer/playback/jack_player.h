@@ -25,13 +25,22 @@ class JackPlayer {
   bool Send(uint8_t status, uint8_t data1, uint8_t data2);
   // The same for a message of two bytes (a time-code quarter frame, a program change).
   bool SendTwo(uint8_t status, uint8_t data1);
+  // The same for a real-time byte (a MIDI clock, start or stop).
+  bool SendOne(uint8_t status);
   bool Idle() const { return s_->pending.load() == 0; }
+  // The JACK frame at which the last message went out (the start of its cycle), and that
+  // frame's time on the server's clock in microseconds (the dummy server's cycles wander
+  // from the nominal rate, so the time of a frame is the server's, not frame / rate).
+  uint64_t LastSentFrame() const { return s_->sentFrame.load(); }
+  uint64_t LastSentMicros() const { return s_->sentMicros.load(); }
 
  private:
   struct Shared {
     jack_client_t* client = nullptr;
     jack_port_t* out = nullptr;
-    std::atomic<uint32_t> pending{0};  // bit 24 set: bytes 0..2 wait to be sent (bit 25: only 0..1)
+    std::atomic<uint32_t> pending{0};
+    std::atomic<uint64_t> sentFrame{0};
+    std::atomic<uint64_t> sentMicros{0};  // bit 24 set: bytes 0..2 wait to be sent (bit 25: only 0..1, bit 26: only 0)
   };
   static int Process(jack_nframes_t frames, void* arg);
   std::shared_ptr<Shared> s_;

@@ -23,6 +23,7 @@
 #include "song/prefs/startup_settings.h"
 #include "tests/platform/coremidi/midi_test_support.h"
 #include "tests/sequencer/playback/jack_capture.h"
+#include "tests/sequencer/playback/jack_live_input.h"
 #include "tests/sequencer/playback/jack_player.h"
 
 namespace {
@@ -38,16 +39,10 @@ class MidiThru : public ::testing::Test {
   void SetUp() override {
     if (!capture.Open("thrucap-")) GTEST_SKIP() << "no JACK server runs (tools/services start starts one)";
     ASSERT_TRUE(player.Open("thruplay-"));
-    port = StartSequencerMidiOnJack(capture.Name());
-    ASSERT_GE(port, 0) << "the capture port did not appear in the port table";
-    MIDIEndpointRef source = 0;
-    ASSERT_TRUE(WaitUntil(10, [&] { return (source = midi_test::FindSource(player.SourceName())) != 0; }));
     // The player's port becomes the first MIDI input.
-    SetMidiInput(0, GetEndpointUniqueID(source));
-    DisconnectMidiSources();
-    ASSERT_EQ(noErr, ConnectMidiSources());
-    ASSERT_TRUE(WaitUntil(3, [&] { return capture.Connected() && player.Connected(SequencerJackClientName()); }));
-    capture.KeepOnlyOurLayer({player.Name()});
+    std::string problem;
+    port = StartSequencerWithPlayer(capture, player, &problem);
+    ASSERT_GE(port, 0) << problem;
     InstallProcessorChainHooks();
   }
   void TearDown() override {

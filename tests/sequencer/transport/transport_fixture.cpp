@@ -12,6 +12,7 @@
 #include "sequencer/transport/transport_engine.h"
 #include "sequencer/transport/transport_position.h"
 #include "sequencer/transport/transport_tempo.h"
+#include "sequencer/transport/sync_source.h"
 
 TestTrack Track(std::vector<TestEvent> events) {
   TestTrack t;

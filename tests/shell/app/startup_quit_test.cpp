@@ -6,6 +6,8 @@
 #include <string>
 
 #include "audio/devices/audio_driver.h"
+#include "editing/transforms/value_settings.h"
+#include "song/prefs/startup_settings.h"
 #include "audio/devices/coreaudio_devices.h"
 #include "audio/devices/coreaudio_io.h"
 #include "platform/coreaudio/core_audio.h"
@@ -156,8 +158,8 @@ MeterOfSong CurrentSongMeter() {
   return {gCurrentSong[kSongBeatsPerBar], ReadU16BE(gCurrentSong + kSongTicksPerBeat)};
 }
 
-// The fonts, the resolution, the meter (6/8 at 960 ticks a quarter) and the sample rate in
-// force at quit are those of the next start.
+// The fonts, the resolution, the meter (6/8 at 960 ticks a quarter), the sample rate and the
+// transforms' N-only flag in force at quit are those of the next start.
 TEST_F(StartupQuitTest, TheGeneralSettingsWrittenAtQuitAreReadAtTheNextStart) {
   StartUpApplication(40);
   gDefaultFontId = 4;
@@ -167,11 +169,19 @@ TEST_F(StartupQuitTest, TheGeneralSettingsWrittenAtQuitAreReadAtTheNextStart) {
   gConductorState.ticksPerBeat = 480;
   gConductorState.ticksPerBar = 2880;
   const float rate = gAudioSampleRate;
+  gTransformOptions = kOnlyControllerN;
+  SetSetting(&gPrefsSettings, kSetLaneController, 9);
   QuitApplication(0);
 
   ResetProgramSettings();
+  gTransformOptions = 0;
+  gTransformController = 1;
   gQuitFlag = 0;
   StartUpApplication(40);
+  EXPECT_TRUE(OnlyControllerN()) << "the transforms' N-only flag";
+  EXPECT_EQ(9, gTransformController) << "N from the saved lane controller";
+  gTransformOptions = 0;
+  gTransformController = 1;
   EXPECT_EQ(4, gDefaultFontId);
   EXPECT_EQ(13, gDefaultFontSize);
   EXPECT_EQ(960, gTicksPerQuarter);

@@ -8,6 +8,7 @@
 #include "sequencer/clock/sequencer_clock.h"
 #include "sequencer/clock/transport_clock.h"
 #include "sequencer/transport/transport_engine.h"
+#include "sequencer/transport/record_pass.h"
 #include "sequencer/transport/transport_requests.h"
 #include "sequencer/transport/transport_start_tasks.h"
 #include "shell/app/transport_follower.h"
@@ -83,18 +84,23 @@ TEST_F(TransportFollowerTest, EachPassEndClearsRunningForTheNextStart) {
 }
 
 // Varispeed is reset unless it is held; the record ask with the record block set asks for
-// recording, which is dropped while recording is not built.
+// recording, which starts a record pass at the locate point (the request stays while it runs).
 TEST_F(TransportFollowerTest, VarispeedAndTheRecordAsk) {
-  struct Case { uint8_t bits; uint16_t varispeedState; uint8_t left; };
-  for (Case c : {Case{kRequestVarispeed, 0, 0}, Case{kRequestVarispeed, 0x4, kRequestVarispeed},
-                 Case{kRequestRecordAsk | kRequestRecordBlock, 0, kRequestRecordAsk | kRequestRecordBlock}}) {
+  struct Case { uint8_t bits; uint16_t varispeedState; uint8_t left; bool plays; };
+  constexpr uint8_t kAsk = kRequestRecordAsk | kRequestRecordBlock;
+  for (Case c : {Case{kRequestVarispeed, 0, 0, false}, Case{kRequestVarispeed, 0x4, kRequestVarispeed, false},
+                 Case{kAsk, 0, kAsk | kRequestRecord, true}}) {
     KeepTransportRequestBits(0);
     gLastTransportFlagsByte = 0;
     gVarispeedState = c.varispeedState;
     SetTransportRequestBits(c.bits);
     FollowTransportStateAtIdle();
     EXPECT_EQ(c.left, GetTransportRequestByte()) << int(c.bits);
-    EXPECT_FALSE(IsClockTaskPlaying());
+    EXPECT_EQ(c.plays, IsClockTaskPlaying()) << int(c.bits);
+    EXPECT_EQ(c.plays, IsRecordPassRunning()) << int(c.bits);
+    StopTransport(false);
+    EXPECT_FALSE(IsRecordPassRunning());
+    EXPECT_EQ(0, GetTransportRequestByte() & kRequestRecord) << "the stop ends the record request";
   }
 }
 

@@ -1,6 +1,7 @@
 // Drawn pop-ups chosen with the mouse: the item under the release, columns, the window
 // kept on the screen, disabled items, cancelling, and the masks.
 #include <string>
+#include <vector>
 
 #include "platform/events/host_input.h"
 #include "platform/events/key_codes.h"
@@ -243,6 +244,35 @@ TEST_F(DrawnPopUpTest, StringListAndNumberPopUpsGiveTheirValue) {
     EXPECT_EQ(chosen, c.number != 11) << c.number;
     EXPECT_EQ(number, chosen ? c.number : -1);
   }
+}
+
+std::vector<int32_t> gLiveItems;
+void RecordLiveItem(int32_t item) { gLiveItems.push_back(item); }
+
+TEST_F(DrawnPopUpTest, ALiveNumberPopUpReportsEachEnabledItemTheMouseCrosses) {
+  // Numbers 10..14, 12 disabled; 10 lies under the mouse. The mouse goes down over 11 and 12
+  // to 13 and the pop-up is cancelled: 11 and 13 were reported, nothing was chosen.
+  gLiveItems.clear();
+  BeginPopUpMenu();
+  int lh = gPopUp.lineHeight;
+  Point mouse = At(300, 300);
+  PostHostMouseEvent(kEventMouseMoved, mouse, 0, 0);
+  PressAt(mouse);
+  auto row = [&](int r) { return At(mouse.v + r * lh + lh / 2, mouse.h + 3); };
+  RunScript({Move(row(1)), Move(row(2)), Move(row(3)), Key(0x1B, kVK_Escape), Hold(10), Up(row(3))});
+  int32_t number = -1;
+  EXPECT_FALSE(ShowNumberRangePopUp(~0b100u, 10, 10, 14, 0, 0, 0, &number, RecordLiveItem));
+  EXPECT_EQ(gLiveItems, (std::vector<int32_t>{1, 3}));
+  RunScript({});
+  PostHostMouseEvent(kEventMouseUp, row(3), 1, 0);
+  FlushEventQueue(GetMainEventQueue());
+  // A later pop-up without a live hook reports nothing.
+  gLiveItems.clear();
+  PressAt(mouse);
+  RunScript({Move(row(1)), Up(row(1))});
+  EXPECT_TRUE(ShowNumberRangePopUp(~0u, 10, 10, 14, 0, 0, 0, &number));
+  EXPECT_EQ(number, 11);
+  EXPECT_TRUE(gLiveItems.empty());
 }
 
 TEST_F(DrawnPopUpTest, GlyphGridsReturnTheValueOrToggleItsBit) {

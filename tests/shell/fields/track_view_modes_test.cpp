@@ -13,6 +13,7 @@
 #include "song/conductor/track_time_formats.h"
 #include "song/model/song_context.h"
 #include "song/model/song_database.h"
+#include "song/model/song_layout.h"
 #include "song/model/redraw_hooks.h"
 #include "song/model/songs.h"
 #include "song/model/track_length.h"
@@ -123,6 +124,19 @@ TEST_F(TrackViewModesTest, DrumViewsNeedDrumDataAndLanesCountFromModeTwo) {
     gCurrentViewMode = l[0];
     EXPECT_EQ(l[1], GetLaneViewIndex()) << "mode " << l[0];
   }
+}
+
+TEST_F(TrackViewModesTest, AnAudioTrackShowsItsWaveformForTheModesBelowTheSpecialView) {
+  MakeCurrent(2);
+  gCurrentTrack[kTrackOutputKind] = kAudioTrackOutputKind;
+  const uint8_t cases[][2] = {{kNoteViewMode, 9}, {kRowViewMode, 9}, {4, 9}, {7, 9}, {kSpecialViewMode, 8}, {10, 10}};
+  for (const auto& c : cases) {
+    ApplyViewMode(c[0]);
+    EXPECT_EQ(c[1], gEditorPanes[0].viewMode) << "mode " << int(c[0]);
+  }
+  gCurrentTrack[kTrackOutputKind] = 0;  // a MIDI track keeps the note view
+  ApplyViewMode(kNoteViewMode);
+  EXPECT_EQ(kNoteViewMode, gEditorPanes[0].viewMode);
 }
 
 TEST_F(TrackViewModesTest, TheCurrentRowFollowsTheCurrentTrack) {

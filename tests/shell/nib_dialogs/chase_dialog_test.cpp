@@ -4,6 +4,7 @@
 
 #include "sequencer/midi/midi_chase.h"
 #include "shell/settings/chase_dialog.h"
+#include "tests/shell/dialogs/nib_dialog_script.h"
 #include "tests/shell/nib_dialogs/nib_dialog_fixture.h"
 
 namespace nib_test {
@@ -29,28 +30,8 @@ class ChaseDialogTest : public UiTest {
   }
   // Runs the dialog; script() posts the input once the window is up (from a timer, when the
   // dialog's controls can be found).
-  int32_t Run(void (*script)(WindowRef)) {
-    static void (*pending)(WindowRef);
-    pending = script;
-    EventLoopTimerRef timer = nullptr;
-    InstallEventLoopTimer(
-        GetMainEventLoop(), 0.01, 0.01,
-        [](EventLoopTimerRef, void*) {
-          if (!pending || !gCurrentNibDialog) return;
-          pending(gCurrentNibDialog->window);
-          pending = nullptr;
-        },
-        nullptr, &timer);
-    ModalGuard guard;
-    int32_t result = RunChaseDialog();
-    RemoveEventLoopTimer(timer);
-    return result;
-  }
-  static void Click(WindowRef w, int32_t id) {
-    ControlRef c = nullptr;
-    ASSERT_EQ(FindDialogView(w, id, &c), noErr) << id;
-    PostClick(Global(w, ControlCenter(c)));
-  }
+  int32_t Run(void (*script)(WindowRef)) { return RunNibDialogScript(RunChaseDialog, script); }
+  static void Click(WindowRef w, int32_t id) { ClickDialogView(w, id); }
   std::unique_ptr<ScopedResources> resources;
 };
 

@@ -91,7 +91,7 @@ class MenuCommands : public AppTest {
 // 0). Items that open modal dialogs or file choosers are left to the dialog tests.
 TEST_F(MenuCommands, EveryItemOfEveryMenuIsHandledOrPassedOn) {
   const int16_t menus[] = {427, 428, 429, 430, 433, 440, 445, 435, 498, 193, 77, 66, 67, 68, 69,
-                           86,  91,  87,  88,  70,  72,  79,  73,  85,  95,  92,  93, 96, 184};
+                           86,  91,  87,  88,  70,  72,  79,  73,  85,  95,  92,  93, 96, 184, 89};
   const std::set<int16_t> passedOnMenus = {88, 184};
   const std::map<int16_t, std::set<int16_t>> passedOn = {
       {428, {3, 5, 9, 11, 13, 15, 20, 22}},  // separators; no song exporter yet

@@ -4,6 +4,7 @@
 #include <random>
 
 #include "conductor_fixture.h"
+#include "song/conductor/sample_position.h"
 
 namespace {
 
@@ -69,6 +70,25 @@ TEST_F(TimeTest, ExactConversionsFollowTheRepeatFlag) {
     double t = TickToSubframesExact(Song(), c.tick);
     EXPECT_NEAR(c.repeating, t, 1e-6) << "tick " << c.tick;
     EXPECT_EQ(c.tick, SubframesToTickExact(t, &gConductorState, Song())) << "tick " << c.tick;
+  }
+}
+
+// A range of ticks converted at once gives each tick the value it has alone, across tempo
+// changes and the repeat, from ticks below 1 on; the positions at a rate as well.
+TEST_F(TimeTest, ARangeOfTicksConvertsAsEachTickAlone) {
+  for (bool repeat : {false, true}) {
+    if (repeat) Repeat(4001);
+    const int64_t firsts[] = {-2, 1, 995, 3990, 7997};
+    for (int64_t first : firsts) {
+      double range[1200];
+      TickRangeToSubframesExact(Song(), first, 1200, range);
+      for (int32_t i = 0; i < 1200; ++i)
+        ASSERT_EQ(TickToSubframesExact(Song(), first + i), range[i]) << "tick " << first + i << " repeat " << repeat;
+    }
+    int64_t positions[1500];
+    TickRangeToSamplePositionsInSong(-1, 1500, 44100.0f, Song(), positions);
+    for (int32_t i = 0; i < 1500; ++i)
+      ASSERT_EQ(TickToSamplePositionInSong(i - 1, 44100.0f, Song()), positions[i]) << "tick " << i - 1;
   }
 }
 

@@ -13,26 +13,12 @@
 #include "song/instruments/plugin_records.h"
 #include "song/model/song_bodies.h"
 #include "song/model/song_layout.h"
-#include "tests/song/documents/document_fixture.h"
+#include "tests/song/documents/stream_fixture.h"
 
 namespace doc_test {
 namespace {
 
-class StoredRecordTest : public DocumentTest {
- protected:
-  // Makes bytes the document input.
-  void BeginInput(const std::string& bytes) {
-    WriteFile("stream", bytes);
-    FSSpec fileSpec = FileSpecNamed("stream");
-    ASSERT_EQ(noErr, FSpOpenDF(&fileSpec, fsRdPerm, &fork_));
-    ASSERT_EQ(noErr, BeginDocumentInput(fork_));
-  }
-  void TearDown() override {
-    if (fork_) FSClose(fork_);
-    DocumentTest::TearDown();
-  }
-  int16_t fork_ = 0;
-};
+class StoredRecordTest : public StreamTest {};
 
 std::string U32(uint32_t v) {
   std::string s(4, '\0');

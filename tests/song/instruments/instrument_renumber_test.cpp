@@ -14,6 +14,7 @@
 #include "song/instruments/instrument_midi_options.h"
 #include "song/instruments/instrument_table.h"
 #include "song/model/clipboard_record.h"
+#include "song/model/song_layout.h"
 #include "tests/song/instruments/instrument_fixture.h"
 
 namespace instrument_test {
@@ -306,6 +307,35 @@ TEST_F(InstrumentTableTest, MidiSendsToInstruments) {
     EXPECT_EQ(gSent[size_t(c)], (std::vector<uint8_t>{0x80, 9, 0, 0, 0, 0, uint8_t(0xB0 | c), 123, 0, 0}));
   SetDriverProcById(kMidiPortDriverProc, nullptr);
   SetDriverProcById(kPluginInstrumentDriverProc, nullptr);
+}
+
+}  // namespace
+}  // namespace instrument_test
+
+namespace instrument_test {
+namespace {
+
+// Instruments taking new places: the tracks' words follow them (their channel bytes kept),
+// and so does a song's mixer selection of an instrument, which a reorder once left behind.
+TEST_F(InstrumentTableTest, ANewOrderCarriesTrackWordsAndTheMixerSelectionAlong) {
+  MakeTable(4);
+  TrackSpec track;
+  track.words = {0x0105, 0x0300, kNone};
+  Handle song = MakeSongBlock({track});
+  Handle other = MakeSongBlock({track});
+  OpenSongs({song, other});
+  WriteU16BE(reinterpret_cast<uint8_t*>(*song) + kSongSelectionKind, 4);
+  WriteU16BE(reinterpret_cast<uint8_t*>(*song) + kSongMixerItem, 1);
+  WriteU16BE(reinterpret_cast<uint8_t*>(*other) + kSongSelectionKind, 1);  // a track: left alone
+  WriteU16BE(reinterpret_cast<uint8_t*>(*other) + kSongMixerItem, 1);
+  const int32_t newIndex[] = {0, 3, 1, 2};  // instrument 1 moved to the end
+  RenumberInstrumentReferencesForOrder(newIndex, 4);
+  EXPECT_EQ(Word(song, 0, 0), 0x0305);
+  EXPECT_EQ(Word(song, 0, 1), 0x0200);
+  EXPECT_EQ(Word(song, 0, 2), kNone);
+  EXPECT_EQ(ReadU16BE(reinterpret_cast<uint8_t*>(*song) + kSongMixerItem), 3);
+  EXPECT_EQ(ReadU16BE(reinterpret_cast<uint8_t*>(*other) + kSongMixerItem), 1);
+  CloseSongs();
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
+#include "song/documents/instrument_table_io.h"
 #include "song/instruments/instrument_table.h"
 #include "song/instruments/instrument_volumes.h"
 #include "song/instruments/plugin_hooks.h"
@@ -255,6 +256,22 @@ TEST_F(InstrumentTableTest, UnlinkingKeepsTheChainAndDropsLoneMembers) {
   gCurrentInstrument = 2;
   UnlinkInstrument();
   EXPECT_EQ(GetInstrumentRecord(3)[kInstLinkPrevious], 0);
+}
+
+TEST_F(InstrumentTableTest, AnInstalledTableChainsItsGroupsAfresh) {
+  MakeTable(4);
+  GetInstrumentRecord(0)[kInstLinkGroup] = 7;
+  GetInstrumentRecord(2)[kInstLinkGroup] = 7;
+  GetInstrumentRecord(1)[kInstLinkPrevious] = 3;  // stale bytes from the file
+  GetInstrumentRecord(3)[kInstOptions] |= kInstOptionLinked;
+  Handle stored = NewHandle(TableSize());
+  std::memcpy(HandleData(stored), HandleData(gInstrumentTable), size_t(TableSize()));
+  InstallInstrumentTable(stored);
+  EXPECT_EQ(GetInstrumentRecord(0)[kInstLinkNext], 3);
+  EXPECT_EQ(GetInstrumentRecord(2)[kInstLinkPrevious], 1);
+  EXPECT_EQ(GetInstrumentRecord(1)[kInstLinkPrevious], 0);
+  EXPECT_TRUE(GetInstrumentRecord(0)[kInstOptions] & kInstOptionLinked);
+  EXPECT_FALSE(GetInstrumentRecord(3)[kInstOptions] & kInstOptionLinked);
 }
 
 TEST_F(InstrumentTableTest, AltFlagOnSelectedOnly) {

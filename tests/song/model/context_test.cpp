@@ -11,6 +11,13 @@
 #include "song/model/track_numbers.h"
 #include "song/model/track_selection.h"
 #include "song/model/track_template.h"
+#include "song/model/track_length.h"
+#include "song/model/region_lists.h"
+#include "song/model/audio_region.h"
+#include "song/model/song_layout.h"
+#include "song/instruments/plugin_records.h"
+#include "platform/memory/byte_order.h"
+#include "platform/memory/memory.h"
 #include "song/model/utility_iteration.h"
 #include "tests/song/model/model_fixture.h"
 
@@ -337,3 +344,63 @@ TEST_F(ContextTest, CompactingMemoryLeavesEverySongLockedAndCurrent) {
 }
 
 }  // namespace
+
+namespace {
+
+// A track's audio record: the float rate (or only the 16.16 one) and a region list of the
+// lengths given.
+Handle AudioRecord(float rate, uint32_t fixedRate, std::initializer_list<int64_t> lengths) {
+  Handle record = NewHandleClear(kPluginRecordBytes);
+  WriteF32BE(HandleData(record) + kPluginRecordRate, rate);
+  WriteU32BE(HandleData(record) + 82, fixedRate);
+  Handle regions = NewHandleClear(Size(lengths.size()) * kRegionSize);
+  int32_t i = 0;
+  for (int64_t frames : lengths) SetRegionLength(RegionRecord(regions, i++), frames);
+  WriteU32BE(HandleData(record) + kPluginRecordRegions, regions.id);
+  return record;
+}
+
+void DisposeAudioRecord(Handle record) {
+  DisposeHandle(Handle(ReadU32BE(HandleData(record) + kPluginRecordRegions)));
+  DisposeHandle(record);
+}
+
+}  // namespace
+
+TEST_F(ContextTest, AnAudioTracksRegionsGiveItsRateAndItsEndInTicks) {
+  ASSERT_EQ(noErr, CreateSongTracks(1, 1));
+  SetCurrentTrackIndex(0);
+  struct Case {
+    float rate;
+    uint32_t fixedRate;
+    std::initializer_list<int64_t> lengths;
+    float wantRate;
+  } cases[] = {
+      {48000.0f, 0, {300000, 1, 660001}, 48000.0f},  // ends inside a tick
+      {0.0f, 22050u << 16, {441000}, 22050.0f},      // only the 16.16 rate
+      {44100.0f, 0, {}, 44100.0f},                 // no regions: no end
+      {0.0f, 0, {1000}, 0.0f},                     // no rate: no end
+  };
+  for (const Case& c : cases) {
+    Handle record = AudioRecord(c.rate, c.fixedRate, c.lengths);
+    int64_t frames = 0;
+    for (int64_t f : c.lengths) frames += f;
+    EXPECT_EQ(c.wantRate, GetRegionListRate(record));
+    EXPECT_EQ(c.lengths.size() > 0, RegionListHasRegions(record));
+    uint32_t end = GetRegionListEnd(record);
+    if (frames == 0 || c.wantRate == 0.0f) {
+      EXPECT_EQ(0u, end);
+    } else {
+      // The first tick whose position is at or after the audio's end.
+      EXPECT_GE(TickToSamplePosition(int32_t(end), c.wantRate), frames);
+      EXPECT_LT(TickToSamplePosition(int32_t(end) - 1, c.wantRate), frames);
+      // The track lasts at least to the tick before it (its length ends on a bar line).
+      TrackEntryView(gCurrentTrack).SetRegionList(record);
+      ComputeTrackEnd();
+      EXPECT_GE(GetTrackLength(), end - 1);
+      EXPECT_GT(end, 5000u);
+      TrackEntryView(gCurrentTrack).SetRegionList(Handle());
+    }
+    DisposeAudioRecord(record);
+  }
+}

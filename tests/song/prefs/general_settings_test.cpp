@@ -114,6 +114,7 @@ TEST_F(GeneralSettingsFile, WritingKeepsTheBytesItDoesNotOwnAndReadsBack) {
   std::vector<uint8_t> full = FullRecord();
   GeneralSettings s;
   ASSERT_EQ(noErr, ParseGeneralSettings(full.data(), kGeneralSettingsSize, &s));
+  s.editingOptions = 0x02;
   ASSERT_EQ(noErr, WriteGeneralSettings(s));
 
   GeneralSettings back;
@@ -125,6 +126,7 @@ TEST_F(GeneralSettingsFile, WritingKeepsTheBytesItDoesNotOwnAndReadsBack) {
   EXPECT_EQ(960, back.resolution);
   EXPECT_EQ(480, back.ticksPerBeat);
   EXPECT_EQ(6, back.beatsPerBar);
+  EXPECT_EQ(0x02, back.editingOptions);
   ASSERT_EQ(noErr, UsePrefsResFile());
   Handle h = Get1Resource(kSettingsResType, kGeneralSettingsId);
   ASSERT_TRUE(h);
