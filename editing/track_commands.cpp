@@ -5,7 +5,7 @@
 #include "editing/paste.h"
 #include "editing/record_tracks.h"
 #include "editing/time_range_clear.h"
-#include "editors/editor_song_switch.h"
+#include "editors/views/track_switches.h"
 #include "platform/memory/memory.h"
 #include "shell/base/iteration_abort.h"
 #include "song/documents/playback_reset.h"

@@ -2,7 +2,7 @@
 
 #include "editing/event_filters.h"
 #include "editors/adjacent_marker.h"
-#include "editors/editor_song_switch.h"
+#include "editors/lanes/lane_columns.h"
 #include "editors/follow/step_input.h"
 #include "editors/key_command_hooks.h"
 #include "editors/note_entry/editor_clicks.h"

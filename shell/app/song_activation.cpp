@@ -1,6 +1,6 @@
 #include "shell/app/song_activation.h"
 
-#include "editors/editor_song_switch.h"
+#include "editors/views/track_switches.h"
 #include "editors/song_list_durations.h"
 #include "shell/app/locator_memories.h"
 #include "shell/base/new_song_defaults.h"

@@ -1,7 +1,0 @@
-#include "editors/editor_song_switch.h"
-
-OSErr SetRecordTrack(int8_t) { return noErr; }
-
-void RecheckTrackModes() {}
-
-void ResetLaneDragState() {}
