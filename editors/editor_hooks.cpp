@@ -4,6 +4,7 @@
 #include "editors/editor_key_routes.h"
 #include "editors/follow/step_input.h"
 #include "editors/key_command_hooks.h"
+#include "editors/lanes/lane_scale.h"
 #include "editors/note_entry/editor_clicks.h"
 #include "editors/note_entry/note_values.h"
 #include "editors/note_moves/bar_line_drag.h"
@@ -118,6 +119,7 @@ void InstallEditorHooks() {
   SetWindowActivateProc(kMainEditorWindowKind, MainEditorActivated);
   InstallNoteMoveRoutes();
   InstallToolbarClicks();
+  InstallLaneScaleHooks();
   gEditorClickRoutes.resetEventTemplate = [] {
     if (gKeyCommandHooks.resetEventTemplate) gKeyCommandHooks.resetEventTemplate();
   };

@@ -39,7 +39,7 @@ resource 'STR#' 129 "General texts" {
   "Locked to bars"                                          # 37: marker locked to bars
   "Colour of channel "                                      # 38: the channel colour picker's prompt
   ""                                                        # 39
-  ""                                                        # 40
+  " ct"                                                     # 40: after the pitch-bend readout's cents (GetAppString 39)
   ""                                                        # 41
   ""                                                        # 42
   ""                                                        # 43

@@ -6,6 +6,7 @@
 #include "editors/note_entry/editor_clicks.h"
 #include "editors/note_entry/grid_snapping.h"
 #include "editors/note_entry/note_pencil.h"
+#include "editors/panes/pane_content.h"
 #include "editors/panes/pane_stack.h"
 #include "platform/events/classic_events.h"
 #include "platform/quickdraw/drawing.h"
@@ -48,6 +49,8 @@ void DrawAt(const Rect& box, int16_t h, int16_t v, ConstStr255Param text) {
   DrawString(text);
 }
 
+LaneReadoutProc gLaneReadoutProc = nullptr;
+
 bool SamePoint(Point a, Point b) { return a.h == b.h && a.v == b.v; }
 
 // The time and value the readout mode takes from the pointer at mouse in pane.
@@ -64,7 +67,18 @@ void ReadoutValuesAt(Point mouse, int16_t pane, int32_t* time, int32_t* value) {
   }
 }
 
+// The lane value under the pointer when pane is a data lane.
+void ShowLaneReadoutAt(Point mouse, int16_t pane) {
+  if (!gLaneReadoutProc) return;
+  int16_t savedPane = gCurrentPaneIndex;
+  SelectPaneForDrawing(pane);
+  if (GetPaneDrawingClass() == kLaneClass) gLaneReadoutProc(mouse.v);
+  if (savedPane >= 0 && savedPane < gEditorPaneCount) SelectPaneForDrawing(savedPane);
+}
+
 }  // namespace
+
+void SetLaneReadoutProc(LaneReadoutProc proc) { gLaneReadoutProc = proc; }
 
 void FormatReadoutLength(int32_t time, int32_t end, StringPtr text) {
   int32_t length = std::max(end - time, 1);
@@ -135,5 +149,6 @@ int32_t UpdateReadoutAtMouse() {
   int32_t time = 0, value = kNoNoteValue;
   ReadoutValuesAt(mouse, pane, &time, &value);
   DrawNoteReadout(time, value, kNoReadoutEnd, kNoReadoutVelocity);
+  ShowLaneReadoutAt(mouse, pane);
   return value;
 }

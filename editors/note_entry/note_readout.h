@@ -48,6 +48,10 @@ void DrawNoteReadout(int32_t time, int32_t value, int32_t end, int32_t velocity)
 // time and the event template's pitch; 2 the template's time and the pitch under the
 // pointer). Outside the note views the pitch is not shown. Answers the value shown.
 int32_t UpdateReadoutAtMouse();
+// The readout of a data lane's value at y, shown after the time while the pointer is over a
+// lane pane (that pane selected); nothing is shown without one.
+using LaneReadoutProc = void (*)(int16_t y);
+void SetLaneReadoutProc(LaneReadoutProc proc);
 // The readout's message for a frozen track, which refuses note drawing.
 void ShowFrozenReadout();
 // The readout's message for a note whose duration word is 0 (a long note), which is not resized.

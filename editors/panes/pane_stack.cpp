@@ -158,6 +158,12 @@ void DrawNewPaneBox() {
   RestoreDefaultTextFont();
 }
 
+namespace {
+LaneScaleColumnProc gLaneScaleColumnProc = nullptr;
+}  // namespace
+
+void SetLaneScaleColumnProc(LaneScaleColumnProc proc) { gLaneScaleColumnProc = proc; }
+
 void DrawPaneLeftColumn() {
   Rect pane;
   GetPaneContentRect(gCurrentPaneIndex, &pane);
@@ -170,8 +176,9 @@ void DrawPaneLeftColumn() {
   Rect below = column;
   below.top = pane.top;
   ClipRect(&below);
-  // Interim: drum names, lane scales and the audio column come with their views.
+  // Interim: drum names and the audio column come with their views.
   if (GetPaneDrawingClass() == kNoteRowsClass) DrawKeyboardColumn(below);
+  if (GetPaneDrawingClass() == kLaneClass && gLaneScaleColumnProc) gLaneScaleColumnProc();
   UpdateDefaultFontInfo();
   LoadCurrentPaneRect();
   ClipToScratchRect();

@@ -34,3 +34,6 @@ void GetNewPaneBoxRect(Rect* box);
 void DrawNewPaneBox();
 // Left of the origin x: the keyboard, drum names, a lane scale or the audio column.
 void DrawPaneLeftColumn();
+// What draws a data lane's scale labels into the left column (clipped to it); none: nothing.
+using LaneScaleColumnProc = void (*)();
+void SetLaneScaleColumnProc(LaneScaleColumnProc proc);
