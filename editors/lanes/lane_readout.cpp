@@ -72,6 +72,8 @@ void ComposeParameterReadout(int32_t value, int32_t maximum, LaneReadoutText* ou
 
 }  // namespace
 
+LaneReadoutText gLaneReadoutShown;
+
 void ComposeLaneValueReadout(int32_t kind, int32_t value, int32_t maximum, LaneReadoutText* out) {
   out->number[0] = out->suffix[0] = 0;
   out->digits = 0;
@@ -97,7 +99,7 @@ void ComposeLaneValueReadout(int32_t kind, int32_t value, int32_t maximum, LaneR
 void DrawLaneValueReadout(int32_t kind, int16_t y, bool tableRange) {
   int32_t range = tableRange ? GetLaneRange(kind) : int32_t(gLaneScale.scaleRange);
   int32_t maximum = std::max(range - 1, 0);
-  LaneReadoutText text;
+  LaneReadoutText& text = gLaneReadoutShown;
   ComposeLaneValueReadout(kind, LaneYToValue(y, maximum, 0), maximum, &text);
   if (EmptyRect(&gNoteReadoutBox) || !gMainEditorRecord.window) return;
   GrafPtr saved = nullptr;

@@ -59,6 +59,9 @@ int16_t LaneScaleValueToY(float value);
 void FormatLaneScaleLabel(int16_t style, float t, StringPtr text);
 // gain (1.0 = unity) as decibels in at most width characters; "-oo" for no gain.
 void FormatGainDecibels(double gain, int16_t width, StringPtr text);
+// Scale value k of steps (from scaleMin by the step) and its label value t (from the first
+// label by the increment); false once the value passes scaleMax or the step is not positive.
+bool LaneScaleLabelAt(const LaneScaleSteps& steps, int32_t k, float* value, float* t);
 // The labels (kDrawLaneLabels) and grid lines (kDrawLaneGridLines) of steps for the lane in
 // gScratchRect, whose event area starts at the timeline's origin x.
 void DrawLaneScaleLabels(const LaneScaleSteps& steps, uint16_t flags);
@@ -77,6 +80,8 @@ struct LaneReadoutText {
 };
 // The readout of value read over 0..maximum (the plug-in parameter lane reaches maximum + 1).
 void ComposeLaneValueReadout(int32_t kind, int32_t value, int32_t maximum, LaneReadoutText* out);
+// The readout DrawLaneValueReadout composed last.
+extern LaneReadoutText gLaneReadoutShown;
 // The value at y of the lane in gScratchRect shown in the editor's info strip; over
 // 0..scaleRange - 1, or 0..R - 1 with tableRange.
 void DrawLaneValueReadout(int32_t kind, int16_t y, bool tableRange);

@@ -100,6 +100,15 @@ int16_t LaneScaleValueToY(float value) {
   return int16_t(std::clamp<double>(b - scaled, INT16_MIN, INT16_MAX));
 }
 
+bool LaneScaleLabelAt(const LaneScaleSteps& steps, int32_t k, float* value, float* t) {
+  if (!(steps.step > 0) || k < 0 || k >= kMaxScaleLabels) return false;
+  float v = gLaneScale.scaleMin + float(k) * steps.step;
+  if (v > gLaneScale.scaleMax + steps.step / 1024) return false;  // float steps may miss the top
+  *value = std::min(v, gLaneScale.scaleMax);
+  *t = steps.firstLabel + float(k) * steps.increment;
+  return true;
+}
+
 void FormatGainDecibels(double gain, int16_t width, StringPtr text) {
   if (!(gain > 0)) {
     SetText(text, "-oo");
@@ -132,19 +141,15 @@ void DrawLaneScaleLabels(const LaneScaleSteps& steps, uint16_t flags) {
   LineTo(gTimelineFrame.originX, gScratchRect.bottom);
   bool labels = flags & kDrawLaneLabels;
   if (labels && steps.style == kLaneLabelTwoState) DrawTwoStateNames();
-  if (steps.step > 0) {
-    float slack = steps.step / 1024;  // a sum of float steps may miss the top by a rounding
-    for (int32_t k = 0; k < kMaxScaleLabels; ++k) {
-      float v = gLaneScale.scaleMin + float(k) * steps.step;
-      if (v > gLaneScale.scaleMax + slack) break;
-      int16_t y = LaneScaleValueToY(std::min(v, gLaneScale.scaleMax));
-      if (labels && steps.style != kLaneLabelTwoState) {
-        Str255 text;
-        FormatLaneScaleLabel(steps.style, steps.firstLabel + float(k) * steps.increment, text);
-        DrawLabel(text, y);
-      }
-      if (flags & kDrawLaneGridLines) PaintGridLine(y);
+  float v = 0, t = 0;
+  for (int32_t k = 0; LaneScaleLabelAt(steps, k, &v, &t); ++k) {
+    int16_t y = LaneScaleValueToY(v);
+    if (labels && steps.style != kLaneLabelTwoState) {
+      Str255 text;
+      FormatLaneScaleLabel(steps.style, t, text);
+      DrawLabel(text, y);
     }
+    if (flags & kDrawLaneGridLines) PaintGridLine(y);
   }
   ForeColor(blackColor);
 }
