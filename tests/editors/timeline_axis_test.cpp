@@ -193,6 +193,16 @@ TEST_F(TimelineAxisTest, LaneValuesAndPixels) {
   }
 }
 
+// A value at or above its lane's range is the lane top, never above it; below the range a
+// wide lane scales by its own range rather than by 16384.
+TEST_F(TimelineAxisTest, ValuesFromTheRangeUpAreTheLaneTop) {
+  SetRectFields(&gScratchRect, 0, 100, 50, 204);  // b = 200, t = 100
+  struct Case { int32_t value, range; int16_t y; };
+  const Case cases[] = {{128, 128, 100}, {200, 128, 100}, {4501, 4501, 100}, {20000, 32769, 139},
+                        {32768, 32769, 100}, {32769, 32769, 100}, {0, 32769, 200}};
+  for (const Case& c : cases) EXPECT_EQ(ValueToLaneY(c.value, c.range), c.y) << c.value << " of " << c.range;
+}
+
 TEST_F(TimelineAxisTest, PolarHelpersAndNumberTexts) {
   EXPECT_EQ(PolarSin(90, 10), 10);
   EXPECT_EQ(PolarCos(0, 10), 10);

@@ -6,12 +6,14 @@
 #include <algorithm>
 #include <cstdlib>
 #include <functional>
+#include <string>
 #include <utility>
 #include <vector>
 
 #include "editors/editor_hooks.h"
 #include "editors/editor_idle.h"
 #include "editors/key_command_hooks.h"
+#include "editors/lanes/lane_scale.h"
 #include "editors/note_drawing/bent_notes.h"
 #include "editors/note_drawing/note_boxes.h"
 #include "editors/note_entry/editor_clicks.h"
@@ -365,6 +367,62 @@ TEST_F(ToolbarClickTest, TheReadoutFollowsThePointerByTheReadoutMode) {
   gReadoutLastValue = -7;  // the pointer did not move: the last answer stands
   EXPECT_EQ(UpdateReadoutAtMouse(), -7);
   std::copy(saved.begin(), saved.end(), gEventTemplate);
+}
+
+// Over a data lane the readout shows the lane's value at the pointer; over the note rows it
+// shows none.
+TEST_F(ToolbarClickTest, TheReadoutShowsTheLaneValueAtThePointer) {
+  gNoteReadoutBox = GetReadoutBoxRect();
+  Rect lane;
+  GetPaneContentRect(0, &lane);
+  lane.bottom = int16_t(lane.bottom - 1);
+  int16_t x = int16_t(gTimelineFrame.originX + 40);
+  gEditorPanes[0].viewMode = 3;  // the controller lane: 0..127
+  struct Case { int16_t y; const char* shown; };
+  // (The lane's top row lies above the pane's first row, under the divider.)
+  const Case cases[] = {{int16_t((lane.top + lane.bottom - 4) / 2), "64"}, {int16_t(lane.bottom - 4), "0"}};
+  int16_t dx = 0;
+  for (const Case& c : cases) {
+    gLaneReadoutShown.number[0] = 0;
+    ASSERT_EQ(noErr, PostHostMouseEvent(kEventMouseMoved, Global(Point{c.y, int16_t(x + ++dx)}), 0, 0));
+    EditorIdle();
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(gLaneReadoutShown.number + 1), gLaneReadoutShown.number[0]),
+              c.shown) << c.y;
+  }
+  gEditorPanes[0].viewMode = 0;
+  gLaneReadoutShown.number[0] = 0;
+  ASSERT_EQ(noErr, PostHostMouseEvent(kEventMouseMoved, Global(Point{lane.top, int16_t(x + ++dx)}), 0, 0));
+  EditorIdle();
+  EXPECT_EQ(gLaneReadoutShown.number[0], 0) << "the note rows show no lane value";
+}
+
+// The left column of a data lane's pane holds its scale labels.
+TEST_F(ToolbarClickTest, ALanePaneShowsItsScaleInTheLeftColumn) {
+  gEditorPanes[0].viewMode = 3;
+  Rect lane;
+  GetPaneContentRect(0, &lane);
+  Rect column{lane.top, 0, int16_t(lane.bottom - 1), int16_t(gTimelineFrame.originX - 2)};
+  auto pixels = [&] {
+    std::vector<uint32_t> all;
+    for (int16_t v = column.top; v < column.bottom; ++v)
+      for (int16_t h = column.left; h < column.right; ++h) all.push_back(Pixel(h, v));
+    return all;
+  };
+  SetLaneScaleColumnProc(nullptr);
+  Draw();
+  std::vector<uint32_t> bare = pixels();
+  InstallLaneScaleHooks();
+  Draw();
+  std::vector<uint32_t> labelled = pixels();
+  int width = column.right - column.left, changed = 0, changedNearTop = 0;
+  for (size_t i = 0; i < bare.size(); ++i) {
+    if (bare[i] == labelled[i]) continue;
+    ++changed;
+    if (int(i) / width < 8) ++changedNearTop;  // the label of 128 at the lane's top
+  }
+  EXPECT_GT(changed, 40) << "five labels: 0, 32, 64, 96 and 128";
+  EXPECT_GT(changedNearTop, 0);
+  gEditorPanes[0].viewMode = 0;
 }
 
 }  // namespace
