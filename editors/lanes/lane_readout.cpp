@@ -14,6 +14,7 @@
 #include "platform/quickdraw/ports.h"
 #include "platform/quickdraw/text.h"
 #include "platform/resources/resource_manager.h"
+#include "platform/text/pascal_strings.h"
 #include "platform/windows/windows.h"
 #include "plugins/host/plugin_instance.h"
 #include "plugins/host/plugin_parameters.h"
@@ -31,16 +32,10 @@ constexpr int32_t kMidiByteMax = 127;
 constexpr int16_t kReadoutLeft = 4;
 constexpr int16_t kValueBaseline = 9;    // below the box's second line
 
-void SetText(StringPtr text, const char* c) {
-  size_t n = std::min<size_t>(std::strlen(c), 255);
-  text[0] = uint8_t(n);
-  std::memcpy(text + 1, c, n);
-}
-
 void SetNumber(StringPtr text, int32_t n) {
   char number[16];
   std::snprintf(number, sizeof number, "%d", n);
-  SetText(text, number);
+  CopyCStringToPascal(number, text);
 }
 
 // Cents of the bend range: the lane's 0..16383 spans -100·n..+100·n.
@@ -62,11 +57,11 @@ void ComposeParameterReadout(int32_t value, int32_t maximum, LaneReadoutText* ou
   char text[64] = {};
   if (plugin && gLaneController >= 0 && uint32_t(gLaneController) < plugin->parameterCount &&
       GetParameterValueText(plugin, gLaneController, text, int32_t(sizeof text), &part) == noErr && text[0]) {
-    SetText(out->number, text);
+    CopyCStringToPascal(text, out->number);
     return;
   }
   std::snprintf(text, sizeof text, "%.4f", double(part));
-  SetText(out->number, text);
+  CopyCStringToPascal(text, out->number);
   out->digits = 6;
 }
 

@@ -16,6 +16,7 @@
 #include "platform/quickdraw/pens.h"
 #include "platform/quickdraw/text.h"
 #include "platform/resources/resource_manager.h"
+#include "platform/text/pascal_strings.h"
 #include "shell/drawing/scratch_rect.h"
 #include "shell/drawing/text_drawing.h"
 
@@ -28,12 +29,6 @@ constexpr int16_t kNameLeft = 26;       // the two-state names start this far le
 constexpr int16_t kLabelBaseline = 4;   // below the value's y
 constexpr int16_t kLabelBoxBottom = 6;  // below the value's y
 constexpr int32_t kMaxScaleLabels = 1024;
-
-void SetText(StringPtr text, const char* c) {
-  size_t n = std::min<size_t>(std::strlen(c), 255);
-  text[0] = uint8_t(n);
-  std::memcpy(text + 1, c, n);
-}
 
 // Cuts text to at most width characters, without a trailing point.
 void CutNumberText(char* text, size_t width) {
@@ -59,7 +54,7 @@ void FormatParameterValue(double value, StringPtr text) {
   CutNumberText(start, *suffix ? 3 : 4);
   char whole[72];
   std::snprintf(whole, sizeof whole, "%s%s", start, suffix);
-  SetText(text, whole);
+  CopyCStringToPascal(whole, text);
 }
 
 void DrawLabel(ConstStr255Param text, int16_t y) {
@@ -111,13 +106,13 @@ bool LaneScaleLabelAt(const LaneScaleSteps& steps, int32_t k, float* value, floa
 
 void FormatGainDecibels(double gain, int16_t width, StringPtr text) {
   if (!(gain > 0)) {
-    SetText(text, "-oo");
+    CopyCStringToPascal("-oo", text);
     return;
   }
   char number[64];
   std::snprintf(number, sizeof number, "%.1f", 20.0 * std::log10(gain));
   CutNumberText(number, size_t(std::max<int16_t>(width, 1)));
-  SetText(text, number);
+  CopyCStringToPascal(number, text);
 }
 
 void FormatLaneScaleLabel(int16_t style, float t, StringPtr text) {
@@ -128,9 +123,9 @@ void FormatLaneScaleLabel(int16_t style, float t, StringPtr text) {
     case kLaneLabelParameter: FormatParameterValue(MapLaneValueToParameter(gLaneController, t), text); return;
     default:
       std::snprintf(number, sizeof number, "%.3f", double(t));
-      SetText(text, number);
+      CopyCStringToPascal(number, text);
       TrimTrailingZeros(text);
-      if (text[0] == 2 && text[1] == '-' && text[2] == '0') SetText(text, "0");  // "-0.000"
+      if (text[0] == 2 && text[1] == '-' && text[2] == '0') CopyCStringToPascal("0", text);  // "-0.000"
   }
 }
 
