@@ -20,7 +20,8 @@ int32_t gLaneController = 0;
 
 int16_t ValueToLaneY(int32_t value, int32_t scale) {
   int32_t b = LaneBase(), t = gScratchRect.top;
-  if (float(value) >= float(kLaneFullScale) || scale == 0) return int16_t(value >= kLaneFullScale ? t : b);
+  if (scale <= 0) return int16_t(b);
+  if (value >= scale) return int16_t(t);
   int64_t scaled = (int64_t(b - t) * value + std::abs(scale / 2)) / scale;
   return int16_t(std::clamp<int64_t>(b - scaled, INT16_MIN, INT16_MAX));
 }

@@ -34,7 +34,8 @@ constexpr int16_t kPluginParameterLaneIndex = 10;
 // The automation points of those lanes keep it as their target.
 extern int32_t gLaneController;
 
-// y of a value of full scale (a value of 16384 or more is the lane top).
+// y of a value of a range (a value of the range or more is the lane top; the bottom for a
+// range that is not above 0).
 int16_t ValueToLaneY(int32_t value, int32_t scale);
 int16_t ValueToLaneY16K(int32_t value);
 // The value at y, clamped to minimum..maximum; the minimum for a lane too short to scale.
