@@ -1,6 +1,7 @@
 #include "editors/main_editor_window.h"
 
 #include "editors/follow/play_cursor.h"
+#include "editors/lanes/lane_drawing.h"
 #include "editors/panes/pane_scrolling.h"
 #include "editors/panes/pane_stack.h"
 #include "editors/panes/selection_hilite.h"
@@ -124,6 +125,7 @@ void DrawMainEditorWindow() {
     DrawToolbarPictures();
     DrawToolButtons();
     DrawToolbarFields(false);
+    DrawLaneTitle();
     DrawNoteReadout(gReadoutLastTime, gReadoutLastValue, kNoReadoutEnd, kNoReadoutVelocity);
   } else {
     gNoteReadoutBox = Rect{0, 0, 0, 0};

@@ -19,7 +19,7 @@
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"
 
-const int16_t* gBendColumns = nullptr;
+const int32_t* gBendColumns = nullptr;
 int32_t gBendColumnCount = 0;
 
 namespace {

@@ -11,7 +11,7 @@ constexpr int32_t kBendTop = 16384;
 
 // The bend value per pixel column from the origin x, filled by the data lanes while the
 // display is on; without a table every column is the centre.
-extern const int16_t* gBendColumns;
+extern const int32_t* gBendColumns;
 extern int32_t gBendColumnCount;
 
 // The row offset at pixel column c (clamped to the table) for a track bending range pixels a

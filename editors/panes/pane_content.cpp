@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "editors/lanes/lane_columns.h"
+#include "editors/lanes/lane_drawing.h"
 #include "editors/note_drawing/bent_notes.h"
 #include "editors/note_drawing/note_boxes.h"
 #include "editors/note_drawing/track_note_walk.h"
@@ -27,9 +29,12 @@ bool IsPatternTrack() { return gCurrentTrack && (TrackEntryView(gCurrentTrack).F
 bool DrawNoteRowsContent() {
   bool bent = IsBendDisplayOn();
   gNoteDrawProc = bent ? DrawBentNote : DrawNoteBox;
-  // Interim: the bend columns come from the data lanes once they are built; until then the
-  // bent notes follow the centre.
-  if (bent) PenSize(1, std::max<int16_t>(gNoteMetric, 1));
+  if (bent) {
+    BuildBendReferenceColumns();
+    gBendColumns = gLaneColumns.reference.data();
+    gBendColumnCount = int32_t(gLaneColumns.reference.size());
+    PenSize(1, std::max<int16_t>(gNoteMetric, 1));
+  }
   if (!IsPatternTrack()) DrawTrackNotes();
   else if (!TrackEntryView(gCurrentTrack).SectionList()) DrawLoopedTrackNotes();
   else DrawSectionedTrackNotes();
@@ -69,11 +74,12 @@ bool DrawPaneByViewMode(bool withLeftColumn, bool isCurrentPane) {
   Handle list = gCurrentTrack ? TrackEntryView(gCurrentTrack).EventList() : Handle();
   int8_t state = list ? HGetState(list) : 0;
   if (list) HLock(list);
-  // Interim: the drum view and the data lanes are drawn by their own owners once they are
-  // built; their panes show the background only.
+  // Interim: the drum view is drawn by its own owner once it is built; its panes show the
+  // background only.
   int16_t drawingClass = GetPaneDrawingClass();
   bool bent = drawingClass == kNoteRowsClass && gCurrentTrack && DrawNoteRowsContent();
   if (drawingClass == kAudioClass) DrawAudioRow();
+  if (drawingClass == kLaneClass) DrawLaneContents(false, gTimelineFrame.originX, gScratchRect.right);
   DrawSectionMarkers();
   PenNormal();
   ForeColor(blackColor);

@@ -313,7 +313,7 @@ TEST_F(NoteDrawingTest, BentNotesFollowTheBendColumnsInSegments) {
   EXPECT_EQ(Count(Rect{box.top, box.right, box.bottom, int16_t(box.right + 2)}, ink), 0);
   // The second half of the note bent fully down: that segment starts a pixel further on and
   // lies the whole bend range lower.
-  std::vector<int16_t> columns(600, int16_t(kBendCentre));
+  std::vector<int32_t> columns(600, kBendCentre);
   int32_t half = (box.left + box.right) / 2 - gTimelineFrame.originX;
   for (size_t c = size_t(half); c < columns.size(); ++c) columns[c] = 0;
   gBendColumns = columns.data();
