@@ -4,6 +4,8 @@
 #include "editors/editor_key_routes.h"
 #include "editors/follow/step_input.h"
 #include "editors/key_command_hooks.h"
+#include "editors/lanes/lane_controllers.h"
+#include "editors/lanes/lane_tools.h"
 #include "editors/note_entry/editor_clicks.h"
 #include "editors/note_entry/note_values.h"
 #include "editors/note_moves/bar_line_drag.h"
@@ -117,6 +119,9 @@ void InstallEditorHooks() {
   InstallEditorKeyRoutes();
   SetWindowActivateProc(kMainEditorWindowKind, MainEditorActivated);
   InstallNoteMoveRoutes();
+  gEditorClickRoutes.laneClick = HandleLaneClick;
+  gEditorClickRoutes.laneTitleClick = HandleLaneTitleClick;
+  gSelectionHooks.clickProgramEvent = [](int16_t h, int16_t v) { return OpenProgramEventAtClick(Point{v, h}); };
   InstallToolbarClicks();
   gEditorClickRoutes.resetEventTemplate = [] {
     if (gKeyCommandHooks.resetEventTemplate) gKeyCommandHooks.resetEventTemplate();
