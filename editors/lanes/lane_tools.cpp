@@ -231,7 +231,7 @@ bool RunLaneGestureStep(LaneGesture* g) {
   int32_t kind = GetCurrentLaneKind();
   if (kind == kLaneTempo) return RunUndoableEditOverAllTracks(RunLaneGesture, g) == noErr;
   if (gCurrentPaneSlot > 0) return RunUndoableTimeSelectionEdit(RunLaneGesture, g) != 0;
-  return RunUndoableEdit(RunLaneGesture, g) != 0;
+  return RunUndoableEditForCurrentTrack(RunLaneGesture, g) != 0;
 }
 
 }  // namespace
