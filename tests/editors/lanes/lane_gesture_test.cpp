@@ -134,4 +134,26 @@ TEST_F(LaneGestureTest, TheCurveIsOneUndoableStep) {
   EXPECT_EQ(curve, Values()) << "and one Redo brings it all again";
 }
 
+TEST_F(LaneGestureTest, AClickOnAProgramChangesCircleFindsThatEvent) {
+  std::vector<uint8_t> list(2 * kShortEventSize + kEndRecordSize, 0);
+  FillShortEvent(&list[0], 97, 0xC0, 40, 128);
+  FillShortEvent(&list[kShortEventSize], 481, 0xC1, 90, 128);
+  AddTrack(2, list);
+  gEditorPanes[0].track = 2;
+  gEditorPanes[0].viewMode = uint8_t(kLaneProgram + kLaneViewModeOffset);
+  SelectPaneForDrawing(0);
+  LoadLaneEventRect();
+  const struct {
+    uint32_t tick;
+    int value;
+    int16_t dx, dy;
+    int32_t offset;
+  } clicks[] = {{97, 40, 0, 0, 0},  {97, 40, 3, -3, 0},  {481, 90, -2, 2, kShortEventSize},
+                {97, 40, 4, 0, -1}, {97, 40, 0, 4, -1}, {481, 40, 0, 0, -1}};
+  for (const auto& c : clicks) {
+    Point p{int16_t(ValueToLaneY(c.value, 128) + c.dy), int16_t(TimeToX(int32_t(c.tick), gTimelineLeftTick) + c.dx)};
+    EXPECT_EQ(c.offset, HitTestProgramEvent(p)) << c.tick << " " << c.dx << "," << c.dy;
+  }
+}
+
 }  // namespace
