@@ -5,6 +5,8 @@
 #include "editors/follow/step_input.h"
 #include "editors/key_command_hooks.h"
 #include "editors/lanes/lane_scale.h"
+#include "editors/lanes/lane_controllers.h"
+#include "editors/lanes/lane_tools.h"
 #include "editors/note_entry/editor_clicks.h"
 #include "editors/note_entry/note_values.h"
 #include "editors/note_moves/bar_line_drag.h"
@@ -118,6 +120,9 @@ void InstallEditorHooks() {
   InstallEditorKeyRoutes();
   SetWindowActivateProc(kMainEditorWindowKind, MainEditorActivated);
   InstallNoteMoveRoutes();
+  gEditorClickRoutes.laneClick = HandleLaneClick;
+  gEditorClickRoutes.laneTitleClick = HandleLaneTitleClick;
+  gSelectionHooks.clickProgramEvent = [](int16_t h, int16_t v) { return OpenProgramEventAtClick(Point{v, h}); };
   InstallToolbarClicks();
   InstallLaneScaleHooks();
   gEditorClickRoutes.resetEventTemplate = [] {

@@ -43,7 +43,7 @@ resource 'STR#' 129 "General texts" {
   ""                                                        # 41
   ""                                                        # 42
   ""                                                        # 43
-  ""                                                        # 44
+  "Controller "                                             # 44: a controller without a name
   ""                                                        # 45
   ""                                                        # 46
   ""                                                        # 47

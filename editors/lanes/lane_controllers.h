@@ -6,8 +6,22 @@
 
 #include "platform/memory/mac_types.h"
 
-// Stores n as gLaneController and in the current pane's lane field.
+// The controller-name list in use and the default list (string-list layout: an i16 count,
+// then one length-prefixed name per controller from 0; null: no names), and the 128-bit mask
+// of the controllers the pop-up lists first.
+extern Handle gControllerNameList;
+extern Handle gDefaultControllerNameList;
+extern uint8_t gFavouriteControllers[16];
+
+// Stores n as gLaneController and in the current pane's lane field; a new controller takes
+// the name list in use afresh.
 void SelectLaneController(int32_t n);
+// Controller n's name in the shared 32-byte buffer; a controller without one gets the
+// unnamed text and its number.
+StringPtr GetControllerName(int32_t n);
+// A parameter lane entry's name: the focused plug-in's parameter (index >= 0) or a special
+// entry (-4..-1); an empty name becomes the unnamed text and the number.
+StringPtr GetLaneParameterName(int32_t index);
 // The 128-bit set (bit n of byte n / 8) of the controllers the current track's events use.
 void GetUsedControllers(uint8_t mask[16]);
 // A click on the lane title in the info strip: the pop-up of the lane's choices.

@@ -141,6 +141,10 @@ void ToolbarClick(Point where, EventRecord* event) {
   int16_t tool = ToolAtToolbarPoint(where);
   if (tool >= 0) return SelectEditTool(tool);
   if (RouteTakes(gEditorClickRoutes.toolbarFieldClick, where, event)) return;
+  if (!IsEditableView(gCurrentViewMode)) {
+    if (gEditorClickRoutes.laneTitleClick) gEditorClickRoutes.laneTitleClick(where);
+    return;
+  }
   uint8_t tuplet = IsEditableView(gCurrentViewMode) ? TupletButtonAt(where) : 0;
   if (tuplet) ToggleTupletBit(tuplet);
 }

@@ -51,6 +51,8 @@ struct EditorClickRoutes {
   bool (*toolbarFieldClick)(Point where, EventRecord* event);
   // The 'R' button: the event template back to its start (as the 'R' key).
   void (*resetEventTemplate)();
+  // A tool-bar click outside the tools and fields in a lane view: the lane title's pop-up.
+  void (*laneTitleClick)(Point where);
 };
 extern EditorClickRoutes gEditorClickRoutes;
 

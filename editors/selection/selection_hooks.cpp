@@ -34,6 +34,10 @@ void CallDragBlockLength(int32_t offset) {
   if (gSelectionHooks.dragBlockLength) gSelectionHooks.dragBlockLength(offset);
 }
 
+bool CallClickProgramEvent(int16_t h, int16_t v) {
+  return gSelectionHooks.clickProgramEvent && gSelectionHooks.clickProgramEvent(h, v);
+}
+
 void CallOpenSequenceEventDialog(int32_t offset) {
   if (gSelectionHooks.openSequenceEventDialog) gSelectionHooks.openSequenceEventDialog(offset);
 }

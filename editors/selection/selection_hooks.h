@@ -25,6 +25,9 @@ struct SelectionHooks {
   void (*dragBlockLength)(int32_t offset);
   // Opens the sequence event dialog ("sevent") of that block. Main thread.
   void (*openSequenceEventDialog)(int32_t offset);
+  // A press in the program lane at the window point: true when it hit a program change's
+  // circle and its dialog was shown. Main thread.
+  bool (*clickProgramEvent)(int16_t h, int16_t v);
   // Moves (or with copy, copies) the range start..start + length of track source to track
   // target at newStart, as one undoable step; 0 when done. Main thread.
   int16_t (*trackRangeClipboardOp)(int16_t source, int16_t target, uint32_t start, uint32_t length,
@@ -44,6 +47,8 @@ void CallClickNoteBody(uint32_t modifiers);
 void CallDragBlockEvent(int32_t offset);
 void CallDragBlockLength(int32_t offset);
 void CallOpenSequenceEventDialog(int32_t offset);
+// False while nobody installed the program lane's click.
+bool CallClickProgramEvent(int16_t h, int16_t v);
 // dragNotAcceptedErr (-1857: nothing changed) while nobody installed the operation.
 int16_t CallTrackRangeClipboardOp(int16_t source, int16_t target, uint32_t start, uint32_t length,
                                   uint32_t newStart, bool copy);

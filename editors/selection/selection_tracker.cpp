@@ -33,6 +33,8 @@ SelectionTracker* gSelectionTracker = nullptr;
 
 namespace {
 
+constexpr int16_t kProgramLaneViewMode = 6;  // lane 4
+
 // Keeps the tracker reachable for the timer only while the tracking runs.
 struct TrackerRegistration {
   explicit TrackerRegistration(SelectionTracker* t) { gSelectionTracker = t; }
@@ -160,6 +162,8 @@ bool TakeClickOnEvent(uint32_t modifiers, bool doubleClick) {
     CallTrackKeyboardAudition(gLastMousePoint.v);
     return true;
   }
+  if (gCurrentViewMode == kProgramLaneViewMode && CallClickProgramEvent(gLastMousePoint.h, gLastMousePoint.v))
+    return true;
   int16_t mask = gCurrentViewMode == kNoteViewMode ? kNoteViewHitMask : kOtherViewHitMask;
   int16_t part = 0;
   int16_t hit = HitTestEditorEvents(mask, &part);
