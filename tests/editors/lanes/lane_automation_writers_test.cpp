@@ -168,6 +168,24 @@ TEST_F(LaneWriterTest, APointAtTheSpansStartIsRedrawnNotLost) {
   EXPECT_EQ(Points(List()), (std::vector<Pt>{{1000, 2, 0, 20}, {1050, 2, 0, 100}, {1052, 2, 0, 30}}));
 }
 
+// A list of an older song ends at 0x7FFFFFFF: the lane writes its points before that end and
+// leaves it as it is; a list the writer makes ends at 0xFFFFFFFF with kind 0.
+TEST_F(LaneWriterTest, EitherEndRecordEndsTheListsTheLanesWrite) {
+  ShowLane(kLaneVolumeAutomation, 0);
+  SetColumns(XAt(1000), {7, 8});
+  ASSERT_EQ(WriteMixLane(kLaneVolumeAutomation, XAt(1000), XAt(1002)), noErr);
+  ASSERT_EQ(PointListEndIndex(List()), 2);
+  AutomationView end{PointRecordAt(List(), 2)};
+  EXPECT_EQ(end.Time(), 0xFFFFFFFFu);
+  EXPECT_EQ(end.Kind(), 0);
+  end.SetTime(0x7FFFFFFF);  // as an older song stored it
+  SetColumns(XAt(1000), {9, 8});
+  ASSERT_EQ(WriteMixLane(kLaneVolumeAutomation, XAt(1000), XAt(1002)), noErr);
+  EXPECT_EQ(Points(List()), (std::vector<Pt>{{1000, 1, 0, 9}, {1001, 1, 0, 8}}));
+  EXPECT_EQ(GetHandleSize(List()), 3 * kAutomationRecordSize);
+  EXPECT_EQ(AutomationView{PointRecordAt(List(), 2)}.Time(), 0x7FFFFFFFu);
+}
+
 // The parameter lane: each column over the scale's range, written where it lies in 0..1 and
 // changes; the value before the span is the last point of the same plug-in and parameter
 // (not the other plug-in's); an indexed parameter is read half a step up.
