@@ -19,6 +19,7 @@
 #include "song/model/track_sections.h"
 #include "song/events/time_selection.h"
 #include "song/undo/undo_steps.h"
+#include "editors/automation/automation_playback.h"
 #include "editors/timeline/click_state.h"
 #include "song/model/song_context.h"
 #include "song/model/window_redraw.h"
@@ -75,9 +76,11 @@ uint32_t TextWindowCommandFor(int16_t item) {
   }
 }
 
+// The racks' lists may have changed with the tracks: the playing channels take them up.
 void RunUndoItem(int16_t item) {
   if (item == kUndoItem && CanUndo()) ReportIfFailed(UndoLastEdit());
   if (item == kRedoItem && CanRedo()) ReportIfFailed(RedoEdit());
+  RefreshSongAutomationPlayback();
 }
 
 void RunPaste(int32_t merge, int16_t undoKind) { ReportIfFailed(PasteFromClipboard(0, merge, undoKind, nullptr)); }

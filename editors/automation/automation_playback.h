@@ -5,7 +5,8 @@
 
 #include "platform/memory/mac_types.h"
 
-// Main thread. Replaces the playback copy of the channel linked from the rack: takes the
+// Main thread. Replaces the playback copy of the channel linked from the rack (for the current
+// track's rack, which names no channel, of the channels the engine made for that track): takes the
 // channel's lock (waiting a bounded time for the engine), disposes the old copy, copies the
 // rack's list, rescales the copy's times from the rack's rate to the device's when they
 // differ, and sets both play cursors to the first points at or after their positions, then
@@ -14,3 +15,6 @@
 // engine keeps the lock past the bound the old copy stays and kAutomationBusyErr is returned.
 constexpr OSErr kAutomationBusyErr = -1;
 OSErr RefreshAutomationPlayback(Handle rack);
+// The same for the rack of every track of the current song (after Undo and Redo exchanged the
+// tracks); nothing while the engine has no channels.
+void RefreshSongAutomationPlayback();

@@ -7,6 +7,12 @@
 #include "editors/timeline/lane_values.h"
 #include "platform/memory/byte_order.h"
 #include "platform/memory/memory.h"
+#include "platform/windows/windows.h"
+#include "plugins/host/insert_chains.h"
+#include "plugins/host/insert_racks.h"
+#include "plugins/host/plugin_devices.h"
+#include "plugins/host/plugin_instance.h"
+#include "plugins/plugin_host_commands.h"
 #include "shell/windows/editor_panes.h"
 #include "shell/windows/track_view_modes.h"
 #include "song/instruments/instrument_table.h"
@@ -20,6 +26,7 @@ namespace {
 
 constexpr int16_t kFirstMixLane = 8;
 constexpr int16_t kLastMixLane = 12;
+constexpr int32_t kMaxChainLength = 256;  // a chain longer than this is a broken link
 
 uint8_t* SlotEntryRecord() { return GetInstrumentRecord(gInstrumentCount + gCurrentPaneSlot - 1); }
 
@@ -28,6 +35,24 @@ Handle InstrumentRack(const uint8_t* record) {
 }
 
 bool IsTrackPane() { return gCurrentPaneSlot < 1; }
+
+// The rack whose chain plays the device of the plug-in shown in the front window, 0 when the
+// front window is no plug-in editor window.
+Handle FrontPluginWindowRack() {
+  WindowRef front = FrontWindow();
+  if (!front || GetPluginEditorWindowIndex(front) < 0) return Handle();
+  Handle table = GetPluginDeviceTable();
+  for (int32_t n = 0; n < CountDeviceRecords(table); ++n) {
+    Handle rack = GetDevicePluginChain(GetPluginDeviceRecord(n), nullptr);
+    uint32_t head = rack ? GetRackChainHead(rack) : 0;
+    for (int32_t i = 0; head != 0 && i < kMaxChainLength; ++i) {
+      PluginInstance* plugin = GetChainPlugin(head, i);
+      if (!plugin) break;
+      if (plugin->editorWindow == front) return rack;
+    }
+  }
+  return Handle();
+}
 
 bool HasTrack() { return gCurrentSong && gCurrentTrack && gCurrentTrack != gTrackTemplate; }
 
@@ -59,6 +84,7 @@ Handle GetFocusedPluginHandle() {
   if (!IsTrackPane()) return InstrumentRack(SlotEntryRecord());
   Handle track = HasTrack() ? GetTrackInsertRack() : Handle();
   if (track && RackHasPluginChain(track)) return track;
+  if (Handle device = FrontPluginWindowRack()) return device;
   int32_t instrument = HasTrack() ? GetTrackInstrumentOrNone() : -1;
   return instrument >= 0 ? InstrumentRack(GetInstrumentRecord(instrument)) : Handle();
 }

@@ -15,8 +15,9 @@ constexpr int32_t kPanePluginIndex = 0;
 
 // For a pane of slot n >= 1 (gCurrentPaneSlot) the rack of instrument-table entry
 // gInstrumentCount + n - 1 (the aux buses, then the master); for a track pane the current
-// track's rack when its chain is not empty, else, when the track plays through the instrument
-// table, the rack of its instrument. 0 when none.
+// track's rack when its chain is not empty, else the rack of the device whose plug-in shows in
+// the front window (a plug-in editor window), else, when the track plays through the
+// instrument table, the rack of its instrument. 0 when none.
 Handle GetFocusedPluginHandle();
 // The list cell of the focused rack; for a track pane always the track's own rack (an empty
 // reference when the track has none).
