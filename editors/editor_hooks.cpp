@@ -1,5 +1,7 @@
 #include "editors/automation/parameter_recording.h"
 #include "editors/editor_hooks.h"
+#include "editors/lanes/lane_columns.h"
+#include "editors/panes/timeline_zoom.h"
 
 #include "editors/editor_key_routes.h"
 #include "editors/follow/step_input.h"
@@ -125,6 +127,7 @@ void InstallEditorHooks() {
   gSelectionHooks.clickProgramEvent = [](int16_t h, int16_t v) { return OpenProgramEventAtClick(Point{v, h}); };
   InstallToolbarClicks();
   InstallLaneScaleHooks();
+  gZoomHooks.rebuildBendReference = BuildBendReferenceColumns;
   gEditorClickRoutes.resetEventTemplate = [] {
     if (gKeyCommandHooks.resetEventTemplate) gKeyCommandHooks.resetEventTemplate();
   };

@@ -3,19 +3,42 @@
 #include <algorithm>
 
 #include "editors/follow/play_cursor.h"
+#include "editors/follow/window_refresh.h"
+#include "editors/note_drawing/bent_notes.h"
+#include "editors/panes/drum_list_width.h"
+#include "editors/panes/pane_stack.h"
 #include "editors/panes/timeline_scrolling.h"
 #include "editors/timeline/timeline_axis.h"
+#include "platform/memory/byte_order.h"
+#include "sequencer/clock/sequencer_clock.h"
+#include "sequencer/clock/time_code_values.h"
+#include "shell/base/modifier_keys.h"
+#include "shell/drawing/row_metrics.h"
 #include "shell/windows/editor_panes.h"
 #include "song/conductor/conductor_map.h"
+#include "song/conductor/sample_position.h"
 #include "song/conductor/timebase.h"
+#include "song/conductor/track_time_formats.h"
 #include "song/events/time_selection.h"
+#include "song/model/song_context.h"
+#include "song/model/song_layout.h"
 #include "song/model/window_redraw.h"
 
 uint8_t gKeepZoomPosition = 1;
+uint8_t gSongZoomMirror = uint8_t(kInitialZoomLevel);
+uint8_t gSongVerticalZoomMirror = 0;
+ZoomHooks gZoomHooks;
 
 namespace {
 
-constexpr int16_t kAudioViewMode = 9;
+// The views that allow the sample levels: the waveform and the audio and plug-in automation
+// lanes, whose positions are sample positions.
+constexpr uint8_t kSampleZoomViews[] = {9, 10, 11, 13, 14};
+constexpr int64_t kSubframesPerFrame = 80;
+
+bool AllowsSampleZoom(uint8_t mode) {
+  return std::find(std::begin(kSampleZoomViews), std::end(kSampleZoomViews), mode) != std::end(kSampleZoomViews);
+}
 
 // The bar line nearer to tick (a remainder above half the bar gives the next bar), at least 1.
 int32_t NearerBarLine(int32_t tick) {
@@ -25,14 +48,124 @@ int32_t NearerBarLine(int32_t tick) {
   return std::max(offset > (next - start) / 2 ? next : start, 1);
 }
 
-// After a level change at the tick levels: the selection start stays at the pixel it had
-// (oldX), the left edge rounded to the nearer bar line.
-void KeepSelectionStartAt(int32_t oldX) {
-  int32_t start = int32_t(std::min<uint32_t>(gTimeSelection.start.tick, INT32_MAX));
-  int64_t left = int64_t(start) - (int64_t(oldX - gTimelineFrame.originX) << gZoomLevel);
-  int32_t rounded = NearerBarLine(int32_t(std::clamp<int64_t>(left, 1, INT32_MAX)));
+// The counter's real time of tick (the song's start offset included) to the nearest frame.
+int32_t NearestFrame(int32_t tick) {
+  TimeValue time;
+  TickToTimecodeTime(uint32_t(tick), &time);
+  int64_t frame = int64_t(double(TimeToSubframes(time)) / double(kSubframesPerFrame) + 0.5);
+  SubframesToTime(frame * kSubframesPerFrame, &time);
+  return int32_t(std::min<uint32_t>(TimecodeTimeToTick(time.whole, time.fraction), INT32_MAX));
+}
+
+// The counter's real time of tick to the nearest whole second.
+int32_t NearestSecond(int32_t tick) {
+  TimeValue time;
+  TickToTimecodeTime(uint32_t(tick), &time);
+  double seconds = std::min(TimeValueToSeconds(time) + 0.5, 4294967295.0);
+  return int32_t(std::min<uint32_t>(SecondsToTick(uint32_t(seconds)), INT32_MAX));
+}
+
+int32_t SelectionStartTick() { return int32_t(std::min<uint32_t>(gTimeSelection.start.tick, INT32_MAX)); }
+
+// The x of the selection start: its sample position at the audio levels when the selection
+// keeps one, else its tick.
+int32_t SelectionStartX() {
+  if (gZoomLevel < 0 && gTimeSelection.start.rate > 0)
+    return SamplePositionToX(gTimeSelection.start.sample, gTimelineLeftSample);
+  return TimeToX(SelectionStartTick(), gTimelineLeftTick);
+}
+
+bool IsSelectionStartShown() {
+  int32_t x = SelectionStartX();
+  return x >= gTimelineFrame.originX && x <= GetMainWindowRight() - kTimelineScrollBarWidth;
+}
+
+// The selection start or the tick before the selection end lies in view.
+bool IsSelectionInView() {
+  if (gTimeSelection.start.tick < 1) return false;
+  uint32_t end = gTimeSelection.end.tick;
+  return IsTickVisible(SelectionStartTick()) ||
+         (end > 1 && IsTickVisible(int32_t(std::min<uint32_t>(end - 1, INT32_MAX))));
+}
+
+void SetLeftTick(int32_t tick) {
+  gTimelineLeftTick = std::max(tick, 1);
+  gTimelineLeftSample = uint64_t(std::max<int64_t>(TickToSamplePosition(gTimelineLeftTick, GetTimelineSampleRate()), 0));
+}
+
+void SetLeftSample(uint64_t sample) {
+  gTimelineLeftSample = sample;
+  float rate = GetTimelineSampleRate();
+  gTimelineLeftTick = int32_t(std::clamp<uint32_t>(SamplePositionToTick(int64_t(std::min<uint64_t>(sample, INT64_MAX)), rate), 1, INT32_MAX));
+}
+
+// The left edge that puts the selection start back at oldX at the new level, unrounded: the
+// position at x = (its new pixel) - (oldX - origin x).
+void ShiftLeftEdgeToKeep(int32_t oldX) {
+  int32_t x = int32_t(std::clamp<int64_t>(int64_t(SelectionStartX()) - (oldX - gTimelineFrame.originX), INT32_MIN / 2, INT32_MAX / 2));
+  if (gZoomLevel < 0) SetLeftSample(PixelOffsetToSamplePosition(x - gTimelineFrame.originX));
+  else SetLeftTick(XToTimeUnclamped(x));
+}
+
+// The kept left edge rounded by the time display format, unless the rounding would take the
+// selection start out of view (a bar or a second can be wider than the window).
+void RoundKeptLeftEdge() {
+  int32_t rounded = RoundLeftEdgeByTimeFormat(gTimelineLeftTick);
   if (rounded == gTimelineLeftTick) return;
-  gTimelineLeftTick = rounded;
+  int32_t savedTick = gTimelineLeftTick;
+  uint64_t savedSample = gTimelineLeftSample;
+  SetLeftTick(rounded);
+  if (IsSelectionStartShown()) return;
+  gTimelineLeftTick = savedTick;
+  gTimelineLeftSample = savedSample;
+}
+
+// The editor's own refresh (or every window's) follows the song position while it plays.
+bool IsFollowingPlayback() {
+  bool chosen = gWindowRefreshProc == RefreshMainEditorCursors || gWindowRefreshMode == 2;
+  return IsClockTaskPlaying() && chosen && gWindowRefreshOn;
+}
+
+int16_t ClampedLevel(int32_t level) {
+  level = std::min<int32_t>(level, GetMaxZoomLevel());
+  if (level < 0) level = IsAudioZoomAllowed() ? std::max<int32_t>(level, kLowestZoomLevel) : 0;
+  return int16_t(level);
+}
+
+void StepHorizontalZoom(int16_t d) {
+  int16_t level = ClampedLevel(gZoomLevel + d);
+  if (level == gZoomLevel) return;
+  if (gZoomLevel >= 0) SetLeftTick(gTimelineLeftTick);  // the sample edge follows the tick edge
+  bool keep = gKeepZoomPosition && IsSelectionInView();
+  int32_t oldX = keep ? SelectionStartX() : 0;
+  gZoomLevel = level;
+  if (keep) {
+    ShiftLeftEdgeToKeep(oldX);
+    RoundKeptLeftEdge();
+  } else if (!IsFollowingPlayback()) {
+    ScrollToShowTick(gTimelineLeftTick);  // the view stays where it begins
+  }
+  UpdateEditorScrollBar();
+}
+
+int16_t CurrentVerticalIndex() {
+  return gVerticalZoomIndex < 0 || gVerticalZoomIndex > kMaxVerticalZoomIndex ? 0 : gVerticalZoomIndex;
+}
+
+void StepVerticalZoom(int16_t d) {
+  int16_t index = int16_t(std::clamp<int32_t>(CurrentVerticalIndex() - d, 0, kMaxVerticalZoomIndex));
+  SetNoteZoom(index);
+  UpdateDrumListWidth();
+  UpdateAllPaneScrollers();
+}
+
+void StoreSongZoom() {
+  gSongZoomMirror = uint8_t(int8_t(gZoomLevel));
+  gSongVerticalZoomMirror = uint8_t(CurrentVerticalIndex());
+  if (!gCurrentSong) return;
+  WriteU16BE(gCurrentSong + kSongEditorScroll, uint16_t(GetTimelineScrollBar()));
+  gCurrentSong[kSongZoomLevel] = gSongZoomMirror;
+  gCurrentSong[kSongVerticalZoom] = gSongVerticalZoomMirror;
 }
 
 }  // namespace
@@ -48,23 +181,41 @@ int16_t GetMaxZoomLevel() {
 
 bool IsAudioZoomAllowed() {
   for (int16_t k = 0; k < gEditorPaneCount; ++k)
-    if (gEditorPanes[k].viewMode == kAudioViewMode) return true;
+    if (AllowsSampleZoom(gEditorPanes[k].viewMode)) return true;
   return false;
 }
 
+int32_t RoundLeftEdgeByTimeFormat(int32_t tick) {
+  switch (gTrackTimeFormat) {
+    case 1: return std::max(NearestFrame(tick), 1);
+    case 2: return std::max(NearestSecond(tick), 1);
+    case 4: return tick;
+    default: return NearerBarLine(tick);
+  }
+}
+
 int16_t ZoomEditorStep(int16_t out) {
-  int32_t level = std::min<int32_t>(gZoomLevel + (out ? 1 : -1), GetMaxZoomLevel());
-  if (level < 0) level = IsAudioZoomAllowed() ? std::max<int32_t>(level, kLowestZoomLevel) : 0;
-  if (level == gZoomLevel) return gZoomLevel;
+  int16_t d = out ? 1 : -1;
   ErasePlayCursors();
-  uint32_t end = gTimeSelection.end.tick;
-  bool keep = IsTickVisible(int32_t(std::min<uint32_t>(gTimeSelection.start.tick, INT32_MAX))) ||
-              (end > 1 && IsTickVisible(int32_t(std::min<uint32_t>(end - 1, INT32_MAX))));
-  keep = keep && gZoomLevel >= 0 && level >= 0 && gTimeSelection.start.tick >= 1;
-  int32_t oldX = keep ? TimeToX(int32_t(gTimeSelection.start.tick), gTimelineLeftTick) : 0;
-  gZoomLevel = int16_t(level);
-  if (keep && gKeepZoomPosition) KeepSelectionStartAt(oldX);
-  UpdateEditorScrollBar();
+  BeginTimelineDraw();
+  if (IsOptionModifierDown()) StepVerticalZoom(d);
+  else StepHorizontalZoom(d);
+  StoreSongZoom();
+  if (IsBendDisplayOn() && gZoomHooks.rebuildBendReference) gZoomHooks.rebuildBendReference();
   InvalidateEditorWindow();
+  InvalidateTrackWindow();
   return gZoomLevel;
+}
+
+void ApplySongZoom() {
+  if (!gCurrentSong) return;
+  uint8_t level = gCurrentSong[kSongZoomLevel], index = gCurrentSong[kSongVerticalZoom];
+  if (level == 0 && index == 0 && ReadU16BE(gCurrentSong + kSongEditorScroll) == 0) return;  // nothing stored
+  gZoomLevel = ClampedLevel(int8_t(level));
+  SetNoteZoom(index);  // an index above 10 counts as 0
+  gSongZoomMirror = level;
+  gSongVerticalZoomMirror = index;
+  SetLeftTick(gTimelineLeftTick);
+  UpdateDrumListWidth();
+  InvalidateEditorWindow();
 }

@@ -6,9 +6,9 @@
 #include "editors/note_entry/grid_snapping.h"
 #include "editors/note_entry/note_pencil.h"
 #include "editors/note_entry/note_values.h"
-#include "editors/panes/timeline_zoom.h"
 #include "editors/toolbar/toolbar_fields.h"
 #include "editors/toolbar/toolbar_layout.h"
+#include "editors/toolbar/zoom_buttons.h"
 #include "mixer/meters/instrument_meters.h"
 #include "mixer/outputs/instrument_values.h"
 #include "platform/dialogs/color_picker.h"
@@ -115,11 +115,14 @@ bool NoteViewFieldClick(ToolbarField field) {
 }
 
 bool ButtonClick(ToolbarField field) {
+  if (field == kZoomOutButton || field == kZoomInButton) {
+    if (field == kZoomOutButton) ZoomOutButton();
+    else ZoomInButton();
+    return true;
+  }
   Rect r = GetToolbarFieldRect(field);
   if (!TrackToolbarButton(r)) return true;
   switch (field) {
-    case kZoomOutButton: ZoomEditorStep(kZoomOut); break;
-    case kZoomInButton: ZoomEditorStep(kZoomIn); break;
     case kBendButton:
       if (ToggleBendDisplay()) ApplyViewModeTools();
       break;

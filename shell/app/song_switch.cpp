@@ -7,6 +7,7 @@
 #include "editors/lanes/lane_columns.h"
 #include "editors/views/track_switches.h"
 #include "editors/main_editor_window.h"
+#include "editors/panes/timeline_zoom.h"
 #include "editors/selection/selection_hooks.h"
 #include "platform/resources/resource_manager.h"
 #include "sequencer/clock/clock_timer.h"
@@ -107,6 +108,7 @@ void RefreshEngineAfterSwitch(int16_t mode) {
 void RefreshAfterSongSwitch(int16_t mode) {
   SelectCurrentSongSlot();
   ActivateCurrentSong(false);
+  ApplySongZoom();
   CacheSongListInClock();
   RefreshWindowsAfterSwitch();
   RefreshEngineAfterSwitch(mode);

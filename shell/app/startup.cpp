@@ -340,7 +340,7 @@ void StartUpApplication(int16_t) {
   ChooseTrackChannel();
   int16_t line = SetTrackRowFont(3);
   SetTrackRowHeight(int16_t(line + 3));
-  SetNoteZoom(gNoteZoomLevel);  // the note rows and the keyboard picture of their zoom
+  SetNoteZoom(gVerticalZoomIndex);  // the note rows and the keyboard picture of their zoom
   // 28.
   PlaceStartupWindows();
   Handle layout = Handle();

@@ -16,7 +16,7 @@ int16_t gNoteMetric = 3;
 int16_t gOctaveHeight = 38;
 int16_t gNoteRowBoundary[12] = {1, 4, 7, 10, 13, 16, 19, 23, 26, 29, 32, 35};
 int16_t gNoteRowPosition[132] = {};
-int16_t gNoteZoomLevel = 0;
+int16_t gVerticalZoomIndex = 0;
 CIconHandle gKeyboardIcon = nullptr;
 
 namespace {
@@ -47,7 +47,7 @@ void LoadKeyboardIcon(int16_t level) {
 }
 
 void EnsureNoteRows() {
-  if (!gNoteRowsReady) SetNoteZoom(gNoteZoomLevel);
+  if (!gNoteRowsReady) SetNoteZoom(gVerticalZoomIndex);
 }
 
 }  // namespace
@@ -62,7 +62,7 @@ void SetNoteRowPosition(int16_t note) {
 
 void SetNoteZoom(int16_t level) {
   if (level < 0 || level > 10) level = 0;
-  gNoteZoomLevel = level;
+  gVerticalZoomIndex = level;
   int32_t num = kZoomNumerators[level], den = kZoomDenominators[level];
   gNoteMetric = Scale(3, num, den);
   gOctaveHeight = Scale(38, num, den);

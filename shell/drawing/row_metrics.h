@@ -14,7 +14,7 @@ extern int16_t gNoteMetric;           // note-view step, round(3 x zoom)
 extern int16_t gOctaveHeight;         // round(38 x zoom)
 extern int16_t gNoteRowBoundary[12];  // top of each row within an octave
 extern int16_t gNoteRowPosition[132]; // top of each note's row, note 131 first
-extern int16_t gNoteZoomLevel;
+extern int16_t gVerticalZoomIndex;
 // The keyboard of the note panes' left column, one octave ('cicn'); null draws no keyboard.
 extern CIconHandle gKeyboardIcon;
 // Its base id: the octave at note zoom 0; level n (1..10) takes base x 10 + n - 1.

@@ -169,7 +169,7 @@ TEST(RowMetrics, EveryNoteRowMapsBackToItsNoteAtEveryZoom) {
   EXPECT_EQ(76, gOctaveHeight);
   EXPECT_EQ(6, gNoteMetric);
   SetNoteZoom(11);  // outside the table: scale 1
-  EXPECT_EQ(0, gNoteZoomLevel);
+  EXPECT_EQ(0, gVerticalZoomIndex);
   EXPECT_EQ(38, gOctaveHeight);
   EXPECT_EQ(127, GetPitchAtY(-5));
   EXPECT_EQ(0, GetPitchAtY(30000));
