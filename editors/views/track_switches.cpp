@@ -42,7 +42,7 @@ int32_t ClearSolo(void*) {
 // among them, else the current track alone.
 void ForTargetTracks(TrackCallback callback, void* arg) {
   if (!HasSongTrack()) return;
-  if (IsTrackEntrySelected(gCurrentTrack)) ForEachSelectedTrack(callback, arg);
+  if (IsTrackEntrySelected(gCurrentTrack)) ForEachSelectedTrackEntry(callback, arg);
   else callback(arg);
 }
 
@@ -175,6 +175,8 @@ void SoloSelectedTracks(bool exclusive) {
 
 void MuteOrSoloSelectedTracks(bool exclusive) {
   if (!HasSongTrack()) return;
+  // While tracks are soloed the mute column changes the solo, as an instrument strip's does.
+  if (gCurrentSong[kSongSoloCount] != 0) return SoloSelectedTracks(exclusive);
   if (exclusive) {
     bool mute = !(gCurrentTrack[kTrackFlags] & kTrackFlagMute);
     ForEachTrack(SetMuteOf, &mute);

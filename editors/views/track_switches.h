@@ -24,7 +24,8 @@ void ToggleTrackSolo(bool exclusive);
 void ToggleTrackMute();
 void SoloSelectedTracks(bool exclusive);
 // Toggles the mute of the selected tracks; exclusive: every track of the song takes the
-// current track's new mute.
+// current track's new mute. While tracks are soloed it changes their solo instead
+// (SoloSelectedTracks with exclusive).
 void MuteOrSoloSelectedTracks(bool exclusive);
 // Arms or disarms the current track for recording; arming without keepOthers disarms every
 // other track. Nothing while the transport plays or records, or while the song is locked.
