@@ -17,6 +17,7 @@
 #include "editors/note_moves/note_velocity.h"
 #include "editors/scale_time/scale_time.h"
 #include "editors/toolbar/toolbar_clicks.h"
+#include "editors/views/pane_header_clicks.h"
 #include "editors/selection/event_hit_test.h"
 #include "editors/selection/selection_hooks.h"
 #include "editors/selection/selection_tracker.h"
@@ -117,6 +118,7 @@ void InstallEditorHooks() {
   };
   gConductorRefreshHooks.refreshAfterResolutionChange = RefreshViewsAfterResolutionChange;
   InstallEditorClicks();
+  InstallPaneHeaderClicks();
   InstallTrackWindowClicks();
   gEditorClickRoutes.selectionTracker = TrackSelectionFromClick;
   InstallEditorKeyRoutes();

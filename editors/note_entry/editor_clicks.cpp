@@ -95,7 +95,6 @@ void HandleBarToolClick(Point where, EventRecord* event) {
 
 void PaneClick(int16_t pane, Point where, EventRecord* event) {
   gClickX = where.h;
-  if (RouteTakes(gEditorClickRoutes.paneHeaderClick, where, event)) return;
   SelectPaneForDrawing(pane);
   RunEditorClickMode(AdjustClickMode(ClickToolFor(event ? event->modifiers : 0)), where, event);
 }
@@ -296,6 +295,9 @@ int32_t HandleEditorClick(AppWindow* w, Point where, EventRecord* event) {
     RulerClick(where, event);
     return 1;
   }
+  // A pane's header lies above its divider line (the first one above every pane's band).
+  gClickX = where.h;
+  if (RouteTakes(gEditorClickRoutes.paneHeaderClick, where, event)) return 1;
   int16_t pane = FindEditorPaneAt(where.v);
   if (pane >= 0) PaneClick(pane, where, event);
   else if (where.v >= gEditorToolbarTop && where.v < gEditorToolbarTop + kToolStripHeight) ToolbarClick(where, event);

@@ -101,7 +101,8 @@ void DrawTitle(const Header& h) {
   if (h.instrument) {
     Str255 name;
     PascalCopy(name, h.instrument + kInstName, kInstrumentNameMax);
-    DrawTextAt(h, int16_t(h.strip.left + kHeaderTitleLeft), int16_t(h.strip.left + kHeaderTitleRight), name);
+    Rect title = GetPaneHeaderColumnRect(h.strip, h.line, kHeaderTitleColumn);
+    DrawTextAt(h, title.left, title.right, name);
   }
   if (!h.track) return;
   TrackEntryView track(h.track);
@@ -118,13 +119,15 @@ void DrawTitle(const Header& h) {
   TextFace(face);
   RGBColor dimmed{0x8000, 0x8000, 0x8000};
   if (muted) RGBForeColor(&dimmed);
-  DrawTextAt(h, int16_t(h.strip.left + kHeaderTitleLeft), int16_t(h.strip.left + kHeaderTitleRight), text);
+  Rect title = GetPaneHeaderColumnRect(h.strip, h.line, kHeaderTitleColumn);
+  DrawTextAt(h, title.left, title.right, text);
   TextFace(normal);
   ForeColor(blackColor);
 }
 
 void DrawModeColumn(const Header& h) {
-  int16_t x = ColumnX(h, kModeColumn), right = int16_t(x + kModeColumnWidth);
+  Rect column = GetPaneHeaderColumnRect(h.strip, h.line, kHeaderModeColumn);
+  int16_t x = column.left, right = column.right;
   FontInfo info;
   GetFontInfo(&info);
   if (gCurrentViewMode == 0 && info.ascent + info.descent < kLargeFontSize) {
@@ -147,7 +150,8 @@ void DrawLengthColumn(const Header& h) {
   } else {
     return;
   }
-  DrawTextAt(h, ColumnX(h, kLengthColumn), ColumnX(h, kLengthColumnEnd), text);
+  Rect column = GetPaneHeaderColumnRect(h.strip, h.line, kHeaderLengthColumn);
+  DrawTextAt(h, column.left, column.right, text);
 }
 
 // A track pane's output: the instrument it plays through the table, else its MIDI destination.
@@ -158,8 +162,8 @@ void DrawOutputColumn(const Header& h) {
   const uint8_t* record = instrument >= 0 ? GetInstrumentRecord(instrument) : nullptr;
   if (record) PascalCopy(name, record + kInstName, kInstrumentNameMax);
   else PascalCopy(name, h.track + kTrackEndpointName, kTrackEndpointNameSize - 1);
-  int16_t x = ColumnX(h, kOutputColumn);
-  DrawTextAt(h, x, int16_t(x + kOutputColumnWidth), name);
+  Rect column = GetPaneHeaderColumnRect(h.strip, h.line, kHeaderOutputColumn);
+  DrawTextAt(h, column.left, column.right, name);
 }
 
 // The names of the rack's plug-ins joined by ",", until the text is as wide as width; false
@@ -184,8 +188,8 @@ bool GetChainNamesText(Handle rack, int16_t width, Str255 text) {
 
 // The plug-ins of the pane's rack; a track pane without a chain shows what it has instead.
 void DrawChainColumn(const Header& h) {
-  int16_t x = ColumnX(h, kChainColumn);
-  int16_t right = int16_t(std::min<int32_t>(x + kChainColumnWidth, GetMainWindowRight() - 16));
+  Rect column = GetPaneHeaderColumnRect(h.strip, h.line, kHeaderChainColumn);
+  int16_t x = column.left, right = column.right;
   if (right <= x) return;
   Handle rack = h.track ? GetTrackInsertRack() : h.instrument ? InstrumentView(h.instrument).InsertRack() : Handle();
   Str255 text{};
@@ -228,8 +232,7 @@ bool IsButtonOn(const Header& h, int32_t i) {
 void DrawButtons(const Header& h) {
   ClipRect(&h.strip);
   for (int32_t i = 0; i < kHeaderButtonCount; ++i) {
-    Rect b{int16_t(h.strip.top + 2), int16_t(h.strip.left + kHeaderButtonsLeft + i * h.line), int16_t(h.strip.top + 2 + h.line),
-           int16_t(h.strip.left + kHeaderButtonsLeft + (i + 1) * h.line)};
+    Rect b = GetPaneHeaderButtonRect(h.strip, h.line, int16_t(i));
     EraseRect(&b);
     FrameRect(&b);
     if (!kButtonLetters[i]) {
@@ -249,12 +252,17 @@ void DrawButtons(const Header& h) {
 
 void DrawCloseBoxAndGrip(const Header& h) {
   if (gEditorPaneCount <= 1) return;
-  int16_t size = int16_t(std::min(h.line - 2, 9));
-  Rect box{int16_t(h.strip.top + 2), int16_t(h.strip.right - size - 4), int16_t(h.strip.top + 2 + size),
-           int16_t(h.strip.right - 4)};
+  Rect box = GetPaneHeaderCloseBox(h.strip, h.line);
+  int16_t size = int16_t(box.right - box.left);
   ClipRect(&h.strip);
   EraseRect(&box);
   FrameRect(&box);
+  // The collapse box: a bar across its middle.
+  Rect collapse = GetPaneHeaderCollapseBox(h.strip, h.line);
+  EraseRect(&collapse);
+  FrameRect(&collapse);
+  MoveTo(int16_t(collapse.left + 2), int16_t((collapse.top + collapse.bottom) / 2));
+  LineTo(int16_t(collapse.right - 3), int16_t((collapse.top + collapse.bottom) / 2));
   if (gCurrentPaneIndex == 0) return;
   int16_t right = int16_t(gCurrentTrack && TrackEntryView(gCurrentTrack).Number() > 8 ? size + 9 : size + 13);
   int16_t lowest = int16_t(h.pane->top - ((h.line + 4) / 2 - 1));
@@ -282,13 +290,50 @@ void DrawStrip(const Header& h, bool selected) {
 
 }  // namespace
 
-bool GetPaneHeaderRect(Rect* strip) {
+bool GetPaneHeaderRect(Rect* strip) { return GetPaneHeaderRectOf(gCurrentPaneIndex, strip); }
+
+bool GetPaneHeaderRectOf(int16_t index, Rect* strip) {
   Rect bounds{};
   if (gMainEditorRecord.window) GetWindowPortBounds(gMainEditorRecord.window, &bounds);
   int16_t line = gStandardLineHeight;
-  int16_t divider = int16_t(gEditorPanes[gCurrentPaneIndex].top);
+  int16_t divider = int16_t(gEditorPanes[std::clamp<int16_t>(index, 0, kMaxEditorPanes - 1)].top);
   *strip = Rect{int16_t(divider - line - 5), bounds.left, divider, int16_t(bounds.right - kScrollBarInset)};
   return gMainEditorRecord.window && strip->top < bounds.bottom - kHeaderBottomMargin;
+}
+
+Rect GetPaneHeaderColumnRect(const Rect& strip, int16_t line, int16_t column) {
+  auto at = [&](int16_t offset) { return int16_t(strip.left + 4 * line + offset); };
+  switch (column) {
+    case kHeaderTitleColumn:
+      return Rect{strip.top, int16_t(strip.left + kHeaderTitleLeft), strip.bottom, int16_t(strip.left + kHeaderTitleRight)};
+    case kHeaderModeColumn: return Rect{strip.top, at(kModeColumn), strip.bottom, int16_t(at(kModeColumn) + kModeColumnWidth)};
+    case kHeaderOutputColumn:
+      return Rect{strip.top, at(kOutputColumn), strip.bottom, int16_t(at(kOutputColumn) + kOutputColumnWidth)};
+    case kHeaderLengthColumn: return Rect{strip.top, at(kLengthColumn), strip.bottom, at(kLengthColumnEnd)};
+    case kHeaderChainColumn: {
+      int16_t right = int16_t(std::min<int32_t>(at(kChainColumn) + kChainColumnWidth, GetMainWindowRight() - 16));
+      return Rect{strip.top, at(kChainColumn), strip.bottom, right};
+    }
+    default: return Rect{};
+  }
+}
+
+Rect GetPaneHeaderButtonRect(const Rect& strip, int16_t line, int16_t button) {
+  int16_t left = int16_t(strip.left + kHeaderButtonsLeft + button * line);
+  return Rect{int16_t(strip.top + 2), left, int16_t(strip.top + 2 + line), int16_t(left + line)};
+}
+
+Rect GetPaneHeaderCloseBox(const Rect& strip, int16_t line) {
+  if (gEditorPaneCount <= 1) return Rect{};
+  int16_t size = int16_t(std::min<int16_t>(int16_t(line - 2), 9));
+  return Rect{int16_t(strip.top + 2), int16_t(strip.right - size - 4), int16_t(strip.top + 2 + size), int16_t(strip.right - 4)};
+}
+
+Rect GetPaneHeaderCollapseBox(const Rect& strip, int16_t line) {
+  Rect box = GetPaneHeaderCloseBox(strip, line);
+  if (box.right <= box.left) return box;
+  int16_t step = int16_t(box.right - box.left + 4);
+  return Rect{box.top, int16_t(box.left - step), box.bottom, int16_t(box.right - step)};
 }
 
 void DrawPaneHeader(bool isCurrent) {

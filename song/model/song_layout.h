@@ -72,6 +72,7 @@ constexpr int32_t kSongDisplay184 = 184;         // u16 from the program-wide de
 constexpr int32_t kSongDisplay186 = 186;         // u16 from the program-wide defaults
 constexpr int32_t kSongGroupCounter = 188;       // u8 last group number given out (moved from +45)
 constexpr int32_t kSongMixerItem = 190;          // u16 item of the mixer selection (kind at +332)
+constexpr int32_t kSongDrumColumnWidth = 194;   // u8 drum name column width in pixels (below 6: default)
 constexpr int32_t kSongOldSongMode = 195;        // u8 song mode of older files (moved to +18)
 constexpr int32_t kSongMovieTrack = 196;         // u8 movie track number + 1, 0 none
 constexpr int32_t kSongRate = 198;               // f32 sample rate
