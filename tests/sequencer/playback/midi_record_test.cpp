@@ -150,6 +150,14 @@ class MidiRecord : public ::testing::Test {
   static double Micros(uint32_t tick) {
     return TickToSubframesExact(gCurrentSong, tick) * gMicrosecondsPerSubframe;
   }
+  // Records over a cycle of one bar of 6/8 (1.5 s a pass) from tick 1.
+  static void StartCycleRecording() {
+    SetCycleStart(1);
+    SetCycleStop(1441);
+    SetCycleMode(true);
+    SetLocatePoint(1);
+    RecordCommand();
+  }
   static std::vector<uint8_t> KeysOf(uint8_t n) {
     std::vector<uint8_t> keys;
     for (const RecordedNote& note : NotesOf(n)) keys.push_back(note.key);
@@ -227,11 +235,7 @@ TEST_F(MidiRecord, PunchKeepsOnlyTheRange) {
 // pass a Stop breaks off is kept as the last take.
 TEST_F(MidiRecord, EveryCyclePassIsATakeAndStopKeepsTheLast) {
   ASSERT_TRUE(MakeSong());
-  SetCycleStart(1);
-  SetCycleStop(1441);  // one bar of 6/8: 1.5 s a pass
-  SetCycleMode(true);
-  SetLocatePoint(1);
-  RecordCommand();
+  StartCycleRecording();
   ASSERT_TRUE(IsRecordPassRunning());
   const uint32_t restartsBefore = gCycleRestarts;
   std::vector<Played> played;
@@ -315,11 +319,7 @@ TEST_F(MidiRecord, AReplacingPassKeepsWhatLiesBeforeItsStart) {
 TEST_F(MidiRecord, AnEmptyCycleReplacePassClearsNothing) {
   ASSERT_TRUE(MakeSong({{100, 0, 40, 90, 60}}));
   gRecordOptions = kRecordOptionCycleReplace;
-  SetCycleStart(1);
-  SetCycleStop(1441);
-  SetCycleMode(true);
-  SetLocatePoint(1);
-  RecordCommand();
+  StartCycleRecording();
   ASSERT_TRUE(IsRecordPassRunning());
   const uint32_t restartsBefore = gCycleRestarts;
   std::vector<Played> played;
