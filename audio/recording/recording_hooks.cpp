@@ -66,11 +66,14 @@ int16_t PrepareInputsForEngine(int32_t phase) {
   return 0;
 }
 
-// A record pass started while the engine already plays: the takes start as at a start from the
-// stop, and the engine's stop finishes them. Without a prepared engine nothing records audio.
+// A record pass started while the engine already plays: the armed inputs of the list start
+// their takes as at a start from the stop (the list is not rebuilt under the running IO
+// procedures), and the engine's stop finishes them. Without a prepared engine nothing records
+// audio.
 OSErr StartTakesWhilePlaying() {
-  if (!gEnginePrepared) return noErr;
-  int16_t err = PrepareInputsForEngine(0);
+  if (!gEnginePrepared || !AnyArmedInput()) return noErr;
+  TakeSpanFromRecordPass();
+  int16_t err = StartAudioRecording();
   if (err == 0) err = PrepareInputsForEngine(1);
   return err;
 }

@@ -19,6 +19,7 @@
 #include "audio/devices/coreaudio_devices.h"
 #include "audio/devices/coreaudio_io.h"
 #include "audio/engine/engine_file_requests.h"
+#include "audio/engine/engine_prepare.h"
 #include "audio/engine/engine_prepare_hooks.h"
 #include "audio/engine/engine_state.h"
 #include "audio/recording/audio_file_header.h"
@@ -37,6 +38,9 @@
 #include "platform/memory/memory.h"
 #include "sequencer/clock/transport_clock.h"
 #include "sequencer/midi/coremidi_driver.h"
+#include "sequencer/transport/sync_source.h"
+#include "sequencer/transport/transport_audio_hooks.h"
+#include "sequencer/transport/transport_tempo.h"
 #include "song/instruments/plugin_records.h"
 #include "song/model/audio_region.h"
 #include "song/model/song_context.h"
@@ -235,6 +239,27 @@ TEST_F(RecordTakes, AFinishedTakeIsReadBackAndPlacedEvenWhenItsEndIsShort) {
     EXPECT_EQ(ReadU32BE(region + kRegionFileOffsetAt), input->dataOffset);
     EXPECT_TRUE(RegionFlags(region) & kRegionFlagOwnsFile);
   }
+}
+
+// A record pass started while the engine plays starts the armed inputs' takes through the
+// transport's hook, and the internal clock gives way to the audio sample clock.
+TEST_F(RecordTakes, TakesStartWhileTheEnginePlays) {
+  InstallRecordingHooks();
+  ASSERT_EQ(SetupRecordInputs(1, 0, false), 0);
+  AudioInput* input = gRecordInputs;
+  gTransportClock.flags.store(kRecordingFlag);
+  gClockSyncSource = kSyncSourceInternal;
+  gEnginePrepared = 1;
+  EXPECT_EQ(StartRecordingWhilePlaying(), 0);
+  gEnginePrepared = 0;
+  EXPECT_EQ(input->recording, 1);
+  EXPECT_EQ(TakeFiles().size(), 1u);
+  EXPECT_EQ(gClockSyncSource, kSyncSourceSampleClock);
+  gClockSyncSource = kSyncSourceInternal;
+  EXPECT_EQ(FinishRecordInput(input), kRecordNothing);
+  EXPECT_TRUE(TakeFiles().empty());
+  gEnginePrepareHooks = {};
+  gTransportAudioHooks.startRecordingWhilePlaying = nullptr;
 }
 
 // A write of the disk thread that failed in the middle of a take: the file was made longer
