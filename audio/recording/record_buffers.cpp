@@ -66,12 +66,23 @@ OSErr FlushRecordBuffer(AudioInput* input) {
   uint32_t bytes = uint32_t(input->writePointer - start);
   if (bytes == 0) return noErr;
   ByteCount actual = 0;
+  SetRequestPosition(&request, input->filePosition);
+  request.count = bytes;
   OSErr err = FSWriteFork(request.forkRefNum, fsFromStart, input->filePosition, bytes, start, &actual);
   input->filePosition += int64_t(actual);
   request.actualCount = uint32_t(actual);
   request.result.store(err);
   input->writePointer = start;
   return err;
+}
+
+int64_t RecordedDataEnd(const AudioInput* input) {
+  int64_t end = input->filePosition;
+  for (const ForkIORequest& request : input->writeRequests) {
+    if (request.result.load() >= 0) continue;
+    end = std::min(end, RequestPosition(&request) + int64_t(std::min(request.actualCount, request.count)));
+  }
+  return std::max<int64_t>(end, input->dataOffset);
 }
 
 bool WaitForRecordWrites(AudioInput* input, uint32_t timeoutMicros, int32_t* failed) {

@@ -17,6 +17,10 @@ void ReleaseRecordBuffers(AudioInput* input, bool releaseAll);
 // Writes the current buffer's bytes at the file position when its request is not busy; the
 // bytes join the bytes written.
 OSErr FlushRecordBuffer(AudioInput* input);
+// The file position up to which the take's audio really reached the file: the position after
+// the last buffer handed on, or the end of what a failed write managed to write (the earliest
+// failed one), since a file made ahead of the take is longer than its audio.
+int64_t RecordedDataEnd(const AudioInput* input);
 // Waits, at most timeoutMicros, until the disk thread has no message and no request of the
 // input is pending; false when the time ran out. The first failed write is the answer's error.
 bool WaitForRecordWrites(AudioInput* input, uint32_t timeoutMicros, int32_t* failed);

@@ -16,6 +16,8 @@
 #include "platform/memory/memory.h"
 #include "sequencer/clock/sequencer_clock.h"
 #include "sequencer/transport/song_modes.h"
+#include "sequencer/transport/sync_source.h"
+#include "sequencer/transport/transport_tempo.h"
 #include "shell/base/error_report.h"
 #include "song/conductor/sample_position.h"
 #include "song/instruments/plugin_records.h"
@@ -126,6 +128,9 @@ OSErr PlaceTake(AudioInput* input, int32_t latency) {
     record = CurrentTrackAudioRecord();
   }
   TakePlacement placement;
+  // The input's own offset moves the take too. The engine's start offset does not: the
+  // input's first frame is the first frame of the device cycle the take starts with.
+  latency += input->latencyOffset;
   placement.skipFrames = std::max(latency, 0);
   placement.leadSilence = latency < 0 ? -int64_t(latency) : 0;
   placement.startTick = gAudioRecordStartTick;
@@ -154,6 +159,8 @@ int16_t StartRecordInput(AudioInput* input) {
   if (input->deviceId == kDriverIdSoundManager) return 0;  // no sound input device here
   SetDefaultInputFormat(input, input->deviceId);
   int16_t err = PrepareTrackAudioForRecording(input);
+  // The internal clock gives way to the audio clock: the device's samples time the take.
+  if (gClockSyncSource == kSyncSourceInternal) gClockSyncSource = kSyncSourceSampleClock;
   Str255 trackName;
   GetTrackNameText(gCurrentTrack, trackName);
   if (err == 0) err = CreateRecordFile(input, trackName);
@@ -241,7 +248,8 @@ int16_t FinishRecordInput(AudioInput* input) {
   OSErr flushed = FlushRecordBuffer(input);
   if (err == 0) err = flushed;
   input->writePointer = nullptr;
-  input->bytesWritten = uint64_t(std::max<int64_t>(input->filePosition - int64_t(input->dataOffset), 0));
+  // Only what reached the file counts: a failed write leaves the rest of the take out.
+  input->bytesWritten = uint64_t(RecordedDataEnd(input) - int64_t(input->dataOffset));
   int16_t result = input->bytesWritten == 0 ? kRecordNothing : int16_t(CompleteRecordFile(input));
   if (result == 0) result = PlaceTake(input, TakeLatencyFrames(input));
   if (result == 0) result = err;

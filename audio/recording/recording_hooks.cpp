@@ -3,12 +3,14 @@
 #include <algorithm>
 
 #include "audio/devices/audio_driver.h"
+#include "audio/engine/engine_prepare.h"
 #include "audio/engine/engine_prepare_hooks.h"
 #include "audio/recording/record_input_list.h"
 #include "audio/recording/record_takes.h"
 #include "sequencer/clock/transport_clock.h"
 #include "sequencer/midi/record_buffers.h"
 #include "sequencer/transport/record_pass.h"
+#include "sequencer/transport/transport_audio_hooks.h"
 #include "sequencer/transport/transport_engine.h"
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"
@@ -23,11 +25,12 @@ constexpr uint32_t kTransportRecording = 1u << 30;
 bool Recording() { return IsRecordPassRunning() || (gTransportClock.flags.load() & kTransportRecording) != 0; }
 
 // The take's span and mode follow the record pass: the audio starts where the pass plays from
-// (the locate point; the inputs record from the devices' first cycle), and ends at the record
-// range's end (none: the pre-allocation falls back to its bar count).
+// (the locate point, or the song position for a pass started while playing; the inputs record
+// from the next device cycle), and ends at the record range's end (none: the pre-allocation
+// falls back to its bar count).
 void TakeSpanFromRecordPass() {
   if (!IsRecordPassRunning()) return;
-  gAudioRecordStartTick = std::max<uint32_t>(gLocatePoint.tick, 1);
+  gAudioRecordStartTick = std::max<uint32_t>(RecordPassStartTick(), 1);
   uint32_t end = gRecordEndTick.load(std::memory_order_relaxed);
   gAudioRecordEndTick = end >= kNoRecordEnd ? 0 : end;
   gAudioRecordReplace = (gRecordOptions & kRecordOptionReplace) != 0;
@@ -63,9 +66,22 @@ int16_t PrepareInputsForEngine(int32_t phase) {
   return 0;
 }
 
+// A record pass started while the engine already plays: the armed inputs of the list start
+// their takes as at a start from the stop (the list is not rebuilt under the running IO
+// procedures), and the engine's stop finishes them. Without a prepared engine nothing records
+// audio.
+OSErr StartTakesWhilePlaying() {
+  if (!gEnginePrepared || !AnyArmedInput()) return noErr;
+  TakeSpanFromRecordPass();
+  int16_t err = StartAudioRecording();
+  if (err == 0) err = PrepareInputsForEngine(1);
+  return err;
+}
+
 }  // namespace
 
 void InstallRecordingHooks() {
   gEnginePrepareHooks.prepareRecordInputs = PrepareInputsForEngine;
   gEnginePrepareHooks.finishRecordInputs = FinishAudioRecording;
+  gTransportAudioHooks.startRecordingWhilePlaying = StartTakesWhilePlaying;
 }

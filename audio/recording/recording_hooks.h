@@ -18,6 +18,6 @@ struct RecordingMediaHooks {
 };
 extern RecordingMediaHooks gRecordingMediaHooks;
 
-// Fills gEnginePrepareHooks (record inputs around the engine's preparation and stop) and
-// gRecordStartHooks with recording's entries.
+// Fills gEnginePrepareHooks (record inputs around the engine's preparation and stop) and the
+// transport's start of takes while playing with recording's entries.
 void InstallRecordingHooks();

@@ -159,11 +159,17 @@ bool CloseHeldNote(RealtimeProcessor* p, uint32_t tick, uint8_t channel, uint8_t
   return s.closed;
 }
 
+bool IsNoteOn(const RingMessage& m) {
+  return (m.status & 0xF0) == 0x90 && m.data2 != 0 && m.data2 != kOneDataByte;
+}
+
 // Note pairing of a note-on or note-off written at e (14 bytes); answers the bytes the
-// event takes (0 when a note-off was used up by its note-on).
-uint32_t PairNote(RealtimeProcessor* p, uint8_t* base, uint8_t* e, const RingMessage& m, uint8_t channel) {
+// event takes (0 when a note-off was used up by its note-on). A note-off finds its note even
+// when the buffer is full (room false): it takes no bytes then, a note too long for its
+// duration field keeps the longest duration and an unpaired note-off is dropped.
+uint32_t PairNote(RealtimeProcessor* p, uint8_t* base, uint8_t* e, const RingMessage& m, uint8_t channel, bool room) {
   RecordBuffer& r = p->record;
-  bool on = (m.status & 0xF0) == 0x90 && m.data2 != 0 && m.data2 != kOneDataByte;
+  bool on = IsNoteOn(m);
   uint8_t key = m.data1 & 0x7F;
   if (on) {
     std::memset(e, 0, kLongEventSize);
@@ -179,6 +185,10 @@ uint32_t PairNote(RealtimeProcessor* p, uint8_t* base, uint8_t* e, const RingMes
   uint32_t link = TakeOpenNote(r, base, channel, key);
   if (!link) {
     if (CloseHeldNote(p, m.tick, channel, key)) return 0;
+    if (!room) {
+      MarkFull(p);
+      return 0;
+    }
     FillLongEvent(e, m.tick, uint8_t(0x80 | channel), key, release, 1);
     return kLongEventSize;
   }
@@ -186,6 +196,11 @@ uint32_t PairNote(RealtimeProcessor* p, uint8_t* base, uint8_t* e, const RingMes
   uint32_t onTick = SeqEventTime(open);
   uint32_t duration = NoteDuration(onTick, m.tick);
   bool split = duration > kMaxNoteDuration;
+  if (split && !room) {
+    MarkFull(p);
+    FillNote(open, onTick, channel, key, open[kOpenNoteVelocity], release, uint16_t(kMaxNoteDuration));
+    return 0;
+  }
   FillNote(open, onTick, channel, key, open[kOpenNoteVelocity], release, split ? 0 : uint16_t(duration));
   if (!split) return 0;
   FillNote(e, m.tick, channel, key, 0, release, 1);
@@ -246,7 +261,11 @@ int32_t WriteRecordedMessage(RealtimeProcessor* p, const RingMessage& m, bool pa
   bool note = kind == 0x80 || kind == 0x90;
   // A note-off may need a further note record (a note too long for its duration field).
   uint32_t need = note ? kLongEventSize : kShortEventSize;
-  if (!HasRoom(r, need)) {
+  bool room = HasRoom(r, need);
+  // A note-off still ends its note in a full buffer, so that what was recorded before it is
+  // not held back for ever behind an open note.
+  bool pairOff = note && pairNotes && !IsNoteOn(m) && r.events && r.write <= r.end;
+  if (!room && !pairOff) {
     MarkFull(p);
     return 0;
   }
@@ -259,7 +278,7 @@ int32_t WriteRecordedMessage(RealtimeProcessor* p, const RingMessage& m, bool pa
     uint8_t data2 = oneByte ? uint8_t(0x80 | (m.data2 == kOneDataByte ? 0 : m.data2)) : m.data2;
     FillShortEvent(e, m.tick, uint8_t(kind | channel), m.data1, data2);
   } else if (pairNotes) {
-    length = PairNote(p, base, e, m, channel);
+    length = PairNote(p, base, e, m, channel, room);
   } else {
     FillNote(e, m.tick, channel, m.data1, kind == 0x90 ? m.data2 : 0, kind == 0x80 ? m.data2 : 0, 1);
   }

@@ -1,5 +1,6 @@
 #include "sequencer/transport/record_pass.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <vector>
@@ -16,6 +17,7 @@
 #include "sequencer/transport/playback_control.h"
 #include "sequencer/transport/record_merge.h"
 #include "sequencer/transport/record_takes.h"
+#include "sequencer/transport/transport_audio_hooks.h"
 #include "sequencer/transport/transport_engine.h"
 #include "sequencer/transport/transport_position.h"
 #include "sequencer/transport/transport_requests.h"
@@ -32,6 +34,7 @@
 
 uint8_t gRecordOptions = 0;
 Handle gRecordedSong;
+uint32_t gRecordBufferBytes = 1u << 20;
 
 namespace {
 
@@ -52,6 +55,7 @@ std::vector<RecordTarget> gTargets;
 bool gPassRunning = false;
 bool gPassCycles = false;
 bool gPassTakes = false;
+uint32_t gPassStartTick = 1;  // the tick the pass started playing at
 
 TransportClock& C() { return gTransportClock; }
 
@@ -98,7 +102,8 @@ void CollectTargets() {
 // Each target's record buffer, empty; false when one cannot be had.
 bool PrepareTargets() {
   for (RecordTarget& t : gTargets) {
-    if (PrepareRecordBuffer(t.p, kRecordBufferBytes) != noErr) return false;
+    if (PrepareRecordBuffer(t.p, gRecordBufferBytes) != noErr) return false;
+    TakeProcessorErrors(t.p);  // an earlier pass's errors are not this one's
     ResetRecordMerge(t.p);
     t.restarts = CycleRestarts();
   }
@@ -135,6 +140,14 @@ bool SelectTargetTrack(const RecordTarget& t) {
   return true;
 }
 
+// Makes the recorded song current for the pump (punch in and out, held notes of a cycle) and
+// restores the current song after; false when no pass song is there.
+bool EnterRecordedSong() {
+  if (!gRecordedSong || !*gRecordedSong || PushSongContext() != noErr) return false;
+  SelectSong(gRecordedSong);
+  return true;
+}
+
 // Merges records into the target's track over [from, to); false when it could not be done
 // (the records are then kept by the caller).
 bool MergeIntoTarget(const RecordTarget& t, const std::vector<uint8_t>& records, bool replace,
@@ -152,12 +165,14 @@ bool MergeIntoTarget(const RecordTarget& t, const std::vector<uint8_t>& records,
 }
 
 // The pass of a cycle ended: its events become a take, or replace the cycle range.
+// A pass in which nothing was played leaves the track as it is: it never clears what an
+// earlier pass recorded (nor does a Stop before the first note of a pass).
 void FinishCyclePass(RecordTarget& t) {
   ++t.restarts;
   bool replace = (gRecordOptions & kRecordOptionCycleReplace) == kRecordOptionCycleReplace;
-  if (!t.pending.empty() || replace) {
+  if (!t.pending.empty()) {
     bool done = false;
-    if (gPassTakes && !t.pending.empty() && PushSongContext() == noErr) {
+    if (gPassTakes && PushSongContext() == noErr) {
       SelectSong(gRecordedSong);
       done = AddTake(t.track, t.pending) == noErr;
       PopSongContext();
@@ -177,8 +192,8 @@ bool StartsNewPass(const RecordTarget& t, uint32_t tick, uint32_t now) {
   return tick <= now && (t.lastTick == 0 || tick < t.lastTick);
 }
 
-// The finished records recorded since the last copy, into the pending pass (cycle) or the
-// track (a straight pass, merged as they come).
+// The finished records recorded since the last copy go into the pending pass of a cycle; a
+// copied event that begins the next pass ends the one before.
 void TakeRecordedEvents(RecordTarget& t, uint32_t restarts, uint32_t now) {
   Handle copy = CopyRecordedEvents(t.p);
   std::vector<uint8_t> records = CopyListRecords(copy);
@@ -196,18 +211,14 @@ void TakeRecordedEvents(RecordTarget& t, uint32_t restarts, uint32_t now) {
   for (; due > 0; --due) FinishCyclePass(t);
 }
 
-// A straight pass merges what came in; with replace the range runs from what was merged to
-// one tick after the last event (to `to` at the end of the pass).
+// A straight pass merges what came in as it comes (MergeRecordBuffer on the target's track);
+// with replace the range runs from what was merged to one tick after the last event (to `to`
+// at the end of the pass). What cannot be merged stays in the buffer for the next merge.
 void MergeStraightPass(RecordTarget& t, uint32_t to) {
-  RecordMergeState& m = t.p->merge;
-  bool replace = (gRecordOptions & kRecordOptionReplace) != 0;
-  if (t.pending.empty() && !(replace && to > 0)) return;
-  uint32_t from = m.mergedUpTo ? m.mergedUpTo : RecordRangeStart();
-  if (!t.pending.empty() && t.lastTick + 1 > to) to = t.lastTick + 1;
-  if (to < from) to = from;
-  if (!MergeIntoTarget(t, t.pending, replace, from, to)) return;  // kept for the next merge
-  t.pending.clear();
-  m.mergedUpTo = to;
+  if (PushSongContext() != noErr) return;
+  OSErr err = SelectTargetTrack(t) ? MergeRecordBuffer(t.p, to) : OSErr(paramErr);
+  PopSongContext();
+  if (err != noErr) ReportError(err);
 }
 
 // An emptied buffer starts again at its beginning, so a long pass never fills it.
@@ -229,15 +240,38 @@ void PumpTarget(RecordTarget& t) {
   }
 }
 
+// Pumps every target's ring into its buffer with the recorded song current.
+void PumpTargets() {
+  bool entered = EnterRecordedSong();
+  for (RecordTarget& t : gTargets) PumpTarget(t);
+  if (entered) PopSongContext();
+}
+
 void ServiceTargets() {
   uint32_t restarts = CycleRestarts();
   uint32_t now = C().songTick.load();
+  PumpTargets();
   for (RecordTarget& t : gTargets) {
-    PumpTarget(t);
-    TakeRecordedEvents(t, restarts, now);
-    if (!gPassCycles) MergeStraightPass(t, 0);
+    if (gPassCycles) TakeRecordedEvents(t, restarts, now);
+    else MergeStraightPass(t, 0);
     CompactBuffer(t);
   }
+}
+
+// Each target's record buffer is let go of; answers whether one of them filled in the pass.
+bool ReleaseTargetBuffers() {
+  bool full = false;
+  for (RecordTarget& t : gTargets) {
+    full = full || (TakeProcessorErrors(t.p) & kProcessorErrorRecordFull) != 0;
+    PrepareRecordBuffer(t.p, 0);
+  }
+  gTargets.clear();
+  return full;
+}
+
+void ClearRecordWaits() {
+  gRecordWaitsForCountIn.store(0, std::memory_order_release);
+  gRecordWaitsForFirstNote.store(0, std::memory_order_release);
 }
 
 // Closes the notes still held in the buffer at tick: a note-off for each open note.
@@ -257,7 +291,8 @@ void CloseHeldNotes(RealtimeProcessor* p, uint32_t tick) {
 }
 
 void CancelPass(OSErr err) {
-  gTargets.clear();
+  ReleaseTargetBuffers();
+  ClearRecordWaits();
   gPassRunning = false;
   gRecordedSong = Handle();
   ClearTransportRequestBits(kRequestRecord);
@@ -269,9 +304,11 @@ void CancelPass(OSErr err) {
 
 bool IsRecordPassRunning() { return gPassRunning; }
 
+uint32_t RecordPassStartTick() { return gPassStartTick; }
+
 uint32_t RecordRangeStart() {
   uint32_t start = gRecordStartTick.load(std::memory_order_relaxed);
-  return start ? start : 1;
+  return std::max({start, gPassStartTick, 1u});
 }
 
 void RecordCommand() {
@@ -304,6 +341,8 @@ OSErr StartRecordPass(bool fromIdle) {
   SetRecordRange();
   gRecordReachedTick = 0;
   gSomethingRecorded.store(0);
+  // A pass started while playing records from where the song is now.
+  gPassStartTick = fromIdle ? C().songTick.load() + 1 : std::max<uint32_t>(gLocatePoint.tick, 1);
   if (gRecordOptions & kRecordOptionClick) SetTransportFlagBits(kTransportClickOn);
   if (!fromIdle && !(gRecordOptions & kRecordOptionNoPlay)) {
     Play(gLocatePoint.tick);
@@ -312,6 +351,9 @@ OSErr StartRecordPass(bool fromIdle) {
       return kRecordCheckFailed;
     }
   }
+  // Started while playing, the armed audio tracks start recording now as well (an error of
+  // theirs is reported by the audio side; the MIDI pass goes on).
+  if (fromIdle) StartRecordingWhilePlaying();
   // A straight pass records past the song's end; the song end follows at the stop.
   if (!gCycleMode) std::atomic_ref<uint32_t>(gPlayEndTick).store(0, std::memory_order_relaxed);
   return noErr;
@@ -329,13 +371,11 @@ void RecordPassIdleTask() {
 void EndRecordPass() {
   if (!gPassRunning) return;
   uint32_t stop = C().songTick.load();
-  for (RecordTarget& t : gTargets) {
-    PumpTarget(t);
-    CloseHeldNotes(t.p, stop == 0 ? 1 : stop);
-  }
+  ClearRecordWaits();
+  PumpTargets();
+  for (RecordTarget& t : gTargets) CloseHeldNotes(t.p, stop == 0 ? 1 : stop);
   // A pass stopped before its record end punches out here, so its tracks sound again.
-  if (gRecordedSong && *gRecordedSong && PushSongContext() == noErr) {
-    SelectSong(gRecordedSong);
+  if (EnterRecordedSong()) {
     PunchOutRecording();
     PopSongContext();
   }
@@ -348,13 +388,15 @@ void MergePassIntoTracks() {
   uint32_t end = stop + 1 < recordEnd ? stop + 1 : recordEnd;
   uint32_t restarts = CycleRestarts();
   for (RecordTarget& t : gTargets) {
-    TakeRecordedEvents(t, restarts, stop);
     // The unfinished pass is kept: a take of its own, or merged into the track.
-    if (gPassCycles) FinishCyclePass(t);
-    else MergeStraightPass(t, end);
-    PrepareRecordBuffer(t.p, 0);
+    if (gPassCycles) {
+      TakeRecordedEvents(t, restarts, stop);
+      FinishCyclePass(t);
+    } else {
+      MergeStraightPass(t, end);
+    }
   }
-  gTargets.clear();
+  bool full = ReleaseTargetBuffers();
   gPassRunning = false;
   gMidiInputFlags = uint16_t(gMidiInputFlags & ~(kRecordPunchedIn | kRecordInputNoFlagChanges));
   if (gRecordedSong && *gRecordedSong && PushSongContext() == noErr) {
@@ -366,4 +408,5 @@ void MergePassIntoTracks() {
   ClearTransportRequestBits(kRequestRecord);
   RedrawEventListAndEditor();
   InvalidateTrackWindow();
+  if (full) ReportError(kRecordPartLeftOut);
 }

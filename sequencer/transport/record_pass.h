@@ -25,8 +25,10 @@ extern uint8_t gRecordOptions;
 constexpr uint16_t kRecordInputNoFlagChanges = 0x2000;
 constexpr uint16_t kRecordInputOutsideRange = 0x0800;
 
-// The size of each armed track's record buffer.
-constexpr uint32_t kRecordBufferBytes = 1u << 20;
+// The size of each armed track's record buffer (1 MB).
+extern uint32_t gRecordBufferBytes;
+// Reported once at the end of a pass whose record buffer filled: what came after was lost.
+constexpr OSErr kRecordPartLeftOut = 1;
 // The pass could not prepare a record buffer for an armed track.
 constexpr OSErr kRecordCheckFailed = -108;
 
@@ -52,5 +54,9 @@ void EndRecordPass();
 // pass. Stop runs it after EndRecordPass.
 void MergePassIntoTracks();
 bool IsRecordPassRunning();
-// The first tick the pass records (the punch-in point, else 1).
+// The first tick the pass records: the later of the punch-in point and the tick the pass
+// started playing at, so that a replacing pass never clears what lies before it.
 uint32_t RecordRangeStart();
+// The tick the running pass started playing at (the song position when it started while
+// playing); the audio takes start there.
+uint32_t RecordPassStartTick();

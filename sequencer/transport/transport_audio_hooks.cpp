@@ -24,3 +24,8 @@ double EngineSampleRate() {
 void SetEnginePlayRate(int32_t rate) {
   if (gTransportAudioHooks.setEnginePlayRate) gTransportAudioHooks.setEnginePlayRate(rate);
 }
+
+OSErr StartRecordingWhilePlaying() {
+  return gTransportAudioHooks.startRecordingWhilePlaying ? gTransportAudioHooks.startRecordingWhilePlaying()
+                                                          : OSErr(noErr);
+}

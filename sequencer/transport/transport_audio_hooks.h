@@ -24,6 +24,9 @@ struct TransportAudioHooks {
   double (*engineSampleRate)();
   // The engine's play rate (16.16, 0x10000 normal; 0 freezes) handed to the output devices.
   void (*setEnginePlayRate)(int32_t rate);
+  // A record pass started while the song plays: the armed audio tracks start their takes now
+  // (at a start from the stop they start with the engine); 0 or the first error.
+  OSErr (*startRecordingWhilePlaying)();
 };
 extern TransportAudioHooks gTransportAudioHooks;
 
@@ -39,3 +42,5 @@ void ReleasePluginNotes();
 double EngineSampleRate();
 // Not installed: nothing.
 void SetEnginePlayRate(int32_t rate);
+// Not installed: 0 (nothing records audio).
+OSErr StartRecordingWhilePlaying();

@@ -15,7 +15,9 @@
 #include "sequencer/midi/midi_clock_out.h"
 #include "sequencer/midi/mmc_sender.h"
 #include "sequencer/midi/mtc_receiver.h"
+#include "sequencer/midi/record_buffers.h"
 #include "sequencer/transport/playback_control.h"
+#include "sequencer/transport/record_pass.h"
 #include "sequencer/transport/time_code_follow.h"
 #include "sequencer/transport/transport_audio_hooks.h"
 #include "sequencer/transport/transport_position.h"
@@ -137,7 +139,13 @@ OSErr PrepareSongForPlay(uint32_t tick) {
   }
   if (gCycleMode && gCycleStopPoint.tick > tick) gPlayEndTick = gCycleStopPoint.tick;
   C().countInBarsLeft = 0;
-  PrepareCountIn();
+  // A record pass counts in by the record count-in setting; its recorder waits out the count-in.
+  if (IsRecordPassRunning()) {
+    PrepareCountInForRecord();
+    gRecordWaitsForCountIn.store(C().countInBarsLeft > 0 ? 1 : 0, std::memory_order_release);
+  } else {
+    PrepareCountIn();
+  }
   return noErr;
 }
 

@@ -18,6 +18,8 @@
 #include "audio/devices/audio_driver.h"
 #include "audio/devices/coreaudio_devices.h"
 #include "audio/devices/coreaudio_io.h"
+#include "audio/engine/engine_file_requests.h"
+#include "audio/engine/engine_prepare.h"
 #include "audio/engine/engine_prepare_hooks.h"
 #include "audio/engine/engine_state.h"
 #include "audio/recording/audio_file_header.h"
@@ -36,6 +38,9 @@
 #include "platform/memory/memory.h"
 #include "sequencer/clock/transport_clock.h"
 #include "sequencer/midi/coremidi_driver.h"
+#include "sequencer/transport/sync_source.h"
+#include "sequencer/transport/transport_audio_hooks.h"
+#include "sequencer/transport/transport_tempo.h"
 #include "song/instruments/plugin_records.h"
 #include "song/model/audio_region.h"
 #include "song/model/song_context.h"
@@ -234,6 +239,66 @@ TEST_F(RecordTakes, AFinishedTakeIsReadBackAndPlacedEvenWhenItsEndIsShort) {
     EXPECT_EQ(ReadU32BE(region + kRegionFileOffsetAt), input->dataOffset);
     EXPECT_TRUE(RegionFlags(region) & kRegionFlagOwnsFile);
   }
+}
+
+// A record pass started while the engine plays starts the armed inputs' takes through the
+// transport's hook, and the internal clock gives way to the audio sample clock.
+TEST_F(RecordTakes, TakesStartWhileTheEnginePlays) {
+  InstallRecordingHooks();
+  ASSERT_EQ(SetupRecordInputs(1, 0, false), 0);
+  AudioInput* input = gRecordInputs;
+  gTransportClock.flags.store(kRecordingFlag);
+  gClockSyncSource = kSyncSourceInternal;
+  gEnginePrepared = 1;
+  EXPECT_EQ(StartRecordingWhilePlaying(), 0);
+  gEnginePrepared = 0;
+  EXPECT_EQ(input->recording, 1);
+  EXPECT_EQ(TakeFiles().size(), 1u);
+  EXPECT_EQ(gClockSyncSource, kSyncSourceSampleClock);
+  gClockSyncSource = kSyncSourceInternal;
+  EXPECT_EQ(FinishRecordInput(input), kRecordNothing);
+  EXPECT_TRUE(TakeFiles().empty());
+  gEnginePrepareHooks = {};
+  gTransportAudioHooks.startRecordingWhilePlaying = nullptr;
+}
+
+// A write of the disk thread that failed in the middle of a take: the file was made longer
+// ahead of the take, so its size says nothing; the header and the region count only the audio
+// before the failed write, and the take keeps its file and reports the error.
+TEST_F(RecordTakes, AFailedWriteEndsTheTakeWhereItsAudioStops) {
+  gRecordSettings.preallocMegabytes = 1;
+  ASSERT_EQ(SetupRecordInputs(1, 0, false), 0);
+  AudioInput* input = gRecordInputs;
+  input->directInput = 1;
+  ASSERT_EQ(StartAudioRecording(), 0);
+  std::vector<uint8_t> bytes(2000);
+  for (size_t i = 0; i < bytes.size() / 2; ++i) WriteU16BE(&bytes[2 * i], uint16_t(i * 3 + 1));
+  PretendRecorded(input, std::vector<uint8_t>(bytes.begin(), bytes.begin() + 1200));
+  // The buffer behind the first 1200 bytes was handed on and its write failed after 100 bytes.
+  ForkIORequest& failed = input->writeRequests[1];
+  SetRequestPosition(&failed, int64_t(input->dataOffset) + 1200);
+  failed.count = 800;
+  failed.actualCount = 100;
+  failed.result.store(ioErr);
+  ByteCount actual = 0;
+  ASSERT_EQ(FSWriteFork(input->fork, fsFromStart, input->dataOffset + 1200, 100, &bytes[1200], &actual), noErr);
+  input->filePosition = int64_t(input->dataOffset) + 2000;
+  gEngineError.store(0);
+  gOutputDevices = nullptr;
+  EXPECT_EQ(FinishRecordInput(input), ioErr);
+  gOutputDevices = &gCoreAudioDriver;
+  SF_INFO info{};
+  SNDFILE* file = sf_open(SpecToPath(&input->file).c_str(), SFM_READ, &info);
+  ASSERT_NE(file, nullptr) << "the take's file was not kept";
+  EXPECT_EQ(info.frames, 650);
+  std::vector<short> read(650);
+  EXPECT_EQ(sf_read_short(file, read.data(), 650), 650);
+  sf_close(file);
+  for (size_t i = 0; i < read.size(); ++i) ASSERT_EQ(uint16_t(read[i]), uint16_t(i * 3 + 1)) << i;
+  int64_t start = -1;
+  const uint8_t* region = TakeRegion(&start);
+  ASSERT_NE(region, nullptr);
+  EXPECT_EQ(RegionLength(region), 650);
 }
 
 namespace {

@@ -19,12 +19,16 @@
 #include "sequencer/midi/coremidi_driver.h"
 #include "sequencer/midi/midi_input.h"
 #include "sequencer/midi/realtime_processors.h"
+#include "sequencer/midi/record_buffers.h"
+#include "sequencer/transport/count_in.h"
 #include "sequencer/transport/counter_buttons.h"
 #include "sequencer/transport/playback_control.h"
 #include "sequencer/transport/record_pass.h"
 #include "sequencer/transport/record_takes.h"
 #include "sequencer/transport/transport_engine.h"
 #include "sequencer/transport/transport_idle.h"
+#include "shell/base/error_report.h"
+#include "shell/base/error_report_hooks.h"
 #include "song/conductor/conductor_time.h"
 #include "song/conductor/tempo_tables.h"
 #include "song/events/seq_event.h"
@@ -77,9 +81,14 @@ class MidiRecord : public ::testing::Test {
     gRecordOptions = 0;
     SetCycleMode(false);
     ClearTransportFlagBits(kTransportPunchArmed);
+    alerts = 0;
+    gErrorReportHooks.showCautionAlert = [](int16_t) -> int16_t { return int16_t(++alerts); };
   }
   void TearDown() override {
     StopTransport(false);
+    gErrorReportHooks.showCautionAlert = nullptr;
+    gRecordBufferBytes = kDefaultRecordBufferBytes;
+    gRecordCountInBars = 0;
     SetCycleMode(false);
     ClearTransportFlagBits(kTransportPunchArmed);
     gRecordOptions = 0;
@@ -91,8 +100,9 @@ class MidiRecord : public ::testing::Test {
     capture.Close();
   }
   // Six eighths a bar (1440 ticks at 480 a quarter); 120 beats a minute, 150 from bar 3.
-  Handle MakeSong() {
-    std::vector<std::vector<SmfNote>> tracks{{{14400, 0, 30, 1, 10}}};
+  Handle MakeSong(const std::vector<SmfNote>& earlier = {}) {
+    std::vector<std::vector<SmfNote>> tracks{earlier};
+    tracks[0].push_back({14400, 0, 30, 1, 10});
     Handle song = OpenSmfAsSong(MakeSmf(480, {{0, 500000}, {2880, 400000}}, tracks, {6, 8}), port);
     if (song) gCurrentTrack[kTrackModeFlags] |= kTrackModeArmed;
     armed = song ? gCurrentTrack[kTrackNumber] : 0;
@@ -140,6 +150,21 @@ class MidiRecord : public ::testing::Test {
   static double Micros(uint32_t tick) {
     return TickToSubframesExact(gCurrentSong, tick) * gMicrosecondsPerSubframe;
   }
+  // Records over a cycle of one bar of 6/8 (1.5 s a pass) from tick 1.
+  static void StartCycleRecording() {
+    SetCycleStart(1);
+    SetCycleStop(1441);
+    SetCycleMode(true);
+    SetLocatePoint(1);
+    RecordCommand();
+  }
+  static std::vector<uint8_t> KeysOf(uint8_t n) {
+    std::vector<uint8_t> keys;
+    for (const RecordedNote& note : NotesOf(n)) keys.push_back(note.key);
+    return keys;
+  }
+  static constexpr uint32_t kDefaultRecordBufferBytes = 1u << 20;
+  static inline int32_t alerts = 0;
   JackCapture capture;
   JackPlayer player;
   int32_t port = -1;
@@ -210,11 +235,7 @@ TEST_F(MidiRecord, PunchKeepsOnlyTheRange) {
 // pass a Stop breaks off is kept as the last take.
 TEST_F(MidiRecord, EveryCyclePassIsATakeAndStopKeepsTheLast) {
   ASSERT_TRUE(MakeSong());
-  SetCycleStart(1);
-  SetCycleStop(1441);  // one bar of 6/8: 1.5 s a pass
-  SetCycleMode(true);
-  SetLocatePoint(1);
-  RecordCommand();
+  StartCycleRecording();
   ASSERT_TRUE(IsRecordPassRunning());
   const uint32_t restartsBefore = gCycleRestarts;
   std::vector<Played> played;
@@ -277,6 +298,97 @@ TEST_F(MidiRecord, StopWithAKeyDownKeepsTheNote) {
   int32_t index = 0;
   ASSERT_TRUE(FindTrackWithNumber(armed, &index));
   EXPECT_TRUE(GetTrackEntryAt(index)[kTrackFlags] & 0x04) << "the recorded track was left silent";
+}
+
+// A replacing pass started at bar 3 clears what it passed over, never what lies before the
+// place it started from.
+TEST_F(MidiRecord, AReplacingPassKeepsWhatLiesBeforeItsStart) {
+  ASSERT_TRUE(MakeSong({{100, 0, 40, 90, 60}, {3000, 0, 41, 90, 60}}));
+  gRecordOptions = kRecordOptionReplace;
+  SetLocatePoint(2881);  // bar 3; note 41 lies just after it
+  RecordCommand();
+  ASSERT_TRUE(IsRecordPassRunning());
+  std::vector<Played> played;
+  ASSERT_TRUE(PlayNote(62, 0.1, 0.3, &played));
+  StopTransport(false);
+  EXPECT_EQ((std::vector<uint8_t>{40, 62}), KeysOf(armed));
+}
+
+// Cycle replace: a pass in which nothing is played (here the one a Stop breaks off) leaves
+// the notes of the pass before it in the track.
+TEST_F(MidiRecord, AnEmptyCycleReplacePassClearsNothing) {
+  ASSERT_TRUE(MakeSong({{100, 0, 40, 90, 60}}));
+  gRecordOptions = kRecordOptionCycleReplace;
+  StartCycleRecording();
+  ASSERT_TRUE(IsRecordPassRunning());
+  const uint32_t restartsBefore = gCycleRestarts;
+  std::vector<Played> played;
+  Idle(0.2);
+  ASSERT_TRUE(PlayNote(60, 0.1, 0.1, &played));
+  ASSERT_TRUE(WaitUntil(4, [&] {
+    Idle(0.005);
+    return gCycleRestarts - restartsBefore >= 1;
+  }));
+  Idle(0.3);
+  StopTransport(false);
+  EXPECT_EQ((std::vector<uint8_t>{60}), KeysOf(armed)) << "the played pass replaced the cycle and stays";
+}
+
+// A record buffer that fills loses what comes after: the notes that fitted are kept and the
+// user is told once at the end of the pass.
+TEST_F(MidiRecord, AFullRecordBufferIsReportedOnceAndKeepsWhatFitted) {
+  ASSERT_TRUE(MakeSong());
+  gRecordBufferBytes = 3 * 14;  // a held note and two more
+  SetLocatePoint(1);
+  RecordCommand();
+  ASSERT_TRUE(IsRecordPassRunning());
+  Idle(0.2);
+  uint64_t frame = 0;
+  ASSERT_TRUE(SendNote(0x90, 50, 90, &frame));  // held through the pass: nothing is merged early
+  Idle(0.1);
+  std::vector<Played> played;
+  for (uint8_t key = 60; key < 64; ++key) ASSERT_TRUE(PlayNote(key, 0.05, 0.1, &played));
+  ASSERT_TRUE(SendNote(0x80, 50, 0, &frame));
+  Idle(0.1);
+  EXPECT_EQ(0, alerts) << "nothing is shown while the pass runs";
+  StopTransport(false);
+  EXPECT_EQ(1, alerts);
+  EXPECT_EQ((std::vector<uint8_t>{50, 60, 61}), KeysOf(armed));
+}
+
+// A pass that cannot start lets go of the record buffers it took.
+TEST_F(MidiRecord, ACancelledPassFreesItsRecordBuffers) {
+  ASSERT_TRUE(MakeSong());
+  SetLocatePoint(1);
+  gTransportClock.flags.fetch_or(kClockFlagHalted);  // Play refuses to start
+  RecordCommand();
+  gTransportClock.flags.fetch_and(~kClockFlagHalted);
+  gInsufficientMemoryShown = 0;
+  EXPECT_FALSE(IsRecordPassRunning());
+  for (RealtimeProcessor* p = gRealtimeProcessors; p; p = p->next)
+    EXPECT_FALSE(p->record.events) << "a record buffer was left allocated";
+}
+
+// With a record count-in the recorder waits it out: a note early in the count-in is not
+// recorded, one after it is.
+TEST_F(MidiRecord, TheRecordCountInIsWaitedOut) {
+  ASSERT_TRUE(MakeSong());
+  gRecordCountInBars = 1;  // one bar of 6/8 at 120: 1.5 s
+  SetLocatePoint(1);
+  RecordCommand();
+  ASSERT_TRUE(IsRecordPassRunning());
+  EXPECT_TRUE(gRecordWaitsForCountIn.load());
+  std::vector<Played> played;
+  ASSERT_TRUE(PlayNote(55, 0.1, 0.1, &played));
+  ASSERT_TRUE(WaitUntil(4, [&] {
+    Idle(0.005);
+    return !IsCountingIn();
+  }));
+  Idle(0.1);
+  ASSERT_TRUE(PlayNote(57, 0.1, 0.2, &played));
+  StopTransport(false);
+  EXPECT_EQ((std::vector<uint8_t>{57}), KeysOf(armed));
+  EXPECT_FALSE(gRecordWaitsForCountIn.load());
 }
 
 }  // namespace
