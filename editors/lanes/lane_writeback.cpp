@@ -92,6 +92,9 @@ OSErr ReportFailure(OSErr err) {
   return err;
 }
 
+// The conductor map's store alerts a memory failure itself; any other failure is reported here.
+OSErr ReportConductorFailure(OSErr err) { return err == memFullErr ? err : ReportFailure(err); }
+
 // --- conductor lanes --------------------------------------------------------------------
 
 struct ConductorLaneRange {
@@ -121,7 +124,7 @@ OSErr WriteTempoLane(const Rect& span) {
   RefreshMarkers(1);
   UpdateSongEnd();
   RedrawAll(0);
-  return ReportFailure(err);
+  return ReportConductorFailure(err);
 }
 
 OSErr WriteMasterVolumeLane(const Rect& span) {
@@ -136,7 +139,7 @@ OSErr WriteMasterVolumeLane(const Rect& span) {
   });
   RestoreConductorLockState(&lock);
   RedrawAll(0);
-  return ReportFailure(err);
+  return ReportConductorFailure(err);
 }
 
 // --- track lanes ------------------------------------------------------------------------

@@ -160,6 +160,21 @@ TEST_F(LaneWriteBackTest, AListThatCannotGrowKeepsTheEventsOfTheSpan) {
   EXPECT_EQ(1, alerts_) << "the failure is reported";
 }
 
+TEST_F(LaneWriteBackTest, AMasterVolumeWriteThatFailsIsReported) {
+  Lane(kLaneMasterVolume);
+  SetColumns(10, 12, 40);
+  SetColumns(13, 15, 90);
+  Rect span{0, 10, 100, 16};
+  ASSERT_EQ(noErr, ApplyLaneColumns(span));
+  EXPECT_EQ(0, alerts_);
+  for (int32_t x = 10; x < 600; ++x) Column(x) = x % 2 ? 20 : 70;  // more than the map's slack
+  gMemoryReserve = 0x7fffffff;
+  span.right = 600;
+  EXPECT_NE(noErr, ApplyLaneColumns(span));
+  gMemoryReserve = kInitialMemoryReserve;
+  EXPECT_EQ(1, alerts_) << "the failure is reported once";
+}
+
 TEST_F(LaneWriteBackTest, ProgramValueReplacesTheWholeRunUpToItsNextChange) {
   Lane(kLaneProgram);
   Fill(0, {Ev{41, 0xC0, 0, 5, 128}, Ev{81, 0xC0, 0, 9, 128}});
