@@ -199,16 +199,7 @@ class LaneAutomationCapture : public CaptureTest {
     SetChannelGains(32768, 64, &c->gainLeft, &c->gainRight);  // unity until a point says more
     return c;
   }
-  void PlayCycles(int32_t n) {
-    EngineChannel* c = gEngineChannelLists[0];
-    for (int32_t i = 0; i < n; ++i) {
-      Cycles(1);
-      for (int32_t w = 0; w < 50000 && (c->halfRequested[0].load() != c->halfCompleted[0].load() ||
-                                        c->halfRequested[1].load() != c->halfCompleted[1].load());
-           ++w)
-        usleep(100);
-    }
-  }
+  void PlayCycles(int32_t n) { PlayServedCycles(gEngineChannelLists[0], n); }
   int32_t CyclesForFile() const { return kFileFrames / kBuffer + 40; }
   int32_t VolumePointCount() {
     Handle list = GetRackAutomationList(GetTrackInsertRack());
