@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "editors/panes/zoom_hooks.h"
+
 enum : int16_t { kZoomIn = 0, kZoomOut = 1 };
 constexpr int16_t kMaxVerticalZoomIndex = 10;
 
@@ -13,12 +15,6 @@ extern uint8_t gKeepZoomPosition;
 // The song's two zoom bytes as last stored or read (horizontal level as a signed byte).
 extern uint8_t gSongZoomMirror;
 extern uint8_t gSongVerticalZoomMirror;
-
-// The services of the panes above this library that a zoom step asks for.
-struct ZoomHooks {
-  void (*rebuildBendReference)() = nullptr;  // the pitch-bend reference columns of the note view
-};
-extern ZoomHooks gZoomHooks;
 
 // The widest level: 7 at 24 ticks a quarter, 8 at 48, 9 at 96, 12 at any other resolution.
 int16_t GetMaxZoomLevel();

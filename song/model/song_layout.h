@@ -14,6 +14,9 @@
 //     (kSongGroupCounter), not at +45: +44..+45 is the u16 index of the current TrackEntry,
 //     and writing a byte at +45 would change the current track. Bytes 188..194 are
 //     otherwise unused.
+//   - The main editor's zooms (kSongEditorScroll .. kSongVerticalZoom, +20..+23) take unused
+//     bytes after the song mode; documents written before they existed read them as zero,
+//     which the editor takes as nothing stored.
 //
 // Play settings of a track (kTrackPlayGrid .. kTrackPlayMode, +124..+130): the scheduler's
 // play quantise grid, transpose, velocity offset and pattern mode live in the track record so
