@@ -197,7 +197,7 @@ void PaneFieldClick(int16_t code, int16_t pane, Point where, const Rect& strip, 
       if (!IsTempoView() && IsTrackPane()) InsertFieldClick(where, event);
       break;
     case kHeaderHitDrumDivider: DrumDividerDrag(where); break;
-    default: break;  // the output pop-up of the track list is not built (interim)
+    default: break;
   }
 }
 
@@ -240,6 +240,8 @@ bool HandlePaneHeaderClick(Point where, EventRecord* event) {
       if (gEditorPaneCount > 0) MakePaneCurrent(std::min<int16_t>(gCurrentPaneIndex, int16_t(gEditorPaneCount - 1)));
       RefreshPanes();
       return false;
+    case kHeaderHitOutput:
+      break;  // Interim: the track's output pop-up (the track list's) is not built
     case kHeaderHitCollapse:
       if (PressEndsInside(GetPaneHeaderCollapseBox(strip, gStandardLineHeight), where)) ToggleSinglePaneLayout(pane);
       break;
