@@ -36,6 +36,14 @@ constexpr int16_t kDrumDividerReach = 2;
 constexpr int32_t kMaxLengthBars = 9999;
 constexpr int32_t kLengthDigits = 4;
 
+// The pane and its track become current; the pane keeps its scroll position.
+void MakePaneCurrent(int16_t pane) {
+  if (pane < 0 || pane >= gEditorPaneCount) return;
+  SelectEditorPaneIndex(pane);
+  SelectCurrentPaneTrack();
+  gCurrentLaneNumber = int16_t(gEditorPanes[pane].lane + 1);
+}
+
 bool IsDrumView(int16_t mode) { return mode == kRowViewMode || mode == kRowViewMode2; }
 bool IsTempoView() { return gCurrentViewMode == kSpecialViewMode; }
 bool IsTrackPane() { return gCurrentPaneSlot == 0 && gEditorPanes[gCurrentPaneIndex].kind < kPaneKindPluginBase; }
@@ -74,7 +82,7 @@ void RefreshPanes() {
 void SelectPaneForClick(int16_t pane, bool extend) {
   if (pane < 0 || pane >= gEditorPaneCount) return;
   gPaneVisitMask = extend ? (gPaneVisitMask | (1u << pane)) : (1u << pane);
-  SelectEditorPane(pane);
+  MakePaneCurrent(pane);
   RefreshPanes();
 }
 
@@ -85,10 +93,10 @@ bool ContentClick(int16_t pane, const EventRecord* event) {
   if (!IsPaneSelected(pane)) {
     SelectPaneForClick(pane, event && (event->modifiers & shiftKey));
   } else if (pane != gCurrentPaneIndex) {
-    SelectEditorPane(pane);
+    MakePaneCurrent(pane);
     ResetLaneDragState();
   } else {
-    SelectEditorPane(pane);
+    MakePaneCurrent(pane);
   }
   return true;
 }
@@ -176,7 +184,7 @@ void ColumnClick(int16_t code, int16_t pane, const EventRecord* event) {
 
 // The codes that act on the pane as the current one.
 void PaneFieldClick(int16_t code, int16_t pane, Point where, const Rect& strip, const EventRecord* event) {
-  SelectEditorPane(pane);
+  MakePaneCurrent(pane);
   uint16_t mods = event ? event->modifiers : 0;
   switch (code) {
     case kHeaderHitLane:
@@ -189,7 +197,7 @@ void PaneFieldClick(int16_t code, int16_t pane, Point where, const Rect& strip, 
       if (!IsTempoView() && IsTrackPane()) InsertFieldClick(where, event);
       break;
     case kHeaderHitDrumDivider: DrumDividerDrag(where); break;
-    default: break;  // the output pop-up of the track list is not built (interim)
+    default: break;
   }
 }
 
@@ -229,9 +237,11 @@ bool HandlePaneHeaderClick(Point where, EventRecord* event) {
     case kHeaderHitRemove:
       if (!PressEndsInside(GetPaneHeaderCloseBox(strip, gStandardLineHeight), where)) return false;
       RemoveEditorPane(pane);
-      if (gEditorPaneCount > 0) SelectEditorPane(std::min<int16_t>(gCurrentPaneIndex, int16_t(gEditorPaneCount - 1)));
+      if (gEditorPaneCount > 0) MakePaneCurrent(std::min<int16_t>(gCurrentPaneIndex, int16_t(gEditorPaneCount - 1)));
       RefreshPanes();
       return false;
+    case kHeaderHitOutput:
+      break;  // Interim: the track's output pop-up (the track list's) is not built
     case kHeaderHitCollapse:
       if (PressEndsInside(GetPaneHeaderCollapseBox(strip, gStandardLineHeight), where)) ToggleSinglePaneLayout(pane);
       break;
@@ -247,7 +257,7 @@ bool HandlePaneHeaderClick(Point where, EventRecord* event) {
 void RunPaneColumnAction(void (*trackProc)(bool), void (*rowProc)(), int16_t pane, bool flag) {
   if (pane < 0 || pane >= gEditorPaneCount) return;
   int16_t previous = gCurrentPaneIndex;
-  SelectEditorPane(pane);
+  MakePaneCurrent(pane);
   if (!IsTempoView()) {
     if (IsTrackPane()) {
       if (trackProc) trackProc(flag);
@@ -259,7 +269,7 @@ void RunPaneColumnAction(void (*trackProc)(bool), void (*rowProc)(), int16_t pan
       RedrawTrackColumns();
     }
   }
-  SelectEditorPane(previous);
+  MakePaneCurrent(previous);
 }
 
 void SetDrumColumnWidthFromPointer(int16_t x) {
