@@ -2,6 +2,7 @@
 // miniature piano roll and, in the mix lanes, the track's waveform overview.
 #include <algorithm>
 
+#include "editors/lanes/lane_columns.h"
 #include "editors/lanes/lane_drawing.h"
 #include "editors/timeline/lane_values.h"
 #include "editors/timeline/timeline_axis.h"
@@ -27,34 +28,9 @@ constexpr int16_t kBackdropInset = 3;
 constexpr int16_t kDrumViewMode = 1;
 constexpr int16_t kDrumViewMode2 = 16;
 
-struct EventBytes {
-  const uint8_t* base = nullptr;
-  uint32_t size = 0;
-};
-
-EventBytes TrackEventBytes() {
-  EventBytes b;
-  Handle list = gCurrentTrack ? TrackEntryView(gCurrentTrack).EventList() : Handle();
-  if (!list) return b;
-  b.base = reinterpret_cast<const uint8_t*>(HandleData(list));
-  b.size = b.base ? uint32_t(std::max<Size>(GetHandleSize(list), 0)) : 0;
-  return b;
-}
-
-// Each whole record up to the end record; visit answers false to stop.
-template <typename Visit>
-void WalkEvents(const EventBytes& b, Visit visit) {
-  for (uint32_t at = 0; at + kShortEventSize <= b.size;) {
-    const uint8_t* e = b.base + at;
-    uint32_t length = SeqEventTime(e) == 0 ? 0 : SeqEventLengthWithin(e, b.size - at);
-    if (length == 0 || !visit(e)) return;
-    at += length;
-  }
-}
-
 bool TrackHasEvents() {
   bool any = false;
-  WalkEvents(TrackEventBytes(), [&](const uint8_t*) { return !(any = true); });
+  WalkLaneTrackEvents(GetLaneTrackEvents(), [&](const uint8_t*) { return !(any = true); });
   return any;
 }
 
@@ -65,10 +41,10 @@ struct Roll {
   int16_t bottom = 0;
 };
 
-Roll MeasureRoll(const EventBytes& b) {
+Roll MeasureRoll(const LaneTrackEvents& b) {
   Roll r;
   int32_t highest = 0;
-  WalkEvents(b, [&](const uint8_t* e) {
+  WalkLaneTrackEvents(b, [&](const uint8_t* e) {
     if (SeqEventKind(e) != kKindNote) return true;
     r.lowest = std::min<int32_t>(r.lowest, e[kEventData1] & 127);
     highest = std::max<int32_t>(highest, e[kEventData1] & 127);
@@ -117,11 +93,11 @@ void DrawOverviewBetween(int16_t right) {
 void DrawLaneEventBackdrop(int16_t left, int16_t right) {
   bool instrumentTrack = OutputKind() == kInstrumentTrackOutputKind;
   if (!TrackHasEvents() || (OutputKind() == kAudioTrackOutputKind && !instrumentTrack)) return;
-  EventBytes b = TrackEventBytes();
+  LaneTrackEvents b = GetLaneTrackEvents();
   Roll r = MeasureRoll(b);
   int32_t leftTick = XToTime(left), rightTick = XToTime(right);
   bool drums = gCurrentViewMode == kDrumViewMode || gCurrentViewMode == kDrumViewMode2;
-  WalkEvents(b, [&](const uint8_t* e) {
+  WalkLaneTrackEvents(b, [&](const uint8_t* e) {
     int64_t start = SeqEventTime(e);
     if (start > rightTick) return false;
     uint8_t kind = SeqEventKind(e);

@@ -19,34 +19,6 @@ namespace {
 constexpr uint8_t kLaneSkippedEvent = 0x02;  // flag bit of events the data lanes leave out
 constexpr int32_t kBendCentreValue = 8192;
 
-// The bytes of the current track's event list (none without a track or a list).
-struct TrackEvents {
-  const uint8_t* base = nullptr;
-  uint32_t size = 0;
-};
-
-TrackEvents CurrentTrackEvents() {
-  TrackEvents events;
-  Handle list = gCurrentTrack ? TrackEntryView(gCurrentTrack).EventList() : Handle();
-  if (!list) return events;
-  events.base = reinterpret_cast<const uint8_t*>(HandleData(list));
-  events.size = events.base ? uint32_t(std::max<Size>(GetHandleSize(list), 0)) : 0;
-  return events;
-}
-
-// Calls visit for each event up to the end record or a damaged record; visit answers false to
-// stop.
-template <typename Visit>
-void WalkTrackEvents(const TrackEvents& events, Visit visit) {
-  for (uint32_t at = 0; at + kShortEventSize <= events.size;) {
-    const uint8_t* e = events.base + at;
-    if (SeqEventTime(e) == 0) return;
-    uint32_t length = SeqEventLengthWithin(e, events.size - at);
-    if (length == 0 || !visit(e)) return;
-    at += length;
-  }
-}
-
 int32_t InitialValue(int32_t kind) { return kind == kLanePitchBend ? kBendCentreValue : kNoLaneValue; }
 
 // The value an event gives the lane, or -1 when the lane does not show it.
@@ -68,11 +40,20 @@ int32_t EventLaneValue(int32_t kind, const uint8_t* e) {
 
 }  // namespace
 
+LaneTrackEvents GetLaneTrackEvents() {
+  LaneTrackEvents events;
+  Handle list = gCurrentTrack ? TrackEntryView(gCurrentTrack).EventList() : Handle();
+  if (!list) return events;
+  events.base = reinterpret_cast<const uint8_t*>(HandleData(list));
+  events.size = events.base ? uint32_t(std::max<Size>(GetHandleSize(list), 0)) : 0;
+  return events;
+}
+
 void BuildEventLaneColumns(int32_t kind) {
   int32_t value = InitialValue(kind), first = 0;
   uint8_t channel = gNoteEntryChannel;
   bool atRight = false;
-  WalkTrackEvents(CurrentTrackEvents(), [&](const uint8_t* e) {
+  WalkLaneTrackEvents(GetLaneTrackEvents(), [&](const uint8_t* e) {
     int32_t next = EventLaneValue(kind, e);
     if (next < 0) return true;
     first = FillColumnsToTick(value, first, int32_t(SeqEventTime(e)), channel, &atRight);
@@ -88,7 +69,7 @@ void BuildVelocityLaneColumns() {
   int32_t value = 0, first = 0, sum = 0, notes = 0, column = -1;
   uint8_t channel = gNoteEntryChannel;
   bool atRight = false;
-  WalkTrackEvents(CurrentTrackEvents(), [&](const uint8_t* e) {
+  WalkLaneTrackEvents(GetLaneTrackEvents(), [&](const uint8_t* e) {
     if (SeqEventKind(e) != kKindNote) return true;
     int32_t tick = int32_t(SeqEventTime(e)), velocity = e[kEventData2] & 127;
     if (tick < gLaneScale.laneLeftTick) {  // before the view: only the last one carries

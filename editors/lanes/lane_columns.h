@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/memory/mac_types.h"
+#include "song/events/seq_event.h"
 
 // A column without a value (before a lane's first event).
 constexpr int32_t kNoLaneValue = 32767;
@@ -71,3 +72,21 @@ void BuildConductorLaneColumns(int32_t kind);
 void BuildPointLaneColumns(int32_t kind);
 // Stable insertion sort of a point list's records by time (an unsorted list is repaired so).
 void SortPointListByTime(Handle list);
+
+// The bytes of the current track's event list (none without a track or a list).
+struct LaneTrackEvents {
+  const uint8_t* base = nullptr;
+  uint32_t size = 0;
+};
+LaneTrackEvents GetLaneTrackEvents();
+// Calls visit for each event up to the end record or a damaged record; visit answers false
+// to stop.
+template <typename Visit>
+void WalkLaneTrackEvents(const LaneTrackEvents& events, Visit visit) {
+  for (uint32_t at = 0; at + kShortEventSize <= events.size;) {
+    const uint8_t* e = events.base + at;
+    uint32_t length = SeqEventTime(e) == 0 ? 0 : SeqEventLengthWithin(e, events.size - at);
+    if (length == 0 || !visit(e)) return;
+    at += length;
+  }
+}

@@ -2,12 +2,15 @@
 
 #include <cstdio>
 
+#include "editors/lanes/lane_drawing.h"
+#include "editors/lanes/lane_scale.h"
 #include "editors/note_drawing/note_boxes.h"
 #include "editors/note_entry/editor_clicks.h"
 #include "editors/note_entry/note_values.h"
 #include "editors/panes/pane_stack.h"
 #include "editors/rulers/bar_ruler.h"
 #include "editors/selection/event_hit_test.h"
+#include "editors/timeline/lane_values.h"
 #include "editors/timeline/timeline_axis.h"
 #include "platform/quickdraw/colors.h"
 #include "shell/drawing/row_metrics.h"
@@ -54,6 +57,16 @@ void AppendPanes(std::string* out) {
   }
   int32_t current = gCurrentTrack ? TrackOrderOfNumber(TrackEntryView(gCurrentTrack).Number()) : 0;
   *out += "editor" + Numbers({gCurrentPaneIndex, current, gNoteTool}) + "\n";
+}
+
+// The last data lane drawn: its rectangle (values map to y inside it), the lane controller and
+// the graph's colour as the screen shows it.
+void AppendLaneGraph(std::string* out) {
+  const Rect& r = gLastDrawnLaneRect;
+  char hex[8];
+  std::snprintf(hex, sizeof hex, "%06X", unsigned(PixelFromRGB(GetLaneGraphColour()) & 0xFFFFFF));
+  *out += "lanegraph" + Numbers({r.left, r.top, r.right, r.bottom, gLaneController, GetLaneRange(GetCurrentLaneKind())}) +
+          " " + hex + "\n";
 }
 
 void AppendNoteColours(std::string* out) {
@@ -112,5 +125,6 @@ void AppendEditorState(std::string* out) {
   *out += "timeselection" +
           Numbers({gTimeSelection.start.tick, gTimeSelection.end.tick, gFilterLowNote, gFilterHighNote}) + "\n";
   AppendNoteColours(out);
+  AppendLaneGraph(out);
   AppendCurrentTrackNotes(out);
 }

@@ -13,6 +13,9 @@
 //   notevalue <note value> <snap grid>
 //   timeselection <start tick> <end tick> <low pitch> <high pitch>
 //   notecolours <16 x RRGGBB>       the channel colours of notes, as the screen shows them
+//   lanegraph <left> <top> <right> <bottom> <lane controller> <range> <RRGGBB>
+//                                   the last data lane drawn (values map to y inside it)
+//                                   with the current lane's range and its graph colour
 //   selectednotes <count>           selected notes of the current track
 //   selectednote <tick> <pitch> <duration>
 //   shownnote <tick> <pitch> <duration> <velocity> <selected 0/1>

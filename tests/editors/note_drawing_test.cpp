@@ -311,13 +311,17 @@ TEST_F(NoteDrawingTest, BentNotesFollowTheBendColumnsInSegments) {
   Draw();  // no bend columns: a line on the note's row up to the pixel before the note's end
   EXPECT_EQ(Count(box, ink), (box.right - box.left) * (box.bottom - box.top));
   EXPECT_EQ(Count(Rect{box.top, box.right, box.bottom, int16_t(box.right + 2)}, ink), 0);
-  // The second half of the note bent fully down: that segment starts a pixel further on and
-  // lies the whole bend range lower.
-  std::vector<int32_t> columns(600, kBendCentre);
+  // The second half of the note bent fully down by a bend event of the track (the pane builds
+  // its bend columns from the track's bends): that segment starts a pixel further on and lies
+  // the whole bend range lower.
+  gDesktopBounds = Rect{0, 0, 700, 800};
   int32_t half = (box.left + box.right) / 2 - gTimelineFrame.originX;
-  for (size_t c = size_t(half); c < columns.size(); ++c) columns[c] = 0;
-  gBendColumns = columns.data();
-  gBendColumnCount = int32_t(columns.size());
+  std::vector<uint8_t> bytes = NoteRecords({n});
+  bytes.resize(bytes.size() - kEndRecordSize);
+  bytes.resize(bytes.size() + kShortEventSize + kEndRecordSize, 0);
+  FillShortEvent(&bytes[bytes.size() - kShortEventSize - kEndRecordSize],
+                 uint32_t(XToTime(gTimelineFrame.originX + half)), 0xE0, 0, 0);
+  AddTrack(0, bytes);
   Draw();
   int32_t range = BendOffsetAt(half, MulDivRound(gOctaveHeight, GetCurrentPitchBendRange(), 12));
   ASSERT_GT(range, gNoteMetric);
@@ -327,8 +331,6 @@ TEST_F(NoteDrawingTest, BentNotesFollowTheBendColumnsInSegments) {
   EXPECT_NE(Pixel(x, box.top + range), ink);
   EXPECT_EQ(Pixel(x + 1, box.top + range), ink);
   EXPECT_NE(Pixel(x + 1, box.top), ink);
-  gBendColumns = nullptr;
-  gBendColumnCount = 0;
   // Switched off again: boxes.
   ToggleBendDisplay();
   Draw();
