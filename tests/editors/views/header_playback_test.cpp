@@ -18,7 +18,18 @@
 #include "song/model/song_layout.h"
 #include "song/model/track_selection.h"
 #include "song/model/utility_track_access.h"
+#include "platform/coremidi/midi_services.h"
+#include "platform/memory/memory.h"
+#include "platform/memory/byte_order.h"
+#include "sequencer/midi/coremidi_driver.h"
+#include "sequencer/midi/midi_input.h"
+#include "sequencer/midi/realtime_processors.h"
+#include "sequencer/transport/record_pass.h"
+#include "sequencer/transport/transport_idle.h"
+#include "song/events/seq_event.h"
+#include "tests/platform/coremidi/midi_test_support.h"
 #include "tests/sequencer/playback/jack_capture.h"
+#include "tests/sequencer/playback/jack_player.h"
 #include "tests/test_support.h"
 
 namespace {
@@ -110,6 +121,66 @@ TEST_F(HeaderPlayback, MuteAndSoloFromThePaneHeadersChangeWhatPlays) {
   std::vector<int> soloed = PlayAndCount();
   EXPECT_GT(soloed[0], 0);
   EXPECT_EQ(0, soloed[1]) << "a track outside the solo was heard";
+}
+
+// The track armed from its pane header's record column is where a MIDI recording goes:
+// arming the second without shift disarms the first.
+TEST_F(HeaderPlayback, TheTrackArmedInItsHeaderTakesTheRecording) {
+  JackPlayer player;
+  ASSERT_TRUE(player.Open("hdrplay-"));
+  MIDIEndpointRef source = 0;
+  ASSERT_TRUE(WaitUntil(10, [&] { return (source = midi_test::FindSource(player.SourceName())) != 0; }));
+  SetMidiInput(0, GetEndpointUniqueID(source));
+  DisconnectMidiSources();
+  ASSERT_EQ(noErr, ConnectMidiSources());
+  ASSERT_TRUE(WaitUntil(3, [&] { return player.Connected(SequencerJackClientName()); }));
+  if (!gMidiInputs) CreateDefaultInputProcessor();
+  const uint16_t savedFlags = gMidiInputFlags;
+  gMidiInputFlags = uint16_t(gMidiInputFlags | 0x00BF);  // notes among the recorded classes
+  MakeSongWithPanes();
+  for (int32_t i = 0; i < 2; ++i) GetTrackEntryAt(i)[kTrackModeFlags] &= uint8_t(~kTrackModeArmed);
+  ClickColumn(0, 0);
+  ClickColumn(1, 0);  // without shift: the first is disarmed again
+  const uint8_t second = GetTrackEntryAt(1)[kTrackNumber];
+  EXPECT_EQ(second, uint8_t(gCurrentSong[kSongRecordTrack]));
+
+  SetLocatePoint(1);
+  RecordCommand();
+  ASSERT_TRUE(IsRecordPassRunning());
+  auto idle = [](double seconds) {
+    auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while (std::chrono::steady_clock::now() < end) {
+      SequencerIdleTaskService();
+      RunIdleTask(false);
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+  };
+  idle(0.3);
+  for (uint8_t status : {uint8_t(0x90), uint8_t(0x80)}) {
+    ASSERT_TRUE(WaitUntil(2, [&] { return player.Send(status, 72, status == 0x90 ? 100 : 0); }));
+    ASSERT_TRUE(WaitUntil(2, [&] { return player.Idle(); }));
+    idle(0.3);
+  }
+  StopTransport(false);
+  gMidiInputFlags = savedFlags;
+  auto hasKey72 = [](int32_t index) {
+    Handle list(ReadU32BE(GetTrackEntryAt(index) + kTrackEventList));
+    if (!list) return false;
+    const uint8_t* bytes = reinterpret_cast<const uint8_t*>(*list);
+    Size size = GetHandleSize(list);
+    for (Size at = 0; at + kLongEventSize <= size;) {
+      const uint8_t* e = bytes + at;
+      uint32_t length = GetSeqEventLength(e);
+      if (length == 0) break;
+      if (SeqEventKind(e) == kKindNote && e[kEventData1] == 72) return true;
+      at += Size(length);
+    }
+    return false;
+  };
+  EXPECT_TRUE(hasKey72(1)) << "the armed track did not get the note";
+  EXPECT_FALSE(hasKey72(0)) << "the disarmed track got the note";
+  SetMidiInput(0, 0);
+  player.Close();
 }
 
 }  // namespace
