@@ -24,6 +24,7 @@
 #include "song/model/editor_hooks.h"
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"
+#include "editors/views/view_modes.h"
 #include "song/model/window_redraw.h"
 
 namespace {
@@ -114,6 +115,8 @@ void InstallEditorHooks() {
   InstallEditorClicks();
   InstallTrackWindowClicks();
   gEditorClickRoutes.selectionTracker = TrackSelectionFromClick;
+  // Interim: the mode field's pop-up until the pane header clicks are built.
+  if (!gEditorClickRoutes.paneHeaderClick) gEditorClickRoutes.paneHeaderClick = ClickViewModeField;
   InstallEditorKeyRoutes();
   SetWindowActivateProc(kMainEditorWindowKind, MainEditorActivated);
   InstallNoteMoveRoutes();

@@ -291,6 +291,16 @@ bool GetPaneHeaderRect(Rect* strip) {
   return gMainEditorRecord.window && strip->top < bounds.bottom - kHeaderBottomMargin;
 }
 
+Rect GetPaneHeaderModeField() {
+  Rect strip{};
+  if (gEditorPaneCount <= 0 || !GetPaneHeaderRect(&strip)) return Rect{};
+  Header h{};
+  h.strip = strip;
+  h.line = gStandardLineHeight;
+  int16_t left = ColumnX(h, kModeColumn);
+  return Rect{strip.top, left, strip.bottom, int16_t(std::min<int32_t>(left + kModeColumnWidth, strip.right))};
+}
+
 void DrawPaneHeader(bool isCurrent) {
   (void)isCurrent;
   Header h{};

@@ -17,6 +17,8 @@ constexpr int16_t kViewModeTitles = 147;
 // the window less 15. False (nothing to draw) when it starts within 16 pixels of the bottom.
 bool GetPaneHeaderRect(Rect* strip);
 void DrawPaneHeader(bool isCurrent);
+// The view-mode field of the current pane's header (empty when the header is not shown).
+Rect GetPaneHeaderModeField();
 // Drags the divider above pane index (> 0) from start (local) as a gray outline of its
 // header, no higher than the previous pane's top; the pane's top moves by the vertical offset
 // (nothing when the mouse was released outside the window), then the panes are laid out
