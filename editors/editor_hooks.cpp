@@ -30,6 +30,7 @@
 #include "song/model/editor_hooks.h"
 #include "song/model/song_context.h"
 #include "song/model/song_layout.h"
+#include "editors/views/view_modes.h"
 #include "song/model/window_redraw.h"
 
 namespace {
@@ -121,6 +122,8 @@ void InstallEditorHooks() {
   InstallPaneHeaderClicks();
   InstallTrackWindowClicks();
   gEditorClickRoutes.selectionTracker = TrackSelectionFromClick;
+  // Interim: the mode field's pop-up until the pane header clicks are built.
+  if (!gEditorClickRoutes.paneHeaderClick) gEditorClickRoutes.paneHeaderClick = ClickViewModeField;
   InstallEditorKeyRoutes();
   SetWindowActivateProc(kMainEditorWindowKind, MainEditorActivated);
   InstallNoteMoveRoutes();

@@ -11,6 +11,8 @@
 #include "editors/note_entry/note_values.h"
 #include "editors/panes/pane_stack.h"
 #include "editors/panes/timeline_scrolling.h"
+#include "editors/views/view_modes.h"
+#include "shell/windows/editor_panes.h"
 #include "shell/windows/app_windows.h"
 #include "shell/windows/counter_fields.h"
 #include "shell/windows/track_view_modes.h"
@@ -18,7 +20,7 @@
 
 namespace {
 
-constexpr int16_t kAudioViewMode = 9;
+constexpr int16_t kAudioViewMode = kWaveformViewMode;
 
 void ToggleDottedFromKey() { ToggleTupletBit(kTupletDotted); }
 
@@ -30,13 +32,19 @@ int32_t StepEnteredNoteLength(int32_t tick) { return EnteredNoteLength(tick); }
 
 }  // namespace
 
-void SelectViewModeFromKey(int16_t mode) {
-  if (mode < 0 || mode > 8) return;
-  ApplyViewMode(uint8_t(mode));
-  if (!IsNoteOrDrumView(mode) && mode != kAudioViewMode) ResetLaneDragState();
+// After a pane's view changed: the tools and the edit filters follow the view.
+void FollowViewModeChange() {
+  if (!IsNoteOrDrumView(gCurrentViewMode) && gCurrentViewMode != kAudioViewMode) ResetLaneDragState();
   ApplyViewModeTools();
   UpdateEventFilters();
   InvalidateEditorWindow();
+}
+
+void SelectViewModeFromKey(int16_t mode) {
+  if (mode < 0 || mode > 8 || gEditorPaneCount <= 0) return;
+  SetEditorViewMode(mode);
+  RememberTrackViewMode(uint8_t(gCurrentViewMode), gCurrentPaneSlot == 0 && gEditorPanes[gCurrentPaneIndex].kind < 1);
+  FollowViewModeChange();
 }
 
 void SetNoteValueFromKey(int16_t fraction) {
@@ -62,6 +70,7 @@ void ScrollEditorFromKey(int16_t part) {
 void InstallEditorKeyRoutes() {
   gKeyCommandHooks.showCounterAtLocateBar = EditCounterBarFieldAtBarStart;
   gKeyCommandHooks.selectViewMode = SelectViewModeFromKey;
+  gViewModeChangedProc = FollowViewModeChange;
   gKeyCommandHooks.selectEditTool = SelectEditTool;
   gKeyCommandHooks.setNoteValue = SetNoteValueFromKey;
   gKeyCommandHooks.toggleTuplet = ToggleTupletFromKey;

@@ -21,6 +21,7 @@
 #include "platform/events/key_codes.h"
 #include "platform/quickdraw/geometry.h"
 #include "platform/windows/windows.h"
+#include "shell/drawing/row_metrics.h"
 #include "shell/windows/editor_panes.h"
 #include "shell/windows/window_clicks.h"
 #include "song/conductor/conductor_map.h"
@@ -299,6 +300,10 @@ int32_t HandleEditorClick(AppWindow* w, Point where, EventRecord* event) {
   gClickX = where.h;
   if (RouteTakes(gEditorClickRoutes.paneHeaderClick, where, event)) return 1;
   int16_t pane = FindEditorPaneAt(where.v);
+  // The first pane's header lies above its top (each other header ends the pane before it).
+  if (pane < 0 && gEditorPaneCount > 0 && where.v < gEditorPanes[0].top &&
+      where.v >= gEditorPanes[0].top - gStandardLineHeight - 5)
+    pane = 0;
   if (pane >= 0) PaneClick(pane, where, event);
   else if (where.v >= gEditorToolbarTop && where.v < gEditorToolbarTop + kToolStripHeight) ToolbarClick(where, event);
   else if (gEditorPaneCount > 0 && where.v >= gEditorPanes[gEditorPaneCount].top) PaneStripClick(event);

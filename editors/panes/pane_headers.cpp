@@ -336,6 +336,16 @@ Rect GetPaneHeaderCollapseBox(const Rect& strip, int16_t line) {
   return Rect{box.top, int16_t(box.left - step), box.bottom, int16_t(box.right - step)};
 }
 
+Rect GetPaneHeaderModeField() {
+  Rect strip{};
+  if (gEditorPaneCount <= 0 || !GetPaneHeaderRect(&strip)) return Rect{};
+  Header h{};
+  h.strip = strip;
+  h.line = gStandardLineHeight;
+  int16_t left = ColumnX(h, kModeColumn);
+  return Rect{strip.top, left, strip.bottom, int16_t(std::min<int32_t>(left + kModeColumnWidth, strip.right))};
+}
+
 void DrawPaneHeader(bool isCurrent) {
   (void)isCurrent;
   Header h{};

@@ -37,6 +37,8 @@ Rect GetPaneHeaderButtonRect(const Rect& strip, int16_t line, int16_t button);
 Rect GetPaneHeaderCloseBox(const Rect& strip, int16_t line);
 Rect GetPaneHeaderCollapseBox(const Rect& strip, int16_t line);
 void DrawPaneHeader(bool isCurrent);
+// The view-mode field of the current pane's header (empty when the header is not shown).
+Rect GetPaneHeaderModeField();
 // Drags the divider above pane index (> 0) from start (local) as a gray outline of its
 // header, no higher than the previous pane's top; the pane's top moves by the vertical offset
 // (nothing when the mouse was released outside the window), then the panes are laid out

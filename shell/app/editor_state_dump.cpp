@@ -7,12 +7,14 @@
 #include "editors/note_drawing/note_boxes.h"
 #include "editors/note_entry/editor_clicks.h"
 #include "editors/note_entry/note_values.h"
+#include "editors/panes/pane_headers.h"
 #include "editors/panes/pane_stack.h"
 #include "editors/rulers/bar_ruler.h"
 #include "editors/selection/event_hit_test.h"
 #include "editors/timeline/lane_values.h"
 #include "editors/timeline/timeline_axis.h"
 #include "platform/quickdraw/colors.h"
+#include "shell/dialogs/drawn_popups.h"
 #include "shell/drawing/row_metrics.h"
 #include "shell/windows/editor_panes.h"
 #include "song/conductor/sample_position.h"
@@ -46,6 +48,19 @@ void AppendNoteRows(std::string* out) {
   *out += "\n";
 }
 
+// Each pane header's view-mode field (window coordinates) and the drawn pop-ups' row height
+// and margin as the last pop-up laid them out.
+void AppendViewModeFields(std::string* out) {
+  int16_t saved = gCurrentPaneIndex;
+  for (int16_t k = 0; k < gEditorPaneCount; ++k) {
+    SelectEditorPaneIndex(k);
+    Rect r = GetPaneHeaderModeField();
+    *out += "viewmodefield" + Numbers({k, r.left, r.top, r.right, r.bottom}) + "\n";
+  }
+  if (gEditorPaneCount > 0) SelectEditorPaneIndex(saved);
+  *out += "popuprows" + Numbers({gPopUp.lineHeight, gPopUp.margin}) + "\n";
+}
+
 void AppendPanes(std::string* out) {
   for (int16_t k = 0; k < gEditorPaneCount; ++k) {
     Rect r;
@@ -55,6 +70,7 @@ void AppendPanes(std::string* out) {
                      r.top, r.right, r.bottom}) +
             "\n";
   }
+  AppendViewModeFields(out);
   int32_t current = gCurrentTrack ? TrackOrderOfNumber(TrackEntryView(gCurrentTrack).Number()) : 0;
   *out += "editor" + Numbers({gCurrentPaneIndex, current, gNoteTool}) + "\n";
 }

@@ -33,6 +33,8 @@ struct EditorPane {
   int8_t kind = 0;        // 1, 2 special views; 5 and above a plug-in view of slot kind - 5
   int16_t lane = 0;       // the controller lane shown
   ControlRef scrollBar = nullptr;
+  uint8_t previousViewMode = 0;  // the mode before the last change
+  uint16_t storedDivider = 0;    // the divider below the pane, kept while one pane fills the window
   uint8_t editorData[32] = {};  // the editors' own bytes
 };
 

@@ -139,13 +139,15 @@ void XServer::Wheel(int x, int y, bool up, int steps) {
   Pause(0.2);
 }
 
-void XServer::Drag(int fromX, int fromY, int toX, int toY, const std::vector<std::string>& modifiers) {
+void XServer::Drag(int fromX, int fromY, int toX, int toY, const std::vector<std::string>& modifiers,
+                   double holdSeconds) {
   auto code = [this](const std::string& name) { return XKeysymToKeycode(display_, XStringToKeysym(name.c_str())); };
   MoveTo(fromX, fromY);
   for (const std::string& m : modifiers) XTestFakeKeyEvent(display_, code(m), True, CurrentTime);
   Pause(0.1);
   XTestFakeButtonEvent(display_, 1, True, CurrentTime);
   XSync(display_, False);
+  Pause(holdSeconds);
   constexpr int kSteps = 10;
   for (int i = 1; i <= kSteps; ++i) {
     Pause(0.03);

@@ -41,8 +41,10 @@ class XServer {
   // Wheel steps at a point of the program's screen: up (away from the user) or down.
   void Wheel(int x, int y, bool up, int steps);
   // Press at one point of the program's screen, move there in steps, release at the other;
-  // the modifier keysyms are held around it.
-  void Drag(int fromX, int fromY, int toX, int toY, const std::vector<std::string>& modifiers = {});
+  // the modifier keysyms are held around it; the button is held still for holdSeconds first
+  // (a pop-up opened by the press has shown by then).
+  void Drag(int fromX, int fromY, int toX, int toY, const std::vector<std::string>& modifiers = {},
+            double holdSeconds = 0);
   // Resizes the program's top-level window (FindProgramWindow first), as a user would.
   void ResizeProgramWindow(int width, int height);
   // The pixels (0xRRGGBB, row by row) of a rectangle of the program's screen as the X server
