@@ -123,7 +123,6 @@ void InstallEditorHooks() {
   InstallTrackWindowClicks();
   gEditorClickRoutes.selectionTracker = TrackSelectionFromClick;
   // Interim: the mode field's pop-up until the pane header clicks are built.
-  if (!gEditorClickRoutes.paneHeaderClick) gEditorClickRoutes.paneHeaderClick = ClickViewModeField;
   InstallEditorKeyRoutes();
   SetWindowActivateProc(kMainEditorWindowKind, MainEditorActivated);
   InstallNoteMoveRoutes();

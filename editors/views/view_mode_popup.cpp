@@ -148,22 +148,3 @@ void RunViewModePopUp() {
   if (chosen >= 0) ApplyChosenMode(modes[chosen], trackPane);
   SetPort(saved);
 }
-
-bool ClickViewModeField(Point where, EventRecord*) {
-  for (int16_t k = 0; k < gEditorPaneCount; ++k) {
-    const EditorPane& pane = gEditorPanes[k];
-    if ((pane.flags & kPaneHidden) || where.v >= pane.top || where.v < pane.top - gStandardLineHeight - 5) continue;
-    int16_t saved = gCurrentPaneIndex;
-    SelectEditorPaneIndex(k);
-    Rect field = GetPaneHeaderModeField();
-    if (!PtInRect(where, &field)) {
-      SelectEditorPaneIndex(saved);
-      return false;
-    }
-    SelectEditorPane(k);
-    RunViewModePopUp();
-    InvalidateEditorWindow();
-    return true;
-  }
-  return false;
-}

@@ -47,9 +47,6 @@ void GetViewModeTitle(int16_t mode, Str255 title);
 // The view-mode pop-up at the current pane header's mode field (the pointer decides whether a
 // lane title takes the click instead).
 void RunViewModePopUp();
-// Interim pane header route (installed while no other takes header clicks): a click on a
-// header's mode field selects the pane and runs the view-mode pop-up; true when taken.
-bool ClickViewModeField(Point where, EventRecord* event);
 // Runs after the pop-up changed a pane's mode (the editor's tool and filter follow-up).
 extern void (*gViewModeChangedProc)();
 
