@@ -9,6 +9,7 @@
 #include "editing/event_clipboard.h"
 #include "editing/event_cursor.h"
 #include "editing/event_filters.h"
+#include "editors/lanes/lane_scale.h"
 #include "editing/paste_events.h"
 #include "editing/paste_options.h"
 #include "editing/time_range_clear.h"
@@ -43,7 +44,7 @@ int32_t TempoLaneValue(int32_t tempo) {
   uint16_t from = SongResolution(gClipboardPart2), to = gCurrentSong ? ReadU16BE(gCurrentSong + kSongResolution) : 0;
   int64_t t = tempo;
   if (from > 0 && to > 0) t = t * from / to;
-  return int32_t(std::min<int64_t>(t * 16384 / 2400, 16384));
+  return int32_t(std::min<int64_t>(t * 16384 / GetLaneRange(kLaneTempo), 16384));
 }
 
 OSErr PasteConductorRecord(const uint8_t* record, int32_t d, bool fromList) {
@@ -212,7 +213,7 @@ OSErr WriteLaneValue(int32_t lane, uint32_t tick, int32_t value) {
     case kLanePolyPressure:
       return AppendChannelEvent(gEventChannel, tick, kKindPolyPressure, gFilterPolyKey, high);
     case kLaneTempo:
-      return SetTempoAt(std::clamp((value * 2400 + 8192) / 16384, 120, 4500), int32_t(tick));
+      return SetTempoAt(std::clamp((value * GetLaneRange(kLaneTempo) + 8192) / 16384, 120, 4500), int32_t(tick));
     case kLaneMasterVolume:
       return SetMasterVolumeAt(high, int32_t(tick));
     case kLanePluginParameter:

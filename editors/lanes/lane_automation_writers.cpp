@@ -8,6 +8,7 @@
 #include "editors/lanes/lane_columns.h"
 #include "editors/lanes/lane_scale.h"
 #include "editors/timeline/lane_values.h"
+#include "editors/automation/automation_playback.h"
 #include "editors/timeline/timeline_axis.h"
 #include "shell/base/busy_cursor.h"
 #include "shell/base/error_report.h"
@@ -33,7 +34,8 @@ bool TakeLaneRack(Handle* rack, AutomationListRef* ref) {
 // The sample position of a column's x: the timeline's own at the audio zoom levels, else the
 // position of its tick at the rack's rate.
 uint64_t ColumnPosition(int32_t x, float rackRate) {
-  if (gZoomLevel < 0) return XToSamplePositionAudio(x);
+  // At the audio levels x is a position at the timeline's rate; the rack counts at its own.
+  if (gZoomLevel < 0) return ConvertPositionRate(XToSamplePositionAudio(x), GetTimelineSampleRate(), rackRate);
   return uint64_t(std::max<int64_t>(TickToSamplePosition(XToTime(x), rackRate), 0));
 }
 
@@ -87,7 +89,9 @@ void CutLaneSpan(const AutomationListRef& ref, uint64_t start, uint64_t end, uin
 // After a lane's points changed: the engine plays the new list, the song end and every window
 // follow; a failure is reported once the redraw is asked for.
 OSErr FinishLaneWrite(Handle rack, OSErr err) {
-  RefreshAutomationPlayback(rack);
+  // A refresh the engine kept waiting leaves the old points playing: say so.
+  OSErr refreshed = RefreshAutomationPlayback(rack);
+  if (err == noErr && refreshed == kAutomationBusyErr) err = refreshed;
   UpdateSongEnd();
   RedrawAll(0);
   if (err != noErr) ReportError(err);

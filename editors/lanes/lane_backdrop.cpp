@@ -77,14 +77,15 @@ void PaintLongEvent(const uint8_t* e, const Roll& r) {
   RGBForeColor(&caller);
 }
 
-void DrawOverviewBetween(int16_t right) {
+void DrawOverviewBetween(int16_t left, int16_t right) {
   if (!gCurrentTrack || !GetTrackInsertRack()) return;
   RGBColor colour;
   RGB8ToRGBColor(gLaneBackdropColour, &colour);
   Rect saved = gScratchRect;
-  gScratchRect.left = gTimelineFrame.originX;
+  gScratchRect.left = std::max(gTimelineFrame.originX, left);
   gScratchRect.right = std::min(gScratchRect.right, right);
-  DrawTrackOverview(gTimelineLeftTick, XToTime(right), gZoomLevel, kWavePassAlone, &colour);
+  if (gScratchRect.left < gScratchRect.right)
+    DrawTrackOverview(XToTime(gScratchRect.left), XToTime(right), gZoomLevel, kWavePassAlone, &colour);
   gScratchRect = saved;
 }
 
@@ -127,7 +128,7 @@ void DrawLaneBackdrop(int32_t kind, int16_t left, int16_t right) {
   if (OutputKind() == kInstrumentTrackOutputKind && TrackHasEvents() && mixLane) {
     DrawLaneEventBackdrop(left, right);
   } else {
-    if (kind >= kFirstAutomationLane && kind <= kLaneControllerAutomation2) DrawOverviewBetween(right);
+    if (kind >= kFirstAutomationLane && kind <= kLaneControllerAutomation2) DrawOverviewBetween(left, right);
     if ((kind >= kLanePitchBend && kind <= kLanePolyPressure) || kind == kLanePluginParameter)
       DrawLaneEventBackdrop(left, right);
   }

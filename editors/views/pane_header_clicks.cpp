@@ -124,7 +124,13 @@ int32_t LastEventBar() {
   return std::max(TickToBarRoundedUp(int32_t(std::min<uint32_t>(longest, INT32_MAX))), 1);
 }
 
-void SetTrackLengthBars(int32_t bars) { SetTrackLength(uint32_t(std::max(BarToTick(bars), 0))); }
+// The dragged length becomes the track's own length: the mark is lifted for the store (a
+// marked track keeps its length) and set again, so that its events no longer decide it.
+void SetTrackLengthBars(int32_t bars) {
+  ClearTrackLengthFlag();
+  SetTrackLength(uint32_t(std::max(BarToTick(bars), 0)));
+  gCurrentTrack[kTrackPlayFlags] |= kTrackPlayFlagLengthIgnoresSections;
+}
 
 void SetSongLengthFromBars(int32_t bars) {
   if (!gCurrentSong) return;

@@ -118,7 +118,13 @@ class Arpeggiator : public ::testing::Test {
     std::vector<CapturedMidi> ons = ArpNotes(from);
     bool disturbed = capture.Stalls() != stalls ||
                      capture.ClockWanderMicros() > jack_test::ClockWander::kDisturbedMicros;
-    if (disturbed && !came) return false;  // an overrun may lose events
+    // An overrun may lose or delay a step, and with it the order of the keys: a disturbed pass
+    // is not judged at all.
+    if (disturbed) {
+      std::printf("%s: the server was disturbed (clock wander %.0f us); the pass is not judged\n", c.name,
+                  capture.ClockWanderMicros());
+      return false;
+    }
     EXPECT_TRUE(came) << c.name << ": " << ons.size() << " notes";
     if (!came) return true;
     const size_t first = SteadyStart(ons), n = first + steady;
@@ -141,11 +147,6 @@ class Arpeggiator : public ::testing::Test {
         phaseWorst = std::max(phaseWorst, std::fabs(gap - want));
       }
       worst = std::min(worst, phaseWorst);
-    }
-    if (disturbed) {
-      std::printf("%s: the server was disturbed (clock wander %.0f us); worst step error %.0f us not judged\n",
-                  c.name, capture.ClockWanderMicros(), worst / 1e3);
-      return false;
     }
     EXPECT_LE(worst, 2e6) << c.name << ": the steps are off the clock by up to " << worst / 1e3 << " us";
     std::printf("%s: worst step error %.0f us\n", c.name, worst / 1e3);
