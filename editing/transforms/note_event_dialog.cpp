@@ -167,13 +167,7 @@ void ChooseLengthFromMenu(NoteEventDialog* d) {
   int32_t nearest = 0;
   for (int32_t i = 1; i < kNoteValueCount; ++i)
     if (std::abs(gNoteValueTicks[i] - length) < std::abs(gNoteValueTicks[nearest] - length)) nearest = i;
-  BeginPopUpMenu();
-  for (const char* name : kLengthNames) {
-    Str255 text;
-    text[0] = uint8_t(std::strlen(name));
-    std::memcpy(text + 1, name, text[0]);
-    AddPopUpItem(text);
-  }
+  // The corner is taken in the dialog's port: building the pop-up makes its own port current.
   ControlRef field = nullptr;
   Point where{0, 0};
   if (FindDialogView(d->frame.base.window, kNoteLengthBarsField, &field) == noErr) {
@@ -182,6 +176,13 @@ void ChooseLengthFromMenu(NoteEventDialog* d) {
     where = {r.bottom, r.left};
     ConvertViewPointToPort(d->frame.base.window, field, &where);
     LocalToGlobal(&where);
+  }
+  BeginPopUpMenu();
+  for (const char* name : kLengthNames) {
+    Str255 text;
+    text[0] = uint8_t(std::strlen(name));
+    std::memcpy(text + 1, name, text[0]);
+    AddPopUpItem(text);
   }
   if (PopUpMenuAtPoint(where.v, where.h, nearest) && gPopUpChoice >= 0 && gPopUpChoice < kNoteValueCount)
     WriteDurationFields(&d->frame.base, std::min(gNoteValueTicks[gPopUpChoice], 65535), d->meter, kNoteLengthBarsField);

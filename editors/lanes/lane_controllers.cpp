@@ -90,24 +90,31 @@ void GetAutomatedEntries(std::vector<uint8_t>* mask, int32_t entries) {
   }
 }
 
-bool ShowPopUpBelow(Point where, int32_t current) {
-  Point at = where;
-  LocalToGlobal(&at);
+// The pop-up's corner on the screen, taken while the caller's port is current: building the
+// pop-up makes the pop-up window's port current.
+Point GlobalCorner(Point where) {
+  LocalToGlobal(&where);
+  return where;
+}
+
+bool ShowPopUpBelow(Point at, int32_t current) {
   return PopUpMenuAtPoint(at.v, at.h, std::max<int32_t>(current, 0)) != 0 && gPopUpChoice >= 0;
 }
 
 int32_t RunBusPopUp(int32_t current, Point where) {
+  Point at = GlobalCorner(where);
   BeginPopUpMenu();
   gPopUp.rowsPerColumn = kPopUpRows;
   for (int32_t bus = 0; bus < gAuxBusCount; ++bus) AddPopUpItem(GetInstrumentDefaultName(bus));
   if (current >= 0 && current < gAuxBusCount) MarkPopUpItem(current);
-  return ShowPopUpBelow(where, current) ? gPopUpChoice : kNothingChosen;
+  return ShowPopUpBelow(at, current) ? gPopUpChoice : kNothingChosen;
 }
 
 int32_t RunParameterPopUp(int32_t current, Point where) {
   int32_t entries = kSpecialEntries + FocusedParameterCount();
   std::vector<uint8_t> automated;
   GetAutomatedEntries(&automated, entries);
+  Point at = GlobalCorner(where);
   BeginPopUpMenu();
   gPopUp.rowsPerColumn = kPopUpRows;
   for (int32_t entry = 0; entry < entries; ++entry) {
@@ -122,12 +129,13 @@ int32_t RunParameterPopUp(int32_t current, Point where) {
   if (entries - kSpecialEntries > kRowsBeforeFitting) FitPopUpToScreen(entries);
   int32_t row = current + kSpecialEntries;
   if (row >= 0 && row < entries) MarkPopUpItem(row);
-  return ShowPopUpBelow(where, row) ? gPopUpChoice - kSpecialEntries : kNothingChosen;
+  return ShowPopUpBelow(at, row) ? gPopUpChoice - kSpecialEntries : kNothingChosen;
 }
 
 int32_t RunControllerPopUp(int32_t current, bool listAll, Point where) {
   uint8_t used[16];
   GetUsedControllers(used);
+  Point at = GlobalCorner(where);
   std::vector<int32_t> rows;
   BeginPopUpMenu();
   gPopUp.rowsPerColumn = kPopUpRows;
@@ -143,7 +151,7 @@ int32_t RunControllerPopUp(int32_t current, bool listAll, Point where) {
     rows.push_back(n);
   }
   auto mark = std::find(rows.begin(), rows.end(), current);
-  if (!ShowPopUpBelow(where, int32_t(mark - rows.begin())) || size_t(gPopUpChoice) >= rows.size()) return kNothingChosen;
+  if (!ShowPopUpBelow(at, int32_t(mark - rows.begin())) || size_t(gPopUpChoice) >= rows.size()) return kNothingChosen;
   return rows[size_t(gPopUpChoice)];
 }
 

@@ -157,13 +157,14 @@ bool TrackToolbarButton(const Rect& r) {
 void PopUpNoteValue(int16_t which) {
   bool ownGrid = which == kGridValueField && gNoteValueState.gridValue != 0;
   int32_t current = ownGrid ? gNoteValueState.gridIndex : gNoteValueState.noteIndex;
+  // The corner is taken in the editor's port: building the pop-up makes its own port current.
+  Rect r = GetToolbarFieldRect(kNoteValuePopUpField);
+  Point at{r.top, r.left};
+  LocalToGlobal(&at);
   BeginPopUpMenu();
   for (int16_t k = 0; k < kNoteValueChoices; ++k) AddPopUpItem(kNoteValueNames[k]);
   if (current >= kNoteValueChoices) current = kNoteValueChoices - 1;
   MarkPopUpItem(current);
-  Rect r = GetToolbarFieldRect(kNoteValuePopUpField);
-  Point at{r.top, r.left};
-  LocalToGlobal(&at);
   if (PopUpMenuAtPoint(at.v, at.h, current) == 0 || gPopUpChoice < 0 || gPopUpChoice >= kNoteValueChoices) return;
   SetNoteValueBit(int16_t(gPopUpChoice), which);
   RecomputeNoteValue(which);

@@ -94,6 +94,9 @@ void ApplyChosenMode(int16_t mode, bool trackPane) {
 
 // The choice of the pop-up as an index of the modes, -1 for none.
 int32_t PopUpModes(const uint8_t* modes, int16_t count, const Rect& field) {
+  // The corner is taken in the editor's port: building the pop-up makes its own port current.
+  Point at{field.top, field.left};
+  LocalToGlobal(&at);
   BeginPopUpMenu();
   int32_t current = 0;
   for (int16_t k = 0; k < count; ++k) {
@@ -106,8 +109,6 @@ int32_t PopUpModes(const uint8_t* modes, int16_t count, const Rect& field) {
       current = k;
     }
   }
-  Point at{field.top, field.left};
-  LocalToGlobal(&at);
   if (PopUpMenuAtPoint(at.v, at.h, current) == 0 || gPopUpChoice < 0 || gPopUpChoice >= count) return -1;
   return gPopUpChoice;
 }

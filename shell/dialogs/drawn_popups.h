@@ -51,6 +51,8 @@ extern int32_t gPopUpChoice;
 extern uint8_t gPopUpPreferences;
 constexpr uint8_t kPrefStandardPopUps = 0x10;
 
+// Starts a pop-up's items. It leaves the pop-up window's port current (the items are measured
+// there): take a local point to the screen before calling it.
 void BeginPopUpMenu();
 // Appends an item; a failed allocation empties the whole pop-up.
 void AddPopUpItem(ConstStr255Param text);

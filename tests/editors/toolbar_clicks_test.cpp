@@ -233,6 +233,19 @@ TEST_F(ToolbarClickTest, TheNoteValuePopUpSetsTheNoteValueOrWithCommandTheGrid) 
   EXPECT_EQ(GetNoteValue(), NoteValueOfMask(1u << 3));
 }
 
+// The pop-up opens with its current row over the field, not where the pop-up window last was.
+TEST_F(ToolbarClickTest, TheNoteValuePopUpOpensOverItsFieldEveryTime) {
+  Rect field = GetToolbarFieldRect(kNoteValuePopUpField);
+  Point corner = Global(Point{field.top, field.left});
+  Press(Middle(kNoteValuePopUpField), {}, 0);  // the first value current: its row on top
+  for (int round = 0; round < 2; ++round) {
+    Press(Middle(kNoteValuePopUpField), {}, 0);
+    ASSERT_FALSE(EmptyRect(&gPopUp.window)) << "round " << round;
+    EXPECT_EQ(gPopUp.window.left + gPopUp.margin, corner.h) << "round " << round;
+    EXPECT_EQ(gPopUp.window.top + gPopUp.margin, corner.v) << "round " << round;
+  }
+}
+
 TEST_F(ToolbarClickTest, TheChannelPopUpSetsTheTracksChannel) {
   ASSERT_EQ(noErr, SetTrackChannel(2));
   Press(Middle(kChannelField), {}, 9);  // shown 10

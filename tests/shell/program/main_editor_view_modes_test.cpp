@@ -1,7 +1,6 @@
 // The view modes of the real program's editor panes, switched as a user does: a view key
 // ('K', the controller lane) and the view-mode pop-up of the pane header's mode field, whose
-// current row lies under the pointer. (Choosing another row of the pop-up through XTest is not
-// checked yet: the release does not reach the pop-up's row under this harness.)
+// current row lies under the pointer, so that a release some rows below chooses another mode.
 #include <gtest/gtest.h>
 
 #include "tests/shell/program/main_editor_view.h"
@@ -57,10 +56,15 @@ class MainEditorViewModes : public ::testing::Test {
     if (lines.empty() || sscanf(lines.front().c_str(), "%*d %d %d %d %d", &f[0], &f[1], &f[2], &f[3]) != 4) return {};
     return f;
   }
+  // Polls until the pop-up has been laid out once (0 when it never was).
   int PopUpRowHeight() {
-    std::vector<std::string> lines = DumpLines(program_.Dump(dumpFile_), "popuprows");
-    int height = 0, margin = 0;
-    return !lines.empty() && sscanf(lines.front().c_str(), "%d %d", &height, &margin) == 2 ? height : 0;
+    for (int tries = 0; tries < 30; ++tries) {
+      std::vector<std::string> lines = DumpLines(program_.Dump(dumpFile_), "popuprows");
+      int height = 0, margin = 0;
+      if (!lines.empty() && sscanf(lines.front().c_str(), "%d %d", &height, &margin) == 2 && height > 0) return height;
+      usleep(200000);
+    }
+    return 0;
   }
   // Press on the mode field and release `rows` rows below the current mode's row.
   void ChooseRowsBelow(const std::vector<int>& f, int rows, int height) {
@@ -85,15 +89,24 @@ TEST_F(MainEditorViewModes, AViewKeySwitchesThePaneAndTheModeFieldOpensThePopUp)
   ASSERT_LT(field[0], field[2]);
   // A press and release on the current row keeps the mode and lays the pop-up out.
   ChooseRowsBelow(field, 0, 1);
-  int height = 0;
-  for (int tries = 0; tries < 30 && height == 0; ++tries) {
-    height = PopUpRowHeight();
-    if (height == 0) usleep(200000);
-  }
-  ASSERT_GT(height, 0) << "the pop-up showed";
+  ASSERT_GT(PopUpRowHeight(), 0) << "the pop-up showed";
   EXPECT_EQ(3, ModeOfFirstPane(3, 3));
   x_.Chord({}, "n");
   EXPECT_EQ(0, ModeOfFirstPane(10, 0));
+}
+
+// The note view's pop-up lists Notes, Drums, Drum Map, Pitch Bend, Controller, Velocity...: a
+// release five rows below the current one chooses the velocity lane.
+TEST_F(MainEditorViewModes, ReleasingOnAnotherRowOfThePopUpChoosesThatMode) {
+  ASSERT_EQ(0, view_.panes.front().viewMode);
+  std::vector<int> field = Field();
+  ASSERT_EQ(4u, field.size());
+  ChooseRowsBelow(field, 0, 1);  // lays the pop-up out once: its row height
+  int height = PopUpRowHeight();
+  ASSERT_GT(height, 0);
+  ASSERT_EQ(0, ModeOfFirstPane(3, 0));
+  ChooseRowsBelow(field, 5, height);
+  EXPECT_EQ(4, ModeOfFirstPane(10, 4)) << "the velocity lane" << Errors();
 }
 
 }  // namespace
