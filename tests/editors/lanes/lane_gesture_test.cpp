@@ -15,6 +15,7 @@
 #include "platform/memory/memory.h"
 #include "platform/windows/windows.h"
 #include "shell/drawing/scratch_rect.h"
+#include "shell/drawing/screen_bounds.h"
 #include "shell/windows/editor_panes.h"
 #include "song/events/seq_event.h"
 #include "song/model/utility_track_access.h"
@@ -53,7 +54,10 @@ class LaneGestureTest : public editors_test::PaneDrawingTest {
     SetPortWindowPort(gMainEditorRecord.window);
     LoadLaneEventRect();
     lane_ = gScratchRect;
-    // Until the lane is built from the track the columns hold no values.
+    // One column per pixel of the desktop; until the lane is built from the track the
+    // columns hold no values.
+    savedDesktop_ = gDesktopBounds;
+    gDesktopBounds = Rect{0, 0, 800, 4096};
     gLaneColumns.values.assign(4096, kNoLaneValue);
     gLaneColumns.channels.assign(4096, 0);
   }
@@ -62,6 +66,7 @@ class LaneGestureTest : public editors_test::PaneDrawingTest {
     FlushEvents(everyEvent, 0);
     ResetHostInputState();
     gLaneColumns = LaneColumns();
+    gDesktopBounds = savedDesktop_;
     gLaneTool = kArrowTool;
     PaneDrawingTest::TearDown();
   }
@@ -88,6 +93,7 @@ class LaneGestureTest : public editors_test::PaneDrawingTest {
     return out;
   }
   Rect lane_{};
+  Rect savedDesktop_{};
 };
 
 TEST_F(LaneGestureTest, ASingleClickWritesOneEventAtTheClickColumn) {
