@@ -1,8 +1,8 @@
 // Drawing in the data lanes of the real program, saved and read back: a pencil drag in the
 // controller lane writes a rising run of controller events of the lane's controller and
-// nothing outside the stroke; a command-drag draws the quarter-ellipse curve, which Undo takes
-// back out of the saved document; a pencil stroke along the pitch-bend lane's centre writes
-// exactly 8192.
+// nothing outside the stroke; a command-drag draws the quarter-ellipse curve, after which the
+// value in force before comes back, and Undo takes the curve back out of the saved document;
+// a pencil stroke along the pitch-bend lane's centre writes exactly 8192.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -155,12 +155,16 @@ TEST_F(MainEditorLaneDrawing, PencilAndCurveWriteControllerEventsAndUndoTakesThe
   DragInWindow(c0, LaneY(g, 110), c1, LaneY(g, 20), kCommand);
   Save();
   all = Saved(0xB0);
-  std::vector<EventKey> curve = EventsIn(all, 0xB0, g.controller, TickAt(c0 - 1), 0x7fffffff);
+  std::vector<EventKey> curve = EventsIn(all, 0xB0, g.controller, TickAt(c0 - 1), TickAt(c1));
+  std::vector<EventKey> after = EventsIn(all, 0xB0, g.controller, TickAt(c1) + 1, 0x7fffffff);
   ASSERT_GE(curve.size(), 10u) << Describe(all);
-  EXPECT_LE(std::get<0>(curve.back()), TickAt(c1 + 3)) << Describe(curve);
   EXPECT_NEAR(110, EventValue(curve.front(), 0xB0), 3) << Describe(curve);
   EXPECT_NEAR(20, EventValue(curve.back(), 0xB0), 3) << Describe(curve);
   for (size_t i = 1; i < curve.size(); ++i) EXPECT_LE(EventValue(curve[i], 0xB0), EventValue(curve[i - 1], 0xB0));
+  // Past the curve the stroke's last value, in force there before, is written back.
+  ASSERT_EQ(1u, after.size()) << Describe(all);
+  EXPECT_EQ(EventValue(stroke.back(), 0xB0), EventValue(after.front(), 0xB0)) << Describe(after);
+  EXPECT_LE(std::get<0>(after.front()), TickAt(c1 + 3)) << Describe(after);
   long middle = TickAt((c0 + c1) / 2);
   const EventKey* atMiddle = nullptr;
   for (const EventKey& e : curve)
