@@ -21,27 +21,6 @@ const std::vector<std::string> kCommand{"Control_L"};
 constexpr int kPencilTool = 1;
 constexpr int kBendCentre = 8192;
 
-struct LaneGraph {
-  int left = 0, top = 0, right = 0, bottom = 0, controller = -1, range = 0;
-  bool valid = false;
-};
-
-LaneGraph ParseLaneGraph(const std::string& dump) {
-  LaneGraph g;
-  std::vector<std::string> lines = DumpLines(dump, "lanegraph");
-  if (lines.empty()) return g;
-  std::istringstream in(lines.front());
-  in >> g.left >> g.top >> g.right >> g.bottom >> g.controller >> g.range;
-  g.valid = !in.fail() && g.bottom > g.top;
-  return g;
-}
-
-// y of a value as the lane scale maps it (the base lies 4 pixels above the lane's bottom).
-int LaneY(const LaneGraph& g, int value) {
-  int base = g.bottom - 4;
-  return base - ((base - g.top) * value + g.range / 2) / g.range;
-}
-
 int LaneToolOf(const std::string& dump) {
   std::vector<std::string> lines = DumpLines(dump, "tools");
   int note = -1, lane = -1;
