@@ -27,6 +27,9 @@
 #include "shell/windows/editor_panes.h"
 #include "song/events/seq_event.h"
 #include "song/instruments/instrument_table.h"
+#include "song/model/song_context.h"
+#include "song/model/song_layout.h"
+#include "song/model/track_template.h"
 #include "song/model/utility_track_access.h"
 #include "song/model/window_redraw.h"
 
@@ -184,6 +187,11 @@ void SelectLaneController(int32_t n) {
     gEditorPanes[gCurrentPaneIndex].lane = int16_t(n);
 }
 
+void StoreTrackLaneController(int32_t n) {
+  if (!gCurrentSong || !HasValidCurrentTrack() || gCurrentTrack == gTrackTemplate) return;
+  WriteU16BE(gCurrentTrack + kTrackLaneController, uint16_t(n));
+}
+
 StringPtr GetLaneParameterName(int32_t index) {
   static Str255 name;
   name[0] = 0;
@@ -245,8 +253,9 @@ void HandleLaneTitleClick(Point where) {
   int32_t choice = RunDataKindPopup(gLaneController, kind, false, where);
   if (choice < -kSpecialEntries || choice == gLaneController) return;
   SelectLaneController(choice);
-  // Interim: the plug-in chain entry's shown parameter, the instrument record's lane bytes and
-  // the track's lane-controller field have no home in the records yet; the pane keeps it.
+  if (kind == kLaneController && gCurrentPaneSlot == 0) StoreTrackLaneController(choice);
+  // Interim: the plug-in chain entry's shown parameter and the instrument record's lane bytes
+  // have no home in the records yet; the pane keeps the choice.
   DrawLaneTitle();
   InvalidateEditorAndLanes();
 }

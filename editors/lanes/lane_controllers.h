@@ -16,6 +16,8 @@ extern uint8_t gFavouriteControllers[16];
 // Stores n as gLaneController and in the current pane's lane field; a new controller takes
 // the name list in use afresh.
 void SelectLaneController(int32_t n);
+// Stores n in the current track's lane-controller field (nothing without a real track).
+void StoreTrackLaneController(int32_t n);
 // Controller n's name in the shared 32-byte buffer; a controller without one gets the
 // unnamed text and its number.
 StringPtr GetControllerName(int32_t n);

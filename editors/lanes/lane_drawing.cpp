@@ -4,6 +4,7 @@
 
 #include "editing/event_filters.h"
 #include "editors/lanes/lane_columns.h"
+#include "editors/lanes/lane_controllers.h"
 #include "editors/lanes/lane_scale.h"
 #include "editors/panes/pane_colours.h"
 #include "editors/panes/pane_content.h"
@@ -103,7 +104,11 @@ void DrawTitleText(int32_t kind) {
       NumToString(gLaneController, text);
       text[++text[0]] = '.';
       DrawString(text);
+      TextFace(bold);
+      DrawString(GetControllerName(gLaneController));
+      TextFace(normal);
       return;
+    case kLanePluginParameter: DrawString(GetLaneParameterName(gLaneController)); return;
     case kLanePolyPressure: DrawString(MakeNoteName(text, gFilterPolyKey, 0)); return;
     case kLaneControllerAutomation:
     case kLaneControllerAutomation2:

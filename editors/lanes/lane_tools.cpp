@@ -134,11 +134,11 @@ void PencilSample(int32_t kind, Point mouse, PencilState* s) {
 
 // The touched span plus two columns (not past the window's right edge less the scroll bar),
 // its empty columns filled, written back.
-void FinishLaneSpan(const LaneSpan& span) {
+void FinishLaneSpan(int32_t kind, const LaneSpan& span) {
   if (!span.Touched()) return;
   int32_t right = span.right + kSpanRedrawMargin;
   if (right >= GetMainWindowRight() - kWindowRightMargin) right = span.right + 1;
-  FillEmptyLaneColumns(span.left, right);
+  FillEmptyLaneColumns(kind, span.left, right);
   Rect r = gScratchRect;
   r.left = int16_t(span.left);
   r.right = int16_t(right);
@@ -270,13 +270,14 @@ int32_t FillProgramRun(int32_t x, int32_t v) {
   return last;
 }
 
-void FillEmptyLaneColumns(int32_t left, int32_t right) {
-  int32_t last = kNoLaneValue;
+void FillEmptyLaneColumns(int32_t kind, int32_t left, int32_t right) {
+  int32_t noValue = GetLaneNoValueThreshold(kind);
+  int32_t last = noValue;
   for (int32_t x = left; x < right; ++x) {
     int32_t* c = ColumnAt(x);
     if (!c) continue;
-    if (*c == kNoLaneValue) *c = last;
-    else last = *c;
+    if (*c < noValue) last = *c;
+    else if (last < noValue) *c = last;
   }
 }
 
@@ -314,7 +315,7 @@ void TrackLanePencil(Point press) {
     PencilSample(kind, mouse, &s);
     last = mouse;
   }
-  FinishLaneSpan(s.span);
+  FinishLaneSpan(kind, s.span);
 }
 
 void TrackLaneCurve(Point press, bool orientation) {
@@ -325,7 +326,7 @@ void TrackLaneCurve(Point press, bool orientation) {
   gCurveSpan = LaneSpan{};
   WalkArc(press, release, orientation, SetColumnsToMouseValue);
   if (IsMidiLane(kind) && gCurveSpan.Touched()) SetLaneChannelColumns(gCurveSpan.left, gCurveSpan.right, gNoteEntryChannel);
-  FinishLaneSpan(gCurveSpan);
+  FinishLaneSpan(kind, gCurveSpan);
   PenNormal();
   ForeColor(blackColor);
 }

@@ -31,8 +31,9 @@ void FillLaneColumnsLinear(int32_t x0, int32_t v0, int32_t x1, int32_t v1);
 // The program lane: column x and every following column that held column x's value get v;
 // answers the last x changed.
 int32_t FillProgramRun(int32_t x, int32_t v);
-// Every column of left..right - 1 without a value takes the last value left of it in the span.
-void FillEmptyLaneColumns(int32_t left, int32_t right);
+// Every column of left..right - 1 without a value (at or above the kind's no-value threshold)
+// takes the last value left of it in the span; those before the span's first value stay.
+void FillEmptyLaneColumns(int32_t kind, int32_t left, int32_t right);
 // Every column between gLastPencilX and x gets the value at y (the curve's point procedure).
 void SetColumnsToMouseValue(int16_t x, int16_t y, bool first);
 // The MIDI channel columns of x0..x1 get the channel.

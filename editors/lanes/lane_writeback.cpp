@@ -168,10 +168,10 @@ OSErr WriteTrackLane(int32_t kind, const Rect& span) {
   return err;  // reported where it failed
 }
 
+// The point writers report their own failures.
 OSErr WriteAutomationLane(int32_t kind, const Rect& span) {
-  OSErr err = kind == kLanePluginParameter ? WriteParameterLane(span.left, span.right)
-                                           : WriteMixLane(kind, span.left, span.right);
-  return ReportFailure(err);
+  return kind == kLanePluginParameter ? WriteParameterLane(span.left, span.right)
+                                      : WriteMixLane(kind, span.left, span.right);
 }
 
 }  // namespace

@@ -123,7 +123,7 @@ void PickUsedLaneController() {
       break;
     }
   }
-  if (HasRealCurrentTrack()) WriteU16BE(gCurrentTrack + kTrackLaneController, uint16_t(chosen));
+  StoreTrackLaneController(chosen);
   SelectLaneController(chosen);
 }
 

@@ -15,6 +15,8 @@
 #include "editors/lanes/lane_automation_writers.h"
 #include "editors/lanes/lane_columns.h"
 #include "editors/lanes/lane_scale.h"
+#include "editors/lanes/lane_tools.h"
+#include "editors/lanes/lane_writeback.h"
 #include "editors/timeline/lane_values.h"
 #include "editors/timeline/timeline_axis.h"
 #include "platform/memory/byte_order.h"
@@ -157,6 +159,19 @@ TEST_F(LaneWriterTest, ColumnsWithoutAValueWriteNoPoint) {
   EXPECT_EQ(Points(List()), (std::vector<Pt>{{1102, 1, 0, r / 2}, {1106, 1, 0, r - 1}, {1110, 1, 0, 3}}));
 }
 
+// The pencil's release span runs two columns past the stroke, where the builder left the
+// lane's no-value mark R; the release fill gives them the stroke's last value, so a stroke
+// ending on 32767 (a real volume here, just under unity) writes that one point, no phantom
+// unity point at R - 1.
+TEST_F(LaneWriterTest, TheReleaseFillOfAVolumeLaneWritesNoPhantomPoints) {
+  ShowLane(kLaneVolumeAutomation, 0);
+  int32_t r = GetLaneRange(kLaneVolumeAutomation);
+  SetColumns(XAt(1200), {32767, r, r + 2, r});
+  FillEmptyLaneColumns(kLaneVolumeAutomation, XAt(1200), XAt(1204));
+  ASSERT_EQ(WriteMixLane(kLaneVolumeAutomation, XAt(1200), XAt(1204)), noErr);
+  EXPECT_EQ(Points(List()), (std::vector<Pt>{{1200, 1, 0, 32767}}));
+}
+
 // A point at the span's first position is replaced by what is drawn there, not kept as the
 // value in force: redrawing it at the value it had keeps it.
 TEST_F(LaneWriterTest, APointAtTheSpansStartIsRedrawnNotLost) {
@@ -225,34 +240,44 @@ TEST_F(LaneWriterTest, AParameterScaleOfNoRangeWritesNothing) {
   EXPECT_FALSE(List());
 }
 
+int gAlertsShown = 0;
+
 // An insert that fails stops the writing: the points written before it stay and the failure
-// is reported (the gesture's undo step takes it all back).
-TEST_F(LaneWriterTest, AFailedInsertStopsTheWritingAndIsReported) {
+// is reported once, whether the writer runs alone or under the gesture's release
+// (ApplyLaneColumns); the gesture's undo step takes it all back.
+TEST_F(LaneWriterTest, AFailedInsertStopsTheWritingAndIsReportedOnce) {
   ShowLane(kLaneVolumeAutomation, 0);
-  Add(3000, 5, 0, kAutomationVolume, 0);  // the list exists: each insert grows it
   std::vector<int32_t> ramp(2000);
   for (size_t i = 0; i < ramp.size(); ++i) ramp[i] = int32_t(i % 100);
-  SetColumns(XAt(1000), ramp);
-  auto savedHooks = gErrorReportHooks;
-  gErrorReportHooks.showCautionAlert = [](int16_t) -> int16_t { return 1; };
-  uint16_t background = gAppState[3];
-  gAppState[3] = 0;
-  gInsufficientMemoryShown = 0;
-  uint64_t budget = GetMemoryBudget();
-  SetMemoryBudget(GetMemoryInUse() + 100 * kAutomationRecordSize);
-  OSErr err = WriteMixLane(kLaneVolumeAutomation, XAt(1000), XAt(3000));
-  SetMemoryBudget(budget);
-  int16_t shown = gInsufficientMemoryShown;
-  gInsufficientMemoryShown = 0;
-  gErrorReportHooks = savedHooks;
-  gAppState[3] = background;
-  EXPECT_EQ(err, memFullErr);
-  EXPECT_EQ(shown, 1) << "the failure was not reported";
-  std::vector<Pt> points = Points(List());
-  ASSERT_GT(points.size(), 2u);
-  ASSERT_LT(points.size(), ramp.size());
-  for (size_t i = 0; i + 1 < points.size(); ++i) EXPECT_EQ(points[i], (Pt{uint32_t(1000 + i), 1, 0, int32_t(i % 100)}));
-  EXPECT_EQ(points.back(), (Pt{3000, 1, 0, 5}));
+  for (bool release : {false, true}) {
+    SCOPED_TRACE(release ? "ApplyLaneColumns" : "WriteMixLane");
+    SetRackAutomationList(rack_, Handle());
+    Add(3000, 5, 0, kAutomationVolume, 0);  // the list exists: each insert grows it
+    SetColumns(XAt(1000), ramp);
+    auto savedHooks = gErrorReportHooks;
+    gErrorReportHooks.showCautionAlert = [](int16_t) -> int16_t { return ++gAlertsShown, 1; };
+    uint16_t background = gAppState[3];
+    gAppState[3] = 0;
+    gInsufficientMemoryShown = 0;
+    gAlertsShown = 0;
+    uint64_t budget = GetMemoryBudget();
+    SetMemoryBudget(GetMemoryInUse() + 100 * kAutomationRecordSize);
+    Rect span{0, XAt(1000), 100, XAt(3000)};
+    OSErr err = release ? ApplyLaneColumns(span) : WriteMixLane(kLaneVolumeAutomation, XAt(1000), XAt(3000));
+    SetMemoryBudget(budget);
+    int16_t shown = gInsufficientMemoryShown;
+    gInsufficientMemoryShown = 0;
+    gErrorReportHooks = savedHooks;
+    gAppState[3] = background;
+    EXPECT_EQ(err, memFullErr);
+    EXPECT_EQ(shown, 1) << "the failure was not reported";
+    EXPECT_EQ(gAlertsShown, 1) << "the failure was not reported once";
+    std::vector<Pt> points = Points(List());
+    ASSERT_GT(points.size(), 2u);
+    ASSERT_LT(points.size(), ramp.size());
+    for (size_t i = 0; i + 1 < points.size(); ++i) EXPECT_EQ(points[i], (Pt{uint32_t(1000 + i), 1, 0, int32_t(i % 100)}));
+    EXPECT_EQ(points.back(), (Pt{3000, 1, 0, 5}));
+  }
 }
 
 // The track's rack names no engine channel: the channels the engine made for the current track

@@ -1,20 +1,25 @@
 // The lane tools as the user drives them: a press in a lane pane of the main editor, the mouse
 // moved along a path by the host input, the release. The pencil's flat Option line, the
-// single click, and the curve tool as one undoable step.
+// single click, and the curve tool as one undoable step; the lane title they work under.
 #include <string>
 #include <vector>
 
 #include "editors/lanes/lane_columns.h"
+#include "editors/lanes/lane_drawing.h"
 #include "editors/lanes/lane_tools.h"
 #include "editors/note_entry/editor_clicks.h"
 #include "editors/panes/pane_stack.h"
 #include "editors/timeline/lane_values.h"
 #include "editors/timeline/timeline_axis.h"
+#include "editors/toolbar/toolbar_layout.h"
 #include "platform/events/host_input.h"
 #include "platform/events/key_codes.h"
 #include "platform/memory/memory.h"
+#include "platform/quickdraw/text.h"
 #include "platform/windows/windows.h"
 #include "shell/drawing/scratch_rect.h"
+#include "shell/drawing/screen_bounds.h"
+#include "shell/drawing/text_drawing.h"
 #include "shell/windows/editor_panes.h"
 #include "song/events/seq_event.h"
 #include "song/model/utility_track_access.h"
@@ -53,7 +58,10 @@ class LaneGestureTest : public editors_test::PaneDrawingTest {
     SetPortWindowPort(gMainEditorRecord.window);
     LoadLaneEventRect();
     lane_ = gScratchRect;
-    // Until the lane is built from the track the columns hold no values.
+    // One column per pixel of the desktop; until the lane is built from the track the
+    // columns hold no values.
+    savedDesktop_ = gDesktopBounds;
+    gDesktopBounds = Rect{0, 0, 800, 4096};
     gLaneColumns.values.assign(4096, kNoLaneValue);
     gLaneColumns.channels.assign(4096, 0);
   }
@@ -62,6 +70,7 @@ class LaneGestureTest : public editors_test::PaneDrawingTest {
     FlushEvents(everyEvent, 0);
     ResetHostInputState();
     gLaneColumns = LaneColumns();
+    gDesktopBounds = savedDesktop_;
     gLaneTool = kArrowTool;
     PaneDrawingTest::TearDown();
   }
@@ -88,6 +97,7 @@ class LaneGestureTest : public editors_test::PaneDrawingTest {
     return out;
   }
   Rect lane_{};
+  Rect savedDesktop_{};
 };
 
 TEST_F(LaneGestureTest, ASingleClickWritesOneEventAtTheClickColumn) {
@@ -153,6 +163,32 @@ TEST_F(LaneGestureTest, AClickOnAProgramChangesCircleFindsThatEvent) {
   for (const auto& c : clicks) {
     Point p{int16_t(ValueToLaneY(c.value, 128) + c.dy), int16_t(TimeToX(int32_t(c.tick), gTimelineLeftTick) + c.dx)};
     EXPECT_EQ(c.offset, HitTestProgramEvent(p)) << c.tick << " " << c.dx << "," << c.dy;
+  }
+}
+
+// The lane title in the info strip: the controller lane draws its number, a full stop and the
+// controller's name, so the text runs past "7."; the plug-in parameter lane draws the
+// parameter's name (without a plug-in, the unnamed text and the number).
+TEST_F(LaneGestureTest, TheLaneTitleNamesTheControllerAndTheParameter) {
+  SetSmallTextFont();
+  const unsigned char number[] = {2, '7', '.'};
+  int32_t numberWidth = StringWidth(number);
+  RestoreDefaultTextFont();
+  Point o = GetToolbarOrigin();
+  Rect box{int16_t(o.v + kLaneTitleTop), int16_t(o.h + kLaneTitleLeft), int16_t(o.v + kLaneTitleTop + kLaneTitleHeight),
+           int16_t(o.h + kLaneTitleLeft + kLaneTitleWidth - 1)};
+  for (int32_t kind : {kLaneController, kLanePluginParameter}) {
+    gEditorPanes[0].viewMode = uint8_t(kind + kLaneViewModeOffset);
+    SelectPaneForDrawing(0);
+    gLaneController = kind == kLaneController ? 7 : 0;
+    Draw();
+    DrawLaneTitle();
+    int32_t rightmost = -1;
+    for (int32_t x = box.left; x < box.right; ++x)
+      for (int32_t y = box.top; y < box.bottom; ++y)
+        if (Pixel(x, y) != 0xFFFFFFu) rightmost = x;
+    int32_t least = kind == kLaneController ? box.left + 2 + numberWidth + 2 : box.left + 2;
+    EXPECT_GE(rightmost, least) << "lane kind " << kind;
   }
 }
 

@@ -2,6 +2,7 @@
 // event per change, the data bytes of each lane, the velocity lane, the program run, and a
 // list that cannot grow keeping what it had.
 #include <string>
+#include <vector>
 
 #include "editors/lanes/lane_columns.h"
 #include "editors/lanes/lane_scale.h"
@@ -126,7 +127,7 @@ TEST_F(LaneWriteBackTest, ASingleColumnWritesOneEventAndValuesAreHeldToTheRange)
   Lane(kLaneController);
   Fill(0, {});
   Column(20) = 64;
-  FillEmptyLaneColumns(20, 22);  // the release fills the span's empty columns from the left
+  FillEmptyLaneColumns(kLaneController, 20, 22);  // the release fills the span's empty columns from the left
   ASSERT_EQ(noErr, WriteLaneColumnsAsEvents(kLaneController, 20, 22));
   EXPECT_EQ("81:176:7:64", Short());
 
@@ -136,6 +137,27 @@ TEST_F(LaneWriteBackTest, ASingleColumnWritesOneEventAndValuesAreHeldToTheRange)
   Column(31) = -5;     // negatives for 0
   ASSERT_EQ(noErr, WriteLaneColumnsAsEvents(kLaneController, 30, 32));
   EXPECT_EQ("121:176:7:" + std::to_string(range - 1) + " 125:176:7:0", Short());
+}
+
+// The release fill by lane: columns at or above the kind's no-value threshold take the last
+// value left of them in the span; a real value is never taken for a gap.
+TEST_F(LaneWriteBackTest, TheReleaseFillUsesTheLanesNoValueThreshold) {
+  struct Case {
+    int32_t kind;
+    std::vector<int32_t> columns, filled;
+  };
+  int32_t volume = GetLaneRange(kLaneVolumeAutomation), bend = GetLaneRange(kLanePitchBend);
+  const Case cases[] = {
+      {kLaneController, {kNoLaneValue, 64, kNoLaneValue, 70, 128}, {kNoLaneValue, 64, 64, 70, 70}},
+      {kLanePitchBend, {16383, kNoLaneValue, bend}, {16383, 16383, 16383}},
+      {kLaneVolumeAutomation, {volume, 32767, volume, 0, volume + 1}, {volume, 32767, 32767, 0, 0}},
+  };
+  for (const Case& c : cases) {
+    gLaneColumns.values.assign(kColumns, kNoLaneValue);
+    for (size_t i = 0; i < c.columns.size(); ++i) Column(40 + int32_t(i)) = c.columns[i];
+    FillEmptyLaneColumns(c.kind, 40, 40 + int32_t(c.columns.size()));
+    for (size_t i = 0; i < c.filled.size(); ++i) EXPECT_EQ(c.filled[i], Column(40 + int32_t(i))) << c.kind << " " << i;
+  }
 }
 
 TEST_F(LaneWriteBackTest, PitchBendSplitsItsValueAndKeepsTheCentreExact) {

@@ -61,31 +61,6 @@ std::string LaneSmf() {
   return "MThd" + U32(6) + std::string{0, 0, 0, 1, 0, char(kDivision)} + "MTrk" + U32(uint32_t(body.size())) + body;
 }
 
-struct LaneGraph {
-  int left = 0, top = 0, right = 0, bottom = 0, controller = -1, range = 0;
-  uint32_t colour = 0;
-  bool valid = false;
-};
-
-LaneGraph ParseLaneGraph(const std::string& dump) {
-  LaneGraph g;
-  std::vector<std::string> lines = DumpLines(dump, "lanegraph");
-  if (lines.empty()) return g;
-  std::istringstream in(lines.front());
-  std::string hex;
-  in >> g.left >> g.top >> g.right >> g.bottom >> g.controller >> g.range >> hex;
-  g.colour = uint32_t(std::stoul(hex.empty() ? "0" : hex, nullptr, 16));
-  g.valid = !in.fail() && g.bottom > g.top;
-  return g;
-}
-
-// y of a value as the lane scale maps it.
-int LaneY(const LaneGraph& g, int value) {
-  int base = g.bottom - 4;
-  if (value >= g.range) return g.top;
-  return base - ((base - g.top) * value + g.range / 2) / g.range;
-}
-
 // The value the column at x holds: the last step whose event lies at or left of x; -1 none.
 int ColumnValue(const EditorView& v, const Ramp& r, int x) {
   int value = r.data1 < 0 ? 8192 : -1;

@@ -229,4 +229,22 @@ EditorView WaitForDrawnView(XServer& x, Program& program, const std::string& dum
   return v;
 }
 
+LaneGraph ParseLaneGraph(const std::string& dump) {
+  LaneGraph g;
+  std::vector<std::string> lines = DumpLines(dump, "lanegraph");
+  if (lines.empty()) return g;
+  std::istringstream in(lines.front());
+  std::string hex;
+  in >> g.left >> g.top >> g.right >> g.bottom >> g.controller >> g.range >> hex;
+  g.colour = uint32_t(std::stoul(hex.empty() ? "0" : hex, nullptr, 16));
+  g.valid = !in.fail() && g.bottom > g.top;
+  return g;
+}
+
+int LaneY(const LaneGraph& g, int value) {
+  int base = g.bottom - 4;
+  if (value >= g.range) return g.top;
+  return base - ((base - g.top) * value + g.range / 2) / g.range;
+}
+
 }  // namespace program_test

@@ -88,4 +88,16 @@ class EditorPicture {
 // scroll to their notes when first drawn); the last view (valid false when none came).
 EditorView WaitForDrawnView(XServer& x, Program& program, const std::string& dumpFile, double seconds = 15);
 
+// The dump's "lanegraph" line: the current lane's rectangle (window coordinates), the lane
+// controller, the lane's range and the graph's colour.
+struct LaneGraph {
+  int left = 0, top = 0, right = 0, bottom = 0, controller = -1, range = 0;
+  uint32_t colour = 0;
+  bool valid = false;
+};
+LaneGraph ParseLaneGraph(const std::string& dump);
+// y of a value as the lane scale maps it (the base 4 pixels above the lane's bottom; the range
+// and above at the top).
+int LaneY(const LaneGraph& g, int value);
+
 }  // namespace program_test

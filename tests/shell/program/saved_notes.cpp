@@ -27,8 +27,11 @@ std::string WriteQuarterNotes(const std::string& path, const std::vector<int>& p
   return path;
 }
 
-std::multiset<NoteKey> DocumentNotes(const std::string& path) {
-  std::multiset<NoteKey> notes;
+namespace {
+
+// Calls visit for every event of every track of the document.
+template <typename Visit>
+void ForEachDocumentEvent(const std::string& path, Visit visit) {
   FSSpec location;
   PathToSpec(path, &location);
   EXPECT_EQ(noErr, OpenSongFile(&location, 0, false));
@@ -38,13 +41,29 @@ std::multiset<NoteKey> DocumentNotes(const std::string& path) {
     if (!list) continue;
     auto* p = reinterpret_cast<uint8_t*>(HandleData(list));
     auto* end = p + GetHandleSize(list);
-    for (; p < end && SeqEventTime(p) != 0; p += GetSeqEventLength(p))
-      if (SeqEventKind(p) == kKindNote)
-        notes.insert(NoteKey{SeqEventTime(p), p[kEventData1], p[kEventData2], GetNoteDuration(p)});
+    for (; p < end && SeqEventTime(p) != 0; p += GetSeqEventLength(p)) visit(p);
   }
   CloseSongDocument();
   ResetSongDatabase();
+}
+
+}  // namespace
+
+std::multiset<NoteKey> DocumentNotes(const std::string& path) {
+  std::multiset<NoteKey> notes;
+  ForEachDocumentEvent(path, [&](const uint8_t* p) {
+    if (SeqEventKind(p) == kKindNote)
+      notes.insert(NoteKey{SeqEventTime(p), p[kEventData1], p[kEventData2], GetNoteDuration(p)});
+  });
   return notes;
+}
+
+std::vector<EventKey> DocumentEvents(const std::string& path, int kind) {
+  std::vector<EventKey> events;
+  ForEachDocumentEvent(path, [&](const uint8_t* p) {
+    if (SeqEventKind(p) == kind) events.push_back(EventKey{SeqEventTime(p), p[kEventStatus], p[kEventData1], p[kEventData2]});
+  });
+  return events;
 }
 
 }  // namespace program_test

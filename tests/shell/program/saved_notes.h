@@ -20,4 +20,10 @@ std::string WriteQuarterNotes(const std::string& path, const std::vector<int>& p
 // Every note of every track of the document.
 std::multiset<NoteKey> DocumentNotes(const std::string& path);
 
+// tick, status, data1, data2
+using EventKey = std::tuple<long, int, int, int>;
+// Every event of the kind (the status's high nibble, 0xB0 controllers, 0xE0 bends) of every
+// track of the document, in the order the tracks hold them.
+std::vector<EventKey> DocumentEvents(const std::string& path, int kind);
+
 }  // namespace program_test
