@@ -3,6 +3,8 @@
 // style, plug-in parameter scales from real plug-ins in focus, and the value readout per kind.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <cstring>
 #include <memory>
 #include <string>
@@ -219,9 +221,21 @@ class VstParameterScaleTest : public LaneScaleTest {
     if (!plugin_->ok()) GTEST_SKIP() << "the plug-in is not installed";
     PluginInstance* p = plugin_->instance();
     ASSERT_GE(p->parameterCount, 3u);
-    p->parameterMinimum = new float[3]{0.5f, 0.0f, 0.0f};
-    p->parameterMaximum = new float[3]{20000.0f, 4.0f, 1.0f};
-    p->parameterUnit = new uint32_t[3]{kParameterUnitIndexed, kParameterUnitIndexed, kParameterUnitBoolean};
+    // Tables for every parameter (the host reads them by parameter number): the first three
+    // described here, the others generic 0..1.
+    size_t count = p->parameterCount;
+    delete[] p->parameterMinimum;
+    delete[] p->parameterMaximum;
+    delete[] p->parameterUnit;
+    p->parameterMinimum = new float[count]();
+    p->parameterMaximum = new float[count];
+    p->parameterUnit = new uint32_t[count]();
+    std::fill(p->parameterMaximum, p->parameterMaximum + count, 1.0f);
+    const float minimum[3] = {0.5f, 0.0f, 0.0f}, maximum[3] = {20000.0f, 4.0f, 1.0f};
+    const uint32_t unit[3] = {kParameterUnitIndexed, kParameterUnitIndexed, kParameterUnitBoolean};
+    std::copy(minimum, minimum + 3, p->parameterMinimum);
+    std::copy(maximum, maximum + 3, p->parameterMaximum);
+    std::copy(unit, unit + 3, p->parameterUnit);
     FocusChain(p->id);
   }
   void TearDown() override {
@@ -266,7 +280,7 @@ TEST_F(VstParameterScaleTest, ABooleanParameterHasTwoStates) {
 }
 
 TEST_F(VstParameterScaleTest, TheReadoutIsThePluginsOwnText) {
-  gLaneController = 5;  // a parameter beyond the tables: the plug-in's own display text
+  gLaneController = 5;  // a generic parameter: its value text as the host gives it
   char expected[64] = {};
   float half = 0.5f;
   if (GetParameterValueText(plugin_->instance(), 5, expected, sizeof expected, &half) != noErr || !expected[0])
