@@ -8,6 +8,7 @@
 #include "platform/text/pascal_strings.h"
 #include "plugins/plugin_host_commands.h"
 #include "shell/base/app_state.h"
+#include "shell/dialogs/value_fields.h"
 #include "shell/drawing/text_drawing.h"
 #include "shell/windows/window_sizing.h"
 #include "song/prefs/window_layout.h"
@@ -193,6 +194,9 @@ void CreatePlaceholderAppWindow(AppWindow** slot, AppWindow* record, int16_t kin
 }
 
 void DisposeAllAppWindows() {
+  // A value field being typed into lives in one of these windows: it goes with them, never
+  // committed into a port that is gone.
+  gValueField = ValueFieldState();
   for (AppWindow* w = gAppWindowList; w;) {
     AppWindow* next = w->next;
     if (w->dialog) DisposeDialog(w->dialog);
