@@ -14,11 +14,6 @@ PluginInstance* GetFocusedPluginObject() {
   return head ? GetChainPlugin(head, kPanePluginIndex) : nullptr;
 }
 
-int32_t CountFocusedPluginParameters() {
-  PluginInstance* plugin = GetFocusedPluginObject();
-  return plugin ? int32_t(plugin->parameterCount) : 0;
-}
-
 float MapLaneValueToParameter(int32_t index, float value) {
   PluginInstance* plugin = GetFocusedPluginObject();
   if (!plugin || index < 0 || uint32_t(index) >= plugin->parameterCount) return value;

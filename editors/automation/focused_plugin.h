@@ -9,8 +9,6 @@ struct PluginInstance;
 // The plug-in at kPanePluginIndex of the focused rack's chain; null when no rack is in focus
 // or its chain holds no plug-in there.
 PluginInstance* GetFocusedPluginObject();
-// The focused plug-in's parameter count; 0 without one.
-int32_t CountFocusedPluginParameters();
 // value (0..1 of the lane) on the scale of parameter index of the focused plug-in (the
 // plug-in host's mapping); the value itself without a plug-in or for an index outside its
 // parameters.

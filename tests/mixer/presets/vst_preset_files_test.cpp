@@ -57,7 +57,7 @@ class PresetFileTest : public ::testing::Test {
  protected:
   void SetUp() override { list_ = NewPluginPresetList(0, 0); }
   void TearDown() override { DisposePluginPresetList(&list_); }
-  FSSpec Spec(const std::string& name) {
+  FSSpec FileNamed(const std::string& name) {
     FSSpec spec;
     OSErr err = PathToSpec(folder_.File(name), &spec);
     EXPECT_TRUE(err == noErr || err == fnfErr) << err;
@@ -65,7 +65,7 @@ class PresetFileTest : public ::testing::Test {
   }
   // Writes the list as a file of the type; the file's bytes.
   std::string Write(const std::string& name, OSType type, Handle list) {
-    FSSpec spec = Spec(name);
+    FSSpec spec = FileNamed(name);
     PresetWriteRequest request{list, type, kId};
     EXPECT_EQ(noErr, WriteVstPresetFile(&spec, &request));
     return zarin_test::ReadWholeFile(folder_.File(name));
@@ -75,7 +75,7 @@ class PresetFileTest : public ::testing::Test {
     zarin_test::WriteWholeFile(folder_.File(name), bytes);
     PresetReadRequest request;
     request.fileType = type;
-    request.file = Spec(name);
+    request.file = FileNamed(name);
     request.pluginId = kId;
     request.parameterCount = parameters;
     request.list = list_;
@@ -252,7 +252,7 @@ TEST_F(PresetFileTest, PresetsAreNamedAndTakenAsTheFileSays) {
     TruncatePresetList(list_, 0);
     zarin_test::WriteWholeFile(folder_.File("P.fxp"), Bytes(ProgramFile(3, c.stored)));
     PresetReadRequest request;
-    request.file = Spec("P.fxp");
+    request.file = FileNamed("P.fxp");
     request.pluginId = kId;
     request.list = list_;
     request.nameAfterFile = c.afterFile;
@@ -299,7 +299,7 @@ TEST_F(PresetFileTest, ResourcePresetsAreReadInBothLayouts) {
   const struct { const char* file; std::string record; bool chunk; } kCases[] = {
       {"now.pset", slot, false}, {"old.pset", old, false}, {"chunk.pset", slot, true}};
   for (const auto& c : kCases) {
-    FSSpec spec = Spec(c.file);
+    FSSpec spec = FileNamed(c.file);
     FSpCreateResFile(&spec, FourCC("V|ov"), FourCC("mPiP"), 0);
     int16_t saved = CurResFile();
     int16_t ref = FSpOpenResFile(&spec, fsRdWrPerm);
@@ -335,7 +335,7 @@ TEST_F(PresetFileTest, ResourcePresetsAreReadInBothLayouts) {
   TruncatePresetList(list_, 0);
   PresetReadRequest request;
   request.fileType = FourCC("mPiP");
-  request.file = Spec("now.pset");
+  request.file = FileNamed("now.pset");
   request.pluginId = kId;
   request.parameterCount = 4;
   request.list = list_;
