@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "editing/track_views.h"
 #include "editors/follow/play_cursor.h"
 #include "editors/follow/window_refresh.h"
 #include "editors/note_drawing/bent_notes.h"
@@ -31,14 +32,7 @@ ZoomHooks gZoomHooks;
 
 namespace {
 
-// The views that allow the sample levels: the waveform and the audio and plug-in automation
-// lanes, whose positions are sample positions.
-constexpr uint8_t kSampleZoomViews[] = {9, 10, 11, 13, 14};
 constexpr int64_t kSubframesPerFrame = 80;
-
-bool AllowsSampleZoom(uint8_t mode) {
-  return std::find(std::begin(kSampleZoomViews), std::end(kSampleZoomViews), mode) != std::end(kSampleZoomViews);
-}
 
 // The bar line nearer to tick (a remainder above half the bar gives the next bar), at least 1.
 int32_t NearerBarLine(int32_t tick) {
@@ -181,7 +175,7 @@ int16_t GetMaxZoomLevel() {
 
 bool IsAudioZoomAllowed() {
   for (int16_t k = 0; k < gEditorPaneCount; ++k)
-    if (AllowsSampleZoom(gEditorPanes[k].viewMode)) return true;
+    if (IsAudioViewMode(gEditorPanes[k].viewMode)) return true;  // positions in samples
   return false;
 }
 
